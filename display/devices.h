@@ -1,0 +1,108 @@
+// The Graphx layer's model: the device table, the off-screen surface table and address resolution.
+//
+// Other subsystems never see these; they name surfaces by number (graphx.h). The display
+// layer's own files and its tests use them. The tables are process-wide for the whole run and
+// go back to their start state with GraphxResetForTests.
+#pragma once
+
+#include <cstdint>
+
+#include "diag/diag.h"
+#include "display/gdi.h"
+#include "display/platform/dd.h"
+
+constexpr int DISPLAY_DEVICE_COUNT = 8;
+constexpr int OS_SURFACE_LIMIT = 100;
+
+// An adapter's identity as enumeration reports it.
+struct AdapterId {
+    std::uint8_t bytes[16] = {};
+};
+
+// The texture object of a device, kept for a 3-D set-up this layer does not have: always empty.
+struct D3DTexture {
+    Surface* source = nullptr;
+    Surface* device = nullptr;
+    Surface* surface3 = nullptr;
+    Surface* surface4 = nullptr;
+    Surface* fifth = nullptr;
+    bool loaded = false;
+};
+
+// A corner of the full-screen quad of the 3-D set-up.
+struct ScreenVertex {
+    float x = 0, y = 0, z = 0, rhw = 0;
+    std::uint32_t colour = 0, specular = 0;
+};
+
+// One display device record. The visible and back pages are each held twice, as the first and
+// the drawing reference of the same surface, and the display object likewise.
+struct DR {
+    bool ready = false;
+    bool enabled = false;
+    bool enumerated = false;
+    AdapterId adapterId;
+    AdapterId* adapterRef = nullptr;
+    char description[100] = {};
+    int width = 0;
+    int height = 0;
+    void* clipRegion = nullptr;
+    bool blitByPlatform = false;
+    DisplayObject* dd = nullptr;
+    DisplayObject* dd2 = nullptr;
+    Surface* primary = nullptr;
+    Surface* primary3 = nullptr;
+    Surface* back = nullptr;
+    Surface* back3 = nullptr;
+    void* d3d = nullptr;
+    void* d3dDevice = nullptr;
+    void* viewport = nullptr;
+    D3DTexture texture;
+    bool textureSelector = false;
+    ScreenVertex screenQuad[4];
+    bool screenQuadValid = false;
+
+    void Finalize();
+};
+
+// One off-screen surface: the surface itself in its owner's entry of `copies`, and the copies
+// other devices use.
+struct OSSurface {
+    bool inUse = false;
+    int owner = 0;
+    Surface* copies[DISPLAY_DEVICE_COUNT] = {};
+    SurfaceDesc descriptions[DISPLAY_DEVICE_COUNT] = {};
+};
+
+extern DR DisplayTable[DISPLAY_DEVICE_COUNT];
+extern OSSurface OSSurfaceTable[OS_SURFACE_LIMIT];
+extern int OSSurfaceCount;
+
+// Resolves a surface address; outputs may be null when not wanted. See graphx.h for addresses.
+bool getDD(int n, int s, DisplayObject** dd, Surface** surface, DR** record, int nDest);
+// Restores a lost surface; true when it is (now) not lost.
+bool RestoreIfLost(Surface* surface);
+// The surface a lent context draws on (tests and copies).
+Surface* ContextSurface(HDC dc);
+// Lends a context straight on a surface, for the layer's own copies; ReleaseSurfaceContext
+// gives it back.
+HDC MakeSurfaceContext(Surface* surface, bool memory);
+void FreeSurfaceContext(HDC dc);
+
+// The platform side: finding devices, making their objects, taking the screen, and dumps.
+void CreateDirectDrawObjects();
+int DDEnumCallBackEx(const AdapterId* id, const char* description, const char* driverName, void* context,
+                     void* monitor);
+void InitDirectDrawDevices(HWND window, bool use3D);
+bool ActivateDirectDrawDevice(int n);
+void DiagHDC(HDC dc);
+void GraphxDiag_DDPIXELFORMAT(const PixelFormat& format);
+// Fonts and the fixed text font go back to their start state (part of GraphxResetForTests).
+void GraphxResetFonts();
+
+// Scopes and rows of the Graphx module: every operation opens a scope, and rows name it.
+#define GRAPHX_SCOPE() DiagScope diagScope_(__func__, "Graphx", __LINE__)
+#define GRAPHX_SCOPE_TRACED() DiagScope diagScope_(__func__, "Graphx", __LINE__, true)
+#define GRAPHX_SCOPE_NAMED(name, traced) DiagScope diagScope_(name, "Graphx", __LINE__, traced)
+#define GRAPHX_ROW(severity, ...) DiagTrace(severity, "Graphx", __LINE__, diagScope_.Function(), __VA_ARGS__)
+#define GRAPHX_ERROR(...) GRAPHX_ROW(DIAG_ERROR, __VA_ARGS__)

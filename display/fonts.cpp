@@ -1,0 +1,108 @@
+// The two bitmapped fonts: loading them, drawing text with them, and the 8x16 fixed font that
+// plain text (TextOutA, GraphxString) draws with, taken from the normal font's glyphs.
+#include <cstdio>
+#include <cstring>
+
+#include "display/context.h"
+#include "display/devices.h"
+#include "display/graphx.h"
+
+int NormalFontSurface = -1;
+int SmallFontSurface = -1;
+
+namespace {
+
+constexpr int FIRST_CODE = 32;
+constexpr int LAST_CODE = 125;
+constexpr int GLYPH_COUNT = LAST_CODE - FIRST_CODE + 1;
+constexpr int TEXT_LIMIT = 200;
+
+struct FontCell {
+    int width;
+    int height;
+};
+constexpr FontCell NORMAL_CELL{8, 16};
+constexpr FontCell SMALL_CELL{4, 8};
+
+// The fixed font: one byte a row, bit 7 the leftmost pixel, for each code 32 to 125.
+std::uint8_t FixedGlyphs[GLYPH_COUNT][16];
+bool FixedGlyphsLoaded = false;
+
+// Reads the fixed font from the normal font surface: the same 8x16 block that GraphxBitmapString
+// copies for each code, any non-black pixel being ink.
+void ReadFixedGlyphs() {
+    GRAPHX_SCOPE_NAMED("GraphxInitBitmappedFont", false);
+    Surface* font = nullptr;
+    if (!getDD(OFFSCREEN, NormalFontSurface, nullptr, &font, nullptr, -1) || !font) return;
+    for (int glyph = 0; glyph < GLYPH_COUNT; ++glyph) {
+        for (int row = 0; row < NORMAL_CELL.height; ++row) {
+            std::uint8_t bits = 0;
+            for (int column = 0; column < NORMAL_CELL.width; ++column) {
+                const int x = glyph * NORMAL_CELL.width + 1 + column;
+                const bool ink = x < font->width && row < font->height && font->Row(row)[x] != 0;
+                if (ink) bits |= static_cast<std::uint8_t>(0x80 >> column);
+            }
+            FixedGlyphs[glyph][row] = bits;
+        }
+    }
+    FixedGlyphsLoaded = true;
+}
+
+void LoadFont(int* surface, HINSTANCE instance, int n, int s, const char* name) {
+    GRAPHX_SCOPE_NAMED("GraphxInitBitmappedFont", false);
+    if (!GraphxBitmapToOSSurface(surface, n, s, instance, name, MEMORY_KIND_SYSTEM, 0, 0, true, true)) {
+        GRAPHX_ERROR("GraphxBitmapToOSSurface");
+    }
+}
+
+}  // namespace
+
+const std::uint8_t* FixedFontGlyph(int c) {
+    if (!FixedGlyphsLoaded || c < FIRST_CODE || c > LAST_CODE) return nullptr;
+    return FixedGlyphs[c - FIRST_CODE];
+}
+
+void GraphxResetFonts() {
+    NormalFontSurface = -1;
+    SmallFontSurface = -1;
+    FixedGlyphsLoaded = false;
+    std::memset(FixedGlyphs, 0, sizeof FixedGlyphs);
+}
+
+void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* normalName, const char* smallName) {
+    GRAPHX_SCOPE();
+    LoadFont(&NormalFontSurface, instance, n, s, normalName);
+    LoadFont(&SmallFontSurface, instance, n, s, smallName);
+    ReadFixedGlyphs();
+}
+
+void GraphxBitmapString(HDC dc, int x, int y, bool orMode, bool small, const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    GraphxBitmapStringV(dc, x, y, orMode, small, format, args);
+    va_end(args);
+}
+
+void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const char* format, std::va_list args) {
+    GRAPHX_SCOPE_NAMED("GraphxBitmapString", false);
+    char text[TEXT_LIMIT + 1];
+    const int wanted = std::vsnprintf(text, sizeof text, format, args);
+    const int length = wanted < 0 ? 0 : (wanted > TEXT_LIMIT ? TEXT_LIMIT : wanted);
+    const DWORD rop = orMode ? SRCPAINT : SRCCOPY;
+    const FontCell cell = small ? SMALL_CELL : NORMAL_CELL;
+    const int fontSurface = small ? SmallFontSurface : NormalFontSurface;
+    HDC font = nullptr;
+    if (!GetHDC(&font, OFFSCREEN, fontSurface, -1)) {
+        GRAPHX_ERROR("get HDC");
+        return;
+    }
+    for (int i = 0; i < length; ++i) {
+        const int c = static_cast<signed char>(text[i]);
+        if (c < FIRST_CODE || c > LAST_CODE) {
+            GRAPHX_ERROR("Char out of range (%c)(%i)", c, c);
+            continue;
+        }
+        BitBlt(dc, x + i * cell.width, y, cell.width, cell.height, font, (c - FIRST_CODE) * cell.width + 1, 0, rop);
+    }
+    ReleaseHDC(font, OFFSCREEN, fontSurface, -1);
+}

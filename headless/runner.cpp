@@ -1,0 +1,127 @@
+// The replay runner's driver: script commands become queued messages and timer ticks.
+#include "headless/runner.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "diag/diag.h"
+#include "platform/backend.h"
+#include "shell/globals.h"
+#include "shell/shell.h"
+
+namespace {
+
+constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
+
+}  // namespace
+
+void ScriptDriver::Queue(unsigned message, int key, bool repeat) {
+    LPARAM lParam = message == WM_KEYUP ? KEY_UP_BITS : (repeat ? KEY_REPEAT_BIT : 0);
+    PostMessageA(PlatformMainWindow(), message, static_cast<WPARAM>(key), lParam | 1);
+}
+
+void ScriptDriver::WriteOutput(const std::string& file, ScriptCommand::Kind kind) {
+    bool ok = kind == ScriptCommand::State        ? WriteStateSnapshot(file)
+              : kind == ScriptCommand::Screenshot ? WriteScreenshotPng(file)
+                                                  : WriteMaterialMap(file);
+    if (!ok) {
+        std::cerr << "lobshot-headless: cannot write " << file << "\n";
+        exitStatus_ = 1;
+    }
+}
+
+// Carries out one command; true when it queued a tick or the close (the game must run now).
+bool ScriptDriver::Execute(const ScriptCommand& command) {
+    switch (command.kind) {
+        case ScriptCommand::Press:
+            for (int key : command.keys) {
+                Queue(WM_KEYDOWN, key, false);
+                Queue(WM_KEYUP, key, false);
+            }
+            return false;
+        case ScriptCommand::Down: Queue(WM_KEYDOWN, command.keys[0], false); return false;
+        case ScriptCommand::Up: Queue(WM_KEYUP, command.keys[0], false); return false;
+        case ScriptCommand::Repeat: Queue(WM_KEYDOWN, command.keys[0], true); return false;
+        case ScriptCommand::Activate:
+            PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, command.count, 0);
+            return false;
+        case ScriptCommand::Wait: ticksLeft_ = command.count; return false;
+        case ScriptCommand::Until:
+            until_ = &command;
+            untilTicks_ = 0;
+            return false;
+        case ScriptCommand::Close:
+            PostMessageA(PlatformMainWindow(), WM_CLOSE, 0, 0);
+            ended_ = true;
+            return true;
+        default: WriteOutput(command.file, command.kind); return false;
+    }
+}
+
+// One step of an `until`: false when it is over (reached, or not reached within its limit).
+bool ScriptDriver::UntilStep() {
+    bool reached = false;
+    for (std::uint32_t mode : until_->modes) reached = reached || CurrentMode == mode;
+    if (untilTicks_ > 0 && reached) {
+        until_ = nullptr;
+        return false;
+    }
+    if (untilTicks_ >= until_->count) {
+        std::cerr << options_.scriptName << ":" << until_->line << ": mode not reached after " << untilTicks_
+                  << " ticks\n";
+        exitStatus_ = 3;
+        ended_ = true;
+        until_ = nullptr;
+        return false;
+    }
+    ++untilTicks_;
+    HeadlessTick();
+    return true;
+}
+
+bool ScriptDriver::Feed() {
+    while (!ended_) {
+        if (ticksLeft_ > 0) {
+            --ticksLeft_;
+            HeadlessTick();
+            return true;
+        }
+        if (until_) {
+            if (UntilStep()) return true;
+            continue;
+        }
+        if (next_ < options_.script.size()) {
+            if (Execute(options_.script[next_++])) return true;
+            continue;
+        }
+        if (!framesStarted_) {
+            framesStarted_ = true;
+            framesLeft_ = options_.frames;
+        }
+        if (framesLeft_ == 0) break;
+        --framesLeft_;
+        HeadlessTick();
+        return true;
+    }
+    ended_ = true;
+    return false;
+}
+
+void ScriptDriver::BeforeQuit() {
+    if (!options_.stateFile.empty()) WriteOutput(options_.stateFile, ScriptCommand::State);
+    if (!options_.screenshotFile.empty()) WriteOutput(options_.screenshotFile, ScriptCommand::Screenshot);
+    if (!options_.materialsFile.empty()) WriteOutput(options_.materialsFile, ScriptCommand::Materials);
+    if (options_.timing) std::cerr << TimingLine() << "\n";
+}
+
+int RunHeadless(const RunnerOptions& options) {
+    ScriptDriver driver(options);
+    HeadlessSetClock(options.seed);
+    HeadlessSetDriver(&driver);
+    Timings = ShellTimings{};
+    Timings.enabled = options.timing;
+    int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    HeadlessSetDriver(nullptr);
+    if (status != 0) return 1;
+    return driver.ExitStatus();
+}

@@ -1,0 +1,56 @@
+// The replay runner: plays a parsed script into the real game on the headless backend and writes
+// the state snapshot, the screenshot and the material map.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "headless/script.h"
+#include "platform/headless/headless_platform.h"
+
+struct RunnerOptions {
+    std::uint32_t seed = 1;
+    std::string scriptName = "-";
+    std::vector<ScriptCommand> script;
+    std::uint32_t frames = 0;
+    std::string stateFile, screenshotFile, materialsFile;
+    bool timing = false;
+};
+
+class ScriptDriver : public HeadlessDriver {
+public:
+    explicit ScriptDriver(const RunnerOptions& options) : options_(options) {}
+
+    bool Feed() override;
+    void BeforeQuit() override;
+
+    // 0 after a normal run, 3 when an `until` was not reached, 1 when an output could not be written.
+    int ExitStatus() const { return exitStatus_; }
+
+private:
+    bool Execute(const ScriptCommand& command);
+    bool UntilStep();
+    void Queue(unsigned message, int key, bool repeat);
+    void WriteOutput(const std::string& file, ScriptCommand::Kind kind);
+
+    const RunnerOptions& options_;
+    std::size_t next_ = 0;
+    std::uint32_t ticksLeft_ = 0;
+    const ScriptCommand* until_ = nullptr;
+    std::uint32_t untilTicks_ = 0;
+    std::uint32_t framesLeft_ = 0;
+    bool framesStarted_ = false;
+    bool ended_ = false;
+    int exitStatus_ = 0;
+};
+
+// Runs the game from start-up to shutdown; returns the process exit status.
+int RunHeadless(const RunnerOptions& options);
+
+// Outputs, also used by tests. Each returns false when the file cannot be written.
+std::string StateSnapshotJson();
+bool WriteStateSnapshot(const std::string& path);
+bool WriteScreenshotPng(const std::string& path);
+bool WriteMaterialMap(const std::string& path);
+std::string TimingLine();

@@ -1,0 +1,153 @@
+// Parsing of the replay runner's key scripts.
+#include "headless/script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include "platform/win.h"
+#include "shell/globals.h"
+
+namespace {
+
+constexpr std::uint32_t DEFAULT_UNTIL_LIMIT = 100000;
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// A whole unsigned 32-bit decimal number, nothing else.
+bool ParseNumber(const std::string& text, std::uint32_t* value) {
+    if (text.empty() || text.size() > 10 || !std::all_of(text.begin(), text.end(), ::isdigit)) return false;
+    unsigned long long v = std::stoull(text);
+    if (v > 0xFFFFFFFFull) return false;
+    *value = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+// Mode names a script may wait for (the transient Terraform is never current).
+int ModeFromName(const std::string& name) {
+    for (std::uint32_t mode = Aiming; mode <= Title; ++mode)
+        if (Lower(name) == Lower(GameModeName(mode))) return static_cast<int>(mode);
+    return -1;
+}
+
+class LineParser {
+public:
+    LineParser(const std::vector<std::string>& words, ScriptCommand* command) : w(words), c(command) {}
+
+    // Empty when the line is good, else what is wrong with it.
+    std::string Parse() {
+        const std::string verb = Lower(w[0]);
+        if (verb == "press") return Keys(ScriptCommand::Press, true);
+        if (verb == "down") return Keys(ScriptCommand::Down, false);
+        if (verb == "up") return Keys(ScriptCommand::Up, false);
+        if (verb == "repeat") return Keys(ScriptCommand::Repeat, false);
+        if (verb == "wait") return Wait();
+        if (verb == "until") return Until();
+        if (verb == "activate") return Activate();
+        if (verb == "close") return Arguments(ScriptCommand::Close, 0);
+        if (verb == "state") return File(ScriptCommand::State);
+        if (verb == "screenshot") return File(ScriptCommand::Screenshot);
+        if (verb == "materials") return File(ScriptCommand::Materials);
+        return "unknown command \"" + w[0] + "\"";
+    }
+
+private:
+    std::string Arguments(ScriptCommand::Kind kind, std::size_t count) {
+        c->kind = kind;
+        if (w.size() - 1 != count) return w[0] + " takes " + std::to_string(count) + " argument(s)";
+        return {};
+    }
+
+    std::string Keys(ScriptCommand::Kind kind, bool many) {
+        c->kind = kind;
+        if (w.size() < 2 || (!many && w.size() != 2)) return w[0] + (many ? " needs keys" : " takes one key");
+        for (std::size_t i = 1; i < w.size(); ++i) {
+            int code = KeyCodeFromName(w[i]);
+            if (code == 0) return "unknown key \"" + w[i] + "\"";
+            c->keys.push_back(code);
+        }
+        return {};
+    }
+
+    std::string Wait() {
+        if (auto e = Arguments(ScriptCommand::Wait, 1); !e.empty()) return e;
+        return ParseNumber(w[1], &c->count) ? std::string() : "bad tick count \"" + w[1] + "\"";
+    }
+
+    std::string Until() {
+        c->kind = ScriptCommand::Until;
+        if (w.size() != 2 && w.size() != 3) return "until takes MODE[|MODE...] [MAX]";
+        std::stringstream names(w[1]);
+        std::string name;
+        while (std::getline(names, name, '|')) {
+            int mode = ModeFromName(name);
+            if (mode < 0) return "unknown mode \"" + name + "\"";
+            c->modes.push_back(static_cast<std::uint32_t>(mode));
+        }
+        if (c->modes.empty()) return "until needs a mode";
+        c->count = DEFAULT_UNTIL_LIMIT;
+        if (w.size() == 3 && (!ParseNumber(w[2], &c->count) || c->count == 0)) return "bad tick limit \"" + w[2] + "\"";
+        return {};
+    }
+
+    std::string Activate() {
+        if (auto e = Arguments(ScriptCommand::Activate, 1); !e.empty()) return e;
+        if (w[1] != "0" && w[1] != "1") return "activate takes 0 or 1";
+        c->count = w[1] == "1" ? 1 : 0;
+        return {};
+    }
+
+    std::string File(ScriptCommand::Kind kind) {
+        if (auto e = Arguments(kind, 1); !e.empty()) return e;
+        c->file = w[1];
+        return {};
+    }
+
+    const std::vector<std::string>& w;
+    ScriptCommand* c;
+};
+
+}  // namespace
+
+int KeyCodeFromName(const std::string& name) {
+    const std::string key = Lower(name);
+    static const struct {
+        const char* name;
+        int code;
+    } named[] = {{"enter", VK_RETURN}, {"space", VK_SPACE}, {"esc", VK_ESCAPE}, {"shift", VK_SHIFT},
+                 {"left", VK_LEFT},    {"up", VK_UP},       {"right", VK_RIGHT}, {"down", VK_DOWN}};
+    for (const auto& n : named)
+        if (key == n.name) return n.code;
+    if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0])))
+        return std::toupper(static_cast<unsigned char>(key[0]));
+    if (key.size() >= 2 && key.size() <= 3 && key[0] == 'f') {
+        std::uint32_t n = 0;
+        if (ParseNumber(key.substr(1), &n) && n >= 1 && n <= 12 && key[1] != '0') return VK_F1 + static_cast<int>(n) - 1;
+    }
+    return 0;
+}
+
+bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptCommand>* commands,
+                 std::string* error) {
+    std::stringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        std::stringstream split(line);
+        std::vector<std::string> words;
+        for (std::string word; split >> word;) words.push_back(word);
+        if (words.empty()) continue;
+        ScriptCommand command;
+        command.line = number;
+        std::string problem = LineParser(words, &command).Parse();
+        if (!problem.empty()) {
+            *error = name + ":" + std::to_string(number) + ": " + problem;
+            return false;
+        }
+        commands->push_back(std::move(command));
+    }
+    return true;
+}

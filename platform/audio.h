@@ -1,0 +1,41 @@
+// The audio output device beneath the sound effects: open it, let it pull mixed samples, close it.
+//
+// The portable mixer (sound/) owns every voice and does all the mixing; a backend only moves the
+// finished samples to the output. The SDL backend pulls them on SDL's audio thread; the headless
+// backend has no output and pulls them on the game's thread, as many as the 20 ms ticks that have
+// passed call for, so that sounds play for as long as they would on a real device. The game's
+// thread makes every call declared here.
+#pragma once
+
+#include <cstdint>
+
+// What the device plays: signed 16-bit samples at `rate` frames per second, `channels` (1 or 2)
+// interleaved samples a frame.
+struct AudioFormat {
+    int rate = 0;
+    int channels = 0;
+};
+
+// Fills `frames` whole frames at `out` in the device's format. Called by the device, from any
+// thread, between AudioStart and AudioClose; it must not call back into this interface.
+using AudioSource = void (*)(void* context, std::int16_t* out, int frames);
+
+// Opens the default output device, not yet playing, and tells its format. False when there is no
+// device to play on (none present, a dummy driver, or the set-up failed): the game is then silent.
+bool AudioOpen(AudioFormat* format);
+
+// Starts the open device pulling from `source`. False if it cannot start.
+bool AudioStart(AudioSource source, void* context);
+
+// Stops the device and closes it; once this returns the source is never called again. Does
+// nothing when no device is open.
+void AudioClose();
+
+// Called before the game reads or changes what the source plays. A device without a clock of its
+// own (headless) renders here the frames due since the last call; a real device does nothing.
+void AudioCatchUp();
+
+// Every start, looping start and stop of a sound effect, by its number (0 to 17), as the game
+// makes it. A backend may keep a record of them (headless) or ignore them.
+enum class AudioEvent { Start, Loop, Stop };
+void AudioNote(AudioEvent event, int number);

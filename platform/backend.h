@@ -1,0 +1,47 @@
+// What each backend (SDL or headless) supplies beneath the portable half of the platform layer.
+//
+// The portable half (platform/window.cpp) keeps the window record, the message queue and the last
+// error; a backend turns its own input into posted messages, keeps time and shows frames.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win.h"
+
+namespace backend {
+
+// Opens (or, headless, pretends to open) the visible output. False when it cannot.
+bool OpenWindow(const char* title, int width, int height);
+void CloseWindow();
+void SetCursorHidden(bool hidden);
+
+// Moves pending input into the message queue with PostMessageA. With wait set, blocks until some
+// input has been posted or the timer is due; the headless backend runs its script here.
+void PumpEvents(bool wait);
+
+// Whether the window timer is due. With consume set, a due tick is taken and the next one is
+// scheduled one period later (no catch-up: a late tick is followed by a full period).
+bool TimerDue(bool consume);
+void StartTimer(UINT milliseconds);
+void StopTimer();
+
+// Called once when GetMessageA is about to report WM_QUIT, while the game is still intact.
+void BeforeQuit();
+
+DWORD Milliseconds();
+void SleepMilliseconds(DWORD milliseconds);
+std::int64_t CounterTicks();
+std::int64_t CounterFrequency();
+
+bool Present(const std::uint16_t* pixels, int width, int height, int pitchPixels);
+int ScreenWidth();
+void Shutdown();
+int ScreenHeight();
+
+}  // namespace backend
+
+// Portable half: the window procedure of the one window, for backends that deliver messages at
+// once (the first activation of a new window), and a reset for tests.
+LRESULT PlatformSendMessage(UINT message, WPARAM wParam, LPARAM lParam);
+HWND PlatformMainWindow();
+void PlatformResetForTests();

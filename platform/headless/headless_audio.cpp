@@ -1,0 +1,82 @@
+// The headless audio device: a mixer pulled tick by tick into nowhere, and a record of the sounds.
+#include "platform/headless/headless_audio.h"
+
+#include <algorithm>
+
+#include "platform/headless/headless_platform.h"
+
+namespace {
+
+constexpr AudioFormat DEVICE_FORMAT{22050, 1};
+constexpr int FRAMES_PER_TICK = 22050 / 50;
+
+struct HeadlessAudio {
+    bool available = true;
+    bool open = false;
+    AudioSource source = nullptr;
+    void* context = nullptr;
+    std::uint32_t renderedTicks = 0;
+    std::vector<std::int16_t> discard = std::vector<std::int16_t>(FRAMES_PER_TICK);
+    std::vector<HeadlessSoundEvent> events;
+    std::vector<int> played;
+    std::vector<int> looping;
+};
+
+HeadlessAudio Audio;
+
+}  // namespace
+
+bool AudioOpen(AudioFormat* format) {
+    if (!Audio.available || Audio.open) return false;
+    Audio.open = true;
+    *format = DEVICE_FORMAT;
+    return true;
+}
+
+bool AudioStart(AudioSource source, void* context) {
+    if (!Audio.open) return false;
+    Audio.source = source;
+    Audio.context = context;
+    Audio.renderedTicks = HeadlessTickCount();
+    return true;
+}
+
+void AudioClose() {
+    Audio.open = false;
+    Audio.source = nullptr;
+    Audio.context = nullptr;
+    Audio.looping.clear();
+}
+
+void AudioCatchUp() {
+    if (!Audio.source) return;
+
+    // One tick's worth of frames for every tick since the last call. A clock that went back (a
+    // test starting a new run) is simply followed.
+    const std::uint32_t now = HeadlessTickCount();
+    if (now < Audio.renderedTicks) Audio.renderedTicks = now;
+    for (; Audio.renderedTicks < now; ++Audio.renderedTicks)
+        Audio.source(Audio.context, Audio.discard.data(), FRAMES_PER_TICK);
+}
+
+void AudioNote(AudioEvent event, int number) {
+    Audio.events.push_back({HeadlessTickCount(), event, number});
+    if (event != AudioEvent::Stop) Audio.played.push_back(number);
+    if (event == AudioEvent::Loop && std::find(Audio.looping.begin(), Audio.looping.end(), number) == Audio.looping.end())
+        Audio.looping.push_back(number);
+    if (event == AudioEvent::Stop) std::erase(Audio.looping, number);
+}
+
+std::vector<int> HeadlessSoundTakePlayed() {
+    std::vector<int> played;
+    played.swap(Audio.played);
+    return played;
+}
+
+std::vector<int> HeadlessSoundLooping() { return Audio.looping; }
+
+const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents() { return Audio.events; }
+
+void HeadlessAudioSetAvailable(bool available) { Audio.available = available; }
+
+void HeadlessAudioResetForTests() { Audio = HeadlessAudio{}; }

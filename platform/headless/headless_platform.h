@@ -1,0 +1,43 @@
+// The headless backend: no window, no device, no wall clock. A driver (the replay runner or a
+// test) supplies input whenever the game waits for a message, and time moves only by its ticks.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/win.h"
+
+// Supplies input. Feed is called whenever the game waits for a message with an empty queue; it
+// posts messages (HeadlessTick, PostMessageA to PlatformMainWindow()) and returns true, or returns
+// false to end the run (the game then receives WM_QUIT). BeforeQuit runs once as the run ends,
+// while the game is still intact.
+class HeadlessDriver {
+public:
+    virtual ~HeadlessDriver() = default;
+    virtual bool Feed() = 0;
+    virtual void BeforeQuit() {}
+};
+
+void HeadlessSetDriver(HeadlessDriver* driver);
+
+// The millisecond clock: starts at the given reading (the seed) and moves 20 ms per tick.
+void HeadlessSetClock(DWORD milliseconds);
+
+// One timer tick: the clock moves on and WM_TIMER is posted to the window.
+void HeadlessTick();
+std::uint32_t HeadlessTickCount();
+
+// Faults for tests: the window cannot be created.
+void HeadlessFailWindowCreation(bool fail);
+
+// The last frame handed over by the display, RGB565, row by row; empty before the first.
+struct HeadlessFrame {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint16_t> pixels;
+    int presents = 0;
+};
+const HeadlessFrame& HeadlessLastFrame();
+
+// Everything back to the start of a run (the driver is removed).
+void HeadlessResetForTests();

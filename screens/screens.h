@@ -1,0 +1,30 @@
+// The screens: title and terraforming, player choice, weapon shop, end of match, and the help
+// screen, ready message and quit prompt drawn over play. Each has an Init on entering its mode, a
+// Draw or Update every frame and, where keys act on it, an Action taking a command number.
+#pragma once
+
+#include "platform/win.h"
+
+class PlayerCollection;
+
+void InitTitleScreen(int surface, HINSTANCE instance);
+void UpdateTitleScreen(int device, int surface);
+void InitTerraformingScreen(int device, int surface, HINSTANCE instance);
+// The progress callback of landscape generation, 0 to 1.
+void UpdateTerraformingScreen(float progress);
+
+void InitPlayerChoice(PlayerCollection* players);
+void DrawPlayerChoice(int device, int surface);
+// 0 up, 1 down, 2 left, 3 right, 4 select; true when "Start Game" is chosen.
+bool PlayerChoiceAction(int action);
+
+void InitWeaponData();
+void InitWeaponScreen(PlayerCollection* players);
+void DrawWeaponScreen(int device, int surface);
+// 0 up, 1 down, 2 buy or finish, 3 sell; true when the last player has finished.
+bool WeaponScreenAction(int action);
+
+void DrawEndMatch(int device, int surface, PlayerCollection* players);
+void DrawHelpScreen(int device, int surface);
+void DrawReadyMessage(int device, int surface);
+void DrawQuitPrompt(int device, int surface);

@@ -1,0 +1,73 @@
+// The game shell's process-wide state, grouped by lifetime, with the reset that tests use.
+//
+// Per run: the window, activation, the tick flag, frame counting, held keys, the backdrop and the
+// three game objects. Per game and match: the mode, the view and the shot sequence. Options: the
+// choices of the player choice screen.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/win.h"
+
+class Landscape;
+class PlayerCollection;
+class ProjectileCollection;
+
+// The seven game modes; Terraform is transient and never stays in CurrentMode.
+enum GameMode : std::uint32_t {
+    Aiming = 0,
+    ShotInProgress = 1,
+    WeaponShop = 2,
+    PlayerChoice = 3,
+    EndOfMatch = 4,
+    Title = 5,
+    Terraform = 6,
+};
+
+// Mode names as the replay runner and its scripts spell them; null above 6.
+const char* GameModeName(std::uint32_t mode);
+
+// Screen size, and the menu bar's height below the landscape while aiming and shooting.
+constexpr int SCREEN_WIDTH = 320;
+constexpr int SCREEN_HEIGHT = 200;
+constexpr int MENU_BAR_MARGIN = 20;
+constexpr int KEY_COUNT = 256;
+constexpr int SINE_TABLE_SIZE = 3600;
+
+extern HWND MainWindow;
+extern HINSTANCE AppInstance;
+extern bool AppActive;
+extern bool TickPending;
+extern bool InputSuspended;
+extern std::int32_t FrameCounter;
+extern std::array<std::int32_t, KEY_COUNT> KeyHeld;
+extern Landscape* TheLandscape;
+extern ProjectileCollection* TheProjectiles;
+extern PlayerCollection* ThePlayers;
+extern int BackdropSurface;
+// SineTable[i] = sin(i tenths of a degree); the cosine of a is SineTable[(a + 900) % 3600].
+extern std::array<float, SINE_TABLE_SIZE> SineTable;
+
+extern std::uint32_t CurrentMode;
+extern std::int32_t ViewX;
+extern std::int32_t ViewY;
+extern std::int32_t ViewTarget;        // player the view glides to, -1 for none
+extern std::uint32_t ViewFollowMode;   // 0 glide to the tank, 1 to its barrel's tip
+extern std::int32_t FireDelay;         // -1 while gliding to the shooter, else ticks before the shot
+extern std::int32_t ShotsToFire;
+extern std::int32_t SettleCountdown;   // -1 not started, else quiet ticks before the turn ends
+extern std::int32_t ReadyMessageTicks;
+extern bool NewGamePending;
+extern bool QuitPromptShown;
+extern bool HelpShown;
+extern bool AngleGuideShown;
+extern bool EndMatchPan;
+extern std::int32_t PanStepX;
+extern std::int32_t PanStepY;
+
+extern std::uint32_t LandscapeGravityOption;  // 0 OFF, 1 ON
+extern std::int32_t WindOption;               // 0 NO, 1 CONSTANT, 2 VARIABLE, 3 RANDOM
+
+// Frees the game objects and puts every variable above back to its value before start-up.
+void ShellResetForTests();

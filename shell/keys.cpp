@@ -1,0 +1,219 @@
+// Keyboard commands: held-key counters, the quit prompt and each mode's keys.
+#include "diag/diag.h"
+#include "landscape/landscape.h"
+#include "players/player_collection.h"
+#include "screens/screens.h"
+#include "shell/globals.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+
+namespace {
+
+// Sound numbers of the keys' effects.
+constexpr int SOUND_WEAPON = 3;
+constexpr int SOUND_CONFIRM = 4;
+constexpr int SOUND_POWER = 5;
+constexpr int SOUND_ANGLE = 6;
+
+constexpr int VIEW_STEP = 8;
+constexpr std::int32_t MAX_ANGLE = 180;
+constexpr std::int32_t MAX_POWER = 100;
+
+// Moves the view by an arrow key and keeps it inside the landscape.
+bool ScrollView(int key, int margin) {
+    switch (key) {
+        case VK_LEFT: ViewX -= VIEW_STEP; break;
+        case VK_RIGHT: ViewX += VIEW_STEP; break;
+        case VK_UP: ViewY -= VIEW_STEP; break;
+        case VK_DOWN: ViewY += VIEW_STEP; break;
+        default: return false;
+    }
+    if (TheLandscape) TheLandscape->ClampView(&ViewX, &ViewY, margin);
+    return true;
+}
+
+bool IsArrow(int key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
+
+// Shown over modes 0, 2 and 4: Shift+Y abandons the game, any other key but Shift closes it.
+bool QuitPromptKey(int key) {
+    if (key == VK_SHIFT) return true;
+    if (key == 'Y') {
+        if (KeyHeld[VK_SHIFT] >= 1) {
+            bool fromShop = CurrentMode == WeaponShop;
+            SwitchToMode(Title);
+            if (fromShop) SoundPlay(SOUND_CONFIRM);
+        }
+        return true;
+    }
+    QuitPromptShown = false;
+    return true;
+}
+
+// Angle and power keys: a step inside the limits sounds; the menu is updated either way.
+void StepAim(std::int32_t* value, int step, std::int32_t limit, int sound) {
+    bool canMove = step < 0 ? *value > 0 : *value < limit;
+    if (canMove) {
+        *value += step;
+        SoundPlay(sound);
+    }
+    ThePlayers->UpdateMenu();
+}
+
+void CycleWeapon(Player* player, int step) {
+    player->weapon = (player->weapon + step) % WEAPON_COUNT;
+    ThePlayers->UpdateMenu();
+    SoundPlay(SOUND_WEAPON);
+}
+
+bool AimingKey(int key) {
+    if (IsArrow(key)) {
+        ViewTarget = -1;
+        return ScrollView(key, MENU_BAR_MARGIN);
+    }
+    if (key == VK_ESCAPE) {
+        QuitPromptShown = true;
+        return true;
+    }
+    if (!ThePlayers) return false;
+    Player* player = ThePlayers->Current();
+    if (key >= '1' && key <= '8') {
+        const Player* target = ThePlayers->Get(key - '1');
+        if (target && target->inGame && target->alive) {
+            ViewTarget = key - '1';
+            ViewFollowMode = 0;
+        }
+        return false;
+    }
+    switch (key) {
+        case VK_SPACE:
+            SoundPlay(SOUND_CONFIRM);
+            if (player->stock[player->weapon] != 0) SwitchToMode(ShotInProgress);
+            return true;
+        case 'C':
+            ViewTarget = ThePlayers->CurrentIndex();
+            ViewFollowMode = 0;
+            return true;
+        case 'Z': StepAim(&player->angle, -1, MAX_ANGLE, SOUND_ANGLE); return true;
+        case 'X': StepAim(&player->angle, +1, MAX_ANGLE, SOUND_ANGLE); return true;
+        case 'A': StepAim(&player->power, -1, MAX_POWER, SOUND_POWER); return true;
+        case 'Q': StepAim(&player->power, +1, MAX_POWER, SOUND_POWER); return true;
+        case 'S': CycleWeapon(player, 1); return true;
+        case 'W': CycleWeapon(player, WEAPON_COUNT - 1); return true;
+        case VK_F1: HelpShown = true; return true;
+        case VK_F2: AngleGuideShown = true; return true;
+        default: return false;
+    }
+}
+
+bool ShotKey(int key) {
+    if (key == VK_ESCAPE) return true;
+    return ScrollView(key, 0);
+}
+
+bool WeaponShopKey(int key) {
+    switch (key) {
+        case VK_RETURN:
+        case VK_SPACE:
+            if (WeaponScreenAction(2)) SwitchToMode(Terraform);
+            return true;
+        case VK_ESCAPE:
+            SoundPlay(SOUND_CONFIRM);
+            QuitPromptShown = true;
+            return true;
+        case VK_UP: WeaponScreenAction(0); return true;
+        case VK_DOWN: WeaponScreenAction(1); return true;
+        case 'S': WeaponScreenAction(3); return true;
+        default: return false;
+    }
+}
+
+bool PlayerChoiceKey(int key) {
+    switch (key) {
+        case VK_RETURN:
+        case VK_SPACE:
+            if (PlayerChoiceAction(4)) SwitchToMode(WeaponShop);
+            return true;
+        case VK_ESCAPE: SwitchToMode(Title); return true;
+        case VK_UP: PlayerChoiceAction(0); return true;
+        case VK_DOWN: PlayerChoiceAction(1); return true;
+        case VK_LEFT: PlayerChoiceAction(2); return true;
+        case VK_RIGHT: PlayerChoiceAction(3); return true;
+        default: return false;
+    }
+}
+
+bool EndOfMatchKey(int key) {
+    if (IsArrow(key)) {
+        EndMatchPan = false;
+        return ScrollView(key, 0);
+    }
+    switch (key) {
+        case VK_ESCAPE: QuitPromptShown = true; return true;
+        case VK_SPACE:
+            InitWeaponScreen(ThePlayers);
+            SwitchToMode(WeaponShop);
+            return true;
+        default: return false;
+    }
+}
+
+bool TitleKey(int key) {
+    switch (key) {
+        case VK_RETURN:
+        case VK_SPACE:
+            SoundPlay(SOUND_CONFIRM);
+            SwitchToMode(PlayerChoice);
+            return true;
+        case VK_ESCAPE: PostMessageA(MainWindow, WM_CLOSE, 0, 0); return true;
+        default: return false;
+    }
+}
+
+bool KeyPressed(int key) {
+    bool promptMode = CurrentMode == Aiming || CurrentMode == WeaponShop || CurrentMode == EndOfMatch;
+    if (promptMode && QuitPromptShown) return QuitPromptKey(key);
+    switch (CurrentMode) {
+        case Aiming: return AimingKey(key);
+        case ShotInProgress: return ShotKey(key);
+        case WeaponShop: return WeaponShopKey(key);
+        case PlayerChoice: return PlayerChoiceKey(key);
+        case EndOfMatch: return EndOfMatchKey(key);
+        case Title: return TitleKey(key);
+        default: return false;
+    }
+}
+
+// Only in aiming do releases mean something: F1 and F2 take their screens down.
+bool KeyReleased(int key) {
+    if (CurrentMode != Aiming) return false;
+    if (key == VK_F1) {
+        HelpShown = false;
+        return true;
+    }
+    if (key == VK_F2) {
+        AngleGuideShown = false;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ProcessKeyEvent(UINT message, WPARAM wParam, LPARAM lParam) {
+    DIAG_SCOPE("main");
+    if (message != WM_KEYDOWN && message != WM_KEYUP) return false;
+    if (wParam >= KEY_COUNT) {
+        DiagTrace(DIAG_DEBUG, "main", __LINE__, "ProcessKeyEvent", "Key code %u is out of range",
+                  static_cast<unsigned>(wParam));
+        return false;
+    }
+    int key = static_cast<int>(wParam);
+    if (message == WM_KEYUP) {
+        KeyHeld[key] = 0;
+    } else {
+        if (KeyHeld[key] == 0) KeyHeld[key] = 1;
+        if (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) return true;
+    }
+    if (InputSuspended) return true;
+    return message == WM_KEYUP ? KeyReleased(key) : KeyPressed(key);
+}

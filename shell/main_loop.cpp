@@ -1,0 +1,242 @@
+// The program's frame: start-up, the window procedure, the 20 ms message loop and shutdown.
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "diag/diag.h"
+#include "display/graphx.h"
+#include "landscape/landscape.h"
+#include "platform/resource.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile_collection.h"
+#include "screens/screens.h"
+#include "shell/globals.h"
+#include "shell/random.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+
+ShellTimings Timings;
+
+namespace {
+
+constexpr UINT FRAME_MILLISECONDS = 20;
+
+// The data tables the game cannot run without, with their exact sizes.
+struct DataTable {
+    int id;
+    std::uint32_t size;
+};
+constexpr DataTable DATA_TABLES[] = {{130, 646416}, {131, 408}, {135, 20808}};
+
+std::int64_t Now() {
+    std::int64_t count = 0;
+    QueryPerformanceCounter(&count);
+    return count;
+}
+
+std::int64_t ToNanoseconds(std::int64_t ticks) {
+    std::int64_t frequency = 1;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<std::int64_t>(static_cast<double>(ticks) * 1e9 / static_cast<double>(frequency));
+}
+
+// One frame step, timed when timing is on.
+void RunFrameStep() {
+    if (!Timings.enabled) {
+        doLoopProcessing();
+        return;
+    }
+    std::int64_t start = Now();
+    doLoopProcessing();
+    Timings.frameNanoseconds.push_back(ToNanoseconds(Now() - start));
+}
+
+// Start-up stops when a data table is missing or of the wrong size: later steps would read it.
+bool CheckDataTables() {
+    for (const DataTable& table : DATA_TABLES) {
+        const void* data = nullptr;
+        if (!LoadDataResource(table.id, table.size, &data)) {
+            DiagTrace(DIAG_ERROR, "main", __LINE__, "appInitialize",
+                      "Data resource %i is missing or not %u bytes long", table.id, table.size);
+            return false;
+        }
+    }
+    return true;
+}
+
+void StartupFailed(const char* why) {
+    DiagTrace(DIAG_ERROR, "main", __LINE__, "appInitialize", "%s", why);
+    std::fprintf(stderr, "lobshot: cannot start: %s\n", why);
+}
+
+}  // namespace
+
+void FillSineTable() {
+    DIAG_SCOPE("main");
+    const long double step = 2.0L * 3.14159265358979323846264338327950288L / SINE_TABLE_SIZE;
+    for (int i = 0; i < SINE_TABLE_SIZE; ++i) SineTable[i] = static_cast<float>(std::sin(step * i));
+}
+
+bool LoadDataResource(int id, std::uint32_t expectedSize, const void** data) {
+    DIAG_SCOPE("main");
+    *data = nullptr;
+    HRSRC resource = FindResourceA(AppInstance, MAKEINTRESOURCEA(id), RT_RCDATA);
+    if (!resource) {
+        DiagLastError();
+        return false;
+    }
+    if (SizeofResource(AppInstance, resource) != expectedSize) return false;
+    HGLOBAL loaded = LoadResource(AppInstance, resource);
+    if (!loaded) {
+        DiagLastError();
+        return false;
+    }
+    *data = LockResource(loaded);
+    return *data != nullptr;
+}
+
+HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {
+    DIAG_SCOPE("main");
+    WNDCLASSA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.lpszClassName = "LobshotWindow";
+    if (!RegisterClassA(&wc)) {
+        DiagLastError();
+        return nullptr;
+    }
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, "LobshotWindow", "Lobshot", 0x00FE0000, 0, 0,
+                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                  instance, nullptr);
+    if (!window) {
+        DiagLastError();
+        return nullptr;
+    }
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
+    DIAG_SCOPE("main");
+    ThePlayers = nullptr;
+    TheLandscape = nullptr;
+    TheProjectiles = nullptr;
+    AppInstance = instance;
+
+    *window = CreateProgramWindow(instance, showCommand, MainWindowProc);
+    if (!*window) {
+        StartupFailed("the window could not be made");
+        return false;
+    }
+    FillSineTable();
+    GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
+    GraphxInit(*window, instance, false);
+    if (!CreateOSSurface(&BackdropSurface, 0, 2, SCREEN_WIDTH, SCREEN_HEIGHT, 2)) {
+        StartupFailed("the 320x200 backdrop surface could not be made");
+        return false;
+    }
+    GraphxInitBitmappedFont(instance, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
+    SwitchToMode(Title);
+
+    game::srand(timeGetTime());
+    FrameCounter = 0;
+    KeyHeld.fill(0);
+    SoundInit(*window);
+
+    if (!CheckDataTables()) {
+        StartupFailed("a data table is missing or damaged");
+        return false;
+    }
+    Landscape::Init(0, 2);
+    Explosion::Init(0, 2, instance);
+    Projectile::Init();
+    InitFireRamp();
+    InitWeaponData();
+    ThePlayers = new (std::nothrow) PlayerCollection(instance, 0, 2);
+
+    InputSuspended = true;
+    return true;
+}
+
+bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    DIAG_SCOPE("main");
+    switch (message) {
+        case WM_ACTIVATE:
+            if ((wParam & 0xFFFF) != WA_ACTIVE && (wParam & 0xFFFF) != WA_CLICKACTIVE) AppActive = false;
+            return false;
+        case WM_CLOSE:
+            AppActive = false;
+            if (!DestroyWindow(window)) {
+                DiagLastError();
+                return false;
+            }
+            PostQuitMessage(0);
+            return true;
+        case WM_ACTIVATEAPP:
+            AppActive = wParam != 0;
+            if (AppActive) GraphxRestoreDisplays();
+            return true;
+        default: return false;
+    }
+}
+
+LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DIAG_SCOPE("main");
+    if (ProcessImportantEvents(window, message, wParam, lParam)) return 0;
+    if (message == WM_TIMER) {
+        TickPending = true;
+        return 0;
+    }
+    if (AppActive) {
+        if (ProcessKeyEvent(message, wParam, lParam)) return 0;
+        switch (message) {
+            case WM_MOUSEMOVE:
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONUP:
+            case WM_RBUTTONDOWN:
+            case WM_RBUTTONUP: return 0;
+            case WM_SETCURSOR: SetCursor(nullptr); return 0;
+            default: break;
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void appFinalize() {
+    DIAG_SCOPE("main");
+    try {
+        delete ThePlayers;
+        ThePlayers = nullptr;
+        delete TheLandscape;
+        TheLandscape = nullptr;
+        delete TheProjectiles;
+        TheProjectiles = nullptr;
+        SoundFinalize();
+        GraphxFinalize();
+    } catch (const std::exception&) {
+    } catch (...) {
+    }
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
+    DIAG_SCOPE("main");
+    bool started = appInitialize(&MainWindow, instance, showCommand);
+    if (started) {
+        SetTimer(MainWindow, 0, FRAME_MILLISECONDS, nullptr);
+        MSG msg;
+        for (;;) {
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && TickPending) {
+                RunFrameStep();
+                TickPending = false;
+            }
+            if (GetMessageA(&msg, nullptr, 0, 0) == 0 || msg.message == WM_QUIT) break;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        KillTimer(MainWindow, 0);
+    }
+    appFinalize();
+    return started ? 0 : 1;
+}

@@ -1,0 +1,38 @@
+// The game shell: start-up, the message loop, the window procedure, the modes and the keys.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/win.h"
+
+// The program: start-up, the 20 ms loop, shutdown. Returns 0 after a normal run and 1 when start-up
+// failed (after a message on standard error).
+int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int showCommand);
+
+bool appInitialize(HWND* window, HINSTANCE instance, int showCommand);
+HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure);
+LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void appFinalize();
+
+// Finds the RCDATA resource with this id; false (and a null pointer) when it is missing, of
+// another size or cannot be loaded.
+bool LoadDataResource(int id, std::uint32_t expectedSize, const void** data);
+void FillSineTable();
+
+// Modes and the frame step.
+void SwitchToMode(std::uint32_t mode);
+void doLoopProcessing();
+
+// Keys: true when the message is handled.
+bool ProcessKeyEvent(UINT message, WPARAM wParam, LPARAM lParam);
+
+// Wall time of the frame steps and of landscape generation, kept only when enabled (the replay
+// runner's --timing and the benchmarks).
+struct ShellTimings {
+    bool enabled = false;
+    std::vector<std::int64_t> frameNanoseconds;
+    std::int64_t longestTerraformNanoseconds = 0;
+};
+extern ShellTimings Timings;

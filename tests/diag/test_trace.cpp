@@ -1,0 +1,181 @@
+// Tests of the trace facility: row forms, the error copy, the size cap and the exception trail.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "diag/diag.h"
+#include "platform/win.h"
+#include "tests/support/capture.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+class TraceTest : public GameTest {};
+
+TEST_F(TraceTest, PlainRowsGoToStandardOutputWithErrorPrefixAndLowRowsDropped) {
+    TraceCapture out;
+    DiagTrace(DIAG_ERROR, "main", 12, "Open", "failed %i %s %c", 7, "x", 'y');
+    DiagTrace(DIAG_DEBUG, "main", 0, "Time", "took %ims", 3);
+    DiagTrace(DIAG_LOW, "main", 5, "Quiet", "->");
+    EXPECT_EQ(out.Text(), "ERROR:Open: failed 7 x y\r\nTime: took 3ms\r\n");
+
+    Diag.TraceLowSeverity = true;
+    DiagTrace(DIAG_LOW, "main", 5, "Quiet", "->");
+    EXPECT_EQ(out.Text(), "ERROR:Open: failed 7 x y\r\nTime: took 3ms\r\nQuiet: ->\r\n");
+}
+
+TEST_F(TraceTest, LastErrorOfAFailedDestroyWindowIsAnErrorRow) {
+    TraceCapture out;
+    EXPECT_FALSE(DestroyWindow(nullptr));
+    DiagLastError();
+    EXPECT_EQ(out.Text(), "ERROR:-: GetLastError 1400: Invalid window handle.\n\r\n");
+}
+
+TEST_F(TraceTest, LongMessagesAreCutAt299Characters) {
+    TraceCapture out;
+    std::string longText(400, 'a');
+    DiagTrace(DIAG_DEBUG, "main", 1, "F", "%s", longText.c_str());
+    EXPECT_EQ(out.Text(), "F: " + std::string(299, 'a') + "\r\n");
+}
+
+TEST_F(TraceTest, HtmlRowsCarryTheirClassAndErrorsAreCopiedWithoutOne) {
+    std::FILE* trace = std::tmpfile();
+    std::FILE* errors = std::tmpfile();
+    Diag.TraceHtml = Diag.TraceToFile = Diag.TraceLowSeverity = true;
+    Diag.TraceFile = trace;
+    Diag.ErrorFile = errors;
+
+    DiagTrace(DIAG_LOW, "Graphx", 3, "GetHDC", "->");
+    DiagTrace(DIAG_DEBUG, "Graphx", 0, "Restore", "%s", "restored surface");
+    DiagTrace(DIAG_ERROR, "Sound", 76, "SoundInit", "bad <%i>", 4);
+    DiagTrace(7, "X", 1, "Odd", "row");
+
+    EXPECT_EQ(TraceCapture::ReadAll(trace),
+              "<TR class=\"severity_low\"><TD>Graphx</TD><TD>3</TD><TD>GetHDC</TD><TD><PRE>-></PRE></TD></TR>\r\n"
+              "<TR class=\"severity_debug\"><TD>Graphx</TD><TD></TD><TD>Restore</TD><TD><PRE>restored surface"
+              "</PRE></TD></TR>\r\n"
+              "<TR class=\"severity_high\"><TD>Sound</TD><TD>76</TD><TD>SoundInit</TD><TD><PRE>bad <4></PRE>"
+              "</TD></TR>\r\n"
+              "<TD>X</TD><TD>1</TD><TD>Odd</TD><TD><PRE>row</PRE></TD></TR>\r\n");
+    EXPECT_EQ(TraceCapture::ReadAll(errors),
+              "<TR><TD>Sound</TD><TD>76</TD><TD>SoundInit</TD><TD><PRE>bad <4></PRE></TD></TR>\r\n");
+}
+
+TEST_F(TraceTest, PlainErrorCopyHasNoPrefix) {
+    std::FILE* trace = std::tmpfile();
+    std::FILE* errors = std::tmpfile();
+    Diag.TraceToFile = true;
+    Diag.TraceFile = trace;
+    Diag.ErrorFile = errors;
+    DiagTrace(DIAG_ERROR, "main", 1, "F", "gone");
+    EXPECT_EQ(TraceCapture::ReadAll(trace), "ERROR:F: gone\r\n");
+    EXPECT_EQ(TraceCapture::ReadAll(errors), "F: gone\r\n");
+}
+
+TEST_F(TraceTest, AFullFileEndsWithTheNoticeAndNothingIsWrittenAnywhereAfterwards) {
+    std::string path = ::testing::TempDir() + "lobshot_full_trace.txt";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::string block(DIAG_TRACE_LIMIT + 1, 'x');
+        std::fwrite(block.data(), 1, block.size(), f);
+        std::fclose(f);
+    }
+    TraceCapture out;
+    Diag.TraceToFile = true;
+    Diag.TraceFile = std::fopen(path.c_str(), "ab");
+    DiagTrace(DIAG_ERROR, "main", 1, "F", "first");
+    DiagTrace(DIAG_ERROR, "main", 1, "F", "second");
+    EXPECT_TRUE(Diag.TraceTruncated);
+    EXPECT_EQ(Diag.TraceFile, nullptr);
+
+    Diag.TraceToFile = false;
+    DiagTrace(DIAG_ERROR, "main", 1, "F", "to standard output?");
+    EXPECT_EQ(out.Text(), "");
+
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::string text = TraceCapture::ReadAll(f);
+    std::fclose(f);
+    std::remove(path.c_str());
+    EXPECT_EQ(text.substr(DIAG_TRACE_LIMIT + 1),
+              "----- This trace file has been truncated because it is too long -----");
+}
+
+// Three operations deep, an exception leaves one row per operation on its way out, innermost first.
+void Innermost() {
+    DiagScope scope("Innermost", "main", 30);
+    throw std::runtime_error("boom");
+}
+void Middle() {
+    DiagScope scope("Middle", "main", 20);
+    Innermost();
+}
+void Outer() {
+    DiagScope scope("Outer", "main", 10, true);
+    Middle();
+}
+
+TEST_F(TraceTest, ExceptionTrailWritesOneRowPerOperationInnermostFirst) {
+    TraceCapture out;
+    Diag.TraceLowSeverity = true;
+    EXPECT_THROW(Outer(), std::runtime_error);
+    EXPECT_EQ(out.Text(),
+              "Outer: ->\r\nInnermost: <- EXCEPTION\r\nMiddle: <- EXCEPTION\r\nOuter: <- EXCEPTION\r\n");
+}
+
+TEST_F(TraceTest, ScopesWriteNothingWhenLowRowsAreOffOrTheOperationEndsNormally) {
+    TraceCapture out;
+    EXPECT_THROW(Outer(), std::runtime_error);
+    {
+        DiagScope quiet("Quiet", "main", 1);
+    }
+    Diag.TraceLowSeverity = true;
+    {
+        DiagScope traced("Traced", "Graphx", 9, true);
+    }
+    EXPECT_EQ(out.Text(), "Traced: ->\r\nTraced: <-\r\n");
+}
+
+TEST_F(TraceTest, StopwatchWithoutTheCounterReportsAndYieldsZero) {
+    TraceCapture out;
+    DiagStartTiming();
+    EXPECT_EQ(DiagStopTiming(), 0.0);
+    EXPECT_EQ(DiagGetTime(), 0.0);
+    EXPECT_EQ(out.Text(),
+              "ERROR:DiagStartTiming: Timer is not available.\r\nERROR:DiagStopTiming: Timer is not available.\r\n"
+              "ERROR:DiagGetTime: Timer is not available.\r\n");
+}
+
+TEST_F(TraceTest, StopwatchWithTheCounterMeasuresFromTheLastStart) {
+    TraceCapture out;
+    DiagEnableTimer();
+    ASSERT_EQ(DiagTimer.TimerAvailable, 1);
+    EXPECT_GT(DiagStopTiming(), 0.0);  // no start yet: seconds since the counter's origin
+    DiagStartTiming();
+    double interval = DiagStopTiming();
+    EXPECT_GE(interval, 0.0);
+    EXPECT_LT(interval, 1.0);
+    EXPECT_EQ(out.Text(), "");
+}
+
+TEST_F(TraceTest, EnvironmentOpensAnHtmlTraceWithADocumentHead) {
+    std::string path = ::testing::TempDir() + "lobshot_env_trace.html";
+    std::remove(path.c_str());
+    setenv("LOBSHOT_TRACE_FILE", path.c_str(), 1);
+    setenv("LOBSHOT_TRACE_HTML", "1", 1);
+    DiagConfigureFromEnvironment();
+    unsetenv("LOBSHOT_TRACE_FILE");
+    unsetenv("LOBSHOT_TRACE_HTML");
+    DiagTrace(DIAG_ERROR, "main", 1, "F", "x");
+    DiagReset();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::string text = TraceCapture::ReadAll(f);
+    std::fclose(f);
+    std::remove(path.c_str());
+    EXPECT_EQ(text.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(text.find("tr.severity_high"), std::string::npos);
+    EXPECT_NE(text.find("<TR class=\"severity_high\"><TD>main</TD>"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+// Test support for the display layer: the fixture and the in-memory BMP builder.
+#include "tests/display/display_fixture.h"
+
+#include "platform/resource.h"
+
+namespace {
+
+void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+    out[at] = static_cast<std::uint8_t>(value);
+    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+    PutU16(out, at, value & 0xFFFF);
+    PutU16(out, at + 2, value >> 16);
+}
+
+void PutPixel(std::vector<std::uint8_t>& row, int bits, int x, std::uint32_t value) {
+    if (bits == 1) {
+        if (value & 1) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    } else if (bits == 8) {
+        row[x] = static_cast<std::uint8_t>(value);
+    } else {
+        row[3 * x] = static_cast<std::uint8_t>(value >> 16);
+        row[3 * x + 1] = static_cast<std::uint8_t>(value >> 8);
+        row[3 * x + 2] = static_cast<std::uint8_t>(value);
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
+    const std::size_t header = spec.fileHeader ? 14 : 0;
+    const std::size_t paletteSize = spec.palette.size() * 4;
+    const std::size_t stride = ((static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32) * 4;
+    const std::size_t pixelsAt = header + 40 + paletteSize;
+    std::vector<std::uint8_t> out(pixelsAt + stride * spec.height, 0);
+    if (spec.fileHeader) {
+        out[0] = 'B';
+        out[1] = 'M';
+        PutU32(out, 2, static_cast<std::uint32_t>(out.size()));
+        PutU32(out, 10, static_cast<std::uint32_t>(pixelsAt));
+    }
+    PutU32(out, header, 40);
+    PutU32(out, header + 4, static_cast<std::uint32_t>(spec.width));
+    PutU32(out, header + 8, static_cast<std::uint32_t>(spec.topDown ? -spec.height : spec.height));
+    PutU16(out, header + 12, 1);
+    PutU16(out, header + 14, static_cast<std::uint32_t>(spec.bits));
+    PutU32(out, header + 32, static_cast<std::uint32_t>(spec.palette.size()));
+    for (std::size_t i = 0; i < spec.palette.size(); ++i) {
+        const COLORREF c = spec.palette[i];
+        out[header + 40 + 4 * i] = static_cast<std::uint8_t>(GetBValue(c));
+        out[header + 41 + 4 * i] = static_cast<std::uint8_t>(GetGValue(c));
+        out[header + 42 + 4 * i] = static_cast<std::uint8_t>(GetRValue(c));
+    }
+    for (int y = 0; y < spec.height; ++y) {
+        std::vector<std::uint8_t> row(stride, 0);
+        for (int x = 0; x < spec.width; ++x) PutPixel(row, spec.bits, x, spec.pixel(x, y));
+        const int stored = spec.topDown ? y : spec.height - 1 - y;
+        std::copy(row.begin(), row.end(), out.begin() + static_cast<std::ptrdiff_t>(pixelsAt + stride * stored));
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight, const std::function<bool(int x, int y)>& ink) {
+    BmpSpec spec;
+    spec.width = 94 * cellWidth;
+    spec.height = cellHeight;
+    spec.bits = 1;
+    spec.palette = {0x000000, 0xFFFFFF};
+    spec.pixel = [&](int x, int y) { return ink(x, y) ? 1u : 0u; };
+    return BuildBmp(spec);
+}
+
+void InstallBitmap(const char* name, const std::vector<std::uint8_t>& bytes) {
+    ResourceOverride(RT_BITMAP, name, std::span<const std::uint8_t>(bytes.data(), bytes.size()));
+}
+
+void DisplayTest::SetUp() {
+    Diag.TraceLowSeverity = false;
+    ResourceClearOverrides();
+    StartDevices({0});
+}
+
+void DisplayTest::TearDown() {
+    GraphxResetForTests();
+    ResourceClearOverrides();
+    Diag.TraceLowSeverity = false;
+}
+
+void DisplayTest::StartDevices(std::initializer_list<int> devices) {
+    GraphxResetForTests();
+    for (int n : devices) GraphxEnableAdapter(n, 320, 200, true);
+    GraphxInit(nullptr, nullptr, false);
+}
+
+int DisplayTest::MakeSurface(int width, int height) {
+    int number = -1;
+    EXPECT_TRUE(CreateOSSurface(&number, 0, 2, width, height, MEMORY_KIND_SYSTEM));
+    return number;
+}
+
+Surface* DisplayTest::Resolve(int n, int s, int nDest) {
+    Surface* surface = nullptr;
+    EXPECT_TRUE(getDD(n, s, nullptr, &surface, nullptr, nDest));
+    return surface;
+}
+
+void DisplayTest::FillRaw(int n, int s, std::uint16_t value) {
+    Surface* surface = Resolve(n, s);
+    for (int y = 0; y < surface->height; ++y) std::fill_n(surface->Row(y), surface->width, value);
+}
+
+int DisplayTest::CountNot(int n, int s, std::uint16_t value) {
+    Surface* surface = Resolve(n, s);
+    int count = 0;
+    for (int y = 0; y < surface->height; ++y) {
+        for (int x = 0; x < surface->width; ++x) count += surface->Row(y)[x] != value;
+    }
+    return count;
+}

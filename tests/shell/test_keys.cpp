@@ -1,0 +1,258 @@
+// Tests of the keyboard commands: each mode's keys, the quit prompt and the game's own key repeat.
+#include <gtest/gtest.h>
+
+#include "landscape/landscape.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile_collection.h"
+#include "shell/globals.h"
+#include "shell/shell.h"
+#include "tests/support/capture.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+bool Down(int key, bool repeat = false) {
+    return ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), repeat ? KEY_REPEAT_BIT : 0);
+}
+bool Up(int key) { return ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31)); }
+bool Press(int key) {
+    bool handled = Down(key);
+    Up(key);
+    return handled;
+}
+
+// A match in progress, as the terraforming step leaves it, without running the loop.
+class KeysTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        ThePlayers = new PlayerCollection(nullptr, 0, 2);
+        TheLandscape = new Landscape();
+        TheLandscape->width = 800;
+        TheLandscape->height = 400;
+        TheProjectiles = new ProjectileCollection(TheLandscape);
+        CurrentMode = Aiming;
+    }
+    Player& Current() { return *ThePlayers->Current(); }
+};
+
+TEST_F(KeysTest, AngleAndPowerStepWithinTheirInclusiveLimits) {
+    Current().angle = 179;
+    EXPECT_TRUE(Press('X'));
+    EXPECT_TRUE(Press('X'));
+    EXPECT_EQ(Current().angle, 180);
+    Current().angle = 1;
+    Press('Z');
+    Press('Z');
+    EXPECT_EQ(Current().angle, 0);
+    Current().power = 99;
+    Press('Q');
+    Press('Q');
+    EXPECT_EQ(Current().power, 100);
+    Current().power = 0;
+    EXPECT_TRUE(Press('A'));
+    EXPECT_EQ(Current().power, 0);
+}
+
+TEST_F(KeysTest, WeaponCyclingWrapsBothWays) {
+    Current().weapon = 0;
+    Press('W');
+    EXPECT_EQ(Current().weapon, 5);
+    Press('S');
+    EXPECT_EQ(Current().weapon, 0);
+    for (int i = 0; i < 6; ++i) Press('S');
+    EXPECT_EQ(Current().weapon, 0);
+}
+
+TEST_F(KeysTest, SpaceFiresOnlyWithStock) {
+    Current().weapon = 1;
+    Current().stock[1] = 0;
+    EXPECT_TRUE(Press(VK_SPACE));
+    EXPECT_EQ(CurrentMode, Aiming);
+    Current().weapon = 0;
+    HelpShown = true;
+    Press(VK_SPACE);
+    EXPECT_EQ(CurrentMode, ShotInProgress);
+    EXPECT_FALSE(HelpShown);
+    EXPECT_EQ(FireDelay, -1);
+    EXPECT_EQ(SettleCountdown, -1);
+    EXPECT_EQ(ShotsToFire, 1);
+    EXPECT_EQ(ViewFollowMode, 1u);
+}
+
+TEST_F(KeysTest, ArrowsScrollClampAndDropTheGlideTarget) {
+    ViewTarget = 1;
+    EXPECT_TRUE(Press(VK_RIGHT));
+    EXPECT_EQ(ViewX, 8);
+    EXPECT_EQ(ViewTarget, -1);
+    Press(VK_LEFT);
+    Press(VK_LEFT);
+    EXPECT_EQ(ViewX, 0);
+    for (int i = 0; i < 40; ++i) Press(VK_DOWN);
+    EXPECT_EQ(ViewY, 400 + 20 - 200);
+}
+
+TEST_F(KeysTest, DigitsGlideToPlayersTakingPartButAreNotHandled) {
+    EXPECT_FALSE(Press('2'));
+    EXPECT_EQ(ViewTarget, 1);
+    ViewTarget = -1;
+    EXPECT_FALSE(Press('5'));
+    EXPECT_EQ(ViewTarget, -1);
+    ThePlayers->Get(1)->alive = false;
+    Press('2');
+    EXPECT_EQ(ViewTarget, -1);
+    ThePlayers->current = 1;
+    EXPECT_TRUE(Press('C'));
+    EXPECT_EQ(ViewTarget, 1);
+}
+
+TEST_F(KeysTest, HelpAndGuideFollowTheirKeysOnlyWhileAiming) {
+    EXPECT_TRUE(Down(VK_F1));
+    EXPECT_TRUE(Down(VK_F2));
+    EXPECT_TRUE(HelpShown && AngleGuideShown);
+    EXPECT_TRUE(Up(VK_F1));
+    EXPECT_FALSE(HelpShown);
+    Press(VK_SPACE);
+    EXPECT_FALSE(Up(VK_F2));
+    EXPECT_TRUE(AngleGuideShown);
+    EXPECT_FALSE(Up('X'));
+}
+
+TEST_F(KeysTest, QuitPromptNeedsShiftYAndAnyOtherKeyOnlyClosesIt) {
+    EXPECT_TRUE(Press(VK_ESCAPE));
+    EXPECT_TRUE(QuitPromptShown);
+    EXPECT_TRUE(Press('Y'));
+    EXPECT_TRUE(QuitPromptShown);
+    EXPECT_TRUE(Press(VK_SHIFT));
+    EXPECT_TRUE(QuitPromptShown);
+    EXPECT_TRUE(Press(VK_SPACE));
+    EXPECT_FALSE(QuitPromptShown);
+    EXPECT_EQ(CurrentMode, Aiming);
+
+    Press(VK_ESCAPE);
+    Down(VK_SHIFT);
+    Press('Y');
+    TraceCapture quiet;
+    EXPECT_EQ(CurrentMode, Title);
+    EXPECT_FALSE(QuitPromptShown);
+    EXPECT_TRUE(NewGamePending);
+}
+
+TEST_F(KeysTest, QuitPromptWorksInTheShopAndAtTheEndOfAMatch) {
+    TraceCapture quiet;
+    for (std::uint32_t mode : {WeaponShop, EndOfMatch}) {
+        CurrentMode = mode;
+        QuitPromptShown = false;
+        EXPECT_TRUE(Press(VK_ESCAPE));
+        EXPECT_TRUE(QuitPromptShown);
+        Down(VK_SHIFT);
+        Press('Y');
+        Up(VK_SHIFT);
+        EXPECT_EQ(CurrentMode, Title);
+    }
+}
+
+TEST_F(KeysTest, ShotInProgressTakesOnlyEscAndArrows) {
+    CurrentMode = ShotInProgress;
+    ViewTarget = 0;
+    EXPECT_TRUE(Press(VK_ESCAPE));
+    EXPECT_FALSE(QuitPromptShown);
+    EXPECT_TRUE(Press(VK_DOWN));
+    EXPECT_EQ(ViewY, 8);
+    EXPECT_EQ(ViewTarget, 0);
+    for (int i = 0; i < 40; ++i) Press(VK_DOWN);
+    EXPECT_EQ(ViewY, 400 - 200);
+    EXPECT_FALSE(Press('X'));
+    EXPECT_FALSE(Press(VK_SPACE));
+    EXPECT_FALSE(Press(VK_F1));
+}
+
+TEST_F(KeysTest, ArrowsAtTheEndOfAMatchStopThePanning) {
+    SwitchToMode(EndOfMatch);
+    EXPECT_TRUE(EndMatchPan);
+    EXPECT_EQ(PanStepX, 1);
+    EXPECT_EQ(PanStepY, -1);
+    Press(VK_RIGHT);
+    EXPECT_FALSE(EndMatchPan);
+    EXPECT_EQ(ViewX, 8);
+}
+
+TEST_F(KeysTest, RepeatsFromTheSystemOnlyCountTheKey) {
+    EXPECT_TRUE(Down('X', true));
+    EXPECT_EQ(KeyHeld['X'], 1);
+    EXPECT_EQ(Current().angle, 90);
+}
+
+TEST_F(KeysTest, SuspendedInputOnlyCountsTheKey) {
+    InputSuspended = true;
+    EXPECT_TRUE(Down('X'));
+    EXPECT_EQ(KeyHeld['X'], 1);
+    EXPECT_EQ(Current().angle, 90);
+}
+
+TEST_F(KeysTest, UnknownAndOutOfRangeKeysAreNotHandled) {
+    TraceCapture out;
+    EXPECT_FALSE(Press(VK_F12));
+    EXPECT_FALSE(ProcessKeyEvent(WM_KEYDOWN, 300, 0));
+    EXPECT_NE(out.Text().find("Key code 300 is out of range"), std::string::npos);
+    EXPECT_FALSE(ProcessKeyEvent(0x0102, 'a', 0));
+}
+
+// The game's own repeat, run by the frame step: frames are counted from the key's press.
+class RepeatTest : public KeysTest {
+protected:
+    void SetUp() override {
+        KeysTest::SetUp();
+        AppActive = true;
+    }
+    // Runs frame steps and reports the frame numbers (counted from 1 after the press) at which the
+    // watched value changed.
+    template <typename Value>
+    std::vector<int> ChangesOver(int frames, Value value) {
+        TraceCapture quiet;
+        std::vector<int> changes;
+        auto last = value();
+        for (int f = 1; f <= frames; ++f) {
+            doLoopProcessing();
+            if (value() != last) changes.push_back(f);
+            last = value();
+        }
+        return changes;
+    }
+};
+
+TEST_F(RepeatTest, AnAimingKeyRepeatsFromItsEighthEvenFrameEverySecondFrame) {
+    Current().angle = 170;
+    Down('X');
+    EXPECT_EQ(Current().angle, 171);
+    std::vector<int> changes = ChangesOver(40, [&] { return Current().angle; });
+    EXPECT_EQ(changes, (std::vector<int>{16, 18, 20, 22, 24, 26, 28, 30, 32}));
+    EXPECT_EQ(Current().angle, 180);
+}
+
+TEST_F(RepeatTest, ArrowsRepeatEveryFrameFromTheSixthWhileAiming) {
+    Down(VK_RIGHT);
+    EXPECT_EQ(ViewX, 8);
+    std::vector<int> changes = ChangesOver(8, [] { return ViewX; });
+    EXPECT_EQ(changes, (std::vector<int>{6, 7, 8}));
+}
+
+TEST_F(RepeatTest, ArrowsRepeatOnEveryEighthFrameFromTheThirdElsewhere) {
+    SwitchToMode(ShotInProgress);
+    FrameCounter = 3;
+    Down(VK_RIGHT);
+    std::vector<int> changes = ChangesOver(40, [] { return ViewX; });
+    // Frames 8, 16, 24 ... are counted; the third of them repeats: frame number 24 is step 21.
+    EXPECT_EQ(changes, (std::vector<int>{21, 29, 37}));
+}
+
+TEST_F(RepeatTest, AKeyReleasedStopsRepeating) {
+    Down('Q');
+    ChangesOver(20, [] { return 0; });
+    Up('Q');
+    int power = Current().power;
+    EXPECT_TRUE(ChangesOver(20, [&] { return Current().power; }).empty());
+    EXPECT_EQ(Current().power, power);
+}
+
+}  // namespace

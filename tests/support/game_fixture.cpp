@@ -1,0 +1,46 @@
+// Test support: the whole game reset, and a step-by-step driver of the real loop.
+#include "tests/support/game_fixture.h"
+
+#include "diag/diag.h"
+#include "display/graphx.h"
+#include "platform/backend.h"
+#include "platform/resource.h"
+#include "shell/globals.h"
+#include "shell/random.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+
+void ResetEverything() {
+    ShellResetForTests();
+    GraphxResetForTests();
+    PlatformResetForTests();
+    HeadlessResetForTests();
+    ResourceClearOverrides();
+    DiagReset();
+    Timings = ShellTimings{};
+    game::srand(1);
+}
+
+bool StepDriver::Feed() {
+    if (next_ >= steps_.size()) return false;
+    return steps_[next_++]();
+}
+
+int RunGame(std::uint32_t seed, std::vector<StepDriver::Step> steps) {
+    StepDriver driver(std::move(steps));
+    HeadlessSetClock(seed);
+    HeadlessSetDriver(&driver);
+    int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    HeadlessSetDriver(nullptr);
+    return status;
+}
+
+void PostKey(unsigned message, int key, bool repeat) {
+    LPARAM lParam = message == WM_KEYUP ? (KEY_REPEAT_BIT | (LPARAM{1} << 31)) : (repeat ? KEY_REPEAT_BIT : 0);
+    PostMessageA(PlatformMainWindow(), message, static_cast<WPARAM>(key), lParam | 1);
+}
+
+void PressKey(int key) {
+    PostKey(WM_KEYDOWN, key);
+    PostKey(WM_KEYUP, key);
+}
