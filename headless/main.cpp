@@ -59,9 +59,11 @@ int main(int argc, char** argv) {
         if (i + 1 >= argc) return BadCommandLine("missing value after " + arg);
         const char* value = argv[++i];
         if (arg == "--seed") {
-            if (!ParseUnsigned(value, &options.seed)) return BadCommandLine("bad seed \"" + std::string(value) + "\"");
+            if (!ParseUnsigned(value, &options.seed))
+                return BadCommandLine("bad seed \"" + std::string(value) + "\"");
         } else if (arg == "--frames") {
-            if (!ParseUnsigned(value, &options.frames)) return BadCommandLine("bad frame count \"" + std::string(value) + "\"");
+            if (!ParseUnsigned(value, &options.frames))
+                return BadCommandLine("bad frame count \"" + std::string(value) + "\"");
         } else if (arg == "--script") {
             scriptFile = value;
         } else if (arg == "--state") {

@@ -13,7 +13,9 @@
 
 namespace {
 
-const char* Bool(bool value) { return value ? "true" : "false"; }
+const char* Bool(bool value) {
+    return value ? "true" : "false";
+}
 
 std::int64_t Percentile(std::vector<std::int64_t> values, double fraction) {
     if (values.empty()) return 0;
@@ -39,7 +41,8 @@ std::string StateSnapshotJson() {
       << ", \"panStepY\": " << PanStepY << ", \"newGamePending\": " << Bool(NewGamePending) << "},\n";
     j << "  \"shot\": {\"fireDelay\": " << FireDelay << ", \"shotsToFire\": " << ShotsToFire
       << ", \"settleCountdown\": " << SettleCountdown << "},\n";
-    j << "  \"options\": {\"landscapeGravity\": " << LandscapeGravityOption << ", \"wind\": " << WindOption << "}\n";
+    j << "  \"options\": {\"landscapeGravity\": " << LandscapeGravityOption << ", \"wind\": " << WindOption
+      << "}\n";
     j << "}\n";
     return j.str();
 }
@@ -50,7 +53,9 @@ bool WriteStateSnapshot(const std::string& path) {
     return static_cast<bool>(out);
 }
 
-bool WriteScreenshotPng(const std::string& path) { return GraphxWriteVisiblePng(path.c_str()); }
+bool WriteScreenshotPng(const std::string& path) {
+    return GraphxWriteVisiblePng(path.c_str());
+}
 
 bool WriteMaterialMap(const std::string& path) {
     std::ofstream out(path, std::ios::binary);
@@ -67,8 +72,9 @@ std::string TimingLine() {
     }
     auto us = [](std::int64_t nanoseconds) { return static_cast<long long>((nanoseconds + 500) / 1000); };
     std::ostringstream line;
-    line << "frames " << ns.size() << "  mean_us " << (ns.empty() ? 0 : us(total / static_cast<std::int64_t>(ns.size())))
-         << "  p50_us " << us(Percentile(ns, 0.50)) << "  p99_us " << us(Percentile(ns, 0.99)) << "  max_us "
-         << us(longest) << "  terraform_ms " << (Timings.longestTerraformNanoseconds + 500000) / 1000000;
+    line << "frames " << ns.size() << "  mean_us "
+         << (ns.empty() ? 0 : us(total / static_cast<std::int64_t>(ns.size()))) << "  p50_us "
+         << us(Percentile(ns, 0.50)) << "  p99_us " << us(Percentile(ns, 0.99)) << "  max_us " << us(longest)
+         << "  terraform_ms " << (Timings.longestTerraformNanoseconds + 500000) / 1000000;
     return line.str();
 }

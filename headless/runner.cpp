@@ -39,13 +39,21 @@ bool ScriptDriver::Execute(const ScriptCommand& command) {
                 Queue(WM_KEYUP, key, false);
             }
             return false;
-        case ScriptCommand::Down: Queue(WM_KEYDOWN, command.keys[0], false); return false;
-        case ScriptCommand::Up: Queue(WM_KEYUP, command.keys[0], false); return false;
-        case ScriptCommand::Repeat: Queue(WM_KEYDOWN, command.keys[0], true); return false;
+        case ScriptCommand::Down:
+            Queue(WM_KEYDOWN, command.keys[0], false);
+            return false;
+        case ScriptCommand::Up:
+            Queue(WM_KEYUP, command.keys[0], false);
+            return false;
+        case ScriptCommand::Repeat:
+            Queue(WM_KEYDOWN, command.keys[0], true);
+            return false;
         case ScriptCommand::Activate:
             PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, command.count, 0);
             return false;
-        case ScriptCommand::Wait: ticksLeft_ = command.count; return false;
+        case ScriptCommand::Wait:
+            ticksLeft_ = command.count;
+            return false;
         case ScriptCommand::Until:
             until_ = &command;
             untilTicks_ = 0;
@@ -54,7 +62,9 @@ bool ScriptDriver::Execute(const ScriptCommand& command) {
             PostMessageA(PlatformMainWindow(), WM_CLOSE, 0, 0);
             ended_ = true;
             return true;
-        default: WriteOutput(command.file, command.kind); return false;
+        default:
+            WriteOutput(command.file, command.kind);
+            return false;
     }
 }
 

@@ -89,7 +89,8 @@ private:
         }
         if (c->modes.empty()) return "until needs a mode";
         c->count = DEFAULT_UNTIL_LIMIT;
-        if (w.size() == 3 && (!ParseNumber(w[2], &c->count) || c->count == 0)) return "bad tick limit \"" + w[2] + "\"";
+        if (w.size() == 3 && (!ParseNumber(w[2], &c->count) || c->count == 0))
+            return "bad tick limit \"" + w[2] + "\"";
         return {};
     }
 
@@ -117,7 +118,7 @@ int KeyCodeFromName(const std::string& name) {
     static const struct {
         const char* name;
         int code;
-    } named[] = {{"enter", VK_RETURN}, {"space", VK_SPACE}, {"esc", VK_ESCAPE}, {"shift", VK_SHIFT},
+    } named[] = {{"enter", VK_RETURN}, {"space", VK_SPACE}, {"esc", VK_ESCAPE},  {"shift", VK_SHIFT},
                  {"left", VK_LEFT},    {"up", VK_UP},       {"right", VK_RIGHT}, {"down", VK_DOWN}};
     for (const auto& n : named)
         if (key == n.name) return n.code;
@@ -125,7 +126,8 @@ int KeyCodeFromName(const std::string& name) {
         return std::toupper(static_cast<unsigned char>(key[0]));
     if (key.size() >= 2 && key.size() <= 3 && key[0] == 'f') {
         std::uint32_t n = 0;
-        if (ParseNumber(key.substr(1), &n) && n >= 1 && n <= 12 && key[1] != '0') return VK_F1 + static_cast<int>(n) - 1;
+        if (ParseNumber(key.substr(1), &n) && n >= 1 && n <= 12 && key[1] != '0')
+            return VK_F1 + static_cast<int>(n) - 1;
     }
     return 0;
 }

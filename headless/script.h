@@ -9,10 +9,10 @@ struct ScriptCommand {
     enum Kind { Press, Down, Up, Repeat, Wait, Until, Activate, Close, State, Screenshot, Materials };
     Kind kind = Wait;
     int line = 0;
-    std::vector<int> keys;               // virtual-key codes (Press, Down, Up, Repeat)
-    std::uint32_t count = 0;             // Wait ticks, Until's limit, Activate's flag
-    std::vector<std::uint32_t> modes;    // Until
-    std::string file;                    // State, Screenshot, Materials
+    std::vector<int> keys;             // virtual-key codes (Press, Down, Up, Repeat)
+    std::uint32_t count = 0;           // Wait ticks, Until's limit, Activate's flag
+    std::vector<std::uint32_t> modes;  // Until
+    std::string file;                  // State, Screenshot, Materials
 };
 
 // Parses the whole text. On the first error returns false with "NAME:LINE: message" in error.

@@ -39,7 +39,7 @@ std::uint32_t LandscapeGravityOption = 0;
 std::int32_t WindOption = 0;
 
 const char* GameModeName(std::uint32_t mode) {
-    static const char* const names[] = {"Aiming",      "ShotInProgress", "WeaponShop", "PlayerChoice",
+    static const char* const names[] = {"Aiming",     "ShotInProgress", "WeaponShop", "PlayerChoice",
                                         "EndOfMatch", "Title",          "Terraform"};
     return mode <= Terraform ? names[mode] : nullptr;
 }

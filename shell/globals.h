@@ -52,11 +52,11 @@ extern std::array<float, SINE_TABLE_SIZE> SineTable;
 extern std::uint32_t CurrentMode;
 extern std::int32_t ViewX;
 extern std::int32_t ViewY;
-extern std::int32_t ViewTarget;        // player the view glides to, -1 for none
-extern std::uint32_t ViewFollowMode;   // 0 glide to the tank, 1 to its barrel's tip
-extern std::int32_t FireDelay;         // -1 while gliding to the shooter, else ticks before the shot
+extern std::int32_t ViewTarget;       // player the view glides to, -1 for none
+extern std::uint32_t ViewFollowMode;  // 0 glide to the tank, 1 to its barrel's tip
+extern std::int32_t FireDelay;        // -1 while gliding to the shooter, else ticks before the shot
 extern std::int32_t ShotsToFire;
-extern std::int32_t SettleCountdown;   // -1 not started, else quiet ticks before the turn ends
+extern std::int32_t SettleCountdown;  // -1 not started, else quiet ticks before the turn ends
 extern std::int32_t ReadyMessageTicks;
 extern bool NewGamePending;
 extern bool QuitPromptShown;

@@ -22,17 +22,28 @@ constexpr std::int32_t MAX_POWER = 100;
 // Moves the view by an arrow key and keeps it inside the landscape.
 bool ScrollView(int key, int margin) {
     switch (key) {
-        case VK_LEFT: ViewX -= VIEW_STEP; break;
-        case VK_RIGHT: ViewX += VIEW_STEP; break;
-        case VK_UP: ViewY -= VIEW_STEP; break;
-        case VK_DOWN: ViewY += VIEW_STEP; break;
-        default: return false;
+        case VK_LEFT:
+            ViewX -= VIEW_STEP;
+            break;
+        case VK_RIGHT:
+            ViewX += VIEW_STEP;
+            break;
+        case VK_UP:
+            ViewY -= VIEW_STEP;
+            break;
+        case VK_DOWN:
+            ViewY += VIEW_STEP;
+            break;
+        default:
+            return false;
     }
     if (TheLandscape) TheLandscape->ClampView(&ViewX, &ViewY, margin);
     return true;
 }
 
-bool IsArrow(int key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
+bool IsArrow(int key) {
+    return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+}
 
 // Shown over modes 0, 2 and 4: Shift+Y abandons the game, any other key but Shift closes it.
 bool QuitPromptKey(int key) {
@@ -93,15 +104,32 @@ bool AimingKey(int key) {
             ViewTarget = ThePlayers->CurrentIndex();
             ViewFollowMode = 0;
             return true;
-        case 'Z': StepAim(&player->angle, -1, MAX_ANGLE, SOUND_ANGLE); return true;
-        case 'X': StepAim(&player->angle, +1, MAX_ANGLE, SOUND_ANGLE); return true;
-        case 'A': StepAim(&player->power, -1, MAX_POWER, SOUND_POWER); return true;
-        case 'Q': StepAim(&player->power, +1, MAX_POWER, SOUND_POWER); return true;
-        case 'S': CycleWeapon(player, 1); return true;
-        case 'W': CycleWeapon(player, WEAPON_COUNT - 1); return true;
-        case VK_F1: HelpShown = true; return true;
-        case VK_F2: AngleGuideShown = true; return true;
-        default: return false;
+        case 'Z':
+            StepAim(&player->angle, -1, MAX_ANGLE, SOUND_ANGLE);
+            return true;
+        case 'X':
+            StepAim(&player->angle, +1, MAX_ANGLE, SOUND_ANGLE);
+            return true;
+        case 'A':
+            StepAim(&player->power, -1, MAX_POWER, SOUND_POWER);
+            return true;
+        case 'Q':
+            StepAim(&player->power, +1, MAX_POWER, SOUND_POWER);
+            return true;
+        case 'S':
+            CycleWeapon(player, 1);
+            return true;
+        case 'W':
+            CycleWeapon(player, WEAPON_COUNT - 1);
+            return true;
+        case VK_F1:
+            HelpShown = true;
+            return true;
+        case VK_F2:
+            AngleGuideShown = true;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -120,10 +148,17 @@ bool WeaponShopKey(int key) {
             SoundPlay(SOUND_CONFIRM);
             QuitPromptShown = true;
             return true;
-        case VK_UP: WeaponScreenAction(0); return true;
-        case VK_DOWN: WeaponScreenAction(1); return true;
-        case 'S': WeaponScreenAction(3); return true;
-        default: return false;
+        case VK_UP:
+            WeaponScreenAction(0);
+            return true;
+        case VK_DOWN:
+            WeaponScreenAction(1);
+            return true;
+        case 'S':
+            WeaponScreenAction(3);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -133,12 +168,23 @@ bool PlayerChoiceKey(int key) {
         case VK_SPACE:
             if (PlayerChoiceAction(4)) SwitchToMode(WeaponShop);
             return true;
-        case VK_ESCAPE: SwitchToMode(Title); return true;
-        case VK_UP: PlayerChoiceAction(0); return true;
-        case VK_DOWN: PlayerChoiceAction(1); return true;
-        case VK_LEFT: PlayerChoiceAction(2); return true;
-        case VK_RIGHT: PlayerChoiceAction(3); return true;
-        default: return false;
+        case VK_ESCAPE:
+            SwitchToMode(Title);
+            return true;
+        case VK_UP:
+            PlayerChoiceAction(0);
+            return true;
+        case VK_DOWN:
+            PlayerChoiceAction(1);
+            return true;
+        case VK_LEFT:
+            PlayerChoiceAction(2);
+            return true;
+        case VK_RIGHT:
+            PlayerChoiceAction(3);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -148,12 +194,15 @@ bool EndOfMatchKey(int key) {
         return ScrollView(key, 0);
     }
     switch (key) {
-        case VK_ESCAPE: QuitPromptShown = true; return true;
+        case VK_ESCAPE:
+            QuitPromptShown = true;
+            return true;
         case VK_SPACE:
             InitWeaponScreen(ThePlayers);
             SwitchToMode(WeaponShop);
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -164,8 +213,11 @@ bool TitleKey(int key) {
             SoundPlay(SOUND_CONFIRM);
             SwitchToMode(PlayerChoice);
             return true;
-        case VK_ESCAPE: PostMessageA(MainWindow, WM_CLOSE, 0, 0); return true;
-        default: return false;
+        case VK_ESCAPE:
+            PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -173,13 +225,20 @@ bool KeyPressed(int key) {
     bool promptMode = CurrentMode == Aiming || CurrentMode == WeaponShop || CurrentMode == EndOfMatch;
     if (promptMode && QuitPromptShown) return QuitPromptKey(key);
     switch (CurrentMode) {
-        case Aiming: return AimingKey(key);
-        case ShotInProgress: return ShotKey(key);
-        case WeaponShop: return WeaponShopKey(key);
-        case PlayerChoice: return PlayerChoiceKey(key);
-        case EndOfMatch: return EndOfMatchKey(key);
-        case Title: return TitleKey(key);
-        default: return false;
+        case Aiming:
+            return AimingKey(key);
+        case ShotInProgress:
+            return ShotKey(key);
+        case WeaponShop:
+            return WeaponShopKey(key);
+        case PlayerChoice:
+            return PlayerChoiceKey(key);
+        case EndOfMatch:
+            return EndOfMatchKey(key);
+        case Title:
+            return TitleKey(key);
+        default:
+            return false;
     }
 }
 

@@ -107,8 +107,8 @@ HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure)
         return nullptr;
     }
     HWND window = CreateWindowExA(WS_EX_TOPMOST, "LobshotWindow", "Lobshot", 0x00FE0000, 0, 0,
-                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                  instance, nullptr);
+                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                  nullptr, instance, nullptr);
     if (!window) {
         DiagLastError();
         return nullptr;
@@ -178,7 +178,8 @@ bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
             AppActive = wParam != 0;
             if (AppActive) GraphxRestoreDisplays();
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -196,9 +197,13 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
             case WM_LBUTTONDOWN:
             case WM_LBUTTONUP:
             case WM_RBUTTONDOWN:
-            case WM_RBUTTONUP: return 0;
-            case WM_SETCURSOR: SetCursor(nullptr); return 0;
-            default: break;
+            case WM_RBUTTONUP:
+                return 0;
+            case WM_SETCURSOR:
+                SetCursor(nullptr);
+                return 0;
+            default:
+                break;
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -225,6 +230,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
     bool started = appInitialize(&MainWindow, instance, showCommand);
     if (started) {
         SetTimer(MainWindow, 0, FRAME_MILLISECONDS, nullptr);
+        DWORD loopStart = timeGetTime();
         MSG msg;
         for (;;) {
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && TickPending) {
@@ -236,6 +242,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
             DispatchMessageA(&msg);
         }
         KillTimer(MainWindow, 0);
+        DiagTrace(DIAG_DEBUG, "main", __LINE__, "WinMain", "%i frame steps in %u ms", FrameCounter,
+                  static_cast<unsigned>(timeGetTime() - loopStart));
     }
     appFinalize();
     return started ? 0 : 1;

@@ -83,7 +83,8 @@ void EnterTerraform() {
         std::int64_t frequency = 1;
         QueryPerformanceFrequency(&frequency);
         auto nanoseconds = static_cast<std::int64_t>(static_cast<double>(Now() - start) * 1e9 / frequency);
-        if (nanoseconds > Timings.longestTerraformNanoseconds) Timings.longestTerraformNanoseconds = nanoseconds;
+        if (nanoseconds > Timings.longestTerraformNanoseconds)
+            Timings.longestTerraformNanoseconds = nanoseconds;
     }
     delete TheProjectiles;
     TheProjectiles = new (std::nothrow) ProjectileCollection(TheLandscape);
@@ -186,7 +187,9 @@ void EndOfMatchFrame() {
     if (QuitPromptShown) DrawQuitPrompt(DEVICE, BACK);
 }
 
-bool MatchReady() { return TheLandscape && ThePlayers && TheProjectiles; }
+bool MatchReady() {
+    return TheLandscape && ThePlayers && TheProjectiles;
+}
 
 // Held keys come again at the game's own rate: the six aiming keys on even frames after 7 counts;
 // the arrows every frame after 5 counts while aiming or at the end of a match, otherwise every
@@ -221,8 +224,12 @@ void Present() {
 void SwitchToMode(std::uint32_t mode) {
     DIAG_SCOPE_NAMED("main|SwitchToMode", "main");
     switch (mode) {
-        case Aiming: EnterAiming(); break;
-        case ShotInProgress: EnterShotInProgress(); break;
+        case Aiming:
+            EnterAiming();
+            break;
+        case ShotInProgress:
+            EnterShotInProgress();
+            break;
         case WeaponShop:
             CurrentMode = WeaponShop;
             InitWeaponScreen(ThePlayers);
@@ -238,9 +245,14 @@ void SwitchToMode(std::uint32_t mode) {
             PanStepY = -1;
             EndMatchPan = true;
             break;
-        case Title: EnterTitle(); break;
-        case Terraform: EnterTerraform(); break;
-        default: break;
+        case Title:
+            EnterTitle();
+            break;
+        case Terraform:
+            EnterTerraform();
+            break;
+        default:
+            break;
     }
 }
 
@@ -270,8 +282,11 @@ void doLoopProcessing() {
         case EndOfMatch:
             if (MatchReady()) EndOfMatchFrame();
             break;
-        case Title: UpdateTitleScreen(DEVICE, BACK); break;
-        default: break;
+        case Title:
+            UpdateTitleScreen(DEVICE, BACK);
+            break;
+        default:
+            break;
     }
     Present();
 }

@@ -17,14 +17,18 @@ int Near(int channel) {
 
 namespace game {
 
-void srand(std::uint32_t seed) { State = seed; }
+void srand(std::uint32_t seed) {
+    State = seed;
+}
 
 int rand() {
     State = State * 214013u + 2531011u;
     return static_cast<int>((State >> 16) & 0x7FFF);
 }
 
-std::uint32_t RandState() { return State; }
+std::uint32_t RandState() {
+    return State;
+}
 
 }  // namespace game
 
@@ -37,5 +41,6 @@ std::uint32_t RandomColourNear(int red, int green, int blue) {
 
 std::uint32_t RandomShade(int red, int green, int blue) {
     int d = game::rand() % 40 - 20;
-    return PackColour(std::clamp(red + d, 0, 255), std::clamp(green + d, 0, 255), std::clamp(blue + d, 0, 255));
+    return PackColour(std::clamp(red + d, 0, 255), std::clamp(green + d, 0, 255),
+                      std::clamp(blue + d, 0, 255));
 }

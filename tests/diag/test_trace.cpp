@@ -51,13 +51,14 @@ TEST_F(TraceTest, HtmlRowsCarryTheirClassAndErrorsAreCopiedWithoutOne) {
     DiagTrace(DIAG_ERROR, "Sound", 76, "SoundInit", "bad <%i>", 4);
     DiagTrace(7, "X", 1, "Odd", "row");
 
-    EXPECT_EQ(TraceCapture::ReadAll(trace),
-              "<TR class=\"severity_low\"><TD>Graphx</TD><TD>3</TD><TD>GetHDC</TD><TD><PRE>-></PRE></TD></TR>\r\n"
-              "<TR class=\"severity_debug\"><TD>Graphx</TD><TD></TD><TD>Restore</TD><TD><PRE>restored surface"
-              "</PRE></TD></TR>\r\n"
-              "<TR class=\"severity_high\"><TD>Sound</TD><TD>76</TD><TD>SoundInit</TD><TD><PRE>bad <4></PRE>"
-              "</TD></TR>\r\n"
-              "<TD>X</TD><TD>1</TD><TD>Odd</TD><TD><PRE>row</PRE></TD></TR>\r\n");
+    EXPECT_EQ(
+        TraceCapture::ReadAll(trace),
+        "<TR class=\"severity_low\"><TD>Graphx</TD><TD>3</TD><TD>GetHDC</TD><TD><PRE>-></PRE></TD></TR>\r\n"
+        "<TR class=\"severity_debug\"><TD>Graphx</TD><TD></TD><TD>Restore</TD><TD><PRE>restored surface"
+        "</PRE></TD></TR>\r\n"
+        "<TR class=\"severity_high\"><TD>Sound</TD><TD>76</TD><TD>SoundInit</TD><TD><PRE>bad <4></PRE>"
+        "</TD></TR>\r\n"
+        "<TD>X</TD><TD>1</TD><TD>Odd</TD><TD><PRE>row</PRE></TD></TR>\r\n");
     EXPECT_EQ(TraceCapture::ReadAll(errors),
               "<TR><TD>Sound</TD><TD>76</TD><TD>SoundInit</TD><TD><PRE>bad <4></PRE></TD></TR>\r\n");
 }
@@ -126,13 +127,9 @@ TEST_F(TraceTest, ExceptionTrailWritesOneRowPerOperationInnermostFirst) {
 TEST_F(TraceTest, ScopesWriteNothingWhenLowRowsAreOffOrTheOperationEndsNormally) {
     TraceCapture out;
     EXPECT_THROW(Outer(), std::runtime_error);
-    {
-        DiagScope quiet("Quiet", "main", 1);
-    }
+    { DiagScope quiet("Quiet", "main", 1); }
     Diag.TraceLowSeverity = true;
-    {
-        DiagScope traced("Traced", "Graphx", 9, true);
-    }
+    { DiagScope traced("Traced", "Graphx", 9, true); }
     EXPECT_EQ(out.Text(), "Traced: ->\r\nTraced: <-\r\n");
 }
 
@@ -141,9 +138,10 @@ TEST_F(TraceTest, StopwatchWithoutTheCounterReportsAndYieldsZero) {
     DiagStartTiming();
     EXPECT_EQ(DiagStopTiming(), 0.0);
     EXPECT_EQ(DiagGetTime(), 0.0);
-    EXPECT_EQ(out.Text(),
-              "ERROR:DiagStartTiming: Timer is not available.\r\nERROR:DiagStopTiming: Timer is not available.\r\n"
-              "ERROR:DiagGetTime: Timer is not available.\r\n");
+    EXPECT_EQ(
+        out.Text(),
+        "ERROR:DiagStartTiming: Timer is not available.\r\nERROR:DiagStopTiming: Timer is not available.\r\n"
+        "ERROR:DiagGetTime: Timer is not available.\r\n");
 }
 
 TEST_F(TraceTest, StopwatchWithTheCounterMeasuresFromTheLastStart) {

@@ -57,12 +57,14 @@ std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
         std::vector<std::uint8_t> row(stride, 0);
         for (int x = 0; x < spec.width; ++x) PutPixel(row, spec.bits, x, spec.pixel(x, y));
         const int stored = spec.topDown ? y : spec.height - 1 - y;
-        std::copy(row.begin(), row.end(), out.begin() + static_cast<std::ptrdiff_t>(pixelsAt + stride * stored));
+        std::copy(row.begin(), row.end(),
+                  out.begin() + static_cast<std::ptrdiff_t>(pixelsAt + stride * stored));
     }
     return out;
 }
 
-std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight, const std::function<bool(int x, int y)>& ink) {
+std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight,
+                                       const std::function<bool(int x, int y)>& ink) {
     BmpSpec spec;
     spec.width = 94 * cellWidth;
     spec.height = cellHeight;

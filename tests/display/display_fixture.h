@@ -28,7 +28,8 @@ struct BmpSpec {
 std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec);
 
 // A 1-bit font picture of 94 cells of cellWidth x cellHeight with `ink` deciding each pixel.
-std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight, const std::function<bool(int x, int y)>& ink);
+std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight,
+                                       const std::function<bool(int x, int y)>& ink);
 
 // Installs a picture under a bitmap resource name for the rest of the test.
 void InstallBitmap(const char* name, const std::vector<std::uint8_t>& bytes);

@@ -60,7 +60,8 @@ TEST_F(SurfaceTableTest, EveryAddressMessage) {
         {OFFSCREEN, 1, -1, false, "ERROR:getDD: off-screen surface number out of range (1)"},
         {OFFSCREEN, -1, -1, false, "ERROR:getDD: off-screen surface number out of range (-1)"},
         {OFFSCREEN, 0, 9, false,
-         "ERROR:getDD: Must specify destination device to get DDraw object for an offscreen surface (nDest=9)"},
+         "ERROR:getDD: Must specify destination device to get DDraw object for an offscreen surface "
+         "(nDest=9)"},
         {OFFSCREEN, 0, -2, false, "(nDest=-2)"},
         {9, 1, -1, false, "ERROR:getDD: Display device out of range (9)"},
         {-1, 1, -1, false, "ERROR:getDD: Display device out of range (-1)"},
@@ -183,7 +184,8 @@ TEST_F(SurfaceTableTest, OnlyEnabledDevicesAreMadeAndTheRestAreSkipped) {
     EXPECT_TRUE(DisplayTable[0].ready);
     EXPECT_TRUE(DisplayTable[2].ready);
     EXPECT_FALSE(DisplayTable[1].ready);
-    EXPECT_TRUE(Traced("Skipping adapter 1 (Lobshot software display)"));
+    EXPECT_TRUE(Traced("Initting device 0 (Lobshot software display)"));
+    EXPECT_TRUE(Traced("Skipping adapter 1 ()"));
     EXPECT_TRUE(Traced("Skipping adapter 7 ()"));
     EXPECT_TRUE(Traced("2 Skipping adapter 1"));
     EXPECT_NE(Resolve(2, 2), nullptr);

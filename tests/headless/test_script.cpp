@@ -31,12 +31,14 @@ TEST(Script, KeyNamesInAnyCase) {
     EXPECT_EQ(KeyCodeFromName("F12"), VK_F12);
     EXPECT_EQ(KeyCodeFromName("z"), 'Z');
     EXPECT_EQ(KeyCodeFromName("7"), '7');
-    for (const char* bad : {"F0", "F13", "F01", "Tab", "", "ab", "-", "F1x"}) EXPECT_EQ(KeyCodeFromName(bad), 0) << bad;
+    for (const char* bad : {"F0", "F13", "F01", "Tab", "", "ab", "-", "F1x"})
+        EXPECT_EQ(KeyCodeFromName(bad), 0) << bad;
 }
 
 TEST(Script, CommandsWithCommentsAndBlankLines) {
-    auto c = Parse("# a comment\n\nwait 2\npress Down down ENTER   # three keys\nuntil Aiming|EndOfMatch 10\n"
-                   "until Title\nrepeat X\nactivate 0\nstate out.json\nclose\n");
+    auto c = Parse(
+        "# a comment\n\nwait 2\npress Down down ENTER   # three keys\nuntil Aiming|EndOfMatch 10\n"
+        "until Title\nrepeat X\nactivate 0\nstate out.json\nclose\n");
     ASSERT_EQ(c.size(), 8u);
     EXPECT_EQ(c[0].kind, ScriptCommand::Wait);
     EXPECT_EQ(c[0].count, 2u);

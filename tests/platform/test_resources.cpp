@@ -76,8 +76,9 @@ TEST_F(ResourcesTest, LoadDataResourceRefusesOtherSizesSilentlyAndTracesMissingO
     EXPECT_EQ(d, nullptr);
     EXPECT_EQ(out.Text(), "");
     EXPECT_FALSE(LoadDataResource(999, 4, &d));
-    EXPECT_EQ(out.Text(), "ERROR:-: GetLastError 1814: The specified resource name cannot be found in the image "
-                          "file.\n\r\n");
+    EXPECT_EQ(out.Text(),
+              "ERROR:-: GetLastError 1814: The specified resource name cannot be found in the image "
+              "file.\n\r\n");
 }
 
 TEST_F(ResourcesTest, OverridesReplaceOrHideAResourceUntilCleared) {

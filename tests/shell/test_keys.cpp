@@ -14,7 +14,9 @@ namespace {
 bool Down(int key, bool repeat = false) {
     return ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), repeat ? KEY_REPEAT_BIT : 0);
 }
-bool Up(int key) { return ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31)); }
+bool Up(int key) {
+    return ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31));
+}
 bool Press(int key) {
     bool handled = Down(key);
     Up(key);

@@ -68,8 +68,8 @@ TEST_F(LoopTest, KeysBeforeTheFirstFrameStepAreOnlyCounted) {
 TEST_F(LoopTest, TitleToPlayerChoiceAndBackWithEnterSpaceAndEsc) {
     std::vector<std::uint32_t> modes;
     auto record = Do([&] { modes.push_back(CurrentMode); });
-    RunGame(1, {Tick(), Do([] { PressKey(VK_RETURN); }), Tick(), record, Do([] { PressKey(VK_ESCAPE); }), Tick(),
-                record, Do([] { PressKey(VK_SPACE); }), Tick(), record});
+    RunGame(1, {Tick(), Do([] { PressKey(VK_RETURN); }), Tick(), record, Do([] { PressKey(VK_ESCAPE); }),
+                Tick(), record, Do([] { PressKey(VK_SPACE); }), Tick(), record});
     EXPECT_EQ(modes, (std::vector<std::uint32_t>{PlayerChoice, Title, PlayerChoice}));
 }
 

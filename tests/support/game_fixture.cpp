@@ -36,7 +36,8 @@ int RunGame(std::uint32_t seed, std::vector<StepDriver::Step> steps) {
 }
 
 void PostKey(unsigned message, int key, bool repeat) {
-    LPARAM lParam = message == WM_KEYUP ? (KEY_REPEAT_BIT | (LPARAM{1} << 31)) : (repeat ? KEY_REPEAT_BIT : 0);
+    LPARAM lParam =
+        message == WM_KEYUP ? (KEY_REPEAT_BIT | (LPARAM{1} << 31)) : (repeat ? KEY_REPEAT_BIT : 0);
     PostMessageA(PlatformMainWindow(), message, static_cast<WPARAM>(key), lParam | 1);
 }
 

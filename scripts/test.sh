@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: a warning-free build with the tests
+# and scenarios, the same again under AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz
+# run, a smoke test of the real window, and the formatting and platform-isolation checks.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+step() { printf '\n=== %s\n' "$*"; }
+
+step "Formatting"
+scripts/check-format.sh
+
+step "SDL stays in the platform backends"
+if grep -rlE '#include *[<"]SDL' --include='*.cpp' --include='*.h' . | grep -vE '^\./(platform/sdl/|build)' ; then
+  echo "SDL is included outside platform/sdl/"; exit 1
+fi
+
+step "Build (warnings are errors)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOBSHOT_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+
+step "Tests"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+step "Build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLOBSHOT_WERROR=ON -DLOBSHOT_SANITIZE=ON \
+      -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+
+step "Tests under the sanitizers"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+if [ -x fuzz/run.sh ]; then
+  step "Fuzzing the sound resource parser"
+  fuzz/run.sh build-fuzz 20
+fi
+
+step "The game in a real window"
+scripts/smoke-test.sh build/lobshot
+
+echo
+echo "All tests passed."
