@@ -13,7 +13,8 @@ namespace {
 // The longest formatted piece, terminator included; longer pieces are cut.
 constexpr std::size_t PIECE_LIMIT = 300;
 
-constexpr const char* TRUNCATION_NOTICE = "----- This trace file has been truncated because it is too long -----";
+constexpr const char* TRUNCATION_NOTICE =
+    "----- This trace file has been truncated because it is too long -----";
 
 constexpr const char* HTML_HEAD =
     "<!DOCTYPE html>\r\n<HTML><HEAD><TITLE>Lobshot trace</TITLE>\r\n<STYLE>\r\n"
@@ -30,11 +31,15 @@ std::FILE* StandardOutput = nullptr;
 
 const char* HtmlRowStart(unsigned severity) {
     switch (severity) {
-        case DIAG_LOW: return "<TR class=\"severity_low\">";
-        case DIAG_DEBUG: return "<TR class=\"severity_debug\">";
+        case DIAG_LOW:
+            return "<TR class=\"severity_low\">";
+        case DIAG_DEBUG:
+            return "<TR class=\"severity_debug\">";
         case DIAG_HIGH:
-        case DIAG_ERROR: return "<TR class=\"severity_high\">";
-        default: return "";
+        case DIAG_ERROR:
+            return "<TR class=\"severity_high\">";
+        default:
+            return "";
     }
 }
 
@@ -156,10 +161,12 @@ void DiagTraceV(unsigned severity, const char* module, int line, const char* fun
     std::vsnprintf(message, sizeof message, format, args);
 
     WriteRow(Diag.TraceFile, severity, module, lineText, function, message, false);
-    if (severity == DIAG_ERROR && Diag.ErrorFile) WriteRow(Diag.ErrorFile, severity, module, lineText, function, message, true);
+    if (severity == DIAG_ERROR && Diag.ErrorFile)
+        WriteRow(Diag.ErrorFile, severity, module, lineText, function, message, true);
 }
 
-void DiagTrace(unsigned severity, const char* module, int line, const char* function, const char* format, ...) {
+void DiagTrace(unsigned severity, const char* module, int line, const char* function, const char* format,
+               ...) {
     std::va_list args;
     va_start(args, format);
     DiagTraceV(severity, module, line, function, format, args);

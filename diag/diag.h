@@ -52,7 +52,10 @@ void DiagLastError();
 class DiagScope {
 public:
     DiagScope(const char* function, const char* module, int line, bool traceEntry = false) noexcept
-        : function_(function), module_(module), line_(line), traceEntry_(traceEntry),
+        : function_(function),
+          module_(module),
+          line_(line),
+          traceEntry_(traceEntry),
           exceptions_(std::uncaught_exceptions()) {
         if (traceEntry_ && Diag.TraceLowSeverity) Enter();
     }

@@ -16,7 +16,8 @@ constexpr std::size_t INFO_HEADER_SIZE = 40;
 constexpr int LARGEST_SIDE = 16384;
 
 std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) |
+           (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
 
 std::uint16_t ReadU16(std::span<const std::uint8_t> bytes, std::size_t at) {
@@ -50,8 +51,10 @@ bool ReadLayout(std::span<const std::uint8_t> bytes, BmpLayout* layout) {
     const int bits = ReadU16(bytes, info + 14);
     const std::uint32_t compression = ReadU32(bytes, info + 16);
     std::uint32_t colours = ReadU32(bytes, info + 32);
-    if (infoSize < INFO_HEADER_SIZE || compression != 0 || (bits != 1 && bits != 8 && bits != 24)) return false;
-    if (width <= 0 || width > LARGEST_SIDE || height == 0 || height < -LARGEST_SIDE || height > LARGEST_SIDE) return false;
+    if (infoSize < INFO_HEADER_SIZE || compression != 0 || (bits != 1 && bits != 8 && bits != 24))
+        return false;
+    if (width <= 0 || width > LARGEST_SIDE || height == 0 || height < -LARGEST_SIDE || height > LARGEST_SIDE)
+        return false;
     if (bits <= 8 && (colours == 0 || colours > (1u << bits))) colours = 1u << bits;
     if (bits > 8) colours = 0;
     const std::size_t paletteAt = info + infoSize;
@@ -78,9 +81,12 @@ std::uint16_t PaletteColour(const BmpLayout& layout, unsigned index) {
 
 std::uint16_t SourcePixel(const BmpLayout& layout, const std::uint8_t* row, int x) {
     switch (layout.bits) {
-        case 1: return PaletteColour(layout, (row[x / 8] >> (7 - x % 8)) & 1);
-        case 8: return PaletteColour(layout, row[x]);
-        default: return ColourToPixel(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
+        case 1:
+            return PaletteColour(layout, (row[x / 8] >> (7 - x % 8)) & 1);
+        case 8:
+            return PaletteColour(layout, row[x]);
+        default:
+            return ColourToPixel(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
     }
 }
 
@@ -115,7 +121,8 @@ bool DrawBitmapInto(HDC surfaceDc, HBITMAP bitmap, int width, int height, int su
     HGDIOBJ previous = SelectObject(memory, bitmap);
     bool drawn = true;
     if (scale) {
-        drawn = StretchBitmap(memory, width, height, surfaceDc, surfaceWidth, surfaceHeight, fitWidth, fitHeight);
+        drawn =
+            StretchBitmap(memory, width, height, surfaceDc, surfaceWidth, surfaceHeight, fitWidth, fitHeight);
         if (!drawn) GRAPHX_ERROR("StretchBitmap");
     } else if (!BitBlt(surfaceDc, 0, 0, width, height, memory, 0, 0, SRCCOPY)) {
         GRAPHX_ERROR("BitBlt");
@@ -170,8 +177,8 @@ bool GraphxBitmapToOSSurface(int* number, int n, int s, HINSTANCE instance, cons
     HDC surfaceDc = nullptr;
     bool result = GetHDC(&surfaceDc, OFFSCREEN, *number, n);
     if (result) {
-        result = DrawBitmapInto(surfaceDc, bitmap, bitmapWidth, bitmapHeight, surfaceWidth, surfaceHeight, fitWidth,
-                                fitHeight, true);
+        result = DrawBitmapInto(surfaceDc, bitmap, bitmapWidth, bitmapHeight, surfaceWidth, surfaceHeight,
+                                fitWidth, fitHeight, true);
         ReleaseHDC(surfaceDc, OFFSCREEN, *number, n);
     }
     GRAPHX_ROW(DIAG_LOW, "Finished");

@@ -27,10 +27,14 @@ struct CopyRequest {
 const char* SurfaceKindName(int n, int s) {
     if (n == OFFSCREEN) return "offscreen surface";
     switch (s) {
-        case 1: return "primary";
-        case 2: return "backbuffer";
-        case 3: return "texture";
-        default: return "unknown surface";
+        case 1:
+            return "primary";
+        case 2:
+            return "backbuffer";
+        case 3:
+            return "texture";
+        default:
+            return "unknown surface";
     }
 }
 
@@ -38,8 +42,8 @@ const char* SurfaceKindName(int n, int s) {
 void TraceCopyFailure(const CopyRequest& copy, const char* what) {
     GRAPHX_SCOPE_NAMED("GraphxBlitSurface", false);
     GRAPHX_ERROR("Blt or BltFast returned %s", what);
-    GRAPHX_ERROR("source: %s %i, (%i,%i)to(%i,%i)", "offscreen surface", copy.sSrc, copy.source.left, copy.source.top,
-                 copy.source.right, copy.source.bottom);
+    GRAPHX_ERROR("source: %s %i, (%i,%i)to(%i,%i)", "offscreen surface", copy.sSrc, copy.source.left,
+                 copy.source.top, copy.source.right, copy.source.bottom);
     const int number = copy.nDest == OFFSCREEN ? copy.sDest : copy.nDest;
     GRAPHX_ERROR("destination: %s %i, (%i,%i)to(%i,%i)", SurfaceKindName(copy.nDest, copy.sDest), number,
                  copy.dest.left, copy.dest.top, copy.dest.right, copy.dest.bottom);
@@ -101,8 +105,8 @@ void CopyThroughContexts(const CopyRequest& copy) {
             DiagHDC(dest);
         }
     } else {
-        if (!StretchBlt(dest, d.left, d.top, d.Width(), d.Height(), source, s.left, s.top, s.Width(), s.Height(),
-                        SRCCOPY)) {
+        if (!StretchBlt(dest, d.left, d.top, d.Width(), d.Height(), source, s.left, s.top, s.Width(),
+                        s.Height(), SRCCOPY)) {
             GRAPHX_ERROR("HDC StretchBlt");
             DiagLastError();
             GRAPHX_ERROR("dest: %i,%i,%i,%i", d.left, d.top, d.Width(), d.Height());
@@ -197,8 +201,8 @@ bool MakeDeviceCopy(int s, int d) {
     SurfaceGetDesc(made, &record.descriptions[d]);
     const PixelFormat& ours = ownerDesc.format;
     const PixelFormat& theirs = record.descriptions[d].format;
-    if (ours.bitCount != theirs.bitCount || ours.redMask != theirs.redMask || ours.greenMask != theirs.greenMask ||
-        ours.blueMask != theirs.blueMask) {
+    if (ours.bitCount != theirs.bitCount || ours.redMask != theirs.redMask ||
+        ours.greenMask != theirs.greenMask || ours.blueMask != theirs.blueMask) {
         GRAPHX_ERROR("incompatible colour formats");
         GRAPHX_ERROR("EXISTING SOURCE ddpf:");
         GraphxDiag_DDPIXELFORMAT(ours);
@@ -209,7 +213,8 @@ bool MakeDeviceCopy(int s, int d) {
     const std::uint32_t shared = SurfaceSetDesc(made, ownerDesc);
     SurfaceGetDesc(made, &record.descriptions[d]);
     if (shared != DD_OK) {
-        GRAPHX_ERROR("SetSurfaceDesc 2: %s - will have to copy pixels instead of sharing memory", DDErrorName(shared));
+        GRAPHX_ERROR("SetSurfaceDesc 2: %s - will have to copy pixels instead of sharing memory",
+                     DDErrorName(shared));
         return UpdateDuplicateSurfaces(s);
     }
     return true;
@@ -217,10 +222,10 @@ bool MakeDeviceCopy(int s, int d) {
 
 }  // namespace
 
-std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int destLeft, int destTop, int destRight,
-                                int destBottom, int srcLeft, int srcTop, int srcRight, int srcBottom,
-                                bool useDeviceCopy, bool throughContexts, bool useColourKey, const ColourKey* key,
-                                bool allowStretch) {
+std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int destLeft, int destTop,
+                                int destRight, int destBottom, int srcLeft, int srcTop, int srcRight,
+                                int srcBottom, bool useDeviceCopy, bool throughContexts, bool useColourKey,
+                                const ColourKey* key, bool allowStretch) {
     GRAPHX_SCOPE();
     if (nSrc < 0 || nSrc > OFFSCREEN || sSrc < 0 || nDest < 0 || nDest > OFFSCREEN || sDest < 0) {
         GRAPHX_ERROR("Silly params  %i %i %i %i", nSrc, sSrc, nDest, sDest);
@@ -246,9 +251,10 @@ std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int de
         GRAPHX_ERROR("srcSurface==NULL");
         return GRAPHX_BLIT_FAILED;
     }
-    if (!allowStretch && (copy.dest.Width() != copy.source.Width() || copy.dest.Height() != copy.source.Height())) {
-        GRAPHX_ERROR("Rectangles differ in size: dest %ix%i, source %ix%i", copy.dest.Width(), copy.dest.Height(),
-                     copy.source.Width(), copy.source.Height());
+    if (!allowStretch &&
+        (copy.dest.Width() != copy.source.Width() || copy.dest.Height() != copy.source.Height())) {
+        GRAPHX_ERROR("Rectangles differ in size: dest %ix%i, source %ix%i", copy.dest.Width(),
+                     copy.dest.Height(), copy.source.Width(), copy.source.Height());
         return GRAPHX_BLIT_FAILED;
     }
     const bool contextPath = throughContexts || (nDest < OFFSCREEN && !DisplayTable[nDest].blitByPlatform);
@@ -257,13 +263,13 @@ std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int de
     return GRAPHX_BLIT_OK;
 }
 
-std::uint32_t GraphxBlitSurfaceAt(int nSrc, int sSrc, int nDest, int sDest, int x, int y, int srcLeft, int srcTop,
-                                  int srcRight, int srcBottom, bool useDeviceCopy, bool throughContexts,
-                                  bool useColourKey, const ColourKey* key) {
+std::uint32_t GraphxBlitSurfaceAt(int nSrc, int sSrc, int nDest, int sDest, int x, int y, int srcLeft,
+                                  int srcTop, int srcRight, int srcBottom, bool useDeviceCopy,
+                                  bool throughContexts, bool useColourKey, const ColourKey* key) {
     GRAPHX_SCOPE();
-    return GraphxBlitSurface(nSrc, sSrc, nDest, sDest, x, y, x + (srcRight - srcLeft), y + (srcBottom - srcTop),
-                             srcLeft, srcTop, srcRight, srcBottom, useDeviceCopy, throughContexts, useColourKey, key,
-                             false);
+    return GraphxBlitSurface(nSrc, sSrc, nDest, sDest, x, y, x + (srcRight - srcLeft),
+                             y + (srcBottom - srcTop), srcLeft, srcTop, srcRight, srcBottom, useDeviceCopy,
+                             throughContexts, useColourKey, key, false);
 }
 
 bool EnsureSurfaceCompat(int s, int d) {

@@ -33,7 +33,8 @@ struct DrawingContext {
 
 // Colour reference to pixel: the top 5, 6 and 5 bits of red, green and blue.
 constexpr std::uint16_t ColourToPixel(COLORREF colour) {
-    return static_cast<std::uint16_t>(((colour & 0xF8u) << 8) | ((colour & 0xFC00u) >> 5) | ((colour >> 19) & 0x1Fu));
+    return static_cast<std::uint16_t>(((colour & 0xF8u) << 8) | ((colour & 0xFC00u) >> 5) |
+                                      ((colour >> 19) & 0x1Fu));
 }
 // Pixel to colour reference: each channel's bits at the top of its byte, zeros below.
 constexpr COLORREF PixelToColour(std::uint16_t pixel) {

@@ -36,8 +36,10 @@ const char* ContextErrorName(std::uint32_t code) {
         case DDERR_INVALIDOBJECT:
         case DDERR_DCALREADYCREATED:
         case DDERR_INVALIDSURFACETYPE:
-        case DDERR_WASSTILLDRAWING: return DDErrorName(code);
-        default: return "Unknown Error";
+        case DDERR_WASSTILLDRAWING:
+            return DDErrorName(code);
+        default:
+            return "Unknown Error";
     }
 }
 
@@ -81,7 +83,8 @@ bool FillSurface(int n, Surface* surface, const PixelRect* rect, std::uint16_t f
         if (result != DDERR_SURFACELOST) {
             GRAPHX_ERROR("lpDDS->Blt %i", DDErrorNumber(result));
             if (result == DDERR_INVALIDRECT && rect) {
-                GRAPHX_ERROR("invalid rect (%i, %i) (%i, %i)", rect->left, rect->top, rect->right, rect->bottom);
+                GRAPHX_ERROR("invalid rect (%i, %i) (%i, %i)", rect->left, rect->top, rect->right,
+                             rect->bottom);
             }
             return false;
         }

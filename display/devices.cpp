@@ -19,9 +19,12 @@ constexpr int RESTORE_ATTEMPTS = 8;
 
 const char* MemoryKindName(int kind) {
     switch (kind) {
-        case MEMORY_KIND_VIDEO: return "VIDEO";
-        case MEMORY_KIND_SYSTEM: return "SYSTEM";
-        default: return "ANY";
+        case MEMORY_KIND_VIDEO:
+            return "VIDEO";
+        case MEMORY_KIND_SYSTEM:
+            return "SYSTEM";
+        default:
+            return "ANY";
     }
 }
 
@@ -29,7 +32,8 @@ const char* MemoryKindName(int kind) {
 bool ResolveOffscreen(int s, Surface** surface, int nDest) {
     GRAPHX_SCOPE_NAMED("getDD", false);
     if (nDest != -1 && nDest != OFFSCREEN && (nDest < 0 || nDest >= DISPLAY_DEVICE_COUNT)) {
-        GRAPHX_ERROR("Must specify destination device to get DDraw object for an offscreen surface (nDest=%i)", nDest);
+        GRAPHX_ERROR(
+            "Must specify destination device to get DDraw object for an offscreen surface (nDest=%i)", nDest);
         return false;
     }
     if (s < 0 || s >= OSSurfaceCount) {
@@ -57,13 +61,19 @@ bool ResolveDevice(int n, int s, DisplayObject** dd, Surface** surface, DR** rec
     if (dd) *dd = device.dd2;
     Surface* found = nullptr;
     switch (s) {
-        case 1: found = device.primary3; break;
-        case 2: found = device.back3; break;
+        case 1:
+            found = device.primary3;
+            break;
+        case 2:
+            found = device.back3;
+            break;
         case 3:
             found = device.textureSelector ? device.texture.surface3 : device.texture.surface4;
             if (!found) GRAPHX_ERROR("*lplpDDS is null");
             break;
-        default: GRAPHX_ERROR("Bad display number (%i)", s); return false;
+        default:
+            GRAPHX_ERROR("Bad display number (%i)", s);
+            return false;
     }
     if (surface) *surface = found;
     return true;
@@ -117,7 +127,8 @@ void GraphxEnableAdapter(int n, int width, int height, bool blitByPlatform) {
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     const float corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
-    for (int i = 0; i < 4; ++i) device.screenQuad[i] = ScreenVertex{corners[i][0], corners[i][1], 1.0f, 1.0f, 0, 0};
+    for (int i = 0; i < 4; ++i)
+        device.screenQuad[i] = ScreenVertex{corners[i][0], corners[i][1], 1.0f, 1.0f, 0, 0};
     device.screenQuadValid = true;
 }
 
@@ -169,8 +180,9 @@ bool CreateOSSurface(int* number, int n, int s, int width, int height, int memor
     if (!getDD(n, s, nullptr, &reference, nullptr, -1)) return false;
     if (!reference) {
         GRAPHX_ERROR("pDDS==NULL, n=%i, s=%i", n, s);
-        GRAPHX_ERROR("Have you tried to get the texture surface for a display that isn't being used so hasn't had a "
-                     "texture created?");
+        GRAPHX_ERROR(
+            "Have you tried to get the texture surface for a display that isn't being used so hasn't had a "
+            "texture created?");
         return false;
     }
     DisplayObject* maker = SurfaceMaker(reference);
@@ -227,22 +239,23 @@ bool GraphxRestoreDisplays() {
             GRAPHX_ERROR("Couldn't restore primary surface %i", n);
             return false;
         }
-        GRAPHX_ROW(DIAG_DEBUG, "restored primary surface %i. dimensions: %ix%i", n, device.primary3->width,
+        GRAPHX_ROW(DIAG_LOW, "restored primary surface %i. dimensions: %ix%i", n, device.primary3->width,
                    device.primary3->height);
         if (!device.back3 || !RestoreIfLost(device.back3)) {
             GRAPHX_ERROR("Couldn't restore backbuffer surface %i", n);
             return false;
         }
-        GRAPHX_ROW(DIAG_DEBUG, "restored backbuffer surface %i. dimensions: %ix%i", n, device.back3->width,
+        GRAPHX_ROW(DIAG_LOW, "restored backbuffer surface %i. dimensions: %ix%i", n, device.back3->width,
                    device.back3->height);
     }
-    GRAPHX_ROW(DIAG_DEBUG, "Finished");
+    GRAPHX_ROW(DIAG_LOW, "Finished");
     return true;
 }
 
 void DR::Finalize() {
     GRAPHX_SCOPE_NAMED("DR.Finalize", true);
-    for (Surface** field : {&texture.source, &texture.device, &texture.surface3, &texture.surface4, &texture.fifth}) {
+    for (Surface** field :
+         {&texture.source, &texture.device, &texture.surface3, &texture.surface4, &texture.fifth}) {
         SurfaceRelease(*field);
         *field = nullptr;
     }
@@ -251,8 +264,10 @@ void DR::Finalize() {
     ReleaseField<void>(d3d, "   D3D released", "   D3D was NULL", ReleaseNothing);
     ReleaseField<Surface>(back, "   back buffer released", "   backbuffer was NULL", SurfaceRelease);
     ReleaseField<Surface>(back3, "   backbuffer3 released", "   backbuffer3 was NULL", SurfaceRelease);
-    ReleaseField<Surface>(primary, "   primary surface released", "   primary surface was NULL", SurfaceRelease);
-    ReleaseField<Surface>(primary3, "   primarysurface3 released", "   primarysurface3 was NULL", SurfaceRelease);
+    ReleaseField<Surface>(primary, "   primary surface released", "   primary surface was NULL",
+                          SurfaceRelease);
+    ReleaseField<Surface>(primary3, "   primarysurface3 released", "   primarysurface3 was NULL",
+                          SurfaceRelease);
     ReleaseField<DisplayObject>(dd2, "   DD2 object released", "   DD2 object was NULL", DisplayRelease);
     ReleaseField<DisplayObject>(dd, "   DD object released", "   DD object was NULL", DisplayRelease);
 }
@@ -275,7 +290,8 @@ void GraphxResetForTests() {
         for (Surface*& copy : OSSurfaceTable[s].copies) SurfaceRelease(copy);
     }
     for (DR& device : DisplayTable) {
-        for (Surface* page : {device.primary, device.primary3, device.back, device.back3}) SurfaceRelease(page);
+        for (Surface* page : {device.primary, device.primary3, device.back, device.back3})
+            SurfaceRelease(page);
         DisplayRelease(device.dd);
         DisplayRelease(device.dd2);
     }

@@ -84,8 +84,8 @@ bool getDD(int n, int s, DisplayObject** dd, Surface** surface, DR** record, int
 bool RestoreIfLost(Surface* surface);
 // The surface a lent context draws on (tests and copies).
 Surface* ContextSurface(HDC dc);
-// Lends a context straight on a surface, for the layer's own copies; ReleaseSurfaceContext
-// gives it back.
+// Makes a context on a surface (GetHDC) or in memory (CreateCompatibleDC, surface null), and
+// frees it again, dropping its hold on the objects selected into it.
 HDC MakeSurfaceContext(Surface* surface, bool memory);
 void FreeSurfaceContext(HDC dc);
 

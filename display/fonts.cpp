@@ -69,7 +69,8 @@ void GraphxResetFonts() {
     std::memset(FixedGlyphs, 0, sizeof FixedGlyphs);
 }
 
-void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* normalName, const char* smallName) {
+void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* normalName,
+                             const char* smallName) {
     GRAPHX_SCOPE();
     LoadFont(&NormalFontSurface, instance, n, s, normalName);
     LoadFont(&SmallFontSurface, instance, n, s, smallName);
@@ -83,7 +84,8 @@ void GraphxBitmapString(HDC dc, int x, int y, bool orMode, bool small, const cha
     va_end(args);
 }
 
-void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const char* format, std::va_list args) {
+void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const char* format,
+                         std::va_list args) {
     GRAPHX_SCOPE_NAMED("GraphxBitmapString", false);
     char text[TEXT_LIMIT + 1];
     const int wanted = std::vsnprintf(text, sizeof text, format, args);
@@ -102,7 +104,8 @@ void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const ch
             GRAPHX_ERROR("Char out of range (%c)(%i)", c, c);
             continue;
         }
-        BitBlt(dc, x + i * cell.width, y, cell.width, cell.height, font, (c - FIRST_CODE) * cell.width + 1, 0, rop);
+        BitBlt(dc, x + i * cell.width, y, cell.width, cell.height, font, (c - FIRST_CODE) * cell.width + 1, 0,
+               rop);
     }
     ReleaseHDC(font, OFFSCREEN, fontSurface, -1);
 }

@@ -63,9 +63,15 @@ void Stamp(Surface* surface, int x, int y, int width, std::uint16_t pixel) {
 void PenPattern(const GdiObject* pen, int* on, int* off) {
     const int unit = std::max(1, pen->penWidth);
     switch (pen->penStyle & 0xF) {
-        case PS_DASH: *on = 6 * unit, *off = 3 * unit; break;
-        case PS_DOT: *on = unit, *off = unit; break;
-        default: *on = 1, *off = 0; break;
+        case PS_DASH:
+            *on = 6 * unit, *off = 3 * unit;
+            break;
+        case PS_DOT:
+            *on = unit, *off = unit;
+            break;
+        default:
+            *on = 1, *off = 0;
+            break;
     }
 }
 
@@ -127,7 +133,8 @@ void DrawLine(Surface* surface, int x1, int y1, int x2, int y2, const GdiObject*
 }
 
 // Shrinks a block copy so that it lies inside both surfaces. False when nothing is left.
-bool ClipBlock(const Surface* dest, const Surface* source, int* x, int* y, int* width, int* height, int* sx, int* sy) {
+bool ClipBlock(const Surface* dest, const Surface* source, int* x, int* y, int* width, int* height, int* sx,
+               int* sy) {
     const int shiftX = std::max({0, -*x, -*sx});
     const int shiftY = std::max({0, -*y, -*sy});
     *x += shiftX, *sx += shiftX, *width -= shiftX;
@@ -249,7 +256,8 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
     const int right = std::min(rect->right, surface->width);
     const int bottom = std::min(rect->bottom, surface->height);
     const std::uint16_t pixel = ColourToPixel(brush->colour);
-    for (int y = top; y < bottom && left < right; ++y) std::fill(surface->Row(y) + left, surface->Row(y) + right, pixel);
+    for (int y = top; y < bottom && left < right; ++y)
+        std::fill(surface->Row(y) + left, surface->Row(y) + right, pixel);
     return 1;
 }
 
@@ -311,14 +319,19 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     if (!dc || !object) return nullptr;
     HGDIOBJ* slot = nullptr;
     switch (object->type) {
-        case OBJ_PEN: slot = &dc->pen; break;
-        case OBJ_BRUSH: slot = &dc->brush; break;
+        case OBJ_PEN:
+            slot = &dc->pen;
+            break;
+        case OBJ_BRUSH:
+            slot = &dc->brush;
+            break;
         case OBJ_BITMAP:
             if (!dc->memory || (object->selections > 0 && dc->bitmap != object)) return nullptr;
             slot = &dc->bitmap;
             dc->surface = &object->pixels;
             break;
-        default: return nullptr;
+        default:
+            return nullptr;
     }
     HGDIOBJ previous = *slot;
     if (previous) --previous->selections;

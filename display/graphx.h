@@ -85,14 +85,14 @@ std::uint32_t GraphxCanFlip(int n, int unused);
 
 // Copies a rectangle of off-screen surface sSrc (nSrc must be 8) to (nDest, sDest), clipped to
 // the destination unless stretching. Returns GRAPHX_BLIT_OK, also when nothing was in view.
-std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int destLeft, int destTop, int destRight,
-                                int destBottom, int srcLeft, int srcTop, int srcRight, int srcBottom,
-                                bool useDeviceCopy, bool throughContexts, bool useColourKey, const ColourKey* key,
-                                bool allowStretch);
+std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int destLeft, int destTop,
+                                int destRight, int destBottom, int srcLeft, int srcTop, int srcRight,
+                                int srcBottom, bool useDeviceCopy, bool throughContexts, bool useColourKey,
+                                const ColourKey* key, bool allowStretch);
 // The unscaled copy of a source rectangle to (x, y).
-std::uint32_t GraphxBlitSurfaceAt(int nSrc, int sSrc, int nDest, int sDest, int x, int y, int srcLeft, int srcTop,
-                                  int srcRight, int srcBottom, bool useDeviceCopy, bool throughContexts,
-                                  bool useColourKey, const ColourKey* key);
+std::uint32_t GraphxBlitSurfaceAt(int nSrc, int sSrc, int nDest, int sDest, int x, int y, int srcLeft,
+                                  int srcTop, int srcRight, int srcBottom, bool useDeviceCopy,
+                                  bool throughContexts, bool useColourKey, const ColourKey* key);
 // Makes device d's copy of off-screen surface s if it has none.
 bool EnsureSurfaceCompat(int s, int d);
 // Refreshes every device copy of s that does not share its pixels.
@@ -115,7 +115,8 @@ void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* norma
 // otherwise whole cells replace it.
 void GraphxBitmapString(HDC dc, int x, int y, bool orMode, bool small, const char* format, ...)
     __attribute__((format(printf, 6, 7)));
-void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const char* format, std::va_list args);
+void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const char* format,
+                         std::va_list args);
 
 // Screenshots as PNG: any page or off-screen surface, and the visible page of device 0.
 bool GraphxWritePng(const char* path, int n, int s);

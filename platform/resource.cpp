@@ -31,7 +31,8 @@ std::string TypeName(const char* type) {
 }
 
 bool NameMatches(const char* name, const char* entryName, int entryId) {
-    if (IS_INTRESOURCE(name)) return !entryName && entryId == static_cast<int>(reinterpret_cast<std::uintptr_t>(name));
+    if (IS_INTRESOURCE(name))
+        return !entryName && entryId == static_cast<int>(reinterpret_cast<std::uintptr_t>(name));
     return entryName && std::strcmp(name, entryName) == 0;
 }
 
@@ -45,7 +46,8 @@ HRSRC FindResourceA(HINSTANCE, const char* name, const char* type) {
     // The newest override of this resource wins over the embedded bytes.
     std::string typeName = TypeName(type);
     for (const Override& o : Overrides) {
-        if (o.type != typeName || !NameMatches(name, o.name.empty() ? nullptr : o.name.c_str(), o.id)) continue;
+        if (o.type != typeName || !NameMatches(name, o.name.empty() ? nullptr : o.name.c_str(), o.id))
+            continue;
         if (!o.hidden) return &o.entry;
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;

@@ -32,5 +32,6 @@ const void* LockResource(HGLOBAL loaded);
 
 // Tests and tools: replace the bytes of a resource (or hide it, with a null span and hide set)
 // until ResourceClearOverrides. The bytes are copied.
-void ResourceOverride(const char* type, const char* name, std::span<const std::uint8_t> bytes, bool hide = false);
+void ResourceOverride(const char* type, const char* name, std::span<const std::uint8_t> bytes,
+                      bool hide = false);
 void ResourceClearOverrides();

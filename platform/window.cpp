@@ -191,15 +191,24 @@ void SetLastError(DWORD code) { State.lastError = code; }
 
 std::string PlatformErrorText(DWORD code) {
     switch (code) {
-        case ERROR_SUCCESS: return "The operation completed successfully.";
-        case ERROR_NOT_ENOUGH_MEMORY: return "Not enough memory resources are available to process this command.";
-        case ERROR_GEN_FAILURE: return "A device attached to the system is not functioning.";
-        case ERROR_INVALID_WINDOW_HANDLE: return "Invalid window handle.";
-        case ERROR_CANNOT_FIND_WND_CLASS: return "Cannot find window class.";
-        case ERROR_CLASS_DOES_NOT_EXIST: return "Class does not exist.";
-        case ERROR_RESOURCE_TYPE_NOT_FOUND: return "The specified resource type cannot be found in the image file.";
-        case ERROR_RESOURCE_NAME_NOT_FOUND: return "The specified resource name cannot be found in the image file.";
-        default: return "Unknown error " + std::to_string(code) + ".";
+        case ERROR_SUCCESS:
+            return "The operation completed successfully.";
+        case ERROR_NOT_ENOUGH_MEMORY:
+            return "Not enough memory resources are available to process this command.";
+        case ERROR_GEN_FAILURE:
+            return "A device attached to the system is not functioning.";
+        case ERROR_INVALID_WINDOW_HANDLE:
+            return "Invalid window handle.";
+        case ERROR_CANNOT_FIND_WND_CLASS:
+            return "Cannot find window class.";
+        case ERROR_CLASS_DOES_NOT_EXIST:
+            return "Class does not exist.";
+        case ERROR_RESOURCE_TYPE_NOT_FOUND:
+            return "The specified resource type cannot be found in the image file.";
+        case ERROR_RESOURCE_NAME_NOT_FOUND:
+            return "The specified resource name cannot be found in the image file.";
+        default:
+            return "Unknown error " + std::to_string(code) + ".";
     }
 }
 

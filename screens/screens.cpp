@@ -1,10 +1,6 @@
 // The screens' operations as the shell uses them; their pictures and texts arrive with the screens work.
 #include "screens/screens.h"
 
-void InitTitleScreen(int, HINSTANCE) {}
-void UpdateTitleScreen(int, int) {}
-void InitTerraformingScreen(int, int, HINSTANCE) {}
-void UpdateTerraformingScreen(float) {}
 void InitPlayerChoice(PlayerCollection*) {}
 void DrawPlayerChoice(int, int) {}
 bool PlayerChoiceAction(int) { return false; }

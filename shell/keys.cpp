@@ -41,9 +41,7 @@ bool ScrollView(int key, int margin) {
     return true;
 }
 
-bool IsArrow(int key) {
-    return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
-}
+bool IsArrow(int key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
 
 // Shown over modes 0, 2 and 4: Shift+Y abandons the game, any other key but Shift closes it.
 bool QuitPromptKey(int key) {

@@ -187,9 +187,7 @@ void EndOfMatchFrame() {
     if (QuitPromptShown) DrawQuitPrompt(DEVICE, BACK);
 }
 
-bool MatchReady() {
-    return TheLandscape && ThePlayers && TheProjectiles;
-}
+bool MatchReady() { return TheLandscape && ThePlayers && TheProjectiles; }
 
 // Held keys come again at the game's own rate: the six aiming keys on even frames after 7 counts;
 // the arrows every frame after 5 counts while aiming or at the end of a match, otherwise every

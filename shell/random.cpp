@@ -17,18 +17,14 @@ int Near(int channel) {
 
 namespace game {
 
-void srand(std::uint32_t seed) {
-    State = seed;
-}
+void srand(std::uint32_t seed) { State = seed; }
 
 int rand() {
     State = State * 214013u + 2531011u;
     return static_cast<int>((State >> 16) & 0x7FFF);
 }
 
-std::uint32_t RandState() {
-    return State;
-}
+std::uint32_t RandState() { return State; }
 
 }  // namespace game
 

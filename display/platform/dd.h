@@ -73,6 +73,12 @@ struct PixelRect {
     int Height() const { return bottom - top; }
 };
 
+// A colour-key range of raw pixel values.
+struct KeyRange {
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+};
+
 // A surface. `pixels` points into `storage`, or into another surface's storage once the surface
 // shares memory (SurfaceSetDesc). A page's storage moves to the other page at each flip.
 struct Surface {
@@ -80,10 +86,9 @@ struct Surface {
     int height = 0;
     int pitch = 0;
     int memoryKind = MEMORY_SYSTEM;
-    bool isPage = false;
     bool lost = false;
-    bool dcOut = false;   // a drawing context is lent on it
-    int references = 1;   // released when this drops to 0
+    bool dcOut = false;  // a drawing context is lent on it
+    int references = 1;  // released when this drops to 0
     DisplayObject* maker = nullptr;
     Surface* partner = nullptr;  // the other page of a page pair
     std::uint16_t* pixels = nullptr;
@@ -99,29 +104,28 @@ struct DisplayObject {
     int references = 1;
     int modeWidth = 0;
     int modeHeight = 0;
-    bool exclusive = false;
 };
 
 // Failures and losses to inject. Counters name how many of the next calls fail; codes say with
 // what. The `...Calls` counters record how often each operation was asked, for tests to check.
 struct DisplayFaults {
-    bool failDisplayObject = false;     // DisplayCreate refuses every device
-    bool failVideoPages = false;        // page pairs in display memory are refused
-    bool failAllPages = false;          // page pairs are refused wherever they go
-    int failSurfaceCreations = 0;       // off-screen surfaces refused, DDERR_OUTOFMEMORY
-    int failRestores = 0;               // restores refused with restoreError
+    bool failDisplayObject = false;  // DisplayCreate refuses every device
+    bool failVideoPages = false;     // page pairs in display memory are refused
+    bool failAllPages = false;       // page pairs are refused wherever they go
+    int failSurfaceCreations = 0;    // off-screen surfaces refused, DDERR_OUTOFMEMORY
+    int failRestores = 0;            // restores refused with restoreError
     std::uint32_t restoreError = DDERR_GENERIC;
     bool restoreKeepsLost = false;      // restores succeed but the surface stays lost
     std::uint32_t isLostError = DD_OK;  // the lost-state question answers this instead
     std::uint32_t getDCError = DD_OK;   // context requests answer this instead
     int failBlits = 0;                  // blits and fills refused with blitError
     std::uint32_t blitError = DDERR_GENERIC;
-    int failFlips = 0;                  // flips refused with flipError
+    int failFlips = 0;  // flips refused with flipError
     std::uint32_t flipError = DDERR_GENERIC;
-    int flipBusy = 0;                   // flip-status questions answered "still drawing"
+    int flipBusy = 0;  // flip-status questions answered "still drawing"
     std::uint32_t setModeError = DD_OK;
-    bool refuseSharedMemory = false;    // surfaces cannot take over another's memory
-    bool throwOnResolve = false;        // the next surface address resolution throws
+    bool refuseSharedMemory = false;  // surfaces cannot take over another's memory
+    bool throwOnResolve = false;      // the next surface address resolution throws
 
     int restoreCalls = 0;
     int getDCCalls = 0;
@@ -162,12 +166,8 @@ std::uint32_t SurfaceColourFill(Surface* surface, const PixelRect* rect, std::ui
 // Copies a source rectangle to a destination rectangle of the same size, or scales it when the
 // sizes differ. Both must lie inside their surfaces (DDERR_INVALIDRECT otherwise). With a key,
 // source pixels whose value lies from low to high (masked to 16 bits) are left out.
-struct KeyRange {
-    std::uint32_t low = 0;
-    std::uint32_t high = 0;
-};
-std::uint32_t SurfaceBlt(Surface* dest, const PixelRect& destRect, Surface* source, const PixelRect& sourceRect,
-                         const KeyRange* key);
+std::uint32_t SurfaceBlt(Surface* dest, const PixelRect& destRect, Surface* source,
+                         const PixelRect& sourceRect, const KeyRange* key);
 // Exchanges the pages of a pair (called on the visible page) and shows the new visible page when
 // the display is device 0.
 std::uint32_t SurfaceFlip(Surface* visible);

@@ -53,7 +53,6 @@ void TakeScreen(int n) {
     DR& device = DisplayTable[n];
     GRAPHX_ROW(DIAG_LOW, "Initting device %i (%s)", n, device.description);
     GRAPHX_ROW(DIAG_LOW, "SetCooperativeLevel, focus window");
-    device.dd2->exclusive = true;
     GRAPHX_ROW(DIAG_LOW, "SetCooperativeLevel, exclusive mode");
     ActivateDirectDrawDevice(n);
 }
@@ -91,20 +90,34 @@ void MakePages(int n) {
 
 const char* ObjectTypeRow(DWORD type) {
     switch (type) {
-        case 1: return "hdc is a  Pen";
-        case 2: return "hdc is a  Brush";
-        case 3: return "hdc is a  Device context";
-        case 4: return "hdc is a  Metafile device context";
-        case 5: return "hdc is a  Palette";
-        case 6: return "hdc is a  Font";
-        case 7: return "hdc is a  Bitmap";
-        case 8: return "hdc is a  Region";
-        case 9: return "hdc is a  Metafile";
-        case 10: return "hdc is a  Memory device context";
-        case 11: return "hdc is a  Extended pen";
-        case 12: return "hdc is a  Enhanced metafile device context";
-        case 13: return "hdc is a  Enhanced metafile";
-        default: return "hdc has an unknown type";
+        case 1:
+            return "hdc is a  Pen";
+        case 2:
+            return "hdc is a  Brush";
+        case 3:
+            return "hdc is a  Device context";
+        case 4:
+            return "hdc is a  Metafile device context";
+        case 5:
+            return "hdc is a  Palette";
+        case 6:
+            return "hdc is a  Font";
+        case 7:
+            return "hdc is a  Bitmap";
+        case 8:
+            return "hdc is a  Region";
+        case 9:
+            return "hdc is a  Metafile";
+        case 10:
+            return "hdc is a  Memory device context";
+        case 11:
+            return "hdc is a  Extended pen";
+        case 12:
+            return "hdc is a  Enhanced metafile device context";
+        case 13:
+            return "hdc is a  Enhanced metafile";
+        default:
+            return "hdc has an unknown type";
     }
 }
 

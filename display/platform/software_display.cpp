@@ -49,8 +49,24 @@ void CopyRows(Surface* dest, const PixelRect& d, const Surface* source, const Pi
     }
 }
 
-// Copies or scales by nearest neighbour, leaving out keyed source pixels.
-void CopyScaled(Surface* dest, const PixelRect& d, const Surface* source, const PixelRect& s, const KeyRange* key) {
+// Copies rows of the same size, leaving out source pixels whose value lies in the key range.
+void CopyKeyed(Surface* dest, const PixelRect& d, const Surface* source, const PixelRect& s,
+               const KeyRange& key) {
+    const std::uint32_t low = key.low & 0xFFFFu;
+    const std::uint32_t span = (key.high & 0xFFFFu) - low;
+    for (int y = 0; y < d.Height(); ++y) {
+        const std::uint16_t* from = source->Row(s.top + y) + s.left;
+        std::uint16_t* to = dest->Row(d.top + y) + d.left;
+        for (int x = 0; x < d.Width(); ++x) {
+            const std::uint16_t pixel = from[x];
+            if (static_cast<std::uint32_t>(pixel - low) > span) to[x] = pixel;
+        }
+    }
+}
+
+// Scales by nearest neighbour, leaving out keyed source pixels when there is a key.
+void CopyScaled(Surface* dest, const PixelRect& d, const Surface* source, const PixelRect& s,
+                const KeyRange* key) {
     const std::uint32_t low = key ? (key->low & 0xFFFFu) : 1;
     const std::uint32_t high = key ? (key->high & 0xFFFFu) : 0;
     const int width = d.Width();
@@ -105,17 +121,16 @@ std::uint32_t DisplaySetMode(DisplayObject* display, int width, int height) {
     return DD_OK;
 }
 
-std::uint32_t DisplayCreatePages(DisplayObject* display, bool videoMemory, Surface** visible, Surface** back) {
+std::uint32_t DisplayCreatePages(DisplayObject* display, bool videoMemory, Surface** visible,
+                                 Surface** back) {
     if (DisplayFaultPlan.failAllPages) return DDERR_OUTOFMEMORY;
     if (videoMemory && DisplayFaultPlan.failVideoPages) return DDERR_OUTOFVIDEOMEMORY;
     if (display->modeWidth <= 0 || display->modeHeight <= 0) return DDERR_NOEXCLUSIVEMODE;
     const int kind = videoMemory ? MEMORY_VIDEO : MEMORY_ANY;
     Surface* front = NewSurface(display, display->modeWidth, display->modeHeight, kind);
     Surface* behind = NewSurface(display, display->modeWidth, display->modeHeight, kind);
-    for (Surface* page : {front, behind}) {
-        page->isPage = true;
+    for (Surface* page : {front, behind})
         std::fill(page->storage.begin(), page->storage.end(), std::uint16_t{0});
-    }
     front->partner = behind;
     behind->partner = front;
     *visible = front;
@@ -159,7 +174,8 @@ std::uint32_t SurfaceGetDesc(const Surface* surface, SurfaceDesc* desc) {
 
 std::uint32_t SurfaceSetDesc(Surface* surface, const SurfaceDesc& desc) {
     if (DisplayFaultPlan.refuseSharedMemory) return DDERR_UNSUPPORTED;
-    if (!desc.memory || desc.width != surface->width || desc.height != surface->height) return DDERR_INVALIDPARAMS;
+    if (!desc.memory || desc.width != surface->width || desc.height != surface->height)
+        return DDERR_INVALIDPARAMS;
     surface->pixels = desc.memory;
     surface->pitch = desc.pitch;
     surface->storage.clear();
@@ -209,8 +225,8 @@ std::uint32_t SurfaceColourFill(Surface* surface, const PixelRect* rect, std::ui
     return DD_OK;
 }
 
-std::uint32_t SurfaceBlt(Surface* dest, const PixelRect& destRect, Surface* source, const PixelRect& sourceRect,
-                         const KeyRange* key) {
+std::uint32_t SurfaceBlt(Surface* dest, const PixelRect& destRect, Surface* source,
+                         const PixelRect& sourceRect, const KeyRange* key) {
     if (TakeFailure(DisplayFaultPlan.failBlits)) return DisplayFaultPlan.blitError;
     if (dest->lost || source->lost) return DDERR_SURFACELOST;
     if (dest->dcOut || source->dcOut) return DDERR_SURFACEBUSY;
@@ -218,10 +234,13 @@ std::uint32_t SurfaceBlt(Surface* dest, const PixelRect& destRect, Surface* sour
     if (destRect.Width() == 0 || destRect.Height() == 0) return DD_OK;
     if (sourceRect.Width() == 0 || sourceRect.Height() == 0) return DDERR_INVALIDRECT;
     const bool sameSize = destRect.Width() == sourceRect.Width() && destRect.Height() == sourceRect.Height();
-    if (sameSize && !key) {
-        CopyRows(dest, destRect, source, sourceRect);
-    } else {
+    if (key && (key->low & 0xFFFFu) > (key->high & 0xFFFFu)) key = nullptr;
+    if (!sameSize) {
         CopyScaled(dest, destRect, source, sourceRect, key);
+    } else if (key) {
+        CopyKeyed(dest, destRect, source, sourceRect, *key);
+    } else {
+        CopyRows(dest, destRect, source, sourceRect);
     }
     return DD_OK;
 }
@@ -241,7 +260,6 @@ std::uint32_t SurfaceFlip(Surface* visible) {
     return DD_OK;
 }
 
-std::uint32_t SurfaceGetFlipStatus(const Surface* visible) {
-    if (TakeFailure(DisplayFaultPlan.flipBusy)) return DDERR_WASSTILLDRAWING;
-    return visible->lost ? DDERR_SURFACELOST : DD_OK;
+std::uint32_t SurfaceGetFlipStatus(const Surface*) {
+    return TakeFailure(DisplayFaultPlan.flipBusy) ? DDERR_WASSTILLDRAWING : DD_OK;
 }

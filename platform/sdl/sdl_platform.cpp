@@ -48,10 +48,15 @@ void PostWindowEvent(const SDL_WindowEvent& event) {
             PostMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);
             PostMessageA(window, WM_ACTIVATEAPP, 0, 0);
             break;
-        case SDL_WINDOWEVENT_CLOSE: PostMessageA(window, WM_CLOSE, 0, 0); break;
+        case SDL_WINDOWEVENT_CLOSE:
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            break;
         case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED: SdlVideoRefresh(); break;
-        default: break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            SdlVideoRefresh();
+            break;
+        default:
+            break;
     }
 }
 
@@ -59,16 +64,27 @@ void PostMouse(UINT message) { PostMessageA(PlatformMainWindow(), message, 0, 0)
 
 void Translate(const SDL_Event& event) {
     switch (event.type) {
-        case SDL_QUIT: PostMessageA(PlatformMainWindow(), WM_CLOSE, 0, 0); break;
-        case SDL_WINDOWEVENT: PostWindowEvent(event.window); break;
+        case SDL_QUIT:
+            PostMessageA(PlatformMainWindow(), WM_CLOSE, 0, 0);
+            break;
+        case SDL_WINDOWEVENT:
+            PostWindowEvent(event.window);
+            break;
         case SDL_KEYDOWN:
-        case SDL_KEYUP: PostKey(event.key); break;
-        case SDL_MOUSEMOTION: PostMouse(WM_MOUSEMOVE); break;
+        case SDL_KEYUP:
+            PostKey(event.key);
+            break;
+        case SDL_MOUSEMOTION:
+            PostMouse(WM_MOUSEMOVE);
+            break;
         case SDL_MOUSEBUTTONDOWN:
             PostMouse(event.button.button == SDL_BUTTON_RIGHT ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
             break;
-        case SDL_MOUSEBUTTONUP: PostMouse(event.button.button == SDL_BUTTON_RIGHT ? WM_RBUTTONUP : WM_LBUTTONUP); break;
-        default: break;
+        case SDL_MOUSEBUTTONUP:
+            PostMouse(event.button.button == SDL_BUTTON_RIGHT ? WM_RBUTTONUP : WM_LBUTTONUP);
+            break;
+        default:
+            break;
     }
 }
 

@@ -16,8 +16,8 @@ constexpr int WINDOW_HEIGHT = 720;
 struct Video {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
-    SDL_Texture* frame = nullptr;     // the page as it arrives, RGB565
-    SDL_Texture* prescaled = nullptr; // the page enlarged by a whole factor, nearest neighbour
+    SDL_Texture* frame = nullptr;         // the page as it arrives, RGB565
+    SDL_Texture* prescaled = nullptr;     // the page enlarged by a whole factor, nearest neighbour
     int frameWidth = 0, frameHeight = 0;  // the page in `last`
     int textureWidth = 0, textureHeight = 0, prescale = 0;
     bool fullscreen = true;
@@ -49,7 +49,8 @@ bool EnsureTextures(int width, int height, const SDL_Rect& box) {
     if (V.frame) SDL_DestroyTexture(V.frame);
     if (V.prescaled) SDL_DestroyTexture(V.prescaled);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    V.frame = SDL_CreateTexture(V.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+    V.frame =
+        SDL_CreateTexture(V.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
     V.prescaled = SDL_CreateTexture(V.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_TARGET,
                                     width * factor, height * factor);
@@ -106,7 +107,8 @@ bool SdlVideoOpen(const char* title) {
     const char* windowed = std::getenv("LOBSHOT_WINDOWED");
     V.fullscreen = !(windowed && std::strcmp(windowed, "1") == 0);
     Uint32 flags = SDL_WINDOW_RESIZABLE | (V.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    V.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WINDOW_WIDTH, WINDOW_HEIGHT, flags);
+    V.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WINDOW_WIDTH,
+                                WINDOW_HEIGHT, flags);
     if (!V.window) {
         TraceSdlError("CreateWindowExA", "SDL_CreateWindow");
         return false;
@@ -149,13 +151,14 @@ bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pit
     std::size_t count = static_cast<std::size_t>(width) * height;
     bool same = !V.dirty && V.frameWidth == width && V.frameHeight == height && V.last.size() == count;
     for (int y = 0; same && y < height; ++y)
-        same = std::memcmp(&V.last[static_cast<std::size_t>(y) * width], pixels + static_cast<std::size_t>(y) * pitchPixels,
+        same = std::memcmp(&V.last[static_cast<std::size_t>(y) * width],
+                           pixels + static_cast<std::size_t>(y) * pitchPixels,
                            static_cast<std::size_t>(width) * 2) == 0;
     if (same) return true;
     V.last.resize(count);
     for (int y = 0; y < height; ++y)
-        std::memcpy(&V.last[static_cast<std::size_t>(y) * width], pixels + static_cast<std::size_t>(y) * pitchPixels,
-                    static_cast<std::size_t>(width) * 2);
+        std::memcpy(&V.last[static_cast<std::size_t>(y) * width],
+                    pixels + static_cast<std::size_t>(y) * pitchPixels, static_cast<std::size_t>(width) * 2);
     V.frameWidth = width;
     V.frameHeight = height;
     Draw();

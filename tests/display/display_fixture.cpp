@@ -29,34 +29,34 @@ void PutPixel(std::vector<std::uint8_t>& row, int bits, int x, std::uint32_t val
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
-    const std::size_t header = spec.fileHeader ? 14 : 0;
-    const std::size_t paletteSize = spec.palette.size() * 4;
-    const std::size_t stride = ((static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32) * 4;
+std::vector<std::uint8_t> BuildBmp(const BmpPicture& picture) {
+    const std::size_t header = picture.fileHeader ? 14 : 0;
+    const std::size_t paletteSize = picture.palette.size() * 4;
+    const std::size_t stride = ((static_cast<std::size_t>(picture.width) * picture.bits + 31) / 32) * 4;
     const std::size_t pixelsAt = header + 40 + paletteSize;
-    std::vector<std::uint8_t> out(pixelsAt + stride * spec.height, 0);
-    if (spec.fileHeader) {
+    std::vector<std::uint8_t> out(pixelsAt + stride * picture.height, 0);
+    if (picture.fileHeader) {
         out[0] = 'B';
         out[1] = 'M';
         PutU32(out, 2, static_cast<std::uint32_t>(out.size()));
         PutU32(out, 10, static_cast<std::uint32_t>(pixelsAt));
     }
     PutU32(out, header, 40);
-    PutU32(out, header + 4, static_cast<std::uint32_t>(spec.width));
-    PutU32(out, header + 8, static_cast<std::uint32_t>(spec.topDown ? -spec.height : spec.height));
+    PutU32(out, header + 4, static_cast<std::uint32_t>(picture.width));
+    PutU32(out, header + 8, static_cast<std::uint32_t>(picture.topDown ? -picture.height : picture.height));
     PutU16(out, header + 12, 1);
-    PutU16(out, header + 14, static_cast<std::uint32_t>(spec.bits));
-    PutU32(out, header + 32, static_cast<std::uint32_t>(spec.palette.size()));
-    for (std::size_t i = 0; i < spec.palette.size(); ++i) {
-        const COLORREF c = spec.palette[i];
+    PutU16(out, header + 14, static_cast<std::uint32_t>(picture.bits));
+    PutU32(out, header + 32, static_cast<std::uint32_t>(picture.palette.size()));
+    for (std::size_t i = 0; i < picture.palette.size(); ++i) {
+        const COLORREF c = picture.palette[i];
         out[header + 40 + 4 * i] = static_cast<std::uint8_t>(GetBValue(c));
         out[header + 41 + 4 * i] = static_cast<std::uint8_t>(GetGValue(c));
         out[header + 42 + 4 * i] = static_cast<std::uint8_t>(GetRValue(c));
     }
-    for (int y = 0; y < spec.height; ++y) {
+    for (int y = 0; y < picture.height; ++y) {
         std::vector<std::uint8_t> row(stride, 0);
-        for (int x = 0; x < spec.width; ++x) PutPixel(row, spec.bits, x, spec.pixel(x, y));
-        const int stored = spec.topDown ? y : spec.height - 1 - y;
+        for (int x = 0; x < picture.width; ++x) PutPixel(row, picture.bits, x, picture.pixel(x, y));
+        const int stored = picture.topDown ? y : picture.height - 1 - y;
         std::copy(row.begin(), row.end(),
                   out.begin() + static_cast<std::ptrdiff_t>(pixelsAt + stride * stored));
     }
@@ -65,13 +65,13 @@ std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec) {
 
 std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight,
                                        const std::function<bool(int x, int y)>& ink) {
-    BmpSpec spec;
-    spec.width = 94 * cellWidth;
-    spec.height = cellHeight;
-    spec.bits = 1;
-    spec.palette = {0x000000, 0xFFFFFF};
-    spec.pixel = [&](int x, int y) { return ink(x, y) ? 1u : 0u; };
-    return BuildBmp(spec);
+    BmpPicture picture;
+    picture.width = 94 * cellWidth;
+    picture.height = cellHeight;
+    picture.bits = 1;
+    picture.palette = {0x000000, 0xFFFFFF};
+    picture.pixel = [&](int x, int y) { return ink(x, y) ? 1u : 0u; };
+    return BuildBmp(picture);
 }
 
 void InstallBitmap(const char* name, const std::vector<std::uint8_t>& bytes) {

@@ -16,7 +16,7 @@
 // A BMP picture: bits per pixel 1, 8 or 24. For 1 and 8 bits, `pixel` gives palette indices;
 // for 24 bits it gives colour references. `fileHeader` adds the 14-byte file header; `topDown`
 // stores the rows top first.
-struct BmpSpec {
+struct BmpPicture {
     int width = 1;
     int height = 1;
     int bits = 24;
@@ -25,7 +25,7 @@ struct BmpSpec {
     bool fileHeader = true;
     bool topDown = false;
 };
-std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec);
+std::vector<std::uint8_t> BuildBmp(const BmpPicture& picture);
 
 // A 1-bit font picture of 94 cells of cellWidth x cellHeight with `ink` deciding each pixel.
 std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight,

@@ -32,20 +32,6 @@ TEST_F(SurfaceTableTest, RefusedCreationHandsOutNoNumber) {
     EXPECT_EQ(Resolve(OFFSCREEN, 1)->width, 4);
 }
 
-TEST_F(SurfaceTableTest, SurfacesKeepTheSizeAskedForAndBelongToTheirDevice) {
-    const int s = MakeSurface(37, 11);
-    const OSSurface& record = OSSurfaceTable[s];
-    EXPECT_TRUE(record.inUse);
-    EXPECT_EQ(record.owner, 0);
-    EXPECT_EQ(record.descriptions[0].width, 37);
-    EXPECT_EQ(record.descriptions[0].memoryKind, MEMORY_KIND_SYSTEM);
-    Surface* surface = Resolve(OFFSCREEN, s);
-    EXPECT_EQ(surface->width, 37);
-    EXPECT_EQ(surface->height, 11);
-    EXPECT_EQ(Resolve(OFFSCREEN, s, OFFSCREEN), surface);
-    EXPECT_EQ(Resolve(OFFSCREEN, s, 0), surface);
-}
-
 struct AddressCase {
     int n;
     int s;
@@ -194,6 +180,7 @@ TEST_F(SurfaceTableTest, OnlyEnabledDevicesAreMadeAndTheRestAreSkipped) {
 using RestoreTest = DisplayTest;
 
 TEST_F(RestoreTest, LostPagesComeBackOnReactivation) {
+    Diag.TraceLowSeverity = true;
     Surface* visible = Resolve(0, 1);
     DisplayLoseSurface(visible);
     EXPECT_EQ(SurfaceIsLost(Resolve(0, 2)), DDERR_SURFACELOST);
@@ -264,6 +251,28 @@ TEST_F(RestoreTest, FinalizeReleasesSurfacesInOrderAndDevicesFromTheTop) {
     EXPECT_FALSE(OSSurfaceTable[0].inUse);
     EXPECT_EQ(OSSurfaceTable[1].copies[0], nullptr);
     EXPECT_EQ(DisplayTable[0].primary3, nullptr);
+}
+
+TEST_F(SurfaceTableTest, DumpsDescribeOurContextsAndPixelFormats) {
+    Diag.TraceLowSeverity = true;
+    HDC dc = nullptr;
+    ASSERT_TRUE(GetHDC(&dc, 0, 2, -1));
+    DiagHDC(dc);
+    ReleaseHDC(dc, 0, 2, -1);
+    DiagHDC(nullptr);
+    GraphxDiag_DDPIXELFORMAT(RGB565_FORMAT);
+    GraphxDiag_DDPIXELFORMAT(PixelFormat{DDPF_YUV | DDPF_FOURCC | DDPF_ZBUFFER, 0, 12, 1, 2, 3, 4});
+    const char* rows[] = {"DiagHDC: hdc is a  Device context",
+                          "DiagHDC: surface is 320x200",
+                          "DiagHDC: hdc is NULL",
+                          "   dwRBitMask=0000F800",
+                          "   flag set - DDPF_ZBUFFER",
+                          "   YUV data valid"};
+    std::size_t at = 0;
+    for (const char* row : rows) {
+        at = Trace().find(row, at);
+        ASSERT_NE(at, std::string::npos) << row;
+    }
 }
 
 TEST(DisplayErrorNames, OrdinalsFollowTheAlphabeticalTable) {

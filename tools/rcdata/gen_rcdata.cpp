@@ -74,7 +74,8 @@ std::vector<std::uint8_t> RingStarts(const std::vector<Offset>& order) {
 // follow in a Fisher-Yates shuffle driven by a fixed linear congruential sequence. Records past
 // the disc are filler bytes that are never read.
 std::vector<std::uint8_t> ScatterTable() {
-    const std::array<Offset, 8> leaders{{{-22, -5}, {-17, 16}, {-11, 1}, {-7, -12}, {11, 10}, {-22, -10}, {5, 6}, {-7, -1}}};
+    const std::array<Offset, 8> leaders{
+        {{-22, -5}, {-17, 16}, {-11, 1}, {-7, -12}, {11, 10}, {-22, -10}, {5, 6}, {-7, -1}}};
     std::vector<Offset> rest;
     for (int dx = -SCATTER_RADIUS; dx <= SCATTER_RADIUS; ++dx)
         for (int dy = -SCATTER_RADIUS; dy <= SCATTER_RADIUS; ++dy) {
@@ -103,7 +104,8 @@ std::vector<std::uint8_t> ScatterTable() {
 
 bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes, std::size_t expected) {
     if (bytes.size() != expected) {
-        std::cerr << "gen_rcdata: " << path << " would be " << bytes.size() << " bytes, not " << expected << "\n";
+        std::cerr << "gen_rcdata: " << path << " would be " << bytes.size() << " bytes, not " << expected
+                  << "\n";
         return false;
     }
     std::ofstream out(path, std::ios::binary);

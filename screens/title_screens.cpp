@@ -1,0 +1,74 @@
+// The title screen and the terraforming screen with its progress bar.
+#include "screens/title_screens.h"
+
+#include "diag/diag.h"
+#include "display/graphx.h"
+#include "screens/screens.h"
+#include "shell/globals.h"
+#include "shell/random.h"
+
+int TerraDevice = 0;
+int TerraSurface = -1;
+
+namespace {
+
+constexpr int BACK_PAGE = 2;
+
+// Copies the whole 320x200 picture of an off-screen surface to a page.
+void CopyPicture(int surface, int device, int page) {
+    GraphxBlitSurfaceAt(OFFSCREEN, surface, device, page, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, true,
+                        false, false, nullptr);
+}
+
+}  // namespace
+
+int ProgressBarColumns(float progress) {
+    auto n = static_cast<int>(progress * PROGRESS_BAR_COLUMNS);
+    if (n > PROGRESS_BAR_COLUMNS) n = PROGRESS_BAR_COLUMNS;
+    return n > 0 ? n : 0;
+}
+
+std::uint32_t ProgressBarColour(int column) {
+    int k = 255 * column;
+    if (column < 63) return PackColour(255, k / 63, 0);
+    if (column < 126) return PackColour(255 + (16065 - k) / 63, 255, 0);
+    if (column < 189) return PackColour(0, 255, (k - 32130) / 63);
+    return PackColour(0, 255 + (48195 - k) / 63, 255);
+}
+
+void InitTitleScreen(int surface, HINSTANCE instance) {
+    DIAG_SCOPE_NAMED("General|InitTitleScreen", "General");
+    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, "IDB_TITLESCREEN");
+}
+
+void UpdateTitleScreen(int device, int surface) {
+    DIAG_SCOPE_NAMED("General|UpdateTitleScreen", "General");
+    CopyPicture(BackdropSurface, device, surface);
+    HDC dc = nullptr;
+    if (!GetHDC(&dc, device, surface, -1)) return;
+    GraphxBitmapString(dc, 275, 191, false, true, "version %i.%i", VERSION_MAJOR, VERSION_MINOR);
+    ReleaseHDC(dc, device, surface, -1);
+}
+
+void InitTerraformingScreen(int device, int surface, HINSTANCE instance) {
+    DIAG_SCOPE_NAMED("General|InitTerraformingScreen", "General");
+    ClearScreen(device, BACK_PAGE, 0, -1, 0, 0, 0);
+    GraphxFlip(device);
+    TerraDevice = device;
+    TerraSurface = surface;
+    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, "IDB_TERRASCREEN");
+}
+
+void UpdateTerraformingScreen(float progress) {
+    DIAG_SCOPE_NAMED("General|UpdateTerraformingScreen", "General");
+    CopyPicture(TerraSurface, TerraDevice, BACK_PAGE);
+    HDC dc = nullptr;
+    if (GetHDC(&dc, TerraDevice, BACK_PAGE, -1)) {
+        int columns = ProgressBarColumns(progress);
+        for (int i = 0; i < columns; ++i)
+            GraphxFillRect(dc, PROGRESS_BAR_LEFT + i, PROGRESS_BAR_TOP, PROGRESS_BAR_LEFT + i + 1,
+                           PROGRESS_BAR_BOTTOM, ProgressBarColour(i));
+        ReleaseHDC(dc, TerraDevice, BACK_PAGE, -1);
+    }
+    GraphxFlip(TerraDevice);
+}

@@ -1,0 +1,272 @@
+// Tests of rectangle copies: clipping to the destination, colour keys, refused requests, the
+// context path with its stretch marker, lost and failing surfaces, and per-device copies.
+#include "display/platform/dd_errors.h"
+#include "tests/display/display_fixture.h"
+
+namespace {
+
+constexpr std::uint16_t BLACK = 0;
+constexpr std::uint16_t WHITE = 0xFFFF;
+constexpr std::uint16_t GREY = 0x4208;
+
+// A fixture with a 20x20 source surface whose pixels are all different (1 + x + 20y) and a back
+// page cleared to grey.
+class CopyTest : public DisplayTest {
+protected:
+    void SetUp() override {
+        DisplayTest::SetUp();
+        source_ = MakeSurface(20, 20);
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < 20; ++x) SetRaw(OFFSCREEN, source_, x, y, SourceValue(x, y));
+        }
+        FillRaw(0, 2, GREY);
+    }
+    static std::uint16_t SourceValue(int x, int y) { return static_cast<std::uint16_t>(1 + x + 20 * y); }
+    std::uint32_t CopyAt(int x, int y, const ColourKey* key = nullptr) {
+        return GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, x, y, 0, 0, 20, 20, true, false, key != nullptr,
+                                   key);
+    }
+    // Checks that the page shows source pixels (sx, sy) onwards in the w x h block at (x, y) and
+    // grey everywhere else.
+    void ExpectBlock(int x, int y, int w, int h, int sx, int sy) {
+        for (int j = 0; j < h; ++j) {
+            for (int i = 0; i < w; ++i)
+                ASSERT_EQ(Pixel(0, 2, x + i, y + j), SourceValue(sx + i, sy + j)) << i << "," << j;
+        }
+        EXPECT_EQ(CountNot(0, 2, GREY), w * h);
+    }
+
+    int source_ = -1;
+};
+
+TEST_F(CopyTest, CopiesAreClippedToTheDestinationAtEveryEdge) {
+    EXPECT_EQ(CopyAt(-5, -5), GRAPHX_BLIT_OK);
+    ExpectBlock(0, 0, 15, 15, 5, 5);
+    FillRaw(0, 2, GREY);
+    EXPECT_EQ(CopyAt(310, 190), GRAPHX_BLIT_OK);
+    ExpectBlock(310, 190, 10, 10, 0, 0);
+    FillRaw(0, 2, GREY);
+    EXPECT_EQ(CopyAt(-19, 100), GRAPHX_BLIT_OK);
+    ExpectBlock(0, 100, 1, 20, 19, 0);
+    FillRaw(0, 2, GREY);
+    EXPECT_EQ(CopyAt(100, 199), GRAPHX_BLIT_OK);
+    ExpectBlock(100, 199, 20, 1, 0, 0);
+    FillRaw(0, 2, GREY);
+    EXPECT_EQ(CopyAt(150, 50), GRAPHX_BLIT_OK);
+    ExpectBlock(150, 50, 20, 20, 0, 0);
+}
+
+TEST_F(CopyTest, CopiesWhollyOutsideDrawNothingAndSucceed) {
+    const int outside[][2] = {{320, 0}, {-20, 50}, {0, 200}, {50, -20}, {-100000, -100000}};
+    for (const auto& at : outside) EXPECT_EQ(CopyAt(at[0], at[1]), GRAPHX_BLIT_OK);
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+    EXPECT_TRUE(Trace().empty()) << Trace();
+}
+
+TEST_F(CopyTest, ColourKeysLeaveOutBlackOrWhiteSourcePixels) {
+    SetRaw(OFFSCREEN, source_, 0, 0, BLACK);
+    SetRaw(OFFSCREEN, source_, 1, 0, WHITE);
+    const ColourKey black{0, 0};
+    const ColourKey white{0xFFFFFF, 0xFFFFFF};
+    EXPECT_EQ(CopyAt(10, 10, &black), GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 10, 10), GREY);
+    EXPECT_EQ(Pixel(0, 2, 11, 10), WHITE);
+    EXPECT_EQ(Pixel(0, 2, 12, 10), SourceValue(2, 0));
+    EXPECT_EQ(CopyAt(50, 10, &white), GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 50, 10), BLACK);
+    EXPECT_EQ(Pixel(0, 2, 51, 10), GREY);
+    const ColourKey range{1, 20};
+    EXPECT_EQ(CopyAt(100, 10, &range), GRAPHX_BLIT_OK);
+    EXPECT_EQ(CountNot(0, 2, GREY), 400 - 1 + 400 - 1 + 400 - 18);
+}
+
+TEST_F(CopyTest, RefusedRequestsDrawNothing) {
+    EXPECT_EQ(GraphxBlitSurface(OFFSCREEN, source_, 0, 2, 0, 0, 10, 10, 0, 0, 10, 11, true, false, false,
+                                nullptr, false),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("Rectangles differ in size"));
+    EXPECT_EQ(GraphxBlitSurfaceAt(0, 2, 0, 2, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("Aborting because source isn't an offscreen surface"));
+    EXPECT_EQ(GraphxBlitSurfaceAt(9, 0, 0, 2, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Silly params  9 0 0 2"));
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, 0, 0, -1, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("Silly params  8 0 0 -1"));
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, 5, 0, 2, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: srcSurface==NULL"));
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 5, 0, 0, 0, 0, 5, 5, false, false, false, nullptr),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: getDD dest"));
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+}
+
+TEST_F(CopyTest, ASourceRectangleOffItsSurfaceIsAnInvalidRectangle) {
+    EXPECT_EQ(
+        GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 7, 8, 10, 10, 30, 25, true, false, false, nullptr),
+        GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: INVALIDRECT"));
+    EXPECT_TRUE(Traced("BLTFAST=0, SYNC_BLIT=1"));
+    EXPECT_TRUE(Traced("source rect(x,y,w,h)=10,10,20,15 \r\n"));
+    EXPECT_TRUE(Traced("dest rect(x,y,w,h)=7,8,20,15 \r\n"));
+    EXPECT_TRUE(Traced("Source surface 20x20"));
+    EXPECT_TRUE(Traced("Dest surface 320x200"));
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+}
+
+TEST_F(CopyTest, CopiesBetweenOffscreenSurfacesAndStretchedCopies) {
+    const int target = MakeSurface(40, 40);
+    FillRaw(OFFSCREEN, target, GREY);
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, OFFSCREEN, target, 30, 30, 0, 0, 20, 20, true, false,
+                                  false, nullptr),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(OFFSCREEN, target, 39, 39), SourceValue(9, 9));
+    EXPECT_EQ(CountNot(OFFSCREEN, target, GREY), 100);
+
+    EXPECT_EQ(GraphxBlitSurface(OFFSCREEN, source_, 0, 2, 0, 0, 40, 40, 0, 0, 20, 20, true, false, false,
+                                nullptr, true),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 0, 0), SourceValue(0, 0));
+    EXPECT_EQ(Pixel(0, 2, 1, 1), SourceValue(0, 0));
+    EXPECT_EQ(Pixel(0, 2, 39, 39), SourceValue(19, 19));
+    EXPECT_EQ(CountNot(0, 2, GREY), 1600);
+}
+
+TEST_F(CopyTest, TheContextPathCopiesWithoutKeysAndMarksStretches) {
+    const ColourKey black{0, 0};
+    SetRaw(OFFSCREEN, source_, 0, 0, BLACK);
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, -5, -5, 0, 0, 20, 20, true, true, true, &black),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 0, 0), SourceValue(5, 5));
+    ExpectBlock(0, 0, 15, 15, 5, 5);
+    FillRaw(0, 2, GREY);
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 0, 0, 0, 0, 20, 20, true, true, true, &black),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 0, 0), BLACK);
+
+    FillRaw(0, 2, GREY);
+    EXPECT_EQ(GraphxBlitSurface(OFFSCREEN, source_, 0, 2, 100, 100, 140, 120, 0, 0, 20, 20, true, true, false,
+                                nullptr, true),
+              GRAPHX_BLIT_OK);
+    constexpr std::uint16_t RED = 0xF800;
+    constexpr std::uint16_t YELLOW = 0xFFE0;
+    EXPECT_EQ(Pixel(0, 2, 100, 100), YELLOW);
+    EXPECT_EQ(Pixel(0, 2, 139, 119), YELLOW);
+    EXPECT_EQ(Pixel(0, 2, 139, 100), YELLOW);
+    EXPECT_EQ(Pixel(0, 2, 120, 102), RED);
+    EXPECT_EQ(Pixel(0, 2, 140, 110), GREY);
+    EXPECT_EQ(CountNot(0, 2, GREY), 800);
+}
+
+TEST_F(CopyTest, DevicesThatDoNotBlitByPlatformTakeTheContextPath) {
+    GraphxEnableAdapter(0, 320, 200, false);
+    EXPECT_EQ(GraphxBlitSurface(OFFSCREEN, source_, 0, 2, 0, 0, 40, 40, 0, 0, 20, 20, true, false, false,
+                                nullptr, true),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 20, 5), 0xF800);
+}
+
+TEST_F(CopyTest, TheContextPathReportsContextsItCannotGet) {
+    HDC held = nullptr;
+    ASSERT_TRUE(GetHDC(&held, 0, 2, -1));
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 0, 0, 0, 0, 20, 20, true, true, false, nullptr),
+              GRAPHX_BLIT_OK);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Couldn't get dest HDC"));
+    EXPECT_FALSE(Resolve(OFFSCREEN, source_)->dcOut);
+    ReleaseHDC(held, 0, 2, -1);
+    ASSERT_TRUE(GetHDC(&held, OFFSCREEN, source_, -1));
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 0, 0, 0, 0, 20, 20, true, true, false, nullptr),
+              GRAPHX_BLIT_OK);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Couldn't get source HDC"));
+    ReleaseHDC(held, OFFSCREEN, source_, -1);
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+}
+
+TEST_F(CopyTest, LostSurfacesAreRestoredAndTheCopyMade) {
+    DisplayLoseSurface(Resolve(0, 2));
+    EXPECT_EQ(CopyAt(0, 0), GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 19, 19), SourceValue(19, 19));
+
+    DisplayLoseSurface(Resolve(OFFSCREEN, source_));
+    EXPECT_EQ(CopyAt(40, 0), GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 40, 0), SourceValue(0, 0));
+}
+
+TEST_F(CopyTest, LostSurfacesThatCannotBeRestoredFailTheCopy) {
+    DisplayLoseSurface(Resolve(0, 2));
+    DisplayFaultPlan.failRestores = 1;
+    EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("Blt or BltFast returned Couldn't restore destination surface"));
+    EXPECT_TRUE(Traced("source: offscreen surface 0, (0,0)to(20,20)"));
+    EXPECT_TRUE(Traced("destination: backbuffer 0, (10,20)to(30,40)"));
+
+    DisplayFaultPlan.isLostError = DDERR_GENERIC;
+    EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("Blt or BltFast returned lpDDSDest->IsLost"));
+    DisplayFaultPlan.isLostError = DD_OK;
+
+    DisplayFaultPlan.restoreKeepsLost = true;
+    EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("Gave up after 8 restores of lost surfaces"));
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+}
+
+TEST_F(CopyTest, OtherFailuresAreNamedWithBothRectangles) {
+    DisplayFaultPlan.failBlits = 1;
+    DisplayFaultPlan.blitError = DDERR_NOTFLIPPABLE;
+    const int target = MakeSurface(40, 40);
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, OFFSCREEN, target, -3, 4, 0, 0, 20, 20, true, false,
+                                  false, nullptr),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Blt or BltFast returned DDERR_NOTFLIPPABLE"));
+    EXPECT_TRUE(Traced("destination: offscreen surface 1, (-3,4)to(17,24)"));
+}
+
+using DeviceCopyTest = DisplayTest;
+
+TEST_F(DeviceCopyTest, ACopyForAnotherDeviceSharesTheOwnersPixels) {
+    StartDevices({0, 1});
+    const int s = MakeSurface(8, 8);
+    EXPECT_TRUE(EnsureSurfaceCompat(s, 0));
+    EXPECT_EQ(OSSurfaceTable[s].copies[1], nullptr);
+    EXPECT_TRUE(EnsureSurfaceCompat(s, OFFSCREEN));
+    SetRaw(OFFSCREEN, s, 2, 3, 0x1234);
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, s, 1, 2, 0, 0, 0, 0, 8, 8, true, false, false, nullptr),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(1, 2, 2, 3), 0x1234);
+    Surface* copy = Resolve(OFFSCREEN, s, 1);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, Resolve(OFFSCREEN, s));
+    SetRaw(OFFSCREEN, s, 4, 4, 0x4321);
+    EXPECT_EQ(copy->Row(4)[4], 0x4321);
+    EXPECT_EQ(OSSurfaceTable[s].descriptions[1].width, 8);
+}
+
+TEST_F(DeviceCopyTest, ACopyThatCannotShareIsFilledOnceWhenMade) {
+    StartDevices({0, 1});
+    const int s = MakeSurface(8, 8);
+    SetRaw(OFFSCREEN, s, 1, 1, 0x1111);
+    DisplayFaultPlan.refuseSharedMemory = true;
+    Diag.TraceLowSeverity = true;
+    EXPECT_TRUE(EnsureSurfaceCompat(s, 1));
+    EXPECT_TRUE(
+        Traced("SetSurfaceDesc 2: DDERR_UNSUPPORTED - will have to copy pixels instead of sharing memory"));
+    EXPECT_TRUE(Traced("UpdateDuplicateSurfaces: width=8, height=8"));
+    Surface* copy = Resolve(OFFSCREEN, s, 1);
+    EXPECT_EQ(copy->Row(1)[1], 0x1111);
+    SetRaw(OFFSCREEN, s, 1, 1, 0x2222);
+    EXPECT_EQ(copy->Row(1)[1], 0x1111);
+}
+
+TEST_F(DeviceCopyTest, CopiesCannotBeMadeForMissingDevicesOrSurfaces) {
+    const int s = MakeSurface(8, 8);
+    EXPECT_FALSE(EnsureSurfaceCompat(s, 3));
+    EXPECT_TRUE(Traced("ERROR:EnsureSurfaceCompat: lpDD->CreateSurface"));
+    EXPECT_FALSE(EnsureSurfaceCompat(s + 1, 0));
+    EXPECT_TRUE(Traced("ERROR:EnsureSurfaceCompat: pSurface==null"));
+    EXPECT_FALSE(UpdateDuplicateSurfaces(s + 1));
+}
+
+}  // namespace
