@@ -23,6 +23,7 @@ struct Video {
     bool fullscreen = true;
     std::vector<std::uint16_t> last;  // the frame on the screen now, to skip repeats
     bool dirty = true;
+    bool togglePending = false;  // Alt+Enter seen since the last frame
 };
 
 Video V;
@@ -44,10 +45,9 @@ SDL_Rect Letterbox(int outW, int outH) {
 // Makes the textures for a page of this size, with a whole prescale factor that reaches at least
 // the output size, so that the final smooth scale only shrinks or slightly enlarges.
 bool EnsureTextures(int width, int height, const SDL_Rect& box) {
-    int factor = std::clamp((std::max(box.w / width, box.h / height)) + 1, 1, 8);
+    int factor = std::clamp((std::max(box.w / width, box.h / height)) + 1, 1, 16);
     if (V.frame && V.textureWidth == width && V.textureHeight == height && V.prescale == factor) return true;
-    if (V.frame) SDL_DestroyTexture(V.frame);
-    if (V.prescaled) SDL_DestroyTexture(V.prescaled);
+    SdlVideoForgetTextures();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     V.frame =
         SDL_CreateTexture(V.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
@@ -113,6 +113,8 @@ bool SdlVideoOpen(const char* title) {
         TraceSdlError("CreateWindowExA", "SDL_CreateWindow");
         return false;
     }
+    // Presenting must never wait for the monitor: a landscape's progress screen flips many times.
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     V.renderer = SDL_CreateRenderer(V.window, -1, SDL_RENDERER_TARGETTEXTURE);
     if (!V.renderer) V.renderer = SDL_CreateRenderer(V.window, -1, SDL_RENDERER_SOFTWARE);
     if (!V.renderer) {
@@ -126,19 +128,34 @@ bool SdlVideoOpen(const char* title) {
 }
 
 void SdlVideoClose() {
-    if (V.frame) SDL_DestroyTexture(V.frame);
-    if (V.prescaled) SDL_DestroyTexture(V.prescaled);
+    SdlVideoForgetTextures();
     if (V.renderer) SDL_DestroyRenderer(V.renderer);
     if (V.window) SDL_DestroyWindow(V.window);
     V = Video{};
 }
 
-void SdlVideoToggleFullscreen() {
-    if (!V.window) return;
+void SdlVideoToggleFullscreen() { V.togglePending = !V.togglePending; }
+
+namespace {
+
+// Switching can wait for the window manager (a tenth of a second without one), so Alt+Enter
+// presses are gathered and applied at most once a frame.
+void ApplyPendingToggle() {
+    if (!V.window || !V.togglePending) return;
+    V.togglePending = false;
     V.fullscreen = !V.fullscreen;
     SDL_SetWindowFullscreen(V.window, V.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (!V.fullscreen) SDL_SetWindowSize(V.window, WINDOW_WIDTH, WINDOW_HEIGHT);
-    SdlVideoRefresh();
+    V.dirty = true;
+}
+
+}  // namespace
+
+void SdlVideoForgetTextures() {
+    if (V.frame) SDL_DestroyTexture(V.frame);
+    if (V.prescaled) SDL_DestroyTexture(V.prescaled);
+    V.frame = V.prescaled = nullptr;
+    V.textureWidth = V.textureHeight = V.prescale = 0;
 }
 
 void SdlVideoRefresh() {
@@ -148,6 +165,7 @@ void SdlVideoRefresh() {
 
 bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
     if (!V.renderer) return false;
+    ApplyPendingToggle();
     std::size_t count = static_cast<std::size_t>(width) * height;
     bool same = !V.dirty && V.frameWidth == width && V.frameHeight == height && V.last.size() == count;
     for (int y = 0; same && y < height; ++y)

@@ -10,6 +10,8 @@ bool SdlVideoInit();
 bool SdlVideoOpen(const char* title);
 void SdlVideoClose();
 void SdlVideoToggleFullscreen();
+// Drops the textures after the renderer lost them; the next frame makes them again.
+void SdlVideoForgetTextures();
 // Shows the last frame again (after the window was exposed or resized).
 void SdlVideoRefresh();
 bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels);
