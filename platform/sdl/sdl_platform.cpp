@@ -70,6 +70,11 @@ void Translate(const SDL_Event& event) {
         case SDL_WINDOWEVENT:
             PostWindowEvent(event.window);
             break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            SdlVideoForgetTextures();
+            SdlVideoRefresh();
+            break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
             PostKey(event.key);
