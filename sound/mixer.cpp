@@ -97,12 +97,15 @@ void Voice::Restore() {
     lost_ = false;
 }
 
-void Voice::Release() { mixer_.ReleaseVoice(this); }
+void Voice::Release() {
+    mixer_.ReleaseVoice(this);
+}
 
 Mixer::Mixer(AudioFormat device)
     : device_(device),
       sum_(static_cast<std::size_t>(BLOCK_FRAMES) * std::max(device.channels, 1)),
-      release_(device.rate > 0 ? std::exp(-1.0f / (RELEASE_SECONDS * static_cast<float>(device.rate))) : 0.0f) {}
+      release_(device.rate > 0 ? std::exp(-1.0f / (RELEASE_SECONDS * static_cast<float>(device.rate)))
+                               : 0.0f) {}
 
 Mixer::~Mixer() = default;
 

@@ -75,7 +75,8 @@ public:
     Voice* CreateVoice(std::span<const std::uint8_t> formatChunk, std::uint32_t bytes);
     // A second voice on the same samples, stopped at its start; null for a null or lost original.
     Voice* DuplicateVoice(const Voice* original);
-    // The device lost the memory of every voice: all stop, go silent and report VOICE_LOST.
+    // The device lost the memory of every voice (as a device reset does): all stop, go silent and
+    // report VOICE_LOST until restored and written again. Tests use it to exercise that path.
     void LoseAll();
 
     // Mixes the next `frames` frames of every playing voice into `out` (device format).

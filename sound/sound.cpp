@@ -68,7 +68,8 @@ void SoundInit(HWND) {
     for (const SoundSlot& slot : LOAD_ORDER) {
         DiagScope scope("SoundInit", "Sound", LOAD_TRACE_LINE);
         int error = SOUND_LOADED;
-        SoundTable.slots[slot.number] = LoadSoundEffect(*SoundTable.device, slot.resource, slot.buffers, &error);
+        SoundTable.slots[slot.number] =
+            LoadSoundEffect(*SoundTable.device, slot.resource, slot.buffers, &error);
     }
     SoundTable.ready = true;
 }

@@ -10,14 +10,18 @@ constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
 constexpr std::uint32_t MIN_RATE = 1000;
 constexpr std::uint32_t MAX_RATE = 192000;
 
-std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t ReadU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-bool IsId(const std::uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+bool IsId(const std::uint8_t* p, const char* id) {
+    return std::memcmp(p, id, 4) == 0;
+}
 
 bool IsPlayableDevice(AudioFormat device) {
     return device.rate > 0 && (device.channels == 1 || device.channels == 2);
@@ -112,8 +116,8 @@ std::size_t ConvertedSampleCount(const WaveFormat& format, std::uint32_t bytes, 
 
 std::vector<std::int16_t> ConvertWave(const WaveFormat& format, std::span<const std::uint8_t> samples,
                                       AudioFormat device) {
-    const std::size_t count =
-        ConvertedSampleCount(format, static_cast<std::uint32_t>(std::min<std::size_t>(samples.size(), UINT32_MAX)), device);
+    const std::size_t count = ConvertedSampleCount(
+        format, static_cast<std::uint32_t>(std::min<std::size_t>(samples.size(), UINT32_MAX)), device);
     std::vector<std::int16_t> out(count);
     if (count == 0) return out;
 
@@ -131,7 +135,8 @@ std::vector<std::int16_t> ConvertWave(const WaveFormat& format, std::span<const 
         SourceFrame(format, samples.data() + index * format.blockAlign, device.channels, a);
         SourceFrame(format, samples.data() + next * format.blockAlign, device.channels, b);
         for (int c = 0; c < device.channels; ++c)
-            out[i * device.channels + c] = static_cast<std::int16_t>(a[c] + (b[c] - a[c]) * fraction / device.rate);
+            out[i * device.channels + c] =
+                static_cast<std::int16_t>(a[c] + (b[c] - a[c]) * fraction / device.rate);
     }
     return out;
 }

@@ -62,7 +62,8 @@ void AudioCatchUp() {
 void AudioNote(AudioEvent event, int number) {
     Audio.events.push_back({HeadlessTickCount(), event, number});
     if (event != AudioEvent::Stop) Audio.played.push_back(number);
-    if (event == AudioEvent::Loop && std::find(Audio.looping.begin(), Audio.looping.end(), number) == Audio.looping.end())
+    if (event == AudioEvent::Loop &&
+        std::find(Audio.looping.begin(), Audio.looping.end(), number) == Audio.looping.end())
         Audio.looping.push_back(number);
     if (event == AudioEvent::Stop) std::erase(Audio.looping, number);
 }
@@ -73,10 +74,18 @@ std::vector<int> HeadlessSoundTakePlayed() {
     return played;
 }
 
-std::vector<int> HeadlessSoundLooping() { return Audio.looping; }
+std::vector<int> HeadlessSoundLooping() {
+    return Audio.looping;
+}
 
-const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents() { return Audio.events; }
+const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents() {
+    return Audio.events;
+}
 
-void HeadlessAudioSetAvailable(bool available) { Audio.available = available; }
+void HeadlessAudioSetAvailable(bool available) {
+    Audio.available = available;
+}
 
-void HeadlessAudioResetForTests() { Audio = HeadlessAudio{}; }
+void HeadlessAudioResetForTests() {
+    Audio = HeadlessAudio{};
+}

@@ -18,7 +18,9 @@ protected:
         const Bytes data = Pcm16(samples);
         Voice* voice = mixer.CreateVoice(FormatBody(1, 22050, 16), static_cast<std::uint32_t>(data.size()));
         EXPECT_NE(voice, nullptr);
-        if (voice) EXPECT_TRUE(voice->Write(data));
+        if (voice) {
+            EXPECT_TRUE(voice->Write(data));
+        }
         return voice;
     }
 
@@ -55,7 +57,8 @@ TEST_F(MixerTest, LoopingVoiceWrapsWithoutAGap) {
 
     // Long renders cross the mixer's blocks many times over.
     const Samples many = Render(1000);
-    for (std::size_t i = 0; i < many.size(); ++i) ASSERT_EQ(many[i], static_cast<std::int16_t>((i + 2) % 3 + 1));
+    for (std::size_t i = 0; i < many.size(); ++i)
+        ASSERT_EQ(many[i], static_cast<std::int16_t>((i + 2) % 3 + 1));
 }
 
 TEST_F(MixerTest, StopKeepsThePlaceAndRewindGoesBackToTheStart) {

@@ -42,7 +42,8 @@ struct ChunkSpec {
 };
 
 // "RIFF", the size (by default the real one), "WAVE", then the chunks, each padded to even length.
-inline Bytes RiffWave(const std::vector<ChunkSpec>& chunks, std::optional<std::uint32_t> riffSize = std::nullopt) {
+inline Bytes RiffWave(const std::vector<ChunkSpec>& chunks,
+                      std::optional<std::uint32_t> riffSize = std::nullopt) {
     Bytes body;
     for (const ChunkSpec& c : chunks) {
         body.insert(body.end(), c.id.begin(), c.id.end());

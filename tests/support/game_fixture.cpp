@@ -4,6 +4,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "platform/backend.h"
+#include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
 #include "shell/globals.h"
 #include "shell/random.h"
@@ -15,6 +16,8 @@ void ResetEverything() {
     GraphxResetForTests();
     PlatformResetForTests();
     HeadlessResetForTests();
+    SoundResetForTests();
+    HeadlessAudioResetForTests();
     ResourceClearOverrides();
     DiagReset();
     Timings = ShellTimings{};

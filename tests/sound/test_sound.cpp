@@ -1,0 +1,273 @@
+// Tests of the sound effects on the headless device: pools taken over in turn, the one-buffer
+// rules, numbers outside the table, calls outside the set-up's lifetime, a missing device,
+// malformed waves and lost buffers.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/resource.h"
+#include "sound/sound.h"
+#include "sound/sound_effect.h"
+#include "tests/sound/wave_images.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+constexpr int RESOURCES[SOUND_COUNT] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
+                                        160, 162, 163, 167, 165, 166, 192, 174, 193};
+constexpr std::size_t FRAMES_PER_TICK = 441;
+
+class SoundTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        SoundResetForTests();
+        HeadlessAudioResetForTests();
+        // Every effect lasts 20 ticks, except sound 12 (three and a half).
+        for (int number = 0; number < SOUND_COUNT; ++number)
+            Replace(number, SimpleWave(number == 12 ? FRAMES_PER_TICK * 7 / 2 : FRAMES_PER_TICK * 20));
+    }
+
+    void TearDown() override {
+        SoundResetForTests();
+        HeadlessAudioResetForTests();
+        GameTest::TearDown();
+    }
+
+    static void Replace(int number, const Bytes& image, bool hide = false) {
+        ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(RESOURCES[number]), image, hide);
+    }
+
+    static void Ticks(int count) {
+        for (int i = 0; i < count; ++i) HeadlessTick();
+        AudioCatchUp();
+    }
+
+    static unsigned Status(int number, int buffer) {
+        return SoundTable.slots[number]->buffers[buffer]->Status();
+    }
+
+    static std::vector<int> Playing(int number) {
+        std::vector<int> playing;
+        for (int i = 0; i < SoundTable.slots[number]->bufferCount; ++i)
+            if (Status(number, i) & VOICE_PLAYING) playing.push_back(i);
+        return playing;
+    }
+};
+
+TEST_F(SoundTest, InitLoadsEveryEffectWithItsPool) {
+    SoundInit(nullptr);
+    constexpr int BUFFERS[SOUND_COUNT] = {2, 2, 2, 4, 4, 4, 4, 4, 2, 2, 2, 6, 1, 2, 10, 2, 2, 1};
+    for (int number = 0; number < SOUND_COUNT; ++number) {
+        ASSERT_NE(SoundTable.slots[number], nullptr) << number;
+        EXPECT_EQ(SoundTable.slots[number]->bufferCount, BUFFERS[number]) << number;
+        EXPECT_EQ(Playing(number), std::vector<int>{}) << number;
+    }
+    EXPECT_TRUE(SoundTable.ready);
+
+    // A second set-up changes nothing.
+    const Mixer* device = SoundTable.device.get();
+    const SoundEffect* firework = SoundTable.slots[14];
+    SoundInit(nullptr);
+    EXPECT_EQ(SoundTable.device.get(), device);
+    EXPECT_EQ(SoundTable.slots[14], firework);
+}
+
+TEST_F(SoundTest, ABusyPoolTakesOverItsBuffersInTurn) {
+    SoundInit(nullptr);
+    for (int i = 0; i < 10; ++i) {
+        SoundPlay(14);
+        Ticks(1);
+    }
+    EXPECT_EQ(Playing(14), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(SoundTable.slots[14]->current, 9);
+
+    // The eleventh cuts off the first, the twelfth the second.
+    SoundPlay(14);
+    EXPECT_EQ(SoundTable.slots[14]->current, 0);
+    Ticks(1);
+    SoundPlay(14);
+    EXPECT_EQ(SoundTable.slots[14]->current, 1);
+    EXPECT_EQ(Playing(14).size(), 10u);
+
+    // Both restarted from the top, so they outlast buffers 2 to 5, which ran out on their own.
+    Ticks(14);
+    EXPECT_EQ(Playing(14), (std::vector<int>{0, 1, 6, 7, 8, 9}));
+    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>(12, 14));
+    EXPECT_EQ(HeadlessSoundEvents()[10].tick, 10u);
+    EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+}
+
+TEST_F(SoundTest, AnIdleBufferIsUsedAgainBeforeTheNext) {
+    SoundInit(nullptr);
+    SoundPlay(0);
+    Ticks(20);
+    SoundPlay(0);
+    EXPECT_EQ(SoundTable.slots[0]->current, 0);
+    EXPECT_EQ(Playing(0), std::vector<int>{0});
+    SoundPlay(0);
+    EXPECT_EQ(Playing(0), (std::vector<int>{0, 1}));
+}
+
+TEST_F(SoundTest, AOneBufferEffectDoesNotRestartWhilePlaying) {
+    SoundInit(nullptr);
+    SoundPlay(12);
+    SoundPlay(12);
+    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{12});
+
+    // Stopped first, it starts again; left alone, it ends after three and a half ticks.
+    SoundStop(12);
+    SoundPlay(12);
+    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{12});
+    Ticks(3);
+    EXPECT_EQ(Playing(12), std::vector<int>{0});
+    Ticks(1);
+    EXPECT_EQ(Playing(12), std::vector<int>{});
+    SoundPlay(12);
+    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{12});
+}
+
+TEST_F(SoundTest, OnlyOneBufferEffectsLoop) {
+    SoundInit(nullptr);
+    SoundLoop(14);
+    EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+    EXPECT_EQ(Playing(14), std::vector<int>{});
+
+    SoundLoop(17);
+    Ticks(500);
+    EXPECT_EQ(Status(17, 0), VOICE_PLAYING | VOICE_LOOPING);
+    EXPECT_EQ(HeadlessSoundLooping(), std::vector<int>{17});
+
+    // Looping or playing again while it loops does nothing; a stop ends the loop.
+    SoundLoop(17);
+    SoundPlay(17);
+    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{17});
+    SoundStop(17);
+    EXPECT_EQ(Status(17, 0), 0u);
+    EXPECT_TRUE(HeadlessSoundLooping().empty());
+}
+
+TEST_F(SoundTest, StopRewindsSoTheNextPlayStartsFromTheTop) {
+    SoundInit(nullptr);
+    SoundPlay(0);
+    Ticks(15);
+    SoundStop(0);
+    EXPECT_EQ(Playing(0), std::vector<int>{});
+    SoundPlay(0);
+    Ticks(19);
+    EXPECT_EQ(Playing(0), std::vector<int>{0});
+    Ticks(1);
+    EXPECT_EQ(Playing(0), std::vector<int>{});
+
+    // Stopping what is not playing leaves it as it was.
+    SoundStop(0);
+    EXPECT_EQ(Playing(0), std::vector<int>{});
+}
+
+TEST_F(SoundTest, NumbersOutsideTheTableDoNothing) {
+    SoundInit(nullptr);
+    for (int number : {-1, 18, INT_MIN, INT_MAX}) {
+        SoundPlay(number);
+        SoundLoop(number);
+        SoundStop(number);
+    }
+    EXPECT_TRUE(HeadlessSoundEvents().empty());
+}
+
+TEST_F(SoundTest, CallsBeforeInitAndAfterFinalizeDoNothing) {
+    SoundPlay(0);
+    SoundLoop(17);
+    SoundStop(0);
+    SoundFinalize();
+    EXPECT_TRUE(HeadlessSoundEvents().empty());
+
+    SoundInit(nullptr);
+    SoundLoop(17);
+    SoundFinalize();
+    EXPECT_EQ(SoundTable.device, nullptr);
+    for (const SoundEffect* slot : SoundTable.slots) EXPECT_EQ(slot, nullptr);
+    EXPECT_TRUE(HeadlessSoundLooping().empty());
+    SoundPlay(0);
+    SoundLoop(17);
+    SoundStop(17);
+    SoundFinalize();
+    EXPECT_EQ(HeadlessSoundEvents().size(), 1u);
+}
+
+TEST_F(SoundTest, WithoutADeviceTheGameIsSilent) {
+    HeadlessAudioSetAvailable(false);
+    SoundInit(nullptr);
+    EXPECT_EQ(SoundTable.device, nullptr);
+    EXPECT_FALSE(SoundTable.ready);
+    SoundPlay(0);
+    SoundLoop(17);
+    EXPECT_TRUE(HeadlessSoundEvents().empty());
+    SoundFinalize();
+
+    // With nothing made, a later set-up tries again.
+    HeadlessAudioSetAvailable(true);
+    SoundInit(nullptr);
+    EXPECT_NE(SoundTable.slots[0], nullptr);
+}
+
+struct MalformedCase {
+    const char* name;
+    Bytes image;
+    bool hide;
+    int error;
+};
+
+TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
+    const Bytes format = FormatBody(1, 22050, 16);
+    const Bytes data = Pcm16({1, 2, 3});
+    const std::vector<MalformedCase> cases = {
+        {"missing", {}, true, SOUND_NO_RESOURCE},
+        {"short format", RiffWave({{"fmt ", FormatBody(1, 22050, 16, 13)}, {"data", data}}), false,
+         SOUND_NOT_A_WAVE},
+        {"no data", RiffWave({{"fmt ", format}, {"LIST", data}}), false, SOUND_NOT_A_WAVE},
+        {"data past the end", RiffWave({{"fmt ", format}, {"data", data, 4000}}), false, SOUND_NOT_A_WAVE},
+        {"not a wave", Bytes(64, 'x'), false, SOUND_NOT_A_WAVE},
+        {"unplayable", RiffWave({{"fmt ", FormatBody(1, 22050, 24)}, {"data", Bytes(9)}}), false,
+         SOUND_DUPLICATE_FAILED},
+    };
+    for (const MalformedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoundResetForTests();
+        Replace(8, c.image, c.hide);
+        SoundInit(nullptr);
+        EXPECT_EQ(SoundTable.slots[8], nullptr);
+        EXPECT_NE(SoundTable.slots[9], nullptr);
+        SoundPlay(8);
+        EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+
+        int error = -1;
+        EXPECT_EQ(LoadSoundEffect(*SoundTable.device, RESOURCES[8], 2, &error), nullptr);
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+TEST_F(SoundTest, AnUnplayableOneBufferEffectKeepsItsSlotButPlaysNothing) {
+    Replace(12, RiffWave({{"fmt ", FormatBody(1, 22050, 24)}, {"data", Bytes(9)}}));
+    SoundInit(nullptr);
+    ASSERT_NE(SoundTable.slots[12], nullptr);
+    EXPECT_EQ(SoundTable.slots[12]->buffers[0], nullptr);
+    SoundPlay(12);
+    EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+}
+
+TEST_F(SoundTest, LostBuffersAreRestoredWhenPlayed) {
+    SoundInit(nullptr);
+    SoundPlay(0);
+    SoundTable.device->LoseAll();
+    EXPECT_EQ(Status(0, 0), VOICE_LOST);
+    SoundPlay(0);
+    EXPECT_EQ(Status(0, 0), VOICE_PLAYING);
+    Ticks(19);
+    EXPECT_EQ(Playing(0), std::vector<int>{0});
+    Ticks(1);
+    EXPECT_EQ(Playing(0), std::vector<int>{});
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// Tests of the eighteen recordings embedded in the game: their format, length and levels, the
+// lava loop's seam, and that the game loads every one of them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <set>
+
+#include "platform/headless/headless_audio.h"
+#include "platform/resource.h"
+#include "sound/sound.h"
+#include "sound/sound_effect.h"
+#include "sound/wave.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+constexpr int RESOURCES[SOUND_COUNT] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
+                                        160, 162, 163, 167, 165, 166, 192, 174, 193};
+constexpr int LAVA_LOOP = 193;
+
+struct Recording {
+    WaveFormat format;
+    std::vector<double> samples;  // -1 to 1
+    std::vector<std::uint8_t> bytes;
+};
+
+Recording Load(int id) {
+    Recording r;
+    std::span<const std::uint8_t> format;
+    const std::uint8_t* samples = nullptr;
+    std::uint32_t bytes = 0;
+    int error = 0;
+    EXPECT_TRUE(LockWaveResource(PlatformModuleHandle(), id, &format, &samples, &bytes, &error)) << id;
+    if (!samples) return r;
+    r.format = ReadWaveFormat(format).value_or(WaveFormat{});
+    r.bytes.assign(samples, samples + bytes);
+    for (std::uint32_t i = 0; i + 1 < bytes; i += 2) {
+        std::int16_t s;
+        std::memcpy(&s, samples + i, 2);
+        r.samples.push_back(s / 32768.0);
+    }
+    return r;
+}
+
+double Peak(const std::vector<double>& s) {
+    double peak = 0;
+    for (double v : s) peak = std::max(peak, std::abs(v));
+    return peak;
+}
+
+class SoundResourcesTest : public GameTest {
+protected:
+    void TearDown() override {
+        SoundResetForTests();
+        HeadlessAudioResetForTests();
+        GameTest::TearDown();
+    }
+};
+
+TEST_F(SoundResourcesTest, EveryRecordingIsAShortMonoSixteenBitWave) {
+    for (int id : RESOURCES) {
+        SCOPED_TRACE(id);
+        const Recording r = Load(id);
+        EXPECT_EQ(r.format.tag, 1);
+        EXPECT_EQ(r.format.channels, 1);
+        EXPECT_EQ(r.format.bitsPerSample, 16);
+        EXPECT_EQ(r.format.rate, 22050u);
+        const double seconds = r.samples.size() / 22050.0;
+        EXPECT_GE(seconds, 0.03);
+        EXPECT_LE(seconds, 2.5);
+    }
+}
+
+TEST_F(SoundResourcesTest, LevelsLeaveHeadroomAndCarryNoOffset) {
+    for (int id : RESOURCES) {
+        SCOPED_TRACE(id);
+        const Recording r = Load(id);
+        ASSERT_FALSE(r.samples.empty());
+        const double peak = Peak(r.samples);
+        EXPECT_LE(peak, 0.85);
+        EXPECT_GE(peak, 0.25);
+        double mean = 0;
+        for (double v : r.samples) mean += v;
+        EXPECT_LT(std::abs(mean / r.samples.size()), 0.002);
+        if (id == LAVA_LOOP) continue;
+
+        // One-shots start and end in silence, so they neither click on nor click off.
+        EXPECT_LT(std::abs(r.samples.front()), 0.01);
+        EXPECT_LT(std::abs(r.samples.back()), 0.01);
+    }
+}
+
+TEST_F(SoundResourcesTest, LavaLoopRunsOnWithoutAClick) {
+    const Recording r = Load(LAVA_LOOP);
+    ASSERT_GT(r.samples.size(), 22050u);
+
+    // The step from the last sample back to the first is no larger than the steps inside.
+    std::vector<double> steps;
+    for (std::size_t i = 1; i < r.samples.size(); ++i)
+        steps.push_back(std::abs(r.samples[i] - r.samples[i - 1]));
+    std::sort(steps.begin(), steps.end());
+    const double seam = std::abs(r.samples.front() - r.samples.back());
+    EXPECT_LE(seam, steps[steps.size() * 99 / 100]);
+
+    // And the level does not jump: the last and first tenths of a second are alike.
+    auto rms = [&](std::size_t from) {
+        double sum = 0;
+        for (std::size_t i = from; i < from + 2205; ++i) sum += r.samples[i] * r.samples[i];
+        return std::sqrt(sum / 2205);
+    };
+    const double head = rms(0);
+    const double tail = rms(r.samples.size() - 2205);
+    EXPECT_LT(std::abs(head - tail), 0.25 * std::max(head, tail));
+}
+
+TEST_F(SoundResourcesTest, NoTwoEffectsShareARecording) {
+    std::set<std::vector<std::uint8_t>> seen;
+    for (int id : RESOURCES) EXPECT_TRUE(seen.insert(Load(id).bytes).second) << id;
+}
+
+TEST_F(SoundResourcesTest, TheGameLoadsEveryEffect) {
+    SoundInit(nullptr);
+    for (int number = 0; number < SOUND_COUNT; ++number) {
+        const SoundEffect* effect = SoundTable.slots[number];
+        ASSERT_NE(effect, nullptr) << number;
+        for (int i = 0; i < effect->bufferCount; ++i) EXPECT_NE(effect->buffers[i], nullptr) << number;
+    }
+}
+
+}  // namespace
