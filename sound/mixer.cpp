@@ -97,9 +97,7 @@ void Voice::Restore() {
     lost_ = false;
 }
 
-void Voice::Release() {
-    mixer_.ReleaseVoice(this);
-}
+void Voice::Release() { mixer_.ReleaseVoice(this); }
 
 Mixer::Mixer(AudioFormat device)
     : device_(device),

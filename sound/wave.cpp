@@ -10,18 +10,14 @@ constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
 constexpr std::uint32_t MIN_RATE = 1000;
 constexpr std::uint32_t MAX_RATE = 192000;
 
-std::uint16_t ReadU16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-bool IsId(const std::uint8_t* p, const char* id) {
-    return std::memcmp(p, id, 4) == 0;
-}
+bool IsId(const std::uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
 bool IsPlayableDevice(AudioFormat device) {
     return device.rate > 0 && (device.channels == 1 || device.channels == 2);

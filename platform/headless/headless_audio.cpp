@@ -74,18 +74,10 @@ std::vector<int> HeadlessSoundTakePlayed() {
     return played;
 }
 
-std::vector<int> HeadlessSoundLooping() {
-    return Audio.looping;
-}
+std::vector<int> HeadlessSoundLooping() { return Audio.looping; }
 
-const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents() {
-    return Audio.events;
-}
+const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents() { return Audio.events; }
 
-void HeadlessAudioSetAvailable(bool available) {
-    Audio.available = available;
-}
+void HeadlessAudioSetAvailable(bool available) { Audio.available = available; }
 
-void HeadlessAudioResetForTests() {
-    Audio = HeadlessAudio{};
-}
+void HeadlessAudioResetForTests() { Audio = HeadlessAudio{}; }

@@ -229,6 +229,4 @@ constexpr EffectRecipe RECIPES[] = {
 
 }  // namespace
 
-std::span<const EffectRecipe> EffectRecipes() {
-    return RECIPES;
-}
+std::span<const EffectRecipe> EffectRecipes() { return RECIPES; }

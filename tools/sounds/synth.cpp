@@ -9,9 +9,7 @@ namespace {
 
 constexpr float TWO_PI = 2.0f * std::numbers::pi_v<float>;
 
-float Time(std::size_t i) {
-    return static_cast<float>(i) / SYNTH_RATE;
-}
+float Time(std::size_t i) { return static_cast<float>(i) / SYNTH_RATE; }
 
 // One step of a state-variable filter in its trapezoidal form, stable at any cutoff and any
 // speed of change; gives the low, band and high outputs.
@@ -71,9 +69,7 @@ void ScalePeak(Signal& signal, float peakDb) {
 
 }  // namespace
 
-int Samples(float seconds) {
-    return static_cast<int>(std::lround(seconds * SYNTH_RATE));
-}
+int Samples(float seconds) { return static_cast<int>(std::lround(seconds * SYNTH_RATE)); }
 
 float Noise::White() {
     state_ ^= state_ << 13;
@@ -82,9 +78,7 @@ float Noise::White() {
     return static_cast<float>(state_) / 2147483648.0f - 1.0f;
 }
 
-float Noise::Uniform(float low, float high) {
-    return low + (high - low) * 0.5f * (White() + 1.0f);
-}
+float Noise::Uniform(float low, float high) { return low + (high - low) * 0.5f * (White() + 1.0f); }
 
 Curve Constant(float value) {
     return [value](float) { return value; };
