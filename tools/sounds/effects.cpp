@@ -202,7 +202,7 @@ Signal LavaLoop() {
         const Signal bubble = Shape(Sine(0.2f, Glide(from, 2.6f * from, 0.06f)), Strike(0.006f, 0.025f));
         MixInto(out, bubble, noise.Uniform(0.2f, 0.4f), at);
     }
-    out.resize(Samples(TOTAL));
+    out.resize(Samples(LOOP) + 2 * Samples(OVERLAP));
     return FinishLoop(out, LOOP, OVERLAP, -9.0f);
 }
 

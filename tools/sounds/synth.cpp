@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
 
 namespace {
@@ -181,6 +183,11 @@ Signal FinishLoop(const Signal& in, float seconds, float overlap, float peakDb) 
     const Signal steady = BlockOffset(in);
     const std::size_t length = Samples(seconds);
     const std::size_t blend = Samples(overlap);
+    if (steady.size() < length + 2 * blend) {
+        std::fprintf(stderr, "gen_sounds: a loop needs %zu samples of input, not %zu\n", length + 2 * blend,
+                     steady.size());
+        std::exit(1);
+    }
 
     // The loop is the stretch after the first `overlap` seconds; its first samples fade from the
     // signal that follows its end into its own, with equal power, so the seam is continuous.
