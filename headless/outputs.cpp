@@ -1,5 +1,6 @@
 // The replay runner's outputs: the state snapshot, the screenshot, the material map and timing.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -7,14 +8,23 @@
 
 #include "display/graphx.h"
 #include "headless/runner.h"
+#include "landscape/landscape.h"
+#include "platform/headless/headless_audio.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile_collection.h"
+#include "screens/setup_state.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 #include "shell/shell.h"
 
 namespace {
 
-const char* Bool(bool value) {
-    return value ? "true" : "false";
+const char* Bool(bool value) { return value ? "true" : "false"; }
+
+std::string JsonList(const std::vector<int>& values) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < values.size(); ++i) text += (i ? ", " : "") + std::to_string(values[i]);
+    return text + "]";
 }
 
 std::int64_t Percentile(std::vector<std::int64_t> values, double fraction) {
@@ -22,6 +32,53 @@ std::int64_t Percentile(std::vector<std::int64_t> values, double fraction) {
     std::sort(values.begin(), values.end());
     auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
     return values[std::min(index, values.size() - 1)];
+}
+
+void PlayerJson(std::ostringstream& j, const Player& p) {
+    j << "    {\"name\": \"" << p.name << "\", \"inGame\": " << Bool(p.inGame)
+      << ", \"alive\": " << Bool(p.alive) << ", \"x\": " << p.x << ", \"y\": " << p.y
+      << ", \"angle\": " << p.angle << ", \"power\": " << p.power << ", \"weapon\": " << p.weapon
+      << ", \"stock\": [";
+    for (std::size_t i = 0; i < p.stock.size(); ++i) j << (i ? ", " : "") << p.stock[i];
+    j << "], \"cash\": " << p.cash << ", \"armour\": " << p.armour << ", \"turnDamage\": " << p.turnDamage
+      << ", \"profit\": " << p.profit << ", \"fallDistance\": " << p.fallDistance << "}";
+}
+
+void PlayersJson(std::ostringstream& j) {
+    if (!ThePlayers) {
+        j << "  \"players\": null,\n";
+        return;
+    }
+    j << "  \"players\": {\"numPlayers\": " << ThePlayers->numPlayers
+      << ", \"current\": " << ThePlayers->current << ", \"wind\": " << ThePlayers->wind
+      << ",\n   \"list\": [\n";
+    for (std::size_t i = 0; i < ThePlayers->players.size(); ++i) {
+        PlayerJson(j, ThePlayers->players[i]);
+        j << (i + 1 < ThePlayers->players.size() ? ",\n" : "\n");
+    }
+    j << "  ]},\n";
+}
+
+// Counts of the shot objects in flight and the fired shell's last position.
+void ProjectilesJson(std::ostringstream& j) {
+    if (!TheProjectiles) {
+        j << "  \"projectiles\": null,\n";
+        return;
+    }
+    const ProjectileCollection& shots = *TheProjectiles;
+    int projectiles = 0, explosions = 0, fragments = 0;
+    std::array<int, FRAGMENT_TYPE_COUNT> types{};
+    for (const Projectile* p = shots.projectiles; p; p = p->next) ++projectiles;
+    for (const Explosion* e = shots.explosions; e; e = e->next) ++explosions;
+    for (const Fragment* f = shots.fragments; f; f = f->next) {
+        ++fragments;
+        if (f->type >= 0 && f->type < FRAGMENT_TYPE_COUNT) ++types[static_cast<std::size_t>(f->type)];
+    }
+    j << "  \"projectiles\": {\"projectiles\": " << projectiles << ", \"explosions\": " << explosions
+      << ", \"fragments\": " << fragments << ", \"fragmentTypes\": [" << types[0] << ", " << types[1] << ", "
+      << types[2] << ", " << types[3] << ", " << types[4]
+      << "], \"trackedAlive\": " << Bool(shots.trackedAlive) << ", \"trackedX\": " << shots.trackedX
+      << ", \"trackedY\": " << shots.trackedY << "},\n";
 }
 
 }  // namespace
@@ -42,7 +99,29 @@ std::string StateSnapshotJson() {
     j << "  \"shot\": {\"fireDelay\": " << FireDelay << ", \"shotsToFire\": " << ShotsToFire
       << ", \"settleCountdown\": " << SettleCountdown << "},\n";
     j << "  \"options\": {\"landscapeGravity\": " << LandscapeGravityOption << ", \"wind\": " << WindOption
-      << "}\n";
+      << "},\n";
+    j << "  \"landscape\": ";
+    if (TheLandscape) {
+        const Landscape& land = *TheLandscape;
+        std::array<long, 4> counts{};
+        for (std::size_t i = 0; i < static_cast<std::size_t>(land.width) * land.height; ++i) {
+            if (MaterialMap[i] >= Air && MaterialMap[i] <= Lava)
+                ++counts[static_cast<std::size_t>(MaterialMap[i])];
+        }
+        j << "{\"width\": " << land.width << ", \"height\": " << land.height
+          << ", \"skyWidth\": " << land.skyWidth << ", \"skyHeight\": " << land.skyHeight
+          << ", \"gravityOn\": " << land.gravityOn << ", \"wind\": " << land.wind
+          << ", \"windVaries\": " << Bool(land.windVaries) << ", \"materialCounts\": [" << counts[0] << ", "
+          << counts[1] << ", " << counts[2] << ", " << counts[3] << "]},\n";
+    } else {
+        j << "null,\n";
+    }
+    PlayersJson(j);
+    ProjectilesJson(j);
+    j << "  \"shop\": {\"player\": " << ShopPlayer << ", \"row\": " << ShopRow << "},\n";
+    j << "  \"choice\": {\"row\": " << ChoiceRow << "},\n";
+    j << "  \"sound\": {\"played\": " << JsonList(HeadlessSoundTakePlayed())
+      << ", \"looping\": " << JsonList(HeadlessSoundLooping()) << "}\n";
     j << "}\n";
     return j.str();
 }
@@ -53,13 +132,17 @@ bool WriteStateSnapshot(const std::string& path) {
     return static_cast<bool>(out);
 }
 
-bool WriteScreenshotPng(const std::string& path) {
-    return GraphxWriteVisiblePng(path.c_str());
-}
+bool WriteScreenshotPng(const std::string& path) { return GraphxWriteVisiblePng(path.c_str()); }
 
+// A binary PGM of the current landscape, one byte a pixel holding its material; 0x0 without one.
 bool WriteMaterialMap(const std::string& path) {
     std::ofstream out(path, std::ios::binary);
-    out << "P5\n0 0\n3\n";
+    const int width = TheLandscape ? TheLandscape->width : 0;
+    const int height = TheLandscape ? TheLandscape->height : 0;
+    out << "P5\n" << width << " " << height << "\n3\n";
+    std::vector<char> bytes(static_cast<std::size_t>(width) * height);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(MaterialMap[i]);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 

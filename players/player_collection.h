@@ -1,63 +1,77 @@
-// The eight players and their tanks: turn order, aiming, firing, falling, money and the menu bar.
+// The eight players of a game: turn order, placing and dropping tanks, firing, damage and money,
+// gliding the view to a tank, and the menu bar with its wind sock and the armour chart.
 //
 // The shell makes one PlayerCollection at start-up and keeps it until shutdown, so cash and stock
-// carry over from match to match. The tanks, the menu bar and the money rules fill this class as
-// they are built; the shell already calls every operation in its place.
+// carry over from match to match and from game to game.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "platform/win.h"
+#include "players/player.h"
 
 class Landscape;
 class ProjectileCollection;
 
-constexpr int MAX_PLAYERS = 8;
-constexpr int WEAPON_COUNT = 6;
-
-// One player and their tank. Angle 0..180 degrees (0 left, 90 up, 180 right), power 0..100,
-// weapon 0..5; a negative stock means unlimited.
-struct Player {
-    bool inGame = false;
-    bool alive = false;
-    std::int32_t angle = 90;
-    std::int32_t power = 50;
-    std::int32_t weapon = 0;
-    std::array<std::int32_t, WEAPON_COUNT> stock{-1, 0, 0, 0, 0, 0};
-};
+constexpr int WIND_SOCK_COUNT = 5;
 
 class PlayerCollection {
 public:
+    // Loads the tank pictures, the two bars and the wind socks, and names and colours the players.
     PlayerCollection(HINSTANCE instance, int device, int surface);
-    ~PlayerCollection();
     PlayerCollection(const PlayerCollection&) = delete;
     PlayerCollection& operator=(const PlayerCollection&) = delete;
 
-    Player* Current();
+    // Cash, stock and selected weapon of every player as at the start of a run.
+    void ResetAll();
+    void SetNumPlayers(int count);
+    // Fresh armour, angle, power and weapon for the players of the game, and a random first player.
+    void NewMatch();
+    // Passes the turn to the next living player; false when fewer than two are alive.
+    bool NextTurn();
+
     Player* Get(int index);
+    Player* Current();
     int CurrentIndex() const { return current; }
 
-    void NewMatch();
-    void PositionPlayers(Landscape* landscape);
-    // False when fewer than two players are alive.
-    bool NextTurn();
-    void SettleMatch();
-    void UpdateMenu();
-    void UpdateArmourChart();
-
     void Draw(int device, int surface, int viewX, int viewY, int margin, bool angleGuide);
-    void DrawMenuBar(int device, int surface);
-    void DrawShotMenuBar(int device, int surface);
-    // True when the view has arrived.
+    // The tanks of the game one below the other, step pixels apart, for the screens.
+    void DrawTankColumn(int device, int surface, int sx, int sy, int step);
+    // The first living player of the game whose tank holds the pixel, or -1.
+    int PlayerAt(int px, int py) const;
+
+    // One step of the view towards the target (tx, ty); true once it has arrived or an edge of the
+    // landscape stops it.
+    static bool GlideView(int tx, int ty, std::int32_t* viewX, std::int32_t* viewY, int margin,
+                          const Landscape* landscape);
     bool GlideToPlayer(int index, std::int32_t* viewX, std::int32_t* viewY, int margin, Landscape* landscape);
     bool GlideToBarrel(int index, std::int32_t* viewX, std::int32_t* viewY, int margin, Landscape* landscape);
-    void Fire(ProjectileCollection* projectiles);
-    // True while a tank is still falling.
+
+    // Spreads the tanks of the game over a new landscape.
+    void PositionPlayers(Landscape* landscape);
+    // One pixel of fall for every tank over air, with landing damage; true while one is falling.
     bool DoGravity(Landscape* landscape, ProjectileCollection* projectiles);
 
+    // The current player's shot, from the tip of the barrel.
+    void Fire(ProjectileCollection* projectiles);
+    // Every kind of damage reaches a tank through here; the attacker is the player whose turn it
+    // is, and earns or pays for the hit.
+    void DamagePlayer(std::int32_t amount, int attacker, int victim, ProjectileCollection* projectiles);
+    // Turns the match's profit, with a bonus for armour left, into cash.
+    void SettleMatch();
+
+    void UpdateMenu();
+    void UpdateArmourChart();
+    void DrawMenuBar(int device, int surface);
+    void DrawShotMenuBar(int device, int surface);
+
     std::array<Player, MAX_PLAYERS> players{};
-    int numPlayers = 2;
-    int current = 0;
+    std::int32_t numPlayers = 2;
+    int menuBarSurface = -1;
+    int chartBarSurface = -1;
+    std::int32_t current = 0;
     std::int32_t wind = 0;
+    // Blown fully and half to the left, hanging, half and fully to the right.
+    std::array<int, WIND_SOCK_COUNT> windSocks{-1, -1, -1, -1, -1};
 };

@@ -3,6 +3,7 @@
 // Draw or Update every frame and, where keys act on it, an Action taking a command number.
 #pragma once
 
+#include "display/gdi.h"
 #include "platform/win.h"
 
 class PlayerCollection;
@@ -25,6 +26,8 @@ void DrawWeaponScreen(int device, int surface);
 bool WeaponScreenAction(int action);
 
 void DrawEndMatch(int device, int surface, PlayerCollection* players);
+// Darkens the frame in an open context: every pixel with an even x or an even y turns black.
+void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
 void DrawReadyMessage(int device, int surface);
 void DrawQuitPrompt(int device, int surface);

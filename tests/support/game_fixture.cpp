@@ -3,9 +3,11 @@
 
 #include "diag/diag.h"
 #include "display/graphx.h"
+#include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
+#include "screens/setup_state.h"
 #include "shell/globals.h"
 #include "shell/random.h"
 #include "shell/shell.h"
@@ -16,6 +18,8 @@ void ResetEverything() {
     GraphxResetForTests();
     PlatformResetForTests();
     HeadlessResetForTests();
+    LandscapeResetForTests();
+    SetupScreensResetForTests();
     SoundResetForTests();
     HeadlessAudioResetForTests();
     ResourceClearOverrides();

@@ -1,0 +1,94 @@
+// Where a shot starts and where its consequences are booked: firing, damage, earnings and the
+// settling of a match's profit into cash.
+#include <new>
+
+#include "diag/diag.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile_collection.h"
+#include "sound/sound.h"
+
+namespace {
+
+// What each weapon launches, and the sound of its launch.
+struct Launch {
+    std::int32_t kind;
+    int sound;
+};
+
+constexpr Launch LAUNCHES[WEAPON_COUNT] = {
+    {KindShell, 0}, {KindSodSalvo, 1}, {KindFirework, 1}, {KindEarthMover, 1}, {KindLava, 1}, {KindABomb, 2},
+};
+
+constexpr double BARREL_LENGTH = 6.0;
+// Power 100 launches at 5 pixels a tick.
+constexpr double TOP_SPEED = 5.0;
+
+// Destroying a tank is worth this much to the one who did it, or costs them as much if it was
+// their own.
+constexpr std::int32_t KILL_BONUS = 50;
+
+}  // namespace
+
+// The shot leaves the tip of the short barrel; an angle of 90 fires straight up because screen y
+// grows downwards.
+void PlayerCollection::Fire(ProjectileCollection* projectiles) {
+    DIAG_SCOPE_NAMED("PlayerCollection::Fire", "main");
+    Player& shooter = players[current];
+    if (shooter.weapon < 0 || shooter.weapon >= WEAPON_COUNT) return;
+    std::int32_t& stock = shooter.stock[shooter.weapon];
+    if (stock > 0) --stock;
+    const Launch& launch = LAUNCHES[shooter.weapon];
+    SoundPlay(launch.sound);
+
+    const float c = BarrelCos(shooter.angle);
+    const float s = BarrelSin(shooter.angle);
+    const auto x0 = static_cast<float>(shooter.x - BARREL_LENGTH * c);
+    const auto y0 = static_cast<float>((shooter.y - shooter.height) - BARREL_LENGTH * s);
+    const double speed = shooter.power * 0.01 * TOP_SPEED;
+    const auto vx = static_cast<float>(-c * speed);
+    const auto vy = static_cast<float>(-s * speed);
+    if (projectiles) {
+        auto* shot = new (std::nothrow) Projectile(x0, y0, vx, vy, launch.kind, 0, true);
+        if (shot) projectiles->Add(shot);
+    }
+    UpdateMenu();
+}
+
+// Hitting an enemy pays half the damage done, plus a bonus for destroying it. Destroying one's own
+// tank costs the bonus, shared among the other tanks still standing; merely damaging it moves no
+// money.
+void PlayerCollection::DamagePlayer(std::int32_t amount, int attacker, int victim,
+                                    ProjectileCollection* projectiles) {
+    DIAG_SCOPE_NAMED("PlayerCollection::DamagePlayer", "main");
+    Player* shooter = Get(attacker);
+    Player* target = Get(victim);
+    if (!shooter || !target) return;
+    if (attacker == victim) {
+        if (!target->TakeDamage(&amount, projectiles)) {
+            shooter->profit -= KILL_BONUS;
+            auto shares = [&](int i) { return i != attacker && players[i].inGame && players[i].alive; };
+            int others = 0;
+            for (int i = 0; i < numPlayers; ++i) others += shares(i) ? 1 : 0;
+            for (int i = 0; i < numPlayers; ++i) {
+                if (shares(i)) players[i].profit += KILL_BONUS / others;
+            }
+        }
+    } else {
+        if (!target->TakeDamage(&amount, projectiles)) shooter->profit += KILL_BONUS;
+        shooter->profit += amount / 2;
+    }
+    UpdateArmourChart();
+}
+
+// A quarter of the armour left is added to the profit; neither a loss nor debt is carried over.
+void PlayerCollection::SettleMatch() {
+    DIAG_SCOPE_NAMED("PlayerCollection::SettleMatch", "main");
+    for (int i = 0; i < numPlayers; ++i) {
+        Player& player = players[i];
+        if (!player.inGame) continue;
+        player.profit += player.armour / 4;
+        if (player.profit < 0) player.profit = 0;
+        player.cash += player.profit;
+        if (player.cash < 0) player.cash = 0;
+    }
+}

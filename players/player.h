@@ -1,0 +1,57 @@
+// One player and their tank: place, aim, weapons, armour and money, drawing, hits and destruction.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "display/gdi.h"
+
+class ProjectileCollection;
+
+constexpr int MAX_PLAYERS = 8;
+constexpr int WEAPON_COUNT = 6;
+constexpr int PLAYER_NAME_SIZE = 32;
+
+// Size of the tank pictures.
+constexpr int TANK_WIDTH = 11;
+constexpr int TANK_HEIGHT = 6;
+
+// A player's record. The tank stands with the middle of its bottom row at (x, y) of the landscape:
+// y is the air pixel just above the ground. Angles are whole degrees, 0 pointing left, 90 up and
+// 180 right; power runs from 0 to 100; weapon is 0 to 5, or -1 before the first match. A negative
+// stock is unlimited.
+struct Player {
+    char name[PLAYER_NAME_SIZE] = {};
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = TANK_WIDTH;
+    std::int32_t height = TANK_HEIGHT;
+    bool alive = false;
+    bool inGame = false;
+    std::int32_t angle = 0;
+    std::int32_t power = 0;
+    int tankSurface = -1;
+    std::int32_t weapon = -1;
+    std::array<std::int32_t, WEAPON_COUNT> stock{-1, 0, 0, 0, 0, 0};
+    COLORREF colour = 0;
+    std::int32_t cash = 0;
+    std::int32_t armour = 0;
+    std::int32_t turnDamage = 0;
+    std::int32_t profit = 0;
+    std::int32_t fallDistance = 0;
+
+    // Draws the tank with the middle of its bottom row at screen point (sx, sy), and its barrel;
+    // the angle guide draws a long barrel instead.
+    void Draw(int device, int surface, int sx, int sy, bool guide) const;
+    // Whether landscape pixel (px, py) lies in the tank.
+    bool Contains(int px, int py) const;
+    // Takes the damage off the armour. A hit larger than the armour left destroys the tank and
+    // lowers *amount to that armour; returns whether the tank survived.
+    bool TakeDamage(std::int32_t* amount, ProjectileCollection* projectiles);
+    // Destroys the tank in a burst of 100 pieces.
+    void Explode(ProjectileCollection* projectiles);
+};
+
+// The barrel's direction for an angle in degrees, from the sine table: the cosine and the sine.
+float BarrelCos(std::int32_t angle);
+float BarrelSin(std::int32_t angle);

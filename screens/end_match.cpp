@@ -1,0 +1,54 @@
+// The end-of-match table: every player's armour, profit and cash over the panning landscape.
+#include "diag/diag.h"
+#include "display/graphx.h"
+#include "players/player_collection.h"
+#include "screens/screens.h"
+
+namespace {
+
+constexpr COLORREF WHITE = RGB(255, 255, 255);
+
+// Columns of the table, the rows' spacing and the tank column beside them.
+constexpr int ARMOUR_X = 95;
+constexpr int PROFIT_X = 160;
+constexpr int CASH_X = 225;
+constexpr int FIRST_ROW_Y = 40;
+constexpr int ROW_STEP = 16;
+constexpr int TANK_X = 57;
+constexpr int FIRST_TANK_Y = 52;
+
+void Say(HDC dc, int x, int y, const char* text) { GraphxString(dc, x, y, WHITE, 0, true, "%s", text); }
+void Number(HDC dc, int x, int y, int value) { GraphxString(dc, x, y, WHITE, 0, true, "%i", value); }
+
+void DrawTable(HDC dc, PlayerCollection* players) {
+    HPEN white = CreatePen(PS_SOLID, 1, WHITE);
+    HGDIOBJ previous = SelectObject(dc, white);
+    Say(dc, 115, 180, "Press Space");
+    Say(dc, ARMOUR_X, 20, "Armour");
+    Say(dc, PROFIT_X, 20, "Profit");
+    Say(dc, CASH_X, 20, "Cash");
+    MoveToEx(dc, 40, 38, nullptr);
+    LineTo(dc, 280, 38);
+    for (int i = 0; i < players->numPlayers; ++i) {
+        const Player* player = players->Get(i);
+        int y = FIRST_ROW_Y + ROW_STEP * i;
+        Number(dc, ARMOUR_X, y, player->armour);
+        Number(dc, PROFIT_X, y, player->profit);
+        Number(dc, CASH_X, y, player->cash);
+    }
+    SelectObject(dc, previous);
+    DeleteObject(white);
+}
+
+}  // namespace
+
+void DrawEndMatch(int device, int surface, PlayerCollection* players) {
+    DIAG_SCOPE_NAMED("General|DrawEndMatch", "General");
+    if (!players) return;
+    HDC dc = nullptr;
+    if (GetHDC(&dc, device, surface, -1)) {
+        DrawTable(dc, players);
+        ReleaseHDC(dc, device, surface, -1);
+    }
+    players->DrawTankColumn(device, surface, TANK_X, FIRST_TANK_Y, ROW_STEP);
+}

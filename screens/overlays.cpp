@@ -1,0 +1,83 @@
+// The overlays drawn over play: the help screen, the ready message and the quit prompt.
+#include "diag/diag.h"
+#include "display/graphx.h"
+#include "screens/screens.h"
+#include "shell/globals.h"
+
+namespace {
+
+constexpr COLORREF WHITE = RGB(255, 255, 255);
+
+// The help screen's key table: each row's key at x 4 and meaning at x 84, 16 pixels apart.
+struct HelpRow {
+    const char* key;
+    const char* meaning;
+};
+constexpr HelpRow HELP_ROWS[] = {
+    {"F1", "Help"},
+    {"F2", "Angle Guide"},
+    {"1-8", "Centre on player"},
+    {"C", "Centre on current player"},
+    {"Arrows", "Scroll Landscape"},
+    {"Z,X", "Change Angle"},
+    {"Q,A", "Change Power"},
+    {"W,S", "Change Weapon"},
+    {"Space", "Fire"},
+};
+
+void Say(HDC dc, int x, int y, const char* text) { GraphxString(dc, x, y, WHITE, 0, true, "%s", text); }
+
+// Lends a context on (device, surface) to the drawing, and gives it back; nothing is drawn when
+// none can be had.
+template <typename Draw>
+void WithContext(int device, int surface, Draw draw) {
+    HDC dc = nullptr;
+    if (!GetHDC(&dc, device, surface, -1)) return;
+    draw(dc);
+    ReleaseHDC(dc, device, surface, -1);
+}
+
+}  // namespace
+
+void DrawShadeGrid(HDC dc) {
+    DIAG_SCOPE_NAMED("General|DrawShadeGrid", "General");
+    HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+    HGDIOBJ previous = SelectObject(dc, black);
+    for (int y = 0; y < SCREEN_HEIGHT; y += 2) {
+        MoveToEx(dc, 0, y, nullptr);
+        LineTo(dc, SCREEN_WIDTH, y);
+    }
+    for (int x = 0; x < SCREEN_WIDTH; x += 2) {
+        MoveToEx(dc, x, 0, nullptr);
+        LineTo(dc, x, SCREEN_HEIGHT);
+    }
+    SelectObject(dc, previous);
+    DeleteObject(black);
+}
+
+void DrawHelpScreen(int device, int surface) {
+    DIAG_SCOPE_NAMED("General|DrawHelpScreen", "General");
+    WithContext(device, surface, [](HDC dc) {
+        DrawShadeGrid(dc);
+        int y = 0;
+        for (const HelpRow& row : HELP_ROWS) {
+            Say(dc, 4, y, row.key);
+            Say(dc, 84, y, row.meaning);
+            y += 16;
+        }
+    });
+}
+
+void DrawReadyMessage(int device, int surface) {
+    DIAG_SCOPE_NAMED("General|DrawReadyMessage", "General");
+    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, "Press F1 for help"); });
+}
+
+void DrawQuitPrompt(int device, int surface) {
+    DIAG_SCOPE_NAMED("General|DrawQuitPrompt", "General");
+    WithContext(device, surface, [](HDC dc) {
+        DrawShadeGrid(dc);
+        Say(dc, 107, 60, "Abandon Game?");
+        Say(dc, 109, 85, "Shift+Y for Yes");
+    });
+}

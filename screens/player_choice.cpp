@@ -1,0 +1,144 @@
+// The player choice screen before a game: number of players, landscape gravity and wind.
+#include "screens/player_choice.h"
+
+#include <cstdio>
+
+#include "diag/diag.h"
+#include "display/graphx.h"
+#include "players/player_collection.h"
+#include "screens/screens.h"
+#include "screens/setup_state.h"
+#include "shell/globals.h"
+#include "sound/sound.h"
+
+namespace {
+
+constexpr int SOUND_CURSOR = 3;
+constexpr int SOUND_CONFIRM = 4;
+
+constexpr int MIN_PLAYERS = 2;
+constexpr std::int32_t LAST_WIND_OPTION = 3;
+
+constexpr COLORREF WHITE = 0xFFFFFF;
+constexpr COLORREF HIGHLIGHT_FILL = RGB(108, 0, 88);
+constexpr COLORREF HIGHLIGHT_EDGE = RGB(135, 0, 110);
+
+constexpr int TEXT_X = 40;
+constexpr int ROW_Y[] = {58, 81, 104, 160};
+
+const char* const GRAVITY_TEXTS[] = {"OFF >", "< ON"};
+const char* const WIND_TEXTS[] = {"NO >", "< CONSTANT >", "< VARIABLE >", "< RANDOM"};
+
+std::string PlayersText(int count) {
+    char line[64];
+    if (count <= MIN_PLAYERS)
+        std::snprintf(line, sizeof line, "Number of players      %i >", count);
+    else if (count >= MAX_PLAYERS)
+        std::snprintf(line, sizeof line, "Number of players      < %i", count);
+    else
+        std::snprintf(line, sizeof line, "Number of players      < %i >", count);
+    return line;
+}
+
+// Left (step -1) or right (step +1) on a setting's row; true when the value changed.
+bool ChangeSetting(int step) {
+    switch (ChoiceRow) {
+        case CHOICE_PLAYERS_ROW: {
+            if (!ScreenPlayers) return false;
+            const int count = ScreenPlayers->numPlayers + step;
+            if (count < MIN_PLAYERS || count > MAX_PLAYERS) return false;
+            ScreenPlayers->SetNumPlayers(count);
+            return true;
+        }
+        case CHOICE_GRAVITY_ROW: {
+            const std::uint32_t wanted = step < 0 ? 0 : 1;
+            if (LandscapeGravityOption == wanted) return false;
+            LandscapeGravityOption = wanted;
+            return true;
+        }
+        case CHOICE_WIND_ROW: {
+            const std::int32_t wind = WindOption + step;
+            if (wind < 0 || wind > LAST_WIND_OPTION) return false;
+            WindOption = wind;
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+// A cursor step; true when it moved.
+bool MoveCursor(int step) {
+    const std::int32_t row = ChoiceRow + step;
+    if (row < CHOICE_PLAYERS_ROW || row > CHOICE_START_ROW) return false;
+    ChoiceRow = row;
+    return true;
+}
+
+void DrawTexts(HDC dc, int numPlayers) {
+    const int y = ROW_Y[ChoiceRow];
+    GraphxFillRect(dc, 0, y, SCREEN_WIDTH, y + 16, HIGHLIGHT_FILL);
+    GraphxLine(dc, 0, y, SCREEN_WIDTH, y, HIGHLIGHT_EDGE, 1, PEN_SOLID);
+    GraphxLine(dc, 0, y + 15, SCREEN_WIDTH, y + 15, HIGHLIGHT_EDGE, 1, PEN_SOLID);
+    for (int row = CHOICE_PLAYERS_ROW; row <= CHOICE_START_ROW; ++row)
+        GraphxString(dc, TEXT_X, ROW_Y[row], WHITE, 0, true, "%s", PlayerChoiceText(row, numPlayers).c_str());
+}
+
+}  // namespace
+
+std::string PlayerChoiceText(int row, int numPlayers) {
+    DIAG_SCOPE_NAMED("PlayerChoiceText", "General");
+    switch (row) {
+        case CHOICE_PLAYERS_ROW:
+            return PlayersText(numPlayers);
+        case CHOICE_GRAVITY_ROW:
+            return std::string("Landscape Gravity      ") +
+                   GRAVITY_TEXTS[LandscapeGravityOption == 1 ? 1 : 0];
+        case CHOICE_WIND_ROW:
+            return std::string("Wind      ") +
+                   WIND_TEXTS[WindOption >= 0 && WindOption <= LAST_WIND_OPTION ? WindOption : 0];
+        case CHOICE_START_ROW:
+            return "Start Game";
+        default:
+            return "";
+    }
+}
+
+void InitPlayerChoice(PlayerCollection* players) {
+    DIAG_SCOPE_NAMED("InitPlayerChoice", "General");
+    ChoiceRow = CHOICE_PLAYERS_ROW;
+    ScreenPlayers = players;
+}
+
+bool PlayerChoiceAction(int action) {
+    DIAG_SCOPE_NAMED("PlayerChoiceAction", "General");
+    switch (action) {
+        case 0:
+        case 1:
+            if (MoveCursor(action == 0 ? -1 : 1)) SoundPlay(SOUND_CURSOR);
+            return false;
+        case 2:
+        case 3:
+            if (ChangeSetting(action == 2 ? -1 : 1)) SoundPlay(SOUND_CONFIRM);
+            return false;
+        case 4:
+            SoundPlay(SOUND_CONFIRM);
+            return ChoiceRow == CHOICE_START_ROW;
+        default:
+            return false;
+    }
+}
+
+void DrawPlayerChoice(int device, int surface) {
+    DIAG_SCOPE_NAMED("General|DrawPlayerChoice", "General");
+    if (!ScreenPlayers) return;
+    HDC dc = nullptr;
+    if (GetHDC(&dc, device, surface, -1)) {
+        DrawTexts(dc, ScreenPlayers->numPlayers);
+        ReleaseHDC(dc, device, surface, -1);
+    }
+    for (int i = 0; i < ScreenPlayers->numPlayers; ++i) {
+        if (const Player* player = ScreenPlayers->Get(i))
+            player->Draw(device, surface, 45 + 25 * i, 40, false);
+    }
+}

@@ -1,0 +1,31 @@
+// The state of the screens that set up a game, the player choice and the weapon shop, and the
+// weapon table they sell from, all in one place with the reset that tests use.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "players/player.h"
+#include "screens/weapon_table.h"
+
+class PlayerCollection;
+
+// The players being set up or served; shared by the player choice screen and the shop.
+extern PlayerCollection* ScreenPlayers;
+// The player now buying, and the shop's cursor: 0 to 5 a weapon, 6 the "Finish" row.
+extern std::int32_t ShopPlayer;
+extern std::int32_t ShopRow;
+// The player choice screen's cursor: players, landscape gravity, wind, "Start Game".
+extern std::int32_t ChoiceRow;
+
+extern std::array<WeaponData, WEAPON_COUNT> WeaponTable;
+extern bool WeaponTableReady;
+
+constexpr std::int32_t SHOP_FINISH_ROW = 6;
+constexpr std::int32_t CHOICE_PLAYERS_ROW = 0;
+constexpr std::int32_t CHOICE_GRAVITY_ROW = 1;
+constexpr std::int32_t CHOICE_WIND_ROW = 2;
+constexpr std::int32_t CHOICE_START_ROW = 3;
+
+// Everything above back to before start-up.
+void SetupScreensResetForTests();

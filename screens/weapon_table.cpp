@@ -1,0 +1,36 @@
+// The weapon table: the six weapons with their buy and sell prices.
+#include "screens/weapon_table.h"
+
+#include <cstring>
+
+#include "diag/diag.h"
+#include "screens/screens.h"
+#include "screens/setup_state.h"
+
+void SetWeaponData(int index, const char* name, std::int32_t buyPrice, std::int32_t sellPrice) {
+    DIAG_SCOPE_NAMED("SetWeaponData", "General");
+    if (index < 0 || index >= WEAPON_COUNT) return;
+    WeaponData& record = WeaponTable[static_cast<std::size_t>(index)];
+    std::strncpy(record.name, name, WEAPON_NAME_SIZE - 1);
+    record.name[WEAPON_NAME_SIZE - 1] = '\0';
+    record.buyPrice = buyPrice;
+    record.sellPrice = sellPrice;
+}
+
+void InitWeaponData() {
+    DIAG_SCOPE_NAMED("InitWeaponData", "General");
+    SetWeaponData(0, "Shell", 0, 0);
+    SetWeaponData(1, "Sod Salvo", 10, 5);
+    SetWeaponData(2, "Firework", 20, 10);
+    SetWeaponData(3, "Earth Mover", 10, 5);
+    SetWeaponData(4, "Lava", 20, 10);
+    SetWeaponData(5, "A-Bomb", 300, 100);
+    WeaponTableReady = true;
+}
+
+bool GetWeaponData(int index, WeaponData* out) {
+    DIAG_SCOPE_NAMED("GetWeaponData", "General");
+    if (!WeaponTableReady || index < 0 || index >= WEAPON_COUNT) return false;
+    *out = WeaponTable[static_cast<std::size_t>(index)];
+    return true;
+}

@@ -1,0 +1,79 @@
+// Test support for the landscape: start-up's display and landscape set-up, and pixel access.
+#include "tests/landscape/landscape_fixture.h"
+
+#include "display/graphx.h"
+#include "shell/globals.h"
+#include "shell/random.h"
+#include "shell/shell.h"
+
+void LandscapeTest::SetUp() {
+    GameTest::SetUp();
+    trace_ = std::make_unique<TraceCapture>();
+    LandscapeResetForTests();
+    FillSineTable();
+    GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
+    GraphxInit(nullptr, nullptr, false);
+    Landscape::Init(0, 2);
+}
+
+void LandscapeTest::TearDown() {
+    LandscapeResetForTests();
+    GameTest::TearDown();
+    trace_.reset();
+}
+
+std::unique_ptr<Landscape> LandscapeTest::Make(int width, int height) {
+    auto land = std::make_unique<Landscape>();
+    land->width = width;
+    land->height = height;
+    land->skyWidth = width / 4 + SCREEN_WIDTH;
+    land->skyHeight = height / 4 + SCREEN_HEIGHT;
+    land->lowestAir = std::make_unique<std::int32_t[]>(width);
+    land->topSolid = std::make_unique<std::int32_t[]>(width);
+    std::fill_n(MaterialMap.begin(), width * height, Air);
+    HDC dc = nullptr;
+    if (GetHDC(&dc, OFFSCREEN, LandscapeSurface, -1)) {
+        GraphxFillRect(dc, 0, 0, MAX_LANDSCAPE_WIDTH, MAX_LANDSCAPE_HEIGHT, 0xFFFFFF);
+        ReleaseHDC(dc, OFFSCREEN, LandscapeSurface, -1);
+    }
+    land->ScanAllColumns();
+    return land;
+}
+
+void LandscapeTest::Fill(Landscape& land, int left, int top, int right, int bottom, std::int32_t material,
+                         COLORREF colour) {
+    HDC dc = nullptr;
+    ASSERT_TRUE(GetHDC(&dc, OFFSCREEN, LandscapeSurface, -1));
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            land.Cell(x, y) = material;
+            SetPixel(dc, x, y, colour);
+        }
+    }
+    ReleaseHDC(dc, OFFSCREEN, LandscapeSurface, -1);
+    land.ScanAllColumns();
+}
+
+COLORREF LandscapeTest::PixelOf(int n, int s, int x, int y) {
+    HDC dc = nullptr;
+    if (!GetHDC(&dc, n, s, -1)) return CLR_INVALID;
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseHDC(dc, n, s, -1);
+    return colour;
+}
+
+void LandscapeTest::SetPixelOf(int n, int s, int x, int y, COLORREF colour) {
+    HDC dc = nullptr;
+    if (!GetHDC(&dc, n, s, -1)) return;
+    SetPixel(dc, x, y, colour);
+    ReleaseHDC(dc, n, s, -1);
+}
+
+int LandscapeTest::DrawsSince(std::uint32_t state, int limit) {
+    const std::uint32_t now = game::RandState();
+    for (int n = 0; n <= limit; ++n) {
+        if (state == now) return n;
+        state = state * 214013u + 2531011u;
+    }
+    return -1;
+}

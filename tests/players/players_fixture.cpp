@@ -1,0 +1,153 @@
+// Test support for the players and the set-up screens.
+#include "tests/players/players_fixture.h"
+
+#include "display/graphx.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/resource.h"
+#include "screens/screens.h"
+#include "screens/setup_state.h"
+#include "shell/globals.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
+#include "tests/sound/wave_images.h"
+
+namespace {
+
+constexpr int WAVE_IDS[] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
+                            160, 162, 163, 167, 165, 166, 192, 174, 193};
+
+void PutLittle(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel) {
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    std::vector<std::uint8_t> bmp(54 + stride * static_cast<std::size_t>(height), 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    PutLittle(bmp, 2, static_cast<std::uint32_t>(bmp.size()), 4);
+    PutLittle(bmp, 10, 54, 4);
+    PutLittle(bmp, 14, 40, 4);
+    PutLittle(bmp, 18, static_cast<std::uint32_t>(width), 4);
+    PutLittle(bmp, 22, static_cast<std::uint32_t>(height), 4);
+    PutLittle(bmp, 26, 1, 2);
+    PutLittle(bmp, 28, 24, 2);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const COLORREF colour = pixel(x, y);
+            const std::size_t at =
+                54 + stride * static_cast<std::size_t>(height - 1 - y) + 3 * static_cast<std::size_t>(x);
+            bmp[at] = static_cast<std::uint8_t>(GetBValue(colour));
+            bmp[at + 1] = static_cast<std::uint8_t>(GetGValue(colour));
+            bmp[at + 2] = static_cast<std::uint8_t>(GetRValue(colour));
+        }
+    }
+    ResourceOverride(RT_BITMAP, name, std::span<const std::uint8_t>(bmp.data(), bmp.size()));
+}
+
+namespace {
+
+void InstallPictures() {
+    for (const char* tank : {"IDB_TANKRED", "IDB_TANKBLUE", "IDB_TANKYELLOW", "IDB_TANKMAGENTA",
+                             "IDB_TANKGREEN", "IDB_TANKCYAN", "IDB_TANKORANGE", "IDB_TANKGREY"})
+        InstallPicture(tank, TANK_WIDTH, TANK_HEIGHT,
+                       [](int x, int y) { return x + y == 0 ? 0u : TANK_INK; });
+    for (const char* bar : {"IDB_MENUBAR", "IDB_MENUBAR2"})
+        InstallPicture(bar, 320, 20, [](int, int) { return 0u; });
+    // Each sock is filled with its own shade of blue, so the menu bar shows which one was used.
+    const char* socks[] = {"IDB_WINDSOCKL2", "IDB_WINDSOCKL1", "IDB_WINDSOCK0", "IDB_WINDSOCKR1",
+                           "IDB_WINDSOCKR2"};
+    for (int i = 0; i < WIND_SOCK_COUNT; ++i) {
+        const std::uint32_t shade = RGB(0, 0, 40 * (i + 1));
+        InstallPicture(socks[i], 15, 15, [shade](int, int) { return static_cast<COLORREF>(shade); });
+    }
+}
+
+}  // namespace
+
+void PlayersTest::SetUp() {
+    GameTest::SetUp();
+    trace.emplace();
+    SetupScreensResetForTests();
+    SoundResetForTests();
+    HeadlessAudioResetForTests();
+    for (int id : WAVE_IDS) {
+        const Bytes wave = SimpleWave(441);
+        ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(id), wave);
+    }
+    SoundInit(nullptr);
+    InstallPictures();
+    GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
+    GraphxInit(nullptr, nullptr, false);
+    // Fonts whose every glyph is a solid block.
+    InstallPicture("IDB_SMALLCHARS", 94 * 4, 8, [](int x, int) { return x % 4 ? TANK_INK : 0; });
+    InstallPicture("IDB_NORMALCHARS", 94 * 8, 16, [](int x, int) { return x % 8 ? TANK_INK : 0; });
+    GraphxInitBitmappedFont(nullptr, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
+    FillSineTable();
+    InitWeaponData();
+    players = new PlayerCollection(nullptr, 0, 2);
+    ThePlayers = players;
+    projectiles = new ProjectileCollection(nullptr);
+    TheProjectiles = projectiles;
+}
+
+// The shell's reset frees the players, the landscape and the projectiles.
+void PlayersTest::TearDown() {
+    SoundResetForTests();
+    HeadlessAudioResetForTests();
+    SetupScreensResetForTests();
+    GameTest::TearDown();
+    trace.reset();
+}
+
+std::vector<int> PlayersTest::Played() { return HeadlessSoundTakePlayed(); }
+
+void PlayersTest::ClearBackPage() { ClearScreen(0, 2, 0, -1, 0, 0, 0); }
+
+COLORREF PlayersTest::PixelOf(int n, int s, int x, int y) {
+    HDC dc = nullptr;
+    if (!GetHDC(&dc, n, s, -1)) return CLR_INVALID;
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseHDC(dc, n, s, -1);
+    return colour;
+}
+
+COLORREF PlayersTest::BackPixel(int x, int y) { return PixelOf(0, 2, x, y); }
+
+int PlayersTest::InkIn(int left, int top, int right, int bottom) {
+    int ink = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) ink += BackPixel(x, y) != 0 ? 1 : 0;
+    return ink;
+}
+
+Player& PlayersTest::Start(int count) {
+    players->SetNumPlayers(count);
+    players->NewMatch();
+    Played();
+    return *players->Get(0);
+}
+
+void PlayersTest::MakeLandscape(int width, int height, int ground) {
+    delete TheLandscape;
+    landscape = new Landscape();
+    TheLandscape = landscape;
+    projectiles->landscape = landscape;
+    landscape->width = width;
+    landscape->height = height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) landscape->Cell(x, y) = y >= ground ? Earth : Air;
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        players->Get(i)->x = 20 + 20 * i;
+        players->Get(i)->y = ground - 1;
+    }
+}
+
+std::vector<const Projectile*> Members(const ProjectileCollection& collection) {
+    std::vector<const Projectile*> members;
+    for (const Projectile* p = collection.projectiles; p; p = p->next) members.push_back(p);
+    return members;
+}

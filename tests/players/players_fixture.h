@@ -1,0 +1,51 @@
+// Test support for the players and the set-up screens: a display, sounds and pictures in memory,
+// the weapon table, and a player collection ready for a match.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "display/gdi.h"
+#include "landscape/landscape.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile_collection.h"
+#include "tests/support/capture.h"
+#include "tests/support/game_fixture.h"
+
+// Tank pictures are this colour all over but for a black (transparent) top-left pixel.
+constexpr COLORREF TANK_INK = 0x00FFFFFF;
+
+class PlayersTest : public GameTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Sound numbers started since the last call.
+    static std::vector<int> Played();
+    // The back page of device 0, cleared to black, and one of its pixels as a colour reference.
+    static void ClearBackPage();
+    static COLORREF BackPixel(int x, int y);
+    static COLORREF PixelOf(int n, int s, int x, int y);
+    // Pixels of the back page that are not black within the rectangle.
+    static int InkIn(int left, int top, int right, int bottom);
+    // The players of a game of `count`, after NewMatch; the first of them.
+    Player& Start(int count);
+
+    // A flat landscape of the given size: Earth from row `ground` down, with every tank of the
+    // game standing on it.
+    void MakeLandscape(int width, int height, int ground);
+
+    PlayerCollection* players = nullptr;
+    Landscape* landscape = nullptr;
+    ProjectileCollection* projectiles = nullptr;
+    std::optional<TraceCapture> trace;
+};
+
+// Installs a 24-bit picture under a bitmap resource name for the rest of the test.
+void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel);
+
+// The projectiles a collection holds, from the most recently added.
+std::vector<const Projectile*> Members(const ProjectileCollection& collection);

@@ -1,0 +1,152 @@
+// Tests of the player records and the turn order, the tank's box and drawing, and the view's glide.
+#include "shell/globals.h"
+#include "shell/random.h"
+#include "tests/players/players_fixture.h"
+
+namespace {
+
+TEST_F(PlayersTest, ARunStartsWithCashAShellStockAndTwoNamedPlayers) {
+    EXPECT_EQ(players->numPlayers, 2);
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        const Player& p = *players->Get(i);
+        EXPECT_EQ(p.inGame, i < 2);
+        EXPECT_EQ(p.cash, 100);
+        EXPECT_EQ(p.weapon, -1);
+        EXPECT_EQ(p.stock, (std::array<std::int32_t, WEAPON_COUNT>{-1, 0, 0, 0, 0, 0}));
+        EXPECT_GE(p.tankSurface, 0);
+    }
+    EXPECT_STREQ(players->Get(6)->name, "Orange");
+    EXPECT_EQ(players->Get(6)->colour, 0x00007FFFu);
+}
+
+TEST_F(PlayersTest, NewMatchWithThreePlayersLeavesTheOthersOutAndKeepsTheMoney) {
+    players->Get(1)->cash = 7;
+    players->Get(1)->stock[5] = 2;
+    players->Get(4)->alive = true;
+    for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+        game::srand(seed);
+        Start(3);
+        EXPECT_LT(players->current, 3);
+    }
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        const Player& p = *players->Get(i);
+        EXPECT_EQ(p.alive, i < 3) << i;
+        if (i >= 3) continue;
+        EXPECT_EQ(p.angle, 60);
+        EXPECT_EQ(p.power, 25);
+        EXPECT_EQ(p.weapon, 0);
+        EXPECT_EQ(p.armour, 100);
+    }
+    EXPECT_EQ(players->Get(1)->cash, 7);
+    EXPECT_EQ(players->Get(1)->stock[5], 2);
+}
+
+TEST_F(PlayersTest, NextTurnSkipsTheDeadClearsDamageAndEndsWithOneLeft) {
+    Start(4);
+    players->current = 0;
+    players->Get(1)->alive = false;
+    for (int i = 0; i < 4; ++i) players->Get(i)->turnDamage = 9;
+    EXPECT_TRUE(players->NextTurn());
+    EXPECT_EQ(players->current, 2);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(players->Get(i)->turnDamage, 0);
+    players->Get(3)->alive = false;
+    EXPECT_TRUE(players->NextTurn());
+    EXPECT_EQ(players->current, 0);
+    EXPECT_TRUE(players->NextTurn());
+    EXPECT_EQ(players->current, 2);
+    players->Get(0)->alive = false;
+    EXPECT_FALSE(players->NextTurn());
+}
+
+TEST_F(PlayersTest, ATankHoldsElevenColumnsAndSixRowsAboveItsFoot) {
+    Start(2);
+    Player& p = *players->Get(1);
+    p.x = 100;
+    p.y = 200;
+    EXPECT_TRUE(p.Contains(95, 195));
+    EXPECT_TRUE(p.Contains(105, 200));
+    EXPECT_FALSE(p.Contains(94, 200));
+    EXPECT_FALSE(p.Contains(100, 194));
+    EXPECT_FALSE(p.Contains(100, 201));
+    EXPECT_EQ(players->PlayerAt(100, 197), 1);
+    p.alive = false;
+    EXPECT_EQ(players->PlayerAt(100, 197), -1);
+}
+
+TEST_F(PlayersTest, DrawingStopsOnlyWhenTheTankIsWhollyOffTheScreen) {
+    Player& p = Start(2);
+    struct Case {
+        int sx, sy, angle;
+        bool drawn;
+    };
+    // Angle 0 points the long guide barrel left, 180 right, so a tank just beyond an edge still
+    // shows its barrel.
+    for (Case c : {Case{325, 100, 0, true}, Case{326, 100, 0, false}, Case{-5, 100, 180, true},
+                   Case{-6, 100, 180, false}, Case{160, 200, 90, true}, Case{160, 201, 90, false}}) {
+        ClearBackPage();
+        p.angle = c.angle;
+        p.Draw(0, 2, c.sx, c.sy, true);
+        EXPECT_EQ(InkIn(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) > 0, c.drawn) << c.sx << "," << c.sy;
+    }
+}
+
+TEST_F(PlayersTest, TheTankAndItsBarrelStandOnTheFoot) {
+    Player& p = Start(2);
+    ClearBackPage();
+    p.angle = 90;
+    p.Draw(0, 2, 100, 100, false);
+    // The picture's black corner is left out; the red barrel rises six pixels from the row above.
+    EXPECT_EQ(BackPixel(95, 95), 0u);
+    EXPECT_NE(BackPixel(96, 95), 0u);
+    EXPECT_NE(BackPixel(105, 100), 0u);
+    EXPECT_EQ(BackPixel(100, 101), 0u);
+    EXPECT_EQ(BackPixel(100, 94), 0x0000F8u);
+    EXPECT_EQ(BackPixel(100, 88), 0x0000F8u);
+    EXPECT_EQ(BackPixel(100, 87), 0u);
+}
+
+TEST_F(PlayersTest, TheViewGlidesBySixthsAndLandsExactly) {
+    Landscape land;
+    land.width = 1000;
+    land.height = 400;
+    std::int32_t vx = 0, vy = 50;
+    std::vector<int> steps;
+    bool arrived = false;
+    while (!arrived && steps.size() < 40) {
+        const int before = vx;
+        arrived = PlayerCollection::GlideView(100, 50, &vx, &vy, 20, &land);
+        steps.push_back(vx - before);
+    }
+    EXPECT_EQ(steps, (std::vector<int>{15, 15, 12, 10, 9, 7, 6, 5, 4, 3, 3, 2, 2, 2, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(vx, 100);
+    // Backwards the steps mirror.
+    EXPECT_FALSE(PlayerCollection::GlideView(0, 50, &vx, &vy, 20, &land));
+    EXPECT_EQ(vx, 85);
+}
+
+// A tank near the bottom-left corner: the view stops at both edges before centring it.
+TEST_F(PlayersTest, AGlideStopsAtTheLandscapesEdges) {
+    Landscape land;
+    land.width = 800;
+    land.height = 300;
+    Player& p = Start(2);
+    p.x = 20;
+    p.y = 290;
+    std::int32_t vx = 10, vy = 100;
+    EXPECT_FALSE(players->GlideToPlayer(0, &vx, &vy, 20, &land));
+    EXPECT_EQ(vx, 0);
+    int frames = 1;
+    while (!players->GlideToPlayer(0, &vx, &vy, 20, &land)) ++frames;
+    EXPECT_EQ(vx, 0);
+    EXPECT_EQ(vy, 300 + 20 - 200);
+    EXPECT_LT(frames, 10);
+    p.x = 790;
+    p.y = 10;
+    p.angle = 0;
+    while (!players->GlideToBarrel(0, &vx, &vy, 20, &land)) {
+    }
+    EXPECT_EQ(vx, 800 - 320);
+    EXPECT_EQ(vy, 0);
+}
+
+}  // namespace

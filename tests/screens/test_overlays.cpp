@@ -1,0 +1,82 @@
+// Tests of the overlays drawn over play: the shade grid, the help screen, the ready message and
+// the quit prompt.
+#include <gtest/gtest.h>
+
+#include "display/platform/dd.h"
+#include "screens/screens.h"
+#include "tests/display/display_fixture.h"
+
+namespace {
+
+constexpr std::uint16_t WHITE = 0xFFFF;
+constexpr std::uint16_t GREY = 0x8410;
+
+class OverlaysTest : public DisplayTest {
+protected:
+    void SetUp() override {
+        DisplayTest::SetUp();
+        GraphxInitBitmappedFont(nullptr, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
+    }
+    // Pixels of the back page inside the rectangle that are not the ground colour.
+    int Ink(int left, int top, int right, int bottom, std::uint16_t ground) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) count += Pixel(0, 2, x, y) != ground;
+        return count;
+    }
+};
+
+TEST_F(OverlaysTest, ShadeGridBlackensEveryPixelWithAnEvenCoordinateAndNothingElse) {
+    FillRaw(0, 2, GREY);
+    HDC dc = nullptr;
+    ASSERT_TRUE(GetHDC(&dc, 0, 2, -1));
+    DrawShadeGrid(dc);
+    ReleaseHDC(dc, 0, 2, -1);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 320; ++x)
+            ASSERT_EQ(Pixel(0, 2, x, y), (x % 2 && y % 2) ? GREY : 0) << x << "," << y;
+}
+
+TEST_F(OverlaysTest, QuitPromptWritesItsTwoLinesOverTheGrid) {
+    FillRaw(0, 2, GREY);
+    DrawQuitPrompt(0, 2);
+    // "Abandon Game?" is 13 cells from x 107, "Shift+Y for Yes" 15 cells from x 109.
+    int whiteInLines = 0;
+    for (int y = 60; y < 101; ++y)
+        for (int x = 107; x < 229; ++x) whiteInLines += Pixel(0, 2, x, y) == WHITE;
+    EXPECT_GT(whiteInLines, 100);
+    EXPECT_EQ(Pixel(0, 2, 1, 1), GREY);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 320; ++x) ASSERT_NE(Pixel(0, 2, x, y), WHITE);
+}
+
+TEST_F(OverlaysTest, HelpScreenListsNineKeysDownTheLeft) {
+    FillRaw(0, 2, 0);
+    DrawHelpScreen(0, 2);
+    for (int row = 0; row < 9; ++row) {
+        int y = 16 * row;
+        EXPECT_GT(Ink(4, y, 84, y + 16, 0), 0) << row;
+        EXPECT_GT(Ink(84, y, 320, y + 16, 0), 0) << row;
+    }
+    EXPECT_EQ(Ink(0, 144, 320, 200, 0), 0);
+}
+
+TEST_F(OverlaysTest, ReadyMessageIsTextAloneWithoutAGrid) {
+    FillRaw(0, 2, GREY);
+    DrawReadyMessage(0, 2);
+    EXPECT_GT(Ink(6, 5, 6 + 17 * 8, 21, GREY), 0);
+    EXPECT_EQ(Ink(0, 21, 320, 200, GREY), 0);
+    EXPECT_EQ(Ink(0, 0, 320, 5, GREY), 0);
+}
+
+TEST_F(OverlaysTest, NothingIsDrawnWhenNoContextCanBeHad) {
+    FillRaw(0, 2, GREY);
+    DisplayFaultPlan.getDCError = DDERR_GENERIC;
+    DrawQuitPrompt(0, 2);
+    DrawHelpScreen(0, 2);
+    DrawReadyMessage(0, 2);
+    DisplayResetFaults();
+    EXPECT_EQ(Ink(0, 0, 320, 200, GREY), 0);
+}
+
+}  // namespace

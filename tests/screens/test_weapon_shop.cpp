@@ -1,0 +1,110 @@
+// Tests of the weapon table and the shop: prices, buying and selling with their sounds, the cursor's
+// limits, the players' turns at the shop, and what the shop draws.
+#include "screens/screens.h"
+#include "screens/setup_state.h"
+#include "tests/players/players_fixture.h"
+
+namespace {
+
+class WeaponShopTest : public PlayersTest {
+protected:
+    void SetUp() override {
+        PlayersTest::SetUp();
+        InitWeaponScreen(players);
+        Played();
+    }
+    // Moves the cursor to a row with the keys' actions.
+    static void GoTo(int row) {
+        while (ShopRow < row) WeaponScreenAction(1);
+        while (ShopRow > row) WeaponScreenAction(0);
+        Played();
+    }
+    Player& Buyer() { return *players->Get(ShopPlayer); }
+};
+
+TEST_F(WeaponShopTest, TheTableAnswersOnlyOnceFilledAndWithinItsSixWeapons) {
+    WeaponData data;
+    EXPECT_FALSE(GetWeaponData(6, &data));
+    ASSERT_TRUE(GetWeaponData(3, &data));
+    EXPECT_STREQ(data.name, "Earth Mover");
+    SetupScreensResetForTests();
+    data.buyPrice = -7;
+    EXPECT_FALSE(GetWeaponData(0, &data));
+    EXPECT_EQ(data.buyPrice, -7);
+}
+
+TEST_F(WeaponShopTest, BuyingNeedsTheExactPriceAndSellingGivesBackLess) {
+    GoTo(5);
+    Buyer().cash = 299;
+    WeaponScreenAction(2);
+    EXPECT_EQ(Buyer().stock[5], 0);
+    EXPECT_TRUE(Played().empty());
+    Buyer().cash = 300;
+    WeaponScreenAction(2);
+    EXPECT_EQ(Buyer().cash, 0);
+    EXPECT_EQ(Buyer().stock[5], 1);
+    WeaponScreenAction(3);
+    EXPECT_EQ(Buyer().cash, 100);
+    EXPECT_EQ(Buyer().stock[5], 0);
+    EXPECT_EQ(Played(), (std::vector<int>{4, 4}));
+    WeaponScreenAction(3);
+    EXPECT_EQ(Buyer().cash, 100);
+    EXPECT_TRUE(Played().empty());
+}
+
+TEST_F(WeaponShopTest, TheUnlimitedShellIsNeitherBoughtNorSold) {
+    WeaponScreenAction(2);
+    WeaponScreenAction(3);
+    EXPECT_EQ(Buyer().stock[0], -1);
+    EXPECT_EQ(Buyer().cash, 100);
+    EXPECT_TRUE(Played().empty());
+}
+
+// Selling on "Finish" does nothing either.
+TEST_F(WeaponShopTest, TheCursorStopsAtTheShellAndAtFinish) {
+    WeaponScreenAction(0);
+    EXPECT_EQ(ShopRow, 0);
+    EXPECT_TRUE(Played().empty());
+    for (int i = 0; i < 8; ++i) WeaponScreenAction(1);
+    EXPECT_EQ(ShopRow, SHOP_FINISH_ROW);
+    EXPECT_EQ(Played(), std::vector<int>(6, 3));
+    WeaponScreenAction(3);
+    EXPECT_TRUE(Played().empty());
+}
+
+// Each player buys a Sod Salvo, then finishes.
+TEST_F(WeaponShopTest, EveryPlayerOfTheGameFinishesInTurn) {
+    for (int count : {2, 5, 8}) {
+        players->SetNumPlayers(count);
+        InitWeaponScreen(players);
+        int finishes = 0;
+        bool done = false;
+        while (!done && finishes < 10) {
+            GoTo(1);
+            WeaponScreenAction(2);
+            GoTo(SHOP_FINISH_ROW);
+            done = WeaponScreenAction(2);
+            ++finishes;
+            EXPECT_EQ(ShopRow, 0);
+        }
+        EXPECT_EQ(finishes, count);
+        EXPECT_EQ(players->Get(count - 1)->stock[1], 1);
+    }
+    EXPECT_EQ(players->Get(0)->cash, 100 - 3 * 10);
+}
+
+TEST_F(WeaponShopTest, TheCursorRowIsBarredInThePlayersColoursAndTheTankDrawn) {
+    ClearBackPage();
+    GoTo(2);
+    DrawWeaponScreen(0, 2);
+    // Row 2 at y 72: red lines at its top and at y + 14, dark red (204) between; the row above
+    // plain; the white rule under the headings; the tank at (10, 10).
+    EXPECT_EQ(BackPixel(300, 72), 0x0000F8u);
+    EXPECT_EQ(BackPixel(300, 80), 0x0000C8u);
+    EXPECT_EQ(BackPixel(300, 86), 0x0000F8u);
+    EXPECT_EQ(BackPixel(300, 56), 0u);
+    EXPECT_EQ(BackPixel(300, 38), 0x00F8FCF8u);
+    EXPECT_GT(InkIn(5, 5, 16, 11), 0);
+}
+
+}  // namespace
