@@ -198,7 +198,9 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, i
         const int row = upwards ? height - 1 - i : i;
         std::uint16_t* out = to->Row(y + row) + x;
         const std::uint16_t* in = from->Row(sy + row) + sx;
-        if (rop == SRCCOPY) {
+        if (rop == SRCCOPY && width == 1) {
+            *out = *in;  // falling earth moves single columns: skip the call
+        } else if (rop == SRCCOPY) {
             std::memmove(out, in, static_cast<std::size_t>(width) * sizeof(std::uint16_t));
         } else {
             for (int j = 0; j < width; ++j) out[j] |= in[j];
