@@ -86,7 +86,8 @@ Player& ProjectilesTest::PlaceTank(int i, int x, int y, std::int32_t armour) {
     return p;
 }
 
-Projectile* ProjectilesTest::Launch(float x, float y, float vx, float vy, std::int32_t kind, std::int32_t param) {
+Projectile* ProjectilesTest::Launch(float x, float y, float vx, float vy, std::int32_t kind,
+                                    std::int32_t param) {
     auto* p = new Projectile(x, y, vx, vy, kind, param, false);
     shots->Add(p);
     return p;
