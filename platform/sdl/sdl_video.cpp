@@ -107,8 +107,13 @@ bool SdlVideoOpen(const char* title) {
     const char* windowed = std::getenv("LOBSHOT_WINDOWED");
     V.fullscreen = !(windowed && std::strcmp(windowed, "1") == 0);
     Uint32 flags = SDL_WINDOW_RESIZABLE | (V.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    V.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WINDOW_WIDTH,
-                                WINDOW_HEIGHT, flags);
+    // Full screen starts as a window already covering the desktop, so that the picture fills the
+    // screen even where no window manager carries out the full-screen request.
+    int desktopW = WINDOW_WIDTH, desktopH = WINDOW_HEIGHT;
+    SdlVideoDesktopSize(&desktopW, &desktopH);
+    V.window = V.fullscreen ? SDL_CreateWindow(title, 0, 0, desktopW, desktopH, flags)
+                            : SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                               WINDOW_WIDTH, WINDOW_HEIGHT, flags);
     if (!V.window) {
         TraceSdlError("CreateWindowExA", "SDL_CreateWindow");
         return false;
@@ -144,8 +149,17 @@ void ApplyPendingToggle() {
     if (!V.window || !V.togglePending) return;
     V.togglePending = false;
     V.fullscreen = !V.fullscreen;
-    SDL_SetWindowFullscreen(V.window, V.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!V.fullscreen) SDL_SetWindowSize(V.window, WINDOW_WIDTH, WINDOW_HEIGHT);
+    if (V.fullscreen) {
+        int desktopW = WINDOW_WIDTH, desktopH = WINDOW_HEIGHT;
+        SdlVideoDesktopSize(&desktopW, &desktopH);
+        SDL_SetWindowPosition(V.window, 0, 0);
+        SDL_SetWindowSize(V.window, desktopW, desktopH);
+        SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(V.window, 0);
+        SDL_SetWindowSize(V.window, WINDOW_WIDTH, WINDOW_HEIGHT);
+        SDL_SetWindowPosition(V.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
     V.dirty = true;
 }
 
