@@ -24,6 +24,7 @@ struct Video {
     std::vector<std::uint16_t> last;  // the frame on the screen now, to skip repeats
     bool dirty = true;
     bool togglePending = false;  // Alt+Enter seen since the last frame
+    bool settlePending = false;  // full screen and resizing still to be asked for
 };
 
 Video V;
@@ -106,14 +107,20 @@ bool SdlVideoOpen(const char* title) {
     if (!SdlVideoInit()) return false;
     const char* windowed = std::getenv("LOBSHOT_WINDOWED");
     V.fullscreen = !(windowed && std::strcmp(windowed, "1") == 0);
-    Uint32 flags = SDL_WINDOW_RESIZABLE | (V.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    // Full screen starts as a window already covering the desktop, so that the picture fills the
-    // screen even where no window manager carries out the full-screen request.
+    // The window starts plain, so that the title appears at once: full screen starts as a window
+    // already covering the desktop and becomes full screen after the first frame, because the
+    // full-screen request and a resizable frame each wait for the window manager. Making it for
+    // OpenGL at once spares the renderer from making it again.
     int desktopW = WINDOW_WIDTH, desktopH = WINDOW_HEIGHT;
     SdlVideoDesktopSize(&desktopW, &desktopH);
-    V.window = V.fullscreen ? SDL_CreateWindow(title, 0, 0, desktopW, desktopH, flags)
+    auto create = [&](Uint32 flags) {
+        return V.fullscreen ? SDL_CreateWindow(title, 0, 0, desktopW, desktopH, flags)
                             : SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                                WINDOW_WIDTH, WINDOW_HEIGHT, flags);
+    };
+    V.window = create(SDL_WINDOW_OPENGL);
+    if (!V.window) V.window = create(0);
+    V.settlePending = true;
     if (!V.window) {
         TraceSdlError("CreateWindowExA", "SDL_CreateWindow");
         return false;
@@ -145,6 +152,14 @@ namespace {
 
 // Switching can wait for the window manager (a tenth of a second without one), so Alt+Enter
 // presses are gathered and applied at most once a frame.
+// After the first frame: the window becomes resizable and, unless a window was asked for, full screen.
+void SettleWindow() {
+    if (!V.settlePending || !V.window) return;
+    V.settlePending = false;
+    SDL_SetWindowResizable(V.window, SDL_TRUE);
+    if (V.fullscreen) SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 void ApplyPendingToggle() {
     if (!V.window || !V.togglePending) return;
     V.togglePending = false;
@@ -194,5 +209,6 @@ bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pit
     V.frameWidth = width;
     V.frameHeight = height;
     Draw();
+    SettleWindow();
     return true;
 }
