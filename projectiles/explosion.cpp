@@ -156,7 +156,9 @@ void Projectile::Land(ProjectileCollection* collection, Landscape* landscape, Pl
 }
 
 Explosion::Explosion(float x, float y, std::int32_t type, std::int32_t param)
-    : x(x), y(y), type(type), param(param), duration(SpecOf(type).duration) {}
+    : x(x), y(y), type(type), param(param), duration(SpecOf(type).duration) {
+    DIAG_SCOPE_NAMED("Explosion::Explosion", "Projectiles");
+}
 
 void Explosion::Init(int device, int surface, HINSTANCE instance) {
     DIAG_SCOPE_NAMED("Explosion::Init", "Projectiles");

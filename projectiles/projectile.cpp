@@ -67,7 +67,9 @@ float SplitFactor() {
 
 Projectile::Projectile(float x, float y, float vx, float vy, std::int32_t kind, std::int32_t param,
                        bool tracked)
-    : x(x), y(y), prevX(x), prevY(y), vx(vx), vy(vy), kind(kind), param(param), tracked(tracked ? 1 : 0) {}
+    : x(x), y(y), prevX(x), prevY(y), vx(vx), vy(vy), kind(kind), param(param), tracked(tracked ? 1 : 0) {
+    DIAG_SCOPE_NAMED("Projectile::Projectile", "Projectiles");
+}
 
 void Projectile::Init() {
     DIAG_SCOPE_NAMED("Projectile::Init", "Projectiles");

@@ -45,7 +45,9 @@ COLORREF SodSalvoColour(int p) {
 
 }  // namespace
 
-ProjectileCollection::ProjectileCollection(Landscape* landscape) : landscape(landscape) {}
+ProjectileCollection::ProjectileCollection(Landscape* landscape) : landscape(landscape) {
+    DIAG_SCOPE_NAMED("ProjectileCollection::ProjectileCollection", "Projectiles");
+}
 
 ProjectileCollection::~ProjectileCollection() {
     DIAG_SCOPE_NAMED("ProjectileCollection::~ProjectileCollection", "Projectiles");

@@ -5,6 +5,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "platform/backend.h"
+#include "projectiles/projectile_collection.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
 #include "screens/setup_state.h"
@@ -19,6 +20,7 @@ void ResetEverything() {
     PlatformResetForTests();
     HeadlessResetForTests();
     LandscapeResetForTests();
+    ProjectilesResetForTests();
     SetupScreensResetForTests();
     SoundResetForTests();
     HeadlessAudioResetForTests();
