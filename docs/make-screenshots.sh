@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Makes every picture of the README again from the replay runner (run from the top of a build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+run=build/lobshot-headless
+$run --seed 7 --frames 2 --screenshot docs/title.png >/dev/null
+$run --seed 3 --script docs/screenshots.script >/dev/null
+$run --seed 7 --script docs/play_screenshots.script >/dev/null
+cmake --build build --target terraform_shot >/dev/null
+build/tools/docshots/terraform_shot docs/terraforming.png >/dev/null
+# The end of a match: the A-Bomb scenario ends one; look at it a second later.
+script=$(mktemp)
+trap 'rm -f "$script"' EXIT
+cat tests/scenarios/weapon_a_bomb.script >"$script"
+printf 'wait 60\nscreenshot docs/end_of_match.png\n' >>"$script"
+$run --seed 11 --script "$script" >/dev/null
