@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
@@ -24,52 +25,34 @@ namespace {
 
 constexpr int BAR = MENU_BAR_MARGIN;
 
-// The display, the landscape's and the weapons' shared state as start-up leaves them, a generated
-// 1200x500 landscape, eight tanks in play and an empty collection; everything is put back when the
-// benchmark ends.
+// The largest landscape, generated, with the weapons' shared state as start-up leaves it, eight
+// tanks in play and an empty collection; everything is put back when the benchmark ends.
 class Battlefield {
+    LargestLandscape largest_;
+
 public:
     Battlefield() {
-        GraphxResetForTests();
-        GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
-        GraphxInit(nullptr, nullptr, false);
         GraphxInitBitmappedFont(nullptr, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
-        FillSineTable();
-        LandscapeResetForTests();
         ProjectilesResetForTests();
-        Landscape::Init(0, 2);
         Explosion::Init(0, 2, nullptr);
         Projectile::Init();
         InitFireRamp();
-        CreateOSSurface(&backup_, 0, 2, MAX_LANDSCAPE_WIDTH, MAX_LANDSCAPE_HEIGHT, MEMORY_KIND_SYSTEM);
-        land.width = MAX_LANDSCAPE_WIDTH;
-        land.height = MAX_LANDSCAPE_HEIGHT;
-        land.skyWidth = MAX_SKY_WIDTH;
-        land.skyHeight = MAX_SKY_HEIGHT;
-        land.lowestAir = std::make_unique<std::int32_t[]>(MAX_LANDSCAPE_WIDTH);
-        land.topSolid = std::make_unique<std::int32_t[]>(MAX_LANDSCAPE_WIDTH);
-        land.gravityOn = 1;
         land.Generate(0, 0, nullptr);
         players = std::make_unique<PlayerCollection>(nullptr, 0, 2);
         players->SetNumPlayers(MAX_PLAYERS);
         players->NewMatch();
-        materials_.assign(MaterialMap.begin(), MaterialMap.end());
-        Copy(LandscapeSurface, backup_);
+        largest_.Save();
     }
     ~Battlefield() {
         shots.reset();
         players.reset();
         ProjectilesResetForTests();
-        LandscapeResetForTests();
-        GraphxResetForTests();
     }
 
     // The terrain as generated, fresh tanks standing side by side from column x on, `spacing`
     // apart, and an empty collection.
     void Reset(int x, int spacing) {
-        std::copy(materials_.begin(), materials_.end(), MaterialMap.begin());
-        Copy(backup_, LandscapeSurface);
-        land.ScanAllColumns();
+        largest_.Restore();
         players->NewMatch();
         for (int i = 0; i < MAX_PLAYERS; ++i) {
             Player& tank = players->players[i];
@@ -98,18 +81,11 @@ public:
         return flying || falling || tanksFalling;
     }
 
-    Landscape land;
+    Landscape& land = largest_.land;
     std::unique_ptr<PlayerCollection> players;
     std::unique_ptr<ProjectileCollection> shots;
 
 private:
-    static void Copy(int from, int to) {
-        GraphxBlitSurfaceAt(OFFSCREEN, from, OFFSCREEN, to, 0, 0, 0, 0, MAX_LANDSCAPE_WIDTH,
-                            MAX_LANDSCAPE_HEIGHT, true, false, false, nullptr);
-    }
-
-    int backup_ = -1;
-    std::vector<std::int32_t> materials_;
     std::int32_t viewX_ = 440;
     std::int32_t viewY_ = 200;
 };
