@@ -1,9 +1,9 @@
 // Benchmarks of whole frame steps of the real game on the headless backend.
 #include <benchmark/benchmark.h>
 
+#include "core/globals.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_platform.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 
 namespace {

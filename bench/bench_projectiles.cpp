@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "core/globals.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/globals.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 
 // The display and the landscape's shared state as start-up leaves them, and a landscape of the

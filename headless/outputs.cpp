@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "display/graphx.h"
 #include "headless/runner.h"
 #include "landscape/landscape.h"
@@ -13,8 +15,6 @@
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "shell/shell.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <iostream>
 
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "platform/backend.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 
 namespace {

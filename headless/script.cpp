@@ -5,8 +5,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "core/globals.h"
 #include "platform/win.h"
-#include "shell/globals.h"
 
 namespace {
 

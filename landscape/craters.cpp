@@ -2,10 +2,10 @@
 //
 // Discs are walked through DiscOffsets nearest first, so a walk stops at the first record beyond
 // its radius. Shading changes colours only; Air keeps its white key colour.
+#include "core/random.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "landscape/pixels.h"
-#include "shell/random.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <array>
 #include <cmath>
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "landscape/pixels.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 
 namespace {
 

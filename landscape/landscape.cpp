@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
+#include "core/data_resource.h"
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/pixels.h"
-#include "shell/globals.h"
-#include "shell/random.h"
-#include "shell/shell.h"
 
 std::array<std::int32_t, MAX_LANDSCAPE_WIDTH * MAX_LANDSCAPE_HEIGHT> MaterialMap{};
 int LandscapeSurface = -1;

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
+#include "core/globals.h"
 #include "display/gdi.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
-#include "shell/globals.h"
 
 namespace landscape {
 

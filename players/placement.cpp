@@ -1,10 +1,10 @@
 // Placing the tanks on a new landscape, and letting them fall when the ground under them goes.
 #include <cstdlib>
 
+#include "core/random.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
-#include "shell/random.h"
 #include "sound/sound.h"
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <new>
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "projectiles/projectile_collection.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "sound/sound.h"
 
 namespace {

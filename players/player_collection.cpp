@@ -3,11 +3,11 @@
 
 #include <cstring>
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 
 namespace {
 

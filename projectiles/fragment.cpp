@@ -2,13 +2,13 @@
 // and the fire colours they burn in.
 #include "projectiles/fragment.h"
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/lists.h"
 #include "projectiles/projectile_collection.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "sound/sound.h"
 
 namespace {

@@ -2,13 +2,13 @@
 // it reaches, until its volume is used up or it has nowhere left to go.
 #include <exception>
 
+#include "core/random.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/fragment.h"
 #include "projectiles/lists.h"
 #include "projectiles/projectile_collection.h"
-#include "shell/random.h"
 #include "sound/sound.h"
 
 namespace {

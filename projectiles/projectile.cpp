@@ -4,13 +4,13 @@
 
 #include <cmath>
 
+#include "core/data_resource.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/lists.h"
 #include "projectiles/projectile_collection.h"
-#include "shell/random.h"
-#include "shell/shell.h"
 #include "sound/sound.h"
 
 namespace {

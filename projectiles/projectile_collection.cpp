@@ -2,11 +2,11 @@
 // the view that follows the fired shell.
 #include "projectiles/projectile_collection.h"
 
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "projectiles/lists.h"
-#include "shell/globals.h"
 
 WeaponTables Weapons;
 

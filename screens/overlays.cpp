@@ -1,8 +1,8 @@
 // The overlays drawn over play: the help screen, the ready message and the quit prompt.
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "screens/screens.h"
-#include "shell/globals.h"
 
 namespace {
 

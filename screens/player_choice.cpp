@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "players/player_collection.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
 #include "sound/sound.h"
 
 namespace {

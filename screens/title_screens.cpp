@@ -1,11 +1,11 @@
 // The title screen and the terraforming screen with its progress bar.
 #include "screens/title_screens.h"
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "screens/screens.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 
 int TerraDevice = 0;
 int TerraSurface = -1;

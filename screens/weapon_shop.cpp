@@ -1,10 +1,10 @@
 // The weapon shop between matches: each player in turn buys and sells ammunition with their cash.
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "players/player_collection.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
 #include "sound/sound.h"
 
 namespace {

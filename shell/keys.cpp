@@ -1,9 +1,9 @@
 // Keyboard commands: held-key counters, the quit prompt and each mode's keys.
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "screens/screens.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <exception>
 
+#include "core/data_resource.h"
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
@@ -10,8 +13,6 @@
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -77,22 +78,11 @@ void FillSineTable() {
     for (int i = 0; i < SINE_TABLE_SIZE; ++i) SineTable[i] = static_cast<float>(std::sin(step * i));
 }
 
-bool LoadDataResource(int id, std::uint32_t expectedSize, const void** data) {
-    DIAG_SCOPE("main");
-    *data = nullptr;
-    HRSRC resource = FindResourceA(AppInstance, MAKEINTRESOURCEA(id), RT_RCDATA);
-    if (!resource) {
-        DiagLastError();
-        return false;
-    }
-    if (SizeofResource(AppInstance, resource) != expectedSize) return false;
-    HGLOBAL loaded = LoadResource(AppInstance, resource);
-    if (!loaded) {
-        DiagLastError();
-        return false;
-    }
-    *data = LockResource(loaded);
-    return *data != nullptr;
+void ShellResetForTests() {
+    delete ThePlayers;
+    delete TheLandscape;
+    delete TheProjectiles;
+    GlobalsReset();
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {

@@ -1,13 +1,13 @@
 // The game modes: the entry work of each mode and the frame step that advances and draws it.
 #include <new>
 
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 
 namespace {

@@ -16,9 +16,9 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void appFinalize();
 
-// Finds the RCDATA resource with this id; false (and a null pointer) when it is missing, of
-// another size or cannot be loaded.
-bool LoadDataResource(int id, std::uint32_t expectedSize, const void** data);
+// Frees the game objects and puts every process-wide variable back to its value before start-up.
+void ShellResetForTests();
+
 void FillSineTable();
 
 // Modes and the frame step.

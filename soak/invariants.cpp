@@ -5,11 +5,11 @@
 #include <cmath>
 #include <sstream>
 
+#include "core/globals.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "core/globals.h"
 #include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "players/player_collection.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
 #include "soak/aim.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // Tests of the replay runner's script language.
 #include <gtest/gtest.h>
 
+#include "core/globals.h"
 #include "headless/script.h"
 #include "platform/win.h"
-#include "shell/globals.h"
 
 namespace {
 

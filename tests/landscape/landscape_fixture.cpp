@@ -1,9 +1,9 @@
 // Test support for the landscape: start-up's display and landscape set-up, and pixel access.
 #include "tests/landscape/landscape_fixture.h"
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "display/graphx.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "shell/shell.h"
 
 void LandscapeTest::SetUp() {

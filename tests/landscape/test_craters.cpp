@@ -1,8 +1,8 @@
 // Tests of craters, scorch marks and falling earth.
 #include <tuple>
 
+#include "core/random.h"
 #include "landscape/landscape.h"
-#include "shell/random.h"
 #include "tests/landscape/landscape_fixture.h"
 
 namespace {

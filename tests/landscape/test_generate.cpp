@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "tests/landscape/landscape_fixture.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <sstream>
 #include <tuple>
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "display/graphx.h"
 #include "headless/runner.h"
 #include "landscape/landscape.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "tests/landscape/landscape_fixture.h"
 
 namespace {

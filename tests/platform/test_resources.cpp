@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "core/data_resource.h"
 #include "platform/resource.h"
 #include "shell/shell.h"
 #include "tests/support/capture.h"

@@ -1,12 +1,12 @@
 // Test support for the players and the set-up screens.
 #include "tests/players/players_fixture.h"
 
+#include "core/globals.h"
 #include "display/graphx.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 #include "tests/sound/wave_images.h"

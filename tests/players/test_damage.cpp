@@ -2,7 +2,7 @@
 // rules, who pays for a hit, the burst of a destroyed tank and the settling of a match.
 #include <cmath>
 
-#include "shell/random.h"
+#include "core/random.h"
 #include "tests/players/players_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "shell/random.h"
+#include "core/random.h"
 #include "tests/players/players_fixture.h"
 
 namespace {

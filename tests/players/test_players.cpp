@@ -1,6 +1,6 @@
 // Tests of the player records and the turn order, the tank's box and drawing, and the view's glide.
-#include "shell/globals.h"
-#include "shell/random.h"
+#include "core/globals.h"
+#include "core/random.h"
 #include "tests/players/players_fixture.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
+#include "core/globals.h"
 #include "display/graphx.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 #include "tests/sound/wave_images.h"

@@ -3,8 +3,8 @@
 // Mover's boring, the view that follows the shell, and drawing.
 #include <algorithm>
 
+#include "core/globals.h"
 #include "display/graphx.h"
-#include "shell/globals.h"
 #include "tests/projectiles/projectiles_fixture.h"
 
 namespace {

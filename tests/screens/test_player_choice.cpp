@@ -1,9 +1,9 @@
 // Tests of the player choice screen: its texts, each setting's limits with their sounds, the
 // cursor, "Start Game", and the tanks it shows.
+#include "core/globals.h"
 #include "screens/player_choice.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
 #include "tests/players/players_fixture.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // Tests of the title screen and the terraforming screen's progress bar, on the running game.
 #include <gtest/gtest.h>
 
+#include "core/globals.h"
 #include "display/graphx.h"
 #include "screens/screens.h"
 #include "screens/title_screens.h"
-#include "shell/globals.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
 

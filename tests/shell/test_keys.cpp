@@ -1,10 +1,10 @@
 // Tests of the keyboard commands: each mode's keys, the quit prompt and the game's own key repeat.
 #include <gtest/gtest.h>
 
+#include "core/globals.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"

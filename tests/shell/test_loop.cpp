@@ -1,11 +1,11 @@
 // Tests of start-up, the message loop, activation, shutdown and the mode transitions keys make.
 #include <gtest/gtest.h>
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "platform/backend.h"
 #include "platform/resource.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"

@@ -2,7 +2,7 @@
 // new game's first 200 aiming frames, and the quit prompt hiding the help screen.
 #include <gtest/gtest.h>
 
-#include "shell/globals.h"
+#include "core/globals.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <utility>
 
+#include "core/globals.h"
 #include "headless/runner.h"
 #include "headless/script.h"
 #include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 #include "soak/aim.h"
 #include "soak/crash_report.h"

@@ -1,6 +1,8 @@
 // Test support: the whole game reset, and a step-by-step driver of the real loop.
 #include "tests/support/game_fixture.h"
 
+#include "core/globals.h"
+#include "core/random.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
@@ -9,8 +11,6 @@
 #include "platform/resource.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/setup_state.h"
-#include "shell/globals.h"
-#include "shell/random.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 

@@ -4,10 +4,10 @@
 // Usage: terraform_shot OUT.png
 #include <cstdio>
 
+#include "core/globals.h"
 #include "display/graphx.h"
 #include "platform/headless/headless_platform.h"
 #include "screens/screens.h"
-#include "shell/globals.h"
 #include "shell/shell.h"
 
 namespace {

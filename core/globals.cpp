@@ -1,9 +1,5 @@
-// The game shell's process-wide state and its reset.
-#include "shell/globals.h"
-
-#include "landscape/landscape.h"
-#include "players/player_collection.h"
-#include "projectiles/projectile_collection.h"
+// The game's process-wide state, shared by every subsystem, and its reset.
+#include "core/globals.h"
 
 HWND MainWindow = nullptr;
 HINSTANCE AppInstance = nullptr;
@@ -44,10 +40,7 @@ const char* GameModeName(std::uint32_t mode) {
     return mode <= Terraform ? names[mode] : nullptr;
 }
 
-void ShellResetForTests() {
-    delete ThePlayers;
-    delete TheLandscape;
-    delete TheProjectiles;
+void GlobalsReset() {
     ThePlayers = nullptr;
     TheLandscape = nullptr;
     TheProjectiles = nullptr;

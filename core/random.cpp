@@ -1,5 +1,5 @@
 // The game's random generator and colour helpers.
-#include "shell/random.h"
+#include "core/random.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "shell/globals.h"
-#include "shell/random.h"
+#include "core/globals.h"
+#include "core/random.h"
 #include "shell/shell.h"
 
 namespace {

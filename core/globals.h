@@ -1,4 +1,5 @@
-// The game shell's process-wide state, grouped by lifetime, with the reset that tests use.
+// The game's process-wide state, grouped by lifetime, with the reset that tests use. Every
+// subsystem reads it; the shell owns the game objects the pointers below refer to.
 //
 // Per run: the window, activation, the tick flag, frame counting, held keys, the backdrop and the
 // three game objects. Per game and match: the mode, the view and the shot sequence. Options: the
@@ -69,5 +70,6 @@ extern std::int32_t PanStepY;
 extern std::uint32_t LandscapeGravityOption;  // 0 OFF, 1 ON
 extern std::int32_t WindOption;               // 0 NO, 1 CONSTANT, 2 VARIABLE, 3 RANDOM
 
-// Frees the game objects and puts every variable above back to its value before start-up.
-void ShellResetForTests();
+// Puts every variable above back to its value before start-up. The game objects must already be
+// freed (ShellResetForTests does both).
+void GlobalsReset();
