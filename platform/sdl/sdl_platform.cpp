@@ -4,7 +4,7 @@
 
 #include "diag/diag.h"
 #include "platform/backend.h"
-#include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_video.h"
 
 namespace {
@@ -17,47 +17,26 @@ struct Timer {
 
 Timer TheTimer;
 
-// Windows marks a key release with bits 30 and 31, and a repeat from the keyboard with bit 30.
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
+// Posts what an event asks for, in order.
+void PostAll(const EventMessages& messages) {
+    for (int i = 0; i < messages.count; ++i)
+        PostMessageA(PlatformMainWindow(), messages.items[i].message, messages.items[i].wParam,
+                     messages.items[i].lParam);
+}
 
 void PostKey(const SDL_KeyboardEvent& key) {
-    bool down = key.type == SDL_KEYDOWN;
-    if (down && key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT)) {
-        if (!key.repeat) SdlVideoToggleFullscreen();
-        return;
-    }
-    int vk = VirtualKeyFromSdl(key.keysym.sym);
-    if (vk == 0) {
-        if (down && !key.repeat)
-            DiagTrace(DIAG_DEBUG, "main", __LINE__, "PostKey", "Key \"%s\" has no meaning in the game",
-                      SDL_GetKeyName(key.keysym.sym));
-        return;
-    }
-    LPARAM lParam = down ? (key.repeat ? KEY_REPEAT_BIT : 0) : KEY_UP_BITS;
-    PostMessageA(PlatformMainWindow(), down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), lParam | 1);
+    EventMessages messages = MessagesForKey(key);
+    if (messages.toggleFullscreen) SdlVideoToggleFullscreen();
+    if (messages.count == 0 && !messages.toggleFullscreen && key.type == SDL_KEYDOWN && !key.repeat)
+        DiagTrace(DIAG_DEBUG, "main", __LINE__, "PostKey", "Key \"%s\" has no meaning in the game",
+                  SDL_GetKeyName(key.keysym.sym));
+    PostAll(messages);
 }
 
 void PostWindowEvent(const SDL_WindowEvent& event) {
-    HWND window = PlatformMainWindow();
-    switch (event.event) {
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            PostMessageA(window, WM_ACTIVATEAPP, 1, 0);
-            PostMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            PostMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);
-            PostMessageA(window, WM_ACTIVATEAPP, 0, 0);
-            break;
-        case SDL_WINDOWEVENT_CLOSE:
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            break;
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            SdlVideoRefresh();
-            break;
-        default:
-            break;
-    }
+    if (event.event == SDL_WINDOWEVENT_EXPOSED || event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        SdlVideoRefresh();
+    PostAll(MessagesForWindowEvent(event));
 }
 
 void PostMouse(UINT message) { PostMessageA(PlatformMainWindow(), message, 0, 0); }
@@ -69,11 +48,6 @@ void Translate(const SDL_Event& event) {
             break;
         case SDL_WINDOWEVENT:
             PostWindowEvent(event.window);
-            break;
-        case SDL_RENDER_TARGETS_RESET:
-        case SDL_RENDER_DEVICE_RESET:
-            SdlVideoForgetTextures();
-            SdlVideoRefresh();
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
@@ -115,6 +89,7 @@ void PumpEvents(bool wait) {
         if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) Translate(event);
     }
     while (SDL_PollEvent(&event)) Translate(event);
+    SdlVideoCatchUp();
 }
 
 bool TimerDue(bool consume) {

@@ -1,12 +1,15 @@
-// The SDL window and its presenter, scaling the game's page with sharp, even pixels.
+// The SDL window and its presenter: the page scaled on the CPU into the window's surface, which
+// SDL shows through shared memory on X11, updating only the part of the picture that changed.
 #include "platform/sdl/sdl_video.h"
 
-#include <algorithm>
+#include <SDL.h>
+
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "diag/diag.h"
+#include "platform/sdl/sdl_scaler.h"
 
 namespace {
 
@@ -15,80 +18,183 @@ constexpr int WINDOW_HEIGHT = 720;
 
 struct Video {
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* frame = nullptr;         // the page as it arrives, RGB565
-    SDL_Texture* prescaled = nullptr;     // the page enlarged by a whole factor, nearest neighbour
-    int frameWidth = 0, frameHeight = 0;  // the page in `last`
-    int textureWidth = 0, textureHeight = 0, prescale = 0;
     bool fullscreen = true;
-    std::vector<std::uint16_t> last;  // the frame on the screen now, to skip repeats
-    bool dirty = true;
-    bool togglePending = false;  // Alt+Enter seen since the last frame
+    FrameRecord frame;  // the frame on the screen
+    TogglePresses toggle;
     bool settlePending = false;  // full screen and resizing still to be asked for
+
+    // The window's surface as last seen, and how the page is scaled into it. The surface belongs
+    // to the window; SDL makes a new one when the window's size changes.
+    SDL_Surface* surface = nullptr;
+    int surfaceWidth = 0, surfaceHeight = 0;
+    Uint32 surfaceFormat = 0;
+    SDL_Surface* staging = nullptr;  // ours: 32-bit pixels for a window format we cannot write
+    PixelLayout layout;
+    ScaleMap map;
+    bool wholeWindow = true;     // borders and picture to be drawn again
+    bool redrawPending = false;  // exposed or resized since the last draw
+    bool failing = false;        // a failure is traced once until presenting works again
+    bool firstFrameShown = false;
 };
 
 Video V;
+
+// SDL's video starts once: -1 not tried, 0 failed, 1 running.
+int VideoStarted = -1;
 
 void TraceSdlError(const char* function, const char* what) {
     DiagTrace(DIAG_ERROR, "main", 0, function, "%s: %s", what, SDL_GetError());
 }
 
-// The 4:3 rectangle, centred, that the page fills in an output of the given size.
-SDL_Rect Letterbox(int outW, int outH) {
-    int w = outW, h = outW * 3 / 4;
-    if (h > outH) {
-        h = outH;
-        w = outH * 4 / 3;
-    }
-    return SDL_Rect{(outW - w) / 2, (outH - h) / 2, w, h};
+// A present that fails traces its reason only when the one before it worked.
+void PresentFailed(const char* what) {
+    if (!V.failing) TraceSdlError("PlatformPresent", what);
+    V.failing = true;
+    V.wholeWindow = true;
 }
 
-// Makes the textures for a page of this size, with a whole prescale factor that reaches at least
-// the output size, so that the final smooth scale only shrinks or slightly enlarges.
-bool EnsureTextures(int width, int height, const SDL_Rect& box) {
-    int factor = std::clamp((std::max(box.w / width, box.h / height)) + 1, 1, 16);
-    if (V.frame && V.textureWidth == width && V.textureHeight == height && V.prescale == factor) return true;
-    SdlVideoForgetTextures();
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
-    V.frame =
-        SDL_CreateTexture(V.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
-    V.prescaled = SDL_CreateTexture(V.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_TARGET,
-                                    width * factor, height * factor);
-    V.textureWidth = width;
-    V.textureHeight = height;
-    V.prescale = factor;
-    if (!V.frame) TraceSdlError("PlatformPresent", "SDL_CreateTexture");
-    return V.frame != nullptr;
+// The layout of the window's pixels, when our scaler can write them directly.
+bool LayoutOf(const SDL_PixelFormat& format, PixelLayout* layout) {
+    if (format.palette || (format.BytesPerPixel != 2 && format.BytesPerPixel != 4)) return false;
+    if (format.Rloss > 8 || format.Gloss > 8 || format.Bloss > 8) return false;
+    *layout = PixelLayout{format.BytesPerPixel, format.Rshift, format.Gshift, format.Bshift,
+                          format.Rloss,         format.Gloss,  format.Bloss,  format.Amask};
+    return true;
 }
 
-void Draw() {
-    int outW = 0, outH = 0;
-    SDL_GetRendererOutputSize(V.renderer, &outW, &outH);
-    SDL_Rect box = Letterbox(outW, outH);
-    if (!EnsureTextures(V.frameWidth, V.frameHeight, box)) return;
-    SDL_UpdateTexture(V.frame, nullptr, V.last.data(), V.frameWidth * 2);
-    SDL_Texture* source = V.frame;
-    if (V.prescaled && SDL_SetRenderTarget(V.renderer, V.prescaled) == 0) {
-        SDL_RenderCopy(V.renderer, V.frame, nullptr, nullptr);
-        SDL_SetRenderTarget(V.renderer, nullptr);
-        source = V.prescaled;
+void DropStaging() {
+    if (V.staging) SDL_FreeSurface(V.staging);
+    V.staging = nullptr;
+}
+
+// Takes up the window's current surface, and after a change of surface, size or page makes the
+// maps again and asks for the whole window.
+bool AcquireSurface() {
+    SDL_Surface* surface = SDL_GetWindowSurface(V.window);
+    if (!surface) {
+        PresentFailed("SDL_GetWindowSurface");
+        return false;
     }
-    SDL_SetRenderDrawColor(V.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(V.renderer);
-    SDL_RenderCopy(V.renderer, source, nullptr, &box);
-    SDL_RenderPresent(V.renderer);
-    V.dirty = false;
+    bool sameSurface = surface == V.surface && surface->w == V.surfaceWidth &&
+                       surface->h == V.surfaceHeight && surface->format->format == V.surfaceFormat;
+    if (sameSurface && V.map.pageWidth == V.frame.Width() && V.map.pageHeight == V.frame.Height())
+        return true;
+
+    V.surface = surface;
+    V.surfaceWidth = surface->w;
+    V.surfaceHeight = surface->h;
+    V.surfaceFormat = surface->format->format;
+    DropStaging();
+    if (!LayoutOf(*surface->format, &V.layout)) {
+        // An unusual window format: scale into 32-bit pixels and let SDL convert them.
+        V.staging = SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 32, SDL_PIXELFORMAT_RGB888);
+        if (!V.staging || !LayoutOf(*V.staging->format, &V.layout)) {
+            DropStaging();
+            V.surface = nullptr;
+            PresentFailed("SDL_CreateRGBSurfaceWithFormat");
+            return false;
+        }
+    }
+    V.map = MakeScaleMap(V.frame.Width(), V.frame.Height(), surface->w, surface->h);
+    V.wholeWindow = true;
+    return true;
+}
+
+// Scales the changed part of the page (or, when asked, the whole window) into the surface.
+bool ScaleInto(SDL_Surface* target, PixelRect pageArea, PixelRect* output) {
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) {
+        PresentFailed("SDL_LockSurface");
+        return false;
+    }
+    if (V.wholeWindow) {
+        FillBorders(V.map, V.layout, target->pixels, target->pitch);
+        *output = PixelRect{0, 0, target->w, target->h};
+        ScalePage(V.frame.Pixels(), V.frame.Width(), V.map, V.layout, V.map.box, target->pixels,
+                  target->pitch);
+    } else {
+        *output = OutputArea(V.map, pageArea);
+        ScalePage(V.frame.Pixels(), V.frame.Width(), V.map, V.layout, *output, target->pixels, target->pitch);
+    }
+    if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+    return true;
+}
+
+void TraceFirstFrame() {
+    if (V.firstFrameShown) return;
+    V.firstFrameShown = true;
+    DiagTrace(DIAG_DEBUG, "main", __LINE__, "PlatformPresent", "First frame shown: %ix%i window surface, %s",
+              V.surfaceWidth, V.surfaceHeight, SDL_GetPixelFormatName(V.surfaceFormat));
+}
+
+// Draws the part of the frame on the screen that changed, and the borders when they need it.
+bool Draw(PixelRect pageArea) {
+    if (!V.frame.Known() || !AcquireSurface()) return false;
+    V.redrawPending = false;
+    PixelRect output;
+    if (!ScaleInto(V.staging ? V.staging : V.surface, pageArea, &output)) return false;
+    if (output.Empty()) return true;
+    SDL_Rect rect{output.x, output.y, output.w, output.h};
+    if (V.staging) {
+        SDL_Rect target = rect;
+        if (SDL_BlitSurface(V.staging, &rect, V.surface, &target) != 0) {
+            PresentFailed("SDL_BlitSurface");
+            return false;
+        }
+    }
+    bool whole = V.wholeWindow;
+    int result = whole ? SDL_UpdateWindowSurface(V.window) : SDL_UpdateWindowSurfaceRects(V.window, &rect, 1);
+    if (result != 0) {
+        PresentFailed(whole ? "SDL_UpdateWindowSurface" : "SDL_UpdateWindowSurfaceRects");
+        return false;
+    }
+    V.wholeWindow = false;
+    V.failing = false;
+    TraceFirstFrame();
+    return true;
+}
+
+// Whether `asked` names `driver` among its comma-separated names.
+bool Names(const char* asked, const char* driver) {
+    std::string list = asked;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        if (SDL_strcasecmp(list.substr(start, end - start).c_str(), driver) == 0) return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 }  // namespace
 
+bool SdlVideoDriverAllowed(const char* driver, const char* asked) {
+    if (!driver) return false;
+    bool invisible = SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0;
+    return !invisible || (asked && Names(asked, driver));
+}
+
 bool SdlVideoInit() {
-    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    if (VideoStarted >= 0) return VideoStarted == 1;
+    VideoStarted = 0;
+    // The window's surface is shown by the video driver itself (shared memory on X11); SDL would
+    // otherwise put an OpenGL renderer behind it, which costs more than it saves in software.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         TraceSdlError("CreateWindowExA", "SDL_InitSubSystem");
         return false;
     }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!SdlVideoDriverAllowed(driver, std::getenv("SDL_VIDEODRIVER"))) {
+        DiagTrace(DIAG_ERROR, "main", 0, "CreateWindowExA",
+                  "No display could be opened (DISPLAY is \"%s\"); SDL offers only its invisible \"%s\" "
+                  "video driver, which SDL_VIDEODRIVER=%s would allow",
+                  std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "", driver ? driver : "",
+                  driver ? driver : "");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    VideoStarted = 1;
     return true;
 }
 
@@ -109,49 +215,32 @@ bool SdlVideoOpen(const char* title) {
     V.fullscreen = !(windowed && std::strcmp(windowed, "1") == 0);
     // The window starts plain, so that the title appears at once: full screen starts as a window
     // already covering the desktop and becomes full screen after the first frame, because the
-    // full-screen request and a resizable frame each wait for the window manager. Making it for
-    // OpenGL at once spares the renderer from making it again.
+    // full-screen request and a resizable frame each wait for the window manager.
     int desktopW = WINDOW_WIDTH, desktopH = WINDOW_HEIGHT;
     SdlVideoDesktopSize(&desktopW, &desktopH);
-    auto create = [&](Uint32 flags) {
-        return V.fullscreen ? SDL_CreateWindow(title, 0, 0, desktopW, desktopH, flags)
+    V.window = V.fullscreen ? SDL_CreateWindow(title, 0, 0, desktopW, desktopH, 0)
                             : SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                               WINDOW_WIDTH, WINDOW_HEIGHT, flags);
-    };
-    V.window = create(SDL_WINDOW_OPENGL);
-    if (!V.window) V.window = create(0);
-    V.settlePending = true;
+                                               WINDOW_WIDTH, WINDOW_HEIGHT, 0);
     if (!V.window) {
         TraceSdlError("CreateWindowExA", "SDL_CreateWindow");
         return false;
     }
-    // Presenting must never wait for the monitor: a landscape's progress screen flips many times.
-    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-    V.renderer = SDL_CreateRenderer(V.window, -1, SDL_RENDERER_TARGETTEXTURE);
-    if (!V.renderer) V.renderer = SDL_CreateRenderer(V.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!V.renderer) {
-        TraceSdlError("CreateWindowExA", "SDL_CreateRenderer");
-        SdlVideoClose();
-        return false;
-    }
+    V.settlePending = true;
+    V.wholeWindow = true;
     SDL_ShowCursor(SDL_DISABLE);
-    V.dirty = true;
     return true;
 }
 
 void SdlVideoClose() {
-    SdlVideoForgetTextures();
-    if (V.renderer) SDL_DestroyRenderer(V.renderer);
+    DropStaging();
     if (V.window) SDL_DestroyWindow(V.window);
     V = Video{};
 }
 
-void SdlVideoToggleFullscreen() { V.togglePending = !V.togglePending; }
+void SdlVideoToggleFullscreen() { V.toggle.Press(); }
 
 namespace {
 
-// Switching can wait for the window manager (a tenth of a second without one), so Alt+Enter
-// presses are gathered and applied at most once a frame.
 // After the first frame: the window becomes resizable and, unless a window was asked for, full screen.
 void SettleWindow() {
     if (!V.settlePending || !V.window) return;
@@ -161,8 +250,7 @@ void SettleWindow() {
 }
 
 void ApplyPendingToggle() {
-    if (!V.window || !V.togglePending) return;
-    V.togglePending = false;
+    if (!V.window || !V.toggle.Take()) return;
     V.fullscreen = !V.fullscreen;
     if (V.fullscreen) {
         int desktopW = WINDOW_WIDTH, desktopH = WINDOW_HEIGHT;
@@ -175,40 +263,26 @@ void ApplyPendingToggle() {
         SDL_SetWindowSize(V.window, WINDOW_WIDTH, WINDOW_HEIGHT);
         SDL_SetWindowPosition(V.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
-    V.dirty = true;
+    V.wholeWindow = true;
 }
 
 }  // namespace
 
-void SdlVideoForgetTextures() {
-    if (V.frame) SDL_DestroyTexture(V.frame);
-    if (V.prescaled) SDL_DestroyTexture(V.prescaled);
-    V.frame = V.prescaled = nullptr;
-    V.textureWidth = V.textureHeight = V.prescale = 0;
+void SdlVideoRefresh() {
+    V.wholeWindow = true;
+    V.redrawPending = true;
 }
 
-void SdlVideoRefresh() {
-    V.dirty = true;
-    if (V.renderer && !V.last.empty()) Draw();
+void SdlVideoCatchUp() {
+    if (V.redrawPending && V.window && V.frame.Known()) Draw(PixelRect{});
 }
 
 bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
-    if (!V.renderer) return false;
+    if (!V.window) return false;
     ApplyPendingToggle();
-    std::size_t count = static_cast<std::size_t>(width) * height;
-    bool same = !V.dirty && V.frameWidth == width && V.frameHeight == height && V.last.size() == count;
-    for (int y = 0; same && y < height; ++y)
-        same = std::memcmp(&V.last[static_cast<std::size_t>(y) * width],
-                           pixels + static_cast<std::size_t>(y) * pitchPixels,
-                           static_cast<std::size_t>(width) * 2) == 0;
-    if (same) return true;
-    V.last.resize(count);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&V.last[static_cast<std::size_t>(y) * width],
-                    pixels + static_cast<std::size_t>(y) * pitchPixels, static_cast<std::size_t>(width) * 2);
-    V.frameWidth = width;
-    V.frameHeight = height;
-    Draw();
+    PixelRect changed = V.frame.Take(pixels, width, height, pitchPixels);
+    if (changed.Empty() && !V.wholeWindow) return true;
+    bool shown = Draw(changed);
     SettleWindow();
-    return true;
+    return shown;
 }

@@ -1,18 +1,28 @@
 // The SDL window and its presenter: the game's 320x200 page scaled to the 4:3 shape it had on a
-// monitor, centred on black, full screen or in a window.
+// monitor, centred on black, full screen or in a window, drawn by the CPU into the window's own
+// surface (no renderer, no OpenGL).
 #pragma once
-
-#include <SDL.h>
 
 #include <cstdint>
 
+// Starts SDL's video once; later calls repeat the first answer without tracing again. SDL's
+// invisible "offscreen" and "dummy" drivers are refused unless SDL_VIDEODRIVER names them, so a
+// game without a display fails to start instead of running unseen.
 bool SdlVideoInit();
 bool SdlVideoOpen(const char* title);
 void SdlVideoClose();
+// Alt+Enter: gathered, and applied at most once a frame by the next SdlVideoPresent.
 void SdlVideoToggleFullscreen();
-// Drops the textures after the renderer lost them; the next frame makes them again.
-void SdlVideoForgetTextures();
-// Shows the last frame again (after the window was exposed or resized).
+// The window was exposed or resized: the whole window is drawn again, borders included, at the
+// next SdlVideoCatchUp or SdlVideoPresent.
 void SdlVideoRefresh();
+// Draws what SdlVideoRefresh asked for; called after each batch of events.
+void SdlVideoCatchUp();
+// Shows the frame; an unchanged frame is skipped and a changed one updates only what it changed.
+// False when the window could not show it (the reason is traced once until it can again).
 bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels);
 void SdlVideoDesktopSize(int* width, int* height);
+
+// Whether SDL's chosen video driver may be used: any real one, or an invisible one that `asked`
+// (SDL_VIDEODRIVER's value: a name or a comma-separated list, any case; null when unset) names.
+bool SdlVideoDriverAllowed(const char* driver, const char* asked);
