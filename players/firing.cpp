@@ -1,10 +1,8 @@
 // Where a shot starts and where its consequences are booked: firing, damage, earnings and the
 // settling of a match's profit into cash.
-#include <new>
-
+#include "core/shots.h"
 #include "diag/diag.h"
 #include "players/player_collection.h"
-#include "projectiles/projectile_collection.h"
 #include "sound/sound.h"
 
 namespace {
@@ -31,7 +29,7 @@ constexpr std::int32_t KILL_BONUS = 50;
 
 // The shot leaves the tip of the short barrel; an angle of 90 fires straight up because screen y
 // grows downwards.
-void PlayerCollection::Fire(ProjectileCollection* projectiles) {
+void PlayerCollection::Fire(ShotLauncher* projectiles) {
     DIAG_SCOPE_NAMED("PlayerCollection::Fire", "main");
     Player& shooter = players[current];
     if (shooter.weapon < 0 || shooter.weapon >= WEAPON_COUNT) return;
@@ -47,10 +45,7 @@ void PlayerCollection::Fire(ProjectileCollection* projectiles) {
     const double speed = shooter.power * 0.01 * TOP_SPEED;
     const auto vx = static_cast<float>(-c * speed);
     const auto vy = static_cast<float>(-s * speed);
-    if (projectiles) {
-        auto* shot = new (std::nothrow) Projectile(x0, y0, vx, vy, launch.kind, 0, true);
-        if (shot) projectiles->Add(shot);
-    }
+    if (projectiles) projectiles->Launch(x0, y0, vx, vy, launch.kind, 0, true);
     UpdateMenu();
 }
 
@@ -58,7 +53,7 @@ void PlayerCollection::Fire(ProjectileCollection* projectiles) {
 // tank costs the bonus, shared among the other tanks still standing; merely damaging it moves no
 // money.
 void PlayerCollection::DamagePlayer(std::int32_t amount, int attacker, int victim,
-                                    ProjectileCollection* projectiles) {
+                                    ShotLauncher* projectiles) {
     DIAG_SCOPE_NAMED("PlayerCollection::DamagePlayer", "main");
     Player* shooter = Get(attacker);
     Player* target = Get(victim);

@@ -6,7 +6,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "players/player_collection.h"
-#include "screens/weapon_table.h"
+#include "players/weapon_table.h"
 
 namespace {
 

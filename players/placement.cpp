@@ -78,7 +78,7 @@ void PlayerCollection::PositionPlayers(Landscape* landscape) {
 
 // A tank rests on the single pixel under the middle of its bottom row. Landing costs armour by the
 // height fallen, booked against the player whose turn it is.
-bool PlayerCollection::DoGravity(Landscape* landscape, ProjectileCollection* projectiles) {
+bool PlayerCollection::DoGravity(Landscape* landscape, ShotLauncher* projectiles) {
     DIAG_SCOPE_NAMED("PlayerCollection::DoGravity", "main");
     if (!landscape) return false;
     bool moved = false;

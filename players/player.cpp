@@ -1,13 +1,11 @@
 // A single tank: drawing it with its barrel, hit-testing it, damaging it and blowing it up.
 #include "players/player.h"
 
-#include <new>
-
 #include "core/globals.h"
 #include "core/random.h"
+#include "core/shots.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
-#include "projectiles/projectile_collection.h"
 #include "sound/sound.h"
 
 namespace {
@@ -70,7 +68,7 @@ bool Player::Contains(int px, int py) const {
     return x - width / 2 <= px && px <= x + width / 2 && y - height < py && py <= y;
 }
 
-bool Player::TakeDamage(std::int32_t* amount, ProjectileCollection* projectiles) {
+bool Player::TakeDamage(std::int32_t* amount, ShotLauncher* projectiles) {
     DIAG_SCOPE_NAMED("Player::TakeDamage", "main");
     if (*amount > armour) {
         *amount = armour;
@@ -87,7 +85,7 @@ bool Player::TakeDamage(std::int32_t* amount, ProjectileCollection* projectiles)
 // Every piece flies off in some direction but within 45 degrees of straight down, from a random
 // pixel of the tank picture. The order of the draws is fixed: direction, speed, colour, then row
 // and column.
-void Player::Explode(ProjectileCollection* projectiles) {
+void Player::Explode(ShotLauncher* projectiles) {
     DIAG_SCOPE_NAMED("Player::Explode", "main");
     alive = false;
     SoundPlay(SOUND_TANK_DESTROYED);
@@ -101,10 +99,9 @@ void Player::Explode(ProjectileCollection* projectiles) {
         const int py = top + game::rand() % height;
         const int px = left + game::rand() % width;
         if (!projectiles) continue;
-        auto* projectile = new (std::nothrow)
-            Projectile(static_cast<float>(px), static_cast<float>(py),
-                       static_cast<float>(SineTable[SineIndex(direction)] * speed),
-                       static_cast<float>(SineTable[SineIndex(direction + 900)] * speed), kind, param, false);
-        if (projectile) projectiles->Add(projectile);
+        projectiles->Launch(static_cast<float>(px), static_cast<float>(py),
+                            static_cast<float>(SineTable[SineIndex(direction)] * speed),
+                            static_cast<float>(SineTable[SineIndex(direction + 900)] * speed), kind, param,
+                            false);
     }
 }

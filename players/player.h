@@ -6,7 +6,7 @@
 
 #include "display/gdi.h"
 
-class ProjectileCollection;
+class ShotLauncher;
 
 constexpr int MAX_PLAYERS = 8;
 constexpr int WEAPON_COUNT = 6;
@@ -47,9 +47,9 @@ struct Player {
     bool Contains(int px, int py) const;
     // Takes the damage off the armour. A hit larger than the armour left destroys the tank and
     // lowers *amount to that armour; returns whether the tank survived.
-    bool TakeDamage(std::int32_t* amount, ProjectileCollection* projectiles);
+    bool TakeDamage(std::int32_t* amount, ShotLauncher* projectiles);
     // Destroys the tank in a burst of 100 pieces.
-    void Explode(ProjectileCollection* projectiles);
+    void Explode(ShotLauncher* projectiles);
 };
 
 // The barrel's direction for an angle in degrees, from the sine table: the cosine and the sine.

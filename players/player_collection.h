@@ -12,7 +12,7 @@
 #include "players/player.h"
 
 class Landscape;
-class ProjectileCollection;
+class ShotLauncher;
 
 constexpr int WIND_SOCK_COUNT = 5;
 
@@ -51,13 +51,13 @@ public:
     // Spreads the tanks of the game over a new landscape.
     void PositionPlayers(Landscape* landscape);
     // One pixel of fall for every tank over air, with landing damage; true while one is falling.
-    bool DoGravity(Landscape* landscape, ProjectileCollection* projectiles);
+    bool DoGravity(Landscape* landscape, ShotLauncher* projectiles);
 
     // The current player's shot, from the tip of the barrel.
-    void Fire(ProjectileCollection* projectiles);
+    void Fire(ShotLauncher* projectiles);
     // Every kind of damage reaches a tank through here; the attacker is the player whose turn it
     // is, and earns or pays for the hit.
-    void DamagePlayer(std::int32_t amount, int attacker, int victim, ProjectileCollection* projectiles);
+    void DamagePlayer(std::int32_t amount, int attacker, int victim, ShotLauncher* projectiles);
     // Turns the match's profit, with a bonus for armour left, into cash.
     void SettleMatch();
 

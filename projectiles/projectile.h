@@ -9,22 +9,11 @@
 
 #include <cstdint>
 
+#include "core/shots.h"
+
 class Landscape;
 class PlayerCollection;
 class ProjectileCollection;
-
-// Projectile kinds: what a projectile does in flight and when it lands. The fired weapons map onto
-// these when a player fires; debris and earth come from explosions, tanks and the Sod Salvo.
-enum ProjectileKind : std::int32_t {
-    KindShell = 0,
-    KindDebris = 1,      // a coloured piece of a destroyed tank; param is the tank's colour
-    KindEarth = 2,       // a clod that settles as Earth; param is its colour
-    KindSodSalvo = 3,    // param counts the samples of its path
-    KindABomb = 4,       // param counts the samples of its path
-    KindEarthMover = 5,  // bores through the ground until it has slowed down
-    KindFirework = 6,    // param counts the samples of its path; splits at 80, 120, 160 and 200
-    KindLava = 7,        // lands as a lava stream
-};
 
 // One record of the Sod Salvo's scatter table: an offset within 25 pixels of the shell.
 struct ScatterOffset {

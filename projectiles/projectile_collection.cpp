@@ -2,6 +2,8 @@
 // the view that follows the fired shell.
 #include "projectiles/projectile_collection.h"
 
+#include <new>
+
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
@@ -60,6 +62,12 @@ void ProjectileCollection::Add(Projectile* projectile) {
     DIAG_SCOPE_NAMED("ProjectileCollection::Add", "Projectiles");
     projectile->gravity = gravity;
     LinkAtHead(projectiles, projectile);
+}
+
+void ProjectileCollection::Launch(float x, float y, float vx, float vy, std::int32_t kind, std::int32_t param,
+                                  bool tracked) {
+    auto* projectile = new (std::nothrow) Projectile(x, y, vx, vy, kind, param, tracked);
+    if (projectile) Add(projectile);
 }
 
 void ProjectileCollection::AddExplosion(Explosion* explosion) {

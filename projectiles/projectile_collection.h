@@ -32,7 +32,7 @@ extern WeaponTables Weapons;
 // Tests: the tables as before start-up.
 void ProjectilesResetForTests();
 
-class ProjectileCollection {
+class ProjectileCollection final : public ShotLauncher {
 public:
     // Empty lists for the given landscape (not owned), with gravity 0.01.
     explicit ProjectileCollection(Landscape* landscape);
@@ -42,6 +42,9 @@ public:
 
     // Take ownership and link at the head; a projectile also gets the collection's gravity.
     void Add(Projectile* projectile);
+    // A new projectile, added as above.
+    void Launch(float x, float y, float vx, float vy, std::int32_t kind, std::int32_t param,
+                bool tracked) override;
     void AddExplosion(Explosion* explosion);
     void AddFragment(Fragment* fragment);
     // Unlink and destroy one member.

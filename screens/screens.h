@@ -19,7 +19,6 @@ void DrawPlayerChoice(int device, int surface);
 // 0 up, 1 down, 2 left, 3 right, 4 select; true when "Start Game" is chosen.
 bool PlayerChoiceAction(int action);
 
-void InitWeaponData();
 void InitWeaponScreen(PlayerCollection* players);
 void DrawWeaponScreen(int device, int surface);
 // 0 up, 1 down, 2 buy or finish, 3 sell; true when the last player has finished.

@@ -5,14 +5,11 @@ PlayerCollection* ScreenPlayers = nullptr;
 std::int32_t ShopPlayer = 0;
 std::int32_t ShopRow = 0;
 std::int32_t ChoiceRow = 0;
-std::array<WeaponData, WEAPON_COUNT> WeaponTable{};
-bool WeaponTableReady = false;
 
 void SetupScreensResetForTests() {
     ScreenPlayers = nullptr;
     ShopPlayer = 0;
     ShopRow = 0;
     ChoiceRow = 0;
-    WeaponTable = {};
-    WeaponTableReady = false;
+    WeaponTableResetForTests();
 }

@@ -1,12 +1,12 @@
 // The state of the screens that set up a game, the player choice and the weapon shop, and the
-// weapon table they sell from, all in one place with the reset that tests use.
+// weapon table they sell from (players/weapon_table.h), all in one place with the reset that tests use.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "players/player.h"
-#include "screens/weapon_table.h"
+#include "players/weapon_table.h"
 
 class PlayerCollection;
 
@@ -17,9 +17,6 @@ extern std::int32_t ShopPlayer;
 extern std::int32_t ShopRow;
 // The player choice screen's cursor: players, landscape gravity, wind, "Start Game".
 extern std::int32_t ChoiceRow;
-
-extern std::array<WeaponData, WEAPON_COUNT> WeaponTable;
-extern bool WeaponTableReady;
 
 constexpr std::int32_t SHOP_FINISH_ROW = 6;
 constexpr std::int32_t CHOICE_PLAYERS_ROW = 0;

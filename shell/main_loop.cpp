@@ -12,6 +12,7 @@
 #include "platform/resource.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
+#include "players/weapon_table.h"
 #include "screens/screens.h"
 #include "shell/shell.h"
 #include "sound/sound.h"

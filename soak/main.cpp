@@ -14,7 +14,7 @@
 #include "headless/runner.h"
 #include "headless/script.h"
 #include "platform/backend.h"
-#include "screens/weapon_table.h"
+#include "players/weapon_table.h"
 #include "shell/shell.h"
 #include "soak/crash_report.h"
 #include "soak/soak_driver.h"

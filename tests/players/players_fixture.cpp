@@ -5,6 +5,7 @@
 #include "display/graphx.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
+#include "players/weapon_table.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "shell/shell.h"

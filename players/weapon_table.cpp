@@ -1,11 +1,12 @@
 // The weapon table: the six weapons with their buy and sell prices.
-#include "screens/weapon_table.h"
+#include "players/weapon_table.h"
 
 #include <cstring>
 
 #include "diag/diag.h"
-#include "screens/screens.h"
-#include "screens/setup_state.h"
+
+std::array<WeaponData, WEAPON_COUNT> WeaponTable{};
+bool WeaponTableReady = false;
 
 void SetWeaponData(int index, const char* name, std::int32_t buyPrice, std::int32_t sellPrice) {
     DIAG_SCOPE_NAMED("SetWeaponData", "General");
@@ -33,4 +34,9 @@ bool GetWeaponData(int index, WeaponData* out) {
     if (!WeaponTableReady || index < 0 || index >= WEAPON_COUNT) return false;
     *out = WeaponTable[static_cast<std::size_t>(index)];
     return true;
+}
+
+void WeaponTableResetForTests() {
+    WeaponTable = {};
+    WeaponTableReady = false;
 }

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Checks that every subsystem includes only itself and the subsystems beneath it, from the
+# platform layer at the bottom to the shell and the runners at the top. Prints each include that
+# reaches upwards and exits 1 if there is one.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# The layers, lowest first; folders on one line sit side by side and may not include each other.
+layers=(
+  "platform"
+  "diag"
+  "platform/sdl platform/headless"
+  "core"
+  "display sound"
+  "landscape"
+  "players"
+  "projectiles"
+  "screens"
+  "shell"
+)
+
+declare -A level
+for i in "${!layers[@]}"; do
+  for folder in ${layers[$i]}; do level[$folder]=$i; done
+done
+
+# The layer folder a path belongs to: the longest listed folder that is a prefix of it.
+folder_of() {
+  local path=$1 best=""
+  for folder in "${!level[@]}"; do
+    if [[ $path == "$folder"/* && ${#folder} -gt ${#best} ]]; then best=$folder; fi
+  done
+  echo "$best"
+}
+
+status=0
+while IFS= read -r file; do
+  from=$(folder_of "$file")
+  [ -n "$from" ] || continue
+  while IFS= read -r included; do
+    to=$(folder_of "$included")
+    [ -n "$to" ] || continue
+    if [ "$to" != "$from" ] && [ "${level[$to]}" -ge "${level[$from]}" ]; then
+      echo "$file includes $included: $from may not depend on $to"
+      status=1
+    fi
+  done < <(sed -nE 's/^#include "([^"]+)".*/\1/p' "$file")
+done < <(git ls-files '*.cpp' '*.h')
+exit $status
