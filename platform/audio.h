@@ -22,6 +22,9 @@ using AudioSource = void (*)(void* context, std::int16_t* out, int frames);
 
 // Opens the default output device, not yet playing, and tells its format. False when there is no
 // device to play on (none present, a dummy driver, or the set-up failed): the game is then silent.
+// An open device that goes away later (unplugged) is the backend's own business: it goes silent,
+// looks for a device again now and then and, on finding one, carries on pulling the same source
+// in the same format; the callers of this interface never notice.
 bool AudioOpen(AudioFormat* format);
 
 // Starts the open device pulling from `source`. False if it cannot start.
@@ -30,6 +33,12 @@ bool AudioStart(AudioSource source, void* context);
 // Stops the device and closes it; once this returns the source is never called again. Does
 // nothing when no device is open.
 void AudioClose();
+
+// While paused the device plays silence and does not pull the source at all, so every voice keeps
+// its place and carries on from there when the pause ends. The setting holds from the call on,
+// whether a device is open or not, and across a device that goes away and comes back; the shell
+// pauses while the application is in the background.
+void AudioPause(bool paused);
 
 // Called before the game reads or changes what the source plays. A device without a clock of its
 // own (headless) renders here the frames due since the last call; a real device does nothing.

@@ -29,6 +29,8 @@ void StopTimer();
 void BeforeQuit();
 
 DWORD Milliseconds();
+// Milliseconds since the system started, truncated to 32 bits (headless: the scripted clock).
+DWORD BootMilliseconds();
 void SleepMilliseconds(DWORD milliseconds);
 std::int64_t CounterTicks();
 std::int64_t CounterFrequency();

@@ -134,9 +134,12 @@ DWORD GetLastError();
 void SetLastError(DWORD code);
 std::string PlatformErrorText(DWORD code);
 
-// Clocks. timeGetTime is milliseconds since an arbitrary origin; the performance counter counts
-// ticks of QueryPerformanceFrequency per second.
+// Clocks. timeGetTime is milliseconds since an arbitrary origin (the game's clock); GetTickCount
+// is milliseconds since the system started, wrapping after 49.7 days, and is read once at start-up
+// for the random seed (headless, both read the scripted clock, which starts at the seed); the
+// performance counter counts ticks of QueryPerformanceFrequency per second.
 DWORD timeGetTime();
+DWORD GetTickCount();
 void Sleep(DWORD milliseconds);
 BOOL QueryPerformanceCounter(std::int64_t* count);
 BOOL QueryPerformanceFrequency(std::int64_t* frequency);

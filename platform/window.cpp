@@ -214,6 +214,8 @@ std::string PlatformErrorText(DWORD code) {
 
 DWORD timeGetTime() { return backend::Milliseconds(); }
 
+DWORD GetTickCount() { return backend::BootMilliseconds(); }
+
 void Sleep(DWORD milliseconds) { backend::SleepMilliseconds(milliseconds); }
 
 BOOL QueryPerformanceCounter(std::int64_t* count) {

@@ -60,9 +60,16 @@ void SoundInit(HWND) {
 
     // The device, and the mixer that feeds it from now on.
     AudioFormat format;
-    if (!AudioOpen(&format)) return;
+    if (!AudioOpen(&format)) {
+        DiagTrace(DIAG_HIGH, "Sound", __LINE__, "SoundInit", "No sound device: the game runs silent");
+        return;
+    }
     SoundTable.device = std::make_unique<Mixer>(format);
-    if (!AudioStart(&Mixer::RenderSource, SoundTable.device.get())) return;
+    if (!AudioStart(&Mixer::RenderSource, SoundTable.device.get())) {
+        DiagTrace(DIAG_HIGH, "Sound", __LINE__, "SoundInit",
+                  "The sound device would not start: the game runs silent");
+        return;
+    }
 
     // Every effect in turn; one that fails to load leaves its slot empty.
     for (const SoundSlot& slot : LOAD_ORDER) {
@@ -98,6 +105,8 @@ void SoundStop(int number) {
     HaltSoundEffect(effect);
     AudioNote(AudioEvent::Stop, number);
 }
+
+void SoundPause(bool paused) { AudioPause(paused); }
 
 void SoundResetForTests() {
     FreeEffects();

@@ -3,7 +3,8 @@
 //
 // The device runs at 22050 frames per second, mono, so one tick is 441 frames; the mixer is
 // pulled for the ticks that have passed whenever the game touches a sound, so a voice stops
-// playing once its length has elapsed. The state snapshot reads the record.
+// playing once its length has elapsed. Ticks that pass while the device is paused or gone are
+// not pulled at all, as on a real device. The state snapshot reads the record.
 #pragma once
 
 #include <cstdint>
@@ -28,5 +29,14 @@ const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents();
 
 // Tests: whether a device can be opened (it can by default).
 void HeadlessAudioSetAvailable(bool available);
+// Tests: frames pulled from the source since the run started, and whether the device is paused.
+std::uint64_t HeadlessAudioFramesPulled();
+bool HeadlessAudioPaused();
+// Tests: the open device goes away (as when a headset is unplugged): the ticks due so far are
+// pulled, then nothing is until a device is found again.
+void HeadlessAudioRemoveDevice();
+// Tests: a device can be opened again. Announced, the device is found the next time the game
+// touches a sound (as after SDL's arrival event); otherwise the slow retry finds it.
+void HeadlessAudioAddDevice(bool announced);
 // Tests: the device closed, the record empty, a device available again.
 void HeadlessAudioResetForTests();

@@ -62,6 +62,8 @@ void BeforeQuit() {
 }
 
 DWORD Milliseconds() { return State.clock; }
+// The system started when the script did: a run's seed is its starting clock, as it always was.
+DWORD BootMilliseconds() { return State.clock; }
 void SleepMilliseconds(DWORD) {}
 
 std::int64_t CounterTicks() {

@@ -1,26 +1,35 @@
-// The SDL audio device: opens the default output and lets SDL's audio thread pull the mix.
-#include <SDL.h>
+// The SDL audio device: opens the default output, lets SDL's audio thread pull the mix, pauses it
+// while the game is in the background, and finds a device again when its own goes away.
+#include "platform/sdl/sdl_audio.h"
 
 #include <cstring>
 
+#include "diag/diag.h"
 #include "platform/audio.h"
+#include "platform/audio_recovery.h"
 
 namespace {
 
 // The effects are 22050 Hz mono; asking for exactly that (no changes allowed) makes SDL convert it
-// to whatever the hardware wants. 512 frames
-// (23 ms) keeps a sound's start close to the frame that asked for it.
+// to whatever the hardware wants, so a device opened again later takes the same samples. 512
+// frames (23 ms) keeps a sound's start close to the frame that asked for it.
 constexpr int RATE = 22050;
 constexpr int CHANNELS = 1;
 constexpr int BUFFER_FRAMES = 512;
 
+// The device's state from AudioOpen to AudioClose. `device` is 0 while the device is gone; the
+// source stays, so a device opened again pulls the same mixer.
 struct SdlAudio {
+    bool open = false;
     SDL_AudioDeviceID device = 0;
     AudioSource source = nullptr;
     void* context = nullptr;
+    AudioRecovery recovery;
 };
 
 SdlAudio Audio;
+// Whether the application wants silence; outlives any one device.
+bool Paused = false;
 
 void Pull(void*, Uint8* stream, int length) {
     Audio.source(Audio.context, reinterpret_cast<std::int16_t*>(stream),
@@ -33,46 +42,95 @@ bool IsDummyDriver() {
     return !driver || std::strcmp(driver, "dummy") == 0;
 }
 
-}  // namespace
-
-bool AudioOpen(AudioFormat* format) {
-    if (Audio.device) return false;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    if (IsDummyDriver()) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-
+// The default output device in the game's one format, opened paused; 0 when it cannot be opened.
+SDL_AudioDeviceID OpenDefaultDevice() {
     SDL_AudioSpec wanted{};
     wanted.freq = RATE;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = CHANNELS;
     wanted.samples = BUFFER_FRAMES;
     wanted.callback = Pull;
-    Audio.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    return SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+}
+
+// Plays the open device unless the application wants silence or nothing is started yet.
+void ApplyPause() {
+    if (Audio.device && Audio.source) SDL_PauseAudioDevice(Audio.device, Paused ? 1 : 0);
+}
+
+}  // namespace
+
+SdlAudioChange SdlAudioClassify(const SDL_AudioDeviceEvent& event, SDL_AudioDeviceID ours) {
+    if (event.iscapture) return SdlAudioChange::None;
+    if (event.type == SDL_AUDIODEVICEREMOVED)
+        return ours != 0 && event.which == ours ? SdlAudioChange::OursRemoved : SdlAudioChange::None;
+    if (event.type == SDL_AUDIODEVICEADDED) return SdlAudioChange::OutputAdded;
+    return SdlAudioChange::None;
+}
+
+void SdlAudioDeviceEvent(const SDL_AudioDeviceEvent& event) {
+    if (!Audio.open) return;
+    switch (SdlAudioClassify(event, Audio.device)) {
+        case SdlAudioChange::OursRemoved:
+            // Closing waits for the audio thread, which SDL keeps pulling at the device's pace
+            // after a removal; from here on nothing pulls the mixer, and its voices wait.
+            SDL_CloseAudioDevice(Audio.device);
+            Audio.device = 0;
+            Audio.recovery.DeviceLost(SDL_GetTicks());
+            break;
+        case SdlAudioChange::OutputAdded:
+            Audio.recovery.DeviceAnnounced();
+            break;
+        case SdlAudioChange::None:
+            break;
+    }
+}
+
+void SdlAudioPoll() {
+    if (!Audio.open || !Audio.recovery.Lost() || !Audio.recovery.TryNow(SDL_GetTicks())) return;
+    Audio.device = OpenDefaultDevice();
+    if (!Audio.device) return;
+    Audio.recovery.DeviceBack();
+    ApplyPause();
+}
+
+bool AudioOpen(AudioFormat* format) {
+    if (Audio.open) return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (IsDummyDriver()) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Audio.device = OpenDefaultDevice();
     if (!Audio.device) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    Audio.open = true;
     *format = AudioFormat{RATE, CHANNELS};
     return true;
 }
 
 bool AudioStart(AudioSource source, void* context) {
-    if (!Audio.device) return false;
-    SDL_LockAudioDevice(Audio.device);
+    if (!Audio.open) return false;
+    if (Audio.device) SDL_LockAudioDevice(Audio.device);
     Audio.source = source;
     Audio.context = context;
-    SDL_UnlockAudioDevice(Audio.device);
-    SDL_PauseAudioDevice(Audio.device, 0);
+    if (Audio.device) SDL_UnlockAudioDevice(Audio.device);
+    ApplyPause();
     return true;
 }
 
 void AudioClose() {
-    if (!Audio.device) return;
-    SDL_CloseAudioDevice(Audio.device);
+    if (!Audio.open) return;
+    if (Audio.device) SDL_CloseAudioDevice(Audio.device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     Audio = SdlAudio{};
+}
+
+void AudioPause(bool paused) {
+    Paused = paused;
+    ApplyPause();
 }
 
 void AudioCatchUp() {}

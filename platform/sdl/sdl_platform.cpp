@@ -1,9 +1,11 @@
 // The SDL backend of the platform layer: events become window messages, SDL's clock drives the
 // timer, and finished frames go to the presenter.
 #include <SDL.h>
+#include <time.h>
 
 #include "diag/diag.h"
 #include "platform/backend.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_video.h"
 
@@ -62,6 +64,10 @@ void Translate(const SDL_Event& event) {
         case SDL_MOUSEBUTTONUP:
             PostMouse(event.button.button == SDL_BUTTON_RIGHT ? WM_RBUTTONUP : WM_LBUTTONUP);
             break;
+        case SDL_AUDIODEVICEADDED:
+        case SDL_AUDIODEVICEREMOVED:
+            SdlAudioDeviceEvent(event.adevice);
+            break;
         default:
             break;
     }
@@ -90,6 +96,7 @@ void PumpEvents(bool wait) {
     }
     while (SDL_PollEvent(&event)) Translate(event);
     SdlVideoCatchUp();
+    SdlAudioPoll();
 }
 
 bool TimerDue(bool consume) {
@@ -111,6 +118,20 @@ void StopTimer() { TheTimer.running = false; }
 void BeforeQuit() {}
 
 DWORD Milliseconds() { return SDL_GetTicks(); }
+
+// SDL's clock starts with SDL, so it reads nearly the same at every launch; the seed's clock
+// counts from the system's start, time asleep included.
+DWORD BootMilliseconds() {
+    timespec now{};
+#ifdef CLOCK_BOOTTIME
+    clock_gettime(CLOCK_BOOTTIME, &now);
+#else
+    clock_gettime(CLOCK_MONOTONIC, &now);
+#endif
+    return static_cast<DWORD>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                              static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+}
+
 void SleepMilliseconds(DWORD milliseconds) { SDL_Delay(milliseconds); }
 std::int64_t CounterTicks() { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); }
 std::int64_t CounterFrequency() { return static_cast<std::int64_t>(SDL_GetPerformanceFrequency()); }
