@@ -97,7 +97,8 @@ void EnterTerraform() {
         ThePlayers->NewMatch();
         ThePlayers->PositionPlayers(TheLandscape);
     }
-    if (NewGamePending) ReadyMessageTicks = READY_MESSAGE_FRAMES;
+    // The hint belongs to a game's first match only: what a short first match left of it is dropped.
+    ReadyMessageTicks = NewGamePending ? READY_MESSAGE_FRAMES : 0;
     NewGamePending = false;
     InputSuspended = true;
     TickPending = false;

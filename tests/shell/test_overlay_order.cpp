@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
+#include "players/player_collection.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
 
@@ -61,6 +62,54 @@ TEST_F(OverlayOrderTest, TheReadyMessageLastsTwoHundredAimingFrames) {
     // Entering the match sets 200; the first aiming frame already counts one off.
     ASSERT_EQ(CurrentMode, Aiming);
     EXPECT_EQ(ticks, (std::vector<std::int32_t>{199, 1, 0, 0}));
+}
+
+TEST_F(OverlayOrderTest, AShortFirstMatchLeavesNoReadyMessageForTheNext) {
+    TraceCapture quiet;
+    auto steps = ToFirstAimingTurn();
+    auto tick = [] {
+        HeadlessTick();
+        return true;
+    };
+    auto tickUntil = [](std::uint32_t mode) {
+        return [mode] {
+            if (CurrentMode != mode) HeadlessTick();
+            return true;
+        };
+    };
+    // The shooter is left alone on the landscape, so its first shot ends the match.
+    steps.push_back([] {
+        for (int i = 0; i < ThePlayers->numPlayers; ++i)
+            if (i != ThePlayers->current) ThePlayers->players[i].alive = false;
+        PressKey(VK_SPACE);
+        HeadlessTick();
+        return true;
+    });
+    for (int i = 0; i < 1500; ++i) steps.push_back(tickUntil(EndOfMatch));
+    std::int32_t leftOver = -1, secondMatch = -1;
+    steps.push_back([&] {
+        leftOver = ReadyMessageTicks;
+        PressKey(VK_SPACE);  // on to the shop
+        HeadlessTick();
+        return true;
+    });
+    const int finish[] = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+    for (int player = 0; player < 2; ++player)
+        steps.push_back([&] {
+            for (int key : finish) PressKey(key);
+            HeadlessTick();
+            return true;
+        });
+    steps.push_back(tick);
+    steps.push_back([&] {
+        secondMatch = ReadyMessageTicks;
+        return false;
+    });
+    RunGame(7, steps);
+    ASSERT_EQ(CurrentMode, Aiming);
+    // The first match ended with most of the hint's frames unused; none of them carry over.
+    EXPECT_GT(leftOver, 0);
+    EXPECT_EQ(secondMatch, 0);
 }
 
 TEST_F(OverlayOrderTest, TheQuitPromptHidesTheHelpScreenButNotTheReadyMessage) {
