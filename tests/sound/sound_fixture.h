@@ -1,0 +1,56 @@
+// Test support: the sound effects on the headless device, each a plain wave of a known length.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/resource.h"
+#include "sound/sound.h"
+#include "sound/sound_effect.h"
+#include "tests/sound/wave_images.h"
+#include "tests/support/game_fixture.h"
+
+inline constexpr int RESOURCES[SOUND_COUNT] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
+                                               160, 162, 163, 167, 165, 166, 192, 174, 193};
+inline constexpr std::size_t FRAMES_PER_TICK = 441;
+
+class SoundTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        SoundResetForTests();
+        HeadlessAudioResetForTests();
+        // Every effect lasts 20 ticks, except sound 12 (three and a half).
+        for (int number = 0; number < SOUND_COUNT; ++number)
+            Replace(number, SimpleWave(number == 12 ? FRAMES_PER_TICK * 7 / 2 : FRAMES_PER_TICK * 20));
+    }
+
+    void TearDown() override {
+        SoundResetForTests();
+        HeadlessAudioResetForTests();
+        GameTest::TearDown();
+    }
+
+    static void Replace(int number, const Bytes& image, bool hide = false) {
+        ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(RESOURCES[number]), image, hide);
+    }
+
+    static void Ticks(int count) {
+        for (int i = 0; i < count; ++i) HeadlessTick();
+        AudioCatchUp();
+    }
+
+    static unsigned Status(int number, int buffer) {
+        return SoundTable.slots[number]->buffers[buffer]->Status();
+    }
+
+    static std::vector<int> Playing(int number) {
+        std::vector<int> playing;
+        for (int i = 0; i < SoundTable.slots[number]->bufferCount; ++i)
+            if (Status(number, i) & VOICE_PLAYING) playing.push_back(i);
+        return playing;
+    }
+};
