@@ -11,8 +11,8 @@
 #include "landscape/landscape.h"
 #include "platform/resource.h"
 #include "players/player_collection.h"
-#include "projectiles/projectile_collection.h"
 #include "players/weapon_table.h"
+#include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
@@ -131,7 +131,11 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     GraphxInitBitmappedFont(instance, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
     SwitchToMode(Title);
 
-    game::srand(timeGetTime());
+    // The seed is the time since the system started, so each launch plays a different game; the
+    // row lets a player's game be replayed with lobshot-headless --seed.
+    const DWORD seed = GetTickCount();
+    game::srand(seed);
+    DiagTrace(DIAG_DEBUG, "main", __LINE__, "appInitialize", "Random seed %u", static_cast<unsigned>(seed));
     FrameCounter = 0;
     KeyHeld.fill(0);
     SoundInit(*window);
@@ -155,7 +159,10 @@ bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
     DIAG_SCOPE("main");
     switch (message) {
         case WM_ACTIVATE:
-            if ((wParam & 0xFFFF) != WA_ACTIVE && (wParam & 0xFFFF) != WA_CLICKACTIVE) AppActive = false;
+            if ((wParam & 0xFFFF) != WA_ACTIVE && (wParam & 0xFFFF) != WA_CLICKACTIVE) {
+                AppActive = false;
+                SoundPause(true);
+            }
             return false;
         case WM_CLOSE:
             AppActive = false;
@@ -167,6 +174,7 @@ bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
             return true;
         case WM_ACTIVATEAPP:
             AppActive = wParam != 0;
+            SoundPause(!AppActive);
             if (AppActive) GraphxRestoreDisplays();
             return true;
         default:
