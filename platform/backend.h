@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/win.h"
 
@@ -47,3 +48,5 @@ int ScreenHeight();
 LRESULT PlatformSendMessage(UINT message, WPARAM wParam, LPARAM lParam);
 HWND PlatformMainWindow();
 void PlatformResetForTests();
+// Every message passed to DefWindowProcA since the last reset, in order.
+const std::vector<UINT>& PlatformLeftToSystem();

@@ -1,6 +1,7 @@
 // The portable half of the platform layer: the window record, the message queue and errors.
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/win.h"
@@ -27,6 +28,7 @@ struct PlatformState {
     int quitCode = 0;
     bool timerRunning = false;
     DWORD lastError = ERROR_SUCCESS;
+    std::vector<UINT> leftToSystem;  // messages the window procedure passed on, for tests
 };
 
 PlatformState State;
@@ -113,7 +115,13 @@ BOOL DestroyWindow(HWND window) {
     return 1;
 }
 
-LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) { return 0; }
+// Nothing the game's window leaves to the system needs doing here; tests can see what it left.
+LRESULT DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
+    State.leftToSystem.push_back(message);
+    return 0;
+}
+
+const std::vector<UINT>& PlatformLeftToSystem() { return State.leftToSystem; }
 
 int GetSystemMetrics(int index) {
     if (index == SM_CXSCREEN) return backend::ScreenWidth();

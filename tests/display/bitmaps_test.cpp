@@ -231,11 +231,27 @@ TEST_F(FontTest, PlainTextUsesTheNormalGlyphsInItsColours) {
     EXPECT_EQ(Pixel(OFFSCREEN, target_, 24, 0), GREY);
     GraphxString(dc_, 30, 0, 0x00FF00, 0x0000FF, true, "A");
     EXPECT_EQ(Pixel(OFFSCREEN, target_, 30, 0), Ink(265, 0) ? 0x07E0 : GREY);
-    const std::string text(250, 'B');
-    GraphxString(dc_, 0, 0, 0xFFFFFF, 0, false, "%s", text.c_str());
-    EXPECT_EQ(Pixel(OFFSCREEN, target_, 999, 4), GREY);
     GraphxString(nullptr, 0, 0, 0, 0, false, "x");
     EXPECT_TRUE(Traced("ERROR:GraphxString: TextOut"));
+}
+
+TEST_F(FontTest, PlainTextIsCutAtTwoHundredCharacters) {
+    // Two hundred 8-pixel cells end at x = 1600; the surface reaches past where a 201st would go.
+    const int wide = MakeSurface(1700, 16);
+    FillRaw(OFFSCREEN, wide, GREY);
+    HDC dc = nullptr;
+    ASSERT_TRUE(GetHDC(&dc, OFFSCREEN, wide, -1));
+    const std::string text(250, 'B');
+    GraphxString(dc, 0, 0, 0xFFFFFF, 0, false, "%s", text.c_str());
+    ReleaseHDC(dc, OFFSCREEN, wide, -1);
+    auto greyIn = [&](int left, int right) {
+        int grey = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = left; x < right; ++x) grey += Pixel(OFFSCREEN, wide, x, y) == GREY;
+        return grey;
+    };
+    EXPECT_EQ(greyIn(1592, 1600), 0);  // the 200th cell is painted
+    EXPECT_EQ(greyIn(1600, 1700), 100 * 16);
 }
 
 TEST_F(DisplayTest, AFontThatCannotBeLoadedLeavesTheOtherAndDrawsNothing) {
