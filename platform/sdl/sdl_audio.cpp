@@ -2,6 +2,8 @@
 // while the game is in the background, and finds a device again when its own goes away.
 #include "platform/sdl/sdl_audio.h"
 
+#include <SDL.h>
+
 #include <cstring>
 
 #include "diag/diag.h"
@@ -60,17 +62,15 @@ void ApplyPause() {
 
 }  // namespace
 
-SdlAudioChange SdlAudioClassify(const SDL_AudioDeviceEvent& event, SDL_AudioDeviceID ours) {
-    if (event.iscapture) return SdlAudioChange::None;
-    if (event.type == SDL_AUDIODEVICEREMOVED)
-        return ours != 0 && event.which == ours ? SdlAudioChange::OursRemoved : SdlAudioChange::None;
-    if (event.type == SDL_AUDIODEVICEADDED) return SdlAudioChange::OutputAdded;
-    return SdlAudioChange::None;
+SdlAudioChange SdlAudioClassify(const SdlAudioDeviceNews& news, std::uint32_t ours) {
+    if (news.capture) return SdlAudioChange::None;
+    if (news.added) return SdlAudioChange::OutputAdded;
+    return ours != 0 && news.which == ours ? SdlAudioChange::OursRemoved : SdlAudioChange::None;
 }
 
-void SdlAudioDeviceEvent(const SDL_AudioDeviceEvent& event) {
+void SdlAudioDeviceEvent(const SdlAudioDeviceNews& news) {
     if (!Audio.open) return;
-    switch (SdlAudioClassify(event, Audio.device)) {
+    switch (SdlAudioClassify(news, Audio.device)) {
         case SdlAudioChange::OursRemoved:
             // Closing waits for the audio thread, which SDL keeps pulling at the device's pace
             // after a removal; from here on nothing pulls the mixer, and its voices wait.
@@ -132,6 +132,8 @@ void AudioPause(bool paused) {
     Paused = paused;
     ApplyPause();
 }
+
+std::uint32_t SdlAudioDeviceId() { return Audio.device; }
 
 void AudioCatchUp() {}
 

@@ -66,7 +66,8 @@ void Translate(const SDL_Event& event) {
             break;
         case SDL_AUDIODEVICEADDED:
         case SDL_AUDIODEVICEREMOVED:
-            SdlAudioDeviceEvent(event.adevice);
+            SdlAudioDeviceEvent(
+                {event.type == SDL_AUDIODEVICEADDED, event.adevice.which, event.adevice.iscapture != 0});
             break;
         default:
             break;
