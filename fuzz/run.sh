@@ -1,12 +1,19 @@
 #!/bin/sh
-# Builds the WAVE fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
-# and runs it for a while on a small seed corpus. Exits non-zero if it finds a fault.
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and
+# runs each for a while on a small seed corpus. Exits non-zero if any target finds a fault.
 #
-# Usage: fuzz/run.sh BUILD-DIR [SECONDS]   (default 10 seconds; work files go to BUILD-DIR/fuzz)
+# Usage: fuzz/run.sh BUILD-DIR [SECONDS [TARGET...]]
+#   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script or table (default
+#   all). Work files go to BUILD-DIR/fuzz: the game's libraries built with clang under lib/, each
+#   target's corpus under corpus-NAME/ and what it finds under artifacts/.
+#
+# Targets: wave (the WAVE parser), bitmap (the picture decoder through the sprite and font
+# loaders), script (the replay runner's key-script parser) and table (hostile data tables through
+# start-up's checks and the crater, debris and scatter code that reads them).
 set -eu
 
 if [ $# -lt 1 ]; then
-    echo "usage: $0 BUILD-DIR [SECONDS]" >&2
+    echo "usage: $0 BUILD-DIR [SECONDS [TARGET...]]" >&2
     exit 2
 fi
 if ! command -v clang++ >/dev/null; then
@@ -14,25 +21,87 @@ if ! command -v clang++ >/dev/null; then
     exit 1
 fi
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-work=$1/fuzz
+mkdir -p "$1"
+work=$(cd "$1" && pwd)/fuzz
 seconds=${2:-10}
-mkdir -p "$work/corpus" "$work/artifacts"
+shift
+[ $# -gt 0 ] && shift
+targets=${*:-wave bitmap script table}
+mkdir -p "$work/artifacts"
+flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
-clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$source_dir" "$source_dir/fuzz/wave_fuzz.cpp" "$source_dir/sound/wave.cpp" \
-    "$source_dir/sound/mixer.cpp" -o "$work/wave_fuzz"
+# The game's libraries, instrumented for coverage: only what the targets past WAVE link.
+lib=$work/lib
+cmake -S "$source_dir" -B "$lib" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags -fsanitize=fuzzer-no-link" \
+    -DLOBSHOT_BUILD_GAME=OFF -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
+ASAN_OPTIONS=detect_leaks=0 cmake --build "$lib" -j2 --target lobshot_core lobshot_platform_headless \
+    lobshot_headless_runner >/dev/null
+libs="-Wl,--start-group $lib/headless/liblobshot_headless_runner.a $lib/liblobshot_core.a \
+    $lib/liblobshot_platform_headless.a -Wl,--end-group"
 
-# Seeds: a plain 16-bit mono wave; an 8-bit stereo one behind an odd-sized chunk; one whose
-# 14-byte format chunk has no sample size; one at another rate whose data runs past its end.
-fmt16='fmt \020\000\000\000\001\000\001\000\042\126\000\000\104\254\000\000\002\000\020\000'
-printf "RIFF\054\000\000\000WAVE${fmt16}data\010\000\000\000\001\000\377\177\000\200\020\000" \
-    >"$work/corpus/mono16"
-printf 'RIFF\066\000\000\000WAVELIST\003\000\000\000abc\000fmt \020\000\000\000\001\000\002\000\021\053\000\000\104\254\000\000\002\000\010\000data\006\000\000\000\000\200\377\100\300\020' \
-    >"$work/corpus/stereo8"
-printf 'RIFF\044\000\000\000WAVEfmt \016\000\000\000\001\000\001\000\100\037\000\000\200\076\000\000\002\000data\002\000\000\000\377\177' \
-    >"$work/corpus/short_format"
-printf 'RIFF\050\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\104\254\000\000\210\130\001\000\002\000\020\000data\377\000\000\000\001\000' \
-    >"$work/corpus/data_past_end"
+build() {  # NAME SOURCES...: the target NAME_fuzz
+    name=$1
+    shift
+    clang++ $flags -fsanitize=fuzzer -I"$source_dir" "$@" -o "$work/${name}_fuzz"
+}
 
-"$work/wave_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="$work/artifacts/" -print_final_stats=1 "$work/corpus"
+seed_wave() {
+    # A plain 16-bit mono wave; an 8-bit stereo one behind an odd-sized chunk; one whose 14-byte
+    # format chunk has no sample size; one at another rate whose data runs past its end.
+    fmt16='fmt \020\000\000\000\001\000\001\000\042\126\000\000\104\254\000\000\002\000\020\000'
+    printf "RIFF\054\000\000\000WAVE${fmt16}data\010\000\000\000\001\000\377\177\000\200\020\000" \
+        >"$1/mono16"
+    printf 'RIFF\066\000\000\000WAVELIST\003\000\000\000abc\000fmt \020\000\000\000\001\000\002\000\021\053\000\000\104\254\000\000\002\000\010\000data\006\000\000\000\000\200\377\100\300\020' \
+        >"$1/stereo8"
+    printf 'RIFF\044\000\000\000WAVEfmt \016\000\000\000\001\000\001\000\100\037\000\000\200\076\000\000\002\000data\002\000\000\000\377\177' \
+        >"$1/short_format"
+    printf 'RIFF\050\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\104\254\000\000\210\130\001\000\002\000\020\000data\377\000\000\000\001\000' \
+        >"$1/data_past_end"
+}
+
+seed_bitmap() {
+    # The game's own small pictures as built (24-bit tanks and windsock, 8-bit fireworks, the 1-bit
+    # font sheets), and a 2x2 8-bit picture stored top-down without a file header.
+    for name in TANKRED WINDSOCK0 FIREWORK1 SMALLCHARS NORMALCHARS; do
+        cp "$lib/generated/pictures/IDB_$name.bmp" "$1/$name"
+    done
+    printf '\050\000\000\000\002\000\000\000\376\377\377\377\001\000\010\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\002\000\000\000\000\000\000\000\000\000\377\000\377\377\377\000\000\001\000\000\001\000\000\000' \
+        >"$1/top_down8"
+}
+
+seed_script() {
+    # The scenario scripts, and lines at the edges of the language.
+    cp "$source_dir"/tests/scenarios/*.script "$1/"
+    printf 'until Aiming|EndOfMatch|Title 4294967295\nwait 0\nrepeat f12\n' >"$1/edges"
+    printf 'press \001\377\nstate a\\b.json\r\nactivate 1 # on\n' >"$1/garbage"
+}
+
+seed_table() {
+    # No patch (the real tables); a disc offset far out; a zero ring start; a scatter offset at the
+    # largest integer; a disc distance that is not a number.
+    : >"$1/real"
+    printf '\000\000\001\000\350\003\000\000' >"$1/far_offset"
+    printf '\001\014\000\000\000\000\000\000' >"$1/zero_ring"
+    printf '\002\000\000\000\377\377\377\177' >"$1/huge_scatter"
+    printf '\000\030\000\000\000\000\300\177' >"$1/nan_distance"
+}
+
+status=0
+for target in $targets; do
+    case $target in
+        wave) build wave "$source_dir/fuzz/wave_fuzz.cpp" "$source_dir/sound/wave.cpp" \
+                  "$source_dir/sound/mixer.cpp"; max_len=4096 ;;
+        bitmap) build bitmap "$source_dir/fuzz/bitmap_fuzz.cpp" $libs; max_len=8192 ;;
+        script) build script "$source_dir/fuzz/script_fuzz.cpp" $libs; max_len=4096 ;;
+        table) build table "$source_dir/fuzz/table_fuzz.cpp" $libs; max_len=256 ;;
+        *) echo "$0: unknown target $target" >&2; exit 2 ;;
+    esac
+    corpus=$work/corpus-$target
+    mkdir -p "$corpus"
+    "seed_$target" "$corpus"
+    echo "=== fuzzing $target for $seconds s"
+    "$work/${target}_fuzz" -max_total_time="$seconds" -max_len=$max_len -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix="$work/artifacts/$target-" -print_final_stats=1 "$corpus" || status=1
+done
+exit $status

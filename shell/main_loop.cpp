@@ -2,6 +2,8 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <iterator>
+#include <string>
 
 #include "core/data_resource.h"
 #include "core/globals.h"
@@ -14,6 +16,7 @@
 #include "players/weapon_table.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
+#include "shell/data_tables.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -28,7 +31,8 @@ struct DataTable {
     int id;
     std::uint32_t size;
 };
-constexpr DataTable DATA_TABLES[] = {{130, 646416}, {131, 408}, {135, 20808}};
+constexpr DataTable DATA_TABLES[] = {
+    {130, DISC_TABLE_SIZE}, {131, RING_TABLE_SIZE}, {135, SCATTER_TABLE_SIZE}};
 
 std::int64_t Now() {
     std::int64_t count = 0;
@@ -53,15 +57,25 @@ void RunFrameStep() {
     Timings.frameNanoseconds.push_back(ToNanoseconds(Now() - start));
 }
 
-// Start-up stops when a data table is missing or of the wrong size: later steps would read it.
+// Start-up stops when a data table is missing, of the wrong size or holds a value its readers
+// cannot take: later steps would read it, as coordinates, divisors and indices.
 bool CheckDataTables() {
-    for (const DataTable& table : DATA_TABLES) {
-        const void* data = nullptr;
-        if (!LoadDataResource(table.id, table.size, &data)) {
+    const void* data[std::size(DATA_TABLES)] = {};
+    for (std::size_t i = 0; i < std::size(DATA_TABLES); ++i) {
+        const DataTable& table = DATA_TABLES[i];
+        if (!LoadDataResource(table.id, table.size, &data[i])) {
             DiagTrace(DIAG_ERROR, "main", __LINE__, "appInitialize",
                       "Data resource %i is missing or not %u bytes long", table.id, table.size);
             return false;
         }
+    }
+    const std::string faults[] = {DiscTableFault(data[0]), RingTableFault(data[1], data[0]),
+                                  ScatterTableFault(data[2])};
+    for (std::size_t i = 0; i < std::size(DATA_TABLES); ++i) {
+        if (faults[i].empty()) continue;
+        DiagTrace(DIAG_ERROR, "main", __LINE__, "appInitialize", "Data resource %i is damaged: %s",
+                  DATA_TABLES[i].id, faults[i].c_str());
+        return false;
     }
     return true;
 }
