@@ -1,12 +1,13 @@
 // lobshot-headless: runs the real game from a seed and a key script, without window or sound.
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "diag/diag.h"
 #include "headless/runner.h"
+#include "headless/script.h"
 
 namespace {
 
@@ -14,30 +15,47 @@ constexpr const char* USAGE =
     "usage: lobshot-headless [--seed N] [--script FILE] [--frames N] [--state FILE]\n"
     "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n";
 
+// Scripts longer than this are refused before they are parsed: no real timeline comes near it.
+constexpr std::size_t LARGEST_SCRIPT = std::size_t{64} << 20;
+
 int BadCommandLine(const std::string& message) {
     std::cerr << "lobshot-headless: " << message << "\n" << USAGE;
     return 2;
 }
 
-bool ParseUnsigned(const char* text, std::uint32_t* value) {
-    std::string s = text;
-    if (s.empty() || s.size() > 10 || s.find_first_not_of("0123456789") != std::string::npos) return false;
-    unsigned long long v = std::stoull(s);
-    if (v > 0xFFFFFFFFull) return false;
-    *value = static_cast<std::uint32_t>(v);
-    return true;
+// Reads the whole script ("-" is standard input); false with the reason when it cannot be read
+// whole or is longer than LARGEST_SCRIPT.
+bool ReadScript(const std::string& name, std::string* text, std::string* why) {
+    std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+    if (!file) {
+        *why = std::strerror(errno);
+        return false;
+    }
+    static char block[1 << 16];
+    bool ok = true;
+    for (std::size_t got; ok && (got = std::fread(block, 1, sizeof block, file)) > 0;) {
+        if (got > LARGEST_SCRIPT - text->size()) {
+            *why = "the script is longer than 64 MB";
+            ok = false;
+        } else {
+            text->append(block, got);
+        }
+    }
+    if (ok && std::ferror(file)) {
+        *why = std::strerror(errno);
+        ok = false;
+    }
+    if (file != stdin) std::fclose(file);
+    return ok;
 }
 
-bool ReadScript(const std::string& name, std::string* text) {
-    std::ostringstream buffer;
-    if (name == "-") {
-        buffer << std::cin.rdbuf();
-    } else {
-        std::ifstream in(name, std::ios::binary);
-        if (!in) return false;
-        buffer << in.rdbuf();
+// The value of an option naming a file: never empty.
+bool FileOption(const std::string& option, const char* value, std::string* file, std::string* problem) {
+    if (*value == '\0') {
+        *problem = option + " needs a file name, not an empty one";
+        return false;
     }
-    *text = buffer.str();
+    *file = value;
     return true;
 }
 
@@ -56,31 +74,34 @@ int main(int argc, char** argv) {
             options.timing = true;
             continue;
         }
+        if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&
+            arg != "--screenshot" && arg != "--materials")
+            return BadCommandLine("unknown option \"" + Escaped(arg) + "\"");
         if (i + 1 >= argc) return BadCommandLine("missing value after " + arg);
         const char* value = argv[++i];
+        std::string problem;
         if (arg == "--seed") {
-            if (!ParseUnsigned(value, &options.seed))
-                return BadCommandLine("bad seed \"" + std::string(value) + "\"");
+            if (!ParseDecimal(value, &options.seed))
+                return BadCommandLine("bad seed \"" + Escaped(value) + "\" (a number from 0 to 4294967295)");
         } else if (arg == "--frames") {
-            if (!ParseUnsigned(value, &options.frames))
-                return BadCommandLine("bad frame count \"" + std::string(value) + "\"");
-        } else if (arg == "--script") {
-            scriptFile = value;
-        } else if (arg == "--state") {
-            options.stateFile = value;
-        } else if (arg == "--screenshot") {
-            options.screenshotFile = value;
-        } else if (arg == "--materials") {
-            options.materialsFile = value;
-        } else {
-            return BadCommandLine("unknown option " + arg);
+            if (!ParseDecimal(value, &options.frames))
+                return BadCommandLine("bad frame count \"" + Escaped(value) +
+                                      "\" (a number from 0 to 4294967295)");
+        } else if (!FileOption(arg, value,
+                               arg == "--script"       ? &scriptFile
+                               : arg == "--state"      ? &options.stateFile
+                               : arg == "--screenshot" ? &options.screenshotFile
+                                                       : &options.materialsFile,
+                               &problem)) {
+            return BadCommandLine(problem);
         }
     }
     if (!scriptFile.empty()) {
         std::string text, error;
         options.scriptName = scriptFile;
-        if (!ReadScript(scriptFile, &text)) {
-            std::cerr << scriptFile << ":0: cannot read the script\n";
+        if (!ReadScript(scriptFile, &text, &error)) {
+            std::cerr << Escaped(scriptFile, scriptFile.size()) << ":0: cannot read the script: " << error
+                      << "\n";
             return 2;
         }
         if (!ParseScript(text, scriptFile, &options.script, &error)) {

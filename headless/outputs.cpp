@@ -2,8 +2,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
+#include <functional>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "core/globals.h"
@@ -20,6 +22,29 @@
 namespace {
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
+
+// Writes all the bytes to the named file and closes it; false when any step fails.
+bool WriteBytes(const char* name, const std::string& bytes) {
+    std::FILE* file = std::fopen(name, "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    return written && closed;
+}
+
+// Makes an output at path through write(name), which writes the whole file of that name: see
+// runner.h for where it writes and what a failure leaves.
+bool WriteWhole(const std::string& path, const std::function<bool(const char*)>& write) {
+    if (path.empty()) return false;
+    std::error_code error;
+    const auto kind = std::filesystem::symlink_status(path, error).type();
+    if (kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::regular)
+        return write(path.c_str());
+    const std::string partial = path + ".partial";
+    if (write(partial.c_str()) && std::rename(partial.c_str(), path.c_str()) == 0) return true;
+    std::remove(partial.c_str());
+    return false;
+}
 
 std::string JsonList(const std::vector<int>& values) {
     std::string text = "[";
@@ -127,23 +152,21 @@ std::string StateSnapshotJson() {
 }
 
 bool WriteStateSnapshot(const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    out << StateSnapshotJson();
-    return static_cast<bool>(out);
+    const std::string json = StateSnapshotJson();
+    return WriteWhole(path, [&json](const char* name) { return WriteBytes(name, json); });
 }
 
-bool WriteScreenshotPng(const std::string& path) { return GraphxWriteVisiblePng(path.c_str()); }
+bool WriteScreenshotPng(const std::string& path) { return WriteWhole(path, GraphxWriteVisiblePng); }
 
 // A binary PGM of the current landscape, one byte a pixel holding its material; 0x0 without one.
 bool WriteMaterialMap(const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
     const int width = TheLandscape ? TheLandscape->width : 0;
     const int height = TheLandscape ? TheLandscape->height : 0;
-    out << "P5\n" << width << " " << height << "\n3\n";
-    std::vector<char> bytes(static_cast<std::size_t>(width) * height);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(MaterialMap[i]);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    std::string bytes = "P5\n" + std::to_string(width) + " " + std::to_string(height) + "\n3\n";
+    const std::size_t header = bytes.size();
+    bytes.resize(header + static_cast<std::size_t>(width) * height);
+    for (std::size_t i = header; i < bytes.size(); ++i) bytes[i] = static_cast<char>(MaterialMap[i - header]);
+    return WriteWhole(path, [&bytes](const char* name) { return WriteBytes(name, bytes); });
 }
 
 std::string TimingLine() {

@@ -25,9 +25,13 @@ void ScriptDriver::WriteOutput(const std::string& file, ScriptCommand::Kind kind
               : kind == ScriptCommand::Screenshot ? WriteScreenshotPng(file)
                                                   : WriteMaterialMap(file);
     if (!ok) {
-        std::cerr << "lobshot-headless: cannot write " << file << "\n";
-        exitStatus_ = 1;
+        std::cerr << "lobshot-headless: cannot write " << Escaped(file, file.size()) << "\n";
+        Fail(1);
     }
+}
+
+void ScriptDriver::Fail(int status) {
+    if (exitStatus_ == 0) exitStatus_ = status;
 }
 
 // Carries out one command; true when it queued a tick or the close (the game must run now).
@@ -77,9 +81,9 @@ bool ScriptDriver::UntilStep() {
         return false;
     }
     if (untilTicks_ >= until_->count) {
-        std::cerr << options_.scriptName << ":" << until_->line << ": mode not reached after " << untilTicks_
-                  << " ticks\n";
-        exitStatus_ = 3;
+        std::cerr << Escaped(options_.scriptName, options_.scriptName.size()) << ":" << until_->line
+                  << ": mode not reached after " << untilTicks_ << " ticks\n";
+        Fail(3);
         ended_ = true;
         until_ = nullptr;
         return false;

@@ -25,7 +25,8 @@ public:
     bool Feed() override;
     void BeforeQuit() override;
 
-    // 0 after a normal run, 3 when an `until` was not reached, 1 when an output could not be written.
+    // 0 after a normal run, 3 when an `until` was not reached, 1 when an output could not be
+    // written; after several failures, the first one's.
     int ExitStatus() const { return exitStatus_; }
 
 private:
@@ -33,6 +34,8 @@ private:
     bool UntilStep();
     void Queue(unsigned message, int key, bool repeat);
     void WriteOutput(const std::string& file, ScriptCommand::Kind kind);
+    // Records a failure's exit status unless an earlier failure's stands.
+    void Fail(int status);
 
     const RunnerOptions& options_;
     std::size_t next_ = 0;
@@ -48,7 +51,11 @@ private:
 // Runs the game from start-up to shutdown; returns the process exit status.
 int RunHeadless(const RunnerOptions& options);
 
-// Outputs, also used by tests. Each returns false when the file cannot be written.
+// Outputs, also used by tests. Each returns false when the file cannot be written whole (an
+// empty path included). A new or regular file is written beside itself as FILE.partial and
+// renamed over FILE only once it is complete and closed, so a failed write leaves the old file
+// (or none) and removes the partial one; a device or pipe (/dev/stdout, /dev/full) is written in
+// place.
 std::string StateSnapshotJson();
 bool WriteStateSnapshot(const std::string& path);
 bool WriteScreenshotPng(const std::string& path);

@@ -17,14 +17,7 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// A whole unsigned 32-bit decimal number, nothing else.
-bool ParseNumber(const std::string& text, std::uint32_t* value) {
-    if (text.empty() || text.size() > 10 || !std::all_of(text.begin(), text.end(), ::isdigit)) return false;
-    unsigned long long v = std::stoull(text);
-    if (v > 0xFFFFFFFFull) return false;
-    *value = static_cast<std::uint32_t>(v);
-    return true;
-}
+std::string Quoted(const std::string& text) { return "\"" + Escaped(text) + "\""; }
 
 // Mode names a script may wait for (the transient Terraform is never current).
 int ModeFromName(const std::string& name) {
@@ -51,7 +44,7 @@ public:
         if (verb == "state") return File(ScriptCommand::State);
         if (verb == "screenshot") return File(ScriptCommand::Screenshot);
         if (verb == "materials") return File(ScriptCommand::Materials);
-        return "unknown command \"" + w[0] + "\"";
+        return "unknown command " + Quoted(w[0]);
     }
 
 private:
@@ -66,7 +59,7 @@ private:
         if (w.size() < 2 || (!many && w.size() != 2)) return w[0] + (many ? " needs keys" : " takes one key");
         for (std::size_t i = 1; i < w.size(); ++i) {
             int code = KeyCodeFromName(w[i]);
-            if (code == 0) return "unknown key \"" + w[i] + "\"";
+            if (code == 0) return "unknown key " + Quoted(w[i]);
             c->keys.push_back(code);
         }
         return {};
@@ -74,7 +67,7 @@ private:
 
     std::string Wait() {
         if (auto e = Arguments(ScriptCommand::Wait, 1); !e.empty()) return e;
-        return ParseNumber(w[1], &c->count) ? std::string() : "bad tick count \"" + w[1] + "\"";
+        return ParseDecimal(w[1], &c->count) ? std::string() : "bad tick count " + Quoted(w[1]);
     }
 
     std::string Until() {
@@ -84,13 +77,13 @@ private:
         std::string name;
         while (std::getline(names, name, '|')) {
             int mode = ModeFromName(name);
-            if (mode < 0) return "unknown mode \"" + name + "\"";
+            if (mode < 0) return "unknown mode " + Quoted(name);
             c->modes.push_back(static_cast<std::uint32_t>(mode));
         }
         if (c->modes.empty()) return "until needs a mode";
         c->count = DEFAULT_UNTIL_LIMIT;
-        if (w.size() == 3 && (!ParseNumber(w[2], &c->count) || c->count == 0))
-            return "bad tick limit \"" + w[2] + "\"";
+        if (w.size() == 3 && (!ParseDecimal(w[2], &c->count) || c->count == 0))
+            return "bad tick limit " + Quoted(w[2]);
         return {};
     }
 
@@ -113,6 +106,34 @@ private:
 
 }  // namespace
 
+bool ParseDecimal(const std::string& text, std::uint32_t* value) {
+    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    std::uint64_t v = 0;
+    for (char c : text) {
+        v = v * 10 + static_cast<std::uint64_t>(c - '0');
+        if (v > 0xFFFFFFFFu) return false;
+    }
+    *value = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+std::string Escaped(const std::string& text, std::size_t longest) {
+    static const char HEX[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < text.size() && i < longest; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += HEX[c >> 4];
+            out += HEX[c & 15];
+        }
+    }
+    return text.size() > longest ? out + "..." : out;
+}
+
 int KeyCodeFromName(const std::string& name) {
     const std::string key = Lower(name);
     static const struct {
@@ -126,7 +147,7 @@ int KeyCodeFromName(const std::string& name) {
         return std::toupper(static_cast<unsigned char>(key[0]));
     if (key.size() >= 2 && key.size() <= 3 && key[0] == 'f') {
         std::uint32_t n = 0;
-        if (ParseNumber(key.substr(1), &n) && n >= 1 && n <= 12 && key[1] != '0')
+        if (ParseDecimal(key.substr(1), &n) && n >= 1 && n <= 12 && key[1] != '0')
             return VK_F1 + static_cast<int>(n) - 1;
     }
     return 0;
@@ -146,7 +167,7 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
         command.line = number;
         std::string problem = LineParser(words, &command).Parse();
         if (!problem.empty()) {
-            *error = name + ":" + std::to_string(number) + ": " + problem;
+            *error = Escaped(name, name.size()) + ":" + std::to_string(number) + ": " + problem;
             return false;
         }
         commands->push_back(std::move(command));

@@ -1,6 +1,7 @@
 // The replay runner's key scripts: one command a line, parsed whole before the run starts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,15 @@ struct ScriptCommand {
 // Parses the whole text. On the first error returns false with "NAME:LINE: message" in error.
 bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptCommand>* commands,
                  std::string* error);
+
+// A whole unsigned 32-bit decimal number and nothing else: digits only (leading zeros allowed, no
+// sign, no spaces), at most 4294967295.
+bool ParseDecimal(const std::string& text, std::uint32_t* value);
+
+// Text from a script or the command line made fit for a message: bytes outside printable ASCII,
+// the quote and the backslash become \xNN escapes, and a text longer than `longest` bytes is cut
+// there and ends in "...".
+std::string Escaped(const std::string& text, std::size_t longest = 60);
 
 // The virtual-key code of a key name (Enter, Space, Esc, Shift, arrows, F1-F12, 0-9, A-Z; any
 // case), or 0.

@@ -68,4 +68,34 @@ TEST(Script, ErrorsNameTheFileAndLine) {
     EXPECT_EQ(ErrorOf("state\n"), "t.script:1: state takes 1 argument(s)");
 }
 
+TEST(Script, GarbageInErrorsComesEscapedAndCut) {
+    EXPECT_EQ(ErrorOf("press A \x01\xff\x1b[2J\n"), "t.script:1: unknown key \"\\x01\\xFF\\x1B[2J\"");
+    EXPECT_EQ(ErrorOf("wa\x7fit 1\n"), "t.script:1: unknown command \"wa\\x7Fit\"");
+    EXPECT_EQ(ErrorOf("\n\nuntil Aiming|\"Title\\\n"), "t.script:3: unknown mode \"\\x22Title\\x5C\"");
+    EXPECT_EQ(ErrorOf(std::string("wait 1\0002\n", 9)), "t.script:1: bad tick count \"1\\x002\"");
+    const std::string longKey(100, 'k');
+    EXPECT_EQ(ErrorOf("press " + longKey + "\n"),
+              "t.script:1: unknown key \"" + longKey.substr(0, 60) + "...\"");
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    EXPECT_FALSE(ParseScript("jump\n", "a\nb.script", &commands, &error));
+    EXPECT_EQ(error, "a\\x0Ab.script:1: unknown command \"jump\"");
+}
+
+TEST(Script, DecimalNumbersOnly) {
+    std::uint32_t value = 99;
+    for (const char* good : {"0", "007", "4294967295", "0000000000004294967295"}) {
+        EXPECT_TRUE(ParseDecimal(good, &value)) << good;
+    }
+    EXPECT_EQ(value, 4294967295u);
+    EXPECT_TRUE(ParseDecimal("007", &value));
+    EXPECT_EQ(value, 7u);
+    value = 99;
+    for (const char* bad :
+         {"", "+7", "-0", " 7", "7 ", "0x10", "1e3", "4294967296", "18446744073709551617", "7a"})
+        EXPECT_FALSE(ParseDecimal(bad, &value)) << bad;
+    EXPECT_EQ(value, 99u);
+    EXPECT_EQ(Parse("wait 0010\nuntil Title 000001\n")[0].count, 10u);
+}
+
 }  // namespace

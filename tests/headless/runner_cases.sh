@@ -1,0 +1,179 @@
+#!/bin/sh
+# Runs lobshot-headless in one hostile case and checks its exit status, its message and its files.
+#
+# Usage: runner_cases.sh RUNNER WORK-DIR CASE   (CASE names one of the functions below; exits 1,
+# saying why, when the runner does not behave)
+set -u
+runner=$1
+work=$2/$3
+case_name=$3
+scenarios=$(cd "$(dirname "$0")/../scenarios" && pwd)
+rm -rf "$work"
+mkdir -p "$work"
+
+fail() {
+    echo "$case_name: $*" >&2
+    echo "--- standard error:" >&2
+    cat "$work/err" >&2
+    exit 1
+}
+
+# run STATUS ARGS...: runs the runner, which must exit with STATUS.
+run() {
+    want=$1
+    shift
+    "$runner" "$@" >"$work/out" 2>"$work/err" </dev/null
+    got=$?
+    [ "$got" = "$want" ] || fail "exit status $got, expected $want"
+}
+
+# says TEXT: standard error holds TEXT (a fixed string).
+says() {
+    grep -qF -- "$1" "$work/err" || fail "no \"$1\" on standard error"
+}
+
+# clean: standard error holds only printable ASCII and line ends.
+clean() {
+    if LC_ALL=C grep -q '[^ -~]' "$work/err"; then fail "raw bytes on standard error"; fi
+}
+
+script_is_a_directory() {
+    run 2 --script "$work"
+    says "$work:0: cannot read the script: Is a directory"
+}
+
+script_path_empty() {
+    run 2 --script ""
+    says "--script needs a file name"
+}
+
+script_missing() {
+    run 2 --script "$work/none.script"
+    says "$work/none.script:0: cannot read the script: No such file or directory"
+}
+
+script_endless() {
+    run 2 --script /dev/zero
+    says "/dev/zero:0: cannot read the script: the script is longer than 64 MB"
+}
+
+script_from_standard_input() {
+    "$runner" --seed 7 --script - --state "$work/state.json" <"$scenarios/until_not_reached.script" \
+        >"$work/out" 2>"$work/err"
+    got=$?
+    [ "$got" = 3 ] || fail "exit status $got, expected 3"
+    says "-:4: mode not reached after 20 ticks"
+    cmp -s "$work/state.json" "$scenarios/until_not_reached.json" || fail "the state differs"
+}
+
+script_garbage_escaped() {
+    printf 'wait 1\npress Enter \001\377\033[2J\n' >"$work/bad.script"
+    run 2 --script "$work/bad.script"
+    says "bad.script:2: unknown key \"\\x01\\xFF\\x1B[2J\""
+    clean
+}
+
+script_name_escaped() {
+    name=$(printf "$work/\033]0;x\007.script")
+    printf 'jump\n' >"$name"
+    run 2 --script "$name"
+    says "\\x1B]0;x\\x07.script:1: unknown command \"jump\""
+    clean
+}
+
+option_garbage_escaped() {
+    run 2 "$(printf -- '--st\001te\377')" x
+    says "unknown option \"--st\\x01te\\xFF\""
+    clean
+}
+
+state_path_empty() {
+    run 2 --state ""
+    says "--state needs a file name"
+}
+
+screenshot_path_empty() {
+    run 2 --screenshot ""
+    says "--screenshot needs a file name"
+}
+
+materials_path_empty() {
+    run 2 --materials ""
+    says "--materials needs a file name"
+}
+
+state_device_full() {
+    run 1 --frames 1 --state /dev/full
+    says "cannot write /dev/full"
+}
+
+screenshot_device_full() {
+    run 1 --frames 1 --screenshot /dev/full
+    says "cannot write /dev/full"
+}
+
+materials_device_full() {
+    run 1 --materials /dev/full
+    says "cannot write /dev/full"
+}
+
+# Standard output through a pipe, which cannot be replaced: the map is written in place among the
+# trace rows.
+materials_to_standard_output() {
+    { "$runner" --materials /dev/stdout 2>"$work/err" </dev/null; echo $? >"$work/status"; } | cat >"$work/out"
+    [ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status"), expected 0"
+    grep -q '^P5$' "$work/out" && grep -q '^0 0$' "$work/out" || fail "no empty material map on standard output"
+}
+
+state_in_missing_directory() {
+    run 1 --state "$work/no/such/dir/state.json"
+    says "cannot write $work/no/such/dir/state.json"
+    [ ! -e "$work/no" ] || fail "something was made"
+}
+
+# A write that cannot finish leaves the old file whole and no partial one.
+state_replaced_only_whole() {
+    printf 'old\n' >"$work/state.json"
+    mkdir "$work/state.json.partial"
+    touch "$work/state.json.partial/keep"
+    run 1 --state "$work/state.json"
+    [ "$(cat "$work/state.json")" = old ] || fail "the old state was overwritten"
+    rm -rf "$work/state.json.partial"
+    run 0 --frames 2 --state "$work/state.json"
+    grep -q '"frame": 2' "$work/state.json" || fail "the state was not replaced"
+    [ ! -e "$work/state.json.partial" ] || fail "a partial file was left"
+}
+
+script_outputs_device_full() {
+    for command in "state /dev/full" "screenshot /dev/full" "materials /dev/full"; do
+        printf 'wait 1\n%s\nwait 1\n' "$command" >"$work/out.script"
+        run 1 --script "$work/out.script"
+        says "cannot write /dev/full"
+    done
+}
+
+first_failure_stands() {
+    printf 'wait 1\nstate /dev/full\nuntil Aiming 3\n' >"$work/both.script"
+    run 1 --script "$work/both.script" --state /dev/null
+    says "cannot write /dev/full"
+    says "both.script:3: mode not reached after 3 ticks"
+    printf 'until Aiming 3\n' >"$work/until_first.script"
+    run 3 --script "$work/until_first.script" --state /dev/full
+    says "cannot write /dev/full"
+}
+
+seed_with_leading_zeros() {
+    run 0 --seed 007 --frames 3 --state "$work/zeros.json"
+    run 0 --seed 7 --frames 3 --state "$work/plain.json"
+    cmp -s "$work/zeros.json" "$work/plain.json" || fail "--seed 007 is not --seed 7"
+    run 0 --seed 000000000004294967295 --frames 0
+}
+
+seed_garbage() {
+    for seed in "" 7x x7 +7 -1 " 7" "7 " 0x10 4294967296 99999999999 1e3; do
+        run 2 --seed "$seed"
+        says "bad seed"
+    done
+}
+
+"$case_name"
