@@ -6,7 +6,6 @@
 
 #include <cstring>
 
-#include "diag/diag.h"
 #include "platform/audio.h"
 #include "platform/audio_recovery.h"
 
