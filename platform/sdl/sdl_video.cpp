@@ -237,6 +237,8 @@ void SdlVideoClose() {
     V = Video{};
 }
 
+SDL_Window* SdlVideoWindow() { return V.window; }
+
 void SdlVideoToggleFullscreen() { V.toggle.Press(); }
 
 namespace {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+struct SDL_Window;
+
 // Starts SDL's video once; later calls repeat the first answer without tracing again. SDL's
 // invisible "offscreen" and "dummy" drivers are refused unless SDL_VIDEODRIVER names them, so a
 // game without a display fails to start instead of running unseen.
@@ -22,6 +24,8 @@ void SdlVideoCatchUp();
 // False when the window could not show it (the reason is traced once until it can again).
 bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels);
 void SdlVideoDesktopSize(int* width, int* height);
+// The open window, or null; tests read its surface.
+SDL_Window* SdlVideoWindow();
 
 // Whether SDL's chosen video driver may be used: any real one, or an invisible one that `asked`
 // (SDL_VIDEODRIVER's value: a name or a comma-separated list, any case; null when unset) names.
