@@ -3,6 +3,9 @@
 #include "platform/sdl/sdl_video.h"
 
 #include <SDL.h>
+#ifdef LOBSHOT_HAVE_X11
+#include <SDL_syswm.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -231,9 +234,30 @@ bool SdlVideoOpen(const char* title) {
     return true;
 }
 
+namespace {
+
+// Takes a full-screen window off the screen at once. Destroying it makes SDL leave full screen
+// first and wait a tenth of a second for a window manager to answer; without one (a bare X server)
+// none ever does, so the window would linger. An unmapped window is left without waiting.
+void UnmapFullscreen() {
+#ifdef LOBSHOT_HAVE_X11
+    if (!(SDL_GetWindowFlags(V.window) & SDL_WINDOW_FULLSCREEN)) return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(V.window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    XUnmapWindow(info.info.x11.display, info.info.x11.window);
+    XFlush(info.info.x11.display);
+#endif
+}
+
+}  // namespace
+
 void SdlVideoClose() {
     DropStaging();
-    if (V.window) SDL_DestroyWindow(V.window);
+    if (V.window) {
+        UnmapFullscreen();
+        SDL_DestroyWindow(V.window);
+    }
     V = Video{};
 }
 
