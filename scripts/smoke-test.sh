@@ -2,7 +2,8 @@
 # Starts the real game full screen in a virtual X display with a silent audio driver, twice: once
 # left on the title for three seconds, where it must run about 50 frame steps a second, and once
 # switched between full screen and a window a hundred times with Alt+Enter, after which it must
-# still be running. Each run is closed as a window manager would and must end cleanly.
+# still be running. Each run is closed as a window manager would and must end cleanly, and neither
+# may load an OpenGL library.
 set -euo pipefail
 game=$(realpath "${1:-build/lobshot}")
 log=$(mktemp)
@@ -22,6 +23,10 @@ if [ "$2" = toggle ]; then
 fi
 sleep 1
 kill -0 "$pid"
+# The presenter draws on the CPU: no OpenGL library may be loaded.
+if grep -qiE 'libGL|llvmpipe|swrast|libLLVM' "/proc/$pid/maps"; then
+  echo "ERROR: OpenGL libraries are loaded"; kill -TERM "$pid"; exit 1
+fi
 kill -TERM "$pid"
 wait "$pid"
 INNER
