@@ -6,9 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The layers, lowest first; folders on one line sit side by side and may not include each other.
+# The platform layer's backends, and what they share, sit above the trace facility they report to.
 layers=(
   "platform"
   "diag"
+  "platform/common"
   "platform/sdl platform/headless"
   "core"
   "display sound"

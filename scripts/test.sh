@@ -17,6 +17,9 @@ if grep -rlE '#include *[<"]SDL' --include='*.cpp' --include='*.h' . | grep -vE 
   echo "SDL is included outside platform/sdl/"; exit 1
 fi
 
+step "Every subsystem depends only on those beneath it"
+scripts/check-layers.sh
+
 step "Build (warnings are errors)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOBSHOT_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"

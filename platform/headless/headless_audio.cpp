@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "platform/audio_recovery.h"
+#include "platform/common/audio_recovery.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/audio.h"
-#include "platform/audio_recovery.h"
+#include "platform/common/audio_recovery.h"
 
 namespace {
 

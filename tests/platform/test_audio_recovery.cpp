@@ -2,7 +2,7 @@
 // and one trace row for each loss and each return.
 #include <gtest/gtest.h>
 
-#include "platform/audio_recovery.h"
+#include "platform/common/audio_recovery.h"
 #include "tests/support/capture.h"
 
 namespace {

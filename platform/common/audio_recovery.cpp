@@ -1,5 +1,5 @@
 // Getting the sound back after the output device goes away: the pace of attempts and the rows.
-#include "platform/audio_recovery.h"
+#include "platform/common/audio_recovery.h"
 
 #include "diag/diag.h"
 
