@@ -33,6 +33,8 @@ std::int32_t PanStepY = 0;
 
 std::uint32_t LandscapeGravityOption = 0;
 std::int32_t WindOption = 0;
+std::array<Controller, PLAYER_SEATS> SeatControllers{};
+std::uint32_t StartSeed = 0;
 
 const char* GameModeName(std::uint32_t mode) {
     static const char* const names[] = {"Aiming",     "ShotInProgress", "WeaponShop", "PlayerChoice",
@@ -60,4 +62,6 @@ void GlobalsReset() {
     PanStepX = PanStepY = 0;
     LandscapeGravityOption = 0;
     WindOption = 0;
+    SeatControllers.fill(ControllerHuman);
+    StartSeed = 0;
 }

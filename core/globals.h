@@ -70,6 +70,19 @@ extern std::int32_t PanStepY;
 extern std::uint32_t LandscapeGravityOption;  // 0 OFF, 1 ON
 extern std::int32_t WindOption;               // 0 NO, 1 CONSTANT, 2 VARIABLE, 3 RANDOM
 
+// Who plays each of the eight seats: a person at the keyboard or the computer at a level. Set on
+// the player choice screen with keys 1 to 8; kept for every match and later games until changed.
+constexpr int PLAYER_SEATS = 8;
+enum Controller : std::int32_t {
+    ControllerHuman = 0,
+    ControllerEasy = 1,
+    ControllerNormal = 2,
+    ControllerHard = 3,
+};
+extern std::array<Controller, PLAYER_SEATS> SeatControllers;
+// Per run: the seed start-up fed to the game's generator (the computer players' is seeded from it).
+extern std::uint32_t StartSeed;
+
 // Puts every variable above back to its value before start-up. The game objects must already be
 // freed (ShellResetForTests does both).
 void GlobalsReset();

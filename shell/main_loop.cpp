@@ -149,6 +149,7 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     // row lets a player's game be replayed with lobshot-headless --seed.
     const DWORD seed = GetTickCount();
     game::srand(seed);
+    StartSeed = seed;
     DiagTrace(DIAG_DEBUG, "main", __LINE__, "appInitialize", "Random seed %u", static_cast<unsigned>(seed));
     FrameCounter = 0;
     KeyHeld.fill(0);
