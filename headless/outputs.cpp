@@ -59,14 +59,22 @@ std::int64_t Percentile(std::vector<std::int64_t> values, double fraction) {
     return values[std::min(index, values.size() - 1)];
 }
 
-void PlayerJson(std::ostringstream& j, const Player& p) {
+const char* ControllerName(int seat) {
+    static const char* const names[] = {"human", "easy", "normal", "hard"};
+    const Controller c =
+        seat >= 0 && seat < PLAYER_SEATS ? SeatControllers[static_cast<std::size_t>(seat)] : ControllerHuman;
+    return c >= ControllerHuman && c <= ControllerHard ? names[c] : "human";
+}
+
+void PlayerJson(std::ostringstream& j, const Player& p, int seat) {
     j << "    {\"name\": \"" << p.name << "\", \"inGame\": " << Bool(p.inGame)
       << ", \"alive\": " << Bool(p.alive) << ", \"x\": " << p.x << ", \"y\": " << p.y
       << ", \"angle\": " << p.angle << ", \"power\": " << p.power << ", \"weapon\": " << p.weapon
       << ", \"stock\": [";
     for (std::size_t i = 0; i < p.stock.size(); ++i) j << (i ? ", " : "") << p.stock[i];
     j << "], \"cash\": " << p.cash << ", \"armour\": " << p.armour << ", \"turnDamage\": " << p.turnDamage
-      << ", \"profit\": " << p.profit << ", \"fallDistance\": " << p.fallDistance << "}";
+      << ", \"profit\": " << p.profit << ", \"fallDistance\": " << p.fallDistance << ", \"controller\": \""
+      << ControllerName(seat) << "\"}";
 }
 
 void PlayersJson(std::ostringstream& j) {
@@ -78,7 +86,7 @@ void PlayersJson(std::ostringstream& j) {
       << ", \"current\": " << ThePlayers->current << ", \"wind\": " << ThePlayers->wind
       << ",\n   \"list\": [\n";
     for (std::size_t i = 0; i < ThePlayers->players.size(); ++i) {
-        PlayerJson(j, ThePlayers->players[i]);
+        PlayerJson(j, ThePlayers->players[i], static_cast<int>(i));
         j << (i + 1 < ThePlayers->players.size() ? ",\n" : "\n");
     }
     j << "  ]},\n";

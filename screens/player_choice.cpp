@@ -1,7 +1,9 @@
-// The player choice screen before a game: number of players, landscape gravity and wind.
+// The player choice screen before a game: number of players, landscape gravity and wind, and who
+// plays each seat.
 #include "screens/player_choice.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/globals.h"
 #include "diag/diag.h"
@@ -28,6 +30,16 @@ constexpr int ROW_Y[] = {58, 81, 104, 160};
 
 const char* const GRAVITY_TEXTS[] = {"OFF >", "< ON"};
 const char* const WIND_TEXTS[] = {"NO >", "< CONSTANT >", "< VARIABLE >", "< RANDOM"};
+
+// The tanks stand in a row; under each a computer player's level, and a hint at the foot.
+constexpr int TANK_X = 45;
+constexpr int TANK_SPACING = 25;
+constexpr int TANK_Y = 40;
+constexpr int LABEL_Y = 44;
+constexpr int SMALL_CHAR_WIDTH = 4;
+constexpr int HINT_Y = 186;
+const char* const CONTROLLER_LABELS[] = {"", "Easy", "Normal", "Hard"};
+constexpr const char* CONTROLLER_HINT = "Keys 1 to 8: a player or the computer (Easy, Normal, Hard)";
 
 std::string PlayersText(int count) {
     char line[64];
@@ -84,7 +96,31 @@ void DrawTexts(HDC dc, int numPlayers) {
         GraphxString(dc, TEXT_X, ROW_Y[row], WHITE, 0, true, "%s", PlayerChoiceText(row, numPlayers).c_str());
 }
 
+void DrawControllers(HDC dc, int numPlayers) {
+    for (int i = 0; i < numPlayers && i < PLAYER_SEATS; ++i) {
+        const char* label = ControllerLabel(SeatControllers[static_cast<std::size_t>(i)]);
+        const int width = static_cast<int>(std::strlen(label)) * SMALL_CHAR_WIDTH;
+        if (width > 0)
+            GraphxBitmapString(dc, TANK_X + TANK_SPACING * i - width / 2, LABEL_Y, true, true, "%s", label);
+    }
+    const int hintWidth = static_cast<int>(std::strlen(CONTROLLER_HINT)) * SMALL_CHAR_WIDTH;
+    GraphxBitmapString(dc, (SCREEN_WIDTH - hintWidth) / 2, HINT_Y, true, true, "%s", CONTROLLER_HINT);
+}
+
 }  // namespace
+
+const char* ControllerLabel(Controller controller) {
+    return controller >= ControllerHuman && controller <= ControllerHard ? CONTROLLER_LABELS[controller] : "";
+}
+
+bool PlayerChoiceCycleController(int seat) {
+    DIAG_SCOPE_NAMED("PlayerChoiceCycleController", "General");
+    if (!ScreenPlayers || seat < 0 || seat >= ScreenPlayers->numPlayers || seat >= PLAYER_SEATS) return false;
+    Controller& controller = SeatControllers[static_cast<std::size_t>(seat)];
+    controller = controller >= ControllerHard ? ControllerHuman : static_cast<Controller>(controller + 1);
+    SoundPlay(SOUND_CONFIRM);
+    return true;
+}
 
 std::string PlayerChoiceText(int row, int numPlayers) {
     DIAG_SCOPE_NAMED("PlayerChoiceText", "General");
@@ -135,10 +171,11 @@ void DrawPlayerChoice(int device, int surface) {
     HDC dc = nullptr;
     if (GetHDC(&dc, device, surface, -1)) {
         DrawTexts(dc, ScreenPlayers->numPlayers);
+        DrawControllers(dc, ScreenPlayers->numPlayers);
         ReleaseHDC(dc, device, surface, -1);
     }
     for (int i = 0; i < ScreenPlayers->numPlayers; ++i) {
         if (const Player* player = ScreenPlayers->Get(i))
-            player->Draw(device, surface, 45 + 25 * i, 40, false);
+            player->Draw(device, surface, TANK_X + TANK_SPACING * i, TANK_Y, false);
     }
 }

@@ -3,6 +3,7 @@
 // Draw or Update every frame and, where keys act on it, an Action taking a command number.
 #pragma once
 
+#include "core/globals.h"
 #include "display/gdi.h"
 #include "platform/win.h"
 
@@ -18,6 +19,11 @@ void InitPlayerChoice(PlayerCollection* players);
 void DrawPlayerChoice(int device, int surface);
 // 0 up, 1 down, 2 left, 3 right, 4 select; true when "Start Game" is chosen.
 bool PlayerChoiceAction(int action);
+// Keys 1 to 8: seat `seat` (0 to 7) passes to its next controller, Human, Easy, Normal, Hard and
+// round again, with the sound of a changed setting. Only seats taking part change; true if it did.
+bool PlayerChoiceCycleController(int seat);
+// The label under a computer player's tank ("Easy", "Normal", "Hard"); empty for a person.
+const char* ControllerLabel(Controller controller);
 
 void InitWeaponScreen(PlayerCollection* players);
 void DrawWeaponScreen(int device, int surface);

@@ -18,6 +18,7 @@ layers=(
   "players"
   "projectiles"
   "screens"
+  "computer"
   "shell"
 )
 

@@ -4,6 +4,7 @@
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "screens/screens.h"
+#include "screens/setup_state.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -42,6 +43,21 @@ bool ScrollView(int key, int margin) {
 }
 
 bool IsArrow(int key) { return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN; }
+
+// Set while a computer player's key is being handled, so that a person's keys cannot aim, fire or
+// shop for a computer.
+bool FromComputer = false;
+
+bool IsComputer(int seat) {
+    return seat >= 0 && seat < PLAYER_SEATS &&
+           SeatControllers[static_cast<std::size_t>(seat)] != ControllerHuman;
+}
+
+// A person may look around during a computer's turn (arrows, 1 to 8, C, the help screen) and call up
+// the quit prompt, but its other keys belong to the computer.
+bool PersonMayPressForComputer(int key) {
+    return IsArrow(key) || (key >= '1' && key <= '8') || key == 'C' || key == VK_F1 || key == VK_ESCAPE;
+}
 
 // Shown over modes 0, 2 and 4: Shift+Y abandons the game, any other key but Shift closes it.
 bool QuitPromptKey(int key) {
@@ -84,6 +100,8 @@ bool AimingKey(int key) {
         return true;
     }
     if (!ThePlayers) return false;
+    if (!FromComputer && IsComputer(ThePlayers->CurrentIndex()) && !PersonMayPressForComputer(key))
+        return true;
     Player* player = ThePlayers->Current();
     if (key >= '1' && key <= '8') {
         const Player* target = ThePlayers->Get(key - '1');
@@ -137,6 +155,7 @@ bool ShotKey(int key) {
 }
 
 bool WeaponShopKey(int key) {
+    if (!FromComputer && key != VK_ESCAPE && IsComputer(ShopPlayer)) return true;
     switch (key) {
         case VK_RETURN:
         case VK_SPACE:
@@ -182,6 +201,10 @@ bool PlayerChoiceKey(int key) {
             PlayerChoiceAction(3);
             return true;
         default:
+            if (key >= '1' && key <= '8') {
+                PlayerChoiceCycleController(key - '1');
+                return true;
+            }
             return false;
     }
 }
@@ -255,6 +278,14 @@ bool KeyReleased(int key) {
 }
 
 }  // namespace
+
+void ProcessComputerKey(int key) {
+    DIAG_SCOPE("main");
+    FromComputer = true;
+    ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+    ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31));
+    FromComputer = false;
+}
 
 bool ProcessKeyEvent(UINT message, WPARAM wParam, LPARAM lParam) {
     DIAG_SCOPE("main");

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "computer/computer_players.h"
 #include "core/data_resource.h"
 #include "core/globals.h"
 #include "core/random.h"
@@ -98,6 +99,7 @@ void ShellResetForTests() {
     delete TheLandscape;
     delete TheProjectiles;
     GlobalsReset();
+    ComputerPlayersResetForTests();
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {
@@ -150,6 +152,7 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     const DWORD seed = GetTickCount();
     game::srand(seed);
     StartSeed = seed;
+    ComputerPlayersStart(seed);
     DiagTrace(DIAG_DEBUG, "main", __LINE__, "appInitialize", "Random seed %u", static_cast<unsigned>(seed));
     FrameCounter = 0;
     KeyHeld.fill(0);

@@ -1,6 +1,7 @@
 // The game modes: the entry work of each mode and the frame step that advances and draws it.
 #include <new>
 
+#include "computer/computer_players.h"
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
@@ -261,6 +262,8 @@ void doLoopProcessing() {
     if (!AppActive) return;
     FrameCounter += 1;
     RepeatHeldKeys();
+    const ComputerKeys computerKeys = ComputerPlayersFrame();
+    for (int i = 0; i < computerKeys.count; ++i) ProcessComputerKey(computerKeys.keys[i]);
 
     switch (CurrentMode) {
         case Aiming:

@@ -27,6 +27,8 @@ void doLoopProcessing();
 
 // Keys: true when the message is handled.
 bool ProcessKeyEvent(UINT message, WPARAM wParam, LPARAM lParam);
+// A computer player's key: pressed and released at once, through the same commands as a person's.
+void ProcessComputerKey(int key);
 
 // Wall time of the frame steps and of landscape generation, kept only when enabled (the replay
 // runner's --timing and the benchmarks).

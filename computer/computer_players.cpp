@@ -1,0 +1,209 @@
+// The computer players' hands: their turns, their shopping and the demo, as key presses a frame.
+#include "computer/computer_players.h"
+
+#include "computer/brain.h"
+#include "core/globals.h"
+#include "diag/diag.h"
+#include "platform/win.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile_collection.h"
+#include "screens/setup_state.h"
+
+namespace {
+
+enum class TurnPhase { Thinking, Aiming, Firing, Fired };
+
+struct Driver {
+    ComputerRandom random;
+    TurnPlanner planner;
+    std::uint32_t lastMode = Title;
+    int lastPlayer = -1;
+
+    // The computer's turn under way.
+    TurnPhase phase = TurnPhase::Fired;
+    int shooter = -1;
+    int phaseFrames = 0;
+    int weaponWait = 0;
+    ShotDecision plan;
+
+    // Its shot in flight: where the tracked projectile was last seen.
+    bool watching = false;
+    bool sawShot = false;
+    std::int32_t shotX = 0, shotY = 0;
+
+    // The shop.
+    int shopper = -1;
+    int shopWait = 0;
+    int shopGoal = 0;
+    bool haveGoal = false;
+    int purchases = 0;
+
+    int tableFrames = 0;
+};
+
+Driver D;
+
+Controller ControllerOf(int seat) {
+    return seat >= 0 && seat < PLAYER_SEATS ? SeatControllers[static_cast<std::size_t>(seat)]
+                                            : ControllerHuman;
+}
+
+// Steps toward `wanted` with the decrease or increase key, at most COMPUTER_STEPS_PER_FRAME.
+bool StepToward(std::int32_t value, std::int32_t wanted, int down, int up, ComputerKeys* keys) {
+    for (int i = 0; i < COMPUTER_STEPS_PER_FRAME && value != wanted; ++i) {
+        keys->Press(value < wanted ? up : down);
+        value += value < wanted ? 1 : -1;
+    }
+    return value == wanted;
+}
+
+void StartTurn(int seat) {
+    D.shooter = seat;
+    D.phase = TurnPhase::Thinking;
+    D.phaseFrames = 0;
+    D.weaponWait = 0;
+    D.plan = ShotDecision{};
+    D.planner.Begin(seat, ControllerOf(seat), &D.random);
+}
+
+// Turns the barrel, sets the power and picks the weapon, a step at a time; then, after a pause,
+// fires. A weapon the tank has run out of falls back to the Shell.
+void AimingFrame(const Player& player, ComputerKeys* keys) {
+    D.phaseFrames += 1;
+    switch (D.phase) {
+        case TurnPhase::Thinking:
+            if (D.planner.Think() || D.phaseFrames >= COMPUTER_THINK_FRAMES) {
+                D.plan = D.planner.Decision();
+                D.phase = TurnPhase::Aiming;
+                D.phaseFrames = 0;
+            }
+            return;
+        case TurnPhase::Aiming: {
+            if (D.plan.weapon < 0 || D.plan.weapon >= WEAPON_COUNT || player.stock[D.plan.weapon] == 0)
+                D.plan.weapon = 0;
+            bool angleSet = StepToward(player.angle, D.plan.angle, 'Z', 'X', keys);
+            bool powerSet = StepToward(player.power, D.plan.power, 'A', 'Q', keys);
+            bool weaponSet = player.weapon == D.plan.weapon;
+            if (!weaponSet && --D.weaponWait <= 0) {
+                const int forward = (D.plan.weapon - player.weapon + WEAPON_COUNT) % WEAPON_COUNT;
+                keys->Press(forward <= WEAPON_COUNT / 2 ? 'S' : 'W');
+                D.weaponWait = COMPUTER_WEAPON_PACE;
+            }
+            if (angleSet && powerSet && weaponSet) {
+                D.phase = TurnPhase::Firing;
+                D.phaseFrames = 0;
+            }
+            return;
+        }
+        case TurnPhase::Firing:
+            if (D.phaseFrames >= COMPUTER_FIRE_PAUSE) {
+                keys->Press(VK_SPACE);
+                D.phase = TurnPhase::Fired;
+                D.watching = true;
+                D.sawShot = false;
+            }
+            return;
+        case TurnPhase::Fired:
+            // Still aiming after Space: the shot was refused, so aim again with a Shell.
+            D.plan.weapon = 0;
+            D.phase = TurnPhase::Aiming;
+            return;
+    }
+}
+
+void WatchShot() {
+    if (!TheProjectiles || !TheProjectiles->trackedAlive) return;
+    D.sawShot = true;
+    D.shotX = TheProjectiles->trackedX;
+    D.shotY = TheProjectiles->trackedY;
+}
+
+void EndWatching() {
+    if (D.watching && D.sawShot) NoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
+    D.watching = false;
+}
+
+// One move every few frames: toward the row of the weapon the brain wants next (or "Finish"),
+// then Enter.
+void ShopFrame(ComputerKeys* keys) {
+    if (D.shopper != ShopPlayer) {
+        D.shopper = ShopPlayer;
+        D.shopWait = 2 * COMPUTER_SHOP_PACE;
+        D.haveGoal = false;
+        D.purchases = 0;
+    }
+    if (--D.shopWait > 0) return;
+    D.shopWait = COMPUTER_SHOP_PACE;
+    if (!D.haveGoal) {
+        D.shopGoal = D.purchases < COMPUTER_SHOP_PURCHASES
+                         ? NextPurchase(ShopPlayer, ControllerOf(ShopPlayer), &D.random)
+                         : -1;
+        if (D.shopGoal < 0 || D.shopGoal >= WEAPON_COUNT) D.shopGoal = SHOP_FINISH_ROW;
+        D.haveGoal = true;
+    }
+    if (ShopRow != D.shopGoal) {
+        keys->Press(ShopRow < D.shopGoal ? VK_DOWN : VK_UP);
+        return;
+    }
+    keys->Press(VK_RETURN);
+    D.purchases += 1;
+    D.haveGoal = false;
+    // After "Finish" the next shopper, or the match, starts afresh.
+    if (D.shopGoal == SHOP_FINISH_ROW) D.shopper = -1;
+}
+
+bool OnlyComputers() {
+    if (!ThePlayers) return false;
+    for (int i = 0; i < ThePlayers->numPlayers; ++i)
+        if (ThePlayers->players[static_cast<std::size_t>(i)].inGame && ControllerOf(i) == ControllerHuman)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+void ComputerPlayersStart(std::uint32_t seed) {
+    D = Driver{};
+    D.random.Seed(seed);
+}
+
+void ComputerPlayersResetForTests() {
+    D = Driver{};
+    BrainResetForTests();
+}
+
+ComputerKeys ComputerPlayersFrame() {
+    ComputerKeys keys;
+    const std::uint32_t mode = CurrentMode;
+    const bool modeChanged = mode != D.lastMode;
+    if (modeChanged && D.lastMode == ShotInProgress) EndWatching();
+    if (modeChanged && D.lastMode == WeaponShop && mode == Aiming) ForgetShots();
+    if (modeChanged && mode == EndOfMatch) D.tableFrames = 0;
+    if (modeChanged && mode == WeaponShop) D.shopper = -1;
+
+    const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
+    const bool newTurn = mode == Aiming && (modeChanged || current != D.lastPlayer);
+    D.lastMode = mode;
+    D.lastPlayer = current;
+    if (QuitPromptShown) return keys;
+
+    switch (mode) {
+        case Aiming:
+            if (ControllerOf(current) == ControllerHuman || !ThePlayers) break;
+            if (newTurn) StartTurn(current);
+            AimingFrame(*ThePlayers->Current(), &keys);
+            break;
+        case ShotInProgress:
+            if (D.watching) WatchShot();
+            break;
+        case WeaponShop:
+            if (ControllerOf(ShopPlayer) != ControllerHuman) ShopFrame(&keys);
+            break;
+        case EndOfMatch:
+            if (OnlyComputers() && ++D.tableFrames == COMPUTER_DEMO_TABLE_FRAMES) keys.Press(VK_SPACE);
+            break;
+        default:
+            break;
+    }
+    return keys;
+}
