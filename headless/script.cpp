@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <sstream>
+#include <string_view>
 
 #include "core/globals.h"
 #include "platform/win.h"
@@ -155,13 +156,22 @@ int KeyCodeFromName(const std::string& name) {
 
 bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptCommand>* commands,
                  std::string* error) {
-    std::stringstream lines(text);
-    std::string line;
-    for (int number = 1; std::getline(lines, line); ++number) {
-        if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-        std::stringstream split(line);
-        std::vector<std::string> words;
-        for (std::string word; split >> word;) words.push_back(word);
+    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    std::vector<std::string> words;
+    std::size_t next = 0;
+    for (int number = 1; next < text.size(); ++number) {
+        // One line without its comment, cut into words at white space.
+        std::size_t end = std::min(text.find('\n', next), text.size());
+        const std::string_view line = std::string_view(text).substr(next, end - next);
+        next = end + 1;
+        const std::string_view code = line.substr(0, line.find('#'));
+        words.clear();
+        for (std::size_t i = 0; i < code.size();) {
+            while (i < code.size() && blank(code[i])) ++i;
+            const std::size_t first = i;
+            while (i < code.size() && !blank(code[i])) ++i;
+            if (i > first) words.emplace_back(code.substr(first, i - first));
+        }
         if (words.empty()) continue;
         ScriptCommand command;
         command.line = number;
