@@ -7,9 +7,17 @@
 #include <SDL_syswm.h>
 #endif
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+#endif
 
 #include "diag/diag.h"
 #include "platform/sdl/sdl_scaler.h"
@@ -70,6 +78,22 @@ void DropStaging() {
     V.staging = nullptr;
 }
 
+// A new window surface is fresh shared memory, and the first write to each of its pages is a page
+// fault: for a full-screen surface thousands of them, which on a virtual machine make up most of
+// the time to the first frame. Asking the kernel for all the pages at once is much cheaper; a kernel
+// that cannot (before Linux 5.14) simply declines.
+void PrefaultPixels(const SDL_Surface& surface) {
+#ifdef __linux__
+    constexpr std::uintptr_t PAGE = 4096;
+    auto first = reinterpret_cast<std::uintptr_t>(surface.pixels) & ~(PAGE - 1);
+    auto end = reinterpret_cast<std::uintptr_t>(surface.pixels) +
+               static_cast<std::uintptr_t>(surface.pitch) * surface.h;
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+#else
+    (void)surface;
+#endif
+}
+
 // Takes up the window's current surface, and after a change of surface, size or page makes the
 // maps again and asks for the whole window.
 bool AcquireSurface() {
@@ -83,6 +107,7 @@ bool AcquireSurface() {
     if (sameSurface && V.map.pageWidth == V.frame.Width() && V.map.pageHeight == V.frame.Height())
         return true;
 
+    if (surface != V.surface && surface->pixels) PrefaultPixels(*surface);
     V.surface = surface;
     V.surfaceWidth = surface->w;
     V.surfaceHeight = surface->h;
