@@ -11,7 +11,8 @@
 
 namespace {
 
-enum class TurnPhase { Thinking, Aiming, Firing, Fired };
+// Idle until a computer's turn starts; Fired once it has pressed Space.
+enum class TurnPhase { Idle, Thinking, Aiming, Firing, Fired };
 
 struct Driver {
     ComputerRandom random;
@@ -20,7 +21,7 @@ struct Driver {
     int lastPlayer = -1;
 
     // The computer's turn under way.
-    TurnPhase phase = TurnPhase::Fired;
+    TurnPhase phase = TurnPhase::Idle;
     int shooter = -1;
     int phaseFrames = 0;
     int weaponWait = 0;
@@ -71,6 +72,8 @@ void StartTurn(int seat) {
 void AimingFrame(const Player& player, ComputerKeys* keys) {
     D.phaseFrames += 1;
     switch (D.phase) {
+        case TurnPhase::Idle:
+            return;
         case TurnPhase::Thinking:
             if (D.planner.Think() || D.phaseFrames >= COMPUTER_THINK_FRAMES) {
                 D.plan = D.planner.Decision();
@@ -183,15 +186,17 @@ ComputerKeys ComputerPlayersFrame() {
 
     const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
     const bool newTurn = mode == Aiming && (modeChanged || current != D.lastPlayer);
+    if (mode != Aiming) D.phase = TurnPhase::Idle;
     D.lastMode = mode;
     D.lastPlayer = current;
+    const bool computerAims = mode == Aiming && ThePlayers && ControllerOf(current) != ControllerHuman;
+    // A turn starts even under the quit prompt, which only pauses it.
+    if (computerAims && newTurn) StartTurn(current);
     if (QuitPromptShown) return keys;
 
     switch (mode) {
         case Aiming:
-            if (ControllerOf(current) == ControllerHuman || !ThePlayers) break;
-            if (newTurn) StartTurn(current);
-            AimingFrame(*ThePlayers->Current(), &keys);
+            if (computerAims) AimingFrame(*ThePlayers->Current(), &keys);
             break;
         case ShotInProgress:
             if (D.watching) WatchShot();
