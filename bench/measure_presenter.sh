@@ -11,6 +11,8 @@ set -euo pipefail
 game=$(realpath "${1:-build/lobshot}")
 [ -x "$game" ] || { echo "no game at $game" >&2; exit 2; }
 if [ -z "${LOBSHOT_MEASURE_INNER:-}" ]; then
+  # Default settings: SDL chooses its own audio and video drivers.
+  unset SDL_AUDIODRIVER SDL_VIDEODRIVER LOBSHOT_WINDOWED
   exec xvfb-run -a -s "-screen 0 1920x1080x24" env LOBSHOT_MEASURE_INNER=1 bash "$0" "$game"
 fi
 
