@@ -1,18 +1,451 @@
-// What a computer player decides. A first plain version: it aims straight up with middling power
-// and buys nothing; the searching planner replaces it.
+// What a computer player decides in its turn: the target, the weapon, and the angle and power
+// found by searching predicted flights, with the level's errors and the corrections a person makes
+// after seeing where the last shot landed.
+//
+// A turn's thinking runs in stages. Shells: searches over the powers at a fan of angles for the
+// shell that hurts the target most (Normal and Hard). Refine: the angles next to the best one
+// (Hard). Special: the same for a special weapon the situation calls for (Hard). Aim: Easy and
+// Normal aim a shot of the chosen weapon at a point they misjudge by their level's error, or, after
+// a shot at the same target, at the point their correction of it suggests.
 #include "computer/brain.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+#include "landscape/landscape.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile_collection.h"
+
+namespace {
+
+constexpr std::int32_t SHELL = 0;
+constexpr std::int32_t SOD_SALVO = 1;
+constexpr std::int32_t EARTH_MOVER = 3;
+constexpr std::int32_t LAVA = 4;
+constexpr std::int32_t A_BOMB = 5;
+
+// How a level misjudges: the spread (pixels along the line of fire) of its first shot at a target;
+// after a shot it has seen land, how much of the miss it takes back (percent, a range) and the
+// spread it adds; and the degrees its barrel strays from the best angle.
+struct LevelErrors {
+    int firstSpread;
+    int laterSpread;
+    int gainLow;
+    int gainHigh;
+    int angleSpread;
+};
+constexpr LevelErrors EASY_ERRORS{95, 36, 50, 120, 0};
+constexpr LevelErrors NORMAL_ERRORS{34, 14, 70, 110, 3};
+constexpr LevelErrors HARD_ERRORS{0, 0, 100, 100, 0};
+
+const LevelErrors& ErrorsOf(Controller level) {
+    switch (level) {
+        case ControllerEasy:
+            return EASY_ERRORS;
+        case ControllerNormal:
+            return NORMAL_ERRORS;
+        default:
+            return HARD_ERRORS;
+    }
+}
+
+// Easy tries an angle between these elevations on its first shot at a target; it mostly fires
+// shells, a special one time in SPECIAL_CHANCE when it has one.
+constexpr int EASY_LOW_ELEVATION = 25;
+constexpr int EASY_ELEVATIONS = 46;
+constexpr int EASY_SPECIAL_CHANCE = 5;
+
+// An offset never sends a shot further than this from the target.
+constexpr float MAX_OFFSET = 400.0f;
+
+// A tank this close to the target shares an A-Bomb with it; a target this far below the ground
+// on both sides within VALLEY_REACH sits in a valley that lava runs into, which Hard does one turn
+// in LAVA_CHANCE.
+constexpr int CLUSTER_DX = 110;
+constexpr int CLUSTER_DY = 60;
+constexpr int VALLEY_DEPTH = 10;
+constexpr int VALLEY_REACH = 40;
+constexpr int LAVA_CHANCE = 3;
+
+// Armour a shell can take off in one direct hit: a target with no more is worth finishing.
+constexpr std::int32_t FINISHING_ARMOUR = 20;
+
+std::array<ShotMemory, MAX_PLAYERS> Memory;
+
+bool Standing(const FlightSim& sim, int i) { return i >= 0 && i < MAX_PLAYERS && sim.tanks()[i].standing; }
+
+bool InStock(const Player& player, std::int32_t weapon) {
+    return weapon >= 0 && weapon < WEAPON_COUNT && player.stock[static_cast<std::size_t>(weapon)] != 0;
+}
+
+// Who is worth shooting at: a target that one shell can finish first, then low armour, then near.
+int TargetWorth(const Player& me, const Player& them) {
+    const int finishing = them.armour <= FINISHING_ARMOUR ? 1000 : 0;
+    return finishing - 3 * them.armour - std::abs(them.x - me.x) / 3;
+}
+
+// Another standing opponent close enough to the target to share a blast with it, or -1.
+int ClusterMate(const FlightSim& sim, int shooter, int target) {
+    const TankBox& t = sim.tanks()[target];
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        if (i == shooter || i == target || !Standing(sim, i)) continue;
+        const TankBox& o = sim.tanks()[i];
+        if (std::abs(o.x - t.x) < CLUSTER_DX && std::abs(o.y - t.y) < CLUSTER_DY) return i;
+    }
+    return -1;
+}
+
+// Whether the ground rises well above the target on both sides.
+bool InValley(const Landscape& land, const TankBox& t) {
+    auto highest = [&](int from, int to) {
+        int top = land.height;
+        for (int x = std::max(from, 0); x <= std::min(to, land.width - 1); ++x)
+            top = std::min(top, land.SurfaceY(x));
+        return top;
+    };
+    const int left = highest(t.x - VALLEY_REACH, t.x - t.width);
+    const int right = highest(t.x + t.width, t.x + VALLEY_REACH);
+    return t.y - left >= VALLEY_DEPTH && t.y - right >= VALLEY_DEPTH;
+}
+
+std::int32_t FirstInStock(const Player& player) {
+    for (std::int32_t w = 0; w < WEAPON_COUNT; ++w) {
+        if (InStock(player, w)) return w;
+    }
+    return SHELL;
+}
+
+}  // namespace
+
+const ShotMemory& RememberedShot(int shooter) {
+    static const ShotMemory NONE{};
+    return shooter >= 0 && shooter < MAX_PLAYERS ? Memory[static_cast<std::size_t>(shooter)] : NONE;
+}
+
+void NoteShotLanded(int shooter, int target, std::int32_t x, std::int32_t y) {
+    if (shooter < 0 || shooter >= MAX_PLAYERS) return;
+    ShotMemory& memory = Memory[static_cast<std::size_t>(shooter)];
+    if (memory.target != target) return;
+    memory.landed = true;
+    memory.landX = x;
+    memory.landY = y;
+}
+
+void ForgetShots() { Memory.fill(ShotMemory{}); }
+
+void BrainResetForTests() { ForgetShots(); }
+
+// 1. The game as it stands, and a first shot to fall back on. 2. The opponents in the order the
+// level looks at them. 3. The first stage of the level.
 void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
     shooter_ = shooter;
     level_ = level;
     random_ = random;
     decision_ = ShotDecision{};
-    ready_ = true;
+    ready_ = false;
+    searches_.clear();
+    nextSearch_ = 0;
+    for (Candidate& result : results_) result = Candidate{};
+    specialWeapon_ = -1;
+    targets_.clear();
+    targetIndex_ = 0;
+    aimOffset_ = 0.0f;
+    slices_ = 0;
+    stage_ = Stage::Done;
+    if (!TheLandscape || !ThePlayers || shooter < 0 || shooter >= MAX_PLAYERS) {
+        ready_ = true;
+        return;
+    }
+    const float gravity = TheProjectiles ? TheProjectiles->gravity : 0.01f;
+    sim_.Capture(TheLandscape, ThePlayers, gravity);
+    const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter)];
+    decision_.angle = std::clamp(me.angle, 0, 180);
+    decision_.power = std::clamp(me.power, 0, 100);
+    decision_.weapon = InStock(me, me.weapon) ? me.weapon : FirstInStock(me);
+
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        if (i != shooter && Standing(sim_, i)) targets_.push_back(i);
+    }
+    if (targets_.empty() || !Standing(sim_, shooter)) {
+        ready_ = true;
+        return;
+    }
+    if (level == ControllerEasy) {
+        targets_ = {targets_[static_cast<std::size_t>(random->Below(static_cast<int>(targets_.size())))]};
+    } else {
+        std::stable_sort(targets_.begin(), targets_.end(), [&](int a, int b) {
+            return TargetWorth(me, ThePlayers->players[a]) > TargetWorth(me, ThePlayers->players[b]);
+        });
+    }
+    const int target = targets_.front();
+    const AimGoal toward = GoalAt(target, SHELL, 0.0f);
+    decision_.angle = AngleFor(45, toward.dir);
+    decision_.power = 60;
+    decision_.weapon = FirstInStock(me);
+    decision_.target = target;
+
+    switch (level) {
+        case ControllerEasy: {
+            std::int32_t weapon = SHELL;
+            if (random->Below(EASY_SPECIAL_CHANCE) == 0) {
+                const std::int32_t pick = 1 + random->Below(WEAPON_COUNT - 1);
+                if (InStock(me, pick)) weapon = pick;
+            }
+            StartAim(weapon, target);
+            break;
+        }
+        case ControllerNormal:
+            QueueShells(target, Preference::MostDamage, 15, 6, 75);
+            stage_ = Stage::Shells;
+            break;
+        default:
+            QueueShells(target, Preference::MostDamage, 4, 4, 100);
+            stage_ = Stage::Shells;
+            break;
+    }
 }
 
-bool TurnPlanner::Think() { return ready_; }
+// Searches run until the slice has walked its share of samples; between stages Advance queues
+// the next searches or makes the decision. The last slice decides with what it has.
+bool TurnPlanner::Think() {
+    if (ready_) return true;
+    slices_ += 1;
+    std::int64_t samples = 0;
+    while (!ready_ && samples < THINK_SLICE_SAMPLES) {
+        if (nextSearch_ >= searches_.size()) {
+            Advance();
+            continue;
+        }
+        const Search& search = searches_[nextSearch_++];
+        const Candidate found = SolvePower(sim_, search.goal, search.angle, search.preference, &samples);
+        Candidate& best = results_[search.slot];
+        if (!best.tried || Better(found, best, search.preference)) best = found;
+    }
+    if (!ready_ && slices_ >= THINK_SLICES) FinishFallback();
+    return ready_;
+}
 
-void NoteShotLanded(int, int, std::int32_t, std::int32_t) {}
-void ForgetShots() {}
-int NextPurchase(int, Controller, ComputerRandom*) { return -1; }
-void BrainResetForTests() {}
+void TurnPlanner::Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot) {
+    searches_.push_back(Search{goal, std::clamp(angle, 0, 180), preference, slot});
+}
+
+void TurnPlanner::QueueShells(int target, Preference preference, int firstElevation, int step,
+                              int lastElevation) {
+    const AimGoal goal = GoalAt(target, SHELL, 0.0f);
+    for (int elevation = firstElevation; elevation <= lastElevation; elevation += step)
+        Queue(goal, AngleFor(elevation, goal.dir), preference, SlotShell);
+}
+
+// The aim point: the target's middle, or the ground `offset` pixels beyond it along the line of
+// fire (short of it when negative).
+AimGoal TurnPlanner::GoalAt(int target, std::int32_t weapon, float offset) const {
+    const TankBox& me = sim_.tanks()[shooter_];
+    const TankBox& them = sim_.tanks()[target];
+    AimGoal goal;
+    goal.shooter = shooter_;
+    goal.target = target;
+    goal.weapon = weapon;
+    goal.dir = them.x >= me.x ? 1 : -1;
+    goal.x = static_cast<float>(them.x);
+    goal.y = static_cast<float>(them.y - them.height / 2);
+    if (offset != 0.0f) {
+        goal.x += static_cast<float>(goal.dir) * offset;
+        const Landscape& land = *sim_.landscape();
+        const int column = std::clamp(static_cast<int>(goal.x), 0, land.width - 1);
+        goal.y = static_cast<float>(land.SurfaceY(column));
+    }
+    return goal;
+}
+
+void TurnPlanner::Advance() {
+    switch (stage_) {
+        case Stage::Shells:
+            if (level_ == ControllerHard && results_[SlotShell].tried) {
+                const std::int32_t angle = results_[SlotShell].angle;
+                const AimGoal goal = GoalAt(targets_[targetIndex_], SHELL, 0.0f);
+                for (int d : {-2, -1, 1, 2}) {
+                    if (angle + d >= 0 && angle + d <= 180)
+                        Queue(goal, angle + d, Preference::MostDamage, SlotShell);
+                }
+                stage_ = Stage::Refine;
+                return;
+            }
+            AfterShells();
+            return;
+        case Stage::Refine:
+            AfterShells();
+            return;
+        case Stage::Special:
+            AfterSpecial();
+            return;
+        case Stage::Aim: {
+            const Candidate& aimed = results_[SlotAim];
+            if (aimed.safe) {
+                Finish(aimed, searches_.back().goal.weapon, searches_.back().goal.target);
+                return;
+            }
+            // Nothing safe at the chosen angle: a shell over the usual fan, once.
+            if (searches_.size() == 1) {
+                AimGoal goal = searches_.back().goal;
+                goal.weapon = SHELL;
+                for (int elevation = 15; elevation <= 75; elevation += 6)
+                    Queue(goal, AngleFor(elevation, goal.dir), Preference::Nearest, SlotAim);
+                return;
+            }
+            FinishFallback();
+            return;
+        }
+        case Stage::Done:
+            ready_ = true;
+            return;
+    }
+}
+
+// 1. Hard moves on to the next target when the shells cannot reach this one. 2. The weapon the
+// situation calls for: an A-Bomb for two tanks close together or a target out of a shell's reach,
+// an Earth Mover or a Sod Salvo when the shells cannot reach it, now and then lava into a valley.
+// 3. Hard checks a special weapon with a search of its own; Normal aims.
+void TurnPlanner::AfterShells() {
+    const int target = targets_[targetIndex_];
+    const Candidate& shell = results_[SlotShell];
+    const bool hits = shell.safe && shell.targetDamage > 0;
+    if (level_ == ControllerHard && !hits && targetIndex_ + 1 < targets_.size() && targetIndex_ < 2) {
+        targetIndex_ += 1;
+        results_[SlotShell] = Candidate{};
+        QueueShells(targets_[targetIndex_], Preference::MostDamage, 6, 8, 94);
+        stage_ = Stage::Shells;
+        return;
+    }
+
+    const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
+    const bool cluster = ClusterMate(sim_, shooter_, target) >= 0;
+    if (InStock(me, A_BOMB) && (cluster || !hits)) {
+        specialWeapon_ = A_BOMB;
+    } else if (!hits && InStock(me, EARTH_MOVER)) {
+        specialWeapon_ = EARTH_MOVER;
+    } else if (!hits && InStock(me, SOD_SALVO)) {
+        specialWeapon_ = SOD_SALVO;
+    } else if (hits && InStock(me, LAVA) && InValley(*sim_.landscape(), sim_.tanks()[target]) &&
+               random_->Below(LAVA_CHANCE) == 0) {
+        specialWeapon_ = LAVA;
+    }
+
+    if (level_ != ControllerHard) {
+        StartAim(specialWeapon_ >= 0 ? specialWeapon_ : SHELL, target);
+        return;
+    }
+    if (specialWeapon_ < 0) {
+        if (shell.safe) {
+            Finish(shell, SHELL, target);
+        } else {
+            FinishFallback();
+        }
+        return;
+    }
+    AimGoal goal = GoalAt(target, specialWeapon_, 0.0f);
+    const int mate = specialWeapon_ == A_BOMB ? ClusterMate(sim_, shooter_, target) : -1;
+    if (mate >= 0) {
+        const TankBox& other = sim_.tanks()[mate];
+        goal.x = (goal.x + static_cast<float>(other.x)) / 2.0f;
+        goal.y = (goal.y + static_cast<float>(other.y - other.height / 2)) / 2.0f;
+    }
+    for (int elevation = 8; elevation <= 96; elevation += 8)
+        Queue(goal, AngleFor(elevation, goal.dir), Preference::MostDamage, SlotSpecial);
+    stage_ = Stage::Special;
+}
+
+// Hard takes the special weapon when it does what it was chosen for, and the shell otherwise.
+void TurnPlanner::AfterSpecial() {
+    const int target = targets_[targetIndex_];
+    const Candidate& shell = results_[SlotShell];
+    const Candidate& special = results_[SlotSpecial];
+    const bool shellHits = shell.safe && shell.targetDamage > 0;
+    bool take = special.safe;
+    if (specialWeapon_ == A_BOMB)
+        take = take && (special.opponentsHit >= 2 || !shellHits) && special.opponentsHit > 0;
+    if (specialWeapon_ == LAVA) take = take && shellHits;
+    if (take) {
+        Finish(special, specialWeapon_, target);
+    } else if (shell.safe) {
+        Finish(shell, SHELL, target);
+    } else {
+        FinishFallback();
+    }
+}
+
+// The point the level means to hit, misjudged by its error or corrected from the last shot's
+// landing, and the angle it fires at: the last one at the same target, else its own choice.
+void TurnPlanner::StartAim(std::int32_t weapon, int target) {
+    const LevelErrors& errors = ErrorsOf(level_);
+    const ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
+    const bool again = memory.target == target && memory.angle >= 0;
+    const AimGoal straight = GoalAt(target, weapon, 0.0f);
+    if (again && memory.landed) {
+        const float seen =
+            static_cast<float>(straight.dir) * static_cast<float>(memory.landX - sim_.tanks()[target].x);
+        const int gain = errors.gainLow + random_->Below(errors.gainHigh - errors.gainLow + 1);
+        aimOffset_ = memory.meantOffset - seen * static_cast<float>(gain) / 100.0f +
+                     static_cast<float>(random_->Around(errors.laterSpread));
+    } else {
+        aimOffset_ = static_cast<float>(random_->Around(errors.firstSpread));
+    }
+    aimOffset_ = std::clamp(aimOffset_, -MAX_OFFSET, MAX_OFFSET);
+
+    std::int32_t angle = 0;
+    if (again) {
+        angle = memory.angle;
+    } else if (level_ == ControllerEasy || !results_[SlotShell].tried) {
+        angle = AngleFor(EASY_LOW_ELEVATION + random_->Below(EASY_ELEVATIONS), straight.dir);
+    } else {
+        angle = results_[SlotShell].angle + random_->Around(errors.angleSpread);
+    }
+
+    AimGoal goal = GoalAt(target, weapon, aimOffset_);
+    const int mate = weapon == A_BOMB ? ClusterMate(sim_, shooter_, target) : -1;
+    if (mate >= 0) goal.x += static_cast<float>(sim_.tanks()[mate].x - sim_.tanks()[target].x) / 2.0f;
+    searches_.clear();
+    nextSearch_ = 0;
+    Queue(goal, angle, Preference::Nearest, SlotAim);
+    stage_ = Stage::Aim;
+}
+
+// The decision, in stock, and what the next shot at the same target will correct from.
+void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target) {
+    const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
+    decision_.angle = std::clamp(shot.angle, 0, 180);
+    decision_.power = std::clamp(shot.power, 0, 100);
+    decision_.weapon = InStock(me, weapon) ? weapon : FirstInStock(me);
+    decision_.target = target;
+    ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
+    if (memory.target != target) memory = ShotMemory{};
+    memory.target = target;
+    memory.angle = decision_.angle;
+    memory.meantOffset = aimOffset_;
+    memory.landed = false;
+    memory.shots += 1;
+    ready_ = true;
+    stage_ = Stage::Done;
+}
+
+// Out of time or out of luck: the best safe shot of any search, or the first guess.
+void TurnPlanner::FinishFallback() {
+    const Candidate* best = nullptr;
+    Slot slot = SlotShell;
+    for (int s = 0; s < SLOT_COUNT; ++s) {
+        const Candidate& c = results_[s];
+        if (c.safe && (!best || Better(c, *best, Preference::Nearest))) {
+            best = &c;
+            slot = static_cast<Slot>(s);
+        }
+    }
+    if (best) {
+        const std::int32_t weapon = slot == SlotSpecial ? specialWeapon_
+                                    : slot == SlotAim   ? searches_.back().goal.weapon
+                                                        : SHELL;
+        Finish(*best, weapon, targets_.empty() ? -1 : targets_[targetIndex_]);
+        return;
+    }
+    ready_ = true;
+    stage_ = Stage::Done;
+}

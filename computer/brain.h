@@ -9,8 +9,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "computer/computer_random.h"
+#include "computer/flight_sim.h"
+#include "computer/targeting.h"
 #include "core/globals.h"
 
 // What the turn's keys should reach: the barrel angle (0 to 180), the power (0 to 100) and the
@@ -23,20 +26,66 @@ struct ShotDecision {
 };
 
 // One computer seat's thinking over one turn, spread over frames.
+//
+// The thinking is a queue of searches, each over the powers at one angle for one aim; a slice runs
+// searches until it has walked THINK_SLICE_SAMPLES samples of predicted paths, so its cost is fixed
+// by the work done, never by a clock. Decision() holds a sensible shot from Begin on, and the best
+// found so far while the thinking goes on; it is final once Think returns true, which happens
+// within THINK_SLICES slices.
 class TurnPlanner {
 public:
-    // Starts planning the shot of player `shooter` from the game as it stands now.
+    static constexpr std::int64_t THINK_SLICE_SAMPLES = 40000;
+    static constexpr int THINK_SLICES = 40;
+
+    // Starts planning the shot of player `shooter` from the game as it stands now (TheLandscape,
+    // ThePlayers and the gravity of TheProjectiles); nothing of it changes while the turn is
+    // planned.
     void Begin(int shooter, Controller level, ComputerRandom* random);
     // One slice of the search, well under a millisecond; true once the decision is made.
     bool Think();
     const ShotDecision& Decision() const { return decision_; }
+    // Slices run since Begin.
+    int Slices() const { return slices_; }
+
+    // The stages of a turn's thinking (see brain.cpp).
+    enum class Stage { Shells, Refine, Special, Aim, Done };
+    // Which result a search feeds.
+    enum Slot { SlotShell, SlotSpecial, SlotAim, SLOT_COUNT };
 
 private:
+    struct Search {
+        AimGoal goal;
+        std::int32_t angle;
+        Preference preference;
+        Slot slot;
+    };
+
+    void Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot);
+    void QueueShells(int target, Preference preference, int firstElevation, int step, int lastElevation);
+    AimGoal GoalAt(int target, std::int32_t weapon, float offset) const;
+    void Advance();
+    void AfterShells();
+    void AfterSpecial();
+    void StartAim(std::int32_t weapon, int target);
+    void Finish(const Candidate& shot, std::int32_t weapon, int target);
+    void FinishFallback();
+
     int shooter_ = -1;
     Controller level_ = ControllerHuman;
     ComputerRandom* random_ = nullptr;
     ShotDecision decision_;
     bool ready_ = false;
+
+    FlightSim sim_;
+    Stage stage_ = Stage::Done;
+    std::vector<Search> searches_;
+    std::size_t nextSearch_ = 0;
+    Candidate results_[SLOT_COUNT];
+    std::int32_t specialWeapon_ = -1;
+    std::vector<int> targets_;
+    std::size_t targetIndex_ = 0;
+    float aimOffset_ = 0.0f;
+    int slices_ = 0;
 };
 
 // Where a computer's shot ended (the tracked projectile's last position, landscape pixels), so that
@@ -51,3 +100,17 @@ int NextPurchase(int shopper, Controller level, ComputerRandom* random);
 
 // Tests: everything remembered back to the start.
 void BrainResetForTests();
+
+// What the computer players remember of their last shots: per shooter, the target, the angle and
+// the point along the line of fire (pixels beyond the target, negative when short) the shot was
+// meant for, and where it landed once noted.
+struct ShotMemory {
+    int target = -1;
+    std::int32_t angle = -1;
+    float meantOffset = 0.0f;
+    bool landed = false;
+    std::int32_t landX = 0;
+    std::int32_t landY = 0;
+    int shots = 0;
+};
+const ShotMemory& RememberedShot(int shooter);

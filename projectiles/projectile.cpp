@@ -49,9 +49,6 @@ constexpr int LAVA_FLAME_CHANCE = 5;
 constexpr int MIN_LIFE = 10;
 constexpr int LIFE_CHOICES = 10;
 
-// A sample further than this beyond the end of the move still counts as on the path.
-constexpr float PATH_SLACK = 0.01f;
-
 int RandomLife() { return MIN_LIFE + game::rand() % LIFE_CHOICES; }
 
 float RandomFraction() { return static_cast<float>(game::rand()) * game::RAND_FRACTION; }
@@ -78,49 +75,10 @@ void Projectile::Init() {
     Weapons.ScatterTable = static_cast<const ScatterOffset*>(data);
 }
 
-// 1. A new projectile is first tested where it stands. 2. The move of this tick uses the velocity
-// from before this tick's gravity, and the wind shifts the position without entering the velocity.
-// 3. A move of at most one pixel is one sample; a longer one is walked in unit steps whose first
-// sample lies at the fractional part of its length, so the last lands on the target.
 bool Projectile::Fly(ProjectileCollection* collection, Landscape* landscape, PlayerCollection* players,
                      float windStep) {
     DIAG_SCOPE_NAMED("Projectile::Fly", "Projectiles");
-    if (firstStep) {
-        if (!Impact(collection, landscape, players)) return false;
-        firstStep = 0;
-    }
-
-    const float x0 = x;
-    const float y0 = y;
-    const float nx = x0 + vx + windStep;
-    const float ny = y0 + vy;
-    vy += gravity;
-
-    const float dx = nx - x0;
-    const float dy = ny - y0;
-    const float d2 = dx * dx + dy * dy;
-    prevX = x0;
-    prevY = y0;
-    if (d2 <= 1.0f) {
-        x = nx;
-        y = ny;
-        return Impact(collection, landscape, players);
-    }
-    const float length = std::sqrt(d2);
-    const float ux = dx / length;
-    const float uy = dy / length;
-    const float r = std::fmod(length, 1.0f);
-    x = x0 + r * ux;
-    y = y0 + r * uy;
-    if (!Impact(collection, landscape, players)) return false;
-    for (float t = r + 1.0f; t <= length + PATH_SLACK; t += 1.0f) {
-        prevX = x;
-        prevY = y;
-        x = x0 + t * ux;
-        y = y0 + t * uy;
-        if (!Impact(collection, landscape, players)) return false;
-    }
-    return true;
+    return WalkPath(*this, windStep, [&] { return Impact(collection, landscape, players); });
 }
 
 // 1. Off a side edge, far out or below the edge column's lowest Air, the projectile is lost with

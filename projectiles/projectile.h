@@ -7,6 +7,7 @@
 // path and which decides whether it flies on.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "core/shots.h"
@@ -21,6 +22,57 @@ struct ScatterOffset {
     std::int32_t dy;
 };
 
+// A sample further than this beyond the end of a tick's move still counts as on the path.
+constexpr float PATH_SLACK = 0.01f;
+
+// The walk of one tick of a path, shared by the flight and by whoever predicts one (the computer
+// players), so that both take the very same float steps. Body has x, y, prevX, prevY, vx, vy,
+// gravity and firstStep like a Projectile; sample() is called at every sample once the point has
+// moved there and may change the velocity; the walk stops at the first sample that returns false.
+// 1. A new body is first tested where it stands. 2. The move of this tick uses the velocity from
+// before this tick's gravity, and the wind shifts the position without entering the velocity.
+// 3. A move of at most one pixel is one sample; a longer one is walked in unit steps whose first
+// sample lies at the fractional part of its length, so the last lands on the target.
+template <class Body, class Sample>
+bool WalkPath(Body& body, float windStep, Sample&& sample) {
+    if (body.firstStep) {
+        if (!sample()) return false;
+        body.firstStep = 0;
+    }
+
+    const float x0 = body.x;
+    const float y0 = body.y;
+    const float nx = x0 + body.vx + windStep;
+    const float ny = y0 + body.vy;
+    body.vy += body.gravity;
+
+    const float dx = nx - x0;
+    const float dy = ny - y0;
+    const float d2 = dx * dx + dy * dy;
+    body.prevX = x0;
+    body.prevY = y0;
+    if (d2 <= 1.0f) {
+        body.x = nx;
+        body.y = ny;
+        return sample();
+    }
+    const float length = std::sqrt(d2);
+    const float ux = dx / length;
+    const float uy = dy / length;
+    const float r = std::fmod(length, 1.0f);
+    body.x = x0 + r * ux;
+    body.y = y0 + r * uy;
+    if (!sample()) return false;
+    for (float t = r + 1.0f; t <= length + PATH_SLACK; t += 1.0f) {
+        body.prevX = body.x;
+        body.prevY = body.y;
+        body.x = x0 + t * ux;
+        body.y = y0 + t * uy;
+        if (!sample()) return false;
+    }
+    return true;
+}
+
 class Projectile {
 public:
     // At (x, y) with velocity (vx, vy); the previous sample starts on the position itself, and the
@@ -32,7 +84,7 @@ public:
     static void Init();
 
     // One tick: the move by velocity and wind, then gravity, with Impact at every unit step of the
-    // path. False once the projectile has ended (the collection then destroys it).
+    // path (see WalkPath). False once the projectile has ended (the collection then destroys it).
     bool Fly(ProjectileCollection* collection, Landscape* landscape, PlayerCollection* players,
              float windStep);
     // The test at one sample of the path, with the kind's effect on the way: true while the

@@ -1,0 +1,129 @@
+// The computer players' prediction of a shot's path: the flight's unit-step walk with the same
+// play-area and collision tests, on copies of the tanks and without any effect on the way.
+#include "computer/flight_sim.h"
+
+#include "core/shots.h"
+#include "landscape/landscape.h"
+#include "players/player_collection.h"
+#include "projectiles/projectile.h"
+
+namespace {
+
+// These follow the flight and the firing: a projectile may stray 200 pixels beyond a side while it
+// stays above that edge column's lowest Air; the wind moves it 0.05 pixels a tick per unit; the
+// barrel is 6 pixels long and power 100 launches at 5 pixels a tick.
+constexpr int SIDE_MARGIN = 200;
+constexpr double WIND_PER_UNIT = 0.05;
+constexpr double BARREL_LENGTH = 6.0;
+constexpr double TOP_SPEED = 5.0;
+
+// An Earth Mover underground slows by these factors a sample until its speed squared is below the
+// stall.
+constexpr double EARTH_DRAG = 0.9;
+constexpr double ROCK_DRAG = 0.7;
+constexpr float EARTH_MOVER_STALL = 0.05f;
+
+constexpr std::int32_t WEAPON_KINDS[WEAPON_COUNT] = {KindShell,      KindSodSalvo, KindFirework,
+                                                     KindEarthMover, KindLava,     KindABomb};
+
+// The moving point, shaped as WalkPath expects.
+struct Body {
+    float x;
+    float y;
+    float prevX;
+    float prevY;
+    float vx;
+    float vy;
+    float gravity;
+    std::uint8_t firstStep = 1;
+};
+
+}  // namespace
+
+std::int32_t WeaponKind(std::int32_t weapon) {
+    return weapon >= 0 && weapon < WEAPON_COUNT ? WEAPON_KINDS[weapon] : KindShell;
+}
+
+LaunchState ShotLaunch(const TankBox& tank, std::int32_t angle, std::int32_t power) {
+    const float c = BarrelCos(angle);
+    const float s = BarrelSin(angle);
+    const double speed = power * 0.01 * TOP_SPEED;
+    return LaunchState{static_cast<float>(tank.x - BARREL_LENGTH * c),
+                       static_cast<float>((tank.y - tank.height) - BARREL_LENGTH * s),
+                       static_cast<float>(-c * speed), static_cast<float>(-s * speed)};
+}
+
+void FlightSim::Capture(const Landscape* landscape, const PlayerCollection* players, float gravity) {
+    landscape_ = landscape;
+    windStep_ = static_cast<float>(landscape->wind * WIND_PER_UNIT);
+    gravity_ = gravity;
+    tankCount_ = players->numPlayers;
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        const Player& player = players->players[i];
+        tanks_[i] = TankBox{player.x, player.y, player.width, player.height, player.inGame && player.alive};
+    }
+}
+
+int FlightSim::TankAt(int px, int py) const {
+    for (int i = 0; i < tankCount_; ++i) {
+        if (tanks_[i].standing && tanks_[i].Contains(px, py)) return i;
+    }
+    return -1;
+}
+
+FlightResult FlightSim::Shot(int shooter, std::int32_t angle, std::int32_t power, std::int32_t weapon) const {
+    const LaunchState launch = ShotLaunch(tanks_[shooter], angle, power);
+    return From(launch.x, launch.y, launch.vx, launch.vy, WeaponKind(weapon));
+}
+
+// The test at each sample is Projectile::Impact's for the tracked shot: lost off a side, the Earth
+// Mover's drag underground, then the bottom edge, solid ground and the tanks.
+FlightResult FlightSim::From(float x, float y, float vx, float vy, std::int32_t kind) const {
+    const Landscape& land = *landscape_;
+    FlightResult result;
+    Body body{x, y, x, y, vx, vy, gravity_};
+    const bool mover = kind == KindEarthMover;
+    auto sample = [&]() {
+        result.samples += 1;
+        const int xi = static_cast<int>(body.x);
+        const int yi = static_cast<int>(body.y);
+        const int w = land.width;
+        const bool lostLeft = xi < 0 && (xi < -SIDE_MARGIN || yi > land.lowestAir[0]);
+        const bool lostRight = xi >= w && (xi >= w + SIDE_MARGIN || yi > land.lowestAir[w - 1]);
+        if (lostLeft || lostRight) {
+            result.end = FlightEnd::Lost;
+            return false;
+        }
+        const std::int32_t cell = land.Inside(xi, yi) ? land.Cell(xi, yi) : Air;
+        if (mover && (cell == Earth || cell == Rock)) {
+            const double drag = cell == Earth ? EARTH_DRAG : ROCK_DRAG;
+            body.vx = static_cast<float>(body.vx * drag);
+            body.vy = static_cast<float>(body.vy * drag);
+        }
+        bool hits = body.y >= static_cast<float>(land.height);
+        if (!hits && cell != Air) {
+            hits =
+                !mover || body.vx * body.vx + body.vy * body.vy < EARTH_MOVER_STALL || xi == 0 || xi == w - 1;
+        }
+        if (hits) {
+            result.end = FlightEnd::Ground;
+            return false;
+        }
+        const int tank = TankAt(xi, yi);
+        if (tank < 0) return true;
+        result.end = FlightEnd::Tank;
+        result.tank = tank;
+        return false;
+    };
+    result.end = FlightEnd::TooLong;
+    while (result.ticks < MAX_TICKS) {
+        const bool flying = WalkPath(body, windStep_, sample);
+        if (!flying) break;
+        result.ticks += 1;
+    }
+    result.x = body.x;
+    result.y = body.y;
+    result.prevX = body.prevX;
+    result.prevY = body.prevY;
+    return result;
+}

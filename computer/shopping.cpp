@@ -1,0 +1,68 @@
+// What a computer player buys in the weapon shop: a few specials up to the stock its level likes
+// to carry, never spending the cash it keeps in reserve, Hard saving for an A-Bomb first.
+#include <array>
+
+#include "computer/brain.h"
+#include "players/player_collection.h"
+#include "players/weapon_table.h"
+
+namespace {
+
+constexpr std::int32_t A_BOMB = 5;
+
+// Per level: the cash never spent, the stock of each weapon it buys up to (the Shell is unlimited
+// and never bought), and the order it looks at them in. Easy picks at random among what it may
+// still buy; Hard buys nothing cheap while it has no A-Bomb unless the A-Bomb's price stays in
+// hand.
+struct ShoppingPlan {
+    std::int32_t reserve;
+    std::array<std::int32_t, WEAPON_COUNT> wanted;
+    std::array<std::int32_t, WEAPON_COUNT - 1> order;
+    bool random;
+    bool savesForABomb;
+};
+
+constexpr ShoppingPlan EASY_PLAN{20, {0, 2, 2, 1, 1, 0}, {1, 2, 3, 4, 5}, true, false};
+constexpr ShoppingPlan NORMAL_PLAN{40, {0, 1, 0, 2, 2, 1}, {5, 3, 4, 1, 2}, false, false};
+constexpr ShoppingPlan HARD_PLAN{50, {0, 1, 0, 2, 2, 2}, {5, 3, 4, 1, 2}, false, true};
+
+const ShoppingPlan& PlanOf(Controller level) {
+    switch (level) {
+        case ControllerEasy:
+            return EASY_PLAN;
+        case ControllerNormal:
+            return NORMAL_PLAN;
+        default:
+            return HARD_PLAN;
+    }
+}
+
+// Whether the weapon is one to buy now: below the stock wanted, bought one at a time by the shop,
+// and paid for without touching the reserve (nor, while saving, the A-Bomb's price).
+bool WorthBuying(const Player& player, const ShoppingPlan& plan, std::int32_t weapon) {
+    WeaponData data;
+    const std::int32_t stock = player.stock[static_cast<std::size_t>(weapon)];
+    if (stock < 0 || stock >= plan.wanted[static_cast<std::size_t>(weapon)]) return false;
+    if (!GetWeaponData(weapon, &data) || data.buyPrice <= 0) return false;
+    std::int32_t keep = plan.reserve;
+    WeaponData bomb;
+    if (plan.savesForABomb && weapon != A_BOMB && player.stock[A_BOMB] <= 0 && GetWeaponData(A_BOMB, &bomb))
+        keep += bomb.buyPrice;
+    return player.cash - data.buyPrice >= keep;
+}
+
+}  // namespace
+
+int NextPurchase(int shopper, Controller level, ComputerRandom* random) {
+    if (!ThePlayers || shopper < 0 || shopper >= MAX_PLAYERS || level == ControllerHuman) return -1;
+    const Player& player = ThePlayers->players[static_cast<std::size_t>(shopper)];
+    const ShoppingPlan& plan = PlanOf(level);
+    std::array<std::int32_t, WEAPON_COUNT> choices{};
+    int count = 0;
+    for (std::int32_t weapon : plan.order) {
+        if (WorthBuying(player, plan, weapon)) choices[static_cast<std::size_t>(count++)] = weapon;
+    }
+    if (count == 0) return -1;
+    if (!plan.random) return choices[0];
+    return choices[static_cast<std::size_t>(random ? random->Below(count) : 0)];
+}

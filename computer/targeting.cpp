@@ -1,0 +1,133 @@
+// Aiming for the computer players: judging a predicted landing and searching the powers at an
+// angle for the best one.
+#include "computer/targeting.h"
+
+#include <array>
+
+#include "players/player.h"
+
+namespace {
+
+// Shell, Sod Salvo, Firework, Earth Mover, Lava, A-Bomb. The blasts are the explosions' own
+// figures; a Sod Salvo does no damage where it lands and a lava stream burns slowly as it flows,
+// so for those two, and for the Earth Mover's crater that a tank would fall into, only the
+// distance to keep matters. A firework's pieces scatter, so it keeps further away than its blast.
+constexpr std::array<WeaponReach, WEAPON_COUNT> REACHES = {{
+    {16, 20, 20},
+    {0, 0, 30},
+    {10, 5, 40},
+    {0, 0, 50},
+    {0, 0, 60},
+    {85, 120, 92},
+}};
+
+// The powers of the coarse scan, and how many crossings of the aim point the bisection follows.
+constexpr std::array<std::int32_t, 13> SCAN_POWERS = {4, 12, 20, 28, 36, 44, 52, 60, 68, 76, 84, 92, 100};
+constexpr int MAX_CROSSINGS = 3;
+
+// Where the landing lies along the line of fire from the aim point: negative short of it, positive
+// beyond it. A shot lost off a side counts from where it was lost.
+float Along(const Candidate& c, const AimGoal& goal) {
+    return static_cast<float>(goal.dir) * (c.flight.x - goal.x);
+}
+
+}  // namespace
+
+const WeaponReach& ReachOf(std::int32_t weapon) {
+    return REACHES[weapon >= 0 && weapon < WEAPON_COUNT ? static_cast<std::size_t>(weapon) : 0];
+}
+
+// As an explosion reckons it: a direct hit when the point lies in the tank or on its middle,
+// otherwise falling with the squared distance from the middle to half at the damage radius.
+std::int32_t BlastDamage(const TankBox& tank, std::int32_t weapon, int xi, int yi) {
+    const WeaponReach& reach = ReachOf(weapon);
+    const int dx = tank.x - xi;
+    const int dy = tank.y - tank.height / 2 - yi;
+    const int d2 = dx * dx + dy * dy;
+    if (tank.Contains(xi, yi) || d2 == 0) return reach.fullDamage;
+    const int r2 = reach.damageRadius * reach.damageRadius;
+    if (d2 > r2) return 0;
+    return ((2 * r2 - d2) * reach.fullDamage) / (2 * r2);
+}
+
+Candidate Assess(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, std::int32_t power) {
+    Candidate c;
+    c.angle = angle;
+    c.power = power;
+    c.tried = true;
+    c.flight = sim.Shot(goal.shooter, angle, power, goal.weapon);
+    const float dx = c.flight.x - goal.x;
+    const float dy = c.flight.y - goal.y;
+    c.miss2 = c.flight.Landed() ? dx * dx + dy * dy : std::numeric_limits<float>::max();
+    if (!c.flight.Landed()) return c;
+
+    // What the landing does to every standing tank, and whether it is far enough from our own.
+    const int xi = static_cast<int>(c.flight.x);
+    const int yi = static_cast<int>(c.flight.y);
+    const TankBox& self = sim.tanks()[goal.shooter];
+    const int sx = self.x - xi;
+    const int sy = self.y - self.height / 2 - yi;
+    const int keep = ReachOf(goal.weapon).keepAway;
+    c.safe = c.flight.tank != goal.shooter && sx * sx + sy * sy > keep * keep &&
+             BlastDamage(self, goal.weapon, xi, yi) == 0;
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        const TankBox& tank = sim.tanks()[i];
+        if (i == goal.shooter || !tank.standing) continue;
+        const std::int32_t damage = BlastDamage(tank, goal.weapon, xi, yi);
+        if (damage <= 0) continue;
+        c.opponentsHit += 1;
+        if (i == goal.target) {
+            c.targetDamage = damage;
+        } else {
+            c.othersDamage += damage;
+        }
+    }
+    return c;
+}
+
+bool Better(const Candidate& a, const Candidate& b, Preference preference) {
+    if (a.safe != b.safe) return a.safe;
+    if (preference == Preference::MostDamage) {
+        const std::int32_t va = 2 * a.targetDamage + a.othersDamage;
+        const std::int32_t vb = 2 * b.targetDamage + b.othersDamage;
+        if (va != vb) return va > vb;
+    }
+    if (a.miss2 != b.miss2) return a.miss2 < b.miss2;
+    return a.flight.ticks < b.flight.ticks;
+}
+
+// 1. The coarse scan. 2. Each place where the landing passes the aim point between two scanned
+// powers is narrowed down to neighbouring powers by bisection; every power tried may be the best.
+Candidate SolvePower(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, Preference preference,
+                     std::int64_t* samples) {
+    Candidate best;
+    auto consider = [&](std::int32_t power) {
+        Candidate c = Assess(sim, goal, angle, power);
+        *samples += c.flight.samples;
+        if (!best.tried || Better(c, best, preference)) best = c;
+        return Along(c, goal);
+    };
+
+    std::array<float, SCAN_POWERS.size()> along{};
+    for (std::size_t i = 0; i < SCAN_POWERS.size(); ++i) along[i] = consider(SCAN_POWERS[i]);
+
+    int crossings = 0;
+    for (std::size_t i = 0; i + 1 < SCAN_POWERS.size() && crossings < MAX_CROSSINGS; ++i) {
+        const bool shortBefore = along[i] < 0.0f;
+        if (shortBefore == (along[i + 1] < 0.0f)) continue;
+        crossings += 1;
+        std::int32_t lo = SCAN_POWERS[i];
+        std::int32_t hi = SCAN_POWERS[i + 1];
+        while (hi - lo > 1) {
+            const std::int32_t mid = (lo + hi) / 2;
+            if ((consider(mid) < 0.0f) == shortBefore) {
+                lo = mid;
+            } else {
+                hi = mid;
+            }
+        }
+    }
+    return best;
+}
+
+std::int32_t AngleFor(int elevation, int dir) { return dir > 0 ? 180 - elevation : elevation; }

@@ -1,0 +1,64 @@
+// The computer players' aiming: what a predicted landing does to each tank, and the search over
+// powers at one angle for the landing nearest a point.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+#include "computer/flight_sim.h"
+
+// What the computer wants a shot to do: land near (x, y) for player `target`, fired by `shooter`
+// with `weapon`. dir is +1 when the aim point lies to the shooter's right, -1 to its left.
+struct AimGoal {
+    int shooter = 0;
+    int target = -1;
+    std::int32_t weapon = 0;
+    float x = 0.0f;
+    float y = 0.0f;
+    int dir = 1;
+};
+
+// One shot considered, with its predicted flight and what its landing would do.
+struct Candidate {
+    std::int32_t angle = 90;
+    std::int32_t power = 50;
+    FlightResult flight;
+    float miss2 = std::numeric_limits<float>::max();  // squared distance of the landing from the aim
+    std::int32_t targetDamage = 0;                    // armour the target would lose to the blast
+    std::int32_t othersDamage = 0;                    // armour the other opponents would lose in all
+    std::int32_t opponentsHit = 0;                    // opponents the blast reaches
+    bool safe = false;  // lands, and nowhere near enough to the shooter to hurt it
+    bool tried = false;
+};
+
+// Blast figures of the weapons, as the explosions use them: the damage radius and the full damage
+// at the centre (0 for those that do no blast damage), and the distance from the shooter's middle
+// within which a landing of the weapon is too close for comfort.
+struct WeaponReach {
+    int damageRadius;
+    int fullDamage;
+    int keepAway;
+};
+const WeaponReach& ReachOf(std::int32_t weapon);
+
+// The blast damage a tank would take from an explosion of the weapon at pixel (xi, yi).
+std::int32_t BlastDamage(const TankBox& tank, std::int32_t weapon, int xi, int yi);
+
+// The predicted shot at (angle, power), judged against the goal.
+Candidate Assess(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, std::int32_t power);
+
+// How candidates compare: by distance from the aim point only, or by the damage done to the
+// opponents first (the target counting double) and the distance second. An unsafe candidate is
+// never better than a safe one.
+enum class Preference { Nearest, MostDamage };
+bool Better(const Candidate& a, const Candidate& b, Preference preference);
+
+// Searches the powers 1 to 100 at one angle for the shot that suits the goal best: a coarse scan,
+// then a bisection wherever the landing passes from short of the aim point to beyond it.
+// Adds the samples it walked to *samples.
+Candidate SolvePower(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, Preference preference,
+                     std::int64_t* samples);
+
+// The barrel angle for an elevation in degrees above the horizontal towards dir (+1 right, -1
+// left); elevations past 90 lean back over the shooter.
+std::int32_t AngleFor(int elevation, int dir);

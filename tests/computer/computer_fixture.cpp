@@ -1,0 +1,93 @@
+// Test support for the computer players.
+#include "tests/computer/computer_fixture.h"
+
+#include "core/globals.h"
+#include "players/weapon_table.h"
+
+void ComputerTest::SetUp() {
+    ProjectilesTest::SetUp();
+    InitWeaponData();
+    BrainResetForTests();
+    TheLandscape = landscape.get();
+    TheProjectiles = shots.get();
+}
+
+// The fixture owns the landscape and the collection: the shell's reset must not free them.
+void ComputerTest::TearDown() {
+    TheLandscape = nullptr;
+    TheProjectiles = nullptr;
+    BrainResetForTests();
+    WeaponTableResetForTests();
+    ProjectilesTest::TearDown();
+}
+
+void ComputerTest::Hills(int base, int amplitude, int period, int rockTop) {
+    for (int x = 0; x < landscape->width; ++x) {
+        const int phase = (x * SINE_TABLE_SIZE / period) % SINE_TABLE_SIZE;
+        const int top = base - static_cast<int>(static_cast<float>(amplitude) * SineTable[phase]);
+        for (int y = 0; y < landscape->height; ++y)
+            landscape->Cell(x, y) = y < top ? Air : (y < rockTop ? Earth : Rock);
+    }
+    landscape->ScanAllColumns();
+}
+
+void ComputerTest::Wall(int left, int right, int top) {
+    for (int x = left; x < right; ++x) {
+        for (int y = top; y < landscape->height; ++y) landscape->Cell(x, y) = Rock;
+    }
+    landscape->ScanAllColumns();
+}
+
+Player& ComputerTest::Stand(int i, int x, std::int32_t armour) {
+    Player& p = PlaceTank(i, x, landscape->SurfaceY(x), armour);
+    p.stock = {-1, 0, 0, 0, 0, 0};
+    p.weapon = 0;
+    return p;
+}
+
+RealShot ComputerTest::Fire(int shooter, std::int32_t angle, std::int32_t power, std::int32_t weapon) {
+    shots = std::make_unique<ProjectileCollection>(landscape.get());
+    TheProjectiles = shots.get();
+    Player& p = players->players[shooter];
+    p.angle = angle;
+    p.power = power;
+    p.weapon = weapon;
+    players->current = shooter;
+    players->Fire(shots.get());
+    RealShot shot;
+    while (!Flying().empty() && shot.ticks < 10000) {
+        Tick();
+        if (shots->trackedAlive) {
+            shot.lastX = shots->trackedX;
+            shot.lastY = shots->trackedY;
+        }
+        // The fired projectile is the only one until it lands; its explosion is then the oldest.
+        const Explosion* first = nullptr;
+        for (const Explosion* e = shots->explosions; e; e = e->next) first = e;
+        if (first) {
+            shot.exploded = true;
+            shot.x = first->x;
+            shot.y = first->y;
+            break;
+        }
+        shot.ticks += 1;
+    }
+    return shot;
+}
+
+int ComputerTest::Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random) {
+    planner.Begin(shooter, level, &random);
+    int slices = 0;
+    while (!planner.Think() && slices < 1000) ++slices;
+    return slices + 1;
+}
+
+std::vector<std::int32_t> ComputerTest::Materials() const {
+    const auto end = MaterialMap.begin() + static_cast<std::ptrdiff_t>(landscape->width) * landscape->height;
+    return std::vector<std::int32_t>(MaterialMap.begin(), end);
+}
+
+void ComputerTest::RestoreMaterials(const std::vector<std::int32_t>& materials) {
+    std::copy(materials.begin(), materials.end(), MaterialMap.begin());
+    landscape->ScanAllColumns();
+}

@@ -1,0 +1,41 @@
+// Test support for the computer players: the weapons' fixture with the game's pointers aimed at
+// its landscape, tanks and collection, terrain shapes, and a real shot fired from a decision.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "computer/brain.h"
+#include "tests/projectiles/projectiles_fixture.h"
+
+// Where a real shot ended: the first explosion of the fired weapon, or none when it was lost.
+struct RealShot {
+    bool exploded = false;
+    float x = 0.0f;
+    float y = 0.0f;
+    std::int32_t ticks = 0;
+    std::int32_t lastX = 0;  // the tracked projectile's last position the collection reported
+    std::int32_t lastY = 0;
+};
+
+class ComputerTest : public ProjectilesTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Rolling ground: column x is solid Earth from surface(x) down, with Rock below row rockTop.
+    void Hills(int base, int amplitude, int period, int rockTop);
+    // A wall of Rock from row top down over columns left to right - 1.
+    void Wall(int left, int right, int top);
+    // Player i standing on the ground of column x, in a two- or more-player game.
+    Player& Stand(int i, int x, std::int32_t armour = 100);
+
+    // Player `shooter` fires (angle, power, weapon) for real; ticks until the shot is over.
+    RealShot Fire(int shooter, std::int32_t angle, std::int32_t power, std::int32_t weapon);
+    // Runs the planner to its decision; returns the slices it took.
+    int Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random);
+
+    // The materials of the landscape, to put back after a real shot and to compare.
+    std::vector<std::int32_t> Materials() const;
+    void RestoreMaterials(const std::vector<std::int32_t>& materials);
+};

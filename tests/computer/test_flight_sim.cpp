@@ -1,0 +1,110 @@
+// Tests of the computer players' foresight: predicted flights land on the very pixel real shots
+// do, whatever the angle, power, wind and weapon, and predicting changes nothing in the game.
+#include "computer/flight_sim.h"
+#include "computer/targeting.h"
+#include "core/random.h"
+#include "tests/computer/computer_fixture.h"
+
+namespace {
+
+// Hills with a rock wall, two tanks and a third one beyond the wall; every shot is fired for real
+// on the same terrain and compared with its prediction: the same end, the same point to the bit
+// and the same tick. Shells and Earth Movers (which bore through the ground) in every wind.
+TEST_F(ComputerTest, PredictedFlightsEndWhereRealShotsDo) {
+    Hills(200, 40, 300, 260);
+    Wall(330, 340, 120);
+    Stand(0, 120);
+    Stand(1, 470);
+    Stand(2, 560);
+    const std::vector<std::int32_t> terrain = Materials();
+    int landed = 0;
+    int lost = 0;
+    int tanks = 0;
+    for (int wind : {-9, -4, 0, 3, 9}) {
+        landscape->wind = wind;
+        for (std::int32_t weapon : {0, 3}) {
+            for (std::int32_t angle = 2; angle <= 180; angle += weapon == 0 ? 11 : 29) {
+                for (std::int32_t power = 5; power <= 100; power += weapon == 0 ? 13 : 31) {
+                    for (int i = 0; i < 3; ++i) players->players[i].armour = 100;
+                    FlightSim sim;
+                    sim.Capture(landscape.get(), players, shots->gravity);
+                    const FlightResult predicted = sim.Shot(0, angle, power, weapon);
+                    const RealShot real = Fire(0, angle, power, weapon);
+                    RestoreMaterials(terrain);
+                    const auto where = ::testing::Message() << "wind " << wind << " weapon " << weapon
+                                                            << " angle " << angle << " power " << power;
+                    ASSERT_EQ(predicted.Landed(), real.exploded) << where;
+                    if (!real.exploded) {
+                        ++lost;
+                        continue;
+                    }
+                    ++landed;
+                    tanks += predicted.end == FlightEnd::Tank ? 1 : 0;
+                    ASSERT_EQ(predicted.x, real.x) << where;
+                    ASSERT_EQ(predicted.y, real.y) << where;
+                    ASSERT_EQ(predicted.ticks, real.ticks) << where;
+                }
+            }
+        }
+    }
+    // The cases cover landings, tank hits and shots lost off the sides.
+    EXPECT_GT(landed, 200);
+    EXPECT_GT(lost, 10);
+    EXPECT_GT(tanks, 3);
+}
+
+// The launch point and velocity are those PlayerCollection::Fire gives the projectile.
+TEST_F(ComputerTest, ALaunchLeavesTheBarrelAsTheGameFiresIt) {
+    Hills(200, 20, 500, 260);
+    Stand(0, 300);
+    for (std::int32_t angle : {0, 1, 45, 90, 134, 179, 180}) {
+        for (std::int32_t power : {0, 1, 50, 99, 100}) {
+            shots = std::make_unique<ProjectileCollection>(landscape.get());
+            Player& p = players->players[0];
+            p.angle = angle;
+            p.power = power;
+            players->Fire(shots.get());
+            ASSERT_EQ(Flying().size(), 1u);
+            const Projectile& real = *Flying()[0];
+            const LaunchState launch = ShotLaunch(TankBox{p.x, p.y, p.width, p.height, true}, angle, power);
+            EXPECT_EQ(launch.x, real.x) << angle << " " << power;
+            EXPECT_EQ(launch.y, real.y) << angle << " " << power;
+            EXPECT_EQ(launch.vx, real.vx) << angle << " " << power;
+            EXPECT_EQ(launch.vy, real.vy) << angle << " " << power;
+        }
+    }
+}
+
+// Predicting draws nothing from the game's generator and changes neither the terrain nor a tank.
+TEST_F(ComputerTest, PredictingLeavesTheGameAlone) {
+    Hills(200, 40, 300, 260);
+    Stand(0, 120);
+    Stand(1, 470);
+    landscape->wind = 5;
+    const std::vector<std::int32_t> terrain = Materials();
+    const std::uint32_t state = game::RandState();
+    FlightSim sim;
+    sim.Capture(landscape.get(), players, shots->gravity);
+    for (std::int32_t weapon = 0; weapon < WEAPON_COUNT; ++weapon) {
+        for (std::int32_t angle = 0; angle <= 180; angle += 15) sim.Shot(0, angle, 70, weapon);
+    }
+    EXPECT_EQ(game::RandState(), state);
+    EXPECT_EQ(Materials(), terrain);
+    EXPECT_EQ(players->players[1].armour, 100);
+    EXPECT_EQ(Flying().size(), 0u);
+}
+
+// The blast a prediction reckons is the explosion's: full in the tank, half at the radius, none
+// beyond; an A-Bomb reaches much further.
+TEST_F(ComputerTest, PredictedBlastDamageMatchesTheExplosions) {
+    const TankBox tank{200, 150, TANK_WIDTH, TANK_HEIGHT, true};
+    EXPECT_EQ(BlastDamage(tank, 0, 200, 147), 20);
+    EXPECT_EQ(BlastDamage(tank, 0, 204, 149), 20);
+    EXPECT_EQ(BlastDamage(tank, 0, 216, 147), 10);
+    EXPECT_EQ(BlastDamage(tank, 0, 217, 147), 0);
+    EXPECT_EQ(BlastDamage(tank, 5, 285, 147), 60);
+    EXPECT_EQ(BlastDamage(tank, 5, 286, 147), 0);
+    EXPECT_EQ(BlastDamage(tank, 3, 200, 147), 0);
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+// Tests of a computer player's turn: Hard hits what it can reach, every level picks a living
+// opponent and a weapon in stock, nobody aims at itself, the thinking leaves the game alone and
+// ends in bounded slices, and Easy and Normal correct after a shot the way a person would.
+#include "core/random.h"
+#include "tests/computer/computer_fixture.h"
+
+namespace {
+
+constexpr Controller LEVELS[] = {ControllerEasy, ControllerNormal, ControllerHard};
+
+// Over a hill and a rock wall, in a cross wind, Hard's first shell hits the target and never its
+// own tank, whichever side it shoots from.
+TEST_F(ComputerTest, HardHitsAReachableTargetOverAWall) {
+    Hills(220, 50, 400, 270);
+    Wall(300, 310, 100);
+    Stand(0, 110);
+    Stand(1, 520);
+    const std::vector<std::int32_t> terrain = Materials();
+    for (int wind : {-7, 0, 6}) {
+        for (int shooter : {0, 1}) {
+            landscape->wind = wind;
+            players->players[0].armour = 100;
+            players->players[1].armour = 100;
+            ComputerRandom random;
+            random.Seed(42);
+            TurnPlanner planner;
+            Plan(planner, shooter, ControllerHard, random);
+            const ShotDecision& d = planner.Decision();
+            EXPECT_EQ(d.target, 1 - shooter);
+            EXPECT_EQ(d.weapon, 0);
+            Fire(shooter, d.angle, d.power, d.weapon);
+            RestoreMaterials(terrain);
+            EXPECT_LT(players->players[1 - shooter].armour, 100) << "wind " << wind << " shooter " << shooter;
+            EXPECT_EQ(players->players[shooter].armour, 100) << "wind " << wind << " shooter " << shooter;
+        }
+    }
+}
+
+// Thinking draws nothing from the game's generator and changes neither the terrain nor any
+// player, at every level, with specials in stock.
+TEST_F(ComputerTest, ThinkingLeavesTheGameAlone) {
+    Hills(200, 40, 300, 260);
+    Stand(0, 120).stock = {-1, 2, 2, 2, 2, 2};
+    Stand(1, 470, 15);
+    Stand(2, 520);
+    landscape->wind = -3;
+    const std::vector<std::int32_t> terrain = Materials();
+    const std::uint32_t state = game::RandState();
+    const auto before = players->players;
+    for (Controller level : LEVELS) {
+        ComputerRandom random;
+        random.Seed(7);
+        TurnPlanner planner;
+        Plan(planner, 0, level, random);
+    }
+    EXPECT_EQ(game::RandState(), state);
+    EXPECT_EQ(Materials(), terrain);
+    for (int i = 0; i < MAX_PLAYERS; ++i) {
+        const Player& was = before[i];
+        const Player& is = players->players[i];
+        EXPECT_EQ(is.x, was.x);
+        EXPECT_EQ(is.y, was.y);
+        EXPECT_EQ(is.angle, was.angle);
+        EXPECT_EQ(is.power, was.power);
+        EXPECT_EQ(is.weapon, was.weapon);
+        EXPECT_EQ(is.stock, was.stock);
+        EXPECT_EQ(is.armour, was.armour);
+        EXPECT_EQ(is.alive, was.alive);
+    }
+    EXPECT_EQ(Flying().size(), 0u);
+}
+
+// Four seats: one destroyed, one out of the game. Whatever the draws, the target is a standing
+// opponent and the weapon one the shooter has: Shells and Lava only.
+TEST_F(ComputerTest, ChoicesAreLivingOpponentsAndWeaponsInStock) {
+    Hills(200, 30, 350, 260);
+    Stand(0, 100).stock = {-1, 0, 0, 0, 1, 0};
+    Stand(1, 250).alive = false;
+    Stand(2, 400);
+    Stand(3, 550).inGame = false;
+    Stand(4, 600, 10);
+    for (Controller level : LEVELS) {
+        for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+            ComputerRandom random;
+            random.Seed(seed);
+            TurnPlanner planner;
+            Plan(planner, 0, level, random);
+            const ShotDecision& d = planner.Decision();
+            EXPECT_TRUE(d.target == 2 || d.target == 4) << level << " " << seed << " " << d.target;
+            EXPECT_TRUE(d.weapon == 0 || d.weapon == 4) << level << " " << seed << " " << d.weapon;
+            EXPECT_GE(d.angle, 0);
+            EXPECT_LE(d.angle, 180);
+            EXPECT_GE(d.power, 0);
+            EXPECT_LE(d.power, 100);
+        }
+    }
+}
+
+// Normal and Hard go for the opponent a shell can finish off.
+TEST_F(ComputerTest, NormalAndHardFinishOffTheWeakest) {
+    Hills(200, 30, 350, 260);
+    Stand(0, 100);
+    Stand(1, 250, 100);
+    Stand(2, 500, 12);
+    for (Controller level : {ControllerNormal, ControllerHard}) {
+        ComputerRandom random;
+        random.Seed(3);
+        TurnPlanner planner;
+        Plan(planner, 0, level, random);
+        EXPECT_EQ(planner.Decision().target, 2) << level;
+    }
+}
+
+// The target stands close under a steep hill: a careless shot would come back down on the shooter.
+// No level's real shot, with any weapon it may choose, costs the shooter armour.
+TEST_F(ComputerTest, NoLevelHitsItself) {
+    Hills(220, 20, 600, 270);
+    Wall(140, 170, 60);
+    Stand(0, 120).stock = {-1, 3, 3, 3, 3, 3};
+    Stand(1, 200);
+    const std::vector<std::int32_t> terrain = Materials();
+    for (Controller level : LEVELS) {
+        for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+            BrainResetForTests();
+            players->players[0].armour = 100;
+            players->players[1].armour = 100;
+            ComputerRandom random;
+            random.Seed(seed);
+            TurnPlanner planner;
+            Plan(planner, 0, level, random);
+            const ShotDecision& d = planner.Decision();
+            Fire(0, d.angle, d.power, d.weapon);
+            // Let a lava stream or falling earth finish what it does.
+            for (int t = 0; t < 2000 && Tick(); ++t) {
+            }
+            RestoreMaterials(terrain);
+            players->players[0].y = landscape->SurfaceY(120);
+            EXPECT_EQ(players->players[0].armour, 100)
+                << "level " << level << " seed " << seed << " angle " << d.angle << " power " << d.power
+                << " weapon " << d.weapon;
+        }
+    }
+}
+
+// On the largest landscape with eight tanks, Hard decides within the slices it is allowed, and
+// the decision is there, sensible, before any thinking at all.
+TEST_F(ComputerTest, ThinkingEndsWithinItsSlices) {
+    MakeLandscape(MAX_LANDSCAPE_WIDTH, MAX_LANDSCAPE_HEIGHT);
+    TheLandscape = landscape.get();
+    TheProjectiles = shots.get();
+    Hills(350, 120, 700, 480);
+    for (int i = 0; i < MAX_PLAYERS; ++i) Stand(i, 80 + 140 * i, 30 + 10 * i);
+    landscape->wind = 9;
+    ComputerRandom random;
+    random.Seed(11);
+    TurnPlanner planner;
+    planner.Begin(3, ControllerHard, &random);
+    EXPECT_NE(planner.Decision().target, -1);
+    EXPECT_NE(planner.Decision().target, 3);
+    int slices = 0;
+    bool ready = false;
+    while (!ready && slices < 100) {
+        ready = planner.Think();
+        ++slices;
+    }
+    EXPECT_TRUE(ready);
+    EXPECT_LE(slices, TurnPlanner::THINK_SLICES);
+    EXPECT_TRUE(planner.Think());
+    EXPECT_EQ(planner.Slices(), slices);
+}
+
+// A person's bracketing: after a shot noted beyond the target the next one, at the same angle,
+// has less power; after one short of it, more. Hard keeps no such memory of misses: it aims
+// exactly every time.
+TEST_F(ComputerTest, EasyAndNormalBracketFromWhereTheLastShotLanded) {
+    Hills(220, 10, 900, 270);
+    Stand(0, 100);
+    Stand(1, 450);
+    for (Controller level : {ControllerEasy, ControllerNormal}) {
+        for (int beyond : {-120, 120}) {
+            for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+                BrainResetForTests();
+                ComputerRandom random;
+                random.Seed(seed);
+                TurnPlanner planner;
+                Plan(planner, 0, level, random);
+                const ShotDecision first = planner.Decision();
+                const ShotMemory& memory = RememberedShot(0);
+                ASSERT_EQ(memory.target, 1);
+                // Noted as landing `beyond` pixels past where that shot was meant to land.
+                const int meant = 450 + static_cast<int>(memory.meantOffset);
+                NoteShotLanded(0, 1, meant + beyond, 200);
+                Plan(planner, 0, level, random);
+                const ShotDecision second = planner.Decision();
+                EXPECT_EQ(second.angle, first.angle);
+                if (beyond > 0) {
+                    EXPECT_LT(second.power, first.power) << level << " seed " << seed;
+                } else {
+                    EXPECT_GT(second.power, first.power) << level << " seed " << seed;
+                }
+                EXPECT_EQ(RememberedShot(0).shots, 2);
+            }
+        }
+    }
+    // A note about another target, or after the memory is forgotten, is ignored.
+    NoteShotLanded(0, 2, 10, 10);
+    EXPECT_FALSE(RememberedShot(0).landed);
+    ForgetShots();
+    EXPECT_EQ(RememberedShot(0).target, -1);
+}
+
+}  // namespace
