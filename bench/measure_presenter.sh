@@ -96,7 +96,7 @@ cpu_over() {
 }
 
 # Making a landscape keeps the game busy from the last key of the shop until the landscape is
-# shown; its end is the last tick of CPU before 150 ms without any.
+# shown; its end is the last tick of CPU (10 ms each) before 300 ms without any.
 time_landscape() {
   local t0 c0 last_change c now
   c0=$(cpu_ticks "$pid")
@@ -107,7 +107,7 @@ time_landscape() {
     now=$(now_ms)
     local c1; c1=$(cpu_ticks "$pid")
     if [ "$c1" != "$c" ]; then c=$c1; last_change=$now; fi
-    if [ $((now - last_change)) -ge 150 ] && [ $((now - t0)) -ge 300 ]; then break; fi
+    if [ $((now - last_change)) -ge 300 ] && [ $((now - t0)) -ge 500 ]; then break; fi
     if [ $((now - t0)) -ge 20000 ]; then break; fi
   done
   echo "$((last_change - t0)) $(awk -v t=$((c - c0)) -v hz="$ticks_per_second" 'BEGIN { printf "%d", t * 1000 / hz }')"
