@@ -35,8 +35,8 @@ struct LevelErrors {
     int gainHigh;
     int angleSpread;
 };
-constexpr LevelErrors EASY_ERRORS{95, 36, 50, 120, 0};
-constexpr LevelErrors NORMAL_ERRORS{34, 14, 70, 110, 3};
+constexpr LevelErrors EASY_ERRORS{50, 36, 50, 120, 0};
+constexpr LevelErrors NORMAL_ERRORS{28, 22, 60, 110, 3};
 constexpr LevelErrors HARD_ERRORS{0, 0, 100, 100, 0};
 
 const LevelErrors& ErrorsOf(Controller level) {
@@ -146,12 +146,14 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
     ready_ = false;
     searches_.clear();
     nextSearch_ = 0;
+    searching_ = false;
     for (Candidate& result : results_) result = Candidate{};
     specialWeapon_ = -1;
     targets_.clear();
     targetIndex_ = 0;
     aimOffset_ = 0.0f;
     slices_ = 0;
+    mostSliceSamples_ = 0;
     stage_ = Stage::Done;
     if (!TheLandscape || !ThePlayers || shooter < 0 || shooter >= MAX_PLAYERS) {
         ready_ = true;
@@ -213,15 +215,23 @@ bool TurnPlanner::Think() {
     slices_ += 1;
     std::int64_t samples = 0;
     while (!ready_ && samples < THINK_SLICE_SAMPLES) {
+        if (searching_) {
+            if (!current_.Step(sim_, &samples)) continue;
+            searching_ = false;
+            Candidate& best = results_[currentSlot_];
+            if (!best.tried || Better(current_.Best(), best, current_.preference())) best = current_.Best();
+            continue;
+        }
         if (nextSearch_ >= searches_.size()) {
             Advance();
             continue;
         }
         const Search& search = searches_[nextSearch_++];
-        const Candidate found = SolvePower(sim_, search.goal, search.angle, search.preference, &samples);
-        Candidate& best = results_[search.slot];
-        if (!best.tried || Better(found, best, search.preference)) best = found;
+        current_ = PowerSearch(search.goal, search.angle, search.preference);
+        currentSlot_ = search.slot;
+        searching_ = true;
     }
+    mostSliceSamples_ = std::max(mostSliceSamples_, samples);
     if (!ready_ && slices_ >= THINK_SLICES) FinishFallback();
     return ready_;
 }

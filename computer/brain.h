@@ -34,7 +34,7 @@ struct ShotDecision {
 // within THINK_SLICES slices.
 class TurnPlanner {
 public:
-    static constexpr std::int64_t THINK_SLICE_SAMPLES = 40000;
+    static constexpr std::int64_t THINK_SLICE_SAMPLES = 15000;
     static constexpr int THINK_SLICES = 40;
 
     // Starts planning the shot of player `shooter` from the game as it stands now (TheLandscape,
@@ -44,8 +44,9 @@ public:
     // One slice of the search, well under a millisecond; true once the decision is made.
     bool Think();
     const ShotDecision& Decision() const { return decision_; }
-    // Slices run since Begin.
+    // Slices run since Begin, and the most samples one of them walked.
     int Slices() const { return slices_; }
+    std::int64_t MostSliceSamples() const { return mostSliceSamples_; }
 
     // The stages of a turn's thinking (see brain.cpp).
     enum class Stage { Shells, Refine, Special, Aim, Done };
@@ -80,12 +81,16 @@ private:
     Stage stage_ = Stage::Done;
     std::vector<Search> searches_;
     std::size_t nextSearch_ = 0;
+    PowerSearch current_;
+    Slot currentSlot_ = SlotShell;
+    bool searching_ = false;
     Candidate results_[SLOT_COUNT];
     std::int32_t specialWeapon_ = -1;
     std::vector<int> targets_;
     std::size_t targetIndex_ = 0;
     float aimOffset_ = 0.0f;
     int slices_ = 0;
+    std::int64_t mostSliceSamples_ = 0;
 };
 
 // Where a computer's shot ended (the tracked projectile's last position, landscape pixels), so that

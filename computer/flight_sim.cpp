@@ -2,6 +2,8 @@
 // play-area and collision tests, on copies of the tanks and without any effect on the way.
 #include "computer/flight_sim.h"
 
+#include <algorithm>
+
 #include "core/shots.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
@@ -58,13 +60,29 @@ void FlightSim::Capture(const Landscape* landscape, const PlayerCollection* play
     windStep_ = static_cast<float>(landscape->wind * WIND_PER_UNIT);
     gravity_ = gravity;
     tankCount_ = players->numPlayers;
+    left_ = 0;
+    right_ = -1;
+    top_ = 0;
+    bottom_ = -1;
+    bool first = true;
     for (int i = 0; i < MAX_PLAYERS; ++i) {
         const Player& player = players->players[i];
-        tanks_[i] = TankBox{player.x, player.y, player.width, player.height, player.inGame && player.alive};
+        const TankBox tank{player.x, player.y, player.width, player.height, player.inGame && player.alive};
+        tanks_[i] = tank;
+        if (!tank.standing || i >= tankCount_) continue;
+        const int l = tank.x - tank.width / 2;
+        const int r = tank.x + tank.width / 2;
+        const int t = tank.y - tank.height + 1;
+        left_ = first ? l : std::min(left_, l);
+        right_ = first ? r : std::max(right_, r);
+        top_ = first ? t : std::min(top_, t);
+        bottom_ = first ? tank.y : std::max(bottom_, tank.y);
+        first = false;
     }
 }
 
 int FlightSim::TankAt(int px, int py) const {
+    if (px < left_ || px > right_ || py < top_ || py > bottom_) return -1;
     for (int i = 0; i < tankCount_; ++i) {
         if (tanks_[i].standing && tanks_[i].Contains(px, py)) return i;
     }
@@ -94,7 +112,8 @@ FlightResult FlightSim::From(float x, float y, float vx, float vy, std::int32_t 
             result.end = FlightEnd::Lost;
             return false;
         }
-        const std::int32_t cell = land.Inside(xi, yi) ? land.Cell(xi, yi) : Air;
+        // Above a column's topmost solid pixel all is Air: most of a flight never reads the map.
+        const std::int32_t cell = land.Inside(xi, yi) && yi >= land.topSolid[xi] ? land.Cell(xi, yi) : Air;
         if (mover && (cell == Earth || cell == Rock)) {
             const double drag = cell == Earth ? EARTH_DRAG : ROCK_DRAG;
             body.vx = static_cast<float>(body.vx * drag);

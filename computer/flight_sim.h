@@ -75,6 +75,11 @@ private:
     const Landscape* landscape_ = nullptr;
     std::array<TankBox, MAX_PLAYERS> tanks_{};
     int tankCount_ = 0;
+    // The box around every standing tank: a sample outside it holds none.
+    int left_ = 0;
+    int right_ = -1;
+    int top_ = 0;
+    int bottom_ = -1;
     float windStep_ = 0.0f;
     float gravity_ = 0.01f;
 };

@@ -22,7 +22,8 @@ constexpr std::array<WeaponReach, WEAPON_COUNT> REACHES = {{
 }};
 
 // The powers of the coarse scan, and how many crossings of the aim point the bisection follows.
-constexpr std::array<std::int32_t, 13> SCAN_POWERS = {4, 12, 20, 28, 36, 44, 52, 60, 68, 76, 84, 92, 100};
+constexpr std::array<std::int32_t, PowerSearch::SCAN_COUNT> SCAN_POWERS = {4,  12, 20, 28, 36, 44, 52,
+                                                                           60, 68, 76, 84, 92, 100};
 constexpr int MAX_CROSSINGS = 3;
 
 // Where the landing lies along the line of fire from the aim point: negative short of it, positive
@@ -96,38 +97,51 @@ bool Better(const Candidate& a, const Candidate& b, Preference preference) {
     return a.flight.ticks < b.flight.ticks;
 }
 
+float PowerSearch::Try(const FlightSim& sim, std::int32_t power, std::int64_t* samples) {
+    const Candidate c = Assess(sim, goal_, angle_, power);
+    *samples += c.flight.samples;
+    if (!best_.tried || Better(c, best_, preference_)) best_ = c;
+    return Along(c, goal_);
+}
+
+bool PowerSearch::NextCrossing() {
+    while (crossings_ < MAX_CROSSINGS && ++crossing_ + 1 < SCAN_COUNT) {
+        shortBefore_ = along_[crossing_] < 0.0f;
+        if (shortBefore_ == (along_[crossing_ + 1] < 0.0f)) continue;
+        crossings_ += 1;
+        lo_ = SCAN_POWERS[static_cast<std::size_t>(crossing_)];
+        hi_ = SCAN_POWERS[static_cast<std::size_t>(crossing_) + 1];
+        if (hi_ - lo_ > 1) return true;
+    }
+    return false;
+}
+
 // 1. The coarse scan. 2. Each place where the landing passes the aim point between two scanned
 // powers is narrowed down to neighbouring powers by bisection; every power tried may be the best.
+bool PowerSearch::Step(const FlightSim& sim, std::int64_t* samples) {
+    if (done_) return true;
+    if (scanned_ < SCAN_COUNT) {
+        along_[scanned_] = Try(sim, SCAN_POWERS[static_cast<std::size_t>(scanned_)], samples);
+        scanned_ += 1;
+        if (scanned_ == SCAN_COUNT && !NextCrossing()) done_ = true;
+        return done_;
+    }
+    const std::int32_t mid = (lo_ + hi_) / 2;
+    if ((Try(sim, mid, samples) < 0.0f) == shortBefore_) {
+        lo_ = mid;
+    } else {
+        hi_ = mid;
+    }
+    if (hi_ - lo_ <= 1 && !NextCrossing()) done_ = true;
+    return done_;
+}
+
 Candidate SolvePower(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, Preference preference,
                      std::int64_t* samples) {
-    Candidate best;
-    auto consider = [&](std::int32_t power) {
-        Candidate c = Assess(sim, goal, angle, power);
-        *samples += c.flight.samples;
-        if (!best.tried || Better(c, best, preference)) best = c;
-        return Along(c, goal);
-    };
-
-    std::array<float, SCAN_POWERS.size()> along{};
-    for (std::size_t i = 0; i < SCAN_POWERS.size(); ++i) along[i] = consider(SCAN_POWERS[i]);
-
-    int crossings = 0;
-    for (std::size_t i = 0; i + 1 < SCAN_POWERS.size() && crossings < MAX_CROSSINGS; ++i) {
-        const bool shortBefore = along[i] < 0.0f;
-        if (shortBefore == (along[i + 1] < 0.0f)) continue;
-        crossings += 1;
-        std::int32_t lo = SCAN_POWERS[i];
-        std::int32_t hi = SCAN_POWERS[i + 1];
-        while (hi - lo > 1) {
-            const std::int32_t mid = (lo + hi) / 2;
-            if ((consider(mid) < 0.0f) == shortBefore) {
-                lo = mid;
-            } else {
-                hi = mid;
-            }
-        }
+    PowerSearch search(goal, angle, preference);
+    while (!search.Step(sim, samples)) {
     }
-    return best;
+    return search.Best();
 }
 
 std::int32_t AngleFor(int elevation, int dir) { return dir > 0 ? 180 - elevation : elevation; }

@@ -54,8 +54,43 @@ enum class Preference { Nearest, MostDamage };
 bool Better(const Candidate& a, const Candidate& b, Preference preference);
 
 // Searches the powers 1 to 100 at one angle for the shot that suits the goal best: a coarse scan,
-// then a bisection wherever the landing passes from short of the aim point to beyond it.
-// Adds the samples it walked to *samples.
+// then a bisection wherever the landing passes from short of the aim point to beyond it. Step
+// predicts one flight at a time, so that the search can be spread over frames.
+class PowerSearch {
+public:
+    static constexpr int SCAN_COUNT = 13;
+
+    PowerSearch() = default;
+    PowerSearch(const AimGoal& goal, std::int32_t angle, Preference preference)
+        : goal_(goal), angle_(angle), preference_(preference) {}
+
+    // One predicted flight; adds the samples it walked to *samples. True once the search is over.
+    bool Step(const FlightSim& sim, std::int64_t* samples);
+    bool Done() const { return done_; }
+    const Candidate& Best() const { return best_; }
+    const AimGoal& Goal() const { return goal_; }
+    Preference preference() const { return preference_; }
+
+private:
+    float Try(const FlightSim& sim, std::int32_t power, std::int64_t* samples);
+    // Moves on to the next place where the scan passes the aim point; false when there is none.
+    bool NextCrossing();
+
+    AimGoal goal_;
+    std::int32_t angle_ = 90;
+    Preference preference_ = Preference::Nearest;
+    Candidate best_;
+    float along_[SCAN_COUNT] = {};
+    int scanned_ = 0;
+    int crossing_ = -1;  // the scan index the bisection started from, -1 before the first
+    int crossings_ = 0;
+    std::int32_t lo_ = 0;
+    std::int32_t hi_ = 0;
+    bool shortBefore_ = false;
+    bool done_ = false;
+};
+
+// The whole search at once.
 Candidate SolvePower(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, Preference preference,
                      std::int64_t* samples);
 
