@@ -165,8 +165,62 @@ TEST_F(ComputerTest, ThinkingEndsWithinItsSlices) {
     }
     EXPECT_TRUE(ready);
     EXPECT_LE(slices, TurnPlanner::THINK_SLICES);
+    // A slice stops within one flight of its share of samples.
+    EXPECT_GT(planner.MostSliceSamples(), TurnPlanner::THINK_SLICE_SAMPLES / 2);
+    EXPECT_LE(planner.MostSliceSamples(), TurnPlanner::THINK_SLICE_SAMPLES + 6000);
     EXPECT_TRUE(planner.Think());
     EXPECT_EQ(planner.Slices(), slices);
+}
+
+// Two opponents side by side far away: Hard spends its A-Bomb on both, and the real blast hurts
+// both and not the shooter. Normal, with the same stock, also takes the A-Bomb.
+TEST_F(ComputerTest, AnABombForTwoTanksTogether) {
+    Hills(200, 20, 700, 260);
+    Stand(0, 80).stock = {-1, 0, 0, 0, 0, 1};
+    Stand(1, 480);
+    Stand(2, 530);
+    const std::vector<std::int32_t> terrain = Materials();
+    ComputerRandom random;
+    random.Seed(9);
+    TurnPlanner planner;
+    Plan(planner, 0, ControllerHard, random);
+    const ShotDecision d = planner.Decision();
+    EXPECT_EQ(d.weapon, 5);
+    Fire(0, d.angle, d.power, d.weapon);
+    EXPECT_LT(players->players[1].armour, 100);
+    EXPECT_LT(players->players[2].armour, 100);
+    EXPECT_EQ(players->players[0].armour, 100);
+    RestoreMaterials(terrain);
+    for (int i = 0; i < 3; ++i) players->players[i].armour = 100;
+    EXPECT_EQ(players->players[0].stock[5], 0);
+    players->players[0].stock[5] = 1;
+    Plan(planner, 0, ControllerNormal, random);
+    EXPECT_EQ(planner.Decision().weapon, 5);
+}
+
+// The target sits under a thick rock roof no shell blast gets through: Hard bores in with an
+// Earth Mover when it has one, and fires a shell (never an empty weapon) when it has not.
+TEST_F(ComputerTest, AnEarthMoverForATargetUnderARoof) {
+    Hills(220, 10, 900, 280);
+    Stand(0, 100);
+    Stand(1, 450);
+    for (int x = 400; x < 500; ++x) {
+        for (int y = 150; y < 190; ++y) landscape->Cell(x, y) = Rock;
+    }
+    for (int y = 150; y < 280; ++y) {
+        for (int x : {400, 401, 402, 497, 498, 499}) landscape->Cell(x, y) = Rock;
+    }
+    landscape->ScanAllColumns();
+    players->players[0].stock = {-1, 0, 0, 2, 0, 0};
+    ComputerRandom random;
+    random.Seed(4);
+    TurnPlanner planner;
+    Plan(planner, 0, ControllerHard, random);
+    EXPECT_EQ(planner.Decision().weapon, 3);
+    EXPECT_EQ(planner.Decision().target, 1);
+    players->players[0].stock = {-1, 0, 0, 0, 0, 0};
+    Plan(planner, 0, ControllerHard, random);
+    EXPECT_EQ(planner.Decision().weapon, 0);
 }
 
 // A person's bracketing: after a shot noted beyond the target the next one, at the same angle,
