@@ -36,7 +36,7 @@ struct LevelErrors {
     int angleSpread;
 };
 constexpr LevelErrors EASY_ERRORS{50, 36, 50, 120, 0};
-constexpr LevelErrors NORMAL_ERRORS{28, 22, 60, 110, 3};
+constexpr LevelErrors NORMAL_ERRORS{25, 22, 60, 110, 3};
 constexpr LevelErrors HARD_ERRORS{0, 0, 100, 100, 0};
 
 const LevelErrors& ErrorsOf(Controller level) {
@@ -67,6 +67,10 @@ constexpr int CLUSTER_DY = 60;
 constexpr int VALLEY_DEPTH = 10;
 constexpr int VALLEY_REACH = 40;
 constexpr int LAVA_CHANCE = 3;
+
+// A Sod Salvo sheds its earth over the first 160 samples of its path: it buries only a target
+// about this near.
+constexpr int SOD_REACH = 140;
 
 // Armour a shell can take off in one direct hit: a target with no more is worth finishing.
 constexpr std::int32_t FINISHING_ARMOUR = 20;
@@ -314,7 +318,8 @@ void TurnPlanner::Advance() {
 
 // 1. Hard moves on to the next target when the shells cannot reach this one. 2. The weapon the
 // situation calls for: an A-Bomb for two tanks close together or a target out of a shell's reach,
-// an Earth Mover or a Sod Salvo when the shells cannot reach it, now and then lava into a valley.
+// an Earth Mover to bore through to a target the shells cannot reach or a Sod Salvo to bury a near
+// one, now and then lava into a valley.
 // 3. Hard checks a special weapon with a search of its own; Normal aims.
 void TurnPlanner::AfterShells() {
     const int target = targets_[targetIndex_];
@@ -334,7 +339,8 @@ void TurnPlanner::AfterShells() {
         specialWeapon_ = A_BOMB;
     } else if (!hits && InStock(me, EARTH_MOVER)) {
         specialWeapon_ = EARTH_MOVER;
-    } else if (!hits && InStock(me, SOD_SALVO)) {
+    } else if (!hits && InStock(me, SOD_SALVO) &&
+               std::abs(sim_.tanks()[target].x - sim_.tanks()[shooter_].x) <= SOD_REACH) {
         specialWeapon_ = SOD_SALVO;
     } else if (hits && InStock(me, LAVA) && InValley(*sim_.landscape(), sim_.tanks()[target]) &&
                random_->Below(LAVA_CHANCE) == 0) {
