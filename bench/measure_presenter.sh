@@ -137,6 +137,11 @@ graphics=$(grep -ciE 'libGL|llvmpipe|swrast|libLLVM' "/proc/$pid/maps" || true)
 kill -TERM "$pid"
 wait "$pid" || true
 
+# The presenter traces how long it showed frames while the game was busy: the landscape's progress.
+busy=$(grep -aoE "[0-9]+ frames shown in [0-9]+ ms while the game was busy" "$work/trace.txt" |
+  sort -t' ' -k5 -n | tail -1 || true)
+busy=${busy:-"no row (an older presenter)"}
+
 # The landscape's size follows from the seed the game reports: the replay runner makes the same one.
 landscape_size="unknown (the game does not report its seed)"
 seed=$(grep -aoE "Random seed [0-9]+" "$work/trace.txt" | grep -oE "[0-9]+$" | head -1 || true)
@@ -159,10 +164,11 @@ done
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "%.0f", (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
 
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-52s %s\n' \
+printf '%-54s %s\n' \
   "idle on the title (CPU % of one core, 10 s)" "$idle" \
   "shot in flight (CPU % of one core, 1 s)" "$shot" \
-  "new landscape, whole terraforming screen (wall ms)" "$landscape_ms" \
+  "new landscape: key to the last tick of busy CPU (ms)" "$landscape_ms" \
+  "new landscape: the presenter's own figure" "$busy" \
   "new landscape (CPU ms of the game)" "$landscape_cpu_ms" \
   "the landscape made (columns x rows)" "$landscape_size" \
   "peak resident memory (VmHWM, MB)" "$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')" \

@@ -46,7 +46,16 @@ struct Video {
     bool redrawPending = false;  // exposed or resized since the last draw
     bool failing = false;        // a failure is traced once until presenting works again
     bool firstFrameShown = false;
+    bool windowManager = true;  // full screen is asked of SDL only when a window manager answers
+
+    // Frames shown since the game last looked at its events, and when the first and last of them
+    // were shown: a long run of them (a new landscape's progress) is traced with its wall time.
+    int burstFrames = 0;
+    Uint32 burstStart = 0, burstLast = 0;
 };
+
+// A run of at least this many frames without a look at the events is traced.
+constexpr int BURST_TRACED = 20;
 
 Video V;
 
@@ -275,6 +284,31 @@ void UnmapFullscreen() {
 #endif
 }
 
+// Whether a window manager looks after the window. Without one (a bare X server) SDL's full-screen
+// requests are never answered, and each waits a tenth of a second for the answer; a window at the
+// desktop's size already covers the whole screen there. Other video drivers are taken to have one.
+bool WindowManagerPresent() {
+#ifdef LOBSHOT_HAVE_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(V.window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    Display* display = info.info.x11.display;
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool present = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                      AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+                   count == 1;
+    if (data) XFree(data);
+    return present;
+#else
+    return true;
+#endif
+}
+
 }  // namespace
 
 void SdlVideoClose() {
@@ -296,8 +330,9 @@ namespace {
 void SettleWindow() {
     if (!V.settlePending || !V.window) return;
     V.settlePending = false;
+    V.windowManager = WindowManagerPresent();
     SDL_SetWindowResizable(V.window, SDL_TRUE);
-    if (V.fullscreen) SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (V.fullscreen && V.windowManager) SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void ApplyPendingToggle() {
@@ -308,7 +343,7 @@ void ApplyPendingToggle() {
         SdlVideoDesktopSize(&desktopW, &desktopH);
         SDL_SetWindowPosition(V.window, 0, 0);
         SDL_SetWindowSize(V.window, desktopW, desktopH);
-        SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        if (V.windowManager) SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
         SDL_SetWindowFullscreen(V.window, 0);
         SDL_SetWindowSize(V.window, WINDOW_WIDTH, WINDOW_HEIGHT);
@@ -325,12 +360,19 @@ void SdlVideoRefresh() {
 }
 
 void SdlVideoCatchUp() {
+    if (V.burstFrames >= BURST_TRACED)
+        DiagTrace(DIAG_DEBUG, "main", __LINE__, "PlatformPresent",
+                  "%i frames shown in %u ms while the game was busy", V.burstFrames,
+                  static_cast<unsigned>(V.burstLast - V.burstStart));
+    V.burstFrames = 0;
     if (V.redrawPending && V.window && V.frame.Known()) Draw(PixelRect{});
 }
 
 bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
     if (!V.window) return false;
     ApplyPendingToggle();
+    V.burstLast = SDL_GetTicks();
+    if (V.burstFrames++ == 0) V.burstStart = V.burstLast;
     PixelRect changed = V.frame.Take(pixels, width, height, pitchPixels);
     if (changed.Empty() && !V.wholeWindow) return true;
     bool shown = Draw(changed);

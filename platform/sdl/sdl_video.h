@@ -18,7 +18,9 @@ void SdlVideoToggleFullscreen();
 // The window was exposed or resized: the whole window is drawn again, borders included, at the
 // next SdlVideoCatchUp or SdlVideoPresent.
 void SdlVideoRefresh();
-// Draws what SdlVideoRefresh asked for; called after each batch of events.
+// Draws what SdlVideoRefresh asked for; called after each batch of events. A long run of frames
+// shown since the batch before (the game busy, as while it makes a landscape) is traced with its
+// wall time.
 void SdlVideoCatchUp();
 // Shows the frame; an unchanged frame is skipped and a changed one updates only what it changed.
 // False when the window could not show it (the reason is traced once until it can again).
