@@ -3,9 +3,13 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include "diag/diag.h"
 
 #include "platform/sdl/sdl_scaler.h"
 #include "platform/sdl/sdl_video.h"
@@ -123,6 +127,34 @@ TEST_F(PresenterTest, AltEnterPressesAreAppliedOnceAFrame) {
     EXPECT_TRUE(fullscreen());
     ASSERT_TRUE(SdlVideoPresent(page.data(), PAGE_W, PAGE_H, PAGE_W));
     EXPECT_TRUE(fullscreen()) << "the presses were used up";
+}
+
+TEST_F(PresenterTest, ALongRunOfFramesWhileTheGameIsBusyIsTracedOnce) {
+    std::FILE* capture = std::tmpfile();
+    ASSERT_NE(capture, nullptr);
+    DiagSetStandardOutput(capture);
+    std::vector<std::uint16_t> page = Page();
+    // A landscape's progress: frame after frame with no look at the events between them.
+    for (int i = 0; i < 25; ++i) {
+        page[i] ^= 0xFFFF;
+        ASSERT_TRUE(SdlVideoPresent(page.data(), PAGE_W, PAGE_H, PAGE_W));
+    }
+    SdlVideoCatchUp();
+    SdlVideoCatchUp();
+    // The game's usual pace: one frame between looks at the events.
+    for (int i = 0; i < 30; ++i) {
+        page[i] ^= 0xFFFF;
+        ASSERT_TRUE(SdlVideoPresent(page.data(), PAGE_W, PAGE_H, PAGE_W));
+        SdlVideoCatchUp();
+    }
+    DiagSetStandardOutput(nullptr);
+    std::rewind(capture);
+    std::string text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, capture)) text += buffer;
+    std::fclose(capture);
+    EXPECT_NE(text.find("PlatformPresent: 25 frames shown in "), std::string::npos) << text;
+    EXPECT_EQ(text.find("frames shown in"), text.rfind("frames shown in")) << text;
 }
 
 }  // namespace
