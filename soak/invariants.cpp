@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+#include <utility>
 
 #include "core/globals.h"
 #include "landscape/landscape.h"
@@ -342,6 +343,8 @@ std::string InvariantChecker::Check() {
     std::string failure = CheckFrame();
     if (failure.empty()) failure = CheckMatch();
     if (failure.empty()) failure = CheckShot();
+    std::string paceFailure = pace_.Check(ObservePace());
+    if (failure.empty()) failure = std::move(paceFailure);
     Remember();
     return failure;
 }

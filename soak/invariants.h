@@ -3,7 +3,8 @@
 // Some must hold whatever the keys; others say what may change from one frame to the next.
 // Everything is read from the shell's globals and the public records of the landscape, the players,
 // the projectiles and the set-up screens. The checker remembers the previous frame, so it also sees
-// a match begin, a shot start and end, and a match be settled.
+// a match begin, a shot start and end, and a match be settled. It also keeps the computer players
+// to their pace (soak/computer_pace.h).
 #pragma once
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "players/player.h"
+#include "soak/computer_pace.h"
 
 // A turn that has not ended after this many frames of a shot is taken to be stuck.
 constexpr std::uint32_t DEFAULT_SHOT_FRAME_LIMIT = 20000;
@@ -24,6 +26,9 @@ public:
     // when every rule holds, else what is wrong. The first failure is reported, and the checker
     // goes on remembering the frame either way.
     std::string Check();
+
+    // The computers' pace as seen so far.
+    const ComputerPaceChecker& Pace() const { return pace_; }
 
 private:
     struct PlayerSeen {
@@ -42,6 +47,7 @@ private:
     void Remember();
 
     std::uint32_t shotFrameLimit_;
+    ComputerPaceChecker pace_;
     bool seen_ = false;
     std::uint32_t mode_ = 0;
     std::array<PlayerSeen, MAX_PLAYERS> players_{};

@@ -146,6 +146,18 @@ void PrintSummary(const SoakOptions& options, const SoakStats& stats, std::uint6
     for (int w = 0; w < WEAPON_COUNT; ++w)
         std::cout << (w ? ", " : "") << WeaponName(w) << " " << stats.shots[static_cast<std::size_t>(w)];
     std::cout << "; " << stats.refusedShots << " refused\n";
+    std::cout << "  computer " << stats.gamesWithComputers << " games with computers ("
+              << stats.gamesOnePerson << " with one person, " << stats.gamesAllComputers << " with none), "
+              << stats.matchesWithComputers << " matches; turns Easy/Normal/Hard "
+              << stats.computerTurns[ControllerEasy] << "/" << stats.computerTurns[ControllerNormal] << "/"
+              << stats.computerTurns[ControllerHard] << ", longest " << stats.longestComputerTurn
+              << " frames\n           shots ";
+    for (int w = 0; w < WEAPON_COUNT; ++w)
+        std::cout << (w ? ", " : "") << WeaponName(w) << " "
+                  << stats.computerShots[static_cast<std::size_t>(w)];
+    std::cout << "; " << stats.computerShopVisits << " shop visits, longest " << stats.longestComputerShop
+              << " frames; " << stats.tablesMovedOn << " end-of-match tables moved on by themselves, longest "
+              << stats.longestTable << " frames\n";
     std::cout << "  shop     " << stats.roundsBought << " rounds bought, " << stats.roundsSold << " sold\n";
     std::cout << "  games of";
     for (int n = 2; n <= MAX_PLAYERS; ++n)

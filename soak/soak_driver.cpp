@@ -29,6 +29,9 @@ constexpr int ARROWS[] = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
 constexpr int CHOICE_KEYS[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_RETURN, VK_SPACE};
 constexpr int CLOSING_KEYS[] = {VK_SPACE, VK_RETURN, VK_ESCAPE, VK_LEFT, 'A', 'Z', 'C', 'N'};
 constexpr int IDLE_SHOT_KEYS[] = {VK_SPACE, VK_ESCAPE, 'X', 'Q', 'S', VK_F1};
+// Keys that are the computer's alone while it aims or shops; a person's are ignored.
+constexpr int COMPUTER_AIMING_KEYS[] = {VK_SPACE, 'Z', 'X', 'A', 'Q', 'W', 'S', VK_F2, VK_RETURN};
+constexpr int COMPUTER_SHOP_KEYS[] = {VK_RETURN, VK_SPACE, VK_UP, VK_DOWN, 'S'};
 
 template <std::size_t N>
 int Pick(SoakRandom& random, const int (&keys)[N]) {
@@ -66,6 +69,9 @@ SoakDriver::SoakDriver(const SoakOptions& options)
 // keys and let the next frame run.
 bool SoakDriver::Feed() {
     std::string failure = checker_.Check();
+    stats_.longestComputerTurn = checker_.Pace().LongestTurn();
+    stats_.longestComputerShop = checker_.Pace().LongestShopVisit();
+    stats_.longestTable = checker_.Pace().LongestTable();
     if (!failure.empty()) {
         stats_.failure = std::move(failure);
         return false;
@@ -112,18 +118,19 @@ void SoakDriver::Enter(std::uint32_t from) {
             PlanChoice();
             break;
         case WeaponShop:
-            if (from == PlayerChoice) {
-                ++stats_.gamesStarted;
-                ++stats_.gamesByPlayers[static_cast<std::size_t>(ThePlayers->numPlayers)];
-            }
+            if (from == PlayerChoice) CountGame();
+            if (from == EndOfMatch && tableLeft_) ++stats_.tablesMovedOn;
             shopper_ = -1;
             break;
         case Aiming:
             BeginTurn(from == WeaponShop);
             break;
         case ShotInProgress:
-            if (const int weapon = ThePlayers->Current()->weapon; weapon >= 0 && weapon < WEAPON_COUNT)
+            if (const int weapon = ThePlayers->Current()->weapon; weapon >= 0 && weapon < WEAPON_COUNT) {
                 ++stats_.shots[static_cast<std::size_t>(weapon)];
+                if (ComputerSeat(ThePlayers->CurrentIndex()))
+                    ++stats_.computerShots[static_cast<std::size_t>(weapon)];
+            }
             break;
         case EndOfMatch:
             EndMatch();
@@ -133,21 +140,48 @@ void SoakDriver::Enter(std::uint32_t from) {
     }
 }
 
+void SoakDriver::CountGame() {
+    const int players = ThePlayers->numPlayers;
+    int computers = 0;
+    for (int i = 0; i < players; ++i) computers += ComputerSeat(i);
+    ++stats_.gamesStarted;
+    ++stats_.gamesByPlayers[static_cast<std::size_t>(players)];
+    stats_.gamesWithComputers += computers > 0;
+    stats_.gamesOnePerson += computers == players - 1;
+    stats_.gamesAllComputers += computers == players;
+}
+
 void SoakDriver::BeginTurn(bool newMatch) {
     if (newMatch) {
         ++stats_.matchesStarted;
+        if (std::any_of(SeatControllers.begin(), SeatControllers.begin() + ThePlayers->numPlayers,
+                        [](Controller c) { return c != ControllerHuman; }))
+            ++stats_.matchesWithComputers;
         ++stats_.matchesByGravity[TheLandscape && TheLandscape->gravityOn ? 1 : 0];
         ++stats_.matchesByWind[static_cast<std::size_t>(WindOption & 3)];
         matchTurns_ = 0;
     } else {
         ++matchTurns_;
     }
-    PlanTurn();
+    const int current = ThePlayers->CurrentIndex();
+    if (!ComputerSeat(current)) return PlanTurn();
+    ++stats_.computerTurns[SeatControllers[static_cast<std::size_t>(current)]];
+    const int asides = random_.Uniform(0, 19);
+    asides_ = asides < 10 ? 0 : asides < 16 ? 1 : asides < 19 ? 2 : 4;
 }
 
+// At the end of a match with a person at the keyboard they look at the table a while and press on;
+// without one the table mostly moves on by itself.
 void SoakDriver::EndMatch() {
     ++stats_.matchesComplete;
     dwell_ = random_.Uniform(5, 120);
+    tableLeft_ = false;
+    if (OnlyComputers()) {
+        const int choice = random_.Uniform(0, 99);
+        tablePlan_ = choice < 75 ? TablePlan::Wait : choice < 87 ? TablePlan::Space : TablePlan::Abandon;
+        tableLeft_ = tablePlan_ == TablePlan::Wait;
+        dwell_ = random_.Uniform(5, COMPUTER_DEMO_TABLE_FRAMES - 10);
+    }
     if (progress_)
         std::cerr << "lobshot-soak: match " << stats_.matchesComplete << " over after " << matchTurns_ + 1
                   << " turns of " << ThePlayers->numPlayers << " players, frame " << log_.Ticks() << "\n";
@@ -211,6 +245,17 @@ void SoakDriver::ReleaseHolds() {
 
 void SoakDriver::Wait(int lo, int hi) { idle_ = random_.Uniform(lo, hi); }
 
+bool SoakDriver::ComputerSeat(int seat) const {
+    return seat >= 0 && seat < PLAYER_SEATS &&
+           SeatControllers[static_cast<std::size_t>(seat)] != ControllerHuman;
+}
+
+bool SoakDriver::OnlyComputers() const {
+    for (int i = 0; i < ThePlayers->numPlayers; ++i)
+        if (!ComputerSeat(i)) return false;
+    return true;
+}
+
 // One or more presses of the key that moves a value or a cursor from now towards target.
 void SoakDriver::StepTowards(int now, int target, int lowerKey, int raiseKey, bool batch) {
     if (now == target) return;
@@ -253,11 +298,45 @@ void SoakDriver::PlanChoice() {
     choiceGravity_ = random_.Uniform(0, 1);
     choiceWind_ = random_.Uniform(0, 3);
     choiceEscape_ = random_.Chance(0.03);
+    choiceControllers_ = PlanControllers(random_, choicePlayers_);
     Wait(0, 5);
 }
 
+// Whether the number of players and every seat's controller are as planned, so that "Start Game"
+// begins a game with a computer in it.
+bool SoakDriver::ChoiceDone() const {
+    if (ThePlayers->numPlayers != choicePlayers_) return false;
+    for (int i = 0; i < choicePlayers_; ++i)
+        if (SeatControllers[static_cast<std::size_t>(i)] != choiceControllers_[static_cast<std::size_t>(i)])
+            return false;
+    return true;
+}
+
+// A stray key: any of the screen's, or a seat's number; a key that would start the game before the
+// controllers are set becomes a seat's number.
+void SoakDriver::StrayChoiceKey() {
+    int key = Pick(random_, CHOICE_KEYS);
+    const bool starts = key == VK_RETURN || key == VK_SPACE;
+    if (random_.Chance(0.25) || (starts && !ChoiceDone())) key = '1' + random_.Uniform(0, PLAYER_SEATS - 1);
+    Press(key);
+}
+
+// The seat keys towards the planned controller of the first seat in the game that differs: all
+// its presses at once or one; false when every seat is as planned.
+bool SoakDriver::SetController(bool batch) {
+    for (int i = 0; i < ThePlayers->numPlayers; ++i) {
+        const auto seat = static_cast<std::size_t>(i);
+        const int presses = CyclePresses(SeatControllers[seat], choiceControllers_[seat]);
+        if (presses == 0) continue;
+        for (int p = batch ? presses : 1; p > 0; --p) Press('1' + i);
+        return true;
+    }
+    return false;
+}
+
 // Works down the screen: the number of players, gravity, wind, then "Start Game", with a stray
-// key now and then.
+// key now and then. Once the number of players is right, the seats' controllers are set on the
+// way, all of them before the start.
 void SoakDriver::OnPlayerChoice() {
     if (choiceEscape_) {
         choiceEscape_ = false;
@@ -265,7 +344,7 @@ void SoakDriver::OnPlayerChoice() {
         return;
     }
     Wait(0, 3);
-    if (random_.Chance(0.08)) return Press(Pick(random_, CHOICE_KEYS));
+    if (random_.Chance(0.08)) return StrayChoiceKey();
     const int values[] = {ThePlayers->numPlayers, static_cast<int>(LandscapeGravityOption), WindOption};
     const int targets[] = {choicePlayers_, choiceGravity_, choiceWind_};
     int row = CHOICE_START_ROW;
@@ -276,6 +355,8 @@ void SoakDriver::OnPlayerChoice() {
         }
     }
     const bool batch = random_.Chance(0.5);
+    const bool playersSet = row != CHOICE_PLAYERS_ROW;
+    if (playersSet && (row == CHOICE_START_ROW || random_.Chance(0.3)) && SetController(batch)) return;
     if (ChoiceRow != row)
         StepTowards(ChoiceRow, row, VK_UP, VK_DOWN, batch);
     else if (row != CHOICE_START_ROW)
@@ -331,6 +412,7 @@ SoakDriver::ShopErrand SoakDriver::Sale(int weapon, Stock* stock) {
 
 void SoakDriver::OnShop() {
     if (Holding()) return;
+    if (ComputerSeat(ShopPlayer)) return OnComputerShop();
     if (ShopPlayer != shopper_) {
         PlanShopper();
         if (wantQuit_ || QuitPromptShown) return;
@@ -388,10 +470,9 @@ void SoakDriver::PlanTurn() {
     Wait(0, 10);
 }
 
-// Something besides aiming: looking around, gliding to a tank, the help screen and the angle guide,
-// the quit prompt, a key that means nothing here, losing and regaining the focus, or giving up.
-void SoakDriver::AimingExtra() {
-    switch (random_.Uniform(0, 9)) {
+// Looking around: scrolling, gliding to a tank or back to the shooter's, or the help screen.
+void SoakDriver::LookAround() {
+    switch (random_.Uniform(0, 4)) {
         case 0:
             for (int i = random_.Uniform(1, 6); i > 0; --i) Press(ARROWS[random_.Uniform(0, 3)]);
             return;
@@ -401,22 +482,72 @@ void SoakDriver::AimingExtra() {
             return Press('1' + random_.Uniform(0, MAX_PLAYERS - 1));
         case 3:
             return Press('C');
-        case 4:
-            return HoldKey(VK_F1, random_.Uniform(2, 40));
-        case 5:
-            return HoldKey(VK_F2, random_.Uniform(2, 40));
-        case 6:
-            return Press(VK_ESCAPE);
-        case 7:
-            return Press(random_.Chance(0.5) ? VK_RETURN : 'Y');
-        case 8:
-            log_.Activate(false);
-            PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, 0, 0);
-            inactiveTicks_ = random_.Uniform(1, 20);
-            return;
         default:
+            return HoldKey(VK_F1, random_.Uniform(2, 40));
+    }
+}
+
+// Losing the focus for a moment; it comes back on its own.
+void SoakDriver::StepAway() {
+    log_.Activate(false);
+    PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, 0, 0);
+    inactiveTicks_ = random_.Uniform(1, 20);
+}
+
+// Something besides aiming: looking around, the angle guide, the quit prompt, a key that means
+// nothing here, losing and regaining the focus, or giving up.
+void SoakDriver::AimingExtra() {
+    switch (random_.Uniform(0, 7)) {
+        case 0:
+            return HoldKey(VK_F2, random_.Uniform(2, 40));
+        case 1:
+            return Press(VK_ESCAPE);
+        case 2:
+            return Press(random_.Chance(0.5) ? VK_RETURN : 'Y');
+        case 3:
+            return StepAway();
+        case 4:
             if (random_.Chance(0.1)) return AbandonGame();
             return Press(Pick(random_, ARROWS));
+        default:
+            return LookAround();
+    }
+}
+
+// What a person at the keyboard does while a computer aims (or shops): look around (aiming only),
+// call up the quit prompt, which the next keys close, step away, now and then press a key the
+// computer's turn keeps from them, and rarely give up the game.
+void SoakDriver::PersonAside(bool aiming) {
+    const int choice = random_.Uniform(0, 99);
+    if (aiming && choice < 50) return LookAround();
+    if (choice < 70) return Press(VK_ESCAPE);
+    if (choice < 82) return StepAway();
+    if (choice < 97)
+        return Press(aiming ? Pick(random_, COMPUTER_AIMING_KEYS) : Pick(random_, COMPUTER_SHOP_KEYS));
+    if (random_.Chance(0.2)) return AbandonGame();
+    Press(VK_ESCAPE);
+}
+
+// A computer aims: the person mostly watches.
+void SoakDriver::OnComputerAiming() {
+    if (asides_ > 0 && random_.Chance(0.04)) {
+        --asides_;
+        PersonAside(true);
+    }
+}
+
+// A computer shops: the person mostly watches, and now and then gives up at once.
+void SoakDriver::OnComputerShop() {
+    if (ShopPlayer != shopper_) {
+        shopper_ = ShopPlayer;
+        errands_.clear();
+        ++stats_.computerShopVisits;
+        asides_ = random_.Chance(0.3) ? random_.Uniform(1, 2) : 0;
+        if (random_.Chance(0.01)) return AbandonGame();
+    }
+    if (asides_ > 0 && random_.Chance(0.03)) {
+        --asides_;
+        PersonAside(false);
     }
 }
 
@@ -426,6 +557,7 @@ void SoakDriver::OnAiming() {
         ++stats_.matchesCutShort;
         return AbandonGame();
     }
+    if (ComputerSeat(ThePlayers->CurrentIndex())) return OnComputerAiming();
     if (plan_.extras > 0 && random_.Chance(0.2)) {
         --plan_.extras;
         return AimingExtra();
@@ -469,8 +601,26 @@ void SoakDriver::OnShot() {
     if (random_.Chance(0.004)) Press(Pick(random_, IDLE_SHOT_KEYS));
 }
 
+// The table of a game without people: a look around now and then, rarely the quit prompt, and the
+// plan made at the end of the match.
+void SoakDriver::OnDemoTable() {
+    if (random_.Chance(0.01)) {
+        if (random_.Chance(0.5)) return Press(Pick(random_, ARROWS));
+        return HoldKey(Pick(random_, ARROWS), random_.Uniform(3, 30));
+    }
+    if (random_.Chance(0.002)) return Press(VK_ESCAPE);
+    if (tablePlan_ == TablePlan::Wait) return;
+    if (dwell_ > 0) {
+        --dwell_;
+        return;
+    }
+    if (tablePlan_ == TablePlan::Abandon) return AbandonGame();
+    Press(VK_SPACE);
+}
+
 void SoakDriver::OnEndOfMatch() {
     if (Holding()) return;
+    if (OnlyComputers()) return OnDemoTable();
     if (dwell_ > 0) {
         --dwell_;
         if (random_.Chance(0.03)) {

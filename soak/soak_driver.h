@@ -11,6 +11,7 @@
 
 #include "platform/headless/headless_platform.h"
 #include "players/player.h"
+#include "soak/controller_mix.h"
 #include "soak/invariants.h"
 #include "soak/key_log.h"
 #include "soak/soak_random.h"
@@ -37,6 +38,20 @@ struct SoakStats {
     std::array<std::uint32_t, 2> matchesByGravity{};
     std::array<std::uint32_t, 4> matchesByWind{};
     std::array<std::uint64_t, 6> framesByMode{};
+    // Computer players: games where they are all but one seat or every seat, matches with any,
+    // turns by level (indexed by Controller), shots by weapon, shop visits and the all-computer
+    // end-of-match tables left to move on by themselves; the longest of each, in frames.
+    std::uint32_t gamesOnePerson = 0;
+    std::uint32_t gamesAllComputers = 0;
+    std::uint32_t gamesWithComputers = 0;
+    std::uint32_t matchesWithComputers = 0;
+    std::array<std::uint32_t, ControllerHard + 1> computerTurns{};
+    std::array<std::uint32_t, WEAPON_COUNT> computerShots{};
+    std::uint32_t computerShopVisits = 0;
+    std::uint32_t tablesMovedOn = 0;
+    std::uint32_t longestComputerTurn = 0;
+    std::uint32_t longestComputerShop = 0;
+    std::uint32_t longestTable = 0;
     // Empty while every rule has held; else the first failure (the run stops there).
     std::string failure;
 };
@@ -76,6 +91,8 @@ private:
         bool hold;
     };
     using Stock = std::array<std::int32_t, WEAPON_COUNT>;
+    // At an all-computer game's end-of-match table: leave it to move on, press Space, or give up.
+    enum class TablePlan { Wait, Space, Abandon };
 
     void Observe();
     void Enter(std::uint32_t from);
@@ -90,17 +107,29 @@ private:
     void OnShot();
     void OnEndOfMatch();
     void OnQuitPrompt();
+    void OnComputerAiming();
+    void OnComputerShop();
+    void OnDemoTable();
 
     void PlanChoice();
+    void StrayChoiceKey();
+    bool ChoiceDone() const;
+    bool SetController(bool batch);
+    void CountGame();
     void PlanShopper();
     ShopErrand Purchase(int weapon, std::int32_t* cash, Stock* stock);
     ShopErrand Sale(int weapon, Stock* stock);
     void PlanTurn();
     int PlanWeapon(const Player& player);
     void AimingExtra();
+    void LookAround();
+    void StepAway();
+    void PersonAside(bool aiming);
     bool Adjust(const Player& player);
     void StepTowards(int now, int target, int upKey, int downKey, bool batch);
     void AbandonGame();
+    bool ComputerSeat(int seat) const;
+    bool OnlyComputers() const;
 
     void Press(int key);
     void HoldKey(int key, int ticks);
@@ -128,9 +157,13 @@ private:
     int choiceGravity_ = 1;
     int choiceWind_ = 0;
     bool choiceEscape_ = false;
+    SeatPlan choiceControllers_{};
     int shopper_ = -1;
     std::vector<ShopErrand> errands_;
     std::int64_t shopStock_ = 0;
     TurnPlan plan_;
+    int asides_ = 0;  // things a person does while a computer aims or shops
     int dwell_ = 0;
+    TablePlan tablePlan_ = TablePlan::Wait;
+    bool tableLeft_ = false;  // an all-computer table left to move on by itself
 };
