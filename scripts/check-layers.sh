@@ -6,12 +6,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The layers, lowest first; folders on one line sit side by side and may not include each other.
-# The platform layer's backends, and what they share, sit above the trace facility they report to.
+# The platform layer's backends, and what they share, sit above the trace facility they report to;
+# the network transport needs nothing of the game, and its ENet implementation sits beside them.
 layers=(
   "platform"
   "diag"
   "platform/common"
-  "platform/sdl platform/headless"
+  "net"
+  "platform/sdl platform/headless net/enet"
   "core"
   "display sound"
   "landscape"
@@ -19,6 +21,7 @@ layers=(
   "projectiles"
   "screens"
   "computer"
+  "replay"
   "shell"
 )
 

@@ -17,6 +17,11 @@ if grep -rlE '#include *[<"]SDL' --include='*.cpp' --include='*.h' . | grep -vE 
   echo "SDL is included outside platform/sdl/"; exit 1
 fi
 
+step "ENet stays in the network transport's ENet implementation"
+if grep -rlE '#include *[<"]enet/' --include='*.cpp' --include='*.h' . | grep -vE '^\./(net/enet/|build)' ; then
+  echo "ENet is included outside net/enet/"; exit 1
+fi
+
 step "Every subsystem depends only on those beneath it"
 scripts/check-layers.sh
 

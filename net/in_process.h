@@ -1,0 +1,66 @@
+// The in-process twin of the transport: machines in one process on a simulated link with faults.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "net/transport.h"
+
+namespace net {
+
+// What the simulated link does to each datagram. Above it every end keeps the promises of the
+// transport (sequence numbers, acknowledgements and resends, duplicates dropped, a buffer that puts
+// early arrivals back in order, keep-alives and timeouts), so only delays show through.
+struct LinkFaults {
+    double loss = 0;         // chance, 0 to 1, that a datagram is lost
+    double duplication = 0;  // chance that it arrives twice
+    double reordering = 0;   // chance that it is held back behind later ones
+    int max_delay_ms = 0;    // each datagram takes 1 ms plus up to this much more
+    std::uint32_t seed = 1;  // the faults drawn are the same for the same seed and traffic
+};
+
+// Counts of what the link did, so that a test can tell its faults were really exercised.
+struct LinkStats {
+    std::uint64_t sent = 0;
+    std::uint64_t lost = 0;  // by chance or because an end was cut off
+    std::uint64_t duplicated = 0;
+    std::uint64_t held_back = 0;
+};
+
+// The network: a simulated clock, the link, and the ends made from it. Time passes only inside
+// Poll and Advance, in steps of a few milliseconds, so a test runs as fast as the machine allows and
+// the same calls give the same outcome. Ends share the network's state; either may outlive the
+// other.
+class InProcessNetwork {
+public:
+    explicit InProcessNetwork(const LinkFaults& faults = {});
+    ~InProcessNetwork();
+
+    // A host on a simulated port (0: the next free one). Returns null and a message in *error if
+    // the port is taken.
+    std::unique_ptr<Transport> Listen(std::uint16_t port, const TransportOptions& options,
+                                      std::string* error);
+
+    // A client joining the host on the port. With no host there it reports TimedOut in due course.
+    std::unique_ptr<Transport> Connect(std::uint16_t port, const TransportOptions& options);
+
+    void SetFaults(const LinkFaults& faults);
+
+    // Cuts an end off: every datagram to or from it is lost from now on, as if its cable were
+    // pulled. Its peers, and the end itself, notice by timeout.
+    void Sever(const Transport& end);
+
+    // Runs the whole network for ms milliseconds of simulated time.
+    void Advance(int ms);
+
+    std::int64_t NowMs() const;
+    LinkStats Stats() const;
+
+    struct State;
+
+private:
+    std::shared_ptr<State> state_;
+};
+
+}  // namespace net

@@ -1,0 +1,376 @@
+// The network game's messages: their checks, their binary form and the host's answer to a Hello.
+#include "net/messages.h"
+
+#include <type_traits>
+
+#include "net/transport.h"
+
+namespace net {
+namespace {
+
+constexpr const char* kNames[] = {"hello", "welcome",    "refuse",        "catch-up", "input",
+                                  "quiet", "state hash", "seat handover", "goodbye",  "desync"};
+static_assert(std::size(kNames) == std::variant_size_v<Message>);
+
+constexpr std::uint8_t kKeyDown = 1;
+constexpr std::uint8_t kKeyRepeat = 2;
+constexpr std::size_t kSmallestFrame = 4 + 1 + 2;  // a frame number, a count and one key
+
+// ---- Checks of meaning.
+
+bool Fail(std::string* error, const std::string& what) {
+    *error = what;
+    return false;
+}
+
+bool CheckText(const std::string& text, std::size_t least, std::size_t most, const char* what,
+               std::string* error) {
+    if (text.size() < least || text.size() > most)
+        return Fail(error, std::string(what) + " has " + std::to_string(text.size()) + " characters, not " +
+                               std::to_string(least) + " to " + std::to_string(most));
+    for (unsigned char c : text)
+        if (c < 0x20 || c > 0x7E)
+            return Fail(error, std::string(what) + " has a character that is not printable");
+    return true;
+}
+
+bool CheckFrameNumber(std::uint32_t frame, std::string* error) {
+    if (frame > kMaxFrame) return Fail(error, "frame " + std::to_string(frame) + " is past the last frame");
+    return true;
+}
+
+// Frames strictly increasing, each with 1 to kMaxKeysPerFrame sensible keys.
+bool CheckFrames(const std::vector<FrameInput>& frames, std::string* error) {
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const FrameInput& f = frames[i];
+        const std::string at = "frame " + std::to_string(f.frame);
+        if (!CheckFrameNumber(f.frame, error)) return false;
+        if (i > 0 && f.frame <= frames[i - 1].frame)
+            return Fail(error, at + " comes after a later or equal frame");
+        if (f.keys.empty() || f.keys.size() > kMaxKeysPerFrame)
+            return Fail(error, at + " has " + std::to_string(f.keys.size()) + " keys, not 1 to " +
+                                   std::to_string(kMaxKeysPerFrame));
+        for (const KeyEvent& k : f.keys) {
+            if (k.key == 0) return Fail(error, at + " has key code 0, which is no key");
+            if (k.repeat && !k.down) return Fail(error, at + " has a repeated key going up");
+        }
+    }
+    return true;
+}
+
+bool CheckSettings(const GameSettings& s, std::string* error) {
+    if (s.players < 2 || s.players > kSeats)
+        return Fail(error, std::to_string(s.players) + " players, not 2 to 8");
+    if (s.gravity > 1)
+        return Fail(error, "landscape gravity " + std::to_string(s.gravity) + " is not 0 or 1");
+    if (s.wind > 3) return Fail(error, "wind " + std::to_string(s.wind) + " is not 0 to 3");
+    for (std::uint8_t c : s.controllers)
+        if (c > 3) return Fail(error, "seat controller " + std::to_string(c) + " is not 0 to 3");
+    return true;
+}
+
+bool CheckSeat(std::uint8_t seat, std::string* error) {
+    if (seat >= kSeats) return Fail(error, "seat " + std::to_string(seat) + " is not 0 to 7");
+    return true;
+}
+
+bool Check(const Hello& m, std::string* error) {
+    return CheckText(m.version, 1, kMaxVersionLength, "the version", error);
+}
+bool Check(const Welcome& m, std::string* error) { return CheckSeat(m.seat, error); }
+bool Check(const Refuse& m, std::string* error) {
+    return CheckText(m.reason, 1, kMaxReasonLength, "the reason", error);
+}
+bool Check(const Goodbye& m, std::string* error) {
+    return CheckText(m.reason, 0, kMaxReasonLength, "the reason", error);
+}
+bool Check(const StateHash& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
+bool Check(const Desync& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
+
+bool Check(const CatchUp& m, std::string* error) {
+    if (!CheckSettings(m.settings, error) || !CheckFrameNumber(m.frame, error) ||
+        !CheckFrames(m.timeline, error))
+        return false;
+    if (!m.timeline.empty() && m.timeline.back().frame > m.frame)
+        return Fail(error, "the timeline runs past frame " + std::to_string(m.frame));
+    return true;
+}
+
+bool Check(const Input& m, std::string* error) {
+    if (m.frames.empty() || m.frames.size() > kMaxFramesPerInput)
+        return Fail(error, std::to_string(m.frames.size()) + " frames, not 1 to " +
+                               std::to_string(kMaxFramesPerInput));
+    return CheckFrames(m.frames, error);
+}
+
+bool Check(const Quiet& m, std::string* error) {
+    if (!CheckFrameNumber(m.first, error) || !CheckFrameNumber(m.last, error)) return false;
+    if (m.first > m.last)
+        return Fail(error,
+                    "frames " + std::to_string(m.first) + " to " + std::to_string(m.last) + " run backwards");
+    return true;
+}
+
+bool Check(const SeatHandover& m, std::string* error) {
+    if (!CheckFrameNumber(m.frame, error) || !CheckSeat(m.seat, error)) return false;
+    if (m.controller > kMaxController)
+        return Fail(error, "controller " + std::to_string(m.controller) + " is not 0 to 10");
+    return true;
+}
+
+// ---- Writing.
+
+class Writer {
+public:
+    explicit Writer(std::vector<std::uint8_t>* out) : out_(out) {}
+    void U8(std::uint8_t v) { out_->push_back(v); }
+    void U16(std::uint16_t v) { Little(v, 2); }
+    void U32(std::uint32_t v) { Little(v, 4); }
+    void U64(std::uint64_t v) { Little(v, 8); }
+    void Text(const std::string& s) {
+        U8(static_cast<std::uint8_t>(s.size()));
+        out_->insert(out_->end(), s.begin(), s.end());
+    }
+    void Frames(const std::vector<FrameInput>& frames) {
+        for (const FrameInput& f : frames) {
+            U32(f.frame);
+            U8(static_cast<std::uint8_t>(f.keys.size()));
+            for (const KeyEvent& k : f.keys) {
+                U8(k.key);
+                U8(static_cast<std::uint8_t>((k.down ? kKeyDown : 0) | (k.repeat ? kKeyRepeat : 0)));
+            }
+        }
+    }
+
+private:
+    void Little(std::uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out_->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    std::vector<std::uint8_t>* out_;
+};
+
+void Write(Writer& w, const Hello& m) {
+    w.U16(m.protocol);
+    w.Text(m.version);
+}
+void Write(Writer& w, const Welcome& m) { w.U8(m.seat); }
+void Write(Writer& w, const Refuse& m) { w.Text(m.reason); }
+void Write(Writer& w, const CatchUp& m) {
+    w.U32(m.seed);
+    w.U8(m.settings.players);
+    w.U8(m.settings.gravity);
+    w.U8(m.settings.wind);
+    for (std::uint8_t c : m.settings.controllers) w.U8(c);
+    w.U32(m.frame);
+    w.U32(static_cast<std::uint32_t>(m.timeline.size()));
+    w.Frames(m.timeline);
+}
+void Write(Writer& w, const Input& m) {
+    w.U16(static_cast<std::uint16_t>(m.frames.size()));
+    w.Frames(m.frames);
+}
+void Write(Writer& w, const Quiet& m) {
+    w.U32(m.first);
+    w.U32(m.last);
+}
+void Write(Writer& w, const StateHash& m) {
+    w.U32(m.frame);
+    w.U64(m.hash);
+}
+void Write(Writer& w, const SeatHandover& m) {
+    w.U32(m.frame);
+    w.U8(m.seat);
+    w.U8(m.controller);
+}
+void Write(Writer& w, const Goodbye& m) { w.Text(m.reason); }
+void Write(Writer& w, const Desync& m) {
+    w.U32(m.frame);
+    w.U64(m.ours);
+    w.U64(m.theirs);
+}
+
+// ---- Reading. Every read checks what is left first; the first fault is kept and later reads give
+// zeros, so a reader is written as straight-line code and asked once at the end.
+
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::uint8_t U8() { return static_cast<std::uint8_t>(Little(1)); }
+    std::uint16_t U16() { return static_cast<std::uint16_t>(Little(2)); }
+    std::uint32_t U32() { return static_cast<std::uint32_t>(Little(4)); }
+    std::uint64_t U64() { return Little(8); }
+
+    std::string Text() {
+        const std::size_t size = U8();
+        if (!Need(size, "a text")) return {};
+        std::string s(reinterpret_cast<const char*>(bytes_.data() + at_), size);
+        at_ += size;
+        return s;
+    }
+
+    // `count` frames; the count is weighed against the bytes left before anything is reserved.
+    std::vector<FrameInput> Frames(std::size_t count) {
+        std::vector<FrameInput> frames;
+        if (count > Left() / kSmallestFrame) {
+            Broken("the frame count " + std::to_string(count) + " is more than the message holds");
+            return frames;
+        }
+        frames.resize(count);
+        for (FrameInput& f : frames) {
+            f.frame = U32();
+            f.keys.resize(U8());
+            for (KeyEvent& k : f.keys) {
+                k.key = U8();
+                const std::uint8_t flags = U8();
+                if (flags & ~(kKeyDown | kKeyRepeat))
+                    Broken("key flags " + std::to_string(flags) + " are unknown");
+                k.down = flags & kKeyDown;
+                k.repeat = flags & kKeyRepeat;
+            }
+            if (!fault_.empty()) break;
+        }
+        return frames;
+    }
+
+    // True if everything was read without a fault and nothing is left over.
+    bool Finish(std::string* error) {
+        if (fault_.empty() && at_ != bytes_.size())
+            Broken(std::to_string(bytes_.size() - at_) + " bytes left over at the end");
+        if (fault_.empty()) return true;
+        *error = fault_;
+        return false;
+    }
+
+private:
+    std::size_t Left() const { return bytes_.size() - at_; }
+
+    void Broken(const std::string& why) {
+        if (fault_.empty()) fault_ = why;
+    }
+
+    bool Need(std::size_t n, const char* what) {
+        if (!fault_.empty()) return false;
+        if (n > Left()) {
+            Broken(std::string("the message ends inside ") + what);
+            return false;
+        }
+        return true;
+    }
+
+    std::uint64_t Little(int n) {
+        if (!Need(static_cast<std::size_t>(n), "a number")) return 0;
+        std::uint64_t v = 0;
+        for (int i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(bytes_[at_ + i]) << (8 * i);
+        at_ += static_cast<std::size_t>(n);
+        return v;
+    }
+
+    std::span<const std::uint8_t> bytes_;
+    std::size_t at_ = 0;
+    std::string fault_;
+};
+
+void Read(Reader& r, Hello& m) {
+    m.protocol = r.U16();
+    m.version = r.Text();
+}
+void Read(Reader& r, Welcome& m) { m.seat = r.U8(); }
+void Read(Reader& r, Refuse& m) { m.reason = r.Text(); }
+void Read(Reader& r, CatchUp& m) {
+    m.seed = r.U32();
+    m.settings.players = r.U8();
+    m.settings.gravity = r.U8();
+    m.settings.wind = r.U8();
+    for (std::uint8_t& c : m.settings.controllers) c = r.U8();
+    m.frame = r.U32();
+    m.timeline = r.Frames(r.U32());
+}
+void Read(Reader& r, Input& m) { m.frames = r.Frames(r.U16()); }
+void Read(Reader& r, Quiet& m) {
+    m.first = r.U32();
+    m.last = r.U32();
+}
+void Read(Reader& r, StateHash& m) {
+    m.frame = r.U32();
+    m.hash = r.U64();
+}
+void Read(Reader& r, SeatHandover& m) {
+    m.frame = r.U32();
+    m.seat = r.U8();
+    m.controller = r.U8();
+}
+void Read(Reader& r, Goodbye& m) { m.reason = r.Text(); }
+void Read(Reader& r, Desync& m) {
+    m.frame = r.U32();
+    m.ours = r.U64();
+    m.theirs = r.U64();
+}
+
+// The alternative of the variant with index `type`, default-made, for reading into.
+template <std::size_t I = 0>
+bool MakeAlternative(std::size_t type, Message* message) {
+    if constexpr (I < std::variant_size_v<Message>) {
+        if (type == I) {
+            message->emplace<I>();
+            return true;
+        }
+        return MakeAlternative<I + 1>(type, message);
+    } else {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool CheckMessage(const Message& message, std::string* error) {
+    std::string fault;
+    const bool ok = std::visit([&](const auto& m) { return Check(m, &fault); }, message);
+    if (!ok) *error = std::string("a ") + kNames[message.index()] + " message: " + fault;
+    return ok;
+}
+
+bool EncodeMessage(const Message& message, std::vector<std::uint8_t>* out, std::string* error) {
+    out->clear();
+    if (!CheckMessage(message, error)) return false;
+    Writer w(out);
+    w.U8(static_cast<std::uint8_t>(message.index() + 1));
+    std::visit([&](const auto& m) { Write(w, m); }, message);
+    if (out->size() > kMaxMessageBytes) {
+        *error = std::string("a ") + kNames[message.index()] + " message of " + std::to_string(out->size()) +
+                 " bytes is too large to send";
+        out->clear();
+        return false;
+    }
+    return true;
+}
+
+bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::string* error) {
+    if (bytes.empty()) {
+        *error = "an empty message";
+        return false;
+    }
+    if (!MakeAlternative(static_cast<std::size_t>(bytes[0]) - 1, message)) {
+        *error = "a message of unknown type " + std::to_string(bytes[0]);
+        return false;
+    }
+    Reader r(bytes.subspan(1));
+    std::visit([&](auto& m) { Read(r, m); }, *message);
+    std::string fault;
+    if (!r.Finish(&fault)) {
+        *error = std::string("a ") + kNames[message->index()] + " message: " + fault;
+        return false;
+    }
+    return CheckMessage(*message, error);
+}
+
+Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t seat) {
+    if (hello.protocol == kProtocolNumber && hello.version == our_version) return Welcome{seat};
+    std::string reason = "this game is version " + our_version + " (protocol " +
+                         std::to_string(kProtocolNumber) + "), yours is " + hello.version + " (protocol " +
+                         std::to_string(hello.protocol) + ")";
+    if (reason.size() > kMaxReasonLength) reason.resize(kMaxReasonLength);
+    return Refuse{reason};
+}
+
+}  // namespace net

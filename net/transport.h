@@ -1,0 +1,79 @@
+// The transport beneath network play: reliable, ordered byte messages between a host and its peers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace net {
+
+// A peer as this end knows it. Ids start at 1, count up, and are never reused by one transport; a
+// client's only peer is its host.
+using PeerId = std::uint32_t;
+
+// A host takes at most this many joining machines (eight machines in all with itself).
+constexpr int kMaxJoiningPeers = 7;
+
+// The largest message either end sends or accepts. A larger one is refused by Send, and one
+// received closes the connection to the peer that sent it.
+constexpr std::size_t kMaxMessageBytes = 64 * 1024;
+
+// Why a connection ended. The values travel between machines, so they never change.
+enum class DisconnectReason : std::uint8_t {
+    Closed = 1,     // the other end said goodbye
+    TimedOut = 2,   // nothing heard for the timeout, or no answer to a connection attempt
+    HostFull = 3,   // the host already has all the peers it takes
+    Oversized = 4,  // a message exceeded the size limit
+    Malformed = 5,  // a message made no sense to its receiver
+};
+
+// A reason as a short English phrase for messages ("timed out").
+const char* DescribeReason(DisconnectReason why);
+
+struct NetEvent {
+    enum Kind { Connected, Received, Disconnected };
+    Kind kind = Connected;
+    PeerId peer = 0;
+    std::vector<std::uint8_t> bytes;                     // Received only
+    DisconnectReason reason = DisconnectReason::Closed;  // Disconnected only
+};
+
+struct TransportOptions {
+    std::size_t max_message_bytes = kMaxMessageBytes;
+    int max_peers = kMaxJoiningPeers;  // a host's limit of joining peers, 1 to kMaxJoiningPeers
+    int timeout_ms = 5000;             // silence after which a peer is taken to be gone
+};
+
+// One end of the network game: a host listening for peers or a client joined to a host. Every call
+// comes from one thread; nothing happens between calls except the operating system buffering
+// datagrams, so the owner polls often (every frame, or in a loop with a timeout).
+//
+// Destroying a transport drops every connection at once without telling anyone, like a machine
+// that loses its power; its peers notice by timeout. Disconnect first to leave politely.
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    // Waits at most timeout_ms (0: not at all) for the next event and returns it in *event; returns
+    // false if none came. Connected comes once per peer before anything it sends; Disconnected comes
+    // once and is the peer's last event.
+    virtual bool Poll(NetEvent* event, int timeout_ms) = 0;
+
+    // Queues bytes for the peer, delivered whole, once and in order after everything sent before.
+    // Returns false, sending nothing, if the peer is not connected or the message is empty or
+    // larger than the limit.
+    virtual bool Send(PeerId peer, std::span<const std::uint8_t> bytes) = 0;
+
+    // Delivers what is already queued for the peer, then closes the connection, telling it why.
+    // No more events are reported for that peer, not even Disconnected.
+    virtual void Disconnect(PeerId peer, DisconnectReason why = DisconnectReason::Closed) = 0;
+
+    // The peers connected now.
+    virtual std::vector<PeerId> Peers() const = 0;
+
+    // A host's port (the one chosen by the system if it asked for 0); 0 for a client.
+    virtual std::uint16_t Port() const = 0;
+};
+
+}  // namespace net
