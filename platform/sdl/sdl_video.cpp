@@ -5,12 +5,15 @@
 #include <SDL.h>
 #ifdef LOBSHOT_HAVE_X11
 #include <SDL_syswm.h>
+#include <X11/Xutil.h>
 #endif
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -61,6 +64,16 @@ Video V;
 
 // SDL's video starts once: -1 not tried, 0 failed, 1 running.
 int VideoStarted = -1;
+
+// The program's start as far as the game can see it (after the shared libraries are loaded), and
+// the milliseconds from it to SDL's video running and the window being made; the first frame's
+// trace row reports them with its own, so start-up can be followed phase by phase.
+const std::chrono::steady_clock::time_point ProgramStart = std::chrono::steady_clock::now();
+double VideoStartedMs = 0, WindowMadeMs = 0;
+
+double MillisecondsSinceStart() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - ProgramStart).count();
+}
 
 void TraceSdlError(const char* function, const char* what) {
     DiagTrace(DIAG_ERROR, "main", 0, function, "%s: %s", what, SDL_GetError());
@@ -116,7 +129,7 @@ bool AcquireSurface() {
     if (sameSurface && V.map.pageWidth == V.frame.Width() && V.map.pageHeight == V.frame.Height())
         return true;
 
-    if (surface != V.surface && surface->pixels) PrefaultPixels(*surface);
+    if (surface != V.surface && surface->pixels && V.firstFrameShown) PrefaultPixels(*surface);
     V.surface = surface;
     V.surfaceWidth = surface->w;
     V.surfaceHeight = surface->h;
@@ -159,14 +172,110 @@ bool ScaleInto(SDL_Surface* target, PixelRect pageArea, PixelRect* output) {
 void TraceFirstFrame() {
     if (V.firstFrameShown) return;
     V.firstFrameShown = true;
-    DiagTrace(DIAG_DEBUG, "main", __LINE__, "PlatformPresent", "First frame shown: %ix%i window surface, %s",
-              V.surfaceWidth, V.surfaceHeight, SDL_GetPixelFormatName(V.surfaceFormat));
+    DiagTrace(DIAG_DEBUG, "main", __LINE__, "PlatformPresent",
+              "First frame shown: %ix%i window surface, %s; %.1f ms after start-up (video %.1f, window %.1f)",
+              V.surfaceWidth, V.surfaceHeight, SDL_GetPixelFormatName(V.surfaceFormat),
+              MillisecondsSinceStart(), VideoStartedMs, WindowMadeMs);
+}
+
+// The first frame goes to the X server over its socket instead of through the window surface's
+// shared memory: the server's first read of a new shared segment takes a page fault for each of
+// its pages, which on a virtual machine costs several times more than the picture itself. Each page
+// row is sent once at the picture's width, into a pixmap of the server's, and the server copies it
+// to every window row that shows it and paints the borders: however tall the picture, only the
+// page's 200 rows cross the socket and are widened by the CPU (a fifth of a full HD picture's
+// bytes). Later frames update parts of the picture
+// through shared memory as usual, so the segment's pages are taken in a few at a time. False when
+// the window is not on X11 or its pixels are not 32-bit true colour like the surface's (the caller
+// then shows the frame through SDL).
+bool PutFirstFrame() {
+#ifdef LOBSHOT_HAVE_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (V.staging || !SDL_GetWindowWMInfo(V.window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    Display* display = info.info.x11.display;
+    ::Window window = info.info.x11.window;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.width != V.surfaceWidth ||
+        attributes.height != V.surfaceHeight)
+        return false;
+    const SDL_PixelFormat& format = *V.surface->format;
+    const Visual& visual = *attributes.visual;
+    const PixelRect& box = V.map.box;
+    if (box.Empty() || format.BytesPerPixel != 4 || visual.red_mask != format.Rmask ||
+        visual.green_mask != format.Gmask || visual.blue_mask != format.Bmask)
+        return false;
+
+    // The page's rows widened to the picture's width, each once.
+    const int pageRows = V.frame.Height();
+    ScaleMap rows = V.map;
+    rows.box = PixelRect{0, 0, box.w, pageRows};
+    rows.outputWidth = box.w;
+    rows.outputHeight = pageRows;
+    rows.sourceRow.resize(static_cast<std::size_t>(pageRows));
+    for (int y = 0; y < pageRows; ++y) rows.sourceRow[static_cast<std::size_t>(y)] = y;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(box.w) * static_cast<std::size_t>(pageRows));
+    ScalePage(V.frame.Pixels(), V.frame.Width(), rows, V.layout, rows.box, pixels.data(),
+              box.w * static_cast<int>(sizeof(std::uint32_t)));
+    XImage* image = XCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap,
+                                 0, reinterpret_cast<char*>(pixels.data()), static_cast<unsigned>(box.w),
+                                 static_cast<unsigned>(pageRows), 32, 0);
+    if (!image) return false;
+    bool usable = image->bits_per_pixel == 32;
+    if (usable) {
+        image->byte_order = SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst;
+        Pixmap rowsPixmap =
+            XCreatePixmap(display, window, static_cast<unsigned>(box.w), static_cast<unsigned>(pageRows),
+                          static_cast<unsigned>(attributes.depth));
+        XGCValues values{};
+        values.graphics_exposures = False;  // a pixmap is never hidden: no events for each copy
+        GC gc = XCreateGC(display, window, GCGraphicsExposures, &values);
+        XPutImage(display, rowsPixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(box.w),
+                  static_cast<unsigned>(pageRows));
+
+        // The borders: black on a true-colour visual is pixel 0.
+        XSetForeground(display, gc, 0);
+        auto fill = [&](int x, int y, int w, int h) {
+            if (w > 0 && h > 0)
+                XFillRectangle(display, window, gc, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
+        };
+        fill(0, 0, V.surfaceWidth, box.y);
+        fill(0, box.y + box.h, V.surfaceWidth, V.surfaceHeight - box.y - box.h);
+        fill(0, box.y, box.x, box.h);
+        fill(box.x + box.w, box.y, V.surfaceWidth - box.x - box.w, box.h);
+
+        // The picture: each window row copied from the page row it shows.
+        for (int y = 0; y < box.h; ++y)
+            XCopyArea(display, rowsPixmap, window, gc, 0, V.map.sourceRow[static_cast<std::size_t>(y)],
+                      static_cast<unsigned>(box.w), 1, box.x, box.y + y);
+        XFreeGC(display, gc);
+        XFreePixmap(display, rowsPixmap);
+        XFlush(display);
+    }
+    image->data = nullptr;  // the pixels are the vector's
+    XDestroyImage(image);
+    return usable;
+#else
+    return false;
+#endif
 }
 
 // Draws the part of the frame on the screen that changed, and the borders when they need it.
 bool Draw(PixelRect pageArea) {
     if (!V.frame.Known() || !AcquireSurface()) return false;
     V.redrawPending = false;
+    if (!V.firstFrameShown && V.wholeWindow) {
+        // The window surface's pages are asked for after the first frame has gone to the server,
+        // while the server shows it.
+        bool put = PutFirstFrame();
+        PrefaultPixels(*V.surface);
+        if (put) {
+            V.wholeWindow = false;
+            V.failing = false;
+            TraceFirstFrame();
+            return true;
+        }
+    }
     PixelRect output;
     if (!ScaleInto(V.staging ? V.staging : V.surface, pageArea, &output)) return false;
     if (output.Empty()) return true;
@@ -232,6 +341,7 @@ bool SdlVideoInit() {
         return false;
     }
     VideoStarted = 1;
+    VideoStartedMs = MillisecondsSinceStart();
     return true;
 }
 
@@ -265,6 +375,7 @@ bool SdlVideoOpen(const char* title) {
     V.settlePending = true;
     V.wholeWindow = true;
     SDL_ShowCursor(SDL_DISABLE);
+    WindowMadeMs = MillisecondsSinceStart();
     return true;
 }
 
