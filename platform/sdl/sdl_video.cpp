@@ -12,11 +12,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <time.h>
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23
 #endif
@@ -70,6 +73,18 @@ int VideoStarted = -1;
 // trace row reports them with its own, so start-up can be followed phase by phase.
 const std::chrono::steady_clock::time_point ProgramStart = std::chrono::steady_clock::now();
 double VideoStartedMs = 0, WindowMadeMs = 0;
+
+// The CPU time the process has used, loading its libraries included, in milliseconds: on a busy
+// machine the wall times above mostly measure waiting for a turn on the CPU.
+double ProcessCpuMilliseconds() {
+#ifdef __linux__
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) * 1000.0 + static_cast<double>(used.tv_nsec) / 1e6;
+#else
+    return 0;
+#endif
+}
 
 double MillisecondsSinceStart() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - ProgramStart).count();
@@ -172,10 +187,12 @@ bool ScaleInto(SDL_Surface* target, PixelRect pageArea, PixelRect* output) {
 void TraceFirstFrame() {
     if (V.firstFrameShown) return;
     V.firstFrameShown = true;
-    DiagTrace(DIAG_DEBUG, "main", __LINE__, "PlatformPresent",
-              "First frame shown: %ix%i window surface, %s; %.1f ms after start-up (video %.1f, window %.1f)",
-              V.surfaceWidth, V.surfaceHeight, SDL_GetPixelFormatName(V.surfaceFormat),
-              MillisecondsSinceStart(), VideoStartedMs, WindowMadeMs);
+    DiagTrace(
+        DIAG_DEBUG, "main", __LINE__, "PlatformPresent",
+        "First frame shown: %ix%i window surface, %s; %.1f ms after start-up (video %.1f, window %.1f), "
+        "%.1f ms of CPU",
+        V.surfaceWidth, V.surfaceHeight, SDL_GetPixelFormatName(V.surfaceFormat), MillisecondsSinceStart(),
+        VideoStartedMs, WindowMadeMs, ProcessCpuMilliseconds());
 }
 
 // The first frame goes to the X server over its socket instead of through the window surface's
@@ -320,13 +337,41 @@ bool SdlVideoDriverAllowed(const char* driver, const char* asked) {
     return !invisible || (asked && Names(asked, driver));
 }
 
+const char* SdlVideoDriverToAsk(const char* display, const char* waylandDisplay, const char* asked) {
+    bool set = display && *display, waylandSet = waylandDisplay && *waylandDisplay;
+    return set && !waylandSet && !(asked && *asked) ? "x11" : nullptr;
+}
+
+bool SdlNoSessionBus(const char* address, const char* runtimeDirectory) {
+    if (address && *address) return false;
+    if (!runtimeDirectory || !*runtimeDirectory) return true;
+    std::error_code error;
+    return !std::filesystem::exists(std::filesystem::path(runtimeDirectory) / "bus", error);
+}
+
 bool SdlVideoInit() {
     if (VideoStarted >= 0) return VideoStarted == 1;
     VideoStarted = 0;
     // The window's surface is shown by the video driver itself (shared memory on X11); SDL would
     // otherwise put an OpenGL renderer behind it, which costs more than it saves in software.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    // An X display and no Wayland one: SDL goes straight to X11 instead of trying its drivers in turn.
+    const char* ownChoice = SdlVideoDriverToAsk(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                                                std::getenv("SDL_VIDEODRIVER"));
+    if (ownChoice) SDL_SetHint(SDL_HINT_VIDEODRIVER, ownChoice);
+    // SDL's video connects to the session's message bus (for the screen saver and input methods).
+    // Without a bus the bus library would start a helper program to look for one, a fork of the
+    // whole game before its first frame; where there is none to find, the game asks for none.
+    if (SdlNoSessionBus(std::getenv("DBUS_SESSION_BUS_ADDRESS"), std::getenv("XDG_RUNTIME_DIR")))
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    // An X display that cannot be opened: SDL is left its own order, so that the refusal below
+    // names what it offers instead.
+    bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!started && ownChoice) {
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+        started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    if (!started) {
         TraceSdlError("CreateWindowExA", "SDL_InitSubSystem");
         return false;
     }

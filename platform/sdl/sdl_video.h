@@ -32,3 +32,13 @@ SDL_Window* SdlVideoWindow();
 // Whether SDL's chosen video driver may be used: any real one, or an invisible one that `asked`
 // (SDL_VIDEODRIVER's value: a name or a comma-separated list, any case; null when unset) names.
 bool SdlVideoDriverAllowed(const char* driver, const char* asked);
+
+// The video driver the game asks SDL for before it starts: "x11" when an X display is named
+// (DISPLAY) and no Wayland one (WAYLAND_DISPLAY), so SDL tries no other; null, leaving SDL its own
+// order, when the player named drivers in SDL_VIDEODRIVER (`asked`) or there is no X display. Null
+// or empty arguments count as unset.
+const char* SdlVideoDriverToAsk(const char* display, const char* waylandDisplay, const char* asked);
+// Whether the session has no message bus for SDL to connect to: no DBUS_SESSION_BUS_ADDRESS
+// (`address`) and no "bus" socket in XDG_RUNTIME_DIR (`runtimeDirectory`). Null or empty
+// arguments count as unset.
+bool SdlNoSessionBus(const char* address, const char* runtimeDirectory);

@@ -1,7 +1,13 @@
 // Tests of the SDL backend's translations: key codes to virtual keys, key events to key messages
-// (Alt+Enter kept back), focus events to activation messages, and which video drivers may run.
+// (Alt+Enter kept back), focus events to activation messages, which video drivers may run or are
+// asked for, and whether the session has a message bus.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -128,6 +134,33 @@ TEST(SdlVideoDriverAllowed, RefusesInvisibleDriversUnlessAskedForByName) {
     EXPECT_TRUE(SdlVideoDriverAllowed("dummy", "DUMMY"));
     EXPECT_TRUE(SdlVideoDriverAllowed("dummy", "x11,dummy"));
     EXPECT_FALSE(SdlVideoDriverAllowed(nullptr, nullptr));
+}
+
+TEST(SdlVideoDriverToAsk, X11OnlyForAnXDisplayWithoutWaylandAndWithoutThePlayersChoice) {
+    EXPECT_STREQ(SdlVideoDriverToAsk(":0", nullptr, nullptr), "x11");
+    EXPECT_STREQ(SdlVideoDriverToAsk("host:1.0", "", ""), "x11");
+    EXPECT_EQ(SdlVideoDriverToAsk(nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(SdlVideoDriverToAsk("", nullptr, nullptr), nullptr);
+    EXPECT_EQ(SdlVideoDriverToAsk(":0", "wayland-0", nullptr), nullptr);
+    EXPECT_EQ(SdlVideoDriverToAsk(":0", nullptr, "wayland"), nullptr);
+    EXPECT_EQ(SdlVideoDriverToAsk(":0", nullptr, "offscreen"), nullptr);
+}
+
+TEST(SdlNoSessionBus, OnlyWithoutAnAddressAndWithoutABusSocket) {
+    EXPECT_FALSE(SdlNoSessionBus("unix:path=/run/user/0/bus", nullptr));
+    EXPECT_TRUE(SdlNoSessionBus(nullptr, nullptr));
+    EXPECT_TRUE(SdlNoSessionBus("", ""));
+    char directory[] = "/tmp/lobshot-bus-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    EXPECT_TRUE(SdlNoSessionBus(nullptr, directory));
+    std::string socket = std::string(directory) + "/bus";
+    std::FILE* file = std::fopen(socket.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    EXPECT_FALSE(SdlNoSessionBus(nullptr, directory));
+    EXPECT_FALSE(SdlNoSessionBus("", directory));
+    std::remove(socket.c_str());
+    rmdir(directory);
 }
 
 }  // namespace
