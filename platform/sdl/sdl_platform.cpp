@@ -7,6 +7,7 @@
 #include "platform/backend.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_events.h"
+#include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_video.h"
 
 namespace {
@@ -18,6 +19,10 @@ struct Timer {
 };
 
 Timer TheTimer;
+
+// A seed from the command line, given by the boot clock's next reading.
+bool SeedPending = false;
+std::uint32_t PendingSeed = 0;
 
 // Posts what an event asks for, in order.
 void PostAll(const EventMessages& messages) {
@@ -123,6 +128,10 @@ DWORD Milliseconds() { return SDL_GetTicks(); }
 // SDL's clock starts with SDL, so it reads nearly the same at every launch; the seed's clock
 // counts from the system's start, time asleep included.
 DWORD BootMilliseconds() {
+    if (SeedPending) {
+        SeedPending = false;
+        return static_cast<DWORD>(PendingSeed);
+    }
     timespec now{};
 #ifdef CLOCK_BOOTTIME
     clock_gettime(CLOCK_BOOTTIME, &now);
@@ -156,3 +165,20 @@ int ScreenHeight() {
 }
 
 }  // namespace backend
+
+void SdlStartFromSeed(std::uint32_t seed) {
+    SeedPending = true;
+    PendingSeed = seed;
+}
+
+bool SdlParseSeed(const char* text, std::uint32_t* seed) {
+    if (!text || !*text) return false;
+    std::uint64_t value = 0;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(*c - '0');
+        if (value > 0xFFFFFFFFu) return false;
+    }
+    *seed = static_cast<std::uint32_t>(value);
+    return true;
+}
