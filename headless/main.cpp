@@ -8,12 +8,14 @@
 #include "diag/diag.h"
 #include "headless/runner.h"
 #include "headless/script.h"
+#include "replay/store.h"
 
 namespace {
 
 constexpr const char* USAGE =
     "usage: lobshot-headless [--seed N] [--script FILE] [--frames N] [--state FILE]\n"
-    "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n";
+    "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n"
+    "                        [--record FILE] [--replay FILE]\n";
 
 // Scripts longer than this are refused before they are parsed: no real timeline comes near it.
 constexpr std::size_t LARGEST_SCRIPT = std::size_t{64} << 20;
@@ -63,7 +65,8 @@ bool FileOption(const std::string& option, const char* value, std::string* file,
 
 int main(int argc, char** argv) {
     RunnerOptions options;
-    std::string scriptFile;
+    std::string scriptFile, replayFile;
+    bool seedGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help") {
@@ -75,12 +78,13 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&
-            arg != "--screenshot" && arg != "--materials")
+            arg != "--screenshot" && arg != "--materials" && arg != "--record" && arg != "--replay")
             return BadCommandLine("unknown option \"" + Escaped(arg) + "\"");
         if (i + 1 >= argc) return BadCommandLine("missing value after " + arg);
         const char* value = argv[++i];
         std::string problem;
         if (arg == "--seed") {
+            seedGiven = true;
             if (!ParseDecimal(value, &options.seed))
                 return BadCommandLine("bad seed \"" + Escaped(value) + "\" (a number from 0 to 4294967295)");
         } else if (arg == "--frames") {
@@ -91,10 +95,23 @@ int main(int argc, char** argv) {
                                arg == "--script"       ? &scriptFile
                                : arg == "--state"      ? &options.stateFile
                                : arg == "--screenshot" ? &options.screenshotFile
+                               : arg == "--record"     ? &options.recordFile
+                               : arg == "--replay"     ? &replayFile
                                                        : &options.materialsFile,
                                &problem)) {
             return BadCommandLine(problem);
         }
+    }
+    if (!replayFile.empty()) {
+        if (seedGiven || !scriptFile.empty())
+            return BadCommandLine(
+                "--replay brings its own seed and keys: it takes neither --seed nor --script");
+        std::string error;
+        if (!ReplayReadFile(replayFile, &options.replay, &error)) {
+            std::cerr << "lobshot-headless: " << Escaped(error, error.size()) << "\n";
+            return 2;
+        }
+        options.replaying = true;
     }
     if (!scriptFile.empty()) {
         std::string text, error;

@@ -16,6 +16,7 @@
 #include "platform/headless/headless_audio.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
+#include "replay/session.h"
 #include "screens/setup_state.h"
 #include "shell/shell.h"
 
@@ -175,6 +176,11 @@ bool WriteMaterialMap(const std::string& path) {
     bytes.resize(header + static_cast<std::size_t>(width) * height);
     for (std::size_t i = header; i < bytes.size(); ++i) bytes[i] = static_cast<char>(MaterialMap[i - header]);
     return WriteWhole(path, [&bytes](const char* name) { return WriteBytes(name, bytes); });
+}
+
+bool WriteReplayFile(const std::string& path) {
+    const std::string text = FormatReplay(ReplayRecorded());
+    return WriteWhole(path, [&text](const char* name) { return WriteBytes(name, text); });
 }
 
 std::string TimingLine() {

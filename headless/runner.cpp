@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "platform/backend.h"
+#include "replay/session.h"
 #include "shell/shell.h"
 
 namespace {
@@ -108,6 +109,11 @@ bool ScriptDriver::Feed() {
             if (Execute(options_.script[next_++])) return true;
             continue;
         }
+        // A replay's messages are delivered by the message loop; it needs only the ticks.
+        if (options_.replaying && !ReplayFinished()) {
+            HeadlessTick();
+            return true;
+        }
         if (!framesStarted_) {
             framesStarted_ = true;
             framesLeft_ = options_.frames;
@@ -130,12 +136,18 @@ void ScriptDriver::BeforeQuit() {
 
 int RunHeadless(const RunnerOptions& options) {
     ScriptDriver driver(options);
-    HeadlessSetClock(options.seed);
+    if (options.replaying) ReplayLoad(options.replay, false);
+    HeadlessSetClock(options.replaying ? options.replay.seed : options.seed);
     HeadlessSetDriver(&driver);
     Timings = ShellTimings{};
     Timings.enabled = options.timing;
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);
     if (status != 0) return 1;
+    if (!options.recordFile.empty() && !WriteReplayFile(options.recordFile)) {
+        std::cerr << "lobshot-headless: cannot write "
+                  << Escaped(options.recordFile, options.recordFile.size()) << "\n";
+        return driver.ExitStatus() != 0 ? driver.ExitStatus() : 1;
+    }
     return driver.ExitStatus();
 }

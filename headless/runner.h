@@ -8,6 +8,7 @@
 
 #include "headless/script.h"
 #include "platform/headless/headless_platform.h"
+#include "replay/replay.h"
 
 struct RunnerOptions {
     std::uint32_t seed = 1;
@@ -16,6 +17,11 @@ struct RunnerOptions {
     std::uint32_t frames = 0;
     std::string stateFile, screenshotFile, materialsFile;
     bool timing = false;
+    // --replay: the replay played instead of a script (its seed replaces the seed above).
+    bool replaying = false;
+    Replay replay;
+    // --record: where the run's replay is written when the run ends.
+    std::string recordFile;
 };
 
 class ScriptDriver : public HeadlessDriver {
@@ -61,3 +67,4 @@ bool WriteStateSnapshot(const std::string& path);
 bool WriteScreenshotPng(const std::string& path);
 bool WriteMaterialMap(const std::string& path);
 std::string TimingLine();
+bool WriteReplayFile(const std::string& path);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/exact_maths.h"
 #include "core/globals.h"
 #include "core/random.h"
 #include "diag/diag.h"
@@ -145,7 +146,7 @@ struct Paint {
 // Style 4 lights the earth by the slope: 0.5 on the flat, towards 1 facing up a rising slope and
 // towards 0 on a falling one.
 double Light(double slope) {
-    return slope >= 0.0 ? 1.0 - 0.5 * std::exp(-0.6 * slope) : 0.5 * std::exp(0.6 * slope);
+    return slope >= 0.0 ? 1.0 - 0.5 * exact::Exp(-0.6 * slope) : 0.5 * exact::Exp(0.6 * slope);
 }
 
 // Style 4, pixel i of a column of height c: a fifth of dark grey rock at the bottom, the rest

@@ -1,6 +1,6 @@
 // The program's frame: start-up, the window procedure, the 20 ms message loop and shutdown.
-#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iterator>
 #include <string>
@@ -16,6 +16,7 @@
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
 #include "projectiles/projectile_collection.h"
+#include "replay/session.h"
 #include "screens/screens.h"
 #include "shell/data_tables.h"
 #include "shell/shell.h"
@@ -51,11 +52,12 @@ std::int64_t ToNanoseconds(std::int64_t ticks) {
 void RunFrameStep() {
     if (!Timings.enabled) {
         doLoopProcessing();
-        return;
+    } else {
+        std::int64_t start = Now();
+        doLoopProcessing();
+        Timings.frameNanoseconds.push_back(ToNanoseconds(Now() - start));
     }
-    std::int64_t start = Now();
-    doLoopProcessing();
-    Timings.frameNanoseconds.push_back(ToNanoseconds(Now() - start));
+    ReplayFrameStepRun();
 }
 
 // Start-up stops when a data table is missing, of the wrong size or holds a value its readers
@@ -88,10 +90,21 @@ void StartupFailed(const char* why) {
 
 }  // namespace
 
-void FillSineTable() {
+// The table's bits come from the build (tools/sines), so every build computes the same game.
+bool FillSineTable() {
     DIAG_SCOPE("main");
-    const long double step = 2.0L * 3.14159265358979323846264338327950288L / SINE_TABLE_SIZE;
-    for (int i = 0; i < SINE_TABLE_SIZE; ++i) SineTable[i] = static_cast<float>(std::sin(step * i));
+    const void* data = nullptr;
+    if (!LoadDataResource(SINE_TABLE_ID, SINE_TABLE_SIZE * 4, &data)) {
+        SineTable.fill(0.0f);
+        return false;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < SINE_TABLE_SIZE; ++i) {
+        std::uint32_t bits = 0;
+        for (int b = 3; b >= 0; --b) bits = bits << 8 | bytes[4 * i + static_cast<std::size_t>(b)];
+        std::memcpy(&SineTable[i], &bits, sizeof bits);
+    }
+    return true;
 }
 
 void ShellResetForTests() {
@@ -100,6 +113,7 @@ void ShellResetForTests() {
     delete TheProjectiles;
     GlobalsReset();
     ComputerPlayersResetForTests();
+    ReplayResetForTests();
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {
@@ -137,7 +151,10 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
         StartupFailed("the window could not be made");
         return false;
     }
-    FillSineTable();
+    if (!FillSineTable()) {
+        StartupFailed("the sine table is missing");
+        return false;
+    }
     GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
     GraphxInit(*window, instance, false);
     if (!CreateOSSurface(&BackdropSurface, 0, 2, SCREEN_WIDTH, SCREEN_HEIGHT, 2)) {
@@ -148,8 +165,8 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     SwitchToMode(Title);
 
     // The seed is the time since the system started, so each launch plays a different game; the
-    // row lets a player's game be replayed with lobshot-headless --seed.
-    const DWORD seed = GetTickCount();
+    // row lets a player's game be replayed with lobshot-headless --seed. A replay brings its own.
+    const DWORD seed = ReplayStart(GetTickCount());
     game::srand(seed);
     StartSeed = seed;
     ComputerPlayersStart(seed);
@@ -202,6 +219,7 @@ bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
 
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DIAG_SCOPE("main");
+    if (!ReplayWindowMessage(message, wParam, lParam)) return 0;
     if (ProcessImportantEvents(window, message, wParam, lParam)) return 0;
     if (message == WM_TIMER) {
         TickPending = true;
@@ -250,9 +268,13 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
         DWORD loopStart = timeGetTime();
         MSG msg;
         for (;;) {
-            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && TickPending) {
-                RunFrameStep();
-                TickPending = false;
+            // With the queue empty, a replay's messages due before the next step come first.
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+                if (ReplayDeliverDue(MainWindow, MainWindowProc)) continue;
+                if (TickPending && !ReplayHolding()) {
+                    RunFrameStep();
+                    TickPending = ReplayFastForward();
+                }
             }
             if (GetMessageA(&msg, nullptr, 0, 0) == 0 || msg.message == WM_QUIT) break;
             TranslateMessage(&msg);

@@ -19,7 +19,10 @@ void appFinalize();
 // Frees the game objects and puts every process-wide variable back to its value before start-up.
 void ShellResetForTests();
 
-void FillSineTable();
+// Fills SineTable from its data resource (RCDATA SINE_TABLE_ID); false, leaving it all zeros,
+// when the resource is missing or of another size.
+constexpr int SINE_TABLE_ID = 140;
+bool FillSineTable();
 
 // Modes and the frame step.
 void SwitchToMode(std::uint32_t mode);

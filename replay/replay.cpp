@@ -1,0 +1,227 @@
+// The replay file: writing it and reading it back strictly, line by line.
+#include "replay/replay.h"
+
+#include <charconv>
+#include <string_view>
+
+#ifndef LOBSHOT_VERSION
+#error "LOBSHOT_VERSION must name the game's version"
+#endif
+
+namespace {
+
+constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
+
+constexpr const char* KIND_NAMES[] = {"down", "up", "repeat", "activateapp", "activate", "close"};
+constexpr const char* CONTROLLER_NAMES[] = {"human", "easy", "normal", "hard"};
+
+// The text as lines, each checked and taken apart into words as it is read.
+class Reader {
+public:
+    explicit Reader(std::string_view text) : text_(text) {}
+
+    // The next line's words; false at the end of the text or when the line is malformed.
+    bool Next(std::string* error) {
+        words_.clear();
+        if (pos_ >= text_.size()) {
+            *error = "line " + std::to_string(line_ + 1) + ": the file ends before its end line";
+            return false;
+        }
+        ++line_;
+        const std::size_t end = text_.find('\n', pos_);
+        if (end == std::string_view::npos) return Fail("the line has no line end", error);
+        std::string_view line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        for (char c : line)
+            if (c < ' ' || c > '~') return Fail("the line holds a character a replay never has", error);
+        for (std::size_t start = 0; start <= line.size();) {
+            std::size_t space = line.find(' ', start);
+            if (space == std::string_view::npos) space = line.size();
+            if (space == start) return Fail("the words are not separated by single spaces", error);
+            words_.push_back(line.substr(start, space - start));
+            start = space + 1;
+        }
+        return true;
+    }
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    std::size_t Words() const { return words_.size(); }
+    std::string_view Word(std::size_t i) const { return words_[i]; }
+
+    bool Fail(const std::string& what, std::string* error) const {
+        *error = "line " + std::to_string(line_) + ": " + what;
+        return false;
+    }
+
+    // Word i as a decimal number from 0 to limit, without sign or leading zeros.
+    bool Number(std::size_t i, std::uint32_t limit, std::uint32_t* value, std::string* error) const {
+        std::string_view word = words_[i];
+        std::uint32_t parsed = 0;
+        auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), parsed);
+        if (status != std::errc{} || end != word.data() + word.size() ||
+            (word.size() > 1 && word[0] == '0') || parsed > limit)
+            return Fail("\"" + std::string(word) + "\" is not a number from 0 to " + std::to_string(limit),
+                        error);
+        *value = parsed;
+        return true;
+    }
+
+    // A line of the given words count whose first word is the name.
+    bool Expect(const char* name, std::size_t words, std::string* error) {
+        if (!Next(error)) return false;
+        if (words_[0] != name || words_.size() != words)
+            return Fail(std::string("expected the ") + name + " line", error);
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int line_ = 0;
+    std::vector<std::string_view> words_;
+};
+
+bool ParseHeader(Reader& in, Replay* replay, std::string* error) {
+    if (!in.Next(error)) return false;
+    if (in.Words() != 2 || in.Word(0) != "lobshot-replay")
+        return in.Fail("this is not a Lobshot replay", error);
+    if (in.Word(1) != std::to_string(REPLAY_FORMAT_VERSION))
+        return in.Fail("a replay of format " + std::string(in.Word(1)) + ", but this game reads format " +
+                           std::to_string(REPLAY_FORMAT_VERSION),
+                       error);
+    if (!in.Expect("game", 2, error)) return false;
+    if (in.Word(1) != ReplayGameVersion())
+        return in.Fail("a replay of Lobshot " + std::string(in.Word(1)) + ", but this is Lobshot " +
+                           ReplayGameVersion() + ", whose rules may play it differently",
+                       error);
+    replay->game = std::string(in.Word(1));
+    std::uint32_t wind = 0;
+    if (!in.Expect("seed", 2, error) || !in.Number(1, UINT32_MAX, &replay->seed, error)) return false;
+    if (!in.Expect("gravity", 2, error) || !in.Number(1, 1, &replay->landscapeGravity, error)) return false;
+    if (!in.Expect("wind", 2, error) || !in.Number(1, 3, &wind, error)) return false;
+    replay->wind = static_cast<std::int32_t>(wind);
+    if (!in.Expect("controllers", 1 + PLAYER_SEATS, error)) return false;
+    for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
+        int found = -1;
+        for (int c = 0; c < 4; ++c)
+            if (in.Word(1 + seat) == CONTROLLER_NAMES[c]) found = c;
+        if (found < 0)
+            return in.Fail("\"" + std::string(in.Word(1 + seat)) + "\" is not a controller", error);
+        replay->controllers[static_cast<std::size_t>(seat)] = static_cast<Controller>(found);
+    }
+    return true;
+}
+
+// One event line after its stamp; the stamp has been read and checked.
+bool ParseEvent(Reader& in, std::uint32_t step, Replay* replay, std::string* error) {
+    int kind = -1;
+    for (int k = 0; k < 6; ++k)
+        if (in.Word(1) == KIND_NAMES[k]) kind = k;
+    if (kind < 0) return in.Fail("\"" + std::string(in.Word(1)) + "\" is not an event", error);
+    ReplayEvent event;
+    event.step = step;
+    event.kind = static_cast<ReplayEvent::Kind>(kind);
+    const bool close = event.kind == ReplayEvent::Close;
+    if (in.Words() != (close ? 2u : 3u)) return in.Fail("the event has the wrong number of words", error);
+    const std::uint32_t limit = event.kind == ReplayEvent::ActivateApp ? 1
+                                : event.kind == ReplayEvent::Activate  ? 2
+                                                                       : KEY_COUNT - 1;
+    if (!close && !in.Number(2, limit, &event.value, error)) return false;
+    replay->events.push_back(event);
+    return true;
+}
+
+}  // namespace
+
+const char* ReplayGameVersion() { return LOBSHOT_VERSION; }
+
+ReplayMessage ReplayEventMessage(const ReplayEvent& event) {
+    switch (event.kind) {
+        case ReplayEvent::KeyDown:
+            return {WM_KEYDOWN, event.value, 1};
+        case ReplayEvent::KeyRepeat:
+            return {WM_KEYDOWN, event.value, KEY_REPEAT_BIT | 1};
+        case ReplayEvent::KeyUp:
+            return {WM_KEYUP, event.value, KEY_UP_BITS | 1};
+        case ReplayEvent::ActivateApp:
+            return {WM_ACTIVATEAPP, event.value, 0};
+        case ReplayEvent::Activate:
+            return {WM_ACTIVATE, event.value, 0};
+        default:
+            return {WM_CLOSE, 0, 0};
+    }
+}
+
+bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t step, ReplayEvent* event) {
+    event->step = step;
+    event->value = static_cast<std::uint32_t>(wParam);
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            if (wParam >= KEY_COUNT) return false;
+            event->kind = message == WM_KEYUP                                    ? ReplayEvent::KeyUp
+                          : (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) != 0 ? ReplayEvent::KeyRepeat
+                                                                                 : ReplayEvent::KeyDown;
+            return true;
+        case WM_ACTIVATEAPP:
+            event->kind = ReplayEvent::ActivateApp;
+            event->value = wParam != 0 ? 1 : 0;
+            return true;
+        case WM_ACTIVATE:
+            // Only the low word counts; anything but the two active states deactivates.
+            event->kind = ReplayEvent::Activate;
+            event->value = static_cast<std::uint32_t>(wParam & 0xFFFF);
+            if (event->value > WA_CLICKACTIVE) event->value = WA_INACTIVE;
+            return true;
+        case WM_CLOSE:
+            event->kind = ReplayEvent::Close;
+            event->value = 0;
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string FormatReplay(const Replay& replay) {
+    std::string text = "lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION) + "\n";
+    text += "game " + replay.game + "\n";
+    text += "seed " + std::to_string(replay.seed) + "\n";
+    text += "gravity " + std::to_string(replay.landscapeGravity) + "\n";
+    text += "wind " + std::to_string(replay.wind) + "\n";
+    text += "controllers";
+    for (Controller c : replay.controllers) text += std::string(" ") + CONTROLLER_NAMES[c];
+    text += "\n";
+    for (const ReplayEvent& e : replay.events) {
+        text += std::to_string(e.step) + " " + KIND_NAMES[e.kind];
+        if (e.kind != ReplayEvent::Close) text += " " + std::to_string(e.value);
+        text += "\n";
+    }
+    return text + "end " + std::to_string(replay.steps) + "\n";
+}
+
+bool ParseReplay(const std::string& text, Replay* replay, std::string* error) {
+    *replay = Replay{};
+    if (text.size() > LARGEST_REPLAY_FILE) {
+        *error = "line 0: the file is longer than a replay can be";
+        return false;
+    }
+    Reader in(text);
+    if (!ParseHeader(in, replay, error)) return false;
+    std::uint32_t previous = 0;
+    for (;;) {
+        if (!in.Next(error)) return false;
+        if (in.Word(0) == "end") {
+            if (in.Words() != 2 || !in.Number(1, INT32_MAX, &replay->steps, error))
+                return in.Words() != 2 ? in.Fail("the end line has the wrong number of words", error) : false;
+            if (replay->steps < previous) return in.Fail("the run ends before its last event", error);
+            if (!in.AtEnd()) return in.Fail("there is more after the end line", error);
+            return true;
+        }
+        std::uint32_t step = 0;
+        if (in.Words() < 2 || !in.Number(0, INT32_MAX, &step, error))
+            return in.Words() < 2 ? in.Fail("expected an event or the end line", error) : false;
+        if (step < previous) return in.Fail("the events are out of order", error);
+        previous = step;
+        if (!ParseEvent(in, step, replay, error)) return false;
+    }
+}

@@ -1,0 +1,82 @@
+// A replay: what a run of the game needs to be played again exactly, and its small text file.
+//
+// A run is reproduced by the seed start-up fed to the random generator, the options and seat
+// controllers it started with, and the messages that reached the window procedure from outside
+// the rules: a person's keys as ProcessKeyEvent was handed them, activation changes and the close.
+// Each is stamped with the number of frame steps run before it. Computer players' keys are not
+// kept: they are worked out again as the replay runs.
+//
+// The file, one item a line, words separated by one space, every number decimal:
+//
+//     lobshot-replay 1
+//     game 0.1
+//     seed 3141
+//     gravity 0
+//     wind 0
+//     controllers human easy normal hard human human human human
+//     120 down 13
+//     120 up 13
+//     260 repeat 37
+//     900 activateapp 0
+//     930 activate 1
+//     1500 close
+//     end 1520
+//
+// Events come in the order they reached the window procedure, so their stamps never go down, and
+// none is later than the end line's frame-step count. A file without its end line is incomplete.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "platform/win.h"
+
+// The format's own version (the first line) and the game's (the second): a replay is played only
+// by the game that made it, since any change to the rules plays its keys differently.
+constexpr int REPLAY_FORMAT_VERSION = 1;
+const char* ReplayGameVersion();
+
+// Files longer than this are refused before they are parsed; an hour's play is well under 1 MB.
+constexpr std::size_t LARGEST_REPLAY_FILE = std::size_t{64} << 20;
+
+struct ReplayEvent {
+    enum Kind : std::uint8_t { KeyDown, KeyUp, KeyRepeat, ActivateApp, Activate, Close };
+    std::uint32_t step = 0;  // frame steps run before the message
+    Kind kind = KeyDown;
+    std::uint32_t value = 0;  // the key's virtual-key code (0 to 255), or the activation's wParam
+
+    bool operator==(const ReplayEvent&) const = default;
+};
+
+struct Replay {
+    std::string game = ReplayGameVersion();
+    std::uint32_t seed = 0;
+    std::uint32_t landscapeGravity = 0;  // LandscapeGravityOption: 0 or 1
+    std::int32_t wind = 0;               // WindOption: 0 to 3
+    std::array<Controller, PLAYER_SEATS> controllers{};
+    std::vector<ReplayEvent> events;
+    std::uint32_t steps = 0;  // frame steps of the whole run
+
+    bool operator==(const Replay&) const = default;
+};
+
+// The window message an event stands for, as the platform layer delivers it.
+struct ReplayMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+ReplayMessage ReplayEventMessage(const ReplayEvent& event);
+
+// The event for a message reaching the window procedure; false for a message a replay does not
+// keep (anything but a key with a code below KEY_COUNT, an activation change or the close).
+bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t step, ReplayEvent* event);
+
+std::string FormatReplay(const Replay& replay);
+
+// Parses a whole file. On failure returns false with "line N: what is wrong" in *error and leaves
+// *replay in an unspecified but valid state. Never reads past the text; any bytes may be given.
+bool ParseReplay(const std::string& text, Replay* replay, std::string* error);

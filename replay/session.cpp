@@ -1,0 +1,115 @@
+// The run's replay: the recorder's and the player's state and the shell's calls into them.
+#include "replay/session.h"
+
+namespace {
+
+enum class Role { Recording, Loaded, Playing };
+
+struct Session {
+    Role role = Role::Recording;
+    bool recording = false;
+    bool holdAtEnd = false;
+    bool fastForward = false;
+    bool delivering = false;  // a recorded message is on its way to the window procedure
+    std::uint32_t steps = 0;
+    std::size_t next = 0;  // playback: the next event to deliver
+    Replay replay;
+};
+
+Session State;
+
+bool IsKey(UINT message) { return message == WM_KEYDOWN || message == WM_KEYUP; }
+bool IsActivation(UINT message) { return message == WM_ACTIVATE || message == WM_ACTIVATEAPP; }
+
+// The viewer's keys during windowed playback: Esc leaves, Space toggles fast-forward.
+void PlayerKey(UINT message, WPARAM key, LPARAM lParam) {
+    if (message != WM_KEYDOWN || (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) != 0) return;
+    if (key == VK_ESCAPE) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+    if (key == VK_SPACE) State.fastForward = !State.fastForward;
+}
+
+}  // namespace
+
+void ReplayLoad(const Replay& replay, bool holdAtEnd) {
+    State = Session{};
+    State.role = Role::Loaded;
+    State.holdAtEnd = holdAtEnd;
+    State.replay = replay;
+}
+
+std::uint32_t ReplayStart(std::uint32_t clockSeed) {
+    State.steps = 0;
+    State.next = 0;
+    State.fastForward = false;
+    if (State.role != Role::Recording) {
+        State.role = Role::Playing;
+        const Replay& r = State.replay;
+        LandscapeGravityOption = r.landscapeGravity;
+        WindOption = r.wind;
+        SeatControllers = r.controllers;
+        return r.seed;
+    }
+    State.recording = true;
+    State.replay = Replay{};
+    State.replay.seed = clockSeed;
+    State.replay.landscapeGravity = LandscapeGravityOption;
+    State.replay.wind = WindOption;
+    State.replay.controllers = SeatControllers;
+    return clockSeed;
+}
+
+bool ReplayPlaying() { return State.role == Role::Playing; }
+
+bool ReplayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (State.role == Role::Playing) {
+        if (State.delivering) return true;
+        if (IsKey(message)) {
+            if (State.holdAtEnd) PlayerKey(message, wParam, lParam);
+            return false;
+        }
+        return !IsActivation(message);
+    }
+    ReplayEvent event;
+    if (State.recording && ReplayEventFor(message, wParam, lParam, State.steps, &event))
+        State.replay.events.push_back(event);
+    return true;
+}
+
+void ReplayFrameStepRun() { ++State.steps; }
+std::uint32_t ReplayFrameSteps() { return State.steps; }
+
+bool ReplayDeliverDue(HWND window, WNDPROC procedure) {
+    if (State.role != Role::Playing) return false;
+    const auto& events = State.replay.events;
+    bool delivered = false;
+    while (State.next < events.size() && events[State.next].step == State.steps) {
+        const ReplayEvent& event = events[State.next];
+        if (event.kind == ReplayEvent::Close && State.holdAtEnd) break;
+        ++State.next;
+        const ReplayMessage m = ReplayEventMessage(event);
+        State.delivering = true;
+        procedure(window, m.message, m.wParam, m.lParam);
+        State.delivering = false;
+        delivered = true;
+        if (event.kind == ReplayEvent::Close) break;
+    }
+    return delivered;
+}
+
+bool ReplayFinished() {
+    if (State.role != Role::Playing) return false;
+    const auto& events = State.replay.events;
+    const bool closeLeft = State.next < events.size() && events[State.next].kind == ReplayEvent::Close &&
+                           State.holdAtEnd && events[State.next].step == State.steps;
+    return (State.next >= events.size() || closeLeft) && State.steps >= State.replay.steps;
+}
+
+bool ReplayHolding() { return State.holdAtEnd && ReplayFinished(); }
+bool ReplayFastForward() { return State.role == Role::Playing && State.fastForward; }
+
+const Replay& ReplayRecorded() {
+    State.replay.steps = State.steps;
+    return State.replay;
+}
+
+void ReplayResetForTests() { State = Session{}; }

@@ -1,0 +1,48 @@
+// The run's replay: recording the game as it is played, or playing a loaded replay back into it.
+//
+// The shell calls in at three points and cannot tell a replay from a person:
+//   - ReplayStart, from start-up where the seed is chosen: a loaded replay sets its options and
+//     seat controllers and gives its seed; otherwise recording starts with the clock's seed;
+//   - ReplayWindowMessage, for every message reaching the window procedure: recording keeps the
+//     ones a replay needs; playback swallows the real keyboard and activation (its own Esc and
+//     Space keys work the player) and lets the recorded ones through;
+//   - ReplayFrameStepRun after each frame step, and ReplayDeliverDue whenever the message queue is
+//     empty: it hands the window procedure the recorded messages stamped with the steps run so far,
+//     as the message loop did before the next step.
+// Everything here lives for the process: recording survives shutdown so the caller can save it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win.h"
+#include "replay/replay.h"
+
+// Playback of this replay in the next run, instead of recording. With holdAtEnd (the windowed
+// player) no frame step runs past the recording's last and its closing message is not delivered,
+// so the last picture stays until the viewer leaves; without (the headless runner) the game goes
+// on after the recording's end as its driver asks.
+void ReplayLoad(const Replay& replay, bool holdAtEnd);
+
+std::uint32_t ReplayStart(std::uint32_t clockSeed);
+bool ReplayPlaying();
+
+// False when the message must not reach the game (a real key or activation during playback).
+bool ReplayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+void ReplayFrameStepRun();
+std::uint32_t ReplayFrameSteps();
+
+// Delivers, in order, the recorded messages due now, stopping after a close (the window is then
+// gone); true when it delivered any. Does nothing unless playing.
+bool ReplayDeliverDue(HWND window, WNDPROC procedure);
+// Playback: every recorded event is delivered and the recorded number of steps has run.
+bool ReplayFinished();
+// The windowed player: no frame step may run now (held at the end).
+bool ReplayHolding();
+// The windowed player: Space toggles running frame steps as fast as they go.
+bool ReplayFastForward();
+
+// The recording so far, with its step count brought up to date (the run's replay once it ended).
+const Replay& ReplayRecorded();
+
+void ReplayResetForTests();

@@ -1,0 +1,163 @@
+// Replay files on disk: whole reads, atomic writes and the folder of the newest replays.
+#include "replay/store.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* EXTENSION = ".lobshot-replay";
+
+bool Failed(std::string* error, const std::string& what) {
+    *error = what + ": " + std::strerror(errno);
+    return false;
+}
+
+// Writes, flushes and syncs the whole text to a new file of that name.
+bool WriteSynced(const std::string& name, const std::string& text, std::string* error) {
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return Failed(error, "cannot make " + name);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            Failed(error, "cannot write " + name);
+            ::close(fd);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        Failed(error, "cannot write " + name);
+        ::close(fd);
+        return false;
+    }
+    if (::close(fd) != 0) return Failed(error, "cannot write " + name);
+    return true;
+}
+
+// A file name of the UTC time now and the seed that no file in the folder has yet.
+std::string FreshName(const std::string& directory, std::uint32_t seed) {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
+    const std::string base = directory + "/" + stamp + "-seed" + std::to_string(seed);
+    std::string name = base + EXTENSION;
+    std::error_code ignored;
+    for (int n = 2; fs::exists(name, ignored) || fs::exists(name + ".partial", ignored); ++n)
+        name = base + "-" + std::to_string(n) + EXTENSION;
+    return name;
+}
+
+}  // namespace
+
+bool ReplayReadFile(const std::string& path, Replay* replay, std::string* error) {
+    std::error_code code;
+    if (fs::is_directory(path, code)) {
+        *error = path + ": is a folder, not a replay";
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return Failed(error, "cannot read " + path);
+    std::string text;
+    static char block[1 << 16];
+    bool tooLong = false;
+    for (std::size_t got; !tooLong && (got = std::fread(block, 1, sizeof block, file)) > 0;) {
+        tooLong = got > LARGEST_REPLAY_FILE - text.size();
+        if (!tooLong) text.append(block, got);
+    }
+    const bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError) return Failed(error, "cannot read " + path);
+    if (tooLong) {
+        *error = path + ": longer than a replay can be";
+        return false;
+    }
+    std::string why;
+    if (!ParseReplay(text, replay, &why)) {
+        *error = path + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+bool ReplayWriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+    if (path.empty()) {
+        *error = "no file name";
+        return false;
+    }
+    const std::string partial = path + ".partial";
+    if (!WriteSynced(partial, text, error)) {
+        std::remove(partial.c_str());
+        return false;
+    }
+    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+        Failed(error, "cannot rename " + partial + " to " + path);
+        std::remove(partial.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string ReplayDirectory() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/') return std::string(data) + "/lobshot/replays";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::string(home) + "/.local/share/lobshot/replays";
+    return "";
+}
+
+bool ReplaySaveInDirectory(const std::string& directory, const Replay& replay, std::size_t keep,
+                           std::string* saved, std::string* error) {
+    if (directory.empty()) {
+        *error = "there is no folder for replays (neither XDG_DATA_HOME nor HOME is set)";
+        return false;
+    }
+    std::error_code code;
+    fs::create_directories(directory, code);
+    if (code) {
+        *error = "cannot make " + directory + ": " + code.message();
+        return false;
+    }
+    *saved = FreshName(directory, replay.seed);
+    if (!ReplayWriteFileAtomically(*saved, FormatReplay(replay), error)) return false;
+    ReplayPrune(directory, keep);
+    return true;
+}
+
+std::size_t ReplayPrune(const std::string& directory, std::size_t keep) {
+    struct Entry {
+        fs::file_time_type time;
+        std::string name;
+    };
+    std::vector<Entry> replays;
+    std::error_code code;
+    for (fs::directory_iterator it(directory, code), end; !code && it != end; it.increment(code)) {
+        const std::string name = it->path().string();
+        if (!it->is_regular_file(code) || !name.ends_with(EXTENSION)) continue;
+        replays.push_back({it->last_write_time(code), name});
+    }
+    if (replays.size() <= keep) return 0;
+    std::sort(replays.begin(), replays.end(), [](const Entry& a, const Entry& b) {
+        return a.time != b.time ? a.time < b.time : a.name < b.name;
+    });
+    std::size_t removed = 0;
+    for (std::size_t i = 0; i + keep < replays.size(); ++i)
+        if (fs::remove(replays[i].name, code)) ++removed;
+    return removed;
+}

@@ -1,0 +1,71 @@
+// Tests of the build-independent maths: the sine table's bits and the exponential's rounding.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "core/exact_maths.h"
+#include "core/globals.h"
+#include "shell/shell.h"
+
+namespace {
+
+std::uint32_t Bits(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+std::uint64_t Bits(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// The table the game has always played with: a few entries by their bits, and all of them by a
+// checksum (FNV-1a over the little-endian bytes).
+TEST(SineTable, HoldsTheGamesBitsExactly) {
+    ASSERT_TRUE(FillSineTable());
+    EXPECT_EQ(Bits(SineTable[0]), 0x00000000u);
+    EXPECT_EQ(Bits(SineTable[1]), 0x3ae4c381u);
+    EXPECT_EQ(Bits(SineTable[300]), 0x3f000000u);   // 30 degrees: 0.5
+    EXPECT_EQ(Bits(SineTable[450]), 0x3f3504f3u);   // 45 degrees
+    EXPECT_EQ(Bits(SineTable[900]), 0x3f800000u);   // 90 degrees: 1
+    EXPECT_EQ(Bits(SineTable[1800]), 0x9f6ce676u);  // a hair past 180 degrees: tiny, negative
+    EXPECT_EQ(Bits(SineTable[2700]), 0xbf800000u);
+    EXPECT_EQ(Bits(SineTable[3599]), 0xbae4c381u);
+    std::uint32_t hash = 2166136261u;
+    for (float value : SineTable) {
+        const std::uint32_t bits = Bits(value);
+        for (int b = 0; b < 4; ++b) {
+            hash ^= (bits >> (8 * b)) & 0xFFu;
+            hash *= 16777619u;
+        }
+    }
+    EXPECT_EQ(hash, 0x0e7580c8u);
+}
+
+// Values the C library of one machine rounds the other way; the exponential must give the nearest
+// double every time.
+TEST(ExactMaths, ExponentialRoundsToTheNearestDouble) {
+    EXPECT_EQ(exact::Exp(0.0), 1.0);
+    EXPECT_EQ(Bits(exact::Exp(-0.6 * -0x1.738ap+0)), Bits(0x1.31c479869a19dp+1));
+    EXPECT_EQ(Bits(exact::Exp(-0.6 * -0x1.e256eep-1)), Bits(0x1.c2870a7dfa8a7p+0));
+    EXPECT_EQ(Bits(exact::Exp(-0.6 * 0x1.006c12p-8)), Bits(0x1.fecca781ec1cbp-1));
+    EXPECT_EQ(Bits(exact::Exp(1.0)), Bits(0x1.5bf0a8b145769p+1));  // e
+    EXPECT_EQ(Bits(exact::Exp(-1.0)), Bits(0x1.78b56362cef38p-2));
+    EXPECT_EQ(exact::Exp(-800.0), 0.0);
+    EXPECT_EQ(exact::Exp(800.0), INFINITY);
+}
+
+// Halfway between two floats, the low part decides; exactly halfway, the even float wins.
+TEST(ExactMaths, NearestFloatBreaksTiesByTheLowPart) {
+    const double halfway = 1.0 + 0x1p-24;  // between 1 and 1 + 2^-23
+    EXPECT_EQ(exact::NearestFloat({halfway, 0.0}), 1.0f);
+    EXPECT_EQ(exact::NearestFloat({halfway, 0x1p-80}), 1.0f + 0x1p-23f);
+    EXPECT_EQ(exact::NearestFloat({halfway, -0x1p-80}), 1.0f);
+    EXPECT_EQ(exact::NearestFloat({-halfway, -0x1p-80}), -(1.0f + 0x1p-23f));
+    EXPECT_EQ(exact::NearestFloat({0.75, 0x1p-90}), 0.75f);
+}
+
+}  // namespace

@@ -1,0 +1,270 @@
+// Tests of replays: the file's format and its strict reading, the messages a recording keeps, and
+// the replay folder's atomic writes and pruning.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "replay/replay.h"
+#include "replay/store.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Replay Sample() {
+    Replay r;
+    r.seed = 4294967295u;
+    r.landscapeGravity = 1;
+    r.wind = 3;
+    r.controllers = {ControllerHuman, ControllerEasy,  ControllerNormal, ControllerHard,
+                     ControllerHuman, ControllerHuman, ControllerHuman,  ControllerHard};
+    r.events = {{0, ReplayEvent::KeyDown, 13},    {0, ReplayEvent::KeyUp, 13},
+                {7, ReplayEvent::KeyRepeat, 255}, {9, ReplayEvent::ActivateApp, 0},
+                {9, ReplayEvent::Activate, 2},    {12, ReplayEvent::Close, 0}};
+    r.steps = 12;
+    return r;
+}
+
+std::string SampleText() {
+    return std::string("lobshot-replay 1\ngame ") + ReplayGameVersion() +
+           "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human easy normal hard human human human hard\n"
+           "0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n12 close\nend 12\n";
+}
+
+// The text with its line number `line` (1-based) replaced.
+std::string WithLine(int line, const std::string& replacement) {
+    std::string text = SampleText();
+    std::size_t start = 0;
+    for (int i = 1; i < line; ++i) start = text.find('\n', start) + 1;
+    return text.replace(start, text.find('\n', start) - start, replacement);
+}
+
+TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
+    EXPECT_EQ(FormatReplay(Sample()), SampleText());
+    Replay parsed;
+    std::string error;
+    ASSERT_TRUE(ParseReplay(SampleText(), &parsed, &error)) << error;
+    EXPECT_EQ(parsed, Sample());
+
+    Replay empty;
+    ASSERT_TRUE(ParseReplay(FormatReplay(empty), &parsed, &error)) << error;
+    EXPECT_EQ(parsed, empty);
+}
+
+// A file cut anywhere, even at a line end, is not a whole replay.
+TEST(ReplayFile, RefusesEveryTruncation) {
+    const std::string text = SampleText();
+    for (std::size_t length = 0; length < text.size(); ++length) {
+        Replay parsed;
+        std::string error;
+        EXPECT_FALSE(ParseReplay(text.substr(0, length), &parsed, &error)) << length;
+        EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
+    }
+}
+
+TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
+    const struct {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"", "line 1: the file ends before its end line"},
+        {"\x7f"
+         "ELF\x02\x01\x01\n",
+         "line 1: the line holds a character"},
+        {"P5\n320 200\n", "line 1: this is not a Lobshot replay"},
+        {WithLine(1, "lobshot-replay 2"), "line 1: a replay of format 2, but this game reads format 1"},
+        {WithLine(2, "game 0.0.1"), "line 2: a replay of Lobshot 0.0.1, but this is Lobshot"},
+        {WithLine(3, "seed 4294967296"), "line 3: \"4294967296\" is not a number from 0 to 4294967295"},
+        {WithLine(3, "seed -1"), "line 3: \"-1\" is not a number"},
+        {WithLine(3, "seed 012"), "line 3: \"012\" is not a number"},
+        {WithLine(3, "seed  12"), "line 3: the words are not separated by single spaces"},
+        {WithLine(3, "seed 12\r"), "line 3: the line holds a character"},
+        {WithLine(4, "gravity 2"), "line 4: \"2\" is not a number from 0 to 1"},
+        {WithLine(5, "wind 4"), "line 5: \"4\" is not a number from 0 to 3"},
+        {WithLine(5, "gravity 0"), "line 5: expected the wind line"},
+        {WithLine(6, "controllers human easy normal hard human human human"),
+         "expected the controllers line"},
+        {WithLine(6, "controllers human easy normal hard human human human wise"),
+         "\"wise\" is not a controller"},
+        {WithLine(7, "0 down 256"), "line 7: \"256\" is not a number from 0 to 255"},
+        {WithLine(7, "0 press 13"), "line 7: \"press\" is not an event"},
+        {WithLine(7, "0 down"), "line 7: the event has the wrong number of words"},
+        {WithLine(7, "0 close 1"), "line 7: the event has the wrong number of words"},
+        {WithLine(10, "9 activateapp 2"), "line 10: \"2\" is not a number from 0 to 1"},
+        {WithLine(11, "9 activate 3"), "line 11: \"3\" is not a number from 0 to 2"},
+        {WithLine(10, "6 activateapp 0"), "line 10: the events are out of order"},
+        {WithLine(13, "end 11"), "line 13: the run ends before its last event"},
+        {WithLine(13, "end 2147483648"), "line 13: \"2147483648\" is not a number from 0 to 2147483647"},
+        {WithLine(13, "end"), "line 13: the end line has the wrong number of words"},
+        {SampleText() + "0 down 1\n", "line 13: there is more after the end line"},
+        {WithLine(7, "later"), "line 7: expected an event or the end line"},
+    };
+    for (const auto& c : cases) {
+        Replay parsed;
+        std::string error;
+        EXPECT_FALSE(ParseReplay(c.text, &parsed, &error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << "got: " << error;
+    }
+}
+
+// What a recording keeps of the messages reaching the window procedure, and how they come back.
+TEST(ReplayEvents, KeepKeysActivationAndCloseAsTheGameReadsThem) {
+    ReplayEvent e;
+    ASSERT_TRUE(ReplayEventFor(WM_KEYDOWN, 'Q', 1, 5, &e));
+    EXPECT_EQ(e, (ReplayEvent{5, ReplayEvent::KeyDown, 'Q'}));
+    ASSERT_TRUE(ReplayEventFor(WM_KEYDOWN, 'Q', KEY_REPEAT_BIT | 1, 5, &e));
+    EXPECT_EQ(e.kind, ReplayEvent::KeyRepeat);
+    ASSERT_TRUE(ReplayEventFor(WM_KEYDOWN, 'Q', LPARAM{1} << 31, 5, &e));
+    EXPECT_EQ(e.kind, ReplayEvent::KeyRepeat);
+    ASSERT_TRUE(ReplayEventFor(WM_KEYUP, VK_F1, 0, 6, &e));
+    EXPECT_EQ(e, (ReplayEvent{6, ReplayEvent::KeyUp, VK_F1}));
+    ASSERT_TRUE(ReplayEventFor(WM_ACTIVATEAPP, 7, 0, 1, &e));
+    EXPECT_EQ(e, (ReplayEvent{1, ReplayEvent::ActivateApp, 1}));
+    ASSERT_TRUE(ReplayEventFor(WM_ACTIVATE, 0x00050002, 0, 1, &e));
+    EXPECT_EQ(e, (ReplayEvent{1, ReplayEvent::Activate, WA_CLICKACTIVE}));
+    ASSERT_TRUE(ReplayEventFor(WM_ACTIVATE, 9, 0, 1, &e));
+    EXPECT_EQ(e.value, WA_INACTIVE);
+    ASSERT_TRUE(ReplayEventFor(WM_CLOSE, 0, 0, 2, &e));
+    EXPECT_EQ(e.kind, ReplayEvent::Close);
+
+    EXPECT_FALSE(ReplayEventFor(WM_KEYDOWN, KEY_COUNT, 0, 0, &e));
+    EXPECT_FALSE(ReplayEventFor(WM_TIMER, 0, 0, 0, &e));
+    EXPECT_FALSE(ReplayEventFor(WM_MOUSEMOVE, 0, 0, 0, &e));
+
+    // Delivered again, each message means to ProcessKeyEvent what the original meant.
+    const ReplayMessage down = ReplayEventMessage({0, ReplayEvent::KeyDown, 'Z'});
+    EXPECT_EQ(down.message, WM_KEYDOWN);
+    EXPECT_EQ(down.lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31)), 0);
+    const ReplayMessage repeat = ReplayEventMessage({0, ReplayEvent::KeyRepeat, 'Z'});
+    EXPECT_EQ(repeat.message, WM_KEYDOWN);
+    EXPECT_NE(repeat.lParam & KEY_REPEAT_BIT, 0);
+    EXPECT_EQ(ReplayEventMessage({0, ReplayEvent::KeyUp, 'Z'}).message, WM_KEYUP);
+    const ReplayMessage activate = ReplayEventMessage({0, ReplayEvent::Activate, 0});
+    EXPECT_EQ(activate.message, WM_ACTIVATE);
+    EXPECT_EQ(activate.wParam, WA_INACTIVE);
+    EXPECT_EQ(ReplayEventMessage({0, ReplayEvent::Close, 0}).message, WM_CLOSE);
+}
+
+class ReplayFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("lobshot-replay-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    void Touch(const std::string& name, int minutesAgo) const {
+        std::ofstream(Path(name)) << "x";
+        fs::last_write_time(Path(name), fs::file_time_type::clock::now() - std::chrono::minutes(minutesAgo));
+    }
+
+    std::size_t Count(const std::string& suffix) const {
+        std::size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(dir_)) n += entry.path().string().ends_with(suffix);
+        return n;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(ReplayFolder, PruningKeepsTheNewestFiftyReplaysAndNothingElseIsTouched) {
+    for (int i = 0; i < 53; ++i) Touch("game" + std::to_string(i) + ".lobshot-replay", 100 - i);
+    Touch("notes.txt", 1000);
+    Touch("old.lobshot-replay.partial", 1000);
+    EXPECT_EQ(ReplayPrune(dir_.string(), KEPT_REPLAYS), 3u);
+    EXPECT_EQ(Count(".lobshot-replay"), 50u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(fs::exists(Path("game" + std::to_string(i) + ".lobshot-replay")));
+    EXPECT_TRUE(fs::exists(Path("game3.lobshot-replay")));
+    EXPECT_TRUE(fs::exists(Path("notes.txt")));
+    EXPECT_TRUE(fs::exists(Path("old.lobshot-replay.partial")));
+    EXPECT_EQ(ReplayPrune(dir_.string(), KEPT_REPLAYS), 0u);
+    EXPECT_EQ(ReplayPrune(Path("missing"), KEPT_REPLAYS), 0u);
+}
+
+TEST_F(ReplayFolder, SavingMakesTheFolderNamesEachRunApartAndPrunes) {
+    const std::string folder = Path("data/lobshot/replays");
+    std::string first, second, error;
+    ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 1, &first, &error)) << error;
+    ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 2, &second, &error)) << error;
+    EXPECT_NE(first, second);
+    Replay back;
+    ASSERT_TRUE(ReplayReadFile(second, &back, &error)) << error;
+    EXPECT_EQ(back, Sample());
+    EXPECT_NE(second.find("-seed4294967295"), std::string::npos);
+
+    std::string third;
+    ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 1, &third, &error)) << error;
+    std::size_t left = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) left += entry.is_regular_file();
+    EXPECT_EQ(left, 1u);
+    EXPECT_TRUE(fs::exists(third));
+
+    EXPECT_FALSE(ReplaySaveInDirectory("", Sample(), 1, &third, &error));
+    EXPECT_NE(error.find("no folder"), std::string::npos);
+}
+
+// A write either replaces the file whole or leaves it as it was, and never leaves its temporary.
+TEST_F(ReplayFolder, WritesAreAtomic) {
+    const std::string path = Path("run.lobshot-replay");
+    std::string error;
+    ASSERT_TRUE(ReplayWriteFileAtomically(path, "old\n", &error)) << error;
+    ASSERT_TRUE(ReplayWriteFileAtomically(path, SampleText(), &error)) << error;
+    Replay back;
+    ASSERT_TRUE(ReplayReadFile(path, &back, &error)) << error;
+    EXPECT_FALSE(fs::exists(path + ".partial"));
+
+    // The temporary cannot be made: nothing changes.
+    EXPECT_FALSE(ReplayWriteFileAtomically(Path("missing/run.lobshot-replay"), SampleText(), &error));
+    EXPECT_NE(error.find("cannot make"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Path("missing")));
+
+    // The rename fails (the name is a folder holding a file): the temporary goes, the folder stays.
+    fs::create_directories(Path("taken"));
+    std::ofstream(Path("taken/inside")) << "x";
+    EXPECT_FALSE(ReplayWriteFileAtomically(Path("taken"), SampleText(), &error));
+    EXPECT_NE(error.find("cannot rename"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Path("taken.partial")));
+    EXPECT_TRUE(fs::is_directory(Path("taken")));
+}
+
+TEST_F(ReplayFolder, ReadingNamesTheFileAndRefusesFoldersAndMissingFiles) {
+    Replay back;
+    std::string error;
+    EXPECT_FALSE(ReplayReadFile(Path("none.lobshot-replay"), &back, &error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos);
+    EXPECT_FALSE(ReplayReadFile(dir_.string(), &back, &error));
+    EXPECT_NE(error.find("is a folder"), std::string::npos);
+    std::ofstream(Path("cut.lobshot-replay")) << SampleText().substr(0, 40);
+    EXPECT_FALSE(ReplayReadFile(Path("cut.lobshot-replay"), &back, &error));
+    EXPECT_EQ(error.rfind(Path("cut.lobshot-replay") + ": line ", 0), 0u) << error;
+}
+
+// The folder follows XDG_DATA_HOME when it is an absolute path, else the home folder.
+TEST(ReplayDirectory, FollowsXdgDataHomeThenHome) {
+    const char* savedData = std::getenv("XDG_DATA_HOME");
+    const char* savedHome = std::getenv("HOME");
+    const std::string data = savedData ? savedData : "", home = savedHome ? savedHome : "";
+    setenv("XDG_DATA_HOME", "/data", 1);
+    setenv("HOME", "/home/player", 1);
+    EXPECT_EQ(ReplayDirectory(), "/data/lobshot/replays");
+    setenv("XDG_DATA_HOME", "relative", 1);
+    EXPECT_EQ(ReplayDirectory(), "/home/player/.local/share/lobshot/replays");
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(ReplayDirectory(), "/home/player/.local/share/lobshot/replays");
+    unsetenv("HOME");
+    EXPECT_EQ(ReplayDirectory(), "");
+    if (savedData) setenv("XDG_DATA_HOME", data.c_str(), 1);
+    if (savedHome) setenv("HOME", home.c_str(), 1);
+}
+
+}  // namespace
