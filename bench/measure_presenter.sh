@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures what presenting costs the real game in a virtual 1920x1080 X display, default settings:
-# CPU idle on the title and during a shot, making a new landscape, peak memory, start to the first
-# title frame (median of 10 launches) and exit after the window has gone.
+# CPU idle on the title and during a shot, making a new landscape (the largest one, where the replay
+# runner beside the game can find its seed), peak memory, start to the first title frame (median of
+# 10 launches, with the game's own start-up figures) and exit after the window has gone.
 #
 # Usage: bench/measure_presenter.sh [GAME]   (GAME defaults to build/lobshot; nothing is built)
 # Needs xvfb-run, xdotool and python3 (which reads screen pixels through libX11). CPU figures are
@@ -55,7 +56,7 @@ if sys.argv[1] == "probe":
 game, expected = sys.argv[2], [int(v, 16) for v in sys.argv[3:]]
 before = pixels()
 start = time.monotonic()
-process = subprocess.Popen([game], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+process = subprocess.Popen([game], stdout=open(os.environ["LAUNCH_TRACE"], "wb"), stderr=subprocess.DEVNULL)
 shown = None
 while time.monotonic() - start < 10:
     if pixels() == expected:
@@ -116,8 +117,14 @@ time_landscape() {
 echo "game: $game"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# One long run: the title, a new game, a landscape, a shot.
-"$game" >"$work/trace.txt" 2>&1 &
+# One long run: the title, a new game, a landscape, a shot. It starts from the seed of the largest
+# landscape (1200x500) where the replay runner beside the game can find it, else from the clock.
+seed_args=()
+headless="$(dirname "$game")/lobshot-headless"
+if [ -x "$headless" ] && largest=$(bash "$(dirname "$0")/largest_landscape_seed.sh" "$headless" 2>/dev/null); then
+  seed_args=(--seed "$largest")
+fi
+"$game" "${seed_args[@]}" >"$work/trace.txt" 2>&1 &
 pid=$!
 window=$(xdotool search --sync --limit 1 --name '^Lobshot$')
 sleep 2
@@ -145,7 +152,6 @@ busy=${busy:-"no row (an older presenter)"}
 # The landscape's size follows from the seed the game reports: the replay runner makes the same one.
 landscape_size="unknown (the game does not report its seed)"
 seed=$(grep -aoE "Random seed [0-9]+" "$work/trace.txt" | grep -oE "[0-9]+$" | head -1 || true)
-headless="$(dirname "$game")/lobshot-headless"
 if [ -n "$seed" ] && [ -x "$headless" ]; then
   printf '%s\n' "wait 2" "press Enter" "wait 1" "press Down Down Down Enter" "wait 1" \
     "press Down Down Down Down Down Down Enter" "wait 1" "press Down Down Down Down Down Down Enter" \
@@ -156,10 +162,14 @@ if [ -n "$seed" ] && [ -x "$headless" ]; then
 fi
 
 # Ten launches: start to the first title frame, and exit after SIGTERM.
-starts=() exits=() signals=()
+starts=() exits=() signals=() inside=() inside_cpu=()
 for _ in $(seq 10); do
-  read -r start exit_ms signal_ms < <(python3 "$work/screen.py" launch "$game" $title_colours)
+  read -r start exit_ms signal_ms < <(LAUNCH_TRACE="$work/launch.txt" python3 "$work/screen.py" launch "$game" $title_colours)
   starts+=("$start"); exits+=("$exit_ms"); signals+=("$signal_ms")
+  # The game's own figures: from its start (libraries loaded) to the first frame, and its CPU time.
+  row=$(grep -aoE "First frame shown: .*" "$work/launch.txt" || true)
+  inside+=("$(sed -nE 's/.*; ([0-9.]+) ms after start-up.*/\1/p' <<<"$row")")
+  inside_cpu+=("$(sed -nE 's/.*, ([0-9.]+) ms of CPU.*/\1/p' <<<"$row")")
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "%.0f", (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
 
@@ -174,6 +184,8 @@ printf '%-54s %s\n' \
   "peak resident memory (VmHWM, MB)" "$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')" \
   "OpenGL libraries mapped" "$graphics" \
   "start to first title frame (ms, median of 10)" "$(median "${starts[@]}")" \
+  "  the game's own figure from main (ms, median)" "$(median "${inside[@]:-0}")" \
+  "  the game's CPU time to it (ms, median)" "$(median "${inside_cpu[@]:-0}")" \
   "exit after the picture has gone (ms, median of 10)" "$(median "${exits[@]}")" \
   "exit after SIGTERM (ms, median of 10)" "$(median "${signals[@]}")"
 echo "start-up, each launch (ms): ${starts[*]}"
