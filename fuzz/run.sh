@@ -3,13 +3,14 @@
 # runs each for a while on a small seed corpus. Exits non-zero if any target finds a fault.
 #
 # Usage: fuzz/run.sh BUILD-DIR [SECONDS [TARGET...]]
-#   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script or table (default
-#   all). Work files go to BUILD-DIR/fuzz: the game's libraries built with clang under lib/, each
-#   target's corpus under corpus-NAME/ and what it finds under artifacts/.
+#   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script, table or net
+#   (default all). Work files go to BUILD-DIR/fuzz: the game's libraries built with clang under
+#   lib/, each target's corpus under corpus-NAME/ and what it finds under artifacts/.
 #
 # Targets: wave (the WAVE parser), bitmap (the picture decoder through the sprite and font
-# loaders), script (the replay runner's key-script parser) and table (hostile data tables through
-# start-up's checks and the crater, debris and scatter code that reads them).
+# loaders), script (the replay runner's key-script parser), table (hostile data tables through
+# start-up's checks and the crater, debris and scatter code that reads them) and net (the network
+# game's message decoder).
 set -eu
 
 if [ $# -lt 1 ]; then
@@ -26,7 +27,7 @@ work=$(cd "$1" && pwd)/fuzz
 seconds=${2:-10}
 shift
 [ $# -gt 0 ] && shift
-targets=${*:-wave bitmap script table}
+targets=${*:-wave bitmap script table net}
 mkdir -p "$work/artifacts"
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
@@ -87,6 +88,19 @@ seed_table() {
     printf '\000\030\000\000\000\000\300\177' >"$1/nan_distance"
 }
 
+seed_net() {
+    # A hello, a catch-up with one frame of keys, an input of two frames, a state hash, a seat
+    # handover and a goodbye; and an input whose frame count is far more than it holds.
+    printf '\001\001\000\004v0.1' >"$1/hello"
+    printf '\004\001\000\000\000\003\001\002\000\001\002\003\000\000\000\000\011\000\000\000\001\000\000\000\005\000\000\000\001\101\003' \
+        >"$1/catch_up"
+    printf '\005\002\000\007\000\000\000\002\101\001\101\000\010\000\000\000\001\040\001' >"$1/input"
+    printf '\007\144\000\000\000\001\002\003\004\005\006\007\010' >"$1/state_hash"
+    printf '\010\144\000\000\000\003\011' >"$1/handover"
+    printf '\011\003bye' >"$1/goodbye"
+    printf '\005\377\377\001\000\000\000\001\101\001' >"$1/huge_count"
+}
+
 status=0
 for target in $targets; do
     case $target in
@@ -95,6 +109,7 @@ for target in $targets; do
         bitmap) build bitmap "$source_dir/fuzz/bitmap_fuzz.cpp" $libs; max_len=8192 ;;
         script) build script "$source_dir/fuzz/script_fuzz.cpp" $libs; max_len=4096 ;;
         table) build table "$source_dir/fuzz/table_fuzz.cpp" $libs; max_len=256 ;;
+        net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp"; max_len=2048 ;;
         *) echo "$0: unknown target $target" >&2; exit 2 ;;
     esac
     corpus=$work/corpus-$target

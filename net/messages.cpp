@@ -14,7 +14,7 @@ static_assert(std::size(kNames) == std::variant_size_v<Message>);
 
 constexpr std::uint8_t kKeyDown = 1;
 constexpr std::uint8_t kKeyRepeat = 2;
-constexpr std::size_t kSmallestFrame = 4 + 1 + 2;  // a frame number, a count and one key
+constexpr std::size_t kSmallestFrame = 4 + 1;  // a frame number and a key count
 
 // ---- Checks of meaning.
 
@@ -346,8 +346,9 @@ bool EncodeMessage(const Message& message, std::vector<std::uint8_t>* out, std::
 }
 
 bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::string* error) {
-    if (bytes.empty()) {
-        *error = "an empty message";
+    if (bytes.empty() || bytes.size() > kMaxMessageBytes) {
+        *error =
+            bytes.empty() ? "an empty message" : "a message of " + std::to_string(bytes.size()) + " bytes";
         return false;
     }
     if (!MakeAlternative(static_cast<std::size_t>(bytes[0]) - 1, message)) {

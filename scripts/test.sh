@@ -50,7 +50,7 @@ env -u SDL_AUDIODRIVER ASAN_OPTIONS=detect_leaks=1 \
   xvfb-run -a bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
 
 if [ -x fuzz/run.sh ]; then
-  step "Fuzzing the sound, picture, key-script and data-table readers (20 s each)"
+  step "Fuzzing the sound, picture, key-script, data-table and network message readers (20 s each)"
   fuzz/run.sh build-fuzz 20
 fi
 

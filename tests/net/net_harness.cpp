@@ -1,0 +1,113 @@
+// Test harness for the transports: making ends, logging their events and polling them in turn.
+#include "net_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "net/enet/enet_transport.h"
+
+namespace net_test {
+
+std::string KindName(Kind kind) {
+    switch (kind) {
+        case Kind::InProcess:
+            return "InProcess";
+        case Kind::InProcessFaulty:
+            return "InProcessFaulty";
+        case Kind::Enet:
+            return "Enet";
+    }
+    return "Unknown";
+}
+
+net::LinkFaults FaultyLink(std::uint32_t seed) {
+    net::LinkFaults faults;
+    faults.loss = 0.10;
+    faults.duplication = 0.05;
+    faults.reordering = 0.10;
+    faults.max_delay_ms = 200;
+    faults.seed = seed;
+    return faults;
+}
+
+World::World(Kind kind) : kind_(kind) {
+    if (kind == Kind::InProcess) network_ = std::make_unique<net::InProcessNetwork>();
+    if (kind == Kind::InProcessFaulty) network_ = std::make_unique<net::InProcessNetwork>(FaultyLink(7));
+}
+
+int World::Listen(const net::TransportOptions& options) {
+    std::string error;
+    std::unique_ptr<net::Transport> end =
+        network_ ? network_->Listen(0, options, &error) : net::ListenEnet("127.0.0.1", 0, options, &error);
+    EXPECT_NE(end, nullptr) << error;
+    ends_.push_back(std::move(end));
+    logs_.emplace_back();
+    return static_cast<int>(ends_.size()) - 1;
+}
+
+int World::Connect(int host, const net::TransportOptions& options) {
+    const std::uint16_t port = ends_[host]->Port();
+    std::string error;
+    std::unique_ptr<net::Transport> end =
+        network_ ? network_->Connect(port, options) : net::ConnectEnet("127.0.0.1", port, options, &error);
+    EXPECT_NE(end, nullptr) << error;
+    ends_.push_back(std::move(end));
+    logs_.emplace_back();
+    return static_cast<int>(ends_.size()) - 1;
+}
+
+void World::Vanish(int index) {
+    if (network_)
+        network_->Sever(*ends_[index]);
+    else
+        ends_[index].reset();
+}
+
+void World::Drain(int index, int timeout_ms) {
+    if (!ends_[index]) return;
+    net::NetEvent event;
+    while (ends_[index]->Poll(&event, timeout_ms)) {
+        logs_[index].push_back(std::move(event));
+        timeout_ms = 0;
+    }
+}
+
+bool World::RunUntil(const std::function<bool()>& done, int budget_ms) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point wall_end = Clock::now() + std::chrono::milliseconds(budget_ms);
+    const std::int64_t sim_end = network_ ? network_->NowMs() + budget_ms : 0;
+    for (;;) {
+        // One end waits a little (in process, that moves the clock on); the others are only drained.
+        for (std::size_t i = 0; i < ends_.size(); ++i) Drain(static_cast<int>(i), i == 0 ? 2 : 0);
+        if (done()) return true;
+        if (network_ ? network_->NowMs() >= sim_end : Clock::now() >= wall_end) return false;
+    }
+}
+
+int World::Count(int index, net::NetEvent::Kind kind) const {
+    int n = 0;
+    for (const net::NetEvent& e : logs_[index]) n += e.kind == kind;
+    return n;
+}
+
+bool World::HasDisconnected(int index, net::DisconnectReason why) const {
+    for (const net::NetEvent& e : logs_[index])
+        if (e.kind == net::NetEvent::Disconnected && e.reason == why) return true;
+    return false;
+}
+
+net::PeerId World::ConnectedPeer(int index, int nth) const {
+    for (const net::NetEvent& e : logs_[index])
+        if (e.kind == net::NetEvent::Connected && nth-- == 0) return e.peer;
+    return 0;
+}
+
+std::vector<std::vector<std::uint8_t>> World::Received(int index, net::PeerId from) const {
+    std::vector<std::vector<std::uint8_t>> all;
+    for (const net::NetEvent& e : logs_[index])
+        if (e.kind == net::NetEvent::Received && e.peer == from) all.push_back(e.bytes);
+    return all;
+}
+
+}  // namespace net_test

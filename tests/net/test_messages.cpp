@@ -1,0 +1,217 @@
+// The network game's messages: round trips, their exact binary form, and refusal of every fault.
+#include <gtest/gtest.h>
+
+#include "net/messages.h"
+#include "net/transport.h"
+
+namespace {
+
+using namespace net;
+
+std::vector<std::uint8_t> Encoded(const Message& m) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(EncodeMessage(m, &bytes, &error)) << error;
+    return bytes;
+}
+
+// Decoding must fail, with an error that contains `expected`.
+void ExpectRefused(const std::vector<std::uint8_t>& bytes, const std::string& expected) {
+    Message m;
+    std::string error;
+    EXPECT_FALSE(DecodeMessage(bytes, &m, &error)) << "accepted, expected: " << expected;
+    EXPECT_NE(error.find(expected), std::string::npos) << "error: " << error << "\nexpected: " << expected;
+}
+
+FrameInput Frame(std::uint32_t frame, std::vector<KeyEvent> keys) { return {frame, std::move(keys)}; }
+
+// One of every kind of message, with values at the edges of their ranges.
+std::vector<Message> Samples() {
+    GameSettings settings;
+    settings.players = 8;
+    settings.gravity = 1;
+    settings.wind = 3;
+    settings.controllers = {0, 1, 2, 3, 3, 2, 1, 0};
+    std::vector<KeyEvent> most_keys(kMaxKeysPerFrame, KeyEvent{false, 255, false});
+    most_keys[0] = {true, 1, true};
+    Input longest;
+    for (std::uint32_t f = 0; f < kMaxFramesPerInput; ++f)
+        longest.frames.push_back(Frame(f * 3, {{true, 32, false}}));
+    return {
+        Hello{kProtocolNumber, "0.1"},
+        Hello{65535, std::string(kMaxVersionLength, '~')},
+        Welcome{7},
+        Refuse{"full"},
+        CatchUp{
+            0xDEADBEEF, settings, kMaxFrame, {Frame(0, most_keys), Frame(kMaxFrame, {{false, 90, false}})}},
+        CatchUp{1, GameSettings{}, 0, {}},
+        Input{{Frame(12, {{true, 37, false}, {true, 37, true}, {false, 37, false}})}},
+        longest,
+        Quiet{5, 5},
+        Quiet{0, kMaxFrame},
+        StateHash{kMaxFrame, 0xFFFFFFFFFFFFFFFFull},
+        SeatHandover{100, 7, kMaxController},
+        Goodbye{""},
+        Goodbye{std::string(kMaxReasonLength, 'x')},
+        Desync{42, 1, 0x8000000000000000ull},
+    };
+}
+
+TEST(NetMessages, EveryKindSurvivesARoundTrip) {
+    for (const Message& m : Samples()) {
+        const std::vector<std::uint8_t> bytes = Encoded(m);
+        Message back;
+        std::string error;
+        ASSERT_TRUE(DecodeMessage(bytes, &back, &error)) << "kind " << m.index() << ": " << error;
+        EXPECT_EQ(back, m) << "kind " << m.index();
+    }
+}
+
+TEST(NetMessages, BinaryFormIsTypeThenLittleEndianFields) {
+    EXPECT_EQ(Encoded(StateHash{0x01020304, 0x1112131415161718ull}),
+              (std::vector<std::uint8_t>{7, 4, 3, 2, 1, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11}));
+    EXPECT_EQ(Encoded(Hello{0x0102, "ab"}), (std::vector<std::uint8_t>{1, 2, 1, 2, 'a', 'b'}));
+    // A frame: its number, a key count, and per key its code and flags (1 down, 2 repeat).
+    EXPECT_EQ(Encoded(Input{{Frame(9, {{true, 65, true}, {false, 66, false}})}}),
+              (std::vector<std::uint8_t>{5, 1, 0, 9, 0, 0, 0, 2, 65, 3, 66, 0}));
+}
+
+TEST(NetMessages, EveryShortenedOrLengthenedFormIsRefused) {
+    for (const Message& m : Samples()) {
+        const std::vector<std::uint8_t> bytes = Encoded(m);
+        for (std::size_t size = 0; size < bytes.size(); ++size) {
+            Message back;
+            std::string error;
+            EXPECT_FALSE(DecodeMessage(std::span(bytes.data(), size), &back, &error))
+                << "kind " << m.index() << " cut to " << size;
+        }
+        std::vector<std::uint8_t> longer = bytes;
+        longer.push_back(0);
+        ExpectRefused(longer, "1 bytes left over");
+    }
+}
+
+TEST(NetMessages, UnknownTypesAndEmptyMessagesAreRefused) {
+    ExpectRefused({}, "empty");
+    ExpectRefused({0}, "unknown type 0");
+    ExpectRefused({11, 0}, "unknown type 11");
+    ExpectRefused({255}, "unknown type 255");
+}
+
+TEST(NetMessages, BadTextsAreRefused) {
+    ExpectRefused({1, 1, 0, 0}, "the version has 0 characters");
+    std::vector<std::uint8_t> long_version{1, 1, 0, kMaxVersionLength + 1};
+    long_version.resize(long_version.size() + kMaxVersionLength + 1, 'v');
+    ExpectRefused(long_version, "33 characters");
+    ExpectRefused({1, 1, 0, 2, '1', '\n'}, "not printable");
+    ExpectRefused({1, 1, 0, 2, '1', 0x80}, "not printable");
+    ExpectRefused({3, 0}, "the reason has 0 characters");
+    ExpectRefused({3, 5, 'a'}, "ends inside a text");
+    std::vector<std::uint8_t> long_goodbye{9, kMaxReasonLength + 1};
+    long_goodbye.resize(long_goodbye.size() + kMaxReasonLength + 1, 'g');
+    ExpectRefused(long_goodbye, "201 characters");
+}
+
+TEST(NetMessages, SeatsControllersAndSettingsOutOfRangeAreRefused) {
+    ExpectRefused({2, 8}, "seat 8");
+    ExpectRefused({8, 0, 0, 0, 0, 8, 0}, "seat 8");
+    ExpectRefused({8, 0, 0, 0, 0, 7, kMaxController + 1}, "controller 11");
+    // A catch-up: seed, players, gravity, wind, eight controllers, frame, timeline count.
+    const auto catch_up = [](std::uint8_t players, std::uint8_t gravity, std::uint8_t wind,
+                             std::uint8_t seat5) {
+        return std::vector<std::uint8_t>{4, 0,     0, 0, 0, players, gravity, wind, 0, 0, 0, 0,
+                                         0, seat5, 0, 0, 0, 0,       0,       0,    0, 0, 0, 0};
+    };
+    EXPECT_TRUE([&] {
+        Message m;
+        std::string error;
+        return DecodeMessage(catch_up(2, 1, 3, 3), &m, &error);
+    }());
+    ExpectRefused(catch_up(1, 0, 0, 0), "1 players");
+    ExpectRefused(catch_up(9, 0, 0, 0), "9 players");
+    ExpectRefused(catch_up(2, 2, 0, 0), "gravity 2");
+    ExpectRefused(catch_up(2, 0, 4, 0), "wind 4");
+    ExpectRefused(catch_up(2, 0, 0, 4), "controller 4");
+}
+
+TEST(NetMessages, FrameNumbersOutOfRangeOrOrderAreRefused) {
+    ExpectRefused({7, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0}, "frame 2147483648 is past the last frame");
+    ExpectRefused({6, 3, 0, 0, 0, 2, 0, 0, 0}, "frames 3 to 2 run backwards");
+    ExpectRefused({6, 0, 0, 0, 0, 0, 0, 0, 0x80}, "past the last frame");
+    ExpectRefused({10, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                  "frame " + std::to_string(0xFFFFFFFFu));
+    // Input frames must strictly increase.
+    ExpectRefused({5, 2, 0, 4, 0, 0, 0, 1, 65, 1, 4, 0, 0, 0, 1, 65, 0}, "frame 4 comes after");
+    ExpectRefused({5, 2, 0, 5, 0, 0, 0, 1, 65, 1, 4, 0, 0, 0, 1, 65, 0}, "frame 4 comes after");
+    // A catch-up's timeline may not run past the frame the game has reached.
+    ExpectRefused(
+        {4, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 1, 65, 1},
+        "runs past frame 3");
+}
+
+TEST(NetMessages, KeyCountsCodesAndFlagsAreChecked) {
+    ExpectRefused({5, 0, 0}, "0 frames");
+    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 0}, "frame 4 has 0 keys");
+    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 1, 0, 1}, "key code 0");
+    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 1, 65, 2}, "repeated key going up");
+    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 1, 65, 4}, "key flags 4 are unknown");
+    std::vector<std::uint8_t> many_keys{5, 1, 0, 4, 0, 0, 0, kMaxKeysPerFrame + 1};
+    for (std::size_t k = 0; k <= kMaxKeysPerFrame; ++k) many_keys.insert(many_keys.end(), {65, 1});
+    ExpectRefused(many_keys, "33 keys");
+    // Too many frames for one Input, and counts larger than what follows.
+    Input too_long;
+    for (std::uint32_t f = 0; f <= kMaxFramesPerInput; ++f)
+        too_long.frames.push_back(Frame(f, {{true, 32, false}}));
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(EncodeMessage(too_long, &bytes, &error));
+    EXPECT_NE(error.find("257 frames"), std::string::npos) << error;
+    EXPECT_TRUE(bytes.empty());
+    ExpectRefused({5, 0xFF, 0xFF, 1, 0, 0, 0, 1, 65, 1}, "more than the message holds");
+    ExpectRefused({4, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
+                  "more than the message holds");
+    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 3, 65, 1}, "ends inside");
+}
+
+TEST(NetMessages, EncodingRefusesWhatDecodingWouldAndWhatCannotBeSent) {
+    std::vector<std::uint8_t> bytes{1, 2, 3};
+    std::string error;
+    EXPECT_FALSE(EncodeMessage(Welcome{8}, &bytes, &error));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_NE(error.find("a welcome message: seat 8"), std::string::npos) << error;
+    EXPECT_FALSE(EncodeMessage(Input{{Frame(3, {{false, 9, true}})}}, &bytes, &error));
+
+    // A catch-up whose timeline is longer than a transport message.
+    CatchUp huge{1, GameSettings{}, kMaxFrame, {}};
+    for (std::uint32_t f = 0; f < 3000; ++f)
+        huge.timeline.push_back(Frame(f, std::vector<KeyEvent>(kMaxKeysPerFrame, KeyEvent{true, 80, false})));
+    EXPECT_FALSE(EncodeMessage(huge, &bytes, &error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    huge.timeline.resize(100);
+    EXPECT_TRUE(EncodeMessage(huge, &bytes, &error)) << error;
+    EXPECT_LE(bytes.size(), kMaxMessageBytes);
+}
+
+TEST(NetMessages, HostAnswersHelloWithWelcomeOrARefusalNamingBothVersions) {
+    EXPECT_EQ(AnswerHello(Hello{kProtocolNumber, "0.1"}, "0.1", 3), Message(Welcome{3}));
+
+    const Message other_version = AnswerHello(Hello{kProtocolNumber, "0.2-dev"}, "0.1", 3);
+    ASSERT_TRUE(std::holds_alternative<Refuse>(other_version));
+    const std::string reason = std::get<Refuse>(other_version).reason;
+    EXPECT_NE(reason.find("version 0.1"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("0.2-dev"), std::string::npos) << reason;
+
+    const Message other_protocol = AnswerHello(Hello{kProtocolNumber + 1, "0.1"}, "0.1", 3);
+    ASSERT_TRUE(std::holds_alternative<Refuse>(other_protocol));
+    EXPECT_NE(std::get<Refuse>(other_protocol).reason.find("protocol " + std::to_string(kProtocolNumber + 1)),
+              std::string::npos);
+    // The refusal is itself a valid message even for the longest versions.
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(EncodeMessage(
+        AnswerHello(Hello{9, std::string(kMaxVersionLength, 'z')}, std::string(kMaxVersionLength, 'y'), 0),
+        &bytes, &error))
+        << error;
+}
+
+}  // namespace

@@ -1,0 +1,270 @@
+// The transport's promises, over ENet on 127.0.0.1 and the in-process twin with and without faults.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "net/messages.h"
+#include "net_harness.h"
+
+namespace {
+
+using net::DisconnectReason;
+using net::NetEvent;
+using net_test::Kind;
+using net_test::World;
+
+// Budgets: generous for the faulty link's simulated time; real time over ENet stays a few seconds.
+constexpr int kBudgetMs = 20000;
+
+// A message whose length and every byte depend on its sender and number, so that a message that
+// is cut, mixed up with another or out of place does not compare equal.
+std::vector<std::uint8_t> Payload(int sender, int number) {
+    std::vector<std::uint8_t> bytes(1 + (number * 37) % 3000);
+    for (std::size_t j = 0; j < bytes.size(); ++j)
+        bytes[j] = static_cast<std::uint8_t>(sender * 31 + number + j);
+    return bytes;
+}
+
+class TransportTest : public ::testing::TestWithParam<Kind> {
+protected:
+    World world{GetParam()};
+
+    // A host and n clients, all connected; returns the host's index (0).
+    int HostWithClients(int n, const net::TransportOptions& host_options = {}) {
+        const int host = world.Listen(host_options);
+        for (int i = 0; i < n; ++i) world.Connect(host);
+        EXPECT_TRUE(world.RunUntil(
+            [&] {
+                for (int c = 1; c <= n; ++c)
+                    if (world.Count(c, NetEvent::Connected) != 1) return false;
+                return world.Count(host, NetEvent::Connected) == n;
+            },
+            kBudgetMs));
+        return host;
+    }
+
+    // The host's id of client c: clients joined one after another, so their ids are distinct and
+    // each client's first message tells which is which.
+    net::PeerId HostIdOf(int c) {
+        const std::vector<std::uint8_t> tag{static_cast<std::uint8_t>(c)};
+        EXPECT_TRUE(world.End(c).Send(world.ConnectedPeer(c), tag));
+        net::PeerId id = 0;
+        world.RunUntil(
+            [&] {
+                for (const NetEvent& e : world.Log(0))
+                    if (e.kind == NetEvent::Received && e.bytes == tag) id = e.peer;
+                return id != 0;
+            },
+            kBudgetMs);
+        return id;
+    }
+};
+
+TEST_P(TransportTest, ThreeClientsExchangeManyMessagesIntactAndInOrder) {
+    const int host = HostWithClients(3);
+    EXPECT_EQ(world.End(host).Peers().size(), 3u);
+
+    // Every client sends 150 messages to the host and the host 150 to every client, interleaved.
+    constexpr int kMessages = 150;
+    for (int n = 0; n < kMessages; ++n) {
+        for (int c = 1; c <= 3; ++c) {
+            ASSERT_TRUE(world.End(c).Send(world.ConnectedPeer(c), Payload(c, n)));
+            ASSERT_TRUE(world.End(host).Send(world.ConnectedPeer(host, c - 1), Payload(10 + c, n)));
+        }
+        if (n % 10 == 0) world.Run(1);
+    }
+    const auto all_arrived = [&] {
+        for (int c = 1; c <= 3; ++c)
+            if (world.Count(c, NetEvent::Received) < kMessages) return false;
+        return world.Count(host, NetEvent::Received) >= 3 * kMessages;
+    };
+    ASSERT_TRUE(world.RunUntil(all_arrived, kBudgetMs));
+
+    // Each stream arrives whole and in order. Which stream reached which end is told by the first
+    // message: under faults the clients need not join in the order they were made.
+    std::set<int> senders;
+    const auto check_stream = [&](const std::vector<std::vector<std::uint8_t>>& got, int first, int last) {
+        ASSERT_EQ(got.size(), static_cast<std::size_t>(kMessages));
+        int sender = first;
+        while (sender <= last && got[0] != Payload(sender, 0)) ++sender;
+        ASSERT_LE(sender, last) << "an unknown first message";
+        senders.insert(sender);
+        for (int n = 0; n < kMessages; ++n) ASSERT_EQ(got[n], Payload(sender, n)) << "message " << n;
+    };
+    for (int c = 1; c <= 3; ++c) {
+        check_stream(world.Received(c, world.ConnectedPeer(c)), 11, 13);
+        check_stream(world.Received(host, world.ConnectedPeer(host, c - 1)), 1, 3);
+    }
+    EXPECT_EQ(senders, (std::set<int>{1, 2, 3, 11, 12, 13}));
+    EXPECT_EQ(world.Count(host, NetEvent::Disconnected), 0);
+}
+
+TEST_P(TransportTest, SendRefusesEmptyOversizedAndUnknownPeers) {
+    const int host = HostWithClients(1);
+    const net::PeerId peer = world.ConnectedPeer(host);
+    EXPECT_FALSE(world.End(host).Send(peer, {}));
+    EXPECT_FALSE(world.End(host).Send(peer, std::vector<std::uint8_t>(net::kMaxMessageBytes + 1, 7)));
+    EXPECT_FALSE(world.End(host).Send(peer + 100, Payload(0, 1)));
+    // The largest message allowed goes through.
+    const std::vector<std::uint8_t> largest(net::kMaxMessageBytes, 0xA5);
+    ASSERT_TRUE(world.End(host).Send(peer, largest));
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(1, NetEvent::Received) == 1; }, kBudgetMs));
+    EXPECT_EQ(world.Received(1, world.ConnectedPeer(1))[0], largest);
+}
+
+TEST_P(TransportTest, OversizedMessageDisconnectsOnlyItsSender) {
+    const int host = HostWithClients(2);
+    // Client 1 is built with a larger limit than the host's.
+    net::TransportOptions loose;
+    loose.max_message_bytes = 2 * net::kMaxMessageBytes;
+    const int big = world.Connect(host, loose);
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(big, NetEvent::Connected) == 1; }, kBudgetMs));
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(host, NetEvent::Connected) == 3; }, kBudgetMs));
+
+    ASSERT_TRUE(
+        world.End(big).Send(world.ConnectedPeer(big), std::vector<std::uint8_t>(net::kMaxMessageBytes + 1)));
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(host, NetEvent::Disconnected) == 1; }, kBudgetMs));
+    EXPECT_TRUE(world.HasDisconnected(host, DisconnectReason::Oversized));
+    EXPECT_TRUE(
+        world.RunUntil([&] { return world.HasDisconnected(big, DisconnectReason::Oversized); }, kBudgetMs));
+    EXPECT_EQ(world.End(host).Peers().size(), 2u);
+
+    // The others carry on.
+    ASSERT_TRUE(world.End(1).Send(world.ConnectedPeer(1), Payload(1, 5)));
+    EXPECT_TRUE(world.RunUntil([&] { return world.Count(host, NetEvent::Received) == 1; }, kBudgetMs));
+    EXPECT_EQ(world.Count(1, NetEvent::Disconnected), 0);
+    EXPECT_EQ(world.Count(2, NetEvent::Disconnected), 0);
+}
+
+TEST_P(TransportTest, MalformedMessageLeadsToThatPeerAloneBeingDisconnected) {
+    const int host = HostWithClients(2);
+    const net::PeerId first = HostIdOf(1);
+    const net::PeerId second = HostIdOf(2);
+    ASSERT_NE(first, 0u);
+    ASSERT_NE(second, 0u);
+
+    // Client 1 sends garbage; the host's decoder refuses it and the host drops that client.
+    const std::vector<std::uint8_t> garbage{0xEE, 1, 2, 3};
+    ASSERT_TRUE(world.End(1).Send(world.ConnectedPeer(1), garbage));
+    bool dropped = false;
+    ASSERT_TRUE(world.RunUntil(
+        [&] {
+            for (const NetEvent& e : world.Log(host)) {
+                net::Message message;
+                std::string error;
+                if (e.kind == NetEvent::Received && e.bytes == garbage && !dropped &&
+                    !net::DecodeMessage(e.bytes, &message, &error)) {
+                    EXPECT_EQ(e.peer, first);
+                    world.End(host).Disconnect(e.peer, DisconnectReason::Malformed);
+                    dropped = true;
+                }
+            }
+            return dropped;
+        },
+        kBudgetMs));
+    EXPECT_TRUE(
+        world.RunUntil([&] { return world.HasDisconnected(1, DisconnectReason::Malformed); }, kBudgetMs));
+    EXPECT_EQ(world.End(host).Peers(), std::vector<net::PeerId>{second});
+
+    // After the drop nothing more is reported for client 1 at the host, and client 2 still talks.
+    ASSERT_TRUE(world.End(2).Send(world.ConnectedPeer(2), Payload(2, 9)));
+    ASSERT_TRUE(world.RunUntil([&] { return world.Received(host, second).size() == 2; }, kBudgetMs));
+    EXPECT_EQ(world.Count(host, NetEvent::Disconnected), 0);
+    EXPECT_EQ(world.Count(2, NetEvent::Disconnected), 0);
+}
+
+TEST_P(TransportTest, VanishedClientIsDetectedByTimeoutAndTheOthersStay) {
+    net::TransportOptions quick;
+    quick.timeout_ms = 1000;
+    const int host = HostWithClients(3, quick);
+    world.Vanish(2);
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(host, NetEvent::Disconnected) == 1; }, 4000));
+    EXPECT_TRUE(world.HasDisconnected(host, DisconnectReason::TimedOut));
+    EXPECT_EQ(world.End(host).Peers().size(), 2u);
+    // The rest stay connected well past the timeout: keep-alives hold them.
+    world.Run(1500);
+    EXPECT_EQ(world.Count(host, NetEvent::Disconnected), 1);
+    EXPECT_EQ(world.Count(1, NetEvent::Disconnected), 0);
+    EXPECT_EQ(world.Count(3, NetEvent::Disconnected), 0);
+}
+
+TEST_P(TransportTest, EighthMachineIsToldTheGameIsFull) {
+    const int host = HostWithClients(net::kMaxJoiningPeers);
+    const int eighth = world.Connect(host);
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(eighth, NetEvent::Disconnected) == 1; }, kBudgetMs));
+    EXPECT_TRUE(world.HasDisconnected(eighth, DisconnectReason::HostFull));
+    EXPECT_EQ(world.Count(eighth, NetEvent::Connected), 0);
+    EXPECT_EQ(world.Count(host, NetEvent::Connected), net::kMaxJoiningPeers);
+    EXPECT_EQ(world.End(host).Peers().size(), static_cast<std::size_t>(net::kMaxJoiningPeers));
+
+    // Once one leaves, there is room again.
+    world.End(1).Disconnect(world.ConnectedPeer(1));
+    ASSERT_TRUE(
+        world.RunUntil([&] { return world.HasDisconnected(host, DisconnectReason::Closed); }, kBudgetMs));
+    const int ninth = world.Connect(host);
+    EXPECT_TRUE(world.RunUntil([&] { return world.Count(ninth, NetEvent::Connected) == 1; }, kBudgetMs));
+}
+
+TEST_P(TransportTest, VersionMismatchIsRefusedNamingBothVersions) {
+    const int host = HostWithClients(1);
+    std::vector<std::uint8_t> hello;
+    std::string error;
+    ASSERT_TRUE(net::EncodeMessage(net::Hello{net::kProtocolNumber, "0.2"}, &hello, &error)) << error;
+    ASSERT_TRUE(world.End(1).Send(world.ConnectedPeer(1), hello));
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(host, NetEvent::Received) == 1; }, kBudgetMs));
+
+    // The host answers and closes the connection; its answer arrives before the close.
+    net::Message got;
+    ASSERT_TRUE(net::DecodeMessage(world.Log(host).back().bytes, &got, &error)) << error;
+    std::vector<std::uint8_t> answer;
+    ASSERT_TRUE(net::EncodeMessage(net::AnswerHello(std::get<net::Hello>(got), "0.1", 1), &answer, &error));
+    const net::PeerId peer = world.ConnectedPeer(host);
+    ASSERT_TRUE(world.End(host).Send(peer, answer));
+    world.End(host).Disconnect(peer);
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(1, NetEvent::Disconnected) == 1; }, kBudgetMs));
+
+    const std::vector<NetEvent>& log = world.Log(1);
+    ASSERT_EQ(log.size(), 3u);
+    ASSERT_EQ(log[1].kind, NetEvent::Received);
+    ASSERT_TRUE(net::DecodeMessage(log[1].bytes, &got, &error)) << error;
+    const std::string reason = std::get<net::Refuse>(got).reason;
+    EXPECT_NE(reason.find("0.1"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("0.2"), std::string::npos) << reason;
+    EXPECT_EQ(log[2].reason, DisconnectReason::Closed);
+}
+
+TEST_P(TransportTest, DisconnectDeliversWhatWasQueuedFirst) {
+    const int host = HostWithClients(1);
+    for (int n = 0; n < 20; ++n) ASSERT_TRUE(world.End(1).Send(world.ConnectedPeer(1), Payload(1, n)));
+    world.End(1).Disconnect(world.ConnectedPeer(1));
+    EXPECT_TRUE(world.End(1).Peers().empty());
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(host, NetEvent::Disconnected) == 1; }, kBudgetMs));
+    const std::vector<NetEvent>& log = world.Log(host);
+    ASSERT_EQ(log.size(), 22u);
+    for (int n = 0; n < 20; ++n) EXPECT_EQ(log[1 + n].bytes, Payload(1, n));
+    EXPECT_EQ(log.back().reason, DisconnectReason::Closed);
+    // The end that left hears nothing more of it.
+    world.Run(300);
+    EXPECT_EQ(world.Count(1, NetEvent::Disconnected), 0);
+}
+
+TEST_P(TransportTest, JoiningNobodyTimesOut) {
+    net::TransportOptions quick;
+    quick.timeout_ms = 500;
+    const int host = world.Listen();
+    const int client = world.Connect(host, quick);
+    // The host goes away before the client's first attempt is answered.
+    world.Vanish(host);
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(client, NetEvent::Disconnected) == 1; }, 3000));
+    EXPECT_TRUE(world.HasDisconnected(client, DisconnectReason::TimedOut));
+    EXPECT_EQ(world.Count(client, NetEvent::Connected), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, TransportTest,
+                         ::testing::Values(Kind::InProcess, Kind::InProcessFaulty, Kind::Enet),
+                         [](const ::testing::TestParamInfo<Kind>& info) {
+                             return net_test::KindName(info.param);
+                         });
+
+}  // namespace
