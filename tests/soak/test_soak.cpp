@@ -108,7 +108,8 @@ TEST(KeyLog, EveryNameReadsBackAsItsKey) {
 }
 
 // The soak's key script, played by the replay runner from the same seed, ends in the same state
-// (sound included); on the way the driver bought in the shop, aimed and fired.
+// (sound included); on the way the driver bought in the shop, aimed and fired, and the computers it
+// set up in every game took turns.
 TEST_F(SoakTest, ItsKeyScriptReplaysToTheSameState) {
     SoakOptions options;
     options.seed = 11;
@@ -123,6 +124,10 @@ TEST_F(SoakTest, ItsKeyScriptReplaysToTheSameState) {
     EXPECT_GT(stats.roundsBought, 0u);
     EXPECT_GT(stats.framesByMode[Aiming], 0u);
     EXPECT_GT(stats.framesByMode[ShotInProgress], 0u);
+    EXPECT_EQ(stats.gamesWithComputers, stats.gamesStarted);
+    EXPECT_GT(stats.computerTurns[ControllerEasy] + stats.computerTurns[ControllerNormal] +
+                  stats.computerTurns[ControllerHard],
+              0u);
     const std::string script = soak.Log().Text();
     ASSERT_EQ(script.rfind("# args: --seed 11\n", 0), 0u);
 
