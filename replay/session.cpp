@@ -1,6 +1,8 @@
 // The run's replay: the recorder's and the player's state and the shell's calls into them.
 #include "replay/session.h"
 
+#include "diag/diag.h"
+
 namespace {
 
 enum class Role { Recording, Loaded, Playing };
@@ -25,7 +27,11 @@ bool IsActivation(UINT message) { return message == WM_ACTIVATE || message == WM
 void PlayerKey(UINT message, WPARAM key, LPARAM lParam) {
     if (message != WM_KEYDOWN || (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) != 0) return;
     if (key == VK_ESCAPE) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
-    if (key == VK_SPACE) State.fastForward = !State.fastForward;
+    if (key == VK_SPACE) {
+        State.fastForward = !State.fastForward;
+        DiagTrace(DIAG_DEBUG, "replay", __LINE__, "PlayerKey", "Fast-forward %s at frame step %u",
+                  State.fastForward ? "on" : "off", static_cast<unsigned>(State.steps));
+    }
 }
 
 }  // namespace
@@ -75,7 +81,12 @@ bool ReplayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-void ReplayFrameStepRun() { ++State.steps; }
+void ReplayFrameStepRun() {
+    ++State.steps;
+    if (State.role == Role::Playing && State.steps == State.replay.steps)
+        DiagTrace(DIAG_DEBUG, "replay", __LINE__, "ReplayFrameStepRun",
+                  "The replay has reached its end, frame step %u", static_cast<unsigned>(State.steps));
+}
 std::uint32_t ReplayFrameSteps() { return State.steps; }
 
 bool ReplayDeliverDue(HWND window, WNDPROC procedure) {

@@ -268,12 +268,14 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
         DWORD loopStart = timeGetTime();
         MSG msg;
         for (;;) {
-            // With the queue empty, a replay's messages due before the next step come first.
+            // With the queue empty, a replay's messages due before the next step come first; a
+            // replay played fast runs its next step without waiting for the timer.
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
                 if (ReplayDeliverDue(MainWindow, MainWindowProc)) continue;
                 if (TickPending && !ReplayHolding()) {
                     RunFrameStep();
                     TickPending = ReplayFastForward();
+                    if (TickPending) continue;
                 }
             }
             if (GetMessageA(&msg, nullptr, 0, 0) == 0 || msg.message == WM_QUIT) break;
