@@ -3,14 +3,15 @@
 # runs each for a while on a small seed corpus. Exits non-zero if any target finds a fault.
 #
 # Usage: fuzz/run.sh BUILD-DIR [SECONDS [TARGET...]]
-#   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script, table or net
+#   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script, table, net or
+#   replay
 #   (default all). Work files go to BUILD-DIR/fuzz: the game's libraries built with clang under
 #   lib/, each target's corpus under corpus-NAME/ and what it finds under artifacts/.
 #
 # Targets: wave (the WAVE parser), bitmap (the picture decoder through the sprite and font
 # loaders), script (the replay runner's key-script parser), table (hostile data tables through
-# start-up's checks and the crater, debris and scatter code that reads them) and net (the network
-# game's message decoder).
+# start-up's checks and the crater, debris and scatter code that reads them), net (the network
+# game's message decoder) and replay (the replay file's parser).
 set -eu
 
 if [ $# -lt 1 ]; then
@@ -27,7 +28,7 @@ work=$(cd "$1" && pwd)/fuzz
 seconds=${2:-10}
 shift
 [ $# -gt 0 ] && shift
-targets=${*:-wave bitmap script table net}
+targets=${*:-wave bitmap script table net replay}
 mkdir -p "$work/artifacts"
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
@@ -101,6 +102,15 @@ seed_net() {
     printf '\005\377\377\001\000\000\000\001\101\001' >"$1/huge_count"
 }
 
+seed_replay() {
+    # A replay with every kind of event, one with no events at all, and one cut short.
+    version=$(sed -n 's/^project(lobshot VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+    header="lobshot-replay 1\ngame $version\nseed 7\ngravity 1\nwind 2\ncontrollers human easy normal hard human human human human\n"
+    printf "${header}0 activateapp 1\n3 down 13\n3 up 13\n9 repeat 37\n12 activate 0\n20 close\nend 20\n" >"$1/every_event"
+    printf "${header}end 0\n" >"$1/empty"
+    printf "${header}4 down 32\n" >"$1/cut"
+}
+
 status=0
 for target in $targets; do
     case $target in
@@ -110,6 +120,9 @@ for target in $targets; do
         script) build script "$source_dir/fuzz/script_fuzz.cpp" $libs; max_len=4096 ;;
         table) build table "$source_dir/fuzz/table_fuzz.cpp" $libs; max_len=256 ;;
         net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp"; max_len=2048 ;;
+        replay) build replay "$source_dir/fuzz/replay_fuzz.cpp" "$source_dir/replay/replay.cpp" \
+                    "-DLOBSHOT_VERSION=\"$(sed -n 's/^project(lobshot VERSION \([0-9.]*\).*/\1/p' \
+                    "$source_dir/CMakeLists.txt")\""; max_len=4096 ;;
         *) echo "$0: unknown target $target" >&2; exit 2 ;;
     esac
     corpus=$work/corpus-$target
