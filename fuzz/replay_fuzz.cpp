@@ -21,7 +21,7 @@ void CheckError(const std::string& error) {
 // A replay that parses is one the game can deliver: every value in range, stamps in order and
 // none past the end. The parser takes only the one way of writing each replay, so writing it
 // again gives back the very bytes read.
-void CheckReplay(const Replay& replay, const std::string& text) {
+void CheckReplay(const ReplayRecord& replay, const std::string& text) {
     Require(replay.landscapeGravity <= 1 && replay.wind >= 0 && replay.wind <= 3);
     for (Controller c : replay.controllers) Require(c >= ControllerHuman && c <= ControllerHard);
     std::uint32_t previous = 0;
@@ -38,7 +38,7 @@ void CheckReplay(const Replay& replay, const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    Replay replay;
+    ReplayRecord replay;
     std::string error;
     if (ParseReplay(text, &replay, &error))
         CheckReplay(replay, text);

@@ -19,7 +19,7 @@ struct RunnerOptions {
     bool timing = false;
     // --replay: the replay played instead of a script (its seed replaces the seed above).
     bool replaying = false;
-    Replay replay;
+    ReplayRecord replay;
     // --record: where the run's replay is written when the run ends.
     std::string recordFile;
 };

@@ -81,7 +81,7 @@ private:
     std::vector<std::string_view> words_;
 };
 
-bool ParseHeader(Reader& in, Replay* replay, std::string* error) {
+bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
     if (!in.Next(error)) return false;
     if (in.Words() != 2 || in.Word(0) != "lobshot-replay")
         return in.Fail("this is not a Lobshot replay", error);
@@ -113,7 +113,7 @@ bool ParseHeader(Reader& in, Replay* replay, std::string* error) {
 }
 
 // One event line after its stamp; the stamp has been read and checked.
-bool ParseEvent(Reader& in, std::uint32_t step, Replay* replay, std::string* error) {
+bool ParseEvent(Reader& in, std::uint32_t step, ReplayRecord* replay, std::string* error) {
     int kind = -1;
     for (int k = 0; k < 6; ++k)
         if (in.Word(1) == KIND_NAMES[k]) kind = k;
@@ -182,7 +182,7 @@ bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t st
     }
 }
 
-std::string FormatReplay(const Replay& replay) {
+std::string FormatReplay(const ReplayRecord& replay) {
     std::string text = "lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION) + "\n";
     text += "game " + replay.game + "\n";
     text += "seed " + std::to_string(replay.seed) + "\n";
@@ -199,8 +199,8 @@ std::string FormatReplay(const Replay& replay) {
     return text + "end " + std::to_string(replay.steps) + "\n";
 }
 
-bool ParseReplay(const std::string& text, Replay* replay, std::string* error) {
-    *replay = Replay{};
+bool ParseReplay(const std::string& text, ReplayRecord* replay, std::string* error) {
+    *replay = ReplayRecord{};
     if (text.size() > LARGEST_REPLAY_FILE) {
         *error = "line 0: the file is longer than a replay can be";
         return false;

@@ -51,7 +51,7 @@ struct ReplayEvent {
     bool operator==(const ReplayEvent&) const = default;
 };
 
-struct Replay {
+struct ReplayRecord {
     std::string game = ReplayGameVersion();
     std::uint32_t seed = 0;
     std::uint32_t landscapeGravity = 0;  // LandscapeGravityOption: 0 or 1
@@ -60,7 +60,7 @@ struct Replay {
     std::vector<ReplayEvent> events;
     std::uint32_t steps = 0;  // frame steps of the whole run
 
-    bool operator==(const Replay&) const = default;
+    bool operator==(const ReplayRecord&) const = default;
 };
 
 // The window message an event stands for, as the platform layer delivers it.
@@ -75,8 +75,8 @@ ReplayMessage ReplayEventMessage(const ReplayEvent& event);
 // keep (anything but a key with a code below KEY_COUNT, an activation change or the close).
 bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t step, ReplayEvent* event);
 
-std::string FormatReplay(const Replay& replay);
+std::string FormatReplay(const ReplayRecord& replay);
 
 // Parses a whole file. On failure returns false with "line N: what is wrong" in *error and leaves
 // *replay in an unspecified but valid state. Never reads past the text; any bytes may be given.
-bool ParseReplay(const std::string& text, Replay* replay, std::string* error);
+bool ParseReplay(const std::string& text, ReplayRecord* replay, std::string* error);

@@ -15,7 +15,7 @@ struct Session {
     bool delivering = false;  // a recorded message is on its way to the window procedure
     std::uint32_t steps = 0;
     std::size_t next = 0;  // playback: the next event to deliver
-    Replay replay;
+    ReplayRecord replay;
 };
 
 Session State;
@@ -36,7 +36,7 @@ void PlayerKey(UINT message, WPARAM key, LPARAM lParam) {
 
 }  // namespace
 
-void ReplayLoad(const Replay& replay, bool holdAtEnd) {
+void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd) {
     State = Session{};
     State.role = Role::Loaded;
     State.holdAtEnd = holdAtEnd;
@@ -49,14 +49,14 @@ std::uint32_t ReplayStart(std::uint32_t clockSeed) {
     State.fastForward = false;
     if (State.role != Role::Recording) {
         State.role = Role::Playing;
-        const Replay& r = State.replay;
+        const ReplayRecord& r = State.replay;
         LandscapeGravityOption = r.landscapeGravity;
         WindOption = r.wind;
         SeatControllers = r.controllers;
         return r.seed;
     }
     State.recording = true;
-    State.replay = Replay{};
+    State.replay = ReplayRecord{};
     State.replay.seed = clockSeed;
     State.replay.landscapeGravity = LandscapeGravityOption;
     State.replay.wind = WindOption;
@@ -110,15 +110,15 @@ bool ReplayDeliverDue(HWND window, WNDPROC procedure) {
 bool ReplayFinished() {
     if (State.role != Role::Playing) return false;
     const auto& events = State.replay.events;
-    const bool closeLeft = State.next < events.size() && events[State.next].kind == ReplayEvent::Close &&
-                           State.holdAtEnd && events[State.next].step == State.steps;
+    const bool closeLeft =
+        State.holdAtEnd && State.next < events.size() && events[State.next].kind == ReplayEvent::Close;
     return (State.next >= events.size() || closeLeft) && State.steps >= State.replay.steps;
 }
 
 bool ReplayHolding() { return State.holdAtEnd && ReplayFinished(); }
 bool ReplayFastForward() { return State.role == Role::Playing && State.fastForward; }
 
-const Replay& ReplayRecorded() {
+const ReplayRecord& ReplayRecorded() {
     State.replay.steps = State.steps;
     return State.replay;
 }

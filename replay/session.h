@@ -21,7 +21,7 @@
 // player) no frame step runs past the recording's last and its closing message is not delivered,
 // so the last picture stays until the viewer leaves; without (the headless runner) the game goes
 // on after the recording's end as its driver asks.
-void ReplayLoad(const Replay& replay, bool holdAtEnd);
+void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd);
 
 std::uint32_t ReplayStart(std::uint32_t clockSeed);
 bool ReplayPlaying();
@@ -43,6 +43,6 @@ bool ReplayHolding();
 bool ReplayFastForward();
 
 // The recording so far, with its step count brought up to date (the run's replay once it ended).
-const Replay& ReplayRecorded();
+const ReplayRecord& ReplayRecorded();
 
 void ReplayResetForTests();

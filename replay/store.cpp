@@ -66,7 +66,7 @@ std::string FreshName(const std::string& directory, std::uint32_t seed) {
 
 }  // namespace
 
-bool ReplayReadFile(const std::string& path, Replay* replay, std::string* error) {
+bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* error) {
     std::error_code code;
     if (fs::is_directory(path, code)) {
         *error = path + ": is a folder, not a replay";
@@ -122,7 +122,7 @@ std::string ReplayDirectory() {
     return "";
 }
 
-bool ReplaySaveInDirectory(const std::string& directory, const Replay& replay, std::size_t keep,
+bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& replay, std::size_t keep,
                            std::string* saved, std::string* error) {
     if (directory.empty()) {
         *error = "there is no folder for replays (neither XDG_DATA_HOME nor HOME is set)";

@@ -9,7 +9,7 @@
 
 // Reads and parses a replay file. False with a message naming the file (and the line) when it
 // cannot be read, is longer than LARGEST_REPLAY_FILE or is not a whole replay of this game.
-bool ReplayReadFile(const std::string& path, Replay* replay, std::string* error);
+bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* error);
 
 // Writes text to path whole or not at all: it goes to a temporary file beside path, is flushed to
 // the disk and only then renamed over path, so neither a failed write nor a crash leaves a partial
@@ -27,7 +27,7 @@ constexpr std::size_t KEPT_REPLAYS = 50;
 // Saves a finished run in the folder (made if missing) under a name of the UTC time it is saved and
 // its seed, ending ".lobshot-replay", then removes the oldest replays there beyond keep. The new
 // file's path in *saved. False with the reason when it cannot be saved.
-bool ReplaySaveInDirectory(const std::string& directory, const Replay& replay, std::size_t keep,
+bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& replay, std::size_t keep,
                            std::string* saved, std::string* error);
 
 // Removes the oldest files ending ".lobshot-replay" in the folder (by modification time, then

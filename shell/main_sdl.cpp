@@ -51,7 +51,7 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile) {
 
 // Loads a replay to play in the window; 0, or 2 after saying why it cannot be played.
 int LoadReplay(const std::string& file) {
-    Replay replay;
+    ReplayRecord replay;
     std::string error;
     if (!ReplayReadFile(file, &replay, &error)) {
         std::fprintf(stderr, "lobshot: cannot play the replay: %s\n", error.c_str());
@@ -65,7 +65,7 @@ int LoadReplay(const std::string& file) {
 void SaveReplay() {
     std::string saved, error;
     if (ReplaySaveInDirectory(ReplayDirectory(), ReplayRecorded(), KEPT_REPLAYS, &saved, &error))
-        DiagTrace(DIAG_DEBUG, "main", __LINE__, "main", "Replay saved as %s", saved.c_str());
+        DiagTrace(DIAG_DEBUG, "main", __LINE__, "main", "ReplayRecord saved as %s", saved.c_str());
     else
         std::fprintf(stderr, "lobshot: the game's replay was not saved: %s\n", error.c_str());
 }

@@ -47,8 +47,12 @@ while [ "$1" != "--" ]; do args+=("$1"); shift; done
 shift
 "$GAME" "${args[@]}" >"$WORK/out" 2>&1 &
 pid=$!
-sleep 1.5
-window=$(xdotool search --name Lobshot | head -1)
+for _ in $(seq 50); do
+  window=$(xdotool search --name Lobshot 2>/dev/null | head -1)
+  [ -n "$window" ] && break
+  sleep 0.2
+done
+sleep 0.8
 for key in "$@"; do
   if [ "$key" = pause ]; then sleep 3; else xdotool key --window "$window" "$key" 2>/dev/null; sleep 0.4; fi
 done

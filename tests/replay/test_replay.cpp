@@ -15,8 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Replay Sample() {
-    Replay r;
+ReplayRecord Sample() {
+    ReplayRecord r;
     r.seed = 4294967295u;
     r.landscapeGravity = 1;
     r.wind = 3;
@@ -45,12 +45,12 @@ std::string WithLine(int line, const std::string& replacement) {
 
 TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
     EXPECT_EQ(FormatReplay(Sample()), SampleText());
-    Replay parsed;
+    ReplayRecord parsed;
     std::string error;
     ASSERT_TRUE(ParseReplay(SampleText(), &parsed, &error)) << error;
     EXPECT_EQ(parsed, Sample());
 
-    Replay empty;
+    ReplayRecord empty;
     ASSERT_TRUE(ParseReplay(FormatReplay(empty), &parsed, &error)) << error;
     EXPECT_EQ(parsed, empty);
 }
@@ -59,7 +59,7 @@ TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
 TEST(ReplayFile, RefusesEveryTruncation) {
     const std::string text = SampleText();
     for (std::size_t length = 0; length < text.size(); ++length) {
-        Replay parsed;
+        ReplayRecord parsed;
         std::string error;
         EXPECT_FALSE(ParseReplay(text.substr(0, length), &parsed, &error)) << length;
         EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
@@ -104,7 +104,7 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
         {WithLine(7, "later"), "line 7: expected an event or the end line"},
     };
     for (const auto& c : cases) {
-        Replay parsed;
+        ReplayRecord parsed;
         std::string error;
         EXPECT_FALSE(ParseReplay(c.text, &parsed, &error)) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << "got: " << error;
@@ -197,7 +197,7 @@ TEST_F(ReplayFolder, SavingMakesTheFolderNamesEachRunApartAndPrunes) {
     ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 1, &first, &error)) << error;
     ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 2, &second, &error)) << error;
     EXPECT_NE(first, second);
-    Replay back;
+    ReplayRecord back;
     ASSERT_TRUE(ReplayReadFile(second, &back, &error)) << error;
     EXPECT_EQ(back, Sample());
     EXPECT_NE(second.find("-seed4294967295"), std::string::npos);
@@ -219,7 +219,7 @@ TEST_F(ReplayFolder, WritesAreAtomic) {
     std::string error;
     ASSERT_TRUE(ReplayWriteFileAtomically(path, "old\n", &error)) << error;
     ASSERT_TRUE(ReplayWriteFileAtomically(path, SampleText(), &error)) << error;
-    Replay back;
+    ReplayRecord back;
     ASSERT_TRUE(ReplayReadFile(path, &back, &error)) << error;
     EXPECT_FALSE(fs::exists(path + ".partial"));
 
@@ -238,7 +238,7 @@ TEST_F(ReplayFolder, WritesAreAtomic) {
 }
 
 TEST_F(ReplayFolder, ReadingNamesTheFileAndRefusesFoldersAndMissingFiles) {
-    Replay back;
+    ReplayRecord back;
     std::string error;
     EXPECT_FALSE(ReplayReadFile(Path("none.lobshot-replay"), &back, &error));
     EXPECT_NE(error.find("cannot read"), std::string::npos);
