@@ -1,5 +1,4 @@
-// The in-process twin: a reliable, ordered layer over a simulated link that loses, repeats, delays
-// and reorders datagrams.
+// The in-process twin: a reliable, ordered layer over a simulated link with faults.
 #include "net/in_process.h"
 
 #include <algorithm>
@@ -34,25 +33,14 @@ class InProcessEnd;
 
 // The network's state, shared by the network and its ends.
 struct InProcessNetwork::State {
-    LinkFaults faults;
-    LinkStats stats;
+    FaultDice dice;
     std::int64_t now = 0;
-    std::uint64_t draws = 0;
     std::uint64_t sent_order = 0;
     int next_address = 1;
     std::map<int, InProcessEnd*> ends;
     std::map<std::uint16_t, int> ports;
     std::set<int> severed;
     std::map<std::pair<std::int64_t, std::uint64_t>, Datagram> in_flight;  // by arrival time
-
-    // A number in [0, 1) from the seed and how many were drawn before (SplitMix64).
-    double Draw() {
-        std::uint64_t z = (static_cast<std::uint64_t>(faults.seed) << 32) + ++draws * 0x9E3779B97F4A7C15ull;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        z ^= z >> 31;
-        return static_cast<double>(z >> 11) / 9007199254740992.0;
-    }
 
     void Transmit(const Datagram& d);
     void Pump();
@@ -322,24 +310,9 @@ void InProcessEnd::Service() {
 
 }  // namespace
 
-// The link's faults are drawn per datagram: lost, or sent once or twice, each copy after its own
-// delay, some held back further so that later datagrams overtake them.
 void InProcessNetwork::State::Transmit(const Datagram& d) {
-    ++stats.sent;
-    if (severed.count(d.from) > 0 || severed.count(d.to) > 0 || Draw() < faults.loss) {
-        ++stats.lost;
-        return;
-    }
-    const int copies = Draw() < faults.duplication ? 2 : 1;
-    if (copies == 2) ++stats.duplicated;
-    for (int i = 0; i < copies; ++i) {
-        std::int64_t delay = 1 + static_cast<std::int64_t>(Draw() * (faults.max_delay_ms + 1));
-        if (Draw() < faults.reordering) {
-            ++stats.held_back;
-            delay += kHoldBackMs + static_cast<std::int64_t>(Draw() * (faults.max_delay_ms + 1));
-        }
-        in_flight.emplace(std::make_pair(now + delay, ++sent_order), d);
-    }
+    const bool cut_off = severed.count(d.from) > 0 || severed.count(d.to) > 0;
+    for (int delay : dice.Fate(cut_off)) in_flight.emplace(std::make_pair(now + delay, ++sent_order), d);
 }
 
 // Delivers what has arrived by now, then lets every end run its timers. An end may be destroyed
@@ -366,7 +339,7 @@ void InProcessNetwork::State::RunUntil(std::int64_t until) {
 }
 
 InProcessNetwork::InProcessNetwork(const LinkFaults& faults) : state_(std::make_shared<State>()) {
-    state_->faults = faults;
+    state_->dice.SetFaults(faults);
 }
 
 InProcessNetwork::~InProcessNetwork() = default;
@@ -391,7 +364,7 @@ std::unique_ptr<Transport> InProcessNetwork::Connect(std::uint16_t port, const T
     return end;
 }
 
-void InProcessNetwork::SetFaults(const LinkFaults& faults) { state_->faults = faults; }
+void InProcessNetwork::SetFaults(const LinkFaults& faults) { state_->dice.SetFaults(faults); }
 
 void InProcessNetwork::Sever(const Transport& end) {
     for (const auto& [address, e] : state_->ends)
@@ -402,6 +375,6 @@ void InProcessNetwork::Advance(int ms) { state_->RunUntil(state_->now + std::max
 
 std::int64_t InProcessNetwork::NowMs() const { return state_->now; }
 
-LinkStats InProcessNetwork::Stats() const { return state_->stats; }
+LinkStats InProcessNetwork::Stats() const { return state_->dice.Stats(); }
 
 }  // namespace net

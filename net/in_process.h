@@ -5,29 +5,15 @@
 #include <memory>
 #include <string>
 
+#include "net/link_faults.h"
 #include "net/transport.h"
 
 namespace net {
 
-// What the simulated link does to each datagram. Above it every end keeps the promises of the
-// transport (sequence numbers, acknowledgements and resends, duplicates dropped, a buffer that puts
-// early arrivals back in order, keep-alives and timeouts), so only delays show through.
-struct LinkFaults {
-    double loss = 0;         // chance, 0 to 1, that a datagram is lost
-    double duplication = 0;  // chance that it arrives twice
-    double reordering = 0;   // chance that it is held back behind later ones
-    int max_delay_ms = 0;    // each datagram takes 1 ms plus up to this much more
-    std::uint32_t seed = 1;  // the faults drawn are the same for the same seed and traffic
-};
-
-// Counts of what the link did, so that a test can tell its faults were really exercised.
-struct LinkStats {
-    std::uint64_t sent = 0;
-    std::uint64_t lost = 0;  // by chance or because an end was cut off
-    std::uint64_t duplicated = 0;
-    std::uint64_t held_back = 0;
-};
-
+// Above the faulty link every end keeps the promises of the transport (sequence numbers,
+// acknowledgements and resends, duplicates dropped, a buffer that puts early arrivals back in order,
+// keep-alives and timeouts), so only delays show through.
+//
 // The network: a simulated clock, the link, and the ends made from it. Time passes only inside
 // Poll and Advance, in steps of a few milliseconds, so a test runs as fast as the machine allows and
 // the same calls give the same outcome. Ends share the network's state; either may outlive the

@@ -17,6 +17,8 @@ std::string KindName(Kind kind) {
             return "InProcessFaulty";
         case Kind::Enet:
             return "Enet";
+        case Kind::EnetFaulty:
+            return "EnetFaulty";
     }
     return "Unknown";
 }
@@ -47,8 +49,13 @@ int World::Listen(const net::TransportOptions& options) {
 }
 
 int World::Connect(int host, const net::TransportOptions& options) {
-    const std::uint16_t port = ends_[host]->Port();
+    std::uint16_t port = ends_[host]->Port();
     std::string error;
+    if (kind_ == Kind::EnetFaulty) {
+        if (!relay_) relay_ = net::UdpRelay::Start(port, FaultyLink(7), &error);
+        EXPECT_NE(relay_, nullptr) << error;
+        port = relay_->Port();
+    }
     std::unique_ptr<net::Transport> end =
         network_ ? network_->Connect(port, options) : net::ConnectEnet("127.0.0.1", port, options, &error);
     EXPECT_NE(end, nullptr) << error;

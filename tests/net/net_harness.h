@@ -10,10 +10,13 @@
 
 #include "net/in_process.h"
 #include "net/transport.h"
+#include "net/udp_relay.h"
 
 namespace net_test {
 
-enum class Kind { InProcess, InProcessFaulty, Enet };
+// The in-process twin on a clean or a faulty link; ENet on 127.0.0.1 straight or through a faulty
+// relay.
+enum class Kind { InProcess, InProcessFaulty, Enet, EnetFaulty };
 
 std::string KindName(Kind kind);
 
@@ -53,6 +56,7 @@ public:
     std::vector<std::vector<std::uint8_t>> Received(int index, net::PeerId from) const;
 
     net::InProcessNetwork* Network() { return network_.get(); }
+    net::UdpRelay* Relay() { return relay_.get(); }
     Kind kind() const { return kind_; }
 
 private:
@@ -60,6 +64,7 @@ private:
 
     Kind kind_;
     std::unique_ptr<net::InProcessNetwork> network_;
+    std::unique_ptr<net::UdpRelay> relay_;  // made when the first client joins
     std::vector<std::unique_ptr<net::Transport>> ends_;
     std::vector<std::vector<net::NetEvent>> logs_;
 };
