@@ -85,6 +85,7 @@ public:
         if (peer == nullptr) return false;
         Limit(peer);
         peer->data = reinterpret_cast<void*>(static_cast<std::uintptr_t>(next_id_++));
+        unaccepted_ = peer;
         return true;
     }
 
@@ -109,7 +110,7 @@ private:
     PeerId next_id_ = 1;
     std::map<PeerId, ENetPeer*> peers_;  // connected and reported
     std::deque<NetEvent> pending_;
-    ENetPeer* unaccepted_ = nullptr;                // a client's host before it accepts us
+    ENetPeer* unaccepted_ = nullptr;                // a client's host from its attempt until it accepts us
     std::vector<std::vector<std::uint8_t>> early_;  // messages from it that overtook the acceptance
 };
 
@@ -147,7 +148,10 @@ void EnetTransport::Handle(const ENetEvent& e) {
         case ENET_EVENT_TYPE_DISCONNECT: {
             const PeerId id = IdOf(e.peer);
             e.peer->data = nullptr;
-            if (e.peer == unaccepted_) unaccepted_ = nullptr;
+            if (e.peer == unaccepted_) {
+                unaccepted_ = nullptr;
+                early_.clear();
+            }
             if (id == 0) break;
             const bool was_connected = peers_.erase(id) > 0;
             // A client whose attempt was never answered hears of it too.
@@ -161,10 +165,7 @@ void EnetTransport::Handle(const ENetEvent& e) {
 }
 
 void EnetTransport::HandleConnect(ENetPeer* peer) {
-    if (!listening_) {
-        unaccepted_ = peer;
-        return;
-    }
+    if (!listening_) return;  // connected, but reported only once the host accepts us
     // A host turns away a machine beyond its limit, telling it why.
     if (static_cast<int>(peers_.size()) >= options_.max_peers) {
         peer->data = nullptr;
@@ -228,6 +229,15 @@ bool EnetTransport::Send(PeerId peer, std::span<const std::uint8_t> bytes) {
 }
 
 void EnetTransport::Disconnect(PeerId peer, DisconnectReason why) {
+    // A client may give up its attempt before the host has accepted it.
+    if (unaccepted_ != nullptr && IdOf(unaccepted_) == peer) {
+        unaccepted_->data = nullptr;
+        enet_peer_disconnect(unaccepted_, static_cast<enet_uint32>(why));
+        unaccepted_ = nullptr;
+        early_.clear();
+        enet_host_flush(host_);
+        return;
+    }
     const auto found = peers_.find(peer);
     if (found == peers_.end()) return;
     found->second->data = nullptr;

@@ -255,6 +255,15 @@ TEST_P(TransportTest, DisconnectDeliversWhatWasQueuedFirst) {
     EXPECT_EQ(world.Count(1, NetEvent::Disconnected), 0);
 }
 
+TEST_P(TransportTest, AttemptGivenUpBeforeAnAnswerReportsNothing) {
+    const int host = world.Listen();
+    const int client = world.Connect(host);
+    world.End(client).Disconnect(1);  // a client's host is its peer 1
+    world.Run(300);
+    EXPECT_TRUE(world.Log(client).empty());
+    EXPECT_TRUE(world.End(client).Peers().empty());
+}
+
 TEST_P(TransportTest, JoiningNobodyTimesOut) {
     net::TransportOptions quick;
     quick.timeout_ms = 500;
