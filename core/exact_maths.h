@@ -104,6 +104,30 @@ inline Double2 Sin(Double2 x) {
     }
 }
 
+// t in [0, 1]: the angle whose tangent is t, by Newton's method on sin x - t cos x from a first
+// guess a quarter turn's share of t; each step doubles the bits that are right.
+inline Double2 AtanUnit(Double2 t) {
+    Double2 x = Multiply(t, {PI.hi / 4.0, PI.lo / 4.0});
+    for (int i = 0; i < 8; ++i) {
+        const Double2 s = SinSeries(x), c = CosSeries(x);
+        const Double2 f = Add(s, Negate(Multiply(t, c)));
+        const Double2 d = Add(c, Multiply(t, s));
+        x = Add(x, Negate(Divide(f, d.hi)));
+    }
+    return x;
+}
+
+// The angle of the point (x, y) from the positive x axis, -pi to pi, for whole coordinates; 0 at
+// the origin and pi on the negative x axis.
+inline Double2 Atan2(int y, int x) {
+    if (x == 0 && y == 0) return {0.0, 0.0};
+    const double ax = x < 0 ? -static_cast<double>(x) : x, ay = y < 0 ? -static_cast<double>(y) : y;
+    Double2 angle = ay <= ax ? AtanUnit(Divide({ay, 0.0}, ax))
+                             : Add({PI.hi / 2.0, PI.lo / 2.0}, Negate(AtanUnit(Divide({ax, 0.0}, ay))));
+    if (x < 0) angle = Add(PI, Negate(angle));
+    return y < 0 ? Negate(angle) : angle;
+}
+
 // The float nearest a double-double (ties to even). Rounding hi alone is right except when hi
 // lies exactly halfway between two floats; lo then says which way the whole value lies.
 inline float NearestFloat(Double2 v) {

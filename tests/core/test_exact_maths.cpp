@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/data_resource.h"
 #include "core/exact_maths.h"
 #include "core/globals.h"
+#include "shell/data_tables.h"
 #include "shell/shell.h"
 
 namespace {
@@ -43,6 +45,34 @@ TEST(SineTable, HoldsTheGamesBitsExactly) {
         }
     }
     EXPECT_EQ(hash, 0x0e7580c8u);
+}
+
+std::uint32_t Fnv1a(const unsigned char* bytes, std::size_t size) {
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < size; ++i) {
+        hash ^= bytes[i];
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+// The disc table's angles come from our own atan2 with the bits the game has always had: the
+// whole table by its checksum, and the angles at the axes and diagonals.
+TEST(DiscTable, HoldsTheGamesBitsExactly) {
+    const void* disc = nullptr;
+    ASSERT_TRUE(LoadDataResource(130, DISC_TABLE_SIZE, &disc));
+    EXPECT_EQ(Fnv1a(static_cast<const unsigned char*>(disc), DISC_TABLE_SIZE), 0xe6693531u);
+    auto angle = [](int y, int x) {
+        const exact::Double2 a = exact::Atan2(y, x);
+        return static_cast<float>(a.hi + a.lo);
+    };
+    EXPECT_EQ(angle(0, 0), 0.0f);
+    EXPECT_EQ(angle(0, 5), 0.0f);
+    EXPECT_EQ(Bits(angle(0, -5)), 0x40490fdbu);       // pi
+    EXPECT_EQ(Bits(angle(7, 0)), 0x3fc90fdbu);        // pi / 2
+    EXPECT_EQ(Bits(angle(-7, 0)), 0xbfc90fdbu);       // -pi / 2
+    EXPECT_EQ(Bits(angle(3, 3)), 0x3f490fdbu);        // pi / 4
+    EXPECT_EQ(Bits(angle(-100, -100)), 0xc016cbe4u);  // -3 pi / 4
 }
 
 // Values the C library of one machine rounds the other way; the exponential must give the nearest

@@ -1,5 +1,6 @@
 // Build-time tool: writes the game's fixed data tables (the disc offsets, their ring starts and the
-// Sod Salvo's scatter offsets) as little-endian binary files.
+// Sod Salvo's scatter offsets) as little-endian binary files. The angles come from our own atan2
+// (core/exact_maths.h), not the C library's, so every build has the same bits.
 //
 // Usage: gen_rcdata OUTPUT-DIR   (writes rcdata_130.bin, rcdata_131.bin, rcdata_135.bin)
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "core/exact_maths.h"
 
 namespace {
 
@@ -54,7 +57,8 @@ std::vector<std::uint8_t> DiscOffsets(const std::vector<Offset>& order) {
         PutI32(out, o.dx);
         PutI32(out, o.dy);
         PutF32(out, static_cast<float>(std::sqrt(static_cast<double>(o.dx * o.dx + o.dy * o.dy))));
-        PutF32(out, static_cast<float>(std::atan2(static_cast<double>(o.dy), static_cast<double>(o.dx))));
+        const exact::Double2 angle = exact::Atan2(o.dy, o.dx);
+        PutF32(out, static_cast<float>(angle.hi + angle.lo));
     }
     return out;
 }
