@@ -326,7 +326,7 @@ bool MakeAlternative(std::size_t type, Message* message) {
 bool CheckMessage(const Message& message, std::string* error) {
     std::string fault;
     const bool ok = std::visit([&](const auto& m) { return Check(m, &fault); }, message);
-    if (!ok) *error = std::string("a ") + kNames[message.index()] + " message: " + fault;
+    if (!ok) *error = std::string(kNames[message.index()]) + " message: " + fault;
     return ok;
 }
 
@@ -337,7 +337,7 @@ bool EncodeMessage(const Message& message, std::vector<std::uint8_t>* out, std::
     w.U8(static_cast<std::uint8_t>(message.index() + 1));
     std::visit([&](const auto& m) { Write(w, m); }, message);
     if (out->size() > kMaxMessageBytes) {
-        *error = std::string("a ") + kNames[message.index()] + " message of " + std::to_string(out->size()) +
+        *error = std::string(kNames[message.index()]) + " message of " + std::to_string(out->size()) +
                  " bytes is too large to send";
         out->clear();
         return false;
@@ -347,8 +347,9 @@ bool EncodeMessage(const Message& message, std::vector<std::uint8_t>* out, std::
 
 bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::string* error) {
     if (bytes.empty() || bytes.size() > kMaxMessageBytes) {
-        *error =
-            bytes.empty() ? "an empty message" : "a message of " + std::to_string(bytes.size()) + " bytes";
+        *error = bytes.empty()
+                     ? "an empty message"
+                     : "a message of " + std::to_string(bytes.size()) + " bytes, more than any sent";
         return false;
     }
     if (!MakeAlternative(static_cast<std::size_t>(bytes[0]) - 1, message)) {
@@ -359,7 +360,7 @@ bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::s
     std::visit([&](auto& m) { Read(r, m); }, *message);
     std::string fault;
     if (!r.Finish(&fault)) {
-        *error = std::string("a ") + kNames[message->index()] + " message: " + fault;
+        *error = std::string(kNames[message->index()]) + " message: " + fault;
         return false;
     }
     return CheckMessage(*message, error);

@@ -91,11 +91,14 @@ TEST(NetMessages, EveryShortenedOrLengthenedFormIsRefused) {
     }
 }
 
-TEST(NetMessages, UnknownTypesAndEmptyMessagesAreRefused) {
+TEST(NetMessages, UnknownTypesEmptyAndOverlongMessagesAreRefused) {
     ExpectRefused({}, "empty");
     ExpectRefused({0}, "unknown type 0");
     ExpectRefused({11, 0}, "unknown type 11");
     ExpectRefused({255}, "unknown type 255");
+    std::vector<std::uint8_t> too_long(kMaxMessageBytes + 1, 0);
+    too_long[0] = 9;
+    ExpectRefused(too_long, std::to_string(kMaxMessageBytes + 1) + " bytes, more than any sent");
 }
 
 TEST(NetMessages, BadTextsAreRefused) {
@@ -178,7 +181,7 @@ TEST(NetMessages, EncodingRefusesWhatDecodingWouldAndWhatCannotBeSent) {
     std::string error;
     EXPECT_FALSE(EncodeMessage(Welcome{8}, &bytes, &error));
     EXPECT_TRUE(bytes.empty());
-    EXPECT_NE(error.find("a welcome message: seat 8"), std::string::npos) << error;
+    EXPECT_NE(error.find("welcome message: seat 8"), std::string::npos) << error;
     EXPECT_FALSE(EncodeMessage(Input{{Frame(3, {{false, 9, true}})}}, &bytes, &error));
 
     // A catch-up whose timeline is longer than a transport message.
