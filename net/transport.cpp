@@ -1,4 +1,4 @@
-// Phrases for the reasons a connection ends.
+// Phrases for the reasons a connection ends, and the reading of an address a player types.
 #include "net/transport.h"
 
 namespace net {
@@ -17,6 +17,24 @@ const char* DescribeReason(DisconnectReason why) {
             return "a message made no sense";
     }
     return "unknown reason";
+}
+
+bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* port, std::string* error) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        *error = "\"" + text + "\" is not HOST:PORT";
+        return false;
+    }
+    const std::string digits = text.substr(colon + 1);
+    const bool all_digits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+    const unsigned long value = all_digits && digits.size() <= 5 ? std::stoul(digits) : 0;
+    if (value == 0 || value > 65535) {
+        *error = "the port in \"" + text + "\" is not a number from 1 to 65535";
+        return false;
+    }
+    *host = text.substr(0, colon);
+    *port = static_cast<std::uint16_t>(value);
+    return true;
 }
 
 }  // namespace net

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace net {
@@ -30,6 +31,10 @@ enum class DisconnectReason : std::uint8_t {
 
 // A reason as a short English phrase for messages ("timed out").
 const char* DescribeReason(DisconnectReason why);
+
+// Splits "HOST:PORT" as a player types it: a name or a numeric IPv4 address, and a decimal port from
+// 1 to 65535. Returns false with a message for the player in *error otherwise.
+bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* port, std::string* error);
 
 struct NetEvent {
     enum Kind { Connected, Received, Disconnected };

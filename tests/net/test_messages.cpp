@@ -1,4 +1,4 @@
-// The network game's messages: round trips, their exact binary form, and refusal of every fault.
+// The network game's messages (round trips, exact binary form, refusal of every fault) and addresses.
 #include <gtest/gtest.h>
 
 #include "net/messages.h"
@@ -215,6 +215,23 @@ TEST(NetMessages, HostAnswersHelloWithWelcomeOrARefusalNamingBothVersions) {
         AnswerHello(Hello{9, std::string(kMaxVersionLength, 'z')}, std::string(kMaxVersionLength, 'y'), 0),
         &bytes, &error))
         << error;
+}
+
+TEST(NetAddresses, HostAndPortAreSplitAndCheckedAsTyped) {
+    std::string host, error;
+    std::uint16_t port = 0;
+    ASSERT_TRUE(ParseHostPort("127.0.0.1:1", &host, &port, &error)) << error;
+    EXPECT_EQ(host, "127.0.0.1");
+    EXPECT_EQ(port, 1);
+    ASSERT_TRUE(ParseHostPort("game.example:65535", &host, &port, &error)) << error;
+    EXPECT_EQ(host, "game.example");
+    EXPECT_EQ(port, 65535);
+    for (const char* bad : {"", "127.0.0.1", ":4000", "host:", "host:0", "host:65536",
+                            "host:99999999999999999999", "host:40a", "host:-1", "host: 40"})
+        EXPECT_FALSE(ParseHostPort(bad, &host, &port, &error)) << bad;
+    EXPECT_EQ(error, "the port in \"host: 40\" is not a number from 1 to 65535");
+    EXPECT_FALSE(ParseHostPort("localhost", &host, &port, &error));
+    EXPECT_EQ(error, "\"localhost\" is not HOST:PORT");
 }
 
 }  // namespace
