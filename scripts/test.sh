@@ -7,6 +7,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
+# The game saves a replay of every run; the tests' runs go to a folder of their own, not the home.
+XDG_DATA_HOME=$(mktemp -d)
+export XDG_DATA_HOME
+trap 'rm -rf "$XDG_DATA_HOME"' EXIT
 step() { printf '\n=== %s\n' "$*"; }
 
 step "Formatting"
