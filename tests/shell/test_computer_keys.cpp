@@ -19,6 +19,7 @@
 #include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/match_fixture.h"
 
 namespace {
 
@@ -29,24 +30,7 @@ void Press(int key) {
     ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31));
 }
 
-// A match in progress without the loop, for the keys alone.
-class ComputerKeysTest : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        {
-            TraceCapture noPictures;
-            ThePlayers = new PlayerCollection(nullptr, 0, 2);
-        }
-        ThePlayers->NewMatch();
-        TheLandscape = new Landscape();
-        TheLandscape->width = 800;
-        TheLandscape->height = 400;
-        TheProjectiles = new ProjectileCollection(TheLandscape);
-        CurrentMode = Aiming;
-    }
-    Player& Current() { return *ThePlayers->Current(); }
-};
+using ComputerKeysTest = MatchTest;
 
 TEST_F(ComputerKeysTest, APersonMayLookAroundButNotAimFireOrShopForAComputer) {
     SeatControllers[static_cast<std::size_t>(ThePlayers->CurrentIndex())] = ControllerHard;

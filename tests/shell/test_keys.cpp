@@ -8,6 +8,7 @@
 #include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/match_fixture.h"
 
 namespace {
 
@@ -23,24 +24,7 @@ bool Press(int key) {
     return handled;
 }
 
-// A match in progress, as the terraforming step leaves it, without running the loop.
-class KeysTest : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        {
-            TraceCapture noPictures;
-            ThePlayers = new PlayerCollection(nullptr, 0, 2);
-        }
-        ThePlayers->NewMatch();
-        TheLandscape = new Landscape();
-        TheLandscape->width = 800;
-        TheLandscape->height = 400;
-        TheProjectiles = new ProjectileCollection(TheLandscape);
-        CurrentMode = Aiming;
-    }
-    Player& Current() { return *ThePlayers->Current(); }
-};
+using KeysTest = MatchTest;
 
 TEST_F(KeysTest, AngleAndPowerStepWithinTheirInclusiveLimits) {
     Current().angle = 179;
