@@ -3,8 +3,11 @@
 #include <SDL.h>
 #include <time.h>
 
+#include <vector>
+
 #include "diag/diag.h"
 #include "platform/backend.h"
+#include "platform/sdl/gamepad/sdl_gamepads.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_platform.h"
@@ -19,6 +22,9 @@ struct Timer {
 };
 
 Timer TheTimer;
+
+// Gamepads start once the first frame has been shown, so that they cost start-up nothing.
+bool FrameShown = false;
 
 // A seed from the command line, given by the boot clock's next reading.
 bool SeedPending = false;
@@ -44,6 +50,13 @@ void PostWindowEvent(const SDL_WindowEvent& event) {
     if (event.event == SDL_WINDOWEVENT_EXPOSED || event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
         SdlVideoRefresh();
     PostAll(MessagesForWindowEvent(event));
+}
+
+void PostGamepad(const SDL_Event& event) {
+    std::vector<EventMessage> messages;
+    SdlGamepadEvent(event, &messages);
+    for (const EventMessage& message : messages)
+        PostMessageA(PlatformMainWindow(), message.message, message.wParam, message.lParam);
 }
 
 void PostMouse(UINT message) { PostMessageA(PlatformMainWindow(), message, 0, 0); }
@@ -75,6 +88,7 @@ void Translate(const SDL_Event& event) {
                 {event.type == SDL_AUDIODEVICEADDED, event.adevice.which, event.adevice.iscapture != 0});
             break;
         default:
+            PostGamepad(event);
             break;
     }
 }
@@ -101,6 +115,7 @@ void PumpEvents(bool wait) {
         if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) Translate(event);
     }
     while (SDL_PollEvent(&event)) Translate(event);
+    if (FrameShown) SdlGamepadsStart();
     SdlVideoCatchUp();
     SdlAudioPoll();
 }
@@ -147,10 +162,15 @@ std::int64_t CounterTicks() { return static_cast<std::int64_t>(SDL_GetPerformanc
 std::int64_t CounterFrequency() { return static_cast<std::int64_t>(SDL_GetPerformanceFrequency()); }
 
 bool Present(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
-    return SdlVideoPresent(pixels, width, height, pitchPixels);
+    bool shown = SdlVideoPresent(pixels, width, height, pitchPixels);
+    FrameShown = FrameShown || shown;
+    return shown;
 }
 
-void Shutdown() { SDL_Quit(); }
+void Shutdown() {
+    SdlGamepadsStop();
+    SDL_Quit();
+}
 
 int ScreenWidth() {
     int w, h;

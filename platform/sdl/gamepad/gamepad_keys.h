@@ -1,0 +1,56 @@
+// The keys a gamepad's buttons and left stick stand for, held and let go as the pads move.
+//
+// Any pad acts for whoever's turn it is, so every pad's buttons make the same keys as the keyboard:
+// the D-pad the arrows; A and Start Space (every screen that takes Enter takes Space too, and aiming
+// and the end of a match take only Space); B Esc; the shoulders W and S (previous and next weapon;
+// in the weapon shop S sells); Back F1 and Y F2, held like the keys (the help screen and the angle
+// guide); the left stick Z and X across (barrel angle: the barrel turns the way the stick is pushed)
+// and Q and A up and down (power). A key goes down when the first pad starts to hold it and up when
+// the last lets go, so two pads, or A and Start on one, never press a key twice; the game repeats a
+// held key at its own pace, exactly as for the keyboard.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/sdl/sdl_events.h"
+
+// The virtual key a button stands for, or 0.
+int GamepadButtonKey(int button);
+
+// The left stick's keys and thresholds: a direction is taken once the stick is pushed past
+// STICK_PRESS of the axis's 32767 and kept until it comes back inside STICK_RELEASE, so a stick
+// resting near a threshold does not chatter.
+constexpr int STICK_PRESS = 16000;
+constexpr int STICK_RELEASE = 8000;
+
+class GamepadKeys {
+public:
+    // A button of pad `pad` pressed or released. Messages the game is to see are added to `out`.
+    void Button(SDL_JoystickID pad, int button, bool pressed, std::vector<EventMessage>* out);
+    // An axis of pad `pad` at `value` (-32768 to 32767, up and left negative); only the left
+    // stick's two axes make keys.
+    void Axis(SDL_JoystickID pad, int axis, int value, std::vector<EventMessage>* out);
+    // Pad `pad` went away: whatever it held is let go.
+    void Removed(SDL_JoystickID pad, std::vector<EventMessage>* out);
+
+private:
+    // What one pad holds: its buttons, and the stick's direction on each axis (-1, 0 or +1).
+    struct Pad {
+        SDL_JoystickID id = 0;
+        std::uint32_t buttons = 0;
+        std::array<int, 2> stick{};
+    };
+
+    Pad* Find(SDL_JoystickID pad, bool add);
+    void Hold(int key, std::vector<EventMessage>* out);
+    void LetGo(int key, std::vector<EventMessage>* out);
+    void SetStick(Pad* pad, int axis, int direction, std::vector<EventMessage>* out);
+
+    std::vector<Pad> pads_;
+    // How many pad buttons and stick directions hold each virtual key.
+    std::array<int, 256> holders_{};
+};

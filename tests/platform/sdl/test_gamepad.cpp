@@ -1,0 +1,192 @@
+// Tests of the gamepads: each button's key, keys held while any pad holds them, the left stick's
+// directions with their dead band, pads leaving with keys held, and real SDL events from a virtual
+// pad that comes and goes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/sdl/gamepad/gamepad_keys.h"
+#include "platform/sdl/gamepad/sdl_gamepads.h"
+
+namespace {
+
+constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
+
+// The messages as (message, key) pairs, after checking each one's flags: a press is a first press
+// (no repeat bit) and a release carries bits 30 and 31, as the keyboard's do.
+std::vector<std::pair<UINT, WPARAM>> Listed(const std::vector<EventMessage>& messages) {
+    std::vector<std::pair<UINT, WPARAM>> list;
+    for (const EventMessage& m : messages) {
+        LPARAM expected = m.message == WM_KEYUP ? KEY_UP_BITS : 0;
+        EXPECT_EQ(m.lParam & KEY_UP_BITS, expected) << "key " << m.wParam;
+        EXPECT_EQ(m.lParam & 0xFFFF, 1) << "key " << m.wParam;
+        list.emplace_back(m.message, m.wParam);
+    }
+    return list;
+}
+
+using Keys = std::vector<std::pair<UINT, WPARAM>>;
+Keys Down(WPARAM key) { return {{WM_KEYDOWN, key}}; }
+Keys Up(WPARAM key) { return {{WM_KEYUP, key}}; }
+
+class PadKeys : public ::testing::Test {
+protected:
+    Keys Button(SDL_JoystickID pad, int button, bool pressed) {
+        std::vector<EventMessage> out;
+        keys.Button(pad, button, pressed, &out);
+        return Listed(out);
+    }
+    Keys Axis(SDL_JoystickID pad, int axis, int value) {
+        std::vector<EventMessage> out;
+        keys.Axis(pad, axis, value, &out);
+        return Listed(out);
+    }
+    Keys Removed(SDL_JoystickID pad) {
+        std::vector<EventMessage> out;
+        keys.Removed(pad, &out);
+        return Listed(out);
+    }
+    GamepadKeys keys;
+};
+
+TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
+    const std::pair<int, WPARAM> mapped[] = {
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},     {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
+        {SDL_CONTROLLER_BUTTON_A, VK_SPACE},        {SDL_CONTROLLER_BUTTON_START, VK_SPACE},
+        {SDL_CONTROLLER_BUTTON_B, VK_ESCAPE},       {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 'W'},
+        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 'S'}, {SDL_CONTROLLER_BUTTON_BACK, VK_F1},
+        {SDL_CONTROLLER_BUTTON_Y, VK_F2},
+    };
+    for (const auto& [button, key] : mapped) {
+        SCOPED_TRACE(SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button)));
+        EXPECT_EQ(Button(3, button, true), Down(key));
+        EXPECT_EQ(Button(3, button, true), Keys{}) << "a second press of a held button";
+        EXPECT_EQ(Button(3, button, false), Up(key));
+        EXPECT_EQ(Button(3, button, false), Keys{}) << "a release of a button not held";
+    }
+    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_GUIDE,
+                                       SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+                                       SDL_CONTROLLER_BUTTON_MISC1, SDL_CONTROLLER_BUTTON_INVALID, 40}) {
+        EXPECT_EQ(Button(3, button, true), Keys{}) << "button " << button;
+        EXPECT_EQ(Button(3, button, false), Keys{}) << "button " << button;
+    }
+}
+
+// A and Start both stand for Space, and any pad may press it: the key goes down once and up only
+// when nothing holds it any longer, so the game never sees it pressed twice.
+TEST_F(PadKeys, AKeyHeldFromSeveralPlacesIsPressedOnce) {
+    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_A, true), Down(VK_SPACE));
+    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_START, true), Keys{});
+    EXPECT_EQ(Button(2, SDL_CONTROLLER_BUTTON_A, true), Keys{});
+    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_A, false), Keys{});
+    EXPECT_EQ(Button(2, SDL_CONTROLLER_BUTTON_A, false), Keys{});
+    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_START, false), Up(VK_SPACE));
+
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -32768), Down('Z'));
+    EXPECT_EQ(Axis(2, SDL_CONTROLLER_AXIS_LEFTX, -20000), Keys{});
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, 0), Keys{});
+    EXPECT_EQ(Axis(2, SDL_CONTROLLER_AXIS_LEFTX, 0), Up('Z'));
+}
+
+// Left turns the barrel towards angle 0 (pointing left), right towards 180; up is more power.
+TEST_F(PadKeys, LeftStickAimsWithADeadBand) {
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_PRESS + 1), Keys{});
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_PRESS), Down('Z'));
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -32768), Keys{});
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_RELEASE), Keys{}) << "inside the band it stays held";
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_RELEASE + 1), Up('Z'));
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_RELEASE), Keys{}) << "let go, it needs a full push";
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, 32767), Down('X'));
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -32768), (Keys{{WM_KEYUP, 'X'}, {WM_KEYDOWN, 'Z'}}));
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, 0), Up('Z'));
+
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTY, -32768), Down('Q'));
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTY, 32767), (Keys{{WM_KEYUP, 'Q'}, {WM_KEYDOWN, 'A'}}));
+    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTY, STICK_RELEASE - 1), Up('A'));
+
+    for (int axis : std::vector<int>{SDL_CONTROLLER_AXIS_RIGHTX, SDL_CONTROLLER_AXIS_RIGHTY,
+                                     SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT,
+                                     SDL_CONTROLLER_AXIS_INVALID})
+        EXPECT_EQ(Axis(1, axis, 32767), Keys{}) << "axis " << axis;
+}
+
+// A pad pulled out with keys held lets go of them, but not of what another pad still holds.
+TEST_F(PadKeys, APadThatLeavesLetsGoOfWhatItHeld) {
+    Button(1, SDL_CONTROLLER_BUTTON_BACK, true);
+    Button(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    Axis(1, SDL_CONTROLLER_AXIS_LEFTY, 32767);
+    Button(2, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    Keys released = Removed(1);
+    std::sort(released.begin(), released.end());
+    EXPECT_EQ(released, (Keys{{WM_KEYUP, 'A'}, {WM_KEYUP, VK_F1}}));
+    EXPECT_EQ(Removed(1), Keys{}) << "a pad removed twice";
+    EXPECT_EQ(Button(2, SDL_CONTROLLER_BUTTON_DPAD_LEFT, false), Up(VK_LEFT));
+    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_BACK, true), Down(VK_F1)) << "a pad coming back starts afresh";
+}
+
+// Real SDL events from SDL's virtual pads, through the game controller interface.
+class VirtualPads : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SdlGamepadsStart()) << SDL_GetError(); }
+    void TearDown() override {
+        for (int index : attached_) SDL_JoystickDetachVirtual(index);
+        SdlGamepadsStop();
+    }
+
+    // Plugs in a pad with every button and axis of a game controller; returns its joystick.
+    SDL_Joystick* Plug() {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "Test pad";
+        int index = SDL_JoystickAttachVirtualEx(&desc);
+        EXPECT_GE(index, 0) << SDL_GetError();
+        attached_.push_back(index);
+        Pump();
+        return SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    }
+
+    // Delivers SDL's waiting events as the game does and returns the key messages they made.
+    Keys Pump() {
+        SDL_JoystickUpdate();
+        std::vector<EventMessage> out;
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) SdlGamepadEvent(event, &out);
+        return Listed(out);
+    }
+
+    std::vector<int> attached_;
+};
+
+TEST_F(VirtualPads, PadsComeAndGoWhileKeysAreHeld) {
+    SDL_Joystick* first = Plug();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(first)), nullptr)
+        << "opened on arrival";
+
+    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_A, 1);
+    EXPECT_EQ(Pump(), Down(VK_SPACE));
+    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_A, 0);
+    EXPECT_EQ(Pump(), Up(VK_SPACE));
+    SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    EXPECT_EQ(Pump(), Down('X'));
+
+    SDL_Joystick* second = Plug();
+    ASSERT_NE(second, nullptr);
+    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_B, 1);
+    EXPECT_EQ(Pump(), Down(VK_ESCAPE)) << "the second pad acts too";
+
+    // The first pad is pulled out with the stick pushed: X is let go, B on the second stays.
+    ASSERT_EQ(SDL_JoystickDetachVirtual(attached_.front()), 0);
+    attached_.erase(attached_.begin());
+    EXPECT_EQ(Pump(), Up('X'));
+    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_B, 0);
+    EXPECT_EQ(Pump(), Up(VK_ESCAPE));
+}
+
+}  // namespace
