@@ -13,7 +13,7 @@ layers=(
   "diag"
   "platform/common"
   "net"
-  "platform/sdl platform/headless net/enet"
+  "platform/sdl platform/headless platform/web net/enet"
   "core"
   "display sound"
   "landscape"

@@ -26,6 +26,11 @@ if grep -rlE '#include *[<"]enet/' --include='*.cpp' --include='*.h' . | grep -v
   echo "ENet is included outside net/enet/"; exit 1
 fi
 
+step "Emscripten stays in the platform's web backend"
+if grep -rlE '#include *[<"]emscripten' --include='*.cpp' --include='*.h' . | grep -vE '^\./(platform/web/|build)' ; then
+  echo "Emscripten is included outside platform/web/"; exit 1
+fi
+
 step "Every subsystem depends only on those beneath it"
 scripts/check-layers.sh
 

@@ -1,0 +1,42 @@
+// The page's options, read from the address's fragment.
+#include "platform/web/web_options.h"
+
+namespace {
+
+bool ParseSeed(const std::string& text, std::uint32_t* seed) {
+    if (text.empty() || text.size() > 10) return false;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (value > 0xFFFFFFFFu) return false;
+    *seed = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+}  // namespace
+
+bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, std::string* error) {
+    std::size_t start = !fragment.empty() && fragment[0] == '#' ? 1 : 0;
+    while (start < fragment.size()) {
+        std::size_t end = fragment.find('&', start);
+        if (end == std::string::npos) end = fragment.size();
+        const std::string option = fragment.substr(start, end - start);
+        start = end + 1;
+        if (option.empty()) continue;
+        if (option == "steps") {
+            options->steps = true;
+        } else if (option.rfind("seed=", 0) == 0) {
+            if (!ParseSeed(option.substr(5), &options->seed)) {
+                *error = "bad seed \"" + option.substr(5) + "\" (a number from 0 to 4294967295)";
+                return false;
+            }
+            options->seedGiven = true;
+        } else {
+            *error = "unknown option \"" + option + "\"";
+            return false;
+        }
+    }
+    return true;
+}

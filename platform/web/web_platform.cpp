@@ -1,0 +1,284 @@
+// The web backend of the platform layer: browser events become window messages, the browser's
+// frame callbacks drive the timer, and the game's thread returns to the browser between frames.
+#include "platform/web/web_platform.h"
+
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <string>
+#include <vector>
+
+#include "diag/diag.h"
+#include "platform/audio.h"
+#include "platform/backend.h"
+#include "platform/web/web_keys.h"
+#include "platform/web/web_options.h"
+#include "platform/web/web_video.h"
+
+// The game's thread sleeps here and the browser runs until it is woken: at the next frame
+// callback or, with steps, when the page's script asks for steps. The time the thread was awake
+// before it is kept as the script time of that frame.
+EM_JS(void, web_wait, (int steps), {
+    Asyncify.handleSleep(function(wakeUp) {
+        const now = performance.now();
+        if (Module.lobshotAwakeSince != = undefined)
+            Module.lobshotScriptMs.push(now - Module.lobshotAwakeSince);
+        Module.lobshotWake = function() {
+            Module.lobshotWake = null;
+            Module.lobshotAwakeSince = performance.now();
+            wakeUp();
+        };
+        if (!steps)
+            requestAnimationFrame(function() {
+                if (Module.lobshotWake) Module.lobshotWake();
+            });
+    });
+});
+
+// Steps: every step asked for has run and the game waits for more.
+EM_JS(void, web_steps_done, (), {
+    if (Module.lobshotReadyAt == = undefined) Module.lobshotReadyAt = performance.now();
+    const done = Module.lobshotStepsDone;
+    Module.lobshotStepsDone = null;
+    if (done) done();
+});
+
+EM_JS(void, web_game_ended, (int status), {
+    Module.lobshotEnded = status;
+    if (Module.lobshotShowEnd) Module.lobshotShowEnd(status);
+    const done = Module.lobshotStepsDone;
+    Module.lobshotStepsDone = null;
+    if (done) done();
+});
+
+EM_JS(char*, web_fragment, (), {
+    const text = location.hash;
+    const size = lengthBytesUTF8(text) + 1;
+    const copy = _malloc(size);
+    stringToUTF8(text, copy, size);
+    return copy;
+});
+
+EM_JS(int, web_page_in_front, (), { return document.hasFocus() && !document.hidden ? 1 : 0; });
+
+EM_JS(double, web_date_now, (), { return Date.now(); });
+
+EM_JS(void, web_toggle_fullscreen, (), {
+    if (Module.lobshotToggleFullscreen) Module.lobshotToggleFullscreen();
+});
+
+EM_JS(void, web_audio_unlock, (), {
+    if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
+});
+
+namespace {
+
+constexpr DWORD TICK_MILLISECONDS = 20;
+// Windows marks a key release with bits 30 and 31.
+constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
+
+struct Pending {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct WebState {
+    WebPageOptions options;
+    bool seedPending = false;
+    bool started = false;
+    bool inFront = true;
+    bool timerRunning = false;
+    double period = TICK_MILLISECONDS;
+    double next = 0;
+    std::uint32_t ticks = 0;
+    DWORD stepClock = 0;
+    int stepsPending = 0;
+    std::vector<Pending> input;
+};
+
+WebState Web;
+
+void Queue(UINT message, WPARAM wParam, LPARAM lParam) { Web.input.push_back({message, wParam, lParam}); }
+
+// Input waits here until the game's thread takes it, in the order it came.
+void FlushInput() {
+    for (const Pending& p : Web.input) PostMessageA(PlatformMainWindow(), p.message, p.wParam, p.lParam);
+    Web.input.clear();
+}
+
+// The page came to the front or left it, as a window gains or loses the focus.
+void SetInFront(bool inFront) {
+    if (inFront == Web.inFront) return;
+    Web.inFront = inFront;
+    if (inFront) {
+        Queue(WM_ACTIVATEAPP, 1, 0);
+        Queue(WM_ACTIVATE, WA_ACTIVE, 0);
+    } else {
+        Queue(WM_ACTIVATE, WA_INACTIVE, 0);
+        Queue(WM_ACTIVATEAPP, 0, 0);
+    }
+}
+
+EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
+    web_audio_unlock();
+    const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    if (TogglesFullscreen(event->code, event->altKey)) {
+        if (down && !event->repeat) web_toggle_fullscreen();
+        return EM_TRUE;
+    }
+    const int vk = VirtualKeyFromWeb(event->code, event->key);
+    if (vk == 0) return EM_FALSE;
+    const LPARAM lParam = down ? (event->repeat ? KEY_REPEAT_BIT : 0) : KEY_UP_BITS;
+    Queue(down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), lParam | 1);
+    return BrowserKeepsKey(event->code, event->ctrlKey, event->metaKey) ? EM_FALSE : EM_TRUE;
+}
+
+// With steps the page's script says when the game is in front, so the browser's own focus (which
+// a headless browser barely has) never changes a test's game.
+EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
+    if (!Web.options.steps) SetInFront(type == EMSCRIPTEN_EVENT_FOCUS && web_page_in_front());
+    return EM_FALSE;
+}
+
+EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    if (!Web.options.steps) SetInFront(!event->hidden && web_page_in_front());
+    return EM_FALSE;
+}
+
+void Tick() {
+    Web.stepClock += TICK_MILLISECONDS;
+    ++Web.ticks;
+    PostMessageA(PlatformMainWindow(), WM_TIMER, 0, 0);
+}
+
+// Steps: one tick a call while steps are owed, as the replay runner's `wait`; otherwise the page
+// hears that they have all run and the thread sleeps until it asks for more.
+void StepWait() {
+    if (Web.stepsPending == 0) {
+        web_steps_done();
+        web_wait(1);
+    }
+    FlushInput();
+    if (Web.stepsPending > 0) {
+        --Web.stepsPending;
+        Tick();
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+// The page's script: owes the game `count` more steps and wakes it.
+EMSCRIPTEN_KEEPALIVE void web_add_steps(int count) {
+    if (count > 0) Web.stepsPending += count;
+}
+
+// The page's script: the application is activated (1) or deactivated (0), as `activate` in a
+// replay runner's script.
+EMSCRIPTEN_KEEPALIVE void web_activate(int active) { Queue(WM_ACTIVATEAPP, active ? 1 : 0, 0); }
+
+}  // extern "C"
+
+void WebStartFromPage() {
+    char* fragment = web_fragment();
+    std::string error;
+    WebPageOptions options;
+    if (!WebParsePageOptions(fragment, &options, &error)) {
+        DiagTrace(DIAG_ERROR, "main", __LINE__, "WebStartFromPage", "The page's address: %s", error.c_str());
+        options = WebPageOptions{};
+    }
+    std::free(fragment);
+    Web.options = options;
+    Web.seedPending = options.seedGiven;
+    Web.stepClock = options.seed;
+}
+
+void WebGameEnded(int status) { web_game_ended(status); }
+
+std::uint32_t WebTickCount() { return Web.ticks; }
+
+namespace backend {
+
+bool OpenWindow(const char*, int, int) {
+    const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    emscripten_set_keydown_callback(window, nullptr, EM_FALSE, OnKey);
+    emscripten_set_keyup_callback(window, nullptr, EM_FALSE, OnKey);
+    emscripten_set_focus_callback(window, nullptr, EM_FALSE, OnFocus);
+    emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnFocus);
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
+    return WebVideoOpen();
+}
+
+void CloseWindow() {}
+void SetCursorHidden(bool) {}
+
+void PumpEvents(bool wait) {
+    // A page opened behind others starts in the background.
+    if (!Web.started) {
+        Web.started = true;
+        if (!Web.options.steps) SetInFront(web_page_in_front());
+    }
+    FlushInput();
+    if (!wait) return;
+    if (Web.options.steps) {
+        StepWait();
+        return;
+    }
+    if (!TimerDue(false)) web_wait(0);
+    FlushInput();
+    AudioCatchUp();
+}
+
+// Steps: ticks come from the page's script, never from a clock.
+bool TimerDue(bool consume) {
+    if (Web.options.steps || !Web.timerRunning || emscripten_get_now() < Web.next) return false;
+    if (consume) {
+        const double now = emscripten_get_now();
+        while (Web.next <= now) Web.next += Web.period;
+        ++Web.ticks;
+    }
+    return true;
+}
+
+void StartTimer(UINT milliseconds) {
+    Web.timerRunning = true;
+    Web.period = milliseconds > 0 ? milliseconds : 1;
+    Web.next = emscripten_get_now() + Web.period;
+}
+
+void StopTimer() { Web.timerRunning = false; }
+void BeforeQuit() {}
+
+DWORD Milliseconds() {
+    if (Web.options.steps) return Web.stepClock;
+    return static_cast<DWORD>(static_cast<std::uint64_t>(emscripten_get_now()));
+}
+
+// The page's seed, once, or else the calendar clock: each visit plays a different game. With steps
+// the clock starts at the seed, as the replay runner's does.
+DWORD BootMilliseconds() {
+    if (Web.options.steps) return Web.stepClock;
+    if (Web.seedPending) {
+        Web.seedPending = false;
+        return Web.options.seed;
+    }
+    return static_cast<DWORD>(static_cast<std::uint64_t>(web_date_now()));
+}
+
+// The page's thread cannot block; nothing in the game waits for long.
+void SleepMilliseconds(DWORD) {}
+
+std::int64_t CounterTicks() { return static_cast<std::int64_t>(emscripten_get_now() * 1000.0); }
+std::int64_t CounterFrequency() { return 1000000; }
+
+bool Present(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
+    return WebVideoPresent(pixels, width, height, pitchPixels);
+}
+
+int ScreenWidth() { return 320; }
+void Shutdown() {}
+int ScreenHeight() { return 200; }
+
+}  // namespace backend

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the game as a web page into build-web/ (index.html, index.js and index.wasm, every resource
+# inside the WebAssembly) with Debian's Emscripten, installing it if missing, and serves the page on
+# http://127.0.0.1:8000/ until interrupted. `scripts/web.sh --no-serve` only builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+serve=1
+case "${1:-}" in
+  "") ;;
+  --no-serve) serve=0 ;;
+  *) echo "usage: scripts/web.sh [--no-serve]" >&2; exit 2 ;;
+esac
+
+# Debian's Emscripten 3.1.6 and what building with it takes.
+missing=()
+for p in emscripten binaryen cmake make python3; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then missing+=("$p"); fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# Debian's emcc finds its JavaScript helpers only among Debian's Node modules when the system's
+# node is another one; the build-time tools run under that node.
+export NODE_PATH=/usr/share/nodejs
+cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
+  -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" >/dev/null
+nice -n 10 cmake --build build-web -j"$(nproc)"
+
+if [ "$serve" -eq 1 ]; then
+  echo "Lobshot is on http://127.0.0.1:8000/ (Ctrl+C stops it)"
+  exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web
+fi

@@ -1,0 +1,41 @@
+// Entry point of the game in a web page: the page's options, the program, and what the page's
+// script may ask of the game (its state snapshot and mode, for the browser tests).
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "headless/runner.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/web/web_audio.h"
+#include "platform/web/web_platform.h"
+#include "platform/win.h"
+#include "shell/shell.h"
+
+// The state snapshot reads the sound record of the device beneath it, here the web device's.
+std::vector<int> HeadlessSoundTakePlayed() { return WebSoundTakePlayed(); }
+std::vector<int> HeadlessSoundLooping() { return WebSoundLooping(); }
+
+extern "C" {
+
+// The replay runner's state snapshot, valid until the next call.
+const char* lobshot_state_json() {
+    static std::string json;
+    json = StateSnapshotJson();
+    return json.c_str();
+}
+
+// The name of the current mode ("Title", "Aiming", ...).
+const char* lobshot_mode() {
+    const char* name = GameModeName(CurrentMode);
+    return name ? name : "?";
+}
+
+}  // extern "C"
+
+int main() {
+    WebStartFromPage();
+    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    WebGameEnded(status);
+    PlatformShutdown();
+    return status;
+}
