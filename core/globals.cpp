@@ -34,6 +34,8 @@ std::int32_t PanStepY = 0;
 std::uint32_t LandscapeGravityOption = 0;
 std::int32_t WindOption = 0;
 std::array<Controller, PLAYER_SEATS> SeatControllers{};
+std::array<std::int32_t, PLAYER_SEATS> SeatMachines{};
+std::uint32_t MachinesPresent = 1;
 std::uint32_t StartSeed = 0;
 
 const char* GameModeName(std::uint32_t mode) {
@@ -63,5 +65,7 @@ void GlobalsReset() {
     LandscapeGravityOption = 0;
     WindOption = 0;
     SeatControllers.fill(ControllerHuman);
+    SeatMachines.fill(0);
+    MachinesPresent = 1;
     StartSeed = 0;
 }

@@ -80,6 +80,20 @@ enum Controller : std::int32_t {
     ControllerHard = 3,
 };
 extern std::array<Controller, PLAYER_SEATS> SeatControllers;
+// In a network game: the machine whose person plays each seat (0 the host, 1 to 7 the machines that
+// joined; always 0 for a computer's seat and at one keyboard), and the machines in the game now, a
+// bit each (bit 0, the host or the only machine, always set).
+constexpr int MAX_MACHINES = 8;
+extern std::array<std::int32_t, PLAYER_SEATS> SeatMachines;
+extern std::uint32_t MachinesPresent;
+
+// The network game's news, as messages to the window procedure, so that they reach the game between
+// frame steps exactly as keys do (and are kept in its replay): a machine joined (wParam its number),
+// a machine left (wParam its number; its seats become Normal computers), and the network game ended
+// for this machine (back to the title, every seat played here).
+constexpr UINT WM_MACHINE_JOINED = WM_APP + 1;
+constexpr UINT WM_MACHINE_LEFT = WM_APP + 2;
+constexpr UINT WM_NETWORK_ENDED = WM_APP + 3;
 // Per run: the seed start-up fed to the game's generator (the computer players' is seeded from it).
 extern std::uint32_t StartSeed;
 

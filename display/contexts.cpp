@@ -158,6 +158,13 @@ void GraphxFlip(int n) {
     GRAPHX_ERROR("Flip refused %i times - giving up", SURFACE_RETRIES);
 }
 
+void GraphxPresentAgain(int n) {
+    GRAPHX_SCOPE();
+    Surface* visible = nullptr;
+    if (!getDD(n, 1, nullptr, &visible, nullptr, -1) || !visible) return;
+    SurfacePresentAgain(visible);
+}
+
 std::uint32_t GraphxCanFlip(int n, int) {
     GRAPHX_SCOPE();
     Surface* visible = nullptr;

@@ -80,6 +80,8 @@ void GraphxFillRect(HDC dc, int left, int top, int right, int bottom, COLORREF c
 
 // Shows the back page of device n and makes the old visible page the back page.
 void GraphxFlip(int n);
+// Shows the visible page of device n again, after drawing on it between flips.
+void GraphxPresentAgain(int n);
 // 0 when device n can flip now; 0x80070057 when it cannot be resolved.
 std::uint32_t GraphxCanFlip(int n, int unused);
 

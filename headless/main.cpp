@@ -8,6 +8,7 @@
 #include "diag/diag.h"
 #include "headless/runner.h"
 #include "headless/script.h"
+#include "net/transport.h"
 #include "replay/store.h"
 
 namespace {
@@ -15,7 +16,7 @@ namespace {
 constexpr const char* USAGE =
     "usage: lobshot-headless [--seed N] [--script FILE] [--frames N] [--state FILE]\n"
     "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n"
-    "                        [--record FILE] [--replay FILE]\n";
+    "                        [--host PORT | --join ADDRESS:PORT] [--record FILE] [--replay FILE]\n";
 
 // Scripts longer than this are refused before they are parsed: no real timeline comes near it.
 constexpr std::size_t LARGEST_SCRIPT = std::size_t{64} << 20;
@@ -78,12 +79,24 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&
-            arg != "--screenshot" && arg != "--materials" && arg != "--record" && arg != "--replay")
+            arg != "--screenshot" && arg != "--materials" && arg != "--record" && arg != "--replay" &&
+            arg != "--host" && arg != "--join")
             return BadCommandLine("unknown option \"" + Escaped(arg) + "\"");
         if (i + 1 >= argc) return BadCommandLine("missing value after " + arg);
         const char* value = argv[++i];
         std::string problem;
-        if (arg == "--seed") {
+        if (arg == "--host") {
+            std::uint32_t port = 0;
+            if (!ParseDecimal(value, &port) || port == 0 || port > 65535)
+                return BadCommandLine("bad port \"" + Escaped(value) + "\" (a number from 1 to 65535)");
+            options.hostPort = static_cast<std::uint16_t>(port);
+        } else if (arg == "--join") {
+            std::string host;
+            std::uint16_t port = 0;
+            if (!net::ParseHostPort(value, &host, &port, &problem))
+                return BadCommandLine(Escaped(problem, 200));
+            options.joinAddress = value;
+        } else if (arg == "--seed") {
             seedGiven = true;
             if (!ParseDecimal(value, &options.seed))
                 return BadCommandLine("bad seed \"" + Escaped(value) + "\" (a number from 0 to 4294967295)");
@@ -102,6 +115,10 @@ int main(int argc, char** argv) {
             return BadCommandLine(problem);
         }
     }
+    if (options.hostPort != 0 && !options.joinAddress.empty())
+        return BadCommandLine("a machine either hosts or joins a network game, not both");
+    if ((options.hostPort != 0 || !options.joinAddress.empty()) && !replayFile.empty())
+        return BadCommandLine("a replay is played alone, not in a network game");
     if (!replayFile.empty()) {
         if (seedGiven || !scriptFile.empty())
             return BadCommandLine(

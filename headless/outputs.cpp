@@ -13,6 +13,7 @@
 #include "display/graphx.h"
 #include "headless/runner.h"
 #include "landscape/landscape.h"
+#include "netplay/lockstep.h"
 #include "platform/headless/headless_audio.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
@@ -75,7 +76,8 @@ void PlayerJson(std::ostringstream& j, const Player& p, int seat) {
     for (std::size_t i = 0; i < p.stock.size(); ++i) j << (i ? ", " : "") << p.stock[i];
     j << "], \"cash\": " << p.cash << ", \"armour\": " << p.armour << ", \"turnDamage\": " << p.turnDamage
       << ", \"profit\": " << p.profit << ", \"fallDistance\": " << p.fallDistance << ", \"controller\": \""
-      << ControllerName(seat) << "\"}";
+      << ControllerName(seat) << "\", \"machine\": "
+      << (seat >= 0 && seat < PLAYER_SEATS ? SeatMachines[static_cast<std::size_t>(seat)] : 0) << "}";
 }
 
 void PlayersJson(std::ostringstream& j) {
@@ -155,7 +157,14 @@ std::string StateSnapshotJson() {
     j << "  \"shop\": {\"player\": " << ShopPlayer << ", \"row\": " << ShopRow << "},\n";
     j << "  \"choice\": {\"row\": " << ChoiceRow << "},\n";
     j << "  \"sound\": {\"played\": " << JsonList(HeadlessSoundTakePlayed())
-      << ", \"looping\": " << JsonList(HeadlessSoundLooping()) << "}\n";
+      << ", \"looping\": " << JsonList(HeadlessSoundLooping()) << "},\n";
+    const NetRole role = NetRoleNow();
+    j << "  \"net\": {\"role\": \""
+      << (role == NetRole::Host   ? "host"
+          : role == NetRole::Join ? "join"
+                                  : "local")
+      << "\", \"machine\": " << NetMachine() << ", \"machines\": " << NetMachinesConnected()
+      << ", \"stateHash\": " << NetStateHash() << ", \"desync\": " << Bool(NetDesync()) << "}\n";
     j << "}\n";
     return j.str();
 }

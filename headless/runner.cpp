@@ -6,6 +6,8 @@
 
 #include "core/globals.h"
 #include "diag/diag.h"
+#include "net/enet/enet_transport.h"
+#include "netplay/lockstep.h"
 #include "platform/backend.h"
 #include "replay/session.h"
 #include "shell/shell.h"
@@ -63,6 +65,9 @@ bool ScriptDriver::Execute(const ScriptCommand& command) {
             until_ = &command;
             untilTicks_ = 0;
             return false;
+        case ScriptCommand::UntilJoined:
+            WaitForMachines(command);
+            return false;
         case ScriptCommand::Close:
             PostMessageA(PlatformMainWindow(), WM_CLOSE, 0, 0);
             ended_ = true;
@@ -76,7 +81,8 @@ bool ScriptDriver::Execute(const ScriptCommand& command) {
 // One step of an `until`: false when it is over (reached, or not reached within its limit).
 bool ScriptDriver::UntilStep() {
     bool reached = false;
-    for (std::uint32_t mode : until_->modes) reached = reached || CurrentMode == mode;
+    for (std::uint32_t mode : until_->modes)
+        reached = reached || CurrentMode == mode || (mode == UNTIL_MINE && NetMine());
     if (untilTicks_ > 0 && reached) {
         until_ = nullptr;
         return false;
@@ -94,7 +100,27 @@ bool ScriptDriver::UntilStep() {
     return true;
 }
 
+// `until joined N`: the host waits in wall time for the machines, running no frame steps.
+void ScriptDriver::WaitForMachines(const ScriptCommand& command) {
+    for (int waited = 0; NetMachinesConnected() < static_cast<int>(command.count); waited += 10) {
+        if (waited >= STALL_LIMIT_MS || NetRoleNow() != NetRole::Host) {
+            std::cerr << Escaped(options_.scriptName, options_.scriptName.size()) << ":" << command.line
+                      << ": " << NetMachinesConnected() << " of " << command.count
+                      << " machines in the game\n";
+            Fail(4);
+            ended_ = true;
+            return;
+        }
+        NetPoll(10);
+    }
+}
+
 bool ScriptDriver::Feed() {
+    if (!NetFailure().empty() && !ended_) {
+        std::cerr << "lobshot-headless: the network game failed: " << NetFailure() << "\n";
+        Fail(4);
+        ended_ = true;
+    }
     while (!ended_) {
         if (ticksLeft_ > 0) {
             --ticksLeft_;
@@ -134,7 +160,30 @@ void ScriptDriver::BeforeQuit() {
     if (options_.timing) std::cerr << TimingLine() << "\n";
 }
 
+// Opens the network game the options ask for; false with a message when it cannot be opened.
+bool StartNetwork(const RunnerOptions& options) {
+    NetResetForTests();
+    if (options.hostPort == 0 && options.joinAddress.empty()) return true;
+    std::string error, host;
+    std::unique_ptr<net::Transport> transport;
+    if (options.hostPort != 0) {
+        transport = net::ListenEnet("", options.hostPort, net::TransportOptions{}, &error);
+    } else {
+        std::uint16_t port = 0;
+        if (net::ParseHostPort(options.joinAddress, &host, &port, &error))
+            transport = net::ConnectEnet(host, port, net::TransportOptions{}, &error);
+    }
+    if (!transport) {
+        std::cerr << "lobshot-headless: the network game cannot start: " << Escaped(error, 200) << "\n";
+        return false;
+    }
+    NetConfigure(options.hostPort != 0 ? NetRole::Host : NetRole::Join, std::move(transport),
+                 options.hostPort != 0 ? std::to_string(options.hostPort) : options.joinAddress);
+    return true;
+}
+
 int RunHeadless(const RunnerOptions& options) {
+    if (!StartNetwork(options)) return 4;
     ScriptDriver driver(options);
     if (options.replaying) ReplayLoad(options.replay, false);
     HeadlessSetClock(options.replaying ? options.replay.seed : options.seed);
@@ -144,6 +193,10 @@ int RunHeadless(const RunnerOptions& options) {
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);
     if (status != 0) return 1;
+    if (!NetFailure().empty() && driver.ExitStatus() == 0) {
+        std::cerr << "lobshot-headless: the network game failed: " << NetFailure() << "\n";
+        return 4;
+    }
     if (!options.recordFile.empty() && !WriteReplayFile(options.recordFile)) {
         std::cerr << "lobshot-headless: cannot write "
                   << Escaped(options.recordFile, options.recordFile.size()) << "\n";

@@ -22,6 +22,9 @@ struct RunnerOptions {
     ReplayRecord replay;
     // --record: where the run's replay is written when the run ends.
     std::string recordFile;
+    // --host PORT / --join ADDRESS:PORT.
+    std::uint16_t hostPort = 0;
+    std::string joinAddress;
 };
 
 class ScriptDriver : public HeadlessDriver {
@@ -32,12 +35,13 @@ public:
     void BeforeQuit() override;
 
     // 0 after a normal run, 3 when an `until` was not reached, 1 when an output could not be
-    // written; after several failures, the first one's.
+    // written, 4 when the network game failed; after several failures, the first one's.
     int ExitStatus() const { return exitStatus_; }
 
 private:
     bool Execute(const ScriptCommand& command);
     bool UntilStep();
+    void WaitForMachines(const ScriptCommand& command);
     void Queue(unsigned message, int key, bool repeat);
     void WriteOutput(const std::string& file, ScriptCommand::Kind kind);
     // Records a failure's exit status unless an earlier failure's stands.

@@ -73,11 +73,17 @@ private:
 
     std::string Until() {
         c->kind = ScriptCommand::Until;
+        if (w.size() >= 2 && w[1] == "joined") {
+            c->kind = ScriptCommand::UntilJoined;
+            if (w.size() != 3 || !ParseDecimal(w[2], &c->count) || c->count < 1 || c->count > 8)
+                return "until joined takes a number of machines from 1 to 8";
+            return {};
+        }
         if (w.size() != 2 && w.size() != 3) return "until takes MODE[|MODE...] [MAX]";
         std::stringstream names(w[1]);
         std::string name;
         while (std::getline(names, name, '|')) {
-            int mode = ModeFromName(name);
+            int mode = name == "mine" ? static_cast<int>(UNTIL_MINE) : ModeFromName(name);
             if (mode < 0) return "unknown mode " + Quoted(name);
             c->modes.push_back(static_cast<std::uint32_t>(mode));
         }

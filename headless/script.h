@@ -7,14 +7,30 @@
 #include <vector>
 
 struct ScriptCommand {
-    enum Kind { Press, Down, Up, Repeat, Wait, Until, Activate, Close, State, Screenshot, Materials };
+    enum Kind {
+        Press,
+        Down,
+        Up,
+        Repeat,
+        Wait,
+        Until,
+        UntilJoined,
+        Activate,
+        Close,
+        State,
+        Screenshot,
+        Materials
+    };
     Kind kind = Wait;
     int line = 0;
     std::vector<int> keys;             // virtual-key codes (Press, Down, Up, Repeat)
-    std::uint32_t count = 0;           // Wait ticks, Until's limit, Activate's flag
-    std::vector<std::uint32_t> modes;  // Until
+    std::uint32_t count = 0;           // Wait ticks, Until's limit, Activate's flag, machines joined
+    std::vector<std::uint32_t> modes;  // Until: game modes, or UNTIL_MINE
     std::string file;                  // State, Screenshot, Materials
 };
+
+// `until mine`: the frame step waits for this machine's keys.
+constexpr std::uint32_t UNTIL_MINE = 100;
 
 // Parses the whole text. On the first error returns false with "NAME:LINE: message" in error.
 bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptCommand>* commands,

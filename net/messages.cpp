@@ -8,8 +8,8 @@
 namespace net {
 namespace {
 
-constexpr const char* kNames[] = {"hello", "welcome",    "refuse",        "catch-up", "input",
-                                  "quiet", "state hash", "seat handover", "goodbye",  "desync"};
+constexpr const char* kNames[] = {"hello", "welcome",    "refuse", "catch-up", "input",
+                                  "quiet", "state hash", "roster", "goodbye",  "desync"};
 static_assert(std::size(kNames) == std::variant_size_v<Message>);
 
 constexpr std::uint8_t kKeyDown = 1;
@@ -58,26 +58,17 @@ bool CheckFrames(const std::vector<FrameInput>& frames, std::string* error) {
     return true;
 }
 
-bool CheckSettings(const GameSettings& s, std::string* error) {
-    if (s.players < 2 || s.players > kSeats)
-        return Fail(error, std::to_string(s.players) + " players, not 2 to 8");
-    if (s.gravity > 1)
-        return Fail(error, "landscape gravity " + std::to_string(s.gravity) + " is not 0 or 1");
-    if (s.wind > 3) return Fail(error, "wind " + std::to_string(s.wind) + " is not 0 to 3");
-    for (std::uint8_t c : s.controllers)
-        if (c > 3) return Fail(error, "seat controller " + std::to_string(c) + " is not 0 to 3");
-    return true;
-}
-
-bool CheckSeat(std::uint8_t seat, std::string* error) {
-    if (seat >= kSeats) return Fail(error, "seat " + std::to_string(seat) + " is not 0 to 7");
+bool CheckMachine(std::uint8_t machine, std::uint8_t least, std::string* error) {
+    if (machine < least || machine > kMaxMachine)
+        return Fail(error, "machine " + std::to_string(machine) + " is not " + std::to_string(least) +
+                               " to " + std::to_string(kMaxMachine));
     return true;
 }
 
 bool Check(const Hello& m, std::string* error) {
     return CheckText(m.version, 1, kMaxVersionLength, "the version", error);
 }
-bool Check(const Welcome& m, std::string* error) { return CheckSeat(m.seat, error); }
+bool Check(const Welcome& m, std::string* error) { return CheckMachine(m.machine, 1, error); }
 bool Check(const Refuse& m, std::string* error) {
     return CheckText(m.reason, 1, kMaxReasonLength, "the reason", error);
 }
@@ -88,15 +79,17 @@ bool Check(const StateHash& m, std::string* error) { return CheckFrameNumber(m.f
 bool Check(const Desync& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 
 bool Check(const CatchUp& m, std::string* error) {
-    if (!CheckSettings(m.settings, error) || !CheckFrameNumber(m.frame, error) ||
-        !CheckFrames(m.timeline, error))
-        return false;
-    if (!m.timeline.empty() && m.timeline.back().frame > m.frame)
-        return Fail(error, "the timeline runs past frame " + std::to_string(m.frame));
+    if (m.text.empty() || m.text.size() > kMaxCatchUpChunk)
+        return Fail(error, "a piece of " + std::to_string(m.text.size()) + " characters, not 1 to " +
+                               std::to_string(kMaxCatchUpChunk));
+    for (unsigned char c : m.text)
+        if ((c < 0x20 || c > 0x7E) && c != '\n')
+            return Fail(error, "the text has a character that is not printable");
     return true;
 }
 
 bool Check(const Input& m, std::string* error) {
+    if (!CheckMachine(m.machine, 0, error)) return false;
     if (m.frames.empty() || m.frames.size() > kMaxFramesPerInput)
         return Fail(error, std::to_string(m.frames.size()) + " frames, not 1 to " +
                                std::to_string(kMaxFramesPerInput));
@@ -104,6 +97,7 @@ bool Check(const Input& m, std::string* error) {
 }
 
 bool Check(const Quiet& m, std::string* error) {
+    if (!CheckMachine(m.machine, 0, error)) return false;
     if (!CheckFrameNumber(m.first, error) || !CheckFrameNumber(m.last, error)) return false;
     if (m.first > m.last)
         return Fail(error,
@@ -111,11 +105,9 @@ bool Check(const Quiet& m, std::string* error) {
     return true;
 }
 
-bool Check(const SeatHandover& m, std::string* error) {
-    if (!CheckFrameNumber(m.frame, error) || !CheckSeat(m.seat, error)) return false;
-    if (m.controller > kMaxController)
-        return Fail(error, "controller " + std::to_string(m.controller) + " is not 0 to 10");
-    return true;
+bool Check(const Roster& m, std::string* error) {
+    return CheckFrameNumber(m.frame, error) && CheckFrameNumber(m.last_input, error) &&
+           CheckMachine(m.machine, 1, error);
 }
 
 // ---- Writing.
@@ -127,6 +119,10 @@ public:
     void U16(std::uint16_t v) { Little(v, 2); }
     void U32(std::uint32_t v) { Little(v, 4); }
     void U64(std::uint64_t v) { Little(v, 8); }
+    void LongText(const std::string& s) {
+        U32(static_cast<std::uint32_t>(s.size()));
+        out_->insert(out_->end(), s.begin(), s.end());
+    }
     void Text(const std::string& s) {
         U8(static_cast<std::uint8_t>(s.size()));
         out_->insert(out_->end(), s.begin(), s.end());
@@ -153,23 +149,19 @@ void Write(Writer& w, const Hello& m) {
     w.U16(m.protocol);
     w.Text(m.version);
 }
-void Write(Writer& w, const Welcome& m) { w.U8(m.seat); }
+void Write(Writer& w, const Welcome& m) { w.U8(m.machine); }
 void Write(Writer& w, const Refuse& m) { w.Text(m.reason); }
 void Write(Writer& w, const CatchUp& m) {
-    w.U32(m.seed);
-    w.U8(m.settings.players);
-    w.U8(m.settings.gravity);
-    w.U8(m.settings.wind);
-    for (std::uint8_t c : m.settings.controllers) w.U8(c);
-    w.U32(m.frame);
-    w.U32(static_cast<std::uint32_t>(m.timeline.size()));
-    w.Frames(m.timeline);
+    w.LongText(m.text);
+    w.U8(m.last ? 1 : 0);
 }
 void Write(Writer& w, const Input& m) {
+    w.U8(m.machine);
     w.U16(static_cast<std::uint16_t>(m.frames.size()));
     w.Frames(m.frames);
 }
 void Write(Writer& w, const Quiet& m) {
+    w.U8(m.machine);
     w.U32(m.first);
     w.U32(m.last);
 }
@@ -177,10 +169,11 @@ void Write(Writer& w, const StateHash& m) {
     w.U32(m.frame);
     w.U64(m.hash);
 }
-void Write(Writer& w, const SeatHandover& m) {
+void Write(Writer& w, const Roster& m) {
     w.U32(m.frame);
-    w.U8(m.seat);
-    w.U8(m.controller);
+    w.U8(m.machine);
+    w.U8(m.joined ? 1 : 0);
+    w.U32(m.last_input);
 }
 void Write(Writer& w, const Goodbye& m) { w.Text(m.reason); }
 void Write(Writer& w, const Desync& m) {
@@ -201,8 +194,17 @@ public:
     std::uint32_t U32() { return static_cast<std::uint32_t>(Little(4)); }
     std::uint64_t U64() { return Little(8); }
 
-    std::string Text() {
-        const std::size_t size = U8();
+    // A text after a 32-bit count, weighed against the bytes left.
+    std::string LongText() { return Chars(U32()); }
+    std::string Text() { return Chars(U8()); }
+
+    bool Flag() {
+        const std::uint8_t v = U8();
+        if (v > 1) Broken("a flag of " + std::to_string(v) + " is neither 0 nor 1");
+        return v == 1;
+    }
+
+    std::string Chars(std::size_t size) {
         if (!Need(size, "a text")) return {};
         std::string s(reinterpret_cast<const char*>(bytes_.data() + at_), size);
         at_ += size;
@@ -275,19 +277,18 @@ void Read(Reader& r, Hello& m) {
     m.protocol = r.U16();
     m.version = r.Text();
 }
-void Read(Reader& r, Welcome& m) { m.seat = r.U8(); }
+void Read(Reader& r, Welcome& m) { m.machine = r.U8(); }
 void Read(Reader& r, Refuse& m) { m.reason = r.Text(); }
 void Read(Reader& r, CatchUp& m) {
-    m.seed = r.U32();
-    m.settings.players = r.U8();
-    m.settings.gravity = r.U8();
-    m.settings.wind = r.U8();
-    for (std::uint8_t& c : m.settings.controllers) c = r.U8();
-    m.frame = r.U32();
-    m.timeline = r.Frames(r.U32());
+    m.text = r.LongText();
+    m.last = r.Flag();
 }
-void Read(Reader& r, Input& m) { m.frames = r.Frames(r.U16()); }
+void Read(Reader& r, Input& m) {
+    m.machine = r.U8();
+    m.frames = r.Frames(r.U16());
+}
 void Read(Reader& r, Quiet& m) {
+    m.machine = r.U8();
     m.first = r.U32();
     m.last = r.U32();
 }
@@ -295,10 +296,11 @@ void Read(Reader& r, StateHash& m) {
     m.frame = r.U32();
     m.hash = r.U64();
 }
-void Read(Reader& r, SeatHandover& m) {
+void Read(Reader& r, Roster& m) {
     m.frame = r.U32();
-    m.seat = r.U8();
-    m.controller = r.U8();
+    m.machine = r.U8();
+    m.joined = r.Flag();
+    m.last_input = r.U32();
 }
 void Read(Reader& r, Goodbye& m) { m.reason = r.Text(); }
 void Read(Reader& r, Desync& m) {
@@ -366,8 +368,8 @@ bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::s
     return CheckMessage(*message, error);
 }
 
-Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t seat) {
-    if (hello.protocol == kProtocolNumber && hello.version == our_version) return Welcome{seat};
+Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine) {
+    if (hello.protocol == kProtocolNumber && hello.version == our_version) return Welcome{machine};
     std::string reason = "this game is version " + our_version + " (protocol " +
                          std::to_string(kProtocolNumber) + "), yours is " + hello.version + " (protocol " +
                          std::to_string(hello.protocol) + ")";

@@ -12,7 +12,7 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 1;
+constexpr std::uint16_t kProtocolNumber = 2;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -20,8 +20,8 @@ constexpr std::size_t kMaxReasonLength = 200;  // printable ASCII
 constexpr std::size_t kMaxKeysPerFrame = 32;
 constexpr std::size_t kMaxFramesPerInput = 256;  // frames stamped in one Input message
 constexpr std::uint32_t kMaxFrame = 0x7FFFFFFF;  // frame numbers run from 0 to this
-constexpr int kSeats = 8;
-constexpr std::uint8_t kMaxController = 10;  // see SeatHandover
+constexpr std::uint8_t kMaxMachine = 7;          // machines are numbered 0 (the host) to 7
+constexpr std::size_t kMaxCatchUpChunk = 60000;  // characters of the timeline in one message
 
 // One key message as a frame step reads it. Key codes run from 1 to 255; a repeat is always a
 // key going down.
@@ -39,15 +39,6 @@ struct FrameInput {
     bool operator==(const FrameInput&) const = default;
 };
 
-// What the player choice screen settles, for every machine to start alike.
-struct GameSettings {
-    std::uint8_t players = 2;                        // 2 to 8
-    std::uint8_t gravity = 0;                        // landscape gravity: 0 off, 1 on
-    std::uint8_t wind = 0;                           // 0 none, 1 constant, 2 variable, 3 random
-    std::array<std::uint8_t, kSeats> controllers{};  // 0 a person, 1 to 3 a computer (Easy to Hard)
-    bool operator==(const GameSettings&) const = default;
-};
-
 // A joining machine's first words.
 struct Hello {
     std::uint16_t protocol = kProtocolNumber;
@@ -55,9 +46,9 @@ struct Hello {
     bool operator==(const Hello&) const = default;
 };
 
-// The host takes the machine and gives it a seat.
+// The host takes the machine and gives it its number.
 struct Welcome {
-    std::uint8_t seat = 0;  // 0 to 7
+    std::uint8_t machine = 1;  // 1 to kMaxMachine
     bool operator==(const Welcome&) const = default;
 };
 
@@ -67,23 +58,26 @@ struct Refuse {
     bool operator==(const Refuse&) const = default;
 };
 
-// Everything a machine joining a game under way needs to catch up: the start, and every key so far.
+// Everything a machine joining a game under way needs to catch up: the game so far as the text of
+// its replay (the seed, the start and every event the frame steps read), sent in pieces; the last
+// piece says so. Printable characters and line ends only.
 struct CatchUp {
-    std::uint32_t seed = 0;
-    GameSettings settings;
-    std::uint32_t frame = 0;           // the frame the game has reached
-    std::vector<FrameInput> timeline;  // frames strictly increasing, none past `frame`
+    std::string text;  // 1 to kMaxCatchUpChunk characters
+    bool last = false;
     bool operator==(const CatchUp&) const = default;
 };
 
-// Keys for some frames, strictly increasing, 1 to kMaxFramesPerInput of them.
+// Keys of one machine for some frames, strictly increasing, 1 to kMaxFramesPerInput of them. A
+// joined machine sends its own; the host passes every machine's on to the others.
 struct Input {
+    std::uint8_t machine = 0;
     std::vector<FrameInput> frames;
     bool operator==(const Input&) const = default;
 };
 
-// The sender had no keys from frame `first` to frame `last`, both included.
+// The machine had no keys from frame `first` to frame `last`, both included.
 struct Quiet {
+    std::uint8_t machine = 0;
     std::uint32_t first = 0;
     std::uint32_t last = 0;
     bool operator==(const Quiet&) const = default;
@@ -96,13 +90,14 @@ struct StateHash {
     bool operator==(const StateHash&) const = default;
 };
 
-// From `frame` on, a seat is driven by someone else: controller 0 to 7 is the machine of that
-// number, 8 to 10 the computer at Easy, Normal or Hard.
-struct SeatHandover {
+// The host's news of a machine joining or leaving, taking effect before frame `frame` runs. A machine
+// that left sent nothing for frames after `last_input`; its seats are the computer's from `frame`.
+struct Roster {
     std::uint32_t frame = 0;
-    std::uint8_t seat = 0;
-    std::uint8_t controller = 0;
-    bool operator==(const SeatHandover&) const = default;
+    std::uint8_t machine = 1;  // 1 to kMaxMachine
+    bool joined = true;
+    std::uint32_t last_input = 0;  // left only
+    bool operator==(const Roster&) const = default;
 };
 
 // The sender leaves the game.
@@ -120,10 +115,10 @@ struct Desync {
 };
 
 using Message =
-    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, SeatHandover, Goodbye, Desync>;
+    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye, Desync>;
 
 // Checks a message's meaning: lengths, counts, characters, ranges and order of frame numbers, key
-// codes and flags, seats and controllers. Returns false and says what is wrong in *error.
+// codes and flags, and machine numbers. Returns false and says what is wrong in *error.
 bool CheckMessage(const Message& message, std::string* error);
 
 // The binary form: a type byte, then the fields little-endian, strings and lists after a count.
@@ -135,8 +130,8 @@ bool EncodeMessage(const Message& message, std::vector<std::uint8_t>* out, std::
 // names the fault, and the caller disconnects the machine that sent it.
 bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::string* error);
 
-// The host's answer to a Hello: a Welcome to `seat`, or a Refuse naming both machines' versions when
-// the protocol or the version differs.
-Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t seat);
+// The host's answer to a Hello: a Welcome as machine `machine`, or a Refuse naming both machines'
+// versions when the protocol or the version differs.
+Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine);
 
 }  // namespace net

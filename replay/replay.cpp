@@ -12,7 +12,8 @@ namespace {
 
 constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
 
-constexpr const char* KIND_NAMES[] = {"down", "up", "repeat", "activateapp", "activate", "close"};
+constexpr const char* KIND_NAMES[] = {"down",  "up",     "repeat", "activateapp", "activate",
+                                      "close", "joined", "left",   "offline"};
 constexpr const char* CONTROLLER_NAMES[] = {"human", "easy", "normal", "hard"};
 
 // The text as lines, each checked and taken apart into words as it is read.
@@ -55,12 +56,17 @@ public:
 
     // Word i as a decimal number from 0 to limit, without sign or leading zeros.
     bool Number(std::size_t i, std::uint32_t limit, std::uint32_t* value, std::string* error) const {
+        return Number(0, i, limit, value, error);
+    }
+    bool Number(std::uint32_t least, std::size_t i, std::uint32_t limit, std::uint32_t* value,
+                std::string* error) const {
         std::string_view word = words_[i];
         std::uint32_t parsed = 0;
         auto [end, status] = std::from_chars(word.data(), word.data() + word.size(), parsed);
         if (status != std::errc{} || end != word.data() + word.size() ||
-            (word.size() > 1 && word[0] == '0') || parsed > limit)
-            return Fail("\"" + std::string(word) + "\" is not a number from 0 to " + std::to_string(limit),
+            (word.size() > 1 && word[0] == '0') || parsed < least || parsed > limit)
+            return Fail("\"" + std::string(word) + "\" is not a number from " + std::to_string(least) +
+                            " to " + std::to_string(limit),
                         error);
         *value = parsed;
         return true;
@@ -115,18 +121,20 @@ bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
 // One event line after its stamp; the stamp has been read and checked.
 bool ParseEvent(Reader& in, std::uint32_t step, ReplayRecord* replay, std::string* error) {
     int kind = -1;
-    for (int k = 0; k < 6; ++k)
+    for (int k = 0; k < static_cast<int>(std::size(KIND_NAMES)); ++k)
         if (in.Word(1) == KIND_NAMES[k]) kind = k;
     if (kind < 0) return in.Fail("\"" + std::string(in.Word(1)) + "\" is not an event", error);
     ReplayEvent event;
     event.step = step;
     event.kind = static_cast<ReplayEvent::Kind>(kind);
-    const bool close = event.kind == ReplayEvent::Close;
+    const bool close = event.kind == ReplayEvent::Close || event.kind == ReplayEvent::Offline;
     if (in.Words() != (close ? 2u : 3u)) return in.Fail("the event has the wrong number of words", error);
+    const bool machine = event.kind == ReplayEvent::Joined || event.kind == ReplayEvent::Left;
     const std::uint32_t limit = event.kind == ReplayEvent::ActivateApp ? 1
                                 : event.kind == ReplayEvent::Activate  ? 2
+                                : machine                              ? MAX_MACHINES - 1
                                                                        : KEY_COUNT - 1;
-    if (!close && !in.Number(2, limit, &event.value, error)) return false;
+    if (!close && !in.Number(machine ? 1 : 0, 2, limit, &event.value, error)) return false;
     replay->events.push_back(event);
     return true;
 }
@@ -147,6 +155,12 @@ ReplayMessage ReplayEventMessage(const ReplayEvent& event) {
             return {WM_ACTIVATEAPP, event.value, 0};
         case ReplayEvent::Activate:
             return {WM_ACTIVATE, event.value, 0};
+        case ReplayEvent::Joined:
+            return {WM_MACHINE_JOINED, event.value, 0};
+        case ReplayEvent::Left:
+            return {WM_MACHINE_LEFT, event.value, 0};
+        case ReplayEvent::Offline:
+            return {WM_NETWORK_ENDED, 0, 0};
         default:
             return {WM_CLOSE, 0, 0};
     }
@@ -174,8 +188,14 @@ bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t st
             if (event->value > WA_CLICKACTIVE) event->value = WA_INACTIVE;
             return true;
         case WM_CLOSE:
-            event->kind = ReplayEvent::Close;
+        case WM_NETWORK_ENDED:
+            event->kind = message == WM_CLOSE ? ReplayEvent::Close : ReplayEvent::Offline;
             event->value = 0;
+            return true;
+        case WM_MACHINE_JOINED:
+        case WM_MACHINE_LEFT:
+            if (wParam < 1 || wParam >= MAX_MACHINES) return false;
+            event->kind = message == WM_MACHINE_JOINED ? ReplayEvent::Joined : ReplayEvent::Left;
             return true;
         default:
             return false;
@@ -193,7 +213,8 @@ std::string FormatReplay(const ReplayRecord& replay) {
     text += "\n";
     for (const ReplayEvent& e : replay.events) {
         text += std::to_string(e.step) + " " + KIND_NAMES[e.kind];
-        if (e.kind != ReplayEvent::Close) text += " " + std::to_string(e.value);
+        if (e.kind != ReplayEvent::Close && e.kind != ReplayEvent::Offline)
+            text += " " + std::to_string(e.value);
         text += "\n";
     }
     return text + "end " + std::to_string(replay.steps) + "\n";

@@ -22,6 +22,9 @@
 //     1500 close
 //     end 1520
 //
+// A network game adds the machines' news: "400 joined 2", "900 left 2" and "950 offline" (the game
+// left the network and went back to the title).
+//
 // Events come in the order they reached the window procedure, so their stamps never go down, and
 // none is later than the end line's frame-step count. A file without its end line is incomplete.
 #pragma once
@@ -43,10 +46,20 @@ const char* ReplayGameVersion();
 constexpr std::size_t LARGEST_REPLAY_FILE = std::size_t{64} << 20;
 
 struct ReplayEvent {
-    enum Kind : std::uint8_t { KeyDown, KeyUp, KeyRepeat, ActivateApp, Activate, Close };
+    enum Kind : std::uint8_t {
+        KeyDown,
+        KeyUp,
+        KeyRepeat,
+        ActivateApp,
+        Activate,
+        Close,
+        Joined,
+        Left,
+        Offline
+    };
     std::uint32_t step = 0;  // frame steps run before the message
     Kind kind = KeyDown;
-    std::uint32_t value = 0;  // the key's virtual-key code (0 to 255), or the activation's wParam
+    std::uint32_t value = 0;  // the key's virtual-key code (0 to 255), the activation's wParam, or a machine
 
     bool operator==(const ReplayEvent&) const = default;
 };
@@ -72,7 +85,8 @@ struct ReplayMessage {
 ReplayMessage ReplayEventMessage(const ReplayEvent& event);
 
 // The event for a message reaching the window procedure; false for a message a replay does not
-// keep (anything but a key with a code below KEY_COUNT, an activation change or the close).
+// keep (anything but a key with a code below KEY_COUNT, an activation change, the close or the
+// network game's news).
 bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t step, ReplayEvent* event);
 
 std::string FormatReplay(const ReplayRecord& replay);

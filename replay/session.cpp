@@ -11,6 +11,7 @@ struct Session {
     Role role = Role::Recording;
     bool recording = false;
     bool holdAtEnd = false;
+    bool thenRecord = false;
     bool fastForward = false;
     bool delivering = false;  // a recorded message is on its way to the window procedure
     std::uint32_t steps = 0;
@@ -34,12 +35,24 @@ void PlayerKey(UINT message, WPARAM key, LPARAM lParam) {
     }
 }
 
+// Playback that ends in recording switches once every event is delivered and every step has run.
+void ContinueRecordingIfDone() {
+    if (State.role != Role::Playing || !State.thenRecord) return;
+    if (State.next < State.replay.events.size() || State.steps < State.replay.steps) return;
+    State.role = Role::Recording;
+    State.recording = true;
+    State.thenRecord = false;
+    DiagTrace(DIAG_DEBUG, "replay", __LINE__, "ReplayFrameStepRun", "Caught up at frame step %u",
+              static_cast<unsigned>(State.steps));
+}
+
 }  // namespace
 
-void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd) {
+void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd, bool thenRecord) {
     State = Session{};
     State.role = Role::Loaded;
-    State.holdAtEnd = holdAtEnd;
+    State.holdAtEnd = holdAtEnd && !thenRecord;
+    State.thenRecord = thenRecord;
     State.replay = replay;
 }
 
@@ -53,6 +66,7 @@ std::uint32_t ReplayStart(std::uint32_t clockSeed) {
         LandscapeGravityOption = r.landscapeGravity;
         WindOption = r.wind;
         SeatControllers = r.controllers;
+        ContinueRecordingIfDone();
         return r.seed;
     }
     State.recording = true;
@@ -83,6 +97,7 @@ bool ReplayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void ReplayFrameStepRun() {
     ++State.steps;
+    ContinueRecordingIfDone();
     if (State.role == Role::Playing && State.steps == State.replay.steps)
         DiagTrace(DIAG_DEBUG, "replay", __LINE__, "ReplayFrameStepRun",
                   "The replay has reached its end, frame step %u", static_cast<unsigned>(State.steps));
@@ -104,6 +119,7 @@ bool ReplayDeliverDue(HWND window, WNDPROC procedure) {
         delivered = true;
         if (event.kind == ReplayEvent::Close) break;
     }
+    ContinueRecordingIfDone();
     return delivered;
 }
 
@@ -116,7 +132,7 @@ bool ReplayFinished() {
 }
 
 bool ReplayHolding() { return State.holdAtEnd && ReplayFinished(); }
-bool ReplayFastForward() { return State.role == Role::Playing && State.fastForward; }
+bool ReplayFastForward() { return State.role == Role::Playing && (State.fastForward || State.thenRecord); }
 
 const ReplayRecord& ReplayRecorded() {
     State.replay.steps = State.steps;

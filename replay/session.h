@@ -21,7 +21,10 @@
 // player) no frame step runs past the recording's last and its closing message is not delivered,
 // so the last picture stays until the viewer leaves; without (the headless runner) the game goes
 // on after the recording's end as its driver asks.
-void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd);
+//
+// With thenRecord (a machine joining a network game, taking the game so far) playback runs as fast
+// as it goes and, at the recording's end, turns into recording that carries on from it.
+void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd, bool thenRecord = false);
 
 std::uint32_t ReplayStart(std::uint32_t clockSeed);
 bool ReplayPlaying();

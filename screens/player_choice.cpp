@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/globals.h"
 #include "diag/diag.h"
@@ -98,10 +99,11 @@ void DrawTexts(HDC dc, int numPlayers) {
 
 void DrawControllers(HDC dc, int numPlayers) {
     for (int i = 0; i < numPlayers && i < PLAYER_SEATS; ++i) {
-        const char* label = ControllerLabel(SeatControllers[static_cast<std::size_t>(i)]);
-        const int width = static_cast<int>(std::strlen(label)) * SMALL_CHAR_WIDTH;
+        const std::string label = SeatLabel(i);
+        const int width = static_cast<int>(label.size()) * SMALL_CHAR_WIDTH;
         if (width > 0)
-            GraphxBitmapString(dc, TANK_X + TANK_SPACING * i - width / 2, LABEL_Y, true, true, "%s", label);
+            GraphxBitmapString(dc, TANK_X + TANK_SPACING * i - width / 2, LABEL_Y, true, true, "%s",
+                               label.c_str());
     }
     const int hintWidth = static_cast<int>(std::strlen(CONTROLLER_HINT)) * SMALL_CHAR_WIDTH;
     GraphxBitmapString(dc, (SCREEN_WIDTH - hintWidth) / 2, HINT_Y, true, true, "%s", CONTROLLER_HINT);
@@ -113,11 +115,34 @@ const char* ControllerLabel(Controller controller) {
     return controller >= ControllerHuman && controller <= ControllerHard ? CONTROLLER_LABELS[controller] : "";
 }
 
+std::string SeatLabel(int seat) {
+    if (seat < 0 || seat >= PLAYER_SEATS) return "";
+    const auto s = static_cast<std::size_t>(seat);
+    if (SeatControllers[s] != ControllerHuman || MachinesPresent == 1)
+        return ControllerLabel(SeatControllers[s]);
+    return SeatMachines[s] == 0 ? "Host" : "Guest " + std::to_string(SeatMachines[s]);
+}
+
+// A person at the host, then at each machine that joined, in order, then the computer's levels.
 bool PlayerChoiceCycleController(int seat) {
     DIAG_SCOPE_NAMED("PlayerChoiceCycleController", "General");
     if (!ScreenPlayers || seat < 0 || seat >= ScreenPlayers->numPlayers || seat >= PLAYER_SEATS) return false;
-    Controller& controller = SeatControllers[static_cast<std::size_t>(seat)];
-    controller = controller >= ControllerHard ? ControllerHuman : static_cast<Controller>(controller + 1);
+    const auto s = static_cast<std::size_t>(seat);
+    Controller& controller = SeatControllers[s];
+    std::int32_t& machine = SeatMachines[s];
+    if (controller == ControllerHuman) {
+        int next = machine + 1;
+        while (next < MAX_MACHINES && !(MachinesPresent >> next & 1)) ++next;
+        if (next < MAX_MACHINES) {
+            machine = next;
+        } else {
+            machine = 0;
+            controller = ControllerEasy;
+        }
+    } else {
+        machine = 0;
+        controller = controller >= ControllerHard ? ControllerHuman : static_cast<Controller>(controller + 1);
+    }
     SoundPlay(SOUND_CONFIRM);
     return true;
 }

@@ -3,6 +3,8 @@
 // Draw or Update every frame and, where keys act on it, an Action taking a command number.
 #pragma once
 
+#include <string>
+
 #include "core/globals.h"
 #include "display/gdi.h"
 #include "platform/win.h"
@@ -19,11 +21,15 @@ void InitPlayerChoice(PlayerCollection* players);
 void DrawPlayerChoice(int device, int surface);
 // 0 up, 1 down, 2 left, 3 right, 4 select; true when "Start Game" is chosen.
 bool PlayerChoiceAction(int action);
-// Keys 1 to 8: seat `seat` (0 to 7) passes to its next controller, Human, Easy, Normal, Hard and
-// round again, with the sound of a changed setting. Only seats taking part change; true if it did.
+// Keys 1 to 8: seat `seat` (0 to 7) passes to its next controller: a person (in a network game, at
+// the host and then at each machine that joined, in order), Easy, Normal, Hard and round again,
+// with the sound of a changed setting. Only seats taking part change; true if it did.
 bool PlayerChoiceCycleController(int seat);
 // The label under a computer player's tank ("Easy", "Normal", "Hard"); empty for a person.
 const char* ControllerLabel(Controller controller);
+// The label under a seat's tank: the computer's level; in a network game, for a person, the machine
+// ("Host", "Guest 2"); empty for a person at one keyboard.
+std::string SeatLabel(int seat);
 
 void InitWeaponScreen(PlayerCollection* players);
 void DrawWeaponScreen(int device, int surface);

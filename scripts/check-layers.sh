@@ -22,6 +22,7 @@ layers=(
   "screens"
   "computer"
   "replay"
+  "netplay"
   "shell"
 )
 

@@ -12,6 +12,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
+#include "netplay/lockstep.h"
 #include "platform/resource.h"
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
@@ -50,6 +51,7 @@ std::int64_t ToNanoseconds(std::int64_t ticks) {
 
 // One frame step, timed when timing is on.
 void RunFrameStep() {
+    NetBeforeFrameStep();
     if (!Timings.enabled) {
         doLoopProcessing();
     } else {
@@ -58,6 +60,41 @@ void RunFrameStep() {
         Timings.frameNanoseconds.push_back(ToNanoseconds(Now() - start));
     }
     ReplayFrameStepRun();
+    NetFrameStepRun();
+}
+
+// Window messages while a joining machine connects, before the game has started.
+void PumpWhileJoining() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(0);
+            return;
+        }
+        DispatchMessageA(&msg);
+    }
+}
+
+// The network game's news: who is in the game, and the game leaving the network.
+void ApplyNetworkNews(UINT message, WPARAM machine) {
+    if (message == WM_MACHINE_JOINED) {
+        MachinesPresent |= 1u << machine;
+    } else if (message == WM_MACHINE_LEFT) {
+        MachinesPresent &= ~(1u << machine);
+        for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
+            const auto s = static_cast<std::size_t>(seat);
+            if (SeatControllers[s] == ControllerHuman &&
+                SeatMachines[s] == static_cast<std::int32_t>(machine)) {
+                SeatControllers[s] = ControllerNormal;
+                SeatMachines[s] = 0;
+            }
+        }
+    } else {
+        MachinesPresent = 1;
+        SeatMachines.fill(0);
+        for (std::int32_t& held : KeyHeld) held = 0;
+        SwitchToMode(Title);
+    }
 }
 
 // Start-up stops when a data table is missing, of the wrong size or holds a value its readers
@@ -114,6 +151,7 @@ void ShellResetForTests() {
     GlobalsReset();
     ComputerPlayersResetForTests();
     ReplayResetForTests();
+    NetResetForTests();
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {
@@ -166,6 +204,7 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
 
     // The seed is the time since the system started, so each launch plays a different game; the
     // row lets a player's game be replayed with lobshot-headless --seed. A replay brings its own.
+    NetBeforeSeed(PumpWhileJoining);
     const DWORD seed = ReplayStart(GetTickCount());
     game::srand(seed);
     StartSeed = seed;
@@ -173,6 +212,7 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     DiagTrace(DIAG_DEBUG, "main", __LINE__, "appInitialize", "Random seed %u", static_cast<unsigned>(seed));
     FrameCounter = 0;
     KeyHeld.fill(0);
+    NetAfterSeed();
     SoundInit(*window);
 
     if (!CheckDataTables()) {
@@ -219,7 +259,12 @@ bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
 
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DIAG_SCOPE("main");
+    if (!NetWindowMessage(message, wParam, lParam)) return 0;
     if (!ReplayWindowMessage(message, wParam, lParam)) return 0;
+    if (message == WM_MACHINE_JOINED || message == WM_MACHINE_LEFT || message == WM_NETWORK_ENDED) {
+        if (wParam < MAX_MACHINES) ApplyNetworkNews(message, wParam);
+        return 0;
+    }
     if (ProcessImportantEvents(window, message, wParam, lParam)) return 0;
     if (message == WM_TIMER) {
         TickPending = true;
@@ -272,7 +317,13 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
             // replay played fast runs its next step without waiting for the timer.
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
                 if (ReplayDeliverDue(MainWindow, MainWindowProc)) continue;
+                if (NetDeliverDue(MainWindow, MainWindowProc)) continue;
                 if (TickPending && !ReplayHolding()) {
+                    if (!NetMayStep()) {
+                        // A network game waits for the keys of whoever owns the next step.
+                        NetWait(5);
+                        continue;
+                    }
                     RunFrameStep();
                     TickPending = ReplayFastForward();
                     if (TickPending) continue;
@@ -283,6 +334,7 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
             DispatchMessageA(&msg);
         }
         KillTimer(MainWindow, 0);
+        NetShutdown();
         DiagTrace(DIAG_DEBUG, "main", __LINE__, "WinMain", "%i frame steps in %u ms", FrameCounter,
                   static_cast<unsigned>(timeGetTime() - loopStart));
     }

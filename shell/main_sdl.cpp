@@ -6,6 +6,9 @@
 #include <string>
 
 #include "diag/diag.h"
+#include "net/enet/enet_transport.h"
+#include "net/transport.h"
+#include "netplay/lockstep.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/win.h"
 #include "replay/session.h"
@@ -14,7 +17,15 @@
 
 namespace {
 
-constexpr const char* USAGE = "usage: lobshot [--seed N | --replay FILE]\n";
+constexpr const char* USAGE =
+    "usage: lobshot [--seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]]\n";
+
+// The network game the command line asks for.
+struct NetworkChoice {
+    bool host = false;
+    std::uint16_t port = DEFAULT_NET_PORT;
+    std::string joinHost;  // empty: not joining
+};
 
 // A bad command line: the reason and the usage on standard error, and status 2.
 int BadCommandLine(const char* format, const char* value) {
@@ -27,11 +38,26 @@ int BadCommandLine(const char* format, const char* value) {
 
 // Takes up the options; 0 when they are all good, else the exit status. A replay's file name goes
 // to *replayFile.
-int ReadCommandLine(int argc, char** argv, std::string* replayFile) {
+int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoice* network) {
     bool seedGiven = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (std::strcmp(arg, "--replay") == 0) {
+        if (std::strcmp(arg, "--host") == 0) {
+            network->host = true;
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                const std::string text = std::string("host:") + argv[++i];
+                std::string host, error;
+                if (!net::ParseHostPort(text, &host, &network->port, &error))
+                    return BadCommandLine("bad port \"%s\" (a number from 1 to 65535)", argv[i]);
+            }
+        } else if (std::strcmp(arg, "--join") == 0) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') return BadCommandLine("%s needs HOST[:PORT]", arg);
+            std::string text = argv[++i];
+            if (text.find(':') == std::string::npos) text += ":" + std::to_string(DEFAULT_NET_PORT);
+            std::string error;
+            if (!net::ParseHostPort(text, &network->joinHost, &network->port, &error))
+                return BadCommandLine("%s", error.c_str());
+        } else if (std::strcmp(arg, "--replay") == 0) {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return BadCommandLine("%s needs a file name", arg);
             *replayFile = argv[++i];
         } else if (std::strcmp(arg, "--seed") == 0) {
@@ -46,6 +72,10 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile) {
         }
     }
     if (seedGiven && !replayFile->empty()) return BadCommandLine("%s brings its own seed", "--replay");
+    if (network->host && !network->joinHost.empty())
+        return BadCommandLine("%s", "a machine either hosts or joins a network game, not both");
+    if ((network->host || !network->joinHost.empty()) && !replayFile->empty())
+        return BadCommandLine("%s", "a replay is played alone, not in a network game");
     return 0;
 }
 
@@ -70,11 +100,30 @@ void SaveReplay() {
         std::fprintf(stderr, "lobshot: the game's replay was not saved: %s\n", error.c_str());
 }
 
+// Opens the network game; 0, or 1 after saying why it cannot be opened.
+int StartNetwork(const NetworkChoice& network) {
+    if (!network.host && network.joinHost.empty()) return 0;
+    std::string error;
+    std::unique_ptr<net::Transport> transport =
+        network.host ? net::ListenEnet("", network.port, net::TransportOptions{}, &error)
+                     : net::ConnectEnet(network.joinHost, network.port, net::TransportOptions{}, &error);
+    if (!transport) {
+        std::fprintf(stderr, "lobshot: the network game cannot start: %s\n", error.c_str());
+        return 1;
+    }
+    NetConfigure(
+        network.host ? NetRole::Host : NetRole::Join, std::move(transport),
+        network.host ? std::to_string(network.port) : network.joinHost + ":" + std::to_string(network.port));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string replayFile;
-    if (int status = ReadCommandLine(argc, argv, &replayFile)) return status;
+    NetworkChoice network;
+    if (int status = ReadCommandLine(argc, argv, &replayFile, &network)) return status;
+    if (int status = StartNetwork(network)) return status;
     if (!replayFile.empty())
         if (int status = LoadReplay(replayFile)) return status;
     DiagConfigureFromEnvironment();

@@ -6,6 +6,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
+#include "netplay/lockstep.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
@@ -213,6 +214,8 @@ void RepeatHeldKeys() {
 
 // Hands the finished back page to the screen once the display is ready for it.
 void Present() {
+    if (!NetShowFrames()) return;
+    NetDrawOverlay(DEVICE, BACK);
     GdiFlush();
     for (int i = 0; i < FLIP_WAIT_LIMIT && GraphxCanFlip(DEVICE, 1) != 0; ++i) Sleep(1);
     for (int i = 0; i < FLIP_WAIT_LIMIT && GraphxCanFlip(DEVICE, 2) != 0; ++i) Sleep(1);

@@ -171,4 +171,6 @@ std::uint32_t SurfaceBlt(Surface* dest, const PixelRect& destRect, Surface* sour
 // Exchanges the pages of a pair (called on the visible page) and shows the new visible page when
 // the display is device 0.
 std::uint32_t SurfaceFlip(Surface* visible);
+// Presents the visible page of device 0 as it is now.
+void SurfacePresentAgain(Surface* visible);
 std::uint32_t SurfaceGetFlipStatus(const Surface* visible);

@@ -260,6 +260,11 @@ std::uint32_t SurfaceFlip(Surface* visible) {
     return DD_OK;
 }
 
+void SurfacePresentAgain(Surface* visible) {
+    if (visible->lost || !visible->maker || visible->maker->device != 0) return;
+    PlatformPresent(visible->pixels, visible->width, visible->height, visible->pitch);
+}
+
 std::uint32_t SurfaceGetFlipStatus(const Surface*) {
     return TakeFailure(DisplayFaultPlan.flipBusy) ? DDERR_WASSTILLDRAWING : DD_OK;
 }

@@ -27,11 +27,6 @@ FrameInput Frame(std::uint32_t frame, std::vector<KeyEvent> keys) { return {fram
 
 // One of every kind of message, with values at the edges of their ranges.
 std::vector<Message> Samples() {
-    GameSettings settings;
-    settings.players = 8;
-    settings.gravity = 1;
-    settings.wind = 3;
-    settings.controllers = {0, 1, 2, 3, 3, 2, 1, 0};
     std::vector<KeyEvent> most_keys(kMaxKeysPerFrame, KeyEvent{false, 255, false});
     most_keys[0] = {true, 1, true};
     Input longest;
@@ -41,16 +36,18 @@ std::vector<Message> Samples() {
         Hello{kProtocolNumber, "0.1"},
         Hello{65535, std::string(kMaxVersionLength, '~')},
         Welcome{7},
+        Welcome{1},
         Refuse{"full"},
-        CatchUp{
-            0xDEADBEEF, settings, kMaxFrame, {Frame(0, most_keys), Frame(kMaxFrame, {{false, 90, false}})}},
-        CatchUp{1, GameSettings{}, 0, {}},
-        Input{{Frame(12, {{true, 37, false}, {true, 37, true}, {false, 37, false}})}},
+        CatchUp{"lobshot-replay 1\ngame 0.1\n", false},
+        CatchUp{std::string(kMaxCatchUpChunk, '~'), true},
+        Input{0, {Frame(12, {{true, 37, false}, {true, 37, true}, {false, 37, false}})}},
+        Input{7, {Frame(0, most_keys), Frame(kMaxFrame, {{false, 90, false}})}},
         longest,
-        Quiet{5, 5},
-        Quiet{0, kMaxFrame},
+        Quiet{3, 5, 5},
+        Quiet{0, 0, kMaxFrame},
         StateHash{kMaxFrame, 0xFFFFFFFFFFFFFFFFull},
-        SeatHandover{100, 7, kMaxController},
+        Roster{100, 7, false, 99},
+        Roster{0, 1, true, 0},
         Goodbye{""},
         Goodbye{std::string(kMaxReasonLength, 'x')},
         Desync{42, 1, 0x8000000000000000ull},
@@ -71,9 +68,13 @@ TEST(NetMessages, BinaryFormIsTypeThenLittleEndianFields) {
     EXPECT_EQ(Encoded(StateHash{0x01020304, 0x1112131415161718ull}),
               (std::vector<std::uint8_t>{7, 4, 3, 2, 1, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11}));
     EXPECT_EQ(Encoded(Hello{0x0102, "ab"}), (std::vector<std::uint8_t>{1, 2, 1, 2, 'a', 'b'}));
-    // A frame: its number, a key count, and per key its code and flags (1 down, 2 repeat).
-    EXPECT_EQ(Encoded(Input{{Frame(9, {{true, 65, true}, {false, 66, false}})}}),
-              (std::vector<std::uint8_t>{5, 1, 0, 9, 0, 0, 0, 2, 65, 3, 66, 0}));
+    // The machine, a frame count, then a frame: its number, a key count, and per key its code and
+    // flags (1 down, 2 repeat).
+    EXPECT_EQ(Encoded(Input{4, {Frame(9, {{true, 65, true}, {false, 66, false}})}}),
+              (std::vector<std::uint8_t>{5, 4, 1, 0, 9, 0, 0, 0, 2, 65, 3, 66, 0}));
+    EXPECT_EQ(Encoded(CatchUp{"ab", true}), (std::vector<std::uint8_t>{4, 2, 0, 0, 0, 'a', 'b', 1}));
+    EXPECT_EQ(Encoded(Roster{0x0102, 3, false, 0x0101}),
+              (std::vector<std::uint8_t>{8, 2, 1, 0, 0, 3, 0, 1, 1, 0, 0}));
 }
 
 TEST(NetMessages, EveryShortenedOrLengthenedFormIsRefused) {
@@ -115,50 +116,42 @@ TEST(NetMessages, BadTextsAreRefused) {
     ExpectRefused(long_goodbye, "201 characters");
 }
 
-TEST(NetMessages, SeatsControllersAndSettingsOutOfRangeAreRefused) {
-    ExpectRefused({2, 8}, "seat 8");
-    ExpectRefused({8, 0, 0, 0, 0, 8, 0}, "seat 8");
-    ExpectRefused({8, 0, 0, 0, 0, 7, kMaxController + 1}, "controller 11");
-    // A catch-up: seed, players, gravity, wind, eight controllers, frame, timeline count.
-    const auto catch_up = [](std::uint8_t players, std::uint8_t gravity, std::uint8_t wind,
-                             std::uint8_t seat5) {
-        return std::vector<std::uint8_t>{4, 0,     0, 0, 0, players, gravity, wind, 0, 0, 0, 0,
-                                         0, seat5, 0, 0, 0, 0,       0,       0,    0, 0, 0, 0};
-    };
-    EXPECT_TRUE([&] {
-        Message m;
-        std::string error;
-        return DecodeMessage(catch_up(2, 1, 3, 3), &m, &error);
-    }());
-    ExpectRefused(catch_up(1, 0, 0, 0), "1 players");
-    ExpectRefused(catch_up(9, 0, 0, 0), "9 players");
-    ExpectRefused(catch_up(2, 2, 0, 0), "gravity 2");
-    ExpectRefused(catch_up(2, 0, 4, 0), "wind 4");
-    ExpectRefused(catch_up(2, 0, 0, 4), "controller 4");
+TEST(NetMessages, MachinesFlagsAndCatchUpTextsOutOfRangeAreRefused) {
+    ExpectRefused({2, 8}, "machine 8 is not 1 to 7");
+    ExpectRefused({2, 0}, "machine 0 is not 1 to 7");
+    ExpectRefused({5, 8, 1, 0, 4, 0, 0, 0, 1, 65, 1}, "machine 8 is not 0 to 7");
+    ExpectRefused({6, 9, 0, 0, 0, 0, 0, 0, 0, 0}, "machine 9");
+    ExpectRefused({8, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
+    ExpectRefused({8, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0}, "a flag of 2");
+    ExpectRefused({4, 1, 0, 0, 0, 'a', 3}, "a flag of 3");
+    ExpectRefused({4, 0, 0, 0, 0, 1}, "a piece of 0 characters");
+    ExpectRefused({4, 2, 0, 0, 0, 'a', '	', 0}, "not printable");
+    ExpectRefused({4, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0}, "ends inside a text");
+    std::vector<std::uint8_t> long_piece{4, 0x61, 0xEA, 0, 0};  // 60001 characters
+    long_piece.resize(long_piece.size() + kMaxCatchUpChunk + 1, 'x');
+    long_piece.push_back(0);
+    ExpectRefused(long_piece, "a piece of 60001 characters");
 }
 
 TEST(NetMessages, FrameNumbersOutOfRangeOrOrderAreRefused) {
     ExpectRefused({7, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0}, "frame 2147483648 is past the last frame");
-    ExpectRefused({6, 3, 0, 0, 0, 2, 0, 0, 0}, "frames 3 to 2 run backwards");
-    ExpectRefused({6, 0, 0, 0, 0, 0, 0, 0, 0x80}, "past the last frame");
+    ExpectRefused({6, 1, 3, 0, 0, 0, 2, 0, 0, 0}, "frames 3 to 2 run backwards");
+    ExpectRefused({6, 1, 0, 0, 0, 0, 0, 0, 0, 0x80}, "past the last frame");
+    ExpectRefused({8, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0x80}, "past the last frame");
     ExpectRefused({10, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
                   "frame " + std::to_string(0xFFFFFFFFu));
     // Input frames must strictly increase.
-    ExpectRefused({5, 2, 0, 4, 0, 0, 0, 1, 65, 1, 4, 0, 0, 0, 1, 65, 0}, "frame 4 comes after");
-    ExpectRefused({5, 2, 0, 5, 0, 0, 0, 1, 65, 1, 4, 0, 0, 0, 1, 65, 0}, "frame 4 comes after");
-    // A catch-up's timeline may not run past the frame the game has reached.
-    ExpectRefused(
-        {4, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 1, 65, 1},
-        "runs past frame 3");
+    ExpectRefused({5, 0, 2, 0, 4, 0, 0, 0, 1, 65, 1, 4, 0, 0, 0, 1, 65, 0}, "frame 4 comes after");
+    ExpectRefused({5, 0, 2, 0, 5, 0, 0, 0, 1, 65, 1, 4, 0, 0, 0, 1, 65, 0}, "frame 4 comes after");
 }
 
 TEST(NetMessages, KeyCountsCodesAndFlagsAreChecked) {
-    ExpectRefused({5, 0, 0}, "0 frames");
-    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 0}, "frame 4 has 0 keys");
-    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 1, 0, 1}, "key code 0");
-    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 1, 65, 2}, "repeated key going up");
-    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 1, 65, 4}, "key flags 4 are unknown");
-    std::vector<std::uint8_t> many_keys{5, 1, 0, 4, 0, 0, 0, kMaxKeysPerFrame + 1};
+    ExpectRefused({5, 0, 0, 0}, "0 frames");
+    ExpectRefused({5, 0, 1, 0, 4, 0, 0, 0, 0}, "frame 4 has 0 keys");
+    ExpectRefused({5, 0, 1, 0, 4, 0, 0, 0, 1, 0, 1}, "key code 0");
+    ExpectRefused({5, 0, 1, 0, 4, 0, 0, 0, 1, 65, 2}, "repeated key going up");
+    ExpectRefused({5, 0, 1, 0, 4, 0, 0, 0, 1, 65, 4}, "key flags 4 are unknown");
+    std::vector<std::uint8_t> many_keys{5, 0, 1, 0, 4, 0, 0, 0, kMaxKeysPerFrame + 1};
     for (std::size_t k = 0; k <= kMaxKeysPerFrame; ++k) many_keys.insert(many_keys.end(), {65, 1});
     ExpectRefused(many_keys, "33 keys");
     // Too many frames for one Input, and counts larger than what follows.
@@ -170,10 +163,8 @@ TEST(NetMessages, KeyCountsCodesAndFlagsAreChecked) {
     EXPECT_FALSE(EncodeMessage(too_long, &bytes, &error));
     EXPECT_NE(error.find("257 frames"), std::string::npos) << error;
     EXPECT_TRUE(bytes.empty());
-    ExpectRefused({5, 0xFF, 0xFF, 1, 0, 0, 0, 1, 65, 1}, "more than the message holds");
-    ExpectRefused({4, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
-                  "more than the message holds");
-    ExpectRefused({5, 1, 0, 4, 0, 0, 0, 3, 65, 1}, "ends inside");
+    ExpectRefused({5, 0, 0xFF, 0xFF, 1, 0, 0, 0, 1, 65, 1}, "more than the message holds");
+    ExpectRefused({5, 0, 1, 0, 4, 0, 0, 0, 3, 65, 1}, "ends inside");
 }
 
 TEST(NetMessages, EncodingRefusesWhatDecodingWouldAndWhatCannotBeSent) {
@@ -181,17 +172,17 @@ TEST(NetMessages, EncodingRefusesWhatDecodingWouldAndWhatCannotBeSent) {
     std::string error;
     EXPECT_FALSE(EncodeMessage(Welcome{8}, &bytes, &error));
     EXPECT_TRUE(bytes.empty());
-    EXPECT_NE(error.find("welcome message: seat 8"), std::string::npos) << error;
-    EXPECT_FALSE(EncodeMessage(Input{{Frame(3, {{false, 9, true}})}}, &bytes, &error));
+    EXPECT_NE(error.find("welcome message: machine 8"), std::string::npos) << error;
+    EXPECT_FALSE(EncodeMessage(Input{0, {Frame(3, {{false, 9, true}})}}, &bytes, &error));
+    EXPECT_FALSE(EncodeMessage(CatchUp{std::string(kMaxCatchUpChunk + 1, 'a'), true}, &bytes, &error));
 
-    // A catch-up whose timeline is longer than a transport message.
-    CatchUp huge{1, GameSettings{}, kMaxFrame, {}};
-    for (std::uint32_t f = 0; f < 3000; ++f)
-        huge.timeline.push_back(Frame(f, std::vector<KeyEvent>(kMaxKeysPerFrame, KeyEvent{true, 80, false})));
-    EXPECT_FALSE(EncodeMessage(huge, &bytes, &error));
-    EXPECT_NE(error.find("too large"), std::string::npos) << error;
-    huge.timeline.resize(100);
-    EXPECT_TRUE(EncodeMessage(huge, &bytes, &error)) << error;
+    // The largest pieces and inputs still fit in a transport message.
+    EXPECT_TRUE(EncodeMessage(CatchUp{std::string(kMaxCatchUpChunk, 'a'), true}, &bytes, &error)) << error;
+    EXPECT_LE(bytes.size(), kMaxMessageBytes);
+    Input widest{7, {}};
+    for (std::uint32_t f = 0; f < kMaxFramesPerInput; ++f)
+        widest.frames.push_back(Frame(f, std::vector<KeyEvent>(kMaxKeysPerFrame, KeyEvent{true, 80, false})));
+    EXPECT_TRUE(EncodeMessage(widest, &bytes, &error)) << error;
     EXPECT_LE(bytes.size(), kMaxMessageBytes);
 }
 
@@ -212,7 +203,7 @@ TEST(NetMessages, HostAnswersHelloWithWelcomeOrARefusalNamingBothVersions) {
     std::vector<std::uint8_t> bytes;
     std::string error;
     EXPECT_TRUE(EncodeMessage(
-        AnswerHello(Hello{9, std::string(kMaxVersionLength, 'z')}, std::string(kMaxVersionLength, 'y'), 0),
+        AnswerHello(Hello{9, std::string(kMaxVersionLength, 'z')}, std::string(kMaxVersionLength, 'y'), 1),
         &bytes, &error))
         << error;
 }

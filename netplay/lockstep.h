@@ -1,0 +1,86 @@
+// Network play in lockstep: every machine runs the same frame steps from the same seed, and only the
+// keys of the machine that owns each moment travel between them.
+//
+// The machine that owns a moment is the one whose person plays the seat that is aiming, shooting
+// or shopping; the host owns everything else (the title, the player choice and end-of-match
+// screens, and a computer's turn, whose keys every machine works out alike). After running frame
+// step S a machine knows who owns frame S + INPUT_DELAY; if it is itself, it sends the keys its
+// person pressed since its last step, stamped with that frame (an empty stamp for a quiet one).
+// Every machine runs a step only once it holds the stamp for it, and delivers the stamp's keys to
+// the window procedure before the step, so that they are kept in the replay like any other keys.
+// Keys are handed to the game only while their machine still owns the moment as they arrive;
+// when the owner changes, every key still held goes up first.
+//
+// Joined machines talk only to the host, which passes every stamp on to the others and announces
+// machines joining and leaving at a frame no stamp has yet been sent for. A machine that joins gets
+// the game so far as its replay, plays it back at full speed and goes on live.
+//
+// The shell calls in at the points marked below; with no network game every call does nothing, so
+// a game at one keyboard is exactly as it was.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "net/transport.h"
+#include "platform/win.h"
+
+enum class NetRole { Local, Host, Join };
+
+// Frames between a key and the step it reaches: 60 ms, time for it to cross a local network.
+constexpr std::uint32_t INPUT_DELAY = 3;
+// The port a host listens on unless told otherwise.
+constexpr std::uint16_t DEFAULT_NET_PORT = 26510;
+// A machine waiting this long for a stamp says for whom it waits; this long, it gives up.
+constexpr int WAIT_MESSAGE_MS = 500;
+constexpr int STALL_LIMIT_MS = 10000;
+
+// Before start-up, by the runner: a host's listening transport, or a client's that is joining the
+// host at `where` (as the player typed it, for messages).
+void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where);
+
+// Start-up, just before the seed is chosen. A joining machine connects, takes the host's game and
+// loads it for playing back, so that the seed chosen next is the host's; on failure it stays at one
+// keyboard with a message on the title. `pump` keeps the window alive meanwhile (null: none).
+void NetBeforeSeed(void (*pump)());
+// Start-up, once the seed is chosen.
+void NetAfterSeed();
+
+// Every message reaching the window procedure: false when it must not reach the game (in a network
+// game, the person's keys, sent instead as stamps, and the window's focus, which is this machine's
+// business alone).
+bool NetWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+// With the message queue empty: reads the network and hands the window procedure the next frame's
+// news and keys when they are all here; true when it delivered any.
+bool NetDeliverDue(HWND window, WNDPROC procedure);
+// Whether the next frame step may run: its keys are delivered (always true without a network game).
+bool NetMayStep();
+// A tick is due but the step may not run: waits at most ms for news, and after WAIT_MESSAGE_MS
+// says on screen for whom it waits.
+void NetWait(int ms);
+// Just before and just after each frame step.
+void NetBeforeFrameStep();
+void NetFrameStepRun();
+// False while a joining machine plays the game so far back, which is not shown.
+bool NetShowFrames();
+// Draws this machine's own messages over the frame about to be shown.
+void NetDrawOverlay(int device, int surface);
+
+// The end of the run: says goodbye to the other machines.
+void NetShutdown();
+
+// For the replay runner and tests.
+NetRole NetRoleNow();
+int NetMachine();
+int NetMachinesConnected();    // machines in the game, this one included (host: the ones connected)
+bool NetMine();                // the next frame step waits for this machine's keys
+std::uint64_t NetStateHash();  // the hash of the last turn start
+bool NetDesync();
+// Why the network game failed (refused, lost, desync, no keys for STALL_LIMIT_MS), or empty.
+const std::string& NetFailure();
+// Polls the network for at most ms without running frame steps.
+void NetPoll(int ms);
+
+void NetResetForTests();
