@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libenet-dev clang clang-format libclang-rt-dev xvfb xauth xdotool x11-apps)
+          libbenchmark-dev libenet-dev clang clang-format libclang-rt-dev xvfb xauth xdotool x11-apps
+          dpkg-dev lintian appstream desktop-file-utils)
 
 # Debian 12 names the clang runtime after its version.
 if ! apt-cache show libclang-rt-dev >/dev/null 2>&1; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: a warning-free build with the tests
 # and scenarios, the same again under AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz
-# run, a smoke test of the real window, and the formatting and platform-isolation checks.
+# run, a smoke test of the real window, the Debian package built and run from a scratch root, and
+# the formatting and platform-isolation checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -65,6 +66,10 @@ fi
 
 step "The game in a real window"
 scripts/smoke-test.sh build/lobshot
+
+step "The Debian package: built from a clean Release build, unpacked into a scratch root and run"
+package=$(scripts/package.sh build-deb | tail -n 1)
+scripts/test-package.sh "$package"
 
 echo
 echo "All tests passed."
