@@ -20,8 +20,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
       -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
       -DLOBSHOT_WERROR=ON -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)"
-(cd "$build" && cpack -G DEB >/dev/null)
+cmake --build "$build" -j"$(nproc)" >&2
+(cd "$build" && cpack -G DEB >&2)
 
 package=$(ls "$build"/lobshot_*.deb)
 echo "$package"
