@@ -349,6 +349,10 @@ bool SdlNoSessionBus(const char* address, const char* runtimeDirectory) {
     return !std::filesystem::exists(std::filesystem::path(runtimeDirectory) / "bus", error);
 }
 
+const char* SdlComposeTableToSet(const char* composeFile) {
+    return composeFile && *composeFile ? nullptr : "/dev/null";
+}
+
 bool SdlVideoInit() {
     if (VideoStarted >= 0) return VideoStarted == 1;
     VideoStarted = 0;
@@ -364,6 +368,12 @@ bool SdlVideoInit() {
     // whole game before its first frame; where there is none to find, the game asks for none.
     if (SdlNoSessionBus(std::getenv("DBUS_SESSION_BUS_ADDRESS"), std::getenv("XDG_RUNTIME_DIR")))
         setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    // SDL's X11 video opens an input method for typed text, and Xlib's own one starts by parsing
+    // the locale's whole compose table (thousands of key sequences: more than half of SDL's start
+    // on X11). The game reads keys, never composed text, so unless the player named a table
+    // of their own Xlib is given an empty one.
+    if (const char* table = SdlComposeTableToSet(std::getenv("XCOMPOSEFILE")))
+        setenv("XCOMPOSEFILE", table, 1);
     // An X display that cannot be opened: SDL is left its own order, so that the refusal below
     // names what it offers instead.
     bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;

@@ -42,3 +42,7 @@ const char* SdlVideoDriverToAsk(const char* display, const char* waylandDisplay,
 // (`address`) and no "bus" socket in XDG_RUNTIME_DIR (`runtimeDirectory`). Null or empty
 // arguments count as unset.
 bool SdlNoSessionBus(const char* address, const char* runtimeDirectory);
+// The compose table Xlib is to read while SDL starts (XCOMPOSEFILE): an empty one ("/dev/null"),
+// since the game takes no typed text; null, keeping the player's, when `composeFile` (the
+// variable's value) names one. Null or empty count as unset.
+const char* SdlComposeTableToSet(const char* composeFile);

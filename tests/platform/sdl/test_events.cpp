@@ -146,6 +146,12 @@ TEST(SdlVideoDriverToAsk, X11OnlyForAnXDisplayWithoutWaylandAndWithoutThePlayers
     EXPECT_EQ(SdlVideoDriverToAsk(":0", nullptr, "offscreen"), nullptr);
 }
 
+TEST(SdlComposeTableToSet, AnEmptyTableUnlessThePlayerNamedOne) {
+    EXPECT_STREQ(SdlComposeTableToSet(nullptr), "/dev/null");
+    EXPECT_STREQ(SdlComposeTableToSet(""), "/dev/null");
+    EXPECT_EQ(SdlComposeTableToSet("/home/player/.XCompose"), nullptr);
+}
+
 TEST(SdlNoSessionBus, OnlyWithoutAnAddressAndWithoutABusSocket) {
     EXPECT_FALSE(SdlNoSessionBus("unix:path=/run/user/0/bus", nullptr));
     EXPECT_TRUE(SdlNoSessionBus(nullptr, nullptr));

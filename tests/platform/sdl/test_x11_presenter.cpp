@@ -42,6 +42,7 @@ protected:
     static void SetUpTestSuite() {
         setenv("SDL_VIDEODRIVER", "x11", 1);
         setenv("LOBSHOT_WINDOWED", "1", 1);
+        unsetenv("XCOMPOSEFILE");
     }
     void SetUp() override {
         ASSERT_TRUE(SdlVideoOpen("Lobshot test"));
@@ -102,6 +103,12 @@ TEST_F(X11PresenterTest, TheFirstFrameReachesTheServerWithoutTheWindowSurface) {
     ASSERT_TRUE(SdlVideoPresent(page.data(), PAGE_W, PAGE_H, PAGE_W));
     EXPECT_EQ(Wrong(Screen(), page), 0);
     EXPECT_TRUE(SurfacePictureUntouched()) << "the first frame was sent through the shared surface";
+}
+
+TEST_F(X11PresenterTest, XlibIsGivenAnEmptyComposeTableWhenThePlayerNamedNone) {
+    const char* table = std::getenv("XCOMPOSEFILE");
+    ASSERT_NE(table, nullptr) << "SDL's start parsed the locale's whole compose table";
+    EXPECT_STREQ(table, "/dev/null");
 }
 
 TEST_F(X11PresenterTest, FramesAfterTheFirstUpdateWhatChangedAndKeepTheRest) {
