@@ -21,9 +21,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ticks_per_second=$(getconf CLK_TCK)
 
-# The screen's pixels: "probe X Y" prints a pixel; "launch" starts the game, times its first
-# title frame (the probe pixels reach the colours given) and, a second later, its exit after
-# SIGTERM, from the moment the picture is gone.
+# The screen's pixels: "probe" prints the probe pixels; "launch COUNT" starts the game COUNT times,
+# each time timing its first title frame (the probe pixels reach the colours given) and, a second
+# later, its exit after SIGTERM, from the moment the picture is gone. The launches share one
+# connection to the X server, as a desktop always has some client: a server left without clients
+# between launches resets itself (reloading its fonts and compiling its keymap with xkbcomp), work
+# that ran into the next launch and that no game started on a desktop meets.
 cat >"$work/screen.py" <<'PY'
 import ctypes, os, subprocess, sys, time
 x11 = ctypes.CDLL("libX11.so.6")
@@ -53,28 +56,30 @@ if sys.argv[1] == "probe":
     print(" ".join("%06x" % v for v in pixels()))
     sys.exit(0)
 
-game, expected = sys.argv[2], [int(v, 16) for v in sys.argv[3:]]
-before = pixels()
-start = time.monotonic()
-process = subprocess.Popen([game], stdout=open(os.environ["LAUNCH_TRACE"], "wb"), stderr=subprocess.DEVNULL)
-shown = None
-while time.monotonic() - start < 10:
-    if pixels() == expected:
-        shown = time.monotonic()
-        break
-    time.sleep(0.001)
-time.sleep(1)
-process.terminate()
-signalled = time.monotonic()
-gone = None
-while process.poll() is None:
-    if gone is None and pixels() != expected:
-        gone = time.monotonic()
-    time.sleep(0.001)
-ended = time.monotonic()
-if gone is None:
-    gone = ended
-print("%.1f %.1f %.1f" % ((shown - start) * 1000 if shown else -1, (ended - gone) * 1000, (ended - signalled) * 1000))
+game, count, expected = sys.argv[2], int(sys.argv[3]), [int(v, 16) for v in sys.argv[4:]]
+for launch in range(count):
+    start = time.monotonic()
+    trace = open("%s.%d" % (os.environ["LAUNCH_TRACE"], launch), "wb")
+    process = subprocess.Popen([game], stdout=trace, stderr=subprocess.DEVNULL)
+    shown = None
+    while time.monotonic() - start < 10:
+        if pixels() == expected:
+            shown = time.monotonic()
+            break
+        time.sleep(0.001)
+    time.sleep(1)
+    process.terminate()
+    signalled = time.monotonic()
+    gone = None
+    while process.poll() is None:
+        if gone is None and pixels() != expected:
+            gone = time.monotonic()
+        time.sleep(0.001)
+    ended = time.monotonic()
+    if gone is None:
+        gone = ended
+    print("%.1f %.1f %.1f" % ((shown - start) * 1000 if shown else -1, (ended - gone) * 1000, (ended - signalled) * 1000),
+          flush=True)
 PY
 
 cpu_ticks() { # user+system ticks of a process
@@ -163,14 +168,16 @@ fi
 
 # Ten launches: start to the first title frame, and exit after SIGTERM.
 starts=() exits=() signals=() inside=() inside_cpu=()
-for _ in $(seq 10); do
-  read -r start exit_ms signal_ms < <(LAUNCH_TRACE="$work/launch.txt" python3 "$work/screen.py" launch "$game" $title_colours)
+LAUNCH_TRACE="$work/launch" python3 "$work/screen.py" launch "$game" 10 $title_colours >"$work/launches.txt"
+launch=0
+while read -r start exit_ms signal_ms; do
   starts+=("$start"); exits+=("$exit_ms"); signals+=("$signal_ms")
   # The game's own figures: from its start (libraries loaded) to the first frame, and its CPU time.
-  row=$(grep -aoE "First frame shown: .*" "$work/launch.txt" || true)
+  row=$(grep -aoE "First frame shown: .*" "$work/launch.$launch" || true)
   inside+=("$(sed -nE 's/.*; ([0-9.]+) ms after start-up.*/\1/p' <<<"$row")")
   inside_cpu+=("$(sed -nE 's/.*, ([0-9.]+) ms of CPU.*/\1/p' <<<"$row")")
-done
+  launch=$((launch + 1))
+done <"$work/launches.txt"
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "%.0f", (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
 
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
