@@ -8,21 +8,23 @@ namespace {
 
 constexpr COLORREF WHITE = RGB(255, 255, 255);
 
-// The help screen's key table: each row's key at x 4 and meaning at x 84, 16 pixels apart.
+// The help screen's table: each row's key at x 4, the gamepad's button (if any) at x 60 and the
+// meaning at x 140, 16 pixels apart; the font's cells are 8 pixels wide.
 struct HelpRow {
     const char* key;
+    const char* pad;
     const char* meaning;
 };
 constexpr HelpRow HELP_ROWS[] = {
-    {"F1", "Help"},
-    {"F2", "Angle Guide"},
-    {"1-8", "Centre on player"},
-    {"C", "Centre on current player"},
-    {"Arrows", "Scroll Landscape"},
-    {"Z,X", "Change Angle"},
-    {"Q,A", "Change Power"},
-    {"W,S", "Change Weapon"},
-    {"Space", "Fire"},
+    {"F1", "Back", "Help"},
+    {"F2", "Y", "Angle Guide"},
+    {"1-8", "", "Centre on player"},
+    {"C", "", "Centre on your tank"},
+    {"Arrows", "D-pad", "Scroll Landscape"},
+    {"Z,X", "Stick L,R", "Change Angle"},
+    {"Q,A", "Stick U,D", "Change Power"},
+    {"W,S", "LB,RB", "Change Weapon"},
+    {"Space", "A,Start", "Fire"},
 };
 
 void Say(HDC dc, int x, int y, const char* text) { GraphxString(dc, x, y, WHITE, 0, true, "%s", text); }
@@ -62,7 +64,8 @@ void DrawHelpScreen(int device, int surface) {
         int y = 0;
         for (const HelpRow& row : HELP_ROWS) {
             Say(dc, 4, y, row.key);
-            Say(dc, 84, y, row.meaning);
+            Say(dc, 60, y, row.pad);
+            Say(dc, 140, y, row.meaning);
             y += 16;
         }
     });
@@ -70,7 +73,7 @@ void DrawHelpScreen(int device, int surface) {
 
 void DrawReadyMessage(int device, int surface) {
     DIAG_SCOPE_NAMED("General|DrawReadyMessage", "General");
-    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, "Press F1 for help"); });
+    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, "Press F1 or Back for help"); });
 }
 
 void DrawQuitPrompt(int device, int surface) {

@@ -50,13 +50,16 @@ TEST_F(OverlaysTest, QuitPromptWritesItsTwoLinesOverTheGrid) {
         for (int x = 0; x < 320; ++x) ASSERT_NE(Pixel(0, 2, x, y), WHITE);
 }
 
-TEST_F(OverlaysTest, HelpScreenListsNineKeysDownTheLeft) {
+// Nine rows of key, gamepad button and meaning; the two rows of player keys have no button.
+TEST_F(OverlaysTest, HelpScreenListsNineKeysWithTheirGamepadButtons) {
     FillRaw(0, 2, 0);
     DrawHelpScreen(0, 2);
     for (int row = 0; row < 9; ++row) {
         int y = 16 * row;
-        EXPECT_GT(Ink(4, y, 84, y + 16, 0), 0) << row;
-        EXPECT_GT(Ink(84, y, 320, y + 16, 0), 0) << row;
+        bool hasButton = row != 2 && row != 3;
+        EXPECT_GT(Ink(4, y, 56, y + 16, 0), 0) << row;
+        EXPECT_EQ(Ink(60, y, 140, y + 16, 0) > 0, hasButton) << row;
+        EXPECT_GT(Ink(140, y, 320, y + 16, 0), 0) << row;
     }
     EXPECT_EQ(Ink(0, 144, 320, 200, 0), 0);
 }
