@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-deb}
+scripts/install-deps.sh >&2
 
 # Debian's own compiler flags (hardening included) at -O2, without debugging information.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g
