@@ -9,12 +9,13 @@
 #include "platform/audio.h"
 #include "platform/web/web_platform.h"
 
+// clang-format off: the bodies of EM_JS are JavaScript.
 // Schedules one tick's samples after those already queued, a little ahead of the sound card so
 // that a late frame does not break the sound; when the game's clock has run ahead of the card's
 // (a slow frame, a page in the background) the queue starts again from now.
 EM_JS(void, web_audio_play, (const std::int16_t* samples, int frames, int rate), {
     const context = Module.lobshotAudio;
-    if (!context || context.state != = 'running') return;
+    if (!context || context.state != 'running') return;
     const buffer = context.createBuffer(1, frames, rate);
     const channel = buffer.getChannelData(0);
     const source = new Int16Array(HEAPU8.buffer, samples, frames);
@@ -38,6 +39,7 @@ EM_JS(void, web_audio_pause, (int paused), {
     else
         context.resume();
 });
+// clang-format on
 
 namespace {
 

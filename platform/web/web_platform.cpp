@@ -15,14 +15,17 @@
 #include "platform/web/web_options.h"
 #include "platform/web/web_video.h"
 
+// clang-format off: the bodies of EM_JS are JavaScript.
 // The game's thread sleeps here and the browser runs until it is woken: at the next frame
 // callback or, with steps, when the page's script asks for steps. The time the thread was awake
-// before it is kept as the script time of that frame.
+// before it is kept as the script time of that frame (the last 3000 frames).
 EM_JS(void, web_wait, (int steps), {
     Asyncify.handleSleep(function(wakeUp) {
         const now = performance.now();
-        if (Module.lobshotAwakeSince != = undefined)
+        if (Module.lobshotAwakeSince != undefined) {
+            if (Module.lobshotScriptMs.length >= 3000) Module.lobshotScriptMs.shift();
             Module.lobshotScriptMs.push(now - Module.lobshotAwakeSince);
+        }
         Module.lobshotWake = function() {
             Module.lobshotWake = null;
             Module.lobshotAwakeSince = performance.now();
@@ -37,7 +40,7 @@ EM_JS(void, web_wait, (int steps), {
 
 // Steps: every step asked for has run and the game waits for more.
 EM_JS(void, web_steps_done, (), {
-    if (Module.lobshotReadyAt == = undefined) Module.lobshotReadyAt = performance.now();
+    if (Module.lobshotReadyAt == undefined) Module.lobshotReadyAt = performance.now();
     const done = Module.lobshotStepsDone;
     Module.lobshotStepsDone = null;
     if (done) done();
@@ -70,6 +73,7 @@ EM_JS(void, web_toggle_fullscreen, (), {
 EM_JS(void, web_audio_unlock, (), {
     if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
 });
+// clang-format on
 
 namespace {
 

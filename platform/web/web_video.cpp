@@ -5,6 +5,7 @@
 
 #include <vector>
 
+// clang-format off: the bodies of EM_JS are JavaScript.
 EM_JS(int, web_canvas_open, (), {
     const canvas = document.getElementById('screen');
     if (!canvas) return 0;
@@ -21,10 +22,11 @@ EM_JS(void, web_canvas_put, (const std::uint32_t* rgba, int width, int height), 
     }
     const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     context.putImageData(new ImageData(bytes, width, height), 0, 0);
-    if (Module.lobshotFirstFrameAt != = undefined) return;
+    if (Module.lobshotFirstFrameAt != undefined) return;
     Module.lobshotFirstFrameAt = performance.now();
     if (Module.lobshotFirstFrame) Module.lobshotFirstFrame();
 });
+// clang-format on
 
 namespace {
 

@@ -1,0 +1,201 @@
+// The browser tests' harness: the page served on 127.0.0.1, Debian's Chromium driven through its
+// DevTools protocol, key scripts played into the page as real keyboard events, and the replay
+// runner's outputs for the same seed and script to compare with.
+import { spawnSync } from 'node:child_process';
+import { createRequire } from 'node:module';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import zlib from 'node:zlib';
+
+export const SOURCE_DIR = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
+export const PAGE_DIR = process.env.LOBSHOT_WEB_DIR || path.join(SOURCE_DIR, 'build-web');
+export const HEADLESS = process.env.LOBSHOT_HEADLESS || path.join(SOURCE_DIR, 'build', 'lobshot-headless');
+const CHROMIUM = process.env.LOBSHOT_CHROMIUM || '/usr/bin/chromium';
+
+// The page's own files: what a player's browser downloads.
+export const PAGE_FILES = ['index.html', 'index.js', 'index.wasm'];
+const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
+
+// Serves the page's files, and nothing else, on a free port of 127.0.0.1.
+export async function servePage() {
+  const server = http.createServer((request, response) => {
+    const name = new URL(request.url, 'http://127.0.0.1').pathname.slice(1) || 'index.html';
+    if (!PAGE_FILES.includes(name)) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, {'Content-Type': TYPES[path.extname(name)]});
+    response.end(fs.readFileSync(path.join(PAGE_DIR, name)));
+  });
+  await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+  return {url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close()};
+}
+
+export async function launchBrowser() {
+  const require = createRequire(path.join(PAGE_DIR, 'package.json'));
+  const puppeteer = require('puppeteer-core');
+  return puppeteer.launch({executablePath: CHROMIUM, headless: true,
+                           args: ['--no-sandbox', '--autoplay-policy=user-gesture-required']});
+}
+
+// Opens the page with `fragment` and waits until the game is ready: with steps, until it waits for
+// the first step. Errors on the page are collected in page.lobshotErrors.
+export async function openPage(browser, url, fragment) {
+  const page = await browser.newPage();
+  page.lobshotErrors = [];
+  page.on('pageerror', error => page.lobshotErrors.push(error.message));
+  page.on('console', message => { if (message.text().startsWith('ERROR')) page.lobshotErrors.push(message.text()); });
+  await page.setViewport({width: 960, height: 720});
+  await page.goto(url + fragment);
+  await page.waitForFunction(() => typeof Module !== 'undefined' &&
+                                   (Module.lobshotReadyAt !== undefined || Module.lobshotFirstFrameAt !== undefined));
+  page.lobshotKeys = await page.createCDPSession();
+  return page;
+}
+
+// A key of the replay runner's scripts as the browser names it.
+function browserKey(name) {
+  const upper = name.toUpperCase();
+  const named = {ENTER: ['Enter', 'Enter', 13], SPACE: ['Space', ' ', 32], ESC: ['Escape', 'Escape', 27],
+                 SHIFT: ['ShiftLeft', 'Shift', 16], LEFT: ['ArrowLeft', 'ArrowLeft', 37],
+                 UP: ['ArrowUp', 'ArrowUp', 38], RIGHT: ['ArrowRight', 'ArrowRight', 39],
+                 DOWN: ['ArrowDown', 'ArrowDown', 40]};
+  if (named[upper]) return {code: named[upper][0], key: named[upper][1], vk: named[upper][2]};
+  if (/^F([1-9]|1[0-2])$/.test(upper)) return {code: upper, key: upper, vk: 111 + Number(upper.slice(1))};
+  if (/^[0-9]$/.test(upper)) return {code: 'Digit' + upper, key: upper, vk: upper.charCodeAt(0)};
+  if (/^[A-Z]$/.test(upper)) return {code: 'Key' + upper, key: upper.toLowerCase(), vk: upper.charCodeAt(0)};
+  throw new Error(`unknown key ${name}`);
+}
+
+// Sends one keyboard event through the DevTools protocol, as a real key would arrive.
+async function sendKey(page, name, type, repeat) {
+  const k = browserKey(name);
+  if (k.code === 'ShiftLeft') page.lobshotShift = type === 'keyDown';
+  const shift = page.lobshotShift && k.code !== 'ShiftLeft';
+  await page.lobshotKeys.send('Input.dispatchKeyEvent', {
+    type, code: k.code, key: shift && k.key.length === 1 ? k.key.toUpperCase() : k.key,
+    windowsVirtualKeyCode: k.vk, autoRepeat: repeat, modifiers: page.lobshotShift ? 8 : 0});
+}
+
+// The seed and extra frames a scenario's first line gives ("# args: --seed 7 --frames 50").
+export function scriptArgs(text) {
+  const first = text.split('\n')[0];
+  const seed = /--seed (\d+)/.exec(first);
+  const frames = /--frames (\d+)/.exec(first);
+  return {seed: seed ? Number(seed[1]) : 1, frames: frames ? Number(frames[1]) : 0};
+}
+
+// Plays a script of the replay runner into the page: keys as keyboard events, ticks as steps. False
+// when an `until` was not reached or the game ended early.
+export async function playScript(page, text) {
+  for (const raw of text.split('\n')) {
+    const words = raw.replace(/#.*/, '').trim().split(/\s+/).filter(Boolean);
+    if (words.length === 0) continue;
+    const [verb, ...rest] = words;
+    if (verb === 'press') {
+      for (const key of rest) {
+        await sendKey(page, key, 'keyDown', false);
+        await sendKey(page, key, 'keyUp', false);
+      }
+    } else if (verb === 'down' || verb === 'up') {
+      await sendKey(page, rest[0], verb === 'down' ? 'keyDown' : 'keyUp', false);
+    } else if (verb === 'repeat') {
+      await sendKey(page, rest[0], 'keyDown', true);
+    } else if (verb === 'wait') {
+      await page.evaluate(count => Module.lobshotStep(count), Number(rest[0]));
+    } else if (verb === 'until') {
+      const limit = rest[1] ? Number(rest[1]) : 100000;
+      if (!await page.evaluate((modes, n) => Module.lobshotStepUntil(modes, n), rest[0].split('|'), limit))
+        return false;
+    } else if (verb === 'activate') {
+      await page.evaluate(active => Module.lobshotActivate(active), Number(rest[0]));
+    } else {
+      throw new Error(`the browser tests cannot play "${verb}"`);
+    }
+  }
+  return true;
+}
+
+// The page's state snapshot and the canvas's pixels as red, green, blue bytes.
+export async function pageOutputs(page) {
+  const state = await page.evaluate(() => Module.lobshotState());
+  const pixels = await page.evaluate(() => Module.lobshotPixels());
+  const rgba = Buffer.from(pixels.rgba, 'base64');
+  const rgb = Buffer.alloc(pixels.width * pixels.height * 3);
+  for (let i = 0, o = 0; i < rgba.length; i += 4, o += 3) rgba.copy(rgb, o, i, i + 3);
+  return {state, image: {width: pixels.width, height: pixels.height, rgb}};
+}
+
+// The replay runner's state snapshot and screenshot for the same seed and script.
+export function headlessOutputs(scriptFile, seed, frames) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-web-'));
+  const state = path.join(dir, 'state.json');
+  const shot = path.join(dir, 'shot.png');
+  const run = spawnSync(HEADLESS, ['--seed', String(seed), '--script', scriptFile, '--frames', String(frames),
+                                   '--state', state, '--screenshot', shot], {encoding: 'utf8'});
+  if (run.status !== 0) throw new Error(`lobshot-headless exited with ${run.status}: ${run.stderr}`);
+  const outputs = {state: fs.readFileSync(state, 'utf8'), image: decodePng(fs.readFileSync(shot))};
+  fs.rmSync(dir, {recursive: true});
+  return outputs;
+}
+
+// Decodes an 8-bit, non-interlaced RGB or RGBA PNG into red, green, blue bytes.
+export function decodePng(bytes) {
+  let offset = 8, width = 0, height = 0, channels = 0;
+  const data = [];
+  while (offset < bytes.length) {
+    const length = bytes.readUInt32BE(offset);
+    const type = bytes.toString('latin1', offset + 4, offset + 8);
+    const body = bytes.subarray(offset + 8, offset + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || (body[9] !== 2 && body[9] !== 6) || body[12] !== 0)
+        throw new Error('only 8-bit RGB or RGBA PNG without interlace');
+      channels = body[9] === 2 ? 3 : 4;
+    } else if (type === 'IDAT') {
+      data.push(body);
+    }
+    offset += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * channels;
+  const out = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    for (let x = 0; x < stride; ++x) {
+      const value = raw[y * (stride + 1) + 1 + x];
+      const a = x >= channels ? out[y * stride + x - channels] : 0;
+      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
+      let predicted = 0;
+      if (filter === 1) predicted = a;
+      else if (filter === 2) predicted = b;
+      else if (filter === 3) predicted = (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      out[y * stride + x] = (value + predicted) & 0xFF;
+    }
+  }
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let i = 0, o = 0; i < out.length; i += channels, o += 3) out.copy(rgb, o, i, i + 3);
+  return {width, height, rgb};
+}
+
+// Where two pictures first differ, or null when they are the same.
+export function firstDifference(a, b) {
+  if (a.width !== b.width || a.height !== b.height) return `size ${a.width}x${a.height} against ${b.width}x${b.height}`;
+  for (let i = 0; i < a.rgb.length; i += 3) {
+    if (a.rgb[i] !== b.rgb[i] || a.rgb[i + 1] !== b.rgb[i + 1] || a.rgb[i + 2] !== b.rgb[i + 2]) {
+      const p = i / 3;
+      return `pixel (${p % a.width}, ${Math.floor(p / a.width)}): ${[...a.rgb.subarray(i, i + 3)]} against ` +
+             `${[...b.rgb.subarray(i, i + 3)]}`;
+    }
+  }
+  return null;
+}
