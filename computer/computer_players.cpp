@@ -190,8 +190,9 @@ ComputerKeys ComputerPlayersFrame() {
     D.lastMode = mode;
     D.lastPlayer = current;
     const bool computerAims = mode == Aiming && ThePlayers && ControllerOf(current) != ControllerHuman;
-    // A turn starts even under the quit prompt, which only pauses it.
-    if (computerAims && newTurn) StartTurn(current);
+    // A turn starts even under the quit prompt, which only pauses it; the computer also takes up a
+    // turn half played by a person whose machine left a network game.
+    if (computerAims && (newTurn || D.phase == TurnPhase::Idle)) StartTurn(current);
     if (QuitPromptShown) return keys;
 
     switch (mode) {

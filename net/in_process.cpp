@@ -120,6 +120,12 @@ public:
 
     std::uint16_t Port() const override { return listening_ ? port_ : 0; }
 
+    bool Settled() const override {
+        for (const auto& [id, c] : conns_)
+            if (c.state == Connection::Closing) return false;
+        return true;
+    }
+
     void Receive(const Datagram& d);
     void Service();
 

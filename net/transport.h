@@ -77,6 +77,10 @@ public:
     // The peers connected now.
     virtual std::vector<PeerId> Peers() const = 0;
 
+    // True once every connection closed with Disconnect has finished closing, everything queued for
+    // it delivered; an owner about to go away polls until then (for a while) so nothing is lost.
+    virtual bool Settled() const = 0;
+
     // A host's port (the one chosen by the system if it asked for 0); 0 for a client.
     virtual std::uint16_t Port() const = 0;
 };

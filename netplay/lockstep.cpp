@@ -29,6 +29,8 @@ constexpr LPARAM KEY_UP_LPARAM = KEY_REPEAT_BIT | (LPARAM{1} << 31) | 1;
 constexpr std::uint32_t MAX_FRAMES_AHEAD = 3000;
 // How long a machine's own messages stay on screen.
 constexpr int NOTICE_MS = 4000;
+// Quiet stamps wait at most this long to be sent together.
+constexpr auto FLUSH_INTERVAL = std::chrono::milliseconds(5);
 // Hashes kept for comparing with late reports.
 constexpr std::size_t KEPT_HASHES = 64;
 
@@ -56,10 +58,15 @@ struct Session {
     std::array<Stream, MAX_MACHINES> machines;
     std::int64_t floor = -1;             // every frame up to here is held (a joiner's catch-up)
     std::int64_t deliveredThrough = -1;  // the last frame whose keys went to the game
-    std::int64_t maxSent = -1;           // host: the highest frame stamped to any machine
+    // Host: news of machines joining and leaving, given the frame of the host's next stamp (which no
+    // machine can pass without it) and sent just before that stamp.
+    std::vector<RosterNews> unannounced;
     std::map<std::uint32_t, int> stampOwners;
     int deliveryOwner = 0;
     std::vector<net::KeyEvent> localKeys;
+    // This machine's stamps not sent yet: quiet ones go out together, a few milliseconds' worth.
+    std::vector<std::pair<std::uint32_t, std::vector<net::KeyEvent>>> unsent;
+    Clock::time_point lastFlush{};
     std::map<std::uint32_t, std::vector<RosterNews>> roster;
     // A joining machine's catch-up.
     std::string catchUp;
@@ -80,9 +87,12 @@ struct Session {
     std::string notice;
     Clock::time_point noticeUntil{};
     bool waiting = false;
+    std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
     Clock::time_point waitingSince{};
     Clock::time_point lastWaitDrawn{};
     bool delivering = false;
+    // A joined machine whose host has gone plays out the frames it holds, then ends with this.
+    std::string hostGone;
 };
 
 Session S;
@@ -122,11 +132,16 @@ int StampOwner(std::uint32_t frame) {
     return found != S.stampOwners.end() ? found->second : 0;
 }
 
+// Who stamps a frame: its owner, or the host for a machine that has left and sent nothing for it.
+int EffectiveOwner(std::uint32_t frame) {
+    const int owner = StampOwner(frame);
+    const Stream& m = S.machines[static_cast<std::size_t>(owner)];
+    return m.gone && frame > m.lastInput ? 0 : owner;
+}
+
 bool Held(std::uint32_t frame) {
     if (static_cast<std::int64_t>(frame) <= S.floor) return true;
-    const Stream& m = S.machines[static_cast<std::size_t>(StampOwner(frame))];
-    if (m.gone && frame > m.lastInput) return true;
-    return m.latest >= static_cast<std::int64_t>(frame);
+    return S.machines[static_cast<std::size_t>(EffectiveOwner(frame))].stamps.count(frame) > 0;
 }
 
 // ---- Sending.
@@ -156,19 +171,59 @@ net::Message StampMessage(int machine, std::uint32_t frame, const std::vector<ne
     return net::Input{m, {net::FrameInput{frame, kept}}};
 }
 
-// This machine's stamp for a frame it owns.
+void SendOwn(const net::Message& message) {
+    if (S.role == NetRole::Host) {
+        Broadcast(message);
+    } else if (S.transport) {
+        for (net::PeerId host : S.transport->Peers()) SendTo(host, message);
+    }
+}
+
+// Sends this machine's unsent stamps: runs of quiet frames as one message, frames with keys
+// together, each message within the limits.
+void Flush() {
+    S.lastFlush = Clock::now();
+    const auto me = static_cast<std::uint8_t>(S.me);
+    std::size_t i = 0;
+    while (i < S.unsent.size()) {
+        std::size_t j = i + 1;
+        if (S.unsent[i].second.empty()) {
+            while (j < S.unsent.size() && S.unsent[j].second.empty() &&
+                   S.unsent[j].first == S.unsent[j - 1].first + 1)
+                ++j;
+            SendOwn(net::Quiet{me, S.unsent[i].first, S.unsent[j - 1].first});
+        } else {
+            net::Input input{me, {}};
+            for (j = i; j < S.unsent.size() && !S.unsent[j].second.empty() && j - i < net::kMaxFramesPerInput;
+                 ++j)
+                input.frames.push_back(net::FrameInput{S.unsent[j].first, S.unsent[j].second});
+            SendOwn(input);
+        }
+        i = j;
+    }
+    S.unsent.clear();
+}
+
+// This machine's stamp for a frame it owns. Keys go out at once; quiet frames wait a little for
+// company, but never while this machine waits for another.
 void Stamp(std::uint32_t frame, std::vector<net::KeyEvent> keys) {
     if (keys.size() > net::kMaxKeysPerFrame) keys.resize(net::kMaxKeysPerFrame);
     Stream& mine = S.machines[static_cast<std::size_t>(S.me)];
     mine.stamps[frame] = keys;
     mine.latest = std::max<std::int64_t>(mine.latest, frame);
-    const net::Message message = StampMessage(S.me, frame, keys);
-    if (S.role == NetRole::Host) {
-        S.maxSent = std::max<std::int64_t>(S.maxSent, frame);
-        Broadcast(message);
-    } else if (S.transport) {
-        for (net::PeerId host : S.transport->Peers()) SendTo(host, message);
+    if (!S.unannounced.empty()) {
+        Flush();
+        for (const RosterNews& n : S.unannounced) {
+            S.roster[frame].push_back(n);
+            Broadcast(net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined,
+                                  S.machines[static_cast<std::size_t>(n.machine)].lastInput});
+        }
+        S.unannounced.clear();
     }
+    const bool quiet = keys.empty();
+    S.unsent.emplace_back(frame, std::move(keys));
+    if (!quiet || S.unsent.size() >= net::kMaxFramesPerInput || Clock::now() - S.lastFlush >= FLUSH_INTERVAL)
+        Flush();
 }
 
 // ---- Ending.
@@ -198,6 +253,7 @@ void GoOffline(const std::string& why, bool failed) {
     if (failed && S.failure.empty()) S.failure = why;
     Notice(why);
     if (S.transport) {
+        Flush();
         for (net::PeerId peer : S.transport->Peers()) {
             SendTo(peer, net::Goodbye{why.substr(0, net::kMaxReasonLength)});
             S.transport->Disconnect(peer, net::DisconnectReason::Closed);
@@ -222,13 +278,19 @@ void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
 void MachineLeft(int machine, const std::string& why) {
     Stream& m = S.machines[static_cast<std::size_t>(machine)];
     if (!m.connected) return;
+    Flush();
     m.connected = false;
     m.gone = true;
     m.lastInput = static_cast<std::uint32_t>(std::max<std::int64_t>({m.latest, S.deliveredThrough, 0}));
-    const auto frame = static_cast<std::uint32_t>(S.maxSent + 1);
-    S.maxSent = frame;
-    S.roster[frame].push_back({machine, false});
-    Broadcast(net::Roster{frame, static_cast<std::uint8_t>(machine), false, m.lastInput});
+    // The others hear of it before anything more; the frames it owned and never sent are the host's
+    // to stamp, quiet, and the news goes with the first of them.
+    Broadcast(net::Roster{0, static_cast<std::uint8_t>(machine), false, m.lastInput});
+    S.unannounced.push_back({machine, false});
+    std::vector<std::uint32_t> orphans;
+    for (const auto& [frame, owner] : S.stampOwners)
+        if (owner == machine && frame > m.lastInput && static_cast<std::int64_t>(frame) > S.deliveredThrough)
+            orphans.push_back(frame);
+    for (std::uint32_t frame : orphans) Stamp(frame, {});
     Notice(MachineName(machine) + " left (" + why + "): the computer plays for it");
 }
 
@@ -248,7 +310,10 @@ int MachineOfPeer(net::PeerId peer) {
 
 void SendCatchUp(int machine) {
     const net::PeerId peer = S.machines[static_cast<std::size_t>(machine)].peer;
-    const std::string text = FormatReplay(ReplayRecorded());
+    // The frame the game so far reaches, then the game itself: what was delivered for that frame
+    // is in it.
+    const std::string text =
+        "delivered " + std::to_string(S.deliveredThrough) + "\n" + FormatReplay(ReplayRecorded());
     for (std::size_t at = 0; at < text.size(); at += net::kMaxCatchUpChunk) {
         const bool last = at + net::kMaxCatchUpChunk >= text.size();
         SendTo(peer, net::CatchUp{text.substr(at, net::kMaxCatchUpChunk), last});
@@ -286,14 +351,12 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
         S.transport->Disconnect(peer, net::DisconnectReason::Closed);
         return;
     }
+    Flush();
     Stream& m = S.machines[static_cast<std::size_t>(machine)];
     m = Stream{};
     m.connected = true;
     m.peer = peer;
-    const auto frame = static_cast<std::uint32_t>(S.maxSent + 1);
-    S.maxSent = frame;
-    S.roster[frame].push_back({machine, true});
-    Broadcast(net::Roster{frame, static_cast<std::uint8_t>(machine), true, 0}, machine);
+    S.unannounced.push_back({machine, true});
     SendCatchUp(machine);
     Notice(MachineName(machine) + " joined the game");
 }
@@ -316,7 +379,6 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         }
         m.stamps[frame] = keys;
         m.latest = frame;
-        S.maxSent = std::max<std::int64_t>(S.maxSent, frame);
         return true;
     };
     if (const auto* input = std::get_if<net::Input>(&message)) {
@@ -340,7 +402,7 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
             Desync(hash->frame, ours->second, hash->hash);
         }
     } else if (std::holds_alternative<net::Goodbye>(message)) {
-        S.transport->Disconnect(peer, net::DisconnectReason::Closed);
+        // It closes the connection itself.
         MachineLeft(machine, "it said goodbye");
     } else {
         Drop(machine, net::DisconnectReason::Malformed, "a message only the host sends");
@@ -377,12 +439,12 @@ void JoinReceived(const net::Message& message) {
             m.gone = true;
             m.lastInput = news->last_input;
         }
-        if (news->frame > 0 || news->joined) S.roster[news->frame].push_back({news->machine, news->joined});
+        if (news->frame > 0) S.roster[news->frame].push_back({news->machine, news->joined});
     } else if (const auto* desync = std::get_if<net::Desync>(&message)) {
         Desync(desync->frame, desync->theirs, desync->ours);
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
-        GoOffline("The host left the game" + (bye->reason.empty() ? std::string() : ": " + bye->reason),
-                  true);
+        // The frames already here are played out first.
+        S.hostGone = "The host left the game" + (bye->reason.empty() ? std::string() : ": " + bye->reason);
     } else {
         GoOffline("The host sent a message only a guest sends", true);
     }
@@ -400,11 +462,10 @@ void Handle(const net::NetEvent& event) {
         if (S.role == NetRole::Host) {
             const int machine = MachineOfPeer(event.peer);
             if (machine > 0) MachineLeft(machine, net::DescribeReason(event.reason));
-        } else {
-            GoOffline(
-                std::string(S.welcomed ? "The host left the game (" : "Could not join " + S.where + " (") +
-                    net::DescribeReason(event.reason) + ")",
-                true);
+        } else if (!S.welcomed || !S.caughtUp) {
+            GoOffline("Could not join " + S.where + " (" + net::DescribeReason(event.reason) + ")", true);
+        } else if (S.hostGone.empty()) {
+            S.hostGone = std::string("The host left the game (") + net::DescribeReason(event.reason) + ")";
         }
         return;
     }
@@ -431,6 +492,7 @@ void Handle(const net::NetEvent& event) {
 
 void Poll(int ms) {
     if (!S.transport || S.offlinePending) return;
+    if (!S.unsent.empty() && (ms > 0 || Clock::now() - S.lastFlush >= FLUSH_INTERVAL)) Flush();
     net::NetEvent event;
     int wait = ms;
     while (!S.offlinePending && S.transport && S.transport->Poll(&event, wait)) {
@@ -475,7 +537,8 @@ void Say(HDC dc, int y, const std::string& text) {
 }
 
 std::string WaitingText() {
-    return "Waiting for " + MachineName(StampOwner(static_cast<std::uint32_t>(ReplayFrameSteps()))) + "...";
+    return "Waiting for " + MachineName(EffectiveOwner(static_cast<std::uint32_t>(ReplayFrameSteps()))) +
+           "...";
 }
 
 void DrawMessages(int device, int surface) {
@@ -541,7 +604,16 @@ void NetBeforeSeed(void (*pump)()) {
     }
     ReplayRecord replay;
     std::string error;
-    if (!ParseReplay(S.catchUp, &replay, &error)) {
+    long long delivered = -2;
+    const std::size_t lineEnd = S.catchUp.find('\n');
+    if (lineEnd == std::string::npos || std::sscanf(S.catchUp.c_str(), "delivered %lld", &delivered) != 1)
+        error = "it does not say how far it is";
+    else
+        S.catchUp.erase(0, lineEnd + 1);
+    if (!error.empty() || !ParseReplay(S.catchUp, &replay, &error) || delivered < -1 ||
+        delivered > static_cast<long long>(replay.steps) ||
+        delivered + 1 < static_cast<long long>(replay.steps)) {
+        if (error.empty()) error = "it is not as far as it says";
         GoOffline("The host's game could not be read (" + error + ")", true);
         S.role = NetRole::Local;
         S.offlinePending = false;
@@ -551,15 +623,15 @@ void NetBeforeSeed(void (*pump)()) {
     S.catchUp.clear();
     ReplayLoad(replay, false, true);
     S.catchingUp = replay.steps > 0;
-    S.floor = static_cast<std::int64_t>(replay.steps) - 1;
-    S.deliveredThrough = S.floor;
+    S.floor = delivered;
+    S.deliveredThrough = delivered;
     Notice("Joined the game as " + MachineName(S.me));
 }
 
 void NetAfterSeed() {
     if (S.role != NetRole::Host) return;
     // The first frames, before anyone could have owned them, are the host's and quiet.
-    for (std::uint32_t f = 0; f < INPUT_DELAY; ++f) Stamp(f, {});
+    for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});
     Notice("Hosting a network game on port " + std::to_string(S.transport->Port()));
 }
 
@@ -616,7 +688,11 @@ bool NetDeliverDue(HWND window, WNDPROC procedure) {
     if (ReplayPlaying()) return false;
     S.catchingUp = false;
     const std::uint32_t frame = ReplayFrameSteps();
-    if (S.deliveredThrough >= static_cast<std::int64_t>(frame) || !Held(frame)) return false;
+    if (S.deliveredThrough >= static_cast<std::int64_t>(frame)) return false;
+    if (!Held(frame)) {
+        if (!S.hostGone.empty()) GoOffline(S.hostGone, true);
+        return false;
+    }
     S.delivering = true;
     auto news = S.roster.find(frame);
     if (news != S.roster.end()) {
@@ -631,7 +707,7 @@ bool NetDeliverDue(HWND window, WNDPROC procedure) {
             if (KeyHeld[static_cast<std::size_t>(key)] != 0)
                 procedure(window, WM_KEYUP, static_cast<WPARAM>(key), KEY_UP_LPARAM);
     S.deliveryOwner = owner;
-    const int stamper = StampOwner(frame);
+    const int stamper = EffectiveOwner(frame);
     for (int m = 0; m < MAX_MACHINES; ++m) {
         Stream& stream = S.machines[static_cast<std::size_t>(m)];
         auto stamp = stream.stamps.find(frame);
@@ -649,6 +725,7 @@ bool NetDeliverDue(HWND window, WNDPROC procedure) {
     S.delivering = false;
     S.deliveredThrough = frame;
     S.waiting = false;
+
     return true;
 }
 
@@ -667,8 +744,10 @@ void NetWait(int ms) {
     }
     Poll(ms);
     const std::int64_t waited = Ms(Clock::now() - S.waitingSince);
+    S.longestWait = std::max(S.longestWait, waited);
     if (waited >= STALL_LIMIT_MS) {
-        GoOffline("No keys from " + MachineName(StampOwner(ReplayFrameSteps())) + " for 10 seconds", true);
+        GoOffline("No keys from " + MachineName(EffectiveOwner(ReplayFrameSteps())) + " for 10 seconds",
+                  true);
         return;
     }
     if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - S.lastWaitDrawn) >= 250) {
@@ -687,7 +766,8 @@ void NetFrameStepRun() {
     const std::uint32_t steps = ReplayFrameSteps();
     const int owner = OwnerNow();
     S.stampOwners[steps + INPUT_DELAY] = owner;
-    if (!ReplayPlaying() && owner == S.me) Stamp(steps + INPUT_DELAY, S.localKeys);
+    if (!ReplayPlaying() && EffectiveOwner(steps + INPUT_DELAY) == S.me)
+        Stamp(steps + INPUT_DELAY, S.localKeys);
     S.localKeys.clear();
     CheckTurnStart(steps);
 }
@@ -700,8 +780,17 @@ void NetDrawOverlay(int device, int surface) {
 }
 
 void NetShutdown() {
+    if (S.role != NetRole::Local || S.longestWait > 0)
+        DiagTrace(DIAG_DEBUG, "net", __LINE__, "NetShutdown", "The longest wait for another machine: %lld ms",
+                  static_cast<long long>(S.longestWait));
     if (S.role == NetRole::Local || !S.transport) return;
     GoOffline(S.role == NetRole::Host ? "The host ended the game" : "A guest left", false);
+    // The others get everything sent to them before the connections close.
+    net::NetEvent ignored;
+    const bool anyoneThere = S.hostGone.empty();
+    for (auto end = Clock::now() + std::chrono::seconds(5);
+         anyoneThere && !S.transport->Settled() && Clock::now() < end;)
+        S.transport->Poll(&ignored, 10);
     S.transport.reset();
     S.role = NetRole::Local;
     S.offlinePending = false;

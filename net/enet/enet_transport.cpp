@@ -79,6 +79,12 @@ public:
 
     std::uint16_t Port() const override { return listening_ ? host_->address.port : 0; }
 
+    bool Settled() const override {
+        for (std::size_t i = 0; i < host_->peerCount; ++i)
+            if (host_->peers[i].state != ENET_PEER_STATE_DISCONNECTED) return false;
+        return true;
+    }
+
     // A client's connection attempt; its peer gets an id now and is reported once it answers.
     bool StartConnect(const ENetAddress& address) {
         ENetPeer* peer = enet_host_connect(host_, &address, kChannels, 0);

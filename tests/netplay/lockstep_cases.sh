@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# Runs whole network games between lobshot-headless machines on 127.0.0.1 and checks that every
+# machine played the same game, and that it is the game its replay plays at one keyboard.
+#
+# Usage: lockstep_cases.sh RUNNER NET-TOOL WORK-DIR CASE   (CASE names a function below; exits 1,
+# saying why, when the machines do not agree). Every run has a time limit.
+set -u
+runner=$1
+tool=$2
+work=$3/$4
+case_name=$4
+rm -rf "$work"
+mkdir -p "$work"
+export XDG_DATA_HOME=$work/data
+# A port of this run's own, away from the ones the system hands out.
+port=$((20000 + ($$ % 2000) * 4))
+pids=()
+
+fail() {
+    echo "$case_name: $*" >&2
+    for f in "$work"/*.err; do
+        [ -s "$f" ] && { echo "--- $(basename "$f"):" >&2; tail -5 "$f" >&2; }
+    done
+    exit 1
+}
+
+# machine NAME ARGS...: starts a runner in the background; its status goes to NAME.status.
+machine() {
+    local name=$1
+    shift
+    (timeout 240 "$runner" "$@" --script "$work/$name.script" --state "$work/$name.json" \
+        --record "$work/$name.replay" >"$work/$name.out" 2>"$work/$name.err"
+     echo $? >"$work/$name.status") &
+    pids+=($!)
+}
+
+finish() {
+    for pid in "${pids[@]}"; do wait "$pid"; done
+    pids=()
+    for s in "$work"/*.status; do
+        [ "$(cat "$s")" = 0 ] || fail "$(basename "$s" .status) exited with status $(cat "$s")"
+    done
+}
+
+# The state without this machine's own view of the network.
+shared() { grep -v '"net":' "$1"; }
+
+# Every machine's game is the one its replay plays at one keyboard, and every machine's replay
+# agrees with the host's up to the shorter one's end.
+same_game() {
+    local host_end
+    host_end=$(sed -n 's/^end //p' "$work/host.replay")
+    for r in "$work"/*.replay; do
+        local name
+        name=$(basename "$r" .replay)
+        "$runner" --replay "$r" --state "$work/$name.local.json" >/dev/null 2>"$work/$name.local.err" ||
+            fail "$name's replay does not play"
+        cmp -s <(shared "$work/$name.json") <(shared "$work/$name.local.json") ||
+            fail "$name's game differs from its replay played at one keyboard"
+        local end common
+        end=$(sed -n 's/^end //p' "$r")
+        common=$((end < host_end ? end : host_end))
+        cmp -s <(awk -v c="$common" '$1 ~ /^[0-9]+$/ && $1 >= c {next} /^end/ {next} {print}' "$r") \
+            <(awk -v c="$common" '$1 ~ /^[0-9]+$/ && $1 >= c {next} /^end/ {next} {print}' "$work/host.replay") ||
+            fail "$name's replay differs from the host's"
+    done
+}
+
+# The same hash of the last turn's start on the machines named, which stopped in the same turn.
+same_hash() {
+    local first
+    first=$(grep -o '"stateHash": [0-9]*' "$work/$1.json")
+    for name in "$@"; do
+        [ "$(grep -o '"stateHash": [0-9]*' "$work/$name.json")" = "$first" ] || fail "$name has another state hash"
+    done
+}
+
+# A guest: shops for its seat, then fires whenever it is its turn, until the match ends; with
+# "leave" it goes away once the match has begun.
+guest_script() {
+    {
+        echo "until WeaponShop 200000"
+        echo "until mine 200000"
+        echo "press Down Down Down Down Down Down Enter"
+        echo "until Aiming|EndOfMatch 200000"
+        if [ "${2:-}" = leave ]; then
+            echo "wait 30"
+            return
+        fi
+        for _ in $(seq 60); do
+            echo "until mine|EndOfMatch 200000"
+            echo "press Space"
+            echo "until ShotInProgress|EndOfMatch 1000"
+            echo "until Aiming|EndOfMatch 200000"
+        done
+        echo "until EndOfMatch 200000"
+        echo "wait 20"
+    } >"$work/$1.script"
+}
+
+# The host: waits for the machines, sets the seats (key presses after "press"), starts the game and
+# watches, running on after the match until the guests are done.
+host_script() {
+    local machines=$1 keys=$2
+    {
+        echo "until joined $machines"
+        echo "wait 5"
+        echo "press Enter"
+        echo "until PlayerChoice 20"
+        echo "press $keys"
+        echo "wait 5"
+        echo "press Down Down Down Enter"
+        echo "until WeaponShop 20"
+        echo "until EndOfMatch 200000"
+        echo "wait 300"
+    } >"$work/host.script"
+}
+
+# Two machines to the first turn: the guest shops for its seat over the network.
+two_machines_first_turn() {
+    cat >"$work/host.script" <<'SCRIPT'
+until joined 2
+wait 5
+press Enter
+until PlayerChoice 20
+press 2
+wait 5
+press Down Down Down Enter
+until WeaponShop 20
+press Down Down Down Down Down Down Enter
+until Aiming 20000
+wait 5
+SCRIPT
+    cat >"$work/guest1.script" <<'SCRIPT'
+until WeaponShop 20000
+until mine 20000
+press Down Down Down Down Down Down Enter
+until Aiming 20000
+wait 5
+SCRIPT
+    machine host --seed 77 --host "$port"
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port"
+    finish
+    cmp -s <(shared "$work/host.json") <(shared "$work/guest1.json") || fail "the machines' states differ"
+    grep -q '"machine": 1' "$work/host.json" || fail "seat 2 is not the guest's"
+    grep -q '"role": "join", "machine": 1, "machines": 2' "$work/guest1.json" || fail "the guest's net state is wrong"
+    same_game
+}
+
+# Three machines, a whole match: two guests and a Hard computer, the host watching.
+three_machines_match() {
+    # Three players; seat 1 Guest 1, seat 2 Guest 2, seat 3 the computer at Hard.
+    host_script 3 "Right 1 2 2 3 3 3 3 3"
+    guest_script guest1
+    guest_script guest2
+    machine host --seed 2024 --host "$port"
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port"
+    sleep 0.2
+    machine guest2 --join "127.0.0.1:$port"
+    finish
+    grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
+    same_hash guest1 guest2
+    same_game
+}
+
+# Four machines through a faulty relay (loss, repeats, reordering, delays up to 200 ms), one guest
+# leaving once the match has begun: the match ends alike everywhere, the computer playing the seat
+# of the guest that left. The host watches: seat 1 is the computer's. The same match over a clean relay is timed beside it.
+four_machines_faulty_relay() {
+    local timings=""
+    for link in "0 0 0 0" "0.10 0.05 0.10 200"; do
+        rm -f "$work"/*.status "$work"/*.json "$work"/*.replay
+        # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3.
+        host_script 4 "Right Right 1 1 1 1 1 1 2 3 3 4 4 4"
+        guest_script guest1
+        guest_script guest2
+        guest_script guest3 leave
+        exec 3> >(exec "$tool" relay "$port" $link 230 >"$work/relay.port" 2>"$work/relay.err")
+        for _ in $(seq 50); do [ -s "$work/relay.port" ] && break; sleep 0.1; done
+        local relay
+        relay=$(cat "$work/relay.port")
+        [ -n "$relay" ] || fail "the relay did not start"
+        local start
+        start=$(date +%s%N)
+        machine host --seed 4242 --host "$port"
+        sleep 0.2
+        machine guest1 --join "127.0.0.1:$relay"
+        sleep 0.2
+        machine guest2 --join "127.0.0.1:$relay"
+        sleep 0.2
+        machine guest3 --join "127.0.0.1:$relay"
+        finish
+        exec 3>&-
+        local ms=$((($(date +%s%N) - start) / 1000000))
+        timings="$timings link [$link]: ${ms} ms; $(cat "$work/relay.err")"$'\n'
+        grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
+        grep -q ' left 3$' "$work/host.replay" || fail "the host did not see guest 3 leave"
+        grep -q '"controller": "normal"' "$work/guest1.json" || fail "nobody took over the seat of the guest that left"
+        same_hash guest1 guest2
+        same_game
+        port=$((port + 1))
+    done
+    printf '%s' "$timings"
+}
+
+"$case_name"

@@ -1,0 +1,57 @@
+// Test tool for network games between headless runners: a faulty UDP relay between them.
+//
+//   lobshot-net-tool relay HOST_PORT LOSS DUPLICATION REORDERING MAX_DELAY_MS SECONDS
+//       prints the relay's port on 127.0.0.1, then forwards until standard input closes or the
+//       seconds run out; prints what the link did on standard error at the end.
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "net/udp_relay.h"
+
+namespace {
+
+int Relay(char** argv) {
+    net::LinkFaults faults;
+    faults.loss = std::atof(argv[3]);
+    faults.duplication = std::atof(argv[4]);
+    faults.reordering = std::atof(argv[5]);
+    faults.max_delay_ms = std::atoi(argv[6]);
+    faults.seed = 11;
+    const int seconds = std::atoi(argv[7]);
+    std::string error;
+    auto relay = net::UdpRelay::Start(static_cast<std::uint16_t>(std::atoi(argv[2])), faults, &error);
+    if (!relay) {
+        std::fprintf(stderr, "relay: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%u\n", static_cast<unsigned>(relay->Port()));
+    std::fflush(stdout);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd in{0, POLLIN, 0};
+        if (poll(&in, 1, 100) > 0) {
+            char c;
+            if (read(0, &c, 1) <= 0) break;
+        }
+    }
+    const net::LinkStats stats = relay->Stats();
+    std::fprintf(stderr, "relay: %llu datagrams, %llu lost, %llu repeated, %llu held back\n",
+                 static_cast<unsigned long long>(stats.sent), static_cast<unsigned long long>(stats.lost),
+                 static_cast<unsigned long long>(stats.duplicated),
+                 static_cast<unsigned long long>(stats.held_back));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 8 && std::string(argv[1]) == "relay") return Relay(argv);
+    std::fprintf(stderr, "usage: lobshot-net-tool relay HOST_PORT LOSS DUP REORDER MAX_DELAY_MS SECONDS\n");
+    return 2;
+}
