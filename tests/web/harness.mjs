@@ -60,7 +60,7 @@ export async function openPage(browser, url, fragment) {
 function browserKey(name) {
   const upper = name.toUpperCase();
   const named = {ENTER: ['Enter', 'Enter', 13], SPACE: ['Space', ' ', 32], ESC: ['Escape', 'Escape', 27],
-                 SHIFT: ['ShiftLeft', 'Shift', 16], LEFT: ['ArrowLeft', 'ArrowLeft', 37],
+                 SHIFT: ['ShiftLeft', 'Shift', 16], ALT: ['AltLeft', 'Alt', 18], LEFT: ['ArrowLeft', 'ArrowLeft', 37],
                  UP: ['ArrowUp', 'ArrowUp', 38], RIGHT: ['ArrowRight', 'ArrowRight', 39],
                  DOWN: ['ArrowDown', 'ArrowDown', 40]};
   if (named[upper]) return {code: named[upper][0], key: named[upper][1], vk: named[upper][2]};
@@ -70,14 +70,18 @@ function browserKey(name) {
   throw new Error(`unknown key ${name}`);
 }
 
+// The DevTools protocol's bits of the modifier keys held.
+const MODIFIERS = {AltLeft: 1, ShiftLeft: 8};
+
 // Sends one keyboard event through the DevTools protocol, as a real key would arrive.
 async function sendKey(page, name, type, repeat) {
   const k = browserKey(name);
-  if (k.code === 'ShiftLeft') page.lobshotShift = type === 'keyDown';
-  const shift = page.lobshotShift && k.code !== 'ShiftLeft';
+  const bit = MODIFIERS[k.code] || 0;
+  page.lobshotModifiers = type === 'keyDown' ? (page.lobshotModifiers || 0) | bit : (page.lobshotModifiers || 0) & ~bit;
+  const shift = (page.lobshotModifiers & MODIFIERS.ShiftLeft) !== 0;
   await page.lobshotKeys.send('Input.dispatchKeyEvent', {
     type, code: k.code, key: shift && k.key.length === 1 ? k.key.toUpperCase() : k.key,
-    windowsVirtualKeyCode: k.vk, autoRepeat: repeat, modifiers: page.lobshotShift ? 8 : 0});
+    windowsVirtualKeyCode: k.vk, autoRepeat: repeat, modifiers: page.lobshotModifiers});
 }
 
 // The seed and extra frames a scenario's first line gives ("# args: --seed 7 --frames 50").
