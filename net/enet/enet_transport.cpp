@@ -20,6 +20,7 @@ constexpr int kSpareSlots = 3;
 // between our limit and this one the receiver closes the connection with a reason.
 constexpr std::size_t kEnetPacketLimit = 1024 * 1024;
 constexpr std::size_t kEnetWaitingLimit = 4 * 1024 * 1024;
+constexpr enet_uint32 kLongestResendMs = 600;
 
 // Messages travel on channel 0. On channel 1 a host tells a client it is accepted, so that a client
 // turned away never reports itself connected.
@@ -105,6 +106,23 @@ private:
         enet_peer_timeout(peer, 0, ms, ms);
     }
 
+    // ENet doubles the wait before resending a message each time it is lost again, without limit, and
+    // every message behind it on the channel waits too: on a link that loses one datagram in ten,
+    // a message lost four times running held the stream up for ten seconds and more. The waits are
+    // kept to at most kLongestResendMs; a peer that answers nothing still times out as before.
+    void CapResendDelays() {
+        for (std::size_t i = 0; i < host_->peerCount; ++i) {
+            ENetPeer& peer = host_->peers[i];
+            if (peer.state == ENET_PEER_STATE_DISCONNECTED) continue;
+            for (ENetListIterator c = enet_list_begin(&peer.sentReliableCommands);
+                 c != enet_list_end(&peer.sentReliableCommands); c = enet_list_next(c)) {
+                auto* command = reinterpret_cast<ENetOutgoingCommand*>(c);
+                command->roundTripTimeout =
+                    std::min<enet_uint32>(command->roundTripTimeout, kLongestResendMs);
+            }
+        }
+    }
+
     void Handle(const ENetEvent& e);
     void HandleConnect(ENetPeer* peer);
     void HandleReceive(ENetPeer* peer, ENetPacket* packet, enet_uint8 channel);
@@ -131,6 +149,7 @@ bool EnetTransport::Poll(NetEvent* event, int timeout_ms) {
         ENetEvent e;
         const int got =
             enet_host_service(host_, &e, static_cast<enet_uint32>(std::max<long long>(left.count(), 0)));
+        CapResendDelays();
         if (got < 0) return false;
         if (got > 0)
             Handle(e);

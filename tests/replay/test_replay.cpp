@@ -22,9 +22,10 @@ ReplayRecord Sample() {
     r.wind = 3;
     r.controllers = {ControllerHuman, ControllerEasy,  ControllerNormal, ControllerHard,
                      ControllerHuman, ControllerHuman, ControllerHuman,  ControllerHard};
-    r.events = {{0, ReplayEvent::KeyDown, 13},    {0, ReplayEvent::KeyUp, 13},
-                {7, ReplayEvent::KeyRepeat, 255}, {9, ReplayEvent::ActivateApp, 0},
-                {9, ReplayEvent::Activate, 2},    {12, ReplayEvent::Close, 0}};
+    r.events = {
+        {0, ReplayEvent::KeyDown, 13},    {0, ReplayEvent::KeyUp, 13},   {7, ReplayEvent::KeyRepeat, 255},
+        {9, ReplayEvent::ActivateApp, 0}, {9, ReplayEvent::Activate, 2}, {10, ReplayEvent::Joined, 7},
+        {11, ReplayEvent::Left, 1},       {11, ReplayEvent::Offline, 0}, {12, ReplayEvent::Close, 0}};
     r.steps = 12;
     return r;
 }
@@ -32,7 +33,9 @@ ReplayRecord Sample() {
 std::string SampleText() {
     return std::string("lobshot-replay 1\ngame ") + ReplayGameVersion() +
            "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human easy normal hard human human human hard\n"
-           "0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n12 close\nend 12\n";
+           "0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n10 joined 7\n11 left 1\n11 "
+           "offline\n"
+           "12 close\nend 12\n";
 }
 
 // The text with its line number `line` (1-based) replaced.
@@ -97,10 +100,13 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
         {WithLine(10, "9 activateapp 2"), "line 10: \"2\" is not a number from 0 to 1"},
         {WithLine(11, "9 activate 3"), "line 11: \"3\" is not a number from 0 to 2"},
         {WithLine(10, "6 activateapp 0"), "line 10: the events are out of order"},
-        {WithLine(13, "end 11"), "line 13: the run ends before its last event"},
-        {WithLine(13, "end 2147483648"), "line 13: \"2147483648\" is not a number from 0 to 2147483647"},
-        {WithLine(13, "end"), "line 13: the end line has the wrong number of words"},
-        {SampleText() + "0 down 1\n", "line 13: there is more after the end line"},
+        {WithLine(16, "end 11"), "line 16: the run ends before its last event"},
+        {WithLine(16, "end 2147483648"), "line 16: \"2147483648\" is not a number from 0 to 2147483647"},
+        {WithLine(16, "end"), "line 16: the end line has the wrong number of words"},
+        {SampleText() + "0 down 1\n", "line 16: there is more after the end line"},
+        {WithLine(12, "10 joined 0"), "line 12: \"0\" is not a number from 1 to 7"},
+        {WithLine(13, "11 left 8"), "line 13: \"8\" is not a number from 1 to 7"},
+        {WithLine(14, "11 offline 1"), "line 14: the event has the wrong number of words"},
         {WithLine(7, "later"), "line 7: expected an event or the end line"},
     };
     for (const auto& c : cases) {
@@ -128,6 +134,16 @@ TEST(ReplayEvents, KeepKeysActivationAndCloseAsTheGameReadsThem) {
     EXPECT_EQ(e, (ReplayEvent{1, ReplayEvent::Activate, WA_CLICKACTIVE}));
     ASSERT_TRUE(ReplayEventFor(WM_ACTIVATE, 9, 0, 1, &e));
     EXPECT_EQ(e.value, WA_INACTIVE);
+    // The network game's news, and nothing else of its kind.
+    ASSERT_TRUE(ReplayEventFor(WM_MACHINE_JOINED, 7, 0, 4, &e));
+    EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Joined, 7}));
+    ASSERT_TRUE(ReplayEventFor(WM_MACHINE_LEFT, 2, 0, 4, &e));
+    EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Left, 2}));
+    ASSERT_TRUE(ReplayEventFor(WM_NETWORK_ENDED, 0, 0, 4, &e));
+    EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Offline, 0}));
+    EXPECT_FALSE(ReplayEventFor(WM_MACHINE_JOINED, 0, 0, 4, &e));
+    EXPECT_FALSE(ReplayEventFor(WM_MACHINE_LEFT, MAX_MACHINES, 0, 4, &e));
+    EXPECT_FALSE(ReplayEventFor(WM_APP + 9, 1, 0, 4, &e));
     ASSERT_TRUE(ReplayEventFor(WM_CLOSE, 0, 0, 2, &e));
     EXPECT_EQ(e.kind, ReplayEvent::Close);
 

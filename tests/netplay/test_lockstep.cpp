@@ -1,0 +1,252 @@
+// Tests of network play inside one process: the real game as host over the in-process transport,
+// against machines that break the rules and one that keeps them; seats passed between machines;
+// the network's news reaching the game; and the computer taking over a departed person's turn.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "computer/computer_players.h"
+#include "core/globals.h"
+#include "net/in_process.h"
+#include "net/messages.h"
+#include "netplay/lockstep.h"
+#include "players/player_collection.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+#include "screens/screens.h"
+#include "shell/shell.h"
+#include "tests/support/game_fixture.h"
+#include "tests/support/match_fixture.h"
+
+namespace {
+
+std::vector<std::uint8_t> Encoded(const net::Message& m) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
+    return bytes;
+}
+
+// A machine joining the host: it sends `first` once connected and `then` once welcomed, and keeps
+// everything the host says.
+struct Guest {
+    std::unique_ptr<net::Transport> end;
+    std::vector<std::uint8_t> first;
+    std::vector<std::uint8_t> then;
+    std::vector<net::Message> heard;
+    bool closed = false;
+    net::DisconnectReason reason = net::DisconnectReason::Closed;
+
+    void Poll() {
+        net::NetEvent e;
+        while (end && !closed && end->Poll(&e, 0)) {
+            if (e.kind == net::NetEvent::Connected) {
+                end->Send(e.peer, first);
+            } else if (e.kind == net::NetEvent::Disconnected) {
+                closed = true;
+                reason = e.reason;
+            } else {
+                net::Message m;
+                std::string error;
+                if (!net::DecodeMessage(e.bytes, &m, &error)) continue;
+                heard.push_back(m);
+                if (std::holds_alternative<net::Welcome>(m) && !then.empty()) end->Send(e.peer, then);
+            }
+        }
+    }
+
+    template <typename T>
+    const T* Find() const {
+        for (const net::Message& m : heard)
+            if (const T* found = std::get_if<T>(&m)) return found;
+        return nullptr;
+    }
+};
+
+class NetplayTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        NetResetForTests();
+    }
+    void TearDown() override {
+        NetResetForTests();
+        GameTest::TearDown();
+    }
+};
+
+TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheRest) {
+    net::InProcessNetwork network;
+    std::string error;
+    NetConfigure(NetRole::Host, network.Listen(4000, {}, &error), "4000");
+    const net::Hello right{net::kProtocolNumber, ReplayGameVersion()};
+
+    std::vector<Guest> guests(5);
+    guests[0].first = Encoded(net::Hello{net::kProtocolNumber, "0.0-other"});
+    guests[1].first = {0xEE, 1, 2, 3};
+    guests[2].first = Encoded(right);
+    guests[2].then = Encoded(net::Input{5, {net::FrameInput{40, {{true, 32, false}}}}});
+    guests[3].first = Encoded(right);
+    guests[3].then = Encoded(net::Quiet{2, 500000, 500000});
+    guests[4].first = Encoded(right);
+
+    int connected = 0;
+    std::vector<StepDriver::Step> steps;
+    for (int i = 0; i < 400; ++i)
+        steps.push_back([&, i] {
+            connected = NetMachinesConnected();
+            // The strangers come one after another, the well-behaved guest last.
+            if (i % 20 == 0 && i / 20 < 5)
+                guests[static_cast<std::size_t>(i / 20)].end = network.Connect(4000, {});
+            network.Advance(5);
+            for (Guest& g : guests) g.Poll();
+            HeadlessTick();
+            return true;
+        });
+    ASSERT_EQ(RunGame(3, steps), 0);
+
+    // Another version: refused, naming both, and let go.
+    const auto* refusal = guests[0].Find<net::Refuse>();
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_NE(refusal->reason.find("0.0-other"), std::string::npos) << refusal->reason;
+    EXPECT_NE(refusal->reason.find(ReplayGameVersion()), std::string::npos) << refusal->reason;
+    EXPECT_TRUE(guests[0].closed);
+    EXPECT_EQ(guests[0].Find<net::Welcome>(), nullptr);
+    // Nonsense, keys of another machine, and quiet frames far ahead: each closed as malformed.
+    for (int g : {1, 2, 3}) {
+        EXPECT_TRUE(guests[static_cast<std::size_t>(g)].closed) << g;
+        EXPECT_EQ(guests[static_cast<std::size_t>(g)].reason, net::DisconnectReason::Malformed) << g;
+    }
+    EXPECT_NE(guests[2].Find<net::Welcome>(), nullptr);
+    // The well-behaved guest got the game so far, hears the host's frames, and stays.
+    Guest& kept = guests[4];
+    EXPECT_FALSE(kept.closed);
+    ASSERT_NE(kept.Find<net::Welcome>(), nullptr);
+    EXPECT_EQ(kept.Find<net::Welcome>()->machine, 1) << "the machines turned away leave their numbers free";
+    ASSERT_NE(kept.Find<net::CatchUp>(), nullptr);
+    EXPECT_EQ(kept.Find<net::CatchUp>()->text.rfind("delivered ", 0), 0u);
+    EXPECT_NE(kept.Find<net::Quiet>(), nullptr);
+    EXPECT_GE(FrameCounter, 300) << "the host stalled";
+    EXPECT_EQ(connected, 2);
+    // The game knows of the guests that came and went, and its replay keeps them.
+    EXPECT_EQ(MachinesPresent & 1u, 1u);
+    const ReplayRecord& replay = ReplayRecorded();
+    const auto count = [&](ReplayEvent::Kind kind) {
+        return std::count_if(replay.events.begin(), replay.events.end(),
+                             [kind](const ReplayEvent& e) { return e.kind == kind; });
+    };
+    EXPECT_EQ(count(ReplayEvent::Joined), 3);
+    EXPECT_EQ(count(ReplayEvent::Left), 2);
+}
+
+TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine) {
+    EXPECT_EQ(NetRoleNow(), NetRole::Local);
+    EXPECT_TRUE(NetMayStep());
+    EXPECT_TRUE(NetMine());
+    EXPECT_TRUE(NetWindowMessage(WM_KEYDOWN, VK_SPACE, 1));
+    EXPECT_TRUE(NetWindowMessage(WM_ACTIVATEAPP, 0, 0));
+    EXPECT_EQ(NetMachinesConnected(), 1);
+    EXPECT_TRUE(NetFailure().empty());
+}
+
+// A joining machine with nobody to answer it goes on at its own keyboard, saying why.
+TEST_F(NetplayTest, AJoinWithNoHostFailsAndTheGameStaysAtOneKeyboard) {
+    net::InProcessNetwork network;
+    net::TransportOptions quick;
+    quick.timeout_ms = 200;
+    NetConfigure(NetRole::Join, network.Connect(4001, quick), "127.0.0.1:4001");
+    int frames = 0;
+    std::vector<StepDriver::Step> steps(20, [&] {
+        ++frames;
+        HeadlessTick();
+        return true;
+    });
+    ASSERT_EQ(RunGame(5, steps), 0);
+    EXPECT_EQ(NetRoleNow(), NetRole::Local);
+    EXPECT_NE(NetFailure().find("Could not join 127.0.0.1:4001"), std::string::npos) << NetFailure();
+    EXPECT_EQ(frames, 20);
+    EXPECT_EQ(CurrentMode, Title);
+}
+
+TEST_F(NetplayTest, TheNetworksNewsReachesTheGameBetweenSteps) {
+    std::vector<StepDriver::Step> steps = {
+        [] {
+            MachinesPresent = 0b11;
+            SeatControllers[1] = ControllerHuman;
+            SeatMachines[1] = 1;
+            SeatControllers[2] = ControllerHard;
+            MainWindowProc(MainWindow, WM_MACHINE_JOINED, 3, 0);
+            EXPECT_EQ(MachinesPresent, 0b1011u);
+            MainWindowProc(MainWindow, WM_MACHINE_LEFT, 1, 0);
+            EXPECT_EQ(MachinesPresent, 0b1001u);
+            EXPECT_EQ(SeatControllers[1], ControllerNormal) << "the computer takes the seat";
+            EXPECT_EQ(SeatMachines[1], 0);
+            EXPECT_EQ(SeatControllers[2], ControllerHard);
+            SeatControllers[4] = ControllerHuman;
+            SeatMachines[4] = 3;
+            CurrentMode = PlayerChoice;
+            MainWindowProc(MainWindow, WM_NETWORK_ENDED, 0, 0);
+            EXPECT_EQ(CurrentMode, Title);
+            EXPECT_EQ(MachinesPresent, 1u);
+            EXPECT_EQ(SeatMachines[4], 0) << "back at one keyboard, every person plays here";
+            EXPECT_EQ(SeatControllers[4], ControllerHuman);
+            return false;
+        },
+    };
+    ASSERT_EQ(RunGame(5, steps), 0);
+    const auto& events = ReplayRecorded().events;
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0], (ReplayEvent{0, ReplayEvent::Joined, 3}));
+    EXPECT_EQ(events[1], (ReplayEvent{0, ReplayEvent::Left, 1}));
+    EXPECT_EQ(events[2], (ReplayEvent{0, ReplayEvent::Offline, 0}));
+}
+
+class SeatsTest : public MatchTest {};
+
+TEST_F(SeatsTest, KeysOneToEightCycleThroughTheMachinesPresentThenTheComputer) {
+    InitPlayerChoice(ThePlayers);
+    const auto cycle = [] {
+        std::vector<std::string> labels;
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_TRUE(PlayerChoiceCycleController(1));
+            labels.push_back(SeatLabel(1));
+        }
+        return labels;
+    };
+    // At one keyboard: a person (no label) and the three levels, as ever.
+    EXPECT_EQ(SeatLabel(1), "");
+    EXPECT_EQ(cycle(), (std::vector<std::string>{"Easy", "Normal", "Hard", "", "Easy", "Normal"}));
+    // The host and the machines that joined (1 and 3 here; 2 has gone), then the levels.
+    SeatControllers[1] = ControllerHuman;
+    MachinesPresent = 0b1011;
+    EXPECT_EQ(SeatLabel(1), "Host");
+    EXPECT_EQ(cycle(), (std::vector<std::string>{"Guest 1", "Guest 3", "Easy", "Normal", "Hard", "Host"}));
+    EXPECT_EQ(SeatMachines[1], 0);
+    EXPECT_FALSE(PlayerChoiceCycleController(5)) << "only seats taking part change";
+}
+
+class TakeoverTest : public MatchTest {};
+
+TEST_F(TakeoverTest, TheComputerTakesUpATurnAPersonLeftHalfPlayed) {
+    ComputerPlayersStart(9);
+    SeatControllers.fill(ControllerHuman);
+    InputSuspended = false;
+    const auto pressesSpace = [](int frames) {
+        for (int i = 0; i < frames; ++i) {
+            const ComputerKeys keys = ComputerPlayersFrame();
+            for (int k = 0; k < keys.count; ++k) {
+                if (keys.keys[k] == VK_SPACE) return true;
+                ProcessComputerKey(keys.keys[k]);
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(pressesSpace(20)) << "a person's turn";
+    SeatControllers[static_cast<std::size_t>(ThePlayers->CurrentIndex())] = ControllerNormal;
+    EXPECT_TRUE(pressesSpace(600)) << "the computer never fired in the turn it took over";
+}
+
+}  // namespace
