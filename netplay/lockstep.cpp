@@ -283,12 +283,14 @@ void MachineLeft(int machine, const std::string& why) {
     m.gone = true;
     m.lastInput = static_cast<std::uint32_t>(std::max<std::int64_t>({m.latest, S.deliveredThrough, 0}));
     // The others hear of it before anything more; the frames it owned and never sent are the host's
-    // to stamp, quiet, and the news goes with the first of them.
+    // to stamp, quiet (those still to come as the host's own steps reach them), and the news goes
+    // with the first of them.
     Broadcast(net::Roster{0, static_cast<std::uint8_t>(machine), false, m.lastInput});
     S.unannounced.push_back({machine, false});
     std::vector<std::uint32_t> orphans;
     for (const auto& [frame, owner] : S.stampOwners)
-        if (owner == machine && frame > m.lastInput && static_cast<std::int64_t>(frame) > S.deliveredThrough)
+        if (owner == machine && frame > m.lastInput &&
+            static_cast<std::int64_t>(frame) > S.deliveredThrough && frame < ReplayFrameSteps() + INPUT_DELAY)
             orphans.push_back(frame);
     for (std::uint32_t frame : orphans) Stamp(frame, {});
     Notice(MachineName(machine) + " left (" + why + "): the computer plays for it");
@@ -758,17 +760,20 @@ void NetWait(int ms) {
 }
 
 void NetBeforeFrameStep() {
-    if (Active()) S.deliveryOwner = OwnerNow();
+    if (!Active()) return;
+    S.deliveryOwner = OwnerNow();
+    // The keys pressed since the last step go out for the frame INPUT_DELAY steps ahead, if this
+    // machine owns it; the owner of that frame was known after the last step.
+    const std::uint32_t frame = ReplayFrameSteps() + INPUT_DELAY;
+    if (!ReplayPlaying() && S.stampOwners.count(frame) && EffectiveOwner(frame) == S.me)
+        Stamp(frame, S.localKeys);
+    S.localKeys.clear();
 }
 
 void NetFrameStepRun() {
     if (!Active()) return;
     const std::uint32_t steps = ReplayFrameSteps();
-    const int owner = OwnerNow();
-    S.stampOwners[steps + INPUT_DELAY] = owner;
-    if (!ReplayPlaying() && EffectiveOwner(steps + INPUT_DELAY) == S.me)
-        Stamp(steps + INPUT_DELAY, S.localKeys);
-    S.localKeys.clear();
+    S.stampOwners[steps + INPUT_DELAY] = OwnerNow();
     CheckTurnStart(steps);
 }
 
