@@ -47,7 +47,10 @@ test('a shot of each weapon', async t => {
     await t.test(weapon, () => samePlay(scenario('weapon_' + weapon)));
 });
 
-test('a whole two-player match of computers, chosen with keys', () => samePlay(scenario('computer_hard_vs_hard')));
+test('a whole two-player match', async t => {
+  await t.test('of two people', () => samePlay(path.join(SOURCE_DIR, 'tests/web/two_people_one_match.script')));
+  await t.test('of two computers, chosen with keys', () => samePlay(scenario('computer_hard_vs_hard')));
+});
 
 test('the game in the background: frames do nothing and keys reach nobody', () => samePlay(scenario('activation')));
 
