@@ -21,6 +21,7 @@ struct LinkStats {
     std::uint64_t lost = 0;  // by chance or because an end was cut off
     std::uint64_t duplicated = 0;
     std::uint64_t held_back = 0;
+    std::uint64_t bytes = 0;  // of the datagrams offered to the link (a real relay's only)
 };
 
 // Draws the fate of each datagram in turn.

@@ -75,7 +75,9 @@ public:
 
     LinkStats Stats() const override {
         std::lock_guard<std::mutex> lock(mutex_);
-        return dice_.Stats();
+        LinkStats stats = dice_.Stats();
+        stats.bytes = bytes_;
+        return stats;
     }
 
 private:
@@ -101,6 +103,7 @@ private:
     std::vector<Client> clients_;  // only the relay's thread touches these
     std::multimap<Clock::time_point, Pending> line_;
     mutable std::mutex mutex_;  // guards the dice and the severed clients
+    std::uint64_t bytes_ = 0;   // offered to the link, under the mutex
     FaultDice dice_;
     std::set<int> severed_;
     std::atomic<bool> stop_{false};
@@ -156,6 +159,7 @@ void Relay::Schedule(int client, int from_fd, const sockaddr_in& to, const std::
     {
         std::lock_guard<std::mutex> lock(mutex_);
         delays = dice_.Fate(severed_.count(client) > 0);
+        bytes_ += size;
     }
     const Clock::time_point now = Clock::now();
     for (int delay : delays)

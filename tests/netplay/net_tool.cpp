@@ -2,7 +2,8 @@
 //
 //   lobshot-net-tool relay HOST_PORT LOSS DUPLICATION REORDERING MAX_DELAY_MS SECONDS
 //       prints the relay's port on 127.0.0.1, then forwards until standard input closes or the
-//       seconds run out; prints what the link did on standard error at the end.
+//       seconds run out; prints what has crossed on standard error every second, and what the link
+//       did at the end.
 #include <poll.h>
 #include <unistd.h>
 
@@ -32,12 +33,24 @@ int Relay(char** argv) {
     }
     std::printf("%u\n", static_cast<unsigned>(relay->Port()));
     std::fflush(stdout);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const auto start = std::chrono::steady_clock::now();
+    const auto end = start + std::chrono::seconds(seconds);
+    auto report = start + std::chrono::seconds(1);
     while (std::chrono::steady_clock::now() < end) {
         pollfd in{0, POLLIN, 0};
         if (poll(&in, 1, 100) > 0) {
             char c;
             if (read(0, &c, 1) <= 0) break;
+        }
+        // Once a second, what has crossed so far, for measuring what a game costs the network.
+        if (std::chrono::steady_clock::now() >= report) {
+            const net::LinkStats so_far = relay->Stats();
+            std::fprintf(stderr, "relay: after %lld s: %llu datagrams, %llu bytes\n",
+                         static_cast<long long>(
+                             std::chrono::duration_cast<std::chrono::seconds>(report - start).count()),
+                         static_cast<unsigned long long>(so_far.sent),
+                         static_cast<unsigned long long>(so_far.bytes));
+            report += std::chrono::seconds(1);
         }
     }
     const net::LinkStats stats = relay->Stats();
