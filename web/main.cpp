@@ -15,12 +15,21 @@
 std::vector<int> HeadlessSoundTakePlayed() { return WebSoundTakePlayed(); }
 std::vector<int> HeadlessSoundLooping() { return WebSoundLooping(); }
 
+namespace {
+
+// The snapshot taken as the game quit, as the replay runner writes it then; empty while it runs.
+std::string FinalState;
+
+void KeepFinalState() { FinalState = StateSnapshotJson(); }
+
+}  // namespace
+
 extern "C" {
 
 // The replay runner's state snapshot, valid until the next call.
 const char* lobshot_state_json() {
     static std::string json;
-    json = StateSnapshotJson();
+    json = FinalState.empty() ? StateSnapshotJson() : FinalState;
     return json.c_str();
 }
 
@@ -34,6 +43,7 @@ const char* lobshot_mode() {
 
 int main() {
     WebStartFromPage();
+    WebSetBeforeQuit(KeepFinalState);
     const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     WebGameEnded(status);
     PlatformShutdown();

@@ -99,6 +99,7 @@ struct WebState {
     DWORD stepClock = 0;
     int stepsPending = 0;
     std::vector<Pending> input;
+    void (*beforeQuit)() = nullptr;
 };
 
 WebState Web;
@@ -201,6 +202,8 @@ void WebStartFromPage() {
 
 void WebGameEnded(int status) { web_game_ended(status); }
 
+void WebSetBeforeQuit(void (*beforeQuit)()) { Web.beforeQuit = beforeQuit; }
+
 std::uint32_t WebTickCount() { return Web.ticks; }
 
 namespace backend {
@@ -253,7 +256,9 @@ void StartTimer(UINT milliseconds) {
 }
 
 void StopTimer() { Web.timerRunning = false; }
-void BeforeQuit() {}
+void BeforeQuit() {
+    if (Web.beforeQuit) Web.beforeQuit();
+}
 
 DWORD Milliseconds() {
     if (Web.options.steps) return Web.stepClock;

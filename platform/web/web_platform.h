@@ -16,5 +16,8 @@ void WebStartFromPage();
 // finishes.
 void WebGameEnded(int status);
 
+// Called once as the game quits, while it is still intact (the page keeps its last state snapshot).
+void WebSetBeforeQuit(void (*beforeQuit)());
+
 // Timer ticks so far (20 ms each).
 std::uint32_t WebTickCount();

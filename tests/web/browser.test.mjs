@@ -54,6 +54,19 @@ test('a whole two-player match', async t => {
 
 test('the game in the background: frames do nothing and keys reach nobody', () => samePlay(scenario('activation')));
 
+test('Esc on the title ends the game, and the page says so', async () => {
+  await samePlay(scenario('esc_on_title'));
+  const page = await openPage(browser, server.url, '#seed=7&steps');
+  try {
+    await playScript(page, 'wait 4\npress Esc\nwait 1\n');
+    assert.equal(await page.evaluate(() => Module.lobshotEnded), 0);
+    assert.equal(await page.evaluate(() => document.getElementById('news').textContent),
+                 'The game has ended. Reload the page to play again.');
+  } finally {
+    await page.close();
+  }
+});
+
 test('the page: at most 2 MB, the picture at 4:3 with sharp pixels, keys kept from the browser', async () => {
   const bytes = PAGE_FILES.reduce((sum, name) => sum + fs.statSync(path.join(PAGE_DIR, name)).size, 0);
   assert.ok(bytes <= 2000000, `the page's files hold ${bytes} bytes`);
