@@ -732,6 +732,8 @@ bool NetDeliverDue(HWND window, WNDPROC procedure) {
 }
 
 bool NetMayStep() {
+    // Going offline happens between steps, at the next delivery.
+    if (S.offlinePending) return false;
     if (!Active() || ReplayPlaying()) return true;
     return S.deliveredThrough >= static_cast<std::int64_t>(ReplayFrameSteps());
 }

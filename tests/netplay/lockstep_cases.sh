@@ -205,4 +205,33 @@ four_machines_faulty_relay() {
     printf '%s' "$timings"
 }
 
+# The host leaving ends the game for the guest at once, with a message and exit status 4.
+host_leaves() {
+    cat >"$work/host.script" <<'SCRIPT'
+until joined 2
+wait 5
+press Enter
+until PlayerChoice 20
+press 2
+wait 5
+press Down Down Down Enter
+until WeaponShop 20
+wait 10
+SCRIPT
+    cat >"$work/guest1.script" <<'SCRIPT'
+until Aiming 200000
+SCRIPT
+    machine host --seed 5 --host "$port"
+    sleep 0.2
+    local start
+    start=$(date +%s)
+    machine guest1 --join "127.0.0.1:$port"
+    for pid in "${pids[@]}"; do wait "$pid"; done
+    [ "$(cat "$work/host.status")" = 0 ] || fail "the host exited with status $(cat "$work/host.status")"
+    [ "$(cat "$work/guest1.status")" = 4 ] || fail "the guest exited with status $(cat "$work/guest1.status"), not 4"
+    grep -q "The host left the game" "$work/guest1.err" || fail "the guest does not say the host left"
+    [ $(($(date +%s) - start)) -lt 8 ] || fail "the guest took more than 8 s to notice"
+    grep -q '"mode": "Title"' "$work/guest1.json" || fail "the guest is not back at the title"
+}
+
 "$case_name"
