@@ -3,7 +3,11 @@
 // the network's news reaching the game; and the computer taking over a departed person's turn.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +26,8 @@
 #include "tests/support/match_fixture.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::vector<std::uint8_t> Encoded(const net::Message& m) {
     std::vector<std::uint8_t> bytes;
@@ -140,6 +146,66 @@ TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheR
     };
     EXPECT_EQ(count(ReplayEvent::Joined), 3);
     EXPECT_EQ(count(ReplayEvent::Left), 2);
+}
+
+// A guest whose game differs at a turn's start: the host stops the game for everyone, tells the
+// guest, writes a report beside its replays and goes back to the title.
+TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
+    const fs::path data = fs::temp_directory_path() / ("lobshot-desync-" + std::to_string(::getpid()));
+    fs::remove_all(data);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    net::InProcessNetwork network;
+    std::string error;
+    NetConfigure(NetRole::Host, network.Listen(4002, {}, &error), "4002");
+    Guest guest;
+    guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
+    // The host plays both seats: the title, "Start Game", and each player's "Finish" in the shop.
+    const std::vector<int> keys = {VK_RETURN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
+                                   VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
+                                   VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+    std::size_t next = 0;
+    bool reported = false, aimed = false;
+    int aimedAt = 0;
+    std::vector<StepDriver::Step> steps;
+    for (int i = 0; i < 600; ++i)
+        steps.push_back([&, i] {
+            if (i == 0) guest.end = network.Connect(4002, {});
+            network.Advance(5);
+            guest.Poll();
+            if (i > 10 && i % 6 == 0 && next < keys.size()) PressKey(keys[next++]);
+            if (!aimed && CurrentMode == Aiming) {
+                aimed = true;
+                aimedAt = i;
+            }
+            // Once the host is aiming, the guest claims another game at every frame so far.
+            if (aimed && !reported && i == aimedAt + 5) {
+                reported = true;
+                for (std::uint32_t f = 0; f <= static_cast<std::uint32_t>(FrameCounter); ++f)
+                    guest.end->Send(guest.end->Peers().at(0), Encoded(net::StateHash{f, 12345}));
+            }
+            HeadlessTick();
+            return true;
+        });
+    ASSERT_EQ(RunGame(11, steps), 0);
+    ASSERT_TRUE(aimed) << "the host never reached its first turn";
+    EXPECT_TRUE(NetDesync());
+    EXPECT_NE(NetFailure().find("differ"), std::string::npos) << NetFailure();
+    const auto* told = guest.Find<net::Desync>();
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(told->theirs, 12345u);
+    EXPECT_EQ(CurrentMode, Title);
+    int reports = 0;
+    for (const auto& entry : fs::directory_iterator(data / "lobshot" / "replays")) {
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find("theirs 12345\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("seed 11\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("lobshot-replay 1\n"), std::string::npos) << text;
+        ++reports;
+    }
+    EXPECT_EQ(reports, 1);
+    unsetenv("XDG_DATA_HOME");
+    fs::remove_all(data);
 }
 
 TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine) {
