@@ -49,10 +49,11 @@ cmake --build build-asan -j"$jobs"
 
 step "Tests under the sanitizers"
 # Leaks inside system libraries (D-Bus, sound servers, X11) are suppressed by library name; a leak
-# of ours still fails.
+# of ours still fails. The four-machine match through the faulty relay, two minutes of timing at
+# sanitizer speed, runs in the plain build only; the three-machine match covers the same code here.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -E '^netplay\.four_machines_faulty_relay$'
 
 step "The game under the sanitizers, with its sound, ended by SIGTERM"
 env -u SDL_AUDIODRIVER ASAN_OPTIONS=detect_leaks=1 \

@@ -167,7 +167,8 @@ three_machines_match() {
 
 # Four machines through a faulty relay (loss, repeats, reordering, delays up to 200 ms), one guest
 # leaving once the match has begun: the match ends alike everywhere, the computer playing the seat
-# of the guest that left. The host watches: seat 1 is the computer's. The same match over a clean relay is timed beside it.
+# of the guest that left. The host watches: seat 1 is the computer's. (Machines are numbered in the
+# order they join, which the system's timing decides, so any of the three may be the one that leaves.) The same match over a clean relay is timed beside it.
 four_machines_faulty_relay() {
     local timings=""
     for link in "0 0 0 0" "0.10 0.05 0.10 200"; do
@@ -196,7 +197,7 @@ four_machines_faulty_relay() {
         local ms=$((($(date +%s%N) - start) / 1000000))
         timings="$timings link [$link]: ${ms} ms; $(cat "$work/relay.err")"$'\n'
         grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
-        grep -q ' left 3$' "$work/host.replay" || fail "the host did not see guest 3 leave"
+        grep -qE ' left [1-3]$' "$work/host.replay" || fail "the host did not see a guest leave"
         grep -q '"controller": "normal"' "$work/guest1.json" || fail "nobody took over the seat of the guest that left"
         same_hash guest1 guest2
         same_game
