@@ -28,8 +28,11 @@ void CheckReplay(const ReplayRecord& replay, const std::string& text) {
     for (const ReplayEvent& e : replay.events) {
         Require(e.step >= previous && e.step <= replay.steps);
         previous = e.step;
-        Require(e.kind <= ReplayEvent::Close);
+        Require(e.kind <= ReplayEvent::Offline);
         Require(e.value < KEY_COUNT);
+        if (e.kind == ReplayEvent::Joined || e.kind == ReplayEvent::Left)
+            Require(e.value >= 1 && e.value < MAX_MACHINES);
+        if (e.kind == ReplayEvent::Close || e.kind == ReplayEvent::Offline) Require(e.value == 0);
     }
     Require(FormatReplay(replay) == text);
 }

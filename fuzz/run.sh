@@ -90,23 +90,23 @@ seed_table() {
 }
 
 seed_net() {
-    # A hello, a catch-up with one frame of keys, an input of two frames, a state hash, a seat
-    # handover and a goodbye; and an input whose frame count is far more than it holds.
-    printf '\001\001\000\004v0.1' >"$1/hello"
-    printf '\004\001\000\000\000\003\001\002\000\001\002\003\000\000\000\000\011\000\000\000\001\000\000\000\005\000\000\000\001\101\003' \
-        >"$1/catch_up"
-    printf '\005\002\000\007\000\000\000\002\101\001\101\000\010\000\000\000\001\040\001' >"$1/input"
+    # A hello, a piece of a catch-up, an input of two frames, quiet frames, a state hash, news of a
+    # machine leaving and a goodbye; and an input whose frame count is far more than it holds.
+    printf '\001\002\000\004v0.1' >"$1/hello"
+    printf '\004\022\000\000\000delivered 3\nend 4\n\001' >"$1/catch_up"
+    printf '\005\001\002\000\007\000\000\000\002\101\001\101\000\010\000\000\000\001\040\001' >"$1/input"
+    printf '\006\002\005\000\000\000\011\000\000\000' >"$1/quiet"
     printf '\007\144\000\000\000\001\002\003\004\005\006\007\010' >"$1/state_hash"
-    printf '\010\144\000\000\000\003\011' >"$1/handover"
+    printf '\010\144\000\000\000\003\000\143\000\000\000' >"$1/roster"
     printf '\011\003bye' >"$1/goodbye"
-    printf '\005\377\377\001\000\000\000\001\101\001' >"$1/huge_count"
+    printf '\005\000\377\377\001\000\000\000\001\101\001' >"$1/huge_count"
 }
 
 seed_replay() {
     # A replay with every kind of event, one with no events at all, and one cut short.
     version=$(sed -n 's/^project(lobshot VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
     header="lobshot-replay 1\ngame $version\nseed 7\ngravity 1\nwind 2\ncontrollers human easy normal hard human human human human\n"
-    printf "${header}0 activateapp 1\n3 down 13\n3 up 13\n9 repeat 37\n12 activate 0\n20 close\nend 20\n" >"$1/every_event"
+    printf "${header}0 activateapp 1\n3 down 13\n3 up 13\n9 repeat 37\n12 activate 0\n14 joined 3\n15 left 3\n16 offline\n20 close\nend 20\n" >"$1/every_event"
     printf "${header}end 0\n" >"$1/empty"
     printf "${header}4 down 32\n" >"$1/cut"
 }

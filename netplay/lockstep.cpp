@@ -639,14 +639,16 @@ void NetAfterSeed() {
 
 bool NetWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!Active() || S.delivering) return true;
-    // The game goes on for the others while this window is in the background: only its sound
-    // follows the focus, so the game sees activations and never a deactivation.
+    // The game goes on for the others while this window is in the background: only its sound and
+    // picture follow the focus. The game sees no activation once it is active, so that every
+    // machine's game, and replay, stays the same.
     if (message == WM_ACTIVATEAPP) {
-        if (wParam != 0) return true;
-        SoundPause(true);
+        if (wParam != 0 && !AppActive) return true;
+        SoundPause(wParam == 0);
+        if (wParam != 0) GraphxRestoreDisplays();
         return false;
     }
-    if (message == WM_ACTIVATE) return (wParam & 0xFFFF) == WA_ACTIVE || (wParam & 0xFFFF) == WA_CLICKACTIVE;
+    if (message == WM_ACTIVATE) return false;
     if (message != WM_KEYDOWN && message != WM_KEYUP) return true;
     if (ReplayPlaying()) return false;
     const bool down = message == WM_KEYDOWN;

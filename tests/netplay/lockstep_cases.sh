@@ -195,7 +195,7 @@ four_machines_faulty_relay() {
         finish
         exec 3>&-
         local ms=$((($(date +%s%N) - start) / 1000000))
-        timings="$timings link [$link]: ${ms} ms; $(cat "$work/relay.err")"$'\n'
+        timings="$timings link [$link]: ${ms} ms; $(tail -1 "$work/relay.err")"$'\n'
         grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
         grep -qE ' left [1-3]$' "$work/host.replay" || fail "the host did not see a guest leave"
         grep -q '"controller": "normal"' "$work/guest1.json" || fail "nobody took over the seat of the guest that left"
