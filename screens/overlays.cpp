@@ -8,8 +8,8 @@ namespace {
 
 constexpr COLORREF WHITE = RGB(255, 255, 255);
 
-// The help screen's table: each row's key at x 4, the gamepad's button (if any) at x 60 and the
-// meaning at x 140, 16 pixels apart; the font's cells are 8 pixels wide.
+// The help screen's table: each row's key at x 4, the gamepad's button (if any) at x 56 and the
+// meaning at x 128, 16 pixels apart; the font's cells are 8 pixels wide, so the longest meaning ends at 320.
 struct HelpRow {
     const char* key;
     const char* pad;
@@ -19,10 +19,10 @@ constexpr HelpRow HELP_ROWS[] = {
     {"F1", "Back", "Help"},
     {"F2", "Y", "Angle Guide"},
     {"1-8", "", "Centre on player"},
-    {"C", "", "Centre on your tank"},
+    {"C", "", "Centre on current player"},
     {"Arrows", "D-pad", "Scroll Landscape"},
-    {"Z,X", "Stick L,R", "Change Angle"},
-    {"Q,A", "Stick U,D", "Change Power"},
+    {"Z,X", "Stick LR", "Change Angle"},
+    {"Q,A", "Stick UD", "Change Power"},
     {"W,S", "LB,RB", "Change Weapon"},
     {"Space", "A,Start", "Fire"},
 };
@@ -64,8 +64,8 @@ void DrawHelpScreen(int device, int surface) {
         int y = 0;
         for (const HelpRow& row : HELP_ROWS) {
             Say(dc, 4, y, row.key);
-            Say(dc, 60, y, row.pad);
-            Say(dc, 140, y, row.meaning);
+            Say(dc, 56, y, row.pad);
+            Say(dc, 128, y, row.meaning);
             y += 16;
         }
     });
@@ -73,7 +73,7 @@ void DrawHelpScreen(int device, int surface) {
 
 void DrawReadyMessage(int device, int surface) {
     DIAG_SCOPE_NAMED("General|DrawReadyMessage", "General");
-    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, "Press F1 or Back for help"); });
+    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, "Press F1 for help"); });
 }
 
 void DrawQuitPrompt(int device, int surface) {

@@ -58,8 +58,8 @@ TEST_F(OverlaysTest, HelpScreenListsNineKeysWithTheirGamepadButtons) {
         int y = 16 * row;
         bool hasButton = row != 2 && row != 3;
         EXPECT_GT(Ink(4, y, 56, y + 16, 0), 0) << row;
-        EXPECT_EQ(Ink(60, y, 140, y + 16, 0) > 0, hasButton) << row;
-        EXPECT_GT(Ink(140, y, 320, y + 16, 0), 0) << row;
+        EXPECT_EQ(Ink(56, y, 128, y + 16, 0) > 0, hasButton) << row;
+        EXPECT_GT(Ink(128, y, 320, y + 16, 0), 0) << row;
     }
     EXPECT_EQ(Ink(0, 144, 320, 200, 0), 0);
 }
