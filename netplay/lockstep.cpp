@@ -83,7 +83,8 @@ struct Session {
     std::string failure;
     bool offlinePending = false;
     bool leavePrompt = false;
-    bool localShift = false;  // Shift is down on this machine's keyboard
+    bool localShift = false;                   // Shift is down on this machine's keyboard
+    std::array<bool, KEY_COUNT> promptKeys{};  // keys the leave prompt took going down
     std::string notice;
     Clock::time_point noticeUntil{};
     bool waiting = false;
@@ -248,14 +249,14 @@ void WriteDesyncReport(std::uint32_t frame, std::uint64_t ours, std::uint64_t th
 
 // The network game is over for this machine: the others are told, and the game goes back to the
 // title at the next delivery.
-void GoOffline(const std::string& why, bool failed) {
+void GoOffline(const std::string& why, bool failed, const std::string& farewell = "") {
     if (S.role == NetRole::Local || S.offlinePending) return;
     if (failed && S.failure.empty()) S.failure = why;
     Notice(why);
     if (S.transport) {
         Flush();
         for (net::PeerId peer : S.transport->Peers()) {
-            SendTo(peer, net::Goodbye{why.substr(0, net::kMaxReasonLength)});
+            SendTo(peer, net::Goodbye{(farewell.empty() ? why : farewell).substr(0, net::kMaxReasonLength)});
             S.transport->Disconnect(peer, net::DisconnectReason::Closed);
         }
         net::NetEvent ignored;
@@ -656,18 +657,25 @@ bool NetWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (wParam == 0 || wParam >= KEY_COUNT) return false;
     const bool repeat = down && (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) != 0;
     // Esc and the leave prompt are this machine's own.
-    if (S.leavePrompt) {
-        if (down && wParam == 'Y' && S.localShift) {
-            GoOffline(S.role == NetRole::Host ? "You ended the network game" : "You left the network game",
-                      false);
-        } else if (down && wParam != VK_SHIFT) {
-            S.leavePrompt = false;
-        }
-        if (wParam == VK_SHIFT) S.localShift = down;
+    if (wParam == VK_SHIFT) S.localShift = down;
+    // A key the prompt took going down goes up unseen too.
+    if (!down && S.promptKeys[wParam]) {
+        S.promptKeys[wParam] = false;
         return false;
     }
-    if (wParam == VK_SHIFT) S.localShift = down;
+    if (S.leavePrompt && wParam != VK_SHIFT) {
+        if (down) S.promptKeys[wParam] = true;
+        if (down && wParam == 'Y' && S.localShift) {
+            const bool host = S.role == NetRole::Host;
+            GoOffline(host ? "You ended the network game" : "You left the network game", false,
+                      host ? "The host ended the game" : MachineName(S.me) + " left the game");
+        } else if (down) {
+            S.leavePrompt = false;
+        }
+        return false;
+    }
     if (wParam == VK_ESCAPE) {
+        if (down) S.promptKeys[VK_ESCAPE] = true;
         if (down && !repeat) S.leavePrompt = true;
         return false;
     }

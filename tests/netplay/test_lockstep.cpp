@@ -208,6 +208,53 @@ TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
     fs::remove_all(data);
 }
 
+// Esc is this machine's own: it offers to leave, Shift+Y leaves (the host's leaving ends the game
+// for its guests), and no key of the prompt reaches the game or the other machines.
+TEST_F(NetplayTest, EscOffersToLeaveAndShiftYLeavesTheNetworkGame) {
+    net::InProcessNetwork network;
+    std::string error;
+    NetConfigure(NetRole::Host, network.Listen(4003, {}, &error), "4003");
+    Guest guest;
+    guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
+    NetRole during = NetRole::Local;
+    std::vector<StepDriver::Step> steps;
+    for (int i = 0; i < 120; ++i)
+        steps.push_back([&, i] {
+            if (i == 0) guest.end = network.Connect(4003, {});
+            network.Advance(5);
+            guest.Poll();
+            if (i == 30) PressKey(VK_ESCAPE);  // the prompt
+            if (i == 36) PressKey('N');        // any other key puts it away
+            if (i == 42) PressKey(VK_ESCAPE);
+            if (i == 48) {
+                PostKey(WM_KEYDOWN, VK_SHIFT);
+                PostKey(WM_KEYDOWN, 'Y');
+            }
+            if (i == 47) during = NetRoleNow();
+            HeadlessTick();
+            return true;
+        });
+    ASSERT_EQ(RunGame(13, steps), 0);
+    EXPECT_EQ(during, NetRole::Host) << "the first Esc or N left the game";
+    EXPECT_EQ(NetRoleNow(), NetRole::Local);
+    EXPECT_TRUE(NetFailure().empty()) << "leaving is no failure: " << NetFailure();
+    EXPECT_EQ(CurrentMode, Title);
+    const auto* bye = guest.Find<net::Goodbye>();
+    ASSERT_NE(bye, nullptr);
+    EXPECT_NE(bye->reason.find("ended"), std::string::npos) << bye->reason;
+    // Neither the prompt's keys nor the game's title key went to the guest or into the game.
+    for (const net::Message& m : guest.heard) {
+        const auto* input = std::get_if<net::Input>(&m);
+        if (!input) continue;
+        for (const net::FrameInput& f : input->frames)
+            for (const net::KeyEvent& k : f.keys) {
+                EXPECT_TRUE(k.key != VK_ESCAPE && k.key != 'N' && k.key != 'Y') << int{k.key};
+            }
+    }
+    for (const ReplayEvent& e : ReplayRecorded().events)
+        EXPECT_TRUE(e.kind > ReplayEvent::KeyRepeat || (e.value != VK_ESCAPE && e.value != 'Y')) << e.value;
+}
+
 TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine) {
     EXPECT_EQ(NetRoleNow(), NetRole::Local);
     EXPECT_TRUE(NetMayStep());
