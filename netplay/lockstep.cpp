@@ -398,8 +398,24 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         Broadcast(message, machine);
     } else if (const auto* hash = std::get_if<net::StateHash>(&message)) {
         auto ours = S.hashes.find(hash->frame);
-        if (ours == S.hashes.end()) {
-            if (S.reported.size() < KEPT_HASHES) S.reported[hash->frame].push_back({machine, hash->hash});
+        const bool passed = hash->frame <= ReplayFrameSteps();
+        if (ours == S.hashes.end() && passed) {
+            // A turn that started there for the guest and not for the host is a difference too;
+            // frames older than the hashes kept are let be.
+            if (!S.hashes.empty() && hash->frame > S.hashes.begin()->first) {
+                Broadcast(net::Desync{hash->frame, 0, hash->hash});
+                Desync(hash->frame, 0, hash->hash);
+            }
+        } else if (ours == S.hashes.end()) {
+            // Kept for when the host gets there; a machine reports a frame once.
+            auto& reports = S.reported[hash->frame];
+            const bool again = std::any_of(reports.begin(), reports.end(),
+                                           [machine](const auto& r) { return r.first == machine; });
+            if (again || S.reported.size() > KEPT_HASHES) {
+                if (reports.empty()) S.reported.erase(hash->frame);
+                return Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
+            }
+            reports.push_back({machine, hash->hash});
         } else if (ours->second != hash->hash) {
             Broadcast(net::Desync{hash->frame, ours->second, hash->hash});
             Desync(hash->frame, ours->second, hash->hash);
@@ -520,14 +536,15 @@ void CheckTurnStart(std::uint32_t steps) {
         for (net::PeerId host : S.transport->Peers()) SendTo(host, net::StateHash{steps, S.lastHash});
         return;
     }
-    auto reports = S.reported.find(steps);
-    if (reports == S.reported.end()) return;
-    for (const auto& [machine, hash] : reports->second)
-        if (hash != S.lastHash) {
-            Broadcast(net::Desync{steps, S.lastHash, hash});
-            Desync(steps, S.lastHash, hash);
-        }
-    S.reported.erase(S.reported.begin(), std::next(reports));
+    // Reports of frames passed without a turn's start are differences; this turn's are compared.
+    for (auto r = S.reported.begin(); r != S.reported.end() && r->first <= steps; ++r)
+        for (const auto& [machine, hash] : r->second)
+            if (r->first != steps || hash != S.lastHash) {
+                Broadcast(net::Desync{r->first, r->first == steps ? S.lastHash : 0, hash});
+                Desync(r->first, r->first == steps ? S.lastHash : 0, hash);
+                return;
+            }
+    S.reported.erase(S.reported.begin(), S.reported.upper_bound(steps));
 }
 
 // ---- Drawing.
