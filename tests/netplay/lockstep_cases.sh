@@ -98,39 +98,22 @@ guest_script() {
     } >"$work/$1.script"
 }
 
-# The host: waits for the machines, sets the seats (key presses after "press"), starts the game and
-# watches, running on after the match until the guests are done.
+# The host's start: waits for the machines, sets the seats (key presses after "press") and starts
+# the game, to the weapon shop.
+host_start() {
+    printf '%s\n' "until joined $1" "wait 5" "press Enter" "until PlayerChoice 20" "press $2" "wait 5" \
+        "press Down Down Down Enter" "until WeaponShop 20"
+}
+
+# The host that watches a match, running on after it until the guests are done.
 host_script() {
-    local machines=$1 keys=$2
-    {
-        echo "until joined $machines"
-        echo "wait 5"
-        echo "press Enter"
-        echo "until PlayerChoice 20"
-        echo "press $keys"
-        echo "wait 5"
-        echo "press Down Down Down Enter"
-        echo "until WeaponShop 20"
-        echo "until EndOfMatch 200000"
-        echo "wait 300"
-    } >"$work/host.script"
+    { host_start "$1" "$2"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
 }
 
 # Two machines to the first turn: the guest shops for its seat over the network.
 two_machines_first_turn() {
-    cat >"$work/host.script" <<'SCRIPT'
-until joined 2
-wait 5
-press Enter
-until PlayerChoice 20
-press 2
-wait 5
-press Down Down Down Enter
-until WeaponShop 20
-press Down Down Down Down Down Down Enter
-until Aiming 20000
-wait 5
-SCRIPT
+    { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" "wait 5"; } \
+        >"$work/host.script"
     cat >"$work/guest1.script" <<'SCRIPT'
 until WeaponShop 20000
 until mine 20000
@@ -208,17 +191,7 @@ four_machines_faulty_relay() {
 
 # The host leaving ends the game for the guest at once, with a message and exit status 4.
 host_leaves() {
-    cat >"$work/host.script" <<'SCRIPT'
-until joined 2
-wait 5
-press Enter
-until PlayerChoice 20
-press 2
-wait 5
-press Down Down Down Enter
-until WeaponShop 20
-wait 10
-SCRIPT
+    { host_start 2 2; echo "wait 10"; } >"$work/host.script"
     cat >"$work/guest1.script" <<'SCRIPT'
 until Aiming 200000
 SCRIPT
