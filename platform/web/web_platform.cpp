@@ -231,6 +231,9 @@ void PumpEvents(bool wait) {
     if (!wait) return;
     if (Web.options.steps) {
         StepWait();
+        // Each step hands the sound its tick, as each frame does in play, so the next sound
+        // played never finds hundreds of ticks owed and renders them all in one frame.
+        AudioCatchUp();
         return;
     }
     if (!TimerDue(false)) web_wait(0);

@@ -139,3 +139,28 @@ test('losing the focus freezes the game and silences it; sound starts at the fir
     await page.close();
   }
 });
+
+test('with steps, every step hands the sound one tick of samples, as every frame does', async () => {
+  const page = await openPage(browser, server.url, '#seed=1&steps');
+  try {
+    await playScript(page, 'press Shift\nwait 1\n');
+    await page.waitForFunction(() => Module.lobshotAudio && Module.lobshotAudio.state === 'running');
+    await page.evaluate(() => {
+      const context = Module.lobshotAudio;
+      const make = context.createBuffer.bind(context);
+      Module.buffersMade = [];
+      context.createBuffer = (channels, frames, rate) => {
+        Module.buffersMade.push(frames);
+        return make(channels, frames, rate);
+      };
+    });
+    const made = [];
+    for (let i = 0; i < 10; ++i) {
+      await page.evaluate(() => Module.lobshotStep(1));
+      made.push(await page.evaluate(() => Module.buffersMade.splice(0).length));
+    }
+    assert.deepEqual(made, Array(10).fill(1));
+  } finally {
+    await page.close();
+  }
+});
