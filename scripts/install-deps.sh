@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages that building, playing and testing Lobshot need, and only
-# those that are missing. Needs root or sudo when something is missing.
+# those that are missing; given package names, only those of them that are missing. Needs root or
+# sudo when something is missing.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libenet-dev clang clang-format libclang-rt-dev xvfb xauth xdotool x11-apps
-          dpkg-dev lintian appstream desktop-file-utils)
-
-# Debian 12 names the clang runtime after its version.
-if ! apt-cache show libclang-rt-dev >/dev/null 2>&1; then
-  packages=("${packages[@]/libclang-rt-dev/libclang-rt-14-dev}")
+if [ $# -gt 0 ]; then
+  packages=("$@")
+else
+  packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
+            libbenchmark-dev libenet-dev clang clang-format libclang-rt-dev xvfb xauth xdotool x11-apps
+            dpkg-dev lintian appstream desktop-file-utils)
+  # Debian 12 names the clang runtime after its version.
+  if ! apt-cache show libclang-rt-dev >/dev/null 2>&1; then
+    packages=("${packages[@]/libclang-rt-dev/libclang-rt-14-dev}")
+  fi
 fi
 
 missing=()

@@ -13,18 +13,7 @@ case "${1:-}" in
 esac
 
 # Debian's Emscripten 3.1.6 and what building with it takes.
-missing=()
-for p in emscripten binaryen cmake make python3; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then missing+=("$p"); fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh emscripten binaryen cmake make python3
 
 # Debian's emcc finds its JavaScript helpers only among Debian's Node modules when the system's
 # node is another one; the build-time tools run under that node.

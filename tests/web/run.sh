@@ -10,14 +10,8 @@ missing=()
 command -v chromium >/dev/null || missing+=(chromium)
 command -v node >/dev/null || missing+=(nodejs)
 command -v npm >/dev/null || missing+=(npm)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+# Only commands not there at all: a node already on the machine is used as it is.
+[ ${#missing[@]} -eq 0 ] || scripts/install-deps.sh "${missing[@]}"
 if [ ! -f build-web/node_modules/puppeteer-core/package.json ]; then
   npm install --prefix build-web --no-audit --no-fund --loglevel=error puppeteer-core@25 >/dev/null
 fi
