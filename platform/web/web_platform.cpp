@@ -231,13 +231,12 @@ void PumpEvents(bool wait) {
     if (!wait) return;
     if (Web.options.steps) {
         StepWait();
-        // Each step hands the sound its tick, as each frame does in play, so the next sound
-        // played never finds hundreds of ticks owed and renders them all in one frame.
-        AudioCatchUp();
-        return;
+    } else {
+        if (!TimerDue(false)) web_wait(0);
+        FlushInput();
     }
-    if (!TimerDue(false)) web_wait(0);
-    FlushInput();
+    // Every frame, stepped or not, hands the sound its tick, so a sound played later never finds
+    // hundreds of ticks owed and renders them all in one frame.
     AudioCatchUp();
 }
 
