@@ -9,7 +9,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 
 import { launchBrowser, openPage, PAGE_DIR, PAGE_FILES, playScript, scriptArgs, servePage, SOURCE_DIR }
-  from '../tests/web/harness.mjs';
+  from '../tests/page/harness.mjs';
 
 const median = values => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const server = await servePage();

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "display/device/dd.h"
 #include "display/gdi.h"
-#include "display/platform/dd.h"
 
 // A pen, brush or bitmap. A bitmap owns a free-standing surface holding its pixels.
 struct GdiObject {

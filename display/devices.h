@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "diag/diag.h"
+#include "display/device/dd.h"
 #include "display/gdi.h"
-#include "display/platform/dd.h"
 
 constexpr int DISPLAY_DEVICE_COUNT = 8;
 constexpr int OS_SURFACE_LIMIT = 100;

@@ -39,7 +39,7 @@ cmake -S "$source_dir" -B "$lib" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COM
     -DLOBSHOT_BUILD_GAME=OFF -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
 ASAN_OPTIONS=detect_leaks=0 cmake --build "$lib" -j2 --target lobshot_core lobshot_platform_headless \
     lobshot_headless_runner lobshot_net lobshot_net_enet >/dev/null
-libs="-Wl,--start-group $lib/headless/liblobshot_headless_runner.a $lib/liblobshot_core.a \
+libs="-Wl,--start-group $lib/runner/liblobshot_headless_runner.a $lib/liblobshot_core.a \
     $lib/liblobshot_platform_headless.a $lib/net/liblobshot_net.a $lib/net/liblobshot_net_enet.a \
     -Wl,--end-group $(pkg-config --libs libenet) -lpthread"
 

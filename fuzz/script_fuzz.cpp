@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "headless/script.h"
+#include "runner/script.h"
 
 namespace {
 

@@ -24,6 +24,8 @@ layers=(
   "replay"
   "netplay"
   "shell"
+  "runner"
+  "programs"
 )
 
 declare -A level

@@ -67,7 +67,7 @@ fi
 
 step "The web page, built with Emscripten, plays the same game as the replay runner in headless Chromium"
 scripts/web.sh --no-serve
-LOBSHOT_HEADLESS=build/lobshot-headless tests/web/run.sh
+LOBSHOT_HEADLESS=build/lobshot-headless tests/page/run.sh
 
 step "The game in a real window"
 scripts/smoke-test.sh build/lobshot

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "diag/diag.h"
-#include "headless/runner.h"
-#include "headless/script.h"
 #include "platform/backend.h"
 #include "players/weapon_table.h"
+#include "runner/runner.h"
+#include "runner/script.h"
 #include "shell/shell.h"
 #include "soak/crash_report.h"
 #include "soak/soak_driver.h"

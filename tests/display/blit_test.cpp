@@ -1,6 +1,6 @@
 // Tests of rectangle copies: clipping to the destination, colour keys, refused requests, the
 // context path with its stretch marker, lost and failing surfaces, and per-device copies.
-#include "display/platform/dd_errors.h"
+#include "display/device/dd_errors.h"
 #include "tests/display/display_fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "display/context.h"
-#include "display/platform/dd_errors.h"
+#include "display/device/dd_errors.h"
 #include "platform/headless/headless_platform.h"
 #include "tests/display/display_fixture.h"
 

@@ -2,7 +2,7 @@
 // start-up without a display, restoring lost pages, shutdown rows and the error-code table.
 #include <string>
 
-#include "display/platform/dd_errors.h"
+#include "display/device/dd_errors.h"
 #include "tests/display/display_fixture.h"
 
 namespace {

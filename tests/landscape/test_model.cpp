@@ -9,8 +9,8 @@
 #include "core/globals.h"
 #include "core/random.h"
 #include "display/graphx.h"
-#include "headless/runner.h"
 #include "landscape/landscape.h"
+#include "runner/runner.h"
 #include "tests/landscape/landscape_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // the quit prompt.
 #include <gtest/gtest.h>
 
-#include "display/platform/dd.h"
+#include "display/device/dd.h"
 #include "screens/screens.h"
 #include "tests/display/display_fixture.h"
 

@@ -10,12 +10,12 @@
 #include <utility>
 
 #include "core/globals.h"
-#include "headless/runner.h"
-#include "headless/script.h"
 #include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
+#include "runner/runner.h"
+#include "runner/script.h"
 #include "shell/shell.h"
 #include "soak/aim.h"
 #include "soak/crash_report.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "headless/runner.h"
-#include "headless/script.h"
 #include "platform/sdl/gamepad/sdl_gamepads.h"
+#include "runner/runner.h"
+#include "runner/script.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/platform/dd_errors.h"
+#include "display/device/dd_errors.h"
 
 // Placement asked of the platform when a surface is made (the memory kinds of CreateOSSurface).
 enum : int { MEMORY_ANY = 0, MEMORY_VIDEO = 1, MEMORY_SYSTEM = 2 };

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "headless/runner.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/web/web_audio.h"
 #include "platform/web/web_platform.h"
 #include "platform/win.h"
+#include "runner/runner.h"
 #include "shell/shell.h"
 
 // The state snapshot reads the sound record of the device beneath it, here the web device's.

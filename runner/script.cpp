@@ -1,5 +1,5 @@
 // Parsing of the replay runner's key scripts.
-#include "headless/script.h"
+#include "runner/script.h"
 
 #include <algorithm>
 #include <cctype>

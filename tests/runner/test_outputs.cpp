@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "headless/runner.h"
+#include "runner/runner.h"
 #include "tests/support/game_fixture.h"
 
 namespace {

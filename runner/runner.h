@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "headless/script.h"
 #include "platform/headless/headless_platform.h"
 #include "replay/replay.h"
+#include "runner/script.h"
 
 struct RunnerOptions {
     std::uint32_t seed = 1;

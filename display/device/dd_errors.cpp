@@ -1,5 +1,5 @@
 // Names and ordinals of the display result codes, for the rows of the trace.
-#include "display/platform/dd_errors.h"
+#include "display/device/dd_errors.h"
 
 #include <array>
 

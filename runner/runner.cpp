@@ -1,5 +1,5 @@
 // The replay runner's driver: script commands become queued messages and timer ticks.
-#include "headless/runner.h"
+#include "runner/runner.h"
 
 #include <cstdio>
 #include <iostream>

@@ -48,7 +48,7 @@ test('a shot of each weapon', async t => {
 });
 
 test('a whole two-player match', async t => {
-  await t.test('of two people', () => samePlay(path.join(SOURCE_DIR, 'tests/web/two_people_one_match.script')));
+  await t.test('of two people', () => samePlay(path.join(SOURCE_DIR, 'tests/page/two_people_one_match.script')));
   await t.test('of two computers, chosen with keys', () => samePlay(scenario('computer_hard_vs_hard')));
 });
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "display/platform/dd.h"
+#include "display/device/dd.h"
 #include "platform/win.h"
 
 DisplayFaults DisplayFaultPlan;

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "diag/diag.h"
-#include "headless/runner.h"
-#include "headless/script.h"
 #include "net/transport.h"
 #include "replay/store.h"
+#include "runner/runner.h"
+#include "runner/script.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
-#include "headless/script.h"
 #include "platform/win.h"
+#include "runner/script.h"
 
 namespace {
 

@@ -16,4 +16,4 @@ if [ ! -f build-web/node_modules/puppeteer-core/package.json ]; then
   npm install --prefix build-web --no-audit --no-fund --loglevel=error puppeteer-core@25 >/dev/null
 fi
 
-exec node --test tests/web/browser.test.mjs
+exec node --test tests/page/browser.test.mjs
