@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Checks that every subsystem includes only itself and the subsystems beneath it, from the
-# platform layer at the bottom to the shell and the runners at the top. Prints each include that
-# reaches upwards and exits 1 if there is one.
+# platform layer at the bottom to the shell and the runners at the top, and that the test
+# equipment (testkit/) stays out of the game: no file of the game includes it and no build file of
+# the game links it. Prints each fault and exits 1 if there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The layers, lowest first; folders on one line sit side by side and may not include each other.
 # The platform layer's backends, and what they share, sit above the trace facility they report to;
 # the network transport needs nothing of the game, and its ENet implementation sits beside them.
+# The test equipment sits above everything, so that nothing of the game may include it.
 layers=(
   "platform"
   "diag"
@@ -24,8 +26,10 @@ layers=(
   "replay"
   "netplay"
   "shell"
+  "snapshot"
   "runner"
   "programs"
+  "testkit"
 )
 
 declare -A level
@@ -55,4 +59,14 @@ while IFS= read -r file; do
     fi
   done < <(sed -nE 's/^#include "([^"]+)".*/\1/p' "$file")
 done < <(git ls-files '*.cpp' '*.h')
+
+# The test equipment is linked by the tests, the benchmarks, the fuzzers and the test tools alone:
+# no build file of the game names its library or its sources.
+while IFS= read -r file; do
+  case $file in tests/* | bench/* | fuzz/* | testkit/*) continue ;; esac
+  if grep -vE '^[[:space:]]*#' "$file" | grep -qE 'lobshot_testkit|testkit/'; then
+    echo "$file links the test equipment: only tests, benchmarks, fuzzers and test tools may"
+    status=1
+  fi
+done < <(git ls-files 'CMakeLists.txt' '*/CMakeLists.txt' '*.cmake')
 exit $status

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "net/in_process.h"
+#include "testkit/in_process.h"
 #include "net/transport.h"
-#include "net/udp_relay.h"
+#include "testkit/udp_relay.h"
 
 namespace net_test {
 

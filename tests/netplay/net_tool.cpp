@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "net/udp_relay.h"
+#include "testkit/udp_relay.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "computer/computer_players.h"
 #include "core/globals.h"
-#include "net/in_process.h"
+#include "testkit/in_process.h"
 #include "net/messages.h"
 #include "netplay/lockstep.h"
 #include "players/player_collection.h"

@@ -1,5 +1,5 @@
 // The fate of each datagram on a faulty link.
-#include "net/link_faults.h"
+#include "testkit/link_faults.h"
 
 namespace net {
 namespace {

@@ -1,5 +1,5 @@
 // The faulty UDP relay: a thread forwarding datagrams between clients and a host through a delay line.
-#include "net/udp_relay.h"
+#include "testkit/udp_relay.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "net/link_faults.h"
+#include "testkit/link_faults.h"
 #include "net/transport.h"
 
 namespace net {

@@ -1,5 +1,5 @@
 // The in-process twin: a reliable, ordered layer over a simulated link with faults.
-#include "net/in_process.h"
+#include "testkit/in_process.h"
 
 #include <algorithm>
 #include <deque>

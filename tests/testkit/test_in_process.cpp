@@ -1,7 +1,7 @@
 // The in-process twin's own promises: its faults really happen, are recovered, and repeat by seed.
 #include <gtest/gtest.h>
 
-#include "net_harness.h"
+#include "tests/net/net_harness.h"
 
 namespace {
 
