@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "testkit/link_faults.h"
 #include "net/transport.h"
+#include "testkit/link_faults.h"
 
 namespace net {
 

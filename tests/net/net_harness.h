@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "testkit/in_process.h"
 #include "net/transport.h"
+#include "testkit/in_process.h"
 #include "testkit/udp_relay.h"
 
 namespace net_test {

@@ -14,7 +14,6 @@
 
 #include "computer/computer_players.h"
 #include "core/globals.h"
-#include "testkit/in_process.h"
 #include "net/messages.h"
 #include "netplay/lockstep.h"
 #include "players/player_collection.h"
@@ -22,6 +21,7 @@
 #include "replay/session.h"
 #include "screens/screens.h"
 #include "shell/shell.h"
+#include "testkit/in_process.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/match_fixture.h"
 
