@@ -13,17 +13,12 @@
 #include <array>
 #include <cstdlib>
 
+#include "core/rules.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 
 namespace {
-
-constexpr std::int32_t SHELL = 0;
-constexpr std::int32_t SOD_SALVO = 1;
-constexpr std::int32_t EARTH_MOVER = 3;
-constexpr std::int32_t LAVA = 4;
-constexpr std::int32_t A_BOMB = 5;
 
 // How a level misjudges: the spread (pixels along the line of fire) of its first shot at a target;
 // after a shot it has seen land, how much of the miss it takes back (percent, a range) and the
@@ -114,10 +109,10 @@ bool InValley(const Landscape& land, const TankBox& t) {
 }
 
 std::int32_t FirstInStock(const Player& player) {
-    for (std::int32_t w = 0; w < WEAPON_COUNT; ++w) {
+    for (std::int32_t w = WeaponShell; w < WEAPON_COUNT; ++w) {
         if (InStock(player, w)) return w;
     }
-    return SHELL;
+    return WeaponShell;
 }
 
 }  // namespace
@@ -163,11 +158,11 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
         ready_ = true;
         return;
     }
-    const float gravity = TheProjectiles ? TheProjectiles->gravity : 0.01f;
+    const float gravity = TheProjectiles ? TheProjectiles->gravity : GRAVITY;
     sim_.Capture(TheLandscape, ThePlayers, gravity);
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter)];
-    decision_.angle = std::clamp(me.angle, 0, 180);
-    decision_.power = std::clamp(me.power, 0, 100);
+    decision_.angle = std::clamp(me.angle, 0, MAX_ANGLE);
+    decision_.power = std::clamp(me.power, 0, MAX_POWER);
     decision_.weapon = InStock(me, me.weapon) ? me.weapon : FirstInStock(me);
 
     for (int i = 0; i < MAX_PLAYERS; ++i) {
@@ -185,7 +180,7 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
         });
     }
     const int target = targets_.front();
-    const AimGoal toward = GoalAt(target, SHELL, 0.0f);
+    const AimGoal toward = GoalAt(target, WeaponShell, 0.0f);
     decision_.angle = AngleFor(45, toward.dir);
     decision_.power = 60;
     decision_.weapon = FirstInStock(me);
@@ -193,9 +188,9 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
 
     switch (level) {
         case ControllerEasy: {
-            std::int32_t weapon = SHELL;
+            std::int32_t weapon = WeaponShell;
             if (random->Below(EASY_SPECIAL_CHANCE) == 0) {
-                const std::int32_t pick = 1 + random->Below(WEAPON_COUNT - 1);
+                const std::int32_t pick = WeaponSodSalvo + random->Below(WEAPON_COUNT - 1);
                 if (InStock(me, pick)) weapon = pick;
             }
             StartAim(weapon, target);
@@ -241,12 +236,12 @@ bool TurnPlanner::Think() {
 }
 
 void TurnPlanner::Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot) {
-    searches_.push_back(Search{goal, std::clamp(angle, 0, 180), preference, slot});
+    searches_.push_back(Search{goal, std::clamp(angle, 0, MAX_ANGLE), preference, slot});
 }
 
 void TurnPlanner::QueueShells(int target, Preference preference, int firstElevation, int step,
                               int lastElevation) {
-    const AimGoal goal = GoalAt(target, SHELL, 0.0f);
+    const AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
     for (int elevation = firstElevation; elevation <= lastElevation; elevation += step)
         Queue(goal, AngleFor(elevation, goal.dir), preference, SlotShell);
 }
@@ -277,9 +272,9 @@ void TurnPlanner::Advance() {
         case Stage::Shells:
             if (level_ == ControllerHard && results_[SlotShell].tried) {
                 const std::int32_t angle = results_[SlotShell].angle;
-                const AimGoal goal = GoalAt(targets_[targetIndex_], SHELL, 0.0f);
+                const AimGoal goal = GoalAt(targets_[targetIndex_], WeaponShell, 0.0f);
                 for (int d : {-2, -1, 1, 2}) {
-                    if (angle + d >= 0 && angle + d <= 180)
+                    if (angle + d >= 0 && angle + d <= MAX_ANGLE)
                         Queue(goal, angle + d, Preference::MostDamage, SlotShell);
                 }
                 stage_ = Stage::Refine;
@@ -302,7 +297,7 @@ void TurnPlanner::Advance() {
             // Nothing safe at the chosen angle: a shell over the usual fan, once.
             if (searches_.size() == 1) {
                 AimGoal goal = searches_.back().goal;
-                goal.weapon = SHELL;
+                goal.weapon = WeaponShell;
                 for (int elevation = 15; elevation <= 75; elevation += 6)
                     Queue(goal, AngleFor(elevation, goal.dir), Preference::Nearest, SlotAim);
                 return;
@@ -335,32 +330,32 @@ void TurnPlanner::AfterShells() {
 
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
     const bool cluster = ClusterMate(sim_, shooter_, target) >= 0;
-    if (InStock(me, A_BOMB) && (cluster || !hits)) {
-        specialWeapon_ = A_BOMB;
-    } else if (!hits && InStock(me, EARTH_MOVER)) {
-        specialWeapon_ = EARTH_MOVER;
-    } else if (!hits && InStock(me, SOD_SALVO) &&
+    if (InStock(me, WeaponABomb) && (cluster || !hits)) {
+        specialWeapon_ = WeaponABomb;
+    } else if (!hits && InStock(me, WeaponEarthMover)) {
+        specialWeapon_ = WeaponEarthMover;
+    } else if (!hits && InStock(me, WeaponSodSalvo) &&
                std::abs(sim_.tanks()[target].x - sim_.tanks()[shooter_].x) <= SOD_REACH) {
-        specialWeapon_ = SOD_SALVO;
-    } else if (hits && InStock(me, LAVA) && InValley(*sim_.landscape(), sim_.tanks()[target]) &&
+        specialWeapon_ = WeaponSodSalvo;
+    } else if (hits && InStock(me, WeaponLava) && InValley(*sim_.landscape(), sim_.tanks()[target]) &&
                random_->Below(LAVA_CHANCE) == 0) {
-        specialWeapon_ = LAVA;
+        specialWeapon_ = WeaponLava;
     }
 
     if (level_ != ControllerHard) {
-        StartAim(specialWeapon_ >= 0 ? specialWeapon_ : SHELL, target);
+        StartAim(specialWeapon_ >= 0 ? specialWeapon_ : WeaponShell, target);
         return;
     }
     if (specialWeapon_ < 0) {
         if (shell.safe) {
-            Finish(shell, SHELL, target);
+            Finish(shell, WeaponShell, target);
         } else {
             FinishFallback();
         }
         return;
     }
     AimGoal goal = GoalAt(target, specialWeapon_, 0.0f);
-    const int mate = specialWeapon_ == A_BOMB ? ClusterMate(sim_, shooter_, target) : -1;
+    const int mate = specialWeapon_ == WeaponABomb ? ClusterMate(sim_, shooter_, target) : -1;
     if (mate >= 0) {
         const TankBox& other = sim_.tanks()[mate];
         goal.x = (goal.x + static_cast<float>(other.x)) / 2.0f;
@@ -378,13 +373,13 @@ void TurnPlanner::AfterSpecial() {
     const Candidate& special = results_[SlotSpecial];
     const bool shellHits = shell.safe && shell.targetDamage > 0;
     bool take = special.safe;
-    if (specialWeapon_ == A_BOMB)
+    if (specialWeapon_ == WeaponABomb)
         take = take && (special.opponentsHit >= 2 || !shellHits) && special.opponentsHit > 0;
-    if (specialWeapon_ == LAVA) take = take && shellHits;
+    if (specialWeapon_ == WeaponLava) take = take && shellHits;
     if (take) {
         Finish(special, specialWeapon_, target);
     } else if (shell.safe) {
-        Finish(shell, SHELL, target);
+        Finish(shell, WeaponShell, target);
     } else {
         FinishFallback();
     }
@@ -418,7 +413,7 @@ void TurnPlanner::StartAim(std::int32_t weapon, int target) {
     }
 
     AimGoal goal = GoalAt(target, weapon, aimOffset_);
-    const int mate = weapon == A_BOMB ? ClusterMate(sim_, shooter_, target) : -1;
+    const int mate = weapon == WeaponABomb ? ClusterMate(sim_, shooter_, target) : -1;
     if (mate >= 0) goal.x += static_cast<float>(sim_.tanks()[mate].x - sim_.tanks()[target].x) / 2.0f;
     searches_.clear();
     nextSearch_ = 0;
@@ -429,8 +424,8 @@ void TurnPlanner::StartAim(std::int32_t weapon, int target) {
 // The decision, in stock, and what the next shot at the same target will correct from.
 void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target) {
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
-    decision_.angle = std::clamp(shot.angle, 0, 180);
-    decision_.power = std::clamp(shot.power, 0, 100);
+    decision_.angle = std::clamp(shot.angle, 0, MAX_ANGLE);
+    decision_.power = std::clamp(shot.power, 0, MAX_POWER);
     decision_.weapon = InStock(me, weapon) ? weapon : FirstInStock(me);
     decision_.target = target;
     ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
@@ -458,7 +453,7 @@ void TurnPlanner::FinishFallback() {
     if (best) {
         const std::int32_t weapon = slot == SlotSpecial ? specialWeapon_
                                     : slot == SlotAim   ? searches_.back().goal.weapon
-                                                        : SHELL;
+                                                        : WeaponShell;
         Finish(*best, weapon, targets_.empty() ? -1 : targets_[targetIndex_]);
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "computer/brain.h"
 #include "core/globals.h"
+#include "core/rules.h"
 #include "diag/diag.h"
 #include "platform/win.h"
 #include "players/player_collection.h"
@@ -83,7 +84,7 @@ void AimingFrame(const Player& player, ComputerKeys* keys) {
             return;
         case TurnPhase::Aiming: {
             if (D.plan.weapon < 0 || D.plan.weapon >= WEAPON_COUNT || player.stock[D.plan.weapon] == 0)
-                D.plan.weapon = 0;
+                D.plan.weapon = WeaponShell;
             bool angleSet = StepToward(player.angle, D.plan.angle, 'Z', 'X', keys);
             bool powerSet = StepToward(player.power, D.plan.power, 'A', 'Q', keys);
             bool weaponSet = player.weapon == D.plan.weapon;
@@ -108,7 +109,7 @@ void AimingFrame(const Player& player, ComputerKeys* keys) {
             return;
         case TurnPhase::Fired:
             // Still aiming after Space: the shot was refused, so aim again with a Shell.
-            D.plan.weapon = 0;
+            D.plan.weapon = WeaponShell;
             D.phase = TurnPhase::Aiming;
             return;
     }

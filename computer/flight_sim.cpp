@@ -1,32 +1,17 @@
 // The computer players' prediction of a shot's path: the flight's unit-step walk with the same
-// play-area and collision tests, on copies of the tanks and without any effect on the way.
+// play-area and collision tests, on copies of the tanks and without any effect on the way. Its
+// numbers (barrel, launch speed, wind, side margin, drags) are the game's own, from core/rules.h.
 #include "computer/flight_sim.h"
 
 #include <algorithm>
 
+#include "core/rules.h"
 #include "core/shots.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile.h"
 
 namespace {
-
-// These follow the flight and the firing: a projectile may stray 200 pixels beyond a side while it
-// stays above that edge column's lowest Air; the wind moves it 0.05 pixels a tick per unit; the
-// barrel is 6 pixels long and power 100 launches at 5 pixels a tick.
-constexpr int SIDE_MARGIN = 200;
-constexpr double WIND_PER_UNIT = 0.05;
-constexpr double BARREL_LENGTH = 6.0;
-constexpr double TOP_SPEED = 5.0;
-
-// An Earth Mover underground slows by these factors a sample until its speed squared is below the
-// stall.
-constexpr double EARTH_DRAG = 0.9;
-constexpr double ROCK_DRAG = 0.7;
-constexpr float EARTH_MOVER_STALL = 0.05f;
-
-constexpr std::int32_t WEAPON_KINDS[WEAPON_COUNT] = {KindShell,      KindSodSalvo, KindFirework,
-                                                     KindEarthMover, KindLava,     KindABomb};
 
 // The moving point, shaped as WalkPath expects.
 struct Body {
@@ -42,14 +27,10 @@ struct Body {
 
 }  // namespace
 
-std::int32_t WeaponKind(std::int32_t weapon) {
-    return weapon >= 0 && weapon < WEAPON_COUNT ? WEAPON_KINDS[weapon] : KindShell;
-}
-
 LaunchState ShotLaunch(const TankBox& tank, std::int32_t angle, std::int32_t power) {
     const float c = BarrelCos(angle);
     const float s = BarrelSin(angle);
-    const double speed = power * 0.01 * TOP_SPEED;
+    const double speed = LaunchSpeed(power);
     return LaunchState{static_cast<float>(tank.x - BARREL_LENGTH * c),
                        static_cast<float>((tank.y - tank.height) - BARREL_LENGTH * s),
                        static_cast<float>(-c * speed), static_cast<float>(-s * speed)};

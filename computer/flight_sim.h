@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/rules.h"
 #include "players/player.h"
 
 class Landscape;
@@ -81,7 +82,7 @@ private:
     int top_ = 0;
     int bottom_ = -1;
     float windStep_ = 0.0f;
-    float gravity_ = 0.01f;
+    float gravity_ = GRAVITY;
 };
 
 // What the launch of PlayerCollection::Fire gives a shot: where it leaves the barrel and its
@@ -93,6 +94,3 @@ struct LaunchState {
     float vy;
 };
 LaunchState ShotLaunch(const TankBox& tank, std::int32_t angle, std::int32_t power);
-
-// The projectile kind each weapon fires.
-std::int32_t WeaponKind(std::int32_t weapon);

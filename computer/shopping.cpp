@@ -3,12 +3,11 @@
 #include <array>
 
 #include "computer/brain.h"
+#include "core/rules.h"
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
 
 namespace {
-
-constexpr std::int32_t A_BOMB = 5;
 
 // Per level: the cash never spent, the stock of each weapon it buys up to (the Shell is unlimited
 // and never bought), and the order it looks at them in. Easy picks at random among what it may
@@ -22,9 +21,22 @@ struct ShoppingPlan {
     bool savesForABomb;
 };
 
-constexpr ShoppingPlan EASY_PLAN{20, {0, 2, 2, 1, 1, 0}, {1, 2, 3, 4, 5}, true, false};
-constexpr ShoppingPlan NORMAL_PLAN{40, {0, 1, 0, 2, 2, 1}, {5, 3, 4, 1, 2}, false, false};
-constexpr ShoppingPlan HARD_PLAN{50, {0, 1, 0, 2, 2, 2}, {5, 3, 4, 1, 2}, false, true};
+constexpr ShoppingPlan EASY_PLAN{20,
+                                 {0, 2, 2, 1, 1, 0},
+                                 {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
+                                 true,
+                                 false};
+constexpr ShoppingPlan NORMAL_PLAN{
+    40,
+    {0, 1, 0, 2, 2, 1},
+    {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+    false,
+    false};
+constexpr ShoppingPlan HARD_PLAN{50,
+                                 {0, 1, 0, 2, 2, 2},
+                                 {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+                                 false,
+                                 true};
 
 const ShoppingPlan& PlanOf(Controller level) {
     switch (level) {
@@ -46,7 +58,8 @@ bool WorthBuying(const Player& player, const ShoppingPlan& plan, std::int32_t we
     if (!GetWeaponData(weapon, &data) || data.buyPrice <= 0) return false;
     std::int32_t keep = plan.reserve;
     WeaponData bomb;
-    if (plan.savesForABomb && weapon != A_BOMB && player.stock[A_BOMB] <= 0 && GetWeaponData(A_BOMB, &bomb))
+    if (plan.savesForABomb && weapon != WeaponABomb && player.stock[WeaponABomb] <= 0 &&
+        GetWeaponData(WeaponABomb, &bomb))
         keep += bomb.buyPrice;
     return player.cash - data.buyPrice >= keep;
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "core/rules.h"
 #include "players/player.h"
 
 namespace {
@@ -13,12 +14,12 @@ namespace {
 // so for those two, and for the Earth Mover's crater that a tank would fall into, only the
 // distance to keep matters. A firework's pieces scatter, so it keeps further away than its blast.
 constexpr std::array<WeaponReach, WEAPON_COUNT> REACHES = {{
-    {16, 20, 20},
-    {0, 0, 30},
-    {10, 5, 40},
-    {0, 0, 50},
-    {0, 0, 60},
-    {85, 120, 92},
+    {16, 20, 20},   // WeaponShell
+    {0, 0, 30},     // WeaponSodSalvo
+    {10, 5, 40},    // WeaponFirework
+    {0, 0, 50},     // WeaponEarthMover
+    {0, 0, 60},     // WeaponLava
+    {85, 120, 92},  // WeaponABomb
 }};
 
 // The powers of the coarse scan, and how many crossings of the aim point the bisection follows.
@@ -35,7 +36,7 @@ float Along(const Candidate& c, const AimGoal& goal) {
 }  // namespace
 
 const WeaponReach& ReachOf(std::int32_t weapon) {
-    return REACHES[weapon >= 0 && weapon < WEAPON_COUNT ? static_cast<std::size_t>(weapon) : 0];
+    return REACHES[static_cast<std::size_t>(weapon >= 0 && weapon < WEAPON_COUNT ? weapon : WeaponShell)];
 }
 
 // As an explosion reckons it: a direct hit when the point lies in the tank or on its middle,
@@ -144,4 +145,4 @@ Candidate SolvePower(const FlightSim& sim, const AimGoal& goal, std::int32_t ang
     return search.Best();
 }
 
-std::int32_t AngleFor(int elevation, int dir) { return dir > 0 ? 180 - elevation : elevation; }
+std::int32_t AngleFor(int elevation, int dir) { return dir > 0 ? MAX_ANGLE - elevation : elevation; }

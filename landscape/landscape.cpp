@@ -31,13 +31,10 @@ constexpr int RING_TABLE_ID = 131;
 constexpr std::uint32_t DISC_TABLE_BYTES = DISC_RECORD_COUNT * sizeof(DiscOffset);
 constexpr std::uint32_t RING_TABLE_BYTES = RING_START_COUNT * sizeof(std::int32_t);
 
-constexpr int MIN_WIDTH = 640;
-constexpr int WIDTH_CHOICES = 561;
-constexpr int MIN_HEIGHT = 300;
-constexpr int HEIGHT_CHOICES = 201;
+constexpr int WIDTH_CHOICES = MAX_LANDSCAPE_WIDTH - MIN_LANDSCAPE_WIDTH + 1;
+constexpr int HEIGHT_CHOICES = MAX_LANDSCAPE_HEIGHT - MIN_LANDSCAPE_HEIGHT + 1;
 
-// Winds run from -9 to 9 and a varying wind moves by at most 4 a turn.
-constexpr std::int32_t MAX_WIND = 9;
+// A varying wind moves by at most 4 a turn.
 constexpr std::int32_t WIND_CHOICES = 2 * MAX_WIND + 1;
 constexpr std::int32_t WIND_STEP = 4;
 
@@ -78,8 +75,8 @@ void Landscape::RandomOffset(int r, std::int32_t* dx, std::int32_t* dy) {
 // are read only here.
 Landscape::Landscape() {
     DIAG_SCOPE_NAMED("Landscape::Landscape", "main");
-    width = MIN_WIDTH + game::rand() % WIDTH_CHOICES;
-    height = MIN_HEIGHT + game::rand() % HEIGHT_CHOICES;
+    width = MIN_LANDSCAPE_WIDTH + game::rand() % WIDTH_CHOICES;
+    height = MIN_LANDSCAPE_HEIGHT + game::rand() % HEIGHT_CHOICES;
     skyWidth = width / 4 + SCREEN_WIDTH;
     skyHeight = height / 4 + SCREEN_HEIGHT;
     lowestAir = std::make_unique_for_overwrite<std::int32_t[]>(width);

@@ -29,11 +29,17 @@ enum Material : std::int32_t {
     Lava = 3,
 };
 
-// Sizes of the largest landscape and sky; MaterialMap and the two surfaces are made this big.
+// A landscape's size lies between the smallest and the largest, both included; MaterialMap and
+// the two surfaces are made as big as the largest landscape and sky.
+constexpr int MIN_LANDSCAPE_WIDTH = 640;
+constexpr int MIN_LANDSCAPE_HEIGHT = 300;
 constexpr int MAX_LANDSCAPE_WIDTH = 1200;
 constexpr int MAX_LANDSCAPE_HEIGHT = 500;
 constexpr int MAX_SKY_WIDTH = 620;
 constexpr int MAX_SKY_HEIGHT = 325;
+
+// Winds run from -MAX_WIND to MAX_WIND.
+constexpr std::int32_t MAX_WIND = 9;
 
 // One record of the disc table: an offset, its distance from the centre and its angle
 // atan2(dy, dx) in radians (0 for the centre). The table holds every offset with |dx|, |dy| <= 100,
@@ -140,7 +146,7 @@ public:
     std::int32_t skyWidth = 0;    // width / 4 + 320
     std::int32_t skyHeight = 0;   // height / 4 + 200
     std::uint32_t gravityOn = 0;  // earth falls only when non-zero
-    std::int32_t wind = 0;        // -9 to 9
+    std::int32_t wind = 0;        // -MAX_WIND to MAX_WIND
     bool windVaries = false;
 
     // Whether pixel (x, y) exists, and its MaterialMap entry (only for a pixel that exists).

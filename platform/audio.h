@@ -2,12 +2,13 @@
 //
 // The portable mixer (sound/) owns every voice and does all the mixing; a backend only moves the
 // finished samples to the output. The SDL backend pulls them on SDL's audio thread; the headless
-// backend has no output and pulls them on the game's thread, as many as the 20 ms ticks that have
-// passed call for, so that sounds play for as long as they would on a real device. The game's
-// thread makes every call declared here.
+// and web backends pull them on the game's thread, as many as the 20 ms ticks that have passed
+// call for (platform/common/tick_audio.h), so that sounds play for as long as they would on a real
+// device. The game's thread makes every call declared here.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // What the device plays: signed 16-bit samples at `rate` frames per second, `channels` (1 or 2)
 // interleaved samples a frame.
@@ -45,6 +46,13 @@ void AudioPause(bool paused);
 void AudioCatchUp();
 
 // Every start, looping start and stop of a sound effect, by its number (0 to 17), as the game
-// makes it. A backend may keep a record of them (headless) or ignore them.
+// makes it. A backend may keep a record of them (headless, web) or ignore them (SDL).
 enum class AudioEvent { Start, Loop, Stop };
 void AudioNote(AudioEvent event, int number);
+
+// The record of those notes that the state snapshot reads; empty lists from a backend that keeps
+// none. AudioTakePlayed: the sound numbers started (once or looping) since the previous call, in
+// order, after which the list starts empty again. AudioLooping: the sound numbers looping now, in
+// the order their loops began; a closed device loops nothing.
+std::vector<int> AudioTakePlayed();
+std::vector<int> AudioLooping();

@@ -1,5 +1,6 @@
 // Where a shot starts and where its consequences are booked: firing, damage, earnings and the
 // settling of a match's profit into cash.
+#include "core/rules.h"
 #include "core/shots.h"
 #include "diag/diag.h"
 #include "players/player_collection.h"
@@ -7,19 +8,8 @@
 
 namespace {
 
-// What each weapon launches, and the sound of its launch.
-struct Launch {
-    std::int32_t kind;
-    int sound;
-};
-
-constexpr Launch LAUNCHES[WEAPON_COUNT] = {
-    {KindShell, 0}, {KindSodSalvo, 1}, {KindFirework, 1}, {KindEarthMover, 1}, {KindLava, 1}, {KindABomb, 2},
-};
-
-constexpr double BARREL_LENGTH = 6.0;
-// Power 100 launches at 5 pixels a tick.
-constexpr double TOP_SPEED = 5.0;
+// The sound of each weapon's launch.
+constexpr int LAUNCH_SOUNDS[WEAPON_COUNT] = {0, 1, 1, 1, 1, 2};
 
 // Destroying a tank is worth this much to the one who did it, or costs them as much if it was
 // their own.
@@ -35,17 +25,16 @@ void PlayerCollection::Fire(ShotLauncher* projectiles) {
     if (shooter.weapon < 0 || shooter.weapon >= WEAPON_COUNT) return;
     std::int32_t& stock = shooter.stock[shooter.weapon];
     if (stock > 0) --stock;
-    const Launch& launch = LAUNCHES[shooter.weapon];
-    SoundPlay(launch.sound);
+    SoundPlay(LAUNCH_SOUNDS[shooter.weapon]);
 
     const float c = BarrelCos(shooter.angle);
     const float s = BarrelSin(shooter.angle);
     const auto x0 = static_cast<float>(shooter.x - BARREL_LENGTH * c);
     const auto y0 = static_cast<float>((shooter.y - shooter.height) - BARREL_LENGTH * s);
-    const double speed = shooter.power * 0.01 * TOP_SPEED;
+    const double speed = LaunchSpeed(shooter.power);
     const auto vx = static_cast<float>(-c * speed);
     const auto vy = static_cast<float>(-s * speed);
-    if (projectiles) projectiles->Launch(x0, y0, vx, vy, launch.kind, 0, true);
+    if (projectiles) projectiles->Launch(x0, y0, vx, vy, WeaponKind(shooter.weapon), 0, true);
     UpdateMenu();
 }
 

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "core/random.h"
+#include "core/rules.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
@@ -9,15 +10,13 @@
 
 namespace {
 
-// A tank stands at least this many columns from either edge.
-constexpr int EDGE_DISTANCE = 6;
 // Random columns tried before the search walks on column by column.
 constexpr int RANDOM_ATTEMPTS = 10;
 // A tank loses one armour for every this many pixels it falls.
 constexpr std::int32_t FALL_PER_DAMAGE = 6;
 constexpr int SOUND_TANK_LANDS = 15;
 
-bool InsideEdges(int x, int width) { return x >= EDGE_DISTANCE && x < width - EDGE_DISTANCE; }
+bool InsideEdges(int x, int width) { return x >= TANK_EDGE_DISTANCE && x < width - TANK_EDGE_DISTANCE; }
 
 // The distance from column x to the nearest of the first `placed` tanks.
 int NearestTank(const PlayerCollection& collection, int placed, int x, int width) {
@@ -32,9 +31,9 @@ int NearestTank(const PlayerCollection& collection, int placed, int x, int width
 // When the tanks already placed leave no column with room enough, the column inside the edges
 // farthest from all of them (the leftmost of equals) has to do.
 int FarthestColumn(const PlayerCollection& collection, int placed, int width) {
-    int best = EDGE_DISTANCE;
+    int best = TANK_EDGE_DISTANCE;
     int bestDistance = -1;
-    for (int x = EDGE_DISTANCE; x < width - EDGE_DISTANCE; ++x) {
+    for (int x = TANK_EDGE_DISTANCE; x < width - TANK_EDGE_DISTANCE; ++x) {
         const int distance = NearestTank(collection, placed, x, width);
         if (distance > bestDistance) {
             best = x;
@@ -68,7 +67,7 @@ void PlayerCollection::PositionPlayers(Landscape* landscape) {
     DIAG_SCOPE_NAMED("PlayerCollection::PositionPlayers", "main");
     if (!landscape) return;
     const int width = landscape->width;
-    const int spacing = (width - 2 * EDGE_DISTANCE) / (numPlayers + 2);
+    const int spacing = (width - 2 * TANK_EDGE_DISTANCE) / (numPlayers + 2);
     for (int i = 0; i < numPlayers; ++i) {
         const int x = FindColumn(*this, i, spacing, width);
         players[static_cast<std::size_t>(i)].x = x;

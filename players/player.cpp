@@ -3,6 +3,7 @@
 
 #include "core/globals.h"
 #include "core/random.h"
+#include "core/rules.h"
 #include "core/shots.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
@@ -12,7 +13,6 @@ namespace {
 
 constexpr ColourKey BLACK_KEY{0, 0};
 
-constexpr double BARREL_LENGTH = 6.0;
 constexpr double GUIDE_LENGTH = 35.0;
 
 constexpr int SOUND_TANK_DESTROYED = 9;

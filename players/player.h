@@ -4,12 +4,12 @@
 #include <array>
 #include <cstdint>
 
+#include "core/rules.h"
 #include "display/gdi.h"
 
 class ShotLauncher;
 
 constexpr int MAX_PLAYERS = 8;
-constexpr int WEAPON_COUNT = 6;
 constexpr int PLAYER_NAME_SIZE = 32;
 
 // Size of the tank pictures.
@@ -18,8 +18,8 @@ constexpr int TANK_HEIGHT = 6;
 
 // A player's record. The tank stands with the middle of its bottom row at (x, y) of the landscape:
 // y is the air pixel just above the ground. Angles are whole degrees, 0 pointing left, 90 up and
-// 180 right; power runs from 0 to 100; weapon is 0 to 5, or -1 before the first match. A negative
-// stock is unlimited.
+// 180 right (MAX_ANGLE); power runs from 0 to MAX_POWER; weapon is a Weapon (core/rules.h), or
+// WeaponNone before the first match. A negative stock is unlimited.
 struct Player {
     char name[PLAYER_NAME_SIZE] = {};
     std::int32_t x = 0;
@@ -31,7 +31,7 @@ struct Player {
     std::int32_t angle = 0;
     std::int32_t power = 0;
     int tankSurface = -1;
-    std::int32_t weapon = -1;
+    std::int32_t weapon = WeaponNone;
     std::array<std::int32_t, WEAPON_COUNT> stock{-1, 0, 0, 0, 0, 0};
     COLORREF colour = 0;
     std::int32_t cash = 0;

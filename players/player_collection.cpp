@@ -5,6 +5,7 @@
 
 #include "core/globals.h"
 #include "core/random.h"
+#include "core/rules.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr std::int32_t START_CASH = 100;
-constexpr std::int32_t START_ARMOUR = 100;
 constexpr std::int32_t START_ANGLE = 60;
 constexpr std::int32_t START_POWER = 25;
 
@@ -80,7 +80,7 @@ void PlayerCollection::ResetAll() {
     for (Player& player : players) {
         player.inGame = false;
         player.cash = START_CASH;
-        player.weapon = -1;
+        player.weapon = WeaponNone;
         player.stock = {-1, 0, 0, 0, 0, 0};
     }
 }
@@ -100,8 +100,8 @@ void PlayerCollection::NewMatch() {
         if (!player.alive) continue;
         player.angle = START_ANGLE;
         player.power = START_POWER;
-        player.weapon = 0;
-        player.armour = START_ARMOUR;
+        player.weapon = WeaponShell;
+        player.armour = FULL_ARMOUR;
         player.turnDamage = 0;
         player.profit = 0;
         player.fallDistance = 0;
@@ -200,8 +200,8 @@ bool PlayerCollection::GlideToBarrel(int index, std::int32_t* viewX, std::int32_
     DIAG_SCOPE_NAMED("PlayerCollection::GlideToBarrel", "main");
     const Player* player = Get(index);
     if (!player || !landscape) return true;
-    const int tx = player->x - static_cast<int>(BarrelCos(player->angle) * 6.0) - SCREEN_WIDTH / 2;
-    const int ty = player->y - player->height + static_cast<int>(BarrelSin(player->angle) * -6.0) -
+    const int tx = player->x - static_cast<int>(BarrelCos(player->angle) * BARREL_LENGTH) - SCREEN_WIDTH / 2;
+    const int ty = player->y - player->height + static_cast<int>(BarrelSin(player->angle) * -BARREL_LENGTH) -
                    (SCREEN_HEIGHT - margin) / 2;
     return GlideView(tx, ty, viewX, viewY, margin, landscape);
 }

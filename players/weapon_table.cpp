@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/rules.h"
 #include "diag/diag.h"
 
 std::array<WeaponData, WEAPON_COUNT> WeaponTable{};
@@ -20,12 +21,12 @@ void SetWeaponData(int index, const char* name, std::int32_t buyPrice, std::int3
 
 void InitWeaponData() {
     DIAG_SCOPE_NAMED("InitWeaponData", "General");
-    SetWeaponData(0, "Shell", 0, 0);
-    SetWeaponData(1, "Sod Salvo", 10, 5);
-    SetWeaponData(2, "Firework", 20, 10);
-    SetWeaponData(3, "Earth Mover", 10, 5);
-    SetWeaponData(4, "Lava", 20, 10);
-    SetWeaponData(5, "A-Bomb", 300, 100);
+    SetWeaponData(WeaponShell, "Shell", 0, 0);
+    SetWeaponData(WeaponSodSalvo, "Sod Salvo", 10, 5);
+    SetWeaponData(WeaponFirework, "Firework", 20, 10);
+    SetWeaponData(WeaponEarthMover, "Earth Mover", 10, 5);
+    SetWeaponData(WeaponLava, "Lava", 20, 10);
+    SetWeaponData(WeaponABomb, "A-Bomb", 300, 100);
     WeaponTableReady = true;
 }
 

@@ -20,7 +20,8 @@ void SetWeaponData(int index, const char* name, std::int32_t buyPrice, std::int3
 // index outside 0 to 5.
 bool GetWeaponData(int index, WeaponData* out);
 
-// Fills the table with the six weapons: Shell, Sod Salvo, Firework, Earth Mover, Lava, A-Bomb.
+// Fills the table with the six weapons of core/rules.h: Shell, Sod Salvo, Firework, Earth Mover,
+// Lava, A-Bomb.
 void InitWeaponData();
 // The table as before start-up.
 void WeaponTableResetForTests();

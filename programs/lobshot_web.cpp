@@ -1,19 +1,12 @@
 // Entry point of the game in a web page: the page's options, the program, and what the page's
 // script may ask of the game (its state snapshot and mode, for the browser tests).
 #include <string>
-#include <vector>
 
 #include "core/globals.h"
-#include "platform/headless/headless_audio.h"
-#include "platform/web/web_audio.h"
 #include "platform/web/web_platform.h"
 #include "platform/win.h"
-#include "runner/runner.h"
 #include "shell/shell.h"
-
-// The state snapshot reads the sound record of the device beneath it, here the web device's.
-std::vector<int> HeadlessSoundTakePlayed() { return WebSoundTakePlayed(); }
-std::vector<int> HeadlessSoundLooping() { return WebSoundLooping(); }
+#include "snapshot/state_snapshot.h"
 
 namespace {
 

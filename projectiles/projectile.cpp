@@ -6,6 +6,7 @@
 
 #include "core/data_resource.h"
 #include "core/random.h"
+#include "core/rules.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
@@ -20,9 +21,6 @@ using projectiles::TryNew;
 constexpr int SCATTER_TABLE_ID = 135;
 constexpr std::uint32_t SCATTER_TABLE_BYTES = 20808;
 
-// A projectile may stray this far beyond a side edge while it stays above that edge column's
-// lowest Air.
-constexpr int SIDE_MARGIN = 200;
 constexpr int SOUND_LOST = 11;
 
 // The Sod Salvo sheds ten clods a sample from its 30th sample to its 159th, walking the first
@@ -36,12 +34,8 @@ constexpr int SPLIT_PERIOD = 40;
 constexpr int FIRST_SPLIT = 2;
 constexpr int LAST_SPLIT = 5;
 
-// An Earth Mover below ground darkens its trail and slows, more in rock than in earth, until its
-// speed squared falls below this.
+// An Earth Mover below ground darkens its trail (and slows by the drags of core/rules.h).
 constexpr float EARTH_MOVER_TRAIL = 0.7f;
-constexpr double EARTH_DRAG = 0.9;
-constexpr double ROCK_DRAG = 0.7;
-constexpr float EARTH_MOVER_STALL = 0.05f;
 
 // Sparks of tank debris and flames of a lava shell come now and then, living 10 to 19 moves.
 constexpr int DEBRIS_SPARK_CHANCE = 9;

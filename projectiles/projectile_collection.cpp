@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/globals.h"
+#include "core/rules.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
@@ -19,9 +20,6 @@ namespace {
 using projectiles::DestroyAll;
 using projectiles::LinkAtHead;
 using projectiles::Unlink;
-
-// The wind moves a projectile by this much per unit of wind every tick.
-constexpr double WIND_PER_UNIT = 0.05;
 
 // Explosion pictures leave out their black pixels.
 constexpr ColourKey BLACK_KEY{0, 0};

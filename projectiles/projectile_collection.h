@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/rules.h"
 #include "display/gdi.h"
 #include "projectiles/explosion.h"
 #include "projectiles/fragment.h"
@@ -34,7 +35,7 @@ void ProjectilesResetForTests();
 
 class ProjectileCollection final : public ShotLauncher {
 public:
-    // Empty lists for the given landscape (not owned), with gravity 0.01.
+    // Empty lists for the given landscape (not owned), with the rules' GRAVITY.
     explicit ProjectileCollection(Landscape* landscape);
     ~ProjectileCollection();
     ProjectileCollection(const ProjectileCollection&) = delete;
@@ -66,7 +67,7 @@ public:
     Explosion* explosions = nullptr;
     Fragment* fragments = nullptr;
     Landscape* landscape;
-    float gravity = 0.01f;
+    float gravity = GRAVITY;
     bool trackedAlive = false;  // a tracked projectile survived the last update
     std::int32_t trackedX = 0;  // where it was then, truncated
     std::int32_t trackedY = 0;

@@ -65,8 +65,7 @@ int RunHeadless(const RunnerOptions& options);
 // empty path included). A new or regular file is written beside itself as FILE.partial and
 // renamed over FILE only once it is complete and closed, so a failed write leaves the old file
 // (or none) and removes the partial one; a device or pipe (/dev/stdout, /dev/full) is written in
-// place.
-std::string StateSnapshotJson();
+// place. The state snapshot is snapshot/state_snapshot.h's.
 bool WriteStateSnapshot(const std::string& path);
 bool WriteScreenshotPng(const std::string& path);
 bool WriteMaterialMap(const std::string& path);

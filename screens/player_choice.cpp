@@ -171,18 +171,18 @@ void InitPlayerChoice(PlayerCollection* players) {
     ScreenPlayers = players;
 }
 
-bool PlayerChoiceAction(int action) {
+bool PlayerChoiceAction(ChoiceAction action) {
     DIAG_SCOPE_NAMED("PlayerChoiceAction", "General");
     switch (action) {
-        case 0:
-        case 1:
-            if (MoveCursor(action == 0 ? -1 : 1)) SoundPlay(SOUND_CURSOR);
+        case ChoiceAction::Up:
+        case ChoiceAction::Down:
+            if (MoveCursor(action == ChoiceAction::Up ? -1 : 1)) SoundPlay(SOUND_CURSOR);
             return false;
-        case 2:
-        case 3:
-            if (ChangeSetting(action == 2 ? -1 : 1)) SoundPlay(SOUND_CONFIRM);
+        case ChoiceAction::Left:
+        case ChoiceAction::Right:
+            if (ChangeSetting(action == ChoiceAction::Left ? -1 : 1)) SoundPlay(SOUND_CONFIRM);
             return false;
-        case 4:
+        case ChoiceAction::Select:
             SoundPlay(SOUND_CONFIRM);
             return ChoiceRow == CHOICE_START_ROW;
         default:

@@ -1,6 +1,6 @@
 // The screens: title and terraforming, player choice, weapon shop, end of match, and the help
 // screen, ready message and quit prompt drawn over play. Each has an Init on entering its mode, a
-// Draw or Update every frame and, where keys act on it, an Action taking a command number.
+// Draw or Update every frame and, where keys act on it, an Action taking what the key asks for.
 #pragma once
 
 #include <string>
@@ -19,8 +19,11 @@ void UpdateTerraformingScreen(float progress);
 
 void InitPlayerChoice(PlayerCollection* players);
 void DrawPlayerChoice(int device, int surface);
-// 0 up, 1 down, 2 left, 3 right, 4 select; true when "Start Game" is chosen.
-bool PlayerChoiceAction(int action);
+// What a key asks of the player choice screen: the cursor up or down, the setting on its row
+// down or up, or the row chosen.
+enum class ChoiceAction { Up = 0, Down = 1, Left = 2, Right = 3, Select = 4 };
+// True when "Start Game" is chosen.
+bool PlayerChoiceAction(ChoiceAction action);
 // Keys 1 to 8: seat `seat` (0 to 7) passes to its next controller: a person (in a network game, at
 // the host and then at each machine that joined, in order), Easy, Normal, Hard and round again,
 // with the sound of a changed setting. Only seats taking part change; true if it did.
@@ -33,8 +36,11 @@ std::string SeatLabel(int seat);
 
 void InitWeaponScreen(PlayerCollection* players);
 void DrawWeaponScreen(int device, int surface);
-// 0 up, 1 down, 2 buy or finish, 3 sell; true when the last player has finished.
-bool WeaponScreenAction(int action);
+// What a key asks of the weapon shop: the cursor up or down, buy the weapon under it (or finish
+// on the "Finish" row), or sell it back.
+enum class ShopAction { Up = 0, Down = 1, BuyOrFinish = 2, Sell = 3 };
+// True when the last player has finished.
+bool WeaponScreenAction(ShopAction action);
 
 void DrawEndMatch(int device, int surface, PlayerCollection* players);
 // Darkens the frame in an open context: every pixel with an even x or an even y turns black.

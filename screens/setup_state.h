@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/rules.h"
 #include "players/player.h"
 #include "players/weapon_table.h"
 
@@ -12,13 +13,14 @@ class PlayerCollection;
 
 // The players being set up or served; shared by the player choice screen and the shop.
 extern PlayerCollection* ScreenPlayers;
-// The player now buying, and the shop's cursor: 0 to 5 a weapon, 6 the "Finish" row.
+// The player now buying, and the shop's cursor: a weapon's row (its Weapon number), or the
+// "Finish" row below them.
 extern std::int32_t ShopPlayer;
 extern std::int32_t ShopRow;
 // The player choice screen's cursor: players, landscape gravity, wind, "Start Game".
 extern std::int32_t ChoiceRow;
 
-constexpr std::int32_t SHOP_FINISH_ROW = 6;
+constexpr std::int32_t SHOP_FINISH_ROW = WEAPON_COUNT;
 constexpr std::int32_t CHOICE_PLAYERS_ROW = 0;
 constexpr std::int32_t CHOICE_GRAVITY_ROW = 1;
 constexpr std::int32_t CHOICE_WIND_ROW = 2;

@@ -103,28 +103,28 @@ void InitWeaponScreen(PlayerCollection* players) {
     ScreenPlayers = players;
 }
 
-bool WeaponScreenAction(int action) {
+bool WeaponScreenAction(ShopAction action) {
     DIAG_SCOPE_NAMED("WeaponScreenAction", "General");
     if (!ScreenPlayers) return false;
     Player* player = ScreenPlayers->Get(ShopPlayer);
     switch (action) {
-        case 0:
+        case ShopAction::Up:
             if (ShopRow > 0) {
                 ShopRow -= 1;
                 SoundPlay(SOUND_CURSOR);
             }
             return false;
-        case 1:
+        case ShopAction::Down:
             if (ShopRow < SHOP_FINISH_ROW) {
                 ShopRow += 1;
                 SoundPlay(SOUND_CURSOR);
             }
             return false;
-        case 2:
+        case ShopAction::BuyOrFinish:
             if (ShopRow == SHOP_FINISH_ROW) return Finish();
             if (player) Buy(*player, ShopRow);
             return false;
-        case 3:
+        case ShopAction::Sell:
             if (player && ShopRow != SHOP_FINISH_ROW) Sell(*player, ShopRow);
             return false;
         default:

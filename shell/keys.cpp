@@ -1,5 +1,6 @@
 // Keyboard commands: held-key counters, the quit prompt and each mode's keys.
 #include "core/globals.h"
+#include "core/rules.h"
 #include "diag/diag.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
@@ -17,8 +18,6 @@ constexpr int SOUND_POWER = 5;
 constexpr int SOUND_ANGLE = 6;
 
 constexpr int VIEW_STEP = 8;
-constexpr std::int32_t MAX_ANGLE = 180;
-constexpr std::int32_t MAX_POWER = 100;
 
 // Moves the view by an arrow key and keeps it inside the landscape.
 bool ScrollView(int key, int margin) {
@@ -159,20 +158,20 @@ bool WeaponShopKey(int key) {
     switch (key) {
         case VK_RETURN:
         case VK_SPACE:
-            if (WeaponScreenAction(2)) SwitchToMode(Terraform);
+            if (WeaponScreenAction(ShopAction::BuyOrFinish)) SwitchToMode(Terraform);
             return true;
         case VK_ESCAPE:
             SoundPlay(SOUND_CONFIRM);
             QuitPromptShown = true;
             return true;
         case VK_UP:
-            WeaponScreenAction(0);
+            WeaponScreenAction(ShopAction::Up);
             return true;
         case VK_DOWN:
-            WeaponScreenAction(1);
+            WeaponScreenAction(ShopAction::Down);
             return true;
         case 'S':
-            WeaponScreenAction(3);
+            WeaponScreenAction(ShopAction::Sell);
             return true;
         default:
             return false;
@@ -183,22 +182,22 @@ bool PlayerChoiceKey(int key) {
     switch (key) {
         case VK_RETURN:
         case VK_SPACE:
-            if (PlayerChoiceAction(4)) SwitchToMode(WeaponShop);
+            if (PlayerChoiceAction(ChoiceAction::Select)) SwitchToMode(WeaponShop);
             return true;
         case VK_ESCAPE:
             SwitchToMode(Title);
             return true;
         case VK_UP:
-            PlayerChoiceAction(0);
+            PlayerChoiceAction(ChoiceAction::Up);
             return true;
         case VK_DOWN:
-            PlayerChoiceAction(1);
+            PlayerChoiceAction(ChoiceAction::Down);
             return true;
         case VK_LEFT:
-            PlayerChoiceAction(2);
+            PlayerChoiceAction(ChoiceAction::Left);
             return true;
         case VK_RIGHT:
-            PlayerChoiceAction(3);
+            PlayerChoiceAction(ChoiceAction::Right);
             return true;
         default:
             if (key >= '1' && key <= '8') {

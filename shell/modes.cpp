@@ -3,6 +3,7 @@
 
 #include "computer/computer_players.h"
 #include "core/globals.h"
+#include "core/rules.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
@@ -18,12 +19,6 @@ namespace {
 constexpr int DEVICE = 0;
 constexpr int BACK = 2;
 
-// "Press F1 for help" stays up for this many aiming frames of a game's first match.
-constexpr std::int32_t READY_MESSAGE_FRAMES = 200;
-// Frames between the view reaching the barrel and the shot leaving, and quiet frames before the
-// turn ends.
-constexpr std::int32_t FIRE_DELAY_FRAMES = 29;
-constexpr std::int32_t SETTLE_FRAMES = 150;
 // Presenting waits at most this many 1 ms sleeps for each page.
 constexpr int FLIP_WAIT_LIMIT = 100;
 

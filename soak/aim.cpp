@@ -4,21 +4,20 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/rules.h"
 #include "landscape/landscape.h"
 #include "players/player.h"
 
 namespace {
 
-constexpr float GRAVITY = 0.01f;
-constexpr float WIND_STEP = 0.05f;
-constexpr float BARREL_LENGTH = 6.0f;
-constexpr float SPEED_PER_POWER = 0.05f;
-constexpr float SIDE_REACH = 200.0f;
+// The game's rules (core/rules.h) in single precision: this gunner need only come close.
+constexpr float WIND_STEP = static_cast<float>(WIND_PER_UNIT);
+constexpr float BARREL = static_cast<float>(BARREL_LENGTH);
+constexpr float SPEED_PER_POWER = static_cast<float>(TOP_SPEED / MAX_POWER);
+constexpr float SIDE_REACH = static_cast<float>(SIDE_MARGIN);
 constexpr int FLIGHT_LIMIT = 3000;
 constexpr int ANGLES_TRIED = 12;
 constexpr int POWER_STEP = 5;
-constexpr int MAX_ANGLE = 180;
-constexpr int MAX_POWER = 100;
 
 struct Point {
     float x;
@@ -40,8 +39,8 @@ Point Landing(const Landscape& land, const Player& shooter, const Player& target
     const float s = BarrelSin(angle);
     const float speed = static_cast<float>(power) * SPEED_PER_POWER;
     const float wind = static_cast<float>(land.wind) * WIND_STEP;
-    float x = static_cast<float>(shooter.x) - BARREL_LENGTH * c;
-    float y = static_cast<float>(shooter.y - shooter.height) - BARREL_LENGTH * s;
+    float x = static_cast<float>(shooter.x) - BARREL * c;
+    float y = static_cast<float>(shooter.y - shooter.height) - BARREL * s;
     float vx = -c * speed;
     float vy = -s * speed;
     for (int tick = 0; tick < FLIGHT_LIMIT; ++tick) {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/globals.h"
+#include "core/rules.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
@@ -14,24 +15,12 @@
 
 namespace {
 
-constexpr std::int32_t MIN_WIDTH = 640;
-constexpr std::int32_t MAX_WIDTH = 1200;
-constexpr std::int32_t MIN_HEIGHT = 300;
-constexpr std::int32_t MAX_HEIGHT = 500;
-constexpr std::int32_t MAX_WIND = 9;
-constexpr std::int32_t TANK_EDGE_DISTANCE = 6;
-constexpr std::int32_t MAX_ANGLE = 180;
-constexpr std::int32_t MAX_POWER = 100;
-constexpr std::int32_t FULL_ARMOUR = 100;
-constexpr std::int32_t READY_MESSAGE_FRAMES = 200;
-constexpr std::int32_t SETTLE_FRAMES = 150;
-constexpr std::int32_t FIRE_DELAY_FRAMES = 29;
 constexpr std::int32_t LAST_PROJECTILE_KIND = KindLava;
 
-// A projectile survives an update only within 200 pixels beyond a side edge and above the bottom;
-// those made during the update (debris, scatter, splits) may start up to a crater's radius farther
-// out and are tested on the next one. Nothing limits the height, but no shot climbs this far.
-constexpr float SIDE_REACH = 200.0f + 128.0f;
+// A projectile survives an update only within SIDE_MARGIN pixels beyond a side edge and above the
+// bottom; those made during the update (debris, scatter, splits) may start up to a crater's radius
+// farther out and are tested on the next one. Nothing limits the height, but no shot climbs this far.
+constexpr float SIDE_REACH = static_cast<float>(SIDE_MARGIN) + 128.0f;
 constexpr float BOTTOM_REACH = 128.0f;
 constexpr float TOP_REACH = 100000.0f;
 // A list longer than this is taken to be a loop.
@@ -103,11 +92,12 @@ std::string CheckRecord(int index, const Player& player, int numPlayers) {
     auto fail = [&](const auto&... parts) { return Say(Who(index, player), ": ", parts...); };
     if (player.inGame != (index < numPlayers)) return fail("in the game is ", player.inGame);
     if (player.cash < 0) return fail("cash ", player.cash);
-    if (player.stock[0] >= 0) return fail("the first weapon's stock is ", player.stock[0], ", not unlimited");
-    for (int w = 1; w < WEAPON_COUNT; ++w)
+    if (player.stock[WeaponShell] >= 0)
+        return fail("the first weapon's stock is ", player.stock[WeaponShell], ", not unlimited");
+    for (int w = WeaponSodSalvo; w < WEAPON_COUNT; ++w)
         if (player.stock[static_cast<std::size_t>(w)] < 0)
             return fail("stock of weapon ", w, " is ", player.stock[static_cast<std::size_t>(w)]);
-    if (player.weapon < -1 || player.weapon >= WEAPON_COUNT) return fail("weapon ", player.weapon);
+    if (player.weapon < WeaponNone || player.weapon >= WEAPON_COUNT) return fail("weapon ", player.weapon);
     if (player.angle < 0 || player.angle > MAX_ANGLE) return fail("angle ", player.angle);
     if (player.power < 0 || player.power > MAX_POWER) return fail("power ", player.power);
     if (player.armour < 0 || player.armour > FULL_ARMOUR) return fail("armour ", player.armour);
@@ -142,8 +132,8 @@ std::string CheckScreens(const PlayerCollection& players) {
 }
 
 std::string CheckLandscape(const Landscape& land, const PlayerCollection& players) {
-    if (land.width < MIN_WIDTH || land.width > MAX_WIDTH || land.height < MIN_HEIGHT ||
-        land.height > MAX_HEIGHT)
+    if (land.width < MIN_LANDSCAPE_WIDTH || land.width > MAX_LANDSCAPE_WIDTH ||
+        land.height < MIN_LANDSCAPE_HEIGHT || land.height > MAX_LANDSCAPE_HEIGHT)
         return Say("the landscape is ", land.width, "x", land.height);
     if (land.skyWidth != land.width / 4 + SCREEN_WIDTH || land.skyHeight != land.height / 4 + SCREEN_HEIGHT)
         return Say("the sky is ", land.skyWidth, "x", land.skyHeight, " over a landscape ", land.width, "x",

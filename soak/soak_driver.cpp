@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "core/globals.h"
+#include "core/rules.h"
 #include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "players/player_collection.h"
@@ -15,8 +16,6 @@
 namespace {
 
 constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
-constexpr int MAX_ANGLE = 180;
-constexpr int MAX_POWER = 100;
 constexpr int SELL_KEY = 'S';
 // A match that has run this many turns for each player is abandoned, so that tanks that cannot
 // reach each other do not hold the soak up.
@@ -392,7 +391,7 @@ void SoakDriver::PlanShopper() {
 // Buying: an A-Bomb half the time it is affordable, else a few tries for a weapon within the cash;
 // a purchase that cannot be paid is tried all the same (the shop must refuse it).
 SoakDriver::ShopErrand SoakDriver::Purchase(int weapon, std::int32_t* cash, Stock* stock) {
-    if (*cash >= Price(WEAPON_COUNT - 1, true) && random_.Chance(0.5)) weapon = WEAPON_COUNT - 1;
+    if (*cash >= Price(WeaponABomb, true) && random_.Chance(0.5)) weapon = WeaponABomb;
     for (int tries = 0; tries < 8 && Price(weapon, true) > *cash; ++tries)
         weapon = random_.Uniform(1, WEAPON_COUNT - 1);
     if (Price(weapon, true) <= *cash) {

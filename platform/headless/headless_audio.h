@@ -1,10 +1,9 @@
-// The headless audio device: no output, a record of every sound the game starts, loops and stops,
-// and voices that play for as long as their samples last, measured in 20 ms ticks.
+// The headless audio device: no output, the tick-driven device of platform/common/tick_audio.h
+// pulling the mixer into nowhere, and a record of every sound the game starts, loops and stops
+// with the tick it happened in.
 //
-// The device runs at 22050 frames per second, mono, so one tick is 441 frames; the mixer is
-// pulled for the ticks that have passed whenever the game touches a sound, so a voice stops
-// playing once its length has elapsed. Ticks that pass while the device is paused or gone are
-// not pulled at all, as on a real device. The state snapshot reads the record.
+// The record of platform/audio.h (AudioTakePlayed, AudioLooping) feeds the state snapshot; the
+// calls below let tests read the ticks and act out a device that comes and goes.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +18,6 @@ struct HeadlessSoundEvent {
     int number = 0;
 };
 
-// Sound numbers started (once or looping) since the previous call, in order; the list then
-// starts empty again.
-std::vector<int> HeadlessSoundTakePlayed();
-// Sound numbers looping now, in the order their loops began.
-std::vector<int> HeadlessSoundLooping();
 // Everything recorded since the start of the run.
 const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents();
 

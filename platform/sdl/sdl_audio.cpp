@@ -136,4 +136,9 @@ std::uint32_t SdlAudioDeviceId() { return Audio.device; }
 
 void AudioCatchUp() {}
 
+// The desktop game keeps no record of its sounds: nothing reads a state snapshot there.
 void AudioNote(AudioEvent, int) {}
+
+std::vector<int> AudioTakePlayed() { return {}; }
+
+std::vector<int> AudioLooping() { return {}; }

@@ -1,12 +1,15 @@
-// The web backend's audio device: the mixer pulled tick by tick and played through Web Audio.
-#include "platform/web/web_audio.h"
-
+// The web backend's audio device: the tick-driven device, its samples played through Web Audio.
+//
+// Pulling by ticks rather than at the sound card's pace keeps every voice's length exactly what
+// the replay runner computes (platform/common/tick_audio.h). The browser lets a page make no sound
+// before the player's first key press; until then, and while the page is in the background, the
+// samples are pulled and dropped.
 #include <emscripten.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "platform/audio.h"
+#include "platform/common/tick_audio.h"
 #include "platform/web/web_platform.h"
 
 // clang-format off: the bodies of EM_JS are JavaScript.
@@ -43,80 +46,26 @@ EM_JS(void, web_audio_pause, (int paused), {
 
 namespace {
 
-constexpr AudioFormat DEVICE_FORMAT{22050, 1};
-constexpr int FRAMES_PER_TICK = 22050 / 50;
+void Play(const std::int16_t* samples, int frames, int rate) { web_audio_play(samples, frames, rate); }
 
-struct WebAudio {
-    bool open = false;
-    bool paused = false;
-    AudioSource source = nullptr;
-    void* context = nullptr;
-    std::uint32_t renderedTicks = 0;
-    std::int16_t samples[FRAMES_PER_TICK] = {};
-    std::vector<int> played;
-    std::vector<int> looping;
-};
+void Pause(bool paused) { web_audio_pause(paused ? 1 : 0); }
 
-WebAudio Audio;
-
-// Pulling starts again from now: the ticks that passed in silence are never owed.
-void SkipSilentTicks() { Audio.renderedTicks = WebTickCount(); }
+TickAudio Audio{TickAudioOutput{WebTickCount, Play, Pause}};
 
 }  // namespace
 
-bool AudioOpen(AudioFormat* format) {
-    if (Audio.open) return false;
-    Audio.open = true;
-    *format = DEVICE_FORMAT;
-    return true;
-}
+bool AudioOpen(AudioFormat* format) { return Audio.Open(format); }
 
-bool AudioStart(AudioSource source, void* context) {
-    if (!Audio.open) return false;
-    Audio.source = source;
-    Audio.context = context;
-    SkipSilentTicks();
-    return true;
-}
+bool AudioStart(AudioSource source, void* context) { return Audio.Start(source, context); }
 
-void AudioClose() {
-    Audio.open = false;
-    Audio.source = nullptr;
-    Audio.context = nullptr;
-    Audio.looping.clear();
-}
+void AudioClose() { Audio.Close(); }
 
-void AudioPause(bool paused) {
-    if (paused == Audio.paused) return;
-    if (paused) AudioCatchUp();
-    Audio.paused = paused;
-    web_audio_pause(paused ? 1 : 0);
-    if (!paused) SkipSilentTicks();
-}
+void AudioPause(bool paused) { Audio.Pause(paused); }
 
-// One tick's worth of frames for every tick since the last call.
-void AudioCatchUp() {
-    if (!Audio.source) return;
-    const std::uint32_t now = WebTickCount();
-    if (Audio.paused) Audio.renderedTicks = now;
-    for (; Audio.renderedTicks < now; ++Audio.renderedTicks) {
-        Audio.source(Audio.context, Audio.samples, FRAMES_PER_TICK);
-        web_audio_play(Audio.samples, FRAMES_PER_TICK, DEVICE_FORMAT.rate);
-    }
-}
+void AudioCatchUp() { Audio.CatchUp(); }
 
-void AudioNote(AudioEvent event, int number) {
-    if (event != AudioEvent::Stop) Audio.played.push_back(number);
-    if (event == AudioEvent::Loop &&
-        std::find(Audio.looping.begin(), Audio.looping.end(), number) == Audio.looping.end())
-        Audio.looping.push_back(number);
-    if (event == AudioEvent::Stop) std::erase(Audio.looping, number);
-}
+void AudioNote(AudioEvent event, int number) { Audio.Note(event, number); }
 
-std::vector<int> WebSoundTakePlayed() {
-    std::vector<int> played;
-    played.swap(Audio.played);
-    return played;
-}
+std::vector<int> AudioTakePlayed() { return Audio.TakePlayed(); }
 
-std::vector<int> WebSoundLooping() { return Audio.looping; }
+std::vector<int> AudioLooping() { return Audio.Looping(); }

@@ -2,6 +2,7 @@
 #include "tests/computer/computer_fixture.h"
 
 #include "core/globals.h"
+#include "core/rules.h"
 #include "players/weapon_table.h"
 
 void ComputerTest::SetUp() {
@@ -41,7 +42,7 @@ void ComputerTest::Wall(int left, int right, int top) {
 Player& ComputerTest::Stand(int i, int x, std::int32_t armour) {
     Player& p = PlaceTank(i, x, landscape->SurfaceY(x), armour);
     p.stock = {-1, 0, 0, 0, 0, 0};
-    p.weapon = 0;
+    p.weapon = WeaponShell;
     return p;
 }
 

@@ -3,6 +3,7 @@
 #include "computer/flight_sim.h"
 #include "computer/targeting.h"
 #include "core/random.h"
+#include "core/rules.h"
 #include "tests/computer/computer_fixture.h"
 
 namespace {
@@ -22,9 +23,9 @@ TEST_F(ComputerTest, PredictedFlightsEndWhereRealShotsDo) {
     int tanks = 0;
     for (int wind : {-9, -4, 0, 3, 9}) {
         landscape->wind = wind;
-        for (std::int32_t weapon : {0, 3}) {
-            for (std::int32_t angle = 2; angle <= 180; angle += weapon == 0 ? 11 : 29) {
-                for (std::int32_t power = 5; power <= 100; power += weapon == 0 ? 13 : 31) {
+        for (std::int32_t weapon : {WeaponShell, WeaponEarthMover}) {
+            for (std::int32_t angle = 2; angle <= MAX_ANGLE; angle += weapon == WeaponShell ? 11 : 29) {
+                for (std::int32_t power = 5; power <= MAX_POWER; power += weapon == WeaponShell ? 13 : 31) {
                     for (int i = 0; i < 3; ++i) players->players[i].armour = 100;
                     FlightSim sim;
                     sim.Capture(landscape.get(), players, shots->gravity);
@@ -86,7 +87,7 @@ TEST_F(ComputerTest, PredictingLeavesTheGameAlone) {
     FlightSim sim;
     sim.Capture(landscape.get(), players, shots->gravity);
     for (std::int32_t weapon = 0; weapon < WEAPON_COUNT; ++weapon) {
-        for (std::int32_t angle = 0; angle <= 180; angle += 15) sim.Shot(0, angle, 70, weapon);
+        for (std::int32_t angle = 0; angle <= MAX_ANGLE; angle += 15) sim.Shot(0, angle, 70, weapon);
     }
     EXPECT_EQ(game::RandState(), state);
     EXPECT_EQ(Materials(), terrain);

@@ -2,6 +2,7 @@
 // opponent and a weapon in stock, nobody aims at itself, the thinking leaves the game alone and
 // ends in bounded slices, and Easy and Normal correct after a shot the way a person would.
 #include "core/random.h"
+#include "core/rules.h"
 #include "tests/computer/computer_fixture.h"
 
 namespace {
@@ -87,11 +88,12 @@ TEST_F(ComputerTest, ChoicesAreLivingOpponentsAndWeaponsInStock) {
             Plan(planner, 0, level, random);
             const ShotDecision& d = planner.Decision();
             EXPECT_TRUE(d.target == 2 || d.target == 4) << level << " " << seed << " " << d.target;
-            EXPECT_TRUE(d.weapon == 0 || d.weapon == 4) << level << " " << seed << " " << d.weapon;
+            EXPECT_TRUE(d.weapon == WeaponShell || d.weapon == WeaponLava)
+                << level << " " << seed << " " << d.weapon;
             EXPECT_GE(d.angle, 0);
-            EXPECT_LE(d.angle, 180);
+            EXPECT_LE(d.angle, MAX_ANGLE);
             EXPECT_GE(d.power, 0);
-            EXPECT_LE(d.power, 100);
+            EXPECT_LE(d.power, MAX_POWER);
         }
     }
 }
@@ -192,10 +194,10 @@ TEST_F(ComputerTest, AnABombForTwoTanksTogether) {
     EXPECT_EQ(players->players[0].armour, 100);
     RestoreMaterials(terrain);
     for (int i = 0; i < 3; ++i) players->players[i].armour = 100;
-    EXPECT_EQ(players->players[0].stock[5], 0);
-    players->players[0].stock[5] = 1;
+    EXPECT_EQ(players->players[0].stock[WeaponABomb], 0);
+    players->players[0].stock[WeaponABomb] = 1;
     Plan(planner, 0, ControllerNormal, random);
-    EXPECT_EQ(planner.Decision().weapon, 5);
+    EXPECT_EQ(planner.Decision().weapon, WeaponABomb);
 }
 
 // The target sits under a thick rock roof no shell blast gets through: Hard bores in with an

@@ -11,6 +11,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "runner/runner.h"
+#include "snapshot/state_snapshot.h"
 #include "tests/landscape/landscape_fixture.h"
 
 namespace {

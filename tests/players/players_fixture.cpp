@@ -104,7 +104,7 @@ void PlayersTest::TearDown() {
     trace.reset();
 }
 
-std::vector<int> PlayersTest::Played() { return HeadlessSoundTakePlayed(); }
+std::vector<int> PlayersTest::Played() { return AudioTakePlayed(); }
 
 void PlayersTest::ClearBackPage() { ClearScreen(0, 2, 0, -1, 0, 0, 0); }
 

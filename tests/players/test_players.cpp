@@ -1,6 +1,7 @@
 // Tests of the player records and the turn order, the tank's box and drawing, and the view's glide.
 #include "core/globals.h"
 #include "core/random.h"
+#include "core/rules.h"
 #include "tests/players/players_fixture.h"
 
 namespace {
@@ -21,7 +22,7 @@ TEST_F(PlayersTest, ARunStartsWithCashAShellStockAndTwoNamedPlayers) {
 
 TEST_F(PlayersTest, NewMatchWithThreePlayersLeavesTheOthersOutAndKeepsTheMoney) {
     players->Get(1)->cash = 7;
-    players->Get(1)->stock[5] = 2;
+    players->Get(1)->stock[WeaponABomb] = 2;
     players->Get(4)->alive = true;
     for (std::uint32_t seed = 1; seed <= 30; ++seed) {
         game::srand(seed);
@@ -34,11 +35,11 @@ TEST_F(PlayersTest, NewMatchWithThreePlayersLeavesTheOthersOutAndKeepsTheMoney) 
         if (i >= 3) continue;
         EXPECT_EQ(p.angle, 60);
         EXPECT_EQ(p.power, 25);
-        EXPECT_EQ(p.weapon, 0);
+        EXPECT_EQ(p.weapon, WeaponShell);
         EXPECT_EQ(p.armour, 100);
     }
     EXPECT_EQ(players->Get(1)->cash, 7);
-    EXPECT_EQ(players->Get(1)->stock[5], 2);
+    EXPECT_EQ(players->Get(1)->stock[WeaponABomb], 2);
 }
 
 TEST_F(PlayersTest, NextTurnSkipsTheDeadClearsDamageAndEndsWithOneLeft) {

@@ -124,8 +124,8 @@ int ProjectilesTest::CountMaterial(std::int32_t material) const {
     return static_cast<int>(std::count(MaterialMap.begin(), end, material));
 }
 
-std::vector<int> ProjectilesTest::Played() { return HeadlessSoundTakePlayed(); }
-std::vector<int> ProjectilesTest::Looping() { return HeadlessSoundLooping(); }
+std::vector<int> ProjectilesTest::Played() { return AudioTakePlayed(); }
+std::vector<int> ProjectilesTest::Looping() { return AudioLooping(); }
 
 COLORREF ProjectilesTest::Picture(int x, int y) {
     HDC dc = nullptr;

@@ -22,59 +22,59 @@ protected:
 
 TEST_F(PlayerChoiceTest, TheArrowsShowWhichWayTheNumberOfPlayersCanMove) {
     EXPECT_EQ(Line(0), "Number of players      2 >");
-    PlayerChoiceAction(2);
+    PlayerChoiceAction(ChoiceAction::Left);
     EXPECT_EQ(players->numPlayers, 2);
     EXPECT_TRUE(Played().empty());
-    for (int i = 0; i < 3; ++i) PlayerChoiceAction(3);
+    for (int i = 0; i < 3; ++i) PlayerChoiceAction(ChoiceAction::Right);
     EXPECT_EQ(Line(0), "Number of players      < 5 >");
     EXPECT_EQ(Played(), std::vector<int>(3, 4));
-    for (int i = 0; i < 5; ++i) PlayerChoiceAction(3);
+    for (int i = 0; i < 5; ++i) PlayerChoiceAction(ChoiceAction::Right);
     EXPECT_EQ(Line(0), "Number of players      < 8");
     EXPECT_EQ(Played().size(), 3u);
     for (int i = 0; i < MAX_PLAYERS; ++i) EXPECT_TRUE(players->Get(i)->inGame);
-    PlayerChoiceAction(2);
+    PlayerChoiceAction(ChoiceAction::Left);
     EXPECT_FALSE(players->Get(7)->inGame);
 }
 
 TEST_F(PlayerChoiceTest, GravityAndWindStepWithinTheirChoices) {
-    PlayerChoiceAction(1);
+    PlayerChoiceAction(ChoiceAction::Down);
     EXPECT_EQ(Line(1), "Landscape Gravity      < ON");
-    PlayerChoiceAction(3);
+    PlayerChoiceAction(ChoiceAction::Right);
     EXPECT_EQ(Played(), std::vector<int>{3});
-    PlayerChoiceAction(2);
+    PlayerChoiceAction(ChoiceAction::Left);
     EXPECT_EQ(LandscapeGravityOption, 0u);
     EXPECT_EQ(Line(1), "Landscape Gravity      OFF >");
 
-    PlayerChoiceAction(1);
+    PlayerChoiceAction(ChoiceAction::Down);
     Played();
     const char* winds[] = {"Wind      NO >", "Wind      < CONSTANT >", "Wind      < VARIABLE >",
                            "Wind      < RANDOM"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(Line(2), winds[i]);
-        PlayerChoiceAction(3);
+        PlayerChoiceAction(ChoiceAction::Right);
     }
     EXPECT_EQ(WindOption, 3);
-    for (int i = 0; i < 4; ++i) PlayerChoiceAction(2);
+    for (int i = 0; i < 4; ++i) PlayerChoiceAction(ChoiceAction::Left);
     EXPECT_EQ(WindOption, 0);
     EXPECT_EQ(Played(), std::vector<int>(6, 4));
 }
 
 TEST_F(PlayerChoiceTest, OnlySelectOnStartGameStartsAndEverySelectSounds) {
-    EXPECT_FALSE(PlayerChoiceAction(4));
-    PlayerChoiceAction(0);
+    EXPECT_FALSE(PlayerChoiceAction(ChoiceAction::Select));
+    PlayerChoiceAction(ChoiceAction::Up);
     EXPECT_EQ(ChoiceRow, 0);
-    for (int i = 0; i < 5; ++i) PlayerChoiceAction(1);
+    for (int i = 0; i < 5; ++i) PlayerChoiceAction(ChoiceAction::Down);
     EXPECT_EQ(ChoiceRow, CHOICE_START_ROW);
     EXPECT_EQ(Line(3), "Start Game");
-    PlayerChoiceAction(2);
-    PlayerChoiceAction(3);
-    EXPECT_TRUE(PlayerChoiceAction(4));
+    PlayerChoiceAction(ChoiceAction::Left);
+    PlayerChoiceAction(ChoiceAction::Right);
+    EXPECT_TRUE(PlayerChoiceAction(ChoiceAction::Select));
     EXPECT_EQ(Played(), (std::vector<int>{4, 3, 3, 3, 4}));
 }
 
 TEST_F(PlayerChoiceTest, TheCursorRowIsBarredAndEveryTankOfTheGameShown) {
-    for (int i = 0; i < 6; ++i) PlayerChoiceAction(3);
-    PlayerChoiceAction(1);
+    for (int i = 0; i < 6; ++i) PlayerChoiceAction(ChoiceAction::Right);
+    PlayerChoiceAction(ChoiceAction::Down);
     ClearBackPage();
     DrawPlayerChoice(0, 2);
     // The gravity row at y 81: edges at y and y + 15, filled between them (as 16-bit colours).

@@ -1,5 +1,6 @@
 // Tests of the weapon table and the shop: prices, buying and selling with their sounds, the cursor's
 // limits, the players' turns at the shop, and what the shop draws.
+#include "core/rules.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "tests/players/players_fixture.h"
@@ -15,8 +16,8 @@ protected:
     }
     // Moves the cursor to a row with the keys' actions.
     static void GoTo(int row) {
-        while (ShopRow < row) WeaponScreenAction(1);
-        while (ShopRow > row) WeaponScreenAction(0);
+        while (ShopRow < row) WeaponScreenAction(ShopAction::Down);
+        while (ShopRow > row) WeaponScreenAction(ShopAction::Up);
         Played();
     }
     Player& Buyer() { return *players->Get(ShopPlayer); }
@@ -24,51 +25,51 @@ protected:
 
 TEST_F(WeaponShopTest, TheTableAnswersOnlyOnceFilledAndWithinItsSixWeapons) {
     WeaponData data;
-    EXPECT_FALSE(GetWeaponData(6, &data));
-    ASSERT_TRUE(GetWeaponData(3, &data));
+    EXPECT_FALSE(GetWeaponData(WEAPON_COUNT, &data));
+    ASSERT_TRUE(GetWeaponData(WeaponEarthMover, &data));
     EXPECT_STREQ(data.name, "Earth Mover");
     SetupScreensResetForTests();
     data.buyPrice = -7;
-    EXPECT_FALSE(GetWeaponData(0, &data));
+    EXPECT_FALSE(GetWeaponData(WeaponShell, &data));
     EXPECT_EQ(data.buyPrice, -7);
 }
 
 TEST_F(WeaponShopTest, BuyingNeedsTheExactPriceAndSellingGivesBackLess) {
-    GoTo(5);
+    GoTo(WeaponABomb);
     Buyer().cash = 299;
-    WeaponScreenAction(2);
-    EXPECT_EQ(Buyer().stock[5], 0);
+    WeaponScreenAction(ShopAction::BuyOrFinish);
+    EXPECT_EQ(Buyer().stock[WeaponABomb], 0);
     EXPECT_TRUE(Played().empty());
     Buyer().cash = 300;
-    WeaponScreenAction(2);
+    WeaponScreenAction(ShopAction::BuyOrFinish);
     EXPECT_EQ(Buyer().cash, 0);
-    EXPECT_EQ(Buyer().stock[5], 1);
-    WeaponScreenAction(3);
+    EXPECT_EQ(Buyer().stock[WeaponABomb], 1);
+    WeaponScreenAction(ShopAction::Sell);
     EXPECT_EQ(Buyer().cash, 100);
-    EXPECT_EQ(Buyer().stock[5], 0);
+    EXPECT_EQ(Buyer().stock[WeaponABomb], 0);
     EXPECT_EQ(Played(), (std::vector<int>{4, 4}));
-    WeaponScreenAction(3);
+    WeaponScreenAction(ShopAction::Sell);
     EXPECT_EQ(Buyer().cash, 100);
     EXPECT_TRUE(Played().empty());
 }
 
 TEST_F(WeaponShopTest, TheUnlimitedShellIsNeitherBoughtNorSold) {
-    WeaponScreenAction(2);
-    WeaponScreenAction(3);
-    EXPECT_EQ(Buyer().stock[0], -1);
+    WeaponScreenAction(ShopAction::BuyOrFinish);
+    WeaponScreenAction(ShopAction::Sell);
+    EXPECT_EQ(Buyer().stock[WeaponShell], -1);
     EXPECT_EQ(Buyer().cash, 100);
     EXPECT_TRUE(Played().empty());
 }
 
 // Selling on "Finish" does nothing either.
 TEST_F(WeaponShopTest, TheCursorStopsAtTheShellAndAtFinish) {
-    WeaponScreenAction(0);
+    WeaponScreenAction(ShopAction::Up);
     EXPECT_EQ(ShopRow, 0);
     EXPECT_TRUE(Played().empty());
-    for (int i = 0; i < 8; ++i) WeaponScreenAction(1);
+    for (int i = 0; i < 8; ++i) WeaponScreenAction(ShopAction::Down);
     EXPECT_EQ(ShopRow, SHOP_FINISH_ROW);
     EXPECT_EQ(Played(), std::vector<int>(6, 3));
-    WeaponScreenAction(3);
+    WeaponScreenAction(ShopAction::Sell);
     EXPECT_TRUE(Played().empty());
 }
 
@@ -80,15 +81,15 @@ TEST_F(WeaponShopTest, EveryPlayerOfTheGameFinishesInTurn) {
         int finishes = 0;
         bool done = false;
         while (!done && finishes < 10) {
-            GoTo(1);
-            WeaponScreenAction(2);
+            GoTo(WeaponSodSalvo);
+            WeaponScreenAction(ShopAction::BuyOrFinish);
             GoTo(SHOP_FINISH_ROW);
-            done = WeaponScreenAction(2);
+            done = WeaponScreenAction(ShopAction::BuyOrFinish);
             ++finishes;
             EXPECT_EQ(ShopRow, 0);
         }
         EXPECT_EQ(finishes, count);
-        EXPECT_EQ(players->Get(count - 1)->stock[1], 1);
+        EXPECT_EQ(players->Get(count - 1)->stock[WeaponSodSalvo], 1);
     }
     EXPECT_EQ(players->Get(0)->cash, 100 - 3 * 10);
 }

@@ -113,7 +113,7 @@ TEST_F(ComputerGameTest, KeysOneToEightCycleTheSeatsTakingPart) {
     std::vector<int> confirms;
     auto look = [&] {
         seen.push_back(SeatControllers[1]);
-        auto played = HeadlessSoundTakePlayed();
+        auto played = AudioTakePlayed();
         confirms.push_back(static_cast<int>(std::count(played.begin(), played.end(), SOUND_CONFIRM)));
         return true;
     };

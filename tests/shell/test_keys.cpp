@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
+#include "core/rules.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
@@ -45,21 +46,21 @@ TEST_F(KeysTest, AngleAndPowerStepWithinTheirInclusiveLimits) {
 }
 
 TEST_F(KeysTest, WeaponCyclingWrapsBothWays) {
-    Current().weapon = 0;
+    Current().weapon = WeaponShell;
     Press('W');
-    EXPECT_EQ(Current().weapon, 5);
+    EXPECT_EQ(Current().weapon, WeaponABomb);
     Press('S');
-    EXPECT_EQ(Current().weapon, 0);
-    for (int i = 0; i < 6; ++i) Press('S');
-    EXPECT_EQ(Current().weapon, 0);
+    EXPECT_EQ(Current().weapon, WeaponShell);
+    for (int i = 0; i < WEAPON_COUNT; ++i) Press('S');
+    EXPECT_EQ(Current().weapon, WeaponShell);
 }
 
 TEST_F(KeysTest, SpaceFiresOnlyWithStock) {
-    Current().weapon = 1;
-    Current().stock[1] = 0;
+    Current().weapon = WeaponSodSalvo;
+    Current().stock[WeaponSodSalvo] = 0;
     EXPECT_TRUE(Press(VK_SPACE));
     EXPECT_EQ(CurrentMode, Aiming);
-    Current().weapon = 0;
+    Current().weapon = WeaponShell;
     HelpShown = true;
     Press(VK_SPACE);
     EXPECT_EQ(CurrentMode, ShotInProgress);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/globals.h"
+#include "core/rules.h"
 #include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "players/player_collection.h"
@@ -17,6 +18,7 @@
 #include "runner/runner.h"
 #include "runner/script.h"
 #include "shell/shell.h"
+#include "snapshot/state_snapshot.h"
 #include "soak/aim.h"
 #include "soak/crash_report.h"
 #include "soak/invariants.h"
@@ -199,9 +201,9 @@ TEST_F(SoakTest, TheRulesCatchABrokenGame) {
         corrupt(ViewY, -1, "the view");
         corrupt(red.cash, -1, "cash -1");
         corrupt(red.cash, red.cash + 5, "cash changed");
-        corrupt(red.stock[0], 3, "not unlimited");
-        corrupt(red.stock[3], -2, "stock of weapon 3 is -2");
-        corrupt(red.stock[2], red.stock[2] + 1, "stock of weapon 2 went from");
+        corrupt(red.stock[WeaponShell], 3, "not unlimited");
+        corrupt(red.stock[WeaponEarthMover], -2, "stock of weapon 3 is -2");
+        corrupt(red.stock[WeaponFirework], red.stock[WeaponFirework] + 1, "stock of weapon 2 went from");
         corrupt(red.armour, 101, "armour 101");
         corrupt(red.y, red.y - 1, "hangs over air");
         corrupt(red.y, red.y + 1, "fell into the ground");

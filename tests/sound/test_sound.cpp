@@ -52,9 +52,9 @@ TEST_F(SoundTest, ABusyPoolTakesOverItsBuffersInTurn) {
     // Both restarted from the top, so they outlast buffers 2 to 5, which ran out on their own.
     Ticks(14);
     EXPECT_EQ(Playing(14), (std::vector<int>{0, 1, 6, 7, 8, 9}));
-    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>(12, 14));
+    EXPECT_EQ(AudioTakePlayed(), std::vector<int>(12, 14));
     EXPECT_EQ(HeadlessSoundEvents()[10].tick, 10u);
-    EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+    EXPECT_TRUE(AudioTakePlayed().empty());
 }
 
 TEST_F(SoundTest, AnIdleBufferIsUsedAgainBeforeTheNext) {
@@ -72,38 +72,38 @@ TEST_F(SoundTest, AOneBufferEffectDoesNotRestartWhilePlaying) {
     SoundInit(nullptr);
     SoundPlay(12);
     SoundPlay(12);
-    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{12});
+    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
 
     // Stopped first, it starts again; left alone, it ends after three and a half ticks.
     SoundStop(12);
     SoundPlay(12);
-    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{12});
+    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
     Ticks(3);
     EXPECT_EQ(Playing(12), std::vector<int>{0});
     Ticks(1);
     EXPECT_EQ(Playing(12), std::vector<int>{});
     SoundPlay(12);
-    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{12});
+    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
 }
 
 TEST_F(SoundTest, OnlyOneBufferEffectsLoop) {
     SoundInit(nullptr);
     SoundLoop(14);
-    EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+    EXPECT_TRUE(AudioTakePlayed().empty());
     EXPECT_EQ(Playing(14), std::vector<int>{});
 
     SoundLoop(17);
     Ticks(500);
     EXPECT_EQ(Status(17, 0), VOICE_PLAYING | VOICE_LOOPING);
-    EXPECT_EQ(HeadlessSoundLooping(), std::vector<int>{17});
+    EXPECT_EQ(AudioLooping(), std::vector<int>{17});
 
     // Looping or playing again while it loops does nothing; a stop ends the loop.
     SoundLoop(17);
     SoundPlay(17);
-    EXPECT_EQ(HeadlessSoundTakePlayed(), std::vector<int>{17});
+    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{17});
     SoundStop(17);
     EXPECT_EQ(Status(17, 0), 0u);
-    EXPECT_TRUE(HeadlessSoundLooping().empty());
+    EXPECT_TRUE(AudioLooping().empty());
 }
 
 TEST_F(SoundTest, StopRewindsSoTheNextPlayStartsFromTheTop) {
@@ -145,7 +145,7 @@ TEST_F(SoundTest, CallsBeforeInitAndAfterFinalizeDoNothing) {
     SoundFinalize();
     EXPECT_EQ(SoundTable.device, nullptr);
     for (const SoundEffect* slot : SoundTable.slots) EXPECT_EQ(slot, nullptr);
-    EXPECT_TRUE(HeadlessSoundLooping().empty());
+    EXPECT_TRUE(AudioLooping().empty());
     SoundPlay(0);
     SoundLoop(17);
     SoundStop(17);
@@ -199,7 +199,7 @@ TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
         EXPECT_EQ(SoundTable.slots[8], nullptr);
         EXPECT_NE(SoundTable.slots[9], nullptr);
         SoundPlay(8);
-        EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+        EXPECT_TRUE(AudioTakePlayed().empty());
 
         int error = -1;
         EXPECT_EQ(LoadSoundEffect(*SoundTable.device, RESOURCES[8], 2, &error), nullptr);
@@ -213,7 +213,7 @@ TEST_F(SoundTest, AnUnplayableOneBufferEffectKeepsItsSlotButPlaysNothing) {
     ASSERT_NE(SoundTable.slots[12], nullptr);
     EXPECT_EQ(SoundTable.slots[12]->buffers[0], nullptr);
     SoundPlay(12);
-    EXPECT_TRUE(HeadlessSoundTakePlayed().empty());
+    EXPECT_TRUE(AudioTakePlayed().empty());
 }
 
 TEST_F(SoundTest, LostBuffersAreRestoredWhenPlayed) {

@@ -44,7 +44,7 @@ TEST_F(SoundDeviceTest, APauseStopsPullingAndSoundsCarryOnFromWhereTheyWere) {
     EXPECT_EQ(Playing(0), std::vector<int>{});
     EXPECT_EQ(Status(12, 0), VOICE_PLAYING | VOICE_LOOPING);
     EXPECT_EQ(HeadlessSoundEvents().size(), 2u);
-    EXPECT_EQ(HeadlessSoundLooping(), std::vector<int>{12});
+    EXPECT_EQ(AudioLooping(), std::vector<int>{12});
 }
 
 TEST_F(SoundDeviceTest, ThePauseIsTakenAtTheMomentItIsAsked) {
@@ -83,7 +83,7 @@ TEST_F(SoundDeviceTest, ALostDeviceIsLookedForAtTheSlowPaceAndTheMixCarriesOn) {
     // Silent, yet the game plays on: starts are still made and recorded, nothing is pulled.
     EveryTick(60);
     SoundPlay(3);
-    EXPECT_EQ(HeadlessSoundTakePlayed(), (std::vector<int>{0, 3}));
+    EXPECT_EQ(AudioTakePlayed(), (std::vector<int>{0, 3}));
     EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
 
     // The attempt two seconds after the loss (tick 105) finds nothing; the device comes back
