@@ -9,7 +9,8 @@
 namespace {
 
 // The sound of each weapon's launch.
-constexpr int LAUNCH_SOUNDS[WEAPON_COUNT] = {0, 1, 1, 1, 1, 2};
+constexpr int LAUNCH_SOUNDS[WEAPON_COUNT] = {SOUND_SHELL_LAUNCH, SOUND_LIGHT_LAUNCH, SOUND_LIGHT_LAUNCH,
+                                             SOUND_LIGHT_LAUNCH, SOUND_LIGHT_LAUNCH, SOUND_HEAVY_LAUNCH};
 
 // Destroying a tank is worth this much to the one who did it, or costs them as much if it was
 // their own.

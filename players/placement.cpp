@@ -14,7 +14,6 @@ namespace {
 constexpr int RANDOM_ATTEMPTS = 10;
 // A tank loses one armour for every this many pixels it falls.
 constexpr std::int32_t FALL_PER_DAMAGE = 6;
-constexpr int SOUND_TANK_LANDS = 15;
 
 bool InsideEdges(int x, int width) { return x >= TANK_EDGE_DISTANCE && x < width - TANK_EDGE_DISTANCE; }
 

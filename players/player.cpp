@@ -15,8 +15,6 @@ constexpr ColourKey BLACK_KEY{0, 0};
 
 constexpr double GUIDE_LENGTH = 35.0;
 
-constexpr int SOUND_TANK_DESTROYED = 9;
-
 // A destroyed tank throws this many pieces: the first few are coloured debris, the next ones earth
 // in the tank's own colour, darkened, and the rest dark red earth.
 constexpr int PIECES = 100;

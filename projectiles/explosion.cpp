@@ -53,14 +53,6 @@ constexpr const char* IMAGE_NAMES[EXPLOSION_IMAGE_COUNT] = {
 };
 constexpr int HALF_SIZES[] = {0, 16, 85, 45, 10};
 
-constexpr int SOUND_SHELL = 8;
-constexpr int SOUND_ABOMB = 10;
-constexpr int SOUND_THUD = 12;
-constexpr int SOUND_EARTH_MOVER = 13;
-constexpr int SOUND_FIREWORK = 14;
-constexpr int SOUND_DEBRIS_HIT = 16;
-constexpr int SOUND_LAVA_FLOW = 17;
-
 // A lava shell pours this many pixels.
 constexpr std::int32_t LAVA_VOLUME = 300;
 

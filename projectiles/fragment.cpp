@@ -15,8 +15,6 @@ namespace {
 
 using projectiles::TryNew;
 
-constexpr int SOUND_LAVA_FLOW = 17;
-
 // Sparks and flames move once every this many ticks; sparks fade a little at each move.
 constexpr int TICKS_PER_MOVE = 5;
 constexpr float SPARK_FADE = 0.95f;

@@ -15,8 +15,6 @@ namespace {
 
 using projectiles::TryNew;
 
-constexpr int SOUND_LAVA_FLOW = 17;
-
 // Set lava is dark grey, one random shade for all three channels.
 constexpr int LAVA_GREY = 50;
 constexpr int LAVA_SHADES = 40;

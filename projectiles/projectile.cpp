@@ -21,8 +21,6 @@ using projectiles::TryNew;
 constexpr int SCATTER_TABLE_ID = 135;
 constexpr std::uint32_t SCATTER_TABLE_BYTES = 20808;
 
-constexpr int SOUND_LOST = 11;
-
 // The Sod Salvo sheds ten clods a sample from its 30th sample to its 159th, walking the first
 // 1300 records of the scatter table.
 constexpr int SCATTER_START = 300;

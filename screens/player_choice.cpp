@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr int SOUND_CURSOR = 3;
-constexpr int SOUND_CONFIRM = 4;
-
 constexpr int MIN_PLAYERS = 2;
 constexpr std::int32_t LAST_WIND_OPTION = 3;
 
@@ -176,7 +173,7 @@ bool PlayerChoiceAction(ChoiceAction action) {
     switch (action) {
         case ChoiceAction::Up:
         case ChoiceAction::Down:
-            if (MoveCursor(action == ChoiceAction::Up ? -1 : 1)) SoundPlay(SOUND_CURSOR);
+            if (MoveCursor(action == ChoiceAction::Up ? -1 : 1)) SoundPlay(SOUND_CLICK);
             return false;
         case ChoiceAction::Left:
         case ChoiceAction::Right:

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr int SOUND_CURSOR = 3;
-constexpr int SOUND_CONFIRM = 4;
-
 constexpr COLORREF WHITE = 0xFFFFFF;
 
 constexpr int FIRST_ROW_Y = 40;
@@ -111,13 +108,13 @@ bool WeaponScreenAction(ShopAction action) {
         case ShopAction::Up:
             if (ShopRow > 0) {
                 ShopRow -= 1;
-                SoundPlay(SOUND_CURSOR);
+                SoundPlay(SOUND_CLICK);
             }
             return false;
         case ShopAction::Down:
             if (ShopRow < SHOP_FINISH_ROW) {
                 ShopRow += 1;
-                SoundPlay(SOUND_CURSOR);
+                SoundPlay(SOUND_CLICK);
             }
             return false;
         case ShopAction::BuyOrFinish:

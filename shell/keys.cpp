@@ -12,10 +12,6 @@
 namespace {
 
 // Sound numbers of the keys' effects.
-constexpr int SOUND_WEAPON = 3;
-constexpr int SOUND_CONFIRM = 4;
-constexpr int SOUND_POWER = 5;
-constexpr int SOUND_ANGLE = 6;
 
 constexpr int VIEW_STEP = 8;
 
@@ -86,7 +82,7 @@ void StepAim(std::int32_t* value, int step, std::int32_t limit, int sound) {
 void CycleWeapon(Player* player, int step) {
     player->weapon = (player->weapon + step) % WEAPON_COUNT;
     ThePlayers->UpdateMenu();
-    SoundPlay(SOUND_WEAPON);
+    SoundPlay(SOUND_CLICK);
 }
 
 bool AimingKey(int key) {

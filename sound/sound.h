@@ -10,6 +10,28 @@
 
 #include "platform/win.h"
 
+// The effects by number, as the game plays them.
+enum SoundNumber : int {
+    SOUND_SHELL_LAUNCH = 0,    // a Shell leaves the barrel
+    SOUND_LIGHT_LAUNCH = 1,    // the lighter weapons go up
+    SOUND_HEAVY_LAUNCH = 2,    // an A-Bomb launches
+    SOUND_CLICK = 3,           // the weapon changes, a menu cursor moves
+    SOUND_CONFIRM = 4,         // something is confirmed
+    SOUND_POWER = 5,           // the power moves a step
+    SOUND_ANGLE = 6,           // the angle moves a step
+    SOUND_UNUSED = 7,          // present among the resources, never played
+    SOUND_SHELL = 8,           // a Shell explodes
+    SOUND_TANK_DESTROYED = 9,  // a tank bursts
+    SOUND_ABOMB = 10,          // an A-Bomb explodes
+    SOUND_LOST = 11,           // a projectile is lost off the side
+    SOUND_THUD = 12,           // earth settles, a Lava shell lands, debris falls on the ground
+    SOUND_EARTH_MOVER = 13,    // an Earth Mover explodes
+    SOUND_FIREWORK = 14,       // a Firework bursts
+    SOUND_TANK_LANDS = 15,     // a falling tank lands
+    SOUND_DEBRIS_HIT = 16,     // a piece of debris hits a tank
+    SOUND_LAVA_FLOW = 17,      // lava flows, looped while the stream runs
+};
+
 void SoundInit(HWND window);
 void SoundFinalize();
 void SoundPlay(int number);

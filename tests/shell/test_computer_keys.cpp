@@ -17,13 +17,12 @@
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "shell/shell.h"
+#include "sound/sound.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/match_fixture.h"
 
 namespace {
-
-constexpr int SOUND_CONFIRM = 4;
 
 void Press(int key) {
     ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), 0);

@@ -35,17 +35,17 @@ TEST_F(SoundTest, InitLoadsEveryEffectWithItsPool) {
 TEST_F(SoundTest, ABusyPoolTakesOverItsBuffersInTurn) {
     SoundInit(nullptr);
     for (int i = 0; i < 10; ++i) {
-        SoundPlay(14);
+        SoundPlay(SOUND_FIREWORK);
         Ticks(1);
     }
     EXPECT_EQ(Playing(14), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(SoundTable.slots[14]->current, 9);
 
     // The eleventh cuts off the first, the twelfth the second.
-    SoundPlay(14);
+    SoundPlay(SOUND_FIREWORK);
     EXPECT_EQ(SoundTable.slots[14]->current, 0);
     Ticks(1);
-    SoundPlay(14);
+    SoundPlay(SOUND_FIREWORK);
     EXPECT_EQ(SoundTable.slots[14]->current, 1);
     EXPECT_EQ(Playing(14).size(), 10u);
 
@@ -59,67 +59,67 @@ TEST_F(SoundTest, ABusyPoolTakesOverItsBuffersInTurn) {
 
 TEST_F(SoundTest, AnIdleBufferIsUsedAgainBeforeTheNext) {
     SoundInit(nullptr);
-    SoundPlay(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
     Ticks(20);
-    SoundPlay(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
     EXPECT_EQ(SoundTable.slots[0]->current, 0);
     EXPECT_EQ(Playing(0), std::vector<int>{0});
-    SoundPlay(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
     EXPECT_EQ(Playing(0), (std::vector<int>{0, 1}));
 }
 
 TEST_F(SoundTest, AOneBufferEffectDoesNotRestartWhilePlaying) {
     SoundInit(nullptr);
-    SoundPlay(12);
-    SoundPlay(12);
+    SoundPlay(SOUND_THUD);
+    SoundPlay(SOUND_THUD);
     EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
 
     // Stopped first, it starts again; left alone, it ends after three and a half ticks.
-    SoundStop(12);
-    SoundPlay(12);
+    SoundStop(SOUND_THUD);
+    SoundPlay(SOUND_THUD);
     EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
     Ticks(3);
     EXPECT_EQ(Playing(12), std::vector<int>{0});
     Ticks(1);
     EXPECT_EQ(Playing(12), std::vector<int>{});
-    SoundPlay(12);
+    SoundPlay(SOUND_THUD);
     EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
 }
 
 TEST_F(SoundTest, OnlyOneBufferEffectsLoop) {
     SoundInit(nullptr);
-    SoundLoop(14);
+    SoundLoop(SOUND_FIREWORK);
     EXPECT_TRUE(AudioTakePlayed().empty());
     EXPECT_EQ(Playing(14), std::vector<int>{});
 
-    SoundLoop(17);
+    SoundLoop(SOUND_LAVA_FLOW);
     Ticks(500);
     EXPECT_EQ(Status(17, 0), VOICE_PLAYING | VOICE_LOOPING);
     EXPECT_EQ(AudioLooping(), std::vector<int>{17});
 
     // Looping or playing again while it loops does nothing; a stop ends the loop.
-    SoundLoop(17);
-    SoundPlay(17);
+    SoundLoop(SOUND_LAVA_FLOW);
+    SoundPlay(SOUND_LAVA_FLOW);
     EXPECT_EQ(AudioTakePlayed(), std::vector<int>{17});
-    SoundStop(17);
+    SoundStop(SOUND_LAVA_FLOW);
     EXPECT_EQ(Status(17, 0), 0u);
     EXPECT_TRUE(AudioLooping().empty());
 }
 
 TEST_F(SoundTest, StopRewindsSoTheNextPlayStartsFromTheTop) {
     SoundInit(nullptr);
-    SoundPlay(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
     Ticks(15);
-    SoundStop(0);
+    SoundStop(SOUND_SHELL_LAUNCH);
     EXPECT_EQ(Playing(0), std::vector<int>{});
-    SoundPlay(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
     Ticks(19);
     EXPECT_EQ(Playing(0), std::vector<int>{0});
     Ticks(1);
     EXPECT_EQ(Playing(0), std::vector<int>{});
 
     // Stopping what is not playing leaves it as it was.
-    SoundStop(0);
+    SoundStop(SOUND_SHELL_LAUNCH);
     EXPECT_EQ(Playing(0), std::vector<int>{});
 }
 
@@ -134,21 +134,21 @@ TEST_F(SoundTest, NumbersOutsideTheTableDoNothing) {
 }
 
 TEST_F(SoundTest, CallsBeforeInitAndAfterFinalizeDoNothing) {
-    SoundPlay(0);
-    SoundLoop(17);
-    SoundStop(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
+    SoundLoop(SOUND_LAVA_FLOW);
+    SoundStop(SOUND_SHELL_LAUNCH);
     SoundFinalize();
     EXPECT_TRUE(HeadlessSoundEvents().empty());
 
     SoundInit(nullptr);
-    SoundLoop(17);
+    SoundLoop(SOUND_LAVA_FLOW);
     SoundFinalize();
     EXPECT_EQ(SoundTable.device, nullptr);
     for (const SoundEffect* slot : SoundTable.slots) EXPECT_EQ(slot, nullptr);
     EXPECT_TRUE(AudioLooping().empty());
-    SoundPlay(0);
-    SoundLoop(17);
-    SoundStop(17);
+    SoundPlay(SOUND_SHELL_LAUNCH);
+    SoundLoop(SOUND_LAVA_FLOW);
+    SoundStop(SOUND_LAVA_FLOW);
     SoundFinalize();
     EXPECT_EQ(HeadlessSoundEvents().size(), 1u);
 }
@@ -160,8 +160,8 @@ TEST_F(SoundTest, WithoutADeviceTheGameIsSilent) {
     EXPECT_EQ(out.Text(), "SoundInit: No sound device: the game runs silent\r\n");
     EXPECT_EQ(SoundTable.device, nullptr);
     EXPECT_FALSE(SoundTable.ready);
-    SoundPlay(0);
-    SoundLoop(17);
+    SoundPlay(SOUND_SHELL_LAUNCH);
+    SoundLoop(SOUND_LAVA_FLOW);
     EXPECT_TRUE(HeadlessSoundEvents().empty());
     SoundFinalize();
 
@@ -198,7 +198,7 @@ TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
         SoundInit(nullptr);
         EXPECT_EQ(SoundTable.slots[8], nullptr);
         EXPECT_NE(SoundTable.slots[9], nullptr);
-        SoundPlay(8);
+        SoundPlay(SOUND_SHELL);
         EXPECT_TRUE(AudioTakePlayed().empty());
 
         int error = -1;
@@ -212,16 +212,16 @@ TEST_F(SoundTest, AnUnplayableOneBufferEffectKeepsItsSlotButPlaysNothing) {
     SoundInit(nullptr);
     ASSERT_NE(SoundTable.slots[12], nullptr);
     EXPECT_EQ(SoundTable.slots[12]->buffers[0], nullptr);
-    SoundPlay(12);
+    SoundPlay(SOUND_THUD);
     EXPECT_TRUE(AudioTakePlayed().empty());
 }
 
 TEST_F(SoundTest, LostBuffersAreRestoredWhenPlayed) {
     SoundInit(nullptr);
-    SoundPlay(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
     SoundTable.device->LoseAll();
     EXPECT_EQ(Status(0, 0), VOICE_LOST);
-    SoundPlay(0);
+    SoundPlay(SOUND_SHELL_LAUNCH);
     EXPECT_EQ(Status(0, 0), VOICE_PLAYING);
     Ticks(19);
     EXPECT_EQ(Playing(0), std::vector<int>{0});
