@@ -1,4 +1,8 @@
-// The overlays drawn over play: the help screen, the ready message and the quit prompt.
+// The overlays drawn over play: the help screen, the ready message, the quit prompt and the network
+// game's messages.
+#include <string>
+#include <vector>
+
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
@@ -7,6 +11,8 @@
 namespace {
 
 constexpr COLORREF WHITE = RGB(255, 255, 255);
+// The characters a line of the network game's messages holds, centred on the screen.
+constexpr std::size_t NETWORK_LINE_LENGTH = 39;
 
 // The help screen's table: each row's key at x 4, the gamepad's button (if any) at x 56 and the
 // meaning at x 128, 16 pixels apart; the font's cells are 8 pixels wide, so the longest meaning ends at 320.
@@ -28,6 +34,15 @@ constexpr HelpRow HELP_ROWS[] = {
 };
 
 void Say(HDC dc, int x, int y, const char* text) { GraphxString(dc, x, y, WHITE, 0, true, "%s", text); }
+
+// A network message line: centred at y on a black band across the screen, cut to the cells a line
+// holds.
+void SayOnBand(HDC dc, int y, const std::string& text) {
+    const std::string shown = text.substr(0, NETWORK_LINE_LENGTH);
+    const int x = (SCREEN_WIDTH - static_cast<int>(shown.size()) * 8) / 2;
+    GraphxFillRect(dc, 0, y - 2, SCREEN_WIDTH, y + 18, RGB(0, 0, 0));
+    GraphxString(dc, x, y, WHITE, 0, true, "%s", shown.c_str());
+}
 
 // Lends a context on (device, surface) to the drawing, and gives it back; nothing is drawn when
 // none can be had.
@@ -82,5 +97,39 @@ void DrawQuitPrompt(int device, int surface) {
         DrawShadeGrid(dc);
         Say(dc, 107, 60, "Abandon Game?");
         Say(dc, 109, 85, "Shift+Y for Yes");
+    });
+}
+
+std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
+    std::vector<std::string> lines;
+    if (messages.leavePrompt) {
+        lines.push_back("Leave the network game?");
+        lines.push_back("Shift+Y for Yes");
+    }
+    if (!messages.waitingFor.empty()) lines.push_back("Waiting for " + messages.waitingFor + "...");
+    // A long notice is split at a space into lines the screen can hold; a word too long for a line is
+    // cut.
+    if (!messages.notice.empty()) {
+        std::string rest = messages.notice;
+        while (rest.size() > NETWORK_LINE_LENGTH) {
+            std::size_t cut = rest.rfind(' ', NETWORK_LINE_LENGTH);
+            if (cut == std::string::npos || cut == 0) cut = NETWORK_LINE_LENGTH;
+            lines.push_back(rest.substr(0, cut));
+            rest = rest.substr(cut + (rest[cut] == ' ' ? 1 : 0));
+        }
+        lines.push_back(rest);
+    }
+    return lines;
+}
+
+void DrawNetworkMessages(int device, int surface, const NetworkMessages& messages) {
+    const std::vector<std::string> lines = NetworkMessageLines(messages);
+    if (lines.empty()) return;
+    WithContext(device, surface, [&lines](HDC dc) {
+        int y = 150 - 20 * static_cast<int>(lines.size());
+        for (const std::string& line : lines) {
+            SayOnBand(dc, y, line);
+            y += 20;
+        }
     });
 }

@@ -1,9 +1,11 @@
 // The screens: title and terraforming, player choice, weapon shop, end of match, and the help
-// screen, ready message and quit prompt drawn over play. Each has an Init on entering its mode, a
-// Draw or Update every frame and, where keys act on it, an Action taking what the key asks for.
+// screen, ready message, quit prompt and the network game's messages drawn over play. Each has an
+// Init on entering its mode, a Draw or Update every frame and, where keys act on it, an Action taking
+// what the key asks for.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/globals.h"
 #include "display/gdi.h"
@@ -48,3 +50,16 @@ void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
 void DrawReadyMessage(int device, int surface);
 void DrawQuitPrompt(int device, int surface);
+
+// What the network game has to say over the frame (netplay/ fills it in as each frame is shown).
+struct NetworkMessages {
+    bool leavePrompt = false;  // "Leave the network game?" and how to say yes
+    std::string waitingFor;    // the machine waited for ("the host", "Guest 2"), or empty
+    std::string notice;        // this machine's latest notice while it is shown, or empty
+};
+// The messages' lines, top to bottom: the leave prompt's two, the wait, then the notice split at
+// spaces into lines of at most 39 characters (a longer word is cut across lines).
+std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages);
+// Draws the lines centred, each on a black band across the screen 20 pixels high, the last band
+// ending at y 148 and the others above it; nothing without lines. A line over 39 characters is cut.
+void DrawNetworkMessages(int device, int surface, const NetworkMessages& messages);

@@ -15,6 +15,7 @@
 #include "netplay/lockstep.h"
 #include "platform/resource.h"
 #include "players/player_collection.h"
+#include "players/seats.h"
 #include "players/weapon_table.h"
 #include "projectiles/projectile_collection.h"
 #include "replay/session.h"
@@ -75,26 +76,10 @@ void PumpWhileJoining() {
     }
 }
 
-// The network game's news: who is in the game, and the game leaving the network.
-void ApplyNetworkNews(UINT message, WPARAM machine) {
-    if (message == WM_MACHINE_JOINED) {
-        MachinesPresent |= 1u << machine;
-    } else if (message == WM_MACHINE_LEFT) {
-        MachinesPresent &= ~(1u << machine);
-        for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
-            const auto s = static_cast<std::size_t>(seat);
-            if (SeatControllers[s] == ControllerHuman &&
-                SeatMachines[s] == static_cast<std::int32_t>(machine)) {
-                SeatControllers[s] = ControllerNormal;
-                SeatMachines[s] = 0;
-            }
-        }
-    } else {
-        MachinesPresent = 1;
-        SeatMachines.fill(0);
-        for (std::int32_t& held : KeyHeld) held = 0;
-        SwitchToMode(Title);
-    }
+// The network game ended for this machine (its seats done): back to the title, no key held.
+void LeaveNetworkGame() {
+    for (std::int32_t& held : KeyHeld) held = 0;
+    SwitchToMode(Title);
 }
 
 // Start-up stops when a data table is missing, of the wrong size or holds a value its readers
@@ -262,7 +247,10 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     if (!NetWindowMessage(message, wParam, lParam)) return 0;
     if (!ReplayWindowMessage(message, wParam, lParam)) return 0;
     if (message == WM_MACHINE_JOINED || message == WM_MACHINE_LEFT || message == WM_NETWORK_ENDED) {
-        if (wParam < MAX_MACHINES) ApplyNetworkNews(message, wParam);
+        if (wParam < MAX_MACHINES) {
+            ApplyNetworkNews(message, static_cast<int>(wParam));
+            if (message == WM_NETWORK_ENDED) LeaveNetworkGame();
+        }
         return 0;
     }
     if (ProcessImportantEvents(window, message, wParam, lParam)) return 0;

@@ -1,5 +1,5 @@
-// Tests of the overlays drawn over play: the shade grid, the help screen, the ready message and
-// the quit prompt.
+// Tests of the overlays drawn over play: the shade grid, the help screen, the ready message, the
+// quit prompt and the network game's messages.
 #include <gtest/gtest.h>
 
 #include "display/device/dd.h"
@@ -78,7 +78,68 @@ TEST_F(OverlaysTest, NothingIsDrawnWhenNoContextCanBeHad) {
     DrawQuitPrompt(0, 2);
     DrawHelpScreen(0, 2);
     DrawReadyMessage(0, 2);
+    NetworkMessages notice;
+    notice.notice = "Hosting a network game on port 26510";
+    DrawNetworkMessages(0, 2, notice);
     DisplayResetFaults();
+    EXPECT_EQ(Ink(0, 0, 320, 200, GREY), 0);
+}
+
+// The network game's messages, top to bottom: the leave prompt, the wait and the notice, a long
+// notice split at the last space a line can hold (a space just past a full line too), and a word
+// too long for a line cut without losing a character.
+TEST_F(OverlaysTest, NetworkMessagesComeInOrderWithLongNoticesSplitAtSpaces) {
+    NetworkMessages all;
+    all.leavePrompt = true;
+    all.waitingFor = "Guest 2";
+    all.notice = "The machines' games differ: the network game has stopped";
+    EXPECT_EQ(
+        NetworkMessageLines(all),
+        (std::vector<std::string>{"Leave the network game?", "Shift+Y for Yes", "Waiting for Guest 2...",
+                                  "The machines' games differ: the network", "game has stopped"}));
+    NetworkMessages notice;
+    notice.notice = "Could not join a-very-long-host-name-that-goes-on-and-on:4001 (no answer)";
+    EXPECT_EQ(NetworkMessageLines(notice),
+              (std::vector<std::string>{"Could not join", "a-very-long-host-name-that-goes-on-and-",
+                                        "on:4001 (no answer)"}));
+    notice.notice = "Joined the game as Guest 1";
+    EXPECT_EQ(NetworkMessageLines(notice), std::vector<std::string>{"Joined the game as Guest 1"});
+    EXPECT_TRUE(NetworkMessageLines(NetworkMessages{}).empty());
+}
+
+// Each line is centred on a black band 20 pixels high across the screen, the last band ending at
+// y 148, so that more lines reach further up.
+TEST_F(OverlaysTest, NetworkMessagesSitOnBandsAboveTheMiddleOfTheLandscape) {
+    FillRaw(0, 2, GREY);
+    NetworkMessages prompt;
+    prompt.leavePrompt = true;
+    DrawNetworkMessages(0, 2, prompt);
+    EXPECT_EQ(Ink(0, 0, 320, 108, GREY), 0);
+    EXPECT_EQ(Ink(0, 148, 320, 200, GREY), 0);
+    for (int y = 108; y < 148; ++y)
+        for (int x = 0; x < 320; ++x) ASSERT_NE(Pixel(0, 2, x, y), GREY) << x << "," << y;
+    // "Leave the network game?" is 23 cells from x 68, "Shift+Y for Yes" 15 cells from x 100.
+    EXPECT_GT(Ink(68, 110, 252, 128, 0), 0);
+    EXPECT_EQ(Ink(0, 108, 68, 128, 0) + Ink(252, 108, 320, 128, 0), 0);
+    EXPECT_GT(Ink(100, 130, 220, 148, 0), 0);
+    EXPECT_EQ(Ink(0, 128, 100, 148, 0) + Ink(220, 128, 320, 148, 0), 0);
+
+    FillRaw(0, 2, GREY);
+    NetworkMessages notice;
+    notice.notice = "Could not join a-very-long-host-name-that-goes-on-and-on:4001 (no answer)";
+    DrawNetworkMessages(0, 2, notice);
+    EXPECT_EQ(Ink(0, 0, 320, 88, GREY), 0);
+    EXPECT_EQ(Ink(0, 88, 320, 148, GREY), 320 * 60);
+    // "Could not join" is 14 cells from x 104; a full line of 39 cells runs from x 4 to 316.
+    EXPECT_GT(Ink(104, 90, 216, 108, 0), 0);
+    EXPECT_EQ(Ink(0, 88, 104, 108, 0) + Ink(216, 88, 320, 108, 0), 0);
+    EXPECT_GT(Ink(4, 110, 12, 128, 0), 0);
+    EXPECT_GT(Ink(308, 110, 316, 128, 0), 0);
+}
+
+TEST_F(OverlaysTest, NoNetworkMessageDrawsNothing) {
+    FillRaw(0, 2, GREY);
+    DrawNetworkMessages(0, 2, NetworkMessages{});
     EXPECT_EQ(Ink(0, 0, 320, 200, GREY), 0);
 }
 

@@ -1,0 +1,129 @@
+// The check that every machine's game is the same: the state's hash at each turn's start, compared
+// by the host, and the report written when they differ.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "diag/diag.h"
+#include "netplay/session.h"
+#include "netplay/state_hash.h"
+#include "players/player_collection.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+#include "replay/store.h"
+
+namespace netplay {
+
+namespace {
+
+// Hashes kept for comparing with late reports.
+constexpr std::size_t KEPT_HASHES = 64;
+
+// The turn starts seen and their hashes; the host also keeps the guests' reports of frames it has
+// not reached yet.
+struct Checks {
+    std::uint32_t lastMode = Title;
+    int lastCurrent = -1;
+    std::uint64_t lastHash = 0;
+    std::map<std::uint32_t, std::uint64_t> hashes;
+    std::map<std::uint32_t, std::vector<std::pair<int, std::uint64_t>>> reported;
+    bool desync = false;
+};
+
+Checks C;
+
+// Beside the replays: the machine, the frame, both hashes and this machine's game as its replay.
+void WriteDesyncReport(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
+    const std::string directory = ReplayDirectory();
+    if (directory.empty()) return;
+    const ReplayRecord& replay = ReplayRecorded();
+    char name[96];
+    std::snprintf(name, sizeof name, "/desync-%u-machine%d-frame%u.txt", static_cast<unsigned>(replay.seed),
+                  TheLink.me, static_cast<unsigned>(frame));
+    std::string text = "lobshot desync report\nmachine " + std::to_string(TheLink.me) + "\nframe " +
+                       std::to_string(frame) + "\nours " + std::to_string(ours) + "\ntheirs " + std::to_string(theirs) +
+                       "\nseed " + std::to_string(replay.seed) + "\n" + FormatReplay(replay);
+    std::string error;
+    std::error_code ignored;
+    std::filesystem::create_directories(directory, ignored);
+    if (!ReplayWriteFileAtomically(directory + name, text, &error))
+        DiagTrace(DIAG_ERROR, "net", __LINE__, "WriteDesyncReport", "Not written: %s", error.c_str());
+}
+
+// Host: the guests are told, and the game stops here too.
+void DesyncForAll(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
+    Broadcast(net::Desync{frame, ours, theirs});
+    Desync(frame, ours, theirs);
+}
+
+// Whether this step starts a turn: the game is aiming and was not, or another player aims.
+bool TurnStarts() {
+    const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
+    const bool starts = CurrentMode == Aiming && (C.lastMode != Aiming || C.lastCurrent != current);
+    C.lastMode = CurrentMode;
+    C.lastCurrent = current;
+    return starts;
+}
+
+// Host: the reports of frames passed without a turn's start are differences; this turn's are
+// compared.
+void CompareReports(std::uint32_t steps) {
+    for (auto r = C.reported.begin(); r != C.reported.end() && r->first <= steps; ++r)
+        for (const auto& [machine, hash] : r->second)
+            if (r->first != steps || hash != C.lastHash) {
+                DesyncForAll(r->first, r->first == steps ? C.lastHash : 0, hash);
+                return;
+            }
+    C.reported.erase(C.reported.begin(), C.reported.upper_bound(steps));
+}
+
+}  // namespace
+
+void CheckTurnStart(std::uint32_t steps) {
+    if (!TurnStarts()) return;
+    C.lastHash = GameStateHash();
+    C.hashes[steps] = C.lastHash;
+    while (C.hashes.size() > KEPT_HASHES) C.hashes.erase(C.hashes.begin());
+    if (CatchingUp()) return;
+    if (TheLink.role == NetRole::Join && TheLink.transport) {
+        for (net::PeerId host : TheLink.transport->Peers()) SendTo(host, net::StateHash{steps, C.lastHash});
+        return;
+    }
+    CompareReports(steps);
+}
+
+bool HashReported(int machine, const net::StateHash& hash) {
+    auto ours = C.hashes.find(hash.frame);
+    const bool passed = hash.frame <= ReplayFrameSteps();
+    if (ours == C.hashes.end() && passed) {
+        // A turn that started there for the guest and not for the host is a difference too; frames
+        // older than the hashes kept are let be.
+        if (!C.hashes.empty() && hash.frame > C.hashes.begin()->first) DesyncForAll(hash.frame, 0, hash.hash);
+    } else if (ours == C.hashes.end()) {
+        // Kept for when the host gets there; a machine reports a frame once.
+        auto& reports = C.reported[hash.frame];
+        const bool again =
+            std::any_of(reports.begin(), reports.end(), [machine](const auto& r) { return r.first == machine; });
+        if (again || C.reported.size() > KEPT_HASHES) {
+            if (reports.empty()) C.reported.erase(hash.frame);
+            return false;
+        }
+        reports.push_back({machine, hash.hash});
+    } else if (ours->second != hash.hash) {
+        DesyncForAll(hash.frame, ours->second, hash.hash);
+    }
+    return true;
+}
+
+void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
+    if (C.desync) return;
+    C.desync = true;
+    WriteDesyncReport(frame, ours, theirs);
+    GoOffline("The machines' games differ: the network game has stopped", true);
+}
+
+std::uint64_t LastHash() { return C.lastHash; }
+bool Desynced() { return C.desync; }
+void ResetDesyncCheck() { C = Checks{}; }
+
+}  // namespace netplay

@@ -1,0 +1,166 @@
+// A joined machine's side of a network game: joining, loading the game so far to play it back, the
+// host's stamps and news, and the host going.
+#include <algorithm>
+#include <cstdio>
+
+#include "display/graphx.h"
+#include "netplay/session.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+
+namespace netplay {
+
+namespace {
+
+// A joined machine's state: its welcome, the game so far as it arrives, and the host's going.
+struct Guest {
+    bool welcomed = false;
+    std::string catchUp;  // the host's catch-up text so far
+    bool caughtUp = false;  // all of it is here
+    bool catchingUp = false;  // the game so far is playing back
+    // A joined machine whose host has gone plays out the frames it holds, then ends with this.
+    std::string hostGone;
+};
+
+Guest G;
+
+// Waits for the host's welcome and the game so far, drawing the notices meanwhile; gives up after
+// STALL_LIMIT_MS and five seconds more.
+void AwaitCatchUp(void (*pump)()) {
+    const Clock::time_point start = Clock::now();
+    Clock::time_point drawn{};
+    while (!G.caughtUp && !TheLink.offlinePending) {
+        if (Clock::now() - drawn > std::chrono::milliseconds(100)) {
+            drawn = Clock::now();
+            DrawNotices(0, 1);
+            GraphxPresentAgain(0);
+        }
+        Poll(10);
+        if (pump) pump();
+        if (Ms(Clock::now() - start) > STALL_LIMIT_MS + 5000)
+            GoOffline("Could not join " + TheLink.where + " (no answer)", true);
+    }
+}
+
+// The game at this keyboard goes on from the title.
+void StayAtOneKeyboard() {
+    TheLink.role = NetRole::Local;
+    TheLink.offlinePending = false;
+    TheLink.transport.reset();
+}
+
+// Reads the catch-up: the frame the host's game reaches ("delivered N", one line), then its replay,
+// which must end at that frame or the one after. Empty error when it is whole.
+std::string ReadCatchUp(ReplayRecord* replay, long long* delivered) {
+    std::string error;
+    const std::size_t lineEnd = G.catchUp.find('\n');
+    if (lineEnd == std::string::npos || std::sscanf(G.catchUp.c_str(), "delivered %lld", delivered) != 1)
+        error = "it does not say how far it is";
+    else
+        G.catchUp.erase(0, lineEnd + 1);
+    if (!error.empty() || !ParseReplay(G.catchUp, replay, &error) || *delivered < -1 ||
+        *delivered > static_cast<long long>(replay->steps) || *delivered + 1 < static_cast<long long>(replay->steps)) {
+        if (error.empty()) error = "it is not as far as it says";
+    }
+    return error;
+}
+
+void TakeStamps(const net::Input& input) {
+    Stream& m = StreamOf(input.machine);
+    for (const net::FrameInput& f : input.frames) {
+        m.stamps[f.frame] = f.keys;
+        m.latest = std::max<std::int64_t>(m.latest, f.frame);
+    }
+}
+
+void TakeQuiet(const net::Quiet& quiet) {
+    Stream& m = StreamOf(quiet.machine);
+    if (quiet.last - quiet.first > MAX_FRAMES_AHEAD) return GoOffline("The host sent nonsense", true);
+    for (std::uint32_t f = quiet.first; f <= quiet.last; ++f) m.stamps[f] = {};
+    m.latest = std::max<std::int64_t>(m.latest, quiet.last);
+}
+
+void TakeNews(const net::Roster& news) {
+    Stream& m = StreamOf(news.machine);
+    if (!news.joined) {
+        m.gone = true;
+        m.lastInput = news.last_input;
+    }
+    if (news.frame > 0) TheStamps.roster[news.frame].push_back({news.machine, news.joined});
+}
+
+void TakeCatchUp(const net::CatchUp& piece) {
+    if (G.caughtUp || G.catchUp.size() + piece.text.size() > LARGEST_REPLAY_FILE)
+        return GoOffline("The host sent a game that makes no sense", true);
+    G.catchUp += piece.text;
+    G.caughtUp = piece.last;
+}
+
+}  // namespace
+
+void Join(void (*pump)()) {
+    Notice("Joining the game at " + TheLink.where + "...");
+    AwaitCatchUp(pump);
+    if (TheLink.offlinePending) {
+        // Never joined.
+        StayAtOneKeyboard();
+        return;
+    }
+    ReplayRecord replay;
+    long long delivered = -2;
+    const std::string error = ReadCatchUp(&replay, &delivered);
+    if (!error.empty()) {
+        GoOffline("The host's game could not be read (" + error + ")", true);
+        StayAtOneKeyboard();
+        return;
+    }
+    G.catchUp.clear();
+    ReplayLoad(replay, false, true);
+    G.catchingUp = replay.steps > 0;
+    TheStamps.floor = delivered;
+    TheStamps.deliveredThrough = delivered;
+    Notice("Joined the game as " + MachineName(TheLink.me));
+}
+
+void GuestConnected(net::PeerId host) {
+    SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion()});
+    Notice("Connected to " + TheLink.where + ": joining the game");
+}
+
+void GuestDisconnected(net::DisconnectReason why) {
+    if (!G.welcomed || !G.caughtUp)
+        GoOffline("Could not join " + TheLink.where + " (" + net::DescribeReason(why) + ")", true);
+    else if (G.hostGone.empty())
+        G.hostGone = std::string("The host left the game (") + net::DescribeReason(why) + ")";
+}
+
+void GuestReceived(const net::Message& message) {
+    if (const auto* welcome = std::get_if<net::Welcome>(&message)) {
+        TheLink.me = welcome->machine;
+        G.welcomed = true;
+    } else if (const auto* refuse = std::get_if<net::Refuse>(&message)) {
+        GoOffline("The host refused: " + refuse->reason, true);
+    } else if (const auto* piece = std::get_if<net::CatchUp>(&message)) {
+        TakeCatchUp(*piece);
+    } else if (const auto* input = std::get_if<net::Input>(&message)) {
+        TakeStamps(*input);
+    } else if (const auto* quiet = std::get_if<net::Quiet>(&message)) {
+        TakeQuiet(*quiet);
+    } else if (const auto* news = std::get_if<net::Roster>(&message)) {
+        TakeNews(*news);
+    } else if (const auto* desync = std::get_if<net::Desync>(&message)) {
+        Desync(desync->frame, desync->theirs, desync->ours);
+    } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
+        // The frames already here are played out first.
+        G.hostGone = "The host left the game" + (bye->reason.empty() ? std::string() : ": " + bye->reason);
+    } else {
+        GoOffline("The host sent a message only a guest sends", true);
+    }
+}
+
+bool CatchingUp() { return G.catchingUp; }
+void CaughtUp() { G.catchingUp = false; }
+const std::string& HostGone() { return G.hostGone; }
+void ResetGuest() { G = Guest{}; }
+
+}  // namespace netplay

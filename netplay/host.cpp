@@ -1,0 +1,167 @@
+// The host's side of a network game: welcoming machines with the game so far, taking their stamps
+// and passing them on, and machines leaving.
+#include <algorithm>
+
+#include "diag/diag.h"
+#include "netplay/session.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+
+namespace netplay {
+
+namespace {
+
+// The joined machine on the peer, or -1.
+int MachineOfPeer(net::PeerId peer) {
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (StreamOf(m).connected && StreamOf(m).peer == peer) return m;
+    return -1;
+}
+
+void MachineLeft(int machine, const std::string& why) {
+    Stream& m = StreamOf(machine);
+    if (!m.connected) return;
+    Flush();
+    m.connected = false;
+    m.gone = true;
+    m.lastInput = static_cast<std::uint32_t>(std::max<std::int64_t>({m.latest, TheStamps.deliveredThrough, 0}));
+    // The others hear of it before anything more; the frames it owned and never sent are the host's
+    // to stamp, quiet (those still to come as the host's own steps reach them), and the news goes
+    // with the first of them.
+    Broadcast(net::Roster{0, static_cast<std::uint8_t>(machine), false, m.lastInput});
+    TheStamps.unannounced.push_back({machine, false});
+    std::vector<std::uint32_t> orphans;
+    for (const auto& [frame, owner] : TheStamps.owners)
+        if (owner == machine && frame > m.lastInput && static_cast<std::int64_t>(frame) > TheStamps.deliveredThrough &&
+            frame < ReplayFrameSteps() + INPUT_DELAY)
+            orphans.push_back(frame);
+    for (std::uint32_t frame : orphans) Stamp(frame, {});
+    Notice(MachineName(machine) + " left (" + why + "): the computer plays for it");
+}
+
+void SendCatchUp(int machine) {
+    const net::PeerId peer = StreamOf(machine).peer;
+    // The frame the game so far reaches, then the game itself: what was delivered for that frame
+    // is in it.
+    const std::string text =
+        "delivered " + std::to_string(TheStamps.deliveredThrough) + "\n" + FormatReplay(ReplayRecorded());
+    for (std::size_t at = 0; at < text.size(); at += net::kMaxCatchUpChunk) {
+        const bool last = at + net::kMaxCatchUpChunk >= text.size();
+        SendTo(peer, net::CatchUp{text.substr(at, net::kMaxCatchUpChunk), last});
+    }
+    // What is known beyond the game so far: the news and every machine's stamps not yet run.
+    for (int m = 1; m < MAX_MACHINES; ++m) {
+        const Stream& other = StreamOf(m);
+        if (other.gone) SendTo(peer, net::Roster{0, static_cast<std::uint8_t>(m), false, other.lastInput});
+    }
+    for (const auto& [frame, news] : TheStamps.roster)
+        for (const RosterNews& n : news)
+            SendTo(peer, net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined, StreamOf(n.machine).lastInput});
+    for (int m = 0; m < MAX_MACHINES; ++m)
+        if (m != machine)
+            for (const auto& [frame, keys] : StreamOf(m).stamps) SendTo(peer, StampMessage(m, frame, keys));
+}
+
+void Welcome(net::PeerId peer, const net::Hello& hello) {
+    int machine = -1;
+    for (int m = 1; m < MAX_MACHINES && machine < 0; ++m)
+        if (!StreamOf(m).connected && !(MachinesPresent >> m & 1)) machine = m;
+    if (machine < 0) {
+        SendTo(peer, net::Refuse{"the game has no room for another machine"});
+        TheLink.transport->Disconnect(peer, net::DisconnectReason::HostFull);
+        return;
+    }
+    const net::Message answer = net::AnswerHello(hello, ReplayGameVersion(), static_cast<std::uint8_t>(machine));
+    SendTo(peer, answer);
+    if (!std::holds_alternative<net::Welcome>(answer)) {
+        DiagTrace(DIAG_ERROR, "net", __LINE__, "Welcome", "Refused: %s", std::get<net::Refuse>(answer).reason.c_str());
+        TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
+        return;
+    }
+    Flush();
+    Stream& m = StreamOf(machine);
+    m = Stream{};
+    m.connected = true;
+    m.peer = peer;
+    TheStamps.unannounced.push_back({machine, true});
+    SendCatchUp(machine);
+    Notice(MachineName(machine) + " joined the game");
+}
+
+// A joined machine's stamp: only for frames after its last, not yet run and not too far ahead.
+bool TakeStamp(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
+    Stream& m = StreamOf(machine);
+    if (static_cast<std::int64_t>(frame) <= m.latest || static_cast<std::int64_t>(frame) <= TheStamps.deliveredThrough ||
+        frame > ReplayFrameSteps() + MAX_FRAMES_AHEAD) {
+        Drop(machine, net::DisconnectReason::Malformed, "a stamp out of turn, frame " + std::to_string(frame));
+        return false;
+    }
+    m.stamps[frame] = keys;
+    m.latest = frame;
+    return true;
+}
+
+// A joined machine's keys and quiet frames, kept and passed on to the others.
+void TakeInput(int machine, const net::Input& input, const net::Message& message) {
+    if (input.machine != machine) return Drop(machine, net::DisconnectReason::Malformed, "keys of another");
+    for (const net::FrameInput& f : input.frames)
+        if (!TakeStamp(machine, f.frame, f.keys)) return;
+    Broadcast(message, machine);
+}
+
+void TakeQuiet(int machine, const net::Quiet& quiet, const net::Message& message) {
+    if (quiet.machine != machine || quiet.last - quiet.first > MAX_FRAMES_AHEAD)
+        return Drop(machine, net::DisconnectReason::Malformed, "quiet frames of another");
+    for (std::uint32_t f = quiet.first; f <= quiet.last; ++f)
+        if (!TakeStamp(machine, f, {})) return;
+    Broadcast(message, machine);
+}
+
+}  // namespace
+
+void HostStarts() {
+    for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});
+    Notice("Hosting a network game on port " + std::to_string(TheLink.transport->Port()));
+}
+
+void HostReceived(net::PeerId peer, const net::Message& message) {
+    const int machine = MachineOfPeer(peer);
+    if (machine < 0) {
+        if (const auto* hello = std::get_if<net::Hello>(&message)) return Welcome(peer, *hello);
+        TheLink.transport->Disconnect(peer, net::DisconnectReason::Malformed);
+        return;
+    }
+    if (const auto* input = std::get_if<net::Input>(&message)) {
+        TakeInput(machine, *input, message);
+    } else if (const auto* quiet = std::get_if<net::Quiet>(&message)) {
+        TakeQuiet(machine, *quiet, message);
+    } else if (const auto* hash = std::get_if<net::StateHash>(&message)) {
+        if (!HashReported(machine, *hash)) Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
+    } else if (std::holds_alternative<net::Goodbye>(message)) {
+        // It closes the connection itself.
+        MachineLeft(machine, "it said goodbye");
+    } else {
+        Drop(machine, net::DisconnectReason::Malformed, "a message only the host sends");
+    }
+}
+
+void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
+    const int machine = MachineOfPeer(peer);
+    if (machine > 0) MachineLeft(machine, net::DescribeReason(why));
+}
+
+void HostMisunderstood(net::PeerId peer, const std::string& error) {
+    const int machine = MachineOfPeer(peer);
+    if (machine > 0)
+        Drop(machine, net::DisconnectReason::Malformed, error);
+    else
+        TheLink.transport->Disconnect(peer, net::DisconnectReason::Malformed);
+}
+
+void Drop(int machine, net::DisconnectReason why, const std::string& fault) {
+    DiagTrace(DIAG_ERROR, "net", __LINE__, "Drop", "Machine %d: %s", machine, fault.c_str());
+    TheLink.transport->Disconnect(StreamOf(machine).peer, why);
+    MachineLeft(machine, net::DescribeReason(why));
+}
+
+}  // namespace netplay

@@ -1,0 +1,78 @@
+// What this machine says on screen in a network game, drawn by screens/ over the frame: its notices,
+// the machine it waits for and the leave prompt; and how long it has waited.
+#include <algorithm>
+
+#include "diag/diag.h"
+#include "display/graphx.h"
+#include "netplay/session.h"
+#include "replay/session.h"
+#include "screens/screens.h"
+
+namespace netplay {
+
+namespace {
+
+// How long a machine's own messages stay on screen.
+constexpr int NOTICE_MS = 4000;
+// While waiting, the messages are drawn again this often.
+constexpr int WAIT_REDRAW_MS = 250;
+
+struct Notices {
+    std::string notice;
+    Clock::time_point noticeUntil{};
+    bool waiting = false;
+    Clock::time_point waitingSince{};
+    Clock::time_point lastWaitDrawn{};
+    std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
+};
+
+Notices N;
+
+}  // namespace
+
+void Notice(const std::string& text) {
+    N.notice = text;
+    N.noticeUntil = Clock::now() + std::chrono::milliseconds(NOTICE_MS);
+    DiagTrace(DIAG_DEBUG, "net", __LINE__, "Notice", "%s", text.c_str());
+}
+
+bool NoticeShown() { return !N.notice.empty() && Clock::now() < N.noticeUntil; }
+
+// Says for whom it waits after WAIT_MESSAGE_MS, drawing over the last frame shown; gives up after
+// STALL_LIMIT_MS.
+void WaitForKeys(int ms) {
+    const Clock::time_point now = Clock::now();
+    if (!N.waiting) {
+        N.waiting = true;
+        N.waitingSince = now;
+        N.lastWaitDrawn = now;
+    }
+    Poll(ms);
+    const std::int64_t waited = Ms(Clock::now() - N.waitingSince);
+    N.longestWait = std::max(N.longestWait, waited);
+    if (waited >= STALL_LIMIT_MS) {
+        GoOffline("No keys from " + MachineName(EffectiveOwner(ReplayFrameSteps())) + " for 10 seconds", true);
+        return;
+    }
+    if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - N.lastWaitDrawn) >= WAIT_REDRAW_MS) {
+        N.lastWaitDrawn = Clock::now();
+        DrawNotices(0, 1);
+        GraphxPresentAgain(0);
+    }
+}
+
+void WaitOver() { N.waiting = false; }
+std::int64_t LongestWait() { return N.longestWait; }
+
+void DrawNotices(int device, int surface) {
+    NetworkMessages messages;
+    messages.leavePrompt = LeavePromptShown();
+    if (N.waiting && Ms(Clock::now() - N.waitingSince) >= WAIT_MESSAGE_MS)
+        messages.waitingFor = MachineName(EffectiveOwner(static_cast<std::uint32_t>(ReplayFrameSteps())));
+    if (NoticeShown()) messages.notice = N.notice;
+    DrawNetworkMessages(device, surface, messages);
+}
+
+void ResetNotices() { N = Notices{}; }
+
+}  // namespace netplay

@@ -1,0 +1,103 @@
+// The network session's link: sending to the other machines, reading the network, and the network
+// game ending for this machine.
+#include "diag/diag.h"
+#include "netplay/session.h"
+
+namespace netplay {
+
+Link TheLink;
+
+namespace {
+
+// Hands one event to the host's or the guest's side; a message that cannot be read ends a guest's
+// game and a joined machine's connection.
+void Handle(const net::NetEvent& event) {
+    const bool host = TheLink.role == NetRole::Host;
+    if (event.kind == net::NetEvent::Connected) {
+        if (TheLink.role == NetRole::Join) GuestConnected(event.peer);
+        return;
+    }
+    if (event.kind == net::NetEvent::Disconnected) {
+        if (host)
+            HostDisconnected(event.peer, event.reason);
+        else
+            GuestDisconnected(event.reason);
+        return;
+    }
+    net::Message message;
+    std::string error;
+    if (!net::DecodeMessage(event.bytes, &message, &error)) {
+        DiagTrace(DIAG_ERROR, "net", __LINE__, "Handle", "A message refused: %s", error.c_str());
+        if (host)
+            HostMisunderstood(event.peer, error);
+        else
+            GoOffline("The host sent a message that makes no sense", true);
+        return;
+    }
+    if (host)
+        HostReceived(event.peer, message);
+    else
+        GuestReceived(message);
+}
+
+}  // namespace
+
+std::int64_t Ms(Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); }
+
+bool Active() { return TheLink.role != NetRole::Local && !TheLink.offlinePending; }
+
+std::string MachineName(int machine) { return machine == 0 ? "the host" : "Guest " + std::to_string(machine); }
+
+void SendTo(net::PeerId peer, const net::Message& message) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!TheLink.transport || !net::EncodeMessage(message, &bytes, &error)) {
+        DiagTrace(DIAG_ERROR, "net", __LINE__, "SendTo", "Not sent: %s", error.c_str());
+        return;
+    }
+    TheLink.transport->Send(peer, bytes);
+}
+
+void Broadcast(const net::Message& message, int except) {
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (m != except && StreamOf(m).connected) SendTo(StreamOf(m).peer, message);
+}
+
+void SendOwn(const net::Message& message) {
+    if (TheLink.role == NetRole::Host) {
+        Broadcast(message);
+    } else if (TheLink.transport) {
+        for (net::PeerId host : TheLink.transport->Peers()) SendTo(host, message);
+    }
+}
+
+void GoOffline(const std::string& why, bool failed, const std::string& farewell) {
+    if (TheLink.role == NetRole::Local || TheLink.offlinePending) return;
+    if (failed && TheLink.failure.empty()) TheLink.failure = why;
+    Notice(why);
+    if (TheLink.transport) {
+        Flush();
+        for (net::PeerId peer : TheLink.transport->Peers()) {
+            SendTo(peer, net::Goodbye{(farewell.empty() ? why : farewell).substr(0, net::kMaxReasonLength)});
+            TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
+        }
+        net::NetEvent ignored;
+        for (int i = 0; i < 20 && TheLink.transport->Poll(&ignored, 1); ++i) {
+        }
+    }
+    TheLink.offlinePending = true;
+    CloseLeavePrompt();
+}
+
+void Poll(int ms) {
+    if (!TheLink.transport || TheLink.offlinePending) return;
+    FlushWhenDue(ms);
+    net::NetEvent event;
+    int wait = ms;
+    while (!TheLink.offlinePending && TheLink.transport && TheLink.transport->Poll(&event, wait)) {
+        Handle(event);
+        wait = 0;
+    }
+}
+
+}  // namespace netplay

@@ -1,0 +1,180 @@
+// The network session's rooms as they see one another: the state they truly share (the link to the
+// other machines and every machine's stamps) and the calls each room makes for the others. Private to
+// netplay/: the shell sees only lockstep.h.
+//
+// The rooms: session.cpp, the link and how the network game ends; stamps.cpp, the stream of stamps
+// and who owns a frame; host.cpp, the host's side; guest.cpp, a joined machine's side; desync.cpp,
+// the turn-start hashes, their check and the report; keyboard.cpp, this machine's keys and the leave
+// prompt; notices.cpp, what this machine says on screen and how long it has waited; lockstep.cpp,
+// the door the shell calls.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/globals.h"
+#include "net/messages.h"
+#include "net/transport.h"
+#include "netplay/lockstep.h"
+
+namespace netplay {
+
+using Clock = std::chrono::steady_clock;
+
+// A joined machine may stamp at most this many frames beyond the host's steps.
+constexpr std::uint32_t MAX_FRAMES_AHEAD = 3000;
+
+std::int64_t Ms(Clock::duration d);
+
+// ---- The link (session.cpp): who this machine is, how it reaches the others, and how the network
+// game ends for it.
+
+struct Link {
+    NetRole role = NetRole::Local;
+    std::unique_ptr<net::Transport> transport;
+    std::string where;  // the host as the player typed it, for messages
+    int me = 0;         // this machine's number, 0 the host
+    std::string failure;
+    // Over for this machine: the game goes back to the title at the next delivery.
+    bool offlinePending = false;
+};
+extern Link TheLink;
+
+// A network game that goes on.
+bool Active();
+// "the host" or "Guest N", as messages name a machine.
+std::string MachineName(int machine);
+void SendTo(net::PeerId peer, const net::Message& message);
+// Host: to every joined machine but `except`.
+void Broadcast(const net::Message& message, int except = -1);
+// This machine's own stamps: the host's to every joined machine, a guest's to the host.
+void SendOwn(const net::Message& message);
+// The network game is over for this machine: the others are told (with `farewell`, or else `why`),
+// and the game goes back to the title at the next delivery. A failure is kept for NetFailure.
+void GoOffline(const std::string& why, bool failed, const std::string& farewell = "");
+// Reads the network for at most ms and hands each event to the host's or the guest's side.
+void Poll(int ms);
+
+// ---- The stamps (stamps.cpp): every machine's stamps, who owns each frame, and the news of machines
+// joining and leaving at the frame it takes effect.
+
+// One machine's stamps: the frames it sent keys (or quiet) for, in order.
+struct Stream {
+    bool connected = false;  // host: a joined machine's connection is open
+    net::PeerId peer = 0;
+    std::int64_t latest = -1;  // the highest frame stamped
+    bool gone = false;         // left: its frames after lastInput are quiet
+    std::uint32_t lastInput = 0;
+    std::map<std::uint32_t, std::vector<net::KeyEvent>> stamps;
+};
+
+struct RosterNews {
+    int machine;
+    bool joined;
+};
+
+struct Stamps {
+    std::array<Stream, MAX_MACHINES> machines;
+    std::int64_t floor = -1;             // every frame up to here is held (a joiner's catch-up)
+    std::int64_t deliveredThrough = -1;  // the last frame whose keys went to the game
+    // The owner of each frame not yet delivered, known once the step INPUT_DELAY before it has run.
+    std::map<std::uint32_t, int> owners;
+    // Host: news of machines joining and leaving, given the frame of the host's next stamp (which no
+    // machine can pass without it) and sent just before that stamp.
+    std::vector<RosterNews> unannounced;
+    // The news for the game, by the frame it reaches the game before.
+    std::map<std::uint32_t, std::vector<RosterNews>> roster;
+    // This machine's stamps not sent yet: quiet ones go out together, a few milliseconds' worth.
+    std::vector<std::pair<std::uint32_t, std::vector<net::KeyEvent>>> unsent;
+    Clock::time_point lastFlush{};
+};
+extern Stamps TheStamps;
+
+Stream& StreamOf(int machine);
+// Who owns the moment the game is in: the machine of the person playing the seat that aims, shoots
+// or shops; the host otherwise.
+int OwnerNow();
+// The owner of a frame as it was known after its step INPUT_DELAY before; the host if not known.
+int StampOwner(std::uint32_t frame);
+// Who stamps a frame: its owner, or the host for a machine that has left and sent nothing for it.
+int EffectiveOwner(std::uint32_t frame);
+// Whether the stamp for a frame is here.
+bool Held(std::uint32_t frame);
+// One machine's stamp for one frame as a message: quiet, or its first kMaxKeysPerFrame keys.
+net::Message StampMessage(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys);
+// This machine's stamp for a frame it owns, sent on (with the host's news before it).
+void Stamp(std::uint32_t frame, std::vector<net::KeyEvent> keys);
+// Sends this machine's unsent stamps now.
+void Flush();
+// Sends them if any have waited long enough, or at once for a poll that waits (ms > 0).
+void FlushWhenDue(int ms);
+
+// ---- The host's side (host.cpp).
+
+// The first frames, before anyone could have owned them: the host's, quiet.
+void HostStarts();
+void HostReceived(net::PeerId peer, const net::Message& message);
+void HostDisconnected(net::PeerId peer, net::DisconnectReason why);
+// A message from the peer that could not be read.
+void HostMisunderstood(net::PeerId peer, const std::string& error);
+// Closes a joined machine's connection for breaking the rules; it has left.
+void Drop(int machine, net::DisconnectReason why, const std::string& fault);
+
+// ---- A joined machine's side (guest.cpp).
+
+// Connects to the host, takes its game and loads it for playing back; false when this machine stays
+// at its own keyboard (the reason on screen).
+void Join(void (*pump)());
+void GuestConnected(net::PeerId host);
+void GuestDisconnected(net::DisconnectReason why);
+void GuestReceived(const net::Message& message);
+// The game so far is playing back, and its turn starts are not reported.
+bool CatchingUp();
+void CaughtUp();
+// Why the host has gone, once it has; the frames already here are played out first.
+const std::string& HostGone();
+void ResetGuest();
+
+// ---- The turn-start check (desync.cpp).
+
+// After each frame step: at a turn's start, keeps this machine's hash and compares (host) or reports
+// it (guest).
+void CheckTurnStart(std::uint32_t steps);
+// Host: a guest's hash. False when the guest reports more than it may (it is to be dropped).
+bool HashReported(int machine, const net::StateHash& hash);
+// The machines' games differ: a report beside the replays, and the network game stops.
+void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs);
+std::uint64_t LastHash();
+bool Desynced();
+void ResetDesyncCheck();
+
+// ---- This machine's keyboard (keyboard.cpp).
+
+// A key or focus message in a network game: false when it must not reach the game.
+bool KeyboardMessage(UINT message, WPARAM wParam, LPARAM lParam);
+// The keys this machine's person pressed since the last call, for its next stamp.
+std::vector<net::KeyEvent> TakeOwnKeys();
+bool LeavePromptShown();
+void CloseLeavePrompt();
+void ResetKeyboard();
+
+// ---- What this machine says on screen (notices.cpp).
+
+// Shows a notice for a few seconds (and traces it).
+void Notice(const std::string& text);
+bool NoticeShown();
+// A tick is due but the step may not run: waits at most ms, gives up after STALL_LIMIT_MS.
+void WaitForKeys(int ms);
+void WaitOver();
+std::int64_t LongestWait();
+// Draws the leave prompt, the wait and the notice over (device, surface).
+void DrawNotices(int device, int surface);
+void ResetNotices();
+
+}  // namespace netplay

@@ -1,0 +1,109 @@
+// The stream of stamps: every machine's keys by frame, who owns each frame, and this machine's own
+// stamps going out.
+#include <algorithm>
+
+#include "netplay/session.h"
+#include "players/player_collection.h"
+#include "players/seats.h"
+#include "screens/setup_state.h"
+
+namespace netplay {
+
+Stamps TheStamps;
+
+namespace {
+
+// Quiet stamps wait at most this long to be sent together.
+constexpr auto FLUSH_INTERVAL = std::chrono::milliseconds(5);
+
+// Host: the news not yet announced goes out, given the frame of the stamp about to be sent.
+void Announce(std::uint32_t frame) {
+    Flush();
+    for (const RosterNews& n : TheStamps.unannounced) {
+        TheStamps.roster[frame].push_back(n);
+        Broadcast(net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined, StreamOf(n.machine).lastInput});
+    }
+    TheStamps.unannounced.clear();
+}
+
+}  // namespace
+
+Stream& StreamOf(int machine) { return TheStamps.machines[static_cast<std::size_t>(machine)]; }
+
+int OwnerNow() {
+    int seat = -1;
+    if ((CurrentMode == Aiming || CurrentMode == ShotInProgress) && ThePlayers)
+        seat = ThePlayers->CurrentIndex();
+    else if (CurrentMode == WeaponShop)
+        seat = ShopPlayer;
+    return SeatPlayedFrom(seat);
+}
+
+int StampOwner(std::uint32_t frame) {
+    auto found = TheStamps.owners.find(frame);
+    return found != TheStamps.owners.end() ? found->second : 0;
+}
+
+int EffectiveOwner(std::uint32_t frame) {
+    const int owner = StampOwner(frame);
+    const Stream& m = StreamOf(owner);
+    return m.gone && frame > m.lastInput ? 0 : owner;
+}
+
+bool Held(std::uint32_t frame) {
+    if (static_cast<std::int64_t>(frame) <= TheStamps.floor) return true;
+    return StreamOf(EffectiveOwner(frame)).stamps.count(frame) > 0;
+}
+
+net::Message StampMessage(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
+    const auto m = static_cast<std::uint8_t>(machine);
+    if (keys.empty()) return net::Quiet{m, frame, frame};
+    std::vector<net::KeyEvent> kept(
+        keys.begin(), keys.begin() + static_cast<long>(std::min(keys.size(), net::kMaxKeysPerFrame)));
+    return net::Input{m, {net::FrameInput{frame, kept}}};
+}
+
+// Runs of quiet frames go as one message, frames with keys together, each message within the
+// limits.
+void Flush() {
+    std::vector<std::pair<std::uint32_t, std::vector<net::KeyEvent>>>& unsent = TheStamps.unsent;
+    TheStamps.lastFlush = Clock::now();
+    const auto me = static_cast<std::uint8_t>(TheLink.me);
+    std::size_t i = 0;
+    while (i < unsent.size()) {
+        std::size_t j = i + 1;
+        if (unsent[i].second.empty()) {
+            while (j < unsent.size() && unsent[j].second.empty() && unsent[j].first == unsent[j - 1].first + 1)
+                ++j;
+            SendOwn(net::Quiet{me, unsent[i].first, unsent[j - 1].first});
+        } else {
+            net::Input input{me, {}};
+            for (j = i; j < unsent.size() && !unsent[j].second.empty() && j - i < net::kMaxFramesPerInput; ++j)
+                input.frames.push_back(net::FrameInput{unsent[j].first, unsent[j].second});
+            SendOwn(input);
+        }
+        i = j;
+    }
+    unsent.clear();
+}
+
+void FlushWhenDue(int ms) {
+    if (!TheStamps.unsent.empty() && (ms > 0 || Clock::now() - TheStamps.lastFlush >= FLUSH_INTERVAL)) Flush();
+}
+
+// Keys go out at once; quiet frames wait a little for company, but never while this machine waits
+// for another.
+void Stamp(std::uint32_t frame, std::vector<net::KeyEvent> keys) {
+    if (keys.size() > net::kMaxKeysPerFrame) keys.resize(net::kMaxKeysPerFrame);
+    Stream& mine = StreamOf(TheLink.me);
+    mine.stamps[frame] = keys;
+    mine.latest = std::max<std::int64_t>(mine.latest, frame);
+    if (!TheStamps.unannounced.empty()) Announce(frame);
+    const bool quiet = keys.empty();
+    TheStamps.unsent.emplace_back(frame, std::move(keys));
+    if (!quiet || TheStamps.unsent.size() >= net::kMaxFramesPerInput ||
+        Clock::now() - TheStamps.lastFlush >= FLUSH_INTERVAL)
+        Flush();
+}
+
+}  // namespace netplay
