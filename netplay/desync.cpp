@@ -41,8 +41,9 @@ void WriteDesyncReport(std::uint32_t frame, std::uint64_t ours, std::uint64_t th
     std::snprintf(name, sizeof name, "/desync-%u-machine%d-frame%u.txt", static_cast<unsigned>(replay.seed),
                   TheLink.me, static_cast<unsigned>(frame));
     std::string text = "lobshot desync report\nmachine " + std::to_string(TheLink.me) + "\nframe " +
-                       std::to_string(frame) + "\nours " + std::to_string(ours) + "\ntheirs " + std::to_string(theirs) +
-                       "\nseed " + std::to_string(replay.seed) + "\n" + FormatReplay(replay);
+                       std::to_string(frame) + "\nours " + std::to_string(ours) + "\ntheirs " +
+                       std::to_string(theirs) + "\nseed " + std::to_string(replay.seed) + "\n" +
+                       FormatReplay(replay);
     std::string error;
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
@@ -102,8 +103,8 @@ bool HashReported(int machine, const net::StateHash& hash) {
     } else if (ours == C.hashes.end()) {
         // Kept for when the host gets there; a machine reports a frame once.
         auto& reports = C.reported[hash.frame];
-        const bool again =
-            std::any_of(reports.begin(), reports.end(), [machine](const auto& r) { return r.first == machine; });
+        const bool again = std::any_of(reports.begin(), reports.end(),
+                                       [machine](const auto& r) { return r.first == machine; });
         if (again || C.reported.size() > KEPT_HASHES) {
             if (reports.empty()) C.reported.erase(hash.frame);
             return false;

@@ -15,8 +15,8 @@ namespace {
 // A joined machine's state: its welcome, the game so far as it arrives, and the host's going.
 struct Guest {
     bool welcomed = false;
-    std::string catchUp;  // the host's catch-up text so far
-    bool caughtUp = false;  // all of it is here
+    std::string catchUp;      // the host's catch-up text so far
+    bool caughtUp = false;    // all of it is here
     bool catchingUp = false;  // the game so far is playing back
     // A joined machine whose host has gone plays out the frames it holds, then ends with this.
     std::string hostGone;
@@ -59,7 +59,8 @@ std::string ReadCatchUp(ReplayRecord* replay, long long* delivered) {
     else
         G.catchUp.erase(0, lineEnd + 1);
     if (!error.empty() || !ParseReplay(G.catchUp, replay, &error) || *delivered < -1 ||
-        *delivered > static_cast<long long>(replay->steps) || *delivered + 1 < static_cast<long long>(replay->steps)) {
+        *delivered > static_cast<long long>(replay->steps) ||
+        *delivered + 1 < static_cast<long long>(replay->steps)) {
         if (error.empty()) error = "it is not as far as it says";
     }
     return error;

@@ -24,7 +24,8 @@ void MachineLeft(int machine, const std::string& why) {
     Flush();
     m.connected = false;
     m.gone = true;
-    m.lastInput = static_cast<std::uint32_t>(std::max<std::int64_t>({m.latest, TheStamps.deliveredThrough, 0}));
+    m.lastInput =
+        static_cast<std::uint32_t>(std::max<std::int64_t>({m.latest, TheStamps.deliveredThrough, 0}));
     // The others hear of it before anything more; the frames it owned and never sent are the host's
     // to stamp, quiet (those still to come as the host's own steps reach them), and the news goes
     // with the first of them.
@@ -32,7 +33,8 @@ void MachineLeft(int machine, const std::string& why) {
     TheStamps.unannounced.push_back({machine, false});
     std::vector<std::uint32_t> orphans;
     for (const auto& [frame, owner] : TheStamps.owners)
-        if (owner == machine && frame > m.lastInput && static_cast<std::int64_t>(frame) > TheStamps.deliveredThrough &&
+        if (owner == machine && frame > m.lastInput &&
+            static_cast<std::int64_t>(frame) > TheStamps.deliveredThrough &&
             frame < ReplayFrameSteps() + INPUT_DELAY)
             orphans.push_back(frame);
     for (std::uint32_t frame : orphans) Stamp(frame, {});
@@ -56,7 +58,8 @@ void SendCatchUp(int machine) {
     }
     for (const auto& [frame, news] : TheStamps.roster)
         for (const RosterNews& n : news)
-            SendTo(peer, net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined, StreamOf(n.machine).lastInput});
+            SendTo(peer, net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined,
+                                     StreamOf(n.machine).lastInput});
     for (int m = 0; m < MAX_MACHINES; ++m)
         if (m != machine)
             for (const auto& [frame, keys] : StreamOf(m).stamps) SendTo(peer, StampMessage(m, frame, keys));
@@ -71,10 +74,12 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
         TheLink.transport->Disconnect(peer, net::DisconnectReason::HostFull);
         return;
     }
-    const net::Message answer = net::AnswerHello(hello, ReplayGameVersion(), static_cast<std::uint8_t>(machine));
+    const net::Message answer =
+        net::AnswerHello(hello, ReplayGameVersion(), static_cast<std::uint8_t>(machine));
     SendTo(peer, answer);
     if (!std::holds_alternative<net::Welcome>(answer)) {
-        DiagTrace(DIAG_ERROR, "net", __LINE__, "Welcome", "Refused: %s", std::get<net::Refuse>(answer).reason.c_str());
+        DiagTrace(DIAG_ERROR, "net", __LINE__, "Welcome", "Refused: %s",
+                  std::get<net::Refuse>(answer).reason.c_str());
         TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
         return;
     }
@@ -91,9 +96,11 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
 // A joined machine's stamp: only for frames after its last, not yet run and not too far ahead.
 bool TakeStamp(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
     Stream& m = StreamOf(machine);
-    if (static_cast<std::int64_t>(frame) <= m.latest || static_cast<std::int64_t>(frame) <= TheStamps.deliveredThrough ||
+    if (static_cast<std::int64_t>(frame) <= m.latest ||
+        static_cast<std::int64_t>(frame) <= TheStamps.deliveredThrough ||
         frame > ReplayFrameSteps() + MAX_FRAMES_AHEAD) {
-        Drop(machine, net::DisconnectReason::Malformed, "a stamp out of turn, frame " + std::to_string(frame));
+        Drop(machine, net::DisconnectReason::Malformed,
+             "a stamp out of turn, frame " + std::to_string(frame));
         return false;
     }
     m.stamps[frame] = keys;
@@ -136,7 +143,8 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
     } else if (const auto* quiet = std::get_if<net::Quiet>(&message)) {
         TakeQuiet(machine, *quiet, message);
     } else if (const auto* hash = std::get_if<net::StateHash>(&message)) {
-        if (!HashReported(machine, *hash)) Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
+        if (!HashReported(machine, *hash))
+            Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
     } else if (std::holds_alternative<net::Goodbye>(message)) {
         // It closes the connection itself.
         MachineLeft(machine, "it said goodbye");

@@ -11,9 +11,10 @@ namespace {
 
 constexpr LPARAM KEY_UP_LPARAM = KEY_REPEAT_BIT | (LPARAM{1} << 31) | 1;
 
-// The delivery of a frame's news and keys to the window procedure: while it runs, those messages
-// pass NetWindowMessage untouched; the machine whose keys the game was last given.
+// True while a frame's news and keys go to the window procedure, so that they pass NetWindowMessage
+// untouched.
 bool Delivering = false;
+// The owner of the moment as of the last delivery or step: when another owns it, held keys go up.
 int DeliveryOwner = 0;
 
 // Every room back to no network game.

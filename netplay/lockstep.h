@@ -16,7 +16,8 @@
 // the game so far as its replay, plays it back at full speed and goes on live.
 //
 // The shell calls in at the points marked below; with no network game every call does nothing, so
-// a game at one keyboard is exactly as it was.
+// a game at one keyboard is exactly as it was. Behind these calls, the rooms of netplay/session.h do
+// the work; screens/ draws what this machine says on screen.
 #pragma once
 
 #include <cstdint>

@@ -51,7 +51,8 @@ void WaitForKeys(int ms) {
     const std::int64_t waited = Ms(Clock::now() - N.waitingSince);
     N.longestWait = std::max(N.longestWait, waited);
     if (waited >= STALL_LIMIT_MS) {
-        GoOffline("No keys from " + MachineName(EffectiveOwner(ReplayFrameSteps())) + " for 10 seconds", true);
+        GoOffline("No keys from " + MachineName(EffectiveOwner(ReplayFrameSteps())) + " for 10 seconds",
+                  true);
         return;
     }
     if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - N.lastWaitDrawn) >= WAIT_REDRAW_MS) {

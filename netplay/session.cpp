@@ -1,7 +1,8 @@
 // The network session's link: sending to the other machines, reading the network, and the network
 // game ending for this machine.
-#include "diag/diag.h"
 #include "netplay/session.h"
+
+#include "diag/diag.h"
 
 namespace netplay {
 
@@ -42,11 +43,15 @@ void Handle(const net::NetEvent& event) {
 
 }  // namespace
 
-std::int64_t Ms(Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); }
+std::int64_t Ms(Clock::duration d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
 
 bool Active() { return TheLink.role != NetRole::Local && !TheLink.offlinePending; }
 
-std::string MachineName(int machine) { return machine == 0 ? "the host" : "Guest " + std::to_string(machine); }
+std::string MachineName(int machine) {
+    return machine == 0 ? "the host" : "Guest " + std::to_string(machine);
+}
 
 void SendTo(net::PeerId peer, const net::Message& message) {
     std::vector<std::uint8_t> bytes;

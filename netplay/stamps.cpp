@@ -21,7 +21,8 @@ void Announce(std::uint32_t frame) {
     Flush();
     for (const RosterNews& n : TheStamps.unannounced) {
         TheStamps.roster[frame].push_back(n);
-        Broadcast(net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined, StreamOf(n.machine).lastInput});
+        Broadcast(net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined,
+                              StreamOf(n.machine).lastInput});
     }
     TheStamps.unannounced.clear();
 }
@@ -73,12 +74,14 @@ void Flush() {
     while (i < unsent.size()) {
         std::size_t j = i + 1;
         if (unsent[i].second.empty()) {
-            while (j < unsent.size() && unsent[j].second.empty() && unsent[j].first == unsent[j - 1].first + 1)
+            while (j < unsent.size() && unsent[j].second.empty() &&
+                   unsent[j].first == unsent[j - 1].first + 1)
                 ++j;
             SendOwn(net::Quiet{me, unsent[i].first, unsent[j - 1].first});
         } else {
             net::Input input{me, {}};
-            for (j = i; j < unsent.size() && !unsent[j].second.empty() && j - i < net::kMaxFramesPerInput; ++j)
+            for (j = i; j < unsent.size() && !unsent[j].second.empty() && j - i < net::kMaxFramesPerInput;
+                 ++j)
                 input.frames.push_back(net::FrameInput{unsent[j].first, unsent[j].second});
             SendOwn(input);
         }
@@ -88,7 +91,8 @@ void Flush() {
 }
 
 void FlushWhenDue(int ms) {
-    if (!TheStamps.unsent.empty() && (ms > 0 || Clock::now() - TheStamps.lastFlush >= FLUSH_INTERVAL)) Flush();
+    if (!TheStamps.unsent.empty() && (ms > 0 || Clock::now() - TheStamps.lastFlush >= FLUSH_INTERVAL))
+        Flush();
 }
 
 // Keys go out at once; quiet frames wait a little for company, but never while this machine waits

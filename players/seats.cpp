@@ -17,7 +17,8 @@ void ApplyNetworkNews(UINT message, int machine) {
         MachinesPresent &= ~(1u << machine);
         for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
             const auto s = static_cast<std::size_t>(seat);
-            if (SeatControllers[s] == ControllerHuman && SeatMachines[s] == static_cast<std::int32_t>(machine)) {
+            if (SeatControllers[s] == ControllerHuman &&
+                SeatMachines[s] == static_cast<std::int32_t>(machine)) {
                 SeatControllers[s] = ControllerNormal;
                 SeatMachines[s] = 0;
             }
