@@ -26,6 +26,7 @@ private:
 void TitleFrame(benchmark::State& state) {
     BenchDriver driver(state);
     HeadlessSetClock(1);
+    ShellStartWithSeed(1);
     HeadlessSetDriver(&driver);
     WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);

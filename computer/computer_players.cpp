@@ -19,7 +19,7 @@ struct Driver {
     ComputerRandom random;
     TurnPlanner planner;
     std::uint32_t lastMode = Title;
-    int lastPlayer = -1;
+    std::uint32_t turnsSeen = 0;  // TurnsStarted at the last frame step
 
     // The computer's turn under way.
     TurnPhase phase = TurnPhase::Idle;
@@ -169,6 +169,7 @@ bool OnlyComputers() {
 void ComputerPlayersStart(std::uint32_t seed) {
     D = Driver{};
     D.random.Seed(seed);
+    D.turnsSeen = TurnsStarted;
 }
 
 void ComputerPlayersResetForTests() {
@@ -186,10 +187,10 @@ ComputerKeys ComputerPlayersFrame() {
     if (modeChanged && mode == WeaponShop) D.shopper = -1;
 
     const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
-    const bool newTurn = mode == Aiming && (modeChanged || current != D.lastPlayer);
+    const bool newTurn = mode == Aiming && TurnsStarted != D.turnsSeen;
     if (mode != Aiming) D.phase = TurnPhase::Idle;
     D.lastMode = mode;
-    D.lastPlayer = current;
+    D.turnsSeen = TurnsStarted;
     const bool computerAims = mode == Aiming && ThePlayers && ControllerOf(current) != ControllerHuman;
     // A turn starts even under the quit prompt, which only pauses it; the computer also takes up a
     // turn half played by a person whose machine left a network game.

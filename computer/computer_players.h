@@ -5,8 +5,9 @@
 // weapon and fires; in the weapon shop it moves the cursor, buys and finishes. When every tank is
 // the computer's, the end-of-match table moves on by itself, so the game plays on as a demo.
 // The shell asks once a frame step, before the mode's work, and hands each key to the commands a
-// person's key reaches; with only people at the keyboard nothing is pressed and nothing is drawn
-// from the computers' generator.
+// person's key reaches. A computer's turn starts when a turn has started (TurnsStarted moved) since
+// the last step, or when its seat aims and it has no turn under way; with only people at the keyboard nothing
+// is pressed and nothing is drawn from the computers' generator.
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,7 @@ int BackdropSurface = -1;
 std::array<float, SINE_TABLE_SIZE> SineTable{};
 
 std::uint32_t CurrentMode = Aiming;
+std::uint32_t TurnsStarted = 0;
 std::int32_t ViewX = 0;
 std::int32_t ViewY = 0;
 std::int32_t ViewTarget = -1;
@@ -56,6 +57,7 @@ void GlobalsReset() {
     BackdropSurface = -1;
     SineTable.fill(0.0f);
     CurrentMode = Aiming;
+    TurnsStarted = 0;
     ViewX = ViewY = 0;
     ViewTarget = -1;
     ViewFollowMode = 0;

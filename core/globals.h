@@ -51,6 +51,11 @@ extern int BackdropSurface;
 extern std::array<float, SINE_TABLE_SIZE> SineTable;
 
 extern std::uint32_t CurrentMode;
+// Turns begun since start-up: one more each time aiming begins, which is a new turn (the shell counts
+// them as it enters Aiming). The computer players, before a frame step's work, and the network
+// game's state hash, after it, each see that a turn started by the count having moved since their
+// last look.
+extern std::uint32_t TurnsStarted;
 extern std::int32_t ViewX;
 extern std::int32_t ViewY;
 extern std::int32_t ViewTarget;       // player the view glides to, -1 for none
@@ -87,13 +92,6 @@ constexpr int MAX_MACHINES = 8;
 extern std::array<std::int32_t, PLAYER_SEATS> SeatMachines;
 extern std::uint32_t MachinesPresent;
 
-// The network game's news, as messages to the window procedure, so that they reach the game between
-// frame steps exactly as keys do (and are kept in its replay): a machine joined (wParam its number),
-// a machine left (wParam its number; its seats become Normal computers), and the network game ended
-// for this machine (back to the title, every seat played here).
-constexpr UINT WM_MACHINE_JOINED = WM_APP + 1;
-constexpr UINT WM_MACHINE_LEFT = WM_APP + 2;
-constexpr UINT WM_NETWORK_ENDED = WM_APP + 3;
 // Per run: the seed start-up fed to the game's generator (the computer players' is seeded from it).
 extern std::uint32_t StartSeed;
 

@@ -22,8 +22,7 @@ constexpr std::size_t KEPT_HASHES = 64;
 // The turn starts seen and their hashes; the host also keeps the guests' reports of frames it has
 // not reached yet.
 struct Checks {
-    std::uint32_t lastMode = Title;
-    int lastCurrent = -1;
+    std::uint32_t turnsSeen = 0;  // TurnsStarted at the end of the last frame step
     std::uint64_t lastHash = 0;
     std::map<std::uint32_t, std::uint64_t> hashes;
     std::map<std::uint32_t, std::vector<std::pair<int, std::uint64_t>>> reported;
@@ -57,12 +56,11 @@ void DesyncForAll(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs)
     Desync(frame, ours, theirs);
 }
 
-// Whether this step starts a turn: the game is aiming and was not, or another player aims.
+// Whether this step started a turn: one started since the last step (TurnsStarted moved) and is
+// still being aimed.
 bool TurnStarts() {
-    const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
-    const bool starts = CurrentMode == Aiming && (C.lastMode != Aiming || C.lastCurrent != current);
-    C.lastMode = CurrentMode;
-    C.lastCurrent = current;
+    const bool starts = CurrentMode == Aiming && TurnsStarted != C.turnsSeen;
+    C.turnsSeen = TurnsStarted;
     return starts;
 }
 

@@ -21,20 +21,21 @@ Keyboard K;
 // The game goes on for the others while this window is in the background: only its sound and
 // picture follow the focus. The game sees no activation once it is active, so that every machine's
 // game, and replay, stays the same.
-bool FocusMessage(UINT message, WPARAM wParam) {
-    if (message == WM_ACTIVATEAPP) {
-        if (wParam != 0 && !AppActive) return true;
-        SoundPause(wParam == 0);
-        if (wParam != 0) GraphxRestoreDisplays();
+bool FocusChange(const InputEvent& input) {
+    if (input.kind == InputEvent::ActivateApp) {
+        const bool active = input.value != 0;
+        if (active && !AppActive) return true;
+        SoundPause(!active);
+        if (active) GraphxRestoreDisplays();
     }
     return false;
 }
 
 // While the prompt is open, Shift+Y leaves (the host's leaving ends the game for everyone) and any
 // other key going down puts it away.
-void AnswerPrompt(bool down, WPARAM wParam) {
-    if (down) K.promptKeys[wParam] = true;
-    if (down && wParam == 'Y' && K.shift) {
+void AnswerPrompt(bool down, std::uint32_t key) {
+    if (down) K.promptKeys[key] = true;
+    if (down && key == 'Y' && K.shift) {
         const bool host = TheLink.role == NetRole::Host;
         GoOffline(host ? "You ended the network game" : "You left the network game", false,
                   host ? "The host ended the game" : MachineName(TheLink.me) + " left the game");
@@ -45,31 +46,30 @@ void AnswerPrompt(bool down, WPARAM wParam) {
 
 }  // namespace
 
-bool KeyboardMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ACTIVATEAPP || message == WM_ACTIVATE) return FocusMessage(message, wParam);
-    if (message != WM_KEYDOWN && message != WM_KEYUP) return true;
+bool KeyboardInput(const InputEvent& input) {
+    if (input.kind == InputEvent::ActivateApp || input.kind == InputEvent::Activate) return FocusChange(input);
+    if (!input.IsKey()) return true;
     if (ReplayPlaying()) return false;
-    const bool down = message == WM_KEYDOWN;
-    const auto key = static_cast<std::uint8_t>(wParam & 0xFF);
-    if (wParam == 0 || wParam >= KEY_COUNT) return false;
-    const bool repeat = down && (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) != 0;
+    const bool down = input.kind == InputEvent::KeyDown;
+    const std::uint32_t key = input.value;
+    if (key == 0 || key >= KEY_COUNT) return false;
     // Esc and the leave prompt are this machine's own.
-    if (wParam == VK_SHIFT) K.shift = down;
+    if (key == VK_SHIFT) K.shift = down;
     // A key the prompt took going down goes up unseen too.
-    if (!down && K.promptKeys[wParam]) {
-        K.promptKeys[wParam] = false;
+    if (!down && K.promptKeys[key]) {
+        K.promptKeys[key] = false;
         return false;
     }
-    if (K.leavePrompt && wParam != VK_SHIFT) {
-        AnswerPrompt(down, wParam);
+    if (K.leavePrompt && key != VK_SHIFT) {
+        AnswerPrompt(down, key);
         return false;
     }
-    if (wParam == VK_ESCAPE) {
+    if (key == VK_ESCAPE) {
         if (down) K.promptKeys[VK_ESCAPE] = true;
-        if (down && !repeat) K.leavePrompt = true;
+        if (down && !input.repeat) K.leavePrompt = true;
         return false;
     }
-    if (K.ownKeys.size() < net::kMaxKeysPerFrame) K.ownKeys.push_back(net::KeyEvent{down, key, repeat});
+    if (K.ownKeys.size() < net::kMaxKeysPerFrame) K.ownKeys.push_back(WireKey(input));
     return false;
 }
 

@@ -9,11 +9,6 @@ using namespace netplay;
 
 namespace {
 
-constexpr LPARAM KEY_UP_LPARAM = KEY_REPEAT_BIT | (LPARAM{1} << 31) | 1;
-
-// True while a frame's news and keys go to the window procedure, so that they pass NetWindowMessage
-// untouched.
-bool Delivering = false;
 // The owner of the moment as of the last delivery or step: when another owns it, held keys go up.
 int DeliveryOwner = 0;
 
@@ -25,16 +20,13 @@ void ResetSession() {
     ResetDesyncCheck();
     ResetKeyboard();
     ResetNotices();
-    Delivering = false;
     DeliveryOwner = 0;
 }
 
 // The network game has ended for this machine: back to the title at one keyboard; the replay keeps
 // the moment.
-void DeliverOffline(HWND window, WNDPROC procedure) {
-    Delivering = true;
-    procedure(window, WM_NETWORK_ENDED, 0, 0);
-    Delivering = false;
+void DeliverOffline(InputSink sink) {
+    sink(InputEvent::OffNetwork());
     if (TheLink.transport) TheLink.transport.reset();
     TheLink.role = NetRole::Local;
     TheLink.offlinePending = false;
@@ -42,11 +34,10 @@ void DeliverOffline(HWND window, WNDPROC procedure) {
 }
 
 // The frame's news of machines joining and leaving.
-void DeliverNews(HWND window, WNDPROC procedure, std::uint32_t frame) {
+void DeliverNews(InputSink sink, std::uint32_t frame) {
     auto news = TheStamps.roster.find(frame);
     if (news == TheStamps.roster.end()) return;
-    for (const RosterNews& n : news->second)
-        procedure(window, n.joined ? WM_MACHINE_JOINED : WM_MACHINE_LEFT, static_cast<WPARAM>(n.machine), 0);
+    for (const RosterNews& n : news->second) sink(InputEvent::Machine(n.joined, n.machine));
     TheStamps.roster.erase(news);
 }
 
@@ -54,21 +45,18 @@ void DeliverNews(HWND window, WNDPROC procedure, std::uint32_t frame) {
 // delivery, every key still held goes up first; then come the keys of the owner's stamp, if the
 // owner is also the one that stamps the frame. The host drops a joined machine that stamped a frame
 // it does not own. Every stamp up to the frame is then let go.
-void DeliverKeys(HWND window, WNDPROC procedure, std::uint32_t frame) {
+void DeliverKeys(InputSink sink, std::uint32_t frame) {
     const int owner = OwnerNow();
     if (owner != DeliveryOwner)
         for (int key = 1; key < KEY_COUNT; ++key)
-            if (KeyHeld[static_cast<std::size_t>(key)] != 0)
-                procedure(window, WM_KEYUP, static_cast<WPARAM>(key), KEY_UP_LPARAM);
+            if (KeyHeld[static_cast<std::size_t>(key)] != 0) sink(InputEvent::Up(key));
     DeliveryOwner = owner;
     const int stamper = EffectiveOwner(frame);
     for (int m = 0; m < MAX_MACHINES; ++m) {
         Stream& stream = StreamOf(m);
         auto stamp = stream.stamps.find(frame);
         if (stamp != stream.stamps.end() && m == stamper && m == owner) {
-            for (const net::KeyEvent& k : stamp->second)
-                procedure(window, k.down ? WM_KEYDOWN : WM_KEYUP, k.key,
-                          !k.down ? KEY_UP_LPARAM : (k.repeat ? KEY_REPEAT_BIT | 1 : 1));
+            for (const net::KeyEvent& k : stamp->second) sink(StampedKey(k));
         } else if (stamp != stream.stamps.end() && m != stamper && TheLink.role == NetRole::Host && m > 0 &&
                    stream.connected) {
             Drop(m, net::DisconnectReason::Malformed, "keys for a moment it does not own");
@@ -95,16 +83,16 @@ void NetAfterSeed() {
     if (TheLink.role == NetRole::Host) HostStarts();
 }
 
-bool NetWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!Active() || Delivering) return true;
-    return KeyboardMessage(message, wParam, lParam);
+bool NetTakeInput(const InputEvent& input) {
+    if (!Active()) return true;
+    return KeyboardInput(input);
 }
 
-bool NetDeliverDue(HWND window, WNDPROC procedure) {
+bool NetDeliverDue(InputSink sink) {
     if (TheLink.role == NetRole::Local) return false;
     Poll(0);
     if (TheLink.offlinePending) {
-        DeliverOffline(window, procedure);
+        DeliverOffline(sink);
         return true;
     }
     if (ReplayPlaying()) return false;
@@ -115,10 +103,8 @@ bool NetDeliverDue(HWND window, WNDPROC procedure) {
         if (!HostGone().empty()) GoOffline(HostGone(), true);
         return false;
     }
-    Delivering = true;
-    DeliverNews(window, procedure, frame);
-    DeliverKeys(window, procedure, frame);
-    Delivering = false;
+    DeliverNews(sink, frame);
+    DeliverKeys(sink, frame);
     TheStamps.deliveredThrough = frame;
     WaitOver();
     return true;

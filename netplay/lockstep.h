@@ -6,8 +6,9 @@
 // screens, and a computer's turn, whose keys every machine works out alike). After running frame
 // step S a machine knows who owns frame S + INPUT_DELAY; if it is itself, it sends the keys its
 // person pressed since its last step, stamped with that frame (an empty stamp for a quiet one).
-// Every machine runs a step only once it holds the stamp for it, and delivers the stamp's keys to
-// the window procedure before the step, so that they are kept in the replay like any other keys.
+// Every machine runs a step only once it holds the stamp for it, and hands the stamp's keys to the
+// game before the step, through the same door as every other input, so that they are kept in the
+// replay like any other keys.
 // Keys are handed to the game only while their machine still owns the moment as they arrive;
 // when the owner changes, every key still held goes up first.
 //
@@ -25,7 +26,7 @@
 #include <string>
 
 #include "net/transport.h"
-#include "platform/win.h"
+#include "platform/input.h"
 
 enum class NetRole { Local, Host, Join };
 
@@ -48,14 +49,14 @@ void NetBeforeSeed(void (*pump)());
 // Start-up, once the seed is chosen.
 void NetAfterSeed();
 
-// Every message reaching the window procedure: false when it must not reach the game (in a network
-// game, the person's keys, sent instead as stamps, and the window's focus, which is this machine's
-// business alone).
-bool NetWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+// Input from this machine's window: false when it must not reach the game (in a network game, the
+// person's keys, sent instead as stamps, and the window's focus, which is this machine's business
+// alone).
+bool NetTakeInput(const InputEvent& input);
 
-// With the message queue empty: reads the network and hands the window procedure the next frame's
-// news and keys when they are all here; true when it delivered any.
-bool NetDeliverDue(HWND window, WNDPROC procedure);
+// With the message queue empty: reads the network and hands `sink` the next frame's news and keys
+// when they are all here (and the game's leaving the network); true when it delivered any.
+bool NetDeliverDue(InputSink sink);
 // Whether the next frame step may run: its keys are delivered (always true without a network game).
 bool NetMayStep();
 // A tick is due but the step may not run: waits at most ms for news, and after WAIT_MESSAGE_MS
@@ -77,7 +78,7 @@ NetRole NetRoleNow();
 int NetMachine();
 int NetMachinesConnected();    // machines in the game, this one included (host: the ones connected)
 bool NetMine();                // the next frame step waits for this machine's keys
-std::uint64_t NetStateHash();  // the hash of the last turn start
+std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();
 // Why the network game failed (refused, lost, desync, no keys for STALL_LIMIT_MS), or empty.
 const std::string& NetFailure();

@@ -22,6 +22,7 @@
 #include "net/messages.h"
 #include "net/transport.h"
 #include "netplay/lockstep.h"
+#include "platform/input.h"
 
 namespace netplay {
 
@@ -106,6 +107,9 @@ int StampOwner(std::uint32_t frame);
 int EffectiveOwner(std::uint32_t frame);
 // Whether the stamp for a frame is here.
 bool Held(std::uint32_t frame);
+// A key as it travels in a stamp, and as the game's input again: the one place where the two meet.
+net::KeyEvent WireKey(const InputEvent& input);
+InputEvent StampedKey(const net::KeyEvent& key);
 // One machine's stamp for one frame as a message: quiet, or its first kMaxKeysPerFrame keys.
 net::Message StampMessage(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys);
 // This machine's stamp for a frame it owns, sent on (with the host's news before it).
@@ -156,8 +160,9 @@ void ResetDesyncCheck();
 
 // ---- This machine's keyboard (keyboard.cpp).
 
-// A key or focus message in a network game: false when it must not reach the game.
-bool KeyboardMessage(UINT message, WPARAM wParam, LPARAM lParam);
+// A key or focus change from this machine's window in a network game: false when it must not reach
+// the game.
+bool KeyboardInput(const InputEvent& input);
 // The keys this machine's person pressed since the last call, for its next stamp.
 std::vector<net::KeyEvent> TakeOwnKeys();
 bool LeavePromptShown();

@@ -29,6 +29,15 @@ void Announce(std::uint32_t frame) {
 
 }  // namespace
 
+net::KeyEvent WireKey(const InputEvent& input) {
+    return net::KeyEvent{input.kind == InputEvent::KeyDown, static_cast<std::uint8_t>(input.value & 0xFF),
+                         input.repeat};
+}
+
+InputEvent StampedKey(const net::KeyEvent& key) {
+    return key.down ? InputEvent::Down(key.key, key.repeat) : InputEvent::Up(key.key);
+}
+
 Stream& StreamOf(int machine) { return TheStamps.machines[static_cast<std::size_t>(machine)]; }
 
 int OwnerNow() {

@@ -1,7 +1,8 @@
 // What each backend (SDL or headless) supplies beneath the portable half of the platform layer.
 //
 // The portable half (platform/window.cpp) keeps the window record, the message queue and the last
-// error; a backend turns its own input into posted messages, keeps time and shows frames.
+// error; a backend turns its own input into the game's input (platform/input.h) and posts it, keeps
+// time and shows frames.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,7 @@ bool OpenWindow(const char* title, int width, int height);
 void CloseWindow();
 void SetCursorHidden(bool hidden);
 
-// Moves pending input into the message queue with PostMessageA. With wait set, blocks until some
+// Moves pending input into the message queue with PostInput. With wait set, blocks until some
 // input has been posted or the timer is due; the headless backend runs its script here.
 void PumpEvents(bool wait);
 

@@ -44,9 +44,6 @@ constexpr WPARAM WA_INACTIVE = 0;
 constexpr WPARAM WA_ACTIVE = 1;
 constexpr WPARAM WA_CLICKACTIVE = 2;
 
-// Bit 30 of a key message's lParam: the key was already down (an automatic repeat).
-constexpr LPARAM KEY_REPEAT_BIT = LPARAM{1} << 30;
-
 // Virtual-key codes (all below 256; letters and digits are their ASCII capitals).
 constexpr int VK_BACK = 8;
 constexpr int VK_TAB = 9;
@@ -137,7 +134,7 @@ std::string PlatformErrorText(DWORD code);
 
 // Clocks. timeGetTime is milliseconds since an arbitrary origin (the game's clock); GetTickCount
 // is milliseconds since the system started, wrapping after 49.7 days, and is read once at start-up
-// for the random seed (headless, both read the scripted clock, which starts at the seed); the
+// for the random seed when the runner gave none (headless, both read the scripted clock); the
 // performance counter counts ticks of QueryPerformanceFrequency per second.
 DWORD timeGetTime();
 DWORD GetTickCount();

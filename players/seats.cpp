@@ -10,10 +10,11 @@ int SeatPlayedFrom(int seat) {
     return SeatMachines[s] >= 0 && SeatMachines[s] < MAX_MACHINES ? SeatMachines[s] : 0;
 }
 
-void ApplyNetworkNews(UINT message, int machine) {
-    if (message == WM_MACHINE_JOINED) {
+void ApplyNetworkNews(const InputEvent& news) {
+    const std::uint32_t machine = news.value;
+    if (news.kind == InputEvent::MachineJoined) {
         MachinesPresent |= 1u << machine;
-    } else if (message == WM_MACHINE_LEFT) {
+    } else if (news.kind == InputEvent::MachineLeft) {
         MachinesPresent &= ~(1u << machine);
         for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
             const auto s = static_cast<std::size_t>(seat);
@@ -23,7 +24,7 @@ void ApplyNetworkNews(UINT message, int machine) {
                 SeatMachines[s] = 0;
             }
         }
-    } else if (message == WM_NETWORK_ENDED) {
+    } else if (news.kind == InputEvent::NetworkEnded) {
         MachinesPresent = 1;
         SeatMachines.fill(0);
     }

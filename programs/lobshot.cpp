@@ -66,7 +66,7 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             std::uint32_t seed = 0;
             if (!SdlParseSeed(argv[++i], &seed))
                 return BadCommandLine("bad seed \"%s\" (a number from 0 to 4294967295)", argv[i]);
-            SdlStartFromSeed(seed);
+            ShellStartWithSeed(seed);
         } else {
             return BadCommandLine("unknown option \"%s\"", arg);
         }

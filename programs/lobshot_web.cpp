@@ -36,6 +36,9 @@ const char* lobshot_mode() {
 
 int main() {
     WebStartFromPage();
+    // The page's seed, or with steps the stepped clock's start; otherwise start-up reads the
+    // calendar clock, so each visit plays a different game.
+    if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
     WebSetBeforeQuit(KeepFinalState);
     const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     WebGameEnded(status);

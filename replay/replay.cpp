@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
-
 constexpr const char* KIND_NAMES[] = {"down",  "up",     "repeat", "activateapp", "activate",
                                       "close", "joined", "left",   "offline"};
 constexpr const char* CONTROLLER_NAMES[] = {"human", "easy", "normal", "hard"};
@@ -143,59 +141,56 @@ bool ParseEvent(Reader& in, std::uint32_t step, ReplayRecord* replay, std::strin
 
 const char* ReplayGameVersion() { return LOBSHOT_VERSION; }
 
-ReplayMessage ReplayEventMessage(const ReplayEvent& event) {
+InputEvent ReplayEventInput(const ReplayEvent& event) {
     switch (event.kind) {
         case ReplayEvent::KeyDown:
-            return {WM_KEYDOWN, event.value, 1};
         case ReplayEvent::KeyRepeat:
-            return {WM_KEYDOWN, event.value, KEY_REPEAT_BIT | 1};
+            return InputEvent::Down(static_cast<int>(event.value), event.kind == ReplayEvent::KeyRepeat);
         case ReplayEvent::KeyUp:
-            return {WM_KEYUP, event.value, KEY_UP_BITS | 1};
+            return InputEvent::Up(static_cast<int>(event.value));
         case ReplayEvent::ActivateApp:
-            return {WM_ACTIVATEAPP, event.value, 0};
+            return InputEvent::AppActivation(event.value != 0);
         case ReplayEvent::Activate:
-            return {WM_ACTIVATE, event.value, 0};
+            return InputEvent::WindowActivation(event.value);
         case ReplayEvent::Joined:
-            return {WM_MACHINE_JOINED, event.value, 0};
         case ReplayEvent::Left:
-            return {WM_MACHINE_LEFT, event.value, 0};
+            return InputEvent::Machine(event.kind == ReplayEvent::Joined, static_cast<int>(event.value));
         case ReplayEvent::Offline:
-            return {WM_NETWORK_ENDED, 0, 0};
+            return InputEvent::OffNetwork();
         default:
-            return {WM_CLOSE, 0, 0};
+            return InputEvent::CloseRequest();
     }
 }
 
-bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t step, ReplayEvent* event) {
+bool ReplayEventFor(const InputEvent& input, std::uint32_t step, ReplayEvent* event) {
     event->step = step;
-    event->value = static_cast<std::uint32_t>(wParam);
-    switch (message) {
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-            if (wParam >= KEY_COUNT) return false;
-            event->kind = message == WM_KEYUP                                    ? ReplayEvent::KeyUp
-                          : (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) != 0 ? ReplayEvent::KeyRepeat
-                                                                                 : ReplayEvent::KeyDown;
+    event->value = input.value;
+    switch (input.kind) {
+        case InputEvent::KeyDown:
+        case InputEvent::KeyUp:
+            if (input.value >= KEY_COUNT) return false;
+            event->kind = input.kind == InputEvent::KeyUp ? ReplayEvent::KeyUp
+                          : input.repeat                  ? ReplayEvent::KeyRepeat
+                                                          : ReplayEvent::KeyDown;
             return true;
-        case WM_ACTIVATEAPP:
+        case InputEvent::ActivateApp:
             event->kind = ReplayEvent::ActivateApp;
-            event->value = wParam != 0 ? 1 : 0;
+            event->value = input.value != 0 ? 1 : 0;
             return true;
-        case WM_ACTIVATE:
-            // Only the low word counts; anything but the two active states deactivates.
+        case InputEvent::Activate:
+            // Anything but the two active states deactivates.
             event->kind = ReplayEvent::Activate;
-            event->value = static_cast<std::uint32_t>(wParam & 0xFFFF);
             if (event->value > WA_CLICKACTIVE) event->value = WA_INACTIVE;
             return true;
-        case WM_CLOSE:
-        case WM_NETWORK_ENDED:
-            event->kind = message == WM_CLOSE ? ReplayEvent::Close : ReplayEvent::Offline;
+        case InputEvent::Close:
+        case InputEvent::NetworkEnded:
+            event->kind = input.kind == InputEvent::Close ? ReplayEvent::Close : ReplayEvent::Offline;
             event->value = 0;
             return true;
-        case WM_MACHINE_JOINED:
-        case WM_MACHINE_LEFT:
-            if (wParam < 1 || wParam >= MAX_MACHINES) return false;
-            event->kind = message == WM_MACHINE_JOINED ? ReplayEvent::Joined : ReplayEvent::Left;
+        case InputEvent::MachineJoined:
+        case InputEvent::MachineLeft:
+            if (input.value < 1 || input.value >= MAX_MACHINES) return false;
+            event->kind = input.kind == InputEvent::MachineJoined ? ReplayEvent::Joined : ReplayEvent::Left;
             return true;
         default:
             return false;

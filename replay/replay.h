@@ -1,9 +1,9 @@
 // A replay: what a run of the game needs to be played again exactly, and its small text file.
 //
 // A run is reproduced by the seed start-up fed to the random generator, the options and seat
-// controllers it started with, and the messages that reached the window procedure from outside
-// the rules: a person's keys as ProcessKeyEvent was handed them, activation changes and the close.
-// Each is stamped with the number of frame steps run before it. Computer players' keys are not
+// controllers it started with, and the input that reached the game from outside the rules: a
+// person's keys as ProcessKeyEvent was handed them, activation changes and the close. Each is
+// stamped with the number of frame steps run before it. Computer players' keys are not
 // kept: they are worked out again as the replay runs.
 //
 // The file, one item a line, words separated by one space, every number decimal:
@@ -25,7 +25,7 @@
 // A network game adds the machines' news: "400 joined 2", "900 left 2" and "950 offline" (the game
 // left the network and went back to the title).
 //
-// Events come in the order they reached the window procedure, so their stamps never go down, and
+// Events come in the order they reached the game, so their stamps never go down, and
 // none is later than the end line's frame-step count. A file without its end line is incomplete.
 #pragma once
 
@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "platform/win.h"
+#include "platform/input.h"
 
 // The format's own version (the first line) and the game's (the second): a replay is played only
 // by the game that made it, since any change to the rules plays its keys differently.
@@ -57,7 +57,7 @@ struct ReplayEvent {
         Left,
         Offline
     };
-    std::uint32_t step = 0;  // frame steps run before the message
+    std::uint32_t step = 0;  // frame steps run before the input
     Kind kind = KeyDown;
     std::uint32_t value = 0;  // the key's virtual-key code (0 to 255), the activation's wParam, or a machine
 
@@ -76,18 +76,12 @@ struct ReplayRecord {
     bool operator==(const ReplayRecord&) const = default;
 };
 
-// The window message an event stands for, as the platform layer delivers it.
-struct ReplayMessage {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-ReplayMessage ReplayEventMessage(const ReplayEvent& event);
+// The input an event stands for.
+InputEvent ReplayEventInput(const ReplayEvent& event);
 
-// The event for a message reaching the window procedure; false for a message a replay does not
-// keep (anything but a key with a code below KEY_COUNT, an activation change, the close or the
-// network game's news).
-bool ReplayEventFor(UINT message, WPARAM wParam, LPARAM lParam, std::uint32_t step, ReplayEvent* event);
+// The event for input reaching the game, stamped with `step`; false for input a replay does not
+// keep (a key with a code of KEY_COUNT or more, a machine numbered outside 1 to MAX_MACHINES - 1).
+bool ReplayEventFor(const InputEvent& input, std::uint32_t step, ReplayEvent* event);
 
 std::string FormatReplay(const ReplayRecord& replay);
 

@@ -13,7 +13,6 @@ struct Session {
     bool holdAtEnd = false;
     bool thenRecord = false;
     bool fastForward = false;
-    bool delivering = false;  // a recorded message is on its way to the window procedure
     std::uint32_t steps = 0;
     std::size_t next = 0;  // playback: the next event to deliver
     ReplayRecord replay;
@@ -21,14 +20,15 @@ struct Session {
 
 Session State;
 
-bool IsKey(UINT message) { return message == WM_KEYDOWN || message == WM_KEYUP; }
-bool IsActivation(UINT message) { return message == WM_ACTIVATE || message == WM_ACTIVATEAPP; }
+bool IsActivation(const InputEvent& input) {
+    return input.kind == InputEvent::Activate || input.kind == InputEvent::ActivateApp;
+}
 
 // The viewer's keys during windowed playback: Esc leaves, Space toggles fast-forward.
-void PlayerKey(UINT message, WPARAM key, LPARAM lParam) {
-    if (message != WM_KEYDOWN || (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) != 0) return;
-    if (key == VK_ESCAPE) PostMessageA(MainWindow, WM_CLOSE, 0, 0);
-    if (key == VK_SPACE) {
+void PlayerKey(const InputEvent& input) {
+    if (input.kind != InputEvent::KeyDown || input.repeat) return;
+    if (input.value == VK_ESCAPE) PostInput(InputEvent::CloseRequest());
+    if (input.value == VK_SPACE) {
         State.fastForward = !State.fastForward;
         DiagTrace(DIAG_DEBUG, "replay", __LINE__, "PlayerKey", "Fast-forward %s at frame step %u",
                   State.fastForward ? "on" : "off", static_cast<unsigned>(State.steps));
@@ -56,7 +56,7 @@ void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd, bool thenRecord) {
     State.replay = replay;
 }
 
-std::uint32_t ReplayStart(std::uint32_t clockSeed) {
+std::uint32_t ReplayStart(std::uint32_t seed) {
     State.steps = 0;
     State.next = 0;
     State.fastForward = false;
@@ -71,28 +71,27 @@ std::uint32_t ReplayStart(std::uint32_t clockSeed) {
     }
     State.recording = true;
     State.replay = ReplayRecord{};
-    State.replay.seed = clockSeed;
+    State.replay.seed = seed;
     State.replay.landscapeGravity = LandscapeGravityOption;
     State.replay.wind = WindOption;
     State.replay.controllers = SeatControllers;
-    return clockSeed;
+    return seed;
 }
 
 bool ReplayPlaying() { return State.role == Role::Playing; }
 
-bool ReplayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (State.role == Role::Playing) {
-        if (State.delivering) return true;
-        if (IsKey(message)) {
-            if (State.holdAtEnd) PlayerKey(message, wParam, lParam);
-            return false;
-        }
-        return !IsActivation(message);
+bool ReplayTakeInput(const InputEvent& input) {
+    if (State.role != Role::Playing) return true;
+    if (input.IsKey()) {
+        if (State.holdAtEnd) PlayerKey(input);
+        return false;
     }
+    return !IsActivation(input);
+}
+
+void ReplayRecordInput(const InputEvent& input) {
     ReplayEvent event;
-    if (State.recording && ReplayEventFor(message, wParam, lParam, State.steps, &event))
-        State.replay.events.push_back(event);
-    return true;
+    if (State.recording && ReplayEventFor(input, State.steps, &event)) State.replay.events.push_back(event);
 }
 
 void ReplayFrameStepRun() {
@@ -104,7 +103,7 @@ void ReplayFrameStepRun() {
 }
 std::uint32_t ReplayFrameSteps() { return State.steps; }
 
-bool ReplayDeliverDue(HWND window, WNDPROC procedure) {
+bool ReplayDeliverDue(InputSink sink) {
     if (State.role != Role::Playing) return false;
     const auto& events = State.replay.events;
     bool delivered = false;
@@ -112,10 +111,7 @@ bool ReplayDeliverDue(HWND window, WNDPROC procedure) {
         const ReplayEvent& event = events[State.next];
         if (event.kind == ReplayEvent::Close && State.holdAtEnd) break;
         ++State.next;
-        const ReplayMessage m = ReplayEventMessage(event);
-        State.delivering = true;
-        procedure(window, m.message, m.wParam, m.lParam);
-        State.delivering = false;
+        sink(ReplayEventInput(event));
         delivered = true;
         if (event.kind == ReplayEvent::Close) break;
     }

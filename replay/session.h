@@ -1,20 +1,21 @@
 // The run's replay: recording the game as it is played, or playing a loaded replay back into it.
 //
-// The shell calls in at three points and cannot tell a replay from a person:
+// The shell calls in at these points and cannot tell a replay from a person:
 //   - ReplayStart, from start-up where the seed is chosen: a loaded replay sets its options and
-//     seat controllers and gives its seed; otherwise recording starts with the clock's seed;
-//   - ReplayWindowMessage, for every message reaching the window procedure: recording keeps the
-//     ones a replay needs; playback swallows the real keyboard and activation (its own Esc and
-//     Space keys work the player) and lets the recorded ones through;
+//     seat controllers and gives its seed; otherwise recording starts with start-up's seed;
+//   - ReplayTakeInput, for the input from outside the game (the window's): playback swallows the
+//     real keyboard and activation (its own Esc and Space keys work the player);
+//   - ReplayRecordInput, for every piece of input that reaches the game, from wherever it came:
+//     recording keeps the ones a replay needs;
 //   - ReplayFrameStepRun after each frame step, and ReplayDeliverDue whenever the message queue is
-//     empty: it hands the window procedure the recorded messages stamped with the steps run so far,
-//     as the message loop did before the next step.
+//     empty: it hands the game the recorded input stamped with the steps run so far, as it reached
+//     the game before the next step.
 // Everything here lives for the process: recording survives shutdown so the caller can save it.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/win.h"
+#include "platform/input.h"
 #include "replay/replay.h"
 
 // Playback of this replay in the next run, instead of recording. With holdAtEnd (the windowed
@@ -26,18 +27,21 @@
 // as it goes and, at the recording's end, turns into recording that carries on from it.
 void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd, bool thenRecord = false);
 
-std::uint32_t ReplayStart(std::uint32_t clockSeed);
+std::uint32_t ReplayStart(std::uint32_t seed);
 bool ReplayPlaying();
 
-// False when the message must not reach the game (a real key or activation during playback).
-bool ReplayWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+// Input from outside the game: false when it must not reach the game (a real key or activation
+// during playback).
+bool ReplayTakeInput(const InputEvent& input);
+// Input reaching the game: kept, stamped with the frame steps run so far, while recording.
+void ReplayRecordInput(const InputEvent& input);
 
 void ReplayFrameStepRun();
 std::uint32_t ReplayFrameSteps();
 
-// Delivers, in order, the recorded messages due now, stopping after a close (the window is then
+// Hands `sink`, in order, the recorded input due now, stopping after a close (the window is then
 // gone); true when it delivered any. Does nothing unless playing.
-bool ReplayDeliverDue(HWND window, WNDPROC procedure);
+bool ReplayDeliverDue(InputSink sink);
 // Playback: every recorded event is delivered and the recorded number of steps has run.
 bool ReplayFinished();
 // The windowed player: no frame step may run now (held at the end).

@@ -8,20 +8,9 @@
 #include "diag/diag.h"
 #include "net/enet/enet_transport.h"
 #include "netplay/lockstep.h"
-#include "platform/backend.h"
+#include "platform/input.h"
 #include "replay/session.h"
 #include "shell/shell.h"
-
-namespace {
-
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
-
-}  // namespace
-
-void ScriptDriver::Queue(unsigned message, int key, bool repeat) {
-    LPARAM lParam = message == WM_KEYUP ? KEY_UP_BITS : (repeat ? KEY_REPEAT_BIT : 0);
-    PostMessageA(PlatformMainWindow(), message, static_cast<WPARAM>(key), lParam | 1);
-}
 
 void ScriptDriver::WriteOutput(const std::string& file, ScriptCommand::Kind kind) {
     bool ok = kind == ScriptCommand::State        ? WriteStateSnapshot(file)
@@ -42,21 +31,21 @@ bool ScriptDriver::Execute(const ScriptCommand& command) {
     switch (command.kind) {
         case ScriptCommand::Press:
             for (int key : command.keys) {
-                Queue(WM_KEYDOWN, key, false);
-                Queue(WM_KEYUP, key, false);
+                PostInput(InputEvent::Down(key));
+                PostInput(InputEvent::Up(key));
             }
             return false;
         case ScriptCommand::Down:
-            Queue(WM_KEYDOWN, command.keys[0], false);
+            PostInput(InputEvent::Down(command.keys[0]));
             return false;
         case ScriptCommand::Up:
-            Queue(WM_KEYUP, command.keys[0], false);
+            PostInput(InputEvent::Up(command.keys[0]));
             return false;
         case ScriptCommand::Repeat:
-            Queue(WM_KEYDOWN, command.keys[0], true);
+            PostInput(InputEvent::Down(command.keys[0], true));
             return false;
         case ScriptCommand::Activate:
-            PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, command.count, 0);
+            PostInput(InputEvent::AppActivation(command.count != 0));
             return false;
         case ScriptCommand::Wait:
             ticksLeft_ = command.count;
@@ -69,7 +58,7 @@ bool ScriptDriver::Execute(const ScriptCommand& command) {
             WaitForMachines(command);
             return false;
         case ScriptCommand::Close:
-            PostMessageA(PlatformMainWindow(), WM_CLOSE, 0, 0);
+            PostInput(InputEvent::CloseRequest());
             ended_ = true;
             return true;
         default:
@@ -186,7 +175,10 @@ int RunHeadless(const RunnerOptions& options) {
     if (!StartNetwork(options)) return 4;
     ScriptDriver driver(options);
     if (options.replaying) ReplayLoad(options.replay, false);
-    HeadlessSetClock(options.replaying ? options.replay.seed : options.seed);
+    // The clock starts at the seed too, as it always has, so that a run's clock readings stay put.
+    const std::uint32_t seed = options.replaying ? options.replay.seed : options.seed;
+    HeadlessSetClock(seed);
+    ShellStartWithSeed(seed);
     HeadlessSetDriver(&driver);
     Timings = ShellTimings{};
     Timings.enabled = options.timing;

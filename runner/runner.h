@@ -42,7 +42,6 @@ private:
     bool Execute(const ScriptCommand& command);
     bool UntilStep();
     void WaitForMachines(const ScriptCommand& command);
-    void Queue(unsigned message, int key, bool repeat);
     void WriteOutput(const std::string& file, ScriptCommand::Kind kind);
     // Records a failure's exit status unless an earlier failure's stands.
     void Fail(int status);

@@ -277,26 +277,26 @@ bool KeyReleased(int key) {
 void ProcessComputerKey(int key) {
     DIAG_SCOPE("main");
     FromComputer = true;
-    ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), 0);
-    ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31));
+    ProcessKeyEvent(InputEvent::Down(key));
+    ProcessKeyEvent(InputEvent::Up(key));
     FromComputer = false;
 }
 
-bool ProcessKeyEvent(UINT message, WPARAM wParam, LPARAM lParam) {
+bool ProcessKeyEvent(const InputEvent& input) {
     DIAG_SCOPE("main");
-    if (message != WM_KEYDOWN && message != WM_KEYUP) return false;
-    if (wParam >= KEY_COUNT) {
+    if (!input.IsKey()) return false;
+    if (input.value >= KEY_COUNT) {
         DiagTrace(DIAG_DEBUG, "main", __LINE__, "ProcessKeyEvent", "Key code %u is out of range",
-                  static_cast<unsigned>(wParam));
+                  static_cast<unsigned>(input.value));
         return false;
     }
-    int key = static_cast<int>(wParam);
-    if (message == WM_KEYUP) {
+    int key = static_cast<int>(input.value);
+    if (input.kind == InputEvent::KeyUp) {
         KeyHeld[key] = 0;
     } else {
         if (KeyHeld[key] == 0) KeyHeld[key] = 1;
-        if (lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31))) return true;
+        if (input.repeat) return true;
     }
     if (InputSuspended) return true;
-    return message == WM_KEYUP ? KeyReleased(key) : KeyPressed(key);
+    return input.kind == InputEvent::KeyUp ? KeyReleased(key) : KeyPressed(key);
 }

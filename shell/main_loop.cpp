@@ -15,7 +15,6 @@
 #include "netplay/lockstep.h"
 #include "platform/resource.h"
 #include "players/player_collection.h"
-#include "players/seats.h"
 #include "players/weapon_table.h"
 #include "projectiles/projectile_collection.h"
 #include "replay/session.h"
@@ -29,6 +28,10 @@ ShellTimings Timings;
 namespace {
 
 constexpr UINT FRAME_MILLISECONDS = 20;
+
+// The seed the runner gave for start-up, if any.
+bool SeedGiven = false;
+std::uint32_t GivenSeed = 0;
 
 // The data tables the game cannot run without, with their exact sizes.
 struct DataTable {
@@ -74,12 +77,6 @@ void PumpWhileJoining() {
         }
         DispatchMessageA(&msg);
     }
-}
-
-// The network game ended for this machine (its seats done): back to the title, no key held.
-void LeaveNetworkGame() {
-    for (std::int32_t& held : KeyHeld) held = 0;
-    SwitchToMode(Title);
 }
 
 // Start-up stops when a data table is missing, of the wrong size or holds a value its readers
@@ -129,7 +126,14 @@ bool FillSineTable() {
     return true;
 }
 
+void ShellStartWithSeed(std::uint32_t seed) {
+    SeedGiven = true;
+    GivenSeed = seed;
+}
+
 void ShellResetForTests() {
+    SeedGiven = false;
+    GivenSeed = 0;
     delete ThePlayers;
     delete TheLandscape;
     delete TheProjectiles;
@@ -187,10 +191,11 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     GraphxInitBitmappedFont(instance, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
     SwitchToMode(Title);
 
-    // The seed is the time since the system started, so each launch plays a different game; the
-    // row lets a player's game be replayed with lobshot-headless --seed. A replay brings its own.
+    // The seed is the runner's or else the time since the system started, so each launch plays a
+    // different game; the row lets a player's game be replayed with lobshot-headless --seed. A
+    // replay brings its own.
     NetBeforeSeed(PumpWhileJoining);
-    const DWORD seed = ReplayStart(GetTickCount());
+    const DWORD seed = ReplayStart(SeedGiven ? GivenSeed : GetTickCount());
     game::srand(seed);
     StartSeed = seed;
     ComputerPlayersStart(seed);
@@ -215,16 +220,16 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     return true;
 }
 
-bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
+bool ProcessImportantEvents(HWND window, const InputEvent& input) {
     DIAG_SCOPE("main");
-    switch (message) {
-        case WM_ACTIVATE:
-            if ((wParam & 0xFFFF) != WA_ACTIVE && (wParam & 0xFFFF) != WA_CLICKACTIVE) {
+    switch (input.kind) {
+        case InputEvent::Activate:
+            if (input.value != WA_ACTIVE && input.value != WA_CLICKACTIVE) {
                 AppActive = false;
                 SoundPause(true);
             }
             return false;
-        case WM_CLOSE:
+        case InputEvent::Close:
             AppActive = false;
             if (!DestroyWindow(window)) {
                 DiagLastError();
@@ -232,8 +237,8 @@ bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
             }
             PostQuitMessage(0);
             return true;
-        case WM_ACTIVATEAPP:
-            AppActive = wParam != 0;
+        case InputEvent::ActivateApp:
+            AppActive = input.value != 0;
             SoundPause(!AppActive);
             if (AppActive) GraphxRestoreDisplays();
             return true;
@@ -244,22 +249,13 @@ bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM) {
 
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DIAG_SCOPE("main");
-    if (!NetWindowMessage(message, wParam, lParam)) return 0;
-    if (!ReplayWindowMessage(message, wParam, lParam)) return 0;
-    if (message == WM_MACHINE_JOINED || message == WM_MACHINE_LEFT || message == WM_NETWORK_ENDED) {
-        if (wParam < MAX_MACHINES) {
-            ApplyNetworkNews(message, static_cast<int>(wParam));
-            if (message == WM_NETWORK_ENDED) LeaveNetworkGame();
-        }
-        return 0;
-    }
-    if (ProcessImportantEvents(window, message, wParam, lParam)) return 0;
-    if (message == WM_TIMER) {
+    InputEvent input;
+    if (InputEventFromMessage(message, wParam, lParam, &input)) {
+        if (RouteInput(input)) return 0;
+    } else if (message == WM_TIMER) {
         TickPending = true;
         return 0;
-    }
-    if (AppActive) {
-        if (ProcessKeyEvent(message, wParam, lParam)) return 0;
+    } else if (AppActive) {
         switch (message) {
             case WM_MOUSEMOVE:
             case WM_LBUTTONDOWN:
@@ -301,17 +297,12 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
         DWORD loopStart = timeGetTime();
         MSG msg;
         for (;;) {
-            // With the queue empty, a replay's messages due before the next step come first; a
-            // replay played fast runs its next step without waiting for the timer.
+            // With the queue empty, the input due before the next step comes first; a replay
+            // played fast runs its next step without waiting for the timer.
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-                if (ReplayDeliverDue(MainWindow, MainWindowProc)) continue;
-                if (NetDeliverDue(MainWindow, MainWindowProc)) continue;
-                if (TickPending && !ReplayHolding()) {
-                    if (!NetMayStep()) {
-                        // A network game waits for the keys of whoever owns the next step.
-                        NetWait(5);
-                        continue;
-                    }
+                const LoopAction next = NextLoopAction();
+                if (next == LoopAction::LookAgain) continue;
+                if (next == LoopAction::RunStep) {
                     RunFrameStep();
                     TickPending = ReplayFastForward();
                     if (TickPending) continue;

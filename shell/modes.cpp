@@ -28,8 +28,10 @@ std::int64_t Now() {
     return count;
 }
 
+// Aiming always begins a turn.
 void EnterAiming() {
     CurrentMode = Aiming;
+    TurnsStarted += 1;
     if (TheLandscape) {
         TheLandscape->VaryWind();
         if (ThePlayers) ThePlayers->wind = TheLandscape->wind;
@@ -196,7 +198,7 @@ void RepeatHeldKeys() {
     auto repeat = [](int key, int threshold) {
         if (KeyHeld[key] == 0) return;
         std::int32_t before = KeyHeld[key]++;
-        if (before > threshold) ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+        if (before > threshold) ProcessKeyEvent(InputEvent::Down(key));
     };
     if (FrameCounter % 2 == 0)
         for (int key : AIMING_KEYS) repeat(key, 7);

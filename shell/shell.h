@@ -4,17 +4,43 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/input.h"
 #include "platform/win.h"
 
 // The program: start-up, the 20 ms loop, shutdown. Returns 0 after a normal run and 1 when start-up
 // failed (after a message on standard error).
 int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int showCommand);
 
+// Before WinMain: the seed start-up feeds to the game's random generator. Without one, start-up
+// reads the start-up clock (GetTickCount), so that each launch plays a different game. A replay
+// being played brings its own, and a machine joining a network game takes the host's.
+void ShellStartWithSeed(std::uint32_t seed);
+
 bool appInitialize(HWND* window, HINSTANCE instance, int showCommand);
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure);
+// The window procedure: turns each message of the window's input into an event once and routes it
+// (RouteInput); counts timer ticks; leaves the rest to the system.
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-bool ProcessImportantEvents(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Activation changes and the close: true when handled.
+bool ProcessImportantEvents(HWND window, const InputEvent& input);
 void appFinalize();
+
+// Where input goes (input_routing.cpp). Input from outside the game (the window's) is routed: in a
+// network game a person's keys go to the network, to come back stamped; replay playback swallows
+// the viewer's keys and the window's activation; the rest is applied. Applying input keeps it in
+// the replay being recorded and hands it to the game: the network's news, the activation changes
+// and the close, the keys. What the network game and replay playback deliver is applied directly.
+// Both return true when the game handled the input (nothing is left to the system).
+bool RouteInput(const InputEvent& input);
+bool ApplyInput(const InputEvent& input);
+
+// With the message queue empty, what the message loop does next: the input due before the next
+// frame step (replay playback's, the network game's) is delivered first, and the loop looks at the
+// queue again; the step runs once a tick is pending, a windowed replay is not holding at its end
+// and the network game holds the step's keys (until then the network is waited on a little);
+// otherwise the loop waits for messages.
+enum class LoopAction { LookAgain, RunStep, WaitForMessage };
+LoopAction NextLoopAction();
 
 // Frees the game objects and puts every process-wide variable back to its value before start-up.
 void ShellResetForTests();
@@ -28,8 +54,8 @@ bool FillSineTable();
 void SwitchToMode(std::uint32_t mode);
 void doLoopProcessing();
 
-// Keys: true when the message is handled.
-bool ProcessKeyEvent(UINT message, WPARAM wParam, LPARAM lParam);
+// Keys: true when the key is handled; false for anything but a key.
+bool ProcessKeyEvent(const InputEvent& input);
 // A computer player's key: pressed and released at once, through the same commands as a person's.
 void ProcessComputerKey(int key);
 

@@ -76,6 +76,7 @@ std::string Parse(int argc, char** argv, CommandLine* line) {
 
 int RunGame(std::uint32_t seed, HeadlessDriver* driver) {
     HeadlessSetClock(seed);
+    ShellStartWithSeed(seed);
     HeadlessSetDriver(driver);
     const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);

@@ -8,14 +8,13 @@
 #include "core/globals.h"
 #include "core/rules.h"
 #include "landscape/landscape.h"
-#include "platform/backend.h"
+#include "platform/input.h"
 #include "players/player_collection.h"
 #include "screens/setup_state.h"
 #include "soak/aim.h"
 
 namespace {
 
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
 constexpr int SELL_KEY = 'S';
 // A match that has run this many turns for each player is abandoned, so that tanks that cannot
 // reach each other do not hold the soak up.
@@ -35,11 +34,6 @@ constexpr int COMPUTER_SHOP_KEYS[] = {VK_RETURN, VK_SPACE, VK_UP, VK_DOWN, 'S'};
 template <std::size_t N>
 int Pick(SoakRandom& random, const int (&keys)[N]) {
     return keys[random.Uniform(0, static_cast<int>(N) - 1)];
-}
-
-void Post(unsigned message, int key) {
-    LPARAM lParam = message == WM_KEYUP ? KEY_UP_BITS : 0;
-    PostMessageA(PlatformMainWindow(), message, static_cast<WPARAM>(key), lParam | 1);
 }
 
 std::int64_t TotalStock() {
@@ -190,7 +184,7 @@ void SoakDriver::Act() {
     if (inactiveTicks_ > 0) {
         if (--inactiveTicks_ == 0) {
             log_.Activate(true);
-            PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, 1, 0);
+            PostInput(InputEvent::AppActivation(true));
         }
         return;
     }
@@ -220,13 +214,13 @@ void SoakDriver::Act() {
 
 void SoakDriver::Press(int key) {
     log_.Press(key);
-    Post(WM_KEYDOWN, key);
-    Post(WM_KEYUP, key);
+    PostInput(InputEvent::Down(key));
+    PostInput(InputEvent::Up(key));
 }
 
 void SoakDriver::HoldKey(int key, int ticks) {
     log_.Down(key);
-    Post(WM_KEYDOWN, key);
+    PostInput(InputEvent::Down(key));
     holds_.push_back({key, ticks});
 }
 
@@ -237,7 +231,7 @@ void SoakDriver::ReleaseHolds() {
             continue;
         }
         log_.Up(hold->key);
-        Post(WM_KEYUP, hold->key);
+        PostInput(InputEvent::Up(hold->key));
         hold = holds_.erase(hold);
     }
 }
@@ -274,10 +268,10 @@ void SoakDriver::OnQuitPrompt() {
     if (wantQuit_) {
         wantQuit_ = false;
         log_.Down(VK_SHIFT);
-        Post(WM_KEYDOWN, VK_SHIFT);
+        PostInput(InputEvent::Down(VK_SHIFT));
         Press('Y');
         log_.Up(VK_SHIFT);
-        Post(WM_KEYUP, VK_SHIFT);
+        PostInput(InputEvent::Up(VK_SHIFT));
         return;
     }
     const int choice = random_.Uniform(0, 99);
@@ -489,7 +483,7 @@ void SoakDriver::LookAround() {
 // Losing the focus for a moment; it comes back on its own.
 void SoakDriver::StepAway() {
     log_.Activate(false);
-    PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, 0, 0);
+    PostInput(InputEvent::AppActivation(false));
     inactiveTicks_ = random_.Uniform(1, 20);
 }
 

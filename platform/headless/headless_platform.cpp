@@ -62,7 +62,7 @@ void BeforeQuit() {
 }
 
 DWORD Milliseconds() { return State.clock; }
-// The system started when the script did: a run's seed is its starting clock, as it always was.
+// The system started when the script did.
 DWORD BootMilliseconds() { return State.clock; }
 void SleepMilliseconds(DWORD) {}
 

@@ -8,7 +8,7 @@
 #include "platform/win.h"
 
 // Supplies input. Feed is called whenever the game waits for a message with an empty queue; it
-// posts messages (HeadlessTick, PostMessageA to PlatformMainWindow()) and returns true, or returns
+// posts ticks and input (HeadlessTick, PostInput) and returns true, or returns
 // false to end the run (the game then receives WM_QUIT). BeforeQuit runs once as the run ends,
 // while the game is still intact.
 class HeadlessDriver {
@@ -20,7 +20,8 @@ public:
 
 void HeadlessSetDriver(HeadlessDriver* driver);
 
-// The millisecond clock: starts at the given reading (the seed) and moves 20 ms per tick.
+// The millisecond clock, which GetTickCount and timeGetTime both read: starts at the given reading
+// and moves 20 ms per tick. (The runners start it at the run's seed, as it always has been.)
 void HeadlessSetClock(DWORD milliseconds);
 
 // One timer tick: the clock moves on and WM_TIMER is posted to the window.

@@ -1,49 +1,43 @@
-// Translation of SDL key and window events into window messages.
+// Translation of SDL key and window events into the game's input.
 #include "platform/sdl/sdl_events.h"
 
 #include "platform/sdl/sdl_keys.h"
 
 namespace {
 
-// Windows marks a key release with bits 30 and 31, and a repeat from the keyboard with bit 30.
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
-
-void Add(EventMessages* messages, UINT message, WPARAM wParam, LPARAM lParam) {
-    messages->items[messages->count++] = EventMessage{message, wParam, lParam};
-}
+void Add(EventInputs* inputs, const InputEvent& event) { inputs->items[inputs->count++] = event; }
 
 }  // namespace
 
-EventMessages MessagesForKey(const SDL_KeyboardEvent& key) {
-    EventMessages messages;
+EventInputs InputsForKey(const SDL_KeyboardEvent& key) {
+    EventInputs inputs;
     bool down = key.type == SDL_KEYDOWN;
     if (down && key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT)) {
-        messages.toggleFullscreen = !key.repeat;
-        return messages;
+        inputs.toggleFullscreen = !key.repeat;
+        return inputs;
     }
     int vk = VirtualKeyFromSdl(key.keysym.sym);
-    if (vk == 0) return messages;
-    LPARAM lParam = down ? (key.repeat ? KEY_REPEAT_BIT : 0) : KEY_UP_BITS;
-    Add(&messages, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), lParam | 1);
-    return messages;
+    if (vk == 0) return inputs;
+    Add(&inputs, down ? InputEvent::Down(vk, key.repeat != 0) : InputEvent::Up(vk));
+    return inputs;
 }
 
-EventMessages MessagesForWindowEvent(const SDL_WindowEvent& event) {
-    EventMessages messages;
+EventInputs InputsForWindowEvent(const SDL_WindowEvent& event) {
+    EventInputs inputs;
     switch (event.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            Add(&messages, WM_ACTIVATEAPP, 1, 0);
-            Add(&messages, WM_ACTIVATE, WA_ACTIVE, 0);
+            Add(&inputs, InputEvent::AppActivation(true));
+            Add(&inputs, InputEvent::WindowActivation(WA_ACTIVE));
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            Add(&messages, WM_ACTIVATE, WA_INACTIVE, 0);
-            Add(&messages, WM_ACTIVATEAPP, 0, 0);
+            Add(&inputs, InputEvent::WindowActivation(WA_INACTIVE));
+            Add(&inputs, InputEvent::AppActivation(false));
             break;
         case SDL_WINDOWEVENT_CLOSE:
-            Add(&messages, WM_CLOSE, 0, 0);
+            Add(&inputs, InputEvent::CloseRequest());
             break;
         default:
             break;
     }
-    return messages;
+    return inputs;
 }

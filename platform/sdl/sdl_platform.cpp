@@ -1,4 +1,4 @@
-// The SDL backend of the platform layer: events become window messages, SDL's clock drives the
+// The SDL backend of the platform layer: events become the game's input, SDL's clock drives the
 // timer, and finished frames go to the presenter.
 #include <SDL.h>
 #include <time.h>
@@ -26,37 +26,30 @@ Timer TheTimer;
 // Gamepads start once the first frame has been shown, so that they cost start-up nothing.
 bool FrameShown = false;
 
-// A seed from the command line, given by the boot clock's next reading.
-bool SeedPending = false;
-std::uint32_t PendingSeed = 0;
-
 // Posts what an event asks for, in order.
-void PostAll(const EventMessages& messages) {
-    for (int i = 0; i < messages.count; ++i)
-        PostMessageA(PlatformMainWindow(), messages.items[i].message, messages.items[i].wParam,
-                     messages.items[i].lParam);
+void PostAll(const EventInputs& inputs) {
+    for (int i = 0; i < inputs.count; ++i) PostInput(inputs.items[i]);
 }
 
 void PostKey(const SDL_KeyboardEvent& key) {
-    EventMessages messages = MessagesForKey(key);
-    if (messages.toggleFullscreen) SdlVideoToggleFullscreen();
-    if (messages.count == 0 && !messages.toggleFullscreen && key.type == SDL_KEYDOWN && !key.repeat)
+    EventInputs inputs = InputsForKey(key);
+    if (inputs.toggleFullscreen) SdlVideoToggleFullscreen();
+    if (inputs.count == 0 && !inputs.toggleFullscreen && key.type == SDL_KEYDOWN && !key.repeat)
         DiagTrace(DIAG_DEBUG, "main", __LINE__, "PostKey", "Key \"%s\" has no meaning in the game",
                   SDL_GetKeyName(key.keysym.sym));
-    PostAll(messages);
+    PostAll(inputs);
 }
 
 void PostWindowEvent(const SDL_WindowEvent& event) {
     if (event.event == SDL_WINDOWEVENT_EXPOSED || event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
         SdlVideoRefresh();
-    PostAll(MessagesForWindowEvent(event));
+    PostAll(InputsForWindowEvent(event));
 }
 
 void PostGamepad(const SDL_Event& event) {
-    std::vector<EventMessage> messages;
-    SdlGamepadEvent(event, &messages);
-    for (const EventMessage& message : messages)
-        PostMessageA(PlatformMainWindow(), message.message, message.wParam, message.lParam);
+    std::vector<InputEvent> inputs;
+    SdlGamepadEvent(event, &inputs);
+    for (const InputEvent& input : inputs) PostInput(input);
 }
 
 void PostMouse(UINT message) { PostMessageA(PlatformMainWindow(), message, 0, 0); }
@@ -64,7 +57,7 @@ void PostMouse(UINT message) { PostMessageA(PlatformMainWindow(), message, 0, 0)
 void Translate(const SDL_Event& event) {
     switch (event.type) {
         case SDL_QUIT:
-            PostMessageA(PlatformMainWindow(), WM_CLOSE, 0, 0);
+            PostInput(InputEvent::CloseRequest());
             break;
         case SDL_WINDOWEVENT:
             PostWindowEvent(event.window);
@@ -140,13 +133,9 @@ void BeforeQuit() {}
 
 DWORD Milliseconds() { return SDL_GetTicks(); }
 
-// SDL's clock starts with SDL, so it reads nearly the same at every launch; the seed's clock
-// counts from the system's start, time asleep included.
+// SDL's clock starts with SDL, so it reads nearly the same at every launch; the start-up clock,
+// which seeds a game started without a seed, counts from the system's start, time asleep included.
 DWORD BootMilliseconds() {
-    if (SeedPending) {
-        SeedPending = false;
-        return static_cast<DWORD>(PendingSeed);
-    }
     timespec now{};
 #ifdef CLOCK_BOOTTIME
     clock_gettime(CLOCK_BOOTTIME, &now);
@@ -185,11 +174,6 @@ int ScreenHeight() {
 }
 
 }  // namespace backend
-
-void SdlStartFromSeed(std::uint32_t seed) {
-    SeedPending = true;
-    PendingSeed = seed;
-}
 
 bool SdlParseSeed(const char* text, std::uint32_t* seed) {
     if (!text || !*text) return false;

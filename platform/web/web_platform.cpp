@@ -1,4 +1,4 @@
-// The web backend of the platform layer: browser events become window messages, the browser's
+// The web backend of the platform layer: browser events become the game's input, the browser's
 // frame callbacks drive the timer, and the game's thread returns to the browser between frames.
 #include "platform/web/web_platform.h"
 
@@ -11,6 +11,7 @@
 #include "diag/diag.h"
 #include "platform/audio.h"
 #include "platform/backend.h"
+#include "platform/input.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_options.h"
 #include "platform/web/web_video.h"
@@ -78,18 +79,9 @@ EM_JS(void, web_audio_unlock, (), {
 namespace {
 
 constexpr DWORD TICK_MILLISECONDS = 20;
-// Windows marks a key release with bits 30 and 31.
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
-
-struct Pending {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
 
 struct WebState {
     WebPageOptions options;
-    bool seedPending = false;
     bool started = false;
     bool inFront = true;
     bool timerRunning = false;
@@ -98,17 +90,17 @@ struct WebState {
     std::uint32_t ticks = 0;
     DWORD stepClock = 0;
     int stepsPending = 0;
-    std::vector<Pending> input;
+    std::vector<InputEvent> input;
     void (*beforeQuit)() = nullptr;
 };
 
 WebState Web;
 
-void Queue(UINT message, WPARAM wParam, LPARAM lParam) { Web.input.push_back({message, wParam, lParam}); }
+void Queue(const InputEvent& event) { Web.input.push_back(event); }
 
 // Input waits here until the game's thread takes it, in the order it came.
 void FlushInput() {
-    for (const Pending& p : Web.input) PostMessageA(PlatformMainWindow(), p.message, p.wParam, p.lParam);
+    for (const InputEvent& event : Web.input) PostInput(event);
     Web.input.clear();
 }
 
@@ -117,11 +109,11 @@ void SetInFront(bool inFront) {
     if (inFront == Web.inFront) return;
     Web.inFront = inFront;
     if (inFront) {
-        Queue(WM_ACTIVATEAPP, 1, 0);
-        Queue(WM_ACTIVATE, WA_ACTIVE, 0);
+        Queue(InputEvent::AppActivation(true));
+        Queue(InputEvent::WindowActivation(WA_ACTIVE));
     } else {
-        Queue(WM_ACTIVATE, WA_INACTIVE, 0);
-        Queue(WM_ACTIVATEAPP, 0, 0);
+        Queue(InputEvent::WindowActivation(WA_INACTIVE));
+        Queue(InputEvent::AppActivation(false));
     }
 }
 
@@ -134,8 +126,7 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     }
     const int vk = VirtualKeyFromWeb(event->code, event->key);
     if (vk == 0) return EM_FALSE;
-    const LPARAM lParam = down ? (event->repeat ? KEY_REPEAT_BIT : 0) : KEY_UP_BITS;
-    Queue(down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), lParam | 1);
+    Queue(down ? InputEvent::Down(vk, event->repeat != 0) : InputEvent::Up(vk));
     return BrowserKeepsKey(event->code, event->ctrlKey, event->metaKey) ? EM_FALSE : EM_TRUE;
 }
 
@@ -182,7 +173,7 @@ EMSCRIPTEN_KEEPALIVE void web_add_steps(int count) {
 
 // The page's script: the application is activated (1) or deactivated (0), as `activate` in a
 // replay runner's script.
-EMSCRIPTEN_KEEPALIVE void web_activate(int active) { Queue(WM_ACTIVATEAPP, active ? 1 : 0, 0); }
+EMSCRIPTEN_KEEPALIVE void web_activate(int active) { Queue(InputEvent::AppActivation(active != 0)); }
 
 }  // extern "C"
 
@@ -196,9 +187,10 @@ void WebStartFromPage() {
     }
     std::free(fragment);
     Web.options = options;
-    Web.seedPending = options.seedGiven;
     Web.stepClock = options.seed;
 }
+
+const WebPageOptions& WebOptions() { return Web.options; }
 
 void WebGameEnded(int status) { web_game_ended(status); }
 
@@ -267,14 +259,10 @@ DWORD Milliseconds() {
     return static_cast<DWORD>(static_cast<std::uint64_t>(emscripten_get_now()));
 }
 
-// The page's seed, once, or else the calendar clock: each visit plays a different game. With steps
-// the clock starts at the seed, as the replay runner's does.
+// The calendar clock, which seeds a visit without a seed: each visit plays a different game. With
+// steps the clock starts at the seed, as the replay runner's does.
 DWORD BootMilliseconds() {
     if (Web.options.steps) return Web.stepClock;
-    if (Web.seedPending) {
-        Web.seedPending = false;
-        return Web.options.seed;
-    }
     return static_cast<DWORD>(static_cast<std::uint64_t>(web_date_now()));
 }
 

@@ -2,15 +2,19 @@
 //
 // The backend reads the page's options (web_options.h) when the program starts, keeps the game's
 // clock and timer on the browser's frame callbacks (or, with "steps", on the steps the page's
-// script asks for), turns keyboard and focus events into window messages, draws finished frames
+// script asks for), turns keyboard and focus events into the game's input, draws finished frames
 // into the page's canvas and plays the mixer through Web Audio.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/web/web_options.h"
+
 // Reads the page's options; call once before the program starts. A bad option is written to the
 // page's console and the game starts as if it had not been given.
 void WebStartFromPage();
+// The options WebStartFromPage read (all unset before).
+const WebPageOptions& WebOptions();
 
 // The program has ended with `status`: the page says so, and a step the page's script waits for
 // finishes.

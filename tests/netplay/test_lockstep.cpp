@@ -259,8 +259,9 @@ TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine)
     EXPECT_EQ(NetRoleNow(), NetRole::Local);
     EXPECT_TRUE(NetMayStep());
     EXPECT_TRUE(NetMine());
-    EXPECT_TRUE(NetWindowMessage(WM_KEYDOWN, VK_SPACE, 1));
-    EXPECT_TRUE(NetWindowMessage(WM_ACTIVATEAPP, 0, 0));
+    EXPECT_TRUE(NetTakeInput(InputEvent::Down(VK_SPACE)));
+    EXPECT_TRUE(NetTakeInput(InputEvent::AppActivation(false)));
+    EXPECT_TRUE(NetTakeInput(InputEvent::WindowActivation(WA_INACTIVE)));
     EXPECT_EQ(NetMachinesConnected(), 1);
     EXPECT_TRUE(NetFailure().empty());
 }
@@ -291,9 +292,9 @@ TEST_F(NetplayTest, TheNetworksNewsReachesTheGameBetweenSteps) {
             SeatControllers[1] = ControllerHuman;
             SeatMachines[1] = 1;
             SeatControllers[2] = ControllerHard;
-            MainWindowProc(MainWindow, WM_MACHINE_JOINED, 3, 0);
+            ApplyInput(InputEvent::Machine(true, 3));
             EXPECT_EQ(MachinesPresent, 0b1011u);
-            MainWindowProc(MainWindow, WM_MACHINE_LEFT, 1, 0);
+            ApplyInput(InputEvent::Machine(false, 1));
             EXPECT_EQ(MachinesPresent, 0b1001u);
             EXPECT_EQ(SeatControllers[1], ControllerNormal) << "the computer takes the seat";
             EXPECT_EQ(SeatMachines[1], 0);
@@ -301,7 +302,7 @@ TEST_F(NetplayTest, TheNetworksNewsReachesTheGameBetweenSteps) {
             SeatControllers[4] = ControllerHuman;
             SeatMachines[4] = 3;
             CurrentMode = PlayerChoice;
-            MainWindowProc(MainWindow, WM_NETWORK_ENDED, 0, 0);
+            ApplyInput(InputEvent::OffNetwork());
             EXPECT_EQ(CurrentMode, Title);
             EXPECT_EQ(MachinesPresent, 1u);
             EXPECT_EQ(SeatMachines[4], 0) << "back at one keyboard, every person plays here";

@@ -1,8 +1,10 @@
-// Tests of the start-up clock on the headless backend: the seed is the scripted clock's starting
-// reading, the game clock goes its own way, and start-up writes the seed where a player can see it.
+// Tests of start-up's seed and clock on the headless backend: the seed a runner gives is the one
+// fed to the generator, and written where a player can see it; without one, start-up reads the
+// start-up clock; the scripted clock goes its own way from its starting reading either way.
 #include <gtest/gtest.h>
 
 #include "core/random.h"
+#include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
 
@@ -10,7 +12,7 @@ namespace {
 
 class StartClockTest : public GameTest {};
 
-TEST_F(StartClockTest, TheSeedIsTheStartingReadingAndStartUpWritesIt) {
+TEST_F(StartClockTest, TheGivenSeedStartsTheGameAndStartUpWritesIt) {
     TraceCapture out;
     std::uint32_t stateAtStart = 0;
     DWORD bootAfterTicks = 0;
@@ -26,6 +28,34 @@ TEST_F(StartClockTest, TheSeedIsTheStartingReadingAndStartUpWritesIt) {
     EXPECT_EQ(stateAtStart, 4000000123u);
     EXPECT_EQ(bootAfterTicks, 4000000143u);
     EXPECT_NE(out.Text().find("appInitialize: Random seed 4000000123\r\n"), std::string::npos);
+}
+
+TEST_F(StartClockTest, WithoutASeedStartUpReadsTheStartUpClock) {
+    std::uint32_t stateAtStart = 0;
+    StepDriver driver({[&] {
+        stateAtStart = game::RandState();
+        return false;
+    }});
+    HeadlessSetClock(86400123u);
+    HeadlessSetDriver(&driver);
+    EXPECT_EQ(WinMain(PlatformModuleHandle(), nullptr, "", 1), 0);
+    HeadlessSetDriver(nullptr);
+    EXPECT_EQ(stateAtStart, 86400123u);
+}
+
+TEST_F(StartClockTest, TheGivenSeedNeedNotBeTheClocksReading) {
+    std::uint32_t stateAtStart = 0;
+    StepDriver driver({[&] {
+        stateAtStart = game::RandState();
+        return false;
+    }});
+    HeadlessSetClock(500);
+    ShellStartWithSeed(77);
+    HeadlessSetDriver(&driver);
+    EXPECT_EQ(WinMain(PlatformModuleHandle(), nullptr, "", 1), 0);
+    HeadlessSetDriver(nullptr);
+    EXPECT_EQ(stateAtStart, 77u);
+    EXPECT_EQ(GetTickCount(), 500u) << "the clock keeps its own reading";
 }
 
 TEST_F(StartClockTest, OneSeedRowPerStart) {

@@ -45,7 +45,7 @@ TEST_F(SeatsNewsTest, AMachineLeavingHandsItsPersonsSeatsToTheComputerAndNoOneEl
     Person(2, 1);
     SeatControllers[3] = ControllerEasy;
     Person(4, 2);
-    ApplyNetworkNews(WM_MACHINE_LEFT, 2);
+    ApplyNetworkNews(InputEvent::Machine(false, 2));
     EXPECT_EQ(MachinesPresent, 0b011u);
     const Controller controllers[] = {ControllerHuman, ControllerNormal, ControllerHuman, ControllerEasy,
                                       ControllerNormal};
@@ -54,11 +54,11 @@ TEST_F(SeatsNewsTest, AMachineLeavingHandsItsPersonsSeatsToTheComputerAndNoOneEl
         EXPECT_EQ(SeatControllers[s], controllers[s]) << s;
         EXPECT_EQ(SeatMachines[s], machines[s]) << s;
     }
-    ApplyNetworkNews(WM_MACHINE_JOINED, 7);
-    ApplyNetworkNews(WM_MACHINE_JOINED, 2);
+    ApplyNetworkNews(InputEvent::Machine(true, 7));
+    ApplyNetworkNews(InputEvent::Machine(true, 2));
     EXPECT_EQ(MachinesPresent, 0b10000111u);
     EXPECT_EQ(SeatControllers[1], ControllerNormal) << "a machine coming back does not take its seats again";
-    ApplyNetworkNews(WM_MACHINE_LEFT, 5);
+    ApplyNetworkNews(InputEvent::Machine(false, 5));
     EXPECT_EQ(MachinesPresent, 0b10000111u) << "a machine not present leaves nothing";
 }
 
@@ -67,7 +67,7 @@ TEST_F(SeatsNewsTest, TheNetworkGameEndingLeavesEveryPersonsSeatToThisMachine) {
     Person(0, 3);
     Person(1, 1);
     SeatControllers[2] = ControllerNormal;
-    ApplyNetworkNews(WM_NETWORK_ENDED, 0);
+    ApplyNetworkNews(InputEvent::OffNetwork());
     EXPECT_EQ(MachinesPresent, 1u);
     for (std::size_t s = 0; s < PLAYER_SEATS; ++s) EXPECT_EQ(SeatMachines[s], 0) << s;
     EXPECT_EQ(SeatControllers[0], ControllerHuman) << "people stay people";

@@ -1,4 +1,4 @@
-// Tests of replays: the file's format and its strict reading, the messages a recording keeps, and
+// Tests of replays: the file's format and its strict reading, the input a recording keeps, and
 // the replay folder's atomic writes and pruning.
 #include <gtest/gtest.h>
 
@@ -117,52 +117,47 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
     }
 }
 
-// What a recording keeps of the messages reaching the window procedure, and how they come back.
-TEST(ReplayEvents, KeepKeysActivationAndCloseAsTheGameReadsThem) {
+// What a recording keeps of the input reaching the game, and how it comes back.
+TEST(ReplayEvents, KeepKeysActivationCloseAndTheNetworksNewsAsTheGameReadsThem) {
     ReplayEvent e;
-    ASSERT_TRUE(ReplayEventFor(WM_KEYDOWN, 'Q', 1, 5, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::Down('Q'), 5, &e));
     EXPECT_EQ(e, (ReplayEvent{5, ReplayEvent::KeyDown, 'Q'}));
-    ASSERT_TRUE(ReplayEventFor(WM_KEYDOWN, 'Q', KEY_REPEAT_BIT | 1, 5, &e));
-    EXPECT_EQ(e.kind, ReplayEvent::KeyRepeat);
-    ASSERT_TRUE(ReplayEventFor(WM_KEYDOWN, 'Q', LPARAM{1} << 31, 5, &e));
-    EXPECT_EQ(e.kind, ReplayEvent::KeyRepeat);
-    ASSERT_TRUE(ReplayEventFor(WM_KEYUP, VK_F1, 0, 6, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::Down('Q', true), 5, &e));
+    EXPECT_EQ(e, (ReplayEvent{5, ReplayEvent::KeyRepeat, 'Q'}));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::Up(VK_F1), 6, &e));
     EXPECT_EQ(e, (ReplayEvent{6, ReplayEvent::KeyUp, VK_F1}));
-    ASSERT_TRUE(ReplayEventFor(WM_ACTIVATEAPP, 7, 0, 1, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent{InputEvent::ActivateApp, 7, false}, 1, &e));
     EXPECT_EQ(e, (ReplayEvent{1, ReplayEvent::ActivateApp, 1}));
-    ASSERT_TRUE(ReplayEventFor(WM_ACTIVATE, 0x00050002, 0, 1, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::WindowActivation(WA_CLICKACTIVE), 1, &e));
     EXPECT_EQ(e, (ReplayEvent{1, ReplayEvent::Activate, WA_CLICKACTIVE}));
-    ASSERT_TRUE(ReplayEventFor(WM_ACTIVATE, 9, 0, 1, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::WindowActivation(9), 1, &e));
     EXPECT_EQ(e.value, WA_INACTIVE);
-    // The network game's news, and nothing else of its kind.
-    ASSERT_TRUE(ReplayEventFor(WM_MACHINE_JOINED, 7, 0, 4, &e));
+    // The network game's news, and only of machines that can join.
+    ASSERT_TRUE(ReplayEventFor(InputEvent::Machine(true, 7), 4, &e));
     EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Joined, 7}));
-    ASSERT_TRUE(ReplayEventFor(WM_MACHINE_LEFT, 2, 0, 4, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::Machine(false, 2), 4, &e));
     EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Left, 2}));
-    ASSERT_TRUE(ReplayEventFor(WM_NETWORK_ENDED, 0, 0, 4, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::OffNetwork(), 4, &e));
     EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Offline, 0}));
-    EXPECT_FALSE(ReplayEventFor(WM_MACHINE_JOINED, 0, 0, 4, &e));
-    EXPECT_FALSE(ReplayEventFor(WM_MACHINE_LEFT, MAX_MACHINES, 0, 4, &e));
-    EXPECT_FALSE(ReplayEventFor(WM_APP + 9, 1, 0, 4, &e));
-    ASSERT_TRUE(ReplayEventFor(WM_CLOSE, 0, 0, 2, &e));
-    EXPECT_EQ(e.kind, ReplayEvent::Close);
+    EXPECT_FALSE(ReplayEventFor(InputEvent::Machine(true, 0), 4, &e));
+    EXPECT_FALSE(ReplayEventFor(InputEvent::Machine(false, MAX_MACHINES), 4, &e));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::CloseRequest(), 2, &e));
+    EXPECT_EQ(e, (ReplayEvent{2, ReplayEvent::Close, 0}));
+    EXPECT_FALSE(ReplayEventFor(InputEvent::Down(KEY_COUNT), 0, &e));
+    EXPECT_FALSE(ReplayEventFor(InputEvent::Up(KEY_COUNT), 0, &e));
 
-    EXPECT_FALSE(ReplayEventFor(WM_KEYDOWN, KEY_COUNT, 0, 0, &e));
-    EXPECT_FALSE(ReplayEventFor(WM_TIMER, 0, 0, 0, &e));
-    EXPECT_FALSE(ReplayEventFor(WM_MOUSEMOVE, 0, 0, 0, &e));
-
-    // Delivered again, each message means to ProcessKeyEvent what the original meant.
-    const ReplayMessage down = ReplayEventMessage({0, ReplayEvent::KeyDown, 'Z'});
-    EXPECT_EQ(down.message, WM_KEYDOWN);
-    EXPECT_EQ(down.lParam & (KEY_REPEAT_BIT | (LPARAM{1} << 31)), 0);
-    const ReplayMessage repeat = ReplayEventMessage({0, ReplayEvent::KeyRepeat, 'Z'});
-    EXPECT_EQ(repeat.message, WM_KEYDOWN);
-    EXPECT_NE(repeat.lParam & KEY_REPEAT_BIT, 0);
-    EXPECT_EQ(ReplayEventMessage({0, ReplayEvent::KeyUp, 'Z'}).message, WM_KEYUP);
-    const ReplayMessage activate = ReplayEventMessage({0, ReplayEvent::Activate, 0});
-    EXPECT_EQ(activate.message, WM_ACTIVATE);
-    EXPECT_EQ(activate.wParam, WA_INACTIVE);
-    EXPECT_EQ(ReplayEventMessage({0, ReplayEvent::Close, 0}).message, WM_CLOSE);
+    // Played back, every kind of event is the input that made it.
+    const ReplayEvent events[] = {
+        {0, ReplayEvent::KeyDown, 'Z'},   {0, ReplayEvent::KeyRepeat, 'Z'}, {0, ReplayEvent::KeyUp, 'Z'},
+        {3, ReplayEvent::ActivateApp, 0}, {3, ReplayEvent::Activate, 2},    {3, ReplayEvent::Close, 0},
+        {9, ReplayEvent::Joined, 3},      {9, ReplayEvent::Left, 3},        {9, ReplayEvent::Offline, 0}};
+    for (const ReplayEvent& event : events) {
+        ReplayEvent again;
+        ASSERT_TRUE(ReplayEventFor(ReplayEventInput(event), event.step, &again)) << event.kind;
+        EXPECT_EQ(again, event);
+    }
+    EXPECT_EQ(ReplayEventInput({0, ReplayEvent::KeyRepeat, 'Z'}), InputEvent::Down('Z', true));
+    EXPECT_EQ(ReplayEventInput({0, ReplayEvent::Activate, 0}), InputEvent::WindowActivation(WA_INACTIVE));
 }
 
 class ReplayFolder : public ::testing::Test {

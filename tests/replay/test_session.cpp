@@ -1,5 +1,5 @@
 // Tests of the run's replay session: what recording keeps, what playback lets through, and when
-// it delivers the recorded messages and holds at the end.
+// it delivers the recorded input and holds at the end.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -10,14 +10,9 @@
 
 namespace {
 
-std::vector<ReplayMessage> Delivered;
+std::vector<InputEvent> Delivered;
 
-LRESULT Record(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-    Delivered.push_back({message, wParam, lParam});
-    // A message handed on by the replay passes the session's own filter.
-    EXPECT_TRUE(ReplayWindowMessage(message, wParam, lParam));
-    return 0;
-}
+void Record(const InputEvent& input) { Delivered.push_back(input); }
 
 class ReplaySession : public ::testing::Test {
 protected:
@@ -48,18 +43,20 @@ protected:
     }
 };
 
-TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsMessagesWithTheStepsBefore) {
+TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsInputWithTheStepsBefore) {
     WindOption = 3;
     SeatControllers[1] = ControllerEasy;
-    ReplayWindowMessage(WM_KEYDOWN, 'A', 0);  // before start-up chose the seed: not kept
+    ReplayRecordInput(InputEvent::Down('A'));  // before start-up chose the seed: not kept
     EXPECT_EQ(ReplayStart(1234), 1234u);
-    EXPECT_TRUE(ReplayWindowMessage(WM_KEYDOWN, 'A', 1));
+    EXPECT_TRUE(ReplayTakeInput(InputEvent::Down('A')));
+    ReplayRecordInput(InputEvent::Down('A'));
     ReplayFrameStepRun();
     ReplayFrameStepRun();
-    EXPECT_TRUE(ReplayWindowMessage(WM_TIMER, 0, 0));
-    EXPECT_TRUE(ReplayWindowMessage(WM_KEYUP, 'A', 0));
+    ReplayRecordInput(InputEvent::Down(KEY_COUNT));  // no key of the game's: not kept
+    EXPECT_TRUE(ReplayTakeInput(InputEvent::WindowActivation(WA_INACTIVE)));
+    ReplayRecordInput(InputEvent::Up('A'));
     ReplayFrameStepRun();
-    EXPECT_FALSE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_FALSE(ReplayDeliverDue(Record));
 
     const ReplayRecord& r = ReplayRecorded();
     EXPECT_EQ(r.seed, 1234u);
@@ -72,35 +69,39 @@ TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsMessagesWithTheStepsBefore)
     EXPECT_EQ(ReplayFrameSteps(), 3u);
 }
 
-TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsMessagesUpToTheClose) {
+TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose) {
     ReplayLoad(Recorded(), false);
-    EXPECT_TRUE(ReplayWindowMessage(WM_ACTIVATEAPP, 1, 0));  // the window's first activation
+    EXPECT_TRUE(ReplayTakeInput(InputEvent::AppActivation(true)));  // the window's first activation
     EXPECT_EQ(ReplayStart(5), 77u);
     EXPECT_TRUE(ReplayPlaying());
     EXPECT_EQ(WindOption, 2);
     EXPECT_EQ(SeatControllers[3], ControllerHard);
 
-    // Real keys and activation never reach the game; a timer does.
-    EXPECT_FALSE(ReplayWindowMessage(WM_KEYDOWN, 'X', 0));
-    EXPECT_FALSE(ReplayWindowMessage(WM_ACTIVATE, WA_INACTIVE, 0));
-    EXPECT_TRUE(ReplayWindowMessage(WM_TIMER, 0, 0));
+    // Real keys and activation never reach the game; the close does, and nothing is recorded.
+    EXPECT_FALSE(ReplayTakeInput(InputEvent::Down('X')));
+    EXPECT_FALSE(ReplayTakeInput(InputEvent::WindowActivation(WA_INACTIVE)));
+    EXPECT_FALSE(ReplayTakeInput(InputEvent::AppActivation(false)));
+    EXPECT_TRUE(ReplayTakeInput(InputEvent::CloseRequest()));
+    ReplayRecordInput(InputEvent::Down('X'));
 
-    EXPECT_TRUE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_TRUE(ReplayDeliverDue(Record));
     ASSERT_EQ(Delivered.size(), 2u);
-    EXPECT_EQ(Delivered[0].message, WM_KEYDOWN);
-    EXPECT_EQ(Delivered[1].message, WM_KEYUP);
-    EXPECT_FALSE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_EQ(Delivered[0], InputEvent::Down('Q'));
+    EXPECT_EQ(Delivered[1], InputEvent::Up('Q'));
+    EXPECT_FALSE(ReplayDeliverDue(Record));
     ReplayFrameStepRun();
-    EXPECT_FALSE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_FALSE(ReplayDeliverDue(Record));
     ReplayFrameStepRun();
-    EXPECT_TRUE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_TRUE(ReplayDeliverDue(Record));
     ASSERT_EQ(Delivered.size(), 4u);
-    EXPECT_EQ(Delivered[3].message, WM_CLOSE);  // and nothing after it: the window is gone
+    EXPECT_EQ(Delivered[2], InputEvent::AppActivation(false));
+    EXPECT_EQ(Delivered[3], InputEvent::CloseRequest());  // and nothing after it: the window is gone
     EXPECT_FALSE(ReplayFinished());
-    EXPECT_TRUE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_TRUE(ReplayDeliverDue(Record));
     ReplayFrameStepRun();
     EXPECT_TRUE(ReplayFinished());
     EXPECT_FALSE(ReplayHolding());
+    EXPECT_EQ(ReplayRecorded().events, Recorded().events) << "playback records nothing";
 }
 
 // The windowed player keeps the last picture: no close is delivered and no step runs at the end;
@@ -108,27 +109,27 @@ TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsMessagesUpToTheClo
 TEST_F(ReplaySession, TheWindowedPlayerHoldsAtTheEndAndTakesSpaceAndEsc) {
     ReplayLoad(Recorded(), true);
     ReplayStart(5);
-    EXPECT_FALSE(ReplayWindowMessage(WM_KEYDOWN, VK_SPACE, 1));
+    EXPECT_FALSE(ReplayTakeInput(InputEvent::Down(VK_SPACE)));
     EXPECT_TRUE(ReplayFastForward());
-    EXPECT_FALSE(ReplayWindowMessage(WM_KEYDOWN, VK_SPACE, KEY_REPEAT_BIT | 1));  // held: no toggle
+    EXPECT_FALSE(ReplayTakeInput(InputEvent::Down(VK_SPACE, true)));  // held: no toggle
     EXPECT_TRUE(ReplayFastForward());
-    EXPECT_FALSE(ReplayWindowMessage(WM_KEYUP, VK_SPACE, 1));
+    EXPECT_FALSE(ReplayTakeInput(InputEvent::Up(VK_SPACE)));
     EXPECT_TRUE(ReplayFastForward());
 
-    ReplayDeliverDue(nullptr, Record);
+    ReplayDeliverDue(Record);
     ReplayFrameStepRun();
     ReplayFrameStepRun();
-    EXPECT_TRUE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_TRUE(ReplayDeliverDue(Record));
     ASSERT_EQ(Delivered.size(), 3u);
-    EXPECT_EQ(Delivered[2].message, WM_ACTIVATEAPP);
-    EXPECT_FALSE(ReplayDeliverDue(nullptr, Record));
+    EXPECT_EQ(Delivered[2].kind, InputEvent::ActivateApp);
+    EXPECT_FALSE(ReplayDeliverDue(Record));
     EXPECT_FALSE(ReplayHolding());
     ReplayFrameStepRun();
     EXPECT_TRUE(ReplayHolding());
 
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_FALSE(ReplayWindowMessage(WM_KEYDOWN, VK_ESCAPE, 1));
+    EXPECT_FALSE(ReplayTakeInput(InputEvent::Down(VK_ESCAPE)));
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_CLOSE);
 }

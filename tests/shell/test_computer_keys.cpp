@@ -25,8 +25,8 @@
 namespace {
 
 void Press(int key) {
-    ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), 0);
-    ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31));
+    ProcessKeyEvent(InputEvent::Down(key));
+    ProcessKeyEvent(InputEvent::Up(key));
 }
 
 using ComputerKeysTest = MatchTest;
@@ -44,7 +44,7 @@ TEST_F(ComputerKeysTest, APersonMayLookAroundButNotAimFireOrShopForAComputer) {
     const std::int32_t viewX = ViewX;
     Press(VK_RIGHT);
     EXPECT_NE(ViewX, viewX);
-    ProcessKeyEvent(WM_KEYDOWN, VK_F1, 0);
+    ProcessKeyEvent(InputEvent::Down(VK_F1));
     EXPECT_TRUE(HelpShown);
     Press(VK_ESCAPE);
     EXPECT_TRUE(QuitPromptShown);

@@ -13,12 +13,8 @@
 
 namespace {
 
-bool Down(int key, bool repeat = false) {
-    return ProcessKeyEvent(WM_KEYDOWN, static_cast<WPARAM>(key), repeat ? KEY_REPEAT_BIT : 0);
-}
-bool Up(int key) {
-    return ProcessKeyEvent(WM_KEYUP, static_cast<WPARAM>(key), KEY_REPEAT_BIT | (LPARAM{1} << 31));
-}
+bool Down(int key, bool repeat = false) { return ProcessKeyEvent(InputEvent::Down(key, repeat)); }
+bool Up(int key) { return ProcessKeyEvent(InputEvent::Up(key)); }
 bool Press(int key) {
     bool handled = Down(key);
     Up(key);
@@ -184,9 +180,10 @@ TEST_F(KeysTest, SuspendedInputOnlyCountsTheKey) {
 TEST_F(KeysTest, UnknownAndOutOfRangeKeysAreNotHandled) {
     TraceCapture out;
     EXPECT_FALSE(Press(VK_F12));
-    EXPECT_FALSE(ProcessKeyEvent(WM_KEYDOWN, 300, 0));
+    EXPECT_FALSE(ProcessKeyEvent(InputEvent::Down(300)));
     EXPECT_NE(out.Text().find("Key code 300 is out of range"), std::string::npos);
-    EXPECT_FALSE(ProcessKeyEvent(0x0102, 'a', 0));
+    EXPECT_FALSE(ProcessKeyEvent(InputEvent::AppActivation(true)));
+    EXPECT_FALSE(ProcessKeyEvent(InputEvent::CloseRequest()));
 }
 
 // The game's own repeat, run by the frame step: frames are counted from the key's press.

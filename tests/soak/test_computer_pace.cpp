@@ -192,6 +192,7 @@ TEST_F(ComputerPaceGame, AComputerThatCannotFireIsReported) {
     };
     TickDriver driver(step, 20000);
     HeadlessSetClock(4);
+    ShellStartWithSeed(4);
     HeadlessSetDriver(&driver);
     ASSERT_EQ(WinMain(PlatformModuleHandle(), nullptr, "", 1), 0);
     HeadlessSetDriver(nullptr);

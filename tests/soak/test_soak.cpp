@@ -32,6 +32,7 @@ using SoakTest = GameTest;
 
 int Play(std::uint32_t seed, HeadlessDriver* driver) {
     HeadlessSetClock(seed);
+    ShellStartWithSeed(seed);
     HeadlessSetDriver(driver);
     const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);

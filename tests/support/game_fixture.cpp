@@ -38,6 +38,7 @@ bool StepDriver::Feed() {
 int RunGame(std::uint32_t seed, std::vector<StepDriver::Step> steps) {
     StepDriver driver(std::move(steps));
     HeadlessSetClock(seed);
+    ShellStartWithSeed(seed);
     HeadlessSetDriver(&driver);
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);
@@ -45,9 +46,7 @@ int RunGame(std::uint32_t seed, std::vector<StepDriver::Step> steps) {
 }
 
 void PostKey(unsigned message, int key, bool repeat) {
-    LPARAM lParam =
-        message == WM_KEYUP ? (KEY_REPEAT_BIT | (LPARAM{1} << 31)) : (repeat ? KEY_REPEAT_BIT : 0);
-    PostMessageA(PlatformMainWindow(), message, static_cast<WPARAM>(key), lParam | 1);
+    PostInput(message == WM_KEYUP ? InputEvent::Up(key) : InputEvent::Down(key, repeat));
 }
 
 void PressKey(int key) {

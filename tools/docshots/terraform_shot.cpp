@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     }
     ShotDriver driver(argv[1]);
     HeadlessSetDriver(&driver);
+    ShellStartWithSeed(0);
     WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);
     return driver.ok() ? 0 : 1;

@@ -5,10 +5,6 @@
 
 namespace {
 
-// Windows marks a key release with bits 30 and 31; each message counts one press.
-constexpr LPARAM KEY_DOWN_BITS = 1;
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31) | 1;
-
 // The stick's keys for each axis, the negative direction first: left Z and right X (the barrel's
 // angle counts from pointing left), up Q and down A (power).
 constexpr int STICK_KEYS[2][2] = {{'Z', 'X'}, {'Q', 'A'}};
@@ -54,7 +50,7 @@ int GamepadButtonKey(int button) {
     }
 }
 
-void GamepadKeys::Button(SDL_JoystickID id, int button, bool pressed, std::vector<EventMessage>* out) {
+void GamepadKeys::Button(SDL_JoystickID id, int button, bool pressed, std::vector<InputEvent>* out) {
     int key = GamepadButtonKey(button);
     if (key == 0 || button < 0 || button >= 32) return;
     std::uint32_t bit = std::uint32_t{1} << button;
@@ -67,14 +63,14 @@ void GamepadKeys::Button(SDL_JoystickID id, int button, bool pressed, std::vecto
         LetGo(key, out);
 }
 
-void GamepadKeys::Axis(SDL_JoystickID id, int axis, int value, std::vector<EventMessage>* out) {
+void GamepadKeys::Axis(SDL_JoystickID id, int axis, int value, std::vector<InputEvent>* out) {
     if (axis != SDL_CONTROLLER_AXIS_LEFTX && axis != SDL_CONTROLLER_AXIS_LEFTY) return;
     int index = axis == SDL_CONTROLLER_AXIS_LEFTX ? 0 : 1;
     Pad* pad = Find(id, true);
     SetStick(pad, index, StickDirection(pad->stick[index], value), out);
 }
 
-void GamepadKeys::Removed(SDL_JoystickID id, std::vector<EventMessage>* out) {
+void GamepadKeys::Removed(SDL_JoystickID id, std::vector<InputEvent>* out) {
     Pad* pad = Find(id, false);
     if (!pad) return;
     for (int button = 0; button < 32; ++button)
@@ -92,17 +88,16 @@ GamepadKeys::Pad* GamepadKeys::Find(SDL_JoystickID id, bool add) {
     return &pads_.back();
 }
 
-void GamepadKeys::Hold(int key, std::vector<EventMessage>* out) {
-    if (holders_[key]++ == 0)
-        out->push_back(EventMessage{WM_KEYDOWN, static_cast<WPARAM>(key), KEY_DOWN_BITS});
+void GamepadKeys::Hold(int key, std::vector<InputEvent>* out) {
+    if (holders_[key]++ == 0) out->push_back(InputEvent::Down(key));
 }
 
-void GamepadKeys::LetGo(int key, std::vector<EventMessage>* out) {
-    if (--holders_[key] == 0) out->push_back(EventMessage{WM_KEYUP, static_cast<WPARAM>(key), KEY_UP_BITS});
+void GamepadKeys::LetGo(int key, std::vector<InputEvent>* out) {
+    if (--holders_[key] == 0) out->push_back(InputEvent::Up(key));
 }
 
 // Lets go of the stick's old direction on the axis before holding its new one.
-void GamepadKeys::SetStick(Pad* pad, int axis, int direction, std::vector<EventMessage>* out) {
+void GamepadKeys::SetStick(Pad* pad, int axis, int direction, std::vector<InputEvent>* out) {
     int& held = pad->stick[axis];
     if (held == direction) return;
     if (held != 0) LetGo(StickKey(axis, held), out);

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/sdl/sdl_events.h"
+#include "platform/input.h"
 
 // The virtual key a button stands for, or 0.
 int GamepadButtonKey(int button);
@@ -29,13 +29,13 @@ constexpr int STICK_RELEASE = 8000;
 
 class GamepadKeys {
 public:
-    // A button of pad `pad` pressed or released. Messages the game is to see are added to `out`.
-    void Button(SDL_JoystickID pad, int button, bool pressed, std::vector<EventMessage>* out);
+    // A button of pad `pad` pressed or released. Keys the game is to see are added to `out`.
+    void Button(SDL_JoystickID pad, int button, bool pressed, std::vector<InputEvent>* out);
     // An axis of pad `pad` at `value` (-32768 to 32767, up and left negative); only the left
     // stick's two axes make keys.
-    void Axis(SDL_JoystickID pad, int axis, int value, std::vector<EventMessage>* out);
+    void Axis(SDL_JoystickID pad, int axis, int value, std::vector<InputEvent>* out);
     // Pad `pad` went away: whatever it held is let go.
-    void Removed(SDL_JoystickID pad, std::vector<EventMessage>* out);
+    void Removed(SDL_JoystickID pad, std::vector<InputEvent>* out);
 
 private:
     // What one pad holds: its buttons, and the stick's direction on each axis (-1, 0 or +1).
@@ -46,9 +46,9 @@ private:
     };
 
     Pad* Find(SDL_JoystickID pad, bool add);
-    void Hold(int key, std::vector<EventMessage>* out);
-    void LetGo(int key, std::vector<EventMessage>* out);
-    void SetStick(Pad* pad, int axis, int direction, std::vector<EventMessage>* out);
+    void Hold(int key, std::vector<InputEvent>* out);
+    void LetGo(int key, std::vector<InputEvent>* out);
+    void SetStick(Pad* pad, int axis, int direction, std::vector<InputEvent>* out);
 
     std::vector<Pad> pads_;
     // How many pad buttons and stick directions hold each virtual key.

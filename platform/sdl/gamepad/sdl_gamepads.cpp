@@ -35,7 +35,7 @@ void Opened(int deviceIndex) {
               name ? name : "unnamed");
 }
 
-void Closed(SDL_JoystickID id, std::vector<EventMessage>* out) {
+void Closed(SDL_JoystickID id, std::vector<InputEvent>* out) {
     Pads().keys.Removed(id, out);
     SDL_GameController* pad = SDL_GameControllerFromInstanceID(id);
     auto& open = Pads().open;
@@ -66,7 +66,7 @@ bool SdlGamepadsStart() {
     return pads.running;
 }
 
-bool SdlGamepadEvent(const SDL_Event& event, std::vector<EventMessage>* out) {
+bool SdlGamepadEvent(const SDL_Event& event, std::vector<InputEvent>* out) {
     switch (event.type) {
         case SDL_CONTROLLERDEVICEADDED:
             Opened(event.cdevice.which);

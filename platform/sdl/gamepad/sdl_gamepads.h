@@ -1,12 +1,12 @@
 // Gamepads through SDL's game controller interface: started once the first frame is shown, opened
-// as they arrive, closed as they go, and their buttons and left stick made into key messages.
+// as they arrive, closed as they go, and their buttons and left stick made into keys.
 #pragma once
 
 #include <SDL.h>
 
 #include <vector>
 
-#include "platform/sdl/sdl_events.h"
+#include "platform/input.h"
 
 // Starts SDL's game controller subsystem; later calls do nothing. SDL then announces every pad
 // already connected as it does one plugged in later. The time it took is traced; a failure is
@@ -14,9 +14,9 @@
 bool SdlGamepadsStart();
 
 // One SDL event: a pad's arrival opens it, its departure lets go of what it held and closes it,
-// and its buttons and axes add the key messages they make to `out`, in the order to post them.
+// and its buttons and axes add the keys they press and release to `out`, in the order to post them.
 // Returns false for an event that is not a game controller's.
-bool SdlGamepadEvent(const SDL_Event& event, std::vector<EventMessage>* out);
+bool SdlGamepadEvent(const SDL_Event& event, std::vector<InputEvent>* out);
 
 // Closes every open pad and stops the subsystem; what the pads held is forgotten (for shutdown
 // and tests).

@@ -1,5 +1,5 @@
-// Tests of the SDL backend's translations: key codes to virtual keys, key events to key messages
-// (Alt+Enter kept back), focus events to activation messages, which video drivers may run or are
+// Tests of the SDL backend's translations: key codes to virtual keys, key events to the game's keys
+// (Alt+Enter kept back), focus events to activation changes, which video drivers may run or are
 // asked for, and whether the session has a message bus.
 #include <gtest/gtest.h>
 
@@ -34,11 +34,8 @@ SDL_WindowEvent Window(Uint8 event) {
     return window;
 }
 
-std::vector<std::pair<UINT, WPARAM>> Listed(const EventMessages& messages) {
-    std::vector<std::pair<UINT, WPARAM>> list;
-    for (int i = 0; i < messages.count; ++i)
-        list.emplace_back(messages.items[i].message, messages.items[i].wParam);
-    return list;
+std::vector<InputEvent> Listed(const EventInputs& inputs) {
+    return std::vector<InputEvent>(inputs.items, inputs.items + inputs.count);
 }
 
 TEST(VirtualKeyFromSdl, TranslatesTheKeysTheGameReads) {
@@ -67,58 +64,48 @@ TEST(VirtualKeyFromSdl, TranslatesTheKeysTheGameReads) {
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_UNKNOWN), 0);
 }
 
-TEST(MessagesForKey, MarksPressesRepeatsAndReleasesAsWindowsDoes) {
-    EventMessages down = MessagesForKey(Key(SDL_KEYDOWN, SDLK_q));
-    ASSERT_EQ(down.count, 1);
-    EXPECT_EQ(down.items[0].message, WM_KEYDOWN);
-    EXPECT_EQ(down.items[0].wParam, WPARAM{'Q'});
-    EXPECT_EQ(down.items[0].lParam, 1);
+TEST(InputsForKey, TellsPressesRepeatsAndReleasesApart) {
+    EventInputs down = InputsForKey(Key(SDL_KEYDOWN, SDLK_q));
+    EXPECT_EQ(Listed(down), std::vector<InputEvent>{InputEvent::Down('Q')});
     EXPECT_FALSE(down.toggleFullscreen);
-
-    EventMessages repeat = MessagesForKey(Key(SDL_KEYDOWN, SDLK_SPACE, KMOD_NONE, 1));
-    ASSERT_EQ(repeat.count, 1);
-    EXPECT_EQ(repeat.items[0].lParam, KEY_REPEAT_BIT | 1);
-
-    EventMessages up = MessagesForKey(Key(SDL_KEYUP, SDLK_DOWN));
-    ASSERT_EQ(up.count, 1);
-    EXPECT_EQ(up.items[0].message, WM_KEYUP);
-    EXPECT_EQ(up.items[0].wParam, WPARAM{VK_DOWN});
-    EXPECT_EQ(up.items[0].lParam, KEY_REPEAT_BIT | (LPARAM{1} << 31) | 1);
-
-    EXPECT_EQ(MessagesForKey(Key(SDL_KEYDOWN, SDLK_CAPSLOCK)).count, 0);
+    EXPECT_EQ(Listed(InputsForKey(Key(SDL_KEYDOWN, SDLK_SPACE, KMOD_NONE, 1))),
+              std::vector<InputEvent>{InputEvent::Down(VK_SPACE, true)});
+    EXPECT_EQ(Listed(InputsForKey(Key(SDL_KEYUP, SDLK_DOWN))),
+              std::vector<InputEvent>{InputEvent::Up(VK_DOWN)});
+    EXPECT_EQ(InputsForKey(Key(SDL_KEYDOWN, SDLK_CAPSLOCK)).count, 0);
 }
 
-TEST(MessagesForKey, AltEnterSwitchesTheDisplayAndNeverReachesTheGame) {
-    EventMessages press = MessagesForKey(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT));
+TEST(InputsForKey, AltEnterSwitchesTheDisplayAndNeverReachesTheGame) {
+    EventInputs press = InputsForKey(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT));
     EXPECT_EQ(press.count, 0);
     EXPECT_TRUE(press.toggleFullscreen);
-    EventMessages right = MessagesForKey(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT | KMOD_NUM));
+    EventInputs right = InputsForKey(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT | KMOD_NUM));
     EXPECT_EQ(right.count, 0);
     EXPECT_TRUE(right.toggleFullscreen);
-    EventMessages repeat = MessagesForKey(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT, 1));
+    EventInputs repeat = InputsForKey(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT, 1));
     EXPECT_EQ(repeat.count, 0);
     EXPECT_FALSE(repeat.toggleFullscreen) << "holding the keys switches once";
 
     // Enter alone, or with another modifier, is the game's Enter.
     for (Uint16 mod : {KMOD_NONE, KMOD_LCTRL, KMOD_LSHIFT}) {
-        EventMessages enter = MessagesForKey(Key(SDL_KEYDOWN, SDLK_RETURN, mod));
-        ASSERT_EQ(enter.count, 1);
-        EXPECT_EQ(enter.items[0].wParam, WPARAM{VK_RETURN});
+        EventInputs enter = InputsForKey(Key(SDL_KEYDOWN, SDLK_RETURN, mod));
+        EXPECT_EQ(Listed(enter), std::vector<InputEvent>{InputEvent::Down(VK_RETURN)});
         EXPECT_FALSE(enter.toggleFullscreen);
     }
-    EXPECT_FALSE(MessagesForKey(Key(SDL_KEYDOWN, SDLK_a, KMOD_LALT)).toggleFullscreen);
+    EXPECT_FALSE(InputsForKey(Key(SDL_KEYDOWN, SDLK_a, KMOD_LALT)).toggleFullscreen);
 }
 
-TEST(MessagesForWindowEvent, ActivatesTheApplicationBeforeTheWindowAndDeactivatesAfter) {
-    using List = std::vector<std::pair<UINT, WPARAM>>;
-    EXPECT_EQ(Listed(MessagesForWindowEvent(Window(SDL_WINDOWEVENT_FOCUS_GAINED))),
-              (List{{WM_ACTIVATEAPP, 1}, {WM_ACTIVATE, WA_ACTIVE}}));
-    EXPECT_EQ(Listed(MessagesForWindowEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST))),
-              (List{{WM_ACTIVATE, WA_INACTIVE}, {WM_ACTIVATEAPP, 0}}));
-    EXPECT_EQ(Listed(MessagesForWindowEvent(Window(SDL_WINDOWEVENT_CLOSE))), (List{{WM_CLOSE, 0}}));
+TEST(InputsForWindowEvent, ActivatesTheApplicationBeforeTheWindowAndDeactivatesAfter) {
+    using List = std::vector<InputEvent>;
+    EXPECT_EQ(Listed(InputsForWindowEvent(Window(SDL_WINDOWEVENT_FOCUS_GAINED))),
+              (List{InputEvent::AppActivation(true), InputEvent::WindowActivation(WA_ACTIVE)}));
+    EXPECT_EQ(Listed(InputsForWindowEvent(Window(SDL_WINDOWEVENT_FOCUS_LOST))),
+              (List{InputEvent::WindowActivation(WA_INACTIVE), InputEvent::AppActivation(false)}));
+    EXPECT_EQ(Listed(InputsForWindowEvent(Window(SDL_WINDOWEVENT_CLOSE))),
+              (List{InputEvent::CloseRequest()}));
     for (Uint8 other : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_MOVED,
                         SDL_WINDOWEVENT_SHOWN})
-        EXPECT_EQ(MessagesForWindowEvent(Window(other)).count, 0) << int{other};
+        EXPECT_EQ(InputsForWindowEvent(Window(other)).count, 0) << int{other};
 }
 
 TEST(SdlVideoDriverAllowed, RefusesInvisibleDriversUnlessAskedForByName) {

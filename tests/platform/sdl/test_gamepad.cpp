@@ -12,17 +12,14 @@
 
 namespace {
 
-constexpr LPARAM KEY_UP_BITS = KEY_REPEAT_BIT | (LPARAM{1} << 31);
-
-// The messages as (message, key) pairs, after checking each one's flags: a press is a first press
-// (no repeat bit) and a release carries bits 30 and 31, as the keyboard's do.
-std::vector<std::pair<UINT, WPARAM>> Listed(const std::vector<EventMessage>& messages) {
+// The keys as (message, key) pairs, after checking that each is a key and a press is a first press,
+// never a repeat: the game repeats a held key itself.
+std::vector<std::pair<UINT, WPARAM>> Listed(const std::vector<InputEvent>& inputs) {
     std::vector<std::pair<UINT, WPARAM>> list;
-    for (const EventMessage& m : messages) {
-        LPARAM expected = m.message == WM_KEYUP ? KEY_UP_BITS : 0;
-        EXPECT_EQ(m.lParam & KEY_UP_BITS, expected) << "key " << m.wParam;
-        EXPECT_EQ(m.lParam & 0xFFFF, 1) << "key " << m.wParam;
-        list.emplace_back(m.message, m.wParam);
+    for (const InputEvent& e : inputs) {
+        EXPECT_TRUE(e.IsKey()) << "input of kind " << e.kind;
+        EXPECT_FALSE(e.repeat) << "key " << e.value;
+        list.emplace_back(e.kind == InputEvent::KeyDown ? WM_KEYDOWN : WM_KEYUP, e.value);
     }
     return list;
 }
@@ -34,17 +31,17 @@ Keys Up(WPARAM key) { return {{WM_KEYUP, key}}; }
 class PadKeys : public ::testing::Test {
 protected:
     Keys Button(SDL_JoystickID pad, int button, bool pressed) {
-        std::vector<EventMessage> out;
+        std::vector<InputEvent> out;
         keys.Button(pad, button, pressed, &out);
         return Listed(out);
     }
     Keys Axis(SDL_JoystickID pad, int axis, int value) {
-        std::vector<EventMessage> out;
+        std::vector<InputEvent> out;
         keys.Axis(pad, axis, value, &out);
         return Listed(out);
     }
     Keys Removed(SDL_JoystickID pad) {
-        std::vector<EventMessage> out;
+        std::vector<InputEvent> out;
         keys.Removed(pad, &out);
         return Listed(out);
     }
@@ -154,7 +151,7 @@ protected:
     // Delivers SDL's waiting events as the game does and returns the key messages they made.
     Keys Pump() {
         SDL_JoystickUpdate();
-        std::vector<EventMessage> out;
+        std::vector<InputEvent> out;
         SDL_Event event;
         while (SDL_PollEvent(&event)) SdlGamepadEvent(event, &out);
         return Listed(out);

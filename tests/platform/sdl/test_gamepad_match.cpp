@@ -119,11 +119,11 @@ public:
 private:
     void Deliver() {
         SDL_JoystickUpdate();
-        std::vector<EventMessage> out;
+        std::vector<InputEvent> out;
         SDL_Event event;
         while (SDL_PollEvent(&event)) SdlGamepadEvent(event, &out);
-        for (const EventMessage& m : out)
-            lines_ += (m.message == WM_KEYDOWN ? "down " : "up ") + KeyName(m.wParam) + "\n";
+        for (const InputEvent& e : out)
+            lines_ += (e.kind == InputEvent::KeyDown ? "down " : "up ") + KeyName(e.value) + "\n";
     }
 
     int index_ = -1;

@@ -1,0 +1,64 @@
+// Where the game's input goes, and whether the next frame step may run.
+//
+// A key pressed at this machine arrives as a window message; the window procedure turns it into an
+// event once and routes it here. In a network game it goes to the network, which sends it to every
+// machine stamped with a frame; during replay playback it works the player, not the game; otherwise
+// it is applied at once. The network game hands back the stamped keys, its news and the key-ups of
+// an owner change, and replay playback its recorded input, straight to ApplyInput: each piece of
+// input reaches the game through one door, where the replay being recorded keeps it.
+#include "core/globals.h"
+#include "diag/diag.h"
+#include "netplay/lockstep.h"
+#include "players/seats.h"
+#include "replay/session.h"
+#include "shell/shell.h"
+
+namespace {
+
+// The network game's news: who is in the game, and the game leaving the network, which takes this
+// machine back to the title with no key held.
+void ApplyNews(const InputEvent& news) {
+    ApplyNetworkNews(news);
+    if (news.kind != InputEvent::NetworkEnded) return;
+    for (std::int32_t& held : KeyHeld) held = 0;
+    SwitchToMode(Title);
+}
+
+bool IsNetworkNews(const InputEvent& input) {
+    return input.kind == InputEvent::MachineJoined || input.kind == InputEvent::MachineLeft ||
+           input.kind == InputEvent::NetworkEnded;
+}
+
+void Deliver(const InputEvent& input) { ApplyInput(input); }
+
+}  // namespace
+
+bool RouteInput(const InputEvent& input) {
+    if (!NetTakeInput(input)) return true;
+    if (!ReplayTakeInput(input)) return true;
+    return ApplyInput(input);
+}
+
+bool ApplyInput(const InputEvent& input) {
+    DIAG_SCOPE("main");
+    ReplayRecordInput(input);
+    if (IsNetworkNews(input)) {
+        if (input.value < MAX_MACHINES) ApplyNews(input);
+        return true;
+    }
+    if (ProcessImportantEvents(MainWindow, input)) return true;
+    return AppActive && ProcessKeyEvent(input);
+}
+
+LoopAction NextLoopAction() {
+    // A replay's input due before the next step comes first, then the network game's.
+    if (ReplayDeliverDue(Deliver)) return LoopAction::LookAgain;
+    if (NetDeliverDue(Deliver)) return LoopAction::LookAgain;
+    if (!TickPending || ReplayHolding()) return LoopAction::WaitForMessage;
+    if (!NetMayStep()) {
+        // A network game waits for the keys of whoever owns the next step.
+        NetWait(5);
+        return LoopAction::LookAgain;
+    }
+    return LoopAction::RunStep;
+}
