@@ -131,6 +131,28 @@ SCRIPT
     same_game
 }
 
+# A guest joining a game already under way: it takes the host's game so far (here the keys that
+# left the title) and plays on from where the host is, to the first turn.
+guest_joins_after_keys() {
+    printf '%s\n' "wait 5" "press Enter" "until PlayerChoice 20" "wait 5" "until joined 2" "wait 5" "press 2" \
+        "wait 5" "press Down Down Down Enter" "until WeaponShop 20" "press Down Down Down Down Down Down Enter" \
+        "until Aiming 20000" "wait 5" >"$work/host.script"
+    cat >"$work/guest1.script" <<'SCRIPT'
+until WeaponShop 20000
+until mine 20000
+press Down Down Down Down Down Down Enter
+until Aiming 20000
+wait 5
+SCRIPT
+    machine host --seed 78 --host "$port"
+    sleep 0.5
+    machine guest1 --join "127.0.0.1:$port"
+    finish
+    grep -q ' down 13$' "$work/guest1.replay" || fail "the guest's replay lacks the host's Enter"
+    cmp -s <(shared "$work/host.json") <(shared "$work/guest1.json") || fail "the machines' states differ"
+    same_game
+}
+
 # Three machines, a whole match: two guests and a Hard computer, the host watching.
 three_machines_match() {
     # Three players; seat 1 Guest 1, seat 2 Guest 2, seat 3 the computer at Hard.
