@@ -31,8 +31,8 @@ bool InputEventFromMessage(UINT message, WPARAM wParam, LPARAM lParam, InputEven
             return true;
         case WM_ACTIVATE: {
             const WPARAM state = wParam & 0xFFFF;
-            *event = InputEvent::WindowActivation(state == WA_ACTIVE || state == WA_CLICKACTIVE ? state
-                                                                                                : WA_INACTIVE);
+            *event = InputEvent::WindowActivation(
+                state == WA_ACTIVE || state == WA_CLICKACTIVE ? state : WA_INACTIVE);
             return true;
         }
         case WM_CLOSE:

@@ -40,7 +40,9 @@ struct InputEvent {
     }
     static InputEvent Up(int key) { return {KeyUp, static_cast<std::uint32_t>(key), false}; }
     static InputEvent AppActivation(bool active) { return {ActivateApp, active ? 1u : 0u, false}; }
-    static InputEvent WindowActivation(WPARAM state) { return {Activate, static_cast<std::uint32_t>(state), false}; }
+    static InputEvent WindowActivation(WPARAM state) {
+        return {Activate, static_cast<std::uint32_t>(state), false};
+    }
     static InputEvent CloseRequest() { return {Close, 0, false}; }
     static InputEvent Machine(bool joined, int machine) {
         return {joined ? MachineJoined : MachineLeft, static_cast<std::uint32_t>(machine), false};

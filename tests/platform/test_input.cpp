@@ -50,7 +50,8 @@ TEST(InputEventFromMessage, ReadsActivationsAndTheCloseAndNothingElse) {
     EXPECT_EQ(From(WM_CLOSE, 4, 5), InputEvent::CloseRequest());
 
     InputEvent untouched = InputEvent::Down('Z');
-    for (UINT other : {WM_TIMER, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETCURSOR, WM_DESTROY, WM_QUIT, WM_APP + 1}) {
+    for (UINT other :
+         {WM_TIMER, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETCURSOR, WM_DESTROY, WM_QUIT, WM_APP + 1}) {
         EXPECT_FALSE(InputEventFromMessage(other, 1, 0, &untouched)) << other;
         EXPECT_EQ(untouched, InputEvent::Down('Z'));
     }
@@ -83,12 +84,16 @@ TEST(InputEventMessage, MarksPressesRepeatsAndReleasesAsWindowsDoes) {
 }
 
 TEST(InputEventMessage, EveryEventOfTheWindowComesBackFromItsMessage) {
-    const std::vector<InputEvent> events = {
-        InputEvent::Down('A'),          InputEvent::Down(VK_LEFT, true),
-        InputEvent::Up(VK_ESCAPE),      InputEvent::Down(0),
-        InputEvent::AppActivation(false), InputEvent::AppActivation(true),
-        InputEvent::WindowActivation(WA_INACTIVE), InputEvent::WindowActivation(WA_ACTIVE),
-        InputEvent::WindowActivation(WA_CLICKACTIVE), InputEvent::CloseRequest()};
+    const std::vector<InputEvent> events = {InputEvent::Down('A'),
+                                            InputEvent::Down(VK_LEFT, true),
+                                            InputEvent::Up(VK_ESCAPE),
+                                            InputEvent::Down(0),
+                                            InputEvent::AppActivation(false),
+                                            InputEvent::AppActivation(true),
+                                            InputEvent::WindowActivation(WA_INACTIVE),
+                                            InputEvent::WindowActivation(WA_ACTIVE),
+                                            InputEvent::WindowActivation(WA_CLICKACTIVE),
+                                            InputEvent::CloseRequest()};
     for (const InputEvent& event : events) {
         const MSG m = Message(event);
         EXPECT_EQ(From(m.message, m.wParam, m.lParam), event) << event.kind << " " << event.value;
@@ -104,7 +109,8 @@ TEST_F(PostInputTest, QueuesTheEventsMessageForTheWindowInOrder) {
     wc.lpfnWndProc = Ignore;
     wc.lpszClassName = "InputWindow";
     ASSERT_TRUE(RegisterClassA(&wc));
-    HWND window = CreateWindowExA(0, "InputWindow", "t", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "InputWindow", "t", 0, 0, 0, 320, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
 
     EXPECT_TRUE(PostInput(InputEvent::Down('W', true)));
