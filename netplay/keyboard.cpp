@@ -47,7 +47,8 @@ void AnswerPrompt(bool down, std::uint32_t key) {
 }  // namespace
 
 bool KeyboardInput(const InputEvent& input) {
-    if (input.kind == InputEvent::ActivateApp || input.kind == InputEvent::Activate) return FocusChange(input);
+    if (input.kind == InputEvent::ActivateApp || input.kind == InputEvent::Activate)
+        return FocusChange(input);
     if (!input.IsKey()) return true;
     if (ReplayPlaying()) return false;
     const bool down = input.kind == InputEvent::KeyDown;
