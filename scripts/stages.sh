@@ -129,21 +129,24 @@ stage_wait() {
 # Waits for every stage still running, prints the table and says whether all passed; the last line
 # counts the stages.
 stage_summary() {
-  local name wall cpu passed=0 failed=0 skipped=0 total_cpu=0
-  for name in "${stage_names[@]}"; do stage_wait "$name"; done
-  printf '\n%-64s %6s %6s  %s\n' "Stage" "Wall" "CPU" "Result"
+  local name wall cpu passed=0 failed=0 skipped=0 total_cpu=0 width=40
+  for name in "${stage_names[@]}"; do
+    stage_wait "$name"
+    [ ${#name} -gt "$width" ] && width=${#name}
+  done
+  printf '\n%-*s %6s %6s  %s\n' "$width" "Stage" "Wall" "CPU" "Result"
   for name in "${stage_names[@]}"; do
     wall=- cpu=-
     [ -f "$(stage_file "$name" row)" ] && read -r wall cpu <"$(stage_file "$name" row)"
     [ "$cpu" != - ] && total_cpu=$((total_cpu + cpu))
-    printf '%-64s %6s %6s  %s\n' "$name" "$wall" "$cpu" "${stage_result[$name]}"
+    printf '%-*s %6s %6s  %s\n' "$width" "$name" "$wall" "$cpu" "${stage_result[$name]}"
     case ${stage_result[$name]} in
       passed) passed=$((passed + 1)) ;;
       skipped) skipped=$((skipped + 1)) ;;
       *) failed=$((failed + 1)) ;;
     esac
   done
-  printf '%-64s %6s %6s\n' "The whole test command (stages overlap)" "$SECONDS" "$total_cpu"
+  printf '%-*s %6s %6s\n' "$width" "The whole test command (stages overlap)" "$SECONDS" "$total_cpu"
   rm -rf "$stage_dir"
   echo
   echo "stages: $passed passed, $failed failed, $skipped skipped"
