@@ -3,11 +3,11 @@
 #
 # A stage is a command (often a function of the sourcing script) run with errexit, in a subshell.
 # `stage` runs one in the foreground, its output printed as it comes; `stage_start` runs one beside
-# the others with its output kept in a log, and `stage_wait` (or a later stage that needs it) waits
-# for it and prints the log whole. Either way a line follows with the stage's result, its wall time
-# and its CPU time (user and system, of every process it waited for). A stage whose prerequisite did
-# not pass is skipped. `stage_summary` prints the table of every stage and returns non-zero when
-# one failed.
+# the others with its output kept in a log, printed whole once it has ended: at the start of the
+# next stage, or when `stage_wait` or a stage that needs it waits for it. Either way a line follows
+# with the stage's result, its wall time and its CPU time (user and system, of every process it
+# waited for). A stage whose prerequisite did not pass is skipped. `stage_summary` prints the table
+# of every stage and returns non-zero when one failed.
 #
 #   stage NAME [--after NAME...] -- COMMAND...
 #   stage_start NAME [--after NAME...] -- COMMAND...
@@ -54,6 +54,7 @@ stage_parse() {
 stage_begin() {
   local name=$1 after
   shift
+  stage_poll
   stage_names+=("$name")
   stage_number[$name]=${#stage_names[@]}
   for after in "$@"; do
@@ -123,6 +124,16 @@ stage_wait() {
     printf '\n=== %s (ran beside the others)\n' "$name"
     cat "$(stage_file "$name" log)"
     stage_end "$name" "$status"
+  done
+}
+
+# Prints the stages beside the others that have ended, without waiting for those still running.
+stage_poll() {
+  local name
+  for name in "${stage_names[@]}"; do
+    if [ "${stage_result[$name]:-}" = running ] && [ "$(wc -l <"$(stage_file "$name" times)")" -ge 3 ]; then
+      stage_wait "$name"
+    fi
   done
 }
 
