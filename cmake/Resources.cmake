@@ -4,7 +4,7 @@
 # lobshot_add_generator(NAME SOURCE...): the build-time generator NAME, built from SOURCE... with
 # the source tree on its include path. When LOBSHOT_HOST_TOOLS names a native build of the same
 # sources, that build's NAME is run instead: the web build takes them rather than compiling each
-# generator to WebAssembly, since a generator's output does not depend on the machine it runs on.
+# generator to WebAssembly. Only generators whose output is the same bits on every machine use it.
 function(lobshot_add_generator name)
   if(NOT LOBSHOT_HOST_TOOLS)
     add_executable(${name} ${ARGN})

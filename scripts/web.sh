@@ -5,8 +5,9 @@
 #
 # Usage: scripts/web.sh [--no-serve] [--tools BUILD]
 #   --no-serve     only builds
-#   --tools BUILD  runs the resource generators of BUILD, a native build of the same sources with
-#                  them built, rather than compiling them to WebAssembly (the resources are the same)
+#   --tools BUILD  runs the picture, data-table and sine generators of BUILD, a native build of the
+#                  same sources with them built, rather than compiling them to WebAssembly: they
+#                  make the same bits either way (see cmake/Resources.cmake)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
