@@ -23,6 +23,8 @@ stage_now() { date +%s.%3N; }
 # Runs a stage's command in this subshell; at the end, however it ends, writes its CPU times and
 # the time it ended.
 stage_body() {
+  # The file's name goes into the trap now: the trap runs after this function has returned.
+  # shellcheck disable=SC2064
   trap "times >$(printf %q "$1"); stage_now >>$(printf %q "$1")" EXIT
   shift
   set -e
