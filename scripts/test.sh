@@ -121,10 +121,11 @@ stage_start "The game under the sanitizers, with its sound, ended by SIGTERM" --
 
 web_tools="Installing the web build's and browser tests' tools"
 stage "The web page, built with Emscripten" --after "$built" "$web_tools" -- scripts/web.sh --no-serve --tools build
+# The fuzzers have a core each: the sanitizer tests end first; the browser, mostly waiting, runs beside.
 stage_wait "Tests under the sanitizers"
+stage_start "The web page plays the same game as the replay runner in headless Chromium" \
+  --after "The web page, built with Emscripten" -- tests/page/run.sh
 stage "Fuzzing the sound, picture, key-script, data-table, network message and replay readers" \
   --after "$sanitized" -- fuzz
-stage "The web page plays the same game as the replay runner in headless Chromium" \
-  --after "The web page, built with Emscripten" -- tests/page/run.sh
 
 stage_summary
