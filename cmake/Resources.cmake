@@ -1,6 +1,25 @@
 # Build-time resources: generators register the files they make, and the
 # embedding step turns every registered file into read-only data of the game.
 
+# lobshot_add_generator(NAME SOURCE...): the build-time generator NAME, built from SOURCE... with
+# the source tree on its include path. When LOBSHOT_HOST_TOOLS names a native build of the same
+# sources, that build's NAME is run instead: the web build takes them rather than compiling each
+# generator to WebAssembly. Only generators whose output is the same bits on every machine use it.
+function(lobshot_add_generator name)
+  if(NOT LOBSHOT_HOST_TOOLS)
+    add_executable(${name} ${ARGN})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+    return()
+  endif()
+  file(RELATIVE_PATH dir "${CMAKE_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  set(tool "${LOBSHOT_HOST_TOOLS}/${dir}/${name}")
+  if(NOT EXISTS "${tool}")
+    message(FATAL_ERROR "${tool} is missing: build the target ${name} in ${LOBSHOT_HOST_TOOLS} first")
+  endif()
+  add_executable(${name} IMPORTED GLOBAL)
+  set_target_properties(${name} PROPERTIES IMPORTED_LOCATION "${tool}" CROSSCOMPILING_EMULATOR "")
+endfunction()
+
 # lobshot_add_resource(TYPE KEY FILE [DEPENDS target...])
 #   TYPE  BITMAP (KEY is the picture's name, e.g. IDB_TITLESCREEN),
 #         WAVE or RCDATA (KEY is the numeric id).

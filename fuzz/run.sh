@@ -2,11 +2,14 @@
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and
 # runs each for a while on a small seed corpus. Exits non-zero if any target finds a fault.
 #
-# Usage: fuzz/run.sh BUILD-DIR [SECONDS [TARGET...]]
+# Usage: fuzz/run.sh [--libraries BUILD] BUILD-DIR [SECONDS [TARGET...]]
 #   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script, table, net or
 #   replay
 #   (default all). Work files go to BUILD-DIR/fuzz: the game's libraries built with clang under
 #   lib/, each target's corpus under corpus-NAME/ and what it finds under artifacts/.
+#   --libraries BUILD: the targets link the game's libraries of BUILD, a build by clang configured
+#   with LOBSHOT_SANITIZE and LOBSHOT_FUZZ_LIBRARIES and built, rather than building their own; two
+#   runs on different targets may then share BUILD-DIR at the same time.
 #
 # Targets: wave (the WAVE parser), bitmap (the picture decoder through the sprite and font
 # loaders), script (the replay runner's key-script parser), table (hostile data tables through
@@ -14,8 +17,13 @@
 # game's message decoder) and replay (the replay file's parser).
 set -eu
 
+libraries=
+if [ "${1:-}" = --libraries ] && [ $# -ge 2 ]; then
+    libraries=$2
+    shift 2
+fi
 if [ $# -lt 1 ]; then
-    echo "usage: $0 BUILD-DIR [SECONDS [TARGET...]]" >&2
+    echo "usage: $0 [--libraries BUILD] BUILD-DIR [SECONDS [TARGET...]]" >&2
     exit 2
 fi
 if ! command -v clang++ >/dev/null; then
@@ -33,12 +41,20 @@ mkdir -p "$work/artifacts"
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
 # The game's libraries, instrumented for coverage: only what the targets past WAVE link.
-lib=$work/lib
-cmake -S "$source_dir" -B "$lib" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
-    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags -fsanitize=fuzzer-no-link" \
-    -DLOBSHOT_BUILD_GAME=OFF -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
-ASAN_OPTIONS=detect_leaks=0 cmake --build "$lib" -j2 --target lobshot_core lobshot_platform_headless \
-    lobshot_headless_runner lobshot_net lobshot_net_enet >/dev/null
+if [ -n "$libraries" ]; then
+    lib=$(cd "$libraries" && pwd)
+    grep -qx 'LOBSHOT_FUZZ_LIBRARIES:BOOL=ON' "$lib/CMakeCache.txt" || {
+        echo "$0: $libraries is not configured with LOBSHOT_FUZZ_LIBRARIES" >&2
+        exit 1
+    }
+else
+    lib=$work/lib
+    cmake -S "$source_dir" -B "$lib" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags -fsanitize=fuzzer-no-link" \
+        -DLOBSHOT_BUILD_GAME=OFF -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
+    ASAN_OPTIONS=detect_leaks=0 cmake --build "$lib" -j2 --target lobshot_core lobshot_platform_headless \
+        lobshot_headless_runner lobshot_net lobshot_net_enet >/dev/null
+fi
 libs="-Wl,--start-group $lib/runner/liblobshot_headless_runner.a $lib/liblobshot_core.a \
     $lib/liblobshot_platform_headless.a $lib/net/liblobshot_net.a $lib/net/liblobshot_net_enet.a \
     -Wl,--end-group $(pkg-config --libs libenet) -lpthread"

@@ -1,28 +1,66 @@
 #!/usr/bin/env bash
-# Builds the Debian package lobshot_VERSION_ARCH.deb with CPack from a clean Release build: the game
-# and the replay runner in /usr/games, the desktop entry, the icons, the manual page, the software
-# centre's metainfo, the copyright file and the changelog, with dependencies worked out from the
-# programs. Usage: scripts/package.sh [BUILD_DIR] (default build-deb, emptied first); the package's
+# Builds the Debian package lobshot_VERSION_ARCH.deb with CPack: the game and the replay runner in
+# /usr/games, the desktop entry, the icons, the manual page, the software centre's metainfo, the
+# copyright file and the changelog, with dependencies worked out from the programs. The package's
 # path is the last line printed.
+#
+# Usage: scripts/package.sh [BUILD_DIR]     a clean Release build into BUILD_DIR (default build-deb,
+#                                           emptied first), without the tests, then the package
+#        scripts/package.sh --from BUILD    the package from BUILD as it is: a build configured with
+#                                           the options below, tests or not (scripts/test.sh's)
+#        scripts/package.sh --cmake-options those options, one a line: Debian's flags, its layout
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-deb}
-scripts/install-deps.sh >&2
 
-# Debian's own compiler flags (hardening included) at -O2, without debugging information.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g
-cflags="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-ldflags=$(dpkg-buildflags --get LDFLAGS)
+# Debian's own compiler flags (hardening included) at -O2, without debugging information, and
+# Debian's layout. What differs from a plain build (flags, install paths) is compiled into nothing
+# the tests look at, so a build with these options serves the tests and the package alike.
+cmake_options() {
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g
+  printf '%s\n' -DCMAKE_BUILD_TYPE=Release \
+    "-DCMAKE_C_FLAGS=$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+    "-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+    "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)" \
+    -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+    -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DLOBSHOT_WERROR=ON
+}
 
-rm -rf "$build"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_C_FLAGS="$cflags" -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
-      -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
-      -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games \
-      -DLOBSHOT_WERROR=ON -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" >&2
-(cd "$build" && cpack -G DEB >&2)
+# Refuses a build that was configured otherwise: its package would not be Debian's.
+check_configured() {
+  local build=$1 option name value
+  [ -f "$build/CMakeCache.txt" ] || { echo "package.sh: $build is not a configured build" >&2; exit 1; }
+  while IFS= read -r option; do
+    name=${option#-D}
+    name=${name%%=*}
+    value=${option#*=}
+    grep -qxF "$name:$(sed -n "s/^$name:\([A-Z]*\)=.*/\1/p" "$build/CMakeCache.txt")=$value" \
+      "$build/CMakeCache.txt" || { echo "package.sh: $build was not configured with $option" >&2; exit 1; }
+  done < <(cmake_options)
+}
 
-package=$(ls "$build"/lobshot_*.deb)
-echo "$package"
+# Packs a configured build, building what is out of date first.
+pack() {
+  cmake --build "$1" -j"$(nproc)" >&2
+  rm -f "$1"/lobshot_*.deb
+  (cd "$1" && cpack -G DEB >&2)
+  ls "$1"/lobshot_*.deb
+}
+
+case "${1:-}" in
+  --cmake-options)
+    cmake_options
+    ;;
+  --from)
+    [ $# -eq 2 ] || { echo "usage: scripts/package.sh --from BUILD_DIR" >&2; exit 2; }
+    check_configured "$2"
+    pack "$2"
+    ;;
+  *)
+    build=${1:-build-deb}
+    scripts/install-deps.sh >&2
+    rm -rf "$build"
+    mapfile -t options < <(cmake_options)
+    cmake -S . -B "$build" -G Ninja "${options[@]}" -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
+    pack "$build"
+    ;;
+esac

@@ -1,80 +1,131 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: a warning-free build with the tests
-# and scenarios, the same again under AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz
-# run, a smoke test of the real window, the Debian package built and run from a scratch root, and
-# the formatting and platform-isolation checks.
+# Installs what is missing, then builds and runs every test, timing each stage and printing a table
+# of them at the end:
+#   - the formatting and platform-isolation checks;
+#   - one warning-free build with Debian's flags that serves the unit, scenario, replay and network
+#     tests, the real window's smoke test, the Debian package (made from it, unpacked into a scratch
+#     root and run) and the browser tests' replay runner;
+#   - one build with clang under AddressSanitizer and UndefinedBehaviorSanitizer that runs the tests
+#     again and the game with its sound, and whose libraries the fuzz targets link for a short fuzz
+#     run of each;
+#   - the web page, built with Emscripten from the resources the first build generated, in headless
+#     Chromium against the replay runner.
+# Stages that mostly wait run beside those that compute, compiling at a lower priority than tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+source scripts/stages.sh
 
 jobs=$(nproc)
 # The game saves a replay of every run; the tests' runs go to a folder of their own, not the home.
 XDG_DATA_HOME=$(mktemp -d)
 export XDG_DATA_HOME
 trap 'rm -rf "$XDG_DATA_HOME"' EXIT
-step() { printf '\n=== %s\n' "$*"; }
 
-step "Formatting"
-scripts/check-format.sh
-
-step "SDL stays in the platform backend and its tests"
-if grep -rlE '#include *[<"]SDL' --include='*.cpp' --include='*.h' . | grep -vE '^\./(platform/sdl/|tests/platform/sdl/|build)' ; then
-  echo "SDL is included outside platform/sdl/"; exit 1
-fi
-
-step "ENet stays in the network transport's ENet implementation"
-if grep -rlE '#include *[<"]enet/' --include='*.cpp' --include='*.h' . | grep -vE '^\./(net/enet/|build)' ; then
-  echo "ENet is included outside net/enet/"; exit 1
-fi
-
-step "Emscripten stays in the platform's web backend"
-if grep -rlE '#include *[<"]emscripten' --include='*.cpp' --include='*.h' . | grep -vE '^\./(platform/web/|build)' ; then
-  echo "Emscripten is included outside platform/web/"; exit 1
-fi
-
-step "Every subsystem depends only on those beneath it"
-scripts/check-layers.sh
-
-step "Build (warnings are errors)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOBSHOT_WERROR=ON >/dev/null
-cmake --build build -j"$jobs"
-
-step "Tests"
-ctest --test-dir build --output-on-failure -j"$jobs"
-
-step "Build with AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLOBSHOT_WERROR=ON -DLOBSHOT_SANITIZE=ON \
-      -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
-cmake --build build-asan -j"$jobs"
-
-step "Tests under the sanitizers"
 # Leaks inside system libraries (D-Bus, sound servers, X11) are suppressed by library name; a leak
-# of ours still fails. The four-machine match through the faulty relay, two minutes of timing at
-# sanitizer speed, runs in the plain build only; the three-machine match covers the same code here.
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" -E '^netplay\.four_machines_faulty_relay$'
+# of ours still fails.
+lsan_options=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0
 
-step "The game under the sanitizers, with its sound, ended by SIGTERM"
-env -u SDL_AUDIODRIVER ASAN_OPTIONS=detect_leaks=1 \
-  LSAN_OPTIONS=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0 \
-  xvfb-run -a bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
+check_backends() {
+  local library folders
+  while read -r library folders; do
+    if grep -rlE "#include *[<\"]$library" --include='*.cpp' --include='*.h' . | grep -vE "^\./($folders|build)"; then
+      echo "$library is included outside $folders"
+      exit 1
+    fi
+  done <<'LIST'
+SDL platform/sdl/|tests/platform/sdl/
+enet/ net/enet/
+emscripten platform/web/
+LIST
+}
 
-if [ -x fuzz/run.sh ]; then
-  step "Fuzzing the sound, picture, key-script, data-table and network message readers (20 s each)"
-  fuzz/run.sh build-fuzz 20
-fi
+# The tests and the package share one build, with Debian's flags and layout.
+build_plain() {
+  local options
+  mapfile -t options < <(scripts/package.sh --cmake-options)
+  cmake -S . -B build -G Ninja "${options[@]}" -DLOBSHOT_BUILD_TESTS=ON -DLOBSHOT_BUILD_BENCH=ON >/dev/null
+  nice -n 10 cmake --build build -j"$jobs"
+}
 
-step "The web page, built with Emscripten, plays the same game as the replay runner in headless Chromium"
-scripts/web.sh --no-serve
-LOBSHOT_HEADLESS=build/lobshot-headless tests/page/run.sh
+# Many tests wait on timers, processes and virtual displays: more of them run than there are cores.
+tests_plain() {
+  ctest --test-dir build --output-on-failure -j$((jobs * 2))
+}
 
-step "The game in a real window"
-scripts/smoke-test.sh build/lobshot
+smoke_test() {
+  scripts/smoke-test.sh build/lobshot
+}
 
-step "The Debian package: built from a clean Release build, unpacked into a scratch root and run"
-package=$(scripts/package.sh build-deb | tail -n 1)
-scripts/test-package.sh "$package"
+package() {
+  local deb
+  deb=$(scripts/package.sh --from build | tail -n 1)
+  scripts/test-package.sh "$deb"
+}
 
-echo
-echo "All tests passed."
+# The game's code at -O1 with libFuzzer's coverage (the fuzz targets link it), the tests' own at -O0.
+build_sanitized() {
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++ -DLOBSHOT_WERROR=ON -DLOBSHOT_SANITIZE=ON -DLOBSHOT_FUZZ_LIBRARIES=ON \
+        -DLOBSHOT_PCH=ON -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
+  nice -n 10 cmake --build build-asan -j"$jobs"
+}
+
+# The four-machine match through the faulty relay, two minutes of timing at sanitizer speed, runs
+# in the plain build only; the three-machine match covers the same code here.
+tests_sanitized() {
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS="$lsan_options" \
+    ctest --test-dir build-asan --output-on-failure -j$((jobs * 2)) -E '^netplay\.four_machines_faulty_relay$'
+}
+
+game_sanitized() {
+  env -u SDL_AUDIODRIVER ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="$lsan_options" \
+    xvfb-run -a bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
+}
+
+# Two fuzz targets at a time, one a core, each for its 20 s.
+fuzz() {
+  local logs status=0
+  logs=$(mktemp -d)
+  fuzz/run.sh --libraries build-asan build-fuzz 20 wave bitmap script >"$logs/1" 2>&1 & local first=$!
+  fuzz/run.sh --libraries build-asan build-fuzz 20 table net replay >"$logs/2" 2>&1 & local second=$!
+  wait "$first" || status=1
+  wait "$second" || status=1
+  cat "$logs/1" "$logs/2"
+  rm -rf "$logs"
+  return "$status"
+}
+
+install_web() {
+  scripts/install-deps.sh --web
+  tests/page/run.sh --install
+}
+
+stage "Installing what is missing" -- scripts/install-deps.sh
+[ "${stage_result[Installing what is missing]}" = passed ] || { stage_summary; exit 1; }
+stage_start "Installing the web build's and browser tests' tools" -- install_web
+stage "Formatting" -- scripts/check-format.sh
+stage "SDL, ENet and Emscripten only in their backends" -- check_backends
+stage "Every subsystem depends only on those beneath it" -- scripts/check-layers.sh
+
+stage "Build with Debian's flags (warnings are errors)" -- build_plain
+built="Build with Debian's flags (warnings are errors)"
+stage_start "Tests" --after "$built" -- tests_plain
+stage_start "The Debian package from that build, unpacked into a scratch root and run" --after "$built" -- package
+stage_start "The game in a real window" --after "$built" -- smoke_test
+
+stage "Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer" -- build_sanitized
+sanitized="Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer"
+stage_start "Tests under the sanitizers" --after "$sanitized" -- tests_sanitized
+stage_start "The game under the sanitizers, with its sound, ended by SIGTERM" --after "$sanitized" -- game_sanitized
+
+web_tools="Installing the web build's and browser tests' tools"
+stage "The web page, built with Emscripten" --after "$built" "$web_tools" -- scripts/web.sh --no-serve --tools build
+# The fuzzers have a core each: the sanitizer tests end first; the browser, mostly waiting, runs beside.
+stage_wait "Tests under the sanitizers"
+stage_start "The web page plays the same game as the replay runner in headless Chromium" \
+  --after "The web page, built with Emscripten" -- tests/page/run.sh
+stage "Fuzzing the sound, picture, key-script, data-table, network message and replay readers" \
+  --after "$sanitized" -- fuzz
+
+stage_summary

@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
 # Builds the game as a web page into build-web/ (index.html, index.js and index.wasm, every resource
 # inside the WebAssembly) with Debian's Emscripten, installing it if missing, and serves the page on
-# http://127.0.0.1:8000/ until interrupted. `scripts/web.sh --no-serve` only builds.
+# http://127.0.0.1:8000/ until interrupted.
+#
+# Usage: scripts/web.sh [--no-serve] [--tools BUILD]
+#   --no-serve     only builds
+#   --tools BUILD  runs the picture, data-table and sine generators of BUILD, a native build of the
+#                  same sources with them built, rather than compiling them to WebAssembly: they
+#                  make the same bits either way (see cmake/Resources.cmake)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 serve=1
-case "${1:-}" in
-  "") ;;
-  --no-serve) serve=0 ;;
-  *) echo "usage: scripts/web.sh [--no-serve]" >&2; exit 2 ;;
-esac
+tools=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --no-serve) serve=0; shift ;;
+    --tools) [ $# -ge 2 ] || { echo "usage: scripts/web.sh [--no-serve] [--tools BUILD]" >&2; exit 2; }
+             tools=$(realpath "$2"); shift 2 ;;
+    *) echo "usage: scripts/web.sh [--no-serve] [--tools BUILD]" >&2; exit 2 ;;
+  esac
+done
 
 # Debian's Emscripten 3.1.6 and what building with it takes.
 scripts/install-deps.sh emscripten binaryen cmake make python3
@@ -20,7 +30,7 @@ scripts/install-deps.sh emscripten binaryen cmake make python3
 export NODE_PATH=/usr/share/nodejs
 cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
-  -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" -DLOBSHOT_HOST_TOOLS="$tools" >/dev/null
 nice -n 10 cmake --build build-web -j"$(nproc)"
 
 if [ "$serve" -eq 1 ]; then

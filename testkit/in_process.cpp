@@ -13,7 +13,6 @@ namespace {
 constexpr int kTickMs = 5;                   // the clock's step while polling
 constexpr int kResendMs = 250;               // unacknowledged datagrams go again after this
 constexpr int kPingMs = 250;                 // an idle connection says it is alive this often
-constexpr int kHoldBackMs = 30;              // the least extra delay of a datagram held back
 constexpr std::size_t kReorderLimit = 4096;  // early arrivals kept per connection
 constexpr std::uint16_t kFirstFreePort = 49152;
 
