@@ -37,7 +37,8 @@ void CheckCommands(const std::vector<ScriptCommand>& commands) {
                 break;
             case ScriptCommand::Until:
                 Require(!c.modes.empty() && c.count > 0);
-                for (std::uint32_t mode : c.modes) Require(mode >= Aiming && mode <= Title);
+                for (std::uint32_t mode : c.modes)
+                    Require((mode >= Aiming && mode <= Title) || mode == UNTIL_MINE);
                 break;
             case ScriptCommand::Activate:
                 Require(c.count <= 1);
