@@ -110,17 +110,17 @@ host_script() {
     { host_start "$1" "$2"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
 }
 
+# The guest's side of the first turn: it waits for its own moment in the shop and finishes there.
+guest_shops_to_first_turn() {
+    printf '%s\n' "until WeaponShop 20000" "until mine 20000" "press Down Down Down Down Down Down Enter" \
+        "until Aiming 20000" "wait 5"
+}
+
 # Two machines to the first turn: the guest shops for its seat over the network.
 two_machines_first_turn() {
     { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" "wait 5"; } \
         >"$work/host.script"
-    cat >"$work/guest1.script" <<'SCRIPT'
-until WeaponShop 20000
-until mine 20000
-press Down Down Down Down Down Down Enter
-until Aiming 20000
-wait 5
-SCRIPT
+    guest_shops_to_first_turn >"$work/guest1.script"
     machine host --seed 77 --host "$port"
     sleep 0.2
     machine guest1 --join "127.0.0.1:$port"
@@ -137,13 +137,7 @@ guest_joins_after_keys() {
     printf '%s\n' "wait 5" "press Enter" "until PlayerChoice 20" "wait 5" "until joined 2" "wait 5" "press 2" \
         "wait 5" "press Down Down Down Enter" "until WeaponShop 20" "press Down Down Down Down Down Down Enter" \
         "until Aiming 20000" "wait 5" >"$work/host.script"
-    cat >"$work/guest1.script" <<'SCRIPT'
-until WeaponShop 20000
-until mine 20000
-press Down Down Down Down Down Down Enter
-until Aiming 20000
-wait 5
-SCRIPT
+    guest_shops_to_first_turn >"$work/guest1.script"
     machine host --seed 78 --host "$port"
     sleep 0.5
     machine guest1 --join "127.0.0.1:$port"
