@@ -10,11 +10,21 @@ const char* DescribeReason(DisconnectReason why) {
         case DisconnectReason::TimedOut:
             return "timed out";
         case DisconnectReason::HostFull:
-            return "the game is full";
+            return "the host has no room for another connection";
         case DisconnectReason::Oversized:
             return "a message was too large";
         case DisconnectReason::Malformed:
             return "a message made no sense";
+        case DisconnectReason::GameFull:
+            return "the game already has eight machines";
+        case DisconnectReason::Busy:
+            return "too many machines were trying to join at once";
+        case DisconnectReason::Silent:
+            return "no greeting came in time";
+        case DisconnectReason::VersionDiffers:
+            return "the versions of the game differ";
+        case DisconnectReason::TooManyRejoins:
+            return "too many rejoins from one address";
     }
     return "unknown reason";
 }

@@ -15,6 +15,10 @@ using PeerId = std::uint32_t;
 
 // A host takes at most this many joining machines (eight machines in all with itself).
 constexpr int kMaxJoiningPeers = 7;
+// Beyond those, a host's transport keeps room for this many connections that have yet to say who
+// they are, so that connections that never do cannot keep a real machine out.
+constexpr int kMaxWaitingPeers = 16;
+constexpr int kMaxPeers = kMaxJoiningPeers + kMaxWaitingPeers;
 
 // The largest message either end sends or accepts. A larger one is refused by Send, and one
 // received closes the connection to the peer that sent it.
@@ -24,9 +28,15 @@ constexpr std::size_t kMaxMessageBytes = 64 * 1024;
 enum class DisconnectReason : std::uint8_t {
     Closed = 1,     // the other end said goodbye
     TimedOut = 2,   // nothing heard for the timeout, or no answer to a connection attempt
-    HostFull = 3,   // the host already has all the peers it takes
+    HostFull = 3,   // the host already has all the connections it takes
     Oversized = 4,  // a message exceeded the size limit
     Malformed = 5,  // a message made no sense to its receiver
+    // The host's refusals of a machine that asked to join, each with a Refuse saying more.
+    GameFull = 6,         // the game already has eight machines
+    Busy = 7,             // too many connections were waiting to join at once
+    Silent = 8,           // no hello within the time allowed
+    VersionDiffers = 9,   // the two machines run different versions of the game
+    TooManyRejoins = 10,  // the address left and rejoined too often lately
 };
 
 // A reason as a short English phrase for messages ("timed out").
@@ -46,8 +56,8 @@ struct NetEvent {
 
 struct TransportOptions {
     std::size_t max_message_bytes = kMaxMessageBytes;
-    int max_peers = kMaxJoiningPeers;  // a host's limit of joining peers, 1 to kMaxJoiningPeers
-    int timeout_ms = 5000;             // silence after which a peer is taken to be gone
+    int max_peers = kMaxPeers;  // a host's limit of connections, joined or waiting, 1 to kMaxPeers
+    int timeout_ms = 5000;      // silence after which a peer is taken to be gone
 };
 
 // One end of the network game: a host listening for peers or a client joined to a host. Every call
@@ -76,6 +86,11 @@ public:
 
     // The peers connected now.
     virtual std::vector<PeerId> Peers() const = 0;
+
+    // The address a connected peer's datagrams come from, without the port: a numeric IPv4 address
+    // over UDP ("127.0.0.1"), the twin's own name in process; "" for a peer not connected. Many
+    // machines may share one address.
+    virtual std::string Address(PeerId peer) const = 0;
 
     // True once every connection closed with Disconnect has finished closing, everything queued for
     // it delivered; an owner about to go away polls until then (for a while) so nothing is lost.

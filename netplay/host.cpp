@@ -21,6 +21,7 @@ int MachineOfPeer(net::PeerId peer) {
 void MachineLeft(int machine, const std::string& why) {
     Stream& m = StreamOf(machine);
     if (!m.connected) return;
+    AdmittedLeft(m.peer);
     Flush();
     m.connected = false;
     m.gone = true;
@@ -66,12 +67,13 @@ void SendCatchUp(int machine) {
 }
 
 void Welcome(net::PeerId peer, const net::Hello& hello) {
+    if (!Admit(peer)) return;
     int machine = -1;
     for (int m = 1; m < MAX_MACHINES && machine < 0; ++m)
         if (!StreamOf(m).connected && !(MachinesPresent >> m & 1)) machine = m;
     if (machine < 0) {
-        SendTo(peer, net::Refuse{"the game has no room for another machine"});
-        TheLink.transport->Disconnect(peer, net::DisconnectReason::HostFull);
+        RefuseAndClose(peer, "the game is full: every machine's place is taken",
+                       net::DisconnectReason::GameFull);
         return;
     }
     const net::Message answer =
@@ -80,7 +82,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     if (!std::holds_alternative<net::Welcome>(answer)) {
         DiagTrace(DIAG_ERROR, "net", __LINE__, "Welcome", "Refused: %s",
                   std::get<net::Refuse>(answer).reason.c_str());
-        TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
+        TheLink.transport->Disconnect(peer, net::DisconnectReason::VersionDiffers);
         return;
     }
     Flush();
@@ -146,8 +148,9 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         if (!HashReported(machine, *hash))
             Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
     } else if (std::holds_alternative<net::Goodbye>(message)) {
-        // It closes the connection itself.
+        // The connection closes too, so that it neither holds a place nor says hello again.
         MachineLeft(machine, "it said goodbye");
+        TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
     } else {
         Drop(machine, net::DisconnectReason::Malformed, "a message only the host sends");
     }

@@ -17,6 +17,7 @@ void ResetSession() {
     TheLink = Link{};
     TheStamps = Stamps{};
     ResetGuest();
+    ResetAdmission();
     ResetDesyncCheck();
     ResetKeyboard();
     ResetNotices();

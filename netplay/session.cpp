@@ -15,7 +15,10 @@ namespace {
 void Handle(const net::NetEvent& event) {
     const bool host = TheLink.role == NetRole::Host;
     if (event.kind == net::NetEvent::Connected) {
-        if (TheLink.role == NetRole::Join) GuestConnected(event.peer);
+        if (host)
+            HostConnected(event.peer);
+        else
+            GuestConnected(event.peer);
         return;
     }
     if (event.kind == net::NetEvent::Disconnected) {
@@ -103,6 +106,7 @@ void Poll(int ms) {
         Handle(event);
         wait = 0;
     }
+    if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) WatchDoor();
 }
 
 }  // namespace netplay

@@ -3,7 +3,8 @@
 // netplay/: the shell sees only lockstep.h.
 //
 // The rooms: session.cpp, the link and how the network game ends; stamps.cpp, the stream of stamps
-// and who owns a frame; host.cpp, the host's side; guest.cpp, a joined machine's side; desync.cpp,
+// and who owns a frame; host.cpp, the host's side; admission.cpp, the host's door (who may join,
+// admission.h); guest.cpp, a joined machine's side; desync.cpp,
 // the turn-start hashes, their check and the report; keyboard.cpp, this machine's keys and the leave
 // prompt; notices.cpp, what this machine says on screen and how long it has waited; lockstep.cpp,
 // the door the shell calls.
@@ -129,6 +130,22 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why);
 void HostMisunderstood(net::PeerId peer, const std::string& error);
 // Closes a joined machine's connection for breaking the rules; it has left.
 void Drop(int machine, net::DisconnectReason why, const std::string& fault);
+
+// ---- The host's door (admission.cpp): connections waiting to say hello, and who may join.
+
+// A connection opened: it has HELLO_LIMIT_MS to say hello; if too many wait, the one that has
+// waited longest is refused.
+void HostConnected(net::PeerId peer);
+// After each read of the network: refuses the connections whose time to say hello is up.
+void WatchDoor();
+// A connection said hello: true when it may go on to be welcomed; false when it has been refused
+// and closed (its address rejoined too often).
+bool Admit(net::PeerId peer);
+// A welcomed machine's connection: its machine left (a departure from its address).
+void AdmittedLeft(net::PeerId peer);
+// Tells the connection why it is turned away (a Refuse, then the close with the reason).
+void RefuseAndClose(net::PeerId peer, const std::string& reason, net::DisconnectReason why);
+void ResetAdmission();
 
 // ---- A joined machine's side (guest.cpp).
 

@@ -37,6 +37,7 @@ struct InProcessNetwork::State {
     std::uint64_t sent_order = 0;
     int next_address = 1;
     std::map<int, InProcessEnd*> ends;
+    std::map<int, std::string> names;  // the address each end is seen at, kept after it goes
     std::map<std::uint16_t, int> ports;
     std::set<int> severed;
     std::map<std::pair<std::int64_t, std::uint64_t>, Datagram> in_flight;  // by arrival time
@@ -54,7 +55,7 @@ public:
     InProcessEnd(std::shared_ptr<InProcessNetwork::State> net, bool listening, std::uint16_t port,
                  const TransportOptions& options)
         : net_(std::move(net)), options_(options), listening_(listening), port_(port) {
-        options_.max_peers = std::clamp(options_.max_peers, 1, kMaxJoiningPeers);
+        options_.max_peers = std::clamp(options_.max_peers, 1, kMaxPeers);
         options_.timeout_ms = std::max(options_.timeout_ms, 1);
         address_ = net_->next_address++;
         net_->ends[address_] = this;
@@ -115,6 +116,13 @@ public:
         for (const auto& [id, c] : conns_)
             if (c.state == Connection::Open) ids.push_back(id);
         return ids;
+    }
+
+    std::string Address(PeerId peer) const override {
+        const auto found = conns_.find(peer);
+        if (found == conns_.end() || found->second.state != Connection::Open) return "";
+        const auto name = net_->names.find(found->second.remote);
+        return name == net_->names.end() ? "" : name->second;
     }
 
     std::uint16_t Port() const override { return listening_ ? port_ : 0; }
@@ -359,11 +367,15 @@ std::unique_ptr<Transport> InProcessNetwork::Listen(std::uint16_t port, const Tr
         *error = "port " + std::to_string(port) + " is already in use";
         return nullptr;
     }
-    return std::make_unique<InProcessEnd>(state_, true, port, options);
+    auto end = std::make_unique<InProcessEnd>(state_, true, port, options);
+    state_->names[end->Address()] = "10.0.0." + std::to_string(end->Address());
+    return end;
 }
 
-std::unique_ptr<Transport> InProcessNetwork::Connect(std::uint16_t port, const TransportOptions& options) {
+std::unique_ptr<Transport> InProcessNetwork::Connect(std::uint16_t port, const TransportOptions& options,
+                                                     const std::string& from) {
     auto end = std::make_unique<InProcessEnd>(state_, false, 0, options);
+    state_->names[end->Address()] = from.empty() ? "10.0.0." + std::to_string(end->Address()) : from;
     const auto host = state_->ports.find(port);
     end->StartConnect(host == state_->ports.end() ? 0 : host->second);
     return end;

@@ -29,7 +29,10 @@ public:
                                       std::string* error);
 
     // A client joining the host on the port. With no host there it reports TimedOut in due course.
-    std::unique_ptr<Transport> Connect(std::uint16_t port, const TransportOptions& options);
+    // Its peers see it at the address `from` ("" for one of its own, "10.0.0.N"); clients may
+    // share one, as machines behind one router do.
+    std::unique_ptr<Transport> Connect(std::uint16_t port, const TransportOptions& options,
+                                       const std::string& from = "");
 
     void SetFaults(const LinkFaults& faults);
 

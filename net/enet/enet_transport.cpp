@@ -12,9 +12,17 @@
 namespace net {
 namespace {
 
-// A host keeps a few slots beyond its limit so that a machine over the limit is told it is full
-// instead of being ignored until it times out.
-constexpr int kSpareSlots = 3;
+// A host keeps slots beyond its limit of connections for handshakes under way, for connections
+// closing and for telling a machine over the limit that the host is full (ENet ignores an attempt
+// it has no slot for, and the machine times out). A flood of attempts that never finish, or of
+// connections closed that never answer, must not take them all: a handshake not finished within
+// kHandshakeMs is dropped without a word, and whenever fewer than kFreeSlots are free the oldest
+// of those attempts and closings is dropped, so that a real machine's attempt finds a slot.
+constexpr int kExtraSlots = 64;
+constexpr int kFreeSlots = 32;
+constexpr std::int64_t kHandshakeMs = 2000;
+// Waits in ENet are cut into slices this long, so that slots are reclaimed between them.
+constexpr int kWaitSliceMs = 2;
 
 // ENet itself drops (and never acknowledges) a message larger than this, so the sender times out;
 // between our limit and this one the receiver closes the connection with a reason.
@@ -50,7 +58,7 @@ void ReleaseLibrary() {
 
 DisconnectReason ReasonFromWire(enet_uint32 data) {
     if (data >= static_cast<enet_uint32>(DisconnectReason::Closed) &&
-        data <= static_cast<enet_uint32>(DisconnectReason::Malformed))
+        data <= static_cast<enet_uint32>(DisconnectReason::TooManyRejoins))
         return static_cast<DisconnectReason>(data);
     return data == 0 ? DisconnectReason::TimedOut : DisconnectReason::Closed;
 }
@@ -76,6 +84,15 @@ public:
         std::vector<PeerId> ids;
         for (const auto& [id, peer] : peers_) ids.push_back(id);
         return ids;
+    }
+
+    std::string Address(PeerId peer) const override {
+        const auto found = peers_.find(peer);
+        char text[64] = "";
+        if (found == peers_.end() ||
+            enet_address_get_host_ip(&found->second->address, text, sizeof text) != 0)
+            return "";
+        return text;
     }
 
     std::uint16_t Port() const override { return listening_ ? host_->address.port : 0; }
@@ -123,6 +140,7 @@ private:
         }
     }
 
+    void Reclaim();
     void Handle(const ENetEvent& e);
     void HandleConnect(ENetPeer* peer);
     void HandleReceive(ENetPeer* peer, ENetPacket* packet, enet_uint8 channel);
@@ -136,25 +154,72 @@ private:
     std::deque<NetEvent> pending_;
     ENetPeer* unaccepted_ = nullptr;                // a client's host from its attempt until it accepts us
     std::vector<std::vector<std::uint8_t>> early_;  // messages from it that overtook the acceptance
+    // A host's slots that hold no reported peer (a handshake under way or a connection closing):
+    // the attempt's ENet connection id and when it was first seen, by slot.
+    struct Unreported {
+        enet_uint32 connect_id = 0;
+        std::int64_t since = -1;
+    };
+    std::vector<Unreported> unreported_;
 };
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A host's slots that hold no peer of ours are watched: handshakes that take too long are dropped,
+// and when slots run short the oldest handshakes and closings go first. A connection of ours
+// always has its id in the peer's data; every other slot's data is null.
+void EnetTransport::Reclaim() {
+    if (!listening_) return;
+    unreported_.resize(host_->peerCount);
+    const std::int64_t now = NowMs();
+    std::vector<std::pair<std::int64_t, ENetPeer*>> droppable;
+    int free = 0;
+    for (std::size_t i = 0; i < host_->peerCount; ++i) {
+        ENetPeer& peer = host_->peers[i];
+        Unreported& slot = unreported_[i];
+        if (peer.state == ENET_PEER_STATE_DISCONNECTED || peer.data != nullptr) {
+            free += peer.state == ENET_PEER_STATE_DISCONNECTED;
+            slot.since = -1;
+            continue;
+        }
+        if (slot.since < 0 || slot.connect_id != peer.connectID) slot = {peer.connectID, now};
+        if (peer.state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT && now - slot.since >= kHandshakeMs) {
+            enet_peer_reset(&peer);
+            slot.since = -1;
+            ++free;
+        } else {
+            droppable.emplace_back(slot.since, &peer);
+        }
+    }
+    // Short of slots: the oldest go without a word.
+    std::sort(droppable.begin(), droppable.end());
+    for (auto oldest = droppable.begin(); free < kFreeSlots && oldest != droppable.end(); ++oldest, ++free) {
+        enet_peer_reset(oldest->second);
+        unreported_[static_cast<std::size_t>(oldest->second - host_->peers)].since = -1;
+    }
+}
 
 bool EnetTransport::Poll(NetEvent* event, int timeout_ms) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(timeout_ms, 0));
 
-    // Service the host until an event worth reporting arrives or the time is up. ENet's own events
-    // for peers we refused or already closed are swallowed on the way.
+    // Service the host, a slice at a time, until an event worth reporting arrives or the time is
+    // up. ENet's own events for peers we refused or already closed are swallowed on the way; slots
+    // are reclaimed once each event has been handled.
     while (pending_.empty()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         ENetEvent e;
-        const int got =
-            enet_host_service(host_, &e, static_cast<enet_uint32>(std::max<long long>(left.count(), 0)));
+        const long long slice = std::clamp<long long>(left.count(), 0, kWaitSliceMs);
+        const int got = enet_host_service(host_, &e, static_cast<enet_uint32>(slice));
         CapResendDelays();
         if (got < 0) return false;
-        if (got > 0)
-            Handle(e);
-        else if (Clock::now() >= deadline)
-            break;
+        if (got > 0) Handle(e);
+        Reclaim();
+        if (got == 0 && Clock::now() >= deadline) break;
     }
     if (pending_.empty()) return false;
     *event = std::move(pending_.front());
@@ -275,9 +340,9 @@ void EnetTransport::Disconnect(PeerId peer, DisconnectReason why) {
 std::unique_ptr<EnetTransport> MakeHost(const ENetAddress* address, const TransportOptions& given,
                                         bool listening, std::string* error) {
     TransportOptions options = given;
-    options.max_peers = std::clamp(options.max_peers, 1, kMaxJoiningPeers);
+    options.max_peers = std::clamp(options.max_peers, 1, kMaxPeers);
     if (!AcquireLibrary(error)) return nullptr;
-    const std::size_t slots = listening ? static_cast<std::size_t>(options.max_peers + kSpareSlots) : 1;
+    const std::size_t slots = listening ? static_cast<std::size_t>(options.max_peers + kExtraSlots) : 1;
     ENetHost* host = enet_host_create(address, slots, kChannels, 0, 0);
     if (host == nullptr) {
         ReleaseLibrary();

@@ -1,9 +1,12 @@
-// The ENet transport's own edges: addresses and ports, and datagrams that are not ENet at all.
+// The ENet transport's own edges: addresses and ports, datagrams that are not ENet at all, and
+// attempts to connect that are abandoned halfway.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include "net/enet/enet_transport.h"
 
@@ -69,6 +72,43 @@ TEST(EnetTransport, GarbageDatagramsAreIgnoredAndTheHostStillTakesPlayers) {
         connected = host->Poll(&e, 2) && e.kind == NetEvent::Connected;
     }
     EXPECT_TRUE(connected);
+}
+
+// Attempts that send their first datagram and vanish never finish their handshake; a flood of them,
+// before and while a real machine joins, must leave it a slot: it is connected within a second.
+TEST(EnetTransport, AFloodOfAbandonedAttemptsLeavesARealMachineRoomToJoin) {
+    std::string error;
+    std::unique_ptr<net::Transport> host = net::ListenEnet("127.0.0.1", 0, {}, &error);
+    ASSERT_NE(host, nullptr) << error;
+    int abandoned = 0;
+    const auto abandon = [&](int attempts) {
+        for (int i = 0; i < attempts; ++i) {
+            std::unique_ptr<net::Transport> attempt = net::ConnectEnet("127.0.0.1", host->Port(), {}, &error);
+            ASSERT_NE(attempt, nullptr) << error;
+            NetEvent e;
+            attempt->Poll(&e, 0);  // the attempt goes out; the end goes with it
+            ++abandoned;
+        }
+    };
+    abandon(200);
+    NetEvent e;
+    host->Poll(&e, 5);
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    std::unique_ptr<net::Transport> real = net::ConnectEnet("127.0.0.1", host->Port(), {}, &error);
+    ASSERT_NE(real, nullptr) << error;
+    bool host_saw = false, real_saw = false;
+    while (!(host_saw && real_saw) && Clock::now() - start < std::chrono::seconds(3)) {
+        abandon(5);
+        if (host->Poll(&e, 1)) host_saw |= e.kind == NetEvent::Connected;
+        if (real->Poll(&e, 1)) real_saw |= e.kind == NetEvent::Connected;
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_TRUE(host_saw);
+    ASSERT_TRUE(real_saw) << "after " << abandoned << " abandoned attempts";
+    EXPECT_LT(took, 1000) << "after " << abandoned << " abandoned attempts";
+    EXPECT_EQ(host->Peers().size(), 1u);
 }
 
 }  // namespace

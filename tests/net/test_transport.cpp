@@ -198,14 +198,17 @@ TEST_P(TransportTest, VanishedClientIsDetectedByTimeoutAndTheOthersStay) {
     EXPECT_EQ(world.Count(3, NetEvent::Disconnected), 0);
 }
 
-TEST_P(TransportTest, EighthMachineIsToldTheGameIsFull) {
-    const int host = HostWithClients(net::kMaxJoiningPeers);
-    const int eighth = world.Connect(host);
-    ASSERT_TRUE(world.RunUntil([&] { return world.Count(eighth, NetEvent::Disconnected) == 1; }, kBudgetMs));
-    EXPECT_TRUE(world.HasDisconnected(eighth, DisconnectReason::HostFull));
-    EXPECT_EQ(world.Count(eighth, NetEvent::Connected), 0);
-    EXPECT_EQ(world.Count(host, NetEvent::Connected), net::kMaxJoiningPeers);
-    EXPECT_EQ(world.End(host).Peers().size(), static_cast<std::size_t>(net::kMaxJoiningPeers));
+// The host takes every joining machine and room for as many waiting to say who they are; the
+// connection beyond is told the host is full.
+TEST_P(TransportTest, ConnectionBeyondTheLimitIsToldTheHostIsFull) {
+    static_assert(net::kMaxPeers > net::kMaxJoiningPeers);
+    const int host = HostWithClients(net::kMaxPeers);
+    const int beyond = world.Connect(host);
+    ASSERT_TRUE(world.RunUntil([&] { return world.Count(beyond, NetEvent::Disconnected) == 1; }, kBudgetMs));
+    EXPECT_TRUE(world.HasDisconnected(beyond, DisconnectReason::HostFull));
+    EXPECT_EQ(world.Count(beyond, NetEvent::Connected), 0);
+    EXPECT_EQ(world.Count(host, NetEvent::Connected), net::kMaxPeers);
+    EXPECT_EQ(world.End(host).Peers().size(), static_cast<std::size_t>(net::kMaxPeers));
 
     // Once one leaves, there is room again.
     world.End(1).Disconnect(world.ConnectedPeer(1));
@@ -213,6 +216,23 @@ TEST_P(TransportTest, EighthMachineIsToldTheGameIsFull) {
         world.RunUntil([&] { return world.HasDisconnected(host, DisconnectReason::Closed); }, kBudgetMs));
     const int ninth = world.Connect(host);
     EXPECT_TRUE(world.RunUntil([&] { return world.Count(ninth, NetEvent::Connected) == 1; }, kBudgetMs));
+}
+
+// A host knows each peer's address while it is connected; a client knows its host's.
+TEST_P(TransportTest, EachPeerIsKnownByItsAddressWhileConnected) {
+    const int host = HostWithClients(2);
+    const net::PeerId first = world.ConnectedPeer(host, 0);
+    const net::PeerId second = world.ConnectedPeer(host, 1);
+    const std::string address = world.End(host).Address(first);
+    if (world.kind() == Kind::Enet)
+        EXPECT_EQ(address, "127.0.0.1");
+    else
+        EXPECT_NE(address, world.End(host).Address(second)) << "the twin's clients have their own";
+    EXPECT_FALSE(address.empty());
+    EXPECT_FALSE(world.End(1).Address(world.ConnectedPeer(1)).empty());
+    EXPECT_EQ(world.End(host).Address(second + 100), "");
+    world.End(host).Disconnect(first);
+    EXPECT_EQ(world.End(host).Address(first), "");
 }
 
 TEST_P(TransportTest, VersionMismatchIsRefusedNamingBothVersions) {

@@ -120,6 +120,7 @@ TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheR
     EXPECT_NE(refusal->reason.find("0.0-other"), std::string::npos) << refusal->reason;
     EXPECT_NE(refusal->reason.find(ReplayGameVersion()), std::string::npos) << refusal->reason;
     EXPECT_TRUE(guests[0].closed);
+    EXPECT_EQ(guests[0].reason, net::DisconnectReason::VersionDiffers);
     EXPECT_EQ(guests[0].Find<net::Welcome>(), nullptr);
     // Nonsense, keys of another machine, and quiet frames far ahead: each closed as malformed.
     for (int g : {1, 2, 3}) {

@@ -1,0 +1,307 @@
+// Tests of the host's door: its bookkeeping of connections waiting to say hello and of addresses
+// that leave and rejoin, and the real game as host over the in-process transport against
+// connections that keep quiet, flood it, or leave and rejoin in a loop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/messages.h"
+#include "netplay/admission.h"
+#include "netplay/lockstep.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+#include "testkit/in_process.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+using netplay::Admission;
+using netplay::HELLO_LIMIT_MS;
+using netplay::MAX_WAITING;
+using netplay::REJOIN_WINDOW_MS;
+using netplay::REJOINS_ALLOWED;
+
+TEST(Admission, WaitingConnectionsArePushedOutOldestFirstAndTimeOutAtTheLimit) {
+    static_assert(MAX_WAITING == 8, "the connections below are named for eight waiting");
+    Admission door;
+    // Room for MAX_WAITING; each one beyond pushes out the one that has waited longest.
+    for (net::PeerId p = 1; p <= static_cast<net::PeerId>(MAX_WAITING); ++p) EXPECT_EQ(door.Opened(p, 100), 0u);
+    EXPECT_EQ(door.Waiting(), MAX_WAITING);
+    EXPECT_EQ(door.Opened(50, 200), 1u);
+    EXPECT_EQ(door.Opened(51, 300), 2u);
+    EXPECT_EQ(door.Waiting(), MAX_WAITING);
+
+    // A hello ends the wait; one that closed is forgotten.
+    EXPECT_EQ(door.Hello(3, "10.1.1.1", 400), 0);
+    door.KeepOnly({4, 5, 6, 7, 50, 51});
+    EXPECT_EQ(door.Waiting(), MAX_WAITING - 2);
+
+    // The time is up at exactly HELLO_LIMIT_MS, for each by its own opening, oldest first.
+    EXPECT_TRUE(door.Overdue(100 + HELLO_LIMIT_MS - 1).empty());
+    EXPECT_EQ(door.Overdue(100 + HELLO_LIMIT_MS), (std::vector<net::PeerId>{4, 5, 6, 7}));
+    EXPECT_TRUE(door.Overdue(200 + HELLO_LIMIT_MS - 1).empty());
+    EXPECT_EQ(door.Overdue(300 + HELLO_LIMIT_MS), (std::vector<net::PeerId>{50, 51}));
+    EXPECT_EQ(door.Waiting(), 0);
+    EXPECT_TRUE(door.Overdue(1000000).empty()) << "each is reported once";
+}
+
+TEST(Admission, AnAddressRejoinsAFewTimesAMinuteAndTheOthersAreNotHeldBack) {
+    Admission door;
+    net::PeerId next = 1;
+    // The first join and REJOINS_ALLOWED rejoins, each machine leaving at once.
+    for (int join = 0; join <= REJOINS_ALLOWED; ++join) {
+        ASSERT_EQ(door.Hello(next, "10.1.1.1", 1000 + join), 0) << join;
+        door.Left(next++, 1000 + join);
+    }
+    // One more: refused until the first departure is a window old.
+    EXPECT_EQ(door.Hello(next++, "10.1.1.1", 2000), 1000 + REJOIN_WINDOW_MS - 2000);
+    EXPECT_EQ(door.Hello(next++, "10.1.1.1", 1000 + REJOIN_WINDOW_MS - 1), 1);
+    // Another address is not held back, nor are machines of one address that stay.
+    for (int machine = 0; machine < 7; ++machine) EXPECT_EQ(door.Hello(next++, "10.2.2.2", 2000), 0);
+    EXPECT_EQ(door.Hello(next++, "10.2.2.2", 2001), 0);
+    // Once the first departure is out of the window, one rejoin more.
+    const net::PeerId back = next++;
+    EXPECT_EQ(door.Hello(back, "10.1.1.1", 1000 + REJOIN_WINDOW_MS), 0);
+    door.Left(back, 1000 + REJOIN_WINDOW_MS);
+    EXPECT_GT(door.Hello(next++, "10.1.1.1", 1000 + REJOIN_WINDOW_MS), 0);
+}
+
+TEST(Admission, OnlyMachinesThatWereLetInCountAsDepartures) {
+    Admission door;
+    // Refused connections (closed without their machine leaving) and connections that never said
+    // hello leave no departures behind.
+    for (net::PeerId p = 1; p <= 20; ++p) {
+        door.Opened(p, 0);
+        if (p % 2 == 0) {
+            EXPECT_EQ(door.Hello(p, "10.1.1.1", 0), 0);
+        }
+        door.KeepOnly({});
+        door.Left(p, 0);
+    }
+    EXPECT_EQ(door.Hello(100, "10.1.1.1", 0), 0);
+    // Machines of one address that all joined and then all left: the wait lasts until enough of
+    // their departures are a window old to leave no more than the allowance.
+    for (net::PeerId p = 200; p < 207; ++p) ASSERT_EQ(door.Hello(p, "10.3.3.3", 0), 0);
+    for (net::PeerId p = 200; p < 207; ++p) door.Left(p, static_cast<std::int64_t>(p - 200) * 10);
+    EXPECT_EQ(door.Hello(300, "10.3.3.3", 100), 2 * 10 + REJOIN_WINDOW_MS - 100);
+    EXPECT_EQ(door.Hello(301, "10.3.3.3", 2 * 10 + REJOIN_WINDOW_MS), 0);
+}
+
+// ---- The real game as host.
+
+std::vector<std::uint8_t> Encoded(const net::Message& m) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
+    return bytes;
+}
+
+// The network whose simulated clock the host's door reads.
+net::InProcessNetwork* Network = nullptr;
+std::int64_t NetworkNow() { return Network->NowMs(); }
+
+// A machine calling at the host: it says hello once connected (unless it keeps quiet), keeps what
+// the host says and when, and says goodbye and leaves once welcomed if it is only passing through.
+struct Caller {
+    std::unique_ptr<net::Transport> end;
+    bool quiet = false;
+    bool passing = false;
+    std::int64_t connectedAt = -1, welcomedAt = -1, closedAt = -1;
+    net::DisconnectReason reason = net::DisconnectReason::Closed;
+    std::vector<net::Message> heard;
+
+    Caller(std::uint16_t port, const std::string& from = "", bool keepsQuiet = false)
+        : end(Network->Connect(port, {}, from)), quiet(keepsQuiet) {}
+
+    void Poll() {
+        net::NetEvent e;
+        while (end && closedAt < 0 && end->Poll(&e, 0)) {
+            if (e.kind == net::NetEvent::Connected) {
+                connectedAt = Network->NowMs();
+                if (!quiet) end->Send(e.peer, Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()}));
+            } else if (e.kind == net::NetEvent::Disconnected) {
+                closedAt = Network->NowMs();
+                reason = e.reason;
+            } else {
+                Heard(e);
+            }
+        }
+    }
+
+    void Heard(const net::NetEvent& e) {
+        net::Message m;
+        std::string error;
+        if (!net::DecodeMessage(e.bytes, &m, &error)) return;
+        heard.push_back(m);
+        if (!std::holds_alternative<net::Welcome>(m)) return;
+        welcomedAt = Network->NowMs();
+        if (!passing) return;
+        end->Send(e.peer, Encoded(net::Goodbye{"passing through"}));
+        end->Disconnect(e.peer);
+        closedAt = Network->NowMs();
+    }
+
+    bool Welcomed() const { return welcomedAt >= 0; }
+
+    std::string Refusal() const {
+        for (const net::Message& m : heard)
+            if (const auto* refuse = std::get_if<net::Refuse>(&m)) return refuse->reason;
+        return "";
+    }
+};
+
+class HostDoorTest : public GameTest {
+protected:
+    static constexpr std::uint16_t kPort = 4100;
+    net::InProcessNetwork network;
+    std::vector<std::unique_ptr<Caller>> callers;
+
+    void SetUp() override {
+        GameTest::SetUp();
+        NetResetForTests();
+        Network = &network;
+        netplay::SetAdmissionClock(NetworkNow);
+        std::string error;
+        NetConfigure(NetRole::Host, network.Listen(kPort, {}, &error), std::to_string(kPort));
+    }
+    void TearDown() override {
+        NetResetForTests();
+        netplay::SetAdmissionClock(nullptr);
+        Network = nullptr;
+        GameTest::TearDown();
+    }
+
+    Caller& Call(const std::string& from = "", bool quiet = false) {
+        callers.push_back(std::make_unique<Caller>(kPort, from, quiet));
+        return *callers.back();
+    }
+
+    // Runs the host for `frames` frame steps of 5 ms each, calling `each` before every one.
+    void Host(int frames, const std::function<void(int)>& each) {
+        std::vector<StepDriver::Step> steps;
+        for (int i = 0; i < frames; ++i)
+            steps.push_back([this, &each, i] {
+                each(i);
+                network.Advance(5);
+                for (auto& caller : callers) caller->Poll();
+                HeadlessTick();
+                return true;
+            });
+        ASSERT_EQ(RunGame(21, steps), 0);
+    }
+
+    static long Count(ReplayEvent::Kind kind) {
+        const auto& events = ReplayRecorded().events;
+        return std::count_if(events.begin(), events.end(), [kind](const ReplayEvent& e) { return e.kind == kind; });
+    }
+};
+
+// Seven connections that never say a word (two of them vanish) neither fill the game nor stay past
+// the time allowed for a hello; a real machine joins meanwhile.
+TEST_F(HostDoorTest, SilentConnectionsNeitherFillTheGameNorStay) {
+    std::vector<Caller*> silent;
+    Caller* real = nullptr;
+    int machines = 0;
+    Host(800, [&](int i) {
+        if (i == 0)
+            for (int c = 0; c < 7; ++c) silent.push_back(&Call("", true));
+        if (i == 2)
+            for (int c = 5; c < 7; ++c) silent[static_cast<std::size_t>(c)]->end.reset();
+        if (i == 20) real = &Call();
+        machines = NetMachinesConnected();
+    });
+    ASSERT_NE(real, nullptr);
+    EXPECT_TRUE(real->Welcomed()) << real->Refusal() << " " << net::DescribeReason(real->reason);
+    EXPECT_LT(real->closedAt, 0);
+    EXPECT_EQ(machines, 2);
+    for (int c = 0; c < 5; ++c) {
+        const Caller& quiet = *silent[static_cast<std::size_t>(c)];
+        ASSERT_GE(quiet.closedAt, 0) << c;
+        EXPECT_EQ(quiet.reason, net::DisconnectReason::Silent) << c;
+        EXPECT_NE(quiet.Refusal().find("nothing was heard"), std::string::npos) << quiet.Refusal();
+        EXPECT_GE(quiet.closedAt - quiet.connectedAt, netplay::HELLO_LIMIT_MS) << c;
+        EXPECT_LT(quiet.closedAt - quiet.connectedAt, netplay::HELLO_LIMIT_MS + 100) << c;
+    }
+}
+
+// Connections opened and abandoned without a word, three every frame, some lingering and some
+// vanishing: a real machine is welcomed within a second all the same, and stays.
+TEST_F(HostDoorTest, AFloodOfAbandonedConnectionsCannotKeepARealMachineOut) {
+    std::vector<Caller*> lingering, vanishing;
+    Caller* real = nullptr;
+    std::int64_t calledAt = 0;
+    Host(400, [&](int i) {
+        for (Caller* flood : vanishing)
+            if (flood->connectedAt >= 0) flood->end.reset();
+        std::erase_if(vanishing, [](const Caller* flood) { return !flood->end; });
+        lingering.push_back(&Call("", true));
+        vanishing.push_back(&Call("", true));
+        vanishing.push_back(&Call("", true));
+        if (i == 100) {
+            real = &Call();
+            calledAt = network.NowMs();
+        }
+    });
+    ASSERT_NE(real, nullptr);
+    ASSERT_TRUE(real->Welcomed()) << real->Refusal() << " " << net::DescribeReason(real->reason);
+    EXPECT_LT(real->welcomedAt - calledAt, 1000);
+    EXPECT_LT(real->closedAt, 0);
+    // The lingering ones were pushed out by those after them, and told why.
+    const Caller& first = *lingering.front();
+    EXPECT_EQ(first.reason, net::DisconnectReason::Busy);
+    EXPECT_NE(first.Refusal().find("too many"), std::string::npos) << first.Refusal();
+}
+
+// One address joining, saying goodbye and joining again in a loop: welcomed for the first join and
+// the rejoins allowed, then refused and closed, with nothing in the replay for the refusals; another
+// address still joins.
+TEST_F(HostDoorTest, RejoiningInALoopIsRefusedAfterAFewAndLeavesTheReplayAlone) {
+    Caller* last = nullptr;
+    int attempts = 0;
+    int idle = 0;
+    Host(1200, [&](int i) {
+        // The next attempt 10 frames after the last one ended, ten in all.
+        if (last && last->closedAt < 0) return;
+        if (attempts < 10 && ++idle >= 10) {
+            idle = 0;
+            ++attempts;
+            last = &Call("192.168.7.7");
+            last->passing = true;
+        }
+        if (i == 1000) Call("192.168.7.8");
+    });
+    ASSERT_EQ(attempts, 10);
+    int welcomed = 0;
+    for (std::size_t c = 0; c < 10; ++c) {
+        const Caller& caller = *callers[c];
+        if (caller.Welcomed()) {
+            ++welcomed;
+            EXPECT_EQ(welcomed, static_cast<int>(c) + 1) << "a refused address was welcomed later";
+            continue;
+        }
+        EXPECT_EQ(caller.reason, net::DisconnectReason::TooManyRejoins) << c;
+        EXPECT_NE(caller.Refusal().find("rejoined too often"), std::string::npos) << caller.Refusal();
+    }
+    EXPECT_EQ(welcomed, netplay::REJOINS_ALLOWED + 1);
+    EXPECT_TRUE(callers.back()->Welcomed()) << "another address";
+    EXPECT_EQ(Count(ReplayEvent::Joined), netplay::REJOINS_ALLOWED + 2);
+    EXPECT_EQ(Count(ReplayEvent::Left), netplay::REJOINS_ALLOWED + 1);
+}
+
+// The eighth machine to say hello is told the game is full, not kept out by connections.
+TEST_F(HostDoorTest, AMachineBeyondSevenIsToldTheGameIsFull) {
+    Host(120, [&](int i) {
+        if (i < 8) Call();
+    });
+    for (std::size_t c = 0; c < 7; ++c) EXPECT_TRUE(callers[c]->Welcomed()) << c;
+    const Caller& eighth = *callers[7];
+    EXPECT_FALSE(eighth.Welcomed());
+    EXPECT_GE(eighth.connectedAt, 0) << "the transport has room beyond the machines";
+    EXPECT_EQ(eighth.reason, net::DisconnectReason::GameFull);
+    EXPECT_NE(eighth.Refusal().find("full"), std::string::npos) << eighth.Refusal();
+}
+
+}  // namespace
