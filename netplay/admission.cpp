@@ -94,10 +94,10 @@ void HostConnected(net::PeerId peer) {
 
 void WatchDoor() {
     for (net::PeerId peer : Door.Overdue(NowMs()))
-        RefuseAndClose(peer,
-                       "nothing was heard from this machine for " + std::to_string(HELLO_LIMIT_MS / 1000) +
-                           " seconds",
-                       net::DisconnectReason::Silent);
+        RefuseAndClose(
+            peer,
+            "nothing was heard from this machine for " + std::to_string(HELLO_LIMIT_MS / 1000) + " seconds",
+            net::DisconnectReason::Silent);
     Door.KeepOnly(TheLink.transport->Peers());
 }
 

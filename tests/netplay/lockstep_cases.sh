@@ -224,4 +224,29 @@ SCRIPT
     grep -q '"mode": "Title"' "$work/guest1.json" || fail "the guest is not back at the title"
 }
 
+# Seven connections that never say a word, and a flood of connections abandoned before and after
+# the host answers them: a guest joins all the same, well before a join would time out.
+guest_joins_through_a_flood() {
+    printf '%s\n' "until joined 2" "state $work/host.joined.json" "wait 5" >"$work/host.script"
+    printf '%s\n' "wait 5" >"$work/guest1.script"
+    machine host --seed 9 --host "$port"
+    sleep 0.2
+    exec 3> >(exec "$tool" flood "$port" 7 60 >"$work/flood.out" 2>"$work/flood.err")
+    for _ in $(seq 100); do grep -q flooding "$work/flood.out" 2>/dev/null && break; sleep 0.1; done
+    grep -q flooding "$work/flood.out" || fail "the flood did not start"
+    sleep 0.5
+    local start
+    start=$(date +%s%N)
+    machine guest1 --join "127.0.0.1:$port"
+    for _ in $(seq 200); do [ -s "$work/host.joined.json" ] && break; sleep 0.05; done
+    local ms=$((($(date +%s%N) - start) / 1000000))
+    finish
+    exec 3>&-
+    grep -q '"role": "host", "machine": 0, "machines": 2' "$work/host.joined.json" ||
+        fail "the host did not see the guest join"
+    grep -q '"role": "join", "machine": 1' "$work/guest1.json" || fail "the guest did not join"
+    [ "$ms" -lt 4000 ] || fail "the guest took $ms ms to join"
+    echo "joined through the flood in $ms ms; $(tail -1 "$work/flood.err")"
+}
+
 "$case_name"

@@ -1,21 +1,88 @@
-// Test tool for network games between headless runners: a faulty UDP relay between them.
+// Test tool for network games between headless runners: a faulty UDP relay between them, and a
+// flood of connections that never say who they are.
 //
 //   lobshot-net-tool relay HOST_PORT LOSS DUPLICATION REORDERING MAX_DELAY_MS SECONDS
 //       prints the relay's port on 127.0.0.1, then forwards until standard input closes or the
 //       seconds run out; prints what has crossed on standard error every second, and what the link
 //       did at the end.
+//   lobshot-net-tool flood HOST_PORT SILENT SECONDS
+//       connects SILENT times to the host on 127.0.0.1 and says nothing; once they are connected
+//       prints "flooding", then opens a connection every few milliseconds and abandons it, half
+//       before the host has answered and half once connected, until standard input closes or the
+//       seconds run out; prints what it did on standard error at the end.
 #include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "net/enet/enet_transport.h"
 #include "testkit/udp_relay.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Whether standard input has closed, waiting at most ms for it.
+bool InputClosed(int ms) {
+    pollfd in{0, POLLIN, 0};
+    if (poll(&in, 1, ms) <= 0) return false;
+    char c;
+    return read(0, &c, 1) <= 0;
+}
+
+std::unique_ptr<net::Transport> Attempt(std::uint16_t port) {
+    std::string error;
+    std::unique_ptr<net::Transport> end = net::ConnectEnet("127.0.0.1", port, {}, &error);
+    if (!end) std::fprintf(stderr, "flood: %s\n", error.c_str());
+    return end;
+}
+
+// Polls an end once; true when it reports being connected.
+bool Connected(net::Transport& end, int ms) {
+    net::NetEvent e;
+    return end.Poll(&e, ms) && e.kind == net::NetEvent::Connected;
+}
+
+int Flood(char** argv) {
+    const auto port = static_cast<std::uint16_t>(std::atoi(argv[2]));
+    const int silent = std::atoi(argv[3]);
+    const auto end = Clock::now() + std::chrono::seconds(std::atoi(argv[4]));
+
+    // The silent ones, held open (and kept alive by polling) to the end.
+    std::vector<std::unique_ptr<net::Transport>> held;
+    int connected = 0;
+    for (int i = 0; i < silent; ++i) held.push_back(Attempt(port));
+    while (connected < silent && Clock::now() < end)
+        for (auto& h : held)
+            if (h && Connected(*h, 1)) ++connected;
+    std::printf("flooding\n");
+    std::fflush(stdout);
+
+    // The flood: each attempt goes out; every other one waits to be connected before it vanishes.
+    std::unique_ptr<net::Transport> waiting;
+    long abandoned = 0, vanished = 0;
+    while (Clock::now() < end && !InputClosed(4)) {
+        for (auto& h : held) Connected(*h, 0);
+        if (waiting && Connected(*waiting, 0)) {
+            waiting.reset();
+            ++vanished;
+        }
+        std::unique_ptr<net::Transport> attempt = Attempt(port);
+        if (attempt) Connected(*attempt, 0);
+        ++abandoned;
+        if (!waiting) waiting = Attempt(port);
+    }
+    std::fprintf(stderr,
+                 "flood: %d silent connections, %ld attempts abandoned, %ld vanished once connected\n",
+                 connected, abandoned, vanished);
+    return 0;
+}
 
 int Relay(char** argv) {
     net::LinkFaults faults;
@@ -37,11 +104,7 @@ int Relay(char** argv) {
     const auto end = start + std::chrono::seconds(seconds);
     auto report = start + std::chrono::seconds(1);
     while (std::chrono::steady_clock::now() < end) {
-        pollfd in{0, POLLIN, 0};
-        if (poll(&in, 1, 100) > 0) {
-            char c;
-            if (read(0, &c, 1) <= 0) break;
-        }
+        if (InputClosed(100)) break;
         // Once a second, what has crossed so far, for measuring what a game costs the network.
         if (std::chrono::steady_clock::now() >= report) {
             const net::LinkStats so_far = relay->Stats();
@@ -65,6 +128,9 @@ int Relay(char** argv) {
 
 int main(int argc, char** argv) {
     if (argc == 8 && std::string(argv[1]) == "relay") return Relay(argv);
-    std::fprintf(stderr, "usage: lobshot-net-tool relay HOST_PORT LOSS DUP REORDER MAX_DELAY_MS SECONDS\n");
+    if (argc == 5 && std::string(argv[1]) == "flood") return Flood(argv);
+    std::fprintf(stderr,
+                 "usage: lobshot-net-tool relay HOST_PORT LOSS DUP REORDER MAX_DELAY_MS SECONDS\n"
+                 "       lobshot-net-tool flood HOST_PORT SILENT SECONDS\n");
     return 2;
 }

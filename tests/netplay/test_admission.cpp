@@ -28,7 +28,8 @@ TEST(Admission, WaitingConnectionsArePushedOutOldestFirstAndTimeOutAtTheLimit) {
     static_assert(MAX_WAITING == 8, "the connections below are named for eight waiting");
     Admission door;
     // Room for MAX_WAITING; each one beyond pushes out the one that has waited longest.
-    for (net::PeerId p = 1; p <= static_cast<net::PeerId>(MAX_WAITING); ++p) EXPECT_EQ(door.Opened(p, 100), 0u);
+    for (net::PeerId p = 1; p <= static_cast<net::PeerId>(MAX_WAITING); ++p)
+        EXPECT_EQ(door.Opened(p, 100), 0u);
     EXPECT_EQ(door.Waiting(), MAX_WAITING);
     EXPECT_EQ(door.Opened(50, 200), 1u);
     EXPECT_EQ(door.Opened(51, 300), 2u);
@@ -195,7 +196,8 @@ protected:
 
     static long Count(ReplayEvent::Kind kind) {
         const auto& events = ReplayRecorded().events;
-        return std::count_if(events.begin(), events.end(), [kind](const ReplayEvent& e) { return e.kind == kind; });
+        return std::count_if(events.begin(), events.end(),
+                             [kind](const ReplayEvent& e) { return e.kind == kind; });
     }
 };
 
