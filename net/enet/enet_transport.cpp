@@ -20,7 +20,7 @@ namespace {
 // of those attempts and closings is dropped, so that a real machine's attempt finds a slot.
 constexpr int kExtraSlots = 64;
 constexpr int kFreeSlots = 32;
-constexpr std::int64_t kHandshakeMs = 2000;
+constexpr std::int64_t kHandshakeMs = 3000;
 // Waits in ENet are cut into slices this long, so that slots are reclaimed between them.
 constexpr int kWaitSliceMs = 2;
 
