@@ -104,9 +104,10 @@ void WatchDoor() {
 bool Admit(net::PeerId peer) {
     const std::int64_t wait = Door.Hello(peer, TheLink.transport->Address(peer), NowMs());
     if (wait == 0) return true;
+    const std::int64_t seconds = (wait + 999) / 1000;
     RefuseAndClose(peer,
                    "machines at this address left and rejoined too often: try again in " +
-                       std::to_string((wait + 999) / 1000) + " seconds",
+                       std::to_string(seconds) + (seconds == 1 ? " second" : " seconds"),
                    net::DisconnectReason::TooManyRejoins);
     return false;
 }

@@ -285,7 +285,8 @@ TEST_F(HostDoorTest, RejoiningInALoopIsRefusedAfterAFewAndLeavesTheReplayAlone) 
             continue;
         }
         EXPECT_EQ(caller.reason, net::DisconnectReason::TooManyRejoins) << c;
-        EXPECT_NE(caller.Refusal().find("rejoined too often"), std::string::npos) << caller.Refusal();
+        EXPECT_NE(caller.Refusal().find("rejoined too often: try again in 60 seconds"), std::string::npos)
+            << caller.Refusal();
     }
     EXPECT_EQ(welcomed, netplay::REJOINS_ALLOWED + 1);
     EXPECT_TRUE(callers.back()->Welcomed()) << "another address";
