@@ -21,6 +21,7 @@ void ResetSession() {
     ResetDesyncCheck();
     ResetKeyboard();
     ResetNotices();
+    ResetCatchUp();
     DeliveryOwner = 0;
 }
 
@@ -100,10 +101,13 @@ bool NetDeliverDue(InputSink sink) {
     CaughtUp();
     const std::uint32_t frame = ReplayFrameSteps();
     if (TheStamps.deliveredThrough >= static_cast<std::int64_t>(frame)) return false;
-    if (!Held(frame)) {
-        if (!HostGone().empty()) GoOffline(HostGone(), true);
+    // A guest whose host has gone plays out the frames it holds from the others, then ends; its own
+    // frames would go nowhere, so its own moment ends it at once.
+    if (!HostGone().empty() && (!Held(frame) || EffectiveOwner(frame) == TheLink.me)) {
+        GoOffline(HostGone(), true);
         return false;
     }
+    if (!Held(frame)) return false;
     DeliverNews(sink, frame);
     DeliverKeys(sink, frame);
     TheStamps.deliveredThrough = frame;
@@ -123,6 +127,7 @@ void NetWait(int ms) {
 }
 
 void NetBeforeFrameStep() {
+    CatchUpBeforeStep();
     if (!Active()) return;
     DeliveryOwner = OwnerNow();
     // The keys pressed since the last step go out for the frame INPUT_DELAY steps ahead, if this
@@ -140,7 +145,11 @@ void NetFrameStepRun() {
     CheckTurnStart(steps);
 }
 
-bool NetShowFrames() { return !(Active() && ReplayPlaying()); }
+bool NetRunAnother() { return CatchUpRunsAnother(); }
+
+bool NetShowFrames() { return !(Active() && ReplayPlaying()) && !CatchUpRunsAnother(); }
+
+void NetTicksPaced(bool paced) { SetTicksPaced(paced); }
 
 void NetDrawOverlay(int device, int surface) {
     if (TheLink.role == NetRole::Local && !NoticeShown()) return;

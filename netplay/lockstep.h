@@ -65,8 +65,18 @@ void NetWait(int ms);
 // Just before and just after each frame step.
 void NetBeforeFrameStep();
 void NetFrameStepRun();
-// False while a joining machine plays the game so far back, which is not shown.
+// After a frame step: true when the next one runs at once, without waiting for a tick. A machine
+// that has fallen behind (it holds the stamps for frames well beyond its next step: it was paused,
+// or busy) runs a few steps a tick until it is level, at most 10 and for about 12 ms a tick so that
+// the window stays responsive. The steps are the same; only how many run in a tick changes.
+bool NetRunAnother();
+// False while a joining machine plays the game so far back, and for every step but the last of a
+// tick that catches up: those frames are not shown (their sounds play as ever).
 bool NetShowFrames();
+// Whether ticks come at the window's pace, 20 ms apart (the default, and the real game's); set
+// after NetConfigure. A headless script's ticks come as fast as it asks for them, one step each, so
+// it turns catching up off.
+void NetTicksPaced(bool paced);
 // Draws this machine's own messages over the frame about to be shown.
 void NetDrawOverlay(int device, int surface);
 

@@ -28,6 +28,27 @@ struct Notices {
 
 Notices N;
 
+// A guest waiting for another guest leaves the decision to the host, which hears the silence as soon
+// as it does: it waits this much longer for the host's news.
+constexpr int HOST_DECIDES_MS = 5000;
+
+int StallLimit(int owner) {
+    return TheLink.role == NetRole::Join && owner != 0 ? STALL_LIMIT_MS + HOST_DECIDES_MS : STALL_LIMIT_MS;
+}
+
+// The host hands a silent guest's seats to the computer, as if it had left, and the game goes on; a
+// guest whose host (or, through it, the rest of the game) is silent ends its network game.
+void GiveUpOn(int owner) {
+    if (TheLink.role == NetRole::Host && owner > 0) {
+        Drop(owner, net::DisconnectReason::TimedOut, "no keys for 10 seconds");
+        WaitOver();
+        return;
+    }
+    GoOffline("No keys from " + MachineName(owner) + " for " + std::to_string(StallLimit(owner) / 1000) +
+                  " seconds",
+              true);
+}
+
 }  // namespace
 
 void Notice(const std::string& text) {
@@ -50,11 +71,8 @@ void WaitForKeys(int ms) {
     Poll(ms);
     const std::int64_t waited = Ms(Clock::now() - N.waitingSince);
     N.longestWait = std::max(N.longestWait, waited);
-    if (waited >= STALL_LIMIT_MS) {
-        GoOffline("No keys from " + MachineName(EffectiveOwner(ReplayFrameSteps())) + " for 10 seconds",
-                  true);
-        return;
-    }
+    const int owner = EffectiveOwner(ReplayFrameSteps());
+    if (waited >= StallLimit(owner)) return GiveUpOn(owner);
     if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - N.lastWaitDrawn) >= WAIT_REDRAW_MS) {
         N.lastWaitDrawn = Clock::now();
         DrawNotices(0, 1);

@@ -4,8 +4,9 @@
 //
 // The rooms: session.cpp, the link and how the network game ends; stamps.cpp, the stream of stamps
 // and who owns a frame; host.cpp, the host's side; admission.cpp, the host's door (who may join,
-// admission.h); guest.cpp, a joined machine's side; desync.cpp,
-// the turn-start hashes, their check and the report; keyboard.cpp, this machine's keys and the leave
+// admission.h); guest.cpp, a joined machine's side; desync.cpp, the turn-start hashes, their check and
+// the report; catch_up.cpp, a machine fallen behind running several steps a tick; keyboard.cpp, this
+// machine's keys and the leave
 // prompt; notices.cpp, what this machine says on screen and how long it has waited; lockstep.cpp,
 // the door the shell calls.
 #pragma once
@@ -174,6 +175,17 @@ void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs);
 std::uint64_t LastHash();
 bool Desynced();
 void ResetDesyncCheck();
+
+// ---- Falling behind and catching up (catch_up.cpp).
+
+// Just before each step: decides whether this machine, fallen behind whoever stamps its frames, runs
+// another step straight after this one; this one is then not shown.
+void CatchUpBeforeStep();
+bool CatchUpRunsAnother();
+// Whether ticks come at the window's pace (the default), so that a machine behind catches up; a
+// script's ticks, which come as fast as asked for, run one step each.
+void SetTicksPaced(bool paced);
+void ResetCatchUp();
 
 // ---- This machine's keyboard (keyboard.cpp).
 

@@ -16,7 +16,8 @@ namespace {
 constexpr const char* USAGE =
     "usage: lobshot-headless [--seed N] [--script FILE] [--frames N] [--state FILE]\n"
     "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n"
-    "                        [--host PORT | --join ADDRESS:PORT] [--record FILE] [--replay FILE]\n";
+    "                        [--host PORT | --join ADDRESS:PORT] [--record FILE] [--replay FILE]\n"
+    "                        [--realtime]\n";
 
 // Scripts longer than this are refused before they are parsed: no real timeline comes near it.
 constexpr std::size_t LARGEST_SCRIPT = std::size_t{64} << 20;
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--timing") {
             options.timing = true;
+            continue;
+        }
+        if (arg == "--realtime") {
+            options.realtime = true;
             continue;
         }
         if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&

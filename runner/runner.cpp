@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <thread>
 
 #include "core/globals.h"
 #include "diag/diag.h"
@@ -11,6 +12,13 @@
 #include "platform/input.h"
 #include "replay/session.h"
 #include "shell/shell.h"
+
+namespace {
+
+// The window's timer: a tick every 20 ms of wall time.
+constexpr int REALTIME_TICK_MS = 20;
+
+}  // namespace
 
 void ScriptDriver::WriteOutput(const std::string& file, ScriptCommand::Kind kind) {
     bool ok = kind == ScriptCommand::State        ? WriteStateSnapshot(file)
@@ -85,8 +93,21 @@ bool ScriptDriver::UntilStep() {
         return false;
     }
     ++untilTicks_;
-    HeadlessTick();
+    Tick();
     return true;
+}
+
+void ScriptDriver::Tick() {
+    if (options_.realtime) {
+        using namespace std::chrono;
+        const steady_clock::time_point due = lastTick_ + milliseconds(REALTIME_TICK_MS);
+        if (steady_clock::now() < due) std::this_thread::sleep_until(due);
+        lastTick_ = steady_clock::now();
+        if (HeadlessTickCount() % 10 == 0)
+            std::cout << "tick " << HeadlessTickCount() << ": " << ReplayFrameSteps() << " frame steps, "
+                      << GameModeName(CurrentMode) << (NetMine() ? ", mine" : "") << std::endl;
+    }
+    HeadlessTick();
 }
 
 // `until joined N`: the host waits in wall time for the machines, running no frame steps.
@@ -113,7 +134,7 @@ bool ScriptDriver::Feed() {
     while (!ended_) {
         if (ticksLeft_ > 0) {
             --ticksLeft_;
-            HeadlessTick();
+            Tick();
             return true;
         }
         if (until_) {
@@ -126,7 +147,7 @@ bool ScriptDriver::Feed() {
         }
         // A replay's messages are delivered by the message loop; it needs only the ticks.
         if (options_.replaying && !ReplayFinished()) {
-            HeadlessTick();
+            Tick();
             return true;
         }
         if (!framesStarted_) {
@@ -135,7 +156,7 @@ bool ScriptDriver::Feed() {
         }
         if (framesLeft_ == 0) break;
         --framesLeft_;
-        HeadlessTick();
+        Tick();
         return true;
     }
     ended_ = true;
@@ -168,6 +189,7 @@ bool StartNetwork(const RunnerOptions& options) {
     }
     NetConfigure(options.hostPort != 0 ? NetRole::Host : NetRole::Join, std::move(transport),
                  options.hostPort != 0 ? std::to_string(options.hostPort) : options.joinAddress);
+    NetTicksPaced(options.realtime);
     return true;
 }
 

@@ -2,6 +2,7 @@
 // the state snapshot, the screenshot and the material map.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ struct RunnerOptions {
     // --host PORT / --join ADDRESS:PORT.
     std::uint16_t hostPort = 0;
     std::string joinAddress;
+    // --realtime: ticks come at the window's pace, 20 ms of wall time apart; a late tick comes at
+    // once and the ones missed are not made up, as with the window's timer. Every tenth tick writes a
+    // row to standard output: "tick T: S frame steps, MODE" (and ", mine" when `until mine` holds).
+    bool realtime = false;
 };
 
 class ScriptDriver : public HeadlessDriver {
@@ -41,6 +46,8 @@ public:
 private:
     bool Execute(const ScriptCommand& command);
     bool UntilStep();
+    // Queues the next timer tick, at the window's pace with --realtime.
+    void Tick();
     void WaitForMachines(const ScriptCommand& command);
     void WriteOutput(const std::string& file, ScriptCommand::Kind kind);
     // Records a failure's exit status unless an earlier failure's stands.
@@ -55,6 +62,7 @@ private:
     bool framesStarted_ = false;
     bool ended_ = false;
     int exitStatus_ = 0;
+    std::chrono::steady_clock::time_point lastTick_{};
 };
 
 // Runs the game from start-up to shutdown; returns the process exit status.

@@ -297,14 +297,15 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
         DWORD loopStart = timeGetTime();
         MSG msg;
         for (;;) {
-            // With the queue empty, the input due before the next step comes first; a replay
-            // played fast runs its next step without waiting for the timer.
+            // With the queue empty, the input due before the next step comes first. A replay
+            // played fast, and a network game that has fallen behind the other machines, run the
+            // next step without waiting for the timer.
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
                 const LoopAction next = NextLoopAction();
                 if (next == LoopAction::LookAgain) continue;
                 if (next == LoopAction::RunStep) {
                     RunFrameStep();
-                    TickPending = ReplayFastForward();
+                    TickPending = ReplayFastForward() || NetRunAnother();
                     if (TickPending) continue;
                 }
             }
