@@ -17,8 +17,8 @@ constexpr std::uint32_t BEHIND_FRAMES = INPUT_DELAY + 5;
 // first, so that the window stays responsive while the machine catches up.
 constexpr int MAX_STEPS_PER_TICK = 10;
 constexpr auto TICK_BUDGET = std::chrono::milliseconds(12);
-// A lag this long (a quarter of a second) is worth a trace row when it starts and ends.
-constexpr std::int64_t TRACED_LAG_FRAMES = 12;
+// A lag this long (half a second) is worth a trace row when it starts and ends.
+constexpr std::int64_t TRACED_LAG_FRAMES = 25;
 
 struct CatchUp {
     bool paced = true;

@@ -70,6 +70,12 @@ void DeliverKeys(InputSink sink, std::uint32_t frame) {
 
 }  // namespace
 
+net::TransportOptions NetTransportOptions(NetRole role) {
+    net::TransportOptions options;
+    if (role == NetRole::Host) options.timeout_ms = STALL_LIMIT_MS + 5000;
+    return options;
+}
+
 void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where) {
     ResetSession();
     TheLink.role = transport ? role : NetRole::Local;

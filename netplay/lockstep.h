@@ -38,6 +38,12 @@ constexpr std::uint16_t DEFAULT_NET_PORT = 26510;
 constexpr int WAIT_MESSAGE_MS = 500;
 constexpr int STALL_LIMIT_MS = 10000;
 
+// The options a machine opens its transport with. A host takes a joined machine to have gone after
+// STALL_LIMIT_MS and five seconds more of silence, whatever the moment: a machine paused or busy for
+// less catches up, and in its own moment the host gives up on it after STALL_LIMIT_MS anyway. A
+// guest keeps the transport's few seconds, so that a host gone silent ends its game promptly.
+net::TransportOptions NetTransportOptions(NetRole role);
+
 // Before start-up, by the runner: a host's listening transport, or a client's that is joining the
 // host at `where` (as the player typed it, for messages).
 void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where);

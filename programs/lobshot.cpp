@@ -105,8 +105,9 @@ int StartNetwork(const NetworkChoice& network) {
     if (!network.host && network.joinHost.empty()) return 0;
     std::string error;
     std::unique_ptr<net::Transport> transport =
-        network.host ? net::ListenEnet("", network.port, net::TransportOptions{}, &error)
-                     : net::ConnectEnet(network.joinHost, network.port, net::TransportOptions{}, &error);
+        network.host
+            ? net::ListenEnet("", network.port, NetTransportOptions(NetRole::Host), &error)
+            : net::ConnectEnet(network.joinHost, network.port, NetTransportOptions(NetRole::Join), &error);
     if (!transport) {
         std::fprintf(stderr, "lobshot: the network game cannot start: %s\n", error.c_str());
         return 1;

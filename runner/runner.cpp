@@ -177,11 +177,11 @@ bool StartNetwork(const RunnerOptions& options) {
     std::string error, host;
     std::unique_ptr<net::Transport> transport;
     if (options.hostPort != 0) {
-        transport = net::ListenEnet("", options.hostPort, net::TransportOptions{}, &error);
+        transport = net::ListenEnet("", options.hostPort, NetTransportOptions(NetRole::Host), &error);
     } else {
         std::uint16_t port = 0;
         if (net::ParseHostPort(options.joinAddress, &host, &port, &error))
-            transport = net::ConnectEnet(host, port, net::TransportOptions{}, &error);
+            transport = net::ConnectEnet(host, port, NetTransportOptions(NetRole::Join), &error);
     }
     if (!transport) {
         std::cerr << "lobshot-headless: the network game cannot start: " << Escaped(error, 200) << "\n";

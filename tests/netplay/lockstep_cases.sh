@@ -24,14 +24,52 @@ fail() {
     exit 1
 }
 
-# machine NAME ARGS...: starts a runner in the background; its status goes to NAME.status.
+# machine NAME ARGS...: starts a runner in the background; its status goes to NAME.status, and the
+# process id of the time limit that runs it to NAME.pid.
 machine() {
     local name=$1
     shift
     (timeout 240 "$runner" "$@" --script "$work/$name.script" --state "$work/$name.json" \
-        --record "$work/$name.replay" >"$work/$name.out" 2>"$work/$name.err"
+        --record "$work/$name.replay" >"$work/$name.out" 2>"$work/$name.err" &
+     echo $! >"$work/$name.pid"
+     wait $!
      echo $? >"$work/$name.status") &
     pids+=($!)
+}
+
+# The runner of a machine started by `machine`.
+runner_of() { pgrep -P "$(cat "$work/$1.pid")"; }
+
+# The frame steps a machine run with --realtime has reached, as its last row says.
+steps_of() { sed -n 's/^tick [0-9]*: \([0-9]*\) frame steps.*/\1/p' "$work/$1.out" | tail -1; }
+
+# await_row NAME PATTERN: waits at most 60 s until the last row of a machine run with --realtime
+# matches, as "WeaponShop$" (another's moment in the shop) or "Aiming, mine" (its own turn).
+await_row() {
+    local _
+    for _ in $(seq 600); do
+        grep '^tick' "$work/$1.out" 2>/dev/null | tail -1 | grep -qE "$2" && return
+        sleep 0.1
+    done
+    fail "$1 never reached \"$2\""
+}
+
+# pause NAME SECONDS: stops a machine for a while, as a busy or suspended computer would be.
+pause() {
+    local pid
+    pid=$(runner_of "$1")
+    [ -n "$pid" ] || fail "$1 is not running"
+    kill -STOP "$pid"
+    sleep "$2"
+    kill -CONT "$pid"
+}
+
+# level NAME: a machine that resumed three seconds ago is within half a second (25 frame steps)
+# of the host.
+level() {
+    sleep 3
+    local lag=$(($(steps_of host) - $(steps_of "$1")))
+    [ "$lag" -le 25 ] || fail "$1 is still $lag frame steps behind the host three seconds after it resumed"
 }
 
 finish() {
@@ -247,6 +285,77 @@ guest_joins_through_a_flood() {
     grep -q '"role": "join", "machine": 1' "$work/guest1.json" || fail "the guest did not join"
     [ "$ms" -lt 4000 ] || fail "the guest took $ms ms to join"
     echo "joined through the flood in $ms ms; $(tail -1 "$work/flood.err")"
+}
+
+# A guest paused for 3 s and then for 12 s while the host shops, at the pace of the window's timer:
+# each time it is level again within a few seconds, and the match goes on alike on both machines
+# until the guest leaves after its first shot.
+guest_falls_behind() {
+    { host_start 2 2; printf '%s\n' "wait 1200" "press Down Down Down Down Down Down Enter" "until Aiming 20000" \
+        "until mine 20000" "wait 100"; } >"$work/host.script"
+    { guest_shops_to_first_turn; printf '%s\n' "until mine 20000" "press Space" "until ShotInProgress 100" \
+        "until Aiming 20000" "wait 20"; } >"$work/guest1.script"
+    machine host --seed 9 --host "$port" --realtime
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port" --realtime
+    await_row guest1 "WeaponShop$"
+    sleep 1
+    pause guest1 3
+    level guest1
+    pause guest1 12
+    level guest1
+    finish
+    grep -q "Guest 1 left (it said goodbye)" "$work/host.out" || fail "the guest did not play on to its leaving"
+    same_game
+}
+
+# A guest silent in its own turn for 12 s: the host hands its seat to the computer after 10 s, which
+# fires, and the host plays on to its own turn; the guest, resumed, finds itself dropped and ends its
+# network game.
+guest_silent_in_its_turn() {
+    { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" \
+        "until mine 20000" "until ShotInProgress 3000" "until Aiming 20000" "wait 20"; } >"$work/host.script"
+    { guest_shops_to_first_turn; echo "wait 1000"; } >"$work/guest1.script"
+    machine host --seed 9 --host "$port"
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port" --realtime
+    await_row guest1 "Aiming, mine"
+    pause guest1 12
+    for pid in "${pids[@]}"; do wait "$pid"; done
+    [ "$(cat "$work/host.status")" = 0 ] || fail "the host exited with status $(cat "$work/host.status")"
+    [ "$(cat "$work/guest1.status")" = 4 ] || fail "the guest exited with status $(cat "$work/guest1.status"), not 4"
+    grep -q "Guest 1 left (timed out): the computer plays for it" "$work/host.out" || fail "the host did not drop the guest"
+    grep -q '"controller": "normal"' "$work/host.json" || fail "the computer did not take the guest's seat"
+    grep -q '"mode": "Aiming"' "$work/host.json" && grep -q '"current": 0' "$work/host.json" ||
+        fail "the host's game did not go on to its own turn"
+}
+
+# The host leaving in the guest's own turn, saying goodbye and then killed: the guest, which holds
+# every frame of its own turn, still ends its game with status 4 within a few seconds.
+host_leaves_in_guest_turn() {
+    local how
+    for how in goodbye killed; do
+        rm -f "$work"/*.status "$work"/*.out
+        { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" "wait 50"; } \
+            >"$work/host.script"
+        [ "$how" = killed ] && echo "wait 100000" >>"$work/host.script"
+        { guest_shops_to_first_turn; echo "wait 1000"; } >"$work/guest1.script"
+        machine host --seed 9 --host "$port"
+        sleep 0.2
+        machine guest1 --join "127.0.0.1:$port" --realtime
+        await_row guest1 "Aiming, mine"
+        [ "$how" = killed ] && kill -KILL "$(runner_of host)"
+        local start
+        start=$(date +%s)
+        for pid in "${pids[@]}"; do wait "$pid"; done
+        pids=()
+        [ "$(cat "$work/guest1.status")" = 4 ] ||
+            fail "$how: the guest exited with status $(cat "$work/guest1.status"), not 4"
+        grep -q "The host left the game" "$work/guest1.err" || fail "$how: the guest does not say the host left"
+        [ $(($(date +%s) - start)) -lt 8 ] || fail "$how: the guest took more than 8 s to notice"
+        grep -q '"mode": "Title"' "$work/guest1.json" || fail "$how: the guest is not back at the title"
+        port=$((port + 1))
+    done
 }
 
 "$case_name"
