@@ -11,8 +11,8 @@ namespace netplay {
 namespace {
 
 // A machine is behind when whoever stamps its next frame has stamped this far beyond it: at an even
-// pace the stamper is INPUT_DELAY frames ahead, and the link may add a few more.
-constexpr std::uint32_t BEHIND_FRAMES = INPUT_DELAY + 5;
+// pace the stamper is INPUT_DELAY frames ahead, and the link and the ticks' phase may add one or two.
+constexpr std::uint32_t BEHIND_FRAMES = INPUT_DELAY + 3;
 // A tick runs at most this many steps, and starts no more once this long has passed since its
 // first, so that the window stays responsive while the machine catches up.
 constexpr int MAX_STEPS_PER_TICK = 10;
