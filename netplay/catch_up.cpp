@@ -40,7 +40,7 @@ std::int64_t FramesHeldBeyond(std::uint32_t frame) {
 
 // Rows for a lag long enough to matter: when it is noticed, and when it has been caught up.
 void TraceLag(std::int64_t held) {
-    const bool lagging = held > TRACED_LAG_FRAMES;
+    const bool lagging = C.paced && held > TRACED_LAG_FRAMES;
     if (lagging && !C.traced) {
         C.traced = true;
         C.tracedSince = Clock::now();

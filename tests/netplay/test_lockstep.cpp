@@ -257,42 +257,48 @@ TEST_F(NetplayTest, EscOffersToLeaveAndShiftYLeavesTheNetworkGame) {
         EXPECT_TRUE(e.kind > ReplayEvent::KeyRepeat || (e.value != VK_ESCAPE && e.value != 'Y')) << e.value;
 }
 
-// A host that has fallen behind a guest (the guest stamped its moment well ahead while the host was
-// busy) runs up to ten steps a tick, showing only the last, until it is level; then it runs one a
-// tick again, however long the guest goes on stamping at an even pace.
-TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLast) {
+// The ticks of a host that has fallen behind a guest: the guest stamps its first moment (its turn in
+// the shop) AHEAD frames beyond the host at once, then one stamp a tick as at an even pace. For each
+// tick from the first stamp on: the steps run, the frames shown, and how far the guest's stamps reach
+// beyond the host's steps.
+struct BehindTicks {
+    std::vector<std::uint32_t> steps;
+    std::vector<int> shown;
+    std::vector<std::int64_t> lag;
+    bool guestDropped = false;
+};
+constexpr std::uint32_t AHEAD = 200;
+
+BehindTicks RunHostBehindAGuest(bool paced, std::uint16_t port) {
     net::InProcessNetwork network;
     std::string error;
-    NetConfigure(NetRole::Host, network.Listen(4004, {}, &error), "4004");
+    NetConfigure(NetRole::Host, network.Listen(port, {}, &error), std::to_string(port));
+    NetTicksPaced(paced);
     Guest guest;
     guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
     // The title, seat 2 to Guest 1, "Start Game", and the host's seat done shopping: the guest's turn
     // in the shop comes next.
     const std::vector<int> keys = {VK_RETURN, '2',     VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN,
                                    VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
-    constexpr std::uint32_t AHEAD = 200;
     std::size_t next = 0;
     std::int64_t stamped = -1;  // the guest's last stamp
-    std::vector<std::uint32_t> stepsPerTick;
-    std::vector<int> shownPerTick;
-    std::vector<std::int64_t> lagPerTick;  // the guest's last stamp beyond the host's steps
+    BehindTicks ticks;
     std::uint32_t steps = 0;
     int shown = 0;
     const auto stamp = [&](std::uint32_t first, std::uint32_t last) {
         guest.end->Send(guest.end->Peers().at(0), Encoded(net::Quiet{1, first, last}));
         stamped = last;
     };
-    std::vector<StepDriver::Step> ticks;
+    std::vector<StepDriver::Step> driver;
     for (int i = 0; i < 400; ++i)
-        ticks.push_back([&, i] {
-            if (i == 0) guest.end = network.Connect(4004, {});
+        driver.push_back([&, i] {
+            if (i == 0) guest.end = network.Connect(port, {});
             network.Advance(5);
             guest.Poll();
             if (stamped >= 0) {
-                stepsPerTick.push_back(ReplayFrameSteps() - steps);
-                shownPerTick.push_back(HeadlessLastFrame().presents - shown);
-                lagPerTick.push_back(stamped - static_cast<std::int64_t>(ReplayFrameSteps()));
-                // The guest goes on at an even pace: one stamp a tick.
+                ticks.steps.push_back(ReplayFrameSteps() - steps);
+                ticks.shown.push_back(HeadlessLastFrame().presents - shown);
+                ticks.lag.push_back(stamped - static_cast<std::int64_t>(ReplayFrameSteps()));
                 stamp(static_cast<std::uint32_t>(stamped) + 1, static_cast<std::uint32_t>(stamped) + 1);
             } else if (CurrentMode == WeaponShop && ShopPlayer == 1) {
                 // The guest's moment starts with the frame whose owner the last step found.
@@ -307,20 +313,35 @@ TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLas
             HeadlessTick();
             return true;
         });
-    ASSERT_EQ(RunGame(17, ticks), 0);
-    ASSERT_GE(stepsPerTick.size(), 150u) << "the guest's moment never came";
-    EXPECT_FALSE(guest.closed) << "the guest was dropped";
+    EXPECT_EQ(RunGame(17, driver), 0);
     EXPECT_EQ(CurrentMode, WeaponShop);
-    // Catching up: the full ten steps a tick at first, every tick showing one frame.
-    EXPECT_EQ(*std::max_element(stepsPerTick.begin(), stepsPerTick.end()), 10u);
-    for (std::size_t t = 0; t < shownPerTick.size(); ++t) EXPECT_EQ(shownPerTick[t], 1) << "tick " << t;
-    EXPECT_GT(lagPerTick.front(), static_cast<std::int64_t>(AHEAD));
-    EXPECT_LE(lagPerTick[30], 12) << "still behind after 30 ticks";
-    // Level: one step a tick, a few frames behind the guest's stamps, as at an even pace.
-    for (std::size_t t = 40; t < stepsPerTick.size(); ++t) {
-        EXPECT_EQ(stepsPerTick[t], 1u) << "tick " << t;
-        EXPECT_LE(lagPerTick[t], 12) << "tick " << t;
+    ticks.guestDropped = guest.closed;
+    return ticks;
+}
+
+// At the window's pace the host runs up to ten steps a tick, showing only the last, until it is
+// level; then one a tick again, however long the guest goes on stamping at an even pace.
+TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLast) {
+    const BehindTicks ticks = RunHostBehindAGuest(true, 4004);
+    ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
+    EXPECT_FALSE(ticks.guestDropped);
+    EXPECT_EQ(*std::max_element(ticks.steps.begin(), ticks.steps.end()), 10u);
+    for (std::size_t t = 0; t < ticks.shown.size(); ++t) EXPECT_EQ(ticks.shown[t], 1) << "tick " << t;
+    EXPECT_GT(ticks.lag.front(), static_cast<std::int64_t>(AHEAD));
+    EXPECT_LE(ticks.lag[30], 12) << "still behind after 30 ticks";
+    for (std::size_t t = 40; t < ticks.steps.size(); ++t) {
+        EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
+        EXPECT_LE(ticks.lag[t], 12) << "tick " << t;
     }
+}
+
+// A script's ticks come as fast as it asks for them: one step each, behind or not.
+TEST_F(NetplayTest, AScriptsTicksRunOneStepEachEvenBehind) {
+    const BehindTicks ticks = RunHostBehindAGuest(false, 4005);
+    ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
+    EXPECT_FALSE(ticks.guestDropped);
+    for (std::size_t t = 0; t < ticks.steps.size(); ++t) EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
+    EXPECT_GT(ticks.lag.back(), static_cast<std::int64_t>(AHEAD));
 }
 
 TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine) {
