@@ -1,6 +1,13 @@
 // The check that every machine's game is the same: the state's hash at each turn's start, compared
 // by the host, and the report written when they differ.
+//
+// The host judges each guest's report against its own hash. A guest alone in differing at a turn's
+// start (the others agreeing, or not reporting) is the odd one out: it alone is told and dropped,
+// and writes its report; the host traces it and plays on. Only when a second guest differs at the
+// same turn's start can the host not tell whose game is right (it may be its own): the game then
+// stops for everyone, with a report on every machine.
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <filesystem>
 
@@ -26,6 +33,8 @@ struct Checks {
     std::uint64_t lastHash = 0;
     std::map<std::uint32_t, std::uint64_t> hashes;
     std::map<std::uint32_t, std::vector<std::pair<int, std::uint64_t>>> reported;
+    // Host: by turn start, the machines found to differ there (one bit each).
+    std::map<std::uint32_t, std::uint32_t> differed;
     bool desync = false;
 };
 
@@ -56,6 +65,19 @@ void DesyncForAll(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs)
     Desync(frame, ours, theirs);
 }
 
+// Host: a guest's game differs from the host's at a turn's start (ours 0: the host had none there).
+// The first to differ there is dropped alone; a second stops the game for all.
+void Differs(int machine, std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
+    std::uint32_t& who = C.differed[frame];
+    who |= 1u << machine;
+    while (C.differed.size() > KEPT_HASHES) C.differed.erase(C.differed.begin());
+    if (std::popcount(who) > 1) return DesyncForAll(frame, ours, theirs);
+    SendTo(StreamOf(machine).peer, net::Desync{frame, ours, theirs});
+    Drop(machine, net::DisconnectReason::Malformed,
+         "a game that differs at frame " + std::to_string(frame) + " (ours " + std::to_string(ours) +
+             ", theirs " + std::to_string(theirs) + ")");
+}
+
 // Whether this step started a turn: one started since the last step (TurnsStarted moved) and is
 // still being aimed.
 bool TurnStarts() {
@@ -65,15 +87,16 @@ bool TurnStarts() {
 }
 
 // Host: the reports of frames passed without a turn's start are differences; this turn's are
-// compared.
+// compared. Reports of machines already gone count no more.
 void CompareReports(std::uint32_t steps) {
-    for (auto r = C.reported.begin(); r != C.reported.end() && r->first <= steps; ++r)
-        for (const auto& [machine, hash] : r->second)
-            if (r->first != steps || hash != C.lastHash) {
-                DesyncForAll(r->first, r->first == steps ? C.lastHash : 0, hash);
-                return;
-            }
-    C.reported.erase(C.reported.begin(), C.reported.upper_bound(steps));
+    const auto due = C.reported.upper_bound(steps);
+    const std::vector<std::pair<std::uint32_t, std::vector<std::pair<int, std::uint64_t>>>> reports(
+        C.reported.begin(), due);
+    C.reported.erase(C.reported.begin(), due);
+    for (const auto& [frame, machines] : reports)
+        for (const auto& [machine, hash] : machines)
+            if (!C.desync && StreamOf(machine).connected && (frame != steps || hash != C.lastHash))
+                Differs(machine, frame, frame == steps ? C.lastHash : 0, hash);
 }
 
 }  // namespace
@@ -97,7 +120,8 @@ bool HashReported(int machine, const net::StateHash& hash) {
     if (ours == C.hashes.end() && passed) {
         // A turn that started there for the guest and not for the host is a difference too; frames
         // older than the hashes kept are let be.
-        if (!C.hashes.empty() && hash.frame > C.hashes.begin()->first) DesyncForAll(hash.frame, 0, hash.hash);
+        if (!C.hashes.empty() && hash.frame > C.hashes.begin()->first)
+            Differs(machine, hash.frame, 0, hash.hash);
     } else if (ours == C.hashes.end()) {
         // Kept for when the host gets there; a machine reports a frame once.
         auto& reports = C.reported[hash.frame];
@@ -109,7 +133,7 @@ bool HashReported(int machine, const net::StateHash& hash) {
         }
         reports.push_back({machine, hash.hash});
     } else if (ours->second != hash.hash) {
-        DesyncForAll(hash.frame, ours->second, hash.hash);
+        Differs(machine, hash.frame, ours->second, hash.hash);
     }
     return true;
 }

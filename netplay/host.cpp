@@ -18,15 +18,27 @@ int MachineOfPeer(net::PeerId peer) {
     return -1;
 }
 
+// The last frame whose stamp of the machine counts, settled once for every machine: everything it
+// sent, which the host passed on whole, but no further than the first frame it owned and left
+// unstamped, which nobody can have run past. Frames after it are the host's to stamp, quiet.
+std::uint32_t SettledLastInput(int machine) {
+    const Stream& m = StreamOf(machine);
+    const std::int64_t delivered = TheStamps.deliveredThrough;
+    const std::int64_t last = std::max<std::int64_t>({m.latest, delivered, 0});
+    for (const auto& [frame, owner] : TheStamps.owners)
+        if (owner == machine && frame > delivered && frame <= last && !m.stamps.count(frame))
+            return frame - 1;
+    return static_cast<std::uint32_t>(last);
+}
+
 void MachineLeft(int machine, const std::string& why) {
     Stream& m = StreamOf(machine);
     if (!m.connected) return;
     AdmittedLeft(m.peer);
     Flush();
+    m.lastInput = SettledLastInput(machine);
     m.connected = false;
     m.gone = true;
-    m.lastInput =
-        static_cast<std::uint32_t>(std::max<std::int64_t>({m.latest, TheStamps.deliveredThrough, 0}));
     // The others hear of it before anything more; the frames it owned and never sent are the host's
     // to stamp, quiet (those still to come as the host's own steps reach them), and the news goes
     // with the first of them.
@@ -95,34 +107,43 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     Notice(MachineName(machine) + " joined the game");
 }
 
-// A joined machine's stamp: only for frames after its last, not yet run and not too far ahead.
-bool TakeStamp(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
-    Stream& m = StreamOf(machine);
-    if (static_cast<std::int64_t>(frame) <= m.latest ||
-        static_cast<std::int64_t>(frame) <= TheStamps.deliveredThrough ||
-        frame > ReplayFrameSteps() + MAX_FRAMES_AHEAD) {
-        Drop(machine, net::DisconnectReason::Malformed,
-             "a stamp out of turn, frame " + std::to_string(frame));
-        return false;
-    }
-    m.stamps[frame] = keys;
-    m.latest = frame;
-    return true;
+// Whether a joined machine may stamp frames first to last: only after its last, not yet run and
+// not too far ahead.
+bool MayStamp(int machine, std::uint32_t first, std::uint32_t last) {
+    if (static_cast<std::int64_t>(first) > StreamOf(machine).latest &&
+        static_cast<std::int64_t>(first) > TheStamps.deliveredThrough &&
+        last <= ReplayFrameSteps() + MAX_FRAMES_AHEAD)
+        return true;
+    Drop(machine, net::DisconnectReason::Malformed, "a stamp out of turn, frame " + std::to_string(first));
+    return false;
 }
 
-// A joined machine's keys and quiet frames, kept and passed on to the others.
+// Keeps the stamps of a message already checked, which then goes on to the others: a message is
+// taken whole or not at all, so every stamp the host keeps is one the others get too.
+void Keep(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
+    Stream& m = StreamOf(machine);
+    m.stamps[frame] = keys;
+    m.latest = frame;
+}
+
+// A joined machine's keys: frames in order (the message's check says so), and never a key that
+// honest machines keep to themselves.
 void TakeInput(int machine, const net::Input& input, const net::Message& message) {
     if (input.machine != machine) return Drop(machine, net::DisconnectReason::Malformed, "keys of another");
+    if (!MayStamp(machine, input.frames.front().frame, input.frames.back().frame)) return;
     for (const net::FrameInput& f : input.frames)
-        if (!TakeStamp(machine, f.frame, f.keys)) return;
+        if (std::any_of(f.keys.begin(), f.keys.end(), NeverStamped))
+            return Drop(machine, net::DisconnectReason::Malformed,
+                        "a key only its own machine acts on, frame " + std::to_string(f.frame));
+    for (const net::FrameInput& f : input.frames) Keep(machine, f.frame, f.keys);
     Broadcast(message, machine);
 }
 
 void TakeQuiet(int machine, const net::Quiet& quiet, const net::Message& message) {
     if (quiet.machine != machine || quiet.last - quiet.first > MAX_FRAMES_AHEAD)
         return Drop(machine, net::DisconnectReason::Malformed, "quiet frames of another");
-    for (std::uint32_t f = quiet.first; f <= quiet.last; ++f)
-        if (!TakeStamp(machine, f, {})) return;
+    if (!MayStamp(machine, quiet.first, quiet.last)) return;
+    for (std::uint32_t f = quiet.first; f <= quiet.last; ++f) Keep(machine, f, {});
     Broadcast(message, machine);
 }
 

@@ -1,5 +1,6 @@
 // This machine's keyboard in a network game: its person's keys kept for its next stamp, Esc and the
-// leave prompt, and the window's focus, which are this machine's business alone.
+// leave prompt, and the window's focus, which are this machine's business alone; and the keys that
+// no stamp may carry.
 #include "display/graphx.h"
 #include "netplay/session.h"
 #include "replay/session.h"
@@ -72,6 +73,12 @@ bool KeyboardInput(const InputEvent& input) {
     }
     if (K.ownKeys.size() < net::kMaxKeysPerFrame) K.ownKeys.push_back(WireKey(input));
     return false;
+}
+
+bool NeverStamped(const net::KeyEvent& key) { return key.key == VK_ESCAPE; }
+
+bool RefusedFromStamps(const net::KeyEvent& key) {
+    return NeverStamped(key) || (QuitPromptShown && key.key == 'Y');
 }
 
 std::vector<net::KeyEvent> TakeOwnKeys() { return std::exchange(K.ownKeys, {}); }

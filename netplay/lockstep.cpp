@@ -45,8 +45,8 @@ void DeliverNews(InputSink sink, std::uint32_t frame) {
 
 // The frame's keys. When the owner of the moment (after the news) has changed since the last
 // delivery, every key still held goes up first; then come the keys of the owner's stamp, if the
-// owner is also the one that stamps the frame. The host drops a joined machine that stamped a frame
-// it does not own. Every stamp up to the frame is then let go.
+// owner is also the one that stamps the frame, but for the keys no stamp may carry. The host drops a joined
+// machine that stamped a frame it does not own. Every stamp up to the frame is then let go.
 void DeliverKeys(InputSink sink, std::uint32_t frame) {
     const int owner = OwnerNow();
     if (owner != DeliveryOwner)
@@ -58,7 +58,8 @@ void DeliverKeys(InputSink sink, std::uint32_t frame) {
         Stream& stream = StreamOf(m);
         auto stamp = stream.stamps.find(frame);
         if (stamp != stream.stamps.end() && m == stamper && m == owner) {
-            for (const net::KeyEvent& k : stamp->second) sink(StampedKey(k));
+            for (const net::KeyEvent& k : stamp->second)
+                if (!RefusedFromStamps(k)) sink(StampedKey(k));
         } else if (stamp != stream.stamps.end() && m != stamper && TheLink.role == NetRole::Host && m > 0 &&
                    stream.connected) {
             Drop(m, net::DisconnectReason::Malformed, "keys for a moment it does not own");
@@ -193,6 +194,11 @@ int NetMachinesConnected() {
 bool NetMine() {
     if (!Active()) return true;
     return StampOwner(ReplayFrameSteps()) == TheLink.me || OwnerNow() == TheLink.me;
+}
+
+int NetFrameOwner(std::uint32_t frame) {
+    const auto owner = TheStamps.owners.find(frame);
+    return owner != TheStamps.owners.end() ? owner->second : -1;
 }
 
 std::uint64_t NetStateHash() { return LastHash(); }

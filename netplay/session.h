@@ -168,7 +168,9 @@ void ResetGuest();
 // After each frame step: at a turn's start, keeps this machine's hash and compares (host) or reports
 // it (guest).
 void CheckTurnStart(std::uint32_t steps);
-// Host: a guest's hash. False when the guest reports more than it may (it is to be dropped).
+// Host: a guest's hash; a guest alone in differing is told and dropped here, and a second one
+// differing at the same turn's start stops the game for all. False when the guest reports more than
+// it may (it is to be dropped).
 bool HashReported(int machine, const net::StateHash& hash);
 // The machines' games differ: a report beside the replays, and the network game stops.
 void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs);
@@ -194,6 +196,14 @@ void ResetCatchUp();
 bool KeyboardInput(const InputEvent& input);
 // The keys this machine's person pressed since the last call, for its next stamp.
 std::vector<net::KeyEvent> TakeOwnKeys();
+// Keys whose effect is one machine's business, which honest machines never stamp: Esc (here the
+// leave prompt; in the game the quit prompt, leaving the player choice, closing the window at the
+// title). The host drops a joined machine that stamps one.
+bool NeverStamped(const net::KeyEvent& key);
+// Keys every machine ignores in stamps, so that no machine can end the match for the others: those
+// never stamped, and while the game's quit prompt is up (which no stamp can open) its Y, with which
+// Shift+Y abandons the match.
+bool RefusedFromStamps(const net::KeyEvent& key);
 bool LeavePromptShown();
 void CloseLeavePrompt();
 void ResetKeyboard();
