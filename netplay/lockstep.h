@@ -92,8 +92,8 @@ void NetShutdown();
 // For the replay runner and tests.
 NetRole NetRoleNow();
 int NetMachine();
-int NetMachinesConnected();    // machines in the game, this one included (host: the ones connected)
-bool NetMine();                // the next frame step waits for this machine's keys
+int NetMachinesConnected();  // machines in the game, this one included (host: the ones connected)
+bool NetMine();              // the next frame step waits for this machine's keys
 // The machine that owns a frame not yet delivered, once known (after the step INPUT_DELAY before
 // it); -1 otherwise.
 int NetFrameOwner(std::uint32_t frame);

@@ -150,8 +150,9 @@ TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheR
     EXPECT_EQ(count(ReplayEvent::Left), 2);
 }
 
-// A guest whose game differs at a turn's start: the host stops the game for everyone, tells the
-// guest, writes a report beside its replays and goes back to the title.
+// Two guests whose games differ from the host's at a turn's start: the host cannot tell whose game is
+// right, so it stops the game for everyone, tells the guests, writes a report beside its replays and
+// goes back to the title. (One guest alone differing is dropped alone: test_hostile.cpp.)
 TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
     const fs::path data = fs::temp_directory_path() / ("lobshot-desync-" + std::to_string(::getpid()));
     fs::remove_all(data);
@@ -159,8 +160,8 @@ TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
     net::InProcessNetwork network;
     std::string error;
     NetConfigure(NetRole::Host, network.Listen(4002, {}, &error), "4002");
-    Guest guest;
-    guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
+    std::vector<Guest> guests(2);
+    for (Guest& g : guests) g.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
     // The host plays both seats: the title, "Start Game", and each player's "Finish" in the shop.
     const std::vector<int> keys = {VK_RETURN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
                                    VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
@@ -171,19 +172,21 @@ TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
     std::vector<StepDriver::Step> steps;
     for (int i = 0; i < 600; ++i)
         steps.push_back([&, i] {
-            if (i == 0) guest.end = network.Connect(4002, {});
+            if (i == 0) guests[0].end = network.Connect(4002, {});
+            if (i == 1) guests[1].end = network.Connect(4002, {});
             network.Advance(5);
-            guest.Poll();
+            for (Guest& g : guests) g.Poll();
             if (i > 10 && i % 6 == 0 && next < keys.size()) PressKey(keys[next++]);
             if (!aimed && CurrentMode == Aiming) {
                 aimed = true;
                 aimedAt = i;
             }
-            // Once the host is aiming, the guest claims another game at every frame so far.
+            // Once the host is aiming, both guests claim another game at every frame so far.
             if (aimed && !reported && i == aimedAt + 5) {
                 reported = true;
-                for (std::uint32_t f = 0; f <= static_cast<std::uint32_t>(FrameCounter); ++f)
-                    guest.end->Send(guest.end->Peers().at(0), Encoded(net::StateHash{f, 12345}));
+                for (Guest& g : guests)
+                    for (std::uint32_t f = 0; f <= static_cast<std::uint32_t>(FrameCounter); ++f)
+                        g.end->Send(g.end->Peers().at(0), Encoded(net::StateHash{f, 12345}));
             }
             HeadlessTick();
             return true;
@@ -192,9 +195,11 @@ TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
     ASSERT_TRUE(aimed) << "the host never reached its first turn";
     EXPECT_TRUE(NetDesync());
     EXPECT_NE(NetFailure().find("differ"), std::string::npos) << NetFailure();
-    const auto* told = guest.Find<net::Desync>();
-    ASSERT_NE(told, nullptr);
-    EXPECT_EQ(told->theirs, 12345u);
+    for (const Guest& g : guests) {
+        const auto* told = g.Find<net::Desync>();
+        ASSERT_NE(told, nullptr);
+        EXPECT_EQ(told->theirs, 12345u);
+    }
     EXPECT_EQ(CurrentMode, Title);
     int reports = 0;
     for (const auto& entry : fs::directory_iterator(data / "lobshot" / "replays")) {
