@@ -45,8 +45,8 @@ void DeliverNews(InputSink sink, std::uint32_t frame) {
 
 // The frame's keys. When the owner of the moment (after the news) has changed since the last
 // delivery, every key still held goes up first; then come the keys of the owner's stamp, if the
-// owner is also the one that stamps the frame, but for the keys no stamp may carry. The host drops a joined
-// machine that stamped a frame it does not own. Every stamp up to the frame is then let go.
+// owner is also the one that stamps the frame, all but the keys no stamp may carry. The host drops
+// a joined machine that stamped a frame it does not own. Every stamp up to the frame is then let go.
 void DeliverKeys(InputSink sink, std::uint32_t frame) {
     const int owner = OwnerNow();
     if (owner != DeliveryOwner)

@@ -92,16 +92,16 @@ void NetShutdown();
 // For the replay runner and tests.
 NetRole NetRoleNow();
 int NetMachine();
-int NetMachinesConnected();  // machines in the game, this one included (host: the ones connected)
-bool NetMine();              // the next frame step waits for this machine's keys
-// The machine that owns a frame not yet delivered, once known (after the step INPUT_DELAY before
-// it); -1 otherwise.
-int NetFrameOwner(std::uint32_t frame);
+int NetMachinesConnected();    // machines in the game, this one included (host: the ones connected)
+bool NetMine();                // the next frame step waits for this machine's keys
 std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();
 // Why the network game failed (refused, lost, desync, no keys for STALL_LIMIT_MS), or empty.
 const std::string& NetFailure();
 // Polls the network for at most ms without running frame steps.
 void NetPoll(int ms);
+// The machine that owns a frame not yet delivered, once known (after the step INPUT_DELAY before
+// it); -1 otherwise.
+int NetFrameOwner(std::uint32_t frame);
 
 void NetResetForTests();

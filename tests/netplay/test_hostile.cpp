@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -125,7 +126,8 @@ private:
     void Hear(const net::Message& m) {
         heard.push_back(m);
         if (const auto* welcome = std::get_if<net::Welcome>(&m)) machine = welcome->machine;
-        if (const auto* piece = std::get_if<net::CatchUp>(&m); piece && piece->text.rfind("delivered ", 0) == 0)
+        if (const auto* piece = std::get_if<net::CatchUp>(&m);
+            piece && piece->text.rfind("delivered ", 0) == 0)
             floor_ = std::atoll(piece->text.c_str() + 10);
         if (const auto* input = std::get_if<net::Input>(&m))
             for (const net::FrameInput& f : input->frames) stamps_[input->machine].insert(f.frame);
@@ -293,7 +295,8 @@ TEST_F(HostileGuestTest, AForgedStateHashDropsOnlyItsSender) {
 // the guest; the match goes on with the computer in its seat, and no such key reaches the game.
 TEST_F(HostileGuestTest, KeysThatWouldAbandonTheMatchDropTheGuestAndTheMatchGoesOn) {
     Play([&] {
-        seated.keys = {Press(VK_ESCAPE), {}, {{true, VK_SHIFT, false}}, Press('Y'), {{false, VK_SHIFT, false}}};
+        seated.keys = {
+            Press(VK_ESCAPE), {}, {{true, VK_SHIFT, false}}, Press('Y'), {{false, VK_SHIFT, false}}};
     });
     EXPECT_TRUE(seated.closed);
     EXPECT_EQ(seated.reason, net::DisconnectReason::Malformed);
@@ -326,7 +329,8 @@ TEST_F(HostileGuestTest, AMessageBadPartWayIsKeptByNoMachine) {
     Play([&] {
         seated.takeOver = [&](std::uint32_t frame) {
             sent = frame;
-            seated.Send(net::Input{1, {net::FrameInput{frame, Press('Z')}, net::FrameInput{frame + 100000, Press('Z')}}});
+            seated.Send(net::Input{
+                1, {net::FrameInput{frame, Press('Z')}, net::FrameInput{frame + 100000, Press('Z')}}});
             seated.stamping = false;
             return true;
         };
