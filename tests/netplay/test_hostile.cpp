@@ -219,12 +219,14 @@ protected:
         EXPECT_EQ(watcher.machine, 2);
     }
 
-    // The host's quiet stamps still waiting go out, the watcher hears them, and it is asked which
+    // The host's quiet stamps still waiting go out, the guests hear them, and each is asked which
     // frame the host ran that it could not.
     void HearTheLastStamps() {
         NetPoll(1);
         network.Advance(5);
+        seated.Poll();
         watcher.Poll();
+        seatedMissing = seated.FirstMissing(ReplayFrameSteps() - 1);
         watcherMissing = watcher.FirstMissing(ReplayFrameSteps() - 1);
         watcherClosed = watcher.closed;
         stillHosting = NetRoleNow() == NetRole::Host;
@@ -260,6 +262,7 @@ protected:
     bool watcherClosed = false;
     bool stillHosting = false;  // at the end of the run
     std::int64_t watcherMissing = -2;
+    std::int64_t seatedMissing = -2;
     fs::path data_;
 };
 
@@ -289,6 +292,7 @@ TEST_F(HostileGuestTest, AForgedStateHashDropsOnlyItsSender) {
     EXPECT_EQ(Reports(), 0);
     EXPECT_FALSE(seated.closed);
     EXPECT_EQ(seated.Find<net::Desync>(), nullptr);
+    EXPECT_EQ(seatedMissing, -1) << "the seated guest would wait there";
 }
 
 // Esc, then Shift+Y, stamped in the guest's own turn: honest machines keep them, so the host drops
