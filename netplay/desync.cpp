@@ -68,8 +68,7 @@ void DesyncForAll(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs)
 // Host: a guest's game differs from the host's at a turn's start (ours 0: the host had none there).
 // The first to differ there is dropped alone; a second stops the game for all.
 void Differs(int machine, std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
-    std::uint32_t& who = C.differed[frame];
-    who |= 1u << machine;
+    const std::uint32_t who = C.differed[frame] |= 1u << machine;
     while (C.differed.size() > KEPT_HASHES) C.differed.erase(C.differed.begin());
     if (std::popcount(who) > 1) return DesyncForAll(frame, ours, theirs);
     SendTo(StreamOf(machine).peer, net::Desync{frame, ours, theirs});
