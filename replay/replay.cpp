@@ -230,6 +230,11 @@ bool ParseReplay(const std::string& text, ReplayRecord* replay, std::string* err
             if (in.Words() != 2 || !in.Number(1, INT32_MAX, &replay->steps, error))
                 return in.Words() != 2 ? in.Fail("the end line has the wrong number of words", error) : false;
             if (replay->steps < previous) return in.Fail("the run ends before its last event", error);
+            if (replay->steps - previous > REPLAY_QUIET_STEPS)
+                return in.Fail("the run goes on " + std::to_string(replay->steps - previous) +
+                                   " frame steps after its last event; a replay goes on at most " +
+                                   std::to_string(REPLAY_QUIET_STEPS) + " (six hours)",
+                               error);
             if (!in.AtEnd()) return in.Fail("there is more after the end line", error);
             return true;
         }

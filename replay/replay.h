@@ -27,6 +27,8 @@
 //
 // Events come in the order they reached the game, so their stamps never go down, and
 // none is later than the end line's frame-step count. A file without its end line is incomplete.
+// The end line is at most REPLAY_QUIET_STEPS frame steps after the last event (after step 0 when
+// there is none): a run that claims more is refused rather than played for hours.
 #pragma once
 
 #include <array>
@@ -44,6 +46,12 @@ const char* ReplayGameVersion();
 
 // Files longer than this are refused before they are parsed; an hour's play is well under 1 MB.
 constexpr std::size_t LARGEST_REPLAY_FILE = std::size_t{64} << 20;
+
+// The most frame steps a run may go on after its last input: six hours at 50 steps a second. A game
+// left at a screen, or computers playing among themselves and then waiting at the end of the
+// match, may run that long without a key; no real game runs longer untouched, and playing back a
+// run that claims more would take the runner, or a machine joining a network game, far too long.
+constexpr std::uint32_t REPLAY_QUIET_STEPS = 6 * 60 * 60 * 50;
 
 struct ReplayEvent {
     enum Kind : std::uint8_t {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* EXTENSION = ".lobshot-replay";
+constexpr const char* PARTIAL = ".partial";
+// A temporary file left this long was left by a write that never finished: none takes a minute.
+constexpr auto STALE_PARTIAL_AGE = std::chrono::minutes(10);
 
 bool Failed(std::string* error, const std::string& what) {
     *error = what + ": " + std::strerror(errno);
@@ -49,6 +53,19 @@ bool WriteSynced(const std::string& name, const std::string& text, std::string* 
     return true;
 }
 
+// Syncs the folder holding path, so that a rename in it survives a crash. Folders whose file system
+// cannot sync them (EINVAL) are taken as synced.
+bool SyncFolder(const std::string& path, std::string* error) {
+    const fs::path parent = fs::path(path).parent_path();
+    const std::string folder = parent.empty() ? "." : parent.string();
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return Failed(error, "cannot sync the folder " + folder);
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    if (!synced) Failed(error, "cannot sync the folder " + folder);
+    ::close(fd);
+    return synced;
+}
+
 // A file name of the UTC time now and the seed that no file in the folder has yet.
 std::string FreshName(const std::string& directory, std::uint32_t seed) {
     const std::time_t now = std::time(nullptr);
@@ -59,9 +76,36 @@ std::string FreshName(const std::string& directory, std::uint32_t seed) {
     const std::string base = directory + "/" + stamp + "-seed" + std::to_string(seed);
     std::string name = base + EXTENSION;
     std::error_code ignored;
-    for (int n = 2; fs::exists(name, ignored) || fs::exists(name + ".partial", ignored); ++n)
+    for (int n = 2; fs::exists(name, ignored) || fs::exists(name + PARTIAL, ignored); ++n)
         name = base + "-" + std::to_string(n) + EXTENSION;
     return name;
+}
+
+// A file of the folder that pruning counts, and when it was last written.
+struct Entry {
+    fs::file_time_type time;
+    std::string name;
+};
+
+bool IsReplay(const std::string& name) { return name.ends_with(EXTENSION); }
+
+// The name of a report netplay writes beside the replays when machines' games differ.
+bool IsDesyncReport(const std::string& fileName) {
+    return fileName.starts_with("desync-") && fileName.ends_with(".txt");
+}
+
+// Removes the oldest files (by modification time, then name) until at most keep are left; returns
+// how many went.
+std::size_t RemoveOldest(std::vector<Entry>& files, std::size_t keep) {
+    if (files.size() <= keep) return 0;
+    std::sort(files.begin(), files.end(), [](const Entry& a, const Entry& b) {
+        return a.time != b.time ? a.time < b.time : a.name < b.name;
+    });
+    std::size_t removed = 0;
+    std::error_code code;
+    for (std::size_t i = 0; i + keep < files.size(); ++i)
+        if (fs::remove(files[i].name, code)) ++removed;
+    return removed;
 }
 
 }  // namespace
@@ -101,7 +145,7 @@ bool ReplayWriteFileAtomically(const std::string& path, const std::string& text,
         *error = "no file name";
         return false;
     }
-    const std::string partial = path + ".partial";
+    const std::string partial = path + PARTIAL;
     if (!WriteSynced(partial, text, error)) {
         std::remove(partial.c_str());
         return false;
@@ -111,7 +155,7 @@ bool ReplayWriteFileAtomically(const std::string& path, const std::string& text,
         std::remove(partial.c_str());
         return false;
     }
-    return true;
+    return SyncFolder(path, error);
 }
 
 std::string ReplayDirectory() {
@@ -141,23 +185,26 @@ bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& rep
 }
 
 std::size_t ReplayPrune(const std::string& directory, std::size_t keep) {
-    struct Entry {
-        fs::file_time_type time;
-        std::string name;
-    };
-    std::vector<Entry> replays;
-    std::error_code code;
-    for (fs::directory_iterator it(directory, code), end; !code && it != end; it.increment(code)) {
-        const std::string name = it->path().string();
-        if (!it->is_regular_file(code) || !name.ends_with(EXTENSION)) continue;
-        replays.push_back({it->last_write_time(code), name});
-    }
-    if (replays.size() <= keep) return 0;
-    std::sort(replays.begin(), replays.end(), [](const Entry& a, const Entry& b) {
-        return a.time != b.time ? a.time < b.time : a.name < b.name;
-    });
+    std::vector<Entry> replays, reports;
     std::size_t removed = 0;
-    for (std::size_t i = 0; i + keep < replays.size(); ++i)
-        if (fs::remove(replays[i].name, code)) ++removed;
-    return removed;
+    std::error_code code;
+    const fs::file_time_type staleBefore = fs::file_time_type::clock::now() - STALE_PARTIAL_AGE;
+    for (fs::directory_iterator it(directory, code), end; !code && it != end; it.increment(code)) {
+        std::error_code entryCode;
+        if (!it->is_regular_file(entryCode)) continue;
+        const std::string name = it->path().string();
+        const fs::file_time_type time = it->last_write_time(entryCode);
+        if (entryCode) continue;
+        if (IsReplay(name)) {
+            replays.push_back({time, name});
+        } else if (IsDesyncReport(it->path().filename().string())) {
+            reports.push_back({time, name});
+        } else if (name.ends_with(PARTIAL) && time < staleBefore) {
+            const std::string whole = name.substr(0, name.size() - std::strlen(PARTIAL));
+            if ((IsReplay(whole) || IsDesyncReport(fs::path(whole).filename().string())) &&
+                fs::remove(name, entryCode))
+                ++removed;
+        }
+    }
+    return removed + RemoveOldest(replays, keep) + RemoveOldest(reports, keep);
 }

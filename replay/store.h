@@ -13,8 +13,9 @@ bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* 
 
 // Writes text to path whole or not at all: it goes to a temporary file beside path, is flushed to
 // the disk and only then renamed over path, so neither a failed write nor a crash leaves a partial
-// file under the name (at worst a temporary one ending in ".partial"). False with the reason when
-// it fails; the temporary file is then removed.
+// file under the name (at worst a temporary one ending in ".partial"). The folder is then synced
+// too, so the new name survives a crash. False with the reason when it fails; the temporary file
+// is then removed (when only the folder's sync failed, the file is in place under its name).
 bool ReplayWriteFileAtomically(const std::string& path, const std::string& text, std::string* error);
 
 // The game's replay folder: $XDG_DATA_HOME/lobshot/replays when XDG_DATA_HOME is an absolute
@@ -25,11 +26,14 @@ std::string ReplayDirectory();
 constexpr std::size_t KEPT_REPLAYS = 50;
 
 // Saves a finished run in the folder (made if missing) under a name of the UTC time it is saved and
-// its seed, ending ".lobshot-replay", then removes the oldest replays there beyond keep. The new
-// file's path in *saved. False with the reason when it cannot be saved.
+// its seed, ending ".lobshot-replay", then prunes the folder (ReplayPrune). The new file's path in
+// *saved. False with the reason when it cannot be saved.
 bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& replay, std::size_t keep,
                            std::string* saved, std::string* error);
 
-// Removes the oldest files ending ".lobshot-replay" in the folder (by modification time, then
-// name) until at most keep are left; other files are left alone. Returns how many it removed.
+// Prunes the folder: removes the oldest files ending ".lobshot-replay" (by modification time, then
+// name) until at most keep are left, likewise the oldest desync reports written beside them
+// ("desync-*.txt", netplay's), and the temporary ".partial" files of either kind that are more
+// than ten minutes old (a write that never finished; a newer one may be being written now). Other
+// files are left alone. Returns how many it removed.
 std::size_t ReplayPrune(const std::string& directory, std::size_t keep);

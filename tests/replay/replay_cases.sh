@@ -66,6 +66,17 @@ other_version() {
     no_state
 }
 
+# A short replay claiming a run of billions of frame steps is refused at once, not played for hours.
+endless() {
+    record
+    sed 's/^end .*/end 2147483647/' "$work/good" >"$work/bad"
+    timeout 60 "$runner" --replay "$work/bad" --state "$work/state.json" >"$work/out" 2>"$work/err" </dev/null
+    got=$?
+    [ "$got" = 2 ] || fail "exit status $got, expected 2 (124: still playing after a minute)"
+    says "frame steps after its last event; a replay goes on at most"
+    no_state
+}
+
 other_format() {
     record
     sed 's/^lobshot-replay 1$/lobshot-replay 7/' "$work/good" >"$work/bad"

@@ -1,5 +1,6 @@
 // Tests of replays: the file's format and its strict reading, the input a recording keeps, and
 // the replay folder's atomic writes and pruning.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,11 +8,30 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "replay/replay.h"
 #include "replay/store.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The files and folders synced so far, in order, as the system saw them.
+std::vector<std::string> SyncedPaths;
+
+}  // namespace
+
+// Every fsync of the test program passes through here on its way to the system's, so that a test
+// can see what was synced and in which order.
+extern "C" int fsync(int fd) {
+    using Sync = int (*)(int);
+    static const auto systems = reinterpret_cast<Sync>(dlsym(RTLD_NEXT, "fsync"));
+    std::error_code code;
+    const fs::path target = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), code);
+    if (!code) SyncedPaths.push_back(target.string());
+    return systems(fd);
+}
 
 namespace {
 
@@ -117,6 +137,37 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
     }
 }
 
+// A run goes on at most REPLAY_QUIET_STEPS after its last event (after step 0 when it has none):
+// a short file claiming billions of frame steps is refused at once, with the figures.
+TEST(ReplayFile, RefusesARunThatGoesOnLongerAfterItsLastEventThanAGameCan) {
+    const std::string last = std::to_string(12 + REPLAY_QUIET_STEPS);
+    ReplayRecord parsed;
+    std::string error;
+    ASSERT_TRUE(ParseReplay(WithLine(16, "end " + last), &parsed, &error)) << error;
+    EXPECT_EQ(parsed.steps, 12 + REPLAY_QUIET_STEPS);
+
+    const struct {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {WithLine(16, "end " + std::to_string(13 + REPLAY_QUIET_STEPS)),
+         "line 16: the run goes on 1080001 frame steps after its last event; a replay goes on at most "
+         "1080000 (six hours)"},
+        {WithLine(16, "end 2147483647"), "line 16: the run goes on 2147483635 frame steps"},
+        // Without events the run is measured from its start.
+        {FormatReplay(ReplayRecord{}).substr(0, FormatReplay(ReplayRecord{}).rfind("end ")) +
+             "end 2147483647\n",
+         "line 7: the run goes on 2147483647 frame steps"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(ParseReplay(c.text, &parsed, &error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << "got: " << error;
+    }
+    ReplayRecord quiet;
+    quiet.steps = REPLAY_QUIET_STEPS;
+    EXPECT_TRUE(ParseReplay(FormatReplay(quiet), &parsed, &error)) << error;
+}
+
 // What a recording keeps of the input reaching the game, and how it comes back.
 TEST(ReplayEvents, KeepKeysActivationCloseAndTheNetworksNewsAsTheGameReadsThem) {
     ReplayEvent e;
@@ -187,17 +238,32 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(ReplayFolder, PruningKeepsTheNewestFiftyReplaysAndNothingElseIsTouched) {
+// Replays and the desync reports beside them are each kept to the newest fifty; a temporary file of
+// either kind is removed once it is old enough that no write can still be making it.
+TEST_F(ReplayFolder, PruningKeepsTheNewestFiftyReplaysAndReportsAndClearsLeftoverTemporaries) {
     for (int i = 0; i < 53; ++i) Touch("game" + std::to_string(i) + ".lobshot-replay", 100 - i);
+    for (int i = 0; i < 52; ++i) Touch("desync-7-machine1-frame" + std::to_string(i) + ".txt", 200 - i);
     Touch("notes.txt", 1000);
+    Touch("desync-notes.md", 1000);
+    Touch("notes.txt.partial", 1000);
     Touch("old.lobshot-replay.partial", 1000);
-    EXPECT_EQ(ReplayPrune(dir_.string(), KEPT_REPLAYS), 3u);
+    Touch("desync-7-machine2-frame9.txt.partial", 11);
+    Touch("now.lobshot-replay.partial", 0);
+    Touch("desync-7-machine3-frame9.txt.partial", 9);
+    EXPECT_EQ(ReplayPrune(dir_.string(), KEPT_REPLAYS), 7u);
     EXPECT_EQ(Count(".lobshot-replay"), 50u);
+    EXPECT_EQ(Count(".txt") - 1, 50u) << "the reports and notes.txt";
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(fs::exists(Path("game" + std::to_string(i) + ".lobshot-replay")));
     EXPECT_TRUE(fs::exists(Path("game3.lobshot-replay")));
-    EXPECT_TRUE(fs::exists(Path("notes.txt")));
-    EXPECT_TRUE(fs::exists(Path("old.lobshot-replay.partial")));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_FALSE(fs::exists(Path("desync-7-machine1-frame" + std::to_string(i) + ".txt")));
+    EXPECT_TRUE(fs::exists(Path("desync-7-machine1-frame2.txt")));
+    EXPECT_FALSE(fs::exists(Path("old.lobshot-replay.partial")));
+    EXPECT_FALSE(fs::exists(Path("desync-7-machine2-frame9.txt.partial")));
+    for (const char* kept : {"notes.txt", "desync-notes.md", "notes.txt.partial",
+                             "now.lobshot-replay.partial", "desync-7-machine3-frame9.txt.partial"})
+        EXPECT_TRUE(fs::exists(Path(kept))) << kept;
     EXPECT_EQ(ReplayPrune(dir_.string(), KEPT_REPLAYS), 0u);
     EXPECT_EQ(ReplayPrune(Path("missing"), KEPT_REPLAYS), 0u);
 }
@@ -246,6 +312,22 @@ TEST_F(ReplayFolder, WritesAreAtomic) {
     EXPECT_NE(error.find("cannot rename"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("taken.partial")));
     EXPECT_TRUE(fs::is_directory(Path("taken")));
+}
+
+// A write survives a crash: the temporary's contents are synced before the rename and the folder
+// after it, so the new name is on the disk too.
+TEST_F(ReplayFolder, AWriteSyncsTheFileAndThenItsFolder) {
+    const fs::path folder = fs::canonical(dir_);
+    std::string error;
+    SyncedPaths.clear();
+    ASSERT_TRUE(ReplayWriteFileAtomically(Path("run.lobshot-replay"), SampleText(), &error)) << error;
+    EXPECT_EQ(SyncedPaths,
+              (std::vector<std::string>{(folder / "run.lobshot-replay.partial").string(), folder.string()}));
+    SyncedPaths.clear();
+    std::string saved;
+    ASSERT_TRUE(ReplaySaveInDirectory(Path("more"), Sample(), KEPT_REPLAYS, &saved, &error)) << error;
+    ASSERT_EQ(SyncedPaths.size(), 2u);
+    EXPECT_EQ(SyncedPaths[1], (folder / "more").string());
 }
 
 TEST_F(ReplayFolder, ReadingNamesTheFileAndRefusesFoldersAndMissingFiles) {
