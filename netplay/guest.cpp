@@ -1,7 +1,8 @@
 // A joined machine's side of a network game: joining, loading the game so far to play it back, the
 // host's stamps and news, and the host going.
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 #include "display/graphx.h"
 #include "netplay/session.h"
@@ -49,15 +50,25 @@ void StayAtOneKeyboard() {
     TheLink.transport.reset();
 }
 
-// Reads the catch-up: the frame the host's game reaches ("delivered N", one line), then its replay,
-// which must end at that frame or the one after. Empty error when it is whole.
+// The catch-up's first line: the frame the host's game reaches ("delivered N", a few characters).
+// False until it is here whole, or when it says something else.
+bool ReadDelivered(long long* delivered) {
+    const std::string_view prefix = "delivered ";
+    const std::size_t lineEnd = std::string_view(G.catchUp).substr(0, 32).find('\n');
+    if (lineEnd == std::string::npos || !G.catchUp.starts_with(prefix)) return false;
+    const char* end = G.catchUp.data() + lineEnd;
+    const auto [at, status] = std::from_chars(G.catchUp.data() + prefix.size(), end, *delivered);
+    return status == std::errc{} && at == end;
+}
+
+// Reads the catch-up: the frame the host's game reaches, one line, then its replay, which must end
+// at that frame or the one after. Empty error when it is whole.
 std::string ReadCatchUp(ReplayRecord* replay, long long* delivered) {
     std::string error;
-    const std::size_t lineEnd = G.catchUp.find('\n');
-    if (lineEnd == std::string::npos || std::sscanf(G.catchUp.c_str(), "delivered %lld", delivered) != 1)
+    if (!ReadDelivered(delivered))
         error = "it does not say how far it is";
     else
-        G.catchUp.erase(0, lineEnd + 1);
+        G.catchUp.erase(0, G.catchUp.find('\n') + 1);
     if (!error.empty() || !ParseReplay(G.catchUp, replay, &error) || *delivered < -1 ||
         *delivered > static_cast<long long>(replay->steps) ||
         *delivered + 1 < static_cast<long long>(replay->steps)) {
@@ -66,28 +77,67 @@ std::string ReadCatchUp(ReplayRecord* replay, long long* delivered) {
     return error;
 }
 
+// The frame this machine's held stamps are measured from: its next step or, while it plays the
+// game so far back (or waits for it whole), the frame the game so far reaches.
+std::int64_t HeldFrom() {
+    long long announced = -1;
+    if (TheStamps.floor < 0 && !ReadDelivered(&announced)) announced = -1;
+    return std::max<std::int64_t>({ReplayFrameSteps(), TheStamps.floor, announced});
+}
+
+std::size_t StampsHeld() {
+    std::size_t held = 0;
+    for (const Stream& m : TheStamps.machines) held += m.stamps.size();
+    return held;
+}
+
+// Keeps the host's stamp of one machine for one frame; one for a frame already delivered is of no
+// use and is let go. False, the network game over, when the frame is too far ahead of this
+// machine's or too many stamps are held.
+bool Keep(Stream& m, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
+    if (static_cast<std::int64_t>(frame) <= TheStamps.deliveredThrough) return true;
+    if (frame > HeldFrom() + MAX_FRAMES_HELD) {
+        GoOffline("The host sent keys for frame " + std::to_string(frame) +
+                      ", too far ahead of this machine (at frame " + std::to_string(HeldFrom()) + ")",
+                  true);
+        return false;
+    }
+    if (!m.stamps.count(frame) && StampsHeld() >= MAX_FRAMES_HELD) {
+        GoOffline("The host sent more keys ahead of this machine than a game can need", true);
+        return false;
+    }
+    m.stamps[frame] = keys;
+    m.latest = std::max<std::int64_t>(m.latest, frame);
+    return true;
+}
+
 void TakeStamps(const net::Input& input) {
     Stream& m = StreamOf(input.machine);
-    for (const net::FrameInput& f : input.frames) {
-        m.stamps[f.frame] = f.keys;
-        m.latest = std::max<std::int64_t>(m.latest, f.frame);
-    }
+    for (const net::FrameInput& f : input.frames)
+        if (!Keep(m, f.frame, f.keys)) return;
 }
 
 void TakeQuiet(const net::Quiet& quiet) {
     Stream& m = StreamOf(quiet.machine);
     if (quiet.last - quiet.first > MAX_FRAMES_AHEAD) return GoOffline("The host sent nonsense", true);
-    for (std::uint32_t f = quiet.first; f <= quiet.last; ++f) m.stamps[f] = {};
-    m.latest = std::max<std::int64_t>(m.latest, quiet.last);
+    for (std::uint32_t f = quiet.first; f <= quiet.last; ++f)
+        if (!Keep(m, f, {})) return;
 }
 
+// News of a machine going, and the news for the game at a frame to come; news for a frame already
+// delivered would never reach the game and is let go.
 void TakeNews(const net::Roster& news) {
     Stream& m = StreamOf(news.machine);
     if (!news.joined) {
         m.gone = true;
         m.lastInput = news.last_input;
     }
-    if (news.frame > 0) TheStamps.roster[news.frame].push_back({news.machine, news.joined});
+    if (news.frame == 0 || static_cast<std::int64_t>(news.frame) <= TheStamps.deliveredThrough) return;
+    std::size_t held = 0;
+    for (const auto& [frame, items] : TheStamps.roster) held += items.size();
+    if (news.frame > HeldFrom() + MAX_FRAMES_HELD || held >= MAX_NEWS_HELD)
+        return GoOffline("The host sent more news of machines than a game can have", true);
+    TheStamps.roster[news.frame].push_back({news.machine, news.joined});
 }
 
 void TakeCatchUp(const net::CatchUp& piece) {
@@ -120,7 +170,11 @@ void Join(void (*pump)()) {
     G.catchingUp = replay.steps > 0;
     TheStamps.floor = delivered;
     TheStamps.deliveredThrough = delivered;
-    Notice("Joined the game as " + MachineName(TheLink.me));
+    if (!G.catchingUp) return Notice("Joined the game as " + MachineName(TheLink.me));
+    // Nothing is shown while the game so far plays back: this stays on screen meanwhile.
+    Notice("Catching up with the game so far (Esc leaves)");
+    DrawNotices(0, 1);
+    GraphxPresentAgain(0);
 }
 
 void GuestConnected(net::PeerId host) {
@@ -160,7 +214,10 @@ void GuestReceived(const net::Message& message) {
 }
 
 bool CatchingUp() { return G.catchingUp; }
-void CaughtUp() { G.catchingUp = false; }
+void CaughtUp() {
+    if (G.catchingUp) Notice("Joined the game as " + MachineName(TheLink.me));
+    G.catchingUp = false;
+}
 const std::string& HostGone() { return G.hostGone; }
 void ResetGuest() { G = Guest{}; }
 

@@ -32,14 +32,18 @@ bool FocusChange(const InputEvent& input) {
     return false;
 }
 
-// While the prompt is open, Shift+Y leaves (the host's leaving ends the game for everyone) and any
-// other key going down puts it away.
+// This machine leaves the network game; the host's leaving ends it for everyone.
+void Leave() {
+    const bool host = TheLink.role == NetRole::Host;
+    GoOffline(host ? "You ended the network game" : "You left the network game", false,
+              host ? "The host ended the game" : MachineName(TheLink.me) + " left the game");
+}
+
+// While the prompt is open, Shift+Y leaves and any other key going down puts it away.
 void AnswerPrompt(bool down, std::uint32_t key) {
     if (down) K.promptKeys[key] = true;
     if (down && key == 'Y' && K.shift) {
-        const bool host = TheLink.role == NetRole::Host;
-        GoOffline(host ? "You ended the network game" : "You left the network game", false,
-                  host ? "The host ended the game" : MachineName(TheLink.me) + " left the game");
+        Leave();
     } else if (down) {
         K.leavePrompt = false;
     }
@@ -51,9 +55,13 @@ bool KeyboardInput(const InputEvent& input) {
     if (input.kind == InputEvent::ActivateApp || input.kind == InputEvent::Activate)
         return FocusChange(input);
     if (!input.IsKey()) return true;
-    if (ReplayPlaying()) return false;
     const bool down = input.kind == InputEvent::KeyDown;
     const std::uint32_t key = input.value;
+    if (ReplayPlaying()) {
+        // While the game so far plays back, none of it is on screen to ask over: Esc alone leaves.
+        if (CatchingUp() && down && key == VK_ESCAPE && !input.repeat) Leave();
+        return false;
+    }
     if (key == 0 || key >= KEY_COUNT) return false;
     // Esc and the leave prompt are this machine's own.
     if (key == VK_SHIFT) K.shift = down;

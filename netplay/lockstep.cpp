@@ -26,8 +26,9 @@ void ResetSession() {
 }
 
 // The network game has ended for this machine: back to the title at one keyboard; the replay keeps
-// the moment.
+// the moment. A machine still playing the game so far back stops there.
 void DeliverOffline(InputSink sink) {
+    ReplayRecordFromHere();
     sink(InputEvent::OffNetwork());
     if (TheLink.transport) TheLink.transport.reset();
     TheLink.role = NetRole::Local;

@@ -32,6 +32,14 @@ using Clock = std::chrono::steady_clock;
 
 // A joined machine may stamp at most this many frames beyond the host's steps.
 constexpr std::uint32_t MAX_FRAMES_AHEAD = 3000;
+// A joined machine holds stamps for frames at most this far beyond its own steps (while it plays
+// the game so far back, beyond the frame that reaches), and at most this many stamps in all: half an
+// hour of play. The host runs on while a joiner plays the game so far back, and a guest may stamp
+// MAX_FRAMES_AHEAD beyond the host, so an honest host stays far inside both; a host that sends more
+// ends the network game for the joiner rather than filling its memory.
+constexpr std::uint32_t MAX_FRAMES_HELD = 90000;
+// Likewise the news of machines joining and leaving a joined machine holds for frames to come.
+constexpr std::size_t MAX_NEWS_HELD = 256;
 
 std::int64_t Ms(Clock::duration d);
 

@@ -35,15 +35,21 @@ void PlayerKey(const InputEvent& input) {
     }
 }
 
+// Playback that ends in recording switches, keeping the input delivered so far.
+void SwitchToRecording(const char* how) {
+    State.replay.events.resize(State.next);
+    State.role = Role::Recording;
+    State.recording = true;
+    State.thenRecord = false;
+    DiagTrace(DIAG_DEBUG, "replay", __LINE__, "SwitchToRecording", "%s at frame step %u", how,
+              static_cast<unsigned>(State.steps));
+}
+
 // Playback that ends in recording switches once every event is delivered and every step has run.
 void ContinueRecordingIfDone() {
     if (State.role != Role::Playing || !State.thenRecord) return;
     if (State.next < State.replay.events.size() || State.steps < State.replay.steps) return;
-    State.role = Role::Recording;
-    State.recording = true;
-    State.thenRecord = false;
-    DiagTrace(DIAG_DEBUG, "replay", __LINE__, "ReplayFrameStepRun", "Caught up at frame step %u",
-              static_cast<unsigned>(State.steps));
+    SwitchToRecording("Caught up");
 }
 
 }  // namespace
@@ -54,6 +60,10 @@ void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd, bool thenRecord) {
     State.holdAtEnd = holdAtEnd && !thenRecord;
     State.thenRecord = thenRecord;
     State.replay = replay;
+}
+
+void ReplayRecordFromHere() {
+    if (State.role == Role::Playing && State.thenRecord) SwitchToRecording("Playback stopped");
 }
 
 std::uint32_t ReplayStart(std::uint32_t seed) {

@@ -27,6 +27,10 @@
 // as it goes and, at the recording's end, turns into recording that carries on from it.
 void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd, bool thenRecord = false);
 
+// Playback that was to turn into recording at its end (thenRecord) turns into it now instead: the
+// input delivered so far is the recording, which carries on from this step. Does nothing otherwise.
+void ReplayRecordFromHere();
+
 std::uint32_t ReplayStart(std::uint32_t seed);
 bool ReplayPlaying();
 

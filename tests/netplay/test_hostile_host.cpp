@@ -1,0 +1,320 @@
+// Tests of a joining machine against a host that breaks the rules, played by the test in-process: a
+// flood of stamps or news, a game so far that claims to run for ever, and leaving with Esc while the
+// game so far plays back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "net/messages.h"
+#include "netplay/lockstep.h"
+#include "netplay/session.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+#include "testkit/in_process.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+using netplay::MAX_FRAMES_AHEAD;
+using netplay::MAX_FRAMES_HELD;
+using netplay::MAX_NEWS_HELD;
+
+constexpr std::uint16_t PORT = 4100;
+
+std::vector<std::uint8_t> Encoded(const net::Message& m) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
+    return bytes;
+}
+
+// The joining machine's end of the link: before each of its polls the test's host takes a turn, so
+// that the host acts while the game runs, its catch-up included.
+class HostedEnd final : public net::Transport {
+public:
+    HostedEnd(std::unique_ptr<net::Transport> inner, std::function<void()> turn)
+        : inner_(std::move(inner)), turn_(std::move(turn)) {}
+    bool Poll(net::NetEvent* event, int ms) override {
+        turn_();
+        return inner_->Poll(event, ms);
+    }
+    bool Send(net::PeerId peer, std::span<const std::uint8_t> bytes) override {
+        return inner_->Send(peer, bytes);
+    }
+    void Disconnect(net::PeerId peer, net::DisconnectReason why) override { inner_->Disconnect(peer, why); }
+    std::vector<net::PeerId> Peers() const override { return inner_->Peers(); }
+    std::string Address(net::PeerId peer) const override { return inner_->Address(peer); }
+    bool Settled() const override { return inner_->Settled(); }
+    std::uint16_t Port() const override { return inner_->Port(); }
+
+private:
+    std::unique_ptr<net::Transport> inner_;
+    std::function<void()> turn_;
+};
+
+// A host played by the test. It welcomes the machine as Guest 1 with a game so far of `steps` quiet
+// frame steps of seed 3, having delivered up to the last of them; it stamps its own frames quiet as
+// the joiner comes to need them; and before each of the joiner's polls it does what `act` says.
+class FakeHost {
+public:
+    // Joins it: everything up to the catch-up is on its way before the game starts.
+    void Open(std::uint32_t steps, std::function<void()> act) {
+        std::string error;
+        end_ = network_.Listen(PORT, {}, &error);
+        ASSERT_TRUE(end_) << error;
+        std::unique_ptr<net::Transport> joiner = network_.Connect(PORT, {});
+        for (int i = 0; i < 100 && guest_ == 0; ++i) {
+            network_.Advance(5);
+            Poll();
+        }
+        ASSERT_NE(guest_, 0u);
+        Send(net::Welcome{1});
+        ReplayRecord replay;
+        replay.seed = 3;
+        replay.steps = steps;
+        const std::string catchUp = "delivered " + std::to_string(steps - 1) + "\n" + FormatReplay(replay);
+        for (std::size_t at = 0; at < catchUp.size(); at += net::kMaxCatchUpChunk)
+            Send(net::CatchUp{catchUp.substr(at, net::kMaxCatchUpChunk),
+                              at + net::kMaxCatchUpChunk >= catchUp.size()});
+        // Then the stamps it holds beyond the game so far, as a host does.
+        stamped_ = steps - 1;
+        if (steps < net::kMaxFrame - INPUT_DELAY) {
+            SendQuiet(0, steps, steps + INPUT_DELAY);
+            stamped_ = steps + INPUT_DELAY;
+        }
+        act_ = std::move(act);
+        NetConfigure(NetRole::Join, std::make_unique<HostedEnd>(std::move(joiner), [this] { Turn(); }),
+                     "127.0.0.1:" + std::to_string(PORT));
+    }
+
+    void Send(const net::Message& m) {
+        if (!left_) end_->Send(guest_, Encoded(m));
+    }
+
+    // Quiet stamps of one machine for frames first to last, in messages the joiner takes.
+    void SendQuiet(std::uint8_t machine, std::uint32_t first, std::uint32_t last) {
+        for (std::uint32_t f = first; f <= last; f += MAX_FRAMES_AHEAD + 1)
+            Send(net::Quiet{machine, f, std::min(last, f + MAX_FRAMES_AHEAD)});
+    }
+
+    // The joiner has said goodbye or gone.
+    bool Left() const { return left_; }
+    const std::vector<net::Message>& Heard() const { return heard_; }
+
+    // What the joiner sent, once the network has run a while longer.
+    void Listen() {
+        network_.Advance(100);
+        Poll();
+    }
+
+private:
+    void Poll() {
+        net::NetEvent e;
+        while (end_->Poll(&e, 0)) {
+            net::Message m;
+            std::string error;
+            if (e.kind == net::NetEvent::Connected)
+                guest_ = e.peer;
+            else if (e.kind == net::NetEvent::Disconnected)
+                left_ = true;
+            else if (net::DecodeMessage(e.bytes, &m, &error))
+                heard_.push_back(m);
+            if (std::holds_alternative<net::Goodbye>(m)) left_ = true;
+        }
+    }
+
+    void Turn() {
+        Poll();
+        const std::uint32_t due = ReplayFrameSteps() + INPUT_DELAY;
+        if (!ReplayPlaying() && stamped_ < due) {
+            SendQuiet(0, stamped_ + 1, due);
+            stamped_ = due;
+        }
+        act_();
+    }
+
+    net::InProcessNetwork network_;
+    std::unique_ptr<net::Transport> end_;
+    net::PeerId guest_ = 0;
+    bool left_ = false;
+    std::vector<net::Message> heard_;
+    std::uint32_t stamped_ = 0;
+    std::function<void()> act_;
+};
+
+// What the joining machine holds for frames to come: every machine's stamps, and the news.
+std::size_t StampsHeld() {
+    std::size_t held = 0;
+    for (const netplay::Stream& m : netplay::TheStamps.machines) held += m.stamps.size();
+    return held;
+}
+
+std::size_t NewsHeld() {
+    std::size_t held = 0;
+    for (const auto& [frame, news] : netplay::TheStamps.roster) held += news.size();
+    return held;
+}
+
+// Ticks for the game, enough for the joiner to run a while.
+std::vector<StepDriver::Step> Ticks(int count) {
+    return std::vector<StepDriver::Step>(static_cast<std::size_t>(count), [] {
+        HeadlessTick();
+        return true;
+    });
+}
+
+class HostileHostTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        NetResetForTests();
+    }
+    void TearDown() override {
+        NetResetForTests();
+        GameTest::TearDown();
+    }
+};
+
+// Stamps far ahead of the joiner, stamps of every machine within reach that together are more than
+// a game can need, and news of machines for frame after frame: each ends the network game with a
+// message naming the host while the joiner holds no more than its limits, and the joiner goes on
+// alone.
+TEST_F(HostileHostTest, AJoinerHoldsNoMoreOfTheHostsStampsAndNewsThanAGameCanNeed) {
+    const struct {
+        const char* name;
+        std::function<net::Message(int n)> message;  // the flood's n-th message
+        int cap;  // well past the limits the flood stops, so that a joiner that holds it all fails
+                  // the test rather than filling the machine
+        const char* failure;
+    } cases[] = {
+        {"quiet far ahead",
+         [](int) {
+             return net::Quiet{0, 5000000, 5000000};
+         },
+         10, "The host sent keys for frame 5000000, too far ahead of this machine (at frame "},
+        {"keys far ahead",
+         [](int) {
+             return net::Input{2, {net::FrameInput{1500000000, {{true, 'A', false}}}}};
+         },
+         10, "The host sent keys for frame 1500000000, too far ahead"},
+        {"quiet runs of every machine",
+         [](int n) {
+             const auto first = static_cast<std::uint32_t>(100 + 3001 * (n / 7));
+             return net::Quiet{static_cast<std::uint8_t>(1 + n % 7), first, first + 3000};
+         },
+         200, "The host sent more keys ahead of this machine than a game can need"},
+        {"news",
+         [](int n) {
+             return net::Roster{static_cast<std::uint32_t>(1000 + n), 2, n % 2 == 0, 0};
+         },
+         1000, "The host sent more news of machines than a game can have"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEverything();
+        NetResetForTests();
+        FakeHost host;
+        int sent = 0;
+        std::size_t mostStamps = 0, mostNews = 0;
+        host.Open(20, [&] {
+            mostStamps = std::max(mostStamps, StampsHeld());
+            mostNews = std::max(mostNews, NewsHeld());
+            // The flood starts once the joiner has caught up.
+            if (ReplayPlaying() || ReplayFrameSteps() < 20 || !NetFailure().empty() || sent >= c.cap) return;
+            host.Send(c.message(sent++));
+        });
+        ASSERT_EQ(RunGame(3, Ticks(300)), 0);
+        EXPECT_EQ(NetFailure().rfind(c.failure, 0), 0u) << NetFailure();
+        EXPECT_LE(std::max(mostStamps, StampsHeld()), MAX_FRAMES_HELD);
+        EXPECT_LE(std::max(mostNews, NewsHeld()), MAX_NEWS_HELD);
+        EXPECT_EQ(CurrentMode, Title);
+        EXPECT_GT(ReplayFrameSteps(), 250u) << "the joiner stopped instead of going on alone";
+    }
+}
+
+// The limits leave room for an honest host: its stamps beyond a long game so far, arriving with it,
+// the stamps of every frame it runs while the joiner plays the game back, and those of a guest ahead
+// of it. Measured from the joiner's own steps alone, these would be too far ahead.
+TEST_F(HostileHostTest, AnHonestHostsStampsWithinTheLimitsAreKept) {
+    constexpr std::uint32_t CATCH_UP = MAX_FRAMES_HELD + 10000;
+    FakeHost host;
+    bool sent = false;
+    NetRole lastTick = NetRole::Local;
+    host.Open(CATCH_UP, [&] {
+        // As the joiner starts to catch up, the host has run on and a guest has stamped ahead of it.
+        if (sent || !ReplayPlaying()) return;
+        sent = true;
+        constexpr std::uint32_t hostAt = CATCH_UP + MAX_FRAMES_HELD / 2;
+        host.SendQuiet(0, CATCH_UP + INPUT_DELAY + 1, hostAt);
+        host.SendQuiet(2, hostAt + 1, hostAt + MAX_FRAMES_AHEAD);
+        host.Send(net::Roster{hostAt, 2, true, 0});
+    });
+    std::vector<StepDriver::Step> steps = Ticks(100);
+    steps.push_back([&] {
+        lastTick = NetRoleNow();
+        return false;
+    });
+    ASSERT_EQ(RunGame(3, steps), 0);
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(NetFailure().empty()) << NetFailure();
+    EXPECT_EQ(lastTick, NetRole::Join);
+    EXPECT_GE(ReplayFrameSteps(), CATCH_UP + 90);
+}
+
+// A game so far that claims to run for ever is refused before it plays a step, saying why; the
+// machine stays at its own keyboard.
+TEST_F(HostileHostTest, ACatchUpClaimingARunWithoutEndIsRefusedAtOnce) {
+    FakeHost host;
+    host.Open(2147483647, [] {
+        // A joiner that took the game would play it for hours: the window closes it instead.
+        if (ReplayFrameSteps() > 200000) PostInput(InputEvent::CloseRequest());
+    });
+    ASSERT_EQ(RunGame(3, Ticks(10)), 0);
+    EXPECT_EQ(NetRoleNow(), NetRole::Local);
+    EXPECT_NE(NetFailure().find("The host's game could not be read"), std::string::npos) << NetFailure();
+    EXPECT_NE(NetFailure().find("frame steps after its last event"), std::string::npos) << NetFailure();
+    EXPECT_FALSE(ReplayPlaying());
+    EXPECT_LE(ReplayFrameSteps(), 10u);
+    EXPECT_EQ(CurrentMode, Title);
+}
+
+// While the game so far plays back at full speed the window's keys are still read, and Esc alone
+// leaves at once: the host hears the goodbye, the playback stops where it was and the replay keeps
+// that moment.
+TEST_F(HostileHostTest, EscLeavesWhileTheGameSoFarPlaysBack) {
+    constexpr std::uint32_t CATCH_UP = 30000;
+    FakeHost host;
+    std::uint32_t pressedAt = 0;
+    host.Open(CATCH_UP, [&] {
+        if (pressedAt == 0 && ReplayPlaying() && ReplayFrameSteps() >= 1000) {
+            pressedAt = ReplayFrameSteps();
+            PressKey(VK_ESCAPE);
+        }
+    });
+    ASSERT_EQ(RunGame(3, Ticks(10)), 0);
+    ASSERT_GT(pressedAt, 0u);
+    EXPECT_EQ(NetRoleNow(), NetRole::Local);
+    EXPECT_TRUE(NetFailure().empty()) << "leaving is no failure: " << NetFailure();
+    EXPECT_FALSE(ReplayPlaying());
+    EXPECT_LT(ReplayFrameSteps(), pressedAt + 20) << "the playback ran on after Esc";
+    EXPECT_EQ(CurrentMode, Title);
+    host.Listen();
+    EXPECT_TRUE(host.Left());
+    bool toldGoodbye = false;
+    for (const net::Message& m : host.Heard())
+        if (const auto* bye = std::get_if<net::Goodbye>(&m))
+            toldGoodbye = bye->reason == "Guest 1 left the game";
+    EXPECT_TRUE(toldGoodbye);
+    const ReplayRecord& replay = ReplayRecorded();
+    ASSERT_FALSE(replay.events.empty());
+    EXPECT_EQ(replay.events.front().kind, ReplayEvent::Offline);
+    EXPECT_GE(replay.events.front().step, pressedAt);
+    EXPECT_LE(replay.events.front().step, pressedAt + 1);
+}
+
+}  // namespace
