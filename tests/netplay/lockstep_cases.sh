@@ -209,7 +209,7 @@ three_machines_match() {
 four_machines_faulty_relay() {
     local timings=""
     for link in "0 0 0 0" "0.10 0.05 0.10 200"; do
-        rm -f "$work"/*.status "$work"/*.json "$work"/*.replay
+        rm -f "$work"/*.status "$work"/*.json "$work"/*.replay "$work/relay.port"
         # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3.
         host_script 4 "Right Right 1 1 1 1 1 1 2 3 3 4 4 4"
         guest_script guest1
