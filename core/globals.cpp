@@ -37,6 +37,11 @@ std::int32_t WindOption = 0;
 std::array<Controller, PLAYER_SEATS> SeatControllers{};
 std::array<std::int32_t, PLAYER_SEATS> SeatMachines{};
 std::uint32_t MachinesPresent = 1;
+std::array<std::int32_t, PLAYER_SEATS> SeatsAwayFrom = [] {
+    std::array<std::int32_t, PLAYER_SEATS> none{};
+    none.fill(-1);
+    return none;
+}();
 std::uint32_t StartSeed = 0;
 
 const char* GameModeName(std::uint32_t mode) {
@@ -69,5 +74,6 @@ void GlobalsReset() {
     SeatControllers.fill(ControllerHuman);
     SeatMachines.fill(0);
     MachinesPresent = 1;
+    SeatsAwayFrom.fill(-1);
     StartSeed = 0;
 }

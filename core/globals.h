@@ -91,6 +91,10 @@ extern std::array<Controller, PLAYER_SEATS> SeatControllers;
 constexpr int MAX_MACHINES = 8;
 extern std::array<std::int32_t, PLAYER_SEATS> SeatMachines;
 extern std::uint32_t MachinesPresent;
+// The machine whose person played each seat until that machine left, the computer playing it
+// meanwhile; the seat is the person's again when the machine comes back. -1 for none (always at one
+// keyboard).
+extern std::array<std::int32_t, PLAYER_SEATS> SeatsAwayFrom;
 
 // Per run: the seed start-up fed to the game's generator (the computer players' is seeded from it).
 extern std::uint32_t StartSeed;

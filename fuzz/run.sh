@@ -107,9 +107,11 @@ seed_table() {
 }
 
 seed_net() {
-    # A hello, a piece of a catch-up, an input of two frames, quiet frames, a state hash, news of a
-    # machine leaving and a goodbye; and an input whose frame count is far more than it holds.
-    printf '\001\002\000\004v0.1' >"$1/hello"
+    # A hello offering a token, a welcome, a piece of a catch-up, an input of two frames, quiet
+    # frames, a state hash, news of a machine leaving and a goodbye; and an input whose frame count
+    # is far more than it holds.
+    printf '\001\003\000\004v0.1\001\002\003\004\005\006\007\010' >"$1/hello"
+    printf '\002\003\021\042\000\000\000\000\000\000' >"$1/welcome"
     printf '\004\022\000\000\000delivered 3\nend 4\n\001' >"$1/catch_up"
     printf '\005\001\002\000\007\000\000\000\002\101\001\101\000\010\000\000\000\001\040\001' >"$1/input"
     printf '\006\002\005\000\000\000\011\000\000\000' >"$1/quiet"

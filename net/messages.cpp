@@ -68,7 +68,10 @@ bool CheckMachine(std::uint8_t machine, std::uint8_t least, std::string* error) 
 bool Check(const Hello& m, std::string* error) {
     return CheckText(m.version, 1, kMaxVersionLength, "the version", error);
 }
-bool Check(const Welcome& m, std::string* error) { return CheckMachine(m.machine, 1, error); }
+bool Check(const Welcome& m, std::string* error) {
+    if (m.token == 0) return Fail(error, "the token is 0, which is none");
+    return CheckMachine(m.machine, 1, error);
+}
 bool Check(const Refuse& m, std::string* error) {
     return CheckText(m.reason, 1, kMaxReasonLength, "the reason", error);
 }
@@ -148,8 +151,12 @@ private:
 void Write(Writer& w, const Hello& m) {
     w.U16(m.protocol);
     w.Text(m.version);
+    w.U64(m.token);
 }
-void Write(Writer& w, const Welcome& m) { w.U8(m.machine); }
+void Write(Writer& w, const Welcome& m) {
+    w.U8(m.machine);
+    w.U64(m.token);
+}
 void Write(Writer& w, const Refuse& m) { w.Text(m.reason); }
 void Write(Writer& w, const CatchUp& m) {
     w.LongText(m.text);
@@ -276,8 +283,12 @@ private:
 void Read(Reader& r, Hello& m) {
     m.protocol = r.U16();
     m.version = r.Text();
+    m.token = r.U64();
 }
-void Read(Reader& r, Welcome& m) { m.machine = r.U8(); }
+void Read(Reader& r, Welcome& m) {
+    m.machine = r.U8();
+    m.token = r.U64();
+}
 void Read(Reader& r, Refuse& m) { m.reason = r.Text(); }
 void Read(Reader& r, CatchUp& m) {
     m.text = r.LongText();
@@ -368,8 +379,9 @@ bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::s
     return CheckMessage(*message, error);
 }
 
-Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine) {
-    if (hello.protocol == kProtocolNumber && hello.version == our_version) return Welcome{machine};
+Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine,
+                    std::uint64_t token) {
+    if (hello.protocol == kProtocolNumber && hello.version == our_version) return Welcome{machine, token};
     std::string reason = "this game is version " + our_version + " (protocol " +
                          std::to_string(kProtocolNumber) + "), yours is " + hello.version + " (protocol " +
                          std::to_string(hello.protocol) + ")";

@@ -12,7 +12,7 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 2;
+constexpr std::uint16_t kProtocolNumber = 3;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -39,16 +39,20 @@ struct FrameInput {
     bool operator==(const FrameInput&) const = default;
 };
 
-// A joining machine's first words.
+// A joining machine's first words. A machine that was in this host's game before offers the token
+// the host gave it then, so that it gets its number (and its people's seats) back; 0 offers none.
 struct Hello {
     std::uint16_t protocol = kProtocolNumber;
     std::string version;  // the game's version, 1 to kMaxVersionLength characters
+    std::uint64_t token = 0;
     bool operator==(const Hello&) const = default;
 };
 
-// The host takes the machine and gives it its number.
+// The host takes the machine and gives it its number, and a token (never 0) for coming back as
+// that number: a secret between the host and the machine, no part of the game.
 struct Welcome {
     std::uint8_t machine = 1;  // 1 to kMaxMachine
+    std::uint64_t token = 1;
     bool operator==(const Welcome&) const = default;
 };
 
@@ -130,8 +134,9 @@ bool EncodeMessage(const Message& message, std::vector<std::uint8_t>* out, std::
 // names the fault, and the caller disconnects the machine that sent it.
 bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::string* error);
 
-// The host's answer to a Hello: a Welcome as machine `machine`, or a Refuse naming both machines'
-// versions when the protocol or the version differs.
-Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine);
+// The host's answer to a Hello: a Welcome as machine `machine` with its token, or a Refuse naming
+// both machines' versions when the protocol or the version differs.
+Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine,
+                    std::uint64_t token);
 
 }  // namespace net

@@ -1,13 +1,18 @@
 // A joined machine's side of a network game: joining, loading the game so far to play it back, the
 // host's stamps and news, and the host going.
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <filesystem>
+#include <fstream>
 #include <string_view>
 
+#include "diag/diag.h"
 #include "display/graphx.h"
 #include "netplay/session.h"
 #include "replay/replay.h"
 #include "replay/session.h"
+#include "replay/store.h"
 
 namespace netplay {
 
@@ -111,6 +116,35 @@ bool Keep(Stream& m, std::uint32_t frame, const std::vector<net::KeyEvent>& keys
     return true;
 }
 
+// Where this machine keeps the token a host gave it: a file in the data folder named for the host's
+// address as the player typed it; empty when there is no data folder.
+std::string TokenFile() {
+    const std::string data = GameDataDirectory();
+    if (data.empty()) return data;
+    std::string name = "host-";
+    for (char c : TheLink.where) name += std::isalnum(static_cast<unsigned char>(c)) || c == '.' ? c : '_';
+    return data + "/rejoin/" + name;
+}
+
+// The token this host gave this machine last time, or 0.
+std::uint64_t KeptToken() {
+    const std::string file = TokenFile();
+    std::ifstream in(file);
+    unsigned long long token = 0;
+    if (file.empty() || !(in >> token)) return 0;
+    return token;
+}
+
+void KeepToken(std::uint64_t token) {
+    const std::string file = TokenFile();
+    if (file.empty()) return;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
+    std::string error;
+    if (!ReplayWriteFileAtomically(file, std::to_string(token) + "\n", &error))
+        DiagTrace(DIAG_ERROR, "net", __LINE__, "KeepToken", "Not kept: %s", error.c_str());
+}
+
 void TakeStamps(const net::Input& input) {
     Stream& m = StreamOf(input.machine);
     for (const net::FrameInput& f : input.frames)
@@ -124,13 +158,20 @@ void TakeQuiet(const net::Quiet& quiet) {
         if (!Keep(m, f, {})) return;
 }
 
-// News of a machine going, and the news for the game at a frame to come; news for a frame already
-// delivered would never reach the game and is let go.
+// News of a machine: when it left (and which of its stamps count), and from which frame one that
+// came back stamps again; the news for the game at a frame to come (news for a frame already
+// delivered would never reach the game and is let go).
 void TakeNews(const net::Roster& news) {
     Stream& m = StreamOf(news.machine);
     if (!news.joined) {
         m.gone = true;
         m.lastInput = news.last_input;
+        m.back = NEVER;
+        // Its stamps after the last that counts are the host's frames, even once it is back.
+        m.stamps.erase(m.stamps.upper_bound(m.lastInput), m.stamps.end());
+        m.latest = std::min<std::int64_t>(m.latest, m.lastInput);
+    } else if (news.frame > 0) {
+        m.back = news.frame + INPUT_DELAY;
     }
     if (news.frame == 0 || static_cast<std::int64_t>(news.frame) <= TheStamps.deliveredThrough) return;
     std::size_t held = 0;
@@ -170,6 +211,10 @@ void Join(void (*pump)()) {
     G.catchingUp = replay.steps > 0;
     TheStamps.floor = delivered;
     TheStamps.deliveredThrough = delivered;
+    // News the game so far already holds is not given to it again.
+    if (delivered >= 0)
+        TheStamps.roster.erase(TheStamps.roster.begin(),
+                               TheStamps.roster.upper_bound(static_cast<std::uint32_t>(delivered)));
     if (!G.catchingUp) return Notice("Joined the game as " + MachineName(TheLink.me));
     // Nothing is shown while the game so far plays back: this stays on screen meanwhile.
     Notice("Catching up with the game so far (Esc leaves)");
@@ -178,7 +223,7 @@ void Join(void (*pump)()) {
 }
 
 void GuestConnected(net::PeerId host) {
-    SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion()});
+    SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion(), KeptToken()});
     Notice("Connected to " + TheLink.where + ": joining the game");
 }
 
@@ -193,6 +238,7 @@ void GuestReceived(const net::Message& message) {
     if (const auto* welcome = std::get_if<net::Welcome>(&message)) {
         TheLink.me = welcome->machine;
         G.welcomed = true;
+        KeepToken(welcome->token);
     } else if (const auto* refuse = std::get_if<net::Refuse>(&message)) {
         GoOffline("The host refused: " + refuse->reason, true);
     } else if (const auto* piece = std::get_if<net::CatchUp>(&message)) {

@@ -1,6 +1,7 @@
 // The host's side of a network game: welcoming machines with the game so far, taking their stamps
 // and passing them on, and machines leaving.
 #include <algorithm>
+#include <random>
 
 #include "diag/diag.h"
 #include "netplay/session.h"
@@ -10,6 +11,16 @@
 namespace netplay {
 
 namespace {
+
+// The token each number was given with (0: never given). A secret between the host and that
+// machine, no part of the game: the game sees only the news of the number joining and leaving.
+std::array<std::uint64_t, MAX_MACHINES> Tokens{};
+
+// The number a machine saying hello gets, or -1 when none is free.
+struct Place {
+    int machine = -1;
+    bool returning = false;  // it offered the number's token: it was here before
+};
 
 // The joined machine on the peer, or -1.
 int MachineOfPeer(net::PeerId peer) {
@@ -39,6 +50,10 @@ void MachineLeft(int machine, const std::string& why) {
     m.lastInput = SettledLastInput(machine);
     m.connected = false;
     m.gone = true;
+    m.back = NEVER;
+    // Stamps after the last that counts are let go: it stamps those frames no more, even once back.
+    m.stamps.erase(m.stamps.upper_bound(m.lastInput), m.stamps.end());
+    m.latest = std::min<std::int64_t>(m.latest, m.lastInput);
     // The others hear of it before anything more; the frames it owned and never sent are the host's
     // to stamp, quiet (those still to come as the host's own steps reach them), and the news goes
     // with the first of them.
@@ -54,6 +69,29 @@ void MachineLeft(int machine, const std::string& why) {
     Notice(MachineName(machine) + " left (" + why + "): the computer plays for it");
 }
 
+// A token no one could guess, from the system's generator (never the game's).
+std::uint64_t NewToken() {
+    std::random_device device;
+    std::uint64_t token = 0;
+    while (token == 0) token = (static_cast<std::uint64_t>(device()) << 32) ^ device();
+    return token;
+}
+
+// A machine offering a number's token comes back as that number. Any other gets a number never
+// given if there is one, else the number of a machine that left (and whose news has reached the
+// game), which then leaves for good.
+Place PlaceFor(const net::Hello& hello) {
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (hello.token != 0 && Tokens[static_cast<std::size_t>(m)] == hello.token) return {m, true};
+    int fresh = -1, reused = -1;
+    for (int m = 1; m < MAX_MACHINES; ++m) {
+        if (StreamOf(m).connected || (MachinesPresent >> m & 1) != 0) continue;
+        int& first = Tokens[static_cast<std::size_t>(m)] == 0 ? fresh : reused;
+        if (first < 0) first = m;
+    }
+    return {fresh >= 0 ? fresh : reused, false};
+}
+
 void SendCatchUp(int machine) {
     const net::PeerId peer = StreamOf(machine).peer;
     // The frame the game so far reaches, then the game itself: what was delivered for that frame
@@ -64,47 +102,64 @@ void SendCatchUp(int machine) {
         const bool last = at + net::kMaxCatchUpChunk >= text.size();
         SendTo(peer, net::CatchUp{text.substr(at, net::kMaxCatchUpChunk), last});
     }
-    // What is known beyond the game so far: the news and every machine's stamps not yet run.
+    // What is known beyond the game so far: the machines that left (and the frame from which one
+    // that came back stamps again, when its news is already in the game), the news still to reach
+    // the game, and every machine's stamps not yet run, the joiner's own from before it left too.
     for (int m = 1; m < MAX_MACHINES; ++m) {
         const Stream& other = StreamOf(m);
-        if (other.gone) SendTo(peer, net::Roster{0, static_cast<std::uint8_t>(m), false, other.lastInput});
+        if (!other.gone) continue;
+        const auto number = static_cast<std::uint8_t>(m);
+        SendTo(peer, net::Roster{0, number, false, other.lastInput});
+        const std::uint32_t news = other.back - INPUT_DELAY;
+        if (other.back != NEVER && static_cast<std::int64_t>(news) <= TheStamps.deliveredThrough)
+            SendTo(peer, net::Roster{news, number, true, other.lastInput});
     }
     for (const auto& [frame, news] : TheStamps.roster)
         for (const RosterNews& n : news)
             SendTo(peer, net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined,
                                      StreamOf(n.machine).lastInput});
     for (int m = 0; m < MAX_MACHINES; ++m)
-        if (m != machine)
-            for (const auto& [frame, keys] : StreamOf(m).stamps) SendTo(peer, StampMessage(m, frame, keys));
+        for (const auto& [frame, keys] : StreamOf(m).stamps) SendTo(peer, StampMessage(m, frame, keys));
 }
 
+// A machine saying hello: turned away, or given its number and the game so far. A machine coming
+// back takes the place of its old connection if that is still open; a stranger given the number of
+// a machine that left is announced after news of that machine leaving for good, so that its seats
+// are not handed to the stranger.
 void Welcome(net::PeerId peer, const net::Hello& hello) {
     if (!Admit(peer)) return;
-    int machine = -1;
-    for (int m = 1; m < MAX_MACHINES && machine < 0; ++m)
-        if (!StreamOf(m).connected && !(MachinesPresent >> m & 1)) machine = m;
-    if (machine < 0) {
-        RefuseAndClose(peer, "the game is full: every machine's place is taken",
-                       net::DisconnectReason::GameFull);
+    const Place place = PlaceFor(hello);
+    if (place.machine < 0) {
+        RefuseAndClose(peer, "the game is full: every machine's place is taken", net::DisconnectReason::GameFull);
         return;
     }
+    const auto slot = static_cast<std::size_t>(place.machine);
+    const std::uint64_t token = place.returning ? Tokens[slot] : NewToken();
     const net::Message answer =
-        net::AnswerHello(hello, ReplayGameVersion(), static_cast<std::uint8_t>(machine));
-    SendTo(peer, answer);
+        net::AnswerHello(hello, ReplayGameVersion(), static_cast<std::uint8_t>(place.machine), token);
     if (!std::holds_alternative<net::Welcome>(answer)) {
+        SendTo(peer, answer);
         DiagTrace(DIAG_ERROR, "net", __LINE__, "Welcome", "Refused: %s",
                   std::get<net::Refuse>(answer).reason.c_str());
         TheLink.transport->Disconnect(peer, net::DisconnectReason::VersionDiffers);
         return;
     }
+    Stream& m = StreamOf(place.machine);
+    if (place.returning && m.connected) {
+        TheLink.transport->Disconnect(m.peer, net::DisconnectReason::Closed);
+        MachineLeft(place.machine, "it joined again");
+    }
+    SendTo(peer, answer);
     Flush();
-    Stream& m = StreamOf(machine);
-    m = Stream{};
+    if (!place.returning && Tokens[slot] != 0) TheStamps.unannounced.push_back({place.machine, false});
+    Tokens[slot] = token;
+    // The stream keeps what the number stamped before; its frames after that are the host's until
+    // the news of its joining takes effect.
     m.connected = true;
     m.peer = peer;
-    TheStamps.unannounced.push_back({machine, true});
-    SendCatchUp(machine);
-    Notice(MachineName(machine) + " joined the game");
+    TheStamps.unannounced.push_back({place.machine, true});
+    SendCatchUp(place.machine);
+    Notice(MachineName(place.machine) + (place.returning ? " joined the game again" : " joined the game"));
 }
 
 // Whether a joined machine may stamp frames first to last: only after its last, not yet run and
@@ -148,6 +203,8 @@ void TakeQuiet(int machine, const net::Quiet& quiet, const net::Message& message
 }
 
 }  // namespace
+
+void ResetHost() { Tokens.fill(0); }
 
 void HostStarts() {
     for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});

@@ -16,6 +16,7 @@ int DeliveryOwner = 0;
 void ResetSession() {
     TheLink = Link{};
     TheStamps = Stamps{};
+    ResetHost();
     ResetGuest();
     ResetAdmission();
     ResetDesyncCheck();
@@ -139,10 +140,12 @@ void NetBeforeFrameStep() {
     if (!Active()) return;
     DeliveryOwner = OwnerNow();
     // The keys pressed since the last step go out for the frame INPUT_DELAY steps ahead, if this
-    // machine owns it; the owner of that frame was known after the last step.
+    // machine owns it; the owner of that frame was known after the last step. A machine that came
+    // back leaves alone the frames it stamped before it left.
     const std::uint32_t frame = ReplayFrameSteps() + INPUT_DELAY;
     std::vector<net::KeyEvent> keys = TakeOwnKeys();
-    if (!ReplayPlaying() && TheStamps.owners.count(frame) && EffectiveOwner(frame) == TheLink.me)
+    if (!ReplayPlaying() && TheStamps.owners.count(frame) && EffectiveOwner(frame) == TheLink.me &&
+        static_cast<std::int64_t>(frame) > StreamOf(TheLink.me).latest)
         Stamp(frame, std::move(keys));
 }
 

@@ -75,13 +75,20 @@ void Poll(int ms);
 // ---- The stamps (stamps.cpp): every machine's stamps, who owns each frame, and the news of machines
 // joining and leaving at the frame it takes effect.
 
+// No frame: a machine that left and has not come back.
+constexpr std::uint32_t NEVER = 0xFFFFFFFF;
+
 // One machine's stamps: the frames it sent keys (or quiet) for, in order.
 struct Stream {
     bool connected = false;  // host: a joined machine's connection is open
     net::PeerId peer = 0;
     std::int64_t latest = -1;  // the highest frame stamped
-    bool gone = false;         // left: its frames after lastInput are quiet
+    // Left: its frames after lastInput are the host's to stamp, quiet, up to `back`, the first frame
+    // it stamps again once it has come back (INPUT_DELAY after the frame its joining reaches the
+    // game), or NEVER.
+    bool gone = false;
     std::uint32_t lastInput = 0;
+    std::uint32_t back = NEVER;
     std::map<std::uint32_t, std::vector<net::KeyEvent>> stamps;
 };
 
@@ -139,6 +146,8 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why);
 void HostMisunderstood(net::PeerId peer, const std::string& error);
 // Closes a joined machine's connection for breaking the rules; it has left.
 void Drop(int machine, net::DisconnectReason why, const std::string& fault);
+// Forgets the tokens given to machines.
+void ResetHost();
 
 // ---- The host's door (admission.cpp): connections waiting to say hello, and who may join.
 

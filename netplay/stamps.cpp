@@ -21,6 +21,7 @@ void Announce(std::uint32_t frame) {
     Flush();
     for (const RosterNews& n : TheStamps.unannounced) {
         TheStamps.roster[frame].push_back(n);
+        if (n.joined) StreamOf(n.machine).back = frame + INPUT_DELAY;
         Broadcast(net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined,
                               StreamOf(n.machine).lastInput});
     }
@@ -57,7 +58,7 @@ int StampOwner(std::uint32_t frame) {
 int EffectiveOwner(std::uint32_t frame) {
     const int owner = StampOwner(frame);
     const Stream& m = StreamOf(owner);
-    return m.gone && frame > m.lastInput ? 0 : owner;
+    return m.gone && frame > m.lastInput && frame < m.back ? 0 : owner;
 }
 
 bool Held(std::uint32_t frame) {

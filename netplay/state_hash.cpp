@@ -48,6 +48,7 @@ std::uint64_t GameStateHash() {
     for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
         h.Value(SeatControllers[static_cast<std::size_t>(seat)]);
         h.Value(SeatMachines[static_cast<std::size_t>(seat)]);
+        h.Value(SeatsAwayFrom[static_cast<std::size_t>(seat)]);
     }
     h.Value(ShopPlayer);
     if (ThePlayers) {

@@ -158,12 +158,17 @@ bool ReplayWriteFileAtomically(const std::string& path, const std::string& text,
     return SyncFolder(path, error);
 }
 
-std::string ReplayDirectory() {
+std::string GameDataDirectory() {
     const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/') return std::string(data) + "/lobshot/replays";
+    if (data && data[0] == '/') return std::string(data) + "/lobshot";
     const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return std::string(home) + "/.local/share/lobshot/replays";
+    if (home && home[0] == '/') return std::string(home) + "/.local/share/lobshot";
     return "";
+}
+
+std::string ReplayDirectory() {
+    const std::string data = GameDataDirectory();
+    return data.empty() ? data : data + "/replays";
 }
 
 bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& replay, std::size_t keep,

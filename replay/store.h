@@ -18,8 +18,11 @@ bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* 
 // is then removed (when only the folder's sync failed, the file is in place under its name).
 bool ReplayWriteFileAtomically(const std::string& path, const std::string& text, std::string* error);
 
-// The game's replay folder: $XDG_DATA_HOME/lobshot/replays when XDG_DATA_HOME is an absolute
-// path, else $HOME/.local/share/lobshot/replays; empty when neither can be found.
+// The game's data folder: $XDG_DATA_HOME/lobshot when XDG_DATA_HOME is an absolute path, else
+// $HOME/.local/share/lobshot; empty when neither can be found.
+std::string GameDataDirectory();
+
+// The game's replay folder: "replays" in the data folder; empty when there is none.
 std::string ReplayDirectory();
 
 // The number of replays the game keeps.

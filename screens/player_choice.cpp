@@ -10,6 +10,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "players/player_collection.h"
+#include "players/seats.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "sound/sound.h"
@@ -125,6 +126,8 @@ bool PlayerChoiceCycleController(int seat) {
     DIAG_SCOPE_NAMED("PlayerChoiceCycleController", "General");
     if (!ScreenPlayers || seat < 0 || seat >= ScreenPlayers->numPlayers || seat >= PLAYER_SEATS) return false;
     const auto s = static_cast<std::size_t>(seat);
+    // The host's choice stands over a seat kept for a machine that left.
+    ForgetSeatAway(seat);
     Controller& controller = SeatControllers[s];
     std::int32_t& machine = SeatMachines[s];
     if (controller == ControllerHuman) {

@@ -33,10 +33,10 @@ std::vector<Message> Samples() {
     for (std::uint32_t f = 0; f < kMaxFramesPerInput; ++f)
         longest.frames.push_back(Frame(f * 3, {{true, 32, false}}));
     return {
-        Hello{kProtocolNumber, "0.1"},
-        Hello{65535, std::string(kMaxVersionLength, '~')},
-        Welcome{7},
-        Welcome{1},
+        Hello{kProtocolNumber, "0.1", 0},
+        Hello{65535, std::string(kMaxVersionLength, '~'), 0xFFFFFFFFFFFFFFFFull},
+        Welcome{7, 0xFFFFFFFFFFFFFFFFull},
+        Welcome{1, 1},
         Refuse{"full"},
         CatchUp{"lobshot-replay 1\ngame 0.1\n", false},
         CatchUp{std::string(kMaxCatchUpChunk, '~'), true},
@@ -67,7 +67,11 @@ TEST(NetMessages, EveryKindSurvivesARoundTrip) {
 TEST(NetMessages, BinaryFormIsTypeThenLittleEndianFields) {
     EXPECT_EQ(Encoded(StateHash{0x01020304, 0x1112131415161718ull}),
               (std::vector<std::uint8_t>{7, 4, 3, 2, 1, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11}));
-    EXPECT_EQ(Encoded(Hello{0x0102, "ab"}), (std::vector<std::uint8_t>{1, 2, 1, 2, 'a', 'b'}));
+    // A hello's token and a welcome's follow the rest, eight bytes little-endian.
+    EXPECT_EQ(Encoded(Hello{0x0102, "ab", 0x0807060504030201ull}),
+              (std::vector<std::uint8_t>{1, 2, 1, 2, 'a', 'b', 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(Encoded(Welcome{3, 0x1122ull}),
+              (std::vector<std::uint8_t>{2, 3, 0x22, 0x11, 0, 0, 0, 0, 0, 0}));
     // The machine, a frame count, then a frame: its number, a key count, and per key its code and
     // flags (1 down, 2 repeat).
     EXPECT_EQ(Encoded(Input{4, {Frame(9, {{true, 65, true}, {false, 66, false}})}}),
@@ -103,12 +107,15 @@ TEST(NetMessages, UnknownTypesEmptyAndOverlongMessagesAreRefused) {
 }
 
 TEST(NetMessages, BadTextsAreRefused) {
-    ExpectRefused({1, 1, 0, 0}, "the version has 0 characters");
+    // A hello is the protocol, the version and the token.
+    ExpectRefused({1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "the version has 0 characters");
     std::vector<std::uint8_t> long_version{1, 1, 0, kMaxVersionLength + 1};
     long_version.resize(long_version.size() + kMaxVersionLength + 1, 'v');
+    long_version.resize(long_version.size() + 8, 0);
     ExpectRefused(long_version, "33 characters");
-    ExpectRefused({1, 1, 0, 2, '1', '\n'}, "not printable");
-    ExpectRefused({1, 1, 0, 2, '1', 0x80}, "not printable");
+    ExpectRefused({1, 1, 0, 2, '1', '\n', 0, 0, 0, 0, 0, 0, 0, 0}, "not printable");
+    ExpectRefused({1, 1, 0, 2, '1', 0x80, 0, 0, 0, 0, 0, 0, 0, 0}, "not printable");
+    ExpectRefused({1, 1, 0, 2, '1', '2', 0, 0, 0, 0, 0, 0, 0}, "ends inside a number");
     ExpectRefused({3, 0}, "the reason has 0 characters");
     ExpectRefused({3, 5, 'a'}, "ends inside a text");
     std::vector<std::uint8_t> long_goodbye{9, kMaxReasonLength + 1};
@@ -117,8 +124,10 @@ TEST(NetMessages, BadTextsAreRefused) {
 }
 
 TEST(NetMessages, MachinesFlagsAndCatchUpTextsOutOfRangeAreRefused) {
-    ExpectRefused({2, 8}, "machine 8 is not 1 to 7");
-    ExpectRefused({2, 0}, "machine 0 is not 1 to 7");
+    ExpectRefused({2, 8, 1, 0, 0, 0, 0, 0, 0, 0}, "machine 8 is not 1 to 7");
+    ExpectRefused({2, 0, 1, 0, 0, 0, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
+    ExpectRefused({2, 1, 0, 0, 0, 0, 0, 0, 0, 0}, "the token is 0");
+    ExpectRefused({2, 1}, "ends inside a number");
     ExpectRefused({5, 8, 1, 0, 4, 0, 0, 0, 1, 65, 1}, "machine 8 is not 0 to 7");
     ExpectRefused({6, 9, 0, 0, 0, 0, 0, 0, 0, 0}, "machine 9");
     ExpectRefused({8, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
@@ -170,9 +179,11 @@ TEST(NetMessages, KeyCountsCodesAndFlagsAreChecked) {
 TEST(NetMessages, EncodingRefusesWhatDecodingWouldAndWhatCannotBeSent) {
     std::vector<std::uint8_t> bytes{1, 2, 3};
     std::string error;
-    EXPECT_FALSE(EncodeMessage(Welcome{8}, &bytes, &error));
+    EXPECT_FALSE(EncodeMessage(Welcome{8, 1}, &bytes, &error));
     EXPECT_TRUE(bytes.empty());
     EXPECT_NE(error.find("welcome message: machine 8"), std::string::npos) << error;
+    EXPECT_FALSE(EncodeMessage(Welcome{1, 0}, &bytes, &error)) << "a welcome without a token";
+    EXPECT_NE(error.find("token"), std::string::npos) << error;
     EXPECT_FALSE(EncodeMessage(Input{0, {Frame(3, {{false, 9, true}})}}, &bytes, &error));
     EXPECT_FALSE(EncodeMessage(CatchUp{std::string(kMaxCatchUpChunk + 1, 'a'), true}, &bytes, &error));
 
@@ -187,15 +198,15 @@ TEST(NetMessages, EncodingRefusesWhatDecodingWouldAndWhatCannotBeSent) {
 }
 
 TEST(NetMessages, HostAnswersHelloWithWelcomeOrARefusalNamingBothVersions) {
-    EXPECT_EQ(AnswerHello(Hello{kProtocolNumber, "0.1"}, "0.1", 3), Message(Welcome{3}));
+    EXPECT_EQ(AnswerHello(Hello{kProtocolNumber, "0.1", 0}, "0.1", 3, 99), Message(Welcome{3, 99}));
 
-    const Message other_version = AnswerHello(Hello{kProtocolNumber, "0.2-dev"}, "0.1", 3);
+    const Message other_version = AnswerHello(Hello{kProtocolNumber, "0.2-dev"}, "0.1", 3, 99);
     ASSERT_TRUE(std::holds_alternative<Refuse>(other_version));
     const std::string reason = std::get<Refuse>(other_version).reason;
     EXPECT_NE(reason.find("version 0.1"), std::string::npos) << reason;
     EXPECT_NE(reason.find("0.2-dev"), std::string::npos) << reason;
 
-    const Message other_protocol = AnswerHello(Hello{kProtocolNumber + 1, "0.1"}, "0.1", 3);
+    const Message other_protocol = AnswerHello(Hello{kProtocolNumber + 1, "0.1"}, "0.1", 3, 99);
     ASSERT_TRUE(std::holds_alternative<Refuse>(other_protocol));
     EXPECT_NE(std::get<Refuse>(other_protocol).reason.find("protocol " + std::to_string(kProtocolNumber + 1)),
               std::string::npos);
@@ -203,7 +214,7 @@ TEST(NetMessages, HostAnswersHelloWithWelcomeOrARefusalNamingBothVersions) {
     std::vector<std::uint8_t> bytes;
     std::string error;
     EXPECT_TRUE(EncodeMessage(
-        AnswerHello(Hello{9, std::string(kMaxVersionLength, 'z')}, std::string(kMaxVersionLength, 'y'), 1),
+        AnswerHello(Hello{9, std::string(kMaxVersionLength, 'z')}, std::string(kMaxVersionLength, 'y'), 1, 1),
         &bytes, &error))
         << error;
 }

@@ -247,7 +247,8 @@ TEST_P(TransportTest, VersionMismatchIsRefusedNamingBothVersions) {
     net::Message got;
     ASSERT_TRUE(net::DecodeMessage(world.Log(host).back().bytes, &got, &error)) << error;
     std::vector<std::uint8_t> answer;
-    ASSERT_TRUE(net::EncodeMessage(net::AnswerHello(std::get<net::Hello>(got), "0.1", 1), &answer, &error));
+    ASSERT_TRUE(
+        net::EncodeMessage(net::AnswerHello(std::get<net::Hello>(got), "0.1", 1, 1), &answer, &error));
     const net::PeerId peer = world.ConnectedPeer(host);
     ASSERT_TRUE(world.End(host).Send(peer, answer));
     world.End(host).Disconnect(peer);

@@ -37,7 +37,7 @@ TEST_F(SeatsNewsTest, ASeatIsPlayedFromItsPersonsMachineAndAnyOtherFromTheHost) 
 }
 
 // Guest 2 plays two seats and Guest 1 one; when Guest 2 leaves, the computer plays its two at the
-// host and nothing else changes; a number that left may come back.
+// host and nothing else changes; a machine not present leaves nothing.
 TEST_F(SeatsNewsTest, AMachineLeavingHandsItsPersonsSeatsToTheComputerAndNoOneElses) {
     MachinesPresent = 0b111;
     Person(0, 0);
@@ -54,12 +54,55 @@ TEST_F(SeatsNewsTest, AMachineLeavingHandsItsPersonsSeatsToTheComputerAndNoOneEl
         EXPECT_EQ(SeatControllers[s], controllers[s]) << s;
         EXPECT_EQ(SeatMachines[s], machines[s]) << s;
     }
-    ApplyNetworkNews(InputEvent::Machine(true, 7));
-    ApplyNetworkNews(InputEvent::Machine(true, 2));
-    EXPECT_EQ(MachinesPresent, 0b10000111u);
-    EXPECT_EQ(SeatControllers[1], ControllerNormal) << "a machine coming back does not take its seats again";
     ApplyNetworkNews(InputEvent::Machine(false, 5));
-    EXPECT_EQ(MachinesPresent, 0b10000111u) << "a machine not present leaves nothing";
+    EXPECT_EQ(MachinesPresent, 0b011u) << "a machine not present leaves nothing";
+    EXPECT_EQ(SeatControllers[2], ControllerHuman);
+    EXPECT_EQ(SeatMachines[2], 1);
+}
+
+// The seats of a machine that left are kept for it: when it comes back they are its persons' again,
+// and only its; when its number goes to another machine (the host says the number left again
+// first), or the host chooses another controller for a seat, or the network game ends, they stay
+// the computer's.
+TEST_F(SeatsNewsTest, AMachineComingBackTakesItsSeatsAgainAndAStrangerDoesNot) {
+    MachinesPresent = 0b1111;
+    Person(0, 2);
+    Person(1, 3);
+    Person(2, 2);
+    Person(3, 1);
+    ApplyNetworkNews(InputEvent::Machine(false, 2));
+    ApplyNetworkNews(InputEvent::Machine(false, 3));
+    EXPECT_EQ(SeatControllers[0], ControllerNormal);
+    ApplyNetworkNews(InputEvent::Machine(true, 1));
+    EXPECT_EQ(SeatControllers[0], ControllerNormal) << "another machine's news returns nothing";
+    ApplyNetworkNews(InputEvent::Machine(true, 2));
+    EXPECT_EQ(MachinesPresent, 0b0111u);
+    for (std::size_t s : {0u, 2u}) {
+        EXPECT_EQ(SeatControllers[s], ControllerHuman) << s;
+        EXPECT_EQ(SeatMachines[s], 2) << s;
+        EXPECT_EQ(SeatPlayedFrom(static_cast<int>(s)), 2) << s;
+    }
+    EXPECT_EQ(SeatControllers[1], ControllerNormal) << "Guest 3's seat waits for Guest 3";
+    EXPECT_EQ(SeatMachines[3], 1);
+
+    // Number 3 goes to a stranger: it is said to leave again, then joins.
+    ApplyNetworkNews(InputEvent::Machine(false, 3));
+    ApplyNetworkNews(InputEvent::Machine(true, 3));
+    EXPECT_EQ(SeatControllers[1], ControllerNormal) << "a stranger took Guest 3's seat";
+    EXPECT_EQ(MachinesPresent, 0b1111u);
+
+    // Guest 2 leaves again; the host makes one of its seats Hard, and the game leaves the network.
+    ApplyNetworkNews(InputEvent::Machine(false, 2));
+    ForgetSeatAway(0);
+    SeatControllers[0] = ControllerHard;
+    ApplyNetworkNews(InputEvent::Machine(true, 2));
+    EXPECT_EQ(SeatControllers[0], ControllerHard) << "the host's choice stands";
+    EXPECT_EQ(SeatControllers[2], ControllerHuman);
+    ApplyNetworkNews(InputEvent::Machine(false, 2));
+    ApplyNetworkNews(InputEvent::OffNetwork());
+    ApplyNetworkNews(InputEvent::Machine(true, 2));
+    EXPECT_EQ(SeatControllers[2], ControllerNormal) << "nothing is kept once the network game ends";
+    for (std::size_t s = 0; s < PLAYER_SEATS; ++s) EXPECT_EQ(SeatsAwayFrom[s], -1) << s;
 }
 
 TEST_F(SeatsNewsTest, TheNetworkGameEndingLeavesEveryPersonsSeatToThisMachine) {
