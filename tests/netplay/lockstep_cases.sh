@@ -25,13 +25,13 @@ fail() {
 }
 
 # machine NAME ARGS...: starts a runner in the background, with a data folder of its own as on a
-# machine of its own; its status goes to NAME.status, and the process id of the time limit that
-# runs it to NAME.pid.
+# machine of its own; its status goes to NAME.status, its trace rows to NAME.out as they come, and
+# the process id of the time limit that runs it to NAME.pid.
 machine() {
     local name=$1
     shift
     (export XDG_DATA_HOME=$work/$name.data
-     timeout 240 "$runner" "$@" --script "$work/$name.script" --state "$work/$name.json" \
+     timeout 240 stdbuf -oL "$runner" "$@" --script "$work/$name.script" --state "$work/$name.json" \
         --record "$work/$name.replay" >"$work/$name.out" 2>"$work/$name.err" &
      echo $! >"$work/$name.pid"
      wait $!
@@ -264,6 +264,49 @@ guests_join_under_way() {
             fail "the machine that joined at the moment '$joiner' is not in the host's state"
     done
     grep -q '"mode": "EndOfMatch"' "$work/host.json" || fail "the second match did not end"
+    same_game
+}
+
+# A guest's process killed mid-match (kill -9) and started again. Guest 1 plays seat 1 against a
+# Hard computer. The host holds the game in the computer's turn while Guest 1 is killed and a watcher
+# joins; when seat 1's turn comes the host waits for Guest 1's keys until it notices the loss, and
+# the computer plays the seat. Guest 1, started again, offers the token kept in its data folder and
+# comes back as Guest 1 in the middle of the seat's turn: the seat is its person's again. It plays
+# the match out and shops for the seat in the next one; it and the watcher end in the host's state
+# at that match's first turn.
+guest_rejoins_after_kill() {
+    { host_start 2 "1 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000"
+      host_waits_for_joiner watcher 3
+      printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 3" \
+        "until EndOfMatch 20000" "wait 60" "press Space" "until WeaponShop 200" "until Aiming 20000" "wait 5"
+    } >"$work/host.script"
+    # The first run shops and fires once; the second plays on.
+    { guest_plays_matches 1 | sed -n 1,9p; echo "until EndOfMatch 200000"; } >"$work/guest1.first.script"
+    { guest_plays_matches 1 | sed 1,5d; guest_plays_matches 1 | sed -n 1,4p; echo "until Aiming 20000"; echo "wait 5"; } \
+        >"$work/guest1.script"
+    machine host --seed 7 --host "$port"
+    sleep 0.2
+    (export XDG_DATA_HOME=$work/guest1.data
+     exec "$runner" --join "127.0.0.1:$port" --script "$work/guest1.first.script" >"$work/guest1.first.out" \
+         2>"$work/guest1.first.err") &
+    local victim=$!
+    for _ in $(seq 300); do [ -e "$work/watcher.pgm" ] && break; sleep 0.05; done
+    kill -9 "$victim"
+    wait "$victim" 2>/dev/null
+    join_at watcher "until EndOfMatch 20000" "until WeaponShop 20000" "until Aiming 20000" "wait 5"
+    for _ in $(seq 200); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
+    grep -q "Guest 1 left" "$work/host.out" || fail "the host did not notice the guest's loss"
+    machine guest1 --join "127.0.0.1:$port"
+    finish
+    grep -q "Guest 1 joined the game again" "$work/host.out" || fail "the guest did not come back as Guest 1"
+    [ "$(grep -cE '^[0-9]+ (joined|left) 1$' "$work/host.replay")" = 3 ] ||
+        fail "the host's replay lacks Guest 1 joining, leaving and joining again"
+    grep -q '"controller": "human", "machine": 1' "$work/host.json" || fail "seat 1 is not the guest's again"
+    grep -q '"role": "join", "machine": 1' "$work/guest1.json" || fail "the guest is not Guest 1"
+    for name in guest1 watcher; do
+        cmp -s <(shared_game "$work/host.json") <(shared_game "$work/$name.json") ||
+            fail "$name is not in the host's state"
+    done
     same_game
 }
 
