@@ -153,6 +153,86 @@ TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheR
     EXPECT_EQ(count(ReplayEvent::Left), 2);
 }
 
+// The host's numbers and tokens: a machine offering its number's token gets that number back (the
+// old connection, still open, is closed) and its person's seat with it; any other gets a number never
+// given while there is one, and then the number of a machine that left, which is said to leave for
+// good first, so that the stranger gets none of its seats.
+TEST_F(NetplayTest, AMachineOfferingItsTokenGetsItsNumberAndSeatBackAndAStrangerDoesNot) {
+    net::InProcessNetwork network;
+    std::string error;
+    NetConfigure(NetRole::Host, network.Listen(4004, {}, &error), "4004");
+    const auto hello = [](std::uint64_t token) {
+        return Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion(), token});
+    };
+    // Guests 0 to 5 take numbers 1 to 6; guest 6 comes back as 1 with guest 0's token while guest
+    // 0's connection is open; guest 7, a stranger, takes 7, the last number never given; guest 5
+    // leaves, and guest 8, a stranger with a token of its own making, gets its number.
+    std::vector<Guest> guests(9);
+    for (Guest& g : guests) g.first = hello(0);
+    guests[8].first = hello(12345);
+    const auto token = [&](int g) {
+        const auto* w = guests[static_cast<std::size_t>(g)].Find<net::Welcome>();
+        return w ? w->token : 0;
+    };
+    const auto number = [&](int g) {
+        const auto* w = guests[static_cast<std::size_t>(g)].Find<net::Welcome>();
+        return w ? w->machine : 0;
+    };
+    std::vector<StepDriver::Step> steps;
+    for (int i = 0; i < 200; ++i)
+        steps.push_back([&, i] {
+            if (i < 60 && i % 10 == 0)
+                guests[static_cast<std::size_t>(i / 10)].end = network.Connect(4004, {});
+            if (i == 62) {
+                // Seats 1 and 2 are Guest 1's and Guest 6's people.
+                SeatMachines[0] = 1;
+                SeatMachines[1] = 6;
+                guests[6].first = hello(token(0));
+                guests[6].end = network.Connect(4004, {});
+            }
+            if (i == 80) guests[7].end = network.Connect(4004, {});
+            if (i == 100) guests[5].end.reset();
+            if (i == 150) guests[8].end = network.Connect(4004, {});
+            network.Advance(i == 100 ? 6000 : 5);
+            for (Guest& g : guests) g.Poll();
+            HeadlessTick();
+            return true;
+        });
+    ASSERT_EQ(RunGame(3, steps), 0);
+    for (int g = 0; g < 6; ++g) {
+        EXPECT_EQ(number(g), g + 1) << g;
+        EXPECT_NE(token(g), 0u) << g;
+        for (int other = 0; other < g; ++other) EXPECT_NE(token(g), token(other)) << g;
+    }
+    EXPECT_EQ(number(6), 1) << "the token's number";
+    EXPECT_EQ(token(6), token(0));
+    EXPECT_TRUE(guests[0].closed) << "the old connection stays open";
+    EXPECT_FALSE(guests[6].closed);
+    EXPECT_EQ(number(7), 7) << "a stranger took a number given before";
+    EXPECT_EQ(number(8), 6) << "the stranger was not given the number that left";
+    EXPECT_NE(token(8), token(5));
+
+    // The game heard Guest 1 leave and join again at once, its person playing seat 1 again; and
+    // Guest 6 leave, then leave for good before the stranger joined: seat 2 stays the computer's.
+    EXPECT_EQ(SeatControllers[0], ControllerHuman);
+    EXPECT_EQ(SeatMachines[0], 1);
+    EXPECT_EQ(SeatControllers[1], ControllerNormal);
+    EXPECT_EQ(SeatsAwayFrom[1], -1);
+    EXPECT_EQ(MachinesPresent, 0xFFu);
+    std::vector<ReplayEvent> news;
+    for (const ReplayEvent& e : ReplayRecorded().events)
+        if (e.kind == ReplayEvent::Joined || e.kind == ReplayEvent::Left) news.push_back(e);
+    ASSERT_EQ(news.size(), 12u);
+    const std::pair<ReplayEvent::Kind, std::uint32_t> tail[] = {
+        {ReplayEvent::Left, 1}, {ReplayEvent::Joined, 1}, {ReplayEvent::Joined, 7},
+        {ReplayEvent::Left, 6}, {ReplayEvent::Left, 6},   {ReplayEvent::Joined, 6}};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(news[6 + i].kind, tail[i].first) << i;
+        EXPECT_EQ(news[6 + i].value, tail[i].second) << i;
+    }
+    EXPECT_EQ(news[6].step, news[7].step) << "Guest 1 was away for frames";
+}
+
 // Two guests whose games differ from the host's at a turn's start: the host cannot tell whose game is
 // right, so it stops the game for everyone, tells the guests, writes a report beside its replays and
 // goes back to the title. (One guest alone differing is dropped alone: test_hostile.cpp.)
