@@ -137,6 +137,13 @@ bool HashReported(int machine, const net::StateHash& hash) {
     return true;
 }
 
+void ForgetReports(int machine) {
+    for (auto r = C.reported.begin(); r != C.reported.end();) {
+        std::erase_if(r->second, [machine](const auto& report) { return report.first == machine; });
+        r = r->second.empty() ? C.reported.erase(r) : std::next(r);
+    }
+}
+
 void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
     if (C.desync) return;
     C.desync = true;

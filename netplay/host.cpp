@@ -153,6 +153,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     Flush();
     if (!place.returning && Tokens[slot] != 0) TheStamps.unannounced.push_back({place.machine, false});
     Tokens[slot] = token;
+    ForgetReports(place.machine);
     // The stream keeps what the number stamped before; its frames after that are the host's until
     // the news of its joining takes effect.
     m.connected = true;

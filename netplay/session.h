@@ -189,6 +189,9 @@ void CheckTurnStart(std::uint32_t steps);
 // differing at the same turn's start stops the game for all. False when the guest reports more than
 // it may (it is to be dropped).
 bool HashReported(int machine, const net::StateHash& hash);
+// Host: the reports of frames not reached yet from a number that is given again: the machine
+// that comes back (or the stranger) reports those frames itself.
+void ForgetReports(int machine);
 // The machines' games differ: a report beside the replays, and the network game stops.
 void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs);
 std::uint64_t LastHash();
