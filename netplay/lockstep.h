@@ -14,7 +14,10 @@
 //
 // Joined machines talk only to the host, which passes every stamp on to the others and announces
 // machines joining and leaving at a frame no stamp has yet been sent for. A machine that joins gets
-// the game so far as its replay, plays it back at full speed and goes on live.
+// the game so far as its replay, plays it back at full speed and goes on live. The host gives each
+// machine a token, which the machine keeps in its data folder under the host's address: offering it
+// again, a machine that left (or lost its connection) comes back as the same number, and the news
+// of that number joining gives it back the seats the computer played for it meanwhile.
 //
 // The shell calls in at the points marked below; with no network game every call does nothing, so
 // a game at one keyboard is exactly as it was. Behind these calls, the rooms of netplay/session.h do
