@@ -294,7 +294,7 @@ guest_rejoins_after_kill() {
     kill -9 "$victim"
     wait "$victim" 2>/dev/null
     join_at watcher "until EndOfMatch 20000" "until WeaponShop 20000" "until Aiming 20000" "wait 5"
-    for _ in $(seq 200); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
+    for _ in $(seq 300); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
     grep -q "Guest 1 left" "$work/host.out" || fail "the host did not notice the guest's loss"
     machine guest1 --join "127.0.0.1:$port"
     finish
