@@ -130,7 +130,8 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     if (!Admit(peer)) return;
     const Place place = PlaceFor(hello);
     if (place.machine < 0) {
-        RefuseAndClose(peer, "the game is full: every machine's place is taken", net::DisconnectReason::GameFull);
+        RefuseAndClose(peer, "the game is full: every machine's place is taken",
+                       net::DisconnectReason::GameFull);
         return;
     }
     const auto slot = static_cast<std::size_t>(place.machine);
