@@ -267,14 +267,16 @@ guests_join_under_way() {
     same_game
 }
 
-# A guest's process killed mid-match (kill -9) and started again. Guest 1 plays seat 1 against a
+# A guest's process killed mid-match (kill -9) and started again, in two ways: `later`, once the
+# host has noticed the loss, or `at_once`, before (its hello then reaches the host while the old
+# connection still looks open, and the host closes that one for it). Guest 1 plays seat 1 against a
 # Hard computer. The host holds the game in the computer's turn while Guest 1 is killed and a watcher
-# joins; when seat 1's turn comes the host waits for Guest 1's keys until it notices the loss, and
-# the computer plays the seat. Guest 1, started again, offers the token kept in its data folder and
-# comes back as Guest 1 in the middle of the seat's turn: the seat is its person's again. It plays
-# the match out and shops for the seat in the next one; it and the watcher end in the host's state
-# at that match's first turn.
-guest_rejoins_after_kill() {
+# joins. Later: when seat 1's turn comes the host waits for Guest 1's keys until it gives up on it,
+# and the computer plays the seat; Guest 1, started again, comes back in the middle of the seat's
+# turn. Either way the machine offers the token kept in its data folder, comes back as Guest 1 and
+# its person plays the seat again: Guest 1 plays the match out and shops for the seat in the next
+# one, and it and the watcher end in the host's state at that match's first turn.
+rejoin_after_kill() {
     { host_start 2 "1 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000"
       host_waits_for_joiner watcher 3
       printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 3" \
@@ -293,10 +295,17 @@ guest_rejoins_after_kill() {
     for _ in $(seq 300); do [ -e "$work/watcher.pgm" ] && break; sleep 0.05; done
     kill -9 "$victim"
     wait "$victim" 2>/dev/null
+    if [ "$1" = at_once ]; then
+        machine guest1 --join "127.0.0.1:$port"
+        for _ in $(seq 100); do grep -q "Guest 1 joined the game again" "$work/host.out" && break; sleep 0.05; done
+        grep -q "Guest 1 left (it joined again)" "$work/host.out" || fail "the host did not close the old connection"
+    fi
     join_at watcher "until EndOfMatch 20000" "until WeaponShop 20000" "until Aiming 20000" "wait 5"
-    for _ in $(seq 300); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
-    grep -q "Guest 1 left" "$work/host.out" || fail "the host did not notice the guest's loss"
-    machine guest1 --join "127.0.0.1:$port"
+    if [ "$1" = later ]; then
+        for _ in $(seq 300); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
+        grep -q "Guest 1 left" "$work/host.out" || fail "the host did not notice the guest's loss"
+        machine guest1 --join "127.0.0.1:$port"
+    fi
     finish
     grep -q "Guest 1 joined the game again" "$work/host.out" || fail "the guest did not come back as Guest 1"
     [ "$(grep -cE '^[0-9]+ (joined|left) 1$' "$work/host.replay")" = 3 ] ||
@@ -309,6 +318,9 @@ guest_rejoins_after_kill() {
     done
     same_game
 }
+
+guest_rejoins_after_kill() { rejoin_after_kill later; }
+guest_comes_back_at_once() { rejoin_after_kill at_once; }
 
 # Three machines, a whole match: two guests and a Hard computer, the host watching.
 three_machines_match() {
