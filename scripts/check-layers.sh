@@ -8,14 +8,15 @@ cd "$(dirname "$0")/.."
 
 # The layers, lowest first; folders on one line sit side by side and may not include each other.
 # The platform layer's backends, and what they share, sit above the trace facility they report to;
-# the network transport needs nothing of the game, and its ENet implementation sits beside them.
+# the network transport needs nothing of the game, and its ENet and relay (MQTT) implementations
+# sit beside them.
 # The test equipment sits above everything, so that nothing of the game may include it.
 layers=(
   "platform"
   "diag"
   "platform/common"
   "net"
-  "platform/sdl platform/headless platform/web net/enet"
+  "platform/sdl platform/headless platform/web net/enet net/mqtt"
   "core"
   "display sound"
   "landscape"

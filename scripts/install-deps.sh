@@ -8,8 +8,8 @@
 set -euo pipefail
 
 build_packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
-                libbenchmark-dev libenet-dev clang clang-format libclang-rt-dev xvfb xauth xdotool
-                x11-apps dpkg-dev lintian appstream desktop-file-utils)
+                libbenchmark-dev libenet-dev libmosquitto-dev mosquitto clang clang-format libclang-rt-dev
+                xvfb xauth xdotool x11-apps dpkg-dev lintian appstream desktop-file-utils)
 web_packages=(emscripten binaryen cmake make python3 chromium nodejs npm)
 
 case "${1:-}" in

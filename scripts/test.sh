@@ -35,6 +35,8 @@ check_backends() {
   done <<'LIST'
 SDL platform/sdl/|tests/platform/sdl/
 enet/ net/enet/
+mosquitto net/mqtt/|tests/net/mqtt/
+mqtt_protocol net/mqtt/|tests/net/mqtt/
 emscripten platform/web/
 LIST
 }
@@ -107,7 +109,7 @@ stage "Installing what is missing" -- scripts/install-deps.sh
 [ "${stage_result[Installing what is missing]}" = passed ] || { stage_summary; exit 1; }
 stage_start "Installing the web build's and browser tests' tools" -- install_web
 stage "Formatting" -- scripts/check-format.sh
-stage "SDL, ENet and Emscripten only in their backends" -- check_backends
+stage "SDL, ENet, libmosquitto and Emscripten only in their backends" -- check_backends
 stage "Every subsystem depends only on those beneath it" -- scripts/check-layers.sh
 
 stage "Build with Debian's flags (warnings are errors)" -- build_plain

@@ -1,0 +1,48 @@
+// The envelope of every message on the relay: who is speaking in which order, and what they say.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "net/transport.h"
+
+namespace net {
+
+// Raised whenever the envelope changes; machines with different numbers do not meet.
+constexpr std::uint8_t kEnvelopeVersion = 1;
+
+// The form, all numbers little-endian:
+//   kind (1 byte) sequence (4 bytes) then by kind:
+//   Hello  version (1 byte)             a guest asking to join, or the host taking it; sequence 1
+//   Data   payload (1 byte or more)     a message of the transport
+//   Bye    reason (1 byte)              the sender closes; sequence 0 when it is a last will
+//   Room   version (1 byte)             a host's notice that it keeps the room; sequence 0
+// Each sender numbers what it sends to one receiver 1, 2, 3...: a receiver takes the next number,
+// ignores a number it already had (the broker delivers at least once) and closes the connection on
+// a gap (the broker dropped something).
+enum class EnvelopeKind : std::uint8_t { Hello = 1, Data = 2, Bye = 3, Room = 4 };
+
+struct Envelope {
+    EnvelopeKind kind = EnvelopeKind::Data;
+    std::uint32_t sequence = 0;
+    std::vector<std::uint8_t> payload;                   // Data only
+    DisconnectReason reason = DisconnectReason::Closed;  // Bye only
+    bool operator==(const Envelope&) const = default;
+};
+
+// What a decoder found wrong, if anything.
+enum class EnvelopeFault { None, Oversized, Malformed };
+
+// The bytes of an envelope. Its fields are taken as they are: the caller builds only well-formed
+// envelopes.
+std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope);
+
+// Reads an envelope whose Data payload may hold at most max_payload bytes. On a fault, returns it
+// with a printable message in *error and leaves *envelope unspecified.
+EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t max_payload,
+                             Envelope* envelope, std::string* error);
+
+}  // namespace net

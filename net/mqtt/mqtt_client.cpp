@@ -1,0 +1,173 @@
+// A guest's end of a room on the relay: finding the one host, saying hello, messages both ways.
+#include <chrono>
+#include <set>
+
+#include "net/mqtt/mqtt_end.h"
+#include "net/mqtt/mqtt_transport.h"
+#include "net/room_code.h"
+
+namespace net {
+namespace {
+
+// A guest's only peer, its host.
+constexpr PeerId kHostPeer = 1;
+
+class MqttClient final : public MqttEnd {
+public:
+    using MqttEnd::MqttEnd;
+
+    // The will is a goodbye numbered 0 saying this guest timed out.
+    bool Start(const std::string& broker, std::string* error) {
+        const Envelope will = Goodbye(0, DisconnectReason::TimedOut);
+        started_ = std::chrono::steady_clock::now();
+        return MakeId(error) && Open(broker, "up/" + id_, EncodeEnvelope(will), false, error);
+    }
+
+    bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
+    void Disconnect(PeerId peer, DisconnectReason why) override;
+
+    std::vector<PeerId> Peers() const override {
+        if (phase_ == Phase::Joined) return {kHostPeer};
+        return {};
+    }
+
+    std::string Address(PeerId peer) const override {
+        return phase_ == Phase::Joined && peer == kHostPeer ? host_ : "";
+    }
+
+    bool Settled() const override { return phase_ != Phase::Ended || !link_.Open(); }
+
+private:
+    // Subscribing until the broker has answered both subscriptions (the retained notices come in
+    // between), Choosing the host among them, Joining once hello is said, Joined once answered.
+    enum class Phase { Subscribing, Choosing, Joining, Joined, Ended };
+
+    std::string Up() const { return Topic("up/" + id_); }
+
+    void Process() override;
+    void Notice(const std::string& client, std::span<const std::uint8_t> bytes);
+    void FromHost(std::span<const std::uint8_t> bytes);
+    void Choose();
+    void End(DisconnectReason why, bool say_goodbye, bool report);
+
+    Phase phase_ = Phase::Subscribing;
+    std::chrono::steady_clock::time_point started_;
+    int notices_request_ = -1;
+    int down_request_ = -1;
+    std::set<std::string> notices_;  // clients whose notice says they keep the room
+    std::string host_;
+    std::uint32_t next_in_ = 1;
+    std::uint32_t next_out_ = 1;
+};
+
+void MqttClient::Process() {
+    // Once the broker takes this client: the room's notices first, then what the host says here.
+    if (phase_ == Phase::Subscribing && link_.Open() && down_request_ < 0) {
+        notices_request_ = link_.Subscribe(Topic("host/+"));
+        down_request_ = link_.Subscribe(Topic("down/+/" + id_));
+    }
+    MqttLink::Incoming message;
+    while (link_.TakeIncoming(&message)) {
+        if (std::optional<std::string> client = LevelAfter(message.topic, "host/")) {
+            Notice(*client, message.payload);
+        } else if (phase_ == Phase::Joining || phase_ == Phase::Joined) {
+            if (message.topic == Topic("down/" + host_ + "/" + id_)) FromHost(message.payload);
+        }
+    }
+    if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) && link_.Acknowledged(down_request_))
+        phase_ = Phase::Choosing;
+    if (phase_ == Phase::Choosing) Choose();
+
+    // A host that never answers, or the broker gone, ends the attempt or the connection.
+    const auto waited = std::chrono::steady_clock::now() - started_;
+    if (phase_ != Phase::Joined && phase_ != Phase::Ended && waited > std::chrono::milliseconds(options_.timeout_ms))
+        End(DisconnectReason::TimedOut, true, true);
+    if (link_.Lost() && phase_ != Phase::Ended) End(DisconnectReason::TimedOut, false, true);
+    // An end that has said all it had to say leaves the broker politely, so no will follows.
+    if (phase_ == Phase::Ended && link_.Open() && link_.AllPublished()) link_.Close();
+}
+
+// A notice put up counts while choosing; the chosen host's notice emptied means it vanished.
+void MqttClient::Notice(const std::string& client, std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) {
+        notices_.erase(client);
+        if (client == host_ && (phase_ == Phase::Joining || phase_ == Phase::Joined))
+            End(DisconnectReason::TimedOut, false, true);
+        return;
+    }
+    Envelope envelope;
+    std::string error;
+    if (DecodeEnvelope(bytes, 0, &envelope, &error) == EnvelopeFault::None && envelope.kind == EnvelopeKind::Room)
+        notices_.insert(client);
+}
+
+// One notice: that is the host. More: someone put up a false one, and no guess is safe.
+void MqttClient::Choose() {
+    if (notices_.size() > 1) {
+        End(DisconnectReason::Malformed, false, true);
+    } else if (notices_.size() == 1) {
+        host_ = *notices_.begin();
+        Publish(Up(), Greeting(EnvelopeKind::Hello, next_out_++));
+        phase_ = Phase::Joining;
+    }
+}
+
+void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
+    Envelope envelope;
+    std::string error;
+    const EnvelopeFault fault = DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error);
+    if (fault != EnvelopeFault::None) {
+        End(fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed, true, true);
+        return;
+    }
+    const Order order = Place(envelope.sequence, next_in_);
+    if (order == Order::Again) return;
+    // Hello answers a hello, messages follow it, and a goodbye (a refusal, say) may come at any time.
+    const bool expected = envelope.kind == EnvelopeKind::Bye ||
+                          (envelope.kind == EnvelopeKind::Hello && phase_ == Phase::Joining) ||
+                          (envelope.kind == EnvelopeKind::Data && phase_ == Phase::Joined);
+    if (order == Order::Gap || !expected) {
+        End(DisconnectReason::Malformed, true, true);
+        return;
+    }
+    ++next_in_;
+    if (envelope.kind == EnvelopeKind::Bye) {
+        End(envelope.reason, false, true);
+    } else if (envelope.kind == EnvelopeKind::Hello) {
+        phase_ = Phase::Joined;
+        events_.push_back(MakeEvent(NetEvent::Connected, kHostPeer));
+    } else {
+        events_.push_back(MakeEvent(NetEvent::Received, kHostPeer, DisconnectReason::Closed, envelope.payload));
+    }
+}
+
+bool MqttClient::Send(PeerId peer, std::span<const std::uint8_t> bytes) {
+    if (peer != kHostPeer || phase_ != Phase::Joined || bytes.empty() || bytes.size() > options_.max_message_bytes)
+        return false;
+    return Publish(Up(), Carrying(next_out_++, bytes));
+}
+
+void MqttClient::Disconnect(PeerId peer, DisconnectReason why) {
+    if (peer == kHostPeer && phase_ != Phase::Ended) End(why, true, false);
+}
+
+// Ends the connection or the attempt, telling the host if it may be listening.
+void MqttClient::End(DisconnectReason why, bool say_goodbye, bool report) {
+    if (say_goodbye && (phase_ == Phase::Joining || phase_ == Phase::Joined))
+        Publish(Up(), Goodbye(next_out_++, why));
+    phase_ = Phase::Ended;
+    if (report) events_.push_back(MakeEvent(NetEvent::Disconnected, kHostPeer, why));
+}
+
+}  // namespace
+
+std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
+                                          const TransportOptions& options, std::string* error) {
+    std::string room;
+    if (!ParseRoomCode(code, &room, error)) return nullptr;
+    auto client = std::make_unique<MqttClient>(room, options);
+    if (!client->Start(broker, error)) return nullptr;
+    return client;
+}
+
+}  // namespace net

@@ -1,0 +1,102 @@
+// The shared half of the relay's ends: starting the link and polling it for events.
+#include "net/mqtt/mqtt_end.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "net/room_code.h"
+
+namespace net {
+namespace {
+
+// Client ids: 16 characters of the code alphabet, 80 random bits.
+constexpr std::size_t kClientIdLength = 16;
+// The broker drops a client silent for one and a half keep-alives; libmosquitto takes no less
+// than 5 s.
+constexpr int kMinKeepaliveS = 5;
+// Waits on the link are cut into slices this long, so that changes of state are seen between them.
+constexpr int kPumpSliceMs = 10;
+
+}  // namespace
+
+Envelope Greeting(EnvelopeKind kind, std::uint32_t sequence) {
+    Envelope envelope;
+    envelope.kind = kind;
+    envelope.sequence = sequence;
+    return envelope;
+}
+
+Envelope Goodbye(std::uint32_t sequence, DisconnectReason why) {
+    Envelope envelope = Greeting(EnvelopeKind::Bye, sequence);
+    envelope.reason = why;
+    return envelope;
+}
+
+Envelope Carrying(std::uint32_t sequence, std::span<const std::uint8_t> bytes) {
+    Envelope envelope = Greeting(EnvelopeKind::Data, sequence);
+    envelope.payload.assign(bytes.begin(), bytes.end());
+    return envelope;
+}
+
+NetEvent MakeEvent(NetEvent::Kind kind, PeerId peer, DisconnectReason why, std::vector<std::uint8_t> bytes) {
+    NetEvent event;
+    event.kind = kind;
+    event.peer = peer;
+    event.reason = why;
+    event.bytes = std::move(bytes);
+    return event;
+}
+
+Order Place(std::uint32_t sequence, std::uint32_t expected) {
+    if (sequence == expected) return Order::Next;
+    return sequence < expected ? Order::Again : Order::Gap;
+}
+
+MqttEnd::MqttEnd(const std::string& code, const TransportOptions& options)
+    : options_(options), room_("lobshot/" + code + "/") {}
+
+bool MqttEnd::MakeId(std::string* error) {
+    return MakeRandomCode(kClientIdLength, &id_, error);
+}
+
+bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
+                   const std::vector<std::uint8_t>& will, bool retain, std::string* error) {
+    std::string host;
+    std::uint16_t port = 0;
+    if (!ParseHostPort(broker, &host, &port, error)) return false;
+    const int keepalive_s = std::max(kMinKeepaliveS, options_.timeout_ms * 2 / 3 / 1000);
+    return link_.Open(host, port, id_, keepalive_s, {Topic(will_topic), will, retain}, error);
+}
+
+bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
+    // Whatever is ready first (even with no time to wait, after one round of the link); then
+    // rounds of the link until an event comes or the time is up.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (bool first = true;; first = false) {
+        Process();
+        if (!events_.empty()) {
+            *event = std::move(events_.front());
+            events_.pop_front();
+            return true;
+        }
+        const long long left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (!first && left <= 0) return false;
+        link_.Pump(static_cast<int>(std::clamp<long long>(left, 0, kPumpSliceMs)));
+    }
+}
+
+std::optional<std::string> MqttEnd::LevelAfter(const std::string& topic, std::string_view prefix) const {
+    const std::string begin = Topic(prefix);
+    if (topic.size() <= begin.size() || topic.compare(0, begin.size(), begin) != 0) return std::nullopt;
+    std::string level = topic.substr(begin.size());
+    if (level.find('/') != std::string::npos) return std::nullopt;
+    return level;
+}
+
+bool MqttEnd::Publish(const std::string& topic, const Envelope& envelope, bool retain) {
+    return link_.Publish(topic, EncodeEnvelope(envelope), retain);
+}
+
+}  // namespace net

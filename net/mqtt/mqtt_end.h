@@ -1,0 +1,60 @@
+// What a host and a guest on the relay share: the room's topics, numbering and the polling loop.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "net/mqtt/envelope.h"
+#include "net/mqtt/mqtt_link.h"
+#include "net/transport.h"
+
+namespace net {
+
+// Envelopes and events as the ends make them.
+Envelope Greeting(EnvelopeKind kind, std::uint32_t sequence);  // Hello or Room
+Envelope Goodbye(std::uint32_t sequence, DisconnectReason why);
+Envelope Carrying(std::uint32_t sequence, std::span<const std::uint8_t> bytes);
+NetEvent MakeEvent(NetEvent::Kind kind, PeerId peer, DisconnectReason why = DisconnectReason::Closed,
+                   std::vector<std::uint8_t> bytes = {});
+
+// Where a message stands in its sender's numbering: the next one, one already had, or past a gap.
+enum class Order { Next, Again, Gap };
+Order Place(std::uint32_t sequence, std::uint32_t expected);
+
+// One end of a room. Subclasses turn what the link brings in into events (Process) and say what
+// they know of their peers; this class runs the link between them from Poll.
+class MqttEnd : public Transport {
+public:
+    MqttEnd(const std::string& code, const TransportOptions& options);
+
+    // Makes this end's fresh client id (id_), then opens the link under it with a will on the given
+    // room topic. False with a message in *error if either cannot be done.
+    bool MakeId(std::string* error);
+    bool Open(const std::string& broker, const std::string& will_topic, const std::vector<std::uint8_t>& will,
+              bool retain, std::string* error);
+
+    bool Poll(NetEvent* event, int timeout_ms) override;
+    std::uint16_t Port() const override { return 0; }
+
+protected:
+    // Handles what came in and what changed on the link, queueing events.
+    virtual void Process() = 0;
+
+    // Room topics: "lobshot/CODE/" + rest.
+    std::string Topic(std::string_view rest) const { return room_ + std::string(rest); }
+    // The one level after `prefix` (a room topic's beginning) in `topic`, if the topic is the
+    // prefix followed by one level; otherwise nullopt.
+    std::optional<std::string> LevelAfter(const std::string& topic, std::string_view prefix) const;
+    bool Publish(const std::string& topic, const Envelope& envelope, bool retain = false);
+
+    MqttLink link_;
+    TransportOptions options_;
+    std::string room_;
+    std::string id_;
+    std::deque<NetEvent> events_;
+};
+
+}  // namespace net

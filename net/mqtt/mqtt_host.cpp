@@ -1,0 +1,162 @@
+// The host's end of a room on the relay: its notice, guests saying hello, messages both ways.
+#include <map>
+#include <set>
+
+#include "net/mqtt/mqtt_end.h"
+#include "net/mqtt/mqtt_transport.h"
+#include "net/room_code.h"
+
+namespace net {
+namespace {
+
+class MqttHost final : public MqttEnd {
+public:
+    using MqttEnd::MqttEnd;
+
+    // The will empties the room's notice: the guests learn the host vanished, joiners find no room.
+    bool Start(const std::string& broker, std::string* error) {
+        return MakeId(error) && Open(broker, "host/" + id_, {}, true, error);
+    }
+
+    bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
+    void Disconnect(PeerId peer, DisconnectReason why) override { Drop(peer, why, false); }
+
+    std::vector<PeerId> Peers() const override {
+        std::vector<PeerId> ids;
+        for (const auto& [id, guest] : guests_) ids.push_back(id);
+        return ids;
+    }
+
+    std::string Address(PeerId peer) const override {
+        const auto found = guests_.find(peer);
+        return found == guests_.end() ? "" : found->second.client;
+    }
+
+    bool Settled() const override { return link_.AllPublished() || !link_.Open(); }
+
+private:
+    // A guest connected; both ways the hellos were number 1.
+    struct Guest {
+        std::string client;
+        std::uint32_t next_in = 2;
+        std::uint32_t next_out = 2;
+    };
+
+    std::string Down(const std::string& client) const { return Topic("down/" + id_ + "/" + client); }
+
+    void Process() override;
+    void Receive(const std::string& client, std::span<const std::uint8_t> bytes);
+    void Admit(const std::string& client);
+    void FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope);
+    void Drop(PeerId peer, DisconnectReason why, bool report);
+
+    bool opened_ = false;
+    bool lost_ = false;
+    PeerId next_id_ = 1;
+    std::map<PeerId, Guest> guests_;
+    std::map<std::string, PeerId> by_client_;
+    // Guests whose connection ended or that were refused: nothing more from them counts.
+    std::set<std::string> ended_;
+};
+
+void MqttHost::Process() {
+    // Once the broker takes this client: listen to every guest, then put up the room's notice.
+    if (!opened_ && link_.Open()) {
+        opened_ = true;
+        link_.Subscribe(Topic("up/+"));
+        Publish(Topic("host/" + id_), Greeting(EnvelopeKind::Room, 0), true);
+    }
+    MqttLink::Incoming message;
+    while (link_.TakeIncoming(&message)) {
+        if (std::optional<std::string> client = LevelAfter(message.topic, "up/"))
+            Receive(*client, message.payload);
+    }
+    // Without the broker every guest is gone.
+    if (link_.Lost() && !lost_) {
+        lost_ = true;
+        while (!guests_.empty()) Drop(guests_.begin()->first, DisconnectReason::TimedOut, true);
+    }
+}
+
+void MqttHost::Receive(const std::string& client, std::span<const std::uint8_t> bytes) {
+    if (ended_.count(client) != 0) return;
+    Envelope envelope;
+    std::string error;
+    const EnvelopeFault fault = DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error);
+    const auto known = by_client_.find(client);
+    if (known != by_client_.end()) {
+        FromGuest(known->second, guests_.at(known->second), fault, envelope);
+    } else if (fault == EnvelopeFault::None && envelope.kind == EnvelopeKind::Hello) {
+        Admit(client);
+    }
+}
+
+// A new guest is taken while there is room, and turned away for good otherwise.
+void MqttHost::Admit(const std::string& client) {
+    if (static_cast<int>(guests_.size()) >= options_.max_peers) {
+        Publish(Down(client), Goodbye(1, DisconnectReason::HostFull));
+        ended_.insert(client);
+        return;
+    }
+    const PeerId peer = next_id_++;
+    guests_[peer] = Guest{client};
+    by_client_[client] = peer;
+    Publish(Down(client), Greeting(EnvelopeKind::Hello, 1));
+    events_.push_back(MakeEvent(NetEvent::Connected, peer));
+}
+
+void MqttHost::FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope) {
+    if (fault != EnvelopeFault::None) {
+        Drop(peer, fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
+             true);
+        return;
+    }
+    // A will's goodbye is numbered 0 and always counts; any other message in its order.
+    const Order order = envelope.kind == EnvelopeKind::Bye && envelope.sequence == 0
+                            ? Order::Next
+                            : Place(envelope.sequence, guest.next_in);
+    if (order == Order::Again || envelope.kind == EnvelopeKind::Hello) return;
+    if (order == Order::Gap || envelope.kind == EnvelopeKind::Room) {
+        Drop(peer, DisconnectReason::Malformed, true);
+    } else if (envelope.kind == EnvelopeKind::Bye) {
+        ended_.insert(guest.client);
+        by_client_.erase(guest.client);
+        guests_.erase(peer);
+        events_.push_back(MakeEvent(NetEvent::Disconnected, peer, envelope.reason));
+    } else {
+        ++guest.next_in;
+        events_.push_back(MakeEvent(NetEvent::Received, peer, DisconnectReason::Closed, envelope.payload));
+    }
+}
+
+bool MqttHost::Send(PeerId peer, std::span<const std::uint8_t> bytes) {
+    const auto found = guests_.find(peer);
+    if (found == guests_.end() || bytes.empty() || bytes.size() > options_.max_message_bytes) return false;
+    Guest& guest = found->second;
+    return Publish(Down(guest.client), Carrying(guest.next_out++, bytes));
+}
+
+// Ends a guest's connection with a goodbye (which the broker may no longer deliver if it is lost).
+void MqttHost::Drop(PeerId peer, DisconnectReason why, bool report) {
+    const auto found = guests_.find(peer);
+    if (found == guests_.end()) return;
+    Guest& guest = found->second;
+    Publish(Down(guest.client), Goodbye(guest.next_out++, why));
+    ended_.insert(guest.client);
+    by_client_.erase(guest.client);
+    guests_.erase(found);
+    if (report) events_.push_back(MakeEvent(NetEvent::Disconnected, peer, why));
+}
+
+}  // namespace
+
+std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
+                                        const TransportOptions& options, std::string* error) {
+    std::string room;
+    if (!ParseRoomCode(code, &room, error)) return nullptr;
+    auto host = std::make_unique<MqttHost>(room, options);
+    if (!host->Start(broker, error)) return nullptr;
+    return host;
+}
+
+}  // namespace net

@@ -1,0 +1,139 @@
+// The relay connection: libmosquitto driven from the owner's thread, its callbacks kept as state.
+#include "net/mqtt/mqtt_link.h"
+
+#include <mosquitto.h>
+#include <mqtt_protocol.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace net {
+namespace {
+
+constexpr int kAtLeastOnce = 1;
+
+// libmosquitto is initialised while any link exists.
+std::mutex library_mutex;
+int library_users = 0;
+
+void AcquireLibrary() {
+    std::lock_guard<std::mutex> lock(library_mutex);
+    if (library_users++ == 0) mosquitto_lib_init();
+}
+
+void ReleaseLibrary() {
+    std::lock_guard<std::mutex> lock(library_mutex);
+    if (--library_users == 0) mosquitto_lib_cleanup();
+}
+
+}  // namespace
+
+// Every callback runs inside mosquitto_loop, called from Pump, on the owner's thread.
+struct MqttLinkCallbacks {
+    static MqttLink& Of(void* self) { return *static_cast<MqttLink*>(self); }
+
+    static void Connect(mosquitto*, void* self, int rc, int, const mosquitto_property*) {
+        Of(self).state_ = rc == 0 ? MqttLink::State::Open : MqttLink::State::Lost;
+    }
+
+    static void Disconnect(mosquitto*, void* self, int, const mosquitto_property*) {
+        MqttLink& link = Of(self);
+        if (link.state_ != MqttLink::State::Closed) link.state_ = MqttLink::State::Lost;
+    }
+
+    // The broker took a message; a refusal (not authorised, say) means this end is misbehaving or
+    // misconfigured, and ends the connection as lost rather than leave a gap.
+    static void Publish(mosquitto*, void* self, int mid, int reason, const mosquitto_property*) {
+        MqttLink& link = Of(self);
+        link.unacknowledged_.erase(mid);
+        if (reason >= 0x80 && link.state_ == MqttLink::State::Open) link.state_ = MqttLink::State::Lost;
+    }
+
+    static void Subscribe(mosquitto*, void* self, int mid, int, const int*, const mosquitto_property*) {
+        Of(self).subscribed_.insert(mid);
+    }
+
+    static void Message(mosquitto*, void* self, const mosquitto_message* message, const mosquitto_property*) {
+        const auto* bytes = static_cast<const std::uint8_t*>(message->payload);
+        Of(self).incoming_.push_back({message->topic, {bytes, bytes + message->payloadlen}});
+    }
+};
+
+MqttLink::MqttLink() {
+    AcquireLibrary();
+}
+
+MqttLink::~MqttLink() {
+    if (handle_ != nullptr) mosquitto_destroy(handle_);
+    ReleaseLibrary();
+}
+
+bool MqttLink::Open(const std::string& host, std::uint16_t port, const std::string& client_id,
+                    int keepalive_s, const Will& will, std::string* error) {
+    // A clean session each time: nothing is kept for this client id after it goes.
+    handle_ = mosquitto_new(client_id.c_str(), true, this);
+    if (handle_ == nullptr) {
+        *error = "the relay's client could not be made";
+        return false;
+    }
+    mosquitto_int_option(handle_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+    mosquitto_connect_v5_callback_set(handle_, MqttLinkCallbacks::Connect);
+    mosquitto_disconnect_v5_callback_set(handle_, MqttLinkCallbacks::Disconnect);
+    mosquitto_publish_v5_callback_set(handle_, MqttLinkCallbacks::Publish);
+    mosquitto_subscribe_v5_callback_set(handle_, MqttLinkCallbacks::Subscribe);
+    mosquitto_message_v5_callback_set(handle_, MqttLinkCallbacks::Message);
+    if (mosquitto_will_set_v5(handle_, will.topic.c_str(), static_cast<int>(will.payload.size()),
+                              will.payload.data(), kAtLeastOnce, will.retain, nullptr) != MOSQ_ERR_SUCCESS) {
+        *error = "the relay's client could not be given its will";
+        return false;
+    }
+    if (mosquitto_connect_bind_v5(handle_, host.c_str(), port, keepalive_s, nullptr, nullptr) !=
+        MOSQ_ERR_SUCCESS) {
+        *error = "cannot reach the relay at " + host + ":" + std::to_string(port);
+        return false;
+    }
+    return true;
+}
+
+int MqttLink::Subscribe(const std::string& filter) {
+    int mid = 0;
+    if (state_ != State::Open ||
+        mosquitto_subscribe_v5(handle_, &mid, filter.c_str(), kAtLeastOnce, 0, nullptr) != MOSQ_ERR_SUCCESS)
+        return -1;
+    return mid;
+}
+
+bool MqttLink::Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) {
+    int mid = 0;
+    if (state_ != State::Open ||
+        mosquitto_publish_v5(handle_, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
+                             kAtLeastOnce, retain, nullptr) != MOSQ_ERR_SUCCESS)
+        return false;
+    unacknowledged_.insert(mid);
+    return true;
+}
+
+void MqttLink::Close() {
+    if (state_ == State::Open) mosquitto_disconnect_v5(handle_, MQTT_RC_NORMAL_DISCONNECTION, nullptr);
+    state_ = State::Closed;
+}
+
+void MqttLink::Pump(int timeout_ms) {
+    // One round of waiting for the socket, reading, writing and keeping alive.
+    if (state_ != State::Connecting && state_ != State::Open) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms));
+        return;
+    }
+    if (mosquitto_loop(handle_, timeout_ms, 1) != MOSQ_ERR_SUCCESS && state_ != State::Closed)
+        state_ = State::Lost;
+}
+
+bool MqttLink::TakeIncoming(Incoming* message) {
+    if (incoming_.empty()) return false;
+    *message = std::move(incoming_.front());
+    incoming_.pop_front();
+    return true;
+}
+
+}  // namespace net

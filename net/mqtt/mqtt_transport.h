@@ -1,0 +1,51 @@
+// The transport over the relay (an MQTT 5 broker): a host keeping a room, or a guest joining one.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "net/transport.h"
+
+namespace net {
+
+// Every machine makes one outgoing connection to the broker under a fresh random client id and
+// speaks in the room's topic tree (relay/acl has the access control):
+//   lobshot/CODE/host/HOST      the host's retained notice that it keeps the room; its last will
+//                               empties it, which tells the guests it vanished
+//   lobshot/CODE/up/GUEST       what a guest says to the host; its last will there is a goodbye
+//   lobshot/CODE/down/HOST/GUEST  what the host says to that guest
+// A guest reads the notices on joining (the broker hands retained ones over first) and takes the
+// one host they name; it says hello up, and is connected when the host says hello down. Every
+// message is an envelope (net/mqtt/envelope.h) numbered per sender and receiver, so that the
+// broker's duplicates change nothing and its losses close the connection rather than leave a gap.
+//
+// What the transport promises is net/transport.h's, with these differences: peers' addresses are
+// their client ids; Port() is 0; Settled means the broker has taken every message sent (it then
+// delivers them to whoever is still connected). A peer that vanishes is reported when the broker
+// publishes its will: at once if its connection closed, after one and a half keep-alives (the
+// timeout, at least 5 s, so 7.5 s at least) if it fell silent.
+//
+// What a hostile client can and cannot do. The broker lets a client write only on topics that
+// carry its own client id, so none can speak for another machine while that machine is connected,
+// and what the host says to a guest only that guest reads. Anyone who knows a room's code can ask
+// to join it, read what its guests say, and put up a second host notice: guests joining then find
+// two hosts and refuse to join (Malformed) rather than guess, so a false host can spoil a room but
+// not take its guests. A guest learns the host's client id (it is in the topics it reads) and can
+// connect under it; the broker then drops the host, whose will tells every guest the host vanished,
+// so the room ends rather than go on under a false host. The host's id is fresh and random, never
+// derived from the code, so no one outside the room can do even that. Lockstep (netplay/) checks
+// what the messages say; this layer only vouches for who sent them.
+
+// Keeps the room `code` (as net::MakeRoomCode makes and net::ParseRoomCode reads it) on the broker
+// at BROKER ("HOST:PORT"). Returns null with a message for the player in *error if the code or
+// the address is not valid or the broker cannot be reached.
+std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
+                                        const TransportOptions& options, std::string* error);
+
+// Joins the room `code` on the broker at BROKER. Polling then reports Connected, or Disconnected:
+// TimedOut if no host keeps the room or none answers within the timeout, HostFull if the host takes
+// no more, Malformed if the room names more than one host.
+std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
+                                          const TransportOptions& options, std::string* error);
+
+}  // namespace net

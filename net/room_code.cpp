@@ -1,0 +1,77 @@
+// Room codes and random names: spelling bits in the code alphabet, drawing them, reading them back.
+#include "net/room_code.h"
+
+#include <sys/random.h>
+
+#include <vector>
+
+namespace net {
+namespace {
+
+// getentropy hands out at most this many bytes a call.
+constexpr std::size_t kEntropyChunk = 256;
+constexpr std::size_t kMaxRandomCode = 64;
+
+bool InAlphabet(char c) {
+    return kCodeAlphabet.find(c) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string SpellCode(std::span<const std::uint8_t> bytes, std::size_t length) {
+    // Bits are taken from a window refilled a byte at a time, oldest bits highest.
+    std::string code;
+    std::uint32_t window = 0;
+    int bits = 0;
+    std::size_t next = 0;
+    while (code.size() < length) {
+        if (bits < kCodeBitsPerCharacter) {
+            window = (window << 8) | bytes[next++];
+            bits += 8;
+        }
+        bits -= kCodeBitsPerCharacter;
+        code += kCodeAlphabet[(window >> bits) & 0x1F];
+    }
+    return code;
+}
+
+bool MakeRandomCode(std::size_t length, std::string* code, std::string* error) {
+    if (length < 1 || length > kMaxRandomCode) {
+        *error = "a random name has 1 to 64 characters";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes((length * kCodeBitsPerCharacter + 7) / 8);
+    static_assert(kMaxRandomCode * kCodeBitsPerCharacter / 8 <= kEntropyChunk);
+    if (getentropy(bytes.data(), bytes.size()) != 0) {
+        *error = "the system's random source failed";
+        return false;
+    }
+    *code = SpellCode(bytes, length);
+    return true;
+}
+
+bool MakeRoomCode(std::string* code, std::string* error) {
+    return MakeRandomCode(kRoomCodeLength, code, error);
+}
+
+bool ParseRoomCode(std::string_view text, std::string* code, std::string* error) {
+    // Capitals from small letters; separators anywhere are skipped.
+    std::string read;
+    for (char c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c == ' ' || c == '-') continue;
+        if (!InAlphabet(c)) {
+            *error = "a room code has only the letters A to Z without I and O, and the digits 2 to 9";
+            return false;
+        }
+        read += c;
+    }
+    if (read.size() != kRoomCodeLength) {
+        *error = "a room code has " + std::to_string(kRoomCodeLength) + " characters";
+        return false;
+    }
+    *code = read;
+    return true;
+}
+
+}  // namespace net

@@ -1,0 +1,38 @@
+// Room codes of online play: the eight characters a host reads out and its guests type in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace net {
+
+// The characters of codes and of other random names: digits and capital letters without the ones
+// easily taken for another (0 and O, 1 and I). 32 of them, so each carries 5 bits.
+constexpr std::string_view kCodeAlphabet = "23456789ABCDEFGHJKLMNPQRSTUVWXYZ";
+constexpr int kCodeBitsPerCharacter = 5;
+
+// A room code has 8 characters: 40 random bits, drawn afresh for every room from the system's
+// strong random source (never from the game's seed, which the room's players see).
+constexpr std::size_t kRoomCodeLength = 8;
+
+// The name of `length` characters that the bits of `bytes` spell, 5 bits a character, most
+// significant bit of the first byte first. `bytes` holds at least ceil(5 * length / 8) bytes;
+// bits beyond are ignored.
+std::string SpellCode(std::span<const std::uint8_t> bytes, std::size_t length);
+
+// A fresh name of `length` characters (1 to 64) from the system's strong random source. Returns
+// false with a message in *error if the source fails.
+bool MakeRandomCode(std::size_t length, std::string* code, std::string* error);
+
+// A fresh room code.
+bool MakeRoomCode(std::string* code, std::string* error);
+
+// Reads a room code as a player types it: small letters count as capitals, and spaces and hyphens
+// are skipped ("abcd-efgh"). Returns false with a message for the player in
+// *error if what is left is not kRoomCodeLength characters of the alphabet.
+bool ParseRoomCode(std::string_view text, std::string* code, std::string* error);
+
+}  // namespace net
