@@ -3,9 +3,9 @@
 # runs each for a while on a small seed corpus. Exits non-zero if any target finds a fault.
 #
 # Usage: fuzz/run.sh [--libraries BUILD] BUILD-DIR [SECONDS [TARGET...]]
-#   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script, table, net or
-#   replay
-#   (default all). Work files go to BUILD-DIR/fuzz: the game's libraries built with clang under
+#   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script, table, net,
+#   replay or relay (default all). Work files go to BUILD-DIR/fuzz: the game's libraries built with
+#   clang under
 #   lib/, each target's corpus under corpus-NAME/ and what it finds under artifacts/.
 #   --libraries BUILD: the targets link the game's libraries of BUILD, a build by clang configured
 #   with LOBSHOT_SANITIZE and LOBSHOT_FUZZ_LIBRARIES and built, rather than building their own; two
@@ -14,7 +14,8 @@
 # Targets: wave (the WAVE parser), bitmap (the picture decoder through the sprite and font
 # loaders), script (the replay runner's key-script parser), table (hostile data tables through
 # start-up's checks and the crater, debris and scatter code that reads them), net (the network
-# game's message decoder) and replay (the replay file's parser).
+# game's message decoder), replay (the replay file's parser) and relay (the envelope of messages
+# on the relay of online rooms).
 set -eu
 
 libraries=
@@ -36,7 +37,7 @@ work=$(cd "$1" && pwd)/fuzz
 seconds=${2:-10}
 shift
 [ $# -gt 0 ] && shift
-targets=${*:-wave bitmap script table net replay}
+targets=${*:-wave bitmap script table net replay relay}
 mkdir -p "$work/artifacts"
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
@@ -130,6 +131,15 @@ seed_replay() {
     printf "${header}4 down 32\n" >"$1/cut"
 }
 
+seed_relay() {
+    # A hello, a room notice, a message, a last will and a goodbye with a reason.
+    printf '\001\001\000\000\000\001' >"$1/hello"
+    printf '\004\000\000\000\000\001' >"$1/room"
+    printf '\002\007\000\000\000abc' >"$1/data"
+    printf '\003\000\000\000\000\002' >"$1/will"
+    printf '\003\011\000\000\000\003' >"$1/bye"
+}
+
 status=0
 for target in $targets; do
     case $target in
@@ -139,6 +149,7 @@ for target in $targets; do
         script) build script "$source_dir/fuzz/script_fuzz.cpp" $libs; max_len=4096 ;;
         table) build table "$source_dir/fuzz/table_fuzz.cpp" $libs; max_len=256 ;;
         net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp"; max_len=2048 ;;
+        relay) build relay "$source_dir/fuzz/relay_fuzz.cpp" "$source_dir/net/mqtt/envelope.cpp"; max_len=256 ;;
         replay) build replay "$source_dir/fuzz/replay_fuzz.cpp" "$source_dir/replay/replay.cpp" \
                     "-DLOBSHOT_VERSION=\"$(sed -n 's/^project(lobshot VERSION \([0-9.]*\).*/\1/p' \
                     "$source_dir/CMakeLists.txt")\""; max_len=4096 ;;

@@ -12,9 +12,7 @@ namespace {
 constexpr std::size_t kEntropyChunk = 256;
 constexpr std::size_t kMaxRandomCode = 64;
 
-bool InAlphabet(char c) {
-    return kCodeAlphabet.find(c) != std::string_view::npos;
-}
+bool InAlphabet(char c) { return kCodeAlphabet.find(c) != std::string_view::npos; }
 
 }  // namespace
 

@@ -91,7 +91,7 @@ game_sanitized() {
 fuzz() {
   local logs status=0
   logs=$(mktemp -d)
-  fuzz/run.sh --libraries build-asan build-fuzz 20 wave bitmap script >"$logs/1" 2>&1 & local first=$!
+  fuzz/run.sh --libraries build-asan build-fuzz 20 wave bitmap script relay >"$logs/1" 2>&1 & local first=$!
   fuzz/run.sh --libraries build-asan build-fuzz 20 table net replay >"$logs/2" 2>&1 & local second=$!
   wait "$first" || status=1
   wait "$second" || status=1
@@ -130,7 +130,7 @@ stage "The web page, built with Emscripten" --after "$built" "$web_tools" -- scr
 stage_wait "Tests under the sanitizers"
 stage_start "The web page plays the same game as the replay runner in headless Chromium" \
   --after "The web page, built with Emscripten" -- tests/page/run.sh
-stage "Fuzzing the sound, picture, key-script, data-table, network message and replay readers" \
+stage "Fuzzing the sound, picture, key-script, data-table, network message, replay and relay readers" \
   --after "$sanitized" -- fuzz
 
 stage_summary

@@ -17,31 +17,31 @@ EnvelopeFault Refuse(const char* why, std::string* error) {
 }
 
 // The body after the header, by kind; the header is already in *envelope.
-EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_payload,
-                         Envelope* envelope, std::string* error) {
+EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_payload, Envelope* envelope,
+                         std::string* error) {
     switch (envelope->kind) {
-    case EnvelopeKind::Hello:
-    case EnvelopeKind::Room:
-        if (body.size() != 1) return Refuse("a greeting holds one byte", error);
-        if (body[0] != kEnvelopeVersion) return Refuse("another version of the envelope", error);
-        if (envelope->kind == EnvelopeKind::Hello && envelope->sequence != 1)
-            return Refuse("a hello is numbered 1", error);
-        if (envelope->kind == EnvelopeKind::Room && envelope->sequence != 0)
-            return Refuse("a room notice is numbered 0", error);
-        return EnvelopeFault::None;
-    case EnvelopeKind::Data:
-        if (body.empty()) return Refuse("a message is empty", error);
-        if (body.size() > max_payload) {
-            *error = "a message exceeds the size limit";
-            return EnvelopeFault::Oversized;
-        }
-        if (envelope->sequence == 0) return Refuse("a message is numbered 0", error);
-        envelope->payload.assign(body.begin(), body.end());
-        return EnvelopeFault::None;
-    case EnvelopeKind::Bye:
-        if (body.size() != 1 || !KnownReason(body[0])) return Refuse("a goodbye without a reason", error);
-        envelope->reason = static_cast<DisconnectReason>(body[0]);
-        return EnvelopeFault::None;
+        case EnvelopeKind::Hello:
+        case EnvelopeKind::Room:
+            if (body.size() != 1) return Refuse("a greeting holds one byte", error);
+            if (body[0] != kEnvelopeVersion) return Refuse("another version of the envelope", error);
+            if (envelope->kind == EnvelopeKind::Hello && envelope->sequence != 1)
+                return Refuse("a hello is numbered 1", error);
+            if (envelope->kind == EnvelopeKind::Room && envelope->sequence != 0)
+                return Refuse("a room notice is numbered 0", error);
+            return EnvelopeFault::None;
+        case EnvelopeKind::Data:
+            if (body.empty()) return Refuse("a message is empty", error);
+            if (body.size() > max_payload) {
+                *error = "a message exceeds the size limit";
+                return EnvelopeFault::Oversized;
+            }
+            if (envelope->sequence == 0) return Refuse("a message is numbered 0", error);
+            envelope->payload.assign(body.begin(), body.end());
+            return EnvelopeFault::None;
+        case EnvelopeKind::Bye:
+            if (body.size() != 1 || !KnownReason(body[0])) return Refuse("a goodbye without a reason", error);
+            envelope->reason = static_cast<DisconnectReason>(body[0]);
+            return EnvelopeFault::None;
     }
     return Refuse("an envelope of an unknown kind", error);
 }
@@ -53,16 +53,22 @@ std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope) {
     for (int shift = 0; shift < 32; shift += 8)
         bytes.push_back(static_cast<std::uint8_t>(envelope.sequence >> shift));
     switch (envelope.kind) {
-    case EnvelopeKind::Hello:
-    case EnvelopeKind::Room: bytes.push_back(kEnvelopeVersion); break;
-    case EnvelopeKind::Data: bytes.insert(bytes.end(), envelope.payload.begin(), envelope.payload.end()); break;
-    case EnvelopeKind::Bye: bytes.push_back(static_cast<std::uint8_t>(envelope.reason)); break;
+        case EnvelopeKind::Hello:
+        case EnvelopeKind::Room:
+            bytes.push_back(kEnvelopeVersion);
+            break;
+        case EnvelopeKind::Data:
+            bytes.insert(bytes.end(), envelope.payload.begin(), envelope.payload.end());
+            break;
+        case EnvelopeKind::Bye:
+            bytes.push_back(static_cast<std::uint8_t>(envelope.reason));
+            break;
     }
     return bytes;
 }
 
-EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t max_payload,
-                             Envelope* envelope, std::string* error) {
+EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t max_payload, Envelope* envelope,
+                             std::string* error) {
     if (bytes.size() < kHeaderBytes) return Refuse("an envelope is cut short", error);
     if (bytes[0] < static_cast<std::uint8_t>(EnvelopeKind::Hello) ||
         bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Room))

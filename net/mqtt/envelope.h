@@ -42,7 +42,7 @@ std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope);
 
 // Reads an envelope whose Data payload may hold at most max_payload bytes. On a fault, returns it
 // with a printable message in *error and leaves *envelope unspecified.
-EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t max_payload,
-                             Envelope* envelope, std::string* error);
+EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t max_payload, Envelope* envelope,
+                             std::string* error);
 
 }  // namespace net

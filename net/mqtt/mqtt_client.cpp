@@ -74,13 +74,15 @@ void MqttClient::Process() {
             if (message.topic == Topic("down/" + host_ + "/" + id_)) FromHost(message.payload);
         }
     }
-    if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) && link_.Acknowledged(down_request_))
+    if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) &&
+        link_.Acknowledged(down_request_))
         phase_ = Phase::Choosing;
     if (phase_ == Phase::Choosing) Choose();
 
     // A host that never answers, or the broker gone, ends the attempt or the connection.
     const auto waited = std::chrono::steady_clock::now() - started_;
-    if (phase_ != Phase::Joined && phase_ != Phase::Ended && waited > std::chrono::milliseconds(options_.timeout_ms))
+    if (phase_ != Phase::Joined && phase_ != Phase::Ended &&
+        waited > std::chrono::milliseconds(options_.timeout_ms))
         End(DisconnectReason::TimedOut, true, true);
     if (link_.Lost() && phase_ != Phase::Ended) End(DisconnectReason::TimedOut, false, true);
     // An end that has said all it had to say leaves the broker politely, so no will follows.
@@ -97,7 +99,8 @@ void MqttClient::Notice(const std::string& client, std::span<const std::uint8_t>
     }
     Envelope envelope;
     std::string error;
-    if (DecodeEnvelope(bytes, 0, &envelope, &error) == EnvelopeFault::None && envelope.kind == EnvelopeKind::Room)
+    if (DecodeEnvelope(bytes, 0, &envelope, &error) == EnvelopeFault::None &&
+        envelope.kind == EnvelopeKind::Room)
         notices_.insert(client);
 }
 
@@ -117,7 +120,8 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     std::string error;
     const EnvelopeFault fault = DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error);
     if (fault != EnvelopeFault::None) {
-        End(fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed, true, true);
+        End(fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
+            true, true);
         return;
     }
     const Order order = Place(envelope.sequence, next_in_);
@@ -137,12 +141,14 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
         phase_ = Phase::Joined;
         events_.push_back(MakeEvent(NetEvent::Connected, kHostPeer));
     } else {
-        events_.push_back(MakeEvent(NetEvent::Received, kHostPeer, DisconnectReason::Closed, envelope.payload));
+        events_.push_back(
+            MakeEvent(NetEvent::Received, kHostPeer, DisconnectReason::Closed, envelope.payload));
     }
 }
 
 bool MqttClient::Send(PeerId peer, std::span<const std::uint8_t> bytes) {
-    if (peer != kHostPeer || phase_ != Phase::Joined || bytes.empty() || bytes.size() > options_.max_message_bytes)
+    if (peer != kHostPeer || phase_ != Phase::Joined || bytes.empty() ||
+        bytes.size() > options_.max_message_bytes)
         return false;
     return Publish(Up(), Carrying(next_out_++, bytes));
 }

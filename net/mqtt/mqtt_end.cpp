@@ -55,9 +55,7 @@ Order Place(std::uint32_t sequence, std::uint32_t expected) {
 MqttEnd::MqttEnd(const std::string& code, const TransportOptions& options)
     : options_(options), room_("lobshot/" + code + "/") {}
 
-bool MqttEnd::MakeId(std::string* error) {
-    return MakeRandomCode(kClientIdLength, &id_, error);
-}
+bool MqttEnd::MakeId(std::string* error) { return MakeRandomCode(kClientIdLength, &id_, error); }
 
 bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
                    const std::vector<std::uint8_t>& will, bool retain, std::string* error) {

@@ -107,7 +107,8 @@ void MqttHost::Admit(const std::string& client) {
 
 void MqttHost::FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope) {
     if (fault != EnvelopeFault::None) {
-        Drop(peer, fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
+        Drop(peer,
+             fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
              true);
         return;
     }

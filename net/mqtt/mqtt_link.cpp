@@ -60,9 +60,7 @@ struct MqttLinkCallbacks {
     }
 };
 
-MqttLink::MqttLink() {
-    AcquireLibrary();
-}
+MqttLink::MqttLink() { AcquireLibrary(); }
 
 MqttLink::~MqttLink() {
     if (handle_ != nullptr) mosquitto_destroy(handle_);

@@ -1,0 +1,36 @@
+// libFuzzer target: the relay's envelope decoder, with the promises its callers rely on.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "net/mqtt/envelope.h"
+
+namespace {
+
+// Small, so that the size limit is reached often.
+constexpr std::size_t kLimit = 64;
+
+void Require(bool holds) {
+    if (!holds) std::abort();
+}
+
+}  // namespace
+
+// An envelope accepted has exactly the bytes it was read from as its one form and a payload within
+// the limit; one refused says why in printable text, and is oversized only for a message.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    net::Envelope envelope;
+    std::string error;
+    const net::EnvelopeFault fault = net::DecodeEnvelope(std::span(data, size), kLimit, &envelope, &error);
+    if (fault == net::EnvelopeFault::None) {
+        Require(envelope.payload.size() <= kLimit);
+        Require(net::EncodeEnvelope(envelope) == std::vector<std::uint8_t>(data, data + size));
+    } else {
+        Require(!error.empty());
+        for (unsigned char c : error) Require(c >= 0x20 && c < 0x7F);
+        Require(fault == net::EnvelopeFault::Malformed || (size > 0 && data[0] == 2 && size - 5 > kLimit));
+    }
+    return 0;
+}

@@ -1,0 +1,71 @@
+// The relay's envelope: exact form, round trips of every kind, and refusal of every fault.
+#include <gtest/gtest.h>
+
+#include "net/mqtt/envelope.h"
+
+namespace {
+
+using namespace net;
+using Bytes = std::vector<std::uint8_t>;
+
+EnvelopeFault Decode(const Bytes& bytes, std::size_t limit, Envelope* envelope, std::string* error) {
+    return DecodeEnvelope(bytes, limit, envelope, error);
+}
+
+void ExpectRefused(const Bytes& bytes, const std::string& expected, std::size_t limit = 8) {
+    Envelope envelope;
+    std::string error;
+    EXPECT_EQ(Decode(bytes, limit, &envelope, &error), EnvelopeFault::Malformed) << expected;
+    EXPECT_EQ(error, expected);
+}
+
+TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
+    Envelope hello{EnvelopeKind::Hello, 1, {}, DisconnectReason::Closed};
+    Envelope room{EnvelopeKind::Room, 0, {}, DisconnectReason::Closed};
+    Envelope data{EnvelopeKind::Data, 0x04030201, {9, 8, 7}, DisconnectReason::Closed};
+    Envelope will{EnvelopeKind::Bye, 0, {}, DisconnectReason::TimedOut};
+    Envelope refusal{EnvelopeKind::Bye, 0xFFFFFFFF, {}, DisconnectReason::TooManyRejoins};
+    EXPECT_EQ(EncodeEnvelope(hello), (Bytes{1, 1, 0, 0, 0, kEnvelopeVersion}));
+    EXPECT_EQ(EncodeEnvelope(room), (Bytes{4, 0, 0, 0, 0, kEnvelopeVersion}));
+    EXPECT_EQ(EncodeEnvelope(data), (Bytes{2, 1, 2, 3, 4, 9, 8, 7}));
+    EXPECT_EQ(EncodeEnvelope(will), (Bytes{3, 0, 0, 0, 0, 2}));
+    EXPECT_EQ(EncodeEnvelope(refusal), (Bytes{3, 0xFF, 0xFF, 0xFF, 0xFF, 10}));
+    for (const Envelope& sent : {hello, room, data, will, refusal}) {
+        Envelope read;
+        std::string error;
+        ASSERT_EQ(Decode(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
+        EXPECT_EQ(read, sent);
+    }
+}
+
+TEST(Envelope, MessagesUpToTheLimitPassAndLargerOnesAreOversized) {
+    Envelope read;
+    std::string error;
+    const Envelope at_limit{EnvelopeKind::Data, 7, Bytes(kMaxMessageBytes, 0x55), DisconnectReason::Closed};
+    ASSERT_EQ(Decode(EncodeEnvelope(at_limit), kMaxMessageBytes, &read, &error), EnvelopeFault::None) << error;
+    EXPECT_EQ(read, at_limit);
+    const Envelope over{EnvelopeKind::Data, 7, Bytes(kMaxMessageBytes + 1, 0x55), DisconnectReason::Closed};
+    EXPECT_EQ(Decode(EncodeEnvelope(over), kMaxMessageBytes, &read, &error), EnvelopeFault::Oversized);
+    EXPECT_EQ(error, "a message exceeds the size limit");
+}
+
+TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
+    ExpectRefused({}, "an envelope is cut short");
+    ExpectRefused({2, 1, 0, 0}, "an envelope is cut short");
+    ExpectRefused({0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind");
+    ExpectRefused({5, 0, 0, 0, 0, 1}, "an envelope of an unknown kind");
+    ExpectRefused({1, 1, 0, 0, 0}, "a greeting holds one byte");
+    ExpectRefused({4, 0, 0, 0, 0, 1, 1}, "a greeting holds one byte");
+    ExpectRefused({1, 1, 0, 0, 0, kEnvelopeVersion + 1}, "another version of the envelope");
+    ExpectRefused({1, 2, 0, 0, 0, kEnvelopeVersion}, "a hello is numbered 1");
+    ExpectRefused({1, 0, 0, 0, 1, kEnvelopeVersion}, "a hello is numbered 1");
+    ExpectRefused({4, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice is numbered 0");
+    ExpectRefused({2, 1, 0, 0, 0}, "a message is empty");
+    ExpectRefused({2, 0, 0, 0, 0, 7}, "a message is numbered 0");
+    ExpectRefused({3, 1, 0, 0, 0}, "a goodbye without a reason");
+    ExpectRefused({3, 1, 0, 0, 0, 0}, "a goodbye without a reason");
+    ExpectRefused({3, 1, 0, 0, 0, 11}, "a goodbye without a reason");
+    ExpectRefused({3, 1, 0, 0, 0, 1, 1}, "a goodbye without a reason");
+}
+
+}  // namespace

@@ -1,0 +1,400 @@
+// The transport over the relay against a real broker: messages in order between a host and two
+// guests, duplicates, wills, goodbyes, limits, refusals at joining, and machines speaking for
+// others.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "net/mqtt/envelope.h"
+#include "net/mqtt/mqtt_transport.h"
+#include "net/room_code.h"
+#include "relay_broker.h"
+
+namespace {
+
+using net::DisconnectReason;
+using net::Envelope;
+using net::EnvelopeKind;
+using net::NetEvent;
+using net::PeerId;
+using net_test::RawClient;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+Bytes Wrap(EnvelopeKind kind, std::uint32_t sequence, const std::string& payload = "",
+           DisconnectReason why = DisconnectReason::Closed) {
+    return net::EncodeEnvelope({kind, sequence, Text(payload), why});
+}
+
+// The broker took a message (perhaps with no one subscribed to it).
+bool Taken(int reason) {
+    return reason >= 0 && reason < 0x80;
+}
+
+// A broker for each test, and the ends it plays with: transports polled in turn, bare clients
+// pumped between them, every transport's events logged.
+class Relay : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(broker_.Start(&error)) << error;
+        ASSERT_TRUE(net::MakeRoomCode(&code_, &error)) << error;
+    }
+
+    net::TransportOptions Options(int timeout_ms = 2000, int max_peers = net::kMaxPeers) {
+        net::TransportOptions options;
+        options.timeout_ms = timeout_ms;
+        options.max_peers = max_peers;
+        return options;
+    }
+
+    int Host(const net::TransportOptions& options) {
+        std::string error;
+        return Add(net::MakeMqttHost(broker_.Address(), code_, options, &error), error);
+    }
+    int Guest(const net::TransportOptions& options) {
+        std::string error;
+        return Add(net::MakeMqttClient(broker_.Address(), code_, options, &error), error);
+    }
+    int Add(std::unique_ptr<net::Transport> end, const std::string& error) {
+        EXPECT_NE(end, nullptr) << error;
+        ends_.push_back(std::move(end));
+        logs_.emplace_back();
+        return static_cast<int>(ends_.size()) - 1;
+    }
+    std::unique_ptr<RawClient> Raw(const std::string& id) {
+        auto raw = std::make_unique<RawClient>(id, broker_.Port());
+        EXPECT_TRUE(raw->connected()) << id;
+        raws_.push_back(raw.get());
+        return raw;
+    }
+    void Forget(RawClient* raw) { std::erase(raws_, raw); }
+
+    // A bare guest waits for the host's notice as a guest would: the host listens from then on.
+    void AwaitHost(RawClient& raw) {
+        ASSERT_TRUE(raw.Subscribe(Topic("host/+")));
+        ASSERT_TRUE(RunUntil([&] { return !raw.messages().empty(); }, 3000));
+        EXPECT_EQ(raw.messages()[0].payload, Wrap(EnvelopeKind::Room, 0));
+    }
+
+    // Makes an end vanish without a word: its connection drops, and the broker publishes its will.
+    void Vanish(int end) { ends_[end].reset(); }
+
+    bool RunUntil(const std::function<bool()>& done, int budget_ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            for (std::size_t i = 0; i < ends_.size(); ++i) {
+                NetEvent event;
+                while (ends_[i] && ends_[i]->Poll(&event, 1)) logs_[i].push_back(event);
+            }
+            for (RawClient* raw : raws_) raw->Pump(0);
+        }
+        return true;
+    }
+    void Run(int ms) {
+        RunUntil([] { return false; }, ms);
+    }
+
+    int Count(int end, NetEvent::Kind kind) const {
+        int count = 0;
+        for (const NetEvent& event : logs_[end]) count += event.kind == kind;
+        return count;
+    }
+    std::vector<Bytes> Received(int end, PeerId from) const {
+        std::vector<Bytes> received;
+        for (const NetEvent& event : logs_[end])
+            if (event.kind == NetEvent::Received && event.peer == from) received.push_back(event.bytes);
+        return received;
+    }
+    // The reason of an end's last event, which must be a Disconnected.
+    DisconnectReason LastReason(int end) const {
+        EXPECT_FALSE(logs_[end].empty());
+        EXPECT_EQ(logs_[end].back().kind, NetEvent::Disconnected);
+        return logs_[end].back().reason;
+    }
+    bool Connected(int end, int count = 1) const { return Count(end, NetEvent::Connected) == count; }
+    bool Ended(int end) const { return Count(end, NetEvent::Disconnected) > 0; }
+
+    // A host and two guests joined one after the other, so that the host knows the first as peer 1
+    // and the second as peer 2. Returns the indices of the three ends.
+    std::array<int, 3> HostAndTwoGuests() {
+        const int host = Host(Options());
+        const int first = Guest(Options());
+        EXPECT_TRUE(RunUntil([&] { return Connected(host) && Connected(first); }, 5000));
+        const int second = Guest(Options());
+        EXPECT_TRUE(RunUntil([&] { return Connected(host, 2) && Connected(second); }, 5000));
+        EXPECT_EQ(End(host).Peers(), (std::vector<PeerId>{1, 2}));
+        return {host, first, second};
+    }
+
+    // The room's topics.
+    std::string Topic(const std::string& rest) const { return "lobshot/" + code_ + "/" + rest; }
+
+    net::Transport& End(int index) { return *ends_[index]; }
+
+    net_test::RelayBroker broker_;
+    std::string code_;
+    std::vector<std::unique_ptr<net::Transport>> ends_;
+    std::vector<std::vector<NetEvent>> logs_;
+    std::vector<RawClient*> raws_;
+};
+
+TEST_F(Relay, HostAndTwoGuestsExchangeMessagesWholeAndInOrder) {
+    const int host = Host(Options());
+    code_ = code_.substr(0, 4) + "-" + code_.substr(4);  // as a player might type it
+    for (char& c : code_) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const int first = Guest(Options()), second = Guest(Options());
+    ASSERT_TRUE(RunUntil([&] { return Connected(host, 2) && Connected(first) && Connected(second); }, 5000));
+
+    // Peers are known by their client ids.
+    const std::vector<PeerId> peers = End(host).Peers();
+    ASSERT_EQ(peers.size(), 2u);
+    EXPECT_NE(End(host).Address(peers[0]), End(host).Address(peers[1]));
+    EXPECT_EQ(End(host).Address(peers[0]).size(), 16u);
+    EXPECT_EQ(End(first).Peers(), std::vector<PeerId>{1});
+    EXPECT_EQ(End(first).Address(1), End(second).Address(1));
+    EXPECT_EQ(End(first).Address(1).size(), 16u);
+    EXPECT_EQ(End(host).Port(), 0);
+
+    // Twenty messages each way on both connections, one of them as large as allowed.
+    for (int i = 0; i < 20; ++i) {
+        Bytes message = Text("message " + std::to_string(i));
+        if (i == 7) message.resize(net::kMaxMessageBytes, static_cast<std::uint8_t>(i));
+        for (PeerId peer : peers) ASSERT_TRUE(End(host).Send(peer, message));
+        ASSERT_TRUE(End(first).Send(1, message));
+        ASSERT_TRUE(End(second).Send(1, message));
+    }
+    ASSERT_TRUE(RunUntil([&] {
+        return Received(first, 1).size() == 20 && Received(second, 1).size() == 20 &&
+               Received(host, peers[0]).size() == 20 && Received(host, peers[1]).size() == 20;
+    }, 5000));
+    for (int end : {first, second}) {
+        for (int i = 0; i < 20; ++i) {
+            EXPECT_EQ(Received(end, 1)[i].size(), i == 7 ? net::kMaxMessageBytes : 9u + (i > 9));
+            if (i != 7) {
+                EXPECT_EQ(Received(end, 1)[i], Text("message " + std::to_string(i)));
+            }
+        }
+    }
+    EXPECT_EQ(Received(host, peers[0]), Received(first, 1));
+    EXPECT_EQ(Received(host, peers[1]), Received(first, 1));
+
+    // Refused by Send, nothing sent: empty, over the limit, a peer unknown.
+    EXPECT_FALSE(End(host).Send(peers[0], {}));
+    EXPECT_FALSE(End(host).Send(peers[0], Bytes(net::kMaxMessageBytes + 1)));
+    EXPECT_FALSE(End(host).Send(99, Text("x")));
+    EXPECT_FALSE(End(first).Send(1, Bytes(net::kMaxMessageBytes + 1)));
+    EXPECT_FALSE(End(first).Send(2, Text("x")));
+    Run(200);
+    EXPECT_EQ(Received(first, 1).size(), 20u);
+    EXPECT_EQ(Received(host, peers[0]).size(), 20u);
+}
+
+// The host's messages queued before its goodbye arrive first; the goodbye's reason follows them,
+// and the guest's own goodbye reaches the host the same way.
+TEST_F(Relay, GoodbyesComeAfterWhatWasQueuedAndCarryTheirReason) {
+    const auto [host, first, second] = HostAndTwoGuests();
+    ASSERT_FALSE(HasFailure());
+    const PeerId to_first = 1, to_second = 2;
+
+    for (const char* text : {"one", "two", "three"}) ASSERT_TRUE(End(host).Send(to_first, Text(text)));
+    End(host).Disconnect(to_first, DisconnectReason::GameFull);
+    EXPECT_EQ(End(host).Peers(), std::vector<PeerId>{to_second});
+    for (const char* text : {"four", "five"}) ASSERT_TRUE(End(second).Send(1, Text(text)));
+    End(second).Disconnect(1, DisconnectReason::Closed);
+    EXPECT_TRUE(End(second).Peers().empty());
+    ASSERT_TRUE(RunUntil([&] { return Ended(first) && Ended(host) && End(second).Settled() && End(host).Settled(); },
+                         5000));
+    EXPECT_EQ(Received(first, 1), (std::vector<Bytes>{Text("one"), Text("two"), Text("three")}));
+    EXPECT_EQ(LastReason(first), DisconnectReason::GameFull);
+    EXPECT_EQ(Received(host, to_second), (std::vector<Bytes>{Text("four"), Text("five")}));
+    EXPECT_EQ(LastReason(host), DisconnectReason::Closed);
+    EXPECT_EQ(logs_[host].back().peer, to_second);
+    // Nothing more is reported for either connection.
+    Run(300);
+    EXPECT_EQ(Count(host, NetEvent::Disconnected), 1);
+    EXPECT_EQ(Count(second, NetEvent::Disconnected), 0);
+}
+
+TEST_F(Relay, AGuestThatVanishesReachesTheHostByItsWillAndAVanishingHostEndsTheRoom) {
+    const auto [host, gone, stays] = HostAndTwoGuests();
+    ASSERT_FALSE(HasFailure());
+
+    // The guest's connection drops without a goodbye; the broker publishes its will at once.
+    Vanish(gone);
+    ASSERT_TRUE(RunUntil([&] { return Ended(host); }, 3000));
+    EXPECT_EQ(LastReason(host), DisconnectReason::TimedOut);
+    EXPECT_EQ(logs_[host].back().peer, 1u);
+    EXPECT_EQ(End(host).Peers(), std::vector<PeerId>{2});
+    ASSERT_TRUE(End(host).Send(2, Text("still here")));
+    ASSERT_TRUE(RunUntil([&] { return Received(stays, 1).size() == 1; }, 3000));
+
+    // The host's will empties its notice, which tells the guest left that the host vanished, and
+    // a guest joining later finds no room.
+    Vanish(host);
+    ASSERT_TRUE(RunUntil([&] { return Ended(stays); }, 3000));
+    EXPECT_EQ(LastReason(stays), DisconnectReason::TimedOut);
+    EXPECT_TRUE(End(stays).Peers().empty());
+    const int late = Guest(Options(500));
+    ASSERT_TRUE(RunUntil([&] { return Ended(late); }, 3000));
+    EXPECT_EQ(Count(late, NetEvent::Connected), 0);
+    EXPECT_EQ(LastReason(late), DisconnectReason::TimedOut);
+}
+
+TEST_F(Relay, JoiningIsRefusedWithoutAHostAndBeyondTheHostsLimit) {
+    // A room no host keeps: the attempt times out.
+    const auto started = std::chrono::steady_clock::now();
+    const int nobody = Guest(Options(500));
+    ASSERT_TRUE(RunUntil([&] { return Ended(nobody); }, 3000));
+    EXPECT_EQ(LastReason(nobody), DisconnectReason::TimedOut);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+
+    const int host = Host(Options(2000, 1));
+    const int first = Guest(Options());
+    ASSERT_TRUE(RunUntil([&] { return Connected(host) && Connected(first); }, 5000));
+    const int second = Guest(Options());
+    ASSERT_TRUE(RunUntil([&] { return Ended(second); }, 3000));
+    EXPECT_EQ(Count(second, NetEvent::Connected), 0);
+    EXPECT_EQ(LastReason(second), DisconnectReason::HostFull);
+    EXPECT_EQ(Count(host, NetEvent::Connected), 1);
+
+    // Codes and addresses that are not valid, and a broker not there.
+    std::string error;
+    EXPECT_EQ(net::MakeMqttClient(broker_.Address(), "ABCDEFG", Options(), &error), nullptr);
+    EXPECT_EQ(error, "a room code has 8 characters");
+    EXPECT_EQ(net::MakeMqttHost("127.0.0.1", code_, Options(), &error), nullptr);
+    EXPECT_FALSE(error.empty());
+    std::string gone_address;
+    {
+        net_test::RelayBroker other;
+        ASSERT_TRUE(other.Start(&error)) << error;
+        gone_address = other.Address();
+    }
+    EXPECT_EQ(net::MakeMqttHost(gone_address, code_, Options(), &error), nullptr);
+    EXPECT_EQ(error, "cannot reach the relay at " + gone_address);
+}
+
+// A bare guest says everything twice; the host takes each message once. Then it skips a number,
+// which closes its connection.
+TEST_F(Relay, TheHostTakesDuplicatesOnceAndClosesOnAGap) {
+    const int host = Host(Options());
+    auto raw = Raw("BAREGUEST2345678");
+    AwaitHost(*raw);
+    ASSERT_TRUE(raw->Subscribe(Topic("down/+/BAREGUEST2345678")));
+    ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), Wrap(EnvelopeKind::Hello, 1))));
+    for (const Bytes& message :
+         {Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Hello, 1),
+          Wrap(EnvelopeKind::Data, 3, "b"), Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 4, "c")})
+        ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), message)));
+    ASSERT_TRUE(RunUntil([&] { return Received(host, 1).size() == 3; }, 3000));
+    Run(200);
+    EXPECT_EQ(Count(host, NetEvent::Connected), 1);
+    EXPECT_EQ(End(host).Address(1), "BAREGUEST2345678");
+    EXPECT_EQ(Received(host, 1), (std::vector<Bytes>{Text("a"), Text("b"), Text("c")}));
+
+    ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), Wrap(EnvelopeKind::Data, 6, "e"))));
+    ASSERT_TRUE(RunUntil([&] { return Ended(host); }, 3000));
+    EXPECT_EQ(LastReason(host), DisconnectReason::Malformed);
+    ASSERT_TRUE(RunUntil([&] { return raw->messages().size() == 3; }, 2000));
+    EXPECT_EQ(raw->messages()[1].payload, Wrap(EnvelopeKind::Hello, 1));
+    EXPECT_EQ(raw->messages()[2].payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Malformed));
+}
+
+// A bare host answers twice and says everything twice; the guest is connected once and takes each
+// message once.
+TEST_F(Relay, TheGuestTakesDuplicatesOnce) {
+    auto raw = Raw("BAREHOST23456789");
+    ASSERT_TRUE(raw->Subscribe(Topic("up/+")));
+    ASSERT_TRUE(Taken(raw->Publish(Topic("host/BAREHOST23456789"), Wrap(EnvelopeKind::Room, 0), true)));
+    const int guest = Guest(Options());
+    ASSERT_TRUE(RunUntil([&] { return !raw->messages().empty(); }, 3000));
+    const std::string up = raw->messages()[0].topic;
+    EXPECT_EQ(raw->messages()[0].payload, Wrap(EnvelopeKind::Hello, 1));
+    const std::string down = Topic("down/BAREHOST23456789/" + up.substr(up.rfind('/') + 1));
+    for (const Bytes& message : {Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Hello, 1),
+                                 Wrap(EnvelopeKind::Data, 2, "x"), Wrap(EnvelopeKind::Data, 2, "x"),
+                                 Wrap(EnvelopeKind::Data, 3, "y"), Wrap(EnvelopeKind::Hello, 1)})
+        ASSERT_TRUE(Taken(raw->Publish(down, message)));
+    ASSERT_TRUE(RunUntil([&] { return Received(guest, 1).size() == 2; }, 3000));
+    Run(200);
+    EXPECT_EQ(Count(guest, NetEvent::Connected), 1);
+    EXPECT_EQ(Count(guest, NetEvent::Disconnected), 0);
+    EXPECT_EQ(End(guest).Address(1), "BAREHOST23456789");
+    EXPECT_EQ(Received(guest, 1), (std::vector<Bytes>{Text("x"), Text("y")}));
+
+    ASSERT_TRUE(End(guest).Send(1, Text("z")));
+    ASSERT_TRUE(RunUntil([&] { return raw->messages().size() == 2; }, 2000));
+    EXPECT_EQ(raw->messages()[1].topic, up);
+    EXPECT_EQ(raw->messages()[1].payload, Wrap(EnvelopeKind::Data, 2, "z"));
+}
+
+// A message over the limit closes the sender's connection; one over the broker's packet limit
+// never gets through it.
+TEST_F(Relay, OversizedMessagesCloseTheConnection) {
+    const int host = Host(Options());
+    auto raw = Raw("BIGGUEST23456789");
+    AwaitHost(*raw);
+    ASSERT_TRUE(raw->Subscribe(Topic("down/+/BIGGUEST23456789")));
+    ASSERT_TRUE(Taken(raw->Publish(Topic("up/BIGGUEST23456789"), Wrap(EnvelopeKind::Hello, 1))));
+    ASSERT_TRUE(RunUntil([&] { return Connected(host); }, 3000));
+
+    Bytes huge = Wrap(EnvelopeKind::Data, 2);
+    huge.resize(huge.size() + 100 * 1024, 'h');
+    EXPECT_NE(raw->Publish(Topic("up/BIGGUEST23456789"), huge), 0);
+    Run(300);
+    EXPECT_EQ(Count(host, NetEvent::Received) + Count(host, NetEvent::Disconnected), 0);
+
+    auto again = Raw("BIGGUEST23456789");  // the broker may have dropped the first
+    Forget(raw.get());
+    ASSERT_TRUE(again->Subscribe(Topic("down/+/BIGGUEST23456789")));
+    Bytes over = Wrap(EnvelopeKind::Data, 2);
+    over.resize(over.size() + net::kMaxMessageBytes + 1, 'o');
+    ASSERT_TRUE(Taken(again->Publish(Topic("up/BIGGUEST23456789"), over)));
+    ASSERT_TRUE(RunUntil([&] { return Ended(host); }, 3000));
+    EXPECT_EQ(LastReason(host), DisconnectReason::Oversized);
+    EXPECT_EQ(Count(host, NetEvent::Received), 0);
+    ASSERT_TRUE(RunUntil([&] { return !again->messages().empty(); }, 2000));
+    EXPECT_EQ(again->messages().back().payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Oversized));
+}
+
+// The broker refuses a client's messages on topics carrying another's id, and keeps what the host
+// says to a guest from everyone else. A false host notice makes later joiners refuse the room.
+TEST_F(Relay, NoMachineCanSpeakForAnotherOrHearWhatIsNotForIt) {
+    const int host = Host(Options());
+    const int guest = Guest(Options());
+    ASSERT_TRUE(RunUntil([&] { return Connected(host) && Connected(guest); }, 5000));
+    const std::string guest_id = End(host).Address(1), host_id = End(guest).Address(1);
+
+    auto intruder = Raw("INTRUDER23456789");
+    ASSERT_TRUE(intruder->Subscribe(Topic("down/+/+")));
+    constexpr int kNotAuthorised = 0x87;
+    EXPECT_EQ(intruder->Publish(Topic("up/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")), kNotAuthorised);
+    EXPECT_EQ(intruder->Publish(Topic("down/" + host_id + "/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")),
+              kNotAuthorised);
+    EXPECT_EQ(intruder->Publish(Topic("host/" + host_id), {}, true), kNotAuthorised);
+    ASSERT_TRUE(End(host).Send(1, Text("secret")));
+    ASSERT_TRUE(End(guest).Send(1, Text("real")));
+    ASSERT_TRUE(RunUntil([&] { return Received(host, 1).size() == 1 && Received(guest, 1).size() == 1; }, 3000));
+    Run(200);
+    EXPECT_EQ(Received(host, 1), std::vector<Bytes>{Text("real")});
+    EXPECT_EQ(Received(guest, 1), std::vector<Bytes>{Text("secret")});
+    EXPECT_TRUE(intruder->messages().empty());
+    EXPECT_EQ(Count(host, NetEvent::Disconnected) + Count(guest, NetEvent::Disconnected), 0);
+
+    // Its own notice it may put up: a joiner then sees two hosts and will not guess.
+    EXPECT_TRUE(Taken(intruder->Publish(Topic("host/INTRUDER23456789"), Wrap(EnvelopeKind::Room, 0), true)));
+    const int joiner = Guest(Options());
+    ASSERT_TRUE(RunUntil([&] { return Ended(joiner); }, 3000));
+    EXPECT_EQ(LastReason(joiner), DisconnectReason::Malformed);
+    EXPECT_EQ(Count(joiner, NetEvent::Connected), 0);
+    EXPECT_EQ(Count(host, NetEvent::Connected), 1);
+}
+
+}  // namespace
