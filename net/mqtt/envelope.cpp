@@ -42,6 +42,10 @@ EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_pay
             if (body.size() != 1 || !KnownReason(body[0])) return Refuse("a goodbye without a reason", error);
             envelope->reason = static_cast<DisconnectReason>(body[0]);
             return EnvelopeFault::None;
+        case EnvelopeKind::Alive:
+            if (!body.empty() || envelope->sequence != 0)
+                return Refuse("a sign of life holds nothing", error);
+            return EnvelopeFault::None;
     }
     return Refuse("an envelope of an unknown kind", error);
 }
@@ -63,6 +67,8 @@ std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope) {
         case EnvelopeKind::Bye:
             bytes.push_back(static_cast<std::uint8_t>(envelope.reason));
             break;
+        case EnvelopeKind::Alive:
+            break;
     }
     return bytes;
 }
@@ -71,7 +77,7 @@ EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t ma
                              std::string* error) {
     if (bytes.size() < kHeaderBytes) return Refuse("an envelope is cut short", error);
     if (bytes[0] < static_cast<std::uint8_t>(EnvelopeKind::Hello) ||
-        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Room))
+        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Alive))
         return Refuse("an envelope of an unknown kind", error);
     *envelope = Envelope{};
     envelope->kind = static_cast<EnvelopeKind>(bytes[0]);

@@ -20,10 +20,12 @@ constexpr std::uint8_t kEnvelopeVersion = 1;
 //   Data   payload (1 byte or more)     a message of the transport
 //   Bye    reason (1 byte)              the sender closes; sequence 0 when it is a last will
 //   Room   version (1 byte)             a host's notice that it keeps the room; sequence 0
-// Each sender numbers what it sends to one receiver 1, 2, 3...: a receiver takes the next number,
+//   Alive  nothing                      the sender is still there; sequence 0
+// Each sender numbers what it sends to one receiver 1, 2, 3... (Alive and Room are outside the
+// numbering): a receiver takes the next number,
 // ignores a number it already had (the broker delivers at least once) and closes the connection on
 // a gap (the broker dropped something).
-enum class EnvelopeKind : std::uint8_t { Hello = 1, Data = 2, Bye = 3, Room = 4 };
+enum class EnvelopeKind : std::uint8_t { Hello = 1, Data = 2, Bye = 3, Room = 4, Alive = 5 };
 
 struct Envelope {
     EnvelopeKind kind = EnvelopeKind::Data;

@@ -1,5 +1,4 @@
 // A guest's end of a room on the relay: finding the one host, saying hello, messages both ways.
-#include <chrono>
 #include <set>
 
 #include "net/mqtt/mqtt_end.h"
@@ -19,7 +18,7 @@ public:
     // The will is a goodbye numbered 0 saying this guest timed out.
     bool Start(const std::string& broker, std::string* error) {
         const Envelope will = Goodbye(0, DisconnectReason::TimedOut);
-        started_ = std::chrono::steady_clock::now();
+        started_ = Clock::now();
         return MakeId(error) && Open(broker, "up/" + id_, EncodeEnvelope(will), false, error);
     }
 
@@ -43,6 +42,10 @@ private:
     enum class Phase { Subscribing, Choosing, Joining, Joined, Ended };
 
     std::string Up() const { return Topic("up/" + id_); }
+    bool Tell(const Envelope& envelope) {
+        spoke_ = Clock::now();
+        return Publish(Up(), envelope);
+    }
 
     void Process() override;
     void Notice(const std::string& client, std::span<const std::uint8_t> bytes);
@@ -51,13 +54,15 @@ private:
     void End(DisconnectReason why, bool say_goodbye, bool report);
 
     Phase phase_ = Phase::Subscribing;
-    std::chrono::steady_clock::time_point started_;
+    Clock::time_point started_;
     int notices_request_ = -1;
     int down_request_ = -1;
     std::set<std::string> notices_;  // clients whose notice says they keep the room
     std::string host_;
     std::uint32_t next_in_ = 1;
     std::uint32_t next_out_ = 1;
+    Clock::time_point heard_;
+    Clock::time_point spoke_;
 };
 
 void MqttClient::Process() {
@@ -79,11 +84,12 @@ void MqttClient::Process() {
         phase_ = Phase::Choosing;
     if (phase_ == Phase::Choosing) Choose();
 
-    // A host that never answers, or the broker gone, ends the attempt or the connection.
-    const auto waited = std::chrono::steady_clock::now() - started_;
-    if (phase_ != Phase::Joined && phase_ != Phase::Ended &&
-        waited > std::chrono::milliseconds(options_.timeout_ms))
+    // A host that never answers or falls silent, or the broker gone, ends the attempt or the
+    // connection; while it lasts, this end says it is alive when it has had nothing to say.
+    const bool joining = phase_ != Phase::Joined && phase_ != Phase::Ended;
+    if ((joining && Overdue(started_)) || (phase_ == Phase::Joined && Overdue(heard_)))
         End(DisconnectReason::TimedOut, true, true);
+    if (phase_ == Phase::Joined && DueToSpeak(spoke_)) Tell(Greeting(EnvelopeKind::Alive, 0));
     if (link_.Lost() && phase_ != Phase::Ended) End(DisconnectReason::TimedOut, false, true);
     // An end that has said all it had to say leaves the broker politely, so no will follows.
     if (phase_ == Phase::Ended && link_.Open() && link_.AllPublished()) link_.Close();
@@ -110,7 +116,7 @@ void MqttClient::Choose() {
         End(DisconnectReason::Malformed, false, true);
     } else if (notices_.size() == 1) {
         host_ = *notices_.begin();
-        Publish(Up(), Greeting(EnvelopeKind::Hello, next_out_++));
+        Tell(Greeting(EnvelopeKind::Hello, next_out_++));
         phase_ = Phase::Joining;
     }
 }
@@ -124,6 +130,8 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
             true, true);
         return;
     }
+    heard_ = Clock::now();
+    if (envelope.kind == EnvelopeKind::Alive) return;
     const Order order = Place(envelope.sequence, next_in_);
     if (order == Order::Again) return;
     // Hello answers a hello, messages follow it, and a goodbye (a refusal, say) may come at any time.
@@ -150,7 +158,7 @@ bool MqttClient::Send(PeerId peer, std::span<const std::uint8_t> bytes) {
     if (peer != kHostPeer || phase_ != Phase::Joined || bytes.empty() ||
         bytes.size() > options_.max_message_bytes)
         return false;
-    return Publish(Up(), Carrying(next_out_++, bytes));
+    return Tell(Carrying(next_out_++, bytes));
 }
 
 void MqttClient::Disconnect(PeerId peer, DisconnectReason why) {
@@ -159,8 +167,7 @@ void MqttClient::Disconnect(PeerId peer, DisconnectReason why) {
 
 // Ends the connection or the attempt, telling the host if it may be listening.
 void MqttClient::End(DisconnectReason why, bool say_goodbye, bool report) {
-    if (say_goodbye && (phase_ == Phase::Joining || phase_ == Phase::Joined))
-        Publish(Up(), Goodbye(next_out_++, why));
+    if (say_goodbye && (phase_ == Phase::Joining || phase_ == Phase::Joined)) Tell(Goodbye(next_out_++, why));
     phase_ = Phase::Ended;
     if (report) events_.push_back(MakeEvent(NetEvent::Disconnected, kHostPeer, why));
 }

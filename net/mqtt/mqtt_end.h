@@ -1,6 +1,7 @@
 // What a host and a guest on the relay share: the room's topics, numbering and the polling loop.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -40,6 +41,8 @@ public:
     std::uint16_t Port() const override { return 0; }
 
 protected:
+    using Clock = std::chrono::steady_clock;
+
     // Handles what came in and what changed on the link, queueing events.
     virtual void Process() = 0;
 
@@ -49,6 +52,16 @@ protected:
     // prefix followed by one level; otherwise nullopt.
     std::optional<std::string> LevelAfter(const std::string& topic, std::string_view prefix) const;
     bool Publish(const std::string& topic, const Envelope& envelope, bool retain = false);
+
+    // An end that has said nothing to a peer for a quarter of the timeout says it is alive, and a
+    // peer heard from last longer ago than the timeout is taken to be gone, its connection open
+    // or not (the broker's own keep-alive takes far longer to notice).
+    bool DueToSpeak(Clock::time_point spoke) const {
+        return Clock::now() - spoke >= std::chrono::milliseconds(options_.timeout_ms / 4);
+    }
+    bool Overdue(Clock::time_point heard) const {
+        return Clock::now() - heard > std::chrono::milliseconds(options_.timeout_ms);
+    }
 
     MqttLink link_;
     TransportOptions options_;

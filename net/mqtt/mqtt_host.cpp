@@ -40,6 +40,8 @@ private:
         std::string client;
         std::uint32_t next_in = 2;
         std::uint32_t next_out = 2;
+        Clock::time_point heard = Clock::now();
+        Clock::time_point spoke = Clock::now();
     };
 
     std::string Down(const std::string& client) const { return Topic("down/" + id_ + "/" + client); }
@@ -49,6 +51,11 @@ private:
     void Admit(const std::string& client);
     void FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope);
     void Drop(PeerId peer, DisconnectReason why, bool report);
+    void KeepAlive();
+    bool Tell(Guest& guest, const Envelope& envelope) {
+        guest.spoke = Clock::now();
+        return Publish(Down(guest.client), envelope);
+    }
 
     bool opened_ = false;
     bool lost_ = false;
@@ -71,6 +78,7 @@ void MqttHost::Process() {
         if (std::optional<std::string> client = LevelAfter(message.topic, "up/"))
             Receive(*client, message.payload);
     }
+    KeepAlive();
     // Without the broker every guest is gone.
     if (link_.Lost() && !lost_) {
         lost_ = true;
@@ -106,18 +114,21 @@ void MqttHost::Admit(const std::string& client) {
 }
 
 void MqttHost::FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope) {
+    guest.heard = Clock::now();
     if (fault != EnvelopeFault::None) {
         Drop(peer,
              fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
              true);
         return;
     }
-    // A will's goodbye is numbered 0 and always counts; any other message in its order.
+    // Signs of life (and notices, out of place here) are outside the numbering; a will's goodbye is
+    // numbered 0 and always counts; anything else in its order, a second hello being a duplicate.
+    if (envelope.kind == EnvelopeKind::Alive || envelope.kind == EnvelopeKind::Room) return;
     const Order order = envelope.kind == EnvelopeKind::Bye && envelope.sequence == 0
                             ? Order::Next
                             : Place(envelope.sequence, guest.next_in);
     if (order == Order::Again || envelope.kind == EnvelopeKind::Hello) return;
-    if (order == Order::Gap || envelope.kind == EnvelopeKind::Room) {
+    if (order == Order::Gap) {
         Drop(peer, DisconnectReason::Malformed, true);
     } else if (envelope.kind == EnvelopeKind::Bye) {
         ended_.insert(guest.client);
@@ -134,7 +145,20 @@ bool MqttHost::Send(PeerId peer, std::span<const std::uint8_t> bytes) {
     const auto found = guests_.find(peer);
     if (found == guests_.end() || bytes.empty() || bytes.size() > options_.max_message_bytes) return false;
     Guest& guest = found->second;
-    return Publish(Down(guest.client), Carrying(guest.next_out++, bytes));
+    return Tell(guest, Carrying(guest.next_out++, bytes));
+}
+
+void MqttHost::KeepAlive() {
+    for (auto next = guests_.begin(); next != guests_.end();) {
+        const PeerId peer = next->first;
+        Guest& guest = next->second;
+        ++next;  // Drop erases the guest
+        if (Overdue(guest.heard)) {
+            Drop(peer, DisconnectReason::TimedOut, true);
+        } else if (DueToSpeak(guest.spoke)) {
+            Tell(guest, Greeting(EnvelopeKind::Alive, 0));
+        }
+    }
 }
 
 // Ends a guest's connection with a goodbye (which the broker may no longer deliver if it is lost).

@@ -21,9 +21,11 @@ namespace net {
 //
 // What the transport promises is net/transport.h's, with these differences: peers' addresses are
 // their client ids; Port() is 0; Settled means the broker has taken every message sent (it then
-// delivers them to whoever is still connected). A peer that vanishes is reported when the broker
-// publishes its will: at once if its connection closed, after one and a half keep-alives (the
-// timeout, at least 5 s, so 7.5 s at least) if it fell silent.
+// delivers them to whoever is still connected). A peer that vanishes is reported at once if its
+// connection closed (the broker publishes its will), and after the timeout if it fell silent: each
+// end that has said nothing to a peer for a quarter of the timeout sends it a sign of life, so
+// that silence means the peer is gone (the broker's own keep-alive, at libmosquitto's shortest of
+// 5 s, takes some 12 s to drop a silent client; its will then follows).
 //
 // What a hostile client can and cannot do. The broker lets a client write only on topics that
 // carry its own client id, so none can speak for another machine while that machine is connected,

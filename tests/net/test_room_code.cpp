@@ -61,7 +61,8 @@ TEST(RoomCode, CodesAreReadAsPlayersTypeThem) {
 
     // The look-alikes, other characters, and codes a character short or long.
     code = "unchanged";
-    for (const char* text : {"ABCDEFG0", "ABCDEFGO", "ABCDEFG1", "ABCDEFGI", "abcdefgi", "ABCD_EFG", "ABCDEFG\xC3\x89"}) {
+    for (const char* text :
+         {"ABCDEFG0", "ABCDEFGO", "ABCDEFG1", "ABCDEFGI", "abcdefgi", "ABCD_EFG", "ABCDEFG\xC3\x89"}) {
         EXPECT_FALSE(ParseRoomCode(text, &code, &error)) << text;
         EXPECT_EQ(error, "a room code has only the letters A to Z without I and O, and the digits 2 to 9");
     }

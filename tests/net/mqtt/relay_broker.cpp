@@ -37,7 +37,8 @@ int BoundSocket(std::uint16_t port, bool loopback) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(loopback ? INADDR_LOOPBACK : INADDR_ANY);
-    if (sock >= 0 && bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return sock;
+    if (sock >= 0 && bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+        return sock;
     if (sock >= 0) close(sock);
     return -1;
 }
@@ -138,9 +139,7 @@ bool RelayBroker::TryPort(std::uint16_t port, std::string* error) {
 
 namespace {
 
-RawClient& Of(void* self) {
-    return *static_cast<RawClient*>(self);
-}
+RawClient& Of(void* self) { return *static_cast<RawClient*>(self); }
 
 void OnConnect(mosquitto*, void* self, int rc, int, const mosquitto_property*) {
     Of(self).SetConnected(rc == 0);
@@ -169,7 +168,8 @@ RawClient::RawClient(const std::string& id, std::uint16_t port) {
     mosquitto_publish_v5_callback_set(handle_, OnPublish);
     mosquitto_subscribe_v5_callback_set(handle_, OnSubscribe);
     mosquitto_message_v5_callback_set(handle_, OnMessage);
-    if (mosquitto_connect_bind_v5(handle_, "127.0.0.1", port, 5, nullptr, nullptr) != MOSQ_ERR_SUCCESS) return;
+    if (mosquitto_connect_bind_v5(handle_, "127.0.0.1", port, 5, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
+        return;
     const Clock::time_point end = Clock::now() + kAnswerBudget;
     while (!connected_ && Clock::now() < end) Pump(10);
 }
@@ -179,9 +179,7 @@ RawClient::~RawClient() {
     mosquitto_lib_cleanup();
 }
 
-void RawClient::Pump(int timeout_ms) {
-    mosquitto_loop(handle_, timeout_ms, 1);
-}
+void RawClient::Pump(int timeout_ms) { mosquitto_loop(handle_, timeout_ms, 1); }
 
 int RawClient::WaitFor(int mid) {
     const Clock::time_point end = Clock::now() + kAnswerBudget;
@@ -201,8 +199,8 @@ bool RawClient::Subscribe(const std::string& filter) {
 
 int RawClient::Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) {
     int mid = 0;
-    if (mosquitto_publish_v5(handle_, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1,
-                             retain, nullptr) != MOSQ_ERR_SUCCESS)
+    if (mosquitto_publish_v5(handle_, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
+                             1, retain, nullptr) != MOSQ_ERR_SUCCESS)
         return -1;
     return WaitFor(mid);
 }

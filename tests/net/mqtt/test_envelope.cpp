@@ -25,12 +25,14 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     Envelope data{EnvelopeKind::Data, 0x04030201, {9, 8, 7}, DisconnectReason::Closed};
     Envelope will{EnvelopeKind::Bye, 0, {}, DisconnectReason::TimedOut};
     Envelope refusal{EnvelopeKind::Bye, 0xFFFFFFFF, {}, DisconnectReason::TooManyRejoins};
+    Envelope alive{EnvelopeKind::Alive, 0, {}, DisconnectReason::Closed};
     EXPECT_EQ(EncodeEnvelope(hello), (Bytes{1, 1, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(room), (Bytes{4, 0, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(data), (Bytes{2, 1, 2, 3, 4, 9, 8, 7}));
     EXPECT_EQ(EncodeEnvelope(will), (Bytes{3, 0, 0, 0, 0, 2}));
     EXPECT_EQ(EncodeEnvelope(refusal), (Bytes{3, 0xFF, 0xFF, 0xFF, 0xFF, 10}));
-    for (const Envelope& sent : {hello, room, data, will, refusal}) {
+    EXPECT_EQ(EncodeEnvelope(alive), (Bytes{5, 0, 0, 0, 0}));
+    for (const Envelope& sent : {hello, room, data, will, refusal, alive}) {
         Envelope read;
         std::string error;
         ASSERT_EQ(Decode(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
@@ -42,7 +44,8 @@ TEST(Envelope, MessagesUpToTheLimitPassAndLargerOnesAreOversized) {
     Envelope read;
     std::string error;
     const Envelope at_limit{EnvelopeKind::Data, 7, Bytes(kMaxMessageBytes, 0x55), DisconnectReason::Closed};
-    ASSERT_EQ(Decode(EncodeEnvelope(at_limit), kMaxMessageBytes, &read, &error), EnvelopeFault::None) << error;
+    ASSERT_EQ(Decode(EncodeEnvelope(at_limit), kMaxMessageBytes, &read, &error), EnvelopeFault::None)
+        << error;
     EXPECT_EQ(read, at_limit);
     const Envelope over{EnvelopeKind::Data, 7, Bytes(kMaxMessageBytes + 1, 0x55), DisconnectReason::Closed};
     EXPECT_EQ(Decode(EncodeEnvelope(over), kMaxMessageBytes, &read, &error), EnvelopeFault::Oversized);
@@ -53,7 +56,9 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
     ExpectRefused({}, "an envelope is cut short");
     ExpectRefused({2, 1, 0, 0}, "an envelope is cut short");
     ExpectRefused({0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind");
-    ExpectRefused({5, 0, 0, 0, 0, 1}, "an envelope of an unknown kind");
+    ExpectRefused({6, 0, 0, 0, 0}, "an envelope of an unknown kind");
+    ExpectRefused({5, 0, 0, 0, 0, 1}, "a sign of life holds nothing");
+    ExpectRefused({5, 1, 0, 0, 0}, "a sign of life holds nothing");
     ExpectRefused({1, 1, 0, 0, 0}, "a greeting holds one byte");
     ExpectRefused({4, 0, 0, 0, 0, 1, 1}, "a greeting holds one byte");
     ExpectRefused({1, 1, 0, 0, 0, kEnvelopeVersion + 1}, "another version of the envelope");

@@ -3,6 +3,7 @@
 // others.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -23,19 +24,26 @@ using net::PeerId;
 using net_test::RawClient;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Text(const std::string& text) {
-    return Bytes(text.begin(), text.end());
-}
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 Bytes Wrap(EnvelopeKind kind, std::uint32_t sequence, const std::string& payload = "",
            DisconnectReason why = DisconnectReason::Closed) {
     return net::EncodeEnvelope({kind, sequence, Text(payload), why});
 }
 
-// The broker took a message (perhaps with no one subscribed to it).
-bool Taken(int reason) {
-    return reason >= 0 && reason < 0x80;
+// What a bare client heard, but for signs of life, which come and go with timing.
+std::vector<RawClient::Message> Said(const RawClient& raw) {
+    std::vector<RawClient::Message> said;
+    for (const RawClient::Message& message : raw.messages())
+        if (message.payload != Wrap(EnvelopeKind::Alive, 0)) said.push_back(message);
+    return said;
 }
+
+// Bare clients give no signs of life: ends facing them wait this long before taking them to be gone.
+constexpr int kPatientMs = 10000;
+
+// The broker took a message (perhaps with no one subscribed to it).
+bool Taken(int reason) { return reason >= 0 && reason < 0x80; }
 
 // A broker for each test, and the ends it plays with: transports polled in turn, bare clients
 // pumped between them, every transport's events logged.
@@ -85,6 +93,8 @@ protected:
 
     // Makes an end vanish without a word: its connection drops, and the broker publishes its will.
     void Vanish(int end) { ends_[end].reset(); }
+    // Makes an end fall silent: it is no longer polled, so it no longer keeps its connection alive.
+    void Silence(int end) { silent_.push_back(end); }
 
     bool RunUntil(const std::function<bool()>& done, int budget_ms) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
@@ -92,6 +102,7 @@ protected:
             if (std::chrono::steady_clock::now() > end) return false;
             for (std::size_t i = 0; i < ends_.size(); ++i) {
                 NetEvent event;
+                if (std::find(silent_.begin(), silent_.end(), static_cast<int>(i)) != silent_.end()) continue;
                 while (ends_[i] && ends_[i]->Poll(&event, 1)) logs_[i].push_back(event);
             }
             for (RawClient* raw : raws_) raw->Pump(0);
@@ -144,6 +155,7 @@ protected:
     std::vector<std::unique_ptr<net::Transport>> ends_;
     std::vector<std::vector<NetEvent>> logs_;
     std::vector<RawClient*> raws_;
+    std::vector<int> silent_;
 };
 
 TEST_F(Relay, HostAndTwoGuestsExchangeMessagesWholeAndInOrder) {
@@ -171,10 +183,12 @@ TEST_F(Relay, HostAndTwoGuestsExchangeMessagesWholeAndInOrder) {
         ASSERT_TRUE(End(first).Send(1, message));
         ASSERT_TRUE(End(second).Send(1, message));
     }
-    ASSERT_TRUE(RunUntil([&] {
-        return Received(first, 1).size() == 20 && Received(second, 1).size() == 20 &&
-               Received(host, peers[0]).size() == 20 && Received(host, peers[1]).size() == 20;
-    }, 5000));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            return Received(first, 1).size() == 20 && Received(second, 1).size() == 20 &&
+                   Received(host, peers[0]).size() == 20 && Received(host, peers[1]).size() == 20;
+        },
+        5000));
     for (int end : {first, second}) {
         for (int i = 0; i < 20; ++i) {
             EXPECT_EQ(Received(end, 1)[i].size(), i == 7 ? net::kMaxMessageBytes : 9u + (i > 9));
@@ -210,8 +224,8 @@ TEST_F(Relay, GoodbyesComeAfterWhatWasQueuedAndCarryTheirReason) {
     for (const char* text : {"four", "five"}) ASSERT_TRUE(End(second).Send(1, Text(text)));
     End(second).Disconnect(1, DisconnectReason::Closed);
     EXPECT_TRUE(End(second).Peers().empty());
-    ASSERT_TRUE(RunUntil([&] { return Ended(first) && Ended(host) && End(second).Settled() && End(host).Settled(); },
-                         5000));
+    ASSERT_TRUE(RunUntil(
+        [&] { return Ended(first) && Ended(host) && End(second).Settled() && End(host).Settled(); }, 5000));
     EXPECT_EQ(Received(first, 1), (std::vector<Bytes>{Text("one"), Text("two"), Text("three")}));
     EXPECT_EQ(LastReason(first), DisconnectReason::GameFull);
     EXPECT_EQ(Received(host, to_second), (std::vector<Bytes>{Text("four"), Text("five")}));
@@ -246,6 +260,31 @@ TEST_F(Relay, AGuestThatVanishesReachesTheHostByItsWillAndAVanishingHostEndsTheR
     ASSERT_TRUE(RunUntil([&] { return Ended(late); }, 3000));
     EXPECT_EQ(Count(late, NetEvent::Connected), 0);
     EXPECT_EQ(LastReason(late), DisconnectReason::TimedOut);
+}
+
+// An end that falls silent, its connection still open, is taken to be gone after the timeout (the
+// broker's own keep-alive would take twelve seconds): first a guest, then the host.
+TEST_F(Relay, SilentEndsTimeOut) {
+    constexpr int kTimeoutMs = 1000;
+    const int host = Host(Options(kTimeoutMs));
+    const int first = Guest(Options(kTimeoutMs));
+    ASSERT_TRUE(RunUntil([&] { return Connected(host) && Connected(first); }, 5000));
+    const int second = Guest(Options(kTimeoutMs));
+    ASSERT_TRUE(RunUntil([&] { return Connected(host, 2) && Connected(second); }, 5000));
+    // Signs of life keep quiet connections open meanwhile.
+    Run(2 * kTimeoutMs);
+    EXPECT_EQ(Count(host, NetEvent::Disconnected) + Count(first, NetEvent::Disconnected), 0);
+
+    for (const int silent : {first, host}) {
+        const int listener = silent == first ? host : second;
+        const auto from = std::chrono::steady_clock::now();
+        Silence(silent);
+        ASSERT_TRUE(RunUntil([&] { return Ended(listener); }, 4 * kTimeoutMs));
+        const auto waited = std::chrono::steady_clock::now() - from;
+        EXPECT_EQ(LastReason(listener), DisconnectReason::TimedOut);
+        EXPECT_GE(waited, std::chrono::milliseconds(kTimeoutMs / 2));
+        EXPECT_LE(waited, std::chrono::milliseconds(2 * kTimeoutMs));
+    }
 }
 
 TEST_F(Relay, JoiningIsRefusedWithoutAHostAndBeyondTheHostsLimit) {
@@ -284,14 +323,14 @@ TEST_F(Relay, JoiningIsRefusedWithoutAHostAndBeyondTheHostsLimit) {
 // A bare guest says everything twice; the host takes each message once. Then it skips a number,
 // which closes its connection.
 TEST_F(Relay, TheHostTakesDuplicatesOnceAndClosesOnAGap) {
-    const int host = Host(Options());
+    const int host = Host(Options(kPatientMs));
     auto raw = Raw("BAREGUEST2345678");
     AwaitHost(*raw);
     ASSERT_TRUE(raw->Subscribe(Topic("down/+/BAREGUEST2345678")));
     ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), Wrap(EnvelopeKind::Hello, 1))));
-    for (const Bytes& message :
-         {Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Hello, 1),
-          Wrap(EnvelopeKind::Data, 3, "b"), Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 4, "c")})
+    for (const Bytes& message : {Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 2, "a"),
+                                 Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Data, 3, "b"),
+                                 Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 4, "c")})
         ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), message)));
     ASSERT_TRUE(RunUntil([&] { return Received(host, 1).size() == 3; }, 3000));
     Run(200);
@@ -302,9 +341,9 @@ TEST_F(Relay, TheHostTakesDuplicatesOnceAndClosesOnAGap) {
     ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), Wrap(EnvelopeKind::Data, 6, "e"))));
     ASSERT_TRUE(RunUntil([&] { return Ended(host); }, 3000));
     EXPECT_EQ(LastReason(host), DisconnectReason::Malformed);
-    ASSERT_TRUE(RunUntil([&] { return raw->messages().size() == 3; }, 2000));
-    EXPECT_EQ(raw->messages()[1].payload, Wrap(EnvelopeKind::Hello, 1));
-    EXPECT_EQ(raw->messages()[2].payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Malformed));
+    ASSERT_TRUE(RunUntil([&] { return Said(*raw).size() == 3; }, 2000));
+    EXPECT_EQ(Said(*raw)[1].payload, Wrap(EnvelopeKind::Hello, 1));
+    EXPECT_EQ(Said(*raw)[2].payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Malformed));
 }
 
 // A bare host answers twice and says everything twice; the guest is connected once and takes each
@@ -313,14 +352,14 @@ TEST_F(Relay, TheGuestTakesDuplicatesOnce) {
     auto raw = Raw("BAREHOST23456789");
     ASSERT_TRUE(raw->Subscribe(Topic("up/+")));
     ASSERT_TRUE(Taken(raw->Publish(Topic("host/BAREHOST23456789"), Wrap(EnvelopeKind::Room, 0), true)));
-    const int guest = Guest(Options());
-    ASSERT_TRUE(RunUntil([&] { return !raw->messages().empty(); }, 3000));
-    const std::string up = raw->messages()[0].topic;
-    EXPECT_EQ(raw->messages()[0].payload, Wrap(EnvelopeKind::Hello, 1));
+    const int guest = Guest(Options(kPatientMs));
+    ASSERT_TRUE(RunUntil([&] { return !Said(*raw).empty(); }, 3000));
+    const std::string up = Said(*raw)[0].topic;
+    EXPECT_EQ(Said(*raw)[0].payload, Wrap(EnvelopeKind::Hello, 1));
     const std::string down = Topic("down/BAREHOST23456789/" + up.substr(up.rfind('/') + 1));
-    for (const Bytes& message : {Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Hello, 1),
-                                 Wrap(EnvelopeKind::Data, 2, "x"), Wrap(EnvelopeKind::Data, 2, "x"),
-                                 Wrap(EnvelopeKind::Data, 3, "y"), Wrap(EnvelopeKind::Hello, 1)})
+    for (const Bytes& message :
+         {Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Data, 2, "x"),
+          Wrap(EnvelopeKind::Data, 2, "x"), Wrap(EnvelopeKind::Data, 3, "y"), Wrap(EnvelopeKind::Hello, 1)})
         ASSERT_TRUE(Taken(raw->Publish(down, message)));
     ASSERT_TRUE(RunUntil([&] { return Received(guest, 1).size() == 2; }, 3000));
     Run(200);
@@ -330,15 +369,15 @@ TEST_F(Relay, TheGuestTakesDuplicatesOnce) {
     EXPECT_EQ(Received(guest, 1), (std::vector<Bytes>{Text("x"), Text("y")}));
 
     ASSERT_TRUE(End(guest).Send(1, Text("z")));
-    ASSERT_TRUE(RunUntil([&] { return raw->messages().size() == 2; }, 2000));
-    EXPECT_EQ(raw->messages()[1].topic, up);
-    EXPECT_EQ(raw->messages()[1].payload, Wrap(EnvelopeKind::Data, 2, "z"));
+    ASSERT_TRUE(RunUntil([&] { return Said(*raw).size() == 2; }, 2000));
+    EXPECT_EQ(Said(*raw)[1].topic, up);
+    EXPECT_EQ(Said(*raw)[1].payload, Wrap(EnvelopeKind::Data, 2, "z"));
 }
 
 // A message over the limit closes the sender's connection; one over the broker's packet limit
 // never gets through it.
 TEST_F(Relay, OversizedMessagesCloseTheConnection) {
-    const int host = Host(Options());
+    const int host = Host(Options(kPatientMs));
     auto raw = Raw("BIGGUEST23456789");
     AwaitHost(*raw);
     ASSERT_TRUE(raw->Subscribe(Topic("down/+/BIGGUEST23456789")));
@@ -360,8 +399,8 @@ TEST_F(Relay, OversizedMessagesCloseTheConnection) {
     ASSERT_TRUE(RunUntil([&] { return Ended(host); }, 3000));
     EXPECT_EQ(LastReason(host), DisconnectReason::Oversized);
     EXPECT_EQ(Count(host, NetEvent::Received), 0);
-    ASSERT_TRUE(RunUntil([&] { return !again->messages().empty(); }, 2000));
-    EXPECT_EQ(again->messages().back().payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Oversized));
+    ASSERT_TRUE(RunUntil([&] { return !Said(*again).empty(); }, 2000));
+    EXPECT_EQ(Said(*again).back().payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Oversized));
 }
 
 // The broker refuses a client's messages on topics carrying another's id, and keeps what the host
@@ -375,13 +414,16 @@ TEST_F(Relay, NoMachineCanSpeakForAnotherOrHearWhatIsNotForIt) {
     auto intruder = Raw("INTRUDER23456789");
     ASSERT_TRUE(intruder->Subscribe(Topic("down/+/+")));
     constexpr int kNotAuthorised = 0x87;
-    EXPECT_EQ(intruder->Publish(Topic("up/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")), kNotAuthorised);
-    EXPECT_EQ(intruder->Publish(Topic("down/" + host_id + "/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")),
+    EXPECT_EQ(intruder->Publish(Topic("up/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")),
               kNotAuthorised);
+    EXPECT_EQ(
+        intruder->Publish(Topic("down/" + host_id + "/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")),
+        kNotAuthorised);
     EXPECT_EQ(intruder->Publish(Topic("host/" + host_id), {}, true), kNotAuthorised);
     ASSERT_TRUE(End(host).Send(1, Text("secret")));
     ASSERT_TRUE(End(guest).Send(1, Text("real")));
-    ASSERT_TRUE(RunUntil([&] { return Received(host, 1).size() == 1 && Received(guest, 1).size() == 1; }, 3000));
+    ASSERT_TRUE(
+        RunUntil([&] { return Received(host, 1).size() == 1 && Received(guest, 1).size() == 1; }, 3000));
     Run(200);
     EXPECT_EQ(Received(host, 1), std::vector<Bytes>{Text("real")});
     EXPECT_EQ(Received(guest, 1), std::vector<Bytes>{Text("secret")});
