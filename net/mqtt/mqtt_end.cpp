@@ -69,7 +69,6 @@ bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
 bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     // Whatever is ready first (even with no time to wait, after one round of the link); then
     // rounds of the link until an event comes or the time is up.
-    using Clock = std::chrono::steady_clock;
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
     for (bool first = true;; first = false) {
         Process();
@@ -78,10 +77,10 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
             events_.pop_front();
             return true;
         }
-        const long long left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-        if (!first && left <= 0) return false;
-        link_.Pump(static_cast<int>(std::clamp<long long>(left, 0, kPumpSliceMs)));
+        const Clock::duration left = end - Clock::now();
+        if (!first && left <= Clock::duration::zero()) return false;
+        const long long wait_ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        link_.Pump(static_cast<int>(std::clamp<long long>(wait_ms, 0, kPumpSliceMs)));
     }
 }
 
