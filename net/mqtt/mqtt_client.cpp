@@ -19,7 +19,7 @@ public:
     bool Start(const std::string& broker, std::string* error) {
         const Envelope will = Goodbye(0, DisconnectReason::TimedOut);
         started_ = Clock::now();
-        return MakeId(error) && Open(broker, "up/" + id_, EncodeEnvelope(will), false, error);
+        return MakeId(error) && Open(broker, "gone/" + id_, EncodeEnvelope(will), false, error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -41,7 +41,7 @@ private:
     // between), Choosing the host among them, Joining once hello is said, Joined once answered.
     enum class Phase { Subscribing, Choosing, Joining, Joined, Ended };
 
-    std::string Up() const { return Topic("up/" + id_); }
+    std::string Up() const { return Topic("to/" + host_ + "/" + id_); }
     bool Tell(const Envelope& envelope) {
         spoke_ = Clock::now();
         return Publish(Up(), envelope);
@@ -69,14 +69,14 @@ void MqttClient::Process() {
     // Once the broker takes this client: the room's notices first, then what the host says here.
     if (phase_ == Phase::Subscribing && link_.Open() && down_request_ < 0) {
         notices_request_ = link_.Subscribe(Topic("host/+"));
-        down_request_ = link_.Subscribe(Topic("down/+/" + id_));
+        down_request_ = link_.Subscribe(Topic("to/" + id_ + "/+"));
     }
     MqttLink::Incoming message;
     while (link_.TakeIncoming(&message)) {
         if (std::optional<std::string> client = LevelAfter(message.topic, "host/")) {
             Notice(*client, message.payload);
         } else if (phase_ == Phase::Joining || phase_ == Phase::Joined) {
-            if (message.topic == Topic("down/" + host_ + "/" + id_)) FromHost(message.payload);
+            if (message.topic == Topic("to/" + id_ + "/" + host_)) FromHost(message.payload);
         }
     }
     if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) &&

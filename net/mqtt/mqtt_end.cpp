@@ -53,7 +53,7 @@ Order Place(std::uint32_t sequence, std::uint32_t expected) {
 }
 
 MqttEnd::MqttEnd(const std::string& code, const TransportOptions& options)
-    : options_(options), room_("lobshot/" + code + "/") {}
+    : options_(options), code_(code), room_("lobshot/" + code + "/") {}
 
 bool MqttEnd::MakeId(std::string* error) { return MakeRandomCode(kClientIdLength, &id_, error); }
 
@@ -63,7 +63,7 @@ bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
     std::uint16_t port = 0;
     if (!ParseHostPort(broker, &host, &port, error)) return false;
     const int keepalive_s = std::max(kMinKeepaliveS, options_.timeout_ms * 2 / 3 / 1000);
-    return link_.Open(host, port, id_, keepalive_s, {Topic(will_topic), will, retain}, error);
+    return link_.Open(host, port, id_, code_, keepalive_s, {Topic(will_topic), will, retain}, error);
 }
 
 bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {

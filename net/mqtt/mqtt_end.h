@@ -29,10 +29,12 @@ Order Place(std::uint32_t sequence, std::uint32_t expected);
 // they know of their peers; this class runs the link between them from Poll.
 class MqttEnd : public Transport {
 public:
+    // `code` is the room's code as ParseRoomCode gives it.
     MqttEnd(const std::string& code, const TransportOptions& options);
 
-    // Makes this end's fresh client id (id_), then opens the link under it with a will on the given
-    // room topic. False with a message in *error if either cannot be done.
+    // Makes this end's fresh client id (id_), then opens the link under it, with the room's code as
+    // the user name (the broker lets a client read only its own room's topics) and a will on the
+    // given room topic. False with a message in *error if either cannot be done.
     bool MakeId(std::string* error);
     bool Open(const std::string& broker, const std::string& will_topic, const std::vector<std::uint8_t>& will,
               bool retain, std::string* error);
@@ -65,6 +67,7 @@ protected:
 
     MqttLink link_;
     TransportOptions options_;
+    std::string code_;
     std::string room_;
     std::string id_;
     std::deque<NetEvent> events_;

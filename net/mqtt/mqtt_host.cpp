@@ -44,7 +44,7 @@ private:
         Clock::time_point spoke = Clock::now();
     };
 
-    std::string Down(const std::string& client) const { return Topic("down/" + id_ + "/" + client); }
+    std::string Down(const std::string& client) const { return Topic("to/" + client + "/" + id_); }
 
     void Process() override;
     void Receive(const std::string& client, std::span<const std::uint8_t> bytes);
@@ -67,16 +67,22 @@ private:
 };
 
 void MqttHost::Process() {
-    // Once the broker takes this client: listen to every guest, then put up the room's notice.
+    // Once the broker takes this client: listen to what guests say to it and to their wills, then
+    // put up the room's notice.
     if (!opened_ && link_.Open()) {
         opened_ = true;
-        link_.Subscribe(Topic("up/+"));
+        link_.Subscribe(Topic("to/" + id_ + "/+"));
+        link_.Subscribe(Topic("gone/+"));
         Publish(Topic("host/" + id_), Greeting(EnvelopeKind::Room, 0), true);
     }
     MqttLink::Incoming message;
     while (link_.TakeIncoming(&message)) {
-        if (std::optional<std::string> client = LevelAfter(message.topic, "up/"))
+        if (std::optional<std::string> client = LevelAfter(message.topic, "to/" + id_ + "/")) {
             Receive(*client, message.payload);
+        } else if (std::optional<std::string> gone = LevelAfter(message.topic, "gone/")) {
+            if (message.payload == EncodeEnvelope(Goodbye(0, DisconnectReason::TimedOut)))
+                Receive(*gone, message.payload);
+        }
     }
     KeepAlive();
     // Without the broker every guest is gone.

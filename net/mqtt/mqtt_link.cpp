@@ -68,7 +68,7 @@ MqttLink::~MqttLink() {
 }
 
 bool MqttLink::Open(const std::string& host, std::uint16_t port, const std::string& client_id,
-                    int keepalive_s, const Will& will, std::string* error) {
+                    const std::string& username, int keepalive_s, const Will& will, std::string* error) {
     // A clean session each time: nothing is kept for this client id after it goes.
     handle_ = mosquitto_new(client_id.c_str(), true, this);
     if (handle_ == nullptr) {
@@ -76,6 +76,7 @@ bool MqttLink::Open(const std::string& host, std::uint16_t port, const std::stri
         return false;
     }
     mosquitto_int_option(handle_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+    mosquitto_username_pw_set(handle_, username.c_str(), nullptr);
     mosquitto_connect_v5_callback_set(handle_, MqttLinkCallbacks::Connect);
     mosquitto_disconnect_v5_callback_set(handle_, MqttLinkCallbacks::Disconnect);
     mosquitto_publish_v5_callback_set(handle_, MqttLinkCallbacks::Publish);

@@ -34,11 +34,11 @@ public:
     MqttLink(const MqttLink&) = delete;
     MqttLink& operator=(const MqttLink&) = delete;
 
-    // Opens the TCP connection to host:port and sends the broker this client's id, keep-alive (5
-    // to 65535 seconds) and will; the broker's answer comes while pumping. Returns false with a
-    // message for the player in *error if the broker cannot be reached.
-    bool Open(const std::string& host, std::uint16_t port, const std::string& client_id, int keepalive_s,
-              const Will& will, std::string* error);
+    // Opens the TCP connection to host:port and sends the broker this client's id, user name (no
+    // password), keep-alive (5 to 65535 seconds) and will; the broker's answer comes while pumping. Returns
+    // false with a message for the player in *error if the broker cannot be reached.
+    bool Open(const std::string& host, std::uint16_t port, const std::string& client_id,
+              const std::string& username, int keepalive_s, const Will& will, std::string* error);
 
     // Subscribes to a topic filter and returns the number of the request (Acknowledged tells when
     // the broker answered it), or -1 if the connection is not open.

@@ -8,14 +8,15 @@
 
 namespace net {
 
-// Every machine makes one outgoing connection to the broker under a fresh random client id and
-// speaks in the room's topic tree (relay/acl has the access control):
-//   lobshot/CODE/host/HOST      the host's retained notice that it keeps the room; its last will
-//                               empties it, which tells the guests it vanished
-//   lobshot/CODE/up/GUEST       what a guest says to the host; its last will there is a goodbye
-//   lobshot/CODE/down/HOST/GUEST  what the host says to that guest
+// Every machine makes one outgoing connection to the broker, under a fresh random client id and
+// with the room's code as its user name, and speaks in the room's topic tree (relay/acl has the
+// access control):
+//   lobshot/CODE/host/HOST     the host's retained notice that it keeps the room; its last will
+//                              empties it, which tells the guests it vanished
+//   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest
+//   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host it vanished
 // A guest reads the notices on joining (the broker hands retained ones over first) and takes the
-// one host they name; it says hello up, and is connected when the host says hello down. Every
+// one host they name; it says hello to it, and is connected when the host says hello back. Every
 // message is an envelope (net/mqtt/envelope.h) numbered per sender and receiver, so that the
 // broker's duplicates change nothing and its losses close the connection rather than leave a gap.
 //
@@ -27,16 +28,18 @@ namespace net {
 // that silence means the peer is gone (the broker's own keep-alive, at libmosquitto's shortest of
 // 5 s, takes some 12 s to drop a silent client; its will then follows).
 //
-// What a hostile client can and cannot do. The broker lets a client write only on topics that
-// carry its own client id, so none can speak for another machine while that machine is connected,
-// and what the host says to a guest only that guest reads. Anyone who knows a room's code can ask
-// to join it, read what its guests say, and put up a second host notice: guests joining then find
-// two hosts and refuse to join (Malformed) rather than guess, so a false host can spoil a room but
-// not take its guests. A guest learns the host's client id (it is in the topics it reads) and can
-// connect under it; the broker then drops the host, whose will tells every guest the host vanished,
-// so the room ends rather than go on under a false host. The host's id is fresh and random, never
-// derived from the code, so no one outside the room can do even that. Lockstep (netplay/) checks
-// what the messages say; this layer only vouches for who sent them.
+// What a hostile client can and cannot do. The broker lets a client read only the room named by
+// its user name, so no one can list the rooms or listen in on one whose code it does not know.
+// Within a room a client reads the host's notice, the guests' wills and what is said to it, and
+// writes only on topics that carry its own client id: it cannot speak for another machine while
+// that machine is connected, nor hear what others say to each other. Anyone who knows a room's
+// code can ask to join it and can put up a second host notice: guests joining then find two hosts
+// and refuse to join (Malformed) rather than guess, so a false host can spoil a room but not take
+// its guests. A guest learns the host's client id (it is in the topics it reads) and can connect
+// under it; the broker then drops the host, whose will tells every guest the host vanished, so the
+// room ends rather than go on under a false host. The host's id is fresh and random, never derived
+// from the code, so no one outside the room can do even that. Lockstep (netplay/) checks what the
+// messages say; this layer only vouches for who sent them.
 
 // Keeps the room `code` (as net::MakeRoomCode makes and net::ParseRoomCode reads it) on the broker
 // at BROKER ("HOST:PORT"). Returns null with a message for the player in *error if the code or

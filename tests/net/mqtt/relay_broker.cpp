@@ -160,10 +160,11 @@ void OnMessage(mosquitto*, void* self, const mosquitto_message* message, const m
 
 }  // namespace
 
-RawClient::RawClient(const std::string& id, std::uint16_t port) {
+RawClient::RawClient(const std::string& id, const std::string& username, std::uint16_t port) {
     mosquitto_lib_init();
     handle_ = mosquitto_new(id.c_str(), true, this);
     mosquitto_int_option(handle_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+    if (!username.empty()) mosquitto_username_pw_set(handle_, username.c_str(), nullptr);
     mosquitto_connect_v5_callback_set(handle_, OnConnect);
     mosquitto_publish_v5_callback_set(handle_, OnPublish);
     mosquitto_subscribe_v5_callback_set(handle_, OnSubscribe);

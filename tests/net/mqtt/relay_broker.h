@@ -37,7 +37,8 @@ private:
     std::string log_;
 };
 
-// A plain MQTT 5 client under a chosen id, every call bounded to about a second.
+// A plain MQTT 5 client under a chosen id and user name ("" for none), every call bounded to about a
+// second.
 class RawClient {
 public:
     struct Message {
@@ -45,7 +46,7 @@ public:
         std::vector<std::uint8_t> payload;
     };
 
-    RawClient(const std::string& id, std::uint16_t port);
+    RawClient(const std::string& id, const std::string& username, std::uint16_t port);
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;

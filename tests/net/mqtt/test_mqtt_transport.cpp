@@ -76,19 +76,22 @@ protected:
         logs_.emplace_back();
         return static_cast<int>(ends_.size()) - 1;
     }
-    std::unique_ptr<RawClient> Raw(const std::string& id) {
-        auto raw = std::make_unique<RawClient>(id, broker_.Port());
+    // A bare client in this room (its code as user name), or under another name ("": none).
+    std::unique_ptr<RawClient> Raw(const std::string& id, const char* username = nullptr) {
+        auto raw = std::make_unique<RawClient>(id, username == nullptr ? code_ : username, broker_.Port());
         EXPECT_TRUE(raw->connected()) << id;
         raws_.push_back(raw.get());
         return raw;
     }
     void Forget(RawClient* raw) { std::erase(raws_, raw); }
 
-    // A bare guest waits for the host's notice as a guest would: the host listens from then on.
-    void AwaitHost(RawClient& raw) {
-        ASSERT_TRUE(raw.Subscribe(Topic("host/+")));
-        ASSERT_TRUE(RunUntil([&] { return !raw.messages().empty(); }, 3000));
+    // A bare guest waits for the host's notice as a guest would (the host listens from then on)
+    // and returns the host's id, or "" if no notice came.
+    std::string AwaitHost(RawClient& raw) {
+        EXPECT_TRUE(raw.Subscribe(Topic("host/+")));
+        if (!RunUntil([&] { return !raw.messages().empty(); }, 3000)) return "";
         EXPECT_EQ(raw.messages()[0].payload, Wrap(EnvelopeKind::Room, 0));
+        return raw.messages()[0].topic.substr(Topic("host/").size());
     }
 
     // Makes an end vanish without a word: its connection drops, and the broker publishes its will.
@@ -325,20 +328,20 @@ TEST_F(Relay, JoiningIsRefusedWithoutAHostAndBeyondTheHostsLimit) {
 TEST_F(Relay, TheHostTakesDuplicatesOnceAndClosesOnAGap) {
     const int host = Host(Options(kPatientMs));
     auto raw = Raw("BAREGUEST2345678");
-    AwaitHost(*raw);
-    ASSERT_TRUE(raw->Subscribe(Topic("down/+/BAREGUEST2345678")));
-    ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), Wrap(EnvelopeKind::Hello, 1))));
+    const std::string up = Topic("to/" + AwaitHost(*raw) + "/BAREGUEST2345678");
+    ASSERT_TRUE(raw->Subscribe(Topic("to/BAREGUEST2345678/+")));
+    ASSERT_TRUE(Taken(raw->Publish(up, Wrap(EnvelopeKind::Hello, 1))));
     for (const Bytes& message : {Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 2, "a"),
                                  Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Data, 3, "b"),
                                  Wrap(EnvelopeKind::Data, 2, "a"), Wrap(EnvelopeKind::Data, 4, "c")})
-        ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), message)));
+        ASSERT_TRUE(Taken(raw->Publish(up, message)));
     ASSERT_TRUE(RunUntil([&] { return Received(host, 1).size() == 3; }, 3000));
     Run(200);
     EXPECT_EQ(Count(host, NetEvent::Connected), 1);
     EXPECT_EQ(End(host).Address(1), "BAREGUEST2345678");
     EXPECT_EQ(Received(host, 1), (std::vector<Bytes>{Text("a"), Text("b"), Text("c")}));
 
-    ASSERT_TRUE(Taken(raw->Publish(Topic("up/BAREGUEST2345678"), Wrap(EnvelopeKind::Data, 6, "e"))));
+    ASSERT_TRUE(Taken(raw->Publish(up, Wrap(EnvelopeKind::Data, 6, "e"))));
     ASSERT_TRUE(RunUntil([&] { return Ended(host); }, 3000));
     EXPECT_EQ(LastReason(host), DisconnectReason::Malformed);
     ASSERT_TRUE(RunUntil([&] { return Said(*raw).size() == 3; }, 2000));
@@ -350,13 +353,13 @@ TEST_F(Relay, TheHostTakesDuplicatesOnceAndClosesOnAGap) {
 // message once.
 TEST_F(Relay, TheGuestTakesDuplicatesOnce) {
     auto raw = Raw("BAREHOST23456789");
-    ASSERT_TRUE(raw->Subscribe(Topic("up/+")));
+    ASSERT_TRUE(raw->Subscribe(Topic("to/BAREHOST23456789/+")));
     ASSERT_TRUE(Taken(raw->Publish(Topic("host/BAREHOST23456789"), Wrap(EnvelopeKind::Room, 0), true)));
     const int guest = Guest(Options(kPatientMs));
     ASSERT_TRUE(RunUntil([&] { return !Said(*raw).empty(); }, 3000));
     const std::string up = Said(*raw)[0].topic;
     EXPECT_EQ(Said(*raw)[0].payload, Wrap(EnvelopeKind::Hello, 1));
-    const std::string down = Topic("down/BAREHOST23456789/" + up.substr(up.rfind('/') + 1));
+    const std::string down = Topic("to/" + up.substr(up.rfind('/') + 1) + "/BAREHOST23456789");
     for (const Bytes& message :
          {Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Hello, 1), Wrap(EnvelopeKind::Data, 2, "x"),
           Wrap(EnvelopeKind::Data, 2, "x"), Wrap(EnvelopeKind::Data, 3, "y"), Wrap(EnvelopeKind::Hello, 1)})
@@ -379,23 +382,23 @@ TEST_F(Relay, TheGuestTakesDuplicatesOnce) {
 TEST_F(Relay, OversizedMessagesCloseTheConnection) {
     const int host = Host(Options(kPatientMs));
     auto raw = Raw("BIGGUEST23456789");
-    AwaitHost(*raw);
-    ASSERT_TRUE(raw->Subscribe(Topic("down/+/BIGGUEST23456789")));
-    ASSERT_TRUE(Taken(raw->Publish(Topic("up/BIGGUEST23456789"), Wrap(EnvelopeKind::Hello, 1))));
+    const std::string up = Topic("to/" + AwaitHost(*raw) + "/BIGGUEST23456789");
+    ASSERT_TRUE(raw->Subscribe(Topic("to/BIGGUEST23456789/+")));
+    ASSERT_TRUE(Taken(raw->Publish(up, Wrap(EnvelopeKind::Hello, 1))));
     ASSERT_TRUE(RunUntil([&] { return Connected(host); }, 3000));
 
     Bytes huge = Wrap(EnvelopeKind::Data, 2);
     huge.resize(huge.size() + 100 * 1024, 'h');
-    EXPECT_NE(raw->Publish(Topic("up/BIGGUEST23456789"), huge), 0);
+    EXPECT_NE(raw->Publish(up, huge), 0);
     Run(300);
     EXPECT_EQ(Count(host, NetEvent::Received) + Count(host, NetEvent::Disconnected), 0);
 
     auto again = Raw("BIGGUEST23456789");  // the broker may have dropped the first
     Forget(raw.get());
-    ASSERT_TRUE(again->Subscribe(Topic("down/+/BIGGUEST23456789")));
+    ASSERT_TRUE(again->Subscribe(Topic("to/BIGGUEST23456789/+")));
     Bytes over = Wrap(EnvelopeKind::Data, 2);
     over.resize(over.size() + net::kMaxMessageBytes + 1, 'o');
-    ASSERT_TRUE(Taken(again->Publish(Topic("up/BIGGUEST23456789"), over)));
+    ASSERT_TRUE(Taken(again->Publish(up, over)));
     ASSERT_TRUE(RunUntil([&] { return Ended(host); }, 3000));
     EXPECT_EQ(LastReason(host), DisconnectReason::Oversized);
     EXPECT_EQ(Count(host, NetEvent::Received), 0);
@@ -403,23 +406,33 @@ TEST_F(Relay, OversizedMessagesCloseTheConnection) {
     EXPECT_EQ(Said(*again).back().payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Oversized));
 }
 
-// The broker refuses a client's messages on topics carrying another's id, and keeps what the host
-// says to a guest from everyone else. A false host notice makes later joiners refuse the room.
+// The broker refuses a client's messages on topics carrying another's id, and keeps what is said
+// to a machine from everyone else, and every room from those who do not know its code. A false
+// host notice makes later joiners refuse the room.
 TEST_F(Relay, NoMachineCanSpeakForAnotherOrHearWhatIsNotForIt) {
     const int host = Host(Options());
     const int guest = Guest(Options());
     ASSERT_TRUE(RunUntil([&] { return Connected(host) && Connected(guest); }, 5000));
     const std::string guest_id = End(host).Address(1), host_id = End(guest).Address(1);
 
+    // Inside the room, listening to everything, and outside it, with another code or none.
     auto intruder = Raw("INTRUDER23456789");
-    ASSERT_TRUE(intruder->Subscribe(Topic("down/+/+")));
+    auto outsider = Raw("OUTSIDER23456789", "ZZZZZZZZ");
+    auto nameless = Raw("NAMELESS23456789", "");
+    for (RawClient* snoop : {intruder.get(), outsider.get(), nameless.get()}) {
+        snoop->Subscribe("#");
+        snoop->Subscribe("lobshot/+/to/+/+");
+    }
     constexpr int kNotAuthorised = 0x87;
-    EXPECT_EQ(intruder->Publish(Topic("up/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")),
-              kNotAuthorised);
-    EXPECT_EQ(
-        intruder->Publish(Topic("down/" + host_id + "/" + guest_id), Wrap(EnvelopeKind::Data, 2, "forged")),
-        kNotAuthorised);
+    const Bytes forged = Wrap(EnvelopeKind::Data, 2, "forged");
+    EXPECT_EQ(intruder->Publish(Topic("to/" + host_id + "/" + guest_id), forged), kNotAuthorised);
+    EXPECT_EQ(intruder->Publish(Topic("to/" + guest_id + "/" + host_id), forged), kNotAuthorised);
     EXPECT_EQ(intruder->Publish(Topic("host/" + host_id), {}, true), kNotAuthorised);
+    EXPECT_EQ(intruder->Publish(Topic("gone/" + guest_id),
+                                Wrap(EnvelopeKind::Bye, 0, "", DisconnectReason::TimedOut)),
+              kNotAuthorised);
+    EXPECT_EQ(outsider->Publish(Topic("to/" + host_id + "/OUTSIDER23456789"), Wrap(EnvelopeKind::Hello, 1)),
+              kNotAuthorised);
     ASSERT_TRUE(End(host).Send(1, Text("secret")));
     ASSERT_TRUE(End(guest).Send(1, Text("real")));
     ASSERT_TRUE(
@@ -427,8 +440,13 @@ TEST_F(Relay, NoMachineCanSpeakForAnotherOrHearWhatIsNotForIt) {
     Run(200);
     EXPECT_EQ(Received(host, 1), std::vector<Bytes>{Text("real")});
     EXPECT_EQ(Received(guest, 1), std::vector<Bytes>{Text("secret")});
-    EXPECT_TRUE(intruder->messages().empty());
     EXPECT_EQ(Count(host, NetEvent::Disconnected) + Count(guest, NetEvent::Disconnected), 0);
+    // The intruder hears only the room's notice; the others hear nothing at all.
+    ASSERT_FALSE(intruder->messages().empty());
+    for (const RawClient::Message& message : intruder->messages())
+        EXPECT_EQ(message.topic, Topic("host/" + host_id));
+    EXPECT_TRUE(outsider->messages().empty());
+    EXPECT_TRUE(nameless->messages().empty());
 
     // Its own notice it may put up: a joiner then sees two hosts and will not guess.
     EXPECT_TRUE(Taken(intruder->Publish(Topic("host/INTRUDER23456789"), Wrap(EnvelopeKind::Room, 0), true)));
