@@ -66,6 +66,15 @@ bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
     return link_.Open(host, port, id_, code_, keepalive_s, {Topic(will_topic), will, retain}, error);
 }
 
+bool MqttEnd::AwaitBroker(const std::string& broker, std::string* error) {
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(options_.timeout_ms);
+    while (!link_.Open() && !link_.Lost() && Clock::now() < end) link_.Pump(kPumpSliceMs);
+    if (link_.Open()) return true;
+    *error = link_.Lost() ? "the relay at " + broker + " refused the connection"
+                          : "the relay at " + broker + " did not answer";
+    return false;
+}
+
 bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     // Whatever is ready first (even with no time to wait, after one round of the link); then
     // rounds of the link until an event comes or the time is up.

@@ -38,6 +38,9 @@ public:
     bool MakeId(std::string* error);
     bool Open(const std::string& broker, const std::string& will_topic, const std::vector<std::uint8_t>& will,
               bool retain, std::string* error);
+    // Waits (at most the timeout) until the broker takes this client. False with a message in
+    // *error if it refuses or does not answer.
+    bool AwaitBroker(const std::string& broker, std::string* error);
 
     bool Poll(NetEvent* event, int timeout_ms) override;
     std::uint16_t Port() const override { return 0; }

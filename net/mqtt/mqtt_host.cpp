@@ -186,7 +186,7 @@ std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::st
     std::string room;
     if (!ParseRoomCode(code, &room, error)) return nullptr;
     auto host = std::make_unique<MqttHost>(room, options);
-    if (!host->Start(broker, error)) return nullptr;
+    if (!host->Start(broker, error) || !host->AwaitBroker(broker, error)) return nullptr;
     return host;
 }
 

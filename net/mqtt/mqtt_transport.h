@@ -42,8 +42,10 @@ namespace net {
 // messages say; this layer only vouches for who sent them.
 
 // Keeps the room `code` (as net::MakeRoomCode makes and net::ParseRoomCode reads it) on the broker
-// at BROKER ("HOST:PORT"). Returns null with a message for the player in *error if the code or
-// the address is not valid or the broker cannot be reached.
+// at BROKER ("HOST:PORT"), waiting at most the timeout for the broker to take it. Returns null
+// with a message for the player in *error if the code or the address is not valid, or the broker
+// cannot be reached, refuses or does not answer. A host that loses the broker later reports every
+// guest Disconnected (TimedOut) and takes no more.
 std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
                                         const TransportOptions& options, std::string* error);
 

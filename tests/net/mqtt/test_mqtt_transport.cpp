@@ -1,7 +1,11 @@
 // The transport over the relay against a real broker: messages in order between a host and two
 // guests, duplicates, wills, goodbyes, limits, refusals at joining, and machines speaking for
 // others.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -321,6 +325,20 @@ TEST_F(Relay, JoiningIsRefusedWithoutAHostAndBeyondTheHostsLimit) {
     }
     EXPECT_EQ(net::MakeMqttHost(gone_address, code_, Options(), &error), nullptr);
     EXPECT_EQ(error, "cannot reach the relay at " + gone_address);
+
+    // Something that takes connections but says nothing is no relay.
+    const int mute = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(bind(mute, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(mute, 4), 0);
+    getsockname(mute, reinterpret_cast<sockaddr*>(&address), &size);
+    const std::string mute_address = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    EXPECT_EQ(net::MakeMqttHost(mute_address, code_, Options(300), &error), nullptr);
+    EXPECT_EQ(error, "the relay at " + mute_address + " did not answer");
+    close(mute);
 }
 
 // A bare guest says everything twice; the host takes each message once. Then it skips a number,
