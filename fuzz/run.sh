@@ -5,8 +5,7 @@
 # Usage: fuzz/run.sh [--libraries BUILD] BUILD-DIR [SECONDS [TARGET...]]
 #   SECONDS: how long each target runs (default 10); TARGET: wave, bitmap, script, table, net,
 #   replay or relay (default all). Work files go to BUILD-DIR/fuzz: the game's libraries built with
-#   clang under
-#   lib/, each target's corpus under corpus-NAME/ and what it finds under artifacts/.
+#   clang under lib/, each target's corpus under corpus-NAME/ and what it finds under artifacts/.
 #   --libraries BUILD: the targets link the game's libraries of BUILD, a build by clang configured
 #   with LOBSHOT_SANITIZE and LOBSHOT_FUZZ_LIBRARIES and built, rather than building their own; two
 #   runs on different targets may then share BUILD-DIR at the same time.
