@@ -221,7 +221,8 @@ TEST_F(Relay, HostAndTwoGuestsExchangeMessagesWholeAndInOrder) {
 // The host's messages queued before its goodbye arrive first; the goodbye's reason follows them,
 // and the guest's own goodbye reaches the host the same way.
 TEST_F(Relay, GoodbyesComeAfterWhatWasQueuedAndCarryTheirReason) {
-    const auto [host, first, second] = HostAndTwoGuests();
+    const std::array<int, 3> ends = HostAndTwoGuests();
+    const int host = ends[0], first = ends[1], second = ends[2];
     ASSERT_FALSE(HasFailure());
     const PeerId to_first = 1, to_second = 2;
 
@@ -245,7 +246,8 @@ TEST_F(Relay, GoodbyesComeAfterWhatWasQueuedAndCarryTheirReason) {
 }
 
 TEST_F(Relay, AGuestThatVanishesReachesTheHostByItsWillAndAVanishingHostEndsTheRoom) {
-    const auto [host, gone, stays] = HostAndTwoGuests();
+    const std::array<int, 3> ends = HostAndTwoGuests();
+    const int host = ends[0], gone = ends[1], stays = ends[2];
     ASSERT_FALSE(HasFailure());
 
     // The guest's connection drops without a goodbye; the broker publishes its will at once.
