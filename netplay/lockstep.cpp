@@ -79,11 +79,13 @@ net::TransportOptions NetTransportOptions(NetRole role) {
     return options;
 }
 
-void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where) {
+void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where,
+                  const std::string& room) {
     ResetSession();
     TheLink.role = transport ? role : NetRole::Local;
     TheLink.transport = std::move(transport);
     TheLink.where = where;
+    TheLink.room = TheLink.transport ? room : "";
 }
 
 void NetBeforeSeed(void (*pump)()) {
@@ -208,6 +210,7 @@ int NetFrameOwner(std::uint32_t frame) {
 std::uint64_t NetStateHash() { return LastHash(); }
 bool NetDesync() { return Desynced(); }
 const std::string& NetFailure() { return TheLink.failure; }
+const std::string& NetRoom() { return TheLink.room; }
 void NetPoll(int ms) { Poll(ms); }
 
 void NetResetForTests() { ResetSession(); }

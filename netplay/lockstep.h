@@ -48,8 +48,10 @@ constexpr int STALL_LIMIT_MS = 10000;
 net::TransportOptions NetTransportOptions(NetRole role);
 
 // Before start-up, by the runner: a host's listening transport, or a client's that is joining the
-// host at `where` (as the player typed it, for messages).
-void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where);
+// host at `where` (as the player typed it, for messages). In an online room, `room` is its code: the
+// host shows it on screen when the game starts, and again while at the title or the player choice.
+void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where,
+                  const std::string& room = "");
 
 // Start-up, just before the seed is chosen. A joining machine connects, takes the host's game and
 // loads it for playing back, so that the seed chosen next is the host's; on failure it stays at one
@@ -99,6 +101,7 @@ int NetMachinesConnected();    // machines in the game, this one included (host:
 bool NetMine();                // the next frame step waits for this machine's keys
 std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();
+const std::string& NetRoom();  // the online room's code, or "" when not in one
 // Why the network game failed (refused, lost, desync, no keys for STALL_LIMIT_MS), or empty.
 const std::string& NetFailure();
 // Polls the network for at most ms without running frame steps.

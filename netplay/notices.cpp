@@ -2,6 +2,7 @@
 // the machine it waits for and the leave prompt; and how long it has waited.
 #include <algorithm>
 
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "netplay/session.h"
@@ -89,6 +90,10 @@ void DrawNotices(int device, int surface) {
     if (N.waiting && Ms(Clock::now() - N.waitingSince) >= WAIT_MESSAGE_MS)
         messages.waitingFor = MachineName(EffectiveOwner(static_cast<std::uint32_t>(ReplayFrameSteps())));
     if (NoticeShown()) messages.notice = N.notice;
+    // A host's room code stays up while others may still be joining, so that it can be read out.
+    else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&
+             (CurrentMode == Title || CurrentMode == PlayerChoice))
+        messages.notice = "Room code: " + TheLink.room;
     DrawNetworkMessages(device, surface, messages);
 }
 

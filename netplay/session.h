@@ -50,6 +50,7 @@ struct Link {
     NetRole role = NetRole::Local;
     std::unique_ptr<net::Transport> transport;
     std::string where;  // the host as the player typed it, for messages
+    std::string room;   // the online room's code, or "" when not in one
     int me = 0;         // this machine's number, 0 the host
     std::string failure;
     // Over for this machine: the game goes back to the title at the next delivery.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "diag/diag.h"
+#include "net/relay_address.h"
 #include "net/transport.h"
 #include "replay/store.h"
 #include "runner/runner.h"
@@ -17,7 +18,7 @@ constexpr const char* USAGE =
     "usage: lobshot-headless [--seed N] [--script FILE] [--frames N] [--state FILE]\n"
     "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n"
     "                        [--host PORT | --join ADDRESS:PORT] [--record FILE] [--replay FILE]\n"
-    "                        [--realtime]\n";
+    "                        [--relay ADDRESS:PORT] [--online [CODE] | --watch CODE] [--realtime]\n";
 
 // Scripts longer than this are refused before they are parsed: no real timeline comes near it.
 constexpr std::size_t LARGEST_SCRIPT = std::size_t{64} << 20;
@@ -83,9 +84,16 @@ int main(int argc, char** argv) {
             options.realtime = true;
             continue;
         }
+        // --online takes a code only when one follows: alone, it hosts a room.
+        if (arg == "--online") {
+            options.online = true;
+            if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) options.onlineCode = argv[++i];
+            continue;
+        }
+        if (arg == "--watch") return BadCommandLine("--watch: watching an online room is not available yet");
         if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&
             arg != "--screenshot" && arg != "--materials" && arg != "--record" && arg != "--replay" &&
-            arg != "--host" && arg != "--join")
+            arg != "--host" && arg != "--join" && arg != "--relay")
             return BadCommandLine("unknown option \"" + Escaped(arg) + "\"");
         if (i + 1 >= argc) return BadCommandLine("missing value after " + arg);
         const char* value = argv[++i];
@@ -101,6 +109,9 @@ int main(int argc, char** argv) {
             if (!net::ParseHostPort(value, &host, &port, &problem))
                 return BadCommandLine(Escaped(problem, 200));
             options.joinAddress = value;
+        } else if (arg == "--relay") {
+            if (!net::CheckRelayAddress(value, "--relay", &problem)) return BadCommandLine(problem);
+            options.relay = value;
         } else if (arg == "--seed") {
             seedGiven = true;
             if (!ParseDecimal(value, &options.seed))
@@ -122,7 +133,9 @@ int main(int argc, char** argv) {
     }
     if (options.hostPort != 0 && !options.joinAddress.empty())
         return BadCommandLine("a machine either hosts or joins a network game, not both");
-    if ((options.hostPort != 0 || !options.joinAddress.empty()) && !replayFile.empty())
+    if (options.online && (options.hostPort != 0 || !options.joinAddress.empty()))
+        return BadCommandLine("an online room is played through the relay, without --host or --join");
+    if ((options.hostPort != 0 || !options.joinAddress.empty() || options.online) && !replayFile.empty())
         return BadCommandLine("a replay is played alone, not in a network game");
     if (!replayFile.empty()) {
         if (seedGiven || !scriptFile.empty())

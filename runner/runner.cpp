@@ -8,6 +8,8 @@
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "net/enet/enet_transport.h"
+#include "net/mqtt/mqtt_transport.h"
+#include "net/room_code.h"
 #include "netplay/lockstep.h"
 #include "platform/input.h"
 #include "replay/session.h"
@@ -170,9 +172,33 @@ void ScriptDriver::BeforeQuit() {
     if (options_.timing) std::cerr << TimingLine() << "\n";
 }
 
+// Opens an online room, or joins one, on the relay; false with a message when it cannot. A host
+// says the room's code on standard output once the broker keeps the room.
+bool StartOnline(const RunnerOptions& options) {
+    const bool hosting = options.onlineCode.empty();
+    const NetRole role = hosting ? NetRole::Host : NetRole::Join;
+    std::string code, error;
+    std::unique_ptr<net::Transport> transport;
+    const bool coded =
+        hosting ? net::MakeRoomCode(&code, &error) : net::ParseRoomCode(options.onlineCode, &code, &error);
+    if (coded)
+        transport = hosting ? net::MakeMqttHost(options.relay, code, NetTransportOptions(role), &error)
+                            : net::MakeMqttClient(options.relay, code, NetTransportOptions(role), &error);
+    if (!transport) {
+        std::cerr << "lobshot-headless: the online room cannot " << (hosting ? "open" : "be joined") << ": "
+                  << Escaped(error, 200) << "\n";
+        return false;
+    }
+    if (hosting) std::cout << "Room code: " << code << std::endl;
+    NetConfigure(role, std::move(transport), hosting ? options.relay : "room " + code, code);
+    NetTicksPaced(options.realtime);
+    return true;
+}
+
 // Opens the network game the options ask for; false with a message when it cannot be opened.
 bool StartNetwork(const RunnerOptions& options) {
     NetResetForTests();
+    if (options.online) return StartOnline(options);
     if (options.hostPort == 0 && options.joinAddress.empty()) return true;
     std::string error, host;
     std::unique_ptr<net::Transport> transport;

@@ -26,6 +26,11 @@ struct RunnerOptions {
     // --host PORT / --join ADDRESS:PORT.
     std::uint16_t hostPort = 0;
     std::string joinAddress;
+    // --relay ADDRESS:PORT, --online [CODE]: host an online room on that broker (an empty code), or
+    // join the room of that code (as the player typed it).
+    std::string relay = "127.0.0.1:1883";
+    bool online = false;
+    std::string onlineCode;
     // --realtime: ticks come at the window's pace, 20 ms of wall time apart; a late tick comes at
     // once and the ones missed are not made up, as with the window's timer. Every tenth tick writes a
     // row to standard output: "tick T: S frame steps, MODE" (and ", mine" when `until mine` holds).

@@ -128,7 +128,8 @@ std::string StateSnapshotJson() {
           : role == NetRole::Join ? "join"
                                   : "local")
       << "\", \"machine\": " << NetMachine() << ", \"machines\": " << NetMachinesConnected()
-      << ", \"stateHash\": " << NetStateHash() << ", \"desync\": " << Bool(NetDesync()) << "}\n";
+      << ", \"stateHash\": " << NetStateHash() << ", \"desync\": " << Bool(NetDesync()) << ", \"room\": \""
+      << NetRoom() << "\", \"watchers\": 0}\n";
     j << "}\n";
     return j.str();
 }

@@ -176,4 +176,28 @@ seed_garbage() {
     done
 }
 
+# Online rooms: options that cannot go together, bad addresses and codes, and no broker to be
+# found (port 1 of 127.0.0.1 refuses). "--online" followed by another option hosts: it takes no code.
+online_options() {
+    run 2 --watch ABCDEFGH
+    says "not available yet"
+    for relay in nowhere "127.0.0.1:0" "127.0.0.1:65536" ":1883" "my host:1883"; do
+        run 2 --online --relay "$relay"
+        says "--relay: "
+    done
+    run 2 --online --host 26510
+    says "without --host or --join"
+    run 2 --join 127.0.0.1:26510 --online ABCDEFGH
+    says "without --host or --join"
+    run 2 --online --replay "$work/none.replay"
+    says "not in a network game"
+    run 4 --online --relay 127.0.0.1:1 --frames 1
+    says "cannot reach the relay at 127.0.0.1:1"
+    for code in ABC ABCDEFGH0 "ABCD EFG!" ; do
+        run 4 --online "$code" --relay 127.0.0.1:1
+        says "room code"
+    done
+    clean
+}
+
 "$case_name"

@@ -1,0 +1,111 @@
+// Where the relay of online rooms is: checking an address and finding the one to use.
+#include "net/relay_address.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "net/transport.h"
+
+namespace net {
+
+namespace {
+
+// Longer than any address a player means: a settings file this long is not one.
+constexpr std::size_t kLongestAddress = 300;
+
+bool Given(const char* value) { return value != nullptr && *value != '\0'; }
+
+std::string Trimmed(const std::string& text) {
+    const char* blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The settings file's path, or "" when neither XDG_CONFIG_HOME nor HOME is set.
+std::string SettingsPath(const RelaySources& sources) {
+    if (Given(sources.configHome)) return std::string(sources.configHome) + "/lobshot/relay";
+    if (Given(sources.home)) return std::string(sources.home) + "/.config/lobshot/relay";
+    return "";
+}
+
+// Reads the settings file's one line. A missing file is not an error: *found stays false.
+bool ReadSettings(const std::string& path, bool* found, std::string* line, std::string* error) {
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        if (errno == ENOENT || errno == ENOTDIR) return true;
+        *error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    *found = true;
+    std::ostringstream text;
+    text << file.rdbuf();
+    const std::string whole = text.str();
+    if (whole.size() > kLongestAddress) {
+        *error = path + ": not one line ADDRESS:PORT";
+        return false;
+    }
+    *line = Trimmed(whole);
+    return true;
+}
+
+}  // namespace
+
+bool CheckRelayAddress(const std::string& text, const std::string& source, std::string* error) {
+    std::string host, problem;
+    std::uint16_t port = 0;
+    if (text.size() > kLongestAddress) {
+        *error = source + ": the relay's address is too long";
+        return false;
+    }
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < ' ' || c == 0x7F) {
+            *error = source + ": the relay's address has a control character";
+            return false;
+        }
+    }
+    if (!ParseHostPort(text, &host, &port, &problem)) {
+        *error = source + ": " + problem + " (the relay is ADDRESS:PORT, as in " + kDefaultRelay + ")";
+        return false;
+    }
+    for (const char c : host) {
+        if (c == ' ') {
+            *error = source + ": the relay's address \"" + text + "\" has a space";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool FindRelay(const RelaySources& sources, std::string* address, std::string* error) {
+    if (Given(sources.option)) {
+        *address = sources.option;
+        return CheckRelayAddress(*address, "--relay", error);
+    }
+    if (Given(sources.environment)) {
+        *address = sources.environment;
+        return CheckRelayAddress(*address, "LOBSHOT_RELAY", error);
+    }
+    const std::string path = SettingsPath(sources);
+    bool found = false;
+    if (!path.empty() && !ReadSettings(path, &found, address, error)) return false;
+    if (found) return CheckRelayAddress(*address, path, error);
+    *address = kDefaultRelay;
+    return true;
+}
+
+RelaySources RelaySourcesOfProcess(const char* option) {
+    RelaySources sources;
+    sources.option = option;
+    sources.environment = std::getenv("LOBSHOT_RELAY");
+    sources.configHome = std::getenv("XDG_CONFIG_HOME");
+    sources.home = std::getenv("HOME");
+    return sources;
+}
+
+}  // namespace net

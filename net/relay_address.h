@@ -1,0 +1,33 @@
+// Where the relay of online rooms is: the broker's address as a player gives it, and where it is found.
+#pragma once
+
+#include <string>
+
+namespace net {
+
+// The broker a machine uses when nothing names another.
+constexpr const char* kDefaultRelay = "127.0.0.1:1883";
+
+// Checks a relay's address as the player gives it, "ADDRESS:PORT" (net::ParseHostPort's rules, no
+// control characters, and no spaces in the address). Returns false with a message for the player in
+// *error, naming `source` (where the value came from, "--relay" for instance).
+bool CheckRelayAddress(const std::string& text, const std::string& source, std::string* error);
+
+// The places a relay's address may come from, first to last; a null or empty one is not given.
+struct RelaySources {
+    const char* option = nullptr;         // --relay ADDRESS:PORT
+    const char* environment = nullptr;    // LOBSHOT_RELAY
+    const char* configHome = nullptr;     // XDG_CONFIG_HOME: the settings file is CONFIG/lobshot/relay
+    const char* home = nullptr;           // HOME: without XDG_CONFIG_HOME, HOME/.config/lobshot/relay
+};
+
+// The relay to use: the first of the sources given, the settings file if it exists (one line,
+// ADDRESS:PORT; its line ending and surrounding blanks are ignored), else kDefaultRelay. Each is
+// checked as CheckRelayAddress checks it. Returns false with a message for the player in *error
+// when the first given is not a valid address, or the settings file exists but cannot be read.
+bool FindRelay(const RelaySources& sources, std::string* address, std::string* error);
+
+// The sources of this process: its --relay value (null if none) and its environment.
+RelaySources RelaySourcesOfProcess(const char* option);
+
+}  // namespace net
