@@ -28,7 +28,8 @@ std::string Trimmed(const std::string& text) {
 
 // The settings file's path, or "" when neither XDG_CONFIG_HOME nor HOME is set.
 std::string SettingsPath(const RelaySources& sources) {
-    if (Given(sources.configHome)) return std::string(sources.configHome) + "/lobshot/relay";
+    if (Given(sources.configHome) && sources.configHome[0] == '/')
+        return std::string(sources.configHome) + "/lobshot/relay";
     if (Given(sources.home)) return std::string(sources.home) + "/.config/lobshot/relay";
     return "";
 }

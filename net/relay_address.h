@@ -15,10 +15,10 @@ bool CheckRelayAddress(const std::string& text, const std::string& source, std::
 
 // The places a relay's address may come from, first to last; a null or empty one is not given.
 struct RelaySources {
-    const char* option = nullptr;         // --relay ADDRESS:PORT
-    const char* environment = nullptr;    // LOBSHOT_RELAY
-    const char* configHome = nullptr;     // XDG_CONFIG_HOME: the settings file is CONFIG/lobshot/relay
-    const char* home = nullptr;           // HOME: without XDG_CONFIG_HOME, HOME/.config/lobshot/relay
+    const char* option = nullptr;       // --relay ADDRESS:PORT
+    const char* environment = nullptr;  // LOBSHOT_RELAY
+    const char* configHome = nullptr;   // XDG_CONFIG_HOME: the settings file is CONFIG/lobshot/relay
+    const char* home = nullptr;  // HOME: without an absolute XDG_CONFIG_HOME, HOME/.config/lobshot/relay
 };
 
 // The relay to use: the first of the sources given, the settings file if it exists (one line,

@@ -7,6 +7,9 @@
 
 #include "diag/diag.h"
 #include "net/enet/enet_transport.h"
+#include "net/mqtt/mqtt_transport.h"
+#include "net/relay_address.h"
+#include "net/room_code.h"
 #include "net/transport.h"
 #include "netplay/lockstep.h"
 #include "platform/sdl/sdl_platform.h"
@@ -18,13 +21,20 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: lobshot [--seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]]\n";
+    "usage: lobshot [--seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
+    "                | --online [CODE] [--relay ADDRESS:PORT]]\n"
+    "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
+    "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883.\n";
 
 // The network game the command line asks for.
 struct NetworkChoice {
     bool host = false;
     std::uint16_t port = DEFAULT_NET_PORT;
     std::string joinHost;  // empty: not joining
+    // --online [CODE]: host a room on the relay (no code), or join the room of the code.
+    bool online = false;
+    std::string roomCode;
+    const char* relayOption = nullptr;  // --relay's value, if given
 };
 
 // A bad command line: the reason and the usage on standard error, and status 2.
@@ -57,6 +67,16 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             std::string error;
             if (!net::ParseHostPort(text, &network->joinHost, &network->port, &error))
                 return BadCommandLine("%s", error.c_str());
+        } else if (std::strcmp(arg, "--online") == 0) {
+            network->online = true;
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                std::string error;
+                if (!net::ParseRoomCode(argv[++i], &network->roomCode, &error))
+                    return BadCommandLine("bad room code: %s", error.c_str());
+            }
+        } else if (std::strcmp(arg, "--relay") == 0) {
+            if (i + 1 >= argc) return BadCommandLine("%s needs ADDRESS:PORT", arg);
+            network->relayOption = argv[++i];
         } else if (std::strcmp(arg, "--replay") == 0) {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return BadCommandLine("%s needs a file name", arg);
             *replayFile = argv[++i];
@@ -74,7 +94,11 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
     if (seedGiven && !replayFile->empty()) return BadCommandLine("%s brings its own seed", "--replay");
     if (network->host && !network->joinHost.empty())
         return BadCommandLine("%s", "a machine either hosts or joins a network game, not both");
-    if ((network->host || !network->joinHost.empty()) && !replayFile->empty())
+    if (network->online && (network->host || !network->joinHost.empty()))
+        return BadCommandLine("%s", "an online room is played through the relay, without --host or --join");
+    if (network->relayOption && !network->online)
+        return BadCommandLine("%s", "--relay names the broker of online rooms: it goes with --online");
+    if ((network->host || !network->joinHost.empty() || network->online) && !replayFile->empty())
         return BadCommandLine("%s", "a replay is played alone, not in a network game");
     return 0;
 }
@@ -100,8 +124,34 @@ void SaveReplay() {
         std::fprintf(stderr, "lobshot: the game's replay was not saved: %s\n", error.c_str());
 }
 
+// Opens an online room on the relay or joins one; 0, 2 when the relay's address is bad, or 1 after
+// saying why the room cannot be opened. A host says its room's code on standard output too.
+int StartOnline(const NetworkChoice& network) {
+    std::string relay, code = network.roomCode, error;
+    if (!net::FindRelay(net::RelaySourcesOfProcess(network.relayOption), &relay, &error))
+        return BadCommandLine("%s", error.c_str());
+    const bool hosting = code.empty();
+    const NetRole role = hosting ? NetRole::Host : NetRole::Join;
+    std::unique_ptr<net::Transport> transport;
+    if (!hosting || net::MakeRoomCode(&code, &error))
+        transport = hosting ? net::MakeMqttHost(relay, code, NetTransportOptions(role), &error)
+                            : net::MakeMqttClient(relay, code, NetTransportOptions(role), &error);
+    if (!transport) {
+        std::fprintf(stderr, "lobshot: the online room cannot %s: %s\n", hosting ? "open" : "be joined",
+                     error.c_str());
+        return 1;
+    }
+    if (hosting) {
+        std::printf("Room code: %s\n", code.c_str());
+        std::fflush(stdout);
+    }
+    NetConfigure(role, std::move(transport), hosting ? relay : "room " + code, code);
+    return 0;
+}
+
 // Opens the network game; 0, or 1 after saying why it cannot be opened.
 int StartNetwork(const NetworkChoice& network) {
+    if (network.online) return StartOnline(network);
     if (!network.host && network.joinHost.empty()) return 0;
     std::string error;
     std::unique_ptr<net::Transport> transport =

@@ -37,6 +37,9 @@ done
 if ldd "$root/usr/games/lobshot" | grep -q libenet; then
   [[ $depends == *libenet* ]] || fail "the game uses ENet but Depends lacks it"
 fi
+if ldd "$root/usr/games/lobshot" | grep -q libmosquitto; then
+  [[ $depends == *libmosquitto* ]] || fail "the game uses libmosquitto but Depends lacks it"
+fi
 
 echo "The desktop entry and the metainfo"
 desktop-file-validate "$root/usr/share/applications/lobshot.desktop"

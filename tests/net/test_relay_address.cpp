@@ -1,10 +1,10 @@
 // The relay's address: checking it, and the order of the places it is taken from.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "net/relay_address.h"
 
@@ -24,7 +24,9 @@ protected:
         config_ = dir_.string();
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
-    void Write(const std::string& text) { std::ofstream(dir_ / "lobshot" / "relay", std::ios::binary) << text; }
+    void Write(const std::string& text) {
+        std::ofstream(dir_ / "lobshot" / "relay", std::ios::binary) << text;
+    }
     RelaySources Sources(const char* option, const char* environment) {
         RelaySources sources;
         sources.option = option;
@@ -42,8 +44,8 @@ TEST(RelayAddress, GoodAddressesPassAndBadOnesSayWhereTheyCameFrom) {
     std::string error;
     for (const char* good : {"127.0.0.1:1883", "relay.example.org:1", "localhost:65535"})
         EXPECT_TRUE(CheckRelayAddress(good, "--relay", &error)) << good << ": " << error;
-    for (const char* bad : {"", "127.0.0.1", ":1883", "host:0", "host:65536", "host:18x3", "my host:1883",
-                            "host\t:1883"}) {
+    for (const char* bad :
+         {"", "127.0.0.1", ":1883", "host:0", "host:65536", "host:18x3", "my host:1883", "host\t:1883"}) {
         error.clear();
         EXPECT_FALSE(CheckRelayAddress(bad, "LOBSHOT_RELAY", &error)) << bad;
         EXPECT_EQ(error.rfind("LOBSHOT_RELAY: ", 0), 0u) << error;
@@ -65,15 +67,19 @@ TEST_F(RelaySettings, TheOptionComesFirstThenTheEnvironmentThenTheFileThenTheDef
     EXPECT_EQ(address, kDefaultRelay);
 }
 
-// Without XDG_CONFIG_HOME the file is looked for under HOME/.config.
-TEST_F(RelaySettings, TheFileLiesUnderHomeWithoutAConfigHome) {
+// Without XDG_CONFIG_HOME, or with a relative one, the file is looked for under HOME/.config.
+TEST_F(RelaySettings, TheFileLiesUnderHomeWithoutAnAbsoluteConfigHome) {
+    Write("file.example:3000\n");
     std::filesystem::create_directories(dir_ / ".config" / "lobshot");
     std::ofstream(dir_ / ".config" / "lobshot" / "relay") << "  home.example:4000\r\n";
-    RelaySources sources;
-    sources.home = config_.c_str();
-    std::string address, error;
-    ASSERT_TRUE(FindRelay(sources, &address, &error)) << error;
-    EXPECT_EQ(address, "home.example:4000");
+    for (const char* configHome : {static_cast<const char*>(nullptr), "", "relative"}) {
+        RelaySources sources;
+        sources.configHome = configHome;
+        sources.home = config_.c_str();
+        std::string address, error;
+        ASSERT_TRUE(FindRelay(sources, &address, &error)) << error;
+        EXPECT_EQ(address, "home.example:4000");
+    }
 }
 
 // A bad value stops the search: the player meant it, so a later source must not stand in for it.
@@ -84,8 +90,8 @@ TEST_F(RelaySettings, TheFirstGivenSourceIsCheckedAndABadOneIsRefused) {
     EXPECT_EQ(error.rfind("--relay: ", 0), 0u) << error;
     EXPECT_FALSE(FindRelay(Sources(nullptr, "env.example:0"), &address, &error));
     EXPECT_EQ(error.rfind("LOBSHOT_RELAY: ", 0), 0u) << error;
-    for (const std::string& text : {std::string("file.example\n"), std::string("a:1\nb:2\n"), std::string(""),
-                                    std::string(500, 'x')}) {
+    for (const std::string& text :
+         {std::string("file.example\n"), std::string("a:1\nb:2\n"), std::string(""), std::string(500, 'x')}) {
         Write(text);
         error.clear();
         EXPECT_FALSE(FindRelay(Sources(nullptr, nullptr), &address, &error)) << text;
