@@ -500,4 +500,5 @@ host_leaves_in_guest_turn() {
     done
 }
 
-"$case_name"
+# Sourced by a script of other cases (LOCKSTEP_LIBRARY set), this file only lends its helpers.
+[ -n "${LOCKSTEP_LIBRARY:-}" ] || "$case_name"
