@@ -7,8 +7,9 @@
 # when the machines do not behave). Every run and every wait has a time limit.
 set -u
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck disable=SC2034  # read by lockstep_cases.sh
 LOCKSTEP_LIBRARY=1
-# shellcheck source=lockstep_cases.sh
+# shellcheck source-path=SCRIPTDIR source=lockstep_cases.sh
 source "$(dirname "$0")/lockstep_cases.sh" "$1" none "$2" "$3"
 
 relay_pid=""
@@ -58,7 +59,7 @@ room_two_machines_first_turn() {
     code=$(room_code) || exit 1
     # The code as a player might type it: small letters, split by a hyphen.
     local typed
-    typed=$(echo "${code:0:4}-${code:4}" | tr 'A-Z' 'a-z')
+    typed=$(echo "${code:0:4}-${code:4}" | tr '[:upper:]' '[:lower:]')
     machine guest1 --relay "$relay" --online "$typed"
     finish
     [ "$(grep -c '^Room code: ' "$work/host.out")" = 1 ] || fail "the host did not say its code exactly once"
