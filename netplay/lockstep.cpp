@@ -210,7 +210,10 @@ int NetFrameOwner(std::uint32_t frame) {
 std::uint64_t NetStateHash() { return LastHash(); }
 bool NetDesync() { return Desynced(); }
 const std::string& NetFailure() { return TheLink.failure; }
-const std::string& NetRoom() { return TheLink.room; }
+const std::string& NetRoom() {
+    static const std::string none;
+    return TheLink.role == NetRole::Local ? none : TheLink.room;
+}
 void NetPoll(int ms) { Poll(ms); }
 
 void NetResetForTests() { ResetSession(); }

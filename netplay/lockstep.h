@@ -101,7 +101,7 @@ int NetMachinesConnected();    // machines in the game, this one included (host:
 bool NetMine();                // the next frame step waits for this machine's keys
 std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();
-const std::string& NetRoom();  // the online room's code, or "" when not in one
+const std::string& NetRoom();  // the online room's code, or "" when not in one (or no longer)
 // Why the network game failed (refused, lost, desync, no keys for STALL_LIMIT_MS), or empty.
 const std::string& NetFailure();
 // Polls the network for at most ms without running frame steps.

@@ -445,6 +445,29 @@ TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine)
     EXPECT_TRUE(NetFailure().empty());
 }
 
+// A machine is in its room while its network game goes on, and in none once it is over or reset.
+TEST_F(NetplayTest, TheRoomIsKeptOnlyWhileTheNetworkGameGoesOn) {
+    net::InProcessNetwork network;
+    std::string error;
+    NetConfigure(NetRole::Host, network.Listen(4002, {}, &error), "127.0.0.1:1883", "ABCDEFGH");
+    EXPECT_EQ(NetRoom(), "ABCDEFGH");
+    NetResetForTests();
+    EXPECT_EQ(NetRoom(), "");
+    NetConfigure(NetRole::Join, nullptr, "room ABCDEFGH", "ABCDEFGH");
+    EXPECT_EQ(NetRoom(), "");
+    net::TransportOptions quick;
+    quick.timeout_ms = 200;
+    NetConfigure(NetRole::Join, network.Connect(4003, quick), "room ABCDEFGH", "ABCDEFGH");
+    EXPECT_EQ(NetRoom(), "ABCDEFGH");
+    std::vector<StepDriver::Step> steps(20, [] {
+        HeadlessTick();
+        return true;
+    });
+    ASSERT_EQ(RunGame(5, steps), 0);
+    EXPECT_NE(NetFailure().find("Could not join room ABCDEFGH"), std::string::npos) << NetFailure();
+    EXPECT_EQ(NetRoom(), "");
+}
+
 // A joining machine with nobody to answer it goes on at its own keyboard, saying why.
 TEST_F(NetplayTest, AJoinWithNoHostFailsAndTheGameStaysAtOneKeyboard) {
     net::InProcessNetwork network;
