@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The game's --online and --relay options: bad ones are refused at once with status 2 and the usage,
+# before any window; the relay comes from --relay, else LOBSHOT_RELAY, else the settings file, and a
+# relay that cannot be reached ends the game with status 1 and the address it tried.
+set -uo pipefail
+game=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+mkdir -p "$work/config/lobshot"
+export XDG_CONFIG_HOME=$work/config
+unset LOBSHOT_RELAY
+
+# run STATUS TEXT ARGS...: the game, with no display, exits with STATUS saying TEXT on standard error
+# (and the usage, for status 2).
+run() {
+  local want=$1 text=$2
+  shift 2
+  env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$game" "$@" >"$work/out" 2>"$work/err"
+  local status=$?
+  if [ "$status" != "$want" ] || ! grep -qF -- "$text" "$work/err" ||
+    { [ "$want" = 2 ] && ! grep -q "^usage: lobshot" "$work/err"; }; then
+    echo "lobshot $*: status $status, not $want saying \"$text\""; cat "$work/out" "$work/err"; failed=1
+  fi
+}
+run 2 "it goes with --online" --relay 127.0.0.1:1883
+run 2 "without --host or --join" --online --host
+run 2 "without --host or --join" --join 127.0.0.1 --online
+run 2 "not in a network game" --online --replay "$work/none"
+run 2 "bad room code: a room code has 8 characters" --online ABC
+run 2 "bad room code: a room code has only the letters" --online ABCDEFG0
+run 2 "--relay needs ADDRESS:PORT" --online --relay
+run 2 "--relay: " --online --relay nowhere
+LOBSHOT_RELAY="127.0.0.1:99999" run 2 "LOBSHOT_RELAY: " --online
+echo "my relay:1883" >"$work/config/lobshot/relay"
+run 2 "$work/config/lobshot/relay: " --online
+
+# Port 1 of 127.0.0.1 refuses, so each source's address shows in the failure.
+echo "127.0.0.1:1" >"$work/config/lobshot/relay"
+run 1 "cannot reach the relay at 127.0.0.1:1" --online
+run 1 "cannot reach the relay at 127.0.0.1:2" --online ABCD-EFGH --relay 127.0.0.1:2
+LOBSHOT_RELAY="127.0.0.1:3" run 1 "cannot reach the relay at 127.0.0.1:3" --online
+LOBSHOT_RELAY="127.0.0.1:3" run 1 "cannot reach the relay at 127.0.0.1:4" --online --relay 127.0.0.1:4
+[ "$failed" = 0 ] && echo "the online options work"
+exit "$failed"
