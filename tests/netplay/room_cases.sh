@@ -24,7 +24,10 @@ start_relay() {
         relay_pid=$!
         for _ in $(seq 50); do
             kill -0 "$relay_pid" 2>/dev/null || break
+            # Still running a moment after the port answers: the port is this broker's, not another's.
             if (exec 3<>"/dev/tcp/127.0.0.1/$relay_port") 2>/dev/null; then
+                sleep 0.2
+                kill -0 "$relay_pid" 2>/dev/null || break
                 relay=127.0.0.1:$relay_port
                 return
             fi
