@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "net/relay_address.h"
 #include "platform/headless/headless_platform.h"
 #include "replay/replay.h"
 #include "runner/script.h"
@@ -28,7 +29,7 @@ struct RunnerOptions {
     std::string joinAddress;
     // --relay ADDRESS:PORT, --online [CODE]: host an online room on that broker (an empty code), or
     // join the room of that code (as the player typed it).
-    std::string relay = "127.0.0.1:1883";
+    std::string relay = net::kDefaultRelay;
     bool online = false;
     std::string onlineCode;
     // --realtime: ticks come at the window's pace, 20 ms of wall time apart; a late tick comes at
