@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "platform/web/web_platform.h"
 #include "platform/win.h"
+#include "programs/web_replay.h"
 #include "shell/shell.h"
 #include "snapshot/state_snapshot.h"
 
@@ -39,6 +40,8 @@ int main() {
     // The page's seed, or with steps the stepped clock's start; otherwise start-up reads the
     // calendar clock, so each visit plays a different game.
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
+    // A replay the page holds brings its own seed.
+    WebLoadPageReplay();
     WebSetBeforeQuit(KeepFinalState);
     const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     WebGameEnded(status);

@@ -33,6 +33,12 @@ bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, s
                 return false;
             }
             options->seedGiven = true;
+        } else if (option.rfind("replay=", 0) == 0) {
+            if (option.size() == 7) {
+                *error = "replay= needs the replay's address";
+                return false;
+            }
+            options->replay = option.substr(7);
         } else {
             *error = "unknown option \"" + option + "\"";
             return false;

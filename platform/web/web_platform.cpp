@@ -63,6 +63,10 @@ EM_JS(char*, web_fragment, (), {
     return copy;
 });
 
+// How long the game's thread has been awake since the browser last woke it, in milliseconds.
+EM_JS(double, web_awake_ms, (),
+      { return Module.lobshotAwakeSince == undefined ? 0 : performance.now() - Module.lobshotAwakeSince; });
+
 EM_JS(int, web_page_in_front, (), { return document.hasFocus() && !document.hidden ? 1 : 0; });
 
 EM_JS(double, web_date_now, (), { return Date.now(); });
@@ -148,6 +152,17 @@ void Tick() {
     PostMessageA(PlatformMainWindow(), WM_TIMER, 0, 0);
 }
 
+// A loop that runs frame steps without waiting for the timer (a replay played fast) hands the page
+// back to the browser once a frame's time has gone, until the next frame callback, so that the
+// browser shows the picture and hears keys (Space again, Esc). Only while the game's timer runs:
+// before it, start-up may pump messages below a call the browser cannot return through (see
+// ASYNCIFY_IGNORE_INDIRECT in page/CMakeLists.txt).
+void YieldWhenAwakeLong() {
+    if (Web.options.steps || !Web.timerRunning || web_awake_ms() < TICK_MILLISECONDS) return;
+    web_wait(0);
+    FlushInput();
+}
+
 // Steps: one tick a call while steps are owed, as the replay runner's `wait`; otherwise the page
 // hears that they have all run and the thread sleeps until it asks for more.
 void StepWait() {
@@ -220,7 +235,10 @@ void PumpEvents(bool wait) {
         if (!Web.options.steps) SetInFront(web_page_in_front());
     }
     FlushInput();
-    if (!wait) return;
+    if (!wait) {
+        YieldWhenAwakeLong();
+        return;
+    }
     if (Web.options.steps) {
         StepWait();
     } else {

@@ -18,17 +18,19 @@ const CHROMIUM = process.env.LOBSHOT_CHROMIUM || '/usr/bin/chromium';
 export const PAGE_FILES = ['index.html', 'index.js', 'index.wasm'];
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
 
-// Serves the page's files, and nothing else, on a free port of 127.0.0.1.
-export async function servePage() {
+// Serves the page's files on a free port of 127.0.0.1, and the files of `extra` (a name on the
+// server for each file's path) as plain text; nothing else.
+export async function servePage(extra = {}) {
   const server = http.createServer((request, response) => {
     const name = new URL(request.url, 'http://127.0.0.1').pathname.slice(1) || 'index.html';
-    if (!PAGE_FILES.includes(name)) {
+    if (!PAGE_FILES.includes(name) && !Object.hasOwn(extra, name)) {
       response.writeHead(404);
       response.end();
       return;
     }
-    response.writeHead(200, {'Content-Type': TYPES[path.extname(name)]});
-    response.end(fs.readFileSync(path.join(PAGE_DIR, name)));
+    const file = PAGE_FILES.includes(name) ? path.join(PAGE_DIR, name) : extra[name];
+    response.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'text/plain'});
+    response.end(fs.readFileSync(file));
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
   return {url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close()};

@@ -82,6 +82,14 @@ TEST(WebOptions, SeedAndSteps) {
     ASSERT_TRUE(WebParsePageOptions("#steps&&", &options, &error));
     EXPECT_FALSE(options.seedGiven);
     EXPECT_TRUE(options.steps);
+
+    // A replay's address is kept as written, up to the next option.
+    options = WebPageOptions{};
+    ASSERT_TRUE(WebParsePageOptions("#steps&replay=games/a%26b.lobshot-replay&seed=3", &options, &error))
+        << error;
+    EXPECT_EQ(options.replay, "games/a%26b.lobshot-replay");
+    EXPECT_TRUE(options.steps);
+    EXPECT_EQ(options.seed, 3u);
 }
 
 TEST(WebOptions, BadOptionsAreRefusedWithTheReason) {
@@ -97,6 +105,11 @@ TEST(WebOptions, BadOptionsAreRefusedWithTheReason) {
     EXPECT_FALSE(WebParsePageOptions("#steps&fast", &options, &error));
     EXPECT_EQ(error, "unknown option \"fast\"");
     EXPECT_TRUE(options.steps);
+
+    options = WebPageOptions{};
+    EXPECT_FALSE(WebParsePageOptions("#replay=&steps", &options, &error));
+    EXPECT_EQ(error, "replay= needs the replay's address");
+    EXPECT_TRUE(options.replay.empty());
 }
 
 TEST(WebVideo, CanvasColoursWidenAsTheScreenshotsDo) {
