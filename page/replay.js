@@ -45,11 +45,11 @@
     clearTimeout(fade);
     news.replaceChildren(message);
     message.textContent = text;
-    for (const [label, act] of buttons || []) {
+    for (const labelAndAct of buttons || []) {
       const button = document.createElement('button');
       button.type = 'button';
-      button.textContent = label;
-      button.addEventListener('click', act);
+      button.textContent = labelAndAct[0];
+      button.addEventListener('click', labelAndAct[1]);
       news.appendChild(button);
     }
     news.hidden = false;
@@ -94,8 +94,9 @@
   }
 
   // Reads a fetched replay's body, but no more than largest + 1 bytes: the reader refuses a longer
-  // one all the same, as too long.
-  async function readAtMost(response, largest) {
+  // one all the same, as too long. (Emscripten's minifier keeps "async" only on function
+  // expressions, and drops array patterns.)
+  const readAtMost = async function(response, largest) {
     const parts = [];
     let total = 0;
     const reader = response.body.getReader();
@@ -117,7 +118,7 @@
       at += piece.length;
     }
     return bytes;
-  }
+  };
 
   // The link's replay: the fetch starts at once, while the game loads; start-up waits for its bytes.
   function fetchLinked(address) {
@@ -191,14 +192,18 @@
 
   // Asks the game's replay reader about a file's bytes: '' when it plays them, else why not.
   function check(name, bytes) {
+    const nameSize = lengthBytesUTF8(name) + 1;
+    const text = Module._malloc(nameSize);
+    stringToUTF8(name, text, nameSize);
     const buffer = Module._malloc(Math.max(bytes.length, 1));
     HEAPU8.set(bytes, buffer);
-    const reason = ccall('lobshot_check_replay', 'string', ['string', 'number', 'number'], [name, buffer, bytes.length]);
+    const reason = UTF8ToString(Module._lobshot_check_replay(text, buffer, bytes.length));
     Module._free(buffer);
+    Module._free(text);
     return reason;
   }
 
-  async function openFile(file) {
+  const openFile = async function(file) {
     const largest = Module.lobshotLargestReplay;
     if (!file) return;
     if (largest === undefined) return say('The game is still loading: open the replay again in a moment.');
@@ -212,7 +217,7 @@
     if (reason) return say('This replay cannot be played: ' + reason);
     if (!keep(file.name, bytes)) return say('The replay is too long for the page to keep; share it by its link.');
     location.reload();
-  }
+  };
 
   open.addEventListener('click', function() {
     open.blur();
