@@ -1,5 +1,6 @@
 // The page's replays: one opened by its link ("#replay=URL"), chosen with "Open a replay" or dropped
 // on the page is played as `lobshot --replay` plays it, and at its end the page offers to play.
+// (Emscripten's minifier keeps "async" only on function expressions, and drops array patterns.)
 (function() {
   // A chosen file is checked by the game's replay reader at once. A good one is kept for this tab
   // while the page reloads, so that it is played from a fresh start like a linked one; a bad one
@@ -94,8 +95,7 @@
   }
 
   // Reads a fetched replay's body, but no more than largest + 1 bytes: the reader refuses a longer
-  // one all the same, as too long. (Emscripten's minifier keeps "async" only on function
-  // expressions, and drops array patterns.)
+  // one all the same, as too long.
   const readAtMost = async function(response, largest) {
     const parts = [];
     let total = 0;
@@ -171,7 +171,7 @@
     say('This replay cannot be played: ' + reason);
   };
   Module.lobshotReplayPlaying = function() {
-    say('Watching ' + playing.name + ': Space runs it fast or at its pace again, Esc leaves it.', [], 8);
+    say('Watching ' + playing.name + ': Space switches fast-forward on and off, Esc leaves it.', [], 8);
   };
 
   // The viewer left the replay (Esc): the page offers to play, or to watch it again.

@@ -66,7 +66,8 @@ async function reloaded(page, action) {
 // Steps past the recording's end (the page holds its last picture) and compares with the runner,
 // keys pressed on the way reaching nothing but the player.
 async function playsToTheEnd(page, keys) {
-  assert.match(await message(page), /^Watching .*shot\.lobshot-replay: Space runs it fast/);
+  assert.match(await message(page),
+               /^Watching .*shot\.lobshot-replay: Space switches fast-forward on and off, Esc leaves it\.$/);
   await playScript(page, `wait ${Math.floor(steps / 2)}\n${keys}\nwait ${steps - Math.floor(steps / 2) + 20}\n`);
   const got = await pageOutputs(page);
   assert.equal(got.state, expected.state);
@@ -154,7 +155,8 @@ test('a bad replay brings a clear message and the game on the page plays on', as
       const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#replay-open')]);
       await chooser.accept([path.join(dir, 'other.lobshot-replay')]);
       await page.waitForFunction(() => !document.getElementById('replay-news').hidden);
-      assert.match(await message(page), /^This replay cannot be played: other\.lobshot-replay: line 2: a replay of Lobshot 0\.0\.1, but this is Lobshot /);
+      assert.match(await message(page), new RegExp('^This replay cannot be played: other\\.lobshot-replay: line 2: ' +
+                                                   'a replay of Lobshot 0\\.0\\.1, but this is Lobshot '));
 
       const drop = (name, size, text) => page.evaluate(async (name, size, text) => {
         document.getElementById('replay-news').hidden = true;
@@ -163,13 +165,15 @@ test('a bad replay brings a clear message and the game on the page plays on', as
         const carried = new DataTransfer();
         carried.items.add(new File([bytes], name));
         window.dispatchEvent(new DragEvent('drop', {dataTransfer: carried, cancelable: true}));
-        while (document.getElementById('replay-news').hidden) await new Promise(resolve => setTimeout(resolve, 10));
+        const news = document.getElementById('replay-news');
+        while (news.hidden) await new Promise(resolve => setTimeout(resolve, 10));
         return document.getElementById('replay-message').textContent;
       }, name, size, text);
       assert.equal(await drop('notes.txt', 12, 'Shopping\n'),
                    'This replay cannot be played: notes.txt: line 1: this is not a Lobshot replay');
       assert.equal(await drop('huge.lobshot-replay', 64 * 1024 * 1024 + 1, 'lobshot-replay 1\n'),
-                   'This replay cannot be played: huge.lobshot-replay: line 0: the file is longer than a replay can be');
+                   'This replay cannot be played: huge.lobshot-replay: line 0: ' +
+                   'the file is longer than a replay can be');
       assert.equal(await page.evaluate(() => window.stillHere), true);
       await playsOn(page);
     } finally {
