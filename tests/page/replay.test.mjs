@@ -44,7 +44,8 @@ before(async () => {
   recordShot();
   const {cut, other} = badFiles();
   server = await servePage({'games/shot.lobshot-replay': recorded, 'games/cut.lobshot-replay': cut,
-                            'games/other.lobshot-replay': other});
+                            'games/other.lobshot-replay': other,
+                            'games/match.lobshot-replay': path.join(dir, 'match.lobshot-replay')});
   browser = await launchBrowser();
 });
 after(async () => {
@@ -112,6 +113,31 @@ test('a replay chosen with "Open a replay" plays the same, again on asking, and 
     assert.equal(new URL(page.url()).hash, '#steps');
     assert.equal(await mode(page), 'Title');
     assert.equal(await page.$eval('#replay-news', element => element.hidden), true);
+    assert.deepEqual(page.lobshotErrors, []);
+  } finally {
+    await page.close();
+  }
+});
+
+test('Space runs a replay fast, and the page answers all the while', async () => {
+  // Two Hard computers' whole match: minutes at its pace.
+  const match = path.join(dir, 'match.lobshot-replay');
+  runHeadless(['--seed', '21', '--script', path.join(SOURCE_DIR, 'tests/scenarios/computer_hard_vs_hard.script'),
+               '--record', match]);
+  const end = Number(/^end (\d+)$/m.exec(fs.readFileSync(match, 'utf8'))[1]);
+  const page = await openPage(browser, server.url, '#replay=games/match.lobshot-replay');
+  try {
+    await page.bringToFront();
+    await playScript(page, 'press Space\n');
+    const seen = new Set();
+    let frame = 0;
+    for (const giveUp = Date.now() + 60000; frame < end && Date.now() < giveUp;) {
+      frame = JSON.parse(await page.evaluate(() => Module.lobshotState())).frame;
+      seen.add(frame);
+      await new Promise(resolve => setTimeout(resolve, 50));
+    }
+    assert.equal(frame, end);
+    assert.ok(seen.size >= 5, `the page answered at frames ${[...seen]} only`);
     assert.deepEqual(page.lobshotErrors, []);
   } finally {
     await page.close();
