@@ -174,6 +174,20 @@ test('a bad replay brings a clear message and the game on the page plays on', as
     }
   });
 
+  await t.test('on another server that does not let other pages read it', async () => {
+    const other = await servePage({'games/shot.lobshot-replay': recorded});
+    const elsewhere = new URL('games/shot.lobshot-replay', other.url).href;
+    const page = await openPage(browser, server.url, '#steps&replay=' + encodeURIComponent(elsewhere));
+    try {
+      assert.equal(await message(page), `The replay at ${elsewhere} could not be fetched: no answer came ` +
+                                        '(is the address right, and does its server let other pages read it?).');
+      await playsOn(page);
+    } finally {
+      await page.close();
+      other.close();
+    }
+  });
+
   await t.test('of another version, chosen; not a replay, and too long, dropped', async () => {
     const page = await openPage(browser, server.url, '#steps');
     try {
