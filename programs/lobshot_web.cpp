@@ -1,5 +1,5 @@
-// Entry point of the game in a web page: the page's options, the program, and what the page's
-// script may ask of the game (its state snapshot and mode, for the browser tests).
+// Entry point of the game in a web page: the page's options and replay, the program, and what the
+// page's script may ask of the game (its state snapshot and mode, for the browser tests).
 #include <string>
 
 #include "core/globals.h"
