@@ -45,7 +45,8 @@ LIST
 build_plain() {
   local options
   mapfile -t options < <(scripts/package.sh --cmake-options)
-  cmake -S . -B build -G Ninja "${options[@]}" -DLOBSHOT_BUILD_TESTS=ON -DLOBSHOT_BUILD_BENCH=ON >/dev/null
+  cmake -S . -B build -G Ninja "${options[@]}" -DLOBSHOT_BUILD_TESTS=ON -DLOBSHOT_BUILD_BENCH=ON \
+        -DLOBSHOT_PCH=ON >/dev/null
   nice -n 10 cmake --build build -j"$jobs"
 }
 
