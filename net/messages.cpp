@@ -69,6 +69,9 @@ bool Check(const Hello& m, std::string* error) {
     return CheckText(m.version, 1, kMaxVersionLength, "the version", error);
 }
 bool Check(const Welcome& m, std::string* error) {
+    if (m.watch && (m.machine != 0 || m.token != 0))
+        return Fail(error, "a spectator's welcome gives a machine or a token");
+    if (m.watch) return true;
     if (m.token == 0) return Fail(error, "the token is 0, which is none");
     return CheckMachine(m.machine, 1, error);
 }
@@ -152,10 +155,12 @@ void Write(Writer& w, const Hello& m) {
     w.U16(m.protocol);
     w.Text(m.version);
     w.U64(m.token);
+    w.U8(m.watch ? 1 : 0);
 }
 void Write(Writer& w, const Welcome& m) {
     w.U8(m.machine);
     w.U64(m.token);
+    w.U8(m.watch ? 1 : 0);
 }
 void Write(Writer& w, const Refuse& m) { w.Text(m.reason); }
 void Write(Writer& w, const CatchUp& m) {
@@ -284,10 +289,12 @@ void Read(Reader& r, Hello& m) {
     m.protocol = r.U16();
     m.version = r.Text();
     m.token = r.U64();
+    m.watch = r.Flag();
 }
 void Read(Reader& r, Welcome& m) {
     m.machine = r.U8();
     m.token = r.U64();
+    m.watch = r.Flag();
 }
 void Read(Reader& r, Refuse& m) { m.reason = r.Text(); }
 void Read(Reader& r, CatchUp& m) {
@@ -381,7 +388,8 @@ bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::s
 
 Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine,
                     std::uint64_t token) {
-    if (hello.protocol == kProtocolNumber && hello.version == our_version) return Welcome{machine, token};
+    if (hello.protocol == kProtocolNumber && hello.version == our_version)
+        return hello.watch ? Welcome{0, 0, true} : Welcome{machine, token};
     std::string reason = "this game is version " + our_version + " (protocol " +
                          std::to_string(kProtocolNumber) + "), yours is " + hello.version + " (protocol " +
                          std::to_string(hello.protocol) + ")";

@@ -12,7 +12,7 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 3;
+constexpr std::uint16_t kProtocolNumber = 4;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -41,18 +41,22 @@ struct FrameInput {
 
 // A joining machine's first words. A machine that was in this host's game before offers the token
 // the host gave it then, so that it gets its number (and its people's seats) back; 0 offers none.
+// A spectator asks to watch: it follows the game and plays no seat; it offers no token.
 struct Hello {
     std::uint16_t protocol = kProtocolNumber;
     std::string version;  // the game's version, 1 to kMaxVersionLength characters
     std::uint64_t token = 0;
+    bool watch = false;
     bool operator==(const Hello&) const = default;
 };
 
 // The host takes the machine and gives it its number, and a token (never 0) for coming back as
-// that number: a secret between the host and the machine, no part of the game.
+// that number: a secret between the host and the machine, no part of the game. A spectator's
+// welcome says it watches, with machine 0 and token 0: it is no machine of the game.
 struct Welcome {
-    std::uint8_t machine = 1;  // 1 to kMaxMachine
-    std::uint64_t token = 1;
+    std::uint8_t machine = 1;  // 1 to kMaxMachine; 0 when watching
+    std::uint64_t token = 1;   // 0 when watching, else never 0
+    bool watch = false;
     bool operator==(const Welcome&) const = default;
 };
 
@@ -87,7 +91,8 @@ struct Quiet {
     bool operator==(const Quiet&) const = default;
 };
 
-// The game's state hash as a turn starts, for machines to compare.
+// The game's state hash as a turn starts, for machines to compare: a guest's to the host, and the
+// host's to its spectators.
 struct StateHash {
     std::uint32_t frame = 0;
     std::uint64_t hash = 0;
@@ -134,8 +139,8 @@ bool EncodeMessage(const Message& message, std::vector<std::uint8_t>* out, std::
 // names the fault, and the caller disconnects the machine that sent it.
 bool DecodeMessage(std::span<const std::uint8_t> bytes, Message* message, std::string* error);
 
-// The host's answer to a Hello: a Welcome as machine `machine` with its token, or a Refuse naming
-// both machines' versions when the protocol or the version differs.
+// The host's answer to a Hello: a Welcome as machine `machine` with its token (a spectator's: to
+// watch), or a Refuse naming both machines' versions when the protocol or the version differs.
 Message AnswerHello(const Hello& hello, const std::string& our_version, std::uint8_t machine,
                     std::uint64_t token);
 

@@ -25,6 +25,8 @@ const char* DescribeReason(DisconnectReason why) {
             return "the versions of the game differ";
         case DisconnectReason::TooManyRejoins:
             return "too many rejoins from one address";
+        case DisconnectReason::Lost:
+            return "messages were lost on the way";
     }
     return "unknown reason";
 }

@@ -15,10 +15,12 @@ using PeerId = std::uint32_t;
 
 // A host takes at most this many joining machines (eight machines in all with itself).
 constexpr int kMaxJoiningPeers = 7;
+// And at most this many spectators, which watch the game and play no seat.
+constexpr int kMaxWatchingPeers = 64;
 // Beyond those, a host's transport keeps room for this many connections that have yet to say who
 // they are, so that connections that never do cannot keep a real machine out.
 constexpr int kMaxWaitingPeers = 16;
-constexpr int kMaxPeers = kMaxJoiningPeers + kMaxWaitingPeers;
+constexpr int kMaxPeers = kMaxJoiningPeers + kMaxWatchingPeers + kMaxWaitingPeers;
 
 // The largest message either end sends or accepts. A larger one is refused by Send, and one
 // received closes the connection to the peer that sent it.
@@ -32,11 +34,14 @@ enum class DisconnectReason : std::uint8_t {
     Oversized = 4,  // a message exceeded the size limit
     Malformed = 5,  // a message made no sense to its receiver
     // The host's refusals of a machine that asked to join, each with a Refuse saying more.
-    GameFull = 6,         // the game already has eight machines
+    GameFull = 6,         // the game already has eight machines (or all the spectators it takes)
     Busy = 7,             // too many connections were waiting to join at once
     Silent = 8,           // no hello within the time allowed
     VersionDiffers = 9,   // the two machines run different versions of the game
     TooManyRejoins = 10,  // the address left and rejoined too often lately
+    // Messages on the way were let go: a relay drops what waits too long for a receiver too slow
+    // to take it, and the receiver then closes rather than go on with a gap.
+    Lost = 11,
 };
 
 // A reason as a short English phrase for messages ("timed out").

@@ -67,7 +67,8 @@ void CatchUpBeforeStep() {
     }
     ++C.steps;
     // The frame after this step decides: still behind, and the tick has room for it.
-    const std::int64_t held = FramesHeldBeyond(ReplayFrameSteps() + 1);
+    // A spectator is behind only beyond the lead it keeps.
+    const std::int64_t held = FramesHeldBeyond(ReplayFrameSteps() + 1) - WatchLead();
     C.another =
         C.paced && held >= BEHIND_FRAMES && C.steps < MAX_STEPS_PER_TICK && now - C.tickStart < TICK_BUDGET;
     TraceLag(held);

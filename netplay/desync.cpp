@@ -1,7 +1,8 @@
 // The check that every machine's game is the same: the state's hash at each turn's start, compared
 // by the host, and the report written when they differ.
 //
-// The host judges each guest's report against its own hash. A guest alone in differing at a turn's
+// The host judges each guest's report against its own hash; a spectator judges the host's hashes
+// against its own, and alone stops (it says nothing that counts). A guest alone in differing at a turn's
 // start (the others agreeing, or not reporting) is the odd one out: it alone is told and dropped,
 // and writes its report; the host traces it and plays on. Only when a second guest differs at the
 // same turn's start can the host not tell whose game is right (it may be its own): the game then
@@ -33,6 +34,8 @@ struct Checks {
     std::uint64_t lastHash = 0;
     std::map<std::uint32_t, std::uint64_t> hashes;
     std::map<std::uint32_t, std::vector<std::pair<int, std::uint64_t>>> reported;
+    // Spectator: the host's hashes of turn starts this machine has not reached yet.
+    std::map<std::uint32_t, std::uint64_t> hostHashes;
     // Host: by turn start, the machines found to differ there (one bit each).
     std::map<std::uint32_t, std::uint32_t> differed;
     bool desync = false;
@@ -98,13 +101,29 @@ void CompareReports(std::uint32_t steps) {
                 Differs(machine, frame, frame == steps ? C.lastHash : 0, hash);
 }
 
+// Spectator, after each step: the host's hashes of frames passed without a turn's start, and of
+// this step if none started or it differs, end its watching; the players are not told (nothing a
+// spectator says counts).
+void CompareWithHost(std::uint32_t steps, bool started) {
+    const auto due = C.hostHashes.upper_bound(steps);
+    for (auto h = C.hostHashes.begin(); h != due && !C.desync; ++h)
+        if (h->first != steps || !started || h->second != C.lastHash)
+            Desync(h->first, h->first == steps && started ? C.lastHash : 0, h->second);
+    C.hostHashes.erase(C.hostHashes.begin(), due);
+}
+
 }  // namespace
 
 void CheckTurnStart(std::uint32_t steps) {
-    if (!TurnStarts()) return;
-    C.lastHash = GameStateHash();
-    C.hashes[steps] = C.lastHash;
-    while (C.hashes.size() > KEPT_HASHES) C.hashes.erase(C.hashes.begin());
+    const bool started = TurnStarts();
+    if (started) {
+        C.lastHash = GameStateHash();
+        C.hashes[steps] = C.lastHash;
+        while (C.hashes.size() > KEPT_HASHES) C.hashes.erase(C.hashes.begin());
+    }
+    if (Watching()) return CompareWithHost(steps, started);
+    if (!started) return;
+    if (TheLink.role == NetRole::Host) SendToWatchers(net::StateHash{steps, C.lastHash});
     if (CatchingUp()) return;
     if (TheLink.role == NetRole::Join && TheLink.transport) {
         for (net::PeerId host : TheLink.transport->Peers()) SendTo(host, net::StateHash{steps, C.lastHash});
@@ -137,6 +156,18 @@ bool HashReported(int machine, const net::StateHash& hash) {
     return true;
 }
 
+void HostHashHeard(const net::StateHash& hash) {
+    const auto ours = C.hashes.find(hash.frame);
+    if (hash.frame > ReplayFrameSteps()) {
+        // Kept for when this machine gets there; one that has fallen far behind compares fewer.
+        C.hostHashes[hash.frame] = hash.hash;
+        while (C.hostHashes.size() > KEPT_HASHES) C.hostHashes.erase(C.hostHashes.begin());
+    } else if (ours != C.hashes.end() ? ours->second != hash.hash
+                                      : !C.hashes.empty() && hash.frame > C.hashes.begin()->first) {
+        Desync(hash.frame, ours != C.hashes.end() ? ours->second : 0, hash.hash);
+    }
+}
+
 void ForgetReports(int machine) {
     for (auto r = C.reported.begin(); r != C.reported.end();) {
         std::erase_if(r->second, [machine](const auto& report) { return report.first == machine; });
@@ -148,7 +179,9 @@ void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
     if (C.desync) return;
     C.desync = true;
     WriteDesyncReport(frame, ours, theirs);
-    GoOffline("The machines' games differ: the network game has stopped", true);
+    GoOffline(Watching() ? "This game differs from the host's: watching has stopped"
+                         : "The machines' games differ: the network game has stopped",
+              true);
 }
 
 std::uint64_t LastHash() { return C.lastHash; }

@@ -1,5 +1,5 @@
-// A joined machine's side of a network game: joining, loading the game so far to play it back, the
-// host's stamps and news, and the host going.
+// A joined machine's side of a network game (a spectator's too): joining, loading the game so far to
+// play it back, the host's stamps and news, and the host going.
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -188,6 +188,22 @@ void TakeCatchUp(const net::CatchUp& piece) {
     G.caughtUp = piece.last;
 }
 
+// What this machine says once it is in the game.
+std::string JoinedAs() {
+    if (Watching()) return "Watching the game (Esc leaves)";
+    return "Joined the game as " + MachineName(TheLink.me);
+}
+
+// The host's welcome: a spectator must be taken as one, and a machine that asked to play as a
+// machine.
+void TakeWelcome(const net::Welcome& welcome) {
+    if (welcome.watch != Watching()) return GoOffline("The host sent a welcome that makes no sense", true);
+    G.welcomed = true;
+    if (Watching()) return;
+    TheLink.me = welcome.machine;
+    KeepToken(welcome.token);
+}
+
 }  // namespace
 
 void Join(void (*pump)()) {
@@ -215,7 +231,7 @@ void Join(void (*pump)()) {
     if (delivered >= 0)
         TheStamps.roster.erase(TheStamps.roster.begin(),
                                TheStamps.roster.upper_bound(static_cast<std::uint32_t>(delivered)));
-    if (!G.catchingUp) return Notice("Joined the game as " + MachineName(TheLink.me));
+    if (!G.catchingUp) return Notice(JoinedAs());
     // Nothing is shown while the game so far plays back: this stays on screen meanwhile.
     Notice("Catching up with the game so far (Esc leaves)");
     DrawNotices(0, 1);
@@ -223,22 +239,25 @@ void Join(void (*pump)()) {
 }
 
 void GuestConnected(net::PeerId host) {
-    SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion(), KeptToken()});
+    SendTo(host,
+           net::Hello{net::kProtocolNumber, ReplayGameVersion(), Watching() ? 0 : KeptToken(), Watching()});
     Notice("Connected to " + TheLink.where + ": joining the game");
 }
 
 void GuestDisconnected(net::DisconnectReason why) {
     if (!G.welcomed || !G.caughtUp)
         GoOffline("Could not join " + TheLink.where + " (" + net::DescribeReason(why) + ")", true);
+    else if (Watching() && why == net::DisconnectReason::Lost)
+        G.hostGone = "This spectator fell too far behind the game to watch on (messages were let go)";
     else if (G.hostGone.empty())
         G.hostGone = std::string("The host left the game (") + net::DescribeReason(why) + ")";
 }
 
 void GuestReceived(const net::Message& message) {
     if (const auto* welcome = std::get_if<net::Welcome>(&message)) {
-        TheLink.me = welcome->machine;
-        G.welcomed = true;
-        KeepToken(welcome->token);
+        TakeWelcome(*welcome);
+    } else if (const auto* hash = std::get_if<net::StateHash>(&message); hash && Watching()) {
+        HostHashHeard(*hash);
     } else if (const auto* refuse = std::get_if<net::Refuse>(&message)) {
         GoOffline("The host refused: " + refuse->reason, true);
     } else if (const auto* piece = std::get_if<net::CatchUp>(&message)) {
@@ -261,7 +280,7 @@ void GuestReceived(const net::Message& message) {
 
 bool CatchingUp() { return G.catchingUp; }
 void CaughtUp() {
-    if (G.catchingUp) Notice("Joined the game as " + MachineName(TheLink.me));
+    if (G.catchingUp) Notice(JoinedAs());
     G.catchingUp = false;
 }
 const std::string& HostGone() { return G.hostGone; }

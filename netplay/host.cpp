@@ -92,8 +92,9 @@ Place PlaceFor(const net::Hello& hello) {
     return {fresh >= 0 ? fresh : reused, false};
 }
 
-void SendCatchUp(int machine) {
-    const net::PeerId peer = StreamOf(machine).peer;
+}  // namespace
+
+void SendCatchUp(net::PeerId peer) {
     // The frame the game so far reaches, then the game itself: what was delivered for that frame
     // is in it.
     const std::string text =
@@ -121,6 +122,8 @@ void SendCatchUp(int machine) {
     for (int m = 0; m < MAX_MACHINES; ++m)
         for (const auto& [frame, keys] : StreamOf(m).stamps) SendTo(peer, StampMessage(m, frame, keys));
 }
+
+namespace {
 
 // A machine saying hello: turned away, or given its number and the game so far. A machine coming
 // back takes the place of its old connection if that is still open; a stranger given the number of
@@ -160,7 +163,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     m.connected = true;
     m.peer = peer;
     TheStamps.unannounced.push_back({place.machine, true});
-    SendCatchUp(place.machine);
+    SendCatchUp(peer);
     Notice(MachineName(place.machine) + (place.returning ? " joined the game again" : " joined the game"));
 }
 
@@ -216,8 +219,10 @@ void HostStarts() {
 
 void HostReceived(net::PeerId peer, const net::Message& message) {
     const int machine = MachineOfPeer(peer);
+    if (IsWatcher(peer)) return WatcherReceived(peer, message);
     if (machine < 0) {
-        if (const auto* hello = std::get_if<net::Hello>(&message)) return Welcome(peer, *hello);
+        if (const auto* hello = std::get_if<net::Hello>(&message))
+            return hello->watch ? WelcomeWatcher(peer, *hello) : Welcome(peer, *hello);
         TheLink.transport->Disconnect(peer, net::DisconnectReason::Malformed);
         return;
     }
@@ -240,12 +245,15 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
 void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
     const int machine = MachineOfPeer(peer);
     if (machine > 0) MachineLeft(machine, net::DescribeReason(why));
+    WatcherLeft(peer);
 }
 
 void HostMisunderstood(net::PeerId peer, const std::string& error) {
     const int machine = MachineOfPeer(peer);
     if (machine > 0)
         Drop(machine, net::DisconnectReason::Malformed, error);
+    else if (IsWatcher(peer))
+        DropWatcher(peer, net::DisconnectReason::Malformed);
     else
         TheLink.transport->Disconnect(peer, net::DisconnectReason::Malformed);
 }

@@ -35,6 +35,7 @@ bool FocusChange(const InputEvent& input) {
 // This machine leaves the network game; the host's leaving ends it for everyone.
 void Leave() {
     const bool host = TheLink.role == NetRole::Host;
+    if (Watching()) return GoOffline("You stopped watching the game", false, "A spectator left");
     GoOffline(host ? "You ended the network game" : "You left the network game", false,
               host ? "The host ended the game" : MachineName(TheLink.me) + " left the game");
 }
@@ -79,7 +80,8 @@ bool KeyboardInput(const InputEvent& input) {
         if (down && !input.repeat) K.leavePrompt = true;
         return false;
     }
-    if (K.ownKeys.size() < net::kMaxKeysPerFrame) K.ownKeys.push_back(WireKey(input));
+    // A spectator's keys go nowhere: it never owns a moment.
+    if (!Watching() && K.ownKeys.size() < net::kMaxKeysPerFrame) K.ownKeys.push_back(WireKey(input));
     return false;
 }
 

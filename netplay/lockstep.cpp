@@ -23,6 +23,7 @@ void ResetSession() {
     ResetKeyboard();
     ResetNotices();
     ResetCatchUp();
+    ResetWatchers();
     DeliveryOwner = 0;
 }
 
@@ -86,10 +87,11 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
     TheLink.transport = std::move(transport);
     TheLink.where = where;
     TheLink.room = TheLink.transport ? room : "";
+    if (TheLink.role == NetRole::Watch) TheLink.me = -1;
 }
 
 void NetBeforeSeed(void (*pump)()) {
-    if (TheLink.role == NetRole::Join) Join(pump);
+    if (TheLink.role == NetRole::Join || TheLink.role == NetRole::Watch) Join(pump);
 }
 
 void NetAfterSeed() {
@@ -118,7 +120,7 @@ bool NetDeliverDue(InputSink sink) {
         GoOffline(HostGone(), true);
         return false;
     }
-    if (!Held(frame)) return false;
+    if (!Held(frame) || BuildingLead(frame)) return false;
     DeliverNews(sink, frame);
     DeliverKeys(sink, frame);
     TheStamps.deliveredThrough = frame;
@@ -162,7 +164,10 @@ bool NetRunAnother() { return CatchUpRunsAnother(); }
 
 bool NetShowFrames() { return !(Active() && ReplayPlaying()) && !CatchUpRunsAnother(); }
 
-void NetTicksPaced(bool paced) { SetTicksPaced(paced); }
+void NetTicksPaced(bool paced) {
+    SetTicksPaced(paced);
+    SetWatchPaced(paced);
+}
 
 void NetDrawOverlay(int device, int surface) {
     if (TheLink.role == NetRole::Local && !NoticeShown()) return;
@@ -174,7 +179,10 @@ void NetShutdown() {
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "NetShutdown", "The longest wait for another machine: %lld ms",
                   static_cast<long long>(LongestWait()));
     if (TheLink.role == NetRole::Local || !TheLink.transport) return;
-    GoOffline(TheLink.role == NetRole::Host ? "The host ended the game" : "A guest left", false);
+    GoOffline(TheLink.role == NetRole::Host    ? "The host ended the game"
+              : TheLink.role == NetRole::Watch ? "A spectator left"
+                                               : "A guest left",
+              false);
     // The others get everything sent to them before the connections close.
     net::NetEvent ignored;
     const bool anyoneThere = HostGone().empty();
@@ -191,7 +199,7 @@ int NetMachine() { return TheLink.me; }
 
 int NetMachinesConnected() {
     if (TheLink.role == NetRole::Local) return 1;
-    if (TheLink.role == NetRole::Join) return __builtin_popcount(MachinesPresent);
+    if (TheLink.role != NetRole::Host) return __builtin_popcount(MachinesPresent);
     int count = 1;
     for (int m = 1; m < MAX_MACHINES; ++m) count += StreamOf(m).connected ? 1 : 0;
     return count;
@@ -206,6 +214,8 @@ int NetFrameOwner(std::uint32_t frame) {
     const auto owner = TheStamps.owners.find(frame);
     return owner != TheStamps.owners.end() ? owner->second : -1;
 }
+
+int NetWatchers() { return TheLink.role == NetRole::Host ? WatchersNow() : 0; }
 
 std::uint64_t NetStateHash() { return LastHash(); }
 bool NetDesync() { return Desynced(); }

@@ -19,6 +19,13 @@
 // again, a machine that left (or lost its connection) comes back as the same number, and the news
 // of that number joining gives it back the seats the computer played for it meanwhile.
 //
+// Spectators join a game to watch it: each takes the game so far and every stamp after it from the
+// host, as a joining machine does, and plays it a few seconds behind the players. A spectator has no
+// number (its machine is -1), owns no moment and plays no seat; its keys go nowhere but to its own
+// leave prompt; the game hears nothing of it, and the host waits for nothing it sends, so that
+// spectators change neither the game nor its pace. The host takes at most
+// net::kMaxWatchingPeers (64) of them, besides its seven machines.
+//
 // The shell calls in at the points marked below; with no network game every call does nothing, so
 // a game at one keyboard is exactly as it was. Behind these calls, the rooms of netplay/session.h do
 // the work; screens/ draws what this machine says on screen.
@@ -31,7 +38,8 @@
 #include "net/transport.h"
 #include "platform/input.h"
 
-enum class NetRole { Local, Host, Join };
+// Watch: a spectator, joined to the host like a guest but no machine of the game.
+enum class NetRole { Local, Host, Join, Watch };
 
 // Frames between a key and the step it reaches: 60 ms, time for it to cross a local network.
 constexpr std::uint32_t INPUT_DELAY = 3;
@@ -53,8 +61,8 @@ net::TransportOptions NetTransportOptions(NetRole role);
 void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where,
                   const std::string& room = "");
 
-// Start-up, just before the seed is chosen. A joining machine connects, takes the host's game and
-// loads it for playing back, so that the seed chosen next is the host's; on failure it stays at one
+// Start-up, just before the seed is chosen. A joining machine (or spectator) connects, takes the host's game
+// and loads it for playing back, so that the seed chosen next is the host's; on failure it stays at one
 // keyboard with a message on the title. `pump` keeps the window alive meanwhile (null: none).
 void NetBeforeSeed(void (*pump)());
 // Start-up, once the seed is chosen.
@@ -98,6 +106,7 @@ void NetShutdown();
 NetRole NetRoleNow();
 int NetMachine();
 int NetMachinesConnected();    // machines in the game, this one included (host: the ones connected)
+int NetWatchers();             // host: the spectators watching now; 0 elsewhere
 bool NetMine();                // the next frame step waits for this machine's keys
 std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();

@@ -34,7 +34,7 @@ Notices N;
 constexpr int HOST_DECIDES_MS = 5000;
 
 int StallLimit(int owner) {
-    return TheLink.role == NetRole::Join && owner != 0 ? STALL_LIMIT_MS + HOST_DECIDES_MS : STALL_LIMIT_MS;
+    return TheLink.role != NetRole::Host && owner != 0 ? STALL_LIMIT_MS + HOST_DECIDES_MS : STALL_LIMIT_MS;
 }
 
 // The host hands a silent guest's seats to the computer, as if it had left, and the game goes on; a
@@ -64,6 +64,11 @@ bool NoticeShown() { return !N.notice.empty() && Clock::now() < N.noticeUntil; }
 // STALL_LIMIT_MS.
 void WaitForKeys(int ms) {
     const Clock::time_point now = Clock::now();
+    // A spectator building its lead has the stamps it needs: it is not waiting for anyone.
+    if (BuildingLead(ReplayFrameSteps())) {
+        N.waiting = false;
+        return Poll(ms);
+    }
     if (!N.waiting) {
         N.waiting = true;
         N.waitingSince = now;

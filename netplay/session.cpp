@@ -52,7 +52,10 @@ std::int64_t Ms(Clock::duration d) {
 
 bool Active() { return TheLink.role != NetRole::Local && !TheLink.offlinePending; }
 
+bool Watching() { return TheLink.role == NetRole::Watch; }
+
 std::string MachineName(int machine) {
+    if (machine < 0) return "a spectator";
     return machine == 0 ? "the host" : "Guest " + std::to_string(machine);
 }
 
@@ -69,6 +72,7 @@ void SendTo(net::PeerId peer, const net::Message& message) {
 void Broadcast(const net::Message& message, int except) {
     for (int m = 1; m < MAX_MACHINES; ++m)
         if (m != except && StreamOf(m).connected) SendTo(StreamOf(m).peer, message);
+    SendToWatchers(message);
 }
 
 void SendOwn(const net::Message& message) {

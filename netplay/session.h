@@ -5,10 +5,9 @@
 // The rooms: session.cpp, the link and how the network game ends; stamps.cpp, the stream of stamps
 // and who owns a frame; host.cpp, the host's side; admission.cpp, the host's door (who may join,
 // admission.h); guest.cpp, a joined machine's side; desync.cpp, the turn-start hashes, their check and
-// the report; catch_up.cpp, a machine fallen behind running several steps a tick; keyboard.cpp, this
-// machine's keys and the leave
-// prompt; notices.cpp, what this machine says on screen and how long it has waited; lockstep.cpp,
-// the door the shell calls.
+// the report; catch_up.cpp, a machine fallen behind running several steps a tick; watchers.cpp, the
+// spectators; keyboard.cpp, this machine's keys and the leave prompt; notices.cpp, what this
+// machine says on screen and how long it has waited; lockstep.cpp, the door the shell calls.
 #pragma once
 
 #include <array>
@@ -63,10 +62,12 @@ bool Active();
 // "the host" or "Guest N", as messages name a machine.
 std::string MachineName(int machine);
 void SendTo(net::PeerId peer, const net::Message& message);
-// Host: to every joined machine but `except`.
+// Host: to every joined machine but `except`, and to every spectator.
 void Broadcast(const net::Message& message, int except = -1);
 // This machine's own stamps: the host's to every joined machine, a guest's to the host.
 void SendOwn(const net::Message& message);
+// A spectator: a client that watches the game.
+bool Watching();
 // The network game is over for this machine: the others are told (with `farewell`, or else `why`),
 // and the game goes back to the title at the next delivery. A failure is kept for NetFailure.
 void GoOffline(const std::string& why, bool failed, const std::string& farewell = "");
@@ -147,6 +148,8 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why);
 void HostMisunderstood(net::PeerId peer, const std::string& error);
 // Closes a joined machine's connection for breaking the rules; it has left.
 void Drop(int machine, net::DisconnectReason why, const std::string& fault);
+// The game so far, and everything known beyond it, to a machine or spectator just welcomed.
+void SendCatchUp(net::PeerId peer);
 // Forgets the tokens given to machines.
 void ResetHost();
 
@@ -165,6 +168,32 @@ void AdmittedLeft(net::PeerId peer);
 // Tells the connection why it is turned away (a Refuse, then the close with the reason).
 void RefuseAndClose(net::PeerId peer, const std::string& reason, net::DisconnectReason why);
 void ResetAdmission();
+
+// ---- Spectators (watchers.cpp): the host's, which follow the game and never hold it up, and a
+// spectator's own lead.
+
+constexpr int MAX_WATCHERS = net::kMaxWatchingPeers;
+
+// Host: whether the connection is a spectator's.
+bool IsWatcher(net::PeerId peer);
+// Host: a connection asked to watch: refused (the spectators' places are taken, another version),
+// or welcomed and sent the game so far, then everything a joined machine gets.
+void WelcomeWatcher(net::PeerId peer, const net::Hello& hello);
+// Host: a spectator's message (only its goodbye counts), its connection closing, and its dropping.
+void WatcherReceived(net::PeerId peer, const net::Message& message);
+void WatcherLeft(net::PeerId peer);
+void DropWatcher(net::PeerId peer, net::DisconnectReason why);
+// Host: to every spectator.
+void SendToWatchers(const net::Message& message);
+int WatchersNow();
+// Spectator: the frames of stamps it holds beyond its next step before stepping (0 when it runs a
+// script's ticks, or is no spectator).
+std::int64_t WatchLead();
+// Spectator: the frame is held, but the stamps beyond it do not reach the lead yet, at the start or
+// after running out: the step waits. False once the host has gone (what is held is played out).
+bool BuildingLead(std::uint32_t frame);
+void SetWatchPaced(bool paced);
+void ResetWatchers();
 
 // ---- A joined machine's side (guest.cpp).
 
@@ -186,6 +215,9 @@ void ResetGuest();
 // After each frame step: at a turn's start, keeps this machine's hash and compares (host) or reports
 // it (guest).
 void CheckTurnStart(std::uint32_t steps);
+// Spectator: the host's hash of a turn's start, compared once this machine is there; a difference
+// ends its watching (its own failure: the players go on).
+void HostHashHeard(const net::StateHash& hash);
 // Host: a guest's hash; a guest alone in differing is told and dropped here, and a second one
 // differing at the same turn's start stops the game for all. False when the guest reports more than
 // it may (it is to be dropped).

@@ -58,7 +58,7 @@ void ReleaseLibrary() {
 
 DisconnectReason ReasonFromWire(enet_uint32 data) {
     if (data >= static_cast<enet_uint32>(DisconnectReason::Closed) &&
-        data <= static_cast<enet_uint32>(DisconnectReason::TooManyRejoins))
+        data <= static_cast<enet_uint32>(DisconnectReason::Lost))
         return static_cast<DisconnectReason>(data);
     return data == 0 ? DisconnectReason::TimedOut : DisconnectReason::Closed;
 }

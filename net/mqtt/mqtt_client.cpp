@@ -139,7 +139,7 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
                           (envelope.kind == EnvelopeKind::Hello && phase_ == Phase::Joining) ||
                           (envelope.kind == EnvelopeKind::Data && phase_ == Phase::Joined);
     if (order == Order::Gap || !expected) {
-        End(DisconnectReason::Malformed, true, true);
+        End(order == Order::Gap ? DisconnectReason::Lost : DisconnectReason::Malformed, true, true);
         return;
     }
     ++next_in_;

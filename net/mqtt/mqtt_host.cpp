@@ -135,7 +135,7 @@ void MqttHost::FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const E
                             : Place(envelope.sequence, guest.next_in);
     if (order == Order::Again || envelope.kind == EnvelopeKind::Hello) return;
     if (order == Order::Gap) {
-        Drop(peer, DisconnectReason::Malformed, true);
+        Drop(peer, DisconnectReason::Lost, true);
     } else if (envelope.kind == EnvelopeKind::Bye) {
         ended_.insert(guest.client);
         by_client_.erase(guest.client);

@@ -37,6 +37,8 @@ std::vector<Message> Samples() {
         Hello{65535, std::string(kMaxVersionLength, '~'), 0xFFFFFFFFFFFFFFFFull},
         Welcome{7, 0xFFFFFFFFFFFFFFFFull},
         Welcome{1, 1},
+        Hello{kProtocolNumber, "0.1", 0, true},
+        Welcome{0, 0, true},
         Refuse{"full"},
         CatchUp{"lobshot-replay 1\ngame 0.1\n", false},
         CatchUp{std::string(kMaxCatchUpChunk, '~'), true},
@@ -68,10 +70,14 @@ TEST(NetMessages, BinaryFormIsTypeThenLittleEndianFields) {
     EXPECT_EQ(Encoded(StateHash{0x01020304, 0x1112131415161718ull}),
               (std::vector<std::uint8_t>{7, 4, 3, 2, 1, 0x18, 0x17, 0x16, 0x15, 0x14, 0x13, 0x12, 0x11}));
     // A hello's token and a welcome's follow the rest, eight bytes little-endian.
+    // Then the flag of a spectator.
     EXPECT_EQ(Encoded(Hello{0x0102, "ab", 0x0807060504030201ull}),
-              (std::vector<std::uint8_t>{1, 2, 1, 2, 'a', 'b', 1, 2, 3, 4, 5, 6, 7, 8}));
+              (std::vector<std::uint8_t>{1, 2, 1, 2, 'a', 'b', 1, 2, 3, 4, 5, 6, 7, 8, 0}));
+    EXPECT_EQ(Encoded(Hello{0x0102, "ab", 0, true}),
+              (std::vector<std::uint8_t>{1, 2, 1, 2, 'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(Encoded(Welcome{3, 0x1122ull}),
-              (std::vector<std::uint8_t>{2, 3, 0x22, 0x11, 0, 0, 0, 0, 0, 0}));
+              (std::vector<std::uint8_t>{2, 3, 0x22, 0x11, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Encoded(Welcome{0, 0, true}), (std::vector<std::uint8_t>{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
     // The machine, a frame count, then a frame: its number, a key count, and per key its code and
     // flags (1 down, 2 repeat).
     EXPECT_EQ(Encoded(Input{4, {Frame(9, {{true, 65, true}, {false, 66, false}})}}),
@@ -107,14 +113,16 @@ TEST(NetMessages, UnknownTypesEmptyAndOverlongMessagesAreRefused) {
 }
 
 TEST(NetMessages, BadTextsAreRefused) {
-    // A hello is the protocol, the version and the token.
-    ExpectRefused({1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "the version has 0 characters");
+    // A hello is the protocol, the version, the token and the flag of a spectator.
+    ExpectRefused({1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "the version has 0 characters");
     std::vector<std::uint8_t> long_version{1, 1, 0, kMaxVersionLength + 1};
     long_version.resize(long_version.size() + kMaxVersionLength + 1, 'v');
-    long_version.resize(long_version.size() + 8, 0);
+    long_version.resize(long_version.size() + 9, 0);
     ExpectRefused(long_version, "33 characters");
-    ExpectRefused({1, 1, 0, 2, '1', '\n', 0, 0, 0, 0, 0, 0, 0, 0}, "not printable");
-    ExpectRefused({1, 1, 0, 2, '1', 0x80, 0, 0, 0, 0, 0, 0, 0, 0}, "not printable");
+    ExpectRefused({1, 1, 0, 2, '1', '\n', 0, 0, 0, 0, 0, 0, 0, 0, 0}, "not printable");
+    ExpectRefused({1, 1, 0, 2, '1', 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "not printable");
+    ExpectRefused({1, 1, 0, 2, '1', '2', 0, 0, 0, 0, 0, 0, 0, 0}, "ends inside a number");
+    ExpectRefused({1, 1, 0, 2, '1', '2', 0, 0, 0, 0, 0, 0, 0, 0, 2}, "a flag of 2");
     ExpectRefused({1, 1, 0, 2, '1', '2', 0, 0, 0, 0, 0, 0, 0}, "ends inside a number");
     ExpectRefused({3, 0}, "the reason has 0 characters");
     ExpectRefused({3, 5, 'a'}, "ends inside a text");
@@ -124,10 +132,14 @@ TEST(NetMessages, BadTextsAreRefused) {
 }
 
 TEST(NetMessages, MachinesFlagsAndCatchUpTextsOutOfRangeAreRefused) {
-    ExpectRefused({2, 8, 1, 0, 0, 0, 0, 0, 0, 0}, "machine 8 is not 1 to 7");
-    ExpectRefused({2, 0, 1, 0, 0, 0, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
-    ExpectRefused({2, 1, 0, 0, 0, 0, 0, 0, 0, 0}, "the token is 0");
+    ExpectRefused({2, 8, 1, 0, 0, 0, 0, 0, 0, 0, 0}, "machine 8 is not 1 to 7");
+    ExpectRefused({2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
+    ExpectRefused({2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "the token is 0");
     ExpectRefused({2, 1}, "ends inside a number");
+    ExpectRefused({2, 1, 1, 0, 0, 0, 0, 0, 0, 0}, "ends inside a number");
+    // A spectator's welcome gives neither a machine nor a token.
+    ExpectRefused({2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1}, "a spectator's welcome gives a machine or a token");
+    ExpectRefused({2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}, "a spectator's welcome gives a machine or a token");
     ExpectRefused({5, 8, 1, 0, 4, 0, 0, 0, 1, 65, 1}, "machine 8 is not 0 to 7");
     ExpectRefused({6, 9, 0, 0, 0, 0, 0, 0, 0, 0}, "machine 9");
     ExpectRefused({8, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
@@ -199,6 +211,11 @@ TEST(NetMessages, EncodingRefusesWhatDecodingWouldAndWhatCannotBeSent) {
 
 TEST(NetMessages, HostAnswersHelloWithWelcomeOrARefusalNamingBothVersions) {
     EXPECT_EQ(AnswerHello(Hello{kProtocolNumber, "0.1", 0}, "0.1", 3, 99), Message(Welcome{3, 99}));
+    // A spectator is welcomed to watch, with no number and no token.
+    EXPECT_EQ(AnswerHello(Hello{kProtocolNumber, "0.1", 0, true}, "0.1", 3, 99),
+              Message(Welcome{0, 0, true}));
+    EXPECT_TRUE(
+        std::holds_alternative<Refuse>(AnswerHello(Hello{kProtocolNumber, "0.2", 0, true}, "0.1", 0, 0)));
 
     const Message other_version = AnswerHello(Hello{kProtocolNumber, "0.2-dev"}, "0.1", 3, 99);
     ASSERT_TRUE(std::holds_alternative<Refuse>(other_version));

@@ -69,7 +69,7 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
     ExpectRefused({2, 0, 0, 0, 0, 7}, "a message is numbered 0");
     ExpectRefused({3, 1, 0, 0, 0}, "a goodbye without a reason");
     ExpectRefused({3, 1, 0, 0, 0, 0}, "a goodbye without a reason");
-    ExpectRefused({3, 1, 0, 0, 0, 11}, "a goodbye without a reason");
+    ExpectRefused({3, 1, 0, 0, 0, 12}, "a goodbye without a reason");
     ExpectRefused({3, 1, 0, 0, 0, 1, 1}, "a goodbye without a reason");
 }
 

@@ -1,0 +1,115 @@
+// Spectators: the host's, which take the game so far and every stamp after it and never hold the
+// game up; and a spectator's own lead, which shows the game a few seconds behind the players.
+//
+// A spectator is no machine of the game: it has no number, owns no moment and plays no seat, the
+// game hears no news of it, and nothing it says reaches the game. The host sends it what it sends a
+// joined machine (the catch-up, every stamp and the news) and, at each turn's start, its own hash,
+// which the spectator compares with its own; it waits for nothing a spectator sends. A spectator
+// that cannot keep up falls further behind on its own side of the link until the relay lets its
+// messages go, which ends its watching, not the game.
+#include <set>
+
+#include "diag/diag.h"
+#include "netplay/session.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+
+namespace netplay {
+
+namespace {
+
+// A spectator whose ticks come at the window's pace holds this many frames of stamps (2.5 s)
+// beyond its next step before it steps, and again after running out: the link's unevenness then
+// never shows.
+constexpr std::int64_t WATCH_LEAD_FRAMES = 125;
+
+struct Spectators {
+    // Host: the spectators' connections, in the order they joined.
+    std::set<net::PeerId> watchers;
+    // Spectator: ticks come at the window's pace, and the lead is being built (at the start and
+    // after running out).
+    bool paced = true;
+    bool building = true;
+};
+
+Spectators W;
+
+// The furthest frame any machine has stamped: the front of the game as this machine knows it.
+std::int64_t FrontOfGame() {
+    std::int64_t front = TheStamps.floor;
+    for (const Stream& m : TheStamps.machines) front = std::max(front, m.latest);
+    return front;
+}
+
+void Forget(net::PeerId peer) {
+    if (W.watchers.erase(peer) == 0) return;
+    AdmittedLeft(peer);
+    DiagTrace(DIAG_DEBUG, "net", __LINE__, "Forget", "A spectator left; %d watching",
+              static_cast<int>(W.watchers.size()));
+}
+
+}  // namespace
+
+bool IsWatcher(net::PeerId peer) { return W.watchers.count(peer) != 0; }
+
+// Turned away when the spectators' places are all taken or it runs another version; otherwise its
+// welcome, then the game so far. The stamps this host has not sent yet go first to those already
+// here, so that the catch-up (which holds them) and the stream after it meet without a gap.
+void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
+    if (!Admit(peer)) return;
+    if (static_cast<int>(W.watchers.size()) >= MAX_WATCHERS) {
+        RefuseAndClose(peer, "the game has all the spectators it takes (" + std::to_string(MAX_WATCHERS) + ")",
+                       net::DisconnectReason::GameFull);
+        return;
+    }
+    const net::Message answer = net::AnswerHello(hello, ReplayGameVersion(), 0, 0);
+    SendTo(peer, answer);
+    if (!std::holds_alternative<net::Welcome>(answer)) {
+        TheLink.transport->Disconnect(peer, net::DisconnectReason::VersionDiffers);
+        return;
+    }
+    Flush();
+    W.watchers.insert(peer);
+    SendCatchUp(peer);
+    DiagTrace(DIAG_DEBUG, "net", __LINE__, "WelcomeWatcher", "A spectator joined; %d watching",
+              static_cast<int>(W.watchers.size()));
+}
+
+// A spectator's goodbye closes its connection; its keys, quiet frames and hashes count for nothing,
+// and it is not dropped for them: they reach no one.
+void WatcherReceived(net::PeerId peer, const net::Message& message) {
+    if (!std::holds_alternative<net::Goodbye>(message)) return;
+    Forget(peer);
+    TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
+}
+
+void WatcherLeft(net::PeerId peer) { Forget(peer); }
+
+void DropWatcher(net::PeerId peer, net::DisconnectReason why) {
+    Forget(peer);
+    TheLink.transport->Disconnect(peer, why);
+}
+
+void SendToWatchers(const net::Message& message) {
+    for (net::PeerId peer : W.watchers) SendTo(peer, message);
+}
+
+int WatchersNow() { return static_cast<int>(W.watchers.size()); }
+
+std::int64_t WatchLead() { return TheLink.role == NetRole::Watch && W.paced ? WATCH_LEAD_FRAMES : 0; }
+
+bool BuildingLead(std::uint32_t frame) {
+    if (WatchLead() == 0 || !HostGone().empty()) return false;
+    if (!Held(frame)) {
+        W.building = true;
+        return false;
+    }
+    if (W.building && FrontOfGame() - frame >= WatchLead()) W.building = false;
+    return W.building;
+}
+
+void SetWatchPaced(bool paced) { W.paced = paced; }
+
+void ResetWatchers() { W = Spectators{}; }
+
+}  // namespace netplay
