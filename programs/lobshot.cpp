@@ -22,7 +22,7 @@ namespace {
 
 constexpr const char* USAGE =
     "usage: lobshot [--seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
-    "                | --online [CODE] [--relay ADDRESS:PORT]]\n"
+    "                | --online [CODE] [--relay ADDRESS:PORT] | --watch CODE [--relay ADDRESS:PORT]]\n"
     "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
     "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883.\n";
 
@@ -31,8 +31,10 @@ struct NetworkChoice {
     bool host = false;
     std::uint16_t port = DEFAULT_NET_PORT;
     std::string joinHost;  // empty: not joining
-    // --online [CODE]: host a room on the relay (no code), or join the room of the code.
+    // --online [CODE]: host a room on the relay (no code), or join the room of the code; --watch
+    // CODE: watch that room's game as a spectator.
     bool online = false;
+    bool watch = false;
     std::string roomCode;
     const char* relayOption = nullptr;  // --relay's value, if given
 };
@@ -67,7 +69,17 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             std::string error;
             if (!net::ParseHostPort(text, &network->joinHost, &network->port, &error))
                 return BadCommandLine("%s", error.c_str());
+        } else if (std::strcmp(arg, "--watch") == 0) {
+            if (network->online)
+                return BadCommandLine("%s", "a machine either plays in a room or watches it");
+            network->online = network->watch = true;
+            std::string error;
+            if (i + 1 >= argc || argv[i + 1][0] == '-') return BadCommandLine("%s needs a room code", arg);
+            if (!net::ParseRoomCode(argv[++i], &network->roomCode, &error))
+                return BadCommandLine("bad room code: %s", error.c_str());
         } else if (std::strcmp(arg, "--online") == 0) {
+            if (network->online)
+                return BadCommandLine("%s", "a machine either plays in a room or watches it");
             network->online = true;
             if (i + 1 < argc && argv[i + 1][0] != '-') {
                 std::string error;
@@ -97,7 +109,8 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
     if (network->online && (network->host || !network->joinHost.empty()))
         return BadCommandLine("%s", "an online room is played through the relay, without --host or --join");
     if (network->relayOption && !network->online)
-        return BadCommandLine("%s", "--relay names the broker of online rooms: it goes with --online");
+        return BadCommandLine("%s",
+                              "--relay names the broker of online rooms: it goes with --online or --watch");
     if ((network->host || !network->joinHost.empty() || network->online) && !replayFile->empty())
         return BadCommandLine("%s", "a replay is played alone, not in a network game");
     return 0;
@@ -131,13 +144,16 @@ int StartOnline(const NetworkChoice& network) {
     if (!net::FindRelay(net::RelaySourcesOfProcess(network.relayOption), &relay, &error))
         return BadCommandLine("%s", error.c_str());
     const bool hosting = code.empty();
-    const NetRole role = hosting ? NetRole::Host : NetRole::Join;
+    const NetRole role = hosting ? NetRole::Host : network.watch ? NetRole::Watch : NetRole::Join;
     std::unique_ptr<net::Transport> transport;
     if (!hosting || net::MakeRoomCode(&code, &error))
         transport = hosting ? net::MakeMqttHost(relay, code, NetTransportOptions(role), &error)
                             : net::MakeMqttClient(relay, code, NetTransportOptions(role), &error);
     if (!transport) {
-        std::fprintf(stderr, "lobshot: the online room cannot %s: %s\n", hosting ? "open" : "be joined",
+        std::fprintf(stderr, "lobshot: the online room cannot %s: %s\n",
+                     hosting         ? "open"
+                     : network.watch ? "be watched"
+                                     : "be joined",
                      error.c_str());
         return 1;
     }

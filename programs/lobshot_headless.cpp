@@ -86,11 +86,18 @@ int main(int argc, char** argv) {
         }
         // --online takes a code only when one follows: alone, it hosts a room.
         if (arg == "--online") {
+            if (options.watch) return BadCommandLine("a machine either plays in a room or watches it");
             options.online = true;
             if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) options.onlineCode = argv[++i];
             continue;
         }
-        if (arg == "--watch") return BadCommandLine("--watch: watching an online room is not available yet");
+        if (arg == "--watch") {
+            if (options.online) return BadCommandLine("a machine either plays in a room or watches it");
+            if (i + 1 >= argc) return BadCommandLine("missing value after --watch");
+            options.online = options.watch = true;
+            options.onlineCode = argv[++i];
+            continue;
+        }
         if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&
             arg != "--screenshot" && arg != "--materials" && arg != "--record" && arg != "--replay" &&
             arg != "--host" && arg != "--join" && arg != "--relay")

@@ -172,11 +172,11 @@ void ScriptDriver::BeforeQuit() {
     if (options_.timing) std::cerr << TimingLine() << "\n";
 }
 
-// Opens an online room, or joins one, on the relay; false with a message when it cannot. A host
-// says the room's code on standard output once the broker keeps the room.
+// Opens an online room, or joins or watches one, on the relay; false with a message when it cannot.
+// A host says the room's code on standard output once the broker keeps the room.
 bool StartOnline(const RunnerOptions& options) {
     const bool hosting = options.onlineCode.empty();
-    const NetRole role = hosting ? NetRole::Host : NetRole::Join;
+    const NetRole role = hosting ? NetRole::Host : options.watch ? NetRole::Watch : NetRole::Join;
     std::string code, error;
     std::unique_ptr<net::Transport> transport;
     const bool coded =
@@ -185,8 +185,11 @@ bool StartOnline(const RunnerOptions& options) {
         transport = hosting ? net::MakeMqttHost(options.relay, code, NetTransportOptions(role), &error)
                             : net::MakeMqttClient(options.relay, code, NetTransportOptions(role), &error);
     if (!transport) {
-        std::cerr << "lobshot-headless: the online room cannot " << (hosting ? "open" : "be joined") << ": "
-                  << Escaped(error, 200) << "\n";
+        std::cerr << "lobshot-headless: the online room cannot "
+                  << (hosting         ? "open"
+                      : options.watch ? "be watched"
+                                      : "be joined")
+                  << ": " << Escaped(error, 200) << "\n";
         return false;
     }
     if (hosting) std::cout << "Room code: " << code << std::endl;

@@ -30,8 +30,10 @@ struct RunnerOptions {
     // --relay ADDRESS:PORT, --online [CODE]: host an online room on that broker (an empty code), or
     // join the room of that code (as the player typed it).
     std::string relay = net::kDefaultRelay;
+    // --watch CODE: watch the room of that code (online with a code, as a spectator).
     bool online = false;
     std::string onlineCode;
+    bool watch = false;
     // --realtime: ticks come at the window's pace, 20 ms of wall time apart; a late tick comes at
     // once and the ones missed are not made up, as with the window's timer. Every tenth tick writes a
     // row to standard output: "tick T: S frame steps, MODE" (and ", mine" when `until mine` holds).

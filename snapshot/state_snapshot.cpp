@@ -124,12 +124,13 @@ std::string StateSnapshotJson() {
       << ", \"looping\": " << JsonList(AudioLooping()) << "},\n";
     const NetRole role = NetRoleNow();
     j << "  \"net\": {\"role\": \""
-      << (role == NetRole::Host   ? "host"
-          : role == NetRole::Join ? "join"
-                                  : "local")
+      << (role == NetRole::Host    ? "host"
+          : role == NetRole::Join  ? "join"
+          : role == NetRole::Watch ? "watch"
+                                   : "local")
       << "\", \"machine\": " << NetMachine() << ", \"machines\": " << NetMachinesConnected()
       << ", \"stateHash\": " << NetStateHash() << ", \"desync\": " << Bool(NetDesync()) << ", \"room\": \""
-      << NetRoom() << "\", \"watchers\": 0}\n";
+      << NetRoom() << "\", \"watchers\": " << NetWatchers() << "}\n";
     j << "}\n";
     return j.str();
 }
