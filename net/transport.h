@@ -103,6 +103,15 @@ public:
 
     // A host's port (the one chosen by the system if it asked for 0); 0 for a client.
     virtual std::uint16_t Port() const = 0;
+
+    // Spectators, for a host whose transport sends one message to many at once (the relay's does;
+    // the others do not, and their owner sends to each spectator in turn). Watch makes a connected
+    // peer a spectator and returns true: from then on it also gets what SendToWatchers sends, in
+    // order with everything sent to it on its own. SendToWatchers sends the bytes once to every
+    // spectator; false when it cannot (not connected, empty or too large). A spectator too slow to
+    // take what is sent to it loses its connection (Lost) rather than make the others wait.
+    virtual bool Watch(PeerId) { return false; }
+    virtual bool SendToWatchers(std::span<const std::uint8_t>) { return false; }
 };
 
 }  // namespace net

@@ -24,8 +24,10 @@ namespace {
 constexpr std::int64_t WATCH_LEAD_FRAMES = 125;
 
 struct Spectators {
-    // Host: the spectators' connections, in the order they joined.
+    // Host: the spectators' connections, and those of them the transport cannot reach all at once
+    // (which are sent to one by one).
     std::set<net::PeerId> watchers;
+    std::set<net::PeerId> oneByOne;
     // Spectator: ticks come at the window's pace, and the lead is being built (at the start and
     // after running out).
     bool paced = true;
@@ -42,6 +44,7 @@ std::int64_t FrontOfGame() {
 }
 
 void Forget(net::PeerId peer) {
+    W.oneByOne.erase(peer);
     if (W.watchers.erase(peer) == 0) return;
     AdmittedLeft(peer);
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "Forget", "A spectator left; %d watching",
@@ -58,7 +61,8 @@ bool IsWatcher(net::PeerId peer) { return W.watchers.count(peer) != 0; }
 void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
     if (!Admit(peer)) return;
     if (static_cast<int>(W.watchers.size()) >= MAX_WATCHERS) {
-        RefuseAndClose(peer, "the game has all the spectators it takes (" + std::to_string(MAX_WATCHERS) + ")",
+        RefuseAndClose(peer,
+                       "the game has all the spectators it takes (" + std::to_string(MAX_WATCHERS) + ")",
                        net::DisconnectReason::GameFull);
         return;
     }
@@ -71,6 +75,7 @@ void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
     Flush();
     W.watchers.insert(peer);
     SendCatchUp(peer);
+    if (!TheLink.transport->Watch(peer)) W.oneByOne.insert(peer);
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "WelcomeWatcher", "A spectator joined; %d watching",
               static_cast<int>(W.watchers.size()));
 }
@@ -90,8 +95,17 @@ void DropWatcher(net::PeerId peer, net::DisconnectReason why) {
     TheLink.transport->Disconnect(peer, why);
 }
 
+// Once for all the transport reaches at once, and to each of the others.
 void SendToWatchers(const net::Message& message) {
-    for (net::PeerId peer : W.watchers) SendTo(peer, message);
+    if (W.watchers.empty()) return;
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!net::EncodeMessage(message, &bytes, &error)) {
+        DiagTrace(DIAG_ERROR, "net", __LINE__, "SendToWatchers", "Not sent: %s", error.c_str());
+        return;
+    }
+    if (W.watchers.size() > W.oneByOne.size()) TheLink.transport->SendToWatchers(bytes);
+    for (net::PeerId peer : W.oneByOne) TheLink.transport->Send(peer, bytes);
 }
 
 int WatchersNow() { return static_cast<int>(W.watchers.size()); }

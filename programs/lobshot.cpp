@@ -147,8 +147,9 @@ int StartOnline(const NetworkChoice& network) {
     const NetRole role = hosting ? NetRole::Host : network.watch ? NetRole::Watch : NetRole::Join;
     std::unique_ptr<net::Transport> transport;
     if (!hosting || net::MakeRoomCode(&code, &error))
-        transport = hosting ? net::MakeMqttHost(relay, code, NetTransportOptions(role), &error)
-                            : net::MakeMqttClient(relay, code, NetTransportOptions(role), &error);
+        transport = hosting         ? net::MakeMqttHost(relay, code, NetTransportOptions(role), &error)
+                    : network.watch ? net::MakeMqttWatcher(relay, code, NetTransportOptions(role), &error)
+                                    : net::MakeMqttClient(relay, code, NetTransportOptions(role), &error);
     if (!transport) {
         std::fprintf(stderr, "lobshot: the online room cannot %s: %s\n",
                      hosting         ? "open"

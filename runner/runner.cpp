@@ -183,7 +183,9 @@ bool StartOnline(const RunnerOptions& options) {
         hosting ? net::MakeRoomCode(&code, &error) : net::ParseRoomCode(options.onlineCode, &code, &error);
     if (coded)
         transport = hosting ? net::MakeMqttHost(options.relay, code, NetTransportOptions(role), &error)
-                            : net::MakeMqttClient(options.relay, code, NetTransportOptions(role), &error);
+                    : options.watch
+                        ? net::MakeMqttWatcher(options.relay, code, NetTransportOptions(role), &error)
+                        : net::MakeMqttClient(options.relay, code, NetTransportOptions(role), &error);
     if (!transport) {
         std::cerr << "lobshot-headless: the online room cannot "
                   << (hosting         ? "open"

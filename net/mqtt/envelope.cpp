@@ -46,6 +46,12 @@ EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_pay
             if (!body.empty() || envelope->sequence != 0)
                 return Refuse("a sign of life holds nothing", error);
             return EnvelopeFault::None;
+        case EnvelopeKind::Follow:
+            if (body.size() != 4 || envelope->sequence == 0)
+                return Refuse("a call to follow holds a number and is numbered", error);
+            for (int i = 0; i < 4; ++i) envelope->first |= static_cast<std::uint32_t>(body[i]) << (8 * i);
+            if (envelope->first == 0) return Refuse("the spectators' numbers start at 1", error);
+            return EnvelopeFault::None;
     }
     return Refuse("an envelope of an unknown kind", error);
 }
@@ -69,6 +75,10 @@ std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope) {
             break;
         case EnvelopeKind::Alive:
             break;
+        case EnvelopeKind::Follow:
+            for (int shift = 0; shift < 32; shift += 8)
+                bytes.push_back(static_cast<std::uint8_t>(envelope.first >> shift));
+            break;
     }
     return bytes;
 }
@@ -77,7 +87,7 @@ EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t ma
                              std::string* error) {
     if (bytes.size() < kHeaderBytes) return Refuse("an envelope is cut short", error);
     if (bytes[0] < static_cast<std::uint8_t>(EnvelopeKind::Hello) ||
-        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Alive))
+        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Follow))
         return Refuse("an envelope of an unknown kind", error);
     *envelope = Envelope{};
     envelope->kind = static_cast<EnvelopeKind>(bytes[0]);

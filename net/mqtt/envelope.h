@@ -21,17 +21,21 @@ constexpr std::uint8_t kEnvelopeVersion = 1;
 //   Bye    reason (1 byte)              the sender closes; sequence 0 when it is a last will
 //   Room   version (1 byte)             a host's notice that it keeps the room; sequence 0
 //   Alive  nothing                      the sender is still there; sequence 0
+//   Follow first (4 bytes)              the host to a spectator: from here on it also reads the
+//                                       spectators' topic, from the number `first`
 // Each sender numbers what it sends to one receiver 1, 2, 3... (Alive and Room are outside the
-// numbering): a receiver takes the next number,
-// ignores a number it already had (the broker delivers at least once) and closes the connection on
-// a gap (the broker dropped something).
-enum class EnvelopeKind : std::uint8_t { Hello = 1, Data = 2, Bye = 3, Room = 4, Alive = 5 };
+// numbering): a receiver takes the next number, ignores a number it already had (the broker
+// delivers at least once) and closes the connection on a gap (the broker dropped something). What
+// the host says to all its spectators at once (Data only) has a numbering of its own, 1, 2, 3...,
+// read the same way.
+enum class EnvelopeKind : std::uint8_t { Hello = 1, Data = 2, Bye = 3, Room = 4, Alive = 5, Follow = 6 };
 
 struct Envelope {
     EnvelopeKind kind = EnvelopeKind::Data;
     std::uint32_t sequence = 0;
     std::vector<std::uint8_t> payload;                   // Data only
     DisconnectReason reason = DisconnectReason::Closed;  // Bye only
+    std::uint32_t first = 0;                             // Follow only
     bool operator==(const Envelope&) const = default;
 };
 

@@ -1,5 +1,6 @@
 // A guest's end of a room on the relay: finding the one host, saying hello, messages both ways.
 #include <set>
+#include <vector>
 
 #include "net/mqtt/mqtt_end.h"
 #include "net/mqtt/mqtt_transport.h"
@@ -10,10 +11,14 @@ namespace {
 
 // A guest's only peer, its host.
 constexpr PeerId kHostPeer = 1;
+// A spectator holds at most this many messages from the spectators' topic before the host tells it
+// where it starts reading them (a few come between its hello and that word).
+constexpr std::size_t kMaxHeldBeforeFollowing = 1024;
 
 class MqttClient final : public MqttEnd {
 public:
-    using MqttEnd::MqttEnd;
+    MqttClient(const std::string& code, const TransportOptions& options, bool watching)
+        : MqttEnd(code, options), watching_(watching) {}
 
     // The will is a goodbye numbered 0 saying this guest timed out.
     bool Start(const std::string& broker, std::string* error) {
@@ -50,6 +55,9 @@ private:
     void Process() override;
     void Notice(const std::string& client, std::span<const std::uint8_t> bytes);
     void FromHost(std::span<const std::uint8_t> bytes);
+    void FromSpectatorsTopic(std::span<const std::uint8_t> bytes);
+    void Follow(std::uint32_t first);
+    void TakeForSpectators(const Envelope& envelope);
     void Choose();
     void End(DisconnectReason why, bool say_goodbye, bool report);
 
@@ -57,6 +65,13 @@ private:
     Clock::time_point started_;
     int notices_request_ = -1;
     int down_request_ = -1;
+    int watch_request_ = -1;
+    // A spectator: reads the spectators' topic, holding what comes there until the host's word
+    // (following_), then taking it in its numbering (watch_next_in_).
+    bool watching_ = false;
+    bool following_ = false;
+    std::vector<Envelope> held_;
+    std::uint32_t watch_next_in_ = 1;
     std::set<std::string> notices_;  // clients whose notice says they keep the room
     std::string host_;
     std::uint32_t next_in_ = 1;
@@ -70,6 +85,7 @@ void MqttClient::Process() {
     if (phase_ == Phase::Subscribing && link_.Open() && down_request_ < 0) {
         notices_request_ = link_.Subscribe(Topic("host/+"));
         down_request_ = link_.Subscribe(Topic("to/" + id_ + "/+"));
+        if (watching_) watch_request_ = link_.Subscribe(Topic("watch/+"));
     }
     MqttLink::Incoming message;
     while (link_.TakeIncoming(&message)) {
@@ -77,10 +93,11 @@ void MqttClient::Process() {
             Notice(*client, message.payload);
         } else if (phase_ == Phase::Joining || phase_ == Phase::Joined) {
             if (message.topic == Topic("to/" + id_ + "/" + host_)) FromHost(message.payload);
+            if (watching_ && message.topic == Topic("watch/" + host_)) FromSpectatorsTopic(message.payload);
         }
     }
     if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) &&
-        link_.Acknowledged(down_request_))
+        link_.Acknowledged(down_request_) && (!watching_ || link_.Acknowledged(watch_request_)))
         phase_ = Phase::Choosing;
     if (phase_ == Phase::Choosing) Choose();
 
@@ -135,9 +152,11 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     const Order order = Place(envelope.sequence, next_in_);
     if (order == Order::Again) return;
     // Hello answers a hello, messages follow it, and a goodbye (a refusal, say) may come at any time.
-    const bool expected = envelope.kind == EnvelopeKind::Bye ||
-                          (envelope.kind == EnvelopeKind::Hello && phase_ == Phase::Joining) ||
-                          (envelope.kind == EnvelopeKind::Data && phase_ == Phase::Joined);
+    const bool expected =
+        envelope.kind == EnvelopeKind::Bye ||
+        (envelope.kind == EnvelopeKind::Hello && phase_ == Phase::Joining) ||
+        (envelope.kind == EnvelopeKind::Data && phase_ == Phase::Joined) ||
+        (envelope.kind == EnvelopeKind::Follow && phase_ == Phase::Joined && watching_ && !following_);
     if (order == Order::Gap || !expected) {
         End(order == Order::Gap ? DisconnectReason::Lost : DisconnectReason::Malformed, true, true);
         return;
@@ -148,10 +167,47 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     } else if (envelope.kind == EnvelopeKind::Hello) {
         phase_ = Phase::Joined;
         events_.push_back(MakeEvent(NetEvent::Connected, kHostPeer));
+    } else if (envelope.kind == EnvelopeKind::Follow) {
+        Follow(envelope.first);
     } else {
         events_.push_back(
             MakeEvent(NetEvent::Received, kHostPeer, DisconnectReason::Closed, envelope.payload));
     }
+}
+
+// What the host says to all its spectators: held until it says where this one starts, then taken
+// in order like what it says here alone.
+void MqttClient::FromSpectatorsTopic(std::span<const std::uint8_t> bytes) {
+    Envelope envelope;
+    std::string error;
+    const EnvelopeFault fault = DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error);
+    if (fault != EnvelopeFault::None || envelope.kind != EnvelopeKind::Data) {
+        End(fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
+            true, true);
+        return;
+    }
+    heard_ = Clock::now();
+    if (following_) return TakeForSpectators(envelope);
+    if (held_.size() >= kMaxHeldBeforeFollowing) return End(DisconnectReason::Lost, true, true);
+    held_.push_back(std::move(envelope));
+}
+
+// The host's word: the messages held from before `first` were said before this spectator came.
+void MqttClient::Follow(std::uint32_t first) {
+    following_ = true;
+    watch_next_in_ = first;
+    std::vector<Envelope> held = std::move(held_);
+    held_.clear();
+    for (const Envelope& envelope : held)
+        if (envelope.sequence >= first && phase_ == Phase::Joined) TakeForSpectators(envelope);
+}
+
+void MqttClient::TakeForSpectators(const Envelope& envelope) {
+    const Order order = Place(envelope.sequence, watch_next_in_);
+    if (order == Order::Again) return;
+    if (order == Order::Gap) return End(DisconnectReason::Lost, true, true);
+    ++watch_next_in_;
+    events_.push_back(MakeEvent(NetEvent::Received, kHostPeer, DisconnectReason::Closed, envelope.payload));
 }
 
 bool MqttClient::Send(PeerId peer, std::span<const std::uint8_t> bytes) {
@@ -178,7 +234,16 @@ std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::
                                           const TransportOptions& options, std::string* error) {
     std::string room;
     if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto client = std::make_unique<MqttClient>(room, options);
+    auto client = std::make_unique<MqttClient>(room, options, false);
+    if (!client->Start(broker, error)) return nullptr;
+    return client;
+}
+
+std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,
+                                           const TransportOptions& options, std::string* error) {
+    std::string room;
+    if (!ParseRoomCode(code, &room, error)) return nullptr;
+    auto client = std::make_unique<MqttClient>(room, options, true);
     if (!client->Start(broker, error)) return nullptr;
     return client;
 }

@@ -34,6 +34,20 @@ public:
 
     bool Settled() const override { return link_.AllPublished() || !link_.Open(); }
 
+    // A spectator is told the number the spectators' topic has reached; from there on it reads
+    // that topic too, where everything for the spectators goes once.
+    bool Watch(PeerId peer) override {
+        const auto found = guests_.find(peer);
+        if (found == guests_.end()) return false;
+        Envelope follow = Greeting(EnvelopeKind::Follow, found->second.next_out++);
+        follow.first = watch_next_;
+        return Tell(found->second, follow);
+    }
+    bool SendToWatchers(std::span<const std::uint8_t> bytes) override {
+        if (bytes.empty() || bytes.size() > options_.max_message_bytes || !link_.Open()) return false;
+        return Publish(Topic("watch/" + id_), Carrying(watch_next_++, bytes));
+    }
+
 private:
     // A guest connected; both ways the hellos were number 1.
     struct Guest {
@@ -60,6 +74,7 @@ private:
     bool opened_ = false;
     bool lost_ = false;
     PeerId next_id_ = 1;
+    std::uint32_t watch_next_ = 1;  // the number of the next message on the spectators' topic
     std::map<PeerId, Guest> guests_;
     std::map<std::string, PeerId> by_client_;
     // Guests whose connection ended or that were refused: nothing more from them counts.

@@ -15,6 +15,7 @@ namespace net {
 //                              empties it, which tells the guests it vanished
 //   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest
 //   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host it vanished
+//   lobshot/CODE/watch/HOST    what the host says to all its spectators at once
 // A guest reads the notices on joining (the broker hands retained ones over first) and takes the
 // one host they name; it says hello to it, and is connected when the host says hello back. Every
 // message is an envelope (net/mqtt/envelope.h) numbered per sender and receiver, so that the
@@ -54,5 +55,13 @@ std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::st
 // no more, Malformed if the room names more than one host.
 std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
                                           const TransportOptions& options, std::string* error);
+
+// A spectator of the room: a guest (as MakeMqttClient makes) that reads the spectators' topic too,
+// from the number the host gives it once it makes it a spectator (Transport::Watch), and takes what
+// it reads there as its host's messages, in order with the rest. Messages on that topic before the
+// host's word, or past a gap, close the connection (Lost): the broker lets messages go for a
+// client too slow to take them.
+std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,
+                                           const TransportOptions& options, std::string* error);
 
 }  // namespace net

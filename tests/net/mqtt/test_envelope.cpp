@@ -26,13 +26,15 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     Envelope will{EnvelopeKind::Bye, 0, {}, DisconnectReason::TimedOut};
     Envelope refusal{EnvelopeKind::Bye, 0xFFFFFFFF, {}, DisconnectReason::TooManyRejoins};
     Envelope alive{EnvelopeKind::Alive, 0, {}, DisconnectReason::Closed};
+    Envelope follow{EnvelopeKind::Follow, 3, {}, DisconnectReason::Closed, 0x0A0B0C0D};
     EXPECT_EQ(EncodeEnvelope(hello), (Bytes{1, 1, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(room), (Bytes{4, 0, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(data), (Bytes{2, 1, 2, 3, 4, 9, 8, 7}));
     EXPECT_EQ(EncodeEnvelope(will), (Bytes{3, 0, 0, 0, 0, 2}));
     EXPECT_EQ(EncodeEnvelope(refusal), (Bytes{3, 0xFF, 0xFF, 0xFF, 0xFF, 10}));
     EXPECT_EQ(EncodeEnvelope(alive), (Bytes{5, 0, 0, 0, 0}));
-    for (const Envelope& sent : {hello, room, data, will, refusal, alive}) {
+    EXPECT_EQ(EncodeEnvelope(follow), (Bytes{6, 3, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A}));
+    for (const Envelope& sent : {hello, room, data, will, refusal, alive, follow}) {
         Envelope read;
         std::string error;
         ASSERT_EQ(Decode(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
@@ -56,7 +58,10 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
     ExpectRefused({}, "an envelope is cut short");
     ExpectRefused({2, 1, 0, 0}, "an envelope is cut short");
     ExpectRefused({0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind");
-    ExpectRefused({6, 0, 0, 0, 0}, "an envelope of an unknown kind");
+    ExpectRefused({7, 0, 0, 0, 0}, "an envelope of an unknown kind");
+    ExpectRefused({6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered");
+    ExpectRefused({6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered");
+    ExpectRefused({6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1");
     ExpectRefused({5, 0, 0, 0, 0, 1}, "a sign of life holds nothing");
     ExpectRefused({5, 1, 0, 0, 0}, "a sign of life holds nothing");
     ExpectRefused({1, 1, 0, 0, 0}, "a greeting holds one byte");

@@ -74,6 +74,10 @@ protected:
         std::string error;
         return Add(net::MakeMqttClient(broker_.Address(), code_, options, &error), error);
     }
+    int Watcher(const net::TransportOptions& options) {
+        std::string error;
+        return Add(net::MakeMqttWatcher(broker_.Address(), code_, options, &error), error);
+    }
     int Add(std::unique_ptr<net::Transport> end, const std::string& error) {
         EXPECT_NE(end, nullptr) << error;
         ends_.push_back(std::move(end));
@@ -475,6 +479,69 @@ TEST_F(Relay, NoMachineCanSpeakForAnotherOrHearWhatIsNotForIt) {
     EXPECT_EQ(LastReason(joiner), DisconnectReason::Malformed);
     EXPECT_EQ(Count(joiner, NetEvent::Connected), 0);
     EXPECT_EQ(Count(host, NetEvent::Connected), 1);
+}
+
+// What the host sends all its spectators goes once, on their own topic: each spectator takes it from
+// the moment it was made one, in order with what is said to it alone; a guest that is no spectator
+// hears none of it.
+TEST_F(Relay, SpectatorsTakeWhatIsSentToThemAllFromWhenTheyWereMadeSpectators) {
+    const int host = Host(Options());
+    const int guest = Guest(Options());
+    ASSERT_TRUE(RunUntil([&] { return Connected(guest) && Connected(host); }, 5000));
+    const int first = Watcher(Options());
+    ASSERT_TRUE(RunUntil([&] { return Connected(first) && Connected(host, 2); }, 5000));
+    EXPECT_FALSE(End(host).Watch(9)) << "no such peer";
+    ASSERT_TRUE(End(host).SendToWatchers(Text("before")));
+    ASSERT_TRUE(End(host).Send(2, Text("alone1")));
+    ASSERT_TRUE(End(host).Watch(2));
+    ASSERT_TRUE(End(host).SendToWatchers(Text("all1")));
+    ASSERT_TRUE(End(host).Send(2, Text("alone2")));
+    const int second = Watcher(Options());
+    ASSERT_TRUE(RunUntil([&] { return Connected(second) && Connected(host, 3); }, 5000));
+    ASSERT_TRUE(End(host).SendToWatchers(Text("all2")));
+    ASSERT_TRUE(End(host).Watch(3));
+    ASSERT_TRUE(End(host).SendToWatchers(Text("all3")));
+    ASSERT_TRUE(End(host).Send(1, Text("guest")));
+    ASSERT_TRUE(
+        RunUntil([&] { return Received(first, 1).size() == 5 && Received(second, 1).size() == 1; }, 3000));
+    Run(200);
+    EXPECT_EQ(Received(first, 1),
+              (std::vector<Bytes>{Text("alone1"), Text("all1"), Text("alone2"), Text("all2"), Text("all3")}));
+    EXPECT_EQ(Received(second, 1), std::vector<Bytes>{Text("all3")});
+    EXPECT_EQ(Received(guest, 1), std::vector<Bytes>{Text("guest")});
+    for (int end : {host, guest, first, second}) EXPECT_EQ(Count(end, NetEvent::Disconnected), 0) << end;
+}
+
+// A bare host makes a spectator follow from number 5 on the spectators' topic: what came before is
+// let go, a duplicate is taken once, and a gap (the broker let messages go) ends the spectator's
+// connection as lost, with a goodbye saying so.
+TEST_F(Relay, ASpectatorTakesItsTopicFromWhereItIsToldAndClosesOnAGap) {
+    auto raw = Raw("BAREHOST23456789");
+    ASSERT_TRUE(raw->Subscribe(Topic("to/BAREHOST23456789/+")));
+    ASSERT_TRUE(Taken(raw->Publish(Topic("host/BAREHOST23456789"), Wrap(EnvelopeKind::Room, 0), true)));
+    const int watcher = Watcher(Options(kPatientMs));
+    ASSERT_TRUE(RunUntil([&] { return !Said(*raw).empty(); }, 3000));
+    const std::string up = Said(*raw)[0].topic;
+    const std::string down = Topic("to/" + up.substr(up.rfind('/') + 1) + "/BAREHOST23456789");
+    const std::string all = Topic("watch/BAREHOST23456789");
+    Envelope follow{EnvelopeKind::Follow, 2, {}, DisconnectReason::Closed, 5};
+    ASSERT_TRUE(Taken(raw->Publish(down, Wrap(EnvelopeKind::Hello, 1))));
+    for (const Bytes& message : {Wrap(EnvelopeKind::Data, 3, "old"), Wrap(EnvelopeKind::Data, 4, "older")})
+        ASSERT_TRUE(Taken(raw->Publish(all, message)));
+    ASSERT_TRUE(Taken(raw->Publish(down, net::EncodeEnvelope(follow))));
+    for (const Bytes& message : {Wrap(EnvelopeKind::Data, 5, "a"), Wrap(EnvelopeKind::Data, 5, "a"),
+                                 Wrap(EnvelopeKind::Data, 6, "b")})
+        ASSERT_TRUE(Taken(raw->Publish(all, message)));
+    ASSERT_TRUE(RunUntil([&] { return Received(watcher, 1).size() == 2; }, 3000));
+    Run(200);
+    EXPECT_EQ(Received(watcher, 1), (std::vector<Bytes>{Text("a"), Text("b")}));
+    EXPECT_EQ(Count(watcher, NetEvent::Disconnected), 0);
+
+    ASSERT_TRUE(Taken(raw->Publish(all, Wrap(EnvelopeKind::Data, 8, "d"))));
+    ASSERT_TRUE(RunUntil([&] { return Ended(watcher); }, 3000));
+    EXPECT_EQ(LastReason(watcher), DisconnectReason::Lost);
+    ASSERT_TRUE(RunUntil([&] { return Said(*raw).size() == 2; }, 2000));
+    EXPECT_EQ(Said(*raw)[1].payload, Wrap(EnvelopeKind::Bye, 2, "", DisconnectReason::Lost));
 }
 
 }  // namespace
