@@ -3,8 +3,9 @@
 # Mosquitto broker with the project's configuration on 127.0.0.1) by the host's room code, and
 # every machine must play the same game; and the ways a machine fails to get into a room.
 #
-# Usage: room_cases.sh RUNNER WORK-DIR CASE   (CASE names a function below; exits 1, saying why,
-# when the machines do not behave). Every run and every wait has a time limit.
+# Usage: room_cases.sh RUNNER WORK-DIR CASE [WATCH-TOOL]   (CASE names a function below; exits 1,
+# saying why, when the machines do not behave; WATCH-TOOL is lobshot-watch-tool, for light
+# spectators). Every run and every wait has a time limit.
 set -u
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck disable=SC2034  # read by lockstep_cases.sh
@@ -12,6 +13,7 @@ LOCKSTEP_LIBRARY=1
 # shellcheck source-path=SCRIPTDIR source=lockstep_cases.sh
 source "$(dirname "$0")/lockstep_cases.sh" "$1" none "$2" "$3"
 
+watch_tool=${4:-}
 relay_pid=""
 trap '[ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null' EXIT
 
@@ -132,10 +134,11 @@ watch() {
 }
 
 # spectator_sees NAME PLAYER: the spectator ended where the player did, in the player's state, as a
-# spectator (machine -1 of two machines).
+# spectator (machine -1; of two machines, or one if the game has heard the guest leave by then).
 spectator_sees() {
     cmp -s <(shared_game "$work/$2.json") <(shared_game "$work/$1.json") || fail "$1's state is not $2's"
-    grep -q '"role": "watch", "machine": -1, "machines": 2, ' "$work/$1.json" || fail "$1's net state is wrong"
+    grep -qE '"role": "watch", "machine": -1, "machines": [12], .*"watchers": 0}' "$work/$1.json" ||
+        fail "$1's net state is wrong: $(grep '"net"' "$work/$1.json")"
 }
 
 # A match through a room while two spectators watch, one from the start and one joining under way:
@@ -180,58 +183,120 @@ paced_players() {
     printf '%s\n' "until Aiming 20000" "wait $2" >"$work/watch.script"
 }
 
-# paced_guest SUFFIX CODE: runs the guest of paced_players to its end, and sets played_ms to its
-# wall time: the players' pace, as the host holds every frame until the guest's keys are there.
-paced_guest() {
-    local start
-    start=$(date +%s%N)
-    machine "guest1$1" --relay "$relay" --online "$2" --realtime
-    wait "${pids[-1]}"
-    played_ms=$((($(date +%s%N) - start) / 1000000))
+# timed_machine NAME ARGS...: as `machine`, but each row it writes also goes to NAME.times after the
+# wall time it came at, in microseconds.
+timed_machine() {
+    local name=$1
+    shift
+    (export XDG_DATA_HOME=$work/$name.data
+     timeout 240 stdbuf -oL "$runner" "$@" --script "$work/$name.script" --state "$work/$name.json" \
+        --record "$work/$name.replay" 2>"$work/$name.err" |
+        while IFS= read -r row; do
+            echo "$row" >>"$work/$name.out"
+            echo "${EPOCHREALTIME/./} $row" >>"$work/$name.times"
+        done
+     echo "${PIPESTATUS[0]}" >"$work/$name.status") &
+    pids+=($!)
 }
 
-# paced_alone TICKS: the players of paced_players without spectators, for their pace (alone_ms).
+# played_ms NAME: the wall time from a machine's first row of ticks to its last (it runs with
+# --realtime and timed_machine); for the players, their pace, as each holds every frame until the
+# other's keys are there.
+played_ms() { awk '$2 == "tick" { if (!first) first = $1; last = $1 } END { print int((last - first) / 1000) }' \
+    "$work/$1.times"; }
+
+# paced_alone TICKS: the players of paced_players without spectators, for their pace.
 paced_alone() {
     paced_players .alone "$1"
-    machine host.alone --seed 99 --relay "$relay" --online --realtime
+    timed_machine host.alone --seed 99 --relay "$relay" --online --realtime
     local code
     code=$(room_code host.alone) || exit 1
-    paced_guest .alone "$code"
-    alone_ms=$played_ms
+    timed_machine guest1.alone --relay "$relay" --online "$code" --realtime
+    finish
 }
 
-# same_pace WATCHED_MS: the players' pace with spectators is the pace without (alone_ms), within a
-# tenth and a second; and their game is the same, replay and all.
+# same_pace: with spectators, the players' frame steps took the wall time they took without, within
+# a sixth and half a second (the spectators that run the game share the cores); and their game is
+# the same, replay and all.
 same_pace() {
-    [ "$1" -le $((alone_ms * 11 / 10 + 1000)) ] ||
-        fail "the players took $1 ms with spectators, $alone_ms ms without"
-    cmp -s "$work/host.alone.replay" "$work/host.watched.replay" || fail "the host's replay changed with spectators"
+    local name alone watched
+    for name in host guest1; do
+        alone=$(played_ms "$name.alone")
+        watched=$(played_ms "$name.watched")
+        echo "$name: $alone ms alone, $watched ms with spectators"
+        if [ -z "$alone" ] || [ -z "$watched" ] || [ "$watched" -gt $((alone * 7 / 6 + 500)) ]; then
+            fail "$name took ${watched:-?} ms with spectators, ${alone:-?} ms without"
+        fi
+    done
+    # The host's replays agree up to the shorter one's end (a host at the window's pace may run a
+    # step or two more in its last ticks).
+    local end_alone end_watched common
+    end_alone=$(sed -n 's/^end //p' "$work/host.alone.replay")
+    end_watched=$(sed -n 's/^end //p' "$work/host.watched.replay")
+    common=$((end_alone < end_watched ? end_alone : end_watched))
+    [ "$common" -ge 200 ] || fail "the host ran only $common frame steps"
+    cmp -s <(awk -v c="$common" '$1 ~ /^[0-9]+$/ && $1 >= c {next} /^end/ {next} {print}' "$work/host.alone.replay") \
+        <(awk -v c="$common" '$1 ~ /^[0-9]+$/ && $1 >= c {next} /^end/ {next} {print}' "$work/host.watched.replay") ||
+        fail "the host's replay changed with spectators"
     cmp -s <(shared "$work/guest1.alone.json") <(shared "$work/guest1.watched.json") ||
         fail "the guest's game changed with spectators"
 }
 
-# Fifty spectators watch one room at the window's pace, a few seconds behind the players: the
-# players keep the pace they have alone, and every spectator ends in the guest's state.
+# await_output NAME PATTERN: waits at most 20 s for a row of NAME's output matching PATTERN.
+await_output() {
+    local _
+    for _ in $(seq 200); do
+        grep -qE "$2" "$work/$1.out" 2>/dev/null && return
+        sleep 0.1
+    done
+    fail "$1 never wrote \"$2\""
+}
+
+# Fifty spectators watch one room: the players keep the pace they have alone, and every spectator
+# follows the whole game. Two run the game: one at the window's pace, keeping its lead of some 125
+# frames, and one at a script's pace, a step a tick, which ends where the guest ends and in its
+# state. The other 48 are light spectators in one process (lobshot-watch-tool): real spectators'
+# links that keep what the host sends without running the game, since fifty games would take both
+# cores from the players; every one of them must hold the same stamps, to the host's last frame.
 room_fifty_spectators() {
+    [ -x "$watch_tool" ] || fail "no watch tool"
     start_relay
     paced_alone 150
     paced_players .watched 150
-    machine host.watched --seed 99 --relay "$relay" --online --realtime
-    local code i
+    timed_machine host.watched --seed 99 --relay "$relay" --online --realtime
+    local code
     code=$(room_code host.watched) || exit 1
-    for i in $(seq 50); do
-        cp "$work/watch.script" "$work/watch$i.script"
-        watch "watch$i" "$code" --realtime
-        # A few at a time, as people arrive: the host's door takes only so many at once.
-        [ $((i % 5)) = 0 ] && sleep 0.3
-    done
-    sleep 1
-    paced_guest .watched "$code"
+    cp "$work/watch.script" "$work/paced.script"
+    cp "$work/watch.script" "$work/stepped.script"
+    watch paced "$code" --realtime
+    watch stepped "$code"
+    (timeout 120 "$watch_tool" "$relay" "$code" 48 60 >"$work/light.out" 2>"$work/light.err"
+     echo $? >"$work/light.status") &
+    pids+=($!)
+    await_output host.watched "; 50 watching"
+    timed_machine guest1.watched --relay "$relay" --online "$code" --realtime
+    wait "${pids[-1]}"
+    local lag=$(($(steps_of host.watched) - $(steps_of paced)))
     finish
-    echo "players: $alone_ms ms alone, $played_ms ms with 50 spectators"
-    same_pace "$played_ms"
-    grep -q '"watchers": 50}' "$work/host.watched.json" || fail "the host did not count 50 spectators"
-    for i in $(seq 50); do spectator_sees "watch$i" guest1.watched; done
+    same_pace
+    # The one at a script's pace has gone by the time the host ends.
+    grep -q '"machines": 1, .*"watchers": 49}' "$work/host.watched.json" ||
+        fail "the host did not count 49 spectators at its end: $(grep '"net"' "$work/host.watched.json")"
+    spectator_sees stepped guest1.watched
+    echo "the paced spectator was $lag frames behind the host as the guest finished"
+    if [ "$lag" -lt 90 ] || [ "$lag" -gt 200 ]; then fail "the paced spectator was $lag frames behind the host"; fi
+    same_hash guest1.watched paced stepped
+    # The light ones: all welcomed to watch and let go by the host, with the same stamps, through the
+    # host's last frame and the few stamped beyond it.
+    local host_frame rows
+    host_frame=$(sed -n 's/^  "frame": \([0-9]*\),$/\1/p' "$work/host.watched.json")
+    rows=$(grep -c "^spectator [0-9]*: welcomed 1, through [0-9]*, stamps [0-9a-f]*, ended left$" "$work/light.out")
+    [ "$rows" = 48 ] || fail "$rows of 48 light spectators watched to the end: $(head -3 "$work/light.out")"
+    [ "$(sed 's/^spectator [0-9]*: //' "$work/light.out" | sort -u | wc -l)" = 1 ] ||
+        fail "the light spectators hold different stamps: $(sed 's/^spectator [0-9]*: //' "$work/light.out" | sort | uniq -c)"
+    local through
+    through=$(sed -n '1s/.*through \([0-9]*\),.*/\1/p' "$work/light.out")
+    [ "$through" -ge "$host_frame" ] || fail "the light spectators hold stamps through $through, the host ran $host_frame"
 }
 
 # A spectator stopped for four seconds (SIGSTOP) does not hold the players up; it falls behind,
@@ -240,23 +305,17 @@ room_spectator_paused() {
     start_relay
     paced_alone 400
     paced_players .watched 400
-    machine host.watched --seed 99 --relay "$relay" --online --realtime
+    timed_machine host.watched --seed 99 --relay "$relay" --online --realtime
     local code
     code=$(room_code host.watched) || exit 1
     mv "$work/watch.script" "$work/watcher.script"
     watch watcher "$code"
     sleep 1
-    local start
-    start=$(date +%s%N)
-    machine guest1.watched --relay "$relay" --online "$code" --realtime
-    local guest=${pids[-1]}
+    timed_machine guest1.watched --relay "$relay" --online "$code" --realtime
     sleep 1.5
     pause watcher 4
-    wait "$guest"
-    played_ms=$((($(date +%s%N) - start) / 1000000))
     finish
-    echo "players: $alone_ms ms alone, $played_ms ms with a spectator stopped for 4 s"
-    same_pace "$played_ms"
+    same_pace
     spectator_sees watcher guest1.watched
 }
 
