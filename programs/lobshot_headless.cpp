@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
         }
         if (arg == "--watch") {
             if (options.online) return BadCommandLine("a machine either plays in a room or watches it");
-            if (i + 1 >= argc) return BadCommandLine("missing value after --watch");
+            if (i + 1 >= argc || std::strncmp(argv[i + 1], "--", 2) == 0)
+                return BadCommandLine("missing value after --watch");
             options.online = options.watch = true;
             options.onlineCode = argv[++i];
             continue;

@@ -178,9 +178,20 @@ seed_garbage() {
 
 # Online rooms: options that cannot go together, bad addresses and codes, and no broker to be
 # found (port 1 of 127.0.0.1 refuses). "--online" followed by another option hosts: it takes no code.
+# A machine watching a room plays in none.
 online_options() {
-    run 2 --watch ABCDEFGH
-    says "not available yet"
+    run 2 --watch
+    says "missing value after --watch"
+    run 2 --watch --relay 127.0.0.1:1
+    says "missing value after --watch"
+    run 2 --online --watch ABCDEFGH
+    says "either plays in a room or watches it"
+    run 2 --watch ABCDEFGH --online
+    says "either plays in a room or watches it"
+    run 4 --watch ABCDEFGH --relay 127.0.0.1:1 --frames 1
+    says "the online room cannot be watched: cannot reach the relay at 127.0.0.1:1"
+    run 4 --watch ABCDEFGO --relay 127.0.0.1:1
+    says "room code"
     for relay in nowhere "127.0.0.1:0" "127.0.0.1:65536" ":1883" "my host:1883"; do
         run 2 --online --relay "$relay"
         says "--relay: "

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The game's --online and --relay options: bad ones are refused at once with status 2 and the usage,
-# before any window; the relay comes from --relay, else LOBSHOT_RELAY, else the settings file, and a
-# relay that cannot be reached ends the game with status 1 and the address it tried.
+# The game's --online, --watch and --relay options: bad ones are refused at once with status 2 and
+# the usage, before any window; the relay comes from --relay, else LOBSHOT_RELAY, else the settings
+# file, and a relay that cannot be reached ends the game with status 1 and the address it tried.
 set -uo pipefail
 game=$1
 work=$(mktemp -d)
@@ -30,6 +30,10 @@ run 2 "not in a network game" --online --replay "$work/none"
 run 2 "bad room code: a room code has 8 characters" --online ABC
 run 2 "bad room code: a room code has only the letters" --online ABCDEFG0
 run 2 "--relay needs ADDRESS:PORT" --online --relay
+run 2 "--watch needs a room code" --watch
+run 2 "bad room code: a room code has 8 characters" --watch ABC
+run 2 "a machine either plays in a room or watches it" --online --watch ABCDEFGH
+run 2 "a machine either plays in a room or watches it" --watch ABCDEFGH --online
 run 2 "--relay: " --online --relay nowhere
 LOBSHOT_RELAY="127.0.0.1:99999" run 2 "LOBSHOT_RELAY: " --online
 echo "my relay:1883" >"$work/config/lobshot/relay"
@@ -39,6 +43,7 @@ run 2 "$work/config/lobshot/relay: " --online
 echo "127.0.0.1:1" >"$work/config/lobshot/relay"
 run 1 "cannot reach the relay at 127.0.0.1:1" --online
 run 1 "cannot reach the relay at 127.0.0.1:2" --online ABCD-EFGH --relay 127.0.0.1:2
+run 1 "the online room cannot be watched: cannot reach the relay at 127.0.0.1:2" --watch ABCD-EFGH --relay 127.0.0.1:2
 LOBSHOT_RELAY="127.0.0.1:3" run 1 "cannot reach the relay at 127.0.0.1:3" --online
 LOBSHOT_RELAY="127.0.0.1:3" run 1 "cannot reach the relay at 127.0.0.1:4" --online --relay 127.0.0.1:4
 [ "$failed" = 0 ] && echo "the online options work"
