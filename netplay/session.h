@@ -190,7 +190,8 @@ int WatchersNow();
 // script's ticks, or is no spectator).
 std::int64_t WatchLead();
 // Spectator: the frame is held, but the stamps beyond it do not reach the lead yet, at the start or
-// after running out: the step waits. False once the host has gone (what is held is played out).
+// after running out: the step waits. False once the host has gone (what is held is played out), or
+// while the front of the game stands still (the players are waiting).
 bool BuildingLead(std::uint32_t frame);
 void SetWatchPaced(bool paced);
 void ResetWatchers();

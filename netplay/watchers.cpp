@@ -20,8 +20,10 @@ namespace {
 
 // A spectator whose ticks come at the window's pace holds this many frames of stamps (2.5 s)
 // beyond its next step before it steps, and again after running out: the link's unevenness then
-// never shows.
+// never shows. While the players wait (the front of the game stands still this long), it plays what
+// it holds rather than wait with them.
 constexpr std::int64_t WATCH_LEAD_FRAMES = 125;
+constexpr auto FRONT_STANDS_STILL = std::chrono::seconds(1);
 
 struct Spectators {
     // Host: the spectators' connections, and those of them the transport cannot reach all at once
@@ -32,6 +34,8 @@ struct Spectators {
     // after running out).
     bool paced = true;
     bool building = true;
+    std::int64_t front = -1;  // the front of the game as last seen, and since when
+    Clock::time_point frontSince{};
 };
 
 Spectators W;
@@ -118,7 +122,13 @@ bool BuildingLead(std::uint32_t frame) {
         W.building = true;
         return false;
     }
-    if (W.building && FrontOfGame() - frame >= WatchLead()) W.building = false;
+    const std::int64_t front = FrontOfGame();
+    if (front != W.front) {
+        W.front = front;
+        W.frontSince = Clock::now();
+    }
+    if (W.building && (front - frame >= WatchLead() || Clock::now() - W.frontSince >= FRONT_STANDS_STILL))
+        W.building = false;
     return W.building;
 }
 

@@ -57,13 +57,14 @@ private:
     std::function<void()> turn_;
 };
 
-// A host played by the test. It welcomes the machine as Guest 1 with a game so far of `steps` quiet
-// frame steps of seed 3, having delivered up to the last of them; it stamps its own frames quiet as
-// the joiner comes to need them; and before each of the joiner's polls it does what `act` says.
+// A host played by the test. It welcomes the machine as Guest 1 (or, watching, as a spectator) with
+// a game so far of `steps` quiet frame steps of seed 3, having delivered up to the last of them; it
+// stamps its own frames quiet as the joiner comes to need them; and before each of the joiner's
+// polls it does what `act` says.
 class FakeHost {
 public:
     // Joins it: everything up to the catch-up is on its way before the game starts.
-    void Open(std::uint32_t steps, std::function<void()> act) {
+    void Open(std::uint32_t steps, std::function<void()> act, bool watching = false) {
         std::string error;
         end_ = network_.Listen(PORT, {}, &error);
         ASSERT_TRUE(end_) << error;
@@ -73,7 +74,7 @@ public:
             Poll();
         }
         ASSERT_NE(guest_, 0u);
-        Send(net::Welcome{1});
+        Send(watching ? net::Welcome{0, 0, true} : net::Welcome{1});
         ReplayRecord replay;
         replay.seed = 3;
         replay.steps = steps;
@@ -88,7 +89,8 @@ public:
             stamped_ = steps + INPUT_DELAY;
         }
         act_ = std::move(act);
-        NetConfigure(NetRole::Join, std::make_unique<HostedEnd>(std::move(joiner), [this] { Turn(); }),
+        NetConfigure(watching ? NetRole::Watch : NetRole::Join,
+                     std::make_unique<HostedEnd>(std::move(joiner), [this] { Turn(); }),
                      "127.0.0.1:" + std::to_string(PORT));
     }
 
@@ -315,6 +317,55 @@ TEST_F(HostileHostTest, EscLeavesWhileTheGameSoFarPlaysBack) {
     EXPECT_EQ(replay.events.front().kind, ReplayEvent::Offline);
     EXPECT_GE(replay.events.front().step, pressedAt);
     EXPECT_LE(replay.events.front().step, pressedAt + 1);
+}
+
+// A spectator says hello as one and then nothing that counts: its person's keys go nowhere (the
+// game stays at the title) and it reports no hashes. When the host's hash of a turn's start names a
+// frame where its own game started no turn, its watching ends with a report, a failure of its own;
+// only its goodbye reaches the host.
+TEST_F(HostileHostTest, ASpectatorSendsNothingThatCountsAndStopsAloneWhenItsGameDiffers) {
+    FakeHost host;
+    bool claimed = false;
+    int pressed = 0;
+    host.Open(
+        20,
+        [&] {
+            if (ReplayPlaying() || !NetFailure().empty()) return;
+            if (pressed < 6 && ReplayFrameSteps() >= 25 + 5 * static_cast<std::uint32_t>(pressed)) {
+                PressKey(pressed % 2 == 0 ? VK_RETURN : VK_SPACE);
+                ++pressed;
+            }
+            if (!claimed && ReplayFrameSteps() >= 40) {
+                claimed = true;
+                host.Send(net::StateHash{ReplayFrameSteps() + 30, 42});
+            }
+        },
+        true);
+    // A script's ticks: a step each, without the lead a spectator at the window's pace keeps.
+    NetTicksPaced(false);
+    std::uint32_t modeBefore = Title;
+    std::vector<StepDriver::Step> steps = Ticks(150);
+    steps.insert(steps.begin() + 60, [&] {
+        modeBefore = CurrentMode;
+        HeadlessTick();
+        return true;
+    });
+    ASSERT_EQ(RunGame(3, steps), 0);
+    EXPECT_EQ(pressed, 6);
+    EXPECT_EQ(modeBefore, Title) << "a spectator's key reached its game";
+    EXPECT_TRUE(NetDesync());
+    EXPECT_NE(NetFailure().find("differs from the host's"), std::string::npos) << NetFailure();
+    EXPECT_EQ(NetRoleNow(), NetRole::Local);
+    host.Listen();
+    ASSERT_FALSE(host.Heard().empty());
+    const auto* hello = std::get_if<net::Hello>(&host.Heard().front());
+    ASSERT_NE(hello, nullptr);
+    EXPECT_TRUE(hello->watch);
+    EXPECT_EQ(hello->token, 0u);
+    for (std::size_t i = 1; i < host.Heard().size(); ++i)
+        EXPECT_TRUE(std::holds_alternative<net::Goodbye>(host.Heard()[i]))
+            << "message " << i << " of kind " << host.Heard()[i].index();
+    EXPECT_TRUE(host.Left());
 }
 
 }  // namespace

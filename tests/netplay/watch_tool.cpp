@@ -9,11 +9,11 @@
 //       host welcomed it to watch, the last frame it holds stamps for, a digest of every stamp and
 //       every news of machines it holds beyond the game so far, and how its connection ended
 //       ("left" when the host said goodbye). Exits 0 when every row could be printed.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -64,7 +64,8 @@ struct Spectator {
             if (event.kind == net::NetEvent::Connected) {
                 std::vector<std::uint8_t> bytes;
                 std::string error;
-                net::EncodeMessage(net::Hello{net::kProtocolNumber, LOBSHOT_VERSION, 0, true}, &bytes, &error);
+                net::EncodeMessage(net::Hello{net::kProtocolNumber, LOBSHOT_VERSION, 0, true}, &bytes,
+                                   &error);
                 end->Send(event.peer, bytes);
             } else if (event.kind == net::NetEvent::Disconnected) {
                 ended = net::DescribeReason(event.reason);
@@ -87,7 +88,8 @@ struct Spectator {
             mix(static_cast<std::uint64_t>(at.first) << 32 | at.second);
             for (const net::KeyEvent& k : keys) mix(k.key | (k.down ? 0x100u : 0) | (k.repeat ? 0x200u : 0));
         }
-        for (const auto& [frame, machine, joined] : news) mix(std::uint64_t{frame} << 32 | machine << 1 | joined);
+        for (const auto& [frame, machine, joined] : news)
+            mix(std::uint64_t{frame} << 32 | machine << 1 | joined);
         return hash;
     }
 
@@ -113,7 +115,8 @@ int main(int argc, char** argv) {
     Clock::time_point nextStart = Clock::now();
     bool anyoneWatching = true;
     while (Clock::now() < end && (started < spectators.size() || anyoneWatching)) {
-        for (int i = 0; i < kStartedTogether && started < spectators.size() && Clock::now() >= nextStart; ++i) {
+        for (int i = 0; i < kStartedTogether && started < spectators.size() && Clock::now() >= nextStart;
+             ++i) {
             std::string error;
             spectators[started].end = net::MakeMqttWatcher(relay, code, net::TransportOptions{}, &error);
             if (!spectators[started].end) {
@@ -132,8 +135,9 @@ int main(int argc, char** argv) {
     }
     for (std::size_t i = 0; i < spectators.size(); ++i) {
         const Spectator& s = spectators[i];
-        std::printf("spectator %zu: welcomed %d, through %u, stamps %016llx, ended %s\n", i + 1, s.welcomed ? 1 : 0,
-                    s.Through(), static_cast<unsigned long long>(s.Digest()), s.ended.c_str());
+        std::printf("spectator %zu: welcomed %d, through %u, stamps %016llx, ended %s\n", i + 1,
+                    s.welcomed ? 1 : 0, s.Through(), static_cast<unsigned long long>(s.Digest()),
+                    s.ended.c_str());
     }
     return 0;
 }
