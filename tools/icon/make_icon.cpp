@@ -9,93 +9,18 @@
 // build with its file and line.
 #include <png.h>
 
+#include "tools/icon/icon_art.h"
+
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <map>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Rgba = std::array<png_byte, 4>;
-
-struct Art {
-    int width = 0;
-    int height = 0;
-    std::vector<Rgba> pixels;  // row by row from the top-left
-};
-
-class SourceError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-std::string Where(const std::string& path, int line) { return path + ":" + std::to_string(line) + ": "; }
-
-// "none" for see-through, or six hexadecimal digits RRGGBB.
-bool ParseColour(const std::string& text, Rgba* colour) {
-    if (text == "none") {
-        *colour = {0, 0, 0, 0};
-        return true;
-    }
-    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        return false;
-    const unsigned long value = std::stoul(text, nullptr, 16);
-    *colour = {static_cast<png_byte>(value >> 16), static_cast<png_byte>(value >> 8),
-               static_cast<png_byte>(value), 255};
-    return true;
-}
-
-// Reads the symbols, then the "art NAME WIDTH HEIGHT" line and exactly HEIGHT rows of WIDTH known
-// symbols; blank lines and lines starting with '#' are skipped everywhere but inside the art.
-Art ReadArt(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw SourceError(path + ": cannot read the icon's source");
-    std::map<char, Rgba> symbols;
-    Art art;
-    std::string text;
-    int line = 0;
-    while (art.width == 0 && std::getline(in, text)) {
-        ++line;
-        std::istringstream words(text);
-        std::string verb, name, value;
-        if (!(words >> verb) || verb[0] == '#') continue;
-        Rgba colour{};
-        if (verb == "symbol" && words >> name >> value && name.size() == 1 && ParseColour(value, &colour)) {
-            symbols[name[0]] = colour;
-        } else if (verb == "art" && words >> name >> art.width >> art.height && art.width > 0 &&
-                   art.height > 0) {
-            art.pixels.reserve(static_cast<std::size_t>(art.width) * art.height);
-        } else {
-            throw SourceError(Where(path, line) +
-                              "expected \"symbol CHAR RRGGBB|none\" or \"art NAME WIDTH HEIGHT\"");
-        }
-    }
-    if (art.width == 0) throw SourceError(path + ": no art in the file");
-    for (int row = 0; row < art.height; ++row) {
-        ++line;
-        if (!std::getline(in, text)) throw SourceError(Where(path, line) + "the art ends early");
-        if (static_cast<int>(text.size()) != art.width)
-            throw SourceError(Where(path, line) + "the row is not " + std::to_string(art.width) +
-                              " pixels wide");
-        for (char c : text) {
-            auto symbol = symbols.find(c);
-            if (symbol == symbols.end())
-                throw SourceError(Where(path, line) + "no colour for symbol '" + std::string(1, c) + "'");
-            art.pixels.push_back(symbol->second);
-        }
-    }
-    return art;
-}
-
 // The libpng calls, apart so that nothing with a destructor lives between setjmp and its longjmp.
-bool Encode(png_structp png, png_infop info, std::FILE* file, const Art& art, int scale,
+bool Encode(png_structp png, png_infop info, std::FILE* file, const IconArt& art, int scale,
             std::vector<png_byte>& row) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_init_io(png, file);
@@ -105,7 +30,7 @@ bool Encode(png_structp png, png_infop info, std::FILE* file, const Art& art, in
     png_write_info(png, info);
     for (int y = 0; y < art.height * scale; ++y) {
         for (int x = 0; x < art.width * scale; ++x) {
-            const Rgba& pixel = art.pixels[static_cast<std::size_t>(y / scale) * art.width + x / scale];
+            const IconRgba& pixel = art.pixels[static_cast<std::size_t>(y / scale) * art.width + x / scale];
             std::copy(pixel.begin(), pixel.end(), row.begin() + static_cast<std::ptrdiff_t>(x) * 4);
         }
         png_write_row(png, row.data());
@@ -114,7 +39,7 @@ bool Encode(png_structp png, png_infop info, std::FILE* file, const Art& art, in
     return true;
 }
 
-bool WritePng(const std::string& path, const Art& art, int scale) {
+bool WritePng(const std::string& path, const IconArt& art, int scale) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -133,12 +58,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const Art art = ReadArt(argv[1]);
+        const IconArt art = ReadIconArt(argv[1]);
         const int size = std::stoi(argv[2]);
         if (size <= 0 || size % art.width != 0 || size % art.height != 0 ||
             size / art.width != size / art.height)
-            throw SourceError(std::string(argv[1]) + ": the art cannot be scaled by whole pixels to " +
-                              argv[2]);
+            throw IconSourceError(std::string(argv[1]) + ": the art cannot be scaled by whole pixels to " +
+                                  argv[2]);
         if (!WritePng(argv[3], art, size / art.width)) {
             std::cerr << "make_icon: cannot write " << argv[3] << "\n";
             return 1;
