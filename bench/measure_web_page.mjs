@@ -1,6 +1,7 @@
-// Measures the web page (build-web/, made by scripts/web.sh) in headless Chromium: the size of the
-// page's files before compression, the time from the start of loading to the title's first frame
-// (median of 10 loads from a local server, the browser's caches emptied before each), and the
+// Measures the web page (build-web/site/, made by scripts/web.sh) in headless Chromium: the size of
+// the page's files before compression and as their gzip and brotli copies, the time from the start of loading to the title's first frame
+// (median of 10 loads from a local server, the browser's caches emptied and its service worker
+// bypassed before each), and the
 // script time of each frame step of a shot of every weapon (the game's WebAssembly and the page's
 // script between one frame callback and the next).
 //
@@ -17,6 +18,10 @@ const browser = await launchBrowser();
 
 const bytes = PAGE_FILES.reduce((sum, name) => sum + fs.statSync(path.join(PAGE_DIR, name)).size, 0);
 console.log(`page files: ${bytes} bytes (${(bytes / 1048576).toFixed(2)} MiB) in ${PAGE_FILES.join(', ')}`);
+for (const [copy, suffix] of [['gzip', '.gz'], ['brotli', '.br']]) {
+  const sized = PAGE_FILES.reduce((sum, name) => sum + fs.statSync(path.join(PAGE_DIR, name + suffix)).size, 0);
+  console.log(`  as their ${copy} copies: ${sized} bytes (${(sized / 1048576).toFixed(2)} MiB)`);
+}
 
 // Loads with the player's own clock and seed: ready when the title's first frame is drawn.
 const ready = [];
@@ -24,6 +29,7 @@ for (let i = 0; i < 10; ++i) {
   const page = await browser.newPage();
   const cdp = await page.createCDPSession();
   await cdp.send('Network.clearBrowserCache');
+  await cdp.send('Network.setBypassServiceWorker', {bypass: true});
   await page.bringToFront();
   await page.goto(server.url);
   await page.waitForFunction(() => typeof Module !== 'undefined' && Module.lobshotFirstFrameAt !== undefined);

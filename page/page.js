@@ -1,5 +1,6 @@
 // The page's script around the game: the canvas's size, full screen, the sound's start at the first
-// key press, the end of the game, and the calls the browser tests make (steps, state and pixels).
+// key press, the end of the game and a new one, and the calls the browser tests make (steps, state
+// and pixels).
 (function() {
   const page = document.getElementById('page');
   const canvas = document.getElementById('screen');
@@ -35,10 +36,24 @@
 
   Module.lobshotScriptMs = [];
   Module.lobshotFirstFrame = function() { news.textContent = ''; };
+  // At the end the page offers a new game. It loads the page anew, from the service worker's cache
+  // when there is one: a fresh runtime is the only sure fresh start for a game of process-wide state.
+  let offered = false;
+  function playAgain() { location.reload(); }
   Module.lobshotShowEnd = function(status) {
-    news.textContent = status === 0 ? 'The game has ended. Reload the page to play again.'
-                                    : 'The game could not start. Reload the page to try again.';
+    news.textContent = status === 0 ? 'The game has ended.' : 'The game could not start.';
+    const again = document.createElement('button');
+    again.id = 'play-again';
+    again.type = 'button';
+    again.textContent = status === 0 ? 'Play again' : 'Try again';
+    again.addEventListener('click', playAgain);
+    news.append(document.createElement('br'), again);
+    again.focus();
+    offered = true;
   };
+  window.addEventListener('keydown', function(event) {
+    if (offered && (event.code === 'Enter' || event.code === 'Space') && !event.repeat) playAgain();
+  });
 
   // With "#seed=N&steps" in the address the game moves only by these steps.
   Module.lobshotStep = function(count) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the game as a web page into build-web/ (index.html, index.js and index.wasm, every resource
-# inside the WebAssembly) with Debian's Emscripten, installing it if missing, and serves the page on
-# http://127.0.0.1:8000/ until interrupted.
+# Builds the game as a web page with Debian's Emscripten, installing it if missing, into build-web/
+# and there into site/ the folder to publish (index.html, index.js and index.wasm, every resource
+# inside the WebAssembly; the manifest, icons and service worker; gzip and brotli copies), and serves
+# site/ on http://127.0.0.1:8000/ until interrupted.
 #
 # Usage: scripts/web.sh [--no-serve] [--tools BUILD]
 #   --no-serve     only builds
@@ -23,7 +24,7 @@ while [ $# -gt 0 ]; do
 done
 
 # Debian's Emscripten 3.1.6 and what building with it takes.
-scripts/install-deps.sh emscripten binaryen cmake make python3
+scripts/install-deps.sh emscripten binaryen cmake make python3 brotli
 
 # Debian's emcc finds its JavaScript helpers only among Debian's Node modules when the system's
 # node is another one; the build-time tools run under that node.
@@ -35,5 +36,5 @@ nice -n 10 cmake --build build-web -j"$(nproc)"
 
 if [ "$serve" -eq 1 ]; then
   echo "Lobshot is on http://127.0.0.1:8000/ (Ctrl+C stops it)"
-  exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web
+  exec python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
 fi

@@ -61,7 +61,7 @@ test('Esc on the title ends the game, and the page says so', async () => {
     await playScript(page, 'wait 4\npress Esc\nwait 1\n');
     assert.equal(await page.evaluate(() => Module.lobshotEnded), 0);
     assert.equal(await page.evaluate(() => document.getElementById('news').textContent),
-                 'The game has ended. Reload the page to play again.');
+                 'The game has ended.Play again');
   } finally {
     await page.close();
   }

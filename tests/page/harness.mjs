@@ -10,34 +10,40 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 
 export const SOURCE_DIR = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
-export const PAGE_DIR = process.env.LOBSHOT_WEB_DIR || path.join(SOURCE_DIR, 'build-web');
+export const WEB_BUILD_DIR = process.env.LOBSHOT_WEB_DIR || path.join(SOURCE_DIR, 'build-web');
+// The folder a server publishes, as the build makes it.
+export const PAGE_DIR = path.join(WEB_BUILD_DIR, 'site');
 export const HEADLESS = process.env.LOBSHOT_HEADLESS || path.join(SOURCE_DIR, 'build', 'lobshot-headless');
 const CHROMIUM = process.env.LOBSHOT_CHROMIUM || '/usr/bin/chromium';
 
-// The page's own files: what a player's browser downloads.
+// The page's own files: what a player's browser downloads to play.
 export const PAGE_FILES = ['index.html', 'index.js', 'index.wasm'];
-const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
+const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
+               '.webmanifest': 'application/manifest+json'};
 
-// Serves the page's files on a free port of 127.0.0.1, and the files of `extra` (a name on the
-// server for each file's path) as plain text; nothing else.
+// Serves the published folder on a free port of 127.0.0.1, as any static server would, and the
+// files of `extra` (a name on the server for each file's path) as plain text. `server.faults` maps
+// a name to the status the server answers for it instead, until the test mends it.
 export async function servePage(extra = {}) {
+  const faults = {};
   const server = http.createServer((request, response) => {
     const name = new URL(request.url, 'http://127.0.0.1').pathname.slice(1) || 'index.html';
-    if (!PAGE_FILES.includes(name) && !Object.hasOwn(extra, name)) {
-      response.writeHead(404);
+    const published = /^[\w.-]+$/.test(name) && fs.existsSync(path.join(PAGE_DIR, name));
+    if (faults[name] || (!published && !Object.hasOwn(extra, name))) {
+      response.writeHead(faults[name] || 404);
       response.end();
       return;
     }
-    const file = PAGE_FILES.includes(name) ? path.join(PAGE_DIR, name) : extra[name];
+    const file = published ? path.join(PAGE_DIR, name) : extra[name];
     response.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'text/plain'});
     response.end(fs.readFileSync(file));
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
-  return {url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close()};
+  return {url: `http://127.0.0.1:${server.address().port}/`, faults, close: () => server.close()};
 }
 
 export async function launchBrowser() {
-  const require = createRequire(path.join(PAGE_DIR, 'package.json'));
+  const require = createRequire(path.join(WEB_BUILD_DIR, 'package.json'));
   const puppeteer = require('puppeteer-core');
   return puppeteer.launch({executablePath: CHROMIUM, headless: true,
                            args: ['--no-sandbox', '--autoplay-policy=user-gesture-required']});
@@ -47,15 +53,26 @@ export async function launchBrowser() {
 // the first step. Errors on the page are collected in page.lobshotErrors.
 export async function openPage(browser, url, fragment) {
   const page = await browser.newPage();
+  await watchPage(page);
+  await page.goto(url + fragment);
+  await waitForGame(page);
+  return page;
+}
+
+// Collects the page's errors in page.lobshotErrors and gives it the tests' window size.
+export async function watchPage(page) {
   page.lobshotErrors = [];
   page.on('pageerror', error => page.lobshotErrors.push(error.message));
   page.on('console', message => { if (message.text().startsWith('ERROR')) page.lobshotErrors.push(message.text()); });
   await page.setViewport({width: 960, height: 720});
-  await page.goto(url + fragment);
+}
+
+// Waits until the game on the page is ready (see openPage), and readies the page's keyboard.
+export async function waitForGame(page, timeout = 30000) {
   await page.waitForFunction(() => typeof Module !== 'undefined' &&
-                                   (Module.lobshotReadyAt !== undefined || Module.lobshotFirstFrameAt !== undefined));
-  page.lobshotKeys = await page.createCDPSession();
-  return page;
+                                   (Module.lobshotReadyAt !== undefined || Module.lobshotFirstFrameAt !== undefined),
+                             {timeout});
+  if (!page.lobshotKeys) page.lobshotKeys = await page.createCDPSession();
 }
 
 // A key of the replay runner's scripts as the browser names it.

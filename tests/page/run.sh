@@ -13,4 +13,4 @@ if [ ! -f build-web/node_modules/puppeteer-core/package.json ]; then
 fi
 [ "${1:-}" = --install ] && exit 0
 
-exec node --test tests/page/browser.test.mjs tests/page/replay.test.mjs
+exec node --test tests/page/browser.test.mjs tests/page/replay.test.mjs tests/page/app.test.mjs

@@ -1,0 +1,75 @@
+// The page's loading, run before the game's runtime starts: the WebAssembly fetched with a progress
+// bar, and a message with a retry button when it cannot be fetched; a page opened from a file only
+// explains that it must be served.
+(function() {
+  const box = document.getElementById('loading');
+  const bar = document.getElementById('loading-bar');
+  const text = document.getElementById('loading-text');
+  const retry = document.getElementById('loading-retry');
+
+  // "How to" for a page opened from the disc: browsers fetch nothing beside such a page.
+  const SERVE = 'Lobshot must be served by a web server to run: run scripts/web.sh in its source folder, ' +
+                'or publish the folder build-web/site with any static web server (for instance ' +
+                '"python3 -m http.server" in that folder) and open the address it gives.';
+
+  function fail(message, canRetry) {
+    box.classList.add('failed');
+    bar.hidden = true;
+    text.textContent = message;
+    retry.hidden = !canRetry;
+  }
+
+  // The WebAssembly's bytes, the bar showing how many have arrived. The size comes from the
+  // response's length when the server sends it uncompressed; otherwise the bar only moves.
+  async function fetchWasm(file) {
+    const response = await fetch(file, {credentials: 'same-origin'});
+    if (!response.ok) throw new Error('the server answered ' + response.status + ' for index.wasm');
+    const length = response.headers.get('Content-Encoding') ? 0 : Number(response.headers.get('Content-Length'));
+    if (!response.body) return response.arrayBuffer();
+    const reader = response.body.getReader();
+    const parts = [];
+    let received = 0;
+    for (;;) {
+      const next = await reader.read();
+      if (next.done) break;
+      parts.push(next.value);
+      received += next.value.length;
+      if (length > 0) bar.value = Math.min(received / length, 1);
+    }
+    const bytes = new Uint8Array(received);
+    let at = 0;
+    for (const part of parts) {
+      bytes.set(part, at);
+      at += part.length;
+    }
+    return bytes;
+  }
+
+  // Fetches and compiles the game; on a failure the retry button tries again in place, as the
+  // runtime still waits for the game.
+  Module.instantiateWasm = function(imports, receive) {
+    if (location.protocol === 'file:') {
+      fail(SERVE, false);
+      return {};
+    }
+    const attempt = function() {
+      box.classList.remove('failed');
+      bar.hidden = false;
+      bar.removeAttribute('value');
+      retry.hidden = true;
+      text.textContent = 'Loading Lobshot\u2026';
+      fetchWasm(locateFile('index.wasm'))
+        .then(bytes => WebAssembly.instantiate(bytes, imports))
+        .then(result => {
+          box.hidden = true;
+          receive(result.instance, result.module);
+        }, error => {
+          fail('Lobshot could not be loaded (' + (error && error.message || error) +
+               '). Check the connection and try again.', true);
+        });
+    };
+    retry.onclick = attempt;
+    attempt();
+    return {};
+  };
+})();

@@ -1,0 +1,207 @@
+// The page people keep: the folder to publish with its compressed copies, the manifest and icons
+// Chromium accepts for installing, the service worker that lets a second visit start offline, the
+// loading's failures and their retry, "Play again" at the end, and "Click to play" in a frame.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { after, before, test } from 'node:test';
+import zlib from 'node:zlib';
+
+import { decodePng, launchBrowser, PAGE_DIR, playScript, servePage, SOURCE_DIR, waitForGame,
+         watchPage } from './harness.mjs';
+
+let browser;
+
+before(async () => { browser = await launchBrowser(); });
+after(async () => { await browser.close(); });
+
+// A page of its own browser context, so that no service worker or cache of another test is there.
+// Chromium installs nothing from such a context: the default one serves when that matters, each
+// test's server having an origin (port) of its own.
+async function freshPage(own = true) {
+  const context = own ? await browser.createBrowserContext() : browser.defaultBrowserContext();
+  const page = await context.newPage();
+  await watchPage(page);
+  page.lobshotOwnContext = own ? context : null;
+  return page;
+}
+
+async function closePage(page) {
+  if (page.lobshotOwnContext) await page.lobshotOwnContext.close();
+  else await page.close();
+}
+
+const visible = (page, selector) => page.$eval(selector, element => !element.hidden && element.offsetParent !== null);
+
+test('the folder to publish: the page\'s files only, each compressible one with gzip and brotli copies', () => {
+  const served = ['index.html', 'index.js', 'index.wasm', 'manifest.webmanifest', 'sw.js'];
+  const icons = ['icon-32.png', 'icon-192.png', 'icon-512.png', 'icon-maskable-512.png'];
+  const expected = [...served, ...served.map(name => name + '.gz'), ...served.map(name => name + '.br'), ...icons];
+  assert.deepEqual(fs.readdirSync(PAGE_DIR).sort(), expected.sort());
+  for (const name of served) {
+    const original = fs.readFileSync(path.join(PAGE_DIR, name));
+    assert.ok(zlib.gunzipSync(fs.readFileSync(path.join(PAGE_DIR, name + '.gz'))).equals(original), name + '.gz');
+    assert.ok(zlib.brotliDecompressSync(fs.readFileSync(path.join(PAGE_DIR, name + '.br'))).equals(original),
+              name + '.br');
+  }
+});
+
+test('the icons: the game\'s pixel art, whole pixels at every size, and the maskable one inside its safe zone', () => {
+  const read = name => decodePng(fs.readFileSync(path.join(PAGE_DIR, name)));
+  const art = read('icon-32.png');
+  const at = (image, x, y) => [...image.rgb.subarray((y * image.width + x) * 3, (y * image.width + x) * 3 + 3)];
+  for (const [name, size, scale, margin] of [['icon-192.png', 192, 6, 0], ['icon-512.png', 512, 16, 0],
+                                             ['icon-maskable-512.png', 512, 9, 112]]) {
+    const icon = read(name);
+    assert.deepEqual([icon.width, icon.height], [size, size], name);
+    for (let y = 0; y < 32; ++y) {
+      for (let x = 0; x < 32; ++x) {
+        const pixel = at(art, x, y);
+        if (pixel.every(v => v === 0)) continue;  // see-through corners
+        for (const [dx, dy] of [[0, 0], [scale - 1, scale - 1]])
+          assert.deepEqual(at(icon, margin + x * scale + dx, margin + y * scale + dy), pixel, `${name} at ${x},${y}`);
+      }
+    }
+  }
+  // The maskable icon's corners are the sky, never see-through.
+  const maskable = read('icon-maskable-512.png');
+  assert.notDeepEqual(at(maskable, 0, 0), [0, 0, 0]);
+  assert.deepEqual(at(maskable, 511, 511), at(maskable, 0, 0));
+});
+
+test('installable, and a second visit starts offline from the cache of this version only', async () => {
+  const server = await servePage({'other.txt': path.join(SOURCE_DIR, 'README.md')});
+  const page = await freshPage(false);
+  try {
+    // A cache an earlier version left behind, which the new worker deletes when it takes over.
+    await page.goto(server.url + 'other.txt');
+    await page.evaluate(() => caches.open('lobshot-0.0.1').then(cache => cache.put('old', new Response('old'))));
+
+    await page.goto(server.url + '#seed=1&steps');
+    await waitForGame(page);
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, {timeout: 10000});
+    const cdp = await page.createCDPSession();
+    const {installabilityErrors} = await cdp.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors, []);
+    const version = /project\(lobshot VERSION ([\d.]+)/.exec(fs.readFileSync(path.join(SOURCE_DIR, 'CMakeLists.txt'),
+                                                                            'utf8'))[1];
+    assert.deepEqual(await page.evaluate(() => caches.keys()), ['lobshot-' + version]);
+
+    const manifest = JSON.parse(fs.readFileSync(path.join(PAGE_DIR, 'manifest.webmanifest'), 'utf8'));
+    assert.deepEqual([manifest.name, manifest.display, manifest.orientation], ['Lobshot', 'fullscreen', 'landscape']);
+
+    await page.setOfflineMode(true);
+    await page.reload();
+    await waitForGame(page, 10000);
+    await playScript(page, 'wait 3\n');
+    assert.equal(JSON.parse(await page.evaluate(() => Module.lobshotState())).mode, 'Title');
+  } finally {
+    await closePage(page);
+    server.close();
+  }
+});
+
+test('the WebAssembly missing: a message and a retry that starts the game once the server is mended', async () => {
+  const server = await servePage();
+  const page = await freshPage();
+  try {
+    server.faults['index.wasm'] = 404;
+    await page.goto(server.url + '#seed=1&steps');
+    await page.waitForFunction(() => !document.getElementById('loading-retry').hidden, {timeout: 10000});
+    assert.match(await page.$eval('#loading-text', element => element.textContent),
+                 /^Lobshot could not be loaded \(the server answered 404 for index\.wasm\)\. Check the connection/);
+    assert.equal(await visible(page, '#loading-bar'), false);
+
+    delete server.faults['index.wasm'];
+    await page.click('#loading-retry');
+    await waitForGame(page, 10000);
+    assert.equal(await visible(page, '#loading'), false);
+    await playScript(page, 'wait 2\n');
+    assert.equal(JSON.parse(await page.evaluate(() => Module.lobshotState())).mode, 'Title');
+  } finally {
+    await closePage(page);
+    server.close();
+  }
+});
+
+test('the script missing: a message and a retry; opened from a file, the page says it must be served', async () => {
+  const server = await servePage();
+  const page = await freshPage();
+  try {
+    server.faults['index.js'] = 404;
+    await page.goto(server.url + '#seed=1&steps');
+    await page.waitForFunction(() => !document.getElementById('loading-retry').hidden, {timeout: 10000});
+    assert.match(await page.$eval('#loading-text', element => element.textContent), /its script did not arrive/);
+    delete server.faults['index.js'];
+    await Promise.all([page.waitForNavigation(), page.click('#loading-retry')]);
+    await waitForGame(page, 10000);
+
+    await page.goto('file://' + path.join(PAGE_DIR, 'index.html'));
+    await page.waitForFunction(() => document.getElementById('loading').classList.contains('failed'), {timeout: 10000});
+    assert.match(await page.$eval('#loading-text', element => element.textContent),
+                 /must be served by a web server.*scripts\/web\.sh.*any static web server/);
+    assert.equal(await visible(page, '#loading-retry'), false);
+  } finally {
+    await closePage(page);
+    server.close();
+  }
+});
+
+test('Esc on the title ends the game; "Play again" and Enter each start a new one', async () => {
+  const server = await servePage();
+  const page = await freshPage();
+  try {
+    await page.goto(server.url + '#seed=7&steps');
+    for (const again of ['click', 'Enter']) {
+      await waitForGame(page, 10000);
+      assert.equal(await page.$('#click-to-play'), null, 'a page of its own needs no click');
+      await playScript(page, 'wait 4\npress Esc\nwait 1\n');
+      assert.equal(await page.evaluate(() => Module.lobshotEnded), 0);
+      assert.equal(await page.$eval('#news', element => element.textContent), 'The game has ended.Play again');
+      assert.equal(await page.evaluate(() => document.activeElement.id), 'play-again');
+      await Promise.all([page.waitForNavigation(),
+                         again === 'click' ? page.click('#play-again') : page.keyboard.press('Enter')]);
+      page.lobshotKeys = null;
+    }
+    await waitForGame(page, 10000);
+    await playScript(page, 'wait 1\n');
+    assert.equal(await page.evaluate(() => Module.lobshotEnded), undefined);
+    assert.equal(JSON.parse(await page.evaluate(() => Module.lobshotState())).mode, 'Title');
+    assert.deepEqual(page.lobshotErrors, []);
+  } finally {
+    await closePage(page);
+    server.close();
+  }
+});
+
+test('in a frame of another page, "Click to play" until the game has the focus', async () => {
+  const dir = fs.mkdtempSync(path.join(PAGE_DIR, '..', 'frame-'));
+  const outer = path.join(dir, 'outer.html');
+  fs.writeFileSync(outer, '<!doctype html><button id="outside">Elsewhere</button>' +
+                          '<iframe src="index.html#seed=1" width="640" height="480"></iframe>');
+  const server = await servePage({'outer.html': outer});
+  const page = await freshPage();
+  try {
+    await page.bringToFront();
+    await page.goto(server.url + 'outer.html');
+    await page.focus('#outside');
+    const frame = page.frames().find(f => f.url().includes('index.html'));
+    await frame.waitForFunction(() => typeof Module !== 'undefined' && Module.lobshotFirstFrameAt !== undefined,
+                                {timeout: 10000});
+    const cover = () => frame.$eval('#click-to-play', element => !element.hidden);
+    assert.equal(await cover(), true);
+    assert.equal(await frame.$eval('#click-to-play', element => element.textContent), 'Click to play');
+
+    await frame.click('#click-to-play');
+    await frame.waitForFunction(() => document.hasFocus(), {timeout: 5000});
+    assert.equal(await cover(), false);
+
+    await page.focus('#outside');
+    await frame.waitForFunction(() => !document.getElementById('click-to-play').hidden, {timeout: 5000});
+  } finally {
+    await closePage(page);
+    server.close();
+    fs.rmSync(dir, {recursive: true});
+  }
+});
