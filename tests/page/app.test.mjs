@@ -63,10 +63,18 @@ test('the icons: the game\'s pixel art, whole pixels at every size, and the mask
       }
     }
   }
-  // The maskable icon's corners are the sky, never see-through.
+  // The maskable icon's corners are the sky, never see-through, and all else lies within the circle
+  // launchers keep whatever their mask (40% of the size from the middle).
   const maskable = read('icon-maskable-512.png');
-  assert.notDeepEqual(at(maskable, 0, 0), [0, 0, 0]);
-  assert.deepEqual(at(maskable, 511, 511), at(maskable, 0, 0));
+  const sky = at(maskable, 0, 0);
+  assert.notDeepEqual(sky, [0, 0, 0]);
+  assert.deepEqual(at(maskable, 511, 511), sky);
+  for (let y = 0; y < 512; ++y) {
+    for (let x = 0; x < 512; ++x) {
+      if (Math.hypot(x + 0.5 - 256, y + 0.5 - 256) > 0.4 * 512)
+        assert.deepEqual(at(maskable, x, y), sky, `the maskable icon outside its safe zone at ${x},${y}`);
+    }
+  }
 });
 
 test('installable, and a second visit starts offline from the cache of this version only', async () => {

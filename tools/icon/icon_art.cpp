@@ -45,7 +45,7 @@ IconArt ReadIconArt(const std::string& path) {
             art.pixels.reserve(static_cast<std::size_t>(art.width) * art.height);
         } else {
             throw IconSourceError(Where(path, line) +
-                              "expected \"symbol CHAR RRGGBB|none\" or \"art NAME WIDTH HEIGHT\"");
+                                  "expected \"symbol CHAR RRGGBB|none\" or \"art NAME WIDTH HEIGHT\"");
         }
     }
     if (art.width == 0) throw IconSourceError(path + ": no art in the file");
@@ -54,7 +54,7 @@ IconArt ReadIconArt(const std::string& path) {
         if (!std::getline(in, text)) throw IconSourceError(Where(path, line) + "the art ends early");
         if (static_cast<int>(text.size()) != art.width)
             throw IconSourceError(Where(path, line) + "the row is not " + std::to_string(art.width) +
-                              " pixels wide");
+                                  " pixels wide");
         for (char c : text) {
             auto symbol = symbols.find(c);
             if (symbol == symbols.end())
@@ -64,4 +64,3 @@ IconArt ReadIconArt(const std::string& path) {
     }
     return art;
 }
-

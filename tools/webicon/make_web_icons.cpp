@@ -39,7 +39,8 @@ Picture Place(const IconArt& art, int size, int scale, IconRgba fill) {
     for (int y = 0; y < art.height * scale; ++y) {
         for (int x = 0; x < art.width * scale; ++x) {
             const IconRgba& pixel = art.pixels[static_cast<std::size_t>(y / scale) * art.width + x / scale];
-            if (pixel[3] != 0) picture.pixels[static_cast<std::size_t>(y + margin) * size + x + margin] = pixel;
+            if (pixel[3] != 0)
+                picture.pixels[static_cast<std::size_t>(y + margin) * size + x + margin] = pixel;
         }
     }
     return picture;
@@ -62,7 +63,8 @@ int main(int argc, char** argv) {
     }
     try {
         const IconArt art = ReadIconArt(argv[1]);
-        if (art.width != 32 || art.height != 32) throw IconSourceError(std::string(argv[1]) + ": the art is not 32 x 32");
+        if (art.width != 32 || art.height != 32)
+            throw IconSourceError(std::string(argv[1]) + ": the art is not 32 x 32");
         const std::string dir = argv[2];
         const IconRgba clear = {0, 0, 0, 0};
         const bool ok = Write(dir + "/icon-32.png", Place(art, 32, 1, clear)) &&

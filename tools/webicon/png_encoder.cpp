@@ -15,8 +15,8 @@ constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,
                                              31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                               2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<int, 30> kDistanceBase = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,
-                                               33,  49,  65,  97,  129, 193,  257,  385,  513,  769,
+constexpr std::array<int, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                               33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                                1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr std::array<int, 30> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                                 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
@@ -54,10 +54,14 @@ private:
 
 // A literal byte or length symbol (0-285) in the fixed code.
 void WriteSymbol(BitWriter& bits, int symbol) {
-    if (symbol < 144) bits.Code(0x30 + symbol, 8);
-    else if (symbol < 256) bits.Code(0x190 + symbol - 144, 9);
-    else if (symbol < 280) bits.Code(symbol - 256, 7);
-    else bits.Code(0xC0 + symbol - 280, 8);
+    if (symbol < 144)
+        bits.Code(0x30 + symbol, 8);
+    else if (symbol < 256)
+        bits.Code(0x190 + symbol - 144, 9);
+    else if (symbol < 280)
+        bits.Code(symbol - 256, 7);
+    else
+        bits.Code(0xC0 + symbol - 280, 8);
 }
 
 void WriteMatch(BitWriter& bits, int length, int distance) {
