@@ -125,6 +125,7 @@ test('the WebAssembly missing: a message and a retry that starts the game once t
     await page.click('#loading-retry');
     await waitForGame(page, 10000);
     assert.equal(await visible(page, '#loading'), false);
+    assert.equal(await page.$eval('#loading-bar', bar => bar.value), 1, 'the bar was full when the game started');
     await playScript(page, 'wait 2\n');
     assert.equal(JSON.parse(await page.evaluate(() => Module.lobshotState())).mode, 'Title');
   } finally {

@@ -35,8 +35,9 @@ export async function servePage(extra = {}) {
       return;
     }
     const file = published ? path.join(PAGE_DIR, name) : extra[name];
-    response.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'text/plain'});
-    response.end(fs.readFileSync(file));
+    const body = fs.readFileSync(file);
+    response.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'text/plain', 'Content-Length': body.length});
+    response.end(body);
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
   return {url: `http://127.0.0.1:${server.address().port}/`, faults, close: () => server.close()};
