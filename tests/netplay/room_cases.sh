@@ -98,6 +98,136 @@ room_three_machines_match() {
     same_game
 }
 
+# A whole match of four machines through a room: three guests and a Hard computer, the host
+# watching; it ends alike on all of them.
+room_four_machines_match() {
+    start_relay
+    # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3.
+    host_script 4 "Right Right 1 1 1 1 1 1 2 3 3 4 4 4"
+    local name
+    for name in guest1 guest2 guest3; do guest_script "$name"; done
+    machine host --seed 4242 --relay "$relay" --online
+    local code
+    code=$(room_code) || exit 1
+    for name in guest1 guest2 guest3; do
+        machine "$name" --relay "$relay" --online "$code"
+        sleep 0.2
+    done
+    finish
+    grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
+    grep -q '"role": "host", "machine": 0, "machines": 4' "$work/host.json" || fail "the host did not keep four machines"
+    same_hash guest1 guest2 guest3
+    same_game
+}
+
+# A guest's process killed mid-match (kill -9) and started again with the room's code: the broker
+# tells the host at once that it vanished, and the computer plays its seat meanwhile; the machine
+# offers the token kept in its data folder, comes back as Guest 1 and plays the match out, ending
+# in the host's state. Guest 1 plays seat 1 against a Hard computer; the host watches.
+room_guest_rejoins_after_kill() {
+    start_relay
+    { host_start 2 "1 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" \
+        "materials $work/killed.pgm" "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 2" \
+        "until EndOfMatch 20000" "wait 60"; } >"$work/host.script"
+    # The first run shops and fires once; the second plays the match out.
+    { guest_plays_matches 1 | sed -n 1,9p; echo "until EndOfMatch 200000"; } >"$work/guest1.first.script"
+    { guest_plays_matches 1 | sed 1,5d; printf '%s\n' "until EndOfMatch 200000" "wait 60"; } >"$work/guest1.script"
+    machine host --seed 7 --relay "$relay" --online
+    local code
+    code=$(room_code) || exit 1
+    (export XDG_DATA_HOME=$work/guest1.data
+     exec "$runner" --relay "$relay" --online "$code" --script "$work/guest1.first.script" \
+         >"$work/guest1.first.out" 2>"$work/guest1.first.err") &
+    local victim=$!
+    for _ in $(seq 1200); do [ -e "$work/killed.pgm" ] || [ -e "$work/host.status" ] && break; sleep 0.05; done
+    [ -e "$work/killed.pgm" ] || fail "the host did not reach the moment of the kill"
+    kill -9 "$victim"
+    wait "$victim" 2>/dev/null
+    for _ in $(seq 200); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
+    grep -q "Guest 1 left" "$work/host.out" || fail "the host did not notice the guest's loss within 10 s"
+    machine guest1 --relay "$relay" --online "$code"
+    finish
+    grep -q "Guest 1 joined the game again" "$work/host.out" || fail "the guest did not come back as Guest 1"
+    [ "$(grep -cE '^[0-9]+ (joined|left) 1$' "$work/host.replay")" = 3 ] ||
+        fail "the host's replay lacks Guest 1 joining, leaving and joining again"
+    grep -q '"controller": "human", "machine": 1' "$work/host.json" || fail "seat 1 is not the guest's again"
+    grep -q '"role": "join", "machine": 1' "$work/guest1.json" || fail "the guest is not Guest 1"
+    grep -q '"mode": "EndOfMatch"' "$work/host.json" || fail "the match did not end"
+    cmp -s <(shared_game "$work/host.json") <(shared_game "$work/guest1.json") || fail "the guest is not in the host's state"
+    same_game
+}
+
+# A guest stopped (SIGSTOP) for 13 s while the host shops, at the pace of the window's timer, then
+# resumed: neither the broker nor either end gives up on it, it is level again within a few
+# seconds, and the match (the host and the guest against a Hard computer) ends alike on both. The
+# host gives up on a machine silent for 15 s (a guest says it is alive every 1.25 s, so 13 s of
+# stop is the longest that stays clear of that limit).
+room_guest_stopped() {
+    start_relay
+    { host_start 2 "Right 2 3 3 3 3"; printf '%s\n' "wait 1000" "press Down Down Down Down Down Down Enter" \
+        "until Aiming|EndOfMatch 200000"
+      for _ in $(seq 30); do
+          printf '%s\n' "until mine|EndOfMatch 200000" "press Space" "until ShotInProgress|EndOfMatch 1000" \
+              "until Aiming|EndOfMatch 200000"
+      done
+      printf '%s\n' "until EndOfMatch 200000" "wait 20"; } >"$work/host.script"
+    guest_script guest1
+    machine host --seed 9 --relay "$relay" --online --realtime
+    local code
+    code=$(room_code) || exit 1
+    machine guest1 --relay "$relay" --online "$code" --realtime
+    await_row guest1 "WeaponShop$"
+    sleep 1
+    pause guest1 13
+    level guest1
+    finish
+    grep -q "Guest 1 left" "$work/host.out" && fail "the host gave up on the guest"
+    grep -q '"mode": "EndOfMatch"' "$work/host.json" || fail "the match did not end"
+    cmp -s <(shared "$work/host.json") <(shared "$work/guest1.json") || fail "the machines' states differ"
+    same_game
+}
+
+# restart_relay: kills the relay's broker (kill -9) and starts it again on the same port.
+restart_relay() {
+    local broker
+    broker=$(pgrep -P "$relay_pid")
+    [ -n "$broker" ] || fail "the relay's broker is not running"
+    kill -9 "$broker"
+    wait "$relay_pid" 2>/dev/null
+    timeout 300 "$source_dir/scripts/relay.sh" "${relay##*:}" >>"$work/relay.log" 2>&1 &
+    relay_pid=$!
+}
+
+# The broker killed and started again mid-match: no machine can know what the others received
+# meanwhile, so each ends its network game within a few seconds, saying it lost the relay, with
+# status 4 and its replay written; nothing waits for the broker to come back. Two guests play
+# against a Hard computer; the host watches.
+room_relay_restarts() {
+    start_relay
+    { host_start 3 "Right 1 2 2 3 3 3 3 3"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
+    guest_script guest1
+    guest_script guest2
+    machine host --seed 2024 --relay "$relay" --online --realtime
+    local code
+    code=$(room_code) || exit 1
+    machine guest1 --relay "$relay" --online "$code" --realtime
+    machine guest2 --relay "$relay" --online "$code" --realtime
+    await_row guest2 "Aiming"
+    sleep 1
+    restart_relay
+    local start name
+    start=$(date +%s)
+    for pid in "${pids[@]}"; do wait "$pid"; done
+    pids=()
+    [ $(($(date +%s) - start)) -lt 10 ] || fail "the machines took 10 s or more to end"
+    for name in host guest1 guest2; do
+        [ "$(cat "$work/$name.status")" = 4 ] || fail "$name exited with status $(cat "$work/$name.status"), not 4"
+        grep -q "Lost the connection to the relay" "$work/$name.err" || fail "$name does not say it lost the relay"
+        [ -s "$work/$name.replay" ] || fail "$name's replay was not written"
+        "$runner" --replay "$work/$name.replay" >/dev/null 2>&1 || fail "$name's replay does not play"
+    done
+}
+
 # refused NAME PATTERN ARGS...: a machine that must end with status 4 within 20 s, saying PATTERN.
 refused() {
     local name=$1 pattern=$2
