@@ -27,6 +27,8 @@ const char* DescribeReason(DisconnectReason why) {
             return "too many rejoins from one address";
         case DisconnectReason::Lost:
             return "messages were lost on the way";
+        case DisconnectReason::RelayLost:
+            return "the connection to the relay was lost";
     }
     return "unknown reason";
 }

@@ -42,6 +42,9 @@ enum class DisconnectReason : std::uint8_t {
     // Messages on the way were let go: a relay drops what waits too long for a receiver too slow
     // to take it, and the receiver then closes rather than go on with a gap.
     Lost = 11,
+    // Reported by this end, never sent: the relay between the machines went away, taking every
+    // connection with it (an online room's broker stopped or could no longer be reached).
+    RelayLost = 12,
 };
 
 // A reason as a short English phrase for messages ("timed out").

@@ -245,7 +245,9 @@ void GuestConnected(net::PeerId host) {
 }
 
 void GuestDisconnected(net::DisconnectReason why) {
-    if (!G.welcomed || !G.caughtUp)
+    if (why == net::DisconnectReason::RelayLost)
+        GoOffline("Lost the connection to the relay: the network game ends", true);
+    else if (!G.welcomed || !G.caughtUp)
         GoOffline("Could not join " + TheLink.where + " (" + net::DescribeReason(why) + ")", true);
     else if (Watching() && why == net::DisconnectReason::Lost)
         G.hostGone = "This spectator fell too far behind the game to watch on (messages were let go)";

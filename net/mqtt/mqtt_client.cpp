@@ -107,7 +107,7 @@ void MqttClient::Process() {
     if ((joining && Overdue(started_)) || (phase_ == Phase::Joined && Overdue(heard_)))
         End(DisconnectReason::TimedOut, true, true);
     if (phase_ == Phase::Joined && DueToSpeak(spoke_)) Tell(Greeting(EnvelopeKind::Alive, 0));
-    if (link_.Lost() && phase_ != Phase::Ended) End(DisconnectReason::TimedOut, false, true);
+    if (link_.Lost() && phase_ != Phase::Ended) End(DisconnectReason::RelayLost, false, true);
     // An end that has said all it had to say leaves the broker politely, so no will follows.
     if (phase_ == Phase::Ended && link_.Open() && link_.AllPublished()) link_.Close();
 }

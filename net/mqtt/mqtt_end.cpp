@@ -11,9 +11,11 @@ namespace {
 
 // Client ids: 16 characters of the code alphabet, 80 random bits.
 constexpr std::size_t kClientIdLength = 16;
-// The broker drops a client silent for one and a half keep-alives; libmosquitto takes no less
-// than 5 s.
-constexpr int kMinKeepaliveS = 5;
+// The broker drops a client silent for one and a half keep-alives: here 30 s, longer than any end
+// of a room waits for a peer (a host 15 s), so that a machine paused or busy for a while is judged
+// by the room's own rules and not cut off by the broker first. The ends notice silence themselves;
+// the keep-alive only clears away connections that vanished without closing.
+constexpr int kKeepaliveS = 20;
 // Waits on the link are cut into slices this long, so that changes of state are seen between them.
 constexpr int kPumpSliceMs = 10;
 
@@ -62,8 +64,7 @@ bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
     std::string host;
     std::uint16_t port = 0;
     if (!ParseHostPort(broker, &host, &port, error)) return false;
-    const int keepalive_s = std::max(kMinKeepaliveS, options_.timeout_ms * 2 / 3 / 1000);
-    return link_.Open(host, port, id_, code_, keepalive_s, {Topic(will_topic), will, retain}, error);
+    return link_.Open(host, port, id_, code_, kKeepaliveS, {Topic(will_topic), will, retain}, error);
 }
 
 bool MqttEnd::AwaitBroker(const std::string& broker, std::string* error) {
@@ -80,6 +81,7 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     // rounds of the link until an event comes or the time is up.
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
     for (bool first = true;; first = false) {
+        Round();
         Process();
         if (!events_.empty()) {
             *event = std::move(events_.front());
@@ -91,6 +93,13 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
         const long long wait_ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
         link_.Pump(static_cast<int>(std::clamp<long long>(wait_ms, 0, kPumpSliceMs)));
     }
+}
+
+void MqttEnd::Round() {
+    const Clock::time_point now = Clock::now();
+    if (polled_ != Clock::time_point{} && now - polled_ > std::chrono::milliseconds(options_.timeout_ms / 4))
+        back_ = now;
+    polled_ = now;
 }
 
 std::optional<std::string> MqttEnd::LevelAfter(const std::string& topic, std::string_view prefix) const {

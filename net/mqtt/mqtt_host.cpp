@@ -103,7 +103,7 @@ void MqttHost::Process() {
     // Without the broker every guest is gone.
     if (link_.Lost() && !lost_) {
         lost_ = true;
-        while (!guests_.empty()) Drop(guests_.begin()->first, DisconnectReason::TimedOut, true);
+        while (!guests_.empty()) Drop(guests_.begin()->first, DisconnectReason::RelayLost, true);
     }
 }
 

@@ -26,8 +26,11 @@ namespace net {
 // delivers them to whoever is still connected). A peer that vanishes is reported at once if its
 // connection closed (the broker publishes its will), and after the timeout if it fell silent: each
 // end that has said nothing to a peer for a quarter of the timeout sends it a sign of life, so
-// that silence means the peer is gone (the broker's own keep-alive, at libmosquitto's shortest of
-// 5 s, takes some 12 s to drop a silent client; its will then follows).
+// that silence means the peer is gone (the broker's own keep-alive takes 30 s to drop a silent
+// client; its will then follows). Time an end spends away (stopped, or too busy to poll) does not
+// count as its peers' silence. An end that loses the broker reports every peer Disconnected
+// (RelayLost) at once: nothing said meanwhile can be known to have arrived, so a room does not
+// outlive its broker, even one started again.
 //
 // What a hostile client can and cannot do. The broker lets a client read only the room named by
 // its user name, so no one can list the rooms or listen in on one whose code it does not know.
@@ -46,13 +49,13 @@ namespace net {
 // at BROKER ("HOST:PORT"), waiting at most the timeout for the broker to take it. Returns null
 // with a message for the player in *error if the code or the address is not valid, or the broker
 // cannot be reached, refuses or does not answer. A host that loses the broker later reports every
-// guest Disconnected (TimedOut) and takes no more.
+// guest Disconnected (RelayLost) and takes no more.
 std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
                                         const TransportOptions& options, std::string* error);
 
 // Joins the room `code` on the broker at BROKER. Polling then reports Connected, or Disconnected:
 // TimedOut if no host keeps the room or none answers within the timeout, HostFull if the host takes
-// no more, Malformed if the room names more than one host.
+// no more, Malformed if the room names more than one host, RelayLost if the broker goes.
 std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
                                           const TransportOptions& options, std::string* error);
 

@@ -128,10 +128,10 @@ room_guest_rejoins_after_kill() {
     start_relay
     { host_start 2 "1 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" \
         "materials $work/killed.pgm" "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 2" \
-        "until EndOfMatch 20000" "wait 60"; } >"$work/host.script"
+        "until EndOfMatch 20000" "wait 300"; } >"$work/host.script"
     # The first run shops and fires once; the second plays the match out.
     { guest_plays_matches 1 | sed -n 1,9p; echo "until EndOfMatch 200000"; } >"$work/guest1.first.script"
-    { guest_plays_matches 1 | sed 1,5d; printf '%s\n' "until EndOfMatch 200000" "wait 60"; } >"$work/guest1.script"
+    { guest_plays_matches 1 | sed 1,5d; printf '%s\n' "until EndOfMatch 200000" "wait 20"; } >"$work/guest1.script"
     machine host --seed 7 --relay "$relay" --online
     local code
     code=$(room_code) || exit 1
@@ -152,8 +152,8 @@ room_guest_rejoins_after_kill() {
         fail "the host's replay lacks Guest 1 joining, leaving and joining again"
     grep -q '"controller": "human", "machine": 1' "$work/host.json" || fail "seat 1 is not the guest's again"
     grep -q '"role": "join", "machine": 1' "$work/guest1.json" || fail "the guest is not Guest 1"
-    grep -q '"mode": "EndOfMatch"' "$work/host.json" || fail "the match did not end"
-    cmp -s <(shared_game "$work/host.json") <(shared_game "$work/guest1.json") || fail "the guest is not in the host's state"
+    grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
+    same_hash host guest1
     same_game
 }
 

@@ -89,6 +89,13 @@ RelayBroker::~RelayBroker() {
     if (!log_.empty()) unlink(log_.c_str());
 }
 
+void RelayBroker::Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
 bool RelayBroker::Start(std::string* error) {
     if (!MosquittoInstalled()) {
         *error = "Mosquitto is not installed (Debian package mosquitto): run scripts/install-deps.sh";

@@ -26,6 +26,9 @@ public:
     // with a message in *error if Mosquitto is not installed or the broker does not come up.
     bool Start(std::string* error);
 
+    // Kills the broker at once (SIGKILL), as a crash would: every connection drops without a will.
+    void Kill();
+
     std::uint16_t Port() const { return port_; }
     std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
 

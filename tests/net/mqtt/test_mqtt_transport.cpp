@@ -106,6 +106,8 @@ protected:
     void Vanish(int end) { ends_[end].reset(); }
     // Makes an end fall silent: it is no longer polled, so it no longer keeps its connection alive.
     void Silence(int end) { silent_.push_back(end); }
+    // Makes a silent end take up polling again, as a stopped process resumed.
+    void Resume(int end) { std::erase(silent_, end); }
 
     bool RunUntil(const std::function<bool()>& done, int budget_ms) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(budget_ms);
@@ -276,7 +278,7 @@ TEST_F(Relay, AGuestThatVanishesReachesTheHostByItsWillAndAVanishingHostEndsTheR
 }
 
 // An end that falls silent, its connection still open, is taken to be gone after the timeout (the
-// broker's own keep-alive would take twelve seconds): first a guest, then the host.
+// broker's own keep-alive would take thirty seconds): first a guest, then the host.
 TEST_F(Relay, SilentEndsTimeOut) {
     constexpr int kTimeoutMs = 1000;
     const int host = Host(Options(kTimeoutMs));
@@ -298,6 +300,59 @@ TEST_F(Relay, SilentEndsTimeOut) {
         EXPECT_GE(waited, std::chrono::milliseconds(kTimeoutMs / 2));
         EXPECT_LE(waited, std::chrono::milliseconds(2 * kTimeoutMs));
     }
+}
+
+// A guest away for eight seconds (its process stopped, say), longer than its own timeout and than
+// the broker would wait for a client silent under a keep-alive of that timeout, while the host goes
+// on talking to it: back, it reads what waited for it, and neither end nor the broker gave up.
+TEST_F(Relay, AnEndAwayForAWhileFindsItsRoomAsItLeftIt) {
+    constexpr int kGuestTimeoutMs = 5000, kHostTimeoutMs = 15000;
+    const int host = Host(Options(kHostTimeoutMs));
+    const int guest = Guest(Options(kGuestTimeoutMs));
+    ASSERT_TRUE(RunUntil([&] { return Connected(host) && Connected(guest); }, 5000));
+
+    Silence(guest);
+    std::vector<Bytes> sent;
+    for (int i = 0; i < 8; ++i) {
+        sent.push_back(Text("while away " + std::to_string(i)));
+        ASSERT_TRUE(End(host).Send(1, sent.back()));
+        Run(1000);
+    }
+    Resume(guest);
+    ASSERT_TRUE(End(guest).Send(1, Text("back")));
+    ASSERT_TRUE(RunUntil([&] { return Received(guest, 1).size() == sent.size() && !Received(host, 1).empty(); },
+                         3000));
+    EXPECT_EQ(Received(guest, 1), sent);
+    EXPECT_EQ(Received(host, 1), std::vector<Bytes>{Text("back")});
+    Run(500);
+    EXPECT_EQ(Count(host, NetEvent::Disconnected) + Count(guest, NetEvent::Disconnected), 0);
+}
+
+// The broker killed: every end reports every peer gone with RelayLost at once, takes nothing more
+// to send, and stays gone when a broker comes back on the same port.
+TEST_F(Relay, LosingTheBrokerEndsEveryConnectionAtOnce) {
+    const std::array<int, 3> ends = HostAndTwoGuests();
+    const int host = ends[0], first = ends[1], second = ends[2];
+    ASSERT_FALSE(HasFailure());
+    const auto killed = std::chrono::steady_clock::now();
+    broker_.Kill();
+    ASSERT_TRUE(RunUntil(
+        [&] { return Count(host, NetEvent::Disconnected) == 2 && Ended(first) && Ended(second); }, 3000));
+    EXPECT_LT(std::chrono::steady_clock::now() - killed, std::chrono::milliseconds(1000));
+    for (const NetEvent& event : logs_[host]) {
+        if (event.kind == NetEvent::Disconnected) {
+            EXPECT_EQ(event.reason, DisconnectReason::RelayLost);
+        }
+    }
+    EXPECT_EQ(LastReason(first), DisconnectReason::RelayLost);
+    EXPECT_EQ(LastReason(second), DisconnectReason::RelayLost);
+    EXPECT_TRUE(End(host).Peers().empty());
+    EXPECT_TRUE(End(first).Peers().empty());
+    EXPECT_FALSE(End(first).Send(1, Text("anyone?")));
+    EXPECT_TRUE(End(host).Settled());
+    Run(300);
+    EXPECT_EQ(Count(host, NetEvent::Disconnected), 2);
+    EXPECT_EQ(Count(first, NetEvent::Disconnected), 1);
 }
 
 TEST_F(Relay, JoiningIsRefusedWithoutAHostAndBeyondTheHostsLimit) {
