@@ -245,7 +245,8 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
 void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
     // Without the relay no machine can know what the others have: the game ends everywhere.
     if (why == net::DisconnectReason::RelayLost)
-        return GoOffline("Lost the connection to the relay at " + TheLink.where + ": the network game ends", true);
+        return GoOffline("Lost the connection to the relay at " + TheLink.where + ": the network game ends",
+                         true);
     const int machine = MachineOfPeer(peer);
     if (machine > 0) MachineLeft(machine, net::DescribeReason(why));
     WatcherLeft(peer);

@@ -19,6 +19,10 @@ if ! command -v mosquitto >/dev/null; then
   "$source_dir/scripts/install-deps.sh" mosquitto
 fi
 
+# A connection takes a file descriptor: as many as this user may have (a broker of many rooms
+# holds more than the usual 1,024).
+ulimit -n "$(ulimit -Hn)" 2>/dev/null || true
+
 # The configuration reaches the broker through a pipe, so nothing is left behind; the access
 # control file is read where it lies.
 relay_dir=$source_dir/relay

@@ -320,8 +320,8 @@ TEST_F(Relay, AnEndAwayForAWhileFindsItsRoomAsItLeftIt) {
     }
     Resume(guest);
     ASSERT_TRUE(End(guest).Send(1, Text("back")));
-    ASSERT_TRUE(RunUntil([&] { return Received(guest, 1).size() == sent.size() && !Received(host, 1).empty(); },
-                         3000));
+    ASSERT_TRUE(RunUntil(
+        [&] { return Received(guest, 1).size() == sent.size() && !Received(host, 1).empty(); }, 3000));
     EXPECT_EQ(Received(guest, 1), sent);
     EXPECT_EQ(Received(host, 1), std::vector<Bytes>{Text("back")});
     Run(500);
