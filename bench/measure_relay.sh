@@ -8,7 +8,7 @@
 # The load comes from lobshot-bench-relay (bench/bench_relay.cpp) over the game's MQTT transport,
 # not from game processes: a process of it keeps ROOMS_PER_PROCESS rooms, and several run side by
 # side, because libmosquitto waits on its socket with select(), which takes only descriptors below
-# 1024. The real game's bytes come from lobshot-headless machines playing in a room, counted by
+# 1024, and holds three a client (its socket and a pair for waking its loop). The real game's bytes come from lobshot-headless machines playing in a room, counted by
 # the kernel's TCP counters (ss) on their connections to the broker.
 #
 # Usage: bench/measure_relay.sh [BUILD-DIR]   (default build; nothing is built: it needs
@@ -61,18 +61,21 @@ start=$(date +%s.%N)
 sleep "$load_seconds"
 ticks_after=$(cpu_ticks)
 elapsed=$(echo "$(date +%s.%N) - $start" | bc)
+echo "machine's load average meanwhile: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 echo "broker: $connections connections; CPU $(echo "scale=1; ($ticks_after - $ticks_before) * 100 / $(getconf CLK_TCK) / $elapsed" | bc)% of one core over ${elapsed%.*} s; $(memory)"
 for i in $(seq 0 $((processes - 1))); do wait "${pids[$((i + 1))]}" || true; done
-awk '/^rooms/ {
+awk '/^cpu_s/ {
         for (i = 1; i < NF; i += 2) v[$i] = $(i + 1)
         rooms += v["rooms"]; stamps += v["stamps"]; received += v["received"]; ooo += v["out_of_order"]
+        expected += v["expected"]; lost += v["connections_lost"]; cpu += v["cpu_s"]; seconds = v["seconds"]
         missing += v["missing"]; desynced += v["desynced"]
         if (v["longest_wait_ms"] > longest) longest = v["longest_wait_ms"]
         if (v["p99_room_longest_ms"] > p99) p99 = v["p99_room_longest_ms"]
         median = median " " v["median_room_longest_ms"]
      }
      END {
-        printf "rooms %d: %d stamps made, %d received; longest wait between stamps at a receiver %.1f ms ", rooms, stamps, received, longest
+        printf "rooms %d: %d stamps made, %d of %d messages received (%.0f a second), connections lost %d; ", rooms, stamps, received, expected, received / seconds, lost
+        printf "the load processes used %.1f s of processor; longest wait between stamps at a receiver %.1f ms ", cpu, longest
         printf "(per process: median room%s ms, 99th percentile room up to %.1f ms); out of order %d, missing %d, machines whose hash differs %d\n", median, p99, ooo, missing, desynced
      }' "$work"/load*.out
 

@@ -3,6 +3,7 @@
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
+#include <poll.h>
 
 #include <chrono>
 #include <mutex>
@@ -12,6 +13,15 @@ namespace net {
 namespace {
 
 constexpr int kAtLeastOnce = 1;
+// Packets read in one round of the loop beyond libmosquitto's own.
+constexpr int kMostReadsPerPump = 1000;
+
+// True if the socket has something to read now (or has closed).
+bool Readable(int socket) {
+    if (socket < 0) return false;
+    pollfd entry{socket, POLLIN, 0};
+    return poll(&entry, 1, 0) > 0;
+}
 
 // libmosquitto is initialised while any link exists.
 std::mutex library_mutex;
@@ -124,8 +134,17 @@ void MqttLink::Pump(int timeout_ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms));
         return;
     }
-    if (mosquitto_loop(handle_, timeout_ms, 1) != MOSQ_ERR_SUCCESS && state_ != State::Closed)
+    if (mosquitto_loop(handle_, timeout_ms, 1) != MOSQ_ERR_SUCCESS && state_ != State::Closed) {
         state_ = State::Lost;
+        return;
+    }
+    // A round of libmosquitto's loop reads only as many packets as this client has messages
+    // awaiting an answer, at least one: read on while more has arrived, so that a round takes all
+    // that is waiting (up to a bound, so that a flood cannot hold the owner).
+    for (int n = 0; n < kMostReadsPerPump && state_ == State::Open && Readable(mosquitto_socket(handle_));
+         ++n)
+        if (mosquitto_loop_read(handle_, 1) != MOSQ_ERR_SUCCESS && state_ != State::Closed)
+            state_ = State::Lost;
 }
 
 bool MqttLink::TakeIncoming(Incoming* message) {

@@ -47,9 +47,9 @@ public:
     // Says goodbye to the broker, which then drops the will. Nothing more is sent or received.
     void Close();
 
-    // Runs one round of the network loop, waiting at most timeout_ms for the socket: reads what
-    // came in, writes what is queued and keeps the connection alive. Callers pump in a loop. Once
-    // the connection is lost or closed, only waits.
+    // Runs one round of the network loop, waiting at most timeout_ms for the socket: reads all
+    // that came in (up to a thousand packets), writes what is queued and keeps the connection
+    // alive. Callers pump in a loop. Once the connection is lost or closed, only waits.
     void Pump(int timeout_ms);
     bool TakeIncoming(Incoming* message);
 
