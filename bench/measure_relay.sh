@@ -19,12 +19,20 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
 bench=$build/lobshot-bench-relay
 runner=$build/lobshot-headless
-[ -x "$bench" ] && [ -x "$runner" ] || { echo "no lobshot-bench-relay or lobshot-headless in $build" >&2; exit 2; }
+if [ ! -x "$bench" ] || [ ! -x "$runner" ]; then
+    echo "no lobshot-bench-relay or lobshot-headless in $build" >&2
+    exit 2
+fi
 rooms=${ROOMS:-200} load_seconds=${LOAD_SECONDS:-30} per_process=${ROOMS_PER_PROCESS:-50}
 keys=${KEYS:-1000} play_seconds=${PLAY_SECONDS:-20}
 work=$(mktemp -d)
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [ -n "${KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
 export XDG_DATA_HOME=$work/data
 
 # The broker, with room for all the connections the load makes (it inherits this limit).
