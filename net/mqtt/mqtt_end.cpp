@@ -77,11 +77,11 @@ bool MqttEnd::AwaitBroker(const std::string& broker, std::string* error) {
 }
 
 bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
-    // Whatever is ready first (even with no time to wait, after one round of the link); then
-    // rounds of the link until an event comes or the time is up.
+    // What has come in is read first, so that silence is judged on all that arrived (even with no
+    // time to wait); then rounds of the link until an event comes or the time is up.
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    link_.Pump(0);
     for (bool first = true;; first = false) {
-        Round();
         Process();
         if (!events_.empty()) {
             *event = std::move(events_.front());
@@ -93,13 +93,6 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
         const long long wait_ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
         link_.Pump(static_cast<int>(std::clamp<long long>(wait_ms, 0, kPumpSliceMs)));
     }
-}
-
-void MqttEnd::Round() {
-    const Clock::time_point now = Clock::now();
-    if (polled_ != Clock::time_point{} && now - polled_ > std::chrono::milliseconds(options_.timeout_ms / 4))
-        back_ = now;
-    polled_ = now;
 }
 
 std::optional<std::string> MqttEnd::LevelAfter(const std::string& topic, std::string_view prefix) const {

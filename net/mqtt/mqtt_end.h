@@ -1,7 +1,6 @@
 // What a host and a guest on the relay share: the room's topics, numbering and the polling loop.
 #pragma once
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -61,14 +60,14 @@ protected:
 
     // An end that has said nothing to a peer for a quarter of the timeout says it is alive, and a
     // peer heard from last longer ago than the timeout is taken to be gone, its connection open
-    // or not (the broker's own keep-alive takes far longer to notice). Time this end spent away
-    // (its process stopped or too busy to poll) is not the peer's silence: an end back from such
-    // a gap gives every peer the whole timeout again, to be heard from among what waited for it.
+    // or not (the broker's own keep-alive takes far longer to notice). Poll reads what waits
+    // before judging, so that an end back from a while away (its process stopped, say) hears its
+    // peers before it takes their silence for their absence.
     bool DueToSpeak(Clock::time_point spoke) const {
         return Clock::now() - spoke >= std::chrono::milliseconds(options_.timeout_ms / 4);
     }
     bool Overdue(Clock::time_point heard) const {
-        return Clock::now() - std::max(heard, back_) > std::chrono::milliseconds(options_.timeout_ms);
+        return Clock::now() - heard > std::chrono::milliseconds(options_.timeout_ms);
     }
 
     MqttLink link_;
@@ -77,13 +76,6 @@ protected:
     std::string room_;
     std::string id_;
     std::deque<NetEvent> events_;
-
-private:
-    // Notes a round of polling, and a return when the previous one lies far back.
-    void Round();
-
-    Clock::time_point polled_{};  // the last round of polling
-    Clock::time_point back_{};    // when this end last came back from a gap
 };
 
 }  // namespace net
