@@ -28,9 +28,9 @@ namespace net {
 // end that has said nothing to a peer for a quarter of the timeout sends it a sign of life, so
 // that silence means the peer is gone (the broker's own keep-alive takes 30 s to drop a silent
 // client; its will then follows). An end back from a while away (stopped, or too busy to poll)
-// reads what waited for it before it judges its peers' silence. An end that loses the broker reports every
-// peer Disconnected (RelayLost) at once: nothing said meanwhile can be known to have arrived, so a room does
-// not outlive its broker, even one started again.
+// reads what waited for it before it judges its peers' silence. An end that loses the broker
+// reports every peer Disconnected (RelayLost) at once: nothing said meanwhile can be known to have
+// arrived, so a room does not outlive its broker, even one started again.
 //
 // What a hostile client can and cannot do. The broker lets a client read only the room named by
 // its user name, so no one can list the rooms or listen in on one whose code it does not know.
