@@ -182,7 +182,8 @@ room_guest_stopped() {
     sleep 1
     pause guest1 13
     finish
-    grep -q "Guest 1 left" "$work/host.out" && fail "the host gave up on Guest 1"
+    # (Guest 1 says goodbye once its script ends, which may be before the host's does.)
+    grep "Guest 1 left" "$work/host.out" | grep -qv "it said goodbye" && fail "the host gave up on Guest 1"
     grep -q "Guest 2 left (it said goodbye)" "$work/host.out" || fail "Guest 2 did not play on to its leaving"
     grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
     same_hash host guest1
