@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "net/mqtt/envelope.h"
+#include "net/relay/envelope.h"
 
 namespace {
 

@@ -148,7 +148,7 @@ for target in $targets; do
         script) build script "$source_dir/fuzz/script_fuzz.cpp" $libs; max_len=4096 ;;
         table) build table "$source_dir/fuzz/table_fuzz.cpp" $libs; max_len=256 ;;
         net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp"; max_len=2048 ;;
-        relay) build relay "$source_dir/fuzz/relay_fuzz.cpp" "$source_dir/net/mqtt/envelope.cpp"; max_len=256 ;;
+        relay) build relay "$source_dir/fuzz/relay_fuzz.cpp" "$source_dir/net/relay/envelope.cpp"; max_len=256 ;;
         replay) build replay "$source_dir/fuzz/replay_fuzz.cpp" "$source_dir/replay/replay.cpp" \
                     "-DLOBSHOT_VERSION=\"$(sed -n 's/^project(lobshot VERSION \([0-9.]*\).*/\1/p' \
                     "$source_dir/CMakeLists.txt")\""; max_len=4096 ;;

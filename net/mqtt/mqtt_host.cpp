@@ -2,8 +2,9 @@
 #include <map>
 #include <set>
 
-#include "net/mqtt/mqtt_end.h"
+#include "net/mqtt/mosquitto_link.h"
 #include "net/mqtt/mqtt_transport.h"
+#include "net/relay/mqtt_end.h"
 #include "net/room_code.h"
 
 namespace net {
@@ -200,7 +201,7 @@ std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::st
                                         const TransportOptions& options, std::string* error) {
     std::string room;
     if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto host = std::make_unique<MqttHost>(room, options);
+    auto host = std::make_unique<MqttHost>(std::make_unique<MosquittoLink>(), room, options);
     if (!host->Start(broker, error) || !host->AwaitBroker(broker, error)) return nullptr;
     return host;
 }

@@ -1,4 +1,6 @@
 // The transport over the relay (an MQTT 5 broker): a host keeping a room, or a guest joining one.
+// The ends themselves are in net/relay/, over any client of the protocol; here they speak through
+// libmosquitto (the page's guest speaks through the browser's, platform/web/).
 #pragma once
 
 #include <memory>
@@ -18,7 +20,7 @@ namespace net {
 //   lobshot/CODE/watch/HOST    what the host says to all its spectators at once
 // A guest reads the notices on joining (the broker hands retained ones over first) and takes the
 // one host they name; it says hello to it, and is connected when the host says hello back. Every
-// message is an envelope (net/mqtt/envelope.h) numbered per sender and receiver, so that the
+// message is an envelope (net/relay/envelope.h) numbered per sender and receiver, so that the
 // broker's duplicates change nothing and its losses close the connection rather than leave a gap.
 //
 // What the transport promises is net/transport.h's, with these differences: peers' addresses are

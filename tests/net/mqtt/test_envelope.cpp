@@ -1,7 +1,7 @@
 // The relay's envelope: exact form, round trips of every kind, and refusal of every fault.
 #include <gtest/gtest.h>
 
-#include "net/mqtt/envelope.h"
+#include "net/relay/envelope.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include <memory>
 #include <thread>
 
-#include "net/mqtt/envelope.h"
-#include "net/mqtt/mqtt_link.h"
+#include "net/mqtt/mosquitto_link.h"
 #include "net/mqtt/mqtt_transport.h"
+#include "net/relay/envelope.h"
 #include "net/room_code.h"
 #include "relay_broker.h"
 
@@ -361,7 +361,7 @@ TEST_F(Relay, LosingTheBrokerEndsEveryConnectionAtOnce) {
 // own round reads no more packets than its client awaits answers, so a machine polling once a
 // frame would fall ever further behind a host that sends more than one message a frame).
 TEST_F(Relay, ARoundOfTheLinkTakesAllThatArrived) {
-    net::MqttLink link;
+    net::MosquittoLink link;
     std::string error;
     const std::string id = "LINKCLIENT234567";
     ASSERT_TRUE(

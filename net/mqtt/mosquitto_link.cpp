@@ -1,5 +1,6 @@
-// The relay connection: libmosquitto driven from the owner's thread, its callbacks kept as state.
-#include "net/mqtt/mqtt_link.h"
+// The relay connection of the programs: libmosquitto driven from the owner's thread, its callbacks kept as
+// state.
+#include "net/mqtt/mosquitto_link.h"
 
 #include <mosquitto.h>
 #include <mqtt_protocol.h>
@@ -40,24 +41,25 @@ void ReleaseLibrary() {
 }  // namespace
 
 // Every callback runs inside mosquitto_loop, called from Pump, on the owner's thread.
-struct MqttLinkCallbacks {
-    static MqttLink& Of(void* self) { return *static_cast<MqttLink*>(self); }
+struct MosquittoCallbacks {
+    static MosquittoLink& Of(void* self) { return *static_cast<MosquittoLink*>(self); }
 
     static void Connect(mosquitto*, void* self, int rc, int, const mosquitto_property*) {
-        Of(self).state_ = rc == 0 ? MqttLink::State::Open : MqttLink::State::Lost;
+        Of(self).state_ = rc == 0 ? MosquittoLink::State::Open : MosquittoLink::State::Lost;
     }
 
     static void Disconnect(mosquitto*, void* self, int, const mosquitto_property*) {
-        MqttLink& link = Of(self);
-        if (link.state_ != MqttLink::State::Closed) link.state_ = MqttLink::State::Lost;
+        MosquittoLink& link = Of(self);
+        if (link.state_ != MosquittoLink::State::Closed) link.state_ = MosquittoLink::State::Lost;
     }
 
     // The broker took a message; a refusal (not authorised, say) means this end is misbehaving or
     // misconfigured, and ends the connection as lost rather than leave a gap.
     static void Publish(mosquitto*, void* self, int mid, int reason, const mosquitto_property*) {
-        MqttLink& link = Of(self);
+        MosquittoLink& link = Of(self);
         link.unacknowledged_.erase(mid);
-        if (reason >= 0x80 && link.state_ == MqttLink::State::Open) link.state_ = MqttLink::State::Lost;
+        if (reason >= 0x80 && link.state_ == MosquittoLink::State::Open)
+            link.state_ = MosquittoLink::State::Lost;
     }
 
     static void Subscribe(mosquitto*, void* self, int mid, int, const int*, const mosquitto_property*) {
@@ -70,15 +72,15 @@ struct MqttLinkCallbacks {
     }
 };
 
-MqttLink::MqttLink() { AcquireLibrary(); }
+MosquittoLink::MosquittoLink() { AcquireLibrary(); }
 
-MqttLink::~MqttLink() {
+MosquittoLink::~MosquittoLink() {
     if (handle_ != nullptr) mosquitto_destroy(handle_);
     ReleaseLibrary();
 }
 
-bool MqttLink::Open(const std::string& host, std::uint16_t port, const std::string& client_id,
-                    const std::string& username, int keepalive_s, const Will& will, std::string* error) {
+bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std::string& client_id,
+                         const std::string& username, int keepalive_s, const Will& will, std::string* error) {
     // A clean session each time: nothing is kept for this client id after it goes.
     handle_ = mosquitto_new(client_id.c_str(), true, this);
     if (handle_ == nullptr) {
@@ -87,11 +89,11 @@ bool MqttLink::Open(const std::string& host, std::uint16_t port, const std::stri
     }
     mosquitto_int_option(handle_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
     mosquitto_username_pw_set(handle_, username.c_str(), nullptr);
-    mosquitto_connect_v5_callback_set(handle_, MqttLinkCallbacks::Connect);
-    mosquitto_disconnect_v5_callback_set(handle_, MqttLinkCallbacks::Disconnect);
-    mosquitto_publish_v5_callback_set(handle_, MqttLinkCallbacks::Publish);
-    mosquitto_subscribe_v5_callback_set(handle_, MqttLinkCallbacks::Subscribe);
-    mosquitto_message_v5_callback_set(handle_, MqttLinkCallbacks::Message);
+    mosquitto_connect_v5_callback_set(handle_, MosquittoCallbacks::Connect);
+    mosquitto_disconnect_v5_callback_set(handle_, MosquittoCallbacks::Disconnect);
+    mosquitto_publish_v5_callback_set(handle_, MosquittoCallbacks::Publish);
+    mosquitto_subscribe_v5_callback_set(handle_, MosquittoCallbacks::Subscribe);
+    mosquitto_message_v5_callback_set(handle_, MosquittoCallbacks::Message);
     if (mosquitto_will_set_v5(handle_, will.topic.c_str(), static_cast<int>(will.payload.size()),
                               will.payload.data(), kAtLeastOnce, will.retain, nullptr) != MOSQ_ERR_SUCCESS) {
         *error = "the relay's client could not be given its will";
@@ -105,7 +107,7 @@ bool MqttLink::Open(const std::string& host, std::uint16_t port, const std::stri
     return true;
 }
 
-int MqttLink::Subscribe(const std::string& filter) {
+int MosquittoLink::Subscribe(const std::string& filter) {
     int mid = 0;
     if (state_ != State::Open ||
         mosquitto_subscribe_v5(handle_, &mid, filter.c_str(), kAtLeastOnce, 0, nullptr) != MOSQ_ERR_SUCCESS)
@@ -113,7 +115,7 @@ int MqttLink::Subscribe(const std::string& filter) {
     return mid;
 }
 
-bool MqttLink::Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) {
+bool MosquittoLink::Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) {
     int mid = 0;
     if (state_ != State::Open ||
         mosquitto_publish_v5(handle_, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
@@ -123,12 +125,12 @@ bool MqttLink::Publish(const std::string& topic, std::span<const std::uint8_t> p
     return true;
 }
 
-void MqttLink::Close() {
+void MosquittoLink::Close() {
     if (state_ == State::Open) mosquitto_disconnect_v5(handle_, MQTT_RC_NORMAL_DISCONNECTION, nullptr);
     state_ = State::Closed;
 }
 
-void MqttLink::Pump(int timeout_ms) {
+void MosquittoLink::Pump(int timeout_ms) {
     // One round of waiting for the socket, reading, writing and keeping alive.
     if (state_ != State::Connecting && state_ != State::Open) {
         std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms));
@@ -145,13 +147,6 @@ void MqttLink::Pump(int timeout_ms) {
          ++n)
         if (mosquitto_loop_read(handle_, 1) != MOSQ_ERR_SUCCESS && state_ != State::Closed)
             state_ = State::Lost;
-}
-
-bool MqttLink::TakeIncoming(Incoming* message) {
-    if (incoming_.empty()) return false;
-    *message = std::move(incoming_.front());
-    incoming_.pop_front();
-    return true;
 }
 
 }  // namespace net

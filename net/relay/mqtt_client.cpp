@@ -2,8 +2,8 @@
 #include <set>
 #include <vector>
 
-#include "net/mqtt/mqtt_end.h"
-#include "net/mqtt/mqtt_transport.h"
+#include "net/relay/mqtt_end.h"
+#include "net/relay/mqtt_guest.h"
 #include "net/room_code.h"
 
 namespace net {
@@ -17,8 +17,9 @@ constexpr std::size_t kMaxHeldBeforeFollowing = 1024;
 
 class MqttClient final : public MqttEnd {
 public:
-    MqttClient(const std::string& code, const TransportOptions& options, bool watching)
-        : MqttEnd(code, options), watching_(watching) {}
+    MqttClient(std::unique_ptr<MqttLink> link, const std::string& code, const TransportOptions& options,
+               bool watching)
+        : MqttEnd(std::move(link), code, options), watching_(watching) {}
 
     // The will is a goodbye numbered 0 saying this guest timed out.
     bool Start(const std::string& broker, std::string* error) {
@@ -230,20 +231,12 @@ void MqttClient::End(DisconnectReason why, bool say_goodbye, bool report) {
 
 }  // namespace
 
-std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
-                                          const TransportOptions& options, std::string* error) {
+std::unique_ptr<Transport> JoinRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
+                                    const std::string& code, const TransportOptions& options, bool watching,
+                                    std::string* error) {
     std::string room;
     if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto client = std::make_unique<MqttClient>(room, options, false);
-    if (!client->Start(broker, error)) return nullptr;
-    return client;
-}
-
-std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,
-                                           const TransportOptions& options, std::string* error) {
-    std::string room;
-    if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto client = std::make_unique<MqttClient>(room, options, true);
+    auto client = std::make_unique<MqttClient>(std::move(link), room, options, watching);
     if (!client->Start(broker, error)) return nullptr;
     return client;
 }

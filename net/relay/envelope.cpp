@@ -1,5 +1,5 @@
 // The relay's envelope: writing it and reading it back with every check.
-#include "net/mqtt/envelope.h"
+#include "net/relay/envelope.h"
 
 namespace net {
 namespace {

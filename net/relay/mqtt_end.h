@@ -4,12 +4,13 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "net/mqtt/envelope.h"
-#include "net/mqtt/mqtt_link.h"
+#include "net/relay/envelope.h"
+#include "net/relay/mqtt_link.h"
 #include "net/transport.h"
 
 namespace net {
@@ -29,8 +30,9 @@ Order Place(std::uint32_t sequence, std::uint32_t expected);
 // they know of their peers; this class runs the link between them from Poll.
 class MqttEnd : public Transport {
 public:
-    // `code` is the room's code as ParseRoomCode gives it.
-    MqttEnd(const std::string& code, const TransportOptions& options);
+    // `code` is the room's code as ParseRoomCode gives it; the end speaks through `link`, not yet
+    // open.
+    MqttEnd(std::unique_ptr<MqttLink> link, const std::string& code, const TransportOptions& options);
 
     // Makes this end's fresh client id (id_), then opens the link under it, with the room's code as
     // the user name (the broker lets a client read only its own room's topics) and a will on the
@@ -70,7 +72,8 @@ protected:
         return Clock::now() - heard > std::chrono::milliseconds(options_.timeout_ms);
     }
 
-    MqttLink link_;
+    std::unique_ptr<MqttLink> own_link_;
+    MqttLink& link_;
     TransportOptions options_;
     std::string code_;
     std::string room_;

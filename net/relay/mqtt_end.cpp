@@ -1,5 +1,5 @@
 // The shared half of the relay's ends: starting the link and polling it for events.
-#include "net/mqtt/mqtt_end.h"
+#include "net/relay/mqtt_end.h"
 
 #include <algorithm>
 #include <chrono>
@@ -54,8 +54,12 @@ Order Place(std::uint32_t sequence, std::uint32_t expected) {
     return sequence < expected ? Order::Again : Order::Gap;
 }
 
-MqttEnd::MqttEnd(const std::string& code, const TransportOptions& options)
-    : options_(options), code_(code), room_("lobshot/" + code + "/") {}
+MqttEnd::MqttEnd(std::unique_ptr<MqttLink> link, const std::string& code, const TransportOptions& options)
+    : own_link_(std::move(link)),
+      link_(*own_link_),
+      options_(options),
+      code_(code),
+      room_("lobshot/" + code + "/") {}
 
 bool MqttEnd::MakeId(std::string* error) { return MakeRandomCode(kClientIdLength, &id_, error); }
 
@@ -78,7 +82,8 @@ bool MqttEnd::AwaitBroker(const std::string& broker, std::string* error) {
 
 bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     // What has come in is read first, so that silence is judged on all that arrived (even with no
-    // time to wait); then rounds of the link until an event comes or the time is up.
+    // time to wait); then rounds of the link until an event comes or the time is up (a link that
+    // cannot wait has had its one round).
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
     link_.Pump(0);
     for (bool first = true;; first = false) {
@@ -89,7 +94,7 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
             return true;
         }
         const Clock::duration left = end - Clock::now();
-        if (!first && left <= Clock::duration::zero()) return false;
+        if (!first && (left <= Clock::duration::zero() || !link_.Waits())) return false;
         const long long wait_ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
         link_.Pump(static_cast<int>(std::clamp<long long>(wait_ms, 0, kPumpSliceMs)));
     }
