@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the game as a web page with Debian's Emscripten, installing it if missing, into build-web/
 # and there into site/ the folder to publish (index.html, index.js and index.wasm, every resource
-# inside the WebAssembly; the manifest, icons and service worker; gzip and brotli copies), and serves
+# inside the WebAssembly; the manifest, icons and service worker; gzip and brotli copies), puts the
+# MQTT client that joins online rooms beside the page in both (mqtt.min.js: the mqtt package's
+# browser build, installed from the npm registry into build-web/node_modules if missing), and serves
 # site/ on http://127.0.0.1:8000/ until interrupted.
 #
 # Usage: scripts/web.sh [--no-serve] [--tools BUILD]
@@ -33,6 +35,10 @@ cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" -DLOBSHOT_HOST_TOOLS="$tools" >/dev/null
 nice -n 10 cmake --build build-web -j"$(nproc)"
+scripts/install-mqtt-client.sh
+for folder in build-web build-web/site; do
+  cp build-web/node_modules/mqtt/dist/mqtt.min.js "$folder/mqtt.min.js"
+done
 
 if [ "$serve" -eq 1 ]; then
   echo "Lobshot is on http://127.0.0.1:8000/ (Ctrl+C stops it)"
