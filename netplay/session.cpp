@@ -3,6 +3,7 @@
 #include "netplay/session.h"
 
 #include "diag/diag.h"
+#include "platform/win.h"
 
 namespace netplay {
 
@@ -111,6 +112,9 @@ void Poll(int ms) {
         wait = 0;
     }
     if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) WatchDoor();
+    // A transport that cannot wait (the page's) hears news only while this thread lets the system
+    // run: a poll that may wait gives it a turn.
+    if (ms > 0) Sleep(0);
 }
 
 }  // namespace netplay

@@ -65,13 +65,15 @@
     });
   };
   Module.lobshotMode = function() { return UTF8ToString(Module._lobshot_mode()); };
-  // Steps one at a time until the mode is one of `modes` ("mine" is always so at one keyboard);
-  // true when it was reached within `limit` steps.
+  // Whether the next step waits for this machine's keys (always so at one keyboard).
+  Module.lobshotMine = function() { return Module._lobshot_mine() !== 0; };
+  // Steps one at a time until the mode is one of `modes`, or "mine" among them holds; true when it
+  // was reached within `limit` steps.
   Module.lobshotStepUntil = async function(modes, limit) {
     for (let i = 0; i < limit; ++i) {
       await Module.lobshotStep(1);
       if (Module.lobshotEnded !== undefined) return false;
-      if (modes.includes('mine') || modes.includes(Module.lobshotMode())) return true;
+      if ((modes.includes('mine') && Module.lobshotMine()) || modes.includes(Module.lobshotMode())) return true;
     }
     return false;
   };

@@ -1,9 +1,13 @@
-// Entry point of the game in a web page: the page's options and replay, the program, and what the
-// page's script may ask of the game (its state snapshot and mode, for the browser tests).
+// Entry point of the game in a web page: the page's options, its replay or the online room it joins,
+// the program, and what the page's script may ask of the game (its state snapshot, mode and whether
+// it waits for this machine, for the browser tests).
 #include <string>
 
 #include "core/globals.h"
+#include "diag/diag.h"
+#include "netplay/lockstep.h"
 #include "platform/web/web_platform.h"
+#include "platform/web/web_relay.h"
 #include "platform/win.h"
 #include "programs/web_replay.h"
 #include "shell/shell.h"
@@ -16,6 +20,29 @@ std::string FinalState;
 
 void KeepFinalState() { FinalState = StateSnapshotJson(); }
 
+// With a room in the page's address, the game joins it as a guest (the page never hosts); a room
+// that cannot be joined leaves the game at one keyboard, saying why on the page's console. A replay
+// is played alone, not in a room.
+void JoinRoomOfPage() {
+    const WebPageOptions& options = WebOptions();
+    if (options.room.empty()) return;
+    std::string error;
+    if (!options.replay.empty()) {
+        DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "A replay is played alone, not in a room");
+        return;
+    }
+    std::unique_ptr<net::Transport> transport =
+        WebJoinRoom(WebRelayAddress(), options.room, NetTransportOptions(NetRole::Join), &error);
+    if (!transport) {
+        DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "The room cannot be joined: %s",
+                  error.c_str());
+        return;
+    }
+    NetConfigure(NetRole::Join, std::move(transport), "room " + options.room, options.room);
+    // Stepped, the page's ticks come as its script asks, as a replay runner's do.
+    NetTicksPaced(!options.steps);
+}
+
 }  // namespace
 
 extern "C" {
@@ -26,6 +53,12 @@ const char* lobshot_state_json() {
     json = FinalState.empty() ? StateSnapshotJson() : FinalState;
     return json.c_str();
 }
+
+// Whether the next frame step waits for this machine's keys (always at one keyboard).
+int lobshot_mine() { return NetMine() ? 1 : 0; }
+
+// Frame steps run so far (the snapshot's "frame", without taking a snapshot).
+int lobshot_frame() { return static_cast<int>(FrameCounter); }
 
 // The name of the current mode ("Title", "Aiming", ...).
 const char* lobshot_mode() {
@@ -43,6 +76,7 @@ int main() {
     // A replay the page holds brings its own seed.
     WebLoadPageReplay();
     WebSetBeforeQuit(KeepFinalState);
+    JoinRoomOfPage();
     const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     WebGameEnded(status);
     PlatformShutdown();

@@ -1,6 +1,9 @@
 // The page's options, read from the address's fragment.
 #include "platform/web/web_options.h"
 
+#include "net/room_code.h"
+#include "net/transport.h"
+
 namespace {
 
 bool ParseSeed(const std::string& text, std::uint32_t* seed) {
@@ -39,6 +42,20 @@ bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, s
                 return false;
             }
             options->replay = option.substr(7);
+        } else if (option.rfind("room=", 0) == 0) {
+            std::string why;
+            if (!net::ParseRoomCode(option.substr(5), &options->room, &why)) {
+                *error = "bad room code: " + why;
+                return false;
+            }
+        } else if (option.rfind("relay=", 0) == 0) {
+            std::string host, why;
+            std::uint16_t port = 0;
+            if (!net::ParseHostPort(option.substr(6), &host, &port, &why)) {
+                *error = "bad relay: " + why;
+                return false;
+            }
+            options->relay = option.substr(6);
         } else {
             *error = "unknown option \"" + option + "\"";
             return false;

@@ -39,6 +39,10 @@ EM_JS(void, web_wait, (int steps), {
     });
 });
 
+// The game's thread gives the browser a turn of at least `ms` (a network game waiting for news that
+// only comes in meanwhile).
+EM_JS(void, web_yield, (int ms), { Asyncify.handleSleep(function(wakeUp) { setTimeout(wakeUp, ms); }); });
+
 // Steps: every step asked for has run and the game waits for more.
 EM_JS(void, web_steps_done, (), {
     if (Module.lobshotReadyAt == undefined) Module.lobshotReadyAt = performance.now();
@@ -66,6 +70,14 @@ EM_JS(char*, web_fragment, (), {
 // How long the game's thread has been awake since the browser last woke it, in milliseconds.
 EM_JS(double, web_awake_ms, (),
       { return Module.lobshotAwakeSince == undefined ? 0 : performance.now() - Module.lobshotAwakeSince; });
+
+EM_JS(char*, web_host_name, (), {
+    const text = location.hostname;
+    const size = lengthBytesUTF8(text) + 1;
+    const copy = _malloc(size);
+    stringToUTF8(text, copy, size);
+    return copy;
+});
 
 EM_JS(int, web_page_in_front, (), { return document.hasFocus() && !document.hidden ? 1 : 0; });
 
@@ -207,6 +219,15 @@ void WebStartFromPage() {
 
 const WebPageOptions& WebOptions() { return Web.options; }
 
+std::string WebRelayAddress() {
+    if (!Web.options.relay.empty()) return Web.options.relay;
+    char* host = web_host_name();
+    std::string address =
+        std::string(host[0] != '\0' ? host : "127.0.0.1") + ":" + std::to_string(DEFAULT_WEB_RELAY_PORT);
+    std::free(host);
+    return address;
+}
+
 void WebGameEnded(int status) { web_game_ended(status); }
 
 void WebSetBeforeQuit(void (*beforeQuit)()) { Web.beforeQuit = beforeQuit; }
@@ -284,8 +305,9 @@ DWORD BootMilliseconds() {
     return static_cast<DWORD>(static_cast<std::uint64_t>(web_date_now()));
 }
 
-// The page's thread cannot block; nothing in the game waits for long.
-void SleepMilliseconds(DWORD) {}
+// The page's thread cannot block: it gives the browser the time instead (only the network game
+// waits, for news that comes in meanwhile).
+void SleepMilliseconds(DWORD milliseconds) { web_yield(static_cast<int>(milliseconds)); }
 
 std::int64_t CounterTicks() { return static_cast<std::int64_t>(emscripten_get_now() * 1000.0); }
 std::int64_t CounterFrequency() { return 1000000; }

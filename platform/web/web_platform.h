@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/web/web_options.h"
 
@@ -15,6 +16,9 @@
 void WebStartFromPage();
 // The options WebStartFromPage read (all unset before).
 const WebPageOptions& WebOptions();
+// The relay's WebSocket listener for the page's room ("HOST:PORT"): the page's option, else the
+// page's own host name (127.0.0.1 for a page opened from a file) and DEFAULT_WEB_RELAY_PORT.
+std::string WebRelayAddress();
 
 // The program has ended with `status`: the page says so, and a step the page's script waits for
 // finishes.

@@ -112,6 +112,37 @@ TEST(WebOptions, BadOptionsAreRefusedWithTheReason) {
     EXPECT_TRUE(options.replay.empty());
 }
 
+// A room's code is read as a player types it; the relay keeps the address as given.
+TEST(WebOptions, RoomAndRelay) {
+    WebPageOptions options;
+    std::string error;
+    ASSERT_TRUE(WebParsePageOptions("#room=abcd-efgh", &options, &error)) << error;
+    EXPECT_EQ(options.room, "ABCDEFGH");
+    EXPECT_EQ(options.relay, "");
+    EXPECT_FALSE(options.steps);
+
+    options = WebPageOptions{};
+    ASSERT_TRUE(WebParsePageOptions("#seed=3&steps&relay=127.0.0.1:28001&room=22222222", &options, &error))
+        << error;
+    EXPECT_EQ(options.room, "22222222");
+    EXPECT_EQ(options.relay, "127.0.0.1:28001");
+    EXPECT_TRUE(options.steps);
+    EXPECT_EQ(options.seed, 3u);
+
+    for (const char* fragment : {"#room=ABCDEFG", "#room=ABCDEFGO", "#room="}) {
+        options = WebPageOptions{};
+        EXPECT_FALSE(WebParsePageOptions(fragment, &options, &error)) << fragment;
+        EXPECT_EQ(error.rfind("bad room code: ", 0), 0u) << fragment << ": " << error;
+        EXPECT_EQ(options.room, "") << fragment;
+    }
+    for (const char* fragment : {"#relay=127.0.0.1", "#relay=host:0", "#relay=host:65536", "#relay=:1884"}) {
+        options = WebPageOptions{};
+        EXPECT_FALSE(WebParsePageOptions(fragment, &options, &error)) << fragment;
+        EXPECT_EQ(error.rfind("bad relay: ", 0), 0u) << fragment << ": " << error;
+        EXPECT_EQ(options.relay, "") << fragment;
+    }
+}
+
 TEST(WebVideo, CanvasColoursWidenAsTheScreenshotsDo) {
     EXPECT_EQ(WebCanvasPixel(0x0000), 0xFF000000u);
     EXPECT_EQ(WebCanvasPixel(0xFFFF), 0xFFF8FCF8u);
