@@ -72,4 +72,13 @@ bool ParseRoomCode(std::string_view text, std::string* code, std::string* error)
     return true;
 }
 
+std::string RoomLink(const std::string& page, const std::string& code) { return page + "#room=" + code; }
+
+bool CheckRoomPage(const std::string& page, const std::string& source, std::string* error) {
+    bool plain = !page.empty();
+    for (char c : page) plain = plain && static_cast<unsigned char>(c) > ' ' && c != '#' && c != 0x7F;
+    if (!plain) *error = source + ": the page's address has no spaces or '#', as http://example.org/lobshot/";
+    return plain;
+}
+
 }  // namespace net

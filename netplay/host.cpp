@@ -213,7 +213,7 @@ void ResetHost() { Tokens.fill(0); }
 
 void HostStarts() {
     for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});
-    if (!TheLink.room.empty()) return Notice("Room code: " + TheLink.room);
+    if (!TheLink.room.empty()) return Notice(RoomNotice());
     Notice("Hosting a network game on port " + std::to_string(TheLink.transport->Port()));
 }
 

@@ -90,6 +90,8 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
     if (TheLink.role == NetRole::Watch) TheLink.me = -1;
 }
 
+void NetSetRoomPage(const std::string& page) { SetRoomPage(page); }
+
 void NetBeforeSeed(void (*pump)()) {
     if (TheLink.role == NetRole::Join || TheLink.role == NetRole::Watch) Join(pump);
 }

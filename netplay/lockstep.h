@@ -60,6 +60,9 @@ net::TransportOptions NetTransportOptions(NetRole role);
 // host shows it on screen when the game starts, and again while at the title or the player choice.
 void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where,
                   const std::string& room = "");
+// After NetConfigure, for a host's online room: the address of the page (without a fragment) whose
+// link PAGE#room=CODE opens the room in a browser; the host shows it after the code.
+void NetSetRoomPage(const std::string& page);
 
 // Start-up, just before the seed is chosen. A joining machine (or spectator) connects, takes the host's game
 // and loads it for playing back, so that the seed chosen next is the host's; on failure it stays at one

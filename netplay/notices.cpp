@@ -25,6 +25,7 @@ struct Notices {
     Clock::time_point waitingSince{};
     Clock::time_point lastWaitDrawn{};
     std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
+    std::string roomPage;          // the page's address, without a fragment, or empty
 };
 
 Notices N;
@@ -98,10 +99,17 @@ void DrawNotices(int device, int surface) {
     // A host's room code stays up while others may still be joining, so that it can be read out.
     else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&
              (CurrentMode == Title || CurrentMode == PlayerChoice))
-        messages.notice = "Room code: " + TheLink.room;
+        messages.notice = RoomNotice();
     DrawNetworkMessages(device, surface, messages);
 }
 
 void ResetNotices() { N = Notices{}; }
+
+std::string RoomNotice() {
+    const std::string code = "Room code: " + TheLink.room;
+    return N.roomPage.empty() ? code : code + " " + N.roomPage + "#room=" + TheLink.room;
+}
+
+void SetRoomPage(const std::string& page) { N.roomPage = page; }
 
 }  // namespace netplay

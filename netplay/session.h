@@ -274,5 +274,9 @@ std::int64_t LongestWait();
 // Draws the leave prompt, the wait and the notice over (device, surface).
 void DrawNotices(int device, int surface);
 void ResetNotices();
+// A host's online room as it is shown: "Room code: CODE", and after it the link that opens the room
+// in the page, when the page's address is known (SetRoomPage, kept until ResetNotices).
+std::string RoomNotice();
+void SetRoomPage(const std::string& page);
 
 }  // namespace netplay

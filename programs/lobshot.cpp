@@ -2,6 +2,7 @@
 // program, and the run's replay saved when it ends.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,9 +23,10 @@ namespace {
 
 constexpr const char* USAGE =
     "usage: lobshot [--seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
-    "                | --online [CODE] [--relay ADDRESS:PORT] | --watch CODE [--relay ADDRESS:PORT]]\n"
+    "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay ADDRESS:PORT]]\n"
     "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
-    "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883.\n";
+    "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883. A hosted room is also\n"
+    "shown as a link to the game's web page at --page, else LOBSHOT_PAGE, if given.\n";
 
 // The network game the command line asks for.
 struct NetworkChoice {
@@ -37,6 +39,7 @@ struct NetworkChoice {
     bool watch = false;
     std::string roomCode;
     const char* relayOption = nullptr;  // --relay's value, if given
+    const char* pageOption = nullptr;   // --page's value, if given
 };
 
 // A bad command line: the reason and the usage on standard error, and status 2.
@@ -89,6 +92,9 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
         } else if (std::strcmp(arg, "--relay") == 0) {
             if (i + 1 >= argc) return BadCommandLine("%s needs ADDRESS:PORT", arg);
             network->relayOption = argv[++i];
+        } else if (std::strcmp(arg, "--page") == 0) {
+            if (i + 1 >= argc) return BadCommandLine("%s needs a URL", arg);
+            network->pageOption = argv[++i];
         } else if (std::strcmp(arg, "--replay") == 0) {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return BadCommandLine("%s needs a file name", arg);
             *replayFile = argv[++i];
@@ -111,6 +117,9 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
     if (network->relayOption && !network->online)
         return BadCommandLine("%s",
                               "--relay names the broker of online rooms: it goes with --online or --watch");
+    if (network->pageOption && (!network->online || !network->roomCode.empty()))
+        return BadCommandLine("%s",
+                              "--page names the page that opens a hosted room: it goes with --online alone");
     if ((network->host || !network->joinHost.empty() || network->online) && !replayFile->empty())
         return BadCommandLine("%s", "a replay is played alone, not in a network game");
     return 0;
@@ -137,12 +146,25 @@ void SaveReplay() {
         std::fprintf(stderr, "lobshot: the game's replay was not saved: %s\n", error.c_str());
 }
 
-// Opens an online room on the relay or joins one; 0, 2 when the relay's address is bad, or 1 after
-// saying why the room cannot be opened. A host says its room's code on standard output too.
+// The page whose link a hosted room is shown with: --page, else LOBSHOT_PAGE, else none (""). False
+// with the reason in *error when the one given is not an address.
+bool FindPage(const NetworkChoice& network, std::string* page, std::string* error) {
+    const char* environment = std::getenv("LOBSHOT_PAGE");
+    const bool fromOption = network.pageOption != nullptr;
+    const char* given = fromOption ? network.pageOption : environment;
+    if (given == nullptr || (!fromOption && given[0] == '\0')) return true;
+    *page = given;
+    return net::CheckRoomPage(*page, fromOption ? "--page" : "LOBSHOT_PAGE", error);
+}
+
+// Opens an online room on the relay or joins one; 0, 2 when the relay's or the page's address is
+// bad, or 1 after saying why the room cannot be opened. A host says its room's code on standard
+// output too, and the page's link to it when there is a page.
 int StartOnline(const NetworkChoice& network) {
-    std::string relay, code = network.roomCode, error;
+    std::string relay, page, code = network.roomCode, error;
     if (!net::FindRelay(net::RelaySourcesOfProcess(network.relayOption), &relay, &error))
         return BadCommandLine("%s", error.c_str());
+    if (code.empty() && !FindPage(network, &page, &error)) return BadCommandLine("%s", error.c_str());
     const bool hosting = code.empty();
     const NetRole role = hosting ? NetRole::Host : network.watch ? NetRole::Watch : NetRole::Join;
     std::unique_ptr<net::Transport> transport;
@@ -160,9 +182,11 @@ int StartOnline(const NetworkChoice& network) {
     }
     if (hosting) {
         std::printf("Room code: %s\n", code.c_str());
+        if (!page.empty()) std::printf("Room page: %s\n", net::RoomLink(page, code).c_str());
         std::fflush(stdout);
     }
     NetConfigure(role, std::move(transport), hosting ? relay : "room " + code, code);
+    NetSetRoomPage(page);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "diag/diag.h"
 #include "net/relay_address.h"
+#include "net/room_code.h"
 #include "net/transport.h"
 #include "replay/store.h"
 #include "runner/runner.h"
@@ -18,7 +19,8 @@ constexpr const char* USAGE =
     "usage: lobshot-headless [--seed N] [--script FILE] [--frames N] [--state FILE]\n"
     "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n"
     "                        [--host PORT | --join ADDRESS:PORT] [--record FILE] [--replay FILE]\n"
-    "                        [--relay ADDRESS:PORT] [--online [CODE] | --watch CODE] [--realtime]\n";
+    "                        [--relay ADDRESS:PORT] [--online [CODE] | --watch CODE] [--realtime]\n"
+    "                        [--page URL]\n";
 
 // Scripts longer than this are refused before they are parsed: no real timeline comes near it.
 constexpr std::size_t LARGEST_SCRIPT = std::size_t{64} << 20;
@@ -101,7 +103,7 @@ int main(int argc, char** argv) {
         }
         if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&
             arg != "--screenshot" && arg != "--materials" && arg != "--record" && arg != "--replay" &&
-            arg != "--host" && arg != "--join" && arg != "--relay")
+            arg != "--host" && arg != "--join" && arg != "--relay" && arg != "--page")
             return BadCommandLine("unknown option \"" + Escaped(arg) + "\"");
         if (i + 1 >= argc) return BadCommandLine("missing value after " + arg);
         const char* value = argv[++i];
@@ -120,6 +122,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--relay") {
             if (!net::CheckRelayAddress(value, "--relay", &problem)) return BadCommandLine(problem);
             options.relay = value;
+        } else if (arg == "--page") {
+            if (!net::CheckRoomPage(value, "--page", &problem)) return BadCommandLine(Escaped(problem, 200));
+            options.page = value;
         } else if (arg == "--seed") {
             seedGiven = true;
             if (!ParseDecimal(value, &options.seed))
@@ -145,6 +150,8 @@ int main(int argc, char** argv) {
         return BadCommandLine("an online room is played through the relay, without --host or --join");
     if ((options.hostPort != 0 || !options.joinAddress.empty() || options.online) && !replayFile.empty())
         return BadCommandLine("a replay is played alone, not in a network game");
+    if (!options.page.empty() && (!options.online || !options.onlineCode.empty()))
+        return BadCommandLine("--page names the page that opens a hosted room: it goes with --online alone");
     if (!replayFile.empty()) {
         if (seedGiven || !scriptFile.empty())
             return BadCommandLine(

@@ -173,7 +173,8 @@ void ScriptDriver::BeforeQuit() {
 }
 
 // Opens an online room, or joins or watches one, on the relay; false with a message when it cannot.
-// A host says the room's code on standard output once the broker keeps the room.
+// A host says the room's code on standard output once the broker keeps the room, and with a page,
+// the page's link to it on the next row.
 bool StartOnline(const RunnerOptions& options) {
     const bool hosting = options.onlineCode.empty();
     const NetRole role = hosting ? NetRole::Host : options.watch ? NetRole::Watch : NetRole::Join;
@@ -195,7 +196,10 @@ bool StartOnline(const RunnerOptions& options) {
         return false;
     }
     if (hosting) std::cout << "Room code: " << code << std::endl;
+    if (hosting && !options.page.empty())
+        std::cout << "Room page: " << net::RoomLink(options.page, code) << std::endl;
     NetConfigure(role, std::move(transport), hosting ? options.relay : "room " + code, code);
+    NetSetRoomPage(options.page);
     NetTicksPaced(options.realtime);
     return true;
 }

@@ -73,4 +73,19 @@ TEST(RoomCode, CodesAreReadAsPlayersTypeThem) {
     EXPECT_EQ(code, "unchanged");
 }
 
+// The page's link to a room, and the addresses a host may give for the page.
+TEST(RoomCode, ThePagesLinkNamesTheRoomInItsFragment) {
+    EXPECT_EQ(RoomLink("http://example.org/lobshot/", "ABCDEFGH"),
+              "http://example.org/lobshot/#room=ABCDEFGH");
+    std::string error;
+    EXPECT_TRUE(CheckRoomPage("http://127.0.0.1:8000/", "--page", &error));
+    EXPECT_TRUE(CheckRoomPage("https://example.org/index.html?x=1", "--page", &error));
+    for (const char* bad :
+         {"", "http://example.org/#room=X", "http://example.org/a b", "http://x/\t", "\x7F"}) {
+        error.clear();
+        EXPECT_FALSE(CheckRoomPage(bad, "LOBSHOT_PAGE", &error)) << bad;
+        EXPECT_EQ(error.rfind("LOBSHOT_PAGE: ", 0), 0u) << bad;
+    }
+}
+
 }  // namespace
