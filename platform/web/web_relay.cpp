@@ -11,7 +11,8 @@
 #include "net/relay/mqtt_guest.h"
 #include "net/relay/mqtt_link.h"
 
-// clang-format off: the bodies of EM_JS are JavaScript.
+// The bodies of EM_JS are JavaScript.
+// clang-format off
 EM_JS(int, web_relay_open, (const char* address, const char* id, const char* user, int keepalive,
                             const char* will_topic, const std::uint8_t* will, int will_size, int retain), {
     return Module.lobshotRelay.open(UTF8ToString(address), UTF8ToString(id), UTF8ToString(user), keepalive,
@@ -57,15 +58,16 @@ enum class News { None = 0, Opened = 1, Lost = 2, Subscribed = 3, Message = 4 };
 class WebRelayLink final : public net::MqttLink {
 public:
     ~WebRelayLink() override {
-        if (client_ != 0 && (state_ == State::Connecting || state_ == State::Open)) web_relay_close(client_, 0);
+        if (client_ != 0 && (state_ == State::Connecting || state_ == State::Open))
+            web_relay_close(client_, 0);
     }
 
     bool Open(const std::string& host, std::uint16_t port, const std::string& client_id,
               const std::string& username, int keepalive_s, const Will& will, std::string*) override {
         const std::string address = host + ":" + std::to_string(port);
         client_ = web_relay_open(address.c_str(), client_id.c_str(), username.c_str(), keepalive_s,
-                                 will.topic.c_str(), will.payload.data(), static_cast<int>(will.payload.size()),
-                                 will.retain ? 1 : 0);
+                                 will.topic.c_str(), will.payload.data(),
+                                 static_cast<int>(will.payload.size()), will.retain ? 1 : 0);
         return true;
     }
 
@@ -75,7 +77,8 @@ public:
 
     bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) override {
         if (state_ != State::Open) return false;
-        web_relay_publish(client_, topic.c_str(), payload.data(), static_cast<int>(payload.size()), retain ? 1 : 0);
+        web_relay_publish(client_, topic.c_str(), payload.data(), static_cast<int>(payload.size()),
+                          retain ? 1 : 0);
         return true;
     }
 
