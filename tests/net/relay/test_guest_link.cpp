@@ -1,0 +1,127 @@
+// A room's guest end over a link that cannot wait, as the page's is: the end never waits on it,
+// asks for its topics once the broker takes it, and speaks and hears in envelopes numbered in turn.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <utility>
+
+#include "net/relay/envelope.h"
+#include "net/relay/mqtt_guest.h"
+#include "net/relay/mqtt_link.h"
+
+namespace {
+
+using net::EnvelopeKind;
+using net::NetEvent;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr const char* kRoom = "lobshot/22222222/";
+
+// The test plays the broker: it decides when the link opens and what comes in, and keeps what the
+// end publishes and asks for.
+struct Broker {
+    bool open = false;
+    std::vector<std::string> filters;
+    std::vector<net::MqttLink::Incoming> published;
+    std::vector<net::MqttLink::Incoming> coming;
+    net::MqttLink::Will will;
+    std::string clientId;
+    int pumps = 0;
+};
+
+class ScriptedLink final : public net::MqttLink {
+public:
+    explicit ScriptedLink(Broker* broker) : broker_(broker) {}
+
+    bool Open(const std::string&, std::uint16_t, const std::string& client_id, const std::string&, int,
+              const Will& will, std::string*) override {
+        broker_->will = will;
+        broker_->clientId = client_id;
+        return true;
+    }
+    int Subscribe(const std::string& filter) override {
+        if (state_ != State::Open) return -1;
+        broker_->filters.push_back(filter);
+        subscribed_.insert(static_cast<int>(broker_->filters.size()));
+        return static_cast<int>(broker_->filters.size());
+    }
+    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool) override {
+        if (state_ != State::Open) return false;
+        broker_->published.push_back({topic, Bytes(payload.begin(), payload.end())});
+        return true;
+    }
+    void Close() override { state_ = State::Closed; }
+    void Pump(int) override {
+        ++broker_->pumps;
+        if (broker_->open && state_ == State::Connecting) state_ = State::Open;
+        for (Incoming& message : broker_->coming) incoming_.push_back(std::move(message));
+        broker_->coming.clear();
+    }
+    bool Waits() const override { return false; }
+
+private:
+    Broker* broker_;
+};
+
+Bytes Wrap(EnvelopeKind kind, std::uint32_t sequence, Bytes payload = {}) {
+    return net::EncodeEnvelope({kind, sequence, std::move(payload), net::DisconnectReason::Closed});
+}
+
+TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
+    Broker broker;
+    std::string error;
+    net::TransportOptions options;
+    std::unique_ptr<net::Transport> guest =
+        net::JoinRoom(std::make_unique<ScriptedLink>(&broker), "127.0.0.1:1884", "2222-2222", options, &error);
+    ASSERT_TRUE(guest) << error;
+    EXPECT_EQ(broker.will.topic, kRoom + std::string("gone/") + broker.clientId);
+    EXPECT_EQ(broker.will.payload,
+              net::EncodeEnvelope({EnvelopeKind::Bye, 0, {}, net::DisconnectReason::TimedOut}));
+
+    // A poll with time to wait takes one round of the link and returns: waiting would only keep
+    // the news out.
+    NetEvent event;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(guest->Poll(&event, 2000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(broker.pumps, 1);
+    EXPECT_TRUE(broker.filters.empty());
+
+    // Once the broker takes the client it asks for the notices and for what is said to it, then
+    // greets the one host the notices name.
+    broker.open = true;
+    EXPECT_FALSE(guest->Poll(&event, 0));
+    EXPECT_FALSE(guest->Poll(&event, 0));
+    ASSERT_EQ(broker.filters.size(), 2u);
+    EXPECT_EQ(broker.filters[0], kRoom + std::string("host/+"));
+    EXPECT_EQ(broker.filters[1], kRoom + std::string("to/") + broker.clientId + "/+");
+    broker.coming.push_back({kRoom + std::string("host/HOSTHOSTHOSTHOST"), Wrap(EnvelopeKind::Room, 0)});
+    EXPECT_FALSE(guest->Poll(&event, 0));
+    EXPECT_FALSE(guest->Poll(&event, 0));
+    ASSERT_EQ(broker.published.size(), 1u);
+    const std::string up = kRoom + std::string("to/HOSTHOSTHOSTHOST/") + broker.clientId;
+    EXPECT_EQ(broker.published[0].topic, up);
+    EXPECT_EQ(broker.published[0].payload, Wrap(EnvelopeKind::Hello, 1));
+
+    // The host's hello connects it; messages go both ways numbered on from the hellos.
+    const std::string down = kRoom + std::string("to/") + broker.clientId + "/HOSTHOSTHOSTHOST";
+    broker.coming.push_back({down, Wrap(EnvelopeKind::Hello, 1)});
+    ASSERT_TRUE(guest->Poll(&event, 0));
+    EXPECT_EQ(event.kind, NetEvent::Connected);
+    const Bytes hi{'h', 'i'};
+    ASSERT_TRUE(guest->Send(event.peer, hi));
+    EXPECT_EQ(broker.published.back().topic, up);
+    EXPECT_EQ(broker.published.back().payload, Wrap(EnvelopeKind::Data, 2, hi));
+    broker.coming.push_back({down, Wrap(EnvelopeKind::Data, 2, {7, 0, 255})});
+    broker.coming.push_back({down, Wrap(EnvelopeKind::Data, 2, {7, 0, 255})});  // the broker's duplicate
+    broker.coming.push_back({down, Wrap(EnvelopeKind::Data, 3, {1})});
+    ASSERT_TRUE(guest->Poll(&event, 0));
+    EXPECT_EQ(event.kind, NetEvent::Received);
+    EXPECT_EQ(event.bytes, (Bytes{7, 0, 255}));
+    ASSERT_TRUE(guest->Poll(&event, 0));
+    EXPECT_EQ(event.bytes, Bytes{1});
+    EXPECT_FALSE(guest->Poll(&event, 0));
+}
+
+}  // namespace
