@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the browser tests of the web page in Debian's Chromium, headless, installing Chromium and
-# puppeteer-core (into build-web/node_modules, never a browser of its own) if missing. The page must
+# Runs the browser tests of the web page in Debian's Chromium, headless, installing Chromium,
+# puppeteer-core (into build-web/node_modules, never a browser of its own) and the page's MQTT
+# client if missing. The page must
 # be built (scripts/web.sh --no-serve) and the replay runner too: LOBSHOT_HEADLESS names it,
 # build/lobshot-headless by default. `tests/page/run.sh --install` only installs what is missing.
 set -euo pipefail
@@ -11,6 +12,8 @@ scripts/install-deps.sh chromium nodejs npm
 if [ ! -f build-web/node_modules/puppeteer-core/package.json ]; then
   npm install --prefix build-web --no-audit --no-fund --loglevel=error puppeteer-core@25 >/dev/null
 fi
+scripts/install-mqtt-client.sh
 [ "${1:-}" = --install ] && exit 0
 
-exec node --test tests/page/browser.test.mjs tests/page/replay.test.mjs tests/page/app.test.mjs
+exec node --test tests/page/browser.test.mjs tests/page/replay.test.mjs tests/page/app.test.mjs \
+  tests/page/room.test.mjs

@@ -1,0 +1,121 @@
+// The page as a guest of an online room: a relay on free ports of 127.0.0.1, a lobshot-headless host
+// with a script, and the page joining by the link the host gives, playing its seat by real key
+// presses through the relay's WebSocket listener, one match to its end. The host's game and the
+// page's end alike.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import net from 'node:net';
+import os from 'node:os';
+import path from 'node:path';
+import { after, before, test } from 'node:test';
+
+import { HEADLESS, launchBrowser, openPage, playScript, servePage, SOURCE_DIR } from './harness.mjs';
+
+const HOST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_host.script');
+const GUEST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_guest.script');
+let server, browser, work;
+const children = [];
+
+before(async () => {
+  work = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-room-'));
+  server = await servePage();
+  browser = await launchBrowser();
+});
+after(async () => {
+  for (const child of children) if (child.exitCode === null) child.kill();
+  await browser.close();
+  server.close();
+  fs.rmSync(work, {recursive: true, force: true});
+});
+
+// Whether something answers on a TCP port of 127.0.0.1.
+function answers(port) {
+  return new Promise(resolve => {
+    const socket = net.connect(port, '127.0.0.1', () => { socket.destroy(); resolve(true); });
+    socket.on('error', () => resolve(false));
+  });
+}
+
+// Whether a port of 127.0.0.1 is free to listen on.
+function free(port) {
+  return new Promise(resolve => {
+    const probe = net.createServer();
+    probe.once('error', () => resolve(false));
+    probe.listen(port, '127.0.0.1', () => probe.close(() => resolve(true)));
+  });
+}
+
+const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+// A relay (scripts/relay.sh) on a free pair of ports: TCP on the first, WebSocket on the next. Its
+// TCP port, once it takes connections and is still running a moment later (so the port is its own).
+async function startRelay() {
+  for (let attempt = 0; attempt < 5; ++attempt) {
+    const port = 20000 + 2 * Math.floor(Math.random() * 10000);
+    if (!await free(port) || !await free(port + 1)) continue;
+    const relay = spawn(path.join(SOURCE_DIR, 'scripts/relay.sh'), [String(port)], {stdio: 'ignore'});
+    children.push(relay);
+    for (let i = 0; i < 50 && relay.exitCode === null; ++i) {
+      if (await answers(port)) {
+        await sleep(200);
+        if (relay.exitCode === null) return port;
+      }
+      await sleep(100);
+    }
+    relay.kill();
+  }
+  throw new Error('the relay did not start');
+}
+
+// Runs the host; resolves with the room's link (its second row) and, later, its exit status.
+function startHost(relayPort) {
+  const host = spawn(HEADLESS, ['--seed', '11', '--relay', `127.0.0.1:${relayPort}`, '--online',
+                                '--page', server.url, '--script', HOST_SCRIPT],
+                     {cwd: work, stdio: ['ignore', 'pipe', 'pipe']});
+  children.push(host);
+  let out = '', err = '';
+  host.stderr.on('data', data => { err += data; });
+  const ended = new Promise(resolve => host.on('exit', status => resolve({status, err})));
+  const link = new Promise((resolve, reject) => {
+    host.stdout.on('data', data => {
+      out += data;
+      const row = /^Room page: (\S+)$/m.exec(out);
+      if (row) resolve({link: row[1], code: /^Room code: (\S+)$/m.exec(out)[1]});
+    });
+    host.on('exit', () => reject(new Error(`the host ended without a link: ${out} ${err}`)));
+  });
+  return {link, ended};
+}
+
+// The state without the machine's own view of the network.
+const shared = state => state.split('\n').filter(line => !line.includes('"net":')).join('\n');
+
+test('the page joins a room by the host\'s link and plays its seat through a match', async () => {
+  const relayPort = await startRelay();
+  const host = startHost(relayPort);
+  const {link, code} = await host.link;
+  assert.equal(link, `${server.url}#room=${code}`);
+
+  const page = await openPage(browser, link, `&relay=127.0.0.1:${relayPort + 1}&steps`);
+  try {
+    assert.ok(await playScript(page, fs.readFileSync(GUEST_SCRIPT, 'utf8')), 'an `until` was not reached');
+    const {status, err} = await host.ended;
+    assert.equal(status, 0, err);
+
+    // The host wrote its state a while into the end of the match, its own moment, and ran on; the
+    // page follows it there from the keys it holds.
+    const expected = fs.readFileSync(path.join(work, 'host.json'), 'utf8');
+    const frames = JSON.parse(expected).frame - await page.evaluate(() => Module._lobshot_frame());
+    assert.ok(frames >= 0, 'the page ran ahead of the host');
+    await page.evaluate(count => Module.lobshotStep(count), frames);
+    const got = await page.evaluate(() => Module.lobshotState());
+    assert.equal(JSON.parse(got).mode, 'EndOfMatch');
+    assert.equal(shared(got), shared(expected));
+    const {net: seen} = JSON.parse(got);
+    assert.deepEqual([seen.role, seen.machine, seen.room], ['join', 1, code]);
+    assert.deepEqual(page.lobshotErrors, []);
+  } finally {
+    await page.close();
+  }
+});
