@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The game's --online, --watch and --relay options: bad ones are refused at once with status 2 and
-# the usage, before any window; the relay comes from --relay, else LOBSHOT_RELAY, else the settings
-# file, and a relay that cannot be reached ends the game with status 1 and the address it tried.
+# The game's --online, --watch, --relay and --page options: bad ones are refused at once with status
+# 2 and the usage, before any window; the relay comes from --relay, else LOBSHOT_RELAY, else the
+# settings file, and a relay that cannot be reached ends the game with status 1 and the address it
+# tried; the page's address comes from --page, else LOBSHOT_PAGE.
 set -uo pipefail
 game=$1
 work=$(mktemp -d)
@@ -9,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 failed=0
 mkdir -p "$work/config/lobshot"
 export XDG_CONFIG_HOME=$work/config
-unset LOBSHOT_RELAY
+unset LOBSHOT_RELAY LOBSHOT_PAGE
 
 # run STATUS TEXT ARGS...: the game, with no display, exits with STATUS saying TEXT on standard error
 # (and the usage, for status 2).
@@ -36,6 +37,13 @@ run 2 "a machine either plays in a room or watches it" --online --watch ABCDEFGH
 run 2 "a machine either plays in a room or watches it" --watch ABCDEFGH --online
 run 2 "--relay: " --online --relay nowhere
 LOBSHOT_RELAY="127.0.0.1:99999" run 2 "LOBSHOT_RELAY: " --online
+run 2 "it goes with --online alone" --page http://127.0.0.1:8000/
+run 2 "it goes with --online alone" --online ABCDEFGH --page http://127.0.0.1:8000/
+run 2 "it goes with --online alone" --watch ABCDEFGH --page http://127.0.0.1:8000/
+run 2 "--page needs a URL" --online --page
+run 2 "--page: the page's address has no spaces or '#'" --online --page "http://127.0.0.1:8000/#room=ABCDEFGH"
+LOBSHOT_PAGE="http://a b/" run 2 "LOBSHOT_PAGE: the page's address" --online
+LOBSHOT_PAGE="http://a b/" run 2 "--page: the page's address" --online --page "http://x/ y"
 echo "my relay:1883" >"$work/config/lobshot/relay"
 run 2 "$work/config/lobshot/relay: " --online
 
