@@ -18,9 +18,11 @@
 
 // clang-format off: the bodies of EM_JS are JavaScript.
 // The game's thread sleeps here and the browser runs until it is woken: at the next frame
-// callback or, with steps, when the page's script asks for steps. The time the thread was awake
-// before it is kept as the script time of that frame (the last 3000 frames).
-EM_JS(void, web_wait, (int steps), {
+// callback or, with steps, when the page's script asks for steps. Without steps, a wait of
+// `fallback` milliseconds (0: none) also wakes it, as browsers hold frame callbacks back from a page
+// in the background. The time the thread was awake before it is kept as the script time of that
+// frame (the last 3000 frames).
+EM_JS(void, web_wait, (int steps, int fallback), {
     Asyncify.handleSleep(function(wakeUp) {
         const now = performance.now();
         if (Module.lobshotAwakeSince != undefined) {
@@ -32,10 +34,11 @@ EM_JS(void, web_wait, (int steps), {
             Module.lobshotAwakeSince = performance.now();
             wakeUp();
         };
-        if (!steps)
-            requestAnimationFrame(function() {
-                if (Module.lobshotWake) Module.lobshotWake();
-            });
+        const wake = function() {
+            if (Module.lobshotWake) Module.lobshotWake();
+        };
+        if (!steps) requestAnimationFrame(wake);
+        if (!steps && fallback > 0) setTimeout(wake, fallback);
     });
 });
 
@@ -95,6 +98,8 @@ EM_JS(void, web_audio_unlock, (), {
 namespace {
 
 constexpr DWORD TICK_MILLISECONDS = 20;
+// A page in a room wakes at least this often, frame callbacks or not.
+constexpr int ROOM_WAKE_MILLISECONDS = 250;
 
 struct WebState {
     WebPageOptions options;
@@ -180,7 +185,7 @@ void YieldWhenAwakeLong() {
 void StepWait() {
     if (Web.stepsPending == 0) {
         web_steps_done();
-        web_wait(1);
+        web_wait(1, 0);
     }
     FlushInput();
     if (Web.stepsPending > 0) {
@@ -263,7 +268,9 @@ void PumpEvents(bool wait) {
     if (Web.options.steps) {
         StepWait();
     } else {
-        if (!TimerDue(false)) web_wait(0);
+        // In a room the page must go on hearing the others (and saying it is there) from the
+        // background too, where frame callbacks stop.
+        if (!TimerDue(false)) web_wait(0, Web.options.room.empty() ? 0 : ROOM_WAKE_MILLISECONDS);
         FlushInput();
     }
     // Every frame, stepped or not, hands the sound its tick, so a sound played later never finds
