@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
+#include "net/room_code.h"
 #include "netplay/session.h"
 #include "replay/session.h"
 #include "screens/screens.h"
@@ -107,7 +108,7 @@ void ResetNotices() { N = Notices{}; }
 
 std::string RoomNotice() {
     const std::string code = "Room code: " + TheLink.room;
-    return N.roomPage.empty() ? code : code + " " + N.roomPage + "#room=" + TheLink.room;
+    return N.roomPage.empty() ? code : code + " " + net::RoomLink(N.roomPage, TheLink.room);
 }
 
 void SetRoomPage(const std::string& page) { N.roomPage = page; }
