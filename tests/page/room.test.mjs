@@ -76,7 +76,7 @@ function startHost(relayPort) {
   children.push(host);
   let out = '', err = '';
   host.stderr.on('data', data => { err += data; });
-  const ended = new Promise(resolve => host.on('exit', status => resolve({status, err})));
+  const ended = new Promise(resolve => host.on('exit', status => resolve({status, out, err})));
   const link = new Promise((resolve, reject) => {
     host.stdout.on('data', data => {
       out += data;
@@ -100,8 +100,10 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
   const page = await openPage(browser, link, `&relay=127.0.0.1:${relayPort + 1}&steps`);
   try {
     assert.ok(await playScript(page, fs.readFileSync(GUEST_SCRIPT, 'utf8')), 'an `until` was not reached');
-    const {status, err} = await host.ended;
+    const {status, out, err} = await host.ended;
     assert.equal(status, 0, err);
+    // The host's screen shows the link beside the code.
+    assert.match(out, new RegExp(`^Notice: Room code: ${code} ${link.replace(/[.?*+^$()[\]{}|\\]/g, '\\$&')}$`, 'm'));
 
     // The host wrote its state a while into the end of the match, its own moment, and ran on; the
     // page follows it there from the keys it holds.
