@@ -176,7 +176,7 @@ void Tick() {
 // ASYNCIFY_IGNORE_INDIRECT in page/CMakeLists.txt).
 void YieldWhenAwakeLong() {
     if (Web.options.steps || !Web.timerRunning || web_awake_ms() < TICK_MILLISECONDS) return;
-    web_wait(0);
+    web_wait(0, 0);
     FlushInput();
 }
 
