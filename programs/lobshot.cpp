@@ -23,7 +23,8 @@ namespace {
 
 constexpr const char* USAGE =
     "usage: lobshot [--seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
-    "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay ADDRESS:PORT]]\n"
+    "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay "
+    "ADDRESS:PORT]]\n"
     "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
     "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883. A hosted room is also\n"
     "shown as a link to the game's web page at --page, else LOBSHOT_PAGE, if given.\n";

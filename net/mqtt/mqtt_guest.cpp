@@ -1,7 +1,7 @@
 // A guest or spectator of a room on the relay, in the programs: the guest's end over libmosquitto.
+#include "net/relay/mqtt_guest.h"
 #include "net/mqtt/mosquitto_link.h"
 #include "net/mqtt/mqtt_transport.h"
-#include "net/relay/mqtt_guest.h"
 
 namespace net {
 

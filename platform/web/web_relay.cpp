@@ -126,5 +126,5 @@ private:
 
 std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code,
                                             const net::TransportOptions& options, std::string* error) {
-    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, options, error);
+    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, options, false, error);
 }

@@ -72,8 +72,8 @@ TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
     Broker broker;
     std::string error;
     net::TransportOptions options;
-    std::unique_ptr<net::Transport> guest = net::JoinRoom(std::make_unique<ScriptedLink>(&broker),
-                                                          "127.0.0.1:1884", "2222-2222", options, &error);
+    std::unique_ptr<net::Transport> guest = net::JoinRoom(
+        std::make_unique<ScriptedLink>(&broker), "127.0.0.1:1884", "2222-2222", options, false, &error);
     ASSERT_TRUE(guest) << error;
     EXPECT_EQ(broker.will.topic, kRoom + std::string("gone/") + broker.clientId);
     EXPECT_EQ(broker.will.payload,
