@@ -36,9 +36,10 @@ cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" -DLOBSHOT_HOST_TOOLS="$tools" >/dev/null
 nice -n 10 cmake --build build-web -j"$(nproc)"
 scripts/install-mqtt-client.sh
-for folder in build-web build-web/site; do
-  cp build-web/node_modules/mqtt/dist/mqtt.min.js "$folder/mqtt.min.js"
-done
+cp build-web/node_modules/mqtt/dist/mqtt.min.js build-web/mqtt.min.js
+cp build-web/mqtt.min.js build-web/site/mqtt.min.js
+gzip -9 -n -k -f build-web/site/mqtt.min.js
+brotli -f -k build-web/site/mqtt.min.js
 
 if [ "$serve" -eq 1 ]; then
   echo "Lobshot is on http://127.0.0.1:8000/ (Ctrl+C stops it)"

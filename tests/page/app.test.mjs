@@ -34,7 +34,7 @@ async function closePage(page) {
 const visible = (page, selector) => page.$eval(selector, element => !element.hidden && element.offsetParent !== null);
 
 test('the folder to publish: the page\'s files only, each compressible one with gzip and brotli copies', () => {
-  const served = ['index.html', 'index.js', 'index.wasm', 'manifest.webmanifest', 'sw.js'];
+  const served = ['index.html', 'index.js', 'index.wasm', 'manifest.webmanifest', 'sw.js', 'mqtt.min.js'];
   const icons = ['icon-32.png', 'icon-192.png', 'icon-512.png', 'icon-maskable-512.png'];
   const expected = [...served, ...served.map(name => name + '.gz'), ...served.map(name => name + '.br'), ...icons];
   assert.deepEqual(fs.readdirSync(PAGE_DIR).sort(), expected.sort());
