@@ -1,0 +1,286 @@
+// Tests of the pace of a following machine: the lateness of stamps and the lead it asks for, and a
+// follower ticking against made-up arrivals, paced and stepping as soon as it can.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "netplay/pacing.h"
+
+namespace {
+
+using netplay::FollowPacer;
+using netplay::StampLateness;
+using netplay::TICK_MS;
+using netplay::TickView;
+
+constexpr int INPUT_DELAY_FRAMES = 3;
+
+// The owner steps frame f at f * TICK_MS and stamps frame f + INPUT_DELAY_FRAMES as it does; each
+// stamp takes `delay` ms plus or minus up to `jitter`, and arrives in order (the transport holds a
+// stamp overtaking another back), drawn from `seed`. From frame `calmFrom` on the jitter is gone.
+std::vector<std::int64_t> Arrivals(int frames, int delay, int jitter, std::uint32_t seed,
+                                   int calmFrom = 1 << 30) {
+    std::vector<std::int64_t> at(static_cast<std::size_t>(frames));
+    std::uint32_t state = seed;
+    std::int64_t last = 0;
+    for (int f = 0; f < frames; ++f) {
+        state = state * 1664525u + 1013904223u;
+        const int spread = f >= calmFrom ? 0 : jitter;
+        const int drawn =
+            spread == 0
+                ? 0
+                : static_cast<int>((state >> 8) % static_cast<std::uint32_t>(2 * spread + 1)) - spread;
+        const std::int64_t sent = std::max(0, f - INPUT_DELAY_FRAMES) * TICK_MS;
+        last = std::max(last, sent + delay + drawn);
+        at[static_cast<std::size_t>(f)] = last;
+    }
+    return at;
+}
+
+struct FollowRun {
+    std::vector<std::int64_t> steps;  // the wall time of each frame step, in frame order
+    std::vector<int> stepsPerTick;
+    int lead = 0;                                        // at the end
+    std::int64_t depth = 0;                              // held at the last tick
+    std::int64_t lowestLead = 1 << 30, highestLead = 0;  // over the run after the first two seconds
+
+    // Stops after the first two seconds: times a tick went by with no step, the picture standing
+    // still for more than a tick.
+    int Stops() const {
+        int stops = 0;
+        for (std::size_t i = 1; i < steps.size(); ++i)
+            if (steps[i - 1] >= 2000 && steps[i] - steps[i - 1] > TICK_MS + 5) ++stops;
+        return stops;
+    }
+};
+
+// A follower's ticks, 20 ms apart unless a step was late (then the next comes at once, as the
+// window's timer does), seeing the stamps that have arrived. With `paced` the pacer decides each
+// tick's steps; otherwise a tick steps as soon as the next stamp is here, and a machine that has
+// fallen well behind catches up, as a machine did before it kept a lead. A stamp not here is waited
+// for, looking every 5 ms.
+FollowRun Follow(const std::vector<std::int64_t>& arrivals, bool paced, int phase = 7) {
+    FollowRun run;
+    StampLateness lateness;
+    FollowPacer pacer;
+    std::int64_t seen = -1, next = 0, tick = phase;
+    bool fresh = false;
+    const auto look = [&](std::int64_t now) {
+        while (seen + 1 < static_cast<std::int64_t>(arrivals.size()) &&
+               arrivals[static_cast<std::size_t>(seen + 1)] <= now) {
+            lateness.Arrived(static_cast<std::uint32_t>(++seen), now);
+            fresh = true;
+        }
+    };
+    const std::int64_t last = static_cast<std::int64_t>(arrivals.size()) - 40;
+    while (next < last) {
+        std::int64_t now = tick;
+        look(now);
+        bool waited = false;
+        for (; seen < next; now += 5, waited = true) look(now + 5);
+        TickView view;
+        view.depth = seen - next;
+        view.follows = true;
+        view.fresh = fresh;
+        view.waited = waited;
+        view.lead = paced ? lateness.LeadFrames() : 0;
+        fresh = false;
+        int steps = 1;
+        if (paced)
+            steps = pacer.StepsThisTick(view);
+        else if (view.depth >= INPUT_DELAY_FRAMES + 4)
+            steps = static_cast<int>(std::min<std::int64_t>(view.depth - INPUT_DELAY_FRAMES - 2, 10));
+        for (int s = 0; s < steps; ++s, ++next) run.steps.push_back(now);
+        run.stepsPerTick.push_back(steps);
+        run.depth = view.depth;
+        run.lead = view.lead;
+        if (now >= 2000) {
+            run.lowestLead = std::min<std::int64_t>(run.lowestLead, view.lead);
+            run.highestLead = std::max<std::int64_t>(run.highestLead, view.lead);
+        }
+        tick = std::max(tick + TICK_MS, now);
+    }
+    return run;
+}
+
+// ---- How late stamps come, and the lead.
+
+TEST(StampLateness, StampsOnTimeAskForNoLeadAndAJitteredLinkForOneCoveringIt) {
+    StampLateness steady, jittered, early;
+    EXPECT_EQ(steady.LeadFrames(), 0);
+    const std::vector<std::int64_t> calm = Arrivals(300, 40, 0, 1);
+    const std::vector<std::int64_t> rough = Arrivals(300, 100, 40, 2);
+    for (std::uint32_t f = 0; f < 300; ++f) {
+        steady.Arrived(f, calm[f]);
+        jittered.Arrived(f, rough[f]);
+    }
+    EXPECT_EQ(steady.LeadFrames(), 0);
+    // Up to 80 ms between the earliest and the latest: the lead covers most of it, never more.
+    EXPECT_GE(jittered.LeadFrames(), 3);
+    EXPECT_LE(jittered.LeadFrames(), 4);
+    // A few frames seen too early to be kept: the first is kept, the others dropped.
+    for (std::uint32_t f = 0; f < 30; ++f) early.Arrived(f < 10 ? 5 : f, f * TICK_MS);
+    EXPECT_EQ(early.Lateness().size(), 21u);
+}
+
+TEST(StampLateness, ALostPacketCountsAsLateAndTheWholeStreamMovingDoesNot) {
+    // Every second, one stamp is held up 200 ms (a packet lost and sent again) and the nine after it
+    // arrive with it: a tenth of the stamps are late by 20 to 200 ms.
+    StampLateness lost;
+    for (std::uint32_t f = 0; f < 250; ++f) {
+        const std::uint32_t held = f % 50 < 10 && f >= 50 ? f - f % 50 : f;
+        lost.Arrived(f, f % 50 < 10 && f >= 50 ? held * TICK_MS + 200 : f * TICK_MS);
+    }
+    const std::vector<std::int64_t> late = lost.Lateness();
+    EXPECT_EQ(late[100], 200);
+    EXPECT_EQ(late[109], 20);
+    EXPECT_EQ(late[110], 0);
+    EXPECT_GE(lost.LeadFrames(), 6);
+    EXPECT_LE(lost.LeadFrames(), 10);
+
+    // The owner paused 300 ms twice (loading a landscape), then caught up 5 frames at once: no stamp
+    // is late, and there is no lead to keep. (A pause and a catch-up closer together than the
+    // neighbours measured against look like stamps held up, and are taken as such.)
+    StampLateness moved;
+    for (std::uint32_t f = 0; f < 250; ++f) {
+        const std::int64_t paused = (f >= 80 ? 300 : 0) + (f >= 160 ? 300 : 0);
+        const std::int64_t caughtUp = f >= 215 ? std::min<std::int64_t>(f - 215, 5) * TICK_MS : 0;
+        moved.Arrived(f, f * TICK_MS + paused - caughtUp);
+    }
+    for (std::int64_t l : moved.Lateness()) EXPECT_EQ(l, 0);
+    EXPECT_EQ(moved.LeadFrames(), 0);
+}
+
+TEST(StampLateness, TheLeadNeverPassesHalfASecond) {
+    StampLateness wild;
+    for (std::uint32_t f = 0; f < 250; ++f) wild.Arrived(f, f * TICK_MS + (f % 4 == 0 ? 2000 : 0));
+    EXPECT_EQ(wild.LeadFrames(), netplay::MAX_LEAD_FRAMES);
+}
+
+// ---- The steps of a tick.
+
+TEST(FollowPacer, TheOwnerIsNeverHeldAndAFollowerAboutToOwnRunsTheOthersFramesAtOnce) {
+    FollowPacer pacer;
+    TickView owner;
+    owner.depth = 0;
+    owner.fresh = true;
+    owner.lead = 12;
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(pacer.StepsThisTick(owner), 1) << i;
+
+    // A follower with a lead of 12 holding 10 frames, its own frame coming after the next three: it
+    // runs three now, however little it holds against its lead.
+    FollowPacer handover;
+    TickView next;
+    next.follows = true;
+    next.fresh = true;
+    next.lead = 12;
+    next.depth = 10;
+    for (int i = 0; i < 5; ++i) handover.StepsThisTick(next);
+    next.ownIn = 3;
+    EXPECT_EQ(handover.StepsThisTick(next), 3);
+    next.ownIn = 1;
+    next.depth = 0;
+    EXPECT_EQ(handover.StepsThisTick(next), 1);
+}
+
+TEST(FollowPacer, AFollowerWellBehindCatchesUpAtOnceAndOneALittleBehindDrainsGently) {
+    // A lead within INPUT_DELAY: level at 5 frames beyond the next, as a machine always was; 9 held
+    // is caught up in one tick.
+    FollowPacer lan;
+    TickView view;
+    view.follows = true;
+    view.depth = 9;
+    EXPECT_EQ(lan.StepsThisTick(view), 4);
+    view.depth = 6;
+    EXPECT_EQ(lan.StepsThisTick(view), 1);
+    view.depth = 40;
+    EXPECT_EQ(lan.StepsThisTick(view), 10);
+
+    // A lead of 8: level at 10. Two frames over it for a moment is let be; for half a second, it
+    // runs two steps a tick; far over, it catches up at once.
+    FollowPacer far;
+    view.lead = 8;
+    view.depth = 10;
+    for (std::size_t i = 0; i < FollowPacer::RECENT_TICKS; ++i) EXPECT_EQ(far.StepsThisTick(view), 1);
+    view.depth = 13;
+    EXPECT_EQ(far.StepsThisTick(view), 1);
+    for (std::size_t i = 1; i < FollowPacer::RECENT_TICKS; ++i) far.StepsThisTick(view);
+    EXPECT_EQ(far.StepsThisTick(view), 2);
+    view.depth = 20;
+    EXPECT_EQ(far.StepsThisTick(view), 10);
+}
+
+TEST(FollowPacer, AFollowerHoldsATickForItsLeadOnlyWhileStampsComeSteadily) {
+    TickView view;
+    view.follows = true;
+    view.lead = 5;
+    view.depth = 1;
+    // Stamps coming: every other tick passes until it holds its lead.
+    FollowPacer building;
+    view.fresh = true;
+    std::vector<int> steps;
+    for (int i = 0; i < 6; ++i) steps.push_back(building.StepsThisTick(view));
+    EXPECT_EQ(steps, (std::vector<int>{1, 0, 1, 0, 1, 0}));
+    // No stamp since the last tick (its owner stopped, or one is late): it steps on.
+    FollowPacer quiet;
+    view.fresh = false;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(quiet.StepsThisTick(view), 1) << i;
+    // A tick that already waited for its stamp steps.
+    FollowPacer waited;
+    view.fresh = true;
+    view.waited = true;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(waited.StepsThisTick(view), 1) << i;
+    // Having held its lead within the last half second, a dip is what the lead is for: it steps.
+    FollowPacer dipped;
+    view.waited = false;
+    view.depth = 6;
+    dipped.StepsThisTick(view);
+    view.depth = 2;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(dipped.StepsThisTick(view), 1) << i;
+}
+
+// ---- A follower against made-up arrivals.
+
+TEST(FollowPacer, OnALocalNetworkAFollowerStepsExactlyAsOneSteppingAtOnce) {
+    for (std::uint32_t seed : {1u, 2u, 3u}) {
+        const std::vector<std::int64_t> arrivals = Arrivals(1500, 1, 1, seed);
+        for (int phase : {0, 7, 19}) {
+            const FollowRun paced = Follow(arrivals, true, phase), atOnce = Follow(arrivals, false, phase);
+            EXPECT_EQ(paced.steps, atOnce.steps) << seed << " " << phase;
+            EXPECT_LE(paced.highestLead, 1) << seed << " " << phase;
+            EXPECT_EQ(atOnce.Stops(), 0);
+        }
+    }
+}
+
+TEST(FollowPacer, AtAHundredMillisecondsAndFortyOfJitterAFollowerStopsFarLessOften) {
+    int paced = 0, atOnce = 0;
+    for (std::uint32_t seed : {4u, 5u, 6u}) {
+        const std::vector<std::int64_t> arrivals = Arrivals(3000, 100, 40, seed);
+        const FollowRun p = Follow(arrivals, true), a = Follow(arrivals, false);
+        paced += p.Stops();
+        atOnce += a.Stops();
+        EXPECT_GE(p.lowestLead, 3) << seed;
+        EXPECT_LE(p.highestLead, 5) << seed;
+        // It runs at the owner's pace: no further behind the newest stamp than its level.
+        EXPECT_LE(p.depth, p.lead + 2 + 3) << seed;
+    }
+    EXPECT_GT(atOnce, 100);
+    EXPECT_LT(paced * 4, atOnce) << paced << " stops paced, " << atOnce << " stepping at once";
+}
+
+TEST(FollowPacer, TheLeadGrowsWithJitterAndFallsBackWhenItGoes) {
+    // Twenty seconds of 100 +- 40 ms, then twenty of a calm 100 ms.
+    const std::vector<std::int64_t> arrivals = Arrivals(2200, 100, 40, 9, 1000);
+    const FollowRun run = Follow(arrivals, true);
+    EXPECT_GE(run.highestLead, 3);
+    EXPECT_EQ(run.lead, 0);
+    // The frames held beyond the lead are run off: it ends level, one step a tick.
+    EXPECT_LE(run.depth, 5);
+    const std::vector<int> lastTicks(run.stepsPerTick.end() - 100, run.stepsPerTick.end());
+    for (int steps : lastTicks) EXPECT_EQ(steps, 1);
+}
+
+}  // namespace
