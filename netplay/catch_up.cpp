@@ -1,8 +1,13 @@
-// Catching up: a machine that has fallen behind the others (it was paused, busy, or slow to join)
-// runs several frame steps a tick until it is level again, showing only the last of them.
+// The pace of the frame steps: how many each tick runs. A machine that has fallen behind the others
+// (it was paused, busy, or slow to join) runs several steps a tick until it is level again, showing
+// only the last of them; a machine following another's moment keeps a lead over the newest stamp it
+// holds, measured from how late the stamps come (netplay/pacing.h).
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "diag/diag.h"
+#include "netplay/pacing.h"
 #include "netplay/session.h"
 #include "replay/session.h"
 
@@ -10,32 +15,61 @@ namespace netplay {
 
 namespace {
 
-// A machine is behind when whoever stamps its next frame has stamped this far beyond it: at an even
-// pace the stamper is INPUT_DELAY frames ahead, and the link and the ticks' phase may add one or two.
-constexpr std::uint32_t BEHIND_FRAMES = INPUT_DELAY + 3;
-// A tick runs at most this many steps, and starts no more once this long has passed since its
-// first, so that the window stays responsive while the machine catches up.
-constexpr int MAX_STEPS_PER_TICK = 10;
+// A tick starts no more steps once this long has passed since its first, so that the window stays
+// responsive while the machine catches up.
 constexpr auto TICK_BUDGET = std::chrono::milliseconds(12);
 // A lag this long (half a second) is worth a trace row when it starts and ends.
 constexpr std::int64_t TRACED_LAG_FRAMES = 25;
 
 struct CatchUp {
     bool paced = true;
-    int steps = 0;  // the steps run in this tick so far
+    bool lead = true;  // a follower keeps a lead (LOBSHOT_FOLLOW_LEAD=0 turns it off)
+    int steps = 0;     // the steps run in this tick so far
+    int planned = 1;   // the steps this tick runs
     Clock::time_point tickStart{};
     bool another = false;  // another step follows the one running now, which is not shown
+    bool waited = false;   // this tick has waited for the next frame's stamp
+    int leadNow = 0;       // the lead at the last tick
+    int stamper = 0;       // who stamps the next frame, noted before its keys go to the game
     bool traced = false;   // a lag worth a trace row is being caught up
     Clock::time_point tracedSince{};
+    // Each machine's stamps as this machine has seen them come: the last frame seen, whether one
+    // came since the last tick, and how late they come.
+    std::array<std::int64_t, MAX_MACHINES> seen{};
+    std::array<bool, MAX_MACHINES> fresh{};
+    std::array<StampLateness, MAX_MACHINES> lateness{};
+    FollowPacer pacer;
 };
 
 CatchUp C;
+std::int64_t (*ClockForTests)() = nullptr;
+
+std::int64_t NowMs() { return ClockForTests ? ClockForTests() : Ms(Clock::now().time_since_epoch()); }
+
+bool LeadWanted() {
+    const char* wanted = std::getenv("LOBSHOT_FOLLOW_LEAD");
+    return !wanted || std::strcmp(wanted, "0") != 0;
+}
 
 // How many frames beyond `frame` the stamps held reach, as its stamper has stamped them; 0 when the
 // frame itself is not held yet.
 std::int64_t FramesHeldBeyond(std::uint32_t frame) {
     if (!Held(frame)) return 0;
     return std::max<std::int64_t>(StreamOf(EffectiveOwner(frame)).latest - frame, 0);
+}
+
+// How many frames beyond the next step's the stamps reach, as its stamper has stamped them.
+std::int64_t Depth(std::uint32_t next) {
+    return std::max<std::int64_t>(StreamOf(C.stamper).latest - next, 0);
+}
+
+// The frames from `next` to this machine's first own frame among those whose owner is known; 0
+// when none of them is its own.
+int OwnFrameIn(std::uint32_t next) {
+    for (std::uint32_t k = 1; k <= INPUT_DELAY; ++k)
+        if (TheStamps.owners.count(next + k) && EffectiveOwner(next + k) == TheLink.me)
+            return static_cast<int>(k);
+    return 0;
 }
 
 // Rows for a lag long enough to matter: when it is noticed, and when it has been caught up.
@@ -53,31 +87,91 @@ void TraceLag(std::int64_t held) {
     }
 }
 
+// A low-severity row for each step and each tick let pass, for measuring the pace: when (steady
+// milliseconds), the machine that stamped the frame and this one, the lead and the frames held.
+void TracePace(const char* what, std::uint32_t frame) {
+    if (!Diag.TraceLowSeverity) return;
+    DiagTrace(DIAG_LOW, "net", __LINE__, "Pace", "%s %u at %lld ms, stamped by %d, on %d, lead %d, held %lld",
+              what, frame, static_cast<long long>(NowMs()), C.stamper, TheLink.me, C.leadNow,
+              static_cast<long long>(Depth(frame)));
+}
+
 }  // namespace
+
+void WatchStamps() {
+    if (!Active() || ReplayPlaying()) return;
+    // Who stamps the next frame is forgotten once its keys go to the game.
+    const std::uint32_t next = ReplayFrameSteps();
+    if (TheStamps.deliveredThrough < static_cast<std::int64_t>(next)) C.stamper = EffectiveOwner(next);
+    const std::int64_t now = NowMs();
+    for (int m = 0; m < MAX_MACHINES; ++m) {
+        const Stream& stream = StreamOf(m);
+        std::int64_t& seen = C.seen[static_cast<std::size_t>(m)];
+        // A stream first seen (or begun again) is taken as it stands: what it holds came before.
+        if (m == TheLink.me || stream.latest <= seen || seen < 0 || stream.latest < seen) {
+            if (seen < 0 || stream.latest < seen) seen = stream.latest;
+            continue;
+        }
+        for (auto s = stream.stamps.upper_bound(static_cast<std::uint32_t>(seen)); s != stream.stamps.end();
+             ++s)
+            C.lateness[static_cast<std::size_t>(m)].Arrived(s->first, now);
+        seen = stream.latest;
+        C.fresh[static_cast<std::size_t>(m)] = true;
+    }
+}
+
+// The tick's steps, planned when its first step may run: a machine stepping as fast as its script
+// asks runs one step a tick; otherwise the pacer decides from what this machine holds.
+bool CatchUpHoldsTick() {
+    if (!Active() || ReplayPlaying() || C.another) return false;
+    C.steps = 0;
+    C.tickStart = Clock::now();
+    C.planned = 1;
+    if (!C.paced) return false;
+    const std::uint32_t next = ReplayFrameSteps();
+    const int stamper = C.stamper;
+    TickView view;
+    view.depth = Depth(next);
+    view.follows = stamper != TheLink.me;
+    view.ownIn = C.lead ? OwnFrameIn(next) : 0;
+    view.fresh = C.fresh[static_cast<std::size_t>(stamper)];
+    view.waited = C.waited;
+    view.lead = C.lead && view.follows ? C.lateness[static_cast<std::size_t>(stamper)].LeadFrames() : 0;
+    view.inputDelay = static_cast<int>(INPUT_DELAY);
+    C.fresh.fill(false);
+    C.waited = false;
+    C.leadNow = view.lead;
+    C.planned = C.pacer.StepsThisTick(view);
+    if (C.planned == 0) TracePace("Held", next);
+    return C.planned == 0;
+}
+
+void CatchUpWaits() { C.waited = true; }
 
 void CatchUpBeforeStep() {
     if (!Active() || ReplayPlaying()) {
         C.another = false;
         return;
     }
-    const Clock::time_point now = Clock::now();
-    if (!C.another) {
-        C.steps = 0;
-        C.tickStart = now;
-    }
+    TracePace("Step", ReplayFrameSteps());
     ++C.steps;
-    // The frame after this step decides: still behind, and the tick has room for it.
-    // A spectator is behind only beyond the lead it keeps.
-    const std::int64_t held = FramesHeldBeyond(ReplayFrameSteps() + 1) - WatchLead();
-    C.another =
-        C.paced && held >= BEHIND_FRAMES && C.steps < MAX_STEPS_PER_TICK && now - C.tickStart < TICK_BUDGET;
-    TraceLag(held);
+    // The frame after this step decides: the tick has planned it, and has room for it.
+    const std::uint32_t following = ReplayFrameSteps() + 1;
+    C.another = C.paced && C.steps < C.planned && Held(following) && Clock::now() - C.tickStart < TICK_BUDGET;
+    TraceLag(FramesHeldBeyond(following));
 }
 
 bool CatchUpRunsAnother() { return C.another && Active(); }
 
 void SetTicksPaced(bool paced) { C.paced = paced; }
+void SetFollowLead(bool on) { C.lead = on; }
+int FollowLead() { return C.leadNow; }
+void SetPaceClockForTests(std::int64_t (*nowMs)()) { ClockForTests = nowMs; }
 
-void ResetCatchUp() { C = CatchUp{}; }
+void ResetCatchUp() {
+    C = CatchUp{};
+    C.seen.fill(-1);
+    C.lead = LeadWanted();
+}
 
 }  // namespace netplay

@@ -108,6 +108,7 @@ bool NetTakeInput(const InputEvent& input) {
 bool NetDeliverDue(InputSink sink) {
     if (TheLink.role == NetRole::Local) return false;
     Poll(0);
+    WatchStamps();
     if (TheLink.offlinePending) {
         DeliverOffline(sink);
         return true;
@@ -138,8 +139,12 @@ bool NetMayStep() {
 }
 
 void NetWait(int ms) {
-    if (Active()) WaitForKeys(ms);
+    if (!Active()) return;
+    CatchUpWaits();
+    WaitForKeys(ms);
 }
+
+bool NetHoldsTick() { return CatchUpHoldsTick(); }
 
 void NetBeforeFrameStep() {
     CatchUpBeforeStep();
@@ -166,10 +171,9 @@ bool NetRunAnother() { return CatchUpRunsAnother(); }
 
 bool NetShowFrames() { return !(Active() && ReplayPlaying()) && !CatchUpRunsAnother(); }
 
-void NetTicksPaced(bool paced) {
-    SetTicksPaced(paced);
-    SetWatchPaced(paced);
-}
+void NetTicksPaced(bool paced) { SetTicksPaced(paced); }
+void NetFollowWithLead(bool on) { SetFollowLead(on); }
+int NetFollowLead() { return FollowLead(); }
 
 void NetDrawOverlay(int device, int surface) {
     if (TheLink.role == NetRole::Local && !NoticeShown()) return;
@@ -229,3 +233,4 @@ const std::string& NetRoom() {
 void NetPoll(int ms) { Poll(ms); }
 
 void NetResetForTests() { ResetSession(); }
+void NetPaceClockForTests(std::int64_t (*nowMs)()) { SetPaceClockForTests(nowMs); }

@@ -84,13 +84,20 @@ bool NetMayStep();
 // A tick is due but the step may not run: waits at most ms for news, and after WAIT_MESSAGE_MS
 // says on screen for whom it waits.
 void NetWait(int ms);
+// A tick is due and the step may run: true when this tick passes without one. A machine following
+// another's moment runs a little behind the newest stamp it holds, by a lead that covers how late
+// the stamps have come over the last seconds (0 or 1 frame on a local network), and lets a tick pass
+// now and then to keep it; nothing is said on screen for that. Called before each step.
+bool NetHoldsTick();
 // Just before and just after each frame step.
 void NetBeforeFrameStep();
 void NetFrameStepRun();
 // After a frame step: true when the next one runs at once, without waiting for a tick. A machine
-// that has fallen behind (it holds the stamps for frames well beyond its next step: it was paused,
-// or busy) runs a few steps a tick until it is level, at most 10 and for about 12 ms a tick so that
-// the window stays responsive. The steps are the same; only how many run in a tick changes.
+// that has fallen behind (it holds the stamps for frames well beyond its next step and its lead: it
+// was paused, or busy) runs a few steps a tick until it is level, at most 10 and for about 12 ms a
+// tick so that the window stays responsive; a follower a little beyond its lead runs two; one about
+// to own the moment runs the others' frames it holds at once. The steps are the same; only how many
+// run in a tick changes.
 bool NetRunAnother();
 // False while a joining machine plays the game so far back, and for every step but the last of a
 // tick that catches up: those frames are not shown (their sounds play as ever).
@@ -99,6 +106,11 @@ bool NetShowFrames();
 // after NetConfigure. A headless script's ticks come as fast as it asks for them, one step each, so
 // it turns catching up off.
 void NetTicksPaced(bool paced);
+// Whether a follower keeps a lead: on unless LOBSHOT_FOLLOW_LEAD=0 was set when the session was
+// configured; set after NetConfigure. Off, a follower steps as soon as each stamp is here.
+void NetFollowWithLead(bool on);
+// The lead this machine keeps, in frames, as of its last tick (0 while it owns the moment).
+int NetFollowLead();
 // Draws this machine's own messages over the frame about to be shown.
 void NetDrawOverlay(int device, int surface);
 
@@ -123,3 +135,5 @@ void NetPoll(int ms);
 int NetFrameOwner(std::uint32_t frame);
 
 void NetResetForTests();
+// The pace's clock in milliseconds, simulated by a test (null: the steady clock); survives the reset.
+void NetPaceClockForTests(std::int64_t (*nowMs)());

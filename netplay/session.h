@@ -5,9 +5,11 @@
 // The rooms: session.cpp, the link and how the network game ends; stamps.cpp, the stream of stamps
 // and who owns a frame; host.cpp, the host's side; admission.cpp, the host's door (who may join,
 // admission.h); guest.cpp, a joined machine's side; desync.cpp, the turn-start hashes, their check and
-// the report; catch_up.cpp, a machine fallen behind running several steps a tick; watchers.cpp, the
-// spectators; keyboard.cpp, this machine's keys and the leave prompt; notices.cpp, what this
-// machine says on screen and how long it has waited; lockstep.cpp, the door the shell calls.
+// the report; catch_up.cpp, the pace of the steps (a machine fallen behind running several a tick,
+// a follower keeping a lead, pacing.h); keyboard.cpp, this
+// machine's keys and the leave
+// prompt; notices.cpp, what this machine says on screen and how long it has waited; lockstep.cpp,
+// the door the shell calls.
 #pragma once
 
 #include <array>
@@ -232,15 +234,31 @@ std::uint64_t LastHash();
 bool Desynced();
 void ResetDesyncCheck();
 
-// ---- Falling behind and catching up (catch_up.cpp).
+// ---- The pace of the steps: falling behind and catching up, and following with a lead
+// (catch_up.cpp, over pacing.h).
 
-// Just before each step: decides whether this machine, fallen behind whoever stamps its frames, runs
-// another step straight after this one; this one is then not shown.
+// After each read of the network: notes the stamps of the other machines that came since the last,
+// and when, for how late they come.
+void WatchStamps();
+// A tick is due and its first step may run: plans the tick's steps; true when it runs none (a
+// follower keeping its lead).
+bool CatchUpHoldsTick();
+// The tick waits for the next frame's stamp.
+void CatchUpWaits();
+// Just before each step: whether this machine runs another step straight after this one, as the
+// tick planned; this one is then not shown.
 void CatchUpBeforeStep();
 bool CatchUpRunsAnother();
-// Whether ticks come at the window's pace (the default), so that a machine behind catches up; a
-// script's ticks, which come as fast as asked for, run one step each.
+// Whether ticks come at the window's pace (the default), so that a machine behind catches up and a
+// follower keeps a lead; a script's ticks, which come as fast as asked for, run one step each.
 void SetTicksPaced(bool paced);
+// Whether a follower keeps a lead (the default, unless LOBSHOT_FOLLOW_LEAD=0 when the session
+// starts); without one it steps as soon as each stamp is here.
+void SetFollowLead(bool on);
+// The lead in frames at the last tick: 0 while this machine owns the moment.
+int FollowLead();
+// Milliseconds of a simulated clock for the pace, instead of the steady clock (null: the steady one).
+void SetPaceClockForTests(std::int64_t (*nowMs)());
 void ResetCatchUp();
 
 // ---- This machine's keyboard (keyboard.cpp).

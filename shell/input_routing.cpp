@@ -60,5 +60,10 @@ LoopAction NextLoopAction() {
         NetWait(5);
         return LoopAction::LookAgain;
     }
+    if (NetHoldsTick()) {
+        // A machine following another's moment lets the tick pass, to keep its lead.
+        TickPending = false;
+        return LoopAction::WaitForMessage;
+    }
     return LoopAction::RunStep;
 }
