@@ -135,7 +135,6 @@ bool CatchUpHoldsTick() {
     view.follows = stamper != TheLink.me;
     view.ownIn = C.lead ? OwnFrameIn(next) : 0;
     view.fresh = C.fresh[static_cast<std::size_t>(stamper)];
-    view.waited = C.waited;
     view.lead = C.lead && view.follows ? C.lateness[static_cast<std::size_t>(stamper)].LeadFrames() : 0;
     view.inputDelay = static_cast<int>(INPUT_DELAY);
     C.fresh.fill(false);
@@ -146,7 +145,10 @@ bool CatchUpHoldsTick() {
     return C.planned == 0;
 }
 
-void CatchUpWaits() { C.waited = true; }
+void CatchUpWaits() {
+    if (!C.waited) TracePace("Waited", ReplayFrameSteps());
+    C.waited = true;
+}
 
 void CatchUpBeforeStep() {
     if (!Active() || ReplayPlaying()) {

@@ -24,8 +24,6 @@ constexpr std::int64_t LEVEL_MARGIN = 2;
 // A follower with a lead beyond INPUT_DELAY that is behind its level by up to this many frames, for
 // all of its recent ticks, runs two steps a tick; further behind, it catches up at once.
 constexpr std::int64_t DRAIN_BAND = 3;
-// A tick passes for the lead at most once in this many ticks.
-constexpr int HOLD_SPACING = 2;
 
 }  // namespace
 
@@ -75,13 +73,13 @@ void StampLateness::Clear() { *this = StampLateness{}; }
 
 // The steps, in order of precedence: a follower about to own the moment runs the others' frames
 // it holds; a machine well behind its level catches up to it; one a little behind for a while runs
-// two steps; a follower holding less than its lead, its owner's stamps coming steadily, lets the
-// tick pass; otherwise one step.
+// two steps; a follower that has held less than its lead for the last half second, its owner's
+// stamps coming, lets the tick pass (and the next ones, until it holds its lead: one longer stop
+// rather than many short ones, and after a wait for a stamp, the same stop); otherwise one step.
 int FollowPacer::StepsThisTick(const TickView& view) {
     recent_[recentNext_] = view.depth;
     recentNext_ = (recentNext_ + 1) % RECENT_TICKS;
     recentCount_ = std::min(recentCount_ + 1, RECENT_TICKS);
-    ++sinceHold_;
 
     const std::int64_t level = std::max(view.lead, view.inputDelay) + LEVEL_MARGIN;
     const std::int64_t band = view.lead > view.inputDelay ? DRAIN_BAND : 0;
@@ -93,9 +91,7 @@ int FollowPacer::StepsThisTick(const TickView& view) {
         steps = view.depth - level;
     } else if (afterOne > level && LowestRecent() - 1 > level) {
         steps = 2;
-    } else if (view.follows && view.fresh && !view.waited && HighestRecent() < view.lead &&
-               sinceHold_ >= HOLD_SPACING) {
-        sinceHold_ = 0;
+    } else if (view.follows && view.fresh && HighestRecent() < view.lead) {
         return 0;
     }
     return static_cast<int>(

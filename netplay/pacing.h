@@ -4,9 +4,9 @@
 //
 // A machine that follows (another machine stamps the frames it plays now) runs a little behind the
 // newest stamp it holds, by a lead that covers how late the stamps have lately come: it steps one
-// frame a tick while it holds about the lead, lets a tick pass now and then while it holds less and
-// the stamps come steadily (so that a late stamp finds frames still in hand instead of stopping the
-// picture), and steps a little faster while it holds well over the lead. On a local network the
+// frame a tick while it holds about the lead, lets ticks pass while it holds less and the stamps
+// come (so that a late stamp finds frames still in hand instead of stopping the picture), and steps a
+// little faster while it holds well over the lead. On a local network the
 // stamps come on time, the lead is 0 or 1 frame, and it runs exactly as a machine that steps as soon
 // as it can. The owner of the moment is never held back; a follower about to own the moment runs the
 // frames it still holds of the others at once, so that its own first frame goes out early.
@@ -62,10 +62,9 @@ struct TickView {
     // Frames from the next one to this machine's first own frame, when one is known ahead (its owner
     // is known INPUT_DELAY frames ahead); 0 when none is.
     int ownIn = 0;
-    bool fresh = false;   // a stamp from whoever stamps the next frame came since the last tick
-    bool waited = false;  // this tick waited for the next frame's stamp
-    int lead = 0;         // the lead for whoever stamps the next frame (0: the lead is off)
-    int inputDelay = 3;   // frames between a key and the step it reaches
+    bool fresh = false;  // a stamp from whoever stamps the next frame came since the last tick
+    int lead = 0;        // the lead for whoever stamps the next frame (0: the lead is off)
+    int inputDelay = 3;  // frames between a key and the step it reaches
 };
 
 // The steps of each tick, from what the machine held at its last ticks.
@@ -85,7 +84,6 @@ private:
 
     std::array<std::int64_t, RECENT_TICKS> recent_{};
     std::size_t recentCount_ = 0, recentNext_ = 0;
-    int sinceHold_ = 0;
 };
 
 }  // namespace netplay

@@ -198,8 +198,8 @@ TEST_F(FollowTest, AFollowerOnAJitteryLinkStopsFarLessOftenWithItsLead) {
     NetResetForTests();
     const Following paced = Follow(true, 450);
     EXPECT_GT(atOnce.stops, 30);
-    EXPECT_LT(paced.stops * 4, atOnce.stops) << paced.stops << " stops with the lead, " << atOnce.stops
-                                             << " without";
+    EXPECT_LT(paced.stops * 4, atOnce.stops)
+        << paced.stops << " stops with the lead, " << atOnce.stops << " without";
     EXPECT_EQ(atOnce.lead, 0);
     EXPECT_GE(paced.lead, 2);
     EXPECT_LE(paced.lead, 6);

@@ -78,13 +78,11 @@ FollowRun Follow(const std::vector<std::int64_t>& arrivals, bool paced, int phas
     while (next < last) {
         std::int64_t now = tick;
         look(now);
-        bool waited = false;
-        for (; seen < next; now += 5, waited = true) look(now + 5);
+        for (; seen < next; now += 5) look(now + 5);
         TickView view;
         view.depth = seen - next;
         view.follows = true;
         view.fresh = fresh;
-        view.waited = waited;
         view.lead = paced ? lateness.LeadFrames() : 0;
         fresh = false;
         int steps = 1;
@@ -212,33 +210,32 @@ TEST(FollowPacer, AFollowerWellBehindCatchesUpAtOnceAndOneALittleBehindDrainsGen
     EXPECT_EQ(far.StepsThisTick(view), 10);
 }
 
-TEST(FollowPacer, AFollowerHoldsATickForItsLeadOnlyWhileStampsComeSteadily) {
+TEST(FollowPacer, AFollowerLetsTicksPassForItsLeadOnlyWhileStampsCome) {
     TickView view;
     view.follows = true;
     view.lead = 5;
-    view.depth = 1;
-    // Stamps coming: every other tick passes until it holds its lead.
-    FollowPacer building;
     view.fresh = true;
+    // Stamps coming: the ticks pass, one stop, until it holds its lead.
+    FollowPacer building;
     std::vector<int> steps;
-    for (int i = 0; i < 6; ++i) steps.push_back(building.StepsThisTick(view));
-    EXPECT_EQ(steps, (std::vector<int>{1, 0, 1, 0, 1, 0}));
+    for (int depth = 1; depth <= 6; ++depth) {
+        view.depth = depth;
+        steps.push_back(building.StepsThisTick(view));
+    }
+    EXPECT_EQ(steps, (std::vector<int>{0, 0, 0, 0, 1, 1}));
     // No stamp since the last tick (its owner stopped, or one is late): it steps on.
     FollowPacer quiet;
     view.fresh = false;
+    view.depth = 1;
     for (int i = 0; i < 6; ++i) EXPECT_EQ(quiet.StepsThisTick(view), 1) << i;
-    // A tick that already waited for its stamp steps.
-    FollowPacer waited;
-    view.fresh = true;
-    view.waited = true;
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(waited.StepsThisTick(view), 1) << i;
     // Having held its lead within the last half second, a dip is what the lead is for: it steps.
     FollowPacer dipped;
-    view.waited = false;
+    view.fresh = true;
     view.depth = 6;
     dipped.StepsThisTick(view);
     view.depth = 2;
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(dipped.StepsThisTick(view), 1) << i;
+    for (std::size_t i = 1; i < FollowPacer::RECENT_TICKS; ++i) EXPECT_EQ(dipped.StepsThisTick(view), 1) << i;
+    EXPECT_EQ(dipped.StepsThisTick(view), 0);
 }
 
 // ---- A follower against made-up arrivals.
