@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "netplay/pacing.h"
 #include "netplay/session.h"
@@ -18,6 +19,8 @@ namespace {
 // A tick starts no more steps once this long has passed since its first, so that the window stays
 // responsive while the machine catches up.
 constexpr auto TICK_BUDGET = std::chrono::milliseconds(12);
+// Stamps are coming while one has come within this long.
+constexpr std::int64_t FRESH_MS = 100;
 // A lag this long (half a second) is worth a trace row when it starts and ends.
 constexpr std::int64_t TRACED_LAG_FRAMES = 25;
 
@@ -33,10 +36,10 @@ struct CatchUp {
     int stamper = 0;       // who stamps the next frame, noted before its keys go to the game
     bool traced = false;   // a lag worth a trace row is being caught up
     Clock::time_point tracedSince{};
-    // Each machine's stamps as this machine has seen them come: the last frame seen, whether one
-    // came since the last tick, and how late they come.
+    // Each machine's stamps as this machine has seen them come: the last frame seen, when the last
+    // came, and how late they come.
     std::array<std::int64_t, MAX_MACHINES> seen{};
-    std::array<bool, MAX_MACHINES> fresh{};
+    std::array<std::int64_t, MAX_MACHINES> lastCame{};
     std::array<StampLateness, MAX_MACHINES> lateness{};
     FollowPacer pacer;
 };
@@ -72,6 +75,13 @@ int OwnFrameIn(std::uint32_t next) {
     return 0;
 }
 
+// A picture that stands still until a key: a shop, the player choice, a shot settling before the
+// turn passes (nothing moves for SETTLE_FRAMES).
+bool PictureStill() {
+    return CurrentMode == WeaponShop || CurrentMode == PlayerChoice ||
+           (CurrentMode == ShotInProgress && SettleCountdown >= 0);
+}
+
 // Rows for a lag long enough to matter: when it is noticed, and when it has been caught up.
 void TraceLag(std::int64_t held) {
     const bool lagging = C.paced && held > TRACED_LAG_FRAMES;
@@ -87,13 +97,15 @@ void TraceLag(std::int64_t held) {
     }
 }
 
-// A low-severity row for each step and each tick let pass, for measuring the pace: when (steady
-// milliseconds), the machine that stamped the frame and this one, the lead and the frames held.
+// A low-severity row for each step, each tick let pass and each wait, for measuring the pace: when
+// (steady milliseconds), the machine that stamped the frame and this one, the lead, the frames held
+// and whether the picture stands still.
 void TracePace(const char* what, std::uint32_t frame) {
     if (!Diag.TraceLowSeverity) return;
-    DiagTrace(DIAG_LOW, "net", __LINE__, "Pace", "%s %u at %lld ms, stamped by %d, on %d, lead %d, held %lld",
-              what, frame, static_cast<long long>(NowMs()), C.stamper, TheLink.me, C.leadNow,
-              static_cast<long long>(Depth(frame)));
+    DiagTrace(DIAG_LOW, "net", __LINE__, "Pace",
+              "%s %u at %lld ms, stamped by %d, on %d, lead %d, held %lld%s", what, frame,
+              static_cast<long long>(NowMs()), C.stamper, TheLink.me, C.leadNow,
+              static_cast<long long>(Depth(frame)), PictureStill() ? ", still" : "");
 }
 
 }  // namespace
@@ -107,16 +119,17 @@ void WatchStamps() {
     for (int m = 0; m < MAX_MACHINES; ++m) {
         const Stream& stream = StreamOf(m);
         std::int64_t& seen = C.seen[static_cast<std::size_t>(m)];
+        if (m == TheLink.me || stream.latest == seen) continue;
         // A stream first seen (or begun again) is taken as it stands: what it holds came before.
-        if (m == TheLink.me || stream.latest <= seen || seen < 0 || stream.latest < seen) {
-            if (seen < 0 || stream.latest < seen) seen = stream.latest;
+        if (seen < 0 || stream.latest < seen) {
+            seen = stream.latest;
             continue;
         }
         for (auto s = stream.stamps.upper_bound(static_cast<std::uint32_t>(seen)); s != stream.stamps.end();
              ++s)
             C.lateness[static_cast<std::size_t>(m)].Arrived(s->first, now);
         seen = stream.latest;
-        C.fresh[static_cast<std::size_t>(m)] = true;
+        C.lastCame[static_cast<std::size_t>(m)] = now;
     }
 }
 
@@ -134,10 +147,10 @@ bool CatchUpHoldsTick() {
     view.depth = Depth(next);
     view.follows = stamper != TheLink.me;
     view.ownIn = C.lead ? OwnFrameIn(next) : 0;
-    view.fresh = C.fresh[static_cast<std::size_t>(stamper)];
+    view.fresh = NowMs() - C.lastCame[static_cast<std::size_t>(stamper)] <= FRESH_MS;
+    view.still = C.lead && PictureStill();
     view.lead = C.lead && view.follows ? C.lateness[static_cast<std::size_t>(stamper)].LeadFrames() : 0;
     view.inputDelay = static_cast<int>(INPUT_DELAY);
-    C.fresh.fill(false);
     C.waited = false;
     C.leadNow = view.lead;
     C.planned = C.pacer.StepsThisTick(view);

@@ -72,10 +72,11 @@ int StampLateness::LeadFrames() const {
 void StampLateness::Clear() { *this = StampLateness{}; }
 
 // The steps, in order of precedence: a follower about to own the moment runs the others' frames
-// it holds; a machine well behind its level catches up to it; one a little behind for a while runs
-// two steps; a follower that has held less than its lead for the last half second, its owner's
-// stamps coming, lets the tick pass (and the next ones, until it holds its lead: one longer stop
-// rather than many short ones, and after a wait for a stamp, the same stop); otherwise one step.
+// it holds; a follower whose picture stands still runs all it holds; a machine well behind its level catches
+// up to it; one a little behind for a while runs two steps; a follower that has held less than its lead for
+// the last half second, its owner's stamps coming, lets the tick pass (and the next ones, until it holds its
+// lead: one longer stop rather than many short ones, and after a wait for a stamp, the same stop); otherwise
+// one step.
 int FollowPacer::StepsThisTick(const TickView& view) {
     recent_[recentNext_] = view.depth;
     recentNext_ = (recentNext_ + 1) % RECENT_TICKS;
@@ -87,6 +88,8 @@ int FollowPacer::StepsThisTick(const TickView& view) {
     std::int64_t steps = 1;
     if (view.follows && view.ownIn > 0) {
         steps = view.ownIn;
+    } else if (view.follows && view.still) {
+        steps = view.depth + 1;
     } else if (afterOne > level + band) {
         steps = view.depth - level;
     } else if (afterOne > level && LowestRecent() - 1 > level) {

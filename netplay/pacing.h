@@ -6,10 +6,14 @@
 // newest stamp it holds, by a lead that covers how late the stamps have lately come: it steps one
 // frame a tick while it holds about the lead, lets ticks pass while it holds less and the stamps
 // come (so that a late stamp finds frames still in hand instead of stopping the picture), and steps a
-// little faster while it holds well over the lead. On a local network the
-// stamps come on time, the lead is 0 or 1 frame, and it runs exactly as a machine that steps as soon
-// as it can. The owner of the moment is never held back; a follower about to own the moment runs the
-// frames it still holds of the others at once, so that its own first frame goes out early.
+// little faster while it holds well over the lead. On a local network the stamps come on time, the
+// lead is 0 or 1 frame, and it runs exactly as a machine that steps as soon as it can.
+//
+// The owner of the moment is never held back; a follower about to own the moment runs the frames it
+// still holds of the others at once, so that its own first frame goes out early. Since it learns
+// that only INPUT_DELAY frames ahead, it also runs all it holds while the picture stands still (the
+// moment passes only from such a picture): when the moment passes, it is behind only by the time
+// the stamps take to come.
 #pragma once
 
 #include <array>
@@ -62,7 +66,10 @@ struct TickView {
     // Frames from the next one to this machine's first own frame, when one is known ahead (its owner
     // is known INPUT_DELAY frames ahead); 0 when none is.
     int ownIn = 0;
-    bool fresh = false;  // a stamp from whoever stamps the next frame came since the last tick
+    bool fresh = false;  // stamps from whoever stamps the next frame are coming (one came lately)
+    // The picture stands still (a shop, a menu, a shot settling before the turn passes): a follower
+    // runs all it holds, its lead not needed, so that it is level when the moment passes.
+    bool still = false;
     int lead = 0;        // the lead for whoever stamps the next frame (0: the lead is off)
     int inputDelay = 3;  // frames between a key and the step it reaches
 };

@@ -159,7 +159,7 @@ TEST(StampLateness, TheLeadNeverPassesHalfASecond) {
 
 // ---- The steps of a tick.
 
-TEST(FollowPacer, TheOwnerIsNeverHeldAndAFollowerAboutToOwnRunsTheOthersFramesAtOnce) {
+TEST(FollowPacer, TheOwnerIsNeverHeldAndAFollowerAboutToOwnOrStandingStillRunsWhatItHolds) {
     FollowPacer pacer;
     TickView owner;
     owner.depth = 0;
@@ -181,6 +181,18 @@ TEST(FollowPacer, TheOwnerIsNeverHeldAndAFollowerAboutToOwnRunsTheOthersFramesAt
     next.ownIn = 1;
     next.depth = 0;
     EXPECT_EQ(handover.StepsThisTick(next), 1);
+
+    // While the picture stands still (the turn about to pass, a shop) a follower runs all it holds,
+    // up to a tick's worth; the owner one step, as ever.
+    FollowPacer still;
+    next.ownIn = 0;
+    next.still = true;
+    next.depth = 8;
+    EXPECT_EQ(still.StepsThisTick(next), 9);
+    next.depth = 30;
+    EXPECT_EQ(still.StepsThisTick(next), netplay::MAX_STEPS_PER_TICK);
+    owner.still = true;
+    EXPECT_EQ(pacer.StepsThisTick(owner), 1);
 }
 
 TEST(FollowPacer, AFollowerWellBehindCatchesUpAtOnceAndOneALittleBehindDrainsGently) {
