@@ -29,7 +29,7 @@ std::vector<int> FaultDice::Fate(bool cut_off) {
     if (copies == 2) ++stats_.duplicated;
     std::vector<int> delays;
     for (int i = 0; i < copies; ++i) {
-        int delay = 1 + static_cast<int>(Draw() * (faults_.max_delay_ms + 1));
+        int delay = 1 + faults_.min_delay_ms + static_cast<int>(Draw() * (faults_.max_delay_ms + 1));
         if (Draw() < faults_.reordering) {
             ++stats_.held_back;
             delay += kHoldBackMs + static_cast<int>(Draw() * (faults_.max_delay_ms + 1));

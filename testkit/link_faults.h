@@ -11,7 +11,8 @@ struct LinkFaults {
     double loss = 0;         // chance, 0 to 1, that a datagram is lost
     double duplication = 0;  // chance that it arrives twice
     double reordering = 0;   // chance that it is held back behind later ones
-    int max_delay_ms = 0;    // each datagram takes 1 ms plus up to this much more
+    int max_delay_ms = 0;    // each datagram takes 1 ms plus min_delay_ms plus up to this much more
+    int min_delay_ms = 0;    // the delay every datagram takes, as a long route does
     std::uint32_t seed = 1;  // the faults drawn are the same for the same seed and traffic
 };
 
@@ -21,7 +22,8 @@ struct LinkStats {
     std::uint64_t lost = 0;  // by chance or because an end was cut off
     std::uint64_t duplicated = 0;
     std::uint64_t held_back = 0;
-    std::uint64_t bytes = 0;  // of the datagrams offered to the link (a real relay's only)
+    std::uint64_t bytes = 0;          // of the datagrams offered to the link (a real relay's only)
+    std::uint64_t bytes_to_host = 0;  // of those, from the clients to the host
 };
 
 // Draws the fate of each datagram in turn.

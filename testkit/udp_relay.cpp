@@ -77,6 +77,7 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         LinkStats stats = dice_.Stats();
         stats.bytes = bytes_;
+        stats.bytes_to_host = bytesToHost_;
         return stats;
     }
 
@@ -102,8 +103,9 @@ private:
     std::uint16_t port_ = 0;
     std::vector<Client> clients_;  // only the relay's thread touches these
     std::multimap<Clock::time_point, Pending> line_;
-    mutable std::mutex mutex_;  // guards the dice and the severed clients
-    std::uint64_t bytes_ = 0;   // offered to the link, under the mutex
+    mutable std::mutex mutex_;       // guards the dice and the severed clients
+    std::uint64_t bytes_ = 0;        // offered to the link, under the mutex
+    std::uint64_t bytesToHost_ = 0;  // of those, from the clients
     FaultDice dice_;
     std::set<int> severed_;
     std::atomic<bool> stop_{false};
@@ -160,6 +162,7 @@ void Relay::Schedule(int client, int from_fd, const sockaddr_in& to, const std::
         std::lock_guard<std::mutex> lock(mutex_);
         delays = dice_.Fate(severed_.count(client) > 0);
         bytes_ += size;
+        if (from_fd != listen_fd_) bytesToHost_ += size;
     }
     const Clock::time_point now = Clock::now();
     for (int delay : delays)

@@ -1,10 +1,11 @@
 // Test tool for network games between headless runners: a faulty UDP relay between them, and a
 // flood of connections that never say who they are.
 //
-//   lobshot-net-tool relay HOST_PORT LOSS DUPLICATION REORDERING MAX_DELAY_MS SECONDS
+//   lobshot-net-tool relay HOST_PORT LOSS DUPLICATION REORDERING MAX_DELAY_MS SECONDS [MIN_DELAY_MS]
 //       prints the relay's port on 127.0.0.1, then forwards until standard input closes or the
-//       seconds run out; prints what has crossed on standard error every second, and what the link
-//       did at the end.
+//       seconds run out, each datagram taking MIN_DELAY_MS (default 0) and up to MAX_DELAY_MS more;
+//       prints what has crossed on standard error every second, and what the link did and the bytes
+//       each way at the end.
 //   lobshot-net-tool flood HOST_PORT SILENT SECONDS
 //       connects SILENT times to the host on 127.0.0.1 and says nothing; once they are connected
 //       prints "flooding", then opens a connection every few milliseconds and abandons it, half
@@ -90,6 +91,7 @@ int Relay(char** argv) {
     faults.duplication = std::atof(argv[4]);
     faults.reordering = std::atof(argv[5]);
     faults.max_delay_ms = std::atoi(argv[6]);
+    faults.min_delay_ms = argv[8] ? std::atoi(argv[8]) : 0;
     faults.seed = 11;
     const int seconds = std::atoi(argv[7]);
     std::string error;
@@ -121,16 +123,20 @@ int Relay(char** argv) {
                  static_cast<unsigned long long>(stats.sent), static_cast<unsigned long long>(stats.lost),
                  static_cast<unsigned long long>(stats.duplicated),
                  static_cast<unsigned long long>(stats.held_back));
+    std::fprintf(stderr, "relay: %llu bytes to the host, %llu to the clients\n",
+                 static_cast<unsigned long long>(stats.bytes_to_host),
+                 static_cast<unsigned long long>(stats.bytes - stats.bytes_to_host));
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 8 && std::string(argv[1]) == "relay") return Relay(argv);
+    if ((argc == 8 || argc == 9) && std::string(argv[1]) == "relay") return Relay(argv);
     if (argc == 5 && std::string(argv[1]) == "flood") return Flood(argv);
-    std::fprintf(stderr,
-                 "usage: lobshot-net-tool relay HOST_PORT LOSS DUP REORDER MAX_DELAY_MS SECONDS\n"
-                 "       lobshot-net-tool flood HOST_PORT SILENT SECONDS\n");
+    std::fprintf(
+        stderr,
+        "usage: lobshot-net-tool relay HOST_PORT LOSS DUP REORDER MAX_DELAY_MS SECONDS [MIN_DELAY_MS]\n"
+        "       lobshot-net-tool flood HOST_PORT SILENT SECONDS\n");
     return 2;
 }

@@ -1,5 +1,8 @@
-// The in-process twin's own promises: its faults really happen, are recovered, and repeat by seed.
+// The in-process twin's own promises: its faults really happen (a long route's delay included), are
+// recovered, and repeat by seed.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "tests/net/net_harness.h"
 
@@ -65,6 +68,24 @@ TEST(InProcessNetwork, FaultsHappenAndTheReliableLayerRecoversFromThem) {
     EXPECT_NEAR(run.stats.lost / sent, 0.10, 0.04);
     EXPECT_NEAR(run.stats.duplicated / sent, 0.05 * 0.9, 0.03);
     EXPECT_NEAR(run.stats.held_back / sent, 0.10 * 0.9 * 1.05, 0.04);
+}
+
+// A long route: every datagram takes its length and up to the jitter more, from the shortest to
+// the longest.
+TEST(FaultDice, ALongRouteDelaysEveryDatagramByItsLengthAndUpToTheJitterMore) {
+    net::LinkFaults faults;
+    faults.min_delay_ms = 40;
+    faults.max_delay_ms = 20;
+    net::FaultDice dice(faults);
+    int shortest = 1 << 30, longest = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const std::vector<int> delays = dice.Fate(false);
+        ASSERT_EQ(delays.size(), 1u);
+        shortest = std::min(shortest, delays[0]);
+        longest = std::max(longest, delays[0]);
+    }
+    EXPECT_EQ(shortest, 41);
+    EXPECT_EQ(longest, 61);
 }
 
 TEST(InProcessNetwork, SameSeedGivesTheSameRunAndAnotherSeedAnotherOne) {
