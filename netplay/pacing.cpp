@@ -69,14 +69,12 @@ int StampLateness::LeadFrames() const {
     return lead_;
 }
 
-void StampLateness::Clear() { *this = StampLateness{}; }
-
 // The steps, in order of precedence: a follower about to own the moment runs the others' frames
-// it holds; a follower whose picture stands still runs all it holds; a machine well behind its level catches
-// up to it; one a little behind for a while runs two steps; a follower that has held less than its lead for
-// the last half second, its owner's stamps coming, lets the tick pass (and the next ones, until it holds its
-// lead: one longer stop rather than many short ones, and after a wait for a stamp, the same stop); otherwise
-// one step.
+// it holds; a follower whose picture stands still runs all it holds; a machine well behind its level
+// catches up to it; one a little behind for a while runs two steps; a follower that has held less
+// than its lead for the last half second, its owner's stamps coming, lets the tick pass (and the
+// next ones, until it holds its lead: one longer stop rather than many short ones, and after a wait
+// for a stamp, the same stop); otherwise one step.
 int FollowPacer::StepsThisTick(const TickView& view) {
     recent_[recentNext_] = view.depth;
     recentNext_ = (recentNext_ + 1) % RECENT_TICKS;
@@ -100,8 +98,6 @@ int FollowPacer::StepsThisTick(const TickView& view) {
     return static_cast<int>(
         std::clamp<std::int64_t>(steps, 1, std::min<std::int64_t>(view.depth + 1, MAX_STEPS_PER_TICK)));
 }
-
-void FollowPacer::Clear() { *this = FollowPacer{}; }
 
 std::int64_t FollowPacer::LowestRecent() const {
     std::int64_t lowest = recent_[0];

@@ -47,7 +47,6 @@ public:
     int LeadFrames() const;
     // The lateness in milliseconds of each stamp kept, oldest first (for the tests).
     std::vector<std::int64_t> Lateness() const;
-    void Clear();
 
 private:
     std::array<std::int64_t, LATENESS_WINDOW> offsets_{};  // a ring, oldest at first_
@@ -83,7 +82,6 @@ public:
     // The steps this tick runs, 0 (the tick passes) to MAX_STEPS_PER_TICK, never more than the
     // frames held. Called once a tick, when the next frame's stamp is here.
     int StepsThisTick(const TickView& view);
-    void Clear();
 
 private:
     std::int64_t LowestRecent() const;
