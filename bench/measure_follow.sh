@@ -22,11 +22,14 @@
 #   bytes/s    sent by each machine, from the veth counters (or the relay's).
 #
 # Needs root for the namespaces and tc; installs iproute2 when ip or tc is missing.
-# Usage: bench/measure_follow.sh [BUILD-DIR] [SECONDS-OF-SHOPPING]   (default build, 10; nothing is
-# built)
+# Usage: bench/measure_follow.sh [BUILD-DIR] [SECONDS-OF-SHOPPING] [LINK...]   (default build, 10,
+# and the links "50 10 2" and "150 30 2": delay, jitter (ms) and loss (%) each way; "0 0 0" is a local
+# network; nothing is built)
 set -euo pipefail
 build=$(realpath "${1:-build}")
 shop_ticks=$((${2:-10} * 50))
+LINKS=("${@:3}")
+[ ${#LINKS[@]} -gt 0 ] || LINKS=("50 10 2" "150 30 2")
 runner=$build/lobshot-headless
 tool=$build/tests/netplay/lobshot-net-tool
 [ -x "$runner" ] || { echo "no lobshot-headless in $build" >&2; exit 2; }
@@ -203,7 +206,7 @@ report() {
 }
 
 echo "lobshot follow figures: a host and a guest over ENet, each way as given ($mode)"
-for setting in "50 10 2" "150 30 2"; do
+for setting in "${LINKS[@]}"; do
     read -r delay jitter loss <<<"$setting"
     link "$delay" "$jitter" "$loss"
     echo "== each way: delay ${delay} ms, jitter ${jitter} ms, loss ${loss}%"
