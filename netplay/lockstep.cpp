@@ -11,6 +11,9 @@ namespace {
 
 // The owner of the moment as of the last delivery or step: when another owns it, held keys go up.
 int DeliveryOwner = 0;
+// The owner of the frame delivered last, noted before it is let go, for NetMine until its step runs:
+// a follower keeping its lead lets ticks pass with the next frame's keys delivered.
+int DeliveredFrameOwner = 0;
 
 // Every room back to no network game.
 void ResetSession() {
@@ -25,6 +28,7 @@ void ResetSession() {
     ResetCatchUp();
     ResetWatchers();
     DeliveryOwner = 0;
+    DeliveredFrameOwner = 0;
 }
 
 // The network game has ended for this machine: back to the title at one keyboard; the replay keeps
@@ -123,7 +127,8 @@ bool NetDeliverDue(InputSink sink) {
         GoOffline(HostGone(), true);
         return false;
     }
-    if (!Held(frame) || BuildingLead(frame)) return false;
+    if (!Held(frame)) return false;
+    DeliveredFrameOwner = StampOwner(frame);
     DeliverNews(sink, frame);
     DeliverKeys(sink, frame);
     TheStamps.deliveredThrough = frame;
@@ -213,7 +218,9 @@ int NetMachinesConnected() {
 
 bool NetMine() {
     if (!Active()) return true;
-    return StampOwner(ReplayFrameSteps()) == TheLink.me || OwnerNow() == TheLink.me;
+    const std::uint32_t next = ReplayFrameSteps();
+    const bool delivered = TheStamps.deliveredThrough == static_cast<std::int64_t>(next);
+    return (delivered ? DeliveredFrameOwner : StampOwner(next)) == TheLink.me || OwnerNow() == TheLink.me;
 }
 
 int NetFrameOwner(std::uint32_t frame) {
