@@ -144,12 +144,14 @@ bool CatchUpHoldsTick() {
     const std::uint32_t next = ReplayFrameSteps();
     const int stamper = C.stamper;
     TickView view;
-    view.depth = Depth(next);
+    view.depth = std::max<std::int64_t>(Depth(next) - WatchLead(), 0);
     view.follows = stamper != TheLink.me;
     view.ownIn = C.lead ? OwnFrameIn(next) : 0;
     view.fresh = NowMs() - C.lastCame[static_cast<std::size_t>(stamper)] <= FRESH_MS;
     view.still = C.lead && PictureStill();
-    view.lead = C.lead && view.follows ? C.lateness[static_cast<std::size_t>(stamper)].LeadFrames() : 0;
+    // A spectator keeps a lead of its own (watchers.cpp).
+    const bool keepsLead = C.lead && view.follows && TheLink.role != NetRole::Watch;
+    view.lead = keepsLead ? C.lateness[static_cast<std::size_t>(stamper)].LeadFrames() : 0;
     view.inputDelay = static_cast<int>(INPUT_DELAY);
     C.waited = false;
     C.leadNow = view.lead;
@@ -170,10 +172,11 @@ void CatchUpBeforeStep() {
     }
     TracePace("Step", ReplayFrameSteps());
     ++C.steps;
-    // The frame after this step decides: the tick has planned it, and has room for it.
+    // The frame after this step decides: the tick has planned it, and has room for it. A spectator is
+    // behind only beyond the lead it keeps.
     const std::uint32_t following = ReplayFrameSteps() + 1;
     C.another = C.paced && C.steps < C.planned && Held(following) && Clock::now() - C.tickStart < TICK_BUDGET;
-    TraceLag(FramesHeldBeyond(following));
+    TraceLag(FramesHeldBeyond(following) - WatchLead());
 }
 
 bool CatchUpRunsAnother() { return C.another && Active(); }

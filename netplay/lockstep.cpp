@@ -127,7 +127,7 @@ bool NetDeliverDue(InputSink sink) {
         GoOffline(HostGone(), true);
         return false;
     }
-    if (!Held(frame)) return false;
+    if (!Held(frame) || BuildingLead(frame)) return false;
     DeliveredFrameOwner = StampOwner(frame);
     DeliverNews(sink, frame);
     DeliverKeys(sink, frame);
@@ -176,7 +176,10 @@ bool NetRunAnother() { return CatchUpRunsAnother(); }
 
 bool NetShowFrames() { return !(Active() && ReplayPlaying()) && !CatchUpRunsAnother(); }
 
-void NetTicksPaced(bool paced) { SetTicksPaced(paced); }
+void NetTicksPaced(bool paced) {
+    SetTicksPaced(paced);
+    SetWatchPaced(paced);
+}
 void NetFollowWithLead(bool on) { SetFollowLead(on); }
 int NetFollowLead() { return FollowLead(); }
 

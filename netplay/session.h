@@ -6,10 +6,9 @@
 // and who owns a frame; host.cpp, the host's side; admission.cpp, the host's door (who may join,
 // admission.h); guest.cpp, a joined machine's side; desync.cpp, the turn-start hashes, their check and
 // the report; catch_up.cpp, the pace of the steps (a machine fallen behind running several a tick,
-// a follower keeping a lead, pacing.h); keyboard.cpp, this
-// machine's keys and the leave
-// prompt; notices.cpp, what this machine says on screen and how long it has waited; lockstep.cpp,
-// the door the shell calls.
+// a follower keeping a lead, pacing.h); watchers.cpp, the spectators; keyboard.cpp, this machine's
+// keys and the leave prompt; notices.cpp, what this machine says on screen and how long it has
+// waited; lockstep.cpp, the door the shell calls.
 #pragma once
 
 #include <array>
