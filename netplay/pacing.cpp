@@ -70,7 +70,8 @@ int StampLateness::LeadFrames() const {
 }
 
 // The steps, in order of precedence: a follower about to own the moment runs the others' frames
-// it holds; a follower whose picture stands still runs all it holds; a machine well behind its level
+// it holds; a follower whose picture stands still runs all it holds but INPUT_DELAY frames (those
+// it runs at once when the moment passes to it); a machine well behind its level
 // catches up to it; one a little behind for a while runs two steps; a follower that has held less
 // than its lead for the last half second, its owner's stamps coming, lets the tick pass (and the
 // next ones, until it holds its lead: one longer stop rather than many short ones, and after a wait
@@ -87,7 +88,7 @@ int FollowPacer::StepsThisTick(const TickView& view) {
     if (view.follows && view.ownIn > 0) {
         steps = view.ownIn;
     } else if (view.follows && view.still) {
-        steps = view.depth + 1;
+        steps = view.depth - view.inputDelay;
     } else if (afterOne > level + band) {
         steps = view.depth - level;
     } else if (afterOne > level && LowestRecent() - 1 > level) {

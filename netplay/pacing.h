@@ -11,9 +11,9 @@
 //
 // The owner of the moment is never held back; a follower about to own the moment runs the frames it
 // still holds of the others at once, so that its own first frame goes out early. Since it learns
-// that only INPUT_DELAY frames ahead, it also runs all it holds while the picture stands still (the
-// moment passes only from such a picture): when the moment passes, it is behind only by the time
-// the stamps take to come.
+// that only INPUT_DELAY frames ahead, it also runs all it holds but those INPUT_DELAY frames while the
+// picture stands still (the moment passes only from such a picture): when the moment passes, it is
+// behind only by the time the stamps take to come.
 #pragma once
 
 #include <array>
@@ -67,7 +67,8 @@ struct TickView {
     int ownIn = 0;
     bool fresh = false;  // stamps from whoever stamps the next frame are coming (one came lately)
     // The picture stands still (a shop, a menu, a shot settling before the turn passes): a follower
-    // runs all it holds, its lead not needed, so that it is level when the moment passes.
+    // runs all it holds but inputDelay frames, its lead not needed, so that it is level when the
+    // moment passes.
     bool still = false;
     int lead = 0;        // the lead for whoever stamps the next frame (0: the lead is off)
     int inputDelay = 3;  // frames between a key and the step it reaches

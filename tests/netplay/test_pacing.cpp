@@ -182,13 +182,15 @@ TEST(FollowPacer, TheOwnerIsNeverHeldAndAFollowerAboutToOwnOrStandingStillRunsWh
     next.depth = 0;
     EXPECT_EQ(handover.StepsThisTick(next), 1);
 
-    // While the picture stands still (the turn about to pass, a shop) a follower runs all it holds,
-    // up to a tick's worth; the owner one step, as ever.
+    // While the picture stands still (the turn about to pass, a shop) a follower runs all it holds
+    // but INPUT_DELAY frames, up to a tick's worth; the owner one step, as ever.
     FollowPacer still;
     next.ownIn = 0;
     next.still = true;
     next.depth = 8;
-    EXPECT_EQ(still.StepsThisTick(next), 9);
+    EXPECT_EQ(still.StepsThisTick(next), 5);
+    next.depth = 3;
+    EXPECT_EQ(still.StepsThisTick(next), 1);
     next.depth = 30;
     EXPECT_EQ(still.StepsThisTick(next), netplay::MAX_STEPS_PER_TICK);
     owner.still = true;
