@@ -20,7 +20,8 @@ std::string FinalState;
 
 void KeepFinalState() { FinalState = StateSnapshotJson(); }
 
-// With a room in the page's address, the game joins it as a guest (the page never hosts); a room
+// With a room in the page's address, the game joins it as a guest or watches it (the page never
+// hosts); a room
 // that cannot be joined leaves the game at one keyboard, saying why on the page's console. A replay
 // is played alone, not in a room.
 void JoinRoomOfPage() {
@@ -31,14 +32,15 @@ void JoinRoomOfPage() {
         DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "A replay is played alone, not in a room");
         return;
     }
+    const NetRole role = options.watch ? NetRole::Watch : NetRole::Join;
     std::unique_ptr<net::Transport> transport =
-        WebJoinRoom(WebRelayAddress(), options.room, NetTransportOptions(NetRole::Join), &error);
+        WebJoinRoom(WebRelayAddress(), options.room, options.watch, NetTransportOptions(role), &error);
     if (!transport) {
         DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "The room cannot be joined: %s",
                   error.c_str());
         return;
     }
-    NetConfigure(NetRole::Join, std::move(transport), "room " + options.room, options.room);
+    NetConfigure(role, std::move(transport), "room " + options.room, options.room);
     // Stepped, the page's ticks come as its script asks, as a replay runner's do.
     NetTicksPaced(!options.steps);
 }

@@ -42,12 +42,18 @@ bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, s
                 return false;
             }
             options->replay = option.substr(7);
-        } else if (option.rfind("room=", 0) == 0) {
+        } else if (option.rfind("room=", 0) == 0 || option.rfind("watch=", 0) == 0) {
+            const bool watch = option[0] == 'w';
+            if (!options->room.empty()) {
+                *error = "a page joins or watches one room only";
+                return false;
+            }
             std::string why;
-            if (!net::ParseRoomCode(option.substr(5), &options->room, &why)) {
+            if (!net::ParseRoomCode(option.substr(watch ? 6 : 5), &options->room, &why)) {
                 *error = "bad room code: " + why;
                 return false;
             }
+            options->watch = watch;
         } else if (option.rfind("relay=", 0) == 0) {
             std::string host, why;
             std::uint16_t port = 0;

@@ -124,7 +124,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code,
+std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code, bool watching,
                                             const net::TransportOptions& options, std::string* error) {
-    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, options, false, error);
+    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, options, watching, error);
 }

@@ -1,7 +1,7 @@
 // The page as a guest of an online room: a relay on free ports of 127.0.0.1, a lobshot-headless host
 // with a script, and the page joining by the link the host gives, playing its seat by real key
-// presses through the relay's WebSocket listener, one match to its end. The host's game and the
-// page's end alike.
+// presses through the relay's WebSocket listener, one match to its end, while a second page watches
+// it. The host's game, the page's and the spectator's end alike.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -98,8 +98,12 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
   assert.equal(link, `${server.url}#room=${code}`);
 
   const page = await openPage(browser, link, `&relay=127.0.0.1:${relayPort + 1}&steps`);
+  // A second page watches the room from the start, stepped beside the guest to the match's end.
+  const watcher = await openPage(browser, `${server.url}#watch=${code}`, `&relay=127.0.0.1:${relayPort + 1}&steps`);
   try {
+    const watching = watcher.evaluate(() => Module.lobshotStepUntil(['EndOfMatch'], 200000));
     assert.ok(await playScript(page, fs.readFileSync(GUEST_SCRIPT, 'utf8')), 'an `until` was not reached');
+    assert.ok(await watching, 'the spectator did not see the match end');
     const {status, out, err} = await host.ended;
     assert.equal(status, 0, err);
     // The host's screen shows the link beside the code.
@@ -117,7 +121,19 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     const {net: seen} = JSON.parse(got);
     assert.deepEqual([seen.role, seen.machine, seen.room], ['join', 1, code]);
     assert.deepEqual(page.lobshotErrors, []);
+
+    // The spectator saw the same game, and the game never counted it among the machines.
+    const behind = JSON.parse(expected).frame - await watcher.evaluate(() => Module._lobshot_frame());
+    assert.ok(behind >= 0, 'the spectator ran ahead of the host');
+    await watcher.evaluate(count => Module.lobshotStep(count), behind);
+    const watched = await watcher.evaluate(() => Module.lobshotState());
+    assert.equal(shared(watched), shared(expected));
+    const {net: watchedNet} = JSON.parse(watched);
+    assert.deepEqual([watchedNet.role, watchedNet.machine, watchedNet.machines, watchedNet.room],
+                     ['watch', -1, 2, code]);
+    assert.deepEqual(watcher.lobshotErrors, []);
   } finally {
     await page.close();
+    await watcher.close();
   }
 });

@@ -120,6 +120,21 @@ TEST(WebOptions, RoomAndRelay) {
     EXPECT_EQ(options.room, "ABCDEFGH");
     EXPECT_EQ(options.relay, "");
     EXPECT_FALSE(options.steps);
+    EXPECT_FALSE(options.watch);
+
+    // A spectator's page names the room by watch=; one page is in one room only.
+    options = WebPageOptions{};
+    ASSERT_TRUE(WebParsePageOptions("#watch=abcd efgh&steps", &options, &error)) << error;
+    EXPECT_EQ(options.room, "ABCDEFGH");
+    EXPECT_TRUE(options.watch);
+    for (const char* fragment : {"#room=ABCDEFGH&watch=ABCDEFGH", "#watch=ABCDEFGH&room=22222222"}) {
+        options = WebPageOptions{};
+        EXPECT_FALSE(WebParsePageOptions(fragment, &options, &error)) << fragment;
+        EXPECT_EQ(error, "a page joins or watches one room only") << fragment;
+    }
+    options = WebPageOptions{};
+    EXPECT_FALSE(WebParsePageOptions("#watch=ABCDEFGO", &options, &error));
+    EXPECT_EQ(error.rfind("bad room code: ", 0), 0u) << error;
 
     options = WebPageOptions{};
     ASSERT_TRUE(WebParsePageOptions("#seed=3&steps&relay=127.0.0.1:28001&room=22222222", &options, &error))
