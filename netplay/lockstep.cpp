@@ -80,7 +80,7 @@ void DeliverKeys(InputSink sink, std::uint32_t frame) {
 
 net::TransportOptions NetTransportOptions(NetRole role) {
     net::TransportOptions options;
-    if (role == NetRole::Host) options.timeout_ms = STALL_LIMIT_MS + 5000;
+    if (role == NetRole::Host) options.timeout_ms = STALL_LIMIT_MS + 10000;
     return options;
 }
 

@@ -160,12 +160,11 @@ room_guest_rejoins_after_kill() {
     same_game
 }
 
-# A guest stopped (SIGSTOP) for 13 s and resumed: neither the broker nor either end gives up on it,
+# A guest stopped (SIGSTOP) for 15 s and resumed: neither the broker nor either end gives up on it,
 # it catches up, and the match ends alike on it and the host. Guest 1 and Guest 2 play against a
 # Hard computer, the host watching; Guest 2, at the pace of the window's timer, holds its moment in
 # the shop for 20 s, and Guest 1 is stopped meanwhile; Guest 2 leaves after shopping, so that the
-# rest of the match runs at full speed. The host gives up on a machine silent for 15 s (a guest
-# says it is alive every 1.25 s, so 13 s of stop is the longest that stays clear of that limit).
+# rest of the match runs at full speed. The host gives up on a machine silent for 20 s.
 room_guest_stopped() {
     start_relay
     host_script 3 "Right 1 2 2 3 3 3 3 3"
@@ -180,7 +179,7 @@ room_guest_stopped() {
     machine guest2 --relay "$relay" --online "$code" --realtime
     await_row guest2 "WeaponShop, mine"
     sleep 1
-    pause guest1 13
+    pause guest1 15
     finish
     # (Guest 1 says goodbye once its script ends, which may be before the host's does.)
     grep "Guest 1 left" "$work/host.out" | grep -qv "it said goodbye" && fail "the host gave up on Guest 1"
