@@ -51,9 +51,9 @@ constexpr int STALL_LIMIT_MS = 10000;
 
 // The options a machine opens its transport with. A host takes a joined machine to have gone after
 // STALL_LIMIT_MS and ten seconds more of silence, whatever the moment: a machine paused or busy for
-// less (a laptop's lid closed for a quarter of a minute) catches up, and in its own moment the host gives up
-// on it after STALL_LIMIT_MS anyway. A guest keeps the transport's few seconds, so that a host gone silent
-// ends its game promptly.
+// less (a laptop's lid closed for a quarter of a minute) catches up, and in its own moment the host
+// gives up on it after STALL_LIMIT_MS anyway. A guest keeps the transport's few seconds, so that a
+// host gone silent ends its game promptly.
 net::TransportOptions NetTransportOptions(NetRole role);
 
 // Before start-up, by the runner: a host's listening transport, or a client's that is joining the
