@@ -66,6 +66,9 @@ struct TransportOptions {
     std::size_t max_message_bytes = kMaxMessageBytes;
     int max_peers = kMaxPeers;  // a host's limit of connections, joined or waiting, 1 to kMaxPeers
     int timeout_ms = 5000;      // silence after which a peer is taken to be gone
+    // How often an end with nothing to say tells its peers it is alive: a peer's timeout may be
+    // shorter than this end's own, so this stays well inside the shortest one any end uses.
+    int alive_every_ms = 1250;
 };
 
 // One end of the network game: a host listening for peers or a client joined to a host. Every call

@@ -18,12 +18,16 @@ namespace {
 constexpr int NOTICE_MS = 4000;
 // While waiting, the messages are drawn again this often.
 constexpr int WAIT_REDRAW_MS = 250;
+// A wait whose calls come further apart than this was this machine's own absence (its process
+// stopped, a laptop's lid closed): that time is nobody's silence.
+constexpr int AWAY_MS = 1000;
 
 struct Notices {
     std::string notice;
     Clock::time_point noticeUntil{};
     bool waiting = false;
     Clock::time_point waitingSince{};
+    Clock::time_point lastWaitCall{};
     Clock::time_point lastWaitDrawn{};
     std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
     std::string roomPage;          // the page's address, without a fragment, or empty
@@ -75,8 +79,13 @@ void WaitForKeys(int ms) {
         N.waiting = true;
         N.waitingSince = now;
         N.lastWaitDrawn = now;
+    } else if (now - N.lastWaitCall > std::chrono::milliseconds(AWAY_MS)) {
+        N.waitingSince += now - N.lastWaitCall;
     }
     Poll(ms);
+    N.lastWaitCall = Clock::now();
+    if (N.lastWaitCall - now > std::chrono::milliseconds(ms + AWAY_MS))
+        N.waitingSince += N.lastWaitCall - now - std::chrono::milliseconds(ms);
     const std::int64_t waited = Ms(Clock::now() - N.waitingSince);
     N.longestWait = std::max(N.longestWait, waited);
     const int owner = EffectiveOwner(ReplayFrameSteps());

@@ -60,13 +60,13 @@ protected:
     std::optional<std::string> LevelAfter(const std::string& topic, std::string_view prefix) const;
     bool Publish(const std::string& topic, const Envelope& envelope, bool retain = false);
 
-    // An end that has said nothing to a peer for a quarter of the timeout says it is alive, and a
-    // peer heard from last longer ago than the timeout is taken to be gone, its connection open
-    // or not (the broker's own keep-alive takes far longer to notice). Poll reads what waits
-    // before judging, so that an end back from a while away (its process stopped, say) hears its
-    // peers before it takes their silence for their absence.
+    // An end that has said nothing to a peer for alive_every_ms says it is alive, and a peer heard from last
+    // longer ago than the timeout is taken to be gone, its connection open or not (the broker's own
+    // keep-alive takes far longer to notice). Poll reads what waits before judging, so that an end back from
+    // a while away (its process stopped, say) hears its peers before it takes their silence for their
+    // absence.
     bool DueToSpeak(Clock::time_point spoke) const {
-        return Clock::now() - spoke >= std::chrono::milliseconds(options_.timeout_ms / 4);
+        return Clock::now() - spoke >= std::chrono::milliseconds(options_.alive_every_ms);
     }
     bool Overdue(Clock::time_point heard) const {
         return Clock::now() - heard > std::chrono::milliseconds(options_.timeout_ms);

@@ -186,6 +186,7 @@ TEST_P(TransportTest, MalformedMessageLeadsToThatPeerAloneBeingDisconnected) {
 TEST_P(TransportTest, VanishedClientIsDetectedByTimeoutAndTheOthersStay) {
     net::TransportOptions quick;
     quick.timeout_ms = 1000;
+    quick.alive_every_ms = 250;
     const int host = HostWithClients(3, quick);
     world.Vanish(2);
     ASSERT_TRUE(world.RunUntil([&] { return world.Count(host, NetEvent::Disconnected) == 1; }, 4000));

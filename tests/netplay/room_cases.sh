@@ -289,9 +289,18 @@ room_spectators_watch_match() {
     watch watch1 "$code"
     sleep 1
     machine guest1 --relay "$relay" --online "$code"
-    # The second comes once the match is under way.
-    sleep 2
+    # The second comes once the match is under way, while Guest 1 is stopped for three seconds (so
+    # that the match, run at full speed, cannot end before it is in).
+    local _
+    for _ in $(seq 100); do grep -q "Guest 1 joined" "$work/host.out" && break; sleep 0.1; done
+    sleep 0.3
+    local guest
+    guest=$(runner_of guest1)
+    [ -n "$guest" ] || fail "guest1 is not running"
+    kill -STOP "$guest"
     watch watch2 "$code"
+    sleep 3
+    kill -CONT "$guest"
     finish
     grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
     grep -q '"role": "host", "machine": 0, "machines": 2, .*"watchers": 1}' "$work/host.start.json" ||

@@ -78,7 +78,10 @@ FollowRun Follow(const std::vector<std::int64_t>& arrivals, bool paced, int phas
     while (next < last) {
         std::int64_t now = tick;
         look(now);
-        for (; seen < next; now += 5) look(now + 5);
+        while (seen < next) {  // the lambda moves `seen` on
+            now += 5;
+            look(now);
+        }
         TickView view;
         view.depth = seen - next;
         view.follows = true;

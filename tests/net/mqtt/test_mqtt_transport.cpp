@@ -64,6 +64,7 @@ protected:
     net::TransportOptions Options(int timeout_ms = 2000, int max_peers = net::kMaxPeers) {
         net::TransportOptions options;
         options.timeout_ms = timeout_ms;
+        options.alive_every_ms = timeout_ms / 4;
         options.max_peers = max_peers;
         return options;
     }
@@ -302,6 +303,18 @@ TEST_F(Relay, SilentEndsTimeOut) {
         EXPECT_GE(waited, std::chrono::milliseconds(kTimeoutMs / 2));
         EXPECT_LE(waited, std::chrono::milliseconds(2 * kTimeoutMs));
     }
+}
+
+// A host slow to give up on its guests still tells them it is alive often enough for their own,
+// shorter patience.
+TEST_F(Relay, AnEndWithALongTimeoutSpeaksWithinItsPeersShortOne) {
+    net::TransportOptions patient = Options(8000);
+    patient.alive_every_ms = 250;
+    const int host = Host(patient);
+    const int guest = Guest(Options(1000));
+    ASSERT_TRUE(RunUntil([&] { return Connected(host) && Connected(guest); }, 5000));
+    Run(3000);
+    EXPECT_EQ(Count(host, NetEvent::Disconnected) + Count(guest, NetEvent::Disconnected), 0);
 }
 
 // A guest away for eight seconds (its process stopped, say), longer than its own timeout and than
