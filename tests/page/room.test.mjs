@@ -1,7 +1,8 @@
 // The page as a guest of an online room: a relay on free ports of 127.0.0.1, a lobshot-headless host
-// with a script, and the page joining by the link the host gives, playing its seat by real key
-// presses through the relay's WebSocket listener, one match to its end, while a second page watches
-// it. The host's game, the page's and the spectator's end alike.
+// with a script, a lobshot-headless guest, and the page joining by the link the host gives, playing
+// its seat by real key presses through the relay's WebSocket listener, one match to its end, while a
+// second page watches it. The host's game, the native guest's, the page's and the spectator's end
+// alike.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -70,7 +71,8 @@ async function startRelay() {
 
 // Runs the host; resolves with the room's link (its second row) and, later, its exit status.
 function startHost(relayPort) {
-  const host = spawn(HEADLESS, ['--seed', '11', '--relay', `127.0.0.1:${relayPort}`, '--online',
+  // (Its rows are read as they come: a line at a time.)
+  const host = spawn('stdbuf', ['-oL', HEADLESS, '--seed', '11', '--relay', `127.0.0.1:${relayPort}`, '--online',
                                 '--page', server.url, '--script', HOST_SCRIPT],
                      {cwd: work, stdio: ['ignore', 'pipe', 'pipe']});
   children.push(host);
@@ -85,13 +87,33 @@ function startHost(relayPort) {
     });
     host.on('exit', () => reject(new Error(`the host ended without a link: ${out} ${err}`)));
   });
-  return {link, ended};
+  return {link, ended, out: () => out};
 }
+
+// Runs a native guest of the room (with a home of its own, so that it is a machine apart): the page's
+// person's script, and a while into the end of the match it writes its state. Its script reaches the
+// end a few frames after the host's does, so it stands on its own frame there.
+function startGuest(relayPort, code) {
+  const script = path.join(work, 'guest.script');
+  fs.writeFileSync(script, fs.readFileSync(GUEST_SCRIPT, 'utf8') + 'wait 20\nstate guest.json\n');
+  const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', code, '--script', script],
+                      {cwd: work, stdio: ['ignore', 'pipe', 'pipe'],
+                       env: {...process.env, XDG_DATA_HOME: path.join(work, 'guest-data')}});
+  children.push(guest);
+  let out = '', err = '';
+  guest.stdout.on('data', data => { out += data; });
+  guest.stderr.on('data', data => { err += data; });
+  return new Promise(resolve => guest.on('exit', status => resolve({status, out, err})));
+}
+
+// What the match left each seat with, which stands still on the end-of-match screen.
+const outcome = state => JSON.parse(state).players.list.map(
+    ({name, inGame, alive, cash, profit, armour, stock}) => ({name, inGame, alive, cash, profit, armour, stock}));
 
 // The state without the machine's own view of the network.
 const shared = state => state.split('\n').filter(line => !line.includes('"net":')).join('\n');
 
-test('the page joins a room by the host\'s link and plays its seat through a match', async () => {
+test('the page joins a room by the host\'s link and plays its seat through a match beside a native guest', async () => {
   const relayPort = await startRelay();
   const host = startHost(relayPort);
   const {link, code} = await host.link;
@@ -100,12 +122,21 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
   const page = await openPage(browser, link, `&relay=127.0.0.1:${relayPort + 1}&steps`);
   // A second page watches the room from the start, stepped beside the guest to the match's end.
   const watcher = await openPage(browser, `${server.url}#watch=${code}`, `&relay=127.0.0.1:${relayPort + 1}&steps`);
+  let guest;
   try {
     const watching = watcher.evaluate(() => Module.lobshotStepUntil(['EndOfMatch'], 200000));
-    assert.ok(await playScript(page, fs.readFileSync(GUEST_SCRIPT, 'utf8')), 'an `until` was not reached');
+    watching.catch(() => {});  // (awaited below; a failure before then closes the page under it)
+    const playing = playScript(page, fs.readFileSync(GUEST_SCRIPT, 'utf8'));
+    playing.catch(() => {});
+    // The native guest joins once the page has (as it starts to run), so that the page is Guest 1.
+    for (let i = 0; i < 100 && !/Guest 1 joined/.test(host.out()); ++i) await sleep(100);
+    guest = startGuest(relayPort, code);
+    assert.ok(await playing, 'an `until` was not reached');
     assert.ok(await watching, 'the spectator did not see the match end');
     const {status, out, err} = await host.ended;
     assert.equal(status, 0, err);
+    const guestEnd = await guest;
+    assert.equal(guestEnd.status, 0, guestEnd.err);
     // The host's screen shows the link beside the code.
     assert.match(out, new RegExp(`^Notice: Room code: ${code} ${link.replace(/[.?*+^$()[\]{}|\\]/g, '\\$&')}$`, 'm'));
 
@@ -120,6 +151,14 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     assert.equal(shared(got), shared(expected));
     const {net: seen} = JSON.parse(got);
     assert.deepEqual([seen.role, seen.machine, seen.room], ['join', 1, code]);
+    // The native guest played the same match: the same outcome, and the same game at the last turn's
+    // start by the hash every machine compares.
+    const native = fs.readFileSync(path.join(work, 'guest.json'), 'utf8');
+    assert.equal(JSON.parse(native).mode, 'EndOfMatch');
+    assert.deepEqual(outcome(native), outcome(expected));
+    const {net: nativeNet} = JSON.parse(native);
+    assert.deepEqual([nativeNet.role, nativeNet.machine, nativeNet.desync, nativeNet.stateHash],
+                     ['join', 2, false, JSON.parse(expected).net.stateHash]);
     assert.deepEqual(page.lobshotErrors, []);
 
     // The spectator saw the same game, and the game never counted it among the machines.
@@ -130,7 +169,7 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     assert.equal(shared(watched), shared(expected));
     const {net: watchedNet} = JSON.parse(watched);
     assert.deepEqual([watchedNet.role, watchedNet.machine, watchedNet.machines, watchedNet.room],
-                     ['watch', -1, 2, code]);
+                     ['watch', -1, 3, code]);
     assert.deepEqual(watcher.lobshotErrors, []);
   } finally {
     await page.close();
