@@ -1,8 +1,8 @@
 # Installs the build into a scratch prefix and checks that everything arrives where it belongs.
 #
 # That is the two programs, the desktop entry with its keys, every icon as a PNG of its size and
-# the manual page. Run by the install.layout test with BUILD, PREFIX, ICON_SIZES, BINDIR, DATADIR and
-# MANDIR set (the sizes separated by commas).
+# the manual page. Run by the install.layout test with BUILD, PREFIX, ICON_SIZES, APP_ID (the application's
+# id, the desktop entry's name), BINDIR, DATADIR and MANDIR set (the sizes separated by commas).
 
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${PREFIX}"
@@ -17,7 +17,7 @@ foreach(program lobshot lobshot-headless)
   endif()
 endforeach()
 
-set(entry "${PREFIX}/${DATADIR}/applications/lobshot.desktop")
+set(entry "${PREFIX}/${DATADIR}/applications/${APP_ID}.desktop")
 if(NOT EXISTS "${entry}")
   message(FATAL_ERROR "no desktop entry at ${entry}")
 endif()

@@ -4,11 +4,21 @@
 # copyright file and the changelog, with dependencies worked out from the programs. The package's
 # path is the last line printed.
 #
-# Usage: scripts/package.sh [BUILD_DIR]     a clean Release build into BUILD_DIR (default build-deb,
-#                                           emptied first), without the tests, then the package
-#        scripts/package.sh --from BUILD    the package from BUILD as it is: a build configured with
-#                                           the options below, tests or not (scripts/test.sh's)
+# Usage: scripts/package.sh [BUILD_DIR [-DOPTION=VALUE...]]
+#                                           a clean Release build into BUILD_DIR (default build-deb,
+#                                           emptied first), without the tests, then the package; the
+#                                           options are added to the configuration (as the
+#                                           publishing options of packaging/Identity.cmake)
+#        scripts/package.sh --from BUILD [OUT]
+#                                           the package from BUILD as it is: a build configured with
+#                                           the options below, tests or not (scripts/test.sh's);
+#                                           CPack works in OUT (default BUILD/package) and leaves
+#                                           the package there
 #        scripts/package.sh --cmake-options those options, one a line: Debian's flags, its layout
+#
+# The package is the same, byte for byte, from one build of a commit to another, wherever the
+# checkout lies and whatever the umask, time zone and locale: its files' times are the commit's
+# (SOURCE_DATE_EPOCH, else the changelog's newest date outside git).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,12 +48,30 @@ check_configured() {
   done < <(cmake_options)
 }
 
-# Packs a configured build, building what is out of date first.
+# The time every file of the package carries: the commit's, unless the caller set one.
+source_date_epoch() {
+  local build=$1
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    echo "$SOURCE_DATE_EPOCH"
+  elif git rev-parse --git-dir >/dev/null 2>&1; then
+    git log -1 --format=%ct
+  else
+    dpkg-parsechangelog -l "$build/generated/changelog" -STimestamp
+  fi
+}
+
+# Packs a configured build in OUT, building what is out of date first.
 pack() {
-  cmake --build "$1" -j"$(nproc)" >&2
-  rm -f "$1"/lobshot_*.deb
-  (cd "$1" && cpack -G DEB >&2)
-  ls "$1"/lobshot_*.deb
+  local build out
+  build=$(realpath "$1")
+  out=$(realpath -m "${2:-$1/package}")
+  cmake --build "$build" -j"$(nproc)" >&2
+  mkdir -p "$out"
+  rm -rf "$out"/lobshot_*.deb "$out/_CPack_Packages"
+  SOURCE_DATE_EPOCH=$(source_date_epoch "$build") \
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >&2
+  rm -rf "$out/_CPack_Packages"
+  ls "$out"/lobshot_*.deb
 }
 
 case "${1:-}" in
@@ -51,16 +79,19 @@ case "${1:-}" in
     cmake_options
     ;;
   --from)
-    [ $# -eq 2 ] || { echo "usage: scripts/package.sh --from BUILD_DIR" >&2; exit 2; }
+    [ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: scripts/package.sh --from BUILD_DIR [OUT_DIR]" >&2; exit 2; }
     check_configured "$2"
-    pack "$2"
+    pack "$2" "${3:-}"
     ;;
   *)
     build=${1:-build-deb}
-    scripts/install-deps.sh >&2
+    shift $(($# > 0 ? 1 : 0))
+    # Only what building the package needs: the compiler, the libraries and Debian's tools.
+    scripts/install-deps.sh g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libenet-dev \
+      libmosquitto-dev dpkg-dev file >&2
     rm -rf "$build"
     mapfile -t options < <(cmake_options)
-    cmake -S . -B "$build" -G Ninja "${options[@]}" -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF >/dev/null
-    pack "$build"
+    cmake -S . -B "$build" -G Ninja "${options[@]}" -DLOBSHOT_BUILD_TESTS=OFF -DLOBSHOT_BUILD_BENCH=OFF "$@" >/dev/null
+    pack "$build" "$build"
     ;;
 esac

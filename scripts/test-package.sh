@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
 # Checks a Debian package of Lobshot as a player's machine would have it: unpacked into a scratch
 # root with dpkg -x, it must hold every file in its place, depend on the libraries its programs
-# use, carry a valid desktop entry and metainfo, start the installed game in a virtual display as
-# far as its title frame, play a scenario with the installed replay runner to the expected state,
-# and draw no error from lintian (its warnings are listed). Usage: scripts/test-package.sh DEB
+# use, name one version and one licence everywhere, carry a desktop entry and metainfo that the
+# validators pass without a remark, answer --version and --help, start the installed game in a
+# virtual display as far as its title frame, play a scenario with the installed replay runner to
+# the expected state, and draw nothing from lintian, pedantic tags included. Given the build it was
+# made from, it also packs that build again in another folder, under another umask, time zone and
+# locale, and the two packages must be the same bytes.
+#
+# Usage: scripts/test-package.sh DEB [BUILD]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deb=$(realpath "$1")
+build=${2:-}
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 fail() { echo "test-package: $*" >&2; exit 1; }
 
 echo "Unpacking $(basename "$deb") into a scratch root"
 dpkg -x "$deb" "$root"
-for file in usr/games/lobshot usr/games/lobshot-headless usr/share/applications/lobshot.desktop \
+shopt -s nullglob
+entries=("$root"/usr/share/applications/*.desktop)
+[ ${#entries[@]} -eq 1 ] || fail "expected one desktop entry, found ${#entries[@]}"
+entry=${entries[0]}
+app_id=$(basename "$entry" .desktop)
+metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
+for file in usr/games/lobshot usr/games/lobshot-headless usr/share/metainfo/"$app_id".metainfo.xml \
             usr/share/icons/hicolor/{64x64,128x128,256x256}/apps/lobshot.png \
             usr/share/man/man6/lobshot.6.gz usr/share/man/man6/lobshot-headless.6.gz \
             usr/share/doc/lobshot/copyright usr/share/doc/lobshot/changelog.gz; do
@@ -23,9 +35,26 @@ for program in lobshot lobshot-headless; do
   [ -x "$root/usr/games/$program" ] || fail "/usr/games/$program is not executable"
 done
 zcat "$root/usr/share/man/man6/lobshot.6.gz" | grep -q '^\.TH LOBSHOT 6 ' || fail "the manual page has no title"
-shopt -s nullglob
-metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
-[ ${#metainfo[@]} -eq 1 ] || fail "expected one metainfo file, found ${#metainfo[@]}"
+zcat "$root/usr/share/man/man6/lobshot.6.gz" | grep -q '^\.ds Bt https\?://' || fail "the manual page names no bug tracker"
+[[ $app_id =~ ^[a-z][a-z0-9_-]*(\.[a-z0-9_-]+)+$ ]] || fail "the desktop entry's id $app_id is not a reverse domain name"
+[ "$(ls "$root/usr/share/metainfo")" = "$app_id.metainfo.xml" ] || fail "the metainfo is not the only file named for $app_id"
+
+echo "One version"
+version=$(dpkg-deb -f "$deb" Version)
+changelog_version=$(zcat "$root/usr/share/doc/lobshot/changelog.gz" | dpkg-parsechangelog -l - -SVersion)
+metainfo_version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n 1)
+page_version=$(zcat "$root/usr/share/man/man6/lobshot.6.gz" | sed -n 's/^\.TH .*"Lobshot \([^"]*\)".*/\1/p')
+echo "  package $version, changelog $changelog_version, metainfo $metainfo_version, manual page $page_version"
+[ "$version" = "$changelog_version" ] && [ "$version" = "$metainfo_version" ] && [ "$version" = "$page_version" ] ||
+  fail "the package, its changelog, metainfo and manual page disagree on the version"
+
+echo "One licence"
+grep -qx 'License: GPL-3.0-or-later' "$root/usr/share/doc/lobshot/copyright" ||
+  fail "the copyright file does not give the GPL version 3 or later"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+  fail "the metainfo does not give the GPL version 3 or later"
+zcat "$root/usr/share/man/man6/lobshot.6.gz" | grep -q 'GNU General Public License' ||
+  fail "the manual page does not give the licence"
 
 echo "Dependencies worked out from the programs"
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -41,17 +70,20 @@ if ldd "$root/usr/games/lobshot" | grep -q libmosquitto; then
   [[ $depends == *libmosquitto* ]] || fail "the game uses libmosquitto but Depends lacks it"
 fi
 
-echo "The desktop entry and the metainfo"
-desktop-file-validate "$root/usr/share/applications/lobshot.desktop"
-appstreamcli validate --no-net "${metainfo[0]}"
-grep -q '<launchable type="desktop-id">lobshot.desktop</launchable>' "${metainfo[0]}" ||
+echo "The desktop entry and the metainfo, which the validators pass without a remark"
+remarks=$(desktop-file-validate "$entry" 2>&1) || true
+[ -z "$remarks" ] || { echo "$remarks" >&2; fail "desktop-file-validate has remarks"; }
+remarks=$(appstreamcli validate --pedantic --no-net "$metainfo" 2>&1) || { echo "$remarks" >&2; fail "appstreamcli refuses the metainfo"; }
+if grep -qE '^[EWIP]: ' <<<"$remarks"; then echo "$remarks" >&2; fail "appstreamcli has remarks"; fi
+grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's id is not $app_id"
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
   fail "the metainfo does not launch the desktop entry"
 for control in keyboard gamepad; do
-  grep -q "<control>$control</control>" "${metainfo[0]}" || fail "the metainfo does not name the $control"
+  grep -q "<control>$control</control>" "$metainfo" || fail "the metainfo does not name the $control"
 done
 
 echo "The installed game, started from its desktop entry's command, to its title frame"
-command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/lobshot.desktop")
+command=$(sed -n 's/^Exec=//p' "$entry")
 log="$root/game.log"
 PATH="$root/usr/games:$PATH" XDG_DATA_HOME="$root/data" SDL_AUDIODRIVER=dummy \
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
@@ -68,8 +100,16 @@ read -r -a args < <(sed -n '1s/^# args: //p' "$scenario.script")
 "$root/usr/games/lobshot-headless" "${args[@]}" --script "$scenario.script" --state "$root/state.json" >/dev/null
 cmp -s "$root/state.json" "$scenario.json" || fail "the installed runner did not reach the state of $scenario.json"
 
-echo "lintian"
-report=$(lintian "$deb" 2>&1 | grep -v 'running with root privileges' || true)
-if grep -q '^E:' <<<"$report"; then echo "$report" >&2; fail "lintian reports errors"; fi
-if [ -n "$report" ]; then echo "$report" | sed 's/^/  /'; else echo "  nothing to report"; fi
+echo "lintian, pedantic"
+report=$(lintian --pedantic "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+[ -z "$report" ] || { echo "$report" >&2; fail "lintian has remarks"; }
+echo "  nothing to report"
+
+if [ -n "$build" ]; then
+  echo "The same package from another folder, umask, time zone and locale"
+  again=$(umask 0077 && TZ=Pacific/Chatham LC_ALL=C.UTF-8 LANG=C.UTF-8 \
+    scripts/package.sh --from "$build" "$root/again" 2>/dev/null | tail -n 1)
+  cmp "$deb" "$again" || fail "packing $build again in another folder gave other bytes"
+  echo "  the same $(stat -c %s "$deb") bytes"
+fi
 echo "The package is good."

@@ -4,7 +4,7 @@
 #   - the formatting and platform-isolation checks;
 #   - one warning-free build with Debian's flags that serves the unit, scenario, replay and network
 #     tests, the real window's smoke test, the Debian package (made from it, unpacked into a scratch
-#     root and run) and the browser tests' replay runner;
+#     root and run, and made again elsewhere to the same bytes) and the browser tests' replay runner;
 #   - one build with clang under AddressSanitizer and UndefinedBehaviorSanitizer that runs the tests
 #     again and the game with its sound, and whose libraries the fuzz targets link for a short fuzz
 #     run of each;
@@ -62,7 +62,7 @@ smoke_test() {
 package() {
   local deb
   deb=$(scripts/package.sh --from build | tail -n 1)
-  scripts/test-package.sh "$deb"
+  scripts/test-package.sh "$deb" build
 }
 
 # The game's code at -O1 with libFuzzer's coverage (the fuzz targets link it), the tests' own at -O0.
@@ -116,7 +116,7 @@ built="Build with Debian's flags (warnings are errors)"
 # The smoke test counts frame steps a second in real time: it runs alone, before anything beside it.
 stage "The game in a real window" --after "$built" -- smoke_test
 stage_start "Tests" --after "$built" -- tests_plain
-stage_start "The Debian package from that build, unpacked into a scratch root and run" --after "$built" -- package
+stage_start "The Debian package from that build, unpacked into a scratch root and run, made again alike" --after "$built" -- package
 
 stage "Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer" -- build_sanitized
 sanitized="Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -26,6 +26,7 @@
 #endif
 
 #include "diag/diag.h"
+#include "platform/sdl/sdl_icon.h"
 #include "platform/sdl/sdl_scaler.h"
 
 namespace {
@@ -429,6 +430,7 @@ bool SdlVideoOpen(const char* title) {
     }
     V.settlePending = true;
     V.wholeWindow = true;
+    SdlSetWindowIcon(V.window);
     SDL_ShowCursor(SDL_DISABLE);
     WindowMadeMs = MillisecondsSinceStart();
     return true;

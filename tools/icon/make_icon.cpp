@@ -1,7 +1,8 @@
 // Build-time maker of the desktop icon from its pixel art.
 //
 // Reads resources/icon/icon.txt and writes it as an RGBA PNG, scaled up by whole pixels to the size
-// asked for:
+// asked for, or, when OUTPUT ends in ".rgba", as bare pixels (four bytes each, red first, row by row
+// from the top-left) for the game's window to embed:
 //
 //     make_icon SOURCE SIZE OUTPUT
 //
@@ -50,6 +51,23 @@ bool WritePng(const std::string& path, const IconArt& art, int scale) {
     return std::fclose(file) == 0 && ok;
 }
 
+// The bare pixels, scaled.
+bool WriteRgba(const std::string& path, const IconArt& art, int scale) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool ok = true;
+    for (int y = 0; y < art.height * scale; ++y)
+        for (int x = 0; x < art.width * scale; ++x) {
+            const IconRgba& pixel = art.pixels[static_cast<std::size_t>(y / scale) * art.width + x / scale];
+            ok = ok && std::fwrite(pixel.data(), 1, pixel.size(), file) == pixel.size();
+        }
+    return std::fclose(file) == 0 && ok;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,7 +82,8 @@ int main(int argc, char** argv) {
             size / art.width != size / art.height)
             throw IconSourceError(std::string(argv[1]) + ": the art cannot be scaled by whole pixels to " +
                                   argv[2]);
-        if (!WritePng(argv[3], art, size / art.width)) {
+        const int scale = size / art.width;
+        if (!(EndsWith(argv[3], ".rgba") ? WriteRgba(argv[3], art, scale) : WritePng(argv[3], art, scale))) {
             std::cerr << "make_icon: cannot write " << argv[3] << "\n";
             return 1;
         }

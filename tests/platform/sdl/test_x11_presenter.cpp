@@ -1,11 +1,13 @@
 // Tests of the presenter in a real X11 window (run inside a virtual X display): the first frame,
-// which goes to the X server without the window surface, and the frames that follow it.
+// which goes to the X server without the window surface, the frames that follow it, and the
+// window's icon.
 // gtest first: Xlib's macros (None, Bool) would otherwise rename its names.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <cstdint>
@@ -126,6 +128,28 @@ TEST_F(X11PresenterTest, FramesAfterTheFirstUpdateWhatChangedAndKeepTheRest) {
     SdlVideoRefresh();
     SdlVideoCatchUp();
     EXPECT_EQ(Wrong(Screen(), page), 0);
+}
+
+// The window manager reads the icon from _NET_WM_ICON: width, height, then each pixel as ARGB.
+TEST_F(X11PresenterTest, TheWindowCarriesTheGamesIcon) {
+    Atom property = XInternAtom(display, "_NET_WM_ICON", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(display, window, property, 0, 1 << 20, False, XA_CARDINAL, &type, &format,
+                                 &count, &after, &data),
+              Success);
+    ASSERT_NE(data, nullptr) << "the window has no icon";
+    std::vector<unsigned long> icon(reinterpret_cast<unsigned long*>(data),
+                                    reinterpret_cast<unsigned long*>(data) + count);
+    XFree(data);
+    ASSERT_EQ(icon.size(), 2u + 64 * 64);
+    EXPECT_EQ(icon[0], 64u);
+    EXPECT_EQ(icon[1], 64u);
+    // The rounded corners are see-through; the middle is the opaque picture.
+    EXPECT_EQ(icon[2] >> 24, 0u);
+    EXPECT_EQ(icon[2 + 32 * 64 + 32] >> 24, 0xFFu);
 }
 
 }  // namespace
