@@ -6,6 +6,10 @@
 # any that still hold a placeholder. CheckIdentity.cmake runs the same check on its own for the
 # tests.
 
+# Builds configured before the id was in lower case take the new default.
+if(LOBSHOT_APPSTREAM_ID STREQUAL "org.example.lobshot.Lobshot")
+  unset(LOBSHOT_APPSTREAM_ID CACHE)
+endif()
 option(LOBSHOT_RELEASE "A build to publish: refuse the placeholder names and addresses" OFF)
 set(LOBSHOT_APPSTREAM_ID "org.example.lobshot" CACHE STRING
   "The application's id, the reverse of the project's domain: the metainfo's id and the desktop entry's name")

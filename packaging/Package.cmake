@@ -111,7 +111,7 @@ if(LOBSHOT_BUILD_TESTS)
   add_test(NAME package.release_refuses_placeholders
     COMMAND ${CMAKE_COMMAND} -DLOBSHOT_RELEASE=ON -P ${CMAKE_CURRENT_LIST_DIR}/CheckIdentity.cmake)
   set_tests_properties(package.release_refuses_placeholders PROPERTIES
-    PASS_REGULAR_EXPRESSION "still hold placeholders.*LOBSHOT_APPSTREAM_ID, LOBSHOT_HOMEPAGE, LOBSHOT_BUG_TRACKER, LOBSHOT_PACKAGE_MAINTAINER")
+    PASS_REGULAR_EXPRESSION "A release build needs.*LOBSHOT_APPSTREAM_ID,[ \n]+LOBSHOT_HOMEPAGE,[ \n]+LOBSHOT_BUG_TRACKER,[ \n]+LOBSHOT_PACKAGE_MAINTAINER")
   add_test(NAME package.release_takes_own_names
     COMMAND ${CMAKE_COMMAND} -DLOBSHOT_RELEASE=ON -DLOBSHOT_APPSTREAM_ID=invalid.lobshot
             -DLOBSHOT_HOMEPAGE=https://lobshot.invalid -DLOBSHOT_BUG_TRACKER=https://lobshot.invalid/issues

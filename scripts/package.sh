@@ -68,8 +68,9 @@ pack() {
   cmake --build "$build" -j"$(nproc)" >&2
   mkdir -p "$out"
   rm -rf "$out"/lobshot_*.deb "$out/_CPack_Packages"
-  SOURCE_DATE_EPOCH=$(source_date_epoch "$build") \
-    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >&2
+  # CPack gives the archive's members the modes the umask leaves (StageDeb.cmake sets the files').
+  (umask 0022 && SOURCE_DATE_EPOCH=$(source_date_epoch "$build") \
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >&2)
   rm -rf "$out/_CPack_Packages"
   ls "$out"/lobshot_*.deb
 }

@@ -11,13 +11,14 @@ bool SdlSetWindowIcon(SDL_Window* window) {
                              ? LockResource(LoadResource(nullptr, found))
                              : nullptr;
     if (!pixels) {
-        DiagTrace(DIAG_HIGH, "main", __LINE__, "SdlSetWindowIcon", "The window's icon is missing from the program");
+        DiagTrace(DIAG_HIGH, "main", __LINE__, "SdlSetWindowIcon",
+                  "The window's icon is missing from the program");
         return false;
     }
     // SDL copies the pixels for the window; it only reads them through the surface.
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(pixels), WINDOW_ICON_SIZE,
-                                                           WINDOW_ICON_SIZE, 32, WINDOW_ICON_SIZE * 4,
-                                                           SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* icon =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(pixels), WINDOW_ICON_SIZE, WINDOW_ICON_SIZE, 32,
+                                           WINDOW_ICON_SIZE * 4, SDL_PIXELFORMAT_RGBA32);
     if (!icon) {
         DiagTrace(DIAG_HIGH, "main", __LINE__, "SdlSetWindowIcon", "The window's icon could not be made: %s",
                   SDL_GetError());

@@ -9,6 +9,6 @@
 constexpr int WINDOW_ICON_ID = 150;
 constexpr int WINDOW_ICON_SIZE = 64;
 
-// Gives the window its icon. False (with a trace row at the high level) when the resource is missing or SDL cannot
-// take it; the window works on without one.
+// Gives the window its icon. False (with a trace row at the high level) when the resource is missing
+// or SDL cannot take it; the window works on without one.
 bool SdlSetWindowIcon(SDL_Window* window);
