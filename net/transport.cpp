@@ -1,6 +1,8 @@
 // Phrases for the reasons a connection ends, and the reading of an address a player types.
 #include "net/transport.h"
 
+#include <algorithm>
+
 namespace net {
 
 const char* DescribeReason(DisconnectReason why) {
@@ -33,22 +35,77 @@ const char* DescribeReason(DisconnectReason why) {
     return "unknown reason";
 }
 
-bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* port, std::string* error) {
-    const std::size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) {
-        *error = "\"" + text + "\" is not HOST:PORT";
-        return false;
-    }
-    const std::string digits = text.substr(colon + 1);
-    const bool all_digits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
-    const unsigned long value = all_digits && digits.size() <= 5 ? std::stoul(digits) : 0;
+namespace {
+
+// The port after HOST: as typed: a decimal number from 1 to 65535.
+bool ParsePort(const std::string& text, const std::string& digits, std::uint16_t* port, std::string* error) {
+    const bool allDigits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
+    const unsigned long value = allDigits && digits.size() <= 5 ? std::stoul(digits) : 0;
     if (value == 0 || value > 65535) {
         *error = "the port in \"" + text + "\" is not a number from 1 to 65535";
         return false;
     }
-    *host = text.substr(0, colon);
     *port = static_cast<std::uint16_t>(value);
     return true;
+}
+
+}  // namespace
+
+bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* port, std::string* error) {
+    // An IPv6 address comes in brackets, since its own colons would hide the port's.
+    if (!text.empty() && text[0] == '[') {
+        const std::size_t close = text.find(']');
+        if (close == std::string::npos || close == 1 || text.find(':', 1) > close) {
+            *error = "\"" + text + "\" is not [IPv6 ADDRESS]:PORT";
+            return false;
+        }
+        if (close + 1 >= text.size() || text[close + 1] != ':') {
+            *error = "\"" + text + "\" is not HOST:PORT (the port is missing after the address)";
+            return false;
+        }
+        if (!ParsePort(text, text.substr(close + 2), port, error)) return false;
+        *host = text.substr(1, close - 1);
+        return true;
+    }
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0 || text.find(':') != colon) {
+        *error = "\"" + text + "\" is not HOST:PORT" +
+                 (colon != std::string::npos && text.find(':') != colon
+                      ? " (an IPv6 address with a port goes in brackets: [ADDRESS]:PORT)"
+                      : "");
+        return false;
+    }
+    if (!ParsePort(text, text.substr(colon + 1), port, error)) return false;
+    *host = text.substr(0, colon);
+    return true;
+}
+
+bool ParseHostOptionalPort(const std::string& text, std::uint16_t defaultPort, std::string* host,
+                           std::uint16_t* port, std::string* error) {
+    // Without a port: a name, an IPv4 address, a bare IPv6 address (two colons or more) or one in
+    // brackets.
+    const std::size_t colons = static_cast<std::size_t>(std::count(text.begin(), text.end(), ':'));
+    const bool bracketed = !text.empty() && text[0] == '[' && text.back() == ']';
+    if (colons >= 2 && text[0] != '[') {
+        if (text.find_first_not_of("0123456789abcdefABCDEF:.") != std::string::npos) {
+            *error =
+                "\"" + text + "\" is not an IPv6 address (one with a port goes in brackets: [ADDRESS]:PORT)";
+            return false;
+        }
+        *host = text;
+        *port = defaultPort;
+        return true;
+    }
+    if (colons == 0 || bracketed) {
+        *host = bracketed ? text.substr(1, text.size() - 2) : text;
+        *port = defaultPort;
+        if (host->empty()) {
+            *error = "\"" + text + "\" names no host";
+            return false;
+        }
+        return true;
+    }
+    return ParseHostPort(text, host, port, error);
 }
 
 }  // namespace net

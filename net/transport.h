@@ -50,9 +50,13 @@ enum class DisconnectReason : std::uint8_t {
 // A reason as a short English phrase for messages ("timed out").
 const char* DescribeReason(DisconnectReason why);
 
-// Splits "HOST:PORT" as a player types it: a name or a numeric IPv4 address, and a decimal port from
-// 1 to 65535. Returns false with a message for the player in *error otherwise.
+// Splits "HOST:PORT" as a player types it: a name, a numeric IPv4 address or an IPv6 one in
+// brackets ("[::1]:26510", the host then without them), and a decimal port from 1 to 65535.
+// Returns false with a message for the player in *error otherwise.
 bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* port, std::string* error);
+// The same with the port optional ("HOST", "::1", "[::1]" take defaultPort).
+bool ParseHostOptionalPort(const std::string& text, std::uint16_t defaultPort, std::string* host,
+                           std::uint16_t* port, std::string* error);
 
 struct NetEvent {
     enum Kind { Connected, Received, Disconnected };

@@ -131,6 +131,10 @@ void PostQuitMessage(int exitCode);
 DWORD GetLastError();
 void SetLastError(DWORD code);
 std::string PlatformErrorText(DWORD code);
+// Why the window could not be opened, in words for the player ("there is no display ..."), as the
+// backend said when it failed; empty when it said nothing. Cleared by PlatformResetForTests.
+void PlatformSetWindowFailure(const std::string& why);
+const std::string& PlatformWindowFailure();
 
 // Clocks. timeGetTime is milliseconds since an arbitrary origin (the game's clock); GetTickCount
 // is milliseconds since the system started, wrapping after 49.7 days, and is read once at start-up

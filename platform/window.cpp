@@ -28,6 +28,7 @@ struct PlatformState {
     int quitCode = 0;
     bool timerRunning = false;
     DWORD lastError = ERROR_SUCCESS;
+    std::string windowFailure;
     std::vector<UINT> leftToSystem;  // messages the window procedure passed on, for tests
 };
 
@@ -196,6 +197,9 @@ void PostQuitMessage(int exitCode) {
 DWORD GetLastError() { return State.lastError; }
 
 void SetLastError(DWORD code) { State.lastError = code; }
+
+void PlatformSetWindowFailure(const std::string& why) { State.windowFailure = why; }
+const std::string& PlatformWindowFailure() { return State.windowFailure; }
 
 std::string PlatformErrorText(DWORD code) {
     switch (code) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "diag/diag.h"
@@ -15,6 +16,7 @@
 #include "netplay/lockstep.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/win.h"
+#include "replay/journal.h"
 #include "replay/session.h"
 #include "replay/store.h"
 #include "shell/shell.h"
@@ -22,12 +24,68 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: lobshot [--seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
+    "usage: lobshot [--help | --version | --seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
     "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay "
     "ADDRESS:PORT]]\n"
     "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
     "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883. A hosted room is also\n"
     "shown as a link to the game's web page at --page, else LOBSHOT_PAGE, if given.\n";
+
+#ifndef LOBSHOT_VERSION
+#error "LOBSHOT_VERSION must name the game's version"
+#endif
+
+constexpr const char* HELP =
+    "Usage: lobshot [OPTION]...\n"
+    "A turn-based artillery game for two to eight players, at one keyboard or gamepad, against the\n"
+    "computer or over the network; without an option it starts at its title, from a new seed.\n"
+    "\n"
+    "  --seed N              start from seed N (0 to 4294967295) instead of the clock\n"
+    "  --replay FILE         play a replay in the window instead of a game\n"
+    "  --host [PORT]         host a network game on UDP port PORT (26510 by default)\n"
+    "  --join HOST[:PORT]    join the network game hosted at HOST, a name or an IPv4\n"
+    "                          address (IPv6 ones are refused: see the manual page)\n"
+    "  --online [CODE]       host an online room on the relay, or join the room of CODE\n"
+    "  --watch CODE          watch the game of that online room\n"
+    "  --relay ADDRESS:PORT  the relay (MQTT broker) of --online and --watch\n"
+    "  --page URL            the game's web page, for a link to a hosted room\n"
+    "      --help            display this help and exit\n"
+    "      --version         output version information and exit\n"
+    "\n"
+    "Each option is taken once: one given twice is refused.\n"
+    "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
+    "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883.\n"
+    "Replays are kept in $XDG_DATA_HOME/lobshot/replays; trace rows go to standard output.\n"
+    "\n"
+    "Exit status: 0 after a normal run, 1 when the game cannot start, 2 for a bad command\n"
+    "line or a replay it cannot play.\n"
+    "\n"
+    "The controls, the files and the environment are described in lobshot(6).\n";
+
+constexpr const char* VERSION_TEXT =
+    "lobshot " LOBSHOT_VERSION
+    "\n"
+    "Copyright (C) 2026 the Lobshot developers.\n"
+    "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
+
+// --help or --version anywhere on the command line: the text on standard output, and the rest of
+// the command line is not looked at. Returns -1 when neither is there, else the exit status (1
+// when standard output cannot take the text).
+int AnswerHelpOrVersion(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const bool help = std::strcmp(argv[i], "--help") == 0;
+        if (!help && std::strcmp(argv[i], "--version") != 0) continue;
+        std::fputs(help ? HELP : VERSION_TEXT, stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "lobshot: cannot write to standard output\n");
+            return 1;
+        }
+        return 0;
+    }
+    return -1;
+}
 
 // The network game the command line asks for.
 struct NetworkChoice {
@@ -52,12 +110,22 @@ int BadCommandLine(const char* format, const char* value) {
     return 2;
 }
 
+bool IsOption(const char* arg) {
+    for (const char* name :
+         {"--host", "--join", "--watch", "--online", "--relay", "--page", "--replay", "--seed"})
+        if (std::strcmp(arg, name) == 0) return true;
+    return false;
+}
+
 // Takes up the options; 0 when they are all good, else the exit status. A replay's file name goes
 // to *replayFile.
 int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoice* network) {
     bool seedGiven = false;
+    std::set<std::string> given;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
+        if (IsOption(arg) && !given.insert(arg).second)
+            return BadCommandLine("%s is given twice (each option is taken once)", arg);
         if (std::strcmp(arg, "--host") == 0) {
             network->host = true;
             if (i + 1 < argc && argv[i + 1][0] != '-') {
@@ -68,10 +136,9 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             }
         } else if (std::strcmp(arg, "--join") == 0) {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return BadCommandLine("%s needs HOST[:PORT]", arg);
-            std::string text = argv[++i];
-            if (text.find(':') == std::string::npos) text += ":" + std::to_string(DEFAULT_NET_PORT);
             std::string error;
-            if (!net::ParseHostPort(text, &network->joinHost, &network->port, &error))
+            if (!net::ParseHostOptionalPort(argv[++i], DEFAULT_NET_PORT, &network->joinHost, &network->port,
+                                            &error))
                 return BadCommandLine("%s", error.c_str());
         } else if (std::strcmp(arg, "--watch") == 0) {
             if (network->online)
@@ -138,13 +205,28 @@ int LoadReplay(const std::string& file) {
     return 0;
 }
 
-// Keeps the run just played with the newest replays; a failure is reported and changes nothing else.
+// Keeps the run just played with the newest replays: the replay written as it went is finished, or
+// else written whole. A failure is reported and changes nothing else.
 void SaveReplay() {
     std::string saved, error;
-    if (ReplaySaveInDirectory(ReplayDirectory(), ReplayRecorded(), KEPT_REPLAYS, &saved, &error))
+    bool done = ReplayJournalFinish(&saved, &error);
+    if (done)
+        ReplayPrune(ReplayDirectory(), KEPT_REPLAYS);
+    else
+        done = ReplaySaveInDirectory(ReplayDirectory(), ReplayRecorded(), KEPT_REPLAYS, &saved, &error);
+    if (done)
         DiagTrace(DIAG_DEBUG, "main", __LINE__, "main", "ReplayRecord saved as %s", saved.c_str());
     else
         std::fprintf(stderr, "lobshot: the game's replay was not saved: %s\n", error.c_str());
+}
+
+// At the start of a game: what a run cut short left is kept, and this run's replay is written as it
+// goes. Watching a replay writes none.
+void StartReplays(bool watching) {
+    const std::string folder = ReplayDirectory();
+    if (folder.empty()) return;
+    ReplayKeepCutShort(folder);
+    if (!watching) ReplayJournalInFolder(folder);
 }
 
 // The page whose link a hosted room is shown with: --page, else LOBSHOT_PAGE, else none (""). False
@@ -213,15 +295,23 @@ int StartNetwork(const NetworkChoice& network) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Trace rows reach standard output as they are written, so that a crash loses none (a pipe or a
+    // file would otherwise get them in blocks).
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string replayFile;
     NetworkChoice network;
+    if (int status = AnswerHelpOrVersion(argc, argv); status >= 0) return status;
     if (int status = ReadCommandLine(argc, argv, &replayFile, &network)) return status;
     if (int status = StartNetwork(network)) return status;
     if (!replayFile.empty())
         if (int status = LoadReplay(replayFile)) return status;
     DiagConfigureFromEnvironment();
+    StartReplays(!replayFile.empty());
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    if (status == 0 && replayFile.empty()) SaveReplay();
+    if (status == 0 && replayFile.empty())
+        SaveReplay();
+    else
+        ReplayJournalAbandon();
     PlatformShutdown();
     return status;
 }

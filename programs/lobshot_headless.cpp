@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <set>
 #include <string>
 
 #include "diag/diag.h"
@@ -13,6 +14,10 @@
 #include "runner/runner.h"
 #include "runner/script.h"
 
+#ifndef LOBSHOT_VERSION
+#error "LOBSHOT_VERSION must name the game's version"
+#endif
+
 namespace {
 
 constexpr const char* USAGE =
@@ -20,7 +25,8 @@ constexpr const char* USAGE =
     "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n"
     "                        [--host PORT | --join ADDRESS:PORT] [--record FILE] [--replay FILE]\n"
     "                        [--relay ADDRESS:PORT] [--online [CODE] | --watch CODE] [--realtime]\n"
-    "                        [--page URL]\n";
+    "                        [--page URL] [--version]\n"
+    "Each option is taken once: one given twice is refused.\n";
 
 // Scripts longer than this are refused before they are parsed: no real timeline comes near it.
 constexpr std::size_t LARGEST_SCRIPT = std::size_t{64} << 20;
@@ -72,12 +78,15 @@ int main(int argc, char** argv) {
     RunnerOptions options;
     std::string scriptFile, replayFile;
     bool seedGiven = false;
+    std::set<std::string> given;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--help") {
-            std::cout << USAGE;
-            return 0;
+        if (arg == "--help" || arg == "--version") {
+            std::cout << (arg == "--help" ? USAGE : "lobshot-headless " LOBSHOT_VERSION "\n") << std::flush;
+            return std::cout ? 0 : 1;
         }
+        if (arg.starts_with("--") && !given.insert(arg).second)
+            return BadCommandLine(arg + " is given twice (each option is taken once)");
         if (arg == "--timing") {
             options.timing = true;
             continue;

@@ -197,7 +197,7 @@ bool ReplayEventFor(const InputEvent& input, std::uint32_t step, ReplayEvent* ev
     }
 }
 
-std::string FormatReplay(const ReplayRecord& replay) {
+std::string FormatReplayHead(const ReplayRecord& replay) {
     std::string text = "lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION) + "\n";
     text += "game " + replay.game + "\n";
     text += "seed " + std::to_string(replay.seed) + "\n";
@@ -205,44 +205,91 @@ std::string FormatReplay(const ReplayRecord& replay) {
     text += "wind " + std::to_string(replay.wind) + "\n";
     text += "controllers";
     for (Controller c : replay.controllers) text += std::string(" ") + CONTROLLER_NAMES[c];
-    text += "\n";
-    for (const ReplayEvent& e : replay.events) {
-        text += std::to_string(e.step) + " " + KIND_NAMES[e.kind];
-        if (e.kind != ReplayEvent::Close && e.kind != ReplayEvent::Offline)
-            text += " " + std::to_string(e.value);
-        text += "\n";
-    }
-    return text + "end " + std::to_string(replay.steps) + "\n";
+    return text + "\n";
 }
 
-bool ParseReplay(const std::string& text, ReplayRecord* replay, std::string* error) {
+std::string FormatReplayEvent(const ReplayEvent& e) {
+    std::string text = std::to_string(e.step) + " " + KIND_NAMES[e.kind];
+    if (e.kind != ReplayEvent::Close && e.kind != ReplayEvent::Offline) text += " " + std::to_string(e.value);
+    return text + "\n";
+}
+
+std::string FormatReplayEnd(const ReplayRecord& replay) {
+    return (replay.cutShort ? "cut " : "end ") + std::to_string(replay.steps) + "\n";
+}
+
+std::string FormatReplay(const ReplayRecord& replay) {
+    std::string text = FormatReplayHead(replay);
+    for (const ReplayEvent& e : replay.events) text += FormatReplayEvent(e);
+    return text + FormatReplayEnd(replay);
+}
+
+namespace {
+
+// The end or cut line, its words read; true when the run it closes is a whole replay.
+bool ParseEndLine(Reader& in, std::uint32_t previous, ReplayRecord* replay, std::string* error) {
+    replay->cutShort = in.Word(0) == "cut";
+    if (in.Words() != 2) return in.Fail("the end line has the wrong number of words", error);
+    if (!in.Number(1, INT32_MAX, &replay->steps, error)) return false;
+    if (replay->steps < previous) return in.Fail("the run ends before its last event", error);
+    if (replay->steps - previous > REPLAY_QUIET_STEPS)
+        return in.Fail("the run goes on " + std::to_string(replay->steps - previous) +
+                           " frame steps after its last event; a replay goes on at most " +
+                           std::to_string(REPLAY_QUIET_STEPS) + " (six hours)",
+                       error);
+    if (!in.AtEnd()) return in.Fail("there is more after the end line", error);
+    return true;
+}
+
+// The events and the end line. Reading what a run cut short left (`cut`), the events stop quietly
+// at the text's end or at the first line that is not one.
+bool ParseBody(Reader& in, bool cut, ReplayRecord* replay, std::string* error) {
+    std::uint32_t previous = 0;
+    for (;;) {
+        if (cut && in.AtEnd()) break;
+        if (!in.Next(error)) {
+            if (cut) break;
+            return false;
+        }
+        if (in.Word(0) == "end" || in.Word(0) == "cut") return ParseEndLine(in, previous, replay, error);
+        std::uint32_t step = 0;
+        bool good = in.Words() >= 2 && in.Number(0, INT32_MAX, &step, error);
+        if (!good && !cut)
+            return in.Words() < 2 ? in.Fail("expected an event or the end line", error) : false;
+        if (good && step < previous) {
+            if (!cut) return in.Fail("the events are out of order", error);
+            good = false;
+        }
+        if (good && !ParseEvent(in, step, replay, error)) {
+            if (!cut) return false;
+            good = false;
+        }
+        if (!good) break;
+        previous = step;
+    }
+    replay->cutShort = true;
+    replay->steps = previous;
+    return true;
+}
+
+bool ParseText(const std::string& text, bool cut, ReplayRecord* replay, std::string* error) {
     *replay = ReplayRecord{};
     if (text.size() > LARGEST_REPLAY_FILE) {
         *error = "line 0: the file is longer than a replay can be";
         return false;
     }
     Reader in(text);
-    if (!ParseHeader(in, replay, error)) return false;
-    std::uint32_t previous = 0;
-    for (;;) {
-        if (!in.Next(error)) return false;
-        if (in.Word(0) == "end") {
-            if (in.Words() != 2 || !in.Number(1, INT32_MAX, &replay->steps, error))
-                return in.Words() != 2 ? in.Fail("the end line has the wrong number of words", error) : false;
-            if (replay->steps < previous) return in.Fail("the run ends before its last event", error);
-            if (replay->steps - previous > REPLAY_QUIET_STEPS)
-                return in.Fail("the run goes on " + std::to_string(replay->steps - previous) +
-                                   " frame steps after its last event; a replay goes on at most " +
-                                   std::to_string(REPLAY_QUIET_STEPS) + " (six hours)",
-                               error);
-            if (!in.AtEnd()) return in.Fail("there is more after the end line", error);
-            return true;
-        }
-        std::uint32_t step = 0;
-        if (in.Words() < 2 || !in.Number(0, INT32_MAX, &step, error))
-            return in.Words() < 2 ? in.Fail("expected an event or the end line", error) : false;
-        if (step < previous) return in.Fail("the events are out of order", error);
-        previous = step;
-        if (!ParseEvent(in, step, replay, error)) return false;
-    }
+    return ParseHeader(in, replay, error) && ParseBody(in, cut, replay, error);
+}
+
+}  // namespace
+
+bool ParseReplay(const std::string& text, ReplayRecord* replay, std::string* error) {
+    return ParseText(text, false, replay, error);
+}
+
+bool ParseCutShortReplay(const std::string& text, ReplayRecord* replay, std::string* error) {
+    // A torn last line (no line end: the write that was to finish it never came) is left out.
+    const std::size_t whole = text.rfind('\n');
+    return ParseText(text.substr(0, whole == std::string::npos ? 0 : whole + 1), true, replay, error);
 }

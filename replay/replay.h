@@ -27,6 +27,10 @@
 //
 // Events come in the order they reached the game, so their stamps never go down, and
 // none is later than the end line's frame-step count. A file without its end line is incomplete.
+//
+// A run cut short (the game was killed, or the machine stopped) ends in "cut N" instead of the end
+// line: the game writes its replay as it goes, and at its next start keeps what a run cut short
+// had written, up to its last whole line, with N the last event's stamp. It plays to that step.
 // The end line is at most REPLAY_QUIET_STEPS frame steps after the last event (after step 0 when
 // there is none): a run that claims more is refused rather than played for hours.
 #pragma once
@@ -80,6 +84,7 @@ struct ReplayRecord {
     std::array<Controller, PLAYER_SEATS> controllers{};
     std::vector<ReplayEvent> events;
     std::uint32_t steps = 0;  // frame steps of the whole run
+    bool cutShort = false;    // ends in a cut line: the run went on after `steps`, unrecorded
 
     bool operator==(const ReplayRecord&) const = default;
 };
@@ -92,7 +97,18 @@ InputEvent ReplayEventInput(const ReplayEvent& event);
 bool ReplayEventFor(const InputEvent& input, std::uint32_t step, ReplayEvent* event);
 
 std::string FormatReplay(const ReplayRecord& replay);
+// The file's pieces: its head (the lines before the events), one event's line, and the end (or
+// cut) line. FormatReplay is the three in order.
+std::string FormatReplayHead(const ReplayRecord& replay);
+std::string FormatReplayEvent(const ReplayEvent& event);
+std::string FormatReplayEnd(const ReplayRecord& replay);
 
 // Parses a whole file. On failure returns false with "line N: what is wrong" in *error and leaves
 // *replay in an unspecified but valid state. Never reads past the text; any bytes may be given.
 bool ParseReplay(const std::string& text, ReplayRecord* replay, std::string* error);
+
+// Parses what a run cut short left: the head, then every event up to the last whole line or to the
+// first line that is not one (a torn or damaged end), cut at the last event's stamp (cutShort set).
+// A text that reaches an end or cut line is read as ParseReplay reads it. False, with the reason,
+// only when the head is not all there. Never reads past the text.
+bool ParseCutShortReplay(const std::string& text, ReplayRecord* replay, std::string* error);

@@ -89,6 +89,7 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
 }
 
 bool ReplayPlaying() { return State.role == Role::Playing; }
+bool ReplayRecording() { return State.recording && State.role == Role::Recording; }
 
 bool ReplayTakeInput(const InputEvent& input) {
     if (State.role != Role::Playing) return true;

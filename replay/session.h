@@ -33,6 +33,8 @@ void ReplayRecordFromHere();
 
 std::uint32_t ReplayStart(std::uint32_t seed);
 bool ReplayPlaying();
+// Input reaching the game is being kept (recording started, and not playing back).
+bool ReplayRecording();
 
 // Input from outside the game: false when it must not reach the game (a real key or activation
 // during playback).

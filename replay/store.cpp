@@ -2,6 +2,7 @@
 #include "replay/store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,6 +34,7 @@ bool Failed(std::string* error, const std::string& what) {
 bool WriteSynced(const std::string& name, const std::string& text, std::string* error) {
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return Failed(error, "cannot make " + name);
+    ::flock(fd, LOCK_EX | LOCK_NB);  // the next start leaves a file being written alone
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -53,9 +55,8 @@ bool WriteSynced(const std::string& name, const std::string& text, std::string* 
     return true;
 }
 
-// Syncs the folder holding path, so that a rename in it survives a crash. Folders whose file system
-// cannot sync them (EINVAL) are taken as synced.
-bool SyncFolder(const std::string& path, std::string* error) {
+// Folders whose file system cannot sync them (EINVAL) are taken as synced.
+bool SyncFolderOf(const std::string& path, std::string* error) {
     const fs::path parent = fs::path(path).parent_path();
     const std::string folder = parent.empty() ? "." : parent.string();
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -66,8 +67,7 @@ bool SyncFolder(const std::string& path, std::string* error) {
     return synced;
 }
 
-// A file name of the UTC time now and the seed that no file in the folder has yet.
-std::string FreshName(const std::string& directory, std::uint32_t seed) {
+std::string FreshNameIn(const std::string& directory, std::uint32_t seed) {
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
@@ -109,6 +109,20 @@ std::size_t RemoveOldest(std::vector<Entry>& files, std::size_t keep) {
 }
 
 }  // namespace
+
+std::string ReplayFreshName(const std::string& directory, std::uint32_t seed) {
+    return FreshNameIn(directory, seed);
+}
+
+bool ReplaySyncFolder(const std::string& path, std::string* error) { return SyncFolderOf(path, error); }
+
+bool ReplayFileInUse(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool inUse = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return inUse;
+}
 
 bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* error) {
     std::error_code code;
@@ -155,7 +169,7 @@ bool ReplayWriteFileAtomically(const std::string& path, const std::string& text,
         std::remove(partial.c_str());
         return false;
     }
-    return SyncFolder(path, error);
+    return SyncFolderOf(path, error);
 }
 
 std::string GameDataDirectory() {
@@ -183,7 +197,7 @@ bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& rep
         *error = "cannot make " + directory + ": " + code.message();
         return false;
     }
-    *saved = FreshName(directory, replay.seed);
+    *saved = FreshNameIn(directory, replay.seed);
     if (!ReplayWriteFileAtomically(*saved, FormatReplay(replay), error)) return false;
     ReplayPrune(directory, keep);
     return true;
@@ -204,7 +218,7 @@ std::size_t ReplayPrune(const std::string& directory, std::size_t keep) {
             replays.push_back({time, name});
         } else if (IsDesyncReport(it->path().filename().string())) {
             reports.push_back({time, name});
-        } else if (name.ends_with(PARTIAL) && time < staleBefore) {
+        } else if (name.ends_with(PARTIAL) && time < staleBefore && !ReplayFileInUse(name)) {
             const std::string whole = name.substr(0, name.size() - std::strlen(PARTIAL));
             if ((IsReplay(whole) || IsDesyncReport(fs::path(whole).filename().string())) &&
                 fs::remove(name, entryCode))

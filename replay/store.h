@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "replay/replay.h"
@@ -17,6 +18,17 @@ bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* 
 // too, so the new name survives a crash. False with the reason when it fails; the temporary file
 // is then removed (when only the folder's sync failed, the file is in place under its name).
 bool ReplayWriteFileAtomically(const std::string& path, const std::string& text, std::string* error);
+
+// A name in the folder for a replay of that seed, of the UTC time now, ending ".lobshot-replay",
+// that no file there has yet (nor a ".partial" one).
+std::string ReplayFreshName(const std::string& directory, std::uint32_t seed);
+
+// Syncs the folder holding path, so that a rename in it survives a crash; false with the reason.
+bool ReplaySyncFolder(const std::string& path, std::string* error);
+
+// Whether another open file holds the lock a replay being written takes (flock, exclusive): the
+// partial file of a game still running. The lock goes with the process, however it ends.
+bool ReplayFileInUse(const std::string& path);
 
 // The game's data folder: $XDG_DATA_HOME/lobshot when XDG_DATA_HOME is an absolute path, else
 // $HOME/.local/share/lobshot; empty when neither can be found.
@@ -37,6 +49,7 @@ bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& rep
 // Prunes the folder: removes the oldest files ending ".lobshot-replay" (by modification time, then
 // name) until at most keep are left, likewise the oldest desync reports written beside them
 // ("desync-*.txt", netplay's), and the temporary ".partial" files of either kind that are more
-// than ten minutes old (a write that never finished; a newer one may be being written now). Other
-// files are left alone. Returns how many it removed.
+// than ten minutes old (a write that never finished; a newer one may be being written now) and
+// not in use (ReplayFileInUse: a replay written as a game goes). Other files are left alone. Returns how many
+// it removed.
 std::size_t ReplayPrune(const std::string& directory, std::size_t keep);

@@ -2,6 +2,7 @@
 #include "runner/runner.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "net/room_code.h"
 #include "netplay/lockstep.h"
 #include "platform/input.h"
+#include "replay/journal.h"
 #include "replay/session.h"
 #include "shell/shell.h"
 
@@ -237,16 +239,30 @@ int RunHeadless(const RunnerOptions& options) {
     HeadlessSetClock(seed);
     ShellStartWithSeed(seed);
     HeadlessSetDriver(&driver);
+    // --record FILE: the replay is written as the run goes, beside FILE, unless FILE is a device.
+    std::error_code code;
+    const std::filesystem::file_status kind = std::filesystem::status(options.recordFile, code);
+    if (!options.recordFile.empty() &&
+        (!std::filesystem::exists(kind) || std::filesystem::is_regular_file(kind)))
+        ReplayJournalToFile(options.recordFile);
+    else
+        ReplayJournalResetForTests();
     Timings = ShellTimings{};
     Timings.enabled = options.timing;
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);
-    if (status != 0) return 1;
+    if (status != 0) {
+        ReplayJournalAbandon();
+        return 1;
+    }
     if (!NetFailure().empty() && driver.ExitStatus() == 0) {
+        ReplayJournalAbandon();
         std::cerr << "lobshot-headless: the network game failed: " << NetFailure() << "\n";
         return 4;
     }
-    if (!options.recordFile.empty() && !WriteReplayFile(options.recordFile)) {
+    std::string saved, error;
+    if (!options.recordFile.empty() && !ReplayJournalFinish(&saved, &error) &&
+        !WriteReplayFile(options.recordFile)) {
         std::cerr << "lobshot-headless: cannot write "
                   << Escaped(options.recordFile, options.recordFile.size()) << "\n";
         return driver.ExitStatus() != 0 ? driver.ExitStatus() : 1;

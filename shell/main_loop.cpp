@@ -17,6 +17,7 @@
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
 #include "projectiles/projectile_collection.h"
+#include "replay/journal.h"
 #include "replay/session.h"
 #include "screens/screens.h"
 #include "shell/data_tables.h"
@@ -53,8 +54,11 @@ std::int64_t ToNanoseconds(std::int64_t ticks) {
     return static_cast<std::int64_t>(static_cast<double>(ticks) * 1e9 / static_cast<double>(frequency));
 }
 
-// One frame step, timed when timing is on.
+// One frame step, timed when timing is on. The replay being written as the game goes hears of a
+// turn's start and a match's end.
 void RunFrameStep() {
+    const std::uint32_t turnsBefore = TurnsStarted;
+    const std::uint32_t modeBefore = CurrentMode;
     NetBeforeFrameStep();
     if (!Timings.enabled) {
         doLoopProcessing();
@@ -64,6 +68,8 @@ void RunFrameStep() {
         Timings.frameNanoseconds.push_back(ToNanoseconds(Now() - start));
     }
     ReplayFrameStepRun();
+    ReplayJournalAfterStep(TurnsStarted != turnsBefore,
+                           CurrentMode == EndOfMatch && modeBefore != EndOfMatch);
     NetFrameStepRun();
 }
 
@@ -158,7 +164,8 @@ HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure)
                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
                                   nullptr, instance, nullptr);
     if (!window) {
-        DiagLastError();
+        // The backend has traced its own reason, in its own terms, when it gave one.
+        if (PlatformWindowFailure().empty()) DiagLastError();
         return nullptr;
     }
     ShowWindow(window, showCommand);
@@ -175,7 +182,9 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
 
     *window = CreateProgramWindow(instance, showCommand, MainWindowProc);
     if (!*window) {
-        StartupFailed("the window could not be made");
+        const std::string& why = PlatformWindowFailure();
+        StartupFailed(why.empty() ? "the window could not be made"
+                                  : ("no window can be opened: " + why).c_str());
         return false;
     }
     if (!FillSineTable()) {

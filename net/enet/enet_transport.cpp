@@ -2,6 +2,8 @@
 #include "net/enet/enet_transport.h"
 
 #include <enet/enet.h>
+#include <netdb.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <chrono>
@@ -356,6 +358,29 @@ std::unique_ptr<EnetTransport> MakeHost(const ENetAddress* address, const Transp
 
 }  // namespace
 
+namespace {
+
+// ENet 1.3 (Debian's libenet7) keeps an address in 32 bits: it sends, receives and listens on IPv4
+// alone.
+std::string OnlyIpv4() {
+    return "the network library of this build (ENet " + std::to_string(ENET_VERSION_MAJOR) + "." +
+           std::to_string(ENET_VERSION_MINOR) + "." + std::to_string(ENET_VERSION_PATCH) +
+           ") reaches IPv4 addresses only: join by an IPv4 address, or by a name that has one";
+}
+
+// Whether the name resolves to an IPv6 address (ENet found no IPv4 one).
+bool HasIpv6Address(const std::string& name) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET6;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0) return false;
+    freeaddrinfo(found);
+    return true;
+}
+
+}  // namespace
+
 std::unique_ptr<Transport> ListenEnet(const std::string& address, std::uint16_t port,
                                       const TransportOptions& options, std::string* error) {
     ENetAddress where{};
@@ -370,12 +395,17 @@ std::unique_ptr<Transport> ListenEnet(const std::string& address, std::uint16_t 
 
 std::unique_ptr<Transport> ConnectEnet(const std::string& host, std::uint16_t port,
                                        const TransportOptions& options, std::string* error) {
+    if (host.find(':') != std::string::npos) {
+        *error = host + " is an IPv6 address, and " + OnlyIpv4();
+        return nullptr;
+    }
     std::unique_ptr<EnetTransport> transport = MakeHost(nullptr, options, false, error);
     if (!transport) return nullptr;
     ENetAddress where{};
     where.port = port;
     if (enet_address_set_host(&where, host.c_str()) != 0) {
-        *error = "cannot find the address of " + host;
+        *error = HasIpv6Address(host) ? host + " has only IPv6 addresses, and " + OnlyIpv4()
+                                      : "cannot find the address of " + host;
         return nullptr;
     }
     if (!transport->StartConnect(where)) {

@@ -28,6 +28,7 @@
 #include "diag/diag.h"
 #include "platform/sdl/sdl_icon.h"
 #include "platform/sdl/sdl_scaler.h"
+#include "platform/win.h"
 
 namespace {
 
@@ -343,6 +344,17 @@ const char* SdlVideoDriverToAsk(const char* display, const char* waylandDisplay,
     return set && !waylandSet && !(asked && *asked) ? "x11" : nullptr;
 }
 
+std::string SdlNoDisplayReason(const char* display, const char* waylandDisplay) {
+    const bool set = display && *display, waylandSet = waylandDisplay && *waylandDisplay;
+    if (!set && !waylandSet)
+        return "there is no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+               "start the game from a desktop session";
+    std::string named;
+    if (waylandSet) named = "\"" + std::string(waylandDisplay) + "\" (WAYLAND_DISPLAY)";
+    if (set) named += (named.empty() ? "\"" : " nor \"") + std::string(display) + "\" (DISPLAY)";
+    return "the display " + named + " cannot be reached; is the desktop session still running?";
+}
+
 bool SdlNoSessionBus(const char* address, const char* runtimeDirectory) {
     if (address && *address) return false;
     if (!runtimeDirectory || !*runtimeDirectory) return true;
@@ -383,12 +395,14 @@ bool SdlVideoInit() {
         started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     }
     if (!started) {
-        TraceSdlError("CreateWindowExA", "SDL_InitSubSystem");
+        TraceSdlError("OpenWindow", "SDL_InitSubSystem");
+        PlatformSetWindowFailure(SdlNoDisplayReason(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")));
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!SdlVideoDriverAllowed(driver, std::getenv("SDL_VIDEODRIVER"))) {
-        DiagTrace(DIAG_ERROR, "main", 0, "CreateWindowExA",
+        PlatformSetWindowFailure(SdlNoDisplayReason(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY")));
+        DiagTrace(DIAG_ERROR, "main", 0, "OpenWindow",
                   "No display could be opened (DISPLAY is \"%s\"); SDL offers only its invisible \"%s\" "
                   "video driver, which SDL_VIDEODRIVER=%s would allow",
                   std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "", driver ? driver : "",
@@ -425,7 +439,8 @@ bool SdlVideoOpen(const char* title) {
                             : SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                                WINDOW_WIDTH, WINDOW_HEIGHT, 0);
     if (!V.window) {
-        TraceSdlError("CreateWindowExA", "SDL_CreateWindow");
+        TraceSdlError("OpenWindow", "SDL_CreateWindow");
+        PlatformSetWindowFailure(std::string("the display would not make one (") + SDL_GetError() + ")");
         return false;
     }
     V.settlePending = true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct SDL_Window;
 
@@ -38,6 +39,9 @@ bool SdlVideoDriverAllowed(const char* driver, const char* asked);
 // order, when the player named drivers in SDL_VIDEODRIVER (`asked`) or there is no X display. Null
 // or empty arguments count as unset.
 const char* SdlVideoDriverToAsk(const char* display, const char* waylandDisplay, const char* asked);
+// Why no window can be opened when SDL found no display, in words for the player, from DISPLAY and
+// WAYLAND_DISPLAY (null or empty: unset).
+std::string SdlNoDisplayReason(const char* display, const char* waylandDisplay);
 // Whether the session has no message bus for SDL to connect to: no DBUS_SESSION_BUS_ADDRESS
 // (`address`) and no "bus" socket in XDG_RUNTIME_DIR (`runtimeDirectory`). Null or empty
 // arguments count as unset.

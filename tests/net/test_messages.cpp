@@ -253,4 +253,33 @@ TEST(NetAddresses, HostAndPortAreSplitAndCheckedAsTyped) {
     EXPECT_EQ(error, "\"localhost\" is not HOST:PORT");
 }
 
+// An IPv6 address goes in brackets before a port, or stands bare without one; the host comes out
+// without the brackets.
+TEST(NetAddresses, IPv6AddressesAreReadBareOrInBrackets) {
+    std::string host, error;
+    std::uint16_t port = 0;
+    ASSERT_TRUE(ParseHostPort("[::1]:26510", &host, &port, &error)) << error;
+    EXPECT_EQ(host, "::1");
+    EXPECT_EQ(port, 26510);
+    for (const char* bad : {"::1:26510", "[::1]", "[::1]26510", "[::1]:", "[::1]:0", "[]:5", "[::1", "[a]:5"})
+        EXPECT_FALSE(ParseHostPort(bad, &host, &port, &error)) << bad;
+    EXPECT_FALSE(ParseHostPort("::1:26510", &host, &port, &error));
+    EXPECT_NE(error.find("goes in brackets"), std::string::npos) << error;
+
+    struct Case {
+        const char* text;
+        const char* host;
+        std::uint16_t port;
+    };
+    for (const Case& c : {Case{"::1", "::1", 7}, Case{"[::1]", "::1", 7}, Case{"[fe80::1]:9", "fe80::1", 9},
+                          Case{"2001:db8::2", "2001:db8::2", 7}, Case{"localhost", "localhost", 7},
+                          Case{"10.0.0.1:8", "10.0.0.1", 8}, Case{"::ffff:10.0.0.1", "::ffff:10.0.0.1", 7}}) {
+        ASSERT_TRUE(ParseHostOptionalPort(c.text, 7, &host, &port, &error)) << c.text << ": " << error;
+        EXPECT_EQ(host, c.host) << c.text;
+        EXPECT_EQ(port, c.port) << c.text;
+    }
+    for (const char* bad : {"", "[]", "::1:2x", "host:", "[::1]:x", ":5"})
+        EXPECT_FALSE(ParseHostOptionalPort(bad, 7, &host, &port, &error)) << bad;
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -87,6 +88,60 @@ TEST(ReplayFile, RefusesEveryTruncation) {
         EXPECT_FALSE(ParseReplay(text.substr(0, length), &parsed, &error)) << length;
         EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
     }
+}
+
+// What a run cut short left, cut at any byte: the head and every whole event line after it are
+// kept, a torn last line is left out, and the run is cut at the last kept event. Less than the
+// whole head is nothing to keep. A whole replay reads as it is.
+TEST(ReplayFile, ACutShortRunIsReadToItsLastWholeLine) {
+    const ReplayRecord whole = Sample();
+    std::string text = FormatReplayHead(whole);
+    const std::size_t head = text.size();
+    std::vector<std::size_t> lineEnds;
+    for (const ReplayEvent& e : whole.events) lineEnds.push_back((text += FormatReplayEvent(e)).size());
+    for (std::size_t length = 0; length <= text.size(); ++length) {
+        ReplayRecord parsed;
+        std::string error;
+        const bool kept = ParseCutShortReplay(text.substr(0, length), &parsed, &error);
+        ASSERT_EQ(kept, length >= head) << length << ": " << error;
+        if (!kept) continue;
+        std::size_t events = 0;
+        while (events < lineEnds.size() && lineEnds[events] <= length) ++events;
+        ASSERT_EQ(parsed.events.size(), events) << length;
+        EXPECT_TRUE(std::equal(parsed.events.begin(), parsed.events.end(), whole.events.begin()));
+        EXPECT_TRUE(parsed.cutShort);
+        EXPECT_EQ(parsed.steps, events ? whole.events[events - 1].step : 0u);
+        // Written again, it is a replay the game reads strictly, ending in its cut line.
+        ReplayRecord again;
+        ASSERT_TRUE(ParseReplay(FormatReplay(parsed), &again, &error)) << error;
+        EXPECT_EQ(again, parsed);
+        EXPECT_TRUE(FormatReplay(parsed).ends_with("\ncut " + std::to_string(parsed.steps) + "\n"));
+    }
+    ReplayRecord parsed;
+    std::string error;
+    ASSERT_TRUE(ParseCutShortReplay(SampleText(), &parsed, &error)) << error;
+    EXPECT_EQ(parsed, Sample());
+    EXPECT_FALSE(parsed.cutShort);
+    // A damaged line ends what is kept there, and the lines after it are not read.
+    ASSERT_TRUE(ParseCutShortReplay(WithLine(9, "7 repeat 256"), &parsed, &error)) << error;
+    EXPECT_EQ(parsed.events.size(), 2u);
+    EXPECT_EQ(parsed.steps, 0u);
+}
+
+// The strict reader refuses a torn last line, and a cut line is an end line like any other.
+TEST(ReplayFile, ATornLineIsRefusedAndACutLineEndsAReplay) {
+    ReplayRecord parsed;
+    std::string error;
+    EXPECT_FALSE(ParseReplay(SampleText().substr(0, SampleText().size() - 1), &parsed, &error));
+    EXPECT_EQ(error, "line 16: the line has no line end");
+    std::string cut = SampleText();
+    cut.replace(cut.rfind("end 12"), 3, "cut");
+    ASSERT_TRUE(ParseReplay(cut, &parsed, &error)) << error;
+    EXPECT_TRUE(parsed.cutShort);
+    EXPECT_EQ(parsed.steps, 12u);
+    cut.replace(cut.rfind("cut 12"), 6, "cut 11");
+    EXPECT_FALSE(ParseReplay(cut, &parsed, &error));
+    EXPECT_EQ(error, "line 16: the run ends before its last event");
 }
 
 TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {

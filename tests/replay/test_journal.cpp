@@ -1,0 +1,206 @@
+// Tests of the replay written as the game goes: when it reaches the file, how a clean end finishes
+// it, and how the next start keeps what a run cut short left.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/globals.h"
+#include "diag/diag.h"
+#include "replay/journal.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+#include "replay/store.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReplayJournal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("lobshot-journal-test-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        ReplayResetForTests();
+        ReplayJournalResetForTests();
+        GlobalsReset();
+        trace_ = std::tmpfile();
+        DiagSetStandardOutput(trace_);
+    }
+    void TearDown() override {
+        ReplayJournalResetForTests();
+        ReplayResetForTests();
+        DiagSetStandardOutput(nullptr);
+        std::fclose(trace_);
+        fs::remove_all(dir_);
+    }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    std::string Trace() const {
+        std::fflush(trace_);
+        std::rewind(trace_);
+        std::string text;
+        for (int c; (c = std::fgetc(trace_)) != EOF;) text += static_cast<char>(c);
+        return text;
+    }
+
+    // Runs frame steps, the journal hearing of each; a turn starts at the last when asked.
+    static void Steps(int n, bool turnAtLast = false, bool matchEndAtLast = false) {
+        for (int i = 0; i < n; ++i) {
+            ReplayFrameStepRun();
+            const bool last = i == n - 1;
+            ReplayJournalAfterStep(last && turnAtLast, last && matchEndAtLast);
+        }
+    }
+
+    fs::path dir_;
+    std::FILE* trace_ = nullptr;
+};
+
+// The head is written once recording has started; new events reach the file at a turn's start or
+// once the flush interval has passed since the last append, not before; the clean end adds the end
+// line and renames the file to the replay's name, holding exactly the replay recorded.
+TEST_F(ReplayJournal, ReachesTheFileAtTurnsAndIntervalsAndIsRenamedWhole) {
+    const std::string file = Path("run.lobshot-replay"), partial = file + ".partial";
+    ReplayJournalToFile(file);
+    Steps(1);
+    EXPECT_FALSE(fs::exists(partial)) << "recording has not started";
+    ReplayStart(31);
+    Steps(1);
+    const std::string head = Read(partial);
+    EXPECT_EQ(head, FormatReplayHead(ReplayRecorded()));
+
+    ReplayRecordInput(InputEvent::Down('Z'));
+    Steps(5);
+    EXPECT_EQ(Read(partial), head) << "nothing due yet";
+    Steps(1, true);
+    EXPECT_EQ(Read(partial), head + "1 down 90\n") << "a turn started";
+
+    ReplayRecordInput(InputEvent::Up('Z'));
+    Steps(JOURNAL_FLUSH_STEPS - 1);
+    EXPECT_EQ(Read(partial), head + "1 down 90\n");
+    Steps(1);
+    EXPECT_EQ(Read(partial), head + "1 down 90\n7 up 90\n") << "the interval passed";
+
+    ReplayRecordInput(InputEvent::CloseRequest());
+    std::string saved, error;
+    ASSERT_TRUE(ReplayJournalFinish(&saved, &error)) << error;
+    EXPECT_EQ(saved, file);
+    EXPECT_FALSE(fs::exists(partial));
+    EXPECT_EQ(Read(file), FormatReplay(ReplayRecorded()));
+    ReplayRecord parsed;
+    ASSERT_TRUE(ReplayReadFile(file, &parsed, &error)) << error;
+    EXPECT_EQ(parsed.events.size(), 3u);
+}
+
+// The game's journal is named in its folder once the seed is known, and is held locked while it
+// is written: another game's start neither keeps it nor prunes it. A run that did not start
+// removes its journal, and finishing without one leaves the caller to write the replay whole.
+TEST_F(ReplayJournal, TheGamesJournalIsNamedForItsSeedAndHeldWhileWritten) {
+    ReplayJournalInFolder(Path("replays"));
+    ReplayStart(4242);
+    Steps(1);
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(Path("replays"))) files.push_back(entry.path());
+    ASSERT_EQ(files.size(), 1u);
+    const std::string partial = files[0].string();
+    EXPECT_TRUE(partial.ends_with("-seed4242.lobshot-replay.partial")) << partial;
+    EXPECT_TRUE(ReplayFileInUse(partial));
+    EXPECT_TRUE(ReplayKeepCutShort(Path("replays")).empty());
+    fs::last_write_time(partial, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_EQ(ReplayPrune(Path("replays"), KEPT_REPLAYS), 0u);
+    EXPECT_TRUE(fs::exists(partial));
+
+    ReplayJournalAbandon();
+    EXPECT_FALSE(fs::exists(partial));
+    EXPECT_FALSE(ReplayFileInUse(partial));
+    std::string saved, error;
+    EXPECT_FALSE(ReplayJournalFinish(&saved, &error));
+    EXPECT_EQ(error, "no replay was written");
+}
+
+// A journal that cannot be made is given up with one row, and the run is then saved whole.
+TEST_F(ReplayJournal, AJournalThatCannotBeMadeIsGivenUpOnce) {
+    ReplayJournalToFile(Path("missing/run.lobshot-replay"));
+    ReplayStart(1);
+    Steps(3, true);
+    const std::string trace = Trace();
+    EXPECT_NE(trace.find("ERROR:ReplayJournal: The replay cannot be written as the game goes (cannot make"),
+              std::string::npos)
+        << trace;
+    EXPECT_EQ(trace.find("ReplayJournal", trace.find("ReplayJournal") + 1), std::string::npos) << trace;
+    std::string saved, error;
+    EXPECT_FALSE(ReplayJournalFinish(&saved, &error));
+    EXPECT_EQ(error, "the replay could not be written as the game went");
+}
+
+// At the next start, each leftover is kept, with one row each: a run cut short (its torn last line
+// left out) as NAME-cut-short.lobshot-replay ending in its cut line; a whole replay whose rename
+// never came under its own name; one without a whole head is removed; one another game holds is
+// left alone.
+TEST_F(ReplayJournal, TheNextStartKeepsWhatARunCutShortLeft) {
+    ReplayRecord run;
+    run.seed = 9;
+    run.events = {{3, ReplayEvent::KeyDown, 'Q'}, {5, ReplayEvent::KeyUp, 'Q'}, {8, ReplayEvent::Close, 0}};
+    run.steps = 8;
+    const std::string whole = FormatReplay(run);
+    const std::string torn = whole.substr(0, whole.find("5 up") + 3);
+    std::ofstream(Path("a.lobshot-replay.partial")) << torn;
+    std::ofstream(Path("b.lobshot-replay.partial")) << whole;
+    std::ofstream(Path("c.lobshot-replay.partial")) << "lobshot-replay 1\ngame";
+    std::ofstream(Path("d.lobshot-replay.partial")) << whole;
+    std::ofstream(Path("e.txt.partial")) << whole;
+    const int held = ::open(Path("d.lobshot-replay.partial").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    std::vector<std::string> kept = ReplayKeepCutShort(dir_.string());
+    std::sort(kept.begin(), kept.end());
+    ASSERT_EQ(kept, (std::vector<std::string>{Path("a-cut-short.lobshot-replay"), Path("b.lobshot-replay")}));
+    ReplayRecord parsed;
+    std::string error;
+    ASSERT_TRUE(ReplayReadFile(kept[0], &parsed, &error)) << error;
+    EXPECT_TRUE(parsed.cutShort);
+    EXPECT_EQ(parsed.steps, 3u);
+    ASSERT_EQ(parsed.events.size(), 1u);
+    EXPECT_EQ(parsed.events[0], run.events[0]);
+    EXPECT_TRUE(Read(kept[0]).ends_with("\n3 down 81\ncut 3\n"));
+    EXPECT_EQ(Read(kept[1]), whole);
+    for (const char* gone :
+         {"a.lobshot-replay.partial", "b.lobshot-replay.partial", "c.lobshot-replay.partial"})
+        EXPECT_FALSE(fs::exists(Path(gone))) << gone;
+    EXPECT_TRUE(fs::exists(Path("d.lobshot-replay.partial")));
+    EXPECT_TRUE(fs::exists(Path("e.txt.partial")));
+    const std::string trace = Trace();
+    EXPECT_NE(
+        trace.find("The replay of a run cut short was kept as " + kept[0] + ": 1 events, to frame step 3"),
+        std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find("without a whole head"), std::string::npos) << trace;
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 3) << trace;
+
+    // Kept again, nothing changes; once the other game lets go, its file is kept too, under a
+    // name of its own.
+    EXPECT_TRUE(ReplayKeepCutShort(dir_.string()).empty());
+    ::close(held);
+    std::ofstream(Path("b.lobshot-replay.partial")) << torn;
+    kept = ReplayKeepCutShort(dir_.string());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{Path("b-cut-short.lobshot-replay"), Path("d.lobshot-replay")}));
+}
+
+}  // namespace
