@@ -7,9 +7,12 @@
   const news = document.getElementById('news');
   const button = document.getElementById('fullscreen');
 
-  // The picture keeps the 4:3 shape of the monitors it was drawn for, as large as the page allows.
+  // The picture keeps the 4:3 shape of the monitors it was drawn for, as large as the page allows
+  // beside the on-screen controls' columns when they show (touch.js).
+  const CONTROLS_WIDTH = 76;
   function fit() {
-    const width = Math.min(page.clientWidth, page.clientHeight * 4 / 3);
+    const beside = document.body.classList.contains('controls') ? 2 * CONTROLS_WIDTH : 0;
+    const width = Math.min(page.clientWidth - beside, page.clientHeight * 4 / 3);
     canvas.style.width = Math.floor(width) + 'px';
     canvas.style.height = Math.floor(width * 3 / 4) + 'px';
   }
@@ -36,10 +39,20 @@
 
   Module.lobshotScriptMs = [];
   Module.lobshotFirstFrame = function() { news.textContent = ''; };
-  // At the end the page offers a new game. It loads the page anew, from the service worker's cache
-  // when there is one: a fresh runtime is the only sure fresh start for a game of process-wide state.
+  // At the end the page offers a new game. The game waits for it in place (Module.lobshotAnotherGame);
+  // one that could not start, and the page of a room, load the page anew.
   let offered = false;
-  function playAgain() { location.reload(); }
+  function playAgain() {
+    if (!offered) return;
+    offered = false;
+    const another = Module.lobshotEnded === 0 && Module.lobshotAnotherGame;
+    if (!another) return location.reload();
+    news.replaceChildren();
+    Module.lobshotEnded = undefined;
+    Module.lobshotAnotherGame = null;
+    // The key or click that asked is the old game's: the new one starts after it.
+    setTimeout(another, 0);
+  }
   Module.lobshotShowEnd = function(status) {
     news.textContent = status === 0 ? 'The game has ended.' : 'The game could not start.';
     const again = document.createElement('button');
@@ -52,7 +65,10 @@
     offered = true;
   };
   window.addEventListener('keydown', function(event) {
-    if (offered && (event.code === 'Enter' || event.code === 'Space') && !event.repeat) playAgain();
+    if (offered && (event.code === 'Enter' || event.code === 'Space') && !event.repeat) {
+      event.preventDefault();
+      playAgain();
+    }
   });
 
   // With "#seed=N&steps" in the address the game moves only by these steps.

@@ -22,7 +22,9 @@ void SetCursorHidden(bool hidden);
 void PumpEvents(bool wait);
 
 // Whether the window timer is due. With consume set, a due tick is taken and the next one is
-// scheduled one period later (no catch-up: a late tick is followed by a full period).
+// scheduled: by SDL one period later (no catch-up: a late tick is followed by a full period), as
+// its waits end on time; by the page a period after the tick taken, as a browser wakes it only once
+// a displayed frame, so ticks missed meanwhile are due at once (a few at most after a stall).
 bool TimerDue(bool consume);
 void StartTimer(UINT milliseconds);
 void StopTimer();

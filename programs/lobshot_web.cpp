@@ -5,13 +5,22 @@
 
 #include "core/globals.h"
 #include "diag/diag.h"
+#include "display/graphx.h"
+#include "landscape/landscape.h"
 #include "netplay/lockstep.h"
+#include "platform/backend.h"
+#include "platform/resource.h"
 #include "platform/web/web_platform.h"
 #include "platform/web/web_relay.h"
 #include "platform/win.h"
 #include "programs/web_replay.h"
+#include "projectiles/projectile_collection.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+#include "screens/setup_state.h"
 #include "shell/shell.h"
 #include "snapshot/state_snapshot.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -45,6 +54,26 @@ void JoinRoomOfPage() {
     NetTicksPaced(!options.steps);
 }
 
+// Everything of the game that lives for the process back as the program found it, so that another
+// game starts as a new visit's would (the same resets the tests make between their games).
+void ResetForAnotherGame() {
+    FinalState.clear();
+    ShellResetForTests();
+    GraphxResetForTests();
+    PlatformResetForTests();
+    LandscapeResetForTests();
+    ProjectilesResetForTests();
+    SetupScreensResetForTests();
+    SoundResetForTests();
+    ResourceClearOverrides();
+    Timings = ShellTimings{};
+}
+
+// The page's seed for a game (see main).
+void GiveSeed() {
+    if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
+}
+
 }  // namespace
 
 extern "C" {
@@ -68,19 +97,36 @@ const char* lobshot_mode() {
     return name ? name : "?";
 }
 
+// The game's replay so far (the whole game's once it has ended), in the replay file's format; valid
+// until the next call.
+const char* lobshot_replay() {
+    static std::string text;
+    text = FormatReplay(ReplayRecorded());
+    return text.c_str();
+}
+
 }  // extern "C"
 
 int main() {
     WebStartFromPage();
     // The page's seed, or with steps the stepped clock's start; otherwise start-up reads the
     // calendar clock, so each visit plays a different game.
-    if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
+    GiveSeed();
     // A replay the page holds brings its own seed.
     WebLoadPageReplay();
     WebSetBeforeQuit(KeepFinalState);
     JoinRoomOfPage();
-    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     WebGameEnded(status);
+    // A game at one keyboard that ended as it should is followed by another when the player asks,
+    // in place; a replay's page and a room's start anew from their address.
+    const bool another = WebOptions().replay.empty() && WebOptions().room.empty() && !ReplayPlaying();
+    while (status == 0 && another && WebWaitForAnotherGame()) {
+        ResetForAnotherGame();
+        GiveSeed();
+        status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+        WebGameEnded(status);
+    }
     PlatformShutdown();
     return status;
 }

@@ -5,6 +5,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -14,15 +15,18 @@
 #include "platform/input.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_options.h"
+#include "platform/web/web_pacing.h"
 #include "platform/web/web_video.h"
 
 // clang-format off: the bodies of EM_JS are JavaScript.
 // The game's thread sleeps here and the browser runs until it is woken: at the next frame
 // callback or, with steps, when the page's script asks for steps. Without steps, a wait of
 // `fallback` milliseconds (0: none) also wakes it, as browsers hold frame callbacks back from a page
-// in the background. The time the thread was awake before it is kept as the script time of that
-// frame (the last 3000 frames).
-EM_JS(void, web_wait, (int steps, int fallback), {
+// in the background. A picture standing still waits for no frame callback but `still` milliseconds
+// (-1: it moves), until the next step is due, so that a browser with nothing to show idles. The
+// time the thread was awake before it is kept as the script time of that frame (the last 3000
+// frames).
+EM_JS(void, web_wait, (int steps, int fallback, int still), {
     Asyncify.handleSleep(function(wakeUp) {
         const now = performance.now();
         if (Module.lobshotAwakeSince != undefined) {
@@ -37,6 +41,7 @@ EM_JS(void, web_wait, (int steps, int fallback), {
         const wake = function() {
             if (Module.lobshotWake) Module.lobshotWake();
         };
+        if (still >= 0) return setTimeout(wake, still);
         if (!steps) requestAnimationFrame(wake);
         if (!steps && fallback > 0) setTimeout(wake, fallback);
     });
@@ -55,11 +60,22 @@ EM_JS(void, web_steps_done, (), {
 });
 
 EM_JS(void, web_game_ended, (int status), {
+    Module.lobshotGames = (Module.lobshotGames || 0) + 1;
     Module.lobshotEnded = status;
     if (Module.lobshotShowEnd) Module.lobshotShowEnd(status);
     const done = Module.lobshotStepsDone;
     Module.lobshotStepsDone = null;
     if (done) done();
+});
+
+// After the end of a game the thread sleeps here until the page asks for another game.
+EM_JS(void, web_wait_for_another_game, (), {
+    Asyncify.handleSleep(function(wakeUp) {
+        Module.lobshotAnotherGame = function() {
+            Module.lobshotAnotherGame = null;
+            wakeUp();
+        };
+    });
 });
 
 EM_JS(char*, web_fragment, (), {
@@ -104,14 +120,19 @@ constexpr int ROOM_WAKE_MILLISECONDS = 250;
 struct WebState {
     WebPageOptions options;
     bool started = false;
+    bool listening = false;
     bool inFront = true;
-    bool timerRunning = false;
-    double period = TICK_MILLISECONDS;
-    double next = 0;
+    StepPacer pacer;
+    // A tick was taken since the game last waited: the game runs one step for any number of ticks
+    // taken before it, so the next is due only once it waits again.
+    bool tickTaken = false;
     std::uint32_t ticks = 0;
     DWORD stepClock = 0;
     int stepsPending = 0;
     std::vector<InputEvent> input;
+    // Keys down now; and those down as another game started, whose release that game never hears.
+    std::array<bool, 256> held{};
+    std::array<bool, 256> heldBefore{};
     void (*beforeQuit)() = nullptr;
 };
 
@@ -147,7 +168,14 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     }
     const int vk = VirtualKeyFromWeb(event->code, event->key);
     if (vk == 0) return EM_FALSE;
-    Queue(down ? InputEvent::Down(vk, event->repeat != 0) : InputEvent::Up(vk));
+    const auto key = static_cast<std::size_t>(vk & 0xFF);
+    Web.held[key] = down;
+    if (Web.heldBefore[key] && (!down || event->repeat)) {
+        Web.heldBefore[key] = down;
+    } else {
+        Web.heldBefore[key] = false;
+        Queue(down ? InputEvent::Down(vk, event->repeat != 0) : InputEvent::Up(vk));
+    }
     return BrowserKeepsKey(event->code, event->ctrlKey, event->metaKey) ? EM_FALSE : EM_TRUE;
 }
 
@@ -175,8 +203,9 @@ void Tick() {
 // before it, start-up may pump messages below a call the browser cannot return through (see
 // ASYNCIFY_IGNORE_INDIRECT in page/CMakeLists.txt).
 void YieldWhenAwakeLong() {
-    if (Web.options.steps || !Web.timerRunning || web_awake_ms() < TICK_MILLISECONDS) return;
-    web_wait(0, 0);
+    if (Web.options.steps || !Web.pacer.Running() || web_awake_ms() < TICK_MILLISECONDS) return;
+    WebVideoShow();
+    web_wait(0, 0, -1);
     FlushInput();
 }
 
@@ -184,8 +213,9 @@ void YieldWhenAwakeLong() {
 // hears that they have all run and the thread sleeps until it asks for more.
 void StepWait() {
     if (Web.stepsPending == 0) {
+        WebVideoShow();
         web_steps_done();
-        web_wait(1, 0);
+        web_wait(1, 0, -1);
     }
     FlushInput();
     if (Web.stepsPending > 0) {
@@ -233,7 +263,24 @@ std::string WebRelayAddress() {
     return address;
 }
 
-void WebGameEnded(int status) { web_game_ended(status); }
+void WebGameEnded(int status) {
+    WebVideoShow();
+    web_game_ended(status);
+}
+
+bool WebWaitForAnotherGame() {
+    web_wait_for_another_game();
+    // The new game starts with the page's clock and input as a visit's would, the keys held
+    // meanwhile (the one that asked for it) unheard until pressed again.
+    Web.input.clear();
+    Web.heldBefore = Web.held;
+    Web.stepsPending = 0;
+    Web.stepClock = Web.options.seed;
+    Web.ticks = 0;
+    Web.started = false;
+    Web.inFront = true;
+    return true;
+}
 
 void WebSetBeforeQuit(void (*beforeQuit)()) { Web.beforeQuit = beforeQuit; }
 
@@ -241,13 +288,18 @@ std::uint32_t WebTickCount() { return Web.ticks; }
 
 namespace backend {
 
+// The browser's events are heard from the first window on, also between games, so that the keys
+// held as another game starts are known (see WebWaitForAnotherGame).
 bool OpenWindow(const char*, int, int) {
-    const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
-    emscripten_set_keydown_callback(window, nullptr, EM_FALSE, OnKey);
-    emscripten_set_keyup_callback(window, nullptr, EM_FALSE, OnKey);
-    emscripten_set_focus_callback(window, nullptr, EM_FALSE, OnFocus);
-    emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnFocus);
-    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
+    if (!Web.listening) {
+        Web.listening = true;
+        const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+        emscripten_set_keydown_callback(window, nullptr, EM_FALSE, OnKey);
+        emscripten_set_keyup_callback(window, nullptr, EM_FALSE, OnKey);
+        emscripten_set_focus_callback(window, nullptr, EM_FALSE, OnFocus);
+        emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnFocus);
+        emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
+    }
     return WebVideoOpen();
 }
 
@@ -265,12 +317,17 @@ void PumpEvents(bool wait) {
         YieldWhenAwakeLong();
         return;
     }
+    Web.tickTaken = false;
     if (Web.options.steps) {
         StepWait();
     } else {
         // In a room the page must go on hearing the others (and saying it is there) from the
         // background too, where frame callbacks stop.
-        if (!TimerDue(false)) web_wait(0, Web.options.room.empty() ? 0 : ROOM_WAKE_MILLISECONDS);
+        if (!TimerDue(false)) {
+            WebVideoShow();
+            const int still = WebVideoStill() ? Web.pacer.MillisecondsToNext(emscripten_get_now()) : -1;
+            web_wait(0, Web.options.room.empty() ? 0 : ROOM_WAKE_MILLISECONDS, still);
+        }
         FlushInput();
     }
     // Every frame, stepped or not, hands the sound its tick, so a sound played later never finds
@@ -278,24 +335,22 @@ void PumpEvents(bool wait) {
     AudioCatchUp();
 }
 
-// Steps: ticks come from the page's script, never from a clock.
+// Steps: ticks come from the page's script, never from a clock. Otherwise every tick the clock
+// owes is due, a few at most (web_pacing.h), one at a time: the next once the game waits again.
 bool TimerDue(bool consume) {
-    if (Web.options.steps || !Web.timerRunning || emscripten_get_now() < Web.next) return false;
+    const double now = emscripten_get_now();
+    if (Web.options.steps || Web.tickTaken || !Web.pacer.Due(now)) return false;
     if (consume) {
-        const double now = emscripten_get_now();
-        while (Web.next <= now) Web.next += Web.period;
+        Web.pacer.Take(now);
+        Web.tickTaken = true;
         ++Web.ticks;
     }
     return true;
 }
 
-void StartTimer(UINT milliseconds) {
-    Web.timerRunning = true;
-    Web.period = milliseconds > 0 ? milliseconds : 1;
-    Web.next = emscripten_get_now() + Web.period;
-}
+void StartTimer(UINT milliseconds) { Web.pacer.Start(emscripten_get_now(), milliseconds); }
 
-void StopTimer() { Web.timerRunning = false; }
+void StopTimer() { Web.pacer.Stop(); }
 void BeforeQuit() {
     if (Web.beforeQuit) Web.beforeQuit();
 }
@@ -314,7 +369,10 @@ DWORD BootMilliseconds() {
 
 // The page's thread cannot block: it gives the browser the time instead (only the network game
 // waits, for news that comes in meanwhile).
-void SleepMilliseconds(DWORD milliseconds) { web_yield(static_cast<int>(milliseconds)); }
+void SleepMilliseconds(DWORD milliseconds) {
+    WebVideoShow();
+    web_yield(static_cast<int>(milliseconds));
+}
 
 std::int64_t CounterTicks() { return static_cast<std::int64_t>(emscripten_get_now() * 1000.0); }
 std::int64_t CounterFrequency() { return 1000000; }

@@ -24,6 +24,10 @@ std::string WebRelayAddress();
 // finishes.
 void WebGameEnded(int status);
 
+// After WebGameEnded: waits until the page asks for another game, then readies the backend for it
+// as for a new visit (the page's clock from its start, no input waiting). True when one is wanted.
+bool WebWaitForAnotherGame();
+
 // Called once as the game quits, while it is still intact (the page keeps its last state snapshot).
 void WebSetBeforeQuit(void (*beforeQuit)());
 

@@ -3,6 +3,7 @@
 
 #include <emscripten.h>
 
+#include <cstring>
 #include <vector>
 
 // clang-format off: the bodies of EM_JS are JavaScript.
@@ -30,19 +31,53 @@ EM_JS(void, web_canvas_put, (const std::uint32_t* rgba, int width, int height), 
 
 namespace {
 
-std::vector<std::uint32_t> Rgba;
+// The newest frame handed over (RGB565, rows packed), and whether the canvas shows it yet.
+struct Frames {
+    std::vector<std::uint16_t> newest;
+    int width = 0;
+    int height = 0;
+    bool shown = true;
+    bool still = false;  // the last frame handed over was the same as the one before
+    std::vector<std::uint32_t> rgba;
+};
+
+Frames Video;
+
+// Whether the frame differs from the newest one, in size or in any pixel.
+bool Differs(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
+    if (width != Video.width || height != Video.height) return true;
+    for (int y = 0; y < height; ++y) {
+        const std::uint16_t* row = pixels + static_cast<std::size_t>(y) * pitchPixels;
+        if (std::memcmp(row, Video.newest.data() + static_cast<std::size_t>(y) * width,
+                        width * sizeof *row) != 0)
+            return true;
+    }
+    return false;
+}
 
 }  // namespace
 
 bool WebVideoOpen() { return web_canvas_open() != 0; }
 
 bool WebVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
-    Rgba.resize(static_cast<std::size_t>(width) * height);
-    std::uint32_t* out = Rgba.data();
-    for (int y = 0; y < height; ++y) {
-        const std::uint16_t* row = pixels + static_cast<std::size_t>(y) * pitchPixels;
-        for (int x = 0; x < width; ++x) *out++ = WebCanvasPixel(row[x]);
-    }
-    web_canvas_put(Rgba.data(), width, height);
+    Video.still = !Differs(pixels, width, height, pitchPixels);
+    if (Video.still) return true;
+    Video.newest.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(Video.newest.data() + static_cast<std::size_t>(y) * width,
+                    pixels + static_cast<std::size_t>(y) * pitchPixels, width * sizeof *pixels);
+    Video.width = width;
+    Video.height = height;
+    Video.shown = false;
     return true;
 }
+
+void WebVideoShow() {
+    if (Video.shown) return;
+    Video.shown = true;
+    Video.rgba.resize(Video.newest.size());
+    for (std::size_t i = 0; i < Video.newest.size(); ++i) Video.rgba[i] = WebCanvasPixel(Video.newest[i]);
+    web_canvas_put(Video.rgba.data(), Video.width, Video.height);
+}
+
+bool WebVideoStill() { return Video.still; }

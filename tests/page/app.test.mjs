@@ -1,6 +1,6 @@
 // The page people keep: the folder to publish with its compressed copies, the manifest and icons
 // Chromium accepts for installing, the service worker that lets a second visit start offline, the
-// loading's failures and their retry, "Play again" at the end, and "Click to play" in a frame.
+// loading's failures and their retry, and "Click to play" in a frame.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -151,33 +151,6 @@ test('the script missing: a message and a retry; opened from a file, the page sa
     assert.match(await page.$eval('#loading-text', element => element.textContent),
                  /must be served by a web server.*scripts\/web\.sh.*any static web server/);
     assert.equal(await visible(page, '#loading-retry'), false);
-  } finally {
-    await closePage(page);
-    server.close();
-  }
-});
-
-test('Esc on the title ends the game; "Play again" and Enter each start a new one', async () => {
-  const server = await servePage();
-  const page = await freshPage();
-  try {
-    await page.goto(server.url + '#seed=7&steps');
-    for (const again of ['click', 'Enter']) {
-      await waitForGame(page, 10000);
-      assert.equal(await page.$('#click-to-play'), null, 'a page of its own needs no click');
-      await playScript(page, 'wait 4\npress Esc\nwait 1\n');
-      assert.equal(await page.evaluate(() => Module.lobshotEnded), 0);
-      assert.equal(await page.$eval('#news', element => element.textContent), 'The game has ended.Play again');
-      assert.equal(await page.evaluate(() => document.activeElement.id), 'play-again');
-      await Promise.all([page.waitForNavigation(),
-                         again === 'click' ? page.click('#play-again') : page.keyboard.press('Enter')]);
-      page.lobshotKeys = null;
-    }
-    await waitForGame(page, 10000);
-    await playScript(page, 'wait 1\n');
-    assert.equal(await page.evaluate(() => Module.lobshotEnded), undefined);
-    assert.equal(JSON.parse(await page.evaluate(() => Module.lobshotState())).mode, 'Title');
-    assert.deepEqual(page.lobshotErrors, []);
   } finally {
     await closePage(page);
     server.close();

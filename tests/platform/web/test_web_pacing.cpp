@@ -1,0 +1,73 @@
+// Tests of the page's pace: 50 steps a second by the clock at any rate of frame calls, and a stall
+// never raced through.
+#include <gtest/gtest.h>
+
+#include "platform/web/web_pacing.h"
+
+namespace {
+
+// Wakes the pacer `rate` times a second for ten seconds and runs every step owed at each wake-up,
+// as the backend does; returns the steps run, and the most at one wake-up in `most`.
+int StepsRun(int rate, int* most) {
+    StepPacer pacer;
+    pacer.Start(0, 20);
+    int steps = 0;
+    *most = 0;
+    for (int call = 1; call <= 10 * rate; ++call) {
+        const double now = call * 1000.0 / rate;
+        int here = 0;
+        while (pacer.Due(now)) {
+            pacer.Take(now);
+            ++here;
+        }
+        steps += here;
+        if (here > *most) *most = here;
+    }
+    return steps;
+}
+
+TEST(WebPacing, FiftyStepsASecondAtEveryRateOfFrameCalls) {
+    int most = 0;
+    EXPECT_EQ(StepsRun(60, &most), 500);
+    EXPECT_EQ(most, 1);
+    EXPECT_EQ(StepsRun(144, &most), 500);
+    EXPECT_EQ(most, 1);
+    // A display slower than the game still has every step, a few a call.
+    EXPECT_EQ(StepsRun(30, &most), 500);
+    EXPECT_EQ(most, 2);
+    EXPECT_EQ(StepsRun(24, &most), 500);
+    EXPECT_EQ(most, 3);
+}
+
+TEST(WebPacing, AStallOwesAFewStepsAtMostAndThePaceGoesOnFromThere) {
+    StepPacer pacer;
+    pacer.Start(1000, 20);
+    EXPECT_FALSE(pacer.Due(1019.9));
+    EXPECT_TRUE(pacer.Due(1020));
+    // A still picture sleeps until the next step, to the whole millisecond after it.
+    EXPECT_EQ(pacer.MillisecondsToNext(1000), 20);
+    EXPECT_EQ(pacer.MillisecondsToNext(1019.5), 1);
+    EXPECT_EQ(pacer.MillisecondsToNext(1020), 0);
+    EXPECT_EQ(pacer.MillisecondsToNext(1500), 0);
+
+    // Two seconds in the background: MAX_STEPS_OWED steps, not a hundred.
+    int steps = 0;
+    while (pacer.Due(3000)) {
+        pacer.Take(3000);
+        ++steps;
+    }
+    EXPECT_EQ(steps, MAX_STEPS_OWED);
+    EXPECT_FALSE(pacer.Due(3019.9));
+    EXPECT_TRUE(pacer.Due(3020));
+
+    // A call a little late takes its one step, and the next is due on the old beat.
+    pacer.Take(3025);
+    EXPECT_FALSE(pacer.Due(3039.9));
+    EXPECT_TRUE(pacer.Due(3040));
+
+    pacer.Stop();
+    EXPECT_FALSE(pacer.Running());
+    EXPECT_FALSE(pacer.Due(5000));
+}
+
+}  // namespace
