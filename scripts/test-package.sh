@@ -2,11 +2,11 @@
 # Checks a Debian package of Lobshot as a player's machine would have it: unpacked into a scratch
 # root with dpkg -x, it must hold every file in its place, depend on the libraries its programs
 # use, name one version and one licence everywhere, carry a desktop entry and metainfo that the
-# validators pass without a remark, answer --version and --help, start the installed game in a
-# virtual display as far as its title frame, play a scenario with the installed replay runner to
-# the expected state, and draw nothing from lintian, pedantic tags included. Given the build it was
-# made from, it also packs that build again in another folder, under another umask, time zone and
-# locale, and the two packages must be the same bytes.
+# validators pass without a remark, answer --version and --help (no display needed), start the
+# installed game in a virtual display as far as its title frame, play a scenario with the installed
+# replay runner to the expected state, and draw nothing from lintian, pedantic tags included. Given
+# the build it was made from, it also packs that build again in another folder, under another
+# umask, time zone and locale, and the two packages must be the same bytes.
 #
 # Usage: scripts/test-package.sh DEB [BUILD]
 set -euo pipefail
@@ -81,6 +81,20 @@ grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainf
 for control in keyboard gamepad; do
   grep -q "<control>$control</control>" "$metainfo" || fail "the metainfo does not name the $control"
 done
+
+echo "The installed programs' --version and --help, without a display"
+for program in lobshot lobshot-headless; do
+  answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/games/$program" --version) ||
+    fail "$program --version ended with status $?"
+  [ "$(head -n 1 <<<"$answer")" = "$program $version" ] || fail "$program --version does not begin \"$program $version\""
+  echo "  $(head -n 1 <<<"$answer")"
+done
+answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/games/lobshot" --version)
+grep -q 'GPL version 3 or later' <<<"$answer" || fail "lobshot --version does not give the licence"
+answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/games/lobshot" --help) || fail "lobshot --help ended with status $?"
+grep -q '^Usage: lobshot ' <<<"$answer" || fail "lobshot --help gives no usage"
+grep -q -- '--version' <<<"$answer" || fail "lobshot --help does not list --version"
+echo "  $(head -n 1 <<<"$answer")"
 
 echo "The installed game, started from its desktop entry's command, to its title frame"
 command=$(sed -n 's/^Exec=//p' "$entry")
