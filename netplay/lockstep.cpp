@@ -188,6 +188,8 @@ void NetDrawOverlay(int device, int surface) {
     DrawNotices(device, surface);
 }
 
+bool NetLeavePromptYesRows(int* top, int* bottom) { return netplay::LeavePromptYesRows(top, bottom); }
+
 void NetShutdown() {
     if (TheLink.role != NetRole::Local || LongestWait() > 0)
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "NetShutdown", "The longest wait for another machine: %lld ms",

@@ -100,7 +100,10 @@ void WaitForKeys(int ms) {
 void WaitOver() { N.waiting = false; }
 std::int64_t LongestWait() { return N.longestWait; }
 
-void DrawNotices(int device, int surface) {
+namespace {
+
+// What this machine has to say over its frame now.
+NetworkMessages Messages() {
     NetworkMessages messages;
     messages.leavePrompt = LeavePromptShown();
     if (N.waiting && Ms(Clock::now() - N.waitingSince) >= WAIT_MESSAGE_MS)
@@ -110,7 +113,18 @@ void DrawNotices(int device, int surface) {
     else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&
              (CurrentMode == Title || CurrentMode == PlayerChoice))
         messages.notice = RoomNotice();
-    DrawNetworkMessages(device, surface, messages);
+    return messages;
+}
+
+}  // namespace
+
+void DrawNotices(int device, int surface) { DrawNetworkMessages(device, surface, Messages()); }
+
+bool LeavePromptYesRows(int* top, int* bottom) {
+    if (!LeavePromptShown()) return false;
+    // The prompt's question comes first and its answer second.
+    NetworkMessageBandRows(1, static_cast<int>(NetworkMessageLines(Messages()).size()), top, bottom);
+    return true;
 }
 
 void ResetNotices() { N = Notices{}; }

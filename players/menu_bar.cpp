@@ -99,6 +99,16 @@ void PlayerCollection::UpdateArmourChart() {
         players[i].Draw(OFFSCREEN, chartBarSurface, 10 + CHART_COLUMN * i, 14, false);
 }
 
+void MenuBarPointerItems(PointerScreen* screen) {
+    screen->barTop = BAR_TOP;
+    screen->barZoneCount = 5;
+    screen->barZones[0] = {0, 44, VK_F1};
+    screen->barZones[1] = {44, 86, VK_F2};
+    screen->barZones[2] = {86, 127, 'C'};
+    screen->barZones[3] = {127, 154, VK_ESCAPE};
+    screen->barZones[4] = {154, BAR_WIDTH, 'S'};
+}
+
 void PlayerCollection::DrawMenuBar(int device, int surface) {
     DIAG_SCOPE_NAMED("PlayerCollection::DrawMenuBar", "main");
     CopyBar(menuBarSurface, device, surface);

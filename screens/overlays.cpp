@@ -33,6 +33,9 @@ constexpr HelpRow HELP_ROWS[] = {
     {"Space", "A,Start", "Fire"},
 };
 
+// The row of the quit prompt's answer.
+constexpr int QUIT_YES_Y = 85;
+
 void Say(HDC dc, int x, int y, const char* text) { GraphxString(dc, x, y, WHITE, 0, true, "%s", text); }
 
 // A network message line: centred at y on a black band across the screen, cut to the cells a line
@@ -43,6 +46,9 @@ void SayOnBand(HDC dc, int y, const std::string& text) {
     GraphxFillRect(dc, 0, y - 2, SCREEN_WIDTH, y + 18, RGB(0, 0, 0));
     GraphxString(dc, x, y, WHITE, 0, true, "%s", shown.c_str());
 }
+
+// The text row of the first of `count` network message lines: the last band ends at y 148.
+int FirstBandY(int count) { return 150 - 20 * count; }
 
 // Lends a context on (device, surface) to the drawing, and gives it back; nothing is drawn when
 // none can be had.
@@ -96,8 +102,13 @@ void DrawQuitPrompt(int device, int surface) {
     WithContext(device, surface, [](HDC dc) {
         DrawShadeGrid(dc);
         Say(dc, 107, 60, "Abandon Game?");
-        Say(dc, 109, 85, "Shift+Y for Yes");
+        Say(dc, 109, QUIT_YES_Y, "Shift+Y for Yes");
     });
+}
+
+void QuitPromptYesRows(int* top, int* bottom) {
+    *top = QUIT_YES_Y - 5;
+    *bottom = QUIT_YES_Y + 21;
 }
 
 std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
@@ -126,10 +137,15 @@ void DrawNetworkMessages(int device, int surface, const NetworkMessages& message
     const std::vector<std::string> lines = NetworkMessageLines(messages);
     if (lines.empty()) return;
     WithContext(device, surface, [&lines](HDC dc) {
-        int y = 150 - 20 * static_cast<int>(lines.size());
+        int y = FirstBandY(static_cast<int>(lines.size()));
         for (const std::string& line : lines) {
             SayOnBand(dc, y, line);
             y += 20;
         }
     });
+}
+
+void NetworkMessageBandRows(int line, int count, int* top, int* bottom) {
+    *top = FirstBandY(count) + 20 * line - 2;
+    *bottom = *top + 20;
 }

@@ -2,6 +2,7 @@
 // plays each seat.
 #include "screens/player_choice.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -25,6 +26,7 @@ constexpr COLORREF HIGHLIGHT_FILL = RGB(108, 0, 88);
 constexpr COLORREF HIGHLIGHT_EDGE = RGB(135, 0, 110);
 
 constexpr int TEXT_X = 40;
+constexpr int CHAR_WIDTH = 8;
 constexpr int ROW_Y[] = {58, 81, 104, 160};
 
 const char* const GRAVITY_TEXTS[] = {"OFF >", "< ON"};
@@ -187,6 +189,41 @@ bool PlayerChoiceAction(ChoiceAction action) {
             return ChoiceRow == CHOICE_START_ROW;
         default:
             return false;
+    }
+}
+
+// A row reaches from a little above its text to the next row's; a value's zones split its text in
+// two halves, from the character before it to the screen's right edge.
+void PlayerChoicePointerRows(PointerScreen* screen) {
+    const int numPlayers = ScreenPlayers ? ScreenPlayers->numPlayers : MIN_PLAYERS;
+    screen->cursor = ChoiceRow;
+    screen->rowCount = 0;
+    for (int row = CHOICE_PLAYERS_ROW; row <= CHOICE_START_ROW; ++row) {
+        PointerRow& pointerRow = screen->rows[static_cast<std::size_t>(screen->rowCount++)];
+        pointerRow.top = ROW_Y[row] - 3;
+        pointerRow.bottom = ROW_Y[row] + 20;
+        pointerRow.cursor = row;
+        if (row == CHOICE_START_ROW) {
+            pointerRow.zoneCount = 1;
+            pointerRow.zones[0] = {0, SCREEN_WIDTH, VK_SPACE};
+            continue;
+        }
+        const std::string text = PlayerChoiceText(row, numPlayers);
+        const std::size_t gap = text.find("  ");
+        const std::size_t start = text.find_first_not_of(' ', gap == std::string::npos ? 0 : gap);
+        const int valueLeft = TEXT_X + CHAR_WIDTH * static_cast<int>(start == std::string::npos ? 0 : start);
+        const int middle = (valueLeft + TEXT_X + CHAR_WIDTH * static_cast<int>(text.size())) / 2;
+        pointerRow.zoneCount = 2;
+        pointerRow.zones[0] = {valueLeft - CHAR_WIDTH, middle, VK_LEFT};
+        pointerRow.zones[1] = {middle, SCREEN_WIDTH, VK_RIGHT};
+    }
+    PointerRow& tanks = screen->rows[static_cast<std::size_t>(screen->rowCount++)];
+    tanks.top = TANK_Y - 14;
+    tanks.bottom = LABEL_Y + 8;
+    tanks.zoneCount = std::min(numPlayers, PLAYER_SEATS);
+    for (int i = 0; i < tanks.zoneCount; ++i) {
+        const int x = TANK_X + TANK_SPACING * i;
+        tanks.zones[static_cast<std::size_t>(i)] = {x - TANK_SPACING / 2, x + TANK_SPACING / 2 + 1, '1' + i};
     }
 }
 

@@ -10,6 +10,7 @@
 #include "core/globals.h"
 #include "display/gdi.h"
 #include "platform/win.h"
+#include "pointer/pointer_screen.h"
 
 class PlayerCollection;
 
@@ -36,6 +37,11 @@ const char* ControllerLabel(Controller controller);
 // ("Host", "Guest 2"); empty for a person at one keyboard.
 std::string SeatLabel(int seat);
 
+// The player choice's rows and tanks as pointer input sees them: a press on a row's value changes
+// it (Left on its left half, Right on its right half), on "Start Game" starts, on a tank cycles its
+// seat's controller.
+void PlayerChoicePointerRows(PointerScreen* screen);
+
 void InitWeaponScreen(PlayerCollection* players);
 void DrawWeaponScreen(int device, int surface);
 // What a key asks of the weapon shop: the cursor up or down, buy the weapon under it (or finish
@@ -44,12 +50,19 @@ enum class ShopAction { Up = 0, Down = 1, BuyOrFinish = 2, Sell = 3 };
 // True when the last player has finished.
 bool WeaponScreenAction(ShopAction action);
 
+// The shop's rows as pointer input sees them: a press on a weapon's Buy or Sell column buys or
+// sells it, on "Finish" finishes; the hint line's "Space-Buy" and "S-Sell" buy and sell the weapon
+// under the cursor.
+void WeaponShopPointerRows(PointerScreen* screen);
+
 void DrawEndMatch(int device, int surface, PlayerCollection* players);
 // Darkens the frame in an open context: every pixel with an even x or an even y turns black.
 void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
 void DrawReadyMessage(int device, int surface);
 void DrawQuitPrompt(int device, int surface);
+// The rows [top, bottom) of the quit prompt's "Shift+Y for Yes" line.
+void QuitPromptYesRows(int* top, int* bottom);
 
 // What the network game has to say over the frame (netplay/ fills it in as each frame is shown).
 struct NetworkMessages {
@@ -63,3 +76,5 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages);
 // Draws the lines centred, each on a black band across the screen 20 pixels high, the last band
 // ending at y 148 and the others above it; nothing without lines. A line over 39 characters is cut.
 void DrawNetworkMessages(int device, int surface, const NetworkMessages& messages);
+// The rows [top, bottom) of the band of line `line` of `count` lines drawn so.
+void NetworkMessageBandRows(int line, int count, int* top, int* bottom);

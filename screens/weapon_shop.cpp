@@ -17,6 +17,13 @@ constexpr int FINISH_Y = 150;
 constexpr int OWNED_X = 160;
 constexpr int BUY_X = 230;
 constexpr int SELL_X = 280;
+// A column's pointer zone starts this far left of its numbers.
+constexpr int COLUMN_LEAD = 10;
+// The hint line "Space-Buy   S-Sell": its row, the end of "Space-Buy" and the span of "S-Sell".
+constexpr int HINT_Y = 184;
+constexpr int HINT_BUY_END = 76;
+constexpr int HINT_SELL_X = 92;
+constexpr int HINT_SELL_END = 148;
 
 COLORREF Darker(COLORREF colour) {
     auto dim = [](int channel) { return static_cast<int>(channel * 0.8); };
@@ -60,7 +67,7 @@ void DrawList(HDC dc, const Player& player) {
     if (ShopRow == SHOP_FINISH_ROW) Highlight(dc, FINISH_Y, FINISH_Y + 15, player.colour);
     Text(dc, 0, FINISH_Y, "Finish");
     GraphxString(dc, 220, 0, WHITE, 0, true, "Cash %i", player.cash);
-    Text(dc, 0, 184, "Space-Buy   S-Sell");
+    Text(dc, 0, HINT_Y, "Space-Buy   S-Sell");
 }
 
 // One unit at a time; unlimited weapons are neither bought nor sold, and nothing sounds when
@@ -127,6 +134,36 @@ bool WeaponScreenAction(ShopAction action) {
         default:
             return false;
     }
+}
+
+// A weapon's row: its name and stock move the cursor there, its Buy column buys and its Sell column
+// sells; "Finish" finishes, after which the cursor is on the first row again.
+void WeaponShopPointerRows(PointerScreen* screen) {
+    screen->cursor = ShopRow;
+    screen->rowCount = 0;
+    for (int i = 0; i <= SHOP_FINISH_ROW; ++i) {
+        PointerRow& row = screen->rows[static_cast<std::size_t>(screen->rowCount++)];
+        row.cursor = i;
+        if (i == SHOP_FINISH_ROW) {
+            row.top = FINISH_Y - 1;
+            row.bottom = FINISH_Y + 17;
+            row.cursorAfter = 0;
+            row.zoneCount = 1;
+            row.zones[0] = {0, SCREEN_WIDTH, VK_SPACE};
+            continue;
+        }
+        row.top = FIRST_ROW_Y + ROW_STEP * i;
+        row.bottom = row.top + ROW_STEP;
+        row.zoneCount = 2;
+        row.zones[0] = {BUY_X - COLUMN_LEAD, SELL_X - COLUMN_LEAD, VK_SPACE};
+        row.zones[1] = {SELL_X - COLUMN_LEAD, SCREEN_WIDTH, 'S'};
+    }
+    PointerRow& hint = screen->rows[static_cast<std::size_t>(screen->rowCount++)];
+    hint.top = HINT_Y - 4;
+    hint.bottom = SCREEN_HEIGHT;
+    hint.zoneCount = 2;
+    hint.zones[0] = {0, HINT_BUY_END, VK_SPACE};
+    hint.zones[1] = {HINT_SELL_X, HINT_SELL_END, 'S'};
 }
 
 void DrawWeaponScreen(int device, int surface) {

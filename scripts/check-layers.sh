@@ -15,7 +15,7 @@ layers=(
   "platform"
   "diag"
   "platform/common"
-  "net"
+  "net pointer"
   "platform/sdl platform/headless platform/web net/enet net/mqtt"
   "core"
   "display sound"

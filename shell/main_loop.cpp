@@ -16,6 +16,7 @@
 #include "platform/resource.h"
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
+#include "pointer/pointer_screen.h"
 #include "projectiles/projectile_collection.h"
 #include "replay/journal.h"
 #include "replay/session.h"
@@ -71,6 +72,7 @@ void RunFrameStep() {
     ReplayJournalAfterStep(TurnsStarted != turnsBefore,
                            CurrentMode == EndOfMatch && modeBefore != EndOfMatch);
     NetFrameStepRun();
+    ShowPointerScreen();
 }
 
 // Window messages while a joining machine connects, before the game has started.
@@ -147,6 +149,7 @@ void ShellResetForTests() {
     ComputerPlayersResetForTests();
     ReplayResetForTests();
     NetResetForTests();
+    PointerShowScreen(PointerScreen{});
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {
@@ -226,6 +229,7 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     ThePlayers = new (std::nothrow) PlayerCollection(instance, 0, 2);
 
     InputSuspended = true;
+    ShowPointerScreen();
     return true;
 }
 

@@ -54,6 +54,10 @@ bool FillSineTable();
 void SwitchToMode(std::uint32_t mode);
 void doLoopProcessing();
 
+// Describes the screen for pointer input (pointer/pointer_screen.h): after each frame step and
+// once start-up has shown the title.
+void ShowPointerScreen();
+
 // Keys: true when the key is handled; false for anything but a key.
 bool ProcessKeyEvent(const InputEvent& input);
 // A computer player's key: pressed and released at once, through the same commands as a person's.

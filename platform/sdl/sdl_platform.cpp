@@ -11,6 +11,7 @@
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/sdl_pointer.h"
 #include "platform/sdl/sdl_video.h"
 
 namespace {
@@ -40,19 +41,42 @@ void PostKey(const SDL_KeyboardEvent& key) {
     PostAll(inputs);
 }
 
-void PostWindowEvent(const SDL_WindowEvent& event) {
-    if (event.event == SDL_WINDOWEVENT_EXPOSED || event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-        SdlVideoRefresh();
-    PostAll(InputsForWindowEvent(event));
+void PostEach(const std::vector<InputEvent>& inputs) {
+    for (const InputEvent& input : inputs) PostInput(input);
 }
 
 void PostGamepad(const SDL_Event& event) {
     std::vector<InputEvent> inputs;
     SdlGamepadEvent(event, &inputs);
-    for (const InputEvent& input : inputs) PostInput(input);
+    PostEach(inputs);
 }
 
-void PostMouse(UINT message) { PostMessageA(PlatformMainWindow(), message, 0, 0); }
+void PostPointer(const SDL_Event& event) {
+    std::vector<InputEvent> inputs;
+    SdlPointerEvent(event, &inputs);
+    PostEach(inputs);
+}
+
+// The pointer lets go of what it holds when the window loses the focus, as the keyboard's keys
+// are let go.
+void PostPointerLetGo() {
+    std::vector<InputEvent> inputs;
+    SdlPointerLetGo(&inputs);
+    PostEach(inputs);
+}
+
+void PostPointerTick() {
+    std::vector<InputEvent> inputs;
+    SdlPointerTick(&inputs);
+    PostEach(inputs);
+}
+
+void PostWindowEvent(const SDL_WindowEvent& event) {
+    if (event.event == SDL_WINDOWEVENT_EXPOSED || event.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        SdlVideoRefresh();
+    if (event.event == SDL_WINDOWEVENT_FOCUS_LOST) PostPointerLetGo();
+    PostAll(InputsForWindowEvent(event));
+}
 
 void Translate(const SDL_Event& event) {
     switch (event.type) {
@@ -67,13 +91,13 @@ void Translate(const SDL_Event& event) {
             PostKey(event.key);
             break;
         case SDL_MOUSEMOTION:
-            PostMouse(WM_MOUSEMOVE);
-            break;
         case SDL_MOUSEBUTTONDOWN:
-            PostMouse(event.button.button == SDL_BUTTON_RIGHT ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
-            break;
         case SDL_MOUSEBUTTONUP:
-            PostMouse(event.button.button == SDL_BUTTON_RIGHT ? WM_RBUTTONUP : WM_LBUTTONUP);
+        case SDL_MOUSEWHEEL:
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP:
+            PostPointer(event);
             break;
         case SDL_AUDIODEVICEADDED:
         case SDL_AUDIODEVICEREMOVED:
@@ -108,6 +132,7 @@ void PumpEvents(bool wait) {
         if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) Translate(event);
     }
     while (SDL_PollEvent(&event)) Translate(event);
+    PostPointerTick();
     if (FrameShown) SdlGamepadsStart();
     SdlVideoCatchUp();
     SdlAudioPoll();

@@ -446,7 +446,6 @@ bool SdlVideoOpen(const char* title) {
     V.settlePending = true;
     V.wholeWindow = true;
     SdlSetWindowIcon(V.window);
-    SDL_ShowCursor(SDL_DISABLE);
     WindowMadeMs = MillisecondsSinceStart();
     return true;
 }

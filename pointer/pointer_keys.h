@@ -1,0 +1,102 @@
+// Pointer and touch input as the game's keys: presses, drags and the wheel over the game picture
+// become key presses and releases, as a person at the keyboard would make them.
+//
+// One core for every backend: the SDL backend hands it the mouse and the first finger on a touch
+// screen, and the web page its pointer events, each in the game picture's coordinates (320 x 200;
+// points outside it are fine). The keys come back in `out`, in the order to post them; they reach
+// the game as keys from the keyboard do, so that replays record them, a network game sends them and
+// the rules never know a pointer was used. What a press means depends on the screen the shell last
+// described (pointer/pointer_screen.h), passed in with every call:
+//   - The title and the end-of-match table: a press is Space.
+//   - The player choice and the weapon shop: a press on a row moves the cursor there (Up, Down)
+//     and then presses the key of the place pressed: a value's left or right half (Left, Right),
+//     "Start Game" or "Finish" (Space), the shop's Buy and Sell columns (Space, S); a press on a
+//     tank of the player choice is its seat's key, 1 to 8.
+//   - A prompt: a press on its "Shift+Y for Yes" line answers yes (Shift+Y), anywhere else no (Esc).
+//   - Aiming, with the left button or a finger: a press on the sky or the ground, and a drag, aim
+//     the barrel at the pointer (the angle from the pivot to the pointer) with the power of the
+//     distance (POWER_PIXELS pixels and more: full power). The barrel gets there by the aiming keys
+//     (Z, X, A, Q) pressed and released AIM_STEPS_PER_FRAME times each a frame step, so it visibly
+//     turns, and keeps going after the release until it is there. A second press within
+//     DOUBLE_PRESS_MS at about the same place, or a press of the fire button (ButtonFire), fires
+//     (Space) once the barrel is there. The wheel changes the power a step a notch. A press on the
+//     menu bar presses the item's key: the power box F1 (help, held until the next press), the
+//     angle box F2 (the angle guide, held until the angle box is pressed again), the tank C (centre
+//     on it), the wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a
+//     tank is its seat's key (centre on it), elsewhere C.
+// The aim is counted from the screen's angle and power when a drag starts, and from the steps sent
+// since, so that keys still on their way (a network game sends them a few frame steps ahead) are
+// not sent twice.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/input.h"
+#include "pointer/pointer_screen.h"
+
+constexpr int POWER_PIXELS = 100;       // picture pixels from the pivot for full power
+constexpr int AIM_STEPS_PER_FRAME = 3;  // angle steps, and power steps, a frame step
+constexpr std::uint32_t DOUBLE_PRESS_MS = 400;
+constexpr int DOUBLE_PRESS_PIXELS = 8;  // at most this far from the first press, across and down
+// The screen is taken again as the truth once this many frame steps have run since the last key.
+constexpr std::uint32_t SETTLE_FRAMES = 15;
+
+// The angle (0 to 180) and power (0 to 100) that aim from the pivot at (x, y), picture pixels.
+struct PointerAim {
+    int angle = 0, power = 0;
+};
+PointerAim AimAt(int pivotX, int pivotY, int x, int y);
+
+class PointerKeys {
+public:
+    enum Button { ButtonMain, ButtonFire, ButtonCentre };
+
+    // A button pressed or a finger put down at (x, y), `ms` milliseconds on any steady clock.
+    void Press(const PointerScreen& screen, Button button, int x, int y, std::uint32_t ms,
+               std::vector<InputEvent>* out);
+    // The pointer moved to (x, y), pressed or not.
+    void Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
+    // The main button let go, or the finger lifted.
+    void Release(const PointerScreen& screen, std::vector<InputEvent>* out);
+    // The wheel turned `notches` (positive away from the person: more power).
+    void Wheel(const PointerScreen& screen, int notches, std::vector<InputEvent>* out);
+    // As often as the backend looks at its events: once for each new screen (a frame step has run)
+    // the aim's steps are sent, and the shot once the aim is there.
+    void Tick(const PointerScreen& screen, std::vector<InputEvent>* out);
+    // Whatever the pointer holds is let go (the window lost the focus, the pointer left the game).
+    void LetGoAll(std::vector<InputEvent>* out);
+
+private:
+    void PressAiming(const PointerScreen& screen, Button button, int x, int y, std::uint32_t ms,
+                     std::vector<InputEvent>* out);
+    void PressMenu(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
+    void PressBar(const PointerScreen& screen, int x, std::vector<InputEvent>* out);
+    void StartAim(const PointerScreen& screen);
+    void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
+    void Tap(int key, std::vector<InputEvent>* out);
+    bool Settled(const PointerScreen& screen) const;
+
+    // The aim being reached: the values the keys sent so far make, and the ones to reach.
+    bool aiming_ = false;  // a drag is under way
+    bool reaching_ = false;
+    bool firePending_ = false;
+    int seat_ = -1;
+    int angle_ = 0, power_ = 0;
+    int targetAngle_ = 0, targetPower_ = 0;
+    // The menu's cursor as the keys sent so far leave it.
+    int cursor_ = 0;
+    PointerScreen::Mode menuMode_ = PointerScreen::Other;
+    // The screen's frame step at the call under way, the last key's, and the one whose steps have
+    // been sent.
+    std::uint32_t frame_ = 0;
+    std::uint32_t lastKeyFrame_ = 0;
+    std::uint32_t steppedFrame_ = 0;
+    bool anyKey_ = false;
+    // The last press of the main button, for a double press.
+    bool pressedBefore_ = false;
+    std::uint32_t lastPressMs_ = 0;
+    int lastPressX_ = 0, lastPressY_ = 0;
+    // F1 and F2 held by the pointer.
+    bool helpHeld_ = false, guideHeld_ = false;
+};

@@ -1,0 +1,72 @@
+// What the screen shows, as pointer input needs to know it: filled by the shell after each frame step.
+//
+// The pointer's keys (pointer/pointer_keys.h) depend on what is under the pointer: a row of a menu,
+// an item of the menu bar, the sky around the current tank. The shell describes the screen after
+// each frame step with PointerShowScreen, in the game picture's coordinates (320 x 200, x to the
+// right and y down, the menu bar at the bottom), and the backends' pointer handling reads it back
+// with PointerScreenShown. Nothing here reaches the game's rules: the pointer only presses keys.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// A stretch [left, right) of picture columns and the key a press there stands for (0: none).
+struct PointerZone {
+    int left = 0, right = 0;
+    int key = 0;
+};
+
+// A row of a menu, picture rows [top, bottom). A press on it first moves the menu's cursor to
+// `cursor` with Up and Down (-1: the row stands for no cursor row and nothing moves), then presses
+// the key of the zone under the pointer, if any, after which the cursor is on row `cursorAfter`
+// (-1: where it was).
+struct PointerRow {
+    int top = 0, bottom = 0;
+    int cursor = -1;
+    int cursorAfter = -1;
+    int zoneCount = 0;
+    std::array<PointerZone, 8> zones{};
+};
+
+struct PointerScreen {
+    enum Mode : std::uint8_t { Other, Title, PlayerChoice, WeaponShop, Aiming, Shot, EndOfMatch };
+    Mode mode = Other;
+    // Frame steps run so far: each new screen has a larger number. The pointer sends its held-key
+    // steps at the pace of the frame steps.
+    std::uint32_t frame = 0;
+
+    // A prompt over the screen (abandon the game, leave the network game): a press on rows
+    // [yesTop, yesBottom) answers yes (Shift+Y), a press anywhere else no (Esc).
+    bool prompt = false;
+    int yesTop = 0, yesBottom = 0;
+
+    // Aiming. Whether a person at this machine aims now (not a computer's or another machine's
+    // turn); the current seat (0 to 7); the barrel's pivot in picture coordinates; its angle in
+    // degrees (0 left, 90 up, 180 right) and the power (0 to 100); whether the help screen covers
+    // the picture.
+    bool mayAim = false;
+    int seat = -1;
+    int pivotX = 0, pivotY = 0;
+    int angle = 0, power = 0;
+    bool helpShown = false;
+    // The tanks on the screen, by seat, as the middle of their bottom row (shown false: not there).
+    static constexpr int SEATS = 8;
+    std::array<bool, SEATS> tankShown{};
+    std::array<int, SEATS> tankX{}, tankY{};
+
+    // The menu bar (aiming): rows [barTop, 200) and its items. F1 and F2 there are held until the
+    // next press on them (F1: until any next press).
+    int barTop = 200;
+    int barZoneCount = 0;
+    std::array<PointerZone, 6> barZones{};
+
+    // Menus (the player choice, the weapon shop): the cursor's row and the rows a press acts on.
+    int cursor = 0;
+    int rowCount = 0;
+    std::array<PointerRow, 10> rows{};
+};
+
+// The shell, after each frame step (and once the game has started).
+void PointerShowScreen(const PointerScreen& screen);
+// The screen last shown (a default one, mode Other, before the first).
+const PointerScreen& PointerScreenShown();

@@ -1,0 +1,94 @@
+// The screen described for pointer input after each frame step: the mode, the prompt, the current
+// tank's aim and the places of the menus' rows and the menu bar's items.
+#include "core/globals.h"
+#include "netplay/lockstep.h"
+#include "players/menu_bar.h"
+#include "players/player_collection.h"
+#include "players/seats.h"
+#include "pointer/pointer_screen.h"
+#include "screens/screens.h"
+#include "shell/shell.h"
+
+namespace {
+
+PointerScreen::Mode ModeShown() {
+    switch (CurrentMode) {
+        case Aiming:
+            return PointerScreen::Aiming;
+        case ShotInProgress:
+            return PointerScreen::Shot;
+        case WeaponShop:
+            return PointerScreen::WeaponShop;
+        case PlayerChoice:
+            return PointerScreen::PlayerChoice;
+        case EndOfMatch:
+            return PointerScreen::EndOfMatch;
+        case Title:
+            return PointerScreen::Title;
+        default:
+            return PointerScreen::Other;
+    }
+}
+
+// The leave prompt of a network game comes before the abandon prompt, as it takes the keys first.
+void DescribePrompt(PointerScreen* screen) {
+    if (NetLeavePromptYesRows(&screen->yesTop, &screen->yesBottom)) {
+        screen->prompt = true;
+        return;
+    }
+    const bool promptMode = CurrentMode == Aiming || CurrentMode == WeaponShop || CurrentMode == EndOfMatch;
+    if (!promptMode || !QuitPromptShown) return;
+    screen->prompt = true;
+    QuitPromptYesRows(&screen->yesTop, &screen->yesBottom);
+}
+
+// The tanks on the screen and the current one's aim; a person at this machine aims when the
+// current seat is theirs.
+void DescribePlay(PointerScreen* screen) {
+    if (!ThePlayers) return;
+    for (int seat = 0; seat < PointerScreen::SEATS && seat < ThePlayers->numPlayers; ++seat) {
+        const Player* player = ThePlayers->Get(seat);
+        if (!player || !player->inGame || !player->alive) continue;
+        const auto s = static_cast<std::size_t>(seat);
+        screen->tankShown[s] = true;
+        screen->tankX[s] = player->x - ViewX;
+        screen->tankY[s] = player->y - ViewY;
+    }
+    const int seat = ThePlayers->CurrentIndex();
+    const Player* current = ThePlayers->Current();
+    if (!current || seat < 0 || seat >= PLAYER_SEATS) return;
+    screen->seat = seat;
+    screen->pivotX = current->x - ViewX;
+    screen->pivotY = current->y - ViewY - current->height;
+    screen->angle = current->angle;
+    screen->power = current->power;
+    screen->mayAim = CurrentMode == Aiming && current->alive &&
+                     SeatControllers[static_cast<std::size_t>(seat)] == ControllerHuman &&
+                     SeatPlayedFrom(seat) == NetMachine();
+    screen->helpShown = HelpShown;
+    MenuBarPointerItems(screen);
+}
+
+}  // namespace
+
+void ShowPointerScreen() {
+    PointerScreen screen;
+    screen.mode = ModeShown();
+    screen.frame = static_cast<std::uint32_t>(FrameCounter);
+    DescribePrompt(&screen);
+    switch (screen.mode) {
+        case PointerScreen::Aiming:
+        case PointerScreen::Shot:
+            DescribePlay(&screen);
+            break;
+        case PointerScreen::PlayerChoice:
+            PlayerChoicePointerRows(&screen);
+            break;
+        case PointerScreen::WeaponShop:
+            WeaponShopPointerRows(&screen);
+            break;
+        default:
+            break;
+    }
+    PointerShowScreen(screen);
+}
