@@ -24,6 +24,13 @@
 //     angle box F2 (the angle guide, held until the angle box is pressed again), the tank C (centre
 //     on it), the wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a
 //     tank is its seat's key (centre on it), elsewhere C.
+// A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
+// in `out` with PostInput, in order: Press, Move and Release for the main button or the first
+// finger (other fingers are the backend's to ignore), Press with ButtonFire or ButtonCentre for
+// the other buttons, Wheel in notches, Tick after each batch of events (as often as it likes:
+// only a new frame step sends anything) and LetGoAll when the window loses the focus. Times are
+// milliseconds of any clock that does not go back; points may lie outside the picture.
+//
 // The aim is counted from the screen's angle and power when a drag starts, and from the steps sent
 // since, so that keys still on their way (a network game sends them a few frame steps ahead) are
 // not sent twice.

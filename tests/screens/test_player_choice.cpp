@@ -89,3 +89,42 @@ TEST_F(PlayerChoiceTest, TheCursorRowIsBarredAndEveryTankOfTheGameShown) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pointer input: each value's arrows lie in the halves that move it their way, on the row its text
+// is drawn in, and each tank of the game is its seat's key.
+TEST_F(PlayerChoiceTest, APointerFindsEachValuesArrowsAndEachTank) {
+    players->SetNumPlayers(3);
+    WindOption = 1;
+    PointerScreen screen;
+    PlayerChoicePointerRows(&screen);
+    ASSERT_EQ(screen.rowCount, CHOICE_START_ROW + 2);
+    const int rowTexts[] = {58, 81, 104, 160};
+    for (int row = CHOICE_PLAYERS_ROW; row <= CHOICE_START_ROW; ++row) {
+        const PointerRow& pointerRow = screen.rows[static_cast<std::size_t>(row)];
+        EXPECT_EQ(pointerRow.cursor, row);
+        EXPECT_LE(pointerRow.top, rowTexts[row]);
+        EXPECT_GE(pointerRow.bottom, rowTexts[row] + 16);
+        const std::string text = Line(row);
+        for (char arrow : {'<', '>'}) {
+            const std::size_t at = text.find(arrow);
+            if (at == std::string::npos) continue;
+            const int middle = 40 + 8 * static_cast<int>(at) + 4;
+            const PointerZone& zone = pointerRow.zones[arrow == '<' ? 0 : 1];
+            EXPECT_TRUE(zone.left <= middle && middle < zone.right) << text << " " << arrow;
+            EXPECT_EQ(zone.key, arrow == '<' ? VK_LEFT : VK_RIGHT);
+        }
+    }
+    EXPECT_EQ(screen.rows[CHOICE_START_ROW].zones[0].key, VK_SPACE);
+    const PointerRow& tanks = screen.rows[CHOICE_START_ROW + 1];
+    ASSERT_EQ(tanks.zoneCount, 3);
+    for (int seat = 0; seat < 3; ++seat) {
+        const PointerZone& zone = tanks.zones[static_cast<std::size_t>(seat)];
+        EXPECT_EQ(zone.key, '1' + seat);
+        EXPECT_TRUE(zone.left <= 45 + 25 * seat && 45 + 25 * seat < zone.right);
+    }
+    EXPECT_TRUE(tanks.top <= 40 - 6 && 44 < tanks.bottom && tanks.bottom <= screen.rows[0].top);
+}
+
+}  // namespace
