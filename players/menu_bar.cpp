@@ -104,7 +104,7 @@ void MenuBarPointerItems(PointerScreen* screen) {
     screen->barZoneCount = 5;
     screen->barZones[0] = {0, 44, VK_F1};
     screen->barZones[1] = {44, 86, VK_F2};
-    screen->barZones[2] = {86, 127, 'C'};
+    screen->barZones[2] = {86, 127, PointerZone::NEXT_TANK};
     screen->barZones[3] = {127, 154, VK_ESCAPE};
     screen->barZones[4] = {154, BAR_WIDTH, 'S'};
 }

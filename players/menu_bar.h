@@ -13,6 +13,6 @@ std::string StockText(std::int32_t stock);
 int WindSockIndex(std::int32_t wind);
 
 // The menu bar's items as pointer input sees them: the power box is help (F1), the angle box the
-// angle guide (F2), the tank centres on it (C), the wind sock calls up the abandon prompt (Esc), and
-// the weapon's name and stock pick the next weapon (S).
+// angle guide (F2), the tank looks at the next tank in turn, the wind sock calls up the abandon prompt (Esc),
+// and the weapon's name and stock pick the next weapon (S).
 void MenuBarPointerItems(PointerScreen* screen);

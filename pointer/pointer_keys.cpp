@@ -210,11 +210,25 @@ void PointerKeys::PressBar(const PointerScreen& screen, int x, std::vector<Input
     if (zone->key == VK_F1) {
         helpHeld_ = true;
         out->push_back(InputEvent::Down(VK_F1));
+    } else if (zone->key == PointerZone::NEXT_TANK) {
+        LookAtNextTank(screen, out);
     } else if (zone->key == VK_F2) {
         guideHeld_ = !guideHeld_;
         out->push_back(guideHeld_ ? InputEvent::Down(VK_F2) : InputEvent::Up(VK_F2));
     } else {
         Tap(zone->key, out);
+    }
+}
+
+void PointerKeys::LookAtNextTank(const PointerScreen& screen, std::vector<InputEvent>* out) {
+    if (lookTurn_ != screen.seat || lookedAt_ < 0) lookedAt_ = screen.seat;
+    lookTurn_ = screen.seat;
+    for (int step = 1; step <= PointerScreen::SEATS; ++step) {
+        const int seat = ((lookedAt_ < 0 ? 0 : lookedAt_) + step) % PointerScreen::SEATS;
+        if (!screen.tankShown[static_cast<std::size_t>(seat)]) continue;
+        lookedAt_ = seat;
+        Tap('1' + seat, out);
+        return;
     }
 }
 

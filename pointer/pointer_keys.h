@@ -21,9 +21,10 @@
 //     DOUBLE_PRESS_MS at about the same place, or a press of the fire button (ButtonFire), fires
 //     (Space) once the barrel is there. The wheel changes the power a step a notch. A press on the
 //     menu bar presses the item's key: the power box F1 (help, held until the next press), the
-//     angle box F2 (the angle guide, held until the angle box is pressed again), the tank C (centre
-//     on it), the wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a
-//     tank is its seat's key (centre on it), elsewhere C.
+//     angle box F2 (the angle guide, held until the angle box is pressed again), the tank the next
+//     tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current one), the
+//     wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a tank is its
+//     seat's key (look at it), elsewhere C (look at the current one).
 // A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
 // in `out` with PostInput, in order: Press, Move and Release for the main button or the first
 // finger (other fingers are the backend's to ignore), Press with ButtonFire or ButtonCentre for
@@ -79,6 +80,7 @@ private:
                      std::vector<InputEvent>* out);
     void PressMenu(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
     void PressBar(const PointerScreen& screen, int x, std::vector<InputEvent>* out);
+    void LookAtNextTank(const PointerScreen& screen, std::vector<InputEvent>* out);
     void StartAim(const PointerScreen& screen);
     void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
     void Tap(int key, std::vector<InputEvent>* out);
@@ -104,6 +106,9 @@ private:
     bool pressedBefore_ = false;
     std::uint32_t lastPressMs_ = 0;
     int lastPressX_ = 0, lastPressY_ = 0;
+    // The tank looked at last with the menu bar, and the seat whose turn it was.
+    int lookedAt_ = -1;
+    int lookTurn_ = -1;
     // F1 and F2 held by the pointer.
     bool helpHeld_ = false, guideHeld_ = false;
 };

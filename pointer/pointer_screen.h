@@ -10,8 +10,11 @@
 #include <array>
 #include <cstdint>
 
-// A stretch [left, right) of picture columns and the key a press there stands for (0: none).
+// A stretch [left, right) of picture columns and the key a press there stands for (0: none), or
+// NEXT_TANK: the key (1 to 8) that looks at the next tank standing after the one looked at last,
+// the first press of a turn at the one after the current tank.
 struct PointerZone {
+    static constexpr int NEXT_TANK = 0x100;
     int left = 0, right = 0;
     int key = 0;
 };
@@ -49,7 +52,8 @@ struct PointerScreen {
     int pivotX = 0, pivotY = 0;
     int angle = 0, power = 0;
     bool helpShown = false;
-    // The tanks on the screen, by seat, as the middle of their bottom row (shown false: not there).
+    // The tanks standing, by seat, as the middle of their bottom row in picture coordinates (on the
+    // screen or beyond it); shown false: no tank there.
     static constexpr int SEATS = 8;
     std::array<bool, SEATS> tankShown{};
     std::array<int, SEATS> tankX{}, tankY{};

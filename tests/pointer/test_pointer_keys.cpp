@@ -79,7 +79,7 @@ PointerScreen AimingScreen() {
     screen.barZoneCount = 5;
     screen.barZones[0] = {0, 44, VK_F1};
     screen.barZones[1] = {44, 86, VK_F2};
-    screen.barZones[2] = {86, 127, 'C'};
+    screen.barZones[2] = {86, 127, PointerZone::NEXT_TANK};
     screen.barZones[3] = {127, 154, VK_ESCAPE};
     screen.barZones[4] = {154, 320, 'S'};
     return screen;
@@ -218,7 +218,7 @@ TEST(PointerAimTest, NothingIsAimedForAnotherAndWhatWasUnderWayEndsWithTheTurn) 
     keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
     keys.Press(screen, PointerKeys::ButtonCentre, 42, 145, 0, &out);
     keys.Press(screen, PointerKeys::ButtonCentre, 100, 50, 0, &out);
-    EXPECT_EQ(Note(out), "C 2 C");
+    EXPECT_EQ(Note(out), "2 2 C");
 
     screen.mayAim = true;
     keys.Press(screen, PointerKeys::ButtonMain, 260, 120, 0, &out);
@@ -251,7 +251,7 @@ TEST(PointerAimTest, TheWheelStepsThePowerAndTheMenuBarsItemsPressTheirKeys) {
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
     out.clear();
     for (int x : {100, 140, 200, 319}) keys.Press(screen, PointerKeys::ButtonMain, x, 199, 0, &out);
-    EXPECT_EQ(Note(out), "C Esc S S");
+    EXPECT_EQ(Note(out), "2 Esc S S");
     out.clear();
     keys.Press(screen, PointerKeys::ButtonMain, 60, 185, 0, &out);
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Down(VK_F2)});
@@ -262,6 +262,20 @@ TEST(PointerAimTest, TheWheelStepsThePowerAndTheMenuBarsItemsPressTheirKeys) {
     keys.Press(screen, PointerKeys::ButtonMain, 60, 185, 0, &out);
     keys.LetGoAll(&out);
     EXPECT_EQ(out, (std::vector<InputEvent>{InputEvent::Down(VK_F2), InputEvent::Up(VK_F2)}));
+}
+
+TEST(PointerAimTest, TheMenuBarsTankLooksAtEachStandingTankInTurnFromTheCurrentOnesNext) {
+    PointerKeys keys;
+    PointerScreen screen = AimingScreen();
+    screen.tankShown = {true, true, false, true};
+    std::vector<InputEvent> out;
+    for (int i = 0; i < 4; ++i) keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
+    EXPECT_EQ(Note(out), "2 4 1 2");
+    out.clear();
+    screen.seat = 3;  // the next turn
+    keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
+    keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
+    EXPECT_EQ(Note(out), "1 2");
 }
 
 PointerScreen ShopScreen() {

@@ -31,8 +31,11 @@ at() {
 }
 move() { xdotool mousemove --window "$win" $(at "$1" "$2"); }
 click() { move "$1" "$2"; xdotool click 1; sleep "${3:-0.4}"; }
-# The latest press's trace row: "screen MODE ... pivot (X, Y), angle A, power P".
-last_press() { grep "Pointer 1 pressed" "$work/out" | tail -1; }
+# A middle click away from the tanks looks at the current tank, which the view already does once
+# it has glided there, and is traced with the screen the pointer sees.
+probe() { move 5 5; xdotool click 2; sleep "${1:-0.5}"; }
+# The latest press's trace row: "screen MODE ... seat S, pivot (X, Y), angle A, power P".
+last_press() { grep "Pointer [0-9] pressed" "$work/out" | tail -1; }
 field() { last_press | sed -E "s/.*$1.*/\\1/"; }
 
 click 160 100 1    # the title
@@ -41,21 +44,21 @@ click 240 112      # the shop: Red buys a Lava in its row's Buy column
 click 100 155      # "Finish"
 click 100 155 3    # Blue: "Finish", and a new landscape
 
-# A turn: a click on the menu bar's tank (centre on it) says what the screen is and where the
-# pivot is; during a shot it does nothing and is made again a little later. Then the turn's weapon
+# A turn: a probe says what the screen is and where the pivot is; during a shot it does nothing
+# and is made again a little later. Then the turn's weapon
 # clicks on the menu bar, a drag from up and right of the pivot to the aim, and a double click there
 # to fire.
 turns=0
 for _ in $(seq 200); do
-  click 100 190 0.5
+  probe
   mode=$(field 'on screen ([0-9]+) .*')
   [ "$mode" = 5 ] && continue
-  [ "$mode" = 6 ] && break   # the end-of-match table, which that click also closes
+  [ "$mode" = 6 ] && break   # the end-of-match table
   [ "$mode" = 4 ] || fail "turn $turns: screen $mode, not aiming"
   [ "$turns" -lt 3 ] || fail "Red still stands after three turns"
   # The view glides to the current tank as its turn starts: the pivot is taken once it stands.
   pivot=$(field '(pivot [^a]*)')
-  click 100 190 0.3
+  probe 0.3
   [ "$(field '(pivot [^a]*)')" = "$pivot" ] || continue
   seat=$(field 'seat ([0-9]+),.*')
   px=$(field 'pivot \(([-0-9]+), .*') py=$(field 'pivot \([-0-9]+, ([-0-9]+)\).*')
@@ -76,15 +79,15 @@ for _ in $(seq 200); do
 done
 [ "$mode" = 6 ] || fail "the match did not end"
 [ "$turns" = 3 ] || fail "the match ended after $turns turns, not three"
-sleep 1
+click 160 100 1    # the end-of-match table
 click 100 155      # the shop: Red finishes
 click 100 155 3    # Blue finishes: the next match
-click 100 190 0.6
+probe 1
 [ "$(field 'on screen ([0-9]+) .*')" = 4 ] || fail "the next match does not aim"
 px=$(field 'pivot \(([-0-9]+), .*') py=$(field 'pivot \([-0-9]+, ([-0-9]+)\).*')
 move $((px - 40)) $((py - 30)); xdotool mousedown 1; sleep 0.3; xdotool mouseup 1
 sleep 2.5
-click 100 190 0.6  # the aim as the window's game has it
+probe 0.6         # the aim as the window's game has it
 live="$(field '(pivot .*)')"
 kill -TERM "$pid"; wait "$pid"
 
