@@ -1,0 +1,91 @@
+// The page under a finger or a mouse: the browser kept from scrolling, zooming, going back on a
+// swipe or showing its menu over the game; the pointer's presses, drags and wheel over the picture
+// handed to the game in the picture's coordinates; and the on-screen controls beside the picture,
+// shown on a touch screen from the start and for a mouse once it is used on the picture.
+(function() {
+  const page = document.getElementById('page');
+  const canvas = document.getElementById('screen');
+  const controls = document.getElementById('controls');
+
+  // Nothing of the browser's own touch handling over the game: no scroll, pinch, double-tap zoom,
+  // swipe back, long-press menu or text selection.
+  const prevent = event => { if (event.cancelable) event.preventDefault(); };
+  for (const type of ['touchstart', 'touchmove', 'touchend', 'gesturestart', 'gesturechange', 'dblclick'])
+    document.addEventListener(type, function(event) {
+      if (!event.target.closest || !event.target.closest('#news, #loading, #replay-news, #click-to-play')) prevent(event);
+    }, {passive: false});
+  document.addEventListener('contextmenu', prevent);
+
+  // The controls show beside the picture, which makes room for them (see fit in page.js).
+  function showControls() {
+    if (document.body.classList.contains('controls')) return;
+    document.body.classList.add('controls');
+    window.dispatchEvent(new Event('resize'));
+  }
+  if (window.matchMedia && matchMedia('(pointer: coarse)').matches) showControls();
+
+  // A point of the page in the picture's pixels (320 x 200; outside it is fine).
+  function picture(event) {
+    const box = canvas.getBoundingClientRect();
+    return [Math.floor((event.clientX - box.left) * canvas.width / box.width),
+            Math.floor((event.clientY - box.top) * canvas.height / box.height)];
+  }
+  const send = (kind, button, event) => {
+    if (Module.lobshotFirstFrameAt === undefined || Module.lobshotEnded !== undefined || !Module._web_pointer) return;
+    const [x, y] = event ? picture(event) : [0, 0];
+    Module._web_pointer(kind, button, x, y);
+  };
+  Module.lobshotPointer = {PRESS: 0, MOVE: 1, RELEASE: 2, WHEEL: 3, LET_GO: 4, CONTROL: 5};
+  const P = Module.lobshotPointer;
+
+  // One pointer at a time works the game: the first finger down, or the mouse. The mouse's right
+  // button fires and its middle one centres, as in the native game.
+  const OTHER_BUTTONS = {1: 2, 2: 1};
+  let active = null;
+  canvas.addEventListener('pointerdown', function(event) {
+    showControls();
+    if (event.pointerType === 'mouse' && event.button !== 0) {
+      event.preventDefault();
+      if (OTHER_BUTTONS[event.button]) send(P.PRESS, OTHER_BUTTONS[event.button], event);
+      return;
+    }
+    if (active !== null) return;
+    active = event.pointerId;
+    canvas.setPointerCapture(event.pointerId);
+    if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
+    send(P.PRESS, 0, event);
+    event.preventDefault();
+  });
+  canvas.addEventListener('pointermove', function(event) {
+    if (active === null ? event.pointerType === 'mouse' : event.pointerId === active) send(P.MOVE, 0, event);
+  });
+  const release = function(event) {
+    if (event.pointerId !== active) return;
+    active = null;
+    send(P.RELEASE, 0, event);
+  };
+  canvas.addEventListener('pointerup', release);
+  canvas.addEventListener('pointercancel', release);
+  canvas.addEventListener('wheel', function(event) {
+    event.preventDefault();
+    if (event.ctrlKey) return;  // a pinch on a touchpad
+    showControls();
+    const notches = event.deltaY < 0 ? 1 : event.deltaY > 0 ? -1 : 0;
+    if (notches) send(P.WHEEL, notches, event);
+  }, {passive: false});
+  window.addEventListener('blur', function() {
+    active = null;
+    send(P.LET_GO, 0, null);
+  });
+
+  // The controls: each presses its own key of the game's through the same pointer handling.
+  for (const button of controls.querySelectorAll('button')) {
+    button.addEventListener('pointerdown', function(event) {
+      event.preventDefault();
+      if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
+      send(P.CONTROL, Number(button.dataset.control), null);
+    });
+    // Keys stay the game's: a control never keeps the keyboard's focus.
+    button.addEventListener('focus', function() { button.blur(); });
+  }
+})();
