@@ -71,13 +71,7 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
     }
     if (screen.prompt) {
         if (button != ButtonMain) return;
-        if (y >= screen.yesTop && y < screen.yesBottom) {
-            out->push_back(InputEvent::Down(VK_SHIFT));
-            Tap('Y', out);
-            out->push_back(InputEvent::Up(VK_SHIFT));
-        } else {
-            Tap(VK_ESCAPE, out);
-        }
+        AnswerPrompt(y >= screen.yesTop && y < screen.yesBottom, out);
         return;
     }
     switch (screen.mode) {
@@ -91,6 +85,40 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
             break;
         case PointerScreen::Aiming:
             PressAiming(screen, button, x, y, ms, out);
+            break;
+        default:
+            break;
+    }
+}
+
+void PointerKeys::PressControl(const PointerScreen& screen, Control control, std::uint32_t ms,
+                               std::vector<InputEvent>* out) {
+    frame_ = screen.frame;
+    if (helpHeld_) {
+        helpHeld_ = false;
+        out->push_back(InputEvent::Up(VK_F1));
+        return;
+    }
+    if (screen.prompt) {
+        if (control == ControlYes || control == ControlNo) AnswerPrompt(control == ControlYes, out);
+        return;
+    }
+    if (screen.mode != PointerScreen::Aiming) return;
+    switch (control) {
+        case ControlFire:
+            PressAiming(screen, ButtonFire, -1, -1, ms, out);
+            break;
+        case ControlCentre:
+            PressAiming(screen, ButtonCentre, -1, -1, ms, out);
+            break;
+        case ControlWeapon:
+            PressBarKey(screen, 'S', out);
+            break;
+        case ControlGuide:
+            PressBarKey(screen, VK_F2, out);
+            break;
+        case ControlHelp:
+            PressBarKey(screen, VK_F1, out);
             break;
         default:
             break;
@@ -206,17 +234,21 @@ void PointerKeys::PressMenu(const PointerScreen& screen, int x, int y, std::vect
 void PointerKeys::PressBar(const PointerScreen& screen, int x, std::vector<InputEvent>* out) {
     const int count = std::min(screen.barZoneCount, static_cast<int>(screen.barZones.size()));
     const PointerZone* zone = ZoneAt(screen.barZones.data(), count, x);
-    if (!zone || zone->key == 0) return;
-    if (zone->key == VK_F1) {
+    if (zone && zone->key != 0) PressBarKey(screen, zone->key, out);
+}
+
+// F1 is held until the next press and F2 until it is pressed again; the other keys are tapped.
+void PointerKeys::PressBarKey(const PointerScreen& screen, int key, std::vector<InputEvent>* out) {
+    if (key == VK_F1) {
         helpHeld_ = true;
         out->push_back(InputEvent::Down(VK_F1));
-    } else if (zone->key == PointerZone::NEXT_TANK) {
+    } else if (key == PointerZone::NEXT_TANK) {
         LookAtNextTank(screen, out);
-    } else if (zone->key == VK_F2) {
+    } else if (key == VK_F2) {
         guideHeld_ = !guideHeld_;
         out->push_back(guideHeld_ ? InputEvent::Down(VK_F2) : InputEvent::Up(VK_F2));
     } else {
-        Tap(zone->key, out);
+        Tap(key, out);
     }
 }
 
@@ -230,6 +262,17 @@ void PointerKeys::LookAtNextTank(const PointerScreen& screen, std::vector<InputE
         Tap('1' + seat, out);
         return;
     }
+}
+
+// Yes is Shift+Y, no is Esc.
+void PointerKeys::AnswerPrompt(bool yes, std::vector<InputEvent>* out) {
+    if (!yes) {
+        Tap(VK_ESCAPE, out);
+        return;
+    }
+    out->push_back(InputEvent::Down(VK_SHIFT));
+    Tap('Y', out);
+    out->push_back(InputEvent::Up(VK_SHIFT));
 }
 
 // The aim is counted afresh from the screen for a new turn, and once the keys sent before have had

@@ -25,6 +25,8 @@
 //     tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current one), the
 //     wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a tank is its
 //     seat's key (look at it), elsewhere C (look at the current one).
+//   - The on-screen controls a page shows beside the picture (PressControl) do what their places
+//     on the picture and the menu bar do; Yes and No answer a prompt.
 // A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
 // in `out` with PostInput, in order: Press, Move and Release for the main button or the first
 // finger (other fingers are the backend's to ignore), Press with ButtonFire or ButtonCentre for
@@ -59,10 +61,26 @@ PointerAim AimAt(int pivotX, int pivotY, int x, int y);
 class PointerKeys {
 public:
     enum Button { ButtonMain, ButtonFire, ButtonCentre };
+    // The on-screen controls of a page beside the picture.
+    enum Control {
+        ControlFire,
+        ControlWeapon,
+        ControlGuide,
+        ControlHelp,
+        ControlCentre,
+        ControlYes,
+        ControlNo
+    };
 
     // A button pressed or a finger put down at (x, y), `ms` milliseconds on any steady clock.
     void Press(const PointerScreen& screen, Button button, int x, int y, std::uint32_t ms,
                std::vector<InputEvent>* out);
+    // An on-screen control pressed: what the fire button (Fire), ButtonCentre away from the tanks
+    // (Centre) and the menu bar's weapon, angle and power boxes (Weapon, Guide, Help) do while
+    // aiming, and the answers to a prompt (Yes, No); nothing elsewhere. As any press, it first
+    // lets go of the help screen the pointer holds.
+    void PressControl(const PointerScreen& screen, Control control, std::uint32_t ms,
+                      std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.
     void Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
     // The main button let go, or the finger lifted.
@@ -81,6 +99,8 @@ private:
     void PressMenu(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
     void PressBar(const PointerScreen& screen, int x, std::vector<InputEvent>* out);
     void LookAtNextTank(const PointerScreen& screen, std::vector<InputEvent>* out);
+    void PressBarKey(const PointerScreen& screen, int key, std::vector<InputEvent>* out);
+    void AnswerPrompt(bool yes, std::vector<InputEvent>* out);
     void StartAim(const PointerScreen& screen);
     void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
     void Tap(int key, std::vector<InputEvent>* out);

@@ -345,4 +345,45 @@ TEST(PointerMenuTest, PromptsTitleAndTableAnswerToAPress) {
     EXPECT_EQ(Note(out), "Space Space");
 }
 
+TEST(PointerControlTest, TheControlsBesideThePictureDoWhatTheirPlacesInItDo) {
+    PointerKeys keys;
+    PointerScreen screen = AimingScreen();
+    std::vector<InputEvent> out;
+    for (PointerKeys::Control control :
+         {PointerKeys::ControlWeapon, PointerKeys::ControlCentre, PointerKeys::ControlGuide,
+          PointerKeys::ControlGuide, PointerKeys::ControlYes, PointerKeys::ControlNo})
+        keys.PressControl(screen, control, 0, &out);
+    EXPECT_EQ(Note(out), "S C F2");  // F2 held, then let go
+    // Help is held until the next press, of a control too, which does nothing else.
+    out.clear();
+    keys.PressControl(screen, PointerKeys::ControlHelp, 0, &out);
+    keys.PressControl(screen, PointerKeys::ControlWeapon, 0, &out);
+    EXPECT_EQ(Note(out), "F1");  // held, then let go
+
+    // Fire shoots at the aim a drag set, once the barrel is there.
+    out.clear();
+    keys.Press(screen, PointerKeys::ButtonMain, 160, 90, 0, &out);  // straight up, power 30
+    keys.Release(screen, &out);
+    keys.PressControl(screen, PointerKeys::ControlFire, 0, &out);
+    const std::vector<InputEvent> shot = RunFrames(&keys, &screen);
+    EXPECT_EQ(Count(shot, 'A'), 20);
+    EXPECT_EQ(shot.back(), InputEvent::Up(VK_SPACE));
+
+    // A prompt takes only its answers; nor do the aiming controls act on another screen.
+    out.clear();
+    screen.prompt = true;
+    for (PointerKeys::Control control : {PointerKeys::ControlFire, PointerKeys::ControlWeapon,
+                                         PointerKeys::ControlYes, PointerKeys::ControlNo})
+        keys.PressControl(screen, control, 0, &out);
+    EXPECT_EQ(Note(out), "+Shift Y -Shift Esc");
+    out.clear();
+    screen.prompt = false;
+    screen.mode = PointerScreen::WeaponShop;
+    for (PointerKeys::Control control : {PointerKeys::ControlFire, PointerKeys::ControlWeapon,
+                                         PointerKeys::ControlHelp, PointerKeys::ControlYes})
+        keys.PressControl(screen, control, 0, &out);
+    EXPECT_TRUE(out.empty());
+    EXPECT_TRUE(RunFrames(&keys, &screen).empty());
+}
+
 }  // namespace
