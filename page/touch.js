@@ -31,7 +31,7 @@
             Math.floor((event.clientY - box.top) * canvas.height / box.height)];
   }
   const send = (kind, button, event) => {
-    if (Module.lobshotFirstFrameAt === undefined || Module.lobshotEnded !== undefined || !Module._web_pointer) return;
+    if (Module.lobshotFirstFrameAt === undefined || Module.lobshotEnded !== undefined) return;
     const [x, y] = event ? picture(event) : [0, 0];
     Module._web_pointer(kind, button, x, y);
   };
@@ -42,19 +42,18 @@
   // button fires and its middle one centres, as in the native game.
   const OTHER_BUTTONS = {1: 2, 2: 1};
   let active = null;
+  // The press is placed on the picture before the controls, coming with a first press, move it.
   canvas.addEventListener('pointerdown', function(event) {
-    showControls();
-    if (event.pointerType === 'mouse' && event.button !== 0) {
-      event.preventDefault();
-      if (OTHER_BUTTONS[event.button]) send(P.PRESS, OTHER_BUTTONS[event.button], event);
-      return;
-    }
-    if (active !== null) return;
-    active = event.pointerId;
-    canvas.setPointerCapture(event.pointerId);
-    if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
-    send(P.PRESS, 0, event);
     event.preventDefault();
+    if (event.pointerType === 'mouse' && event.button !== 0) {
+      if (OTHER_BUTTONS[event.button]) send(P.PRESS, OTHER_BUTTONS[event.button], event);
+    } else if (active === null) {
+      active = event.pointerId;
+      canvas.setPointerCapture(event.pointerId);
+      if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
+      send(P.PRESS, 0, event);
+    }
+    showControls();
   });
   canvas.addEventListener('pointermove', function(event) {
     if (active === null ? event.pointerType === 'mouse' : event.pointerId === active) send(P.MOVE, 0, event);
@@ -69,14 +68,22 @@
   canvas.addEventListener('wheel', function(event) {
     event.preventDefault();
     if (event.ctrlKey) return;  // a pinch on a touchpad
-    showControls();
     const notches = event.deltaY < 0 ? 1 : event.deltaY > 0 ? -1 : 0;
     if (notches) send(P.WHEEL, notches, event);
+    showControls();
   }, {passive: false});
   window.addEventListener('blur', function() {
     active = null;
     send(P.LET_GO, 0, null);
   });
+
+  // The controls that apply, as the game says: the aiming ones stand back while nobody here aims,
+  // and the answers show while a prompt asks.
+  Module.lobshotControls = function(aiming, prompt) {
+    controls.classList.toggle('aiming', aiming);
+    document.getElementById('control-yes').hidden = !prompt;
+    document.getElementById('control-no').hidden = !prompt;
+  };
 
   // The controls: each presses its own key of the game's through the same pointer handling.
   for (const button of controls.querySelectorAll('button')) {

@@ -1,6 +1,7 @@
 // Entry point of the game in a web page: the page's options, its replay or the online room it joins,
 // the program, and what the page's script may ask of the game (its state snapshot, mode and whether
 // it waits for this machine, for the browser tests).
+#include <algorithm>
 #include <string>
 
 #include "core/globals.h"
@@ -13,6 +14,7 @@
 #include "platform/web/web_platform.h"
 #include "platform/web/web_relay.h"
 #include "platform/win.h"
+#include "pointer/pointer_screen.h"
 #include "programs/web_replay.h"
 #include "projectiles/projectile_collection.h"
 #include "replay/replay.h"
@@ -74,6 +76,12 @@ void GiveSeed() {
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
 }
 
+// A zone as JSON: [left, right, key].
+std::string ZoneJson(const PointerZone& zone) {
+    return "[" + std::to_string(zone.left) + "," + std::to_string(zone.right) + "," +
+           std::to_string(zone.key) + "]";
+}
+
 }  // namespace
 
 extern "C" {
@@ -95,6 +103,35 @@ int lobshot_frame() { return static_cast<int>(FrameCounter); }
 const char* lobshot_mode() {
     const char* name = GameModeName(CurrentMode);
     return name ? name : "?";
+}
+
+// What the pointer knows of the screen (pointer/pointer_screen.h) as JSON, for the browser tests to
+// find their way on it; valid until the next call.
+const char* lobshot_pointer_screen() {
+    const PointerScreen& screen = PointerScreenShown();
+    std::string rows;
+    for (int i = 0; i < std::min<int>(screen.rowCount, screen.rows.size()); ++i) {
+        const PointerRow& row = screen.rows[static_cast<std::size_t>(i)];
+        std::string zones;
+        for (int z = 0; z < std::min<int>(row.zoneCount, row.zones.size()); ++z)
+            zones += (z ? "," : "") + ZoneJson(row.zones[static_cast<std::size_t>(z)]);
+        rows += std::string(i ? "," : "") + "{\"top\":" + std::to_string(row.top) +
+                ",\"bottom\":" + std::to_string(row.bottom) + ",\"cursor\":" + std::to_string(row.cursor) +
+                ",\"zones\":[" + zones + "]}";
+    }
+    std::string bar;
+    for (int z = 0; z < std::min<int>(screen.barZoneCount, screen.barZones.size()); ++z)
+        bar += (z ? "," : "") + ZoneJson(screen.barZones[static_cast<std::size_t>(z)]);
+    static std::string json;
+    json = "{\"mode\":" + std::to_string(screen.mode) + ",\"frame\":" + std::to_string(screen.frame) +
+           ",\"prompt\":" + (screen.prompt ? "true" : "false") + ",\"yes\":[" +
+           std::to_string(screen.yesTop) + "," + std::to_string(screen.yesBottom) +
+           "],\"mayAim\":" + (screen.mayAim ? "true" : "false") + ",\"seat\":" + std::to_string(screen.seat) +
+           ",\"pivot\":[" + std::to_string(screen.pivotX) + "," + std::to_string(screen.pivotY) +
+           "],\"angle\":" + std::to_string(screen.angle) + ",\"power\":" + std::to_string(screen.power) +
+           ",\"barTop\":" + std::to_string(screen.barTop) + ",\"bar\":[" + bar +
+           "],\"cursor\":" + std::to_string(screen.cursor) + ",\"rows\":[" + rows + "]}";
+    return json.c_str();
 }
 
 // The game's replay so far (the whole game's once it has ended), in the replay file's format; valid

@@ -16,7 +16,9 @@
 #include "platform/web/web_keys.h"
 #include "platform/web/web_options.h"
 #include "platform/web/web_pacing.h"
+#include "platform/web/web_pointer.h"
 #include "platform/web/web_video.h"
+#include "pointer/pointer_screen.h"
 
 // clang-format off: the bodies of EM_JS are JavaScript.
 // The game's thread sleeps here and the browser runs until it is woken: at the next frame
@@ -78,6 +80,12 @@ EM_JS(void, web_wait_for_another_game, (), {
     });
 });
 
+// The on-screen controls that apply: the aiming ones while a person here aims, the answers while a
+// prompt is shown.
+EM_JS(void, web_controls_apply, (int aiming, int prompt), {
+    if (Module.lobshotControls) Module.lobshotControls(aiming != 0, prompt != 0);
+});
+
 EM_JS(char*, web_fragment, (), {
     const text = location.hash;
     const size = lengthBytesUTF8(text) + 1;
@@ -130,6 +138,8 @@ struct WebState {
     DWORD stepClock = 0;
     int stepsPending = 0;
     std::vector<InputEvent> input;
+    // The controls applying, as last told to the page (-1: not yet).
+    int controlsApplying = -1;
     // Keys down now; and those down as another game started, whose release that game never hears.
     std::array<bool, 256> held{};
     std::array<bool, 256> heldBefore{};
@@ -139,6 +149,24 @@ struct WebState {
 WebState Web;
 
 void Queue(const InputEvent& event) { Web.input.push_back(event); }
+
+void QueueAll(const std::vector<InputEvent>& events) {
+    for (const InputEvent& event : events) Queue(event);
+}
+
+// The pointer's keys due at this look at the events, and the controls that apply on the screen the
+// pointer last heard of.
+void PointerTick() {
+    std::vector<InputEvent> keys;
+    WebPointerTick(&keys);
+    QueueAll(keys);
+    const PointerScreen& screen = PointerScreenShown();
+    const bool aiming = screen.mode == PointerScreen::Aiming && screen.mayAim && !screen.prompt;
+    const int applying = (aiming ? 1 : 0) | (screen.prompt ? 2 : 0);
+    if (applying == Web.controlsApplying) return;
+    Web.controlsApplying = applying;
+    web_controls_apply(aiming ? 1 : 0, screen.prompt ? 1 : 0);
+}
 
 // Input waits here until the game's thread takes it, in the order it came.
 void FlushInput() {
@@ -233,6 +261,13 @@ EMSCRIPTEN_KEEPALIVE void web_add_steps(int count) {
     if (count > 0) Web.stepsPending += count;
 }
 
+// The page's script: an event of the page's pointer (see web_pointer.h), in the picture's pixels.
+EMSCRIPTEN_KEEPALIVE void web_pointer(int kind, int value, int x, int y) {
+    std::vector<InputEvent> keys;
+    WebPointerEvent(kind, value, x, y, static_cast<std::uint32_t>(emscripten_get_now()), &keys);
+    QueueAll(keys);
+}
+
 // The page's script: the application is activated (1) or deactivated (0), as `activate` in a
 // replay runner's script.
 EMSCRIPTEN_KEEPALIVE void web_activate(int active) { Queue(InputEvent::AppActivation(active != 0)); }
@@ -273,6 +308,8 @@ bool WebWaitForAnotherGame() {
     // The new game starts with the page's clock and input as a visit's would, the keys held
     // meanwhile (the one that asked for it) unheard until pressed again.
     Web.input.clear();
+    WebPointerReset();
+    Web.controlsApplying = -1;
     Web.heldBefore = Web.held;
     Web.stepsPending = 0;
     Web.stepClock = Web.options.seed;
@@ -312,6 +349,7 @@ void PumpEvents(bool wait) {
         Web.started = true;
         if (!Web.options.steps) SetInFront(web_page_in_front());
     }
+    PointerTick();
     FlushInput();
     if (!wait) {
         YieldWhenAwakeLong();
