@@ -40,10 +40,11 @@ void Leave() {
               host ? "The host ended the game" : MachineName(TheLink.me) + " left the game");
 }
 
-// While the prompt is open, Shift+Y leaves and any other key going down puts it away.
+// While the prompt is open, Shift+Y (or a gamepad's Y) leaves and any other key going down puts it
+// away.
 void AnswerPrompt(bool down, std::uint32_t key) {
     if (down) K.promptKeys[key] = true;
-    if (down && key == 'Y' && K.shift) {
+    if (down && ((key == 'Y' && K.shift) || key == VK_GAMEPAD_Y)) {
         Leave();
     } else if (down) {
         K.leavePrompt = false;
@@ -88,7 +89,7 @@ bool KeyboardInput(const InputEvent& input) {
 bool NeverStamped(const net::KeyEvent& key) { return key.key == VK_ESCAPE; }
 
 bool RefusedFromStamps(const net::KeyEvent& key) {
-    return NeverStamped(key) || (QuitPromptShown && key.key == 'Y');
+    return NeverStamped(key) || (QuitPromptShown && (key.key == 'Y' || key.key == VK_GAMEPAD_Y));
 }
 
 std::vector<net::KeyEvent> TakeOwnKeys() { return std::exchange(K.ownKeys, {}); }

@@ -114,7 +114,7 @@ void NetFollowWithLead(bool on);
 int NetFollowLead();
 // Draws this machine's own messages over the frame about to be shown.
 void NetDrawOverlay(int device, int surface);
-// Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y for Yes" line.
+// Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y or pad Y for Yes" line.
 bool NetLeavePromptYesRows(int* top, int* bottom);
 
 // The end of the run: says goodbye to the other machines.

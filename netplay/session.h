@@ -290,7 +290,7 @@ void WaitOver();
 std::int64_t LongestWait();
 // Draws the leave prompt, the wait and the notice over (device, surface).
 void DrawNotices(int device, int surface);
-// Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y for Yes" line.
+// Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y or pad Y for Yes" line.
 bool LeavePromptYesRows(int* top, int* bottom);
 void ResetNotices();
 // A host's online room as it is shown: "Room code: CODE", and after it the link that opens the room

@@ -12,7 +12,7 @@
 //     and then presses the key of the place pressed: a value's left or right half (Left, Right),
 //     "Start Game" or "Finish" (Space), the shop's Buy and Sell columns (Space, S); a press on a
 //     tank of the player choice is its seat's key, 1 to 8.
-//   - A prompt: a press on its "Shift+Y for Yes" line answers yes (Shift+Y), anywhere else no (Esc).
+//   - A prompt: a press on its "Shift+Y or pad Y for Yes" line answers yes (Shift+Y), anywhere else no (Esc).
 //   - Aiming, with the left button or a finger: a press on the sky or the ground, and a drag, aim
 //     the barrel at the pointer (the angle from the pivot to the pointer) with the power of the
 //     distance (POWER_PIXELS pixels and more: full power). The barrel gets there by the aiming keys

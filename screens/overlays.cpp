@@ -24,8 +24,8 @@ struct HelpRow {
 constexpr HelpRow HELP_ROWS[] = {
     {"F1", "Back", "Help"},
     {"F2", "Y", "Angle Guide"},
-    {"1-8", "", "Centre on player"},
-    {"C", "", "Centre on current player"},
+    {"1-8", "X again", "Centre on player"},
+    {"C", "X", "Centre on current player"},
     {"Arrows", "D-pad", "Scroll Landscape"},
     {"Z,X", "Stick LR", "Change Angle"},
     {"Q,A", "Stick UD", "Change Power"},
@@ -102,7 +102,7 @@ void DrawQuitPrompt(int device, int surface) {
     WithContext(device, surface, [](HDC dc) {
         DrawShadeGrid(dc);
         Say(dc, 107, 60, "Abandon Game?");
-        Say(dc, 109, QUIT_YES_Y, "Shift+Y for Yes");
+        Say(dc, 64, QUIT_YES_Y, "Shift+Y or pad Y for Yes");
     });
 }
 
@@ -115,7 +115,7 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
     std::vector<std::string> lines;
     if (messages.leavePrompt) {
         lines.push_back("Leave the network game?");
-        lines.push_back("Shift+Y for Yes");
+        lines.push_back("Shift+Y or pad Y for Yes");
     }
     if (!messages.waitingFor.empty()) lines.push_back("Waiting for " + messages.waitingFor + "...");
     // A long notice is split at a space into lines the screen can hold; a word too long for a line is

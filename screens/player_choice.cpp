@@ -41,6 +41,7 @@ constexpr int SMALL_CHAR_WIDTH = 4;
 constexpr int HINT_Y = 186;
 const char* const CONTROLLER_LABELS[] = {"", "Easy", "Normal", "Hard"};
 constexpr const char* CONTROLLER_HINT = "Keys 1 to 8: a player or the computer (Easy, Normal, Hard)";
+constexpr const char* PAD_CONTROLLER_HINT = "Pad X: next player   Pad Y: a player or the computer";
 
 std::string PlayersText(int count) {
     char line[64];
@@ -105,8 +106,20 @@ void DrawControllers(HDC dc, int numPlayers) {
             GraphxBitmapString(dc, TANK_X + TANK_SPACING * i - width / 2, LABEL_Y, true, true, "%s",
                                label.c_str());
     }
-    const int hintWidth = static_cast<int>(std::strlen(CONTROLLER_HINT)) * SMALL_CHAR_WIDTH;
-    GraphxBitmapString(dc, (SCREEN_WIDTH - hintWidth) / 2, HINT_Y, true, true, "%s", CONTROLLER_HINT);
+    // Once a gamepad has highlighted a seat, a frame marks it and the hint names the pad's buttons.
+    const char* hint = CONTROLLER_HINT;
+    if (ChoiceSeat >= 0) {
+        const int seat = std::min(ChoiceSeat, numPlayers - 1);
+        const int left = TANK_X + TANK_SPACING * seat - TANK_SPACING / 2 + 1, right = left + TANK_SPACING - 2;
+        const int top = TANK_Y - 14, bottom = LABEL_Y + 8;
+        GraphxLine(dc, left, top, right, top, WHITE, 1, PEN_SOLID);
+        GraphxLine(dc, left, bottom, right, bottom, WHITE, 1, PEN_SOLID);
+        GraphxLine(dc, left, top, left, bottom, WHITE, 1, PEN_SOLID);
+        GraphxLine(dc, right, top, right, bottom, WHITE, 1, PEN_SOLID);
+        hint = PAD_CONTROLLER_HINT;
+    }
+    const int hintWidth = static_cast<int>(std::strlen(hint)) * SMALL_CHAR_WIDTH;
+    GraphxBitmapString(dc, (SCREEN_WIDTH - hintWidth) / 2, HINT_Y, true, true, "%s", hint);
 }
 
 }  // namespace
@@ -170,7 +183,21 @@ std::string PlayerChoiceText(int row, int numPlayers) {
 void InitPlayerChoice(PlayerCollection* players) {
     DIAG_SCOPE_NAMED("InitPlayerChoice", "General");
     ChoiceRow = CHOICE_PLAYERS_ROW;
+    ChoiceSeat = -1;
     ScreenPlayers = players;
+}
+
+void PlayerChoiceNextSeat() {
+    if (!ScreenPlayers) return;
+    const int count = std::min(ScreenPlayers->numPlayers, PLAYER_SEATS);
+    ChoiceSeat = ChoiceSeat < 0 || ChoiceSeat + 1 >= count ? 0 : ChoiceSeat + 1;
+    SoundPlay(SOUND_CLICK);
+}
+
+bool PlayerChoiceCycleHighlighted() {
+    if (!ScreenPlayers) return false;
+    ChoiceSeat = std::clamp(ChoiceSeat, 0, std::min(ScreenPlayers->numPlayers, PLAYER_SEATS) - 1);
+    return PlayerChoiceCycleController(ChoiceSeat);
 }
 
 bool PlayerChoiceAction(ChoiceAction action) {

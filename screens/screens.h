@@ -31,6 +31,11 @@ bool PlayerChoiceAction(ChoiceAction action);
 // the host and then at each machine that joined, in order), Easy, Normal, Hard and round again,
 // with the sound of a changed setting. Only seats taking part change; true if it did.
 bool PlayerChoiceCycleController(int seat);
+// A gamepad's way to the same: X moves a highlight to the next seat taking part (the first press
+// shows it on the first seat), Y passes the highlighted seat to its next controller (showing the
+// highlight on the first seat if none was). The highlight goes when the screen is shown again.
+void PlayerChoiceNextSeat();
+bool PlayerChoiceCycleHighlighted();
 // The label under a computer player's tank ("Easy", "Normal", "Hard"); empty for a person.
 const char* ControllerLabel(Controller controller);
 // The label under a seat's tank: the computer's level; in a network game, for a person, the machine
@@ -61,7 +66,7 @@ void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
 void DrawReadyMessage(int device, int surface);
 void DrawQuitPrompt(int device, int surface);
-// The rows [top, bottom) of the quit prompt's "Shift+Y for Yes" line.
+// The rows [top, bottom) of the quit prompt's "Shift+Y or pad Y for Yes" line.
 void QuitPromptYesRows(int* top, int* bottom);
 
 // What the network game has to say over the frame (netplay/ fills it in as each frame is shown).

@@ -5,11 +5,13 @@ PlayerCollection* ScreenPlayers = nullptr;
 std::int32_t ShopPlayer = 0;
 std::int32_t ShopRow = 0;
 std::int32_t ChoiceRow = 0;
+std::int32_t ChoiceSeat = -1;
 
 void SetupScreensResetForTests() {
     ScreenPlayers = nullptr;
     ShopPlayer = 0;
     ShopRow = 0;
     ChoiceRow = 0;
+    ChoiceSeat = -1;
     WeaponTableResetForTests();
 }

@@ -19,6 +19,9 @@ extern std::int32_t ShopPlayer;
 extern std::int32_t ShopRow;
 // The player choice screen's cursor: players, landscape gravity, wind, "Start Game".
 extern std::int32_t ChoiceRow;
+// The seat a gamepad has highlighted on the player choice screen, or -1 while no pad has (the
+// highlight is then not drawn).
+extern std::int32_t ChoiceSeat;
 
 constexpr std::int32_t SHOP_FINISH_ROW = WEAPON_COUNT;
 constexpr std::int32_t CHOICE_PLAYERS_ROW = 0;

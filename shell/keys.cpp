@@ -51,14 +51,16 @@ bool IsComputer(int seat) {
 // A person may look around during a computer's turn (arrows, 1 to 8, C, the help screen) and call up
 // the quit prompt, but its other keys belong to the computer.
 bool PersonMayPressForComputer(int key) {
-    return IsArrow(key) || (key >= '1' && key <= '8') || key == 'C' || key == VK_F1 || key == VK_ESCAPE;
+    return IsArrow(key) || (key >= '1' && key <= '8') || key == 'C' || key == VK_GAMEPAD_X || key == VK_F1 ||
+           key == VK_ESCAPE;
 }
 
-// Shown over modes 0, 2 and 4: Shift+Y abandons the game, any other key but Shift closes it.
+// Shown over modes 0, 2 and 4: Shift+Y (or a gamepad's Y) abandons the game, any other key but
+// Shift closes it.
 bool QuitPromptKey(int key) {
     if (key == VK_SHIFT) return true;
-    if (key == 'Y') {
-        if (KeyHeld[VK_SHIFT] >= 1) {
+    if (key == 'Y' || key == VK_GAMEPAD_Y) {
+        if (key == VK_GAMEPAD_Y || KeyHeld[VK_SHIFT] >= 1) {
             bool fromShop = CurrentMode == WeaponShop;
             SwitchToMode(Title);
             if (fromShop) SoundPlay(SOUND_CONFIRM);
@@ -77,6 +79,25 @@ void StepAim(std::int32_t* value, int step, std::int32_t limit, int sound) {
         SoundPlay(sound);
     }
     ThePlayers->UpdateMenu();
+}
+
+// A gamepad's X while aiming: the view glides to the current player's tank, or, when it is already
+// gliding to (or resting on) a tank, to the next tank in the game after it.
+void CentreOnATank() {
+    const int count = ThePlayers->numPlayers;
+    int target = ThePlayers->CurrentIndex();
+    if (ViewTarget >= 0) {
+        for (int step = 1; step <= count; ++step) {
+            const int seat = (ViewTarget + step) % count;
+            const Player* player = ThePlayers->Get(seat);
+            if (player && player->inGame && player->alive) {
+                target = seat;
+                break;
+            }
+        }
+    }
+    ViewTarget = target;
+    ViewFollowMode = 0;
 }
 
 void CycleWeapon(Player* player, int step) {
@@ -115,6 +136,9 @@ bool AimingKey(int key) {
             ViewTarget = ThePlayers->CurrentIndex();
             ViewFollowMode = 0;
             return true;
+        case VK_GAMEPAD_X:
+            CentreOnATank();
+            return true;
         case 'Z':
             StepAim(&player->angle, -1, MAX_ANGLE, SOUND_ANGLE);
             return true;
@@ -137,6 +161,7 @@ bool AimingKey(int key) {
             HelpShown = true;
             return true;
         case VK_F2:
+        case VK_GAMEPAD_Y:
             AngleGuideShown = true;
             return true;
         default:
@@ -194,6 +219,12 @@ bool PlayerChoiceKey(int key) {
             return true;
         case VK_RIGHT:
             PlayerChoiceAction(ChoiceAction::Right);
+            return true;
+        case VK_GAMEPAD_X:
+            PlayerChoiceNextSeat();
+            return true;
+        case VK_GAMEPAD_Y:
+            PlayerChoiceCycleHighlighted();
             return true;
         default:
             if (key >= '1' && key <= '8') {
@@ -265,7 +296,7 @@ bool KeyReleased(int key) {
         HelpShown = false;
         return true;
     }
-    if (key == VK_F2) {
+    if (key == VK_F2 || key == VK_GAMEPAD_Y) {
         AngleGuideShown = false;
         return true;
     }

@@ -47,7 +47,9 @@ void PostEach(const std::vector<InputEvent>& inputs) {
 
 void PostGamepad(const SDL_Event& event) {
     std::vector<InputEvent> inputs;
-    SdlGamepadEvent(event, &inputs);
+    bool toggleFullScreen = false;
+    SdlGamepadEvent(event, &inputs, &toggleFullScreen);
+    if (toggleFullScreen) SdlVideoToggleFullscreen();
     PostEach(inputs);
 }
 

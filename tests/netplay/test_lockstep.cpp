@@ -347,6 +347,37 @@ TEST_F(NetplayTest, EscOffersToLeaveAndShiftYLeavesTheNetworkGame) {
         EXPECT_TRUE(e.kind > ReplayEvent::KeyRepeat || (e.value != VK_ESCAPE && e.value != 'Y')) << e.value;
 }
 
+// A gamepad's Y answers the leave prompt as Shift+Y does, and goes to no one either.
+TEST_F(NetplayTest, APadsYLeavesTheNetworkGame) {
+    net::InProcessNetwork network;
+    std::string error;
+    NetConfigure(NetRole::Host, network.Listen(4004, {}, &error), "4004");
+    Guest guest;
+    guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
+    NetRole during = NetRole::Local;
+    std::vector<StepDriver::Step> steps;
+    for (int i = 0; i < 80; ++i)
+        steps.push_back([&, i] {
+            if (i == 0) guest.end = network.Connect(4004, {});
+            network.Advance(5);
+            guest.Poll();
+            if (i == 30) PressKey(VK_GAMEPAD_Y);  // no prompt: a key of the game's
+            if (i == 36) PressKey(VK_ESCAPE);
+            if (i == 42) PressKey(VK_GAMEPAD_Y);
+            if (i == 41) during = NetRoleNow();
+            HeadlessTick();
+            return true;
+        });
+    ASSERT_EQ(RunGame(13, steps), 0);
+    EXPECT_EQ(during, NetRole::Host);
+    EXPECT_EQ(NetRoleNow(), NetRole::Local);
+    EXPECT_EQ(CurrentMode, Title);
+    int padYs = 0;
+    for (const ReplayEvent& e : ReplayRecorded().events)
+        padYs += e.kind == ReplayEvent::KeyDown && e.value == static_cast<std::uint32_t>(VK_GAMEPAD_Y);
+    EXPECT_EQ(padYs, 1) << "only the Y pressed before the prompt reached the game";
+}
+
 // The ticks of a host that has fallen behind a guest: the guest stamps its first moment (its turn in
 // the shop) AHEAD frames beyond the host at once, then one stamp a tick as at an even pace. For each
 // tick from the first stamp on: the steps run, the frames shown, and how far the guest's stamps reach

@@ -27,6 +27,8 @@ TEST(Script, KeyNamesInAnyCase) {
     EXPECT_EQ(KeyCodeFromName("space"), VK_SPACE);
     EXPECT_EQ(KeyCodeFromName("shift"), VK_SHIFT);
     EXPECT_EQ(KeyCodeFromName("Down"), VK_DOWN);
+    EXPECT_EQ(KeyCodeFromName("PadX"), VK_GAMEPAD_X);
+    EXPECT_EQ(KeyCodeFromName("pady"), VK_GAMEPAD_Y);
     EXPECT_EQ(KeyCodeFromName("f1"), VK_F1);
     EXPECT_EQ(KeyCodeFromName("F12"), VK_F12);
     EXPECT_EQ(KeyCodeFromName("z"), 'Z');

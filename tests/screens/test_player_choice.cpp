@@ -88,6 +88,23 @@ TEST_F(PlayerChoiceTest, TheCursorRowIsBarredAndEveryTankOfTheGameShown) {
     EXPECT_EQ(InkIn(240, 35, 251, 41), 0);
 }
 
+// A gamepad's highlight is a frame round the seat's tank and label, drawn only once a pad has moved
+// it, and then the hint at the foot names the pad's buttons.
+TEST_F(PlayerChoiceTest, AGamepadsHighlightFramesItsSeat) {
+    auto frameAt = [](int seat) { return InkIn(34 + 25 * seat, 27, 36 + 25 * seat, 52); };
+    ClearBackPage();
+    DrawPlayerChoice(0, 2);
+    const int hint = InkIn(0, 186, 320, 192);
+    EXPECT_EQ(frameAt(0) + frameAt(1), 0);
+    PlayerChoiceNextSeat();
+    PlayerChoiceNextSeat();
+    ClearBackPage();
+    DrawPlayerChoice(0, 2);
+    EXPECT_EQ(frameAt(0), 0);
+    EXPECT_GT(frameAt(1), 10);
+    EXPECT_NE(InkIn(0, 186, 320, 192), hint);
+}
+
 }  // namespace
 
 namespace {

@@ -43,11 +43,24 @@ int GamepadButtonKey(int button) {
             return 'S';
         case SDL_CONTROLLER_BUTTON_BACK:
             return VK_F1;
+        case SDL_CONTROLLER_BUTTON_X:
+            return VK_GAMEPAD_X;
         case SDL_CONTROLLER_BUTTON_Y:
-            return VK_F2;
+            return VK_GAMEPAD_Y;
         default:
             return 0;
     }
+}
+
+bool GamepadButtonTogglesFullScreen(int button) {
+    return button == SDL_CONTROLLER_BUTTON_GUIDE || button == SDL_CONTROLLER_BUTTON_RIGHTSTICK;
+}
+
+std::string UnknownGamepadAdvice(const char* name, const char* guid) {
+    const std::string shown = name && *name ? name : "unnamed";
+    return "Gamepad \"" + shown + "\" (" + guid +
+           ") is not in SDL's database and cannot play: map it with SDL_GAMECONTROLLERCONFIG=\"" + guid +
+           "," + shown + ",a:b0,b:b1,...\" (see lobshot(6), Gamepad)";
 }
 
 void GamepadKeys::Button(SDL_JoystickID id, int button, bool pressed, std::vector<InputEvent>* out) {

@@ -3,23 +3,33 @@
 // Any pad acts for whoever's turn it is, so every pad's buttons make the same keys as the keyboard:
 // the D-pad the arrows; A and Start Space (every screen that takes Enter takes Space too, and aiming
 // and the end of a match take only Space); B Esc; the shoulders W and S (previous and next weapon;
-// in the weapon shop S sells); Back F1 and Y F2, held like the keys (the help screen and the angle
-// guide); the left stick Z and X across (barrel angle: the barrel turns the way the stick is pushed)
-// and Q and A up and down (power). A key goes down when the first pad starts to hold it and up when
-// the last lets go, so two pads, or A and Start on one, never press a key twice; the game repeats a
-// held key at its own pace, exactly as for the keyboard.
+// in the weapon shop S sells); Back F1, held like the key (the help screen); the left stick Z and X
+// across (barrel angle: the barrel turns the way the stick is pushed) and Q and A up and down
+// (power). X and Y are keys of their own (VK_GAMEPAD_X and VK_GAMEPAD_Y), which the game reads by
+// screen: on the player choice X moves the highlight from player to player and Y changes the
+// highlighted player's controller; aiming, X centres on a tank and Y holds the angle guide; at the
+// abandon and leave prompts Y answers Yes. The Guide button and a click of the right stick switch
+// between full screen and a window, as Alt+Enter does. A key goes down when the first pad starts to hold it
+// and up when the last lets go, so two pads, or A and Start on one, never press a key twice; the game repeats
+// a held key at its own pace, exactly as for the keyboard.
 #pragma once
 
 #include <SDL.h>
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/input.h"
 
 // The virtual key a button stands for, or 0.
 int GamepadButtonKey(int button);
+// Whether the button switches between full screen and a window (it stands for no key).
+bool GamepadButtonTogglesFullScreen(int button);
+// The trace row for a pad SDL cannot use as a game controller: its name, its GUID and how to give
+// SDL a mapping for it.
+std::string UnknownGamepadAdvice(const char* name, const char* guid);
 
 // The left stick's keys and thresholds: a direction is taken once the stick is pushed past
 // STICK_PRESS of the axis's 32767 and kept until it comes back inside STICK_RELEASE, so a stick

@@ -47,6 +47,15 @@ void Closed(SDL_JoystickID id, std::vector<InputEvent>* out) {
     SDL_GameControllerClose(pad);
 }
 
+// A joystick arrived: a game controller is opened by its own event; any other is named, once.
+void JoystickArrived(int deviceIndex) {
+    if (SDL_IsGameController(deviceIndex)) return;
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(deviceIndex), guid, sizeof guid);
+    DiagTrace(DIAG_HIGH, "main", __LINE__, "SdlGamepadEvent", "%s",
+              UnknownGamepadAdvice(SDL_JoystickNameForIndex(deviceIndex), guid).c_str());
+}
+
 }  // namespace
 
 bool SdlGamepadsStart() {
@@ -66,8 +75,11 @@ bool SdlGamepadsStart() {
     return pads.running;
 }
 
-bool SdlGamepadEvent(const SDL_Event& event, std::vector<InputEvent>* out) {
+bool SdlGamepadEvent(const SDL_Event& event, std::vector<InputEvent>* out, bool* toggleFullScreen) {
     switch (event.type) {
+        case SDL_JOYDEVICEADDED:
+            JoystickArrived(event.jdevice.which);
+            return true;
         case SDL_CONTROLLERDEVICEADDED:
             Opened(event.cdevice.which);
             return true;
@@ -76,6 +88,10 @@ bool SdlGamepadEvent(const SDL_Event& event, std::vector<InputEvent>* out) {
             return true;
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
+            if (GamepadButtonTogglesFullScreen(event.cbutton.button)) {
+                if (toggleFullScreen && event.type == SDL_CONTROLLERBUTTONDOWN) *toggleFullScreen = true;
+                return true;
+            }
             Pads().keys.Button(event.cbutton.which, event.cbutton.button,
                                event.type == SDL_CONTROLLERBUTTONDOWN, out);
             return true;

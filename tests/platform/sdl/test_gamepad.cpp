@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "diag/diag.h"
 #include "platform/sdl/gamepad/gamepad_keys.h"
 #include "platform/sdl/gamepad/sdl_gamepads.h"
 
@@ -55,7 +58,7 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
         {SDL_CONTROLLER_BUTTON_A, VK_SPACE},        {SDL_CONTROLLER_BUTTON_START, VK_SPACE},
         {SDL_CONTROLLER_BUTTON_B, VK_ESCAPE},       {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 'W'},
         {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 'S'}, {SDL_CONTROLLER_BUTTON_BACK, VK_F1},
-        {SDL_CONTROLLER_BUTTON_Y, VK_F2},
+        {SDL_CONTROLLER_BUTTON_X, VK_GAMEPAD_X},    {SDL_CONTROLLER_BUTTON_Y, VK_GAMEPAD_Y},
     };
     for (const auto& [button, key] : mapped) {
         SCOPED_TRACE(SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button)));
@@ -64,12 +67,24 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
         EXPECT_EQ(Button(3, button, false), Up(key));
         EXPECT_EQ(Button(3, button, false), Keys{}) << "a release of a button not held";
     }
-    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_GUIDE,
-                                       SDL_CONTROLLER_BUTTON_LEFTSTICK, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-                                       SDL_CONTROLLER_BUTTON_MISC1, SDL_CONTROLLER_BUTTON_INVALID, 40}) {
+    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_LEFTSTICK,
+                                       SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_MISC1,
+                                       SDL_CONTROLLER_BUTTON_INVALID, 40}) {
         EXPECT_EQ(Button(3, button, true), Keys{}) << "button " << button;
         EXPECT_EQ(Button(3, button, false), Keys{}) << "button " << button;
+        EXPECT_EQ(GamepadButtonTogglesFullScreen(button),
+                  button == SDL_CONTROLLER_BUTTON_GUIDE || button == SDL_CONTROLLER_BUTTON_RIGHTSTICK)
+            << "button " << button;
     }
+    for (const auto& [button, key] : mapped) EXPECT_FALSE(GamepadButtonTogglesFullScreen(button)) << key;
+}
+
+// A pad SDL cannot use is named with its GUID, and the row says how to map it.
+TEST(UnknownGamepads, TheRowNamesThePadAndTheMappingToGive) {
+    EXPECT_EQ(UnknownGamepadAdvice("Odd Pad", "0300aa"),
+              "Gamepad \"Odd Pad\" (0300aa) is not in SDL's database and cannot play: map it with "
+              "SDL_GAMECONTROLLERCONFIG=\"0300aa,Odd Pad,a:b0,b:b1,...\" (see lobshot(6), Gamepad)");
+    EXPECT_NE(UnknownGamepadAdvice(nullptr, "0300aa").find("\"unnamed\" (0300aa)"), std::string::npos);
 }
 
 // A and Start both stand for Space, and any pad may press it: the key goes down once and up only
@@ -148,14 +163,18 @@ protected:
         return SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
     }
 
-    // Delivers SDL's waiting events as the game does and returns the key messages they made.
+    // Delivers SDL's waiting events as the game does and returns the key messages they made;
+    // whether a button asked for full screen is in fullScreen_.
     Keys Pump() {
         SDL_JoystickUpdate();
         std::vector<InputEvent> out;
         SDL_Event event;
-        while (SDL_PollEvent(&event)) SdlGamepadEvent(event, &out);
+        fullScreen_ = false;
+        while (SDL_PollEvent(&event)) SdlGamepadEvent(event, &out, &fullScreen_);
         return Listed(out);
     }
+
+    bool fullScreen_ = false;
 
     std::vector<int> attached_;
 };
@@ -184,6 +203,46 @@ TEST_F(VirtualPads, PadsComeAndGoWhileKeysAreHeld) {
     EXPECT_EQ(Pump(), Up('X'));
     SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_B, 0);
     EXPECT_EQ(Pump(), Up(VK_ESCAPE));
+}
+
+// The Guide button switches full screen as it goes down, and makes no key.
+TEST_F(VirtualPads, GuideSwitchesFullScreen) {
+    SDL_Joystick* pad = Plug();
+    ASSERT_NE(pad, nullptr);
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_GUIDE, 1);
+    EXPECT_EQ(Pump(), Keys{});
+    EXPECT_TRUE(fullScreen_);
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_GUIDE, 0);
+    EXPECT_EQ(Pump(), Keys{});
+    EXPECT_FALSE(fullScreen_);
+}
+
+// A joystick that is no game controller SDL knows is named in one trace row as it arrives; a game
+// controller is not.
+TEST_F(VirtualPads, AnUnknownPadIsNamedOnce) {
+    std::FILE* trace = std::tmpfile();
+    DiagSetStandardOutput(trace);
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = 1;
+    desc.nbuttons = 3;
+    desc.name = "Odd stick";
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    attached_.push_back(index);
+    EXPECT_EQ(Pump(), Keys{});
+    Plug();
+    DiagSetStandardOutput(nullptr);
+    std::rewind(trace);
+    std::string text;
+    for (int c; (c = std::fgetc(trace)) != EOF;) text += static_cast<char>(c);
+    std::fclose(trace);
+    EXPECT_EQ(text.find("SdlGamepadEvent: Gamepad \"Odd stick\" ("), 0u) << text;
+    EXPECT_NE(text.find("SDL_GAMECONTROLLERCONFIG"), std::string::npos) << text;
+    const std::size_t first = text.find("cannot play");
+    EXPECT_EQ(text.find("cannot play", first + 1), std::string::npos)
+        << "the game controller is not named: " << text;
 }
 
 }  // namespace
