@@ -30,8 +30,9 @@
 namespace {
 
 constexpr int TURNS = 3;
-constexpr Controller LEVELS[] = {ControllerEasy, ControllerNormal, ControllerHard};
-constexpr const char* LEVEL_NAMES[] = {"Easy", "Normal", "Hard"};
+constexpr Controller LEVELS[] = {ControllerBeginner, ControllerEasy, ControllerNormal, ControllerHard,
+                                 ControllerExpert};
+constexpr const char* LEVEL_NAMES[] = {"Beginner", "Easy", "Normal", "Hard", "Expert"};
 
 double ThreadMicroseconds() {
     timespec now{};
@@ -190,7 +191,7 @@ double LongestSliceOnTheLargest(PlayerCollection& players, Tally& tally) {
         ComputerRandom random;
         random.Seed(static_cast<std::uint32_t>(shooter));
         TurnPlanner planner;
-        PlanTimed(planner, shooter, ControllerHard, random, tally);
+        PlanTimed(planner, shooter, ControllerExpert, random, tally);
     }
     TheLandscape = nullptr;
     return tally.longestSlice;

@@ -1,12 +1,15 @@
-// What a computer player decides in its turn: the target, the weapon, and the angle and power
-// found by searching predicted flights, with the level's errors and the corrections a person makes
-// after seeing where the last shot landed.
+// What a computer player decides in its turn: the target, the weapon, and the angle and power found
+// by searching predicted flights, then the errors of its level, which shrink as it brackets the
+// target from one place.
 //
-// A turn's thinking runs in stages. Shells: searches over the powers at a fan of angles for the
-// shell that hurts the target most (Normal and Hard). Refine: the angles next to the best one
-// (Hard). Special: the same for a special weapon the situation calls for (Hard). Aim: Easy and
-// Normal aim a shot of the chosen weapon at a point they misjudge by their level's error, or, after
-// a shot at the same target, at the point their correction of it suggests.
+// A turn's thinking runs in stages. Shells: searches over the powers at a fan of angles, from flat
+// shots to high lobs, for the shell that hurts a target most, moving on to the next target while
+// none can be hit. Special: the same for a special weapon the situation calls for. Clear: when
+// nothing reaches any target, shots at the ground that stands in the way. Aim: a level below Expert
+// fires at an angle and a point that it misjudges a little, as a person would. No shot predicted to
+// hurt the shooter is taken unless it also kills the target and leaves the shooter standing; when
+// every shot would hurt, the least harmful one is fired. After STALEMATE_TURNS turns in which
+// nobody lost armour every level takes the digging and lobbing shots, without errors.
 #include "computer/brain.h"
 
 #include <algorithm>
@@ -20,57 +23,79 @@
 
 namespace {
 
-// How a level misjudges: the spread (pixels along the line of fire) of its first shot at a target;
-// after a shot it has seen land, how much of the miss it takes back (percent, a range) and the
-// spread it adds; and the degrees its barrel strays from the best angle.
-struct LevelErrors {
-    int firstSpread;
-    int laterSpread;
-    int gainLow;
-    int gainHigh;
+// How a level plays: the elevations of its shell fan, the targets it looks at before giving up on
+// reaching one; the spread of its first shot at a target along the line of fire (pixels) and of its
+// barrel (degrees), and the percent of that spread left after each shot at the same target from
+// the same place; the percent of turns it takes a shell where a special would serve better; whether
+// it uses the specials at all beyond a whim, and one turn in how many it pours lava into a valley.
+struct LevelStyle {
+    int firstElevation;
+    int elevationStep;
+    int lastElevation;
+    int targetsSearched;
+    int aimSpread;
     int angleSpread;
+    int shrinkPercent;
+    int plainChance;
+    bool specials;
+    int lavaChance;
 };
-constexpr LevelErrors EASY_ERRORS{50, 36, 50, 120, 0};
-constexpr LevelErrors NORMAL_ERRORS{25, 22, 60, 110, 3};
-constexpr LevelErrors HARD_ERRORS{0, 0, 100, 100, 0};
+constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 75, 9, 75, 60, false, 0};
+constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 48, 6, 68, 40, true, 4};
+constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 4, 60, 25, true, 3};
+constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 16, 2, 50, 10, true, 2};
+constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 0, 0, 0, 0, true, 2};
 
-const LevelErrors& ErrorsOf(Controller level) {
+const LevelStyle& StyleOf(Controller level) {
     switch (level) {
+        case ControllerBeginner:
+            return BEGINNER_STYLE;
         case ControllerEasy:
-            return EASY_ERRORS;
+            return EASY_STYLE;
         case ControllerNormal:
-            return NORMAL_ERRORS;
+            return NORMAL_STYLE;
+        case ControllerHard:
+            return HARD_STYLE;
         default:
-            return HARD_ERRORS;
+            return EXPERT_STYLE;
     }
 }
 
-// Easy tries an angle between these elevations on its first shot at a target; it mostly fires
-// shells, a special one time in SPECIAL_CHANCE when it has one.
-constexpr int EASY_LOW_ELEVATION = 25;
-constexpr int EASY_ELEVATIONS = 46;
-constexpr int EASY_SPECIAL_CHANCE = 5;
+// Beginner and Easy pick a firework on a whim one turn in this many when they have one.
+constexpr int WHIM_CHANCE = 8;
 
 // An offset never sends a shot further than this from the target.
 constexpr float MAX_OFFSET = 400.0f;
 
-// A tank this close to the target shares an A-Bomb with it; a target this far below the ground
-// on both sides within VALLEY_REACH sits in a valley that lava runs into, which Hard does one turn
-// in LAVA_CHANCE.
+// A tank this close to the target shares an A-Bomb with it; a target this far below the ground on
+// both sides within VALLEY_REACH sits in a valley that lava runs into.
 constexpr int CLUSTER_DX = 110;
 constexpr int CLUSTER_DY = 60;
 constexpr int VALLEY_DEPTH = 10;
 constexpr int VALLEY_REACH = 40;
-constexpr int LAVA_CHANCE = 3;
 
-// A Sod Salvo sheds its earth over the first 160 samples of its path: it buries only a target
-// about this near.
+// A Sod Salvo sheds its earth over the first 160 samples of its path: it buries only a target about
+// this near.
 constexpr int SOD_REACH = 140;
 
-// Armour a shell can take off in one direct hit: a target with no more is worth finishing.
+// Armour a shell can take off in one direct hit: a target with no more is worth finishing. Hard and
+// Expert spend an A-Bomb on a target with at least A_BOMB_ARMOUR left.
 constexpr std::int32_t FINISHING_ARMOUR = 20;
+constexpr std::int32_t A_BOMB_ARMOUR = 40;
+
+// The missed shots remembered per shooter.
+constexpr std::size_t MISSES_KEPT = 32;
 
 std::array<ShotMemory, MAX_PLAYERS> Memory;
+struct Misses {
+    std::array<MissedShot, MISSES_KEPT> shots{};
+    std::size_t count = 0;
+    std::size_t next = 0;
+};
+std::array<Misses, MAX_PLAYERS> Missed;
+// Each shooter's last shot as it was planned, until its outcome is noted.
+std::array<MissedShot, MAX_PLAYERS> Pending;
+std::array<bool, MAX_PLAYERS> PendingSet{};
 
 bool Standing(const FlightSim& sim, int i) { return i >= 0 && i < MAX_PLAYERS && sim.tanks()[i].standing; }
 
@@ -95,16 +120,23 @@ int ClusterMate(const FlightSim& sim, int shooter, int target) {
     return -1;
 }
 
-// Whether the ground rises well above the target on both sides.
+// The highest surface between columns from and to (clamped to the landscape): its column and row.
+void Highest(const Landscape& land, int from, int to, int* column, int* row) {
+    *column = std::clamp(from, 0, land.width - 1);
+    *row = land.height;
+    for (int x = std::max(std::min(from, to), 0); x <= std::min(std::max(from, to), land.width - 1); ++x) {
+        const int y = land.SurfaceY(x);
+        if (y < *row) {
+            *row = y;
+            *column = x;
+        }
+    }
+}
+
 bool InValley(const Landscape& land, const TankBox& t) {
-    auto highest = [&](int from, int to) {
-        int top = land.height;
-        for (int x = std::max(from, 0); x <= std::min(to, land.width - 1); ++x)
-            top = std::min(top, land.SurfaceY(x));
-        return top;
-    };
-    const int left = highest(t.x - VALLEY_REACH, t.x - t.width);
-    const int right = highest(t.x + t.width, t.x + VALLEY_REACH);
+    int column = 0, left = 0, right = 0;
+    Highest(land, t.x - VALLEY_REACH, t.x - t.width, &column, &left);
+    Highest(land, t.x + t.width, t.x + VALLEY_REACH, &column, &right);
     return t.y - left >= VALLEY_DEPTH && t.y - right >= VALLEY_DEPTH;
 }
 
@@ -113,6 +145,21 @@ std::int32_t FirstInStock(const Player& player) {
         if (InStock(player, w)) return w;
     }
     return WeaponShell;
+}
+
+std::uint32_t GroundHash(const Landscape& land) {
+    std::uint32_t h = 2166136261u;
+    for (int x = 0; x < land.width; ++x) {
+        h ^= static_cast<std::uint32_t>(land.topSolid[static_cast<std::size_t>(x)]);
+        h *= 16777619u;
+    }
+    return h;
+}
+
+// spread * percent^shots / 100^shots.
+int Shrunk(int spread, int percent, int shots) {
+    for (int i = 0; i < shots && spread > 0; ++i) spread = spread * percent / 100;
+    return spread;
 }
 
 }  // namespace
@@ -131,22 +178,54 @@ void NoteShotLanded(int shooter, int target, std::int32_t x, std::int32_t y) {
     memory.landY = y;
 }
 
-void ForgetShots() { Memory.fill(ShotMemory{}); }
+// A shot that hurt nobody is kept with the ground, wind and place it was fired in, as they were when
+// it was planned.
+void NoteShotOutcome(int shooter, bool hurtOpponent) {
+    if (shooter < 0 || shooter >= MAX_PLAYERS) return;
+    const auto s = static_cast<std::size_t>(shooter);
+    if (!PendingSet[s]) return;
+    PendingSet[s] = false;
+    if (hurtOpponent) return;
+    Misses& misses = Missed[s];
+    misses.shots[misses.next] = Pending[s];
+    misses.next = (misses.next + 1) % MISSES_KEPT;
+    misses.count = std::min(misses.count + 1, MISSES_KEPT);
+}
+
+void ForgetShots() {
+    Memory.fill(ShotMemory{});
+    Missed.fill(Misses{});
+    PendingSet.fill(false);
+}
 
 void BrainResetForTests() { ForgetShots(); }
 
-// 1. The game as it stands, and a first shot to fall back on. 2. The opponents in the order the
-// level looks at them. 3. The first stage of the level.
-void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
+// 1. The game as it stands. 2. The opponents in the order the level looks at them: Beginner one at
+// random, the others the most worth shooting first. 3. The shell fan at the first of them.
+void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns) {
     shooter_ = shooter;
     level_ = level;
     random_ = random;
     decision_ = ShotDecision{};
     ready_ = false;
+    risky_ = false;
+    checked_ = false;
+    quietTurns_ = quietTurns;
+    stalemate_ = quietTurns >= STALEMATE_TURNS;
     searches_.clear();
     nextSearch_ = 0;
     searching_ = false;
-    for (Candidate& result : results_) result = Candidate{};
+    for (int s = 0; s < SLOT_COUNT; ++s) {
+        results_[s] = Candidate{};
+        resultTargets_[s] = -1;
+        resultWeapons_[s] = WeaponShell;
+    }
+    leastHarm_ = Candidate{};
+    leastHarmTarget_ = -1;
+    leastHarmWeapon_ = WeaponShell;
+    bestKill_ = Candidate{};
+    bestKillTarget_ = -1;
+    bestKillWeapon_ = WeaponShell;
     specialWeapon_ = -1;
     targets_.clear();
     targetIndex_ = 0;
@@ -160,6 +239,7 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
     }
     const float gravity = TheProjectiles ? TheProjectiles->gravity : GRAVITY;
     sim_.Capture(TheLandscape, ThePlayers, gravity);
+    groundHash_ = GroundHash(*TheLandscape);
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter)];
     decision_.angle = std::clamp(me.angle, 0, MAX_ANGLE);
     decision_.power = std::clamp(me.power, 0, MAX_POWER);
@@ -172,43 +252,23 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random) {
         ready_ = true;
         return;
     }
-    if (level == ControllerEasy) {
-        targets_ = {targets_[static_cast<std::size_t>(random->Below(static_cast<int>(targets_.size())))]};
-    } else {
-        std::stable_sort(targets_.begin(), targets_.end(), [&](int a, int b) {
-            return TargetWorth(me, ThePlayers->players[a]) > TargetWorth(me, ThePlayers->players[b]);
-        });
+    std::stable_sort(targets_.begin(), targets_.end(), [&](int a, int b) {
+        return TargetWorth(me, ThePlayers->players[a]) > TargetWorth(me, ThePlayers->players[b]);
+    });
+    if (level == ControllerBeginner) {
+        const auto pick = static_cast<std::size_t>(random->Below(static_cast<int>(targets_.size())));
+        std::rotate(targets_.begin(), targets_.begin() + static_cast<std::ptrdiff_t>(pick), targets_.end());
     }
+    const LevelStyle& style = StyleOf(level);
     const int target = targets_.front();
-    const AimGoal toward = GoalAt(target, WeaponShell, 0.0f);
-    decision_.angle = AngleFor(45, toward.dir);
-    decision_.power = 60;
-    decision_.weapon = FirstInStock(me);
     decision_.target = target;
-
-    switch (level) {
-        case ControllerEasy: {
-            std::int32_t weapon = WeaponShell;
-            if (random->Below(EASY_SPECIAL_CHANCE) == 0) {
-                const std::int32_t pick = WeaponSodSalvo + random->Below(WEAPON_COUNT - 1);
-                if (InStock(me, pick)) weapon = pick;
-            }
-            StartAim(weapon, target);
-            break;
-        }
-        case ControllerNormal:
-            QueueShells(target, Preference::MostDamage, 15, 6, 75);
-            stage_ = Stage::Shells;
-            break;
-        default:
-            QueueShells(target, Preference::MostDamage, 4, 4, 100);
-            stage_ = Stage::Shells;
-            break;
-    }
+    QueueFan(GoalAt(target, WeaponShell, 0.0f), Preference::MostDamage, SlotShell, style.firstElevation,
+             style.elevationStep, style.lastElevation);
+    stage_ = Stage::Shells;
 }
 
-// Searches run until the slice has walked its share of samples; between stages Advance queues
-// the next searches or makes the decision. The last slice decides with what it has.
+// Searches run until the slice has walked its share of samples; between stages Advance queues the
+// next searches or makes the decision. The last slice decides with what it has.
 bool TurnPlanner::Think() {
     if (ready_) return true;
     slices_ += 1;
@@ -217,8 +277,33 @@ bool TurnPlanner::Think() {
         if (searching_) {
             if (!current_.Step(sim_, &samples)) continue;
             searching_ = false;
+            const AimGoal& goal = current_.Goal();
             Candidate& best = results_[currentSlot_];
-            if (!best.tried || Better(current_.Best(), best, current_.preference())) best = current_.Best();
+            if (!best.tried || Better(current_.Best(), best, current_.preference())) {
+                best = current_.Best();
+                resultTargets_[currentSlot_] = goal.target;
+                resultWeapons_[currentSlot_] = goal.weapon;
+            }
+            const Candidate& harm = current_.LeastHarm();
+            if (harm.tried && (!leastHarm_.tried || LessHarm(harm, leastHarm_))) {
+                leastHarm_ = harm;
+                leastHarmTarget_ = goal.target;
+                leastHarmWeapon_ = goal.weapon;
+                // What would be fired were the thinking cut short: never worse than this.
+                decision_.angle = harm.angle;
+                decision_.power = harm.power;
+                decision_.weapon = goal.weapon;
+                decision_.target = goal.target;
+                checked_ = true;
+                risky_ = harm.selfDamage > 0;
+            }
+            const Candidate& top = current_.Best();
+            if (!top.safe && top.kills &&
+                (!bestKill_.tried || top.selfDamage < bestKill_.selfDamage)) {
+                bestKill_ = top;
+                bestKillTarget_ = goal.target;
+                bestKillWeapon_ = goal.weapon;
+            }
             continue;
         }
         if (nextSearch_ >= searches_.size()) {
@@ -231,7 +316,14 @@ bool TurnPlanner::Think() {
         searching_ = true;
     }
     mostSliceSamples_ = std::max(mostSliceSamples_, samples);
-    if (!ready_ && slices_ >= THINK_SLICES) FinishFallback();
+    if (!ready_ && slices_ >= THINK_SLICES) {
+        const Candidate& shell = results_[SlotShell];
+        if (Hits(shell)) {
+            Finish(shell, resultWeapons_[SlotShell], resultTargets_[SlotShell]);
+        } else {
+            FinishLeastHarm();
+        }
+    }
     return ready_;
 }
 
@@ -239,15 +331,14 @@ void TurnPlanner::Queue(const AimGoal& goal, std::int32_t angle, Preference pref
     searches_.push_back(Search{goal, std::clamp(angle, 0, MAX_ANGLE), preference, slot});
 }
 
-void TurnPlanner::QueueShells(int target, Preference preference, int firstElevation, int step,
-                              int lastElevation) {
-    const AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
-    for (int elevation = firstElevation; elevation <= lastElevation; elevation += step)
-        Queue(goal, AngleFor(elevation, goal.dir), preference, SlotShell);
+void TurnPlanner::QueueFan(const AimGoal& goal, Preference preference, Slot slot, int first, int step,
+                           int last) {
+    for (int elevation = first; elevation <= last; elevation += step)
+        Queue(goal, AngleFor(elevation, goal.dir), preference, slot);
 }
 
-// The aim point: the target's middle, or the ground `offset` pixels beyond it along the line of
-// fire (short of it when negative).
+// The aim point: the target's middle, or the ground `offset` pixels beyond it along the line of fire
+// (short of it when negative).
 AimGoal TurnPlanner::GoalAt(int target, std::int32_t weapon, float offset) const {
     const TankBox& me = sim_.tanks()[shooter_];
     const TankBox& them = sim_.tanks()[target];
@@ -267,42 +358,36 @@ AimGoal TurnPlanner::GoalAt(int target, std::int32_t weapon, float offset) const
     return goal;
 }
 
+bool TurnPlanner::Hits(const Candidate& c) const { return c.tried && c.safe && c.targetDamage > 0; }
+
 void TurnPlanner::Advance() {
     switch (stage_) {
         case Stage::Shells:
-            if (level_ == ControllerHard && results_[SlotShell].tried) {
-                const std::int32_t angle = results_[SlotShell].angle;
-                const AimGoal goal = GoalAt(targets_[targetIndex_], WeaponShell, 0.0f);
-                for (int d : {-2, -1, 1, 2}) {
-                    if (angle + d >= 0 && angle + d <= MAX_ANGLE)
-                        Queue(goal, angle + d, Preference::MostDamage, SlotShell);
-                }
-                stage_ = Stage::Refine;
-                return;
-            }
-            AfterShells();
-            return;
-        case Stage::Refine:
             AfterShells();
             return;
         case Stage::Special:
             AfterSpecial();
             return;
+        case Stage::Clear:
+            AfterClear();
+            return;
         case Stage::Aim: {
             const Candidate& aimed = results_[SlotAim];
             if (aimed.safe) {
-                Finish(aimed, searches_.back().goal.weapon, searches_.back().goal.target);
-                return;
+                Finish(aimed, resultWeapons_[SlotAim], resultTargets_[SlotAim]);
+            } else {
+                const Candidate& shell = results_[SlotShell];
+                const Slot slot = results_[SlotSpecial].safe && resultWeapons_[SlotSpecial] == decision_.weapon
+                                      ? SlotSpecial
+                                      : SlotShell;
+                if (results_[slot].safe) {
+                    Finish(results_[slot], resultWeapons_[slot], resultTargets_[slot]);
+                } else if (shell.safe) {
+                    Finish(shell, WeaponShell, resultTargets_[SlotShell]);
+                } else {
+                    FinishLeastHarm();
+                }
             }
-            // Nothing safe at the chosen angle: a shell over the usual fan, once.
-            if (searches_.size() == 1) {
-                AimGoal goal = searches_.back().goal;
-                goal.weapon = WeaponShell;
-                for (int elevation = 15; elevation <= 75; elevation += 6)
-                    Queue(goal, AngleFor(elevation, goal.dir), Preference::Nearest, SlotAim);
-                return;
-            }
-            FinishFallback();
             return;
         }
         case Stage::Done:
@@ -311,47 +396,45 @@ void TurnPlanner::Advance() {
     }
 }
 
-// 1. Hard moves on to the next target when the shells cannot reach this one. 2. The weapon the
-// situation calls for: an A-Bomb for two tanks close together or a target out of a shell's reach,
-// an Earth Mover to bore through to a target the shells cannot reach or a Sod Salvo to bury a near
-// one, now and then lava into a valley.
-// 3. Hard checks a special weapon with a search of its own; Normal aims.
+// 1. While no shell reaches the target, the next target, with a coarser fan. 2. The weapon the
+// situation calls for: an A-Bomb for two tanks close together, a target well armoured or one out of
+// a shell's reach; an Earth Mover to bore through to a target the shells cannot reach or a Sod
+// Salvo to bury a near one; now and then lava into a valley. A level may take the shell all the
+// same. 3. A search of the special weapon.
 void TurnPlanner::AfterShells() {
-    const int target = targets_[targetIndex_];
+    const LevelStyle& style = StyleOf(level_);
     const Candidate& shell = results_[SlotShell];
-    const bool hits = shell.safe && shell.targetDamage > 0;
-    if (level_ == ControllerHard && !hits && targetIndex_ + 1 < targets_.size() && targetIndex_ < 2) {
+    const bool hits = Hits(shell);
+    const std::size_t looked = std::min<std::size_t>(targets_.size(), static_cast<std::size_t>(style.targetsSearched));
+    if (!hits && targetIndex_ + 1 < looked) {
         targetIndex_ += 1;
-        results_[SlotShell] = Candidate{};
-        QueueShells(targets_[targetIndex_], Preference::MostDamage, 6, 8, 94);
-        stage_ = Stage::Shells;
+        QueueFan(GoalAt(targets_[targetIndex_], WeaponShell, 0.0f), Preference::MostDamage, SlotShell,
+                 style.firstElevation + 2, style.elevationStep * 2, style.lastElevation);
         return;
     }
-
+    const int target = hits ? resultTargets_[SlotShell] : targets_.front();
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
+    const Player& them = ThePlayers->players[static_cast<std::size_t>(target)];
     const bool cluster = ClusterMate(sim_, shooter_, target) >= 0;
-    if (InStock(me, WeaponABomb) && (cluster || !hits)) {
-        specialWeapon_ = WeaponABomb;
-    } else if (!hits && InStock(me, WeaponEarthMover)) {
-        specialWeapon_ = WeaponEarthMover;
-    } else if (!hits && InStock(me, WeaponSodSalvo) &&
-               std::abs(sim_.tanks()[target].x - sim_.tanks()[shooter_].x) <= SOD_REACH) {
-        specialWeapon_ = WeaponSodSalvo;
-    } else if (hits && InStock(me, WeaponLava) && InValley(*sim_.landscape(), sim_.tanks()[target]) &&
-               random_->Below(LAVA_CHANCE) == 0) {
-        specialWeapon_ = WeaponLava;
-    }
-
-    if (level_ != ControllerHard) {
-        StartAim(specialWeapon_ >= 0 ? specialWeapon_ : WeaponShell, target);
-        return;
+    const bool near = std::abs(sim_.tanks()[target].x - sim_.tanks()[shooter_].x) <= SOD_REACH;
+    const bool strong = level_ == ControllerHard || level_ == ControllerExpert;
+    if (style.specials || stalemate_) {
+        if (InStock(me, WeaponABomb) && (cluster || !hits || (strong && them.armour >= A_BOMB_ARMOUR))) {
+            specialWeapon_ = WeaponABomb;
+        } else if (!hits && InStock(me, WeaponEarthMover)) {
+            specialWeapon_ = WeaponEarthMover;
+        } else if (!hits && near && InStock(me, WeaponSodSalvo)) {
+            specialWeapon_ = WeaponSodSalvo;
+        } else if (hits && style.lavaChance > 0 && InStock(me, WeaponLava) &&
+                   InValley(*sim_.landscape(), sim_.tanks()[target]) && random_->Below(style.lavaChance) == 0) {
+            specialWeapon_ = WeaponLava;
+        }
+        if (specialWeapon_ >= 0 && !stalemate_ && random_->Below(100) < style.plainChance) specialWeapon_ = -1;
+    } else if (hits && InStock(me, WeaponFirework) && random_->Below(WHIM_CHANCE) == 0) {
+        specialWeapon_ = WeaponFirework;
     }
     if (specialWeapon_ < 0) {
-        if (shell.safe) {
-            Finish(shell, WeaponShell, target);
-        } else {
-            FinishFallback();
-        }
+        AfterSpecial();
         return;
     }
     AimGoal goal = GoalAt(target, specialWeapon_, 0.0f);
@@ -361,100 +444,199 @@ void TurnPlanner::AfterShells() {
         goal.x = (goal.x + static_cast<float>(other.x)) / 2.0f;
         goal.y = (goal.y + static_cast<float>(other.y - other.height / 2)) / 2.0f;
     }
-    for (int elevation = 8; elevation <= 96; elevation += 8)
-        Queue(goal, AngleFor(elevation, goal.dir), Preference::MostDamage, SlotSpecial);
+    QueueFan(goal, Preference::MostDamage, SlotSpecial, 8, 8, 88);
     stage_ = Stage::Special;
 }
 
-// Hard takes the special weapon when it does what it was chosen for, and the shell otherwise.
+// The special weapon when it does what it was chosen for; then, when nothing reaches a target, a
+// search for a shot at the ground in the way; else the aim.
 void TurnPlanner::AfterSpecial() {
-    const int target = targets_[targetIndex_];
     const Candidate& shell = results_[SlotShell];
     const Candidate& special = results_[SlotSpecial];
-    const bool shellHits = shell.safe && shell.targetDamage > 0;
-    bool take = special.safe;
-    if (specialWeapon_ == WeaponABomb)
-        take = take && (special.opponentsHit >= 2 || !shellHits) && special.opponentsHit > 0;
-    if (specialWeapon_ == WeaponLava) take = take && shellHits;
+    const bool shellHits = Hits(shell);
+    bool take = specialWeapon_ >= 0 && special.safe;
+    if (specialWeapon_ == WeaponABomb) take = take && special.opponentsHit > 0;
+    if (specialWeapon_ == WeaponLava || specialWeapon_ == WeaponFirework) take = take && special.targetDamage > 0;
+    if (specialWeapon_ == WeaponSodSalvo || specialWeapon_ == WeaponEarthMover)
+        take = take && !shellHits && special.miss2 < 30.0f * 30.0f;
     if (take) {
-        Finish(special, specialWeapon_, target);
-    } else if (shell.safe) {
-        Finish(shell, WeaponShell, target);
+        StartAim(special, specialWeapon_, resultTargets_[SlotSpecial]);
+        return;
+    }
+    if (shellHits && !(stalemate_ && Repeats(shell, WeaponShell))) {
+        StartAim(shell, WeaponShell, resultTargets_[SlotShell]);
+        return;
+    }
+    // Nothing reaches: the highest ground between the shooter and the target, outside the shell's
+    // blast of the shooter; a shell there wears it down.
+    const int target = targets_.front();
+    const TankBox& me = sim_.tanks()[shooter_];
+    const TankBox& them = sim_.tanks()[target];
+    const int dir = them.x >= me.x ? 1 : -1;
+    const int keep = ReachOf(WeaponShell).keepAway + 6;
+    int column = 0, row = 0;
+    Highest(*sim_.landscape(), me.x + dir * keep, them.x - dir * (them.width / 2 + 2), &column, &row);
+    if (std::abs(column - me.x) >= keep && std::abs(column - them.x) > 0) {
+        AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
+        goal.x = static_cast<float>(column);
+        goal.y = static_cast<float>(row);
+        QueueFan(goal, Preference::Nearest, SlotClear, 10, 8, 88);
+        stage_ = Stage::Clear;
+        return;
+    }
+    AfterClear();
+}
+
+// Nothing reaches a target. In turn: a special weapon that was searched and lands safely, the shot
+// at the ground in the way, the shell that comes nearest; a shot that missed from here before is
+// passed over while there is another.
+void TurnPlanner::AfterClear() {
+    const Candidate& shell = results_[SlotShell];
+    const Candidate& special = results_[SlotSpecial];
+    const Candidate& clear = results_[SlotClear];
+    struct Choice {
+        const Candidate* shot;
+        std::int32_t weapon;
+        int target;
+    };
+    std::array<Choice, 3> choices{{{&special, specialWeapon_, resultTargets_[SlotSpecial]},
+                                   {&clear, WeaponShell, resultTargets_[SlotClear]},
+                                   {&shell, WeaponShell, resultTargets_[SlotShell]}}};
+    // Out of a stalemate the shell nearest the target comes first, then the digging.
+    if (!stalemate_) std::rotate(choices.begin(), choices.begin() + 2, choices.end());
+    // In a stalemate, every other turn the ground in the way before the special weapon.
+    if (stalemate_ && quietTurns_ % 2 == 1) std::swap(choices[0], choices[1]);
+    const Choice* pick = nullptr;
+    for (const Choice& c : choices) {
+        if (!c.shot->tried || !c.shot->safe || c.weapon < 0) continue;
+        if (!pick) pick = &c;
+        if (!Repeats(*c.shot, c.weapon)) {
+            pick = &c;
+            break;
+        }
+    }
+    if (!pick) {
+        FinishLeastHarm();
+        return;
+    }
+    if (pick->shot == &shell || pick->shot == &special) {
+        StartAim(*pick->shot, pick->weapon, pick->target);
     } else {
-        FinishFallback();
+        Finish(*pick->shot, pick->weapon, pick->target);
     }
 }
 
-// The point the level means to hit, misjudged by its error or corrected from the last shot's
-// landing, and the angle it fires at: the last one at the same target, else its own choice.
-void TurnPlanner::StartAim(std::int32_t weapon, int target) {
-    const LevelErrors& errors = ErrorsOf(level_);
+// The level's errors: the angle strays from the best by up to its spread and the shot is meant for
+// a point off the target by up to its spread, both shrinking with each shot at the same target from
+// the same place. Once the last shot has been seen, the next errs to its other side.
+void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int target) {
+    const LevelStyle& style = StyleOf(level_);
     const ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
-    const bool again = memory.target == target && memory.angle >= 0;
+    const TankBox& me = sim_.tanks()[shooter_];
+    const bool again = memory.target == target && memory.fromX == me.x && memory.fromY == me.y;
+    const int shots = again ? memory.shots : 0;
+    const int aimSpread = stalemate_ ? 0 : Shrunk(style.aimSpread, style.shrinkPercent, shots);
+    const int angleSpread = stalemate_ ? 0 : Shrunk(style.angleSpread, style.shrinkPercent, shots);
+    if (aimSpread <= 0 && angleSpread <= 0) {
+        Finish(best, weapon, target);
+        return;
+    }
     const AimGoal straight = GoalAt(target, weapon, 0.0f);
+    float size = static_cast<float>(aimSpread) * static_cast<float>(40 + random_->Below(61)) / 100.0f;
+    int side = random_->Below(2) == 0 ? -1 : 1;
     if (again && memory.landed) {
-        const float seen =
-            static_cast<float>(straight.dir) * static_cast<float>(memory.landX - sim_.tanks()[target].x);
-        const int gain = errors.gainLow + random_->Below(errors.gainHigh - errors.gainLow + 1);
-        aimOffset_ = memory.meantOffset - seen * static_cast<float>(gain) / 100.0f +
-                     static_cast<float>(random_->Around(errors.laterSpread));
-    } else {
-        aimOffset_ = static_cast<float>(random_->Around(errors.firstSpread));
+        const int seen = straight.dir * (memory.landX - sim_.tanks()[target].x);
+        side = seen > 0 ? -1 : 1;
     }
-    aimOffset_ = std::clamp(aimOffset_, -MAX_OFFSET, MAX_OFFSET);
-
-    std::int32_t angle = 0;
-    if (again) {
-        angle = memory.angle;
-    } else if (level_ == ControllerEasy || !results_[SlotShell].tried) {
-        angle = AngleFor(EASY_LOW_ELEVATION + random_->Below(EASY_ELEVATIONS), straight.dir);
+    aimOffset_ = std::clamp(static_cast<float>(side) * size, -MAX_OFFSET, MAX_OFFSET);
+    std::int32_t angle = best.angle + random_->Around(angleSpread);
+    // The barrel stays on the side it was on.
+    if (straight.dir > 0) {
+        angle = std::clamp(angle, 90, MAX_ANGLE - 1);
     } else {
-        angle = results_[SlotShell].angle + random_->Around(errors.angleSpread);
+        angle = std::clamp(angle, 1, 90);
     }
-
     AimGoal goal = GoalAt(target, weapon, aimOffset_);
     const int mate = weapon == WeaponABomb ? ClusterMate(sim_, shooter_, target) : -1;
     if (mate >= 0) goal.x += static_cast<float>(sim_.tanks()[mate].x - sim_.tanks()[target].x) / 2.0f;
     searches_.clear();
     nextSearch_ = 0;
+    decision_.weapon = weapon;
     Queue(goal, angle, Preference::Nearest, SlotAim);
     stage_ = Stage::Aim;
 }
 
-// The decision, in stock, and what the next shot at the same target will correct from.
+// Whether the shot is one that hurt nobody from this place, in this ground and wind.
+bool TurnPlanner::Repeats(const Candidate& shot, std::int32_t weapon) const {
+    const Misses& misses = Missed[static_cast<std::size_t>(shooter_)];
+    const TankBox& me = sim_.tanks()[shooter_];
+    for (std::size_t i = 0; i < misses.count; ++i) {
+        const MissedShot& m = misses.shots[i];
+        if (m.angle == shot.angle && m.power == shot.power && m.weapon == weapon && m.ground == groundHash_ &&
+            m.wind == sim_.landscape()->wind && m.x == me.x && m.y == me.y)
+            return true;
+    }
+    return false;
+}
+
+// The decision, in stock; a shot that missed here before moves its power or angle a little while
+// it stays safe. Remembers what the next shot at the same target corrects from.
 void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target) {
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
-    decision_.angle = std::clamp(shot.angle, 0, MAX_ANGLE);
-    decision_.power = std::clamp(shot.power, 0, MAX_POWER);
-    decision_.weapon = InStock(me, weapon) ? weapon : FirstInStock(me);
+    if (!InStock(me, weapon)) weapon = WeaponShell;
+    Candidate chosen = shot;
+    if (target >= 0 && Repeats(chosen, weapon)) {
+        AimGoal goal = GoalAt(target, weapon, 0.0f);
+        static constexpr std::array<std::array<int, 2>, 8> NUDGES{
+            {{0, 1}, {0, -1}, {1, 0}, {-1, 0}, {0, 2}, {0, -2}, {2, 1}, {-2, -1}}};
+        const int first = random_->Below(static_cast<int>(NUDGES.size()));
+        for (std::size_t i = 0; i < NUDGES.size(); ++i) {
+            const auto& nudge = NUDGES[(static_cast<std::size_t>(first) + i) % NUDGES.size()];
+            const std::int32_t angle = std::clamp(shot.angle + nudge[0], 0, MAX_ANGLE);
+            const std::int32_t power = std::clamp(shot.power + nudge[1], 0, MAX_POWER);
+            const Candidate other = Assess(sim_, goal, angle, power);
+            if (other.safe == shot.safe && other.selfDamage <= shot.selfDamage && !Repeats(other, weapon)) {
+                chosen = other;
+                break;
+            }
+        }
+    }
+    decision_.angle = std::clamp(chosen.angle, 0, MAX_ANGLE);
+    decision_.power = std::clamp(chosen.power, 0, MAX_POWER);
+    decision_.weapon = weapon;
     decision_.target = target;
+    checked_ = chosen.tried;
+    risky_ = chosen.selfDamage > 0;
     ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
-    if (memory.target != target) memory = ShotMemory{};
+    const TankBox& self = sim_.tanks()[shooter_];
+    if (memory.target != target || memory.fromX != self.x || memory.fromY != self.y) memory = ShotMemory{};
     memory.target = target;
     memory.angle = decision_.angle;
+    memory.power = decision_.power;
+    memory.weapon = weapon;
+    memory.fromX = self.x;
+    memory.fromY = self.y;
     memory.meantOffset = aimOffset_;
     memory.landed = false;
     memory.shots += 1;
+    const auto s = static_cast<std::size_t>(shooter_);
+    Pending[s] = MissedShot{decision_.angle, decision_.power, weapon, groundHash_,
+                            sim_.landscape()->wind, self.x, self.y};
+    PendingSet[s] = true;
     ready_ = true;
     stage_ = Stage::Done;
 }
 
-// Out of time or out of luck: the best safe shot of any search, or the first guess.
-void TurnPlanner::FinishFallback() {
-    const Candidate* best = nullptr;
-    Slot slot = SlotShell;
-    for (int s = 0; s < SLOT_COUNT; ++s) {
-        const Candidate& c = results_[s];
-        if (c.safe && (!best || Better(c, *best, Preference::Nearest))) {
-            best = &c;
-            slot = static_cast<Slot>(s);
-        }
+// No safe shot: one that kills the target and leaves the shooter standing, else the one that would
+// hurt the shooter least of all predicted.
+void TurnPlanner::FinishLeastHarm() {
+    const std::int32_t armour = sim_.armour()[static_cast<std::size_t>(shooter_)];
+    if (bestKill_.tried && bestKill_.selfDamage < armour) {
+        Finish(bestKill_, bestKillWeapon_, bestKillTarget_);
+        return;
     }
-    if (best) {
-        const std::int32_t weapon = slot == SlotSpecial ? specialWeapon_
-                                    : slot == SlotAim   ? searches_.back().goal.weapon
-                                                        : WeaponShell;
-        Finish(*best, weapon, targets_.empty() ? -1 : targets_[targetIndex_]);
+    if (leastHarm_.tried) {
+        Finish(leastHarm_, leastHarmWeapon_, leastHarmTarget_);
         return;
     }
     ready_ = true;

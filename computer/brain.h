@@ -29,9 +29,9 @@ struct ShotDecision {
 //
 // The thinking is a queue of searches, each over the powers at one angle for one aim; a slice runs
 // searches until it has walked THINK_SLICE_SAMPLES samples of predicted paths, so its cost is fixed
-// by the work done, never by a clock. Decision() holds a sensible shot from Begin on, and the best
-// found so far while the thinking goes on; it is final once Think returns true, which happens
-// within THINK_SLICES slices.
+// by the work done, never by a clock. Decision() holds the shot that would hurt the shooter least of
+// those predicted so far (none before the first search) and the best found once the thinking is
+// over; it is final once Think returns true, which happens within THINK_SLICES slices.
 class TurnPlanner {
 public:
     static constexpr std::int64_t THINK_SLICE_SAMPLES = 15000;
@@ -39,19 +39,26 @@ public:
 
     // Starts planning the shot of player `shooter` from the game as it stands now (TheLandscape,
     // ThePlayers and the gravity of TheProjectiles); nothing of it changes while the turn is
-    // planned.
-    void Begin(int shooter, Controller level, ComputerRandom* random);
+    // planned. `quietTurns` is the number of turns in a row no tank has lost armour: from
+    // STALEMATE_TURNS on, every level digs and lobs rather than fire what has failed.
+    void Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns = 0);
     // One slice of the search, well under a millisecond; true once the decision is made.
     bool Think();
     const ShotDecision& Decision() const { return decision_; }
     // Slices run since Begin, and the most samples one of them walked.
     int Slices() const { return slices_; }
     std::int64_t MostSliceSamples() const { return mostSliceSamples_; }
+    // Whether the decision is a shot predicted to hurt the shooter (only when nothing else is left,
+    // or for a kill worth it), and whether it was checked by a prediction at all.
+    bool RiskyDecision() const { return risky_; }
+    bool CheckedDecision() const { return checked_; }
+
+    static constexpr int STALEMATE_TURNS = 30;
 
     // The stages of a turn's thinking (see brain.cpp).
-    enum class Stage { Shells, Refine, Special, Aim, Done };
+    enum class Stage { Shells, Special, Clear, Aim, Done };
     // Which result a search feeds.
-    enum Slot { SlotShell, SlotSpecial, SlotAim, SLOT_COUNT };
+    enum Slot { SlotShell, SlotSpecial, SlotClear, SlotAim, SLOT_COUNT };
 
 private:
     struct Search {
@@ -62,22 +69,30 @@ private:
     };
 
     void Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot);
-    void QueueShells(int target, Preference preference, int firstElevation, int step, int lastElevation);
+    void QueueFan(const AimGoal& goal, Preference preference, Slot slot, int first, int step, int last);
     AimGoal GoalAt(int target, std::int32_t weapon, float offset) const;
     void Advance();
     void AfterShells();
     void AfterSpecial();
-    void StartAim(std::int32_t weapon, int target);
+    void AfterClear();
+    void StartAim(const Candidate& best, std::int32_t weapon, int target);
     void Finish(const Candidate& shot, std::int32_t weapon, int target);
-    void FinishFallback();
+    void FinishLeastHarm();
+    bool Repeats(const Candidate& shot, std::int32_t weapon) const;
+    bool Hits(const Candidate& c) const;
 
     int shooter_ = -1;
     Controller level_ = ControllerHuman;
     ComputerRandom* random_ = nullptr;
     ShotDecision decision_;
     bool ready_ = false;
+    bool risky_ = false;
+    bool checked_ = false;
+    bool stalemate_ = false;
+    int quietTurns_ = 0;
 
     FlightSim sim_;
+    std::uint32_t groundHash_ = 0;
     Stage stage_ = Stage::Done;
     std::vector<Search> searches_;
     std::size_t nextSearch_ = 0;
@@ -85,6 +100,14 @@ private:
     Slot currentSlot_ = SlotShell;
     bool searching_ = false;
     Candidate results_[SLOT_COUNT];
+    int resultTargets_[SLOT_COUNT] = {};
+    std::int32_t resultWeapons_[SLOT_COUNT] = {};
+    Candidate leastHarm_;
+    std::int32_t leastHarmWeapon_ = 0;
+    int leastHarmTarget_ = -1;
+    Candidate bestKill_;  // the best shot that kills the target but hurts the shooter
+    std::int32_t bestKillWeapon_ = 0;
+    int bestKillTarget_ = -1;
     std::int32_t specialWeapon_ = -1;
     std::vector<int> targets_;
     std::size_t targetIndex_ = 0;
@@ -94,8 +117,9 @@ private:
 };
 
 // Where a computer's shot ended (the tracked projectile's last position, landscape pixels), so that
-// its next shot at the same target can correct from it.
+// its next shot at the same target can correct from it, and whether it took armour off an opponent.
 void NoteShotLanded(int shooter, int target, std::int32_t x, std::int32_t y);
+void NoteShotOutcome(int shooter, bool hurtOpponent);
 // A new landscape: what earlier shots taught is worthless now.
 void ForgetShots();
 
@@ -112,10 +136,25 @@ void BrainResetForTests();
 struct ShotMemory {
     int target = -1;
     std::int32_t angle = -1;
+    std::int32_t power = -1;
+    std::int32_t weapon = -1;
+    std::int32_t fromX = 0;  // where the shooter stood
+    std::int32_t fromY = 0;
     float meantOffset = 0.0f;
     bool landed = false;
     std::int32_t landX = 0;
     std::int32_t landY = 0;
     int shots = 0;
+};
+// A shot that took no armour off anyone, with the ground, wind and place it was fired in: a computer
+// never fires it again in the same.
+struct MissedShot {
+    std::int32_t angle;
+    std::int32_t power;
+    std::int32_t weapon;
+    std::uint32_t ground;
+    std::int32_t wind;
+    std::int32_t x;
+    std::int32_t y;
 };
 const ShotMemory& RememberedShot(int shooter);

@@ -2,6 +2,7 @@
 #include "computer/computer_players.h"
 
 #include "computer/brain.h"
+#include "computer/early_brain.h"
 #include "core/globals.h"
 #include "core/rules.h"
 #include "diag/diag.h"
@@ -18,6 +19,8 @@ enum class TurnPhase { Idle, Thinking, Aiming, Firing, Fired };
 struct Driver {
     ComputerRandom random;
     TurnPlanner planner;
+    EarlyPlanner earlyPlanner;
+    bool early = false;  // the turn is an early level's
     std::uint32_t lastMode = Title;
     std::uint32_t turnsSeen = 0;  // TurnsStarted at the last frame step
 
@@ -27,6 +30,13 @@ struct Driver {
     int phaseFrames = 0;
     int weaponWait = 0;
     ShotDecision plan;
+
+    // Turns in a row, in this match, at whose start no tank had lost armour since the one before:
+    // the armour of all at the last turn's start (-1 before the match's first).
+    int quietTurns = 0;
+    std::int32_t lastArmour = -1;
+    // The opponents' armour when the shot was fired.
+    std::int32_t armourAtFire = 0;
 
     // Its shot in flight: where the tracked projectile was last seen.
     bool watching = false;
@@ -44,6 +54,19 @@ struct Driver {
 };
 
 Driver D;
+
+bool Early(Controller level) { return level >= ControllerEarlyEasy && level <= ControllerEarlyHard; }
+
+// The armour of every tank in the game, or of all but one; a tank gone counts none.
+std::int32_t ArmourOfAll(int except) {
+    std::int32_t sum = 0;
+    if (!ThePlayers) return sum;
+    for (int i = 0; i < ThePlayers->numPlayers; ++i) {
+        const Player& p = ThePlayers->players[static_cast<std::size_t>(i)];
+        if (i != except && p.inGame && p.alive) sum += p.armour;
+    }
+    return sum;
+}
 
 Controller ControllerOf(int seat) {
     return seat >= 0 && seat < PLAYER_SEATS ? SeatControllers[static_cast<std::size_t>(seat)]
@@ -65,8 +88,17 @@ void StartTurn(int seat) {
     D.phaseFrames = 0;
     D.weaponWait = 0;
     D.plan = ShotDecision{};
-    D.planner.Begin(seat, ControllerOf(seat), &D.random);
+    const Controller level = ControllerOf(seat);
+    D.early = Early(level);
+    if (D.early) {
+        D.earlyPlanner.Begin(seat, level, &D.random);
+    } else {
+        D.planner.Begin(seat, level, &D.random, D.quietTurns);
+    }
 }
+
+bool Think() { return D.early ? D.earlyPlanner.Think() : D.planner.Think(); }
+const ShotDecision& Decision() { return D.early ? D.earlyPlanner.Decision() : D.planner.Decision(); }
 
 // Turns the barrel, sets the power and picks the weapon, a step at a time; then, after a pause,
 // fires. A weapon the tank has run out of falls back to the Shell.
@@ -76,8 +108,8 @@ void AimingFrame(const Player& player, ComputerKeys* keys) {
         case TurnPhase::Idle:
             return;
         case TurnPhase::Thinking:
-            if (D.planner.Think() || D.phaseFrames >= COMPUTER_THINK_FRAMES) {
-                D.plan = D.planner.Decision();
+            if (Think() || D.phaseFrames >= COMPUTER_THINK_FRAMES) {
+                D.plan = Decision();
                 D.phase = TurnPhase::Aiming;
                 D.phaseFrames = 0;
             }
@@ -102,6 +134,7 @@ void AimingFrame(const Player& player, ComputerKeys* keys) {
         case TurnPhase::Firing:
             if (D.phaseFrames >= COMPUTER_FIRE_PAUSE) {
                 keys->Press(VK_SPACE);
+                D.armourAtFire = ArmourOfAll(D.shooter);
                 D.phase = TurnPhase::Fired;
                 D.watching = true;
                 D.sawShot = false;
@@ -123,8 +156,22 @@ void WatchShot() {
 }
 
 void EndWatching() {
-    if (D.watching && D.sawShot) NoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
+    if (D.watching && D.sawShot) {
+        if (D.early) {
+            EarlyNoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
+        } else {
+            NoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
+        }
+    }
+    if (D.watching && !D.early) NoteShotOutcome(D.shooter, ArmourOfAll(D.shooter) < D.armourAtFire);
     D.watching = false;
+}
+
+// At each turn's start: whether any tank lost armour since the last one.
+void CountQuietTurn() {
+    const std::int32_t armour = ArmourOfAll(-1);
+    D.quietTurns = D.lastArmour >= 0 && armour == D.lastArmour ? D.quietTurns + 1 : 0;
+    D.lastArmour = armour;
 }
 
 // One move every few frames: toward the row of the weapon the brain wants next (or "Finish"),
@@ -139,9 +186,10 @@ void ShopFrame(ComputerKeys* keys) {
     if (--D.shopWait > 0) return;
     D.shopWait = COMPUTER_SHOP_PACE;
     if (!D.haveGoal) {
-        D.shopGoal = D.purchases < COMPUTER_SHOP_PURCHASES
-                         ? NextPurchase(ShopPlayer, ControllerOf(ShopPlayer), &D.random)
-                         : -1;
+        const Controller level = ControllerOf(ShopPlayer);
+        D.shopGoal = D.purchases >= COMPUTER_SHOP_PURCHASES ? -1
+                     : Early(level)                         ? EarlyNextPurchase(ShopPlayer, level, &D.random)
+                                                            : NextPurchase(ShopPlayer, level, &D.random);
         if (D.shopGoal < 0 || D.shopGoal >= WEAPON_COUNT) D.shopGoal = SHOP_FINISH_ROW;
         D.haveGoal = true;
     }
@@ -175,19 +223,28 @@ void ComputerPlayersStart(std::uint32_t seed) {
 void ComputerPlayersResetForTests() {
     D = Driver{};
     BrainResetForTests();
+    EarlyForgetShots();
 }
+
+int ComputerQuietTurns() { return D.quietTurns; }
 
 ComputerKeys ComputerPlayersFrame() {
     ComputerKeys keys;
     const std::uint32_t mode = CurrentMode;
     const bool modeChanged = mode != D.lastMode;
     if (modeChanged && D.lastMode == ShotInProgress) EndWatching();
-    if (modeChanged && D.lastMode == WeaponShop && mode == Aiming) ForgetShots();
+    if (modeChanged && D.lastMode == WeaponShop && mode == Aiming) {
+        ForgetShots();
+        EarlyForgetShots();
+        D.quietTurns = 0;
+        D.lastArmour = -1;
+    }
     if (modeChanged && mode == EndOfMatch) D.tableFrames = 0;
     if (modeChanged && mode == WeaponShop) D.shopper = -1;
 
     const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
     const bool newTurn = mode == Aiming && TurnsStarted != D.turnsSeen;
+    if (newTurn) CountQuietTurn();
     if (mode != Aiming) D.phase = TurnPhase::Idle;
     D.lastMode = mode;
     D.turnsSeen = TurnsStarted;

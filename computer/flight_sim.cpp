@@ -50,6 +50,7 @@ void FlightSim::Capture(const Landscape* landscape, const PlayerCollection* play
         const Player& player = players->players[i];
         const TankBox tank{player.x, player.y, player.width, player.height, player.inGame && player.alive};
         tanks_[i] = tank;
+        armour_[i] = player.armour;
         if (!tank.standing || i >= tankCount_) continue;
         const int l = tank.x - tank.width / 2;
         const int r = tank.x + tank.width / 2;

@@ -70,11 +70,14 @@ public:
 
     const Landscape* landscape() const { return landscape_; }
     const std::array<TankBox, MAX_PLAYERS>& tanks() const { return tanks_; }
+    // Each player's armour as captured.
+    const std::array<std::int32_t, MAX_PLAYERS>& armour() const { return armour_; }
     float windStep() const { return windStep_; }
 
 private:
     const Landscape* landscape_ = nullptr;
     std::array<TankBox, MAX_PLAYERS> tanks_{};
+    std::array<std::int32_t, MAX_PLAYERS> armour_{};
     int tankCount_ = 0;
     // The box around every standing tank: a sample outside it holds none.
     int left_ = 0;

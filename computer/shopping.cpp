@@ -1,5 +1,7 @@
-// What a computer player buys in the weapon shop: a few specials up to the stock its level likes
-// to carry, never spending the cash it keeps in reserve, Hard saving for an A-Bomb first.
+// What a computer player buys in the weapon shop: the specials up to the stock its level likes to
+// carry, never spending the cash it keeps in reserve. Beginner and Easy pick at random among the
+// cheap ones; the higher levels go for the A-Bomb, the Earth Mover and lava first and spend what
+// they have rather than sit on it.
 #include <array>
 
 #include "computer/brain.h"
@@ -10,9 +12,9 @@
 namespace {
 
 // Per level: the cash never spent, the stock of each weapon it buys up to (the Shell is unlimited
-// and never bought), and the order it looks at them in. Easy picks at random among what it may
-// still buy; Hard buys nothing cheap while it has no A-Bomb unless the A-Bomb's price stays in
-// hand.
+// and never bought), and the order it looks at them in; whether it picks at random among what it
+// may still buy; whether it buys nothing cheap while it has no A-Bomb unless the A-Bomb's price
+// stays in hand.
 struct ShoppingPlan {
     std::int32_t reserve;
     std::array<std::int32_t, WEAPON_COUNT> wanted;
@@ -21,31 +23,45 @@ struct ShoppingPlan {
     bool savesForABomb;
 };
 
+constexpr ShoppingPlan BEGINNER_PLAN{20,
+                                     {0, 1, 2, 0, 0, 0},
+                                     {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
+                                     true,
+                                     false};
 constexpr ShoppingPlan EASY_PLAN{20,
-                                 {0, 2, 2, 1, 1, 0},
+                                 {0, 2, 1, 1, 0, 0},
                                  {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
                                  true,
                                  false};
 constexpr ShoppingPlan NORMAL_PLAN{
-    40,
-    {0, 1, 0, 2, 2, 1},
-    {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+    30,
+    {0, 1, 0, 2, 1, 1},
+    {WeaponEarthMover, WeaponABomb, WeaponLava, WeaponSodSalvo, WeaponFirework},
     false,
     false};
-constexpr ShoppingPlan HARD_PLAN{50,
+constexpr ShoppingPlan HARD_PLAN{20,
                                  {0, 1, 0, 2, 2, 2},
                                  {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
                                  false,
-                                 true};
+                                 false};
+constexpr ShoppingPlan EXPERT_PLAN{0,
+                                   {0, 2, 0, 3, 2, 4},
+                                   {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+                                   false,
+                                   false};
 
 const ShoppingPlan& PlanOf(Controller level) {
     switch (level) {
+        case ControllerBeginner:
+            return BEGINNER_PLAN;
         case ControllerEasy:
             return EASY_PLAN;
         case ControllerNormal:
             return NORMAL_PLAN;
-        default:
+        case ControllerHard:
             return HARD_PLAN;
+        default:
+            return EXPERT_PLAN;
     }
 }
 

@@ -2,6 +2,7 @@
 // angle for the best one.
 #include "computer/targeting.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/rules.h"
@@ -61,6 +62,8 @@ Candidate Assess(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, 
     const float dx = c.flight.x - goal.x;
     const float dy = c.flight.y - goal.y;
     c.miss2 = c.flight.Landed() ? dx * dx + dy * dy : std::numeric_limits<float>::max();
+    // A flight followed no further may come down anywhere: as bad as a near landing.
+    if (c.flight.end == FlightEnd::TooLong) c.selfDamage = 1;
     if (!c.flight.Landed()) return c;
 
     // What the landing does to every standing tank, and whether it is far enough from our own.
@@ -70,8 +73,10 @@ Candidate Assess(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, 
     const int sx = self.x - xi;
     const int sy = self.y - self.height / 2 - yi;
     const int keep = ReachOf(goal.weapon).keepAway;
-    c.safe = c.flight.tank != goal.shooter && sx * sx + sy * sy > keep * keep &&
-             BlastDamage(self, goal.weapon, xi, yi) == 0;
+    c.selfDamage = c.flight.tank == goal.shooter ? ReachOf(goal.weapon).fullDamage
+                                                 : BlastDamage(self, goal.weapon, xi, yi);
+    c.safe = c.flight.tank != goal.shooter && sx * sx + sy * sy > keep * keep && c.selfDamage == 0;
+    if (!c.safe) c.selfDamage = std::max<std::int32_t>(c.selfDamage, 1);
     for (int i = 0; i < MAX_PLAYERS; ++i) {
         const TankBox& tank = sim.tanks()[i];
         if (i == goal.shooter || !tank.standing) continue;
@@ -80,6 +85,7 @@ Candidate Assess(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, 
         c.opponentsHit += 1;
         if (i == goal.target) {
             c.targetDamage = damage;
+            c.kills = damage > sim.armour()[i];
         } else {
             c.othersDamage += damage;
         }
@@ -98,10 +104,16 @@ bool Better(const Candidate& a, const Candidate& b, Preference preference) {
     return a.flight.ticks < b.flight.ticks;
 }
 
+bool LessHarm(const Candidate& a, const Candidate& b) {
+    if (a.selfDamage != b.selfDamage) return a.selfDamage < b.selfDamage;
+    return a.miss2 < b.miss2;
+}
+
 float PowerSearch::Try(const FlightSim& sim, std::int32_t power, std::int64_t* samples) {
     const Candidate c = Assess(sim, goal_, angle_, power);
     *samples += c.flight.samples;
     if (!best_.tried || Better(c, best_, preference_)) best_ = c;
+    if (!leastHarm_.tried || LessHarm(c, leastHarm_)) leastHarm_ = c;
     return Along(c, goal_);
 }
 

@@ -27,6 +27,8 @@ struct Candidate {
     std::int32_t targetDamage = 0;                    // armour the target would lose to the blast
     std::int32_t othersDamage = 0;                    // armour the other opponents would lose in all
     std::int32_t opponentsHit = 0;                    // opponents the blast reaches
+    std::int32_t selfDamage = 0;  // armour the shooter would lose (a landing too close counts 1 at least)
+    bool kills = false;           // the target's armour would be gone
     bool safe = false;  // lands, and nowhere near enough to the shooter to hurt it
     bool tried = false;
 };
@@ -52,6 +54,8 @@ Candidate Assess(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, 
 // never better than a safe one.
 enum class Preference { Nearest, MostDamage };
 bool Better(const Candidate& a, const Candidate& b, Preference preference);
+// Whether a hurts the shooter less than b; then the nearer to the aim point.
+bool LessHarm(const Candidate& a, const Candidate& b);
 
 // Searches the powers 1 to 100 at one angle for the shot that suits the goal best: a coarse scan,
 // then a bisection wherever the landing passes from short of the aim point to beyond it. Step
@@ -68,6 +72,9 @@ public:
     bool Step(const FlightSim& sim, std::int64_t* samples);
     bool Done() const { return done_; }
     const Candidate& Best() const { return best_; }
+    // Of every power tried, the one that would hurt the shooter least (a shot lost off a side hurts
+    // nobody), nearest the aim point among equals.
+    const Candidate& LeastHarm() const { return leastHarm_; }
     const AimGoal& Goal() const { return goal_; }
     Preference preference() const { return preference_; }
 
@@ -80,6 +87,7 @@ private:
     std::int32_t angle_ = 90;
     Preference preference_ = Preference::Nearest;
     Candidate best_;
+    Candidate leastHarm_;
     float along_[SCAN_COUNT] = {};
     int scanned_ = 0;
     int crossing_ = -1;  // the scan index the bisection started from, -1 before the first

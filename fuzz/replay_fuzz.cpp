@@ -23,7 +23,7 @@ void CheckError(const std::string& error) {
 // again gives back the very bytes read.
 void CheckReplay(const ReplayRecord& replay, const std::string& text) {
     Require(replay.landscapeGravity <= 1 && replay.wind >= 0 && replay.wind <= 3);
-    for (Controller c : replay.controllers) Require(c >= ControllerHuman && c <= ControllerHard);
+    for (Controller c : replay.controllers) Require(c >= ControllerHuman && c < CONTROLLER_COUNT);
     std::uint32_t previous = 0;
     for (const ReplayEvent& e : replay.events) {
         Require(e.step >= previous && e.step <= replay.steps);

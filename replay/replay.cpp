@@ -12,7 +12,22 @@ namespace {
 
 constexpr const char* KIND_NAMES[] = {"down",  "up",     "repeat", "activateapp", "activate",
                                       "close", "joined", "left",   "offline"};
-constexpr const char* CONTROLLER_NAMES[] = {"human", "easy", "normal", "hard"};
+// The controllers' names in this format, and in format 1, which knew three levels only: those early
+// levels keep their own behaviour so that their replays play as recorded.
+constexpr const char* CONTROLLER_NAMES[] = {"human", "beginner", "easy", "normal", "hard", "expert"};
+constexpr const char* EARLY_CONTROLLER_NAMES[] = {"human", "easy", "normal", "hard"};
+constexpr Controller EARLY_CONTROLLERS[] = {ControllerHuman, ControllerEarlyEasy, ControllerEarlyNormal,
+                                            ControllerEarlyHard};
+constexpr int EARLY_FORMAT_VERSION = 1;
+
+const char* NameOf(Controller c, bool early) {
+    if (early) {
+        for (std::size_t i = 0; i < std::size(EARLY_CONTROLLERS); ++i)
+            if (EARLY_CONTROLLERS[i] == c) return EARLY_CONTROLLER_NAMES[i];
+        return "human";
+    }
+    return c >= ControllerHuman && c <= ControllerExpert ? CONTROLLER_NAMES[c] : "human";
+}
 
 // The text as lines, each checked and taken apart into words as it is read.
 class Reader {
@@ -89,10 +104,13 @@ bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
     if (!in.Next(error)) return false;
     if (in.Words() != 2 || in.Word(0) != "lobshot-replay")
         return in.Fail("this is not a Lobshot replay", error);
-    if (in.Word(1) != std::to_string(REPLAY_FORMAT_VERSION))
+    const bool early = in.Word(1) == std::to_string(EARLY_FORMAT_VERSION);
+    if (!early && in.Word(1) != std::to_string(REPLAY_FORMAT_VERSION))
         return in.Fail("a replay of format " + std::string(in.Word(1)) + ", but this game reads format " +
-                           std::to_string(REPLAY_FORMAT_VERSION),
+                           std::to_string(REPLAY_FORMAT_VERSION) + " and " +
+                           std::to_string(EARLY_FORMAT_VERSION),
                        error);
+    replay->earlyLevels = early;
     if (!in.Expect("game", 2, error)) return false;
     if (in.Word(1) != ReplayGameVersion())
         return in.Fail("a replay of Lobshot " + std::string(in.Word(1)) + ", but this is Lobshot " +
@@ -107,8 +125,13 @@ bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
     if (!in.Expect("controllers", 1 + PLAYER_SEATS, error)) return false;
     for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
         int found = -1;
-        for (int c = 0; c < 4; ++c)
-            if (in.Word(1 + seat) == CONTROLLER_NAMES[c]) found = c;
+        if (early) {
+            for (std::size_t c = 0; c < std::size(EARLY_CONTROLLERS); ++c)
+                if (in.Word(1 + seat) == EARLY_CONTROLLER_NAMES[c]) found = EARLY_CONTROLLERS[c];
+        } else {
+            for (int c = ControllerHuman; c <= ControllerExpert; ++c)
+                if (in.Word(1 + seat) == CONTROLLER_NAMES[c]) found = c;
+        }
         if (found < 0)
             return in.Fail("\"" + std::string(in.Word(1 + seat)) + "\" is not a controller", error);
         replay->controllers[static_cast<std::size_t>(seat)] = static_cast<Controller>(found);
@@ -198,13 +221,14 @@ bool ReplayEventFor(const InputEvent& input, std::uint32_t step, ReplayEvent* ev
 }
 
 std::string FormatReplayHead(const ReplayRecord& replay) {
-    std::string text = "lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION) + "\n";
+    const int format = replay.earlyLevels ? EARLY_FORMAT_VERSION : REPLAY_FORMAT_VERSION;
+    std::string text = "lobshot-replay " + std::to_string(format) + "\n";
     text += "game " + replay.game + "\n";
     text += "seed " + std::to_string(replay.seed) + "\n";
     text += "gravity " + std::to_string(replay.landscapeGravity) + "\n";
     text += "wind " + std::to_string(replay.wind) + "\n";
     text += "controllers";
-    for (Controller c : replay.controllers) text += std::string(" ") + CONTROLLER_NAMES[c];
+    for (Controller c : replay.controllers) text += std::string(" ") + NameOf(c, replay.earlyLevels);
     return text + "\n";
 }
 

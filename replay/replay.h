@@ -8,12 +8,12 @@
 //
 // The file, one item a line, words separated by one space, every number decimal:
 //
-//     lobshot-replay 1
+//     lobshot-replay 2
 //     game 0.1
 //     seed 3141
 //     gravity 0
 //     wind 0
-//     controllers human easy normal hard human human human human
+//     controllers human beginner normal expert human human human human
 //     120 down 13
 //     120 up 13
 //     260 repeat 37
@@ -44,8 +44,10 @@
 #include "platform/input.h"
 
 // The format's own version (the first line) and the game's (the second): a replay is played only
-// by the game that made it, since any change to the rules plays its keys differently.
-constexpr int REPLAY_FORMAT_VERSION = 1;
+// by the game that made it, since any change to the rules plays its keys differently. Format 1 is
+// read too: its controllers are human, easy, normal and hard, the three levels the computer had
+// then, which play those replays with their behaviour of that time (ControllerEarlyEasy and on).
+constexpr int REPLAY_FORMAT_VERSION = 2;
 const char* ReplayGameVersion();
 
 // Files longer than this are refused before they are parsed; an hour's play is well under 1 MB.
@@ -82,6 +84,7 @@ struct ReplayRecord {
     std::uint32_t landscapeGravity = 0;  // LandscapeGravityOption: 0 or 1
     std::int32_t wind = 0;               // WindOption: 0 to 3
     std::array<Controller, PLAYER_SEATS> controllers{};
+    bool earlyLevels = false;  // a format 1 replay: its levels are the early ones
     std::vector<ReplayEvent> events;
     std::uint32_t steps = 0;  // frame steps of the whole run
     bool cutShort = false;    // ends in a cut line: the run went on after `steps`, unrecorded

@@ -76,6 +76,7 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
         LandscapeGravityOption = r.landscapeGravity;
         WindOption = r.wind;
         SeatControllers = r.controllers;
+        EarlyComputerLevels = r.earlyLevels;
         ContinueRecordingIfDone();
         return r.seed;
     }
@@ -85,6 +86,7 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
     State.replay.landscapeGravity = LandscapeGravityOption;
     State.replay.wind = WindOption;
     State.replay.controllers = SeatControllers;
+    State.replay.earlyLevels = EarlyComputerLevels;
     return seed;
 }
 

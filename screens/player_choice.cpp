@@ -39,8 +39,9 @@ constexpr int TANK_Y = 40;
 constexpr int LABEL_Y = 44;
 constexpr int SMALL_CHAR_WIDTH = 4;
 constexpr int HINT_Y = 186;
-const char* const CONTROLLER_LABELS[] = {"", "Easy", "Normal", "Hard"};
-constexpr const char* CONTROLLER_HINT = "Keys 1 to 8: a player or the computer (Easy, Normal, Hard)";
+const char* const CONTROLLER_LABELS[] = {"",       "Beginner", "Easy",   "Normal", "Hard",
+                                         "Expert", "Easy",     "Normal", "Hard"};
+constexpr const char* CONTROLLER_HINT = "Keys 1 to 8: a player or the computer (Beginner to Expert)";
 constexpr const char* PAD_CONTROLLER_HINT = "Pad X: next player   Pad Y: a player or the computer";
 
 std::string PlayersText(int count) {
@@ -125,7 +126,7 @@ void DrawControllers(HDC dc, int numPlayers) {
 }  // namespace
 
 const char* ControllerLabel(Controller controller) {
-    return controller >= ControllerHuman && controller <= ControllerHard ? CONTROLLER_LABELS[controller] : "";
+    return controller >= ControllerHuman && controller < CONTROLLER_COUNT ? CONTROLLER_LABELS[controller] : "";
 }
 
 std::string SeatLabel(int seat) {
@@ -136,7 +137,8 @@ std::string SeatLabel(int seat) {
     return SeatMachines[s] == 0 ? "Host" : "Guest " + std::to_string(SeatMachines[s]);
 }
 
-// A person at the host, then at each machine that joined, in order, then the computer's levels.
+// A person at the host, then at each machine that joined, in order, then the computer's levels
+// (while a replay made with the early levels plays, those).
 bool PlayerChoiceCycleController(int seat) {
     DIAG_SCOPE_NAMED("PlayerChoiceCycleController", "General");
     if (!ScreenPlayers || seat < 0 || seat >= ScreenPlayers->numPlayers || seat >= PLAYER_SEATS) return false;
@@ -152,11 +154,14 @@ bool PlayerChoiceCycleController(int seat) {
             machine = next;
         } else {
             machine = 0;
-            controller = ControllerEasy;
+            controller = EarlyComputerLevels ? ControllerEarlyEasy : ControllerBeginner;
         }
     } else {
         machine = 0;
-        controller = controller >= ControllerHard ? ControllerHuman : static_cast<Controller>(controller + 1);
+        const Controller last = EarlyComputerLevels ? ControllerEarlyHard : ControllerExpert;
+        controller = controller >= last || (!EarlyComputerLevels && controller > ControllerExpert)
+                         ? ControllerHuman
+                         : static_cast<Controller>(controller + 1);
     }
     SoundPlay(SOUND_CONFIRM);
     return true;

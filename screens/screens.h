@@ -28,15 +28,15 @@ enum class ChoiceAction { Up = 0, Down = 1, Left = 2, Right = 3, Select = 4 };
 // True when "Start Game" is chosen.
 bool PlayerChoiceAction(ChoiceAction action);
 // Keys 1 to 8: seat `seat` (0 to 7) passes to its next controller: a person (in a network game, at
-// the host and then at each machine that joined, in order), Easy, Normal, Hard and round again,
-// with the sound of a changed setting. Only seats taking part change; true if it did.
+// the host and then at each machine that joined, in order), Beginner, Easy, Normal, Hard, Expert
+// and round again, with the sound of a changed setting. Only seats taking part change; true if it did.
 bool PlayerChoiceCycleController(int seat);
 // A gamepad's way to the same: X moves a highlight to the next seat taking part (the first press
 // shows it on the first seat), Y passes the highlighted seat to its next controller (showing the
 // highlight on the first seat if none was). The highlight goes when the screen is shown again.
 void PlayerChoiceNextSeat();
 bool PlayerChoiceCycleHighlighted();
-// The label under a computer player's tank ("Easy", "Normal", "Hard"); empty for a person.
+// The label under a computer player's tank ("Beginner" to "Expert"); empty for a person.
 const char* ControllerLabel(Controller controller);
 // The label under a seat's tank: the computer's level; in a network game, for a person, the machine
 // ("Host", "Guest 2"); empty for a person at one keyboard.

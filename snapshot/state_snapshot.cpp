@@ -26,10 +26,11 @@ std::string JsonList(const std::vector<int>& values) {
 }
 
 const char* ControllerName(int seat) {
-    static const char* const names[] = {"human", "easy", "normal", "hard"};
+    static const char* const names[] = {"human", "beginner", "easy",   "normal", "hard",
+                                        "expert", "easy",     "normal", "hard"};
     const Controller c =
         seat >= 0 && seat < PLAYER_SEATS ? SeatControllers[static_cast<std::size_t>(seat)] : ControllerHuman;
-    return c >= ControllerHuman && c <= ControllerHard ? names[c] : "human";
+    return c >= ControllerHuman && c < CONTROLLER_COUNT ? names[c] : "human";
 }
 
 void PlayerJson(std::ostringstream& j, const Player& p, int seat) {

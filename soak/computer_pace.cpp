@@ -10,12 +10,19 @@ namespace {
 
 const char* LevelName(Controller controller) {
     switch (controller) {
+        case ControllerBeginner:
+            return "Beginner";
         case ControllerEasy:
+        case ControllerEarlyEasy:
             return "Easy";
         case ControllerNormal:
+        case ControllerEarlyNormal:
             return "Normal";
         case ControllerHard:
+        case ControllerEarlyHard:
             return "Hard";
+        case ControllerExpert:
+            return "Expert";
         default:
             return "Human";
     }

@@ -3,10 +3,11 @@
 
 namespace {
 
-constexpr int CONTROLLER_KINDS = ControllerHard + 1;
+// Human and the levels the keys cycle through.
+constexpr int CONTROLLER_KINDS = ControllerExpert + 1;
 
 Controller RandomLevel(SoakRandom& random) {
-    return static_cast<Controller>(random.Uniform(ControllerEasy, ControllerHard));
+    return static_cast<Controller>(random.Uniform(ControllerBeginner, ControllerExpert));
 }
 
 }  // namespace

@@ -13,6 +13,6 @@ using SeatPlan = std::array<Controller, PLAYER_SEATS>;
 // a single person. Seats beyond the game are left to people.
 SeatPlan PlanControllers(SoakRandom& random, int players);
 
-// Presses of a seat's key on the player choice screen (each one moves Human, Easy, Normal, Hard
-// and round again) that take its controller from `now` to `wanted`.
+// Presses of a seat's key on the player choice screen (each one moves Human, Beginner, Easy,
+// Normal, Hard, Expert and round again) that take its controller from `now` to `wanted`.
 int CyclePresses(Controller now, Controller wanted);

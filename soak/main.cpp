@@ -149,9 +149,10 @@ void PrintSummary(const SoakOptions& options, const SoakStats& stats, std::uint6
     std::cout << "; " << stats.refusedShots << " refused\n";
     std::cout << "  computer " << stats.gamesWithComputers << " games with computers ("
               << stats.gamesOnePerson << " with one person, " << stats.gamesAllComputers << " with none), "
-              << stats.matchesWithComputers << " matches; turns Easy/Normal/Hard "
-              << stats.computerTurns[ControllerEasy] << "/" << stats.computerTurns[ControllerNormal] << "/"
-              << stats.computerTurns[ControllerHard] << ", longest " << stats.longestComputerTurn
+              << stats.matchesWithComputers << " matches; turns Beginner/Easy/Normal/Hard/Expert ";
+    for (int level = ControllerBeginner; level <= ControllerExpert; ++level)
+        std::cout << (level > ControllerBeginner ? "/" : "") << stats.computerTurns[static_cast<std::size_t>(level)];
+    std::cout << ", longest " << stats.longestComputerTurn
               << " frames\n           shots ";
     for (int w = 0; w < WEAPON_COUNT; ++w)
         std::cout << (w ? ", " : "") << WeaponName(w) << " "

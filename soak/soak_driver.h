@@ -45,7 +45,7 @@ struct SoakStats {
     std::uint32_t gamesAllComputers = 0;
     std::uint32_t gamesWithComputers = 0;
     std::uint32_t matchesWithComputers = 0;
-    std::array<std::uint32_t, ControllerHard + 1> computerTurns{};
+    std::array<std::uint32_t, CONTROLLER_COUNT> computerTurns{};
     std::array<std::uint32_t, WEAPON_COUNT> computerShots{};
     std::uint32_t computerShopVisits = 0;
     std::uint32_t tablesMovedOn = 0;

@@ -237,7 +237,7 @@ join_at() {
 # does, 60 frames into the end of the second match, in the host's state.
 guests_join_under_way() {
     {
-        printf '%s\n' "until joined 2" "wait 5" "press Enter" "until PlayerChoice 20" "press 1 2 2 2 2" "wait 5"
+        printf '%s\n' "until joined 2" "wait 5" "press Enter" "until PlayerChoice 20" "press 1 2 2 2 2 2" "wait 5"
         host_waits_for_joiner choice 3
         printf '%s\n' "wait 3" "press Down Down Down Enter" "until WeaponShop 20"
         host_waits_for_joiner shop 4

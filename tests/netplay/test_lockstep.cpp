@@ -292,7 +292,7 @@ TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_NE(text.find("theirs 12345\n"), std::string::npos) << text;
         EXPECT_NE(text.find("seed 11\n"), std::string::npos) << text;
-        EXPECT_NE(text.find("lobshot-replay 1\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("lobshot-replay 2\n"), std::string::npos) << text;
         ++reports;
     }
     EXPECT_EQ(reports, 1);
@@ -563,14 +563,24 @@ TEST_F(SeatsTest, KeysOneToEightCycleThroughTheMachinesPresentThenTheComputer) {
         }
         return labels;
     };
-    // At one keyboard: a person (no label) and the three levels, as ever.
+    // At one keyboard: a person (no label) and the five levels.
     EXPECT_EQ(SeatLabel(1), "");
-    EXPECT_EQ(cycle(), (std::vector<std::string>{"Easy", "Normal", "Hard", "", "Easy", "Normal"}));
+    EXPECT_EQ(cycle(), (std::vector<std::string>{"Beginner", "Easy", "Normal", "Hard", "Expert", ""}));
     // The host and the machines that joined (1 and 3 here; 2 has gone), then the levels.
     SeatControllers[1] = ControllerHuman;
     MachinesPresent = 0b1011;
     EXPECT_EQ(SeatLabel(1), "Host");
-    EXPECT_EQ(cycle(), (std::vector<std::string>{"Guest 1", "Guest 3", "Easy", "Normal", "Hard", "Host"}));
+    EXPECT_EQ(cycle(), (std::vector<std::string>{"Guest 1", "Guest 3", "Beginner", "Easy", "Normal", "Hard"}));
+    EXPECT_TRUE(PlayerChoiceCycleController(1));
+    EXPECT_EQ(SeatLabel(1), "Expert");
+    EXPECT_TRUE(PlayerChoiceCycleController(1));
+    EXPECT_EQ(SeatLabel(1), "Host");
+    // While a replay of the early levels plays, the keys cycle through those.
+    EarlyComputerLevels = true;
+    MachinesPresent = 1;
+    EXPECT_EQ(cycle(), (std::vector<std::string>{"Easy", "Normal", "Hard", "", "Easy", "Normal"}));
+    EXPECT_EQ(SeatControllers[1], ControllerEarlyNormal);
+    EarlyComputerLevels = false;
     EXPECT_EQ(SeatMachines[1], 0);
     EXPECT_FALSE(PlayerChoiceCycleController(5)) << "only seats taking part change";
 }

@@ -79,7 +79,7 @@ endless() {
 
 other_format() {
     record
-    sed 's/^lobshot-replay 1$/lobshot-replay 7/' "$work/good" >"$work/bad"
+    sed "s/^lobshot-replay 2$/lobshot-replay 7/" "$work/good" >"$work/bad"
     run 2 --replay "$work/bad"
     says "a replay of format 7"
 }

@@ -41,8 +41,8 @@ ReplayRecord Sample() {
     r.seed = 4294967295u;
     r.landscapeGravity = 1;
     r.wind = 3;
-    r.controllers = {ControllerHuman, ControllerEasy,  ControllerNormal, ControllerHard,
-                     ControllerHuman, ControllerHuman, ControllerHuman,  ControllerHard};
+    r.controllers = {ControllerHuman, ControllerBeginner, ControllerEasy,  ControllerNormal,
+                     ControllerHard,  ControllerExpert,   ControllerHuman, ControllerHard};
     r.events = {
         {0, ReplayEvent::KeyDown, 13},    {0, ReplayEvent::KeyUp, 13},   {7, ReplayEvent::KeyRepeat, 255},
         {9, ReplayEvent::ActivateApp, 0}, {9, ReplayEvent::Activate, 2}, {10, ReplayEvent::Joined, 7},
@@ -52,8 +52,8 @@ ReplayRecord Sample() {
 }
 
 std::string SampleText() {
-    return std::string("lobshot-replay 1\ngame ") + ReplayGameVersion() +
-           "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human easy normal hard human human human hard\n"
+    return std::string("lobshot-replay 2\ngame ") + ReplayGameVersion() +
+           "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human beginner easy normal hard expert human hard\n"
            "0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n10 joined 7\n11 left 1\n11 "
            "offline\n"
            "12 close\nend 12\n";
@@ -77,6 +77,27 @@ TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
     ReplayRecord empty;
     ASSERT_TRUE(ParseReplay(FormatReplay(empty), &parsed, &error)) << error;
     EXPECT_EQ(parsed, empty);
+}
+
+// Format 1 knew three levels: its easy, normal and hard are read as the early levels and written
+// back as they were; its names only, and the new names only in the new format.
+TEST(ReplayFile, ReadsTheEarlyLevelsOfFormatOne) {
+    std::string text = WithLine(1, "lobshot-replay 1");
+    text = text.replace(text.find("controllers"), text.find('\n', text.find("controllers")) - text.find("controllers"),
+                        "controllers human easy normal hard human human human hard");
+    ReplayRecord parsed;
+    std::string error;
+    ASSERT_TRUE(ParseReplay(text, &parsed, &error)) << error;
+    EXPECT_TRUE(parsed.earlyLevels);
+    EXPECT_EQ(parsed.controllers,
+              (std::array<Controller, PLAYER_SEATS>{ControllerHuman, ControllerEarlyEasy, ControllerEarlyNormal,
+                                                    ControllerEarlyHard, ControllerHuman, ControllerHuman,
+                                                    ControllerHuman, ControllerEarlyHard}));
+    EXPECT_EQ(FormatReplay(parsed), text);
+    EXPECT_FALSE(ParseReplay(WithLine(1, "lobshot-replay 1"), &parsed, &error)) << "beginner in format 1";
+    EXPECT_NE(error.find("\"beginner\" is not a controller"), std::string::npos) << error;
+    ASSERT_TRUE(ParseReplay(SampleText(), &parsed, &error)) << error;
+    EXPECT_FALSE(parsed.earlyLevels);
 }
 
 // A file cut anywhere, even at a line end, is not a whole replay.
@@ -154,7 +175,7 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
          "ELF\x02\x01\x01\n",
          "line 1: the line holds a character"},
         {"P5\n320 200\n", "line 1: this is not a Lobshot replay"},
-        {WithLine(1, "lobshot-replay 2"), "line 1: a replay of format 2, but this game reads format 1"},
+        {WithLine(1, "lobshot-replay 3"), "line 1: a replay of format 3, but this game reads format 2 and 1"},
         {WithLine(2, "game 0.0.1"), "line 2: a replay of Lobshot 0.0.1, but this is Lobshot"},
         {WithLine(3, "seed 4294967296"), "line 3: \"4294967296\" is not a number from 0 to 4294967295"},
         {WithLine(3, "seed -1"), "line 3: \"-1\" is not a number"},

@@ -118,7 +118,7 @@ TEST_F(ComputerGameTest, KeysOneToEightCycleTheSeatsTakingPart) {
     };
     // Each look comes before the step's keys reach the game, so it sees the previous step's work.
     std::vector<Step> steps = {Keys({}), Keys({VK_RETURN})};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 6; ++i)
         steps.push_back([&] {
             look();
             PressKey('2');
@@ -136,17 +136,18 @@ TEST_F(ComputerGameTest, KeysOneToEightCycleTheSeatsTakingPart) {
     steps.push_back(Keys({VK_RETURN}));
     steps.push_back([&] { return look(); });
     RunGame(3, steps);
-    EXPECT_EQ(seen, (std::vector<Controller>{ControllerHuman, ControllerEasy, ControllerNormal,
-                                             ControllerHard, ControllerHuman, ControllerEasy}));
+    EXPECT_EQ(seen, (std::vector<Controller>{ControllerHuman, ControllerBeginner, ControllerEasy, ControllerNormal,
+                                             ControllerHard, ControllerExpert, ControllerHuman,
+                                             ControllerBeginner}));
     EXPECT_EQ(SeatControllers[6], ControllerHuman);
     // One changed-setting sound for each press on a seat taking part.
-    EXPECT_EQ(std::vector<int>(confirms.begin() + 1, confirms.begin() + 5), (std::vector<int>{1, 1, 1, 1}));
+    EXPECT_EQ(std::vector<int>(confirms.begin() + 1, confirms.begin() + 7), (std::vector<int>{1, 1, 1, 1, 1, 1}));
 }
 
 // Every level takes its turn at a person's pace: the barrel and the power move at most two steps a
 // frame, and the shot leaves within about three seconds of the turn's start.
 TEST_F(ComputerGameTest, EachLevelAimsVisiblyAndFiresWithinThreeSeconds) {
-    for (int level = ControllerEasy; level <= ControllerHard; ++level) {
+    for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
         ResetEverything();
         TraceCapture quiet;
         std::vector<int> keys(static_cast<std::size_t>(level), '1');

@@ -22,7 +22,7 @@ namespace {
 TEST(ControllerMix, EveryGameHasAComputerAndEveryMixTurnsUp) {
     SoakRandom random(3);
     int games = 0, allComputers = 0, onePerson = 0, severalPeople = 0;
-    std::array<int, ControllerHard + 1> seats{};
+    std::array<int, ControllerExpert + 1> seats{};
     for (int round = 0; round < 60; ++round) {
         for (int players = 2; players <= PLAYER_SEATS; ++players) {
             const SeatPlan plan = PlanControllers(random, players);
@@ -34,7 +34,7 @@ TEST(ControllerMix, EveryGameHasAComputerAndEveryMixTurnsUp) {
                     continue;
                 }
                 ASSERT_GE(controller, ControllerHuman);
-                ASSERT_LE(controller, ControllerHard);
+                ASSERT_LE(controller, ControllerExpert);
                 ++seats[static_cast<std::size_t>(controller)];
                 people += controller == ControllerHuman;
             }
@@ -48,16 +48,16 @@ TEST(ControllerMix, EveryGameHasAComputerAndEveryMixTurnsUp) {
     EXPECT_GT(allComputers * 10, games) << allComputers << " of " << games;
     EXPECT_GT(onePerson * 10, games) << onePerson << " of " << games;
     EXPECT_GT(severalPeople * 10, games) << severalPeople << " of " << games;
-    for (int level = ControllerEasy; level <= ControllerHard; ++level)
+    for (int level = ControllerBeginner; level <= ControllerExpert; ++level)
         EXPECT_GT(seats[static_cast<std::size_t>(level)] * 8, seats[ControllerHuman]) << "level " << level;
 }
 
-// A seat's key moves Human, Easy, Normal, Hard and round to Human again.
+// A seat's key moves Human, Beginner, Easy, Normal, Hard, Expert and round to Human again.
 TEST(ControllerMix, SeatKeyPressesWrapRound) {
     EXPECT_EQ(CyclePresses(ControllerHuman, ControllerHuman), 0);
-    EXPECT_EQ(CyclePresses(ControllerHuman, ControllerHard), 3);
-    EXPECT_EQ(CyclePresses(ControllerHard, ControllerHuman), 1);
-    EXPECT_EQ(CyclePresses(ControllerNormal, ControllerEasy), 3);
+    EXPECT_EQ(CyclePresses(ControllerHuman, ControllerHard), 4);
+    EXPECT_EQ(CyclePresses(ControllerExpert, ControllerHuman), 1);
+    EXPECT_EQ(CyclePresses(ControllerNormal, ControllerEasy), 5);
     EXPECT_EQ(CyclePresses(ControllerEasy, ControllerNormal), 1);
 }
 

@@ -1,0 +1,393 @@
+// Measures the computer players' ladder over whole matches of the real game, as a player meets them.
+//
+// Each pairing of neighbouring levels (and Expert against Beginner) plays games at every wind
+// option and both gravity options, in both seatings, each game MATCHES matches long on ground that
+// the matches themselves crater; eight-player games of mixed levels follow. From the game's state
+// between frames it counts per pairing the wins and the matches not over within MATCH_TURN_LIMIT
+// turns, and per level the turns that took armour off an opponent (the seat's first shot of the
+// match, and its fourth on), the turns that hurt or destroyed the shooter itself, the seats that
+// kept one angle through a match of ten turns or more, and the time from a turn's start to its
+// shot. Every game runs in a process of its own, at most JOBS at a time. Run it by hand, with nice:
+// lobshot-bench-ladder [matches-per-game [first-pairing last-pairing [jobs]]] (pairings 0 to 4,
+// 5 the eight-player games).
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "platform/backend.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/input.h"
+#include "players/player_collection.h"
+#include "screens/setup_state.h"
+#include "shell/shell.h"
+
+namespace {
+
+constexpr int MATCH_TURN_LIMIT = 300;
+constexpr int ONE_ANGLE_TURNS = 10;
+constexpr int FRAME_MS = 20;
+constexpr const char* LEVEL_NAMES[] = {"Human", "Beginner", "Easy", "Normal", "Hard", "Expert"};
+constexpr int LEVELS = 6;
+
+struct Pairing {
+    Controller a;
+    Controller b;
+};
+constexpr Pairing PAIRINGS[] = {{ControllerEasy, ControllerBeginner},
+                                {ControllerNormal, ControllerEasy},
+                                {ControllerHard, ControllerNormal},
+                                {ControllerExpert, ControllerHard},
+                                {ControllerExpert, ControllerBeginner}};
+constexpr int PAIRING_COUNT = 5;
+
+struct LevelTally {
+    long turns = 0;
+    long firstShots = 0;
+    long firstHits = 0;
+    long laterShots = 0;
+    long laterHits = 0;
+    long selfHurts = 0;
+    long selfKills = 0;
+    long fireFrames = 0;
+    long fired = 0;
+    int longestToFire = 0;
+    long longSeats = 0;
+    long oneAngleSeats = 0;
+    double longestAimingStepUs = 0.0;
+};
+
+struct PairTally {
+    long matches = 0;
+    long winsA = 0;
+    long winsB = 0;
+    long draws = 0;
+    long unfinished = 0;
+    long turns = 0;
+};
+
+std::array<LevelTally, LEVELS> Levels;
+
+double ThreadMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+void Press(int key) {
+    PostInput(InputEvent::Down(key, false));
+    PostInput(InputEvent::Up(key));
+}
+
+std::int32_t ArmourOf(const Player& p) { return p.inGame && p.alive ? p.armour : 0; }
+
+// Plays one game of `matches` matches with the seats given and watches every turn.
+class LadderDriver : public HeadlessDriver {
+public:
+    LadderDriver(std::array<Controller, PLAYER_SEATS> seats, int players, int gravity, int wind, int matches,
+                 PairTally* pair)
+        : seats_(seats), players_(players), gravity_(gravity), wind_(wind), matches_(matches), pair_(pair) {}
+
+    bool Feed() override {
+        const double now = ThreadMicroseconds();
+        if (lastMode_ == Aiming && frames_ > 0) {
+            const Controller level = seats_[static_cast<std::size_t>(shooter_ >= 0 ? shooter_ : 0)];
+            double& longest = Levels[static_cast<std::size_t>(level)].longestAimingStepUs;
+            longest = std::max(longest, now - lastFeed_);
+        }
+        if (!Observe()) return false;
+        lastMode_ = CurrentMode;
+        frames_ += 1;
+        HeadlessTick();
+        lastFeed_ = ThreadMicroseconds();
+        return true;
+    }
+
+private:
+    bool Observe() {
+        const std::uint32_t mode = CurrentMode;
+        if (mode == Title && frames_ % 5 == 4) Press(VK_RETURN);
+        if (mode == PlayerChoice && !started_ && ScreenPlayers) {
+            started_ = true;
+            LandscapeGravityOption = static_cast<std::uint32_t>(gravity_);
+            WindOption = wind_;
+            SeatControllers = seats_;
+            ScreenPlayers->SetNumPlayers(players_);
+            Press(VK_DOWN);
+            Press(VK_DOWN);
+            Press(VK_DOWN);
+            Press(VK_RETURN);
+        }
+        if (mode == Aiming && TurnsStarted != turnsSeen_) {
+            CloseTurn();
+            OpenTurn();
+        }
+        turnsSeen_ = TurnsStarted;
+        if (mode == ShotInProgress && lastMode_ == Aiming && open_ && fireFrame_ < 0) {
+            fireFrame_ = frames_;
+            const Player& p = ThePlayers->players[static_cast<std::size_t>(shooter_)];
+            angles_[static_cast<std::size_t>(shooter_)].push_back(p.angle);
+        }
+        if (mode == EndOfMatch && lastMode_ != EndOfMatch) {
+            CloseTurn();
+            EndMatch(false);
+            if (++played_ >= matches_) return false;
+        }
+        if (matchTurns_ > MATCH_TURN_LIMIT) {
+            CloseTurn();
+            EndMatch(true);
+            return false;
+        }
+        return true;
+    }
+
+    void OpenTurn() {
+        open_ = true;
+        shooter_ = ThePlayers->CurrentIndex();
+        startFrame_ = frames_;
+        fireFrame_ = -1;
+        for (int i = 0; i < MAX_PLAYERS; ++i) armour_[static_cast<std::size_t>(i)] = ArmourOf(ThePlayers->players[i]);
+        matchTurns_ += 1;
+        pair_->turns += 1;
+    }
+
+    void CloseTurn() {
+        if (!open_ || !ThePlayers) return;
+        open_ = false;
+        const auto s = static_cast<std::size_t>(shooter_);
+        LevelTally& t = Levels[static_cast<std::size_t>(seats_[s])];
+        std::int32_t opponentLoss = 0;
+        for (int i = 0; i < MAX_PLAYERS; ++i) {
+            if (i == shooter_) continue;
+            opponentLoss += armour_[static_cast<std::size_t>(i)] - ArmourOf(ThePlayers->players[i]);
+        }
+        const Player& me = ThePlayers->players[s];
+        const bool hurt = ArmourOf(me) < armour_[s];
+        const bool killed = armour_[s] > 0 && !me.alive;
+        const int shot = ++shots_[s];
+        t.turns += 1;
+        if (shot == 1) {
+            t.firstShots += 1;
+            t.firstHits += opponentLoss > 0;
+        } else if (shot >= 4) {
+            t.laterShots += 1;
+            t.laterHits += opponentLoss > 0;
+        }
+        t.selfHurts += hurt;
+        t.selfKills += killed;
+        if (fireFrame_ >= 0) {
+            const int wait = static_cast<int>(fireFrame_ - startFrame_);
+            t.fireFrames += wait;
+            t.fired += 1;
+            t.longestToFire = std::max(t.longestToFire, wait);
+        }
+    }
+
+    void EndMatch(bool unfinished) {
+        int alive = -1;
+        int standing = 0;
+        for (int i = 0; i < players_; ++i) {
+            if (ThePlayers->players[i].inGame && ThePlayers->players[i].alive) {
+                alive = i;
+                standing += 1;
+            }
+        }
+        pair_->matches += 1;
+        if (unfinished) {
+            pair_->unfinished += 1;
+        } else if (standing == 1 && players_ == 2) {
+            (alive == seatA_ ? pair_->winsA : pair_->winsB) += 1;
+        } else if (standing == 0) {
+            pair_->draws += 1;
+        }
+        for (int i = 0; i < players_; ++i) {
+            const auto s = static_cast<std::size_t>(i);
+            const std::vector<std::int32_t>& angles = angles_[s];
+            if (static_cast<int>(angles.size()) >= ONE_ANGLE_TURNS) {
+                LevelTally& t = Levels[static_cast<std::size_t>(seats_[s])];
+                t.longSeats += 1;
+                t.oneAngleSeats += std::all_of(angles.begin(), angles.end(), [&](std::int32_t a) { return a == angles[0]; });
+            }
+            angles_[s].clear();
+            shots_[s] = 0;
+        }
+        matchTurns_ = 0;
+    }
+
+public:
+    int seatA_ = 0;
+
+private:
+    std::array<Controller, PLAYER_SEATS> seats_;
+    int players_;
+    int gravity_;
+    int wind_;
+    int matches_;
+    PairTally* pair_;
+    bool started_ = false;
+    long frames_ = 0;
+    double lastFeed_ = 0.0;
+    std::uint32_t lastMode_ = Title;
+    std::uint32_t turnsSeen_ = 0;
+    int played_ = 0;
+    int matchTurns_ = 0;
+    bool open_ = false;
+    int shooter_ = -1;
+    long startFrame_ = 0;
+    long fireFrame_ = -1;
+    std::array<std::int32_t, MAX_PLAYERS> armour_{};
+    std::array<int, MAX_PLAYERS> shots_{};
+    std::array<std::vector<std::int32_t>, MAX_PLAYERS> angles_;
+};
+
+// What a game's process sends back.
+struct GameResult {
+    PairTally pair;
+    std::array<LevelTally, LEVELS> levels;
+};
+
+struct Running {
+    pid_t pid;
+    int fd;
+    PairTally* pair;
+};
+
+void Collect(Running& r) {
+    GameResult result{};
+    std::size_t got = 0;
+    auto* bytes = reinterpret_cast<char*>(&result);
+    while (got < sizeof result) {
+        const ssize_t n = read(r.fd, bytes + got, sizeof result - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    close(r.fd);
+    waitpid(r.pid, nullptr, 0);
+    if (got != sizeof result) {
+        std::fprintf(stderr, "a game's process failed\n");
+        return;
+    }
+    r.pair->matches += result.pair.matches;
+    r.pair->winsA += result.pair.winsA;
+    r.pair->winsB += result.pair.winsB;
+    r.pair->draws += result.pair.draws;
+    r.pair->unfinished += result.pair.unfinished;
+    r.pair->turns += result.pair.turns;
+    for (int l = 0; l < LEVELS; ++l) {
+        LevelTally& to = Levels[static_cast<std::size_t>(l)];
+        const LevelTally& from = result.levels[static_cast<std::size_t>(l)];
+        to.turns += from.turns;
+        to.firstShots += from.firstShots;
+        to.firstHits += from.firstHits;
+        to.laterShots += from.laterShots;
+        to.laterHits += from.laterHits;
+        to.selfHurts += from.selfHurts;
+        to.selfKills += from.selfKills;
+        to.fireFrames += from.fireFrames;
+        to.fired += from.fired;
+        to.longestToFire = std::max(to.longestToFire, from.longestToFire);
+        to.longSeats += from.longSeats;
+        to.oneAngleSeats += from.oneAngleSeats;
+        to.longestAimingStepUs = std::max(to.longestAimingStepUs, from.longestAimingStepUs);
+    }
+}
+
+std::vector<Running> Children;
+
+// Starts the game in a process of its own once fewer than `jobs` run.
+void Play(std::uint32_t seed, std::array<Controller, PLAYER_SEATS> seats, int players, int gravity, int wind,
+          int matches, int seatA, PairTally* pair, int jobs) {
+    while (static_cast<int>(Children.size()) >= jobs) {
+        Collect(Children.front());
+        Children.erase(Children.begin());
+    }
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        GameResult result{};
+        Levels = {};
+        LadderDriver driver(seats, players, gravity, wind, matches, &result.pair);
+        driver.seatA_ = seatA;
+        HeadlessSetClock(seed);
+        ShellStartWithSeed(seed);
+        HeadlessSetDriver(&driver);
+        WinMain(PlatformModuleHandle(), nullptr, "", 1);
+        HeadlessSetDriver(nullptr);
+        result.levels = Levels;
+        const ssize_t written = write(fds[1], &result, sizeof result);
+        _exit(written == static_cast<ssize_t>(sizeof result) ? 0 : 1);
+    }
+    close(fds[1]);
+    Children.push_back(Running{pid, fds[0], pair});
+}
+
+void Drain() {
+    for (Running& r : Children) Collect(r);
+    Children.clear();
+}
+
+double Percent(long part, long whole) { return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int matches = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
+    const int first = argc > 2 ? std::clamp(std::atoi(argv[2]), 0, PAIRING_COUNT) : 0;
+    const int last = argc > 3 ? std::clamp(std::atoi(argv[3]), first, PAIRING_COUNT) : PAIRING_COUNT;
+    const int jobs = argc > 4 ? std::clamp(std::atoi(argv[4]), 1, 8) : 1;
+    std::printf("%d matches a game; every wind option, both gravity options, both seatings\n\n", matches);
+    std::printf("%-20s %7s %8s %6s %5s %10s %6s\n", "pairing", "matches", "A wins", "draws", "over", "turns/match", "A win%");
+    for (int p = first; p <= last; ++p) {
+        PairTally pair;
+        std::uint32_t seed = 1000u + static_cast<std::uint32_t>(p) * 100u;
+        for (int seating = 0; seating < 2; ++seating) {
+            for (int gravity = 0; gravity < 2; ++gravity) {
+                for (int wind = 0; wind < 4; ++wind) {
+                    std::array<Controller, PLAYER_SEATS> seats{};
+                    seats.fill(ControllerHuman);
+                    int players = 2;
+                    if (p < PAIRING_COUNT) {
+                        seats[0] = seating == 0 ? PAIRINGS[p].a : PAIRINGS[p].b;
+                        seats[1] = seating == 0 ? PAIRINGS[p].b : PAIRINGS[p].a;
+                    } else {
+                        players = 8;
+                        for (int i = 0; i < 8; ++i)
+                            seats[static_cast<std::size_t>(i)] =
+                                static_cast<Controller>(ControllerBeginner + (i + seating + wind) % 5);
+                    }
+                    Play(++seed, seats, players, gravity, wind, matches, seating == 0 ? 0 : 1, &pair, jobs);
+                }
+            }
+        }
+        Drain();
+        const std::string name = p < PAIRING_COUNT ? std::string(LEVEL_NAMES[PAIRINGS[p].a]) + "-" + LEVEL_NAMES[PAIRINGS[p].b]
+                                                  : "8-player mixed";
+        const long decided = pair.winsA + pair.winsB + pair.draws;
+        std::printf("%-20s %7ld %8ld %6ld %5ld %10.1f %6.1f\n", name.c_str(), pair.matches, pair.winsA, pair.draws,
+                    pair.unfinished, pair.matches > 0 ? static_cast<double>(pair.turns) / static_cast<double>(pair.matches) : 0.0,
+                    p < PAIRING_COUNT ? Percent(2 * pair.winsA + pair.draws, 2 * decided) : 0.0);
+        std::fflush(stdout);
+    }
+    std::printf("\n%-9s %7s %9s %9s %11s %11s %9s %9s %10s %10s\n", "level", "turns", "1st hit%", "4th+ hit%",
+                "self-hurt/k", "self-kill/k", "1-angle%", "fire s", "longest s", "step max us");
+    for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
+        const LevelTally& t = Levels[static_cast<std::size_t>(level)];
+        std::printf("%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f\n", LEVEL_NAMES[level], t.turns,
+                    Percent(t.firstHits, t.firstShots), Percent(t.laterHits, t.laterShots),
+                    1000.0 * static_cast<double>(t.selfHurts) / static_cast<double>(std::max(1L, t.turns)),
+                    1000.0 * static_cast<double>(t.selfKills) / static_cast<double>(std::max(1L, t.turns)),
+                    Percent(t.oneAngleSeats, t.longSeats),
+                    t.fired > 0 ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired) : 0.0,
+                    t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs);
+    }
+    return 0;
+}

@@ -1,0 +1,81 @@
+// What the early levels buy in the weapon shop: a few specials up to the stock the level likes to
+// carry, never spending the cash it keeps in reserve, hard saving for an A-Bomb first.
+#include <array>
+
+#include "computer/early_brain.h"
+#include "core/rules.h"
+#include "players/player_collection.h"
+#include "players/weapon_table.h"
+
+namespace {
+
+// Per level: the cash never spent, the stock of each weapon it buys up to (the Shell is unlimited
+// and never bought), and the order it looks at them in. Easy picks at random among what it may
+// still buy; Hard buys nothing cheap while it has no A-Bomb unless the A-Bomb's price stays in
+// hand.
+struct ShoppingPlan {
+    std::int32_t reserve;
+    std::array<std::int32_t, WEAPON_COUNT> wanted;
+    std::array<std::int32_t, WEAPON_COUNT - 1> order;
+    bool random;
+    bool savesForABomb;
+};
+
+constexpr ShoppingPlan EASY_PLAN{20,
+                                 {0, 2, 2, 1, 1, 0},
+                                 {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
+                                 true,
+                                 false};
+constexpr ShoppingPlan NORMAL_PLAN{
+    40,
+    {0, 1, 0, 2, 2, 1},
+    {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+    false,
+    false};
+constexpr ShoppingPlan HARD_PLAN{50,
+                                 {0, 1, 0, 2, 2, 2},
+                                 {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+                                 false,
+                                 true};
+
+const ShoppingPlan& PlanOf(Controller level) {
+    switch (level) {
+        case ControllerEarlyEasy:
+            return EASY_PLAN;
+        case ControllerEarlyNormal:
+            return NORMAL_PLAN;
+        default:
+            return HARD_PLAN;
+    }
+}
+
+// Whether the weapon is one to buy now: below the stock wanted, bought one at a time by the shop,
+// and paid for without touching the reserve (nor, while saving, the A-Bomb's price).
+bool WorthBuying(const Player& player, const ShoppingPlan& plan, std::int32_t weapon) {
+    WeaponData data;
+    const std::int32_t stock = player.stock[static_cast<std::size_t>(weapon)];
+    if (stock < 0 || stock >= plan.wanted[static_cast<std::size_t>(weapon)]) return false;
+    if (!GetWeaponData(weapon, &data) || data.buyPrice <= 0) return false;
+    std::int32_t keep = plan.reserve;
+    WeaponData bomb;
+    if (plan.savesForABomb && weapon != WeaponABomb && player.stock[WeaponABomb] <= 0 &&
+        GetWeaponData(WeaponABomb, &bomb))
+        keep += bomb.buyPrice;
+    return player.cash - data.buyPrice >= keep;
+}
+
+}  // namespace
+
+int EarlyNextPurchase(int shopper, Controller level, ComputerRandom* random) {
+    if (!ThePlayers || shopper < 0 || shopper >= MAX_PLAYERS || level == ControllerHuman) return -1;
+    const Player& player = ThePlayers->players[static_cast<std::size_t>(shopper)];
+    const ShoppingPlan& plan = PlanOf(level);
+    std::array<std::int32_t, WEAPON_COUNT> choices{};
+    int count = 0;
+    for (std::int32_t weapon : plan.order) {
+        if (WorthBuying(player, plan, weapon)) choices[static_cast<std::size_t>(count++)] = weapon;
+    }
+    if (count == 0) return -1;
+    if (!plan.random) return choices[0];
+    return choices[static_cast<std::size_t>(random ? random->Below(count) : 0)];
+}
