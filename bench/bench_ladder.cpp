@@ -71,6 +71,7 @@ struct PairTally {
     long draws = 0;
     long unfinished = 0;
     long turns = 0;
+    long frames = 0;  // frame steps from the first turn's start to the end of the match
 };
 
 std::array<LevelTally, LEVELS> Levels;
@@ -103,6 +104,7 @@ public:
             longest = std::max(longest, now - lastFeed_);
         }
         if (!Observe()) return false;
+        if (matchTurns_ > 0) pair_->frames += 1;
         lastMode_ = CurrentMode;
         frames_ += 1;
         HeadlessTick();
@@ -153,7 +155,8 @@ private:
         shooter_ = ThePlayers->CurrentIndex();
         startFrame_ = frames_;
         fireFrame_ = -1;
-        for (int i = 0; i < MAX_PLAYERS; ++i) armour_[static_cast<std::size_t>(i)] = ArmourOf(ThePlayers->players[i]);
+        for (int i = 0; i < MAX_PLAYERS; ++i)
+            armour_[static_cast<std::size_t>(i)] = ArmourOf(ThePlayers->players[i]);
         matchTurns_ += 1;
         pair_->turns += 1;
     }
@@ -213,7 +216,8 @@ private:
             if (static_cast<int>(angles.size()) >= ONE_ANGLE_TURNS) {
                 LevelTally& t = Levels[static_cast<std::size_t>(seats_[s])];
                 t.longSeats += 1;
-                t.oneAngleSeats += std::all_of(angles.begin(), angles.end(), [&](std::int32_t a) { return a == angles[0]; });
+                t.oneAngleSeats +=
+                    std::all_of(angles.begin(), angles.end(), [&](std::int32_t a) { return a == angles[0]; });
             }
             angles_[s].clear();
             shots_[s] = 0;
@@ -280,6 +284,7 @@ void Collect(Running& r) {
     r.pair->draws += result.pair.draws;
     r.pair->unfinished += result.pair.unfinished;
     r.pair->turns += result.pair.turns;
+    r.pair->frames += result.pair.frames;
     for (int l = 0; l < LEVELS; ++l) {
         LevelTally& to = Levels[static_cast<std::size_t>(l)];
         const LevelTally& from = result.levels[static_cast<std::size_t>(l)];
@@ -335,7 +340,9 @@ void Drain() {
     Children.clear();
 }
 
-double Percent(long part, long whole) { return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0; }
+double Percent(long part, long whole) {
+    return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+}
 
 }  // namespace
 
@@ -345,7 +352,8 @@ int main(int argc, char** argv) {
     const int last = argc > 3 ? std::clamp(std::atoi(argv[3]), first, PAIRING_COUNT) : PAIRING_COUNT;
     const int jobs = argc > 4 ? std::clamp(std::atoi(argv[4]), 1, 8) : 1;
     std::printf("%d matches a game; every wind option, both gravity options, both seatings\n\n", matches);
-    std::printf("%-20s %7s %8s %6s %5s %10s %6s\n", "pairing", "matches", "A wins", "draws", "over", "turns/match", "A win%");
+    std::printf("%-20s %7s %8s %6s %5s %10s %6s %8s\n", "pairing", "matches", "A wins", "draws", "over",
+                "turns/match", "A win%", "s/turn");
     for (int p = first; p <= last; ++p) {
         PairTally pair;
         std::uint32_t seed = 1000u + static_cast<std::uint32_t>(p) * 100u;
@@ -369,24 +377,32 @@ int main(int argc, char** argv) {
             }
         }
         Drain();
-        const std::string name = p < PAIRING_COUNT ? std::string(LEVEL_NAMES[PAIRINGS[p].a]) + "-" + LEVEL_NAMES[PAIRINGS[p].b]
-                                                  : "8-player mixed";
+        const std::string name =
+            p < PAIRING_COUNT ? std::string(LEVEL_NAMES[PAIRINGS[p].a]) + "-" + LEVEL_NAMES[PAIRINGS[p].b]
+                              : "8-player mixed";
         const long decided = pair.winsA + pair.winsB + pair.draws;
-        std::printf("%-20s %7ld %8ld %6ld %5ld %10.1f %6.1f\n", name.c_str(), pair.matches, pair.winsA, pair.draws,
-                    pair.unfinished, pair.matches > 0 ? static_cast<double>(pair.turns) / static_cast<double>(pair.matches) : 0.0,
-                    p < PAIRING_COUNT ? Percent(2 * pair.winsA + pair.draws, 2 * decided) : 0.0);
+        std::printf(
+            "%-20s %7ld %8ld %6ld %5ld %10.1f %6.1f %8.2f\n", name.c_str(), pair.matches, pair.winsA,
+            pair.draws, pair.unfinished,
+            pair.matches > 0 ? static_cast<double>(pair.turns) / static_cast<double>(pair.matches) : 0.0,
+            p < PAIRING_COUNT ? Percent(2 * pair.winsA + pair.draws, 2 * decided) : 0.0,
+            pair.turns > 0
+                ? static_cast<double>(pair.frames) * FRAME_MS / 1000.0 / static_cast<double>(pair.turns)
+                : 0.0);
         std::fflush(stdout);
     }
     std::printf("\n%-9s %7s %9s %9s %11s %11s %9s %9s %10s %10s\n", "level", "turns", "1st hit%", "4th+ hit%",
                 "self-hurt/k", "self-kill/k", "1-angle%", "fire s", "longest s", "step max us");
     for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
         const LevelTally& t = Levels[static_cast<std::size_t>(level)];
-        std::printf("%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f\n", LEVEL_NAMES[level], t.turns,
-                    Percent(t.firstHits, t.firstShots), Percent(t.laterHits, t.laterShots),
+        std::printf("%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f\n", LEVEL_NAMES[level],
+                    t.turns, Percent(t.firstHits, t.firstShots), Percent(t.laterHits, t.laterShots),
                     1000.0 * static_cast<double>(t.selfHurts) / static_cast<double>(std::max(1L, t.turns)),
                     1000.0 * static_cast<double>(t.selfKills) / static_cast<double>(std::max(1L, t.turns)),
                     Percent(t.oneAngleSeats, t.longSeats),
-                    t.fired > 0 ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired) : 0.0,
+                    t.fired > 0
+                        ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired)
+                        : 0.0,
                     t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs);
     }
     return 0;

@@ -25,9 +25,10 @@ namespace {
 
 // How a level plays: the elevations of its shell fan, the targets it looks at before giving up on
 // reaching one; the spread of its first shot at a target along the line of fire (pixels) and of its
-// barrel (degrees), and the percent of that spread left after each shot at the same target from
-// the same place; the percent of turns it takes a shell where a special would serve better; whether
-// it uses the specials at all beyond a whim, and one turn in how many it pours lava into a valley.
+// barrel (degrees), the percent of that spread left after each shot at the same target from the
+// same place and the spread it never gets below; the percent of turns it takes a shell where a special would
+// serve better; whether it uses the specials at all beyond a whim, and one turn in how many it pours lava
+// into a valley.
 struct LevelStyle {
     int firstElevation;
     int elevationStep;
@@ -36,15 +37,16 @@ struct LevelStyle {
     int aimSpread;
     int angleSpread;
     int shrinkPercent;
+    int aimFloor;
     int plainChance;
     bool specials;
     int lavaChance;
 };
-constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 75, 9, 75, 60, false, 0};
-constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 48, 6, 68, 40, true, 4};
-constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 4, 60, 25, true, 3};
-constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 16, 2, 50, 10, true, 2};
-constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 0, 0, 0, 0, true, 2};
+constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 65, 8, 72, 22, 60, false, 0};
+constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 46, 5, 68, 20, 40, true, 4};
+constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 3};
+constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 20, 2, 60, 13, 10, true, 2};
+constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 2};
 
 const LevelStyle& StyleOf(Controller level) {
     switch (level) {
@@ -298,8 +300,7 @@ bool TurnPlanner::Think() {
                 risky_ = harm.selfDamage > 0;
             }
             const Candidate& top = current_.Best();
-            if (!top.safe && top.kills &&
-                (!bestKill_.tried || top.selfDamage < bestKill_.selfDamage)) {
+            if (!top.safe && top.kills && (!bestKill_.tried || top.selfDamage < bestKill_.selfDamage)) {
                 bestKill_ = top;
                 bestKillTarget_ = goal.target;
                 bestKillWeapon_ = goal.weapon;
@@ -372,21 +373,19 @@ void TurnPlanner::Advance() {
             AfterClear();
             return;
         case Stage::Aim: {
+            // A person's misjudged shot lands near where it was meant; one that the angle sent
+            // somewhere else entirely (into a hill) is aimed again at the best angle.
             const Candidate& aimed = results_[SlotAim];
-            if (aimed.safe) {
-                Finish(aimed, resultWeapons_[SlotAim], resultTargets_[SlotAim]);
+            const bool near = aimed.miss2 <= aimReach_ * aimReach_;
+            if (aimed.safe && near) {
+                Finish(aimed, aimWeapon_, aimTarget_);
+            } else if (!aimRetried_ && aimed.angle != aimBest_.angle) {
+                aimRetried_ = true;
+                const AimGoal goal = searches_.back().goal;
+                results_[SlotAim] = Candidate{};
+                Queue(goal, aimBest_.angle, Preference::Nearest, SlotAim);
             } else {
-                const Candidate& shell = results_[SlotShell];
-                const Slot slot = results_[SlotSpecial].safe && resultWeapons_[SlotSpecial] == decision_.weapon
-                                      ? SlotSpecial
-                                      : SlotShell;
-                if (results_[slot].safe) {
-                    Finish(results_[slot], resultWeapons_[slot], resultTargets_[slot]);
-                } else if (shell.safe) {
-                    Finish(shell, WeaponShell, resultTargets_[SlotShell]);
-                } else {
-                    FinishLeastHarm();
-                }
+                Finish(aimBest_, aimWeapon_, aimTarget_);
             }
             return;
         }
@@ -405,7 +404,8 @@ void TurnPlanner::AfterShells() {
     const LevelStyle& style = StyleOf(level_);
     const Candidate& shell = results_[SlotShell];
     const bool hits = Hits(shell);
-    const std::size_t looked = std::min<std::size_t>(targets_.size(), static_cast<std::size_t>(style.targetsSearched));
+    const std::size_t looked =
+        std::min<std::size_t>(targets_.size(), static_cast<std::size_t>(style.targetsSearched));
     if (!hits && targetIndex_ + 1 < looked) {
         targetIndex_ += 1;
         QueueFan(GoalAt(targets_[targetIndex_], WeaponShell, 0.0f), Preference::MostDamage, SlotShell,
@@ -426,10 +426,12 @@ void TurnPlanner::AfterShells() {
         } else if (!hits && near && InStock(me, WeaponSodSalvo)) {
             specialWeapon_ = WeaponSodSalvo;
         } else if (hits && style.lavaChance > 0 && InStock(me, WeaponLava) &&
-                   InValley(*sim_.landscape(), sim_.tanks()[target]) && random_->Below(style.lavaChance) == 0) {
+                   InValley(*sim_.landscape(), sim_.tanks()[target]) &&
+                   random_->Below(style.lavaChance) == 0) {
             specialWeapon_ = WeaponLava;
         }
-        if (specialWeapon_ >= 0 && !stalemate_ && random_->Below(100) < style.plainChance) specialWeapon_ = -1;
+        if (specialWeapon_ >= 0 && !stalemate_ && random_->Below(100) < style.plainChance)
+            specialWeapon_ = -1;
     } else if (hits && InStock(me, WeaponFirework) && random_->Below(WHIM_CHANCE) == 0) {
         specialWeapon_ = WeaponFirework;
     }
@@ -456,7 +458,8 @@ void TurnPlanner::AfterSpecial() {
     const bool shellHits = Hits(shell);
     bool take = specialWeapon_ >= 0 && special.safe;
     if (specialWeapon_ == WeaponABomb) take = take && special.opponentsHit > 0;
-    if (specialWeapon_ == WeaponLava || specialWeapon_ == WeaponFirework) take = take && special.targetDamage > 0;
+    if (specialWeapon_ == WeaponLava || specialWeapon_ == WeaponFirework)
+        take = take && special.targetDamage > 0;
     if (specialWeapon_ == WeaponSodSalvo || specialWeapon_ == WeaponEarthMover)
         take = take && !shellHits && special.miss2 < 30.0f * 30.0f;
     if (take) {
@@ -535,7 +538,9 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
     const TankBox& me = sim_.tanks()[shooter_];
     const bool again = memory.target == target && memory.fromX == me.x && memory.fromY == me.y;
     const int shots = again ? memory.shots : 0;
-    const int aimSpread = stalemate_ ? 0 : Shrunk(style.aimSpread, style.shrinkPercent, shots);
+    const int aimSpread = stalemate_ ? 0
+                                     : std::max(std::min(style.aimFloor, style.aimSpread),
+                                                Shrunk(style.aimSpread, style.shrinkPercent, shots));
     const int angleSpread = stalemate_ ? 0 : Shrunk(style.angleSpread, style.shrinkPercent, shots);
     if (aimSpread <= 0 && angleSpread <= 0) {
         Finish(best, weapon, target);
@@ -561,7 +566,11 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
     if (mate >= 0) goal.x += static_cast<float>(sim_.tanks()[mate].x - sim_.tanks()[target].x) / 2.0f;
     searches_.clear();
     nextSearch_ = 0;
-    decision_.weapon = weapon;
+    aimBest_ = best;
+    aimWeapon_ = weapon;
+    aimTarget_ = target;
+    aimReach_ = static_cast<float>(2 * aimSpread + 24);
+    aimRetried_ = false;
     Queue(goal, angle, Preference::Nearest, SlotAim);
     stage_ = Stage::Aim;
 }
@@ -620,8 +629,8 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     memory.landed = false;
     memory.shots += 1;
     const auto s = static_cast<std::size_t>(shooter_);
-    Pending[s] = MissedShot{decision_.angle, decision_.power, weapon, groundHash_,
-                            sim_.landscape()->wind, self.x, self.y};
+    Pending[s] = MissedShot{decision_.angle,        decision_.power, weapon, groundHash_,
+                            sim_.landscape()->wind, self.x,          self.y};
     PendingSet[s] = true;
     ready_ = true;
     stage_ = Stage::Done;

@@ -109,6 +109,12 @@ private:
     std::int32_t bestKillWeapon_ = 0;
     int bestKillTarget_ = -1;
     std::int32_t specialWeapon_ = -1;
+    // The shot the aim errs from, and how far from its aim point an erring shot may land.
+    Candidate aimBest_;
+    std::int32_t aimWeapon_ = 0;
+    int aimTarget_ = -1;
+    float aimReach_ = 0.0f;
+    bool aimRetried_ = false;
     std::vector<int> targets_;
     std::size_t targetIndex_ = 0;
     float aimOffset_ = 0.0f;

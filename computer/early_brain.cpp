@@ -233,7 +233,7 @@ void EarlyPlanner::Queue(const AimGoal& goal, std::int32_t angle, Preference pre
 }
 
 void EarlyPlanner::QueueShells(int target, Preference preference, int firstElevation, int step,
-                              int lastElevation) {
+                               int lastElevation) {
     const AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
     for (int elevation = firstElevation; elevation <= lastElevation; elevation += step)
         Queue(goal, AngleFor(elevation, goal.dir), preference, SlotShell);

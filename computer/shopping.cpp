@@ -23,11 +23,12 @@ struct ShoppingPlan {
     bool savesForABomb;
 };
 
-constexpr ShoppingPlan BEGINNER_PLAN{20,
-                                     {0, 1, 2, 0, 0, 0},
-                                     {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
-                                     true,
-                                     false};
+constexpr ShoppingPlan BEGINNER_PLAN{
+    20,
+    {0, 1, 2, 0, 0, 0},
+    {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
+    true,
+    false};
 constexpr ShoppingPlan EASY_PLAN{20,
                                  {0, 2, 1, 1, 0, 0},
                                  {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
@@ -44,11 +45,12 @@ constexpr ShoppingPlan HARD_PLAN{20,
                                  {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
                                  false,
                                  false};
-constexpr ShoppingPlan EXPERT_PLAN{0,
-                                   {0, 2, 0, 3, 2, 4},
-                                   {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
-                                   false,
-                                   false};
+constexpr ShoppingPlan EXPERT_PLAN{
+    0,
+    {0, 2, 0, 3, 2, 4},
+    {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+    false,
+    false};
 
 const ShoppingPlan& PlanOf(Controller level) {
     switch (level) {

@@ -29,7 +29,7 @@ struct Candidate {
     std::int32_t opponentsHit = 0;                    // opponents the blast reaches
     std::int32_t selfDamage = 0;  // armour the shooter would lose (a landing too close counts 1 at least)
     bool kills = false;           // the target's armour would be gone
-    bool safe = false;  // lands, and nowhere near enough to the shooter to hurt it
+    bool safe = false;            // lands, and nowhere near enough to the shooter to hurt it
     bool tried = false;
 };
 

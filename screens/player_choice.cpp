@@ -126,7 +126,8 @@ void DrawControllers(HDC dc, int numPlayers) {
 }  // namespace
 
 const char* ControllerLabel(Controller controller) {
-    return controller >= ControllerHuman && controller < CONTROLLER_COUNT ? CONTROLLER_LABELS[controller] : "";
+    return controller >= ControllerHuman && controller < CONTROLLER_COUNT ? CONTROLLER_LABELS[controller]
+                                                                          : "";
 }
 
 std::string SeatLabel(int seat) {

@@ -151,9 +151,9 @@ void PrintSummary(const SoakOptions& options, const SoakStats& stats, std::uint6
               << stats.gamesOnePerson << " with one person, " << stats.gamesAllComputers << " with none), "
               << stats.matchesWithComputers << " matches; turns Beginner/Easy/Normal/Hard/Expert ";
     for (int level = ControllerBeginner; level <= ControllerExpert; ++level)
-        std::cout << (level > ControllerBeginner ? "/" : "") << stats.computerTurns[static_cast<std::size_t>(level)];
-    std::cout << ", longest " << stats.longestComputerTurn
-              << " frames\n           shots ";
+        std::cout << (level > ControllerBeginner ? "/" : "")
+                  << stats.computerTurns[static_cast<std::size_t>(level)];
+    std::cout << ", longest " << stats.longestComputerTurn << " frames\n           shots ";
     for (int w = 0; w < WEAPON_COUNT; ++w)
         std::cout << (w ? ", " : "") << WeaponName(w) << " "
                   << stats.computerShots[static_cast<std::size_t>(w)];

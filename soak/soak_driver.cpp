@@ -16,9 +16,11 @@
 namespace {
 
 constexpr int SELL_KEY = 'S';
-// A match that has run this many turns for each player is abandoned, so that tanks that cannot
-// reach each other do not hold the soak up.
+// A match with people in it that has run this many turns for each player is abandoned, so that
+// tanks that cannot reach each other do not hold the soak up. A match of computers alone must end
+// by their play: one that runs past COMPUTER_MATCH_TURNS turns is a stalemate, and a failure.
 constexpr int TURN_BUDGET_PER_PLAYER = 30;
+constexpr int COMPUTER_MATCH_TURNS = 300;
 // A held aiming key moves the value once, then again from the eighth even frame on, once every
 // second frame: holding it 2 * (steps + AIM_REPEAT_DELAY) - 2 ticks moves it by just under steps.
 constexpr int AIM_REPEAT_DELAY = 6;
@@ -72,6 +74,7 @@ bool SoakDriver::Feed() {
     Observe();
     if (Finished()) return false;
     Act();
+    if (!stats_.failure.empty()) return false;
     log_.Tick();
     HeadlessTick();
     return true;
@@ -546,7 +549,12 @@ void SoakDriver::OnComputerShop() {
 
 void SoakDriver::OnAiming() {
     if (Holding()) return;
-    if (matchTurns_ > TURN_BUDGET_PER_PLAYER * ThePlayers->numPlayers) {
+    if (OnlyComputers() && matchTurns_ > COMPUTER_MATCH_TURNS) {
+        stats_.failure = "a match of computers alone has gone " + std::to_string(matchTurns_) +
+                         " turns without ending (a stalemate)";
+        return;
+    }
+    if (!OnlyComputers() && matchTurns_ > TURN_BUDGET_PER_PLAYER * ThePlayers->numPlayers) {
         ++stats_.matchesCutShort;
         return AbandonGame();
     }

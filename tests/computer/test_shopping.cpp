@@ -1,5 +1,7 @@
 // Tests of the computer players' shopping: every purchase asked for is one the shop makes, the
-// reserve stays in hand, shopping always ends, and Hard saves for an A-Bomb.
+// reserve stays in hand, shopping always ends, and the higher levels spend on the big weapons.
+#include <algorithm>
+
 #include "players/weapon_table.h"
 #include "tests/computer/computer_fixture.h"
 
@@ -26,7 +28,11 @@ TEST_F(ComputerTest, ShoppingEndsAndKeepsAReserve) {
     const struct {
         Controller level;
         std::int32_t reserve;
-    } levels[] = {{ControllerEasy, 20}, {ControllerNormal, 40}, {ControllerHard, 50}};
+    } levels[] = {{ControllerBeginner, 20},
+                  {ControllerEasy, 20},
+                  {ControllerNormal, 30},
+                  {ControllerHard, 20},
+                  {ControllerExpert, 0}};
     for (const auto& l : levels) {
         for (std::int32_t cash : {0, 15, 45, 100, 299, 360, 1000, 5000}) {
             Player& player = players->players[2];
@@ -45,23 +51,32 @@ TEST_F(ComputerTest, ShoppingEndsAndKeepsAReserve) {
     }
 }
 
-// Hard keeps the price of an A-Bomb in hand until it owns one, then buys specials too; with
-// plenty of cash every level buys something and nobody is asked to buy for a person.
-TEST_F(ComputerTest, HardSavesForAnABomb) {
+// Hard and Expert buy an A-Bomb first when they can and the Earth Mover and lava with it, and do
+// not sit on a fortune; Beginner never buys the big ones; nobody is asked to buy for a person.
+TEST_F(ComputerTest, TheHigherLevelsSpendOnTheBigWeapons) {
     Player& player = players->players[1];
     ComputerRandom random;
     random.Seed(5);
-    player.cash = 300;
-    EXPECT_TRUE(Shop(player, 1, ControllerHard, random).empty());
-    player.cash = 400;
-    const std::vector<int> bought = Shop(player, 1, ControllerHard, random);
-    ASSERT_FALSE(bought.empty());
-    EXPECT_EQ(bought.front(), 5);
-    EXPECT_GT(bought.size(), 1u);
+    for (Controller level : {ControllerHard, ControllerExpert}) {
+        player.stock = {-1, 0, 0, 0, 0, 0};
+        player.cash = 400;
+        const std::vector<int> bought = Shop(player, 1, level, random);
+        ASSERT_FALSE(bought.empty());
+        EXPECT_EQ(bought.front(), WeaponABomb) << level;
+        EXPECT_NE(std::count(bought.begin(), bought.end(), WeaponEarthMover), 0) << level;
+        EXPECT_NE(std::count(bought.begin(), bought.end(), WeaponLava), 0) << level;
+        player.cash = 5000;
+        Shop(player, 1, level, random);
+        EXPECT_LT(player.cash, 5000) << level << " keeps a fortune";
+    }
+    player.stock = {-1, 0, 0, 0, 0, 0};
+    player.cash = 5000;
+    for (int weapon : Shop(player, 1, ControllerBeginner, random)) {
+        EXPECT_NE(weapon, WeaponABomb);
+        EXPECT_NE(weapon, WeaponLava);
+    }
     player.cash = 1000;
     EXPECT_EQ(NextPurchase(1, ControllerHuman, &random), -1);
-    player.stock = {-1, 0, 0, 0, 0, 0};
-    EXPECT_FALSE(Shop(player, 1, ControllerEasy, random).empty());
 }
 
 }  // namespace

@@ -570,7 +570,8 @@ TEST_F(SeatsTest, KeysOneToEightCycleThroughTheMachinesPresentThenTheComputer) {
     SeatControllers[1] = ControllerHuman;
     MachinesPresent = 0b1011;
     EXPECT_EQ(SeatLabel(1), "Host");
-    EXPECT_EQ(cycle(), (std::vector<std::string>{"Guest 1", "Guest 3", "Beginner", "Easy", "Normal", "Hard"}));
+    EXPECT_EQ(cycle(),
+              (std::vector<std::string>{"Guest 1", "Guest 3", "Beginner", "Easy", "Normal", "Hard"}));
     EXPECT_TRUE(PlayerChoiceCycleController(1));
     EXPECT_EQ(SeatLabel(1), "Expert");
     EXPECT_TRUE(PlayerChoiceCycleController(1));

@@ -53,7 +53,8 @@ ReplayRecord Sample() {
 
 std::string SampleText() {
     return std::string("lobshot-replay 2\ngame ") + ReplayGameVersion() +
-           "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human beginner easy normal hard expert human hard\n"
+           "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human beginner easy normal hard expert human "
+           "hard\n"
            "0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n10 joined 7\n11 left 1\n11 "
            "offline\n"
            "12 close\nend 12\n";
@@ -83,16 +84,17 @@ TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
 // back as they were; its names only, and the new names only in the new format.
 TEST(ReplayFile, ReadsTheEarlyLevelsOfFormatOne) {
     std::string text = WithLine(1, "lobshot-replay 1");
-    text = text.replace(text.find("controllers"), text.find('\n', text.find("controllers")) - text.find("controllers"),
+    text = text.replace(text.find("controllers"),
+                        text.find('\n', text.find("controllers")) - text.find("controllers"),
                         "controllers human easy normal hard human human human hard");
     ReplayRecord parsed;
     std::string error;
     ASSERT_TRUE(ParseReplay(text, &parsed, &error)) << error;
     EXPECT_TRUE(parsed.earlyLevels);
     EXPECT_EQ(parsed.controllers,
-              (std::array<Controller, PLAYER_SEATS>{ControllerHuman, ControllerEarlyEasy, ControllerEarlyNormal,
-                                                    ControllerEarlyHard, ControllerHuman, ControllerHuman,
-                                                    ControllerHuman, ControllerEarlyHard}));
+              (std::array<Controller, PLAYER_SEATS>{
+                  ControllerHuman, ControllerEarlyEasy, ControllerEarlyNormal, ControllerEarlyHard,
+                  ControllerHuman, ControllerHuman, ControllerHuman, ControllerEarlyHard}));
     EXPECT_EQ(FormatReplay(parsed), text);
     EXPECT_FALSE(ParseReplay(WithLine(1, "lobshot-replay 1"), &parsed, &error)) << "beginner in format 1";
     EXPECT_NE(error.find("\"beginner\" is not a controller"), std::string::npos) << error;

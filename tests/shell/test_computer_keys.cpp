@@ -136,12 +136,13 @@ TEST_F(ComputerGameTest, KeysOneToEightCycleTheSeatsTakingPart) {
     steps.push_back(Keys({VK_RETURN}));
     steps.push_back([&] { return look(); });
     RunGame(3, steps);
-    EXPECT_EQ(seen, (std::vector<Controller>{ControllerHuman, ControllerBeginner, ControllerEasy, ControllerNormal,
-                                             ControllerHard, ControllerExpert, ControllerHuman,
-                                             ControllerBeginner}));
+    EXPECT_EQ(seen, (std::vector<Controller>{ControllerHuman, ControllerBeginner, ControllerEasy,
+                                             ControllerNormal, ControllerHard, ControllerExpert,
+                                             ControllerHuman, ControllerBeginner}));
     EXPECT_EQ(SeatControllers[6], ControllerHuman);
     // One changed-setting sound for each press on a seat taking part.
-    EXPECT_EQ(std::vector<int>(confirms.begin() + 1, confirms.begin() + 7), (std::vector<int>{1, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(std::vector<int>(confirms.begin() + 1, confirms.begin() + 7),
+              (std::vector<int>{1, 1, 1, 1, 1, 1}));
 }
 
 // Every level takes its turn at a person's pace: the barrel and the power move at most two steps a
@@ -181,9 +182,37 @@ TEST_F(ComputerGameTest, EachLevelAimsVisiblyAndFiresWithinThreeSeconds) {
     }
 }
 
+// Computers alone end their matches by their play: a Beginner, who errs the most, against an Easy,
+// and four of mixed levels each finish a match well within the turns a stalemate would run to.
+TEST_F(ComputerGameTest, MatchesOfComputersAloneEnd) {
+    const std::vector<std::vector<int>> games = {
+        {'1', '2', '2'}, {VK_RIGHT, VK_RIGHT, '1', '2', '2', '3', '3', '3', '4', '4', '4', '4', '4'}};
+    for (const std::vector<int>& keys : games) {
+        ResetEverything();
+        TraceCapture quiet;
+        auto steps = ToShop(keys);
+        int ended = 0, turns = 0, longest = 0;
+        std::uint32_t lastMode = CurrentMode, turnsSeen = 0;
+        Ticks(&steps, 50000, [&] {
+            if (CurrentMode == Aiming && TurnsStarted != turnsSeen) turns += 1;
+            turnsSeen = TurnsStarted;
+            if (CurrentMode == EndOfMatch && lastMode != EndOfMatch) {
+                ended += 1;
+                longest = std::max(longest, turns);
+                turns = 0;
+            }
+            lastMode = CurrentMode;
+            return ended < 1 && turns <= 300;
+        });
+        RunGame(12, steps);
+        EXPECT_EQ(ended, 1) << keys.size() << " keys; " << turns << " turns into the match";
+        EXPECT_LE(longest, 300);
+    }
+}
+
 TEST_F(ComputerGameTest, AnAllComputerGamePlaysOnUntilAPersonLeavesIt) {
     TraceCapture quiet;
-    auto steps = ToShop({'1', '1', '2', '2', '2'});
+    auto steps = ToShop({'1', '1', '1', '1', '2', '2', '2', '2', '2'});
     int matchesStarted = 0;
     std::uint32_t lastMode = CurrentMode;
     Ticks(&steps, 40000, [&] {
