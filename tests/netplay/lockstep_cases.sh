@@ -282,7 +282,7 @@ guests_join_under_way() {
 # its person plays the seat again: Guest 1 plays the match out and shops for the seat in the next
 # one, and it and the watcher end in the host's state at that match's first turn.
 rejoin_after_kill() {
-    { host_start 2 "1 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000"
+    { host_start 2 "1 2 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000"
       host_waits_for_joiner watcher 3
       printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 3" \
         "until EndOfMatch 20000" "wait 60" "press Space" "until WeaponShop 200" "until Aiming 20000" "wait 5"
@@ -330,7 +330,7 @@ guest_comes_back_at_once() { rejoin_after_kill at_once; }
 # Three machines, a whole match: two guests and a Hard computer, the host watching.
 three_machines_match() {
     # Three players; seat 1 Guest 1, seat 2 Guest 2, seat 3 the computer at Hard.
-    host_script 3 "Right 1 2 2 3 3 3 3 3"
+    host_script 3 "Right 1 2 2 3 3 3 3 3 3"
     guest_script guest1
     guest_script guest2
     machine host --seed 2024 --host "$port"
@@ -353,7 +353,7 @@ four_machines_faulty_relay() {
     for link in "0 0 0 0" "0.10 0.05 0.10 200"; do
         rm -f "$work"/*.status "$work"/*.json "$work"/*.replay "$work/relay.port"
         # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3.
-        host_script 4 "Right Right 1 1 1 1 1 1 2 3 3 4 4 4"
+        host_script 4 "Right Right 1 1 1 1 1 1 1 2 3 3 4 4 4"
         guest_script guest1
         guest_script guest2
         guest_script guest3 leave

@@ -83,7 +83,7 @@ room_two_machines_first_turn() {
 room_three_machines_match() {
     start_relay
     # Three players; seat 1 Guest 1, seat 2 Guest 2, seat 3 the computer at Hard.
-    host_script 3 "Right 1 2 2 3 3 3 3 3"
+    host_script 3 "Right 1 2 2 3 3 3 3 3 3"
     guest_script guest1
     guest_script guest2
     machine host --seed 2024 --relay "$relay" --online
@@ -103,7 +103,7 @@ room_three_machines_match() {
 room_four_machines_match() {
     start_relay
     # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3.
-    host_script 4 "Right Right 1 1 1 1 1 1 2 3 3 4 4 4"
+    host_script 4 "Right Right 1 1 1 1 1 1 1 2 3 3 4 4 4"
     local name
     for name in guest1 guest2 guest3; do guest_script "$name"; done
     machine host --seed 4242 --relay "$relay" --online
@@ -128,7 +128,7 @@ room_four_machines_match() {
 # in the host's state. Guest 1 plays seat 1 against a Hard computer; the host watches.
 room_guest_rejoins_after_kill() {
     start_relay
-    { host_start 2 "1 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" \
+    { host_start 2 "1 2 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" \
         "materials $work/killed.pgm" "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 2" \
         "until EndOfMatch 20000" "wait 300"; } >"$work/host.script"
     # The first run shops and fires once; the second plays the match out.
@@ -167,7 +167,7 @@ room_guest_rejoins_after_kill() {
 # rest of the match runs at full speed. The host gives up on a machine silent for 20 s.
 room_guest_stopped() {
     start_relay
-    host_script 3 "Right 1 2 2 3 3 3 3 3"
+    host_script 3 "Right 1 2 2 3 3 3 3 3 3"
     guest_script guest1
     printf '%s\n' "until WeaponShop 200000" "until mine 200000" "wait 1000" "press Down Down Down Down Down Down Enter" \
         "until Aiming|EndOfMatch 200000" "wait 20" >"$work/guest2.script"
@@ -206,7 +206,7 @@ restart_relay() {
 # against a Hard computer; the host watches.
 room_relay_restarts() {
     start_relay
-    { host_start 3 "Right 1 2 2 3 3 3 3 3"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
+    { host_start 3 "Right 1 2 2 3 3 3 3 3 3"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
     guest_script guest1
     guest_script guest2
     machine host --seed 2024 --relay "$relay" --online --realtime
@@ -279,7 +279,7 @@ spectator_sees() {
 room_spectators_watch_match() {
     start_relay
     # Seat 1 Guest 1, seat 2 a computer.
-    { printf '%s\n' "until joined 2" "state $work/host.start.json"; host_start 2 "1 2 2 2 2" | tail -n +2
+    { printf '%s\n' "until joined 2" "state $work/host.start.json"; host_start 2 "1 2 2 2 2 2" | tail -n +2
       printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
     guest_script guest1
     printf '%s\n' "until EndOfMatch 200000" "wait 300" | tee "$work/watch1.script" >"$work/watch2.script"
