@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/input.h"
@@ -144,10 +145,24 @@ private:
         }
         if (matchTurns_ > MATCH_TURN_LIMIT) {
             CloseTurn();
+            Report();
             EndMatch(true);
             return false;
         }
         return true;
+    }
+
+    // A match that did not end: where it stands, on standard error.
+    void Report() const {
+        std::fprintf(stderr, "not over: seed %u, match %d, gravity %d, wind %d (now %d), width %d;", seed_, played_ + 1,
+                     gravity_, wind_, TheLandscape ? TheLandscape->wind : 0, TheLandscape ? TheLandscape->width : 0);
+        for (int i = 0; i < players_; ++i) {
+            const Player& p = ThePlayers->players[i];
+            std::fprintf(stderr, " [%s x %d y %d armour %d angle %d power %d weapon %d stock %d %d %d %d %d]",
+                         LEVEL_NAMES[seats_[static_cast<std::size_t>(i)]], p.x, p.y, ArmourOf(p), p.angle, p.power,
+                         p.weapon, p.stock[1], p.stock[2], p.stock[3], p.stock[4], p.stock[5]);
+        }
+        std::fprintf(stderr, "\n");
     }
 
     void OpenTurn() {
@@ -227,6 +242,7 @@ private:
 
 public:
     int seatA_ = 0;
+    std::uint32_t seed_ = 0;
 
 private:
     std::array<Controller, PLAYER_SEATS> seats_;
@@ -322,6 +338,7 @@ void Play(std::uint32_t seed, std::array<Controller, PLAYER_SEATS> seats, int pl
         Levels = {};
         LadderDriver driver(seats, players, gravity, wind, matches, &result.pair);
         driver.seatA_ = seatA;
+        driver.seed_ = seed;
         HeadlessSetClock(seed);
         ShellStartWithSeed(seed);
         HeadlessSetDriver(&driver);
