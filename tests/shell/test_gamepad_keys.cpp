@@ -32,7 +32,7 @@ TEST_F(GamepadKeysTest, OnThePlayerChoiceXHighlightsASeatAndYChangesItsControlle
     EXPECT_EQ(ChoiceSeat, -1);
     EXPECT_TRUE(Press(VK_GAMEPAD_Y));
     EXPECT_EQ(ChoiceSeat, 0);
-    EXPECT_EQ(SeatControllers[0], ControllerEasy);
+    EXPECT_EQ(SeatControllers[0], ControllerBeginner);
     std::vector<int> seats;
     for (int i = 0; i < 4; ++i) {
         EXPECT_TRUE(Press(VK_GAMEPAD_X));
@@ -41,8 +41,8 @@ TEST_F(GamepadKeysTest, OnThePlayerChoiceXHighlightsASeatAndYChangesItsControlle
     EXPECT_EQ(seats, (std::vector<int>{1, 2, 0, 1}));
     Press(VK_GAMEPAD_Y);
     Press(VK_GAMEPAD_Y);
-    EXPECT_EQ(SeatControllers[1], ControllerNormal);
-    EXPECT_EQ(SeatControllers[0], ControllerEasy);
+    EXPECT_EQ(SeatControllers[1], ControllerEasy);
+    EXPECT_EQ(SeatControllers[0], ControllerBeginner);
     EXPECT_EQ(SeatControllers[2], ControllerHuman);
 
     // Fewer players: the highlight stays on a seat taking part.
@@ -50,7 +50,7 @@ TEST_F(GamepadKeysTest, OnThePlayerChoiceXHighlightsASeatAndYChangesItsControlle
     ThePlayers->SetNumPlayers(2);
     Press(VK_GAMEPAD_Y);
     EXPECT_EQ(ChoiceSeat, 1);
-    EXPECT_EQ(SeatControllers[1], ControllerHard);
+    EXPECT_EQ(SeatControllers[1], ControllerNormal);
     InitPlayerChoice(ThePlayers);
     EXPECT_EQ(ChoiceSeat, -1) << "the highlight goes when the screen is shown again";
 }
