@@ -8,8 +8,8 @@
 // match, and its fourth on), the turns that hurt or destroyed the shooter itself, the seats that
 // kept one angle through a match of ten turns or more, and the time from a turn's start to its
 // shot. Every game runs in a process of its own, at most JOBS at a time. Run it by hand, with nice:
-// lobshot-bench-ladder [matches-per-game [first-pairing last-pairing [jobs]]] (pairings 0 to 4,
-// 5 the eight-player games).
+// lobshot-bench-ladder [matches-per-game [first-pairing last-pairing [jobs [seed]]]] (pairings 0
+// to 4, 5 the eight-player games; a seed plays that game alone).
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -154,15 +154,21 @@ private:
 
     // A match that did not end: where it stands, on standard error.
     void Report() const {
-        std::fprintf(stderr, "not over: seed %u, match %d, gravity %d, wind %d (now %d), width %d;", seed_, played_ + 1,
-                     gravity_, wind_, TheLandscape ? TheLandscape->wind : 0, TheLandscape ? TheLandscape->width : 0);
+        std::fprintf(stderr, "not over: seed %u, match %d, gravity %d, wind %d (now %d), width %d;", seed_,
+                     played_ + 1, gravity_, wind_, TheLandscape ? TheLandscape->wind : 0,
+                     TheLandscape ? TheLandscape->width : 0);
         for (int i = 0; i < players_; ++i) {
             const Player& p = ThePlayers->players[i];
             std::fprintf(stderr, " [%s x %d y %d armour %d angle %d power %d weapon %d stock %d %d %d %d %d]",
-                         LEVEL_NAMES[seats_[static_cast<std::size_t>(i)]], p.x, p.y, ArmourOf(p), p.angle, p.power,
-                         p.weapon, p.stock[1], p.stock[2], p.stock[3], p.stock[4], p.stock[5]);
+                         LEVEL_NAMES[seats_[static_cast<std::size_t>(i)]], p.x, p.y, ArmourOf(p), p.angle,
+                         p.power, p.weapon, p.stock[1], p.stock[2], p.stock[3], p.stock[4], p.stock[5]);
         }
         std::fprintf(stderr, "\n");
+        if (std::getenv("LADDER_SURFACE") && TheLandscape) {
+            for (int x = 0; x < TheLandscape->width; x += 10)
+                std::fprintf(stderr, "%d:%d ", x, TheLandscape->SurfaceY(x));
+            std::fprintf(stderr, "\n");
+        }
     }
 
     void OpenTurn() {
@@ -368,6 +374,8 @@ int main(int argc, char** argv) {
     const int first = argc > 2 ? std::clamp(std::atoi(argv[2]), 0, PAIRING_COUNT) : 0;
     const int last = argc > 3 ? std::clamp(std::atoi(argv[3]), first, PAIRING_COUNT) : PAIRING_COUNT;
     const int jobs = argc > 4 ? std::clamp(std::atoi(argv[4]), 1, 8) : 1;
+    // A fifth argument plays only the game of that seed (one reported as not over, say).
+    const auto only = static_cast<std::uint32_t>(argc > 5 ? std::strtoul(argv[5], nullptr, 10) : 0);
     std::printf("%d matches a game; every wind option, both gravity options, both seatings\n\n", matches);
     std::printf("%-20s %7s %8s %6s %5s %10s %6s %8s\n", "pairing", "matches", "A wins", "draws", "over",
                 "turns/match", "A win%", "s/turn");
@@ -389,7 +397,8 @@ int main(int argc, char** argv) {
                             seats[static_cast<std::size_t>(i)] =
                                 static_cast<Controller>(ControllerBeginner + (i + seating + wind) % 5);
                     }
-                    Play(++seed, seats, players, gravity, wind, matches, seating == 0 ? 0 : 1, &pair, jobs);
+                    if (++seed != only && only != 0) continue;
+                    Play(seed, seats, players, gravity, wind, matches, seating == 0 ? 0 : 1, &pair, jobs);
                 }
             }
         }

@@ -470,15 +470,24 @@ void TurnPlanner::AfterSpecial() {
         StartAim(shell, WeaponShell, resultTargets_[SlotShell]);
         return;
     }
-    // Nothing reaches: the highest ground between the shooter and the target, outside the shell's
-    // blast of the shooter; a shell there wears it down.
+    // Nothing reaches: where the shell that came nearest was stopped short of the target, or else
+    // the highest ground between the shooter and the target, outside the shell's blast of the
+    // shooter; shells there wear the obstacle down.
     const int target = targets_.front();
     const TankBox& me = sim_.tanks()[shooter_];
     const TankBox& them = sim_.tanks()[target];
     const int dir = them.x >= me.x ? 1 : -1;
     const int keep = ReachOf(WeaponShell).keepAway + 6;
     int column = 0, row = 0;
-    Highest(*sim_.landscape(), me.x + dir * keep, them.x - dir * (them.width / 2 + 2), &column, &row);
+    const FlightResult& stopped = shell.flight;
+    const int stopX = static_cast<int>(stopped.x);
+    if (shell.tried && stopped.Landed() && std::abs(stopX - me.x) >= keep &&
+        dir * (them.x - stopX) > them.width) {
+        column = stopX;
+        row = static_cast<int>(stopped.y);
+    } else {
+        Highest(*sim_.landscape(), me.x + dir * keep, them.x - dir * (them.width / 2 + 2), &column, &row);
+    }
     if (std::abs(column - me.x) >= keep && std::abs(column - them.x) > 0) {
         AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
         goal.x = static_cast<float>(column);
@@ -507,8 +516,8 @@ void TurnPlanner::AfterClear() {
                                    {&shell, WeaponShell, resultTargets_[SlotShell]}}};
     // Out of a stalemate the shell nearest the target comes first, then the digging.
     if (!stalemate_) std::rotate(choices.begin(), choices.begin() + 2, choices.end());
-    // In a stalemate, every other turn the ground in the way before the special weapon.
-    if (stalemate_ && quietTurns_ % 2 == 1) std::swap(choices[0], choices[1]);
+    // In a stalemate the three take turns at coming first.
+    if (stalemate_) std::rotate(choices.begin(), choices.begin() + quietTurns_ % 3, choices.end());
     const Choice* pick = nullptr;
     for (const Choice& c : choices) {
         if (!c.shot->tried || !c.shot->safe || c.weapon < 0) continue;
