@@ -75,7 +75,7 @@ struct Situation {
 };
 
 // Whether some angle and power would send a shell into the target's blast reach, by the same
-// search Hard makes but over every angle towards the target.
+// search Expert makes but over every angle towards the target.
 bool Reachable(const Situation& s, PlayerCollection& players) {
     FlightSim sim;
     sim.Capture(s.land.get(), &players, 0.01f);
@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
     StartUp();
     auto players = std::make_unique<PlayerCollection>(nullptr, 0, 2);
     ThePlayers = players.get();
-    std::array<Tally, 3> tallies{};
+    std::array<Tally, std::size(LEVELS)> tallies{};
     int situations = 0;
     int skipped = 0;
 
@@ -271,7 +271,7 @@ int main(int argc, char** argv) {
     Tally largest;
     LongestSliceOnTheLargest(*players, largest);
     std::printf(
-        "Hard on 1200x500 with eight tanks: slices a turn %.1f (most %d), longest slice %.0f us (%lld "
+        "Expert on 1200x500 with eight tanks: slices a turn %.1f (most %d), longest slice %.0f us (%lld "
         "samples), 99%% within %.0f us\n",
         static_cast<double>(largest.slices) / std::max(largest.turns, 1), largest.mostSlices,
         largest.longestSlice, static_cast<long long>(largest.mostSamples), largest.Percentile(0.99));
