@@ -126,11 +126,14 @@ for (const rate of [30, 60, 144]) {
   await page.goto(url + '#seed=21');
   await waitForGame(page);
   await page.bringToFront();
+  await page.waitForFunction(() => Module._lobshot_frame() >= 2, {polling: 20});
   for (const key of ['Enter', '1', '1', '1', '2', '2', '2', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']) {
+    const frame = await page.evaluate(() => Module._lobshot_frame());
     await page.keyboard.press(key);
-    await sleep(60);
+    await page.waitForFunction(after => Module._lobshot_frame() >= after + 3, {polling: 20}, frame);
   }
-  await page.waitForFunction(() => Module.lobshotMode() === 'Aiming', {timeout: 20000});
+  await page.waitForFunction(() => ['Aiming', 'ShotInProgress'].includes(Module.lobshotMode()),
+                             {timeout: 20000, polling: 50});
   const speed = await page.evaluate(async () => {
     const first = [performance.now(), Module._lobshot_frame()];
     await new Promise(resolve => setTimeout(resolve, 5000));
