@@ -1,15 +1,18 @@
 // Measures the computer players' ladder over whole matches of the real game, as a player meets them.
 //
-// Each pairing of neighbouring levels (and Expert against Beginner) plays games at every wind
-// option and both gravity options, in both seatings, each game MATCHES matches long on ground that
-// the matches themselves crater; eight-player games of mixed levels follow. From the game's state
-// between frames it counts per pairing the wins and the matches not over within MATCH_TURN_LIMIT
+// Each pairing of neighbouring levels (and Expert against Beginner) plays a game from each of SEEDS
+// seeds in both seatings, so that both start on the same ground; the seeds take every wind option
+// and both gravity options in turn, and each game is MATCHES matches long, the later ones on the
+// ground the game's own play has led to. Eight-player games of mixed levels follow, one a seed. From the
+// game's state between frames it counts per pairing the wins and the matches not over within MATCH_TURN_LIMIT
 // turns, and per level the turns that took armour off an opponent (the seat's first shot of the
 // match, and its fourth on), the turns that hurt or destroyed the shooter itself, the seats that
 // kept one angle through a match of ten turns or more, and the time from a turn's start to its
 // shot. Every game runs in a process of its own, at most JOBS at a time. Run it by hand, with nice:
-// lobshot-bench-ladder [matches-per-game [first-pairing last-pairing [jobs [seed]]]] (pairings 0
-// to 4, 5 the eight-player games; a seed plays that game alone).
+// lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]] (pairings
+// 0 to 4, 5 the eight-player games; a seed plays its games alone). For a match that does not end,
+// LADDER_SURFACE=1 draws its ground, LADDER_SHOT=FILE.png saves the screen, and LADDER_TRACE=N
+// writes every shot from turn N on.
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -21,7 +24,9 @@
 #include <string>
 #include <vector>
 
+#include "computer/brain.h"
 #include "core/globals.h"
+#include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_platform.h"
@@ -137,6 +142,10 @@ private:
             fireFrame_ = frames_;
             const Player& p = ThePlayers->players[static_cast<std::size_t>(shooter_)];
             angles_[static_cast<std::size_t>(shooter_)].push_back(p.angle);
+            if (matchTurns_ > traceFrom_)
+                std::fprintf(stderr, "turn %d: %s x %d y %d fires angle %d power %d weapon %d\n", matchTurns_,
+                             LEVEL_NAMES[seats_[static_cast<std::size_t>(shooter_)]], p.x, p.y, p.angle,
+                             p.power, p.weapon);
         }
         if (mode == EndOfMatch && lastMode_ != EndOfMatch) {
             CloseTurn();
@@ -164,10 +173,21 @@ private:
                          p.power, p.weapon, p.stock[1], p.stock[2], p.stock[3], p.stock[4], p.stock[5]);
         }
         std::fprintf(stderr, "\n");
+        if (const char* shot = std::getenv("LADDER_SHOT")) GraphxWriteVisiblePng(shot);
         if (std::getenv("LADDER_SURFACE") && TheLandscape) {
-            for (int x = 0; x < TheLandscape->width; x += 10)
-                std::fprintf(stderr, "%d:%d ", x, TheLandscape->SurfaceY(x));
-            std::fprintf(stderr, "\n");
+            // The ground in cells of 8 x 8 pixels: # solid, . air, digits the tanks.
+            for (int y = 0; y < TheLandscape->height; y += 8) {
+                for (int x = 0; x < TheLandscape->width; x += 8) {
+                    std::uint32_t colour = 0;
+                    char c = TheLandscape->GetPoint(x + 4, y + 4, &colour) ? '#' : '.';
+                    for (int i = 0; i < players_; ++i) {
+                        const Player& p = ThePlayers->players[i];
+                        if (p.alive && p.x / 8 == x / 8 && p.y / 8 == y / 8) c = static_cast<char>('0' + i);
+                    }
+                    std::fputc(c, stderr);
+                }
+                std::fputc('\n', stderr);
+            }
         }
     }
 
@@ -193,6 +213,10 @@ private:
             opponentLoss += armour_[static_cast<std::size_t>(i)] - ArmourOf(ThePlayers->players[i]);
         }
         const Player& me = ThePlayers->players[s];
+        if (matchTurns_ > traceFrom_) {
+            const ShotMemory& m = RememberedShot(shooter_);
+            std::fprintf(stderr, "  landed %d at %d,%d; lost %d\n", m.landed, m.landX, m.landY, opponentLoss);
+        }
         const bool hurt = ArmourOf(me) < armour_[s];
         const bool killed = armour_[s] > 0 && !me.alive;
         const int shot = ++shots_[s];
@@ -249,6 +273,9 @@ private:
 public:
     int seatA_ = 0;
     std::uint32_t seed_ = 0;
+    // Turns of a match past this one are written to standard error as they are fired.
+    int traceFrom_ =
+        std::getenv("LADDER_TRACE") ? std::atoi(std::getenv("LADDER_TRACE")) : MATCH_TURN_LIMIT + 1;
 
 private:
     std::array<Controller, PLAYER_SEATS> seats_;
@@ -370,36 +397,43 @@ double Percent(long part, long whole) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int matches = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
-    const int first = argc > 2 ? std::clamp(std::atoi(argv[2]), 0, PAIRING_COUNT) : 0;
-    const int last = argc > 3 ? std::clamp(std::atoi(argv[3]), first, PAIRING_COUNT) : PAIRING_COUNT;
-    const int jobs = argc > 4 ? std::clamp(std::atoi(argv[4]), 1, 8) : 1;
-    // A fifth argument plays only the game of that seed (one reported as not over, say).
-    const auto only = static_cast<std::uint32_t>(argc > 5 ? std::strtoul(argv[5], nullptr, 10) : 0);
-    std::printf("%d matches a game; every wind option, both gravity options, both seatings\n\n", matches);
+    const int seeds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 96;
+    const int matches = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
+    const int first = argc > 3 ? std::clamp(std::atoi(argv[3]), 0, PAIRING_COUNT) : 0;
+    const int last = argc > 4 ? std::clamp(std::atoi(argv[4]), first, PAIRING_COUNT) : PAIRING_COUNT;
+    const int jobs = argc > 5 ? std::clamp(std::atoi(argv[5]), 1, 8) : 1;
+    // A sixth argument plays only the games of that seed (one reported as not over, say).
+    const auto only = static_cast<std::uint32_t>(argc > 6 ? std::strtoul(argv[6], nullptr, 10) : 0);
+    std::printf(
+        "%d seeds a pairing, each in both seatings, %d matches a game; the seeds take every wind option "
+        "and both gravity options in turn\n\n",
+        seeds, matches);
     std::printf("%-20s %7s %8s %6s %5s %10s %6s %8s\n", "pairing", "matches", "A wins", "draws", "over",
                 "turns/match", "A win%", "s/turn");
     for (int p = first; p <= last; ++p) {
         PairTally pair;
-        std::uint32_t seed = 1000u + static_cast<std::uint32_t>(p) * 100u;
-        for (int seating = 0; seating < 2; ++seating) {
-            for (int gravity = 0; gravity < 2; ++gravity) {
-                for (int wind = 0; wind < 4; ++wind) {
-                    std::array<Controller, PLAYER_SEATS> seats{};
-                    seats.fill(ControllerHuman);
-                    int players = 2;
-                    if (p < PAIRING_COUNT) {
-                        seats[0] = seating == 0 ? PAIRINGS[p].a : PAIRINGS[p].b;
-                        seats[1] = seating == 0 ? PAIRINGS[p].b : PAIRINGS[p].a;
-                    } else {
-                        players = 8;
-                        for (int i = 0; i < 8; ++i)
-                            seats[static_cast<std::size_t>(i)] =
-                                static_cast<Controller>(ControllerBeginner + (i + seating + wind) % 5);
-                    }
-                    if (++seed != only && only != 0) continue;
-                    Play(seed, seats, players, gravity, wind, matches, seating == 0 ? 0 : 1, &pair, jobs);
+        for (int n = 0; n < seeds; ++n) {
+            const std::uint32_t seed =
+                1000u * static_cast<std::uint32_t>(p + 1) + static_cast<std::uint32_t>(n);
+            if (only != 0 && seed != only) continue;
+            const int wind = n % 4;
+            const int gravity = (n / 4) % 2;
+            for (int seating = 0; seating < 2; ++seating) {
+                std::array<Controller, PLAYER_SEATS> seats{};
+                seats.fill(ControllerHuman);
+                int players = 2;
+                if (p < PAIRING_COUNT) {
+                    seats[0] = seating == 0 ? PAIRINGS[p].a : PAIRINGS[p].b;
+                    seats[1] = seating == 0 ? PAIRINGS[p].b : PAIRINGS[p].a;
+                } else {
+                    // Eight players: every level in every seat over the seeds, one seating a seed.
+                    if (seating == 1) continue;
+                    players = 8;
+                    for (int i = 0; i < 8; ++i)
+                        seats[static_cast<std::size_t>(i)] =
+                            static_cast<Controller>(ControllerBeginner + (i + n) % 5);
                 }
+                Play(seed, seats, players, gravity, wind, matches, seating == 0 ? 0 : 1, &pair, jobs);
             }
         }
         Drain();

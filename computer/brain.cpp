@@ -9,7 +9,8 @@
 // fires at an angle and a point that it misjudges a little, as a person would. No shot predicted to
 // hurt the shooter is taken unless it also kills the target and leaves the shooter standing; when
 // every shot would hurt, the least harmful one is fired. After STALEMATE_TURNS turns in which
-// nobody lost armour every level takes the digging and lobbing shots, without errors.
+// nobody lost armour every level searches the whole range of elevations and takes the digging and
+// lobbing shots, without errors.
 #include "computer/brain.h"
 
 #include <algorithm>
@@ -43,9 +44,9 @@ struct LevelStyle {
     int lavaChance;
 };
 constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 65, 8, 72, 22, 60, false, 0};
-constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 46, 5, 68, 20, 40, true, 4};
+constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 39, 4, 66, 19, 35, true, 4};
 constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 3};
-constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 20, 2, 60, 13, 10, true, 2};
+constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 25, 2, 62, 16, 15, true, 2};
 constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 2};
 
 const LevelStyle& StyleOf(Controller level) {
@@ -62,6 +63,16 @@ const LevelStyle& StyleOf(Controller level) {
             return EXPERT_STYLE;
     }
 }
+
+// In a stalemate every level searches elevations from STALEMATE_FIRST_ELEVATION up to
+// STALEMATE_LAST_ELEVATION, STALEMATE_ELEVATION_STEP degrees apart, and looks at up to
+// STALEMATE_TARGETS targets.
+constexpr int STALEMATE_FIRST_ELEVATION = 2;
+constexpr int STALEMATE_ELEVATION_STEP = 5;
+constexpr int STALEMATE_LAST_ELEVATION = 89;
+constexpr int STALEMATE_TARGETS = 3;
+// ... and then the angles up to STALEMATE_REFINE_DEGREES either side of the shell that came nearest.
+constexpr int STALEMATE_REFINE_DEGREES = 3;
 
 // Beginner and Easy pick a firework on a whim one turn in this many when they have one.
 constexpr int WHIM_CHANCE = 8;
@@ -214,6 +225,7 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     checked_ = false;
     quietTurns_ = quietTurns;
     stalemate_ = quietTurns >= STALEMATE_TURNS;
+    refined_ = false;
     searches_.clear();
     nextSearch_ = 0;
     searching_ = false;
@@ -264,8 +276,16 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     const LevelStyle& style = StyleOf(level);
     const int target = targets_.front();
     decision_.target = target;
-    QueueFan(GoalAt(target, WeaponShell, 0.0f), Preference::MostDamage, SlotShell, style.firstElevation,
-             style.elevationStep, style.lastElevation);
+    if (stalemate_) {
+        // Every elevation a tank can fire at, a few degrees apart from a first one drawn afresh
+        // each turn, so that the narrow ways over a peak or onto a ledge are all tried in time.
+        const int first = STALEMATE_FIRST_ELEVATION + random->Below(STALEMATE_ELEVATION_STEP);
+        QueueFan(GoalAt(target, WeaponShell, 0.0f), Preference::MostDamage, SlotShell, first,
+                 STALEMATE_ELEVATION_STEP, STALEMATE_LAST_ELEVATION);
+    } else {
+        QueueFan(GoalAt(target, WeaponShell, 0.0f), Preference::MostDamage, SlotShell, style.firstElevation,
+                 style.elevationStep, style.lastElevation);
+    }
     stage_ = Stage::Shells;
 }
 
@@ -404,12 +424,24 @@ void TurnPlanner::AfterShells() {
     const LevelStyle& style = StyleOf(level_);
     const Candidate& shell = results_[SlotShell];
     const bool hits = Hits(shell);
-    const std::size_t looked =
-        std::min<std::size_t>(targets_.size(), static_cast<std::size_t>(style.targetsSearched));
+    const int searched =
+        stalemate_ ? std::max(style.targetsSearched, STALEMATE_TARGETS) : style.targetsSearched;
+    const std::size_t looked = std::min<std::size_t>(targets_.size(), static_cast<std::size_t>(searched));
     if (!hits && targetIndex_ + 1 < looked) {
         targetIndex_ += 1;
         QueueFan(GoalAt(targets_[targetIndex_], WeaponShell, 0.0f), Preference::MostDamage, SlotShell,
                  style.firstElevation + 2, style.elevationStep * 2, style.lastElevation);
+        return;
+    }
+    if (stalemate_ && !hits && !refined_ && shell.tried) {
+        // Out of a stalemate the angles on either side of the nearest shell are tried too: the
+        // narrow way into a chasm or a cave may lie between the fan's angles.
+        refined_ = true;
+        const AimGoal goal = GoalAt(resultTargets_[SlotShell], WeaponShell, 0.0f);
+        for (int step = 1; step <= STALEMATE_REFINE_DEGREES; ++step) {
+            Queue(goal, shell.angle - step, Preference::MostDamage, SlotShell);
+            Queue(goal, shell.angle + step, Preference::MostDamage, SlotShell);
+        }
         return;
     }
     const int target = hits ? resultTargets_[SlotShell] : targets_.front();
@@ -584,14 +616,17 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
     stage_ = Stage::Aim;
 }
 
-// Whether the shot is one that hurt nobody from this place, in this ground and wind.
+// Whether the shot is one that hurt nobody from this place, in this ground and wind (in a stalemate,
+// in any).
 bool TurnPlanner::Repeats(const Candidate& shot, std::int32_t weapon) const {
     const Misses& misses = Missed[static_cast<std::size_t>(shooter_)];
     const TankBox& me = sim_.tanks()[shooter_];
     for (std::size_t i = 0; i < misses.count; ++i) {
         const MissedShot& m = misses.shots[i];
-        if (m.angle == shot.angle && m.power == shot.power && m.weapon == weapon && m.ground == groundHash_ &&
-            m.wind == sim_.landscape()->wind && m.x == me.x && m.y == me.y)
+        // Out of a stalemate a shot that missed from here is not fired again in any ground or wind.
+        const bool same = stalemate_ || (m.ground == groundHash_ && m.wind == sim_.landscape()->wind);
+        if (same && m.angle == shot.angle && m.power == shot.power && m.weapon == weapon && m.x == me.x &&
+            m.y == me.y)
             return true;
     }
     return false;

@@ -89,6 +89,7 @@ private:
     bool risky_ = false;
     bool checked_ = false;
     bool stalemate_ = false;
+    bool refined_ = false;  // the angles around the nearest shell have been searched
     int quietTurns_ = 0;
 
     FlightSim sim_;

@@ -1,7 +1,8 @@
 // Tests of a computer player's turn: Expert hits what it can reach, every level picks a living
 // opponent and a weapon in stock, nobody aims at itself, the thinking leaves the game alone and
 // ends in bounded slices, the lower levels bracket the way a person would, a missed shot is not
-// fired again from the same place, and a computer boxed in fires a checked, least harmful shot.
+// fired again from the same place, a computer boxed in fires a checked, least harmful shot, and out
+// of a stalemate every level finds the narrow way to a tank on a ledge.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,6 +12,9 @@
 #include "tests/computer/computer_fixture.h"
 
 namespace {
+
+// Turns a computer out of a stalemate is given to reach a target that its ordinary search misses.
+constexpr int STALEMATE_TEST_TURNS = 8;
 
 constexpr Controller LEVELS[] = {ControllerBeginner, ControllerEasy, ControllerNormal, ControllerHard,
                                  ControllerExpert};
@@ -330,6 +334,86 @@ TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
             RestoreMaterials(terrain);
             EXPECT_GT(players->players[0].armour, 0) << level << " seed " << seed;
         }
+    }
+}
+
+// The target stands on a ledge of rock hanging in the air (earth does not fall here), with the
+// ground far below it: most shots that pass the ledge come down far beneath it. Once the match has
+// gone quiet, every level reaches the tank on the ledge within a few turns, in still air and in a
+// wind; every shot it fires is one it checked.
+TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
+    Hills(300, 6, 900, 330);
+    landscape->gravityOn = 0;
+    for (int y = 150; y < 154; ++y) {
+        for (int x = 596; x <= 604; ++x) landscape->Cell(x, y) = Rock;
+    }
+    landscape->ScanAllColumns();
+    Stand(0, 120);
+    Stand(1, 600);
+    const std::vector<std::int32_t> terrain = Materials();
+    for (Controller level : LEVELS) {
+        for (int wind : {0, 5}) {
+            BrainResetForTests();
+            landscape->wind = wind;
+            players->players[1].armour = 100;
+            ComputerRandom random;
+            random.Seed(3);
+            TurnPlanner planner;
+            int turn = 0;
+            for (; turn < STALEMATE_TEST_TURNS && players->players[1].armour == 100; ++turn) {
+                planner.Begin(0, level, &random, TurnPlanner::STALEMATE_TURNS + 2 * turn);
+                while (!planner.Think()) {
+                }
+                EXPECT_TRUE(planner.CheckedDecision());
+                const ShotDecision& d = planner.Decision();
+                const RealShot real = Fire(0, d.angle, d.power, d.weapon);
+                NoteShotLanded(0, d.target, real.lastX, real.lastY);
+                NoteShotOutcome(0, players->players[1].armour < 100);
+                RestoreMaterials(terrain);
+            }
+            EXPECT_LT(players->players[1].armour, 100) << level << " wind " << wind;
+            EXPECT_EQ(players->players[0].armour, 100) << level << " wind " << wind;
+        }
+    }
+}
+
+// Out of a stalemate no shot that missed is fired again from the same place, though the wind has
+// turned since: behind a wall, with a roof over the target, every level tries something new after each miss.
+TEST_F(ComputerTest, OutOfAStalemateAMissIsNotRepeatedInAnotherWind) {
+    Hills(260, 6, 900, 330);
+    Wall(300, 316, 20);
+    Stand(0, 120);
+    Stand(1, 600);
+    // A roof of rock over the target, held up by nothing (earth does not fall here).
+    landscape->gravityOn = 0;
+    for (int y = 200; y < 230; ++y) {
+        for (int x = 520; x < 680; ++x) landscape->Cell(x, y) = Rock;
+    }
+    landscape->ScanAllColumns();
+    const std::vector<std::int32_t> terrain = Materials();
+    for (Controller level : LEVELS) {
+        BrainResetForTests();
+        ComputerRandom random;
+        random.Seed(5);
+        TurnPlanner planner;
+        std::vector<std::array<std::int32_t, 3>> missed;
+        for (int turn = 0; turn < 12; ++turn) {
+            landscape->wind = turn % 3 - 1;  // a different wind from the last turn's
+            players->players[1].armour = 100;
+            planner.Begin(0, level, &random, TurnPlanner::STALEMATE_TURNS + 2 * turn);
+            while (!planner.Think()) {
+            }
+            const ShotDecision& d = planner.Decision();
+            const std::array<std::int32_t, 3> shot{d.angle, d.power, d.weapon};
+            EXPECT_EQ(std::count(missed.begin(), missed.end(), shot), 0) << level << " turn " << turn;
+            const RealShot real = Fire(0, d.angle, d.power, d.weapon);
+            const bool hurt = players->players[1].armour < 100;
+            if (!hurt) missed.push_back(shot);
+            NoteShotLanded(0, d.target, real.lastX, real.lastY);
+            NoteShotOutcome(0, hurt);
+            RestoreMaterials(terrain);
+        }
+        EXPECT_GE(missed.size(), 3u) << level;
     }
 }
 
