@@ -3,16 +3,17 @@
 // Each pairing of neighbouring levels (and Expert against Beginner) plays a game from each of SEEDS
 // seeds in both seatings, so that both start on the same ground; the seeds take every wind option
 // and both gravity options in turn, and each game is MATCHES matches long, the later ones on the
-// ground the game's own play has led to. Eight-player games of mixed levels follow, one a seed. From the
-// game's state between frames it counts per pairing the wins and the matches not over within MATCH_TURN_LIMIT
-// turns, and per level the turns that took armour off an opponent (the seat's first shot of the
-// match, and its fourth on), the turns that hurt or destroyed the shooter itself, the seats that
-// kept one angle through a match of ten turns or more, and the time from a turn's start to its
-// shot. Every game runs in a process of its own, at most JOBS at a time. Run it by hand, with nice:
-// lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]] (pairings
-// 0 to 4, 5 the eight-player games; a seed plays its games alone). For a match that does not end,
-// LADDER_SURFACE=1 draws its ground, LADDER_SHOT=FILE.png saves the screen, and LADDER_TRACE=N
-// writes every shot from turn N on.
+// ground the game's own play has led to. Eight-player games of mixed levels follow, one a seed.
+// From the game's state between frames it counts per pairing the wins and the matches not over
+// within MATCH_TURN_LIMIT turns, and per level the turns that took armour off an opponent (the
+// seat's first shot of the match, and its fourth on), the turns that hurt or destroyed the shooter
+// itself, the seats that kept one angle through a match of ten turns or more, the time from a
+// turn's start to its shot, the weapons fired and the cash held at the end of a match. Every game
+// runs in a process of its own, at most JOBS at a time. Run it by hand, with nice:
+//   lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]]
+// (pairings 0 to 4, 5 the eight-player games; a seed plays its games alone). For a match that does
+// not end, LADDER_SURFACE=1 draws its ground, LADDER_SHOT=FILE.png saves the screen, and
+// LADDER_TRACE=N writes every shot from turn N on.
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -68,6 +69,9 @@ struct LevelTally {
     long longSeats = 0;
     long oneAngleSeats = 0;
     double longestAimingStepUs = 0.0;
+    std::array<long, WEAPON_COUNT> weaponsFired{};
+    long endSeats = 0;  // seats at the end of a match, and the cash they held then
+    long endCash = 0;
 };
 
 struct PairTally {
@@ -142,6 +146,9 @@ private:
             fireFrame_ = frames_;
             const Player& p = ThePlayers->players[static_cast<std::size_t>(shooter_)];
             angles_[static_cast<std::size_t>(shooter_)].push_back(p.angle);
+            if (p.weapon >= 0 && p.weapon < WEAPON_COUNT)
+                Levels[static_cast<std::size_t>(seats_[static_cast<std::size_t>(shooter_)])]
+                    .weaponsFired[static_cast<std::size_t>(p.weapon)] += 1;
             if (matchTurns_ > traceFrom_)
                 std::fprintf(stderr, "turn %d: %s x %d y %d fires angle %d power %d weapon %d\n", matchTurns_,
                              LEVEL_NAMES[seats_[static_cast<std::size_t>(shooter_)]], p.x, p.y, p.angle,
@@ -266,6 +273,9 @@ private:
             }
             angles_[s].clear();
             shots_[s] = 0;
+            LevelTally& t = Levels[static_cast<std::size_t>(seats_[s])];
+            t.endSeats += 1;
+            t.endCash += ThePlayers->players[i].cash;
         }
         matchTurns_ = 0;
     }
@@ -350,6 +360,9 @@ void Collect(Running& r) {
         to.longSeats += from.longSeats;
         to.oneAngleSeats += from.oneAngleSeats;
         to.longestAimingStepUs = std::max(to.longestAimingStepUs, from.longestAimingStepUs);
+        for (std::size_t w = 0; w < WEAPON_COUNT; ++w) to.weaponsFired[w] += from.weaponsFired[w];
+        to.endSeats += from.endSeats;
+        to.endCash += from.endCash;
     }
 }
 
@@ -464,6 +477,17 @@ int main(int argc, char** argv) {
                         ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired)
                         : 0.0,
                     t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs);
+    }
+    std::printf("\n%-9s %7s %7s %7s %7s %7s %7s %10s\n", "per 1000", "shell", "sod", "firewk", "earthmv",
+                "lava", "a-bomb", "cash at end");
+    for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
+        const LevelTally& t = Levels[static_cast<std::size_t>(level)];
+        std::printf("%-9s", LEVEL_NAMES[level]);
+        for (long fired : t.weaponsFired)
+            std::printf(" %7.1f",
+                        1000.0 * static_cast<double>(fired) / static_cast<double>(std::max(1L, t.fired)));
+        std::printf(" %10.0f\n",
+                    static_cast<double>(t.endCash) / static_cast<double>(std::max(1L, t.endSeats)));
     }
     return 0;
 }

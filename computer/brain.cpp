@@ -71,6 +71,7 @@ constexpr int STALEMATE_FIRST_ELEVATION = 2;
 constexpr int STALEMATE_ELEVATION_STEP = 5;
 constexpr int STALEMATE_LAST_ELEVATION = 89;
 constexpr int STALEMATE_TARGETS = 3;
+constexpr int STALEMATE_POWER_SHIFTS = 8;
 // ... and then the angles up to STALEMATE_REFINE_DEGREES either side of the shell that came nearest.
 constexpr int STALEMATE_REFINE_DEGREES = 3;
 
@@ -106,6 +107,9 @@ struct Misses {
     std::size_t next = 0;
 };
 std::array<Misses, MAX_PLAYERS> Missed;
+// Each shooter's last shot that took armour off an opponent.
+std::array<MissedShot, MAX_PLAYERS> LastHit;
+std::array<bool, MAX_PLAYERS> LastHitSet{};
 // Each shooter's last shot as it was planned, until its outcome is noted.
 std::array<MissedShot, MAX_PLAYERS> Pending;
 std::array<bool, MAX_PLAYERS> PendingSet{};
@@ -198,7 +202,11 @@ void NoteShotOutcome(int shooter, bool hurtOpponent) {
     const auto s = static_cast<std::size_t>(shooter);
     if (!PendingSet[s]) return;
     PendingSet[s] = false;
-    if (hurtOpponent) return;
+    if (hurtOpponent) {
+        LastHit[s] = Pending[s];
+        LastHitSet[s] = true;
+        return;
+    }
     Misses& misses = Missed[s];
     misses.shots[misses.next] = Pending[s];
     misses.next = (misses.next + 1) % MISSES_KEPT;
@@ -209,6 +217,7 @@ void ForgetShots() {
     Memory.fill(ShotMemory{});
     Missed.fill(Misses{});
     PendingSet.fill(false);
+    LastHitSet.fill(false);
 }
 
 void BrainResetForTests() { ForgetShots(); }
@@ -276,12 +285,29 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     const LevelStyle& style = StyleOf(level);
     const int target = targets_.front();
     decision_.target = target;
+    // A person tries again what hit from here last time: the angle of that shot and those beside it
+    // are searched first (the wind or the ground may have changed since).
+    const TankBox& self = sim_.tanks()[shooter];
+    const MissedShot& hit = LastHit[static_cast<std::size_t>(shooter)];
+    if (LastHitSet[static_cast<std::size_t>(shooter)] && hit.x == self.x && hit.y == self.y) {
+        const AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
+        // The scan is shifted to pass through that shot's power.
+        const int shift =
+            ((PowerSearch::SCAN_SHIFT_BASE - hit.power) % PowerSearch::SCAN_STEP + PowerSearch::SCAN_STEP) %
+            PowerSearch::SCAN_STEP;
+        for (int step = -1; step <= 1; ++step)
+            Queue(goal, hit.angle + step, Preference::MostDamage, SlotShell, shift);
+    }
     if (stalemate_) {
         // Every elevation a tank can fire at, a few degrees apart from a first one drawn afresh
         // each turn, so that the narrow ways over a peak or onto a ledge are all tried in time.
+        // Each search scans powers of its own drawing too, so that no power is left out for ever.
+        const AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
         const int first = STALEMATE_FIRST_ELEVATION + random->Below(STALEMATE_ELEVATION_STEP);
-        QueueFan(GoalAt(target, WeaponShell, 0.0f), Preference::MostDamage, SlotShell, first,
-                 STALEMATE_ELEVATION_STEP, STALEMATE_LAST_ELEVATION);
+        for (int elevation = first; elevation <= STALEMATE_LAST_ELEVATION;
+             elevation += STALEMATE_ELEVATION_STEP)
+            Queue(goal, AngleFor(elevation, goal.dir), Preference::MostDamage, SlotShell,
+                  random->Below(STALEMATE_POWER_SHIFTS));
     } else {
         QueueFan(GoalAt(target, WeaponShell, 0.0f), Preference::MostDamage, SlotShell, style.firstElevation,
                  style.elevationStep, style.lastElevation);
@@ -332,7 +358,7 @@ bool TurnPlanner::Think() {
             continue;
         }
         const Search& search = searches_[nextSearch_++];
-        current_ = PowerSearch(search.goal, search.angle, search.preference);
+        current_ = PowerSearch(search.goal, search.angle, search.preference, search.shift);
         currentSlot_ = search.slot;
         searching_ = true;
     }
@@ -348,8 +374,9 @@ bool TurnPlanner::Think() {
     return ready_;
 }
 
-void TurnPlanner::Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot) {
-    searches_.push_back(Search{goal, std::clamp(angle, 0, MAX_ANGLE), preference, slot});
+void TurnPlanner::Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot,
+                        std::int32_t shift) {
+    searches_.push_back(Search{goal, std::clamp(angle, 0, MAX_ANGLE), preference, slot, shift});
 }
 
 void TurnPlanner::QueueFan(const AimGoal& goal, Preference preference, Slot slot, int first, int step,
@@ -359,7 +386,7 @@ void TurnPlanner::QueueFan(const AimGoal& goal, Preference preference, Slot slot
 }
 
 // The aim point: the target's middle, or the ground `offset` pixels beyond it along the line of fire
-// (short of it when negative).
+// (short of it when negative), no lower than the target.
 AimGoal TurnPlanner::GoalAt(int target, std::int32_t weapon, float offset) const {
     const TankBox& me = sim_.tanks()[shooter_];
     const TankBox& them = sim_.tanks()[target];
@@ -371,15 +398,25 @@ AimGoal TurnPlanner::GoalAt(int target, std::int32_t weapon, float offset) const
     goal.x = static_cast<float>(them.x);
     goal.y = static_cast<float>(them.y - them.height / 2);
     if (offset != 0.0f) {
+        // On the ground there, or level with the target where the ground falls away below it (off
+        // a ledge, say): the shot is meant to come down near the target, not far beneath it.
         goal.x += static_cast<float>(goal.dir) * offset;
         const Landscape& land = *sim_.landscape();
         const int column = std::clamp(static_cast<int>(goal.x), 0, land.width - 1);
-        goal.y = static_cast<float>(land.SurfaceY(column));
+        goal.y = static_cast<float>(std::min(land.SurfaceY(column), them.y));
     }
     return goal;
 }
 
 bool TurnPlanner::Hits(const Candidate& c) const { return c.tried && c.safe && c.targetDamage > 0; }
+
+// Lava that comes down in the target's valley, no lower than the target, runs down onto it.
+bool TurnPlanner::PoursOnto(const Candidate& c, int target) const {
+    if (!c.tried || !c.flight.Landed() || target < 0) return false;
+    const TankBox& them = sim_.tanks()[target];
+    return std::abs(static_cast<int>(c.flight.x) - them.x) <= VALLEY_REACH &&
+           static_cast<int>(c.flight.y) <= them.y;
+}
 
 void TurnPlanner::Advance() {
     switch (stage_) {
@@ -457,9 +494,11 @@ void TurnPlanner::AfterShells() {
             specialWeapon_ = WeaponEarthMover;
         } else if (!hits && near && InStock(me, WeaponSodSalvo)) {
             specialWeapon_ = WeaponSodSalvo;
-        } else if (hits && style.lavaChance > 0 && InStock(me, WeaponLava) &&
-                   InValley(*sim_.landscape(), sim_.tanks()[target]) &&
-                   random_->Below(style.lavaChance) == 0) {
+        } else if (InStock(me, WeaponLava) && InValley(*sim_.landscape(), sim_.tanks()[target]) &&
+                   (hits ? style.lavaChance > 0 && random_->Below(style.lavaChance) == 0
+                         : style.lavaChance > 0 || stalemate_)) {
+            // Lava runs down into a valley: now and then for a target a shell can reach, and
+            // whenever no shell reaches one.
             specialWeapon_ = WeaponLava;
         }
         if (specialWeapon_ >= 0 && !stalemate_ && random_->Below(100) < style.plainChance)
@@ -490,8 +529,8 @@ void TurnPlanner::AfterSpecial() {
     const bool shellHits = Hits(shell);
     bool take = specialWeapon_ >= 0 && special.safe;
     if (specialWeapon_ == WeaponABomb) take = take && special.opponentsHit > 0;
-    if (specialWeapon_ == WeaponLava || specialWeapon_ == WeaponFirework)
-        take = take && special.targetDamage > 0;
+    if (specialWeapon_ == WeaponFirework) take = take && special.targetDamage > 0;
+    if (specialWeapon_ == WeaponLava) take = take && PoursOnto(special, resultTargets_[SlotSpecial]);
     if (specialWeapon_ == WeaponSodSalvo || specialWeapon_ == WeaponEarthMover)
         take = take && !shellHits && special.miss2 < 30.0f * 30.0f;
     if (take) {

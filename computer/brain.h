@@ -66,9 +66,11 @@ private:
         std::int32_t angle;
         Preference preference;
         Slot slot;
+        std::int32_t shift;  // of the power scan (see PowerSearch)
     };
 
-    void Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot);
+    void Queue(const AimGoal& goal, std::int32_t angle, Preference preference, Slot slot,
+               std::int32_t shift = 0);
     void QueueFan(const AimGoal& goal, Preference preference, Slot slot, int first, int step, int last);
     AimGoal GoalAt(int target, std::int32_t weapon, float offset) const;
     void Advance();
@@ -80,6 +82,7 @@ private:
     void FinishLeastHarm();
     bool Repeats(const Candidate& shot, std::int32_t weapon) const;
     bool Hits(const Candidate& c) const;
+    bool PoursOnto(const Candidate& c, int target) const;
 
     int shooter_ = -1;
     Controller level_ = ControllerHuman;

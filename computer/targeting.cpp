@@ -23,9 +23,7 @@ constexpr std::array<WeaponReach, WEAPON_COUNT> REACHES = {{
     {85, 120, 92},  // WeaponABomb
 }};
 
-// The powers of the coarse scan, and how many crossings of the aim point the bisection follows.
-constexpr std::array<std::int32_t, PowerSearch::SCAN_COUNT> SCAN_POWERS = {4,  12, 20, 28, 36, 44, 52,
-                                                                           60, 68, 76, 84, 92, 100};
+// How many crossings of the aim point the bisection follows.
 constexpr int MAX_CROSSINGS = 3;
 
 // Where the landing lies along the line of fire from the aim point: negative short of it, positive
@@ -117,13 +115,17 @@ float PowerSearch::Try(const FlightSim& sim, std::int32_t power, std::int64_t* s
     return Along(c, goal_);
 }
 
+std::int32_t PowerSearch::ScanPower(int i) const {
+    return std::clamp(SCAN_SHIFT_BASE + SCAN_STEP * i - shift_, 1, MAX_POWER);
+}
+
 bool PowerSearch::NextCrossing() {
     while (crossings_ < MAX_CROSSINGS && ++crossing_ + 1 < SCAN_COUNT) {
         shortBefore_ = along_[crossing_] < 0.0f;
         if (shortBefore_ == (along_[crossing_ + 1] < 0.0f)) continue;
         crossings_ += 1;
-        lo_ = SCAN_POWERS[static_cast<std::size_t>(crossing_)];
-        hi_ = SCAN_POWERS[static_cast<std::size_t>(crossing_) + 1];
+        lo_ = ScanPower(crossing_);
+        hi_ = ScanPower(crossing_ + 1);
         if (hi_ - lo_ > 1) return true;
     }
     return false;
@@ -134,7 +136,7 @@ bool PowerSearch::NextCrossing() {
 bool PowerSearch::Step(const FlightSim& sim, std::int64_t* samples) {
     if (done_) return true;
     if (scanned_ < SCAN_COUNT) {
-        along_[scanned_] = Try(sim, SCAN_POWERS[static_cast<std::size_t>(scanned_)], samples);
+        along_[scanned_] = Try(sim, ScanPower(scanned_), samples);
         scanned_ += 1;
         if (scanned_ == SCAN_COUNT && !NextCrossing()) done_ = true;
         return done_;

@@ -62,11 +62,17 @@ bool LessHarm(const Candidate& a, const Candidate& b);
 // predicts one flight at a time, so that the search can be spread over frames.
 class PowerSearch {
 public:
+    // The coarse scan's powers: SCAN_COUNT of them, SCAN_STEP apart from SCAN_SHIFT_BASE, less the
+    // shift.
     static constexpr int SCAN_COUNT = 13;
+    static constexpr int SCAN_STEP = 8;
+    static constexpr int SCAN_SHIFT_BASE = 4;
 
     PowerSearch() = default;
-    PowerSearch(const AimGoal& goal, std::int32_t angle, Preference preference)
-        : goal_(goal), angle_(angle), preference_(preference) {}
+    // `shift` moves every power of the coarse scan that much lower (0 to 7), so that searches with
+    // different shifts scan different powers.
+    PowerSearch(const AimGoal& goal, std::int32_t angle, Preference preference, std::int32_t shift = 0)
+        : goal_(goal), angle_(angle), preference_(preference), shift_(shift) {}
 
     // One predicted flight; adds the samples it walked to *samples. True once the search is over.
     bool Step(const FlightSim& sim, std::int64_t* samples);
@@ -80,12 +86,14 @@ public:
 
 private:
     float Try(const FlightSim& sim, std::int32_t power, std::int64_t* samples);
+    std::int32_t ScanPower(int i) const;
     // Moves on to the next place where the scan passes the aim point; false when there is none.
     bool NextCrossing();
 
     AimGoal goal_;
     std::int32_t angle_ = 90;
     Preference preference_ = Preference::Nearest;
+    std::int32_t shift_ = 0;
     Candidate best_;
     Candidate leastHarm_;
     float along_[SCAN_COUNT] = {};

@@ -1,8 +1,8 @@
 // Tests of a computer player's turn: Expert hits what it can reach, every level picks a living
 // opponent and a weapon in stock, nobody aims at itself, the thinking leaves the game alone and
 // ends in bounded slices, the lower levels bracket the way a person would, a missed shot is not
-// fired again from the same place, a computer boxed in fires a checked, least harmful shot, and out
-// of a stalemate every level finds the narrow way to a tank on a ledge.
+// fired again from the same place, a computer boxed in fires a checked, least harmful shot, out of
+// a stalemate every level finds the narrow way to a tank on a ledge, and what hit is tried again.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -340,7 +340,7 @@ TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
 // The target stands on a ledge of rock hanging in the air (earth does not fall here), with the
 // ground far below it: most shots that pass the ledge come down far beneath it. Once the match has
 // gone quiet, every level reaches the tank on the ledge within a few turns, in still air and in a
-// wind; every shot it fires is one it checked.
+// wind; every shot it fires is one it checked. Once it has hit, the narrow way is remembered.
 TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
     Hills(300, 6, 900, 330);
     landscape->gravityOn = 0;
@@ -373,6 +373,21 @@ TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
             }
             EXPECT_LT(players->players[1].armour, 100) << level << " wind " << wind;
             EXPECT_EQ(players->players[0].armour, 100) << level << " wind " << wind;
+            // The match is no longer quiet: Expert, who errs least, finds the way again within a
+            // few turns.
+            if (level < ControllerNormal) continue;
+            const std::int32_t before = players->players[1].armour;
+            for (int again = 0; again < 4 && players->players[1].armour == before; ++again) {
+                planner.Begin(0, level, &random, 0);
+                while (!planner.Think()) {
+                }
+                const ShotDecision& d = planner.Decision();
+                const RealShot real = Fire(0, d.angle, d.power, d.weapon);
+                NoteShotLanded(0, d.target, real.lastX, real.lastY);
+                NoteShotOutcome(0, players->players[1].armour < before);
+                RestoreMaterials(terrain);
+            }
+            EXPECT_LT(players->players[1].armour, before) << level << " wind " << wind << " again";
         }
     }
 }
@@ -414,6 +429,43 @@ TEST_F(ComputerTest, OutOfAStalemateAMissIsNotRepeatedInAnotherWind) {
             RestoreMaterials(terrain);
         }
         EXPECT_GE(missed.size(), 3u) << level;
+    }
+}
+
+// A target at the foot of a narrow shaft in the rock: once a stalemate's wide search has found the
+// way in, Expert, out of the stalemate, tries that way again and hits again.
+TEST_F(ComputerTest, WhatHitFromHereIsTriedAgain) {
+    Hills(300, 6, 900, 330);
+    Wall(570, 589, 180);
+    Wall(611, 630, 180);
+    Stand(0, 120);
+    Stand(1, 600);
+    const std::vector<std::int32_t> terrain = Materials();
+    for (int wind : {0, 4}) {
+        BrainResetForTests();
+        landscape->wind = wind;
+        players->players[1].armour = 100;
+        ComputerRandom random;
+        random.Seed(7);
+        TurnPlanner planner;
+        auto play = [&](int quietTurns) {
+            const std::int32_t before = players->players[1].armour;
+            planner.Begin(0, ControllerExpert, &random, quietTurns);
+            while (!planner.Think()) {
+            }
+            const ShotDecision& d = planner.Decision();
+            const RealShot real = Fire(0, d.angle, d.power, d.weapon);
+            NoteShotLanded(0, d.target, real.lastX, real.lastY);
+            NoteShotOutcome(0, players->players[1].armour < before);
+            RestoreMaterials(terrain);
+            return players->players[1].armour < before;
+        };
+        bool found = false;
+        for (int turn = 0; turn < 16 && !found; ++turn) found = play(TurnPlanner::STALEMATE_TURNS + 2 * turn);
+        ASSERT_TRUE(found) << "wind " << wind;
+        bool again = false;
+        for (int turn = 0; turn < 3 && !again; ++turn) again = play(0);
+        EXPECT_TRUE(again) << "wind " << wind;
     }
 }
 
