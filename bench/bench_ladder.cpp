@@ -7,9 +7,10 @@
 // From the game's state between frames it counts per pairing the wins and the matches not over
 // within MATCH_TURN_LIMIT turns, and per level the turns that took armour off an opponent (the
 // seat's first shot of the match, and its fourth on), the turns that hurt or destroyed the shooter
-// itself, the seats that kept one angle through a match of ten turns or more, the time from a
-// turn's start to its shot, the weapons fired and the cash held at the end of a match. Every game
-// runs in a process of its own, at most JOBS at a time. Run it by hand, with nice:
+// itself (apart from turns that began with lava or flames burning beside it), the seats that kept
+// one angle through a match of ten turns or more, the time from a turn's start to its shot, the
+// weapons fired and the cash held at the end of a match. Every game runs in a process of its own,
+// at most JOBS at a time. Run it by hand, with nice:
 //   lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]]
 // (pairings 0 to 4, 5 the eight-player games; a seed plays its games alone). For a match that does
 // not end, LADDER_SURFACE=1 draws its ground, LADDER_SHOT=FILE.png saves the screen, and
@@ -33,6 +34,8 @@
 #include "platform/headless/headless_platform.h"
 #include "platform/input.h"
 #include "players/player_collection.h"
+#include "projectiles/fragment.h"
+#include "projectiles/projectile_collection.h"
 #include "screens/setup_state.h"
 #include "shell/shell.h"
 
@@ -40,6 +43,8 @@ namespace {
 
 constexpr int MATCH_TURN_LIMIT = 300;
 constexpr int ONE_ANGLE_TURNS = 10;
+// Lava or flames this near a tank at the start of its turn may burn it during the turn.
+constexpr int BURN_REACH = 24;
 constexpr int FRAME_MS = 20;
 constexpr const char* LEVEL_NAMES[] = {"Human", "Beginner", "Easy", "Normal", "Hard", "Expert"};
 constexpr int LEVELS = 6;
@@ -63,6 +68,10 @@ struct LevelTally {
     long laterHits = 0;
     long selfHurts = 0;
     long selfKills = 0;
+    // Hurt, or destroyed, in a turn that began with lava or flames burning beside the tank: what
+    // burns on from an earlier shot counts against whoever's turn it is, so these are kept apart.
+    long burntHurts = 0;
+    long burntKills = 0;
     long fireFrames = 0;
     long fired = 0;
     int longestToFire = 0;
@@ -207,6 +216,14 @@ private:
             armour_[static_cast<std::size_t>(i)] = ArmourOf(ThePlayers->players[i]);
         matchTurns_ += 1;
         pair_->turns += 1;
+        burning_ = false;
+        const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
+        for (const Fragment* f = TheProjectiles ? TheProjectiles->fragments : nullptr; f; f = f->next) {
+            if (f->type != FragLavaPixel && f->type != FragFlame) continue;
+            if (std::abs(static_cast<int>(f->x) - me.x) <= BURN_REACH &&
+                std::abs(static_cast<int>(f->y) - me.y) <= BURN_REACH)
+                burning_ = true;
+        }
     }
 
     void CloseTurn() {
@@ -235,8 +252,13 @@ private:
             t.laterShots += 1;
             t.laterHits += opponentLoss > 0;
         }
-        t.selfHurts += hurt;
-        t.selfKills += killed;
+        if (hurt && std::getenv("LADDER_SELF"))
+            std::fprintf(stderr,
+                         "self-hurt: seed %u match %d turn %d %s x %d y %d angle %d power %d weapon %d%s\n",
+                         seed_, played_ + 1, matchTurns_, LEVEL_NAMES[seats_[s]], me.x, me.y, me.angle,
+                         me.power, me.weapon, killed ? " destroyed" : "");
+        (burning_ ? t.burntHurts : t.selfHurts) += hurt;
+        (burning_ ? t.burntKills : t.selfKills) += killed;
         if (fireFrame_ >= 0) {
             const int wait = static_cast<int>(fireFrame_ - startFrame_);
             t.fireFrames += wait;
@@ -302,6 +324,7 @@ private:
     int played_ = 0;
     int matchTurns_ = 0;
     bool open_ = false;
+    bool burning_ = false;  // lava or flames beside the shooter as its turn began
     int shooter_ = -1;
     long startFrame_ = 0;
     long fireFrame_ = -1;
@@ -354,6 +377,8 @@ void Collect(Running& r) {
         to.laterHits += from.laterHits;
         to.selfHurts += from.selfHurts;
         to.selfKills += from.selfKills;
+        to.burntHurts += from.burntHurts;
+        to.burntKills += from.burntKills;
         to.fireFrames += from.fireFrames;
         to.fired += from.fired;
         to.longestToFire = std::max(to.longestToFire, from.longestToFire);
@@ -477,6 +502,14 @@ int main(int argc, char** argv) {
                         ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired)
                         : 0.0,
                     t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs);
+    }
+    std::printf("\n%-9s %14s %14s\n", "level", "burnt-hurt/k", "burnt-kill/k");
+    for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
+        const LevelTally& t = Levels[static_cast<std::size_t>(level)];
+        const double turns = static_cast<double>(std::max(1L, t.turns));
+        std::printf("%-9s %14.2f %14.2f\n", LEVEL_NAMES[level],
+                    1000.0 * static_cast<double>(t.burntHurts) / turns,
+                    1000.0 * static_cast<double>(t.burntKills) / turns);
     }
     std::printf("\n%-9s %7s %7s %7s %7s %7s %7s %10s\n", "per 1000", "shell", "sod", "firewk", "earthmv",
                 "lava", "a-bomb", "cash at end");

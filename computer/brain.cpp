@@ -43,11 +43,11 @@ struct LevelStyle {
     bool specials;
     int lavaChance;
 };
-constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 65, 8, 72, 22, 60, false, 0};
-constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 39, 4, 66, 19, 35, true, 4};
-constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 3};
-constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 25, 2, 62, 16, 15, true, 2};
-constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 2};
+constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 52, 6, 68, 19, 60, false, 0};
+constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 39, 4, 66, 19, 35, true, 8};
+constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 6};
+constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 23, 2, 60, 15, 12, true, 5};
+constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 4};
 
 const LevelStyle& StyleOf(Controller level) {
     switch (level) {
@@ -87,6 +87,8 @@ constexpr int CLUSTER_DX = 110;
 constexpr int CLUSTER_DY = 60;
 constexpr int VALLEY_DEPTH = 10;
 constexpr int VALLEY_REACH = 40;
+// Lava poured no nearer than this to the shooter cannot run down to it.
+constexpr int LAVA_SPREAD = 150;
 
 // A Sod Salvo sheds its earth over the first 160 samples of its path: it buries only a target about
 // this near.
@@ -410,12 +412,16 @@ AimGoal TurnPlanner::GoalAt(int target, std::int32_t weapon, float offset) const
 
 bool TurnPlanner::Hits(const Candidate& c) const { return c.tried && c.safe && c.targetDamage > 0; }
 
-// Lava that comes down in the target's valley, no lower than the target, runs down onto it.
+// Lava that comes down in the target's valley, no lower than the target, runs down onto it; it
+// must not be able to run down to the shooter as well.
 bool TurnPlanner::PoursOnto(const Candidate& c, int target) const {
     if (!c.tried || !c.flight.Landed() || target < 0) return false;
     const TankBox& them = sim_.tanks()[target];
-    return std::abs(static_cast<int>(c.flight.x) - them.x) <= VALLEY_REACH &&
-           static_cast<int>(c.flight.y) <= them.y;
+    const TankBox& me = sim_.tanks()[shooter_];
+    const int x = static_cast<int>(c.flight.x);
+    const int y = static_cast<int>(c.flight.y);
+    const bool spares = std::abs(x - me.x) > LAVA_SPREAD || me.y < y;
+    return std::abs(x - them.x) <= VALLEY_REACH && y <= them.y && spares;
 }
 
 void TurnPlanner::Advance() {
@@ -728,7 +734,23 @@ void TurnPlanner::FinishLeastHarm() {
         return;
     }
     if (leastHarm_.tried) {
-        Finish(leastHarm_, leastHarmWeapon_, leastHarmTarget_);
+        // Boxed in, a weapon without a blast of its own (or a small one) fired the same way hurts
+        // less than a shell, and may dig the tank out.
+        Candidate shot = leastHarm_;
+        std::int32_t weapon = leastHarmWeapon_;
+        const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter_)];
+        if (shot.selfDamage > 1 && leastHarmTarget_ >= 0) {
+            for (std::int32_t gentle : {WeaponEarthMover, WeaponSodSalvo, WeaponFirework}) {
+                if (!InStock(me, gentle)) continue;
+                const Candidate other =
+                    Assess(sim_, GoalAt(leastHarmTarget_, gentle, 0.0f), shot.angle, shot.power);
+                if (LessHarm(other, shot)) {
+                    shot = other;
+                    weapon = gentle;
+                }
+            }
+        }
+        Finish(shot, weapon, leastHarmTarget_);
         return;
     }
     ready_ = true;

@@ -83,6 +83,7 @@ FlightResult FlightSim::From(float x, float y, float vx, float vy, std::int32_t 
     FlightResult result;
     Body body{x, y, x, y, vx, vy, gravity_};
     const bool mover = kind == KindEarthMover;
+    bool entered = false;
     auto sample = [&]() {
         result.samples += 1;
         const int xi = static_cast<int>(body.x);
@@ -97,6 +98,11 @@ FlightResult FlightSim::From(float x, float y, float vx, float vy, std::int32_t 
         // Above a column's topmost solid pixel all is Air: most of a flight never reads the map.
         const std::int32_t cell = land.Inside(xi, yi) && yi >= land.topSolid[xi] ? land.Cell(xi, yi) : Air;
         if (mover && (cell == Earth || cell == Rock)) {
+            if (!entered) {
+                entered = true;
+                result.entryX = body.x;
+                result.entryY = body.y;
+            }
             const double drag = cell == Earth ? EARTH_DRAG : ROCK_DRAG;
             body.vx = static_cast<float>(body.vx * drag);
             body.vy = static_cast<float>(body.vy * drag);
@@ -126,5 +132,9 @@ FlightResult FlightSim::From(float x, float y, float vx, float vy, std::int32_t 
     result.y = body.y;
     result.prevX = body.prevX;
     result.prevY = body.prevY;
+    if (!entered) {
+        result.entryX = body.x;
+        result.entryY = body.y;
+    }
     return result;
 }

@@ -30,6 +30,10 @@ struct FlightResult {
     float prevX = 0.0f;  // the sample before it (where a lava stream starts)
     float prevY = 0.0f;
     int tank = -1;
+    // Where an Earth Mover first went into the ground (its tunnel starts there); the end when it
+    // never did.
+    float entryX = 0.0f;
+    float entryY = 0.0f;
     std::int32_t ticks = 0;
     std::int32_t samples = 0;
 

@@ -18,7 +18,7 @@ constexpr std::array<WeaponReach, WEAPON_COUNT> REACHES = {{
     {16, 20, 20},   // WeaponShell
     {0, 0, 30},     // WeaponSodSalvo
     {10, 5, 40},    // WeaponFirework
-    {0, 0, 50},     // WeaponEarthMover
+    {0, 0, 90},     // WeaponEarthMover
     {0, 0, 60},     // WeaponLava
     {85, 120, 92},  // WeaponABomb
 }};
@@ -74,6 +74,12 @@ Candidate Assess(const FlightSim& sim, const AimGoal& goal, std::int32_t angle, 
     c.selfDamage = c.flight.tank == goal.shooter ? ReachOf(goal.weapon).fullDamage
                                                  : BlastDamage(self, goal.weapon, xi, yi);
     c.safe = c.flight.tank != goal.shooter && sx * sx + sy * sy > keep * keep && c.selfDamage == 0;
+    if (goal.weapon == WeaponEarthMover) {
+        // Its tunnel must start no nearer either: the tank would fall into it.
+        const float ex = static_cast<float>(self.x) - c.flight.entryX;
+        const float ey = static_cast<float>(self.y - self.height / 2) - c.flight.entryY;
+        c.safe = c.safe && ex * ex + ey * ey > static_cast<float>(keep * keep);
+    }
     if (!c.safe) c.selfDamage = std::max<std::int32_t>(c.selfDamage, 1);
     for (int i = 0; i < MAX_PLAYERS; ++i) {
         const TankBox& tank = sim.tanks()[i];

@@ -1,8 +1,9 @@
 // Tests of a computer player's turn: Expert hits what it can reach, every level picks a living
 // opponent and a weapon in stock, nobody aims at itself, the thinking leaves the game alone and
 // ends in bounded slices, the lower levels bracket the way a person would, a missed shot is not
-// fired again from the same place, a computer boxed in fires a checked, least harmful shot, out of
-// a stalemate every level finds the narrow way to a tank on a ledge, and what hit is tried again.
+// fired again from the same place, a computer boxed in fires a checked, least harmful shot (with a
+// weapon that has no blast when it has one), out of a stalemate every level finds the narrow way to
+// a tank on a ledge, and what hit is tried again.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -466,6 +467,37 @@ TEST_F(ComputerTest, WhatHitFromHereIsTriedAgain) {
         bool again = false;
         for (int turn = 0; turn < 3 && !again; ++turn) again = play(0);
         EXPECT_TRUE(again) << "wind " << wind;
+    }
+}
+
+// Shut in by rock on every side, where any shell bursts against the rock beside the tank: with an
+// Earth Mover or a Sod Salvo in stock, which have no blast of their own, every level fires one of
+// those the least harmful way it found rather than a shell.
+TEST_F(ComputerTest, ShutInAWeaponWithoutABlast) {
+    Hills(220, 10, 900, 280);
+    Stand(1, 600);
+    for (int y = 150; y < 280; ++y) {
+        for (int x = 70; x < 131; ++x) landscape->Cell(x, y) = Rock;
+    }
+    for (int y = 190; y < 200; ++y) {
+        for (int x = 88; x < 113; ++x) landscape->Cell(x, y) = Air;
+    }
+    landscape->ScanAllColumns();
+    PlaceTank(0, 100, 199, 100).stock = {-1, 0, 0, 1, 0, 0};
+    players->players[0].weapon = WeaponShell;
+    for (Controller level : LEVELS) {
+        for (std::int32_t gentle : {WeaponEarthMover, WeaponSodSalvo}) {
+            BrainResetForTests();
+            players->players[0].stock = {-1, 0, 0, 0, 0, 0};
+            players->players[0].stock[static_cast<std::size_t>(gentle)] = 1;
+            ComputerRandom random;
+            random.Seed(2);
+            TurnPlanner planner;
+            Plan(planner, 0, level, random);
+            EXPECT_TRUE(planner.CheckedDecision()) << level;
+            EXPECT_TRUE(planner.RiskyDecision()) << level;
+            EXPECT_EQ(planner.Decision().weapon, gentle) << level;
+        }
     }
 }
 
