@@ -195,13 +195,14 @@ guest_joins_after_keys() {
 }
 
 # A guest that plays seat 1 through `matches` matches: it shops, then fires whenever it is its turn,
-# a few turns more than the seed's matches take (a turn left over passes in three ticks once the
-# match has ended, so the guest is done while the host still waits at the end).
+# `turns` times a match (12 unless given), a few turns more than the seed's matches take (a turn left
+# over passes in three ticks once the match has ended, so the guest is done while the host still
+# waits at the end).
 guest_plays_matches() {
     for _ in $(seq "$1"); do
         printf '%s\n' "until WeaponShop 200000" "until mine 200000" "wait 10" \
             "press Down Down Down Down Down Down Enter" "until Aiming|EndOfMatch 200000"
-        for _ in $(seq 12); do
+        for _ in $(seq "${2:-12}"); do
             printf '%s\n' "until mine|EndOfMatch 200000" "press Space" "until ShotInProgress|EndOfMatch 1000" \
                 "until Aiming|EndOfMatch 200000"
         done
@@ -232,12 +233,12 @@ join_at() {
 
 # Machines joining a game under way at every kind of moment, one after another: at the player
 # choice, in the weapon shop, while aiming, with a shot in flight, at the end of the match and in a
-# later match. Guest 1 plays seat 1 against a Hard computer; the host watches. Every joiner takes
+# later match. Guest 1 plays seat 1 against an Expert computer; the host watches. Every joiner takes
 # the game so far from the host (with Guest 1's keys the host already holds) and ends, as the host
 # does, 60 frames into the end of the second match, in the host's state.
 guests_join_under_way() {
     {
-        printf '%s\n' "until joined 2" "wait 5" "press Enter" "until PlayerChoice 20" "press 1 2 2 2 2 2" "wait 5"
+        printf '%s\n' "until joined 2" "wait 5" "press Enter" "until PlayerChoice 20" "press 1 2 2 2 2 2 2" "wait 5"
         host_waits_for_joiner choice 3
         printf '%s\n' "wait 3" "press Down Down Down Enter" "until WeaponShop 20"
         host_waits_for_joiner shop 4
@@ -274,15 +275,15 @@ guests_join_under_way() {
 
 # A guest's process killed mid-match (kill -9) and started again, in two ways: `later`, once the
 # host has noticed the loss, or `at_once`, before (its hello then reaches the host while the old
-# connection still looks open, and the host closes that one for it). Guest 1 plays seat 1 against a
-# Hard computer. The host holds the game in the computer's turn while Guest 1 is killed and a watcher
+# connection still looks open, and the host closes that one for it). Guest 1 plays seat 1 against an
+# Expert computer. The host holds the game in the computer's turn while Guest 1 is killed and a watcher
 # joins. Later: when seat 1's turn comes the host waits for Guest 1's keys until it gives up on it,
 # and the computer plays the seat; Guest 1, started again, comes back in the middle of the seat's
 # turn. Either way the machine offers the token kept in its data folder, comes back as Guest 1 and
 # its person plays the seat again: Guest 1 plays the match out and shops for the seat in the next
 # one, and it and the watcher end in the host's state at that match's first turn.
 rejoin_after_kill() {
-    { host_start 2 "1 2 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000"
+    { host_start 2 "1 2 2 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000"
       host_waits_for_joiner watcher 3
       printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 3" \
         "until EndOfMatch 20000" "wait 60" "press Space" "until WeaponShop 200" "until Aiming 20000" "wait 5"
