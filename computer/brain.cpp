@@ -104,16 +104,16 @@ constexpr std::size_t MISSES_KEPT = 32;
 
 std::array<ShotMemory, MAX_PLAYERS> Memory;
 struct Misses {
-    std::array<MissedShot, MISSES_KEPT> shots{};
+    std::array<FiredShot, MISSES_KEPT> shots{};
     std::size_t count = 0;
     std::size_t next = 0;
 };
 std::array<Misses, MAX_PLAYERS> Missed;
 // Each shooter's last shot that took armour off an opponent.
-std::array<MissedShot, MAX_PLAYERS> LastHit;
+std::array<FiredShot, MAX_PLAYERS> LastHit;
 std::array<bool, MAX_PLAYERS> LastHitSet{};
 // Each shooter's last shot as it was planned, until its outcome is noted.
-std::array<MissedShot, MAX_PLAYERS> Pending;
+std::array<FiredShot, MAX_PLAYERS> Pending;
 std::array<bool, MAX_PLAYERS> PendingSet{};
 
 bool Standing(const FlightSim& sim, int i) { return i >= 0 && i < MAX_PLAYERS && sim.tanks()[i].standing; }
@@ -290,7 +290,7 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     // A person tries again what hit from here last time: the angle of that shot and those beside it
     // are searched first (the wind or the ground may have changed since).
     const TankBox& self = sim_.tanks()[shooter];
-    const MissedShot& hit = LastHit[static_cast<std::size_t>(shooter)];
+    const FiredShot& hit = LastHit[static_cast<std::size_t>(shooter)];
     if (LastHitSet[static_cast<std::size_t>(shooter)] && hit.x == self.x && hit.y == self.y) {
         const AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
         // The scan is shifted to pass through that shot's power.
@@ -667,7 +667,7 @@ bool TurnPlanner::Repeats(const Candidate& shot, std::int32_t weapon) const {
     const Misses& misses = Missed[static_cast<std::size_t>(shooter_)];
     const TankBox& me = sim_.tanks()[shooter_];
     for (std::size_t i = 0; i < misses.count; ++i) {
-        const MissedShot& m = misses.shots[i];
+        const FiredShot& m = misses.shots[i];
         // Out of a stalemate a shot that missed from here is not fired again in any ground or wind.
         const bool same = stalemate_ || (m.ground == groundHash_ && m.wind == sim_.landscape()->wind);
         if (same && m.angle == shot.angle && m.power == shot.power && m.weapon == weapon && m.x == me.x &&
@@ -718,8 +718,8 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     memory.landed = false;
     memory.shots += 1;
     const auto s = static_cast<std::size_t>(shooter_);
-    Pending[s] = MissedShot{decision_.angle,        decision_.power, weapon, groundHash_,
-                            sim_.landscape()->wind, self.x,          self.y};
+    Pending[s] = FiredShot{decision_.angle,        decision_.power, weapon, groundHash_,
+                           sim_.landscape()->wind, self.x,          self.y};
     PendingSet[s] = true;
     ready_ = true;
     stage_ = Stage::Done;

@@ -156,9 +156,9 @@ struct ShotMemory {
     std::int32_t landY = 0;
     int shots = 0;
 };
-// A shot that took no armour off anyone, with the ground, wind and place it was fired in: a computer
-// never fires it again in the same.
-struct MissedShot {
+// A shot as it was fired, with the ground, wind and place it was fired in. One that took no armour
+// off anyone is never fired again in the same; one that did is tried first from the same place.
+struct FiredShot {
     std::int32_t angle;
     std::int32_t power;
     std::int32_t weapon;

@@ -76,11 +76,29 @@ RealShot ComputerTest::Fire(int shooter, std::int32_t angle, std::int32_t power,
     return shot;
 }
 
-int ComputerTest::Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random) {
-    planner.Begin(shooter, level, &random);
+int ComputerTest::Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random,
+                       int quietTurns) {
+    planner.Begin(shooter, level, &random, quietTurns);
     int slices = 0;
     while (!planner.Think() && slices < 1000) ++slices;
     return slices + 1;
+}
+
+bool ComputerTest::PlayTurn(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random,
+                            int quietTurns, const std::vector<std::int32_t>& terrain) {
+    std::int32_t before = 0;
+    for (int i = 0; i < players->numPlayers; ++i)
+        if (i != shooter) before += players->players[i].armour;
+    Plan(planner, shooter, level, random, quietTurns);
+    const ShotDecision& d = planner.Decision();
+    const RealShot real = Fire(shooter, d.angle, d.power, d.weapon);
+    std::int32_t after = 0;
+    for (int i = 0; i < players->numPlayers; ++i)
+        if (i != shooter) after += players->players[i].armour;
+    NoteShotLanded(shooter, d.target, real.lastX, real.lastY);
+    NoteShotOutcome(shooter, after < before);
+    RestoreMaterials(terrain);
+    return after < before;
 }
 
 std::vector<std::int32_t> ComputerTest::Materials() const {

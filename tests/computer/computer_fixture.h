@@ -32,8 +32,13 @@ protected:
 
     // Player `shooter` fires (angle, power, weapon) for real; ticks until the shot is over.
     RealShot Fire(int shooter, std::int32_t angle, std::int32_t power, std::int32_t weapon);
-    // Runs the planner to its decision; returns the slices it took.
-    int Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random);
+    // Runs the planner to its decision, `quietTurns` into a match in which nobody has been hurt;
+    // returns the slices it took.
+    int Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random, int quietTurns = 0);
+    // A whole turn: the decision, fired for real, where it landed and whether it hurt an opponent
+    // told to the brain, and the terrain put back; true when it hurt an opponent.
+    bool PlayTurn(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random, int quietTurns,
+                  const std::vector<std::int32_t>& terrain);
 
     // The materials of the landscape, to put back after a real shot and to compare.
     std::vector<std::int32_t> Materials() const;

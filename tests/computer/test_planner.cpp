@@ -341,7 +341,7 @@ TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
 // The target stands on a ledge of rock hanging in the air (earth does not fall here), with the
 // ground far below it: most shots that pass the ledge come down far beneath it. Once the match has
 // gone quiet, every level reaches the tank on the ledge within a few turns, in still air and in a
-// wind; every shot it fires is one it checked. Once it has hit, the narrow way is remembered.
+// wind; every shot it fires is one it checked. Once it has hit, the narrow way is found again.
 TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
     Hills(300, 6, 900, 330);
     landscape->gravityOn = 0;
@@ -360,35 +360,20 @@ TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
             ComputerRandom random;
             random.Seed(3);
             TurnPlanner planner;
-            int turn = 0;
-            for (; turn < STALEMATE_TEST_TURNS && players->players[1].armour == 100; ++turn) {
-                planner.Begin(0, level, &random, TurnPlanner::STALEMATE_TURNS + 2 * turn);
-                while (!planner.Think()) {
-                }
+            bool hit = false;
+            for (int turn = 0; turn < STALEMATE_TEST_TURNS && !hit; ++turn) {
+                hit = PlayTurn(planner, 0, level, random, TurnPlanner::STALEMATE_TURNS + 2 * turn, terrain);
                 EXPECT_TRUE(planner.CheckedDecision());
-                const ShotDecision& d = planner.Decision();
-                const RealShot real = Fire(0, d.angle, d.power, d.weapon);
-                NoteShotLanded(0, d.target, real.lastX, real.lastY);
-                NoteShotOutcome(0, players->players[1].armour < 100);
-                RestoreMaterials(terrain);
             }
-            EXPECT_LT(players->players[1].armour, 100) << level << " wind " << wind;
+            EXPECT_TRUE(hit) << level << " wind " << wind;
             EXPECT_EQ(players->players[0].armour, 100) << level << " wind " << wind;
-            // The match is no longer quiet: Expert, who errs least, finds the way again within a
-            // few turns.
+            // The match is no longer quiet: from Normal up, the levels that err least find the
+            // way again within a few turns.
             if (level < ControllerNormal) continue;
-            const std::int32_t before = players->players[1].armour;
-            for (int again = 0; again < 4 && players->players[1].armour == before; ++again) {
-                planner.Begin(0, level, &random, 0);
-                while (!planner.Think()) {
-                }
-                const ShotDecision& d = planner.Decision();
-                const RealShot real = Fire(0, d.angle, d.power, d.weapon);
-                NoteShotLanded(0, d.target, real.lastX, real.lastY);
-                NoteShotOutcome(0, players->players[1].armour < before);
-                RestoreMaterials(terrain);
-            }
-            EXPECT_LT(players->players[1].armour, before) << level << " wind " << wind << " again";
+            bool again = false;
+            for (int turn = 0; turn < 4 && !again; ++turn)
+                again = PlayTurn(planner, 0, level, random, 0, terrain);
+            EXPECT_TRUE(again) << level << " wind " << wind;
         }
     }
 }
@@ -416,18 +401,12 @@ TEST_F(ComputerTest, OutOfAStalemateAMissIsNotRepeatedInAnotherWind) {
         for (int turn = 0; turn < 12; ++turn) {
             landscape->wind = turn % 3 - 1;  // a different wind from the last turn's
             players->players[1].armour = 100;
-            planner.Begin(0, level, &random, TurnPlanner::STALEMATE_TURNS + 2 * turn);
-            while (!planner.Think()) {
-            }
+            const bool hurt =
+                PlayTurn(planner, 0, level, random, TurnPlanner::STALEMATE_TURNS + 2 * turn, terrain);
             const ShotDecision& d = planner.Decision();
             const std::array<std::int32_t, 3> shot{d.angle, d.power, d.weapon};
             EXPECT_EQ(std::count(missed.begin(), missed.end(), shot), 0) << level << " turn " << turn;
-            const RealShot real = Fire(0, d.angle, d.power, d.weapon);
-            const bool hurt = players->players[1].armour < 100;
             if (!hurt) missed.push_back(shot);
-            NoteShotLanded(0, d.target, real.lastX, real.lastY);
-            NoteShotOutcome(0, hurt);
-            RestoreMaterials(terrain);
         }
         EXPECT_GE(missed.size(), 3u) << level;
     }
@@ -449,23 +428,14 @@ TEST_F(ComputerTest, WhatHitFromHereIsTriedAgain) {
         ComputerRandom random;
         random.Seed(7);
         TurnPlanner planner;
-        auto play = [&](int quietTurns) {
-            const std::int32_t before = players->players[1].armour;
-            planner.Begin(0, ControllerExpert, &random, quietTurns);
-            while (!planner.Think()) {
-            }
-            const ShotDecision& d = planner.Decision();
-            const RealShot real = Fire(0, d.angle, d.power, d.weapon);
-            NoteShotLanded(0, d.target, real.lastX, real.lastY);
-            NoteShotOutcome(0, players->players[1].armour < before);
-            RestoreMaterials(terrain);
-            return players->players[1].armour < before;
-        };
         bool found = false;
-        for (int turn = 0; turn < 16 && !found; ++turn) found = play(TurnPlanner::STALEMATE_TURNS + 2 * turn);
+        for (int turn = 0; turn < 16 && !found; ++turn)
+            found = PlayTurn(planner, 0, ControllerExpert, random, TurnPlanner::STALEMATE_TURNS + 2 * turn,
+                             terrain);
         ASSERT_TRUE(found) << "wind " << wind;
         bool again = false;
-        for (int turn = 0; turn < 3 && !again; ++turn) again = play(0);
+        for (int turn = 0; turn < 3 && !again; ++turn)
+            again = PlayTurn(planner, 0, ControllerExpert, random, 0, terrain);
         EXPECT_TRUE(again) << "wind " << wind;
     }
 }
