@@ -147,6 +147,14 @@ stage_summary() {
     stage_wait "$name"
     [ ${#name} -gt "$width" ] && width=${#name}
   done
+  # What a failed stage beside the others printed last comes again here, where a reader of only
+  # the end of the output finds it (ctest, for one, ends with the list of the tests that failed).
+  for name in "${stage_names[@]}"; do
+    if [ "${stage_result[$name]}" = FAILED ] && [ -f "$(stage_file "$name" log)" ]; then
+      printf '\n=== The end of what "%s" printed\n' "$name"
+      tail -n 40 "$(stage_file "$name" log)"
+    fi
+  done
   printf '\n%-*s %6s %6s  %s\n' "$width" "Stage" "Wall" "CPU" "Result"
   for name in "${stage_names[@]}"; do
     wall=- cpu=-

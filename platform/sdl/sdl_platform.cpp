@@ -119,6 +119,20 @@ int TimeToTick() {
     return SDL_TICKS_PASSED(now, TheTimer.next) ? 0 : static_cast<int>(TheTimer.next - now);
 }
 
+// Waits for an event at most `timeout` ms, or for as long as it takes when it is -1. SDL's own
+// blocking wait is not used: on X11 it wakes itself by sending an event to the window over a second
+// connection, and when a key read during that wait ends the game the window can be gone before the
+// server takes that event, for which Xlib ends the process with status 1. Polling with a sleep of a
+// millisecond between is what SDL itself does while a gamepad is attached.
+bool WaitForEvent(SDL_Event& event, int timeout) {
+    const Uint32 start = SDL_GetTicks();
+    for (;;) {
+        if (SDL_PollEvent(&event)) return true;
+        if (timeout >= 0 && SDL_GetTicks() - start >= static_cast<Uint32>(timeout)) return false;
+        SDL_Delay(1);
+    }
+}
+
 }  // namespace
 
 namespace backend {
@@ -131,7 +145,7 @@ void PumpEvents(bool wait) {
     SDL_Event event;
     if (wait) {
         int timeout = TimeToTick();
-        if (timeout != 0 && SDL_WaitEventTimeout(&event, timeout)) Translate(event);
+        if (timeout != 0 && WaitForEvent(event, timeout)) Translate(event);
     }
     while (SDL_PollEvent(&event)) Translate(event);
     PostPointerTick();

@@ -131,7 +131,8 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     // The native guest joins once the page has (as it starts to run), so that the page is Guest 1.
     for (let i = 0; i < 100 && !/Guest 1 joined/.test(host.out()); ++i) await sleep(100);
     guest = startGuest(relayPort, code);
-    assert.ok(await playing, 'an `until` was not reached');
+    // What the host printed tells which machine stopped and why, should the page's play stop short.
+    assert.ok(await playing, `an \`until\` was not reached; the host printed:\n${host.out().slice(-2000)}`);
     assert.ok(await watching, 'the spectator did not see the match end');
     const {status, out, err} = await host.ended;
     assert.equal(status, 0, err);
