@@ -99,8 +99,10 @@ echo "  $(head -n 1 <<<"$answer")"
 echo "The installed game, started from its desktop entry's command, to its title frame"
 command=$(sed -n 's/^Exec=//p' "$entry")
 log="$root/game.log"
+# Its virtual display is sought from :300 up, clear of the tests' (from :99) that may run beside it:
+# xvfb-run -a can give two started at once the same display.
 PATH="$root/usr/games:$PATH" XDG_DATA_HOME="$root/data" SDL_AUDIODRIVER=dummy \
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  xvfb-run -a -n 300 -s "-screen 0 1024x768x24" bash -c '
     $0 >"$1" 2>&1 & pid=$!
     for _ in $(seq 100); do grep -q "First frame shown" "$1" && break; sleep 0.1; done
     kill -TERM "$pid"; wait "$pid"' "$command" "$log" || { cat "$log" >&2; fail "the game did not end cleanly"; }
