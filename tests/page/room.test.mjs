@@ -91,11 +91,13 @@ function startHost(relayPort) {
 }
 
 // Runs a native guest of the room (with a home of its own, so that it is a machine apart): the page's
-// person's script, and a while into the end of the match it writes its state. Its script reaches the
-// end a few frames after the host's does, so it stands on its own frame there.
+// person's script, and a while into the end of the match it writes its state. It then stays until
+// after the frame of the host's state (at most 600 frames into the end, the host's 400 at least), so
+// that however fast the host runs, the news of its leaving comes after that frame; the host stays
+// longer still.
 function startGuest(relayPort, code) {
   const script = path.join(work, 'guest.script');
-  fs.writeFileSync(script, fs.readFileSync(GUEST_SCRIPT, 'utf8') + 'wait 20\nstate guest.json\n');
+  fs.writeFileSync(script, fs.readFileSync(GUEST_SCRIPT, 'utf8') + 'wait 20\nstate guest.json\nwait 400\n');
   const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', code, '--script', script],
                       {cwd: work, stdio: ['ignore', 'pipe', 'pipe'],
                        env: {...process.env, XDG_DATA_HOME: path.join(work, 'guest-data')}});
