@@ -101,6 +101,17 @@ bool ComputerTest::PlayTurn(TurnPlanner& planner, int shooter, Controller level,
     return after < before;
 }
 
+bool ComputerTest::HitWithin(int turns, bool stalemate, TurnPlanner& planner, Controller level,
+                             ComputerRandom& random, const std::vector<std::int32_t>& terrain) {
+    for (int turn = 0; turn < turns; ++turn) {
+        const int quiet = stalemate ? TurnPlanner::STALEMATE_TURNS + 2 * turn : 0;
+        const bool hit = PlayTurn(planner, 0, level, random, quiet, terrain);
+        EXPECT_TRUE(planner.CheckedDecision()) << level << " turn " << turn;
+        if (hit) return true;
+    }
+    return false;
+}
+
 std::vector<std::int32_t> ComputerTest::Materials() const {
     const auto end = MaterialMap.begin() + static_cast<std::ptrdiff_t>(landscape->width) * landscape->height;
     return std::vector<std::int32_t>(MaterialMap.begin(), end);

@@ -39,6 +39,11 @@ protected:
     // told to the brain, and the terrain put back; true when it hurt an opponent.
     bool PlayTurn(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random, int quietTurns,
                   const std::vector<std::int32_t>& terrain);
+    // Seat 0 plays at most `turns` whole turns until one hurts an opponent: out of a stalemate (the
+    // quiet turns growing by two a turn, as in a match of two) or else in a match just begun. Every
+    // shot must be one the planner checked. True when one hurt.
+    bool HitWithin(int turns, bool stalemate, TurnPlanner& planner, Controller level, ComputerRandom& random,
+                   const std::vector<std::int32_t>& terrain);
 
     // The materials of the landscape, to put back after a real shot and to compare.
     std::vector<std::int32_t> Materials() const;

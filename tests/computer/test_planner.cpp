@@ -360,20 +360,13 @@ TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
             ComputerRandom random;
             random.Seed(3);
             TurnPlanner planner;
-            bool hit = false;
-            for (int turn = 0; turn < STALEMATE_TEST_TURNS && !hit; ++turn) {
-                hit = PlayTurn(planner, 0, level, random, TurnPlanner::STALEMATE_TURNS + 2 * turn, terrain);
-                EXPECT_TRUE(planner.CheckedDecision());
-            }
-            EXPECT_TRUE(hit) << level << " wind " << wind;
+            EXPECT_TRUE(HitWithin(STALEMATE_TEST_TURNS, true, planner, level, random, terrain))
+                << level << " wind " << wind;
             EXPECT_EQ(players->players[0].armour, 100) << level << " wind " << wind;
             // The match is no longer quiet: from Normal up, the levels that err least find the
             // way again within a few turns.
             if (level < ControllerNormal) continue;
-            bool again = false;
-            for (int turn = 0; turn < 4 && !again; ++turn)
-                again = PlayTurn(planner, 0, level, random, 0, terrain);
-            EXPECT_TRUE(again) << level << " wind " << wind;
+            EXPECT_TRUE(HitWithin(4, false, planner, level, random, terrain)) << level << " wind " << wind;
         }
     }
 }
@@ -428,15 +421,8 @@ TEST_F(ComputerTest, WhatHitFromHereIsTriedAgain) {
         ComputerRandom random;
         random.Seed(7);
         TurnPlanner planner;
-        bool found = false;
-        for (int turn = 0; turn < 16 && !found; ++turn)
-            found = PlayTurn(planner, 0, ControllerExpert, random, TurnPlanner::STALEMATE_TURNS + 2 * turn,
-                             terrain);
-        ASSERT_TRUE(found) << "wind " << wind;
-        bool again = false;
-        for (int turn = 0; turn < 3 && !again; ++turn)
-            again = PlayTurn(planner, 0, ControllerExpert, random, 0, terrain);
-        EXPECT_TRUE(again) << "wind " << wind;
+        ASSERT_TRUE(HitWithin(16, true, planner, ControllerExpert, random, terrain)) << "wind " << wind;
+        EXPECT_TRUE(HitWithin(3, false, planner, ControllerExpert, random, terrain)) << "wind " << wind;
     }
 }
 
