@@ -125,15 +125,16 @@ room_four_machines_match() {
 # A guest's process killed mid-match (kill -9) and started again with the room's code: the broker
 # tells the host at once that it vanished, and the computer plays its seat meanwhile; the machine
 # offers the token kept in its data folder, comes back as Guest 1 and plays the match out, ending
-# in the host's state. Guest 1 plays seat 1 against a Hard computer; the host watches.
+# in the host's state. Guest 1 plays seat 1 against an Expert computer, firing every turn of its
+# own; the host watches.
 room_guest_rejoins_after_kill() {
     start_relay
-    { host_start 2 "1 2 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" \
+    { host_start 2 "1 2 2 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" \
         "materials $work/killed.pgm" "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 2" \
         "until EndOfMatch 20000" "wait 300"; } >"$work/host.script"
     # The first run shops and fires once; the second plays the match out.
     { guest_plays_matches 1 | sed -n 1,9p; echo "until EndOfMatch 200000"; } >"$work/guest1.first.script"
-    { guest_plays_matches 1 | sed 1,5d; printf '%s\n' "until EndOfMatch 200000" "wait 20"; } >"$work/guest1.script"
+    { guest_plays_matches 1 60 | sed 1,5d; printf '%s\n' "until EndOfMatch 200000" "wait 20"; } >"$work/guest1.script"
     machine host --seed 7 --relay "$relay" --online
     local code
     code=$(room_code) || exit 1
