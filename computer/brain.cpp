@@ -15,7 +15,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
+#include <optional>
 
 #include "core/rules.h"
 #include "landscape/landscape.h"
@@ -166,13 +168,24 @@ std::int32_t FirstInStock(const Player& player) {
     return WeaponShell;
 }
 
-std::uint32_t GroundHash(const Landscape& land) {
-    std::uint32_t h = 2166136261u;
-    for (int x = 0; x < land.width; ++x) {
-        h ^= static_cast<std::uint32_t>(land.topSolid[static_cast<std::size_t>(x)]);
-        h *= 16777619u;
+void Mix(std::uint32_t word, std::uint32_t* hash) {
+    for (int byte = 0; byte < 4; ++byte) {
+        *hash ^= (word >> (8 * byte)) & 0xFFu;
+        *hash *= 16777619u;
     }
-    return h;
+}
+
+// The missed shot with its key in the ground as it left it, its own crater made, and in the wind it
+// was fired in. A shooter since moved from where it fired never fires from there again: no key.
+FiredShot AsLeft(int shooter, FiredShot shot) {
+    if (!TheLandscape || !ThePlayers) return shot;
+    const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter)];
+    if (me.x != shot.x || me.y != shot.y) return shot;
+    FlightSim sim;
+    sim.Capture(TheLandscape, ThePlayers, TheProjectiles ? TheProjectiles->gravity : GRAVITY);
+    sim.SetWind(shot.wind);
+    shot.key = ShotKey(sim, shooter, shot.angle, shot.power, shot.weapon);
+    return shot;
 }
 
 // spread * percent^shots / 100^shots.
@@ -182,6 +195,22 @@ int Shrunk(int spread, int percent, int shots) {
 }
 
 }  // namespace
+
+std::uint32_t ShotKey(const FlightSim& sim, int shooter, std::int32_t angle, std::int32_t power,
+                      std::int32_t weapon) {
+    const TankBox& from = sim.tanks()[static_cast<std::size_t>(shooter)];
+    const FlightResult end = sim.Shot(shooter, angle, power, weapon);
+    std::uint32_t hash = 2166136261u;
+    for (std::uint32_t word :
+         {static_cast<std::uint32_t>(from.x), static_cast<std::uint32_t>(from.y),
+          std::bit_cast<std::uint32_t>(sim.windStep()), static_cast<std::uint32_t>(end.end),
+          static_cast<std::uint32_t>(end.tank), static_cast<std::uint32_t>(end.ticks),
+          static_cast<std::uint32_t>(end.samples), std::bit_cast<std::uint32_t>(end.x),
+          std::bit_cast<std::uint32_t>(end.y), std::bit_cast<std::uint32_t>(end.entryX),
+          std::bit_cast<std::uint32_t>(end.entryY)})
+        Mix(word, &hash);
+    return hash;
+}
 
 const ShotMemory& RememberedShot(int shooter) {
     static const ShotMemory NONE{};
@@ -197,8 +226,8 @@ void NoteShotLanded(int shooter, int target, std::int32_t x, std::int32_t y) {
     memory.landY = y;
 }
 
-// A shot that hurt nobody is kept with the ground, wind and place it was fired in, as they were when
-// it was planned.
+// A shot that hurt nobody is kept with the wind and place it was fired in and its key in the ground
+// as it left it: fired again into the same, it would only come down where it did.
 void NoteShotOutcome(int shooter, bool hurtOpponent) {
     if (shooter < 0 || shooter >= MAX_PLAYERS) return;
     const auto s = static_cast<std::size_t>(shooter);
@@ -210,7 +239,7 @@ void NoteShotOutcome(int shooter, bool hurtOpponent) {
         return;
     }
     Misses& misses = Missed[s];
-    misses.shots[misses.next] = Pending[s];
+    misses.shots[misses.next] = AsLeft(shooter, Pending[s]);
     misses.next = (misses.next + 1) % MISSES_KEPT;
     misses.count = std::min(misses.count + 1, MISSES_KEPT);
 }
@@ -264,7 +293,6 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     }
     const float gravity = TheProjectiles ? TheProjectiles->gravity : GRAVITY;
     sim_.Capture(TheLandscape, ThePlayers, gravity);
-    groundHash_ = GroundHash(*TheLandscape);
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter)];
     decision_.angle = std::clamp(me.angle, 0, MAX_ANGLE);
     decision_.power = std::clamp(me.power, 0, MAX_POWER);
@@ -661,18 +689,21 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
     stage_ = Stage::Aim;
 }
 
-// Whether the shot is one that hurt nobody from this place, in this ground and wind (in a stalemate,
-// in any).
+// Whether the shot is one that hurt nobody from this place, fired in the same wind into ground that
+// is the same along its path (in a stalemate, in any).
 bool TurnPlanner::Repeats(const Candidate& shot, std::int32_t weapon) const {
     const Misses& misses = Missed[static_cast<std::size_t>(shooter_)];
     const TankBox& me = sim_.tanks()[shooter_];
+    std::optional<std::uint32_t> key;
     for (std::size_t i = 0; i < misses.count; ++i) {
         const FiredShot& m = misses.shots[i];
+        if (m.angle != shot.angle || m.power != shot.power || m.weapon != weapon || m.x != me.x ||
+            m.y != me.y)
+            continue;
         // Out of a stalemate a shot that missed from here is not fired again in any ground or wind.
-        const bool same = stalemate_ || (m.ground == groundHash_ && m.wind == sim_.landscape()->wind);
-        if (same && m.angle == shot.angle && m.power == shot.power && m.weapon == weapon && m.x == me.x &&
-            m.y == me.y)
-            return true;
+        if (stalemate_) return true;
+        if (!key) key = ShotKey(sim_, shooter_, shot.angle, shot.power, weapon);
+        if (m.key == *key) return true;
     }
     return false;
 }
@@ -718,8 +749,8 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     memory.landed = false;
     memory.shots += 1;
     const auto s = static_cast<std::size_t>(shooter_);
-    Pending[s] = FiredShot{decision_.angle,        decision_.power, weapon, groundHash_,
-                           sim_.landscape()->wind, self.x,          self.y};
+    Pending[s] =
+        FiredShot{decision_.angle, decision_.power, weapon, 0, sim_.landscape()->wind, self.x, self.y};
     PendingSet[s] = true;
     ready_ = true;
     stage_ = Stage::Done;

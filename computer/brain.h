@@ -96,7 +96,6 @@ private:
     int quietTurns_ = 0;
 
     FlightSim sim_;
-    std::uint32_t groundHash_ = 0;
     Stage stage_ = Stage::Done;
     std::vector<Search> searches_;
     std::size_t nextSearch_ = 0;
@@ -156,15 +155,22 @@ struct ShotMemory {
     std::int32_t landY = 0;
     int shots = 0;
 };
-// A shot as it was fired, with the ground, wind and place it was fired in. One that took no armour
-// off anyone is never fired again in the same; one that did is tried first from the same place.
+// A shot as it was fired: the wind and place it was fired in, and its key (ShotKey) in the ground as
+// it left it. One that took no armour off anyone is not fired again while its key stays the same;
+// one that did is tried first from the same place.
 struct FiredShot {
     std::int32_t angle;
     std::int32_t power;
     std::int32_t weapon;
-    std::uint32_t ground;
+    std::uint32_t key;
     std::int32_t wind;
     std::int32_t x;
     std::int32_t y;
 };
+// What decides where a shot goes, as one number: the shooter's place, the wind and the end of the
+// shot's flight predicted in the ground and among the tanks as `sim` holds them, an end that follows
+// from what lies along its path and from nothing else. Shots of one angle, power and weapon with
+// the same key go the same way; ground the flight never meets leaves the key as it was.
+std::uint32_t ShotKey(const FlightSim& sim, int shooter, std::int32_t angle, std::int32_t power,
+                      std::int32_t weapon);
 const ShotMemory& RememberedShot(int shooter);

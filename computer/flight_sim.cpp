@@ -63,6 +63,8 @@ void FlightSim::Capture(const Landscape* landscape, const PlayerCollection* play
     }
 }
 
+void FlightSim::SetWind(std::int32_t wind) { windStep_ = static_cast<float>(wind * WIND_PER_UNIT); }
+
 int FlightSim::TankAt(int px, int py) const {
     if (px < left_ || px > right_ || py < top_ || py > bottom_) return -1;
     for (int i = 0; i < tankCount_; ++i) {

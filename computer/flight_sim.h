@@ -62,6 +62,8 @@ public:
     // Takes in the wind, the tanks and the gravity the collection gives its projectiles; the
     // landscape is read where it lies, so it must outlive the predictions.
     void Capture(const Landscape* landscape, const PlayerCollection* players, float gravity);
+    // Predicts as if the wind were this (-MAX_WIND to MAX_WIND) rather than the landscape's.
+    void SetWind(std::int32_t wind);
 
     // The shot player `shooter` would fire at this angle (0 to 180) and power (0 to 100) with
     // weapon 0 to 5, from the tip of the barrel as PlayerCollection::Fire launches it.

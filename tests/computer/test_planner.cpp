@@ -305,6 +305,46 @@ TEST_F(ComputerTest, AMissedShotIsNotRepeated) {
     }
 }
 
+// A shot's key follows what decides where it goes: a crater where it comes down, another wind or the
+// shooter moved changes it; a crater in ground the flight passes high over, or beyond the target,
+// does not. Predicting in a wind of one's choosing is predicting in that wind.
+TEST_F(ComputerTest, AShotsKeyChangesWithWhatTheShotMeetsOnly) {
+    Hills(220, 10, 900, 270);
+    Stand(0, 100);
+    Stand(1, 500);
+    FlightSim sim;
+    auto key = [&] {
+        sim.Capture(landscape.get(), players, GRAVITY);
+        return ShotKey(sim, 0, 115, 35, WeaponShell);
+    };
+    const std::uint32_t first = key();
+    const FlightResult flight = sim.Shot(0, 115, 35, WeaponShell);
+    ASSERT_EQ(flight.end, FlightEnd::Ground);
+    const int landX = static_cast<int>(flight.x), landY = static_cast<int>(flight.y);
+    ASSERT_GT(landX, 200);
+    ASSERT_LT(landX, 440);
+
+    const int under = (100 + landX) / 2;
+    landscape->Hole(under, landscape->SurfaceY(under) + 20, 20, false, 1.0f);
+    landscape->Hole(700, landscape->SurfaceY(700), 20, false, 1.0f);
+    EXPECT_EQ(key(), first) << "craters the flight never meets";
+
+    landscape->wind = 4;
+    const std::uint32_t windy = key();
+    EXPECT_NE(windy, first);
+    landscape->wind = 0;
+    sim.Capture(landscape.get(), players, GRAVITY);
+    sim.SetWind(4);
+    EXPECT_EQ(ShotKey(sim, 0, 115, 35, WeaponShell), windy);
+
+    Stand(0, 104);
+    EXPECT_NE(key(), first) << "the shooter moved";
+    Stand(0, 100);
+    ASSERT_EQ(key(), first);
+    landscape->Hole(landX, landY, 12, false, 1.0f);
+    EXPECT_NE(key(), first) << "a crater where it came down";
+}
+
 // Deep in a narrow rock well with the target far off, every shot comes down close: whatever the
 // level, the shot fired is one that was predicted (never a shot nobody checked), and it does not
 // destroy the shooter.
