@@ -19,11 +19,12 @@ void CheckError(const std::string& error) {
 }
 
 // A replay that parses is one the game can deliver: every value in range, stamps in order and
-// none past the end. The parser takes only the one way of writing each replay, so writing it
-// again gives back the very bytes read.
+// none past the end, and the run no longer than a replay runs. The parser takes only the one way of writing
+// each replay, so writing it again gives back the very bytes read.
 void CheckReplay(const ReplayRecord& replay, const std::string& text) {
     Require(replay.landscapeGravity <= 1 && replay.wind >= 0 && replay.wind <= 3);
     for (Controller c : replay.controllers) Require(c >= ControllerHuman && c < CONTROLLER_COUNT);
+    Require(replay.steps <= REPLAY_LONGEST_STEPS);
     std::uint32_t previous = 0;
     for (const ReplayEvent& e : replay.events) {
         Require(e.step >= previous && e.step <= replay.steps);

@@ -250,6 +250,14 @@ std::string FormatReplay(const ReplayRecord& replay) {
 
 namespace {
 
+// A stamp or the end line's count within the longest run, or the reason it is not.
+bool WithinADay(const Reader& in, std::uint32_t step, std::string* error) {
+    if (step <= REPLAY_LONGEST_STEPS) return true;
+    return in.Fail("the run reaches frame step " + std::to_string(step) + "; a replay runs at most " +
+                       std::to_string(REPLAY_LONGEST_STEPS) + " (a day)",
+                   error);
+}
+
 // The end or cut line, its words read; true when the run it closes is a whole replay.
 bool ParseEndLine(Reader& in, std::uint32_t previous, ReplayRecord* replay, std::string* error) {
     replay->cutShort = in.Word(0) == "cut";
@@ -261,6 +269,7 @@ bool ParseEndLine(Reader& in, std::uint32_t previous, ReplayRecord* replay, std:
                            " frame steps after its last event; a replay goes on at most " +
                            std::to_string(REPLAY_QUIET_STEPS) + " (six hours)",
                        error);
+    if (!WithinADay(in, replay->steps, error)) return false;
     if (!in.AtEnd()) return in.Fail("there is more after the end line", error);
     return true;
 }
@@ -282,6 +291,10 @@ bool ParseBody(Reader& in, bool cut, ReplayRecord* replay, std::string* error) {
             return in.Words() < 2 ? in.Fail("expected an event or the end line", error) : false;
         if (good && step < previous) {
             if (!cut) return in.Fail("the events are out of order", error);
+            good = false;
+        }
+        if (good && !WithinADay(in, step, error)) {
+            if (!cut) return false;
             good = false;
         }
         if (good && !ParseEvent(in, step, replay, error)) {

@@ -32,7 +32,8 @@
 // line: the game writes its replay as it goes, and at its next start keeps what a run cut short
 // had written, up to its last whole line, with N the last event's stamp. It plays to that step.
 // The end line is at most REPLAY_QUIET_STEPS frame steps after the last event (after step 0 when
-// there is none): a run that claims more is refused rather than played for hours.
+// there is none), and no stamp nor the end line is past REPLAY_LONGEST_STEPS: a run that claims more
+// is refused rather than played for hours.
 #pragma once
 
 #include <array>
@@ -58,6 +59,9 @@ constexpr std::size_t LARGEST_REPLAY_FILE = std::size_t{64} << 20;
 // match, may run that long without a key; no real game runs longer untouched, and playing back a
 // run that claims more would take the runner, or a machine joining a network game, far too long.
 constexpr std::uint32_t REPLAY_QUIET_STEPS = 6 * 60 * 60 * 50;
+// The most frame steps a whole run may take: a day at 50 steps a second, longer than any real game.
+// However its input is spread, a run that claims more would take as long to play back.
+constexpr std::uint32_t REPLAY_LONGEST_STEPS = 24 * 60 * 60 * 50;
 
 struct ReplayEvent {
     enum Kind : std::uint8_t {

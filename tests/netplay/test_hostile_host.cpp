@@ -1,6 +1,6 @@
 // Tests of a joining machine against a host that breaks the rules, played by the test in-process: a
-// flood of stamps or news, a game so far that claims to run for ever, and leaving with Esc while the
-// game so far plays back.
+// flood of stamps or news, a game so far that claims to run longer than any game, and leaving with Esc
+// while the game so far plays back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -77,6 +77,7 @@ public:
         Send(watching ? net::Welcome{0, 0, true} : net::Welcome{1});
         ReplayRecord replay;
         replay.seed = 3;
+        replay.events = keys;
         replay.steps = steps;
         const std::string catchUp = "delivered " + std::to_string(steps - 1) + "\n" + FormatReplay(replay);
         for (std::size_t at = 0; at < catchUp.size(); at += net::kMaxCatchUpChunk)
@@ -103,6 +104,9 @@ public:
         for (std::uint32_t f = first; f <= last; f += MAX_FRAMES_AHEAD + 1)
             Send(net::Quiet{machine, f, std::min(last, f + MAX_FRAMES_AHEAD)});
     }
+
+    // The keys of the game so far, when it has any.
+    std::vector<ReplayEvent> keys;
 
     // The joiner has said goodbye or gone.
     bool Left() const { return left_; }
@@ -268,21 +272,41 @@ TEST_F(HostileHostTest, AnHonestHostsStampsWithinTheLimitsAreKept) {
     EXPECT_GE(ReplayFrameSteps(), CATCH_UP + 90);
 }
 
-// A game so far that claims to run for ever is refused before it plays a step, saying why; the
-// machine stays at its own keyboard.
-TEST_F(HostileHostTest, ACatchUpClaimingARunWithoutEndIsRefusedAtOnce) {
-    FakeHost host;
-    host.Open(2147483647, [] {
-        // A joiner that took the game would play it for hours: the window closes it instead.
-        if (ReplayFrameSteps() > 200000) PostInput(InputEvent::CloseRequest());
-    });
-    ASSERT_EQ(RunGame(3, Ticks(10)), 0);
-    EXPECT_EQ(NetRoleNow(), NetRole::Local);
-    EXPECT_NE(NetFailure().find("The host's game could not be read"), std::string::npos) << NetFailure();
-    EXPECT_NE(NetFailure().find("frame steps after its last event"), std::string::npos) << NetFailure();
-    EXPECT_FALSE(ReplayPlaying());
-    EXPECT_LE(ReplayFrameSteps(), 10u);
-    EXPECT_EQ(CurrentMode, Title);
+// A game so far that claims a run longer than any game is refused before it plays a step, saying
+// why: one that goes on for ever after its keys, one with a key every 1,000,000 frame steps (each
+// gap shorter than a quiet spell may be) and one with a key near step 2^31. The machine stays at its
+// own keyboard.
+TEST_F(HostileHostTest, ACatchUpClaimingARunLongerThanAnyGameIsRefusedAtOnce) {
+    std::vector<ReplayEvent> everyMillion;
+    for (std::uint32_t step = 1000000; step <= 5000000; step += 1000000)
+        everyMillion.push_back({step, ReplayEvent::KeyDown, VK_SPACE});
+    const struct {
+        std::uint32_t steps;
+        std::vector<ReplayEvent> keys;
+        const char* why;
+    } cases[] = {
+        {2147483647, {}, "frame steps after its last event"},
+        {5000000, everyMillion, "the run reaches frame step 5000000; a replay runs at most 4320000"},
+        {2147480000, {{2147480000, ReplayEvent::KeyDown, VK_SPACE}}, "the run reaches frame step 2147480000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        ResetEverything();
+        NetResetForTests();
+        FakeHost host;
+        host.keys = c.keys;
+        host.Open(c.steps, [] {
+            // A joiner that took the game would play it for hours: the window closes it instead.
+            if (ReplayFrameSteps() > 200000) PostInput(InputEvent::CloseRequest());
+        });
+        ASSERT_EQ(RunGame(3, Ticks(10)), 0);
+        EXPECT_EQ(NetRoleNow(), NetRole::Local);
+        EXPECT_NE(NetFailure().find("The host's game could not be read"), std::string::npos) << NetFailure();
+        EXPECT_NE(NetFailure().find(c.why), std::string::npos) << NetFailure();
+        EXPECT_FALSE(ReplayPlaying());
+        EXPECT_LE(ReplayFrameSteps(), 10u);
+        EXPECT_EQ(CurrentMode, Title);
+    }
 }
 
 // While the game so far plays back at full speed the window's keys are still read, and Esc alone

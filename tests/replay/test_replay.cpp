@@ -215,14 +215,24 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
     }
 }
 
-// A run goes on at most REPLAY_QUIET_STEPS after its last event (after step 0 when it has none):
-// a short file claiming billions of frame steps is refused at once, with the figures.
-TEST(ReplayFile, RefusesARunThatGoesOnLongerAfterItsLastEventThanAGameCan) {
+// A run goes on at most REPLAY_QUIET_STEPS after its last event (after step 0 when it has none)
+// and reaches at most REPLAY_LONGEST_STEPS in all, however its keys are spread: a short file
+// claiming billions of frame steps is refused at once, with the figures. What a run cut short left
+// is kept up to its last event within the longest run.
+TEST(ReplayFile, RefusesARunLongerThanAGameCanBe) {
     const std::string last = std::to_string(12 + REPLAY_QUIET_STEPS);
     ReplayRecord parsed;
     std::string error;
     ASSERT_TRUE(ParseReplay(WithLine(16, "end " + last), &parsed, &error)) << error;
     EXPECT_EQ(parsed.steps, 12 + REPLAY_QUIET_STEPS);
+    // A key every 1,000,000 steps, each gap shorter than a quiet spell may be, to a day's run.
+    ReplayRecord daylong;
+    for (std::uint32_t step = 1000000; step < REPLAY_LONGEST_STEPS; step += 1000000)
+        daylong.events.push_back({step, ReplayEvent::KeyDown, 'Q'});
+    daylong.steps = REPLAY_LONGEST_STEPS;
+    ASSERT_TRUE(ParseReplay(FormatReplay(daylong), &parsed, &error)) << error;
+    const std::string daylongText = FormatReplay(daylong);
+    const std::string body = daylongText.substr(0, daylongText.rfind("end "));
 
     const struct {
         std::string text;
@@ -236,6 +246,11 @@ TEST(ReplayFile, RefusesARunThatGoesOnLongerAfterItsLastEventThanAGameCan) {
         {FormatReplay(ReplayRecord{}).substr(0, FormatReplay(ReplayRecord{}).rfind("end ")) +
              "end 2147483647\n",
          "line 7: the run goes on 2147483647 frame steps"},
+        {body + "end 4320001\n",
+         "line 11: the run reaches frame step 4320001; a replay runs at most 4320000 (a day)"},
+        {body + "5000000 down 81\nend 5000000\n", "line 11: the run reaches frame step 5000000"},
+        {WithLine(16, "2147480000 down 81\nend 2147480000"),
+         "line 16: the run reaches frame step 2147480000"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(ParseReplay(c.text, &parsed, &error)) << c.message;
@@ -244,6 +259,9 @@ TEST(ReplayFile, RefusesARunThatGoesOnLongerAfterItsLastEventThanAGameCan) {
     ReplayRecord quiet;
     quiet.steps = REPLAY_QUIET_STEPS;
     EXPECT_TRUE(ParseReplay(FormatReplay(quiet), &parsed, &error)) << error;
+    ASSERT_TRUE(ParseCutShortReplay(body + "5000000 down 81\n", &parsed, &error)) << error;
+    EXPECT_EQ(parsed.events, daylong.events);
+    EXPECT_EQ(parsed.steps, daylong.events.back().step);
 }
 
 // What a recording keeps of the input reaching the game, and how it comes back.
