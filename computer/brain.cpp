@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 #include "core/rules.h"
@@ -194,6 +194,13 @@ int Shrunk(int spread, int percent, int shots) {
     return spread;
 }
 
+// A float's bits as a word, for hashing (std::bit_cast is missing from some standard libraries).
+std::uint32_t Bits(float value) {
+    std::uint32_t word;
+    std::memcpy(&word, &value, sizeof word);
+    return word;
+}
+
 }  // namespace
 
 std::uint32_t ShotKey(const FlightSim& sim, int shooter, std::int32_t angle, std::int32_t power,
@@ -202,12 +209,10 @@ std::uint32_t ShotKey(const FlightSim& sim, int shooter, std::int32_t angle, std
     const FlightResult end = sim.Shot(shooter, angle, power, weapon);
     std::uint32_t hash = 2166136261u;
     for (std::uint32_t word :
-         {static_cast<std::uint32_t>(from.x), static_cast<std::uint32_t>(from.y),
-          std::bit_cast<std::uint32_t>(sim.windStep()), static_cast<std::uint32_t>(end.end),
-          static_cast<std::uint32_t>(end.tank), static_cast<std::uint32_t>(end.ticks),
-          static_cast<std::uint32_t>(end.samples), std::bit_cast<std::uint32_t>(end.x),
-          std::bit_cast<std::uint32_t>(end.y), std::bit_cast<std::uint32_t>(end.entryX),
-          std::bit_cast<std::uint32_t>(end.entryY)})
+         {static_cast<std::uint32_t>(from.x), static_cast<std::uint32_t>(from.y), Bits(sim.windStep()),
+          static_cast<std::uint32_t>(end.end), static_cast<std::uint32_t>(end.tank),
+          static_cast<std::uint32_t>(end.ticks), static_cast<std::uint32_t>(end.samples), Bits(end.x),
+          Bits(end.y), Bits(end.entryX), Bits(end.entryY)})
         Mix(word, &hash);
     return hash;
 }
