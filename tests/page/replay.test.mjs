@@ -35,7 +35,7 @@ function badFiles() {
   const cut = path.join(dir, 'cut.lobshot-replay');
   fs.writeFileSync(cut, text.slice(0, text.indexOf('\nend ') + 1));
   const other = path.join(dir, 'other.lobshot-replay');
-  fs.writeFileSync(other, text.replace(/^game .*$/m, 'game 0.0.1'));
+  fs.writeFileSync(other, text.replace(/^rules .*$/m, 'rules 999'));
   return {cut, other};
 }
 
@@ -196,7 +196,7 @@ test('a bad replay brings a clear message and the game on the page plays on', as
       await chooser.accept([path.join(dir, 'other.lobshot-replay')]);
       await page.waitForFunction(() => !document.getElementById('replay-news').hidden);
       assert.match(await message(page), new RegExp('^This replay cannot be played: other\\.lobshot-replay: line 2: ' +
-                                                   'a replay of Lobshot 0\\.0\\.1, but this is Lobshot '));
+                                                   'made by the rules of version 999, but this game has version '));
 
       const drop = (name, size, text) => page.evaluate(async (name, size, text) => {
         document.getElementById('replay-news').hidden = true;
