@@ -45,6 +45,7 @@ before(async () => {
   const {cut, other} = badFiles();
   server = await servePage({'games/shot.lobshot-replay': recorded, 'games/cut.lobshot-replay': cut,
                             'games/other.lobshot-replay': other,
+                            'games/old.lobshot-replay': path.join(SOURCE_DIR, 'tests/replay/computers/chosen_in_0.1.lobshot-replay'),
                             'games/match.lobshot-replay': path.join(dir, 'match.lobshot-replay')});
   browser = await launchBrowser();
 });
@@ -114,6 +115,17 @@ test('a replay chosen with "Open a replay" plays the same, again on asking, and 
     assert.equal(await mode(page), 'Title');
     assert.equal(await page.$eval('#replay-news', element => element.hidden), true);
     assert.deepEqual(page.lobshotErrors, []);
+  } finally {
+    await page.close();
+  }
+});
+
+test('a replay whose computers Lobshot 0.1 played stops where they would play, saying why', async () => {
+  const page = await openPage(browser, server.url, '#replay=games/old.lobshot-replay');
+  try {
+    await page.waitForFunction(() => /stops/.test(document.getElementById('replay-message').textContent),
+                               {timeout: 20000});
+    assert.match(await message(page), /^This replay cannot be played: .*old\.lobshot-replay: the replay stops at frame step 15: made by Lobshot 0\.1, whose computer players cannot be played again$/);
   } finally {
     await page.close();
   }
