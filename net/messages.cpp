@@ -8,13 +8,16 @@
 namespace net {
 namespace {
 
-constexpr const char* kNames[] = {"hello", "welcome",    "refuse", "catch-up", "input",
-                                  "quiet", "state hash", "roster", "goodbye",  "desync"};
+constexpr const char* kNames[] = {"hello",      "welcome", "refuse",  "catch-up", "input",   "quiet",
+                                  "state hash", "roster",  "goodbye", "desync",   "progress"};
 static_assert(std::size(kNames) == std::variant_size_v<Message>);
 
 constexpr std::uint8_t kKeyDown = 1;
 constexpr std::uint8_t kKeyRepeat = 2;
 constexpr std::size_t kSmallestFrame = 4 + 1;  // a frame number and a key count
+static_assert(kMaxKeysPerFrame <= 255, "a frame's key count is one byte");
+static_assert(1 + 1 + 2 + kMaxFramesPerInput * (kSmallestFrame + 2 * kMaxKeysPerFrame) <= kMaxMessageBytes,
+              "the widest Input fits in a transport message");
 
 // ---- Checks of meaning.
 
@@ -83,6 +86,7 @@ bool Check(const Goodbye& m, std::string* error) {
 }
 bool Check(const StateHash& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 bool Check(const Desync& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
+bool Check(const Progress& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 
 bool Check(const CatchUp& m, std::string* error) {
     if (m.text.empty() || m.text.size() > kMaxCatchUpChunk)
@@ -193,6 +197,7 @@ void Write(Writer& w, const Desync& m) {
     w.U64(m.ours);
     w.U64(m.theirs);
 }
+void Write(Writer& w, const Progress& m) { w.U32(m.frame); }
 
 // ---- Reading. Every read checks what is left first; the first fault is kept and later reads give
 // zeros, so a reader is written as straight-line code and asked once at the end.
@@ -326,6 +331,7 @@ void Read(Reader& r, Desync& m) {
     m.ours = r.U64();
     m.theirs = r.U64();
 }
+void Read(Reader& r, Progress& m) { m.frame = r.U32(); }
 
 // The alternative of the variant with index `type`, default-made, for reading into.
 template <std::size_t I = 0>

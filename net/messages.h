@@ -12,13 +12,15 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 4;
+constexpr std::uint16_t kProtocolNumber = 5;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
 constexpr std::size_t kMaxReasonLength = 200;  // printable ASCII
-constexpr std::size_t kMaxKeysPerFrame = 32;
-constexpr std::size_t kMaxFramesPerInput = 256;  // frames stamped in one Input message
+// A frame's keys: a burst far beyond any person's, within the count's byte. The widest Input (every
+// frame with every key) still fits in a transport message.
+constexpr std::size_t kMaxKeysPerFrame = 250;
+constexpr std::size_t kMaxFramesPerInput = 128;  // frames stamped in one Input message
 constexpr std::uint32_t kMaxFrame = 0x7FFFFFFF;  // frame numbers run from 0 to this
 constexpr std::uint8_t kMaxMachine = 7;          // machines are numbered 0 (the host) to 7
 constexpr std::size_t kMaxCatchUpChunk = 60000;  // characters of the timeline in one message
@@ -123,8 +125,16 @@ struct Desync {
     bool operator==(const Desync&) const = default;
 };
 
+// The host's frame steps have reached `frame` (it has run that many). The host says so to the joined
+// machines now and then while one of them owns the moment, which its own stamps then do not tell:
+// the owner runs no further ahead of the host than the host takes stamps for.
+struct Progress {
+    std::uint32_t frame = 0;
+    bool operator==(const Progress&) const = default;
+};
+
 using Message =
-    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye, Desync>;
+    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye, Desync, Progress>;
 
 // Checks a message's meaning: lengths, counts, characters, ranges and order of frame numbers, key
 // codes and flags, and machine numbers. Returns false and says what is wrong in *error.

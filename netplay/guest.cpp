@@ -270,6 +270,8 @@ void GuestReceived(const net::Message& message) {
         TakeQuiet(*quiet);
     } else if (const auto* news = std::get_if<net::Roster>(&message)) {
         TakeNews(*news);
+    } else if (const auto* progress = std::get_if<net::Progress>(&message)) {
+        TheStamps.hostReached = std::max<std::int64_t>(TheStamps.hostReached, progress->frame);
     } else if (const auto* desync = std::get_if<net::Desync>(&message)) {
         Desync(desync->frame, desync->theirs, desync->ours);
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {

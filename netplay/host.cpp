@@ -211,6 +211,12 @@ void TakeQuiet(int machine, const net::Quiet& quiet, const net::Message& message
 
 void ResetHost() { Tokens.fill(0); }
 
+void ReportProgress(std::uint32_t steps) {
+    if (steps % PROGRESS_FRAMES != 0 || OwnerNow() == 0) return;
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (StreamOf(m).connected) SendTo(StreamOf(m).peer, net::Progress{steps});
+}
+
 void HostStarts() {
     for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});
     if (!TheLink.room.empty()) return Notice(RoomNotice());

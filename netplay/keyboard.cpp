@@ -1,6 +1,8 @@
 // This machine's keyboard in a network game: its person's keys kept for its next stamp, Esc and the
 // leave prompt, and the window's focus, which are this machine's business alone; and the keys that
 // no stamp may carry.
+#include <algorithm>
+
 #include "display/graphx.h"
 #include "netplay/session.h"
 #include "replay/session.h"
@@ -10,8 +12,14 @@ namespace netplay {
 
 namespace {
 
+// Keys kept for the stamps to come at most: a person presses a few a frame, but a burst a script
+// queues, or keys pressed while this machine waits for the host to come nearer, wait here until
+// stamped, a frame's worth a stamp.
+constexpr std::size_t MAX_KEYS_KEPT = 16 * net::kMaxKeysPerFrame;
+
 struct Keyboard {
-    std::vector<net::KeyEvent> ownKeys;  // pressed since the last step
+    std::vector<net::KeyEvent> ownKeys;  // pressed and not stamped yet, in order
+    bool overflowed = false;             // keys were let go since the last stamp
     bool leavePrompt = false;
     bool shift = false;                        // Shift is down on this machine's keyboard
     std::array<bool, KEY_COUNT> promptKeys{};  // keys the leave prompt took going down
@@ -30,6 +38,13 @@ bool FocusChange(const InputEvent& input) {
         if (active) GraphxRestoreDisplays();
     }
     return false;
+}
+
+// A key for this machine's stamps; beyond what it keeps, the person is told that keys were let go.
+void KeepOwnKey(const InputEvent& input) {
+    if (K.ownKeys.size() < MAX_KEYS_KEPT) return K.ownKeys.push_back(WireKey(input));
+    if (!K.overflowed) Notice("Too many keys at once: some were ignored");
+    K.overflowed = true;
 }
 
 // This machine leaves the network game; the host's leaving ends it for everyone.
@@ -82,7 +97,7 @@ bool KeyboardInput(const InputEvent& input) {
         return false;
     }
     // A spectator's keys go nowhere: it never owns a moment.
-    if (!Watching() && K.ownKeys.size() < net::kMaxKeysPerFrame) K.ownKeys.push_back(WireKey(input));
+    if (!Watching()) KeepOwnKey(input);
     return false;
 }
 
@@ -92,7 +107,18 @@ bool RefusedFromStamps(const net::KeyEvent& key) {
     return NeverStamped(key) || (QuitPromptShown && (key.key == 'Y' || key.key == VK_GAMEPAD_Y));
 }
 
-std::vector<net::KeyEvent> TakeOwnKeys() { return std::exchange(K.ownKeys, {}); }
+std::vector<net::KeyEvent> TakeOwnKeys(std::size_t most) {
+    const auto end = K.ownKeys.begin() + static_cast<std::ptrdiff_t>(std::min(most, K.ownKeys.size()));
+    std::vector<net::KeyEvent> taken(K.ownKeys.begin(), end);
+    K.ownKeys.erase(K.ownKeys.begin(), end);
+    K.overflowed = false;
+    return taken;
+}
+
+void ForgetOwnKeys() {
+    K.ownKeys.clear();
+    K.overflowed = false;
+}
 bool LeavePromptShown() { return K.leavePrompt; }
 void CloseLeavePrompt() { K.leavePrompt = false; }
 void ResetKeyboard() { K = Keyboard{}; }

@@ -121,6 +121,8 @@ bool NetDeliverDue(InputSink sink) {
     CaughtUp();
     const std::uint32_t frame = ReplayFrameSteps();
     if (TheStamps.deliveredThrough >= static_cast<std::int64_t>(frame)) return false;
+    // Own frames that waited for the host to come nearer go out once it has.
+    StampOwnFrames(frame + INPUT_DELAY - 1);
     // A guest whose host has gone plays out the frames it holds from the others, then ends; its own
     // frames would go nowhere, so its own moment ends it at once.
     if (!HostGone().empty() && (!Held(frame) || EffectiveOwner(frame) == TheLink.me)) {
@@ -156,19 +158,16 @@ void NetBeforeFrameStep() {
     if (!Active()) return;
     DeliveryOwner = OwnerNow();
     // The keys pressed since the last step go out for the frame INPUT_DELAY steps ahead, if this
-    // machine owns it; the owner of that frame was known after the last step. A machine that came
-    // back leaves alone the frames it stamped before it left.
-    const std::uint32_t frame = ReplayFrameSteps() + INPUT_DELAY;
-    std::vector<net::KeyEvent> keys = TakeOwnKeys();
-    if (!ReplayPlaying() && TheStamps.owners.count(frame) && EffectiveOwner(frame) == TheLink.me &&
-        static_cast<std::int64_t>(frame) > StreamOf(TheLink.me).latest)
-        Stamp(frame, std::move(keys));
+    // machine owns it; the owner of that frame was known after the last step. Keys pressed out of
+    // this machine's moment go nowhere.
+    if (ReplayPlaying() || !StampOwnFrames(ReplayFrameSteps() + INPUT_DELAY)) ForgetOwnKeys();
 }
 
 void NetFrameStepRun() {
     if (!Active()) return;
     const std::uint32_t steps = ReplayFrameSteps();
     TheStamps.owners[steps + INPUT_DELAY] = OwnerNow();
+    if (TheLink.role == NetRole::Host) ReportProgress(steps);
     CheckTurnStart(steps);
 }
 

@@ -88,7 +88,7 @@ void WaitForKeys(int ms) {
         N.waitingSince += N.lastWaitCall - now - std::chrono::milliseconds(ms);
     const std::int64_t waited = Ms(Clock::now() - N.waitingSince);
     N.longestWait = std::max(N.longestWait, waited);
-    const int owner = EffectiveOwner(ReplayFrameSteps());
+    const int owner = Awaited(ReplayFrameSteps());
     if (waited >= StallLimit(owner)) return GiveUpOn(owner);
     if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - N.lastWaitDrawn) >= WAIT_REDRAW_MS) {
         N.lastWaitDrawn = Clock::now();
@@ -107,7 +107,7 @@ NetworkMessages Messages() {
     NetworkMessages messages;
     messages.leavePrompt = LeavePromptShown();
     if (N.waiting && Ms(Clock::now() - N.waitingSince) >= WAIT_MESSAGE_MS)
-        messages.waitingFor = MachineName(EffectiveOwner(static_cast<std::uint32_t>(ReplayFrameSteps())));
+        messages.waitingFor = MachineName(Awaited(static_cast<std::uint32_t>(ReplayFrameSteps())));
     if (NoticeShown()) messages.notice = N.notice;
     // A host's room code stays up while others may still be joining, so that it can be read out.
     else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&

@@ -32,6 +32,13 @@ using Clock = std::chrono::steady_clock;
 
 // A joined machine may stamp at most this many frames beyond the host's steps.
 constexpr std::uint32_t MAX_FRAMES_AHEAD = 3000;
+// A joined machine owning the moment stamps no further than this beyond the host's steps as it last
+// heard of them, and waits for the host there: a host that runs slowly (a busy or sleepy computer)
+// falls behind an owner running at the window's pace, and must never find its stamps out of turn.
+constexpr std::uint32_t OWNER_AHEAD_LIMIT = MAX_FRAMES_AHEAD - 500;
+// While a joined machine owns the moment, the host tells the joined machines how far it has come
+// every this many of its steps.
+constexpr std::uint32_t PROGRESS_FRAMES = 10;
 // A joined machine holds stamps for frames at most this far beyond its own steps (while it plays
 // the game so far back, beyond the frame that reaches), and at most this many stamps in all: half an
 // hour of play. The host runs on while a joiner plays the game so far back, and a guest may stamp
@@ -103,6 +110,7 @@ struct RosterNews {
 struct Stamps {
     std::array<Stream, MAX_MACHINES> machines;
     std::int64_t floor = -1;             // every frame up to here is held (a joiner's catch-up)
+    std::int64_t hostReached = -1;       // a joined machine: the host's steps, as it last said
     std::int64_t deliveredThrough = -1;  // the last frame whose keys went to the game
     // The owner of each frame not yet delivered, known once the step INPUT_DELAY before it has run.
     std::map<std::uint32_t, int> owners;
@@ -130,10 +138,19 @@ bool Held(std::uint32_t frame);
 // A key as it travels in a stamp, and as the game's input again: the one place where the two meet.
 net::KeyEvent WireKey(const InputEvent& input);
 InputEvent StampedKey(const net::KeyEvent& key);
-// One machine's stamp for one frame as a message: quiet, or its first kMaxKeysPerFrame keys.
+// One machine's stamp for one frame (at most kMaxKeysPerFrame keys) as a message.
 net::Message StampMessage(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys);
-// This machine's stamp for a frame it owns, sent on (with the host's news before it).
+// This machine's stamp for a frame it owns (at most kMaxKeysPerFrame keys), sent on (with the host's
+// news before it).
 void Stamp(std::uint32_t frame, std::vector<net::KeyEvent> keys);
+// Stamps, in order, the frames up to `through` that this machine owns and has not stamped, each with
+// the next of the keys its person pressed (as many as a frame holds), unless a joined machine would
+// run too far ahead of the host: it then stamps no more until the host has come nearer. True when
+// the keys left over are to be kept: `through` is its own, or a frame before it waits for the host.
+bool StampOwnFrames(std::uint32_t through);
+// The machine a step of `frame` waits for: its stamper, or the host while this machine's own stamp
+// for it waits for the host to come nearer.
+int Awaited(std::uint32_t frame);
 // Sends this machine's unsent stamps now.
 void Flush();
 // Sends them if any have waited long enough, or at once for a poll that waits (ms > 0).
@@ -151,6 +168,9 @@ void HostMisunderstood(net::PeerId peer, const std::string& error);
 void Drop(int machine, net::DisconnectReason why, const std::string& fault);
 // The game so far, and everything known beyond it, to a machine or spectator just welcomed.
 void SendCatchUp(net::PeerId peer);
+// After each of the host's steps (`steps` run in all): while a joined machine owns the moment, the
+// joined machines hear every PROGRESS_FRAMES steps how far the host has come.
+void ReportProgress(std::uint32_t steps);
 // Forgets the tokens given to machines.
 void ResetHost();
 
@@ -265,8 +285,10 @@ void ResetCatchUp();
 // A key or focus change from this machine's window in a network game: false when it must not reach
 // the game.
 bool KeyboardInput(const InputEvent& input);
-// The keys this machine's person pressed since the last call, for its next stamp.
-std::vector<net::KeyEvent> TakeOwnKeys();
+// The first `most` keys this machine's person pressed that are not stamped yet, for its next stamp.
+std::vector<net::KeyEvent> TakeOwnKeys(std::size_t most);
+// The keys not stamped are let go: the moment is not this machine's.
+void ForgetOwnKeys();
 // Keys whose effect is one machine's business, which honest machines never stamp: Esc (here the
 // leave prompt; in the game the quit prompt, leaving the player choice, closing the window at the
 // title). The host drops a joined machine that stamps one.

@@ -5,6 +5,7 @@
 #include "netplay/session.h"
 #include "players/player_collection.h"
 #include "players/seats.h"
+#include "replay/session.h"
 #include "screens/setup_state.h"
 
 namespace netplay {
@@ -26,6 +27,17 @@ void Announce(std::uint32_t frame) {
                               StreamOf(n.machine).lastInput});
     }
     TheStamps.unannounced.clear();
+}
+
+// A joined machine's own frame beyond what the host takes: measured from the host's steps as last
+// heard of, from its word or from its own stamps (each sent INPUT_DELAY steps ahead), or from the
+// game so far it sent.
+bool TooFarAhead(std::uint32_t frame) {
+    if (TheLink.role != NetRole::Join) return false;
+    const std::int64_t reached =
+        std::max<std::int64_t>({TheStamps.hostReached, TheStamps.floor,
+                                StreamOf(0).latest - static_cast<std::int64_t>(INPUT_DELAY)});
+    return frame > reached + OWNER_AHEAD_LIMIT;
 }
 
 }  // namespace
@@ -66,12 +78,15 @@ bool Held(std::uint32_t frame) {
     return StreamOf(EffectiveOwner(frame)).stamps.count(frame) > 0;
 }
 
+int Awaited(std::uint32_t frame) {
+    const int stamper = EffectiveOwner(frame);
+    return stamper == TheLink.me && TooFarAhead(frame) ? 0 : stamper;
+}
+
 net::Message StampMessage(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
     const auto m = static_cast<std::uint8_t>(machine);
     if (keys.empty()) return net::Quiet{m, frame, frame};
-    std::vector<net::KeyEvent> kept(
-        keys.begin(), keys.begin() + static_cast<long>(std::min(keys.size(), net::kMaxKeysPerFrame)));
-    return net::Input{m, {net::FrameInput{frame, kept}}};
+    return net::Input{m, {net::FrameInput{frame, keys}}};
 }
 
 // Runs of quiet frames go as one message, frames with keys together, each message within the
@@ -108,7 +123,6 @@ void FlushWhenDue(int ms) {
 // Keys go out at once; quiet frames wait a little for company, but never while this machine waits
 // for another.
 void Stamp(std::uint32_t frame, std::vector<net::KeyEvent> keys) {
-    if (keys.size() > net::kMaxKeysPerFrame) keys.resize(net::kMaxKeysPerFrame);
     Stream& mine = StreamOf(TheLink.me);
     mine.stamps[frame] = keys;
     mine.latest = std::max<std::int64_t>(mine.latest, frame);
@@ -118,6 +132,21 @@ void Stamp(std::uint32_t frame, std::vector<net::KeyEvent> keys) {
     if (!quiet || TheStamps.unsent.size() >= net::kMaxFramesPerInput ||
         Clock::now() - TheStamps.lastFlush >= FLUSH_INTERVAL)
         Flush();
+}
+
+// Frames already run are let be, and a machine that came back leaves alone the frames it stamped
+// before it left. Keys beyond what one frame holds go in the next frame this machine owns.
+bool StampOwnFrames(std::uint32_t through) {
+    if (Watching()) return false;
+    const std::int64_t from = std::max<std::int64_t>(StreamOf(TheLink.me).latest + 1, ReplayFrameSteps());
+    for (auto owned = TheStamps.owners.lower_bound(static_cast<std::uint32_t>(from));
+         owned != TheStamps.owners.end() && owned->first <= through; ++owned) {
+        const std::uint32_t frame = owned->first;
+        if (EffectiveOwner(frame) != TheLink.me) continue;
+        if (TooFarAhead(frame)) return true;
+        Stamp(frame, TakeOwnKeys(net::kMaxKeysPerFrame));
+    }
+    return TheStamps.owners.count(through) && EffectiveOwner(through) == TheLink.me;
 }
 
 }  // namespace netplay

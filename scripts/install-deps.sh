@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages that building, playing and testing Lobshot need, and only
-# those that are missing; given package names, only those of them that are missing. `--web` names
-# the web page's and the browser tests' packages (Emscripten, brotli, Chromium, Node.js and npm). A node or
+# those that are missing; given package names, only those of them that are missing. `--play` names
+# only what building and playing the game need (no test kit), `--web` the web page's and the
+# browser tests' packages (Emscripten, brotli, Chromium, Node.js and npm). A node or
 # npm already on the machine, from whatever package, is used as it is. The package lists are
 # fetched at most once an hour, so that several calls in a row update them once. Needs root or sudo
 # when something is missing.
 set -euo pipefail
 
-build_packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
-                libbenchmark-dev libenet-dev libmosquitto-dev mosquitto clang clang-format libclang-rt-dev
-                xvfb xauth xdotool x11-apps dpkg-dev lintian appstream desktop-file-utils)
+play_packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libenet-dev libmosquitto-dev)
+build_packages=("${play_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev mosquitto clang clang-format
+                libclang-rt-dev xvfb xauth xdotool x11-apps dpkg-dev lintian appstream desktop-file-utils)
 web_packages=(emscripten binaryen cmake make python3 brotli chromium nodejs npm)
 
 case "${1:-}" in
   "") packages=("${build_packages[@]}") ;;
+  --play) packages=("${play_packages[@]}") ;;
   --web) packages=("${web_packages[@]}") ;;
   *) packages=("$@") ;;
 esac

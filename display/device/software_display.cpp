@@ -49,19 +49,31 @@ void CopyRows(Surface* dest, const PixelRect& d, const Surface* source, const Pi
     }
 }
 
+// One row of a keyed copy: each pixel the source's unless its value lies in the key range [low,
+// low + span]. Every pixel is written, kept or replaced, in runs of 16 taken from the source first
+// (which may be the same surface), so that the compiler makes vector operations of them.
+void CopyKeyedRow(std::uint16_t* to, const std::uint16_t* from, int width, std::uint16_t low,
+                  std::uint16_t span) {
+    constexpr int RUN = 16;
+    auto keyed = [low, span](std::uint16_t pixel, std::uint16_t under) {
+        return static_cast<std::uint16_t>(pixel - low) > span ? pixel : under;
+    };
+    int x = 0;
+    for (; x + RUN <= width; x += RUN) {
+        std::uint16_t run[RUN];
+        std::copy_n(from + x, RUN, run);
+        for (int i = 0; i < RUN; ++i) to[x + i] = keyed(run[i], to[x + i]);
+    }
+    for (; x < width; ++x) to[x] = keyed(from[x], to[x]);
+}
+
 // Copies rows of the same size, leaving out source pixels whose value lies in the key range.
 void CopyKeyed(Surface* dest, const PixelRect& d, const Surface* source, const PixelRect& s,
                const KeyRange& key) {
-    const std::uint32_t low = key.low & 0xFFFFu;
-    const std::uint32_t span = (key.high & 0xFFFFu) - low;
-    for (int y = 0; y < d.Height(); ++y) {
-        const std::uint16_t* from = source->Row(s.top + y) + s.left;
-        std::uint16_t* to = dest->Row(d.top + y) + d.left;
-        for (int x = 0; x < d.Width(); ++x) {
-            const std::uint16_t pixel = from[x];
-            if (static_cast<std::uint32_t>(pixel - low) > span) to[x] = pixel;
-        }
-    }
+    const auto low = static_cast<std::uint16_t>(key.low);
+    const auto span = static_cast<std::uint16_t>((key.high & 0xFFFFu) - low);
+    for (int y = 0; y < d.Height(); ++y)
+        CopyKeyedRow(dest->Row(d.top + y) + d.left, source->Row(s.top + y) + s.left, d.Width(), low, span);
 }
 
 // Scales by nearest neighbour, leaving out keyed source pixels when there is a key.

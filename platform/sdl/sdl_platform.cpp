@@ -1,6 +1,7 @@
 // The SDL backend of the platform layer: events become the game's input, SDL's clock drives the
 // timer, and finished frames go to the presenter.
 #include <SDL.h>
+#include <poll.h>
 #include <time.h>
 
 #include <vector>
@@ -119,18 +120,20 @@ int TimeToTick() {
     return SDL_TICKS_PASSED(now, TheTimer.next) ? 0 : static_cast<int>(TheTimer.next - now);
 }
 
-// Waits for an event at most `timeout` ms, or for as long as it takes when it is -1. SDL's own
-// blocking wait is not used: on X11 it wakes itself by sending an event to the window over a second
-// connection, and when a key read during that wait ends the game the window can be gone before the
-// server takes that event, for which Xlib ends the process with status 1. Polling with a sleep of a
-// millisecond between is what SDL itself does while a gamepad is attached.
+// Waits for an event at most `timeout` ms, or for as long as it takes when it is -1. On X11 the wait
+// is the window's connection to the server becoming readable, once SDL has taken in all it had read
+// from it; SDL_PollEvent then takes the events. SDL's own blocking wait is not used there: for every
+// event it reads while waiting it wakes itself by sending an event to the window over a second
+// connection, and when that event is a key that ends the game the window can be gone before the
+// server takes it, for which Xlib ends the process with status 1. Elsewhere SDL waits. Input from
+// other sources (gamepads, sound devices) waits for the next tick.
 bool WaitForEvent(SDL_Event& event, int timeout) {
-    const Uint32 start = SDL_GetTicks();
-    for (;;) {
-        if (SDL_PollEvent(&event)) return true;
-        if (timeout >= 0 && SDL_GetTicks() - start >= static_cast<Uint32>(timeout)) return false;
-        SDL_Delay(1);
-    }
+    const int connection = SdlVideoXConnection();
+    if (connection < 0) return SDL_WaitEventTimeout(&event, timeout) != 0;
+    if (SDL_PollEvent(&event)) return true;
+    pollfd readable{connection, POLLIN, 0};
+    poll(&readable, 1, timeout);
+    return SDL_PollEvent(&event) != 0;
 }
 
 }  // namespace

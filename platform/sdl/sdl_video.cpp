@@ -504,6 +504,16 @@ void SdlVideoClose() {
 
 SDL_Window* SdlVideoWindow() { return V.window; }
 
+int SdlVideoXConnection() {
+#ifdef LOBSHOT_HAVE_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (V.window && SDL_GetWindowWMInfo(V.window, &info) && info.subsystem == SDL_SYSWM_X11)
+        return ConnectionNumber(info.info.x11.display);
+#endif
+    return -1;
+}
+
 void SdlVideoToggleFullscreen() { V.toggle.Press(); }
 
 namespace {

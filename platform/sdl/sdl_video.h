@@ -29,6 +29,9 @@ bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pit
 void SdlVideoDesktopSize(int* width, int* height);
 // The open window, or null; tests read its surface.
 SDL_Window* SdlVideoWindow();
+// The file descriptor of the open window's connection to its X server, to wait for its input on;
+// -1 when there is no window or it is not on X11.
+int SdlVideoXConnection();
 
 // Whether SDL's chosen video driver may be used: any real one, or an invisible one that `asked`
 // (SDL_VIDEODRIVER's value: a name or a comma-separated list, any case; null when unset) names.

@@ -452,6 +452,73 @@ guest_falls_behind() {
     same_game
 }
 
+# Keys pressed by the hundred in one frame of a guest's turn: seventy Left and thirty Up, which one
+# frame holds, and later 150 Right, which go on in the next frame. Every key reaches both machines,
+# in order, the first burst in one frame as at one keyboard.
+guest_presses_many_keys() {
+    { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" \
+        "until mine 20000" "wait 20"; } >"$work/host.script"
+    { guest_shops_to_first_turn; printf '%s\n' "until mine 20000" \
+        "press $(printf 'Left %.0s' $(seq 70))$(printf 'Up %.0s' $(seq 30))" "wait 10" \
+        "press $(printf 'Right %.0s' $(seq 150))" "wait 10" "press Space" "until ShotInProgress 100" \
+        "until Aiming 20000" "wait 20"; } >"$work/guest1.script"
+    machine host --seed 9 --host "$port"
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port"
+    finish
+    burst_reached '3[78]' 1 "$(printf 'down 37 up 37 %.0s' $(seq 70); printf 'down 38 up 38 %.0s' $(seq 30))"
+    burst_reached 39 2 "$(printf 'down 39 up 39 %.0s' $(seq 150))"
+    same_game
+}
+
+# burst_reached CODES FRAMES EXPECTED: the key events of those codes in the host's replay and the
+# guest's are EXPECTED ("down 37 up 37 ..."), in that many frames one after another.
+burst_reached() {
+    local codes=$1 frames=$2 expected=$3 name
+    for name in host guest1; do
+        local burst first last
+        burst=$(grep -E "^[0-9]+ (down|up) $codes\$" "$work/$name.replay")
+        first=$(head -1 <<<"$burst" | cut -d' ' -f1)
+        last=$(tail -1 <<<"$burst" | cut -d' ' -f1)
+        [ "$(cut -d' ' -f2- <<<"$burst" | tr '\n' ' ')" = "$expected" ] ||
+            fail "$name has $(wc -l <<<"$burst") key events of codes $codes, not those pressed in order"
+        [ $((last - first + 1)) = "$frames" ] || fail "$name's keys of codes $codes are not in $frames frames"
+    done
+}
+
+# A host that runs a few hundredths of the time (resumed for 30 ms every 2 s for 100 s) while the
+# guest aims at the window's pace: the guest waits for the host short of the frames the host takes
+# from it rather than being dropped, and the match goes on alike. The host's short runs are timed by
+# a read that times out, so that no process started meanwhile lengthens them.
+slow_host_in_guest_turn() {
+    { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" \
+        "until mine 200000" "wait 20"; } >"$work/host.script"
+    { guest_shops_to_first_turn; printf '%s\n' "until mine 20000" "wait 4500" "press Space" \
+        "until ShotInProgress 100" "until Aiming 20000" "wait 20"; } >"$work/guest1.script"
+    machine host --seed 9 --host "$port" --realtime
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port" --realtime
+    await_row guest1 "Aiming, mine"
+    mkfifo "$work/never"
+    exec 4<>"$work/never"
+    local host_pid ahead=0 lead
+    host_pid=$(runner_of host)
+    for _ in $(seq 50); do
+        kill -STOP "$host_pid"
+        lead=$(($(steps_of guest1) - $(steps_of host)))
+        [ "$lead" -gt "$ahead" ] && ahead=$lead
+        sleep 1.97
+        kill -CONT "$host_pid"
+        read -rt 0.03 -u 4
+    done
+    exec 4<&-
+    finish
+    ! grep "Guest 1 left" "$work/host.out" | grep -qv "it said goodbye" || fail "the host dropped the guest"
+    [ "$ahead" -gt 2000 ] || fail "the guest was only $ahead frames ahead of the host at most"
+    same_game
+    echo "the guest ran up to $ahead frames ahead of the host"
+}
+
 # A guest silent in its own turn for 12 s: the host hands its seat to the computer after 10 s, which
 # fires, and the host plays on to its own turn; the guest, resumed, finds itself dropped and ends its
 # network game.

@@ -17,4 +17,4 @@ scripts/install-mqtt-client.sh
 
 exec node --test tests/page/browser.test.mjs tests/page/replay.test.mjs tests/page/app.test.mjs \
   tests/page/room.test.mjs tests/page/pace.test.mjs tests/page/touch.test.mjs \
-  tests/page/pointer.test.mjs
+  tests/page/pointer.test.mjs tests/page/update.test.mjs
