@@ -2,7 +2,6 @@
 #include "computer/computer_players.h"
 
 #include "computer/brain.h"
-#include "computer/early_brain.h"
 #include "core/globals.h"
 #include "core/rules.h"
 #include "diag/diag.h"
@@ -19,8 +18,6 @@ enum class TurnPhase { Idle, Thinking, Aiming, Firing, Fired };
 struct Driver {
     ComputerRandom random;
     TurnPlanner planner;
-    EarlyPlanner earlyPlanner;
-    bool early = false;  // the turn is an early level's
     std::uint32_t lastMode = Title;
     std::uint32_t turnsSeen = 0;  // TurnsStarted at the last frame step
 
@@ -55,8 +52,6 @@ struct Driver {
 
 Driver D;
 
-bool Early(Controller level) { return level >= ControllerEarlyEasy && level <= ControllerEarlyHard; }
-
 // The armour of every tank in the game, or of all but one; a tank gone counts none.
 std::int32_t ArmourOfAll(int except) {
     std::int32_t sum = 0;
@@ -88,17 +83,8 @@ void StartTurn(int seat) {
     D.phaseFrames = 0;
     D.weaponWait = 0;
     D.plan = ShotDecision{};
-    const Controller level = ControllerOf(seat);
-    D.early = Early(level);
-    if (D.early) {
-        D.earlyPlanner.Begin(seat, level, &D.random);
-    } else {
-        D.planner.Begin(seat, level, &D.random, D.quietTurns);
-    }
+    D.planner.Begin(seat, ControllerOf(seat), &D.random, D.quietTurns);
 }
-
-bool Think() { return D.early ? D.earlyPlanner.Think() : D.planner.Think(); }
-const ShotDecision& Decision() { return D.early ? D.earlyPlanner.Decision() : D.planner.Decision(); }
 
 // Turns the barrel, sets the power and picks the weapon, a step at a time; then, after a pause,
 // fires. A weapon the tank has run out of falls back to the Shell.
@@ -108,8 +94,8 @@ void AimingFrame(const Player& player, ComputerKeys* keys) {
         case TurnPhase::Idle:
             return;
         case TurnPhase::Thinking:
-            if (Think() || D.phaseFrames >= COMPUTER_THINK_FRAMES) {
-                D.plan = Decision();
+            if (D.planner.Think() || D.phaseFrames >= COMPUTER_THINK_FRAMES) {
+                D.plan = D.planner.Decision();
                 D.phase = TurnPhase::Aiming;
                 D.phaseFrames = 0;
             }
@@ -156,14 +142,8 @@ void WatchShot() {
 }
 
 void EndWatching() {
-    if (D.watching && D.sawShot) {
-        if (D.early) {
-            EarlyNoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
-        } else {
-            NoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
-        }
-    }
-    if (D.watching && !D.early) NoteShotOutcome(D.shooter, ArmourOfAll(D.shooter) < D.armourAtFire);
+    if (D.watching && D.sawShot) NoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
+    if (D.watching) NoteShotOutcome(D.shooter, ArmourOfAll(D.shooter) < D.armourAtFire);
     D.watching = false;
 }
 
@@ -186,10 +166,9 @@ void ShopFrame(ComputerKeys* keys) {
     if (--D.shopWait > 0) return;
     D.shopWait = COMPUTER_SHOP_PACE;
     if (!D.haveGoal) {
-        const Controller level = ControllerOf(ShopPlayer);
-        D.shopGoal = D.purchases >= COMPUTER_SHOP_PURCHASES ? -1
-                     : Early(level)                         ? EarlyNextPurchase(ShopPlayer, level, &D.random)
-                                                            : NextPurchase(ShopPlayer, level, &D.random);
+        D.shopGoal = D.purchases >= COMPUTER_SHOP_PURCHASES
+                         ? -1
+                         : NextPurchase(ShopPlayer, ControllerOf(ShopPlayer), &D.random);
         if (D.shopGoal < 0 || D.shopGoal >= WEAPON_COUNT) D.shopGoal = SHOP_FINISH_ROW;
         D.haveGoal = true;
     }
@@ -223,7 +202,6 @@ void ComputerPlayersStart(std::uint32_t seed) {
 void ComputerPlayersResetForTests() {
     D = Driver{};
     BrainResetForTests();
-    EarlyForgetShots();
 }
 
 int ComputerQuietTurns() { return D.quietTurns; }
@@ -235,7 +213,6 @@ ComputerKeys ComputerPlayersFrame() {
     if (modeChanged && D.lastMode == ShotInProgress) EndWatching();
     if (modeChanged && D.lastMode == WeaponShop && mode == Aiming) {
         ForgetShots();
-        EarlyForgetShots();
         D.quietTurns = 0;
         D.lastArmour = -1;
     }

@@ -4,10 +4,12 @@
 // its turn it thinks for a moment, turns the barrel and sets the power a step at a time, picks its
 // weapon and fires; in the weapon shop it moves the cursor, buys and finishes. When every tank is
 // the computer's, the end-of-match table moves on by itself, so the game plays on as a demo.
-// The shell asks once a frame step, before the mode's work, and hands each key to the commands a
-// person's key reaches. A computer's turn starts when a turn has started (TurnsStarted moved) since
-// the last step, or when its seat aims and it has no turn under way; with only people at the keyboard nothing
-// is pressed and nothing is drawn from the computers' generator.
+// The shell asks once a frame step, before the mode's work (replay/session.h's ReplayComputerKeys),
+// and hands each key to ApplyInput as a computer's key, where the replay being recorded keeps it
+// and the commands a person's key reaches take it. Playing back a replay, the recorded keys are
+// used and the computers are not asked. A computer's turn starts when a turn has started (TurnsStarted moved)
+// since the last step, or when its seat aims and it has no turn under way; with only people at the keyboard
+// nothing is pressed and nothing is drawn from the computers' generator.
 #pragma once
 
 #include <cstdint>

@@ -35,7 +35,6 @@ std::int32_t PanStepY = 0;
 std::uint32_t LandscapeGravityOption = 0;
 std::int32_t WindOption = 0;
 std::array<Controller, PLAYER_SEATS> SeatControllers{};
-bool EarlyComputerLevels = false;
 std::array<std::int32_t, PLAYER_SEATS> SeatMachines{};
 std::uint32_t MachinesPresent = 1;
 std::array<std::int32_t, PLAYER_SEATS> SeatsAwayFrom = [] {
@@ -73,7 +72,6 @@ void GlobalsReset() {
     LandscapeGravityOption = 0;
     WindOption = 0;
     SeatControllers.fill(ControllerHuman);
-    EarlyComputerLevels = false;
     SeatMachines.fill(0);
     MachinesPresent = 1;
     SeatsAwayFrom.fill(-1);

@@ -78,8 +78,7 @@ extern std::int32_t WindOption;               // 0 NO, 1 CONSTANT, 2 VARIABLE, 3
 // Who plays each of the eight seats: a person at the keyboard or the computer at a level. Set on
 // the player choice screen with keys 1 to 8; kept for every match and later games until changed.
 constexpr int PLAYER_SEATS = 8;
-// Beginner to Expert are the levels offered; the three early levels are those of replays made
-// before there were five, kept so that such replays play as they were recorded.
+// A person, or one of the computer's five levels.
 enum Controller : std::int32_t {
     ControllerHuman = 0,
     ControllerBeginner = 1,
@@ -87,15 +86,9 @@ enum Controller : std::int32_t {
     ControllerNormal = 3,
     ControllerHard = 4,
     ControllerExpert = 5,
-    ControllerEarlyEasy = 6,
-    ControllerEarlyNormal = 7,
-    ControllerEarlyHard = 8,
 };
-constexpr int CONTROLLER_COUNT = 9;
+constexpr int CONTROLLER_COUNT = 6;
 extern std::array<Controller, PLAYER_SEATS> SeatControllers;
-// Set while a replay made with the early levels plays: the seat keys cycle through those levels and
-// a seat left by a machine passes to the early Normal, as when it was recorded.
-extern bool EarlyComputerLevels;
 // In a network game: the machine whose person plays each seat (0 the host, 1 to 7 the machines that
 // joined; always 0 for a computer's seat and at one keyboard), and the machines in the game now, a
 // bit each (bit 0, the host or the only machine, always set).

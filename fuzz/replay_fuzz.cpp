@@ -23,13 +23,16 @@ void CheckError(const std::string& error) {
 // each replay, so writing it again gives back the very bytes read.
 void CheckReplay(const ReplayRecord& replay, const std::string& text) {
     Require(replay.landscapeGravity <= 1 && replay.wind >= 0 && replay.wind <= 3);
-    for (Controller c : replay.controllers) Require(c >= ControllerHuman && c < CONTROLLER_COUNT);
+    for (Controller c : replay.controllers)
+        Require(c >= ControllerHuman && c < CONTROLLER_COUNT &&
+                (replay.format == REPLAY_FORMAT_VERSION || c == ControllerHuman));
     Require(replay.steps <= REPLAY_LONGEST_STEPS);
     std::uint32_t previous = 0;
     for (const ReplayEvent& e : replay.events) {
         Require(e.step >= previous && e.step <= replay.steps);
         previous = e.step;
-        Require(e.kind <= ReplayEvent::Offline);
+        Require(e.kind <= ReplayEvent::Computer);
+        Require(replay.format == REPLAY_FORMAT_VERSION || e.kind != ReplayEvent::Computer);
         Require(e.value < KEY_COUNT);
         if (e.kind == ReplayEvent::Joined || e.kind == ReplayEvent::Left)
             Require(e.value >= 1 && e.value < MAX_MACHINES);

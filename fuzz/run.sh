@@ -122,12 +122,14 @@ seed_net() {
 }
 
 seed_replay() {
-    # A replay with every kind of event, one with no events at all, and one cut short.
-    version=$(sed -n 's/^project(lobshot VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
-    header="lobshot-replay 1\ngame $version\nseed 7\ngravity 1\nwind 2\ncontrollers human easy normal hard human human human human\n"
-    printf "${header}0 activateapp 1\n3 down 13\n3 up 13\n9 repeat 37\n12 activate 0\n14 joined 3\n15 left 3\n16 offline\n20 close\nend 20\n" >"$1/every_event"
+    # A replay with every kind of event, one with no events at all, one cut short, and one of Lobshot
+    # 0.1's (format 2).
+    rules=$(sed -n 's/^constexpr int RULES_VERSION = \([0-9]*\);$/\1/p' "$source_dir/core/rules_version.h")
+    header="lobshot-replay 3\nrules $rules\nseed 7\ngravity 1\nwind 2\ncontrollers human easy normal hard human human human human\n"
+    printf "${header}0 activateapp 1\n3 down 13\n3 up 13\n9 repeat 37\n9 computer 88\n12 activate 0\n14 joined 3\n15 left 3\n16 offline\n20 close\nend 20\n" >"$1/every_event"
     printf "${header}end 0\n" >"$1/empty"
     printf "${header}4 down 32\n" >"$1/cut"
+    printf "lobshot-replay 2\ngame 0.1\nseed 7\ngravity 0\nwind 0\ncontrollers human human human human human human human human\n3 down 13\nend 5\n" >"$1/old"
 }
 
 seed_relay() {

@@ -20,7 +20,7 @@ add_custom_command(
   COMMENT "Making the page's icons"
   VERBATIM)
 
-# The manifest and the service worker, whose cache carries the game's version.
+# The manifest and the service worker, whose cache carries the game's version and its rules'.
 set(lobshot_site_generated ${CMAKE_BINARY_DIR}/generated/page)
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/manifest.webmanifest.in ${lobshot_site_generated}/manifest.webmanifest @ONLY)
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/sw.js.in ${lobshot_site_generated}/sw.js @ONLY)

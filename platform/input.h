@@ -9,7 +9,8 @@
 //
 // Beside the window's input rides the network game's news (a machine joined or left, the game left
 // the network), which no backend makes and no message carries: the network game delivers it, and a
-// replay keeps it, exactly as it does keys.
+// replay keeps it, exactly as it does keys. So do the computer players' keys, each pressed and
+// released at once: the game works them out in its frame step, and hands them in with the rest.
 #pragma once
 
 #include <cstdint>
@@ -25,13 +26,15 @@ struct InputEvent {
         Close,
         MachineJoined,
         MachineLeft,
-        NetworkEnded
+        NetworkEnded,
+        ComputerKey
     };
     Kind kind = KeyDown;
     // KeyDown and KeyUp: the virtual-key code (below 256 from every backend; a larger code an odd
     // message brings is kept, capped at 0xFFFFFFFF, so that the game can refuse it). ActivateApp: 1
     // activated, 0 deactivated. Activate: WA_INACTIVE, WA_ACTIVE or WA_CLICKACTIVE. MachineJoined and
-    // MachineLeft: the machine's number. Otherwise 0.
+    // MachineLeft: the machine's number. ComputerKey: the virtual-key code a computer player presses
+    // and releases. Otherwise 0.
     std::uint32_t value = 0;
     bool repeat = false;  // KeyDown: an automatic repeat of a key already down; otherwise false
 
@@ -48,6 +51,7 @@ struct InputEvent {
         return {joined ? MachineJoined : MachineLeft, static_cast<std::uint32_t>(machine), false};
     }
     static InputEvent OffNetwork() { return {NetworkEnded, 0, false}; }
+    static InputEvent Computer(int key) { return {ComputerKey, static_cast<std::uint32_t>(key), false}; }
 
     bool IsKey() const { return kind == KeyDown || kind == KeyUp; }
     bool operator==(const InputEvent&) const = default;
@@ -64,9 +68,9 @@ bool InputEventFromMessage(UINT message, WPARAM wParam, LPARAM lParam, InputEven
 
 // The window message an event of the window's input stands for, marked as Windows marks it: a press
 // carries the repeat count 1 and, for an automatic repeat, bit 30; a release carries bits 30 and 31
-// and the count 1. False for the network game's news, which has no message.
+// and the count 1. False for the network game's news and the computers' keys, which have no message.
 bool InputEventMessage(const InputEvent& event, MSG* message);
 
 // Posts the message of an event of the window's input to the game's window (PostMessageA), behind
-// whatever waits there; false, with nothing posted, for the network game's news.
+// whatever waits there; false, with nothing posted, for the network game's news or a computer's key.
 bool PostInput(const InputEvent& event);

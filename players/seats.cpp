@@ -12,7 +12,7 @@ void MachineLeaves(std::int32_t machine) {
     MachinesPresent &= ~(1u << machine);
     for (std::size_t s = 0; s < PLAYER_SEATS; ++s) {
         if (present && SeatControllers[s] == ControllerHuman && SeatMachines[s] == machine) {
-            SeatControllers[s] = EarlyComputerLevels ? ControllerEarlyNormal : ControllerNormal;
+            SeatControllers[s] = ControllerNormal;
             SeatMachines[s] = 0;
             SeatsAwayFrom[s] = machine;
         } else if (!present && SeatsAwayFrom[s] == machine) {

@@ -308,6 +308,10 @@ int main(int argc, char** argv) {
     DiagConfigureFromEnvironment();
     StartReplays(!replayFile.empty());
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    if (status == 0 && !ReplayRefusal().empty()) {
+        std::fprintf(stderr, "lobshot: cannot play the replay: %s\n", ReplayRefusal().c_str());
+        status = 2;
+    }
     if (status == 0 && replayFile.empty())
         SaveReplay();
     else

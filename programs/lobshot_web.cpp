@@ -155,6 +155,7 @@ int main() {
     JoinRoomOfPage();
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     WebGameEnded(status);
+    WebRefuseStoppedReplay();
     // A game at one keyboard that ended as it should is followed by another when the player asks,
     // in place; a replay's page and a room's start anew from their address.
     const bool another = WebOptions().replay.empty() && WebOptions().room.empty() && !ReplayPlaying();

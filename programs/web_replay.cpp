@@ -9,6 +9,9 @@
 
 namespace {
 
+// The name the page gave the replay being played, for its messages.
+std::string PlayedName;
+
 // Parses a replay as ReplayReadFile does a file, its messages naming it as that names the file.
 bool ReadPageReplay(const std::string& name, const std::string& bytes, ReplayRecord* replay,
                     std::string* error) {
@@ -30,7 +33,12 @@ void WebLoadPageReplay() {
         return;
     }
     ReplayLoad(replay, true);
+    PlayedName = name;
     WebPlayingPageReplay();
+}
+
+void WebRefuseStoppedReplay() {
+    if (!ReplayRefusal().empty()) WebRefusePageReplay(PlayedName + ": " + ReplayRefusal());
 }
 
 extern "C" const char* lobshot_check_replay(const char* name, const char* bytes, int size) {

@@ -7,6 +7,9 @@
 // loaded to be played as `lobshot --replay` plays it (held at its end until Esc leaves). One the
 // reader refuses is refused on the page with the reader's message, and the game starts as usual.
 void WebLoadPageReplay();
+// After the game ended: a replay refused as it played (replay/session.h's ReplayRefusal) is
+// refused on the page with that reason, in place of the offer to play or watch again.
+void WebRefuseStoppedReplay();
 
 extern "C" {
 // The page's script: "" when `size` bytes at `bytes` are a replay this game plays, else why not

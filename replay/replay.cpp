@@ -11,23 +11,19 @@
 namespace {
 
 constexpr const char* KIND_NAMES[] = {"down",  "up",     "repeat", "activateapp", "activate",
-                                      "close", "joined", "left",   "offline"};
-// The controllers' names in this format, and in format 1, which knew three levels only: those early
-// levels keep their own behaviour so that their replays play as recorded.
+                                      "close", "joined", "left",   "offline",     "computer"};
 constexpr const char* CONTROLLER_NAMES[] = {"human", "beginner", "easy", "normal", "hard", "expert"};
-constexpr const char* EARLY_CONTROLLER_NAMES[] = {"human", "easy", "normal", "hard"};
-constexpr Controller EARLY_CONTROLLERS[] = {ControllerHuman, ControllerEarlyEasy, ControllerEarlyNormal,
-                                            ControllerEarlyHard};
-constexpr int EARLY_FORMAT_VERSION = 1;
+// Formats 1 and 2 were made by this release only, whose rules for people are rules version 1's.
+constexpr int FIRST_FORMAT_VERSION = 1;
+constexpr const char* OLD_FORMATS_GAME = "0.1";
+constexpr int OLD_FORMATS_RULES = 1;
 
-const char* NameOf(Controller c, bool early) {
-    if (early) {
-        for (std::size_t i = 0; i < std::size(EARLY_CONTROLLERS); ++i)
-            if (EARLY_CONTROLLERS[i] == c) return EARLY_CONTROLLER_NAMES[i];
-        return "human";
-    }
+const char* NameOf(Controller c) {
     return c >= ControllerHuman && c <= ControllerExpert ? CONTROLLER_NAMES[c] : "human";
 }
+
+// The computer levels' names in format 1, which knew three.
+bool OldComputerName(std::string_view word) { return word == "easy" || word == "normal" || word == "hard"; }
 
 // The text as lines, each checked and taken apart into words as it is read.
 class Reader {
@@ -100,23 +96,43 @@ private:
     std::vector<std::string_view> words_;
 };
 
-bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
+// The format line and the line naming what made the replay: the rules version (format 3) or the
+// release (formats 1 and 2), which must play as this game does.
+bool ParseMaker(Reader& in, ReplayRecord* replay, std::string* error) {
     if (!in.Next(error)) return false;
     if (in.Words() != 2 || in.Word(0) != "lobshot-replay")
         return in.Fail("this is not a Lobshot replay", error);
-    const bool early = in.Word(1) == std::to_string(EARLY_FORMAT_VERSION);
-    if (!early && in.Word(1) != std::to_string(REPLAY_FORMAT_VERSION))
-        return in.Fail("a replay of format " + std::string(in.Word(1)) + ", but this game reads format " +
-                           std::to_string(REPLAY_FORMAT_VERSION) + " and " +
-                           std::to_string(EARLY_FORMAT_VERSION),
+    replay->format = 0;
+    for (int f = FIRST_FORMAT_VERSION; f <= REPLAY_FORMAT_VERSION; ++f)
+        if (in.Word(1) == std::to_string(f)) replay->format = f;
+    if (replay->format == 0)
+        return in.Fail("a replay of format " + std::string(in.Word(1)) + ", but this game reads formats " +
+                           std::to_string(FIRST_FORMAT_VERSION) + " to " +
+                           std::to_string(REPLAY_FORMAT_VERSION),
                        error);
-    replay->earlyLevels = early;
-    if (!in.Expect("game", 2, error)) return false;
-    if (in.Word(1) != ReplayGameVersion())
-        return in.Fail("a replay of Lobshot " + std::string(in.Word(1)) + ", but this is Lobshot " +
-                           ReplayGameVersion() + ", whose rules may play it differently",
+    if (replay->format < REPLAY_FORMAT_VERSION) {
+        if (!in.Expect("game", 2, error)) return false;
+        if (in.Word(1) != OLD_FORMATS_GAME)
+            return in.Fail("a replay of Lobshot " + std::string(in.Word(1)) + ", which this game cannot play",
+                           error);
+        if (RULES_VERSION != OLD_FORMATS_RULES)
+            return in.Fail(
+                std::string("made by Lobshot ") + OLD_FORMATS_GAME + ", whose rules have changed since",
+                error);
+        return true;
+    }
+    std::uint32_t rules = 0;
+    if (!in.Expect("rules", 2, error) || !in.Number(1, 1, UINT32_MAX, &rules, error)) return false;
+    if (rules != RULES_VERSION)
+        return in.Fail("made by the rules of version " + std::to_string(rules) +
+                           ", but this game has version " + std::to_string(RULES_VERSION) +
+                           ", which would play it differently",
                        error);
-    replay->game = std::string(in.Word(1));
+    return true;
+}
+
+bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
+    if (!ParseMaker(in, replay, error)) return false;
     std::uint32_t wind = 0;
     if (!in.Expect("seed", 2, error) || !in.Number(1, UINT32_MAX, &replay->seed, error)) return false;
     if (!in.Expect("gravity", 2, error) || !in.Number(1, 1, &replay->landscapeGravity, error)) return false;
@@ -124,14 +140,15 @@ bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
     replay->wind = static_cast<std::int32_t>(wind);
     if (!in.Expect("controllers", 1 + PLAYER_SEATS, error)) return false;
     for (int seat = 0; seat < PLAYER_SEATS; ++seat) {
+        const std::string_view word = in.Word(1 + seat);
         int found = -1;
-        if (early) {
-            for (std::size_t c = 0; c < std::size(EARLY_CONTROLLERS); ++c)
-                if (in.Word(1 + seat) == EARLY_CONTROLLER_NAMES[c]) found = EARLY_CONTROLLERS[c];
-        } else {
-            for (int c = ControllerHuman; c <= ControllerExpert; ++c)
-                if (in.Word(1 + seat) == CONTROLLER_NAMES[c]) found = c;
-        }
+        for (int c = ControllerHuman; c <= ControllerExpert; ++c)
+            if (word == CONTROLLER_NAMES[c] &&
+                (replay->format > FIRST_FORMAT_VERSION || c == ControllerHuman))
+                found = c;
+        const bool oldComputer = replay->format == FIRST_FORMAT_VERSION ? OldComputerName(word) : found > 0;
+        if (replay->format < REPLAY_FORMAT_VERSION && oldComputer)
+            return in.Fail(OLD_COMPUTERS_REFUSAL, error);
         if (found < 0)
             return in.Fail("\"" + std::string(in.Word(1 + seat)) + "\" is not a controller", error);
         replay->controllers[static_cast<std::size_t>(seat)] = static_cast<Controller>(found);
@@ -144,6 +161,7 @@ bool ParseEvent(Reader& in, std::uint32_t step, ReplayRecord* replay, std::strin
     int kind = -1;
     for (int k = 0; k < static_cast<int>(std::size(KIND_NAMES)); ++k)
         if (in.Word(1) == KIND_NAMES[k]) kind = k;
+    if (kind == ReplayEvent::Computer && replay->format < REPLAY_FORMAT_VERSION) kind = -1;
     if (kind < 0) return in.Fail("\"" + std::string(in.Word(1)) + "\" is not an event", error);
     ReplayEvent event;
     event.step = step;
@@ -162,7 +180,10 @@ bool ParseEvent(Reader& in, std::uint32_t step, ReplayRecord* replay, std::strin
 
 }  // namespace
 
-const char* ReplayGameVersion() { return LOBSHOT_VERSION; }
+const char* ReplayGameVersion() {
+    static const std::string version = LOBSHOT_VERSION " rules " + std::to_string(RULES_VERSION);
+    return version.c_str();
+}
 
 InputEvent ReplayEventInput(const ReplayEvent& event) {
     switch (event.kind) {
@@ -180,6 +201,8 @@ InputEvent ReplayEventInput(const ReplayEvent& event) {
             return InputEvent::Machine(event.kind == ReplayEvent::Joined, static_cast<int>(event.value));
         case ReplayEvent::Offline:
             return InputEvent::OffNetwork();
+        case ReplayEvent::Computer:
+            return InputEvent::Computer(static_cast<int>(event.value));
         default:
             return InputEvent::CloseRequest();
     }
@@ -189,6 +212,9 @@ bool ReplayEventFor(const InputEvent& input, std::uint32_t step, ReplayEvent* ev
     event->step = step;
     event->value = input.value;
     switch (input.kind) {
+        case InputEvent::ComputerKey:
+            event->kind = ReplayEvent::Computer;
+            return input.value < KEY_COUNT;
         case InputEvent::KeyDown:
         case InputEvent::KeyUp:
             if (input.value >= KEY_COUNT) return false;
@@ -221,14 +247,14 @@ bool ReplayEventFor(const InputEvent& input, std::uint32_t step, ReplayEvent* ev
 }
 
 std::string FormatReplayHead(const ReplayRecord& replay) {
-    const int format = replay.earlyLevels ? EARLY_FORMAT_VERSION : REPLAY_FORMAT_VERSION;
-    std::string text = "lobshot-replay " + std::to_string(format) + "\n";
-    text += "game " + replay.game + "\n";
+    std::string text = "lobshot-replay " + std::to_string(replay.format) + "\n";
+    text += replay.format < REPLAY_FORMAT_VERSION ? std::string("game ") + OLD_FORMATS_GAME + "\n"
+                                                  : "rules " + std::to_string(RULES_VERSION) + "\n";
     text += "seed " + std::to_string(replay.seed) + "\n";
     text += "gravity " + std::to_string(replay.landscapeGravity) + "\n";
     text += "wind " + std::to_string(replay.wind) + "\n";
     text += "controllers";
-    for (Controller c : replay.controllers) text += std::string(" ") + NameOf(c, replay.earlyLevels);
+    for (Controller c : replay.controllers) text += std::string(" ") + NameOf(c);
     return text + "\n";
 }
 

@@ -1,15 +1,15 @@
 // A replay: what a run of the game needs to be played again exactly, and its small text file.
 //
 // A run is reproduced by the seed start-up fed to the random generator, the options and seat
-// controllers it started with, and the input that reached the game from outside the rules: a
-// person's keys as ProcessKeyEvent was handed them, activation changes and the close. Each is
-// stamped with the number of frame steps run before it. Computer players' keys are not
-// kept: they are worked out again as the replay runs.
+// controllers it started with, and the input that reached the game through ApplyInput: a person's
+// keys, the computer players' keys, activation changes, the close and the network's news. Each is
+// stamped with the number of frame steps run before it. A replay holds every key that moved the
+// game, so it needs only the rules to play, never the computer players' code.
 //
 // The file, one item a line, words separated by one space, every number decimal:
 //
-//     lobshot-replay 2
-//     game 0.1
+//     lobshot-replay 3
+//     rules 1
 //     seed 3141
 //     gravity 0
 //     wind 0
@@ -17,13 +17,17 @@
 //     120 down 13
 //     120 up 13
 //     260 repeat 37
+//     300 computer 90
+//     300 computer 81
 //     900 activateapp 0
 //     930 activate 1
 //     1500 close
 //     end 1520
 //
-// A network game adds the machines' news: "400 joined 2", "900 left 2" and "950 offline" (the game
-// left the network and went back to the title).
+// "computer K" is a computer player's key K, pressed and released at once in the frame step after
+// the events before the step with its stamp; a person's keys are down, up and repeat. A network game
+// adds the machines' news: "400 joined 2", "900 left 2" and "950 offline" (the game left the network
+// and went back to the title).
 //
 // Events come in the order they reached the game, so their stamps never go down, and
 // none is later than the end line's frame-step count. A file without its end line is incomplete.
@@ -34,6 +38,12 @@
 // The end line is at most REPLAY_QUIET_STEPS frame steps after the last event (after step 0 when
 // there is none), and no stamp nor the end line is past REPLAY_LONGEST_STEPS: a run that claims more
 // is refused rather than played for hours.
+//
+// Formats 1 and 2, made by Lobshot 0.1, have "game 0.1" where the rules line is, and no computer
+// keys: the computers worked them out again as the replay ran. They are read as replays of rules
+// version 1 (the rules for people did not change), played while only people press keys: one that
+// names a computer, or whose computer players come to press a key, is refused, since their code
+// has changed since.
 #pragma once
 
 #include <array>
@@ -42,14 +52,18 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "core/rules_version.h"
 #include "platform/input.h"
 
-// The format's own version (the first line) and the game's (the second): a replay is played only
-// by the game that made it, since any change to the rules plays its keys differently. Format 1 is
-// read too: its controllers are human, easy, normal and hard, the three levels the computer had
-// then, which play those replays with their behaviour of that time (ControllerEarlyEasy and on).
-constexpr int REPLAY_FORMAT_VERSION = 2;
+// The format this game writes (the first line). A replay is played only by a game of the rules
+// that made it (the second line), since any change to the rules plays its keys differently.
+constexpr int REPLAY_FORMAT_VERSION = 3;
+// The game's version as a network game's machines compare it, the release and its rules version
+// ("0.1 rules 1"): machines of different rules never play together.
 const char* ReplayGameVersion();
+// Why a replay of format 1 or 2 that the computer players play cannot be played.
+constexpr const char* OLD_COMPUTERS_REFUSAL =
+    "made by Lobshot 0.1, whose computer players cannot be played again";
 
 // Files longer than this are refused before they are parsed; an hour's play is well under 1 MB.
 constexpr std::size_t LARGEST_REPLAY_FILE = std::size_t{64} << 20;
@@ -73,7 +87,8 @@ struct ReplayEvent {
         Close,
         Joined,
         Left,
-        Offline
+        Offline,
+        Computer
     };
     std::uint32_t step = 0;  // frame steps run before the input
     Kind kind = KeyDown;
@@ -83,12 +98,11 @@ struct ReplayEvent {
 };
 
 struct ReplayRecord {
-    std::string game = ReplayGameVersion();
+    int format = REPLAY_FORMAT_VERSION;  // 1 and 2 are only read
     std::uint32_t seed = 0;
     std::uint32_t landscapeGravity = 0;  // LandscapeGravityOption: 0 or 1
     std::int32_t wind = 0;               // WindOption: 0 to 3
     std::array<Controller, PLAYER_SEATS> controllers{};
-    bool earlyLevels = false;  // a format 1 replay: its levels are the early ones
     std::vector<ReplayEvent> events;
     std::uint32_t steps = 0;  // frame steps of the whole run
     bool cutShort = false;    // ends in a cut line: the run went on after `steps`, unrecorded

@@ -1,6 +1,7 @@
 // The run's replay: the recorder's and the player's state and the shell's calls into them.
 #include "replay/session.h"
 
+#include "computer/computer_players.h"
 #include "diag/diag.h"
 
 namespace {
@@ -16,6 +17,7 @@ struct Session {
     std::uint32_t steps = 0;
     std::size_t next = 0;  // playback: the next event to deliver
     ReplayRecord replay;
+    std::string refusal;  // playback stopped: why
 };
 
 Session State;
@@ -52,6 +54,35 @@ void ContinueRecordingIfDone() {
     SwitchToRecording("Caught up");
 }
 
+// Playback before the recording's end.
+bool PlayingToTheEnd() { return State.role == Role::Playing && !ReplayFinished(); }
+
+// The next event to deliver is a computer's key of the frame step under way.
+bool NextIsComputerKey() {
+    const auto& events = State.replay.events;
+    return State.next < events.size() && events[State.next].kind == ReplayEvent::Computer &&
+           events[State.next].step == State.steps;
+}
+
+// A catch-up: the recording's computer keys of this step, passed over, against those worked out.
+void PassRecordedComputerKeys(const ComputerKeys& keys) {
+    int matched = 0;
+    bool same = true;
+    for (; NextIsComputerKey(); ++State.next, ++matched)
+        same = same && matched < keys.count &&
+               static_cast<std::uint32_t>(keys.keys[matched]) == State.replay.events[State.next].value;
+    if (!same || matched != keys.count)
+        DiagTrace(DIAG_ERROR, "replay", __LINE__, "ReplayComputerKeys",
+                  "The computer players pressed other keys at frame step %u than the recording holds",
+                  static_cast<unsigned>(State.steps));
+}
+
+void Refuse(const char* why) {
+    State.refusal = "the replay stops at frame step " + std::to_string(State.steps) + ": " + why;
+    DiagTrace(DIAG_ERROR, "replay", __LINE__, "ReplayComputerKeys", "%s", State.refusal.c_str());
+    PostInput(InputEvent::CloseRequest());
+}
+
 }  // namespace
 
 void ReplayLoad(const ReplayRecord& replay, bool holdAtEnd, bool thenRecord) {
@@ -76,7 +107,6 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
         LandscapeGravityOption = r.landscapeGravity;
         WindOption = r.wind;
         SeatControllers = r.controllers;
-        EarlyComputerLevels = r.earlyLevels;
         ContinueRecordingIfDone();
         return r.seed;
     }
@@ -86,7 +116,6 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
     State.replay.landscapeGravity = LandscapeGravityOption;
     State.replay.wind = WindOption;
     State.replay.controllers = SeatControllers;
-    State.replay.earlyLevels = EarlyComputerLevels;
     return seed;
 }
 
@@ -116,12 +145,36 @@ void ReplayFrameStepRun() {
 }
 std::uint32_t ReplayFrameSteps() { return State.steps; }
 
+void ReplayComputerKeys(InputSink sink) {
+    const bool playing = PlayingToTheEnd() && State.refusal.empty();
+    if (playing && !State.thenRecord && State.replay.format == REPLAY_FORMAT_VERSION) {
+        for (; NextIsComputerKey(); ++State.next) sink(ReplayEventInput(State.replay.events[State.next]));
+        return;
+    }
+    const ComputerKeys keys = ComputerPlayersFrame();
+    if (playing && !State.thenRecord && keys.count > 0) {
+        Refuse(OLD_COMPUTERS_REFUSAL);
+        return;
+    }
+    if (playing) PassRecordedComputerKeys(keys);
+    for (int i = 0; i < keys.count; ++i) sink(InputEvent::Computer(keys.keys[i]));
+}
+
+const std::string& ReplayRefusal() { return State.refusal; }
+
 bool ReplayDeliverDue(InputSink sink) {
-    if (State.role != Role::Playing) return false;
+    if (State.role != Role::Playing || !State.refusal.empty()) return false;
     const auto& events = State.replay.events;
     bool delivered = false;
-    while (State.next < events.size() && events[State.next].step == State.steps) {
+    while (State.next < events.size() && events[State.next].step <= State.steps) {
         const ReplayEvent& event = events[State.next];
+        // A computer's key waits for its frame step; one whose step ran without the computers (the
+        // game inactive) is dropped.
+        if (event.kind == ReplayEvent::Computer) {
+            if (event.step == State.steps) break;
+            ++State.next;
+            continue;
+        }
         if (event.kind == ReplayEvent::Close && State.holdAtEnd) break;
         ++State.next;
         sink(ReplayEventInput(event));
@@ -140,7 +193,7 @@ bool ReplayFinished() {
     return (State.next >= events.size() || closeLeft) && State.steps >= State.replay.steps;
 }
 
-bool ReplayHolding() { return State.holdAtEnd && ReplayFinished(); }
+bool ReplayHolding() { return (State.holdAtEnd && ReplayFinished()) || !State.refusal.empty(); }
 bool ReplayFastForward() { return State.role == Role::Playing && (State.fastForward || State.thenRecord); }
 
 const ReplayRecord& ReplayRecorded() {

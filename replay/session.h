@@ -7,13 +7,16 @@
 //     real keyboard and activation (its own Esc and Space keys work the player);
 //   - ReplayRecordInput, for every piece of input that reaches the game, from wherever it came:
 //     recording keeps the ones a replay needs;
+//   - ReplayComputerKeys in each frame step, where the computer players press their keys: playing
+//     back, they come from the replay and the computers do not think;
 //   - ReplayFrameStepRun after each frame step, and ReplayDeliverDue whenever the message queue is
 //     empty: it hands the game the recorded input stamped with the steps run so far, as it reached
-//     the game before the next step.
+//     the game before the next step (a computer's key waits for the step's ReplayComputerKeys).
 // Everything here lives for the process: recording survives shutdown so the caller can save it.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/input.h"
 #include "replay/replay.h"
@@ -41,6 +44,21 @@ bool ReplayRecording();
 bool ReplayTakeInput(const InputEvent& input);
 // Input reaching the game: kept, stamped with the frame steps run so far, while recording.
 void ReplayRecordInput(const InputEvent& input);
+
+// Once a frame step, where the computer players press their keys: hands `sink`, in order, their
+// keys of this step. Playing back a replay (until its end), they are the recorded ones and the
+// computers do not think. Otherwise the computers work them out (ComputerPlayersFrame), and:
+//   - during a catch-up (thenRecord) the recording's keys of the step are passed over, and a
+//     difference is traced: the computers must think there, so that they leave the catch-up with
+//     the state (their generator, their memory of shots) they have on the machine that recorded it,
+//     whose rules and build the network game's admission made sure are these; the state hash at
+//     the next turn's start finds the machines apart if they still differ;
+//   - playing back a replay of format 1 or 2, which holds no computer keys, the first key they
+//     press refuses the replay (ReplayRefusal): their code has changed since it was made, so from
+//     there it would play differently. Playback stops, no step runs again and the game is closed.
+void ReplayComputerKeys(InputSink sink);
+// Why playback was refused as it ran ("the replay stops at frame step N: why"), or "".
+const std::string& ReplayRefusal();
 
 void ReplayFrameStepRun();
 std::uint32_t ReplayFrameSteps();

@@ -168,6 +168,8 @@ bool ScriptDriver::Feed() {
 }
 
 void ScriptDriver::BeforeQuit() {
+    // A replay refused as it played leaves nothing behind.
+    if (!ReplayRefusal().empty()) return;
     if (!options_.stateFile.empty()) WriteOutput(options_.stateFile, ScriptCommand::State);
     if (!options_.screenshotFile.empty()) WriteOutput(options_.screenshotFile, ScriptCommand::Screenshot);
     if (!options_.materialsFile.empty()) WriteOutput(options_.materialsFile, ScriptCommand::Materials);
@@ -254,6 +256,11 @@ int RunHeadless(const RunnerOptions& options) {
     if (status != 0) {
         ReplayJournalAbandon();
         return 1;
+    }
+    if (!ReplayRefusal().empty()) {
+        ReplayJournalAbandon();
+        std::cerr << "lobshot-headless: " << ReplayRefusal() << "\n";
+        return 2;
     }
     if (!NetFailure().empty() && driver.ExitStatus() == 0) {
         ReplayJournalAbandon();

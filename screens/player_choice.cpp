@@ -39,8 +39,7 @@ constexpr int TANK_Y = 40;
 constexpr int LABEL_Y = 44;
 constexpr int SMALL_CHAR_WIDTH = 4;
 constexpr int HINT_Y = 186;
-const char* const CONTROLLER_LABELS[] = {"",       "Beginner", "Easy",   "Normal", "Hard",
-                                         "Expert", "Easy",     "Normal", "Hard"};
+const char* const CONTROLLER_LABELS[] = {"", "Beginner", "Easy", "Normal", "Hard", "Expert"};
 constexpr const char* CONTROLLER_HINT = "Keys 1 to 8: a player or the computer (Beginner to Expert)";
 constexpr const char* PAD_CONTROLLER_HINT = "Pad X: next player   Pad Y: a player or the computer";
 
@@ -138,8 +137,7 @@ std::string SeatLabel(int seat) {
     return SeatMachines[s] == 0 ? "Host" : "Guest " + std::to_string(SeatMachines[s]);
 }
 
-// A person at the host, then at each machine that joined, in order, then the computer's levels
-// (while a replay made with the early levels plays, those).
+// A person at the host, then at each machine that joined, in order, then the computer's levels.
 bool PlayerChoiceCycleController(int seat) {
     DIAG_SCOPE_NAMED("PlayerChoiceCycleController", "General");
     if (!ScreenPlayers || seat < 0 || seat >= ScreenPlayers->numPlayers || seat >= PLAYER_SEATS) return false;
@@ -155,14 +153,12 @@ bool PlayerChoiceCycleController(int seat) {
             machine = next;
         } else {
             machine = 0;
-            controller = EarlyComputerLevels ? ControllerEarlyEasy : ControllerBeginner;
+            controller = ControllerBeginner;
         }
     } else {
         machine = 0;
-        const Controller last = EarlyComputerLevels ? ControllerEarlyHard : ControllerExpert;
-        controller = controller >= last || (!EarlyComputerLevels && controller > ControllerExpert)
-                         ? ControllerHuman
-                         : static_cast<Controller>(controller + 1);
+        controller =
+            controller >= ControllerExpert ? ControllerHuman : static_cast<Controller>(controller + 1);
     }
     SoundPlay(SOUND_CONFIRM);
     return true;

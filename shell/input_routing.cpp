@@ -4,8 +4,9 @@
 // event once and routes it here. In a network game it goes to the network, which sends it to every
 // machine stamped with a frame; during replay playback it works the player, not the game; otherwise
 // it is applied at once. The network game hands back the stamped keys, its news and the key-ups of
-// an owner change, and replay playback its recorded input, straight to ApplyInput: each piece of
-// input reaches the game through one door, where the replay being recorded keeps it.
+// an owner change, replay playback its recorded input, and the frame step the computer players'
+// keys, straight to ApplyInput: each piece of input reaches the game through one door, where the
+// replay being recorded keeps it.
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "netplay/lockstep.h"
@@ -42,6 +43,10 @@ bool RouteInput(const InputEvent& input) {
 bool ApplyInput(const InputEvent& input) {
     DIAG_SCOPE("main");
     ReplayRecordInput(input);
+    if (input.kind == InputEvent::ComputerKey) {
+        if (AppActive) ProcessComputerKey(static_cast<int>(input.value));
+        return true;
+    }
     if (IsNetworkNews(input)) {
         if (input.value < MAX_MACHINES) ApplyNews(input);
         return true;
@@ -49,6 +54,8 @@ bool ApplyInput(const InputEvent& input) {
     if (ProcessImportantEvents(MainWindow, input)) return true;
     return AppActive && ProcessKeyEvent(input);
 }
+
+void PressComputerKeys() { ReplayComputerKeys(Deliver); }
 
 LoopAction NextLoopAction() {
     // A replay's input due before the next step comes first, then the network game's.

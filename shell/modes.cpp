@@ -1,7 +1,6 @@
 // The game modes: the entry work of each mode and the frame step that advances and draws it.
 #include <new>
 
-#include "computer/computer_players.h"
 #include "core/globals.h"
 #include "core/rules.h"
 #include "diag/diag.h"
@@ -262,8 +261,7 @@ void doLoopProcessing() {
     if (!AppActive) return;
     FrameCounter += 1;
     RepeatHeldKeys();
-    const ComputerKeys computerKeys = ComputerPlayersFrame();
-    for (int i = 0; i < computerKeys.count; ++i) ProcessComputerKey(computerKeys.keys[i]);
+    PressComputerKeys();
 
     switch (CurrentMode) {
         case Aiming:

@@ -33,6 +33,9 @@ void appFinalize();
 // Both return true when the game handled the input (nothing is left to the system).
 bool RouteInput(const InputEvent& input);
 bool ApplyInput(const InputEvent& input);
+// In each frame step, after held keys repeat: the computer players' keys of the step reach
+// ApplyInput, worked out by them or, playing back a replay, recorded (replay/session.h).
+void PressComputerKeys();
 
 // With the message queue empty, what the message loop does next: the input due before the next
 // frame step (replay playback's, the network game's) is delivered first, and the loop looks at the

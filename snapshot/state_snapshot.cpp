@@ -26,8 +26,7 @@ std::string JsonList(const std::vector<int>& values) {
 }
 
 const char* ControllerName(int seat) {
-    static const char* const names[] = {"human",  "beginner", "easy",   "normal", "hard",
-                                        "expert", "easy",     "normal", "hard"};
+    static const char* const names[] = {"human", "beginner", "easy", "normal", "hard", "expert"};
     const Controller c =
         seat >= 0 && seat < PLAYER_SEATS ? SeatControllers[static_cast<std::size_t>(seat)] : ControllerHuman;
     return c >= ControllerHuman && c < CONTROLLER_COUNT ? names[c] : "human";

@@ -13,13 +13,10 @@ const char* LevelName(Controller controller) {
         case ControllerBeginner:
             return "Beginner";
         case ControllerEasy:
-        case ControllerEarlyEasy:
             return "Easy";
         case ControllerNormal:
-        case ControllerEarlyNormal:
             return "Normal";
         case ControllerHard:
-        case ControllerEarlyHard:
             return "Hard";
         case ControllerExpert:
             return "Expert";

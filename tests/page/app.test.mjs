@@ -94,7 +94,8 @@ test('installable, and a second visit starts offline from the cache of this vers
     assert.deepEqual(installabilityErrors, []);
     const version = /project\(lobshot VERSION ([\d.]+)/.exec(fs.readFileSync(path.join(SOURCE_DIR, 'CMakeLists.txt'),
                                                                             'utf8'))[1];
-    assert.deepEqual(await page.evaluate(() => caches.keys()), ['lobshot-' + version]);
+    const rules = /RULES_VERSION = (\d+);/.exec(fs.readFileSync(path.join(SOURCE_DIR, 'core/rules_version.h'), 'utf8'))[1];
+    assert.deepEqual(await page.evaluate(() => caches.keys()), [`lobshot-${version}-rules-${rules}`]);
 
     const manifest = JSON.parse(fs.readFileSync(path.join(PAGE_DIR, 'manifest.webmanifest'), 'utf8'));
     assert.deepEqual([manifest.name, manifest.display, manifest.orientation], ['Lobshot', 'fullscreen', 'landscape']);

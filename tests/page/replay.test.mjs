@@ -35,7 +35,7 @@ function badFiles() {
   const cut = path.join(dir, 'cut.lobshot-replay');
   fs.writeFileSync(cut, text.slice(0, text.indexOf('\nend ') + 1));
   const other = path.join(dir, 'other.lobshot-replay');
-  fs.writeFileSync(other, text.replace(/^game .*$/m, 'game 0.0.1'));
+  fs.writeFileSync(other, text.replace(/^rules .*$/m, 'rules 999'));
   return {cut, other};
 }
 
@@ -45,6 +45,7 @@ before(async () => {
   const {cut, other} = badFiles();
   server = await servePage({'games/shot.lobshot-replay': recorded, 'games/cut.lobshot-replay': cut,
                             'games/other.lobshot-replay': other,
+                            'games/old.lobshot-replay': path.join(SOURCE_DIR, 'tests/replay/computers/chosen_in_0.1.lobshot-replay'),
                             'games/match.lobshot-replay': path.join(dir, 'match.lobshot-replay')});
   browser = await launchBrowser();
 });
@@ -114,6 +115,17 @@ test('a replay chosen with "Open a replay" plays the same, again on asking, and 
     assert.equal(await mode(page), 'Title');
     assert.equal(await page.$eval('#replay-news', element => element.hidden), true);
     assert.deepEqual(page.lobshotErrors, []);
+  } finally {
+    await page.close();
+  }
+});
+
+test('a replay whose computers Lobshot 0.1 played stops where they would play, saying why', async () => {
+  const page = await openPage(browser, server.url, '#replay=games/old.lobshot-replay');
+  try {
+    await page.waitForFunction(() => /stops/.test(document.getElementById('replay-message').textContent),
+                               {timeout: 20000});
+    assert.match(await message(page), /^This replay cannot be played: .*old\.lobshot-replay: the replay stops at frame step 15: made by Lobshot 0\.1, whose computer players cannot be played again$/);
   } finally {
     await page.close();
   }
@@ -196,7 +208,7 @@ test('a bad replay brings a clear message and the game on the page plays on', as
       await chooser.accept([path.join(dir, 'other.lobshot-replay')]);
       await page.waitForFunction(() => !document.getElementById('replay-news').hidden);
       assert.match(await message(page), new RegExp('^This replay cannot be played: other\\.lobshot-replay: line 2: ' +
-                                                   'a replay of Lobshot 0\\.0\\.1, but this is Lobshot '));
+                                                   'made by the rules of version 999, but this game has version '));
 
       const drop = (name, size, text) => page.evaluate(async (name, size, text) => {
         document.getElementById('replay-news').hidden = true;

@@ -58,12 +58,54 @@ truncated() {
     no_state
 }
 
+# A good replay as Lobshot 0.1 wrote it (format 2): only its head differs.
+as_format_2() {
+    sed 's/^lobshot-replay 3$/lobshot-replay 2/; s/^rules 1$/game 0.1/' "$work/good" >"$work/old"
+}
+
 other_version() {
     record
-    sed 's/^game .*/game 0.0.1/' "$work/good" >"$work/bad"
+    as_format_2
+    sed 's/^game .*/game 0.0.1/' "$work/old" >"$work/bad"
     run 2 --replay "$work/bad" --state "$work/state.json"
-    says "line 2: a replay of Lobshot 0.0.1, but this is Lobshot"
+    says "line 2: a replay of Lobshot 0.0.1, which this game cannot play"
     no_state
+}
+
+other_rules() {
+    record
+    sed 's/^rules .*/rules 4000000000/' "$work/good" >"$work/bad"
+    run 2 --replay "$work/bad" --state "$work/state.json"
+    says "line 2: made by the rules of version 4000000000, but this game has version"
+    no_state
+}
+
+# People's replays of Lobshot 0.1 still play, to the state the same keys reach today.
+old_people() {
+    record
+    as_format_2
+    "$runner" --replay "$work/good" --state "$work/new.json" >/dev/null 2>&1 || fail "the new replay does not play"
+    run 0 --replay "$work/old" --state "$work/state.json"
+    cmp -s "$work/new.json" "$work/state.json" || fail "the old replay ends elsewhere than the new one"
+}
+
+# Lobshot 0.1's computers are refused, named in the head or chosen as it plays (the file made then
+# sets two Hard computers at the player choice): never played differently.
+old_computer_seat() {
+    record
+    as_format_2
+    sed 's/^controllers human human/controllers human expert/' "$work/old" >"$work/bad"
+    run 2 --replay "$work/bad" --state "$work/state.json"
+    says "line 6: made by Lobshot 0.1, whose computer players cannot be played again"
+    no_state
+}
+
+old_computers_chosen() {
+    run 2 --replay "$(dirname "$0")/computers/chosen_in_0.1.lobshot-replay" --state "$work/state.json" \
+        --record "$work/again"
+    says "the replay stops at frame step 15: made by Lobshot 0.1, whose computer players cannot be played again"
+    no_state
+    [ ! -e "$work/again" ] && [ ! -e "$work/again.partial" ] || fail "a refused replay was recorded"
 }
 
 # Short replays claiming runs longer than any game are refused at once, not played for hours: one
@@ -89,7 +131,7 @@ endless() {
 
 other_format() {
     record
-    sed "s/^lobshot-replay 2$/lobshot-replay 7/" "$work/good" >"$work/bad"
+    sed "s/^lobshot-replay 3$/lobshot-replay 7/" "$work/good" >"$work/bad"
     run 2 --replay "$work/bad"
     says "a replay of format 7"
 }

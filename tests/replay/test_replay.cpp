@@ -43,20 +43,21 @@ ReplayRecord Sample() {
     r.wind = 3;
     r.controllers = {ControllerHuman, ControllerBeginner, ControllerEasy,  ControllerNormal,
                      ControllerHard,  ControllerExpert,   ControllerHuman, ControllerHard};
-    r.events = {
-        {0, ReplayEvent::KeyDown, 13},    {0, ReplayEvent::KeyUp, 13},   {7, ReplayEvent::KeyRepeat, 255},
-        {9, ReplayEvent::ActivateApp, 0}, {9, ReplayEvent::Activate, 2}, {10, ReplayEvent::Joined, 7},
-        {11, ReplayEvent::Left, 1},       {11, ReplayEvent::Offline, 0}, {12, ReplayEvent::Close, 0}};
+    r.events = {{0, ReplayEvent::KeyDown, 13},    {0, ReplayEvent::KeyUp, 13},
+                {7, ReplayEvent::KeyRepeat, 255}, {9, ReplayEvent::ActivateApp, 0},
+                {9, ReplayEvent::Activate, 2},    {10, ReplayEvent::Joined, 7},
+                {11, ReplayEvent::Left, 1},       {11, ReplayEvent::Offline, 0},
+                {11, ReplayEvent::Computer, 90},  {12, ReplayEvent::Close, 0}};
     r.steps = 12;
     return r;
 }
 
 std::string SampleText() {
-    return std::string("lobshot-replay 2\ngame ") + ReplayGameVersion() +
+    return "lobshot-replay 3\nrules " + std::to_string(RULES_VERSION) +
            "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human beginner easy normal hard expert human "
            "hard\n"
            "0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n10 joined 7\n11 left 1\n11 "
-           "offline\n"
+           "offline\n11 computer 90\n"
            "12 close\nend 12\n";
 }
 
@@ -80,26 +81,31 @@ TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
     EXPECT_EQ(parsed, empty);
 }
 
-// Format 1 knew three levels: its easy, normal and hard are read as the early levels and written
-// back as they were; its names only, and the new names only in the new format.
-TEST(ReplayFile, ReadsTheEarlyLevelsOfFormatOne) {
-    std::string text = WithLine(1, "lobshot-replay 1");
-    text = text.replace(text.find("controllers"),
-                        text.find('\n', text.find("controllers")) - text.find("controllers"),
-                        "controllers human easy normal hard human human human hard");
-    ReplayRecord parsed;
-    std::string error;
-    ASSERT_TRUE(ParseReplay(text, &parsed, &error)) << error;
-    EXPECT_TRUE(parsed.earlyLevels);
-    EXPECT_EQ(parsed.controllers,
-              (std::array<Controller, PLAYER_SEATS>{
-                  ControllerHuman, ControllerEarlyEasy, ControllerEarlyNormal, ControllerEarlyHard,
-                  ControllerHuman, ControllerHuman, ControllerHuman, ControllerEarlyHard}));
-    EXPECT_EQ(FormatReplay(parsed), text);
-    EXPECT_FALSE(ParseReplay(WithLine(1, "lobshot-replay 1"), &parsed, &error)) << "beginner in format 1";
-    EXPECT_NE(error.find("\"beginner\" is not a controller"), std::string::npos) << error;
-    ASSERT_TRUE(ParseReplay(SampleText(), &parsed, &error)) << error;
-    EXPECT_FALSE(parsed.earlyLevels);
+// Lobshot 0.1's replays (formats 1 and 2, "game 0.1", no computer keys) are read and written back
+// as they were while only people play them; one naming a computer, or holding a computer's key, is
+// refused.
+TEST(ReplayFile, ReadsLobshotZeroPointOnesPeoplesReplays) {
+    const std::string head =
+        "seed 5\ngravity 0\nwind 0\ncontrollers human human human human human human human human\n";
+    for (const char* format : {"1", "2"}) {
+        const std::string text =
+            std::string("lobshot-replay ") + format + "\ngame 0.1\n" + head + "3 down 13\nend 9\n";
+        ReplayRecord parsed;
+        std::string error;
+        ASSERT_TRUE(ParseReplay(text, &parsed, &error)) << error;
+        EXPECT_EQ(parsed.format, format[0] - '0');
+        EXPECT_EQ(FormatReplay(parsed), text);
+        for (const char* computer : {"normal", "hard"}) {
+            std::string named = text;
+            named.replace(named.find("human human"), 5, computer);
+            EXPECT_FALSE(ParseReplay(named, &parsed, &error)) << format << computer;
+            EXPECT_EQ(error, "line 6: made by Lobshot 0.1, whose computer players cannot be played again");
+        }
+        std::string keyed = text;
+        keyed.replace(keyed.find("3 down 13"), 9, "3 computer 13");
+        EXPECT_FALSE(ParseReplay(keyed, &parsed, &error));
+        EXPECT_EQ(error, "line 7: \"computer\" is not an event");
+    }
 }
 
 // A file cut anywhere, even at a line end, is not a whole replay.
@@ -156,7 +162,7 @@ TEST(ReplayFile, ATornLineIsRefusedAndACutLineEndsAReplay) {
     ReplayRecord parsed;
     std::string error;
     EXPECT_FALSE(ParseReplay(SampleText().substr(0, SampleText().size() - 1), &parsed, &error));
-    EXPECT_EQ(error, "line 16: the line has no line end");
+    EXPECT_EQ(error, "line 17: the line has no line end");
     std::string cut = SampleText();
     cut.replace(cut.rfind("end 12"), 3, "cut");
     ASSERT_TRUE(ParseReplay(cut, &parsed, &error)) << error;
@@ -164,21 +170,27 @@ TEST(ReplayFile, ATornLineIsRefusedAndACutLineEndsAReplay) {
     EXPECT_EQ(parsed.steps, 12u);
     cut.replace(cut.rfind("cut 12"), 6, "cut 11");
     EXPECT_FALSE(ParseReplay(cut, &parsed, &error));
-    EXPECT_EQ(error, "line 16: the run ends before its last event");
+    EXPECT_EQ(error, "line 17: the run ends before its last event");
 }
 
 TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
     const struct {
         std::string text;
-        const char* message;
+        std::string message;
     } cases[] = {
         {"", "line 1: the file ends before its end line"},
         {"\x7f"
          "ELF\x02\x01\x01\n",
          "line 1: the line holds a character"},
         {"P5\n320 200\n", "line 1: this is not a Lobshot replay"},
-        {WithLine(1, "lobshot-replay 3"), "line 1: a replay of format 3, but this game reads format 2 and 1"},
-        {WithLine(2, "game 0.0.1"), "line 2: a replay of Lobshot 0.0.1, but this is Lobshot"},
+        {WithLine(1, "lobshot-replay 4"), "line 1: a replay of format 4, but this game reads formats 1 to 3"},
+        {WithLine(2, "rules " + std::to_string(RULES_VERSION + 1)),
+         "line 2: made by the rules of version " + std::to_string(RULES_VERSION + 1) +
+             ", but this game has version " + std::to_string(RULES_VERSION) +
+             ", which would play it differently"},
+        {WithLine(2, "game 0.1"), "line 2: expected the rules line"},
+        {WithLine(1, "lobshot-replay 2"), "line 2: expected the game line"},
+        {WithLine(15, "11 computer 256"), "line 15: \"256\" is not a number from 0 to 255"},
         {WithLine(3, "seed 4294967296"), "line 3: \"4294967296\" is not a number from 0 to 4294967295"},
         {WithLine(3, "seed -1"), "line 3: \"-1\" is not a number"},
         {WithLine(3, "seed 012"), "line 3: \"012\" is not a number"},
@@ -198,10 +210,10 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
         {WithLine(10, "9 activateapp 2"), "line 10: \"2\" is not a number from 0 to 1"},
         {WithLine(11, "9 activate 3"), "line 11: \"3\" is not a number from 0 to 2"},
         {WithLine(10, "6 activateapp 0"), "line 10: the events are out of order"},
-        {WithLine(16, "end 11"), "line 16: the run ends before its last event"},
-        {WithLine(16, "end 2147483648"), "line 16: \"2147483648\" is not a number from 0 to 2147483647"},
-        {WithLine(16, "end"), "line 16: the end line has the wrong number of words"},
-        {SampleText() + "0 down 1\n", "line 16: there is more after the end line"},
+        {WithLine(17, "end 11"), "line 17: the run ends before its last event"},
+        {WithLine(17, "end 2147483648"), "line 17: \"2147483648\" is not a number from 0 to 2147483647"},
+        {WithLine(17, "end"), "line 17: the end line has the wrong number of words"},
+        {SampleText() + "0 down 1\n", "line 17: there is more after the end line"},
         {WithLine(12, "10 joined 0"), "line 12: \"0\" is not a number from 1 to 7"},
         {WithLine(13, "11 left 8"), "line 13: \"8\" is not a number from 1 to 7"},
         {WithLine(14, "11 offline 1"), "line 14: the event has the wrong number of words"},
@@ -223,7 +235,7 @@ TEST(ReplayFile, RefusesARunLongerThanAGameCanBe) {
     const std::string last = std::to_string(12 + REPLAY_QUIET_STEPS);
     ReplayRecord parsed;
     std::string error;
-    ASSERT_TRUE(ParseReplay(WithLine(16, "end " + last), &parsed, &error)) << error;
+    ASSERT_TRUE(ParseReplay(WithLine(17, "end " + last), &parsed, &error)) << error;
     EXPECT_EQ(parsed.steps, 12 + REPLAY_QUIET_STEPS);
     // A key every 1,000,000 steps, each gap shorter than a quiet spell may be, to a day's run.
     ReplayRecord daylong;
@@ -238,10 +250,10 @@ TEST(ReplayFile, RefusesARunLongerThanAGameCanBe) {
         std::string text;
         const char* message;
     } cases[] = {
-        {WithLine(16, "end " + std::to_string(13 + REPLAY_QUIET_STEPS)),
-         "line 16: the run goes on 1080001 frame steps after its last event; a replay goes on at most "
+        {WithLine(17, "end " + std::to_string(13 + REPLAY_QUIET_STEPS)),
+         "line 17: the run goes on 1080001 frame steps after its last event; a replay goes on at most "
          "1080000 (six hours)"},
-        {WithLine(16, "end 2147483647"), "line 16: the run goes on 2147483635 frame steps"},
+        {WithLine(17, "end 2147483647"), "line 17: the run goes on 2147483635 frame steps"},
         // Without events the run is measured from its start.
         {FormatReplay(ReplayRecord{}).substr(0, FormatReplay(ReplayRecord{}).rfind("end ")) +
              "end 2147483647\n",
@@ -249,8 +261,8 @@ TEST(ReplayFile, RefusesARunLongerThanAGameCanBe) {
         {body + "end 4320001\n",
          "line 11: the run reaches frame step 4320001; a replay runs at most 4320000 (a day)"},
         {body + "5000000 down 81\nend 5000000\n", "line 11: the run reaches frame step 5000000"},
-        {WithLine(16, "2147480000 down 81\nend 2147480000"),
-         "line 16: the run reaches frame step 2147480000"},
+        {WithLine(17, "2147480000 down 81\nend 2147480000"),
+         "line 17: the run reaches frame step 2147480000"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(ParseReplay(c.text, &parsed, &error)) << c.message;
@@ -290,14 +302,18 @@ TEST(ReplayEvents, KeepKeysActivationCloseAndTheNetworksNewsAsTheGameReadsThem) 
     EXPECT_FALSE(ReplayEventFor(InputEvent::Machine(false, MAX_MACHINES), 4, &e));
     ASSERT_TRUE(ReplayEventFor(InputEvent::CloseRequest(), 2, &e));
     EXPECT_EQ(e, (ReplayEvent{2, ReplayEvent::Close, 0}));
+    ASSERT_TRUE(ReplayEventFor(InputEvent::Computer('X'), 3, &e));
+    EXPECT_EQ(e, (ReplayEvent{3, ReplayEvent::Computer, 'X'}));
+    EXPECT_FALSE(ReplayEventFor(InputEvent::Computer(KEY_COUNT), 0, &e));
     EXPECT_FALSE(ReplayEventFor(InputEvent::Down(KEY_COUNT), 0, &e));
     EXPECT_FALSE(ReplayEventFor(InputEvent::Up(KEY_COUNT), 0, &e));
 
     // Played back, every kind of event is the input that made it.
-    const ReplayEvent events[] = {
-        {0, ReplayEvent::KeyDown, 'Z'},   {0, ReplayEvent::KeyRepeat, 'Z'}, {0, ReplayEvent::KeyUp, 'Z'},
-        {3, ReplayEvent::ActivateApp, 0}, {3, ReplayEvent::Activate, 2},    {3, ReplayEvent::Close, 0},
-        {9, ReplayEvent::Joined, 3},      {9, ReplayEvent::Left, 3},        {9, ReplayEvent::Offline, 0}};
+    const ReplayEvent events[] = {{0, ReplayEvent::KeyDown, 'Z'}, {0, ReplayEvent::KeyRepeat, 'Z'},
+                                  {0, ReplayEvent::KeyUp, 'Z'},   {3, ReplayEvent::ActivateApp, 0},
+                                  {3, ReplayEvent::Activate, 2},  {3, ReplayEvent::Close, 0},
+                                  {9, ReplayEvent::Joined, 3},    {9, ReplayEvent::Left, 3},
+                                  {9, ReplayEvent::Offline, 0},   {9, ReplayEvent::Computer, 'Q'}};
     for (const ReplayEvent& event : events) {
         ReplayEvent again;
         ASSERT_TRUE(ReplayEventFor(ReplayEventInput(event), event.step, &again)) << event.kind;

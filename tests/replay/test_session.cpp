@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "platform/backend.h"
 #include "replay/session.h"
+#include "tests/support/capture.h"
 
 namespace {
 
@@ -102,6 +103,37 @@ TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose)
     EXPECT_TRUE(ReplayFinished());
     EXPECT_FALSE(ReplayHolding());
     EXPECT_EQ(ReplayRecorded().events, Recorded().events) << "playback records nothing";
+}
+
+// A step's computer keys come in the step, after the input due before it: in playback, from the
+// replay; in a catch-up the computers' own (here none, with no game) and the recorded ones passed
+// over, the difference traced and the recorded ones kept by the recording that carries on.
+TEST_F(ReplaySession, ComputerKeysComeInTheirStepFromTheReplayOrInACatchUpFromTheComputers) {
+    ReplayRecord r;
+    r.events = {{0, ReplayEvent::KeyDown, 'Q'},
+                {0, ReplayEvent::Computer, 'X'},
+                {0, ReplayEvent::Computer, 'Z'},
+                {1, ReplayEvent::KeyUp, 'Q'}};
+    r.steps = 2;
+    for (bool catchUp : {false, true}) {
+        Delivered.clear();
+        ReplayLoad(r, false, catchUp);
+        ReplayStart(1);
+        TraceCapture trace;
+        EXPECT_TRUE(ReplayDeliverDue(Record));
+        EXPECT_FALSE(ReplayDeliverDue(Record)) << "the computers' keys wait for the step";
+        ReplayComputerKeys(Record);
+        ReplayFrameStepRun();
+        EXPECT_TRUE(ReplayDeliverDue(Record));
+        ReplayFrameStepRun();
+        const std::vector<InputEvent> played = {InputEvent::Down('Q'), InputEvent::Computer('X'),
+                                                InputEvent::Computer('Z'), InputEvent::Up('Q')};
+        const std::vector<InputEvent> caughtUp = {played[0], played[3]};
+        EXPECT_EQ(Delivered, catchUp ? caughtUp : played);
+        EXPECT_EQ(trace.Text().find("pressed other keys at frame step 0") != std::string::npos, catchUp);
+        EXPECT_EQ(ReplayRecording(), catchUp);
+    }
+    EXPECT_EQ(ReplayRecorded().events, r.events);
 }
 
 // The windowed player keeps the last picture: no close is delivered and no step runs at the end;
