@@ -266,8 +266,6 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     random_ = random;
     decision_ = ShotDecision{};
     ready_ = false;
-    risky_ = false;
-    checked_ = false;
     quietTurns_ = quietTurns;
     stalemate_ = quietTurns >= STALEMATE_TURNS;
     refined_ = false;
@@ -377,8 +375,6 @@ bool TurnPlanner::Think() {
                 decision_.power = harm.power;
                 decision_.weapon = goal.weapon;
                 decision_.target = goal.target;
-                checked_ = true;
-                risky_ = harm.selfDamage > 0;
             }
             const Candidate& top = current_.Best();
             if (!top.safe && top.kills && (!bestKill_.tried || top.selfDamage < bestKill_.selfDamage)) {
@@ -739,8 +735,6 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     decision_.power = std::clamp(chosen.power, 0, MAX_POWER);
     decision_.weapon = weapon;
     decision_.target = target;
-    checked_ = chosen.tried;
-    risky_ = chosen.selfDamage > 0;
     ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
     const TankBox& self = sim_.tanks()[shooter_];
     if (memory.target != target || memory.fromX != self.x || memory.fromY != self.y) memory = ShotMemory{};

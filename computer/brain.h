@@ -48,10 +48,6 @@ public:
     // Slices run since Begin, and the most samples one of them walked.
     int Slices() const { return slices_; }
     std::int64_t MostSliceSamples() const { return mostSliceSamples_; }
-    // Whether the decision is a shot predicted to hurt the shooter (only when nothing else is left,
-    // or for a kill worth it), and whether it was checked by a prediction at all.
-    bool RiskyDecision() const { return risky_; }
-    bool CheckedDecision() const { return checked_; }
 
     static constexpr int STALEMATE_TURNS = 30;
 
@@ -89,8 +85,6 @@ private:
     ComputerRandom* random_ = nullptr;
     ShotDecision decision_;
     bool ready_ = false;
-    bool risky_ = false;
-    bool checked_ = false;
     bool stalemate_ = false;
     bool refined_ = false;  // the angles around the nearest shell have been searched
     int quietTurns_ = 0;

@@ -204,8 +204,6 @@ void ComputerPlayersResetForTests() {
     BrainResetForTests();
 }
 
-int ComputerQuietTurns() { return D.quietTurns; }
-
 ComputerKeys ComputerPlayersFrame() {
     ComputerKeys keys;
     const std::uint32_t mode = CurrentMode;

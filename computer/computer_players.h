@@ -27,8 +27,6 @@ struct ComputerKeys {
 void ComputerPlayersStart(std::uint32_t seed);
 // Once a frame step: the keys (virtual-key codes) the computer players press now, in order.
 ComputerKeys ComputerPlayersFrame();
-// Turns in a row, in this match, that started with no tank having lost armour since the last.
-int ComputerQuietTurns();
 // Tests: as before start-up.
 void ComputerPlayersResetForTests();
 

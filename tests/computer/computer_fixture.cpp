@@ -106,7 +106,6 @@ bool ComputerTest::HitWithin(int turns, bool stalemate, TurnPlanner& planner, Co
     for (int turn = 0; turn < turns; ++turn) {
         const int quiet = stalemate ? TurnPlanner::STALEMATE_TURNS + 2 * turn : 0;
         const bool hit = PlayTurn(planner, 0, level, random, quiet, terrain);
-        EXPECT_TRUE(planner.CheckedDecision()) << level << " turn " << turn;
         if (hit) return true;
     }
     return false;
