@@ -7,34 +7,9 @@
 
 #include "platform/win.h"
 #include "pointer/pointer_keys.h"
+#include "tests/support/key_names.h"
 
 namespace {
-
-// A key's name in the tests' notes: letters and digits as themselves.
-std::string Name(std::uint32_t key) {
-    switch (key) {
-        case VK_SPACE:
-            return "Space";
-        case VK_ESCAPE:
-            return "Esc";
-        case VK_SHIFT:
-            return "Shift";
-        case VK_UP:
-            return "Up";
-        case VK_DOWN:
-            return "Down";
-        case VK_LEFT:
-            return "Left";
-        case VK_RIGHT:
-            return "Right";
-        case VK_F1:
-            return "F1";
-        case VK_F2:
-            return "F2";
-        default:
-            return std::string(1, static_cast<char>(key));
-    }
-}
 
 // The events as a note: a key pressed and let go at once is its name, otherwise +name and -name.
 std::string Note(const std::vector<InputEvent>& events) {
@@ -44,10 +19,10 @@ std::string Note(const std::vector<InputEvent>& events) {
         std::string word;
         if (e.kind == InputEvent::KeyDown && i + 1 < events.size() &&
             events[i + 1] == InputEvent::Up(static_cast<int>(e.value))) {
-            word = Name(e.value);
+            word = KeyName(e.value);
             ++i;
         } else {
-            word = (e.kind == InputEvent::KeyDown ? "+" : "-") + Name(e.value);
+            word = (e.kind == InputEvent::KeyDown ? "+" : "-") + KeyName(e.value);
         }
         note += (note.empty() ? "" : " ") + word;
     }

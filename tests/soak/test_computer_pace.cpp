@@ -146,20 +146,6 @@ TEST(ComputerPace, ATableThatDoesNotMoveOnIsReported) {
         std::string::npos);
 }
 
-class TickDriver : public HeadlessDriver {
-public:
-    TickDriver(std::function<bool()> step, std::uint32_t limit) : step_(std::move(step)), limit_(limit) {}
-    bool Feed() override {
-        if (HeadlessTickCount() >= limit_ || !step_()) return false;
-        HeadlessTick();
-        return true;
-    }
-
-private:
-    std::function<bool()> step_;
-    std::uint32_t limit_;
-};
-
 using ComputerPaceGame = GameTest;
 
 // In the real game two Hard computers shop and take a first turn in time. The next shooter then

@@ -54,22 +54,6 @@ public:
     std::string snapshot;
 };
 
-// A driver that runs one function per tick until it returns false, for at most a given number of
-// ticks.
-class TickDriver : public HeadlessDriver {
-public:
-    TickDriver(std::function<bool()> step, std::uint32_t limit) : step_(std::move(step)), limit_(limit) {}
-    bool Feed() override {
-        if (HeadlessTickCount() >= limit_ || !step_()) return false;
-        HeadlessTick();
-        return true;
-    }
-
-private:
-    std::function<bool()> step_;
-    std::uint32_t limit_;
-};
-
 // Keys of one tick share a line, ticks collapse into waits, and the copy a crash writes reads the
 // same as the script.
 TEST(KeyLog, WritesTheReplayScriptAndItsCrashCopy) {

@@ -53,3 +53,11 @@ void PressKey(int key) {
     PostKey(WM_KEYDOWN, key);
     PostKey(WM_KEYUP, key);
 }
+
+StepDriver::Step Keys(std::vector<int> keys) {
+    return [keys] {
+        for (int key : keys) PressKey(key);
+        HeadlessTick();
+        return true;
+    };
+}
