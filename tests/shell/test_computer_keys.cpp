@@ -27,11 +27,6 @@
 
 namespace {
 
-void Press(int key) {
-    ProcessKeyEvent(InputEvent::Down(key));
-    ProcessKeyEvent(InputEvent::Up(key));
-}
-
 using ComputerKeysTest = MatchTest;
 
 TEST_F(ComputerKeysTest, APersonMayLookAroundButNotAimFireOrShopForAComputer) {

@@ -13,14 +13,6 @@
 
 namespace {
 
-bool Down(int key, bool repeat = false) { return ProcessKeyEvent(InputEvent::Down(key, repeat)); }
-bool Up(int key) { return ProcessKeyEvent(InputEvent::Up(key)); }
-bool Press(int key) {
-    bool handled = Down(key);
-    Up(key);
-    return handled;
-}
-
 using KeysTest = MatchTest;
 
 TEST_F(KeysTest, AngleAndPowerStepWithinTheirInclusiveLimits) {
