@@ -220,7 +220,7 @@ TEST_F(PointerKeysTest, TheWheelStepsThePowerAndTheMenuBarsItemsPressTheirKeys) 
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Up(VK_F1)});
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
     out.clear();
-    for (int x : {100, 140, 200, 319}) Click(x, 199);
+    for (int x : {86, 127, 154, 319}) Click(x, 199);  // each item's left edge, and the last column
     EXPECT_EQ(Note(out), "2 Esc S S");
     out.clear();
     Click(60, 185);
