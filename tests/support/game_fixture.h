@@ -41,7 +41,8 @@ private:
     std::uint32_t limit_;
 };
 
-// Runs WinMain with the steps as its input; returns WinMain's status.
+// Runs WinMain from the seed with the driver's input, or the steps as its input; WinMain's status.
+int PlayGame(std::uint32_t seed, HeadlessDriver* driver);
 int RunGame(std::uint32_t seed, std::vector<StepDriver::Step> steps);
 
 // Helpers for steps.
