@@ -40,20 +40,17 @@ protected:
 };
 
 TEST_F(CopyTest, CopiesAreClippedToTheDestinationAtEveryEdge) {
-    EXPECT_EQ(CopyAt(-5, -5), GRAPHX_BLIT_OK);
-    ExpectBlock(0, 0, 15, 15, 5, 5);
-    FillRaw(0, 2, GREY);
-    EXPECT_EQ(CopyAt(310, 190), GRAPHX_BLIT_OK);
-    ExpectBlock(310, 190, 10, 10, 0, 0);
-    FillRaw(0, 2, GREY);
-    EXPECT_EQ(CopyAt(-19, 100), GRAPHX_BLIT_OK);
-    ExpectBlock(0, 100, 1, 20, 19, 0);
-    FillRaw(0, 2, GREY);
-    EXPECT_EQ(CopyAt(100, 199), GRAPHX_BLIT_OK);
-    ExpectBlock(100, 199, 20, 1, 0, 0);
-    FillRaw(0, 2, GREY);
-    EXPECT_EQ(CopyAt(150, 50), GRAPHX_BLIT_OK);
-    ExpectBlock(150, 50, 20, 20, 0, 0);
+    // Where the copy goes, and the block of the page (with the first source pixel) it must fill.
+    const int cases[][6] = {{-5, -5, 15, 15, 5, 5},
+                            {310, 190, 10, 10, 0, 0},
+                            {-19, 100, 1, 20, 19, 0},
+                            {100, 199, 20, 1, 0, 0},
+                            {150, 50, 20, 20, 0, 0}};
+    for (const auto& c : cases) {
+        FillRaw(0, 2, GREY);
+        EXPECT_EQ(CopyAt(c[0], c[1]), GRAPHX_BLIT_OK);
+        ExpectBlock(std::max(c[0], 0), std::max(c[1], 0), c[2], c[3], c[4], c[5]);
+    }
 }
 
 TEST_F(CopyTest, CopiesWhollyOutsideDrawNothingAndSucceed) {

@@ -40,35 +40,6 @@ std::unique_ptr<Landscape> LandscapeTest::Make(int width, int height) {
     return land;
 }
 
-void LandscapeTest::Fill(Landscape& land, int left, int top, int right, int bottom, std::int32_t material,
-                         COLORREF colour) {
-    HDC dc = nullptr;
-    ASSERT_TRUE(GetHDC(&dc, OFFSCREEN, LandscapeSurface, -1));
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            land.Cell(x, y) = material;
-            SetPixel(dc, x, y, colour);
-        }
-    }
-    ReleaseHDC(dc, OFFSCREEN, LandscapeSurface, -1);
-    land.ScanAllColumns();
-}
-
-COLORREF LandscapeTest::PixelOf(int n, int s, int x, int y) {
-    HDC dc = nullptr;
-    if (!GetHDC(&dc, n, s, -1)) return CLR_INVALID;
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseHDC(dc, n, s, -1);
-    return colour;
-}
-
-void LandscapeTest::SetPixelOf(int n, int s, int x, int y, COLORREF colour) {
-    HDC dc = nullptr;
-    if (!GetHDC(&dc, n, s, -1)) return;
-    SetPixel(dc, x, y, colour);
-    ReleaseHDC(dc, n, s, -1);
-}
-
 int LandscapeTest::DrawsSince(std::uint32_t state, int limit) {
     const std::uint32_t now = game::RandState();
     for (int n = 0; n <= limit; ++n) {

@@ -13,6 +13,7 @@
 #include "landscape/landscape.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/world.h"
 
 class LandscapeTest : public GameTest {
 protected:
@@ -22,14 +23,10 @@ protected:
     // A landscape of width x height, all Air, its picture white, its columns scanned. Its
     // constructor's draws are made (and so is the generator's state moved) as usual.
     std::unique_ptr<Landscape> Make(int width, int height);
-    // Fills the rectangle (left, top, right, bottom; right and bottom outside) with a material and
-    // a colour, then rescans the columns.
-    void Fill(Landscape& land, int left, int top, int right, int bottom, std::int32_t material,
-              COLORREF colour);
-
-    // A pixel of an off-screen surface, or of a device page when n is a device.
-    static COLORREF PixelOf(int n, int s, int x, int y);
-    static void SetPixelOf(int n, int s, int x, int y, COLORREF colour);
+    static void Fill(Landscape& land, int left, int top, int right, int bottom, std::int32_t material,
+                     COLORREF colour) {
+        FillLand(land, left, top, right, bottom, material, colour);
+    }
     static COLORREF Picture(int x, int y) { return PixelOf(8, LandscapeSurface, x, y); }
 
     // How many draws the generator has made since its state was `state`; -1 beyond `limit`.

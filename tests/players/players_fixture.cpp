@@ -4,50 +4,12 @@
 #include "core/globals.h"
 #include "display/graphx.h"
 #include "platform/headless/headless_audio.h"
-#include "platform/resource.h"
 #include "players/weapon_table.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
-#include "tests/sound/wave_images.h"
-
-namespace {
-
-constexpr int WAVE_IDS[] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
-                            160, 162, 163, 167, 165, 166, 192, 174, 193};
-
-void PutLittle(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-}  // namespace
-
-void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel) {
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-    std::vector<std::uint8_t> bmp(54 + stride * static_cast<std::size_t>(height), 0);
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    PutLittle(bmp, 2, static_cast<std::uint32_t>(bmp.size()), 4);
-    PutLittle(bmp, 10, 54, 4);
-    PutLittle(bmp, 14, 40, 4);
-    PutLittle(bmp, 18, static_cast<std::uint32_t>(width), 4);
-    PutLittle(bmp, 22, static_cast<std::uint32_t>(height), 4);
-    PutLittle(bmp, 26, 1, 2);
-    PutLittle(bmp, 28, 24, 2);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const COLORREF colour = pixel(x, y);
-            const std::size_t at =
-                54 + stride * static_cast<std::size_t>(height - 1 - y) + 3 * static_cast<std::size_t>(x);
-            bmp[at] = static_cast<std::uint8_t>(GetBValue(colour));
-            bmp[at + 1] = static_cast<std::uint8_t>(GetGValue(colour));
-            bmp[at + 2] = static_cast<std::uint8_t>(GetRValue(colour));
-        }
-    }
-    ResourceOverride(RT_BITMAP, name, std::span<const std::uint8_t>(bmp.data(), bmp.size()));
-}
+#include "tests/support/world.h"
 
 namespace {
 
@@ -75,10 +37,7 @@ void PlayersTest::SetUp() {
     SetupScreensResetForTests();
     SoundResetForTests();
     HeadlessAudioResetForTests();
-    for (int id : WAVE_IDS) {
-        const Bytes wave = SimpleWave(441);
-        ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(id), wave);
-    }
+    InstallSounds(441);
     SoundInit(nullptr);
     InstallPictures();
     GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
@@ -107,14 +66,6 @@ void PlayersTest::TearDown() {
 std::vector<int> PlayersTest::Played() { return AudioTakePlayed(); }
 
 void PlayersTest::ClearBackPage() { ClearScreen(0, 2, 0, -1, 0, 0, 0); }
-
-COLORREF PlayersTest::PixelOf(int n, int s, int x, int y) {
-    HDC dc = nullptr;
-    if (!GetHDC(&dc, n, s, -1)) return CLR_INVALID;
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseHDC(dc, n, s, -1);
-    return colour;
-}
 
 COLORREF PlayersTest::BackPixel(int x, int y) { return PixelOf(0, 2, x, y); }
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -14,6 +13,8 @@
 #include "projectiles/projectile_collection.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/pictures.h"
+#include "tests/support/world.h"
 
 // Tank pictures are this colour all over but for a black (transparent) top-left pixel.
 constexpr COLORREF TANK_INK = 0x00FFFFFF;
@@ -28,7 +29,6 @@ protected:
     // The back page of device 0, cleared to black, and one of its pixels as a colour reference.
     static void ClearBackPage();
     static COLORREF BackPixel(int x, int y);
-    static COLORREF PixelOf(int n, int s, int x, int y);
     // Pixels of the back page that are not black within the rectangle.
     static int InkIn(int left, int top, int right, int bottom);
     // The players of a game of `count`, after NewMatch; the first of them.
@@ -43,9 +43,6 @@ protected:
     ProjectileCollection* projectiles = nullptr;
     std::optional<TraceCapture> trace;
 };
-
-// Installs a 24-bit picture under a bitmap resource name for the rest of the test.
-void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel);
 
 // The projectiles a collection holds, from the most recently added.
 std::vector<const Projectile*> Members(const ProjectileCollection& collection);

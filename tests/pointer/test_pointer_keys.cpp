@@ -7,34 +7,9 @@
 
 #include "platform/win.h"
 #include "pointer/pointer_keys.h"
+#include "tests/support/key_names.h"
 
 namespace {
-
-// A key's name in the tests' notes: letters and digits as themselves.
-std::string Name(std::uint32_t key) {
-    switch (key) {
-        case VK_SPACE:
-            return "Space";
-        case VK_ESCAPE:
-            return "Esc";
-        case VK_SHIFT:
-            return "Shift";
-        case VK_UP:
-            return "Up";
-        case VK_DOWN:
-            return "Down";
-        case VK_LEFT:
-            return "Left";
-        case VK_RIGHT:
-            return "Right";
-        case VK_F1:
-            return "F1";
-        case VK_F2:
-            return "F2";
-        default:
-            return std::string(1, static_cast<char>(key));
-    }
-}
 
 // The events as a note: a key pressed and let go at once is its name, otherwise +name and -name.
 std::string Note(const std::vector<InputEvent>& events) {
@@ -44,10 +19,10 @@ std::string Note(const std::vector<InputEvent>& events) {
         std::string word;
         if (e.kind == InputEvent::KeyDown && i + 1 < events.size() &&
             events[i + 1] == InputEvent::Up(static_cast<int>(e.value))) {
-            word = Name(e.value);
+            word = KeyName(e.value);
             ++i;
         } else {
-            word = (e.kind == InputEvent::KeyDown ? "+" : "-") + Name(e.value);
+            word = (e.kind == InputEvent::KeyDown ? "+" : "-") + KeyName(e.value);
         }
         note += (note.empty() ? "" : " ") + word;
     }
@@ -98,7 +73,17 @@ std::vector<InputEvent> RunFrames(PointerKeys* keys, PointerScreen* screen, int 
     return all;
 }
 
-TEST(PointerAimTest, TheAngleFollowsThePointerAroundThePivotAndThePowerItsDistance) {
+// Each test starts from the aiming screen with fresh keys and an empty output.
+class PointerKeysTest : public ::testing::Test {
+protected:
+    PointerKeys keys;
+    PointerScreen screen = AimingScreen();
+    std::vector<InputEvent> out;
+    // A press of the main button at (x, y), no time after the last.
+    void Click(int x, int y) { keys.Press(screen, PointerKeys::ButtonMain, x, y, 0, &out); }
+};
+
+TEST_F(PointerKeysTest, TheAngleFollowsThePointerAroundThePivotAndThePowerItsDistance) {
     EXPECT_EQ(AimAt(100, 100, 0, 100).angle, 0);      // left
     EXPECT_EQ(AimAt(100, 100, 100, 40).angle, 90);    // straight up
     EXPECT_EQ(AimAt(100, 100, 150, 50).angle, 135);   // up and right
@@ -113,10 +98,7 @@ TEST(PointerAimTest, TheAngleFollowsThePointerAroundThePivotAndThePowerItsDistan
     EXPECT_EQ(AimAt(100, 100, -400, 100).power, 100);
 }
 
-TEST(PointerAimTest, ADragTurnsTheBarrelByKeyStepsAFewAFrameUntilItIsThere) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
-    std::vector<InputEvent> out;
+TEST_F(PointerKeysTest, ADragTurnsTheBarrelByKeyStepsAFewAFrameUntilItIsThere) {
     keys.Press(screen, PointerKeys::ButtonMain, 200, 120, 1000, &out);  // right, 40 away
     EXPECT_TRUE(out.empty());
     keys.Tick(screen, &out);
@@ -142,11 +124,8 @@ TEST(PointerAimTest, ADragTurnsTheBarrelByKeyStepsAFewAFrameUntilItIsThere) {
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
 }
 
-TEST(PointerAimTest, KeysStillOnTheirWayAreCountedAndTheScreenIsTakenAgainOnceSettled) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
-    std::vector<InputEvent> out;
-    keys.Press(screen, PointerKeys::ButtonMain, 260, 120, 0, &out);  // 180
+TEST_F(PointerKeysTest, KeysStillOnTheirWayAreCountedAndTheScreenIsTakenAgainOnceSettled) {
+    Click(260, 120);  // 180
     for (int i = 0; i < 10; ++i) {
         screen.frame += 1;
         keys.Tick(screen, &out);
@@ -169,10 +148,7 @@ TEST(PointerAimTest, KeysStillOnTheirWayAreCountedAndTheScreenIsTakenAgainOnceSe
     EXPECT_EQ(Count(RunFrames(&keys, &screen), 'Z'), 10);
 }
 
-TEST(PointerAimTest, ADoublePressOrTheFireButtonFiresOnceTheAimIsThere) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
-    std::vector<InputEvent> out;
+TEST_F(PointerKeysTest, ADoublePressOrTheFireButtonFiresOnceTheAimIsThere) {
     keys.Press(screen, PointerKeys::ButtonMain, 160, 100, 1000, &out);  // up, power 20
     keys.Release(screen, &out);
     keys.Press(screen, PointerKeys::ButtonMain, 163, 97, 1000 + DOUBLE_PRESS_MS, &out);
@@ -205,23 +181,20 @@ TEST(PointerAimTest, ADoublePressOrTheFireButtonFiresOnceTheAimIsThere) {
     EXPECT_EQ(Note(RunFrames(&keys, &screen)), "Space");
 }
 
-TEST(PointerAimTest, NothingIsAimedForAnotherAndWhatWasUnderWayEndsWithTheTurn) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
-    std::vector<InputEvent> out;
+TEST_F(PointerKeysTest, NothingIsAimedForAnotherAndWhatWasUnderWayEndsWithTheTurn) {
     screen.mayAim = false;  // a computer's or another machine's turn
-    keys.Press(screen, PointerKeys::ButtonMain, 260, 120, 0, &out);
+    Click(260, 120);
     keys.Press(screen, PointerKeys::ButtonFire, 260, 120, 0, &out);
     keys.Wheel(screen, 3, &out);
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
     // Looking around stays: the menu bar's tank, and the centre button on a tank or beside one.
-    keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
+    Click(100, 190);
     keys.Press(screen, PointerKeys::ButtonCentre, 42, 145, 0, &out);
     keys.Press(screen, PointerKeys::ButtonCentre, 100, 50, 0, &out);
     EXPECT_EQ(Note(out), "2 2 C");
 
     screen.mayAim = true;
-    keys.Press(screen, PointerKeys::ButtonMain, 260, 120, 0, &out);
+    Click(260, 120);
     keys.Press(screen, PointerKeys::ButtonFire, 0, 0, 0, &out);
     screen.mode = PointerScreen::Shot;
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
@@ -229,10 +202,7 @@ TEST(PointerAimTest, NothingIsAimedForAnotherAndWhatWasUnderWayEndsWithTheTurn) 
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
 }
 
-TEST(PointerAimTest, TheWheelStepsThePowerAndTheMenuBarsItemsPressTheirKeys) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
-    std::vector<InputEvent> out;
+TEST_F(PointerKeysTest, TheWheelStepsThePowerAndTheMenuBarsItemsPressTheirKeys) {
     keys.Wheel(screen, 2, &out);
     keys.Wheel(screen, 3, &out);
     keys.Wheel(screen, -1, &out);
@@ -243,38 +213,35 @@ TEST(PointerAimTest, TheWheelStepsThePowerAndTheMenuBarsItemsPressTheirKeys) {
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());  // full power already
 
     // F1 is held until the next press, which does nothing else; F2 until the angle box again.
-    keys.Press(screen, PointerKeys::ButtonMain, 20, 185, 0, &out);
+    Click(20, 185);
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Down(VK_F1)});
     out.clear();
-    keys.Press(screen, PointerKeys::ButtonMain, 260, 100, 0, &out);
+    Click(260, 100);
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Up(VK_F1)});
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
     out.clear();
-    for (int x : {100, 140, 200, 319}) keys.Press(screen, PointerKeys::ButtonMain, x, 199, 0, &out);
+    for (int x : {86, 127, 154, 319}) Click(x, 199);  // each item's left edge, and the last column
     EXPECT_EQ(Note(out), "2 Esc S S");
     out.clear();
-    keys.Press(screen, PointerKeys::ButtonMain, 60, 185, 0, &out);
+    Click(60, 185);
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Down(VK_F2)});
-    keys.Press(screen, PointerKeys::ButtonMain, 260, 100, 0, &out);  // aims, F2 still held
-    keys.Press(screen, PointerKeys::ButtonMain, 60, 185, 0, &out);
+    Click(260, 100);  // aims, F2 still held
+    Click(60, 185);
     EXPECT_EQ(out.back(), InputEvent::Up(VK_F2));
     out.clear();
-    keys.Press(screen, PointerKeys::ButtonMain, 60, 185, 0, &out);
+    Click(60, 185);
     keys.LetGoAll(&out);
     EXPECT_EQ(out, (std::vector<InputEvent>{InputEvent::Down(VK_F2), InputEvent::Up(VK_F2)}));
 }
 
-TEST(PointerAimTest, TheMenuBarsTankLooksAtEachStandingTankInTurnFromTheCurrentOnesNext) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
+TEST_F(PointerKeysTest, TheMenuBarsTankLooksAtEachStandingTankInTurnFromTheCurrentOnesNext) {
     screen.tankShown = {true, true, false, true};
-    std::vector<InputEvent> out;
-    for (int i = 0; i < 4; ++i) keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
+    for (int i = 0; i < 4; ++i) Click(100, 190);
     EXPECT_EQ(Note(out), "2 4 1 2");
     out.clear();
     screen.seat = 3;  // the next turn
-    keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
-    keys.Press(screen, PointerKeys::ButtonMain, 100, 190, 0, &out);
+    Click(100, 190);
+    Click(100, 190);
     EXPECT_EQ(Note(out), "1 2");
 }
 
@@ -295,44 +262,39 @@ PointerScreen ShopScreen() {
     return screen;
 }
 
-TEST(PointerMenuTest, APressOnARowMovesTheCursorThereAndPressesTheKeyOfItsPlace) {
-    PointerKeys keys;
-    PointerScreen screen = ShopScreen();
-    std::vector<InputEvent> out;
-    keys.Press(screen, PointerKeys::ButtonMain, 10, 60, 0, &out);    // the second row's name
-    keys.Press(screen, PointerKeys::ButtonMain, 230, 60, 0, &out);   // its Buy column
-    keys.Press(screen, PointerKeys::ButtonMain, 290, 45, 0, &out);   // the first row's Sell column
-    keys.Press(screen, PointerKeys::ButtonMain, 100, 155, 0, &out);  // Finish
-    keys.Press(screen, PointerKeys::ButtonMain, 100, 100, 0, &out);  // between rows
-    keys.Press(screen, PointerKeys::ButtonFire, 230, 60, 0, &out);   // not the main button
+TEST_F(PointerKeysTest, APressOnAMenuRowMovesTheCursorThereAndPressesTheKeyOfItsPlace) {
+    screen = ShopScreen();
+    Click(10, 60);                                                  // the second row's name
+    Click(230, 60);                                                 // its Buy column
+    Click(290, 45);                                                 // the first row's Sell column
+    Click(100, 155);                                                // Finish
+    Click(100, 100);                                                // between rows
+    keys.Press(screen, PointerKeys::ButtonFire, 230, 60, 0, &out);  // not the main button
     // The screen has not caught up with the keys in between: the cursor is counted from them.
     EXPECT_EQ(Note(out), "Down Space Up S Down Down Space");
     out.clear();
-    keys.Press(screen, PointerKeys::ButtonMain, 230, 60, 0, &out);  // after Finish: the first row
+    Click(230, 60);  // after Finish: the first row
     EXPECT_EQ(Note(out), "Down Space");
     // Once settled, the screen's cursor counts.
     out.clear();
     screen.frame += SETTLE_FRAMES;
     screen.cursor = 1;
-    keys.Press(screen, PointerKeys::ButtonMain, 230, 45, 0, &out);
+    Click(230, 45);
     EXPECT_EQ(Note(out), "Up Space");
     // Another menu's cursor is its own.
     out.clear();
     screen.mode = PointerScreen::PlayerChoice;
     screen.cursor = 2;
-    keys.Press(screen, PointerKeys::ButtonMain, 10, 45, 0, &out);
+    Click(10, 45);
     EXPECT_EQ(Note(out), "Up Up");
 }
 
-TEST(PointerMenuTest, PromptsTitleAndTableAnswerToAPress) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
-    std::vector<InputEvent> out;
+TEST_F(PointerKeysTest, PromptsTitleAndTableAnswerToAPress) {
     screen.prompt = true;
     screen.yesTop = 80;
     screen.yesBottom = 106;
-    keys.Press(screen, PointerKeys::ButtonMain, 160, 90, 0, &out);
-    keys.Press(screen, PointerKeys::ButtonMain, 160, 106, 0, &out);
+    Click(160, 90);
+    Click(160, 106);
     keys.Press(screen, PointerKeys::ButtonFire, 160, 90, 0, &out);  // the main button answers
     EXPECT_EQ(Note(out), "+Shift Y -Shift Esc");
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());  // and aims nothing
@@ -340,15 +302,12 @@ TEST(PointerMenuTest, PromptsTitleAndTableAnswerToAPress) {
     screen.prompt = false;
     for (PointerScreen::Mode mode : {PointerScreen::Title, PointerScreen::EndOfMatch, PointerScreen::Shot}) {
         screen.mode = mode;
-        keys.Press(screen, PointerKeys::ButtonMain, 160, 90, 0, &out);
+        Click(160, 90);
     }
     EXPECT_EQ(Note(out), "Space Space");
 }
 
-TEST(PointerControlTest, TheControlsBesideThePictureDoWhatTheirPlacesInItDo) {
-    PointerKeys keys;
-    PointerScreen screen = AimingScreen();
-    std::vector<InputEvent> out;
+TEST_F(PointerKeysTest, TheControlsBesideThePictureDoWhatTheirPlacesInItDo) {
     for (PointerKeys::Control control :
          {PointerKeys::ControlWeapon, PointerKeys::ControlCentre, PointerKeys::ControlGuide,
           PointerKeys::ControlGuide, PointerKeys::ControlYes, PointerKeys::ControlNo})
@@ -362,7 +321,7 @@ TEST(PointerControlTest, TheControlsBesideThePictureDoWhatTheirPlacesInItDo) {
 
     // Fire shoots at the aim a drag set, once the barrel is there.
     out.clear();
-    keys.Press(screen, PointerKeys::ButtonMain, 160, 90, 0, &out);  // straight up, power 30
+    Click(160, 90);  // straight up, power 30
     keys.Release(screen, &out);
     keys.PressControl(screen, PointerKeys::ControlFire, 0, &out);
     const std::vector<InputEvent> shot = RunFrames(&keys, &screen);

@@ -6,17 +6,9 @@
 #include "core/globals.h"
 #include "display/graphx.h"
 #include "platform/headless/headless_audio.h"
-#include "platform/resource.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
-#include "tests/sound/wave_images.h"
-
-namespace {
-
-constexpr int WAVE_IDS[] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
-                            160, 162, 163, 167, 165, 166, 192, 174, 193};
-
-}  // namespace
+#include "tests/support/world.h"
 
 // Every sound lasts one tick, so a one-buffer sound is free again by the next one.
 void ProjectilesTest::SetUp() {
@@ -24,7 +16,7 @@ void ProjectilesTest::SetUp() {
     trace_ = std::make_unique<TraceCapture>();
     LandscapeResetForTests();
     ProjectilesResetForTests();
-    for (int id : WAVE_IDS) ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(id), SimpleWave(441));
+    InstallSounds(441);
     SoundInit(nullptr);
     FillSineTable();
     GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
@@ -63,16 +55,7 @@ void ProjectilesTest::MakeLandscape(int width, int height) {
 }
 
 void ProjectilesTest::Fill(int left, int top, int right, int bottom, std::int32_t material, COLORREF colour) {
-    HDC dc = nullptr;
-    ASSERT_TRUE(GetHDC(&dc, OFFSCREEN, LandscapeSurface, -1));
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            landscape->Cell(x, y) = material;
-            SetPixel(dc, x, y, colour);
-        }
-    }
-    ReleaseHDC(dc, OFFSCREEN, LandscapeSurface, -1);
-    landscape->ScanAllColumns();
+    FillLand(*landscape, left, top, right, bottom, material, colour);
 }
 
 Player& ProjectilesTest::PlaceTank(int i, int x, int y, std::int32_t armour) {
@@ -127,10 +110,4 @@ int ProjectilesTest::CountMaterial(std::int32_t material) const {
 std::vector<int> ProjectilesTest::Played() { return AudioTakePlayed(); }
 std::vector<int> ProjectilesTest::Looping() { return AudioLooping(); }
 
-COLORREF ProjectilesTest::Picture(int x, int y) {
-    HDC dc = nullptr;
-    if (!GetHDC(&dc, OFFSCREEN, LandscapeSurface, -1)) return CLR_INVALID;
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseHDC(dc, OFFSCREEN, LandscapeSurface, -1);
-    return colour;
-}
+COLORREF ProjectilesTest::Picture(int x, int y) { return PixelOf(OFFSCREEN, LandscapeSurface, x, y); }

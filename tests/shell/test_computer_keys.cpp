@@ -27,11 +27,6 @@
 
 namespace {
 
-void Press(int key) {
-    ProcessKeyEvent(InputEvent::Down(key));
-    ProcessKeyEvent(InputEvent::Up(key));
-}
-
 using ComputerKeysTest = MatchTest;
 
 TEST_F(ComputerKeysTest, APersonMayLookAroundButNotAimFireOrShopForAComputer) {
@@ -85,13 +80,6 @@ TEST_F(ComputerKeysTest, APersonsTurnIsUntouchedByTheKeysOfComputers) {
 class ComputerGameTest : public GameTest {
 protected:
     using Step = StepDriver::Step;
-    static Step Keys(std::vector<int> keys) {
-        return [keys] {
-            for (int key : keys) PressKey(key);
-            HeadlessTick();
-            return true;
-        };
-    }
     // From the title to the first match's shop, with the seats' controllers set by keys 1 to 8.
     static std::vector<Step> ToShop(std::vector<int> controllerKeys) {
         return {Keys({}), Keys({VK_RETURN}), Keys(controllerKeys),

@@ -12,14 +12,6 @@
 
 namespace {
 
-bool Down(int key) { return ProcessKeyEvent(InputEvent::Down(key)); }
-bool Up(int key) { return ProcessKeyEvent(InputEvent::Up(key)); }
-bool Press(int key) {
-    const bool handled = Down(key);
-    Up(key);
-    return handled;
-}
-
 using GamepadKeysTest = MatchTest;
 
 // X moves the highlight from seat to seat and round, Y hands the highlighted seat on as its digit

@@ -16,21 +16,7 @@ namespace {
 
 class LoopTest : public GameTest {};
 
-// A step that runs one tick.
-StepDriver::Step Tick() {
-    return [] {
-        HeadlessTick();
-        return true;
-    };
-}
-
-template <typename F>
-StepDriver::Step Do(F action) {
-    return [action] {
-        action();
-        return true;
-    };
-}
+StepDriver::Step Tick() { return Keys(); }
 
 TEST_F(LoopTest, StartsOnTheTitleActiveAndSeededFromTheClock) {
     std::uint32_t stateAfterStart = 0;

@@ -13,17 +13,9 @@ class OverlayOrderTest : public GameTest {
 protected:
     // Steps from the title to the first aiming turn of a two-player game.
     static std::vector<StepDriver::Step> ToFirstAimingTurn() {
-        auto keys = [](std::vector<int> list) {
-            return [list] {
-                for (int key : list) PressKey(key);
-                HeadlessTick();
-                return true;
-            };
-        };
-        const int finish[] = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
-        return {keys({}), keys({VK_RETURN}), keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}),
-                keys(std::vector<int>(std::begin(finish), std::end(finish))),
-                keys(std::vector<int>(std::begin(finish), std::end(finish)))};
+        const std::vector<int> finish = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+        return {Keys(), Keys({VK_RETURN}), Keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}), Keys(finish),
+                Keys(finish)};
     }
     static bool WhiteAt(int x, int y) {
         const HeadlessFrame& f = HeadlessLastFrame();
@@ -42,22 +34,14 @@ TEST_F(OverlayOrderTest, TheReadyMessageLastsTwoHundredAimingFrames) {
     std::vector<std::int32_t> ticks;
     auto steps = ToFirstAimingTurn();
     // Ticks delivered together merge into one frame step, so each step posts one.
-    steps.push_back([&] {
+    const auto look = [&] {
         ticks.push_back(ReadyMessageTicks);
         HeadlessTick();
         return true;
-    });
-    for (int i = 0; i < 197; ++i)
-        steps.push_back([] {
-            HeadlessTick();
-            return true;
-        });
-    for (int i = 0; i < 3; ++i)
-        steps.push_back([&] {
-            ticks.push_back(ReadyMessageTicks);
-            HeadlessTick();
-            return true;
-        });
+    };
+    steps.push_back(look);
+    for (int i = 0; i < 197; ++i) steps.push_back(Keys());
+    for (int i = 0; i < 3; ++i) steps.push_back(look);
     RunGame(7, steps);
     // Entering the match sets 200; the first aiming frame already counts one off.
     ASSERT_EQ(CurrentMode, Aiming);
@@ -67,10 +51,6 @@ TEST_F(OverlayOrderTest, TheReadyMessageLastsTwoHundredAimingFrames) {
 TEST_F(OverlayOrderTest, AShortFirstMatchLeavesNoReadyMessageForTheNext) {
     TraceCapture quiet;
     auto steps = ToFirstAimingTurn();
-    auto tick = [] {
-        HeadlessTick();
-        return true;
-    };
     auto tickUntil = [](std::uint32_t mode) {
         return [mode] {
             if (CurrentMode != mode) HeadlessTick();
@@ -78,29 +58,17 @@ TEST_F(OverlayOrderTest, AShortFirstMatchLeavesNoReadyMessageForTheNext) {
         };
     };
     // The shooter is left alone on the landscape, so its first shot ends the match.
-    steps.push_back([] {
+    steps.push_back(Do([] {
         for (int i = 0; i < ThePlayers->numPlayers; ++i)
             if (i != ThePlayers->current) ThePlayers->players[i].alive = false;
-        PressKey(VK_SPACE);
-        HeadlessTick();
-        return true;
-    });
+    }));
+    steps.push_back(Keys({VK_SPACE}));
     for (int i = 0; i < 1500; ++i) steps.push_back(tickUntil(EndOfMatch));
     std::int32_t leftOver = -1, secondMatch = -1;
-    steps.push_back([&] {
-        leftOver = ReadyMessageTicks;
-        PressKey(VK_SPACE);  // on to the shop
-        HeadlessTick();
-        return true;
-    });
-    const int finish[] = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
-    for (int player = 0; player < 2; ++player)
-        steps.push_back([&] {
-            for (int key : finish) PressKey(key);
-            HeadlessTick();
-            return true;
-        });
-    steps.push_back(tick);
+    steps.push_back(Do([&] { leftOver = ReadyMessageTicks; }));
+    steps.push_back(Keys({VK_SPACE}));  // on to the shop
+    const std::vector<int> finish = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+    steps.insert(steps.end(), {Keys(finish), Keys(finish), Keys()});
     steps.push_back([&] {
         secondMatch = ReadyMessageTicks;
         return false;
@@ -121,12 +89,8 @@ TEST_F(OverlayOrderTest, TheQuitPromptHidesTheHelpScreenButNotTheReadyMessage) {
         HeadlessTick();
         return true;
     });
-    steps.push_back([&] {
-        helpInk = WhiteIn(84, 32, 300, 48);  // "Centre on player"
-        PressKey(VK_ESCAPE);
-        HeadlessTick();
-        return true;
-    });
+    steps.push_back(Do([&] { helpInk = WhiteIn(84, 32, 300, 48); }));  // "Centre on player"
+    steps.push_back(Keys({VK_ESCAPE}));
     steps.push_back([&] {
         EXPECT_TRUE(HelpShown);
         EXPECT_TRUE(QuitPromptShown);

@@ -62,36 +62,15 @@ TEST(ControllerMix, SeatKeyPressesWrapRound) {
 }
 
 PaceFrame Turn(int current, Controller controller, bool paused = false) {
-    PaceFrame frame;
-    frame.mode = Aiming;
-    frame.current = current;
-    frame.currentController = controller;
-    frame.paused = paused;
-    return frame;
+    return {.mode = Aiming, .paused = paused, .current = current, .currentController = controller};
 }
-
 PaceFrame Shop(int shopper, Controller controller, bool paused = false) {
-    PaceFrame frame;
-    frame.mode = WeaponShop;
-    frame.shopPlayer = shopper;
-    frame.shopController = controller;
-    frame.paused = paused;
-    return frame;
+    return {.mode = WeaponShop, .paused = paused, .shopPlayer = shopper, .shopController = controller};
 }
-
 PaceFrame Table(bool allComputers, bool paused = false) {
-    PaceFrame frame;
-    frame.mode = EndOfMatch;
-    frame.allComputers = allComputers;
-    frame.paused = paused;
-    return frame;
+    return {.mode = EndOfMatch, .paused = paused, .allComputers = allComputers};
 }
-
-PaceFrame Shot() {
-    PaceFrame frame;
-    frame.mode = ShotInProgress;
-    return frame;
-}
+PaceFrame Shot() { return {.mode = ShotInProgress}; }
 
 // Feeds the same frame a number of times; the first failure, or an empty string.
 std::string Feed(ComputerPaceChecker* checker, const PaceFrame& frame, std::uint32_t times) {
@@ -146,20 +125,6 @@ TEST(ComputerPace, ATableThatDoesNotMoveOnIsReported) {
         std::string::npos);
 }
 
-class TickDriver : public HeadlessDriver {
-public:
-    TickDriver(std::function<bool()> step, std::uint32_t limit) : step_(std::move(step)), limit_(limit) {}
-    bool Feed() override {
-        if (HeadlessTickCount() >= limit_ || !step_()) return false;
-        HeadlessTick();
-        return true;
-    }
-
-private:
-    std::function<bool()> step_;
-    std::uint32_t limit_;
-};
-
 using ComputerPaceGame = GameTest;
 
 // In the real game two Hard computers shop and take a first turn in time. The next shooter then
@@ -191,11 +156,7 @@ TEST_F(ComputerPaceGame, AComputerThatCannotFireIsReported) {
         return true;
     };
     TickDriver driver(step, 20000);
-    HeadlessSetClock(4);
-    ShellStartWithSeed(4);
-    HeadlessSetDriver(&driver);
-    ASSERT_EQ(WinMain(PlatformModuleHandle(), nullptr, "", 1), 0);
-    HeadlessSetDriver(nullptr);
+    ASSERT_EQ(PlayGame(4, &driver), 0);
     ASSERT_TRUE(shotSeen);
     EXPECT_EQ(failure, "the aiming turn of player " + std::to_string(stuck) +
                            " (computer, Hard) has lasted 201 frames without a shot");

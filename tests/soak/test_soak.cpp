@@ -30,15 +30,6 @@ namespace {
 
 using SoakTest = GameTest;
 
-int Play(std::uint32_t seed, HeadlessDriver* driver) {
-    HeadlessSetClock(seed);
-    ShellStartWithSeed(seed);
-    HeadlessSetDriver(driver);
-    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    HeadlessSetDriver(nullptr);
-    return status;
-}
-
 // Both drivers keep the state snapshot of the moment the run ends.
 class SnapshotSoak : public SoakDriver {
 public:
@@ -52,22 +43,6 @@ public:
     using ScriptDriver::ScriptDriver;
     void BeforeQuit() override { snapshot = StateSnapshotJson(); }
     std::string snapshot;
-};
-
-// A driver that runs one function per tick until it returns false, for at most a given number of
-// ticks.
-class TickDriver : public HeadlessDriver {
-public:
-    TickDriver(std::function<bool()> step, std::uint32_t limit) : step_(std::move(step)), limit_(limit) {}
-    bool Feed() override {
-        if (HeadlessTickCount() >= limit_ || !step_()) return false;
-        HeadlessTick();
-        return true;
-    }
-
-private:
-    std::function<bool()> step_;
-    std::uint32_t limit_;
 };
 
 // Keys of one tick share a line, ticks collapse into waits, and the copy a crash writes reads the
@@ -119,7 +94,7 @@ TEST_F(SoakTest, ItsKeyScriptReplaysToTheSameState) {
     options.matches = 100;
     options.maxFrames = 3000;
     SnapshotSoak soak(options);
-    ASSERT_EQ(Play(options.seed, &soak), 0);
+    ASSERT_EQ(PlayGame(options.seed, &soak), 0);
     const SoakStats& stats = soak.Stats();
     EXPECT_EQ(stats.failure, "");
     EXPECT_EQ(soak.Frames(), options.maxFrames);
@@ -140,7 +115,7 @@ TEST_F(SoakTest, ItsKeyScriptReplaysToTheSameState) {
     std::string error;
     ASSERT_TRUE(ParseScript(script, "soak", &replay.script, &error)) << error;
     SnapshotScript player(replay);
-    ASSERT_EQ(Play(replay.seed, &player), 0);
+    ASSERT_EQ(PlayGame(replay.seed, &player), 0);
     EXPECT_EQ(HeadlessTickCount(), options.maxFrames);
     EXPECT_EQ(player.snapshot, soak.snapshot);
 }
@@ -219,7 +194,7 @@ TEST_F(SoakTest, TheRulesCatchABrokenGame) {
         return true;
     };
     TickDriver driver(step, 3000);
-    ASSERT_EQ(Play(3, &driver), 0);
+    ASSERT_EQ(PlayGame(3, &driver), 0);
     EXPECT_TRUE(settled);
     EXPECT_EQ(impatientFailure, "the turn has not ended after 5 frames of the shot");
 }
@@ -256,7 +231,7 @@ TEST_F(SoakTest, TheGunnerHitsTheOtherTank) {
         return true;
     };
     TickDriver driver(step, 20000);
-    ASSERT_EQ(Play(9, &driver), 0);
+    ASSERT_EQ(PlayGame(9, &driver), 0);
     EXPECT_NE(wind, 0);
     EXPECT_GE(hits * 2, shots) << hits << " hits of " << shots << " shots";
 }

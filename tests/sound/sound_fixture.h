@@ -12,9 +12,8 @@
 #include "sound/sound_effect.h"
 #include "tests/sound/wave_images.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/world.h"
 
-inline constexpr int RESOURCES[SOUND_COUNT] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
-                                               160, 162, 163, 167, 165, 166, 192, 174, 193};
 inline constexpr std::size_t FRAMES_PER_TICK = 441;
 
 class SoundTest : public GameTest {
@@ -35,7 +34,7 @@ protected:
     }
 
     static void Replace(int number, const Bytes& image, bool hide = false) {
-        ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(RESOURCES[number]), image, hide);
+        ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(SOUND_RESOURCES[number]), image, hide);
     }
 
     static void Ticks(int count) {

@@ -202,7 +202,7 @@ TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
         EXPECT_TRUE(AudioTakePlayed().empty());
 
         int error = -1;
-        EXPECT_EQ(LoadSoundEffect(*SoundTable.device, RESOURCES[8], 2, &error), nullptr);
+        EXPECT_EQ(LoadSoundEffect(*SoundTable.device, SOUND_RESOURCES[8], 2, &error), nullptr);
         EXPECT_EQ(error, c.error);
     }
 }

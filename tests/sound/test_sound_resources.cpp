@@ -13,11 +13,10 @@
 #include "sound/sound_effect.h"
 #include "sound/wave.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/world.h"
 
 namespace {
 
-constexpr int RESOURCES[SOUND_COUNT] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
-                                        160, 162, 163, 167, 165, 166, 192, 174, 193};
 constexpr int LAVA_LOOP = 193;
 
 struct Recording {
@@ -60,7 +59,7 @@ protected:
 };
 
 TEST_F(SoundResourcesTest, EveryRecordingIsAShortMonoSixteenBitWave) {
-    for (int id : RESOURCES) {
+    for (int id : SOUND_RESOURCES) {
         SCOPED_TRACE(id);
         const Recording r = Load(id);
         EXPECT_EQ(r.format.tag, 1);
@@ -74,7 +73,7 @@ TEST_F(SoundResourcesTest, EveryRecordingIsAShortMonoSixteenBitWave) {
 }
 
 TEST_F(SoundResourcesTest, LevelsLeaveHeadroomAndCarryNoOffset) {
-    for (int id : RESOURCES) {
+    for (int id : SOUND_RESOURCES) {
         SCOPED_TRACE(id);
         const Recording r = Load(id);
         ASSERT_FALSE(r.samples.empty());
@@ -117,7 +116,7 @@ TEST_F(SoundResourcesTest, LavaLoopRunsOnWithoutAClick) {
 
 TEST_F(SoundResourcesTest, NoTwoEffectsShareARecording) {
     std::set<std::vector<std::uint8_t>> seen;
-    for (int id : RESOURCES) EXPECT_TRUE(seen.insert(Load(id).bytes).second) << id;
+    for (int id : SOUND_RESOURCES) EXPECT_TRUE(seen.insert(Load(id).bytes).second) << id;
 }
 
 TEST_F(SoundResourcesTest, TheGameLoadsEveryEffect) {

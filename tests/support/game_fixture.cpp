@@ -35,14 +35,18 @@ bool StepDriver::Feed() {
     return steps_[next_++]();
 }
 
-int RunGame(std::uint32_t seed, std::vector<StepDriver::Step> steps) {
-    StepDriver driver(std::move(steps));
+int PlayGame(std::uint32_t seed, HeadlessDriver* driver) {
     HeadlessSetClock(seed);
     ShellStartWithSeed(seed);
-    HeadlessSetDriver(&driver);
-    int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    HeadlessSetDriver(driver);
+    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     HeadlessSetDriver(nullptr);
     return status;
+}
+
+int RunGame(std::uint32_t seed, std::vector<StepDriver::Step> steps) {
+    StepDriver driver(std::move(steps));
+    return PlayGame(seed, &driver);
 }
 
 void PostKey(unsigned message, int key, bool repeat) {
@@ -52,4 +56,12 @@ void PostKey(unsigned message, int key, bool repeat) {
 void PressKey(int key) {
     PostKey(WM_KEYDOWN, key);
     PostKey(WM_KEYUP, key);
+}
+
+StepDriver::Step Keys(std::vector<int> keys) {
+    return [keys] {
+        for (int key : keys) PressKey(key);
+        HeadlessTick();
+        return true;
+    };
 }

@@ -5,6 +5,7 @@
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
+#include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
 
@@ -24,4 +25,13 @@ protected:
         CurrentMode = Aiming;
     }
     Player& Current() { return *ThePlayers->Current(); }
+
+    // Key events straight to the shell, without the loop; whether the shell handled them.
+    static bool Down(int key, bool repeat = false) { return ProcessKeyEvent(InputEvent::Down(key, repeat)); }
+    static bool Up(int key) { return ProcessKeyEvent(InputEvent::Up(key)); }
+    static bool Press(int key) {
+        const bool handled = Down(key);
+        Up(key);
+        return handled;
+    }
 };

@@ -12,36 +12,13 @@
 #include "platform/sdl/gamepad/sdl_gamepads.h"
 #include "runner/runner.h"
 #include "runner/script.h"
+#include "tests/support/key_names.h"
 
 namespace {
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// The script's name of a key the pad makes.
-std::string KeyName(WPARAM key) {
-    switch (key) {
-        case VK_SPACE:
-            return "Space";
-        case VK_ESCAPE:
-            return "Esc";
-        case VK_UP:
-            return "Up";
-        case VK_DOWN:
-            return "Down";
-        case VK_LEFT:
-            return "Left";
-        case VK_RIGHT:
-            return "Right";
-        case VK_F1:
-            return "F1";
-        case VK_F2:
-            return "F2";
-        default:
-            return std::string(1, static_cast<char>(key));
-    }
 }
 
 // A virtual pad whose presses are written down as the script lines of the keys they make.

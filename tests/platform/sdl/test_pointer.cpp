@@ -12,26 +12,21 @@
 namespace {
 
 TEST(SdlPointerPlaces, WindowPointsMapThroughThePicturesFourByThreeBox) {
-    int x = 0, y = 0;
-    // 1000x600: the picture is 800x600 between bars 100 wide.
-    SdlPicturePoint(1000, 600, 100, 0, &x, &y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    SdlPicturePoint(1000, 600, 899.9, 599.9, &x, &y);
-    EXPECT_EQ(x, 319);
-    EXPECT_EQ(y, 199);
-    SdlPicturePoint(1000, 600, 500, 300, &x, &y);
-    EXPECT_EQ(x, 160);
-    EXPECT_EQ(y, 100);
-    // On a bar the point lies outside the picture, to its side.
-    SdlPicturePoint(1000, 600, 50, 300, &x, &y);
-    EXPECT_EQ(x, -20);
-    SdlPicturePoint(1000, 600, 950, 300, &x, &y);
-    EXPECT_EQ(x, 340);
-    // 640x720: bars above and below.
-    SdlPicturePoint(640, 720, 0, 120, &x, &y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
+    // 1000x600: the picture is 800x600 between bars 100 wide, and on a bar a point lies outside
+    // the picture, to its side; 640x720: bars above and below.
+    const struct {
+        int w, h;
+        double wx, wy;
+        int x, y;
+    } cases[] = {{1000, 600, 100, 0, 0, 0},       {1000, 600, 899.9, 599.9, 319, 199},
+                 {1000, 600, 500, 300, 160, 100}, {1000, 600, 50, 300, -20, 100},
+                 {1000, 600, 950, 300, 340, 100}, {640, 720, 0, 120, 0, 0}};
+    for (const auto& c : cases) {
+        int x = 0, y = 0;
+        SdlPicturePoint(c.w, c.h, c.wx, c.wy, &x, &y);
+        EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.x, c.y))
+            << c.w << "x" << c.h << " " << c.wx << "," << c.wy;
+    }
 }
 
 // The events are pushed onto SDL's queue and taken from it as the backend takes them. Without a

@@ -1,0 +1,84 @@
+// Test support: pictures built in memory as BMP bytes and installed as bitmap resources.
+#include "tests/support/pictures.h"
+
+#include "platform/resource.h"
+
+namespace {
+
+void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+    out[at] = static_cast<std::uint8_t>(value);
+    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+    PutU16(out, at, value & 0xFFFF);
+    PutU16(out, at + 2, value >> 16);
+}
+
+void PutPixel(std::vector<std::uint8_t>& row, int bits, int x, std::uint32_t value) {
+    if (bits == 1) {
+        if (value & 1) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    } else if (bits == 8) {
+        row[x] = static_cast<std::uint8_t>(value);
+    } else {
+        row[3 * x] = static_cast<std::uint8_t>(value >> 16);
+        row[3 * x + 1] = static_cast<std::uint8_t>(value >> 8);
+        row[3 * x + 2] = static_cast<std::uint8_t>(value);
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildBmp(const BmpPicture& picture) {
+    const std::size_t header = picture.fileHeader ? 14 : 0;
+    const std::size_t paletteSize = picture.palette.size() * 4;
+    const std::size_t stride = ((static_cast<std::size_t>(picture.width) * picture.bits + 31) / 32) * 4;
+    const std::size_t pixelsAt = header + 40 + paletteSize;
+    std::vector<std::uint8_t> out(pixelsAt + stride * picture.height, 0);
+    if (picture.fileHeader) {
+        out[0] = 'B';
+        out[1] = 'M';
+        PutU32(out, 2, static_cast<std::uint32_t>(out.size()));
+        PutU32(out, 10, static_cast<std::uint32_t>(pixelsAt));
+    }
+    PutU32(out, header, 40);
+    PutU32(out, header + 4, static_cast<std::uint32_t>(picture.width));
+    PutU32(out, header + 8, static_cast<std::uint32_t>(picture.topDown ? -picture.height : picture.height));
+    PutU16(out, header + 12, 1);
+    PutU16(out, header + 14, static_cast<std::uint32_t>(picture.bits));
+    PutU32(out, header + 32, static_cast<std::uint32_t>(picture.palette.size()));
+    for (std::size_t i = 0; i < picture.palette.size(); ++i) {
+        const COLORREF c = picture.palette[i];
+        out[header + 40 + 4 * i] = static_cast<std::uint8_t>(GetBValue(c));
+        out[header + 41 + 4 * i] = static_cast<std::uint8_t>(GetGValue(c));
+        out[header + 42 + 4 * i] = static_cast<std::uint8_t>(GetRValue(c));
+    }
+    for (int y = 0; y < picture.height; ++y) {
+        std::vector<std::uint8_t> row(stride, 0);
+        for (int x = 0; x < picture.width; ++x) PutPixel(row, picture.bits, x, picture.pixel(x, y));
+        const int stored = picture.topDown ? y : picture.height - 1 - y;
+        std::copy(row.begin(), row.end(),
+                  out.begin() + static_cast<std::ptrdiff_t>(pixelsAt + stride * stored));
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight,
+                                       const std::function<bool(int x, int y)>& ink) {
+    BmpPicture picture;
+    picture.width = 94 * cellWidth;
+    picture.height = cellHeight;
+    picture.bits = 1;
+    picture.palette = {0x000000, 0xFFFFFF};
+    picture.pixel = [&](int x, int y) { return ink(x, y) ? 1u : 0u; };
+    return BuildBmp(picture);
+}
+
+void InstallBitmap(const char* name, const std::vector<std::uint8_t>& bytes) {
+    ResourceOverride(RT_BITMAP, name, std::span<const std::uint8_t>(bytes.data(), bytes.size()));
+}
+
+void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel) {
+    InstallBitmap(name,
+                  BuildBmp({.width = width, .height = height, .bits = 24, .pixel = pixel, .palette = {}}));
+}
