@@ -191,7 +191,7 @@ bool MakeDeviceCopy(int s, int d) {
     SurfaceDesc wanted;
     wanted.width = ownerDesc.width;
     wanted.height = ownerDesc.height;
-    wanted.memoryKind = MEMORY_SYSTEM;
+    wanted.memoryKind = MEMORY_KIND_SYSTEM;
     Surface* made = nullptr;
     if (!DisplayTable[d].dd2 || DisplayCreateSurface(DisplayTable[d].dd2, wanted, &made) != DD_OK) {
         GRAPHX_ERROR("lpDD->CreateSurface");

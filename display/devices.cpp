@@ -45,7 +45,7 @@ bool ResolveOffscreen(int s, Surface** surface, int nDest) {
     return true;
 }
 
-// Steps 2 to 4 of resolving: a page or the texture surface of a device.
+// Steps 2 to 4 of resolving: a page of a device, or its texture surface, which is never made.
 bool ResolveDevice(int n, int s, DisplayObject** dd, Surface** surface, DR** record) {
     GRAPHX_SCOPE_NAMED("getDD", false);
     if (n < 0 || n > OFFSCREEN) {
@@ -68,8 +68,7 @@ bool ResolveDevice(int n, int s, DisplayObject** dd, Surface** surface, DR** rec
             found = device.back3;
             break;
         case 3:
-            found = device.textureSelector ? device.texture.surface3 : device.texture.surface4;
-            if (!found) GRAPHX_ERROR("*lplpDDS is null");
+            GRAPHX_ERROR("*lplpDDS is null");
             break;
         default:
             GRAPHX_ERROR("Bad display number (%i)", s);
@@ -109,8 +108,6 @@ void ReleaseField(T*& field, const char* released, const char* wasNull, void (*r
     GRAPHX_ROW(DIAG_LOW, "%s", released);
 }
 
-void ReleaseNothing(void*) {}
-
 }  // namespace
 
 void GraphxEnableAdapter(int n, int width, int height, bool blitByPlatform) {
@@ -124,12 +121,6 @@ void GraphxEnableAdapter(int n, int width, int height, bool blitByPlatform) {
     device.width = width;
     device.height = height;
     device.blitByPlatform = blitByPlatform;
-    const float w = static_cast<float>(width);
-    const float h = static_cast<float>(height);
-    const float corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
-    for (int i = 0; i < 4; ++i)
-        device.screenQuad[i] = ScreenVertex{corners[i][0], corners[i][1], 1.0f, 1.0f, 0, 0};
-    device.screenQuadValid = true;
 }
 
 bool UseAdapter(int n) {
@@ -254,14 +245,8 @@ bool GraphxRestoreDisplays() {
 
 void DR::Finalize() {
     GRAPHX_SCOPE_NAMED("DR.Finalize", true);
-    for (Surface** field :
-         {&texture.source, &texture.device, &texture.surface3, &texture.surface4, &texture.fifth}) {
-        SurfaceRelease(*field);
-        *field = nullptr;
-    }
-    texture.loaded = false;
-    ReleaseField<void>(d3dDevice, "   D3DDevice released", "   D3DDevice was NULL", ReleaseNothing);
-    ReleaseField<void>(d3d, "   D3D released", "   D3D was NULL", ReleaseNothing);
+    GRAPHX_ROW(DIAG_LOW, "   D3DDevice was NULL");
+    GRAPHX_ROW(DIAG_LOW, "   D3D was NULL");
     ReleaseField<Surface>(back, "   back buffer released", "   backbuffer was NULL", SurfaceRelease);
     ReleaseField<Surface>(back3, "   backbuffer3 released", "   backbuffer3 was NULL", SurfaceRelease);
     ReleaseField<Surface>(primary, "   primary surface released", "   primary surface was NULL",

@@ -19,22 +19,6 @@ struct AdapterId {
     std::uint8_t bytes[16] = {};
 };
 
-// The texture object of a device, kept for a 3-D set-up this layer does not have: always empty.
-struct D3DTexture {
-    Surface* source = nullptr;
-    Surface* device = nullptr;
-    Surface* surface3 = nullptr;
-    Surface* surface4 = nullptr;
-    Surface* fifth = nullptr;
-    bool loaded = false;
-};
-
-// A corner of the full-screen quad of the 3-D set-up.
-struct ScreenVertex {
-    float x = 0, y = 0, z = 0, rhw = 0;
-    std::uint32_t colour = 0, specular = 0;
-};
-
 // One display device record. The visible and back pages are each held twice, as the first and
 // the drawing reference of the same surface, and the display object likewise.
 struct DR {
@@ -46,7 +30,6 @@ struct DR {
     char description[100] = {};
     int width = 0;
     int height = 0;
-    void* clipRegion = nullptr;
     bool blitByPlatform = false;
     DisplayObject* dd = nullptr;
     DisplayObject* dd2 = nullptr;
@@ -54,13 +37,6 @@ struct DR {
     Surface* primary3 = nullptr;
     Surface* back = nullptr;
     Surface* back3 = nullptr;
-    void* d3d = nullptr;
-    void* d3dDevice = nullptr;
-    void* viewport = nullptr;
-    D3DTexture texture;
-    bool textureSelector = false;
-    ScreenVertex screenQuad[4];
-    bool screenQuadValid = false;
 
     void Finalize();
 };

@@ -14,9 +14,7 @@
 #include <vector>
 
 #include "display/device/dd_errors.h"
-
-// Placement asked of the platform when a surface is made (the memory kinds of CreateOSSurface).
-enum : int { MEMORY_ANY = 0, MEMORY_VIDEO = 1, MEMORY_SYSTEM = 2 };
+#include "display/graphx.h"
 
 // Pixel format flags, with the values of the classic pixel-format description.
 enum : std::uint32_t {
@@ -55,7 +53,7 @@ inline constexpr PixelFormat RGB565_FORMAT{DDPF_RGB, 0, 16, 0xF800, 0x07E0, 0x00
 struct SurfaceDesc {
     int width = 0;
     int height = 0;
-    int memoryKind = MEMORY_ANY;
+    int memoryKind = MEMORY_KIND_ANY;
     PixelFormat format = RGB565_FORMAT;
     std::uint16_t* memory = nullptr;  // first pixel; null in a request
     int pitch = 0;                    // pixels from one row to the next
@@ -85,7 +83,7 @@ struct Surface {
     int width = 0;
     int height = 0;
     int pitch = 0;
-    int memoryKind = MEMORY_SYSTEM;
+    int memoryKind = MEMORY_KIND_SYSTEM;
     bool lost = false;
     bool dcOut = false;  // a drawing context is lent on it
     int references = 1;  // released when this drops to 0

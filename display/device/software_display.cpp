@@ -138,7 +138,7 @@ std::uint32_t DisplayCreatePages(DisplayObject* display, bool videoMemory, Surfa
     if (DisplayFaultPlan.failAllPages) return DDERR_OUTOFMEMORY;
     if (videoMemory && DisplayFaultPlan.failVideoPages) return DDERR_OUTOFVIDEOMEMORY;
     if (display->modeWidth <= 0 || display->modeHeight <= 0) return DDERR_NOEXCLUSIVEMODE;
-    const int kind = videoMemory ? MEMORY_VIDEO : MEMORY_ANY;
+    const int kind = videoMemory ? MEMORY_KIND_VIDEO : MEMORY_KIND_ANY;
     Surface* front = NewSurface(display, display->modeWidth, display->modeHeight, kind);
     Surface* behind = NewSurface(display, display->modeWidth, display->modeHeight, kind);
     for (Surface* page : {front, behind})
@@ -153,7 +153,7 @@ std::uint32_t DisplayCreatePages(DisplayObject* display, bool videoMemory, Surfa
 std::uint32_t DisplayCreateSurface(DisplayObject* display, const SurfaceDesc& desc, Surface** out) {
     if (TakeFailure(DisplayFaultPlan.failSurfaceCreations)) return DDERR_OUTOFMEMORY;
     if (desc.width <= 0 || desc.height <= 0) return DDERR_INVALIDPARAMS;
-    const int kind = desc.memoryKind == MEMORY_VIDEO ? MEMORY_VIDEO : MEMORY_SYSTEM;
+    const int kind = desc.memoryKind == MEMORY_KIND_VIDEO ? MEMORY_KIND_VIDEO : MEMORY_KIND_SYSTEM;
     *out = NewSurface(display, desc.width, desc.height, kind);
     return DD_OK;
 }
