@@ -31,7 +31,7 @@ const char* MemoryKindName(int kind) {
 // Step 1 of resolving: an off-screen surface, or the copy of it belonging to device nDest.
 bool ResolveOffscreen(int s, Surface** surface, int nDest) {
     GRAPHX_SCOPE_NAMED("getDD", false);
-    if (nDest != -1 && nDest != OFFSCREEN && (nDest < 0 || nDest >= DISPLAY_DEVICE_COUNT)) {
+    if (nDest != -1 && nDest != OFFSCREEN && (nDest < 0 || nDest >= DEVICE_NUMBERS)) {
         GRAPHX_ERROR(
             "Must specify destination device to get DDraw object for an offscreen surface (nDest=%i)", nDest);
         return false;
@@ -40,8 +40,8 @@ bool ResolveOffscreen(int s, Surface** surface, int nDest) {
         GRAPHX_ERROR("off-screen surface number out of range (%i)", s);
         return false;
     }
-    const int device = (nDest >= 0 && nDest < DISPLAY_DEVICE_COUNT) ? nDest : OSSurfaceTable[s].owner;
-    if (surface) *surface = OSSurfaceTable[s].copies[device];
+    const int device = (nDest >= 0 && nDest < DEVICE_NUMBERS) ? nDest : OSSurfaceTable[s].owner;
+    if (surface) *surface = device < DISPLAY_DEVICE_COUNT ? OSSurfaceTable[s].copies[device] : nullptr;
     return true;
 }
 
@@ -52,20 +52,20 @@ bool ResolveDevice(int n, int s, DisplayObject** dd, Surface** surface, DR** rec
         GRAPHX_ERROR("Display device out of range (%i)", n);
         return false;
     }
-    DR& device = DisplayTable[n];
-    if (!device.ready) {
+    DR* device = DeviceRecord(n);
+    if (!device || !device->ready) {
         GRAPHX_ERROR("Tried to access Direct Draw object that wasn't ready (%i)", n);
         return false;
     }
-    if (record) *record = &device;
-    if (dd) *dd = device.dd2;
+    if (record) *record = device;
+    if (dd) *dd = device->dd2;
     Surface* found = nullptr;
     switch (s) {
         case 1:
-            found = device.primary3;
+            found = device->primary3;
             break;
         case 2:
-            found = device.back3;
+            found = device->back3;
             break;
         case 3:
             GRAPHX_ERROR("*lplpDDS is null");
@@ -110,26 +110,29 @@ void ReleaseField(T*& field, const char* released, const char* wasNull, void (*r
 
 }  // namespace
 
+DR* DeviceRecord(int n) { return n >= 0 && n < DISPLAY_DEVICE_COUNT ? &DisplayTable[n] : nullptr; }
+
 void GraphxEnableAdapter(int n, int width, int height, bool blitByPlatform) {
     GRAPHX_SCOPE();
-    if (n < 0 || n >= DISPLAY_DEVICE_COUNT) {
+    DR* device = DeviceRecord(n);
+    if (!device) {
         GRAPHX_ERROR("nDevice");
         return;
     }
-    DR& device = DisplayTable[n];
-    device.enabled = true;
-    device.width = width;
-    device.height = height;
-    device.blitByPlatform = blitByPlatform;
+    device->enabled = true;
+    device->width = width;
+    device->height = height;
+    device->blitByPlatform = blitByPlatform;
 }
 
 bool UseAdapter(int n) {
     GRAPHX_SCOPE();
-    if (n < 0 || n >= DISPLAY_DEVICE_COUNT) {
+    if (n < 0 || n >= DEVICE_NUMBERS) {
         GRAPHX_ERROR("bad n");
         return false;
     }
-    return DisplayTable[n].enabled;
+    const DR* device = DeviceRecord(n);
+    return device && device->enabled;
 }
 
 bool GraphxInit(HWND window, HINSTANCE, bool use3D) {
@@ -198,7 +201,6 @@ bool CreateOSSurface(int* number, int n, int s, int width, int height, int memor
     record.copies[n] = made;
     record.owner = n;
     record.inUse = true;
-    record.descriptions[n] = desc;
     *number = OSSurfaceCount++;
     return true;
 }
@@ -260,10 +262,10 @@ void DR::Finalize() {
 void GraphxFinalize() {
     GRAPHX_SCOPE_TRACED();
     FinalizeOffscreenSurfaces();
-    for (int n = DISPLAY_DEVICE_COUNT - 1; n >= 0; --n) {
-        if (DisplayTable[n].ready) {
+    for (int n = DEVICE_NUMBERS - 1; n >= 0; --n) {
+        if (DR* device = DeviceRecord(n); device && device->ready) {
             GRAPHX_ROW(DIAG_LOW, "Releasing DirectDraw object %i: ", n);
-            DisplayTable[n].Finalize();
+            device->Finalize();
         } else {
             GRAPHX_ROW(DIAG_LOW, "DirectDraw object %i wasn't initialised, so it hasn't been released", n);
         }

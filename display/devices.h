@@ -11,7 +11,10 @@
 #include "display/device/dd.h"
 #include "display/gdi.h"
 
-constexpr int DISPLAY_DEVICE_COUNT = 8;
+// Surface addresses may name devices 0 to 7 (graphx.h), but the game enables only device 0, so
+// only it has a record: every other number names a device that is never enabled nor ready.
+constexpr int DEVICE_NUMBERS = 8;
+constexpr int DISPLAY_DEVICE_COUNT = 1;
 constexpr int OS_SURFACE_LIMIT = 100;
 
 // An adapter's identity as enumeration reports it.
@@ -41,13 +44,11 @@ struct DR {
     void Finalize();
 };
 
-// One off-screen surface: the surface itself in its owner's entry of `copies`, and the copies
-// other devices use.
+// One off-screen surface: the surface itself in its owner's entry of `copies`.
 struct OSSurface {
     bool inUse = false;
     int owner = 0;
     Surface* copies[DISPLAY_DEVICE_COUNT] = {};
-    SurfaceDesc descriptions[DISPLAY_DEVICE_COUNT] = {};
 };
 
 extern DR DisplayTable[DISPLAY_DEVICE_COUNT];
@@ -64,6 +65,9 @@ Surface* ContextSurface(HDC dc);
 // frees it again, dropping its hold on the objects selected into it.
 HDC MakeSurfaceContext(Surface* surface, bool memory);
 void FreeSurfaceContext(HDC dc);
+
+// The record of device n, or null for a number without one.
+DR* DeviceRecord(int n);
 
 // The platform side: finding devices, making their objects, taking the screen, and dumps.
 void CreateDirectDrawObjects();

@@ -174,27 +174,6 @@ DisplayObject* SurfaceMaker(Surface* surface) {
     return surface->maker;
 }
 
-std::uint32_t SurfaceGetDesc(const Surface* surface, SurfaceDesc* desc) {
-    desc->width = surface->width;
-    desc->height = surface->height;
-    desc->memoryKind = surface->memoryKind;
-    desc->format = RGB565_FORMAT;
-    desc->memory = surface->pixels;
-    desc->pitch = surface->pitch;
-    return DD_OK;
-}
-
-std::uint32_t SurfaceSetDesc(Surface* surface, const SurfaceDesc& desc) {
-    if (DisplayFaultPlan.refuseSharedMemory) return DDERR_UNSUPPORTED;
-    if (!desc.memory || desc.width != surface->width || desc.height != surface->height)
-        return DDERR_INVALIDPARAMS;
-    surface->pixels = desc.memory;
-    surface->pitch = desc.pitch;
-    surface->storage.clear();
-    surface->storage.shrink_to_fit();
-    return DD_OK;
-}
-
 std::uint32_t SurfaceIsLost(const Surface* surface) {
     if (DisplayFaultPlan.isLostError != DD_OK) return DisplayFaultPlan.isLostError;
     return surface->lost ? DDERR_SURFACELOST : DD_OK;
