@@ -211,8 +211,8 @@ int main(int argc, char** argv) {
     for (std::uint32_t seed = 1; situations < wanted && seed < 100000; ++seed) {
         // 1. The situation: a terrain kind and a wind option in turn, as the game makes them.
         game::srand(seed);
-        WindOption = static_cast<std::int32_t>(seed % 4);
-        LandscapeGravityOption = 1;
+        SetWindOption(seed % 4);
+        LandscapeGravityOption = GRAVITY_ON;
         Situation s;
         s.land = std::make_unique<Landscape>();
         s.land->Generate(static_cast<int>((seed / 4) % 3), 0, nullptr);

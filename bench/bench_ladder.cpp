@@ -137,8 +137,8 @@ private:
         if (mode == Title && frames_ % 5 == 4) Press(VK_RETURN);
         if (mode == PlayerChoice && !started_ && ScreenPlayers) {
             started_ = true;
-            LandscapeGravityOption = static_cast<std::uint32_t>(gravity_);
-            WindOption = wind_;
+            SetGravityOption(gravity_);
+            SetWindOption(wind_);
             SeatControllers = seats_;
             ScreenPlayers->SetNumPlayers(players_);
             Press(VK_DOWN);

@@ -14,12 +14,12 @@ PlayerCollection* ThePlayers = nullptr;
 int BackdropSurface = -1;
 std::array<float, SINE_TABLE_SIZE> SineTable{};
 
-std::uint32_t CurrentMode = Aiming;
+GameMode CurrentMode = Aiming;
 std::uint32_t TurnsStarted = 0;
 std::int32_t ViewX = 0;
 std::int32_t ViewY = 0;
 std::int32_t ViewTarget = -1;
-std::uint32_t ViewFollowMode = 0;
+ViewFollow ViewFollowMode = FOLLOW_TANK;
 std::int32_t FireDelay = 0;
 std::int32_t ShotsToFire = 0;
 std::int32_t SettleCountdown = 0;
@@ -32,8 +32,8 @@ bool EndMatchPan = false;
 std::int32_t PanStepX = 0;
 std::int32_t PanStepY = 0;
 
-std::uint32_t LandscapeGravityOption = 0;
-std::int32_t WindOption = 0;
+GravityChoice LandscapeGravityOption = GRAVITY_OFF;
+WindChoice WindOption = WIND_NO;
 std::array<Controller, PLAYER_SEATS> SeatControllers{};
 std::array<std::int32_t, PLAYER_SEATS> SeatMachines{};
 std::uint32_t MachinesPresent = 1;
@@ -48,6 +48,18 @@ const char* GameModeName(std::uint32_t mode) {
     static const char* const names[] = {"Aiming",     "ShotInProgress", "WeaponShop", "PlayerChoice",
                                         "EndOfMatch", "Title",          "Terraform"};
     return mode <= Terraform ? names[mode] : nullptr;
+}
+
+bool SetGravityOption(std::int64_t value) {
+    if (value != GRAVITY_OFF && value != GRAVITY_ON) return false;
+    LandscapeGravityOption = static_cast<GravityChoice>(value);
+    return true;
+}
+
+bool SetWindOption(std::int64_t value) {
+    if (value < WIND_NO || value > WIND_RANDOM) return false;
+    WindOption = static_cast<WindChoice>(value);
+    return true;
 }
 
 void GlobalsReset() {
@@ -65,12 +77,12 @@ void GlobalsReset() {
     TurnsStarted = 0;
     ViewX = ViewY = 0;
     ViewTarget = -1;
-    ViewFollowMode = 0;
+    ViewFollowMode = FOLLOW_TANK;
     FireDelay = ShotsToFire = SettleCountdown = ReadyMessageTicks = 0;
     NewGamePending = QuitPromptShown = HelpShown = AngleGuideShown = EndMatchPan = false;
     PanStepX = PanStepY = 0;
-    LandscapeGravityOption = 0;
-    WindOption = 0;
+    LandscapeGravityOption = GRAVITY_OFF;
+    WindOption = WIND_NO;
     SeatControllers.fill(ControllerHuman);
     SeatMachines.fill(0);
     MachinesPresent = 1;

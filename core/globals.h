@@ -50,7 +50,10 @@ extern int BackdropSurface;
 // SineTable[i] = sin(i tenths of a degree); the cosine of a is SineTable[(a + 900) % 3600].
 extern std::array<float, SINE_TABLE_SIZE> SineTable;
 
-extern std::uint32_t CurrentMode;
+// Where the view glides while a shot is set up: to the tank, or to its barrel's tip.
+enum ViewFollow : std::uint32_t { FOLLOW_TANK = 0, FOLLOW_BARREL_TIP = 1 };
+
+extern GameMode CurrentMode;
 // Turns begun since start-up: one more each time aiming begins, which is a new turn (the shell counts
 // them as it enters Aiming). The computer players, before a frame step's work, and the network
 // game's state hash, after it, each see that a turn started by the count having moved since their
@@ -58,9 +61,9 @@ extern std::uint32_t CurrentMode;
 extern std::uint32_t TurnsStarted;
 extern std::int32_t ViewX;
 extern std::int32_t ViewY;
-extern std::int32_t ViewTarget;       // player the view glides to, -1 for none
-extern std::uint32_t ViewFollowMode;  // 0 glide to the tank, 1 to its barrel's tip
-extern std::int32_t FireDelay;        // -1 while gliding to the shooter, else ticks before the shot
+extern std::int32_t ViewTarget;    // player the view glides to, -1 for none
+extern ViewFollow ViewFollowMode;  // to the tank or to its barrel's tip
+extern std::int32_t FireDelay;     // -1 while gliding to the shooter, else ticks before the shot
 extern std::int32_t ShotsToFire;
 extern std::int32_t SettleCountdown;  // -1 not started, else quiet ticks before the turn ends
 extern std::int32_t ReadyMessageTicks;
@@ -72,8 +75,16 @@ extern bool EndMatchPan;
 extern std::int32_t PanStepX;
 extern std::int32_t PanStepY;
 
-extern std::uint32_t LandscapeGravityOption;  // 0 OFF, 1 ON
-extern std::int32_t WindOption;               // 0 NO, 1 CONSTANT, 2 VARIABLE, 3 RANDOM
+// The options of the player choice screen, read when a landscape is made. Replays and the state
+// hash carry them as these numbers.
+enum GravityChoice : std::uint32_t { GRAVITY_OFF = 0, GRAVITY_ON = 1 };
+enum WindChoice : std::int32_t { WIND_NO = 0, WIND_CONSTANT = 1, WIND_VARIABLE = 2, WIND_RANDOM = 3 };
+extern GravityChoice LandscapeGravityOption;
+extern WindChoice WindOption;
+// Sets an option from a number read from outside (a replay, a command line, a step of a choice):
+// false, with the option left as it was, when the number is not one of its values.
+bool SetGravityOption(std::int64_t value);
+bool SetWindOption(std::int64_t value);
 
 // Who plays each of the eight seats: a person at the keyboard or the computer at a level. Set on
 // the player choice screen with keys 1 to 8; kept for every match and later games until changed.

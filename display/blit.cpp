@@ -177,49 +177,6 @@ std::uint32_t CopyByPlatform(CopyRequest copy) {
     return GRAPHX_BLIT_FAILED;
 }
 
-// Device d's copy of s: a new surface of the owner's size taking over the owner's pixels.
-bool MakeDeviceCopy(int s, int d) {
-    GRAPHX_SCOPE_NAMED("EnsureSurfaceCompat", false);
-    OSSurface& record = OSSurfaceTable[s];
-    Surface* owner = record.copies[record.owner];
-    if (!owner) {
-        GRAPHX_ERROR("pSurface==null");
-        return false;
-    }
-    SurfaceDesc ownerDesc;
-    SurfaceGetDesc(owner, &ownerDesc);
-    SurfaceDesc wanted;
-    wanted.width = ownerDesc.width;
-    wanted.height = ownerDesc.height;
-    wanted.memoryKind = MEMORY_SYSTEM;
-    Surface* made = nullptr;
-    if (!DisplayTable[d].dd2 || DisplayCreateSurface(DisplayTable[d].dd2, wanted, &made) != DD_OK) {
-        GRAPHX_ERROR("lpDD->CreateSurface");
-        return false;
-    }
-    record.copies[d] = made;
-    SurfaceGetDesc(made, &record.descriptions[d]);
-    const PixelFormat& ours = ownerDesc.format;
-    const PixelFormat& theirs = record.descriptions[d].format;
-    if (ours.bitCount != theirs.bitCount || ours.redMask != theirs.redMask ||
-        ours.greenMask != theirs.greenMask || ours.blueMask != theirs.blueMask) {
-        GRAPHX_ERROR("incompatible colour formats");
-        GRAPHX_ERROR("EXISTING SOURCE ddpf:");
-        GraphxDiag_DDPIXELFORMAT(ours);
-        GRAPHX_ERROR("DEST ddpf:");
-        GraphxDiag_DDPIXELFORMAT(theirs);
-        return false;
-    }
-    const std::uint32_t shared = SurfaceSetDesc(made, ownerDesc);
-    SurfaceGetDesc(made, &record.descriptions[d]);
-    if (shared != DD_OK) {
-        GRAPHX_ERROR("SetSurfaceDesc 2: %s - will have to copy pixels instead of sharing memory",
-                     DDErrorName(shared));
-        return UpdateDuplicateSurfaces(s);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int destLeft, int destTop,
@@ -257,7 +214,8 @@ std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int de
                      copy.dest.Height(), copy.source.Width(), copy.source.Height());
         return GRAPHX_BLIT_FAILED;
     }
-    const bool contextPath = throughContexts || (nDest < OFFSCREEN && !DisplayTable[nDest].blitByPlatform);
+    const DR* device = DeviceRecord(nDest);
+    const bool contextPath = throughContexts || (device && !device->blitByPlatform);
     if (!contextPath) return CopyByPlatform(copy);
     CopyThroughContexts(copy);
     return GRAPHX_BLIT_OK;
@@ -274,42 +232,15 @@ std::uint32_t GraphxBlitSurfaceAt(int nSrc, int sSrc, int nDest, int sDest, int 
 
 bool EnsureSurfaceCompat(int s, int d) {
     GRAPHX_SCOPE();
-    try {
-        if (d == OFFSCREEN) return true;
-        if (s < 0 || s >= OSSurfaceCount || d < 0 || d >= DISPLAY_DEVICE_COUNT) {
-            GRAPHX_ERROR("pSurface==null");
-            return false;
-        }
-        if (OSSurfaceTable[s].copies[d]) return true;
-        return MakeDeviceCopy(s, d);
-    } catch (...) {
-        GRAPHX_ERROR("Exception 1");
+    if (d == OFFSCREEN) return true;
+    if (s < 0 || s >= OSSurfaceCount || d < 0 || d >= DISPLAY_DEVICE_COUNT || !OSSurfaceTable[s].copies[d]) {
+        GRAPHX_ERROR("pSurface==null");
         return false;
     }
+    return true;
 }
 
 bool UpdateDuplicateSurfaces(int s) {
     GRAPHX_SCOPE_TRACED();
-    if (s < 0 || s >= OSSurfaceCount) return false;
-    const OSSurface& record = OSSurfaceTable[s];
-    for (int d = 0; d < DISPLAY_DEVICE_COUNT; ++d) {
-        if (d == record.owner || !record.copies[d]) continue;
-        HDC copy = nullptr;
-        HDC owner = nullptr;
-        if (!GetHDC(&copy, OFFSCREEN, s, d)) {
-            GRAPHX_ERROR("GetDC 1");
-            return false;
-        }
-        if (!GetHDC(&owner, OFFSCREEN, s, -1)) {
-            GRAPHX_ERROR("GetDC 2");
-            ReleaseHDC(copy, OFFSCREEN, s, d);
-            return false;
-        }
-        const SurfaceDesc& desc = record.descriptions[d];
-        GRAPHX_ROW(DIAG_LOW, "width=%i, height=%i", desc.width, desc.height);
-        BitBlt(copy, 0, 0, desc.width, desc.height, owner, 0, 0, SRCCOPY);
-        ReleaseHDC(owner, OFFSCREEN, s, -1);
-        ReleaseHDC(copy, OFFSCREEN, s, d);
-    }
-    return true;
+    return s >= 0 && s < OSSurfaceCount;
 }

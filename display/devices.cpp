@@ -31,7 +31,7 @@ const char* MemoryKindName(int kind) {
 // Step 1 of resolving: an off-screen surface, or the copy of it belonging to device nDest.
 bool ResolveOffscreen(int s, Surface** surface, int nDest) {
     GRAPHX_SCOPE_NAMED("getDD", false);
-    if (nDest != -1 && nDest != OFFSCREEN && (nDest < 0 || nDest >= DISPLAY_DEVICE_COUNT)) {
+    if (nDest != -1 && nDest != OFFSCREEN && (nDest < 0 || nDest >= DEVICE_NUMBERS)) {
         GRAPHX_ERROR(
             "Must specify destination device to get DDraw object for an offscreen surface (nDest=%i)", nDest);
         return false;
@@ -40,36 +40,35 @@ bool ResolveOffscreen(int s, Surface** surface, int nDest) {
         GRAPHX_ERROR("off-screen surface number out of range (%i)", s);
         return false;
     }
-    const int device = (nDest >= 0 && nDest < DISPLAY_DEVICE_COUNT) ? nDest : OSSurfaceTable[s].owner;
-    if (surface) *surface = OSSurfaceTable[s].copies[device];
+    const int device = (nDest >= 0 && nDest < DEVICE_NUMBERS) ? nDest : OSSurfaceTable[s].owner;
+    if (surface) *surface = device < DISPLAY_DEVICE_COUNT ? OSSurfaceTable[s].copies[device] : nullptr;
     return true;
 }
 
-// Steps 2 to 4 of resolving: a page or the texture surface of a device.
+// Steps 2 to 4 of resolving: a page of a device, or its texture surface, which is never made.
 bool ResolveDevice(int n, int s, DisplayObject** dd, Surface** surface, DR** record) {
     GRAPHX_SCOPE_NAMED("getDD", false);
     if (n < 0 || n > OFFSCREEN) {
         GRAPHX_ERROR("Display device out of range (%i)", n);
         return false;
     }
-    DR& device = DisplayTable[n];
-    if (!device.ready) {
+    DR* device = DeviceRecord(n);
+    if (!device || !device->ready) {
         GRAPHX_ERROR("Tried to access Direct Draw object that wasn't ready (%i)", n);
         return false;
     }
-    if (record) *record = &device;
-    if (dd) *dd = device.dd2;
+    if (record) *record = device;
+    if (dd) *dd = device->dd2;
     Surface* found = nullptr;
     switch (s) {
         case 1:
-            found = device.primary3;
+            found = device->primary3;
             break;
         case 2:
-            found = device.back3;
+            found = device->back3;
             break;
         case 3:
-            found = device.textureSelector ? device.texture.surface3 : device.texture.surface4;
-            if (!found) GRAPHX_ERROR("*lplpDDS is null");
+            GRAPHX_ERROR("*lplpDDS is null");
             break;
         default:
             GRAPHX_ERROR("Bad display number (%i)", s);
@@ -109,36 +108,31 @@ void ReleaseField(T*& field, const char* released, const char* wasNull, void (*r
     GRAPHX_ROW(DIAG_LOW, "%s", released);
 }
 
-void ReleaseNothing(void*) {}
-
 }  // namespace
+
+DR* DeviceRecord(int n) { return n >= 0 && n < DISPLAY_DEVICE_COUNT ? &DisplayTable[n] : nullptr; }
 
 void GraphxEnableAdapter(int n, int width, int height, bool blitByPlatform) {
     GRAPHX_SCOPE();
-    if (n < 0 || n >= DISPLAY_DEVICE_COUNT) {
+    DR* device = DeviceRecord(n);
+    if (!device) {
         GRAPHX_ERROR("nDevice");
         return;
     }
-    DR& device = DisplayTable[n];
-    device.enabled = true;
-    device.width = width;
-    device.height = height;
-    device.blitByPlatform = blitByPlatform;
-    const float w = static_cast<float>(width);
-    const float h = static_cast<float>(height);
-    const float corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
-    for (int i = 0; i < 4; ++i)
-        device.screenQuad[i] = ScreenVertex{corners[i][0], corners[i][1], 1.0f, 1.0f, 0, 0};
-    device.screenQuadValid = true;
+    device->enabled = true;
+    device->width = width;
+    device->height = height;
+    device->blitByPlatform = blitByPlatform;
 }
 
 bool UseAdapter(int n) {
     GRAPHX_SCOPE();
-    if (n < 0 || n >= DISPLAY_DEVICE_COUNT) {
+    if (n < 0 || n >= DEVICE_NUMBERS) {
         GRAPHX_ERROR("bad n");
         return false;
     }
-    return DisplayTable[n].enabled;
+    const DR* device = DeviceRecord(n);
+    return device && device->enabled;
 }
 
 bool GraphxInit(HWND window, HINSTANCE, bool use3D) {
@@ -207,7 +201,6 @@ bool CreateOSSurface(int* number, int n, int s, int width, int height, int memor
     record.copies[n] = made;
     record.owner = n;
     record.inUse = true;
-    record.descriptions[n] = desc;
     *number = OSSurfaceCount++;
     return true;
 }
@@ -254,14 +247,8 @@ bool GraphxRestoreDisplays() {
 
 void DR::Finalize() {
     GRAPHX_SCOPE_NAMED("DR.Finalize", true);
-    for (Surface** field :
-         {&texture.source, &texture.device, &texture.surface3, &texture.surface4, &texture.fifth}) {
-        SurfaceRelease(*field);
-        *field = nullptr;
-    }
-    texture.loaded = false;
-    ReleaseField<void>(d3dDevice, "   D3DDevice released", "   D3DDevice was NULL", ReleaseNothing);
-    ReleaseField<void>(d3d, "   D3D released", "   D3D was NULL", ReleaseNothing);
+    GRAPHX_ROW(DIAG_LOW, "   D3DDevice was NULL");
+    GRAPHX_ROW(DIAG_LOW, "   D3D was NULL");
     ReleaseField<Surface>(back, "   back buffer released", "   backbuffer was NULL", SurfaceRelease);
     ReleaseField<Surface>(back3, "   backbuffer3 released", "   backbuffer3 was NULL", SurfaceRelease);
     ReleaseField<Surface>(primary, "   primary surface released", "   primary surface was NULL",
@@ -275,10 +262,10 @@ void DR::Finalize() {
 void GraphxFinalize() {
     GRAPHX_SCOPE_TRACED();
     FinalizeOffscreenSurfaces();
-    for (int n = DISPLAY_DEVICE_COUNT - 1; n >= 0; --n) {
-        if (DisplayTable[n].ready) {
+    for (int n = DEVICE_NUMBERS - 1; n >= 0; --n) {
+        if (DR* device = DeviceRecord(n); device && device->ready) {
             GRAPHX_ROW(DIAG_LOW, "Releasing DirectDraw object %i: ", n);
-            DisplayTable[n].Finalize();
+            device->Finalize();
         } else {
             GRAPHX_ROW(DIAG_LOW, "DirectDraw object %i wasn't initialised, so it hasn't been released", n);
         }

@@ -11,28 +11,15 @@
 #include "display/device/dd.h"
 #include "display/gdi.h"
 
-constexpr int DISPLAY_DEVICE_COUNT = 8;
+// Surface addresses may name devices 0 to 7 (graphx.h), but the game enables only device 0, so
+// only it has a record: every other number names a device that is never enabled nor ready.
+constexpr int DEVICE_NUMBERS = 8;
+constexpr int DISPLAY_DEVICE_COUNT = 1;
 constexpr int OS_SURFACE_LIMIT = 100;
 
 // An adapter's identity as enumeration reports it.
 struct AdapterId {
     std::uint8_t bytes[16] = {};
-};
-
-// The texture object of a device, kept for a 3-D set-up this layer does not have: always empty.
-struct D3DTexture {
-    Surface* source = nullptr;
-    Surface* device = nullptr;
-    Surface* surface3 = nullptr;
-    Surface* surface4 = nullptr;
-    Surface* fifth = nullptr;
-    bool loaded = false;
-};
-
-// A corner of the full-screen quad of the 3-D set-up.
-struct ScreenVertex {
-    float x = 0, y = 0, z = 0, rhw = 0;
-    std::uint32_t colour = 0, specular = 0;
 };
 
 // One display device record. The visible and back pages are each held twice, as the first and
@@ -46,7 +33,6 @@ struct DR {
     char description[100] = {};
     int width = 0;
     int height = 0;
-    void* clipRegion = nullptr;
     bool blitByPlatform = false;
     DisplayObject* dd = nullptr;
     DisplayObject* dd2 = nullptr;
@@ -54,24 +40,15 @@ struct DR {
     Surface* primary3 = nullptr;
     Surface* back = nullptr;
     Surface* back3 = nullptr;
-    void* d3d = nullptr;
-    void* d3dDevice = nullptr;
-    void* viewport = nullptr;
-    D3DTexture texture;
-    bool textureSelector = false;
-    ScreenVertex screenQuad[4];
-    bool screenQuadValid = false;
 
     void Finalize();
 };
 
-// One off-screen surface: the surface itself in its owner's entry of `copies`, and the copies
-// other devices use.
+// One off-screen surface: the surface itself in its owner's entry of `copies`.
 struct OSSurface {
     bool inUse = false;
     int owner = 0;
     Surface* copies[DISPLAY_DEVICE_COUNT] = {};
-    SurfaceDesc descriptions[DISPLAY_DEVICE_COUNT] = {};
 };
 
 extern DR DisplayTable[DISPLAY_DEVICE_COUNT];
@@ -88,6 +65,9 @@ Surface* ContextSurface(HDC dc);
 // frees it again, dropping its hold on the objects selected into it.
 HDC MakeSurfaceContext(Surface* surface, bool memory);
 void FreeSurfaceContext(HDC dc);
+
+// The record of device n, or null for a number without one.
+DR* DeviceRecord(int n);
 
 // The platform side: finding devices, making their objects, taking the screen, and dumps.
 void CreateDirectDrawObjects();

@@ -95,9 +95,9 @@ std::uint32_t GraphxBlitSurface(int nSrc, int sSrc, int nDest, int sDest, int de
 std::uint32_t GraphxBlitSurfaceAt(int nSrc, int sSrc, int nDest, int sDest, int x, int y, int srcLeft,
                                   int srcTop, int srcRight, int srcBottom, bool useDeviceCopy,
                                   bool throughContexts, bool useColourKey, const ColourKey* key);
-// Makes device d's copy of off-screen surface s if it has none.
+// Device copies of off-screen surfaces: with device 0 the only device, the surface itself is the
+// only copy there is, so these only check that device d has it and that s exists.
 bool EnsureSurfaceCompat(int s, int d);
-// Refreshes every device copy of s that does not share its pixels.
 bool UpdateDuplicateSurfaces(int s);
 
 // Bitmaps (embedded RT_BITMAP resources, BMP at 1, 8 or 24 bits per pixel).

@@ -38,8 +38,6 @@ constexpr int HEIGHT_CHOICES = MAX_LANDSCAPE_HEIGHT - MIN_LANDSCAPE_HEIGHT + 1;
 constexpr std::int32_t WIND_CHOICES = 2 * MAX_WIND + 1;
 constexpr std::int32_t WIND_STEP = 4;
 
-enum WindChoice : std::int32_t { WIND_NO = 0, WIND_CONSTANT = 1, WIND_VARIABLE = 2, WIND_RANDOM = 3 };
-
 std::int32_t RandomWind() { return game::rand() % WIND_CHOICES - MAX_WIND; }
 
 }  // namespace
@@ -52,7 +50,7 @@ int RandomSkyKind() { return game::rand() % 4; }
 // on without them; should one still be missing, the disc walks see an empty table.
 void Landscape::Init(int device, int surface) {
     DIAG_SCOPE_NAMED("Landscape::Init", "main");
-    LandscapeGravityOption = 1;
+    LandscapeGravityOption = GRAVITY_ON;
     WindOption = WIND_NO;
     const void* data = nullptr;
     LoadDataResource(DISC_TABLE_ID, DISC_TABLE_BYTES, &data);

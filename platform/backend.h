@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "platform/win.h"
 
@@ -51,5 +50,3 @@ int ScreenHeight();
 LRESULT PlatformSendMessage(UINT message, WPARAM wParam, LPARAM lParam);
 HWND PlatformMainWindow();
 void PlatformResetForTests();
-// Every message passed to DefWindowProcA since the last reset, in order.
-const std::vector<UINT>& PlatformLeftToSystem();

@@ -34,10 +34,6 @@ constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
-constexpr UINT WM_LBUTTONUP = 0x0202;
-constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
-constexpr UINT WM_RBUTTONDOWN = 0x0204;
-constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_APP = 0x8000;  // the first of an application's own messages
 
 constexpr WPARAM WA_INACTIVE = 0;

@@ -1,7 +1,6 @@
 // The portable half of the platform layer: the window record, the message queue and errors.
 #include <deque>
 #include <string>
-#include <vector>
 
 #include "platform/backend.h"
 #include "platform/win.h"
@@ -29,7 +28,6 @@ struct PlatformState {
     bool timerRunning = false;
     DWORD lastError = ERROR_SUCCESS;
     std::string windowFailure;
-    std::vector<UINT> leftToSystem;  // messages the window procedure passed on, for tests
 };
 
 PlatformState State;
@@ -116,13 +114,8 @@ BOOL DestroyWindow(HWND window) {
     return 1;
 }
 
-// Nothing the game's window leaves to the system needs doing here; tests can see what it left.
-LRESULT DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
-    State.leftToSystem.push_back(message);
-    return 0;
-}
-
-const std::vector<UINT>& PlatformLeftToSystem() { return State.leftToSystem; }
+// Nothing the game's window leaves to the system needs doing here.
+LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 int GetSystemMetrics(int index) {
     if (index == SM_CXSCREEN) return backend::ScreenWidth();

@@ -104,8 +104,8 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
     if (State.role != Role::Recording) {
         State.role = Role::Playing;
         const ReplayRecord& r = State.replay;
-        LandscapeGravityOption = r.landscapeGravity;
-        WindOption = r.wind;
+        SetGravityOption(r.landscapeGravity);
+        SetWindOption(r.wind);
         SeatControllers = r.controllers;
         ContinueRecordingIfDone();
         return r.seed;

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int MIN_PLAYERS = 2;
-constexpr std::int32_t LAST_WIND_OPTION = 3;
 
 constexpr COLORREF WHITE = 0xFFFFFF;
 constexpr COLORREF HIGHLIGHT_FILL = RGB(108, 0, 88);
@@ -65,17 +64,13 @@ bool ChangeSetting(int step) {
             return true;
         }
         case CHOICE_GRAVITY_ROW: {
-            const std::uint32_t wanted = step < 0 ? 0 : 1;
+            const GravityChoice wanted = step < 0 ? GRAVITY_OFF : GRAVITY_ON;
             if (LandscapeGravityOption == wanted) return false;
             LandscapeGravityOption = wanted;
             return true;
         }
-        case CHOICE_WIND_ROW: {
-            const std::int32_t wind = WindOption + step;
-            if (wind < 0 || wind > LAST_WIND_OPTION) return false;
-            WindOption = wind;
-            return true;
-        }
+        case CHOICE_WIND_ROW:
+            return SetWindOption(WindOption + step);
         default:
             return false;
     }
@@ -171,10 +166,10 @@ std::string PlayerChoiceText(int row, int numPlayers) {
             return PlayersText(numPlayers);
         case CHOICE_GRAVITY_ROW:
             return std::string("Landscape Gravity      ") +
-                   GRAVITY_TEXTS[LandscapeGravityOption == 1 ? 1 : 0];
+                   GRAVITY_TEXTS[LandscapeGravityOption == GRAVITY_ON ? 1 : 0];
         case CHOICE_WIND_ROW:
             return std::string("Wind      ") +
-                   WIND_TEXTS[WindOption >= 0 && WindOption <= LAST_WIND_OPTION ? WindOption : 0];
+                   WIND_TEXTS[WindOption >= WIND_NO && WindOption <= WIND_RANDOM ? WindOption : 0];
         case CHOICE_START_ROW:
             return "Start Game";
         default:

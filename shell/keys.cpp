@@ -97,7 +97,7 @@ void CentreOnATank() {
         }
     }
     ViewTarget = target;
-    ViewFollowMode = 0;
+    ViewFollowMode = FOLLOW_TANK;
 }
 
 void CycleWeapon(Player* player, int step) {
@@ -123,7 +123,7 @@ bool AimingKey(int key) {
         const Player* target = ThePlayers->Get(key - '1');
         if (target && target->inGame && target->alive) {
             ViewTarget = key - '1';
-            ViewFollowMode = 0;
+            ViewFollowMode = FOLLOW_TANK;
         }
         return false;
     }
@@ -134,7 +134,7 @@ bool AimingKey(int key) {
             return true;
         case 'C':
             ViewTarget = ThePlayers->CurrentIndex();
-            ViewFollowMode = 0;
+            ViewFollowMode = FOLLOW_TANK;
             return true;
         case VK_GAMEPAD_X:
             CentreOnATank();

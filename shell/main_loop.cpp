@@ -268,20 +268,9 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     } else if (message == WM_TIMER) {
         TickPending = true;
         return 0;
-    } else if (AppActive) {
-        switch (message) {
-            case WM_MOUSEMOVE:
-            case WM_LBUTTONDOWN:
-            case WM_LBUTTONUP:
-            case WM_RBUTTONDOWN:
-            case WM_RBUTTONUP:
-                return 0;
-            case WM_SETCURSOR:
-                SetCursor(nullptr);
-                return 0;
-            default:
-                break;
-        }
+    } else if (AppActive && message == WM_SETCURSOR) {
+        SetCursor(nullptr);
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

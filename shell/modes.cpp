@@ -35,7 +35,7 @@ void EnterAiming() {
         TheLandscape->VaryWind();
         if (ThePlayers) ThePlayers->wind = TheLandscape->wind;
     }
-    ViewFollowMode = 0;
+    ViewFollowMode = FOLLOW_TANK;
     if (ThePlayers) {
         ViewTarget = ThePlayers->CurrentIndex();
         ThePlayers->UpdateMenu();
@@ -44,7 +44,7 @@ void EnterAiming() {
 
 void EnterShotInProgress() {
     CurrentMode = ShotInProgress;
-    ViewFollowMode = 1;
+    ViewFollowMode = FOLLOW_BARREL_TIP;
     if (ThePlayers) ViewTarget = ThePlayers->CurrentIndex();
     HelpShown = false;
     ShotsToFire = 1;
@@ -106,7 +106,7 @@ void EnterTerraform() {
 // Mode 0: the view glides to its target after the frame is drawn.
 void GlideView() {
     if (ViewTarget == -1 || !ThePlayers) return;
-    bool arrived = ViewFollowMode == 0
+    bool arrived = ViewFollowMode == FOLLOW_TANK
                        ? ThePlayers->GlideToPlayer(ViewTarget, &ViewX, &ViewY, MENU_BAR_MARGIN, TheLandscape)
                        : ThePlayers->GlideToBarrel(ViewTarget, &ViewX, &ViewY, MENU_BAR_MARGIN, TheLandscape);
     if (arrived) ViewTarget = -1;
@@ -142,7 +142,7 @@ void ShotFrame() {
     bool quiet = true;
     bool arrivedNow = false;
     if (ViewTarget != -1) {
-        if (ViewFollowMode == 0) {
+        if (ViewFollowMode == FOLLOW_TANK) {
             ViewTarget = -1;
         } else {
             quiet = false;

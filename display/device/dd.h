@@ -14,9 +14,7 @@
 #include <vector>
 
 #include "display/device/dd_errors.h"
-
-// Placement asked of the platform when a surface is made (the memory kinds of CreateOSSurface).
-enum : int { MEMORY_ANY = 0, MEMORY_VIDEO = 1, MEMORY_SYSTEM = 2 };
+#include "display/graphx.h"
 
 // Pixel format flags, with the values of the classic pixel-format description.
 enum : std::uint32_t {
@@ -51,14 +49,11 @@ struct PixelFormat {
 // The one format of every surface: 16-bit 5-6-5.
 inline constexpr PixelFormat RGB565_FORMAT{DDPF_RGB, 0, 16, 0xF800, 0x07E0, 0x001F, 0};
 
-// A surface description: what was asked for, or what a surface reports about itself.
+// A surface description: what is asked for when a surface is made.
 struct SurfaceDesc {
     int width = 0;
     int height = 0;
-    int memoryKind = MEMORY_ANY;
-    PixelFormat format = RGB565_FORMAT;
-    std::uint16_t* memory = nullptr;  // first pixel; null in a request
-    int pitch = 0;                    // pixels from one row to the next
+    int memoryKind = MEMORY_KIND_ANY;
 };
 
 struct DisplayObject;
@@ -79,13 +74,13 @@ struct KeyRange {
     std::uint32_t high = 0;
 };
 
-// A surface. `pixels` points into `storage`, or into another surface's storage once the surface
-// shares memory (SurfaceSetDesc). A page's storage moves to the other page at each flip.
+// A surface. `pixels` points into `storage`; a page's storage moves to the other page at each
+// flip.
 struct Surface {
     int width = 0;
     int height = 0;
     int pitch = 0;
-    int memoryKind = MEMORY_SYSTEM;
+    int memoryKind = MEMORY_KIND_SYSTEM;
     bool lost = false;
     bool dcOut = false;  // a drawing context is lent on it
     int references = 1;  // released when this drops to 0
@@ -124,8 +119,7 @@ struct DisplayFaults {
     std::uint32_t flipError = DDERR_GENERIC;
     int flipBusy = 0;  // flip-status questions answered "still drawing"
     std::uint32_t setModeError = DD_OK;
-    bool refuseSharedMemory = false;  // surfaces cannot take over another's memory
-    bool throwOnResolve = false;      // the next surface address resolution throws
+    bool throwOnResolve = false;  // the next surface address resolution throws
 
     int restoreCalls = 0;
     int getDCCalls = 0;
@@ -153,9 +147,6 @@ std::uint32_t DisplayCreateSurface(DisplayObject* display, const SurfaceDesc& de
 void SurfaceAddRef(Surface* surface);
 void SurfaceRelease(Surface* surface);
 DisplayObject* SurfaceMaker(Surface* surface);
-std::uint32_t SurfaceGetDesc(const Surface* surface, SurfaceDesc* desc);
-// Makes the surface use the pixel memory of the description (same size and format).
-std::uint32_t SurfaceSetDesc(Surface* surface, const SurfaceDesc& desc);
 std::uint32_t SurfaceIsLost(const Surface* surface);
 std::uint32_t SurfaceRestore(Surface* surface);
 std::uint32_t SurfaceGetDC(Surface* surface);

@@ -2,9 +2,8 @@
 // page pairs; and the two diagnostic dumps of contexts and pixel formats.
 //
 // Our platform has one output, reported by enumeration as the primary driver "display"; it
-// becomes device 0. Any other enabled device is made on the same primary driver, as a device
-// that enumeration did not report always is. Taking the screen has no counterpart here beyond
-// setting the mode of the display object, which the SDL backend shows scaled in its window.
+// becomes device 0, the only device with a record (devices.h). Taking the screen has no counterpart here
+// beyond setting the mode of the display object, which the SDL backend shows scaled in its window.
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +15,18 @@ namespace {
 
 constexpr const char* PRIMARY_DRIVER = "display";
 constexpr const char* PRIMARY_DESCRIPTION = "Lobshot software display";
+
+// The description of device n for trace rows; empty for a number without a record.
+const char* Description(int n) {
+    const DR* device = DeviceRecord(n);
+    return device ? device->description : "";
+}
+
+// Device n is enabled and its display object was made.
+bool Usable(int n) {
+    const DR* device = DeviceRecord(n);
+    return device && device->enabled && device->ready;
+}
 
 // Our enumeration: the one output, reported as the primary driver without an identity.
 void EnumerateAdapters() { DDEnumCallBackEx(nullptr, PRIMARY_DESCRIPTION, PRIMARY_DRIVER, nullptr, nullptr); }
@@ -128,9 +139,9 @@ void CreateDirectDrawObjects() {
     GRAPHX_ROW(DIAG_LOW, "ddraw.dll loaded");
     GRAPHX_ROW(DIAG_LOW, " using DirectDrawEnumerateExA\n");
     EnumerateAdapters();
-    for (int n = 0; n < DISPLAY_DEVICE_COUNT; ++n) {
+    for (int n = 0; n < DEVICE_NUMBERS; ++n) {
         if (!UseAdapter(n)) {
-            GRAPHX_ROW(DIAG_LOW, "Skipping adapter %i (%s)", n, DisplayTable[n].description);
+            GRAPHX_ROW(DIAG_LOW, "Skipping adapter %i (%s)", n, Description(n));
             continue;
         }
         MakeDisplayObject(n);
@@ -168,16 +179,16 @@ int DDEnumCallBackEx(const AdapterId* id, const char* description, const char* d
 
 void InitDirectDrawDevices(HWND, bool) {
     GRAPHX_SCOPE_TRACED();
-    for (int n = 0; n < DISPLAY_DEVICE_COUNT; ++n) {
-        if (!DisplayTable[n].enabled || !DisplayTable[n].ready) {
-            GRAPHX_ROW(DIAG_LOW, "Skipping adapter %i (%s)", n, DisplayTable[n].description);
+    for (int n = 0; n < DEVICE_NUMBERS; ++n) {
+        if (!Usable(n)) {
+            GRAPHX_ROW(DIAG_LOW, "Skipping adapter %i (%s)", n, Description(n));
             continue;
         }
         TakeScreen(n);
     }
-    for (int n = 0; n < DISPLAY_DEVICE_COUNT; ++n) {
-        if (!DisplayTable[n].enabled || !DisplayTable[n].ready) {
-            GRAPHX_ROW(DIAG_LOW, "2 Skipping adapter %i (%s)", n, DisplayTable[n].description);
+    for (int n = 0; n < DEVICE_NUMBERS; ++n) {
+        if (!Usable(n)) {
+            GRAPHX_ROW(DIAG_LOW, "2 Skipping adapter %i (%s)", n, Description(n));
             continue;
         }
         MakePages(n);
@@ -186,16 +197,16 @@ void InitDirectDrawDevices(HWND, bool) {
 
 bool ActivateDirectDrawDevice(int n) {
     GRAPHX_SCOPE_TRACED();
-    DR& device = DisplayTable[n];
-    if (!device.enabled) {
-        GRAPHX_ROW(DIAG_LOW, "Skipping adapter %i (%s)", n, device.description);
+    DR* device = DeviceRecord(n);
+    if (!device || !device->enabled) {
+        GRAPHX_ROW(DIAG_LOW, "Skipping adapter %i (%s)", n, Description(n));
         return true;
     }
-    if (!device.ready) {
+    if (!device->ready) {
         GRAPHX_ROW(DIAG_LOW, "The device was not ready");
         return true;
     }
-    const std::uint32_t result = DisplaySetMode(device.dd2, device.width, device.height);
+    const std::uint32_t result = DisplaySetMode(device->dd2, device->width, device->height);
     if (result != DD_OK) {
         GRAPHX_ERROR("lpDD2->SetDisplayMode: %s", DDErrorName(result));
         return false;

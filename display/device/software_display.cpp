@@ -138,7 +138,7 @@ std::uint32_t DisplayCreatePages(DisplayObject* display, bool videoMemory, Surfa
     if (DisplayFaultPlan.failAllPages) return DDERR_OUTOFMEMORY;
     if (videoMemory && DisplayFaultPlan.failVideoPages) return DDERR_OUTOFVIDEOMEMORY;
     if (display->modeWidth <= 0 || display->modeHeight <= 0) return DDERR_NOEXCLUSIVEMODE;
-    const int kind = videoMemory ? MEMORY_VIDEO : MEMORY_ANY;
+    const int kind = videoMemory ? MEMORY_KIND_VIDEO : MEMORY_KIND_ANY;
     Surface* front = NewSurface(display, display->modeWidth, display->modeHeight, kind);
     Surface* behind = NewSurface(display, display->modeWidth, display->modeHeight, kind);
     for (Surface* page : {front, behind})
@@ -153,7 +153,7 @@ std::uint32_t DisplayCreatePages(DisplayObject* display, bool videoMemory, Surfa
 std::uint32_t DisplayCreateSurface(DisplayObject* display, const SurfaceDesc& desc, Surface** out) {
     if (TakeFailure(DisplayFaultPlan.failSurfaceCreations)) return DDERR_OUTOFMEMORY;
     if (desc.width <= 0 || desc.height <= 0) return DDERR_INVALIDPARAMS;
-    const int kind = desc.memoryKind == MEMORY_VIDEO ? MEMORY_VIDEO : MEMORY_SYSTEM;
+    const int kind = desc.memoryKind == MEMORY_KIND_VIDEO ? MEMORY_KIND_VIDEO : MEMORY_KIND_SYSTEM;
     *out = NewSurface(display, desc.width, desc.height, kind);
     return DD_OK;
 }
@@ -172,27 +172,6 @@ void SurfaceRelease(Surface* surface) {
 DisplayObject* SurfaceMaker(Surface* surface) {
     DisplayAddRef(surface->maker);
     return surface->maker;
-}
-
-std::uint32_t SurfaceGetDesc(const Surface* surface, SurfaceDesc* desc) {
-    desc->width = surface->width;
-    desc->height = surface->height;
-    desc->memoryKind = surface->memoryKind;
-    desc->format = RGB565_FORMAT;
-    desc->memory = surface->pixels;
-    desc->pitch = surface->pitch;
-    return DD_OK;
-}
-
-std::uint32_t SurfaceSetDesc(Surface* surface, const SurfaceDesc& desc) {
-    if (DisplayFaultPlan.refuseSharedMemory) return DDERR_UNSUPPORTED;
-    if (!desc.memory || desc.width != surface->width || desc.height != surface->height)
-        return DDERR_INVALIDPARAMS;
-    surface->pixels = desc.memory;
-    surface->pitch = desc.pitch;
-    surface->storage.clear();
-    surface->storage.shrink_to_fit();
-    return DD_OK;
 }
 
 std::uint32_t SurfaceIsLost(const Surface* surface) {

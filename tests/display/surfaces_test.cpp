@@ -96,12 +96,6 @@ TEST_F(SurfaceTableTest, EnablingChecksTheDeviceNumber) {
     EXPECT_TRUE(Traced("ERROR:UseAdapter: bad n"));
     EXPECT_TRUE(UseAdapter(0));
     EXPECT_FALSE(UseAdapter(1));
-
-    GraphxEnableAdapter(3, 640, 480, false);
-    const DR& device = DisplayTable[3];
-    EXPECT_TRUE(device.enabled && device.screenQuadValid);
-    EXPECT_FALSE(device.ready);
-    EXPECT_EQ(device.screenQuad[2].x, 640.0f);
 }
 
 TEST_F(SurfaceTableTest, StartUpWithoutADisplayStillSucceedsButMakesNoSurface) {
@@ -149,29 +143,6 @@ TEST_F(SurfaceTableTest, EnumerationRecordsOnlyWellNamedAdapters) {
     EXPECT_TRUE(Traced("ERROR:DDEnumCallBackEx: an too high (9)"));
     DDEnumCallBackEx(nullptr, "odd", "monitor", nullptr, nullptr);
     EXPECT_TRUE(Traced("ERROR:DDEnumCallBackEx: bad adapter name 'monitor'"));
-    for (int n = 1; n < DISPLAY_DEVICE_COUNT; ++n) EXPECT_FALSE(DisplayTable[n].enumerated);
-
-    const AdapterId id{{1, 2, 3}};
-    const std::string longDescription(150, 'd');
-    EXPECT_EQ(DDEnumCallBackEx(&id, longDescription.c_str(), "\\\\.\\DISPLAY2", nullptr, nullptr), 1);
-    const DR& device = DisplayTable[2];
-    EXPECT_TRUE(device.enumerated);
-    EXPECT_EQ(std::string(device.description), std::string(99, 'd'));
-    ASSERT_EQ(device.adapterRef, &device.adapterId);
-    EXPECT_EQ(device.adapterId.bytes[2], 3);
-}
-
-TEST_F(SurfaceTableTest, OnlyEnabledDevicesAreMadeAndTheRestAreSkipped) {
-    Diag.TraceLowSeverity = true;
-    StartDevices({0, 2});
-    EXPECT_TRUE(DisplayTable[0].ready);
-    EXPECT_TRUE(DisplayTable[2].ready);
-    EXPECT_FALSE(DisplayTable[1].ready);
-    EXPECT_TRUE(Traced("Initting device 0 (Lobshot software display)"));
-    EXPECT_TRUE(Traced("Skipping adapter 1 ()"));
-    EXPECT_TRUE(Traced("Skipping adapter 7 ()"));
-    EXPECT_TRUE(Traced("2 Skipping adapter 1"));
-    EXPECT_NE(Resolve(2, 2), nullptr);
 }
 
 using RestoreTest = DisplayTest;

@@ -74,7 +74,7 @@ TEST_F(LandscapeModelTest, RandomOffsetPicksOneRecordOfItsRing) {
 // choice followed (two times in three) by the wind and its parity.
 TEST_F(LandscapeModelTest, TheConstructorDrawsSizeThenWindByOption) {
     for (std::int32_t option = 0; option <= 3; ++option) {
-        WindOption = option;
+        WindOption = static_cast<WindChoice>(option);
         std::set<std::int32_t> winds;
         int varying = 0;
         for (int i = 0; i < 600; ++i) {
@@ -106,12 +106,12 @@ TEST_F(LandscapeModelTest, TheConstructorDrawsSizeThenWindByOption) {
 }
 
 TEST_F(LandscapeModelTest, OnlyAVaryingWindChangesAndByAtMostFour) {
-    WindOption = 1;
+    WindOption = WIND_CONSTANT;
     Landscape constant;
     const std::int32_t wind = constant.wind;
     for (int turn = 0; turn < 20; ++turn) constant.VaryWind();
     EXPECT_EQ(constant.wind, wind);
-    WindOption = 2;
+    WindOption = WIND_VARIABLE;
     Landscape land;
     std::set<std::int32_t> seen;
     for (int turn = 0; turn < 2000; ++turn) {

@@ -68,7 +68,6 @@ TEST(InputEventMessage, MarksPressesRepeatsAndReleasesAsWindowsDoes) {
     EXPECT_EQ(up.wParam, WPARAM{VK_DOWN});
     EXPECT_EQ(up.lParam, (LPARAM{1} << 30) | (LPARAM{1} << 31) | 1);
 
-
     // The network game's news never travels as a message.
     MSG none;
     EXPECT_FALSE(InputEventMessage(InputEvent::Machine(true, 2), &none));

@@ -45,7 +45,7 @@ protected:
 };
 
 TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsInputWithTheStepsBefore) {
-    WindOption = 3;
+    WindOption = WIND_RANDOM;
     SeatControllers[1] = ControllerEasy;
     ReplayRecordInput(InputEvent::Down('A'));  // before start-up chose the seed: not kept
     EXPECT_EQ(ReplayStart(1234), 1234u);

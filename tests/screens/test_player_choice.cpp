@@ -12,8 +12,8 @@ class PlayerChoiceTest : public PlayersTest {
 protected:
     void SetUp() override {
         PlayersTest::SetUp();
-        LandscapeGravityOption = 1;
-        WindOption = 0;
+        LandscapeGravityOption = GRAVITY_ON;
+        WindOption = WIND_NO;
         InitPlayerChoice(players);
         Played();
     }
@@ -113,7 +113,7 @@ namespace {
 // is drawn in, and each tank of the game is its seat's key.
 TEST_F(PlayerChoiceTest, APointerFindsEachValuesArrowsAndEachTank) {
     players->SetNumPlayers(3);
-    WindOption = 1;
+    WindOption = WIND_CONSTANT;
     PointerScreen screen;
     PlayerChoicePointerRows(&screen);
     ASSERT_EQ(screen.rowCount, CHOICE_START_ROW + 2);

@@ -91,7 +91,7 @@ TEST_F(GamepadKeysTest, YAnswersYesToTheAbandonPrompt) {
     EXPECT_TRUE(Press(VK_GAMEPAD_X));
     EXPECT_FALSE(QuitPromptShown);
     EXPECT_EQ(CurrentMode, Aiming);
-    for (std::uint32_t mode : {Aiming, WeaponShop, EndOfMatch}) {
+    for (GameMode mode : {Aiming, WeaponShop, EndOfMatch}) {
         CurrentMode = mode;
         QuitPromptShown = true;
         EXPECT_TRUE(Press(VK_GAMEPAD_Y));

@@ -114,7 +114,7 @@ TEST_F(KeysTest, QuitPromptNeedsShiftYAndAnyOtherKeyOnlyClosesIt) {
 
 TEST_F(KeysTest, QuitPromptWorksInTheShopAndAtTheEndOfAMatch) {
     TraceCapture quiet;
-    for (std::uint32_t mode : {WeaponShop, EndOfMatch}) {
+    for (GameMode mode : {WeaponShop, EndOfMatch}) {
         CurrentMode = mode;
         QuitPromptShown = false;
         EXPECT_TRUE(Press(VK_ESCAPE));

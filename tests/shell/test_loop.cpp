@@ -1,7 +1,7 @@
 // Tests of start-up, the message loop, activation, shutdown and the mode transitions keys make.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <vector>
 
 #include "core/globals.h"
 #include "core/random.h"
@@ -93,25 +93,6 @@ TEST_F(LoopTest, WindowDeactivationClearsActivityButReactivationNeedsTheAppMessa
                     EXPECT_FALSE(AppActive);
                     EXPECT_EQ(FrameCounter, 1);
                 })});
-}
-
-// The five mouse messages never reach the system's default handling; a double click, not among
-// them, does.
-TEST_F(LoopTest, MouseMessagesAreSwallowed) {
-    const UINT swallowed[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP};
-    std::vector<UINT> passedOn;
-    RunGame(1, {Tick(), Do([&] {
-                    for (UINT message : swallowed) PostMessageA(PlatformMainWindow(), message, 0, 0);
-                    PostMessageA(PlatformMainWindow(), WM_LBUTTONDBLCLK, 0, 0);
-                    HeadlessTick();
-                }),
-                Do([&] {
-                    EXPECT_EQ(CurrentMode, Title);
-                    passedOn = PlatformLeftToSystem();
-                })});
-    for (UINT message : swallowed)
-        EXPECT_EQ(std::count(passedOn.begin(), passedOn.end(), message), 0) << "message " << message;
-    EXPECT_EQ(std::count(passedOn.begin(), passedOn.end(), static_cast<UINT>(WM_LBUTTONDBLCLK)), 1);
 }
 
 TEST_F(LoopTest, NoWindowMeansAFailedStartWithAReason) {

@@ -171,8 +171,8 @@ TEST_F(SoakTest, TheRulesCatchABrokenGame) {
         if (++aimingFrames == 1) return true;
         Player& red = *ThePlayers->Get(0);
         Player& yellow = *ThePlayers->Get(2);
-        corrupt(CurrentMode, std::uint32_t{Terraform}, "the mode is 6");
-        corrupt(CurrentMode, std::uint32_t{PlayerChoice}, "went from Aiming to PlayerChoice");
+        corrupt(CurrentMode, Terraform, "the mode is 6");
+        corrupt(CurrentMode, PlayerChoice, "went from Aiming to PlayerChoice");
         corrupt(ViewX, TheLandscape->width - SCREEN_WIDTH + 1, "the view");
         corrupt(ViewY, -1, "the view");
         corrupt(red.cash, -1, "cash -1");
@@ -209,7 +209,7 @@ TEST_F(SoakTest, TheGunnerHitsTheOtherTank) {
     std::int32_t targetArmour = 0;
     std::int32_t wind = 0;
     auto step = [&]() {
-        if (CurrentMode == Title) WindOption = 1;
+        if (CurrentMode == Title) WindOption = WIND_CONSTANT;
         if (CurrentMode == ShotInProgress) return true;
         if (target >= 0 && (CurrentMode == Aiming || CurrentMode == EndOfMatch)) {
             hits += ThePlayers->Get(target)->armour < targetArmour;
