@@ -50,7 +50,7 @@ struct Driver {
     int tableFrames = 0;
 };
 
-Driver D;
+Driver TheComputers;
 
 // The armour of every tank in the game, or of all but one; a tank gone counts none.
 std::int32_t ArmourOfAll(int except) {
@@ -78,109 +78,116 @@ bool StepToward(std::int32_t value, std::int32_t wanted, int down, int up, Compu
 }
 
 void StartTurn(int seat) {
-    D.shooter = seat;
-    D.phase = TurnPhase::Thinking;
-    D.phaseFrames = 0;
-    D.weaponWait = 0;
-    D.plan = ShotDecision{};
-    D.planner.Begin(seat, ControllerOf(seat), &D.random, D.quietTurns);
+    TheComputers.shooter = seat;
+    TheComputers.phase = TurnPhase::Thinking;
+    TheComputers.phaseFrames = 0;
+    TheComputers.weaponWait = 0;
+    TheComputers.plan = ShotDecision{};
+    TheComputers.planner.Begin(seat, ControllerOf(seat), &TheComputers.random, TheComputers.quietTurns);
 }
 
 // Turns the barrel, sets the power and picks the weapon, a step at a time; then, after a pause,
 // fires. A weapon the tank has run out of falls back to the Shell.
 void AimingFrame(const Player& player, ComputerKeys* keys) {
-    D.phaseFrames += 1;
-    switch (D.phase) {
+    TheComputers.phaseFrames += 1;
+    switch (TheComputers.phase) {
         case TurnPhase::Idle:
             return;
         case TurnPhase::Thinking:
-            if (D.planner.Think() || D.phaseFrames >= COMPUTER_THINK_FRAMES) {
-                D.plan = D.planner.Decision();
-                D.phase = TurnPhase::Aiming;
-                D.phaseFrames = 0;
+            if (TheComputers.planner.Think() || TheComputers.phaseFrames >= COMPUTER_THINK_FRAMES) {
+                TheComputers.plan = TheComputers.planner.Decision();
+                TheComputers.phase = TurnPhase::Aiming;
+                TheComputers.phaseFrames = 0;
             }
             return;
         case TurnPhase::Aiming: {
-            if (D.plan.weapon < 0 || D.plan.weapon >= WEAPON_COUNT || player.stock[D.plan.weapon] == 0)
-                D.plan.weapon = WeaponShell;
-            bool angleSet = StepToward(player.angle, D.plan.angle, 'Z', 'X', keys);
-            bool powerSet = StepToward(player.power, D.plan.power, 'A', 'Q', keys);
-            bool weaponSet = player.weapon == D.plan.weapon;
-            if (!weaponSet && --D.weaponWait <= 0) {
-                const int forward = (D.plan.weapon - player.weapon + WEAPON_COUNT) % WEAPON_COUNT;
+            if (TheComputers.plan.weapon < 0 || TheComputers.plan.weapon >= WEAPON_COUNT ||
+                player.stock[TheComputers.plan.weapon] == 0)
+                TheComputers.plan.weapon = WeaponShell;
+            bool angleSet = StepToward(player.angle, TheComputers.plan.angle, 'Z', 'X', keys);
+            bool powerSet = StepToward(player.power, TheComputers.plan.power, 'A', 'Q', keys);
+            bool weaponSet = player.weapon == TheComputers.plan.weapon;
+            if (!weaponSet && --TheComputers.weaponWait <= 0) {
+                const int forward = (TheComputers.plan.weapon - player.weapon + WEAPON_COUNT) % WEAPON_COUNT;
                 keys->Press(forward <= WEAPON_COUNT / 2 ? 'S' : 'W');
-                D.weaponWait = COMPUTER_WEAPON_PACE;
+                TheComputers.weaponWait = COMPUTER_WEAPON_PACE;
             }
             if (angleSet && powerSet && weaponSet) {
-                D.phase = TurnPhase::Firing;
-                D.phaseFrames = 0;
+                TheComputers.phase = TurnPhase::Firing;
+                TheComputers.phaseFrames = 0;
             }
             return;
         }
         case TurnPhase::Firing:
-            if (D.phaseFrames >= COMPUTER_FIRE_PAUSE) {
+            if (TheComputers.phaseFrames >= COMPUTER_FIRE_PAUSE) {
                 keys->Press(VK_SPACE);
-                D.armourAtFire = ArmourOfAll(D.shooter);
-                D.phase = TurnPhase::Fired;
-                D.watching = true;
-                D.sawShot = false;
+                TheComputers.armourAtFire = ArmourOfAll(TheComputers.shooter);
+                TheComputers.phase = TurnPhase::Fired;
+                TheComputers.watching = true;
+                TheComputers.sawShot = false;
             }
             return;
         case TurnPhase::Fired:
             // Still aiming after Space: the shot was refused, so aim again with a Shell.
-            D.plan.weapon = WeaponShell;
-            D.phase = TurnPhase::Aiming;
+            TheComputers.plan.weapon = WeaponShell;
+            TheComputers.phase = TurnPhase::Aiming;
             return;
     }
 }
 
 void WatchShot() {
     if (!TheProjectiles || !TheProjectiles->trackedAlive) return;
-    D.sawShot = true;
-    D.shotX = TheProjectiles->trackedX;
-    D.shotY = TheProjectiles->trackedY;
+    TheComputers.sawShot = true;
+    TheComputers.shotX = TheProjectiles->trackedX;
+    TheComputers.shotY = TheProjectiles->trackedY;
 }
 
 void EndWatching() {
-    if (D.watching && D.sawShot) NoteShotLanded(D.shooter, D.plan.target, D.shotX, D.shotY);
-    if (D.watching) NoteShotOutcome(D.shooter, ArmourOfAll(D.shooter) < D.armourAtFire);
-    D.watching = false;
+    if (TheComputers.watching && TheComputers.sawShot)
+        NoteShotLanded(TheComputers.shooter, TheComputers.plan.target, TheComputers.shotX,
+                       TheComputers.shotY);
+    if (TheComputers.watching)
+        NoteShotOutcome(TheComputers.shooter, ArmourOfAll(TheComputers.shooter) < TheComputers.armourAtFire);
+    TheComputers.watching = false;
 }
 
 // At each turn's start: whether any tank lost armour since the last one.
 void CountQuietTurn() {
     const std::int32_t armour = ArmourOfAll(-1);
-    D.quietTurns = D.lastArmour >= 0 && armour == D.lastArmour ? D.quietTurns + 1 : 0;
-    D.lastArmour = armour;
+    TheComputers.quietTurns =
+        TheComputers.lastArmour >= 0 && armour == TheComputers.lastArmour ? TheComputers.quietTurns + 1 : 0;
+    TheComputers.lastArmour = armour;
 }
 
 // One move every few frames: toward the row of the weapon the brain wants next (or "Finish"),
 // then Enter.
 void ShopFrame(ComputerKeys* keys) {
-    if (D.shopper != ShopPlayer) {
-        D.shopper = ShopPlayer;
-        D.shopWait = 2 * COMPUTER_SHOP_PACE;
-        D.haveGoal = false;
-        D.purchases = 0;
+    if (TheComputers.shopper != ShopPlayer) {
+        TheComputers.shopper = ShopPlayer;
+        TheComputers.shopWait = 2 * COMPUTER_SHOP_PACE;
+        TheComputers.haveGoal = false;
+        TheComputers.purchases = 0;
     }
-    if (--D.shopWait > 0) return;
-    D.shopWait = COMPUTER_SHOP_PACE;
-    if (!D.haveGoal) {
-        D.shopGoal = D.purchases >= COMPUTER_SHOP_PURCHASES
-                         ? -1
-                         : NextPurchase(ShopPlayer, ControllerOf(ShopPlayer), &D.random);
-        if (D.shopGoal < 0 || D.shopGoal >= WEAPON_COUNT) D.shopGoal = SHOP_FINISH_ROW;
-        D.haveGoal = true;
+    if (--TheComputers.shopWait > 0) return;
+    TheComputers.shopWait = COMPUTER_SHOP_PACE;
+    if (!TheComputers.haveGoal) {
+        TheComputers.shopGoal =
+            TheComputers.purchases >= COMPUTER_SHOP_PURCHASES
+                ? -1
+                : NextPurchase(ShopPlayer, ControllerOf(ShopPlayer), &TheComputers.random);
+        if (TheComputers.shopGoal < 0 || TheComputers.shopGoal >= WEAPON_COUNT)
+            TheComputers.shopGoal = SHOP_FINISH_ROW;
+        TheComputers.haveGoal = true;
     }
-    if (ShopRow != D.shopGoal) {
-        keys->Press(ShopRow < D.shopGoal ? VK_DOWN : VK_UP);
+    if (ShopRow != TheComputers.shopGoal) {
+        keys->Press(ShopRow < TheComputers.shopGoal ? VK_DOWN : VK_UP);
         return;
     }
     keys->Press(VK_RETURN);
-    D.purchases += 1;
-    D.haveGoal = false;
+    TheComputers.purchases += 1;
+    TheComputers.haveGoal = false;
     // After "Finish" the next shopper, or the match, starts afresh.
-    if (D.shopGoal == SHOP_FINISH_ROW) D.shopper = -1;
+    if (TheComputers.shopGoal == SHOP_FINISH_ROW) TheComputers.shopper = -1;
 }
 
 bool OnlyComputers() {
@@ -194,39 +201,39 @@ bool OnlyComputers() {
 }  // namespace
 
 void ComputerPlayersStart(std::uint32_t seed) {
-    D = Driver{};
-    D.random.Seed(seed);
-    D.turnsSeen = TurnsStarted;
+    TheComputers = Driver{};
+    TheComputers.random.Seed(seed);
+    TheComputers.turnsSeen = TurnsStarted;
 }
 
 void ComputerPlayersResetForTests() {
-    D = Driver{};
+    TheComputers = Driver{};
     BrainResetForTests();
 }
 
 ComputerKeys ComputerPlayersFrame() {
     ComputerKeys keys;
     const std::uint32_t mode = CurrentMode;
-    const bool modeChanged = mode != D.lastMode;
-    if (modeChanged && D.lastMode == ShotInProgress) EndWatching();
-    if (modeChanged && D.lastMode == WeaponShop && mode == Aiming) {
+    const bool modeChanged = mode != TheComputers.lastMode;
+    if (modeChanged && TheComputers.lastMode == ShotInProgress) EndWatching();
+    if (modeChanged && TheComputers.lastMode == WeaponShop && mode == Aiming) {
         ForgetShots();
-        D.quietTurns = 0;
-        D.lastArmour = -1;
+        TheComputers.quietTurns = 0;
+        TheComputers.lastArmour = -1;
     }
-    if (modeChanged && mode == EndOfMatch) D.tableFrames = 0;
-    if (modeChanged && mode == WeaponShop) D.shopper = -1;
+    if (modeChanged && mode == EndOfMatch) TheComputers.tableFrames = 0;
+    if (modeChanged && mode == WeaponShop) TheComputers.shopper = -1;
 
     const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
-    const bool newTurn = mode == Aiming && TurnsStarted != D.turnsSeen;
+    const bool newTurn = mode == Aiming && TurnsStarted != TheComputers.turnsSeen;
     if (newTurn) CountQuietTurn();
-    if (mode != Aiming) D.phase = TurnPhase::Idle;
-    D.lastMode = mode;
-    D.turnsSeen = TurnsStarted;
+    if (mode != Aiming) TheComputers.phase = TurnPhase::Idle;
+    TheComputers.lastMode = mode;
+    TheComputers.turnsSeen = TurnsStarted;
     const bool computerAims = mode == Aiming && ThePlayers && ControllerOf(current) != ControllerHuman;
     // A turn starts even under the quit prompt, which only pauses it; the computer also takes up a
     // turn half played by a person whose machine left a network game.
-    if (computerAims && (newTurn || D.phase == TurnPhase::Idle)) StartTurn(current);
+    if (computerAims && (newTurn || TheComputers.phase == TurnPhase::Idle)) StartTurn(current);
     if (QuitPromptShown) return keys;
 
     switch (mode) {
@@ -234,13 +241,14 @@ ComputerKeys ComputerPlayersFrame() {
             if (computerAims) AimingFrame(*ThePlayers->Current(), &keys);
             break;
         case ShotInProgress:
-            if (D.watching) WatchShot();
+            if (TheComputers.watching) WatchShot();
             break;
         case WeaponShop:
             if (ControllerOf(ShopPlayer) != ControllerHuman) ShopFrame(&keys);
             break;
         case EndOfMatch:
-            if (OnlyComputers() && ++D.tableFrames == COMPUTER_DEMO_TABLE_FRAMES) keys.Press(VK_SPACE);
+            if (OnlyComputers() && ++TheComputers.tableFrames == COMPUTER_DEMO_TABLE_FRAMES)
+                keys.Press(VK_SPACE);
             break;
         default:
             break;

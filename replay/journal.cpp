@@ -37,7 +37,7 @@ struct Journal {
     std::uint32_t flushedAt = 0;  // frame step of the last append
 };
 
-Journal J;
+Journal TheJournal;
 
 bool WriteAll(int fd, const std::string& text) {
     std::size_t done = 0;
@@ -51,44 +51,47 @@ bool WriteAll(int fd, const std::string& text) {
 }
 
 void CloseFile() {
-    if (J.fd >= 0) ::close(J.fd);
-    J.fd = -1;
+    if (TheJournal.fd >= 0) ::close(TheJournal.fd);
+    TheJournal.fd = -1;
 }
 
 // A failed write ends journalling, with one row; the partial file goes.
 void GiveUp(const char* what) {
     DiagTrace(DIAG_ERROR, "replay", __LINE__, "ReplayJournal",
               "The replay cannot be written as the game goes (%s %s: %s); it is saved whole at the end", what,
-              (J.path + PARTIAL).c_str(), std::strerror(errno));
+              (TheJournal.path + PARTIAL).c_str(), std::strerror(errno));
     CloseFile();
-    if (!J.path.empty()) ::unlink((J.path + PARTIAL).c_str());
-    J.failed = true;
+    if (!TheJournal.path.empty()) ::unlink((TheJournal.path + PARTIAL).c_str());
+    TheJournal.failed = true;
 }
 
 // Writes the head and every event recorded so far over whatever the file held.
 bool WriteFromStart(const ReplayRecord& replay) {
     std::string text = FormatReplayHead(replay);
     for (const ReplayEvent& e : replay.events) text += FormatReplayEvent(e);
-    if (::ftruncate(J.fd, 0) != 0 || ::lseek(J.fd, 0, SEEK_SET) != 0 || !WriteAll(J.fd, text)) return false;
-    J.seed = replay.seed;
-    J.written = replay.events.size();
-    if (J.written > 0) J.lastWritten = replay.events.back();
+    if (::ftruncate(TheJournal.fd, 0) != 0 || ::lseek(TheJournal.fd, 0, SEEK_SET) != 0 ||
+        !WriteAll(TheJournal.fd, text))
+        return false;
+    TheJournal.seed = replay.seed;
+    TheJournal.written = replay.events.size();
+    if (TheJournal.written > 0) TheJournal.lastWritten = replay.events.back();
     return true;
 }
 
 // Makes the journal's file, locked, once recording has started.
 bool Open(const ReplayRecord& replay) {
-    if (J.path.empty()) {
+    if (TheJournal.path.empty()) {
         std::error_code code;
-        fs::create_directories(J.folder, code);
-        J.path = ReplayFreshName(J.folder, replay.seed);
+        fs::create_directories(TheJournal.folder, code);
+        TheJournal.path = ReplayFreshName(TheJournal.folder, replay.seed);
     }
-    J.fd = ::open((J.path + PARTIAL).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (J.fd < 0) {
+    TheJournal.fd =
+        ::open((TheJournal.path + PARTIAL).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (TheJournal.fd < 0) {
         GiveUp("cannot make");
         return false;
     }
-    ::flock(J.fd, LOCK_EX | LOCK_NB);
+    ::flock(TheJournal.fd, LOCK_EX | LOCK_NB);
     if (!WriteFromStart(replay)) {
         GiveUp("cannot write");
         return false;
@@ -100,21 +103,22 @@ bool Open(const ReplayRecord& replay) {
 // joining a network game again takes the game so far anew) is written again from its head.
 bool Append(const ReplayRecord& replay, bool sync) {
     const auto& events = replay.events;
-    const bool startedOver = replay.seed != J.seed || events.size() < J.written ||
-                             (J.written > 0 && !(events[J.written - 1] == J.lastWritten));
+    const bool startedOver =
+        replay.seed != TheJournal.seed || events.size() < TheJournal.written ||
+        (TheJournal.written > 0 && !(events[TheJournal.written - 1] == TheJournal.lastWritten));
     if (startedOver) {
         if (!WriteFromStart(replay)) return false;
-    } else if (events.size() > J.written) {
+    } else if (events.size() > TheJournal.written) {
         std::string text;
-        for (std::size_t i = J.written; i < events.size(); ++i) text += FormatReplayEvent(events[i]);
-        if (!WriteAll(J.fd, text)) return false;
-        J.written = events.size();
-        J.lastWritten = events.back();
+        for (std::size_t i = TheJournal.written; i < events.size(); ++i) text += FormatReplayEvent(events[i]);
+        if (!WriteAll(TheJournal.fd, text)) return false;
+        TheJournal.written = events.size();
+        TheJournal.lastWritten = events.back();
     }
-    return !sync || ::fsync(J.fd) == 0 || errno == EINVAL;
+    return !sync || ::fsync(TheJournal.fd) == 0 || errno == EINVAL;
 }
 
-bool Configured() { return !J.folder.empty() || !J.path.empty(); }
+bool Configured() { return !TheJournal.folder.empty() || !TheJournal.path.empty(); }
 
 // A name for a kept replay, stem + suffix + EXTENSION, numbered when taken; `source`, the partial
 // file being kept, does not count as taken.
@@ -182,45 +186,46 @@ std::string KeepOne(const std::string& partial, int fd) {
 
 void ReplayJournalInFolder(const std::string& folder) {
     ReplayJournalResetForTests();
-    J.folder = folder;
+    TheJournal.folder = folder;
 }
 
 void ReplayJournalToFile(const std::string& path) {
     ReplayJournalResetForTests();
-    J.path = path;
+    TheJournal.path = path;
 }
 
 void ReplayJournalAfterStep(bool turnStarted, bool matchEnded) {
-    if (!Configured() || J.failed || !ReplayRecording()) return;
+    if (!Configured() || TheJournal.failed || !ReplayRecording()) return;
     const ReplayRecord& replay = ReplayRecorded();
-    if (J.fd < 0) {
+    if (TheJournal.fd < 0) {
         if (!Open(replay)) return;
-        J.flushedAt = replay.steps;
+        TheJournal.flushedAt = replay.steps;
         return;
     }
-    const bool due = replay.steps - J.flushedAt >= JOURNAL_FLUSH_STEPS;
+    const bool due = replay.steps - TheJournal.flushedAt >= JOURNAL_FLUSH_STEPS;
     if (!turnStarted && !matchEnded && !due) return;
     if (!Append(replay, matchEnded)) {
         GiveUp("cannot write");
         return;
     }
-    J.flushedAt = replay.steps;
+    TheJournal.flushedAt = replay.steps;
 }
 
 bool ReplayJournalFinish(std::string* saved, std::string* error) {
-    if (J.fd < 0 || J.failed || !ReplayRecording()) {
-        *error = J.failed ? "the replay could not be written as the game went" : "no replay was written";
+    if (TheJournal.fd < 0 || TheJournal.failed || !ReplayRecording()) {
+        *error =
+            TheJournal.failed ? "the replay could not be written as the game went" : "no replay was written";
         ReplayJournalAbandon();
         return false;
     }
     const ReplayRecord& replay = ReplayRecorded();
-    const std::string partial = J.path + PARTIAL;
-    bool done = Append(replay, false) && WriteAll(J.fd, FormatReplayEnd(replay)) &&
-                (::fsync(J.fd) == 0 || errno == EINVAL);
+    const std::string partial = TheJournal.path + PARTIAL;
+    bool done = Append(replay, false) && WriteAll(TheJournal.fd, FormatReplayEnd(replay)) &&
+                (::fsync(TheJournal.fd) == 0 || errno == EINVAL);
     if (!done) *error = "cannot write " + partial + ": " + std::strerror(errno);
     CloseFile();
-    if (done && std::rename(partial.c_str(), J.path.c_str()) != 0) {
-        *error = "cannot rename " + partial + " to " + J.path + ": " + std::strerror(errno);
+    if (done && std::rename(partial.c_str(), TheJournal.path.c_str()) != 0) {
+        *error = "cannot rename " + partial + " to " + TheJournal.path + ": " + std::strerror(errno);
         done = false;
     }
     if (!done) {
@@ -228,19 +233,19 @@ bool ReplayJournalFinish(std::string* saved, std::string* error) {
         ReplayJournalResetForTests();
         return false;
     }
-    *saved = J.path;
+    *saved = TheJournal.path;
     ReplayJournalResetForTests();
     return ReplaySyncFolder(*saved, error);
 }
 
 void ReplayJournalAbandon() {
-    if (J.fd >= 0) ::unlink((J.path + PARTIAL).c_str());
+    if (TheJournal.fd >= 0) ::unlink((TheJournal.path + PARTIAL).c_str());
     ReplayJournalResetForTests();
 }
 
 void ReplayJournalResetForTests() {
     CloseFile();
-    J = Journal{};
+    TheJournal = Journal{};
 }
 
 std::vector<std::string> ReplayKeepCutShort(const std::string& folder) {

@@ -19,7 +19,7 @@ struct Pointer {
     SDL_FingerID finger = 0;
 };
 
-Pointer P;
+Pointer TheSdlPointer;
 
 // A window point (window coordinates, not pixels) as the picture's. Without a window (tests) the
 // window is the picture, point for point.
@@ -66,9 +66,9 @@ bool MouseButton(const SDL_MouseButtonEvent& button, std::vector<InputEvent>* ou
     PicturePoint(button.x, button.y, &x, &y);
     if (button.type == SDL_MOUSEBUTTONDOWN) TracePress(screen, button.button, x, y);
     if (button.type == SDL_MOUSEBUTTONDOWN)
-        P.keys.Press(screen, ButtonOf(button.button), x, y, button.timestamp, out);
+        TheSdlPointer.keys.Press(screen, ButtonOf(button.button), x, y, button.timestamp, out);
     else if (button.button == SDL_BUTTON_LEFT)
-        P.keys.Release(screen, out);
+        TheSdlPointer.keys.Release(screen, out);
     return true;
 }
 
@@ -78,19 +78,19 @@ bool Finger(const SDL_TouchFingerEvent& finger, std::vector<InputEvent>* out) {
     FingerPoint(finger, &x, &y);
     // Only the first finger down points; the others are ignored until it is lifted.
     if (finger.type == SDL_FINGERDOWN) {
-        if (P.fingerDown) return true;
-        P.fingerDown = true;
-        P.finger = finger.fingerId;
+        if (TheSdlPointer.fingerDown) return true;
+        TheSdlPointer.fingerDown = true;
+        TheSdlPointer.finger = finger.fingerId;
         TracePress(screen, 0, x, y);
-        P.keys.Press(screen, PointerKeys::ButtonMain, x, y, finger.timestamp, out);
+        TheSdlPointer.keys.Press(screen, PointerKeys::ButtonMain, x, y, finger.timestamp, out);
         return true;
     }
-    if (!P.fingerDown || finger.fingerId != P.finger) return true;
+    if (!TheSdlPointer.fingerDown || finger.fingerId != TheSdlPointer.finger) return true;
     if (finger.type == SDL_FINGERMOTION) {
-        P.keys.Move(screen, x, y, out);
+        TheSdlPointer.keys.Move(screen, x, y, out);
     } else {
-        P.fingerDown = false;
-        P.keys.Release(screen, out);
+        TheSdlPointer.fingerDown = false;
+        TheSdlPointer.keys.Release(screen, out);
     }
     return true;
 }
@@ -116,14 +116,14 @@ bool SdlPointerEvent(const SDL_Event& event, std::vector<InputEvent>* out) {
             if (event.motion.which != SDL_TOUCH_MOUSEID) {
                 int x = 0, y = 0;
                 PicturePoint(event.motion.x, event.motion.y, &x, &y);
-                P.keys.Move(PointerScreenShown(), x, y, out);
+                TheSdlPointer.keys.Move(PointerScreenShown(), x, y, out);
             }
             return true;
         case SDL_MOUSEWHEEL:
             if (event.wheel.which != SDL_TOUCH_MOUSEID) {
                 const int notches =
                     event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-                P.keys.Wheel(PointerScreenShown(), notches, out);
+                TheSdlPointer.keys.Wheel(PointerScreenShown(), notches, out);
             }
             return true;
         case SDL_FINGERDOWN:
@@ -135,9 +135,9 @@ bool SdlPointerEvent(const SDL_Event& event, std::vector<InputEvent>* out) {
     }
 }
 
-void SdlPointerTick(std::vector<InputEvent>* out) { P.keys.Tick(PointerScreenShown(), out); }
+void SdlPointerTick(std::vector<InputEvent>* out) { TheSdlPointer.keys.Tick(PointerScreenShown(), out); }
 
 void SdlPointerLetGo(std::vector<InputEvent>* out) {
-    P.fingerDown = false;
-    P.keys.LetGoAll(out);
+    TheSdlPointer.fingerDown = false;
+    TheSdlPointer.keys.LetGoAll(out);
 }

@@ -65,7 +65,7 @@ struct Video {
 // A run of at least this many frames without a look at the events is traced.
 constexpr int BURST_TRACED = 20;
 
-Video V;
+Video TheVideo;
 
 // SDL's video starts once: -1 not tried, 0 failed, 1 running.
 int VideoStarted = -1;
@@ -98,9 +98,9 @@ void TraceSdlError(const char* function, const char* what) {
 
 // A present that fails traces its reason only when the one before it worked.
 void PresentFailed(const char* what) {
-    if (!V.failing) TraceSdlError("PlatformPresent", what);
-    V.failing = true;
-    V.wholeWindow = true;
+    if (!TheVideo.failing) TraceSdlError("PlatformPresent", what);
+    TheVideo.failing = true;
+    TheVideo.wholeWindow = true;
 }
 
 // The layout of the window's pixels, when our scaler can write them directly.
@@ -113,8 +113,8 @@ bool LayoutOf(const SDL_PixelFormat& format, PixelLayout* layout) {
 }
 
 void DropStaging() {
-    if (V.staging) SDL_FreeSurface(V.staging);
-    V.staging = nullptr;
+    if (TheVideo.staging) SDL_FreeSurface(TheVideo.staging);
+    TheVideo.staging = nullptr;
 }
 
 // A new window surface is fresh shared memory, and the first write to each of its pages is a page
@@ -136,34 +136,37 @@ void PrefaultPixels(const SDL_Surface& surface) {
 // Takes up the window's current surface, and after a change of surface, size or page makes the
 // maps again and asks for the whole window.
 bool AcquireSurface() {
-    SDL_Surface* surface = SDL_GetWindowSurface(V.window);
+    SDL_Surface* surface = SDL_GetWindowSurface(TheVideo.window);
     if (!surface) {
         PresentFailed("SDL_GetWindowSurface");
         return false;
     }
-    bool sameSurface = surface == V.surface && surface->w == V.surfaceWidth &&
-                       surface->h == V.surfaceHeight && surface->format->format == V.surfaceFormat;
-    if (sameSurface && V.map.pageWidth == V.frame.Width() && V.map.pageHeight == V.frame.Height())
+    bool sameSurface = surface == TheVideo.surface && surface->w == TheVideo.surfaceWidth &&
+                       surface->h == TheVideo.surfaceHeight &&
+                       surface->format->format == TheVideo.surfaceFormat;
+    if (sameSurface && TheVideo.map.pageWidth == TheVideo.frame.Width() &&
+        TheVideo.map.pageHeight == TheVideo.frame.Height())
         return true;
 
-    if (surface != V.surface && surface->pixels && V.firstFrameShown) PrefaultPixels(*surface);
-    V.surface = surface;
-    V.surfaceWidth = surface->w;
-    V.surfaceHeight = surface->h;
-    V.surfaceFormat = surface->format->format;
+    if (surface != TheVideo.surface && surface->pixels && TheVideo.firstFrameShown) PrefaultPixels(*surface);
+    TheVideo.surface = surface;
+    TheVideo.surfaceWidth = surface->w;
+    TheVideo.surfaceHeight = surface->h;
+    TheVideo.surfaceFormat = surface->format->format;
     DropStaging();
-    if (!LayoutOf(*surface->format, &V.layout)) {
+    if (!LayoutOf(*surface->format, &TheVideo.layout)) {
         // An unusual window format: scale into 32-bit pixels and let SDL convert them.
-        V.staging = SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 32, SDL_PIXELFORMAT_RGB888);
-        if (!V.staging || !LayoutOf(*V.staging->format, &V.layout)) {
+        TheVideo.staging =
+            SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 32, SDL_PIXELFORMAT_RGB888);
+        if (!TheVideo.staging || !LayoutOf(*TheVideo.staging->format, &TheVideo.layout)) {
             DropStaging();
-            V.surface = nullptr;
+            TheVideo.surface = nullptr;
             PresentFailed("SDL_CreateRGBSurfaceWithFormat");
             return false;
         }
     }
-    V.map = MakeScaleMap(V.frame.Width(), V.frame.Height(), surface->w, surface->h);
-    V.wholeWindow = true;
+    TheVideo.map = MakeScaleMap(TheVideo.frame.Width(), TheVideo.frame.Height(), surface->w, surface->h);
+    TheVideo.wholeWindow = true;
     return true;
 }
 
@@ -173,28 +176,29 @@ bool ScaleInto(SDL_Surface* target, PixelRect pageArea, PixelRect* output) {
         PresentFailed("SDL_LockSurface");
         return false;
     }
-    if (V.wholeWindow) {
-        FillBorders(V.map, V.layout, target->pixels, target->pitch);
+    if (TheVideo.wholeWindow) {
+        FillBorders(TheVideo.map, TheVideo.layout, target->pixels, target->pitch);
         *output = PixelRect{0, 0, target->w, target->h};
-        ScalePage(V.frame.Pixels(), V.frame.Width(), V.map, V.layout, V.map.box, target->pixels,
-                  target->pitch);
+        ScalePage(TheVideo.frame.Pixels(), TheVideo.frame.Width(), TheVideo.map, TheVideo.layout,
+                  TheVideo.map.box, target->pixels, target->pitch);
     } else {
-        *output = OutputArea(V.map, pageArea);
-        ScalePage(V.frame.Pixels(), V.frame.Width(), V.map, V.layout, *output, target->pixels, target->pitch);
+        *output = OutputArea(TheVideo.map, pageArea);
+        ScalePage(TheVideo.frame.Pixels(), TheVideo.frame.Width(), TheVideo.map, TheVideo.layout, *output,
+                  target->pixels, target->pitch);
     }
     if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
     return true;
 }
 
 void TraceFirstFrame() {
-    if (V.firstFrameShown) return;
-    V.firstFrameShown = true;
+    if (TheVideo.firstFrameShown) return;
+    TheVideo.firstFrameShown = true;
     DiagTrace(
         DIAG_DEBUG, "main", __LINE__, "PlatformPresent",
         "First frame shown: %ix%i window surface, %s; %.1f ms after start-up (video %.1f, window %.1f), "
         "%.1f ms of CPU",
-        V.surfaceWidth, V.surfaceHeight, SDL_GetPixelFormatName(V.surfaceFormat), MillisecondsSinceStart(),
-        VideoStartedMs, WindowMadeMs, ProcessCpuMilliseconds());
+        TheVideo.surfaceWidth, TheVideo.surfaceHeight, SDL_GetPixelFormatName(TheVideo.surfaceFormat),
+        MillisecondsSinceStart(), VideoStartedMs, WindowMadeMs, ProcessCpuMilliseconds());
 }
 
 // The first frame goes to the X server over its socket instead of through the window surface's
@@ -211,30 +215,31 @@ bool PutFirstFrame() {
 #ifdef LOBSHOT_HAVE_X11
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (V.staging || !SDL_GetWindowWMInfo(V.window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    if (TheVideo.staging || !SDL_GetWindowWMInfo(TheVideo.window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return false;
     Display* display = info.info.x11.display;
     ::Window window = info.info.x11.window;
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.width != V.surfaceWidth ||
-        attributes.height != V.surfaceHeight)
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.width != TheVideo.surfaceWidth ||
+        attributes.height != TheVideo.surfaceHeight)
         return false;
-    const SDL_PixelFormat& format = *V.surface->format;
+    const SDL_PixelFormat& format = *TheVideo.surface->format;
     const Visual& visual = *attributes.visual;
-    const PixelRect& box = V.map.box;
+    const PixelRect& box = TheVideo.map.box;
     if (box.Empty() || format.BytesPerPixel != 4 || visual.red_mask != format.Rmask ||
         visual.green_mask != format.Gmask || visual.blue_mask != format.Bmask)
         return false;
 
     // The page's rows widened to the picture's width, each once.
-    const int pageRows = V.frame.Height();
-    ScaleMap rows = V.map;
+    const int pageRows = TheVideo.frame.Height();
+    ScaleMap rows = TheVideo.map;
     rows.box = PixelRect{0, 0, box.w, pageRows};
     rows.outputWidth = box.w;
     rows.outputHeight = pageRows;
     rows.sourceRow.resize(static_cast<std::size_t>(pageRows));
     for (int y = 0; y < pageRows; ++y) rows.sourceRow[static_cast<std::size_t>(y)] = y;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(box.w) * static_cast<std::size_t>(pageRows));
-    ScalePage(V.frame.Pixels(), V.frame.Width(), rows, V.layout, rows.box, pixels.data(),
+    ScalePage(TheVideo.frame.Pixels(), TheVideo.frame.Width(), rows, TheVideo.layout, rows.box, pixels.data(),
               box.w * static_cast<int>(sizeof(std::uint32_t)));
     XImage* image = XCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap,
                                  0, reinterpret_cast<char*>(pixels.data()), static_cast<unsigned>(box.w),
@@ -258,14 +263,14 @@ bool PutFirstFrame() {
             if (w > 0 && h > 0)
                 XFillRectangle(display, window, gc, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
         };
-        fill(0, 0, V.surfaceWidth, box.y);
-        fill(0, box.y + box.h, V.surfaceWidth, V.surfaceHeight - box.y - box.h);
+        fill(0, 0, TheVideo.surfaceWidth, box.y);
+        fill(0, box.y + box.h, TheVideo.surfaceWidth, TheVideo.surfaceHeight - box.y - box.h);
         fill(0, box.y, box.x, box.h);
-        fill(box.x + box.w, box.y, V.surfaceWidth - box.x - box.w, box.h);
+        fill(box.x + box.w, box.y, TheVideo.surfaceWidth - box.x - box.w, box.h);
 
         // The picture: each window row copied from the page row it shows.
         for (int y = 0; y < box.h; ++y)
-            XCopyArea(display, rowsPixmap, window, gc, 0, V.map.sourceRow[static_cast<std::size_t>(y)],
+            XCopyArea(display, rowsPixmap, window, gc, 0, TheVideo.map.sourceRow[static_cast<std::size_t>(y)],
                       static_cast<unsigned>(box.w), 1, box.x, box.y + y);
         XFreeGC(display, gc);
         XFreePixmap(display, rowsPixmap);
@@ -281,39 +286,40 @@ bool PutFirstFrame() {
 
 // Draws the part of the frame on the screen that changed, and the borders when they need it.
 bool Draw(PixelRect pageArea) {
-    if (!V.frame.Known() || !AcquireSurface()) return false;
-    V.redrawPending = false;
-    if (!V.firstFrameShown && V.wholeWindow) {
+    if (!TheVideo.frame.Known() || !AcquireSurface()) return false;
+    TheVideo.redrawPending = false;
+    if (!TheVideo.firstFrameShown && TheVideo.wholeWindow) {
         // The window surface's pages are asked for after the first frame has gone to the server,
         // while the server shows it.
         bool put = PutFirstFrame();
-        PrefaultPixels(*V.surface);
+        PrefaultPixels(*TheVideo.surface);
         if (put) {
-            V.wholeWindow = false;
-            V.failing = false;
+            TheVideo.wholeWindow = false;
+            TheVideo.failing = false;
             TraceFirstFrame();
             return true;
         }
     }
     PixelRect output;
-    if (!ScaleInto(V.staging ? V.staging : V.surface, pageArea, &output)) return false;
+    if (!ScaleInto(TheVideo.staging ? TheVideo.staging : TheVideo.surface, pageArea, &output)) return false;
     if (output.Empty()) return true;
     SDL_Rect rect{output.x, output.y, output.w, output.h};
-    if (V.staging) {
+    if (TheVideo.staging) {
         SDL_Rect target = rect;
-        if (SDL_BlitSurface(V.staging, &rect, V.surface, &target) != 0) {
+        if (SDL_BlitSurface(TheVideo.staging, &rect, TheVideo.surface, &target) != 0) {
             PresentFailed("SDL_BlitSurface");
             return false;
         }
     }
-    bool whole = V.wholeWindow;
-    int result = whole ? SDL_UpdateWindowSurface(V.window) : SDL_UpdateWindowSurfaceRects(V.window, &rect, 1);
+    bool whole = TheVideo.wholeWindow;
+    int result = whole ? SDL_UpdateWindowSurface(TheVideo.window)
+                       : SDL_UpdateWindowSurfaceRects(TheVideo.window, &rect, 1);
     if (result != 0) {
         PresentFailed(whole ? "SDL_UpdateWindowSurface" : "SDL_UpdateWindowSurfaceRects");
         return false;
     }
-    V.wholeWindow = false;
-    V.failing = false;
+    TheVideo.wholeWindow = false;
+    TheVideo.failing = false;
     TraceFirstFrame();
     return true;
 }
@@ -429,23 +435,24 @@ void SdlVideoDesktopSize(int* width, int* height) {
 bool SdlVideoOpen(const char* title) {
     if (!SdlVideoInit()) return false;
     const char* windowed = std::getenv("LOBSHOT_WINDOWED");
-    V.fullscreen = !(windowed && std::strcmp(windowed, "1") == 0);
+    TheVideo.fullscreen = !(windowed && std::strcmp(windowed, "1") == 0);
     // The window starts plain, so that the title appears at once: full screen starts as a window
     // already covering the desktop and becomes full screen after the first frame, because the
     // full-screen request and a resizable frame each wait for the window manager.
     int desktopW = WINDOW_WIDTH, desktopH = WINDOW_HEIGHT;
     SdlVideoDesktopSize(&desktopW, &desktopH);
-    V.window = V.fullscreen ? SDL_CreateWindow(title, 0, 0, desktopW, desktopH, 0)
-                            : SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                               WINDOW_WIDTH, WINDOW_HEIGHT, 0);
-    if (!V.window) {
+    TheVideo.window = TheVideo.fullscreen
+                          ? SDL_CreateWindow(title, 0, 0, desktopW, desktopH, 0)
+                          : SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                             WINDOW_WIDTH, WINDOW_HEIGHT, 0);
+    if (!TheVideo.window) {
         TraceSdlError("OpenWindow", "SDL_CreateWindow");
         PlatformSetWindowFailure(std::string("the display would not make one (") + SDL_GetError() + ")");
         return false;
     }
-    V.settlePending = true;
-    V.wholeWindow = true;
-    SdlSetWindowIcon(V.window);
+    TheVideo.settlePending = true;
+    TheVideo.wholeWindow = true;
+    SdlSetWindowIcon(TheVideo.window);
     WindowMadeMs = MillisecondsSinceStart();
     return true;
 }
@@ -457,10 +464,10 @@ namespace {
 // none ever does, so the window would linger. An unmapped window is left without waiting.
 void UnmapFullscreen() {
 #ifdef LOBSHOT_HAVE_X11
-    if (!(SDL_GetWindowFlags(V.window) & SDL_WINDOW_FULLSCREEN)) return;
+    if (!(SDL_GetWindowFlags(TheVideo.window) & SDL_WINDOW_FULLSCREEN)) return;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(V.window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    if (!SDL_GetWindowWMInfo(TheVideo.window, &info) || info.subsystem != SDL_SYSWM_X11) return;
     XUnmapWindow(info.info.x11.display, info.info.x11.window);
     XFlush(info.info.x11.display);
 #endif
@@ -473,7 +480,7 @@ bool WindowManagerPresent() {
 #ifdef LOBSHOT_HAVE_X11
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(V.window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    if (!SDL_GetWindowWMInfo(TheVideo.window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
     Display* display = info.info.x11.display;
     Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
     if (check == None) return false;
@@ -495,78 +502,79 @@ bool WindowManagerPresent() {
 
 void SdlVideoClose() {
     DropStaging();
-    if (V.window) {
+    if (TheVideo.window) {
         UnmapFullscreen();
-        SDL_DestroyWindow(V.window);
+        SDL_DestroyWindow(TheVideo.window);
     }
-    V = Video{};
+    TheVideo = Video{};
 }
 
-SDL_Window* SdlVideoWindow() { return V.window; }
+SDL_Window* SdlVideoWindow() { return TheVideo.window; }
 
 int SdlVideoXConnection() {
 #ifdef LOBSHOT_HAVE_X11
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (V.window && SDL_GetWindowWMInfo(V.window, &info) && info.subsystem == SDL_SYSWM_X11)
+    if (TheVideo.window && SDL_GetWindowWMInfo(TheVideo.window, &info) && info.subsystem == SDL_SYSWM_X11)
         return ConnectionNumber(info.info.x11.display);
 #endif
     return -1;
 }
 
-void SdlVideoToggleFullscreen() { V.toggle.Press(); }
+void SdlVideoToggleFullscreen() { TheVideo.toggle.Press(); }
 
 namespace {
 
 // After the first frame: the window becomes resizable and, unless a window was asked for, full screen.
 void SettleWindow() {
-    if (!V.settlePending || !V.window) return;
-    V.settlePending = false;
-    V.windowManager = WindowManagerPresent();
-    SDL_SetWindowResizable(V.window, SDL_TRUE);
-    if (V.fullscreen && V.windowManager) SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!TheVideo.settlePending || !TheVideo.window) return;
+    TheVideo.settlePending = false;
+    TheVideo.windowManager = WindowManagerPresent();
+    SDL_SetWindowResizable(TheVideo.window, SDL_TRUE);
+    if (TheVideo.fullscreen && TheVideo.windowManager)
+        SDL_SetWindowFullscreen(TheVideo.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void ApplyPendingToggle() {
-    if (!V.window || !V.toggle.Take()) return;
-    V.fullscreen = !V.fullscreen;
-    if (V.fullscreen) {
+    if (!TheVideo.window || !TheVideo.toggle.Take()) return;
+    TheVideo.fullscreen = !TheVideo.fullscreen;
+    if (TheVideo.fullscreen) {
         int desktopW = WINDOW_WIDTH, desktopH = WINDOW_HEIGHT;
         SdlVideoDesktopSize(&desktopW, &desktopH);
-        SDL_SetWindowPosition(V.window, 0, 0);
-        SDL_SetWindowSize(V.window, desktopW, desktopH);
-        if (V.windowManager) SDL_SetWindowFullscreen(V.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_SetWindowPosition(TheVideo.window, 0, 0);
+        SDL_SetWindowSize(TheVideo.window, desktopW, desktopH);
+        if (TheVideo.windowManager) SDL_SetWindowFullscreen(TheVideo.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     } else {
-        SDL_SetWindowFullscreen(V.window, 0);
-        SDL_SetWindowSize(V.window, WINDOW_WIDTH, WINDOW_HEIGHT);
-        SDL_SetWindowPosition(V.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        SDL_SetWindowFullscreen(TheVideo.window, 0);
+        SDL_SetWindowSize(TheVideo.window, WINDOW_WIDTH, WINDOW_HEIGHT);
+        SDL_SetWindowPosition(TheVideo.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
-    V.wholeWindow = true;
+    TheVideo.wholeWindow = true;
 }
 
 }  // namespace
 
 void SdlVideoRefresh() {
-    V.wholeWindow = true;
-    V.redrawPending = true;
+    TheVideo.wholeWindow = true;
+    TheVideo.redrawPending = true;
 }
 
 void SdlVideoCatchUp() {
-    if (V.burstFrames >= BURST_TRACED)
+    if (TheVideo.burstFrames >= BURST_TRACED)
         DiagTrace(DIAG_DEBUG, "main", __LINE__, "PlatformPresent",
-                  "%i frames shown in %u ms while the game was busy", V.burstFrames,
-                  static_cast<unsigned>(V.burstLast - V.burstStart));
-    V.burstFrames = 0;
-    if (V.redrawPending && V.window && V.frame.Known()) Draw(PixelRect{});
+                  "%i frames shown in %u ms while the game was busy", TheVideo.burstFrames,
+                  static_cast<unsigned>(TheVideo.burstLast - TheVideo.burstStart));
+    TheVideo.burstFrames = 0;
+    if (TheVideo.redrawPending && TheVideo.window && TheVideo.frame.Known()) Draw(PixelRect{});
 }
 
 bool SdlVideoPresent(const std::uint16_t* pixels, int width, int height, int pitchPixels) {
-    if (!V.window) return false;
+    if (!TheVideo.window) return false;
     ApplyPendingToggle();
-    V.burstLast = SDL_GetTicks();
-    if (V.burstFrames++ == 0) V.burstStart = V.burstLast;
-    PixelRect changed = V.frame.Take(pixels, width, height, pitchPixels);
-    if (changed.Empty() && !V.wholeWindow) return true;
+    TheVideo.burstLast = SDL_GetTicks();
+    if (TheVideo.burstFrames++ == 0) TheVideo.burstStart = TheVideo.burstLast;
+    PixelRect changed = TheVideo.frame.Take(pixels, width, height, pitchPixels);
+    if (changed.Empty() && !TheVideo.wholeWindow) return true;
     bool shown = Draw(changed);
     SettleWindow();
     return shown;
