@@ -8,8 +8,8 @@
 namespace net {
 namespace {
 
-constexpr const char* kNames[] = {"hello", "welcome",    "refuse", "catch-up", "input",
-                                  "quiet", "state hash", "roster", "goodbye",  "desync"};
+constexpr const char* kNames[] = {"hello",      "welcome", "refuse",  "catch-up", "input",   "quiet",
+                                  "state hash", "roster",  "goodbye", "desync",   "presence"};
 static_assert(std::size(kNames) == std::variant_size_v<Message>);
 
 constexpr std::uint8_t kKeyDown = 1;
@@ -83,6 +83,7 @@ bool Check(const Goodbye& m, std::string* error) {
 }
 bool Check(const StateHash& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 bool Check(const Desync& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
+bool Check(const Presence& m, std::string* error) { return CheckMachine(m.machine, 1, error); }
 
 bool Check(const CatchUp& m, std::string* error) {
     if (m.text.empty() || m.text.size() > kMaxCatchUpChunk)
@@ -192,6 +193,10 @@ void Write(Writer& w, const Desync& m) {
     w.U32(m.frame);
     w.U64(m.ours);
     w.U64(m.theirs);
+}
+void Write(Writer& w, const Presence& m) {
+    w.U8(m.machine);
+    w.U8(m.away ? 1 : 0);
 }
 
 // ---- Reading. Every read checks what is left first; the first fault is kept and later reads give
@@ -325,6 +330,10 @@ void Read(Reader& r, Desync& m) {
     m.frame = r.U32();
     m.ours = r.U64();
     m.theirs = r.U64();
+}
+void Read(Reader& r, Presence& m) {
+    m.machine = r.U8();
+    m.away = r.Flag();
 }
 
 // The alternative of the variant with index `type`, default-made, for reading into.

@@ -12,7 +12,7 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 4;
+constexpr std::uint16_t kProtocolNumber = 5;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -123,8 +123,16 @@ struct Desync {
     bool operator==(const Desync&) const = default;
 };
 
+// A machine's person is away (its page went to the background or was frozen) or back. A guest says
+// so of itself to the host, which passes it on; the others then wait for it longer in its own moment.
+struct Presence {
+    std::uint8_t machine = 1;  // 1 to kMaxMachine
+    bool away = true;
+    bool operator==(const Presence&) const = default;
+};
+
 using Message =
-    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye, Desync>;
+    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye, Desync, Presence>;
 
 // Checks a message's meaning: lengths, counts, characters, ranges and order of frame numbers, key
 // codes and flags, and machine numbers. Returns false and says what is wrong in *error.

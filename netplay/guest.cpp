@@ -170,6 +170,7 @@ void TakeNews(const net::Roster& news) {
         // Its stamps after the last that counts are the host's frames, even once it is back.
         m.stamps.erase(m.stamps.upper_bound(m.lastInput), m.stamps.end());
         m.latest = std::min<std::int64_t>(m.latest, m.lastInput);
+        m.away = false;
     } else if (news.frame > 0) {
         m.back = news.frame + INPUT_DELAY;
     }
@@ -204,7 +205,26 @@ void TakeWelcome(const net::Welcome& welcome) {
     KeepToken(welcome.token);
 }
 
+// Why the connection to the host ended without its word: silence on this end's side was the host's,
+// unless this machine was away itself just before (stopped, or frozen by its browser) and the host
+// gave up on it.
+std::string HostEnded(net::DisconnectReason why) {
+    if (why == net::DisconnectReason::Closed) return "The host left the game";
+    if (why != net::DisconnectReason::TimedOut)
+        return std::string("The connection to the host failed (") + net::DescribeReason(why) + ")";
+    if (ReturnedFromAbsence()) return "The host dropped this machine (it was silent too long)";
+    return "The host stopped answering";
+}
+
 }  // namespace
+
+void SayAway(bool away) {
+    if (TheLink.role != NetRole::Join || !Active() || !G.caughtUp || StreamOf(TheLink.me).away == away)
+        return;
+    StreamOf(TheLink.me).away = away;
+    Flush();
+    SendOwn(net::Presence{static_cast<std::uint8_t>(TheLink.me), away});
+}
 
 void Join(void (*pump)()) {
     Notice("Joining the game at " + TheLink.where + "...");
@@ -252,7 +272,7 @@ void GuestDisconnected(net::DisconnectReason why) {
     else if (Watching() && why == net::DisconnectReason::Lost)
         G.hostGone = "This spectator fell too far behind the game to watch on (messages were let go)";
     else if (G.hostGone.empty())
-        G.hostGone = std::string("The host left the game (") + net::DescribeReason(why) + ")";
+        G.hostGone = HostEnded(why);
 }
 
 void GuestReceived(const net::Message& message) {
@@ -272,9 +292,12 @@ void GuestReceived(const net::Message& message) {
         TakeNews(*news);
     } else if (const auto* desync = std::get_if<net::Desync>(&message)) {
         Desync(desync->frame, desync->theirs, desync->ours);
+    } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
+        if (presence->machine != TheLink.me) PresenceHeard(presence->machine, presence->away);
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
-        // The frames already here are played out first.
-        G.hostGone = "The host left the game" + (bye->reason.empty() ? std::string() : ": " + bye->reason);
+        // The frames already here are played out first. The host's word says why: it left, or it
+        // dropped this machine.
+        G.hostGone = bye->reason.empty() ? "The host left the game" : bye->reason;
     } else {
         GoOffline("The host sent a message only a guest sends", true);
     }

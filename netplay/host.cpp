@@ -51,6 +51,7 @@ void MachineLeft(int machine, const std::string& why) {
     m.connected = false;
     m.gone = true;
     m.back = NEVER;
+    m.away = false;
     // Stamps after the last that counts are let go: it stamps those frames no more, even once back.
     m.stamps.erase(m.stamps.upper_bound(m.lastInput), m.stamps.end());
     m.latest = std::min<std::int64_t>(m.latest, m.lastInput);
@@ -115,6 +116,8 @@ void SendCatchUp(net::PeerId peer) {
         if (other.back != NEVER && static_cast<std::int64_t>(news) <= TheStamps.deliveredThrough)
             SendTo(peer, net::Roster{news, number, true, other.lastInput});
     }
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (StreamOf(m).away) SendTo(peer, net::Presence{static_cast<std::uint8_t>(m), true});
     for (const auto& [frame, news] : TheStamps.roster)
         for (const RosterNews& n : news)
             SendTo(peer, net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined,
@@ -199,6 +202,17 @@ void TakeInput(int machine, const net::Input& input, const net::Message& message
     Broadcast(message, machine);
 }
 
+// A guest's person away or back, said only of itself: the host lets its transport be silent while
+// it is away, and the others hear of it.
+void TakePresence(int machine, const net::Presence& presence, const net::Message& message) {
+    if (presence.machine != machine)
+        return Drop(machine, net::DisconnectReason::Malformed, "the presence of another");
+    if (StreamOf(machine).away == presence.away) return;
+    TheLink.transport->HoldPeer(StreamOf(machine).peer, presence.away ? AWAY_HOLD_MS + 10000 : 0);
+    PresenceHeard(machine, presence.away);
+    Broadcast(message, machine);
+}
+
 void TakeQuiet(int machine, const net::Quiet& quiet, const net::Message& message) {
     if (quiet.machine != machine || quiet.last - quiet.first > MAX_FRAMES_AHEAD)
         return Drop(machine, net::DisconnectReason::Malformed, "quiet frames of another");
@@ -230,6 +244,8 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         TakeInput(machine, *input, message);
     } else if (const auto* quiet = std::get_if<net::Quiet>(&message)) {
         TakeQuiet(machine, *quiet, message);
+    } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
+        TakePresence(machine, *presence, message);
     } else if (const auto* hash = std::get_if<net::StateHash>(&message)) {
         if (!HashReported(machine, *hash))
             Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
@@ -264,6 +280,14 @@ void HostMisunderstood(net::PeerId peer, const std::string& error) {
 
 void Drop(int machine, net::DisconnectReason why, const std::string& fault) {
     DiagTrace(DIAG_ERROR, "net", __LINE__, "Drop", "Machine %d: %s", machine, fault.c_str());
+    // The machine hears why before its connection closes: it is the one at fault, not the host. Its
+    // silence is said as it would say it itself, should this word be lost with its connection
+    // (guest.cpp).
+    const std::string cause = why != net::DisconnectReason::TimedOut ? fault
+                              : StreamOf(machine).away               ? "it was away too long"
+                                                                     : "it was silent too long";
+    SendTo(StreamOf(machine).peer,
+           net::Goodbye{("The host dropped this machine (" + cause + ")").substr(0, net::kMaxReasonLength)});
     TheLink.transport->Disconnect(StreamOf(machine).peer, why);
     MachineLeft(machine, net::DescribeReason(why));
 }

@@ -190,12 +190,14 @@ void NetDrawOverlay(int device, int surface) {
 
 bool NetLeavePromptYesRows(int* top, int* bottom) { return netplay::LeavePromptYesRows(top, bottom); }
 
+void NetSayAway(bool away) { SayAway(away); }
+
 void NetShutdown() {
     if (TheLink.role != NetRole::Local || LongestWait() > 0)
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "NetShutdown", "The longest wait for another machine: %lld ms",
                   static_cast<long long>(LongestWait()));
     if (TheLink.role == NetRole::Local || !TheLink.transport) return;
-    GoOffline(TheLink.role == NetRole::Host    ? "The host ended the game"
+    GoOffline(TheLink.role == NetRole::Host    ? "The host left the game"
               : TheLink.role == NetRole::Watch ? "A spectator left"
                                                : "A guest left",
               false);

@@ -48,6 +48,11 @@ constexpr std::uint16_t DEFAULT_NET_PORT = 26510;
 // A machine waiting this long for a stamp says for whom it waits; this long, it gives up.
 constexpr int WAIT_MESSAGE_MS = 500;
 constexpr int STALL_LIMIT_MS = 10000;
+// A guest whose person is away (its page in the background, or frozen by its browser) says so, and
+// is waited for this long in its own moment instead, over the whole moment, so that its person
+// keeps the seat while answering a message elsewhere; its transport is let be silent as long, and
+// ten seconds more.
+constexpr int AWAY_HOLD_MS = 150000;
 
 // The options a machine opens its transport with. A host takes a joined machine to have gone after
 // STALL_LIMIT_MS and ten seconds more of silence, whatever the moment: a machine paused or busy for
@@ -116,6 +121,10 @@ int NetFollowLead();
 void NetDrawOverlay(int device, int surface);
 // Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y or pad Y for Yes" line.
 bool NetLeavePromptYesRows(int* top, int* bottom);
+
+// A guest's person went away (its page hidden or about to be frozen) or came back: the host and,
+// through it, the others hear of it at once (nothing otherwise).
+void NetSayAway(bool away);
 
 // The end of the run: says goodbye to the other machines.
 void NetShutdown();

@@ -55,6 +55,10 @@ struct Link {
     std::string failure;
     // Over for this machine: the game goes back to the title at the next delivery.
     bool offlinePending = false;
+    // When this machine last read the network, and when it last came back from an absence (its
+    // reads far apart: stopped, or a page frozen by its browser).
+    Clock::time_point polled{};
+    Clock::time_point returned{};
 };
 extern Link TheLink;
 
@@ -74,6 +78,9 @@ bool Watching();
 void GoOffline(const std::string& why, bool failed, const std::string& farewell = "");
 // Reads the network for at most ms and hands each event to the host's or the guest's side.
 void Poll(int ms);
+// Whether this machine came back from an absence of its own a moment ago: silence heard of now was
+// its own.
+bool ReturnedFromAbsence();
 
 // ---- The stamps (stamps.cpp): every machine's stamps, who owns each frame, and the news of machines
 // joining and leaving at the frame it takes effect.
@@ -92,6 +99,7 @@ struct Stream {
     bool gone = false;
     std::uint32_t lastInput = 0;
     std::uint32_t back = NEVER;
+    bool away = false;  // its person is away, as it said (net::Presence)
     std::map<std::uint32_t, std::vector<net::KeyEvent>> stamps;
 };
 
@@ -210,6 +218,8 @@ bool CatchingUp();
 void CaughtUp();
 // Why the host has gone, once it has; the frames already here are played out first.
 const std::string& HostGone();
+// This machine's person went away or came back: the host hears of it.
+void SayAway(bool away);
 void ResetGuest();
 
 // ---- The turn-start check (desync.cpp).
@@ -288,6 +298,8 @@ bool NoticeShown();
 void WaitForKeys(int ms);
 void WaitOver();
 std::int64_t LongestWait();
+// A machine said it is away or back: noted, and said on screen.
+void PresenceHeard(int machine, bool away);
 // Draws the leave prompt, the wait and the notice over (device, surface).
 void DrawNotices(int device, int surface);
 // Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y or pad Y for Yes" line.

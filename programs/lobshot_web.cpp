@@ -152,6 +152,7 @@ int main() {
     // A replay the page holds brings its own seed.
     WebLoadPageReplay();
     WebSetBeforeQuit(KeepFinalState);
+    WebSetPresence(NetSayAway);
     JoinRoomOfPage();
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     WebGameEnded(status);

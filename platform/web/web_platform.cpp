@@ -110,6 +110,15 @@ EM_JS(int, web_page_in_front, (), { return document.hasFocus() && !document.hidd
 
 EM_JS(double, web_date_now, (), { return Date.now(); });
 
+// The browser freezes a page (a phone's, in the background) after telling it, and says when it
+// resumes; the page is away meanwhile, and back only once in sight again.
+EM_JS(void, web_listen_lifecycle, (), {
+    document.addEventListener(
+        'freeze', function() { Module._web_presence(1); });
+    document.addEventListener(
+        'resume', function() { Module._web_presence(document.hidden ? 1 : 0); });
+});
+
 EM_JS(void, web_toggle_fullscreen, (), {
     if (Module.lobshotToggleFullscreen) Module.lobshotToggleFullscreen();
 });
@@ -144,6 +153,7 @@ struct WebState {
     std::array<bool, 256> held{};
     std::array<bool, 256> heldBefore{};
     void (*beforeQuit)() = nullptr;
+    void (*presence)(bool away) = nullptr;
 };
 
 WebState Web;
@@ -216,6 +226,7 @@ EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     if (!Web.options.steps) SetInFront(!event->hidden && web_page_in_front());
+    if (Web.presence) Web.presence(event->hidden != 0);
     return EM_FALSE;
 }
 
@@ -266,6 +277,11 @@ EMSCRIPTEN_KEEPALIVE void web_pointer(int kind, int value, int x, int y) {
     std::vector<InputEvent> keys;
     WebPointerEvent(kind, value, x, y, static_cast<std::uint32_t>(emscripten_get_now()), &keys);
     QueueAll(keys);
+}
+
+// The page's script: the page is about to be frozen (1), or resumed (0) in sight.
+EMSCRIPTEN_KEEPALIVE void web_presence(int away) {
+    if (Web.presence) Web.presence(away != 0);
 }
 
 // The page's script: the application is activated (1) or deactivated (0), as `activate` in a
@@ -320,6 +336,7 @@ bool WebWaitForAnotherGame() {
 }
 
 void WebSetBeforeQuit(void (*beforeQuit)()) { Web.beforeQuit = beforeQuit; }
+void WebSetPresence(void (*presence)(bool away)) { Web.presence = presence; }
 
 std::uint32_t WebTickCount() { return Web.ticks; }
 
@@ -336,6 +353,7 @@ bool OpenWindow(const char*, int, int) {
         emscripten_set_focus_callback(window, nullptr, EM_FALSE, OnFocus);
         emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnFocus);
         emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
+        web_listen_lifecycle();
     }
     return WebVideoOpen();
 }

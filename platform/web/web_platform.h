@@ -31,5 +31,9 @@ bool WebWaitForAnotherGame();
 // Called once as the game quits, while it is still intact (the page keeps its last state snapshot).
 void WebSetBeforeQuit(void (*beforeQuit)());
 
+// Told when the page's person goes away (the page hidden, or about to be frozen by the browser)
+// and comes back, from the browser's event itself: a page about to be frozen runs nothing after it.
+void WebSetPresence(void (*presence)(bool away));
+
 // Timer ticks so far (20 ms each).
 std::uint32_t WebTickCount();

@@ -53,6 +53,8 @@ std::vector<Message> Samples() {
         Goodbye{""},
         Goodbye{std::string(kMaxReasonLength, 'x')},
         Desync{42, 1, 0x8000000000000000ull},
+        Presence{7, true},
+        Presence{1, false},
     };
 }
 
@@ -105,7 +107,7 @@ TEST(NetMessages, EveryShortenedOrLengthenedFormIsRefused) {
 TEST(NetMessages, UnknownTypesEmptyAndOverlongMessagesAreRefused) {
     ExpectRefused({}, "empty");
     ExpectRefused({0}, "unknown type 0");
-    ExpectRefused({11, 0}, "unknown type 11");
+    ExpectRefused({12, 0}, "unknown type 12");
     ExpectRefused({255}, "unknown type 255");
     std::vector<std::uint8_t> too_long(kMaxMessageBytes + 1, 0);
     too_long[0] = 9;
@@ -144,6 +146,9 @@ TEST(NetMessages, MachinesFlagsAndCatchUpTextsOutOfRangeAreRefused) {
     ExpectRefused({6, 9, 0, 0, 0, 0, 0, 0, 0, 0}, "machine 9");
     ExpectRefused({8, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
     ExpectRefused({8, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0}, "a flag of 2");
+    ExpectRefused({11, 0, 1}, "machine 0 is not 1 to 7");
+    ExpectRefused({11, 8, 1}, "machine 8 is not 1 to 7");
+    ExpectRefused({11, 1, 2}, "a flag of 2");
     ExpectRefused({4, 1, 0, 0, 0, 'a', 3}, "a flag of 3");
     ExpectRefused({4, 0, 0, 0, 0, 1}, "a piece of 0 characters");
     ExpectRefused({4, 2, 0, 0, 0, 'a', '	', 0}, "not printable");
