@@ -30,6 +30,11 @@ struct Guest {
 
 Guest G;
 
+// Whether a guest that loses its connection while away joins again (NetRejoinAfterAbsence), and
+// whether one is to: outside the guest's state, which each network game starts afresh.
+bool RejoinOn = false;
+bool RejoinPending = false;
+
 // Waits for the host's welcome and the game so far, drawing the notices meanwhile; gives up after
 // STALL_LIMIT_MS and five seconds more.
 void AwaitCatchUp(void (*pump)()) {
@@ -265,6 +270,14 @@ void GuestConnected(net::PeerId host) {
 }
 
 void GuestDisconnected(net::DisconnectReason why) {
+    // A page's browser closes its connections as it freezes it: back, it joins again with its token
+    // and takes up its seat, which the host kept.
+    if (RejoinOn && G.caughtUp && !Watching() && G.hostGone.empty() &&
+        (StreamOf(TheLink.me).away || ReturnedFromAbsence())) {
+        TheLink.rejoining = true;
+        RejoinPending = true;
+        return GoOffline("Joining the game again...", false);
+    }
     if (why == net::DisconnectReason::RelayLost)
         GoOffline("Lost the connection to the relay: the network game ends", true);
     else if (!G.welcomed || !G.caughtUp)
@@ -303,10 +316,22 @@ void GuestReceived(const net::Message& message) {
     }
 }
 
+void SetRejoin(bool on) { RejoinOn = on; }
+bool TakeRejoin() { return std::exchange(RejoinPending, false); }
+
 bool CatchingUp() { return G.catchingUp; }
 void CaughtUp() {
-    if (G.catchingUp) Notice(JoinedAs());
+    if (!G.catchingUp) return;
+    Notice(JoinedAs());
     G.catchingUp = false;
+    if (Watching()) return;
+    // A machine back in its place (its connection lost while away) may own the frames its steps
+    // played back would have stamped: it stamps them quiet now, or nobody could run them.
+    const std::uint32_t next = ReplayFrameSteps();
+    for (std::uint32_t frame = next; frame < next + INPUT_DELAY; ++frame)
+        if (static_cast<std::int64_t>(frame) > StreamOf(TheLink.me).latest && TheStamps.owners.count(frame) &&
+            EffectiveOwner(frame) == TheLink.me)
+            Stamp(frame, {});
 }
 const std::string& HostGone() { return G.hostGone; }
 void ResetGuest() { G = Guest{}; }

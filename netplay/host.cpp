@@ -2,6 +2,7 @@
 // and passing them on, and machines leaving.
 #include <algorithm>
 #include <random>
+#include <utility>
 
 #include "diag/diag.h"
 #include "netplay/session.h"
@@ -44,8 +45,10 @@ std::uint32_t SettledLastInput(int machine) {
 
 void MachineLeft(int machine, const std::string& why) {
     Stream& m = StreamOf(machine);
-    if (!m.connected) return;
-    AdmittedLeft(m.peer);
+    if (!m.connected && !m.held) return;
+    if (m.connected) AdmittedLeft(m.peer);
+    m.held = false;
+    m.returned = false;
     Flush();
     m.lastInput = SettledLastInput(machine);
     m.connected = false;
@@ -91,6 +94,33 @@ Place PlaceFor(const net::Hello& hello) {
         if (first < 0) first = m;
     }
     return {fresh >= 0 ? fresh : reused, false};
+}
+
+// An away machine whose connection closed (a page's browser closes them as it freezes it) keeps its
+// place and its seat: the others wait for it in its moment as for any away machine, until it comes
+// back with its token or its time is up.
+void HoldAway(int machine) {
+    Stream& m = StreamOf(machine);
+    m.connected = false;
+    m.held = true;
+    m.heldSince = Clock::now();
+    Notice(MachineName(machine) + " is away and lost its connection");
+}
+
+// A held machine back with its token: it takes the game so far again and goes on where its stamps
+// end, the game having never seen it leave. It is away still while it plays the game so far back,
+// and back with its first stamp.
+void WelcomeBack(net::PeerId peer, int machine, const net::Message& answer) {
+    Stream& m = StreamOf(machine);
+    SendTo(peer, answer);
+    Flush();
+    m.held = false;
+    m.returned = true;
+    m.connected = true;
+    m.peer = peer;
+    ForgetReports(machine);
+    SendCatchUp(peer);
+    Notice(MachineName(machine) + " joined the game again");
 }
 
 }  // namespace
@@ -152,6 +182,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
         return;
     }
     Stream& m = StreamOf(place.machine);
+    if (place.returning && m.held) return WelcomeBack(peer, place.machine, answer);
     if (place.returning && m.connected) {
         TheLink.transport->Disconnect(m.peer, net::DisconnectReason::Closed);
         MachineLeft(place.machine, "it joined again");
@@ -185,6 +216,10 @@ bool MayStamp(int machine, std::uint32_t first, std::uint32_t last) {
 // taken whole or not at all, so every stamp the host keeps is one the others get too.
 void Keep(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
     Stream& m = StreamOf(machine);
+    if (std::exchange(m.returned, false) && m.away) {
+        Broadcast(net::Presence{static_cast<std::uint8_t>(machine), false}, machine);
+        PresenceHeard(machine, false);
+    }
     m.stamps[frame] = keys;
     m.latest = frame;
 }
@@ -264,8 +299,18 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
         return GoOffline("Lost the connection to the relay at " + TheLink.where + ": the network game ends",
                          true);
     const int machine = MachineOfPeer(peer);
-    if (machine > 0) MachineLeft(machine, net::DescribeReason(why));
+    if (machine > 0 && StreamOf(machine).away)
+        HoldAway(machine);
+    else if (machine > 0)
+        MachineLeft(machine, net::DescribeReason(why));
     WatcherLeft(peer);
+}
+
+void WatchHeld() {
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (StreamOf(m).held &&
+            Clock::now() - StreamOf(m).heldSince > std::chrono::milliseconds(AWAY_HOLD_MS))
+            MachineLeft(m, "away too long");
 }
 
 void HostMisunderstood(net::PeerId peer, const std::string& error) {

@@ -36,6 +36,7 @@ void ResetSession() {
 void DeliverOffline(InputSink sink) {
     ReplayRecordFromHere();
     sink(InputEvent::OffNetwork());
+    if (TheLink.rejoining) sink(InputEvent::CloseRequest());
     if (TheLink.transport) TheLink.transport.reset();
     TheLink.role = NetRole::Local;
     TheLink.offlinePending = false;
@@ -191,6 +192,12 @@ void NetDrawOverlay(int device, int surface) {
 bool NetLeavePromptYesRows(int* top, int* bottom) { return netplay::LeavePromptYesRows(top, bottom); }
 
 void NetSayAway(bool away) { SayAway(away); }
+void NetRejoinAfterAbsence(bool on) { SetRejoin(on); }
+void NetLeaveNow() {
+    if (TheLink.role == NetRole::Join && Active())
+        GoOffline("You left the network game", false, MachineName(TheLink.me) + " left the game");
+}
+bool NetRejoinWanted() { return TakeRejoin(); }
 
 void NetShutdown() {
     if (TheLink.role != NetRole::Local || LongestWait() > 0)

@@ -125,6 +125,14 @@ bool NetLeavePromptYesRows(int* top, int* bottom);
 // A guest's person went away (its page hidden or about to be frozen) or came back: the host and,
 // through it, the others hear of it at once (nothing otherwise).
 void NetSayAway(bool away);
+// Set by a program whose guest may lose its connection while away (a page, whose browser closes
+// its connections as it freezes it): such a guest then ends its game (as a window's close does)
+// to join again at once with its token, and NetRejoinWanted says so once; the host holds its seat
+// meanwhile.
+void NetRejoinAfterAbsence(bool on);
+// A guest's window is going for good (a page closed): the others hear it leave, without waiting.
+void NetLeaveNow();
+bool NetRejoinWanted();
 
 // The end of the run: says goodbye to the other machines.
 void NetShutdown();

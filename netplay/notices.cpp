@@ -128,6 +128,12 @@ void WaitOver() {
 void PresenceHeard(int machine, bool away) {
     StreamOf(machine).away = away;
     Notice(MachineName(machine) + (away ? " is away" : " is back"));
+    // Back, it has STALL_LIMIT_MS from now to be heard, as at the start of a wait.
+    if (!away && N.waiting) {
+        N.heldBefore += N.heldNow;
+        N.heldNow = 0;
+        N.waitingSince = Clock::now();
+    }
 }
 std::int64_t LongestWait() { return N.longestWait; }
 

@@ -127,7 +127,10 @@ void Poll(int ms) {
         wait = 0;
     }
     TheLink.polled = Clock::now();
-    if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) WatchDoor();
+    if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) {
+        WatchDoor();
+        WatchHeld();
+    }
     // A transport that cannot wait (the page's) hears news only while this thread lets the system
     // run: a poll that may wait gives it a turn.
     if (ms > 0) Sleep(0);

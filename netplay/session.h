@@ -53,8 +53,10 @@ struct Link {
     std::string room;   // the online room's code, or "" when not in one
     int me = 0;         // this machine's number, 0 the host
     std::string failure;
-    // Over for this machine: the game goes back to the title at the next delivery.
+    // Over for this machine: the game goes back to the title at the next delivery, or ends there
+    // for this machine to join again.
     bool offlinePending = false;
+    bool rejoining = false;
     // When this machine last read the network, and when it last came back from an absence (its
     // reads far apart: stopped, or a page frozen by its browser).
     Clock::time_point polled{};
@@ -100,6 +102,11 @@ struct Stream {
     std::uint32_t lastInput = 0;
     std::uint32_t back = NEVER;
     bool away = false;  // its person is away, as it said (net::Presence)
+    // Host: an away machine whose connection closed, its seat kept for it to come back to; and one
+    // back from there, away until its first stamp.
+    bool held = false;
+    Clock::time_point heldSince{};
+    bool returned = false;
     std::map<std::uint32_t, std::vector<net::KeyEvent>> stamps;
 };
 
@@ -157,6 +164,8 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why);
 void HostMisunderstood(net::PeerId peer, const std::string& error);
 // Closes a joined machine's connection for breaking the rules; it has left.
 void Drop(int machine, net::DisconnectReason why, const std::string& fault);
+// After each read of the network: a machine held while away for AWAY_HOLD_MS has left.
+void WatchHeld();
 // The game so far, and everything known beyond it, to a machine or spectator just welcomed.
 void SendCatchUp(net::PeerId peer);
 // Forgets the tokens given to machines.
@@ -220,6 +229,9 @@ void CaughtUp();
 const std::string& HostGone();
 // This machine's person went away or came back: the host hears of it.
 void SayAway(bool away);
+// Whether a guest that loses its connection now joins again (see NetRejoinAfterAbsence).
+void SetRejoin(bool on);
+bool TakeRejoin();
 void ResetGuest();
 
 // ---- The turn-start check (desync.cpp).

@@ -111,12 +111,17 @@ EM_JS(int, web_page_in_front, (), { return document.hasFocus() && !document.hidd
 EM_JS(double, web_date_now, (), { return Date.now(); });
 
 // The browser freezes a page (a phone's, in the background) after telling it, and says when it
-// resumes; the page is away meanwhile, and back only once in sight again.
+// resumes; the page is away meanwhile, and back only once in sight again. A page closed for good
+// is gone (2).
 EM_JS(void, web_listen_lifecycle, (), {
     document.addEventListener(
         'freeze', function() { Module._web_presence(1); });
     document.addEventListener(
         'resume', function() { Module._web_presence(document.hidden ? 1 : 0); });
+    window.addEventListener(
+        'pagehide', function(event) {
+            if (!event.persisted) Module._web_presence(2);
+        });
 });
 
 EM_JS(void, web_toggle_fullscreen, (), {
@@ -153,7 +158,7 @@ struct WebState {
     std::array<bool, 256> held{};
     std::array<bool, 256> heldBefore{};
     void (*beforeQuit)() = nullptr;
-    void (*presence)(bool away) = nullptr;
+    void (*presence)(int presence) = nullptr;
 };
 
 WebState Web;
@@ -226,7 +231,7 @@ EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     if (!Web.options.steps) SetInFront(!event->hidden && web_page_in_front());
-    if (Web.presence) Web.presence(event->hidden != 0);
+    if (Web.presence) Web.presence(event->hidden ? 1 : 0);
     return EM_FALSE;
 }
 
@@ -279,9 +284,9 @@ EMSCRIPTEN_KEEPALIVE void web_pointer(int kind, int value, int x, int y) {
     QueueAll(keys);
 }
 
-// The page's script: the page is about to be frozen (1), or resumed (0) in sight.
-EMSCRIPTEN_KEEPALIVE void web_presence(int away) {
-    if (Web.presence) Web.presence(away != 0);
+// The page's script: the page is about to be frozen (1), resumed (0) in sight, or closed (2).
+EMSCRIPTEN_KEEPALIVE void web_presence(int presence) {
+    if (Web.presence) Web.presence(presence);
 }
 
 // The page's script: the application is activated (1) or deactivated (0), as `activate` in a
@@ -321,6 +326,11 @@ void WebGameEnded(int status) {
 
 bool WebWaitForAnotherGame() {
     web_wait_for_another_game();
+    WebReadyAnotherGame();
+    return true;
+}
+
+void WebReadyAnotherGame() {
     // The new game starts with the page's clock and input as a visit's would, the keys held
     // meanwhile (the one that asked for it) unheard until pressed again.
     Web.input.clear();
@@ -332,11 +342,10 @@ bool WebWaitForAnotherGame() {
     Web.ticks = 0;
     Web.started = false;
     Web.inFront = true;
-    return true;
 }
 
 void WebSetBeforeQuit(void (*beforeQuit)()) { Web.beforeQuit = beforeQuit; }
-void WebSetPresence(void (*presence)(bool away)) { Web.presence = presence; }
+void WebSetPresence(void (*presence)(int presence)) { Web.presence = presence; }
 
 std::uint32_t WebTickCount() { return Web.ticks; }
 
