@@ -232,6 +232,8 @@ int NetMachinesConnected() {
 
 bool NetMine() {
     if (!Active()) return true;
+    // Playing the game so far back, no step waits for this machine, and its keys go nowhere.
+    if (ReplayPlaying()) return false;
     const std::uint32_t next = ReplayFrameSteps();
     const bool delivered = TheStamps.deliveredThrough == static_cast<std::int64_t>(next);
     return (delivered ? DeliveredFrameOwner : StampOwner(next)) == TheLink.me || OwnerNow() == TheLink.me;

@@ -142,7 +142,7 @@ NetRole NetRoleNow();
 int NetMachine();
 int NetMachinesConnected();    // machines in the game, this one included (host: the ones connected)
 int NetWatchers();             // host: the spectators watching now; 0 elsewhere
-bool NetMine();                // the next frame step waits for this machine's keys
+bool NetMine();                // the next frame step waits for this machine's keys (never while catching up)
 std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();
 const std::string& NetRoom();  // the online room's code, or "" when not in one (or no longer)
