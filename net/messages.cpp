@@ -8,8 +8,8 @@
 namespace net {
 namespace {
 
-constexpr const char* kNames[] = {"hello",      "welcome", "refuse",  "catch-up", "input",   "quiet",
-                                  "state hash", "roster",  "goodbye", "desync",   "progress"};
+constexpr const char* kNames[] = {"hello",      "welcome", "refuse",  "catch-up", "input",    "quiet",
+                                  "state hash", "roster",  "goodbye", "desync",   "progress", "presence"};
 static_assert(std::size(kNames) == std::variant_size_v<Message>);
 
 constexpr std::uint8_t kKeyDown = 1;
@@ -87,6 +87,7 @@ bool Check(const Goodbye& m, std::string* error) {
 bool Check(const StateHash& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 bool Check(const Desync& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 bool Check(const Progress& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
+bool Check(const Presence& m, std::string* error) { return CheckMachine(m.machine, 1, error); }
 
 bool Check(const CatchUp& m, std::string* error) {
     if (m.text.empty() || m.text.size() > kMaxCatchUpChunk)
@@ -198,6 +199,10 @@ void Write(Writer& w, const Desync& m) {
     w.U64(m.theirs);
 }
 void Write(Writer& w, const Progress& m) { w.U32(m.frame); }
+void Write(Writer& w, const Presence& m) {
+    w.U8(m.machine);
+    w.U8(m.away ? 1 : 0);
+}
 
 // ---- Reading. Every read checks what is left first; the first fault is kept and later reads give
 // zeros, so a reader is written as straight-line code and asked once at the end.
@@ -332,6 +337,10 @@ void Read(Reader& r, Desync& m) {
     m.theirs = r.U64();
 }
 void Read(Reader& r, Progress& m) { m.frame = r.U32(); }
+void Read(Reader& r, Presence& m) {
+    m.machine = r.U8();
+    m.away = r.Flag();
+}
 
 // The alternative of the variant with index `type`, default-made, for reading into.
 template <std::size_t I = 0>

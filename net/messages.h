@@ -133,8 +133,16 @@ struct Progress {
     bool operator==(const Progress&) const = default;
 };
 
-using Message =
-    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye, Desync, Progress>;
+// A machine's person is away (its page went to the background or was frozen) or back. A guest says
+// so of itself to the host, which passes it on; the others then wait for it longer in its own moment.
+struct Presence {
+    std::uint8_t machine = 1;  // 1 to kMaxMachine
+    bool away = true;
+    bool operator==(const Presence&) const = default;
+};
+
+using Message = std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye,
+                             Desync, Progress, Presence>;
 
 // Checks a message's meaning: lengths, counts, characters, ranges and order of frame numbers, key
 // codes and flags, and machine numbers. Returns false and says what is wrong in *error.

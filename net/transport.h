@@ -73,6 +73,11 @@ struct TransportOptions {
     // How often an end with nothing to say tells its peers it is alive: a peer's timeout may be
     // shorter than this end's own, so this stays well inside the shortest one any end uses.
     int alive_every_ms = 1250;
+    // The relay's own keep-alive, in seconds: the broker drops a client that sends it nothing for
+    // one and a half of these (30 s here, longer than any end of a room waits for a peer, so that
+    // the room's own rules judge a machine paused or busy). A page, which its browser may freeze
+    // for minutes while its person is away, asks for a longer one.
+    int relay_keepalive_s = 20;
 };
 
 // One end of the network game: a host listening for peers or a client joined to a host. Every call
@@ -110,6 +115,11 @@ public:
     // True once every connection closed with Disconnect has finished closing, everything queued for
     // it delivered; an owner about to go away polls until then (for a while) so nothing is lost.
     virtual bool Settled() const = 0;
+
+    // A host lets a peer stay silent for `timeout_ms` rather than the options' timeout (0: the
+    // options' again), while its person is away and its page may be frozen. Transports that cannot
+    // keep one peer's timeout apart ignore it.
+    virtual void HoldPeer(PeerId, int /*timeout_ms*/) {}
 
     // A host's port (the one chosen by the system if it asked for 0); 0 for a client.
     virtual std::uint16_t Port() const = 0;

@@ -30,6 +30,11 @@ struct Guest {
 
 Guest G;
 
+// Whether a guest that loses its connection while away joins again (NetRejoinAfterAbsence), and
+// whether one is to: outside the guest's state, which each network game starts afresh.
+bool RejoinOn = false;
+bool RejoinPending = false;
+
 // Waits for the host's welcome and the game so far, drawing the notices meanwhile; gives up after
 // STALL_LIMIT_MS and five seconds more.
 void AwaitCatchUp(void (*pump)()) {
@@ -170,6 +175,7 @@ void TakeNews(const net::Roster& news) {
         // Its stamps after the last that counts are the host's frames, even once it is back.
         m.stamps.erase(m.stamps.upper_bound(m.lastInput), m.stamps.end());
         m.latest = std::min<std::int64_t>(m.latest, m.lastInput);
+        m.away = false;
     } else if (news.frame > 0) {
         m.back = news.frame + INPUT_DELAY;
     }
@@ -204,7 +210,26 @@ void TakeWelcome(const net::Welcome& welcome) {
     KeepToken(welcome.token);
 }
 
+// Why the connection to the host ended without its word: silence on this end's side was the host's,
+// unless this machine was away itself just before (stopped, or frozen by its browser) and the host
+// gave up on it.
+std::string HostEnded(net::DisconnectReason why) {
+    if (why == net::DisconnectReason::Closed) return "The host left the game";
+    if (why != net::DisconnectReason::TimedOut)
+        return std::string("The connection to the host failed (") + net::DescribeReason(why) + ")";
+    if (ReturnedFromAbsence()) return "The host dropped this machine (it was silent too long)";
+    return "The host stopped answering";
+}
+
 }  // namespace
+
+void SayAway(bool away) {
+    if (TheLink.role != NetRole::Join || !Active() || !G.caughtUp || StreamOf(TheLink.me).away == away)
+        return;
+    StreamOf(TheLink.me).away = away;
+    Flush();
+    SendOwn(net::Presence{static_cast<std::uint8_t>(TheLink.me), away});
+}
 
 void Join(void (*pump)()) {
     Notice("Joining the game at " + TheLink.where + "...");
@@ -245,6 +270,14 @@ void GuestConnected(net::PeerId host) {
 }
 
 void GuestDisconnected(net::DisconnectReason why) {
+    // A page's browser closes its connections as it freezes it: back, it joins again with its token
+    // and takes up its seat, which the host kept.
+    if (RejoinOn && G.caughtUp && !Watching() && G.hostGone.empty() &&
+        (StreamOf(TheLink.me).away || ReturnedFromAbsence())) {
+        TheLink.rejoining = true;
+        RejoinPending = true;
+        return GoOffline("Joining the game again...", false);
+    }
     if (why == net::DisconnectReason::RelayLost)
         GoOffline("Lost the connection to the relay: the network game ends", true);
     else if (!G.welcomed || !G.caughtUp)
@@ -252,7 +285,7 @@ void GuestDisconnected(net::DisconnectReason why) {
     else if (Watching() && why == net::DisconnectReason::Lost)
         G.hostGone = "This spectator fell too far behind the game to watch on (messages were let go)";
     else if (G.hostGone.empty())
-        G.hostGone = std::string("The host left the game (") + net::DescribeReason(why) + ")";
+        G.hostGone = HostEnded(why);
 }
 
 void GuestReceived(const net::Message& message) {
@@ -274,18 +307,33 @@ void GuestReceived(const net::Message& message) {
         TheStamps.hostReached = std::max<std::int64_t>(TheStamps.hostReached, progress->frame);
     } else if (const auto* desync = std::get_if<net::Desync>(&message)) {
         Desync(desync->frame, desync->theirs, desync->ours);
+    } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
+        if (presence->machine != TheLink.me) PresenceHeard(presence->machine, presence->away);
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
-        // The frames already here are played out first.
-        G.hostGone = "The host left the game" + (bye->reason.empty() ? std::string() : ": " + bye->reason);
+        // The frames already here are played out first. The host's word says why: it left, or it
+        // dropped this machine.
+        G.hostGone = bye->reason.empty() ? "The host left the game" : bye->reason;
     } else {
         GoOffline("The host sent a message only a guest sends", true);
     }
 }
 
+void SetRejoin(bool on) { RejoinOn = on; }
+bool TakeRejoin() { return std::exchange(RejoinPending, false); }
+
 bool CatchingUp() { return G.catchingUp; }
 void CaughtUp() {
-    if (G.catchingUp) Notice(JoinedAs());
+    if (!G.catchingUp) return;
+    Notice(JoinedAs());
     G.catchingUp = false;
+    if (Watching()) return;
+    // A machine back in its place (its connection lost while away) may own the frames its steps
+    // played back would have stamped: it stamps them quiet now, or nobody could run them.
+    const std::uint32_t next = ReplayFrameSteps();
+    for (std::uint32_t frame = next; frame < next + INPUT_DELAY; ++frame)
+        if (static_cast<std::int64_t>(frame) > StreamOf(TheLink.me).latest && TheStamps.owners.count(frame) &&
+            EffectiveOwner(frame) == TheLink.me)
+            Stamp(frame, {});
 }
 const std::string& HostGone() { return G.hostGone; }
 void ResetGuest() { G = Guest{}; }

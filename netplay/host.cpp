@@ -2,6 +2,7 @@
 // and passing them on, and machines leaving.
 #include <algorithm>
 #include <random>
+#include <utility>
 
 #include "diag/diag.h"
 #include "netplay/session.h"
@@ -44,13 +45,16 @@ std::uint32_t SettledLastInput(int machine) {
 
 void MachineLeft(int machine, const std::string& why) {
     Stream& m = StreamOf(machine);
-    if (!m.connected) return;
-    AdmittedLeft(m.peer);
+    if (!m.connected && !m.held) return;
+    if (m.connected) AdmittedLeft(m.peer);
+    m.held = false;
+    m.returned = false;
     Flush();
     m.lastInput = SettledLastInput(machine);
     m.connected = false;
     m.gone = true;
     m.back = NEVER;
+    m.away = false;
     // Stamps after the last that counts are let go: it stamps those frames no more, even once back.
     m.stamps.erase(m.stamps.upper_bound(m.lastInput), m.stamps.end());
     m.latest = std::min<std::int64_t>(m.latest, m.lastInput);
@@ -92,6 +96,33 @@ Place PlaceFor(const net::Hello& hello) {
     return {fresh >= 0 ? fresh : reused, false};
 }
 
+// An away machine whose connection closed (a page's browser closes them as it freezes it) keeps its
+// place and its seat: the others wait for it in its moment as for any away machine, until it comes
+// back with its token or its time is up.
+void HoldAway(int machine) {
+    Stream& m = StreamOf(machine);
+    m.connected = false;
+    m.held = true;
+    m.heldSince = Clock::now();
+    Notice(MachineName(machine) + " is away and lost its connection");
+}
+
+// A held machine back with its token: it takes the game so far again and goes on where its stamps
+// end, the game having never seen it leave. It is away still while it plays the game so far back,
+// and back with its first stamp.
+void WelcomeBack(net::PeerId peer, int machine, const net::Message& answer) {
+    Stream& m = StreamOf(machine);
+    SendTo(peer, answer);
+    Flush();
+    m.held = false;
+    m.returned = true;
+    m.connected = true;
+    m.peer = peer;
+    ForgetReports(machine);
+    SendCatchUp(peer);
+    Notice(MachineName(machine) + " joined the game again");
+}
+
 }  // namespace
 
 void SendCatchUp(net::PeerId peer) {
@@ -115,6 +146,8 @@ void SendCatchUp(net::PeerId peer) {
         if (other.back != NEVER && static_cast<std::int64_t>(news) <= TheStamps.deliveredThrough)
             SendTo(peer, net::Roster{news, number, true, other.lastInput});
     }
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (StreamOf(m).away) SendTo(peer, net::Presence{static_cast<std::uint8_t>(m), true});
     for (const auto& [frame, news] : TheStamps.roster)
         for (const RosterNews& n : news)
             SendTo(peer, net::Roster{frame, static_cast<std::uint8_t>(n.machine), n.joined,
@@ -149,6 +182,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
         return;
     }
     Stream& m = StreamOf(place.machine);
+    if (place.returning && m.held) return WelcomeBack(peer, place.machine, answer);
     if (place.returning && m.connected) {
         TheLink.transport->Disconnect(m.peer, net::DisconnectReason::Closed);
         MachineLeft(place.machine, "it joined again");
@@ -182,6 +216,10 @@ bool MayStamp(int machine, std::uint32_t first, std::uint32_t last) {
 // taken whole or not at all, so every stamp the host keeps is one the others get too.
 void Keep(int machine, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
     Stream& m = StreamOf(machine);
+    if (std::exchange(m.returned, false) && m.away) {
+        Broadcast(net::Presence{static_cast<std::uint8_t>(machine), false}, machine);
+        PresenceHeard(machine, false);
+    }
     m.stamps[frame] = keys;
     m.latest = frame;
 }
@@ -196,6 +234,17 @@ void TakeInput(int machine, const net::Input& input, const net::Message& message
             return Drop(machine, net::DisconnectReason::Malformed,
                         "a key only its own machine acts on, frame " + std::to_string(f.frame));
     for (const net::FrameInput& f : input.frames) Keep(machine, f.frame, f.keys);
+    Broadcast(message, machine);
+}
+
+// A guest's person away or back, said only of itself: the host lets its transport be silent while
+// it is away, and the others hear of it.
+void TakePresence(int machine, const net::Presence& presence, const net::Message& message) {
+    if (presence.machine != machine)
+        return Drop(machine, net::DisconnectReason::Malformed, "the presence of another");
+    if (StreamOf(machine).away == presence.away) return;
+    TheLink.transport->HoldPeer(StreamOf(machine).peer, presence.away ? AWAY_HOLD_MS + 10000 : 0);
+    PresenceHeard(machine, presence.away);
     Broadcast(message, machine);
 }
 
@@ -236,6 +285,8 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         TakeInput(machine, *input, message);
     } else if (const auto* quiet = std::get_if<net::Quiet>(&message)) {
         TakeQuiet(machine, *quiet, message);
+    } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
+        TakePresence(machine, *presence, message);
     } else if (const auto* hash = std::get_if<net::StateHash>(&message)) {
         if (!HashReported(machine, *hash))
             Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
@@ -254,8 +305,18 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
         return GoOffline("Lost the connection to the relay at " + TheLink.where + ": the network game ends",
                          true);
     const int machine = MachineOfPeer(peer);
-    if (machine > 0) MachineLeft(machine, net::DescribeReason(why));
+    if (machine > 0 && StreamOf(machine).away)
+        HoldAway(machine);
+    else if (machine > 0)
+        MachineLeft(machine, net::DescribeReason(why));
     WatcherLeft(peer);
+}
+
+void WatchHeld() {
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if (StreamOf(m).held &&
+            Clock::now() - StreamOf(m).heldSince > std::chrono::milliseconds(AWAY_HOLD_MS))
+            MachineLeft(m, "away too long");
 }
 
 void HostMisunderstood(net::PeerId peer, const std::string& error) {
@@ -270,6 +331,14 @@ void HostMisunderstood(net::PeerId peer, const std::string& error) {
 
 void Drop(int machine, net::DisconnectReason why, const std::string& fault) {
     DiagTrace(DIAG_ERROR, "net", __LINE__, "Drop", "Machine %d: %s", machine, fault.c_str());
+    // The machine hears why before its connection closes: it is the one at fault, not the host. Its
+    // silence is said as it would say it itself, should this word be lost with its connection
+    // (guest.cpp).
+    const std::string cause = why != net::DisconnectReason::TimedOut ? fault
+                              : StreamOf(machine).away               ? "it was away too long"
+                                                                     : "it was silent too long";
+    SendTo(StreamOf(machine).peer,
+           net::Goodbye{("The host dropped this machine (" + cause + ")").substr(0, net::kMaxReasonLength)});
     TheLink.transport->Disconnect(StreamOf(machine).peer, why);
     MachineLeft(machine, net::DescribeReason(why));
 }

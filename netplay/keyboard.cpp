@@ -52,7 +52,7 @@ void Leave() {
     const bool host = TheLink.role == NetRole::Host;
     if (Watching()) return GoOffline("You stopped watching the game", false, "A spectator left");
     GoOffline(host ? "You ended the network game" : "You left the network game", false,
-              host ? "The host ended the game" : MachineName(TheLink.me) + " left the game");
+              host ? "The host left the game" : MachineName(TheLink.me) + " left the game");
 }
 
 // While the prompt is open, Shift+Y (or a gamepad's Y) leaves and any other key going down puts it

@@ -36,6 +36,7 @@ void ResetSession() {
 void DeliverOffline(InputSink sink) {
     ReplayRecordFromHere();
     sink(InputEvent::OffNetwork());
+    if (TheLink.rejoining) sink(InputEvent::CloseRequest());
     if (TheLink.transport) TheLink.transport.reset();
     TheLink.role = NetRole::Local;
     TheLink.offlinePending = false;
@@ -189,12 +190,20 @@ void NetDrawOverlay(int device, int surface) {
 
 bool NetLeavePromptYesRows(int* top, int* bottom) { return netplay::LeavePromptYesRows(top, bottom); }
 
+void NetSayAway(bool away) { SayAway(away); }
+void NetRejoinAfterAbsence(bool on) { SetRejoin(on); }
+void NetLeaveNow() {
+    if (TheLink.role == NetRole::Join && Active())
+        GoOffline("You left the network game", false, MachineName(TheLink.me) + " left the game");
+}
+bool NetRejoinWanted() { return TakeRejoin(); }
+
 void NetShutdown() {
     if (TheLink.role != NetRole::Local || LongestWait() > 0)
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "NetShutdown", "The longest wait for another machine: %lld ms",
                   static_cast<long long>(LongestWait()));
     if (TheLink.role == NetRole::Local || !TheLink.transport) return;
-    GoOffline(TheLink.role == NetRole::Host    ? "The host ended the game"
+    GoOffline(TheLink.role == NetRole::Host    ? "The host left the game"
               : TheLink.role == NetRole::Watch ? "A spectator left"
                                                : "A guest left",
               false);
@@ -222,6 +231,8 @@ int NetMachinesConnected() {
 
 bool NetMine() {
     if (!Active()) return true;
+    // Playing the game so far back, no step waits for this machine, and its keys go nowhere.
+    if (ReplayPlaying()) return false;
     const std::uint32_t next = ReplayFrameSteps();
     const bool delivered = TheStamps.deliveredThrough == static_cast<std::int64_t>(next);
     return (delivered ? DeliveredFrameOwner : StampOwner(next)) == TheLink.me || OwnerNow() == TheLink.me;

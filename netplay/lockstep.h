@@ -48,6 +48,11 @@ constexpr std::uint16_t DEFAULT_NET_PORT = 26510;
 // A machine waiting this long for a stamp says for whom it waits; this long, it gives up.
 constexpr int WAIT_MESSAGE_MS = 500;
 constexpr int STALL_LIMIT_MS = 10000;
+// A guest whose person is away (its page in the background, or frozen by its browser) says so, and
+// is waited for this long in its own moment instead, over the whole moment, so that its person
+// keeps the seat while answering a message elsewhere; its transport is let be silent as long, and
+// ten seconds more.
+constexpr int AWAY_HOLD_MS = 150000;
 
 // The options a machine opens its transport with. A host takes a joined machine to have gone after
 // STALL_LIMIT_MS and ten seconds more of silence, whatever the moment: a machine paused or busy for
@@ -117,6 +122,18 @@ void NetDrawOverlay(int device, int surface);
 // Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y or pad Y for Yes" line.
 bool NetLeavePromptYesRows(int* top, int* bottom);
 
+// A guest's person went away (its page hidden or about to be frozen) or came back: the host and,
+// through it, the others hear of it at once (nothing otherwise).
+void NetSayAway(bool away);
+// Set by a program whose guest may lose its connection while away (a page, whose browser closes
+// its connections as it freezes it): such a guest then ends its game (as a window's close does)
+// to join again at once with its token, and NetRejoinWanted says so once; the host holds its seat
+// meanwhile.
+void NetRejoinAfterAbsence(bool on);
+// A guest's window is going for good (a page closed): the others hear it leave, without waiting.
+void NetLeaveNow();
+bool NetRejoinWanted();
+
 // The end of the run: says goodbye to the other machines.
 void NetShutdown();
 
@@ -125,7 +142,7 @@ NetRole NetRoleNow();
 int NetMachine();
 int NetMachinesConnected();    // machines in the game, this one included (host: the ones connected)
 int NetWatchers();             // host: the spectators watching now; 0 elsewhere
-bool NetMine();                // the next frame step waits for this machine's keys
+bool NetMine();                // the next frame step waits for this machine's keys (never while catching up)
 std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();
 const std::string& NetRoom();  // the online room's code, or "" when not in one (or no longer)

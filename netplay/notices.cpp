@@ -31,6 +31,12 @@ struct Notices {
     Clock::time_point lastWaitDrawn{};
     std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
     std::string roomPage;          // the page's address, without a fragment, or empty
+    // The hold an away machine has had in its moment: whom, in which turn, and for how long so far
+    // (the waits over before this one, and this one).
+    int holdOwner = -1;
+    std::uint32_t holdTurn = 0;
+    std::int64_t heldBefore = 0;
+    std::int64_t heldNow = 0;
 };
 
 Notices N;
@@ -39,15 +45,29 @@ Notices N;
 // as it does: it waits this much longer for the host's news.
 constexpr int HOST_DECIDES_MS = 5000;
 
-int StallLimit(int owner) {
-    return TheLink.role != NetRole::Host && owner != 0 ? STALL_LIMIT_MS + HOST_DECIDES_MS : STALL_LIMIT_MS;
+// A machine that said its person is away is waited for AWAY_HOLD_MS over its whole moment (a turn,
+// or its time in the shop), however often it says so, so that no machine holds the game for ever.
+std::int64_t StallLimit(int owner) {
+    std::int64_t limit = STALL_LIMIT_MS;
+    if (owner > 0 && StreamOf(owner).away)
+        limit = std::max<std::int64_t>(STALL_LIMIT_MS, AWAY_HOLD_MS - N.heldBefore);
+    return TheLink.role != NetRole::Host && owner != 0 ? limit + HOST_DECIDES_MS : limit;
+}
+
+// A new moment of another machine starts its hold afresh.
+void CountHold(int owner) {
+    if (owner == N.holdOwner && TurnsStarted == N.holdTurn) return;
+    N.holdOwner = owner;
+    N.holdTurn = TurnsStarted;
+    N.heldBefore = 0;
 }
 
 // The host hands a silent guest's seats to the computer, as if it had left, and the game goes on; a
 // guest whose host (or, through it, the rest of the game) is silent ends its network game.
 void GiveUpOn(int owner) {
     if (TheLink.role == NetRole::Host && owner > 0) {
-        Drop(owner, net::DisconnectReason::TimedOut, "no keys for 10 seconds");
+        Drop(owner, net::DisconnectReason::TimedOut,
+             StreamOf(owner).away ? "away too long" : "no keys for 10 seconds");
         WaitOver();
         return;
     }
@@ -89,6 +109,8 @@ void WaitForKeys(int ms) {
     const std::int64_t waited = Ms(Clock::now() - N.waitingSince);
     N.longestWait = std::max(N.longestWait, waited);
     const int owner = Awaited(ReplayFrameSteps());
+    CountHold(owner);
+    N.heldNow = waited;
     if (waited >= StallLimit(owner)) return GiveUpOn(owner);
     if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - N.lastWaitDrawn) >= WAIT_REDRAW_MS) {
         N.lastWaitDrawn = Clock::now();
@@ -97,7 +119,22 @@ void WaitForKeys(int ms) {
     }
 }
 
-void WaitOver() { N.waiting = false; }
+void WaitOver() {
+    if (N.waiting) N.heldBefore += N.heldNow;
+    N.heldNow = 0;
+    N.waiting = false;
+}
+
+void PresenceHeard(int machine, bool away) {
+    StreamOf(machine).away = away;
+    Notice(MachineName(machine) + (away ? " is away" : " is back"));
+    // Back, it has STALL_LIMIT_MS from now to be heard, as at the start of a wait.
+    if (!away && N.waiting) {
+        N.heldBefore += N.heldNow;
+        N.heldNow = 0;
+        N.waitingSince = Clock::now();
+    }
+}
 std::int64_t LongestWait() { return N.longestWait; }
 
 namespace {
@@ -106,8 +143,11 @@ namespace {
 NetworkMessages Messages() {
     NetworkMessages messages;
     messages.leavePrompt = LeavePromptShown();
-    if (N.waiting && Ms(Clock::now() - N.waitingSince) >= WAIT_MESSAGE_MS)
-        messages.waitingFor = MachineName(Awaited(static_cast<std::uint32_t>(ReplayFrameSteps())));
+    if (N.waiting && Ms(Clock::now() - N.waitingSince) >= WAIT_MESSAGE_MS) {
+        const int owner = Awaited(static_cast<std::uint32_t>(ReplayFrameSteps()));
+        messages.waitingFor = MachineName(owner);
+        messages.away = owner > 0 && StreamOf(owner).away;
+    }
     if (NoticeShown()) messages.notice = N.notice;
     // A host's room code stays up while others may still be joining, so that it can be read out.
     else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&

@@ -102,8 +102,23 @@ void GoOffline(const std::string& why, bool failed, const std::string& farewell)
     CloseLeavePrompt();
 }
 
+namespace {
+
+// Reads further apart than this were an absence of this machine's own.
+constexpr auto ABSENCE = std::chrono::seconds(5);
+// News heard this soon after coming back is taken to be about that absence.
+constexpr auto JUST_BACK = std::chrono::seconds(3);
+
+}  // namespace
+
+bool ReturnedFromAbsence() {
+    return TheLink.returned != Clock::time_point{} && Clock::now() - TheLink.returned < JUST_BACK;
+}
+
 void Poll(int ms) {
     if (!TheLink.transport || TheLink.offlinePending) return;
+    if (TheLink.polled != Clock::time_point{} && Clock::now() - TheLink.polled > ABSENCE)
+        TheLink.returned = Clock::now();
     FlushWhenDue(ms);
     net::NetEvent event;
     int wait = ms;
@@ -111,7 +126,11 @@ void Poll(int ms) {
         Handle(event);
         wait = 0;
     }
-    if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) WatchDoor();
+    TheLink.polled = Clock::now();
+    if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) {
+        WatchDoor();
+        WatchHeld();
+    }
     // A transport that cannot wait (the page's) hears news only while this thread lets the system
     // run: a poll that may wait gives it a turn.
     if (ms > 0) Sleep(0);

@@ -60,8 +60,14 @@ struct Link {
     std::string room;   // the online room's code, or "" when not in one
     int me = 0;         // this machine's number, 0 the host
     std::string failure;
-    // Over for this machine: the game goes back to the title at the next delivery.
+    // Over for this machine: the game goes back to the title at the next delivery, or ends there
+    // for this machine to join again.
     bool offlinePending = false;
+    bool rejoining = false;
+    // When this machine last read the network, and when it last came back from an absence (its
+    // reads far apart: stopped, or a page frozen by its browser).
+    Clock::time_point polled{};
+    Clock::time_point returned{};
 };
 extern Link TheLink;
 
@@ -81,6 +87,9 @@ bool Watching();
 void GoOffline(const std::string& why, bool failed, const std::string& farewell = "");
 // Reads the network for at most ms and hands each event to the host's or the guest's side.
 void Poll(int ms);
+// Whether this machine came back from an absence of its own a moment ago: silence heard of now was
+// its own.
+bool ReturnedFromAbsence();
 
 // ---- The stamps (stamps.cpp): every machine's stamps, who owns each frame, and the news of machines
 // joining and leaving at the frame it takes effect.
@@ -99,6 +108,12 @@ struct Stream {
     bool gone = false;
     std::uint32_t lastInput = 0;
     std::uint32_t back = NEVER;
+    bool away = false;  // its person is away, as it said (net::Presence)
+    // Host: an away machine whose connection closed, its seat kept for it to come back to; and one
+    // back from there, away until its first stamp.
+    bool held = false;
+    Clock::time_point heldSince{};
+    bool returned = false;
     std::map<std::uint32_t, std::vector<net::KeyEvent>> stamps;
 };
 
@@ -166,6 +181,8 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why);
 void HostMisunderstood(net::PeerId peer, const std::string& error);
 // Closes a joined machine's connection for breaking the rules; it has left.
 void Drop(int machine, net::DisconnectReason why, const std::string& fault);
+// After each read of the network: a machine held while away for AWAY_HOLD_MS has left.
+void WatchHeld();
 // The game so far, and everything known beyond it, to a machine or spectator just welcomed.
 void SendCatchUp(net::PeerId peer);
 // After each of the host's steps (`steps` run in all): while a joined machine owns the moment, the
@@ -230,6 +247,11 @@ bool CatchingUp();
 void CaughtUp();
 // Why the host has gone, once it has; the frames already here are played out first.
 const std::string& HostGone();
+// This machine's person went away or came back: the host hears of it.
+void SayAway(bool away);
+// Whether a guest that loses its connection now joins again (see NetRejoinAfterAbsence).
+void SetRejoin(bool on);
+bool TakeRejoin();
 void ResetGuest();
 
 // ---- The turn-start check (desync.cpp).
@@ -310,6 +332,8 @@ bool NoticeShown();
 void WaitForKeys(int ms);
 void WaitOver();
 std::int64_t LongestWait();
+// A machine said it is away or back: noted, and said on screen.
+void PresenceHeard(int machine, bool away);
 // Draws the leave prompt, the wait and the notice over (device, surface).
 void DrawNotices(int device, int surface);
 // Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y or pad Y for Yes" line.

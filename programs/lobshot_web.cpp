@@ -71,6 +71,14 @@ void ResetForAnotherGame() {
     Timings = ShellTimings{};
 }
 
+// The page's person away (1), back (0), or gone with the page (2).
+void SayPresence(int presence) {
+    if (presence == 2)
+        NetLeaveNow();
+    else
+        NetSayAway(presence == 1);
+}
+
 // The page's seed for a game (see main).
 void GiveSeed() {
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
@@ -152,8 +160,18 @@ int main() {
     // A replay the page holds brings its own seed.
     WebLoadPageReplay();
     WebSetBeforeQuit(KeepFinalState);
+    WebSetPresence(SayPresence);
+    NetRejoinAfterAbsence(true);
     JoinRoomOfPage();
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    // A room's page that lost its connection while away (frozen by the browser) joins again.
+    while (status == 0 && NetRejoinWanted()) {
+        ResetForAnotherGame();
+        WebReadyAnotherGame();
+        GiveSeed();
+        JoinRoomOfPage();
+        status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    }
     WebGameEnded(status);
     WebRefuseStoppedReplay();
     // A game at one keyboard that ended as it should is followed by another when the player asks,

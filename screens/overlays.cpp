@@ -117,7 +117,10 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
         lines.push_back("Leave the network game?");
         lines.push_back("Shift+Y or pad Y for Yes");
     }
-    if (!messages.waitingFor.empty()) lines.push_back("Waiting for " + messages.waitingFor + "...");
+    if (messages.away)
+        lines.push_back(messages.waitingFor + " is away");
+    else if (!messages.waitingFor.empty())
+        lines.push_back("Waiting for " + messages.waitingFor + "...");
     // A long notice is split at a space into lines the screen can hold; a word too long for a line is
     // cut.
     if (!messages.notice.empty()) {

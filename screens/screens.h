@@ -73,6 +73,7 @@ void QuitPromptYesRows(int* top, int* bottom);
 struct NetworkMessages {
     bool leavePrompt = false;  // "Leave the network game?" and how to say yes
     std::string waitingFor;    // the machine waited for ("the host", "Guest 2"), or empty
+    bool away = false;         // it said its person is away: "Guest 2 is away"
     std::string notice;        // this machine's latest notice while it is shown, or empty
 };
 // The messages' lines, top to bottom: the leave prompt's two, the wait, then the notice split at

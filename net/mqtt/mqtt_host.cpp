@@ -35,6 +35,11 @@ public:
 
     bool Settled() const override { return link_.AllPublished() || !link_.Open(); }
 
+    void HoldPeer(PeerId peer, int timeout_ms) override {
+        const auto found = guests_.find(peer);
+        if (found != guests_.end()) found->second.timeout_ms = timeout_ms;
+    }
+
     // A spectator is told the number the spectators' topic has reached; from there on it reads
     // that topic too, where everything for the spectators goes once.
     bool Watch(PeerId peer) override {
@@ -57,6 +62,7 @@ private:
         std::uint32_t next_out = 2;
         Clock::time_point heard = Clock::now();
         Clock::time_point spoke = Clock::now();
+        int timeout_ms = 0;  // held (HoldPeer): its own timeout; 0 the options'
     };
 
     std::string Down(const std::string& client) const { return Topic("to/" + client + "/" + id_); }
@@ -175,7 +181,7 @@ void MqttHost::KeepAlive() {
         const PeerId peer = next->first;
         Guest& guest = next->second;
         ++next;  // Drop erases the guest
-        if (Overdue(guest.heard)) {
+        if (Overdue(guest.heard, guest.timeout_ms)) {
             Drop(peer, DisconnectReason::TimedOut, true);
         } else if (DueToSpeak(guest.spoke)) {
             Tell(guest, Greeting(EnvelopeKind::Alive, 0));

@@ -11,11 +11,6 @@ namespace {
 
 // Client ids: 16 characters of the code alphabet, 80 random bits.
 constexpr std::size_t kClientIdLength = 16;
-// The broker drops a client silent for one and a half keep-alives: here 30 s, longer than any end
-// of a room waits for a peer (a host 15 s), so that a machine paused or busy for a while is judged
-// by the room's own rules and not cut off by the broker first. The ends notice silence themselves;
-// the keep-alive only clears away connections that vanished without closing.
-constexpr int kKeepaliveS = 20;
 // Waits on the link are cut into slices this long, so that changes of state are seen between them.
 constexpr int kPumpSliceMs = 10;
 
@@ -68,7 +63,8 @@ bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
     std::string host;
     std::uint16_t port = 0;
     if (!ParseHostPort(broker, &host, &port, error)) return false;
-    return link_.Open(host, port, id_, code_, kKeepaliveS, {Topic(will_topic), will, retain}, error);
+    return link_.Open(host, port, id_, code_, options_.relay_keepalive_s, {Topic(will_topic), will, retain},
+                      error);
 }
 
 bool MqttEnd::AwaitBroker(const std::string& broker, std::string* error) {
@@ -85,9 +81,11 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     // time to wait); then rounds of the link until an event comes or the time is up (a link that
     // cannot wait has had its one round).
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    if (Clock::now() - polled_ > std::chrono::milliseconds(2 * options_.alive_every_ms)) back_ = Clock::now();
     link_.Pump(0);
     for (bool first = true;; first = false) {
         Process();
+        polled_ = Clock::now();
         if (!events_.empty()) {
             *event = std::move(events_.front());
             events_.pop_front();

@@ -1,6 +1,7 @@
 // What a host and a guest on the relay share: the room's topics, numbering and the polling loop.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -68,8 +69,13 @@ protected:
     bool DueToSpeak(Clock::time_point spoke) const {
         return Clock::now() - spoke >= std::chrono::milliseconds(options_.alive_every_ms);
     }
-    bool Overdue(Clock::time_point heard) const {
-        return Clock::now() - heard > std::chrono::milliseconds(options_.timeout_ms);
+    // A peer heard from at `heard` is overdue after `timeout_ms` (the options' unless given), counted
+    // from this end's own return when it was away itself (its polls far apart: stopped, or a page
+    // frozen by its browser), so that its peers have a whole timeout to be heard again.
+    bool Overdue(Clock::time_point heard, int timeout_ms = 0) const {
+        const Clock::time_point from = std::max(heard, back_);
+        return Clock::now() - from >
+               std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : options_.timeout_ms);
     }
 
     std::unique_ptr<MqttLink> own_link_;
@@ -79,6 +85,10 @@ protected:
     std::string room_;
     std::string id_;
     std::deque<NetEvent> events_;
+
+private:
+    Clock::time_point polled_ = Clock::now();
+    Clock::time_point back_{};
 };
 
 }  // namespace net

@@ -110,6 +110,20 @@ EM_JS(int, web_page_in_front, (), { return document.hasFocus() && !document.hidd
 
 EM_JS(double, web_date_now, (), { return Date.now(); });
 
+// The browser freezes a page (a phone's, in the background) after telling it, and says when it
+// resumes; the page is away meanwhile, and back only once in sight again. A page closed for good
+// is gone (2).
+EM_JS(void, web_listen_lifecycle, (), {
+    document.addEventListener(
+        'freeze', function() { Module._web_presence(1); });
+    document.addEventListener(
+        'resume', function() { Module._web_presence(document.hidden ? 1 : 0); });
+    window.addEventListener(
+        'pagehide', function(event) {
+            if (!event.persisted) Module._web_presence(2);
+        });
+});
+
 EM_JS(void, web_toggle_fullscreen, (), {
     if (Module.lobshotToggleFullscreen) Module.lobshotToggleFullscreen();
 });
@@ -144,6 +158,7 @@ struct WebState {
     std::array<bool, 256> held{};
     std::array<bool, 256> heldBefore{};
     void (*beforeQuit)() = nullptr;
+    void (*presence)(int presence) = nullptr;
 };
 
 WebState Web;
@@ -216,6 +231,7 @@ EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
 
 EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     if (!Web.options.steps) SetInFront(!event->hidden && web_page_in_front());
+    if (Web.presence) Web.presence(event->hidden ? 1 : 0);
     return EM_FALSE;
 }
 
@@ -268,6 +284,11 @@ EMSCRIPTEN_KEEPALIVE void web_pointer(int kind, int value, int x, int y) {
     QueueAll(keys);
 }
 
+// The page's script: the page is about to be frozen (1), resumed (0) in sight, or closed (2).
+EMSCRIPTEN_KEEPALIVE void web_presence(int presence) {
+    if (Web.presence) Web.presence(presence);
+}
+
 // The page's script: the application is activated (1) or deactivated (0), as `activate` in a
 // replay runner's script.
 EMSCRIPTEN_KEEPALIVE void web_activate(int active) { Queue(InputEvent::AppActivation(active != 0)); }
@@ -305,6 +326,11 @@ void WebGameEnded(int status) {
 
 bool WebWaitForAnotherGame() {
     web_wait_for_another_game();
+    WebReadyAnotherGame();
+    return true;
+}
+
+void WebReadyAnotherGame() {
     // The new game starts with the page's clock and input as a visit's would, the keys held
     // meanwhile (the one that asked for it) unheard until pressed again.
     Web.input.clear();
@@ -316,10 +342,10 @@ bool WebWaitForAnotherGame() {
     Web.ticks = 0;
     Web.started = false;
     Web.inFront = true;
-    return true;
 }
 
 void WebSetBeforeQuit(void (*beforeQuit)()) { Web.beforeQuit = beforeQuit; }
+void WebSetPresence(void (*presence)(int presence)) { Web.presence = presence; }
 
 std::uint32_t WebTickCount() { return Web.ticks; }
 
@@ -336,6 +362,7 @@ bool OpenWindow(const char*, int, int) {
         emscripten_set_focus_callback(window, nullptr, EM_FALSE, OnFocus);
         emscripten_set_blur_callback(window, nullptr, EM_FALSE, OnFocus);
         emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
+        web_listen_lifecycle();
     }
     return WebVideoOpen();
 }

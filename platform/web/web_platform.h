@@ -27,9 +27,16 @@ void WebGameEnded(int status);
 // After WebGameEnded: waits until the page asks for another game, then readies the backend for it
 // as for a new visit (the page's clock from its start, no input waiting). True when one is wanted.
 bool WebWaitForAnotherGame();
+// The same readying without the wait: a room's page joining its game again at once.
+void WebReadyAnotherGame();
 
 // Called once as the game quits, while it is still intact (the page keeps its last state snapshot).
 void WebSetBeforeQuit(void (*beforeQuit)());
+
+// Told when the page's person goes away (1: the page hidden, or about to be frozen by the browser),
+// comes back (0) or closes the page (2), from the browser's event itself: a page about to be frozen
+// or closed runs nothing after it.
+void WebSetPresence(void (*presence)(int presence));
 
 // Timer ticks so far (20 ms each).
 std::uint32_t WebTickCount();

@@ -126,5 +126,10 @@ private:
 
 std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code, bool watching,
                                             const net::TransportOptions& options, std::string* error) {
-    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, options, watching, error);
+    // A page frozen by its browser (a phone's, while its person answers a message elsewhere) sends
+    // the broker nothing: the broker keeps it for one and a half keep-alives, longer than a host
+    // holds a machine whose person is away.
+    net::TransportOptions page = options;
+    page.relay_keepalive_s = 110;
+    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, page, watching, error);
 }

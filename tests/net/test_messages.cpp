@@ -54,6 +54,8 @@ std::vector<Message> Samples() {
         Goodbye{std::string(kMaxReasonLength, 'x')},
         Desync{42, 1, 0x8000000000000000ull},
         Progress{kMaxFrame},
+        Presence{7, true},
+        Presence{1, false},
     };
 }
 
@@ -146,6 +148,9 @@ TEST(NetMessages, MachinesFlagsAndCatchUpTextsOutOfRangeAreRefused) {
     ExpectRefused({6, 9, 0, 0, 0, 0, 0, 0, 0, 0}, "machine 9");
     ExpectRefused({8, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}, "machine 0 is not 1 to 7");
     ExpectRefused({8, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0}, "a flag of 2");
+    ExpectRefused({12, 0, 1}, "machine 0 is not 1 to 7");
+    ExpectRefused({12, 8, 1}, "machine 8 is not 1 to 7");
+    ExpectRefused({12, 1, 2}, "a flag of 2");
     ExpectRefused({4, 1, 0, 0, 0, 'a', 3}, "a flag of 3");
     ExpectRefused({4, 0, 0, 0, 0, 1}, "a piece of 0 characters");
     ExpectRefused({4, 2, 0, 0, 0, 'a', '	', 0}, "not printable");

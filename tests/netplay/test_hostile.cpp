@@ -311,6 +311,22 @@ TEST_F(HostileGuestTest, KeysThatWouldAbandonTheMatchDropTheGuestAndTheMatchGoes
     ExpectTheOthersPlayOn();
 }
 
+// A guest may say only that its own person is away: one speaking for another is dropped, told why
+// before its connection closes, and the computer plays its turn; the machine it spoke for stays.
+TEST_F(HostileGuestTest, AGuestSayingAnotherIsAwayIsDroppedAndTheMatchGoesOn) {
+    Play([&] {
+        watcher.Send(net::Presence{2, true});
+        seated.Send(net::Presence{2, true});
+    });
+    EXPECT_TRUE(seated.closed);
+    EXPECT_EQ(seated.reason, net::DisconnectReason::Malformed);
+    const auto* bye = seated.Find<net::Goodbye>();
+    ASSERT_NE(bye, nullptr);
+    EXPECT_EQ(bye->reason, "The host dropped this machine (the presence of another)");
+    EXPECT_GT(shots, 0) << "the computer never fired for the seat";
+    ExpectTheOthersPlayOn();
+}
+
 // With the game's quit prompt up, Shift+Y from another machine abandons nothing, and Y being an
 // honest key, the guest stays.
 TEST_F(HostileGuestTest, TheQuitPromptsAnswerNeverComesFromAnotherMachine) {

@@ -1,10 +1,11 @@
 // The browser tests' harness: the page served on 127.0.0.1, Debian's Chromium driven through its
 // DevTools protocol, key scripts played into the page as real keyboard events, and the replay
 // runner's outputs for the same seed and script to compare with.
-import { spawnSync } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
 import http from 'node:http';
+import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
@@ -222,4 +223,66 @@ export function firstDifference(a, b) {
     }
   }
   return null;
+}
+
+export const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+// Whether something answers on a TCP port of 127.0.0.1.
+function answers(port) {
+  return new Promise(resolve => {
+    const socket = net.connect(port, '127.0.0.1', () => { socket.destroy(); resolve(true); });
+    socket.on('error', () => resolve(false));
+  });
+}
+
+// Whether a port of 127.0.0.1 is free to listen on.
+function free(port) {
+  return new Promise(resolve => {
+    const probe = net.createServer();
+    probe.once('error', () => resolve(false));
+    probe.listen(port, '127.0.0.1', () => probe.close(() => resolve(true)));
+  });
+}
+
+// A relay (scripts/relay.sh) on a free pair of ports: TCP on the first, WebSocket on the next. Its
+// TCP port, once it takes connections and is still running a moment later (so the port is its own).
+// The process joins `children`, for the test to end.
+export async function startRelay(children) {
+  for (let attempt = 0; attempt < 5; ++attempt) {
+    const port = 20000 + 2 * Math.floor(Math.random() * 10000);
+    if (!await free(port) || !await free(port + 1)) continue;
+    const relay = spawn(path.join(SOURCE_DIR, 'scripts/relay.sh'), [String(port)], {stdio: 'ignore'});
+    children.push(relay);
+    for (let i = 0; i < 50 && relay.exitCode === null; ++i) {
+      if (await answers(port)) {
+        await sleep(200);
+        if (relay.exitCode === null) return port;
+      }
+      await sleep(100);
+    }
+    relay.kill();
+  }
+  throw new Error('the relay did not start');
+}
+
+// Runs a lobshot-headless host of an online room with `args` (its seed and script), in `cwd`, whose
+// link names the page at `pageUrl`; resolves with the room's link (its second row) and code, and
+// later with its exit status and output. out() is its output so far.
+export function startRoomHost(children, relayPort, pageUrl, args, cwd) {
+  // (Its rows are read as they come: a line at a time.)
+  const host = spawn('stdbuf', ['-oL', HEADLESS, '--relay', `127.0.0.1:${relayPort}`, '--online', '--page', pageUrl,
+                                ...args], {cwd, stdio: ['ignore', 'pipe', 'pipe']});
+  children.push(host);
+  let out = '', err = '';
+  host.stderr.on('data', data => { err += data; });
+  const ended = new Promise(resolve => host.on('exit', status => resolve({status, out, err})));
+  const link = new Promise((resolve, reject) => {
+    host.stdout.on('data', data => {
+      out += data;
+      const row = /^Room page: (\S+)$/m.exec(out);
+      if (row) resolve({link: row[1], code: /^Room code: (\S+)$/m.exec(out)[1]});
+    });
+    host.on('exit', () => reject(new Error(`the host ended without a link: ${out} ${err}`)));
+  });
+  return {link, ended, out: () => out};
 }

@@ -6,12 +6,12 @@
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
-import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { HEADLESS, launchBrowser, openPage, playScript, servePage, SOURCE_DIR } from './harness.mjs';
+import { HEADLESS, launchBrowser, openPage, playScript, servePage, sleep, SOURCE_DIR, startRelay, startRoomHost }
+  from './harness.mjs';
 
 const HOST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_host.script');
 const GUEST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_guest.script');
@@ -29,66 +29,6 @@ after(async () => {
   server.close();
   fs.rmSync(work, {recursive: true, force: true});
 });
-
-// Whether something answers on a TCP port of 127.0.0.1.
-function answers(port) {
-  return new Promise(resolve => {
-    const socket = net.connect(port, '127.0.0.1', () => { socket.destroy(); resolve(true); });
-    socket.on('error', () => resolve(false));
-  });
-}
-
-// Whether a port of 127.0.0.1 is free to listen on.
-function free(port) {
-  return new Promise(resolve => {
-    const probe = net.createServer();
-    probe.once('error', () => resolve(false));
-    probe.listen(port, '127.0.0.1', () => probe.close(() => resolve(true)));
-  });
-}
-
-const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
-
-// A relay (scripts/relay.sh) on a free pair of ports: TCP on the first, WebSocket on the next. Its
-// TCP port, once it takes connections and is still running a moment later (so the port is its own).
-async function startRelay() {
-  for (let attempt = 0; attempt < 5; ++attempt) {
-    const port = 20000 + 2 * Math.floor(Math.random() * 10000);
-    if (!await free(port) || !await free(port + 1)) continue;
-    const relay = spawn(path.join(SOURCE_DIR, 'scripts/relay.sh'), [String(port)], {stdio: 'ignore'});
-    children.push(relay);
-    for (let i = 0; i < 50 && relay.exitCode === null; ++i) {
-      if (await answers(port)) {
-        await sleep(200);
-        if (relay.exitCode === null) return port;
-      }
-      await sleep(100);
-    }
-    relay.kill();
-  }
-  throw new Error('the relay did not start');
-}
-
-// Runs the host; resolves with the room's link (its second row) and, later, its exit status.
-function startHost(relayPort) {
-  // (Its rows are read as they come: a line at a time.)
-  const host = spawn('stdbuf', ['-oL', HEADLESS, '--seed', '11', '--relay', `127.0.0.1:${relayPort}`, '--online',
-                                '--page', server.url, '--script', HOST_SCRIPT],
-                     {cwd: work, stdio: ['ignore', 'pipe', 'pipe']});
-  children.push(host);
-  let out = '', err = '';
-  host.stderr.on('data', data => { err += data; });
-  const ended = new Promise(resolve => host.on('exit', status => resolve({status, out, err})));
-  const link = new Promise((resolve, reject) => {
-    host.stdout.on('data', data => {
-      out += data;
-      const row = /^Room page: (\S+)$/m.exec(out);
-      if (row) resolve({link: row[1], code: /^Room code: (\S+)$/m.exec(out)[1]});
-    });
-    host.on('exit', () => reject(new Error(`the host ended without a link: ${out} ${err}`)));
-  });
-  return {link, ended, out: () => out};
-}
 
 // Runs a native guest of the room (with a home of its own, so that it is a machine apart): the page's
 // person's script, and a while into the end of the match it writes its state. It then stays until
@@ -116,8 +56,8 @@ const outcome = state => JSON.parse(state).players.list.map(
 const shared = state => state.split('\n').filter(line => !line.includes('"net":')).join('\n');
 
 test('the page joins a room by the host\'s link and plays its seat through a match beside a native guest', async () => {
-  const relayPort = await startRelay();
-  const host = startHost(relayPort);
+  const relayPort = await startRelay(children);
+  const host = startRoomHost(children, relayPort, server.url, ['--seed', '11', '--script', HOST_SCRIPT], work);
   const {link, code} = await host.link;
   assert.equal(link, `${server.url}#room=${code}`);
 

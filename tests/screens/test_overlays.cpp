@@ -106,6 +106,11 @@ TEST_F(OverlaysTest, NetworkMessagesComeInOrderWithLongNoticesSplitAtSpaces) {
                                         "on:4001 (no answer)"}));
     notice.notice = "Joined the game as Guest 1";
     EXPECT_EQ(NetworkMessageLines(notice), std::vector<std::string>{"Joined the game as Guest 1"});
+    // A machine that said its person is away is not waited for as if it were slow.
+    NetworkMessages away;
+    away.waitingFor = "Guest 1";
+    away.away = true;
+    EXPECT_EQ(NetworkMessageLines(away), std::vector<std::string>{"Guest 1 is away"});
     EXPECT_TRUE(NetworkMessageLines(NetworkMessages{}).empty());
 }
 
