@@ -44,7 +44,7 @@ struct CatchUp {
     FollowPacer pacer;
 };
 
-CatchUp C;
+CatchUp TheCatchUp;
 std::int64_t (*ClockForTests)() = nullptr;
 
 std::int64_t NowMs() { return ClockForTests ? ClockForTests() : Ms(Clock::now().time_since_epoch()); }
@@ -63,7 +63,7 @@ std::int64_t FramesHeldBeyond(std::uint32_t frame) {
 
 // How many frames beyond the next step's the stamps reach, as its stamper has stamped them.
 std::int64_t Depth(std::uint32_t next) {
-    return std::max<std::int64_t>(StreamOf(C.stamper).latest - next, 0);
+    return std::max<std::int64_t>(StreamOf(TheCatchUp.stamper).latest - next, 0);
 }
 
 // The frames from `next` to this machine's first own frame among those whose owner is known; 0
@@ -84,16 +84,16 @@ bool PictureStill() {
 
 // Rows for a lag long enough to matter: when it is noticed, and when it has been caught up.
 void TraceLag(std::int64_t held) {
-    const bool lagging = C.paced && held > TRACED_LAG_FRAMES;
-    if (lagging && !C.traced) {
-        C.traced = true;
-        C.tracedSince = Clock::now();
+    const bool lagging = TheCatchUp.paced && held > TRACED_LAG_FRAMES;
+    if (lagging && !TheCatchUp.traced) {
+        TheCatchUp.traced = true;
+        TheCatchUp.tracedSince = Clock::now();
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "CatchUp", "Behind by %lld frames: catching up",
                   static_cast<long long>(held - INPUT_DELAY));
-    } else if (!lagging && C.traced && !C.another) {
-        C.traced = false;
+    } else if (!lagging && TheCatchUp.traced && !TheCatchUp.another) {
+        TheCatchUp.traced = false;
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "CatchUp", "Level again after %lld ms",
-                  static_cast<long long>(Ms(Clock::now() - C.tracedSince)));
+                  static_cast<long long>(Ms(Clock::now() - TheCatchUp.tracedSince)));
     }
 }
 
@@ -104,7 +104,7 @@ void TracePace(const char* what, std::uint32_t frame) {
     if (!Diag.TraceLowSeverity) return;
     DiagTrace(DIAG_LOW, "net", __LINE__, "Pace",
               "%s %u at %lld ms, stamped by %d, on %d, lead %d, held %lld%s", what, frame,
-              static_cast<long long>(NowMs()), C.stamper, TheLink.me, C.leadNow,
+              static_cast<long long>(NowMs()), TheCatchUp.stamper, TheLink.me, TheCatchUp.leadNow,
               static_cast<long long>(Depth(frame)), PictureStill() ? ", still" : "");
 }
 
@@ -114,11 +114,12 @@ void WatchStamps() {
     if (!Active() || ReplayPlaying()) return;
     // Who stamps the next frame is forgotten once its keys go to the game.
     const std::uint32_t next = ReplayFrameSteps();
-    if (TheStamps.deliveredThrough < static_cast<std::int64_t>(next)) C.stamper = EffectiveOwner(next);
+    if (TheStamps.deliveredThrough < static_cast<std::int64_t>(next))
+        TheCatchUp.stamper = EffectiveOwner(next);
     const std::int64_t now = NowMs();
     for (int m = 0; m < MAX_MACHINES; ++m) {
         const Stream& stream = StreamOf(m);
-        std::int64_t& seen = C.seen[static_cast<std::size_t>(m)];
+        std::int64_t& seen = TheCatchUp.seen[static_cast<std::size_t>(m)];
         if (m == TheLink.me || stream.latest == seen) continue;
         // A stream first seen (or begun again) is taken as it stands: what it holds came before.
         if (seen < 0 || stream.latest < seen) {
@@ -127,69 +128,70 @@ void WatchStamps() {
         }
         for (auto s = stream.stamps.upper_bound(static_cast<std::uint32_t>(seen)); s != stream.stamps.end();
              ++s)
-            C.lateness[static_cast<std::size_t>(m)].Arrived(s->first, now);
+            TheCatchUp.lateness[static_cast<std::size_t>(m)].Arrived(s->first, now);
         seen = stream.latest;
-        C.lastCame[static_cast<std::size_t>(m)] = now;
+        TheCatchUp.lastCame[static_cast<std::size_t>(m)] = now;
     }
 }
 
 // The tick's steps, planned when its first step may run: a machine stepping as fast as its script
 // asks runs one step a tick; otherwise the pacer decides from what this machine holds.
 bool CatchUpHoldsTick() {
-    if (!Active() || ReplayPlaying() || C.another) return false;
-    C.steps = 0;
-    C.tickStart = Clock::now();
-    C.planned = 1;
-    if (!C.paced) return false;
+    if (!Active() || ReplayPlaying() || TheCatchUp.another) return false;
+    TheCatchUp.steps = 0;
+    TheCatchUp.tickStart = Clock::now();
+    TheCatchUp.planned = 1;
+    if (!TheCatchUp.paced) return false;
     const std::uint32_t next = ReplayFrameSteps();
-    const int stamper = C.stamper;
+    const int stamper = TheCatchUp.stamper;
     TickView view;
     view.depth = std::max<std::int64_t>(Depth(next) - WatchLead(), 0);
     view.follows = stamper != TheLink.me;
-    view.ownIn = C.lead ? OwnFrameIn(next) : 0;
-    view.fresh = NowMs() - C.lastCame[static_cast<std::size_t>(stamper)] <= FRESH_MS;
-    view.still = C.lead && PictureStill();
+    view.ownIn = TheCatchUp.lead ? OwnFrameIn(next) : 0;
+    view.fresh = NowMs() - TheCatchUp.lastCame[static_cast<std::size_t>(stamper)] <= FRESH_MS;
+    view.still = TheCatchUp.lead && PictureStill();
     // A spectator keeps a lead of its own (watchers.cpp).
-    const bool keepsLead = C.lead && view.follows && TheLink.role != NetRole::Watch;
-    view.lead = keepsLead ? C.lateness[static_cast<std::size_t>(stamper)].LeadFrames() : 0;
+    const bool keepsLead = TheCatchUp.lead && view.follows && TheLink.role != NetRole::Watch;
+    view.lead = keepsLead ? TheCatchUp.lateness[static_cast<std::size_t>(stamper)].LeadFrames() : 0;
     view.inputDelay = static_cast<int>(INPUT_DELAY);
-    C.waited = false;
-    C.leadNow = view.lead;
-    C.planned = C.pacer.StepsThisTick(view);
-    if (C.planned == 0) TracePace("Held", next);
-    return C.planned == 0;
+    TheCatchUp.waited = false;
+    TheCatchUp.leadNow = view.lead;
+    TheCatchUp.planned = TheCatchUp.pacer.StepsThisTick(view);
+    if (TheCatchUp.planned == 0) TracePace("Held", next);
+    return TheCatchUp.planned == 0;
 }
 
 void CatchUpWaits() {
-    if (!C.waited) TracePace("Waited", ReplayFrameSteps());
-    C.waited = true;
+    if (!TheCatchUp.waited) TracePace("Waited", ReplayFrameSteps());
+    TheCatchUp.waited = true;
 }
 
 void CatchUpBeforeStep() {
     if (!Active() || ReplayPlaying()) {
-        C.another = false;
+        TheCatchUp.another = false;
         return;
     }
     TracePace("Step", ReplayFrameSteps());
-    ++C.steps;
+    ++TheCatchUp.steps;
     // The frame after this step decides: the tick has planned it, and has room for it. A spectator is
     // behind only beyond the lead it keeps.
     const std::uint32_t following = ReplayFrameSteps() + 1;
-    C.another = C.paced && C.steps < C.planned && Held(following) && Clock::now() - C.tickStart < TICK_BUDGET;
+    TheCatchUp.another = TheCatchUp.paced && TheCatchUp.steps < TheCatchUp.planned && Held(following) &&
+                         Clock::now() - TheCatchUp.tickStart < TICK_BUDGET;
     TraceLag(FramesHeldBeyond(following) - WatchLead());
 }
 
-bool CatchUpRunsAnother() { return C.another && Active(); }
+bool CatchUpRunsAnother() { return TheCatchUp.another && Active(); }
 
-void SetTicksPaced(bool paced) { C.paced = paced; }
-void SetFollowLead(bool on) { C.lead = on; }
-int FollowLead() { return C.leadNow; }
+void SetTicksPaced(bool paced) { TheCatchUp.paced = paced; }
+void SetFollowLead(bool on) { TheCatchUp.lead = on; }
+int FollowLead() { return TheCatchUp.leadNow; }
 void SetPaceClockForTests(std::int64_t (*nowMs)()) { ClockForTests = nowMs; }
 
 void ResetCatchUp() {
-    C = CatchUp{};
-    C.seen.fill(-1);
-    C.lead = LeadWanted();
+    TheCatchUp = CatchUp{};
+    TheCatchUp.seen.fill(-1);
+    TheCatchUp.lead = LeadWanted();
 }
 
 }  // namespace netplay

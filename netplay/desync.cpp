@@ -41,7 +41,7 @@ struct Checks {
     bool desync = false;
 };
 
-Checks C;
+Checks TheDesyncChecks;
 
 // Beside the replays: the machine, the frame, both hashes and this machine's game as its replay.
 void WriteDesyncReport(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
@@ -71,8 +71,9 @@ void DesyncForAll(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs)
 // Host: a guest's game differs from the host's at a turn's start (ours 0: the host had none there).
 // The first to differ there is dropped alone; a second stops the game for all.
 void Differs(int machine, std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
-    const std::uint32_t who = C.differed[frame] |= 1u << machine;
-    while (C.differed.size() > KEPT_HASHES) C.differed.erase(C.differed.begin());
+    const std::uint32_t who = TheDesyncChecks.differed[frame] |= 1u << machine;
+    while (TheDesyncChecks.differed.size() > KEPT_HASHES)
+        TheDesyncChecks.differed.erase(TheDesyncChecks.differed.begin());
     if (std::popcount(who) > 1) return DesyncForAll(frame, ours, theirs);
     SendTo(StreamOf(machine).peer, net::Desync{frame, ours, theirs});
     Drop(machine, net::DisconnectReason::Malformed,
@@ -83,33 +84,34 @@ void Differs(int machine, std::uint32_t frame, std::uint64_t ours, std::uint64_t
 // Whether this step started a turn: one started since the last step (TurnsStarted moved) and is
 // still being aimed.
 bool TurnStarts() {
-    const bool starts = CurrentMode == Aiming && TurnsStarted != C.turnsSeen;
-    C.turnsSeen = TurnsStarted;
+    const bool starts = CurrentMode == Aiming && TurnsStarted != TheDesyncChecks.turnsSeen;
+    TheDesyncChecks.turnsSeen = TurnsStarted;
     return starts;
 }
 
 // Host: the reports of frames passed without a turn's start are differences; this turn's are
 // compared. Reports of machines already gone count no more.
 void CompareReports(std::uint32_t steps) {
-    const auto due = C.reported.upper_bound(steps);
+    const auto due = TheDesyncChecks.reported.upper_bound(steps);
     const std::vector<std::pair<std::uint32_t, std::vector<std::pair<int, std::uint64_t>>>> reports(
-        C.reported.begin(), due);
-    C.reported.erase(C.reported.begin(), due);
+        TheDesyncChecks.reported.begin(), due);
+    TheDesyncChecks.reported.erase(TheDesyncChecks.reported.begin(), due);
     for (const auto& [frame, machines] : reports)
         for (const auto& [machine, hash] : machines)
-            if (!C.desync && StreamOf(machine).connected && (frame != steps || hash != C.lastHash))
-                Differs(machine, frame, frame == steps ? C.lastHash : 0, hash);
+            if (!TheDesyncChecks.desync && StreamOf(machine).connected &&
+                (frame != steps || hash != TheDesyncChecks.lastHash))
+                Differs(machine, frame, frame == steps ? TheDesyncChecks.lastHash : 0, hash);
 }
 
 // Spectator, after each step: the host's hashes of frames passed without a turn's start, and of
 // this step if none started or it differs, end its watching; the players are not told (nothing a
 // spectator says counts).
 void CompareWithHost(std::uint32_t steps, bool started) {
-    const auto due = C.hostHashes.upper_bound(steps);
-    for (auto h = C.hostHashes.begin(); h != due && !C.desync; ++h)
-        if (h->first != steps || !started || h->second != C.lastHash)
-            Desync(h->first, h->first == steps && started ? C.lastHash : 0, h->second);
-    C.hostHashes.erase(C.hostHashes.begin(), due);
+    const auto due = TheDesyncChecks.hostHashes.upper_bound(steps);
+    for (auto h = TheDesyncChecks.hostHashes.begin(); h != due && !TheDesyncChecks.desync; ++h)
+        if (h->first != steps || !started || h->second != TheDesyncChecks.lastHash)
+            Desync(h->first, h->first == steps && started ? TheDesyncChecks.lastHash : 0, h->second);
+    TheDesyncChecks.hostHashes.erase(TheDesyncChecks.hostHashes.begin(), due);
 }
 
 }  // namespace
@@ -117,36 +119,38 @@ void CompareWithHost(std::uint32_t steps, bool started) {
 void CheckTurnStart(std::uint32_t steps) {
     const bool started = TurnStarts();
     if (started) {
-        C.lastHash = GameStateHash();
-        C.hashes[steps] = C.lastHash;
-        while (C.hashes.size() > KEPT_HASHES) C.hashes.erase(C.hashes.begin());
+        TheDesyncChecks.lastHash = GameStateHash();
+        TheDesyncChecks.hashes[steps] = TheDesyncChecks.lastHash;
+        while (TheDesyncChecks.hashes.size() > KEPT_HASHES)
+            TheDesyncChecks.hashes.erase(TheDesyncChecks.hashes.begin());
     }
     if (Watching()) return CompareWithHost(steps, started);
     if (!started) return;
-    if (TheLink.role == NetRole::Host) SendToWatchers(net::StateHash{steps, C.lastHash});
+    if (TheLink.role == NetRole::Host) SendToWatchers(net::StateHash{steps, TheDesyncChecks.lastHash});
     if (CatchingUp()) return;
     if (TheLink.role == NetRole::Join && TheLink.transport) {
-        for (net::PeerId host : TheLink.transport->Peers()) SendTo(host, net::StateHash{steps, C.lastHash});
+        for (net::PeerId host : TheLink.transport->Peers())
+            SendTo(host, net::StateHash{steps, TheDesyncChecks.lastHash});
         return;
     }
     CompareReports(steps);
 }
 
 bool HashReported(int machine, const net::StateHash& hash) {
-    auto ours = C.hashes.find(hash.frame);
+    auto ours = TheDesyncChecks.hashes.find(hash.frame);
     const bool passed = hash.frame <= ReplayFrameSteps();
-    if (ours == C.hashes.end() && passed) {
+    if (ours == TheDesyncChecks.hashes.end() && passed) {
         // A turn that started there for the guest and not for the host is a difference too; frames
         // older than the hashes kept are let be.
-        if (!C.hashes.empty() && hash.frame > C.hashes.begin()->first)
+        if (!TheDesyncChecks.hashes.empty() && hash.frame > TheDesyncChecks.hashes.begin()->first)
             Differs(machine, hash.frame, 0, hash.hash);
-    } else if (ours == C.hashes.end()) {
+    } else if (ours == TheDesyncChecks.hashes.end()) {
         // Kept for when the host gets there; a machine reports a frame once.
-        auto& reports = C.reported[hash.frame];
+        auto& reports = TheDesyncChecks.reported[hash.frame];
         const bool again = std::any_of(reports.begin(), reports.end(),
                                        [machine](const auto& r) { return r.first == machine; });
-        if (again || C.reported.size() > KEPT_HASHES) {
-            if (reports.empty()) C.reported.erase(hash.frame);
+        if (again || TheDesyncChecks.reported.size() > KEPT_HASHES) {
+            if (reports.empty()) TheDesyncChecks.reported.erase(hash.frame);
             return false;
         }
         reports.push_back({machine, hash.hash});
@@ -157,35 +161,37 @@ bool HashReported(int machine, const net::StateHash& hash) {
 }
 
 void HostHashHeard(const net::StateHash& hash) {
-    const auto ours = C.hashes.find(hash.frame);
+    const auto ours = TheDesyncChecks.hashes.find(hash.frame);
     if (hash.frame > ReplayFrameSteps()) {
         // Kept for when this machine gets there; one that has fallen far behind compares fewer.
-        C.hostHashes[hash.frame] = hash.hash;
-        while (C.hostHashes.size() > KEPT_HASHES) C.hostHashes.erase(C.hostHashes.begin());
-    } else if (ours != C.hashes.end() ? ours->second != hash.hash
-                                      : !C.hashes.empty() && hash.frame > C.hashes.begin()->first) {
-        Desync(hash.frame, ours != C.hashes.end() ? ours->second : 0, hash.hash);
+        TheDesyncChecks.hostHashes[hash.frame] = hash.hash;
+        while (TheDesyncChecks.hostHashes.size() > KEPT_HASHES)
+            TheDesyncChecks.hostHashes.erase(TheDesyncChecks.hostHashes.begin());
+    } else if (ours != TheDesyncChecks.hashes.end()
+                   ? ours->second != hash.hash
+                   : !TheDesyncChecks.hashes.empty() && hash.frame > TheDesyncChecks.hashes.begin()->first) {
+        Desync(hash.frame, ours != TheDesyncChecks.hashes.end() ? ours->second : 0, hash.hash);
     }
 }
 
 void ForgetReports(int machine) {
-    for (auto r = C.reported.begin(); r != C.reported.end();) {
+    for (auto r = TheDesyncChecks.reported.begin(); r != TheDesyncChecks.reported.end();) {
         std::erase_if(r->second, [machine](const auto& report) { return report.first == machine; });
-        r = r->second.empty() ? C.reported.erase(r) : std::next(r);
+        r = r->second.empty() ? TheDesyncChecks.reported.erase(r) : std::next(r);
     }
 }
 
 void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
-    if (C.desync) return;
-    C.desync = true;
+    if (TheDesyncChecks.desync) return;
+    TheDesyncChecks.desync = true;
     WriteDesyncReport(frame, ours, theirs);
     GoOffline(Watching() ? "This game differs from the host's: watching has stopped"
                          : "The machines' games differ: the network game has stopped",
               true);
 }
 
-std::uint64_t LastHash() { return C.lastHash; }
-bool Desynced() { return C.desync; }
-void ResetDesyncCheck() { C = Checks{}; }
+std::uint64_t LastHash() { return TheDesyncChecks.lastHash; }
+bool Desynced() { return TheDesyncChecks.desync; }
+void ResetDesyncCheck() { TheDesyncChecks = Checks{}; }
 
 }  // namespace netplay

@@ -28,7 +28,7 @@ struct Guest {
     std::string hostGone;
 };
 
-Guest G;
+Guest TheGuest;
 
 // Whether a guest that loses its connection while away joins again (NetRejoinAfterAbsence), and
 // whether one is to: outside the guest's state, which each network game starts afresh.
@@ -40,7 +40,7 @@ bool RejoinPending = false;
 void AwaitCatchUp(void (*pump)()) {
     const Clock::time_point start = Clock::now();
     Clock::time_point drawn{};
-    while (!G.caughtUp && !TheLink.offlinePending) {
+    while (!TheGuest.caughtUp && !TheLink.offlinePending) {
         if (Clock::now() - drawn > std::chrono::milliseconds(100)) {
             drawn = Clock::now();
             DrawNotices(0, 1);
@@ -64,10 +64,10 @@ void StayAtOneKeyboard() {
 // False until it is here whole, or when it says something else.
 bool ReadDelivered(long long* delivered) {
     const std::string_view prefix = "delivered ";
-    const std::size_t lineEnd = std::string_view(G.catchUp).substr(0, 32).find('\n');
-    if (lineEnd == std::string::npos || !G.catchUp.starts_with(prefix)) return false;
-    const char* end = G.catchUp.data() + lineEnd;
-    const auto [at, status] = std::from_chars(G.catchUp.data() + prefix.size(), end, *delivered);
+    const std::size_t lineEnd = std::string_view(TheGuest.catchUp).substr(0, 32).find('\n');
+    if (lineEnd == std::string::npos || !TheGuest.catchUp.starts_with(prefix)) return false;
+    const char* end = TheGuest.catchUp.data() + lineEnd;
+    const auto [at, status] = std::from_chars(TheGuest.catchUp.data() + prefix.size(), end, *delivered);
     return status == std::errc{} && at == end;
 }
 
@@ -78,8 +78,8 @@ std::string ReadCatchUp(ReplayRecord* replay, long long* delivered) {
     if (!ReadDelivered(delivered))
         error = "it does not say how far it is";
     else
-        G.catchUp.erase(0, G.catchUp.find('\n') + 1);
-    if (!error.empty() || !ParseReplay(G.catchUp, replay, &error) || *delivered < -1 ||
+        TheGuest.catchUp.erase(0, TheGuest.catchUp.find('\n') + 1);
+    if (!error.empty() || !ParseReplay(TheGuest.catchUp, replay, &error) || *delivered < -1 ||
         *delivered > static_cast<long long>(replay->steps) ||
         *delivered + 1 < static_cast<long long>(replay->steps)) {
         if (error.empty()) error = "it is not as far as it says";
@@ -188,10 +188,10 @@ void TakeNews(const net::Roster& news) {
 }
 
 void TakeCatchUp(const net::CatchUp& piece) {
-    if (G.caughtUp || G.catchUp.size() + piece.text.size() > LARGEST_REPLAY_FILE)
+    if (TheGuest.caughtUp || TheGuest.catchUp.size() + piece.text.size() > LARGEST_REPLAY_FILE)
         return GoOffline("The host sent a game that makes no sense", true);
-    G.catchUp += piece.text;
-    G.caughtUp = piece.last;
+    TheGuest.catchUp += piece.text;
+    TheGuest.caughtUp = piece.last;
 }
 
 // What this machine says once it is in the game.
@@ -204,7 +204,7 @@ std::string JoinedAs() {
 // machine.
 void TakeWelcome(const net::Welcome& welcome) {
     if (welcome.watch != Watching()) return GoOffline("The host sent a welcome that makes no sense", true);
-    G.welcomed = true;
+    TheGuest.welcomed = true;
     if (Watching()) return;
     TheLink.me = welcome.machine;
     KeepToken(welcome.token);
@@ -224,7 +224,7 @@ std::string HostEnded(net::DisconnectReason why) {
 }  // namespace
 
 void SayAway(bool away) {
-    if (TheLink.role != NetRole::Join || !Active() || !G.caughtUp || StreamOf(TheLink.me).away == away)
+    if (TheLink.role != NetRole::Join || !Active() || !TheGuest.caughtUp || StreamOf(TheLink.me).away == away)
         return;
     StreamOf(TheLink.me).away = away;
     Flush();
@@ -247,16 +247,16 @@ void Join(void (*pump)()) {
         StayAtOneKeyboard();
         return;
     }
-    G.catchUp.clear();
+    TheGuest.catchUp.clear();
     ReplayLoad(replay, false, true);
-    G.catchingUp = replay.steps > 0;
+    TheGuest.catchingUp = replay.steps > 0;
     TheStamps.floor = delivered;
     TheStamps.deliveredThrough = delivered;
     // News the game so far already holds is not given to it again.
     if (delivered >= 0)
         TheStamps.roster.erase(TheStamps.roster.begin(),
                                TheStamps.roster.upper_bound(static_cast<std::uint32_t>(delivered)));
-    if (!G.catchingUp) return Notice(JoinedAs());
+    if (!TheGuest.catchingUp) return Notice(JoinedAs());
     // Nothing is shown while the game so far plays back: this stays on screen meanwhile.
     Notice("Catching up with the game so far (Esc leaves)");
     DrawNotices(0, 1);
@@ -272,7 +272,7 @@ void GuestConnected(net::PeerId host) {
 void GuestDisconnected(net::DisconnectReason why) {
     // A page's browser closes its connections as it freezes it: back, it joins again with its token
     // and takes up its seat, which the host kept.
-    if (RejoinOn && G.caughtUp && !Watching() && G.hostGone.empty() &&
+    if (RejoinOn && TheGuest.caughtUp && !Watching() && TheGuest.hostGone.empty() &&
         (StreamOf(TheLink.me).away || ReturnedFromAbsence())) {
         TheLink.rejoining = true;
         RejoinPending = true;
@@ -280,12 +280,12 @@ void GuestDisconnected(net::DisconnectReason why) {
     }
     if (why == net::DisconnectReason::RelayLost)
         GoOffline("Lost the connection to the relay: the network game ends", true);
-    else if (!G.welcomed || !G.caughtUp)
+    else if (!TheGuest.welcomed || !TheGuest.caughtUp)
         GoOffline("Could not join " + TheLink.where + " (" + net::DescribeReason(why) + ")", true);
     else if (Watching() && why == net::DisconnectReason::Lost)
-        G.hostGone = "This spectator fell too far behind the game to watch on (messages were let go)";
-    else if (G.hostGone.empty())
-        G.hostGone = HostEnded(why);
+        TheGuest.hostGone = "This spectator fell too far behind the game to watch on (messages were let go)";
+    else if (TheGuest.hostGone.empty())
+        TheGuest.hostGone = HostEnded(why);
 }
 
 void GuestReceived(const net::Message& message) {
@@ -312,7 +312,7 @@ void GuestReceived(const net::Message& message) {
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
         // The frames already here are played out first. The host's word says why: it left, or it
         // dropped this machine.
-        G.hostGone = bye->reason.empty() ? "The host left the game" : bye->reason;
+        TheGuest.hostGone = bye->reason.empty() ? "The host left the game" : bye->reason;
     } else {
         GoOffline("The host sent a message only a guest sends", true);
     }
@@ -321,11 +321,11 @@ void GuestReceived(const net::Message& message) {
 void SetRejoin(bool on) { RejoinOn = on; }
 bool TakeRejoin() { return std::exchange(RejoinPending, false); }
 
-bool CatchingUp() { return G.catchingUp; }
+bool CatchingUp() { return TheGuest.catchingUp; }
 void CaughtUp() {
-    if (!G.catchingUp) return;
+    if (!TheGuest.catchingUp) return;
     Notice(JoinedAs());
-    G.catchingUp = false;
+    TheGuest.catchingUp = false;
     if (Watching()) return;
     // A machine back in its place (its connection lost while away) may own the frames its steps
     // played back would have stamped: it stamps them quiet now, or nobody could run them.
@@ -335,7 +335,7 @@ void CaughtUp() {
             EffectiveOwner(frame) == TheLink.me)
             Stamp(frame, {});
 }
-const std::string& HostGone() { return G.hostGone; }
-void ResetGuest() { G = Guest{}; }
+const std::string& HostGone() { return TheGuest.hostGone; }
+void ResetGuest() { TheGuest = Guest{}; }
 
 }  // namespace netplay

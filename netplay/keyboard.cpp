@@ -25,7 +25,7 @@ struct Keyboard {
     std::array<bool, KEY_COUNT> promptKeys{};  // keys the leave prompt took going down
 };
 
-Keyboard K;
+Keyboard TheKeyboard;
 
 // The game goes on for the others while this window is in the background: only its sound and
 // picture follow the focus. The game sees no activation once it is active, so that every machine's
@@ -42,9 +42,9 @@ bool FocusChange(const InputEvent& input) {
 
 // A key for this machine's stamps; beyond what it keeps, the person is told that keys were let go.
 void KeepOwnKey(const InputEvent& input) {
-    if (K.ownKeys.size() < MAX_KEYS_KEPT) return K.ownKeys.push_back(WireKey(input));
-    if (!K.overflowed) Notice("Too many keys at once: some were ignored");
-    K.overflowed = true;
+    if (TheKeyboard.ownKeys.size() < MAX_KEYS_KEPT) return TheKeyboard.ownKeys.push_back(WireKey(input));
+    if (!TheKeyboard.overflowed) Notice("Too many keys at once: some were ignored");
+    TheKeyboard.overflowed = true;
 }
 
 // This machine leaves the network game; the host's leaving ends it for everyone.
@@ -58,11 +58,11 @@ void Leave() {
 // While the prompt is open, Shift+Y (or a gamepad's Y) leaves and any other key going down puts it
 // away.
 void AnswerPrompt(bool down, std::uint32_t key) {
-    if (down) K.promptKeys[key] = true;
-    if (down && ((key == 'Y' && K.shift) || key == VK_GAMEPAD_Y)) {
+    if (down) TheKeyboard.promptKeys[key] = true;
+    if (down && ((key == 'Y' && TheKeyboard.shift) || key == VK_GAMEPAD_Y)) {
         Leave();
     } else if (down) {
-        K.leavePrompt = false;
+        TheKeyboard.leavePrompt = false;
     }
 }
 
@@ -81,19 +81,19 @@ bool KeyboardInput(const InputEvent& input) {
     }
     if (key == 0 || key >= KEY_COUNT) return false;
     // Esc and the leave prompt are this machine's own.
-    if (key == VK_SHIFT) K.shift = down;
+    if (key == VK_SHIFT) TheKeyboard.shift = down;
     // A key the prompt took going down goes up unseen too.
-    if (!down && K.promptKeys[key]) {
-        K.promptKeys[key] = false;
+    if (!down && TheKeyboard.promptKeys[key]) {
+        TheKeyboard.promptKeys[key] = false;
         return false;
     }
-    if (K.leavePrompt && key != VK_SHIFT) {
+    if (TheKeyboard.leavePrompt && key != VK_SHIFT) {
         AnswerPrompt(down, key);
         return false;
     }
     if (key == VK_ESCAPE) {
-        if (down) K.promptKeys[VK_ESCAPE] = true;
-        if (down && !input.repeat) K.leavePrompt = true;
+        if (down) TheKeyboard.promptKeys[VK_ESCAPE] = true;
+        if (down && !input.repeat) TheKeyboard.leavePrompt = true;
         return false;
     }
     // A spectator's keys go nowhere: it never owns a moment.
@@ -108,19 +108,20 @@ bool RefusedFromStamps(const net::KeyEvent& key) {
 }
 
 std::vector<net::KeyEvent> TakeOwnKeys(std::size_t most) {
-    const auto end = K.ownKeys.begin() + static_cast<std::ptrdiff_t>(std::min(most, K.ownKeys.size()));
-    std::vector<net::KeyEvent> taken(K.ownKeys.begin(), end);
-    K.ownKeys.erase(K.ownKeys.begin(), end);
-    K.overflowed = false;
+    const auto end =
+        TheKeyboard.ownKeys.begin() + static_cast<std::ptrdiff_t>(std::min(most, TheKeyboard.ownKeys.size()));
+    std::vector<net::KeyEvent> taken(TheKeyboard.ownKeys.begin(), end);
+    TheKeyboard.ownKeys.erase(TheKeyboard.ownKeys.begin(), end);
+    TheKeyboard.overflowed = false;
     return taken;
 }
 
 void ForgetOwnKeys() {
-    K.ownKeys.clear();
-    K.overflowed = false;
+    TheKeyboard.ownKeys.clear();
+    TheKeyboard.overflowed = false;
 }
-bool LeavePromptShown() { return K.leavePrompt; }
-void CloseLeavePrompt() { K.leavePrompt = false; }
-void ResetKeyboard() { K = Keyboard{}; }
+bool LeavePromptShown() { return TheKeyboard.leavePrompt; }
+void CloseLeavePrompt() { TheKeyboard.leavePrompt = false; }
+void ResetKeyboard() { TheKeyboard = Keyboard{}; }
 
 }  // namespace netplay

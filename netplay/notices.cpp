@@ -39,7 +39,7 @@ struct Notices {
     std::int64_t heldNow = 0;
 };
 
-Notices N;
+Notices TheNotices;
 
 // A guest waiting for another guest leaves the decision to the host, which hears the silence as soon
 // as it does: it waits this much longer for the host's news.
@@ -50,16 +50,16 @@ constexpr int HOST_DECIDES_MS = 5000;
 std::int64_t StallLimit(int owner) {
     std::int64_t limit = STALL_LIMIT_MS;
     if (owner > 0 && StreamOf(owner).away)
-        limit = std::max<std::int64_t>(STALL_LIMIT_MS, AWAY_HOLD_MS - N.heldBefore);
+        limit = std::max<std::int64_t>(STALL_LIMIT_MS, AWAY_HOLD_MS - TheNotices.heldBefore);
     return TheLink.role != NetRole::Host && owner != 0 ? limit + HOST_DECIDES_MS : limit;
 }
 
 // A new moment of another machine starts its hold afresh.
 void CountHold(int owner) {
-    if (owner == N.holdOwner && TurnsStarted == N.holdTurn) return;
-    N.holdOwner = owner;
-    N.holdTurn = TurnsStarted;
-    N.heldBefore = 0;
+    if (owner == TheNotices.holdOwner && TurnsStarted == TheNotices.holdTurn) return;
+    TheNotices.holdOwner = owner;
+    TheNotices.holdTurn = TurnsStarted;
+    TheNotices.heldBefore = 0;
 }
 
 // The host hands a silent guest's seats to the computer, as if it had left, and the game goes on; a
@@ -79,12 +79,12 @@ void GiveUpOn(int owner) {
 }  // namespace
 
 void Notice(const std::string& text) {
-    N.notice = text;
-    N.noticeUntil = Clock::now() + std::chrono::milliseconds(NOTICE_MS);
+    TheNotices.notice = text;
+    TheNotices.noticeUntil = Clock::now() + std::chrono::milliseconds(NOTICE_MS);
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "Notice", "%s", text.c_str());
 }
 
-bool NoticeShown() { return !N.notice.empty() && Clock::now() < N.noticeUntil; }
+bool NoticeShown() { return !TheNotices.notice.empty() && Clock::now() < TheNotices.noticeUntil; }
 
 // Says for whom it waits after WAIT_MESSAGE_MS, drawing over the last frame shown; gives up after
 // STALL_LIMIT_MS.
@@ -92,50 +92,50 @@ void WaitForKeys(int ms) {
     const Clock::time_point now = Clock::now();
     // A spectator building its lead has the stamps it needs: it is not waiting for anyone.
     if (BuildingLead(ReplayFrameSteps())) {
-        N.waiting = false;
+        TheNotices.waiting = false;
         return Poll(ms);
     }
-    if (!N.waiting) {
-        N.waiting = true;
-        N.waitingSince = now;
-        N.lastWaitDrawn = now;
-    } else if (now - N.lastWaitCall > std::chrono::milliseconds(AWAY_MS)) {
-        N.waitingSince += now - N.lastWaitCall;
+    if (!TheNotices.waiting) {
+        TheNotices.waiting = true;
+        TheNotices.waitingSince = now;
+        TheNotices.lastWaitDrawn = now;
+    } else if (now - TheNotices.lastWaitCall > std::chrono::milliseconds(AWAY_MS)) {
+        TheNotices.waitingSince += now - TheNotices.lastWaitCall;
     }
     Poll(ms);
-    N.lastWaitCall = Clock::now();
-    if (N.lastWaitCall - now > std::chrono::milliseconds(ms + AWAY_MS))
-        N.waitingSince += N.lastWaitCall - now - std::chrono::milliseconds(ms);
-    const std::int64_t waited = Ms(Clock::now() - N.waitingSince);
-    N.longestWait = std::max(N.longestWait, waited);
+    TheNotices.lastWaitCall = Clock::now();
+    if (TheNotices.lastWaitCall - now > std::chrono::milliseconds(ms + AWAY_MS))
+        TheNotices.waitingSince += TheNotices.lastWaitCall - now - std::chrono::milliseconds(ms);
+    const std::int64_t waited = Ms(Clock::now() - TheNotices.waitingSince);
+    TheNotices.longestWait = std::max(TheNotices.longestWait, waited);
     const int owner = Awaited(ReplayFrameSteps());
     CountHold(owner);
-    N.heldNow = waited;
+    TheNotices.heldNow = waited;
     if (waited >= StallLimit(owner)) return GiveUpOn(owner);
-    if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - N.lastWaitDrawn) >= WAIT_REDRAW_MS) {
-        N.lastWaitDrawn = Clock::now();
+    if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - TheNotices.lastWaitDrawn) >= WAIT_REDRAW_MS) {
+        TheNotices.lastWaitDrawn = Clock::now();
         DrawNotices(0, 1);
         GraphxPresentAgain(0);
     }
 }
 
 void WaitOver() {
-    if (N.waiting) N.heldBefore += N.heldNow;
-    N.heldNow = 0;
-    N.waiting = false;
+    if (TheNotices.waiting) TheNotices.heldBefore += TheNotices.heldNow;
+    TheNotices.heldNow = 0;
+    TheNotices.waiting = false;
 }
 
 void PresenceHeard(int machine, bool away) {
     StreamOf(machine).away = away;
     Notice(MachineName(machine) + (away ? " is away" : " is back"));
     // Back, it has STALL_LIMIT_MS from now to be heard, as at the start of a wait.
-    if (!away && N.waiting) {
-        N.heldBefore += N.heldNow;
-        N.heldNow = 0;
-        N.waitingSince = Clock::now();
+    if (!away && TheNotices.waiting) {
+        TheNotices.heldBefore += TheNotices.heldNow;
+        TheNotices.heldNow = 0;
+        TheNotices.waitingSince = Clock::now();
     }
 }
-std::int64_t LongestWait() { return N.longestWait; }
+std::int64_t LongestWait() { return TheNotices.longestWait; }
 
 namespace {
 
@@ -143,12 +143,12 @@ namespace {
 NetworkMessages Messages() {
     NetworkMessages messages;
     messages.leavePrompt = LeavePromptShown();
-    if (N.waiting && Ms(Clock::now() - N.waitingSince) >= WAIT_MESSAGE_MS) {
+    if (TheNotices.waiting && Ms(Clock::now() - TheNotices.waitingSince) >= WAIT_MESSAGE_MS) {
         const int owner = Awaited(static_cast<std::uint32_t>(ReplayFrameSteps()));
         messages.waitingFor = MachineName(owner);
         messages.away = owner > 0 && StreamOf(owner).away;
     }
-    if (NoticeShown()) messages.notice = N.notice;
+    if (NoticeShown()) messages.notice = TheNotices.notice;
     // A host's room code stays up while others may still be joining, so that it can be read out.
     else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&
              (CurrentMode == Title || CurrentMode == PlayerChoice))
@@ -167,13 +167,13 @@ bool LeavePromptYesRows(int* top, int* bottom) {
     return true;
 }
 
-void ResetNotices() { N = Notices{}; }
+void ResetNotices() { TheNotices = Notices{}; }
 
 std::string RoomNotice() {
     const std::string code = "Room code: " + TheLink.room;
-    return N.roomPage.empty() ? code : code + " " + net::RoomLink(N.roomPage, TheLink.room);
+    return TheNotices.roomPage.empty() ? code : code + " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
 }
 
-void SetRoomPage(const std::string& page) { N.roomPage = page; }
+void SetRoomPage(const std::string& page) { TheNotices.roomPage = page; }
 
 }  // namespace netplay

@@ -38,7 +38,7 @@ struct Spectators {
     Clock::time_point frontSince{};
 };
 
-Spectators W;
+Spectators TheSpectators;
 
 // The furthest frame any machine has stamped: the front of the game as this machine knows it.
 std::int64_t FrontOfGame() {
@@ -48,23 +48,23 @@ std::int64_t FrontOfGame() {
 }
 
 void Forget(net::PeerId peer) {
-    W.oneByOne.erase(peer);
-    if (W.watchers.erase(peer) == 0) return;
+    TheSpectators.oneByOne.erase(peer);
+    if (TheSpectators.watchers.erase(peer) == 0) return;
     AdmittedLeft(peer);
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "Forget", "A spectator left; %d watching",
-              static_cast<int>(W.watchers.size()));
+              static_cast<int>(TheSpectators.watchers.size()));
 }
 
 }  // namespace
 
-bool IsWatcher(net::PeerId peer) { return W.watchers.count(peer) != 0; }
+bool IsWatcher(net::PeerId peer) { return TheSpectators.watchers.count(peer) != 0; }
 
 // Turned away when the spectators' places are all taken or it runs another version; otherwise its
 // welcome, then the game so far. The stamps this host has not sent yet go first to those already
 // here, so that the catch-up (which holds them) and the stream after it meet without a gap.
 void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
     if (!Admit(peer)) return;
-    if (static_cast<int>(W.watchers.size()) >= MAX_WATCHERS) {
+    if (static_cast<int>(TheSpectators.watchers.size()) >= MAX_WATCHERS) {
         RefuseAndClose(peer,
                        "the game has all the spectators it takes (" + std::to_string(MAX_WATCHERS) + ")",
                        net::DisconnectReason::GameFull);
@@ -77,11 +77,11 @@ void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
         return;
     }
     Flush();
-    W.watchers.insert(peer);
+    TheSpectators.watchers.insert(peer);
     SendCatchUp(peer);
-    if (!TheLink.transport->Watch(peer)) W.oneByOne.insert(peer);
+    if (!TheLink.transport->Watch(peer)) TheSpectators.oneByOne.insert(peer);
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "WelcomeWatcher", "A spectator joined; %d watching",
-              static_cast<int>(W.watchers.size()));
+              static_cast<int>(TheSpectators.watchers.size()));
 }
 
 // A spectator's goodbye closes its connection; its keys, quiet frames and hashes count for nothing,
@@ -101,39 +101,43 @@ void DropWatcher(net::PeerId peer, net::DisconnectReason why) {
 
 // Once for all the transport reaches at once, and to each of the others.
 void SendToWatchers(const net::Message& message) {
-    if (W.watchers.empty()) return;
+    if (TheSpectators.watchers.empty()) return;
     std::vector<std::uint8_t> bytes;
     std::string error;
     if (!net::EncodeMessage(message, &bytes, &error)) {
         DiagTrace(DIAG_ERROR, "net", __LINE__, "SendToWatchers", "Not sent: %s", error.c_str());
         return;
     }
-    if (W.watchers.size() > W.oneByOne.size()) TheLink.transport->SendToWatchers(bytes);
-    for (net::PeerId peer : W.oneByOne) TheLink.transport->Send(peer, bytes);
+    if (TheSpectators.watchers.size() > TheSpectators.oneByOne.size())
+        TheLink.transport->SendToWatchers(bytes);
+    for (net::PeerId peer : TheSpectators.oneByOne) TheLink.transport->Send(peer, bytes);
 }
 
-int WatchersNow() { return static_cast<int>(W.watchers.size()); }
+int WatchersNow() { return static_cast<int>(TheSpectators.watchers.size()); }
 
-std::int64_t WatchLead() { return TheLink.role == NetRole::Watch && W.paced ? WATCH_LEAD_FRAMES : 0; }
+std::int64_t WatchLead() {
+    return TheLink.role == NetRole::Watch && TheSpectators.paced ? WATCH_LEAD_FRAMES : 0;
+}
 
 bool BuildingLead(std::uint32_t frame) {
     if (WatchLead() == 0 || !HostGone().empty()) return false;
     if (!Held(frame)) {
-        W.building = true;
+        TheSpectators.building = true;
         return false;
     }
     const std::int64_t front = FrontOfGame();
-    if (front != W.front) {
-        W.front = front;
-        W.frontSince = Clock::now();
+    if (front != TheSpectators.front) {
+        TheSpectators.front = front;
+        TheSpectators.frontSince = Clock::now();
     }
-    if (W.building && (front - frame >= WatchLead() || Clock::now() - W.frontSince >= FRONT_STANDS_STILL))
-        W.building = false;
-    return W.building;
+    if (TheSpectators.building &&
+        (front - frame >= WatchLead() || Clock::now() - TheSpectators.frontSince >= FRONT_STANDS_STILL))
+        TheSpectators.building = false;
+    return TheSpectators.building;
 }
 
-void SetWatchPaced(bool paced) { W.paced = paced; }
+void SetWatchPaced(bool paced) { TheSpectators.paced = paced; }
 
-void ResetWatchers() { W = Spectators{}; }
+void ResetWatchers() { TheSpectators = Spectators{}; }
 
 }  // namespace netplay
