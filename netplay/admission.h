@@ -2,7 +2,7 @@
 // too often.
 //
 // Admission is bookkeeping only, over times in milliseconds that its caller reads from one steady
-// clock; the host's door (admission.cpp, declared in session.h) does the talking and the closing.
+// clock; the host's door (admission.cpp, below) does the talking and the closing.
 // Connections that never say hello must not keep a real machine out, so each has HELLO_LIMIT_MS to
 // say it, and a new connection beyond MAX_WAITING pushes out the one that has waited longest (a
 // real machine says hello as soon as it is connected, long before many others arrive). A machine
@@ -60,6 +60,25 @@ private:
     std::map<net::PeerId, std::string> greeted_;   // the address of each connection that said hello
     std::map<std::string, std::deque<std::int64_t>> departures_;  // within the window, by address
 };
+
+// ---- The host's door (admission.cpp): connections waiting to say hello, and who may join. The link
+// (session.cpp) hands it the connections opening and watches it after each read of the network; the
+// host's side and the spectators' (host.cpp, watchers.cpp) admit, refuse and let go through it;
+// lockstep.cpp resets it.
+
+// A connection opened: it has HELLO_LIMIT_MS to say hello; if too many wait, the one that has
+// waited longest is refused.
+void HostConnected(net::PeerId peer);
+// After each read of the network: refuses the connections whose time to say hello is up.
+void WatchDoor();
+// A connection said hello: true when it may go on to be welcomed; false when it has been refused
+// and closed (its address rejoined too often).
+bool Admit(net::PeerId peer);
+// A welcomed machine's connection: its machine left (a departure from its address).
+void AdmittedLeft(net::PeerId peer);
+// Tells the connection why it is turned away (a Refuse, then the close with the reason).
+void RefuseAndClose(net::PeerId peer, const std::string& reason, net::DisconnectReason why);
+void ResetAdmission();
 
 // The clock the host's door reads, in milliseconds; tests set their own (null: the steady clock).
 void SetAdmissionClock(std::int64_t (*now_ms)());

@@ -2,6 +2,8 @@
 // (it was paused, busy, or slow to join) runs several steps a tick until it is level again, showing
 // only the last of them; a machine following another's moment keeps a lead over the newest stamp it
 // holds, measured from how late the stamps come (netplay/pacing.h).
+#include "netplay/catch_up.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,8 @@
 #include "diag/diag.h"
 #include "netplay/pacing.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
+#include "netplay/watchers.h"
 #include "replay/session.h"
 
 namespace netplay {

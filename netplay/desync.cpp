@@ -7,14 +7,20 @@
 // and writes its report; the host traces it and plays on. Only when a second guest differs at the
 // same turn's start can the host not tell whose game is right (it may be its own): the game then
 // stops for everyone, with a report on every machine.
+#include "netplay/desync.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <filesystem>
 
 #include "diag/diag.h"
+#include "netplay/guest.h"
+#include "netplay/host.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
 #include "netplay/state_hash.h"
+#include "netplay/watchers.h"
 #include "players/player_collection.h"
 #include "replay/replay.h"
 #include "replay/session.h"

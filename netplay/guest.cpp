@@ -1,5 +1,7 @@
 // A joined machine's side of a network game (a spectator's too): joining, loading the game so far to
 // play it back, the host's stamps and news, and the host going.
+#include "netplay/guest.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -9,7 +11,10 @@
 
 #include "diag/diag.h"
 #include "display/graphx.h"
+#include "netplay/desync.h"
+#include "netplay/notices.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "replay/store.h"

@@ -1,11 +1,19 @@
 // The host's side of a network game: welcoming machines with the game so far, taking their stamps
 // and passing them on, and machines leaving.
+#include "netplay/host.h"
+
 #include <algorithm>
 #include <random>
 #include <utility>
 
 #include "diag/diag.h"
+#include "netplay/admission.h"
+#include "netplay/desync.h"
+#include "netplay/keyboard.h"
+#include "netplay/notices.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
+#include "netplay/watchers.h"
 #include "replay/replay.h"
 #include "replay/session.h"
 

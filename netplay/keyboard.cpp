@@ -1,10 +1,15 @@
 // This machine's keyboard in a network game: its person's keys kept for its next stamp, Esc and the
 // leave prompt, and the window's focus, which are this machine's business alone; and the keys that
 // no stamp may carry.
+#include "netplay/keyboard.h"
+
 #include <algorithm>
 
 #include "display/graphx.h"
+#include "netplay/guest.h"
+#include "netplay/notices.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
 #include "replay/session.h"
 #include "sound/sound.h"
 

@@ -1,8 +1,17 @@
-// Network play in lockstep: the door the shell calls, over the session's rooms (netplay/session.h).
+// Network play in lockstep: the door the shell calls, over the session's rooms (listed in netplay/session.h).
 #include "netplay/lockstep.h"
 
 #include "diag/diag.h"
+#include "netplay/admission.h"
+#include "netplay/catch_up.h"
+#include "netplay/desync.h"
+#include "netplay/guest.h"
+#include "netplay/host.h"
+#include "netplay/keyboard.h"
+#include "netplay/notices.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
+#include "netplay/watchers.h"
 #include "replay/session.h"
 
 using namespace netplay;

@@ -27,8 +27,8 @@
 // net::kMaxWatchingPeers (64) of them, besides its seven machines.
 //
 // The shell calls in at the points marked below; with no network game every call does nothing, so
-// a game at one keyboard is exactly as it was. Behind these calls, the rooms of netplay/session.h do
-// the work; screens/ draws what this machine says on screen.
+// a game at one keyboard is exactly as it was. Behind these calls, the rooms of netplay/ (each with its
+// header, listed in netplay/session.h) do the work; screens/ draws what this machine says on screen.
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,18 @@
 // What this machine says on screen in a network game, drawn by screens/ over the frame: its notices,
 // the machine it waits for and the leave prompt; and how long it has waited.
+#include "netplay/notices.h"
+
 #include <algorithm>
 
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "net/room_code.h"
+#include "netplay/host.h"
+#include "netplay/keyboard.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
+#include "netplay/watchers.h"
 #include "replay/session.h"
 #include "screens/screens.h"
 

@@ -10,7 +10,7 @@
 // lead is 0 or 1 frame, and it runs exactly as a machine that steps as soon as it can.
 //
 // The owner of the moment is never held back (but for a guest far ahead of a slow host, which waits
-// for it: netplay/session.h, OWNER_AHEAD_LIMIT); a follower about to own the moment runs the frames it
+// for it: netplay/stamps.h, OWNER_AHEAD_LIMIT); a follower about to own the moment runs the frames it
 // still holds of the others at once, so that its own first frame goes out early. Since it learns
 // that only INPUT_DELAY frames ahead, it also runs all it holds but those INPUT_DELAY frames while the
 // picture stands still (the moment passes only from such a picture): when the moment passes, it is

@@ -3,6 +3,13 @@
 #include "netplay/session.h"
 
 #include "diag/diag.h"
+#include "netplay/admission.h"
+#include "netplay/guest.h"
+#include "netplay/host.h"
+#include "netplay/keyboard.h"
+#include "netplay/notices.h"
+#include "netplay/stamps.h"
+#include "netplay/watchers.h"
 #include "platform/win.h"
 
 namespace netplay {

@@ -1,7 +1,10 @@
 // The stream of stamps: every machine's keys by frame, who owns each frame, and this machine's own
 // stamps going out.
+#include "netplay/stamps.h"
+
 #include <algorithm>
 
+#include "netplay/keyboard.h"
 #include "netplay/session.h"
 #include "players/player_collection.h"
 #include "players/seats.h"

@@ -7,10 +7,16 @@
 // which the spectator compares with its own; it waits for nothing a spectator sends. A spectator
 // that cannot keep up falls further behind on its own side of the link until the relay lets its
 // messages go, which ends its watching, not the game.
+#include "netplay/watchers.h"
+
 #include <set>
 
 #include "diag/diag.h"
+#include "netplay/admission.h"
+#include "netplay/guest.h"
+#include "netplay/host.h"
 #include "netplay/session.h"
+#include "netplay/stamps.h"
 #include "replay/replay.h"
 #include "replay/session.h"
 

@@ -11,8 +11,9 @@
 
 #include "core/globals.h"
 #include "net/messages.h"
+#include "netplay/guest.h"
 #include "netplay/lockstep.h"
-#include "netplay/session.h"
+#include "netplay/stamps.h"
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "testkit/in_process.h"
