@@ -21,23 +21,17 @@ trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_DATA_HOME=$work
 hz=$(getconf CLK_TCK)
 
-cpu_ticks() { # user+system ticks of the process
-  local stat
-  read -r stat <"/proc/$pid/stat"
-  stat=${stat##*) }
-  read -r -a fields <<<"$stat"
-  echo $((fields[11] + fields[12]))
-}
+# shellcheck source=bench/process_clock.sh
+source "$(dirname "$0")/process_clock.sh"
 switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' "/proc/$pid/task/$pid/status"; }
-now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
 
 # "CPU% WAKEUPS" over a stretch of wall time.
 measure() {
   local t0 c0 s0 ms
-  t0=$(now_ms); c0=$(cpu_ticks); s0=$(switches)
+  t0=$(now_ms); c0=$(cpu_ticks "$pid"); s0=$(switches)
   sleep "$1"
   ms=$(($(now_ms) - t0))
-  awk -v c=$(($(cpu_ticks) - c0)) -v s=$(($(switches) - s0)) -v ms="$ms" -v hz="$hz" \
+  awk -v c=$(($(cpu_ticks "$pid") - c0)) -v s=$(($(switches) - s0)) -v ms="$ms" -v hz="$hz" \
     'BEGIN { printf "%.2f %.0f\n", c * 100000 / hz / ms, s * 1000 / ms }'
 }
 

@@ -82,14 +82,8 @@ for launch in range(count):
           flush=True)
 PY
 
-cpu_ticks() { # user+system ticks of a process
-  local stat
-  read -r stat <"/proc/$1/stat"
-  stat=${stat##*) }
-  read -r -a fields <<<"$stat"
-  echo $((fields[11] + fields[12]))
-}
-now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
+# shellcheck source=bench/process_clock.sh
+source "$(dirname "$0")/process_clock.sh"
 percent() { awk -v t="$1" -v ms="$2" -v hz="$ticks_per_second" 'BEGIN { printf "%.1f", t * 100000 / hz / ms }'; }
 keys() { xdotool key --window "$window" "$@"; sleep 0.4; }
 
