@@ -192,20 +192,22 @@ room_guest_stopped() {
 
 # A guest whose person thinks for 30 s in its own turn, pressing nothing, at the pace of the
 # window's timer: its machine goes on stamping, so the host keeps waiting for the person and never
-# drops the machine; the guest then fires and the match goes on to the host's turn.
+# drops the machine; the guest then fires and the match goes on to the host's turn. The host runs
+# at the window's pace too, so that it stays on until the guest has finished (its seat is then the
+# computer's on the host: the guest's own state says whose it was).
 room_guest_idle_in_its_turn() {
     start_relay
     { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" \
         "until mine 200000" "wait 300"; } >"$work/host.script"
     { guest_shops_to_first_turn; printf '%s\n' "until mine 20000" "wait 1500" "press Space" \
         "until ShotInProgress 100" "until Aiming 20000" "wait 20"; } >"$work/guest1.script"
-    machine host --seed 9 --relay "$relay" --online
+    machine host --seed 9 --relay "$relay" --online --realtime
     local code
     code=$(room_code) || exit 1
     machine guest1 --relay "$relay" --online "$code" --realtime
     finish
     grep "Guest 1 left" "$work/host.out" | grep -qv "it said goodbye" && fail "the host dropped the thinking guest"
-    grep -q '"controller": "human", "machine": 1' "$work/host.json" || fail "the guest's seat is not its own"
+    grep -q '"controller": "human", "machine": 1' "$work/guest1.json" || fail "the guest's seat is not its own"
     same_game
 }
 
