@@ -108,8 +108,8 @@ seed_table() {
 
 seed_net() {
     # A hello offering a token, a welcome, a piece of a catch-up, an input of two frames, quiet
-    # frames, a state hash, news of a machine leaving and a goodbye; and an input whose frame count
-    # is far more than it holds.
+    # frames, a state hash, news of a machine leaving and a goodbye, the names, a chat line and a
+    # muting; and an input whose frame count is far more than it holds.
     printf '\001\003\000\004v0.1\001\002\003\004\005\006\007\010' >"$1/hello"
     printf '\002\003\021\042\000\000\000\000\000\000' >"$1/welcome"
     printf '\004\022\000\000\000delivered 3\nend 4\n\001' >"$1/catch_up"
@@ -118,6 +118,9 @@ seed_net() {
     printf '\007\144\000\000\000\001\002\003\004\005\006\007\010' >"$1/state_hash"
     printf '\010\144\000\000\000\003\000\143\000\000\000' >"$1/roster"
     printf '\011\003bye' >"$1/goodbye"
+    printf '\015\003\003Ann\000\002Bo' >"$1/names"
+    printf '\016\002\011good shot\000' >"$1/chat"
+    printf '\016\002\000\001' >"$1/muted"
     printf '\005\000\377\377\001\000\000\000\001\101\001' >"$1/huge_count"
 }
 
@@ -126,7 +129,7 @@ seed_replay() {
     # 0.1's (format 2).
     rules=$(sed -n 's/^constexpr int RULES_VERSION = \([0-9]*\);$/\1/p' "$source_dir/core/rules_version.h")
     header="lobshot-replay 3\nrules $rules\nseed 7\ngravity 1\nwind 2\ncontrollers human easy normal hard human human human human\n"
-    printf "${header}0 activateapp 1\n3 down 13\n3 up 13\n9 repeat 37\n9 computer 88\n12 activate 0\n14 joined 3\n15 left 3\n16 offline\n20 close\nend 20\n" >"$1/every_event"
+    printf "${header}0 activateapp 1\n3 down 13\n3 up 13\n9 repeat 37\n9 computer 88\n12 activate 0\n14 joined 3\n14 name 3 Bo\n14 chat 3 good shot\n15 left 3\n16 offline\n20 close\nend 20\n" >"$1/every_event"
     printf "${header}end 0\n" >"$1/empty"
     printf "${header}4 down 32\n" >"$1/cut"
     printf "lobshot-replay 2\ngame 0.1\nseed 7\ngravity 0\nwind 0\ncontrollers human human human human human human human human\n3 down 13\nend 5\n" >"$1/old"
@@ -149,9 +152,11 @@ for target in $targets; do
         bitmap) build bitmap "$source_dir/fuzz/bitmap_fuzz.cpp" $libs; max_len=8192 ;;
         script) build script "$source_dir/fuzz/script_fuzz.cpp" $libs; max_len=4096 ;;
         table) build table "$source_dir/fuzz/table_fuzz.cpp" $libs; max_len=256 ;;
-        net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp"; max_len=2048 ;;
+        net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp" \
+                 "$source_dir/net/people_text.cpp"; max_len=2048 ;;
         relay) build relay "$source_dir/fuzz/relay_fuzz.cpp" "$source_dir/net/relay/envelope.cpp"; max_len=256 ;;
         replay) build replay "$source_dir/fuzz/replay_fuzz.cpp" "$source_dir/replay/replay.cpp" \
+                    "$source_dir/net/people_text.cpp" \
                     "-DLOBSHOT_VERSION=\"$(sed -n 's/^project(lobshot VERSION \([0-9.]*\).*/\1/p' \
                     "$source_dir/CMakeLists.txt")\""; max_len=4096 ;;
         *) echo "$0: unknown target $target" >&2; exit 2 ;;

@@ -8,8 +8,9 @@
 namespace net {
 namespace {
 
-constexpr const char* kNames[] = {"hello",      "welcome", "refuse",  "catch-up", "input",    "quiet",
-                                  "state hash", "roster",  "goodbye", "desync",   "progress", "presence"};
+constexpr const char* kNames[] = {"hello",    "welcome",    "refuse", "catch-up", "input",
+                                  "quiet",    "state hash", "roster", "goodbye",  "desync",
+                                  "progress", "presence",   "names",  "chat"};
 static_assert(std::size(kNames) == std::variant_size_v<Message>);
 
 constexpr std::uint8_t kKeyDown = 1;
@@ -68,8 +69,34 @@ bool CheckMachine(std::uint8_t machine, std::uint8_t least, std::string* error) 
     return true;
 }
 
+// A name or chat line: within its length, and clean as every machine cleans what it sends.
+bool CheckPeopleText(const std::string& text, std::size_t least, std::size_t most, const char* what,
+                     std::string* error) {
+    if (text.size() < least || text.size() > most)
+        return Fail(error, std::string(what) + " has " + std::to_string(text.size()) + " characters, not " +
+                               std::to_string(least) + " to " + std::to_string(most));
+    if (!IsCleanPeopleText(text, most)) return Fail(error, std::string(what) + " is not clean");
+    return true;
+}
+
 bool Check(const Hello& m, std::string* error) {
-    return CheckText(m.version, 1, kMaxVersionLength, "the version", error);
+    if (m.protocol != kProtocolNumber && !m.name.empty())
+        return Fail(error, "a hello of another protocol has a name");
+    return CheckText(m.version, 1, kMaxVersionLength, "the version", error) &&
+           CheckPeopleText(m.name, 0, kMaxNameLength, "the name", error);
+}
+bool Check(const Names& m, std::string* error) {
+    if (m.names.empty() || m.names.size() > kMaxMachine + 1u)
+        return Fail(error,
+                    std::to_string(m.names.size()) + " names, not 1 to " + std::to_string(kMaxMachine + 1));
+    for (const std::string& name : m.names)
+        if (!CheckPeopleText(name, 0, kMaxNameLength, "a name", error)) return false;
+    return true;
+}
+bool Check(const Chat& m, std::string* error) {
+    if (!CheckMachine(m.machine, 0, error)) return false;
+    if (m.muted) return m.text.empty() || Fail(error, "a muting has a text");
+    return CheckPeopleText(m.text, 1, kMaxChatLength, "the line", error);
 }
 bool Check(const Welcome& m, std::string* error) {
     if (m.watch && (m.machine != 0 || m.token != 0))
@@ -161,6 +188,16 @@ void Write(Writer& w, const Hello& m) {
     w.Text(m.version);
     w.U64(m.token);
     w.U8(m.watch ? 1 : 0);
+    if (m.protocol == kProtocolNumber) w.Text(m.name);
+}
+void Write(Writer& w, const Names& m) {
+    w.U8(static_cast<std::uint8_t>(m.names.size()));
+    for (const std::string& name : m.names) w.Text(name);
+}
+void Write(Writer& w, const Chat& m) {
+    w.U8(m.machine);
+    w.Text(m.text);
+    w.U8(m.muted ? 1 : 0);
 }
 void Write(Writer& w, const Welcome& m) {
     w.U8(m.machine);
@@ -300,6 +337,18 @@ void Read(Reader& r, Hello& m) {
     m.version = r.Text();
     m.token = r.U64();
     m.watch = r.Flag();
+    // A hello of another protocol ends where older ones do, so that the answer can name both versions.
+    if (m.protocol == kProtocolNumber) m.name = r.Text();
+}
+// At most 255 names of at most 255 characters: the count is checked once read.
+void Read(Reader& r, Names& m) {
+    m.names.resize(r.U8());
+    for (std::string& name : m.names) name = r.Text();
+}
+void Read(Reader& r, Chat& m) {
+    m.machine = r.U8();
+    m.text = r.Text();
+    m.muted = r.Flag();
 }
 void Read(Reader& r, Welcome& m) {
     m.machine = r.U8();

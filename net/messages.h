@@ -8,11 +8,13 @@
 #include <variant>
 #include <vector>
 
+#include "net/people_text.h"
+
 namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 5;
+constexpr std::uint16_t kProtocolNumber = 6;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -43,12 +45,14 @@ struct FrameInput {
 
 // A joining machine's first words. A machine that was in this host's game before offers the token
 // the host gave it then, so that it gets its number (and its people's seats) back; 0 offers none.
-// A spectator asks to watch: it follows the game and plays no seat; it offers no token.
+// A spectator asks to watch: it follows the game and plays no seat; it offers no token. The name is
+// its person's, clean (people_text.h); empty when none was given.
 struct Hello {
     std::uint16_t protocol = kProtocolNumber;
     std::string version;  // the game's version, 1 to kMaxVersionLength characters
     std::uint64_t token = 0;
     bool watch = false;
+    std::string name{};  // 0 to kMaxNameLength characters; none in a hello of another protocol
     bool operator==(const Hello&) const = default;
 };
 
@@ -141,8 +145,26 @@ struct Presence {
     bool operator==(const Presence&) const = default;
 };
 
+// The host's word of every machine's person's name, by machine number (0 the host): sent to every
+// machine and spectator whenever one changes. A name is clean (people_text.h); empty for a machine
+// without one, which is then called as it always was ("the host", "Guest 2").
+struct Names {
+    std::vector<std::string> names;  // 1 to kMaxMachine + 1 of them, each 0 to kMaxNameLength characters
+    bool operator==(const Names&) const = default;
+};
+
+// A chat line. A guest sends its own to the host; the host passes each line it takes on to every
+// machine (the sender too) and spectator, and says when it mutes a machine that sent too many
+// (`muted`, and no text). The line is clean (people_text.h).
+struct Chat {
+    std::uint8_t machine = 0;  // 0 to kMaxMachine: whose line it is
+    std::string text;          // 1 to kMaxChatLength characters; none when muted
+    bool muted = false;
+    bool operator==(const Chat&) const = default;
+};
+
 using Message = std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye,
-                             Desync, Progress, Presence>;
+                             Desync, Progress, Presence, Names, Chat>;
 
 // Checks a message's meaning: lengths, counts, characters, ranges and order of frame numbers, key
 // codes and flags, and machine numbers. Returns false and says what is wrong in *error.

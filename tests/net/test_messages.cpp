@@ -56,6 +56,11 @@ std::vector<Message> Samples() {
         Progress{kMaxFrame},
         Presence{7, true},
         Presence{1, false},
+        Hello{kProtocolNumber, "0.1", 5, false, std::string(kMaxNameLength, '}')},
+        Names{{"Ann", ""}},
+        Names{std::vector<std::string>(kMaxMachine + 1, std::string(kMaxNameLength, 'z'))},
+        Chat{0, std::string(kMaxChatLength, 'x')},
+        Chat{7, "", true},
     };
 }
 
@@ -159,6 +164,33 @@ TEST(NetMessages, MachinesFlagsAndCatchUpTextsOutOfRangeAreRefused) {
     long_piece.resize(long_piece.size() + kMaxCatchUpChunk + 1, 'x');
     long_piece.push_back(0);
     ExpectRefused(long_piece, "a piece of 60001 characters");
+}
+
+// Names and chat lines are as every machine cleans them (people_text.h), within their lengths: a
+// control character, a direction override, a space at the end, or a line of 10 kB is refused.
+TEST(NetMessages, NamesAndChatLinesAreCleanAndShort) {
+    // A chat line is the machine, the text after its length and the flag of a muting; the names are
+    // a count, then each after its length; a hello of this protocol ends in its person's name.
+    EXPECT_EQ(Encoded(Chat{2, "hi"}), (std::vector<std::uint8_t>{14, 2, 2, 'h', 'i', 0}));
+    EXPECT_EQ(Encoded(Names{{"Al", ""}}), (std::vector<std::uint8_t>{13, 2, 2, 'A', 'l', 0}));
+    ExpectRefused({1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t'},
+                  "the name is not clean");
+    ExpectRefused({14, 2, 0, 0}, "the line has 0 characters");
+    ExpectRefused({14, 2, 2, 'h', 'i', 1}, "a muting has a text");
+    ExpectRefused({14, 2, 3, 'h', 0x07, 'i', 0}, "the line is not clean");
+    ExpectRefused({14, 2, 5, 0xE2, 0x80, 0xAE, 'h', 'i', 0}, "the line is not clean");
+    ExpectRefused({14, 2, 3, 'h', 'i', ' ', 0}, "the line is not clean");
+    ExpectRefused({13, 0}, "0 names");
+    ExpectRefused({13, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0}, "9 names");
+    std::vector<std::uint8_t> long_line{14, 2, static_cast<std::uint8_t>(kMaxChatLength + 1)};
+    long_line.resize(long_line.size() + kMaxChatLength + 1, 'x');
+    long_line.push_back(0);
+    ExpectRefused(long_line, "81 characters");
+    std::vector<std::uint8_t> huge(10240, 'x');
+    huge[0] = 14;
+    huge[1] = 2;
+    huge[2] = 255;
+    ExpectRefused(huge, "chat message");
 }
 
 TEST(NetMessages, FrameNumbersOutOfRangeOrOrderAreRefused) {
