@@ -37,6 +37,7 @@ WindChoice WindOption = WIND_NO;
 std::array<Controller, PLAYER_SEATS> SeatControllers{};
 std::array<std::int32_t, PLAYER_SEATS> SeatMachines{};
 std::uint32_t MachinesPresent = 1;
+std::array<std::string, MAX_MACHINES> MachineNames{};
 std::array<std::int32_t, PLAYER_SEATS> SeatsAwayFrom = [] {
     std::array<std::int32_t, PLAYER_SEATS> none{};
     none.fill(-1);
@@ -86,6 +87,13 @@ void GlobalsReset() {
     SeatControllers.fill(ControllerHuman);
     SeatMachines.fill(0);
     MachinesPresent = 1;
+    MachineNames.fill("");
     SeatsAwayFrom.fill(-1);
     StartSeed = 0;
+}
+
+std::string MachineLabel(int machine) {
+    if (machine >= 0 && machine < MAX_MACHINES && !MachineNames[static_cast<std::size_t>(machine)].empty())
+        return MachineNames[static_cast<std::size_t>(machine)];
+    return machine == 0 ? "Host" : "Guest " + std::to_string(machine);
 }

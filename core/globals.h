@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/win.h"
 
@@ -106,6 +107,11 @@ extern std::array<Controller, PLAYER_SEATS> SeatControllers;
 constexpr int MAX_MACHINES = 8;
 extern std::array<std::int32_t, PLAYER_SEATS> SeatMachines;
 extern std::uint32_t MachinesPresent;
+// In a network game: the name each machine's person goes by, clean (net/people_text.h), or empty
+// for none. Only shown, never part of the game's state: the network game sets it as it hears names.
+extern std::array<std::string, MAX_MACHINES> MachineNames;
+// A machine as its seats are labelled: its person's name, else "Host" or "Guest N".
+std::string MachineLabel(int machine);
 // The machine whose person played each seat until that machine left, the computer playing it
 // meanwhile; the seat is the person's again when the machine comes back. -1 for none (always at one
 // keyboard).

@@ -31,7 +31,11 @@ void CheckReplay(const ReplayRecord& replay, const std::string& text) {
     for (const ReplayEvent& e : replay.events) {
         Require(e.step >= previous && e.step <= replay.steps);
         previous = e.step;
-        Require(e.kind <= ReplayEvent::Computer);
+        Require(e.kind <= ReplayEvent::Chat);
+        if (ReplayEventIsRemark(e))
+            Require(e.value < MAX_MACHINES && (e.kind == ReplayEvent::Name || !e.text.empty()));
+        else
+            Require(e.text.empty());
         Require(replay.format == REPLAY_FORMAT_VERSION || e.kind != ReplayEvent::Computer);
         Require(e.value < KEY_COUNT);
         if (e.kind == ReplayEvent::Joined || e.kind == ReplayEvent::Left)

@@ -11,6 +11,7 @@
 
 #include "diag/diag.h"
 #include "display/graphx.h"
+#include "netplay/chat.h"
 #include "netplay/desync.h"
 #include "netplay/notices.h"
 #include "netplay/session.h"
@@ -254,6 +255,7 @@ void Join(void (*pump)()) {
     }
     TheGuest.catchUp.clear();
     ReplayLoad(replay, false, true);
+    RecordEarlyRemarks();
     TheGuest.catchingUp = replay.steps > 0;
     TheStamps.floor = delivered;
     TheStamps.deliveredThrough = delivered;
@@ -269,8 +271,8 @@ void Join(void (*pump)()) {
 }
 
 void GuestConnected(net::PeerId host) {
-    SendTo(host,
-           net::Hello{net::kProtocolNumber, ReplayGameVersion(), Watching() ? 0 : KeptToken(), Watching()});
+    SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion(), Watching() ? 0 : KeptToken(),
+                            Watching(), TheLink.name});
     Notice("Connected to " + TheLink.where + ": joining the game");
 }
 
@@ -314,6 +316,10 @@ void GuestReceived(const net::Message& message) {
         Desync(desync->frame, desync->theirs, desync->ours);
     } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
         if (presence->machine != TheLink.me) PresenceHeard(presence->machine, presence->away);
+    } else if (const auto* names = std::get_if<net::Names>(&message)) {
+        TakeNames(*names);
+    } else if (const auto* chat = std::get_if<net::Chat>(&message)) {
+        ChatHeard(*chat);
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
         // The frames already here are played out first. The host's word says why: it left, or it
         // dropped this machine.

@@ -8,6 +8,7 @@
 
 #include "diag/diag.h"
 #include "netplay/admission.h"
+#include "netplay/chat.h"
 #include "netplay/desync.h"
 #include "netplay/keyboard.h"
 #include "netplay/notices.h"
@@ -162,6 +163,7 @@ void SendCatchUp(net::PeerId peer) {
                                      StreamOf(n.machine).lastInput});
     for (int m = 0; m < MAX_MACHINES; ++m)
         for (const auto& [frame, keys] : StreamOf(m).stamps) SendTo(peer, StampMessage(m, frame, keys));
+    SendTo(peer, NamesNow());
 }
 
 namespace {
@@ -205,6 +207,9 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     m.connected = true;
     m.peer = peer;
     TheStamps.unannounced.push_back({place.machine, true});
+    // Its person's name reaches the game so far it is sent, and every other machine.
+    SetMachineName(place.machine, hello.name);
+    Broadcast(NamesNow(), place.machine);
     SendCatchUp(peer);
     Notice(MachineName(place.machine) + (place.returning ? " joined the game again" : " joined the game"));
 }
@@ -276,6 +281,7 @@ void ReportProgress(std::uint32_t steps) {
 
 void HostStarts() {
     for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});
+    SetMachineName(0, TheLink.name);
     if (!TheLink.room.empty()) return Notice(RoomNotice());
     Notice("Hosting a network game on port " + std::to_string(TheLink.transport->Port()));
 }
@@ -295,6 +301,8 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         TakeQuiet(machine, *quiet, message);
     } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
         TakePresence(machine, *presence, message);
+    } else if (const auto* chat = std::get_if<net::Chat>(&message)) {
+        HostTakeChat(machine, *chat);
     } else if (const auto* hash = std::get_if<net::StateHash>(&message)) {
         if (!HashReported(machine, *hash))
             Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "display/graphx.h"
+#include "netplay/chat.h"
 #include "netplay/guest.h"
 #include "netplay/notices.h"
 #include "netplay/session.h"
@@ -96,6 +97,8 @@ bool KeyboardInput(const InputEvent& input) {
         AnswerPrompt(down, key);
         return false;
     }
+    // The chat's keys, and every key while a line is typed, are the chat's.
+    if (ChatKey(input, TheKeyboard.shift)) return false;
     if (key == VK_ESCAPE) {
         if (down) TheKeyboard.promptKeys[VK_ESCAPE] = true;
         if (down && !input.repeat) TheKeyboard.leavePrompt = true;

@@ -2,8 +2,10 @@
 #include "netplay/lockstep.h"
 
 #include "diag/diag.h"
+#include "net/people_text.h"
 #include "netplay/admission.h"
 #include "netplay/catch_up.h"
+#include "netplay/chat.h"
 #include "netplay/desync.h"
 #include "netplay/guest.h"
 #include "netplay/host.h"
@@ -36,6 +38,8 @@ void ResetSession() {
     ResetNotices();
     ResetCatchUp();
     ResetWatchers();
+    ResetChat();
+    MachineNames.fill("");
     DeliveryOwner = 0;
     DeliveredFrameOwner = 0;
 }
@@ -105,6 +109,21 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
 }
 
 void NetSetRoomPage(const std::string& page) { SetRoomPage(page); }
+
+void NetSetName(const std::string& name) { TheLink.name = net::CleanPeopleText(name, net::kMaxNameLength); }
+
+void NetSay(const std::string& text) { Say(text); }
+
+std::vector<std::string> NetNames() {
+    int last = 0;
+    for (int m = 1; m < MAX_MACHINES; ++m)
+        if ((MachinesPresent >> m & 1) != 0 || !MachineNames[static_cast<std::size_t>(m)].empty()) last = m;
+    std::vector<std::string> names;
+    for (int m = 0; m <= last; ++m) names.push_back(MachineLabel(m));
+    return names;
+}
+
+std::vector<std::string> NetChat() { return {ChatLog().begin(), ChatLog().end()}; }
 
 void NetBeforeSeed(void (*pump)()) {
     if (TheLink.role == NetRole::Join || TheLink.role == NetRole::Watch) Join(pump);

@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/transport.h"
 #include "platform/input.h"
@@ -69,6 +70,12 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
 // After NetConfigure, for a host's online room: the address of the page (without a fragment) whose
 // link PAGE#room=CODE opens the room in a browser; the host shows it after the code.
 void NetSetRoomPage(const std::string& page);
+// After NetConfigure: this machine's person's name, cleaned (net/people_text.h) and cut to 16
+// characters; none (the default) leaves the machine called as ever ("the host", "Guest 2").
+void NetSetName(const std::string& name);
+// This machine's person says a chat line (cleaned, cut to 80 characters): the host passes it to
+// every machine and spectator. Nothing at one keyboard or when watching.
+void NetSay(const std::string& text);
 
 // Start-up, just before the seed is chosen. A joining machine (or spectator) connects, takes the host's game
 // and loads it for playing back, so that the seed chosen next is the host's; on failure it stays at one
@@ -146,6 +153,10 @@ bool NetMine();                // the next frame step waits for this machine's k
 std::uint64_t NetStateHash();  // the hash at the end of the last frame step in which a turn started
 bool NetDesync();
 const std::string& NetRoom();  // the online room's code, or "" when not in one (or no longer)
+// Each machine's person's name as shown (MachineLabel), by machine number, up to the last machine in
+// the game or named; and the last ten chat lines, oldest first, each "NAME: TEXT" as shown.
+std::vector<std::string> NetNames();
+std::vector<std::string> NetChat();
 // Why the network game failed (refused, lost, desync, no keys for STALL_LIMIT_MS), or empty.
 const std::string& NetFailure();
 // Polls the network for at most ms without running frame steps.

@@ -8,6 +8,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "net/room_code.h"
+#include "netplay/chat.h"
 #include "netplay/host.h"
 #include "netplay/keyboard.h"
 #include "netplay/session.h"
@@ -149,6 +150,7 @@ namespace {
 NetworkMessages Messages() {
     NetworkMessages messages;
     messages.leavePrompt = LeavePromptShown();
+    ChatOverlay(&messages);
     if (TheNotices.waiting && Ms(Clock::now() - TheNotices.waitingSince) >= WAIT_MESSAGE_MS) {
         const int owner = Awaited(static_cast<std::uint32_t>(ReplayFrameSteps()));
         messages.waitingFor = MachineName(owner);

@@ -64,6 +64,8 @@ bool Watching() { return TheLink.role == NetRole::Watch; }
 
 std::string MachineName(int machine) {
     if (machine < 0) return "a spectator";
+    if (machine < MAX_MACHINES && !MachineNames[static_cast<std::size_t>(machine)].empty())
+        return MachineNames[static_cast<std::size_t>(machine)];
     return machine == 0 ? "the host" : "Guest " + std::to_string(machine);
 }
 

@@ -39,6 +39,7 @@ struct Link {
     std::unique_ptr<net::Transport> transport;
     std::string where;  // the host as the player typed it, for messages
     std::string room;   // the online room's code, or "" when not in one
+    std::string name;   // this machine's person's name, clean; "" for none
     int me = 0;         // this machine's number, 0 the host
     std::string failure;
     // Over for this machine: the game goes back to the title at the next delivery, or ends there
@@ -54,7 +55,7 @@ extern Link TheLink;
 
 // A network game that goes on.
 bool Active();
-// "the host" or "Guest N", as messages name a machine.
+// A machine as messages name it: its person's name, else "the host" or "Guest N".
 std::string MachineName(int machine);
 void SendTo(net::PeerId peer, const net::Message& message);
 // Host: to every joined machine but `except`, and to every spectator.

@@ -4,14 +4,16 @@
 #include <charconv>
 #include <string_view>
 
+#include "net/people_text.h"
+
 #ifndef LOBSHOT_VERSION
 #error "LOBSHOT_VERSION must name the game's version"
 #endif
 
 namespace {
 
-constexpr const char* KIND_NAMES[] = {"down",  "up",     "repeat", "activateapp", "activate",
-                                      "close", "joined", "left",   "offline",     "computer"};
+constexpr const char* KIND_NAMES[] = {"down",   "up",   "repeat",  "activateapp", "activate", "close",
+                                      "joined", "left", "offline", "computer",    "name",     "chat"};
 constexpr const char* CONTROLLER_NAMES[] = {"human", "beginner", "easy", "normal", "hard", "expert"};
 // Formats 1 and 2 were made by this release only, whose rules for people are rules version 1's.
 constexpr int FIRST_FORMAT_VERSION = 1;
@@ -156,16 +158,35 @@ bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
     return true;
 }
 
+// A remark's words after its kind: the machine, then the text, clean and within its length (a name
+// may be empty, a chat line may not).
+bool ParseRemark(Reader& in, ReplayEvent* event, std::string* error) {
+    if (in.Words() < 3 || (event->kind == ReplayEvent::Chat && in.Words() < 4))
+        return in.Fail("the remark has the wrong number of words", error);
+    if (!in.Number(2, MAX_MACHINES - 1, &event->value, error)) return false;
+    for (std::size_t i = 3; i < in.Words(); ++i) event->text += (i > 3 ? " " : "") + std::string(in.Word(i));
+    const bool name = event->kind == ReplayEvent::Name;
+    if (!net::IsCleanPeopleText(event->text, name ? net::kMaxNameLength : net::kMaxChatLength))
+        return in.Fail(std::string("the ") + (name ? "name" : "chat line") + " is not one the game writes",
+                       error);
+    return true;
+}
+
 // One event line after its stamp; the stamp has been read and checked.
 bool ParseEvent(Reader& in, std::uint32_t step, ReplayRecord* replay, std::string* error) {
     int kind = -1;
     for (int k = 0; k < static_cast<int>(std::size(KIND_NAMES)); ++k)
         if (in.Word(1) == KIND_NAMES[k]) kind = k;
-    if (kind == ReplayEvent::Computer && replay->format < REPLAY_FORMAT_VERSION) kind = -1;
+    if (kind >= ReplayEvent::Computer && replay->format < REPLAY_FORMAT_VERSION) kind = -1;
     if (kind < 0) return in.Fail("\"" + std::string(in.Word(1)) + "\" is not an event", error);
     ReplayEvent event;
     event.step = step;
     event.kind = static_cast<ReplayEvent::Kind>(kind);
+    if (ReplayEventIsRemark(event)) {
+        if (!ParseRemark(in, &event, error)) return false;
+        replay->events.push_back(event);
+        return true;
+    }
     const bool close = event.kind == ReplayEvent::Close || event.kind == ReplayEvent::Offline;
     if (in.Words() != (close ? 2u : 3u)) return in.Fail("the event has the wrong number of words", error);
     const bool machine = event.kind == ReplayEvent::Joined || event.kind == ReplayEvent::Left;
@@ -183,6 +204,10 @@ bool ParseEvent(Reader& in, std::uint32_t step, ReplayRecord* replay, std::strin
 const char* ReplayGameVersion() {
     static const std::string version = LOBSHOT_VERSION " rules " + std::to_string(RULES_VERSION);
     return version.c_str();
+}
+
+bool ReplayEventIsRemark(const ReplayEvent& event) {
+    return event.kind == ReplayEvent::Name || event.kind == ReplayEvent::Chat;
 }
 
 InputEvent ReplayEventInput(const ReplayEvent& event) {
@@ -261,6 +286,7 @@ std::string FormatReplayHead(const ReplayRecord& replay) {
 std::string FormatReplayEvent(const ReplayEvent& e) {
     std::string text = std::to_string(e.step) + " " + KIND_NAMES[e.kind];
     if (e.kind != ReplayEvent::Close && e.kind != ReplayEvent::Offline) text += " " + std::to_string(e.value);
+    if (!e.text.empty()) text += " " + e.text;
     return text + "\n";
 }
 

@@ -27,7 +27,10 @@
 // "computer K" is a computer player's key K, pressed and released at once in the frame step after
 // the events before the step with its stamp; a person's keys are down, up and repeat. A network game
 // adds the machines' news: "400 joined 2", "900 left 2" and "950 offline" (the game left the network
-// and went back to the title).
+// and went back to the title); and remarks, which change nothing the game computes and are passed
+// over when the replay plays: a machine's person's name ("410 name 2 Ann", or "410 name 2" for none)
+// and a chat line ("700 chat 2 good shot"), each clean (net/people_text.h). Files before remarks have
+// none, and play as ever.
 //
 // Events come in the order they reached the game, so their stamps never go down, and
 // none is later than the end line's frame-step count. A file without its end line is incomplete.
@@ -88,11 +91,16 @@ struct ReplayEvent {
         Joined,
         Left,
         Offline,
-        Computer
+        Computer,
+        Name,
+        Chat
     };
     std::uint32_t step = 0;  // frame steps run before the input
     Kind kind = KeyDown;
-    std::uint32_t value = 0;  // the key's virtual-key code (0 to 255), the activation's wParam, or a machine
+    // The key's virtual-key code (0 to 255), the activation's wParam, or a machine (a remark's: 0 to
+    // MAX_MACHINES - 1).
+    std::uint32_t value = 0;
+    std::string text{};  // a remark's name (maybe empty) or chat line; empty for every other event
 
     bool operator==(const ReplayEvent&) const = default;
 };
@@ -110,7 +118,10 @@ struct ReplayRecord {
     bool operator==(const ReplayRecord&) const = default;
 };
 
-// The input an event stands for.
+// A name or a chat line: kept in the replay, no input of the game's.
+bool ReplayEventIsRemark(const ReplayEvent& event);
+
+// The input an event stands for (not a remark).
 InputEvent ReplayEventInput(const ReplayEvent& event);
 
 // The event for input reaching the game, stamped with `step`; false for input a replay does not

@@ -1,6 +1,8 @@
 // The run's replay: the recorder's and the player's state and the shell's calls into them.
 #include "replay/session.h"
 
+#include <algorithm>
+
 #include "computer/computer_players.h"
 #include "diag/diag.h"
 
@@ -136,6 +138,18 @@ void ReplayRecordInput(const InputEvent& input) {
     if (State.recording && ReplayEventFor(input, State.steps, &event)) State.replay.events.push_back(event);
 }
 
+bool ReplayRecordRemark(ReplayEvent::Kind kind, int machine, const std::string& text) {
+    // A remark heard while a network game's run so far plays back is kept after it, to be recorded
+    // on from there.
+    auto& events = State.replay.events;
+    const bool catchingUp = State.role != Role::Recording && State.thenRecord;
+    if (!catchingUp && !ReplayRecording()) return false;
+    const std::uint32_t step =
+        catchingUp && !events.empty() ? std::max(State.steps, events.back().step) : State.steps;
+    events.push_back({step, kind, static_cast<std::uint32_t>(machine), text});
+    return true;
+}
+
 void ReplayFrameStepRun() {
     ++State.steps;
     ContinueRecordingIfDone();
@@ -177,6 +191,7 @@ bool ReplayDeliverDue(InputSink sink) {
         }
         if (event.kind == ReplayEvent::Close && State.holdAtEnd) break;
         ++State.next;
+        if (ReplayEventIsRemark(event)) continue;
         sink(ReplayEventInput(event));
         delivered = true;
         if (event.kind == ReplayEvent::Close) break;

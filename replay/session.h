@@ -44,6 +44,10 @@ bool ReplayRecording();
 bool ReplayTakeInput(const InputEvent& input);
 // Input reaching the game: kept, stamped with the frame steps run so far, while recording.
 void ReplayRecordInput(const InputEvent& input);
+// A remark (a machine's person's name, or a chat line; replay.h), kept stamped like input while
+// recording, and after the run so far while a network game's plays back to be recorded on; nothing
+// otherwise (false). Remarks are passed over when the replay plays.
+bool ReplayRecordRemark(ReplayEvent::Kind kind, int machine, const std::string& text);
 
 // Once a frame step, where the computer players press their keys: hands `sink`, in order, their
 // keys of this step. Playing back a replay (until its end), they are the recorded ones and the

@@ -50,6 +50,38 @@ void SayOnBand(HDC dc, int y, const std::string& text) {
 // The text row of the first of `count` network message lines: the last band ends at y 148.
 int FirstBandY(int count) { return 150 - 20 * count; }
 
+// The chat's rows over the top of the picture: the first at y 2, one under another, at most this many.
+constexpr std::size_t CHAT_ROWS = 9;
+constexpr int CHAT_ROW_STEP = 18;
+
+// A long text split at a space into lines the screen can hold; a word too long for a line is cut.
+void Wrap(std::string rest, std::vector<std::string>* lines) {
+    while (rest.size() > NETWORK_LINE_LENGTH) {
+        std::size_t cut = rest.rfind(' ', NETWORK_LINE_LENGTH);
+        if (cut == std::string::npos || cut == 0) cut = NETWORK_LINE_LENGTH;
+        lines->push_back(rest.substr(0, cut));
+        rest = rest.substr(cut + (rest[cut] == ' ' ? 1 : 0));
+    }
+    lines->push_back(rest);
+}
+
+// The chat's rows: the log's heading, the lines, the line being typed; the newest rows that fit.
+std::vector<std::string> ChatRows(const NetworkMessages& messages) {
+    std::vector<std::string> rows;
+    if (messages.chatLog)
+        rows.push_back(messages.chat.empty() ? "No chat yet (F3 hides)" : "Chat (F3 hides)");
+    for (const std::string& line : messages.chat) Wrap(line, &rows);
+    if (messages.typing) Wrap("Say: " + messages.typed + "_", &rows);
+    if (rows.size() > CHAT_ROWS) rows.erase(rows.begin(), rows.end() - CHAT_ROWS);
+    return rows;
+}
+
+// A chat row: at y on a black band across the screen, from the left.
+void SayOnChatBand(HDC dc, int y, const std::string& text) {
+    GraphxFillRect(dc, 0, y - 1, SCREEN_WIDTH, y + 17, RGB(0, 0, 0));
+    GraphxString(dc, 4, y, WHITE, 0, true, "%s", text.substr(0, NETWORK_LINE_LENGTH).c_str());
+}
+
 // Lends a context on (device, surface) to the drawing, and gives it back; nothing is drawn when
 // none can be had.
 template <typename Draw>
@@ -121,29 +153,24 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
         lines.push_back(messages.waitingFor + " is away");
     else if (!messages.waitingFor.empty())
         lines.push_back("Waiting for " + messages.waitingFor + "...");
-    // A long notice is split at a space into lines the screen can hold; a word too long for a line is
-    // cut.
-    if (!messages.notice.empty()) {
-        std::string rest = messages.notice;
-        while (rest.size() > NETWORK_LINE_LENGTH) {
-            std::size_t cut = rest.rfind(' ', NETWORK_LINE_LENGTH);
-            if (cut == std::string::npos || cut == 0) cut = NETWORK_LINE_LENGTH;
-            lines.push_back(rest.substr(0, cut));
-            rest = rest.substr(cut + (rest[cut] == ' ' ? 1 : 0));
-        }
-        lines.push_back(rest);
-    }
+    if (!messages.notice.empty()) Wrap(messages.notice, &lines);
     return lines;
 }
 
 void DrawNetworkMessages(int device, int surface, const NetworkMessages& messages) {
     const std::vector<std::string> lines = NetworkMessageLines(messages);
-    if (lines.empty()) return;
-    WithContext(device, surface, [&lines](HDC dc) {
+    const std::vector<std::string> chat = ChatRows(messages);
+    if (lines.empty() && chat.empty()) return;
+    WithContext(device, surface, [&lines, &chat](HDC dc) {
         int y = FirstBandY(static_cast<int>(lines.size()));
         for (const std::string& line : lines) {
             SayOnBand(dc, y, line);
             y += 20;
+        }
+        y = 2;
+        for (const std::string& row : chat) {
+            SayOnChatBand(dc, y, row);
+            y += CHAT_ROW_STEP;
         }
     });
 }

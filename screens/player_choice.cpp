@@ -37,6 +37,8 @@ constexpr int TANK_SPACING = 25;
 constexpr int TANK_Y = 40;
 constexpr int LABEL_Y = 44;
 constexpr int SMALL_CHAR_WIDTH = 4;
+// A person's name under a tank is cut to the width of the longest computer's label, "Beginner".
+constexpr std::size_t SEAT_LABEL_LENGTH = 8;
 constexpr int HINT_Y = 186;
 const char* const CONTROLLER_LABELS[] = {"", "Beginner", "Easy", "Normal", "Hard", "Expert"};
 constexpr const char* CONTROLLER_HINT = "Keys 1 to 8: a player or the computer (Beginner to Expert)";
@@ -129,7 +131,7 @@ std::string SeatLabel(int seat) {
     const auto s = static_cast<std::size_t>(seat);
     if (SeatControllers[s] != ControllerHuman || MachinesPresent == 1)
         return ControllerLabel(SeatControllers[s]);
-    return SeatMachines[s] == 0 ? "Host" : "Guest " + std::to_string(SeatMachines[s]);
+    return MachineLabel(SeatMachines[s]).substr(0, SEAT_LABEL_LENGTH);
 }
 
 // A person at the host, then at each machine that joined, in order, then the computer's levels.

@@ -39,7 +39,7 @@ bool PlayerChoiceCycleHighlighted();
 // The label under a computer player's tank ("Beginner" to "Expert"); empty for a person.
 const char* ControllerLabel(Controller controller);
 // The label under a seat's tank: the computer's level; in a network game, for a person, the machine
-// ("Host", "Guest 2"); empty for a person at one keyboard.
+// (MachineLabel: its person's name, else "Host", "Guest 2"); empty for a person at one keyboard.
 std::string SeatLabel(int seat);
 
 // The player choice's rows and tanks as pointer input sees them: a press on a row's value changes
@@ -75,12 +75,20 @@ struct NetworkMessages {
     std::string waitingFor;    // the machine waited for ("the host", "Guest 2"), or empty
     bool away = false;         // it said its person is away: "Guest 2 is away"
     std::string notice;        // this machine's latest notice while it is shown, or empty
+    // The chat, over the top of the picture: its lines shown now, oldest first ("Ann: hello"), the
+    // log's heading when the last lines are called up, and the line being typed.
+    std::vector<std::string> chat;
+    bool chatLog = false;
+    bool typing = false;
+    std::string typed;
 };
 // The messages' lines, top to bottom: the leave prompt's two, the wait, then the notice split at
 // spaces into lines of at most 39 characters (a longer word is cut across lines).
 std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages);
 // Draws the lines centred, each on a black band across the screen 20 pixels high, the last band
 // ending at y 148 and the others above it; nothing without lines. A line over 39 characters is cut.
+// The chat's lines go over the top of the picture, split the same way, the newest rows kept when
+// they are more than the top holds.
 void DrawNetworkMessages(int device, int surface, const NetworkMessages& messages);
 // The rows [top, bottom) of the band of line `line` of `count` lines drawn so.
 void NetworkMessageBandRows(int line, int count, int* top, int* bottom);

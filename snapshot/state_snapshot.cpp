@@ -25,6 +25,18 @@ std::string JsonList(const std::vector<int>& values) {
     return text + "]";
 }
 
+// Names and chat lines as JSON strings: they hold codes 32 to 125 only (net/people_text.h), so the
+// quote and the backslash are all that need escaping.
+std::string JsonTexts(const std::vector<std::string>& texts) {
+    std::string list = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        list += i ? ", \"" : "\"";
+        for (char c : texts[i]) list += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+        list += "\"";
+    }
+    return list + "]";
+}
+
 const char* ControllerName(int seat) {
     static const char* const names[] = {"human", "beginner", "easy", "normal", "hard", "expert"};
     const Controller c =
@@ -130,7 +142,11 @@ std::string StateSnapshotJson() {
                                    : "local")
       << "\", \"machine\": " << NetMachine() << ", \"machines\": " << NetMachinesConnected()
       << ", \"stateHash\": " << NetStateHash() << ", \"desync\": " << Bool(NetDesync()) << ", \"room\": \""
-      << NetRoom() << "\", \"watchers\": " << NetWatchers() << "}\n";
+      << NetRoom() << "\", \"watchers\": " << NetWatchers();
+    // A game at one keyboard has no one's name nor chat: its snapshot stays as it always was.
+    if (role != NetRole::Local)
+        j << ", \"names\": " << JsonTexts(NetNames()) << ", \"chat\": " << JsonTexts(NetChat());
+    j << "}\n";
     j << "}\n";
     return j.str();
 }

@@ -81,6 +81,28 @@ TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
     EXPECT_EQ(parsed, empty);
 }
 
+// A network game's names and chat lines are kept as remarks, read back as written; a remark the game
+// would not write (a machine out of range, no line, a character or length cleaning would change) is
+// refused.
+TEST(ReplayFile, KeepsNamesAndChatAsRemarks) {
+    ReplayRecord r = Sample();
+    r.events.insert(r.events.begin() + 5, {{10, ReplayEvent::Name, 0, "Ann"},
+                                           {10, ReplayEvent::Name, 7, ""},
+                                           {10, ReplayEvent::Chat, 7, "good shot, Ann!"}});
+    const std::string text = FormatReplay(r);
+    EXPECT_NE(text.find("\n10 name 0 Ann\n10 name 7\n10 chat 7 good shot, Ann!\n"), std::string::npos)
+        << text;
+    ReplayRecord parsed;
+    std::string error;
+    ASSERT_TRUE(ParseReplay(text, &parsed, &error)) << error;
+    EXPECT_EQ(parsed, r);
+    for (const char* bad :
+         {"11 name 8 Ann", "11 chat 1", "11 chat 1 hi~", "11 name 1 Bartholomew Ainsworth"}) {
+        EXPECT_FALSE(ParseReplay(WithLine(14, bad), &parsed, &error)) << bad;
+        EXPECT_EQ(error.rfind("line 14: ", 0), 0u) << error;
+    }
+}
+
 // Lobshot 0.1's replays (formats 1 and 2, "game 0.1", no computer keys) are read and written back
 // as they were while only people play them; one naming a computer, or holding a computer's key, is
 // refused.
