@@ -1,5 +1,8 @@
 // Entry point of the game: the command line and the trace switches from the environment, then the
 // program, and the run's replay saved when it ends.
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +13,7 @@
 #include "diag/diag.h"
 #include "net/enet/enet_transport.h"
 #include "net/mqtt/mqtt_transport.h"
+#include "net/people_text.h"
 #include "net/relay_address.h"
 #include "net/room_code.h"
 #include "net/transport.h"
@@ -27,6 +31,7 @@ constexpr const char* USAGE =
     "usage: lobshot [--help | --version | --seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
     "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay "
     "ADDRESS:PORT]]\n"
+    "               [--name NAME]\n"
     "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
     "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883. A hosted room is also\n"
     "shown as a link to the game's web page at --page, else LOBSHOT_PAGE, if given.\n";
@@ -49,6 +54,8 @@ constexpr const char* HELP =
     "  --watch CODE          watch the game of that online room\n"
     "  --relay ADDRESS:PORT  the relay (MQTT broker) of --online and --watch\n"
     "  --page URL            the game's web page, for a link to a hosted room\n"
+    "  --name NAME           your name in network games (16 characters at most;\n"
+    "                          by default the first word of your account's full name)\n"
     "      --help            display this help and exit\n"
     "      --version         output version information and exit\n"
     "\n"
@@ -99,6 +106,7 @@ struct NetworkChoice {
     std::string roomCode;
     const char* relayOption = nullptr;  // --relay's value, if given
     const char* pageOption = nullptr;   // --page's value, if given
+    std::string name;                   // --name's value, cleaned; empty: the account's
 };
 
 // A bad command line: the reason and the usage on standard error, and status 2.
@@ -112,7 +120,7 @@ int BadCommandLine(const char* format, const char* value) {
 
 bool IsOption(const char* arg) {
     for (const char* name :
-         {"--host", "--join", "--watch", "--online", "--relay", "--page", "--replay", "--seed"})
+         {"--host", "--join", "--watch", "--online", "--relay", "--page", "--replay", "--seed", "--name"})
         if (std::strcmp(arg, name) == 0) return true;
     return false;
 }
@@ -163,6 +171,11 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
         } else if (std::strcmp(arg, "--page") == 0) {
             if (i + 1 >= argc) return BadCommandLine("%s needs a URL", arg);
             network->pageOption = argv[++i];
+        } else if (std::strcmp(arg, "--name") == 0) {
+            if (i + 1 >= argc) return BadCommandLine("%s needs a name", arg);
+            network->name = net::CleanPeopleText(argv[++i], net::kMaxNameLength);
+            if (network->name.empty())
+                return BadCommandLine("%s needs a name with a letter the game can show", arg);
         } else if (std::strcmp(arg, "--replay") == 0) {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') return BadCommandLine("%s needs a file name", arg);
             *replayFile = argv[++i];
@@ -273,8 +286,20 @@ int StartOnline(const NetworkChoice& network) {
     return 0;
 }
 
+// The name this machine's person goes by unless --name gives one: the first word of the account's
+// full name, else its login name, cleaned; empty when neither leaves anything to show.
+std::string AccountName() {
+    const passwd* account = getpwuid(getuid());
+    if (account == nullptr) return "";
+    const std::string full = account->pw_gecos != nullptr ? account->pw_gecos : "";
+    std::string name = net::CleanPeopleText(full.substr(0, full.find_first_of(" ,")), net::kMaxNameLength);
+    if (name.empty() && account->pw_name != nullptr)
+        name = net::CleanPeopleText(account->pw_name, net::kMaxNameLength);
+    return name;
+}
+
 // Opens the network game; 0, or 1 after saying why it cannot be opened.
-int StartNetwork(const NetworkChoice& network) {
+int OpenNetwork(const NetworkChoice& network) {
     if (network.online) return StartOnline(network);
     if (!network.host && network.joinHost.empty()) return 0;
     std::string error;
@@ -290,6 +315,14 @@ int StartNetwork(const NetworkChoice& network) {
         network.host ? NetRole::Host : NetRole::Join, std::move(transport),
         network.host ? std::to_string(network.port) : network.joinHost + ":" + std::to_string(network.port));
     return 0;
+}
+
+// Opens the network game, this machine's person named in it; 0, or 1 after saying why it cannot.
+int StartNetwork(const NetworkChoice& network) {
+    const int status = OpenNetwork(network);
+    if (status == 0 && NetRoleNow() != NetRole::Local)
+        NetSetName(network.name.empty() ? AccountName() : network.name);
+    return status;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "diag/diag.h"
+#include "net/people_text.h"
 #include "net/relay_address.h"
 #include "net/room_code.h"
 #include "net/transport.h"
@@ -25,7 +26,7 @@ constexpr const char* USAGE =
     "                        [--screenshot FILE] [--materials FILE] [--timing] [--help]\n"
     "                        [--host PORT | --join ADDRESS:PORT] [--record FILE] [--replay FILE]\n"
     "                        [--relay ADDRESS:PORT] [--online [CODE] | --watch CODE] [--realtime]\n"
-    "                        [--page URL] [--version]\n"
+    "                        [--page URL] [--name NAME] [--version]\n"
     "Each option is taken once: one given twice is refused.\n";
 
 // Scripts longer than this are refused before they are parsed: no real timeline comes near it.
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
         }
         if (arg != "--seed" && arg != "--frames" && arg != "--script" && arg != "--state" &&
             arg != "--screenshot" && arg != "--materials" && arg != "--record" && arg != "--replay" &&
-            arg != "--host" && arg != "--join" && arg != "--relay" && arg != "--page")
+            arg != "--host" && arg != "--join" && arg != "--relay" && arg != "--page" && arg != "--name")
             return BadCommandLine("unknown option \"" + Escaped(arg) + "\"");
         if (i + 1 >= argc) return BadCommandLine("missing value after " + arg);
         const char* value = argv[++i];
@@ -134,6 +135,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--page") {
             if (!net::CheckRoomPage(value, "--page", &problem)) return BadCommandLine(Escaped(problem, 200));
             options.page = value;
+        } else if (arg == "--name") {
+            options.name = net::CleanPeopleText(value, net::kMaxNameLength);
+            if (options.name.empty())
+                return BadCommandLine("--name needs a name with a letter the game can show");
         } else if (arg == "--seed") {
             seedGiven = true;
             if (!ParseDecimal(value, &options.seed))

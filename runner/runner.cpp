@@ -69,6 +69,9 @@ bool ScriptDriver::Execute(const ScriptCommand& command) {
         case ScriptCommand::UntilJoined:
             WaitForMachines(command);
             return false;
+        case ScriptCommand::Say:
+            NetSay(command.file);
+            return false;
         case ScriptCommand::Close:
             PostInput(InputEvent::CloseRequest());
             ended_ = true;
@@ -203,6 +206,7 @@ bool StartOnline(const RunnerOptions& options) {
     if (hosting && !options.page.empty())
         std::cout << "Room page: " << net::RoomLink(options.page, code) << std::endl;
     NetConfigure(role, std::move(transport), hosting ? options.relay : "room " + code, code);
+    NetSetName(options.name);
     NetSetRoomPage(options.page);
     NetTicksPaced(options.realtime);
     return true;
@@ -228,6 +232,7 @@ bool StartNetwork(const RunnerOptions& options) {
     }
     NetConfigure(options.hostPort != 0 ? NetRole::Host : NetRole::Join, std::move(transport),
                  options.hostPort != 0 ? std::to_string(options.hostPort) : options.joinAddress);
+    NetSetName(options.name);
     NetTicksPaced(options.realtime);
     return true;
 }

@@ -37,6 +37,8 @@ struct RunnerOptions {
     // --page URL: the address of the game's web page, whose link to a hosted room (URL#room=CODE)
     // the host shows after the code; empty: none.
     std::string page;
+    // --name NAME: this machine's person's name in a network game; empty: none ("Host", "Guest 2").
+    std::string name;
     // --realtime: ticks come at the window's pace, 20 ms of wall time apart; a late tick comes at
     // once and the ones missed are not made up, as with the window's timer. Every tenth tick writes a
     // row to standard output: "tick T: S frame steps, MODE" (and ", mine" when `until mine` holds).

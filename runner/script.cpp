@@ -111,6 +111,19 @@ private:
     ScriptCommand* c;
 };
 
+// `say TEXT`: the rest of the line after the word, without the blanks around it.
+std::string Said(std::string_view code, ScriptCommand* command) {
+    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    std::size_t first = 0;
+    while (blank(code[first])) ++first;
+    std::size_t start = first + 3, end = code.size();
+    while (start < end && blank(code[start])) ++start;
+    while (end > start && blank(code[end - 1])) --end;
+    command->kind = ScriptCommand::Say;
+    command->file = std::string(code.substr(start, end - start));
+    return command->file.empty() ? "say needs a line to say" : "";
+}
+
 }  // namespace
 
 bool ParseDecimal(const std::string& text, std::uint32_t* value) {
@@ -182,7 +195,8 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
         if (words.empty()) continue;
         ScriptCommand command;
         command.line = number;
-        std::string problem = LineParser(words, &command).Parse();
+        std::string problem =
+            Lower(words[0]) == "say" ? Said(code, &command) : LineParser(words, &command).Parse();
         if (!problem.empty()) {
             *error = Escaped(name, name.size()) + ":" + std::to_string(number) + ": " + problem;
             return false;

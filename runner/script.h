@@ -19,14 +19,15 @@ struct ScriptCommand {
         Close,
         State,
         Screenshot,
-        Materials
+        Materials,
+        Say
     };
     Kind kind = Wait;
     int line = 0;
     std::vector<int> keys;             // virtual-key codes (Press, Down, Up, Repeat)
     std::uint32_t count = 0;           // Wait ticks, Until's limit, Activate's flag, machines joined
     std::vector<std::uint32_t> modes;  // Until: game modes, or UNTIL_MINE
-    std::string file;                  // State, Screenshot, Materials
+    std::string file;                  // State, Screenshot, Materials; Say: the line
 };
 
 // `until mine`: the frame step waits for this machine's keys.

@@ -90,6 +90,10 @@ shared() { grep -v '"net":' "$1"; }
 # not. The sounds looping are compared still.
 shared_game() { shared "$1" | sed 's/"played": \[[^]]*\]//'; }
 
+# A replay's lines before frame step c, without its end line and its remarks (names and chat lines,
+# which each machine keeps as it hears them).
+keys_before='$1 ~ /^[0-9]+$/ && ($1 >= c || $2 == "name" || $2 == "chat") {next} /^end/ {next} {print}'
+
 # Every machine's game is the one its replay plays at one keyboard, and every machine's replay
 # agrees with the host's up to the shorter one's end.
 same_game() {
@@ -107,8 +111,7 @@ same_game() {
         local end common
         end=$(sed -n 's/^end //p' "$r")
         common=$((end < host_end ? end : host_end))
-        cmp -s <(awk -v c="$common" '$1 ~ /^[0-9]+$/ && $1 >= c {next} /^end/ {next} {print}' "$r") \
-            <(awk -v c="$common" '$1 ~ /^[0-9]+$/ && $1 >= c {next} /^end/ {next} {print}' "$work/host.replay") ||
+        cmp -s <(awk -v c="$common" "$keys_before" "$r") <(awk -v c="$common" "$keys_before" "$work/host.replay") ||
             fail "$name's replay differs from the host's"
     done
 }
@@ -163,18 +166,27 @@ guest_shops_to_first_turn() {
         "until Aiming 20000" "wait 5"
 }
 
-# Two machines to the first turn: the guest shops for its seat over the network.
+# Two machines to the first turn: the guest shops for its seat over the network. Each person has a
+# name (the guest's with a direction override, which is left out) and says a line in the shop: both
+# machines show both, and their replays keep them.
 two_machines_first_turn() {
-    { host_start 2 2; printf '%s\n' "press Down Down Down Down Down Down Enter" "until Aiming 20000" "wait 5"; } \
-        >"$work/host.script"
-    guest_shops_to_first_turn >"$work/guest1.script"
-    machine host --seed 77 --host "$port"
+    { host_start 2 2; printf '%s\n' "say Good luck, Bob!" "press Down Down Down Down Down Down Enter" \
+        "until Aiming 20000" "wait 5"; } >"$work/host.script"
+    { echo "until WeaponShop 20000"; echo "wait 10"; echo "say   Thanks, Ann  "; guest_shops_to_first_turn; } \
+        >"$work/guest1.script"
+    machine host --seed 77 --host "$port" --name Ann
     sleep 0.2
-    machine guest1 --join "127.0.0.1:$port"
+    machine guest1 --join "127.0.0.1:$port" --name $'\u202eBob'
     finish
     cmp -s <(shared "$work/host.json") <(shared "$work/guest1.json") || fail "the machines' states differ"
     grep -q '"machine": 1' "$work/host.json" || fail "seat 2 is not the guest's"
     grep -q '"role": "join", "machine": 1, "machines": 2' "$work/guest1.json" || fail "the guest's net state is wrong"
+    local people='"names": \["Ann", "Bob"\], "chat": \["Ann: Good luck, Bob!", "Bob: Thanks, Ann"\]'
+    grep -q "$people" "$work/host.json" || fail "the host shows other names or lines"
+    grep -q "$people" "$work/guest1.json" || fail "the guest shows other names or lines"
+    grep -q '^[0-9]* name 1 Bob$' "$work/host.replay" || fail "the host's replay lacks the guest's name"
+    [ "$(grep -cE '^[0-9]+ chat (0 Good luck, Bob!|1 Thanks, Ann)$' "$work/guest1.replay")" = 2 ] ||
+        fail "the guest's replay lacks a line"
     same_game
 }
 

@@ -40,8 +40,8 @@ TEST(Script, KeyNamesInAnyCase) {
 TEST(Script, CommandsWithCommentsAndBlankLines) {
     auto c = Parse(
         "# a comment\n\nwait 2\npress Down down ENTER   # three keys\nuntil Aiming|EndOfMatch 10\n"
-        "until Title\nrepeat X\nactivate 0\nstate out.json\nclose\n");
-    ASSERT_EQ(c.size(), 8u);
+        "until Title\nrepeat X\nactivate 0\nstate out.json\nclose\n  SAY  good  shot, Ann!  # cheer\n");
+    ASSERT_EQ(c.size(), 9u);
     EXPECT_EQ(c[0].kind, ScriptCommand::Wait);
     EXPECT_EQ(c[0].count, 2u);
     EXPECT_EQ(c[0].line, 3);
@@ -54,6 +54,8 @@ TEST(Script, CommandsWithCommentsAndBlankLines) {
     EXPECT_EQ(c[6].file, "out.json");
     EXPECT_EQ(c[6].line, 9);
     EXPECT_EQ(c[7].kind, ScriptCommand::Close);
+    EXPECT_EQ(c[8].kind, ScriptCommand::Say);
+    EXPECT_EQ(c[8].file, "good  shot, Ann!");
 }
 
 TEST(Script, ErrorsNameTheFileAndLine) {
@@ -68,6 +70,7 @@ TEST(Script, ErrorsNameTheFileAndLine) {
     EXPECT_EQ(ErrorOf("press\n"), "t.script:1: press needs keys");
     EXPECT_EQ(ErrorOf("close now\n"), "t.script:1: close takes 0 argument(s)");
     EXPECT_EQ(ErrorOf("state\n"), "t.script:1: state takes 1 argument(s)");
+    EXPECT_EQ(ErrorOf("say  # nothing\n"), "t.script:1: say needs a line to say");
 }
 
 TEST(Script, GarbageInErrorsComesEscapedAndCut) {
