@@ -72,9 +72,9 @@ room_two_machines_first_turn() {
     cmp -s <(shared "$work/host.json") <(shared "$work/guest1.json") || fail "the machines' states differ"
     grep -q '"machine": 1' "$work/host.json" || fail "seat 2 is not the guest's"
     # (The guest may have gone by the time the host writes its state: its count of machines varies.)
-    grep -q "\"role\": \"host\", \"machine\": 0, .*\"room\": \"$code\", \"watchers\": 0}" \
+    grep -q "\"role\": \"host\", \"machine\": 0, .*\"room\": \"$code\", \"watchers\": 0," \
         "$work/host.json" || fail "the host's net state is wrong"
-    grep -q "\"role\": \"join\", \"machine\": 1, \"machines\": 2, .*\"room\": \"$code\", \"watchers\": 0}" \
+    grep -q "\"role\": \"join\", \"machine\": 1, \"machines\": 2, .*\"room\": \"$code\", \"watchers\": 0," \
         "$work/guest1.json" || fail "the guest's net state is wrong"
     same_game
 }
@@ -291,7 +291,7 @@ watch() {
 # spectator (machine -1; of two machines, or one if the game has heard the guest leave by then).
 spectator_sees() {
     cmp -s <(shared_game "$work/$2.json") <(shared_game "$work/$1.json") || fail "$1's state is not $2's"
-    grep -qE '"role": "watch", "machine": -1, "machines": [12], .*"watchers": 0}' "$work/$1.json" ||
+    grep -qE '"role": "watch", "machine": -1, "machines": [12], .*"watchers": 0,' "$work/$1.json" ||
         fail "$1's net state is wrong: $(grep '"net"' "$work/$1.json")"
 }
 
@@ -325,7 +325,7 @@ room_spectators_watch_match() {
     kill -CONT "$guest"
     finish
     grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
-    grep -q '"role": "host", "machine": 0, "machines": 2, .*"watchers": 1}' "$work/host.start.json" ||
+    grep -q '"role": "host", "machine": 0, "machines": 2, .*"watchers": 1,' "$work/host.start.json" ||
         fail "the host did not count the spectator apart: $(grep '"net"' "$work/host.start.json")"
     spectator_sees watch1 host
     spectator_sees watch2 host
@@ -443,7 +443,7 @@ room_fifty_spectators() {
     finish
     same_pace
     # The one at a script's pace has gone by the time the host ends.
-    grep -q '"machines": 1, .*"watchers": 49}' "$work/host.watched.json" ||
+    grep -q '"machines": 1, .*"watchers": 49,' "$work/host.watched.json" ||
         fail "the host did not count 49 spectators at its end: $(grep '"net"' "$work/host.watched.json")"
     spectator_sees stepped guest1.watched
     echo "the paced spectator was $lag frames behind the host as the guest finished"
