@@ -25,7 +25,7 @@ struct Rate {
     Clock::time_point mutedUntil{};
 };
 
-struct Chat {
+struct ChatState {
     std::deque<std::string> log;              // the last CHAT_KEPT lines, oldest first
     std::deque<Clock::time_point> shownTill;  // when each line in the log leaves the picture
     std::array<Rate, MAX_MACHINES> rates;     // host: each machine's lines
@@ -37,7 +37,7 @@ struct Chat {
     std::vector<ReplayEvent> early;
 };
 
-Chat TheChat;
+ChatState TheChat;
 
 // A name or line kept in the replay; a line a joining machine hears before it loaded the game so far
 // is kept for it (the names so far come with the game).
@@ -175,6 +175,6 @@ void RecordEarlyRemarks() {
 
 const std::deque<std::string>& ChatLog() { return TheChat.log; }
 
-void ResetChat() { TheChat = Chat{}; }
+void ResetChat() { TheChat = ChatState{}; }
 
 }  // namespace netplay

@@ -9,8 +9,9 @@
 // (desync.h); catch_up.cpp, the pace of the steps, a machine fallen behind running several a tick
 // and a follower keeping a lead (catch_up.h, over pacing.h); watchers.cpp, the spectators
 // (watchers.h); keyboard.cpp, this machine's keys and the leave prompt (keyboard.h); notices.cpp,
-// what this machine says on screen and how long it has waited (notices.h); lockstep.cpp, the door
-// the shell calls (lockstep.h). Each room includes the headers of the rooms it calls.
+// what this machine says on screen and how long it has waited (notices.h); chat.cpp, the people's
+// names and chat lines (chat.h); lockstep.cpp, the door the shell calls (lockstep.h). Each room
+// includes the headers of the rooms it calls.
 //
 // Every room sends through the link; lockstep.cpp sets it up, reads the network through Poll each
 // tick, and resets it. Poll hands each event to the host's side, its door and the spectators (host.h,
