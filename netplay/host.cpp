@@ -192,6 +192,9 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
         return;
     }
     Stream& m = StreamOf(place.machine);
+    // Its person's name reaches every machine, and the game so far it is sent.
+    SetMachineName(place.machine, hello.name);
+    Broadcast(NamesNow(), place.machine);
     if (place.returning && m.held) return WelcomeBack(peer, place.machine, answer);
     if (place.returning && m.connected) {
         TheLink.transport->Disconnect(m.peer, net::DisconnectReason::Closed);
@@ -207,9 +210,6 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     m.connected = true;
     m.peer = peer;
     TheStamps.unannounced.push_back({place.machine, true});
-    // Its person's name reaches the game so far it is sent, and every other machine.
-    SetMachineName(place.machine, hello.name);
-    Broadcast(NamesNow(), place.machine);
     SendCatchUp(peer);
     Notice(MachineName(place.machine) + (place.returning ? " joined the game again" : " joined the game"));
 }
