@@ -33,17 +33,18 @@ struct ChatState {
     std::string typed;
     bool logShown = false;
     std::array<bool, KEY_COUNT> taken{};  // keys the chat took going down
-    // Lines heard by a joining machine before it loaded the game so far, for its replay.
+    // The last lines a joining machine heard before it loaded the game so far, for its replay.
     std::vector<ReplayEvent> early;
 };
 
 ChatState TheChat;
 
-// A name or line kept in the replay; a line a joining machine hears before it loaded the game so far
-// is kept for it (the names so far come with the game).
+// A name or line kept in the replay; the last CHAT_KEPT lines a joining machine hears before it
+// loaded the game so far are kept for it (the names so far come with the game).
 void Remark(ReplayEvent::Kind kind, int machine, const std::string& text) {
-    if (!ReplayRecordRemark(kind, machine, text) && kind == ReplayEvent::Chat)
-        TheChat.early.push_back({0, kind, static_cast<std::uint32_t>(machine), text});
+    if (ReplayRecordRemark(kind, machine, text) || kind != ReplayEvent::Chat) return;
+    TheChat.early.push_back({0, kind, static_cast<std::uint32_t>(machine), text});
+    if (TheChat.early.size() > CHAT_KEPT) TheChat.early.erase(TheChat.early.begin());
 }
 
 // The host's bound: true when the machine may say another line now. A machine over the bound is
