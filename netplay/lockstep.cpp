@@ -219,8 +219,8 @@ void NetShutdown() {
     // The others get everything sent to them before the connections close.
     net::NetEvent ignored;
     const bool anyoneThere = HostGone().empty();
-    for (auto end = Clock::now() + std::chrono::seconds(5);
-         anyoneThere && !TheLink.transport->Settled() && Clock::now() < end;)
+    for (const std::int64_t end = NowMs() + 5000;
+         anyoneThere && !TheLink.transport->Settled() && NowMs() < end;)
         TheLink.transport->Poll(&ignored, 10);
     TheLink.transport.reset();
     TheLink.role = NetRole::Local;
@@ -264,4 +264,4 @@ const std::string& NetRoom() {
 void NetPoll(int ms) { Poll(ms); }
 
 void NetResetForTests() { ResetSession(); }
-void NetPaceClockForTests(std::int64_t (*nowMs)()) { SetPaceClockForTests(nowMs); }
+void NetClockForTests(std::int64_t (*nowMs)()) { SetNetClock(nowMs); }

@@ -164,13 +164,13 @@ protected:
         GameTest::SetUp();
         NetResetForTests();
         Network = &network;
-        netplay::SetAdmissionClock(NetworkNow);
+        NetClockForTests(NetworkNow);
         std::string error;
         NetConfigure(NetRole::Host, network.Listen(kPort, {}, &error), std::to_string(kPort));
     }
     void TearDown() override {
         NetResetForTests();
-        netplay::SetAdmissionClock(nullptr);
+        NetClockForTests(nullptr);
         Network = nullptr;
         GameTest::TearDown();
     }

@@ -85,7 +85,7 @@ public:
         Network = &network_;
         NetConfigure(NetRole::Join, std::make_unique<HostedEnd>(std::move(joiner), [this] { Turn(); }),
                      "127.0.0.1:" + std::to_string(PORT));
-        NetPaceClockForTests(SimulatedMs);
+        NetClockForTests(SimulatedMs);
     }
 
     // Runs the network to `ms`, the host sending each stamp as it falls due.
@@ -174,7 +174,7 @@ Following Follow(bool withLead, int ticks) {
     EXPECT_TRUE(NetFailure().empty()) << NetFailure();
     seen.steps = static_cast<int>(ReplayFrameSteps());
     seen.lead = NetFollowLead();
-    NetPaceClockForTests(nullptr);
+    NetClockForTests(nullptr);
     return seen;
 }
 
