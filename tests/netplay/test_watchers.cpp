@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <memory>
 #include <string>
 #include <vector>
 
