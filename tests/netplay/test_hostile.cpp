@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/globals.h"
@@ -104,13 +106,16 @@ protected:
 
     std::int64_t DroppedAfter(bool away, bool thinks);
 
-    // Reports written beside the host's replays.
-    int Reports() const {
-        int count = 0;
+    // The reports written beside the host's replays.
+    std::vector<std::string> Reports() const {
+        std::vector<std::string> reports;
         std::error_code ignored;
-        for (const auto& entry : fs::recursive_directory_iterator(data_, ignored))
-            count += entry.path().filename().string().rfind("desync-", 0) == 0 ? 1 : 0;
-        return count;
+        for (const auto& entry : fs::recursive_directory_iterator(data_, ignored)) {
+            if (entry.path().filename().string().rfind("desync-", 0) != 0) continue;
+            std::ifstream in(entry.path());
+            reports.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return reports;
     }
 
     // The computer fired for the seated guest dropped; the host plays on to the end of the run, and
@@ -165,10 +170,38 @@ TEST_F(HostileGuestTest, AForgedStateHashDropsOnlyItsSender) {
     EXPECT_TRUE(stillHosting);
     EXPECT_TRUE(NetFailure().empty()) << NetFailure();
     EXPECT_FALSE(titleAgain);
-    EXPECT_EQ(Reports(), 0);
+    EXPECT_TRUE(Reports().empty());
     EXPECT_FALSE(seated.closed);
     EXPECT_EQ(seated.Find<net::Desync>(), nullptr);
     EXPECT_EQ(seatedMissing, -1) << "the seated guest would wait there";
+}
+
+// Both guests' games differing from the host's at a turn's start: the host cannot tell whose game
+// is right, so it stops the game for everyone, tells the guests, writes a report beside its replays
+// and goes back to the title.
+TEST_F(HostileGuestTest, BothGuestsGamesDifferingStopTheGameWithAReport) {
+    bool claimed = false;
+    Play([&] {
+        // Once the host has a hash of its own, both claim another game at every frame so far.
+        eachTick = [&] {
+            if (NetStateHash() == 0 || std::exchange(claimed, true)) return;
+            for (FakeGuest* g : {&seated, &watcher})
+                for (std::uint32_t f = 0; f <= static_cast<std::uint32_t>(FrameCounter); ++f)
+                    g->Send(net::StateHash{f, 12345});
+        };
+    });
+    EXPECT_TRUE(NetDesync());
+    EXPECT_NE(NetFailure().find("differ"), std::string::npos) << NetFailure();
+    for (const FakeGuest* g : {&seated, &watcher}) {
+        ASSERT_NE(g->Find<net::Desync>(), nullptr);
+        EXPECT_EQ(g->Find<net::Desync>()->theirs, 12345u);
+    }
+    EXPECT_EQ(CurrentMode, Title);
+    const std::vector<std::string> reports = Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    for (const std::string& line : {std::string("theirs 12345\n"), std::string("seed 17\n"),
+                                    "lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION)})
+        EXPECT_NE(reports[0].find(line), std::string::npos) << reports[0];
 }
 
 // Esc, then Shift+Y, stamped in the guest's own turn: honest machines keep them, so the host drops

@@ -3,11 +3,7 @@
 // the network's news reaching the game; and the computer taking over a departed person's turn.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -25,8 +21,6 @@
 #include "tests/support/netplay_peers.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class NetplayTest : public NetTest {};
 
@@ -180,64 +174,6 @@ TEST_F(NetplayTest, AnAwayMachineThatLosesItsConnectionComesBackToItsPlace) {
     EXPECT_EQ(heard, (std::vector<net::Presence>{{1, true}, {1, false}}));
     for (const ReplayEvent& e : ReplayRecorded().events)
         EXPECT_FALSE(e.kind == ReplayEvent::Left) << "machine " << e.value << " left at " << e.step;
-}
-
-// Two guests whose games differ from the host's at a turn's start: the host cannot tell whose game is
-// right, so it stops the game for everyone, tells the guests, writes a report beside its replays and
-// goes back to the title. (One guest alone differing is dropped alone: test_hostile.cpp.)
-TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
-    const fs::path data = fs::temp_directory_path() / ("lobshot-desync-" + std::to_string(::getpid()));
-    fs::remove_all(data);
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    Host();
-    guests.resize(2);
-    // The host plays both seats: the title, "Start Game", and each player's "Finish" in the shop.
-    const std::vector<int> keys = {VK_RETURN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
-                                   VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
-                                   VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
-    std::size_t next = 0;
-    bool reported = false, aimed = false;
-    int aimedAt = 0;
-    RunHost(11, 600, [&](int i) {
-        if (i == 0) guests[0].Connect(network);
-        if (i == 1) guests[1].Connect(network);
-        if (i > 10 && i % 6 == 0 && next < keys.size()) PressKey(keys[next++]);
-        if (!aimed && CurrentMode == Aiming) {
-            aimed = true;
-            aimedAt = i;
-        }
-        // Once the host is aiming, both guests claim another game at every frame so far.
-        if (aimed && !reported && i == aimedAt + 5) {
-            reported = true;
-            for (FakeGuest& g : guests)
-                for (std::uint32_t f = 0; f <= static_cast<std::uint32_t>(FrameCounter); ++f)
-                    g.Send((net::StateHash{f, 12345}));
-        }
-        return true;
-    });
-    ASSERT_TRUE(aimed) << "the host never reached its first turn";
-    EXPECT_TRUE(NetDesync());
-    EXPECT_NE(NetFailure().find("differ"), std::string::npos) << NetFailure();
-    for (const FakeGuest& g : guests) {
-        const auto* told = g.Find<net::Desync>();
-        ASSERT_NE(told, nullptr);
-        EXPECT_EQ(told->theirs, 12345u);
-    }
-    EXPECT_EQ(CurrentMode, Title);
-    int reports = 0;
-    for (const auto& entry : fs::directory_iterator(data / "lobshot" / "replays")) {
-        std::ifstream in(entry.path());
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_NE(text.find("theirs 12345\n"), std::string::npos) << text;
-        EXPECT_NE(text.find("seed 11\n"), std::string::npos) << text;
-        EXPECT_NE(text.find("lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION) + "\n"),
-                  std::string::npos)
-            << text;
-        ++reports;
-    }
-    EXPECT_EQ(reports, 1);
-    unsetenv("XDG_DATA_HOME");
-    fs::remove_all(data);
 }
 
 // Esc is this machine's own: it offers to leave, any other key puts the offer away, and Shift+Y or a
