@@ -1,13 +1,13 @@
 // Tests of network play inside one process: the real game as host over the in-process transport,
-// against machines that break the rules and one that keeps them; seats passed between machines;
-// the network's news reaching the game; and the computer taking over a departed person's turn.
+// against machines that break the rules and one that keeps them; seats passed between machines; and
+// the network's news reaching the game. (The computer taking over a departed person's turn half
+// played: test_hostile.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "computer/computer_players.h"
 #include "core/globals.h"
 #include "net/messages.h"
 #include "netplay/lockstep.h"
@@ -421,27 +421,6 @@ TEST_F(SeatsTest, KeysOneToEightCycleThroughTheMachinesPresentThenTheComputer) {
     EXPECT_EQ(SeatLabel(1), "Host");
     EXPECT_EQ(SeatMachines[1], 0);
     EXPECT_FALSE(PlayerChoiceCycleController(5)) << "only seats taking part change";
-}
-
-class TakeoverTest : public MatchTest {};
-
-TEST_F(TakeoverTest, TheComputerTakesUpATurnAPersonLeftHalfPlayed) {
-    ComputerPlayersStart(9);
-    SeatControllers.fill(ControllerHuman);
-    InputSuspended = false;
-    const auto pressesSpace = [](int frames) {
-        for (int i = 0; i < frames; ++i) {
-            const ComputerKeys keys = ComputerPlayersFrame();
-            for (int k = 0; k < keys.count; ++k) {
-                if (keys.keys[k] == VK_SPACE) return true;
-                ProcessComputerKey(keys.keys[k]);
-            }
-        }
-        return false;
-    };
-    EXPECT_FALSE(pressesSpace(20)) << "a person's turn";
-    SeatControllers[static_cast<std::size_t>(ThePlayers->CurrentIndex())] = ControllerNormal;
-    EXPECT_TRUE(pressesSpace(600)) << "the computer never fired in the turn it took over";
 }
 
 }  // namespace
