@@ -12,6 +12,13 @@ namespace {
 // The network whose clock the network game reads during a test.
 net::InProcessNetwork* Clocked = nullptr;
 
+// A game that waits longer than this on the network's clock (ten minutes) is waiting for ever: the
+// window is asked to close, and the test goes on to find what it lacks.
+constexpr std::int64_t TIME_LIMIT_MS = 600000;
+void CloseWhenOverTime() {
+    if (Clocked && Clocked->NowMs() > TIME_LIMIT_MS) PostInput(InputEvent::CloseRequest());
+}
+
 // The joining machine's end of the link: before each of its reads the test's host takes a turn, so
 // that the host acts while the game runs, its catch-up included.
 class HostedEnd final : public net::Transport {
@@ -212,6 +219,7 @@ void FakeHost::Poll() {
 }
 
 void FakeHost::Turn() {
+    CloseWhenOverTime();
     Poll();
     const std::uint32_t due = ReplayFrameSteps() + INPUT_DELAY;
     if (stamping && !ReplayPlaying() && stamped_ < due) SendQuiet(0, stamped_ + 1, due);
@@ -241,8 +249,10 @@ void NetTest::TearDown() {
 
 void NetTest::Host() {
     std::string error;
-    NetConfigure(NetRole::Host, network.Listen(NET_PORT, {}, &error), std::to_string(NET_PORT));
-    ASSERT_TRUE(error.empty()) << error;
+    std::unique_ptr<net::Transport> end = network.Listen(NET_PORT, {}, &error);
+    ASSERT_TRUE(end) << error;
+    NetConfigure(NetRole::Host, std::make_unique<HostedEnd>(std::move(end), CloseWhenOverTime),
+                 std::to_string(NET_PORT));
 }
 
 void NetTest::RunHost(std::uint32_t seed, int ticks, const std::function<bool(int)>& each) {

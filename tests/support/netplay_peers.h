@@ -139,7 +139,9 @@ private:
 std::vector<StepDriver::Step> Ticks(int count);
 
 // A test of network play: the network game reset around it, and the network's clock the simulated
-// clock of its in-process network. Host and RunHost run the real game as host with fake guests.
+// clock of its in-process network. Host and RunHost run the real game as host with fake guests. A
+// game, host or joiner, still waiting after ten minutes of that clock is closed, so that a test of
+// a wait that never ends fails rather than hangs.
 class NetTest : public GameTest {
 public:
     void SetUp() override;
