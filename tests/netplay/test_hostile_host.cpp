@@ -285,4 +285,32 @@ TEST_F(HostileHostTest, AJoinerWhoseHostLeavesEndsItsGameSayingWhy) {
     }
 }
 
+// A joiner in its own moment (Guest 1's turn in the shop) when its host leaves: it plays out the
+// frames it stamped before it heard, which the host may have run, and ends at the first it had not.
+TEST_F(HostileHostTest, AJoinerInItsOwnMomentPlaysOutWhatItStampedWhenItsHostLeaves) {
+    FakeHost host(network);
+    // Guest 1 here; the title, seat 2 to Guest 1, "Start Game", and seat 1's "Finish" in the shop.
+    host.keys = {{2, ReplayEvent::Joined, 1}};
+    std::uint32_t step = 5;
+    for (int key : {VK_RETURN, int{'2'}, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN, VK_DOWN,
+                    VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
+        host.keys.push_back({step, ReplayEvent::KeyDown, static_cast<std::uint32_t>(key)});
+        host.keys.push_back({step, ReplayEvent::KeyUp, static_cast<std::uint32_t>(key)});
+        step += 10;
+    }
+    std::int64_t leftAt = -1;
+    host.Open(step + 10, [&] {
+        if (leftAt >= 0 || ReplayPlaying() || netplay::StreamOf(1).latest < step + 40) return;
+        leftAt = ReplayFrameSteps();
+        host.Leave("The host left the game");
+    });
+    ASSERT_EQ(RunGame(3, Ticks(200)), 0);
+    ASSERT_GE(leftAt, 0) << "the joiner's moment never came";
+    EXPECT_EQ(CurrentMode, Title);
+    EXPECT_EQ(NetFailure(), "The host left the game");
+    const ReplayEvent& offline = ReplayRecorded().events.back();
+    EXPECT_EQ(offline.kind, ReplayEvent::Offline);
+    EXPECT_EQ(offline.step, netplay::StreamOf(1).latest + 1) << "the frames it stamped were not played out";
+}
+
 }  // namespace

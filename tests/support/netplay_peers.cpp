@@ -218,16 +218,19 @@ void FakeHost::Poll() {
     }
 }
 
+// The host stamps the frames it owns as the joiner comes to know their owners, quiet.
 void FakeHost::Turn() {
     CloseWhenOverTime();
     Poll();
     const std::uint32_t due = ReplayFrameSteps() + INPUT_DELAY;
-    if (stamping && !ReplayPlaying() && stamped_ < due) SendQuiet(0, stamped_ + 1, due);
+    for (; stamping && !ReplayPlaying() && stamped_ < due; ++stamped_)
+        if (NetFrameOwner(stamped_ + 1) <= 0) Send(net::Quiet{0, stamped_ + 1, stamped_ + 1});
     act_();
 }
 
-std::vector<StepDriver::Step> Ticks(int count) {
-    return std::vector<StepDriver::Step>(static_cast<std::size_t>(count), [] {
+std::vector<StepDriver::Step> NetTest::Ticks(int count) {
+    return std::vector<StepDriver::Step>(static_cast<std::size_t>(count), [this] {
+        network.Advance(tickMs);
         HeadlessTick();
         return true;
     });

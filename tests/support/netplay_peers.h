@@ -135,9 +135,6 @@ private:
     std::function<void()> act_;
 };
 
-// Ticks for the game, enough for a joiner to run a while.
-std::vector<StepDriver::Step> Ticks(int count);
-
 // A test of network play: the network game reset around it, and the network's clock the simulated
 // clock of its in-process network. Host and RunHost run the real game as host with fake guests. A
 // game, host or joiner, still waiting after ten minutes of that clock is closed, so that a test of
@@ -153,6 +150,8 @@ public:
     // clock: `each(i)` first (false ends the run), then the network runs, every guest reads and
     // stamps, and the tick.
     void RunHost(std::uint32_t seed, int ticks, const std::function<bool(int)>& each);
+    // Ticks for a joining game, the network running tickMs before each.
+    std::vector<StepDriver::Step> Ticks(int count);
 
     // A guest more; the guests stay where they are as others come.
     FakeGuest& NewGuest() { return guests.emplace_back(); }
