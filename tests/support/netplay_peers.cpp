@@ -117,12 +117,13 @@ void FakeGuest::Hear(net::PeerId host, const net::Message& m) {
 }
 
 void FakeGuest::StampOwnFrames() {
+    if (!stamping) return;
     const std::uint32_t known = ReplayFrameSteps() + INPUT_DELAY;
     for (; next_ <= known; ++next_) {
         const int owner = NetFrameOwner(next_);
         if (owner < 0) continue;
         owners_[next_] = owner;
-        if (owner != machine || closed || !stamping || (takeOver && takeOver(next_))) continue;
+        if (owner != machine || closed || (takeOver && takeOver(next_))) continue;
         std::vector<net::KeyEvent> pressed;
         if (!keys.empty()) {
             pressed = keys.front();

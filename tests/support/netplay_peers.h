@@ -54,7 +54,8 @@ public:
     void Drop() { end_.reset(); }
     void Send(const net::Message& message);
     void Poll();
-    // After each of the host's steps: notes the owners of frames newly known and stamps its own.
+    // After each of the host's steps, with `stamping`: notes the owners of frames newly known and
+    // stamps its own.
     void StampOwnFrames();
 
     template <typename T>
