@@ -71,13 +71,8 @@ void Admission::ForgetOldDepartures(std::int64_t now) {
 namespace {
 
 Admission Door;
-std::int64_t (*AdmissionClock)() = nullptr;
-
-std::int64_t NowMs() { return AdmissionClock ? AdmissionClock() : Ms(Clock::now().time_since_epoch()); }
 
 }  // namespace
-
-void SetAdmissionClock(std::int64_t (*now_ms)()) { AdmissionClock = now_ms; }
 
 void RefuseAndClose(net::PeerId peer, const std::string& reason, net::DisconnectReason why) {
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "RefuseAndClose", "Refused: %s", reason.c_str());

@@ -1,8 +1,8 @@
 // Who may join a hosted game: connections waiting to say hello, and addresses that leave and rejoin
 // too often.
 //
-// Admission is bookkeeping only, over times in milliseconds that its caller reads from one steady
-// clock; the host's door (admission.cpp, below) does the talking and the closing.
+// Admission is bookkeeping only, over times in milliseconds that its caller reads from the network's
+// clock (session.h); the host's door (admission.cpp, below) does the talking and the closing.
 // Connections that never say hello must not keep a real machine out, so each has HELLO_LIMIT_MS to
 // say it, and a new connection beyond MAX_WAITING pushes out the one that has waited longest (a
 // real machine says hello as soon as it is connected, long before many others arrive). A machine
@@ -79,8 +79,5 @@ void AdmittedLeft(net::PeerId peer);
 // Tells the connection why it is turned away (a Refuse, then the close with the reason).
 void RefuseAndClose(net::PeerId peer, const std::string& reason, net::DisconnectReason why);
 void ResetAdmission();
-
-// The clock the host's door reads, in milliseconds; tests set their own (null: the steady clock).
-void SetAdmissionClock(std::int64_t (*now_ms)());
 
 }  // namespace netplay

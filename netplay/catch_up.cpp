@@ -22,7 +22,7 @@ namespace {
 
 // A tick starts no more steps once this long has passed since its first, so that the window stays
 // responsive while the machine catches up.
-constexpr auto TICK_BUDGET = std::chrono::milliseconds(12);
+constexpr std::int64_t TICK_BUDGET_MS = 12;
 // Stamps are coming while one has come within this long.
 constexpr std::int64_t FRESH_MS = 100;
 // A lag this long (half a second) is worth a trace row when it starts and ends.
@@ -33,13 +33,13 @@ struct CatchUp {
     bool lead = true;  // a follower keeps a lead (LOBSHOT_FOLLOW_LEAD=0 turns it off)
     int steps = 0;     // the steps run in this tick so far
     int planned = 1;   // the steps this tick runs
-    Clock::time_point tickStart{};
+    std::int64_t tickStart = 0;
     bool another = false;  // another step follows the one running now, which is not shown
     bool waited = false;   // this tick has waited for the next frame's stamp
     int leadNow = 0;       // the lead at the last tick
     int stamper = 0;       // who stamps the next frame, noted before its keys go to the game
     bool traced = false;   // a lag worth a trace row is being caught up
-    Clock::time_point tracedSince{};
+    std::int64_t tracedSince = 0;
     // Each machine's stamps as this machine has seen them come: the last frame seen, when the last
     // came, and how late they come.
     std::array<std::int64_t, MAX_MACHINES> seen{};
@@ -49,9 +49,6 @@ struct CatchUp {
 };
 
 CatchUp TheCatchUp;
-std::int64_t (*ClockForTests)() = nullptr;
-
-std::int64_t NowMs() { return ClockForTests ? ClockForTests() : Ms(Clock::now().time_since_epoch()); }
 
 bool LeadWanted() {
     const char* wanted = std::getenv("LOBSHOT_FOLLOW_LEAD");
@@ -91,18 +88,18 @@ void TraceLag(std::int64_t held) {
     const bool lagging = TheCatchUp.paced && held > TRACED_LAG_FRAMES;
     if (lagging && !TheCatchUp.traced) {
         TheCatchUp.traced = true;
-        TheCatchUp.tracedSince = Clock::now();
+        TheCatchUp.tracedSince = NowMs();
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "CatchUp", "Behind by %lld frames: catching up",
                   static_cast<long long>(held - INPUT_DELAY));
     } else if (!lagging && TheCatchUp.traced && !TheCatchUp.another) {
         TheCatchUp.traced = false;
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "CatchUp", "Level again after %lld ms",
-                  static_cast<long long>(Ms(Clock::now() - TheCatchUp.tracedSince)));
+                  static_cast<long long>(NowMs() - TheCatchUp.tracedSince));
     }
 }
 
 // A low-severity row for each step, each tick let pass and each wait, for measuring the pace: when
-// (steady milliseconds), the machine that stamped the frame and this one, the lead, the frames held
+// (the network's milliseconds), the machine that stamped the frame and this one, the lead, the frames held
 // and whether the picture stands still.
 void TracePace(const char* what, std::uint32_t frame) {
     if (!Diag.TraceLowSeverity) return;
@@ -143,7 +140,7 @@ void WatchStamps() {
 bool CatchUpHoldsTick() {
     if (!Active() || ReplayPlaying() || TheCatchUp.another) return false;
     TheCatchUp.steps = 0;
-    TheCatchUp.tickStart = Clock::now();
+    TheCatchUp.tickStart = NowMs();
     TheCatchUp.planned = 1;
     if (!TheCatchUp.paced) return false;
     const std::uint32_t next = ReplayFrameSteps();
@@ -181,7 +178,7 @@ void CatchUpBeforeStep() {
     // behind only beyond the lead it keeps.
     const std::uint32_t following = ReplayFrameSteps() + 1;
     TheCatchUp.another = TheCatchUp.paced && TheCatchUp.steps < TheCatchUp.planned && Held(following) &&
-                         Clock::now() - TheCatchUp.tickStart < TICK_BUDGET;
+                         NowMs() - TheCatchUp.tickStart < TICK_BUDGET_MS;
     TraceLag(FramesHeldBeyond(following) - WatchLead());
 }
 
@@ -190,7 +187,6 @@ bool CatchUpRunsAnother() { return TheCatchUp.another && Active(); }
 void SetTicksPaced(bool paced) { TheCatchUp.paced = paced; }
 void SetFollowLead(bool on) { TheCatchUp.lead = on; }
 int FollowLead() { return TheCatchUp.leadNow; }
-void SetPaceClockForTests(std::int64_t (*nowMs)()) { ClockForTests = nowMs; }
 
 void ResetCatchUp() {
     TheCatchUp = CatchUp{};

@@ -29,8 +29,6 @@ void SetTicksPaced(bool paced);
 void SetFollowLead(bool on);
 // The lead in frames at the last tick: 0 while this machine owns the moment.
 int FollowLead();
-// Milliseconds of a simulated clock for the pace, instead of the steady clock (null: the steady one).
-void SetPaceClockForTests(std::int64_t (*nowMs)());
 void ResetCatchUp();
 
 }  // namespace netplay

@@ -21,13 +21,13 @@ namespace {
 
 // The lines a machine sent lately, as the host counts them, and until when it is muted.
 struct Rate {
-    std::deque<Clock::time_point> sent;
-    Clock::time_point mutedUntil{};
+    std::deque<std::int64_t> sent;  // milliseconds of the network's clock
+    std::int64_t mutedUntil = 0;
 };
 
 struct ChatState {
     std::deque<std::string> log;              // the last CHAT_KEPT lines, oldest first
-    std::deque<Clock::time_point> shownTill;  // when each line in the log leaves the picture
+    std::deque<std::int64_t> shownTill;  // when each line in the log leaves the picture
     std::array<Rate, MAX_MACHINES> rates;     // host: each machine's lines
     bool typing = false;
     std::string typed;
@@ -51,16 +51,16 @@ void Remark(ReplayEvent::Kind kind, int machine, const std::string& text) {
 // muted, and every machine hears of it once.
 bool WithinRate(int machine) {
     Rate& rate = TheChat.rates[static_cast<std::size_t>(machine)];
-    const Clock::time_point now = Clock::now();
+    const std::int64_t now = NowMs();
     if (now < rate.mutedUntil) return false;
-    while (!rate.sent.empty() && now - rate.sent.front() >= std::chrono::milliseconds(CHAT_WINDOW_MS))
+    while (!rate.sent.empty() && now - rate.sent.front() >= CHAT_WINDOW_MS)
         rate.sent.pop_front();
     if (rate.sent.size() < CHAT_BURST) {
         rate.sent.push_back(now);
         return true;
     }
     rate.sent.clear();
-    rate.mutedUntil = now + std::chrono::milliseconds(CHAT_MUTE_MS);
+    rate.mutedUntil = now + CHAT_MUTE_MS;
     const net::Chat muted{static_cast<std::uint8_t>(machine), "", true};
     Broadcast(muted);
     ChatHeard(muted);
@@ -72,7 +72,7 @@ void Show(int machine, const std::string& text) {
     const std::string line = MachineLabel(machine) + ": " + text;
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "Chat", "%s", line.c_str());
     TheChat.log.push_back(line);
-    TheChat.shownTill.push_back(Clock::now() + std::chrono::milliseconds(CHAT_SHOWN_MS));
+    TheChat.shownTill.push_back(NowMs() + CHAT_SHOWN_MS);
     if (TheChat.log.size() > CHAT_KEPT) {
         TheChat.log.pop_front();
         TheChat.shownTill.pop_front();
@@ -162,7 +162,7 @@ bool ChatKey(const InputEvent& input, bool shift) {
 
 void ChatOverlay(NetworkMessages* messages) {
     messages->chatLog = TheChat.logShown;
-    const Clock::time_point now = Clock::now();
+    const std::int64_t now = NowMs();
     for (std::size_t i = 0; i < TheChat.log.size(); ++i)
         if (TheChat.logShown || now < TheChat.shownTill[i]) messages->chat.push_back(TheChat.log[i]);
     messages->typing = TheChat.typing;

@@ -44,17 +44,17 @@ bool RejoinPending = false;
 // Waits for the host's welcome and the game so far, drawing the notices meanwhile; gives up after
 // STALL_LIMIT_MS and five seconds more.
 void AwaitCatchUp(void (*pump)()) {
-    const Clock::time_point start = Clock::now();
-    Clock::time_point drawn{};
+    const std::int64_t start = NowMs();
+    std::int64_t drawn = start - 1000;
     while (!TheGuest.caughtUp && !TheLink.offlinePending) {
-        if (Clock::now() - drawn > std::chrono::milliseconds(100)) {
-            drawn = Clock::now();
+        if (NowMs() - drawn > 100) {
+            drawn = NowMs();
             DrawNotices(0, 1);
             GraphxPresentAgain(0);
         }
         Poll(10);
         if (pump) pump();
-        if (Ms(Clock::now() - start) > STALL_LIMIT_MS + 5000)
+        if (NowMs() - start > STALL_LIMIT_MS + 5000)
             GoOffline("Could not join " + TheLink.where + " (no answer)", true);
     }
 }

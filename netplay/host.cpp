@@ -112,7 +112,7 @@ void HoldAway(int machine) {
     Stream& m = StreamOf(machine);
     m.connected = false;
     m.held = true;
-    m.heldSince = Clock::now();
+    m.heldSince = NowMs();
     Notice(MachineName(machine) + " is away and lost its connection");
 }
 
@@ -330,8 +330,7 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
 
 void WatchHeld() {
     for (int m = 1; m < MAX_MACHINES; ++m)
-        if (StreamOf(m).held &&
-            Clock::now() - StreamOf(m).heldSince > std::chrono::milliseconds(AWAY_HOLD_MS))
+        if (StreamOf(m).held && NowMs() - StreamOf(m).heldSince > AWAY_HOLD_MS)
             MachineLeft(m, "away too long");
 }
 

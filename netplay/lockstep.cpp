@@ -90,6 +90,10 @@ void DeliverKeys(InputSink sink, std::uint32_t frame) {
     TheStamps.owners.erase(TheStamps.owners.begin(), TheStamps.owners.upper_bound(frame));
 }
 
+// This machine's own frames through `through` go out, unless its host has gone (they would go
+// nowhere); true when it owns that frame.
+bool StampOwn(std::uint32_t through) { return HostGone().empty() && StampOwnFrames(through); }
+
 }  // namespace
 
 net::TransportOptions NetTransportOptions(NetRole role) {
@@ -150,14 +154,14 @@ bool NetDeliverDue(InputSink sink) {
     CaughtUp();
     const std::uint32_t frame = ReplayFrameSteps();
     if (TheStamps.deliveredThrough >= static_cast<std::int64_t>(frame)) return false;
-    // Own frames that waited for the host to come nearer go out once it has.
-    StampOwnFrames(frame + INPUT_DELAY - 1);
-    // A guest whose host has gone plays out the frames it holds from the others, then ends; its own
-    // frames would go nowhere, so its own moment ends it at once.
-    if (!HostGone().empty() && (!Held(frame) || EffectiveOwner(frame) == TheLink.me)) {
+    // A guest whose host has gone plays out the frames it holds, its own stamped before it heard
+    // included (the host may have run them), then ends: own frames stamped now would go nowhere.
+    if (!HostGone().empty() && !Held(frame)) {
         GoOffline(HostGone(), true);
         return false;
     }
+    // Own frames that waited for the host to come nearer go out once it has.
+    StampOwn(frame + INPUT_DELAY - 1);
     if (!Held(frame) || BuildingLead(frame)) return false;
     DeliveredFrameOwner = StampOwner(frame);
     DeliverNews(sink, frame);
@@ -189,7 +193,7 @@ void NetBeforeFrameStep() {
     // The keys pressed since the last step go out for the frame INPUT_DELAY steps ahead, if this
     // machine owns it; the owner of that frame was known after the last step. Keys pressed out of
     // this machine's moment go nowhere.
-    if (ReplayPlaying() || !StampOwnFrames(ReplayFrameSteps() + INPUT_DELAY)) ForgetOwnKeys();
+    if (ReplayPlaying() || !StampOwn(ReplayFrameSteps() + INPUT_DELAY)) ForgetOwnKeys();
 }
 
 void NetFrameStepRun() {
@@ -238,8 +242,8 @@ void NetShutdown() {
     // The others get everything sent to them before the connections close.
     net::NetEvent ignored;
     const bool anyoneThere = HostGone().empty();
-    for (auto end = Clock::now() + std::chrono::seconds(5);
-         anyoneThere && !TheLink.transport->Settled() && Clock::now() < end;)
+    for (const std::int64_t end = NowMs() + 5000;
+         anyoneThere && !TheLink.transport->Settled() && NowMs() < end;)
         TheLink.transport->Poll(&ignored, 10);
     TheLink.transport.reset();
     TheLink.role = NetRole::Local;
@@ -283,4 +287,4 @@ const std::string& NetRoom() {
 void NetPoll(int ms) { Poll(ms); }
 
 void NetResetForTests() { ResetSession(); }
-void NetPaceClockForTests(std::int64_t (*nowMs)()) { SetPaceClockForTests(nowMs); }
+void NetClockForTests(std::int64_t (*nowMs)()) { SetNetClock(nowMs); }

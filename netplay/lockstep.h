@@ -166,5 +166,6 @@ void NetPoll(int ms);
 int NetFrameOwner(std::uint32_t frame);
 
 void NetResetForTests();
-// The pace's clock in milliseconds, simulated by a test (null: the steady clock); survives the reset.
-void NetPaceClockForTests(std::int64_t (*nowMs)());
+// The network's clock in milliseconds (its pace, timeouts and notices), a test's own instead of the
+// steady clock (null: the steady clock again); survives the reset.
+void NetClockForTests(std::int64_t (*nowMs)());

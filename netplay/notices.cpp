@@ -31,11 +31,11 @@ constexpr int AWAY_MS = 1000;
 
 struct Notices {
     std::string notice;
-    Clock::time_point noticeUntil{};
+    std::int64_t noticeUntil = 0;
     bool waiting = false;
-    Clock::time_point waitingSince{};
-    Clock::time_point lastWaitCall{};
-    Clock::time_point lastWaitDrawn{};
+    std::int64_t waitingSince = 0;
+    std::int64_t lastWaitCall = 0;
+    std::int64_t lastWaitDrawn = 0;
     std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
     std::string roomPage;          // the page's address, without a fragment, or empty
     // The hold an away machine has had in its moment: whom, in which turn, and for how long so far
@@ -87,16 +87,16 @@ void GiveUpOn(int owner) {
 
 void Notice(const std::string& text) {
     TheNotices.notice = text;
-    TheNotices.noticeUntil = Clock::now() + std::chrono::milliseconds(NOTICE_MS);
+    TheNotices.noticeUntil = NowMs() + NOTICE_MS;
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "Notice", "%s", text.c_str());
 }
 
-bool NoticeShown() { return !TheNotices.notice.empty() && Clock::now() < TheNotices.noticeUntil; }
+bool NoticeShown() { return !TheNotices.notice.empty() && NowMs() < TheNotices.noticeUntil; }
 
 // Says for whom it waits after WAIT_MESSAGE_MS, drawing over the last frame shown; gives up after
 // STALL_LIMIT_MS.
 void WaitForKeys(int ms) {
-    const Clock::time_point now = Clock::now();
+    const std::int64_t now = NowMs();
     // A spectator building its lead has the stamps it needs: it is not waiting for anyone.
     if (BuildingLead(ReplayFrameSteps())) {
         TheNotices.waiting = false;
@@ -106,21 +106,21 @@ void WaitForKeys(int ms) {
         TheNotices.waiting = true;
         TheNotices.waitingSince = now;
         TheNotices.lastWaitDrawn = now;
-    } else if (now - TheNotices.lastWaitCall > std::chrono::milliseconds(AWAY_MS)) {
+    } else if (now - TheNotices.lastWaitCall > AWAY_MS) {
         TheNotices.waitingSince += now - TheNotices.lastWaitCall;
     }
     Poll(ms);
-    TheNotices.lastWaitCall = Clock::now();
-    if (TheNotices.lastWaitCall - now > std::chrono::milliseconds(ms + AWAY_MS))
-        TheNotices.waitingSince += TheNotices.lastWaitCall - now - std::chrono::milliseconds(ms);
-    const std::int64_t waited = Ms(Clock::now() - TheNotices.waitingSince);
+    TheNotices.lastWaitCall = NowMs();
+    if (TheNotices.lastWaitCall - now > ms + AWAY_MS)
+        TheNotices.waitingSince += TheNotices.lastWaitCall - now - ms;
+    const std::int64_t waited = NowMs() - TheNotices.waitingSince;
     TheNotices.longestWait = std::max(TheNotices.longestWait, waited);
     const int owner = Awaited(ReplayFrameSteps());
     CountHold(owner);
     TheNotices.heldNow = waited;
     if (waited >= StallLimit(owner)) return GiveUpOn(owner);
-    if (waited >= WAIT_MESSAGE_MS && Ms(Clock::now() - TheNotices.lastWaitDrawn) >= WAIT_REDRAW_MS) {
-        TheNotices.lastWaitDrawn = Clock::now();
+    if (waited >= WAIT_MESSAGE_MS && NowMs() - TheNotices.lastWaitDrawn >= WAIT_REDRAW_MS) {
+        TheNotices.lastWaitDrawn = NowMs();
         DrawNotices(0, 1);
         GraphxPresentAgain(0);
     }
@@ -139,7 +139,7 @@ void PresenceHeard(int machine, bool away) {
     if (!away && TheNotices.waiting) {
         TheNotices.heldBefore += TheNotices.heldNow;
         TheNotices.heldNow = 0;
-        TheNotices.waitingSince = Clock::now();
+        TheNotices.waitingSince = NowMs();
     }
 }
 std::int64_t LongestWait() { return TheNotices.longestWait; }
@@ -151,7 +151,7 @@ NetworkMessages Messages() {
     NetworkMessages messages;
     messages.leavePrompt = LeavePromptShown();
     ChatOverlay(&messages);
-    if (TheNotices.waiting && Ms(Clock::now() - TheNotices.waitingSince) >= WAIT_MESSAGE_MS) {
+    if (TheNotices.waiting && NowMs() - TheNotices.waitingSince >= WAIT_MESSAGE_MS) {
         const int owner = Awaited(static_cast<std::uint32_t>(ReplayFrameSteps()));
         messages.waitingFor = MachineName(owner);
         messages.away = owner > 0 && StreamOf(owner).away;

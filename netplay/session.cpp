@@ -2,6 +2,8 @@
 // game ending for this machine.
 #include "netplay/session.h"
 
+#include <chrono>
+
 #include "diag/diag.h"
 #include "netplay/admission.h"
 #include "netplay/guest.h"
@@ -54,9 +56,19 @@ void Handle(const net::NetEvent& event) {
 
 }  // namespace
 
-std::int64_t Ms(Clock::duration d) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+namespace {
+
+std::int64_t (*TestClock)() = nullptr;
+
+}  // namespace
+
+std::int64_t NowMs() {
+    if (TestClock) return TestClock();
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
 }
+
+void SetNetClock(std::int64_t (*nowMs)()) { TestClock = nowMs; }
 
 bool Active() { return TheLink.role != NetRole::Local && !TheLink.offlinePending; }
 
@@ -114,20 +126,17 @@ void GoOffline(const std::string& why, bool failed, const std::string& farewell)
 namespace {
 
 // Reads further apart than this were an absence of this machine's own.
-constexpr auto ABSENCE = std::chrono::seconds(5);
+constexpr std::int64_t ABSENCE_MS = 5000;
 // News heard this soon after coming back is taken to be about that absence.
-constexpr auto JUST_BACK = std::chrono::seconds(3);
+constexpr std::int64_t JUST_BACK_MS = 3000;
 
 }  // namespace
 
-bool ReturnedFromAbsence() {
-    return TheLink.returned != Clock::time_point{} && Clock::now() - TheLink.returned < JUST_BACK;
-}
+bool ReturnedFromAbsence() { return TheLink.returned >= 0 && NowMs() - TheLink.returned < JUST_BACK_MS; }
 
 void Poll(int ms) {
     if (!TheLink.transport || TheLink.offlinePending) return;
-    if (TheLink.polled != Clock::time_point{} && Clock::now() - TheLink.polled > ABSENCE)
-        TheLink.returned = Clock::now();
+    if (TheLink.polled >= 0 && NowMs() - TheLink.polled > ABSENCE_MS) TheLink.returned = NowMs();
     FlushWhenDue(ms);
     net::NetEvent event;
     int wait = ms;
@@ -135,7 +144,7 @@ void Poll(int ms) {
         Handle(event);
         wait = 0;
     }
-    TheLink.polled = Clock::now();
+    TheLink.polled = NowMs();
     if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) {
         WatchDoor();
         WatchHeld();

@@ -18,7 +18,6 @@
 // admission.h, watchers.h) or to the guest's side (guest.h).
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,10 +28,10 @@
 
 namespace netplay {
 
-// The clock every room reads for the network's times (never the game's rules), and a span of it in
-// milliseconds.
-using Clock = std::chrono::steady_clock;
-std::int64_t Ms(Clock::duration d);
+// The network's clock in milliseconds, which every room reads for the network's times (pacing,
+// timeouts, notices), never the game's rules: the steady clock, or a test's own (NetClockForTests).
+std::int64_t NowMs();
+void SetNetClock(std::int64_t (*nowMs)());
 
 // Who this machine is, how it reaches the others, and how the network game ends for it.
 struct Link {
@@ -48,9 +47,9 @@ struct Link {
     bool offlinePending = false;
     bool rejoining = false;
     // When this machine last read the network, and when it last came back from an absence (its
-    // reads far apart: stopped, or a page frozen by its browser).
-    Clock::time_point polled{};
-    Clock::time_point returned{};
+    // reads far apart: stopped, or a page frozen by its browser); -1 for never.
+    std::int64_t polled = -1;
+    std::int64_t returned = -1;
 };
 extern Link TheLink;
 

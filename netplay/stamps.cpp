@@ -18,7 +18,7 @@ Stamps TheStamps;
 namespace {
 
 // Quiet stamps wait at most this long to be sent together.
-constexpr auto FLUSH_INTERVAL = std::chrono::milliseconds(5);
+constexpr std::int64_t FLUSH_INTERVAL_MS = 5;
 
 // Host: the news not yet announced goes out, given the frame of the stamp about to be sent.
 void Announce(std::uint32_t frame) {
@@ -96,7 +96,7 @@ net::Message StampMessage(int machine, std::uint32_t frame, const std::vector<ne
 // limits.
 void Flush() {
     std::vector<std::pair<std::uint32_t, std::vector<net::KeyEvent>>>& unsent = TheStamps.unsent;
-    TheStamps.lastFlush = Clock::now();
+    TheStamps.lastFlush = NowMs();
     const auto me = static_cast<std::uint8_t>(TheLink.me);
     std::size_t i = 0;
     while (i < unsent.size()) {
@@ -119,8 +119,7 @@ void Flush() {
 }
 
 void FlushWhenDue(int ms) {
-    if (!TheStamps.unsent.empty() && (ms > 0 || Clock::now() - TheStamps.lastFlush >= FLUSH_INTERVAL))
-        Flush();
+    if (!TheStamps.unsent.empty() && (ms > 0 || NowMs() - TheStamps.lastFlush >= FLUSH_INTERVAL_MS)) Flush();
 }
 
 // Keys go out at once; quiet frames wait a little for company, but never while this machine waits
@@ -133,7 +132,7 @@ void Stamp(std::uint32_t frame, std::vector<net::KeyEvent> keys) {
     const bool quiet = keys.empty();
     TheStamps.unsent.emplace_back(frame, std::move(keys));
     if (!quiet || TheStamps.unsent.size() >= net::kMaxFramesPerInput ||
-        Clock::now() - TheStamps.lastFlush >= FLUSH_INTERVAL)
+        NowMs() - TheStamps.lastFlush >= FLUSH_INTERVAL_MS)
         Flush();
 }
 

@@ -46,7 +46,7 @@ struct Stream {
     // Host: an away machine whose connection closed, its seat kept for it to come back to; and one
     // back from there, away until its first stamp.
     bool held = false;
-    Clock::time_point heldSince{};
+    std::int64_t heldSince = 0;
     bool returned = false;
     std::map<std::uint32_t, std::vector<net::KeyEvent>> stamps;
 };
@@ -70,7 +70,7 @@ struct Stamps {
     std::map<std::uint32_t, std::vector<RosterNews>> roster;
     // This machine's stamps not sent yet: quiet ones go out together, a few milliseconds' worth.
     std::vector<std::pair<std::uint32_t, std::vector<net::KeyEvent>>> unsent;
-    Clock::time_point lastFlush{};
+    std::int64_t lastFlush = 0;
 };
 extern Stamps TheStamps;
 

@@ -29,7 +29,7 @@ namespace {
 // never shows. While the players wait (the front of the game stands still this long), it plays what
 // it holds rather than wait with them.
 constexpr std::int64_t WATCH_LEAD_FRAMES = 125;
-constexpr auto FRONT_STANDS_STILL = std::chrono::seconds(1);
+constexpr std::int64_t FRONT_STANDS_STILL_MS = 1000;
 
 struct Spectators {
     // Host: the spectators' connections, and those of them the transport cannot reach all at once
@@ -41,7 +41,7 @@ struct Spectators {
     bool paced = true;
     bool building = true;
     std::int64_t front = -1;  // the front of the game as last seen, and since when
-    Clock::time_point frontSince{};
+    std::int64_t frontSince = 0;
 };
 
 Spectators TheSpectators;
@@ -134,10 +134,10 @@ bool BuildingLead(std::uint32_t frame) {
     const std::int64_t front = FrontOfGame();
     if (front != TheSpectators.front) {
         TheSpectators.front = front;
-        TheSpectators.frontSince = Clock::now();
+        TheSpectators.frontSince = NowMs();
     }
     if (TheSpectators.building &&
-        (front - frame >= WatchLead() || Clock::now() - TheSpectators.frontSince >= FRONT_STANDS_STILL))
+        (front - frame >= WatchLead() || NowMs() - TheSpectators.frontSince >= FRONT_STANDS_STILL_MS))
         TheSpectators.building = false;
     return TheSpectators.building;
 }

@@ -1,33 +1,21 @@
-// Test tool for network games between headless runners: a faulty UDP relay between them, and a
-// flood of connections that never say who they are.
+// Test tool for network games between headless runners: a faulty UDP relay between them.
 //
 //   lobshot-net-tool relay HOST_PORT LOSS DUPLICATION REORDERING MAX_DELAY_MS SECONDS [MIN_DELAY_MS]
 //       prints the relay's port on 127.0.0.1, then forwards until standard input closes or the
 //       seconds run out, each datagram taking MIN_DELAY_MS (default 0) and up to MAX_DELAY_MS more;
 //       prints what has crossed on standard error every second, and what the link did and the bytes
 //       each way at the end.
-//   lobshot-net-tool flood HOST_PORT SILENT SECONDS
-//       connects SILENT times to the host on 127.0.0.1 and says nothing; once they are connected
-//       prints "flooding", then opens a connection every few milliseconds and abandons it, half
-//       before the host has answered and half once connected, until standard input closes or the
-//       seconds run out; prints what it did on standard error at the end.
 #include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "net/enet/enet_transport.h"
 #include "testkit/udp_relay.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Whether standard input has closed, waiting at most ms for it.
 bool InputClosed(int ms) {
@@ -35,54 +23,6 @@ bool InputClosed(int ms) {
     if (poll(&in, 1, ms) <= 0) return false;
     char c;
     return read(0, &c, 1) <= 0;
-}
-
-std::unique_ptr<net::Transport> Attempt(std::uint16_t port) {
-    std::string error;
-    std::unique_ptr<net::Transport> end = net::ConnectEnet("127.0.0.1", port, {}, &error);
-    if (!end) std::fprintf(stderr, "flood: %s\n", error.c_str());
-    return end;
-}
-
-// Polls an end once; true when it reports being connected.
-bool Connected(net::Transport& end, int ms) {
-    net::NetEvent e;
-    return end.Poll(&e, ms) && e.kind == net::NetEvent::Connected;
-}
-
-int Flood(char** argv) {
-    const auto port = static_cast<std::uint16_t>(std::atoi(argv[2]));
-    const int silent = std::atoi(argv[3]);
-    const auto end = Clock::now() + std::chrono::seconds(std::atoi(argv[4]));
-
-    // The silent ones, held open (and kept alive by polling) to the end.
-    std::vector<std::unique_ptr<net::Transport>> held;
-    int connected = 0;
-    for (int i = 0; i < silent; ++i) held.push_back(Attempt(port));
-    while (connected < silent && Clock::now() < end)
-        for (auto& h : held)
-            if (h && Connected(*h, 1)) ++connected;
-    std::printf("flooding\n");
-    std::fflush(stdout);
-
-    // The flood: each attempt goes out; every other one waits to be connected before it vanishes.
-    std::unique_ptr<net::Transport> waiting;
-    long abandoned = 0, vanished = 0;
-    while (Clock::now() < end && !InputClosed(4)) {
-        for (auto& h : held) Connected(*h, 0);
-        if (waiting && Connected(*waiting, 0)) {
-            waiting.reset();
-            ++vanished;
-        }
-        std::unique_ptr<net::Transport> attempt = Attempt(port);
-        if (attempt) Connected(*attempt, 0);
-        ++abandoned;
-        if (!waiting) waiting = Attempt(port);
-    }
-    std::fprintf(stderr,
-                 "flood: %d silent connections, %ld attempts abandoned, %ld vanished once connected\n",
-                 connected, abandoned, vanished);
-    return 0;
 }
 
 int Relay(char** argv) {
@@ -133,10 +73,8 @@ int Relay(char** argv) {
 
 int main(int argc, char** argv) {
     if ((argc == 8 || argc == 9) && std::string(argv[1]) == "relay") return Relay(argv);
-    if (argc == 5 && std::string(argv[1]) == "flood") return Flood(argv);
     std::fprintf(
         stderr,
-        "usage: lobshot-net-tool relay HOST_PORT LOSS DUP REORDER MAX_DELAY_MS SECONDS [MIN_DELAY_MS]\n"
-        "       lobshot-net-tool flood HOST_PORT SILENT SECONDS\n");
+        "usage: lobshot-net-tool relay HOST_PORT LOSS DUP REORDER MAX_DELAY_MS SECONDS [MIN_DELAY_MS]\n");
     return 2;
 }

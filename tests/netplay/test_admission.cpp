@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,8 +13,7 @@
 #include "netplay/lockstep.h"
 #include "replay/replay.h"
 #include "replay/session.h"
-#include "testkit/in_process.h"
-#include "tests/support/game_fixture.h"
+#include "tests/support/netplay_peers.h"
 
 namespace {
 
@@ -93,105 +92,24 @@ TEST(Admission, OnlyMachinesThatWereLetInCountAsDepartures) {
 
 // ---- The real game as host.
 
-std::vector<std::uint8_t> Encoded(const net::Message& m) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
-    return bytes;
-}
-
-// The network whose simulated clock the host's door reads.
-net::InProcessNetwork* Network = nullptr;
-std::int64_t NetworkNow() { return Network->NowMs(); }
-
-// A machine calling at the host: it says hello once connected (unless it keeps quiet), keeps what
-// the host says and when, and says goodbye and leaves once welcomed if it is only passing through.
-struct Caller {
-    std::unique_ptr<net::Transport> end;
-    bool quiet = false;
-    bool passing = false;
-    std::int64_t connectedAt = -1, welcomedAt = -1, closedAt = -1;
-    net::DisconnectReason reason = net::DisconnectReason::Closed;
-    std::vector<net::Message> heard;
-
-    Caller(std::uint16_t port, const std::string& from = "", bool keepsQuiet = false)
-        : end(Network->Connect(port, {}, from)), quiet(keepsQuiet) {}
-
-    void Poll() {
-        net::NetEvent e;
-        while (end && closedAt < 0 && end->Poll(&e, 0)) {
-            if (e.kind == net::NetEvent::Connected) {
-                connectedAt = Network->NowMs();
-                if (!quiet) end->Send(e.peer, Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()}));
-            } else if (e.kind == net::NetEvent::Disconnected) {
-                closedAt = Network->NowMs();
-                reason = e.reason;
-            } else {
-                Heard(e);
-            }
-        }
-    }
-
-    void Heard(const net::NetEvent& e) {
-        net::Message m;
-        std::string error;
-        if (!net::DecodeMessage(e.bytes, &m, &error)) return;
-        heard.push_back(m);
-        if (!std::holds_alternative<net::Welcome>(m)) return;
-        welcomedAt = Network->NowMs();
-        if (!passing) return;
-        end->Send(e.peer, Encoded(net::Goodbye{"passing through"}));
-        end->Disconnect(e.peer);
-        closedAt = Network->NowMs();
-    }
-
-    bool Welcomed() const { return welcomedAt >= 0; }
-
-    std::string Refusal() const {
-        for (const net::Message& m : heard)
-            if (const auto* refuse = std::get_if<net::Refuse>(&m)) return refuse->reason;
-        return "";
-    }
-};
-
-class HostDoorTest : public GameTest {
+class HostDoorTest : public NetTest {
 protected:
-    static constexpr std::uint16_t kPort = 4100;
-    net::InProcessNetwork network;
-    std::vector<std::unique_ptr<Caller>> callers;
-
-    void SetUp() override {
-        GameTest::SetUp();
-        NetResetForTests();
-        Network = &network;
-        netplay::SetAdmissionClock(NetworkNow);
-        std::string error;
-        NetConfigure(NetRole::Host, network.Listen(kPort, {}, &error), std::to_string(kPort));
-    }
-    void TearDown() override {
-        NetResetForTests();
-        netplay::SetAdmissionClock(nullptr);
-        Network = nullptr;
-        GameTest::TearDown();
-    }
-
-    Caller& Call(const std::string& from = "", bool quiet = false) {
-        callers.push_back(std::make_unique<Caller>(kPort, from, quiet));
-        return *callers.back();
+    // A machine calling at the host from an address (its own unless given); a quiet one never says
+    // hello.
+    FakeGuest& Call(const std::string& from = "", bool quiet = false) {
+        FakeGuest& caller = NewGuest();
+        if (quiet) caller.first.clear();
+        caller.Connect(network, from);
+        return caller;
     }
 
     // Runs the host for `frames` frame steps of 5 ms each, calling `each` before every one.
-    void Host(int frames, const std::function<void(int)>& each) {
-        std::vector<StepDriver::Step> steps;
-        for (int i = 0; i < frames; ++i)
-            steps.push_back([this, &each, i] {
-                each(i);
-                network.Advance(5);
-                for (auto& caller : callers) caller->Poll();
-                HeadlessTick();
-                return true;
-            });
-        ASSERT_EQ(RunGame(21, steps), 0);
+    void Run(int frames, const std::function<void(int)>& each) {
+        Host();
+        RunHost(21, frames, [&](int i) {
+            each(i);
+            return true;
+        });
     }
 
     static long Count(ReplayEvent::Kind kind) {
@@ -204,23 +122,23 @@ protected:
 // Seven connections that never say a word (two of them vanish) neither fill the game nor stay past
 // the time allowed for a hello; a real machine joins meanwhile.
 TEST_F(HostDoorTest, SilentConnectionsNeitherFillTheGameNorStay) {
-    std::vector<Caller*> silent;
-    Caller* real = nullptr;
+    std::vector<FakeGuest*> silent;
+    FakeGuest* real = nullptr;
     int machines = 0;
-    Host(800, [&](int i) {
+    Run(800, [&](int i) {
         if (i == 0)
             for (int c = 0; c < 7; ++c) silent.push_back(&Call("", true));
         if (i == 2)
-            for (int c = 5; c < 7; ++c) silent[static_cast<std::size_t>(c)]->end.reset();
+            for (int c = 5; c < 7; ++c) silent[static_cast<std::size_t>(c)]->Drop();
         if (i == 20) real = &Call();
         machines = NetMachinesConnected();
     });
     ASSERT_NE(real, nullptr);
-    EXPECT_TRUE(real->Welcomed()) << real->Refusal() << " " << net::DescribeReason(real->reason);
+    EXPECT_GE(real->welcomedAt, 0) << real->Refusal() << " " << net::DescribeReason(real->reason);
     EXPECT_LT(real->closedAt, 0);
     EXPECT_EQ(machines, 2);
     for (int c = 0; c < 5; ++c) {
-        const Caller& quiet = *silent[static_cast<std::size_t>(c)];
+        const FakeGuest& quiet = *silent[static_cast<std::size_t>(c)];
         ASSERT_GE(quiet.closedAt, 0) << c;
         EXPECT_EQ(quiet.reason, net::DisconnectReason::Silent) << c;
         EXPECT_NE(quiet.Refusal().find("nothing was heard"), std::string::npos) << quiet.Refusal();
@@ -232,13 +150,13 @@ TEST_F(HostDoorTest, SilentConnectionsNeitherFillTheGameNorStay) {
 // Connections opened and abandoned without a word, three every frame, some lingering and some
 // vanishing: a real machine is welcomed within a second all the same, and stays.
 TEST_F(HostDoorTest, AFloodOfAbandonedConnectionsCannotKeepARealMachineOut) {
-    std::vector<Caller*> lingering, vanishing;
-    Caller* real = nullptr;
+    std::vector<FakeGuest*> lingering, vanishing;
+    FakeGuest* real = nullptr;
     std::int64_t calledAt = 0;
-    Host(400, [&](int i) {
-        for (Caller* flood : vanishing)
-            if (flood->connectedAt >= 0) flood->end.reset();
-        std::erase_if(vanishing, [](const Caller* flood) { return !flood->end; });
+    Run(400, [&](int i) {
+        for (FakeGuest* flood : vanishing)
+            if (flood->connectedAt >= 0) flood->Drop();
+        std::erase_if(vanishing, [](const FakeGuest* flood) { return flood->connectedAt >= 0; });
         lingering.push_back(&Call("", true));
         vanishing.push_back(&Call("", true));
         vanishing.push_back(&Call("", true));
@@ -248,11 +166,11 @@ TEST_F(HostDoorTest, AFloodOfAbandonedConnectionsCannotKeepARealMachineOut) {
         }
     });
     ASSERT_NE(real, nullptr);
-    ASSERT_TRUE(real->Welcomed()) << real->Refusal() << " " << net::DescribeReason(real->reason);
+    ASSERT_GE(real->welcomedAt, 0) << real->Refusal() << " " << net::DescribeReason(real->reason);
     EXPECT_LT(real->welcomedAt - calledAt, 1000);
     EXPECT_LT(real->closedAt, 0);
     // The lingering ones were pushed out by those after them, and told why.
-    const Caller& first = *lingering.front();
+    const FakeGuest& first = *lingering.front();
     EXPECT_EQ(first.reason, net::DisconnectReason::Busy);
     EXPECT_NE(first.Refusal().find("too many"), std::string::npos) << first.Refusal();
 }
@@ -261,10 +179,10 @@ TEST_F(HostDoorTest, AFloodOfAbandonedConnectionsCannotKeepARealMachineOut) {
 // the rejoins allowed, then refused and closed, with nothing in the replay for the refusals; another
 // address still joins.
 TEST_F(HostDoorTest, RejoiningInALoopIsRefusedAfterAFewAndLeavesTheReplayAlone) {
-    Caller* last = nullptr;
+    FakeGuest* last = nullptr;
     int attempts = 0;
     int idle = 0;
-    Host(1200, [&](int i) {
+    Run(1200, [&](int i) {
         // The next attempt 10 frames after the last one ended, ten in all.
         if (last && last->closedAt < 0) return;
         if (attempts < 10 && ++idle >= 10) {
@@ -278,8 +196,8 @@ TEST_F(HostDoorTest, RejoiningInALoopIsRefusedAfterAFewAndLeavesTheReplayAlone) 
     ASSERT_EQ(attempts, 10);
     int welcomed = 0;
     for (std::size_t c = 0; c < 10; ++c) {
-        const Caller& caller = *callers[c];
-        if (caller.Welcomed()) {
+        const FakeGuest& caller = guests[c];
+        if (caller.welcomedAt >= 0) {
             ++welcomed;
             EXPECT_EQ(welcomed, static_cast<int>(c) + 1) << "a refused address was welcomed later";
             continue;
@@ -289,19 +207,19 @@ TEST_F(HostDoorTest, RejoiningInALoopIsRefusedAfterAFewAndLeavesTheReplayAlone) 
             << caller.Refusal();
     }
     EXPECT_EQ(welcomed, netplay::REJOINS_ALLOWED + 1);
-    EXPECT_TRUE(callers.back()->Welcomed()) << "another address";
+    EXPECT_GE(guests.back().welcomedAt, 0) << "another address";
     EXPECT_EQ(Count(ReplayEvent::Joined), netplay::REJOINS_ALLOWED + 2);
     EXPECT_EQ(Count(ReplayEvent::Left), netplay::REJOINS_ALLOWED + 1);
 }
 
 // The eighth machine to say hello is told the game is full, not kept out by connections.
 TEST_F(HostDoorTest, AMachineBeyondSevenIsToldTheGameIsFull) {
-    Host(120, [&](int i) {
+    Run(120, [&](int i) {
         if (i < 8) Call();
     });
-    for (std::size_t c = 0; c < 7; ++c) EXPECT_TRUE(callers[c]->Welcomed()) << c;
-    const Caller& eighth = *callers[7];
-    EXPECT_FALSE(eighth.Welcomed());
+    for (std::size_t c = 0; c < 7; ++c) EXPECT_GE(guests[c].welcomedAt, 0) << c;
+    const FakeGuest& eighth = guests[7];
+    EXPECT_LT(eighth.welcomedAt, 0);
     EXPECT_GE(eighth.connectedAt, 0) << "the transport has room beyond the machines";
     EXPECT_EQ(eighth.reason, net::DisconnectReason::GameFull);
     EXPECT_NE(eighth.Refusal().find("full"), std::string::npos) << eighth.Refusal();

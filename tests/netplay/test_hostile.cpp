@@ -6,14 +6,11 @@
 
 #include <unistd.h>
 
-#include <array>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
-#include <map>
-#include <memory>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/globals.h"
@@ -23,140 +20,23 @@
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "shell/shell.h"
-#include "testkit/in_process.h"
-#include "tests/support/game_fixture.h"
+#include "tests/support/netplay_peers.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint16_t PORT = 4100;
-
-// One key pressed: down, then up.
-std::vector<net::KeyEvent> Press(std::uint8_t key) { return {{true, key, false}, {false, key, false}}; }
-
-// A joined machine driven by hand. It stamps every frame its machine owns as the host's game makes
-// them known: the keys the test queued, one frame's worth each, or quiet; a test may take over a
-// frame instead. It keeps what it hears as a guest would (every machine's stamps, the machines gone
-// and their last stamps that count), so that a test can ask whether it could run each frame.
-class HandGuest {
-public:
-    // Given an owned frame as it becomes known: true when the test has dealt with it.
-    std::function<bool(std::uint32_t frame)> takeOver;
-    std::vector<std::vector<net::KeyEvent>> keys;  // for its next owned frames, in order
-    bool stamping = true;
-    int machine = -1;
-    bool closed = false;
-    net::DisconnectReason reason = net::DisconnectReason::Closed;
-    std::vector<net::Message> heard;
-
-    void Connect(net::InProcessNetwork& network) { end_ = network.Connect(PORT, {}); }
-
-    void Send(const net::Message& message) {
-        std::vector<std::uint8_t> bytes;
-        std::string error;
-        ASSERT_TRUE(net::EncodeMessage(message, &bytes, &error)) << error;
-        if (end_ && !end_->Peers().empty()) end_->Send(end_->Peers().front(), bytes);
-    }
-
-    void Poll() {
-        net::NetEvent e;
-        while (end_ && !closed && end_->Poll(&e, 0)) {
-            if (e.kind == net::NetEvent::Connected) {
-                Send(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
-            } else if (e.kind == net::NetEvent::Disconnected) {
-                closed = true;
-                reason = e.reason;
-            } else {
-                net::Message m;
-                std::string error;
-                if (net::DecodeMessage(e.bytes, &m, &error)) Hear(m);
-            }
-        }
-    }
-
-    // After each of the host's steps: notes the owners of frames newly known and stamps its own.
-    void StampOwnFrames() {
-        const std::uint32_t known = ReplayFrameSteps() + INPUT_DELAY;
-        for (; next_ <= known; ++next_) {
-            const int owner = NetFrameOwner(next_);
-            if (owner < 0) continue;
-            owners_[next_] = owner;
-            if (owner != machine || closed || !stamping || (takeOver && takeOver(next_))) continue;
-            std::vector<net::KeyEvent> pressed;
-            if (!keys.empty()) {
-                pressed = keys.front();
-                keys.erase(keys.begin());
-            }
-            if (pressed.empty())
-                Send(net::Quiet{static_cast<std::uint8_t>(machine), next_, next_});
-            else
-                Send(net::Input{static_cast<std::uint8_t>(machine), {net::FrameInput{next_, pressed}}});
-        }
-    }
-
-    // The first frame after its catch-up and up to `last` that it lacks the stamp for, as it would
-    // run them; -1 when it holds them all.
-    std::int64_t FirstMissing(std::uint32_t last) const {
-        for (std::int64_t f = floor_ + 1; f <= last; ++f) {
-            const auto frame = static_cast<std::uint32_t>(f);
-            const auto owner = owners_.find(frame);
-            int stamper = owner != owners_.end() ? owner->second : 0;
-            const auto gone = lastInput_.find(stamper);
-            if (gone != lastInput_.end() && frame > gone->second) stamper = 0;
-            if (stamper != machine && !stamps_[static_cast<std::size_t>(stamper)].count(frame)) return f;
-        }
-        return -1;
-    }
-
-    // The last stamp that counts of a machine gone, as the host settled it; -1 while it is here.
-    std::int64_t LastInputOf(int other) const {
-        const auto gone = lastInput_.find(other);
-        return gone != lastInput_.end() ? gone->second : -1;
-    }
-
-    template <typename T>
-    const T* Find() const {
-        for (const net::Message& m : heard)
-            if (const T* found = std::get_if<T>(&m)) return found;
-        return nullptr;
-    }
-
-private:
-    void Hear(const net::Message& m) {
-        heard.push_back(m);
-        if (const auto* welcome = std::get_if<net::Welcome>(&m)) machine = welcome->machine;
-        if (const auto* piece = std::get_if<net::CatchUp>(&m);
-            piece && piece->text.rfind("delivered ", 0) == 0)
-            floor_ = std::atoll(piece->text.c_str() + 10);
-        if (const auto* input = std::get_if<net::Input>(&m))
-            for (const net::FrameInput& f : input->frames) stamps_[input->machine].insert(f.frame);
-        if (const auto* quiet = std::get_if<net::Quiet>(&m))
-            for (std::uint32_t f = quiet->first; f <= quiet->last; ++f) stamps_[quiet->machine].insert(f);
-        if (const auto* news = std::get_if<net::Roster>(&m); news && !news->joined)
-            lastInput_[news->machine] = news->last_input;
-    }
-
-    std::unique_ptr<net::Transport> end_;
-    std::uint32_t next_ = 0;
-    std::int64_t floor_ = -1;
-    std::map<std::uint32_t, int> owners_;
-    std::array<std::set<std::uint32_t>, MAX_MACHINES> stamps_;
-    std::map<int, std::uint32_t> lastInput_;
-};
-
 // A match of two seats between the host (seat 0) and a hand-driven guest (machine 1, seat 1), with
 // a second guest (machine 2) that plays no seat and keeps watch. The host fires in its turns.
-class HostileGuestTest : public GameTest {
+class HostileGuestTest : public NetTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
-        NetResetForTests();
+        NetTest::SetUp();
         data_ = fs::temp_directory_path() / ("lobshot-hostile-" + std::to_string(::getpid()));
         fs::remove_all(data_);
         setenv("XDG_DATA_HOME", data_.c_str(), 1);
-        std::string error;
-        NetConfigure(NetRole::Host, network.Listen(PORT, {}, &error), std::to_string(PORT));
+        Host();
+        seated.stamping = watcher.stamping = true;
         // The seated guest's shop: "Finish", a key every other frame it owns.
         for (int i = 0; i < 6; ++i) {
             seated.keys.push_back(Press(VK_DOWN));
@@ -165,10 +45,9 @@ protected:
         seated.keys.push_back(Press(VK_RETURN));
     }
     void TearDown() override {
-        NetResetForTests();
         unsetenv("XDG_DATA_HOME");
         fs::remove_all(data_);
-        GameTest::TearDown();
+        NetTest::TearDown();
     }
 
     // Plays from the title until the seated guest's first turn, calls `turn` once the hand-driven
@@ -181,39 +60,32 @@ protected:
                                            VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
         std::size_t next = 0;
         int left = after;
-        std::vector<StepDriver::Step> steps;
-        for (int i = 0; i < 3000; ++i)
-            steps.push_back([&, i] {
-                if (i == 0) seated.Connect(network);
-                if (i == 10) watcher.Connect(network);
-                network.Advance(5);
-                seated.Poll();
-                watcher.Poll();
-                const bool bothHere = (MachinesPresent & 0b110u) == 0b110u;
-                if (bothHere && i % 6 == 0 && NetMine()) {
-                    if (next < hostKeys.size())
-                        PressKey(hostKeys[next++]);
-                    else if (CurrentMode == Aiming)
-                        PressKey(VK_SPACE);
-                }
-                if (!aimed && CurrentMode == Aiming && ThePlayers->CurrentIndex() == 1) {
-                    aimed = true;
-                    turn();
-                }
-                if (aimed) {
-                    titleAgain = titleAgain || CurrentMode == Title;
-                    promptShown = promptShown || QuitPromptShown;
-                    shots += CurrentMode == ShotInProgress && ThePlayers->CurrentIndex() == 1 ? 1 : 0;
-                    if (eachTick) eachTick();
-                }
-                seated.StampOwnFrames();
-                watcher.StampOwnFrames();
-                HeadlessTick();
-                const bool goOn = NetRoleNow() == NetRole::Host && (!aimed || --left > 0);
-                if (!goOn) HearTheLastStamps();
-                return goOn;
-            });
-        ASSERT_EQ(RunGame(17, steps), 0);
+        RunHost(17, 3000, [&](int i) {
+            if (i > 0 && (NetRoleNow() != NetRole::Host || (aimed && --left <= 0))) {
+                HearTheLastStamps();
+                return false;
+            }
+            if (i == 0) seated.Connect(network);
+            if (i == 10) watcher.Connect(network);
+            const bool bothHere = (MachinesPresent & 0b110u) == 0b110u;
+            if (bothHere && i % 6 == 0 && NetMine()) {
+                if (next < hostKeys.size())
+                    PressKey(hostKeys[next++]);
+                else if (CurrentMode == Aiming)
+                    PressKey(VK_SPACE);
+            }
+            if (!aimed && CurrentMode == Aiming && ThePlayers->CurrentIndex() == 1) {
+                aimed = true;
+                turn();
+            }
+            if (aimed) {
+                titleAgain = titleAgain || CurrentMode == Title;
+                promptShown = promptShown || QuitPromptShown;
+                shots += CurrentMode == ShotInProgress && ThePlayers->CurrentIndex() == 1 ? 1 : 0;
+                if (eachTick) eachTick();
+            }
+            return true;
+        });
         ASSERT_TRUE(aimed) << "the seated guest never had a turn";
         EXPECT_EQ(seated.machine, 1);
         EXPECT_EQ(watcher.machine, 2);
@@ -232,17 +104,26 @@ protected:
         stillHosting = NetRoleNow() == NetRole::Host;
     }
 
-    // Reports written beside the host's replays.
-    int Reports() const {
-        int count = 0;
+    std::int64_t DroppedAfter(bool away, bool thinks);
+
+    // The reports written beside the host's replays.
+    std::vector<std::string> Reports() const {
+        std::vector<std::string> reports;
         std::error_code ignored;
-        for (const auto& entry : fs::recursive_directory_iterator(data_, ignored))
-            count += entry.path().filename().string().rfind("desync-", 0) == 0 ? 1 : 0;
-        return count;
+        for (const auto& entry : fs::recursive_directory_iterator(data_, ignored)) {
+            if (entry.path().filename().string().rfind("desync-", 0) != 0) continue;
+            std::ifstream in(entry.path());
+            reports.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return reports;
     }
 
-    // The host plays on to the end of the run, and the watcher stays and could run every frame the
-    // host ran.
+    // The computer fired for the seated guest dropped; the host plays on to the end of the run, and
+    // the watcher stays and could run every frame the host ran.
+    void ExpectTheComputerPlaysOn() const {
+        EXPECT_GT(shots, 0) << "the computer never fired for the seat";
+        ExpectTheOthersPlayOn();
+    }
     void ExpectTheOthersPlayOn() const {
         EXPECT_TRUE(stillHosting);
         EXPECT_TRUE(NetFailure().empty()) << NetFailure();
@@ -251,14 +132,14 @@ protected:
         EXPECT_EQ(watcherMissing, -1) << "the watcher would wait there";
     }
 
-    net::InProcessNetwork network;
-    HandGuest seated;
-    HandGuest watcher;
+    FakeGuest& seated = NewGuest();
+    FakeGuest& watcher = NewGuest();
     bool aimed = false;
     bool titleAgain = false;  // the host's game went back to the title after the guest's turn began
     bool promptShown = false;
     int shots = 0;  // frame steps of seat 1's shots after its turn began
     std::function<void()> eachTick;
+    int guestShots = 0;  // frame steps of shots of seat 1 played by its person
     bool watcherClosed = false;
     bool stillHosting = false;  // at the end of the run
     std::int64_t watcherMissing = -2;
@@ -289,10 +170,38 @@ TEST_F(HostileGuestTest, AForgedStateHashDropsOnlyItsSender) {
     EXPECT_TRUE(stillHosting);
     EXPECT_TRUE(NetFailure().empty()) << NetFailure();
     EXPECT_FALSE(titleAgain);
-    EXPECT_EQ(Reports(), 0);
+    EXPECT_TRUE(Reports().empty());
     EXPECT_FALSE(seated.closed);
     EXPECT_EQ(seated.Find<net::Desync>(), nullptr);
     EXPECT_EQ(seatedMissing, -1) << "the seated guest would wait there";
+}
+
+// Both guests' games differing from the host's at a turn's start: the host cannot tell whose game
+// is right, so it stops the game for everyone, tells the guests, writes a report beside its replays
+// and goes back to the title.
+TEST_F(HostileGuestTest, BothGuestsGamesDifferingStopTheGameWithAReport) {
+    bool claimed = false;
+    Play([&] {
+        // Once the host has a hash of its own, both claim another game at every frame so far.
+        eachTick = [&] {
+            if (NetStateHash() == 0 || std::exchange(claimed, true)) return;
+            for (FakeGuest* g : {&seated, &watcher})
+                for (std::uint32_t f = 0; f <= static_cast<std::uint32_t>(FrameCounter); ++f)
+                    g->Send(net::StateHash{f, 12345});
+        };
+    });
+    EXPECT_TRUE(NetDesync());
+    EXPECT_NE(NetFailure().find("differ"), std::string::npos) << NetFailure();
+    for (const FakeGuest* g : {&seated, &watcher}) {
+        ASSERT_NE(g->Find<net::Desync>(), nullptr);
+        EXPECT_EQ(g->Find<net::Desync>()->theirs, 12345u);
+    }
+    EXPECT_EQ(CurrentMode, Title);
+    const std::vector<std::string> reports = Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    for (const std::string& line : {std::string("theirs 12345\n"), std::string("seed 17\n"),
+                                    "lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION)})
+        EXPECT_NE(reports[0].find(line), std::string::npos) << reports[0];
 }
 
 // Esc, then Shift+Y, stamped in the guest's own turn: honest machines keep them, so the host drops
@@ -305,10 +214,9 @@ TEST_F(HostileGuestTest, KeysThatWouldAbandonTheMatchDropTheGuestAndTheMatchGoes
     EXPECT_TRUE(seated.closed);
     EXPECT_EQ(seated.reason, net::DisconnectReason::Malformed);
     EXPECT_FALSE(promptShown);
-    EXPECT_GT(shots, 0) << "the computer never fired for the seat";
     for (const ReplayEvent& e : ReplayRecorded().events)
         EXPECT_TRUE(e.kind > ReplayEvent::KeyRepeat || e.value != VK_ESCAPE) << e.step;
-    ExpectTheOthersPlayOn();
+    ExpectTheComputerPlaysOn();
 }
 
 // A guest may say only that its own person is away: one speaking for another is dropped, told why
@@ -323,8 +231,7 @@ TEST_F(HostileGuestTest, AGuestSayingAnotherIsAwayIsDroppedAndTheMatchGoesOn) {
     const auto* bye = seated.Find<net::Goodbye>();
     ASSERT_NE(bye, nullptr);
     EXPECT_EQ(bye->reason, "The host dropped this machine (the presence of another)");
-    EXPECT_GT(shots, 0) << "the computer never fired for the seat";
-    ExpectTheOthersPlayOn();
+    ExpectTheComputerPlaysOn();
 }
 
 // With the game's quit prompt up, Shift+Y from another machine abandons nothing, and Y being an
@@ -358,8 +265,7 @@ TEST_F(HostileGuestTest, AMessageBadPartWayIsKeptByNoMachine) {
     ASSERT_NE(sent, 0u);
     EXPECT_TRUE(seated.closed);
     EXPECT_LT(watcher.LastInputOf(1), static_cast<std::int64_t>(sent));
-    EXPECT_GT(shots, 0) << "the computer never fired for the seat";
-    ExpectTheOthersPlayOn();
+    ExpectTheComputerPlaysOn();
 }
 
 // A guest that leaves a frame of its turn unstamped, stamps the next and is then dropped: nobody can
@@ -381,8 +287,62 @@ TEST_F(HostileGuestTest, AGuestDroppedAfterAGapIsSettledBeforeIt) {
     ASSERT_NE(skipped, 0u);
     EXPECT_TRUE(seated.closed);
     EXPECT_EQ(watcher.LastInputOf(1), static_cast<std::int64_t>(skipped) - 1);
-    EXPECT_GT(shots, 0) << "the computer never fired for the seat";
-    ExpectTheOthersPlayOn();
+    ExpectTheComputerPlaysOn();
+}
+
+// The seated guest in its own turn, ticks of 100 ms from then on: silent, having said first that its
+// person is away, or stamping its quiet frames while its person thinks for half a minute and then
+// fires. Returns when the host dropped it, in ms after the turn began, or -1.
+std::int64_t HostileGuestTest::DroppedAfter(bool away, bool thinks) {
+    std::int64_t turnAt = 0, droppedAt = -1;
+    Play(
+        [&] {
+            tickMs = 100;
+            turnAt = network.NowMs();
+            if (away) seated.Send(net::Presence{1, true});
+            seated.takeOver = [&, thinks](std::uint32_t) {
+                if (thinks && network.NowMs() - turnAt >= 30000 && guestShots == 0)
+                    seated.keys = {Press(VK_SPACE)};
+                return !thinks;
+            };
+            eachTick = [&] {
+                if (seated.closed && droppedAt < 0) droppedAt = network.NowMs() - turnAt;
+                guestShots += CurrentMode == ShotInProgress && SeatControllers[1] == ControllerHuman;
+            };
+        },
+        AWAY_HOLD_MS / 100 + 200);
+    if (droppedAt < 0) {
+        ExpectTheOthersPlayOn();
+        return droppedAt;
+    }
+    EXPECT_EQ(seated.reason, net::DisconnectReason::TimedOut);
+    ExpectTheComputerPlaysOn();
+    return droppedAt;
+}
+
+// A guest silent in its own turn: the host hands its seat to the computer after STALL_LIMIT_MS,
+// telling it why.
+TEST_F(HostileGuestTest, AGuestSilentInItsTurnIsDroppedAfterTenSeconds) {
+    const std::int64_t dropped = DroppedAfter(false, false);
+    EXPECT_GE(dropped, STALL_LIMIT_MS);
+    EXPECT_LE(dropped, STALL_LIMIT_MS + 1000);
+    ASSERT_NE(seated.Find<net::Goodbye>(), nullptr);
+    EXPECT_EQ(seated.Find<net::Goodbye>()->reason, "The host dropped this machine (it was silent too long)");
+}
+
+// A guest that said its person is away is waited for AWAY_HOLD_MS over its turn, then dropped.
+TEST_F(HostileGuestTest, AnAwayGuestIsWaitedForItsHoldAndNoLonger) {
+    const std::int64_t dropped = DroppedAfter(true, false);
+    EXPECT_GE(dropped, AWAY_HOLD_MS);
+    EXPECT_LE(dropped, AWAY_HOLD_MS + 1000);
+    ASSERT_NE(seated.Find<net::Goodbye>(), nullptr);
+    EXPECT_EQ(seated.Find<net::Goodbye>()->reason, "The host dropped this machine (it was away too long)");
+}
+
+// A guest that goes on stamping while its person thinks is never dropped, and its person fires.
+TEST_F(HostileGuestTest, AGuestThinkingInItsTurnIsNeverDropped) {
+    EXPECT_EQ(DroppedAfter(false, true), -1);
+    EXPECT_GT(guestShots, 0) << "the guest's person never fired";
 }
 
 }  // namespace

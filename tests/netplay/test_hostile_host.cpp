@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,143 +15,13 @@
 #include "netplay/stamps.h"
 #include "replay/replay.h"
 #include "replay/session.h"
-#include "testkit/in_process.h"
-#include "tests/support/game_fixture.h"
+#include "tests/support/netplay_peers.h"
 
 namespace {
 
 using netplay::MAX_FRAMES_AHEAD;
 using netplay::MAX_FRAMES_HELD;
 using netplay::MAX_NEWS_HELD;
-
-constexpr std::uint16_t PORT = 4100;
-
-std::vector<std::uint8_t> Encoded(const net::Message& m) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
-    return bytes;
-}
-
-// The joining machine's end of the link: before each of its polls the test's host takes a turn, so
-// that the host acts while the game runs, its catch-up included.
-class HostedEnd final : public net::Transport {
-public:
-    HostedEnd(std::unique_ptr<net::Transport> inner, std::function<void()> turn)
-        : inner_(std::move(inner)), turn_(std::move(turn)) {}
-    bool Poll(net::NetEvent* event, int ms) override {
-        turn_();
-        return inner_->Poll(event, ms);
-    }
-    bool Send(net::PeerId peer, std::span<const std::uint8_t> bytes) override {
-        return inner_->Send(peer, bytes);
-    }
-    void Disconnect(net::PeerId peer, net::DisconnectReason why) override { inner_->Disconnect(peer, why); }
-    std::vector<net::PeerId> Peers() const override { return inner_->Peers(); }
-    std::string Address(net::PeerId peer) const override { return inner_->Address(peer); }
-    bool Settled() const override { return inner_->Settled(); }
-    std::uint16_t Port() const override { return inner_->Port(); }
-
-private:
-    std::unique_ptr<net::Transport> inner_;
-    std::function<void()> turn_;
-};
-
-// A host played by the test. It welcomes the machine as Guest 1 (or, watching, as a spectator) with
-// a game so far of `steps` quiet frame steps of seed 3, having delivered up to the last of them; it
-// stamps its own frames quiet as the joiner comes to need them; and before each of the joiner's
-// polls it does what `act` says.
-class FakeHost {
-public:
-    // Joins it: everything up to the catch-up is on its way before the game starts.
-    void Open(std::uint32_t steps, std::function<void()> act, bool watching = false) {
-        std::string error;
-        end_ = network_.Listen(PORT, {}, &error);
-        ASSERT_TRUE(end_) << error;
-        std::unique_ptr<net::Transport> joiner = network_.Connect(PORT, {});
-        for (int i = 0; i < 100 && guest_ == 0; ++i) {
-            network_.Advance(5);
-            Poll();
-        }
-        ASSERT_NE(guest_, 0u);
-        Send(watching ? net::Welcome{0, 0, true} : net::Welcome{1});
-        ReplayRecord replay;
-        replay.seed = 3;
-        replay.events = keys;
-        replay.steps = steps;
-        const std::string catchUp = "delivered " + std::to_string(steps - 1) + "\n" + FormatReplay(replay);
-        for (std::size_t at = 0; at < catchUp.size(); at += net::kMaxCatchUpChunk)
-            Send(net::CatchUp{catchUp.substr(at, net::kMaxCatchUpChunk),
-                              at + net::kMaxCatchUpChunk >= catchUp.size()});
-        // Then the stamps it holds beyond the game so far, as a host does.
-        stamped_ = steps - 1;
-        if (steps < net::kMaxFrame - INPUT_DELAY) {
-            SendQuiet(0, steps, steps + INPUT_DELAY);
-            stamped_ = steps + INPUT_DELAY;
-        }
-        act_ = std::move(act);
-        NetConfigure(watching ? NetRole::Watch : NetRole::Join,
-                     std::make_unique<HostedEnd>(std::move(joiner), [this] { Turn(); }),
-                     "127.0.0.1:" + std::to_string(PORT));
-    }
-
-    void Send(const net::Message& m) {
-        if (!left_) end_->Send(guest_, Encoded(m));
-    }
-
-    // Quiet stamps of one machine for frames first to last, in messages the joiner takes.
-    void SendQuiet(std::uint8_t machine, std::uint32_t first, std::uint32_t last) {
-        for (std::uint32_t f = first; f <= last; f += MAX_FRAMES_AHEAD + 1)
-            Send(net::Quiet{machine, f, std::min(last, f + MAX_FRAMES_AHEAD)});
-    }
-
-    // The keys of the game so far, when it has any.
-    std::vector<ReplayEvent> keys;
-
-    // The joiner has said goodbye or gone.
-    bool Left() const { return left_; }
-    const std::vector<net::Message>& Heard() const { return heard_; }
-
-    // What the joiner sent, once the network has run a while longer.
-    void Listen() {
-        network_.Advance(100);
-        Poll();
-    }
-
-private:
-    void Poll() {
-        net::NetEvent e;
-        while (end_->Poll(&e, 0)) {
-            net::Message m;
-            std::string error;
-            if (e.kind == net::NetEvent::Connected)
-                guest_ = e.peer;
-            else if (e.kind == net::NetEvent::Disconnected)
-                left_ = true;
-            else if (net::DecodeMessage(e.bytes, &m, &error))
-                heard_.push_back(m);
-            if (std::holds_alternative<net::Goodbye>(m)) left_ = true;
-        }
-    }
-
-    void Turn() {
-        Poll();
-        const std::uint32_t due = ReplayFrameSteps() + INPUT_DELAY;
-        if (!ReplayPlaying() && stamped_ < due) {
-            SendQuiet(0, stamped_ + 1, due);
-            stamped_ = due;
-        }
-        act_();
-    }
-
-    net::InProcessNetwork network_;
-    std::unique_ptr<net::Transport> end_;
-    net::PeerId guest_ = 0;
-    bool left_ = false;
-    std::vector<net::Message> heard_;
-    std::uint32_t stamped_ = 0;
-    std::function<void()> act_;
-};
 
 // What the joining machine holds for frames to come: every machine's stamps, and the news.
 std::size_t StampsHeld() {
@@ -167,25 +36,7 @@ std::size_t NewsHeld() {
     return held;
 }
 
-// Ticks for the game, enough for the joiner to run a while.
-std::vector<StepDriver::Step> Ticks(int count) {
-    return std::vector<StepDriver::Step>(static_cast<std::size_t>(count), [] {
-        HeadlessTick();
-        return true;
-    });
-}
-
-class HostileHostTest : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        NetResetForTests();
-    }
-    void TearDown() override {
-        NetResetForTests();
-        GameTest::TearDown();
-    }
-};
+class HostileHostTest : public NetTest {};
 
 // Stamps far ahead of the joiner, stamps of every machine within reach that together are more than
 // a game can need, and news of machines for frame after frame: each ends the network game with a
@@ -223,9 +74,9 @@ TEST_F(HostileHostTest, AJoinerHoldsNoMoreOfTheHostsStampsAndNewsThanAGameCanNee
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetEverything();
-        NetResetForTests();
-        FakeHost host;
+        TearDown();
+        SetUp();
+        FakeHost host(network);
         int sent = 0;
         std::size_t mostStamps = 0, mostNews = 0;
         host.Open(20, [&] {
@@ -246,10 +97,12 @@ TEST_F(HostileHostTest, AJoinerHoldsNoMoreOfTheHostsStampsAndNewsThanAGameCanNee
 
 // The limits leave room for an honest host: its stamps beyond a long game so far, arriving with it,
 // the stamps of every frame it runs while the joiner plays the game back, and those of a guest ahead
-// of it. Measured from the joiner's own steps alone, these would be too far ahead.
-TEST_F(HostileHostTest, AnHonestHostsStampsWithinTheLimitsAreKept) {
+// of it. Measured from the joiner's own steps alone, these would be too far ahead. The joiner plays
+// the game so far with its keys (the host's Enter at the title) and goes on from there.
+TEST_F(HostileHostTest, AnHonestHostsGameSoFarAndStampsWithinTheLimitsAreKept) {
     constexpr std::uint32_t CATCH_UP = MAX_FRAMES_HELD + 10000;
-    FakeHost host;
+    FakeHost host(network);
+    host.keys = {{5, ReplayEvent::KeyDown, VK_RETURN}, {6, ReplayEvent::KeyUp, VK_RETURN}};
     bool sent = false;
     NetRole lastTick = NetRole::Local;
     host.Open(CATCH_UP, [&] {
@@ -271,6 +124,10 @@ TEST_F(HostileHostTest, AnHonestHostsStampsWithinTheLimitsAreKept) {
     EXPECT_TRUE(NetFailure().empty()) << NetFailure();
     EXPECT_EQ(lastTick, NetRole::Join);
     EXPECT_GE(ReplayFrameSteps(), CATCH_UP + 90);
+    EXPECT_EQ(CurrentMode, PlayerChoice);
+    const std::vector<ReplayEvent>& events = ReplayRecorded().events;
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(std::vector<ReplayEvent>(events.begin(), events.begin() + 2), host.keys);
 }
 
 // A game so far that claims a run longer than any game is refused before it plays a step, saying
@@ -292,9 +149,9 @@ TEST_F(HostileHostTest, ACatchUpClaimingARunLongerThanAnyGameIsRefusedAtOnce) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.steps);
-        ResetEverything();
-        NetResetForTests();
-        FakeHost host;
+        TearDown();
+        SetUp();
+        FakeHost host(network);
         host.keys = c.keys;
         host.Open(c.steps, [] {
             // A joiner that took the game would play it for hours: the window closes it instead.
@@ -315,7 +172,7 @@ TEST_F(HostileHostTest, ACatchUpClaimingARunLongerThanAnyGameIsRefusedAtOnce) {
 // that moment.
 TEST_F(HostileHostTest, EscLeavesWhileTheGameSoFarPlaysBack) {
     constexpr std::uint32_t CATCH_UP = 30000;
-    FakeHost host;
+    FakeHost host(network);
     std::uint32_t pressedAt = 0;
     host.Open(CATCH_UP, [&] {
         if (pressedAt == 0 && ReplayPlaying() && ReplayFrameSteps() >= 1000) {
@@ -349,7 +206,7 @@ TEST_F(HostileHostTest, EscLeavesWhileTheGameSoFarPlaysBack) {
 // frame where its own game started no turn, its watching ends with a report, a failure of its own;
 // only its goodbye reaches the host.
 TEST_F(HostileHostTest, ASpectatorSendsNothingThatCountsAndStopsAloneWhenItsGameDiffers) {
-    FakeHost host;
+    FakeHost host(network);
     bool claimed = false;
     int pressed = 0;
     host.Open(
@@ -391,6 +248,69 @@ TEST_F(HostileHostTest, ASpectatorSendsNothingThatCountsAndStopsAloneWhenItsGame
         EXPECT_TRUE(std::holds_alternative<net::Goodbye>(host.Heard()[i]))
             << "message " << i << " of kind " << host.Heard()[i].index();
     EXPECT_TRUE(host.Left());
+}
+
+// The host leaving, by its goodbye or by vanishing, while the joiner follows it: the joiner plays
+// out the frames it holds and then ends its network game within a few seconds, saying which, and
+// goes on at its own keyboard from the title.
+TEST_F(HostileHostTest, AJoinerWhoseHostLeavesEndsItsGameSayingWhy) {
+    for (const bool vanishes : {false, true}) {
+        SCOPED_TRACE(vanishes ? "vanishes" : "says goodbye");
+        TearDown();
+        SetUp();
+        FakeHost host(network);
+        std::int64_t leftAt = -1, endedAt = -1;
+        std::uint32_t heldThrough = 0;
+        host.Open(20, [&] {
+            if (leftAt >= 0 || ReplayPlaying() || ReplayFrameSteps() < 40) return;
+            leftAt = network.NowMs();
+            heldThrough = host.Stamped();
+            if (vanishes)
+                network.Sever(host.End());
+            else
+                host.Leave("The host left the game");
+        });
+        TickDriver ticks(
+            [&] {
+                if (endedAt < 0 && leftAt >= 0 && NetRoleNow() == NetRole::Local) endedAt = network.NowMs();
+                return true;
+            },
+            600);
+        ASSERT_EQ(PlayGame(3, &ticks), 0);
+        EXPECT_EQ(NetFailure(), vanishes ? "The host stopped answering" : "The host left the game");
+        ASSERT_GE(endedAt, 0) << "the joiner is still in the network game";
+        EXPECT_LT(endedAt - leftAt, 8000);
+        EXPECT_EQ(CurrentMode, Title);
+        EXPECT_GE(ReplayRecorded().events.back().step, heldThrough) << "the frames held were not played out";
+    }
+}
+
+// A joiner in its own moment (Guest 1's turn in the shop) when its host leaves: it plays out the
+// frames it stamped before it heard, which the host may have run, and ends at the first it had not.
+TEST_F(HostileHostTest, AJoinerInItsOwnMomentPlaysOutWhatItStampedWhenItsHostLeaves) {
+    FakeHost host(network);
+    // Guest 1 here; the title, seat 2 to Guest 1, "Start Game", and seat 1's "Finish" in the shop.
+    host.keys = {{2, ReplayEvent::Joined, 1}};
+    std::uint32_t step = 5;
+    for (int key : {VK_RETURN, int{'2'}, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN, VK_DOWN,
+                    VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
+        host.keys.push_back({step, ReplayEvent::KeyDown, static_cast<std::uint32_t>(key)});
+        host.keys.push_back({step, ReplayEvent::KeyUp, static_cast<std::uint32_t>(key)});
+        step += 10;
+    }
+    std::int64_t leftAt = -1;
+    host.Open(step + 10, [&] {
+        if (leftAt >= 0 || ReplayPlaying() || netplay::StreamOf(1).latest < step + 40) return;
+        leftAt = ReplayFrameSteps();
+        host.Leave("The host left the game");
+    });
+    ASSERT_EQ(RunGame(3, Ticks(200)), 0);
+    ASSERT_GE(leftAt, 0) << "the joiner's moment never came";
+    EXPECT_EQ(CurrentMode, Title);
+    EXPECT_EQ(NetFailure(), "The host left the game");
+    const ReplayEvent& offline = ReplayRecorded().events.back();
+    EXPECT_EQ(offline.kind, ReplayEvent::Offline);
+    EXPECT_EQ(offline.step, netplay::StreamOf(1).latest + 1) << "the frames it stamped were not played out";
 }
 
 }  // namespace

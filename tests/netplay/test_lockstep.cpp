@@ -1,18 +1,13 @@
 // Tests of network play inside one process: the real game as host over the in-process transport,
-// against machines that break the rules and one that keeps them; seats passed between machines;
-// the network's news reaching the game; and the computer taking over a departed person's turn.
+// against machines that break the rules and one that keeps them; seats passed between machines; and
+// the network's news reaching the game. (The computer taking over a departed person's turn half
+// played: test_hostile.cpp.)
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "computer/computer_players.h"
 #include "core/globals.h"
 #include "net/messages.h"
 #include "netplay/lockstep.h"
@@ -22,98 +17,28 @@
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "shell/shell.h"
-#include "testkit/in_process.h"
-#include "tests/support/game_fixture.h"
 #include "tests/support/match_fixture.h"
+#include "tests/support/netplay_peers.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> Encoded(const net::Message& m) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
-    return bytes;
-}
-
-// A machine joining the host: it sends `first` once connected and `then` once welcomed, and keeps
-// everything the host says.
-struct Guest {
-    std::unique_ptr<net::Transport> end;
-    std::vector<std::uint8_t> first;
-    std::vector<std::uint8_t> then;
-    std::vector<net::Message> heard;
-    bool closed = false;
-    net::DisconnectReason reason = net::DisconnectReason::Closed;
-
-    void Poll() {
-        net::NetEvent e;
-        while (end && !closed && end->Poll(&e, 0)) {
-            if (e.kind == net::NetEvent::Connected) {
-                end->Send(e.peer, first);
-            } else if (e.kind == net::NetEvent::Disconnected) {
-                closed = true;
-                reason = e.reason;
-            } else {
-                net::Message m;
-                std::string error;
-                if (!net::DecodeMessage(e.bytes, &m, &error)) continue;
-                heard.push_back(m);
-                if (std::holds_alternative<net::Welcome>(m) && !then.empty()) end->Send(e.peer, then);
-            }
-        }
-    }
-
-    template <typename T>
-    const T* Find() const {
-        for (const net::Message& m : heard)
-            if (const T* found = std::get_if<T>(&m)) return found;
-        return nullptr;
-    }
-};
-
-class NetplayTest : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        NetResetForTests();
-    }
-    void TearDown() override {
-        NetResetForTests();
-        GameTest::TearDown();
-    }
-};
+class NetplayTest : public NetTest {};
 
 TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheRest) {
-    net::InProcessNetwork network;
-    std::string error;
-    NetConfigure(NetRole::Host, network.Listen(4000, {}, &error), "4000");
-    const net::Hello right{net::kProtocolNumber, ReplayGameVersion()};
-
-    std::vector<Guest> guests(5);
+    Host();
+    guests.resize(5);
     guests[0].first = Encoded(net::Hello{net::kProtocolNumber, "0.0-other"});
     guests[1].first = {0xEE, 1, 2, 3};
-    guests[2].first = Encoded(right);
     guests[2].then = Encoded(net::Input{5, {net::FrameInput{40, {{true, 32, false}}}}});
-    guests[3].first = Encoded(right);
     guests[3].then = Encoded(net::Quiet{2, 500000, 500000});
-    guests[4].first = Encoded(right);
 
     int connected = 0;
-    std::vector<StepDriver::Step> steps;
-    for (int i = 0; i < 400; ++i)
-        steps.push_back([&, i] {
-            connected = NetMachinesConnected();
-            // The strangers come one after another, the well-behaved guest last.
-            if (i % 20 == 0 && i / 20 < 5)
-                guests[static_cast<std::size_t>(i / 20)].end = network.Connect(4000, {});
-            network.Advance(5);
-            for (Guest& g : guests) g.Poll();
-            HeadlessTick();
-            return true;
-        });
-    ASSERT_EQ(RunGame(3, steps), 0);
+    RunHost(3, 400, [&](int i) {
+        connected = NetMachinesConnected();
+        // The strangers come one after another, the well-behaved guest last.
+        if (i % 20 == 0 && i / 20 < 5) guests[static_cast<std::size_t>(i / 20)].Connect(network);
+        return true;
+    });
 
     // Another version: refused, naming both, and let go.
     const auto* refusal = guests[0].Find<net::Refuse>();
@@ -130,7 +55,7 @@ TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheR
     }
     EXPECT_NE(guests[2].Find<net::Welcome>(), nullptr);
     // The well-behaved guest got the game so far, hears the host's frames, and stays.
-    Guest& kept = guests[4];
+    FakeGuest& kept = guests[4];
     EXPECT_FALSE(kept.closed);
     ASSERT_NE(kept.Find<net::Welcome>(), nullptr);
     // The machines turned away leave their numbers free; the two dropped had numbers 1 and 2, and a
@@ -158,49 +83,31 @@ TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheR
 // given while there is one, and then the number of a machine that left, which is said to leave for
 // good first, so that the stranger gets none of its seats.
 TEST_F(NetplayTest, AMachineOfferingItsTokenGetsItsNumberAndSeatBackAndAStrangerDoesNot) {
-    net::InProcessNetwork network;
-    std::string error;
-    NetConfigure(NetRole::Host, network.Listen(4004, {}, &error), "4004");
-    const auto hello = [](std::uint64_t token) {
-        return Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion(), token});
-    };
+    Host();
     // Guests 0 to 5 take numbers 1 to 6; guest 6 comes back as 1 with guest 0's token while guest
     // 0's connection is open; guest 7, a stranger, takes 7, the last number never given; guest 5
     // leaves, and guest 8, a stranger with a token of its own making, gets its number.
-    std::vector<Guest> guests(9);
-    for (Guest& g : guests) g.first = hello(0);
-    guests[8].first = hello(12345);
+    guests.resize(9);
+    guests[8].first = Encoded(Hello(false, 12345));
     // Guest 0 reports a turn's start the host has not reached; coming back, it reports it again.
     guests[0].then = guests[6].then = Encoded(net::StateHash{100000, 77});
-    const auto token = [&](int g) {
-        const auto* w = guests[static_cast<std::size_t>(g)].Find<net::Welcome>();
-        return w ? w->token : 0;
-    };
-    const auto number = [&](int g) {
-        const auto* w = guests[static_cast<std::size_t>(g)].Find<net::Welcome>();
-        return w ? w->machine : 0;
-    };
-    std::vector<StepDriver::Step> steps;
-    for (int i = 0; i < 200; ++i)
-        steps.push_back([&, i] {
-            if (i < 60 && i % 10 == 0)
-                guests[static_cast<std::size_t>(i / 10)].end = network.Connect(4004, {});
-            if (i == 62) {
-                // Seats 1 and 2 are Guest 1's and Guest 6's people.
-                SeatMachines[0] = 1;
-                SeatMachines[1] = 6;
-                guests[6].first = hello(token(0));
-                guests[6].end = network.Connect(4004, {});
-            }
-            if (i == 80) guests[7].end = network.Connect(4004, {});
-            if (i == 100) guests[5].end.reset();
-            if (i == 150) guests[8].end = network.Connect(4004, {});
-            network.Advance(i == 100 ? 6000 : 5);
-            for (Guest& g : guests) g.Poll();
-            HeadlessTick();
-            return true;
-        });
-    ASSERT_EQ(RunGame(3, steps), 0);
+    const auto token = [&](int g) { return guests[static_cast<std::size_t>(g)].Token(); };
+    const auto number = [&](int g) { return guests[static_cast<std::size_t>(g)].machine; };
+    RunHost(3, 200, [&](int i) {
+        if (i < 60 && i % 10 == 0) guests[static_cast<std::size_t>(i / 10)].Connect(network);
+        if (i == 62) {
+            // Seats 1 and 2 are Guest 1's and Guest 6's people.
+            SeatMachines[0] = 1;
+            SeatMachines[1] = 6;
+            guests[6].first = Encoded(Hello(false, token(0)));
+            guests[6].Connect(network);
+        }
+        if (i == 80) guests[7].Connect(network);
+        if (i == 100) guests[5].Drop();
+        if (i == 150) guests[8].Connect(network);
+        if (i == 100) network.Advance(6000);
+        return true;
+    });
     for (int g = 0; g < 6; ++g) {
         EXPECT_EQ(number(g), g + 1) << g;
         EXPECT_NE(token(g), 0u) << g;
@@ -239,34 +146,23 @@ TEST_F(NetplayTest, AMachineOfferingItsTokenGetsItsNumberAndSeatBackAndAStranger
 // keeps its place: coming back with its token it is the same machine, and the game never hears it
 // leave; a stranger meanwhile gets another number. Another guest hears it away and back.
 TEST_F(NetplayTest, AnAwayMachineThatLosesItsConnectionComesBackToItsPlace) {
-    net::InProcessNetwork network;
-    std::string error;
-    NetConfigure(NetRole::Host, network.Listen(4005, {}, &error), "4005");
-    const auto hello = [](std::uint64_t token) {
-        return Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion(), token});
-    };
-    std::vector<Guest> guests(4);
-    for (Guest& g : guests) g.first = hello(0);
+    Host();
+    guests.resize(4);
     guests[0].then = Encoded(net::Presence{1, true});
     // Back, it stamps at once.
     guests[3].then = Encoded(net::Quiet{1, 1000, 1000});
-    std::vector<StepDriver::Step> steps;
-    for (int i = 0; i < 150; ++i)
-        steps.push_back([&, i] {
-            if (i == 0) guests[0].end = network.Connect(4005, {});
-            if (i == 10) guests[1].end = network.Connect(4005, {});
-            if (i == 40) guests[0].end.reset();
-            if (i == 80) guests[2].end = network.Connect(4005, {});
-            if (i == 100) {
-                guests[3].first = hello(guests[0].Find<net::Welcome>()->token);
-                guests[3].end = network.Connect(4005, {});
-            }
-            network.Advance(i == 40 ? 6000 : 5);
-            for (Guest& g : guests) g.Poll();
-            HeadlessTick();
-            return true;
-        });
-    ASSERT_EQ(RunGame(3, steps), 0);
+    RunHost(3, 150, [&](int i) {
+        if (i == 0) guests[0].Connect(network);
+        if (i == 10) guests[1].Connect(network);
+        if (i == 40) guests[0].Drop();
+        if (i == 80) guests[2].Connect(network);
+        if (i == 100) {
+            guests[3].first = Encoded(Hello(false, guests[0].Token()));
+            guests[3].Connect(network);
+        }
+        if (i == 40) network.Advance(6000);
+        return true;
+    });
     ASSERT_NE(guests[3].Find<net::Welcome>(), nullptr);
     EXPECT_EQ(guests[3].Find<net::Welcome>()->machine, 1);
     EXPECT_NE(guests[3].Find<net::CatchUp>(), nullptr);
@@ -280,149 +176,79 @@ TEST_F(NetplayTest, AnAwayMachineThatLosesItsConnectionComesBackToItsPlace) {
         EXPECT_FALSE(e.kind == ReplayEvent::Left) << "machine " << e.value << " left at " << e.step;
 }
 
-// Two guests whose games differ from the host's at a turn's start: the host cannot tell whose game is
-// right, so it stops the game for everyone, tells the guests, writes a report beside its replays and
-// goes back to the title. (One guest alone differing is dropped alone: test_hostile.cpp.)
-TEST_F(NetplayTest, DifferentGamesAtATurnsStartStopTheGameWithAReport) {
-    const fs::path data = fs::temp_directory_path() / ("lobshot-desync-" + std::to_string(::getpid()));
-    fs::remove_all(data);
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    net::InProcessNetwork network;
-    std::string error;
-    NetConfigure(NetRole::Host, network.Listen(4002, {}, &error), "4002");
-    std::vector<Guest> guests(2);
-    for (Guest& g : guests) g.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
-    // The host plays both seats: the title, "Start Game", and each player's "Finish" in the shop.
-    const std::vector<int> keys = {VK_RETURN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
-                                   VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN,
-                                   VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
-    std::size_t next = 0;
-    bool reported = false, aimed = false;
-    int aimedAt = 0;
-    std::vector<StepDriver::Step> steps;
-    for (int i = 0; i < 600; ++i)
-        steps.push_back([&, i] {
-            if (i == 0) guests[0].end = network.Connect(4002, {});
-            if (i == 1) guests[1].end = network.Connect(4002, {});
-            network.Advance(5);
-            for (Guest& g : guests) g.Poll();
-            if (i > 10 && i % 6 == 0 && next < keys.size()) PressKey(keys[next++]);
-            if (!aimed && CurrentMode == Aiming) {
-                aimed = true;
-                aimedAt = i;
-            }
-            // Once the host is aiming, both guests claim another game at every frame so far.
-            if (aimed && !reported && i == aimedAt + 5) {
-                reported = true;
-                for (Guest& g : guests)
-                    for (std::uint32_t f = 0; f <= static_cast<std::uint32_t>(FrameCounter); ++f)
-                        g.end->Send(g.end->Peers().at(0), Encoded(net::StateHash{f, 12345}));
-            }
-            HeadlessTick();
-            return true;
-        });
-    ASSERT_EQ(RunGame(11, steps), 0);
-    ASSERT_TRUE(aimed) << "the host never reached its first turn";
-    EXPECT_TRUE(NetDesync());
-    EXPECT_NE(NetFailure().find("differ"), std::string::npos) << NetFailure();
-    for (const Guest& g : guests) {
-        const auto* told = g.Find<net::Desync>();
-        ASSERT_NE(told, nullptr);
-        EXPECT_EQ(told->theirs, 12345u);
-    }
-    EXPECT_EQ(CurrentMode, Title);
-    int reports = 0;
-    for (const auto& entry : fs::directory_iterator(data / "lobshot" / "replays")) {
-        std::ifstream in(entry.path());
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_NE(text.find("theirs 12345\n"), std::string::npos) << text;
-        EXPECT_NE(text.find("seed 11\n"), std::string::npos) << text;
-        EXPECT_NE(text.find("lobshot-replay " + std::to_string(REPLAY_FORMAT_VERSION) + "\n"),
-                  std::string::npos)
-            << text;
-        ++reports;
-    }
-    EXPECT_EQ(reports, 1);
-    unsetenv("XDG_DATA_HOME");
-    fs::remove_all(data);
-}
-
-// Esc is this machine's own: it offers to leave, Shift+Y leaves (the host's leaving ends the game
-// for its guests), and no key of the prompt reaches the game or the other machines.
-TEST_F(NetplayTest, EscOffersToLeaveAndShiftYLeavesTheNetworkGame) {
-    net::InProcessNetwork network;
-    std::string error;
-    NetConfigure(NetRole::Host, network.Listen(4003, {}, &error), "4003");
-    Guest guest;
-    guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
-    NetRole during = NetRole::Local;
-    std::vector<StepDriver::Step> steps;
-    for (int i = 0; i < 120; ++i)
-        steps.push_back([&, i] {
-            if (i == 0) guest.end = network.Connect(4003, {});
-            network.Advance(5);
-            guest.Poll();
-            if (i == 30) PressKey(VK_ESCAPE);  // the prompt
-            if (i == 36) PressKey('N');        // any other key puts it away
-            if (i == 42) PressKey(VK_ESCAPE);
-            if (i == 48) {
+// Esc is this machine's own: it offers to leave, any other key puts the offer away, and Shift+Y or a
+// pad's Y leaves (the host's leaving ends the game for its guests). No key of the prompt reaches the
+// game or the other machines; a pad's Y with no offer up is one of the game's keys.
+TEST_F(NetplayTest, EscOffersToLeaveAndShiftYOrAPadsYLeaves) {
+    for (const bool pad : {false, true}) {
+        SCOPED_TRACE(pad ? "a pad's Y" : "Shift+Y");
+        TearDown();
+        SetUp();
+        Host();
+        FakeGuest& guest = NewGuest();
+        NetRole during = NetRole::Local;
+        RunHost(13, 120, [&](int i) {
+            if (i == 0) guest.Connect(network);
+            if (i == 24) PressKey(VK_GAMEPAD_Y);
+            if (i == 30 || i == 42) PressKey(VK_ESCAPE);
+            if (i == 36) PressKey('N');
+            if (i == 47) during = NetRoleNow();
+            if (i == 48 && pad) PressKey(VK_GAMEPAD_Y);
+            if (i == 48 && !pad) {
                 PostKey(WM_KEYDOWN, VK_SHIFT);
                 PostKey(WM_KEYDOWN, 'Y');
             }
-            if (i == 47) during = NetRoleNow();
-            HeadlessTick();
             return true;
         });
-    ASSERT_EQ(RunGame(13, steps), 0);
-    EXPECT_EQ(during, NetRole::Host) << "the first Esc or N left the game";
-    EXPECT_EQ(NetRoleNow(), NetRole::Local);
-    EXPECT_TRUE(NetFailure().empty()) << "leaving is no failure: " << NetFailure();
-    EXPECT_EQ(CurrentMode, Title);
-    const auto* bye = guest.Find<net::Goodbye>();
-    ASSERT_NE(bye, nullptr);
-    EXPECT_EQ(bye->reason, "The host left the game");
-    // Neither the prompt's keys nor the game's title key went to the guest or into the game.
-    for (const net::Message& m : guest.heard) {
-        const auto* input = std::get_if<net::Input>(&m);
-        if (!input) continue;
-        for (const net::FrameInput& f : input->frames)
-            for (const net::KeyEvent& k : f.keys) {
-                EXPECT_TRUE(k.key != VK_ESCAPE && k.key != 'N' && k.key != 'Y') << int{k.key};
-            }
+        EXPECT_EQ(during, NetRole::Host) << "the first Esc or N left the game";
+        EXPECT_EQ(NetRoleNow(), NetRole::Local);
+        EXPECT_TRUE(NetFailure().empty()) << "leaving is no failure: " << NetFailure();
+        EXPECT_EQ(CurrentMode, Title);
+        ASSERT_NE(guest.Find<net::Goodbye>(), nullptr);
+        EXPECT_EQ(guest.Find<net::Goodbye>()->reason, "The host left the game");
+        const auto promptKey = [](unsigned key) {
+            return key == VK_ESCAPE || key == 'N' || key == 'Y' || key == VK_GAMEPAD_Y;
+        };
+        std::vector<unsigned> sent, played;
+        for (const auto& [frame, keys] : guest.KeysOf(0))
+            for (const net::KeyEvent& k : keys)
+                if (k.down && promptKey(k.key)) sent.push_back(k.key);
+        for (const ReplayEvent& e : ReplayRecorded().events)
+            if (e.kind == ReplayEvent::KeyDown && promptKey(e.value)) played.push_back(e.value);
+        EXPECT_EQ(sent, std::vector<unsigned>{VK_GAMEPAD_Y});
+        EXPECT_EQ(played, std::vector<unsigned>{VK_GAMEPAD_Y});
     }
-    for (const ReplayEvent& e : ReplayRecorded().events)
-        EXPECT_TRUE(e.kind > ReplayEvent::KeyRepeat || (e.value != VK_ESCAPE && e.value != 'Y')) << e.value;
 }
 
-// A gamepad's Y answers the leave prompt as Shift+Y does, and goes to no one either.
-TEST_F(NetplayTest, APadsYLeavesTheNetworkGame) {
-    net::InProcessNetwork network;
-    std::string error;
-    NetConfigure(NetRole::Host, network.Listen(4004, {}, &error), "4004");
-    Guest guest;
-    guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
-    NetRole during = NetRole::Local;
-    std::vector<StepDriver::Step> steps;
-    for (int i = 0; i < 80; ++i)
-        steps.push_back([&, i] {
-            if (i == 0) guest.end = network.Connect(4004, {});
-            network.Advance(5);
-            guest.Poll();
-            if (i == 30) PressKey(VK_GAMEPAD_Y);  // no prompt: a key of the game's
-            if (i == 36) PressKey(VK_ESCAPE);
-            if (i == 42) PressKey(VK_GAMEPAD_Y);
-            if (i == 41) during = NetRoleNow();
-            HeadlessTick();
-            return true;
-        });
-    ASSERT_EQ(RunGame(13, steps), 0);
-    EXPECT_EQ(during, NetRole::Host);
-    EXPECT_EQ(NetRoleNow(), NetRole::Local);
-    EXPECT_EQ(CurrentMode, Title);
-    int padYs = 0;
+// Keys by the hundred in one tick of the host's own moment: a hundred presses (seventy Left, thirty
+// Up) go in one frame, and 150 Right go on in the next frame when one frame holds no more. Every key
+// reaches the other machines in order, in the frames it went into the host's game.
+TEST_F(NetplayTest, KeysByTheHundredReachTheOtherMachinesInOrder) {
+    Host();
+    FakeGuest& guest = NewGuest();
+    std::vector<net::KeyEvent> pressed;
+    RunHost(5, 60, [&](int i) {
+        if (i == 0) guest.Connect(network);
+        for (int k = 0; (i == 20 && k < 100) || (i == 30 && k < 150); ++k) {
+            const std::uint8_t key = i == 30 ? VK_RIGHT : k < 70 ? VK_LEFT : VK_UP;
+            PressKey(key);
+            for (const net::KeyEvent& e : Press(key)) pressed.push_back(e);
+        }
+        return true;
+    });
+    std::vector<std::pair<std::uint32_t, net::KeyEvent>> heard, played;
+    for (const auto& [frame, keys] : guest.KeysOf(0))
+        for (const net::KeyEvent& k : keys) heard.emplace_back(frame, k);
     for (const ReplayEvent& e : ReplayRecorded().events)
-        padYs += e.kind == ReplayEvent::KeyDown && e.value == static_cast<std::uint32_t>(VK_GAMEPAD_Y);
-    EXPECT_EQ(padYs, 1) << "only the Y pressed before the prompt reached the game";
+        if (e.kind <= ReplayEvent::KeyUp)
+            played.emplace_back(e.step, net::KeyEvent{e.kind == ReplayEvent::KeyDown,
+                                                      static_cast<std::uint8_t>(e.value), false});
+    EXPECT_EQ(heard, played);
+    ASSERT_EQ(heard.size(), pressed.size());
+    for (std::size_t k = 0; k < pressed.size(); ++k) EXPECT_EQ(heard[k].second, pressed[k]) << k;
+    const std::uint32_t first = heard.front().first;
+    EXPECT_EQ(heard[199].first, first) << "the hundred presses went in more than one frame";
+    EXPECT_EQ(heard.back().first, heard[200].first + 1) << "the 150 presses did not go on in the next frame";
 }
 
 // The ticks of a host that has fallen behind a guest: the guest stamps its first moment (its turn in
@@ -433,17 +259,10 @@ struct BehindTicks {
     std::vector<std::uint32_t> steps;
     std::vector<int> shown;
     std::vector<std::int64_t> lag;
-    bool guestDropped = false;
 };
 constexpr std::uint32_t AHEAD = 200;
 
-BehindTicks RunHostBehindAGuest(bool paced, std::uint16_t port) {
-    net::InProcessNetwork network;
-    std::string error;
-    NetConfigure(NetRole::Host, network.Listen(port, {}, &error), std::to_string(port));
-    NetTicksPaced(paced);
-    Guest guest;
-    guest.first = Encoded(net::Hello{net::kProtocolNumber, ReplayGameVersion()});
+BehindTicks RunHostBehindAGuest(NetTest& test, FakeGuest& guest) {
     // The title, seat 2 to Guest 1, "Start Game", and the host's seat done shopping: the guest's turn
     // in the shop comes next.
     const std::vector<int> keys = {VK_RETURN, '2',     VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN,
@@ -454,45 +273,39 @@ BehindTicks RunHostBehindAGuest(bool paced, std::uint16_t port) {
     std::uint32_t steps = 0;
     int shown = 0;
     const auto stamp = [&](std::uint32_t first, std::uint32_t last) {
-        guest.end->Send(guest.end->Peers().at(0), Encoded(net::Quiet{1, first, last}));
+        guest.Send(net::Quiet{1, first, last});
         stamped = last;
     };
-    std::vector<StepDriver::Step> driver;
-    for (int i = 0; i < 400; ++i)
-        driver.push_back([&, i] {
-            if (i == 0) guest.end = network.Connect(port, {});
-            network.Advance(5);
-            guest.Poll();
-            if (stamped >= 0) {
-                ticks.steps.push_back(ReplayFrameSteps() - steps);
-                ticks.shown.push_back(HeadlessLastFrame().presents - shown);
-                ticks.lag.push_back(stamped - static_cast<std::int64_t>(ReplayFrameSteps()));
-                stamp(static_cast<std::uint32_t>(stamped) + 1, static_cast<std::uint32_t>(stamped) + 1);
-            } else if (CurrentMode == WeaponShop && ShopPlayer == 1) {
-                // The guest's moment starts with the frame whose owner the last step found.
-                const std::uint32_t first = ReplayFrameSteps() + INPUT_DELAY;
-                stamp(first, first + AHEAD);
-            }
-            steps = ReplayFrameSteps();
-            shown = HeadlessLastFrame().presents;
-            const bool guestPresent = (MachinesPresent & 2u) != 0;
-            if (i > 10 && i % 6 == 0 && next < keys.size() && (next != 1 || guestPresent))
-                PressKey(keys[next++]);
-            HeadlessTick();
-            return true;
-        });
-    EXPECT_EQ(RunGame(17, driver), 0);
+    test.RunHost(17, 400, [&](int i) {
+        if (stamped >= 0) {
+            ticks.steps.push_back(ReplayFrameSteps() - steps);
+            ticks.shown.push_back(HeadlessLastFrame().presents - shown);
+            ticks.lag.push_back(stamped - static_cast<std::int64_t>(ReplayFrameSteps()));
+            stamp(static_cast<std::uint32_t>(stamped) + 1, static_cast<std::uint32_t>(stamped) + 1);
+        } else if (CurrentMode == WeaponShop && ShopPlayer == 1) {
+            // The guest's moment starts with the frame whose owner the last step found.
+            const std::uint32_t first = ReplayFrameSteps() + INPUT_DELAY;
+            stamp(first, first + AHEAD);
+        }
+        steps = ReplayFrameSteps();
+        shown = HeadlessLastFrame().presents;
+        const bool guestPresent = (MachinesPresent & 2u) != 0;
+        if (i > 10 && i % 6 == 0 && next < keys.size() && (next != 1 || guestPresent)) PressKey(keys[next++]);
+        return true;
+    });
     EXPECT_EQ(CurrentMode, WeaponShop);
-    ticks.guestDropped = guest.closed;
+    EXPECT_FALSE(guest.closed);
     return ticks;
 }
 
 // At the window's pace the host runs up to ten steps a tick, showing only the last, until it is
 // level; then one a tick again, however long the guest goes on stamping at an even pace.
 TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLast) {
-    const BehindTicks ticks = RunHostBehindAGuest(true, 4004);
+    Host();
+    FakeGuest& guest = NewGuest();
+    guest.Connect(network);
+    const BehindTicks ticks = RunHostBehindAGuest(*this, guest);
     ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
-    EXPECT_FALSE(ticks.guestDropped);
     EXPECT_EQ(*std::max_element(ticks.steps.begin(), ticks.steps.end()), 10u);
     for (std::size_t t = 0; t < ticks.shown.size(); ++t) EXPECT_EQ(ticks.shown[t], 1) << "tick " << t;
     EXPECT_GT(ticks.lag.front(), static_cast<std::int64_t>(AHEAD));
@@ -505,9 +318,12 @@ TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLas
 
 // A script's ticks come as fast as it asks for them: one step each, behind or not.
 TEST_F(NetplayTest, AScriptsTicksRunOneStepEachEvenBehind) {
-    const BehindTicks ticks = RunHostBehindAGuest(false, 4005);
+    Host();
+    NetTicksPaced(false);
+    FakeGuest& guest = NewGuest();
+    guest.Connect(network);
+    const BehindTicks ticks = RunHostBehindAGuest(*this, guest);
     ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
-    EXPECT_FALSE(ticks.guestDropped);
     for (std::size_t t = 0; t < ticks.steps.size(); ++t) EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
     EXPECT_GT(ticks.lag.back(), static_cast<std::int64_t>(AHEAD));
 }
@@ -523,9 +339,9 @@ TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine)
     EXPECT_TRUE(NetFailure().empty());
 }
 
-// A machine is in its room while its network game goes on, and in none once it is over or reset.
+// A machine is in its room while its network game goes on, and in none once it is over or reset. A
+// joining machine with nobody to answer it goes on at its own keyboard, saying why.
 TEST_F(NetplayTest, TheRoomIsKeptOnlyWhileTheNetworkGameGoesOn) {
-    net::InProcessNetwork network;
     std::string error;
     NetConfigure(NetRole::Host, network.Listen(4002, {}, &error), "127.0.0.1:1883", "ABCDEFGH");
     EXPECT_EQ(NetRoom(), "ABCDEFGH");
@@ -537,31 +353,11 @@ TEST_F(NetplayTest, TheRoomIsKeptOnlyWhileTheNetworkGameGoesOn) {
     quick.timeout_ms = 200;
     NetConfigure(NetRole::Join, network.Connect(4003, quick), "room ABCDEFGH", "ABCDEFGH");
     EXPECT_EQ(NetRoom(), "ABCDEFGH");
-    std::vector<StepDriver::Step> steps(20, [] {
-        HeadlessTick();
-        return true;
-    });
-    ASSERT_EQ(RunGame(5, steps), 0);
+    ASSERT_EQ(RunGame(5, Ticks(20)), 0);
     EXPECT_NE(NetFailure().find("Could not join room ABCDEFGH"), std::string::npos) << NetFailure();
     EXPECT_EQ(NetRoom(), "");
-}
-
-// A joining machine with nobody to answer it goes on at its own keyboard, saying why.
-TEST_F(NetplayTest, AJoinWithNoHostFailsAndTheGameStaysAtOneKeyboard) {
-    net::InProcessNetwork network;
-    net::TransportOptions quick;
-    quick.timeout_ms = 200;
-    NetConfigure(NetRole::Join, network.Connect(4001, quick), "127.0.0.1:4001");
-    int frames = 0;
-    std::vector<StepDriver::Step> steps(20, [&] {
-        ++frames;
-        HeadlessTick();
-        return true;
-    });
-    ASSERT_EQ(RunGame(5, steps), 0);
     EXPECT_EQ(NetRoleNow(), NetRole::Local);
-    EXPECT_NE(NetFailure().find("Could not join 127.0.0.1:4001"), std::string::npos) << NetFailure();
-    EXPECT_EQ(frames, 20);
+    EXPECT_EQ(HeadlessTickCount(), 20u);
     EXPECT_EQ(CurrentMode, Title);
 }
 
@@ -625,27 +421,6 @@ TEST_F(SeatsTest, KeysOneToEightCycleThroughTheMachinesPresentThenTheComputer) {
     EXPECT_EQ(SeatLabel(1), "Host");
     EXPECT_EQ(SeatMachines[1], 0);
     EXPECT_FALSE(PlayerChoiceCycleController(5)) << "only seats taking part change";
-}
-
-class TakeoverTest : public MatchTest {};
-
-TEST_F(TakeoverTest, TheComputerTakesUpATurnAPersonLeftHalfPlayed) {
-    ComputerPlayersStart(9);
-    SeatControllers.fill(ControllerHuman);
-    InputSuspended = false;
-    const auto pressesSpace = [](int frames) {
-        for (int i = 0; i < frames; ++i) {
-            const ComputerKeys keys = ComputerPlayersFrame();
-            for (int k = 0; k < keys.count; ++k) {
-                if (keys.keys[k] == VK_SPACE) return true;
-                ProcessComputerKey(keys.keys[k]);
-            }
-        }
-        return false;
-    };
-    EXPECT_FALSE(pressesSpace(20)) << "a person's turn";
-    SeatControllers[static_cast<std::size_t>(ThePlayers->CurrentIndex())] = ControllerNormal;
-    EXPECT_TRUE(pressesSpace(600)) << "the computer never fired in the turn it took over";
 }
 
 }  // namespace

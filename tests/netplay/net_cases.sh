@@ -1,0 +1,481 @@
+#!/usr/bin/env bash
+# Runs whole network games between lobshot-headless machines on 127.0.0.1, over ENet or meeting in
+# an online room through a real relay (a Mosquitto broker with the project's configuration), and
+# checks that every machine played the same game, and that it is the game its replay plays at one
+# keyboard.
+#
+# Usage: net_cases.sh RUNNER NET-TOOL WORK-DIR CASE   (CASE names a function below; exits 1, saying
+# why, when the machines do not agree). Every run and every wait has a time limit.
+set -u
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+runner=$1
+tool=$2
+work=$3/$4
+case_name=$4
+rm -rf "$work"
+mkdir -p "$work"
+export XDG_DATA_HOME=$work/data
+# A port of this run's own, away from the ones the system hands out.
+port=$((20000 + ($$ % 2000) * 4))
+pids=()
+relay_pid=""
+trap '[ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null' EXIT
+
+fail() {
+    echo "$case_name: $*" >&2
+    for f in "$work"/*.err; do
+        [ -s "$f" ] && { echo "--- $(basename "$f"):" >&2; tail -5 "$f" >&2; }
+    done
+    exit 1
+}
+
+# machine NAME ARGS...: starts a runner in the background, with a data folder of its own as on a
+# machine of its own; its status goes to NAME.status, its trace rows to NAME.out as they come, and
+# the process id of the time limit that runs it to NAME.pid.
+machine() {
+    local name=$1
+    shift
+    (export XDG_DATA_HOME=$work/$name.data
+     timeout 240 stdbuf -oL "$runner" "$@" --script "$work/$name.script" --state "$work/$name.json" \
+        --record "$work/$name.replay" >"$work/$name.out" 2>"$work/$name.err" &
+     echo $! >"$work/$name.pid"
+     wait $!
+     echo $? >"$work/$name.status") &
+    pids+=($!)
+}
+
+# The runner of a machine started by `machine`.
+runner_of() { pgrep -P "$(cat "$work/$1.pid")"; }
+
+# await_row NAME PATTERN: waits at most 60 s until the last row of a machine run with --realtime
+# matches, as "WeaponShop$" (another's moment in the shop) or "Aiming, mine" (its own turn).
+await_row() {
+    local _
+    for _ in $(seq 600); do
+        grep '^tick' "$work/$1.out" 2>/dev/null | tail -1 | grep -qE "$2" && return
+        sleep 0.1
+    done
+    fail "$1 never reached \"$2\""
+}
+
+finish() {
+    for pid in "${pids[@]}"; do wait "$pid"; done
+    pids=()
+    for s in "$work"/*.status; do
+        [ "$(cat "$s")" = 0 ] || fail "$(basename "$s" .status) exited with status $(cat "$s")"
+    done
+}
+
+# The state without this machine's own view of the network.
+shared() { grep -v '"net":' "$1"; }
+
+# The same for a machine that joined under way, without the sounds started: it played the game so
+# far back within a tick of the clock, so its effects found their voices busy where the host's did
+# not. The sounds looping are compared still.
+shared_game() { shared "$1" | sed 's/"played": \[[^]]*\]//'; }
+
+# A replay's lines before frame step c, without its end line and its remarks (names and chat lines,
+# which each machine keeps as it hears them).
+keys_before='$1 ~ /^[0-9]+$/ && ($1 >= c || $2 == "name" || $2 == "chat") {next} /^end/ {next} {print}'
+
+# Every machine's game is the one its replay plays at one keyboard, and every machine's replay
+# agrees with the host's up to the shorter one's end.
+same_game() {
+    local host_end
+    host_end=$(sed -n 's/^end //p' "$work/host.replay")
+    for r in "$work"/*.replay; do
+        local name
+        name=$(basename "$r" .replay)
+        "$runner" --replay "$r" --state "$work/$name.local.json" >/dev/null 2>"$work/$name.local.err" ||
+            fail "$name's replay does not play"
+        local compared=shared
+        grep -q "Caught up at frame step" "$work/$name.out" && compared=shared_game
+        cmp -s <($compared "$work/$name.json") <($compared "$work/$name.local.json") ||
+            fail "$name's game differs from its replay played at one keyboard"
+        local end common
+        end=$(sed -n 's/^end //p' "$r")
+        common=$((end < host_end ? end : host_end))
+        cmp -s <(awk -v c="$common" "$keys_before" "$r") <(awk -v c="$common" "$keys_before" "$work/host.replay") ||
+            fail "$name's replay differs from the host's"
+    done
+}
+
+# The same hash of the last turn's start on the machines named, which stopped in the same turn.
+same_hash() {
+    local first
+    first=$(grep -o '"stateHash": [0-9]*' "$work/$1.json")
+    for name in "$@"; do
+        [ "$(grep -o '"stateHash": [0-9]*' "$work/$name.json")" = "$first" ] || fail "$name has another state hash"
+    done
+}
+
+# A guest: shops for its seat, then fires whenever it is its turn, until the match ends; with
+# "leave" it goes away once the match has begun.
+guest_script() {
+    {
+        echo "until WeaponShop 200000"
+        echo "until mine 200000"
+        echo "press Down Down Down Down Down Down Enter"
+        echo "until Aiming|EndOfMatch 200000"
+        if [ "${2:-}" = leave ]; then
+            echo "wait 30"
+            return
+        fi
+        for _ in $(seq 60); do
+            echo "until mine|EndOfMatch 200000"
+            echo "press Space"
+            echo "until ShotInProgress|EndOfMatch 1000"
+            echo "until Aiming|EndOfMatch 200000"
+        done
+        echo "until EndOfMatch 200000"
+        echo "wait 20"
+    } >"$work/$1.script"
+}
+
+# The host's start: waits for the machines, sets the seats (key presses after "press") and starts
+# the game, to the weapon shop.
+host_start() {
+    printf '%s\n' "until joined $1" "wait 5" "press Enter" "until PlayerChoice 20" "press $2" "wait 5" \
+        "press Down Down Down Enter" "until WeaponShop 20"
+}
+
+# Two machines to the first turn: the guest shops for its seat over the network. Each person has a
+# name (the guest's with a direction override, which is left out) and says a line in the shop: both
+# machines show both, and their replays keep them.
+two_machines_first_turn() {
+    { host_start 2 2; printf '%s\n' "say Good luck, Bob!" "press Down Down Down Down Down Down Enter" \
+        "until Aiming 20000" "wait 5"; } >"$work/host.script"
+    printf '%s\n' "until WeaponShop 20000" "wait 10" "say   Thanks, Ann  " "until mine 20000" \
+        "press Down Down Down Down Down Down Enter" "until Aiming 20000" "wait 5" >"$work/guest1.script"
+    machine host --seed 77 --host "$port" --name Ann
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port" --name $'\u202eBob'
+    finish
+    cmp -s <(shared "$work/host.json") <(shared "$work/guest1.json") || fail "the machines' states differ"
+    grep -q '"machine": 1' "$work/host.json" || fail "seat 2 is not the guest's"
+    grep -q '"role": "join", "machine": 1, "machines": 2' "$work/guest1.json" || fail "the guest's net state is wrong"
+    local people='"names": \["Ann", "Bob"\], "chat": \["Ann: Good luck, Bob!", "Bob: Thanks, Ann"\]'
+    grep -q "$people" "$work/host.json" || fail "the host shows other names or lines"
+    grep -q "$people" "$work/guest1.json" || fail "the guest shows other names or lines"
+    grep -q '^[0-9]* name 1 Bob$' "$work/host.replay" || fail "the host's replay lacks the guest's name"
+    [ "$(grep -cE '^[0-9]+ chat (0 Good luck, Bob!|1 Thanks, Ann)$' "$work/guest1.replay")" = 2 ] ||
+        fail "the guest's replay lacks a line"
+    same_game
+}
+
+# A guest that plays seat 1 through `matches` matches: it shops, then fires whenever it is its turn,
+# `turns` times a match (12 unless given), a few turns more than the seed's matches take (a turn left
+# over passes in three ticks once the match has ended, so the guest is done while the host still
+# waits at the end).
+guest_plays_matches() {
+    for _ in $(seq "$1"); do
+        printf '%s\n' "until WeaponShop 200000" "until mine 200000" "wait 10" \
+            "press Down Down Down Down Down Down Enter" "until Aiming|EndOfMatch 200000"
+        for _ in $(seq "${2:-12}"); do
+            printf '%s\n' "until mine|EndOfMatch 200000" "press Space" "until ShotInProgress|EndOfMatch 1000" \
+                "until Aiming|EndOfMatch 200000"
+        done
+    done
+}
+
+# The host stops at a moment (after the script's lines before it) until one more machine joins:
+# it marks the moment with a file that join_at waits for, then waits for the machine.
+host_waits_for_joiner() {
+    printf '%s\n' "materials $work/$1.pgm" "until joined $2"
+}
+
+# join_at MOMENT SCRIPT-LINES...: once the host has marked the moment, a machine joins and runs
+# the lines given.
+join_at() {
+    local moment=$1
+    shift
+    printf '%s\n' "$@" >"$work/$moment.script"
+    # A whole match may lie before the moment, slow under the sanitizers: the host's own time limit
+    # bounds the wait, and a host that has stopped ends it at once.
+    for _ in $(seq 4000); do
+        [ -e "$work/$moment.pgm" ] || [ -e "$work/host.status" ] && break
+        sleep 0.05
+    done
+    [ -e "$work/$moment.pgm" ] || fail "the host did not reach the moment $moment"
+    machine "$moment" --join "127.0.0.1:$port"
+}
+
+# Machines joining a game under way at every kind of moment, one after another: at the player
+# choice, in the weapon shop, while aiming, with a shot in flight, at the end of the match and in a
+# later match. Guest 1 plays seat 1 against an Expert computer; the host watches. Every joiner takes
+# the game so far from the host (with Guest 1's keys the host already holds) and ends, as the host
+# does, 60 frames into the end of the second match, in the host's state.
+guests_join_under_way() {
+    {
+        printf '%s\n' "until joined 2" "wait 5" "press Enter" "until PlayerChoice 20" "press 1 2 2 2 2 2 2" "wait 5"
+        host_waits_for_joiner choice 3
+        printf '%s\n' "wait 3" "press Down Down Down Enter" "until WeaponShop 20"
+        host_waits_for_joiner shop 4
+        echo "until Aiming 20000"
+        host_waits_for_joiner aiming 5
+        echo "until ShotInProgress 20000"
+        host_waits_for_joiner shot 6
+        echo "until EndOfMatch 20000"
+        host_waits_for_joiner end 7
+        printf '%s\n' "wait 60" "press Space" "until WeaponShop 200" "until Aiming 20000"
+        host_waits_for_joiner later 8
+        printf '%s\n' "until EndOfMatch 20000" "wait 60"
+    } >"$work/host.script"
+    guest_plays_matches 2 >"$work/guest1.script"
+    local first_match=("until EndOfMatch 20000" "until WeaponShop 20000")
+    local to_end=("until EndOfMatch 20000" "wait 60")
+    machine host --seed 7 --host "$port"
+    sleep 0.2
+    machine guest1 --join "127.0.0.1:$port"
+    join_at choice "until WeaponShop 20000" "${first_match[@]}" "${to_end[@]}"
+    join_at shop "${first_match[@]}" "${to_end[@]}"
+    join_at aiming "${first_match[@]}" "${to_end[@]}"
+    join_at shot "${first_match[@]}" "${to_end[@]}"
+    join_at end "until WeaponShop 20000" "${to_end[@]}"
+    join_at later "${to_end[@]}"
+    finish
+    for joiner in choice shop aiming shot end later; do
+        cmp -s <(shared_game "$work/host.json") <(shared_game "$work/$joiner.json") ||
+            fail "the machine that joined at the moment '$joiner' is not in the host's state"
+    done
+    grep -q '"mode": "EndOfMatch"' "$work/host.json" || fail "the second match did not end"
+    same_game
+}
+
+# A guest's process killed mid-match (kill -9) and started again once the host has noticed the
+# loss. Guest 1 plays seat 1 against an Expert computer. The host holds the game in the computer's
+# turn while Guest 1 is killed and a watcher joins; when seat 1's turn comes the host waits for Guest
+# 1's keys until it gives up on it, and the computer plays the seat. Guest 1, started again, offers
+# the token kept in its data folder, comes back as Guest 1 in the middle of the seat's turn and its
+# person plays the seat again: it plays the match out and shops for the seat in the next one, and it
+# and the watcher end in the host's state at that match's first turn.
+guest_rejoins_after_kill() {
+    { host_start 2 "1 2 2 2 2 2 2"; printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000"
+      host_waits_for_joiner watcher 3
+      printf '%s\n' "until ShotInProgress 20000" "until Aiming 20000" "wait 10" "until joined 3" \
+        "until EndOfMatch 20000" "wait 60" "press Space" "until WeaponShop 200" "until Aiming 20000" "wait 5"
+    } >"$work/host.script"
+    # The first run shops and fires once; the second plays on.
+    { guest_plays_matches 1 | sed -n 1,9p; echo "until EndOfMatch 200000"; } >"$work/guest1.first.script"
+    { guest_plays_matches 1 | sed 1,5d; guest_plays_matches 1 | sed -n 1,4p; echo "until Aiming 20000"; echo "wait 5"; } \
+        >"$work/guest1.script"
+    machine host --seed 7 --host "$port"
+    sleep 0.2
+    (export XDG_DATA_HOME=$work/guest1.data
+     exec "$runner" --join "127.0.0.1:$port" --script "$work/guest1.first.script" >"$work/guest1.first.out" \
+         2>"$work/guest1.first.err") &
+    local victim=$!
+    for _ in $(seq 1200); do [ -e "$work/watcher.pgm" ] && break; sleep 0.05; done
+    kill -9 "$victim"
+    wait "$victim" 2>/dev/null
+    join_at watcher "until EndOfMatch 20000" "until WeaponShop 20000" "until Aiming 20000" "wait 5"
+    for _ in $(seq 1200); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
+    grep -q "Guest 1 left" "$work/host.out" || fail "the host did not notice the guest's loss"
+    machine guest1 --join "127.0.0.1:$port"
+    finish
+    grep -q "Guest 1 joined the game again" "$work/host.out" || fail "the guest did not come back as Guest 1"
+    [ "$(grep -cE '^[0-9]+ (joined|left) 1$' "$work/host.replay")" = 3 ] ||
+        fail "the host's replay lacks Guest 1 joining, leaving and joining again"
+    grep -q '"controller": "human", "machine": 1' "$work/host.json" || fail "seat 1 is not the guest's again"
+    grep -q '"role": "join", "machine": 1' "$work/guest1.json" || fail "the guest is not Guest 1"
+    for name in guest1 watcher; do
+        cmp -s <(shared_game "$work/host.json") <(shared_game "$work/$name.json") ||
+            fail "$name is not in the host's state"
+    done
+    same_game
+}
+
+# Four machines through a faulty relay (loss, repeats, reordering, delays up to 200 ms), one guest
+# leaving once the match has begun: the match ends alike everywhere, the computer playing the seat
+# of the guest that left. The host watches: seat 1 is the computer's. (Machines are numbered in the
+# order they join, which the system's timing decides, so any of the three may be the one that
+# leaves.)
+four_machines_faulty_relay() {
+    # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3.
+    { host_start 4 "Right Right 1 1 1 1 1 1 1 2 3 3 4 4 4"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } \
+        >"$work/host.script"
+    guest_script guest1
+    guest_script guest2
+    guest_script guest3 leave
+    exec 3> >(exec "$tool" relay "$port" 0.10 0.05 0.10 200 230 >"$work/relay.port" 2>"$work/relay.err")
+    for _ in $(seq 50); do [ -s "$work/relay.port" ] && break; sleep 0.1; done
+    local relay
+    relay=$(cat "$work/relay.port")
+    [ -n "$relay" ] || fail "the relay did not start"
+    machine host --seed 4242 --host "$port"
+    local name
+    for name in guest1 guest2 guest3; do
+        sleep 0.2
+        machine "$name" --join "127.0.0.1:$relay"
+    done
+    finish
+    exec 3>&-
+    tail -1 "$work/relay.err"
+    grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
+    grep -qE ' left [1-3]$' "$work/host.replay" || fail "the host did not see a guest leave"
+    grep -q '"controller": "normal"' "$work/guest1.json" || fail "nobody took over the seat of the guest that left"
+    same_hash guest1 guest2
+    same_game
+}
+
+# start_relay: runs the relay on a free port (it takes that port and the next), trying a few; sets
+# relay to its address once it takes connections.
+start_relay() {
+    local relay_port _
+    for relay_port in $((28000 + ($$ % 1000) * 2)) $((30000 + ($$ % 1000) * 2)) $((26000 + ($$ % 500) * 4)); do
+        timeout 300 "$source_dir/scripts/relay.sh" "$relay_port" >"$work/relay.log" 2>&1 &
+        relay_pid=$!
+        for _ in $(seq 50); do
+            kill -0 "$relay_pid" 2>/dev/null || break
+            # Still running a moment after the port answers: the port is this broker's, not another's.
+            if (exec 3<>"/dev/tcp/127.0.0.1/$relay_port") 2>/dev/null; then
+                sleep 0.2
+                kill -0 "$relay_pid" 2>/dev/null || break
+                relay=127.0.0.1:$relay_port
+                return
+            fi
+            sleep 0.1
+        done
+        kill "$relay_pid" 2>/dev/null
+        wait "$relay_pid" 2>/dev/null
+        relay_pid=""
+    done
+    fail "the relay did not start: $(tail -3 "$work/relay.log")"
+}
+
+# room_code: the code the host's first row gives, waiting for it at most 10 s.
+room_code() {
+    local _ code
+    for _ in $(seq 100); do
+        code=$(sed -n 's/^Room code: \([2-9A-Z]\{8\}\)$/\1/p' "$work/host.out" 2>/dev/null | head -1)
+        [ -n "$code" ] && { echo "$code"; return; }
+        sleep 0.1
+    done
+    fail "the host never said its room's code"
+}
+
+# restart_relay: kills the relay's broker (kill -9) and starts it again on the same port.
+restart_relay() {
+    local broker
+    broker=$(pgrep -P "$relay_pid")
+    [ -n "$broker" ] || fail "the relay's broker is not running"
+    kill -9 "$broker"
+    wait "$relay_pid" 2>/dev/null
+    timeout 300 "$source_dir/scripts/relay.sh" "${relay##*:}" >>"$work/relay.log" 2>&1 &
+    relay_pid=$!
+}
+
+# The broker killed and started again mid-match: no machine can know what the others received
+# meanwhile, so each ends its network game within a few seconds, saying it lost the relay, with
+# status 4 and its replay written; nothing waits for the broker to come back. Two guests play
+# against a Hard computer; the host watches.
+room_relay_restarts() {
+    start_relay
+    { host_start 3 "Right 1 2 2 3 3 3 3 3 3"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
+    guest_script guest1
+    guest_script guest2
+    machine host --seed 2024 --relay "$relay" --online --realtime
+    local code
+    code=$(room_code) || exit 1
+    machine guest1 --relay "$relay" --online "$code" --realtime
+    machine guest2 --relay "$relay" --online "$code" --realtime
+    await_row guest2 "Aiming"
+    sleep 1
+    restart_relay
+    local start name
+    start=$(date +%s)
+    for pid in "${pids[@]}"; do wait "$pid"; done
+    pids=()
+    [ $(($(date +%s) - start)) -lt 10 ] || fail "the machines took 10 s or more to end"
+    for name in host guest1 guest2; do
+        [ "$(cat "$work/$name.status")" = 4 ] || fail "$name exited with status $(cat "$work/$name.status"), not 4"
+        grep -q "Lost the connection to the relay" "$work/$name.err" || fail "$name does not say it lost the relay"
+        [ -s "$work/$name.replay" ] || fail "$name's replay was not written"
+        "$runner" --replay "$work/$name.replay" >/dev/null 2>&1 || fail "$name's replay does not play"
+    done
+}
+
+# refused NAME PATTERN ARGS...: a machine that must end with status 4 within 20 s, saying PATTERN.
+refused() {
+    local name=$1 pattern=$2
+    shift 2
+    echo "wait 10" >"$work/$name.script"
+    local start
+    start=$(date +%s)
+    timeout 60 "$runner" "$@" --script "$work/$name.script" >"$work/$name.out" 2>"$work/$name.err"
+    local status=$?
+    [ "$status" = 4 ] || fail "$name: exit status $status, not 4"
+    grep -qE "$pattern" "$work/$name.err" || fail "$name: no \"$pattern\" on standard error"
+    [ $(($(date +%s) - start)) -lt 20 ] || fail "$name: took more than 20 s"
+}
+
+# Getting into a room fails cleanly: a code that is not one, a room no one keeps, no relay.
+room_refusals() {
+    start_relay
+    refused bad_code "room code has 8 characters" --relay "$relay" --online ABCDEFG
+    refused bad_letters "room code has only the letters" --relay "$relay" --online ABCDEFGO
+    refused nobody_there "Could not join room 22222222" --relay "$relay" --online 22222222
+    local gone=${relay##*:}
+    kill "$relay_pid"
+    wait "$relay_pid" 2>/dev/null
+    relay_pid=""
+    refused no_relay_host "cannot reach the relay" --relay "127.0.0.1:$gone" --online
+    refused no_relay_guest "cannot reach the relay" --relay "127.0.0.1:$gone" --online 22222222
+}
+
+# watch NAME CODE ARGS...: a spectator of the room; its script ends where the guest's does.
+watch() {
+    local name=$1 code=$2
+    shift 2
+    machine "$name" --relay "$relay" --watch "$code" "$@"
+}
+
+# spectator_sees NAME PLAYER: the spectator ended where the player did, in the player's state, as a
+# spectator (machine -1; of two machines, or one if the game has heard the guest leave by then).
+spectator_sees() {
+    cmp -s <(shared_game "$work/$2.json") <(shared_game "$work/$1.json") || fail "$1's state is not $2's"
+    grep -qE '"role": "watch", "machine": -1, "machines": [12], .*"watchers": 0,' "$work/$1.json" ||
+        fail "$1's net state is wrong: $(grep '"net"' "$work/$1.json")"
+}
+
+# A match through a room while two spectators watch, one from the start and one joining under way:
+# each ends where the host ends, in its state, and every replay is the host's. The host said its
+# code once, the guest found it by the code as a player might type it (small letters, split by a
+# hyphen), and the host counted the first spectator apart from its two machines.
+room_spectators_watch_match() {
+    start_relay
+    # Seat 1 Guest 1, seat 2 a computer.
+    { printf '%s\n' "until joined 2" "state $work/host.start.json"; host_start 2 "1 2 2 2 2 2" | tail -n +2
+      printf '%s\n' "until EndOfMatch 200000" "wait 300"; } >"$work/host.script"
+    guest_script guest1
+    printf '%s\n' "until EndOfMatch 200000" "wait 300" | tee "$work/watch1.script" >"$work/watch2.script"
+    machine host --seed 2024 --relay "$relay" --online
+    local code
+    code=$(room_code) || exit 1
+    watch watch1 "$code"
+    sleep 1
+    machine guest1 --relay "$relay" --online "$(echo "${code:0:4}-${code:4}" | tr '[:upper:]' '[:lower:]')"
+    # The second comes once the match is under way, while Guest 1 is stopped for three seconds (so
+    # that the match, run at full speed, cannot end before it is in).
+    local _
+    for _ in $(seq 100); do grep -q "Guest 1 joined" "$work/host.out" && break; sleep 0.1; done
+    sleep 0.3
+    local guest
+    guest=$(runner_of guest1)
+    [ -n "$guest" ] || fail "guest1 is not running"
+    kill -STOP "$guest"
+    watch watch2 "$code"
+    sleep 3
+    kill -CONT "$guest"
+    finish
+    grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
+    [ "$(grep -c '^Room code: ' "$work/host.out")" = 1 ] || fail "the host did not say its code exactly once"
+    grep -q '"role": "host", "machine": 0, "machines": 2, .*"watchers": 1,' "$work/host.start.json" ||
+        fail "the host did not count the spectator apart: $(grep '"net"' "$work/host.start.json")"
+    spectator_sees watch1 host
+    spectator_sees watch2 host
+    same_hash host guest1 watch1 watch2
+    same_game
+}
+
+"$case_name"
