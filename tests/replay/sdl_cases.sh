@@ -3,7 +3,7 @@
 # XDG_DATA_HOME, the runner plays it, the game plays it in its window to the end and leaves on Esc
 # without saving another, and a bad replay or command line is refused with status 2.
 #
-# Usage: sdl_replay.sh GAME RUNNER WORK-DIR
+# Usage: sdl_cases.sh GAME RUNNER WORK-DIR
 set -uo pipefail
 game=$1
 runner=$2
