@@ -2,6 +2,7 @@
 # Runs lobshot-headless with a bad replay or command line in one case and checks its exit status,
 # its message and that it wrote nothing it should not.
 # Usage: replay_cases.sh RUNNER WORK-DIR CASE
+# shellcheck source-path=SCRIPTDIR source=../support/runner_cases.sh
 . "$(dirname "$0")/../support/runner_cases.sh"
 
 # A good replay to damage: the title, a wait, the player choice; and the same as Lobshot 0.1 wrote

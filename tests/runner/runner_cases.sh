@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs lobshot-headless in one hostile case and checks its exit status, its message and its files.
 # Usage: runner_cases.sh RUNNER WORK-DIR CASE
+# shellcheck source-path=SCRIPTDIR source=../support/runner_cases.sh
 . "$(dirname "$0")/../support/runner_cases.sh"
 scenarios=$(cd "$(dirname "$0")/../scenarios" && pwd)
 
