@@ -1,7 +1,7 @@
-# shellcheck shell=sh
 # Sourced by the runner's case scripts (sh): the case's arguments and the checks they share.
 # The script is run as SCRIPT RUNNER WORK-DIR CASE, CASE naming one of its functions; it exits 1,
 # saying why, when the runner does not behave.
+# shellcheck shell=sh
 set -u
 runner=$1
 work=$2/$3
