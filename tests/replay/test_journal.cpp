@@ -126,17 +126,17 @@ TEST_F(ReplayJournal, AJournalThatCannotBeMadeIsGivenUpOnce) {
     EXPECT_EQ(error, "the replay could not be written as the game went");
 }
 
-// At the next start, each leftover is kept, with one row each: a run cut short (its torn last line
-// left out) as NAME-cut-short.lobshot-replay ending in its cut line; a whole replay whose rename
-// never came under its own name; one without a whole head is removed; one another game holds is
-// left alone.
+// At the next start, each leftover is kept, with one row each: a run cut short (its torn last line,
+// which would read as another key, left out) as NAME-cut-short.lobshot-replay ending in its cut
+// line; a whole replay whose rename never came under its own name; one without a whole head is
+// removed; one another game holds is left alone.
 TEST_F(ReplayJournal, TheNextStartKeepsWhatARunCutShortLeft) {
     ReplayRecord run;
     run.seed = 9;
     run.events = {{3, ReplayEvent::KeyDown, 'Q'}, {5, ReplayEvent::KeyUp, 'Q'}, {8, ReplayEvent::Close, 0}};
     run.steps = 8;
     const std::string whole = FormatReplay(run);
-    const std::string torn = whole.substr(0, whole.find("5 up") + 3);
+    const std::string torn = whole.substr(0, whole.find("5 up") + 6);
     std::ofstream(Path("a.lobshot-replay.partial")) << torn;
     std::ofstream(Path("b.lobshot-replay.partial")) << whole;
     std::ofstream(Path("c.lobshot-replay.partial")) << "lobshot-replay 1\ngame";
