@@ -32,11 +32,23 @@ void ComputerTest::Hills(int base, int amplitude, int period, int rockTop) {
     landscape->ScanAllColumns();
 }
 
-void ComputerTest::Wall(int left, int right, int top) {
+void ComputerTest::Block(int left, int right, int top, int bottom, std::int32_t material) {
     for (int x = left; x < right; ++x) {
-        for (int y = top; y < landscape->height; ++y) landscape->Cell(x, y) = Rock;
+        for (int y = top; y < bottom; ++y) landscape->Cell(x, y) = material;
     }
     landscape->ScanAllColumns();
+}
+
+void ComputerTest::Heal() {
+    for (int i = 0; i < players->numPlayers; ++i) players->players[i].armour = 100;
+}
+
+ShotDecision ComputerTest::Decide(int shooter, Controller level, std::uint32_t seed) {
+    ComputerRandom random;
+    random.Seed(seed);
+    TurnPlanner planner;
+    Plan(planner, shooter, level, random);
+    return planner.Decision();
 }
 
 Player& ComputerTest::Stand(int i, int x, std::int32_t armour) {

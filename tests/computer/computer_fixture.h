@@ -25,13 +25,19 @@ protected:
 
     // Rolling ground: column x is solid Earth from surface(x) down, with Rock below row rockTop.
     void Hills(int base, int amplitude, int period, int rockTop);
+    // Columns left to right - 1, rows top to bottom - 1 made of the material.
+    void Block(int left, int right, int top, int bottom, std::int32_t material = Rock);
     // A wall of Rock from row top down over columns left to right - 1.
-    void Wall(int left, int right, int top);
+    void Wall(int left, int right, int top) { Block(left, right, top, landscape->height); }
     // Player i standing on the ground of column x, in a two- or more-player game.
     Player& Stand(int i, int x, std::int32_t armour = 100);
 
     // Player `shooter` fires (angle, power, weapon) for real; ticks until the shot is over.
     RealShot Fire(int shooter, std::int32_t angle, std::int32_t power, std::int32_t weapon);
+    // Every tank's armour back to 100.
+    void Heal();
+    // The decision of a fresh planner drawing from a generator seeded with `seed`.
+    ShotDecision Decide(int shooter, Controller level, std::uint32_t seed);
     // Runs the planner to its decision, `quietTurns` into a match in which nobody has been hurt;
     // returns the slices it took.
     int Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random, int quietTurns = 0);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <tuple>
 
 #include "core/random.h"
 #include "core/rules.h"
@@ -32,8 +33,7 @@ TEST_F(ComputerTest, ExpertHitsAReachableTargetOverAWall) {
         for (int shooter : {0, 1}) {
             BrainResetForTests();
             landscape->wind = wind;
-            players->players[0].armour = 100;
-            players->players[1].armour = 100;
+            Heal();
             ComputerRandom random;
             random.Seed(42);
             TurnPlanner planner;
@@ -52,9 +52,9 @@ TEST_F(ComputerTest, ExpertHitsAReachableTargetOverAWall) {
     }
 }
 
-// Thinking draws nothing from the game's generator and changes neither the terrain nor any
-// player, at every level, with specials in stock.
-TEST_F(ComputerTest, ThinkingLeavesTheGameAlone) {
+// Thinking, and predicting any weapon's flight, draw nothing from the game's generator and change
+// neither the terrain nor any player, at every level, with specials in stock.
+TEST_F(ComputerTest, ThinkingAndPredictingLeaveTheGameAlone) {
     Hills(200, 40, 300, 260);
     Stand(0, 120).stock = {-1, 2, 2, 2, 2, 2};
     Stand(1, 470, 15);
@@ -63,31 +63,24 @@ TEST_F(ComputerTest, ThinkingLeavesTheGameAlone) {
     const std::vector<std::int32_t> terrain = Materials();
     const std::uint32_t state = game::RandState();
     const auto before = players->players;
-    for (Controller level : LEVELS) {
-        ComputerRandom random;
-        random.Seed(7);
-        TurnPlanner planner;
-        Plan(planner, 0, level, random);
+    for (Controller level : LEVELS) Decide(0, level, 7);
+    FlightSim sim;
+    sim.Capture(landscape.get(), players, shots->gravity);
+    for (std::int32_t weapon = 0; weapon < WEAPON_COUNT; ++weapon) {
+        for (std::int32_t angle = 0; angle <= MAX_ANGLE; angle += 15) sim.Shot(0, angle, 70, weapon);
     }
     EXPECT_EQ(game::RandState(), state);
     EXPECT_EQ(Materials(), terrain);
-    for (int i = 0; i < MAX_PLAYERS; ++i) {
-        const Player& was = before[i];
-        const Player& is = players->players[i];
-        EXPECT_EQ(is.x, was.x);
-        EXPECT_EQ(is.y, was.y);
-        EXPECT_EQ(is.angle, was.angle);
-        EXPECT_EQ(is.power, was.power);
-        EXPECT_EQ(is.weapon, was.weapon);
-        EXPECT_EQ(is.stock, was.stock);
-        EXPECT_EQ(is.armour, was.armour);
-        EXPECT_EQ(is.alive, was.alive);
-    }
+    auto pose = [](const Player& p) {
+        return std::tuple(p.x, p.y, p.angle, p.power, p.weapon, p.stock, p.armour, p.alive);
+    };
+    for (int i = 0; i < MAX_PLAYERS; ++i) EXPECT_EQ(pose(players->players[i]), pose(before[i])) << i;
     EXPECT_EQ(Flying().size(), 0u);
 }
 
 // Four seats: one destroyed, one out of the game. Whatever the draws, the target is a standing
-// opponent and the weapon one the shooter has: Shells and Lava only.
+// opponent and the weapon one the shooter has: Shells and Lava only. Normal and Hard go for the
+// opponent a shell can finish off.
 TEST_F(ComputerTest, ChoicesAreLivingOpponentsAndWeaponsInStock) {
     Hills(200, 30, 350, 260);
     Stand(0, 100).stock = {-1, 0, 0, 0, 1, 0};
@@ -97,12 +90,10 @@ TEST_F(ComputerTest, ChoicesAreLivingOpponentsAndWeaponsInStock) {
     Stand(4, 600, 10);
     for (Controller level : LEVELS) {
         for (std::uint32_t seed = 1; seed <= 12; ++seed) {
-            ComputerRandom random;
-            random.Seed(seed);
-            TurnPlanner planner;
-            Plan(planner, 0, level, random);
-            const ShotDecision& d = planner.Decision();
+            const ShotDecision d = Decide(0, level, seed);
             EXPECT_TRUE(d.target == 2 || d.target == 4) << level << " " << seed << " " << d.target;
+            const bool finisher = level == ControllerNormal || level == ControllerHard;
+            EXPECT_TRUE(!finisher || d.target == 4) << level << " " << seed;
             EXPECT_TRUE(d.weapon == WeaponShell || d.weapon == WeaponLava)
                 << level << " " << seed << " " << d.weapon;
             EXPECT_GE(d.angle, 0);
@@ -110,21 +101,6 @@ TEST_F(ComputerTest, ChoicesAreLivingOpponentsAndWeaponsInStock) {
             EXPECT_GE(d.power, 0);
             EXPECT_LE(d.power, MAX_POWER);
         }
-    }
-}
-
-// Normal and Hard go for the opponent a shell can finish off.
-TEST_F(ComputerTest, NormalAndHardFinishOffTheWeakest) {
-    Hills(200, 30, 350, 260);
-    Stand(0, 100);
-    Stand(1, 250, 100);
-    Stand(2, 500, 12);
-    for (Controller level : {ControllerNormal, ControllerHard}) {
-        ComputerRandom random;
-        random.Seed(3);
-        TurnPlanner planner;
-        Plan(planner, 0, level, random);
-        EXPECT_EQ(planner.Decision().target, 2) << level;
     }
 }
 
@@ -139,13 +115,8 @@ TEST_F(ComputerTest, NoLevelHitsItself) {
     for (Controller level : LEVELS) {
         for (std::uint32_t seed = 1; seed <= 8; ++seed) {
             BrainResetForTests();
-            players->players[0].armour = 100;
-            players->players[1].armour = 100;
-            ComputerRandom random;
-            random.Seed(seed);
-            TurnPlanner planner;
-            Plan(planner, 0, level, random);
-            const ShotDecision& d = planner.Decision();
+            Heal();
+            const ShotDecision d = Decide(0, level, seed);
             Fire(0, d.angle, d.power, d.weapon);
             // Let a lava stream or falling earth finish what it does.
             for (int t = 0; t < 2000 && Tick(); ++t) {
@@ -195,23 +166,15 @@ TEST_F(ComputerTest, AnABombForTwoTanksTogether) {
     Stand(0, 80).stock = {-1, 0, 0, 0, 0, 1};
     Stand(1, 480);
     Stand(2, 530);
-    const std::vector<std::int32_t> terrain = Materials();
-    ComputerRandom random;
-    random.Seed(9);
-    TurnPlanner planner;
-    Plan(planner, 0, ControllerExpert, random);
-    const ShotDecision d = planner.Decision();
-    EXPECT_EQ(d.weapon, 5);
+    const ShotDecision d = Decide(0, ControllerExpert, 9);
+    EXPECT_EQ(d.weapon, WeaponABomb);
     Fire(0, d.angle, d.power, d.weapon);
     EXPECT_LT(players->players[1].armour, 100);
     EXPECT_LT(players->players[2].armour, 100);
     EXPECT_EQ(players->players[0].armour, 100);
-    RestoreMaterials(terrain);
-    for (int i = 0; i < 3; ++i) players->players[i].armour = 100;
     EXPECT_EQ(players->players[0].stock[WeaponABomb], 0);
     players->players[0].stock[WeaponABomb] = 1;
-    Plan(planner, 0, ControllerHard, random);
-    EXPECT_EQ(planner.Decision().weapon, WeaponABomb);
+    EXPECT_EQ(Decide(0, ControllerHard, 9).weapon, WeaponABomb);
 }
 
 // The target sits under a thick rock roof no shell blast gets through: Expert bores in with an
@@ -220,23 +183,15 @@ TEST_F(ComputerTest, AnEarthMoverForATargetUnderARoof) {
     Hills(220, 10, 900, 280);
     Stand(0, 100);
     Stand(1, 450);
-    for (int x = 400; x < 500; ++x) {
-        for (int y = 150; y < 190; ++y) landscape->Cell(x, y) = Rock;
-    }
-    for (int y = 150; y < 280; ++y) {
-        for (int x : {400, 401, 402, 497, 498, 499}) landscape->Cell(x, y) = Rock;
-    }
-    landscape->ScanAllColumns();
+    Block(400, 500, 150, 190);
+    Block(400, 403, 150, 280);
+    Block(497, 500, 150, 280);
     players->players[0].stock = {-1, 0, 0, 2, 0, 0};
-    ComputerRandom random;
-    random.Seed(4);
-    TurnPlanner planner;
-    Plan(planner, 0, ControllerExpert, random);
-    EXPECT_EQ(planner.Decision().weapon, 3);
-    EXPECT_EQ(planner.Decision().target, 1);
+    const ShotDecision bore = Decide(0, ControllerExpert, 4);
+    EXPECT_EQ(bore.weapon, WeaponEarthMover);
+    EXPECT_EQ(bore.target, 1);
     players->players[0].stock = {-1, 0, 0, 0, 0, 0};
-    Plan(planner, 0, ControllerExpert, random);
-    EXPECT_EQ(planner.Decision().weapon, 0);
+    EXPECT_EQ(Decide(0, ControllerExpert, 4).weapon, WeaponShell);
 }
 
 // A person's bracketing: after a shot noted beyond the target the next one is meant short of it,
@@ -351,24 +306,16 @@ TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
     Hills(220, 10, 900, 280);
     Stand(0, 100);
     Stand(1, 600);
-    for (int y = 60; y < 280; ++y) {
-        for (int x : {84, 85, 86, 87, 113, 114, 115, 116}) landscape->Cell(x, y) = Rock;
-    }
-    for (int y = 40; y < 60; ++y) {
-        for (int x = 84; x < 117; ++x) landscape->Cell(x, y) = x < 97 || x > 103 ? Rock : Air;
-    }
-    landscape->ScanAllColumns();
+    Block(84, 88, 60, 280);
+    Block(113, 117, 60, 280);
+    Block(84, 97, 40, 60);
+    Block(104, 117, 40, 60);
     const std::vector<std::int32_t> terrain = Materials();
     for (Controller level : LEVELS) {
         for (std::uint32_t seed = 1; seed <= 3; ++seed) {
             BrainResetForTests();
-            players->players[0].armour = 100;
-            players->players[1].armour = 100;
-            ComputerRandom random;
-            random.Seed(seed);
-            TurnPlanner planner;
-            Plan(planner, 0, level, random);
-            const ShotDecision& d = planner.Decision();
+            Heal();
+            const ShotDecision d = Decide(0, level, seed);
             Fire(0, d.angle, d.power, d.weapon);
             RestoreMaterials(terrain);
             EXPECT_GT(players->players[0].armour, 0) << level << " seed " << seed;
@@ -383,10 +330,7 @@ TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
 TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
     Hills(300, 6, 900, 330);
     landscape->gravityOn = 0;
-    for (int y = 150; y < 154; ++y) {
-        for (int x = 596; x <= 604; ++x) landscape->Cell(x, y) = Rock;
-    }
-    landscape->ScanAllColumns();
+    Block(596, 605, 150, 154);
     Stand(0, 120);
     Stand(1, 600);
     const std::vector<std::int32_t> terrain = Materials();
@@ -418,10 +362,7 @@ TEST_F(ComputerTest, OutOfAStalemateAMissIsNotRepeatedInAnotherWind) {
     Stand(1, 600);
     // A roof of rock over the target, held up by nothing (earth does not fall here).
     landscape->gravityOn = 0;
-    for (int y = 200; y < 230; ++y) {
-        for (int x = 520; x < 680; ++x) landscape->Cell(x, y) = Rock;
-    }
-    landscape->ScanAllColumns();
+    Block(520, 680, 200, 230);
     const std::vector<std::int32_t> terrain = Materials();
     for (Controller level : LEVELS) {
         BrainResetForTests();
@@ -470,13 +411,8 @@ TEST_F(ComputerTest, WhatHitFromHereIsTriedAgain) {
 TEST_F(ComputerTest, ShutInAWeaponWithoutABlast) {
     Hills(220, 10, 900, 280);
     Stand(1, 600);
-    for (int y = 150; y < 280; ++y) {
-        for (int x = 70; x < 131; ++x) landscape->Cell(x, y) = Rock;
-    }
-    for (int y = 190; y < 200; ++y) {
-        for (int x = 88; x < 113; ++x) landscape->Cell(x, y) = Air;
-    }
-    landscape->ScanAllColumns();
+    Block(70, 131, 150, 280);
+    Block(88, 113, 190, 200, Air);
     PlaceTank(0, 100, 199, 100).stock = {-1, 0, 0, 1, 0, 0};
     players->players[0].weapon = WeaponShell;
     for (Controller level : LEVELS) {
@@ -484,11 +420,7 @@ TEST_F(ComputerTest, ShutInAWeaponWithoutABlast) {
             BrainResetForTests();
             players->players[0].stock = {-1, 0, 0, 0, 0, 0};
             players->players[0].stock[static_cast<std::size_t>(gentle)] = 1;
-            ComputerRandom random;
-            random.Seed(2);
-            TurnPlanner planner;
-            Plan(planner, 0, level, random);
-            EXPECT_EQ(planner.Decision().weapon, gentle) << level;
+            EXPECT_EQ(Decide(0, level, 2).weapon, gentle) << level;
         }
     }
 }

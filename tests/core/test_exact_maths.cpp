@@ -1,8 +1,9 @@
 // Tests of the build-independent maths: the sine table's bits and the exponential's rounding.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
-#include <cstring>
+#include <type_traits>
 
 #include "core/data_resource.h"
 #include "core/exact_maths.h"
@@ -12,16 +13,9 @@
 
 namespace {
 
-std::uint32_t Bits(float value) {
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-std::uint64_t Bits(double value) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+// A float's or a double's bits.
+auto Bits(auto value) {
+    return std::bit_cast<std::conditional_t<sizeof value == 4, std::uint32_t, std::uint64_t>>(value);
 }
 
 std::uint32_t Fnv1a(const unsigned char* bytes, std::size_t size) {

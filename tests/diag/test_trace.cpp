@@ -8,6 +8,7 @@
 #include "platform/win.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -75,13 +76,9 @@ TEST_F(TraceTest, PlainErrorCopyHasNoPrefix) {
 }
 
 TEST_F(TraceTest, AFullFileEndsWithTheNoticeAndNothingIsWrittenAnywhereAfterwards) {
-    std::string path = ::testing::TempDir() + "lobshot_full_trace.txt";
-    {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        std::string block(DIAG_TRACE_LIMIT + 1, 'x');
-        std::fwrite(block.data(), 1, block.size(), f);
-        std::fclose(f);
-    }
+    const TempFolder folder;
+    const std::string path = folder.Path("trace.txt");
+    std::ofstream(path, std::ios::binary) << std::string(DIAG_TRACE_LIMIT + 1, 'x');
     TraceCapture out;
     Diag.TraceToFile = true;
     Diag.TraceFile = std::fopen(path.c_str(), "ab");
@@ -94,11 +91,7 @@ TEST_F(TraceTest, AFullFileEndsWithTheNoticeAndNothingIsWrittenAnywhereAfterward
     DiagTrace(DIAG_ERROR, "main", 1, "F", "to standard output?");
     EXPECT_EQ(out.Text(), "");
 
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    std::string text = TraceCapture::ReadAll(f);
-    std::fclose(f);
-    std::remove(path.c_str());
-    EXPECT_EQ(text.substr(DIAG_TRACE_LIMIT + 1),
+    EXPECT_EQ(TempFolder::Read(path).substr(DIAG_TRACE_LIMIT + 1),
               "----- This trace file has been truncated because it is too long -----");
 }
 
@@ -157,8 +150,8 @@ TEST_F(TraceTest, StopwatchWithTheCounterMeasuresFromTheLastStart) {
 }
 
 TEST_F(TraceTest, EnvironmentOpensAnHtmlTraceWithADocumentHead) {
-    std::string path = ::testing::TempDir() + "lobshot_env_trace.html";
-    std::remove(path.c_str());
+    const TempFolder folder;
+    const std::string path = folder.Path("trace.html");
     setenv("LOBSHOT_TRACE_FILE", path.c_str(), 1);
     setenv("LOBSHOT_TRACE_HTML", "1", 1);
     DiagConfigureFromEnvironment();
@@ -166,11 +159,7 @@ TEST_F(TraceTest, EnvironmentOpensAnHtmlTraceWithADocumentHead) {
     unsetenv("LOBSHOT_TRACE_HTML");
     DiagTrace(DIAG_ERROR, "main", 1, "F", "x");
     DiagReset();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::string text = TraceCapture::ReadAll(f);
-    std::fclose(f);
-    std::remove(path.c_str());
+    const std::string text = TempFolder::Read(path);
     EXPECT_EQ(text.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_NE(text.find("tr.severity_high"), std::string::npos);
     EXPECT_NE(text.find("<TR class=\"severity_high\"><TD>main</TD>"), std::string::npos);

@@ -1,9 +1,6 @@
 // Tests of the landscape model: the disc tables, construction and wind, the view and the terrain queries.
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <tuple>
 
 #include "core/globals.h"
@@ -13,6 +10,7 @@
 #include "runner/runner.h"
 #include "snapshot/state_snapshot.h"
 #include "tests/landscape/landscape_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -217,7 +215,8 @@ TEST_F(LandscapeModelTest, DrawShowsTheSkyBehindTheTerrainWithParallax) {
 // The replay runner's snapshot counts the materials, and its material map holds one byte a pixel.
 TEST_F(LandscapeModelTest, TheRunnerReportsTheMaterials) {
     EXPECT_NE(StateSnapshotJson().find("\"landscape\": null,"), std::string::npos);
-    const std::string path = testing::TempDir() + "landscape_materials.pgm";
+    const TempFolder folder;
+    const std::string path = folder.Path("materials.pgm");
     ASSERT_TRUE(WriteMaterialMap(path));
     TheLandscape = Make(640, 300).release();
     TheLandscape->windVaries = true;
@@ -234,15 +233,13 @@ TEST_F(LandscapeModelTest, TheRunnerReportsTheMaterials) {
         std::string::npos)
         << json;
     ASSERT_TRUE(WriteMaterialMap(path));
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = TempFolder::Read(path);
     const std::string header = "P5\n640 300\n3\n";
     ASSERT_EQ(bytes.size(), header.size() + 640 * 300);
     EXPECT_EQ(bytes.substr(0, header.size()), header);
     EXPECT_EQ(bytes[header.size() + 639], 3);
     EXPECT_EQ(bytes[header.size() + 640 * 299], 2);
     EXPECT_EQ(bytes[header.size() + 640 * 200 + 5], 1);
-    std::remove(path.c_str());
 }
 
 }  // namespace

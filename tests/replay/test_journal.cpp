@@ -3,19 +3,18 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "core/globals.h"
-#include "diag/diag.h"
 #include "replay/journal.h"
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "replay/store.h"
+#include "tests/support/capture.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -24,52 +23,30 @@ namespace {
 class ReplayJournal : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("lobshot-journal-test-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         ReplayResetForTests();
         ReplayJournalResetForTests();
         GlobalsReset();
-        trace_ = std::tmpfile();
-        DiagSetStandardOutput(trace_);
+        trace_.emplace();
     }
     void TearDown() override {
         ReplayJournalResetForTests();
         ReplayResetForTests();
-        DiagSetStandardOutput(nullptr);
-        std::fclose(trace_);
-        fs::remove_all(dir_);
     }
 
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    std::string Trace() const {
-        std::fflush(trace_);
-        std::rewind(trace_);
-        std::string text;
-        for (int c; (c = std::fgetc(trace_)) != EOF;) text += static_cast<char>(c);
-        return text;
-    }
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
+    static std::string Read(const std::string& path) { return TempFolder::Read(path); }
+    std::string Trace() const { return trace_->Text(); }
 
     // Runs frame steps, the journal hearing of each; a turn starts at the last when asked.
-    static void Steps(int n, bool turnAtLast = false, bool matchEndAtLast = false) {
+    static void Steps(int n, bool turnAtLast = false) {
         for (int i = 0; i < n; ++i) {
             ReplayFrameStepRun();
-            const bool last = i == n - 1;
-            ReplayJournalAfterStep(last && turnAtLast, last && matchEndAtLast);
+            ReplayJournalAfterStep(turnAtLast && i == n - 1, false);
         }
     }
 
-    fs::path dir_;
-    std::FILE* trace_ = nullptr;
+    TempFolder folder_;
+    std::optional<TraceCapture> trace_;
 };
 
 // The head is written once recording has started; new events reach the file at a turn's start or
@@ -143,23 +120,23 @@ TEST_F(ReplayJournal, AJournalThatCannotBeMadeIsGivenUpOnce) {
     EXPECT_NE(trace.find("ERROR:ReplayJournal: The replay cannot be written as the game goes (cannot make"),
               std::string::npos)
         << trace;
-    EXPECT_EQ(trace.find("ReplayJournal", trace.find("ReplayJournal") + 1), std::string::npos) << trace;
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 1) << trace;
     std::string saved, error;
     EXPECT_FALSE(ReplayJournalFinish(&saved, &error));
     EXPECT_EQ(error, "the replay could not be written as the game went");
 }
 
-// At the next start, each leftover is kept, with one row each: a run cut short (its torn last line
-// left out) as NAME-cut-short.lobshot-replay ending in its cut line; a whole replay whose rename
-// never came under its own name; one without a whole head is removed; one another game holds is
-// left alone.
+// At the next start, each leftover is kept, with one row each: a run cut short (its torn last line,
+// which would read as another key, left out) as NAME-cut-short.lobshot-replay ending in its cut
+// line; a whole replay whose rename never came under its own name; one without a whole head is
+// removed; one another game holds is left alone.
 TEST_F(ReplayJournal, TheNextStartKeepsWhatARunCutShortLeft) {
     ReplayRecord run;
     run.seed = 9;
     run.events = {{3, ReplayEvent::KeyDown, 'Q'}, {5, ReplayEvent::KeyUp, 'Q'}, {8, ReplayEvent::Close, 0}};
     run.steps = 8;
     const std::string whole = FormatReplay(run);
-    const std::string torn = whole.substr(0, whole.find("5 up") + 3);
+    const std::string torn = whole.substr(0, whole.find("5 up") + 6);
     std::ofstream(Path("a.lobshot-replay.partial")) << torn;
     std::ofstream(Path("b.lobshot-replay.partial")) << whole;
     std::ofstream(Path("c.lobshot-replay.partial")) << "lobshot-replay 1\ngame";
@@ -168,7 +145,7 @@ TEST_F(ReplayJournal, TheNextStartKeepsWhatARunCutShortLeft) {
     const int held = ::open(Path("d.lobshot-replay.partial").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
 
-    std::vector<std::string> kept = ReplayKeepCutShort(dir_.string());
+    std::vector<std::string> kept = ReplayKeepCutShort(folder_.Dir().string());
     std::sort(kept.begin(), kept.end());
     ASSERT_EQ(kept, (std::vector<std::string>{Path("a-cut-short.lobshot-replay"), Path("b.lobshot-replay")}));
     ReplayRecord parsed;
@@ -195,10 +172,10 @@ TEST_F(ReplayJournal, TheNextStartKeepsWhatARunCutShortLeft) {
 
     // Kept again, nothing changes; once the other game lets go, its file is kept too, under a
     // name of its own.
-    EXPECT_TRUE(ReplayKeepCutShort(dir_.string()).empty());
+    EXPECT_TRUE(ReplayKeepCutShort(folder_.Dir().string()).empty());
     ::close(held);
     std::ofstream(Path("b.lobshot-replay.partial")) << torn;
-    kept = ReplayKeepCutShort(dir_.string());
+    kept = ReplayKeepCutShort(folder_.Dir().string());
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(kept, (std::vector<std::string>{Path("b-cut-short.lobshot-replay"), Path("d.lobshot-replay")}));
 }

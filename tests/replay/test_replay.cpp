@@ -6,13 +6,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "replay/replay.h"
 #include "replay/store.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -55,10 +54,8 @@ ReplayRecord Sample() {
 std::string SampleText() {
     return "lobshot-replay 3\nrules " + std::to_string(RULES_VERSION) +
            "\nseed 4294967295\ngravity 1\nwind 3\ncontrollers human beginner easy normal hard expert human "
-           "hard\n"
-           "0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n10 joined 7\n11 left 1\n11 "
-           "offline\n11 computer 90\n"
-           "12 close\nend 12\n";
+           "hard\n0 down 13\n0 up 13\n7 repeat 255\n9 activateapp 0\n9 activate 2\n10 joined 7\n11 left 1\n"
+           "11 offline\n11 computer 90\n12 close\nend 12\n";
 }
 
 // The text with its line number `line` (1-based) replaced.
@@ -69,16 +66,26 @@ std::string WithLine(int line, const std::string& replacement) {
     return text.replace(start, text.find('\n', start) - start, replacement);
 }
 
+// The replay's text without its end line.
+std::string Unended(const ReplayRecord& replay) {
+    const std::string text = FormatReplay(replay);
+    return text.substr(0, text.rfind("end "));
+}
+
+// What the strict reader says of the text: empty when it reads.
+std::string ErrorOf(const std::string& text, ReplayRecord* parsed = nullptr) {
+    ReplayRecord ignored;
+    std::string error;
+    return ParseReplay(text, parsed ? parsed : &ignored, &error) ? std::string() : error;
+}
+
 TEST(ReplayFile, WritesAndReadsBackEveryKindOfEvent) {
     EXPECT_EQ(FormatReplay(Sample()), SampleText());
     ReplayRecord parsed;
-    std::string error;
-    ASSERT_TRUE(ParseReplay(SampleText(), &parsed, &error)) << error;
+    ASSERT_EQ(ErrorOf(SampleText(), &parsed), "");
     EXPECT_EQ(parsed, Sample());
-
-    ReplayRecord empty;
-    ASSERT_TRUE(ParseReplay(FormatReplay(empty), &parsed, &error)) << error;
-    EXPECT_EQ(parsed, empty);
+    ASSERT_EQ(ErrorOf(FormatReplay(ReplayRecord{}), &parsed), "");
+    EXPECT_EQ(parsed, ReplayRecord{});
 }
 
 // A network game's names and chat lines are kept as remarks, read back as written; a remark the game
@@ -107,38 +114,39 @@ TEST(ReplayFile, KeepsNamesAndChatAsRemarks) {
 // as they were while only people play them; one naming a computer, or holding a computer's key, is
 // refused.
 TEST(ReplayFile, ReadsLobshotZeroPointOnesPeoplesReplays) {
-    const std::string head =
-        "seed 5\ngravity 0\nwind 0\ncontrollers human human human human human human human human\n";
     for (const char* format : {"1", "2"}) {
-        const std::string text =
-            std::string("lobshot-replay ") + format + "\ngame 0.1\n" + head + "3 down 13\nend 9\n";
+        const std::string text = std::string("lobshot-replay ") + format +
+                                 "\ngame 0.1\nseed 5\ngravity 0\nwind 0\ncontrollers human human human "
+                                 "human human human human human\n3 down 13\nend 9\n";
         ReplayRecord parsed;
-        std::string error;
-        ASSERT_TRUE(ParseReplay(text, &parsed, &error)) << error;
+        ASSERT_EQ(ErrorOf(text, &parsed), "");
         EXPECT_EQ(parsed.format, format[0] - '0');
         EXPECT_EQ(FormatReplay(parsed), text);
         for (const char* computer : {"normal", "hard"}) {
             std::string named = text;
-            named.replace(named.find("human human"), 5, computer);
-            EXPECT_FALSE(ParseReplay(named, &parsed, &error)) << format << computer;
-            EXPECT_EQ(error, "line 6: made by Lobshot 0.1, whose computer players cannot be played again");
+            EXPECT_EQ(ErrorOf(named.replace(named.find("human human"), 5, computer)),
+                      "line 6: made by Lobshot 0.1, whose computer players cannot be played again");
         }
         std::string keyed = text;
-        keyed.replace(keyed.find("3 down 13"), 9, "3 computer 13");
-        EXPECT_FALSE(ParseReplay(keyed, &parsed, &error));
-        EXPECT_EQ(error, "line 7: \"computer\" is not an event");
+        EXPECT_EQ(ErrorOf(keyed.replace(keyed.find("3 down 13"), 9, "3 computer 13")),
+                  "line 7: \"computer\" is not an event");
+        std::string other = text;
+        EXPECT_EQ(ErrorOf(other.replace(other.find("0.1"), 3, "0.0.1")),
+                  "line 2: a replay of Lobshot 0.0.1, which this game cannot play");
     }
 }
 
-// A file cut anywhere, even at a line end, is not a whole replay.
-TEST(ReplayFile, RefusesEveryTruncation) {
+// A file cut anywhere, even at a line end, is not a whole replay; a cut line ends a replay as an
+// end line does, and says the run was cut short.
+TEST(ReplayFile, RefusesEveryTruncationAndReadsACutLine) {
     const std::string text = SampleText();
-    for (std::size_t length = 0; length < text.size(); ++length) {
-        ReplayRecord parsed;
-        std::string error;
-        EXPECT_FALSE(ParseReplay(text.substr(0, length), &parsed, &error)) << length;
-        EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
-    }
+    for (std::size_t length = 0; length < text.size(); ++length)
+        EXPECT_EQ(ErrorOf(text.substr(0, length)).rfind("line ", 0), 0u) << length;
+    EXPECT_EQ(ErrorOf(text.substr(0, text.size() - 1)), "line 17: the line has no line end");
+    ReplayRecord parsed;
+    ASSERT_EQ(ErrorOf(WithLine(17, "cut 12"), &parsed), "");
+    EXPECT_TRUE(parsed.cutShort);
+    EXPECT_EQ(parsed.steps, 12u);
 }
 
 // What a run cut short left, cut at any byte: the head and every whole event line after it are
@@ -150,9 +158,9 @@ TEST(ReplayFile, ACutShortRunIsReadToItsLastWholeLine) {
     const std::size_t head = text.size();
     std::vector<std::size_t> lineEnds;
     for (const ReplayEvent& e : whole.events) lineEnds.push_back((text += FormatReplayEvent(e)).size());
+    ReplayRecord parsed;
+    std::string error;
     for (std::size_t length = 0; length <= text.size(); ++length) {
-        ReplayRecord parsed;
-        std::string error;
         const bool kept = ParseCutShortReplay(text.substr(0, length), &parsed, &error);
         ASSERT_EQ(kept, length >= head) << length << ": " << error;
         if (!kept) continue;
@@ -164,12 +172,10 @@ TEST(ReplayFile, ACutShortRunIsReadToItsLastWholeLine) {
         EXPECT_EQ(parsed.steps, events ? whole.events[events - 1].step : 0u);
         // Written again, it is a replay the game reads strictly, ending in its cut line.
         ReplayRecord again;
-        ASSERT_TRUE(ParseReplay(FormatReplay(parsed), &again, &error)) << error;
+        ASSERT_EQ(ErrorOf(FormatReplay(parsed), &again), "");
         EXPECT_EQ(again, parsed);
         EXPECT_TRUE(FormatReplay(parsed).ends_with("\ncut " + std::to_string(parsed.steps) + "\n"));
     }
-    ReplayRecord parsed;
-    std::string error;
     ASSERT_TRUE(ParseCutShortReplay(SampleText(), &parsed, &error)) << error;
     EXPECT_EQ(parsed, Sample());
     EXPECT_FALSE(parsed.cutShort);
@@ -179,23 +185,35 @@ TEST(ReplayFile, ACutShortRunIsReadToItsLastWholeLine) {
     EXPECT_EQ(parsed.steps, 0u);
 }
 
-// The strict reader refuses a torn last line, and a cut line is an end line like any other.
-TEST(ReplayFile, ATornLineIsRefusedAndACutLineEndsAReplay) {
+// A run goes on at most REPLAY_QUIET_STEPS after its last event (after step 0 when it has none)
+// and reaches at most REPLAY_LONGEST_STEPS in all, however its keys are spread: a short file
+// claiming billions of frame steps is refused at once, with the figures. What a run cut short left
+// is kept up to its last event within the longest run.
+TEST(ReplayFile, ReadsRunsUpToTheLongestAGameCanBe) {
     ReplayRecord parsed;
+    ASSERT_EQ(ErrorOf(WithLine(17, "end " + std::to_string(12 + REPLAY_QUIET_STEPS)), &parsed), "");
+    EXPECT_EQ(parsed.steps, 12 + REPLAY_QUIET_STEPS);
+    ReplayRecord quiet;
+    quiet.steps = REPLAY_QUIET_STEPS;
+    EXPECT_EQ(ErrorOf(FormatReplay(quiet)), "");
+    // A key every 1,000,000 steps, each gap shorter than a quiet spell may be, to a day's run.
+    ReplayRecord daylong;
+    for (std::uint32_t step = 1000000; step < REPLAY_LONGEST_STEPS; step += 1000000)
+        daylong.events.push_back({step, ReplayEvent::KeyDown, 'Q'});
+    daylong.steps = REPLAY_LONGEST_STEPS;
+    EXPECT_EQ(ErrorOf(FormatReplay(daylong)), "");
     std::string error;
-    EXPECT_FALSE(ParseReplay(SampleText().substr(0, SampleText().size() - 1), &parsed, &error));
-    EXPECT_EQ(error, "line 17: the line has no line end");
-    std::string cut = SampleText();
-    cut.replace(cut.rfind("end 12"), 3, "cut");
-    ASSERT_TRUE(ParseReplay(cut, &parsed, &error)) << error;
-    EXPECT_TRUE(parsed.cutShort);
-    EXPECT_EQ(parsed.steps, 12u);
-    cut.replace(cut.rfind("cut 12"), 6, "cut 11");
-    EXPECT_FALSE(ParseReplay(cut, &parsed, &error));
-    EXPECT_EQ(error, "line 17: the run ends before its last event");
+    ASSERT_TRUE(ParseCutShortReplay(Unended(daylong) + "5000000 down 81\n", &parsed, &error)) << error;
+    EXPECT_EQ(parsed.events, daylong.events);
+    EXPECT_EQ(parsed.steps, daylong.events.back().step);
 }
 
-TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
+TEST(ReplayFile, RefusesOtherVersionsDamageAndEndlessRunsWithTheLineAndReason) {
+    ReplayRecord daylong;
+    for (std::uint32_t step = 1000000; step < REPLAY_LONGEST_STEPS; step += 1000000)
+        daylong.events.push_back({step, ReplayEvent::KeyDown, 'Q'});
+    const std::string rules = std::to_string(RULES_VERSION);
+    const std::string newer = std::to_string(RULES_VERSION + 1);
     const struct {
         std::string text;
         std::string message;
@@ -206,10 +224,9 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
          "line 1: the line holds a character"},
         {"P5\n320 200\n", "line 1: this is not a Lobshot replay"},
         {WithLine(1, "lobshot-replay 4"), "line 1: a replay of format 4, but this game reads formats 1 to 3"},
-        {WithLine(2, "rules " + std::to_string(RULES_VERSION + 1)),
-         "line 2: made by the rules of version " + std::to_string(RULES_VERSION + 1) +
-             ", but this game has version " + std::to_string(RULES_VERSION) +
-             ", which would play it differently"},
+        {WithLine(2, "rules " + newer), "line 2: made by the rules of version " + newer +
+                                            ", but this game has version " + rules +
+                                            ", which would play it differently"},
         {WithLine(2, "game 0.1"), "line 2: expected the rules line"},
         {WithLine(1, "lobshot-replay 2"), "line 2: expected the game line"},
         {WithLine(15, "11 computer 256"), "line 15: \"256\" is not a number from 0 to 255"},
@@ -229,134 +246,77 @@ TEST(ReplayFile, RefusesOtherVersionsAndDamageWithTheLineAndReason) {
         {WithLine(7, "0 press 13"), "line 7: \"press\" is not an event"},
         {WithLine(7, "0 down"), "line 7: the event has the wrong number of words"},
         {WithLine(7, "0 close 1"), "line 7: the event has the wrong number of words"},
+        {WithLine(7, "later"), "line 7: expected an event or the end line"},
         {WithLine(10, "9 activateapp 2"), "line 10: \"2\" is not a number from 0 to 1"},
         {WithLine(11, "9 activate 3"), "line 11: \"3\" is not a number from 0 to 2"},
         {WithLine(10, "6 activateapp 0"), "line 10: the events are out of order"},
-        {WithLine(17, "end 11"), "line 17: the run ends before its last event"},
-        {WithLine(17, "end 2147483648"), "line 17: \"2147483648\" is not a number from 0 to 2147483647"},
-        {WithLine(17, "end"), "line 17: the end line has the wrong number of words"},
-        {SampleText() + "0 down 1\n", "line 17: there is more after the end line"},
         {WithLine(12, "10 joined 0"), "line 12: \"0\" is not a number from 1 to 7"},
         {WithLine(13, "11 left 8"), "line 13: \"8\" is not a number from 1 to 7"},
         {WithLine(14, "11 offline 1"), "line 14: the event has the wrong number of words"},
-        {WithLine(7, "later"), "line 7: expected an event or the end line"},
-    };
-    for (const auto& c : cases) {
-        ReplayRecord parsed;
-        std::string error;
-        EXPECT_FALSE(ParseReplay(c.text, &parsed, &error)) << c.message;
-        EXPECT_NE(error.find(c.message), std::string::npos) << "got: " << error;
-    }
-}
-
-// A run goes on at most REPLAY_QUIET_STEPS after its last event (after step 0 when it has none)
-// and reaches at most REPLAY_LONGEST_STEPS in all, however its keys are spread: a short file
-// claiming billions of frame steps is refused at once, with the figures. What a run cut short left
-// is kept up to its last event within the longest run.
-TEST(ReplayFile, RefusesARunLongerThanAGameCanBe) {
-    const std::string last = std::to_string(12 + REPLAY_QUIET_STEPS);
-    ReplayRecord parsed;
-    std::string error;
-    ASSERT_TRUE(ParseReplay(WithLine(17, "end " + last), &parsed, &error)) << error;
-    EXPECT_EQ(parsed.steps, 12 + REPLAY_QUIET_STEPS);
-    // A key every 1,000,000 steps, each gap shorter than a quiet spell may be, to a day's run.
-    ReplayRecord daylong;
-    for (std::uint32_t step = 1000000; step < REPLAY_LONGEST_STEPS; step += 1000000)
-        daylong.events.push_back({step, ReplayEvent::KeyDown, 'Q'});
-    daylong.steps = REPLAY_LONGEST_STEPS;
-    ASSERT_TRUE(ParseReplay(FormatReplay(daylong), &parsed, &error)) << error;
-    const std::string daylongText = FormatReplay(daylong);
-    const std::string body = daylongText.substr(0, daylongText.rfind("end "));
-
-    const struct {
-        std::string text;
-        const char* message;
-    } cases[] = {
+        {WithLine(17, "end 11"), "line 17: the run ends before its last event"},
+        {WithLine(17, "cut 11"), "line 17: the run ends before its last event"},
+        {WithLine(17, "end 2147483648"), "line 17: \"2147483648\" is not a number from 0 to 2147483647"},
+        {WithLine(17, "end"), "line 17: the end line has the wrong number of words"},
+        {SampleText() + "0 down 1\n", "line 17: there is more after the end line"},
+        // Runs longer than a game can be, measured from the last event or from the start.
         {WithLine(17, "end " + std::to_string(13 + REPLAY_QUIET_STEPS)),
          "line 17: the run goes on 1080001 frame steps after its last event; a replay goes on at most "
          "1080000 (six hours)"},
         {WithLine(17, "end 2147483647"), "line 17: the run goes on 2147483635 frame steps"},
-        // Without events the run is measured from its start.
-        {FormatReplay(ReplayRecord{}).substr(0, FormatReplay(ReplayRecord{}).rfind("end ")) +
-             "end 2147483647\n",
-         "line 7: the run goes on 2147483647 frame steps"},
-        {body + "end 4320001\n",
+        {Unended(ReplayRecord{}) + "end 2147483647\n", "line 7: the run goes on 2147483647 frame steps"},
+        {Unended(daylong) + "end 4320001\n",
          "line 11: the run reaches frame step 4320001; a replay runs at most 4320000 (a day)"},
-        {body + "5000000 down 81\nend 5000000\n", "line 11: the run reaches frame step 5000000"},
+        {Unended(daylong) + "5000000 down 81\nend 5000000\n", "line 11: the run reaches frame step 5000000"},
         {WithLine(17, "2147480000 down 81\nend 2147480000"),
          "line 17: the run reaches frame step 2147480000"},
     };
-    for (const auto& c : cases) {
-        EXPECT_FALSE(ParseReplay(c.text, &parsed, &error)) << c.message;
-        EXPECT_NE(error.find(c.message), std::string::npos) << "got: " << error;
-    }
-    ReplayRecord quiet;
-    quiet.steps = REPLAY_QUIET_STEPS;
-    EXPECT_TRUE(ParseReplay(FormatReplay(quiet), &parsed, &error)) << error;
-    ASSERT_TRUE(ParseCutShortReplay(body + "5000000 down 81\n", &parsed, &error)) << error;
-    EXPECT_EQ(parsed.events, daylong.events);
-    EXPECT_EQ(parsed.steps, daylong.events.back().step);
+    for (const auto& c : cases) EXPECT_NE(ErrorOf(c.text).find(c.message), std::string::npos) << c.message;
 }
 
-// What a recording keeps of the input reaching the game, and how it comes back.
+// What a recording keeps of the input reaching the game, and the input it plays back: the same
+// event again, and for the canonical input, that input.
 TEST(ReplayEvents, KeepKeysActivationCloseAndTheNetworksNewsAsTheGameReadsThem) {
-    ReplayEvent e;
-    ASSERT_TRUE(ReplayEventFor(InputEvent::Down('Q'), 5, &e));
-    EXPECT_EQ(e, (ReplayEvent{5, ReplayEvent::KeyDown, 'Q'}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::Down('Q', true), 5, &e));
-    EXPECT_EQ(e, (ReplayEvent{5, ReplayEvent::KeyRepeat, 'Q'}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::Up(VK_F1), 6, &e));
-    EXPECT_EQ(e, (ReplayEvent{6, ReplayEvent::KeyUp, VK_F1}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent{InputEvent::ActivateApp, 7, false}, 1, &e));
-    EXPECT_EQ(e, (ReplayEvent{1, ReplayEvent::ActivateApp, 1}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::WindowActivation(WA_CLICKACTIVE), 1, &e));
-    EXPECT_EQ(e, (ReplayEvent{1, ReplayEvent::Activate, WA_CLICKACTIVE}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::WindowActivation(9), 1, &e));
-    EXPECT_EQ(e.value, WA_INACTIVE);
-    // The network game's news, and only of machines that can join.
-    ASSERT_TRUE(ReplayEventFor(InputEvent::Machine(true, 7), 4, &e));
-    EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Joined, 7}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::Machine(false, 2), 4, &e));
-    EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Left, 2}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::OffNetwork(), 4, &e));
-    EXPECT_EQ(e, (ReplayEvent{4, ReplayEvent::Offline, 0}));
-    EXPECT_FALSE(ReplayEventFor(InputEvent::Machine(true, 0), 4, &e));
-    EXPECT_FALSE(ReplayEventFor(InputEvent::Machine(false, MAX_MACHINES), 4, &e));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::CloseRequest(), 2, &e));
-    EXPECT_EQ(e, (ReplayEvent{2, ReplayEvent::Close, 0}));
-    ASSERT_TRUE(ReplayEventFor(InputEvent::Computer('X'), 3, &e));
-    EXPECT_EQ(e, (ReplayEvent{3, ReplayEvent::Computer, 'X'}));
-    EXPECT_FALSE(ReplayEventFor(InputEvent::Computer(KEY_COUNT), 0, &e));
-    EXPECT_FALSE(ReplayEventFor(InputEvent::Down(KEY_COUNT), 0, &e));
-    EXPECT_FALSE(ReplayEventFor(InputEvent::Up(KEY_COUNT), 0, &e));
-
-    // Played back, every kind of event is the input that made it.
-    const ReplayEvent events[] = {{0, ReplayEvent::KeyDown, 'Z'}, {0, ReplayEvent::KeyRepeat, 'Z'},
-                                  {0, ReplayEvent::KeyUp, 'Z'},   {3, ReplayEvent::ActivateApp, 0},
-                                  {3, ReplayEvent::Activate, 2},  {3, ReplayEvent::Close, 0},
-                                  {9, ReplayEvent::Joined, 3},    {9, ReplayEvent::Left, 3},
-                                  {9, ReplayEvent::Offline, 0},   {9, ReplayEvent::Computer, 'Q'}};
-    for (const ReplayEvent& event : events) {
-        ReplayEvent again;
-        ASSERT_TRUE(ReplayEventFor(ReplayEventInput(event), event.step, &again)) << event.kind;
-        EXPECT_EQ(again, event);
+    const struct {
+        InputEvent input;
+        ReplayEvent event;
+        bool canonical;
+    } kept[] = {
+        {InputEvent::Down('Q'), {5, ReplayEvent::KeyDown, 'Q'}, true},
+        {InputEvent::Down('Q', true), {5, ReplayEvent::KeyRepeat, 'Q'}, true},
+        {InputEvent::Up(VK_F1), {5, ReplayEvent::KeyUp, VK_F1}, true},
+        {InputEvent{InputEvent::ActivateApp, 7, false}, {5, ReplayEvent::ActivateApp, 1}, false},
+        {InputEvent::AppActivation(false), {5, ReplayEvent::ActivateApp, 0}, true},
+        {InputEvent::WindowActivation(WA_CLICKACTIVE), {5, ReplayEvent::Activate, WA_CLICKACTIVE}, true},
+        {InputEvent::WindowActivation(9), {5, ReplayEvent::Activate, WA_INACTIVE}, false},
+        {InputEvent::WindowActivation(WA_INACTIVE), {5, ReplayEvent::Activate, WA_INACTIVE}, true},
+        {InputEvent::Machine(true, 7), {5, ReplayEvent::Joined, 7}, true},
+        {InputEvent::Machine(false, 2), {5, ReplayEvent::Left, 2}, true},
+        {InputEvent::OffNetwork(), {5, ReplayEvent::Offline, 0}, true},
+        {InputEvent::CloseRequest(), {5, ReplayEvent::Close, 0}, true},
+        {InputEvent::Computer('X'), {5, ReplayEvent::Computer, 'X'}, true},
+    };
+    for (const auto& k : kept) {
+        SCOPED_TRACE(k.event.kind);
+        ReplayEvent e;
+        ASSERT_TRUE(ReplayEventFor(k.input, 5, &e));
+        EXPECT_EQ(e, k.event);
+        ASSERT_TRUE(ReplayEventFor(ReplayEventInput(k.event), 5, &e));
+        EXPECT_EQ(e, k.event);
+        if (k.canonical) {
+            EXPECT_EQ(ReplayEventInput(k.event), k.input);
+        }
     }
-    EXPECT_EQ(ReplayEventInput({0, ReplayEvent::KeyRepeat, 'Z'}), InputEvent::Down('Z', true));
-    EXPECT_EQ(ReplayEventInput({0, ReplayEvent::Activate, 0}), InputEvent::WindowActivation(WA_INACTIVE));
+    // Only machines that can join, and only the game's keys.
+    ReplayEvent e;
+    for (const InputEvent& input :
+         {InputEvent::Machine(true, 0), InputEvent::Machine(false, MAX_MACHINES),
+          InputEvent::Computer(KEY_COUNT), InputEvent::Down(KEY_COUNT), InputEvent::Up(KEY_COUNT)})
+        EXPECT_FALSE(ReplayEventFor(input, 4, &e)) << input.kind;
 }
 
 class ReplayFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("lobshot-replay-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
 
     void Touch(const std::string& name, int minutesAgo) const {
         std::ofstream(Path(name)) << "x";
@@ -365,11 +325,12 @@ protected:
 
     std::size_t Count(const std::string& suffix) const {
         std::size_t n = 0;
-        for (const auto& entry : fs::directory_iterator(dir_)) n += entry.path().string().ends_with(suffix);
+        for (const auto& entry : fs::directory_iterator(folder_.Dir()))
+            n += entry.path().string().ends_with(suffix);
         return n;
     }
 
-    fs::path dir_;
+    TempFolder folder_;
 };
 
 // Replays and the desync reports beside them are each kept to the newest fifty; a temporary file of
@@ -377,50 +338,48 @@ protected:
 TEST_F(ReplayFolder, PruningKeepsTheNewestFiftyReplaysAndReportsAndClearsLeftoverTemporaries) {
     for (int i = 0; i < 53; ++i) Touch("game" + std::to_string(i) + ".lobshot-replay", 100 - i);
     for (int i = 0; i < 52; ++i) Touch("desync-7-machine1-frame" + std::to_string(i) + ".txt", 200 - i);
-    Touch("notes.txt", 1000);
-    Touch("desync-notes.md", 1000);
-    Touch("notes.txt.partial", 1000);
-    Touch("old.lobshot-replay.partial", 1000);
+    for (const char* name :
+         {"notes.txt", "desync-notes.md", "notes.txt.partial", "old.lobshot-replay.partial"})
+        Touch(name, 1000);
     Touch("desync-7-machine2-frame9.txt.partial", 11);
     Touch("now.lobshot-replay.partial", 0);
     Touch("desync-7-machine3-frame9.txt.partial", 9);
-    EXPECT_EQ(ReplayPrune(dir_.string(), KEPT_REPLAYS), 7u);
+    const std::string dir = folder_.Dir().string();
+    EXPECT_EQ(ReplayPrune(dir, KEPT_REPLAYS), 7u);
     EXPECT_EQ(Count(".lobshot-replay"), 50u);
     EXPECT_EQ(Count(".txt") - 1, 50u) << "the reports and notes.txt";
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(fs::exists(Path("game" + std::to_string(i) + ".lobshot-replay")));
-    EXPECT_TRUE(fs::exists(Path("game3.lobshot-replay")));
-    for (int i = 0; i < 2; ++i)
-        EXPECT_FALSE(fs::exists(Path("desync-7-machine1-frame" + std::to_string(i) + ".txt")));
-    EXPECT_TRUE(fs::exists(Path("desync-7-machine1-frame2.txt")));
-    EXPECT_FALSE(fs::exists(Path("old.lobshot-replay.partial")));
-    EXPECT_FALSE(fs::exists(Path("desync-7-machine2-frame9.txt.partial")));
-    for (const char* kept : {"notes.txt", "desync-notes.md", "notes.txt.partial",
-                             "now.lobshot-replay.partial", "desync-7-machine3-frame9.txt.partial"})
+    for (const char* gone : {"game2.lobshot-replay", "desync-7-machine1-frame1.txt",
+                             "old.lobshot-replay.partial", "desync-7-machine2-frame9.txt.partial"})
+        EXPECT_FALSE(fs::exists(Path(gone))) << gone;
+    for (const char* kept :
+         {"game3.lobshot-replay", "desync-7-machine1-frame2.txt", "notes.txt", "desync-notes.md",
+          "notes.txt.partial", "now.lobshot-replay.partial", "desync-7-machine3-frame9.txt.partial"})
         EXPECT_TRUE(fs::exists(Path(kept))) << kept;
-    EXPECT_EQ(ReplayPrune(dir_.string(), KEPT_REPLAYS), 0u);
+    EXPECT_EQ(ReplayPrune(dir, KEPT_REPLAYS), 0u);
     EXPECT_EQ(ReplayPrune(Path("missing"), KEPT_REPLAYS), 0u);
 }
 
-TEST_F(ReplayFolder, SavingMakesTheFolderNamesEachRunApartAndPrunes) {
+// Saving makes the folder, names each run apart and prunes; the write syncs the temporary's
+// contents before the rename and the folder after it, so that the new name survives a crash.
+TEST_F(ReplayFolder, SavingMakesTheFolderNamesEachRunApartSyncsAndPrunes) {
     const std::string folder = Path("data/lobshot/replays");
     std::string first, second, error;
     ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 1, &first, &error)) << error;
+    SyncedPaths.clear();
     ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 2, &second, &error)) << error;
+    ASSERT_EQ(SyncedPaths.size(), 2u);
+    EXPECT_EQ(SyncedPaths[0], (fs::canonical(folder) / fs::path(second).filename()).string() + ".partial");
+    EXPECT_EQ(SyncedPaths[1], fs::canonical(folder).string());
     EXPECT_NE(first, second);
     ReplayRecord back;
     ASSERT_TRUE(ReplayReadFile(second, &back, &error)) << error;
     EXPECT_EQ(back, Sample());
     EXPECT_NE(second.find("-seed4294967295"), std::string::npos);
 
-    std::string third;
-    ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 1, &third, &error)) << error;
-    std::size_t left = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) left += entry.is_regular_file();
-    EXPECT_EQ(left, 1u);
-    EXPECT_TRUE(fs::exists(third));
-
-    EXPECT_FALSE(ReplaySaveInDirectory("", Sample(), 1, &third, &error));
+    ASSERT_TRUE(ReplaySaveInDirectory(folder, Sample(), 1, &first, &error)) << error;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::exists(first));
+    EXPECT_FALSE(ReplaySaveInDirectory("", Sample(), 1, &first, &error));
     EXPECT_NE(error.find("no folder"), std::string::npos);
 }
 
@@ -430,8 +389,7 @@ TEST_F(ReplayFolder, WritesAreAtomic) {
     std::string error;
     ASSERT_TRUE(ReplayWriteFileAtomically(path, "old\n", &error)) << error;
     ASSERT_TRUE(ReplayWriteFileAtomically(path, SampleText(), &error)) << error;
-    ReplayRecord back;
-    ASSERT_TRUE(ReplayReadFile(path, &back, &error)) << error;
+    EXPECT_EQ(TempFolder::Read(path), SampleText());
     EXPECT_FALSE(fs::exists(path + ".partial"));
 
     // The temporary cannot be made: nothing changes.
@@ -440,28 +398,11 @@ TEST_F(ReplayFolder, WritesAreAtomic) {
     EXPECT_FALSE(fs::exists(Path("missing")));
 
     // The rename fails (the name is a folder holding a file): the temporary goes, the folder stays.
-    fs::create_directories(Path("taken"));
-    std::ofstream(Path("taken/inside")) << "x";
+    fs::create_directories(Path("taken/inside"));
     EXPECT_FALSE(ReplayWriteFileAtomically(Path("taken"), SampleText(), &error));
     EXPECT_NE(error.find("cannot rename"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("taken.partial")));
-    EXPECT_TRUE(fs::is_directory(Path("taken")));
-}
-
-// A write survives a crash: the temporary's contents are synced before the rename and the folder
-// after it, so the new name is on the disk too.
-TEST_F(ReplayFolder, AWriteSyncsTheFileAndThenItsFolder) {
-    const fs::path folder = fs::canonical(dir_);
-    std::string error;
-    SyncedPaths.clear();
-    ASSERT_TRUE(ReplayWriteFileAtomically(Path("run.lobshot-replay"), SampleText(), &error)) << error;
-    EXPECT_EQ(SyncedPaths,
-              (std::vector<std::string>{(folder / "run.lobshot-replay.partial").string(), folder.string()}));
-    SyncedPaths.clear();
-    std::string saved;
-    ASSERT_TRUE(ReplaySaveInDirectory(Path("more"), Sample(), KEPT_REPLAYS, &saved, &error)) << error;
-    ASSERT_EQ(SyncedPaths.size(), 2u);
-    EXPECT_EQ(SyncedPaths[1], (folder / "more").string());
+    EXPECT_TRUE(fs::is_directory(Path("taken/inside")));
 }
 
 TEST_F(ReplayFolder, ReadingNamesTheFileAndRefusesFoldersAndMissingFiles) {
@@ -469,7 +410,7 @@ TEST_F(ReplayFolder, ReadingNamesTheFileAndRefusesFoldersAndMissingFiles) {
     std::string error;
     EXPECT_FALSE(ReplayReadFile(Path("none.lobshot-replay"), &back, &error));
     EXPECT_NE(error.find("cannot read"), std::string::npos);
-    EXPECT_FALSE(ReplayReadFile(dir_.string(), &back, &error));
+    EXPECT_FALSE(ReplayReadFile(folder_.Dir().string(), &back, &error));
     EXPECT_NE(error.find("is a folder"), std::string::npos);
     std::ofstream(Path("cut.lobshot-replay")) << SampleText().substr(0, 40);
     EXPECT_FALSE(ReplayReadFile(Path("cut.lobshot-replay"), &back, &error));

@@ -63,9 +63,8 @@ TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsInputWithTheStepsBefore) {
     EXPECT_EQ(r.seed, 1234u);
     EXPECT_EQ(r.wind, 3);
     EXPECT_EQ(r.controllers[1], ControllerEasy);
-    ASSERT_EQ(r.events.size(), 2u);
-    EXPECT_EQ(r.events[0], (ReplayEvent{0, ReplayEvent::KeyDown, 'A'}));
-    EXPECT_EQ(r.events[1], (ReplayEvent{2, ReplayEvent::KeyUp, 'A'}));
+    EXPECT_EQ(r.events,
+              (std::vector<ReplayEvent>{{0, ReplayEvent::KeyDown, 'A'}, {2, ReplayEvent::KeyUp, 'A'}}));
     EXPECT_EQ(r.steps, 3u);
     EXPECT_EQ(ReplayFrameSteps(), 3u);
 }
@@ -86,17 +85,16 @@ TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose)
     ReplayRecordInput(InputEvent::Down('X'));
 
     EXPECT_TRUE(ReplayDeliverDue(Record));
-    ASSERT_EQ(Delivered.size(), 2u);
-    EXPECT_EQ(Delivered[0], InputEvent::Down('Q'));
-    EXPECT_EQ(Delivered[1], InputEvent::Up('Q'));
+    EXPECT_EQ(Delivered, (std::vector<InputEvent>{InputEvent::Down('Q'), InputEvent::Up('Q')}));
     EXPECT_FALSE(ReplayDeliverDue(Record));
     ReplayFrameStepRun();
     EXPECT_FALSE(ReplayDeliverDue(Record));
     ReplayFrameStepRun();
+    // The close is the last input delivered: the window is gone.
     EXPECT_TRUE(ReplayDeliverDue(Record));
-    ASSERT_EQ(Delivered.size(), 4u);
-    EXPECT_EQ(Delivered[2], InputEvent::AppActivation(false));
-    EXPECT_EQ(Delivered[3], InputEvent::CloseRequest());  // and nothing after it: the window is gone
+    EXPECT_EQ(Delivered,
+              (std::vector<InputEvent>{InputEvent::Down('Q'), InputEvent::Up('Q'),
+                                       InputEvent::AppActivation(false), InputEvent::CloseRequest()}));
     EXPECT_FALSE(ReplayFinished());
     EXPECT_TRUE(ReplayDeliverDue(Record));
     ReplayFrameStepRun();
@@ -141,12 +139,12 @@ TEST_F(ReplaySession, ComputerKeysComeInTheirStepFromTheReplayOrInACatchUpFromTh
 TEST_F(ReplaySession, TheWindowedPlayerHoldsAtTheEndAndTakesSpaceAndEsc) {
     ReplayLoad(Recorded(), true);
     ReplayStart(5);
-    EXPECT_FALSE(ReplayTakeInput(InputEvent::Down(VK_SPACE)));
-    EXPECT_TRUE(ReplayFastForward());
-    EXPECT_FALSE(ReplayTakeInput(InputEvent::Down(VK_SPACE, true)));  // held: no toggle
-    EXPECT_TRUE(ReplayFastForward());
-    EXPECT_FALSE(ReplayTakeInput(InputEvent::Up(VK_SPACE)));
-    EXPECT_TRUE(ReplayFastForward());
+    // Space toggles fast-forward; held, it does not toggle again.
+    for (const InputEvent& space :
+         {InputEvent::Down(VK_SPACE), InputEvent::Down(VK_SPACE, true), InputEvent::Up(VK_SPACE)}) {
+        EXPECT_FALSE(ReplayTakeInput(space));
+        EXPECT_TRUE(ReplayFastForward());
+    }
 
     ReplayDeliverDue(Record);
     ReplayFrameStepRun();

@@ -1,60 +1,40 @@
 #!/bin/sh
 # Runs lobshot-headless in one hostile case and checks its exit status, its message and its files.
-#
-# Usage: runner_cases.sh RUNNER WORK-DIR CASE   (CASE names one of the functions below; exits 1,
-# saying why, when the runner does not behave)
-set -u
-runner=$1
-work=$2/$3
-case_name=$3
+# Usage: runner_cases.sh RUNNER WORK-DIR CASE
+# shellcheck source-path=SCRIPTDIR source=../support/runner_cases.sh
+. "$(dirname "$0")/../support/runner_cases.sh"
 scenarios=$(cd "$(dirname "$0")/../scenarios" && pwd)
-rm -rf "$work"
-mkdir -p "$work"
-
-fail() {
-    echo "$case_name: $*" >&2
-    echo "--- standard error:" >&2
-    cat "$work/err" >&2
-    exit 1
-}
-
-# run STATUS ARGS...: runs the runner, which must exit with STATUS.
-run() {
-    want=$1
-    shift
-    "$runner" "$@" >"$work/out" 2>"$work/err" </dev/null
-    got=$?
-    [ "$got" = "$want" ] || fail "exit status $got, expected $want"
-}
-
-# says TEXT: standard error holds TEXT (a fixed string).
-says() {
-    grep -qF -- "$1" "$work/err" || fail "no \"$1\" on standard error"
-}
 
 # clean: standard error holds only printable ASCII and line ends.
 clean() {
     if LC_ALL=C grep -q '[^ -~]' "$work/err"; then fail "raw bytes on standard error"; fi
 }
 
-script_is_a_directory() {
+script_unreadable() {
     run 2 --script "$work"
     says "$work:0: cannot read the script: Is a directory"
-}
-
-script_path_empty() {
-    run 2 --script ""
-    says "--script needs a file name"
-}
-
-script_missing() {
     run 2 --script "$work/none.script"
     says "$work/none.script:0: cannot read the script: No such file or directory"
-}
-
-script_endless() {
     run 2 --script /dev/zero
     says "/dev/zero:0: cannot read the script: the script is longer than 64 MB"
+}
+
+empty_paths() {
+    for option in --script --state --screenshot --materials; do
+        run 2 "$option" ""
+        says "$option needs a file name"
+    done
+}
+
+# Every output, named on the command line or in the script, to a full device.
+full_devices() {
+    for option in --state --screenshot --materials; do
+        run 1 --frames 1 "$option" /dev/full
+        says "cannot write /dev/full"
+        printf 'wait 1\n%s /dev/full\nwait 1\n' "${option#--}" >"$work/out.script"
+        run 1 --script "$work/out.script"
+        says "cannot write /dev/full"
+    done
 }
 
 script_from_standard_input() {
@@ -66,55 +46,20 @@ script_from_standard_input() {
     cmp -s "$work/state.json" "$scenarios/until_not_reached.json" || fail "the state differs"
 }
 
-script_garbage_escaped() {
+# Raw bytes in a script, its name or an option come back escaped.
+garbage_escaped() {
     printf 'wait 1\npress Enter \001\377\033[2J\n' >"$work/bad.script"
     run 2 --script "$work/bad.script"
     says "bad.script:2: unknown key \"\\x01\\xFF\\x1B[2J\""
     clean
-}
-
-script_name_escaped() {
     name=$(printf "$work/\033]0;x\007.script")
     printf 'jump\n' >"$name"
     run 2 --script "$name"
     says "\\x1B]0;x\\x07.script:1: unknown command \"jump\""
     clean
-}
-
-option_garbage_escaped() {
     run 2 "$(printf -- '--st\001te\377')" x
     says "unknown option \"--st\\x01te\\xFF\""
     clean
-}
-
-state_path_empty() {
-    run 2 --state ""
-    says "--state needs a file name"
-}
-
-screenshot_path_empty() {
-    run 2 --screenshot ""
-    says "--screenshot needs a file name"
-}
-
-materials_path_empty() {
-    run 2 --materials ""
-    says "--materials needs a file name"
-}
-
-state_device_full() {
-    run 1 --frames 1 --state /dev/full
-    says "cannot write /dev/full"
-}
-
-screenshot_device_full() {
-    run 1 --frames 1 --screenshot /dev/full
-    says "cannot write /dev/full"
-}
-
-materials_device_full() {
-    run 1 --materials /dev/full
-    says "cannot write /dev/full"
 }
 
 # Standard output through a pipe, which cannot be replaced: the map is written in place among the
@@ -142,14 +87,6 @@ state_replaced_only_whole() {
     run 0 --frames 2 --state "$work/state.json"
     grep -q '"frame": 2' "$work/state.json" || fail "the state was not replaced"
     [ ! -e "$work/state.json.partial" ] || fail "a partial file was left"
-}
-
-script_outputs_device_full() {
-    for command in "state /dev/full" "screenshot /dev/full" "materials /dev/full"; do
-        printf 'wait 1\n%s\nwait 1\n' "$command" >"$work/out.script"
-        run 1 --script "$work/out.script"
-        says "cannot write /dev/full"
-    done
 }
 
 first_failure_stands() {

@@ -1,13 +1,12 @@
 // Tests of the replay runner's outputs: whole files or none, in place on devices.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "runner/runner.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -15,38 +14,20 @@ namespace fs = std::filesystem;
 
 class OutputsTest : public GameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        dir_ = fs::temp_directory_path() /
-               ("lobshot-outputs-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::remove_all(dir_);
-        GameTest::TearDown();
-    }
+    std::string Path(const char* name) const { return folder_.Path(name); }
+    static std::string Read(const std::string& path) { return TempFolder::Read(path); }
 
-    std::string Path(const char* name) const { return (dir_ / name).string(); }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    fs::path dir_;
+    TempFolder folder_;
 };
 
 TEST_F(OutputsTest, EveryOutputRefusesAnEmptyPathADirectoryAndAFullDevice) {
     for (auto write : {WriteStateSnapshot, WriteScreenshotPng, WriteMaterialMap}) {
         EXPECT_FALSE(write(""));
-        EXPECT_FALSE(write(dir_.string()));
+        EXPECT_FALSE(write(folder_.Dir().string()));
         EXPECT_FALSE(write("/dev/full"));
         EXPECT_FALSE(write(Path("missing/out")));
     }
-    EXPECT_TRUE(fs::is_empty(dir_));
+    EXPECT_TRUE(fs::is_empty(folder_.Dir()));
 }
 
 TEST_F(OutputsTest, AFileIsReplacedOnlyWhenTheNewOneIsWhole) {

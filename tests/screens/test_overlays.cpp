@@ -74,7 +74,8 @@ TEST_F(OverlaysTest, ReadyMessageIsTextAloneWithoutAGrid) {
     EXPECT_EQ(Ink(0, 0, 320, 5, GREY), 0);
 }
 
-TEST_F(OverlaysTest, NothingIsDrawnWhenNoContextCanBeHad) {
+// Nothing is drawn without a context, nor for no network message.
+TEST_F(OverlaysTest, NothingIsDrawnWhenNoContextCanBeHadOrNothingIsToBeSaid) {
     FillRaw(0, 2, GREY);
     DisplayFaultPlan.getDCError = DDERR_GENERIC;
     DrawQuitPrompt(0, 2);
@@ -84,6 +85,7 @@ TEST_F(OverlaysTest, NothingIsDrawnWhenNoContextCanBeHad) {
     notice.notice = "Hosting a network game on port 26510";
     DrawNetworkMessages(0, 2, notice);
     DisplayResetFaults();
+    DrawNetworkMessages(0, 2, NetworkMessages{});
     EXPECT_EQ(Ink(0, 0, 320, 200, GREY), 0);
 }
 
@@ -142,12 +144,6 @@ TEST_F(OverlaysTest, NetworkMessagesSitOnBandsAboveTheMiddleOfTheLandscape) {
     EXPECT_EQ(Ink(0, 88, 104, 108, 0) + Ink(216, 88, 320, 108, 0), 0);
     EXPECT_GT(Ink(4, 110, 12, 128, 0), 0);
     EXPECT_GT(Ink(308, 110, 316, 128, 0), 0);
-}
-
-TEST_F(OverlaysTest, NoNetworkMessageDrawsNothing) {
-    FillRaw(0, 2, GREY);
-    DrawNetworkMessages(0, 2, NetworkMessages{});
-    EXPECT_EQ(Ink(0, 0, 320, 200, GREY), 0);
 }
 
 }  // namespace

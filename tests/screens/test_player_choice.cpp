@@ -105,10 +105,6 @@ TEST_F(PlayerChoiceTest, AGamepadsHighlightFramesItsSeat) {
     EXPECT_NE(InkIn(0, 186, 320, 192), hint);
 }
 
-}  // namespace
-
-namespace {
-
 // Pointer input: each value's arrows lie in the halves that move it their way, on the row its text
 // is drawn in, and each tank of the game is its seat's key.
 TEST_F(PlayerChoiceTest, APointerFindsEachValuesArrowsAndEachTank) {

@@ -53,16 +53,12 @@ TEST_F(WeaponShopTest, BuyingNeedsTheExactPriceAndSellingGivesBackLess) {
     EXPECT_TRUE(Played().empty());
 }
 
-TEST_F(WeaponShopTest, TheUnlimitedShellIsNeitherBoughtNorSold) {
+// The unlimited Shell is neither bought nor sold, and selling on "Finish" does nothing either.
+TEST_F(WeaponShopTest, TheCursorStopsAtTheShellAndAtFinishWhereNothingIsTraded) {
     WeaponScreenAction(ShopAction::BuyOrFinish);
     WeaponScreenAction(ShopAction::Sell);
     EXPECT_EQ(Buyer().stock[WeaponShell], -1);
     EXPECT_EQ(Buyer().cash, 100);
-    EXPECT_TRUE(Played().empty());
-}
-
-// Selling on "Finish" does nothing either.
-TEST_F(WeaponShopTest, TheCursorStopsAtTheShellAndAtFinish) {
     WeaponScreenAction(ShopAction::Up);
     EXPECT_EQ(ShopRow, 0);
     EXPECT_TRUE(Played().empty());

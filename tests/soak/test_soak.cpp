@@ -2,10 +2,7 @@
 //
 // The key script replays to the very state the soak reached, the driver gets through the screens
 // into shooting, the rules catch a broken game and the gunner hits.
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -25,22 +22,17 @@
 #include "soak/key_log.h"
 #include "soak/soak_driver.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 using SoakTest = GameTest;
 
-// Both drivers keep the state snapshot of the moment the run ends.
-class SnapshotSoak : public SoakDriver {
+// A driver that keeps the state snapshot of the moment the run ends.
+template <typename Driver>
+class Snapshotting : public Driver {
 public:
-    using SoakDriver::SoakDriver;
-    void BeforeQuit() override { snapshot = StateSnapshotJson(); }
-    std::string snapshot;
-};
-
-class SnapshotScript : public ScriptDriver {
-public:
-    using ScriptDriver::ScriptDriver;
+    using Driver::Driver;
     void BeforeQuit() override { snapshot = StateSnapshotJson(); }
     std::string snapshot;
 };
@@ -63,12 +55,9 @@ TEST(KeyLog, WritesTheReplayScriptAndItsCrashCopy) {
               "# args: --seed 5\npress Space X\nwait 2\ndown Shift\npress Y\nup Shift\nwait 1\nactivate 0\n"
               "wait 12\n");
     EXPECT_EQ(log.Ticks(), 15u);
-    const std::string path = testing::TempDir() + "soak-crash-copy.script";
-    ASSERT_TRUE(WriteKeysForCrash(path.c_str(), log));
-    std::ifstream in(path);
-    const std::string copy((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(copy, log.Text());
-    std::remove(path.c_str());
+    const TempFolder folder;
+    ASSERT_TRUE(WriteKeysForCrash(folder.Path("crash.script").c_str(), log));
+    EXPECT_EQ(TempFolder::Read(folder.Path("crash.script")), log.Text());
 }
 
 // Every key the scripts can name comes back from its name; the keys the driver uses all have one.
@@ -93,7 +82,7 @@ TEST_F(SoakTest, ItsKeyScriptReplaysToTheSameState) {
     options.seed = 11;
     options.matches = 100;
     options.maxFrames = 3000;
-    SnapshotSoak soak(options);
+    Snapshotting<SoakDriver> soak(options);
     ASSERT_EQ(PlayGame(options.seed, &soak), 0);
     const SoakStats& stats = soak.Stats();
     EXPECT_EQ(stats.failure, "");
@@ -114,7 +103,7 @@ TEST_F(SoakTest, ItsKeyScriptReplaysToTheSameState) {
     replay.seed = options.seed;
     std::string error;
     ASSERT_TRUE(ParseScript(script, "soak", &replay.script, &error)) << error;
-    SnapshotScript player(replay);
+    Snapshotting<ScriptDriver> player(replay);
     ASSERT_EQ(PlayGame(replay.seed, &player), 0);
     EXPECT_EQ(HeadlessTickCount(), options.maxFrames);
     EXPECT_EQ(player.snapshot, soak.snapshot);
