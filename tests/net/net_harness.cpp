@@ -6,6 +6,8 @@
 #include <chrono>
 
 #include "net/enet/enet_transport.h"
+#include "net/mqtt/mqtt_transport.h"
+#include "net/room_code.h"
 
 namespace net_test {
 
@@ -20,25 +22,29 @@ net::LinkFaults FaultyLink(std::uint32_t seed) {
 }
 
 std::string KindName(Kind kind) {
-    static const char* const kNames[] = {"InProcess", "InProcessFaulty", "Enet", "EnetFaulty", "Added"};
+    static const char* const kNames[] = {"InProcess", "InProcessFaulty", "Enet", "EnetFaulty", "Rooms"};
     return kNames[static_cast<int>(kind)];
 }
 
 World::World(Kind kind) : kind_(kind) {
     if (kind == Kind::InProcess) network_ = std::make_unique<net::InProcessNetwork>();
     if (kind == Kind::InProcessFaulty) network_ = std::make_unique<net::InProcessNetwork>(FaultyLink(7));
+    std::string error;
+    EXPECT_TRUE(kind != Kind::Rooms || (broker.Start(&error) && net::MakeRoomCode(&code, &error))) << error;
 }
 
 int World::Listen(const net::TransportOptions& options) {
     std::string error;
+    if (kind_ == Kind::Rooms) return Add(net::MakeMqttHost(broker.Address(), code, options, &error), error);
     auto end =
         network_ ? network_->Listen(0, options, &error) : net::ListenEnet("127.0.0.1", 0, options, &error);
     return Add(std::move(end), error);
 }
 
 int World::Connect(int host, const net::TransportOptions& options) {
-    std::uint16_t port = ends_[host]->Port();
     std::string error;
+    if (kind_ == Kind::Rooms) return Add(net::MakeMqttClient(broker.Address(), code, options, &error), error);
+    std::uint16_t port = ends_[host]->Port();
     if (kind_ == Kind::EnetFaulty) {
         if (!relay_) relay_ = net::UdpRelay::Start(port, FaultyLink(7), &error);
         EXPECT_NE(relay_, nullptr) << error;

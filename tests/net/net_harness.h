@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mqtt/relay_broker.h"
 #include "net/transport.h"
 #include "testkit/in_process.h"
 #include "testkit/udp_relay.h"
@@ -15,8 +16,8 @@
 namespace net_test {
 
 // The in-process twin on a clean or a faulty link; ENet on 127.0.0.1 straight or through a faulty
-// relay; ends the test makes itself and adds (the relay's), polled in real time.
-enum class Kind { InProcess, InProcessFaulty, Enet, EnetFaulty, Added };
+// relay; rooms of a real broker (the room's code in code, the broker in broker), polled in real time.
+enum class Kind { InProcess, InProcessFaulty, Enet, EnetFaulty, Rooms };
 
 std::string KindName(Kind kind);
 
@@ -27,7 +28,8 @@ class World {
 public:
     explicit World(Kind kind);
 
-    // A host (end 0 when made first); returns its index among the ends.
+    // A host (end 0 when made first); returns its index among the ends. A room's host is at
+    // the broker under the code, a client joins it there.
     int Listen(const net::TransportOptions& options = {});
     // A client of the host at index `host`; returns its index.
     int Connect(int host, const net::TransportOptions& options = {});
@@ -65,6 +67,9 @@ public:
 
     net::UdpRelay* Relay() { return relay_.get(); }
     Kind kind() const { return kind_; }
+
+    RelayBroker broker;
+    std::string code;
 
 private:
     void Drain(int index, int timeout_ms);
