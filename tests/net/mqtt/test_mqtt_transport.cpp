@@ -52,11 +52,10 @@ protected:
         };
     }
 
-    static net::TransportOptions Options(int timeout_ms = 2000, int max_peers = net::kMaxPeers) {
+    static net::TransportOptions Options(int timeout_ms = 2000) {
         net::TransportOptions options;
         options.timeout_ms = timeout_ms;
         options.alive_every_ms = timeout_ms / 4;
-        options.max_peers = max_peers;
         return options;
     }
     int Host(const net::TransportOptions& options) { return world.Listen(options); }
