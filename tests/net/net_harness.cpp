@@ -6,22 +6,10 @@
 #include <chrono>
 
 #include "net/enet/enet_transport.h"
+#include "net/mqtt/mqtt_transport.h"
+#include "net/room_code.h"
 
 namespace net_test {
-
-std::string KindName(Kind kind) {
-    switch (kind) {
-        case Kind::InProcess:
-            return "InProcess";
-        case Kind::InProcessFaulty:
-            return "InProcessFaulty";
-        case Kind::Enet:
-            return "Enet";
-        case Kind::EnetFaulty:
-            return "EnetFaulty";
-    }
-    return "Unknown";
-}
 
 net::LinkFaults FaultyLink(std::uint32_t seed) {
     net::LinkFaults faults;
@@ -33,34 +21,45 @@ net::LinkFaults FaultyLink(std::uint32_t seed) {
     return faults;
 }
 
+std::string KindName(Kind kind) {
+    static const char* const kNames[] = {"InProcess", "InProcessFaulty", "Enet", "EnetFaulty", "Rooms"};
+    return kNames[static_cast<int>(kind)];
+}
+
 World::World(Kind kind) : kind_(kind) {
     if (kind == Kind::InProcess) network_ = std::make_unique<net::InProcessNetwork>();
     if (kind == Kind::InProcessFaulty) network_ = std::make_unique<net::InProcessNetwork>(FaultyLink(7));
+    std::string error;
+    EXPECT_TRUE(kind != Kind::Rooms || (broker.Start(&error) && net::MakeRoomCode(&code, &error))) << error;
 }
 
 int World::Listen(const net::TransportOptions& options) {
     std::string error;
-    std::unique_ptr<net::Transport> end =
+    if (kind_ == Kind::Rooms) return Add(net::MakeMqttHost(broker.Address(), code, options, &error), error);
+    auto end =
         network_ ? network_->Listen(0, options, &error) : net::ListenEnet("127.0.0.1", 0, options, &error);
-    EXPECT_NE(end, nullptr) << error;
-    ends_.push_back(std::move(end));
-    logs_.emplace_back();
-    return static_cast<int>(ends_.size()) - 1;
+    return Add(std::move(end), error);
 }
 
 int World::Connect(int host, const net::TransportOptions& options) {
-    std::uint16_t port = ends_[host]->Port();
     std::string error;
+    if (kind_ == Kind::Rooms) return Add(net::MakeMqttClient(broker.Address(), code, options, &error), error);
+    std::uint16_t port = ends_[host]->Port();
     if (kind_ == Kind::EnetFaulty) {
         if (!relay_) relay_ = net::UdpRelay::Start(port, FaultyLink(7), &error);
         EXPECT_NE(relay_, nullptr) << error;
         port = relay_->Port();
     }
-    std::unique_ptr<net::Transport> end =
-        network_ ? network_->Connect(port, options) : net::ConnectEnet("127.0.0.1", port, options, &error);
+    return Add(
+        network_ ? network_->Connect(port, options) : net::ConnectEnet("127.0.0.1", port, options, &error),
+        error);
+}
+
+int World::Add(std::unique_ptr<net::Transport> end, const std::string& error) {
     EXPECT_NE(end, nullptr) << error;
     ends_.push_back(std::move(end));
     logs_.emplace_back();
+    silent_.push_back(false);
     return static_cast<int>(ends_.size()) - 1;
 }
 
@@ -72,7 +71,6 @@ void World::Vanish(int index) {
 }
 
 void World::Drain(int index, int timeout_ms) {
-    if (!ends_[index]) return;
     net::NetEvent event;
     while (ends_[index]->Poll(&event, timeout_ms)) {
         logs_[index].push_back(std::move(event));
@@ -85,8 +83,15 @@ bool World::RunUntil(const std::function<bool()>& done, int budget_ms) {
     const Clock::time_point wall_end = Clock::now() + std::chrono::milliseconds(budget_ms);
     const std::int64_t sim_end = network_ ? network_->NowMs() + budget_ms : 0;
     for (;;) {
-        // One end waits a little (in process, that moves the clock on); the others are only drained.
-        for (std::size_t i = 0; i < ends_.size(); ++i) Drain(static_cast<int>(i), i == 0 ? 2 : 0);
+        // The first end still there waits a little (in process, that moves the clock on); the
+        // others are only drained.
+        int wait = 2;
+        for (std::size_t i = 0; i < ends_.size(); ++i) {
+            if (!ends_[i] || silent_[i]) continue;
+            Drain(static_cast<int>(i), wait);
+            wait = 0;
+        }
+        if (beside) beside();
         if (done()) return true;
         if (network_ ? network_->NowMs() >= sim_end : Clock::now() >= wall_end) return false;
     }
@@ -102,6 +107,13 @@ bool World::HasDisconnected(int index, net::DisconnectReason why) const {
     for (const net::NetEvent& e : logs_[index])
         if (e.kind == net::NetEvent::Disconnected && e.reason == why) return true;
     return false;
+}
+
+net::DisconnectReason World::LastReason(int index) const {
+    EXPECT_FALSE(logs_[index].empty());
+    if (logs_[index].empty()) return net::DisconnectReason::Closed;
+    EXPECT_EQ(logs_[index].back().kind, net::NetEvent::Disconnected);
+    return logs_[index].back().reason;
 }
 
 net::PeerId World::ConnectedPeer(int index, int nth) const {

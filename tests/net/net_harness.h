@@ -1,5 +1,5 @@
-// Test harness for the transports: a world of ends over ENet on 127.0.0.1 or the in-process twin,
-// each end's events logged, and bounded polling until a condition holds.
+// Test harness for the transports: a world of ends (over ENet on 127.0.0.1, the in-process twin, or
+// the relay), each end's events logged, and bounded polling until a condition holds.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mqtt/relay_broker.h"
 #include "net/transport.h"
 #include "testkit/in_process.h"
 #include "testkit/udp_relay.h"
@@ -15,8 +16,8 @@
 namespace net_test {
 
 // The in-process twin on a clean or a faulty link; ENet on 127.0.0.1 straight or through a faulty
-// relay.
-enum class Kind { InProcess, InProcessFaulty, Enet, EnetFaulty };
+// relay; rooms of a real broker (the room's code in code, the broker in broker), polled in real time.
+enum class Kind { InProcess, InProcessFaulty, Enet, EnetFaulty, Rooms };
 
 std::string KindName(Kind kind);
 
@@ -27,37 +28,48 @@ class World {
 public:
     explicit World(Kind kind);
 
-    // A host (end 0 when made first); returns its index among the ends.
+    // A host (end 0 when made first); returns its index among the ends. A room's host is at
+    // the broker under the code, a client joins it there.
     int Listen(const net::TransportOptions& options = {});
     // A client of the host at index `host`; returns its index.
     int Connect(int host, const net::TransportOptions& options = {});
+    // An end the test made; returns its index.
+    int Add(std::unique_ptr<net::Transport> end, const std::string& error = "");
 
     net::Transport& End(int index) { return *ends_[index]; }
     const std::vector<net::NetEvent>& Log(int index) const { return logs_[index]; }
 
-    // Makes an end vanish without a word: cut off on the in-process link, destroyed over ENet.
+    // Makes an end vanish without a word: cut off on the in-process link, destroyed elsewhere.
     void Vanish(int index);
+    // Stops polling an end, as a stopped process, or takes it up again.
+    void Silence(int index, bool silent = true) { silent_[index] = silent; }
+    // Runs once a round beside the ends (the relay's tests pump their bare clients there).
+    std::function<void()> beside;
 
     // Polls every end, logging their events, until `done` holds or `budget_ms` passes (simulated
-    // time in process, wall-clock time over ENet). Returns whether `done` held.
+    // time in process, wall-clock time otherwise). Returns whether `done` held.
     bool RunUntil(const std::function<bool()>& done, int budget_ms);
-
-    // Lets every end run for ms milliseconds.
     void Run(int ms) {
         RunUntil([] { return false; }, ms);
     }
 
     // Helpers over the logs.
     int Count(int index, net::NetEvent::Kind kind) const;
+    bool Connected(int index, int count = 1) const { return Count(index, net::NetEvent::Connected) == count; }
+    bool Ended(int index) const { return Count(index, net::NetEvent::Disconnected) > 0; }
     bool HasDisconnected(int index, net::DisconnectReason why) const;
-    // The peer id of the index-th Connected event of an end.
+    // The reason of an end's last event, which must be a Disconnected.
+    net::DisconnectReason LastReason(int index) const;
+    // The peer id of the nth Connected event of an end.
     net::PeerId ConnectedPeer(int index, int nth = 0) const;
     // The bytes of every Received event of an end from one peer, in order.
     std::vector<std::vector<std::uint8_t>> Received(int index, net::PeerId from) const;
 
-    net::InProcessNetwork* Network() { return network_.get(); }
     net::UdpRelay* Relay() { return relay_.get(); }
     Kind kind() const { return kind_; }
+
+    RelayBroker broker;
+    std::string code;
 
 private:
     void Drain(int index, int timeout_ms);
@@ -67,6 +79,7 @@ private:
     std::unique_ptr<net::UdpRelay> relay_;  // made when the first client joins
     std::vector<std::unique_ptr<net::Transport>> ends_;
     std::vector<std::vector<net::NetEvent>> logs_;
+    std::vector<bool> silent_;
 };
 
 }  // namespace net_test

@@ -1,34 +1,37 @@
 // The page people keep: the folder to publish with its compressed copies, the manifest and icons
 // Chromium accepts for installing, the service worker that lets a second visit start offline, the
-// loading's failures and their retry, and "Click to play" in a frame.
+// loading's failures and their retry, "Click to play" in a frame, and a new version reaching its
+// player.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 import zlib from 'node:zlib';
 
-import { decodePng, launchBrowser, PAGE_DIR, playScript, servePage, SOURCE_DIR, waitForGame,
-         watchPage } from './harness.mjs';
+import { decodePng, launchBrowser, mode, PAGE_DIR, playScript, servePage, SOURCE_DIR, waitForGame, watchPage }
+  from './harness.mjs';
 
 let browser;
 
 before(async () => { browser = await launchBrowser(); });
 after(async () => { await browser.close(); });
 
-// A page of its own browser context, so that no service worker or cache of another test is there.
-// Chromium installs nothing from such a context: the default one serves when that matters, each
-// test's server having an origin (port) of its own.
-async function freshPage(own = true) {
+// Runs `body` with a server of its own (with the files of `extra`, and `options`) and a page of its own browser
+// context, so that no service worker or cache of another test is there. Chromium installs nothing
+// from such a context: the default one serves when that matters (own false), each test's server
+// having an origin (port) of its own.
+async function inFreshPage(own, extra, body, options) {
+  const server = await servePage(extra, options);
   const context = own ? await browser.createBrowserContext() : browser.defaultBrowserContext();
   const page = await context.newPage();
   await watchPage(page);
-  page.lobshotOwnContext = own ? context : null;
-  return page;
-}
-
-async function closePage(page) {
-  if (page.lobshotOwnContext) await page.lobshotOwnContext.close();
-  else await page.close();
+  try {
+    await body(page, server);
+  } finally {
+    await (own ? context.close() : page.close());
+    server.close();
+  }
 }
 
 const visible = (page, selector) => page.$eval(selector, element => !element.hidden && element.offsetParent !== null);
@@ -46,13 +49,14 @@ test('the folder to publish: the page\'s files only, each compressible one with 
   }
 });
 
-test('the icons: the game\'s pixel art, whole pixels at every size, and the maskable one inside its safe zone', () => {
-  const read = name => decodePng(fs.readFileSync(path.join(PAGE_DIR, name)));
-  const art = read('icon-32.png');
+test('the icons: the game\'s pixel art, whole pixels at every size, and the maskable one inside its safe zone', async () => {
+  const page = await browser.newPage();
+  const read = name => decodePng(page, fs.readFileSync(path.join(PAGE_DIR, name)));
+  const art = await read('icon-32.png');
   const at = (image, x, y) => [...image.rgb.subarray((y * image.width + x) * 3, (y * image.width + x) * 3 + 3)];
   for (const [name, size, scale, margin] of [['icon-192.png', 192, 6, 0], ['icon-512.png', 512, 16, 0],
                                              ['icon-maskable-512.png', 512, 9, 112]]) {
-    const icon = read(name);
+    const icon = await read(name);
     assert.deepEqual([icon.width, icon.height], [size, size], name);
     for (let y = 0; y < 32; ++y) {
       for (let x = 0; x < 32; ++x) {
@@ -65,7 +69,8 @@ test('the icons: the game\'s pixel art, whole pixels at every size, and the mask
   }
   // The maskable icon's corners are the sky, never see-through, and all else lies within the circle
   // launchers keep whatever their mask (40% of the size from the middle).
-  const maskable = read('icon-maskable-512.png');
+  const maskable = await read('icon-maskable-512.png');
+  await page.close();
   const sky = at(maskable, 0, 0);
   assert.notDeepEqual(sky, [0, 0, 0]);
   assert.deepEqual(at(maskable, 511, 511), sky);
@@ -77,10 +82,8 @@ test('the icons: the game\'s pixel art, whole pixels at every size, and the mask
   }
 });
 
-test('installable, and a second visit starts offline from the cache of this version only', async () => {
-  const server = await servePage({'other.txt': path.join(SOURCE_DIR, 'README.md')});
-  const page = await freshPage(false);
-  try {
+test('installable, and a second visit starts offline from the cache of this version only', () =>
+  inFreshPage(false, {'other.txt': path.join(SOURCE_DIR, 'README.md')}, async (page, server) => {
     // A cache an earlier version left behind, which the new worker deletes when it takes over.
     await page.goto(server.url + 'other.txt');
     await page.evaluate(() => caches.open('lobshot-0.0.1').then(cache => cache.put('old', new Response('old'))));
@@ -104,17 +107,11 @@ test('installable, and a second visit starts offline from the cache of this vers
     await page.reload();
     await waitForGame(page, 10000);
     await playScript(page, 'wait 3\n');
-    assert.equal(JSON.parse(await page.evaluate(() => Module.lobshotState())).mode, 'Title');
-  } finally {
-    await closePage(page);
-    server.close();
-  }
-});
+    assert.equal(await mode(page), 'Title');
+  }));
 
-test('the WebAssembly missing: a message and a retry that starts the game once the server is mended', async () => {
-  const server = await servePage();
-  const page = await freshPage();
-  try {
+test('the WebAssembly missing: a message and a retry that starts the game once the server is mended', () =>
+  inFreshPage(true, {}, async (page, server) => {
     server.faults['index.wasm'] = 404;
     await page.goto(server.url + '#seed=1&steps');
     await page.waitForFunction(() => !document.getElementById('loading-retry').hidden, {timeout: 10000});
@@ -128,17 +125,11 @@ test('the WebAssembly missing: a message and a retry that starts the game once t
     assert.equal(await visible(page, '#loading'), false);
     assert.equal(await page.$eval('#loading-bar', bar => bar.value), 1, 'the bar was full when the game started');
     await playScript(page, 'wait 2\n');
-    assert.equal(JSON.parse(await page.evaluate(() => Module.lobshotState())).mode, 'Title');
-  } finally {
-    await closePage(page);
-    server.close();
-  }
-});
+    assert.equal(await mode(page), 'Title');
+  }));
 
-test('the script missing: a message and a retry; opened from a file, the page says it must be served', async () => {
-  const server = await servePage();
-  const page = await freshPage();
-  try {
+test('the script missing: a message and a retry; opened from a file, the page says it must be served', () =>
+  inFreshPage(true, {}, async (page, server) => {
     server.faults['index.js'] = 404;
     await page.goto(server.url + '#seed=1&steps');
     await page.waitForFunction(() => !document.getElementById('loading-retry').hidden, {timeout: 10000});
@@ -152,20 +143,14 @@ test('the script missing: a message and a retry; opened from a file, the page sa
     assert.match(await page.$eval('#loading-text', element => element.textContent),
                  /must be served by a web server.*scripts\/web\.sh.*any static web server/);
     assert.equal(await visible(page, '#loading-retry'), false);
-  } finally {
-    await closePage(page);
-    server.close();
-  }
-});
+  }));
 
 test('in a frame of another page, "Click to play" until the game has the focus', async () => {
   const dir = fs.mkdtempSync(path.join(PAGE_DIR, '..', 'frame-'));
   const outer = path.join(dir, 'outer.html');
   fs.writeFileSync(outer, '<!doctype html><button id="outside">Elsewhere</button>' +
                           '<iframe src="index.html#seed=1" width="640" height="480"></iframe>');
-  const server = await servePage({'outer.html': outer});
-  const page = await freshPage();
-  try {
+  await inFreshPage(true, {'outer.html': outer}, async (page, server) => {
     await page.bringToFront();
     await page.goto(server.url + 'outer.html');
     await page.focus('#outside');
@@ -182,9 +167,46 @@ test('in a frame of another page, "Click to play" until the game has the focus',
 
     await page.focus('#outside');
     await frame.waitForFunction(() => !document.getElementById('click-to-play').hidden, {timeout: 5000});
-  } finally {
-    await closePage(page);
-    server.close();
-    fs.rmSync(dir, {recursive: true});
-  }
+  });
+  fs.rmSync(dir, {recursive: true});
+});
+
+// From a server that sends no Cache-Control (nginx's default) and files a day old, which the browser
+// keeps for hours without asking, the new service worker still fills its cache with the new files,
+// and the page's notice (Enter on it) loads them.
+test('a new version published with old file times shows after the page\'s notice', async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-site-'));
+  const age = days => {
+    const when = Date.now() / 1000 - days * 24 * 3600;
+    for (const name of fs.readdirSync(dir)) fs.utimesSync(path.join(dir, name), when, when);
+  };
+  for (const name of fs.readdirSync(PAGE_DIR).filter(name => !/\.(gz|br)$/.test(name)))
+    fs.copyFileSync(path.join(PAGE_DIR, name), path.join(dir, name));
+  age(2);
+  await inFreshPage(true, {}, async (page, server) => {
+    await page.goto(server.url + '#seed=1&steps');
+    await waitForGame(page);
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, {timeout: 15000});
+
+    // The second version: its worker's cache under another name, and a line on its page.
+    const worker = fs.readFileSync(path.join(dir, 'sw.js'), 'utf8');
+    const cache = /'(lobshot-[^']+)'/.exec(worker)[1] + '-second';
+    fs.writeFileSync(path.join(dir, 'sw.js'), worker.replace(/'lobshot-[^']+'/, `'${cache}'`));
+    const html = fs.readFileSync(path.join(dir, 'index.html'), 'utf8');
+    fs.writeFileSync(path.join(dir, 'index.html'), html.replace('</body>', '<p id="second">Second version</p></body>'));
+    age(1);
+
+    await page.reload();
+    await waitForGame(page);
+    await page.waitForFunction(() => document.getElementById('new-version') !== null, {timeout: 20000});
+    assert.equal(await page.$eval('#new-version', notice => notice.textContent), 'A new version is ready: reload');
+    await page.focus('#new-version');
+    await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+    await waitForGame(page);
+    assert.equal(await page.$eval('#second', line => line.textContent), 'Second version');
+    assert.deepEqual(await page.evaluate(() => caches.keys()), [cache]);
+    assert.equal(await page.$('#new-version'), null);
+    assert.deepEqual(page.lobshotErrors, []);
+  }, {dir, dated: true});
+  fs.rmSync(dir, {recursive: true});
 });

@@ -6,11 +6,10 @@
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
+import { before, test } from 'node:test';
 
-import { launchBrowser, openPage, playScript, servePage, sleep, startRelay, startRoomHost } from './harness.mjs';
+import { openPage, playScript, sleep, startRelay, startRoomHost, suite } from './harness.mjs';
 
 // The host gives seat 2 to Guest 1 (whose turn comes first with this seed), shops for its own seat
 // 1, waits out Guest 1's turn and stops a while into its own.
@@ -29,22 +28,12 @@ until Aiming 20000
 wait 50
 `;
 
-let server, browser, work, relayPort;
-const children = [];
-
-before(async () => {
-  work = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-away-'));
+let relayPort;
+const s = suite(({work}) => {
   fs.writeFileSync(path.join(work, 'host.script'), HOST_SCRIPT);
-  server = await servePage();
-  browser = await launchBrowser();
-  relayPort = await startRelay(children);
+  return {};
 });
-after(async () => {
-  for (const child of children) if (child.exitCode === null) child.kill();
-  await browser.close();
-  server.close();
-  fs.rmSync(work, {recursive: true, force: true});
-});
+before(async () => { relayPort = await startRelay(s.children); });
 
 // Waits until the page's game is in `mode` and its own moment.
 function mine({host, page}, mode) {
@@ -56,9 +45,9 @@ function mine({host, page}, mode) {
 
 // A host of its own room and the page joined to it in real time, shopped to its own first turn.
 async function toOwnTurn() {
-  const host = startRoomHost(children, relayPort, server.url, ['--seed', '9', '--script', 'host.script'], work);
+  const host = startRoomHost(s.children, relayPort, s.server.url, ['--seed', '9', '--script', 'host.script'], s.work);
   const {link} = await host.link;
-  const game = {host, page: await openPage(browser, link, `&relay=127.0.0.1:${relayPort + 1}`)};
+  const game = {host, page: await openPage(s.browser, link, `&relay=127.0.0.1:${relayPort + 1}`)};
   await mine(game, 'WeaponShop');
   await playScript(game.page, 'press Down Down Down Down Down Down Enter');
   await mine(game, 'Aiming');
@@ -94,7 +83,7 @@ async function hostSays(host, row, ms) {
 test('the page keeps its seat while its person thinks or is away', async () => {
   // Another tab in front puts the page in the background, and a while later the browser freezes it.
   const away = await toOwnTurn();
-  await (await browser.newPage()).bringToFront();
+  await (await s.browser.newPage()).bringToFront();
   assert.ok(await away.page.evaluate(() => document.hidden), 'the page is still in sight');
   await hostSays(away.host, /^Notice: Guest 1 is away\r?$/m, 10000);
   const lifecycle = await away.page.createCDPSession();
@@ -104,7 +93,7 @@ test('the page keeps its seat while its person thinks or is away', async () => {
   const thinking = await toOwnTurn();
   // Both cores busy the whole while, as on a loaded machine.
   const loops = [0, 1].map(() => spawn(process.execPath, ['-e', 'for (;;) {}'], {stdio: 'ignore'}));
-  children.push(...loops);
+  s.children.push(...loops);
   await sleep(30000);
   for (const loop of loops) loop.kill();
   await firesAndKeepsItsSeat(thinking);

@@ -1,6 +1,7 @@
 // The browser tests' harness: the page served on 127.0.0.1, Debian's Chromium driven through its
 // DevTools protocol, key scripts played into the page as real keyboard events, and the replay
 // runner's outputs for the same seed and script to compare with.
+import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
@@ -8,7 +9,7 @@ import http from 'node:http';
 import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
-import zlib from 'node:zlib';
+import { after, before } from 'node:test';
 
 export const SOURCE_DIR = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
 export const WEB_BUILD_DIR = process.env.LOBSHOT_WEB_DIR || path.join(SOURCE_DIR, 'build-web');
@@ -22,22 +23,29 @@ export const PAGE_FILES = ['index.html', 'index.js', 'index.wasm'];
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
                '.webmanifest': 'application/manifest+json'};
 
-// Serves the published folder on a free port of 127.0.0.1, as any static server would, and the
-// files of `extra` (a name on the server for each file's path) as plain text. `server.faults` maps
-// a name to the status the server answers for it instead, until the test mends it.
-export async function servePage(extra = {}) {
+// Serves the published folder (or `dir`) on a free port of 127.0.0.1, as any static server would,
+// and the files of `extra` (a name on the server for each file's path) as plain text. `server.faults`
+// maps a name to the status the server answers for it instead, until the test mends it. A `dated`
+// server says when each file was changed and answers 304 to a request naming that time, with no
+// Cache-Control (nginx's default).
+export async function servePage(extra = {}, {dir = PAGE_DIR, dated = false} = {}) {
   const faults = {};
   const server = http.createServer((request, response) => {
     const name = new URL(request.url, 'http://127.0.0.1').pathname.slice(1) || 'index.html';
-    const published = /^[\w.-]+$/.test(name) && fs.existsSync(path.join(PAGE_DIR, name));
+    const published = /^[\w.-]+$/.test(name) && fs.existsSync(path.join(dir, name));
     if (faults[name] || (!published && !Object.hasOwn(extra, name))) {
       response.writeHead(faults[name] || 404);
-      response.end();
-      return;
+      return response.end();
     }
-    const file = published ? path.join(PAGE_DIR, name) : extra[name];
+    const file = published ? path.join(dir, name) : extra[name];
+    const modified = dated ? {'Last-Modified': fs.statSync(file).mtime.toUTCString()} : {};
+    if (dated && request.headers['if-modified-since'] === modified['Last-Modified']) {
+      response.writeHead(304, modified);
+      return response.end();
+    }
     const body = fs.readFileSync(file);
-    response.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'text/plain', 'Content-Length': body.length});
+    response.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'text/plain', 'Content-Length': body.length,
+                             ...modified});
     response.end(body);
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
@@ -51,15 +59,57 @@ export async function launchBrowser() {
                            args: ['--no-sandbox', '--autoplay-policy=user-gesture-required']});
 }
 
-// Opens the page with `fragment` and waits until the game is ready: with steps, until it waits for
-// the first step. Errors on the page are collected in page.lobshotErrors.
-export async function openPage(browser, url, fragment) {
+// What a file's tests share, made before them and ended after them: a working folder, the server
+// (with the files `extra` names, given the suite), the browser, and child processes to end.
+export function suite(extra = () => ({})) {
+  const s = {children: []};
+  before(async () => {
+    s.work = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-page-'));
+    s.server = await servePage(extra(s));
+    s.browser = await launchBrowser();
+  });
+  after(async () => {
+    for (const child of s.children) if (child.exitCode === null) child.kill();
+    await s.browser?.close();
+    s.server?.close();
+    fs.rmSync(s.work, {recursive: true, force: true});
+  });
+  return s;
+}
+
+// A phone puppeteer knows ('Pixel 5 landscape'), for page.emulate.
+export function device(name) {
+  return createRequire(path.join(WEB_BUILD_DIR, 'package.json'))('puppeteer-core').KnownDevices[name];
+}
+
+// Opens the page with `fragment` (on a phone, given one) and waits until the game is ready: with
+// steps, until it waits for the first step. Errors on the page are collected in page.lobshotErrors.
+export async function openPage(browser, url, fragment, phone) {
   const page = await browser.newPage();
   await watchPage(page);
+  if (phone) await page.emulate(device(phone));
   await page.goto(url + fragment);
   await waitForGame(page);
   return page;
 }
+
+// Runs `body` on the suite's page opened with `fragment`, then checks the page had no error and
+// closes it.
+export async function withPage(s, fragment, body, phone) {
+  const page = await openPage(s.browser, s.server.url, fragment, phone);
+  try {
+    await body(page);
+    assert.deepEqual(page.lobshotErrors, []);
+  } finally {
+    await page.close();
+  }
+}
+
+// The game's state snapshot, its mode, and steps of a page with steps.
+export const state = async page => JSON.parse(await page.evaluate(() => Module.lobshotState()));
+export const mode = page => page.evaluate(() => Module.lobshotMode());
+export const step = (page, count) => page.evaluate(n => Module.lobshotStep(n), count);
+export const news = page => page.$eval('#news', element => element.textContent);
 
 // Collects the page's errors in page.lobshotErrors and gives it the tests' window size.
 export async function watchPage(page) {
@@ -144,85 +194,50 @@ export async function playScript(page, text) {
   return true;
 }
 
-// The page's state snapshot and the canvas's pixels as red, green, blue bytes.
-export async function pageOutputs(page) {
-  const state = await page.evaluate(() => Module.lobshotState());
-  const pixels = await page.evaluate(() => Module.lobshotPixels());
-  const rgba = Buffer.from(pixels.rgba, 'base64');
-  const rgb = Buffer.alloc(pixels.width * pixels.height * 3);
-  for (let i = 0, o = 0; i < rgba.length; i += 4, o += 3) rgba.copy(rgb, o, i, i + 3);
-  return {state, image: {width: pixels.width, height: pixels.height, rgb}};
-}
-
-// The replay runner's state snapshot and screenshot for the same seed and script.
-export function headlessOutputs(scriptFile, seed, frames) {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-web-'));
-  const state = path.join(dir, 'state.json');
-  const shot = path.join(dir, 'shot.png');
-  const run = spawnSync(HEADLESS, ['--seed', String(seed), '--script', scriptFile, '--frames', String(frames),
-                                   '--state', state, '--screenshot', shot], {encoding: 'utf8'});
-  if (run.status !== 0) throw new Error(`lobshot-headless exited with ${run.status}: ${run.stderr}`);
-  const outputs = {state: fs.readFileSync(state, 'utf8'), image: decodePng(fs.readFileSync(shot))};
-  fs.rmSync(dir, {recursive: true});
-  return outputs;
-}
-
-// Decodes an 8-bit, non-interlaced RGB or RGBA PNG into red, green, blue bytes.
-export function decodePng(bytes) {
-  let offset = 8, width = 0, height = 0, channels = 0;
-  const data = [];
-  while (offset < bytes.length) {
-    const length = bytes.readUInt32BE(offset);
-    const type = bytes.toString('latin1', offset + 4, offset + 8);
-    const body = bytes.subarray(offset + 8, offset + 8 + length);
-    if (type === 'IHDR') {
-      width = body.readUInt32BE(0);
-      height = body.readUInt32BE(4);
-      if (body[8] !== 8 || (body[9] !== 2 && body[9] !== 6) || body[12] !== 0)
-        throw new Error('only 8-bit RGB or RGBA PNG without interlace');
-      channels = body[9] === 2 ? 3 : 4;
-    } else if (type === 'IDAT') {
-      data.push(body);
-    }
-    offset += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(data));
-  const stride = width * channels;
-  const out = Buffer.alloc(stride * height);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; ++x) {
-      const value = raw[y * (stride + 1) + 1 + x];
-      const a = x >= channels ? out[y * stride + x - channels] : 0;
-      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
-      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
-      let predicted = 0;
-      if (filter === 1) predicted = a;
-      else if (filter === 2) predicted = b;
-      else if (filter === 3) predicted = (a + b) >> 1;
-      else if (filter === 4) {
-        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
-        predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      out[y * stride + x] = (value + predicted) & 0xFF;
-    }
-  }
+// Pixels as the browser gives them (red, green, blue, alpha in base 64) as red, green, blue bytes.
+function rgbOf({width, height, rgba}) {
+  const bytes = Buffer.from(rgba, 'base64');
   const rgb = Buffer.alloc(width * height * 3);
-  for (let i = 0, o = 0; i < out.length; i += channels, o += 3) out.copy(rgb, o, i, i + 3);
+  for (let i = 0, o = 0; i < bytes.length; i += 4, o += 3) bytes.copy(rgb, o, i, i + 3);
   return {width, height, rgb};
 }
 
-// Where two pictures first differ, or null when they are the same.
-export function firstDifference(a, b) {
-  if (a.width !== b.width || a.height !== b.height) return `size ${a.width}x${a.height} against ${b.width}x${b.height}`;
-  for (let i = 0; i < a.rgb.length; i += 3) {
-    if (a.rgb[i] !== b.rgb[i] || a.rgb[i + 1] !== b.rgb[i + 1] || a.rgb[i + 2] !== b.rgb[i + 2]) {
-      const p = i / 3;
-      return `pixel (${p % a.width}, ${Math.floor(p / a.width)}): ${[...a.rgb.subarray(i, i + 3)]} against ` +
-             `${[...b.rgb.subarray(i, i + 3)]}`;
-    }
+// A PNG file's pixels as red, green, blue bytes, decoded by the browser of `page`.
+export async function decodePng(page, bytes) {
+  return rgbOf(await page.evaluate(async base64 => {
+    const bitmap = await createImageBitmap(new Blob([Uint8Array.from(atob(base64), c => c.charCodeAt(0))]),
+                                           {premultiplyAlpha: 'none', colorSpaceConversion: 'none'});
+    const context = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+    context.drawImage(bitmap, 0, 0);
+    const data = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    let text = '';
+    for (let i = 0; i < data.length; i += 8192) text += String.fromCharCode.apply(null, data.subarray(i, i + 8192));
+    return {width: bitmap.width, height: bitmap.height, rgba: btoa(text)};
+  }, bytes.toString('base64')));
+}
+
+// The state snapshot and screenshot (PNG) lobshot-headless ends in when run with `args`.
+export function headless(args) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-web-'));
+  try {
+    const state = path.join(dir, 'state.json'), shot = path.join(dir, 'shot.png');
+    const run = spawnSync(HEADLESS, [...args, '--state', state, '--screenshot', shot], {encoding: 'utf8'});
+    if (run.status !== 0) throw new Error(`lobshot-headless ${args.join(' ')} exited with ${run.status}: ${run.stderr}`);
+    return {state: fs.readFileSync(state, 'utf8'), png: fs.readFileSync(shot)};
+  } finally {
+    fs.rmSync(dir, {recursive: true});
   }
-  return null;
+}
+
+// The page ends in the state and picture lobshot-headless ended in.
+export async function assertSameAs(page, expected) {
+  assert.equal(await page.evaluate(() => Module.lobshotState()), expected.state);
+  const [got, want] = [rgbOf(await page.evaluate(() => Module.lobshotPixels())), await decodePng(page, expected.png)];
+  assert.deepEqual([got.width, got.height], [want.width, want.height]);
+  const at = got.rgb.findIndex((value, i) => value !== want.rgb[i]);
+  const p = Math.floor(at / 3);
+  assert.equal(at, -1, `pixel (${p % got.width}, ${Math.floor(p / got.width)}): ` +
+                       `${[...got.rgb.subarray(3 * p, 3 * p + 3)]} against ${[...want.rgb.subarray(3 * p, 3 * p + 3)]}`);
 }
 
 export const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));

@@ -1,96 +1,127 @@
-// Whole matches played on the page by pointer alone: on a phone held sideways by taps, drags and
-// the on-screen controls, and on a desktop by the mouse. Each ends in the state and picture that
+// The page under a finger and a mouse: on a phone held sideways the browser neither scrolls, zooms,
+// goes back nor shows its menu over the game, the controls stand beside the picture and never over
+// it, and held upright the page asks for the phone to be turned; on a desktop the pointer stays
+// visible and the controls come with the mouse's first use. Whole matches played by pointer alone,
+// by taps, drags and the on-screen controls or by the mouse, end in the state and picture that
 // lobshot-headless computes from the replay the page recorded: the pointer's keys are the game's.
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { createRequire } from 'node:module';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { decodePng, firstDifference, HEADLESS, launchBrowser, pageOutputs, servePage, waitForGame, watchPage,
-         WEB_BUILD_DIR } from './harness.mjs';
+import { assertSameAs, headless, mode, step, suite, withPage } from './harness.mjs';
 
-const {KnownDevices} = createRequire(path.join(WEB_BUILD_DIR, 'package.json'))('puppeteer-core');
+const s = suite();
 const SPACE = 32;
-let server, browser;
+const PHONE = 'Pixel 5 landscape';
 
-before(async () => {
-  server = await servePage();
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser.close();
-  server.close();
-});
-
-const step = (page, count) => page.evaluate(n => Module.lobshotStep(n), count);
-const mode = page => page.evaluate(() => Module.lobshotMode());
 const screen = async page => JSON.parse(await page.evaluate(() => Module.UTF8ToString(Module._lobshot_pointer_screen())));
+const stepUntil = (page, modes, limit) => page.evaluate((m, n) => Module.lobshotStepUntil(m, n), modes, limit);
+const centre = element => {
+  const r = element.getBoundingClientRect();
+  return [r.left + r.width / 2, r.top + r.height / 2];
+};
 
-// Steps until the mode is one of `modes`; false after `limit` steps.
-async function stepUntil(page, modes, limit) {
-  return page.evaluate((m, n) => Module.lobshotStepUntil(m, n), modes, limit);
+const boxes = page => page.evaluate(() => {
+  const box = element => {
+    const r = element.getBoundingClientRect();
+    return {left: r.left, top: r.top, right: r.right, bottom: r.bottom, shown: r.width > 0 && r.height > 0};
+  };
+  return {picture: box(document.getElementById('screen')),
+          controls: [...document.querySelectorAll('#controls button')].filter(b => !b.hidden).map(box)};
+});
+const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+
+// Every control shown, and none over the picture.
+async function controlsBeside(page) {
+  const {picture, controls} = await boxes(page);
+  assert.deepEqual(controls.map(control => control.shown), Array(5).fill(true));
+  for (const control of controls) assert.ok(!overlaps(control, picture), `over the picture: ${JSON.stringify(control)}`);
+  return picture;
 }
+
+test('a phone held sideways: nothing of the browser\'s own over the game, the controls beside the picture', () =>
+  withPage(s, '#seed=1&steps', async page => {
+    const picture = await controlsBeside(page);
+    assert.ok(picture.right - picture.left > 400, 'the picture fills the height');
+    assert.equal(await page.$eval('#turn', element => getComputedStyle(element).display), 'none');
+
+    // Scrolling, zooming and swiping back are the browser's defaults of touch events, and its menu
+    // that of a long press: all prevented over the picture and the controls.
+    const styles = await page.evaluate(() => ['html', 'body', '#screen', '#controls .left'].map(selector => {
+      const style = getComputedStyle(document.querySelector(selector));
+      return style.touchAction + ' ' + style.overscrollBehaviorX;
+    }));
+    assert.deepEqual(styles, ['none none', 'none none', 'none auto', 'none auto']);
+    const prevented = await page.evaluate(() => ['#screen', '#control-fire', '#page'].map(selector => {
+      const target = document.querySelector(selector);
+      const touch = new Touch({identifier: 1, target, clientX: 100, clientY: 100});
+      const events = ['touchstart', 'touchmove', 'touchend'].map(type =>
+        new TouchEvent(type, {touches: [touch], changedTouches: [touch], bubbles: true, cancelable: true}));
+      events.push(new MouseEvent('contextmenu', {bubbles: true, cancelable: true}));
+      return events.map(event => { target.dispatchEvent(event); return event.defaultPrevented; });
+    }));
+    assert.deepEqual(prevented, Array(3).fill([true, true, true, true]));
+    assert.match(await page.$eval('meta[name=viewport]', element => element.content), /user-scalable=no/);
+  }, PHONE));
+
+test('a phone held upright asks to be turned', () => withPage(s, '#seed=1&steps', async page => {
+  assert.equal(await page.$eval('#turn', element => getComputedStyle(element).display), 'flex');
+  assert.equal(await page.$eval('#turn', element => element.textContent), 'Turn your phone sideways to play.');
+}, 'Pixel 5'));
+
+test('a desktop: the pointer visible over the picture, the controls once the mouse is used on it', () =>
+  withPage(s, '#seed=1&steps', async page => {
+    assert.notEqual(await page.$eval('#screen', element => getComputedStyle(element).cursor), 'none');
+    const before = await boxes(page);
+    assert.equal(before.controls.filter(control => control.shown).length, 0);
+    assert.deepEqual([before.picture.right - before.picture.left, before.picture.bottom - before.picture.top],
+                     [960, 720]);
+    await page.mouse.click(480, 360);
+    await controlsBeside(page);
+  }));
 
 // A point of the picture (320 x 200) on the page, in the middle of its pixel.
 async function onPage(page, x, y) {
-  const box = await page.$eval('#screen', canvas => {
+  const [left, top, width, height] = await page.$eval('#screen', canvas => {
     const r = canvas.getBoundingClientRect();
     return [r.left, r.top, r.width, r.height];
   });
-  return [box[0] + (x + 0.5) * box[2] / 320, box[1] + (y + 0.5) * box[3] / 200];
+  return [left + (x + 0.5) * width / 320, top + (y + 0.5) * height / 200];
 }
 
 // The finger: taps and drags on the picture, taps on the controls.
 const finger = {
-  async tap(page, x, y) {
-    const [px, py] = await onPage(page, x, y);
-    await page.touchscreen.tap(px, py);
-  },
+  tap: async (page, x, y) => page.touchscreen.tap(...await onPage(page, x, y)),
   async drag(page, from, to) {
-    const [x0, y0] = await onPage(page, ...from);
-    const [x1, y1] = await onPage(page, ...to);
+    const [x0, y0] = await onPage(page, ...from), [x1, y1] = await onPage(page, ...to);
     await page.touchscreen.touchStart(x0, y0);
     for (let i = 1; i <= 4; ++i) await page.touchscreen.touchMove(x0 + (x1 - x0) * i / 4, y0 + (y1 - y0) * i / 4);
     await page.touchscreen.touchEnd();
   },
-  async control(page, name) {
-    const [x, y] = await page.$eval('#control-' + name, b => {
-      const r = b.getBoundingClientRect();
-      return [r.left + r.width / 2, r.top + r.height / 2];
-    });
-    await page.touchscreen.tap(x, y);
-  },
+  control: async (page, name) => page.touchscreen.tap(...await page.$eval('#control-' + name, centre)),
 };
 
 // The mouse: clicks and drags with the left button; the right button fires.
 const mouse = {
-  async tap(page, x, y) {
-    const [px, py] = await onPage(page, x, y);
-    await page.mouse.click(px, py);
-  },
+  tap: async (page, x, y) => page.mouse.click(...await onPage(page, x, y)),
   async drag(page, from, to) {
-    const [x0, y0] = await onPage(page, ...from);
-    const [x1, y1] = await onPage(page, ...to);
-    await page.mouse.move(x0, y0);
+    await page.mouse.move(...await onPage(page, ...from));
     await page.mouse.down();
-    await page.mouse.move(x1, y1, {steps: 4});
+    await page.mouse.move(...await onPage(page, ...to), {steps: 4});
     await page.mouse.up();
   },
   async control(page, name) {
-    if (name === 'fire') {
-      const [px, py] = await onPage(page, 160, 20);
-      return page.mouse.click(px, py, {button: 'right'});
-    }
+    if (name === 'fire') return page.mouse.click(...await onPage(page, 160, 20), {button: 'right'});
     await page.click('#control-' + name);
   },
 };
 
-// The row a menu's full-width Space is on ("Start Game", "Finish").
-function spaceRow(shown) {
-  return shown.rows.find(row => row.zones.length === 1 && row.zones[0][0] === 0 && row.zones[0][2] === SPACE);
+// Taps a menu's full-width Space row ("Start Game", "Finish").
+async function tapSpaceRow(page, hand) {
+  const row = (await screen(page)).rows.find(r => r.zones.length === 1 && r.zones[0][0] === 0 && r.zones[0][2] === SPACE);
+  await hand.tap(page, 160, (row.top + row.bottom) >> 1);
 }
 
 // A two-player match of two people from the title to its end, every input `hand`'s: each turn the
@@ -99,32 +130,27 @@ async function playMatch(page, hand) {
   await step(page, 2);
   await hand.tap(page, 160, 100);  // the title
   assert.ok(await stepUntil(page, ['PlayerChoice'], 5), 'a tap on the title plays');
-  let shown = await screen(page);
-  const start = spaceRow(shown);
-  await hand.tap(page, 160, (start.top + start.bottom) >> 1);
+  await tapSpaceRow(page, hand);
   for (let shop = 0; shop < 2; ++shop) {
     assert.ok(await stepUntil(page, ['WeaponShop'], 5), 'the shop opens');
     await step(page, 1);
-    const finish = spaceRow(await screen(page));
-    await hand.tap(page, 160, (finish.top + finish.bottom) >> 1);
+    await tapSpaceRow(page, hand);
     await step(page, 1);
   }
   let turns = 0;
   while (await stepUntil(page, ['Aiming', 'EndOfMatch'], 5000) && await mode(page) === 'Aiming') {
     assert.ok(++turns <= 40, 'the match ends');
     await step(page, 2);
-    shown = await screen(page);
+    let shown = await screen(page);
     assert.ok(shown.mayAim, 'a person aims');
     // A tank out of sight is brought into it by the Centre control.
     const inSight = s => s.pivot[0] >= 20 && s.pivot[0] < 300 && s.pivot[1] >= 40 && s.pivot[1] < s.barTop;
-    if (!inSight(shown)) {
-      await hand.control(page, 'centre');
-      for (let i = 0; i < 100 && !inSight(shown); ++i) {
-        await step(page, 1);
-        shown = await screen(page);
-      }
-      assert.ok(inSight(shown), `turn ${turns + 1}: the tank is in sight at ${shown.pivot}`);
+    if (!inSight(shown)) await hand.control(page, 'centre');
+    for (let i = 0; i < 100 && !inSight(shown); ++i) {
+      await step(page, 1);
+      shown = await screen(page);
     }
+    assert.ok(inSight(shown), `turn ${turns}: the tank is in sight at ${shown.pivot}`);
     const [x, y] = shown.pivot;
     await hand.drag(page, [x + 20, Math.max(y - 40, 2)], [x, y - 1]);
     await step(page, 1);
@@ -133,57 +159,28 @@ async function playMatch(page, hand) {
     const aim = await screen(page);
     assert.deepEqual([aim.angle, aim.power], [90, 1], `turn ${turns}: the barrel was turned to the aim`);
   }
+  assert.ok(turns >= 2);
   assert.equal(await mode(page), 'EndOfMatch');
-  return turns;
 }
 
-// The state and picture lobshot-headless ends in when it plays the page's replay.
-function replayed(text) {
+// The page's replay, played by lobshot-headless, ends where the page ended.
+async function assertSameAsReplayed(page) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-pointer-'));
   try {
     const replay = path.join(dir, 'match.lobshot-replay');
-    fs.writeFileSync(replay, text);
-    const state = path.join(dir, 'state.json'), shot = path.join(dir, 'shot.png');
-    const run = spawnSync(HEADLESS, ['--replay', replay, '--state', state, '--screenshot', shot], {encoding: 'utf8'});
-    if (run.status !== 0) throw new Error(`lobshot-headless exited with ${run.status}: ${run.stderr}`);
-    return {state: fs.readFileSync(state, 'utf8'), image: decodePng(fs.readFileSync(shot))};
+    fs.writeFileSync(replay, await page.evaluate(() => Module.UTF8ToString(Module._lobshot_replay())));
+    await assertSameAs(page, headless(['--replay', replay]));
   } finally {
     fs.rmSync(dir, {recursive: true});
   }
 }
 
-async function samePlayAsReplayed(page, hand) {
-  const turns = await playMatch(page, hand);
-  const got = await pageOutputs(page);
-  const text = await page.evaluate(() => Module.UTF8ToString(Module._lobshot_replay()));
-  const expected = replayed(text);
-  assert.equal(got.state, expected.state);
-  assert.equal(firstDifference(got.image, expected.image), null);
-  assert.deepEqual(page.lobshotErrors, []);
-  return turns;
-}
-
-test('a whole match by taps and drags on a phone held sideways', async () => {
-  const page = await browser.newPage();
-  await watchPage(page);
-  await page.emulate(KnownDevices['Pixel 5 landscape']);
-  try {
-    await page.goto(server.url + '#seed=11&steps');
-    await waitForGame(page);
-    assert.ok(await samePlayAsReplayed(page, finger) >= 2);
-  } finally {
-    await page.close();
-  }
-});
-
-test('a whole match by the mouse', async () => {
-  const page = await browser.newPage();
-  await watchPage(page);
-  try {
-    await page.goto(server.url + '#seed=11&steps');
-    await waitForGame(page);
-    assert.ok(await samePlayAsReplayed(page, mouse) >= 2);
-  } finally {
-    await page.close();
+test('a whole match by pointer alone', async t => {
+  for (const [name, hand, phone] of [['by taps and drags on a phone held sideways', finger, PHONE],
+                                     ['by the mouse', mouse, undefined]]) {
+    await t.test(name, () => withPage(s, '#seed=11&steps', async page => {
+      await playMatch(page, hand);
+      await assertSameAsReplayed(page);
+    }, phone));
   }
 });

@@ -6,29 +6,15 @@
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { HEADLESS, launchBrowser, openPage, playScript, servePage, sleep, SOURCE_DIR, startRelay, startRoomHost }
+import { HEADLESS, openPage, playScript, sleep, SOURCE_DIR, startRelay, startRoomHost, step, suite }
   from './harness.mjs';
 
 const HOST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_host.script');
 const GUEST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_guest.script');
-let server, browser, work;
-const children = [];
-
-before(async () => {
-  work = fs.mkdtempSync(path.join(os.tmpdir(), 'lobshot-room-'));
-  server = await servePage();
-  browser = await launchBrowser();
-});
-after(async () => {
-  for (const child of children) if (child.exitCode === null) child.kill();
-  await browser.close();
-  server.close();
-  fs.rmSync(work, {recursive: true, force: true});
-});
+const s = suite();
 
 // Runs a native guest of the room (with a home of its own, so that it is a machine apart): the page's
 // person's script, and a while into the end of the match it writes its state. It then stays until
@@ -36,12 +22,12 @@ after(async () => {
 // that however fast the host runs, the news of its leaving comes after that frame; the host stays
 // longer still.
 function startGuest(relayPort, code) {
-  const script = path.join(work, 'guest.script');
+  const script = path.join(s.work, 'guest.script');
   fs.writeFileSync(script, fs.readFileSync(GUEST_SCRIPT, 'utf8') + 'wait 20\nstate guest.json\nwait 400\n');
   const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', code, '--script', script],
-                      {cwd: work, stdio: ['ignore', 'pipe', 'pipe'],
-                       env: {...process.env, XDG_DATA_HOME: path.join(work, 'guest-data')}});
-  children.push(guest);
+                      {cwd: s.work, stdio: ['ignore', 'pipe', 'pipe'],
+                       env: {...process.env, XDG_DATA_HOME: path.join(s.work, 'guest-data')}});
+  s.children.push(guest);
   let out = '', err = '';
   guest.stdout.on('data', data => { out += data; });
   guest.stderr.on('data', data => { err += data; });
@@ -56,14 +42,14 @@ const outcome = state => JSON.parse(state).players.list.map(
 const shared = state => state.split('\n').filter(line => !line.includes('"net":')).join('\n');
 
 test('the page joins a room by the host\'s link and plays its seat through a match beside a native guest', async () => {
-  const relayPort = await startRelay(children);
-  const host = startRoomHost(children, relayPort, server.url, ['--seed', '11', '--script', HOST_SCRIPT], work);
+  const relayPort = await startRelay(s.children);
+  const host = startRoomHost(s.children, relayPort, s.server.url, ['--seed', '11', '--script', HOST_SCRIPT], s.work);
   const {link, code} = await host.link;
-  assert.equal(link, `${server.url}#room=${code}`);
+  assert.equal(link, `${s.server.url}#room=${code}`);
 
-  const page = await openPage(browser, link, `&relay=127.0.0.1:${relayPort + 1}&steps`);
+  const page = await openPage(s.browser, link, `&relay=127.0.0.1:${relayPort + 1}&steps`);
   // A second page watches the room from the start, stepped beside the guest to the match's end.
-  const watcher = await openPage(browser, `${server.url}#watch=${code}`, `&relay=127.0.0.1:${relayPort + 1}&steps`);
+  const watcher = await openPage(s.browser, `${s.server.url}#watch=${code}`, `&relay=127.0.0.1:${relayPort + 1}&steps`);
   let guest;
   try {
     const watching = watcher.evaluate(() => Module.lobshotStepUntil(['EndOfMatch'], 200000));
@@ -85,10 +71,10 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
 
     // The host wrote its state a while into the end of the match, its own moment, and ran on; the
     // page follows it there from the keys it holds.
-    const expected = fs.readFileSync(path.join(work, 'host.json'), 'utf8');
+    const expected = fs.readFileSync(path.join(s.work, 'host.json'), 'utf8');
     const frames = JSON.parse(expected).frame - await page.evaluate(() => Module._lobshot_frame());
     assert.ok(frames >= 0, 'the page ran ahead of the host');
-    await page.evaluate(count => Module.lobshotStep(count), frames);
+    await step(page, frames);
     const got = await page.evaluate(() => Module.lobshotState());
     assert.equal(JSON.parse(got).mode, 'EndOfMatch');
     assert.equal(shared(got), shared(expected));
@@ -96,7 +82,7 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     assert.deepEqual([seen.role, seen.machine, seen.room], ['join', 1, code]);
     // The native guest played the same match: the same outcome, and the same game at the last turn's
     // start by the hash every machine compares.
-    const native = fs.readFileSync(path.join(work, 'guest.json'), 'utf8');
+    const native = fs.readFileSync(path.join(s.work, 'guest.json'), 'utf8');
     assert.equal(JSON.parse(native).mode, 'EndOfMatch');
     assert.deepEqual(outcome(native), outcome(expected));
     const {net: nativeNet} = JSON.parse(native);
@@ -107,7 +93,7 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     // The spectator saw the same game, and the game never counted it among the machines.
     const behind = JSON.parse(expected).frame - await watcher.evaluate(() => Module._lobshot_frame());
     assert.ok(behind >= 0, 'the spectator ran ahead of the host');
-    await watcher.evaluate(count => Module.lobshotStep(count), behind);
+    await step(watcher, behind);
     const watched = await watcher.evaluate(() => Module.lobshotState());
     assert.equal(shared(watched), shared(expected));
     const {net: watchedNet} = JSON.parse(watched);

@@ -15,6 +15,4 @@ fi
 scripts/install-mqtt-client.sh
 [ "${1:-}" = --install ] && exit 0
 
-exec node --test tests/page/browser.test.mjs tests/page/replay.test.mjs tests/page/app.test.mjs \
-  tests/page/room.test.mjs tests/page/away.test.mjs tests/page/pace.test.mjs tests/page/touch.test.mjs \
-  tests/page/pointer.test.mjs tests/page/update.test.mjs
+exec node --test tests/page/*.test.mjs

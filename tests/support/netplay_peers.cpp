@@ -50,13 +50,6 @@ bool Decoded(std::span<const std::uint8_t> bytes, net::Message* m) {
 
 }  // namespace
 
-std::vector<std::uint8_t> Encoded(const net::Message& m) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
-    return bytes;
-}
-
 net::Hello Hello(bool watch, std::uint64_t token) {
     return net::Hello{net::kProtocolNumber, ReplayGameVersion(), token, watch};
 }

@@ -17,10 +17,10 @@
 #include "replay/replay.h"
 #include "testkit/in_process.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/net_messages.h"
 
 constexpr std::uint16_t NET_PORT = 4100;
 
-std::vector<std::uint8_t> Encoded(const net::Message& m);
 // A machine's hello as this build says it, to play or to watch, offering a token or none.
 net::Hello Hello(bool watch = false, std::uint64_t token = 0);
 // One key pressed: down, then up.

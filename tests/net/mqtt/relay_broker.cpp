@@ -24,6 +24,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kAttempts = 5;
 constexpr auto kStartBudget = std::chrono::seconds(5);
 constexpr auto kAnswerBudget = std::chrono::seconds(1);
+constexpr auto kConnectBudget = std::chrono::seconds(5);
 
 bool MosquittoInstalled() {
     if (access("/usr/sbin/mosquitto", X_OK) == 0) return true;
@@ -47,10 +48,7 @@ int BoundSocket(std::uint16_t port, bool loopback) {
 std::uint16_t FreePortPair() {
     for (int attempt = 0; attempt < 20; ++attempt) {
         const int first = BoundSocket(0, true);
-        sockaddr_in address{};
-        socklen_t size = sizeof address;
-        getsockname(first, reinterpret_cast<sockaddr*>(&address), &size);
-        const std::uint16_t port = ntohs(address.sin_port);
+        const std::uint16_t port = PortOf(first);
         const int second = port < 65534 ? BoundSocket(port + 1, false) : -1;
         close(first);
         if (second >= 0) {
@@ -80,6 +78,21 @@ std::string Contents(const std::string& path) {
 }
 
 }  // namespace
+
+int ListeningSocket() {
+    const int sock = BoundSocket(0, true);
+    listen(sock, 4);
+    return sock;
+}
+
+std::uint16_t PortOf(int socket) {
+    sockaddr_in address{};
+    socklen_t size = sizeof address;
+    getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size);
+    return ntohs(address.sin_port);
+}
+
+void CloseSocket(int socket) { close(socket); }
 
 RelayBroker::~RelayBroker() {
     if (pid_ > 0) {
@@ -178,7 +191,7 @@ RawClient::RawClient(const std::string& id, const std::string& username, std::ui
     mosquitto_message_v5_callback_set(handle_, OnMessage);
     if (mosquitto_connect_bind_v5(handle_, "127.0.0.1", port, 5, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
         return;
-    const Clock::time_point end = Clock::now() + kAnswerBudget;
+    const Clock::time_point end = Clock::now() + kConnectBudget;
     while (!connected_ && Clock::now() < end) Pump(10);
 }
 

@@ -40,8 +40,13 @@ private:
     std::string log_;
 };
 
+// A TCP socket listening on a free port of 127.0.0.1 that never says a word; its port; closing it.
+int ListeningSocket();
+std::uint16_t PortOf(int socket);
+void CloseSocket(int socket);
+
 // A plain MQTT 5 client under a chosen id and user name ("" for none), every call bounded to about a
-// second.
+// second (connecting, to a few).
 class RawClient {
 public:
     struct Message {

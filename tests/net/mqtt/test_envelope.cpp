@@ -8,17 +8,6 @@ namespace {
 using namespace net;
 using Bytes = std::vector<std::uint8_t>;
 
-EnvelopeFault Decode(const Bytes& bytes, std::size_t limit, Envelope* envelope, std::string* error) {
-    return DecodeEnvelope(bytes, limit, envelope, error);
-}
-
-void ExpectRefused(const Bytes& bytes, const std::string& expected, std::size_t limit = 8) {
-    Envelope envelope;
-    std::string error;
-    EXPECT_EQ(Decode(bytes, limit, &envelope, &error), EnvelopeFault::Malformed) << expected;
-    EXPECT_EQ(error, expected);
-}
-
 TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     Envelope hello{EnvelopeKind::Hello, 1, {}, DisconnectReason::Closed};
     Envelope room{EnvelopeKind::Room, 0, {}, DisconnectReason::Closed};
@@ -37,7 +26,7 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     for (const Envelope& sent : {hello, room, data, will, refusal, alive, follow}) {
         Envelope read;
         std::string error;
-        ASSERT_EQ(Decode(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
+        ASSERT_EQ(DecodeEnvelope(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
         EXPECT_EQ(read, sent);
     }
 }
@@ -46,36 +35,45 @@ TEST(Envelope, MessagesUpToTheLimitPassAndLargerOnesAreOversized) {
     Envelope read;
     std::string error;
     const Envelope at_limit{EnvelopeKind::Data, 7, Bytes(kMaxMessageBytes, 0x55), DisconnectReason::Closed};
-    ASSERT_EQ(Decode(EncodeEnvelope(at_limit), kMaxMessageBytes, &read, &error), EnvelopeFault::None)
+    ASSERT_EQ(DecodeEnvelope(EncodeEnvelope(at_limit), kMaxMessageBytes, &read, &error), EnvelopeFault::None)
         << error;
     EXPECT_EQ(read, at_limit);
     const Envelope over{EnvelopeKind::Data, 7, Bytes(kMaxMessageBytes + 1, 0x55), DisconnectReason::Closed};
-    EXPECT_EQ(Decode(EncodeEnvelope(over), kMaxMessageBytes, &read, &error), EnvelopeFault::Oversized);
+    EXPECT_EQ(DecodeEnvelope(EncodeEnvelope(over), kMaxMessageBytes, &read, &error),
+              EnvelopeFault::Oversized);
     EXPECT_EQ(error, "a message exceeds the size limit");
 }
 
 TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
-    ExpectRefused({}, "an envelope is cut short");
-    ExpectRefused({2, 1, 0, 0}, "an envelope is cut short");
-    ExpectRefused({0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind");
-    ExpectRefused({7, 0, 0, 0, 0}, "an envelope of an unknown kind");
-    ExpectRefused({6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered");
-    ExpectRefused({6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered");
-    ExpectRefused({6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1");
-    ExpectRefused({5, 0, 0, 0, 0, 1}, "a sign of life holds nothing");
-    ExpectRefused({5, 1, 0, 0, 0}, "a sign of life holds nothing");
-    ExpectRefused({1, 1, 0, 0, 0}, "a greeting holds one byte");
-    ExpectRefused({4, 0, 0, 0, 0, 1, 1}, "a greeting holds one byte");
-    ExpectRefused({1, 1, 0, 0, 0, kEnvelopeVersion + 1}, "another version of the envelope");
-    ExpectRefused({1, 2, 0, 0, 0, kEnvelopeVersion}, "a hello is numbered 1");
-    ExpectRefused({1, 0, 0, 0, 1, kEnvelopeVersion}, "a hello is numbered 1");
-    ExpectRefused({4, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice is numbered 0");
-    ExpectRefused({2, 1, 0, 0, 0}, "a message is empty");
-    ExpectRefused({2, 0, 0, 0, 0, 7}, "a message is numbered 0");
-    ExpectRefused({3, 1, 0, 0, 0}, "a goodbye without a reason");
-    ExpectRefused({3, 1, 0, 0, 0, 0}, "a goodbye without a reason");
-    ExpectRefused({3, 1, 0, 0, 0, 12}, "a goodbye without a reason");
-    ExpectRefused({3, 1, 0, 0, 0, 1, 1}, "a goodbye without a reason");
+    const std::pair<Bytes, std::string> kFaults[] = {
+        {{}, "an envelope is cut short"},
+        {{2, 1, 0, 0}, "an envelope is cut short"},
+        {{0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind"},
+        {{7, 0, 0, 0, 0}, "an envelope of an unknown kind"},
+        {{6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered"},
+        {{6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered"},
+        {{6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1"},
+        {{5, 0, 0, 0, 0, 1}, "a sign of life holds nothing"},
+        {{5, 1, 0, 0, 0}, "a sign of life holds nothing"},
+        {{1, 1, 0, 0, 0}, "a greeting holds one byte"},
+        {{4, 0, 0, 0, 0, 1, 1}, "a greeting holds one byte"},
+        {{1, 1, 0, 0, 0, kEnvelopeVersion + 1}, "another version of the envelope"},
+        {{1, 2, 0, 0, 0, kEnvelopeVersion}, "a hello is numbered 1"},
+        {{1, 0, 0, 0, 1, kEnvelopeVersion}, "a hello is numbered 1"},
+        {{4, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice is numbered 0"},
+        {{2, 1, 0, 0, 0}, "a message is empty"},
+        {{2, 0, 0, 0, 0, 7}, "a message is numbered 0"},
+        {{3, 1, 0, 0, 0}, "a goodbye without a reason"},
+        {{3, 1, 0, 0, 0, 0}, "a goodbye without a reason"},
+        {{3, 1, 0, 0, 0, 12}, "a goodbye without a reason"},
+        {{3, 1, 0, 0, 0, 1, 1}, "a goodbye without a reason"},
+    };
+    for (const auto& [bytes, expected] : kFaults) {
+        Envelope envelope;
+        std::string error;
+        EXPECT_EQ(DecodeEnvelope(bytes, 8, &envelope, &error), EnvelopeFault::Malformed) << expected;
+        EXPECT_EQ(error, expected);
+    }
 }
 
 }  // namespace
