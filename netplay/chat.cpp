@@ -26,9 +26,9 @@ struct Rate {
 };
 
 struct ChatState {
-    std::deque<std::string> log;              // the last CHAT_KEPT lines, oldest first
-    std::deque<std::int64_t> shownTill;  // when each line in the log leaves the picture
-    std::array<Rate, MAX_MACHINES> rates;     // host: each machine's lines
+    std::deque<std::string> log;           // the last CHAT_KEPT lines, oldest first
+    std::deque<std::int64_t> shownTill;    // when each line in the log leaves the picture
+    std::array<Rate, MAX_MACHINES> rates;  // host: each machine's lines
     bool typing = false;
     std::string typed;
     bool logShown = false;
@@ -53,8 +53,7 @@ bool WithinRate(int machine) {
     Rate& rate = TheChat.rates[static_cast<std::size_t>(machine)];
     const std::int64_t now = NowMs();
     if (now < rate.mutedUntil) return false;
-    while (!rate.sent.empty() && now - rate.sent.front() >= CHAT_WINDOW_MS)
-        rate.sent.pop_front();
+    while (!rate.sent.empty() && now - rate.sent.front() >= CHAT_WINDOW_MS) rate.sent.pop_front();
     if (rate.sent.size() < CHAT_BURST) {
         rate.sent.push_back(now);
         return true;
