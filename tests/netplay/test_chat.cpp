@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,89 +14,47 @@
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "snapshot/state_snapshot.h"
-#include "testkit/in_process.h"
-#include "tests/support/game_fixture.h"
+#include "tests/support/netplay_peers.h"
 
 namespace {
 
-constexpr std::uint16_t PORT = 4300;
+// The chat lines a machine heard, "MACHINE: TEXT", and "MACHINE muted".
+std::vector<std::string> Lines(const FakeGuest& guest) {
+    std::vector<std::string> lines;
+    for (const net::Message& m : guest.heard)
+        if (const auto* chat = std::get_if<net::Chat>(&m))
+            lines.push_back(std::to_string(chat->machine) + (chat->muted ? " muted" : ": " + chat->text));
+    return lines;
+}
 
-// A connection played by the test: its hello once connected, then, once welcomed, everything it was
-// given at once; it keeps what it hears.
-struct Peer {
-    net::Hello hello{net::kProtocolNumber, ReplayGameVersion()};
-    std::vector<std::vector<std::uint8_t>> burst;
-    std::unique_ptr<net::Transport> end;
-    std::vector<net::Message> heard;
-    bool closed = false;
-
-    void Poll() {
-        net::NetEvent e;
-        while (end && !closed && end->Poll(&e, 0)) {
-            if (e.kind == net::NetEvent::Connected) Send(e.peer, Encoded(hello));
-            closed = e.kind == net::NetEvent::Disconnected;
-            net::Message m;
-            std::string error;
-            if (e.kind != net::NetEvent::Received || !net::DecodeMessage(e.bytes, &m, &error)) continue;
-            heard.push_back(m);
-            if (std::holds_alternative<net::Welcome>(m))
-                for (const auto& bytes : burst) Send(e.peer, bytes);
-        }
-    }
-    // The chat lines heard, "MACHINE: TEXT", and "MACHINE muted".
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        for (const net::Message& m : heard)
-            if (const auto* chat = std::get_if<net::Chat>(&m))
-                lines.push_back(std::to_string(chat->machine) + (chat->muted ? " muted" : ": " + chat->text));
-        return lines;
-    }
-    static std::vector<std::uint8_t> Encoded(const net::Message& m) {
-        std::vector<std::uint8_t> bytes;
-        std::string error;
-        EXPECT_TRUE(net::EncodeMessage(m, &bytes, &error)) << error;
-        return bytes;
-    }
-
-private:
-    void Send(net::PeerId peer, const std::vector<std::uint8_t>& bytes) { end->Send(peer, bytes); }
-};
-
-class ChatTest : public GameTest {
+class ChatTest : public NetTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
-        NetResetForTests();
-        std::string error;
-        NetConfigure(NetRole::Host, network.Listen(PORT, {}, &error), std::to_string(PORT));
+        NetTest::SetUp();
+        Host();
         NetSetName(
             "\x01"
             "Ann\xE2\x80\xAE");
     }
-    void TearDown() override {
-        NetResetForTests();
-        GameTest::TearDown();
-    }
 
-    // Runs the host at the title for `ticks` ticks, the peers connecting one a tick from the first and
+    // Runs the host at the title for `ticks` ticks, a guest connecting each tick from the first and
     // `during` called before each tick.
     void Run(int ticks, const std::function<void(int tick)>& during) {
-        std::vector<StepDriver::Step> steps;
-        for (int i = 0; i < ticks; ++i)
-            steps.push_back([this, i, during] {
-                if (i < static_cast<int>(peers.size()))
-                    peers[static_cast<std::size_t>(i)].end = network.Connect(PORT, {});
-                network.Advance(5);
-                for (Peer& p : peers) p.Poll();
-                during(i);
-                HeadlessTick();
-                return true;
-            });
-        ASSERT_EQ(RunGame(9, steps), 0);
+        RunHost(9, ticks, [this, during](int i) {
+            if (i < static_cast<int>(guests.size())) guests[static_cast<std::size_t>(i)].Connect(network);
+            during(i);
+            return true;
+        });
     }
 
-    net::InProcessNetwork network;
-    std::vector<Peer> peers;
+    // A guest more, saying its name in its hello.
+    FakeGuest& Named(const std::string& name, bool watch = false) {
+        net::Hello hello = ::Hello(watch);
+        hello.name = name;
+        FakeGuest& guest = NewGuest();
+        guest.first = Encoded(hello);
+        return guest;
+    }
 };
 
 // A guest that sends 100 lines at once has five passed on and is muted, which everyone hears once;
@@ -107,25 +63,20 @@ protected:
 // A guest that speaks for another, or sends a line the game would never write (a control character),
 // is dropped. The replay keeps the names and lines, and reads back as it was written.
 TEST_F(ChatTest, NamesReachEveryoneAndLinesPassWithinTheHostsBound) {
-    peers.resize(5);
-    peers[0].hello.watch = true;
-    peers[0].hello.name = "Spy";
-    peers[1].hello.name = "Cy";
-    peers[2].hello.name = "Bob";
-    for (int i = 0; i < 100; ++i)
-        peers[2].burst.push_back(Peer::Encoded(net::Chat{2, "flood " + std::to_string(i)}));
-    peers[3].hello.name = "Eve";
-    peers[3].burst.push_back(Peer::Encoded(net::Chat{1, "not mine"}));
-    peers[4].hello.name = "Dan";
-    std::vector<std::uint8_t> bell = Peer::Encoded(net::Chat{4, "ding"});
+    Named("Spy", true);
+    Named("Cy");
+    Named("Bob");
+    Named("Eve").then = Encoded(net::Chat{1, "not mine"});
+    std::vector<std::uint8_t> bell = Encoded(net::Chat{4, "ding"});
     bell[4] = 0x07;
-    peers[4].burst.push_back(bell);
+    Named("Dan").then = bell;
     std::string snapshot;
     Run(60, [this, &snapshot](int tick) {
+        if (tick == 20)
+            for (int i = 0; i < 100; ++i) guests[2].Send(net::Chat{2, "flood " + std::to_string(i)});
         if (tick == 59) snapshot = StateSnapshotJson();
         if (tick == 30) NetSay("hi  all\xE2\x80\xAE");
-        if (tick == 40 && !peers[1].end->Peers().empty())
-            peers[1].end->Send(peers[1].end->Peers().front(), Peer::Encoded(net::Chat{1, "still here"}));
+        if (tick == 40) guests[1].Send(net::Chat{1, "still here"});
     });
 
     const std::vector<std::string> shown = {"Bob: flood 0", "Bob: flood 1", "Bob: flood 2",  "Bob: flood 3",
@@ -134,18 +85,18 @@ TEST_F(ChatTest, NamesReachEveryoneAndLinesPassWithinTheHostsBound) {
     EXPECT_EQ(NetNames(), (std::vector<std::string>{"Ann", "Cy", "Bob", "Eve", "Dan"}));
     const std::vector<std::string> heard = {"2: flood 0", "2: flood 1", "2: flood 2", "2: flood 3",
                                             "2: flood 4", "2 muted",    "0: hi all",  "1: still here"};
-    EXPECT_EQ(peers[0].Lines(), heard) << "the spectator";
-    EXPECT_EQ(peers[1].Lines(), heard) << "a guest";
+    EXPECT_EQ(Lines(guests[0]), heard) << "the spectator";
+    EXPECT_EQ(Lines(guests[1]), heard) << "a guest";
     const auto names =
-        std::find_if(peers[0].heard.rbegin(), peers[0].heard.rend(),
+        std::find_if(guests[0].heard.rbegin(), guests[0].heard.rend(),
                      [](const net::Message& m) { return std::holds_alternative<net::Names>(m); });
-    ASSERT_NE(names, peers[0].heard.rend());
+    ASSERT_NE(names, guests[0].heard.rend());
     EXPECT_EQ(std::get<net::Names>(*names).names,
               (std::vector<std::string>{"Ann", "Cy", "Bob", "Eve", "Dan", "", "", ""}));
-    EXPECT_FALSE(peers[2].closed) << "the flooding guest was dropped, not muted";
-    EXPECT_FALSE(peers[1].closed);
-    EXPECT_TRUE(peers[3].closed) << "a guest that spoke for another stayed";
-    EXPECT_TRUE(peers[4].closed) << "a guest that sent a bell stayed";
+    EXPECT_FALSE(guests[2].closed) << "the flooding guest was dropped, not muted";
+    EXPECT_FALSE(guests[1].closed);
+    EXPECT_TRUE(guests[3].closed) << "a guest that spoke for another stayed";
+    EXPECT_TRUE(guests[4].closed) << "a guest that sent a bell stayed";
     EXPECT_NE(snapshot.find(R"("names": ["Ann", "Cy", "Bob", "Eve", "Dan"], "chat": ["Bob: flood 0")"),
               std::string::npos)
         << snapshot;
