@@ -154,7 +154,8 @@ TEST_F(Relay, AVanishingHostEndsTheRoom) {
     const auto [host, first, second] = HostAndTwoGuests();
     ASSERT_FALSE(HasFailure());
     world.Vanish(host);
-    ASSERT_TRUE(world.RunUntil([&] { return world.Ended(first) && world.Ended(second); }, 3000));
+    ASSERT_TRUE(
+        world.RunUntil([&, a = first, b = second] { return world.Ended(a) && world.Ended(b); }, 3000));
     EXPECT_EQ(world.LastReason(first), DisconnectReason::TimedOut);
     EXPECT_TRUE(world.End(first).Peers().empty());
     const int late = Guest(Options(500));
@@ -174,7 +175,7 @@ TEST_F(Relay, SilentEndsTimeOut) {
     for (const auto& [silent, listener] : {std::pair(first, host), std::pair(host, second)}) {
         const auto from = Clock::now();
         world.Silence(silent);
-        ASSERT_TRUE(world.RunUntil([&] { return world.Ended(listener); }, 4 * kTimeoutMs));
+        ASSERT_TRUE(world.RunUntil([&, l = listener] { return world.Ended(l); }, 4 * kTimeoutMs));
         const auto waited = Clock::now() - from;
         EXPECT_EQ(world.LastReason(listener), DisconnectReason::TimedOut);
         EXPECT_GE(waited, std::chrono::milliseconds(kTimeoutMs / 2));
@@ -227,9 +228,8 @@ TEST_F(Relay, LosingTheBrokerEndsEveryConnectionAtOnce) {
     const auto killed = Clock::now();
     broker_.Kill();
     ASSERT_TRUE(world.RunUntil(
-        [&] {
-            return world.Count(host, NetEvent::Disconnected) == 2 && world.Ended(first) &&
-                   world.Ended(second);
+        [&, h = host, a = first, b = second] {
+            return world.Count(h, NetEvent::Disconnected) == 2 && world.Ended(a) && world.Ended(b);
         },
         3000));
     EXPECT_LT(Clock::now() - killed, std::chrono::milliseconds(1000));
