@@ -55,27 +55,6 @@ TEST_F(ComputerTest, PredictedFlightsEndWhereRealShotsDo) {
     EXPECT_GT(tanks, 3);
 }
 
-// The launch point and velocity are those PlayerCollection::Fire gives the projectile.
-TEST_F(ComputerTest, ALaunchLeavesTheBarrelAsTheGameFiresIt) {
-    Hills(200, 20, 500, 260);
-    Stand(0, 300);
-    for (std::int32_t angle : {0, 1, 45, 90, 134, 179, 180}) {
-        for (std::int32_t power : {0, 1, 50, 99, 100}) {
-            shots = std::make_unique<ProjectileCollection>(landscape.get());
-            Player& p = players->players[0];
-            p.angle = angle;
-            p.power = power;
-            players->Fire(shots.get());
-            ASSERT_EQ(Flying().size(), 1u);
-            const Projectile& real = *Flying()[0];
-            const LaunchState launch = ShotLaunch(TankBox{p.x, p.y, p.width, p.height, true}, angle, power);
-            EXPECT_EQ(std::tuple(launch.x, launch.y, launch.vx, launch.vy),
-                      std::tuple(real.x, real.y, real.vx, real.vy))
-                << angle << " " << power;
-        }
-    }
-}
-
 // The blast a prediction reckons is the explosion's: full in the tank, half at the radius, none
 // beyond; an A-Bomb reaches much further.
 TEST_F(ComputerTest, PredictedBlastDamageMatchesTheExplosions) {

@@ -50,21 +50,8 @@ TEST_F(PlayersTest, EachWeaponHasItsKindAndSoundAndUsesUpItsStock) {
     EXPECT_EQ(p.stock, (std::array<std::int32_t, WEAPON_COUNT>{-1, 2, 2, 2, 2, 0}));
 }
 
-TEST_F(PlayersTest, OnlyDamageBeyondTheArmourLeftDestroysATank) {
-    Player& p = Start(2);
-    p.armour = 30;
-    std::int32_t amount = 30;
-    EXPECT_TRUE(p.TakeDamage(&amount, projectiles));
-    EXPECT_EQ(p.armour, 0);
-    EXPECT_TRUE(p.alive);
-    amount = 1;
-    EXPECT_FALSE(p.TakeDamage(&amount, projectiles));
-    EXPECT_EQ(amount, 0);
-    EXPECT_FALSE(p.alive);
-    EXPECT_EQ(p.turnDamage, 30);
-    EXPECT_EQ(Played(), std::vector<int>{9});
-}
-
+// Only damage beyond the armour left destroys a tank; the shooter earns half the damage done and
+// fifty for the kill.
 TEST_F(PlayersTest, HittingAnEnemyPaysHalfTheDamageAndFiftyForTheKill) {
     Start(3);
     Player& shooter = *players->Get(0);
@@ -73,9 +60,14 @@ TEST_F(PlayersTest, HittingAnEnemyPaysHalfTheDamageAndFiftyForTheKill) {
     EXPECT_EQ(enemy.armour, 79);
     EXPECT_EQ(shooter.profit, 10);
     enemy.armour = 30;
-    players->DamagePlayer(31, 0, 1, projectiles);
+    players->DamagePlayer(30, 0, 1, projectiles);
+    EXPECT_TRUE(enemy.alive);
+    EXPECT_EQ(enemy.armour, 0);
+    Played();
+    players->DamagePlayer(1, 0, 1, projectiles);
     EXPECT_FALSE(enemy.alive);
-    EXPECT_EQ(shooter.profit, 10 + 50 + 15);
+    EXPECT_EQ(Played(), std::vector<int>{9});
+    EXPECT_EQ(shooter.profit, 10 + 15 + 50);
     EXPECT_EQ(enemy.turnDamage, 21 + 30);
 }
 

@@ -66,8 +66,10 @@ TEST_F(PlayersTest, EightTanksOnANarrowLandscapeAlwaysFindAPlace) {
     EXPECT_GT(crowded, 0);
 }
 
-// The player whose turn it is earns from an enemy's fall.
-TEST_F(PlayersTest, AFallOfFivePixelsIsFreeAndTwentyThreeCostsThree) {
+// A fall of five pixels is free and one of 23 costs three, which the player whose turn it is earns;
+// a tank stands on a single pixel and lands on the bottom row; one with too little armour is
+// destroyed on landing, bursting, and its enemy earns the kill.
+TEST_F(PlayersTest, FallsCostArmourPastFivePixelsAndCanDestroyATank) {
     MakeLandscape(640, 300, 250);
     Start(2);
     players->current = 1;
@@ -90,33 +92,23 @@ TEST_F(PlayersTest, AFallOfFivePixelsIsFreeAndTwentyThreeCostsThree) {
     EXPECT_EQ(p.armour, 97);
     EXPECT_EQ(p.turnDamage, 3);
     EXPECT_EQ(players->Get(1)->profit, 1);
-}
-
-TEST_F(PlayersTest, ATankStandsOnOnePixelAndLandsOnTheBottomRow) {
-    MakeLandscape(640, 300, 300);
-    Start(2);
-    Player& p = *players->Get(0);
-    p.x = 100;
-    p.y = 149;
-    landscape->Cell(100, 150) = Rock;
+    for (int y = 279; y < 300; ++y) landscape->Cell(100, y) = Air;
+    landscape->Cell(100, 278) = Rock;
     EXPECT_FALSE(players->DoGravity(landscape, projectiles));
-    landscape->Cell(100, 150) = Air;
+    landscape->Cell(100, 278) = Air;
     while (players->DoGravity(landscape, projectiles)) {
     }
     EXPECT_EQ(p.y, 299);
-}
 
-TEST_F(PlayersTest, ATankWithTooLittleArmourIsDestroyedOnLanding) {
-    MakeLandscape(640, 300, 250);
-    Start(2);
     players->current = 0;
-    Player& p = *players->Get(1);
-    p.x = 300;
-    p.y = 231;
-    p.armour = 2;
+    Player& q = *players->Get(1);
+    q.x = 300;
+    q.y = 231;
+    q.armour = 2;
+    Played();
     while (players->DoGravity(landscape, projectiles)) {
     }
-    EXPECT_FALSE(p.alive);
+    EXPECT_FALSE(q.alive);
     EXPECT_EQ(Members(*projectiles).size(), 100u);
     EXPECT_EQ(Played(), (std::vector<int>{9, 15}));
     EXPECT_EQ(players->Get(0)->profit, 50 + 1);

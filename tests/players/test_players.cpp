@@ -6,42 +6,6 @@
 
 namespace {
 
-TEST_F(PlayersTest, ARunStartsWithCashAShellStockAndTwoNamedPlayers) {
-    EXPECT_EQ(players->numPlayers, 2);
-    for (int i = 0; i < MAX_PLAYERS; ++i) {
-        const Player& p = *players->Get(i);
-        EXPECT_EQ(p.inGame, i < 2);
-        EXPECT_EQ(p.cash, 100);
-        EXPECT_EQ(p.weapon, -1);
-        EXPECT_EQ(p.stock, (std::array<std::int32_t, WEAPON_COUNT>{-1, 0, 0, 0, 0, 0}));
-        EXPECT_GE(p.tankSurface, 0);
-    }
-    EXPECT_STREQ(players->Get(6)->name, "Orange");
-    EXPECT_EQ(players->Get(6)->colour, 0x00007FFFu);
-}
-
-TEST_F(PlayersTest, NewMatchWithThreePlayersLeavesTheOthersOutAndKeepsTheMoney) {
-    players->Get(1)->cash = 7;
-    players->Get(1)->stock[WeaponABomb] = 2;
-    players->Get(4)->alive = true;
-    for (std::uint32_t seed = 1; seed <= 30; ++seed) {
-        game::srand(seed);
-        Start(3);
-        EXPECT_LT(players->current, 3);
-    }
-    for (int i = 0; i < MAX_PLAYERS; ++i) {
-        const Player& p = *players->Get(i);
-        EXPECT_EQ(p.alive, i < 3) << i;
-        if (i >= 3) continue;
-        EXPECT_EQ(p.angle, 60);
-        EXPECT_EQ(p.power, 25);
-        EXPECT_EQ(p.weapon, WeaponShell);
-        EXPECT_EQ(p.armour, 100);
-    }
-    EXPECT_EQ(players->Get(1)->cash, 7);
-    EXPECT_EQ(players->Get(1)->stock[WeaponABomb], 2);
-}
-
 TEST_F(PlayersTest, NextTurnSkipsTheDeadClearsDamageAndEndsWithOneLeft) {
     Start(4);
     players->current = 0;
@@ -74,8 +38,21 @@ TEST_F(PlayersTest, ATankHoldsElevenColumnsAndSixRowsAboveItsFoot) {
     EXPECT_EQ(players->PlayerAt(100, 197), -1);
 }
 
-TEST_F(PlayersTest, DrawingStopsOnlyWhenTheTankIsWhollyOffTheScreen) {
+// The tank and its barrel stand on the foot; drawing stops only when the tank is wholly off the
+// screen.
+TEST_F(PlayersTest, TheTankIsDrawnOnItsFootUntilWhollyOffTheScreen) {
     Player& p = Start(2);
+    ClearBackPage();
+    p.angle = 90;
+    p.Draw(0, 2, 100, 100, false);
+    // The picture's black corner is left out; the red barrel rises six pixels from the row above.
+    EXPECT_EQ(BackPixel(95, 95), 0u);
+    EXPECT_NE(BackPixel(96, 95), 0u);
+    EXPECT_NE(BackPixel(105, 100), 0u);
+    EXPECT_EQ(BackPixel(100, 101), 0u);
+    EXPECT_EQ(BackPixel(100, 94), 0x0000F8u);
+    EXPECT_EQ(BackPixel(100, 88), 0x0000F8u);
+    EXPECT_EQ(BackPixel(100, 87), 0u);
     struct Case {
         int sx, sy, angle;
         bool drawn;
@@ -89,21 +66,6 @@ TEST_F(PlayersTest, DrawingStopsOnlyWhenTheTankIsWhollyOffTheScreen) {
         p.Draw(0, 2, c.sx, c.sy, true);
         EXPECT_EQ(InkIn(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) > 0, c.drawn) << c.sx << "," << c.sy;
     }
-}
-
-TEST_F(PlayersTest, TheTankAndItsBarrelStandOnTheFoot) {
-    Player& p = Start(2);
-    ClearBackPage();
-    p.angle = 90;
-    p.Draw(0, 2, 100, 100, false);
-    // The picture's black corner is left out; the red barrel rises six pixels from the row above.
-    EXPECT_EQ(BackPixel(95, 95), 0u);
-    EXPECT_NE(BackPixel(96, 95), 0u);
-    EXPECT_NE(BackPixel(105, 100), 0u);
-    EXPECT_EQ(BackPixel(100, 101), 0u);
-    EXPECT_EQ(BackPixel(100, 94), 0x0000F8u);
-    EXPECT_EQ(BackPixel(100, 88), 0x0000F8u);
-    EXPECT_EQ(BackPixel(100, 87), 0u);
 }
 
 TEST_F(PlayersTest, TheViewGlidesBySixthsAndLandsExactly) {

@@ -115,16 +115,6 @@ TEST_F(ProjectilesTest, ASodSalvoScattersFromItsThirtiethSampleUpTo1300Clods) {
     EXPECT_TRUE(Played().empty());
 }
 
-TEST_F(ProjectilesTest, AFireworkBecomesSixteenPieces) {
-    MakeLandscape(1200, 500);
-    shots->gravity = 0.0f;
-    Launch(600.0f, 250.0f, 0.1f, 0.05f, KindFirework);
-    Tick(260);
-    EXPECT_EQ(Flying(KindFirework).size(), 16u);
-    Tick(200);
-    EXPECT_EQ(Flying(KindFirework).size(), 16u);
-}
-
 // It slows by a tenth a sample through earth, darkening its trail, and explodes once slow, well
 // below the surface; its blast hurts nobody.
 TEST_F(ProjectilesTest, AnEarthMoverBoresUntilItHasSlowedDown) {

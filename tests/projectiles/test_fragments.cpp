@@ -7,41 +7,28 @@
 
 namespace {
 
-// A spark of life 10 fades every fifth tick, rises 9 pixels in all and ends at its 50th tick.
-TEST_F(ProjectilesTest, ASparkRisesAndFadesForFiveTicksAMove) {
+// A spark of life 10 fades every fifth tick, rises 9 pixels in all and ends at its 50th tick. A
+// flame of life 10 shows how much of its life is spent: the fire ramp's first entry at its first
+// tick, entry 90 last.
+TEST_F(ProjectilesTest, SparksAndFlamesRiseAndFadeOverTheirLives) {
     auto* spark = new Fragment(100.0f, 100.0f, FragSpark, 10, RGB(200, 100, 41));
+    auto* flame = new Fragment(200.0f, 100.0f, FragFlame, 10, 10);
     shots->AddFragment(spark);
-    Tick(4);
+    shots->AddFragment(flame);
+    const std::array<COLORREF, FIRE_RAMP_SIZE>& ramp = Weapons.FireRamp;
+    Tick();
+    EXPECT_EQ(flame->colour, ramp[0]);
+    Tick(3);
     EXPECT_EQ(spark->y, 100.0f);
     Tick();
     EXPECT_EQ(spark->colour, RGB(190, 95, 38));
     EXPECT_EQ(spark->y, 99.0f);
     Tick(44);
+    EXPECT_EQ(flame->colour, ramp[90]);
+    EXPECT_EQ(flame->y, 91.0f);
     EXPECT_EQ(spark->y, 91.0f);
     EXPECT_LE(std::abs(spark->x - 100.0f), 9.0f);
     EXPECT_FALSE(Tick());
-    EXPECT_TRUE(Fragments().empty());
-}
-
-// A flame shows how much of its life is spent: the first entry of the ramp at its first tick and,
-// with life 10, entry 90 last.
-TEST_F(ProjectilesTest, AFlameBurnsThroughTheFireRamp) {
-    const std::array<COLORREF, FIRE_RAMP_SIZE>& ramp = Weapons.FireRamp;
-    EXPECT_EQ(ramp[0], RGB(255, 255, 32));
-    EXPECT_EQ(ramp[32], RGB(255, 255, 32));
-    EXPECT_EQ(ramp[33], RGB(255, 255, 0));
-    EXPECT_EQ(ramp[65], RGB(255, 8, 0));
-    EXPECT_EQ(ramp[66], RGB(255, 0, 0));
-    EXPECT_EQ(ramp[99], RGB(0, 0, 0));
-
-    auto* flame = new Fragment(100.0f, 100.0f, FragFlame, 10, 10);
-    shots->AddFragment(flame);
-    Tick();
-    EXPECT_EQ(flame->colour, ramp[0]);
-    Tick(48);
-    EXPECT_EQ(flame->colour, ramp[90]);
-    EXPECT_EQ(flame->y, 91.0f);
-    Tick();
     EXPECT_TRUE(Fragments().empty());
 }
 

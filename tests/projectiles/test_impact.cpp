@@ -36,38 +36,35 @@ TEST_F(ProjectilesTest, DamageFallsWithDistanceFromTheTanksMiddle) {
 }
 
 // A debris piece that enters a tank does 5 and leaves nothing; one that lands on the ground thuds
-// and leaves a wreck where it last flew.
-TEST_F(ProjectilesTest, TankDebrisHurtsATankOrLeavesAWreck) {
+// and leaves a wreck where it last flew. Earth settles at its last free sample, in its own colour,
+// restarting the thud each time, and hurts nobody.
+TEST_F(ProjectilesTest, DebrisHurtsATankOrLeavesAWreckAndEarthSettles) {
     Fill(0, 150, 640, 300, Earth);
     Player& tank = PlaceTank(1, 200, 149);
     players->current = 0;
-    Launch(200.5f, 140.0f, 0.0f, 1.0f, KindDebris, static_cast<std::int32_t>(RGB(255, 0, 0)));
+    const auto red = static_cast<std::int32_t>(RGB(255, 0, 0));
+    Launch(200.5f, 140.0f, 0.0f, 1.0f, KindDebris, red);
     Tick(10);
     EXPECT_EQ(tank.armour, 95);
     EXPECT_EQ(Played(), std::vector<int>{16});
     EXPECT_TRUE(Fragments(FragWreck).empty());
     EXPECT_EQ(Explosions(), 0);
 
-    Launch(300.5f, 140.0f, 0.0f, 1.0f, KindDebris, static_cast<std::int32_t>(RGB(255, 0, 0)));
+    Launch(300.5f, 140.0f, 0.0f, 1.0f, KindDebris, red);
     Tick(10);
     EXPECT_EQ(Played(), std::vector<int>{12});
     ASSERT_EQ(Fragments(FragWreck).size(), 1u);
     EXPECT_FLOAT_EQ(Fragments(FragWreck)[0]->x, 300.5f);
     EXPECT_EQ(static_cast<int>(Fragments(FragWreck)[0]->y), 149);
-    EXPECT_EQ(tank.armour, 95);
-}
 
-// Earth settles at its last free sample, in its own colour, restarting the thud each time.
-TEST_F(ProjectilesTest, EarthSettlesWhereItLastFlew) {
-    Fill(0, 150, 640, 300, Earth);
-    PlaceTank(1, 100, 149);
-    Launch(100.5f, 100.0f, 0.0f, 1.0f, KindEarth, static_cast<std::int32_t>(RGB(200, 100, 0)));
-    Launch(300.5f, 140.0f, 0.0f, 1.0f, KindEarth, static_cast<std::int32_t>(RGB(200, 100, 0)));
+    const auto brown = static_cast<std::int32_t>(RGB(200, 100, 0));
+    Launch(200.5f, 100.0f, 0.0f, 1.0f, KindEarth, brown);
+    Launch(400.5f, 140.0f, 0.0f, 1.0f, KindEarth, brown);
     Tick(60);
-    EXPECT_EQ(landscape->Cell(100, 149), Earth);
-    EXPECT_EQ(landscape->Cell(300, 149), Earth);
-    EXPECT_EQ(Picture(300, 149), RGB(200, 100, 0));
-    EXPECT_EQ(players->players[1].armour, 100);
+    EXPECT_EQ(landscape->Cell(200, 149), Earth);
+    EXPECT_EQ(landscape->Cell(400, 149), Earth);
+    EXPECT_EQ(Picture(400, 149), RGB(200, 100, 0));
+    EXPECT_EQ(tank.armour, 95);
     EXPECT_EQ(Played(), (std::vector<int>{12, 12}));
 }
 

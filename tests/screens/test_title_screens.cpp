@@ -35,24 +35,20 @@ protected:
     }
 };
 
-TEST_F(TitleScreensTest, BarColumnsFollowProgressAndStopAt253) {
-    EXPECT_EQ(ProgressBarColumns(0.0f), 0);
-    EXPECT_EQ(ProgressBarColumns(-0.5f), 0);
-    EXPECT_EQ(ProgressBarColumns(0.5f), 126);
-    EXPECT_EQ(ProgressBarColumns(1.0f), 253);
-    EXPECT_EQ(ProgressBarColumns(7.0f), 253);
-}
-
-TEST_F(TitleScreensTest, BarRunsFromRedThroughYellowGreenAndCyanToBlue) {
-    EXPECT_EQ(ProgressBarColour(0), 0x0000FFu);
-    EXPECT_EQ(ProgressBarColour(62), 0x00FAFFu);
-    EXPECT_EQ(ProgressBarColour(63), 0x00FFFFu);
-    EXPECT_EQ(ProgressBarColour(125), 0x00FF05u);
-    EXPECT_EQ(ProgressBarColour(126), 0x00FF00u);
-    EXPECT_EQ(ProgressBarColour(188), 0xFAFF00u);
-    EXPECT_EQ(ProgressBarColour(189), 0xFFFF00u);
-    EXPECT_EQ(ProgressBarColour(252), 0xFF0000u);
-    for (int i = 0; i < PROGRESS_BAR_COLUMNS; ++i) ASSERT_EQ(ProgressBarColour(i) >> 24, 0u) << i;
+// The bar's columns follow the progress up to 253 and run from red through yellow, green and cyan
+// to blue.
+TEST_F(TitleScreensTest, BarColumnsFollowProgressFromRedToBlue) {
+    for (auto [progress, columns] : {std::pair{-0.5f, 0}, {0.0f, 0}, {0.5f, 126}, {1.0f, 253}, {7.0f, 253}})
+        EXPECT_EQ(ProgressBarColumns(progress), columns) << progress;
+    for (auto [column, colour] : {std::pair{0, 0x0000FFu},
+                                  {62, 0x00FAFFu},
+                                  {63, 0x00FFFFu},
+                                  {125, 0x00FF05u},
+                                  {126, 0x00FF00u},
+                                  {188, 0xFAFF00u},
+                                  {189, 0xFFFF00u},
+                                  {252, 0xFF0000u}})
+        EXPECT_EQ(ProgressBarColour(column), colour) << column;
 }
 
 TEST_F(TitleScreensTest, HalfwayShowsTheFirst126ColumnsOverThePicture) {

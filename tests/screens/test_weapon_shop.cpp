@@ -1,5 +1,5 @@
-// Tests of the weapon table and the shop: prices, buying and selling with their sounds, the cursor's
-// limits, the players' turns at the shop, and what the shop draws.
+// Tests of the weapon table and the shop: prices, buying and selling with their sounds, and what the
+// shop draws.
 #include "core/rules.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
@@ -53,43 +53,7 @@ TEST_F(WeaponShopTest, BuyingNeedsTheExactPriceAndSellingGivesBackLess) {
     EXPECT_TRUE(Played().empty());
 }
 
-// The unlimited Shell is neither bought nor sold, and selling on "Finish" does nothing either.
-TEST_F(WeaponShopTest, TheCursorStopsAtTheShellAndAtFinishWhereNothingIsTraded) {
-    WeaponScreenAction(ShopAction::BuyOrFinish);
-    WeaponScreenAction(ShopAction::Sell);
-    EXPECT_EQ(Buyer().stock[WeaponShell], -1);
-    EXPECT_EQ(Buyer().cash, 100);
-    WeaponScreenAction(ShopAction::Up);
-    EXPECT_EQ(ShopRow, 0);
-    EXPECT_TRUE(Played().empty());
-    for (int i = 0; i < 8; ++i) WeaponScreenAction(ShopAction::Down);
-    EXPECT_EQ(ShopRow, SHOP_FINISH_ROW);
-    EXPECT_EQ(Played(), std::vector<int>(6, 3));
-    WeaponScreenAction(ShopAction::Sell);
-    EXPECT_TRUE(Played().empty());
-}
-
-// Each player buys a Sod Salvo, then finishes.
-TEST_F(WeaponShopTest, EveryPlayerOfTheGameFinishesInTurn) {
-    for (int count : {2, 5, 8}) {
-        players->SetNumPlayers(count);
-        InitWeaponScreen(players);
-        int finishes = 0;
-        bool done = false;
-        while (!done && finishes < 10) {
-            GoTo(WeaponSodSalvo);
-            WeaponScreenAction(ShopAction::BuyOrFinish);
-            GoTo(SHOP_FINISH_ROW);
-            done = WeaponScreenAction(ShopAction::BuyOrFinish);
-            ++finishes;
-            EXPECT_EQ(ShopRow, 0);
-        }
-        EXPECT_EQ(finishes, count);
-        EXPECT_EQ(players->Get(count - 1)->stock[WeaponSodSalvo], 1);
-    }
-    EXPECT_EQ(players->Get(0)->cash, 100 - 3 * 10);
-}
-
+// The players' turns at the shop and the cursor's ends are checked by the shop_rounds scenario.
 TEST_F(WeaponShopTest, TheCursorRowIsBarredInThePlayersColoursAndTheTankDrawn) {
     ClearBackPage();
     GoTo(2);
