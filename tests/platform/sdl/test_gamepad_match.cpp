@@ -7,11 +7,10 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include "platform/sdl/gamepad/sdl_gamepads.h"
 #include "runner/runner.h"
 #include "runner/script.h"
+#include "tests/platform/sdl/virtual_pad.h"
 #include "tests/support/key_names.h"
 
 namespace {
@@ -21,95 +20,48 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A virtual pad whose presses are written down as the script lines of the keys they make.
-class ScriptPad {
-public:
-    ScriptPad() {
-        SDL_VirtualJoystickDesc desc{};
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        index_ = SDL_JoystickAttachVirtualEx(&desc);
-        Deliver();
-        pad_ = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index_));
-    }
-    ~ScriptPad() { SDL_JoystickDetachVirtual(index_); }
-    bool Ready() const { return pad_ != nullptr; }
-
-    // Presses and lets go of what the player would for `key` on the keyboard: Enter is A and
-    // Space is Start, so both buttons play; the letters of aiming are a push of the stick.
-    bool Press(int key) {
-        int axis = -1, value = 0, button = -1;
-        switch (key) {
-            case VK_RETURN:
-                button = SDL_CONTROLLER_BUTTON_A;
-                break;
-            case VK_SPACE:
-                button = SDL_CONTROLLER_BUTTON_START;
-                break;
-            case VK_DOWN:
-                button = SDL_CONTROLLER_BUTTON_DPAD_DOWN;
-                break;
-            case VK_UP:
-                button = SDL_CONTROLLER_BUTTON_DPAD_UP;
-                break;
-            case 'S':
-                button = SDL_CONTROLLER_BUTTON_RIGHTSHOULDER;
-                break;
-            case 'W':
-                button = SDL_CONTROLLER_BUTTON_LEFTSHOULDER;
-                break;
-            case 'Z':
-            case 'X':
-                axis = SDL_CONTROLLER_AXIS_LEFTX;
-                value = key == 'Z' ? -32768 : 32767;
-                break;
-            case 'Q':
-            case 'A':
-                axis = SDL_CONTROLLER_AXIS_LEFTY;
-                value = key == 'Q' ? -32768 : 32767;
-                break;
-            default:
-                return false;
-        }
-        if (button >= 0) {
-            SDL_JoystickSetVirtualButton(pad_, button, 1);
-            Deliver();
-            SDL_JoystickSetVirtualButton(pad_, button, 0);
-        } else {
-            SDL_JoystickSetVirtualAxis(pad_, axis, static_cast<Sint16>(value));
-            Deliver();
-            SDL_JoystickSetVirtualAxis(pad_, axis, 0);
-        }
-        Deliver();
-        return true;
-    }
-
-    // The script lines written since the last call.
-    std::string Take() {
-        std::string lines = std::move(lines_);
-        lines_.clear();
-        return lines;
-    }
-
-private:
-    void Deliver() {
-        SDL_JoystickUpdate();
-        std::vector<InputEvent> out;
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) SdlGamepadEvent(event, &out);
-        for (const InputEvent& e : out)
-            lines_ += (e.kind == InputEvent::KeyDown ? "down " : "up ") + KeyName(e.value) + "\n";
-    }
-
-    int index_ = -1;
-    SDL_Joystick* pad_ = nullptr;
-    std::string lines_;
+// What the player does on the pad for a key of the keyboard: Enter is A and Space is Start, so
+// both buttons play; the letters of aiming are a push of the stick (an axis and its value).
+struct PadMove {
+    int key, button, axis, value;
+};
+constexpr PadMove PAD_MOVES[] = {
+    {VK_RETURN, SDL_CONTROLLER_BUTTON_A, -1, 0},       {VK_SPACE, SDL_CONTROLLER_BUTTON_START, -1, 0},
+    {VK_DOWN, SDL_CONTROLLER_BUTTON_DPAD_DOWN, -1, 0}, {VK_UP, SDL_CONTROLLER_BUTTON_DPAD_UP, -1, 0},
+    {'S', SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, -1, 0}, {'W', SDL_CONTROLLER_BUTTON_LEFTSHOULDER, -1, 0},
+    {'Z', -1, SDL_CONTROLLER_AXIS_LEFTX, -32768},      {'X', -1, SDL_CONTROLLER_AXIS_LEFTX, 32767},
+    {'Q', -1, SDL_CONTROLLER_AXIS_LEFTY, -32768},      {'A', -1, SDL_CONTROLLER_AXIS_LEFTY, 32767},
 };
 
+// Script lines of the keys the pad made.
+std::string Lines(const std::vector<InputEvent>& inputs) {
+    std::string lines;
+    for (const InputEvent& e : inputs)
+        lines += (e.kind == InputEvent::KeyDown ? "down " : "up ") + KeyName(e.value) + "\n";
+    return lines;
+}
+
+// Presses and lets go on the pad what stands for `key`; the script lines of the keys it made.
+std::string PressOnPad(SDL_Joystick* pad, int key) {
+    for (const PadMove& move : PAD_MOVES) {
+        if (move.key != key) continue;
+        auto set = [&](bool on) {
+            if (move.button >= 0)
+                SDL_JoystickSetVirtualButton(pad, move.button, on);
+            else
+                SDL_JoystickSetVirtualAxis(pad, move.axis, static_cast<Sint16>(on ? move.value : 0));
+        };
+        set(true);
+        std::string lines = Lines(PadInputs());
+        set(false);
+        return lines + Lines(PadInputs());
+    }
+    ADD_FAILURE() << "no pad input for " << KeyName(key);
+    return "";
+}
+
 // The script again with each `press` made by the pad; other lines are kept.
-std::string PlayedWithPad(const std::string& script, ScriptPad* pad) {
+std::string PlayedWithPad(const std::string& script, SDL_Joystick* pad) {
     std::istringstream lines(script);
     std::string line, out;
     while (std::getline(lines, line)) {
@@ -119,10 +71,7 @@ std::string PlayedWithPad(const std::string& script, ScriptPad* pad) {
             out += line + "\n";
             continue;
         }
-        while (words >> name) {
-            EXPECT_TRUE(pad->Press(KeyCodeFromName(name))) << "no pad input for " << name;
-            out += pad->Take();
-        }
+        while (words >> name) out += PressOnPad(pad, KeyCodeFromName(name));
     }
     return out;
 }
@@ -132,12 +81,12 @@ std::string PlayedWithPad(const std::string& script, ScriptPad* pad) {
 TEST(GamepadMatch, APadPlaysAScenarioToItsVeryState) {
     ASSERT_TRUE(SdlGamepadsStart()) << SDL_GetError();
     const std::string dir = LOBSHOT_SCENARIO_DIR;
-    std::string script;
-    {
-        ScriptPad pad;
-        ASSERT_TRUE(pad.Ready()) << SDL_GetError();
-        script = PlayedWithPad(ReadFile(dir + "/weapon_a_bomb.script"), &pad);
-    }
+    const int index = AttachVirtualPad("Test pad");
+    PadInputs();
+    SDL_Joystick* pad = VirtualPad(index);
+    ASSERT_NE(pad, nullptr) << SDL_GetError();
+    const std::string script = PlayedWithPad(ReadFile(dir + "/weapon_a_bomb.script"), pad);
+    SDL_JoystickDetachVirtual(index);
     SdlGamepadsStop();
     ASSERT_EQ(script.find("press"), std::string::npos);
 
