@@ -2,7 +2,6 @@
 // their memory is lost, and that a loud mix is limited instead of wrapping around.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "sound/mixer.h"
@@ -14,19 +13,18 @@ using Samples = std::vector<std::int16_t>;
 
 class MixerTest : public ::testing::Test {
 protected:
-    Voice* Make(std::initializer_list<int> samples) {
+    Voice* Make(std::initializer_list<int> samples, Mixer* into = nullptr) {
         const Bytes data = Pcm16(samples);
-        Voice* voice = mixer.CreateVoice(FormatBody(1, 22050, 16), static_cast<std::uint32_t>(data.size()));
+        Voice* voice =
+            (into ? into : &mixer)->CreateVoice(FormatBody(1, 22050, 16), std::uint32_t(data.size()));
         EXPECT_NE(voice, nullptr);
-        if (voice) {
-            EXPECT_TRUE(voice->Write(data));
-        }
+        EXPECT_TRUE(voice && voice->Write(data));
         return voice;
     }
-
-    Samples Render(int frames) {
-        Samples out(static_cast<std::size_t>(frames) * mixer.Format().channels);
-        mixer.Render(out.data(), frames);
+    Samples Render(int frames, Mixer* from = nullptr) {
+        Mixer& m = from ? *from : mixer;
+        Samples out(static_cast<std::size_t>(frames) * m.Format().channels);
+        m.Render(out.data(), frames);
         return out;
     }
 
@@ -34,35 +32,18 @@ protected:
 };
 
 TEST_F(MixerTest, OneShotPlaysItsSamplesThenStopsAtItsStart) {
-    Voice* voice = Make({1, 2, 3});
+    Voice* voice = Make({1, 2, 3, 4});
     EXPECT_EQ(Render(2), (Samples{0, 0}));
     ASSERT_TRUE(voice->Play(false));
     EXPECT_EQ(voice->Status(), VOICE_PLAYING);
-    EXPECT_EQ(Render(5), (Samples{1, 2, 3, 0, 0}));
+    EXPECT_EQ(Render(6), (Samples{1, 2, 3, 4, 0, 0}));
     EXPECT_EQ(voice->Status(), 0u);
 
-    // Ending exactly at the end of a block also stops it, and a new play starts from the top.
+    // Ending exactly at the end of a block also stops it, and a new play starts from the top; a
+    // stop keeps the place, and a rewind goes back to the start.
     ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(Render(3), (Samples{1, 2, 3}));
+    EXPECT_EQ(Render(4), (Samples{1, 2, 3, 4}));
     EXPECT_EQ(voice->Status(), 0u);
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(Render(1), (Samples{1}));
-}
-
-TEST_F(MixerTest, LoopingVoiceWrapsWithoutAGap) {
-    Voice* voice = Make({1, 2, 3});
-    ASSERT_TRUE(voice->Play(true));
-    EXPECT_EQ(Render(8), (Samples{1, 2, 3, 1, 2, 3, 1, 2}));
-    EXPECT_EQ(voice->Status(), VOICE_PLAYING | VOICE_LOOPING);
-
-    // Long renders cross the mixer's blocks many times over.
-    const Samples many = Render(1000);
-    for (std::size_t i = 0; i < many.size(); ++i)
-        ASSERT_EQ(many[i], static_cast<std::int16_t>((i + 2) % 3 + 1));
-}
-
-TEST_F(MixerTest, StopKeepsThePlaceAndRewindGoesBackToTheStart) {
-    Voice* voice = Make({1, 2, 3, 4});
     voice->Play(false);
     EXPECT_EQ(Render(2), (Samples{1, 2}));
     voice->Stop();
@@ -75,32 +56,38 @@ TEST_F(MixerTest, StopKeepsThePlaceAndRewindGoesBackToTheStart) {
     EXPECT_EQ(Render(2), (Samples{1, 2}));
 }
 
+TEST_F(MixerTest, LoopingVoiceWrapsWithoutAGap) {
+    Voice* voice = Make({1, 2, 3});
+    ASSERT_TRUE(voice->Play(true));
+    EXPECT_EQ(Render(8), (Samples{1, 2, 3, 1, 2, 3, 1, 2}));
+    EXPECT_EQ(voice->Status(), VOICE_PLAYING | VOICE_LOOPING);
+    // Long renders cross the mixer's blocks many times over.
+    const Samples many = Render(1000);
+    for (std::size_t i = 0; i < many.size(); ++i)
+        ASSERT_EQ(many[i], static_cast<std::int16_t>((i + 2) % 3 + 1));
+}
+
 TEST_F(MixerTest, DuplicatesShareSamplesButNotTheirPlace) {
     Voice* first = Make({10, 20, 30});
     Voice* second = mixer.DuplicateVoice(first);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(mixer.DuplicateVoice(nullptr), nullptr);
-
     ASSERT_TRUE(first->Write(Pcm16({100, 200, 300})));
     first->Play(false);
     EXPECT_EQ(Render(1), (Samples{100}));
     second->Play(false);
     EXPECT_EQ(Render(2), (Samples{200 + 100, 300 + 200}));
-
     // Releasing one leaves the other playing its samples.
     first->Release();
     EXPECT_EQ(Render(2), (Samples{300, 0}));
 }
 
-TEST_F(MixerTest, WritesAreBoundedByTheVoiceSize) {
+TEST_F(MixerTest, RefusesWritesFormatsAndSizesItCannotHold) {
     Voice* voice = Make({1, 2, 3});
     EXPECT_FALSE(voice->Write(Pcm16({1, 2, 3, 4})));
     ASSERT_TRUE(voice->Write(Pcm16({9})));
     voice->Play(false);
     EXPECT_EQ(Render(3), (Samples{9, 0, 0}));
-}
-
-TEST_F(MixerTest, RefusesFormatsAndSizesItCannotPlay) {
     EXPECT_EQ(mixer.CreateVoice(FormatBody(1, 22050, 24), 300), nullptr);
     EXPECT_EQ(mixer.CreateVoice(FormatBody(2, 22050, 16), 3), nullptr);
     EXPECT_EQ(mixer.CreateVoice(FormatBody(1, 22050, 16, 12), 100), nullptr);
@@ -115,7 +102,6 @@ TEST_F(MixerTest, LostVoicesAreSilentUntilRestoredAndRewritten) {
     EXPECT_FALSE(voice->Write(Pcm16({5, 6})));
     EXPECT_EQ(mixer.DuplicateVoice(voice), nullptr);
     EXPECT_EQ(Render(2), (Samples{0, 0}));
-
     voice->Restore();
     EXPECT_EQ(voice->Status(), 0u);
     ASSERT_TRUE(voice->Write(Pcm16({5, 6})));
@@ -125,14 +111,8 @@ TEST_F(MixerTest, LostVoicesAreSilentUntilRestoredAndRewritten) {
 
 TEST_F(MixerTest, MonoVoicesFillBothSidesOfAStereoDevice) {
     Mixer stereo(AudioFormat{22050, 2});
-    const Bytes data = Pcm16({7, -8});
-    Voice* voice = stereo.CreateVoice(FormatBody(1, 22050, 16), static_cast<std::uint32_t>(data.size()));
-    ASSERT_NE(voice, nullptr);
-    ASSERT_TRUE(voice->Write(data));
-    voice->Play(false);
-    Samples out(6);
-    stereo.Render(out.data(), 3);
-    EXPECT_EQ(out, (Samples{7, 7, -8, -8, 0, 0}));
+    Make({7, -8}, &stereo)->Play(false);
+    EXPECT_EQ(Render(3, &stereo), (Samples{7, 7, -8, -8, 0, 0}));
 }
 
 TEST_F(MixerTest, LoudMixesAreLimitedNotWrapped) {
@@ -147,13 +127,10 @@ TEST_F(MixerTest, LoudMixesAreLimitedNotWrapped) {
         ASSERT_GE(std::abs(out[i]), 25000) << i;
         ASSERT_LE(std::abs(out[i]), 28000) << i;
     }
-
     // Once the crowd stops, a single quiet voice comes back to its own level.
     for (Voice* v : voices) v->Stop();
-    Voice* quiet = Make({1000});
-    quiet->Play(true);
-    const Samples later = Render(22050);
-    EXPECT_EQ(later.back(), 1000);
+    Make({1000})->Play(true);
+    EXPECT_EQ(Render(22050).back(), 1000);
 }
 
 }  // namespace

@@ -123,32 +123,21 @@ TEST_F(SoundTest, StopRewindsSoTheNextPlayStartsFromTheTop) {
     EXPECT_EQ(Playing(0), std::vector<int>{});
 }
 
-TEST_F(SoundTest, NumbersOutsideTheTableDoNothing) {
-    SoundInit(nullptr);
-    for (int number : {-1, 18, INT_MIN, INT_MAX}) {
-        SoundPlay(number);
-        SoundLoop(number);
-        SoundStop(number);
-    }
-    EXPECT_TRUE(HeadlessSoundEvents().empty());
-}
-
-TEST_F(SoundTest, CallsBeforeInitAndAfterFinalizeDoNothing) {
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    SoundLoop(SOUND_LAVA_FLOW);
-    SoundStop(SOUND_SHELL_LAUNCH);
+// Numbers outside the table, and calls before the set-up or after the finish, do nothing.
+TEST_F(SoundTest, CallsOutsideTheTableOrTheSetUpsLifetimeDoNothing) {
+    auto touch = [](std::initializer_list<int> numbers) {
+        for (int number : numbers) SoundPlay(number), SoundLoop(number), SoundStop(number);
+    };
+    touch({SOUND_SHELL_LAUNCH, SOUND_LAVA_FLOW});
     SoundFinalize();
-    EXPECT_TRUE(HeadlessSoundEvents().empty());
-
     SoundInit(nullptr);
+    touch({-1, 18, INT_MIN, INT_MAX});
     SoundLoop(SOUND_LAVA_FLOW);
     SoundFinalize();
     EXPECT_EQ(SoundTable.device, nullptr);
     for (const SoundEffect* slot : SoundTable.slots) EXPECT_EQ(slot, nullptr);
     EXPECT_TRUE(AudioLooping().empty());
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    SoundLoop(SOUND_LAVA_FLOW);
-    SoundStop(SOUND_LAVA_FLOW);
+    touch({SOUND_SHELL_LAUNCH, SOUND_LAVA_FLOW});
     SoundFinalize();
     EXPECT_EQ(HeadlessSoundEvents().size(), 1u);
 }
@@ -171,17 +160,15 @@ TEST_F(SoundTest, WithoutADeviceTheGameIsSilent) {
     EXPECT_NE(SoundTable.slots[0], nullptr);
 }
 
-struct MalformedCase {
-    const char* name;
-    Bytes image;
-    bool hide;
-    int error;
-};
-
 TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
     const Bytes format = FormatBody(1, 22050, 16);
     const Bytes data = Pcm16({1, 2, 3});
-    const std::vector<MalformedCase> cases = {
+    const struct {
+        const char* name;
+        Bytes image;
+        bool hide;
+        int error;
+    } cases[] = {
         {"missing", {}, true, SOUND_NO_RESOURCE},
         {"short format", RiffWave({{"fmt ", FormatBody(1, 22050, 16, 13)}, {"data", data}}), false,
          SOUND_NOT_A_WAVE},
@@ -191,7 +178,7 @@ TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
         {"unplayable", RiffWave({{"fmt ", FormatBody(1, 22050, 24)}, {"data", Bytes(9)}}), false,
          SOUND_DUPLICATE_FAILED},
     };
-    for (const MalformedCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SoundResetForTests();
         Replace(8, c.image, c.hide);
@@ -205,9 +192,8 @@ TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
         EXPECT_EQ(LoadSoundEffect(*SoundTable.device, SOUND_RESOURCES[8], 2, &error), nullptr);
         EXPECT_EQ(error, c.error);
     }
-}
-
-TEST_F(SoundTest, AnUnplayableOneBufferEffectKeepsItsSlotButPlaysNothing) {
+    // A one-buffer effect that cannot be played keeps its slot but plays nothing.
+    SoundResetForTests();
     Replace(12, RiffWave({{"fmt ", FormatBody(1, 22050, 24)}, {"data", Bytes(9)}}));
     SoundInit(nullptr);
     ASSERT_NE(SoundTable.slots[12], nullptr);
