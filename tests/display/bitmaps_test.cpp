@@ -25,11 +25,8 @@ int LoadNew(const char* name) {
 }
 
 TEST_F(BitmapTest, TwentyFourBitPicturesKeepTheirRowsAndColumns) {
-    BmpPicture picture;
-    picture.width = 3;
-    picture.height = 2;
-    picture.pixel = [](int x, int y) { return RGB(x == 0 ? 255 : 0, y == 0 ? 255 : 0, x == 2 ? 255 : 0); };
-    InstallBitmap("IDB_RGB", BuildBmp(picture));
+    InstallPicture("IDB_RGB", 3, 2,
+                   [](int x, int y) { return RGB(x == 0 ? 255 : 0, y == 0 ? 255 : 0, x == 2 ? 255 : 0); });
     const int s = LoadNew("IDB_RGB");
     ASSERT_EQ(s, 0);
     EXPECT_EQ(Resolve(OFFSCREEN, s)->width, 3);
@@ -42,14 +39,13 @@ TEST_F(BitmapTest, TwentyFourBitPicturesKeepTheirRowsAndColumns) {
 }
 
 TEST_F(BitmapTest, EightBitPicturesGoThroughTheirPalette) {
-    BmpPicture picture;
-    picture.width = 5;
-    picture.height = 3;
-    picture.bits = 8;
-    picture.palette = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0x40, 0x80, 0xC0)};
-    picture.pixel = [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 3); };
-    picture.topDown = true;
-    InstallBitmap("IDB_EIGHT", BuildBmp(picture));
+    InstallBitmap("IDB_EIGHT", BuildBmp({.width = 5,
+                                         .height = 3,
+                                         .bits = 8,
+                                         .pixel = [](int x, int y) { return std::uint32_t((x + y) % 3); },
+                                         .palette = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0x40, 0x80, 0xC0)},
+                                         .fileHeader = true,
+                                         .topDown = true}));
     const int s = LoadNew("IDB_EIGHT");
     ASSERT_EQ(s, 0);
     EXPECT_EQ(Pixel(OFFSCREEN, s, 0, 0), 0);
@@ -59,14 +55,13 @@ TEST_F(BitmapTest, EightBitPicturesGoThroughTheirPalette) {
 }
 
 TEST_F(BitmapTest, OneBitPicturesWithoutFileHeaderBecomeBlackAndWhite) {
-    BmpPicture picture;
-    picture.width = 10;
-    picture.height = 2;
-    picture.bits = 1;
-    picture.palette = {0x000000, 0xFFFFFF};
-    picture.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x == 9 || (x == 0 && y == 1)); };
-    picture.fileHeader = false;
-    InstallBitmap("IDB_MONO", BuildBmp(picture));
+    InstallBitmap("IDB_MONO",
+                  BuildBmp({.width = 10,
+                            .height = 2,
+                            .bits = 1,
+                            .pixel = [](int x, int y) { return std::uint32_t(x == 9 || (x == 0 && y == 1)); },
+                            .palette = {0x000000, 0xFFFFFF},
+                            .fileHeader = false}));
     const int s = LoadNew("IDB_MONO");
     ASSERT_EQ(s, 0);
     EXPECT_EQ(Pixel(OFFSCREEN, s, 9, 0), WHITE);
@@ -76,27 +71,18 @@ TEST_F(BitmapTest, OneBitPicturesWithoutFileHeaderBecomeBlackAndWhite) {
 }
 
 TEST_F(BitmapTest, DamagedOrMissingPicturesMakeNoSurface) {
-    BmpPicture picture;
-    picture.width = 4;
-    picture.height = 4;
-    picture.pixel = [](int, int) { return 0u; };
-    std::vector<std::uint8_t> truncated = BuildBmp(picture);
-    truncated.resize(truncated.size() - 1);
-    std::vector<std::uint8_t> compressed = BuildBmp(picture);
-    compressed[14 + 16] = 1;
-    std::vector<std::uint8_t> fourBits = BuildBmp(picture);
-    fourBits[14 + 14] = 4;
-    std::vector<std::uint8_t> noWidth = BuildBmp(picture);
-    noWidth[14 + 4] = 0;
-    InstallBitmap("IDB_TRUNCATED", truncated);
-    InstallBitmap("IDB_COMPRESSED", compressed);
-    InstallBitmap("IDB_FOURBITS", fourBits);
-    InstallBitmap("IDB_NOWIDTH", noWidth);
-    InstallBitmap("IDB_TINY", std::vector<std::uint8_t>{'B', 'M', 1});
-    for (const char* name :
-         {"IDB_TRUNCATED", "IDB_COMPRESSED", "IDB_FOURBITS", "IDB_NOWIDTH", "IDB_TINY", "IDB_NONE"}) {
-        EXPECT_EQ(LoadNew(name), -1) << name;
-    }
+    // A byte short, compressed, 4 bits a pixel, no width, a header alone; and none at all.
+    const std::vector<std::uint8_t> good =
+        BuildBmp({.width = 4, .height = 4, .bits = 24, .pixel = [](int, int) { return 0u; }, .palette = {}});
+    std::vector<std::uint8_t> bytes[] = {good, good, good, good, {'B', 'M', 1}};
+    bytes[0].pop_back();
+    bytes[1][14 + 16] = 1;
+    bytes[2][14 + 14] = 4;
+    bytes[3][14 + 4] = 0;
+    const char* names[] = {"IDB_TRUNCATED", "IDB_COMPRESSED", "IDB_FOURBITS",
+                           "IDB_NOWIDTH",   "IDB_TINY",       "IDB_NONE"};
+    for (int i = 0; i < 5; ++i) InstallBitmap(names[i], bytes[i]);
+    for (const char* name : names) EXPECT_EQ(LoadNew(name), -1) << name;
     EXPECT_EQ(OSSurfaceCount, 0);
     EXPECT_TRUE(Traced("ERROR:GraphxBitmapToOSSurface: NULL image"));
     EXPECT_TRUE(Traced("ERROR:-: GetLastError 181"));
@@ -105,11 +91,7 @@ TEST_F(BitmapTest, DamagedOrMissingPicturesMakeNoSurface) {
 }
 
 TEST_F(BitmapTest, NewSurfacesCanBeGivenASizeThePictureIsScaledTo) {
-    BmpPicture picture;
-    picture.width = 2;
-    picture.height = 1;
-    picture.pixel = [](int x, int) { return x ? 0xFFFFFFu : 0u; };
-    InstallBitmap("IDB_PAIR", BuildBmp(picture));
+    InstallPicture("IDB_PAIR", 2, 1, [](int x, int) { return x ? 0xFFFFFFu : 0u; });
     int s = -1;
     ASSERT_TRUE(GraphxBitmapToOSSurface(&s, 0, 2, nullptr, "IDB_PAIR", MEMORY_KIND_SYSTEM, 8, 2, true, true));
     EXPECT_EQ(Resolve(OFFSCREEN, s)->width, 8);
@@ -124,14 +106,8 @@ TEST_F(BitmapTest, NewSurfacesCanBeGivenASizeThePictureIsScaledTo) {
 }
 
 TEST_F(BitmapTest, CopiesIntoExistingSurfacesAreNeverScaled) {
-    BmpPicture picture;
-    picture.width = 4;
-    picture.height = 3;
-    picture.pixel = [](int, int) { return 0xFFFFFFu; };
-    InstallBitmap("IDB_SMALL", BuildBmp(picture));
-    picture.width = 400;
-    picture.height = 250;
-    InstallBitmap("IDB_LARGE", BuildBmp(picture));
+    InstallPicture("IDB_SMALL", 4, 3, [](int, int) { return 0xFFFFFFu; });
+    InstallPicture("IDB_LARGE", 400, 250, [](int, int) { return 0xFFFFFFu; });
     FillRaw(0, 2, GREY);
     EXPECT_TRUE(GraphxCopyBitmapToSurface(0, 2, nullptr, "IDB_SMALL"));
     EXPECT_EQ(CountNot(0, 2, GREY), 12);

@@ -200,13 +200,6 @@ TEST_F(PixelTest, PixelsOutsideTheSurfaceAreNeitherWrittenNorRead) {
 
 using LineTest = ContextTest;
 
-TEST_F(LineTest, BadPenStylesDrawNothing) {
-    GraphxLine(dc_, 0, 0, 100, 100, 0xFFFFFF, 1, 0);
-    GraphxLine(dc_, 0, 0, 100, 100, 0xFFFFFF, 1, 4);
-    EXPECT_EQ(LitCount(), 0);
-    EXPECT_TRUE(Traced("ERROR:GraphxLine: bad penStyle"));
-}
-
 TEST_F(LineTest, LinesAreClippedAtEveryEdge) {
     GraphxLine(dc_, -50, 10, 400, 10, 0xFFFFFF, 1, PEN_SOLID);
     GraphxLine(dc_, 20, -50, 20, 300, 0xFFFFFF, 1, PEN_SOLID);
@@ -243,7 +236,11 @@ TEST_F(LineTest, WidePensHaveRoundEndsThatIncludeTheEndPoints) {
     EXPECT_TRUE(Lit(50, 50));
 }
 
-TEST_F(LineTest, DashedAndDottedLinesLeaveGaps) {
+TEST_F(LineTest, DashedAndDottedLinesLeaveGapsAndBadPenStylesDrawNothing) {
+    GraphxLine(dc_, 0, 0, 100, 100, 0xFFFFFF, 1, 0);
+    GraphxLine(dc_, 0, 0, 100, 100, 0xFFFFFF, 1, 4);
+    EXPECT_EQ(LitCount(), 0);
+    EXPECT_TRUE(Traced("ERROR:GraphxLine: bad penStyle"));
     GraphxLine(dc_, 0, 5, 99, 5, 0xFFFFFF, 1, PEN_DOTTED);
     GraphxLine(dc_, 0, 7, 99, 7, 0xFFFFFF, 1, PEN_DASHED);
     int dotted = 0;

@@ -2,38 +2,13 @@
 // rows and the prompts.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "platform/win.h"
 #include "pointer/pointer_keys.h"
-#include "tests/support/key_names.h"
+#include "tests/support/pointer_notes.h"
 
 namespace {
-
-// The events as a note: a key pressed and let go at once is its name, otherwise +name and -name.
-std::string Note(const std::vector<InputEvent>& events) {
-    std::string note;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const InputEvent& e = events[i];
-        std::string word;
-        if (e.kind == InputEvent::KeyDown && i + 1 < events.size() &&
-            events[i + 1] == InputEvent::Up(static_cast<int>(e.value))) {
-            word = KeyName(e.value);
-            ++i;
-        } else {
-            word = (e.kind == InputEvent::KeyDown ? "+" : "-") + KeyName(e.value);
-        }
-        note += (note.empty() ? "" : " ") + word;
-    }
-    return note;
-}
-
-int Count(const std::vector<InputEvent>& events, int key) {
-    int count = 0;
-    for (const InputEvent& e : events) count += e == InputEvent::Down(key) ? 1 : 0;
-    return count;
-}
 
 // A two-player aiming screen: the current tank's pivot at (160, 120), barrel up at power 50, and
 // the menu bar.
