@@ -84,8 +84,7 @@ TEST_F(BitmapTest, DamagedOrMissingPicturesMakeNoSurface) {
     for (int i = 0; i < 5; ++i) InstallBitmap(names[i], bytes[i]);
     for (const char* name : names) EXPECT_EQ(LoadNew(name), -1) << name;
     EXPECT_EQ(OSSurfaceCount, 0);
-    EXPECT_TRUE(Traced("ERROR:GraphxBitmapToOSSurface: NULL image"));
-    EXPECT_TRUE(Traced("ERROR:-: GetLastError 181"));
+    ExpectTraced({"ERROR:GraphxBitmapToOSSurface: NULL image", "ERROR:-: GetLastError 181"});
     EXPECT_FALSE(GraphxCopyBitmapToSurface(0, 2, nullptr, "IDB_NONE"));
     EXPECT_TRUE(Traced("ERROR:GraphxCopyBitmapToSurface: NULL image from \"IDB_NONE\""));
 }
@@ -242,8 +241,7 @@ TEST_F(DisplayTest, AFontThatCannotBeLoadedLeavesTheOtherAndDrawsNothing) {
     GraphxBitmapString(dc, 0, 0, false, false, "A");
     GraphxString(dc, 0, 20, 0xFFFFFF, 0, true, "A");
     ReleaseHDC(dc, 0, 2, -1);
-    EXPECT_TRUE(Traced("off-screen surface number out of range (-1)"));
-    EXPECT_TRUE(Traced("ERROR:GraphxBitmapString: get HDC"));
+    ExpectTraced({"off-screen surface number out of range (-1)", "ERROR:GraphxBitmapString: get HDC"});
     EXPECT_EQ(CountNot(0, 2, 0), 0);
 }
 

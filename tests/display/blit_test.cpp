@@ -104,12 +104,9 @@ TEST_F(CopyTest, ASourceRectangleOffItsSurfaceIsAnInvalidRectangle) {
     EXPECT_EQ(
         GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 7, 8, 10, 10, 30, 25, true, false, false, nullptr),
         GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: INVALIDRECT"));
-    EXPECT_TRUE(Traced("BLTFAST=0, SYNC_BLIT=1"));
-    EXPECT_TRUE(Traced("source rect(x,y,w,h)=10,10,20,15 \r\n"));
-    EXPECT_TRUE(Traced("dest rect(x,y,w,h)=7,8,20,15 \r\n"));
-    EXPECT_TRUE(Traced("Source surface 20x20"));
-    EXPECT_TRUE(Traced("Dest surface 320x200"));
+    ExpectTraced({"ERROR:GraphxBlitSurface: INVALIDRECT", "BLTFAST=0, SYNC_BLIT=1",
+                  "source rect(x,y,w,h)=10,10,20,15 \r\n", "dest rect(x,y,w,h)=7,8,20,15 \r\n",
+                  "Source surface 20x20", "Dest surface 320x200"});
     EXPECT_EQ(CountNot(0, 2, GREY), 0);
 }
 
@@ -195,9 +192,9 @@ TEST_F(CopyTest, LostSurfacesThatCannotBeRestoredFailTheCopy) {
     DisplayLoseSurface(Resolve(0, 2));
     DisplayFaultPlan.failRestores = 1;
     EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("Blt or BltFast returned Couldn't restore destination surface"));
-    EXPECT_TRUE(Traced("source: offscreen surface 0, (0,0)to(20,20)"));
-    EXPECT_TRUE(Traced("destination: backbuffer 0, (10,20)to(30,40)"));
+    ExpectTraced({"Blt or BltFast returned Couldn't restore destination surface",
+                  "source: offscreen surface 0, (0,0)to(20,20)",
+                  "destination: backbuffer 0, (10,20)to(30,40)"});
 
     DisplayFaultPlan.isLostError = DDERR_GENERIC;
     EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
@@ -217,8 +214,8 @@ TEST_F(CopyTest, OtherFailuresAreNamedWithBothRectangles) {
     EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, OFFSCREEN, target, -3, 4, 0, 0, 20, 20, true, false,
                                   false, nullptr),
               GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Blt or BltFast returned DDERR_NOTFLIPPABLE"));
-    EXPECT_TRUE(Traced("destination: offscreen surface 1, (-3,4)to(17,24)"));
+    ExpectTraced({"ERROR:GraphxBlitSurface: Blt or BltFast returned DDERR_NOTFLIPPABLE",
+                  "destination: offscreen surface 1, (-3,4)to(17,24)"});
 }
 
 using DeviceCopyTest = DisplayTest;

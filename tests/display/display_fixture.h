@@ -60,6 +60,10 @@ protected:
     }
     bool Traced(const std::string& text) const { return trace_.Text().find(text) != std::string::npos; }
     std::string Trace() const { return trace_.Text(); }
+    // Checks that the trace holds each of the rows.
+    void ExpectTraced(std::initializer_list<const char*> rows) const {
+        for (const char* row : rows) EXPECT_TRUE(Traced(row)) << row << "\n" << Trace();
+    }
 
 private:
     TraceCapture trace_;

@@ -35,8 +35,7 @@ TEST_F(LendingTest, ALostPageIsRestoredAndItsContextLent) {
     HDC dc = nullptr;
     ASSERT_TRUE(GetHDC(&dc, 0, 2, -1));
     EXPECT_EQ(DisplayFaultPlan.restoreCalls, 1);
-    EXPECT_TRUE(Traced("GetHDC: DDERR_SURFACELOST"));
-    EXPECT_TRUE(Traced("GetHDC: restored surface"));
+    ExpectTraced({"GetHDC: DDERR_SURFACELOST", "GetHDC: restored surface"});
     EXPECT_EQ(ContextSurface(dc), Resolve(0, 2));
     ReleaseHDC(dc, 0, 2, -1);
     EXPECT_FALSE(Resolve(0, 2)->dcOut);
@@ -103,8 +102,7 @@ TEST_F(FillTest, EmptyRectanglesDrawNothingAndANegativeLeftFillsAll) {
 
 TEST_F(FillTest, RectanglesOffTheSurfaceAreRefusedWithTheirCorners) {
     EXPECT_FALSE(ClearScreen(0, 2, WHITE, 300, 0, 330, 10));
-    EXPECT_TRUE(Traced("ERROR:ClearScreen: lpDDS->Blt 32"));
-    EXPECT_TRUE(Traced("ERROR:ClearScreen: invalid rect (300, 0) (330, 10)"));
+    ExpectTraced({"ERROR:ClearScreen: lpDDS->Blt 32", "ERROR:ClearScreen: invalid rect (300, 0) (330, 10)"});
     EXPECT_EQ(CountNot(0, 2, 0), 0);
     EXPECT_FALSE(ClearScreen(1, 2, WHITE, -1, 0, 0, 0));
 }

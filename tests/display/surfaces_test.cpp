@@ -25,24 +25,19 @@ TEST_F(SurfaceTableTest, RefusedCreationHandsOutNoNumber) {
     DisplayFaultPlan.failSurfaceCreations = 1;
     int number = -1;
     EXPECT_FALSE(CreateOSSurface(&number, 0, 2, 30, 40, 9));
-    EXPECT_TRUE(Traced("CreateSurface with ANY memory: DDERR_OUTOFMEMORY"));
-    EXPECT_TRUE(Traced("Tried to make 30x40 surface"));
+    ExpectTraced({"CreateSurface with ANY memory: DDERR_OUTOFMEMORY", "Tried to make 30x40 surface"});
     EXPECT_EQ(OSSurfaceCount, 1);
     EXPECT_EQ(MakeSurface(4, 4), 1);
     EXPECT_EQ(Resolve(OFFSCREEN, 1)->width, 4);
 }
 
-struct AddressCase {
-    int n;
-    int s;
-    int nDest;
-    bool resolves;
-    const char* row;
-};
-
 TEST_F(SurfaceTableTest, EveryAddressMessage) {
     MakeSurface(4, 4);
-    const AddressCase cases[] = {
+    const struct {
+        int n, s, nDest;
+        bool resolves;
+        const char* row;
+    } cases[] = {
         {OFFSCREEN, 1, -1, false, "ERROR:getDD: off-screen surface number out of range (1)"},
         {OFFSCREEN, -1, -1, false, "ERROR:getDD: off-screen surface number out of range (-1)"},
         {OFFSCREEN, 0, 9, false,
@@ -56,14 +51,12 @@ TEST_F(SurfaceTableTest, EveryAddressMessage) {
         {0, 0, -1, false, "ERROR:getDD: Bad display number (0)"},
         {0, 3, -1, true, "ERROR:getDD: *lplpDDS is null"},
     };
-    for (const AddressCase& c : cases) {
+    for (const auto& c : cases) {
         TraceCapture capture;
         Surface* surface = reinterpret_cast<Surface*>(1);
         EXPECT_EQ(getDD(c.n, c.s, nullptr, &surface, nullptr, c.nDest), c.resolves) << c.row;
         EXPECT_NE(capture.Text().find(c.row), std::string::npos) << capture.Text();
-        if (c.resolves) {
-            EXPECT_EQ(surface, nullptr);
-        }
+        EXPECT_TRUE(!c.resolves || surface == nullptr) << c.row;
     }
 }
 
@@ -126,8 +119,7 @@ TEST_F(SurfaceTableTest, PagesFallBackToAnyMemoryAndTheirAbsenceStopsSurfaces) {
     EXPECT_TRUE(Traced("Couldn't create surfaces for device 0: DDERR_OUTOFMEMORY"));
     int number = -1;
     EXPECT_FALSE(CreateOSSurface(&number, 0, 2, 8, 8, MEMORY_KIND_SYSTEM));
-    EXPECT_TRUE(Traced("pDDS==NULL, n=0, s=2"));
-    EXPECT_TRUE(Traced("Have you tried to get the texture surface"));
+    ExpectTraced({"pDDS==NULL, n=0, s=2", "Have you tried to get the texture surface"});
 }
 
 TEST_F(SurfaceTableTest, ThreeDimensionalSetUpIsNotAvailable) {
@@ -155,9 +147,8 @@ TEST_F(RestoreTest, LostPagesComeBackOnReactivation) {
     EXPECT_TRUE(GraphxRestoreDisplays());
     EXPECT_EQ(SurfaceIsLost(visible), DD_OK);
     EXPECT_EQ(SurfaceIsLost(Resolve(0, 2)), DD_OK);
-    EXPECT_TRUE(Traced("restored primary surface 0. dimensions: 320x200"));
-    EXPECT_TRUE(Traced("restored backbuffer surface 0. dimensions: 320x200"));
-    EXPECT_TRUE(Traced("GraphxRestoreDisplays: Finished"));
+    ExpectTraced({"restored primary surface 0. dimensions: 320x200",
+                  "restored backbuffer surface 0. dimensions: 320x200", "GraphxRestoreDisplays: Finished"});
 }
 
 TEST_F(RestoreTest, WrongModeStopsTheRestoreAtOnce) {
