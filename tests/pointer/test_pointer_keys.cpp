@@ -13,26 +13,24 @@ namespace {
 // A two-player aiming screen: the current tank's pivot at (160, 120), barrel up at power 50, and
 // the menu bar.
 PointerScreen AimingScreen() {
-    PointerScreen screen;
-    screen.mode = PointerScreen::Aiming;
-    screen.frame = 100;
-    screen.mayAim = true;
-    screen.seat = 0;
-    screen.pivotX = 160;
-    screen.pivotY = 120;
-    screen.angle = 90;
-    screen.power = 50;
-    screen.tankShown[0] = screen.tankShown[1] = true;
-    screen.tankX = {160, 40};
-    screen.tankY = {125, 150};
-    screen.barTop = 180;
-    screen.barZoneCount = 5;
-    screen.barZones[0] = {0, 44, VK_F1};
-    screen.barZones[1] = {44, 86, VK_F2};
-    screen.barZones[2] = {86, 127, PointerZone::NEXT_TANK};
-    screen.barZones[3] = {127, 154, VK_ESCAPE};
-    screen.barZones[4] = {154, 320, 'S'};
-    return screen;
+    return {.mode = PointerScreen::Aiming,
+            .frame = 100,
+            .mayAim = true,
+            .seat = 0,
+            .pivotX = 160,
+            .pivotY = 120,
+            .angle = 90,
+            .power = 50,
+            .tankShown = {true, true},
+            .tankX = {160, 40},
+            .tankY = {125, 150},
+            .barTop = 180,
+            .barZoneCount = 5,
+            .barZones = {{{0, 44, VK_F1},
+                          {44, 86, VK_F2},
+                          {86, 127, PointerZone::NEXT_TANK},
+                          {127, 154, VK_ESCAPE},
+                          {154, 320, 'S'}}}};
 }
 
 // Runs frame steps until the pointer sends nothing more (at most `limit`), gathering its keys.
