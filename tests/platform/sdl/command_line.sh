@@ -6,9 +6,10 @@
 # build's network library reaches IPv4 only), as it does a name that has only IPv6 addresses. The
 # relay comes from --relay, else LOBSHOT_RELAY, else the settings file, and one that cannot be
 # reached ends the game with status 1 and the address tried; the page's address comes from --page,
-# else LOBSHOT_PAGE. In a virtual X display, the still game on its title sleeps between its steps:
-# its main thread wakes about once a step (50 a second, counted by the kernel whatever the
-# machine's load), never a thousand times a second as a wait that polls does.
+# else LOBSHOT_PAGE. Without a display the game refuses to start. In a virtual X display, the still
+# game on its title sleeps between its steps: its main thread wakes about once a step (50 a second,
+# counted by the kernel whatever the machine's load), never a thousand times a second as a wait
+# that polls does.
 #
 # Usage: command_line.sh GAME VERSION
 set -uo pipefail
@@ -114,6 +115,32 @@ if getent ahostsv6 ip6-localhost >/dev/null 2>&1 && ! getent ahostsv4 ip6-localh
 else
   echo "no name here has only IPv6 addresses: that refusal is not checked"
 fi
+
+# Without a display the game refuses to start, quickly, with status 1 and one message saying in the
+# game's words that no window can be opened and why, rather than run unseen on SDL's invisible
+# drivers; those run only when SDL_VIDEODRIVER names them. The trace keeps SDL's details in one row,
+# and nothing the player reads names the system's calls.
+refuses() {
+  local what=$1 reason=$2 start=$EPOCHREALTIME
+  shift 2
+  env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$@" timeout 5 "$game" >"$work/out" 2>"$work/err"
+  local status=$? ms=$(((${EPOCHREALTIME/./} - ${start/./}) / 1000)) bad=
+  if [ "$status" != 1 ]; then bad="exit status $status, not 1"
+  elif ! grep -q "^lobshot: cannot start: no window can be opened: $reason" "$work/err"; then bad="no reason given"
+  elif grep -qiE "CreateWindow|GetLastError|HWND|Win32" "$work/out" "$work/err"; then bad="the system's calls are named"
+  elif [ "$ms" -ge 2000 ]; then bad="took $ms ms to give up"
+  elif [ "$(grep -c '^ERROR:OpenWindow: ' "$work/out")" != 1 ]; then bad="the reason is not traced exactly once"
+  fi
+  [ -z "$bad" ] || { echo "$what: $bad"; cat "$work/out" "$work/err"; failed=1; }
+}
+unset_display="there is no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)"
+refuses "DISPLAY unset" "$unset_display" -u DISPLAY
+refuses "DISPLAY empty" "$unset_display" DISPLAY=
+refuses "X11 asked for, no display" "$unset_display" -u DISPLAY SDL_VIDEODRIVER=x11
+refuses "no such display" 'the display ":97" (DISPLAY) cannot be reached' DISPLAY=:97
+# Asked for by name, the invisible driver runs; it is ended after a second.
+env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 1 "$game" >"$work/out" 2>&1
+[ $? = 124 ] || { echo "offscreen asked for: the game did not run"; cat "$work/out"; failed=1; }
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "no virtual display: the seeds a started game plays from and its wake-ups are not checked"
