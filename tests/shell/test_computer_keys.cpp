@@ -173,31 +173,46 @@ TEST_F(ComputerGameTest, EachLevelAimsVisiblyAndFiresWithinThreeSeconds) {
     }
 }
 
-// Computers alone end their matches by their play: a Beginner, who errs the most, against an Easy,
-// and four of mixed levels each finish a match well within the turns a stalemate would run to.
-TEST_F(ComputerGameTest, MatchesOfComputersAloneEnd) {
+// Computers alone end their matches by their play, well within the turns a stalemate would run to,
+// and play on into the next match until a person leaves the game: a Beginner, who errs the most,
+// against an Easy, and four of mixed levels.
+TEST_F(ComputerGameTest, MatchesOfComputersAloneEndAndTheGamePlaysOnUntilAPersonLeaves) {
     const std::vector<std::vector<int>> games = {
         {'1', '2', '2'}, {VK_RIGHT, VK_RIGHT, '1', '2', '2', '3', '3', '3', '4', '4', '4', '4', '4'}};
     for (const std::vector<int>& keys : games) {
         ResetEverything();
         TraceCapture quiet;
         auto steps = ToShop(keys);
-        int ended = 0, turns = 0, longest = 0;
+        int ended = 0, started = 0, turns = 0, longest = 0;
         std::uint32_t lastMode = CurrentMode, turnsSeen = 0;
         Ticks(&steps, 50000, [&] {
             if (CurrentMode == Aiming && TurnsStarted != turnsSeen) turns += 1;
             turnsSeen = TurnsStarted;
+            if (CurrentMode == Aiming && lastMode == WeaponShop) started += 1;
             if (CurrentMode == EndOfMatch && lastMode != EndOfMatch) {
                 ended += 1;
                 longest = std::max(longest, turns);
                 turns = 0;
             }
             lastMode = CurrentMode;
-            return ended < 1 && turns <= 300;
+            return started < 2 && turns <= 300;
         });
+        // Keys that come with the new landscape are dropped, so the person waits a frame.
+        steps.push_back(Keys({}));
+        steps.push_back(Keys({VK_ESCAPE}));
+        steps.push_back([] {
+            PostKey(WM_KEYDOWN, VK_SHIFT);
+            PressKey('Y');
+            PostKey(WM_KEYUP, VK_SHIFT);
+            HeadlessTick();
+            return true;
+        });
+        steps.push_back([] { return false; });
         RunGame(12, steps);
         EXPECT_EQ(ended, 1) << keys.size() << " keys; " << turns << " turns into the match";
         EXPECT_LE(longest, 300);
+        EXPECT_EQ(started, 2);
+        EXPECT_EQ(CurrentMode, Title);
     }
 }
 
@@ -270,32 +285,6 @@ TEST_F(ComputerGameTest, AMissIsNotFiredAgainWhileNothingItMetHasChanged) {
     });
     RunGame(7837835, steps);
     EXPECT_GE(misses.size(), 4u) << "too few misses to tell";
-}
-
-TEST_F(ComputerGameTest, AnAllComputerGamePlaysOnUntilAPersonLeavesIt) {
-    TraceCapture quiet;
-    auto steps = ToShop({'1', '1', '1', '1', '2', '2', '2', '2', '2'});
-    int matchesStarted = 0;
-    std::uint32_t lastMode = CurrentMode;
-    Ticks(&steps, 40000, [&] {
-        if (CurrentMode == Aiming && lastMode == WeaponShop) matchesStarted += 1;
-        lastMode = CurrentMode;
-        return matchesStarted < 2;
-    });
-    // Keys that come with the new landscape are dropped, so the person waits a frame.
-    steps.push_back(Keys({}));
-    steps.push_back(Keys({VK_ESCAPE}));
-    steps.push_back([] {
-        PostKey(WM_KEYDOWN, VK_SHIFT);
-        PressKey('Y');
-        PostKey(WM_KEYUP, VK_SHIFT);
-        HeadlessTick();
-        return true;
-    });
-    steps.push_back([] { return false; });
-    RunGame(9, steps);
-    EXPECT_EQ(matchesStarted, 2);
-    EXPECT_EQ(CurrentMode, Title);
 }
 
 }  // namespace
