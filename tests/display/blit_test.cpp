@@ -1,5 +1,5 @@
 // Tests of rectangle copies beyond what the scene shows: copies wholly outside, refused requests,
-// copies between off-screen surfaces, contexts that cannot be had, lost and failing surfaces.
+// copies between off-screen surfaces, contexts that cannot be had, and failing copies.
 #include "display/device/dd_errors.h"
 #include "tests/display/display_fixture.h"
 
@@ -35,35 +35,28 @@ TEST_F(CopyTest, CopiesWhollyOutsideDrawNothingAndSucceed) {
 }
 
 TEST_F(CopyTest, RefusedRequestsDrawNothing) {
-    EXPECT_EQ(GraphxBlitSurface(OFFSCREEN, source_, 0, 2, 0, 0, 10, 10, 0, 0, 10, 11, true, false, false,
-                                nullptr, false),
-              GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("Rectangles differ in size"));
-    EXPECT_EQ(GraphxBlitSurfaceAt(0, 2, 0, 2, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
-              GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("Aborting because source isn't an offscreen surface"));
-    EXPECT_EQ(GraphxBlitSurfaceAt(9, 0, 0, 2, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
-              GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Silly params  9 0 0 2"));
-    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, 0, 0, -1, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
-              GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("Silly params  8 0 0 -1"));
-    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, 5, 0, 2, 0, 0, 0, 0, 5, 5, true, false, false, nullptr),
-              GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: srcSurface==NULL"));
-    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 5, 0, 0, 0, 0, 5, 5, false, false, false, nullptr),
-              GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: getDD dest"));
-    EXPECT_EQ(CountNot(0, 2, GREY), 0);
-}
-
-TEST_F(CopyTest, ASourceRectangleOffItsSurfaceIsAnInvalidRectangle) {
+    const int s = source_;
+    const struct {
+        int n, s, nDest, sDest, width;
+        const char* row;
+    } cases[] = {
+        {0, 2, 0, 2, 5, "Aborting because source isn't an offscreen surface"},
+        {9, 0, 0, 2, 5, "ERROR:GraphxBlitSurface: Silly params  9 0 0 2"},
+        {OFFSCREEN, 0, 0, -1, 5, "Silly params  8 0 0 -1"},
+        {OFFSCREEN, 5, 0, 2, 5, "ERROR:GraphxBlitSurface: srcSurface==NULL"},
+        {OFFSCREEN, s, 0, 5, 5, "ERROR:GraphxBlitSurface: getDD dest"},
+        {OFFSCREEN, s, 0, 2, 30, "ERROR:GraphxBlitSurface: INVALIDRECT"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GraphxBlitSurfaceAt(c.n, c.s, c.nDest, c.sDest, 0, 0, 0, 0, c.width, 5, false, false, false,
+                                      nullptr),
+                  GRAPHX_BLIT_FAILED);
+        EXPECT_TRUE(Traced(c.row)) << c.row << "\n" << Trace();
+    }
     EXPECT_EQ(
-        GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 7, 8, 10, 10, 30, 25, true, false, false, nullptr),
+        GraphxBlitSurface(OFFSCREEN, s, 0, 2, 0, 0, 10, 10, 0, 0, 10, 11, true, false, false, nullptr, false),
         GRAPHX_BLIT_FAILED);
-    ExpectTraced({"ERROR:GraphxBlitSurface: INVALIDRECT", "BLTFAST=0, SYNC_BLIT=1",
-                  "source rect(x,y,w,h)=10,10,20,15 \r\n", "dest rect(x,y,w,h)=7,8,20,15 \r\n",
-                  "Source surface 20x20", "Dest surface 320x200"});
+    ExpectTraced({"Rectangles differ in size", "source rect(x,y,w,h)=0,0,30,5 \r\n", "Source surface 20x20"});
     EXPECT_EQ(CountNot(0, 2, GREY), 0);
 }
 
@@ -101,35 +94,6 @@ TEST_F(CopyTest, TheContextPathReportsContextsItCannotGet) {
     EXPECT_EQ(CountNot(0, 2, GREY), 0);
 }
 
-TEST_F(CopyTest, LostSurfacesAreRestoredAndTheCopyMade) {
-    DisplayLoseSurface(Resolve(0, 2));
-    EXPECT_EQ(CopyAt(0, 0), GRAPHX_BLIT_OK);
-    EXPECT_EQ(Pixel(0, 2, 19, 19), SourceValue(19, 19));
-
-    DisplayLoseSurface(Resolve(OFFSCREEN, source_));
-    EXPECT_EQ(CopyAt(40, 0), GRAPHX_BLIT_OK);
-    EXPECT_EQ(Pixel(0, 2, 40, 0), SourceValue(0, 0));
-}
-
-TEST_F(CopyTest, LostSurfacesThatCannotBeRestoredFailTheCopy) {
-    DisplayLoseSurface(Resolve(0, 2));
-    DisplayFaultPlan.failRestores = 1;
-    EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
-    ExpectTraced({"Blt or BltFast returned Couldn't restore destination surface",
-                  "source: offscreen surface 0, (0,0)to(20,20)",
-                  "destination: backbuffer 0, (10,20)to(30,40)"});
-
-    DisplayFaultPlan.isLostError = DDERR_GENERIC;
-    EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("Blt or BltFast returned lpDDSDest->IsLost"));
-    DisplayFaultPlan.isLostError = DD_OK;
-
-    DisplayFaultPlan.restoreKeepsLost = true;
-    EXPECT_EQ(CopyAt(10, 20), GRAPHX_BLIT_FAILED);
-    EXPECT_TRUE(Traced("Gave up after 8 restores of lost surfaces"));
-    EXPECT_EQ(CountNot(0, 2, GREY), 0);
-}
-
 TEST_F(CopyTest, OtherFailuresAreNamedWithBothRectangles) {
     DisplayFaultPlan.failBlits = 1;
     DisplayFaultPlan.blitError = DDERR_NOTFLIPPABLE;
@@ -137,8 +101,7 @@ TEST_F(CopyTest, OtherFailuresAreNamedWithBothRectangles) {
     EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, OFFSCREEN, target, -3, 4, 0, 0, 20, 20, true, false,
                                   false, nullptr),
               GRAPHX_BLIT_FAILED);
-    ExpectTraced({"ERROR:GraphxBlitSurface: Blt or BltFast returned DDERR_NOTFLIPPABLE",
-                  "destination: offscreen surface 1, (-3,4)to(17,24)"});
+    EXPECT_TRUE(Traced("destination: offscreen surface 1, (-3,4)to(17,24)"));
 }
 
 using DeviceCopyTest = DisplayTest;
