@@ -31,55 +31,51 @@ protected:
     Mixer mixer{AudioFormat{22050, 1}};
 };
 
-TEST_F(MixerTest, OneShotPlaysItsSamplesThenStopsAtItsStart) {
-    Voice* voice = Make({1, 2, 3, 4});
-    EXPECT_EQ(Render(2), (Samples{0, 0}));
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(voice->Status(), VOICE_PLAYING);
-    EXPECT_EQ(Render(6), (Samples{1, 2, 3, 4, 0, 0}));
-    EXPECT_EQ(voice->Status(), 0u);
-
-    // Ending exactly at the end of a block also stops it, and a new play starts from the top; a
-    // stop keeps the place, and a rewind goes back to the start.
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(Render(4), (Samples{1, 2, 3, 4}));
-    EXPECT_EQ(voice->Status(), 0u);
-    voice->Play(false);
-    EXPECT_EQ(Render(2), (Samples{1, 2}));
-    voice->Stop();
-    EXPECT_EQ(Render(2), (Samples{0, 0}));
-    voice->Play(false);
-    EXPECT_EQ(Render(1), (Samples{3}));
-    voice->Stop();
-    voice->Rewind();
-    voice->Play(false);
-    EXPECT_EQ(Render(2), (Samples{1, 2}));
+// A script of calls on three voices (a one-shot of 1 to 4, a loop of 10, 20, 30, and a duplicate
+// of the first), each followed by the samples the mix then gives. A one-shot stops at its end, even
+// at the end of a block, and plays again from the top; a stop keeps the place and a rewind goes
+// back; a loop wraps without a gap; a duplicate shares its samples but not its place and outlives
+// its original; lost voices are silent until restored and written again.
+TEST_F(MixerTest, AScriptOfVoicesMixesToItsSamples) {
+    Voice* v[3] = {Make({1, 2, 3, 4}), Make({10, 20, 30}), nullptr};
+    v[2] = mixer.DuplicateVoice(v[0]);
+    ASSERT_NE(v[2], nullptr);
+    const struct {
+        char call;  // Play, Loop, Stop, Rewind, Dropped, all lost (X), Found again, Written
+        int voice;
+        Samples out;
+    } script[] = {
+        {' ', 0, {0, 0}},       {'P', 0, {1, 2, 3, 4, 0, 0}},
+        {'P', 0, {1, 2, 3, 4}}, {'P', 0, {1, 2}},
+        {'S', 0, {0, 0}},       {'P', 0, {3}},
+        {'S', 0, {}},           {'R', 0, {}},
+        {'P', 0, {1, 2}},       {'L', 1, {13, 24, 30, 10, 20, 30, 10, 20}},
+        {'P', 2, {31, 12}},     {'D', 0, {23, 34, 10}},
+        {'L', 1, {20, 30, 10}}, {'X', 0, {0, 0}},
+        {'L', 1, {0}},          {'F', 1, {0}},
+        {'W', 1, {0}},          {'R', 1, {}},
+        {'P', 1, {5, 6, 0}},
+    };
+    for (const auto& s : script) {
+        Voice* voice = v[s.voice];
+        const bool done = s.call == 'P'   ? voice->Play(false)
+                          : s.call == 'L' ? voice->Play(true)
+                          : s.call == 'W' ? voice->Write(Pcm16({5, 6}))
+                                          : true;
+        if (s.call == 'S') voice->Stop();
+        if (s.call == 'R') voice->Rewind();
+        if (s.call == 'D') voice->Release();
+        if (s.call == 'X') mixer.LoseAll();
+        if (s.call == 'F') voice->Restore();
+        EXPECT_EQ(done, &s != &script[14]) << "step " << &s - script;
+        EXPECT_EQ(Render(static_cast<int>(s.out.size())), s.out) << "step " << &s - script;
+    }
 }
 
-TEST_F(MixerTest, LoopingVoiceWrapsWithoutAGap) {
-    Voice* voice = Make({1, 2, 3});
-    ASSERT_TRUE(voice->Play(true));
-    EXPECT_EQ(Render(8), (Samples{1, 2, 3, 1, 2, 3, 1, 2}));
-    EXPECT_EQ(voice->Status(), VOICE_PLAYING | VOICE_LOOPING);
-    // Long renders cross the mixer's blocks many times over.
+TEST_F(MixerTest, LongLoopsCrossTheMixersBlocksWithoutAGap) {
+    Make({1, 2, 3})->Play(true);
     const Samples many = Render(1000);
-    for (std::size_t i = 0; i < many.size(); ++i)
-        ASSERT_EQ(many[i], static_cast<std::int16_t>((i + 2) % 3 + 1));
-}
-
-TEST_F(MixerTest, DuplicatesShareSamplesButNotTheirPlace) {
-    Voice* first = Make({10, 20, 30});
-    Voice* second = mixer.DuplicateVoice(first);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(mixer.DuplicateVoice(nullptr), nullptr);
-    ASSERT_TRUE(first->Write(Pcm16({100, 200, 300})));
-    first->Play(false);
-    EXPECT_EQ(Render(1), (Samples{100}));
-    second->Play(false);
-    EXPECT_EQ(Render(2), (Samples{200 + 100, 300 + 200}));
-    // Releasing one leaves the other playing its samples.
-    first->Release();
-    EXPECT_EQ(Render(2), (Samples{300, 0}));
+    for (std::size_t i = 0; i < many.size(); ++i) ASSERT_EQ(many[i], static_cast<std::int16_t>(i % 3 + 1));
 }
 
 TEST_F(MixerTest, RefusesWritesFormatsAndSizesItCannotHold) {
@@ -91,22 +87,10 @@ TEST_F(MixerTest, RefusesWritesFormatsAndSizesItCannotHold) {
     EXPECT_EQ(mixer.CreateVoice(FormatBody(1, 22050, 24), 300), nullptr);
     EXPECT_EQ(mixer.CreateVoice(FormatBody(2, 22050, 16), 3), nullptr);
     EXPECT_EQ(mixer.CreateVoice(FormatBody(1, 22050, 16, 12), 100), nullptr);
-}
-
-TEST_F(MixerTest, LostVoicesAreSilentUntilRestoredAndRewritten) {
-    Voice* voice = Make({5, 6});
-    voice->Play(true);
+    EXPECT_EQ(mixer.DuplicateVoice(nullptr), nullptr);
     mixer.LoseAll();
     EXPECT_EQ(voice->Status(), VOICE_LOST);
-    EXPECT_FALSE(voice->Play(false));
-    EXPECT_FALSE(voice->Write(Pcm16({5, 6})));
     EXPECT_EQ(mixer.DuplicateVoice(voice), nullptr);
-    EXPECT_EQ(Render(2), (Samples{0, 0}));
-    voice->Restore();
-    EXPECT_EQ(voice->Status(), 0u);
-    ASSERT_TRUE(voice->Write(Pcm16({5, 6})));
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(Render(3), (Samples{5, 6, 0}));
 }
 
 TEST_F(MixerTest, MonoVoicesFillBothSidesOfAStereoDevice) {
