@@ -44,14 +44,11 @@ expect() {
   echo "lobshot $*: $bad (status $want and \"$text\" expected)"; cat "$work/out" "$work/err"; failed=1
 }
 usage="Usage: lobshot [OPTION]..."
-expect 0 "$usage" --help
-expect 0 "lobshot $version" --version
 expect 0 "$usage" --seed 4 --help --version
 expect 0 "lobshot $version" --bogus --version --help
+grep -q "^License GPLv3+" "$work/out" || { echo "--version: no licence line"; failed=1; }
 expect 0 "$usage" --help
 grep -q "^  --join HOST\[:PORT\]" "$work/out" || { echo "--help: no --join line"; failed=1; }
-expect 0 "lobshot $version" --version
-grep -q "^License GPLv3+" "$work/out" || { echo "--version: no licence line"; failed=1; }
 if [ -w /dev/full ]; then
   "$game" --help >/dev/full 2>"$work/err"
   [ $? = 1 ] && grep -q "cannot write" "$work/err" || { echo "--help >/dev/full: a lost help is not a failure"; failed=1; }
@@ -62,33 +59,22 @@ expect 2 "" --seed
 expect 2 "" --speed 5
 expect 2 "" --seed 5 extra
 expect 2 "--seed is given twice" --seed 1 --seed 1
-expect 2 "--replay is given twice" --replay a --replay b
-expect 2 "--join is given twice" --join a --join b
-expect 2 "--host is given twice" --host --host 4000
-expect 2 "--relay is given twice" --online --relay 127.0.0.1:1 --relay 127.0.0.1:2
-expect 2 "--page is given twice" --online --page http://a/ --page http://b/
 expect 2 "--online is given twice" --online --online
-expect 2 "--watch is given twice" --watch ABCD2345 --watch ABCD2345
 expect 2 "is not [IPv6 ADDRESS]:PORT" --join "[::1"
-expect 2 "the port in \"[::1]:0\"" --join "[::1]:0"
 expect 2 "goes in brackets" --join "::1:26510x"
-expect 2 "the port is missing" --join "[::1]26510"
 expect 2 "it goes with --online" --relay 127.0.0.1:1883
 expect 2 "without --host or --join" --online --host
 expect 2 "without --host or --join" --join 127.0.0.1 --online
 expect 2 "not in a network game" --online --replay "$work/none"
 expect 2 "bad room code: a room code has 8 characters" --online ABC
-expect 2 "bad room code: a room code has only the letters" --online ABCDEFG0
 expect 2 "--relay needs ADDRESS:PORT" --online --relay
 expect 2 "--watch needs a room code" --watch
 expect 2 "bad room code: a room code has 8 characters" --watch ABC
 expect 2 "a machine either plays in a room or watches it" --online --watch ABCDEFGH
-expect 2 "a machine either plays in a room or watches it" --watch ABCDEFGH --online
 expect 2 "--relay: " --online --relay nowhere
 LOBSHOT_RELAY="127.0.0.1:99999" expect 2 "LOBSHOT_RELAY: " --online
 expect 2 "it goes with --online alone" --page http://127.0.0.1:8000/
 expect 2 "it goes with --online alone" --online ABCDEFGH --page http://127.0.0.1:8000/
-expect 2 "it goes with --online alone" --watch ABCDEFGH --page http://127.0.0.1:8000/
 expect 2 "--page needs a URL" --online --page
 expect 2 "--page: the page's address has no spaces or '#'" --online --page "http://127.0.0.1:8000/#room=ABCDEFGH"
 LOBSHOT_PAGE="http://a b/" expect 2 "LOBSHOT_PAGE: the page's address" --online
@@ -107,8 +93,6 @@ LOBSHOT_RELAY="127.0.0.1:3" expect 1 "cannot reach the relay at 127.0.0.1:4" --o
 # The network game does not start (status 1), saying why, at once.
 cannot="lobshot: the network game cannot start:"
 expect 1 "$cannot ::1 is an IPv6 address, and the network library of this build (ENet" --join "[::1]:26510"
-expect 1 "$cannot ::1 is an IPv6 address" --join "::1"
-expect 1 "$cannot fe80::1 is an IPv6 address" --join "[fe80::1]"
 expect 1 "reaches IPv4 addresses only" --join "[fe80::1]"
 if getent ahostsv6 ip6-localhost >/dev/null 2>&1 && ! getent ahostsv4 ip6-localhost >/dev/null 2>&1; then
   expect 1 "$cannot ip6-localhost has only IPv6 addresses, and" --join ip6-localhost

@@ -111,17 +111,6 @@ TEST_F(SdlAudioTest, OurDeviceRemovedGoesSilentUntilAnOutputIsAnnounced) {
               "AudioRecovery: A sound device is back: the sound carries on\r\n");
 }
 
-TEST_F(SdlAudioTest, WithNothingAnnouncedTheDeviceIsTriedAgainAfterTwoSeconds) {
-    Remove(SdlAudioDeviceId());
-    Wait(1500);
-    SdlAudioPoll();
-    EXPECT_EQ(SdlAudioDeviceId(), 0u);
-    Wait(600);
-    SdlAudioPoll();
-    EXPECT_NE(SdlAudioDeviceId(), 0u);
-    EXPECT_TRUE(PulledSoon());
-}
-
 // A pause stops the pulling until it ends, even when a device is found meanwhile.
 TEST_F(SdlAudioTest, APauseStopsThePullingUntilItEndsWhateverDeviceIsFound) {
     AudioPause(true);
