@@ -108,16 +108,19 @@ TEST_F(DataTablesTest, TablesAtAnOddAddressAreRead) {
     EXPECT_EQ(ScatterTableFault(bytes.data() + 1), "record 1: offset (0, 30) is beyond 25");
 }
 
-TEST_F(DataTablesTest, StartUpRefusesADamagedTableNamingIt) {
+TEST_F(DataTablesTest, StartUpRefusesAMissingShortOrDamagedTableNamingIt) {
     disc[40].distance = NaN;
     rings[50] = 0;
     scatter[100] = {0, 1 << 30};
+    const std::uint8_t shortTable[4] = {};
     const struct {
         int id;
         const void* bytes;
         std::size_t size;
         const char* trace;
-    } cases[] = {{130, disc.data(), DISC_TABLE_SIZE, "Data resource 130 is damaged: record 40: distance nan"},
+    } cases[] = {{131, shortTable, 4, "Data resource 131 is missing or not 408 bytes long"},
+                 {135, nullptr, 0, "Data resource 135 is missing"},
+                 {130, disc.data(), DISC_TABLE_SIZE, "Data resource 130 is damaged: record 40: distance nan"},
                  {131, rings.data(), RING_TABLE_SIZE,
                   "Data resource 131 is damaged: entry 50: 0 is not a record after the centre"},
                  {135, scatter.data(), SCATTER_TABLE_SIZE,
@@ -126,7 +129,8 @@ TEST_F(DataTablesTest, StartUpRefusesADamagedTableNamingIt) {
         ResetEverything();
         TraceCapture out;
         ResourceOverride(RT_RCDATA, MAKEINTRESOURCEA(c.id),
-                         std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(c.bytes), c.size));
+                         std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(c.bytes), c.size),
+                         c.bytes == nullptr);
         EXPECT_EQ(RunGame(1, {}), 1) << c.id;
         EXPECT_NE(out.Text().find(c.trace), std::string::npos) << out.Text();
         EXPECT_NE(out.Text().find("a data table is missing or damaged"), std::string::npos);
