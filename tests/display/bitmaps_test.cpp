@@ -1,5 +1,5 @@
 // Tests of bitmaps and fonts beyond what the scene shows: damaged pictures refused, copies into
-// existing surfaces, text cut at its length limit, a missing font, and refused screenshots.
+// existing surfaces, text cut at its length limit, and a missing font.
 #include <string>
 
 #include "display/context.h"
@@ -38,15 +38,6 @@ TEST_F(BitmapTest, DamagedOrMissingPicturesMakeNoSurface) {
     ExpectTraced({"ERROR:GraphxBitmapToOSSurface: NULL image", "ERROR:-: GetLastError 181"});
     EXPECT_FALSE(GraphxCopyBitmapToSurface(0, 2, nullptr, "IDB_NONE"));
     EXPECT_TRUE(Traced("ERROR:GraphxCopyBitmapToSurface: NULL image from \"IDB_NONE\""));
-}
-
-TEST_F(BitmapTest, ASurfaceThatCannotBeMadeIsReported) {
-    InstallPicture("IDB_PAIR", 2, 1, [](int x, int) { return x ? 0xFFFFFFu : 0u; });
-    int s = -1;
-    DisplayFaultPlan.failSurfaceCreations = 1;
-    EXPECT_FALSE(
-        GraphxBitmapToOSSurface(&s, 0, 2, nullptr, "IDB_PAIR", MEMORY_KIND_SYSTEM, 0, 0, true, true));
-    EXPECT_TRUE(Traced("ERROR:GraphxBitmapToOSSurface: GraphxCreateOSSurface\n"));
 }
 
 TEST_F(BitmapTest, CopiesIntoExistingSurfacesAreNeverScaled) {
@@ -100,13 +91,6 @@ TEST_F(DisplayTest, AFontThatCannotBeLoadedLeavesTheOtherAndDrawsNothing) {
     ReleaseHDC(dc, 0, 2, -1);
     ExpectTraced({"off-screen surface number out of range (-1)", "ERROR:GraphxBitmapString: get HDC"});
     EXPECT_EQ(CountNot(0, 2, 0), 0);
-}
-
-TEST_F(DisplayTest, ScreenshotsThatCannotBeWrittenAreRefused) {
-    EXPECT_FALSE(GraphxWriteVisiblePng("/nonexistent-dir/shot.png"));
-    EXPECT_FALSE(GraphxWritePng((::testing::TempDir() + "lobshot_shot.png").c_str(), 4, 1));
-    GraphxString(nullptr, 0, 0, 0, 0, false, "x");
-    EXPECT_TRUE(Traced("ERROR:GraphxString: TextOut"));
 }
 
 }  // namespace

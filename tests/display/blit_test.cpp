@@ -104,14 +104,4 @@ TEST_F(CopyTest, OtherFailuresAreNamedWithBothRectangles) {
     EXPECT_TRUE(Traced("destination: offscreen surface 1, (-3,4)to(17,24)"));
 }
 
-using DeviceCopyTest = DisplayTest;
-
-TEST_F(DeviceCopyTest, CopiesCannotBeMadeForMissingDevicesOrSurfaces) {
-    const int s = MakeSurface(8, 8);
-    EXPECT_FALSE(EnsureSurfaceCompat(s, 3));
-    EXPECT_FALSE(EnsureSurfaceCompat(s + 1, 0));
-    EXPECT_TRUE(Traced("ERROR:EnsureSurfaceCompat: pSurface==null"));
-    EXPECT_FALSE(UpdateDuplicateSurfaces(s + 1));
-}
-
 }  // namespace

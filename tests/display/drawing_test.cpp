@@ -1,5 +1,5 @@
 // Tests of drawing beyond what the scene shows: lending contexts, refused fills, flips, reading
-// pixels, and pens, operations and contexts that draw nothing.
+// pixels, and refused pens, operations, contexts, pictures, copies and screenshots.
 #include "display/context.h"
 #include "display/device/dd_errors.h"
 #include "platform/headless/headless_platform.h"
@@ -119,7 +119,7 @@ TEST_F(PixelTest, PixelsAreReadWidenedWithZerosAndNeverOutsideTheSurface) {
 
 using DrawingTest = ContextTest;
 
-TEST_F(DrawingTest, BadPensOperationsAndContextsDrawNothing) {
+TEST_F(DrawingTest, RefusedRequestsSayWhyAndDrawNothing) {
     GraphxLine(dc_, 0, 0, 100, 100, 0xFFFFFF, 1, 0);
     GraphxLine(dc_, 0, 0, 100, 100, 0xFFFFFF, 1, 4);
     EXPECT_TRUE(Traced("ERROR:GraphxLine: bad penStyle"));
@@ -135,6 +135,22 @@ TEST_F(DrawingTest, BadPensOperationsAndContextsDrawNothing) {
     EXPECT_FALSE(StretchBlt(dc_, 0, 0, -2, 2, memory, 0, 0, 2, 2, SRCCOPY));
     DeleteDC(memory);
     EXPECT_TRUE(DeleteObject(bitmap));
+    GraphxString(nullptr, 0, 0, 0, 0, false, "x");
+    EXPECT_TRUE(Traced("ERROR:GraphxString: TextOut"));
+    EXPECT_FALSE(GraphxWriteVisiblePng("/nonexistent-dir/shot.png"));
+    EXPECT_FALSE(GraphxWritePng((::testing::TempDir() + "lobshot_shot.png").c_str(), 4, 1));
+
+    InstallPicture("IDB_PAIR", 2, 1, [](int x, int) { return x ? 0xFFFFFFu : 0u; });
+    int s = -1;
+    DisplayFaultPlan.failSurfaceCreations = 1;
+    EXPECT_FALSE(
+        GraphxBitmapToOSSurface(&s, 0, 2, nullptr, "IDB_PAIR", MEMORY_KIND_SYSTEM, 0, 0, true, true));
+    EXPECT_TRUE(Traced("ERROR:GraphxBitmapToOSSurface: GraphxCreateOSSurface\n"));
+    s = MakeSurface(8, 8);
+    EXPECT_FALSE(EnsureSurfaceCompat(s, 3));
+    EXPECT_FALSE(EnsureSurfaceCompat(s + 1, 0));
+    EXPECT_TRUE(Traced("ERROR:EnsureSurfaceCompat: pSurface==null"));
+    EXPECT_FALSE(UpdateDuplicateSurfaces(s + 1));
     EXPECT_EQ(LitCount(), 0);
 }
 
