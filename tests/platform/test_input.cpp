@@ -16,38 +16,35 @@ InputEvent From(UINT message, WPARAM wParam, LPARAM lParam) {
     return event;
 }
 
-MSG Message(const InputEvent& event) {
-    MSG message;
-    EXPECT_TRUE(InputEventMessage(event, &message)) << event.kind;
-    return message;
-}
-
-TEST(InputEventFromMessage, ReadsKeysAsWindowsMarksThem) {
-    EXPECT_EQ(From(WM_KEYDOWN, 'Q', 1), InputEvent::Down('Q'));
-    EXPECT_EQ(From(WM_KEYDOWN, 'Q', 0), InputEvent::Down('Q'));
-    // Bit 30 says the key was already down; a press with bit 31 counts as a repeat too.
-    EXPECT_EQ(From(WM_KEYDOWN, 'Q', (LPARAM{1} << 30) | 1), InputEvent::Down('Q', true));
-    EXPECT_EQ(From(WM_KEYDOWN, 'Q', LPARAM{1} << 31), InputEvent::Down('Q', true));
-    EXPECT_EQ(From(WM_KEYDOWN, 'Q', 0x00FF0001), InputEvent::Down('Q')) << "scan code and count";
-    // A release is never a repeat, however marked.
-    EXPECT_EQ(From(WM_KEYUP, VK_F1, (LPARAM{3} << 30) | 1), InputEvent::Up(VK_F1));
-    EXPECT_EQ(From(WM_KEYUP, VK_F1, 0), InputEvent::Up(VK_F1));
-    // A code beyond the game's keys is kept for the game to refuse, never made into another key.
-    EXPECT_EQ(From(WM_KEYDOWN, 300, 0).value, 300u);
+TEST(InputEventFromMessage, ReadsKeysActivationsAndTheCloseAsWindowsMarksThem) {
+    // Bit 30 says the key was already down; a press with bit 31 counts as a repeat too, and a
+    // release is never a repeat, however marked. Of an activation only the low word counts, and
+    // anything but the two active states deactivates.
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        InputEvent event;
+    } cases[] = {{WM_KEYDOWN, 'Q', 1, InputEvent::Down('Q')},
+                 {WM_KEYDOWN, 'Q', 0, InputEvent::Down('Q')},
+                 {WM_KEYDOWN, 'Q', (LPARAM{1} << 30) | 1, InputEvent::Down('Q', true)},
+                 {WM_KEYDOWN, 'Q', LPARAM{1} << 31, InputEvent::Down('Q', true)},
+                 {WM_KEYDOWN, 'Q', 0x00FF0001, InputEvent::Down('Q')},
+                 {WM_KEYUP, VK_F1, (LPARAM{3} << 30) | 1, InputEvent::Up(VK_F1)},
+                 {WM_KEYUP, VK_F1, 0, InputEvent::Up(VK_F1)},
+                 {WM_KEYDOWN, 300, 0, InputEvent::Down(300)},  // kept for the game to refuse
+                 {WM_ACTIVATEAPP, 7, 0, InputEvent::AppActivation(true)},
+                 {WM_ACTIVATEAPP, 0, 0, InputEvent::AppActivation(false)},
+                 {WM_ACTIVATE, 0x00050002, 0, InputEvent::WindowActivation(WA_CLICKACTIVE)},
+                 {WM_ACTIVATE, WA_ACTIVE, 0, InputEvent::WindowActivation(WA_ACTIVE)},
+                 {WM_ACTIVATE, 9, 0, InputEvent::WindowActivation(WA_INACTIVE)},
+                 {WM_ACTIVATE, 0x00010000, 0, InputEvent::WindowActivation(WA_INACTIVE)},
+                 {WM_CLOSE, 4, 5, InputEvent::CloseRequest()}};
+    for (const auto& c : cases)
+        EXPECT_EQ(From(c.message, c.wParam, c.lParam), c.event) << c.message << " " << c.wParam;
     if constexpr (sizeof(WPARAM) > 4) {
         EXPECT_EQ(From(WM_KEYDOWN, WPARAM{1} << 32 | 'A', 0).value, 0xFFFFFFFFu);
     }
-}
-
-TEST(InputEventFromMessage, ReadsActivationsAndTheCloseAndNothingElse) {
-    EXPECT_EQ(From(WM_ACTIVATEAPP, 7, 0), InputEvent::AppActivation(true));
-    EXPECT_EQ(From(WM_ACTIVATEAPP, 0, 0), InputEvent::AppActivation(false));
-    // Only the low word counts; anything but the two active states deactivates.
-    EXPECT_EQ(From(WM_ACTIVATE, 0x00050002, 0), InputEvent::WindowActivation(WA_CLICKACTIVE));
-    EXPECT_EQ(From(WM_ACTIVATE, WA_ACTIVE, 0), InputEvent::WindowActivation(WA_ACTIVE));
-    EXPECT_EQ(From(WM_ACTIVATE, 9, 0), InputEvent::WindowActivation(WA_INACTIVE));
-    EXPECT_EQ(From(WM_ACTIVATE, 0x00010000, 0), InputEvent::WindowActivation(WA_INACTIVE));
-    EXPECT_EQ(From(WM_CLOSE, 4, 5), InputEvent::CloseRequest());
 
     InputEvent untouched = InputEvent::Down('Z');
     for (UINT other :
@@ -57,39 +54,36 @@ TEST(InputEventFromMessage, ReadsActivationsAndTheCloseAndNothingElse) {
     }
 }
 
-TEST(InputEventMessage, MarksPressesRepeatsAndReleasesAsWindowsDoes) {
-    const MSG down = Message(InputEvent::Down('Q'));
-    EXPECT_EQ(down.message, WM_KEYDOWN);
-    EXPECT_EQ(down.wParam, WPARAM{'Q'});
-    EXPECT_EQ(down.lParam, 1);
-    EXPECT_EQ(Message(InputEvent::Down(VK_SPACE, true)).lParam, (LPARAM{1} << 30) | 1);
-    const MSG up = Message(InputEvent::Up(VK_DOWN));
-    EXPECT_EQ(up.message, WM_KEYUP);
-    EXPECT_EQ(up.wParam, WPARAM{VK_DOWN});
-    EXPECT_EQ(up.lParam, (LPARAM{1} << 30) | (LPARAM{1} << 31) | 1);
-
-    // The network game's news never travels as a message.
-    MSG none;
-    EXPECT_FALSE(InputEventMessage(InputEvent::Machine(true, 2), &none));
-    EXPECT_FALSE(InputEventMessage(InputEvent::Machine(false, 2), &none));
-    EXPECT_FALSE(InputEventMessage(InputEvent::OffNetwork(), &none));
-}
-
-TEST(InputEventMessage, EveryEventOfTheWindowComesBackFromItsMessage) {
-    const std::vector<InputEvent> events = {InputEvent::Down('A'),
-                                            InputEvent::Down(VK_LEFT, true),
-                                            InputEvent::Up(VK_ESCAPE),
-                                            InputEvent::Down(0),
-                                            InputEvent::AppActivation(false),
-                                            InputEvent::AppActivation(true),
-                                            InputEvent::WindowActivation(WA_INACTIVE),
-                                            InputEvent::WindowActivation(WA_ACTIVE),
-                                            InputEvent::WindowActivation(WA_CLICKACTIVE),
-                                            InputEvent::CloseRequest()};
-    for (const InputEvent& event : events) {
-        const MSG m = Message(event);
+TEST(InputEventMessage, MarksPressesRepeatsAndReleasesAsWindowsDoesAndComesBack) {
+    const struct {
+        InputEvent event;
+        UINT message;
+        LPARAM lParam;
+    } keys[] = {{InputEvent::Down('Q'), WM_KEYDOWN, 1},
+                {InputEvent::Down(VK_SPACE, true), WM_KEYDOWN, (LPARAM{1} << 30) | 1},
+                {InputEvent::Up(VK_DOWN), WM_KEYUP, (LPARAM{1} << 30) | (LPARAM{1} << 31) | 1}};
+    for (const auto& k : keys) {
+        MSG m;
+        ASSERT_TRUE(InputEventMessage(k.event, &m));
+        EXPECT_EQ(m.message, k.message);
+        EXPECT_EQ(m.wParam, WPARAM{k.event.value});
+        EXPECT_EQ(m.lParam, k.lParam);
+    }
+    // Every event of the window comes back from its message; the network game's news never
+    // travels as one.
+    for (const InputEvent& event :
+         {InputEvent::Down('A'), InputEvent::Down(VK_LEFT, true), InputEvent::Up(VK_ESCAPE),
+          InputEvent::Down(0), InputEvent::AppActivation(false), InputEvent::AppActivation(true),
+          InputEvent::WindowActivation(WA_INACTIVE), InputEvent::WindowActivation(WA_ACTIVE),
+          InputEvent::WindowActivation(WA_CLICKACTIVE), InputEvent::CloseRequest()}) {
+        MSG m;
+        ASSERT_TRUE(InputEventMessage(event, &m)) << event.kind;
         EXPECT_EQ(From(m.message, m.wParam, m.lParam), event) << event.kind << " " << event.value;
     }
+    MSG none;
+    for (const InputEvent& news :
+         {InputEvent::Machine(true, 2), InputEvent::Machine(false, 2), InputEvent::OffNetwork()})
+        EXPECT_FALSE(InputEventMessage(news, &none)) << news.kind;
 }
 
 class PostInputTest : public GameTest {};

@@ -1,4 +1,5 @@
-// Tests of the embedded resources: lookup, overrides and the data tables made at build time.
+// Tests of the embedded resources: lookup, overrides and the data tables made at build time (the
+// ring starts are checked with the disc at start-up, tests/shell/test_data_tables.cpp).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -44,13 +45,6 @@ TEST_F(ResourcesTest, DiscOffsetsAreSortedByDistanceThenDxThenDy) {
         auto key = [](int x, int y) { return std::make_tuple(x * x + y * y, x, y); };
         ASSERT_LT(key(ax, ay), key(bx, by)) << i;
     }
-}
-
-TEST_F(ResourcesTest, RingStartsCountTheOffsetsInsideEachRadius) {
-    const void* r = nullptr;
-    ASSERT_TRUE(LoadDataResource(131, 408, &r));
-    const int quoted[][2] = {{0, 0}, {1, 1}, {2, 9}, {3, 25}, {4, 45}, {5, 69}, {100, 31397}, {101, 32005}};
-    for (auto [radius, start] : quoted) EXPECT_EQ(At<std::int32_t>(r, 4 * radius), start) << radius;
 }
 
 TEST_F(ResourcesTest, ScatterTableHoldsTheDiscOfRadius25OnceEachThenFiller) {

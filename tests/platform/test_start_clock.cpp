@@ -1,7 +1,9 @@
 // Tests of start-up's seed and clock on the headless backend: the seed a runner gives is the one
-// fed to the generator, and written where a player can see it; without one, start-up reads the
-// start-up clock; the scripted clock goes its own way from its starting reading either way.
+// fed to the generator, and written once where a player can see it; without one, start-up reads
+// the start-up clock; the scripted clock goes its own way from its starting reading either way.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "core/random.h"
 #include "shell/shell.h"
@@ -12,7 +14,7 @@ namespace {
 
 class StartClockTest : public GameTest {};
 
-TEST_F(StartClockTest, TheGivenSeedStartsTheGameAndStartUpWritesIt) {
+TEST_F(StartClockTest, TheGivenSeedStartsTheGameAndStartUpWritesItOnce) {
     TraceCapture out;
     std::uint32_t stateAtStart = 0;
     DWORD bootAfterTicks = 0;
@@ -27,44 +29,28 @@ TEST_F(StartClockTest, TheGivenSeedStartsTheGameAndStartUpWritesIt) {
                           }});
     EXPECT_EQ(stateAtStart, 4000000123u);
     EXPECT_EQ(bootAfterTicks, 4000000143u);
-    EXPECT_NE(out.Text().find("appInitialize: Random seed 4000000123\r\n"), std::string::npos);
-}
-
-TEST_F(StartClockTest, WithoutASeedStartUpReadsTheStartUpClock) {
-    std::uint32_t stateAtStart = 0;
-    StepDriver driver({[&] {
-        stateAtStart = game::RandState();
-        return false;
-    }});
-    HeadlessSetClock(86400123u);
-    HeadlessSetDriver(&driver);
-    EXPECT_EQ(WinMain(PlatformModuleHandle(), nullptr, "", 1), 0);
-    HeadlessSetDriver(nullptr);
-    EXPECT_EQ(stateAtStart, 86400123u);
-}
-
-TEST_F(StartClockTest, TheGivenSeedNeedNotBeTheClocksReading) {
-    std::uint32_t stateAtStart = 0;
-    StepDriver driver({[&] {
-        stateAtStart = game::RandState();
-        return false;
-    }});
-    HeadlessSetClock(500);
-    ShellStartWithSeed(77);
-    HeadlessSetDriver(&driver);
-    EXPECT_EQ(WinMain(PlatformModuleHandle(), nullptr, "", 1), 0);
-    HeadlessSetDriver(nullptr);
-    EXPECT_EQ(stateAtStart, 77u);
-    EXPECT_EQ(GetTickCount(), 500u) << "the clock keeps its own reading";
-}
-
-TEST_F(StartClockTest, OneSeedRowPerStart) {
-    TraceCapture out;
-    RunGame(0, {});
     const std::string text = out.Text();
-    const std::size_t first = text.find("Random seed 0\r\n");
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_EQ(text.find("Random seed", first + 1), std::string::npos);
+    const std::size_t first = text.find("appInitialize: Random seed 4000000123\r\n");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find("Random seed", first + 16), std::string::npos) << text;
+}
+
+TEST_F(StartClockTest, WithoutASeedStartUpReadsTheStartUpClockAndAGivenOneNeedNotBeIt) {
+    for (const auto& [seed, clock, expected] : {std::tuple{-1, 86400123u, 86400123u}, {77, 500u, 77u}}) {
+        ResetEverything();
+        std::uint32_t stateAtStart = 0;
+        StepDriver driver({[&] {
+            stateAtStart = game::RandState();
+            return false;
+        }});
+        HeadlessSetClock(clock);
+        if (seed >= 0) ShellStartWithSeed(static_cast<std::uint32_t>(seed));
+        HeadlessSetDriver(&driver);
+        EXPECT_EQ(WinMain(PlatformModuleHandle(), nullptr, "", 1), 0);
+        HeadlessSetDriver(nullptr);
+        EXPECT_EQ(stateAtStart, expected);
+        EXPECT_EQ(GetTickCount(), clock) << "the clock keeps its own reading";
+    }
 }
 
 }  // namespace

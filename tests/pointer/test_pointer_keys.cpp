@@ -2,62 +2,35 @@
 // rows and the prompts.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "platform/win.h"
 #include "pointer/pointer_keys.h"
-#include "tests/support/key_names.h"
+#include "tests/support/pointer_notes.h"
 
 namespace {
-
-// The events as a note: a key pressed and let go at once is its name, otherwise +name and -name.
-std::string Note(const std::vector<InputEvent>& events) {
-    std::string note;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const InputEvent& e = events[i];
-        std::string word;
-        if (e.kind == InputEvent::KeyDown && i + 1 < events.size() &&
-            events[i + 1] == InputEvent::Up(static_cast<int>(e.value))) {
-            word = KeyName(e.value);
-            ++i;
-        } else {
-            word = (e.kind == InputEvent::KeyDown ? "+" : "-") + KeyName(e.value);
-        }
-        note += (note.empty() ? "" : " ") + word;
-    }
-    return note;
-}
-
-int Count(const std::vector<InputEvent>& events, int key) {
-    int count = 0;
-    for (const InputEvent& e : events) count += e == InputEvent::Down(key) ? 1 : 0;
-    return count;
-}
 
 // A two-player aiming screen: the current tank's pivot at (160, 120), barrel up at power 50, and
 // the menu bar.
 PointerScreen AimingScreen() {
-    PointerScreen screen;
-    screen.mode = PointerScreen::Aiming;
-    screen.frame = 100;
-    screen.mayAim = true;
-    screen.seat = 0;
-    screen.pivotX = 160;
-    screen.pivotY = 120;
-    screen.angle = 90;
-    screen.power = 50;
-    screen.tankShown[0] = screen.tankShown[1] = true;
-    screen.tankX = {160, 40};
-    screen.tankY = {125, 150};
-    screen.barTop = 180;
-    screen.barZoneCount = 5;
-    screen.barZones[0] = {0, 44, VK_F1};
-    screen.barZones[1] = {44, 86, VK_F2};
-    screen.barZones[2] = {86, 127, PointerZone::NEXT_TANK};
-    screen.barZones[3] = {127, 154, VK_ESCAPE};
-    screen.barZones[4] = {154, 320, 'S'};
-    return screen;
+    return {.mode = PointerScreen::Aiming,
+            .frame = 100,
+            .mayAim = true,
+            .seat = 0,
+            .pivotX = 160,
+            .pivotY = 120,
+            .angle = 90,
+            .power = 50,
+            .tankShown = {true, true},
+            .tankX = {160, 40},
+            .tankY = {125, 150},
+            .barTop = 180,
+            .barZoneCount = 5,
+            .barZones = {{{0, 44, VK_F1},
+                          {44, 86, VK_F2},
+                          {86, 127, PointerZone::NEXT_TANK},
+                          {127, 154, VK_ESCAPE},
+                          {154, 320, 'S'}}}};
 }
 
 // Runs frame steps until the pointer sends nothing more (at most `limit`), gathering its keys.

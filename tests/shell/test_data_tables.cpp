@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <span>
 #include <vector>
@@ -45,85 +44,60 @@ public:
 };
 
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float Infinity = std::numeric_limits<float>::infinity();
 
-TEST_F(DataTablesTest, TheRealTablesPass) {
-    EXPECT_EQ(Disc(), "");
-    EXPECT_EQ(Rings(), "");
-    EXPECT_EQ(ScatterTableFault(scatter.data()), "");
+// Each case puts one hostile value into a copy of a real table; the check names the fault, and
+// the real table passes.
+template <typename T>
+struct Damage {
+    int at;
+    T value;
+    const char* fault;
+};
+template <typename T, typename Check>
+void ExpectFaults(std::vector<T>* table, std::initializer_list<Damage<T>> cases, Check check) {
+    const std::vector<T> real = *table;
+    EXPECT_EQ(check(), "");
+    for (const Damage<T>& c : cases) {
+        *table = real;
+        (*table)[static_cast<std::size_t>(c.at)] = c.value;
+        EXPECT_EQ(check(), c.fault) << c.at;
+    }
+    *table = real;
 }
 
 TEST_F(DataTablesTest, DiscRecordsOutOfRangeAreRefusedNamingTheRecord) {
-    const std::vector<DiscOffset> real = disc;
-    struct Case {
-        int record;
-        DiscOffset value;
-        const char* fault;
-    } cases[] = {
-        {7, {101, 0, 101.0f, 0.0f}, "record 7: offset (101, 0) is beyond 100"},
-        {40400, {0, -2147483647 - 1, 1.0f, 0.0f}, "record 40400: offset (0, -2147483648) is beyond 100"},
-        {1, {-1, 0, NaN, 3.14159f}, "record 1: distance nan is not the length of (-1, 0)"},
-        {1, {-1, 0, Infinity, 3.14159f}, "record 1: distance inf is not the length of (-1, 0)"},
-        {1, {-1, 0, 1.5f, 3.14159f}, "record 1: distance 1.500000 is not the length of (-1, 0)"},
-        {1, {-1, 0, 1.0f, NaN}, "record 1: angle nan is not within -pi..pi"},
-        {1, {-1, 0, 1.0f, -4.0f}, "record 1: angle -4.000000 is not within -pi..pi"},
-        {0, {1, 0, 1.0f, 0.0f}, "record 0: not the centre"},
-        {0, {0, 0, 0.5f, 0.0f}, "record 0: not the centre"},
-        {3, {0, 0, 0.0f, 0.0f}, "record 3: a second centre"},
-        {4, {3, 0, 3.0f, 0.0f}, "record 5: nearer than the record before it"},
-    };
-    for (const Case& c : cases) {
-        disc = real;
-        disc[static_cast<std::size_t>(c.record)] = c.value;
-        EXPECT_EQ(Disc(), c.fault) << c.record;
-    }
+    ExpectFaults<DiscOffset>(
+        &disc,
+        {{7, {101, 0, 101.0f, 0.0f}, "record 7: offset (101, 0) is beyond 100"},
+         {40400, {0, -2147483647 - 1, 1.0f, 0.0f}, "record 40400: offset (0, -2147483648) is beyond 100"},
+         {1, {-1, 0, NaN, 3.14159f}, "record 1: distance nan is not the length of (-1, 0)"},
+         {1, {-1, 0, 1.5f, 3.14159f}, "record 1: distance 1.500000 is not the length of (-1, 0)"},
+         {1, {-1, 0, 1.0f, -4.0f}, "record 1: angle -4.000000 is not within -pi..pi"},
+         {0, {1, 0, 1.0f, 0.0f}, "record 0: not the centre"},
+         {3, {0, 0, 0.0f, 0.0f}, "record 3: a second centre"},
+         {4, {3, 0, 3.0f, 0.0f}, "record 5: nearer than the record before it"}},
+        [&] { return Disc(); });
 }
 
 TEST_F(DataTablesTest, RingStartsMustStartTheirRing) {
-    const std::vector<std::int32_t> real = rings;
-    struct Case {
-        int entry;
-        std::int32_t value;
-        const char* fault;
-    } cases[] = {
-        {0, 1, "entry 0: not 0"},
-        {1, 0, "entry 1: 0 is not a record after the centre"},
-        {5, -1, "entry 5: -1 is not a record after the centre"},
-        {101, 40401, "entry 101: 40401 is not a record after the centre"},
-        {101, 40400, "entry 101: 40400 does not start the ring of radius 101"},
-        {3, 24, "entry 3: 24 does not start the ring of radius 3"},
-        {3, 26, "entry 3: 26 does not start the ring of radius 3"},
-    };
-    for (const Case& c : cases) {
-        rings = real;
-        rings[static_cast<std::size_t>(c.entry)] = c.value;
-        EXPECT_EQ(Rings(), c.fault) << c.entry;
-    }
+    ExpectFaults<std::int32_t>(&rings,
+                               {{0, 1, "entry 0: not 0"},
+                                {1, 0, "entry 1: 0 is not a record after the centre"},
+                                {101, 40401, "entry 101: 40401 is not a record after the centre"},
+                                {101, 40400, "entry 101: 40400 does not start the ring of radius 101"},
+                                {3, 24, "entry 3: 24 does not start the ring of radius 3"}},
+                               [&] { return Rings(); });
 }
 
 TEST_F(DataTablesTest, ScatterOffsetsReadMustLieWithin25) {
-    const std::vector<ScatterOffset> real = scatter;
-    struct Case {
-        int record;
-        ScatterOffset value;
-        const char* fault;
-    } cases[] = {
-        {0, {26, 0}, "record 0: offset (26, 0) is beyond 25"},
-        {1299, {18, -18}, "record 1299: offset (18, -18) is beyond 25"},
-        {9, {2147483647, 0}, "record 9: offset (2147483647, 0) is beyond 25"},
-        {9, {0, -2147483647 - 1}, "record 9: offset (0, -2147483648) is beyond 25"},
-        {1300, {2147483647, 2147483647}, ""},
-        {2600, {-1000, 1000}, ""},
-    };
-    for (const Case& c : cases) {
-        scatter = real;
-        scatter[static_cast<std::size_t>(c.record)] = c.value;
-        EXPECT_EQ(ScatterTableFault(scatter.data()), c.fault) << c.record;
-    }
-    scatter = real;
-    scatter[5] = {25, 0};
-    scatter[6] = {-15, -20};
-    EXPECT_EQ(ScatterTableFault(scatter.data()), "");
+    ExpectFaults<ScatterOffset>(&scatter,
+                                {{0, {26, 0}, "record 0: offset (26, 0) is beyond 25"},
+                                 {1299, {18, -18}, "record 1299: offset (18, -18) is beyond 25"},
+                                 {9, {2147483647, 0}, "record 9: offset (2147483647, 0) is beyond 25"},
+                                 {1300, {2147483647, 2147483647}, ""},
+                                 {5, {25, 0}, ""},
+                                 {6, {-15, -20}, ""}},
+                                [&] { return ScatterTableFault(scatter.data()); });
 }
 
 // The tables are read from bytes of any alignment, as a resource may lie.
@@ -134,34 +108,29 @@ TEST_F(DataTablesTest, TablesAtAnOddAddressAreRead) {
     EXPECT_EQ(ScatterTableFault(bytes.data() + 1), "record 1: offset (0, 30) is beyond 25");
 }
 
-TEST_F(DataTablesTest, StartUpRefusesADamagedTableNamingIt) {
-    struct Case {
+TEST_F(DataTablesTest, StartUpRefusesAMissingShortOrDamagedTableNamingIt) {
+    disc[40].distance = NaN;
+    rings[50] = 0;
+    scatter[100] = {0, 1 << 30};
+    const std::uint8_t shortTable[4] = {};
+    const struct {
         int id;
-        std::function<void(DataTablesTest*)> damage;
+        const void* bytes;
+        std::size_t size;
         const char* trace;
-    } cases[] = {
-        {130, [](DataTablesTest* t) { t->disc[40].distance = NaN; },
-         "Data resource 130 is damaged: record 40: distance nan"},
-        {131, [](DataTablesTest* t) { t->rings[50] = 0; },
-         "Data resource 131 is damaged: entry 50: 0 is not a record after the centre"},
-        {135,
-         [](DataTablesTest* t) {
-             t->scatter[100] = {0, 1 << 30};
-         },
-         "Data resource 135 is damaged: record 100: offset (0, 1073741824) is beyond 25"},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{131, shortTable, 4, "Data resource 131 is missing or not 408 bytes long"},
+                 {135, nullptr, 0, "Data resource 135 is missing"},
+                 {130, disc.data(), DISC_TABLE_SIZE, "Data resource 130 is damaged: record 40: distance nan"},
+                 {131, rings.data(), RING_TABLE_SIZE,
+                  "Data resource 131 is damaged: entry 50: 0 is not a record after the centre"},
+                 {135, scatter.data(), SCATTER_TABLE_SIZE,
+                  "Data resource 135 is damaged: record 100: offset (0, 1073741824) is beyond 25"}};
+    for (const auto& c : cases) {
         ResetEverything();
-        SetUp();
         TraceCapture out;
-        c.damage(this);
-        const auto* bytes = c.id == 130   ? reinterpret_cast<const std::uint8_t*>(disc.data())
-                            : c.id == 131 ? reinterpret_cast<const std::uint8_t*>(rings.data())
-                                          : reinterpret_cast<const std::uint8_t*>(scatter.data());
-        const std::size_t size = c.id == 130   ? DISC_TABLE_SIZE
-                                 : c.id == 131 ? RING_TABLE_SIZE
-                                               : SCATTER_TABLE_SIZE;
-        ResourceOverride(RT_RCDATA, MAKEINTRESOURCEA(c.id), std::span<const std::uint8_t>(bytes, size));
+        ResourceOverride(RT_RCDATA, MAKEINTRESOURCEA(c.id),
+                         std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(c.bytes), c.size),
+                         c.bytes == nullptr);
         EXPECT_EQ(RunGame(1, {}), 1) << c.id;
         EXPECT_NE(out.Text().find(c.trace), std::string::npos) << out.Text();
         EXPECT_NE(out.Text().find("a data table is missing or damaged"), std::string::npos);

@@ -92,37 +92,29 @@ TEST_F(KeysTest, HelpAndGuideFollowTheirKeysOnlyWhileAiming) {
     EXPECT_FALSE(Up('X'));
 }
 
+// On each screen that has it, the quit prompt is answered by Shift+Y alone; any other key only
+// closes it.
 TEST_F(KeysTest, QuitPromptNeedsShiftYAndAnyOtherKeyOnlyClosesIt) {
-    EXPECT_TRUE(Press(VK_ESCAPE));
-    EXPECT_TRUE(QuitPromptShown);
-    EXPECT_TRUE(Press('Y'));
-    EXPECT_TRUE(QuitPromptShown);
-    EXPECT_TRUE(Press(VK_SHIFT));
-    EXPECT_TRUE(QuitPromptShown);
-    EXPECT_TRUE(Press(VK_SPACE));
-    EXPECT_FALSE(QuitPromptShown);
-    EXPECT_EQ(CurrentMode, Aiming);
-
-    Press(VK_ESCAPE);
-    Down(VK_SHIFT);
-    Press('Y');
     TraceCapture quiet;
-    EXPECT_EQ(CurrentMode, Title);
-    EXPECT_FALSE(QuitPromptShown);
-    EXPECT_TRUE(NewGamePending);
-}
-
-TEST_F(KeysTest, QuitPromptWorksInTheShopAndAtTheEndOfAMatch) {
-    TraceCapture quiet;
-    for (GameMode mode : {WeaponShop, EndOfMatch}) {
+    for (GameMode mode : {Aiming, WeaponShop, EndOfMatch}) {
+        SCOPED_TRACE(mode);
         CurrentMode = mode;
-        QuitPromptShown = false;
+        NewGamePending = false;
         EXPECT_TRUE(Press(VK_ESCAPE));
         EXPECT_TRUE(QuitPromptShown);
+        for (int key : {int{'Y'}, VK_SHIFT}) EXPECT_TRUE(Press(key));
+        EXPECT_TRUE(QuitPromptShown);
+        EXPECT_TRUE(Press(VK_SPACE));
+        EXPECT_FALSE(QuitPromptShown);
+        EXPECT_EQ(CurrentMode, mode);
+
+        Press(VK_ESCAPE);
         Down(VK_SHIFT);
         Press('Y');
         Up(VK_SHIFT);
         EXPECT_EQ(CurrentMode, Title);
+        EXPECT_FALSE(QuitPromptShown);
+        EXPECT_TRUE(NewGamePending);
     }
 }
 

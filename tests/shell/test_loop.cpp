@@ -1,4 +1,5 @@
-// Tests of start-up, the message loop, activation, shutdown and the mode transitions keys make.
+// Tests of start-up, the message loop, activation, shutdown and the mode transitions keys make
+// (the data tables start-up refuses are the data tables' own tests).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,7 +8,6 @@
 #include "core/random.h"
 #include "diag/diag.h"
 #include "platform/backend.h"
-#include "platform/resource.h"
 #include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
@@ -101,20 +101,6 @@ TEST_F(LoopTest, NoWindowMeansAFailedStartWithAReason) {
     EXPECT_EQ(RunGame(1, {}), 1);
     EXPECT_NE(out.Text().find("ERROR:-: GetLastError"), std::string::npos);
     EXPECT_NE(out.Text().find("the window could not be made"), std::string::npos);
-}
-
-TEST_F(LoopTest, AMissingOrWronglySizedDataTableStopsStartUpNamingIt) {
-    TraceCapture out;
-    const std::uint8_t shortTable[4] = {};
-    ResourceOverride(RT_RCDATA, MAKEINTRESOURCEA(131), shortTable);
-    EXPECT_EQ(RunGame(1, {}), 1);
-    EXPECT_NE(out.Text().find("Data resource 131 is missing or not 408 bytes long"), std::string::npos);
-
-    ResetEverything();
-    TraceCapture again;
-    ResourceOverride(RT_RCDATA, MAKEINTRESOURCEA(135), {}, true);
-    EXPECT_EQ(RunGame(1, {}), 1);
-    EXPECT_NE(again.Text().find("Data resource 135"), std::string::npos);
 }
 
 TEST_F(LoopTest, SwitchToModeAboveSixChangesNothing) {

@@ -46,6 +46,21 @@ protected:
         return SoundTable.slots[number]->buffers[buffer]->Status();
     }
 
+    // One step of a script on one effect: a call (SoundPlay, SoundLoop, SoundStop or any other
+    // function of the effect's number, or none), some ticks, then the buffers playing.
+    struct Step {
+        void (*call)(int);
+        int ticks;
+        std::vector<int> playing;
+    };
+    static void Run(int number, std::initializer_list<Step> steps) {
+        for (const Step& step : steps) {
+            if (step.call) step.call(number);
+            Ticks(step.ticks);
+            EXPECT_EQ(Playing(number), step.playing) << "step " << &step - steps.begin();
+        }
+    }
+
     static std::vector<int> Playing(int number) {
         std::vector<int> playing;
         for (int i = 0; i < SoundTable.slots[number]->bufferCount; ++i)

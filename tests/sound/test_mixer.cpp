@@ -2,7 +2,6 @@
 // their memory is lost, and that a loud mix is limited instead of wrapping around.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "sound/mixer.h"
@@ -14,125 +13,90 @@ using Samples = std::vector<std::int16_t>;
 
 class MixerTest : public ::testing::Test {
 protected:
-    Voice* Make(std::initializer_list<int> samples) {
+    Voice* Make(std::initializer_list<int> samples, Mixer* into = nullptr) {
         const Bytes data = Pcm16(samples);
-        Voice* voice = mixer.CreateVoice(FormatBody(1, 22050, 16), static_cast<std::uint32_t>(data.size()));
+        Voice* voice =
+            (into ? into : &mixer)->CreateVoice(FormatBody(1, 22050, 16), std::uint32_t(data.size()));
         EXPECT_NE(voice, nullptr);
-        if (voice) {
-            EXPECT_TRUE(voice->Write(data));
-        }
+        EXPECT_TRUE(voice && voice->Write(data));
         return voice;
     }
-
-    Samples Render(int frames) {
-        Samples out(static_cast<std::size_t>(frames) * mixer.Format().channels);
-        mixer.Render(out.data(), frames);
+    Samples Render(int frames, Mixer* from = nullptr) {
+        Mixer& m = from ? *from : mixer;
+        Samples out(static_cast<std::size_t>(frames) * m.Format().channels);
+        m.Render(out.data(), frames);
         return out;
     }
 
     Mixer mixer{AudioFormat{22050, 1}};
 };
 
-TEST_F(MixerTest, OneShotPlaysItsSamplesThenStopsAtItsStart) {
-    Voice* voice = Make({1, 2, 3});
-    EXPECT_EQ(Render(2), (Samples{0, 0}));
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(voice->Status(), VOICE_PLAYING);
-    EXPECT_EQ(Render(5), (Samples{1, 2, 3, 0, 0}));
-    EXPECT_EQ(voice->Status(), 0u);
-
-    // Ending exactly at the end of a block also stops it, and a new play starts from the top.
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(Render(3), (Samples{1, 2, 3}));
-    EXPECT_EQ(voice->Status(), 0u);
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(Render(1), (Samples{1}));
+// A script of calls on three voices (a one-shot of 1 to 4, a loop of 10, 20, 30, and a duplicate
+// of the first), each followed by the samples the mix then gives. A one-shot stops at its end, even
+// at the end of a block, and plays again from the top; a stop keeps the place and a rewind goes
+// back; a loop wraps without a gap; a duplicate shares its samples but not its place and outlives
+// its original; lost voices are silent until restored and written again.
+TEST_F(MixerTest, AScriptOfVoicesMixesToItsSamples) {
+    Voice* v[3] = {Make({1, 2, 3, 4}), Make({10, 20, 30}), nullptr};
+    v[2] = mixer.DuplicateVoice(v[0]);
+    ASSERT_NE(v[2], nullptr);
+    const struct {
+        char call;  // Play, Loop, Stop, Rewind, Dropped, all lost (X), Found again, Written
+        int voice;
+        Samples out;
+    } script[] = {
+        {' ', 0, {0, 0}},       {'P', 0, {1, 2, 3, 4, 0, 0}},
+        {'P', 0, {1, 2, 3, 4}}, {'P', 0, {1, 2}},
+        {'S', 0, {0, 0}},       {'P', 0, {3}},
+        {'S', 0, {}},           {'R', 0, {}},
+        {'P', 0, {1, 2}},       {'L', 1, {13, 24, 30, 10, 20, 30, 10, 20}},
+        {'P', 2, {31, 12}},     {'D', 0, {23, 34, 10}},
+        {'L', 1, {20, 30, 10}}, {'X', 0, {0, 0}},
+        {'L', 1, {0}},          {'F', 1, {0}},
+        {'W', 1, {0}},          {'R', 1, {}},
+        {'P', 1, {5, 6, 0}},
+    };
+    for (const auto& s : script) {
+        Voice* voice = v[s.voice];
+        const bool done = s.call == 'P'   ? voice->Play(false)
+                          : s.call == 'L' ? voice->Play(true)
+                          : s.call == 'W' ? voice->Write(Pcm16({5, 6}))
+                                          : true;
+        if (s.call == 'S') voice->Stop();
+        if (s.call == 'R') voice->Rewind();
+        if (s.call == 'D') voice->Release();
+        if (s.call == 'X') mixer.LoseAll();
+        if (s.call == 'F') voice->Restore();
+        EXPECT_EQ(done, &s != &script[14]) << "step " << &s - script;
+        EXPECT_EQ(Render(static_cast<int>(s.out.size())), s.out) << "step " << &s - script;
+    }
 }
 
-TEST_F(MixerTest, LoopingVoiceWrapsWithoutAGap) {
-    Voice* voice = Make({1, 2, 3});
-    ASSERT_TRUE(voice->Play(true));
-    EXPECT_EQ(Render(8), (Samples{1, 2, 3, 1, 2, 3, 1, 2}));
-    EXPECT_EQ(voice->Status(), VOICE_PLAYING | VOICE_LOOPING);
-
-    // Long renders cross the mixer's blocks many times over.
+TEST_F(MixerTest, LongLoopsCrossTheMixersBlocksWithoutAGap) {
+    Make({1, 2, 3})->Play(true);
     const Samples many = Render(1000);
-    for (std::size_t i = 0; i < many.size(); ++i)
-        ASSERT_EQ(many[i], static_cast<std::int16_t>((i + 2) % 3 + 1));
+    for (std::size_t i = 0; i < many.size(); ++i) ASSERT_EQ(many[i], static_cast<std::int16_t>(i % 3 + 1));
 }
 
-TEST_F(MixerTest, StopKeepsThePlaceAndRewindGoesBackToTheStart) {
-    Voice* voice = Make({1, 2, 3, 4});
-    voice->Play(false);
-    EXPECT_EQ(Render(2), (Samples{1, 2}));
-    voice->Stop();
-    EXPECT_EQ(Render(2), (Samples{0, 0}));
-    voice->Play(false);
-    EXPECT_EQ(Render(1), (Samples{3}));
-    voice->Stop();
-    voice->Rewind();
-    voice->Play(false);
-    EXPECT_EQ(Render(2), (Samples{1, 2}));
-}
-
-TEST_F(MixerTest, DuplicatesShareSamplesButNotTheirPlace) {
-    Voice* first = Make({10, 20, 30});
-    Voice* second = mixer.DuplicateVoice(first);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(mixer.DuplicateVoice(nullptr), nullptr);
-
-    ASSERT_TRUE(first->Write(Pcm16({100, 200, 300})));
-    first->Play(false);
-    EXPECT_EQ(Render(1), (Samples{100}));
-    second->Play(false);
-    EXPECT_EQ(Render(2), (Samples{200 + 100, 300 + 200}));
-
-    // Releasing one leaves the other playing its samples.
-    first->Release();
-    EXPECT_EQ(Render(2), (Samples{300, 0}));
-}
-
-TEST_F(MixerTest, WritesAreBoundedByTheVoiceSize) {
+TEST_F(MixerTest, RefusesWritesFormatsAndSizesItCannotHold) {
     Voice* voice = Make({1, 2, 3});
     EXPECT_FALSE(voice->Write(Pcm16({1, 2, 3, 4})));
     ASSERT_TRUE(voice->Write(Pcm16({9})));
     voice->Play(false);
     EXPECT_EQ(Render(3), (Samples{9, 0, 0}));
-}
-
-TEST_F(MixerTest, RefusesFormatsAndSizesItCannotPlay) {
     EXPECT_EQ(mixer.CreateVoice(FormatBody(1, 22050, 24), 300), nullptr);
     EXPECT_EQ(mixer.CreateVoice(FormatBody(2, 22050, 16), 3), nullptr);
     EXPECT_EQ(mixer.CreateVoice(FormatBody(1, 22050, 16, 12), 100), nullptr);
-}
-
-TEST_F(MixerTest, LostVoicesAreSilentUntilRestoredAndRewritten) {
-    Voice* voice = Make({5, 6});
-    voice->Play(true);
+    EXPECT_EQ(mixer.DuplicateVoice(nullptr), nullptr);
     mixer.LoseAll();
     EXPECT_EQ(voice->Status(), VOICE_LOST);
-    EXPECT_FALSE(voice->Play(false));
-    EXPECT_FALSE(voice->Write(Pcm16({5, 6})));
     EXPECT_EQ(mixer.DuplicateVoice(voice), nullptr);
-    EXPECT_EQ(Render(2), (Samples{0, 0}));
-
-    voice->Restore();
-    EXPECT_EQ(voice->Status(), 0u);
-    ASSERT_TRUE(voice->Write(Pcm16({5, 6})));
-    ASSERT_TRUE(voice->Play(false));
-    EXPECT_EQ(Render(3), (Samples{5, 6, 0}));
 }
 
 TEST_F(MixerTest, MonoVoicesFillBothSidesOfAStereoDevice) {
     Mixer stereo(AudioFormat{22050, 2});
-    const Bytes data = Pcm16({7, -8});
-    Voice* voice = stereo.CreateVoice(FormatBody(1, 22050, 16), static_cast<std::uint32_t>(data.size()));
-    ASSERT_NE(voice, nullptr);
-    ASSERT_TRUE(voice->Write(data));
-    voice->Play(false);
-    Samples out(6);
-    stereo.Render(out.data(), 3);
-    EXPECT_EQ(out, (Samples{7, 7, -8, -8, 0, 0}));
+    Make({7, -8}, &stereo)->Play(false);
+    EXPECT_EQ(Render(3, &stereo), (Samples{7, 7, -8, -8, 0, 0}));
 }
 
 TEST_F(MixerTest, LoudMixesAreLimitedNotWrapped) {
@@ -147,13 +111,10 @@ TEST_F(MixerTest, LoudMixesAreLimitedNotWrapped) {
         ASSERT_GE(std::abs(out[i]), 25000) << i;
         ASSERT_LE(std::abs(out[i]), 28000) << i;
     }
-
     // Once the crowd stops, a single quiet voice comes back to its own level.
     for (Voice* v : voices) v->Stop();
-    Voice* quiet = Make({1000});
-    quiet->Play(true);
-    const Samples later = Render(22050);
-    EXPECT_EQ(later.back(), 1000);
+    Make({1000})->Play(true);
+    EXPECT_EQ(Render(22050).back(), 1000);
 }
 
 }  // namespace

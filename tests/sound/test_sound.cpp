@@ -1,6 +1,6 @@
-// Tests of the sound effects on the headless device: pools taken over in turn, the one-buffer
-// rules, numbers outside the table, calls outside the set-up's lifetime, a missing device,
-// malformed waves and lost buffers.
+// Tests of the sound effects on the headless device, each a plain wave of a known length: pools
+// taken over in turn, ends, stops and lost buffers, the one-buffer rules, numbers outside the
+// table, calls outside the set-up's lifetime, a missing device and waves that cannot be played.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -14,24 +14,6 @@
 
 namespace {
 
-TEST_F(SoundTest, InitLoadsEveryEffectWithItsPool) {
-    SoundInit(nullptr);
-    constexpr int BUFFERS[SOUND_COUNT] = {2, 2, 2, 4, 4, 4, 4, 4, 2, 2, 2, 6, 1, 2, 10, 2, 2, 1};
-    for (int number = 0; number < SOUND_COUNT; ++number) {
-        ASSERT_NE(SoundTable.slots[number], nullptr) << number;
-        EXPECT_EQ(SoundTable.slots[number]->bufferCount, BUFFERS[number]) << number;
-        EXPECT_EQ(Playing(number), std::vector<int>{}) << number;
-    }
-    EXPECT_TRUE(SoundTable.ready);
-
-    // A second set-up changes nothing.
-    const Mixer* device = SoundTable.device.get();
-    const SoundEffect* firework = SoundTable.slots[14];
-    SoundInit(nullptr);
-    EXPECT_EQ(SoundTable.device.get(), device);
-    EXPECT_EQ(SoundTable.slots[14], firework);
-}
-
 TEST_F(SoundTest, ABusyPoolTakesOverItsBuffersInTurn) {
     SoundInit(nullptr);
     for (int i = 0; i < 10; ++i) {
@@ -39,116 +21,71 @@ TEST_F(SoundTest, ABusyPoolTakesOverItsBuffersInTurn) {
         Ticks(1);
     }
     EXPECT_EQ(Playing(14), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(SoundTable.slots[14]->current, 9);
 
-    // The eleventh cuts off the first, the twelfth the second.
-    SoundPlay(SOUND_FIREWORK);
-    EXPECT_EQ(SoundTable.slots[14]->current, 0);
-    Ticks(1);
-    SoundPlay(SOUND_FIREWORK);
-    EXPECT_EQ(SoundTable.slots[14]->current, 1);
-    EXPECT_EQ(Playing(14).size(), 10u);
-
-    // Both restarted from the top, so they outlast buffers 2 to 5, which ran out on their own.
-    Ticks(14);
-    EXPECT_EQ(Playing(14), (std::vector<int>{0, 1, 6, 7, 8, 9}));
+    // The eleventh cuts off the first, the twelfth the second: both restart from the top, so they
+    // outlast buffers 2 to 5, which run out on their own.
+    Run(SOUND_FIREWORK,
+        {{SoundPlay, 1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}, {SoundPlay, 14, {0, 1, 6, 7, 8, 9}}});
     EXPECT_EQ(AudioTakePlayed(), std::vector<int>(12, 14));
     EXPECT_EQ(HeadlessSoundEvents()[10].tick, 10u);
     EXPECT_TRUE(AudioTakePlayed().empty());
 }
 
-TEST_F(SoundTest, AnIdleBufferIsUsedAgainBeforeTheNext) {
+// An idle buffer is used again before the next; a stop ends every buffer and the next play starts
+// from the top; a lost buffer is restored when played.
+TEST_F(SoundTest, EffectsEndOnTheirOwnOrWhenStoppedAndPlayAgainFromTheTop) {
     SoundInit(nullptr);
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    Ticks(20);
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    EXPECT_EQ(SoundTable.slots[0]->current, 0);
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    EXPECT_EQ(Playing(0), (std::vector<int>{0, 1}));
+    auto lose = [](int) { SoundTable.device->LoseAll(); };
+    Run(SOUND_SHELL_LAUNCH, {{SoundPlay, 20, {}},
+                             {SoundPlay, 0, {0}},
+                             {SoundPlay, 15, {0, 1}},
+                             {SoundStop, 0, {}},
+                             {SoundPlay, 19, {1}},
+                             {nullptr, 1, {}},
+                             {SoundStop, 0, {}},
+                             {SoundPlay, 0, {1}},
+                             {lose, 0, {}},
+                             {SoundPlay, 19, {1}},
+                             {nullptr, 1, {}}});
+    EXPECT_EQ(AudioTakePlayed(), std::vector<int>(6, 0));
 }
 
-TEST_F(SoundTest, AOneBufferEffectDoesNotRestartWhilePlaying) {
+// A one-buffer effect does not restart while it plays (sound 12 lasts three and a half ticks), and
+// only one-buffer effects loop; looping or playing again while it loops does nothing.
+TEST_F(SoundTest, OneBufferEffectsDoNotRestartAndAloneLoop) {
     SoundInit(nullptr);
-    SoundPlay(SOUND_THUD);
-    SoundPlay(SOUND_THUD);
-    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
-
-    // Stopped first, it starts again; left alone, it ends after three and a half ticks.
-    SoundStop(SOUND_THUD);
-    SoundPlay(SOUND_THUD);
-    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
-    Ticks(3);
-    EXPECT_EQ(Playing(12), std::vector<int>{0});
-    Ticks(1);
-    EXPECT_EQ(Playing(12), std::vector<int>{});
-    SoundPlay(SOUND_THUD);
-    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{12});
-}
-
-TEST_F(SoundTest, OnlyOneBufferEffectsLoop) {
-    SoundInit(nullptr);
-    SoundLoop(SOUND_FIREWORK);
+    Run(SOUND_THUD, {{SoundPlay, 0, {0}},
+                     {SoundPlay, 0, {0}},
+                     {SoundStop, 0, {}},
+                     {SoundPlay, 3, {0}},
+                     {SoundPlay, 1, {}},
+                     {SoundPlay, 0, {0}}});
+    EXPECT_EQ(AudioTakePlayed(), std::vector<int>(3, 12));
+    Run(SOUND_FIREWORK, {{SoundLoop, 0, {}}});
     EXPECT_TRUE(AudioTakePlayed().empty());
-    EXPECT_EQ(Playing(14), std::vector<int>{});
-
-    SoundLoop(SOUND_LAVA_FLOW);
-    Ticks(500);
+    Run(SOUND_LAVA_FLOW, {{SoundLoop, 500, {0}}, {SoundLoop, 0, {0}}, {SoundPlay, 0, {0}}});
     EXPECT_EQ(Status(17, 0), VOICE_PLAYING | VOICE_LOOPING);
     EXPECT_EQ(AudioLooping(), std::vector<int>{17});
-
-    // Looping or playing again while it loops does nothing; a stop ends the loop.
-    SoundLoop(SOUND_LAVA_FLOW);
-    SoundPlay(SOUND_LAVA_FLOW);
     EXPECT_EQ(AudioTakePlayed(), std::vector<int>{17});
-    SoundStop(SOUND_LAVA_FLOW);
-    EXPECT_EQ(Status(17, 0), 0u);
+    Run(SOUND_LAVA_FLOW, {{SoundStop, 0, {}}});
     EXPECT_TRUE(AudioLooping().empty());
 }
 
-TEST_F(SoundTest, StopRewindsSoTheNextPlayStartsFromTheTop) {
-    SoundInit(nullptr);
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    Ticks(15);
-    SoundStop(SOUND_SHELL_LAUNCH);
-    EXPECT_EQ(Playing(0), std::vector<int>{});
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    Ticks(19);
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
-    Ticks(1);
-    EXPECT_EQ(Playing(0), std::vector<int>{});
-
-    // Stopping what is not playing leaves it as it was.
-    SoundStop(SOUND_SHELL_LAUNCH);
-    EXPECT_EQ(Playing(0), std::vector<int>{});
-}
-
-TEST_F(SoundTest, NumbersOutsideTheTableDoNothing) {
-    SoundInit(nullptr);
-    for (int number : {-1, 18, INT_MIN, INT_MAX}) {
-        SoundPlay(number);
-        SoundLoop(number);
-        SoundStop(number);
-    }
-    EXPECT_TRUE(HeadlessSoundEvents().empty());
-}
-
-TEST_F(SoundTest, CallsBeforeInitAndAfterFinalizeDoNothing) {
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    SoundLoop(SOUND_LAVA_FLOW);
-    SoundStop(SOUND_SHELL_LAUNCH);
+// Numbers outside the table, and calls before the set-up or after the finish, do nothing.
+TEST_F(SoundTest, CallsOutsideTheTableOrTheSetUpsLifetimeDoNothing) {
+    auto touch = [](std::initializer_list<int> numbers) {
+        for (int number : numbers) SoundPlay(number), SoundLoop(number), SoundStop(number);
+    };
+    touch({SOUND_SHELL_LAUNCH, SOUND_LAVA_FLOW});
     SoundFinalize();
-    EXPECT_TRUE(HeadlessSoundEvents().empty());
-
     SoundInit(nullptr);
+    touch({-1, 18, INT_MIN, INT_MAX});
     SoundLoop(SOUND_LAVA_FLOW);
     SoundFinalize();
     EXPECT_EQ(SoundTable.device, nullptr);
     for (const SoundEffect* slot : SoundTable.slots) EXPECT_EQ(slot, nullptr);
     EXPECT_TRUE(AudioLooping().empty());
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    SoundLoop(SOUND_LAVA_FLOW);
-    SoundStop(SOUND_LAVA_FLOW);
+    touch({SOUND_SHELL_LAUNCH, SOUND_LAVA_FLOW});
     SoundFinalize();
     EXPECT_EQ(HeadlessSoundEvents().size(), 1u);
 }
@@ -171,27 +108,19 @@ TEST_F(SoundTest, WithoutADeviceTheGameIsSilent) {
     EXPECT_NE(SoundTable.slots[0], nullptr);
 }
 
-struct MalformedCase {
-    const char* name;
-    Bytes image;
-    bool hide;
-    int error;
-};
-
 TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
-    const Bytes format = FormatBody(1, 22050, 16);
-    const Bytes data = Pcm16({1, 2, 3});
-    const std::vector<MalformedCase> cases = {
+    const struct {
+        const char* name;
+        Bytes image;
+        bool hide;
+        int error;
+    } cases[] = {
         {"missing", {}, true, SOUND_NO_RESOURCE},
-        {"short format", RiffWave({{"fmt ", FormatBody(1, 22050, 16, 13)}, {"data", data}}), false,
-         SOUND_NOT_A_WAVE},
-        {"no data", RiffWave({{"fmt ", format}, {"LIST", data}}), false, SOUND_NOT_A_WAVE},
-        {"data past the end", RiffWave({{"fmt ", format}, {"data", data, 4000}}), false, SOUND_NOT_A_WAVE},
         {"not a wave", Bytes(64, 'x'), false, SOUND_NOT_A_WAVE},
         {"unplayable", RiffWave({{"fmt ", FormatBody(1, 22050, 24)}, {"data", Bytes(9)}}), false,
          SOUND_DUPLICATE_FAILED},
     };
-    for (const MalformedCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SoundResetForTests();
         Replace(8, c.image, c.hide);
@@ -205,28 +134,14 @@ TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
         EXPECT_EQ(LoadSoundEffect(*SoundTable.device, SOUND_RESOURCES[8], 2, &error), nullptr);
         EXPECT_EQ(error, c.error);
     }
-}
-
-TEST_F(SoundTest, AnUnplayableOneBufferEffectKeepsItsSlotButPlaysNothing) {
+    // A one-buffer effect that cannot be played keeps its slot but plays nothing.
+    SoundResetForTests();
     Replace(12, RiffWave({{"fmt ", FormatBody(1, 22050, 24)}, {"data", Bytes(9)}}));
     SoundInit(nullptr);
     ASSERT_NE(SoundTable.slots[12], nullptr);
     EXPECT_EQ(SoundTable.slots[12]->buffers[0], nullptr);
     SoundPlay(SOUND_THUD);
     EXPECT_TRUE(AudioTakePlayed().empty());
-}
-
-TEST_F(SoundTest, LostBuffersAreRestoredWhenPlayed) {
-    SoundInit(nullptr);
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    SoundTable.device->LoseAll();
-    EXPECT_EQ(Status(0, 0), VOICE_LOST);
-    SoundPlay(SOUND_SHELL_LAUNCH);
-    EXPECT_EQ(Status(0, 0), VOICE_PLAYING);
-    Ticks(19);
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
-    Ticks(1);
-    EXPECT_EQ(Playing(0), std::vector<int>{});
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Tests of the output device beneath the sound effects: silent and not pulled while the game is in
-// the background, a device that goes away during play and comes back, and the shell's activation
-// messages reaching the device.
+// the background or the device is gone, and the shell's activation messages reaching the device.
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
@@ -12,42 +11,21 @@ namespace {
 
 constexpr std::uint64_t TICK = FRAMES_PER_TICK;
 
-class SoundDeviceTest : public SoundTest {
-protected:
-    // Ticks one at a time, the game touching its sounds after each, as a frame step may.
-    static void EveryTick(int count) {
-        for (int i = 0; i < count; ++i) Ticks(1);
-    }
-};
+void Pause(int) { SoundPause(true); }
+void Resume(int) { SoundPause(false); }
 
-TEST_F(SoundDeviceTest, APauseStopsPullingAndSoundsCarryOnFromWhereTheyWere) {
+// Nothing is pulled however long a pause lasts, so nothing runs out meanwhile: back in front, a
+// one-shot has its ticks left, not one more, and a loop was neither stopped nor started again.
+TEST_F(SoundTest, APauseStopsPullingAndSoundsCarryOnFromWhereTheyWere) {
     SoundInit(nullptr);
-    SoundPlay(0);
     SoundLoop(12);
-    Ticks(5);
-    ASSERT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-
-    // Nothing is pulled however long the pause lasts, so nothing runs out meanwhile.
-    SoundPause(true);
-    Ticks(300);
-    EXPECT_TRUE(HeadlessAudioPaused());
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
-
-    // Back in front: the one-shot has its fifteen ticks left, not one more, and the loop was
-    // neither stopped nor started again.
-    SoundPause(false);
-    Ticks(14);
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 19 * TICK);
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
-    Ticks(1);
-    EXPECT_EQ(Playing(0), std::vector<int>{});
+    Run(0, {{SoundPlay, 5, {0}}, {Pause, 300, {0}}, {Resume, 14, {0}}, {nullptr, 1, {}}});
+    EXPECT_EQ(HeadlessAudioFramesPulled(), 20 * TICK);
     EXPECT_EQ(Status(12, 0), VOICE_PLAYING | VOICE_LOOPING);
     EXPECT_EQ(HeadlessSoundEvents().size(), 2u);
-    EXPECT_EQ(AudioLooping(), std::vector<int>{12});
 }
 
-TEST_F(SoundDeviceTest, ThePauseIsTakenAtTheMomentItIsAsked) {
+TEST_F(SoundTest, ThePauseIsTakenAtTheMomentItIsAskedAndHoldsFromBeforeSetUp) {
     // Ticks due when the pause comes are still played; repeating either call changes nothing.
     SoundInit(nullptr);
     SoundPlay(0);
@@ -61,71 +39,33 @@ TEST_F(SoundDeviceTest, ThePauseIsTakenAtTheMomentItIsAsked) {
     HeadlessTick();
     AudioCatchUp();
     EXPECT_EQ(HeadlessAudioFramesPulled(), 8 * TICK);
-}
 
-TEST_F(SoundDeviceTest, APauseBeforeSetUpHoldsOnceTheDeviceOpens) {
+    SoundFinalize();
+    HeadlessAudioResetForTests();
     SoundPause(true);
     SoundInit(nullptr);
-    SoundPlay(0);
-    Ticks(40);
+    Run(0, {{SoundPlay, 40, {0}}});
     EXPECT_EQ(HeadlessAudioFramesPulled(), 0u);
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
 }
 
-TEST_F(SoundDeviceTest, ALostDeviceIsLookedForAtTheSlowPaceAndTheMixCarriesOn) {
-    TraceCapture out;
+// While the device is gone the game plays on silent: starts are made and recorded, nothing is
+// pulled, and once a device is back the voices are as they were. A pause outlasts a loss.
+TEST_F(SoundTest, ALostDeviceLeavesTheMixWhereItWasUntilOneIsBack) {
+    TraceCapture rows;
     SoundInit(nullptr);
-    SoundPlay(0);
-    Ticks(5);
-    HeadlessAudioRemoveDevice();
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-
-    // Silent, yet the game plays on: starts are still made and recorded, nothing is pulled.
-    EveryTick(60);
+    auto remove = [](int) { HeadlessAudioRemoveDevice(); };
+    auto add = [](int) { HeadlessAudioAddDevice(true); };
+    Run(0, {{SoundPlay, 5, {0}}, {remove, 60, {0}}});
     SoundPlay(3);
     EXPECT_EQ(AudioTakePlayed(), (std::vector<int>{0, 3}));
     EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-
-    // The attempt two seconds after the loss (tick 105) finds nothing; the device comes back
-    // unannounced at tick 120, and the next attempt (tick 205) finds it.
-    EveryTick(55);
-    HeadlessAudioAddDevice(false);
-    EveryTick(84);
+    Run(0, {{add, 1, {0}}});
     EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-    EveryTick(1);
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-    EveryTick(1);
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 6 * TICK);
-
-    // The voices are as they were: the first sound has its fifteen ticks left.
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
-    Ticks(13);
-    EXPECT_EQ(Playing(0), std::vector<int>{0});
-    Ticks(1);
-    EXPECT_EQ(Playing(0), std::vector<int>{});
-    EXPECT_EQ(out.Text(),
-              "AudioRecovery: The sound device has gone: the game goes on silent\r\n"
-              "AudioRecovery: A sound device is back: the sound carries on\r\n");
-}
-
-TEST_F(SoundDeviceTest, AnAnnouncedDeviceIsTakenAtOnceAndAPauseOutlastsTheLoss) {
-    SoundInit(nullptr);
-    SoundPlay(0);
-    Ticks(2);
-    SoundPause(true);
-    HeadlessAudioRemoveDevice();
-    Ticks(3);
-    HeadlessAudioAddDevice(true);
-    Ticks(3);
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 2 * TICK);
+    Run(0, {{nullptr, 14, {0}}, {nullptr, 1, {}}, {Pause, 0, {}}, {remove, 3, {}}, {add, 3, {}}});
+    EXPECT_EQ(HeadlessAudioFramesPulled(), 20 * TICK);
     SoundPause(false);
     Ticks(4);
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 6 * TICK);
-
-    // A second loss after the return is noticed like the first.
-    HeadlessAudioRemoveDevice();
-    Ticks(4);
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 6 * TICK);
+    EXPECT_EQ(HeadlessAudioFramesPulled(), 24 * TICK);
 }
 
 // The real loop: the shell pauses the device whenever the game leaves the front.

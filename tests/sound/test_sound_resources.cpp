@@ -43,12 +43,6 @@ Recording Load(int id) {
     return r;
 }
 
-double Peak(const std::vector<double>& s) {
-    double peak = 0;
-    for (double v : s) peak = std::max(peak, std::abs(v));
-    return peak;
-}
-
 class SoundResourcesTest : public GameTest {
 protected:
     void TearDown() override {
@@ -58,34 +52,27 @@ protected:
     }
 };
 
-TEST_F(SoundResourcesTest, EveryRecordingIsAShortMonoSixteenBitWave) {
-    for (int id : SOUND_RESOURCES) {
-        SCOPED_TRACE(id);
-        const Recording r = Load(id);
-        EXPECT_EQ(r.format.tag, 1);
-        EXPECT_EQ(r.format.channels, 1);
-        EXPECT_EQ(r.format.bitsPerSample, 16);
-        EXPECT_EQ(r.format.rate, 22050u);
-        const double seconds = r.samples.size() / 22050.0;
-        EXPECT_GE(seconds, 0.03);
-        EXPECT_LE(seconds, 2.5);
-    }
-}
-
-TEST_F(SoundResourcesTest, LevelsLeaveHeadroomAndCarryNoOffset) {
+// Each is a short mono 16-bit wave, its own, whose level leaves headroom and carries no offset;
+// one-shots start and end in silence, so they neither click on nor click off.
+TEST_F(SoundResourcesTest, EveryRecordingIsAShortMonoWaveOfItsOwnAtASafeLevel) {
+    std::set<std::vector<std::uint8_t>> seen;
     for (int id : SOUND_RESOURCES) {
         SCOPED_TRACE(id);
         const Recording r = Load(id);
         ASSERT_FALSE(r.samples.empty());
-        const double peak = Peak(r.samples);
+        EXPECT_TRUE(seen.insert(r.bytes).second);
+        EXPECT_EQ(r.format.tag, 1);
+        EXPECT_EQ(r.format.channels, 1);
+        EXPECT_EQ(r.format.bitsPerSample, 16);
+        EXPECT_EQ(r.format.rate, 22050u);
+        EXPECT_GE(r.samples.size(), 0.03 * 22050);
+        EXPECT_LE(r.samples.size(), 2.5 * 22050);
+        double peak = 0, mean = 0;
+        for (double v : r.samples) peak = std::max(peak, std::abs(v)), mean += v;
         EXPECT_LE(peak, 0.85);
         EXPECT_GE(peak, 0.25);
-        double mean = 0;
-        for (double v : r.samples) mean += v;
         EXPECT_LT(std::abs(mean / r.samples.size()), 0.002);
         if (id == LAVA_LOOP) continue;
-
-        // One-shots start and end in silence, so they neither click on nor click off.
         EXPECT_LT(std::abs(r.samples.front()), 0.01);
         EXPECT_LT(std::abs(r.samples.back()), 0.01);
     }
@@ -100,8 +87,7 @@ TEST_F(SoundResourcesTest, LavaLoopRunsOnWithoutAClick) {
     for (std::size_t i = 1; i < r.samples.size(); ++i)
         steps.push_back(std::abs(r.samples[i] - r.samples[i - 1]));
     std::sort(steps.begin(), steps.end());
-    const double seam = std::abs(r.samples.front() - r.samples.back());
-    EXPECT_LE(seam, steps[steps.size() * 99 / 100]);
+    EXPECT_LE(std::abs(r.samples.front() - r.samples.back()), steps[steps.size() * 99 / 100]);
 
     // And the level does not jump: the last and first tenths of a second are alike.
     auto rms = [&](std::size_t from) {
@@ -109,23 +95,22 @@ TEST_F(SoundResourcesTest, LavaLoopRunsOnWithoutAClick) {
         for (std::size_t i = from; i < from + 2205; ++i) sum += r.samples[i] * r.samples[i];
         return std::sqrt(sum / 2205);
     };
-    const double head = rms(0);
-    const double tail = rms(r.samples.size() - 2205);
+    const double head = rms(0), tail = rms(r.samples.size() - 2205);
     EXPECT_LT(std::abs(head - tail), 0.25 * std::max(head, tail));
 }
 
-TEST_F(SoundResourcesTest, NoTwoEffectsShareARecording) {
-    std::set<std::vector<std::uint8_t>> seen;
-    for (int id : SOUND_RESOURCES) EXPECT_TRUE(seen.insert(Load(id).bytes).second) << id;
-}
-
+// The game loads every effect, silent; a second set-up changes nothing.
 TEST_F(SoundResourcesTest, TheGameLoadsEveryEffect) {
     SoundInit(nullptr);
     for (int number = 0; number < SOUND_COUNT; ++number) {
         const SoundEffect* effect = SoundTable.slots[number];
         ASSERT_NE(effect, nullptr) << number;
-        for (int i = 0; i < effect->bufferCount; ++i) EXPECT_NE(effect->buffers[i], nullptr) << number;
+        for (int i = 0; i < effect->bufferCount; ++i) EXPECT_EQ(effect->buffers[i]->Status(), 0u) << number;
     }
+    EXPECT_TRUE(SoundTable.ready);
+    const SoundEffect* firework = SoundTable.slots[14];
+    SoundInit(nullptr);
+    EXPECT_EQ(SoundTable.slots[14], firework);
 }
 
 }  // namespace

@@ -7,17 +7,11 @@
 
 namespace {
 
-struct Found {
-    bool ok = false;
+bool Walks(const Bytes& image) {
     std::span<const std::uint8_t> format;
     const std::uint8_t* samples = nullptr;
     std::uint32_t bytes = 0;
-};
-
-Found Walk(const Bytes& image) {
-    Found f;
-    f.ok = FindWaveChunks(image, &f.format, &f.samples, &f.bytes);
-    return f;
+    return FindWaveChunks(image, &format, &samples, &bytes);
 }
 
 TEST(WaveChunks, FindTheFirstFormatAndDataPastOtherChunksAndPadding) {
@@ -28,61 +22,51 @@ TEST(WaveChunks, FindTheFirstFormatAndDataPastOtherChunksAndPadding) {
                                   {"data", Pcm16({5, -5})},
                                   {"fmt ", FormatBody(2, 8000, 8)},
                                   {"data", Pcm16({7})}});
-    const Found f = Walk(image);
-    ASSERT_TRUE(f.ok);
-    EXPECT_EQ(Bytes(f.format.begin(), f.format.end()), format);
-    EXPECT_EQ(f.samples, image.data() + 12 + 12 + 8 + 16 + 10 + 8);
-    EXPECT_EQ(f.bytes, 4u);
+    std::span<const std::uint8_t> found;
+    const std::uint8_t* samples = nullptr;
+    std::uint32_t bytes = 0;
+    ASSERT_TRUE(FindWaveChunks(image, &found, &samples, &bytes));
+    EXPECT_EQ(Bytes(found.begin(), found.end()), format);
+    EXPECT_EQ(samples, image.data() + 12 + 12 + 8 + 16 + 10 + 8);
+    EXPECT_EQ(bytes, 4u);
 }
 
-TEST(WaveChunks, RejectWhatIsNotRiffWave) {
-    Bytes image = SimpleWave(4);
-    EXPECT_TRUE(Walk(image).ok);
-    for (std::size_t at : {0u, 3u, 8u, 11u}) {
-        Bytes bad = image;
-        bad[at] ^= 0x20;
-        EXPECT_FALSE(Walk(bad).ok) << at;
-    }
-    EXPECT_FALSE(Walk(Bytes(image.begin(), image.begin() + 11)).ok);
-    EXPECT_FALSE(Walk({}).ok);
-}
-
-TEST(WaveChunks, FormatChunkMustHoldFourteenBytes) {
-    const Bytes data = Pcm16({1, 2});
-    EXPECT_FALSE(Walk(RiffWave({{"fmt ", FormatBody(1, 22050, 16, 13)}, {"data", data}})).ok);
-    EXPECT_TRUE(Walk(RiffWave({{"fmt ", FormatBody(1, 22050, 16, 14)}, {"data", data}})).ok);
-    EXPECT_FALSE(Walk(RiffWave({{"fmt ", FormatBody(1, 22050, 16)}, {"fmt ", Bytes(4)}, {"data", data}})).ok);
-}
-
-TEST(WaveChunks, FailWhenAChunkIsMissing) {
-    EXPECT_FALSE(Walk(RiffWave({{"fmt ", FormatBody(1, 22050, 16)}})).ok);
-    EXPECT_FALSE(Walk(RiffWave({{"data", Pcm16({1})}})).ok);
-    EXPECT_FALSE(Walk(RiffWave({})).ok);
-}
-
-TEST(WaveChunks, NeverReadPastTheImage) {
-    const Bytes format = FormatBody(1, 22050, 16);
-    // A data chunk that claims more bytes than there are.
-    EXPECT_FALSE(Walk(RiffWave({{"fmt ", format}, {"data", Pcm16({1, 2}), 6}})).ok);
-    // A format chunk that claims more bytes than there are.
-    EXPECT_FALSE(Walk(RiffWave({{"data", Pcm16({1, 2})}, {"fmt ", format, 400}})).ok);
-    // A skipped chunk whose size would wrap a 32-bit offset.
-    EXPECT_FALSE(Walk(RiffWave({{"fmt ", format}, {"junk", {}, 0xFFFFFFF8u}, {"data", Pcm16({1})}})).ok);
-    // An image that ends inside a chunk header, while the RIFF size claims more.
+TEST(WaveChunks, RefuseWhatIsNotAWholeRiffWaveAndNeverReadPastTheImage) {
+    const Bytes format = FormatBody(1, 22050, 16), data = Pcm16({1, 2});
+    const Bytes wave = SimpleWave(4);
     Bytes cut = RiffWave({{"fmt ", format}, {"data", Pcm16({1})}});
     cut.resize(12 + 8 + 16 + 5);
-    EXPECT_FALSE(Walk(cut).ok);
+    const struct {
+        const char* name;
+        Bytes image;
+        bool ok;
+    } cases[] = {
+        {"well formed", wave, true},
+        {"too short", Bytes(wave.begin(), wave.begin() + 11), false},
+        {"empty", {}, false},
+        {"13-byte format", RiffWave({{"fmt ", FormatBody(1, 22050, 16, 13)}, {"data", data}}), false},
+        {"14-byte format", RiffWave({{"fmt ", FormatBody(1, 22050, 16, 14)}, {"data", data}}), true},
+        {"a second, short format", RiffWave({{"fmt ", format}, {"fmt ", Bytes(4)}, {"data", data}}), false},
+        {"no data", RiffWave({{"fmt ", format}}), false},
+        {"no format", RiffWave({{"data", Pcm16({1})}}), false},
+        {"no chunks", RiffWave({}), false},
+        {"data longer than the image", RiffWave({{"fmt ", format}, {"data", data, 6}}), false},
+        {"format longer than the image", RiffWave({{"data", data}, {"fmt ", format, 400}}), false},
+        {"a size that wraps", RiffWave({{"fmt ", format}, {"junk", {}, 0xFFFFFFF8u}, {"data", Pcm16({1})}}),
+         false},
+        {"ends in a chunk header", cut, false},
+        {"RIFF ends before the data", RiffWave({{"fmt ", format}, {"data", Pcm16({1})}}, 4 + 8 + 16), false},
+        {"RIFF longer than the image", RiffWave({{"fmt ", format}, {"data", Pcm16({1})}}, 0xFFFFFFFFu), true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Walks(c.image), c.ok) << c.name;
+    for (std::size_t at : {0u, 3u, 8u, 11u}) {
+        Bytes bad = wave;
+        bad[at] ^= 0x20;
+        EXPECT_FALSE(Walks(bad)) << "RIFF or WAVE changed at " << at;
+    }
 }
 
-TEST(WaveChunks, RiffSizeBoundsTheWalk) {
-    const Bytes format = FormatBody(1, 22050, 16);
-    // The RIFF size ends before the data chunk starts: it is not looked at.
-    EXPECT_FALSE(Walk(RiffWave({{"fmt ", format}, {"data", Pcm16({1})}}, 4 + 8 + 16)).ok);
-    // A RIFF size larger than the image is harmless when both chunks are inside.
-    EXPECT_TRUE(Walk(RiffWave({{"fmt ", format}, {"data", Pcm16({1})}}, 0xFFFFFFFFu)).ok);
-}
-
-TEST(WaveFormatCheck, AcceptsPcmThatTheDeviceCanPlay) {
+TEST(WaveFormatCheck, AcceptsPcmThatTheDeviceCanPlayAndNothingElse) {
     const std::optional<WaveFormat> stereo = ReadWaveFormat(FormatBody(2, 44100, 16));
     ASSERT_TRUE(stereo);
     EXPECT_EQ(stereo->channels, 2);
@@ -90,56 +74,42 @@ TEST(WaveFormatCheck, AcceptsPcmThatTheDeviceCanPlay) {
     EXPECT_EQ(stereo->blockAlign, 4);
     EXPECT_EQ(stereo->bitsPerSample, 16);
     EXPECT_TRUE(ReadWaveFormat(FormatBody(1, 8000, 8)));
-
     // A 14-byte chunk has no sample size: it comes from the block size.
-    const std::optional<WaveFormat> shortChunk = ReadWaveFormat(FormatBody(2, 22050, 8, 14));
-    ASSERT_TRUE(shortChunk);
-    EXPECT_EQ(shortChunk->bitsPerSample, 8);
-}
+    EXPECT_EQ(ReadWaveFormat(FormatBody(2, 22050, 8, 14)).value_or(WaveFormat{}).bitsPerSample, 8);
 
-TEST(WaveFormatCheck, RefusesWhatTheDeviceCannotPlay) {
-    EXPECT_FALSE(ReadWaveFormat(FormatBody(1, 22050, 16, 13)));
-    EXPECT_FALSE(ReadWaveFormat(FormatBody(1, 22050, 32, 16, 3)));
-    EXPECT_FALSE(ReadWaveFormat(FormatBody(0, 22050, 16)));
-    EXPECT_FALSE(ReadWaveFormat(FormatBody(3, 22050, 16)));
-    EXPECT_FALSE(ReadWaveFormat(FormatBody(1, 22050, 24)));
-    EXPECT_FALSE(ReadWaveFormat(FormatBody(1, 999, 16)));
-    EXPECT_FALSE(ReadWaveFormat(FormatBody(1, 192001, 16)));
     Bytes badBlock = FormatBody(1, 22050, 16);
     badBlock[12] = 4;
-    EXPECT_FALSE(ReadWaveFormat(badBlock));
-}
-
-std::vector<std::int16_t> Convert(const Bytes& formatBody, const Bytes& samples, AudioFormat device) {
-    return ConvertWave(*ReadWaveFormat(formatBody), samples, device);
+    for (const Bytes& refused : {FormatBody(1, 22050, 16, 13), FormatBody(1, 22050, 32, 16, 3),
+                                 FormatBody(0, 22050, 16), FormatBody(3, 22050, 16), FormatBody(1, 22050, 24),
+                                 FormatBody(1, 999, 16), FormatBody(1, 192001, 16), badBlock})
+        EXPECT_FALSE(ReadWaveFormat(refused));
 }
 
 using Samples = std::vector<std::int16_t>;
 
-TEST(WaveConversion, SameFormatIsCopiedAndPartFramesDropped) {
-    Bytes data = Pcm16({100, -200, 32767, -32768});
-    data.push_back(0x7F);
-    EXPECT_EQ(Convert(FormatBody(1, 22050, 16), data, {22050, 1}), (Samples{100, -200, 32767, -32768}));
-    EXPECT_TRUE(Convert(FormatBody(1, 22050, 16), {0x7F}, {22050, 1}).empty());
-}
-
-TEST(WaveConversion, EightBitSamplesAreCentredAndWidened) {
-    EXPECT_EQ(Convert(FormatBody(1, 22050, 8), {0, 128, 255}, {22050, 1}), (Samples{-32768, 0, 32512}));
-}
-
-TEST(WaveConversion, ChannelsAreMixedDownOrCopiedUp) {
+// Part frames are dropped; 8-bit samples are centred and widened; channels are mixed down or copied
+// up; rate changes interpolate between frames, and a single frame at a higher rate still makes one.
+TEST(WaveConversion, ConvertsToTheDevicesFormat) {
+    Bytes odd = Pcm16({100, -200, 32767, -32768});
+    odd.push_back(0x7F);
     const Bytes stereo = Pcm16({1000, 3000, -32768, -32768});
-    EXPECT_EQ(Convert(FormatBody(2, 22050, 16), stereo, {22050, 1}), (Samples{2000, -32768}));
-    EXPECT_EQ(Convert(FormatBody(2, 22050, 16), stereo, {22050, 2}), (Samples{1000, 3000, -32768, -32768}));
-    EXPECT_EQ(Convert(FormatBody(1, 22050, 16), Pcm16({5, -7}), {22050, 2}), (Samples{5, 5, -7, -7}));
-}
-
-TEST(WaveConversion, RateChangesInterpolateBetweenFrames) {
-    EXPECT_EQ(Convert(FormatBody(1, 11025, 16), Pcm16({0, 1000, -1000}), {22050, 1}),
-              (Samples{0, 500, 1000, 0, -1000, -1000}));
-    EXPECT_EQ(Convert(FormatBody(1, 44100, 16), Pcm16({10, 20, 30, 40, 50}), {22050, 1}), (Samples{10, 30}));
-    // A single frame at a higher rate still makes one frame.
-    EXPECT_EQ(Convert(FormatBody(1, 44100, 16), Pcm16({77}), {22050, 1}), (Samples{77}));
+    const struct {
+        Bytes format, samples;
+        AudioFormat device;
+        Samples out;
+    } cases[] = {
+        {FormatBody(1, 22050, 16), odd, {22050, 1}, {100, -200, 32767, -32768}},
+        {FormatBody(1, 22050, 16), {0x7F}, {22050, 1}, {}},
+        {FormatBody(1, 22050, 8), {0, 128, 255}, {22050, 1}, {-32768, 0, 32512}},
+        {FormatBody(2, 22050, 16), stereo, {22050, 1}, {2000, -32768}},
+        {FormatBody(2, 22050, 16), stereo, {22050, 2}, {1000, 3000, -32768, -32768}},
+        {FormatBody(1, 22050, 16), Pcm16({5, -7}), {22050, 2}, {5, 5, -7, -7}},
+        {FormatBody(1, 11025, 16), Pcm16({0, 1000, -1000}), {22050, 1}, {0, 500, 1000, 0, -1000, -1000}},
+        {FormatBody(1, 44100, 16), Pcm16({10, 20, 30, 40, 50}), {22050, 1}, {10, 30}},
+        {FormatBody(1, 44100, 16), Pcm16({77}), {22050, 1}, {77}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ConvertWave(*ReadWaveFormat(c.format), c.samples, c.device), c.out) << &c - cases;
 }
 
 TEST(WaveConversion, RefusesResultsTooLargeToHold) {

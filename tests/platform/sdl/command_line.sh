@@ -1,79 +1,155 @@
 #!/usr/bin/env bash
-# The game's command line as the conventions have it: --help and --version print on standard
-# output and exit 0 whatever else is given; an option given twice is refused with status 2; --join
-# reads IPv6 addresses, bare or in brackets, and refuses them at once with the reason (this build's
-# network library reaches IPv4 only), as it does a name that has only IPv6 addresses.
+# The game's command line, checked before any window opens: --help and --version print on standard
+# output and exit 0 whatever else is given; a bad or repeated option is refused at once with status
+# 2, the reason and the usage. --seed takes 0 to 4294967295, and a started game plays from it.
+# --join reads IPv6 addresses, bare or in brackets, and refuses them at once with the reason (this
+# build's network library reaches IPv4 only), as it does a name that has only IPv6 addresses. The
+# relay comes from --relay, else LOBSHOT_RELAY, else the settings file, and one that cannot be
+# reached ends the game with status 1 and the address tried; the page's address comes from --page,
+# else LOBSHOT_PAGE. Without a display the game refuses to start. In a virtual X display, the still
+# game on its title sleeps between its steps: its main thread wakes about once a step (50 a second,
+# counted by the kernel whatever the machine's load), never a thousand times a second as a wait
+# that polls does.
 #
 # Usage: command_line.sh GAME VERSION
 set -uo pipefail
+if [ -z "${LOBSHOT_TEST_INNER:-}" ] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a -s "-screen 0 640x480x24" env LOBSHOT_TEST_INNER=1 bash "$0" "$@"
+fi
 game=$1
 version=$2
-out=$(mktemp)
-err=$(mktemp)
-trap 'rm -f "$out" "$err"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 failed=0
+mkdir -p "$work/config/lobshot"
+export XDG_CONFIG_HOME=$work/config
+unset LOBSHOT_RELAY LOBSHOT_PAGE
 
-run() { env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy timeout 10 "$game" "$@" >"$out" 2>"$err"; }
-complain() { echo "lobshot $1: $2"; cat "$out" "$err"; failed=1; }
-
-# answers ARGS...: status 0, text on standard output only, the help's or the version's.
-answers() {
-  local first=$1; shift
-  run "$@"
-  local status=$?
-  if [ "$status" != 0 ] || [ -s "$err" ]; then complain "$*" "status $status, or words on standard error"
-  elif [ "$(head -1 "$out")" != "$first" ]; then complain "$*" "does not begin \"$first\""
+# expect STATUS TEXT ARGS...: the game, with no display, exits with STATUS. Status 0 prints nothing
+# on standard error and its first line is TEXT; otherwise TEXT is on standard error, and a refusal
+# (status 2) adds the usage there and prints nothing on standard output.
+expect() {
+  local want=$1 text=$2
+  shift 2
+  env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy timeout 10 "$game" "$@" >"$work/out" 2>"$work/err"
+  local status=$? bad=
+  if [ "$status" != "$want" ]; then bad="status $status"
+  elif [ "$want" = 0 ]; then
+    { [ -s "$work/err" ] || [ "$(head -1 "$work/out")" != "$text" ]; } && bad="not \"$text\" alone"
+  elif ! grep -qF -- "$text" "$work/err"; then bad="no \"$text\""
+  elif [ "$want" = 2 ] && { [ -s "$work/out" ] || ! grep -q "^usage: lobshot" "$work/err"; }; then
+    bad="not a refused command line"
   fi
+  [ -z "$bad" ] && return 0
+  echo "lobshot $*: $bad (status $want and \"$text\" expected)"; cat "$work/out" "$work/err"; failed=1
 }
-answers "Usage: lobshot [OPTION]..." --help
-answers "lobshot $version" --version
-answers "Usage: lobshot [OPTION]..." --seed 4 --help --version
-answers "lobshot $version" --bogus --version --help
-grep -q "^  --join HOST\[:PORT\]" <(run --help; cat "$out") || complain --help "no --join line"
-grep -q "^License GPLv3+" <(run --version; cat "$out") || complain --version "no licence line"
+usage="Usage: lobshot [OPTION]..."
+expect 0 "$usage" --seed 4 --help --version
+expect 0 "lobshot $version" --bogus --version --help
+grep -q "^License GPLv3+" "$work/out" || { echo "--version: no licence line"; failed=1; }
+expect 0 "$usage" --help
+grep -q "^  --join HOST\[:PORT\]" "$work/out" || { echo "--help: no --join line"; failed=1; }
 if [ -w /dev/full ]; then
-  "$game" --help >/dev/full 2>"$err"
-  [ $? = 1 ] && grep -q "cannot write" "$err" || complain "--help >/dev/full" "a lost help is not a failure"
+  "$game" --help >/dev/full 2>"$work/err"
+  [ $? = 1 ] && grep -q "cannot write" "$work/err" || { echo "--help >/dev/full: a lost help is not a failure"; failed=1; }
 fi
 
-# refused WHY ARGS...: status 2, nothing on standard output, the reason on standard error.
-refused() {
-  local why=$1; shift
-  run "$@"
-  local status=$?
-  if [ "$status" != 2 ] || [ -s "$out" ] || ! grep -qF -- "$why" "$err"; then
-    complain "$*" "status $status, not refused saying \"$why\""
-  fi
-}
-refused "--seed is given twice" --seed 1 --seed 1
-refused "--replay is given twice" --replay a --replay b
-refused "--host is given twice" --host --host 4000
-refused "--join is given twice" --join a --join b
-refused "--relay is given twice" --online --relay 127.0.0.1:1 --relay 127.0.0.1:2
-refused "--page is given twice" --online --page http://a/ --page http://b/
-refused "--online is given twice" --online --online
-refused "--watch is given twice" --watch ABCD2345 --watch ABCD2345
-refused "is not [IPv6 ADDRESS]:PORT" --join "[::1"
-refused "the port in \"[::1]:0\"" --join "[::1]:0"
-refused "goes in brackets" --join "::1:26510x"
-refused "the port is missing" --join "[::1]26510"
+for seed in "" abc -1 +5 " 5" 5x 4294967296 99999999999999999999; do expect 2 "" --seed "$seed"; done
+expect 2 "" --seed
+expect 2 "" --speed 5
+expect 2 "" --seed 5 extra
+expect 2 "--seed is given twice" --seed 1 --seed 1
+expect 2 "--online is given twice" --online --online
+expect 2 "is not [IPv6 ADDRESS]:PORT" --join "[::1"
+expect 2 "goes in brackets" --join "::1:26510x"
+expect 2 "it goes with --online" --relay 127.0.0.1:1883
+expect 2 "without --host or --join" --online --host
+expect 2 "without --host or --join" --join 127.0.0.1 --online
+expect 2 "not in a network game" --online --replay "$work/none"
+expect 2 "bad room code: a room code has 8 characters" --online ABC
+expect 2 "--relay needs ADDRESS:PORT" --online --relay
+expect 2 "--watch needs a room code" --watch
+expect 2 "bad room code: a room code has 8 characters" --watch ABC
+expect 2 "a machine either plays in a room or watches it" --online --watch ABCDEFGH
+expect 2 "--relay: " --online --relay nowhere
+LOBSHOT_RELAY="127.0.0.1:99999" expect 2 "LOBSHOT_RELAY: " --online
+expect 2 "it goes with --online alone" --page http://127.0.0.1:8000/
+expect 2 "it goes with --online alone" --online ABCDEFGH --page http://127.0.0.1:8000/
+expect 2 "--page needs a URL" --online --page
+expect 2 "--page: the page's address has no spaces or '#'" --online --page "http://127.0.0.1:8000/#room=ABCDEFGH"
+LOBSHOT_PAGE="http://a b/" expect 2 "LOBSHOT_PAGE: the page's address" --online
+LOBSHOT_PAGE="http://a b/" expect 2 "--page: the page's address" --online --page "http://x/ y"
+echo "my relay:1883" >"$work/config/lobshot/relay"
+expect 2 "$work/config/lobshot/relay: " --online
 
-# cannot_join ADDRESS WHY: the network game does not start (status 1), saying why, at once.
-cannot_join() {
-  run --join "$1"
-  local status=$?
-  if [ "$status" != 1 ] || ! grep -qF "lobshot: the network game cannot start: $2" "$err"; then
-    complain "--join $1" "status $status, not refused saying \"$2\""
-  fi
-}
-ipv4only="reaches IPv4 addresses only"
-cannot_join "[::1]:26510" "::1 is an IPv6 address, and the network library of this build (ENet"
-cannot_join "::1" "::1 is an IPv6 address"
-cannot_join "[fe80::1]" "fe80::1 is an IPv6 address"
-grep -qF "$ipv4only" "$err" || complain "--join [fe80::1]" "the library's limit is not said"
+# Port 1 of 127.0.0.1 refuses, so each source's address shows in the failure.
+echo "127.0.0.1:1" >"$work/config/lobshot/relay"
+expect 1 "cannot reach the relay at 127.0.0.1:1" --online
+expect 1 "cannot reach the relay at 127.0.0.1:2" --online ABCD-EFGH --relay 127.0.0.1:2
+expect 1 "the online room cannot be watched: cannot reach the relay at 127.0.0.1:2" --watch ABCD-EFGH --relay 127.0.0.1:2
+LOBSHOT_RELAY="127.0.0.1:3" expect 1 "cannot reach the relay at 127.0.0.1:3" --online
+LOBSHOT_RELAY="127.0.0.1:3" expect 1 "cannot reach the relay at 127.0.0.1:4" --online --relay 127.0.0.1:4
+
+# The network game does not start (status 1), saying why, at once.
+cannot="lobshot: the network game cannot start:"
+expect 1 "$cannot ::1 is an IPv6 address, and the network library of this build (ENet" --join "[::1]:26510"
+expect 1 "reaches IPv4 addresses only" --join "[fe80::1]"
 if getent ahostsv6 ip6-localhost >/dev/null 2>&1 && ! getent ahostsv4 ip6-localhost >/dev/null 2>&1; then
-  cannot_join ip6-localhost "ip6-localhost has only IPv6 addresses, and"
+  expect 1 "$cannot ip6-localhost has only IPv6 addresses, and" --join ip6-localhost
 else
   echo "no name here has only IPv6 addresses: that refusal is not checked"
 fi
+
+# Without a display the game refuses to start, quickly, with status 1 and one message saying in the
+# game's words that no window can be opened and why, rather than run unseen on SDL's invisible
+# drivers; those run only when SDL_VIDEODRIVER names them. The trace keeps SDL's details in one row,
+# and nothing the player reads names the system's calls.
+refuses() {
+  local what=$1 reason=$2 start=$EPOCHREALTIME
+  shift 2
+  env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$@" timeout 5 "$game" >"$work/out" 2>"$work/err"
+  local status=$? ms=$(((${EPOCHREALTIME/./} - ${start/./}) / 1000)) bad=
+  if [ "$status" != 1 ]; then bad="exit status $status, not 1"
+  elif ! grep -q "^lobshot: cannot start: no window can be opened: $reason" "$work/err"; then bad="no reason given"
+  elif grep -qiE "CreateWindow|GetLastError|HWND|Win32" "$work/out" "$work/err"; then bad="the system's calls are named"
+  elif [ "$ms" -ge 2000 ]; then bad="took $ms ms to give up"
+  elif [ "$(grep -c '^ERROR:OpenWindow: ' "$work/out")" != 1 ]; then bad="the reason is not traced exactly once"
+  fi
+  [ -z "$bad" ] || { echo "$what: $bad"; cat "$work/out" "$work/err"; failed=1; }
+}
+unset_display="there is no display to show it on (neither DISPLAY nor WAYLAND_DISPLAY is set)"
+refuses "DISPLAY unset" "$unset_display" -u DISPLAY
+refuses "DISPLAY empty" "$unset_display" DISPLAY=
+refuses "X11 asked for, no display" "$unset_display" -u DISPLAY SDL_VIDEODRIVER=x11
+refuses "no such display" 'the display ":97" (DISPLAY) cannot be reached' DISPLAY=:97
+# Asked for by name, the invisible driver runs; it is ended after a second.
+env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 1 "$game" >"$work/out" 2>&1
+[ $? = 124 ] || { echo "offscreen asked for: the game did not run"; cat "$work/out"; failed=1; }
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "no virtual display: the seeds a started game plays from and its wake-ups are not checked"
+  exit "$failed"
+fi
+# Started with a seed, the game reports it as the seed it plays from.
+export SDL_AUDIODRIVER=dummy LOBSHOT_WINDOWED=1 XDG_DATA_HOME=$work
+for seeds in "0 0" "0004294967295 4294967295"; do
+  read -r given plays <<<"$seeds"
+  timeout 1 "$game" --seed "$given" >"$work/out" 2>&1
+  grep -q "Random seed $plays\b" "$work/out" || { echo "--seed $given: not from seed $plays"; cat "$work/out"; failed=1; }
+done
+"$game" --seed 7 >"$work/out" 2>&1 &
+pid=$!
+for _ in $(seq 100); do grep -q "First frame shown" "$work/out" && break; sleep 0.1; done
+sleep 1
+switches() { awk '/voluntary_ctxt_switches/ && !/non/ { print $2 }' "/proc/$pid/task/$pid/status"; }
+before=$(switches)
+sleep 2
+after=$(switches)
+kill "$pid"
+if [ -z "$before" ] || [ -z "$after" ]; then
+  echo "the game did not stay on its title"; cat "$work/out"; failed=1
+elif [ $(((after - before) / 2)) -gt 200 ]; then
+  echo "the still title woke the game $(((after - before) / 2)) times a second (a step is 50 a second)"; failed=1
+fi
+grep -q "Random seed 7\b" "$work/out" || { echo "--seed 7: not from seed 7"; failed=1; }
 exit "$failed"

@@ -4,21 +4,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "diag/diag.h"
 #include "platform/sdl/gamepad/gamepad_keys.h"
-#include "platform/sdl/gamepad/sdl_gamepads.h"
+#include "tests/platform/sdl/virtual_pad.h"
+#include "tests/support/capture.h"
 
 namespace {
 
+using Keys = std::vector<std::pair<UINT, WPARAM>>;
+Keys Down(WPARAM key) { return {{WM_KEYDOWN, key}}; }
+Keys Up(WPARAM key) { return {{WM_KEYUP, key}}; }
+
 // The keys as (message, key) pairs, after checking that each is a key and a press is a first press,
 // never a repeat: the game repeats a held key itself.
-std::vector<std::pair<UINT, WPARAM>> Listed(const std::vector<InputEvent>& inputs) {
-    std::vector<std::pair<UINT, WPARAM>> list;
+Keys Listed(const std::vector<InputEvent>& inputs) {
+    Keys list;
     for (const InputEvent& e : inputs) {
         EXPECT_TRUE(e.IsKey()) << "input of kind " << e.kind;
         EXPECT_FALSE(e.repeat) << "key " << e.value;
@@ -26,10 +29,6 @@ std::vector<std::pair<UINT, WPARAM>> Listed(const std::vector<InputEvent>& input
     }
     return list;
 }
-
-using Keys = std::vector<std::pair<UINT, WPARAM>>;
-Keys Down(WPARAM key) { return {{WM_KEYDOWN, key}}; }
-Keys Up(WPARAM key) { return {{WM_KEYUP, key}}; }
 
 class PadKeys : public ::testing::Test {
 protected:
@@ -41,11 +40,6 @@ protected:
     Keys Axis(SDL_JoystickID pad, int axis, int value) {
         std::vector<InputEvent> out;
         keys.Axis(pad, axis, value, &out);
-        return Listed(out);
-    }
-    Keys Removed(SDL_JoystickID pad) {
-        std::vector<InputEvent> out;
-        keys.Removed(pad, &out);
         return Listed(out);
     }
     GamepadKeys keys;
@@ -66,7 +60,9 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
         EXPECT_EQ(Button(3, button, true), Keys{}) << "a second press of a held button";
         EXPECT_EQ(Button(3, button, false), Up(key));
         EXPECT_EQ(Button(3, button, false), Keys{}) << "a release of a button not held";
+        EXPECT_FALSE(GamepadButtonTogglesFullScreen(button));
     }
+    // Guide and the right stick's click switch full screen instead.
     for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_LEFTSTICK,
                                        SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_MISC1,
                                        SDL_CONTROLLER_BUTTON_INVALID, 40}) {
@@ -76,7 +72,6 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
                   button == SDL_CONTROLLER_BUTTON_GUIDE || button == SDL_CONTROLLER_BUTTON_RIGHTSTICK)
             << "button " << button;
     }
-    for (const auto& [button, key] : mapped) EXPECT_FALSE(GamepadButtonTogglesFullScreen(button)) << key;
 }
 
 // A pad SDL cannot use is named with its GUID, and the row says how to map it.
@@ -103,26 +98,34 @@ TEST_F(PadKeys, AKeyHeldFromSeveralPlacesIsPressedOnce) {
     EXPECT_EQ(Axis(2, SDL_CONTROLLER_AXIS_LEFTX, 0), Up('Z'));
 }
 
-// Left turns the barrel towards angle 0 (pointing left), right towards 180; up is more power.
+// Left turns the barrel towards angle 0 (pointing left), right towards 180; up is more power. A
+// push counts from STICK_PRESS and lasts until the stick is back inside STICK_RELEASE.
 TEST_F(PadKeys, LeftStickAimsWithADeadBand) {
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_PRESS + 1), Keys{});
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_PRESS), Down('Z'));
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -32768), Keys{});
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_RELEASE), Keys{}) << "inside the band it stays held";
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_RELEASE + 1), Up('Z'));
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -STICK_RELEASE), Keys{}) << "let go, it needs a full push";
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, 32767), Down('X'));
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -32768), (Keys{{WM_KEYUP, 'X'}, {WM_KEYDOWN, 'Z'}}));
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, 0), Up('Z'));
-
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTY, -32768), Down('Q'));
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTY, 32767), (Keys{{WM_KEYUP, 'Q'}, {WM_KEYDOWN, 'A'}}));
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTY, STICK_RELEASE - 1), Up('A'));
-
-    for (int axis : std::vector<int>{SDL_CONTROLLER_AXIS_RIGHTX, SDL_CONTROLLER_AXIS_RIGHTY,
-                                     SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT,
-                                     SDL_CONTROLLER_AXIS_INVALID})
-        EXPECT_EQ(Axis(1, axis, 32767), Keys{}) << "axis " << axis;
+    const int X = SDL_CONTROLLER_AXIS_LEFTX, Y = SDL_CONTROLLER_AXIS_LEFTY;
+    const struct {
+        int axis, value;
+        Keys keys;
+    } moves[] = {{X, -STICK_PRESS + 1, {}},
+                 {X, -STICK_PRESS, Down('Z')},
+                 {X, -32768, {}},
+                 {X, -STICK_RELEASE, {}},
+                 {X, -STICK_RELEASE + 1, Up('Z')},
+                 {X, -STICK_RELEASE, {}},
+                 {X, STICK_PRESS - 1, {}},
+                 {X, STICK_PRESS, Down('X')},
+                 {X, STICK_RELEASE, {}},
+                 {X, -32768, {{WM_KEYUP, 'X'}, {WM_KEYDOWN, 'Z'}}},
+                 {X, 0, Up('Z')},
+                 {Y, -32768, Down('Q')},
+                 {Y, 32767, {{WM_KEYUP, 'Q'}, {WM_KEYDOWN, 'A'}}},
+                 {Y, STICK_RELEASE - 1, Up('A')},
+                 {SDL_CONTROLLER_AXIS_RIGHTX, 32767, {}},
+                 {SDL_CONTROLLER_AXIS_RIGHTY, 32767, {}},
+                 {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, {}},
+                 {SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767, {}},
+                 {SDL_CONTROLLER_AXIS_INVALID, 32767, {}}};
+    for (const auto& move : moves)
+        EXPECT_EQ(Axis(1, move.axis, move.value), move.keys) << move.axis << " " << move.value;
 }
 
 // A pad pulled out with keys held lets go of them, but not of what another pad still holds.
@@ -131,10 +134,12 @@ TEST_F(PadKeys, APadThatLeavesLetsGoOfWhatItHeld) {
     Button(1, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
     Axis(1, SDL_CONTROLLER_AXIS_LEFTY, 32767);
     Button(2, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
-    Keys released = Removed(1);
+    std::vector<InputEvent> out;
+    keys.Removed(1, &out);
+    keys.Removed(1, &out);  // twice
+    Keys released = Listed(out);
     std::sort(released.begin(), released.end());
     EXPECT_EQ(released, (Keys{{WM_KEYUP, 'A'}, {WM_KEYUP, VK_F1}}));
-    EXPECT_EQ(Removed(1), Keys{}) << "a pad removed twice";
     EXPECT_EQ(Button(2, SDL_CONTROLLER_BUTTON_DPAD_LEFT, false), Up(VK_LEFT));
     EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_BACK, true), Down(VK_F1)) << "a pad coming back starts afresh";
 }
@@ -147,35 +152,19 @@ protected:
         for (int index : attached_) SDL_JoystickDetachVirtual(index);
         SdlGamepadsStop();
     }
-
-    // Plugs in a pad with every button and axis of a game controller; returns its joystick.
-    SDL_Joystick* Plug() {
-        SDL_VirtualJoystickDesc desc{};
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.name = "Test pad";
-        int index = SDL_JoystickAttachVirtualEx(&desc);
+    SDL_Joystick* Plug(bool controller = true) {
+        const int index = AttachVirtualPad(controller ? "Test pad" : "Odd stick", controller);
         EXPECT_GE(index, 0) << SDL_GetError();
         attached_.push_back(index);
-        Pump();
-        return SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+        EXPECT_EQ(Pump(), Keys{});
+        return VirtualPad(index);
     }
-
-    // Delivers SDL's waiting events as the game does and returns the key messages they made;
-    // whether a button asked for full screen is in fullScreen_.
     Keys Pump() {
-        SDL_JoystickUpdate();
-        std::vector<InputEvent> out;
-        SDL_Event event;
         fullScreen_ = false;
-        while (SDL_PollEvent(&event)) SdlGamepadEvent(event, &out, &fullScreen_);
-        return Listed(out);
+        return Listed(PadInputs(&fullScreen_));
     }
 
     bool fullScreen_ = false;
-
     std::vector<int> attached_;
 };
 
@@ -184,7 +173,6 @@ TEST_F(VirtualPads, PadsComeAndGoWhileKeysAreHeld) {
     ASSERT_NE(first, nullptr);
     ASSERT_NE(SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(first)), nullptr)
         << "opened on arrival";
-
     SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_A, 1);
     EXPECT_EQ(Pump(), Down(VK_SPACE));
     SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_A, 0);
@@ -203,16 +191,12 @@ TEST_F(VirtualPads, PadsComeAndGoWhileKeysAreHeld) {
     EXPECT_EQ(Pump(), Up('X'));
     SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_B, 0);
     EXPECT_EQ(Pump(), Up(VK_ESCAPE));
-}
 
-// The Guide button switches full screen as it goes down, and makes no key.
-TEST_F(VirtualPads, GuideSwitchesFullScreen) {
-    SDL_Joystick* pad = Plug();
-    ASSERT_NE(pad, nullptr);
-    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_GUIDE, 1);
+    // The Guide button switches full screen as it goes down, and makes no key.
+    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_GUIDE, 1);
     EXPECT_EQ(Pump(), Keys{});
     EXPECT_TRUE(fullScreen_);
-    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_GUIDE, 0);
+    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_GUIDE, 0);
     EXPECT_EQ(Pump(), Keys{});
     EXPECT_FALSE(fullScreen_);
 }
@@ -220,28 +204,13 @@ TEST_F(VirtualPads, GuideSwitchesFullScreen) {
 // A joystick that is no game controller SDL knows is named in one trace row as it arrives; a game
 // controller is not.
 TEST_F(VirtualPads, AnUnknownPadIsNamedOnce) {
-    std::FILE* trace = std::tmpfile();
-    DiagSetStandardOutput(trace);
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
-    desc.naxes = 1;
-    desc.nbuttons = 3;
-    desc.name = "Odd stick";
-    const int index = SDL_JoystickAttachVirtualEx(&desc);
-    ASSERT_GE(index, 0) << SDL_GetError();
-    attached_.push_back(index);
-    EXPECT_EQ(Pump(), Keys{});
+    TraceCapture trace;
+    Plug(false);
     Plug();
-    DiagSetStandardOutput(nullptr);
-    std::rewind(trace);
-    std::string text;
-    for (int c; (c = std::fgetc(trace)) != EOF;) text += static_cast<char>(c);
-    std::fclose(trace);
+    const std::string text = trace.Text();
     EXPECT_EQ(text.find("SdlGamepadEvent: Gamepad \"Odd stick\" ("), 0u) << text;
     EXPECT_NE(text.find("SDL_GAMECONTROLLERCONFIG"), std::string::npos) << text;
-    const std::size_t first = text.find("cannot play");
-    EXPECT_EQ(text.find("cannot play", first + 1), std::string::npos)
+    EXPECT_EQ(text.find("cannot play", text.find("cannot play") + 1), std::string::npos)
         << "the game controller is not named: " << text;
 }
 

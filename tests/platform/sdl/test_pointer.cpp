@@ -3,13 +3,15 @@
 // touches left aside).
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "platform/sdl/sdl_pointer.h"
 #include "pointer/pointer_keys.h"
+#include "tests/support/pointer_notes.h"
 
 namespace {
+
+using Inputs = std::vector<InputEvent>;
 
 TEST(SdlPointerPlaces, WindowPointsMapThroughThePicturesFourByThreeBox) {
     // 1000x600: the picture is 800x600 between bars 100 wide, and on a bar a point lies outside
@@ -30,7 +32,8 @@ TEST(SdlPointerPlaces, WindowPointsMapThroughThePicturesFourByThreeBox) {
 }
 
 // The events are pushed onto SDL's queue and taken from it as the backend takes them. Without a
-// window, window points are the picture's; the fingers' are at the middle of a pixel.
+// window, window points are the picture's; the fingers' are at the middle of a pixel. The current
+// tank's pivot is at (100, 100), the barrel straight up at power 0.
 class SdlPointerEvents : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,14 +43,12 @@ protected:
         screen.frame = 10;
         screen.mayAim = true;
         screen.seat = 0;
-        screen.pivotX = 100;
-        screen.pivotY = 100;
+        screen.pivotX = screen.pivotY = 100;
         screen.angle = 90;
-        screen.power = 0;
         PointerShowScreen(screen);
     }
     void TearDown() override {
-        std::vector<InputEvent> out;
+        Inputs out;
         SdlPointerLetGo(&out);
         PointerShowScreen(PointerScreen{});
         SDL_QuitSubSystem(SDL_INIT_EVENTS);
@@ -56,11 +57,7 @@ protected:
     void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
     void Finger(Uint32 type, SDL_FingerID finger, float x, float y) {
         SDL_Event event{};
-        event.tfinger.type = type;
-        event.tfinger.touchId = 1;
-        event.tfinger.fingerId = finger;
-        event.tfinger.x = (x + 0.5f) / 320.0f;
-        event.tfinger.y = (y + 0.5f) / 200.0f;
+        event.tfinger = {type, 0, 1, finger, (x + 0.5f) / 320.0f, (y + 0.5f) / 200.0f, 0, 0, 0, 0};
         Push(event);
     }
     void Button(Uint32 type, Uint8 button, int x, int y, Uint32 which = 0) {
@@ -73,29 +70,24 @@ protected:
         Push(event);
     }
     // Everything queued, as the backend takes it, then a frame step's tick.
-    std::vector<InputEvent> Take() {
-        std::vector<InputEvent> out;
+    Inputs Take() {
+        Inputs out;
         SDL_Event event;
         while (SDL_PollEvent(&event)) EXPECT_TRUE(SdlPointerEvent(event, &out)) << event.type;
         SdlPointerTick(&out);
         return out;
     }
-    // Frame steps until the pointer has nothing more to send.
-    std::vector<InputEvent> Settle() {
-        std::vector<InputEvent> all;
+    // What is queued, then frame steps until the pointer has nothing more to send.
+    Inputs TakeAndSettle() {
+        Inputs all = Take();
         for (int i = 0; i < 100; ++i) {
             screen.frame += 1;
             PointerShowScreen(screen);
-            std::vector<InputEvent> out = Take();
+            const Inputs out = Take();
             if (out.empty()) break;
             all.insert(all.end(), out.begin(), out.end());
         }
         return all;
-    }
-    static int Count(const std::vector<InputEvent>& events, int key) {
-        int count = 0;
-        for (const InputEvent& e : events) count += e == InputEvent::Down(key) ? 1 : 0;
-        return count;
     }
 
     PointerScreen screen;
@@ -107,9 +99,9 @@ TEST_F(SdlPointerEvents, AFingerAimsAndASecondFingerIsIgnored) {
     Finger(SDL_FINGERMOTION, 8, 200, 100);
     Finger(SDL_FINGERMOTION, 7, 70, 60);  // up and left: 53 degrees, power 50
     Finger(SDL_FINGERUP, 8, 200, 100);
-    std::vector<InputEvent> out = Take();
+    Inputs out = Take();
     Finger(SDL_FINGERUP, 7, 70, 60);
-    const std::vector<InputEvent> rest = Settle();
+    const Inputs rest = TakeAndSettle();
     out.insert(out.end(), rest.begin(), rest.end());
     EXPECT_EQ(Count(out, 'Z'), 90 - 53);
     EXPECT_EQ(Count(out, 'X'), 0);
@@ -120,9 +112,7 @@ TEST_F(SdlPointerEvents, AFingerAimsAndASecondFingerIsIgnored) {
     Finger(SDL_FINGERDOWN, 9, 121, 121);
     Finger(SDL_FINGERMOTION, 7, 0, 0);
     Finger(SDL_FINGERUP, 9, 121, 121);
-    out = Take();
-    const std::vector<InputEvent> shot = Settle();
-    out.insert(out.end(), shot.begin(), shot.end());
+    out = TakeAndSettle();
     EXPECT_EQ(Count(out, 'X'), 90 + 37);  // below the pivot on its right: flat right
     EXPECT_EQ(Count(out, VK_SPACE), 1);
     ASSERT_FALSE(out.empty());
@@ -142,8 +132,7 @@ TEST_F(SdlPointerEvents, TheMouseAimsFiresAndTurnsThePowerButNotTheMouseSdlMakes
     Push(wheel);
     screen.frame += 1;
     PointerShowScreen(screen);
-    std::vector<InputEvent> out = Take();
-    EXPECT_EQ(Count(out, 'Q'), 3);
+    EXPECT_EQ(Count(Take(), 'Q'), 3);
     screen.power = 3;
     screen.frame += SETTLE_FRAMES;
     PointerShowScreen(screen);
@@ -155,9 +144,7 @@ TEST_F(SdlPointerEvents, TheMouseAimsFiresAndTurnsThePowerButNotTheMouseSdlMakes
     Push(motion);
     Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 100, 80, 0);
     Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 5, 5, 0);
-    out = Take();
-    const std::vector<InputEvent> rest = Settle();
-    out.insert(out.end(), rest.begin(), rest.end());
+    const Inputs out = TakeAndSettle();
     EXPECT_EQ(Count(out, 'Q'), 17);
     EXPECT_EQ(Count(out, 'X'), Count(out, 'Z'));  // turned right a step, then back
     EXPECT_EQ(Count(out, VK_SPACE), 1);
@@ -168,17 +155,16 @@ TEST_F(SdlPointerEvents, TheMenusTakeATapAndLosingTheFocusLetsGoOfTheHelp) {
     PointerShowScreen(screen);
     Finger(SDL_FINGERDOWN, 1, 160, 100);
     Finger(SDL_FINGERUP, 1, 160, 100);
-    EXPECT_EQ(Take(), (std::vector<InputEvent>{InputEvent::Down(VK_SPACE), InputEvent::Up(VK_SPACE)}));
+    EXPECT_EQ(Note(Take()), "Space");
     screen.mode = PointerScreen::Aiming;
     screen.barTop = 180;
     screen.barZoneCount = 1;
     screen.barZones[0] = {0, 44, VK_F1};
     PointerShowScreen(screen);
     Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 190, 0);
-    EXPECT_EQ(Take(), std::vector<InputEvent>{InputEvent::Down(VK_F1)});
-    std::vector<InputEvent> out;
+    Inputs out = Take();
     SdlPointerLetGo(&out);
-    EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Up(VK_F1)});
+    EXPECT_EQ(Note(out), "F1");
 }
 
 }  // namespace

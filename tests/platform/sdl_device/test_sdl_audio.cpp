@@ -14,15 +14,13 @@
 
 namespace {
 
-struct ClassifyCase {
-    const char* name;
-    SdlAudioDeviceNews news;
-    std::uint32_t ours;
-    SdlAudioChange change;
-};
-
 TEST(SdlAudioClassifyTest, OnlyOurRemovalAndNewOutputsMatter) {
-    const ClassifyCase cases[] = {
+    const struct {
+        const char* name;
+        SdlAudioDeviceNews news;
+        std::uint32_t ours;
+        SdlAudioChange change;
+    } cases[] = {
         {"ours removed", {false, 2, false}, 2, SdlAudioChange::OursRemoved},
         {"another removed", {false, 3, false}, 2, SdlAudioChange::None},
         {"removed while none is open", {false, 0, false}, 0, SdlAudioChange::None},
@@ -31,10 +29,7 @@ TEST(SdlAudioClassifyTest, OnlyOurRemovalAndNewOutputsMatter) {
         {"an output added at our number", {true, 2, false}, 0, SdlAudioChange::OutputAdded},
         {"a capture device added", {true, 1, true}, 0, SdlAudioChange::None},
     };
-    for (const ClassifyCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(SdlAudioClassify(c.news, c.ours), c.change);
-    }
+    for (const auto& c : cases) EXPECT_EQ(SdlAudioClassify(c.news, c.ours), c.change) << c.name;
 }
 
 // Frames pulled by SDL's audio thread.
@@ -92,13 +87,6 @@ protected:
     TraceCapture trace;
 };
 
-TEST_F(SdlAudioTest, APauseStopsThePullingUntilItEnds) {
-    AudioPause(true);
-    EXPECT_TRUE(Quiet());
-    AudioPause(false);
-    EXPECT_TRUE(PulledSoon());
-}
-
 TEST_F(SdlAudioTest, OurDeviceRemovedGoesSilentUntilAnOutputIsAnnounced) {
     Remove(SdlAudioDeviceId() + 1);
     SdlAudioDeviceEvent({false, SdlAudioDeviceId(), true});
@@ -123,19 +111,10 @@ TEST_F(SdlAudioTest, OurDeviceRemovedGoesSilentUntilAnOutputIsAnnounced) {
               "AudioRecovery: A sound device is back: the sound carries on\r\n");
 }
 
-TEST_F(SdlAudioTest, WithNothingAnnouncedTheDeviceIsTriedAgainAfterTwoSeconds) {
-    Remove(SdlAudioDeviceId());
-    Wait(1500);
-    SdlAudioPoll();
-    EXPECT_EQ(SdlAudioDeviceId(), 0u);
-    Wait(600);
-    SdlAudioPoll();
-    EXPECT_NE(SdlAudioDeviceId(), 0u);
-    EXPECT_TRUE(PulledSoon());
-}
-
-TEST_F(SdlAudioTest, ADeviceFoundWhileTheGameIsInTheBackgroundStaysQuiet) {
+// A pause stops the pulling until it ends, even when a device is found meanwhile.
+TEST_F(SdlAudioTest, APauseStopsThePullingUntilItEndsWhateverDeviceIsFound) {
     AudioPause(true);
+    EXPECT_TRUE(Quiet());
     Remove(SdlAudioDeviceId());
     Announce();
     SdlAudioPoll();

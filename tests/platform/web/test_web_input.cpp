@@ -9,42 +9,41 @@
 
 namespace {
 
+// Letters follow the layout (on a French keyboard the key in the place of Q gives A, and the game
+// wants the A), unless the layout gives no letter there (a dead key, a symbol); the digit row gives
+// its digits whatever Shift makes of them; everything else goes by the place.
 TEST(WebKeys, LettersFollowTheLayoutAndEverythingElseThePlace) {
-    EXPECT_EQ(VirtualKeyFromWeb("KeyA", "a"), 'A');
-    EXPECT_EQ(VirtualKeyFromWeb("KeyZ", "Z"), 'Z');
-    // A French keyboard: the key in the place of Q gives A, and the game wants the A.
-    EXPECT_EQ(VirtualKeyFromWeb("KeyQ", "a"), 'A');
-    // Not a letter in this layout (a dead key, a symbol): the place decides.
-    EXPECT_EQ(VirtualKeyFromWeb("KeyY", "Dead"), 'Y');
-    // Shift and the digit row give symbols, but the game wants the digit.
-    EXPECT_EQ(VirtualKeyFromWeb("Digit1", "!"), '1');
-    EXPECT_EQ(VirtualKeyFromWeb("Digit0", "0"), '0');
-    EXPECT_EQ(VirtualKeyFromWeb("Digit9", "9"), '9');
-    EXPECT_EQ(VirtualKeyFromWeb("Numpad0", "0"), 0x60);
-    EXPECT_EQ(VirtualKeyFromWeb("Numpad9", "9"), 0x69);
-}
-
-TEST(WebKeys, NamedKeysAndTheFunctionRow) {
-    EXPECT_EQ(VirtualKeyFromWeb("Enter", "Enter"), VK_RETURN);
-    EXPECT_EQ(VirtualKeyFromWeb("NumpadEnter", "Enter"), VK_RETURN);
-    EXPECT_EQ(VirtualKeyFromWeb("Space", " "), VK_SPACE);
-    EXPECT_EQ(VirtualKeyFromWeb("Escape", "Escape"), VK_ESCAPE);
-    EXPECT_EQ(VirtualKeyFromWeb("ShiftRight", "Shift"), VK_SHIFT);
-    EXPECT_EQ(VirtualKeyFromWeb("ArrowLeft", "ArrowLeft"), VK_LEFT);
-    EXPECT_EQ(VirtualKeyFromWeb("ArrowDown", "ArrowDown"), VK_DOWN);
-    EXPECT_EQ(VirtualKeyFromWeb("F1", "F1"), VK_F1);
-    EXPECT_EQ(VirtualKeyFromWeb("F2", "F2"), VK_F2);
-    EXPECT_EQ(VirtualKeyFromWeb("F12", "F12"), VK_F12);
-}
-
-TEST(WebKeys, KeysTheGameHasNoUseFor) {
-    EXPECT_EQ(VirtualKeyFromWeb("F13", "F13"), 0);
-    EXPECT_EQ(VirtualKeyFromWeb("F0", "F0"), 0);
-    EXPECT_EQ(VirtualKeyFromWeb("Digit10", "1"), 0);
-    EXPECT_EQ(VirtualKeyFromWeb("Keya", "a"), 'A');  // unknown place, but the layout names a letter
-    EXPECT_EQ(VirtualKeyFromWeb("Minus", "-"), 0);
-    EXPECT_EQ(VirtualKeyFromWeb("", ""), 0);
-    EXPECT_EQ(VirtualKeyFromWeb(nullptr, "a"), 0);
+    const struct {
+        const char *code, *key;
+        int vk;
+    } keys[] = {{"KeyA", "a", 'A'},
+                {"KeyZ", "Z", 'Z'},
+                {"KeyQ", "a", 'A'},
+                {"KeyY", "Dead", 'Y'},
+                {"Digit1", "!", '1'},
+                {"Digit0", "0", '0'},
+                {"Digit9", "9", '9'},
+                {"Numpad0", "0", 0x60},
+                {"Numpad9", "9", 0x69},
+                {"Enter", "Enter", VK_RETURN},
+                {"NumpadEnter", "Enter", VK_RETURN},
+                {"Space", " ", VK_SPACE},
+                {"Escape", "Escape", VK_ESCAPE},
+                {"ShiftRight", "Shift", VK_SHIFT},
+                {"ArrowLeft", "ArrowLeft", VK_LEFT},
+                {"ArrowDown", "ArrowDown", VK_DOWN},
+                {"F1", "F1", VK_F1},
+                {"F2", "F2", VK_F2},
+                {"F12", "F12", VK_F12},
+                {"F13", "F13", 0},
+                {"F0", "F0", 0},
+                {"Digit10", "1", 0},
+                {"Keya", "a", 'A'},
+                {"Minus", "-", 0},
+                {"", "", 0},
+                {nullptr, "a", 0}};
+    for (const auto& k : keys)
+        EXPECT_EQ(VirtualKeyFromWeb(k.code, k.key), k.vk) << (k.code ? k.code : "null");
 }
 
 TEST(WebKeys, TheBrowserKeepsItsCommandsAndFullScreenIsThePages) {
@@ -52,9 +51,8 @@ TEST(WebKeys, TheBrowserKeepsItsCommandsAndFullScreenIsThePages) {
     EXPECT_TRUE(BrowserKeepsKey("KeyL", false, true));
     EXPECT_TRUE(BrowserKeepsKey("F5", false, false));
     EXPECT_TRUE(BrowserKeepsKey("F12", false, false));
-    EXPECT_FALSE(BrowserKeepsKey("Space", false, false));
-    EXPECT_FALSE(BrowserKeepsKey("ArrowUp", false, false));
-    EXPECT_FALSE(BrowserKeepsKey("F1", false, false));
+    for (const char* code : {"Space", "ArrowUp", "F1"})
+        EXPECT_FALSE(BrowserKeepsKey(code, false, false)) << code;
 
     EXPECT_TRUE(TogglesFullscreen("F11", false));
     EXPECT_TRUE(TogglesFullscreen("Enter", true));
@@ -63,99 +61,55 @@ TEST(WebKeys, TheBrowserKeepsItsCommandsAndFullScreenIsThePages) {
     EXPECT_FALSE(TogglesFullscreen("F1", true));
 }
 
-TEST(WebOptions, SeedAndSteps) {
+// The options a fragment of the page's address gives, written back as one line; a refusal is "!"
+// and the reason.
+std::string Options(const char* fragment) {
     WebPageOptions options;
     std::string error;
-    ASSERT_TRUE(WebParsePageOptions("#seed=7&steps", &options, &error)) << error;
-    EXPECT_TRUE(options.seedGiven);
-    EXPECT_EQ(options.seed, 7u);
-    EXPECT_TRUE(options.steps);
+    if (!WebParsePageOptions(fragment, &options, &error)) {
+        EXPECT_FALSE(options.seedGiven) << fragment;
+        EXPECT_TRUE(options.room.empty() || error == "a page joins or watches one room only") << fragment;
+        EXPECT_EQ(options.relay, "") << fragment;
+        EXPECT_TRUE(options.replay.empty()) << fragment;
+        return "!" + error;
+    }
+    std::string line = options.seedGiven ? "seed " + std::to_string(options.seed) : "";
+    if (options.steps) line += " steps";
+    if (!options.replay.empty()) line += " replay " + options.replay;
+    if (!options.room.empty()) line += (options.watch ? " watch " : " room ") + options.room;
+    if (!options.relay.empty()) line += " relay " + options.relay;
+    return line;
+}
 
-    options = WebPageOptions{};
-    ASSERT_TRUE(WebParsePageOptions("seed=4294967295", &options, &error)) << error;
-    EXPECT_EQ(options.seed, 4294967295u);
-    EXPECT_FALSE(options.steps);
-
-    options = WebPageOptions{};
-    ASSERT_TRUE(WebParsePageOptions("", &options, &error));
-    ASSERT_TRUE(WebParsePageOptions("#", &options, &error));
-    ASSERT_TRUE(WebParsePageOptions("#steps&&", &options, &error));
-    EXPECT_FALSE(options.seedGiven);
-    EXPECT_TRUE(options.steps);
-
-    // A replay's address is kept as written, up to the next option.
-    options = WebPageOptions{};
-    ASSERT_TRUE(WebParsePageOptions("#steps&replay=games/a%26b.lobshot-replay&seed=3", &options, &error))
-        << error;
-    EXPECT_EQ(options.replay, "games/a%26b.lobshot-replay");
-    EXPECT_TRUE(options.steps);
-    EXPECT_EQ(options.seed, 3u);
+TEST(WebOptions, SeedStepsReplayRoomAndRelay) {
+    // A room's code is read as a player types it; a replay's and the relay's addresses are kept
+    // as written, up to the next option.
+    const std::pair<const char*, const char*> good[] = {
+        {"#seed=7&steps", "seed 7 steps"},
+        {"seed=4294967295", "seed 4294967295"},
+        {"", ""},
+        {"#", ""},
+        {"#steps&&", " steps"},
+        {"#steps&replay=games/a%26b.lobshot-replay&seed=3", "seed 3 steps replay games/a%26b.lobshot-replay"},
+        {"#room=abcd-efgh", " room ABCDEFGH"},
+        {"#watch=abcd efgh&steps", " steps watch ABCDEFGH"},
+        {"#seed=3&steps&relay=127.0.0.1:28001&room=22222222",
+         "seed 3 steps room 22222222 relay 127.0.0.1:28001"}};
+    for (const auto& [fragment, options] : good) EXPECT_EQ(Options(fragment), options) << fragment;
 }
 
 TEST(WebOptions, BadOptionsAreRefusedWithTheReason) {
-    for (const char* fragment : {"#seed=4294967296", "#seed=", "#seed=-1", "#seed=7x", "#seed=12345678901"}) {
-        WebPageOptions options;
-        std::string error;
-        EXPECT_FALSE(WebParsePageOptions(fragment, &options, &error)) << fragment;
-        EXPECT_NE(error.find("bad seed"), std::string::npos) << fragment;
-        EXPECT_FALSE(options.seedGiven) << fragment;
-    }
-    WebPageOptions options;
-    std::string error;
-    EXPECT_FALSE(WebParsePageOptions("#steps&fast", &options, &error));
-    EXPECT_EQ(error, "unknown option \"fast\"");
-    EXPECT_TRUE(options.steps);
-
-    options = WebPageOptions{};
-    EXPECT_FALSE(WebParsePageOptions("#replay=&steps", &options, &error));
-    EXPECT_EQ(error, "replay= needs the replay's address");
-    EXPECT_TRUE(options.replay.empty());
-}
-
-// A room's code is read as a player types it; the relay keeps the address as given.
-TEST(WebOptions, RoomAndRelay) {
-    WebPageOptions options;
-    std::string error;
-    ASSERT_TRUE(WebParsePageOptions("#room=abcd-efgh", &options, &error)) << error;
-    EXPECT_EQ(options.room, "ABCDEFGH");
-    EXPECT_EQ(options.relay, "");
-    EXPECT_FALSE(options.steps);
-    EXPECT_FALSE(options.watch);
-
-    // A spectator's page names the room by watch=; one page is in one room only.
-    options = WebPageOptions{};
-    ASSERT_TRUE(WebParsePageOptions("#watch=abcd efgh&steps", &options, &error)) << error;
-    EXPECT_EQ(options.room, "ABCDEFGH");
-    EXPECT_TRUE(options.watch);
-    for (const char* fragment : {"#room=ABCDEFGH&watch=ABCDEFGH", "#watch=ABCDEFGH&room=22222222"}) {
-        options = WebPageOptions{};
-        EXPECT_FALSE(WebParsePageOptions(fragment, &options, &error)) << fragment;
-        EXPECT_EQ(error, "a page joins or watches one room only") << fragment;
-    }
-    options = WebPageOptions{};
-    EXPECT_FALSE(WebParsePageOptions("#watch=ABCDEFGO", &options, &error));
-    EXPECT_EQ(error.rfind("bad room code: ", 0), 0u) << error;
-
-    options = WebPageOptions{};
-    ASSERT_TRUE(WebParsePageOptions("#seed=3&steps&relay=127.0.0.1:28001&room=22222222", &options, &error))
-        << error;
-    EXPECT_EQ(options.room, "22222222");
-    EXPECT_EQ(options.relay, "127.0.0.1:28001");
-    EXPECT_TRUE(options.steps);
-    EXPECT_EQ(options.seed, 3u);
-
-    for (const char* fragment : {"#room=ABCDEFG", "#room=ABCDEFGO", "#room="}) {
-        options = WebPageOptions{};
-        EXPECT_FALSE(WebParsePageOptions(fragment, &options, &error)) << fragment;
-        EXPECT_EQ(error.rfind("bad room code: ", 0), 0u) << fragment << ": " << error;
-        EXPECT_EQ(options.room, "") << fragment;
-    }
-    for (const char* fragment : {"#relay=127.0.0.1", "#relay=host:0", "#relay=host:65536", "#relay=:1884"}) {
-        options = WebPageOptions{};
-        EXPECT_FALSE(WebParsePageOptions(fragment, &options, &error)) << fragment;
-        EXPECT_EQ(error.rfind("bad relay: ", 0), 0u) << fragment << ": " << error;
-        EXPECT_EQ(options.relay, "") << fragment;
-    }
+    for (const char* fragment : {"#seed=4294967296", "#seed=", "#seed=-1", "#seed=7x", "#seed=12345678901"})
+        EXPECT_EQ(Options(fragment).rfind("!bad seed", 0), 0u) << fragment;
+    for (const char* fragment : {"#watch=ABCDEFGO", "#room=ABCDEFG", "#room=ABCDEFGO", "#room="})
+        EXPECT_EQ(Options(fragment).rfind("!bad room code: ", 0), 0u) << fragment;
+    for (const char* fragment : {"#relay=127.0.0.1", "#relay=host:0", "#relay=host:65536", "#relay=:1884"})
+        EXPECT_EQ(Options(fragment).rfind("!bad relay: ", 0), 0u) << fragment;
+    EXPECT_EQ(Options("#steps&fast"), "!unknown option \"fast\"");
+    EXPECT_EQ(Options("#replay=&steps"), "!replay= needs the replay's address");
+    // One page is in one room only.
+    EXPECT_EQ(Options("#room=ABCDEFGH&watch=ABCDEFGH"), "!a page joins or watches one room only");
+    EXPECT_EQ(Options("#watch=ABCDEFGH&room=22222222"), "!a page joins or watches one room only");
 }
 
 TEST(WebVideo, CanvasColoursWidenAsTheScreenshotsDo) {

@@ -2,6 +2,8 @@
 // never raced through.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/web/web_pacing.h"
 
 namespace {
@@ -27,16 +29,12 @@ int StepsRun(int rate, int* most) {
 }
 
 TEST(WebPacing, FiftyStepsASecondAtEveryRateOfFrameCalls) {
-    int most = 0;
-    EXPECT_EQ(StepsRun(60, &most), 500);
-    EXPECT_EQ(most, 1);
-    EXPECT_EQ(StepsRun(144, &most), 500);
-    EXPECT_EQ(most, 1);
     // A display slower than the game still has every step, a few a call.
-    EXPECT_EQ(StepsRun(30, &most), 500);
-    EXPECT_EQ(most, 2);
-    EXPECT_EQ(StepsRun(24, &most), 500);
-    EXPECT_EQ(most, 3);
+    for (const auto& [rate, mostAtOnce] : {std::pair{60, 1}, {144, 1}, {30, 2}, {24, 3}}) {
+        int most = 0;
+        EXPECT_EQ(StepsRun(rate, &most), 500) << rate;
+        EXPECT_EQ(most, mostAtOnce) << rate;
+    }
 }
 
 TEST(WebPacing, AStallOwesAFewStepsAtMostAndThePaceGoesOnFromThere) {
