@@ -18,7 +18,7 @@ layers=(
   "net pointer"
   "platform/sdl platform/headless platform/web net/enet net/mqtt"
   "core"
-  "display sound"
+  "display sound settings"
   "landscape"
   "players"
   "projectiles"

@@ -1,0 +1,174 @@
+// The player's settings file: lenient reading, atomic writing.
+#include "settings/settings.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "diag/diag.h"
+#include "net/people_text.h"
+#include "net/relay_address.h"
+
+namespace {
+
+constexpr const char* HEADER = "# Lobshot's settings: key = value, one a line.\n";
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool IsText(std::string_view line) {
+    for (const char c : line)
+        if ((static_cast<unsigned char>(c) < 32 && c != '\t') || c == 127) return false;
+    return true;
+}
+
+bool ParseSwitch(std::string_view value, bool* out) {
+    if (value != "true" && value != "false") return false;
+    *out = value == "true";
+    return true;
+}
+
+bool ParseVolume(std::string_view value, int* out) {
+    if (value.empty() || value.size() > 3) return false;
+    int volume = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9') return false;
+        volume = volume * 10 + (c - '0');
+    }
+    if (volume > 100) return false;
+    *out = volume;
+    return true;
+}
+
+// Takes one setting; empty when it is taken, else why not.
+std::string TakeSetting(std::string_view key, std::string_view value, Settings* settings) {
+    if (key == "fullscreen")
+        return ParseSwitch(value, &settings->fullscreen) ? "" : "fullscreen is true or false";
+    if (key == "mute") return ParseSwitch(value, &settings->mute) ? "" : "mute is true or false";
+    if (key == "volume")
+        return ParseVolume(value, &settings->volume) ? "" : "volume is a number from 0 to 100";
+    if (key == "name") {
+        std::string name = net::CleanPeopleText(value, net::kMaxNameLength);
+        if (name.empty()) return "the name has no letter the game can show";
+        settings->name = std::move(name);
+        return "";
+    }
+    if (key == "relay") {
+        std::string error;
+        if (!net::CheckRelayAddress(std::string(value), "relay", &error)) return error;
+        settings->relay = std::string(value);
+        return "";
+    }
+    return "unknown key \"" + std::string(key) + "\"";
+}
+
+// Takes one line; empty when it is taken or says nothing, else why not.
+std::string TakeLine(std::string_view line, Settings* settings) {
+    if (line.size() > SETTINGS_LONGEST_LINE) return "the line is too long";
+    if (!IsText(line)) return "the line is not text";
+    const std::string_view trimmed = Trimmed(line);
+    if (trimmed.empty() || trimmed[0] == '#') return "";
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return "the line is not key = value";
+    const std::string_view key = Trimmed(trimmed.substr(0, equals));
+    const std::string why = TakeSetting(key, Trimmed(trimmed.substr(equals + 1)), settings);
+    if (why.starts_with("unknown key") && !key.empty()) settings->unknown.emplace_back(trimmed);
+    return why;
+}
+
+void Trace(const std::string& row) {
+    DiagTrace(DIAG_HIGH, "Settings", __LINE__, "Settings", "%s", row.c_str());
+}
+
+// Writes, flushes and syncs the whole text to a new file of that name.
+bool WriteSynced(const std::string& name, const std::string& text) {
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    const bool synced = done == text.size() && (::fsync(fd) == 0 || errno == EINVAL);
+    return ::close(fd) == 0 && synced;
+}
+
+}  // namespace
+
+std::string SettingsPath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') return std::string(config) + "/lobshot/settings";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return std::string(home) + "/.config/lobshot/settings";
+    return "";
+}
+
+Settings SettingsParse(std::string_view text, const std::string& file, std::vector<std::string>* faults) {
+    Settings settings;
+    int number = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        const std::string why = TakeLine(line, &settings);
+        ++number;
+        if (!why.empty()) faults->push_back(file + " line " + std::to_string(number) + ": " + why);
+    }
+    return settings;
+}
+
+Settings SettingsRead(const std::string& path) {
+    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        if (errno != ENOENT && !path.empty()) Trace(path + ": cannot be read: " + std::strerror(errno));
+        return {};
+    }
+    std::string text(SETTINGS_LARGEST_FILE + 1, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    std::vector<std::string> faults;
+    if (text.size() > SETTINGS_LARGEST_FILE) {
+        faults.push_back(path + ": longer than 64 KiB; the rest is not read");
+        text.resize(text.rfind('\n', SETTINGS_LARGEST_FILE) + 1);
+    }
+    Settings settings = SettingsParse(text, path, &faults);
+    for (const std::string& row : faults) Trace(row);
+    return settings;
+}
+
+std::string SettingsText(const Settings& settings) {
+    std::string text = HEADER;
+    text += std::string("fullscreen = ") + (settings.fullscreen ? "true" : "false") + "\n";
+    text += "volume = " + std::to_string(settings.volume) + "\n";
+    text += std::string("mute = ") + (settings.mute ? "true" : "false") + "\n";
+    if (!settings.name.empty()) text += "name = " + settings.name + "\n";
+    if (!settings.relay.empty()) text += "relay = " + settings.relay + "\n";
+    for (const std::string& line : settings.unknown) text += line + "\n";
+    return text;
+}
+
+bool SettingsWrite(const std::string& path, const Settings& settings) {
+    namespace fs = std::filesystem;
+    std::error_code code;
+    if (!path.empty()) fs::create_directories(fs::path(path).parent_path(), code);
+    const std::string partial = path + ".partial";
+    if (path.empty() || code || !WriteSynced(partial, SettingsText(settings)) ||
+        std::rename(partial.c_str(), path.c_str()) != 0) {
+        Trace("the settings were not saved in " + path + ": " + std::strerror(errno));
+        if (!path.empty()) std::remove(partial.c_str());
+        return false;
+    }
+    return true;
+}

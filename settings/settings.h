@@ -1,0 +1,56 @@
+// The player's settings, kept between runs in a small text file: what the native game starts with.
+//
+// The file is $XDG_CONFIG_HOME/lobshot/settings (else $HOME/.config/lobshot/settings), a comment
+// line and then one setting a line:
+//
+//     # Lobshot's settings: key = value, one a line.
+//     fullscreen = true
+//     volume = 70
+//     mute = false
+//     name = Ada
+//     relay = relay.example.org:1883
+//
+// Reading is lenient: a line that makes no sense (an unknown key, a bad value, a line longer than
+// SETTINGS_LONGEST_LINE, bytes that are not text) is reported as one trace row naming the file,
+// the line and the reason, and skipped; the rest still counts. Only the first SETTINGS_LARGEST_FILE
+// bytes are read. A missing file is the defaults, silently. Lines of unknown keys are kept and
+// written back, so that a newer version's settings survive an older one. The game's rules never
+// see any of it: only the native game's start-up and its window and sound do.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr std::size_t SETTINGS_LARGEST_FILE = 64 * 1024;
+constexpr std::size_t SETTINGS_LONGEST_LINE = 256;
+constexpr int SETTINGS_VOLUME_STEP = 10;
+
+struct Settings {
+    bool fullscreen = true;
+    int volume = 100;  // the effects' volume, 0 to 100 per cent
+    bool mute = false;
+    std::string name;   // the person's name online, cleaned (net::CleanPeopleText); empty: none
+    std::string relay;  // ADDRESS:PORT of online rooms' relay; empty: none
+    std::vector<std::string> unknown;  // lines of keys this version does not know, as read
+};
+
+// The settings file's path from the environment; empty when neither XDG_CONFIG_HOME nor HOME is
+// an absolute path.
+std::string SettingsPath();
+
+// Parses the text of a settings file called `file`, appending one row a bad line to *faults
+// ("FILE line N: reason").
+Settings SettingsParse(std::string_view text, const std::string& file, std::vector<std::string>* faults);
+
+// Reads the file (its first SETTINGS_LARGEST_FILE bytes); each fault is one trace row.
+Settings SettingsRead(const std::string& path);
+
+// The file's text for these settings.
+std::string SettingsText(const Settings& settings);
+
+// Writes the settings whole or not at all: to a temporary file in the same folder (made if
+// missing), synced, then renamed over the file. A failure is one trace row and false; the old
+// file is then as it was.
+bool SettingsWrite(const std::string& path, const Settings& settings);
