@@ -62,6 +62,9 @@ constexpr int VK_DELETE = 46;
 constexpr int VK_F1 = 112;
 constexpr int VK_F2 = 113;
 constexpr int VK_F3 = 114;
+constexpr int VK_F7 = 118;
+constexpr int VK_F8 = 119;
+constexpr int VK_F9 = 120;
 constexpr int VK_F12 = 123;
 // A gamepad's X and Y buttons, keys of their own whose meaning depends on the screen.
 constexpr int VK_GAMEPAD_X = 0xC5;

@@ -1,5 +1,5 @@
-// The overlays drawn over play: the help screen, the ready message, the quit prompt and the network
-// game's messages.
+// The overlays drawn over play: the help screen, the ready message, the quit prompt, the network
+// game's messages and the sound's level.
 #include <string>
 #include <vector>
 
@@ -35,6 +35,8 @@ constexpr HelpRow HELP_ROWS[] = {
 
 // The row of the quit prompt's answer.
 constexpr int QUIT_YES_Y = 85;
+// The row of the sound's level, under the network game's bands.
+constexpr int SOUND_LINE_Y = 176;
 
 void Say(HDC dc, int x, int y, const char* text) { GraphxString(dc, x, y, WHITE, 0, true, "%s", text); }
 
@@ -135,6 +137,15 @@ void DrawQuitPrompt(int device, int surface) {
         DrawShadeGrid(dc);
         Say(dc, 107, 60, "Abandon Game?");
         Say(dc, 64, QUIT_YES_Y, "Shift+Y or pad Y for Yes");
+    });
+}
+
+void DrawSoundLine(int device, int surface, const std::string& line) {
+    WithContext(device, surface, [&line](HDC dc) {
+        const int width = static_cast<int>(line.size()) * 8;
+        const int x = (SCREEN_WIDTH - width) / 2;
+        GraphxFillRect(dc, x - 4, SOUND_LINE_Y - 2, x + width + 4, SOUND_LINE_Y + 18, RGB(0, 0, 0));
+        Say(dc, x, SOUND_LINE_Y, line.c_str());
     });
 }
 

@@ -66,6 +66,8 @@ void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
 void DrawReadyMessage(int device, int surface);
 void DrawQuitPrompt(int device, int surface);
+// A short line over the bottom of the picture, centred on a black box: the sound's level.
+void DrawSoundLine(int device, int surface, const std::string& line);
 // The rows [top, bottom) of the quit prompt's "Shift+Y or pad Y for Yes" line.
 void QuitPromptYesRows(int* top, int* bottom);
 

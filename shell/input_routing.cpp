@@ -35,6 +35,7 @@ void Deliver(const InputEvent& input) { ApplyInput(input); }
 }  // namespace
 
 bool RouteInput(const InputEvent& input) {
+    if (ShellTakeSoundKey(input)) return true;
     if (!NetTakeInput(input)) return true;
     if (!ReplayTakeInput(input)) return true;
     return ApplyInput(input);

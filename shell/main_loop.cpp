@@ -150,6 +150,8 @@ void ShellResetForTests() {
     ReplayResetForTests();
     NetResetForTests();
     PointerShowScreen(PointerScreen{});
+    ShellSetSound(ShellSound{});
+    ShellWatchSound(nullptr);
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {

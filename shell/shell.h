@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/input.h"
@@ -36,6 +37,24 @@ bool ApplyInput(const InputEvent& input);
 // In each frame step, after held keys repeat: the computer players' keys of the step reach
 // ApplyInput, worked out by them or, playing back a replay, recorded (replay/session.h).
 void PressComputerKeys();
+
+// The sound's keys (sound_keys.cpp): F7 turns the effects down and F8 up, SHELL_VOLUME_STEP per cent
+// a press, and F9 turns the sound off or on again. RouteInput takes them before anything else, so
+// that they are never sent, recorded nor seen by the game; each press (repeats included) sets the
+// mixer's volume, shows the level over the picture for a moment ("Volume 70%", "Sound off") and
+// tells the change to the watcher, if any. ShellSetSound sets the level at start-up, quietly.
+constexpr int SHELL_VOLUME_STEP = 10;
+struct ShellSound {
+    int volume = 100;  // per cent
+    bool mute = false;
+};
+void ShellSetSound(const ShellSound& sound);
+ShellSound ShellSoundNow();
+void ShellWatchSound(void (*changed)(const ShellSound& sound));
+bool ShellTakeSoundKey(const InputEvent& input);
+// The level's line while it is shown ("" when none), and drawing it over the finished picture.
+std::string ShellSoundLine();
+void ShellDrawSoundLine(int device, int surface);
 
 // With the message queue empty, what the message loop does next: the input due before the next
 // frame step (replay playback's, the network game's) is delivered first, and the loop looks at the

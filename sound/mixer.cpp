@@ -158,6 +158,11 @@ void Mixer::LoseAll() {
     }
 }
 
+void Mixer::SetScale(float scale) {
+    std::lock_guard guard(lock_);
+    scale_ = std::clamp(scale, 0.0f, 1.0f);
+}
+
 void Mixer::Render(std::int16_t* out, int frames) {
     std::lock_guard guard(lock_);
     while (frames > 0) {
@@ -186,7 +191,7 @@ void Mixer::Limit(std::int16_t* out, int frames) {
         std::int32_t peak = 0;
         for (int c = 0; c < channels; ++c) peak = std::max(peak, std::abs(frame[c]));
         envelope_ = std::max(static_cast<float>(peak), envelope_ * release_);
-        const float gain = envelope_ > LIMIT ? LIMIT / envelope_ : 1.0f;
+        const float gain = (envelope_ > LIMIT ? LIMIT / envelope_ : 1.0f) * scale_;
         for (int c = 0; c < channels; ++c) {
             const long value = std::lround(static_cast<float>(frame[c]) * gain);
             out[static_cast<std::size_t>(f) * channels + c] =

@@ -79,6 +79,8 @@ public:
     // report VOICE_LOST until restored and written again. Tests use it to exercise that path.
     void LoseAll();
 
+    // The player's volume: the limited mix is scaled by it, 0 (silent) to 1 (as mixed, the start).
+    void SetScale(float scale);
     // Mixes the next `frames` frames of every playing voice into `out` (device format).
     void Render(std::int16_t* out, int frames);
     // Render in the shape of an AudioSource, with the mixer as the context.
@@ -97,4 +99,5 @@ private:
     std::vector<std::int32_t> sum_;
     float envelope_ = 0;
     float release_ = 0;
+    float scale_ = 1;
 };

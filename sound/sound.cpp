@@ -2,6 +2,8 @@
 // looping and stopping them.
 #include "sound/sound.h"
 
+#include <algorithm>
+
 #include "diag/diag.h"
 #include "platform/audio.h"
 #include "sound/sound_effect.h"
@@ -65,6 +67,7 @@ void SoundInit(HWND) {
         return;
     }
     SoundTable.device = std::make_unique<Mixer>(format);
+    SoundSetVolume(SoundTable.volume);
     if (!AudioStart(&Mixer::RenderSource, SoundTable.device.get())) {
         DiagTrace(DIAG_HIGH, "Sound", __LINE__, "SoundInit",
                   "The sound device would not start: the game runs silent");
@@ -108,8 +111,14 @@ void SoundStop(int number) {
 
 void SoundPause(bool paused) { AudioPause(paused); }
 
+void SoundSetVolume(int percent) {
+    SoundTable.volume = std::clamp(percent, 0, 100);
+    if (SoundTable.device) SoundTable.device->SetScale(static_cast<float>(SoundTable.volume) / 100.0f);
+}
+
 void SoundResetForTests() {
     FreeEffects();
     CloseDevice();
     SoundTable.ready = false;
+    SoundTable.volume = 100;
 }

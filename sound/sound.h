@@ -43,5 +43,9 @@ void SoundStop(int number);
 // made, before SoundInit included; the game's rules never see it.
 void SoundPause(bool paused);
 
+// The effects' volume, 0 (silent) to 100 per cent (the start), scaling the mixer's output. Like
+// SoundPause it holds whenever it is made, before SoundInit included, and the rules never see it.
+void SoundSetVolume(int percent);
+
 // Everything back to before SoundInit: the effects freed and the device closed (tests use this).
 void SoundResetForTests();

@@ -53,6 +53,7 @@ struct SoundState {
     SoundEffect* slots[SOUND_COUNT] = {};
     std::unique_ptr<Mixer> device;
     bool ready = false;
+    int volume = 100;  // SoundSetVolume's, kept for a device opened later
 };
 extern SoundState SoundTable;
 

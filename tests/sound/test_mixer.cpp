@@ -99,6 +99,14 @@ TEST_F(MixerTest, MonoVoicesFillBothSidesOfAStereoDevice) {
     EXPECT_EQ(Render(3, &stereo), (Samples{7, 7, -8, -8, 0, 0}));
 }
 
+TEST_F(MixerTest, ThePlayersVolumeScalesTheMix) {
+    Make({1000, -2000, 3000, 400})->Play(true);
+    mixer.SetScale(0.5f);
+    EXPECT_EQ(Render(2), (Samples{500, -1000}));
+    mixer.SetScale(0);
+    EXPECT_EQ(Render(2), (Samples{0, 0}));
+}
+
 TEST_F(MixerTest, LoudMixesAreLimitedNotWrapped) {
     // Ten full-scale voices at once, of alternating sign: every output keeps its sign and stays
     // near the limit rather than clipping flat or wrapping round.
