@@ -1,5 +1,5 @@
-// Entry point of the game: the command line and the trace switches from the environment, then the
-// program, and the run's replay saved when it ends.
+// Entry point of the game: the player's settings, the command line and the trace switches from the
+// environment, then the program, and the run's replay saved when it ends.
 #include <pwd.h>
 #include <unistd.h>
 
@@ -23,6 +23,7 @@
 #include "replay/journal.h"
 #include "replay/session.h"
 #include "replay/store.h"
+#include "settings/settings.h"
 #include "shell/shell.h"
 
 namespace {
@@ -31,10 +32,11 @@ constexpr const char* USAGE =
     "usage: lobshot [--help | --version | --seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
     "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay "
     "ADDRESS:PORT]]\n"
-    "               [--name NAME]\n"
-    "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
-    "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883. A hosted room is also\n"
-    "shown as a link to the game's web page at --page, else LOBSHOT_PAGE, if given.\n";
+    "               [--name NAME] [--windowed | --fullscreen] [--mute] [--nosound]\n"
+    "An online room's relay is --relay, else LOBSHOT_RELAY, else the settings' relay,\n"
+    "else the one line of $XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883. A\n"
+    "hosted room is also shown as a link to the game's web page at --page, else\n"
+    "LOBSHOT_PAGE, if given.\n";
 
 #ifndef LOBSHOT_VERSION
 #error "LOBSHOT_VERSION must name the game's version"
@@ -55,13 +57,20 @@ constexpr const char* HELP =
     "  --relay ADDRESS:PORT  the relay (MQTT broker) of --online and --watch\n"
     "  --page URL            the game's web page, for a link to a hosted room\n"
     "  --name NAME           your name in network games (16 characters at most;\n"
-    "                          by default the first word of your account's full name)\n"
+    "                          by default the settings' name, else the first word of\n"
+    "                          your account's full name)\n"
+    "  --windowed            play in a window this time\n"
+    "  --fullscreen          play full screen this time\n"
+    "  --mute                start with the sound off (F9 turns it on)\n"
+    "  --nosound             play without sound this time\n"
     "      --help            display this help and exit\n"
     "      --version         output version information and exit\n"
     "\n"
     "Each option is taken once: one given twice is refused.\n"
-    "An online room's relay is --relay, else LOBSHOT_RELAY, else the one line of\n"
-    "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883.\n"
+    "An online room's relay is --relay, else LOBSHOT_RELAY, else the settings' relay,\n"
+    "else the one line of $XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883.\n"
+    "Full screen, the volume (F7, F8; F9 for off), your name and the relay are kept\n"
+    "in $XDG_CONFIG_HOME/lobshot/settings; the options above change only this run.\n"
     "Replays are kept in $XDG_DATA_HOME/lobshot/replays; trace rows go to standard output.\n"
     "\n"
     "Exit status: 0 after a normal run, 1 when the game cannot start, 2 for a bad command\n"
@@ -119,15 +128,47 @@ int BadCommandLine(const char* format, const char* value) {
 }
 
 bool IsOption(const char* arg) {
-    for (const char* name :
-         {"--host", "--join", "--watch", "--online", "--relay", "--page", "--replay", "--seed", "--name"})
+    for (const char* name : {"--host", "--join", "--watch", "--online", "--relay", "--page", "--replay",
+                             "--seed", "--name", "--windowed", "--fullscreen", "--mute", "--nosound"})
         if (std::strcmp(arg, name) == 0) return true;
     return false;
 }
 
+// The player's settings as read at start-up. Switching the window or the sound in play changes
+// them and writes them back; this run's command line never does.
+Settings TheSettings;
+
+void SaveSettings() {
+    const std::string path = SettingsPath();
+    if (!path.empty()) SettingsWrite(path, TheSettings);
+}
+
+void FullscreenSwitched(bool fullscreen) {
+    TheSettings.fullscreen = fullscreen;
+    SaveSettings();
+}
+
+void SoundChanged(const ShellSound& sound) {
+    TheSettings.volume = sound.volume;
+    TheSettings.mute = sound.mute;
+    SaveSettings();
+}
+
+// Starts the window and the sound as the settings and this run's overrides say, and keeps what the
+// player switches in play.
+void ApplySettings(const SettingsOverrides& overrides) {
+    const Settings run = SettingsForRun(TheSettings, overrides);
+    SdlStartFullscreen(run.fullscreen);
+    if (overrides.nosound) SdlStartWithoutSound();
+    ShellSetSound({run.volume, run.mute});
+    SdlWatchFullscreen(&FullscreenSwitched);
+    ShellWatchSound(&SoundChanged);
+}
+
 // Takes up the options; 0 when they are all good, else the exit status. A replay's file name goes
 // to *replayFile.
-int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoice* network) {
+int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoice* network,
+                    SettingsOverrides* overrides) {
     bool seedGiven = false;
     std::set<std::string> given;
     for (int i = 1; i < argc; ++i) {
@@ -186,10 +227,12 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             if (!SdlParseSeed(argv[++i], &seed))
                 return BadCommandLine("bad seed \"%s\" (a number from 0 to 4294967295)", argv[i]);
             ShellStartWithSeed(seed);
-        } else {
+        } else if (!SettingsTakeOption(arg, overrides)) {
             return BadCommandLine("unknown option \"%s\"", arg);
         }
     }
+    if (overrides->windowed && overrides->fullscreen)
+        return BadCommandLine("%s", "a run is either --windowed or --fullscreen");
     if (seedGiven && !replayFile->empty()) return BadCommandLine("%s brings its own seed", "--replay");
     if (network->host && !network->joinHost.empty())
         return BadCommandLine("%s", "a machine either hosts or joins a network game, not both");
@@ -258,8 +301,12 @@ bool FindPage(const NetworkChoice& network, std::string* page, std::string* erro
 // output too, and the page's link to it when there is a page.
 int StartOnline(const NetworkChoice& network) {
     std::string relay, page, code = network.roomCode, error;
-    if (!net::FindRelay(net::RelaySourcesOfProcess(network.relayOption), &relay, &error))
-        return BadCommandLine("%s", error.c_str());
+    // The settings' relay comes after --relay and LOBSHOT_RELAY, before the older one-line file.
+    net::RelaySources sources = net::RelaySourcesOfProcess(network.relayOption);
+    if (sources.option == nullptr && (sources.environment == nullptr || sources.environment[0] == '\0') &&
+        !TheSettings.relay.empty())
+        sources.option = TheSettings.relay.c_str();
+    if (!net::FindRelay(sources, &relay, &error)) return BadCommandLine("%s", error.c_str());
     if (code.empty() && !FindPage(network, &page, &error)) return BadCommandLine("%s", error.c_str());
     const bool hosting = code.empty();
     const NetRole role = hosting ? NetRole::Host : network.watch ? NetRole::Watch : NetRole::Join;
@@ -321,7 +368,9 @@ int OpenNetwork(const NetworkChoice& network) {
 int StartNetwork(const NetworkChoice& network) {
     const int status = OpenNetwork(network);
     if (status == 0 && NetRoleNow() != NetRole::Local)
-        NetSetName(network.name.empty() ? AccountName() : network.name);
+        NetSetName(!network.name.empty()       ? network.name
+                   : !TheSettings.name.empty() ? TheSettings.name
+                                               : AccountName());
     return status;
 }
 
@@ -333,8 +382,11 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::string replayFile;
     NetworkChoice network;
+    SettingsOverrides overrides;
     if (int status = AnswerHelpOrVersion(argc, argv); status >= 0) return status;
-    if (int status = ReadCommandLine(argc, argv, &replayFile, &network)) return status;
+    if (int status = ReadCommandLine(argc, argv, &replayFile, &network, &overrides)) return status;
+    TheSettings = SettingsRead(SettingsPath());
+    ApplySettings(overrides);
     if (int status = StartNetwork(network)) return status;
     if (!replayFile.empty())
         if (int status = LoadReplay(replayFile)) return status;

@@ -106,6 +106,23 @@ bool WriteSynced(const std::string& name, const std::string& text) {
 
 }  // namespace
 
+bool SettingsTakeOption(const char* arg, SettingsOverrides* overrides) {
+    const std::string_view option = arg;
+    bool* flag = option == "--windowed"     ? &overrides->windowed
+                 : option == "--fullscreen" ? &overrides->fullscreen
+                 : option == "--mute"       ? &overrides->mute
+                 : option == "--nosound"    ? &overrides->nosound
+                                            : nullptr;
+    if (flag) *flag = true;
+    return flag != nullptr;
+}
+
+Settings SettingsForRun(Settings settings, const SettingsOverrides& overrides) {
+    if (overrides.windowed || overrides.fullscreen) settings.fullscreen = overrides.fullscreen;
+    settings.mute = settings.mute || overrides.mute;
+    return settings;
+}
+
 std::string SettingsPath() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/') return std::string(config) + "/lobshot/settings";

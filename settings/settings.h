@@ -36,6 +36,21 @@ struct Settings {
     std::vector<std::string> unknown;  // lines of keys this version does not know, as read
 };
 
+// What this run's command line says over the settings: --windowed, --fullscreen, --mute and
+// --nosound (no sound device at all), each false when not given. The file keeps what it holds.
+struct SettingsOverrides {
+    bool windowed = false;
+    bool fullscreen = false;
+    bool mute = false;
+    bool nosound = false;
+};
+
+// Takes arg when it is one of the overrides' options; false for any other.
+bool SettingsTakeOption(const char* arg, SettingsOverrides* overrides);
+
+// The settings this run goes by: those read, with the overrides given.
+Settings SettingsForRun(Settings settings, const SettingsOverrides& overrides);
+
 // The settings file's path from the environment; empty when neither XDG_CONFIG_HOME nor HOME is
 // an absolute path.
 std::string SettingsPath();

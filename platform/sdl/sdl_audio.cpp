@@ -8,6 +8,7 @@
 
 #include "platform/audio.h"
 #include "platform/common/audio_recovery.h"
+#include "platform/sdl/sdl_platform.h"
 
 namespace {
 
@@ -16,6 +17,9 @@ namespace {
 // frames (23 ms) keeps a sound's start close to the frame that asked for it.
 constexpr int RATE = 22050;
 constexpr int CHANNELS = 1;
+
+// False when the player asked for a run without sound (--nosound): no device is opened.
+bool SoundWanted = true;
 constexpr int BUFFER_FRAMES = 512;
 
 // The device's state from AudioOpen to AudioClose. `device` is 0 while the device is gone; the
@@ -93,8 +97,10 @@ void SdlAudioPoll() {
     ApplyPause();
 }
 
+void SdlStartWithoutSound() { SoundWanted = false; }
+
 bool AudioOpen(AudioFormat* format) {
-    if (Audio.open) return false;
+    if (Audio.open || !SoundWanted) return false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     if (IsDummyDriver()) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -27,6 +27,7 @@
 
 #include "diag/diag.h"
 #include "platform/sdl/sdl_icon.h"
+#include "platform/sdl/sdl_platform.h"
 #include "platform/sdl/sdl_scaler.h"
 #include "platform/win.h"
 
@@ -34,6 +35,10 @@ namespace {
 
 constexpr int WINDOW_WIDTH = 960;
 constexpr int WINDOW_HEIGHT = 720;
+
+// The player's choice of how the window starts, and who hears of a switch.
+bool StartFullscreen = true;
+void (*FullscreenSwitched)(bool fullscreen) = nullptr;
 
 struct Video {
     SDL_Window* window = nullptr;
@@ -435,7 +440,7 @@ void SdlVideoDesktopSize(int* width, int* height) {
 bool SdlVideoOpen(const char* title) {
     if (!SdlVideoInit()) return false;
     const char* windowed = std::getenv("LOBSHOT_WINDOWED");
-    TheVideo.fullscreen = !(windowed && std::strcmp(windowed, "1") == 0);
+    TheVideo.fullscreen = StartFullscreen && !(windowed && std::strcmp(windowed, "1") == 0);
     // The window starts plain, so that the title appears at once: full screen starts as a window
     // already covering the desktop and becomes full screen after the first frame, because the
     // full-screen request and a resizable frame each wait for the window manager.
@@ -550,9 +555,14 @@ void ApplyPendingToggle() {
         SDL_SetWindowPosition(TheVideo.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
     TheVideo.wholeWindow = true;
+    if (FullscreenSwitched) FullscreenSwitched(TheVideo.fullscreen);
 }
 
 }  // namespace
+
+void SdlStartFullscreen(bool fullscreen) { StartFullscreen = fullscreen; }
+
+void SdlWatchFullscreen(void (*switched)(bool fullscreen)) { FullscreenSwitched = switched; }
 
 void SdlVideoRefresh() {
     TheVideo.wholeWindow = true;

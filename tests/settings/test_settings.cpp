@@ -94,4 +94,27 @@ TEST(Settings, WrittenSettingsReadBackAndAFailedWriteLeavesTheOldFile) {
     EXPECT_NE(std::string::npos, trace.Text().find("not saved in " + path)) << trace.Text();
 }
 
+TEST(Settings, TheCommandLineOverridesThisRunOnly) {
+    struct Row {
+        std::vector<const char*> args;
+        bool fullscreen, mute;
+    };
+    const Settings saved = Make(false, 60, false, "Ada", "");
+    const Row rows[] = {{{}, false, false},
+                        {{"--fullscreen"}, true, false},
+                        {{"--windowed", "--mute"}, false, true},
+                        {{"--nosound"}, false, false}};
+    for (const Row& row : rows) {
+        SettingsOverrides overrides;
+        for (const char* arg : row.args) EXPECT_TRUE(SettingsTakeOption(arg, &overrides)) << arg;
+        const Settings run = SettingsForRun(saved, overrides);
+        EXPECT_EQ(row.fullscreen, run.fullscreen) << row.args.size();
+        EXPECT_EQ(row.mute, run.mute) << row.args.size();
+        EXPECT_EQ(60, run.volume);
+    }
+    SettingsOverrides overrides;
+    EXPECT_FALSE(SettingsTakeOption("--name", &overrides));
+    EXPECT_TRUE(SettingsTakeOption("--nosound", &overrides) && overrides.nosound);
+}
+
 }  // namespace
