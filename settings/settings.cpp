@@ -158,7 +158,9 @@ Settings SettingsRead(const std::string& path) {
     std::vector<std::string> faults;
     if (text.size() > SETTINGS_LARGEST_FILE) {
         faults.push_back(path + ": longer than 64 KiB; the rest is not read");
-        text.resize(text.rfind('\n', SETTINGS_LARGEST_FILE) + 1);
+        // Only whole lines count: the text ends after the last line ending read (none: nothing).
+        const std::size_t lastEnd = text.rfind('\n', SETTINGS_LARGEST_FILE);
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
     Settings settings = SettingsParse(text, path, &faults);
     for (const std::string& row : faults) Trace(row);
