@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/files.h"
 #include "diag/diag.h"
 #include "netplay/guest.h"
 #include "netplay/host.h"
@@ -64,7 +65,7 @@ void WriteDesyncReport(std::uint32_t frame, std::uint64_t ours, std::uint64_t th
     std::string error;
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
-    if (!ReplayWriteFileAtomically(directory + name, text, &error))
+    if (!WriteFileAtomically(directory + name, text, &error))
         DiagTrace(DIAG_ERROR, "net", __LINE__, "WriteDesyncReport", "Not written: %s", error.c_str());
 }
 

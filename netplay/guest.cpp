@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "core/files.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "netplay/chat.h"
@@ -152,7 +153,7 @@ void KeepToken(std::uint64_t token) {
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
     std::string error;
-    if (!ReplayWriteFileAtomically(file, std::to_string(token) + "\n", &error))
+    if (!WriteFileAtomically(file, std::to_string(token) + "\n", &error))
         DiagTrace(DIAG_ERROR, "net", __LINE__, "KeepToken", "Not kept: %s", error.c_str());
 }
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/files.h"
 #include "diag/diag.h"
 #include "replay/replay.h"
 #include "replay/session.h"
@@ -166,8 +167,8 @@ std::string KeepOne(const std::string& partial, int fd) {
     // A whole replay only lacked its rename; one cut short is written anew, ending in its cut line.
     const std::string kept = KeptName(stem, replay.cutShort ? "-cut-short" : "", partial);
     const bool done = replay.cutShort
-                          ? ReplayWriteFileAtomically(kept, FormatReplay(replay), &why)
-                          : std::rename(partial.c_str(), kept.c_str()) == 0 && ReplaySyncFolder(kept, &why);
+                          ? WriteFileAtomically(kept, FormatReplay(replay), &why)
+                          : std::rename(partial.c_str(), kept.c_str()) == 0 && SyncFolder(kept, &why);
     if (!done) {
         if (why.empty()) why = std::strerror(errno);
         DiagTrace(DIAG_ERROR, "replay", __LINE__, "ReplayKeepCutShort",
@@ -235,7 +236,7 @@ bool ReplayJournalFinish(std::string* saved, std::string* error) {
     }
     *saved = TheJournal.path;
     ReplayJournalResetForTests();
-    return ReplaySyncFolder(*saved, error);
+    return SyncFolder(*saved, error);
 }
 
 void ReplayJournalAbandon() {

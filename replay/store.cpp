@@ -1,5 +1,7 @@
-// Replay files on disk: whole reads, atomic writes and the folder of the newest replays.
+// Replay files on disk: whole reads, writes and the folder of the newest replays.
 #include "replay/store.h"
+
+#include "core/files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -28,43 +30,6 @@ constexpr auto STALE_PARTIAL_AGE = std::chrono::minutes(10);
 bool Failed(std::string* error, const std::string& what) {
     *error = what + ": " + std::strerror(errno);
     return false;
-}
-
-// Writes, flushes and syncs the whole text to a new file of that name.
-bool WriteSynced(const std::string& name, const std::string& text, std::string* error) {
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return Failed(error, "cannot make " + name);
-    ::flock(fd, LOCK_EX | LOCK_NB);  // the next start leaves a file being written alone
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            Failed(error, "cannot write " + name);
-            ::close(fd);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        Failed(error, "cannot write " + name);
-        ::close(fd);
-        return false;
-    }
-    if (::close(fd) != 0) return Failed(error, "cannot write " + name);
-    return true;
-}
-
-// Folders whose file system cannot sync them (EINVAL) are taken as synced.
-bool SyncFolderOf(const std::string& path, std::string* error) {
-    const fs::path parent = fs::path(path).parent_path();
-    const std::string folder = parent.empty() ? "." : parent.string();
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return Failed(error, "cannot sync the folder " + folder);
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    if (!synced) Failed(error, "cannot sync the folder " + folder);
-    ::close(fd);
-    return synced;
 }
 
 std::string FreshNameIn(const std::string& directory, std::uint32_t seed) {
@@ -114,8 +79,6 @@ std::string ReplayFreshName(const std::string& directory, std::uint32_t seed) {
     return FreshNameIn(directory, seed);
 }
 
-bool ReplaySyncFolder(const std::string& path, std::string* error) { return SyncFolderOf(path, error); }
-
 bool ReplayFileInUse(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -154,24 +117,6 @@ bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* 
     return true;
 }
 
-bool ReplayWriteFileAtomically(const std::string& path, const std::string& text, std::string* error) {
-    if (path.empty()) {
-        *error = "no file name";
-        return false;
-    }
-    const std::string partial = path + PARTIAL;
-    if (!WriteSynced(partial, text, error)) {
-        std::remove(partial.c_str());
-        return false;
-    }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        Failed(error, "cannot rename " + partial + " to " + path);
-        std::remove(partial.c_str());
-        return false;
-    }
-    return SyncFolderOf(path, error);
-}
-
 std::string GameDataDirectory() {
     const char* data = std::getenv("XDG_DATA_HOME");
     if (data && data[0] == '/') return std::string(data) + "/lobshot";
@@ -198,7 +143,7 @@ bool ReplaySaveInDirectory(const std::string& directory, const ReplayRecord& rep
         return false;
     }
     *saved = FreshNameIn(directory, replay.seed);
-    if (!ReplayWriteFileAtomically(*saved, FormatReplay(replay), error)) return false;
+    if (!WriteFileAtomically(*saved, FormatReplay(replay), error)) return false;
     ReplayPrune(directory, keep);
     return true;
 }

@@ -1,5 +1,5 @@
-// Replay files on disk: reading one whole, writing one atomically, and the game's folder of the
-// newest replays.
+// Replay files on disk: reading one whole, saving one (written whole, core/files.h), and the game's folder of
+// the newest replays.
 #pragma once
 
 #include <cstddef>
@@ -12,19 +12,9 @@
 // cannot be read, is longer than LARGEST_REPLAY_FILE or is not a whole replay of this game.
 bool ReplayReadFile(const std::string& path, ReplayRecord* replay, std::string* error);
 
-// Writes text to path whole or not at all: it goes to a temporary file beside path, is flushed to
-// the disk and only then renamed over path, so neither a failed write nor a crash leaves a partial
-// file under the name (at worst a temporary one ending in ".partial"). The folder is then synced
-// too, so the new name survives a crash. False with the reason when it fails; the temporary file
-// is then removed (when only the folder's sync failed, the file is in place under its name).
-bool ReplayWriteFileAtomically(const std::string& path, const std::string& text, std::string* error);
-
 // A name in the folder for a replay of that seed, of the UTC time now, ending ".lobshot-replay",
 // that no file there has yet (nor a ".partial" one).
 std::string ReplayFreshName(const std::string& directory, std::uint32_t seed);
-
-// Syncs the folder holding path, so that a rename in it survives a crash; false with the reason.
-bool ReplaySyncFolder(const std::string& path, std::string* error);
 
 // Whether another open file holds the lock a replay being written takes (flock, exclusive): the
 // partial file of a game still running. The lock goes with the process, however it ends.

@@ -1,9 +1,6 @@
 // The player's settings file: lenient reading, atomic writing.
 #include "settings/settings.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/files.h"
 #include "diag/diag.h"
 #include "net/people_text.h"
 #include "net/relay_address.h"
@@ -89,21 +87,6 @@ void Trace(const std::string& row) {
     DiagTrace(DIAG_HIGH, "Settings", __LINE__, "Settings", "%s", row.c_str());
 }
 
-// Writes, flushes and syncs the whole text to a new file of that name.
-bool WriteSynced(const std::string& name, const std::string& text) {
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    const bool synced = done == text.size() && (::fsync(fd) == 0 || errno == EINVAL);
-    return ::close(fd) == 0 && synced;
-}
-
 }  // namespace
 
 bool SettingsTakeOption(const char* arg, SettingsOverrides* overrides) {
@@ -179,14 +162,11 @@ std::string SettingsText(const Settings& settings) {
 }
 
 bool SettingsWrite(const std::string& path, const Settings& settings) {
-    namespace fs = std::filesystem;
     std::error_code code;
-    if (!path.empty()) fs::create_directories(fs::path(path).parent_path(), code);
-    const std::string partial = path + ".partial";
-    if (path.empty() || code || !WriteSynced(partial, SettingsText(settings)) ||
-        std::rename(partial.c_str(), path.c_str()) != 0) {
-        Trace("the settings were not saved in " + path + ": " + std::strerror(errno));
-        if (!path.empty()) std::remove(partial.c_str());
+    if (!path.empty()) std::filesystem::create_directories(std::filesystem::path(path).parent_path(), code);
+    std::string error = code ? path + ": " + code.message() : "";
+    if (code || !WriteFileAtomically(path, SettingsText(settings), &error)) {
+        Trace("the settings were not saved in " + path + ": " + error);
         return false;
     }
     return true;

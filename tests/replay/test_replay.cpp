@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files.h"
 #include "replay/replay.h"
 #include "replay/store.h"
 #include "tests/support/temp_folder.h"
@@ -387,19 +388,19 @@ TEST_F(ReplayFolder, SavingMakesTheFolderNamesEachRunApartSyncsAndPrunes) {
 TEST_F(ReplayFolder, WritesAreAtomic) {
     const std::string path = Path("run.lobshot-replay");
     std::string error;
-    ASSERT_TRUE(ReplayWriteFileAtomically(path, "old\n", &error)) << error;
-    ASSERT_TRUE(ReplayWriteFileAtomically(path, SampleText(), &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(path, "old\n", &error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(path, SampleText(), &error)) << error;
     EXPECT_EQ(TempFolder::Read(path), SampleText());
     EXPECT_FALSE(fs::exists(path + ".partial"));
 
     // The temporary cannot be made: nothing changes.
-    EXPECT_FALSE(ReplayWriteFileAtomically(Path("missing/run.lobshot-replay"), SampleText(), &error));
+    EXPECT_FALSE(WriteFileAtomically(Path("missing/run.lobshot-replay"), SampleText(), &error));
     EXPECT_NE(error.find("cannot make"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("missing")));
 
     // The rename fails (the name is a folder holding a file): the temporary goes, the folder stays.
     fs::create_directories(Path("taken/inside"));
-    EXPECT_FALSE(ReplayWriteFileAtomically(Path("taken"), SampleText(), &error));
+    EXPECT_FALSE(WriteFileAtomically(Path("taken"), SampleText(), &error));
     EXPECT_NE(error.find("cannot rename"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("taken.partial")));
     EXPECT_TRUE(fs::is_directory(Path("taken/inside")));
