@@ -26,6 +26,7 @@ layers=(
   "computer"
   "replay"
   "netplay"
+  "online"
   "shell"
   "snapshot"
   "runner"
