@@ -45,7 +45,7 @@ std::vector<std::string> ShellRoomCardLines(const NetWayIn& way, const OnlineRoo
     } else {
         lines.push_back("The host: " + way.where);
     }
-    lines.push_back("F4, pad L3 or a tap hides this");
+    lines.push_back("F4, pad L3 or the same tap hides this");
     return lines;
 }
 

@@ -148,7 +148,7 @@ TEST_F(WaitingRoomTest, TheRoomCardGivesTheWayInAndItsKeyStaysOnThisMachine) {
     for (const ReplayEvent& e : ReplayRecorded().events)
         EXPECT_NE(e.value, static_cast<std::uint32_t>(VK_F4));
 
-    const std::string hide = "F4, pad L3 or a tap hides this";
+    const std::string hide = "F4, pad L3 or the same tap hides this";
     const OnlineRoom started{"ABCDEFGH", "https://a.b/#room=ABCDEFGH", "https://a.b/#watch=ABCDEFGH"};
     const struct {
         NetWayIn way;
