@@ -99,7 +99,8 @@ void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
 // taken; its keys, quiet frames and hashes count for nothing, and it is not dropped for them: they
 // reach no one.
 void WatcherReceived(net::PeerId peer, const net::Message& message) {
-    if (const auto* ping = std::get_if<net::Ping>(&message)) return PingAnswered(peer, *ping);
+    if (const auto* ping = std::get_if<net::Ping>(&message); ping && ping->answer)
+        return PingAnswered(peer, *ping);
     if (const auto* chat = std::get_if<net::SpectatorChat>(&message))
         return HostTakeSpectatorChat(peer, TheSpectators.watchers[peer].name, *chat);
     if (!std::holds_alternative<net::Goodbye>(message)) return;
