@@ -10,6 +10,7 @@
 #include "netplay/lockstep.h"
 #include "online/online_start.h"
 #include "players/player_collection.h"
+#include "pointer/pointer_screen.h"
 #include "replay/session.h"
 #include "shell/shell.h"
 #include "tests/support/netplay_peers.h"
@@ -134,17 +135,33 @@ void WaitingRoomTest::SpectatorsChat(bool heard) {
 TEST_F(WaitingRoomTest, SpectatorsChatAmongThemselvesAtFirst) { SpectatorsChat(false); }
 TEST_F(WaitingRoomTest, SpectatorsChatToThePlayersOnceTheHostLetsThem) { SpectatorsChat(true); }
 
-// F4 in a network game shows and hides the room card and never reaches the game nor its replay; its
-// lines give the way in for each kind of game: an online room's code with the links its starter
-// gave or the page's, a spectator's watch code, a host's addresses, a guest's host.
+// F4 in a network game shows and hides the room card and never reaches the game nor its replay; in
+// a match the menu bar's far right is F4 too. The card's lines give the way in for each kind of game:
+// an online room's code with the links its starter gave or the page's, a spectator's watch code, a
+// host's addresses, a guest's host.
 TEST_F(WaitingRoomTest, TheRoomCardGivesTheWayInAndItsKeyStaysOnThisMachine) {
+    const std::vector<std::vector<int>> keys = {
+        {VK_F4},
+        {},
+        {VK_F4},
+        {},
+        {VK_RETURN},
+        {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+        {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+        {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}};
     std::vector<bool> shown;
-    RunHost(9, 30, [&shown](int tick) {
-        if (tick == 5 || tick == 15) PressKey(VK_F4);
-        if (tick == 10 || tick == 20) shown.push_back(ShellRoomCardShown());
+    RunHost(9, 100, [&](int tick) {
+        if (tick % 10 == 5 && tick / 10 < static_cast<int>(keys.size()))
+            for (int key : keys[static_cast<std::size_t>(tick / 10)]) PressKey(key);
+        if (tick == 10 || tick == 30) shown.push_back(ShellRoomCardShown());
         return true;
     });
     EXPECT_EQ(shown, (std::vector<bool>{true, false}));
+    ASSERT_EQ(CurrentMode, Aiming);
+    const PointerScreen& screen = PointerScreenShown();
+    ASSERT_EQ(screen.barZoneCount, 6);
+    EXPECT_EQ(screen.barZones[5].key, VK_F4);
+    EXPECT_EQ(screen.barZones[4].right, screen.barZones[5].left) << "the weapon's box keeps the rest";
     for (const ReplayEvent& e : ReplayRecorded().events)
         EXPECT_NE(e.value, static_cast<std::uint32_t>(VK_F4));
 
