@@ -29,7 +29,7 @@ struct Room {
     net::MachineKind own = net::MachineKind::Game;
     std::array<net::MachineKind, MAX_MACHINES> kinds{};  // host: what each machine runs
     std::map<net::PeerId, Measure> pings;                // host: by connection
-    std::uint32_t nextPing = 0;  // the number of the round's ping
+    std::uint32_t nextPing = 0;                          // the number of the round's ping
     std::int64_t lastRound = -1;
     std::int64_t lastSaid = -1;
     net::People said;   // host: the list last passed on
