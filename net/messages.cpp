@@ -3,6 +3,7 @@
 
 #include <type_traits>
 
+#include "net/room_code.h"
 #include "net/transport.h"
 
 namespace net {
@@ -80,8 +81,11 @@ bool CheckPeopleText(const std::string& text, std::size_t least, std::size_t mos
 }
 
 bool Check(const Hello& m, std::string* error) {
-    if (m.protocol != kProtocolNumber && !m.name.empty())
-        return Fail(error, "a hello of another protocol has a name");
+    if (m.protocol != kProtocolNumber && !(m.name.empty() && m.code.empty()))
+        return Fail(error, "a hello of another protocol has a name or a code");
+    std::string code, ignored;
+    if (!m.code.empty() && !(ParseRoomCode(m.code, &code, &ignored) && code == m.code))
+        return Fail(error, "the join code is not a code");
     return CheckText(m.version, 1, kMaxVersionLength, "the version", error) &&
            CheckPeopleText(m.name, 0, kMaxNameLength, "the name", error);
 }
@@ -188,7 +192,9 @@ void Write(Writer& w, const Hello& m) {
     w.Text(m.version);
     w.U64(m.token);
     w.U8(m.watch ? 1 : 0);
-    if (m.protocol == kProtocolNumber) w.Text(m.name);
+    if (m.protocol != kProtocolNumber) return;
+    w.Text(m.name);
+    w.Text(m.code);
 }
 void Write(Writer& w, const Names& m) {
     w.U8(static_cast<std::uint8_t>(m.names.size()));
@@ -338,7 +344,9 @@ void Read(Reader& r, Hello& m) {
     m.token = r.U64();
     m.watch = r.Flag();
     // A hello of another protocol ends where older ones do, so that the answer can name both versions.
-    if (m.protocol == kProtocolNumber) m.name = r.Text();
+    if (m.protocol != kProtocolNumber) return;
+    m.name = r.Text();
+    m.code = r.Text();
 }
 // At most 255 names of at most 255 characters: the count is checked once read.
 void Read(Reader& r, Names& m) {

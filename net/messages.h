@@ -14,7 +14,7 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 6;
+constexpr std::uint16_t kProtocolNumber = 7;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -46,13 +46,15 @@ struct FrameInput {
 // A joining machine's first words. A machine that was in this host's game before offers the token
 // the host gave it then, so that it gets its number (and its people's seats) back; 0 offers none.
 // A spectator asks to watch: it follows the game and plays no seat; it offers no token. The name is
-// its person's, clean (people_text.h); empty when none was given.
+// its person's, clean (people_text.h); empty when none was given. A host that asks for a join code
+// takes only machines and spectators that give it (net/room_code.h's form).
 struct Hello {
     std::uint16_t protocol = kProtocolNumber;
     std::string version;  // the game's version, 1 to kMaxVersionLength characters
     std::uint64_t token = 0;
     bool watch = false;
     std::string name{};  // 0 to kMaxNameLength characters; none in a hello of another protocol
+    std::string code{};  // "" or kRoomCodeLength characters of kCodeAlphabet; as name
     bool operator==(const Hello&) const = default;
 };
 

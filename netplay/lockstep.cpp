@@ -114,6 +114,8 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
 
 void NetSetRoomPage(const std::string& page) { SetRoomPage(page); }
 
+void NetSetJoinCode(const std::string& code) { TheLink.joinCode = code; }
+
 void NetSetName(const std::string& name) { TheLink.name = net::CleanPeopleText(name, net::kMaxNameLength); }
 
 void NetSay(const std::string& text) { Say(text); }

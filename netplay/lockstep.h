@@ -70,6 +70,10 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
 // After NetConfigure, for a host's online room: the address of the page (without a fragment) whose
 // link PAGE#room=CODE opens the room in a browser; the host shows it after the code.
 void NetSetRoomPage(const std::string& page);
+// After NetConfigure, for a local network game: the join code (net/room_code.h's form) a host asks
+// of every machine and spectator, showing it beside its port while others may join, or the one a
+// guest gives. None (the default): anyone who finds the host may join, as ever.
+void NetSetJoinCode(const std::string& code);
 // After NetConfigure: this machine's person's name, cleaned (net/people_text.h) and cut to 16
 // characters; none (the default) leaves the machine called as ever ("the host", "Guest 2").
 void NetSetName(const std::string& name);

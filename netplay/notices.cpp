@@ -157,10 +157,11 @@ NetworkMessages Messages() {
         messages.away = owner > 0 && StreamOf(owner).away;
     }
     if (NoticeShown()) messages.notice = TheNotices.notice;
-    // A host's room code stays up while others may still be joining, so that it can be read out.
-    else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&
+    // A host's room code or join code stays up while others may still be joining, so that it can
+    // be read out.
+    else if (TheLink.role == NetRole::Host && (!TheLink.room.empty() || !TheLink.joinCode.empty()) &&
              (CurrentMode == Title || CurrentMode == PlayerChoice))
-        messages.notice = RoomNotice();
+        messages.notice = TheLink.room.empty() ? JoinCodeNotice() : RoomNotice();
     return messages;
 }
 
@@ -180,6 +181,10 @@ void ResetNotices() { TheNotices = Notices{}; }
 std::string RoomNotice() {
     const std::string code = "Room code: " + TheLink.room;
     return TheNotices.roomPage.empty() ? code : code + " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
+}
+
+std::string JoinCodeNotice() {
+    return "Hosting on port " + std::to_string(TheLink.transport->Port()) + ", join code " + TheLink.joinCode;
 }
 
 void SetRoomPage(const std::string& page) { TheNotices.roomPage = page; }

@@ -28,6 +28,8 @@ void ResetNotices();
 // A host's online room as it is shown: "Room code: CODE", and after it the link that opens the room
 // in the page, when the page's address is known (SetRoomPage, kept until ResetNotices).
 std::string RoomNotice();
+// A local host's join code as it shows it: its port and the code its joiners give.
+std::string JoinCodeNotice();
 void SetRoomPage(const std::string& page);
 
 }  // namespace netplay

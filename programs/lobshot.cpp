@@ -29,7 +29,8 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: lobshot [--help | --version | --seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
+    "usage: lobshot [--help | --version | --seed N | --replay FILE | --host [PORT] [--code]\n"
+    "                | --join HOST[:PORT] [--code CODE]\n"
     "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay "
     "ADDRESS:PORT]]\n"
     "               [--name NAME] [--windowed | --fullscreen] [--mute] [--nosound]\n"
@@ -52,6 +53,8 @@ constexpr const char* HELP =
     "  --host [PORT]         host a network game on UDP port PORT (26510 by default)\n"
     "  --join HOST[:PORT]    join the network game hosted at HOST, a name or an IPv4\n"
     "                          address (IPv6 ones are refused: see the manual page)\n"
+    "  --code [CODE]         with --host: ask joiners for a join code, shown on screen;\n"
+    "                          with --join: give the host's join code\n"
     "  --online [CODE]       host an online room on the relay, or join the room of CODE\n"
     "  --watch CODE          watch the game of that online room\n"
     "  --relay ADDRESS:PORT  the relay (MQTT broker) of --online and --watch\n"
@@ -108,6 +111,9 @@ struct NetworkChoice {
     bool host = false;
     std::uint16_t port = DEFAULT_NET_PORT;
     std::string joinHost;  // empty: not joining
+    // --code: a host asks for a join code (codeAsked), a guest gives the code (joinCode).
+    bool codeAsked = false;
+    std::string joinCode;
     // --online [CODE]: host a room on the relay (no code), or join the room of the code; --watch
     // CODE: watch that room's game as a spectator.
     bool online = false;
@@ -128,8 +134,9 @@ int BadCommandLine(const char* format, const char* value) {
 }
 
 bool IsOption(const char* arg) {
-    for (const char* name : {"--host", "--join", "--watch", "--online", "--relay", "--page", "--replay",
-                             "--seed", "--name", "--windowed", "--fullscreen", "--mute", "--nosound"})
+    for (const char* name :
+         {"--host", "--join", "--code", "--watch", "--online", "--relay", "--page", "--replay", "--seed",
+          "--name", "--windowed", "--fullscreen", "--mute", "--nosound"})
         if (std::strcmp(arg, name) == 0) return true;
     return false;
 }
@@ -189,6 +196,12 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             if (!net::ParseHostOptionalPort(argv[++i], DEFAULT_NET_PORT, &network->joinHost, &network->port,
                                             &error))
                 return BadCommandLine("%s", error.c_str());
+        } else if (std::strcmp(arg, "--code") == 0) {
+            network->codeAsked = true;
+            std::string error;
+            if (i + 1 < argc && argv[i + 1][0] != '-' &&
+                !net::ParseRoomCode(argv[++i], &network->joinCode, &error))
+                return BadCommandLine("bad join code: %s", error.c_str());
         } else if (std::strcmp(arg, "--watch") == 0) {
             if (network->online)
                 return BadCommandLine("%s", "a machine either plays in a room or watches it");
@@ -236,6 +249,10 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
     if (seedGiven && !replayFile->empty()) return BadCommandLine("%s brings its own seed", "--replay");
     if (network->host && !network->joinHost.empty())
         return BadCommandLine("%s", "a machine either hosts or joins a network game, not both");
+    const bool hostAsks = network->host && network->joinCode.empty();
+    const bool joinerGives = !network->joinHost.empty() && !network->joinCode.empty();
+    if (network->codeAsked && !hostAsks && !joinerGives)
+        return BadCommandLine("%s", "--code goes with --host alone, or with --join and the host's code");
     if (network->online && (network->host || !network->joinHost.empty()))
         return BadCommandLine("%s", "an online room is played through the relay, without --host or --join");
     if (network->relayOption && !network->online)
@@ -358,9 +375,19 @@ int OpenNetwork(const NetworkChoice& network) {
         std::fprintf(stderr, "lobshot: the network game cannot start: %s\n", error.c_str());
         return 1;
     }
+    std::string code = network.joinCode;
+    if (network.host && network.codeAsked && !net::MakeRoomCode(&code, &error)) {
+        std::fprintf(stderr, "lobshot: the network game cannot start: %s\n", error.c_str());
+        return 1;
+    }
     NetConfigure(
         network.host ? NetRole::Host : NetRole::Join, std::move(transport),
         network.host ? std::to_string(network.port) : network.joinHost + ":" + std::to_string(network.port));
+    NetSetJoinCode(code);
+    if (network.host && !code.empty()) {
+        std::printf("Join code: %s\n", code.c_str());
+        std::fflush(stdout);
+    }
     return 0;
 }
 

@@ -8,7 +8,8 @@ constexpr std::size_t kHeaderBytes = 5;
 
 bool KnownReason(std::uint8_t value) {
     return value >= static_cast<std::uint8_t>(DisconnectReason::Closed) &&
-           value <= static_cast<std::uint8_t>(DisconnectReason::Lost);
+           (value <= static_cast<std::uint8_t>(DisconnectReason::Lost) ||
+            value == static_cast<std::uint8_t>(DisconnectReason::WrongCode));
 }
 
 EnvelopeFault Refuse(const char* why, std::string* error) {

@@ -57,7 +57,7 @@ std::vector<Message> Samples() {
         Progress{kMaxFrame},
         Presence{7, true},
         Presence{1, false},
-        Hello{kProtocolNumber, "0.1", 5, false, std::string(kMaxNameLength, '}')},
+        Hello{kProtocolNumber, "0.1", 5, false, std::string(kMaxNameLength, '}'), "ABCDEFGH"},
         Names{{"Ann", ""}},
         Names{std::vector<std::string>(kMaxMachine + 1, std::string(kMaxNameLength, 'z'))},
         Chat{0, std::string(kMaxChatLength, 'x')},
@@ -145,8 +145,11 @@ TEST(NetMessages, EveryFaultIsRefusedWithItsReason) {
         {{4, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0}, "ends inside a text"},
         {Spelled({4, 0x61, 0xEA, 0, 0}, kMaxCatchUpChunk + 1, 'x', {0}), "a piece of 60001 characters"},
         // Names and chat lines as every machine cleans them (people_text.h), within their lengths; a
-        // hello of this protocol ends in its person's name.
-        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t'}, "the name is not clean"},
+        // hello of this protocol ends in its person's name and its join code.
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t', 0},
+         "the name is not clean"},
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 'a', 'b', 'c'},
+         "the join code is not a code"},
         {{14, 2, 0, 0}, "the line has 0 characters"},
         {{14, 2, 2, 'h', 'i', 1}, "a muting has a text"},
         {{14, 2, 3, 'h', 0x07, 'i', 0}, "the line is not clean"},
