@@ -112,7 +112,7 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
     if (TheLink.role == NetRole::Watch) TheLink.me = -1;
 }
 
-void NetSetRoomPage(const std::string& page) { SetRoomPage(page); }
+void NetSetRoomPage(const std::string& page, const std::string& watchCode) { SetRoomPage(page, watchCode); }
 
 void NetSetJoinCode(const std::string& code) { TheLink.joinCode = code; }
 

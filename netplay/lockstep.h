@@ -68,8 +68,9 @@ net::TransportOptions NetTransportOptions(NetRole role);
 void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where,
                   const std::string& room = "");
 // After NetConfigure, for a host's online room: the address of the page (without a fragment) whose
-// link PAGE#room=CODE opens the room in a browser; the host shows it after the code.
-void NetSetRoomPage(const std::string& page);
+// link PAGE#room=CODE opens the room in a browser, and the room's watch code, whose link
+// PAGE#watch=WATCHCODE watches it; the host shows them after the room's code ("" for none).
+void NetSetRoomPage(const std::string& page, const std::string& watchCode = "");
 // After NetConfigure, for a local network game: the join code (net/room_code.h's form) a host asks
 // of every machine and spectator, showing it beside its port while others may join, or the one a
 // guest gives. None (the default): anyone who finds the host may join, as ever.

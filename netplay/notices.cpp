@@ -38,6 +38,7 @@ struct Notices {
     std::int64_t lastWaitDrawn = 0;
     std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
     std::string roomPage;          // the page's address, without a fragment, or empty
+    std::string watchCode;         // a host's online room's watch code, or empty
     // The hold an away machine has had in its moment: whom, in which turn, and for how long so far
     // (the waits over before this one, and this one).
     int holdOwner = -1;
@@ -179,14 +180,21 @@ bool LeavePromptYesRows(int* top, int* bottom) {
 void ResetNotices() { TheNotices = Notices{}; }
 
 std::string RoomNotice() {
-    const std::string code = "Room code: " + TheLink.room;
-    return TheNotices.roomPage.empty() ? code : code + " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
+    const bool watching = !TheNotices.watchCode.empty(), linked = !TheNotices.roomPage.empty();
+    std::string notice =
+        "Room code: " + TheLink.room + (watching ? ", watch code: " + TheNotices.watchCode : "");
+    if (linked) notice += " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
+    if (linked && watching) notice += " " + net::WatchLink(TheNotices.roomPage, TheNotices.watchCode);
+    return notice;
 }
 
 std::string JoinCodeNotice() {
     return "Hosting on port " + std::to_string(TheLink.transport->Port()) + ", join code " + TheLink.joinCode;
 }
 
-void SetRoomPage(const std::string& page) { TheNotices.roomPage = page; }
+void SetRoomPage(const std::string& page, const std::string& watchCode) {
+    TheNotices.roomPage = page;
+    TheNotices.watchCode = watchCode;
+}
 
 }  // namespace netplay

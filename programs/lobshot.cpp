@@ -317,7 +317,7 @@ bool FindPage(const NetworkChoice& network, std::string* page, std::string* erro
 // bad, or 1 after saying why the room cannot be opened. A host says its room's code on standard
 // output too, and the page's link to it when there is a page.
 int StartOnline(const NetworkChoice& network) {
-    std::string relay, page, code = network.roomCode, error;
+    std::string relay, page, code = network.roomCode, watchCode, error;
     // The settings' relay comes after --relay and LOBSHOT_RELAY, before the older one-line file.
     net::RelaySources sources = net::RelaySourcesOfProcess(network.relayOption);
     if (sources.option == nullptr && (sources.environment == nullptr || sources.environment[0] == '\0') &&
@@ -328,8 +328,8 @@ int StartOnline(const NetworkChoice& network) {
     const bool hosting = code.empty();
     const NetRole role = hosting ? NetRole::Host : network.watch ? NetRole::Watch : NetRole::Join;
     std::unique_ptr<net::Transport> transport;
-    if (!hosting || net::MakeRoomCode(&code, &error))
-        transport = hosting         ? net::MakeMqttHost(relay, code, NetTransportOptions(role), &error)
+    if (!hosting || net::MakeRoomCodes(&code, &watchCode, &error))
+        transport = hosting ? net::MakeMqttHost(relay, code, watchCode, NetTransportOptions(role), &error)
                     : network.watch ? net::MakeMqttWatcher(relay, code, NetTransportOptions(role), &error)
                                     : net::MakeMqttClient(relay, code, NetTransportOptions(role), &error);
     if (!transport) {
@@ -341,12 +341,14 @@ int StartOnline(const NetworkChoice& network) {
         return 1;
     }
     if (hosting) {
-        std::printf("Room code: %s\n", code.c_str());
-        if (!page.empty()) std::printf("Room page: %s\n", net::RoomLink(page, code).c_str());
+        std::printf("Room code: %s\nWatch code: %s\n", code.c_str(), watchCode.c_str());
+        if (!page.empty())
+            std::printf("Room page: %s\nWatch page: %s\n", net::RoomLink(page, code).c_str(),
+                        net::WatchLink(page, watchCode).c_str());
         std::fflush(stdout);
     }
     NetConfigure(role, std::move(transport), hosting ? relay : "room " + code, code);
-    NetSetRoomPage(page);
+    NetSetRoomPage(page, watchCode);
     return 0;
 }
 

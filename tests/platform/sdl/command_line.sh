@@ -65,6 +65,11 @@ expect 2 "goes in brackets" --join "::1:26510x"
 expect 2 "it goes with --online" --relay 127.0.0.1:1883
 expect 2 "without --host or --join" --online --host
 expect 2 "without --host or --join" --join 127.0.0.1 --online
+for code in "--code" "--host --code ABCDEFGH" "--join 127.0.0.1 --code" "--online --code"; do
+  # shellcheck disable=SC2086
+  expect 2 "--code goes with --host alone, or with --join and the host's code" $code
+done
+expect 2 "bad join code: a room code has 8 characters" --join 127.0.0.1 --code ABC
 expect 2 "not in a network game" --online --replay "$work/none"
 expect 2 "bad room code: a room code has 8 characters" --online ABC
 expect 2 "--relay needs ADDRESS:PORT" --online --relay
