@@ -1,5 +1,6 @@
 // The host's end of a room on the relay: its notice, guests saying hello, messages both ways; and
 // the room and its spectators' room kept together.
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <set>
@@ -16,9 +17,9 @@ class MqttHost final : public MqttEnd {
 public:
     using MqttEnd::MqttEnd;
 
-    // The will empties the room's notice: the guests learn the host vanished, joiners find no room.
+    // The will is an empty notice: the guests learn the host vanished.
     bool Start(const std::string& broker, std::string* error) {
-        return MakeId(error) && Open(broker, "host/" + id_, {}, true, error);
+        return MakeId(error) && Open(broker, "host/" + id_, {}, error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -36,6 +37,12 @@ public:
     }
 
     bool Settled() const override { return link_.AllPublished() || !link_.Open(); }
+
+    // Whether the broker has taken this end's subscriptions: joiners asking before then go unheard.
+    bool Listening() const {
+        return std::all_of(requests_.begin(), requests_.end(),
+                           [this](int r) { return link_.Acknowledged(r); });
+    }
 
     void HoldPeer(PeerId peer, int timeout_ms) override {
         const auto found = guests_.find(peer);
@@ -81,6 +88,7 @@ private:
     }
 
     bool opened_ = false;
+    std::vector<int> requests_{-1};  // the subscriptions asked for, once opened
     bool lost_ = false;
     PeerId next_id_ = 1;
     std::uint32_t watch_next_ = 1;  // the number of the next message on the spectators' topic
@@ -91,13 +99,12 @@ private:
 };
 
 void MqttHost::Process() {
-    // Once the broker takes this client: listen to what guests say to it and to their wills, then
-    // put up the room's notice.
+    // Once the broker takes this client: listen to what guests say to it, to their wills and to
+    // joiners asking who keeps the room.
     if (!opened_ && link_.Open()) {
         opened_ = true;
-        link_.Subscribe(Topic("to/" + id_ + "/+"));
-        link_.Subscribe(Topic("gone/+"));
-        Publish(Topic("host/" + id_), Greeting(EnvelopeKind::Room, 0), true);
+        requests_ = {link_.Subscribe(Topic("to/" + id_ + "/+")), link_.Subscribe(Topic("gone/+")),
+                     link_.Subscribe(Topic("host/+"))};
     }
     MqttLink::Incoming message;
     while (link_.TakeIncoming(&message)) {
@@ -106,6 +113,10 @@ void MqttHost::Process() {
         } else if (std::optional<std::string> gone = LevelAfter(message.topic, "gone/")) {
             if (message.payload == EncodeEnvelope(Goodbye(0, DisconnectReason::TimedOut)))
                 Receive(*gone, message.payload);
+        } else if (std::optional<std::string> joiner = LevelAfter(message.topic, "host/")) {
+            // A joiner asking who keeps the room is told, to it alone.
+            if (*joiner != id_ && message.payload == EncodeEnvelope(Greeting(EnvelopeKind::Seek, 0)))
+                Publish(Down(*joiner), Greeting(EnvelopeKind::Room, 0));
         }
     }
     KeepAlive();
@@ -270,11 +281,17 @@ private:
     std::unique_ptr<MqttHost> watch_;
 };
 
+// A room kept once the broker has taken the host and its subscriptions (within the timeout).
 std::unique_ptr<MqttHost> KeepRoom(const std::string& broker, const std::string& code,
                                    const TransportOptions& options, std::string* error) {
     auto host = std::make_unique<MqttHost>(std::make_unique<MosquittoLink>(), code, options);
     if (!host->Start(broker, error) || !host->AwaitBroker(broker, error)) return nullptr;
-    return host;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
+    NetEvent ignored;
+    while (!host->Listening() && std::chrono::steady_clock::now() < end) host->Poll(&ignored, kWaitSliceMs);
+    if (host->Listening()) return host;
+    *error = "the relay at " + broker + " did not answer";
+    return nullptr;
 }
 
 }  // namespace

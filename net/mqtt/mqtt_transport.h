@@ -13,16 +13,17 @@ namespace net {
 // Every machine makes one outgoing connection to the broker, under a fresh random client id and
 // with its room's code as its user name, and speaks in the room's topic tree (relay/acl has the
 // access control):
-//   lobshot/CODE/host/HOST     the host's retained notice that it keeps the room; its last will
-//                              empties it, which tells the guests it vanished
+//   lobshot/CODE/host/CLIENT   a joiner's search for the room's host, and the host's last will
+//                              (an empty notice), which tells the guests it vanished
 //   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest
 //   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host it vanished
 //   lobshot/CODE/watch/HOST    what the host says to all its spectators at once
 // A host keeps two such rooms, each on a connection of its own: the room itself under the room's
 // code, where machines join to play, and its spectators' room under the watch code, a code drawn
-// apart (net::MakeRoomCodes), where spectators join to watch. A joiner reads the notices on
-// joining (the broker hands retained ones over first) and says hello to each host they name (a
-// few at most); the first to say hello back is its host, and the others are let be. A spectator
+// apart (net::MakeRoomCodes), where spectators join to watch. A joiner asks who keeps the room, a
+// host answers it alone with its notice, and the joiner says hello to each host that answered (a
+// few at most); the first to say hello back is its host, and the others are let be. The broker
+// retains nothing (relay/mosquitto.conf): nothing a client says outlives it. A spectator
 // then reads the spectators' topic of that host alone. Every message is an envelope
 // (net/relay/envelope.h) numbered per sender and receiver, so that the broker's duplicates change
 // nothing and its losses close the connection rather than leave a gap.
@@ -46,9 +47,9 @@ namespace net {
 // room a client reads the host's notice, the guests' wills and what is said to it, and writes only
 // on topics that carry its own client id: it cannot speak for another machine while that machine
 // is connected, nor hear what others say to each other. Anyone who knows a room's code can ask to
-// join it and can put up a notice of its own: joiners say hello to it too, and it costs nothing
-// once its sender is gone (a notice no one answers for is passed over); while its sender stays it
-// may answer first and take a joiner into a game of its own. What a client writes on the
+// join it and can answer joiners with a notice of its own: they say hello to it too; while its
+// sender stays it may answer first and take a joiner into a game of its own, and once it is gone
+// nothing of it is left. What a client writes on the
 // spectators' topic under its own id reaches no spectator, each reading its host's alone. A guest
 // learns the room host's client id (it is in the topics it reads) and can connect under it; the
 // broker then drops the host, whose will tells every guest the host vanished, so the room ends

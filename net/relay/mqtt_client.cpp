@@ -27,7 +27,7 @@ public:
     bool Start(const std::string& broker, std::string* error) {
         const Envelope will = Goodbye(0, DisconnectReason::TimedOut);
         started_ = Clock::now();
-        return MakeId(error) && Open(broker, "gone/" + id_, EncodeEnvelope(will), false, error);
+        return MakeId(error) && Open(broker, "gone/" + id_, EncodeEnvelope(will), error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -45,9 +45,9 @@ public:
     bool Settled() const override { return phase_ != Phase::Ended || !link_.Open(); }
 
 private:
-    // Subscribing until the broker has answered both subscriptions (the retained notices come in
-    // between), Choosing until a notice names a host, Joining once hello is said to the hosts
-    // named, Joined once one of them answered: that one is the host.
+    // Subscribing until the broker has answered both subscriptions, Choosing once it has asked who
+    // keeps the room until a host's notice comes, Joining once hello is said to the hosts that
+    // answered, Joined once one of them said hello back: that one is the host.
     enum class Phase { Subscribing, Choosing, Joining, Joined, Ended };
 
     std::string Up() const { return Topic("to/" + host_ + "/" + id_); }
@@ -96,7 +96,7 @@ void MqttClient::Process() {
     while (link_.TakeIncoming(&message)) {
         if (std::optional<std::string> client = LevelAfter(message.topic, "host/")) {
             Notice(*client, message.payload);
-        } else if (phase_ == Phase::Joining) {
+        } else if (phase_ == Phase::Choosing || phase_ == Phase::Joining) {
             if (std::optional<std::string> from = LevelAfter(message.topic, "to/" + id_ + "/"))
                 Answered(*from, message.payload);
         } else if (phase_ == Phase::Joined) {
@@ -107,6 +107,11 @@ void MqttClient::Process() {
     if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) &&
         link_.Acknowledged(down_request_))
         phase_ = Phase::Choosing;
+    // Until a host answers, the search is made again now and then.
+    if (phase_ == Phase::Choosing && DueToSpeak(spoke_)) {
+        Publish(Topic("host/" + id_), Greeting(EnvelopeKind::Seek, 0));
+        spoke_ = Clock::now();
+    }
     if (phase_ == Phase::Choosing || phase_ == Phase::Joining) Ask();
     // A spectator is connected once the broker takes its subscription to the spectators' topic, so
     // that nothing the host sends there after its word can pass it by.
@@ -126,8 +131,8 @@ void MqttClient::Process() {
     if (phase_ == Phase::Ended && link_.Open() && link_.AllPublished()) link_.Close();
 }
 
-// A notice put up counts while choosing; one emptied is passed over, and the host's emptied means
-// it vanished.
+// An empty notice is a host's will: passed over while choosing, and the host's means it vanished.
+// Any other notice counts while choosing (the hosts answer a joiner's search to it alone).
 void MqttClient::Notice(const std::string& client, std::span<const std::uint8_t> bytes) {
     if (bytes.empty()) {
         notices_.erase(client);
@@ -153,15 +158,18 @@ void MqttClient::Ask() {
     }
 }
 
-// A host asked answers: the first hello back makes it this joiner's host (a spectator then reads its
-// spectators' topic); a refusal counts once every host asked has refused.
+// A host answers the search with its notice, and then the hello: the first hello back makes it this
+// joiner's host (a spectator then reads its spectators' topic); a refusal counts once every host
+// asked has refused.
 void MqttClient::Answered(const std::string& client, std::span<const std::uint8_t> bytes) {
     Envelope envelope;
     std::string error;
-    if (asked_.count(client) == 0 ||
-        DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error) != EnvelopeFault::None ||
-        envelope.sequence != 1)
+    if (DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error) != EnvelopeFault::None) return;
+    if (envelope.kind == EnvelopeKind::Room) {
+        notices_.insert(client);
         return;
+    }
+    if (asked_.count(client) == 0 || envelope.sequence != 1) return;
     if (envelope.kind == EnvelopeKind::Hello) {
         host_ = client;
         next_in_ = 2;
