@@ -181,15 +181,14 @@ void ResetNotices() { TheNotices = Notices{}; }
 
 std::string RoomNotice() {
     const bool watching = !TheNotices.watchCode.empty(), linked = !TheNotices.roomPage.empty();
-    std::string notice =
-        "Room code: " + TheLink.room + (watching ? ", watch code: " + TheNotices.watchCode : "");
+    std::string notice = "Room code: " + TheLink.room + (watching ? ", watch: " + TheNotices.watchCode : "");
     if (linked) notice += " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
     if (linked && watching) notice += " " + net::WatchLink(TheNotices.roomPage, TheNotices.watchCode);
     return notice;
 }
 
 std::string JoinCodeNotice() {
-    return "Hosting on port " + std::to_string(TheLink.transport->Port()) + ", join code " + TheLink.joinCode;
+    return "Hosting on port " + std::to_string(TheLink.transport->Port()) + ", code " + TheLink.joinCode;
 }
 
 void SetRoomPage(const std::string& page, const std::string& watchCode) {
