@@ -48,6 +48,11 @@ public:
     // The machine on a connection that said hello left at `now`: one departure of its joiner.
     void Left(net::PeerId peer, std::int64_t now);
 
+    // Without a connection: the milliseconds until `joiner` may come again (0: now), and one more
+    // departure of it at `now` (a wrong join code from an address counts so against it).
+    std::int64_t Wait(const std::string& joiner, std::int64_t now);
+    void Missed(const std::string& joiner, std::int64_t now);
+
     // Forgets every connection not among those open; a connection that said hello and closed
     // without its machine leaving (it was refused) counts for nothing.
     void KeepOnly(const std::vector<net::PeerId>& open);
@@ -77,7 +82,9 @@ void WatchDoor();
 bool Admit(net::PeerId peer, const std::string& joiner);
 // A hello's codes: true when it came in by the door for what it asks (an online room's code to
 // play, its watch code to watch) and gives the join code this host asks for (if any); false when
-// the connection has been refused and closed.
+// the connection has been refused and closed. An address whose wrong join codes come more often
+// than REJOINS_ALLOWED times within REJOIN_WINDOW_MS is refused until they are that old, so that a
+// code cannot be guessed by trying.
 bool CodeMatches(net::PeerId peer, const net::Hello& hello);
 // A welcomed machine's connection: its machine left (a departure of its joiner).
 void AdmittedLeft(net::PeerId peer);

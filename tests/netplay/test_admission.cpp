@@ -212,27 +212,37 @@ TEST_F(HostDoorTest, RejoinsCountPerMachineNotPerAddress) {
     EXPECT_EQ(Count(ReplayEvent::Joined), static_cast<long>(kCalls - 1));
 }
 
-// A host asking for a join code takes only machines and spectators that give it.
+// A host asking for a join code takes only machines and spectators that give it; an address that
+// guessed wrong too often is refused even the right code for a while, and another is not.
 TEST_F(HostDoorTest, AJoinCodeIsAskedOfEveryJoiner) {
     struct Case {
         net::Hello hello;
         const char* refusal;
+        const char* from = "";
     };
+    const net::Hello wrong = Hello(false, 0, "ABCDEFGJ"), right = Hello(false, 0, "ABCDEFGH");
     const std::vector<Case> cases = {
         {Hello(), "asks for its join code"},
-        {Hello(false, 0, "ABCDEFGJ"), "not this game's join code"},
+        {wrong, "not this game's join code"},
         {Hello(true, 0, "ABCDEFGJ"), "not this game's join code"},
-        {Hello(false, 0, "ABCDEFGH"), ""},
+        {right, ""},
         {Hello(true, 0, "ABCDEFGH"), ""},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {right, "too many wrong codes from this address: try again in 60 seconds", "10.9.9.9"},
+        {right, "", "10.9.9.8"},
     };
     Run(50, [&](int i) {
         if (i == 0) NetSetJoinCode("ABCDEFGH");
-        if (i != 1) return;
-        for (const Case& c : cases) {
-            FakeGuest& caller = NewGuest();
-            caller.first = Encoded(c.hello);
-            caller.Connect(network);
-        }
+        // One a frame, in order.
+        if (i < 1 || i > static_cast<int>(cases.size())) return;
+        const Case& c = cases[static_cast<std::size_t>(i - 1)];
+        FakeGuest& caller = NewGuest();
+        caller.first = Encoded(c.hello);
+        caller.Connect(network, c.from);
     });
     for (std::size_t c = 0; c < cases.size(); ++c) {
         const FakeGuest& caller = guests[c];
