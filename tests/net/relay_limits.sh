@@ -17,64 +17,50 @@ port=18830
 fail() { echo "FAILED: $*" >&2; exit 1; }
 python3 -c '
 import socket, sys, select
-ends = []
-for port in (int(sys.argv[1]), int(sys.argv[1]) + 1):
-    end = socket.socket()
-    end.bind(("127.0.0.1", port))
-    end.listen(64)
-    ends.append(end)
+ends = [socket.create_server(("127.0.0.1", int(sys.argv[1]) + i), backlog=64) for i in (0, 1)]
 held = []
 while True:
     for ready in select.select(ends + held, [], [])[0]:
-        if ready in ends:
-            held.append(ready.accept()[0])
-        elif not ready.recv(1):
-            held.remove(ready)
-            ready.close()
+        if ready in ends: held.append(ready.accept()[0])
+        elif not ready.recv(1): held.remove(ready); ready.close()
 ' "$port" &
 listener=$!
-trap 'kill $listener 2>/dev/null; wait $listener 2>/dev/null; rm -f /tmp/lobshot-limits-count.$$' EXIT
+trap 'kill $listener 2>/dev/null; wait $listener 2>/dev/null' EXIT
 for _ in $(seq 100); do { exec 3<>"/dev/tcp/127.0.0.1/$port"; } 2>/dev/null && break; sleep 0.05; done
 exec 3>&-
 
-# opened PORT COUNT: opens COUNT connections and holds them (in held[]); says how many got through.
+# open PORT COUNT: opens COUNT connections and holds them (in held[]); how many got through in got.
 held=()
-opened() {
-  local n=0 fd _
+open() {
+  local fd _
+  got=0
   for _ in $(seq "$2"); do
-    if { exec {fd}<>"/dev/tcp/127.0.0.1/$1"; } 2>/dev/null; then
-      held+=("$fd")
-      n=$((n + 1))
-    fi
+    { exec {fd}<>"/dev/tcp/127.0.0.1/$1"; } 2>/dev/null && held+=("$fd") && got=$((got + 1))
   done
-  echo "$n" >"/tmp/lobshot-limits-count.$$"
 }
-count() { cat "/tmp/lobshot-limits-count.$$"; }
-close_all() { local fd; for fd in "${held[@]}"; do exec {fd}>&-; done; held=(); }
+close_all() { local fd; for fd in "${held[@]}"; do exec {fd}>&-; done; held=(); sleep 0.2; }
+limits() { "$source_dir/scripts/relay-limits.sh" "$@" "$port" || fail "no limits"; }
 
 # At most three at once from one address, on either port; one closed, one more gets in.
-"$source_dir/scripts/relay-limits.sh" --connections 3 --per-second 100 "$port" || fail "no limits"
+limits --connections 3 --per-second 100
 for p in "$port" "$((port + 1))"; do
-  opened "$p" 5
-  [ "$(count)" = 3 ] || fail "$(count) connections held on port $p, not 3"
+  open "$p" 5
+  [ "$got" = 3 ] || fail "$got connections held on port $p, not 3"
   exec {held[0]}>&-
   held=("${held[@]:1}")
   sleep 0.2
-  opened "$p" 2
-  [ "$(count)" = 1 ] || fail "$(count) connections got in on port $p after one closed, not 1"
+  open "$p" 2
+  [ "$got" = 1 ] || fail "$got connections got in on port $p after one closed, not 1"
   close_all
-  sleep 0.2
 done
 
 # Five new a second (bursts of ten) from one address: of thirty at once, about ten get in; a second
 # later, more do.
-"$source_dir/scripts/relay-limits.sh" --connections 100 --per-second 5 "$port" || fail "no limits"
-opened "$port" 30
-first=$(count)
+limits --connections 100 --per-second 5
+open "$port" 30
+[ "$got" -ge 10 ] && [ "$got" -le 12 ] || fail "$got of 30 new connections got in, not about 10"
 close_all
-[ "$first" -ge 10 ] && [ "$first" -le 12 ] || fail "$first of 30 new connections got in, not about 10"
-sleep 1.2
-opened "$port" 3
-[ "$(count)" -ge 3 ] || fail "the rate did not come back: $(count) of 3"
-close_all
+sleep 1
+open "$port" 3
+[ "$got" = 3 ] || fail "the rate did not come back: $got of 3"
 echo "limits hold"

@@ -503,7 +503,6 @@ TEST_F(Relay, EachKindOfClientReachesOnlyWhatItsCodeOpens) {
     auto as_guest = Raw("RAWGUEST23456789");
     auto as_watcher = Raw("RAWWATCH23456789", world.watchCode.c_str());
     auto outsider = Raw("OUTSIDER23456789", "ZZZZZZZZ");
-    for (RawClient* snoop : {as_guest.get(), as_watcher.get(), outsider.get()}) snoop->Subscribe("#");
     constexpr int kNotAuthorised = 0x87;
     const struct {
         RawClient* client;
@@ -530,6 +529,8 @@ TEST_F(Relay, EachKindOfClientReachesOnlyWhatItsCodeOpens) {
     for (int i = 0; i < 300; ++i)
         ASSERT_TRUE(Taken(as_watcher->Publish(watching + "watch/RAWWATCH23456789",
                                               Wrap(EnvelopeKind::Data, 1, std::string(60000, 'f')))));
+    // Each kind hears only its own tree, the outsider nothing.
+    for (RawClient* snoop : {as_guest.get(), as_watcher.get(), outsider.get()}) snoop->Subscribe("#");
     ASSERT_TRUE(end.SendToWatchers(Text("all")) && end.Send(1, Text("guest")));
     world.Silence(watcher, false);
     ASSERT_TRUE(world.RunUntil([&] { return world.Received(watcher, 1).size() == 1; }, 5000));
