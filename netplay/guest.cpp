@@ -274,7 +274,7 @@ void Join(void (*pump)()) {
 
 void GuestConnected(net::PeerId host) {
     SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion(), Watching() ? 0 : KeptToken(),
-                            Watching(), TheLink.name, OwnKind()});
+                            Watching(), TheLink.name, OwnKind(), TheLink.joinCode});
     Notice("Connected to " + TheLink.where + ": joining the game");
 }
 

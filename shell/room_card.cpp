@@ -23,9 +23,10 @@ void RoomLinks(const NetWayIn& way, const OnlineRoom& online, std::vector<std::s
     const std::string invite = started            ? online.inviteLink
                                : way.page.empty() ? ""
                                                   : net::RoomLink(way.page, way.room);
-    const std::string watch = started            ? online.watchLink
-                              : way.page.empty() ? ""
-                                                 : net::WatchLink(way.page, way.room);
+    const std::string watch = started ? online.watchLink
+                              : way.page.empty() || way.watchCode.empty()
+                                  ? ""
+                                  : net::WatchLink(way.page, way.watchCode);
     if (!invite.empty() && way.role != NetRole::Watch) lines->push_back("Join: " + invite);
     if (!watch.empty()) lines->push_back("Watch: " + watch);
 }
@@ -37,9 +38,11 @@ std::vector<std::string> ShellRoomCardLines(const NetWayIn& way, const OnlineRoo
     if (way.role == NetRole::Local) return lines;
     if (!way.room.empty()) {
         lines.push_back((way.role == NetRole::Watch ? "Watch code: " : "Room code: ") + way.room);
+        if (!way.watchCode.empty()) lines.push_back("Watch code: " + way.watchCode);
         RoomLinks(way, online, &lines);
     } else if (way.role == NetRole::Host) {
-        lines.push_back("Hosting on port " + std::to_string(way.port));
+        lines.push_back("Hosting on port " + std::to_string(way.port) +
+                        (way.joinCode.empty() ? "" : ", code " + way.joinCode));
         for (std::size_t i = 0; i < way.addresses.size() && i < ADDRESSES_SHOWN; ++i)
             lines.push_back("Join: " + way.addresses[i] + ":" + std::to_string(way.port));
     } else {
