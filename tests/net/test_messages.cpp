@@ -158,7 +158,7 @@ TEST(NetMessages, EveryFaultIsRefusedWithItsReason) {
         {Spelled({4, 0x61, 0xEA, 0, 0}, kMaxCatchUpChunk + 1, 'x', {0}), "a piece of 60001 characters"},
         // Names and chat lines as every machine cleans them (people_text.h), within their lengths; a
         // hello of this protocol ends in its person's name, its kind and its join code.
-        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t', 0},
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t', 0, 0},
          "the name is not clean"},
         // What a machine runs the game in, and who is in the room: no machine twice, a spectator
         // without a machine and a machine without a name, round trips within what is shown.
