@@ -2,9 +2,8 @@
 #include <map>
 #include <set>
 
-#include "net/mqtt/mosquitto_link.h"
-#include "net/mqtt/mqtt_transport.h"
 #include "net/relay/mqtt_end.h"
+#include "net/relay/mqtt_host.h"
 #include "net/room_code.h"
 
 namespace net {
@@ -203,12 +202,13 @@ void MqttHost::Drop(PeerId peer, DisconnectReason why, bool report) {
 
 }  // namespace
 
-std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
-                                        const TransportOptions& options, std::string* error) {
+std::unique_ptr<Transport> OpenRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
+                                    const std::string& code, const TransportOptions& options,
+                                    bool await_broker, std::string* error) {
     std::string room;
     if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto host = std::make_unique<MqttHost>(std::make_unique<MosquittoLink>(), room, options);
-    if (!host->Start(broker, error) || !host->AwaitBroker(broker, error)) return nullptr;
+    auto host = std::make_unique<MqttHost>(std::move(link), room, options);
+    if (!host->Start(broker, error) || (await_broker && !host->AwaitBroker(broker, error))) return nullptr;
     return host;
 }
 
