@@ -38,5 +38,10 @@ void WebSetBeforeQuit(void (*beforeQuit)());
 // or closed runs nothing after it.
 void WebSetPresence(void (*presence)(int presence));
 
+// The page keeps an online room: its game steps at full pace, and hears the relay, from a
+// background tab too, where the browser stops frame callbacks and slows the page's own timers (its
+// waits are timed by a worker's timer instead).
+void WebKeepAwake();
+
 // Timer ticks so far (20 ms each).
 std::uint32_t WebTickCount();

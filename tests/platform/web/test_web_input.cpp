@@ -68,7 +68,8 @@ std::string Options(const char* fragment) {
     std::string error;
     if (!WebParsePageOptions(fragment, &options, &error)) {
         EXPECT_FALSE(options.seedGiven) << fragment;
-        EXPECT_TRUE(options.room.empty() || error == "a page joins or watches one room only") << fragment;
+        EXPECT_TRUE(options.room.empty() || error == "a page hosts, joins or watches one room only")
+            << fragment;
         EXPECT_EQ(options.relay, "") << fragment;
         EXPECT_TRUE(options.replay.empty()) << fragment;
         return "!" + error;
@@ -77,6 +78,7 @@ std::string Options(const char* fragment) {
     if (options.steps) line += " steps";
     if (!options.replay.empty()) line += " replay " + options.replay;
     if (!options.room.empty()) line += (options.watch ? " watch " : " room ") + options.room;
+    if (options.host) line += " host";
     if (!options.relay.empty()) line += " relay " + options.relay;
     return line;
 }
@@ -93,6 +95,7 @@ TEST(WebOptions, SeedStepsReplayRoomAndRelay) {
         {"#steps&replay=games/a%26b.lobshot-replay&seed=3", "seed 3 steps replay games/a%26b.lobshot-replay"},
         {"#room=abcd-efgh", " room ABCDEFGH"},
         {"#watch=abcd efgh&steps", " steps watch ABCDEFGH"},
+        {"#host&relay=127.0.0.1:28001", " host relay 127.0.0.1:28001"},
         {"#seed=3&steps&relay=127.0.0.1:28001&room=22222222",
          "seed 3 steps room 22222222 relay 127.0.0.1:28001"}};
     for (const auto& [fragment, options] : good) EXPECT_EQ(Options(fragment), options) << fragment;
@@ -108,8 +111,9 @@ TEST(WebOptions, BadOptionsAreRefusedWithTheReason) {
     EXPECT_EQ(Options("#steps&fast"), "!unknown option \"fast\"");
     EXPECT_EQ(Options("#replay=&steps"), "!replay= needs the replay's address");
     // One page is in one room only.
-    EXPECT_EQ(Options("#room=ABCDEFGH&watch=ABCDEFGH"), "!a page joins or watches one room only");
-    EXPECT_EQ(Options("#watch=ABCDEFGH&room=22222222"), "!a page joins or watches one room only");
+    for (const char* fragment : {"#room=ABCDEFGH&watch=ABCDEFGH", "#watch=ABCDEFGH&room=22222222",
+                                 "#host&room=ABCDEFGH", "#room=ABCDEFGH&host", "#host&host"})
+        EXPECT_EQ(Options(fragment), "!a page hosts, joins or watches one room only") << fragment;
 }
 
 TEST(WebVideo, CanvasColoursWidenAsTheScreenshotsDo) {
