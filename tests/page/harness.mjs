@@ -52,12 +52,16 @@ export async function servePage(extra = {}, {dir = PAGE_DIR, dated = false} = {}
   return {url: `http://127.0.0.1:${server.address().port}/`, faults, close: () => server.close()};
 }
 
-export async function launchBrowser() {
+// Chromium as puppeteer starts it: without the slowing of background tabs' timers and work, unless
+// `throttled`, where a page out of sight is slowed as a person's browser slows it.
+export async function launchBrowser(throttled = false) {
   const require = createRequire(path.join(WEB_BUILD_DIR, 'package.json'));
   const puppeteer = require('puppeteer-core');
+  const slowing = ['--disable-background-timer-throttling', '--disable-backgrounding-occluded-windows',
+                   '--disable-renderer-backgrounding'];
   return puppeteer.launch({executablePath: CHROMIUM, headless: true,
                            args: ['--no-sandbox', '--autoplay-policy=user-gesture-required'],
-                           protocolTimeout: 900000});
+                           ignoreDefaultArgs: throttled ? slowing : [], protocolTimeout: 900000});
 }
 
 // What a file's tests share, made before them and ended after them: a working folder, the server
