@@ -41,14 +41,15 @@ struct StartedRoom {
     NetRole role = NetRole::Local;
     std::unique_ptr<net::Transport> transport;
     std::string code;
+    std::string relay;
 };
 StartedRoom PendingRoom;
 
-// A link to room `code` on this page ("room" joins it, "watch" watches it), naming the page's relay
-// when its own address did.
-std::string PageLink(const char* what, const std::string& code) {
+// A link to room `code` on this page ("room" joins it, "watch" watches it), naming its relay unless
+// it is the page's own.
+std::string PageLink(const char* what, const std::string& code, const std::string& relay) {
     std::string link = WebPageAddress() + "#" + what + "=" + code;
-    if (!WebOptions().relay.empty()) link += "&relay=" + WebOptions().relay;
+    if (!WebOptions().relay.empty() || relay != WebRelayAddress()) link += "&relay=" + relay;
     return link;
 }
 
@@ -67,8 +68,8 @@ bool StartWebRoom(const OnlineRequest& request, OnlineRoom* room, std::string* e
         hosting ? WebOpenRoom(relay, code, NetTransportOptions(role), error)
                 : WebJoinRoom(relay, code, role == NetRole::Watch, NetTransportOptions(role), error);
     if (!transport) return false;
-    PendingRoom = StartedRoom{role, std::move(transport), code};
-    *room = OnlineRoom{code, PageLink("room", code), PageLink("watch", code)};
+    PendingRoom = StartedRoom{role, std::move(transport), code, relay};
+    *room = OnlineRoom{code, PageLink("room", code, relay), PageLink("watch", code, relay)};
     return true;
 }
 
@@ -89,8 +90,8 @@ void ConfigureStartedRoom() {
     StartedRoom started = std::move(PendingRoom);
     PendingRoom = StartedRoom{};
     const bool hosting = started.role == NetRole::Host;
-    NetConfigure(started.role, std::move(started.transport),
-                 hosting ? WebRelayAddress() : "room " + started.code, started.code);
+    NetConfigure(started.role, std::move(started.transport), hosting ? started.relay : "room " + started.code,
+                 started.code);
     NetTicksPaced(!WebOptions().steps);
     if (hosting) {
         NetSetRoomPage(WebPageAddress());
