@@ -70,7 +70,9 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   assert.match(links.line, new RegExp(`^Room ${code} .*Closing this page ends the room\\.$`));
   assert.equal(links.watch, links.invite.replace('#room=', '#watch='));
 
-  const friend = await personPage(s.browser, links.invite + '&steps', 'Bea');
+  // Her name is cleaned as every name is, and kept so as not to be asked again.
+  const friend = await personPage(s.browser, links.invite + '&steps', '  Bea ');
+  assert.equal(await friend.evaluate(() => localStorage.getItem('lobshot-name')), 'Bea');
   await untilMachines(host, 2);
   const watcher = await openPage(s.browser, links.watch, '&steps');
   const guest = startNativeGuest(relayPort, code);
@@ -83,12 +85,10 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   const watching = watcher.evaluate(() => Module.lobshotStepUntil(['EndOfMatch'], 200000));
   const befriended = playScript(friend, GUEST_SCRIPT);
   for (const running of [watching, befriended]) running.catch(() => {});
-  const hostPlayed = await playScript(host, HOST_SCRIPT);
-  assert.ok(hostPlayed, 'the host stopped short');
+  assert.ok(await playScript(host, HOST_SCRIPT), 'the host stopped short');
   const expected = await host.evaluate(() => Module.lobshotState());
   const ending = playScript(host, 'wait 600');
-  const summary = async page => JSON.stringify((({mode, frame, net}) => ({mode, frame, net}))(await state(page)));
-  assert.ok(await befriended, `the friend's page stopped short in ${await summary(friend)}; the host is in ${await summary(host)}`);
+  assert.ok(await befriended, 'the friend\'s page stopped short');
   assert.ok(await watching, 'the spectator did not see the match end');
   await ending;
   const native = await guest;
@@ -117,17 +117,15 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   assert.equal(await asked, 'beforeunload');
 });
 
-test('the page keeps its room playing from a background tab, and says how long a friend took to come', async () => {
+test('the page keeps its room playing from a background tab', async () => {
   const relayPort = await startRelay(s.children);
   // A browser that slows what is out of sight, as people's do.
   const browser = await launchBrowser(true);
   try {
-    const openedAt = Date.now();
     const host = await personPage(browser, `${s.server.url}#host&relay=127.0.0.1:${relayPort + 1}`, 'Ann');
     const invite = await host.$eval('#invite-link', link => link.href);
     const friend = await personPage(browser, invite, 'Bea');
     await host.waitForFunction(() => JSON.parse(Module.lobshotState()).net.machines === 2, {polling: 50});
-    console.log(`From opening the page to a friend in the room: ${Date.now() - openedAt} ms`);
 
     // Another tab in front of the host's: its timers are the browser's slowest from now on.
     await (await host.browserContext().newPage()).bringToFront();
@@ -137,8 +135,7 @@ test('the page keeps its room playing from a background tab, and says how long a
     const before = await frames();
     await sleep(60000);
     const after = await frames();
-    console.log(`Steps a second with the host's page hidden: ${after.map((f, i) => (f - before[i]) / 60)}`);
-    // 50 steps a second, less what a loaded machine loses.
+    // 50 steps a second, less what a loaded machine loses (a slowed timer would give 4).
     for (const i of [0, 1]) assert.ok(after[i] - before[i] > 2400, `${before} to ${after} in a minute`);
     for (const page of [host, friend]) assert.deepEqual(page.lobshotErrors, []);
   } finally {
