@@ -40,12 +40,13 @@ async function untilMachines(page, count) {
   assert.equal((await state(page)).net.machines, count);
 }
 
-// A native guest joining by the code: it plays its seat as the pages do, writes its state a while
+// A native guest joining by the code as its person types it off the host's screen: it plays its seat as the pages do, writes its state a while
 // into the end of the match and stays until past the host's state.
 function startNativeGuest(relayPort, code) {
   const script = path.join(s.work, 'guest.script');
   fs.writeFileSync(script, GUEST_SCRIPT + 'wait 20\nstate guest.json\nwait 400\n');
-  const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', code, '--name', 'Nat',
+  const typed = `${code.slice(0, 4)}-${code.slice(4)}`.toLowerCase();
+  const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', typed, '--name', 'Nat',
                                  '--script', script],
                       {cwd: s.work, stdio: ['ignore', 'ignore', 'pipe'],
                        env: {...process.env, XDG_DATA_HOME: path.join(s.work, 'guest-data')}});
