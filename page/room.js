@@ -98,16 +98,29 @@
         input.value = '';
       });
     },
-    // The line of the page keeping room `code`, with its links; closing the page ends the room, so
-    // the browser asks first.
+    // The line of the page keeping room `code`: opening until the relay takes it, then the room's
+    // links; closing the page ends the room, so the browser asks first. A relay that cannot be
+    // reached, or is lost, is said plainly.
     showHosting: function(code, invite, watch) {
-      const line = make('div', {id: 'hosting', className: 'room'}, document.body);
+      const line = make('div', {id: 'hosting', className: 'room', textContent: 'Opening room ' + code + '\u2026'},
+                        document.body);
       line.setAttribute('role', 'status');
-      make('span', {textContent: 'Room ' + code + ' \u00b7 '}, line);
-      offer(make('a', {id: 'invite-link', href: invite, textContent: 'Invite link'}, line));
-      make('span', {textContent: ' \u00b7 '}, line);
-      offer(make('a', {id: 'watch-link', href: watch, textContent: 'Watch link'}, line));
-      make('span', {textContent: ' \u00b7 Closing this page ends the room.'}, line);
+      let opened = false;
+      Module.lobshotRelayHeard = function(open) {
+        if (!open) {
+          line.textContent = opened ? 'The relay was lost: the room has ended.'
+                                    : 'The relay cannot be reached: no one can join this room.';
+          return;
+        }
+        opened = true;
+        line.replaceChildren();
+        make('span', {textContent: 'Room ' + code + ' \u00b7 '}, line);
+        offer(make('a', {id: 'invite-link', href: invite, textContent: 'Invite link'}, line));
+        make('span', {textContent: ' \u00b7 '}, line);
+        offer(make('a', {id: 'watch-link', href: watch, textContent: 'Watch link'}, line));
+        make('span', {textContent: ' \u00b7 Closing this page ends the room.'}, line);
+      };
+      if (Module.lobshotRelayOpen !== undefined) Module.lobshotRelayHeard(Module.lobshotRelayOpen);
       window.addEventListener('beforeunload', function(event) {
         event.preventDefault();
         event.returnValue = '';

@@ -62,6 +62,7 @@ const people = text => (({names, chat, desync}) => ({names, chat, desync}))(JSON
 test('a room kept by a page: friends join by link and code, one watches, and all end alike', async () => {
   const relayPort = await startRelay(s.children);
   const host = await personPage(s.browser, `${s.server.url}#host&relay=127.0.0.1:${relayPort + 1}&steps&seed=11`, 'Ann');
+  await host.waitForSelector('#invite-link');
   const links = await host.evaluate(() => ({invite: document.getElementById('invite-link').href,
                                             watch: document.getElementById('watch-link').href,
                                             line: document.getElementById('hosting').textContent}));
@@ -123,7 +124,7 @@ test('the page keeps its room playing from a background tab', async () => {
   const browser = await launchBrowser(true);
   try {
     const host = await personPage(browser, `${s.server.url}#host&relay=127.0.0.1:${relayPort + 1}`, 'Ann');
-    const invite = await host.$eval('#invite-link', link => link.href);
+    const invite = await (await host.waitForSelector('#invite-link')).evaluate(link => link.href);
     const friend = await personPage(browser, invite, 'Bea');
     await host.waitForFunction(() => JSON.parse(Module.lobshotState()).net.machines === 2, {polling: 50});
 
@@ -141,4 +142,10 @@ test('the page keeps its room playing from a background tab', async () => {
   } finally {
     await browser.close();
   }
+});
+
+test('a page whose relay cannot be reached says so rather than show a room', async () => {
+  const host = await personPage(s.browser, `${s.server.url}#host&relay=127.0.0.1:1`, 'Ann');
+  await host.waitForFunction(() => /^The relay cannot be reached/.test(document.getElementById('hosting').textContent));
+  assert.equal(await host.$('#invite-link'), null);
 });
