@@ -93,9 +93,9 @@ void ConfigureStartedRoom() {
     NetConfigure(started.role, std::move(started.transport), hosting ? started.relay : "room " + started.code,
                  started.code);
     NetTicksPaced(!WebOptions().steps);
+    WebInRoom(hosting);
     if (hosting) {
         NetSetRoomPage(WebPageAddress());
-        WebKeepAwake();
         const OnlineRoom& room = CurrentOnlineRoom();
         WebShowHostedRoom(room.code, room.inviteLink, room.watchLink);
     }

@@ -165,7 +165,8 @@ struct WebState {
     std::array<bool, 256> heldBefore{};
     void (*beforeQuit)() = nullptr;
     void (*presence)(int presence) = nullptr;
-    bool keepAwake = false;  // the page keeps a room (WebKeepAwake)
+    bool inRoom = false;     // the page is in an online room (WebInRoom)
+    bool keepAwake = false;  // and keeps it
 };
 
 WebState Web;
@@ -265,7 +266,7 @@ void YieldWhenAwakeLong() {
 // stepping its game at full pace for them.
 int FallbackWake() {
     if (Web.keepAwake) return std::max(1, Web.pacer.MillisecondsToNext(emscripten_get_now()));
-    return Web.options.room.empty() ? 0 : ROOM_WAKE_MILLISECONDS;
+    return Web.inRoom ? ROOM_WAKE_MILLISECONDS : 0;
 }
 
 // Steps: one tick a call while steps are owed, as the replay runner's `wait`; otherwise the page
@@ -359,7 +360,9 @@ void WebReadyAnotherGame() {
     Web.inFront = true;
 }
 
-void WebKeepAwake() {
+void WebInRoom(bool keeps) {
+    Web.inRoom = true;
+    if (!keeps) return;
     Web.keepAwake = true;
     web_keep_awake();
 }
