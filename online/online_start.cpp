@@ -5,6 +5,8 @@ namespace {
 
 OnlineStarter TheStarter = nullptr;
 OnlineRoom TheRoom;
+OnlineRelayReader TheRelayReader = nullptr;
+OnlineRelayKeeper TheRelayKeeper = nullptr;
 
 }  // namespace
 
@@ -25,3 +27,24 @@ bool StartOnline(const OnlineRequest& request, OnlineRoom* room, std::string* er
 }
 
 const OnlineRoom& CurrentOnlineRoom() { return TheRoom; }
+
+void SetOnlineRelay(OnlineRelayReader reader, OnlineRelayKeeper keeper) {
+    TheRelayReader = reader;
+    TheRelayKeeper = keeper;
+}
+
+std::string OnlineRelayNow() { return TheRelayReader != nullptr ? TheRelayReader() : ""; }
+
+bool OnlineKeepRelay(const std::string& relay, std::string* error) {
+    if (TheRelayKeeper == nullptr) {
+        *error = "The relay cannot be changed here.";
+        return false;
+    }
+    return TheRelayKeeper(relay, error);
+}
+
+void OnlineStartResetForTests() {
+    TheStarter = nullptr;
+    TheRoom = OnlineRoom{};
+    SetOnlineRelay(nullptr, nullptr);
+}

@@ -26,8 +26,22 @@ struct OnlineRoom {
 using OnlineStarter = bool (*)(const OnlineRequest& request, OnlineRoom* room, std::string* error);
 
 void SetOnlineStarter(OnlineStarter starter);
+// With a starter registered, the title offers online play.
 bool OnlineAvailable();
 bool StartOnline(const OnlineRequest& request, OnlineRoom* room, std::string* error);
 
+// The relay the menus offer: the program says which one it uses now ("" when none is named yet, and
+// the player is asked to type one) and keeps one the player typed (checked, then kept in the
+// settings where the program has them; false with *error in the player's words). Without them the
+// menus show no relay and cannot change it.
+using OnlineRelayReader = std::string (*)();
+using OnlineRelayKeeper = bool (*)(const std::string& relay, std::string* error);
+void SetOnlineRelay(OnlineRelayReader reader, OnlineRelayKeeper keeper);
+std::string OnlineRelayNow();
+bool OnlineKeepRelay(const std::string& relay, std::string* error);
+
 // The room this machine is in, as its starter reported it (empty when none).
 const OnlineRoom& CurrentOnlineRoom();
+
+// No starter, no relay and no room.
+void OnlineStartResetForTests();
