@@ -8,13 +8,17 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
+#include "net/relay_address.h"
+#include "net/room_code.h"
 #include "netplay/lockstep.h"
+#include "online/online_start.h"
 #include "platform/backend.h"
 #include "platform/resource.h"
 #include "platform/web/web_platform.h"
 #include "platform/web/web_relay.h"
 #include "platform/win.h"
 #include "pointer/pointer_screen.h"
+#include "programs/another_run.h"
 #include "programs/web_replay.h"
 #include "projectiles/projectile_collection.h"
 #include "replay/replay.h"
@@ -31,44 +35,78 @@ std::string FinalState;
 
 void KeepFinalState() { FinalState = StateSnapshotJson(); }
 
-// With a room in the page's address, the game joins it as a guest or watches it (the page never
-// hosts); a room
-// that cannot be joined leaves the game at one keyboard, saying why on the page's console. A replay
-// is played alone, not in a room.
+// The room the page plays in: the one its address names, or the one its online menu joined or
+// watched; and the relay it goes through (the page's own unless the menu was given another).
+struct PageRoom {
+    std::string code;
+    bool watch = false;
+};
+PageRoom TheRoom;
+std::string MenuRelayGiven;
+// The transport the menu opened, for the run after the one the menu ends.
+std::unique_ptr<net::Transport> MenuTransport;
+
+std::string PageRelay() { return MenuRelayGiven.empty() ? WebRelayAddress() : MenuRelayGiven; }
+
+// A relay typed on the page's menu is kept for this visit.
+bool KeepPageRelay(const std::string& relay, std::string* error) {
+    if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
+    MenuRelayGiven = relay;
+    return true;
+}
+
+// The page's online starter: it joins or watches through the relay's WebSocket, and the run that
+// asked ends so that the next one plays in the room. Hosting is not the page's yet.
+bool StartPageRoom(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
+    if (request.action == OnlineAction::Open) {
+        *error =
+            "Rooms cannot be opened from the page yet: open one in the game on a computer and join it here.";
+        return false;
+    }
+    const bool watch = request.action == OnlineAction::Watch;
+    std::string code;
+    if (!net::ParseRoomCode(request.code, &code, error)) return false;
+    const std::string relay = request.relay.empty() ? PageRelay() : request.relay;
+    const NetRole role = watch ? NetRole::Watch : NetRole::Join;
+    MenuTransport = WebJoinRoom(relay, code, watch, NetTransportOptions(role), error);
+    if (!MenuTransport) return false;
+    TheRoom = {code, watch};
+    room->code = code;
+    PostQuitMessage(0);
+    return true;
+}
+
+// With a room in the page's address, the game joins it as a guest or watches it; a room that
+// cannot be joined leaves the game at one keyboard, saying why on the page's console. A replay is
+// played alone, not in a room.
 void JoinRoomOfPage() {
     const WebPageOptions& options = WebOptions();
-    if (options.room.empty()) return;
+    if (TheRoom.code.empty()) return;
     std::string error;
     if (!options.replay.empty()) {
         DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "A replay is played alone, not in a room");
         return;
     }
-    const NetRole role = options.watch ? NetRole::Watch : NetRole::Join;
+    const NetRole role = TheRoom.watch ? NetRole::Watch : NetRole::Join;
     std::unique_ptr<net::Transport> transport =
-        WebJoinRoom(WebRelayAddress(), options.room, options.watch, NetTransportOptions(role), &error);
+        MenuTransport
+            ? std::move(MenuTransport)
+            : WebJoinRoom(PageRelay(), TheRoom.code, TheRoom.watch, NetTransportOptions(role), &error);
     if (!transport) {
         DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "The room cannot be joined: %s",
                   error.c_str());
         return;
     }
-    NetConfigure(role, std::move(transport), "room " + options.room, options.room);
+    NetConfigure(role, std::move(transport), "room " + TheRoom.code, TheRoom.code);
     // Stepped, the page's ticks come as its script asks, as a replay runner's do.
     NetTicksPaced(!options.steps);
 }
 
 // Everything of the game that lives for the process back as the program found it, so that another
-// game starts as a new visit's would (the same resets the tests make between their games).
+// game starts as a new visit's would.
 void ResetForAnotherGame() {
     FinalState.clear();
-    ShellResetForTests();
-    GraphxResetForTests();
-    PlatformResetForTests();
-    LandscapeResetForTests();
-    ProjectilesResetForTests();
-    SetupScreensResetForTests();
-    SoundResetForTests();
-    ResourceClearOverrides();
-    Timings = ShellTimings{};
+    ResetForAnotherRun();
 }
 
 // The page's person away (1), back (0), or gone with the page (2).
@@ -82,6 +120,19 @@ void SayPresence(int presence) {
 // The page's seed for a game (see main).
 void GiveSeed() {
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
+}
+
+// After a run that ended with `status`: a room's page that lost its connection while away (frozen by
+// the browser) joins again, and one whose online menu joined or watched a room goes there.
+int RunInRooms(int status) {
+    while (status == 0 && (NetRejoinWanted() || MenuTransport)) {
+        ResetForAnotherGame();
+        WebReadyAnotherGame();
+        GiveSeed();
+        JoinRoomOfPage();
+        status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    }
+    return status;
 }
 
 // A zone as JSON: [left, right, key].
@@ -162,25 +213,20 @@ int main() {
     WebSetBeforeQuit(KeepFinalState);
     WebSetPresence(SayPresence);
     NetRejoinAfterAbsence(true);
+    SetOnlineStarter(&StartPageRoom);
+    SetOnlineRelay(&PageRelay, &KeepPageRelay);
+    TheRoom = {WebOptions().room, WebOptions().watch};
     JoinRoomOfPage();
-    int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    // A room's page that lost its connection while away (frozen by the browser) joins again.
-    while (status == 0 && NetRejoinWanted()) {
-        ResetForAnotherGame();
-        WebReadyAnotherGame();
-        GiveSeed();
-        JoinRoomOfPage();
-        status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    }
+    int status = RunInRooms(WinMain(PlatformModuleHandle(), nullptr, "", 1));
     WebGameEnded(status);
     WebRefuseStoppedReplay();
     // A game at one keyboard that ended as it should is followed by another when the player asks,
     // in place; a replay's page and a room's start anew from their address.
-    const bool another = WebOptions().replay.empty() && WebOptions().room.empty() && !ReplayPlaying();
-    while (status == 0 && another && WebWaitForAnotherGame()) {
+    while (status == 0 && WebOptions().replay.empty() && TheRoom.code.empty() && !ReplayPlaying() &&
+           WebWaitForAnotherGame()) {
         ResetForAnotherGame();
         GiveSeed();
-        status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+        status = RunInRooms(WinMain(PlatformModuleHandle(), nullptr, "", 1));
         WebGameEnded(status);
     }
     PlatformShutdown();

@@ -14,10 +14,11 @@ std::string Pasted;
 
 }  // namespace
 
-// clang-format off: the bodies of EM_JS are JavaScript.
+// The bodies of EM_JS are JavaScript, left as written.
+// clang-format off
 EM_JS(int, web_copy_text, (const char* text), {
     if (!navigator.clipboard) return 0;
-    navigator.clipboard.writeText(UTF8ToString(text)).catch(() = > {});
+    navigator.clipboard.writeText(UTF8ToString(text)).catch(function() {});
     return 1;
 });
 
@@ -25,31 +26,28 @@ EM_JS(int, web_can_share, (), { return navigator.share ? 1 : 0; });
 
 EM_JS(int, web_share_link, (const char* title, const char* link), {
     if (!navigator.share) return 0;
-    navigator.share({title : UTF8ToString(title), url : UTF8ToString(link)}).catch(() = > {});
+    navigator.share({title: UTF8ToString(title), url: UTF8ToString(link)}).catch(function() {});
     return 1;
 });
 
-EM_JS(int, web_touch_screen, (),
-      { return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0; });
+EM_JS(int, web_touch_screen, (), {
+    return window.matchMedia && window.matchMedia('(pointer: coarse)').matches ? 1 : 0;
+});
 
 // A paste on the page (Ctrl+V, or the menu's "Paste" once the browser lets it read the clipboard)
 // hands its text to the game and presses Insert, the game's key for taking it.
 EM_JS(void, web_listen_for_paste, (), {
-    document.addEventListener(
-        'paste', (event) = > {
-            const text = event.clipboardData ? event.clipboardData.getData('text') : '';
-            if (text) Module.ccall('lobshot_pasted', null, ['string'], [text]);
-        });
+    document.addEventListener('paste', function(event) {
+        var text = event.clipboardData ? event.clipboardData.getData('text') : '';
+        if (text) Module.ccall('lobshot_pasted', null, ['string'], [text]);
+    });
 });
 
 EM_JS(void, web_read_clipboard, (), {
     if (!navigator.clipboard || !navigator.clipboard.readText) return;
-    navigator.clipboard.readText()
-        .then((text) = >
-                       {
-                           if (text) Module.ccall('lobshot_pasted', null, ['string'], [text]);
-                       })
-        .catch(() = > {});
+    navigator.clipboard.readText().then(function(text) {
+        if (text) Module.ccall('lobshot_pasted', null, ['string'], [text]);
+    }).catch(function() {});
 });
 // clang-format on
 
