@@ -506,7 +506,8 @@ void OnlineMenuRunStarted() {
     if (!TheMenu.joining) return;
     TheMenu.joining = false;
     if (NetRoleNow() != NetRole::Local) return;
-    Fail(NetFailure().empty() ? "The room could not be joined." : NetFailure());
+    const std::string why = NetFailure().empty() ? "The room could not be joined." : NetFailure() + ".";
+    Fail(why + " Check the code, and that the room's host is still in it.");
 }
 
 void OnlineMenuResetForTests() { TheMenu = Menu{}; }

@@ -10,10 +10,13 @@
 #include "shell/shell.h"
 #include "sound/sound.h"
 
-void ResetForAnotherRun() {
+void ResetForAnotherRun(bool keepWindow) {
     ShellResetForTests();
     GraphxResetForTests();
-    PlatformResetForTests();
+    if (keepWindow)
+        PlatformResetKeepingWindow();
+    else
+        PlatformResetForTests();
     LandscapeResetForTests();
     ProjectilesResetForTests();
     SetupScreensResetForTests();

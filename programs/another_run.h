@@ -2,4 +2,6 @@
 // run of the program (a room's, started from the online menu or joined again) starts as a new one.
 #pragma once
 
-void ResetForAnotherRun();
+// With keepWindow, the window stays on the screen for the next run (the native game's); otherwise it
+// goes as at the end of a run (the page's canvas stays anyway).
+void ResetForAnotherRun(bool keepWindow);

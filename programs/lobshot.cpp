@@ -471,7 +471,7 @@ int RunInRooms(const NetworkChoice& network, const SettingsOverrides& overrides)
     int status = 0;
     while (ThePendingRoom.transport) {
         SaveReplay();
-        ResetForAnotherRun();
+        ResetForAnotherRun(true);
         ApplySettings(overrides);
         EnterPendingRoom();
         NameThisMachine(network);

@@ -106,7 +106,7 @@ void JoinRoomOfPage() {
 // game starts as a new visit's would.
 void ResetForAnotherGame() {
     FinalState.clear();
-    ResetForAnotherRun();
+    ResetForAnotherRun(false);
 }
 
 // The page's person away (1), back (0), or gone with the page (2).

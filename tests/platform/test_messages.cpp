@@ -62,6 +62,17 @@ TEST_F(MessagesTest, FailingCallsLeaveAnErrorCode) {
     EXPECT_EQ(PlatformErrorText(ERROR_INVALID_WINDOW_HANDLE), "Invalid window handle.");
 }
 
+// Another run of the program takes up the window the run before left on the screen, and only that.
+TEST_F(MessagesTest, AnotherRunTakesUpTheWindowKept) {
+    HWND window = MakeWindow();
+    PostQuitMessage(0);
+    PlatformResetKeepingWindow();
+    EXPECT_EQ(MakeWindow(), window);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(MakeWindow(), nullptr);
+}
+
 TEST_F(MessagesTest, TheHeadlessClockMovesOnlyWithTicks) {
     HeadlessSetClock(1000);
     MakeWindow();
