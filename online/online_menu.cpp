@@ -188,6 +188,8 @@ void Ask(OnlineAction action) {
     Show(Page::Code);
 }
 
+// A choice of the main page or the room's page by its key (W watches on the one, copies the watch
+// link on the other).
 void Choose(int key) {
     switch (key) {
         case 'O':
@@ -244,7 +246,8 @@ void Paste() {
     if (text.empty()) return;
     std::string code, error;
     if (TheMenu.page == Page::Relay) {
-        TheMenu.relay.Set(text.size() <= LONGEST_RELAY ? text : "");
+        if (text.size() > LONGEST_RELAY) TheMenu.status = "That is too long for a relay's address.";
+        if (text.size() <= LONGEST_RELAY) TheMenu.relay.Set(text);
         return;
     }
     if (!online::CodeFromPaste(text, &code, &error)) {
@@ -318,19 +321,18 @@ void PageKey(int key) {
     }
 }
 
-// The menu is offered at the title of this machine's window, not while a replay plays.
-bool Offered() { return OnlineAvailable() && CurrentMode == Title && !ReplayPlaying(); }
+// The menu is offered at the title of this machine's window, not while a replay plays, nor in a
+// network game but an online room's (where it shows the room's page).
+bool Offered() {
+    const bool inRoom = !NetRoom().empty() && !CurrentOnlineRoom().code.empty();
+    return OnlineAvailable() && CurrentMode == Title && !ReplayPlaying() &&
+           (NetRoleNow() == NetRole::Local || inRoom);
+}
 
 bool Opens(const InputEvent& input) {
     if (input.kind != InputEvent::KeyDown || input.repeat || !Offered()) return false;
     if (input.value != 'O' && input.value != static_cast<std::uint32_t>(VK_GAMEPAD_X)) return false;
-    // In a room, the room's page; in another network game, nothing.
-    if (NetRoleNow() != NetRole::Local) {
-        if (CurrentOnlineRoom().code.empty() || NetRoom().empty()) return false;
-        Show(Page::Room);
-        return true;
-    }
-    Show(Page::Main);
+    Show(NetRoleNow() == NetRole::Local ? Page::Main : Page::Room);
     return true;
 }
 
