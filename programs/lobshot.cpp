@@ -364,14 +364,12 @@ bool StartRoom(const OnlineRequest& request, OnlineRoom* room, std::string* erro
     return true;
 }
 
-// The network game takes up the room waiting for this run; false when none waits.
-bool EnterPendingRoom() {
-    if (!ThePendingRoom.transport) return false;
+// The network game takes up the room waiting for this run.
+void EnterPendingRoom() {
     PendingRoom room = std::move(ThePendingRoom);
     ThePendingRoom = PendingRoom{};
     NetConfigure(room.role, std::move(room.transport), room.where, room.code);
     NetSetRoomPage(room.page);
-    return true;
 }
 
 // Opens an online room on the relay or joins one; 0, 2 when the relay's or the page's address is
