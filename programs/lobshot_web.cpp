@@ -213,8 +213,12 @@ int main() {
     WebSetBeforeQuit(KeepFinalState);
     WebSetPresence(SayPresence);
     NetRejoinAfterAbsence(true);
-    SetOnlineStarter(&StartPageRoom);
-    SetOnlineRelay(&PageRelay, &KeepPageRelay);
+    // A stepped page is the replay runner's twin, whose pictures the browser tests compare with the
+    // runner's: like the runner, it offers no online play.
+    if (!WebOptions().steps) {
+        SetOnlineStarter(&StartPageRoom);
+        SetOnlineRelay(&PageRelay, &KeepPageRelay);
+    }
     TheRoom = {WebOptions().room, WebOptions().watch};
     JoinRoomOfPage();
     int status = RunInRooms(WinMain(PlatformModuleHandle(), nullptr, "", 1));
