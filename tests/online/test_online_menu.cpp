@@ -111,13 +111,6 @@ TEST_F(OnlineMenuTest, AFailedStartSaysSoAndGoesBack) {
     EXPECT_EQ(CurrentMode, Title);
 }
 
-TEST_F(OnlineMenuTest, WithoutAStarterTheTitleOffersNothing) {
-    SetOnlineStarter(nullptr);
-    Play({'O', VK_RETURN});
-    EXPECT_FALSE(OnlineMenuShown());
-    EXPECT_EQ(CurrentMode, PlayerChoice);
-}
-
 TEST_F(OnlineMenuTest, TapsOnTheOfferAndOnTheMenusLettersPressTheirKeys) {
     PointerKeys pointer;
     const auto tap = [&pointer](int x, int y) {
