@@ -481,13 +481,13 @@ void OnlineMenuDraw(int device, int surface) {
 
 void OnlineMenuDescribe(PointerScreen* screen) {
     if (TheMenu.page == Page::Closed) {
-        if (!Offered()) return;
-        PointerRow& row = screen->rows[0];
+        // The offer's row goes after any other line of the title that offers a screen.
+        if (!Offered() || screen->rowCount >= static_cast<int>(screen->rows.size())) return;
+        PointerRow& row = screen->rows[static_cast<std::size_t>(screen->rowCount++)];
         row.top = OFFER_TOP;
         row.bottom = OFFER_BOTTOM;
         row.zoneCount = 1;
         row.zones[0] = {0, SCREEN_WIDTH, 'O'};
-        screen->rowCount = 1;
         return;
     }
     screen->mode = PointerScreen::Online;
