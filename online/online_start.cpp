@@ -4,13 +4,19 @@
 namespace {
 
 OnlineStarter TheStarter = nullptr;
+bool Offered = false;
 OnlineRoom TheRoom;
+OnlineRelayReader TheRelayReader = nullptr;
+OnlineRelayKeeper TheRelayKeeper = nullptr;
 
 }  // namespace
 
-void SetOnlineStarter(OnlineStarter starter) { TheStarter = starter; }
+void SetOnlineStarter(OnlineStarter starter, bool offered) {
+    TheStarter = starter;
+    Offered = offered;
+}
 
-bool OnlineAvailable() { return TheStarter != nullptr; }
+bool OnlineAvailable() { return TheStarter != nullptr && Offered; }
 
 bool StartOnline(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
     if (TheStarter == nullptr) {
@@ -25,3 +31,24 @@ bool StartOnline(const OnlineRequest& request, OnlineRoom* room, std::string* er
 }
 
 const OnlineRoom& CurrentOnlineRoom() { return TheRoom; }
+
+void SetOnlineRelay(OnlineRelayReader reader, OnlineRelayKeeper keeper) {
+    TheRelayReader = reader;
+    TheRelayKeeper = keeper;
+}
+
+std::string OnlineRelayNow() { return TheRelayReader != nullptr ? TheRelayReader() : ""; }
+
+bool OnlineKeepRelay(const std::string& relay, std::string* error) {
+    if (TheRelayKeeper == nullptr) {
+        *error = "The relay cannot be changed here.";
+        return false;
+    }
+    return TheRelayKeeper(relay, error);
+}
+
+void OnlineStartResetForTests() {
+    TheStarter = nullptr;
+    TheRoom = OnlineRoom{};
+    SetOnlineRelay(nullptr, nullptr);
+}

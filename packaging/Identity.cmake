@@ -21,6 +21,8 @@ set(LOBSHOT_PACKAGE_MAINTAINER "The Lobshot developers <lobshot@example.org>" CA
   "The package's maintainer and the copyright file's contact, as name and e-mail address")
 set(LOBSHOT_COPYRIGHT_HOLDER "The Lobshot developers" CACHE STRING "Who holds the copyright")
 set(LOBSHOT_COPYRIGHT_YEARS "2026" CACHE STRING "The copyright's years, as 2026 or 2026-2028")
+set(LOBSHOT_RELAY "" CACHE STRING
+  "The relay (ADDRESS:PORT) the game's online menu uses unless the player names another; empty: it asks")
 
 include("${CMAKE_CURRENT_LIST_DIR}/Placeholders.cmake")
 lobshot_check_identity()

@@ -50,3 +50,7 @@ int ScreenHeight();
 LRESULT PlatformSendMessage(UINT message, WPARAM wParam, LPARAM lParam);
 HWND PlatformMainWindow();
 void PlatformResetForTests();
+// Between two runs of the program (another run, in the room the online menu opened): everything as
+// PlatformResetForTests leaves it but the window, which stays on the screen as it is and which the
+// next CreateWindowExA takes up again.
+void PlatformResetKeepingWindow();

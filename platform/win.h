@@ -67,6 +67,10 @@ constexpr int VK_F7 = 118;
 constexpr int VK_F8 = 119;
 constexpr int VK_F9 = 120;
 constexpr int VK_F12 = 123;
+// The keys of ';' (':' with Shift), '-' and '.' on a US keyboard, for typing a relay's address.
+constexpr int VK_OEM_1 = 0xBA;
+constexpr int VK_OEM_MINUS = 0xBD;
+constexpr int VK_OEM_PERIOD = 0xBE;
 // A gamepad's X and Y buttons, keys of their own whose meaning depends on the screen.
 constexpr int VK_GAMEPAD_X = 0xC5;
 constexpr int VK_GAMEPAD_Y = 0xC6;

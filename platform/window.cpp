@@ -22,6 +22,7 @@ struct PlatformState {
     std::string className;
     bool classRegistered = false;
     PlatformWindow window;
+    bool windowKept = false;  // the window of the run before, for the next CreateWindowExA
     std::deque<MSG> queue;
     bool quitPosted = false;
     int quitCode = 0;
@@ -68,6 +69,14 @@ void PlatformResetForTests() {
     State = PlatformState{};
 }
 
+void PlatformResetKeepingWindow() {
+    backend::StopTimer();
+    const PlatformWindow window = State.window;
+    State = PlatformState{};
+    State.window = window;
+    State.windowKept = window.alive;
+}
+
 BOOL RegisterClassA(const WNDCLASSA* wc) {
     if (!wc || !wc->lpfnWndProc || !wc->lpszClassName) {
         SetLastError(ERROR_GEN_FAILURE);
@@ -85,6 +94,11 @@ HWND CreateWindowExA(DWORD, const char* className, const char* title, DWORD, int
     if (!State.classRegistered || !className || State.className != className) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
+    }
+    if (State.windowKept) {
+        State.windowKept = false;
+        State.window.procedure = State.windowClass.lpfnWndProc;
+        return &State.window;
     }
     if (State.window.alive || !backend::OpenWindow(title ? title : "", width, height)) {
         SetLastError(ERROR_GEN_FAILURE);

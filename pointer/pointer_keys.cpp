@@ -76,11 +76,14 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
     }
     switch (screen.mode) {
         case PointerScreen::Title:
+            if (button == ButtonMain && !PressOffer(screen, x, y, out)) Tap(VK_SPACE, out);
+            break;
         case PointerScreen::EndOfMatch:
             if (button == ButtonMain) Tap(VK_SPACE, out);
             break;
         case PointerScreen::PlayerChoice:
         case PointerScreen::WeaponShop:
+        case PointerScreen::Online:
             if (button == ButtonMain) PressMenu(screen, x, y, out);
             break;
         case PointerScreen::Aiming:
@@ -229,6 +232,16 @@ void PointerKeys::PressMenu(const PointerScreen& screen, int x, int y, std::vect
     if (!zone || zone->key == 0) return;
     Tap(zone->key, out);
     if (row->cursorAfter >= 0) cursor_ = row->cursorAfter;
+}
+
+// A press on a line of the title that offers another screen presses its key.
+bool PointerKeys::PressOffer(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out) {
+    const PointerRow* row = RowAt(screen, y);
+    if (!row) return false;
+    const PointerZone* zone = ZoneAt(row->zones.data(), std::min(row->zoneCount, 8), x);
+    if (!zone || zone->key == 0) return false;
+    Tap(zone->key, out);
+    return true;
 }
 
 void PointerKeys::PressBar(const PointerScreen& screen, int x, std::vector<InputEvent>* out) {

@@ -7,7 +7,9 @@
 // the game as keys from the keyboard do, so that replays record them, a network game sends them and
 // the rules never know a pointer was used. What a press means depends on the screen the shell last
 // described (pointer/pointer_screen.h), passed in with every call:
-//   - The title and the end-of-match table: a press is Space.
+//   - The title and the end-of-match table: a press is Space, but on a line of the title that
+//     offers another screen ("Play online") that line's key.
+//   - The online menu: a press on a button presses its key (a letter, Enter, Esc...).
 //   - The player choice and the weapon shop: a press on a row moves the cursor there (Up, Down)
 //     and then presses the key of the place pressed: a value's left or right half (Left, Right),
 //     "Start Game" or "Finish" (Space), the shop's Buy and Sell columns (Space, S); a press on a
@@ -97,6 +99,7 @@ private:
     void PressAiming(const PointerScreen& screen, Button button, int x, int y, std::uint32_t ms,
                      std::vector<InputEvent>* out);
     void PressMenu(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
+    bool PressOffer(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
     void PressBar(const PointerScreen& screen, int x, std::vector<InputEvent>* out);
     void LookAtNextTank(const PointerScreen& screen, std::vector<InputEvent>* out);
     void PressBarKey(const PointerScreen& screen, int key, std::vector<InputEvent>* out);

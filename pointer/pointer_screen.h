@@ -32,7 +32,8 @@ struct PointerRow {
 };
 
 struct PointerScreen {
-    enum Mode : std::uint8_t { Other, Title, PlayerChoice, WeaponShop, Aiming, Shot, EndOfMatch };
+    // Online: the online menu over the title (online/online_menu.h).
+    enum Mode : std::uint8_t { Other, Title, PlayerChoice, WeaponShop, Aiming, Shot, EndOfMatch, Online };
     Mode mode = Other;
     // Frame steps run so far: each new screen has a larger number. The pointer sends its held-key
     // steps at the pace of the frame steps.
@@ -64,7 +65,9 @@ struct PointerScreen {
     int barZoneCount = 0;
     std::array<PointerZone, 6> barZones{};
 
-    // Menus (the player choice, the weapon shop): the cursor's row and the rows a press acts on.
+    // Menus (the player choice, the weapon shop, the online menu): the cursor's row and the rows a
+    // press acts on. At the title, rows of lines that offer other screens; elsewhere a press there
+    // is Space.
     int cursor = 0;
     int rowCount = 0;
     std::array<PointerRow, 10> rows{};

@@ -18,8 +18,10 @@
 #include "net/room_code.h"
 #include "net/transport.h"
 #include "netplay/lockstep.h"
+#include "online/online_start.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/win.h"
+#include "programs/another_run.h"
 #include "replay/journal.h"
 #include "replay/session.h"
 #include "replay/store.h"
@@ -71,7 +73,9 @@ constexpr const char* HELP =
     "\n"
     "Each option is taken once: one given twice is refused.\n"
     "An online room's relay is --relay, else LOBSHOT_RELAY, else the settings' relay,\n"
-    "else the one line of $XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883.\n"
+    "else the one this build was published with, else the one line of\n"
+    "$XDG_CONFIG_HOME/lobshot/relay, else 127.0.0.1:1883. On the title, O opens the\n"
+    "online menu: open, join or watch a room, or change the relay.\n"
     "Full screen, the volume (F7, F8; F9 for off), your name and the relay are kept\n"
     "in $XDG_CONFIG_HOME/lobshot/settings; the options above change only this run.\n"
     "Replays are kept in $XDG_DATA_HOME/lobshot/replays; trace rows go to standard output.\n"
@@ -120,9 +124,11 @@ struct NetworkChoice {
     bool watch = false;
     std::string roomCode;
     const char* relayOption = nullptr;  // --relay's value, if given
-    const char* pageOption = nullptr;   // --page's value, if given
     std::string name;                   // --name's value, cleaned; empty: the account's
 };
+
+// --page's value, if given: the page of a room the command line or the menu opens.
+const char* PageOption = nullptr;
 
 // A bad command line: the reason and the usage on standard error, and status 2.
 int BadCommandLine(const char* format, const char* value) {
@@ -224,7 +230,7 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             network->relayOption = argv[++i];
         } else if (std::strcmp(arg, "--page") == 0) {
             if (i + 1 >= argc) return BadCommandLine("%s needs a URL", arg);
-            network->pageOption = argv[++i];
+            PageOption = argv[++i];
         } else if (std::strcmp(arg, "--name") == 0) {
             if (i + 1 >= argc) return BadCommandLine("%s needs a name", arg);
             network->name = net::CleanPeopleText(argv[++i], net::kMaxNameLength);
@@ -258,7 +264,7 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
     if (network->relayOption && !network->online)
         return BadCommandLine("%s",
                               "--relay names the broker of online rooms: it goes with --online or --watch");
-    if (network->pageOption && (!network->online || !network->roomCode.empty()))
+    if (PageOption && (!network->online || !network->roomCode.empty()))
         return BadCommandLine("%s",
                               "--page names the page that opens a hosted room: it goes with --online alone");
     if ((network->host || !network->joinHost.empty() || network->online) && !replayFile->empty())
@@ -304,35 +310,107 @@ void StartReplays(bool watching) {
 
 // The page whose link a hosted room is shown with: --page, else LOBSHOT_PAGE, else none (""). False
 // with the reason in *error when the one given is not an address.
-bool FindPage(const NetworkChoice& network, std::string* page, std::string* error) {
+bool FindPage(std::string* page, std::string* error) {
     const char* environment = std::getenv("LOBSHOT_PAGE");
-    const bool fromOption = network.pageOption != nullptr;
-    const char* given = fromOption ? network.pageOption : environment;
+    const bool fromOption = PageOption != nullptr;
+    const char* given = fromOption ? PageOption : environment;
     if (given == nullptr || (!fromOption && given[0] == '\0')) return true;
     *page = given;
     return net::CheckRoomPage(*page, fromOption ? "--page" : "LOBSHOT_PAGE", error);
 }
 
+#ifndef LOBSHOT_PUBLISHED_RELAY
+#define LOBSHOT_PUBLISHED_RELAY ""
+#endif
+
+// The relay the online menu uses: one the player typed on it, else LOBSHOT_RELAY, the settings'
+// relay, or the one the publisher built the game with; "" when none is named (the menu asks).
+bool RelayTyped = false;
+
+std::string MenuRelay() {
+    const char* environment = std::getenv("LOBSHOT_RELAY");
+    if (!RelayTyped && environment != nullptr && environment[0] != '\0') return environment;
+    return !TheSettings.relay.empty() ? TheSettings.relay : LOBSHOT_PUBLISHED_RELAY;
+}
+
+bool KeepRelay(const std::string& relay, std::string* error) {
+    if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
+    TheSettings.relay = relay;
+    RelayTyped = true;
+    SaveSettings();
+    return true;
+}
+
+// A room opened, joined or watched, waiting for the run that plays in it: the command line's
+// before the first run, the menu's once its run has ended.
+struct PendingRoom {
+    NetRole role = NetRole::Local;
+    std::unique_ptr<net::Transport> transport;
+    std::string where, code, page, watchCode;
+};
+PendingRoom ThePendingRoom;
+bool RunGoing = false;
+
+// The online starter of the command line and the menu alike: the transport of the room on the
+// relay (a fresh code for a room opened), kept for the next run, which the current one ends to
+// start.
+bool StartRoom(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
+    const std::string relay = request.relay.empty() ? MenuRelay() : request.relay;
+    if (relay.empty()) {
+        *error = "No relay is named: type its address first.";
+        return false;
+    }
+    std::string code = request.code, page, watchCode;
+    if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
+    const bool hosting = request.action == OnlineAction::Open;
+    if (hosting && (!FindPage(&page, error) || !net::MakeRoomCodes(&code, &watchCode, error))) return false;
+    const NetRole role = hosting                                 ? NetRole::Host
+                         : request.action == OnlineAction::Watch ? NetRole::Watch
+                                                                 : NetRole::Join;
+    const net::TransportOptions options = NetTransportOptions(role);
+    std::unique_ptr<net::Transport> transport =
+        hosting                  ? net::MakeMqttHost(relay, code, watchCode, options, error)
+        : role == NetRole::Watch ? net::MakeMqttWatcher(relay, code, options, error)
+                                 : net::MakeMqttClient(relay, code, options, error);
+    if (!transport) return false;
+    room->code = code;
+    room->inviteLink = page.empty() ? "" : net::RoomLink(page, code);
+    room->watchLink = page.empty() || watchCode.empty() ? "" : net::WatchLink(page, watchCode);
+    room->watchCode = watchCode;
+    ThePendingRoom = {role, std::move(transport), hosting ? relay : "room " + code, code, page, watchCode};
+    if (RunGoing) PostQuitMessage(0);
+    return true;
+}
+
+// The network game takes up the room waiting for this run.
+void EnterPendingRoom() {
+    PendingRoom room = std::move(ThePendingRoom);
+    ThePendingRoom = PendingRoom{};
+    NetConfigure(room.role, std::move(room.transport), room.where, room.code);
+    NetSetRoomPage(room.page, room.watchCode);
+}
+
 // Opens an online room on the relay or joins one; 0, 2 when the relay's or the page's address is
 // bad, or 1 after saying why the room cannot be opened. A host says its room's code on standard
 // output too, and the page's link to it when there is a page.
-int StartOnline(const NetworkChoice& network) {
-    std::string relay, page, code = network.roomCode, watchCode, error;
-    // The settings' relay comes after --relay and LOBSHOT_RELAY, before the older one-line file.
+int OpenOnlineRoom(const NetworkChoice& network) {
+    std::string relay, page, error;
+    // The settings' relay comes after --relay and LOBSHOT_RELAY, before the older one-line file; the
+    // publisher's relay before the file too, when the player names none.
     net::RelaySources sources = net::RelaySourcesOfProcess(network.relayOption);
-    if (sources.option == nullptr && (sources.environment == nullptr || sources.environment[0] == '\0') &&
-        !TheSettings.relay.empty())
+    const bool environmentGiven = sources.environment != nullptr && sources.environment[0] != '\0';
+    if (sources.option == nullptr && !environmentGiven && !TheSettings.relay.empty())
         sources.option = TheSettings.relay.c_str();
+    if (sources.option == nullptr && !environmentGiven && LOBSHOT_PUBLISHED_RELAY[0] != '\0')
+        sources.option = LOBSHOT_PUBLISHED_RELAY;
     if (!net::FindRelay(sources, &relay, &error)) return BadCommandLine("%s", error.c_str());
-    if (code.empty() && !FindPage(network, &page, &error)) return BadCommandLine("%s", error.c_str());
-    const bool hosting = code.empty();
-    const NetRole role = hosting ? NetRole::Host : network.watch ? NetRole::Watch : NetRole::Join;
-    std::unique_ptr<net::Transport> transport;
-    if (!hosting || net::MakeRoomCodes(&code, &watchCode, &error))
-        transport = hosting ? net::MakeMqttHost(relay, code, watchCode, NetTransportOptions(role), &error)
-                    : network.watch ? net::MakeMqttWatcher(relay, code, NetTransportOptions(role), &error)
-                                    : net::MakeMqttClient(relay, code, NetTransportOptions(role), &error);
-    if (!transport) {
+    const bool hosting = network.roomCode.empty();
+    if (hosting && !FindPage(&page, &error)) return BadCommandLine("%s", error.c_str());
+    const OnlineAction action = hosting         ? OnlineAction::Open
+                                : network.watch ? OnlineAction::Watch
+                                                : OnlineAction::Join;
+    OnlineRoom room;
+    if (!StartOnline({action, network.roomCode, relay}, &room, &error)) {
         std::fprintf(stderr, "lobshot: the online room cannot %s: %s\n",
                      hosting         ? "open"
                      : network.watch ? "be watched"
@@ -341,14 +419,12 @@ int StartOnline(const NetworkChoice& network) {
         return 1;
     }
     if (hosting) {
-        std::printf("Room code: %s\nWatch code: %s\n", code.c_str(), watchCode.c_str());
-        if (!page.empty())
-            std::printf("Room page: %s\nWatch page: %s\n", net::RoomLink(page, code).c_str(),
-                        net::WatchLink(page, watchCode).c_str());
+        std::printf("Room code: %s\nWatch code: %s\n", room.code.c_str(), room.watchCode.c_str());
+        if (!room.inviteLink.empty())
+            std::printf("Room page: %s\nWatch page: %s\n", room.inviteLink.c_str(), room.watchLink.c_str());
         std::fflush(stdout);
     }
-    NetConfigure(role, std::move(transport), hosting ? relay : "room " + code, code);
-    NetSetRoomPage(page, watchCode);
+    EnterPendingRoom();
     return 0;
 }
 
@@ -366,7 +442,7 @@ std::string AccountName() {
 
 // Opens the network game; 0, or 1 after saying why it cannot be opened.
 int OpenNetwork(const NetworkChoice& network) {
-    if (network.online) return StartOnline(network);
+    if (network.online) return OpenOnlineRoom(network);
     if (!network.host && network.joinHost.empty()) return 0;
     std::string error;
     std::unique_ptr<net::Transport> transport =
@@ -393,13 +469,43 @@ int OpenNetwork(const NetworkChoice& network) {
     return 0;
 }
 
-// Opens the network game, this machine's person named in it; 0, or 1 after saying why it cannot.
-int StartNetwork(const NetworkChoice& network) {
-    const int status = OpenNetwork(network);
-    if (status == 0 && NetRoleNow() != NetRole::Local)
+// Names this machine's person in the network game, if there is one.
+void NameThisMachine(const NetworkChoice& network) {
+    if (NetRoleNow() != NetRole::Local)
         NetSetName(!network.name.empty()       ? network.name
                    : !TheSettings.name.empty() ? TheSettings.name
                                                : AccountName());
+}
+
+// Opens the network game, this machine's person named in it; 0, or 1 after saying why it cannot.
+int StartNetwork(const NetworkChoice& network) {
+    const int status = OpenNetwork(network);
+    if (status == 0) NameThisMachine(network);
+    return status;
+}
+
+// One run of the game in the window, from its title to its end.
+int Run() {
+    RunGoing = true;
+    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    RunGoing = false;
+    return status;
+}
+
+// Runs again, in the room, each time the online menu opened, joined or watched one: the run before
+// is kept as a replay, and the new one starts as a run of the command line's --online does.
+int RunInRooms(const NetworkChoice& network, const SettingsOverrides& overrides) {
+    int status = 0;
+    while (ThePendingRoom.transport) {
+        SaveReplay();
+        ResetForAnotherRun(true);
+        ApplySettings(overrides);
+        EnterPendingRoom();
+        NameThisMachine(network);
+        StartReplays(false);
+        status = Run();
+        if (status != 0) break;
+    }
     return status;
 }
 
@@ -416,12 +522,15 @@ int main(int argc, char** argv) {
     if (int status = ReadCommandLine(argc, argv, &replayFile, &network, &overrides)) return status;
     TheSettings = SettingsRead(SettingsPath());
     ApplySettings(overrides);
+    SetOnlineStarter(&StartRoom);
+    SetOnlineRelay(&MenuRelay, &KeepRelay);
     if (int status = StartNetwork(network)) return status;
     if (!replayFile.empty())
         if (int status = LoadReplay(replayFile)) return status;
     DiagConfigureFromEnvironment();
     StartReplays(!replayFile.empty());
-    int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    int status = Run();
+    if (status == 0 && ThePendingRoom.transport) status = RunInRooms(network, overrides);
     if (status == 0 && !ReplayRefusal().empty()) {
         std::fprintf(stderr, "lobshot: cannot play the replay: %s\n", ReplayRefusal().c_str());
         status = 2;

@@ -9,6 +9,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "net/people_text.h"
+#include "net/relay_address.h"
 #include "net/room_code.h"
 #include "netplay/lockstep.h"
 #include "online/online_start.h"
@@ -19,6 +20,7 @@
 #include "platform/web/web_room.h"
 #include "platform/win.h"
 #include "pointer/pointer_screen.h"
+#include "programs/another_run.h"
 #include "programs/web_replay.h"
 #include "projectiles/projectile_collection.h"
 #include "replay/replay.h"
@@ -45,6 +47,20 @@ struct StartedRoom {
     std::string relay;
 };
 StartedRoom PendingRoom;
+// The room this page last joined or watched, to join again after an absence; whether a run is going
+// (a room started from its menus ends it, and the next run plays in the room).
+OnlineRequest RoomJoined;
+bool RunGoing = false;
+// A relay typed on the page's menu, kept for this visit; otherwise the page's own.
+std::string MenuRelayGiven;
+
+std::string PageRelay() { return MenuRelayGiven.empty() ? WebRelayAddress() : MenuRelayGiven; }
+
+bool KeepPageRelay(const std::string& relay, std::string* error) {
+    if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
+    MenuRelayGiven = relay;
+    return true;
+}
 
 // A link to room `code` on this page ("room" joins it, "watch" watches it), naming its relay unless
 // it is the page's own.
@@ -57,7 +73,7 @@ std::string PageLink(const char* what, const std::string& code, const std::strin
 // The page's starter of online rooms: the menus' Open keeps a room on the page's relay (made with a
 // fresh code, its links filled in); Join and Watch take a room by its code.
 bool StartWebRoom(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
-    const std::string relay = request.relay.empty() ? WebRelayAddress() : request.relay;
+    const std::string relay = request.relay.empty() ? PageRelay() : request.relay;
     const bool hosting = request.action == OnlineAction::Open;
     const NetRole role = hosting                                 ? NetRole::Host
                          : request.action == OnlineAction::Watch ? NetRole::Watch
@@ -72,7 +88,9 @@ bool StartWebRoom(const OnlineRequest& request, OnlineRoom* room, std::string* e
     if (!transport) return false;
     PendingRoom = StartedRoom{role, std::move(transport), code, watchCode, relay};
     *room = OnlineRoom{code, hosting ? PageLink("room", code, relay) : "",
-                       hosting ? PageLink("watch", watchCode, relay) : ""};
+                       hosting ? PageLink("watch", watchCode, relay) : "", watchCode};
+    if (!hosting) RoomJoined = OnlineRequest{request.action, code, relay};
+    if (RunGoing) PostQuitMessage(0);
     return true;
 }
 
@@ -115,6 +133,15 @@ void ConfigureStartedRoom() {
 // page's console. A replay is played alone, not in a room.
 void StartRoomOfPage() {
     const WebPageOptions& options = WebOptions();
+    if (!RoomJoined.code.empty()) {
+        std::string error;
+        if (StartOnline(RoomJoined, nullptr, &error))
+            ConfigureStartedRoom();
+        else
+            DiagTrace(DIAG_ERROR, "main", __LINE__, "StartRoomOfPage", "The room cannot be joined again: %s",
+                      error.c_str());
+        return;
+    }
     if (options.room.empty() && !options.host) return;
     if (!options.replay.empty()) {
         DiagTrace(DIAG_ERROR, "main", __LINE__, "StartRoomOfPage", "A replay is played alone, not in a room");
@@ -135,18 +162,10 @@ void StartRoomOfPage() {
 }
 
 // Everything of the game that lives for the process back as the program found it, so that another
-// game starts as a new visit's would (the same resets the tests make between their games).
+// game starts as a new visit's would.
 void ResetForAnotherGame() {
     FinalState.clear();
-    ShellResetForTests();
-    GraphxResetForTests();
-    PlatformResetForTests();
-    LandscapeResetForTests();
-    ProjectilesResetForTests();
-    SetupScreensResetForTests();
-    SoundResetForTests();
-    ResourceClearOverrides();
-    Timings = ShellTimings{};
+    ResetForAnotherRun(false);
 }
 
 // The page's person away (1), back (0), or gone with the page (2).
@@ -160,6 +179,33 @@ void SayPresence(int presence) {
 // The page's seed for a game (see main).
 void GiveSeed() {
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
+}
+
+// One run of the game; a room started from its menus ends it, and the next run plays in the room.
+int RunGame() {
+    RunGoing = true;
+    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    RunGoing = false;
+    return status;
+}
+
+// Runs the game, and after it the runs it leads to: a room's page that lost its connection while
+// away (frozen by the browser) joins again, and a room opened from the menus is played in a run of
+// its own.
+int RunInRooms() {
+    int status = RunGame();
+    for (;;) {
+        const bool rejoin = status == 0 && NetRejoinWanted();
+        if (!rejoin && (status != 0 || !PendingRoom.transport)) return status;
+        ResetForAnotherGame();
+        WebReadyAnotherGame();
+        GiveSeed();
+        if (rejoin)
+            StartRoomOfPage();
+        else
+            ConfigureStartedRoom();
+        status = RunGame();
+    }
 }
 
 // A zone as JSON: [left, right, key].
@@ -240,32 +286,21 @@ int main() {
     WebSetBeforeQuit(KeepFinalState);
     WebSetPresence(SayPresence);
     NetRejoinAfterAbsence(true);
-    SetOnlineStarter(StartWebRoom);
+    // A stepped page is the replay runner's twin, whose pictures the browser tests compare with the
+    // runner's: like the runner, its title offers no online play, though its address may name a room.
+    SetOnlineStarter(StartWebRoom, !WebOptions().steps);
+    SetOnlineRelay(&PageRelay, &KeepPageRelay);
     StartRoomOfPage();
-    int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    // A room's page that lost its connection while away (frozen by the browser) joins again; a room
-    // opened from the menus is played in a game of its own.
-    for (;;) {
-        const bool rejoin = status == 0 && NetRejoinWanted();
-        if (!rejoin && (status != 0 || !PendingRoom.transport)) break;
-        ResetForAnotherGame();
-        WebReadyAnotherGame();
-        GiveSeed();
-        if (rejoin)
-            StartRoomOfPage();
-        else
-            ConfigureStartedRoom();
-        status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    }
+    int status = RunInRooms();
     WebGameEnded(status);
     WebRefuseStoppedReplay();
     // A game at one keyboard that ended as it should is followed by another when the player asks,
     // in place; a replay's page and a room's start anew from their address.
-    const bool another = WebOptions().replay.empty() && CurrentOnlineRoom().code.empty() && !ReplayPlaying();
-    while (status == 0 && another && WebWaitForAnotherGame()) {
+    while (status == 0 && WebOptions().replay.empty() && CurrentOnlineRoom().code.empty() &&
+           !ReplayPlaying() && WebWaitForAnotherGame()) {
         ResetForAnotherGame();
         GiveSeed();
-        status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+        status = RunInRooms();
         WebGameEnded(status);
     }
     PlatformShutdown();

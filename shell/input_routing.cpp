@@ -1,8 +1,9 @@
 // Where the game's input goes, and whether the next frame step may run.
 //
 // A key pressed at this machine arrives as a window message; the window procedure turns it into an
-// event once and routes it here. In a network game it goes to the network, which sends it to every
-// machine stamped with a frame; during replay playback it works the player, not the game; otherwise
+// event once and routes it here. The sound's keys and the online menu's are taken first: they are
+// this machine's business, never sent nor recorded. In a network game it goes to the network, which sends it
+// to every machine stamped with a frame; during replay playback it works the player, not the game; otherwise
 // it is applied at once. The network game hands back the stamped keys, its news and the key-ups of
 // an owner change, replay playback its recorded input, and the frame step the computer players'
 // keys, straight to ApplyInput: each piece of input reaches the game through one door, where the
@@ -10,6 +11,7 @@
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "netplay/lockstep.h"
+#include "online/online_menu.h"
 #include "players/seats.h"
 #include "replay/session.h"
 #include "shell/shell.h"
@@ -37,6 +39,7 @@ void Deliver(const InputEvent& input) { ApplyInput(input); }
 bool RouteInput(const InputEvent& input) {
     if (ShellTakeSoundKey(input)) return true;
     if (ShellTakeRoomCardKey(input)) return true;
+    if (OnlineMenuTakeInput(input)) return true;
     if (!NetTakeInput(input)) return true;
     if (!ReplayTakeInput(input)) return true;
     return ApplyInput(input);

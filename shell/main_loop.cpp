@@ -13,6 +13,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "netplay/lockstep.h"
+#include "online/online_menu.h"
 #include "platform/resource.h"
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
@@ -232,6 +233,7 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     ThePlayers = new (std::nothrow) PlayerCollection(instance, 0, 2);
 
     InputSuspended = true;
+    OnlineMenuRunStarted();
     ShowPointerScreen();
     return true;
 }

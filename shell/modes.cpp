@@ -7,6 +7,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "netplay/lockstep.h"
+#include "online/online_menu.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
@@ -213,6 +214,7 @@ void Present() {
     if (!NetShowFrames()) return;
     NetDrawOverlay(DEVICE, BACK);
     ShellDrawRoomCard(DEVICE, BACK);
+    OnlineMenuDraw(DEVICE, BACK);
     ShellDrawSoundLine(DEVICE, BACK);
     GdiFlush();
     for (int i = 0; i < FLIP_WAIT_LIMIT && GraphxCanFlip(DEVICE, 1) != 0; ++i) Sleep(1);

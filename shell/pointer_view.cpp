@@ -2,6 +2,7 @@
 // tank's aim and the places of the menus' rows and the menu bar's items.
 #include "core/globals.h"
 #include "netplay/lockstep.h"
+#include "online/online_menu.h"
 #include "players/menu_bar.h"
 #include "players/player_collection.h"
 #include "players/seats.h"
@@ -99,6 +100,9 @@ void ShowPointerScreen() {
             break;
         case PointerScreen::WeaponShop:
             WeaponShopPointerRows(&screen);
+            break;
+        case PointerScreen::Title:
+            OnlineMenuDescribe(&screen);
             break;
         default:
             break;

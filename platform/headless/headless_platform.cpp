@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "platform/backend.h"
+#include "platform/clipboard.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ struct HeadlessState {
     bool failWindow = false;
     bool windowOpen = false;
     HeadlessFrame frame;
+    HeadlessClipboard clipboard;
 };
 
 HeadlessState State;
@@ -27,6 +29,20 @@ void HeadlessSetClock(DWORD milliseconds) { State.clock = milliseconds; }
 std::uint32_t HeadlessTickCount() { return State.ticks; }
 void HeadlessFailWindowCreation(bool fail) { State.failWindow = fail; }
 const HeadlessFrame& HeadlessLastFrame() { return State.frame; }
+
+HeadlessClipboard& HeadlessClipboardTwin() { return State.clipboard; }
+
+bool PlatformCopyText(const std::string& text) {
+    State.clipboard.copied = text;
+    return true;
+}
+std::string PlatformPastedText() { return State.clipboard.pasted; }
+bool PlatformCanShare() { return State.clipboard.canShare; }
+bool PlatformShareLink(const std::string&, const std::string& link) {
+    State.clipboard.shared = link;
+    return State.clipboard.canShare;
+}
+bool PlatformTouchScreen() { return State.clipboard.touch; }
 
 void HeadlessTick() {
     State.clock += TICK_MILLISECONDS;

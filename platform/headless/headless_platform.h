@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/win.h"
@@ -39,6 +40,15 @@ struct HeadlessFrame {
     int presents = 0;
 };
 const HeadlessFrame& HeadlessLastFrame();
+
+// The clipboard's twin (platform/clipboard.h): what the game copied and shared last, what a paste
+// gives it, and whether it offers sharing and plays as on a touch screen.
+struct HeadlessClipboard {
+    std::string copied, pasted, shared;
+    bool canShare = false;
+    bool touch = false;
+};
+HeadlessClipboard& HeadlessClipboardTwin();
 
 // Everything back to the start of a run (the driver is removed).
 void HeadlessResetForTests();

@@ -49,6 +49,14 @@ int VirtualKeyFromSdl(SDL_Keycode key) {
             return VK_INSERT;
         case SDLK_DELETE:
             return VK_DELETE;
+        case SDLK_SEMICOLON:
+        case SDLK_COLON:
+            return VK_OEM_1;
+        case SDLK_MINUS:
+            return VK_OEM_MINUS;
+        case SDLK_PERIOD:
+        case SDLK_KP_PERIOD:
+            return VK_OEM_PERIOD;
         case SDLK_KP_0:
             return 0x60;
         default:

@@ -94,6 +94,17 @@ TEST_F(PlatformTest, FailingCallsLeaveAnErrorCodeAndTheClockMovesOnlyWithTicks) 
 // Bit 30 says the key was already down; a press with bit 31 counts as a repeat too, and a release
 // is never a repeat, however marked. Of an activation only the low word counts, and anything but
 // the two active states deactivates.
+// Another run of the program takes up the window the run before left on the screen, and only that.
+TEST_F(PlatformTest, AnotherRunTakesUpTheWindowKept) {
+    HWND window = MakeWindow();
+    PostQuitMessage(0);
+    PlatformResetKeepingWindow();
+    EXPECT_EQ(MakeWindow(), window);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(MakeWindow(), nullptr);
+}
+
 TEST(InputEventFromMessage, ReadsKeysActivationsAndTheCloseAsWindowsMarksThem) {
     const struct {
         UINT message;

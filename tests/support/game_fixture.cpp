@@ -6,6 +6,8 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
+#include "online/online_menu.h"
+#include "online/online_start.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
@@ -16,6 +18,8 @@
 
 void ResetEverything() {
     ShellResetForTests();
+    OnlineMenuResetForTests();
+    OnlineStartResetForTests();
     GraphxResetForTests();
     PlatformResetForTests();
     HeadlessResetForTests();

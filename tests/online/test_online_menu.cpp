@@ -1,0 +1,134 @@
+// Tests of the online menu through the real game loop: the title's offer, the pages' keys, the
+// requests it starts, its errors, and taps on its lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "online/online_menu.h"
+#include "online/online_start.h"
+#include "pointer/pointer_keys.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+std::vector<OnlineRequest> Requests;
+bool StartFails = false;
+
+bool RecordStart(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
+    Requests.push_back(request);
+    if (StartFails) *error = "The relay cannot be reached.";
+    if (!StartFails) room->code = "K7QX2M9P";
+    return !StartFails;
+}
+
+std::string Relay() { return "relay.example.org:1883"; }
+
+class OnlineMenuTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        Requests.clear();
+        StartFails = false;
+        SetOnlineStarter(&RecordStart);
+        SetOnlineRelay(&Relay, nullptr);
+    }
+    // Plays the keys, then a few quiet steps (a start waits for its page to be shown).
+    void Play(const std::vector<int>& keys) {
+        std::vector<StepDriver::Step> steps{Keys()};
+        for (int key : keys) steps.push_back(Keys({key}));
+        for (int i = 0; i < 3; ++i) steps.push_back(Keys());
+        ASSERT_EQ(RunGame(1, steps), 0);
+    }
+};
+
+std::vector<int> Typed(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::vector<int> Join(std::vector<int> keys) {
+    keys.insert(keys.begin(), {'O', VK_DOWN, VK_RETURN});
+    return keys;
+}
+
+TEST_F(OnlineMenuTest, KeysOpenJoinAndWatchRoomsAndTheTitleKeepsItsOwn) {
+    std::vector<int> typed = Join(Typed("K7QX2M9P"));
+    typed.push_back(VK_RETURN);
+    std::vector<int> pad{'O', VK_DOWN, VK_DOWN, VK_GAMEPAD_X};  // pad X on the menu does nothing
+    pad.push_back(VK_RETURN);
+    pad.push_back(VK_UP);
+    for (int i = 0; i < 9; ++i) pad.push_back(VK_SPACE);  // eight letters taken, then the room
+    const struct {
+        const char* name;
+        std::vector<int> keys;
+        bool started;
+        OnlineAction action;
+        const char* code;
+        bool shown;
+        GameMode mode;
+    } cases[] = {
+        {"open", {VK_GAMEPAD_X, VK_RETURN}, true, OnlineAction::Open, "", true, Title},
+        {"open by its letter", {'O', 'O'}, true, OnlineAction::Open, "", true, Title},
+        {"join typed", typed, true, OnlineAction::Join, "K7QX2M9P", false, Title},
+        {"watch by pad", pad, true, OnlineAction::Watch, "22222222", false, Title},
+        {"a short code is not sent", Join({'K', '7', VK_RETURN}), false, {}, "", true, Title},
+        {"back, back, then the title's Enter",
+         Join({VK_ESCAPE, VK_ESCAPE, VK_RETURN}),
+         false,
+         {},
+         "",
+         false,
+         PlayerChoice},
+        {"up wraps to the relay", {'O', VK_UP, VK_RETURN, VK_BACK, VK_ESCAPE}, false, {}, "", true, Title},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEverything();
+        SetUp();
+        Play(c.keys);
+        ASSERT_EQ(Requests.size(), c.started ? 1u : 0u);
+        if (c.started) {
+            EXPECT_EQ(Requests[0].action, c.action);
+            EXPECT_EQ(Requests[0].code, c.code);
+        }
+        EXPECT_EQ(OnlineMenuShown(), c.shown);
+        EXPECT_EQ(CurrentMode, c.mode);
+    }
+}
+
+TEST_F(OnlineMenuTest, APastedLinkJoins) {
+    HeadlessClipboardTwin().pasted = "https://play.example.org/#room=k7qx-2m9p\n";
+    Play(Join({VK_INSERT, VK_RETURN}));
+    ASSERT_EQ(Requests.size(), 1u);
+    EXPECT_EQ(Requests[0].code, "K7QX2M9P");
+}
+
+// The error page takes Enter back to the menu, where Enter opens a room again.
+TEST_F(OnlineMenuTest, AFailedStartSaysSoAndGoesBack) {
+    StartFails = true;
+    Play({'O', VK_RETURN, VK_SHIFT, VK_RETURN, VK_RETURN});  // Shift: a step while it tries
+    EXPECT_EQ(Requests.size(), 2u);
+    EXPECT_TRUE(OnlineMenuShown());
+    EXPECT_EQ(CurrentMode, Title);
+}
+
+TEST_F(OnlineMenuTest, TapsOnTheOfferAndOnTheMenusLettersPressTheirKeys) {
+    PointerKeys pointer;
+    const auto tap = [&pointer](int x, int y) {
+        std::vector<InputEvent> out;
+        pointer.Press(PointerScreenShown(), PointerKeys::ButtonMain, x, y, 0, &out);
+        pointer.Release(PointerScreenShown(), &out);
+        return out.empty() ? 0 : static_cast<int>(out[0].value);
+    };
+    std::vector<int> title, menu;
+    ASSERT_EQ(RunGame(1, {Keys(), Keys(), Do([&] {
+                              title = {tap(160, 182), tap(160, 100)};
+                          }),
+                          Keys({'O'}), Keys({VK_DOWN}), Keys({VK_RETURN}), Keys(), Do([&] {
+                              menu = {tap(20, 58), tap(300, 106), tap(280, 130)};
+                          })}),
+              0);
+    EXPECT_EQ(title, (std::vector<int>{'O', VK_SPACE}));
+    EXPECT_EQ(menu, (std::vector<int>{'2', 'Z', VK_RETURN}));  // the first letter, the last, Go
+}
+
+}  // namespace
