@@ -166,7 +166,8 @@ TEST_F(WaitingRoomTest, TheRoomCardGivesTheWayInAndItsKeyStaysOnThisMachine) {
         EXPECT_NE(e.value, static_cast<std::uint32_t>(VK_F4));
 
     const std::string hide = "F4, pad L3 or the same tap hides this";
-    const OnlineRoom started{"ABCDEFGH", "https://a.b/#room=ABCDEFGH", "https://a.b/#watch=WWWWWWWW", "WWWWWWWW"};
+    const OnlineRoom started{"ABCDEFGH", "https://a.b/#room=ABCDEFGH", "https://a.b/#watch=WWWWWWWW",
+                             "WWWWWWWW"};
     const struct {
         NetWayIn way;
         OnlineRoom online;
