@@ -76,11 +76,16 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
     }
     switch (screen.mode) {
         case PointerScreen::Title:
-        case PointerScreen::EndOfMatch:
-            if (button == ButtonMain) Tap(VK_SPACE, out);
+        case PointerScreen::EndOfMatch: {
+            const PointerRow* row = RowAt(screen, y);
+            const PointerZone* zone =
+                row ? ZoneAt(row->zones.data(), std::min(row->zoneCount, 8), x) : nullptr;
+            if (button == ButtonMain) Tap(zone && zone->key != 0 ? zone->key : VK_SPACE, out);
             break;
+        }
         case PointerScreen::PlayerChoice:
         case PointerScreen::WeaponShop:
+        case PointerScreen::Options:
             if (button == ButtonMain) PressMenu(screen, x, y, out);
             break;
         case PointerScreen::Aiming:

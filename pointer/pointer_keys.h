@@ -7,8 +7,10 @@
 // the game as keys from the keyboard do, so that replays record them, a network game sends them and
 // the rules never know a pointer was used. What a press means depends on the screen the shell last
 // described (pointer/pointer_screen.h), passed in with every call:
-//   - The title and the end-of-match table: a press is Space.
-//   - The player choice and the weapon shop: a press on a row moves the cursor there (Up, Down)
+//   - The title and the end-of-match table: a press is Space, or on a row's zone its key (the
+//     title's "P: Options").
+//   - The player choice, the weapon shop and the Options screen: a press on a row moves the cursor there (Up,
+//   Down)
 //     and then presses the key of the place pressed: a value's left or right half (Left, Right),
 //     "Start Game" or "Finish" (Space), the shop's Buy and Sell columns (Space, S); a press on a
 //     tank of the player choice is its seat's key, 1 to 8.

@@ -32,7 +32,7 @@ struct PointerRow {
 };
 
 struct PointerScreen {
-    enum Mode : std::uint8_t { Other, Title, PlayerChoice, WeaponShop, Aiming, Shot, EndOfMatch };
+    enum Mode : std::uint8_t { Other, Title, PlayerChoice, WeaponShop, Aiming, Shot, EndOfMatch, Options };
     Mode mode = Other;
     // Frame steps run so far: each new screen has a larger number. The pointer sends its held-key
     // steps at the pace of the frame steps.
@@ -64,11 +64,17 @@ struct PointerScreen {
     int barZoneCount = 0;
     std::array<PointerZone, 6> barZones{};
 
-    // Menus (the player choice, the weapon shop): the cursor's row and the rows a press acts on.
+    // Menus (the player choice, the weapon shop, the Options screen; the title's hint line): the
+    // cursor's row and the rows a press acts on.
     int cursor = 0;
     int rowCount = 0;
     std::array<PointerRow, 10> rows{};
 };
+
+// Whether the screen is a touch screen: set by the backend (the page from the browser, the native
+// game at its first finger), read by the screens to say "Tap" rather than name keys.
+void PointerSetTouch(bool touch);
+bool PointerTouch();
 
 // The shell, after each frame step (and once the game has started).
 void PointerShowScreen(const PointerScreen& screen);

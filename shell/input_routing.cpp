@@ -10,6 +10,7 @@
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "netplay/lockstep.h"
+#include "options/options.h"
 #include "players/seats.h"
 #include "replay/session.h"
 #include "shell/shell.h"
@@ -36,6 +37,7 @@ void Deliver(const InputEvent& input) { ApplyInput(input); }
 
 bool RouteInput(const InputEvent& input) {
     if (ShellTakeSoundKey(input)) return true;
+    if (OptionsTakeInput(input)) return true;
     if (!NetTakeInput(input)) return true;
     if (!ReplayTakeInput(input)) return true;
     return ApplyInput(input);

@@ -13,6 +13,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "netplay/lockstep.h"
+#include "options/options.h"
 #include "platform/resource.h"
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
@@ -150,8 +151,11 @@ void ShellResetForTests() {
     ReplayResetForTests();
     NetResetForTests();
     PointerShowScreen(PointerScreen{});
+    PointerSetTouch(false);
+    OptionsResetForTests();
     ShellSetSound(ShellSound{});
     ShellWatchSound(nullptr);
+    ShellWatchGameChoice(nullptr);
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {
@@ -229,6 +233,9 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     InitFireRamp();
     InitWeaponData();
     ThePlayers = new (std::nothrow) PlayerCollection(instance, 0, 2);
+    LandscapeGravityOption = TheStartChoice.gravity;
+    WindOption = TheStartChoice.wind;
+    if (ThePlayers) ThePlayers->SetNumPlayers(TheStartChoice.players);
 
     InputSuspended = true;
     ShowPointerScreen();

@@ -7,6 +7,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "netplay/lockstep.h"
+#include "options/options.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
@@ -211,6 +212,7 @@ void RepeatHeldKeys() {
 // Hands the finished back page to the screen once the display is ready for it.
 void Present() {
     if (!NetShowFrames()) return;
+    OptionsDraw(DEVICE, BACK);
     NetDrawOverlay(DEVICE, BACK);
     ShellDrawSoundLine(DEVICE, BACK);
     GdiFlush();

@@ -2,6 +2,7 @@
 // tank's aim and the places of the menus' rows and the menu bar's items.
 #include "core/globals.h"
 #include "netplay/lockstep.h"
+#include "options/options.h"
 #include "players/menu_bar.h"
 #include "players/player_collection.h"
 #include "players/seats.h"
@@ -75,6 +76,11 @@ void ShowPointerScreen() {
     PointerScreen screen;
     screen.mode = ModeShown();
     screen.frame = static_cast<std::uint32_t>(FrameCounter);
+    if (OptionsShown()) {
+        OptionsPointerRows(&screen);
+        PointerShowScreen(screen);
+        return;
+    }
     DescribePrompt(&screen);
     switch (screen.mode) {
         case PointerScreen::Aiming:
@@ -86,6 +92,9 @@ void ShowPointerScreen() {
             break;
         case PointerScreen::WeaponShop:
             WeaponShopPointerRows(&screen);
+            break;
+        case PointerScreen::Title:
+            OptionsTitleRows(&screen);
             break;
         default:
             break;

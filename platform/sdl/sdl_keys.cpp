@@ -51,6 +51,13 @@ int VirtualKeyFromSdl(SDL_Keycode key) {
             return VK_DELETE;
         case SDLK_KP_0:
             return 0x60;
+        case SDLK_SEMICOLON:
+        case SDLK_COLON:
+            return VK_OEM_1;
+        case SDLK_MINUS:
+            return VK_OEM_MINUS;
+        case SDLK_PERIOD:
+            return VK_OEM_PERIOD;
         default:
             return 0;
     }

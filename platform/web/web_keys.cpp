@@ -26,6 +26,8 @@ constexpr NamedKey NAMED_KEYS[] = {
     {"PageUp", VK_PRIOR},        {"PageDown", VK_NEXT},
     {"Home", VK_HOME},           {"End", VK_END},
     {"Insert", VK_INSERT},       {"Delete", VK_DELETE},
+    {"Semicolon", VK_OEM_1},     {"Minus", VK_OEM_MINUS},
+    {"Period", VK_OEM_PERIOD},
 };
 
 bool StartsWith(const char* text, const char* prefix) {

@@ -47,12 +47,19 @@ protected:
 
 TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
     const std::pair<int, WPARAM> mapped[] = {
-        {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},     {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
-        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
-        {SDL_CONTROLLER_BUTTON_A, VK_SPACE},        {SDL_CONTROLLER_BUTTON_START, VK_SPACE},
-        {SDL_CONTROLLER_BUTTON_B, VK_ESCAPE},       {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 'W'},
-        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 'S'}, {SDL_CONTROLLER_BUTTON_BACK, VK_F1},
-        {SDL_CONTROLLER_BUTTON_X, VK_GAMEPAD_X},    {SDL_CONTROLLER_BUTTON_Y, VK_GAMEPAD_Y},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
+        {SDL_CONTROLLER_BUTTON_A, VK_SPACE},
+        {SDL_CONTROLLER_BUTTON_START, VK_SPACE},
+        {SDL_CONTROLLER_BUTTON_B, VK_ESCAPE},
+        {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 'W'},
+        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 'S'},
+        {SDL_CONTROLLER_BUTTON_BACK, VK_F1},
+        {SDL_CONTROLLER_BUTTON_X, VK_GAMEPAD_X},
+        {SDL_CONTROLLER_BUTTON_Y, VK_GAMEPAD_Y},
+        {SDL_CONTROLLER_BUTTON_LEFTSTICK, VK_GAMEPAD_OPTIONS},
     };
     for (const auto& [button, key] : mapped) {
         SCOPED_TRACE(SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button)));
@@ -63,9 +70,8 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
         EXPECT_FALSE(GamepadButtonTogglesFullScreen(button));
     }
     // Guide and the right stick's click switch full screen instead.
-    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_LEFTSTICK,
-                                       SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_MISC1,
-                                       SDL_CONTROLLER_BUTTON_INVALID, 40}) {
+    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+                                       SDL_CONTROLLER_BUTTON_MISC1, SDL_CONTROLLER_BUTTON_INVALID, 40}) {
         EXPECT_EQ(Button(3, button, true), Keys{}) << "button " << button;
         EXPECT_EQ(Button(3, button, false), Keys{}) << "button " << button;
         EXPECT_EQ(GamepadButtonTogglesFullScreen(button),
@@ -121,11 +127,24 @@ TEST_F(PadKeys, LeftStickAimsWithADeadBand) {
                  {Y, STICK_RELEASE - 1, Up('A')},
                  {SDL_CONTROLLER_AXIS_RIGHTX, 32767, {}},
                  {SDL_CONTROLLER_AXIS_RIGHTY, 32767, {}},
-                 {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, {}},
-                 {SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767, {}},
                  {SDL_CONTROLLER_AXIS_INVALID, 32767, {}}};
     for (const auto& move : moves)
         EXPECT_EQ(Axis(1, move.axis, move.value), move.keys) << move.axis << " " << move.value;
+}
+
+// The triggers turn the sound down (F7) and up (F8) past TRIGGER_PRESS, until back inside
+// TRIGGER_RELEASE; the second pulled while the first is held switches it off or on (F9).
+TEST_F(PadKeys, TheTriggersTurnTheSound) {
+    const int L = SDL_CONTROLLER_AXIS_TRIGGERLEFT, R = SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
+    const struct {
+        int axis, value;
+        Keys keys;
+    } pulls[] = {{L, TRIGGER_PRESS - 1, {}}, {L, TRIGGER_PRESS, Down(VK_F7)},
+                 {L, TRIGGER_RELEASE, {}},   {L, TRIGGER_RELEASE - 1, Up(VK_F7)},
+                 {R, 32767, Down(VK_F8)},    {L, 32767, Down(VK_F9)},
+                 {R, 0, Up(VK_F8)},          {L, 0, Up(VK_F9)}};
+    for (const auto& pull : pulls)
+        EXPECT_EQ(Axis(1, pull.axis, pull.value), pull.keys) << pull.axis << " " << pull.value;
 }
 
 // A pad pulled out with keys held lets go of them, but not of what another pad still holds.

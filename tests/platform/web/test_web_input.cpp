@@ -39,7 +39,10 @@ TEST(WebKeys, LettersFollowTheLayoutAndEverythingElseThePlace) {
                 {"F0", "F0", 0},
                 {"Digit10", "1", 0},
                 {"Keya", "a", 'A'},
-                {"Minus", "-", 0},
+                {"Minus", "-", VK_OEM_MINUS},
+                {"Period", ".", VK_OEM_PERIOD},
+                {"Semicolon", ":", VK_OEM_1},
+                {"Slash", "/", 0},
                 {"", "", 0},
                 {nullptr, "a", 0}};
     for (const auto& k : keys)
