@@ -43,6 +43,14 @@ int TankAt(const PointerScreen& screen, int x, int y) {
     return -1;
 }
 
+// Presses of S from the current weapon to the next one in stock: 1 when none is known to be.
+int WeaponSteps(const PointerScreen& screen) {
+    const int count = std::min(screen.weaponCount, 32);
+    for (int step = 1; step < count; ++step)
+        if ((screen.weaponsInStock >> ((screen.weapon + step) % count)) & 1) return step;
+    return 1;
+}
+
 }  // namespace
 
 PointerAim AimAt(int pivotX, int pivotY, int x, int y) {
@@ -104,6 +112,10 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
         out->push_back(InputEvent::Up(VK_F1));
         return;
     }
+    if (control == ControlQuieter || control == ControlLouder || control == ControlSound) {
+        Tap(control == ControlQuieter ? VK_F7 : control == ControlLouder ? VK_F8 : VK_F9, out);
+        return;
+    }
     if (screen.prompt) {
         if (control == ControlYes || control == ControlNo) AnswerPrompt(control == ControlYes, out);
         return;
@@ -117,7 +129,7 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
             PressAiming(screen, ButtonCentre, -1, -1, ms, out);
             break;
         case ControlWeapon:
-            PressBarKey(screen, 'S', out);
+            for (int step = WeaponSteps(screen); step > 0; --step) PressBarKey(screen, 'S', out);
             break;
         case ControlGuide:
             PressBarKey(screen, VK_F2, out);

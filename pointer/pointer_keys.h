@@ -71,7 +71,10 @@ public:
         ControlHelp,
         ControlCentre,
         ControlYes,
-        ControlNo
+        ControlNo,
+        ControlQuieter,
+        ControlLouder,
+        ControlSound
     };
 
     // A button pressed or a finger put down at (x, y), `ms` milliseconds on any steady clock.
@@ -79,8 +82,9 @@ public:
                std::vector<InputEvent>* out);
     // An on-screen control pressed: what the fire button (Fire), ButtonCentre away from the tanks
     // (Centre) and the menu bar's weapon, angle and power boxes (Weapon, Guide, Help) do while
-    // aiming, and the answers to a prompt (Yes, No); nothing elsewhere. As any press, it first
-    // lets go of the help screen the pointer holds.
+    // aiming (Weapon passing over the weapons out of stock), the sound's keys F7, F8 and F9 on
+    // every screen (Quieter, Louder, Sound), and the answers to a prompt (Yes, No); nothing
+    // elsewhere. As any press, it first lets go of the help screen the pointer holds.
     void PressControl(const PointerScreen& screen, Control control, std::uint32_t ms,
                       std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.

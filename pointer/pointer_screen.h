@@ -52,6 +52,11 @@ struct PointerScreen {
     int pivotX = 0, pivotY = 0;
     int angle = 0, power = 0;
     bool helpShown = false;
+    // The current player's weapon (0 to weaponCount - 1), and the weapons it has in stock, a bit
+    // each (bit w: weapon w), for the on-screen Weapon control to pass over the others.
+    int weapon = 0;
+    int weaponCount = 0;
+    std::uint32_t weaponsInStock = 0;
     // The tanks standing, by seat, as the middle of their bottom row in picture coordinates (on the
     // screen or beyond it); shown false: no tank there.
     static constexpr int SEATS = 8;

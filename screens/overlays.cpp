@@ -128,7 +128,7 @@ void DrawHelpScreen(int device, int surface) {
 
 void DrawReadyMessage(int device, int surface) {
     DIAG_SCOPE_NAMED("General|DrawReadyMessage", "General");
-    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, "Press F1 for help"); });
+    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, ScreenWords(ScreenText::ReadyHelp)); });
 }
 
 void DrawQuitPrompt(int device, int surface) {
@@ -136,7 +136,8 @@ void DrawQuitPrompt(int device, int surface) {
     WithContext(device, surface, [](HDC dc) {
         DrawShadeGrid(dc);
         Say(dc, 107, 60, "Abandon Game?");
-        Say(dc, 64, QUIT_YES_Y, "Shift+Y or pad Y for Yes");
+        const std::string yes = ScreenWords(ScreenText::PromptYes);
+        Say(dc, (SCREEN_WIDTH - static_cast<int>(yes.size()) * 8) / 2, QUIT_YES_Y, yes.c_str());
     });
 }
 
@@ -158,7 +159,7 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
     std::vector<std::string> lines;
     if (messages.leavePrompt) {
         lines.push_back("Leave the network game?");
-        lines.push_back("Shift+Y or pad Y for Yes");
+        lines.push_back(ScreenWords(ScreenText::PromptYes));
     }
     if (messages.away)
         lines.push_back(messages.waitingFor + " is away");

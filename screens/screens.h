@@ -14,6 +14,12 @@
 
 class PlayerCollection;
 
+// The words a screen says for its keys: the keys themselves, or taps on a touch screen
+// (PointerTouch). TitlePlay is empty for keys: the title's picture names them.
+enum class ScreenText { TitlePlay, ReadyHelp, PromptYes, EndMatchGoOn, ChoiceControllers, ShopBuySell };
+const char* ScreenWords(ScreenText text, bool touch);
+const char* ScreenWords(ScreenText text);
+
 void InitTitleScreen(int surface, HINSTANCE instance);
 void UpdateTitleScreen(int device, int surface);
 void InitTerraformingScreen(int device, int surface, HINSTANCE instance);

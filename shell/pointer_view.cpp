@@ -67,6 +67,10 @@ void DescribePlay(PointerScreen* screen) {
                      SeatControllers[static_cast<std::size_t>(seat)] == ControllerHuman &&
                      SeatPlayedFrom(seat) == NetMachine();
     screen->helpShown = HelpShown;
+    screen->weapon = current->weapon;
+    screen->weaponCount = WEAPON_COUNT;
+    for (int w = 0; w < WEAPON_COUNT; ++w)
+        if (current->stock[static_cast<std::size_t>(w)] != 0) screen->weaponsInStock |= std::uint32_t{1} << w;
     MenuBarPointerItems(screen);
 }
 
