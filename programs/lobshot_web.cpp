@@ -3,16 +3,19 @@
 // it waits for this machine, for the browser tests).
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "netplay/lockstep.h"
+#include "options/options.h"
 #include "platform/backend.h"
 #include "platform/resource.h"
 #include "platform/web/web_platform.h"
 #include "platform/web/web_relay.h"
+#include "platform/web/web_storage.h"
 #include "platform/win.h"
 #include "pointer/pointer_screen.h"
 #include "programs/web_replay.h"
@@ -20,6 +23,7 @@
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "screens/setup_state.h"
+#include "settings/settings.h"
 #include "shell/shell.h"
 #include "snapshot/state_snapshot.h"
 #include "sound/sound.h"
@@ -82,6 +86,57 @@ void SayPresence(int presence) {
 // The page's seed for a game (see main).
 void GiveSeed() {
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
+}
+
+// The player's settings on this page, kept in its storage (platform/web/web_storage.h) in the
+// native game's format.
+Settings TheSettings;
+
+void SaveSettings() { WebStorageWrite(SettingsText(TheSettings)); }
+
+void SoundChanged(const ShellSound& sound) {
+    TheSettings.volume = sound.volume;
+    TheSettings.mute = sound.mute;
+    SaveSettings();
+}
+
+void GameChosen(const SettingsGame& game) {
+    TheSettings.game = game;
+    SaveSettings();
+}
+
+Settings SettingsNow() {
+    Settings settings = TheSettings;
+    settings.volume = ShellSoundNow().volume;
+    settings.mute = ShellSoundNow().mute;
+    return settings;
+}
+
+// A change on the Options screen: the sound follows at once; the storage is written as it closes.
+void OptionsChanged(const Settings& settings, bool keep) {
+    const ShellSound sound = ShellSoundNow();
+    if (sound.volume != settings.volume || sound.mute != settings.mute)
+        ShellSetSound({settings.volume, settings.mute});
+    TheSettings = settings;
+    if (keep) SaveSettings();
+}
+
+// Before each game of the page: the words for a touch screen, and the settings as stored: the
+// sound, the Options screen, and the player choice from the last game's unless the page plays a
+// replay or a room's game. A page stepped by its script (the browser tests) reads none of them.
+void UseSettingsOfPage() {
+    PointerSetTouch(WebTouchScreen());
+    const WebPageOptions& options = WebOptions();
+    if (options.steps) return;
+    std::vector<std::string> faults;
+    TheSettings = SettingsParse(WebStorageRead(), "the page's settings", &faults);
+    for (const std::string& fault : faults)
+        DiagTrace(DIAG_HIGH, "Settings", __LINE__, "UseSettingsOfPage", "%s", fault.c_str());
+    ShellSetSound({TheSettings.volume, TheSettings.mute});
+    ShellWatchSound(&SoundChanged);
+    ShellWatchGameChoice(&GameChosen);
+    OptionsUse({&SettingsNow, &OptionsChanged, false});
+    if (options.replay.empty() && options.room.empty()) ShellStartWithChoice(TheSettings.game);
 }
 
 // A zone as JSON: [left, right, key].
@@ -154,6 +209,7 @@ const char* lobshot_replay() {
 
 int main() {
     WebStartFromPage();
+    UseSettingsOfPage();
     // The page's seed, or with steps the stepped clock's start; otherwise start-up reads the
     // calendar clock, so each visit plays a different game.
     GiveSeed();
@@ -168,6 +224,7 @@ int main() {
     while (status == 0 && NetRejoinWanted()) {
         ResetForAnotherGame();
         WebReadyAnotherGame();
+        UseSettingsOfPage();
         GiveSeed();
         JoinRoomOfPage();
         status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
@@ -179,6 +236,7 @@ int main() {
     const bool another = WebOptions().replay.empty() && WebOptions().room.empty() && !ReplayPlaying();
     while (status == 0 && another && WebWaitForAnotherGame()) {
         ResetForAnotherGame();
+        UseSettingsOfPage();
         GiveSeed();
         status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
         WebGameEnded(status);
