@@ -273,7 +273,12 @@ void DrawTitleHint(HDC dc) {
 
 }  // namespace
 
-void OptionsUse(const OptionsDoor& door) { TheOptions.door = door; }
+void OptionsUse(const OptionsDoor& door) {
+    TheOptions.door = door;
+    TheOptions.settings = door.current ? door.current() : Settings{};
+}
+
+bool OptionsTankNumbers() { return OptionsAvailable() && TheOptions.settings.tankNumbers; }
 
 bool OptionsAvailable() { return TheOptions.door.current != nullptr; }
 

@@ -38,6 +38,10 @@ bool OptionsShown();
 // goes on as ever.
 bool OptionsTakeInput(const InputEvent& input);
 
+// Whether the tanks' numbers are drawn on them (the setting as the screen last left it, or as the
+// program's door first gave it).
+bool OptionsTankNumbers();
+
 // The volume and the sound switched by the sound keys while the screen is shown.
 void OptionsSoundChanged(int volume, bool mute);
 

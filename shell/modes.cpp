@@ -121,6 +121,7 @@ void DrawPlay(int margin, bool angleGuide) {
 
 void AimingFrame() {
     DrawPlay(MENU_BAR_MARGIN, AngleGuideShown);
+    if (OptionsTankNumbers()) DrawTankNumbers(DEVICE, BACK, *ThePlayers, ViewX, ViewY);
     ThePlayers->DrawMenuBar(DEVICE, BACK);
     if (ReadyMessageTicks > 0) {
         DrawReadyMessage(DEVICE, BACK);
