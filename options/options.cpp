@@ -294,8 +294,8 @@ bool OptionsTakeInput(const InputEvent& input) {
         return mine;
     }
     if (!TheOptions.shown) {
-        const bool opens = (key == 'P' || key == VK_GAMEPAD_OPTIONS) && !input.repeat &&
-                           CurrentMode == Title && OptionsAvailable() && !ReplayPlaying();
+        const bool opens = (key == 'P' || key == VK_F1) && !input.repeat && CurrentMode == Title &&
+                           OptionsAvailable() && !ReplayPlaying();
         if (!opens) return false;
         Open();
     } else if (key == VK_SHIFT) {

@@ -7,7 +7,8 @@
 // over the finished picture. The game's state never changes while it is shown, and a replay or a
 // scenario plays exactly as if it had never been opened.
 //
-// On the title, P or the pad's left stick pressed in (VK_GAMEPAD_OPTIONS, platform/win.h) opens it. Up and
+// On the title, P opens it, or F1, which is the pad's Back (help while aiming; nothing else on the
+// title). Up and
 // Down choose a row; Left and Right (or Enter and Space) change its value; on the name and the relay, Enter
 // (Space, pad A) starts typing: letters, digits, Space (names), '.', '-' and ':' (the relay), Shift for
 // capitals, Backspace to rub out, Enter to keep the line and Esc to drop it. Esc (pad B) or the "Back" row

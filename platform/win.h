@@ -69,8 +69,6 @@ constexpr int VK_F12 = 123;
 // A gamepad's X and Y buttons, keys of their own whose meaning depends on the screen.
 constexpr int VK_GAMEPAD_X = 0xC5;
 constexpr int VK_GAMEPAD_Y = 0xC6;
-// A gamepad's left stick pressed in: opens the Options screen from the title.
-constexpr int VK_GAMEPAD_OPTIONS = 0xC7;
 // Keys a relay's address is typed with: ';' (':' with Shift), '-' and '.'.
 constexpr int VK_OEM_1 = 0xBA;
 constexpr int VK_OEM_MINUS = 0xBD;

@@ -47,8 +47,6 @@ int GamepadButtonKey(int button) {
             return VK_GAMEPAD_X;
         case SDL_CONTROLLER_BUTTON_Y:
             return VK_GAMEPAD_Y;
-        case SDL_CONTROLLER_BUTTON_LEFTSTICK:
-            return VK_GAMEPAD_OPTIONS;
         default:
             return 0;
     }

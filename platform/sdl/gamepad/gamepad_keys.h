@@ -9,8 +9,7 @@
 // screen: on the player choice X moves the highlight from player to player and Y changes the
 // highlighted player's controller; aiming, X centres on a tank and Y holds the angle guide; at the
 // abandon and leave prompts Y answers Yes. The Guide button and a click of the right stick switch
-// between full screen and a window, as Alt+Enter does. A click of the left stick is a key of its own
-// (VK_GAMEPAD_OPTIONS: the title's Options screen). The left trigger turns the sound down (F7) and
+// between full screen and a window, as Alt+Enter does. The left trigger turns the sound down (F7) and
 // the right one up (F8); the second trigger pulled while the first is held turns it off or on (F9). A key
 // goes down when the first pad starts to hold it and up when the last lets go, so two pads, or A and Start on
 // one, never press a key twice; the game repeats a held key at its own pace, exactly as for the keyboard.

@@ -47,19 +47,12 @@ protected:
 
 TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
     const std::pair<int, WPARAM> mapped[] = {
-        {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},
-        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
-        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},
-        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
-        {SDL_CONTROLLER_BUTTON_A, VK_SPACE},
-        {SDL_CONTROLLER_BUTTON_START, VK_SPACE},
-        {SDL_CONTROLLER_BUTTON_B, VK_ESCAPE},
-        {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 'W'},
-        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 'S'},
-        {SDL_CONTROLLER_BUTTON_BACK, VK_F1},
-        {SDL_CONTROLLER_BUTTON_X, VK_GAMEPAD_X},
-        {SDL_CONTROLLER_BUTTON_Y, VK_GAMEPAD_Y},
-        {SDL_CONTROLLER_BUTTON_LEFTSTICK, VK_GAMEPAD_OPTIONS},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},     {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
+        {SDL_CONTROLLER_BUTTON_A, VK_SPACE},        {SDL_CONTROLLER_BUTTON_START, VK_SPACE},
+        {SDL_CONTROLLER_BUTTON_B, VK_ESCAPE},       {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 'W'},
+        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 'S'}, {SDL_CONTROLLER_BUTTON_BACK, VK_F1},
+        {SDL_CONTROLLER_BUTTON_X, VK_GAMEPAD_X},    {SDL_CONTROLLER_BUTTON_Y, VK_GAMEPAD_Y},
     };
     for (const auto& [button, key] : mapped) {
         SCOPED_TRACE(SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button)));
@@ -70,8 +63,9 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
         EXPECT_FALSE(GamepadButtonTogglesFullScreen(button));
     }
     // Guide and the right stick's click switch full screen instead.
-    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-                                       SDL_CONTROLLER_BUTTON_MISC1, SDL_CONTROLLER_BUTTON_INVALID, 40}) {
+    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_LEFTSTICK,
+                                       SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_MISC1,
+                                       SDL_CONTROLLER_BUTTON_INVALID, 40}) {
         EXPECT_EQ(Button(3, button, true), Keys{}) << "button " << button;
         EXPECT_EQ(Button(3, button, false), Keys{}) << "button " << button;
         EXPECT_EQ(GamepadButtonTogglesFullScreen(button),
