@@ -1,8 +1,9 @@
 # Installs the build into a scratch prefix and checks that everything arrives where it belongs.
 #
-# That is the game among the commands and the replay runner in RUNNERDIR, the desktop entry with its keys, every icon as a PNG of its size and
-# the manual page. Run by the install.layout test with BUILD, PREFIX, ICON_SIZES, APP_ID (the application's
-# id, the desktop entry's name), BINDIR, RUNNERDIR, DATADIR and MANDIR set (the sizes separated by commas).
+# That is the game among the commands and the replay runner in RUNNERDIR, the desktop entry with
+# its keys, every icon as a PNG of its size and the manual page. Run by the install.layout test with
+# BUILD, PREFIX, ICON_SIZES, APP_ID (the application's id, the desktop entry's name), BINDIR,
+# RUNNERDIR, DATADIR and MANDIR set (the sizes separated by commas).
 
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${PREFIX}"
