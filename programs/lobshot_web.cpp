@@ -123,7 +123,8 @@ void OptionsChanged(const Settings& settings, bool keep) {
 
 // Before each game of the page: the words for a touch screen, and the settings as stored: the
 // sound, the Options screen, and the player choice from the last game's unless the page plays a
-// replay or a room's game. A page stepped by its script (the browser tests) reads none of them.
+// replay, a room's game or the game of a seed it was given (a link to one game, which starts alike
+// for everyone). A page stepped by its script (the browser tests) reads none of them.
 void UseSettingsOfPage() {
     PointerSetTouch(WebTouchScreen());
     const WebPageOptions& options = WebOptions();
@@ -136,7 +137,8 @@ void UseSettingsOfPage() {
     ShellWatchSound(&SoundChanged);
     ShellWatchGameChoice(&GameChosen);
     OptionsUse({&SettingsNow, &OptionsChanged, false});
-    if (options.replay.empty() && options.room.empty()) ShellStartWithChoice(TheSettings.game);
+    if (options.replay.empty() && options.room.empty() && !options.seedGiven)
+        ShellStartWithChoice(TheSettings.game);
 }
 
 // A zone as JSON: [left, right, key].
