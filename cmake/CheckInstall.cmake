@@ -1,8 +1,9 @@
 # Installs the build into a scratch prefix and checks that everything arrives where it belongs.
 #
-# That is the two programs, the desktop entry with its keys, every icon as a PNG of its size and
-# the manual page. Run by the install.layout test with BUILD, PREFIX, ICON_SIZES, APP_ID (the application's
-# id, the desktop entry's name), BINDIR, DATADIR and MANDIR set (the sizes separated by commas).
+# That is the game among the commands and the replay runner in RUNNERDIR, the desktop entry with
+# its keys, every icon as a PNG of its size and the manual page. Run by the install.layout test with
+# BUILD, PREFIX, ICON_SIZES, APP_ID (the application's id, the desktop entry's name), BINDIR,
+# RUNNERDIR, DATADIR and MANDIR set (the sizes separated by commas).
 
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${PREFIX}"
@@ -11,11 +12,14 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed:\n${out}${err}")
 endif()
 
-foreach(program lobshot lobshot-headless)
-  if(NOT EXISTS "${PREFIX}/${BINDIR}/${program}")
-    message(FATAL_ERROR "${program} is not installed in ${BINDIR}")
+foreach(program "${BINDIR}/lobshot" "${RUNNERDIR}/lobshot-headless")
+  if(NOT EXISTS "${PREFIX}/${program}")
+    message(FATAL_ERROR "${program} is not installed")
   endif()
 endforeach()
+if(EXISTS "${PREFIX}/${BINDIR}/lobshot-headless")
+  message(FATAL_ERROR "the replay runner is installed among the player's commands in ${BINDIR}")
+endif()
 
 set(entry "${PREFIX}/${DATADIR}/applications/${APP_ID}.desktop")
 if(NOT EXISTS "${entry}")

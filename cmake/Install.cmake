@@ -1,8 +1,8 @@
 # Installing the desktop entry, the icon and the manual page lobshot(6).
 #
-# The game and the replay runner go to bin by their own rules; here the desktop entry (named for the
-# application's id, packaging/Identity.cmake), the icon in each size of the icon theme and the
-# manual page. A test installs into a scratch prefix and checks what arrives.
+# The game goes to bin and the replay runner to lib/games/lobshot by their own rules; here the
+# desktop entry (named for the application's id, packaging/Identity.cmake), the icon in each size of
+# the icon theme and the manual page. A test installs into a scratch prefix and checks what arrives.
 
 # The page as it stands in the sources, but naming the bug tracker's address (LOBSHOT_BUG_TRACKER).
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/docs/lobshot.6")
@@ -31,6 +31,7 @@ if(LOBSHOT_BUILD_GAME)
     add_test(NAME install.layout
       COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPREFIX=${CMAKE_BINARY_DIR}/install-check
               -DICON_SIZES=${icon_sizes} -DAPP_ID=${LOBSHOT_APPSTREAM_ID} -DBINDIR=${CMAKE_INSTALL_BINDIR}
+              -DRUNNERDIR=${LOBSHOT_RUNNER_DIR}
               -DDATADIR=${CMAKE_INSTALL_DATADIR} -DMANDIR=${CMAKE_INSTALL_MANDIR}
               -P ${CMAKE_SOURCE_DIR}/cmake/CheckInstall.cmake)
   endif()

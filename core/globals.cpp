@@ -35,6 +35,7 @@ std::int32_t PanStepY = 0;
 GravityChoice LandscapeGravityOption = GRAVITY_OFF;
 WindChoice WindOption = WIND_NO;
 std::array<Controller, PLAYER_SEATS> SeatControllers{};
+StartChoice TheStartChoice;
 std::array<std::int32_t, PLAYER_SEATS> SeatMachines{};
 std::uint32_t MachinesPresent = 1;
 std::array<std::string, MAX_MACHINES> MachineNames{};
@@ -85,6 +86,7 @@ void GlobalsReset() {
     LandscapeGravityOption = GRAVITY_OFF;
     WindOption = WIND_NO;
     SeatControllers.fill(ControllerHuman);
+    TheStartChoice = StartChoice{};
     SeatMachines.fill(0);
     MachinesPresent = 1;
     MachineNames.fill("");

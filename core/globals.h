@@ -101,6 +101,16 @@ enum Controller : std::int32_t {
 };
 constexpr int CONTROLLER_COUNT = 6;
 extern std::array<Controller, PLAYER_SEATS> SeatControllers;
+// What the player choice screen starts a run with: the last game's choice in the native game and
+// the page, else two players, gravity on and no wind; a replay brings its own. Start-up applies it
+// once it has made the landscape's tables.
+struct StartChoice {
+    std::int32_t players = 2;  // 2 to PLAYER_SEATS
+    GravityChoice gravity = GRAVITY_ON;
+    WindChoice wind = WIND_NO;
+    bool operator==(const StartChoice&) const = default;
+};
+extern StartChoice TheStartChoice;
 // In a network game: the machine whose person plays each seat (0 the host, 1 to 7 the machines that
 // joined; always 0 for a computer's seat and at one keyboard), and the machines in the game now, a
 // bit each (bit 0, the host or the only machine, always set).

@@ -8,6 +8,9 @@ $run --seed 3 --script docs/screenshots.script >/dev/null
 $run --seed 7 --script docs/play_screenshots.script >/dev/null
 cmake --build build --target terraform_shot >/dev/null
 build/tools/docshots/terraform_shot docs/terraforming.png >/dev/null
+cmake --build build --target options_shot >/dev/null
+build/tools/docshots/options_shot docs/options.png >/dev/null
+build/tools/docshots/options_shot docs/options_touch.png touch >/dev/null
 # The end of a match: the A-Bomb scenario ends one; look at it a second later.
 script=$(mktemp)
 trap 'rm -f "$script"' EXIT
@@ -17,6 +20,6 @@ $run --seed 11 --script "$script" >/dev/null
 # The software centre's pictures: some of those, four times as wide and high, with sharp pixels.
 cmake --build build --target scale_shot >/dev/null
 mkdir -p docs/screenshots
-for name in aiming lava_stream player_choice weapon_shop title; do
+for name in aiming lava_stream player_choice weapon_shop title options options_touch; do
   build/tools/docshots/scale_shot "docs/$name.png" 4 "docs/screenshots/$name.png"
 done

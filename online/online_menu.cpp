@@ -30,7 +30,7 @@ constexpr int SMALL_COLUMNS = SCREEN_WIDTH / SMALL_GLYPH - 4;
 
 // The title's line offering the menu: small text, leaving the row above it for another offer.
 constexpr int OFFER_Y = 180;
-constexpr int OFFER_TOP = OFFER_Y - 4, OFFER_BOTTOM = OFFER_Y + 12;
+constexpr int OFFER_TOP = OFFER_Y - 4, OFFER_BOTTOM = OFFER_Y + 10;
 // The on-screen letters: rows of eight buttons, as the pointer's rows hold eight zones.
 constexpr int GRID_TOP = 56, GRID_ROW = 16, GRID_COLUMNS = 8;
 constexpr int HINT_Y = 190;

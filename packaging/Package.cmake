@@ -2,8 +2,9 @@
 #
 # Besides what cmake/Install.cmake installs, the package carries the software centre's description
 # (AppStream metainfo), the copyright file and the changelog. scripts/package.sh configures the
-# build for Debian's layout (the programs in /usr/games) and runs CPack; StageDeb.cmake puts the
-# staged files in the shape Debian wants before they are packed. The dependencies are worked out
+# build for Debian's layout (the game in /usr/games, the replay runner in /usr/lib/games/lobshot)
+# and runs CPack; StageDeb.cmake puts the staged files in the shape Debian wants before they are
+# packed. The dependencies are worked out
 # from the programs' own libraries by dpkg-shlibdeps. The names and addresses come from
 # Identity.cmake, the releases from the changelog; the version is the project's.
 
@@ -28,6 +29,7 @@ set(lobshot_screenshots
   "lava_stream|A lava stream pouring onto a tank"
   "player_choice|Choosing the players, people or the computer"
   "weapon_shop|The weapon shop"
+  "options|The options: the screen, the sound, your name, the language"
   "title|The title screen")
 set(LOBSHOT_METAINFO_SCREENSHOTS "  <screenshots>")
 set(screenshot_type " type=\"default\"")
@@ -59,11 +61,11 @@ set(CPACK_PACKAGE_VENDOR "${LOBSHOT_COPYRIGHT_HOLDER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn-based artillery game for two to eight players")
 # The extended description, under the summary above; CPack indents it and marks the empty line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Lobshot is a turn-based artillery game for two to eight players: at one
-keyboard or with gamepads, against computer players at three levels, or from
-several machines over the network or in online rooms through a relay, which
-spectators may watch. Each player drives a small tank on a destructible
-landscape and, in turn, sets the barrel's angle and the shot's power, picks
-one of six weapons and fires.
+keyboard, with gamepads, a mouse or a touch screen, against computer players at
+five levels, or from several machines over the network or in online rooms
+through a relay, which spectators may watch. Each player drives a small tank
+on a destructible landscape and, in turn, sets the barrel's angle and the
+shot's power, picks one of six weapons and fires.
 
 Shots fly under gravity and the wind, dig craters, throw earth and start lava
 flows; every hit earns or costs money to spend in the weapon shop before the

@@ -24,7 +24,7 @@ foreach(doc IN LISTS staged_docs)
   endif()
 endforeach()
 
-file(GLOB programs "${CPACK_TEMPORARY_DIRECTORY}/usr/games/*")
+file(GLOB programs "${CPACK_TEMPORARY_DIRECTORY}/usr/games/*" "${CPACK_TEMPORARY_DIRECTORY}/usr/lib/games/lobshot/*")
 find_program(STRIP strip REQUIRED)
 foreach(program IN LISTS programs)
   execute_process(COMMAND "${STRIP}" --remove-section=.comment --remove-section=.note "${program}"

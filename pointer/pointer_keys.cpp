@@ -43,6 +43,14 @@ int TankAt(const PointerScreen& screen, int x, int y) {
     return -1;
 }
 
+// Presses of S from the current weapon to the next one in stock: 1 when none is known to be.
+int WeaponSteps(const PointerScreen& screen) {
+    const int count = std::min(screen.weaponCount, 32);
+    for (int step = 1; step < count; ++step)
+        if ((screen.weaponsInStock >> ((screen.weapon + step) % count)) & 1) return step;
+    return 1;
+}
+
 }  // namespace
 
 PointerAim AimAt(int pivotX, int pivotY, int x, int y) {
@@ -76,14 +84,13 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
     }
     switch (screen.mode) {
         case PointerScreen::Title:
-            if (button == ButtonMain && !PressOffer(screen, x, y, out)) Tap(VK_SPACE, out);
-            break;
         case PointerScreen::EndOfMatch:
-            if (button == ButtonMain) Tap(VK_SPACE, out);
+            if (button == ButtonMain && !PressOffer(screen, x, y, out)) Tap(VK_SPACE, out);
             break;
         case PointerScreen::PlayerChoice:
         case PointerScreen::WeaponShop:
         case PointerScreen::Online:
+        case PointerScreen::Options:
             if (button == ButtonMain) PressMenu(screen, x, y, out);
             break;
         case PointerScreen::Aiming:
@@ -102,6 +109,10 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
         out->push_back(InputEvent::Up(VK_F1));
         return;
     }
+    if (control == ControlQuieter || control == ControlLouder || control == ControlSound) {
+        Tap(control == ControlQuieter ? VK_F7 : control == ControlLouder ? VK_F8 : VK_F9, out);
+        return;
+    }
     if (screen.prompt) {
         if (control == ControlYes || control == ControlNo) AnswerPrompt(control == ControlYes, out);
         return;
@@ -115,7 +126,7 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
             PressAiming(screen, ButtonCentre, -1, -1, ms, out);
             break;
         case ControlWeapon:
-            PressBarKey(screen, 'S', out);
+            for (int step = WeaponSteps(screen); step > 0; --step) PressBarKey(screen, 'S', out);
             break;
         case ControlGuide:
             PressBarKey(screen, VK_F2, out);

@@ -8,9 +8,10 @@
 // the rules never know a pointer was used. What a press means depends on the screen the shell last
 // described (pointer/pointer_screen.h), passed in with every call:
 //   - The title and the end-of-match table: a press is Space, but on a line of the title that
-//     offers another screen ("Play online") that line's key.
+//     offers another screen ("Play online", "P: Options") that line's key.
 //   - The online menu: a press on a button presses its key (a letter, Enter, Esc...).
-//   - The player choice and the weapon shop: a press on a row moves the cursor there (Up, Down)
+//   - The player choice, the weapon shop and the Options screen: a press on a row moves the cursor
+//     there (Up, Down)
 //     and then presses the key of the place pressed: a value's left or right half (Left, Right),
 //     "Start Game" or "Finish" (Space), the shop's Buy and Sell columns (Space, S); a press on a
 //     tank of the player choice is its seat's key, 1 to 8.
@@ -71,7 +72,10 @@ public:
         ControlHelp,
         ControlCentre,
         ControlYes,
-        ControlNo
+        ControlNo,
+        ControlQuieter,
+        ControlLouder,
+        ControlSound
     };
 
     // A button pressed or a finger put down at (x, y), `ms` milliseconds on any steady clock.
@@ -79,8 +83,9 @@ public:
                std::vector<InputEvent>* out);
     // An on-screen control pressed: what the fire button (Fire), ButtonCentre away from the tanks
     // (Centre) and the menu bar's weapon, angle and power boxes (Weapon, Guide, Help) do while
-    // aiming, and the answers to a prompt (Yes, No); nothing elsewhere. As any press, it first
-    // lets go of the help screen the pointer holds.
+    // aiming (Weapon passing over the weapons out of stock), the sound's keys F7, F8 and F9 on
+    // every screen (Quieter, Louder, Sound), and the answers to a prompt (Yes, No); nothing
+    // elsewhere. As any press, it first lets go of the help screen the pointer holds.
     void PressControl(const PointerScreen& screen, Control control, std::uint32_t ms,
                       std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.

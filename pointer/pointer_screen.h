@@ -32,8 +32,18 @@ struct PointerRow {
 };
 
 struct PointerScreen {
-    // Online: the online menu over the title (online/online_menu.h).
-    enum Mode : std::uint8_t { Other, Title, PlayerChoice, WeaponShop, Aiming, Shot, EndOfMatch, Online };
+    // Online: the online menu over the title (online/online_menu.h); Options: the Options screen.
+    enum Mode : std::uint8_t {
+        Other,
+        Title,
+        PlayerChoice,
+        WeaponShop,
+        Aiming,
+        Shot,
+        EndOfMatch,
+        Online,
+        Options
+    };
     Mode mode = Other;
     // Frame steps run so far: each new screen has a larger number. The pointer sends its held-key
     // steps at the pace of the frame steps.
@@ -53,6 +63,11 @@ struct PointerScreen {
     int pivotX = 0, pivotY = 0;
     int angle = 0, power = 0;
     bool helpShown = false;
+    // The current player's weapon (0 to weaponCount - 1), and the weapons it has in stock, a bit
+    // each (bit w: weapon w), for the on-screen Weapon control to pass over the others.
+    int weapon = 0;
+    int weaponCount = 0;
+    std::uint32_t weaponsInStock = 0;
     // The tanks standing, by seat, as the middle of their bottom row in picture coordinates (on the
     // screen or beyond it); shown false: no tank there.
     static constexpr int SEATS = 8;
@@ -65,13 +80,18 @@ struct PointerScreen {
     int barZoneCount = 0;
     std::array<PointerZone, 6> barZones{};
 
-    // Menus (the player choice, the weapon shop, the online menu): the cursor's row and the rows a
-    // press acts on. At the title, rows of lines that offer other screens; elsewhere a press there
-    // is Space.
+    // Menus (the player choice, the weapon shop, the online menu, the Options screen): the cursor's
+    // row and the rows a press acts on. At the title, rows of lines that offer other screens;
+    // elsewhere a press there is Space.
     int cursor = 0;
     int rowCount = 0;
     std::array<PointerRow, 10> rows{};
 };
+
+// Whether the screen is a touch screen: set by the backend (the page from the browser, the native
+// game at its first finger), read by the screens to say "Tap" rather than name keys.
+void PointerSetTouch(bool touch);
+bool PointerTouch();
 
 // The shell, after each frame step (and once the game has started).
 void PointerShowScreen(const PointerScreen& screen);

@@ -19,6 +19,7 @@
 #include "net/transport.h"
 #include "netplay/lockstep.h"
 #include "online/online_start.h"
+#include "options/options.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/win.h"
 #include "programs/another_run.h"
@@ -147,9 +148,11 @@ bool IsOption(const char* arg) {
     return false;
 }
 
-// The player's settings as read at start-up. Switching the window or the sound in play changes
-// them and writes them back; this run's command line never does.
+// The player's settings as read at start-up. Switching the window or the sound in play, the Options
+// screen and starting a game change them and write them back; this run's command line never does.
 Settings TheSettings;
+// Whether the window is full screen now (the command line may have said otherwise this run).
+bool FullscreenNow = true;
 
 void SaveSettings() {
     const std::string path = SettingsPath();
@@ -157,7 +160,7 @@ void SaveSettings() {
 }
 
 void FullscreenSwitched(bool fullscreen) {
-    TheSettings.fullscreen = fullscreen;
+    TheSettings.fullscreen = FullscreenNow = fullscreen;
     SaveSettings();
 }
 
@@ -167,15 +170,46 @@ void SoundChanged(const ShellSound& sound) {
     SaveSettings();
 }
 
+void GameChosen(const SettingsGame& game) {
+    TheSettings.game = game;
+    SaveSettings();
+}
+
+// The settings as the Options screen opens on them: the window and the sound as they are now.
+Settings SettingsNow() {
+    Settings settings = TheSettings;
+    settings.fullscreen = FullscreenNow;
+    settings.volume = ShellSoundNow().volume;
+    settings.mute = ShellSoundNow().mute;
+    return settings;
+}
+
+// A change on the Options screen: the window and the sound follow at once; the file is written as
+// the screen closes.
+void OptionsChanged(const Settings& settings, bool keep) {
+    if (settings.fullscreen != FullscreenNow) SdlSwitchFullscreen();
+    const ShellSound sound = ShellSoundNow();
+    if (sound.volume != settings.volume || sound.mute != settings.mute)
+        ShellSetSound({settings.volume, settings.mute});
+    TheSettings = settings;
+    TheSettings.fullscreen = FullscreenNow;
+    if (keep) SaveSettings();
+}
+
 // Starts the window and the sound as the settings and this run's overrides say, and keeps what the
-// player switches in play.
-void ApplySettings(const SettingsOverrides& overrides) {
+// player switches in play. The player choice starts from the last game's unless a replay is played
+// or a network game joined, which bring their own.
+void ApplySettings(const SettingsOverrides& overrides, bool ownGame) {
     const Settings run = SettingsForRun(TheSettings, overrides);
+    FullscreenNow = run.fullscreen;
     SdlStartFullscreen(run.fullscreen);
     if (overrides.nosound) SdlStartWithoutSound();
     ShellSetSound({run.volume, run.mute});
     SdlWatchFullscreen(&FullscreenSwitched);
     ShellWatchSound(&SoundChanged);
+    if (ownGame) ShellStartWithChoice(TheSettings.game);
+    ShellWatchGameChoice(&GameChosen);
+    OptionsUse({&SettingsNow, &OptionsChanged, true});
 }
 
 // Takes up the options; 0 when they are all good, else the exit status. A replay's file name goes
@@ -499,7 +533,7 @@ int RunInRooms(const NetworkChoice& network, const SettingsOverrides& overrides)
     while (ThePendingRoom.transport) {
         SaveReplay();
         ResetForAnotherRun(true);
-        ApplySettings(overrides);
+        ApplySettings(overrides, ThePendingRoom.role == NetRole::Host);
         EnterPendingRoom();
         NameThisMachine(network);
         StartReplays(false);
@@ -521,7 +555,7 @@ int main(int argc, char** argv) {
     if (int status = AnswerHelpOrVersion(argc, argv); status >= 0) return status;
     if (int status = ReadCommandLine(argc, argv, &replayFile, &network, &overrides)) return status;
     TheSettings = SettingsRead(SettingsPath());
-    ApplySettings(overrides);
+    ApplySettings(overrides, replayFile.empty() && network.joinHost.empty() && network.roomCode.empty());
     SetOnlineStarter(&StartRoom);
     SetOnlineRelay(&MenuRelay, &KeepRelay);
     if (int status = StartNetwork(network)) return status;

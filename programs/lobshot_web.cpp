@@ -3,6 +3,7 @@
 // it waits for this machine, for the browser tests).
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/globals.h"
 #include "diag/diag.h"
@@ -13,11 +14,13 @@
 #include "net/room_code.h"
 #include "netplay/lockstep.h"
 #include "online/online_start.h"
+#include "options/options.h"
 #include "platform/backend.h"
 #include "platform/resource.h"
 #include "platform/web/web_platform.h"
 #include "platform/web/web_relay.h"
 #include "platform/web/web_room.h"
+#include "platform/web/web_storage.h"
 #include "platform/win.h"
 #include "pointer/pointer_screen.h"
 #include "programs/another_run.h"
@@ -26,6 +29,7 @@
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "screens/setup_state.h"
+#include "settings/settings.h"
 #include "shell/shell.h"
 #include "snapshot/state_snapshot.h"
 #include "sound/sound.h"
@@ -181,38 +185,91 @@ void GiveSeed() {
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
 }
 
-// One run of the game; a room started from its menus ends it, and the next run plays in the room.
-int RunGame() {
-    RunGoing = true;
-    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    RunGoing = false;
-    return status;
+// The player's settings on this page, kept in its storage (platform/web/web_storage.h) in the
+// native game's format.
+Settings TheSettings;
+
+void SaveSettings() { WebStorageWrite(SettingsText(TheSettings)); }
+
+void SoundChanged(const ShellSound& sound) {
+    TheSettings.volume = sound.volume;
+    TheSettings.mute = sound.mute;
+    SaveSettings();
 }
 
-// Runs the game, and after it the runs it leads to: a room's page that lost its connection while
-// away (frozen by the browser) joins again, and a room opened from the menus is played in a run of
-// its own.
-int RunInRooms() {
-    int status = RunGame();
-    for (;;) {
-        const bool rejoin = status == 0 && NetRejoinWanted();
-        if (!rejoin && (status != 0 || !PendingRoom.transport)) return status;
-        ResetForAnotherGame();
-        WebReadyAnotherGame();
-        GiveSeed();
-        if (rejoin)
-            StartRoomOfPage();
-        else
-            ConfigureStartedRoom();
-        status = RunGame();
+void GameChosen(const SettingsGame& game) {
+    TheSettings.game = game;
+    SaveSettings();
+}
+
+Settings SettingsNow() {
+    Settings settings = TheSettings;
+    settings.volume = ShellSoundNow().volume;
+    settings.mute = ShellSoundNow().mute;
+    return settings;
+}
+
+// A change on the Options screen: the sound follows at once; the storage is written as it closes.
+void OptionsChanged(const Settings& settings, bool keep) {
+    const ShellSound sound = ShellSoundNow();
+    if (sound.volume != settings.volume || sound.mute != settings.mute)
+        ShellSetSound({settings.volume, settings.mute});
+    TheSettings = settings;
+    if (keep) SaveSettings();
+}
+
+// Before each game of the page: the words for a touch screen, and the settings as stored: the
+// sound, the Options screen, and the player choice from the last game's unless the page plays a
+// replay, a room's game or the game of a seed it was given (a link to one game, which starts alike
+// for everyone). A page stepped by its script (the browser tests) reads none of them.
+void UseSettingsOfPage() {
+    PointerSetTouch(WebTouchScreen());
+    const WebPageOptions& options = WebOptions();
+    if (options.steps) return;
+    std::vector<std::string> faults;
+    TheSettings = SettingsParse(WebStorageRead(), "the page's settings", &faults);
+    for (const std::string& fault : faults)
+        DiagTrace(DIAG_HIGH, "Settings", __LINE__, "UseSettingsOfPage", "%s", fault.c_str());
+    ShellSetSound({TheSettings.volume, TheSettings.mute});
+    ShellWatchSound(&SoundChanged);
+    ShellWatchGameChoice(&GameChosen);
+    OptionsUse({&SettingsNow, &OptionsChanged, false});
+    if (options.replay.empty() && options.room.empty() && !options.host && !options.seedGiven)
+        ShellStartWithChoice(TheSettings.game);
+
+    // One run of the game; a room started from its menus ends it, and the next run plays in the room.
+    int RunGame() {
+        RunGoing = true;
+        const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+        RunGoing = false;
+        return status;
     }
-}
 
-// A zone as JSON: [left, right, key].
-std::string ZoneJson(const PointerZone& zone) {
-    return "[" + std::to_string(zone.left) + "," + std::to_string(zone.right) + "," +
-           std::to_string(zone.key) + "]";
-}
+    // Runs the game, and after it the runs it leads to: a room's page that lost its connection while
+    // away (frozen by the browser) joins again, and a room opened from the menus is played in a run of
+    // its own.
+    int RunInRooms() {
+        int status = RunGame();
+        for (;;) {
+            const bool rejoin = status == 0 && NetRejoinWanted();
+            if (!rejoin && (status != 0 || !PendingRoom.transport)) return status;
+            ResetForAnotherGame();
+            WebReadyAnotherGame();
+            UseSettingsOfPage();
+            GiveSeed();
+            if (rejoin)
+                StartRoomOfPage();
+            else
+                ConfigureStartedRoom();
+            status = RunGame();
+        }
+    }
+
+    // A zone as JSON: [left, right, key].
+    std::string ZoneJson(const PointerZone& zone) {
+        return "[" + std::to_string(zone.left) + "," + std::to_string(zone.right) + "," +
+               std::to_string(zone.key) + "]";
+    }
 
 }  // namespace
 
@@ -278,6 +335,7 @@ const char* lobshot_replay() {
 
 int main() {
     WebStartFromPage();
+    UseSettingsOfPage();
     // The page's seed, or with steps the stepped clock's start; otherwise start-up reads the
     // calendar clock, so each visit plays a different game.
     GiveSeed();
@@ -299,6 +357,7 @@ int main() {
     while (status == 0 && WebOptions().replay.empty() && CurrentOnlineRoom().code.empty() &&
            !ReplayPlaying() && WebWaitForAnotherGame()) {
         ResetForAnotherGame();
+        UseSettingsOfPage();
         GiveSeed();
         status = RunInRooms();
         WebGameEnded(status);

@@ -133,6 +133,24 @@ bool ParseMaker(Reader& in, ReplayRecord* replay, std::string* error) {
     return true;
 }
 
+// The choice line, there only when the player choice started from another than the usual.
+bool ParseChoice(Reader& in, ReplayRecord* replay, std::string* error) {
+    Reader before = in;
+    std::string ignored;
+    if (replay->format < REPLAY_FORMAT_VERSION || !in.Next(&ignored) || in.Word(0) != "choice") {
+        in = before;
+        return true;
+    }
+    std::uint32_t players = 0, gravity = 0, wind = 0;
+    if (in.Words() != 4) return in.Fail("expected the choice line", error);
+    if (!in.Number(2, 1, PLAYER_SEATS, &players, error) || !in.Number(2, 1, &gravity, error) ||
+        !in.Number(3, 3, &wind, error))
+        return false;
+    replay->choice = {static_cast<std::int32_t>(players), static_cast<GravityChoice>(gravity),
+                      static_cast<WindChoice>(wind)};
+    return true;
+}
+
 bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
     if (!ParseMaker(in, replay, error)) return false;
     std::uint32_t wind = 0;
@@ -155,7 +173,7 @@ bool ParseHeader(Reader& in, ReplayRecord* replay, std::string* error) {
             return in.Fail("\"" + std::string(in.Word(1 + seat)) + "\" is not a controller", error);
         replay->controllers[static_cast<std::size_t>(seat)] = static_cast<Controller>(found);
     }
-    return true;
+    return ParseChoice(in, replay, error);
 }
 
 // A remark's words after its kind: the machine, then the text, clean and within its length (a name
@@ -280,7 +298,12 @@ std::string FormatReplayHead(const ReplayRecord& replay) {
     text += "wind " + std::to_string(replay.wind) + "\n";
     text += "controllers";
     for (Controller c : replay.controllers) text += std::string(" ") + NameOf(c);
-    return text + "\n";
+    text += "\n";
+    const StartChoice& choice = replay.choice;
+    if (!(choice == StartChoice{}))
+        text += "choice " + std::to_string(choice.players) + " " + std::to_string(choice.gravity) + " " +
+                std::to_string(choice.wind) + "\n";
+    return text;
 }
 
 std::string FormatReplayEvent(const ReplayEvent& e) {

@@ -14,6 +14,7 @@
 //     gravity 0
 //     wind 0
 //     controllers human beginner normal expert human human human human
+//     choice 4 0 2
 //     120 down 13
 //     120 up 13
 //     260 repeat 37
@@ -23,6 +24,11 @@
 //     930 activate 1
 //     1500 close
 //     end 1520
+//
+// The gravity and wind lines hold the options as start-up found them, before it set its own. The
+// choice line holds what the player choice screen started with (StartChoice): the number of players
+// (2 to 8), gravity (0 or 1) and the wind (0 to 3). A replay without one started with two players,
+// gravity on and no wind (files before it, and every run that started so).
 //
 // "computer K" is a computer player's key K, pressed and released at once in the frame step after
 // the events before the step with its stamp; a person's keys are down, up and repeat. A network game
@@ -111,6 +117,7 @@ struct ReplayRecord {
     std::uint32_t landscapeGravity = 0;  // LandscapeGravityOption: 0 or 1
     std::int32_t wind = 0;               // WindOption: 0 to 3
     std::array<Controller, PLAYER_SEATS> controllers{};
+    StartChoice choice;  // what the player choice started with
     std::vector<ReplayEvent> events;
     std::uint32_t steps = 0;  // frame steps of the whole run
     bool cutShort = false;    // ends in a cut line: the run went on after `steps`, unrecorded

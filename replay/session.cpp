@@ -109,6 +109,7 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
         SetGravityOption(r.landscapeGravity);
         SetWindOption(r.wind);
         SeatControllers = r.controllers;
+        TheStartChoice = r.choice;
         ContinueRecordingIfDone();
         return r.seed;
     }
@@ -118,6 +119,7 @@ std::uint32_t ReplayStart(std::uint32_t seed) {
     State.replay.landscapeGravity = LandscapeGravityOption;
     State.replay.wind = WindOption;
     State.replay.controllers = SeatControllers;
+    State.replay.choice = TheStartChoice;
     return seed;
 }
 

@@ -31,7 +31,8 @@ void Number(HDC dc, int x, int y, int value) { GraphxString(dc, x, y, WHITE, 0, 
 void DrawTable(HDC dc, PlayerCollection* players) {
     HPEN white = CreatePen(PS_SOLID, 1, WHITE);
     HGDIOBJ previous = SelectObject(dc, white);
-    Say(dc, 115, 180, "Press Space");
+    const std::string goOn = ScreenWords(ScreenText::EndMatchGoOn);
+    Say(dc, (SCREEN_WIDTH - static_cast<int>(goOn.size()) * 8) / 2 - 1, 180, goOn.c_str());
     Say(dc, ARMOUR_X, 20, "Armour");
     Say(dc, PROFIT_X, 20, "Profit");
     Say(dc, CASH_X, 20, "Cash");

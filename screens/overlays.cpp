@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "diag/diag.h"
 #include "display/graphx.h"
+#include "players/player_collection.h"
 #include "screens/screens.h"
 
 namespace {
@@ -35,6 +36,8 @@ constexpr HelpRow HELP_ROWS[] = {
 
 // The row of the quit prompt's answer.
 constexpr int QUIT_YES_Y = 85;
+// A tank's number stands this many rows above the tank's top, clear of its barrel's pivot.
+constexpr int TANK_NUMBER_RISE = 16;
 // The row of the sound's level, under the network game's bands.
 constexpr int SOUND_LINE_Y = 176;
 
@@ -133,7 +136,7 @@ void DrawHelpScreen(int device, int surface) {
 
 void DrawReadyMessage(int device, int surface) {
     DIAG_SCOPE_NAMED("General|DrawReadyMessage", "General");
-    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, "Press F1 for help"); });
+    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, ScreenWords(ScreenText::ReadyHelp)); });
 }
 
 void DrawQuitPrompt(int device, int surface) {
@@ -141,7 +144,20 @@ void DrawQuitPrompt(int device, int surface) {
     WithContext(device, surface, [](HDC dc) {
         DrawShadeGrid(dc);
         Say(dc, 107, 60, "Abandon Game?");
-        Say(dc, 64, QUIT_YES_Y, "Shift+Y or pad Y for Yes");
+        const std::string yes = ScreenWords(ScreenText::PromptYes);
+        Say(dc, (SCREEN_WIDTH - static_cast<int>(yes.size()) * 8) / 2, QUIT_YES_Y, yes.c_str());
+    });
+}
+
+void DrawTankNumbers(int device, int surface, PlayerCollection& players, int viewX, int viewY) {
+    WithContext(device, surface, [&](HDC dc) {
+        for (int seat = 0; seat < players.numPlayers && seat < PLAYER_SEATS; ++seat) {
+            const Player* player = players.Get(seat);
+            if (!player || !player->inGame || !player->alive) continue;
+            GraphxBitmapString(dc, player->x - viewX - 2,
+                               player->y - viewY - player->height - TANK_NUMBER_RISE, false, true, "%i",
+                               seat + 1);
+        }
     });
 }
 
@@ -163,7 +179,7 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
     std::vector<std::string> lines;
     if (messages.leavePrompt) {
         lines.push_back("Leave the network game?");
-        lines.push_back("Shift+Y or pad Y for Yes");
+        lines.push_back(ScreenWords(ScreenText::PromptYes));
     }
     if (messages.away)
         lines.push_back(messages.waitingFor + " is away");

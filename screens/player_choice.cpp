@@ -41,7 +41,6 @@ constexpr int SMALL_CHAR_WIDTH = 4;
 constexpr std::size_t SEAT_LABEL_LENGTH = 8;
 constexpr int HINT_Y = 186;
 const char* const CONTROLLER_LABELS[] = {"", "Beginner", "Easy", "Normal", "Hard", "Expert"};
-constexpr const char* CONTROLLER_HINT = "Keys 1 to 8: a player or the computer (Beginner to Expert)";
 constexpr const char* PAD_CONTROLLER_HINT = "Pad X: next player   Pad Y: a player or the computer";
 
 std::string PlayersText(int count) {
@@ -104,7 +103,7 @@ void DrawControllers(HDC dc, int numPlayers) {
                                label.c_str());
     }
     // Once a gamepad has highlighted a seat, a frame marks it and the hint names the pad's buttons.
-    const char* hint = CONTROLLER_HINT;
+    const char* hint = ScreenWords(ScreenText::ChoiceControllers);
     if (ChoiceSeat >= 0) {
         const int seat = std::min(ChoiceSeat, numPlayers - 1);
         const int left = TANK_X + TANK_SPACING * seat - TANK_SPACING / 2 + 1, right = left + TANK_SPACING - 2;

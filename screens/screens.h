@@ -14,6 +14,12 @@
 
 class PlayerCollection;
 
+// The words a screen says for its keys: the keys themselves, or taps on a touch screen
+// (PointerTouch). TitlePlay is empty for keys: the title's picture names them.
+enum class ScreenText { TitlePlay, ReadyHelp, PromptYes, EndMatchGoOn, ChoiceControllers, ShopBuySell };
+const char* ScreenWords(ScreenText text, bool touch);
+const char* ScreenWords(ScreenText text);
+
 void InitTitleScreen(int surface, HINSTANCE instance);
 void UpdateTitleScreen(int device, int surface);
 void InitTerraformingScreen(int device, int surface, HINSTANCE instance);
@@ -72,6 +78,9 @@ void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
 void DrawReadyMessage(int device, int surface);
 void DrawQuitPrompt(int device, int surface);
+// For eyes that tell colours apart poorly: each standing tank's number (1 to 8) in the small font
+// just above it, seen from the view at (viewX, viewY).
+void DrawTankNumbers(int device, int surface, PlayerCollection& players, int viewX, int viewY);
 // A short line over the bottom of the picture, centred on a black box: the sound's level.
 void DrawSoundLine(int device, int surface, const std::string& line);
 // The rows [top, bottom) of the quit prompt's "Shift+Y or pad Y for Yes" line.

@@ -1,6 +1,8 @@
 // The title screen and the terraforming screen with its progress bar.
 #include "screens/title_screens.h"
 
+#include <string>
+
 #include "core/globals.h"
 #include "core/random.h"
 #include "diag/diag.h"
@@ -14,10 +16,25 @@ namespace {
 
 constexpr int BACK_PAGE = 2;
 
+// The rows and columns of the picture's line of keys, and the band that covers it.
+constexpr int KEYS_LINE_LEFT = 44;
+constexpr int KEYS_LINE_TOP = 72;
+constexpr int KEYS_LINE_BOTTOM = 93;
+constexpr COLORREF KEYS_BAND = RGB(46, 24, 78);
+
 // Copies the whole 320x200 picture of an off-screen surface to a page.
 void CopyPicture(int surface, int device, int page) {
     GraphxBlitSurfaceAt(OFFSCREEN, surface, device, page, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, true,
                         false, false, nullptr);
+}
+
+// On a touch screen the picture's "Press Enter or Space to play" is covered by a band saying to tap.
+void CoverKeysLine(HDC dc) {
+    const std::string words = ScreenWords(ScreenText::TitlePlay);
+    GraphxFillRect(dc, KEYS_LINE_LEFT, KEYS_LINE_TOP, SCREEN_WIDTH - KEYS_LINE_LEFT, KEYS_LINE_BOTTOM,
+                   KEYS_BAND);
+    GraphxString(dc, (SCREEN_WIDTH - static_cast<int>(words.size()) * 8) / 2, KEYS_LINE_TOP + 3,
+                 RGB(255, 255, 255), 0, true, "%s", words.c_str());
 }
 
 }  // namespace
@@ -47,6 +64,7 @@ void UpdateTitleScreen(int device, int surface) {
     HDC dc = nullptr;
     if (!GetHDC(&dc, device, surface, -1)) return;
     GraphxBitmapString(dc, 275, 191, false, true, "version %i.%i", VERSION_MAJOR, VERSION_MINOR);
+    if (PointerTouch()) CoverKeysLine(dc);
     ReleaseHDC(dc, device, surface, -1);
 }
 

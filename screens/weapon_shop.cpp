@@ -67,7 +67,7 @@ void DrawList(HDC dc, const Player& player) {
     if (ShopRow == SHOP_FINISH_ROW) Highlight(dc, FINISH_Y, FINISH_Y + 15, player.colour);
     Text(dc, 0, FINISH_Y, "Finish");
     GraphxString(dc, 220, 0, WHITE, 0, true, "Cash %i", player.cash);
-    Text(dc, 0, HINT_Y, "Space-Buy   S-Sell");
+    Text(dc, 0, HINT_Y, ScreenWords(ScreenText::ShopBuySell));
 }
 
 // One unit at a time; unlimited weapons are neither bought nor sold, and nothing sounds when

@@ -26,7 +26,7 @@ layers=(
   "computer"
   "replay"
   "netplay"
-  "online"
+  "online options"
   "shell"
   "snapshot"
   "runner"

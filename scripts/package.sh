@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package lobshot_VERSION_ARCH.deb with CPack: the game and the replay runner in
-# /usr/games, the desktop entry, the icons, the manual page, the software centre's metainfo, the
-# copyright file and the changelog, with dependencies worked out from the programs. The package's
-# path is the last line printed.
+# Builds the Debian package lobshot_VERSION_ARCH.deb with CPack: the game in /usr/games and the
+# replay runner in /usr/lib/games/lobshot, the desktop entry, the icons, the manual page, the
+# software centre's metainfo, the copyright file and the changelog, with dependencies worked out
+# from the programs. The package's path is the last line printed.
 #
 # Usage: scripts/package.sh [BUILD_DIR [-DOPTION=VALUE...]]
 #                                           a clean Release build into BUILD_DIR (default build-deb,

@@ -25,15 +25,16 @@ entries=("$root"/usr/share/applications/*.desktop)
 entry=${entries[0]}
 app_id=$(basename "$entry" .desktop)
 metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
-for file in usr/games/lobshot usr/games/lobshot-headless usr/share/metainfo/"$app_id".metainfo.xml \
+for file in usr/games/lobshot usr/lib/games/lobshot/lobshot-headless usr/share/metainfo/"$app_id".metainfo.xml \
             usr/share/icons/hicolor/{64x64,128x128,256x256}/apps/lobshot.png \
             usr/share/man/man6/lobshot.6.gz usr/share/man/man6/lobshot-headless.6.gz \
             usr/share/doc/lobshot/copyright usr/share/doc/lobshot/changelog.gz; do
   [ -s "$root/$file" ] || fail "/$file is missing or empty"
 done
-for program in lobshot lobshot-headless; do
-  [ -x "$root/usr/games/$program" ] || fail "/usr/games/$program is not executable"
+for program in usr/games/lobshot usr/lib/games/lobshot/lobshot-headless; do
+  [ -x "$root/$program" ] || fail "/$program is not executable"
 done
+[ ! -e "$root/usr/games/lobshot-headless" ] || fail "the replay runner is among the player's commands in /usr/games"
 zcat "$root/usr/share/man/man6/lobshot.6.gz" | grep -q '^\.TH LOBSHOT 6 ' || fail "the manual page has no title"
 zcat "$root/usr/share/man/man6/lobshot.6.gz" | grep -q '^\.ds Bt https\?://' || fail "the manual page names no bug tracker"
 [[ $app_id =~ ^[a-z][a-z0-9_-]*(\.[a-z0-9_-]+)+$ ]] || fail "the desktop entry's id $app_id is not a reverse domain name"
@@ -78,13 +79,15 @@ if grep -qE '^[EWIP]: ' <<<"$remarks"; then echo "$remarks" >&2; fail "appstream
 grep -q "<id>$app_id</id>" "$metainfo" || fail "the metainfo's id is not $app_id"
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
   fail "the metainfo does not launch the desktop entry"
-for control in keyboard gamepad; do
+for control in keyboard gamepad pointing touch; do
   grep -q "<control>$control</control>" "$metainfo" || fail "the metainfo does not name the $control"
 done
 
 echo "The installed programs' --version and --help, without a display"
 for program in lobshot lobshot-headless; do
-  answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/games/$program" --version) ||
+  path=$root/usr/games/$program
+  [ "$program" = lobshot ] || path=$root/usr/lib/games/lobshot/$program
+  answer=$(env -u DISPLAY -u WAYLAND_DISPLAY "$path" --version) ||
     fail "$program --version ended with status $?"
   [ "$(head -n 1 <<<"$answer")" = "$program $version" ] || fail "$program --version does not begin \"$program $version\""
   echo "  $(head -n 1 <<<"$answer")"
@@ -113,7 +116,7 @@ grep "First frame shown" "$log" | sed 's/^/  /'
 echo "The installed replay runner on a scenario"
 scenario=tests/scenarios/weapon_a_bomb
 read -r -a args < <(sed -n '1s/^# args: //p' "$scenario.script")
-"$root/usr/games/lobshot-headless" "${args[@]}" --script "$scenario.script" --state "$root/state.json" >/dev/null
+"$root/usr/lib/games/lobshot/lobshot-headless" "${args[@]}" --script "$scenario.script" --state "$root/state.json" >/dev/null
 cmp -s "$root/state.json" "$scenario.json" || fail "the installed runner did not reach the state of $scenario.json"
 
 echo "lintian, pedantic"

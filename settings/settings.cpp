@@ -1,6 +1,7 @@
 // The player's settings file: lenient reading, atomic writing.
 #include "settings/settings.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,10 @@
 namespace {
 
 constexpr const char* HEADER = "# Lobshot's settings: key = value, one a line.\n";
+
+constexpr std::array<const char*, 6> SEAT_NAMES = {"human", "beginner", "easy", "normal", "hard", "expert"};
+constexpr std::array<const char*, 2> GRAVITY_NAMES = {"off", "on"};
+constexpr std::array<const char*, 4> WIND_NAMES = {"none", "constant", "variable", "random"};
 
 std::string_view Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -47,6 +52,63 @@ bool ParseVolume(std::string_view value, int* out) {
     return true;
 }
 
+// The place of `word` among `names`, or -1.
+template <std::size_t N>
+int IndexOf(const std::array<const char*, N>& names, std::string_view word) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (word == names[i]) return static_cast<int>(i);
+    return -1;
+}
+
+// One word of `names` into *out; false when it is none of them.
+template <std::size_t N>
+bool ParseWord(const std::array<const char*, N>& names, std::string_view value, int* out) {
+    const int found = IndexOf(names, value);
+    if (found >= 0) *out = found;
+    return found >= 0;
+}
+
+// The name of value `i` among `names`, the first for a value out of range.
+template <std::size_t N>
+const char* NameAt(const std::array<const char*, N>& names, int i) {
+    return names[i >= 0 && static_cast<std::size_t>(i) < N ? static_cast<std::size_t>(i) : 0];
+}
+
+// Eight seats' names, one space or more between them.
+bool ParseSeats(std::string_view value, std::array<int, SETTINGS_SEATS>* seats) {
+    std::array<int, SETTINGS_SEATS> read{};
+    for (int& seat : read) {
+        value = Trimmed(value);
+        const std::string_view word = value.substr(0, value.find_first_of(" \t"));
+        if (!ParseWord(SEAT_NAMES, word, &seat)) return false;
+        value.remove_prefix(word.size());
+    }
+    if (!Trimmed(value).empty()) return false;
+    *seats = read;
+    return true;
+}
+
+// The last game's choice; empty when it is taken, else why not.
+std::string TakeGame(std::string_view key, std::string_view value, SettingsGame* game) {
+    bool good = false;
+    if (key == "players") {
+        good = value.size() == 1 && value[0] >= '2' && value[0] < '0' + SETTINGS_SEATS + 1;
+        if (good) game->players = value[0] - '0';
+    } else if (key == "seats") {
+        good = ParseSeats(value, &game->seats);
+    } else if (key == "gravity") {
+        good = ParseWord(GRAVITY_NAMES, value, &game->gravity);
+    } else {
+        good = ParseWord(WIND_NAMES, value, &game->wind);
+    }
+    game->kept = game->kept || good;
+    return good               ? ""
+           : key == "players" ? "players is a number from 2 to 8"
+           : key == "seats"   ? "seats are eight of human, beginner, easy, normal, hard and expert"
+           : key == "gravity" ? "gravity is on or off"
+                              : "wind is none, constant, variable or random";
+}
+
 // Takes one setting; empty when it is taken, else why not.
 std::string TakeSetting(std::string_view key, std::string_view value, Settings* settings) {
     if (key == "fullscreen")
@@ -60,6 +122,15 @@ std::string TakeSetting(std::string_view key, std::string_view value, Settings* 
         settings->name = std::move(name);
         return "";
     }
+    if (key == "language") {
+        if (IndexOf(SETTINGS_LANGUAGES, value) < 0) return "language is auto, en, de, fr or es";
+        settings->language = std::string(value);
+        return "";
+    }
+    if (key == "tank_numbers")
+        return ParseSwitch(value, &settings->tankNumbers) ? "" : "tank_numbers is true or false";
+    if (key == "players" || key == "seats" || key == "gravity" || key == "wind")
+        return TakeGame(key, value, &settings->game);
     if (key == "relay") {
         std::string error;
         if (!net::CheckRelayAddress(std::string(value), "relay", &error)) return error;
@@ -157,6 +228,15 @@ std::string SettingsText(const Settings& settings) {
     text += std::string("mute = ") + (settings.mute ? "true" : "false") + "\n";
     if (!settings.name.empty()) text += "name = " + settings.name + "\n";
     if (!settings.relay.empty()) text += "relay = " + settings.relay + "\n";
+    text += "language = " + settings.language + "\n";
+    text += std::string("tank_numbers = ") + (settings.tankNumbers ? "true" : "false") + "\n";
+    const SettingsGame& game = settings.game;
+    if (game.kept) {
+        text += "players = " + std::to_string(game.players) + "\nseats =";
+        for (const int seat : game.seats) text += std::string(" ") + NameAt(SEAT_NAMES, seat);
+        text += std::string("\ngravity = ") + NameAt(GRAVITY_NAMES, game.gravity) + "\n";
+        text += std::string("wind = ") + NameAt(WIND_NAMES, game.wind) + "\n";
+    }
     for (const std::string& line : settings.unknown) text += line + "\n";
     return text;
 }

@@ -9,7 +9,15 @@
 //     mute = false
 //     name = Ada
 //     relay = relay.example.org:1883
+//     language = auto
+//     tank_numbers = false
+//     players = 3
+//     seats = human easy human human human human human human
+//     gravity = on
+//     wind = variable
 //
+// The last four are the last game's choice, kept when a game starts: the player choice screen
+// of the next run starts from them (SettingsGame; never in the headless runner nor the scenarios).
 // Reading is lenient: a line that makes no sense (an unknown key, a bad value, a line longer than
 // SETTINGS_LONGEST_LINE, bytes that are not text) is reported as one trace row naming the file,
 // the line and the reason, and skipped; the rest still counts. Only the first SETTINGS_LARGEST_FILE
@@ -18,6 +26,7 @@
 // see any of it: only the native game's start-up and its window and sound do.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -27,6 +36,21 @@ constexpr std::size_t SETTINGS_LARGEST_FILE = 64 * 1024;
 constexpr std::size_t SETTINGS_LONGEST_LINE = 256;
 constexpr int SETTINGS_VOLUME_STEP = 10;
 
+// The languages a person may choose, "auto" first (the system's).
+constexpr std::array<const char*, 5> SETTINGS_LANGUAGES = {"auto", "en", "de", "fr", "es"};
+
+// The last game's choice on the player choice screen. Seats are a person (0) or the computer's
+// levels 1 (Beginner) to 5 (Expert), as the game's Controller numbers them; gravity 0 or 1, wind
+// 0 (none) to 3 (random), as the game's options number them.
+struct SettingsGame {
+    bool kept = false;  // false: no game was chosen yet, and the screen starts as ever
+    int players = 2;    // 2 to SETTINGS_SEATS
+    std::array<int, 8> seats{};
+    int gravity = 0;
+    int wind = 0;
+};
+constexpr int SETTINGS_SEATS = 8;
+
 struct Settings {
     bool fullscreen = true;
     int volume = 100;  // the effects' volume, 0 to 100 per cent
@@ -34,6 +58,9 @@ struct Settings {
     std::string name;   // the person's name online, cleaned (net::CleanPeopleText); empty: none
     std::string relay;  // ADDRESS:PORT of online rooms' relay; empty: none
     std::vector<std::string> unknown;  // lines of keys this version does not know, as read
+    std::string language = "auto";     // one of SETTINGS_LANGUAGES
+    bool tankNumbers = false;          // each tank's number drawn on it, for colour-blind eyes
+    SettingsGame game;
 };
 
 // What this run's command line says over the settings: --windowed, --fullscreen, --mute and

@@ -12,6 +12,7 @@
 #include "diag/diag.h"
 #include "netplay/lockstep.h"
 #include "online/online_menu.h"
+#include "options/options.h"
 #include "players/seats.h"
 #include "replay/session.h"
 #include "shell/shell.h"
@@ -39,7 +40,9 @@ void Deliver(const InputEvent& input) { ApplyInput(input); }
 bool RouteInput(const InputEvent& input) {
     if (ShellTakeSoundKey(input)) return true;
     if (ShellTakeRoomCardKey(input)) return true;
-    if (OnlineMenuTakeInput(input)) return true;
+    // The Options screen and the online menu each take the keys while up, so neither opens over the other.
+    if (!OnlineMenuShown() && OptionsTakeInput(input)) return true;
+    if (!OptionsShown() && OnlineMenuTakeInput(input)) return true;
     if (!NetTakeInput(input)) return true;
     if (!ReplayTakeInput(input)) return true;
     return ApplyInput(input);

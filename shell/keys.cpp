@@ -203,7 +203,10 @@ bool PlayerChoiceKey(int key) {
     switch (key) {
         case VK_RETURN:
         case VK_SPACE:
-            if (PlayerChoiceAction(ChoiceAction::Select)) SwitchToMode(WeaponShop);
+            if (PlayerChoiceAction(ChoiceAction::Select)) {
+                ShellGameChosen();
+                SwitchToMode(WeaponShop);
+            }
             return true;
         case VK_ESCAPE:
             SwitchToMode(Title);

@@ -14,6 +14,7 @@
 #include "landscape/landscape.h"
 #include "netplay/lockstep.h"
 #include "online/online_menu.h"
+#include "options/options.h"
 #include "platform/resource.h"
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
@@ -152,8 +153,11 @@ void ShellResetForTests() {
     NetResetForTests();
     ShellHideRoomCard();
     PointerShowScreen(PointerScreen{});
+    PointerSetTouch(false);
+    OptionsResetForTests();
     ShellSetSound(ShellSound{});
     ShellWatchSound(nullptr);
+    ShellWatchGameChoice(nullptr);
 }
 
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure) {
@@ -231,6 +235,9 @@ bool appInitialize(HWND* window, HINSTANCE instance, int showCommand) {
     InitFireRamp();
     InitWeaponData();
     ThePlayers = new (std::nothrow) PlayerCollection(instance, 0, 2);
+    LandscapeGravityOption = TheStartChoice.gravity;
+    WindOption = TheStartChoice.wind;
+    if (ThePlayers) ThePlayers->SetNumPlayers(TheStartChoice.players);
 
     InputSuspended = true;
     OnlineMenuRunStarted();

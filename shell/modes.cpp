@@ -8,6 +8,7 @@
 #include "landscape/landscape.h"
 #include "netplay/lockstep.h"
 #include "online/online_menu.h"
+#include "options/options.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
@@ -121,6 +122,7 @@ void DrawPlay(int margin, bool angleGuide) {
 
 void AimingFrame() {
     DrawPlay(MENU_BAR_MARGIN, AngleGuideShown);
+    if (OptionsTankNumbers()) DrawTankNumbers(DEVICE, BACK, *ThePlayers, ViewX, ViewY);
     ThePlayers->DrawMenuBar(DEVICE, BACK);
     if (ReadyMessageTicks > 0) {
         DrawReadyMessage(DEVICE, BACK);
@@ -212,6 +214,7 @@ void RepeatHeldKeys() {
 // Hands the finished back page to the screen once the display is ready for it.
 void Present() {
     if (!NetShowFrames()) return;
+    OptionsDraw(DEVICE, BACK);
     NetDrawOverlay(DEVICE, BACK);
     ShellDrawRoomCard(DEVICE, BACK);
     OnlineMenuDraw(DEVICE, BACK);

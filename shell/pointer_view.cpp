@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "netplay/lockstep.h"
 #include "online/online_menu.h"
+#include "options/options.h"
 #include "players/menu_bar.h"
 #include "players/player_collection.h"
 #include "players/seats.h"
@@ -79,6 +80,10 @@ void DescribePlay(PointerScreen* screen) {
                      SeatControllers[static_cast<std::size_t>(seat)] == ControllerHuman &&
                      SeatPlayedFrom(seat) == NetMachine();
     screen->helpShown = HelpShown;
+    screen->weapon = current->weapon;
+    screen->weaponCount = WEAPON_COUNT;
+    for (int w = 0; w < WEAPON_COUNT; ++w)
+        if (current->stock[static_cast<std::size_t>(w)] != 0) screen->weaponsInStock |= std::uint32_t{1} << w;
     MenuBarPointerItems(screen);
     AddRoomCardZone(screen);
 }
@@ -89,6 +94,11 @@ void ShowPointerScreen() {
     PointerScreen screen;
     screen.mode = ModeShown();
     screen.frame = static_cast<std::uint32_t>(FrameCounter);
+    if (OptionsShown()) {
+        OptionsPointerRows(&screen);
+        PointerShowScreen(screen);
+        return;
+    }
     DescribePrompt(&screen);
     switch (screen.mode) {
         case PointerScreen::Aiming:
@@ -102,6 +112,7 @@ void ShowPointerScreen() {
             WeaponShopPointerRows(&screen);
             break;
         case PointerScreen::Title:
+            OptionsTitleRows(&screen);
             OnlineMenuDescribe(&screen);
             break;
         default:

@@ -7,6 +7,7 @@
 
 #include "platform/input.h"
 #include "platform/win.h"
+#include "settings/settings.h"
 
 // The program: start-up, the 20 ms loop, shutdown. Returns 0 after a normal run and 1 when start-up
 // failed (after a message on standard error).
@@ -16,6 +17,15 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int
 // reads the start-up clock (GetTickCount), so that each launch plays a different game. A replay
 // being played brings its own, and a machine joining a network game takes the host's.
 void ShellStartWithSeed(std::uint32_t seed);
+
+// Before WinMain, in the native game and the page: the player choice starts from the last game's
+// choice (the settings'; nothing when none was kept). A replay, and a machine joining a network
+// game, bring their own. The headless runner never calls it.
+void ShellStartWithChoice(const SettingsGame& game);
+// Called as "Start Game" is chosen in this machine's own game (not a replay played back, not a
+// guest's nor a spectator's), with the choice, so that the next run starts from it (game_choice.cpp).
+void ShellWatchGameChoice(void (*chosen)(const SettingsGame& game));
+void ShellGameChosen();
 
 bool appInitialize(HWND* window, HINSTANCE instance, int showCommand);
 HWND CreateProgramWindow(HINSTANCE instance, int showCommand, WNDPROC procedure);

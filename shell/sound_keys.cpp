@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "options/options.h"
 #include "screens/screens.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
@@ -47,6 +48,7 @@ bool ShellTakeSoundKey(const InputEvent& input) {
         sound.mute = false;
     }
     Apply();
+    OptionsSoundChanged(sound.volume, sound.mute);
     TheSoundKeys.lineFrames = LINE_FRAMES;
     if (TheSoundKeys.changed) TheSoundKeys.changed(sound);
     return true;

@@ -4,6 +4,10 @@
 
 #include <SDL.h>
 
+#ifdef __linux__
+#include <dlfcn.h>
+#endif
+
 #include <cstring>
 
 #include "platform/audio.h"
@@ -58,6 +62,24 @@ SDL_AudioDeviceID OpenDefaultDevice() {
     return SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
 }
 
+#ifdef __linux__
+// ALSA writes each of its failures to standard error itself (a machine without a sound card gets a
+// dozen lines as SDL looks for one) through a handler a program may replace: the game's own handler
+// says nothing, and the game says once in its trace that it runs silent. The library SDL loads is
+// the one opened here, which stays open, so the handler holds; without ALSA there is nothing to do.
+void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (alsa == nullptr) return;
+    auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler != nullptr) setHandler(&QuietAlsaError);
+}
+#else
+void QuietAlsa() {}
+#endif
+
 // Plays the open device unless the application wants silence or nothing is started yet.
 void ApplyPause() {
     if (Audio.device && Audio.source) SDL_PauseAudioDevice(Audio.device, Paused ? 1 : 0);
@@ -101,6 +123,7 @@ void SdlStartWithoutSound() { SoundWanted = false; }
 
 bool AudioOpen(AudioFormat* format) {
     if (Audio.open || !SoundWanted) return false;
+    QuietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     if (IsDummyDriver()) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -11,6 +11,8 @@ void SdlStartWithoutSound();
 // Called on the game's thread each time the player switches the window (Alt+Enter, the pad), with
 // whether it is now full screen.
 void SdlWatchFullscreen(void (*switched)(bool fullscreen));
+// Switches between full screen and a window at the next look at the events, as Alt+Enter does.
+void SdlSwitchFullscreen();
 
 // Reads a seed as the command line gives it: decimal digits only, 0 to 4294967295.
 bool SdlParseSeed(const char* text, std::uint32_t* seed);

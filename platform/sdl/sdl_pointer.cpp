@@ -76,6 +76,8 @@ bool Finger(const SDL_TouchFingerEvent& finger, std::vector<InputEvent>* out) {
     const PointerScreen& screen = PointerScreenShown();
     int x = 0, y = 0;
     FingerPoint(finger, &x, &y);
+    // A finger says the screen is a touch screen, whose screens speak of taps from then on.
+    PointerSetTouch(true);
     // Only the first finger down points; the others are ignored until it is lifted.
     if (finger.type == SDL_FINGERDOWN) {
         if (TheSdlPointer.fingerDown) return true;

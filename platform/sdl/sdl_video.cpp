@@ -564,6 +564,8 @@ void SdlStartFullscreen(bool fullscreen) { StartFullscreen = fullscreen; }
 
 void SdlWatchFullscreen(void (*switched)(bool fullscreen)) { FullscreenSwitched = switched; }
 
+void SdlSwitchFullscreen() { SdlVideoToggleFullscreen(); }
+
 void SdlVideoRefresh() {
     TheVideo.wholeWindow = true;
     TheVideo.redrawPending = true;

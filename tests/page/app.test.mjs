@@ -210,3 +210,17 @@ test('a new version published with old file times shows after the page\'s notice
   }, {dir, dated: true});
   fs.rmSync(dir, {recursive: true});
 });
+
+// The page keeps the player's settings in its storage, in the very words of the native game's file.
+test('the volume and the sound are kept in the page\'s storage as the settings file words them', () =>
+  inFreshPage(true, {}, async (page, server) => {
+    await page.goto(server.url);
+    await waitForGame(page);
+    await page.evaluate(() => localStorage.setItem('lobshot.settings', 'volume = 40\nmute = true\n'));
+    await page.reload();
+    await waitForGame(page);
+    await page.waitForFunction(() => Module._lobshot_frame() >= 2, {polling: 20});
+    await page.keyboard.press('F8');
+    await page.waitForFunction(() => /^volume = 50\nmute = false$/m.test(localStorage.getItem('lobshot.settings')),
+                               {timeout: 5000, polling: 50});
+  }));

@@ -317,6 +317,17 @@ TEST_F(PointerKeysTest, TheControlsBesideThePictureDoWhatTheirPlacesInItDo) {
         keys.PressControl(screen, control, 0, &out);
     EXPECT_TRUE(out.empty());
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
+
+    // The sound's controls act on every screen; Weapon passes over the weapons out of stock.
+    for (PointerKeys::Control control :
+         {PointerKeys::ControlQuieter, PointerKeys::ControlLouder, PointerKeys::ControlSound})
+        keys.PressControl(screen, control, 0, &out);
+    screen.mode = PointerScreen::Aiming;
+    screen.weaponCount = 6;
+    screen.weapon = 4;
+    screen.weaponsInStock = 0b000011;
+    keys.PressControl(screen, PointerKeys::ControlWeapon, 0, &out);
+    EXPECT_EQ(Note(out), "F7 F8 F9 S S");
 }
 
 }  // namespace

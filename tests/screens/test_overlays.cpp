@@ -146,4 +146,26 @@ TEST_F(OverlaysTest, NetworkMessagesSitOnBandsAboveTheMiddleOfTheLandscape) {
     EXPECT_GT(Ink(308, 110, 316, 128, 0), 0);
 }
 
+// On a touch screen every screen's words for its keys speak of taps instead, in as little room.
+TEST(TouchWords, ATouchScreenIsToldToTapNotToPressKeys) {
+    const ScreenText texts[] = {ScreenText::TitlePlay,         ScreenText::ReadyHelp,
+                                ScreenText::PromptYes,         ScreenText::EndMatchGoOn,
+                                ScreenText::ChoiceControllers, ScreenText::ShopBuySell};
+    for (const ScreenText text : texts) {
+        const std::string keys = ScreenWords(text, false), touch = ScreenWords(text, true);
+        SCOPED_TRACE(touch);
+        EXPECT_NE(touch.find("Tap"), std::string::npos);
+        EXPECT_EQ(keys.find("Tap"), std::string::npos);
+        for (const char* key : {"Press", "Enter", "Space", "Keys", "Shift", "F1"})
+            EXPECT_EQ(touch.find(key), std::string::npos) << key;
+        EXPECT_LE(touch.size(), text == ScreenText::ChoiceControllers ? 80u : 40u);
+    }
+    PointerSetTouch(true);
+    NetworkMessages leave;
+    leave.leavePrompt = true;
+    EXPECT_EQ(NetworkMessageLines(leave).back(), "Tap here for Yes");
+    PointerSetTouch(false);
+    EXPECT_EQ(NetworkMessageLines(leave).back(), "Shift+Y or pad Y for Yes");
+}
+
 }  // namespace

@@ -21,7 +21,22 @@ struct Case {
 
 Settings Make(bool fullscreen, int volume, bool mute, std::string name, std::string relay,
               std::vector<std::string> unknown = {}) {
-    return Settings{fullscreen, volume, mute, std::move(name), std::move(relay), std::move(unknown)};
+    Settings settings;
+    settings.fullscreen = fullscreen;
+    settings.volume = volume;
+    settings.mute = mute;
+    settings.name = std::move(name);
+    settings.relay = std::move(relay);
+    settings.unknown = std::move(unknown);
+    return settings;
+}
+
+// The language, tank numbers and last game's choice of a file that has them.
+Settings WithGame(Settings settings) {
+    settings.language = "de";
+    settings.tankNumbers = true;
+    settings.game = {true, 3, {0, 2, 5, 0, 1, 0, 0, 4}, 1, 2};
+    return settings;
 }
 
 void ExpectSame(const Settings& expected, const Settings& got) {
@@ -31,6 +46,13 @@ void ExpectSame(const Settings& expected, const Settings& got) {
     EXPECT_EQ(expected.name, got.name);
     EXPECT_EQ(expected.relay, got.relay);
     EXPECT_EQ(expected.unknown, got.unknown);
+    EXPECT_EQ(expected.language, got.language);
+    EXPECT_EQ(expected.tankNumbers, got.tankNumbers);
+    EXPECT_EQ(expected.game.kept, got.game.kept);
+    EXPECT_EQ(expected.game.players, got.game.players);
+    EXPECT_EQ(expected.game.seats, got.game.seats);
+    EXPECT_EQ(expected.game.gravity, got.game.gravity);
+    EXPECT_EQ(expected.game.wind, got.game.wind);
 }
 
 TEST(Settings, TextMakesSettingsAndReportsEachBadLine) {
@@ -50,6 +72,12 @@ TEST(Settings, TextMakesSettingsAndReportsEachBadLine) {
         {"colour = red\n= 3\n",
          Make(true, 100, false, "", "", {"colour = red"}),
          {"f line 1: unknown key \"colour\"", "f line 2: unknown key \"\""}},
+        {"language = de\ntank_numbers = true\nplayers = 3\nseats = human easy expert human beginner human "
+         "human hard\ngravity = on\nwind = variable\nlanguage = xx\nplayers = 9\nseats = human\n"
+         "gravity = 1\nwind = gale\ntank_numbers = 1\n",
+         WithGame(Make(true, 100, false, "", "")),
+         {"f line 7: language is", "f line 8: players is", "f line 9: seats are", "f line 10: gravity is",
+          "f line 11: wind is", "f line 12: tank_numbers is"}},
         {"\x7f\xff\x00junk\nmute = true\n"sv,
          Make(true, 100, true, "", ""),
          {"f line 1: the line is not text"}},
@@ -81,7 +109,7 @@ TEST(Settings, MissingFileIsTheDefaultsSilentlyAndAHugeOneIsCut) {
 TEST(Settings, WrittenSettingsReadBackAndAFailedWriteLeavesTheOldFile) {
     TempFolder folder;
     const std::string path = folder.Path("lobshot/settings");
-    const Settings written = Make(false, 30, true, "Ada", "10.0.0.1:1883", {"colour = red"});
+    const Settings written = WithGame(Make(false, 30, true, "Ada", "10.0.0.1:1883", {"colour = red"}));
     ASSERT_TRUE(SettingsWrite(path, written));
     ExpectSame(written, SettingsRead(path));
     EXPECT_TRUE(TempFolder::Read(path).starts_with("#"));

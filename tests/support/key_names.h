@@ -27,6 +27,12 @@ inline std::string KeyName(std::uint32_t key) {
             return "F1";
         case VK_F2:
             return "F2";
+        case VK_F7:
+            return "F7";
+        case VK_F8:
+            return "F8";
+        case VK_F9:
+            return "F9";
         default:
             return std::string(1, static_cast<char>(key));
     }

@@ -79,6 +79,10 @@ void GamepadKeys::Button(SDL_JoystickID id, int button, bool pressed, std::vecto
 }
 
 void GamepadKeys::Axis(SDL_JoystickID id, int axis, int value, std::vector<InputEvent>* out) {
+    if (axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT || axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) {
+        Trigger(Find(id, true), axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT ? 0 : 1, value, out);
+        return;
+    }
     if (axis != SDL_CONTROLLER_AXIS_LEFTX && axis != SDL_CONTROLLER_AXIS_LEFTY) return;
     int index = axis == SDL_CONTROLLER_AXIS_LEFTX ? 0 : 1;
     Pad* pad = Find(id, true);
@@ -92,6 +96,8 @@ void GamepadKeys::Removed(SDL_JoystickID id, std::vector<InputEvent>* out) {
         if (pad->buttons & (std::uint32_t{1} << button)) LetGo(GamepadButtonKey(button), out);
     SetStick(pad, 0, 0, out);
     SetStick(pad, 1, 0, out);
+    Trigger(pad, 0, 0, out);
+    Trigger(pad, 1, 0, out);
     pads_.erase(pads_.begin() + (pad - pads_.data()));
 }
 
@@ -99,7 +105,7 @@ GamepadKeys::Pad* GamepadKeys::Find(SDL_JoystickID id, bool add) {
     auto found = std::find_if(pads_.begin(), pads_.end(), [id](const Pad& pad) { return pad.id == id; });
     if (found != pads_.end()) return &*found;
     if (!add) return nullptr;
-    pads_.push_back(Pad{id, 0, {}});
+    pads_.push_back(Pad{id, 0, {}, {}});
     return &pads_.back();
 }
 
@@ -118,4 +124,18 @@ void GamepadKeys::SetStick(Pad* pad, int axis, int direction, std::vector<InputE
     if (held != 0) LetGo(StickKey(axis, held), out);
     held = direction;
     if (held != 0) Hold(StickKey(axis, held), out);
+}
+
+// A trigger pulled holds its sound key; pulled while the other is held, it holds F9 instead.
+void GamepadKeys::Trigger(Pad* pad, int trigger, int value, std::vector<InputEvent>* out) {
+    int& held = pad->triggers[static_cast<std::size_t>(trigger)];
+    const bool pulled = held != 0 ? value >= TRIGGER_RELEASE : value >= TRIGGER_PRESS;
+    if (pulled == (held != 0)) return;
+    if (!pulled) {
+        LetGo(held, out);
+        held = 0;
+        return;
+    }
+    held = pad->triggers[static_cast<std::size_t>(1 - trigger)] != 0 ? VK_F9 : trigger == 0 ? VK_F7 : VK_F8;
+    Hold(held, out);
 }

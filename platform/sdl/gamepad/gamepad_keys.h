@@ -9,9 +9,11 @@
 // (VK_GAMEPAD_X and VK_GAMEPAD_Y), which the game reads by screen: on the player choice X moves the highlight
 // from player to player and Y changes the highlighted player's controller; aiming, X centres on a tank and Y
 // holds the angle guide; at the abandon and leave prompts Y answers Yes. The Guide button and a click of the
-// right stick switch between full screen and a window, as Alt+Enter does. A key goes down when the first pad
-// starts to hold it and up when the last lets go, so two pads, or A and Start on one, never press a key
-// twice; the game repeats a held key at its own pace, exactly as for the keyboard.
+// right stick switch between full screen and a window, as Alt+Enter does. The left trigger turns the sound
+// down (F7) and the right one up (F8); the second trigger pulled while the first is held turns it off or on
+// (F9). A key goes down when the first pad starts to hold it and up when the last lets go, so two pads, or A
+// and Start on one, never press a key twice; the game repeats a held key at its own pace, exactly as for the
+// keyboard.
 #pragma once
 
 #include <SDL.h>
@@ -36,29 +38,35 @@ std::string UnknownGamepadAdvice(const char* name, const char* guid);
 // resting near a threshold does not chatter.
 constexpr int STICK_PRESS = 16000;
 constexpr int STICK_RELEASE = 8000;
+// A trigger (0 to 32767) is pulled past TRIGGER_PRESS and let go inside TRIGGER_RELEASE.
+constexpr int TRIGGER_PRESS = 20000;
+constexpr int TRIGGER_RELEASE = 10000;
 
 class GamepadKeys {
 public:
     // A button of pad `pad` pressed or released. Keys the game is to see are added to `out`.
     void Button(SDL_JoystickID pad, int button, bool pressed, std::vector<InputEvent>* out);
     // An axis of pad `pad` at `value` (-32768 to 32767, up and left negative); only the left
-    // stick's two axes make keys.
+    // stick's two axes and the triggers make keys.
     void Axis(SDL_JoystickID pad, int axis, int value, std::vector<InputEvent>* out);
     // Pad `pad` went away: whatever it held is let go.
     void Removed(SDL_JoystickID pad, std::vector<InputEvent>* out);
 
 private:
-    // What one pad holds: its buttons, and the stick's direction on each axis (-1, 0 or +1).
+    // What one pad holds: its buttons, the stick's direction on each axis (-1, 0 or +1) and the
+    // key each trigger holds (0: none).
     struct Pad {
         SDL_JoystickID id = 0;
         std::uint32_t buttons = 0;
         std::array<int, 2> stick{};
+        std::array<int, 2> triggers{};
     };
 
     Pad* Find(SDL_JoystickID pad, bool add);
     void Hold(int key, std::vector<InputEvent>* out);
     void LetGo(int key, std::vector<InputEvent>* out);
     void SetStick(Pad* pad, int axis, int direction, std::vector<InputEvent>* out);
+    void Trigger(Pad* pad, int trigger, int value, std::vector<InputEvent>* out);
 
     std::vector<Pad> pads_;
     // How many pad buttons and stick directions hold each virtual key.

@@ -123,11 +123,24 @@ TEST_F(PadKeys, LeftStickAimsWithADeadBand) {
                  {Y, STICK_RELEASE - 1, Up('A')},
                  {SDL_CONTROLLER_AXIS_RIGHTX, 32767, {}},
                  {SDL_CONTROLLER_AXIS_RIGHTY, 32767, {}},
-                 {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, {}},
-                 {SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767, {}},
                  {SDL_CONTROLLER_AXIS_INVALID, 32767, {}}};
     for (const auto& move : moves)
         EXPECT_EQ(Axis(1, move.axis, move.value), move.keys) << move.axis << " " << move.value;
+}
+
+// The triggers turn the sound down (F7) and up (F8) past TRIGGER_PRESS, until back inside
+// TRIGGER_RELEASE; the second pulled while the first is held switches it off or on (F9).
+TEST_F(PadKeys, TheTriggersTurnTheSound) {
+    const int L = SDL_CONTROLLER_AXIS_TRIGGERLEFT, R = SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
+    const struct {
+        int axis, value;
+        Keys keys;
+    } pulls[] = {{L, TRIGGER_PRESS - 1, {}}, {L, TRIGGER_PRESS, Down(VK_F7)},
+                 {L, TRIGGER_RELEASE, {}},   {L, TRIGGER_RELEASE - 1, Up(VK_F7)},
+                 {R, 32767, Down(VK_F8)},    {L, 32767, Down(VK_F9)},
+                 {R, 0, Up(VK_F8)},          {L, 0, Up(VK_F9)}};
+    for (const auto& pull : pulls)
+        EXPECT_EQ(Axis(1, pull.axis, pull.value), pull.keys) << pull.axis << " " << pull.value;
 }
 
 // A pad pulled out with keys held lets go of them, but not of what another pad still holds.
