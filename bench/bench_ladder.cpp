@@ -10,10 +10,10 @@
 // over within MATCH_TURN_LIMIT turns, and per level the turns that took armour off an opponent
 // (the seat's first shot of the match, and its fourth on), the turns that hurt or destroyed the
 // shooter itself (apart from turns that began with lava or flames burning beside it), the seats
-// that kept one angle through a match of ten turns or more, the time from a turn's start to its
-// shot, the weapons bought and fired, the cash held at the end of a match (and of a game's third)
-// and the A-Bombs held then. Every game runs in a process of its own, at most JOBS at a time. Run
-// it by hand, with nice:
+// that kept one angle through a match of ten turns or more, the longest run of shots alike from
+// one place, the time from a turn's start to its shot, the weapons bought and fired, the cash
+// held at the end of a match (and of a game's third) and the A-Bombs held then. Every game runs in
+// a process of its own, at most JOBS at a time. Run it by hand, with nice:
 //   lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]]
 // (pairings 0 to 4 the ladder, 5 the eight-player games, 6 to 11 the people; a seed plays its
 // games alone); bench/measure_levels.sh runs the lot. For a match that does not end,
@@ -95,6 +95,7 @@ struct LevelTally {
     long fireFrames = 0;
     long fired = 0;
     int longestToFire = 0;
+    int longestSameRun = 0;  // the most shots in a row alike from one place
     long longSeats = 0;
     long oneAngleSeats = 0;
     double longestAimingStepUs = 0.0;
@@ -188,6 +189,7 @@ private:
             fireFrame_ = frames_;
             const Player& p = ThePlayers->players[static_cast<std::size_t>(shooter_)];
             angles_[static_cast<std::size_t>(shooter_)].push_back(p.angle);
+            CountSameRun(p);
             if (p.weapon >= 0 && p.weapon < WEAPON_COUNT)
                 Levels[static_cast<std::size_t>(seats_[static_cast<std::size_t>(shooter_)])]
                     .weaponsFired[static_cast<std::size_t>(p.weapon)] += 1;
@@ -229,6 +231,16 @@ private:
         bool person = false;
         for (int i = 0; i < players_; ++i) person = person || IsPerson(seats_[static_cast<std::size_t>(i)]);
         if (mode == EndOfMatch && person && frames_ % 120 == 0) Press(VK_SPACE);
+    }
+
+    // Shots in a row alike (place, angle, power and weapon) from the seat aiming now.
+    void CountSameRun(const Player& p) {
+        const auto s = static_cast<std::size_t>(shooter_);
+        const std::array<std::int32_t, 5> shot{p.x, p.y, p.angle, p.power, p.weapon};
+        sameRun_[s] = shot == lastShot_[s] ? sameRun_[s] + 1 : 1;
+        lastShot_[s] = shot;
+        int& longest = Levels[static_cast<std::size_t>(seats_[s])].longestSameRun;
+        longest = std::max(longest, sameRun_[s]);
     }
 
     // What each seat bought: any stock that grew in the shop since the last frame step.
@@ -386,6 +398,8 @@ private:
     std::array<int, PLAYER_SEATS> seats_;
     std::array<PersonPlayer, MAX_PLAYERS> people_;
     std::array<std::array<std::int32_t, WEAPON_COUNT>, MAX_PLAYERS> stock_{};
+    std::array<std::array<std::int32_t, 5>, MAX_PLAYERS> lastShot_{};
+    std::array<int, MAX_PLAYERS> sameRun_{};
     int players_;
     int gravity_;
     int wind_;
@@ -457,6 +471,7 @@ void Collect(Running& r) {
         to.fireFrames += from.fireFrames;
         to.fired += from.fired;
         to.longestToFire = std::max(to.longestToFire, from.longestToFire);
+        to.longestSameRun = std::max(to.longestSameRun, from.longestSameRun);
         to.longSeats += from.longSeats;
         to.oneAngleSeats += from.oneAngleSeats;
         to.longestAimingStepUs = std::max(to.longestAimingStepUs, from.longestAimingStepUs);
@@ -566,12 +581,13 @@ void PrintPairing(int p, const PairTally& pair) {
 }
 
 void PrintLevels() {
-    std::printf("\n%-9s %7s %9s %9s %11s %11s %9s %9s %10s %10s\n", "level", "turns", "1st hit%", "4th+ hit%",
-                "self-hurt/k", "self-kill/k", "1-angle%", "fire s", "longest s", "step max us");
+    std::printf("\n%-9s %7s %9s %9s %11s %11s %9s %9s %10s %10s %8s\n", "level", "turns", "1st hit%",
+                "4th+ hit%", "self-hurt/k", "self-kill/k", "1-angle%", "fire s", "longest s", "step max us",
+                "same run");
     for (int level = ControllerBeginner; level < LEVELS; ++level) {
         const LevelTally& t = Levels[static_cast<std::size_t>(level)];
         if (t.turns == 0) continue;
-        std::printf("%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f\n", LEVEL_NAMES[level],
+        std::printf("%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f %8d\n", LEVEL_NAMES[level],
                     t.turns, Percent(t.firstHits, t.firstShots), Percent(t.laterHits, t.laterShots),
                     1000.0 * static_cast<double>(t.selfHurts) / static_cast<double>(std::max(1L, t.turns)),
                     1000.0 * static_cast<double>(t.selfKills) / static_cast<double>(std::max(1L, t.turns)),
@@ -579,7 +595,7 @@ void PrintLevels() {
                     t.fired > 0
                         ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired)
                         : 0.0,
-                    t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs);
+                    t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs, t.longestSameRun);
     }
     std::printf("\n%-9s %14s %14s\n", "level", "burnt-hurt/k", "burnt-kill/k");
     for (int level = ControllerBeginner; level < LEVELS; ++level) {

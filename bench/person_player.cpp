@@ -31,7 +31,7 @@ struct Habits {
 };
 constexpr Habits NOVICE{150, 35, 0, 14, 45, 2, false, false};
 constexpr Habits CASUAL{120, 25, 50, 16, 36, 1, false, true};
-constexpr Habits PRACTISED{100, 15, 85, 18, 30, 1, true, true};
+constexpr Habits PRACTISED{100, 12, 100, 18, 30, 1, true, true};
 
 const Habits& HabitsOf(PersonSkill skill) {
     switch (skill) {
@@ -47,7 +47,7 @@ const Habits& HabitsOf(PersonSkill skill) {
 // The plain elevation, the one for a hill in the way, and the most it raises the barrel to.
 constexpr int PLAIN_ELEVATION = 45;
 constexpr int LOB_ELEVATION = 65;
-constexpr int HIGHEST_ELEVATION = 80;
+constexpr int HIGHEST_ELEVATION = 70;
 constexpr int RAISE_STEP = 15;
 // A hill this much higher than both tanks calls for a lob.
 constexpr int HILL_HEIGHT = 60;
@@ -178,6 +178,13 @@ PersonPlayer::Plan PersonPlayer::Decide(int seat) {
         elevation_ = std::min(elevation_ + RAISE_STEP, HIGHEST_ELEVATION);
         haveEarlier_ = false;
         return Plan{AngleAt(elevation_, dir), std::min(last_.power + 10, MAX_POWER)};
+    }
+    const bool straddled =
+        haveEarlier_ && (lastMiss_ > 0) != (earlierMiss_ > 0) && std::abs(last_.power - earlier_.power) >= 2;
+    if (straddled && !h.learns) {
+        // One over and one short: halfway between them.
+        const int between = (last_.power + earlier_.power + Next(2)) / 2;
+        return Plan{last_.angle, std::clamp(between + Next(2 * h.slip + 1) - h.slip, 5, MAX_POWER)};
     }
     int feel = feel_;
     if (h.learns && haveEarlier_ && earlier_.power != last_.power) {
