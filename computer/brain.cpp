@@ -19,6 +19,7 @@
 #include <cstring>
 #include <optional>
 
+#include "computer/eye_aim.h"
 #include "core/rules.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
@@ -31,7 +32,8 @@ namespace {
 // barrel (degrees), the percent of that spread left after each shot at the same target from the
 // same place and the spread it never gets below; the percent of turns it takes a shell where a special would
 // serve better; whether it uses the specials at all beyond a whim, and one turn in how many it pours lava
-// into a valley.
+// into a valley. The lower levels aim by eye (computer/eye_aim.h) with the habits given instead of
+// erring around the shot found.
 struct LevelStyle {
     int firstElevation;
     int elevationStep;
@@ -44,12 +46,15 @@ struct LevelStyle {
     int plainChance;
     bool specials;
     int lavaChance;
+    bool byEye;
+    EyeHabits eye;
 };
-constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 52, 6, 68, 19, 60, false, 0};
-constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 39, 4, 66, 19, 35, true, 8};
-constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 6};
-constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 23, 2, 60, 15, 12, true, 5};
-constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 4};
+constexpr LevelStyle BEGINNER_STYLE{
+    45, 15, 75, 1, 52, 6, 68, 19, 60, false, 0, true, {0, 50, 30, 300, 4, false}};
+constexpr LevelStyle EASY_STYLE{35, 10, 75, 2, 39, 4, 66, 19, 35, true, 8, true, {15, 40, 45, 200, 3, false}};
+constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 6, true, {50, 18, 65, 150, 1, true}};
+constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 23, 2, 60, 15, 12, true, 5, false, {}};
+constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 4, false, {}};
 
 const LevelStyle& StyleOf(Controller level) {
     switch (level) {
@@ -111,6 +116,14 @@ struct Misses {
     std::size_t next = 0;
 };
 std::array<Misses, MAX_PLAYERS> Missed;
+// Each shooter's digging shots at the ground in the way since it last hurt an opponent or moved:
+// from DIGS_BEFORE_ANOTHER_WAY on it looks for another way, as out of a stalemate (every
+// elevation, the other targets, the lob and the Earth Mover in turn).
+std::array<int, MAX_PLAYERS> Digs{};
+constexpr int DIGS_BEFORE_ANOTHER_WAY = 3;
+// Each shooter's sense, this match, of how far a step of power carries a shot (percent of the
+// truth; 0 until drawn).
+std::array<int, MAX_PLAYERS> Feel{};
 // Each shooter's last shot that took armour off an opponent.
 std::array<FiredShot, MAX_PLAYERS> LastHit;
 std::array<bool, MAX_PLAYERS> LastHitSet{};
@@ -239,6 +252,7 @@ void NoteShotOutcome(int shooter, bool hurtOpponent) {
     if (!PendingSet[s]) return;
     PendingSet[s] = false;
     if (hurtOpponent) {
+        Digs[s] = 0;
         LastHit[s] = Pending[s];
         LastHitSet[s] = true;
         return;
@@ -254,6 +268,8 @@ void ForgetShots() {
     Missed.fill(Misses{});
     PendingSet.fill(false);
     LastHitSet.fill(false);
+    Feel.fill(0);
+    Digs.fill(0);
 }
 
 void BrainResetForTests() { ForgetShots(); }
@@ -267,7 +283,8 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     decision_ = ShotDecision{};
     ready_ = false;
     quietTurns_ = quietTurns;
-    stalemate_ = quietTurns >= STALEMATE_TURNS;
+    const auto s = static_cast<std::size_t>(shooter >= 0 && shooter < MAX_PLAYERS ? shooter : 0);
+    stalemate_ = quietTurns >= STALEMATE_TURNS || Digs[s] >= DIGS_BEFORE_ANOTHER_WAY;
     refined_ = false;
     searches_.clear();
     nextSearch_ = 0;
@@ -641,6 +658,7 @@ void TurnPlanner::AfterClear() {
         StartAim(*pick->shot, pick->weapon, pick->target);
     } else {
         Finish(*pick->shot, pick->weapon, pick->target);
+        Digs[static_cast<std::size_t>(shooter_)] += 1;
     }
 }
 
@@ -657,6 +675,10 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
                                      : std::max(std::min(style.aimFloor, style.aimSpread),
                                                 Shrunk(style.aimSpread, style.shrinkPercent, shots));
     const int angleSpread = stalemate_ ? 0 : Shrunk(style.angleSpread, style.shrinkPercent, shots);
+    if (style.byEye && !stalemate_) {
+        AimByEye(best, weapon, target);
+        return;
+    }
     if (aimSpread <= 0 && angleSpread <= 0) {
         Finish(best, weapon, target);
         return;
@@ -688,6 +710,39 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
     aimRetried_ = false;
     Queue(goal, angle, Preference::Nearest, SlotAim);
     stage_ = Stage::Aim;
+}
+
+// A level that aims by eye: from a new place, or after a shot the ground stopped well short, the
+// search's angle at a power it guesses; else the last shot's angle at its power corrected from
+// where it landed. A shot that would hurt the shooter is not fired: the search's is. One that
+// flies off the side is, as a person's would be.
+void TurnPlanner::AimByEye(const Candidate& best, std::int32_t weapon, int target) {
+    const LevelStyle& style = StyleOf(level_);
+    const auto s = static_cast<std::size_t>(shooter_);
+    ShotMemory& memory = Memory[s];
+    const TankBox& me = sim_.tanks()[shooter_];
+    const TankBox& them = sim_.tanks()[target];
+    const int dir = them.x >= me.x ? 1 : -1;
+    const bool again = memory.target == target && memory.weapon == weapon && memory.landed &&
+                       SamePlace(me.x, me.y, memory.fromX, memory.fromY);
+    const bool stopped = dir * (memory.landX - me.x) < std::abs(them.x - me.x) / 2;
+    if (Feel[s] == 0)
+        Feel[s] = style.eye.feelLow + random_->Below(style.eye.feelHigh - style.eye.feelLow + 1);
+    std::int32_t angle = best.angle;
+    std::int32_t power = 0;
+    if (again && !stopped) {
+        angle = memory.angle;
+        power = NextPowerByEye(sim_, shooter_, memory, them.x, style.eye, Feel[s], random_);
+        memory.havePrevious = true;
+        memory.previousPower = memory.power;
+        memory.previousMiss = dir * (memory.landX - them.x);
+    } else {
+        power = FirstPowerByEye(sim_, shooter_, best.angle, best.power, weapon, style.eye, random_);
+        memory.havePrevious = false;
+    }
+    aimOffset_ = 0.0f;
+    const Candidate shot = Assess(sim_, GoalAt(target, weapon, 0.0f), angle, power);
+    Finish(shot.selfDamage == 0 ? shot : best, weapon, target);
 }
 
 // Whether the shot is one that hurt nobody from this place, fired in the same wind into ground that
@@ -737,7 +792,8 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     decision_.target = target;
     ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
     const TankBox& self = sim_.tanks()[shooter_];
-    if (memory.target != target || memory.fromX != self.x || memory.fromY != self.y) memory = ShotMemory{};
+    if (memory.target != target || !SamePlace(self.x, self.y, memory.fromX, memory.fromY))
+        memory = ShotMemory{};
     memory.target = target;
     memory.angle = decision_.angle;
     memory.power = decision_.power;
@@ -747,6 +803,7 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     memory.meantOffset = aimOffset_;
     memory.landed = false;
     memory.shots += 1;
+    memory.wind = sim_.landscape()->wind;
     const auto s = static_cast<std::size_t>(shooter_);
     Pending[s] =
         FiredShot{decision_.angle, decision_.power, weapon, 0, sim_.landscape()->wind, self.x, self.y};
