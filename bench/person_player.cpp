@@ -49,6 +49,8 @@ constexpr int PLAIN_ELEVATION = 45;
 constexpr int LOB_ELEVATION = 65;
 constexpr int HIGHEST_ELEVATION = 70;
 constexpr int RAISE_STEP = 15;
+// A shell of its own that lands this near it is one it will not risk again.
+constexpr int NEAR_SELF = 50;
 // A hill this much higher than both tanks calls for a lob.
 constexpr int HILL_HEIGHT = 60;
 // The most the power changes from one shot to the next, and the frames between the aim being set
@@ -173,6 +175,12 @@ PersonPlayer::Plan PersonPlayer::Decide(int seat) {
     }
     lastMiss_ = dir * (landX_ - them.x);
     const int distance = std::abs(them.x - me.x);
+    if (std::abs(landX_ - me.x) < NEAR_SELF) {
+        // Its own shell came down beside it: flatter, and harder.
+        elevation_ = PLAIN_ELEVATION;
+        haveEarlier_ = false;
+        return Plan{AngleAt(elevation_, dir), std::min(last_.power + 10, MAX_POWER)};
+    }
     if (dir * (landX_ - me.x) < distance / 2 && elevation_ < HIGHEST_ELEVATION) {
         // Stopped by the ground well short: over the top, at more power.
         elevation_ = std::min(elevation_ + RAISE_STEP, HIGHEST_ELEVATION);
