@@ -1,16 +1,17 @@
 // What a computer player decides in its turn: the target, the weapon, and the angle and power found
-// by searching predicted flights, then the errors of its level, which shrink as it brackets the
-// target from one place.
+// by searching predicted flights, then the errors of its level: a person's by eye below Hard, and
+// above it errors that shrink as it brackets the target from one place.
 //
 // A turn's thinking runs in stages. Shells: searches over the powers at a fan of angles, from flat
 // shots to high lobs, for the shell that hurts a target most, moving on to the next target while
 // none can be hit. Special: the same for a special weapon the situation calls for. Clear: when
-// nothing reaches any target, shots at the ground that stands in the way. Aim: a level below Expert
-// fires at an angle and a point that it misjudges a little, as a person would. No shot predicted to
-// hurt the shooter is taken unless it also kills the target and leaves the shooter standing; when
-// every shot would hurt, the least harmful one is fired. After STALEMATE_TURNS turns in which
-// nobody lost armour every level searches the whole range of elevations and takes the digging and
-// lobbing shots, without errors.
+// nothing reaches any target, shots at the ground that stands in the way. Aim: Beginner, Easy and
+// Normal set the power by eye and correct it from where the last shot landed (eye_aim.h); Hard
+// fires at an angle and a point that it misjudges a little. No shot predicted to hurt the shooter
+// is taken unless it also kills the target and leaves the shooter standing; when every shot would
+// hurt, the least harmful one is fired. After STALEMATE_TURNS turns in which nobody lost armour, or
+// after a few digging shots that led nowhere, a level searches the whole range of elevations and
+// takes the digging and lobbing shots, without errors.
 #include "computer/brain.h"
 
 #include <algorithm>
@@ -50,9 +51,11 @@ struct LevelStyle {
     EyeHabits eye;
 };
 constexpr LevelStyle BEGINNER_STYLE{
-    45, 15, 75, 1, 52, 6, 68, 19, 60, false, 0, true, {0, 50, 30, 300, 4, false}};
-constexpr LevelStyle EASY_STYLE{35, 10, 75, 2, 39, 4, 66, 19, 35, true, 8, true, {15, 40, 45, 200, 3, false}};
-constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 6, true, {50, 18, 65, 150, 1, true}};
+    45, 15, 75, 1, 52, 6, 68, 19, 60, false, 0, true, {0, 50, 30, 300, 4, false, 100}};
+constexpr LevelStyle EASY_STYLE{
+    35, 10, 75, 2, 39, 4, 66, 19, 35, true, 8, true, {15, 40, 45, 200, 3, false, 95}};
+constexpr LevelStyle NORMAL_STYLE{
+    12, 6, 84, 2, 30, 3, 62, 16, 25, true, 6, true, {50, 18, 65, 150, 1, true, 85}};
 constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 23, 2, 60, 15, 12, true, 5, false, {}};
 constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 4, false, {}};
 
@@ -116,7 +119,7 @@ struct Misses {
     std::size_t next = 0;
 };
 std::array<Misses, MAX_PLAYERS> Missed;
-// Each shooter's digging shots at the ground in the way since it last hurt an opponent or moved:
+// Each shooter's digging shots at the ground in the way since it last hurt an opponent this match:
 // from DIGS_BEFORE_ANOTHER_WAY on it looks for another way, as out of a stalemate (every
 // elevation, the other targets, the lob and the Earth Mover in turn).
 std::array<int, MAX_PLAYERS> Digs{};
@@ -662,11 +665,16 @@ void TurnPlanner::AfterClear() {
     }
 }
 
-// The level's errors: the angle strays from the best by up to its spread and the shot is meant for
-// a point off the target by up to its spread, both shrinking with each shot at the same target from
-// the same place. Once the last shot has been seen, the next errs to its other side.
+// The level's errors, by eye (AimByEye) or else these: the angle strays from the best by up to its
+// spread and the shot is meant for a point off the target by up to its spread, both shrinking with
+// each shot at the same target from the same place. Once the last shot has been seen, the next
+// errs to its other side.
 void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int target) {
     const LevelStyle& style = StyleOf(level_);
+    if (style.byEye && !stalemate_) {
+        AimByEye(best, weapon, target);
+        return;
+    }
     const ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
     const TankBox& me = sim_.tanks()[shooter_];
     const bool again = memory.target == target && memory.fromX == me.x && memory.fromY == me.y;
@@ -675,10 +683,6 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
                                      : std::max(std::min(style.aimFloor, style.aimSpread),
                                                 Shrunk(style.aimSpread, style.shrinkPercent, shots));
     const int angleSpread = stalemate_ ? 0 : Shrunk(style.angleSpread, style.shrinkPercent, shots);
-    if (style.byEye && !stalemate_) {
-        AimByEye(best, weapon, target);
-        return;
-    }
     if (aimSpread <= 0 && angleSpread <= 0) {
         Finish(best, weapon, target);
         return;

@@ -1,4 +1,4 @@
-// How the lower levels set their power by eye: a guess from the distance, corrected from the last shot.
+// How the lower levels set their power by eye: a misjudged first guess, then corrections from the last shot.
 #include "computer/eye_aim.h"
 
 #include <algorithm>
@@ -13,8 +13,11 @@ namespace {
 // The most the power moves from one shot to the next, and the least carry of a step believed.
 constexpr std::int32_t MOST_CHANGE = 20;
 constexpr float LEAST_CARRY = 2.0f;
+// A shot landing this near the target's column was on it.
+constexpr float ON_TARGET = 8.0f;
 // The power steps either side of a shot over which its carry is measured.
 constexpr std::int32_t CARRY_SPAN = 2;
+// A tank pushed this far down into its own crater, or this far aside, still stands where it was.
 constexpr std::int32_t SAME_PLACE_X = 3;
 constexpr std::int32_t SAME_PLACE_Y = 20;
 
@@ -70,18 +73,25 @@ std::int32_t NextPowerByEye(const FlightSim& sim, int shooter, const ShotMemory&
                             const EyeHabits& habits, int feel, ComputerRandom* random) {
     const int dir = DirOf(memory.angle);
     const float miss = static_cast<float>(dir * (memory.landX - targetX));
+    // Each shot from here teaches a little: the sense of a step and the allowance for the wind come
+    // nearer the truth, so that a long match from one place ends.
+    float unlearnt = 1.0f;
+    for (int i = 0; i < memory.shots; ++i) unlearnt *= static_cast<float>(habits.keptPercent) / 100.0f;
+    const float windShare = 1.0f - static_cast<float>(100 - habits.windPercent) / 100.0f * unlearnt;
+    const float sense = 1.0f + (static_cast<float>(feel) / 100.0f - 1.0f) * unlearnt;
     // The change of wind since the last shot, as far as the level allows for the wind at all.
     const float windChange =
         (WindCarry(sim, shooter, memory.angle, memory.power, memory.weapon, sim.landscape()->wind) -
          WindCarry(sim, shooter, memory.angle, memory.power, memory.weapon, memory.wind)) *
-        static_cast<float>(habits.windPercent) / 100.0f;
-    float carry = CarryOfStep(sim, shooter, memory.angle, memory.power, memory.weapon) *
-                  static_cast<float>(feel) / 100.0f;
+        windShare;
+    float carry = CarryOfStep(sim, shooter, memory.angle, memory.power, memory.weapon) * sense;
     if (habits.learns && memory.havePrevious && memory.previousPower != memory.power) {
         const float learnt = (miss - static_cast<float>(memory.previousMiss)) /
                              static_cast<float>(memory.power - memory.previousPower);
         if (learnt >= LEAST_CARRY) carry = learnt;
     }
+    // A shot on the target is fired again as it was.
+    if (std::abs(miss) <= ON_TARGET && windChange == 0.0f) return memory.power;
     const auto step =
         static_cast<std::int32_t>(std::lround(-(miss + windChange) / std::max(carry, LEAST_CARRY)));
     return std::clamp(memory.power + std::clamp(step, -MOST_CHANGE, MOST_CHANGE) + Slip(habits, random), 1,

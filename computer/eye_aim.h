@@ -4,8 +4,9 @@
 // A person misses in runs, not around a perfect shot: it allows for only part of the wind, it
 // guesses the first power from a new place a little off, and it corrects by a sense of how far a
 // step of power carries the shell that may be well off (so that it creeps up on the target from
-// one side, or swings past it). The better the player, the more of the wind it allows for and the
-// closer its sense; the best learn that sense from their last two shots. Called by the brain's
+// one side, or swings past it). Every shot from one place teaches it a little of the truth, and a
+// shot on the target is fired again. The better the player, the more of the wind it allows for and
+// the closer its sense; the best learn that sense from their last two shots. Called by the brain's
 // aim (computer/brain.cpp) with the shot its search found; never draws from the game's generator.
 #pragma once
 
@@ -18,7 +19,8 @@
 // A level's habits: percent of the wind's carry allowed for; percent either way the first guess of
 // the power may be off; the range (percent of the truth) its sense of a step's carry is drawn from
 // once a match; the steps the hand slips either way; whether it learns the carry of a step from
-// its last two shots from one place.
+// its last two shots from one place; and the percent of its misjudgements left after each shot
+// from one place.
 struct EyeHabits {
     int windPercent;
     int guessPercent;
@@ -26,6 +28,7 @@ struct EyeHabits {
     int feelHigh;
     int slip;
     bool learns;
+    int keptPercent;
 };
 
 // The power a level that aims by eye fires the search's shot `angle` at, whose power would hit in
@@ -34,7 +37,7 @@ std::int32_t FirstPowerByEye(const FlightSim& sim, int shooter, std::int32_t ang
                              std::int32_t weapon, const EyeHabits& habits, ComputerRandom* random);
 
 // The power of the next shot from the same place at the same target, corrected from where the last
-// one (memory) landed: `target` its target's column, `feel` the level's sense of a step's carry in
+// one (memory) landed: `targetX` its target's column, `feel` the level's sense of a step's carry in
 // percent of the truth.
 std::int32_t NextPowerByEye(const FlightSim& sim, int shooter, const ShotMemory& memory, std::int32_t targetX,
                             const EyeHabits& habits, int feel, ComputerRandom* random);
