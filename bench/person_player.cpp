@@ -49,6 +49,8 @@ constexpr int PLAIN_ELEVATION = 45;
 constexpr int LOB_ELEVATION = 65;
 constexpr int HIGHEST_ELEVATION = 70;
 constexpr int RAISE_STEP = 15;
+// The steepest it fires to climb out of a hole.
+constexpr int CLIMB_ELEVATION = 85;
 // A shell of its own that lands this near it is one it will not risk again.
 constexpr int NEAR_SELF = 50;
 // A hill this much higher than both tanks calls for a lob.
@@ -176,8 +178,10 @@ PersonPlayer::Plan PersonPlayer::Decide(int seat) {
     lastMiss_ = dir * (landX_ - them.x);
     const int distance = std::abs(them.x - me.x);
     if (std::abs(landX_ - me.x) < NEAR_SELF) {
-        // Its own shell came down beside it: flatter, and harder.
-        elevation_ = PLAIN_ELEVATION;
+        // Its own shell came down beside it: blown back, flatter and harder; stopped by the ground
+        // in front, over it.
+        const bool blownBack = dir * (landX_ - me.x) <= 0;
+        elevation_ = blownBack ? PLAIN_ELEVATION : std::min(elevation_ + 2 * RAISE_STEP, CLIMB_ELEVATION);
         haveEarlier_ = false;
         return Plan{AngleAt(elevation_, dir), std::min(last_.power + 10, MAX_POWER)};
     }

@@ -7,10 +7,10 @@
 // by feel, the power put up or down by how far the last shell fell short or went over (judged with
 // a sense of "pixels per step of power" that is drawn each match and may be well off), halfway
 // between two shots that fell either side of the target, the barrel raised when a hill stops the
-// shell and lowered, with more power, when its shell comes down beside it, and a fresh guess
-// whenever it moves or the ground is new. The better a player, the closer its first guess, the
-// more of the wind it allows for and the more it learns from its last two shots. It buys nothing
-// and fires only shells.
+// shell or its own comes down just in front of it, lowered with more power when the wind blows
+// its shell back onto it, and a fresh guess whenever it moves or the ground is new. The better a
+// player, the closer its first guess, the more of the wind it allows for and the more it learns
+// from its last two shots. It buys nothing and fires only shells.
 //
 // The benchmark's driver owns one per seat and calls Aim in each frame step in which that seat
 // aims, Watch in each step of its shot's flight and NewMatch when the ground changes.
