@@ -90,8 +90,8 @@ std::int32_t NextPowerByEye(const FlightSim& sim, int shooter, const ShotMemory&
                              static_cast<float>(memory.power - memory.previousPower);
         if (learnt >= LEAST_CARRY) carry = learnt;
     }
-    // A shot on the target is fired again as it was.
-    if (std::abs(miss) <= ON_TARGET && windChange == 0.0f) return memory.power;
+    // A level that learns fires a shot on the target again as it was.
+    if (habits.learns && std::abs(miss) <= ON_TARGET && windChange == 0.0f) return memory.power;
     const auto step =
         static_cast<std::int32_t>(std::lround(-(miss + windChange) / std::max(carry, LEAST_CARRY)));
     return std::clamp(memory.power + std::clamp(step, -MOST_CHANGE, MOST_CHANGE) + Slip(habits, random), 1,

@@ -4,9 +4,9 @@
 // A person misses in runs, not around a perfect shot: it allows for only part of the wind, it
 // guesses the first power from a new place a little off, and it corrects by a sense of how far a
 // step of power carries the shell that may be well off (so that it creeps up on the target from
-// one side, or swings past it). Every shot from one place teaches it a little of the truth, and a
-// shot on the target is fired again. The better the player, the more of the wind it allows for and
-// the closer its sense; the best learn that sense from their last two shots. Called by the brain's
+// one side, or swings past it). Every shot from one place teaches it a little of the truth. The
+// better the player, the more of the wind it allows for and the closer its sense; the best learn
+// that sense from their last two shots and fire a shot on the target again as it was. Called by the brain's
 // aim (computer/brain.cpp) with the shot its search found; never draws from the game's generator.
 #pragma once
 
