@@ -3,18 +3,22 @@
 // Each pairing of neighbouring levels (and Expert against Beginner) plays a game from each of SEEDS
 // seeds in both seatings, so that both start on the same ground; the seeds take every wind option
 // and both gravity options in turn, and each game is MATCHES matches long, the later ones on the
-// ground the game's own play has led to. Eight-player games of mixed levels follow, one a seed.
-// From the game's state between frames it counts per pairing the wins and the matches not over
-// within MATCH_TURN_LIMIT turns, and per level the turns that took armour off an opponent (the
-// seat's first shot of the match, and its fourth on), the turns that hurt or destroyed the shooter
-// itself (apart from turns that began with lava or flames burning beside it), the seats that kept
-// one angle through a match of ten turns or more, the time from a turn's start to its shot, the
-// weapons fired and the cash held at the end of a match. Every game runs in a process of its own,
-// at most JOBS at a time. Run it by hand, with nice:
+// ground the game's own play has led to. Eight-player games of mixed levels follow, one a seed,
+// and then the person-like players of bench/person_player.h against the levels they are meant to
+// meet: the anchor the levels are tuned against. From the game's state between frames it counts
+// per pairing the wins (with a 95% interval), the turns and minutes a match and the matches not
+// over within MATCH_TURN_LIMIT turns, and per level the turns that took armour off an opponent
+// (the seat's first shot of the match, and its fourth on), the turns that hurt or destroyed the
+// shooter itself (apart from turns that began with lava or flames burning beside it), the seats
+// that kept one angle through a match of ten turns or more, the longest run of shots alike from
+// one place, the time from a turn's start to its shot, the weapons bought and fired, the cash
+// held at the end of a match (and of a game's third) and the A-Bombs held then. Every game runs in
+// a process of its own, at most JOBS at a time. Run it by hand, with nice:
 //   lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]]
-// (pairings 0 to 4, 5 the eight-player games; a seed plays its games alone). For a match that does
-// not end, LADDER_SURFACE=1 draws its ground, LADDER_SHOT=FILE.png saves the screen, and
-// LADDER_TRACE=N writes every shot from turn N on.
+// (pairings 0 to 4 the ladder, 5 the eight-player games, 6 to 11 the people; a seed plays its
+// games alone); bench/measure_levels.sh runs the lot. For a match that does not end,
+// LADDER_SURFACE=1 draws its ground, LADDER_SHOT=FILE.png saves the screen, and LADDER_TRACE=N
+// writes every shot from turn N on.
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -26,6 +30,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/ladder_tables.h"
+#include "bench/person_player.h"
 #include "computer/brain.h"
 #include "core/globals.h"
 #include "display/graphx.h"
@@ -45,54 +51,6 @@ constexpr int MATCH_TURN_LIMIT = 300;
 constexpr int ONE_ANGLE_TURNS = 10;
 // Lava or flames this near a tank at the start of its turn may burn it during the turn.
 constexpr int BURN_REACH = 24;
-constexpr int FRAME_MS = 20;
-constexpr const char* LEVEL_NAMES[] = {"Human", "Beginner", "Easy", "Normal", "Hard", "Expert"};
-constexpr int LEVELS = 6;
-
-struct Pairing {
-    Controller a;
-    Controller b;
-};
-constexpr Pairing PAIRINGS[] = {{ControllerEasy, ControllerBeginner},
-                                {ControllerNormal, ControllerEasy},
-                                {ControllerHard, ControllerNormal},
-                                {ControllerExpert, ControllerHard},
-                                {ControllerExpert, ControllerBeginner}};
-constexpr int PAIRING_COUNT = 5;
-
-struct LevelTally {
-    long turns = 0;
-    long firstShots = 0;
-    long firstHits = 0;
-    long laterShots = 0;
-    long laterHits = 0;
-    long selfHurts = 0;
-    long selfKills = 0;
-    // Hurt, or destroyed, in a turn that began with lava or flames burning beside the tank: what
-    // burns on from an earlier shot counts against whoever's turn it is, so these are kept apart.
-    long burntHurts = 0;
-    long burntKills = 0;
-    long fireFrames = 0;
-    long fired = 0;
-    int longestToFire = 0;
-    long longSeats = 0;
-    long oneAngleSeats = 0;
-    double longestAimingStepUs = 0.0;
-    std::array<long, WEAPON_COUNT> weaponsFired{};
-    long endSeats = 0;  // seats at the end of a match, and the cash they held then
-    long endCash = 0;
-};
-
-struct PairTally {
-    long matches = 0;
-    long winsA = 0;
-    long winsB = 0;
-    long draws = 0;
-    long unfinished = 0;
-    long turns = 0;
-    long frames = 0;  // frame steps from the first turn's start to the end of the match
-};
-
 std::array<LevelTally, LEVELS> Levels;
 
 double ThreadMicroseconds() {
@@ -111,14 +69,19 @@ std::int32_t ArmourOf(const Player& p) { return p.inGame && p.alive ? p.armour :
 // Plays one game of `matches` matches with the seats given and watches every turn.
 class LadderDriver : public HeadlessDriver {
 public:
-    LadderDriver(std::array<Controller, PLAYER_SEATS> seats, int players, int gravity, int wind, int matches,
-                 PairTally* pair)
-        : seats_(seats), players_(players), gravity_(gravity), wind_(wind), matches_(matches), pair_(pair) {}
+    LadderDriver(std::array<int, PLAYER_SEATS> seats, int players, int gravity, int wind, int matches,
+                 PairTally* pair, std::uint32_t seed)
+        : seats_(seats), players_(players), gravity_(gravity), wind_(wind), matches_(matches), pair_(pair) {
+        for (int i = 0; i < MAX_PLAYERS; ++i)
+            people_[static_cast<std::size_t>(i)].Start(
+                static_cast<PersonSkill>(std::max(0, seats[static_cast<std::size_t>(i)] - FIRST_PERSON)),
+                seed + static_cast<std::uint32_t>(i));
+    }
 
     bool Feed() override {
         const double now = ThreadMicroseconds();
         if (lastMode_ == Aiming && frames_ > 0) {
-            const Controller level = seats_[static_cast<std::size_t>(shooter_ >= 0 ? shooter_ : 0)];
+            const int level = seats_[static_cast<std::size_t>(shooter_ >= 0 ? shooter_ : 0)];
             double& longest = Levels[static_cast<std::size_t>(level)].longestAimingStepUs;
             longest = std::max(longest, now - lastFeed_);
         }
@@ -139,7 +102,9 @@ private:
             started_ = true;
             SetGravityOption(gravity_);
             SetWindOption(wind_);
-            SeatControllers = seats_;
+            for (std::size_t i = 0; i < PLAYER_SEATS; ++i)
+                SeatControllers[i] =
+                    IsPerson(seats_[i]) ? ControllerHuman : static_cast<Controller>(seats_[i]);
             ScreenPlayers->SetNumPlayers(players_);
             Press(VK_DOWN);
             Press(VK_DOWN);
@@ -151,10 +116,13 @@ private:
             OpenTurn();
         }
         turnsSeen_ = TurnsStarted;
+        PeopleAct(mode);
+        CountPurchases(mode);
         if (mode == ShotInProgress && lastMode_ == Aiming && open_ && fireFrame_ < 0) {
             fireFrame_ = frames_;
             const Player& p = ThePlayers->players[static_cast<std::size_t>(shooter_)];
             angles_[static_cast<std::size_t>(shooter_)].push_back(p.angle);
+            CountSameRun(p);
             if (p.weapon >= 0 && p.weapon < WEAPON_COUNT)
                 Levels[static_cast<std::size_t>(seats_[static_cast<std::size_t>(shooter_)])]
                     .weaponsFired[static_cast<std::size_t>(p.weapon)] += 1;
@@ -175,6 +143,51 @@ private:
             return false;
         }
         return true;
+    }
+
+    // The person-like seats press their keys: in their turns, in the shop (straight to "Finish")
+    // and at the end of a match.
+    void PeopleAct(std::uint32_t mode) {
+        if (mode == Aiming && lastMode_ == WeaponShop)
+            for (PersonPlayer& person : people_) person.NewMatch();
+        const int current = ThePlayers ? ThePlayers->CurrentIndex() : -1;
+        const bool personAims = current >= 0 && IsPerson(seats_[static_cast<std::size_t>(current)]);
+        if (mode == Aiming && personAims) {
+            std::vector<int> keys;
+            people_[static_cast<std::size_t>(current)].Aim(current, &keys);
+            for (int key : keys) Press(key);
+        }
+        if (mode == ShotInProgress && personAims) people_[static_cast<std::size_t>(current)].Watch();
+        if (frames_ % 6 != 0) return;
+        if (mode == WeaponShop && ShopPlayer >= 0 && IsPerson(seats_[static_cast<std::size_t>(ShopPlayer)]))
+            Press(ShopRow == SHOP_FINISH_ROW ? VK_RETURN : VK_DOWN);
+        bool person = false;
+        for (int i = 0; i < players_; ++i) person = person || IsPerson(seats_[static_cast<std::size_t>(i)]);
+        if (mode == EndOfMatch && person && frames_ % 120 == 0) Press(VK_SPACE);
+    }
+
+    // Shots in a row alike (place, angle, power and weapon) from the seat aiming now.
+    void CountSameRun(const Player& p) {
+        const auto s = static_cast<std::size_t>(shooter_);
+        const std::array<std::int32_t, 5> shot{p.x, p.y, p.angle, p.power, p.weapon};
+        sameRun_[s] = shot == lastShot_[s] ? sameRun_[s] + 1 : 1;
+        lastShot_[s] = shot;
+        int& longest = Levels[static_cast<std::size_t>(seats_[s])].longestSameRun;
+        longest = std::max(longest, sameRun_[s]);
+    }
+
+    // What each seat bought: any stock that grew in the shop since the last frame step.
+    void CountPurchases(std::uint32_t mode) {
+        if (!ThePlayers) return;
+        for (int i = 0; i < players_; ++i) {
+            const auto s = static_cast<std::size_t>(i);
+            for (std::size_t w = 1; w < WEAPON_COUNT; ++w) {
+                const std::int32_t now = ThePlayers->players[s].stock[w];
+                if (mode == WeaponShop && now > stock_[s][w])
+                    Levels[static_cast<std::size_t>(seats_[s])].weaponsBought[w] += now - stock_[s][w];
+                stock_[s][w] = now;
+            }
+        }
     }
 
     // A match that did not end: where it stands, on standard error.
@@ -298,6 +311,11 @@ private:
             LevelTally& t = Levels[static_cast<std::size_t>(seats_[s])];
             t.endSeats += 1;
             t.endCash += ThePlayers->players[i].cash;
+            t.endBombs += ThePlayers->players[i].stock[WeaponABomb] > 0;
+            if (played_ == 2) {
+                t.thirdSeats += 1;
+                t.thirdCash += ThePlayers->players[i].cash;
+            }
         }
         matchTurns_ = 0;
     }
@@ -310,7 +328,11 @@ public:
         std::getenv("LADDER_TRACE") ? std::atoi(std::getenv("LADDER_TRACE")) : MATCH_TURN_LIMIT + 1;
 
 private:
-    std::array<Controller, PLAYER_SEATS> seats_;
+    std::array<int, PLAYER_SEATS> seats_;
+    std::array<PersonPlayer, MAX_PLAYERS> people_;
+    std::array<std::array<std::int32_t, WEAPON_COUNT>, MAX_PLAYERS> stock_{};
+    std::array<std::array<std::int32_t, 5>, MAX_PLAYERS> lastShot_{};
+    std::array<int, MAX_PLAYERS> sameRun_{};
     int players_;
     int gravity_;
     int wind_;
@@ -382,19 +404,26 @@ void Collect(Running& r) {
         to.fireFrames += from.fireFrames;
         to.fired += from.fired;
         to.longestToFire = std::max(to.longestToFire, from.longestToFire);
+        to.longestSameRun = std::max(to.longestSameRun, from.longestSameRun);
         to.longSeats += from.longSeats;
         to.oneAngleSeats += from.oneAngleSeats;
         to.longestAimingStepUs = std::max(to.longestAimingStepUs, from.longestAimingStepUs);
-        for (std::size_t w = 0; w < WEAPON_COUNT; ++w) to.weaponsFired[w] += from.weaponsFired[w];
+        for (std::size_t w = 0; w < WEAPON_COUNT; ++w) {
+            to.weaponsFired[w] += from.weaponsFired[w];
+            to.weaponsBought[w] += from.weaponsBought[w];
+        }
         to.endSeats += from.endSeats;
         to.endCash += from.endCash;
+        to.endBombs += from.endBombs;
+        to.thirdSeats += from.thirdSeats;
+        to.thirdCash += from.thirdCash;
     }
 }
 
 std::vector<Running> Children;
 
 // Starts the game in a process of its own once fewer than `jobs` run.
-void Play(std::uint32_t seed, std::array<Controller, PLAYER_SEATS> seats, int players, int gravity, int wind,
+void Play(std::uint32_t seed, std::array<int, PLAYER_SEATS> seats, int players, int gravity, int wind,
           int matches, int seatA, PairTally* pair, int jobs) {
     while (static_cast<int>(Children.size()) >= jobs) {
         Collect(Children.front());
@@ -407,7 +436,7 @@ void Play(std::uint32_t seed, std::array<Controller, PLAYER_SEATS> seats, int pl
         close(fds[0]);
         GameResult result{};
         Levels = {};
-        LadderDriver driver(seats, players, gravity, wind, matches, &result.pair);
+        LadderDriver driver(seats, players, gravity, wind, matches, &result.pair, seed);
         driver.seatA_ = seatA;
         driver.seed_ = seed;
         HeadlessSetClock(seed);
@@ -428,8 +457,19 @@ void Drain() {
     Children.clear();
 }
 
-double Percent(long part, long whole) {
-    return whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
+// The seats of one game of pairing `p`, seed number `n`, in the seating given.
+std::array<int, PLAYER_SEATS> SeatsOf(int p, int n, int seating, int* players) {
+    std::array<int, PLAYER_SEATS> seats{};
+    *players = 2;
+    if (p == MIXED) {
+        // Eight players: every level in every seat over the seeds.
+        *players = 8;
+        for (int i = 0; i < 8; ++i) seats[static_cast<std::size_t>(i)] = ControllerBeginner + (i + n) % 5;
+        return seats;
+    }
+    seats[0] = seating == 0 ? PAIRINGS[p].a : PAIRINGS[p].b;
+    seats[1] = seating == 0 ? PAIRINGS[p].b : PAIRINGS[p].a;
+    return seats;
 }
 
 }  // namespace
@@ -437,8 +477,8 @@ double Percent(long part, long whole) {
 int main(int argc, char** argv) {
     const int seeds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 96;
     const int matches = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
-    const int first = argc > 3 ? std::clamp(std::atoi(argv[3]), 0, PAIRING_COUNT) : 0;
-    const int last = argc > 4 ? std::clamp(std::atoi(argv[4]), first, PAIRING_COUNT) : PAIRING_COUNT;
+    const int first = argc > 3 ? std::clamp(std::atoi(argv[3]), 0, PAIRING_COUNT - 1) : 0;
+    const int last = argc > 4 ? std::clamp(std::atoi(argv[4]), first, PAIRING_COUNT - 1) : PAIRING_COUNT - 1;
     const int jobs = argc > 5 ? std::clamp(std::atoi(argv[5]), 1, 8) : 1;
     // A sixth argument plays only the games of that seed (one reported as not over, say).
     const auto only = static_cast<std::uint32_t>(argc > 6 ? std::strtoul(argv[6], nullptr, 10) : 0);
@@ -446,81 +486,23 @@ int main(int argc, char** argv) {
         "%d seeds a pairing, each in both seatings, %d matches a game; the seeds take every wind option "
         "and both gravity options in turn\n\n",
         seeds, matches);
-    std::printf("%-20s %7s %8s %6s %5s %10s %6s %8s\n", "pairing", "matches", "A wins", "draws", "over",
-                "turns/match", "A win%", "s/turn");
+    std::printf("%-18s %7s %6s %5s %5s %8s %7s %6s %10s %6s\n", "pairing", "matches", "A wins", "draws",
+                "over", "turns/m", "min/m", "A win%", "95% range", "s/turn");
     for (int p = first; p <= last; ++p) {
         PairTally pair;
         for (int n = 0; n < seeds; ++n) {
             const std::uint32_t seed =
                 1000u * static_cast<std::uint32_t>(p + 1) + static_cast<std::uint32_t>(n);
             if (only != 0 && seed != only) continue;
-            const int wind = n % 4;
-            const int gravity = (n / 4) % 2;
-            for (int seating = 0; seating < 2; ++seating) {
-                std::array<Controller, PLAYER_SEATS> seats{};
-                seats.fill(ControllerHuman);
+            for (int seating = 0; seating < (p == MIXED ? 1 : 2); ++seating) {
                 int players = 2;
-                if (p < PAIRING_COUNT) {
-                    seats[0] = seating == 0 ? PAIRINGS[p].a : PAIRINGS[p].b;
-                    seats[1] = seating == 0 ? PAIRINGS[p].b : PAIRINGS[p].a;
-                } else {
-                    // Eight players: every level in every seat over the seeds, one seating a seed.
-                    if (seating == 1) continue;
-                    players = 8;
-                    for (int i = 0; i < 8; ++i)
-                        seats[static_cast<std::size_t>(i)] =
-                            static_cast<Controller>(ControllerBeginner + (i + n) % 5);
-                }
-                Play(seed, seats, players, gravity, wind, matches, seating == 0 ? 0 : 1, &pair, jobs);
+                const std::array<int, PLAYER_SEATS> seats = SeatsOf(p, n, seating, &players);
+                Play(seed, seats, players, (n / 4) % 2, n % 4, matches, seating, &pair, jobs);
             }
         }
         Drain();
-        const std::string name =
-            p < PAIRING_COUNT ? std::string(LEVEL_NAMES[PAIRINGS[p].a]) + "-" + LEVEL_NAMES[PAIRINGS[p].b]
-                              : "8-player mixed";
-        const long decided = pair.winsA + pair.winsB + pair.draws;
-        std::printf(
-            "%-20s %7ld %8ld %6ld %5ld %10.1f %6.1f %8.2f\n", name.c_str(), pair.matches, pair.winsA,
-            pair.draws, pair.unfinished,
-            pair.matches > 0 ? static_cast<double>(pair.turns) / static_cast<double>(pair.matches) : 0.0,
-            p < PAIRING_COUNT ? Percent(2 * pair.winsA + pair.draws, 2 * decided) : 0.0,
-            pair.turns > 0
-                ? static_cast<double>(pair.frames) * FRAME_MS / 1000.0 / static_cast<double>(pair.turns)
-                : 0.0);
-        std::fflush(stdout);
+        PrintPairing(p, pair);
     }
-    std::printf("\n%-9s %7s %9s %9s %11s %11s %9s %9s %10s %10s\n", "level", "turns", "1st hit%", "4th+ hit%",
-                "self-hurt/k", "self-kill/k", "1-angle%", "fire s", "longest s", "step max us");
-    for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
-        const LevelTally& t = Levels[static_cast<std::size_t>(level)];
-        std::printf("%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f\n", LEVEL_NAMES[level],
-                    t.turns, Percent(t.firstHits, t.firstShots), Percent(t.laterHits, t.laterShots),
-                    1000.0 * static_cast<double>(t.selfHurts) / static_cast<double>(std::max(1L, t.turns)),
-                    1000.0 * static_cast<double>(t.selfKills) / static_cast<double>(std::max(1L, t.turns)),
-                    Percent(t.oneAngleSeats, t.longSeats),
-                    t.fired > 0
-                        ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired)
-                        : 0.0,
-                    t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs);
-    }
-    std::printf("\n%-9s %14s %14s\n", "level", "burnt-hurt/k", "burnt-kill/k");
-    for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
-        const LevelTally& t = Levels[static_cast<std::size_t>(level)];
-        const double turns = static_cast<double>(std::max(1L, t.turns));
-        std::printf("%-9s %14.2f %14.2f\n", LEVEL_NAMES[level],
-                    1000.0 * static_cast<double>(t.burntHurts) / turns,
-                    1000.0 * static_cast<double>(t.burntKills) / turns);
-    }
-    std::printf("\n%-9s %7s %7s %7s %7s %7s %7s %10s\n", "per 1000", "shell", "sod", "firewk", "earthmv",
-                "lava", "a-bomb", "cash at end");
-    for (int level = ControllerBeginner; level <= ControllerExpert; ++level) {
-        const LevelTally& t = Levels[static_cast<std::size_t>(level)];
-        std::printf("%-9s", LEVEL_NAMES[level]);
-        for (long fired : t.weaponsFired)
-            std::printf(" %7.1f",
-                        1000.0 * static_cast<double>(fired) / static_cast<double>(std::max(1L, t.fired)));
-        std::printf(" %10.0f\n",
-                    static_cast<double>(t.endCash) / static_cast<double>(std::max(1L, t.endSeats)));
-    }
+    PrintLevels(Levels);
     return 0;
 }

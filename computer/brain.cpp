@@ -1,16 +1,17 @@
 // What a computer player decides in its turn: the target, the weapon, and the angle and power found
-// by searching predicted flights, then the errors of its level, which shrink as it brackets the
-// target from one place.
+// by searching predicted flights, then the errors of its level: a person's by eye below Hard, and
+// above it errors that shrink as it brackets the target from one place.
 //
 // A turn's thinking runs in stages. Shells: searches over the powers at a fan of angles, from flat
 // shots to high lobs, for the shell that hurts a target most, moving on to the next target while
 // none can be hit. Special: the same for a special weapon the situation calls for. Clear: when
-// nothing reaches any target, shots at the ground that stands in the way. Aim: a level below Expert
-// fires at an angle and a point that it misjudges a little, as a person would. No shot predicted to
-// hurt the shooter is taken unless it also kills the target and leaves the shooter standing; when
-// every shot would hurt, the least harmful one is fired. After STALEMATE_TURNS turns in which
-// nobody lost armour every level searches the whole range of elevations and takes the digging and
-// lobbing shots, without errors.
+// nothing reaches any target, shots at the ground that stands in the way. Aim: Beginner, Easy and
+// Normal set the power by eye and correct it from where the last shot landed (eye_aim.h); Hard
+// fires at an angle and a point that it misjudges a little. No shot predicted to hurt the shooter
+// is taken unless it also kills the target and leaves the shooter standing; when every shot would
+// hurt, the least harmful one is fired. After STALEMATE_TURNS turns in which nobody lost armour, or
+// after a few digging shots that led nowhere, a level searches the whole range of elevations and
+// takes the digging and lobbing shots, without errors.
 #include "computer/brain.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <optional>
 
+#include "computer/eye_aim.h"
 #include "core/rules.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
@@ -31,7 +33,8 @@ namespace {
 // barrel (degrees), the percent of that spread left after each shot at the same target from the
 // same place and the spread it never gets below; the percent of turns it takes a shell where a special would
 // serve better; whether it uses the specials at all beyond a whim, and one turn in how many it pours lava
-// into a valley.
+// into a valley. The lower levels aim by eye (computer/eye_aim.h) with the habits given instead of
+// erring around the shot found.
 struct LevelStyle {
     int firstElevation;
     int elevationStep;
@@ -44,12 +47,17 @@ struct LevelStyle {
     int plainChance;
     bool specials;
     int lavaChance;
+    bool byEye;
+    EyeHabits eye;
 };
-constexpr LevelStyle BEGINNER_STYLE{20, 10, 80, 1, 52, 6, 68, 19, 60, false, 0};
-constexpr LevelStyle EASY_STYLE{15, 8, 87, 2, 39, 4, 66, 19, 35, true, 8};
-constexpr LevelStyle NORMAL_STYLE{12, 6, 84, 2, 30, 3, 62, 16, 25, true, 6};
-constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 23, 2, 60, 15, 12, true, 5};
-constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 4};
+constexpr LevelStyle BEGINNER_STYLE{
+    45, 15, 75, 1, 52, 6, 68, 19, 60, false, 0, true, {0, 50, 30, 300, 4, false, 100}};
+constexpr LevelStyle EASY_STYLE{
+    35, 10, 75, 2, 39, 4, 66, 19, 35, true, 8, true, {15, 40, 45, 200, 3, false, 95}};
+constexpr LevelStyle NORMAL_STYLE{
+    12, 6, 84, 2, 30, 3, 62, 16, 25, true, 6, true, {50, 18, 65, 150, 1, true, 85}};
+constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 23, 2, 60, 15, 12, true, 5, false, {}};
+constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 16, 1, 50, 12, 0, true, 4, false, {}};
 
 const LevelStyle& StyleOf(Controller level) {
     switch (level) {
@@ -111,6 +119,14 @@ struct Misses {
     std::size_t next = 0;
 };
 std::array<Misses, MAX_PLAYERS> Missed;
+// Each shooter's digging shots at the ground in the way since it last hurt an opponent this match:
+// from DIGS_BEFORE_ANOTHER_WAY on it looks for another way, as out of a stalemate (every
+// elevation, the other targets, the lob and the Earth Mover in turn).
+std::array<int, MAX_PLAYERS> Digs{};
+constexpr int DIGS_BEFORE_ANOTHER_WAY = 3;
+// Each shooter's sense, this match, of how far a step of power carries a shot (percent of the
+// truth; 0 until drawn).
+std::array<int, MAX_PLAYERS> Feel{};
 // Each shooter's last shot that took armour off an opponent.
 std::array<FiredShot, MAX_PLAYERS> LastHit;
 std::array<bool, MAX_PLAYERS> LastHitSet{};
@@ -239,6 +255,7 @@ void NoteShotOutcome(int shooter, bool hurtOpponent) {
     if (!PendingSet[s]) return;
     PendingSet[s] = false;
     if (hurtOpponent) {
+        Digs[s] = 0;
         LastHit[s] = Pending[s];
         LastHitSet[s] = true;
         return;
@@ -254,6 +271,8 @@ void ForgetShots() {
     Missed.fill(Misses{});
     PendingSet.fill(false);
     LastHitSet.fill(false);
+    Feel.fill(0);
+    Digs.fill(0);
 }
 
 void BrainResetForTests() { ForgetShots(); }
@@ -267,7 +286,8 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     decision_ = ShotDecision{};
     ready_ = false;
     quietTurns_ = quietTurns;
-    stalemate_ = quietTurns >= STALEMATE_TURNS;
+    const auto s = static_cast<std::size_t>(shooter >= 0 && shooter < MAX_PLAYERS ? shooter : 0);
+    stalemate_ = quietTurns >= STALEMATE_TURNS || Digs[s] >= DIGS_BEFORE_ANOTHER_WAY;
     refined_ = false;
     searches_.clear();
     nextSearch_ = 0;
@@ -641,14 +661,20 @@ void TurnPlanner::AfterClear() {
         StartAim(*pick->shot, pick->weapon, pick->target);
     } else {
         Finish(*pick->shot, pick->weapon, pick->target);
+        Digs[static_cast<std::size_t>(shooter_)] += 1;
     }
 }
 
-// The level's errors: the angle strays from the best by up to its spread and the shot is meant for
-// a point off the target by up to its spread, both shrinking with each shot at the same target from
-// the same place. Once the last shot has been seen, the next errs to its other side.
+// The level's errors, by eye (AimByEye) or else these: the angle strays from the best by up to its
+// spread and the shot is meant for a point off the target by up to its spread, both shrinking with
+// each shot at the same target from the same place. Once the last shot has been seen, the next
+// errs to its other side.
 void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int target) {
     const LevelStyle& style = StyleOf(level_);
+    if (style.byEye && !stalemate_) {
+        AimByEye(best, weapon, target);
+        return;
+    }
     const ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
     const TankBox& me = sim_.tanks()[shooter_];
     const bool again = memory.target == target && memory.fromX == me.x && memory.fromY == me.y;
@@ -688,6 +714,39 @@ void TurnPlanner::StartAim(const Candidate& best, std::int32_t weapon, int targe
     aimRetried_ = false;
     Queue(goal, angle, Preference::Nearest, SlotAim);
     stage_ = Stage::Aim;
+}
+
+// A level that aims by eye: from a new place, or after a shot the ground stopped well short, the
+// search's angle at a power it guesses; else the last shot's angle at its power corrected from
+// where it landed. A shot that would hurt the shooter is not fired: the search's is. One that
+// flies off the side is, as a person's would be.
+void TurnPlanner::AimByEye(const Candidate& best, std::int32_t weapon, int target) {
+    const LevelStyle& style = StyleOf(level_);
+    const auto s = static_cast<std::size_t>(shooter_);
+    ShotMemory& memory = Memory[s];
+    const TankBox& me = sim_.tanks()[shooter_];
+    const TankBox& them = sim_.tanks()[target];
+    const int dir = them.x >= me.x ? 1 : -1;
+    const bool again = memory.target == target && memory.weapon == weapon && memory.landed &&
+                       SamePlace(me.x, me.y, memory.fromX, memory.fromY);
+    const bool stopped = dir * (memory.landX - me.x) < std::abs(them.x - me.x) / 2;
+    if (Feel[s] == 0)
+        Feel[s] = style.eye.feelLow + random_->Below(style.eye.feelHigh - style.eye.feelLow + 1);
+    std::int32_t angle = best.angle;
+    std::int32_t power = 0;
+    if (again && !stopped) {
+        angle = memory.angle;
+        power = NextPowerByEye(sim_, shooter_, memory, them.x, style.eye, Feel[s], random_);
+        memory.havePrevious = true;
+        memory.previousPower = memory.power;
+        memory.previousMiss = dir * (memory.landX - them.x);
+    } else {
+        power = FirstPowerByEye(sim_, shooter_, best.angle, best.power, weapon, style.eye, random_);
+        memory.havePrevious = false;
+    }
+    aimOffset_ = 0.0f;
+    const Candidate shot = Assess(sim_, GoalAt(target, weapon, 0.0f), angle, power);
+    Finish(shot.selfDamage == 0 ? shot : best, weapon, target);
 }
 
 // Whether the shot is one that hurt nobody from this place, fired in the same wind into ground that
@@ -737,7 +796,8 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     decision_.target = target;
     ShotMemory& memory = Memory[static_cast<std::size_t>(shooter_)];
     const TankBox& self = sim_.tanks()[shooter_];
-    if (memory.target != target || memory.fromX != self.x || memory.fromY != self.y) memory = ShotMemory{};
+    if (memory.target != target || !SamePlace(self.x, self.y, memory.fromX, memory.fromY))
+        memory = ShotMemory{};
     memory.target = target;
     memory.angle = decision_.angle;
     memory.power = decision_.power;
@@ -747,6 +807,7 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     memory.meantOffset = aimOffset_;
     memory.landed = false;
     memory.shots += 1;
+    memory.wind = sim_.landscape()->wind;
     const auto s = static_cast<std::size_t>(shooter_);
     Pending[s] =
         FiredShot{decision_.angle, decision_.power, weapon, 0, sim_.landscape()->wind, self.x, self.y};

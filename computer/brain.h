@@ -74,6 +74,7 @@ private:
     void AfterSpecial();
     void AfterClear();
     void StartAim(const Candidate& best, std::int32_t weapon, int target);
+    void AimByEye(const Candidate& best, std::int32_t weapon, int target);
     void Finish(const Candidate& shot, std::int32_t weapon, int target);
     void FinishLeastHarm();
     bool Repeats(const Candidate& shot, std::int32_t weapon) const;
@@ -148,6 +149,12 @@ struct ShotMemory {
     std::int32_t landX = 0;
     std::int32_t landY = 0;
     int shots = 0;
+    std::int32_t wind = 0;  // the wind it was fired in
+    // The shot before it from the same place at the same target: its power and how far beyond the
+    // target it came down (negative when short), for a level that learns from its last two shots.
+    bool havePrevious = false;
+    std::int32_t previousPower = 0;
+    std::int32_t previousMiss = 0;
 };
 // A shot as it was fired: the wind and place it was fired in, and its key (ShotKey) in the ground as
 // it left it. One that took no armour off anyone is not fired again while its key stays the same;

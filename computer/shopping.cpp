@@ -1,7 +1,8 @@
-// What a computer player buys in the weapon shop: the specials up to the stock its level likes to
-// carry, never spending the cash it keeps in reserve. Beginner and Easy pick at random among the
-// cheap ones; the higher levels go for the A-Bomb, the Earth Mover and lava first and spend what
-// they have rather than sit on it.
+// What a computer player buys in the weapon shop: the specials it fires, up to the stock its level
+// likes to carry, never spending the cash it keeps in reserve. Beginner and Easy pick at random
+// among the cheap ones and spend what they win; the higher levels carry lava first, as that is
+// what they fire most, and Hard and Expert save for an A-Bomb over the matches while they are
+// ahead on cash, buying nothing cheap that would put it out of reach.
 #include <array>
 
 #include "computer/brain.h"
@@ -13,8 +14,8 @@ namespace {
 
 // Per level: the cash never spent, the stock of each weapon it buys up to (the Shell is unlimited
 // and never bought), and the order it looks at them in; whether it picks at random among what it
-// may still buy; whether it buys nothing cheap while it has no A-Bomb unless the A-Bomb's price
-// stays in hand.
+// may still buy; whether, while it has no A-Bomb and no opponent has more cash, it buys nothing
+// cheap unless the A-Bomb's price stays in hand.
 struct ShoppingPlan {
     std::int32_t reserve;
     std::array<std::int32_t, WEAPON_COUNT> wanted;
@@ -25,32 +26,32 @@ struct ShoppingPlan {
 
 constexpr ShoppingPlan BEGINNER_PLAN{
     20,
-    {0, 1, 2, 0, 0, 0},
+    {0, 0, 3, 0, 0, 0},
     {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
     true,
     false};
-constexpr ShoppingPlan EASY_PLAN{20,
-                                 {0, 2, 1, 1, 0, 0},
+constexpr ShoppingPlan EASY_PLAN{10,
+                                 {0, 2, 0, 2, 3, 0},
                                  {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
                                  true,
                                  false};
 constexpr ShoppingPlan NORMAL_PLAN{
     30,
-    {0, 1, 0, 2, 1, 1},
-    {WeaponEarthMover, WeaponABomb, WeaponLava, WeaponSodSalvo, WeaponFirework},
+    {0, 1, 0, 1, 2, 1},
+    {WeaponLava, WeaponEarthMover, WeaponABomb, WeaponSodSalvo, WeaponFirework},
     false,
     false};
 constexpr ShoppingPlan HARD_PLAN{20,
-                                 {0, 1, 0, 2, 2, 2},
-                                 {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+                                 {0, 1, 0, 1, 2, 2},
+                                 {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
                                  false,
-                                 false};
+                                 true};
 constexpr ShoppingPlan EXPERT_PLAN{
     0,
-    {0, 2, 0, 3, 2, 4},
-    {WeaponABomb, WeaponEarthMover, WeaponLava, WeaponSodSalvo, WeaponFirework},
+    {0, 1, 0, 1, 3, 2},
+    {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
     false,
-    false};
+    true};
 
 const ShoppingPlan& PlanOf(Controller level) {
     switch (level) {
@@ -67,6 +68,15 @@ const ShoppingPlan& PlanOf(Controller level) {
     }
 }
 
+// Whether no opponent in the game has more cash than the player.
+bool AheadOnCash(const Player& player) {
+    for (int i = 0; i < ThePlayers->numPlayers; ++i) {
+        const Player& other = ThePlayers->players[static_cast<std::size_t>(i)];
+        if (&other != &player && other.inGame && other.cash > player.cash) return false;
+    }
+    return true;
+}
+
 // Whether the weapon is one to buy now: below the stock wanted, bought one at a time by the shop,
 // and paid for without touching the reserve (nor, while saving, the A-Bomb's price).
 bool WorthBuying(const Player& player, const ShoppingPlan& plan, std::int32_t weapon) {
@@ -77,7 +87,7 @@ bool WorthBuying(const Player& player, const ShoppingPlan& plan, std::int32_t we
     std::int32_t keep = plan.reserve;
     WeaponData bomb;
     if (plan.savesForABomb && weapon != WeaponABomb && player.stock[WeaponABomb] <= 0 &&
-        GetWeaponData(WeaponABomb, &bomb))
+        AheadOnCash(player) && GetWeaponData(WeaponABomb, &bomb))
         keep += bomb.buyPrice;
     return player.cash - data.buyPrice >= keep;
 }

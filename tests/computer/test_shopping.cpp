@@ -29,7 +29,7 @@ TEST_F(ComputerTest, ShoppingEndsAndKeepsAReserve) {
         Controller level;
         std::int32_t reserve;
     } levels[] = {{ControllerBeginner, 20},
-                  {ControllerEasy, 20},
+                  {ControllerEasy, 10},
                   {ControllerNormal, 30},
                   {ControllerHard, 20},
                   {ControllerExpert, 0}};
@@ -51,8 +51,9 @@ TEST_F(ComputerTest, ShoppingEndsAndKeepsAReserve) {
     }
 }
 
-// Hard and Expert buy an A-Bomb first when they can and the Earth Mover and lava with it, and do
-// not sit on a fortune; Beginner never buys the big ones; nobody is asked to buy for a person.
+// Hard and Expert buy an A-Bomb first when they can and the Earth Mover and lava with it, save for
+// one while ahead on cash, and do not sit on a fortune; Beginner never buys the big ones; nobody is
+// asked to buy for a person.
 TEST_F(ComputerTest, TheHigherLevelsSpendOnTheBigWeapons) {
     Player& player = players->players[1];
     ComputerRandom random;
@@ -68,6 +69,16 @@ TEST_F(ComputerTest, TheHigherLevelsSpendOnTheBigWeapons) {
         player.cash = 5000;
         Shop(player, 1, level, random);
         EXPECT_LT(player.cash, 5000) << level << " keeps a fortune";
+    }
+    // Ahead on cash without an A-Bomb, they save for one; behind, they spend.
+    for (Controller level : {ControllerHard, ControllerExpert}) {
+        for (std::int32_t theirs : {0, 400}) {
+            player.stock = {-1, 0, 0, 0, 0, 0};
+            player.cash = 250;
+            players->players[0].cash = theirs;
+            players->players[0].inGame = true;
+            EXPECT_EQ(Shop(player, 1, level, random).empty(), theirs == 0) << level << " against " << theirs;
+        }
     }
     player.stock = {-1, 0, 0, 0, 0, 0};
     player.cash = 5000;

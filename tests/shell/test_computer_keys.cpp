@@ -182,7 +182,7 @@ TEST_F(ComputerGameTest, MatchesOfComputersAloneEndAndTheGamePlaysOnUntilAPerson
         auto steps = ToShop(keys);
         int ended = 0, started = 0, turns = 0, longest = 0;
         std::uint32_t lastMode = CurrentMode, turnsSeen = 0;
-        Ticks(&steps, 50000, [&] {
+        Ticks(&steps, 120000, [&] {
             if (CurrentMode == Aiming && TurnsStarted != turnsSeen) turns += 1;
             turnsSeen = TurnsStarted;
             if (CurrentMode == Aiming && lastMode == WeaponShop) started += 1;
