@@ -46,6 +46,6 @@ void InitContext(DrawingContext* dc, Surface* surface, bool memory);
 // A free-standing bitmap object of the given size, pixels cleared to 0.
 HBITMAP MakeBitmap(int width, int height);
 
-// Glyph rows of the 8x16 fixed text font for code c (32 to 125): bit 7 is the leftmost pixel.
-// Null when the code has no glyph or the normal font was not loaded.
-const std::uint8_t* FixedFontGlyph(int c);
+// Glyph rows of the 8x16 fixed text font for a code point (display/glyph_codes.h): bit 7 is the
+// leftmost pixel. Null when the fonts have no such glyph or the normal font was not loaded.
+const std::uint8_t* FixedFontGlyph(char32_t code);

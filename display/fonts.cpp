@@ -5,16 +5,15 @@
 
 #include "display/context.h"
 #include "display/devices.h"
+#include "display/glyph_codes.h"
 #include "display/graphx.h"
+#include "text/utf8.h"
 
 int NormalFontSurface = -1;
 int SmallFontSurface = -1;
 
 namespace {
 
-constexpr int FIRST_CODE = 32;
-constexpr int LAST_CODE = 125;
-constexpr int GLYPH_COUNT = LAST_CODE - FIRST_CODE + 1;
 constexpr int TEXT_LIMIT = 200;
 
 struct FontCell {
@@ -24,7 +23,7 @@ struct FontCell {
 constexpr FontCell NORMAL_CELL{8, 16};
 constexpr FontCell SMALL_CELL{4, 8};
 
-// The fixed font: one byte a row, bit 7 the leftmost pixel, for each code 32 to 125.
+// The fixed font: one byte a row, bit 7 the leftmost pixel, for each cell of the strips.
 std::uint8_t FixedGlyphs[GLYPH_COUNT][16];
 bool FixedGlyphsLoaded = false;
 
@@ -57,9 +56,9 @@ void LoadFont(int* surface, HINSTANCE instance, int n, int s, const char* name) 
 
 }  // namespace
 
-const std::uint8_t* FixedFontGlyph(int c) {
-    if (!FixedGlyphsLoaded || c < FIRST_CODE || c > LAST_CODE) return nullptr;
-    return FixedGlyphs[c - FIRST_CODE];
+const std::uint8_t* FixedFontGlyph(char32_t code) {
+    const int cell = GlyphCell(code);
+    return FixedGlyphsLoaded && cell >= 0 ? FixedGlyphs[cell] : nullptr;
 }
 
 void GraphxResetFonts() {
@@ -98,14 +97,17 @@ void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const ch
         GRAPHX_ERROR("get HDC");
         return;
     }
-    for (int i = 0; i < length; ++i) {
-        const int c = static_cast<signed char>(text[i]);
-        if (c < FIRST_CODE || c > LAST_CODE) {
-            GRAPHX_ERROR("Char out of range (%c)(%i)", c, c);
+    // One cell a character: a character the fonts lack leaves its cell as it was.
+    const std::string_view characters(text, static_cast<std::size_t>(length));
+    for (std::size_t at = 0, column = 0; at < characters.size(); ++column) {
+        const char32_t code = Utf8Next(characters, &at);
+        const int glyph = GlyphCell(code);
+        if (glyph < 0) {
+            GRAPHX_ERROR("Char out of range (U+%04X)", static_cast<unsigned>(code));
             continue;
         }
-        BitBlt(dc, x + i * cell.width, y, cell.width, cell.height, font, (c - FIRST_CODE) * cell.width + 1, 0,
-               rop);
+        BitBlt(dc, x + static_cast<int>(column) * cell.width, y, cell.width, cell.height, font,
+               glyph * cell.width + 1, 0, rop);
     }
     ReleaseHDC(font, OFFSCREEN, fontSurface, -1);
 }

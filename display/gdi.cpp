@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "display/context.h"
 #include "display/devices.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -268,8 +270,9 @@ BOOL TextOutA(HDC dc, int x, int y, const char* text, int length) {
     Surface* surface = dc->surface;
     const std::uint16_t ink = ColourToPixel(dc->textColour);
     const std::uint16_t paper = ColourToPixel(dc->backColour);
-    for (int i = 0; i < length; ++i, x += 8) {
-        const std::uint8_t* glyph = FixedFontGlyph(static_cast<signed char>(text[i]));
+    const std::string_view characters(text, static_cast<std::size_t>(std::max(length, 0)));
+    for (std::size_t at = 0; at < characters.size(); x += 8) {
+        const std::uint8_t* glyph = FixedFontGlyph(Utf8Next(characters, &at));
         for (int row = 0; row < 16; ++row) {
             const int bits = glyph ? glyph[row] : 0;
             for (int column = 0; column < 8; ++column) {

@@ -14,6 +14,7 @@
 #include "netplay/session.h"
 #include "replay/session.h"
 #include "screens/screens.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -138,7 +139,8 @@ void HostTakeChat(int machine, const net::Chat& chat) {
 }
 
 void ChatHeard(const net::Chat& chat) {
-    if (chat.muted) return Notice(MachineLabel(chat.machine) + " was muted for sending too much");
+    if (chat.muted)
+        return Notice(TrFormat("%s was muted for sending too much", MachineLabel(chat.machine).c_str()));
     Show(chat.machine, chat.text);
 }
 

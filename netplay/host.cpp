@@ -17,6 +17,7 @@
 #include "netplay/watchers.h"
 #include "replay/replay.h"
 #include "replay/session.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -79,7 +80,8 @@ void MachineLeft(int machine, const std::string& why) {
             frame < ReplayFrameSteps() + INPUT_DELAY)
             orphans.push_back(frame);
     for (std::uint32_t frame : orphans) Stamp(frame, {});
-    Notice(MachineName(machine) + " left (" + why + "): the computer plays for it");
+    Notice(
+        TrFormat("%s left (%s): the computer plays for it", MachineName(machine).c_str(), Tr(why.c_str())));
 }
 
 // A token no one could guess, from the system's generator (never the game's).
@@ -113,7 +115,7 @@ void HoldAway(int machine) {
     m.connected = false;
     m.held = true;
     m.heldSince = NowMs();
-    Notice(MachineName(machine) + " is away and lost its connection");
+    Notice(TrFormat("%s is away and lost its connection", MachineName(machine).c_str()));
 }
 
 // A held machine back with its token: it takes the game so far again and goes on where its stamps
@@ -129,7 +131,7 @@ void WelcomeBack(net::PeerId peer, int machine, const net::Message& answer) {
     m.peer = peer;
     ForgetReports(machine);
     SendCatchUp(peer);
-    Notice(MachineName(machine) + " joined the game again");
+    Notice(TrFormat("%s joined the game again", MachineName(machine).c_str()));
 }
 
 }  // namespace
@@ -211,7 +213,8 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     m.peer = peer;
     TheStamps.unannounced.push_back({place.machine, true});
     SendCatchUp(peer);
-    Notice(MachineName(place.machine) + (place.returning ? " joined the game again" : " joined the game"));
+    Notice(place.returning ? TrFormat("%s joined the game again", MachineName(place.machine).c_str())
+                           : TrFormat("%s joined the game", MachineName(place.machine).c_str()));
 }
 
 // Whether a joined machine may stamp frames first to last: only after its last, not yet run and
@@ -283,7 +286,7 @@ void HostStarts() {
     for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});
     SetMachineName(0, TheLink.name);
     if (!TheLink.room.empty()) return Notice(RoomNotice());
-    Notice("Hosting a network game on port " + std::to_string(TheLink.transport->Port()));
+    Notice(TrFormat("Hosting a network game on port %u", static_cast<unsigned>(TheLink.transport->Port())));
 }
 
 void HostReceived(net::PeerId peer, const net::Message& message) {
@@ -318,8 +321,9 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
 void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
     // Without the relay no machine can know what the others have: the game ends everywhere.
     if (why == net::DisconnectReason::RelayLost)
-        return GoOffline("Lost the connection to the relay at " + TheLink.where + ": the network game ends",
-                         true);
+        return GoOffline(
+            TrFormat("Lost the connection to the relay at %s: the network game ends", TheLink.where.c_str()),
+            true);
     const int machine = MachineOfPeer(peer);
     if (machine > 0 && StreamOf(machine).away)
         HoldAway(machine);

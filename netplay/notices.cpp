@@ -16,6 +16,7 @@
 #include "netplay/watchers.h"
 #include "replay/session.h"
 #include "screens/screens.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -78,8 +79,9 @@ void GiveUpOn(int owner) {
         WaitOver();
         return;
     }
-    GoOffline("No keys from " + MachineName(owner) + " for " + std::to_string(StallLimit(owner) / 1000) +
-                  " seconds",
+    const long seconds = static_cast<long>(StallLimit(owner) / 1000);
+    GoOffline(TrFormat(TrPlural("No keys from %s for %ld second", "No keys from %s for %ld seconds", seconds),
+                       MachineName(owner).c_str(), seconds),
               true);
 }
 
@@ -134,7 +136,8 @@ void WaitOver() {
 
 void PresenceHeard(int machine, bool away) {
     StreamOf(machine).away = away;
-    Notice(MachineName(machine) + (away ? " is away" : " is back"));
+    Notice(away ? TrFormat("%s is away", MachineName(machine).c_str())
+                : TrFormat("%s is back", MachineName(machine).c_str()));
     // Back, it has STALL_LIMIT_MS from now to be heard, as at the start of a wait.
     if (!away && TheNotices.waiting) {
         TheNotices.heldBefore += TheNotices.heldNow;
@@ -178,7 +181,7 @@ bool LeavePromptYesRows(int* top, int* bottom) {
 void ResetNotices() { TheNotices = Notices{}; }
 
 std::string RoomNotice() {
-    const std::string code = "Room code: " + TheLink.room;
+    const std::string code = TrFormat("Room code: %s", TheLink.room.c_str());
     return TheNotices.roomPage.empty() ? code : code + " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
 }
 

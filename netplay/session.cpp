@@ -13,6 +13,7 @@
 #include "netplay/stamps.h"
 #include "netplay/watchers.h"
 #include "platform/win.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -45,7 +46,7 @@ void Handle(const net::NetEvent& event) {
         if (host)
             HostMisunderstood(event.peer, error);
         else
-            GoOffline("The host sent a message that makes no sense", true);
+            GoOffline(TrLater("The host sent a message that makes no sense"), true);
         return;
     }
     if (host)
@@ -108,7 +109,7 @@ void SendOwn(const net::Message& message) {
 void GoOffline(const std::string& why, bool failed, const std::string& farewell) {
     if (TheLink.role == NetRole::Local || TheLink.offlinePending) return;
     if (failed && TheLink.failure.empty()) TheLink.failure = why;
-    Notice(why);
+    Notice(Tr(why.c_str()));
     if (TheLink.transport) {
         Flush();
         for (net::PeerId peer : TheLink.transport->Peers()) {

@@ -65,7 +65,9 @@ void SendOwn(const net::Message& message);
 // A spectator: a client that watches the game.
 bool Watching();
 // The network game is over for this machine: the others are told (with `farewell`, or else `why`),
-// and the game goes back to the title at the next delivery. A failure is kept for NetFailure.
+// and the game goes back to the title at the next delivery. A failure is kept for NetFailure. `why`
+// is shown through Tr: a fixed text goes in English (the others read it in theirs), one made of parts
+// is translated by the caller.
 void GoOffline(const std::string& why, bool failed, const std::string& farewell = "");
 // Reads the network for at most ms and hands each event to the host's or the guest's side.
 void Poll(int ms);

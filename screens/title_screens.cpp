@@ -6,6 +6,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "screens/screens.h"
+#include "text/text.h"
 
 int TerraDevice = 0;
 int TerraSurface = -1;
@@ -46,7 +47,7 @@ void UpdateTitleScreen(int device, int surface) {
     CopyPicture(BackdropSurface, device, surface);
     HDC dc = nullptr;
     if (!GetHDC(&dc, device, surface, -1)) return;
-    GraphxBitmapString(dc, 275, 191, false, true, "version %i.%i", VERSION_MAJOR, VERSION_MINOR);
+    GraphxBitmapString(dc, 275, 191, false, true, Tr("version %i.%i"), VERSION_MAJOR, VERSION_MINOR);
     ReleaseHDC(dc, device, surface, -1);
 }
 

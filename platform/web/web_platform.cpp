@@ -6,6 +6,7 @@
 #include <emscripten/html5.h>
 
 #include <array>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@
 // (-1: it moves), until the next step is due, so that a browser with nothing to show idles. The
 // time the thread was awake before it is kept as the script time of that frame (the last 3000
 // frames).
+// The browser's preferred language, in memory the caller frees.
+EM_JS(char*, web_browser_language, (), { return stringToNewUTF8(navigator.language || ""); });
+
 EM_JS(void, web_wait, (int steps, int fallback, int still), {
     Asyncify.handleSleep(function(wakeUp) {
         const now = performance.now();
@@ -449,5 +453,12 @@ bool Present(const std::uint16_t* pixels, int width, int height, int pitchPixels
 int ScreenWidth() { return 320; }
 void Shutdown() {}
 int ScreenHeight() { return 200; }
+
+std::string SystemLanguage() {
+    char* language = web_browser_language();
+    std::string text = language ? language : "";
+    std::free(language);
+    return text;
+}
 
 }  // namespace backend
