@@ -1,7 +1,6 @@
 // The two bitmapped fonts: loading them, drawing text with them, and the 8x16 fixed font that
 // plain text (TextOutA, GraphxString) draws with, taken from the normal font's glyphs.
 #include <cstdio>
-#include <cstring>
 
 #include "display/context.h"
 #include "display/devices.h"
@@ -23,28 +22,33 @@ struct FontCell {
 constexpr FontCell NORMAL_CELL{8, 16};
 constexpr FontCell SMALL_CELL{4, 8};
 
-// The fixed font: one byte a row, bit 7 the leftmost pixel, for each cell of the strips.
-std::uint8_t FixedGlyphs[GLYPH_COUNT][16];
-bool FixedGlyphsLoaded = false;
+// The fonts as bits for drawing in any colour: one byte a row, bit 7 the leftmost pixel, for each
+// cell of the strips; the fixed font is the normal font's, the small font's rows fill the first 8.
+struct GlyphBits {
+    std::uint8_t rows[GLYPH_COUNT][16];
+    bool loaded;
+};
+GlyphBits FixedGlyphs;
+GlyphBits SmallGlyphs;
 
-// Reads the fixed font from the normal font surface: the same 8x16 block that GraphxBitmapString
-// copies for each code, any non-black pixel being ink.
-void ReadFixedGlyphs() {
+// Reads a font's bits from its surface: the same block that GraphxBitmapString copies for each
+// code, any non-black pixel being ink.
+void ReadGlyphBits(int fontSurface, FontCell cell, GlyphBits* bits) {
     GRAPHX_SCOPE_NAMED("GraphxInitBitmappedFont", false);
     Surface* font = nullptr;
-    if (!getDD(OFFSCREEN, NormalFontSurface, nullptr, &font, nullptr, -1) || !font) return;
+    if (!getDD(OFFSCREEN, fontSurface, nullptr, &font, nullptr, -1) || !font) return;
     for (int glyph = 0; glyph < GLYPH_COUNT; ++glyph) {
-        for (int row = 0; row < NORMAL_CELL.height; ++row) {
-            std::uint8_t bits = 0;
-            for (int column = 0; column < NORMAL_CELL.width; ++column) {
-                const int x = glyph * NORMAL_CELL.width + 1 + column;
+        for (int row = 0; row < cell.height; ++row) {
+            std::uint8_t line = 0;
+            for (int column = 0; column < cell.width; ++column) {
+                const int x = glyph * cell.width + 1 + column;
                 const bool ink = x < font->width && row < font->height && font->Row(row)[x] != 0;
-                if (ink) bits |= static_cast<std::uint8_t>(0x80 >> column);
+                if (ink) line |= static_cast<std::uint8_t>(0x80 >> column);
             }
-            FixedGlyphs[glyph][row] = bits;
+            bits->rows[glyph][row] = line;
         }
     }
-    FixedGlyphsLoaded = true;
+    bits->loaded = true;
 }
 
 void LoadFont(int* surface, HINSTANCE instance, int n, int s, const char* name) {
@@ -56,16 +60,17 @@ void LoadFont(int* surface, HINSTANCE instance, int n, int s, const char* name) 
 
 }  // namespace
 
-const std::uint8_t* FixedFontGlyph(char32_t code) {
+const std::uint8_t* FixedFontGlyph(char32_t code, bool small) {
+    const GlyphBits& bits = small ? SmallGlyphs : FixedGlyphs;
     const int cell = GlyphCell(code);
-    return FixedGlyphsLoaded && cell >= 0 ? FixedGlyphs[cell] : nullptr;
+    return bits.loaded && cell >= 0 ? bits.rows[cell] : nullptr;
 }
 
 void GraphxResetFonts() {
     NormalFontSurface = -1;
     SmallFontSurface = -1;
-    FixedGlyphsLoaded = false;
-    std::memset(FixedGlyphs, 0, sizeof FixedGlyphs);
+    FixedGlyphs = {};
+    SmallGlyphs = {};
 }
 
 void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* normalName,
@@ -73,7 +78,8 @@ void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* norma
     GRAPHX_SCOPE();
     LoadFont(&NormalFontSurface, instance, n, s, normalName);
     LoadFont(&SmallFontSurface, instance, n, s, smallName);
-    ReadFixedGlyphs();
+    ReadGlyphBits(NormalFontSurface, NORMAL_CELL, &FixedGlyphs);
+    ReadGlyphBits(SmallFontSurface, SMALL_CELL, &SmallGlyphs);
 }
 
 void GraphxBitmapString(HDC dc, int x, int y, bool orMode, bool small, const char* format, ...) {

@@ -69,6 +69,9 @@ void GraphxString(HDC dc, int x, int y, COLORREF textColour, COLORREF backColour
                   const char* format, ...) __attribute__((format(printf, 7, 8)));
 void GraphxStringV(HDC dc, int x, int y, COLORREF textColour, COLORREF backColour, bool transparent,
                    const char* format, std::va_list args);
+// A line of text centred across the surface with its shadow one pixel right and down, in the normal
+// or the small font: the words of the title and terraforming pictures.
+void GraphxShadowedLine(HDC dc, int y, bool small, COLORREF colour, COLORREF shadow, const char* text);
 // Pen styles of GraphxLine.
 constexpr int PEN_SOLID = 1;
 constexpr int PEN_DASHED = 2;

@@ -15,6 +15,36 @@ namespace {
 
 constexpr int BACK_PAGE = 2;
 
+// The words over a picture: centred lines in either font, each with its shadow.
+struct PictureLine {
+    int y;
+    bool small;
+    COLORREF colour, shadow;
+    const char* text;
+};
+constexpr PictureLine TITLE_LINES[] = {
+    {64, true, RGB(0xF0, 0xC8, 0xF0), RGB(0x1A, 0x0A, 0x28),
+     TrLater("Artillery duels for two to eight players")},
+    {74, false, RGB(0xFF, 0xFF, 0xFF), RGB(0x2A, 0x0A, 0x30), TrLater("Press Enter or Space to play")},
+};
+constexpr PictureLine TERRAFORMING_LINES[] = {
+    {70, false, RGB(0xFF, 0xFF, 0xFF), RGB(0x00, 0x00, 0x10), TrLater("Raising hills and carving valleys")},
+    {88, true, RGB(0x9C, 0xC8, 0xF0), RGB(0x00, 0x00, 0x10),
+     TrLater("Please wait while the new landscape is made")},
+};
+
+// Copies a picture to an off-screen surface and writes its words over it in the language of the moment.
+template <std::size_t N>
+void LoadPictureWithWords(int surface, HINSTANCE instance, const char* picture,
+                          const PictureLine (&lines)[N]) {
+    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, picture);
+    HDC dc = nullptr;
+    if (!GetHDC(&dc, OFFSCREEN, surface, -1)) return;
+    for (const PictureLine& line : lines)
+        GraphxShadowedLine(dc, line.y, line.small, line.colour, line.shadow, Tr(line.text));
+    ReleaseHDC(dc, OFFSCREEN, surface, -1);
+}
+
 // Copies the whole 320x200 picture of an off-screen surface to a page.
 void CopyPicture(int surface, int device, int page) {
     GraphxBlitSurfaceAt(OFFSCREEN, surface, device, page, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, true,
@@ -39,7 +69,7 @@ std::uint32_t ProgressBarColour(int column) {
 
 void InitTitleScreen(int surface, HINSTANCE instance) {
     DIAG_SCOPE_NAMED("General|InitTitleScreen", "General");
-    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, "IDB_TITLESCREEN");
+    LoadPictureWithWords(surface, instance, "IDB_TITLESCREEN", TITLE_LINES);
 }
 
 void UpdateTitleScreen(int device, int surface) {
@@ -57,7 +87,7 @@ void InitTerraformingScreen(int device, int surface, HINSTANCE instance) {
     GraphxFlip(device);
     TerraDevice = device;
     TerraSurface = surface;
-    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, "IDB_TERRASCREEN");
+    LoadPictureWithWords(surface, instance, "IDB_TERRASCREEN", TERRAFORMING_LINES);
 }
 
 void UpdateTerraformingScreen(float progress) {
