@@ -29,9 +29,6 @@
 // (-1: it moves), until the next step is due, so that a browser with nothing to show idles. The
 // time the thread was awake before it is kept as the script time of that frame (the last 3000
 // frames).
-// The browser's preferred language, in memory the caller frees.
-EM_JS(char*, web_browser_language, (), { return stringToNewUTF8(navigator.language || ""); });
-
 EM_JS(void, web_wait, (int steps, int fallback, int still), {
     Asyncify.handleSleep(function(wakeUp) {
         const now = performance.now();
@@ -104,6 +101,15 @@ EM_JS(double, web_awake_ms, (),
 
 EM_JS(char*, web_host_name, (), {
     const text = location.hostname;
+    const size = lengthBytesUTF8(text) + 1;
+    const copy = _malloc(size);
+    stringToUTF8(text, copy, size);
+    return copy;
+});
+
+// The browser's preferred language ("de-AT"), in memory the caller frees.
+EM_JS(char*, web_browser_language, (), {
+    const text = navigator.language || "";
     const size = lengthBytesUTF8(text) + 1;
     const copy = _malloc(size);
     stringToUTF8(text, copy, size);
