@@ -1,11 +1,13 @@
 // Build-time tool: compiles the translations (resources/po/LANG.po, gettext's PO format) into the
-// game's catalogue, a C++ source of sorted tables that text/text.cpp searches (text/catalogue.h).
-// It refuses a translation whose printf directives differ from its source's, a text that is not
-// UTF-8 and what it cannot read; untranslated and fuzzy entries are left out, so the game shows the
-// English.
+// game's catalogue, a C++ source of sorted tables that text/text.cpp searches (text/catalogue.h),
+// and the web page's texts (those the .po files place in page/) into a script of the page that
+// defines lobshotTexts, by language, for page/texts.js. It refuses a translation whose printf
+// directives differ from its source's, a text that is not UTF-8 and what it cannot read;
+// untranslated and fuzzy entries are left out, so the game shows the English.
 //
-// Usage: compile_po OUT.cpp LANG.po...   (each file's name without .po is its language)
+// Usage: compile_po OUT.cpp PAGE.js LANG.po...   (each file's name without .po is its language)
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -22,6 +24,8 @@ struct Entry {
     std::string english, englishMany;
     std::vector<std::string> texts;  // msgstr, or msgstr[0], msgstr[1], ...
     bool fuzzy = false;
+    bool onPage = false;  // a "#:" reference names a file of page/
+    bool inGame = false;  // one names another file
 };
 
 struct Failure : std::runtime_error {
@@ -95,7 +99,18 @@ bool Keep(const Entry& e, const std::string& where) {
     return true;
 }
 
-// The keyword a PO line starts with and its string, continuation lines joined.
+// Notes where a "#:" line places an entry: in the page's scripts, in the game or both.
+void Place(const std::string& references, Entry* entry) {
+    std::size_t at = 2;
+    while ((at = references.find_first_not_of(' ', at)) != std::string::npos) {
+        const std::size_t end = std::min(references.find(' ', at), references.size());
+        (references.compare(at, 5, "page/") == 0 ? entry->onPage : entry->inGame) = true;
+        at = end;
+    }
+}
+
+// The entries of a PO file, each string's continuation lines joined; an entry placed nowhere is
+// the game's.
 std::vector<Entry> ReadPo(const std::filesystem::path& path) {
     std::ifstream in(path);
     if (!in) throw Failure(path.string() + ": cannot be read");
@@ -105,6 +120,7 @@ std::vector<Entry> ReadPo(const std::filesystem::path& path) {
     std::string line, last;
     int number = 0;
     auto finish = [&] {
+        if (!current.onPage) current.inGame = true;
         if (!current.english.empty() || !current.texts.empty()) entries.push_back(current);
         current = Entry{};
         target = nullptr;
@@ -114,7 +130,10 @@ std::vector<Entry> ReadPo(const std::filesystem::path& path) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         if (line[0] == '#') {
+            // An entry's comments come before it: the last entry, if whole, ends here.
+            if (!current.texts.empty()) finish();
             if (line.starts_with("#,") && line.find("fuzzy") != std::string::npos) current.fuzzy = true;
+            if (line.starts_with("#:")) Place(line, &current);
             continue;
         }
         if (line[0] == '"') {
@@ -162,14 +181,48 @@ std::string Literal(const std::string& text) {
     return out + "\"";
 }
 
-// The table of one language and its line in the list of catalogues.
-std::string Table(const std::string& language, const std::filesystem::path& path, std::string* list) {
+// A JavaScript string literal of text, every character past ASCII as an escape.
+std::string ScriptLiteral(const std::string& text) {
+    std::string out = "\"";
+    for (std::size_t at = 0; at < text.size();) {
+        const char32_t code = Utf8Next(text, &at);
+        if (code == '"' || code == '\\') {
+            out += '\\';
+            out += static_cast<char>(code);
+        } else if (code < 0x20 || code >= 0x7F) {
+            char escape[16];
+            std::snprintf(escape, sizeof escape, "\\u{%X}", static_cast<unsigned>(code));
+            out += escape;
+        } else {
+            out += static_cast<char>(code);
+        }
+    }
+    return out + "\"";
+}
+
+// The kept translations of one file, by their English.
+std::map<std::string, Entry> Translations(const std::filesystem::path& path) {
     std::map<std::string, Entry> kept;
     for (const Entry& e : ReadPo(path)) {
         const std::string where = path.string() + ": \"" + e.english + "\"";
         if (!Keep(e, where)) continue;
         if (!kept.emplace(e.english, e).second) throw Failure(where + " is translated twice");
     }
+    return kept;
+}
+
+// The page's texts of one language, as a property of lobshotTexts.
+std::string PageTable(const std::string& language, const std::map<std::string, Entry>& kept) {
+    std::string out = "  \"" + language + "\": {\n";
+    for (const auto& [english, e] : kept)
+        if (e.onPage && e.englishMany.empty())
+            out += "    " + ScriptLiteral(english) + ": " + ScriptLiteral(e.texts[0]) + ",\n";
+    return out + "  },\n";
+}
+
+// The table of one language's texts of the game and its line in the list of catalogues.
+std::string Table(const std::string& language, std::map<std::string, Entry> kept, std::string* list) {
+    std::erase_if(kept, [](const auto& entry) { return !entry.second.inGame; });
     *list += "    {\"" + language + "\", " + (kept.empty() ? "nullptr" : language) + ", " +
              std::to_string(kept.size()) + "},\n";
     if (kept.empty()) return "";
@@ -185,16 +238,23 @@ std::string Table(const std::string& language, const std::filesystem::path& path
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::cerr << "usage: compile_po OUT.cpp LANG.po...\n";
+    if (argc < 4) {
+        std::cerr << "usage: compile_po OUT.cpp PAGE.js LANG.po...\n";
         return 2;
     }
     try {
-        std::string tables, list;
-        for (int i = 2; i < argc; ++i) {
+        std::string tables, list, page;
+        for (int i = 3; i < argc; ++i) {
             const std::filesystem::path path = argv[i];
-            tables += Table(path.stem().string(), path, &list);
+            const auto kept = Translations(path);
+            tables += Table(path.stem().string(), kept, &list);
+            page += PageTable(path.stem().string(), kept);
         }
+        std::ofstream script(argv[2]);
+        script << "// Made by tools/lang/compile_po from resources/po: the page's texts by language.\n"
+               << "var lobshotTexts = {\n"
+               << page << "};\n";
+        if (!script) throw Failure(std::string(argv[2]) + ": cannot be written");
         std::ofstream out(argv[1]);
         out << "// Made by tools/lang/compile_po from resources/po: edit those.\n#include <iterator>\n\n"
             << "#include \"text/catalogue.h\"\n\nnamespace {\n\n"
