@@ -8,10 +8,12 @@
 namespace net {
 namespace {
 
-constexpr const char* kNames[] = {"hello",    "welcome",    "refuse", "catch-up", "input",
-                                  "quiet",    "state hash", "roster", "goodbye",  "desync",
-                                  "progress", "presence",   "names",  "chat"};
+constexpr const char* kNames[] = {"hello",    "welcome",         "refuse", "catch-up", "input",
+                                  "quiet",    "state hash",      "roster", "goodbye",  "desync",
+                                  "progress", "presence",        "names",  "chat",     "ping",
+                                  "people",   "spectator's chat"};
 static_assert(std::size(kNames) == std::variant_size_v<Message>);
+static_assert(kMaxPeopleListed == kMaxJoiningPeers + 1 + kMaxWatchingPeers, "every machine and spectator");
 
 constexpr std::uint8_t kKeyDown = 1;
 constexpr std::uint8_t kKeyRepeat = 2;
@@ -79,11 +81,44 @@ bool CheckPeopleText(const std::string& text, std::size_t least, std::size_t mos
     return true;
 }
 
+bool CheckKind(MachineKind kind, std::string* error) {
+    if (kind > MachineKind::Page)
+        return Fail(error, "kind " + std::to_string(static_cast<int>(kind)) + " is unknown");
+    return true;
+}
+
 bool Check(const Hello& m, std::string* error) {
-    if (m.protocol != kProtocolNumber && !m.name.empty())
-        return Fail(error, "a hello of another protocol has a name");
+    if (m.protocol != kProtocolNumber && (!m.name.empty() || m.kind != MachineKind::Game))
+        return Fail(error, "a hello of another protocol has a name or a kind");
     return CheckText(m.version, 1, kMaxVersionLength, "the version", error) &&
-           CheckPeopleText(m.name, 0, kMaxNameLength, "the name", error);
+           CheckPeopleText(m.name, 0, kMaxNameLength, "the name", error) && CheckKind(m.kind, error);
+}
+bool Check(const Ping&, std::string*) { return true; }
+bool Check(const Person& m, std::string* error) {
+    if (!CheckMachine(m.machine, 0, error) || !CheckKind(m.kind, error)) return false;
+    if (m.watching && m.machine != 0) return Fail(error, "a spectator has a machine");
+    if (!m.watching && !m.name.empty()) return Fail(error, "a machine is named here");
+    if (m.ping_ms > kMaxPingMs) return Fail(error, "a round trip of " + std::to_string(m.ping_ms) + " ms");
+    return CheckPeopleText(m.name, 0, kMaxNameLength, "a spectator's name", error);
+}
+bool Check(const People& m, std::string* error) {
+    if (m.people.empty() || m.people.size() > kMaxPeopleListed)
+        return Fail(
+            error, std::to_string(m.people.size()) + " people, not 1 to " + std::to_string(kMaxPeopleListed));
+    std::uint32_t machines = 0;
+    for (const Person& person : m.people) {
+        if (!Check(person, error)) return false;
+        if (person.watching) continue;
+        if ((machines >> person.machine & 1) != 0)
+            return Fail(error, "machine " + std::to_string(person.machine) + " is listed twice");
+        machines |= 1u << person.machine;
+    }
+    return true;
+}
+bool Check(const SpectatorChat& m, std::string* error) {
+    if (!CheckPeopleText(m.name, 0, kMaxNameLength, "the name", error)) return false;
+    if (m.muted) return m.text.empty() || Fail(error, "a muting has a text");
+    return CheckPeopleText(m.text, 1, kMaxChatLength, "the line", error);
 }
 bool Check(const Names& m, std::string* error) {
     if (m.names.empty() || m.names.size() > kMaxMachine + 1u)
@@ -188,7 +223,29 @@ void Write(Writer& w, const Hello& m) {
     w.Text(m.version);
     w.U64(m.token);
     w.U8(m.watch ? 1 : 0);
-    if (m.protocol == kProtocolNumber) w.Text(m.name);
+    if (m.protocol != kProtocolNumber) return;
+    w.Text(m.name);
+    w.U8(static_cast<std::uint8_t>(m.kind));
+}
+void Write(Writer& w, const Ping& m) {
+    w.U32(m.number);
+    w.U8(m.answer ? 1 : 0);
+}
+void Write(Writer& w, const People& m) {
+    w.U8(static_cast<std::uint8_t>(m.people.size()));
+    for (const Person& p : m.people) {
+        w.U8(p.watching ? 1 : 0);
+        w.U8(p.machine);
+        w.U8(static_cast<std::uint8_t>(p.kind));
+        w.U16(p.ping_ms);
+        w.Text(p.name);
+    }
+    w.U8(m.spectators_heard ? 1 : 0);
+}
+void Write(Writer& w, const SpectatorChat& m) {
+    w.Text(m.name);
+    w.Text(m.text);
+    w.U8(m.muted ? 1 : 0);
 }
 void Write(Writer& w, const Names& m) {
     w.U8(static_cast<std::uint8_t>(m.names.size()));
@@ -338,7 +395,30 @@ void Read(Reader& r, Hello& m) {
     m.token = r.U64();
     m.watch = r.Flag();
     // A hello of another protocol ends where older ones do, so that the answer can name both versions.
-    if (m.protocol == kProtocolNumber) m.name = r.Text();
+    if (m.protocol != kProtocolNumber) return;
+    m.name = r.Text();
+    m.kind = static_cast<MachineKind>(r.U8());
+}
+void Read(Reader& r, Ping& m) {
+    m.number = r.U32();
+    m.answer = r.Flag();
+}
+// At most 255 people: the count is checked once read.
+void Read(Reader& r, People& m) {
+    m.people.resize(r.U8());
+    for (Person& p : m.people) {
+        p.watching = r.Flag();
+        p.machine = r.U8();
+        p.kind = static_cast<MachineKind>(r.U8());
+        p.ping_ms = r.U16();
+        p.name = r.Text();
+    }
+    m.spectators_heard = r.Flag();
+}
+void Read(Reader& r, SpectatorChat& m) {
+    m.name = r.Text();
+    m.text = r.Text();
+    m.muted = r.Flag();
 }
 // At most 255 names of at most 255 characters: the count is checked once read.
 void Read(Reader& r, Names& m) {

@@ -14,7 +14,7 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 6;
+constexpr std::uint16_t kProtocolNumber = 7;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -26,6 +26,12 @@ constexpr std::size_t kMaxFramesPerInput = 128;  // frames stamped in one Input 
 constexpr std::uint32_t kMaxFrame = 0x7FFFFFFF;  // frame numbers run from 0 to this
 constexpr std::uint8_t kMaxMachine = 7;          // machines are numbered 0 (the host) to 7
 constexpr std::size_t kMaxCatchUpChunk = 60000;  // characters of the timeline in one message
+constexpr std::uint16_t kMaxPingMs = 9999;       // a round trip as the host shows it, at most
+// The people a room lists: its eight machines and the spectators the host takes (transport.h).
+constexpr std::size_t kMaxPeopleListed = 8 + 64;
+
+// What a machine or spectator runs the game in: the native game, or the web page.
+enum class MachineKind : std::uint8_t { Game = 0, Page = 1 };
 
 // One key message as a frame step reads it. Key codes run from 1 to 255; a repeat is always a
 // key going down.
@@ -46,13 +52,15 @@ struct FrameInput {
 // A joining machine's first words. A machine that was in this host's game before offers the token
 // the host gave it then, so that it gets its number (and its people's seats) back; 0 offers none.
 // A spectator asks to watch: it follows the game and plays no seat; it offers no token. The name is
-// its person's, clean (people_text.h); empty when none was given.
+// its person's, clean (people_text.h); empty when none was given. The kind says what the sender
+// runs the game in, for the waiting room to show.
 struct Hello {
     std::uint16_t protocol = kProtocolNumber;
     std::string version;  // the game's version, 1 to kMaxVersionLength characters
     std::uint64_t token = 0;
     bool watch = false;
     std::string name{};  // 0 to kMaxNameLength characters; none in a hello of another protocol
+    MachineKind kind = MachineKind::Game;  // none in a hello of another protocol
     bool operator==(const Hello&) const = default;
 };
 
@@ -163,8 +171,49 @@ struct Chat {
     bool operator==(const Chat&) const = default;
 };
 
+// The host asks every machine and spectator now and then how long a message takes there and back:
+// it sends a number, and the other end answers with the same number at once. Only the host asks;
+// an answer with any number but the last asked counts for nothing.
+struct Ping {
+    std::uint32_t number = 0;
+    bool answer = false;
+    bool operator==(const Ping&) const = default;
+};
+
+// Someone in the room as the host lists them: a machine of the game by its number, or a spectator
+// by its person's name; what it runs the game in, and its round trip to the host in milliseconds
+// (0 for the host itself and for one not measured yet).
+struct Person {
+    bool watching = false;
+    std::uint8_t machine = 0;  // 0 to kMaxMachine; 0 for a spectator
+    MachineKind kind = MachineKind::Game;
+    std::uint16_t ping_ms = 0;  // 0 to kMaxPingMs
+    std::string name;           // a spectator's, clean, 0 to kMaxNameLength characters; none for a machine
+    bool operator==(const Person&) const = default;
+};
+
+// The host's word of who is in the room (every machine connected, itself first, then the spectators),
+// sent to every machine and spectator when it changes; and whether the players hear the spectators'
+// chat lines.
+struct People {
+    std::vector<Person> people;  // 1 to kMaxPeopleListed, no machine twice
+    bool spectators_heard = false;
+    bool operator==(const People&) const = default;
+};
+
+// A spectator's chat line. A spectator sends its own to the host without a name; the host passes
+// each line it takes on, with the spectator's name, to the other spectators and, when it lets the
+// players hear them, to every machine; and says when it mutes a spectator that sent too many
+// (`muted`, and no text).
+struct SpectatorChat {
+    std::string name;  // 0 to kMaxNameLength characters, clean; none from the spectator itself
+    std::string text;  // 1 to kMaxChatLength characters, clean; none when muted
+    bool muted = false;
+    bool operator==(const SpectatorChat&) const = default;
+};
+
 using Message = std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye,
-                             Desync, Progress, Presence, Names, Chat>;
+                             Desync, Progress, Presence, Names, Chat, Ping, People, SpectatorChat>;
 
 // Checks a message's meaning: lengths, counts, characters, ranges and order of frame numbers, key
 // codes and flags, and machine numbers. Returns false and says what is wrong in *error.

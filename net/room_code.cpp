@@ -73,6 +73,7 @@ bool ParseRoomCode(std::string_view text, std::string* code, std::string* error)
 }
 
 std::string RoomLink(const std::string& page, const std::string& code) { return page + "#room=" + code; }
+std::string WatchLink(const std::string& page, const std::string& code) { return page + "#watch=" + code; }
 
 bool CheckRoomPage(const std::string& page, const std::string& source, std::string* error) {
     bool plain = !page.empty();

@@ -38,6 +38,8 @@ bool ParseRoomCode(std::string_view text, std::string* code, std::string* error)
 // The link that opens room `code` in the game's web page at `page` (its address without a
 // fragment, as "https://example.org/lobshot/"): PAGE#room=CODE.
 std::string RoomLink(const std::string& page, const std::string& code);
+// The link that watches room `code` in that page: PAGE#watch=CODE.
+std::string WatchLink(const std::string& page, const std::string& code);
 // Whether `page` can be such an address: not empty, no '#', no spaces or control characters.
 // False with a message naming `source` (the option or variable it came from) in *error.
 bool CheckRoomPage(const std::string& page, const std::string& source, std::string* error);

@@ -121,6 +121,10 @@ public:
     // keep one peer's timeout apart ignore it.
     virtual void HoldPeer(PeerId, int /*timeout_ms*/) {}
 
+    // A host's addresses on its networks, numeric ("192.168.1.5"), for people to join it by; none
+    // where the transport cannot tell (a relay's, the twin's).
+    virtual std::vector<std::string> LocalAddresses() const { return {}; }
+
     // A host's port (the one chosen by the system if it asked for 0); 0 for a client.
     virtual std::uint16_t Port() const = 0;
 

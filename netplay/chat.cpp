@@ -3,6 +3,7 @@
 #include "netplay/chat.h"
 
 #include <array>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "netplay/host.h"
 #include "netplay/notices.h"
 #include "netplay/session.h"
+#include "netplay/watchers.h"
 #include "replay/session.h"
 #include "screens/screens.h"
 #include "text/text.h"
@@ -27,9 +29,11 @@ struct Rate {
 };
 
 struct ChatState {
-    std::deque<std::string> log;           // the last CHAT_KEPT lines, oldest first
-    std::deque<std::int64_t> shownTill;    // when each line in the log leaves the picture
-    std::array<Rate, MAX_MACHINES> rates;  // host: each machine's lines
+    std::deque<std::string> log;                 // the last CHAT_KEPT lines, oldest first
+    std::deque<std::int64_t> shownTill;          // when each line in the log leaves the picture
+    std::array<Rate, MAX_MACHINES> rates;        // host: each machine's lines
+    std::map<net::PeerId, Rate> spectatorRates;  // host: each spectator's
+    bool spectatorsHeard = SPECTATORS_HEARD_AT_FIRST;
     bool typing = false;
     std::string typed;
     bool logShown = false;
@@ -48,28 +52,26 @@ void Remark(ReplayEvent::Kind kind, int machine, const std::string& text) {
     if (TheChat.early.size() > CHAT_KEPT) TheChat.early.erase(TheChat.early.begin());
 }
 
-// The host's bound: true when the machine may say another line now. A machine over the bound is
-// muted, and every machine hears of it once.
-bool WithinRate(int machine) {
-    Rate& rate = TheChat.rates[static_cast<std::size_t>(machine)];
+// The host's bound on one machine's or spectator's lines: a line within it passes; the line that
+// goes over it mutes the sender, which everyone who hears its lines is told once; later ones, until
+// the muting ends, are let go quietly.
+enum class Bound { Pass, Muted, JustMuted };
+
+Bound WithinRate(Rate& rate) {
     const std::int64_t now = NowMs();
-    if (now < rate.mutedUntil) return false;
+    if (now < rate.mutedUntil) return Bound::Muted;
     while (!rate.sent.empty() && now - rate.sent.front() >= CHAT_WINDOW_MS) rate.sent.pop_front();
     if (rate.sent.size() < CHAT_BURST) {
         rate.sent.push_back(now);
-        return true;
+        return Bound::Pass;
     }
     rate.sent.clear();
     rate.mutedUntil = now + CHAT_MUTE_MS;
-    const net::Chat muted{static_cast<std::uint8_t>(machine), "", true};
-    Broadcast(muted);
-    ChatHeard(muted);
-    return false;
+    return Bound::JustMuted;
 }
 
-// A line everyone hears: kept, shown for a while, and kept in the replay.
-void Show(int machine, const std::string& text) {
-    const std::string line = MachineLabel(machine) + ": " + text;
+// A line kept, and shown for a while.
+void ShowLine(const std::string& line) {
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "Chat", "%s", line.c_str());
     TheChat.log.push_back(line);
     TheChat.shownTill.push_back(NowMs() + CHAT_SHOWN_MS);
@@ -77,12 +79,28 @@ void Show(int machine, const std::string& text) {
         TheChat.log.pop_front();
         TheChat.shownTill.pop_front();
     }
+}
+
+// A spectator as its lines are headed.
+std::string SpectatorLabel(const std::string& name) {
+    return (name.empty() ? "A spectator" : name) + " (watching)";
+}
+
+// A machine's line everyone hears: kept, shown for a while, and kept in the replay.
+void Show(int machine, const std::string& text) {
+    ShowLine(MachineLabel(machine) + ": " + text);
     Remark(ReplayEvent::Chat, machine, text);
 }
 
 // Host: a line of a machine's (its own, or a joined machine's) goes to everyone, within the bound.
 void HostLine(int machine, const std::string& text) {
-    if (!WithinRate(machine)) return;
+    const Bound bound = WithinRate(TheChat.rates[static_cast<std::size_t>(machine)]);
+    if (bound == Bound::JustMuted) {
+        const net::Chat muted{static_cast<std::uint8_t>(machine), "", true};
+        Broadcast(muted);
+        ChatHeard(muted);
+    }
+    if (bound != Bound::Pass) return;
     const net::Chat chat{static_cast<std::uint8_t>(machine), text};
     Broadcast(chat);
     Show(machine, text);
@@ -127,7 +145,8 @@ void TakeNames(const net::Names& names) {
 
 void Say(const std::string& text) {
     const std::string line = net::CleanPeopleText(text, net::kMaxChatLength);
-    if (line.empty() || !Active() || Watching()) return;
+    if (line.empty() || !Active()) return;
+    if (Watching()) return SendOwn(net::SpectatorChat{"", line});
     if (TheLink.role == NetRole::Host) return HostLine(0, line);
     SendOwn(net::Chat{static_cast<std::uint8_t>(TheLink.me), line});
 }
@@ -144,11 +163,30 @@ void ChatHeard(const net::Chat& chat) {
     Show(chat.machine, chat.text);
 }
 
+// The spectators always hear each other; the players too when the host lets them. The host names
+// the line, so that no spectator speaks for another.
+void HostTakeSpectatorChat(net::PeerId peer, const std::string& name, const net::SpectatorChat& chat) {
+    if (!chat.name.empty() || chat.muted) return DropWatcher(peer, net::DisconnectReason::Malformed);
+    const Bound bound = WithinRate(TheChat.spectatorRates[peer]);
+    if (bound == Bound::Muted) return;
+    const net::SpectatorChat named{name, bound == Bound::Pass ? chat.text : "", bound == Bound::JustMuted};
+    if (!TheChat.spectatorsHeard) return SendToWatchers(named);
+    Broadcast(named);
+    SpectatorChatHeard(named);
+}
+
+void SpectatorChatHeard(const net::SpectatorChat& chat) {
+    if (chat.muted) return Notice(SpectatorLabel(chat.name) + " was muted for sending too much");
+    ShowLine(SpectatorLabel(chat.name) + ": " + chat.text);
+}
+
+void SetSpectatorsHeard(bool heard) { TheChat.spectatorsHeard = heard; }
+bool SpectatorsHeard() { return TheChat.spectatorsHeard; }
+
 bool ChatKey(const InputEvent& input, bool shift) {
     const std::uint32_t key = input.value;
     if (input.kind == InputEvent::KeyUp) return std::exchange(TheChat.taken[key], false);
     if (!TheChat.typing && (input.repeat || (key != CHAT_KEY && key != CHAT_LOG_KEY))) return false;
-    if (!TheChat.typing && key == CHAT_KEY && Watching()) return false;
     TheChat.taken[key] = true;
     if (TheChat.typing) {
         TypeKey(key, shift);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "net/messages.h"
+#include "net/transport.h"
 #include "platform/input.h"
 
 struct NetworkMessages;
@@ -41,13 +42,26 @@ net::Names NamesNow();
 void TakeNames(const net::Names& names);
 
 // This machine's person says a line, cleaned first (nothing when nothing is left): the host takes it
-// as its own machine's, a guest sends it to the host; a spectator's goes nowhere yet.
+// as its own machine's, a guest or spectator sends it to the host.
 void Say(const std::string& text);
 // Host: a joined machine's line. One speaking for another machine, or saying it was muted, breaks
 // the rules (the machine is dropped); a line over the rate is let go.
 void HostTakeChat(int machine, const net::Chat& chat);
 // A guest's or spectator's line (or word of a muting) from the host.
 void ChatHeard(const net::Chat& chat);
+
+// Whether the players hear the spectators' lines at first: not, as the watch link is made to be
+// handed round more widely than the room's code, so that strangers may be watching; the spectators
+// always hear each other, and the host may let the players hear them too (its W in the waiting
+// room, or NetLetPlayersHearSpectators).
+constexpr bool SPECTATORS_HEARD_AT_FIRST = false;
+// Host: a spectator's line, within the same bound as a machine's (a spectator over it is muted, not
+// the room); one that names itself or says it was muted breaks the rules and its spectator is dropped.
+void HostTakeSpectatorChat(net::PeerId peer, const std::string& name, const net::SpectatorChat& chat);
+// A spectator's line (or word of a muting) from the host.
+void SpectatorChatHeard(const net::SpectatorChat& chat);
+void SetSpectatorsHeard(bool heard);
+bool SpectatorsHeard();
 
 // A key from this machine's keyboard: true when it is the chat's and must not reach the game. The
 // chat key starts a line; while one is typed, every key is the line's (letters, digits and Space;

@@ -17,6 +17,7 @@
 #include "netplay/notices.h"
 #include "netplay/session.h"
 #include "netplay/stamps.h"
+#include "netplay/waiting_room.h"
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "replay/store.h"
@@ -276,7 +277,7 @@ void Join(void (*pump)()) {
 
 void GuestConnected(net::PeerId host) {
     SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion(), Watching() ? 0 : KeptToken(),
-                            Watching(), TheLink.name});
+                            Watching(), TheLink.name, OwnKind()});
     Notice(TrFormat("Connected to %s: joining the game", TheLink.where.c_str()));
 }
 
@@ -325,6 +326,12 @@ void GuestReceived(const net::Message& message) {
         TakeNames(*names);
     } else if (const auto* chat = std::get_if<net::Chat>(&message)) {
         ChatHeard(*chat);
+    } else if (const auto* spectator = std::get_if<net::SpectatorChat>(&message)) {
+        SpectatorChatHeard(*spectator);
+    } else if (const auto* ping = std::get_if<net::Ping>(&message); ping && !ping->answer) {
+        PingAsked(*ping);
+    } else if (const auto* people = std::get_if<net::People>(&message)) {
+        PeopleHeard(*people);
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
         // The frames already here are played out first. The host's word says why: it left, or it
         // dropped this machine.

@@ -14,6 +14,7 @@
 #include "netplay/notices.h"
 #include "netplay/session.h"
 #include "netplay/stamps.h"
+#include "netplay/waiting_room.h"
 #include "netplay/watchers.h"
 #include "replay/replay.h"
 #include "replay/session.h"
@@ -166,6 +167,7 @@ void SendCatchUp(net::PeerId peer) {
     for (int m = 0; m < MAX_MACHINES; ++m)
         for (const auto& [frame, keys] : StreamOf(m).stamps) SendTo(peer, StampMessage(m, frame, keys));
     SendTo(peer, NamesNow());
+    SendTo(peer, PeopleNow());
 }
 
 namespace {
@@ -196,6 +198,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     Stream& m = StreamOf(place.machine);
     // Its person's name reaches every machine, and the game so far it is sent.
     SetMachineName(place.machine, hello.name);
+    MachineKindIs(place.machine, hello.kind);
     Broadcast(NamesNow(), place.machine);
     if (place.returning && m.held) return WelcomeBack(peer, place.machine, answer);
     if (place.returning && m.connected) {
@@ -306,6 +309,8 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         TakePresence(machine, *presence, message);
     } else if (const auto* chat = std::get_if<net::Chat>(&message)) {
         HostTakeChat(machine, *chat);
+    } else if (const auto* ping = std::get_if<net::Ping>(&message); ping && ping->answer) {
+        PingAnswered(peer, *ping);
     } else if (const auto* hash = std::get_if<net::StateHash>(&message)) {
         if (!HashReported(machine, *hash))
             Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
@@ -325,6 +330,7 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
             TrFormat("Lost the connection to the relay at %s: the network game ends", TheLink.where.c_str()),
             true);
     const int machine = MachineOfPeer(peer);
+    ForgetPings(peer);
     if (machine > 0 && StreamOf(machine).away)
         HoldAway(machine);
     else if (machine > 0)

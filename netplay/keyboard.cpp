@@ -11,6 +11,7 @@
 #include "netplay/notices.h"
 #include "netplay/session.h"
 #include "netplay/stamps.h"
+#include "netplay/waiting_room.h"
 #include "replay/session.h"
 #include "sound/sound.h"
 #include "text/text.h"
@@ -101,6 +102,11 @@ bool KeyboardInput(const InputEvent& input) {
     }
     // The chat's keys, and every key while a line is typed, are the chat's.
     if (ChatKey(input, TheKeyboard.shift)) return false;
+    // The host's key of the waiting room; its release goes unseen too.
+    if (down && !input.repeat && WaitingRoomKey(key)) {
+        TheKeyboard.promptKeys[key] = true;
+        return false;
+    }
     if (key == VK_ESCAPE) {
         if (down) TheKeyboard.promptKeys[VK_ESCAPE] = true;
         if (down && !input.repeat) TheKeyboard.leavePrompt = true;

@@ -13,6 +13,7 @@
 #include "netplay/notices.h"
 #include "netplay/session.h"
 #include "netplay/stamps.h"
+#include "netplay/waiting_room.h"
 #include "netplay/watchers.h"
 #include "replay/session.h"
 #include "text/text.h"
@@ -40,6 +41,7 @@ void ResetSession() {
     ResetCatchUp();
     ResetWatchers();
     ResetChat();
+    ResetWaitingRoom();
     MachineNames.fill("");
     DeliveryOwner = 0;
     DeliveredFrameOwner = 0;
@@ -118,6 +120,29 @@ void NetSetRoomPage(const std::string& page) { SetRoomPage(page); }
 void NetSetName(const std::string& name) { TheLink.name = net::CleanPeopleText(name, net::kMaxNameLength); }
 
 void NetSay(const std::string& text) { Say(text); }
+
+void NetSetMachineKind(net::MachineKind kind) { SetOwnKind(kind); }
+
+void NetLetPlayersHearSpectators(bool heard) { SetSpectatorsHeard(heard); }
+
+std::vector<std::string> NetWaitingRoom() {
+    if (!Active() || CurrentMode != Title) return {};
+    return WaitingRoomLines();
+}
+
+NetWayIn NetWayInNow() {
+    NetWayIn way;
+    if (!Active()) return way;
+    way.role = TheLink.role;
+    way.room = TheLink.room;
+    way.page = RoomPage();
+    way.where = TheLink.where;
+    if (TheLink.role == NetRole::Host && TheLink.room.empty() && TheLink.transport) {
+        way.port = TheLink.transport->Port();
+        way.addresses = TheLink.transport->LocalAddresses();
+    }
+    return way;
+}
 
 std::vector<std::string> NetNames() {
     int last = 0;

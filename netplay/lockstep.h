@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "net/messages.h"
 #include "net/transport.h"
 #include "platform/input.h"
 
@@ -74,8 +75,33 @@ void NetSetRoomPage(const std::string& page);
 // characters; none (the default) leaves the machine called as ever ("the host", "Guest 2").
 void NetSetName(const std::string& name);
 // This machine's person says a chat line (cleaned, cut to 80 characters): the host passes it to
-// every machine and spectator. Nothing at one keyboard or when watching.
+// every machine and spectator (a spectator's to the other spectators, and to the players when the
+// host lets them hear spectators). Nothing at one keyboard.
 void NetSay(const std::string& text);
+// Set by a program that is not the native game (the page): the waiting room shows what each
+// machine runs the game in. Kept over network games.
+void NetSetMachineKind(net::MachineKind kind);
+// Host: whether the players hear the spectators' chat lines (at first they do not: the watch link
+// travels further than the room's code). The host's W in the waiting room turns it over.
+void NetLetPlayersHearSpectators(bool heard);
+// The waiting room's lines while it is up (at the title of a network game), top to bottom: the
+// heading, a line a machine (its person's name, "game" or "page", its round trip to the host), the
+// spectators, the seats that have a player, and who starts; empty otherwise. Everyone waits there
+// until the host starts with its Enter, Space, pad A or a tap on the title, as at one keyboard;
+// the player choice screen then follows as ever, and a machine that joins later catches up.
+std::vector<std::string> NetWaitingRoom();
+// The way into this machine's network game as it knows it, for the room card: its role, the online
+// room's code and the page's address (without a fragment; empty when not known), the host as the
+// player typed it, and for a host on a local network its port and the machine's addresses.
+struct NetWayIn {
+    NetRole role = NetRole::Local;
+    std::string room;
+    std::string page;
+    std::string where;
+    std::uint16_t port = 0;
+    std::vector<std::string> addresses;
+};
+NetWayIn NetWayInNow();
 
 // Start-up, just before the seed is chosen. A joining machine (or spectator) connects, takes the host's game
 // and loads it for playing back, so that the seed chosen next is the host's; on failure it stays at one

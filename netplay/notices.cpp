@@ -13,6 +13,7 @@
 #include "netplay/keyboard.h"
 #include "netplay/session.h"
 #include "netplay/stamps.h"
+#include "netplay/waiting_room.h"
 #include "netplay/watchers.h"
 #include "replay/session.h"
 #include "screens/screens.h"
@@ -159,10 +160,11 @@ NetworkMessages Messages() {
         messages.waitingFor = MachineName(owner);
         messages.away = owner > 0 && StreamOf(owner).away;
     }
+    // At the title everyone waits in the waiting room, which says how to call up the room's code.
+    if (Active() && CurrentMode == Title) messages.waitingRoom = WaitingRoomLines();
     if (NoticeShown()) messages.notice = TheNotices.notice;
     // A host's room code stays up while others may still be joining, so that it can be read out.
-    else if (TheLink.role == NetRole::Host && !TheLink.room.empty() &&
-             (CurrentMode == Title || CurrentMode == PlayerChoice))
+    else if (TheLink.role == NetRole::Host && !TheLink.room.empty() && CurrentMode == PlayerChoice)
         messages.notice = RoomNotice();
     return messages;
 }
@@ -186,5 +188,6 @@ std::string RoomNotice() {
 }
 
 void SetRoomPage(const std::string& page) { TheNotices.roomPage = page; }
+const std::string& RoomPage() { return TheNotices.roomPage; }
 
 }  // namespace netplay

@@ -29,5 +29,6 @@ void ResetNotices();
 // in the page, when the page's address is known (SetRoomPage, kept until ResetNotices).
 std::string RoomNotice();
 void SetRoomPage(const std::string& page);
+const std::string& RoomPage();
 
 }  // namespace netplay

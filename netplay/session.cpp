@@ -11,6 +11,7 @@
 #include "netplay/keyboard.h"
 #include "netplay/notices.h"
 #include "netplay/stamps.h"
+#include "netplay/waiting_room.h"
 #include "netplay/watchers.h"
 #include "platform/win.h"
 #include "text/text.h"
@@ -149,6 +150,7 @@ void Poll(int ms) {
     if (TheLink.role == NetRole::Host && TheLink.transport && !TheLink.offlinePending) {
         WatchDoor();
         WatchHeld();
+        KeepPeopleKnown();
     }
     // A transport that cannot wait (the page's) hears news only while this thread lets the system
     // run: a poll that may wait gives it a turn.

@@ -9,14 +9,18 @@
 // messages go, which ends its watching, not the game.
 #include "netplay/watchers.h"
 
+#include <algorithm>
+#include <map>
 #include <set>
 
 #include "diag/diag.h"
 #include "netplay/admission.h"
+#include "netplay/chat.h"
 #include "netplay/guest.h"
 #include "netplay/host.h"
 #include "netplay/session.h"
 #include "netplay/stamps.h"
+#include "netplay/waiting_room.h"
 #include "replay/replay.h"
 #include "replay/session.h"
 
@@ -34,7 +38,7 @@ constexpr std::int64_t FRONT_STANDS_STILL_MS = 1000;
 struct Spectators {
     // Host: the spectators' connections, and those of them the transport cannot reach all at once
     // (which are sent to one by one).
-    std::set<net::PeerId> watchers;
+    std::map<net::PeerId, SpectatorSeen> watchers;
     std::set<net::PeerId> oneByOne;
     // Spectator: ticks come at the window's pace, and the lead is being built (at the start and
     // after running out).
@@ -55,6 +59,7 @@ std::int64_t FrontOfGame() {
 
 void Forget(net::PeerId peer) {
     TheSpectators.oneByOne.erase(peer);
+    ForgetPings(peer);
     if (TheSpectators.watchers.erase(peer) == 0) return;
     AdmittedLeft(peer);
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "Forget", "A spectator left; %d watching",
@@ -83,16 +88,21 @@ void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
         return;
     }
     Flush();
-    TheSpectators.watchers.insert(peer);
+    TheSpectators.watchers[peer] = {peer, hello.name, hello.kind};
     SendCatchUp(peer);
     if (!TheLink.transport->Watch(peer)) TheSpectators.oneByOne.insert(peer);
     DiagTrace(DIAG_DEBUG, "net", __LINE__, "WelcomeWatcher", "A spectator joined; %d watching",
               static_cast<int>(TheSpectators.watchers.size()));
 }
 
-// A spectator's goodbye closes its connection; its keys, quiet frames and hashes count for nothing,
-// and it is not dropped for them: they reach no one.
+// A spectator's goodbye closes its connection, and its answers to pings and its chat lines are
+// taken; its keys, quiet frames and hashes count for nothing, and it is not dropped for them: they
+// reach no one.
 void WatcherReceived(net::PeerId peer, const net::Message& message) {
+    if (const auto* ping = std::get_if<net::Ping>(&message); ping && ping->answer)
+        return PingAnswered(peer, *ping);
+    if (const auto* chat = std::get_if<net::SpectatorChat>(&message))
+        return HostTakeSpectatorChat(peer, TheSpectators.watchers[peer].name, *chat);
     if (!std::holds_alternative<net::Goodbye>(message)) return;
     Forget(peer);
     TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
@@ -120,6 +130,12 @@ void SendToWatchers(const net::Message& message) {
 }
 
 int WatchersNow() { return static_cast<int>(TheSpectators.watchers.size()); }
+
+std::vector<SpectatorSeen> SpectatorsNow() {
+    std::vector<SpectatorSeen> seen;
+    for (const auto& [peer, spectator] : TheSpectators.watchers) seen.push_back(spectator);
+    return seen;
+}
 
 std::int64_t WatchLead() {
     return TheLink.role == NetRole::Watch && TheSpectators.paced ? WATCH_LEAD_FRAMES : 0;

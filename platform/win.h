@@ -62,6 +62,7 @@ constexpr int VK_DELETE = 46;
 constexpr int VK_F1 = 112;
 constexpr int VK_F2 = 113;
 constexpr int VK_F3 = 114;
+constexpr int VK_F4 = 115;
 constexpr int VK_F7 = 118;
 constexpr int VK_F8 = 119;
 constexpr int VK_F9 = 120;

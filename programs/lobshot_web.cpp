@@ -52,6 +52,7 @@ void JoinRoomOfPage() {
         return;
     }
     NetConfigure(role, std::move(transport), "room " + options.room, options.room);
+    NetSetMachineKind(net::MachineKind::Page);
     // Stepped, the page's ticks come as its script asks, as a replay runner's do.
     NetTicksPaced(!options.steps);
 }

@@ -1,5 +1,5 @@
 // The overlays drawn over play: the help screen, the ready message, the quit prompt, the network
-// game's messages and the sound's level.
+// game's messages, its waiting room and room card, and the sound's level.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -94,6 +94,11 @@ void SayOnChatBand(HDC dc, int y, const std::string& text) {
     GraphxString(dc, 4, y, WHITE, 0, true, "%s", Utf8Cut(text, NETWORK_LINE_LENGTH).c_str());
 }
 
+// The waiting room's rows: from y 2, one under another over the darkened picture, at x 8; and the
+// room card's bands, one under another.
+constexpr int PANEL_ROW_STEP = 16;
+constexpr int CARD_ROW_STEP = 18;
+
 // Lends a context on (device, surface) to the drawing, and gives it back; nothing is drawn when
 // none can be had.
 template <typename Draw>
@@ -181,8 +186,13 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
 void DrawNetworkMessages(int device, int surface, const NetworkMessages& messages) {
     const std::vector<std::string> lines = NetworkMessageLines(messages);
     const std::vector<std::string> chat = ChatRows(messages);
-    if (lines.empty() && chat.empty()) return;
-    WithContext(device, surface, [&lines, &chat](HDC dc) {
+    const std::vector<std::string>& room = messages.waitingRoom;
+    if (lines.empty() && chat.empty() && room.empty()) return;
+    WithContext(device, surface, [&lines, &chat, &room](HDC dc) {
+        if (!room.empty()) DrawShadeGrid(dc);
+        for (std::size_t i = 0; i < room.size(); ++i)
+            Say(dc, 8, 2 + PANEL_ROW_STEP * static_cast<int>(i),
+                Utf8Cut(room[i], NETWORK_LINE_LENGTH).c_str());
         int y = FirstBandY(static_cast<int>(lines.size()));
         for (const std::string& line : lines) {
             SayOnBand(dc, y, line);
@@ -199,4 +209,24 @@ void DrawNetworkMessages(int device, int surface, const NetworkMessages& message
 void NetworkMessageBandRows(int line, int count, int* top, int* bottom) {
     *top = FirstBandY(count) + 20 * line - 2;
     *bottom = *top + 20;
+}
+
+std::vector<std::string> RoomCardRows(const std::vector<std::string>& lines) {
+    std::vector<std::string> rows;
+    for (const std::string& line : lines) Wrap(line, &rows);
+    if (rows.size() > ROOM_CARD_ROWS) rows.resize(ROOM_CARD_ROWS);
+    return rows;
+}
+
+void DrawRoomCard(int device, int surface, const std::vector<std::string>& lines) {
+    const std::vector<std::string> rows = RoomCardRows(lines);
+    if (rows.empty()) return;
+    WithContext(device, surface, [&rows](HDC dc) {
+        DrawShadeGrid(dc);
+        int y = (SCREEN_HEIGHT - CARD_ROW_STEP * static_cast<int>(rows.size())) / 2;
+        for (const std::string& row : rows) {
+            SayOnBand(dc, y, row);
+            y += CARD_ROW_STEP;
+        }
+    });
 }

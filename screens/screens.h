@@ -61,6 +61,12 @@ bool WeaponScreenAction(ShopAction action);
 void WeaponShopPointerRows(PointerScreen* screen);
 
 void DrawEndMatch(int device, int surface, PlayerCollection* players);
+// The name left of a row of the end-of-match table: in a network game, for a seat a person plays,
+// the machine's (MachineLabel: its person's name, else "Host", "Guest 2"), cut to
+// END_MATCH_NAME_LENGTH characters of the small font; empty for a computer's seat and at one
+// keyboard, where the tanks' colours tell the players apart as ever.
+constexpr std::size_t END_MATCH_NAME_LENGTH = 10;
+std::string EndMatchRowName(int seat);
 // Darkens the frame in an open context: every pixel with an even x or an even y turns black.
 void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
@@ -81,6 +87,9 @@ struct NetworkMessages {
     // log's heading when the last lines are called up, and the line being typed.
     std::vector<std::string> chat;
     bool chatLog = false;
+    // The waiting room at the title of a network game, its lines top to bottom over the darkened
+    // picture (under everything else), or empty.
+    std::vector<std::string> waitingRoom;
     bool typing = false;
     std::string typed;
 };
@@ -94,3 +103,11 @@ std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages);
 void DrawNetworkMessages(int device, int surface, const NetworkMessages& messages);
 // The rows [top, bottom) of the band of line `line` of `count` lines drawn so.
 void NetworkMessageBandRows(int line, int count, int* top, int* bottom);
+
+// The room card over the picture: the lines that let a person into the network game (its room's
+// code and links, or the host's address), each split at spaces into rows of at most 39 characters
+// (a longer word, as a link, cut across rows), at most ROOM_CARD_ROWS of them, centred on black
+// bands over the darkened picture, the whole centred on the screen. Nothing without lines.
+constexpr std::size_t ROOM_CARD_ROWS = 10;
+std::vector<std::string> RoomCardRows(const std::vector<std::string>& lines);
+void DrawRoomCard(int device, int surface, const std::vector<std::string>& lines);

@@ -36,6 +36,7 @@ void Deliver(const InputEvent& input) { ApplyInput(input); }
 
 bool RouteInput(const InputEvent& input) {
     if (ShellTakeSoundKey(input)) return true;
+    if (ShellTakeRoomCardKey(input)) return true;
     if (!NetTakeInput(input)) return true;
     if (!ReplayTakeInput(input)) return true;
     return ApplyInput(input);

@@ -149,6 +149,7 @@ void ShellResetForTests() {
     ComputerPlayersResetForTests();
     ReplayResetForTests();
     NetResetForTests();
+    ShellHideRoomCard();
     PointerShowScreen(PointerScreen{});
     ShellSetSound(ShellSound{});
     ShellWatchSound(nullptr);

@@ -212,6 +212,7 @@ void RepeatHeldKeys() {
 void Present() {
     if (!NetShowFrames()) return;
     NetDrawOverlay(DEVICE, BACK);
+    ShellDrawRoomCard(DEVICE, BACK);
     ShellDrawSoundLine(DEVICE, BACK);
     GdiFlush();
     for (int i = 0; i < FLIP_WAIT_LIMIT && GraphxCanFlip(DEVICE, 1) != 0; ++i) Sleep(1);

@@ -42,6 +42,18 @@ void DescribePrompt(PointerScreen* screen) {
     QuitPromptYesRows(&screen->yesTop, &screen->yesBottom);
 }
 
+// In a network game the menu bar's far right, past the weapon's stock, shows or hides the room card
+// (F4); the rest of the weapon's box still picks the next weapon.
+constexpr int ROOM_CARD_ZONE_LEFT = 304;
+
+void AddRoomCardZone(PointerScreen* screen) {
+    if (NetRoleNow() == NetRole::Local || screen->barZoneCount < 1) return;
+    PointerZone& last = screen->barZones[static_cast<std::size_t>(screen->barZoneCount - 1)];
+    screen->barZones[static_cast<std::size_t>(screen->barZoneCount++)] = {ROOM_CARD_ZONE_LEFT, last.right,
+                                                                          VK_F4};
+    last.right = ROOM_CARD_ZONE_LEFT;
+}
+
 // The tanks on the screen and the current one's aim; a person at this machine aims when the
 // current seat is theirs.
 void DescribePlay(PointerScreen* screen) {
@@ -67,6 +79,7 @@ void DescribePlay(PointerScreen* screen) {
                      SeatPlayedFrom(seat) == NetMachine();
     screen->helpShown = HelpShown;
     MenuBarPointerItems(screen);
+    AddRoomCardZone(screen);
 }
 
 }  // namespace

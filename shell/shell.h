@@ -56,6 +56,20 @@ bool ShellTakeSoundKey(const InputEvent& input);
 std::string ShellSoundLine();
 void ShellDrawSoundLine(int device, int surface);
 
+// The room card (room_card.cpp): in a network game F4 (a pad's left stick pressed, a tap on the
+// menu bar's far right) shows or hides, over every screen, the way into the game: an online room's
+// code with its join and watch links (those the room's starter gave, else made from the page the
+// network game knows), a spectator's watch code, a host's port and addresses on a local network, or
+// a guest's host. RouteInput takes the key before the network game, so that it is never sent nor
+// recorded; at one keyboard it is the game's as ever. The card goes with the network game.
+struct NetWayIn;
+struct OnlineRoom;
+std::vector<std::string> ShellRoomCardLines(const NetWayIn& way, const OnlineRoom& online);
+bool ShellTakeRoomCardKey(const InputEvent& input);
+bool ShellRoomCardShown();
+void ShellDrawRoomCard(int device, int surface);
+void ShellHideRoomCard();
+
 // With the message queue empty, what the message loop does next: the input due before the next
 // frame step (replay playback's, the network game's) is delivered first, and the loop looks at the
 // queue again; the step runs once a tick is pending, a windowed replay is not holding at its end

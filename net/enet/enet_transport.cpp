@@ -1,8 +1,11 @@
 // The ENet transport: one reliable channel per peer, with our limits on peers and message sizes.
 #include "net/enet/enet_transport.h"
 
+#include <arpa/inet.h>
 #include <enet/enet.h>
+#include <ifaddrs.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <string_view>
 
 namespace net {
 namespace {
@@ -65,6 +69,23 @@ DisconnectReason ReasonFromWire(enet_uint32 data) {
     return data == 0 ? DisconnectReason::TimedOut : DisconnectReason::Closed;
 }
 
+// The machine's IPv4 addresses on its networks, the loopback's left out: those others reach it by.
+std::vector<std::string> MachineAddresses() {
+    std::vector<std::string> addresses;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return addresses;
+    for (const ifaddrs* at = list; at != nullptr; at = at->ifa_next) {
+        if (at->ifa_addr == nullptr || at->ifa_addr->sa_family != AF_INET) continue;
+        char text[INET_ADDRSTRLEN] = "";
+        const auto* address = reinterpret_cast<const sockaddr_in*>(at->ifa_addr);
+        if (inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) != nullptr &&
+            std::string_view(text).substr(0, 4) != "127.")
+            addresses.push_back(text);
+    }
+    freeifaddrs(list);
+    return addresses;
+}
+
 class EnetTransport final : public Transport {
 public:
     EnetTransport(ENetHost* host, const TransportOptions& options, bool listening)
@@ -98,6 +119,9 @@ public:
     }
 
     std::uint16_t Port() const override { return listening_ ? host_->address.port : 0; }
+    std::vector<std::string> LocalAddresses() const override {
+        return listening_ ? MachineAddresses() : std::vector<std::string>{};
+    }
 
     bool Settled() const override {
         for (std::size_t i = 0; i < host_->peerCount; ++i)

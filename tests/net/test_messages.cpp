@@ -62,6 +62,12 @@ std::vector<Message> Samples() {
         Names{std::vector<std::string>(kMaxMachine + 1, std::string(kMaxNameLength, 'z'))},
         Chat{0, std::string(kMaxChatLength, 'x')},
         Chat{7, "", true},
+        Hello{kProtocolNumber, "0.1", 0, true, "Spy", MachineKind::Page},
+        Ping{0xFFFFFFFFu, true},
+        People{{{false, 0, MachineKind::Game, 0, ""}, {true, 0, MachineKind::Page, kMaxPingMs, "Spy"}}, true},
+        People{std::vector<Person>(kMaxPeopleListed, Person{true, 0, MachineKind::Game, 1, "z"}), false},
+        SpectatorChat{std::string(kMaxNameLength, 'n'), std::string(kMaxChatLength, 'x')},
+        SpectatorChat{"", "", true},
     };
 }
 
@@ -100,6 +106,11 @@ TEST(NetMessages, BinaryFormIsTypeThenLittleEndianFields) {
         // are a count, then each after its length.
         {Chat{2, "hi"}, {14, 2, 2, 'h', 'i', 0}},
         {Names{{"Al", ""}}, {13, 2, 2, 'A', 'l', 0}},
+        // A ping is its number and whether it answers; the people a count, then each one's flag of a
+        // spectator, machine, kind, round trip and name, then the flag of the spectators heard.
+        {Ping{0x0102, true}, {15, 2, 1, 0, 0, 1}},
+        {People{{{false, 3, MachineKind::Page, 0x0102, ""}}, true}, {16, 1, 0, 3, 1, 2, 1, 0, 1}},
+        {SpectatorChat{"S", "hi"}, {17, 1, 'S', 2, 'h', 'i', 0}},
     };
     for (const auto& [message, bytes] : kForms)
         EXPECT_EQ(Encoded(message), bytes) << "kind " << message.index();
@@ -146,7 +157,21 @@ TEST(NetMessages, EveryFaultIsRefusedWithItsReason) {
         {Spelled({4, 0x61, 0xEA, 0, 0}, kMaxCatchUpChunk + 1, 'x', {0}), "a piece of 60001 characters"},
         // Names and chat lines as every machine cleans them (people_text.h), within their lengths; a
         // hello of this protocol ends in its person's name.
-        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t'}, "the name is not clean"},
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t', 0},
+         "the name is not clean"},
+        // What a machine runs the game in, and who is in the room: no machine twice, a spectator
+        // without a machine and a machine without a name, round trips within what is shown.
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}, "kind 2 is unknown"},
+        {{16, 0, 0}, "0 people"},
+        {{16, 1, 0, 8, 0, 0, 0, 0, 0}, "machine 8"},
+        {{16, 1, 1, 2, 0, 0, 0, 0, 0}, "a spectator has a machine"},
+        {{16, 1, 0, 2, 0, 0, 0, 1, 'A', 0}, "a machine is named here"},
+        {{16, 1, 0, 2, 0, 0x10, 0x27, 0, 0}, "a round trip of 10000 ms"},
+        {{16, 1, 0, 2, 3, 0, 0, 0, 0}, "kind 3 is unknown"},
+        {{16, 2, 0, 2, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}, "machine 2 is listed twice"},
+        {{17, 0, 0, 0}, "the line has 0 characters"},
+        {{17, 0, 1, 'x', 1}, "a muting has a text"},
+        {{17, 1, 0x07, 1, 'x', 0}, "the name is not clean"},
         {{14, 2, 0, 0}, "the line has 0 characters"},
         {{14, 2, 2, 'h', 'i', 1}, "a muting has a text"},
         {{14, 2, 3, 'h', 0x07, 'i', 0}, "the line is not clean"},

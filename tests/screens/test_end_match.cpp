@@ -37,6 +37,30 @@ TEST_F(EndMatchTest, EightPlayersFillEightRowsAboveThePressSpaceLine) {
     EXPECT_EQ(BackPixel(39, 38), 0u);
 }
 
+// In a network game each person's row is named left of its tank by its machine (its person's name
+// cut to ten characters, else "Host" or "Guest N"); a computer's row and every row at one keyboard
+// have none, so that the table at one keyboard is as ever.
+TEST_F(EndMatchTest, NetworkRowsAreNamedByTheirMachines) {
+    Start(4);
+    SeatControllers[3] = ControllerEasy;
+    SeatMachines = {0, 1, 2, 0, 0, 0, 0, 0};
+    MachineNames[1] = "Bartholomew Long";
+    const struct {
+        std::uint32_t present;
+        std::vector<std::string> names;
+    } kCases[] = {{1, {"", "", "", ""}}, {0b111, {"Host", "Bartholome", "Guest 2", ""}}};
+    for (const auto& c : kCases) {
+        MachinesPresent = c.present;
+        std::vector<std::string> names;
+        for (int seat = 0; seat < 4; ++seat) names.push_back(EndMatchRowName(seat));
+        EXPECT_EQ(names, c.names);
+        ClearBackPage();
+        DrawEndMatch(0, 2, players);
+        EXPECT_EQ(InkIn(0, 40, 48, 104) > 0, c.present != 1);
+        EXPECT_EQ(InkIn(0, 88, 48, 104), 0) << "the computer's row is named";
+    }
+}
+
 TEST_F(EndMatchTest, NumbersAreWrittenInFullWithoutPadding) {
     Start(2);
     players->Get(0)->armour = 7;

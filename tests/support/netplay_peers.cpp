@@ -107,6 +107,8 @@ void FakeGuest::Hear(net::PeerId host, const net::Message& m) {
             stamps_[quiet->machine][f];
     if (const auto* news = std::get_if<net::Roster>(&m); news && !news->joined)
         lastInput_[news->machine] = news->last_input;
+    if (const auto* ping = std::get_if<net::Ping>(&m); ping && !ping->answer)
+        end_->Send(host, Encoded(net::Ping{ping->number, true}));
 }
 
 void FakeGuest::StampOwnFrames() {

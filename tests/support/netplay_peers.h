@@ -28,10 +28,10 @@ std::vector<net::KeyEvent> Press(std::uint8_t key);
 
 // A machine joining the real game as host, played by the test. Once connected it says `first`, once
 // welcomed `then` (unless empty), and one of `later` at each poll after; it keeps what it hears, and
-// when it was connected, welcomed and closed. A paused one reads and says nothing; one `passing`
-// says goodbye and leaves once welcomed. With `stamping`, it stamps every frame its machine owns as
-// the host's game makes them known: the keys queued, one frame's worth each, or quiet, unless
-// `takeOver` deals with the frame; and it keeps every machine's stamps as a guest would, so that a
+// when it was connected, welcomed and closed; it answers the host's pings at once. A paused one reads and
+// says nothing; one `passing` says goodbye and leaves once welcomed. With `stamping`, it stamps every frame
+// its machine owns as the host's game makes them known: the keys queued, one frame's worth each, or quiet,
+// unless `takeOver` deals with the frame; and it keeps every machine's stamps as a guest would, so that a
 // test can ask whether it could run each frame.
 class FakeGuest {
 public:

@@ -60,6 +60,7 @@ struct Room {
     std::vector<std::string_view> texts;
 };
 const Room TIGHT_ROOMS[] = {
+    {4, {"game", "page"}},  // what a machine runs, in the waiting room's column
     {5, {"Sell"}},
     {6, {"Arrows", "Space", "Buy"}},
     {8,

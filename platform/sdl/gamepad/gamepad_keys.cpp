@@ -47,6 +47,8 @@ int GamepadButtonKey(int button) {
             return VK_GAMEPAD_X;
         case SDL_CONTROLLER_BUTTON_Y:
             return VK_GAMEPAD_Y;
+        case SDL_CONTROLLER_BUTTON_LEFTSTICK:
+            return VK_F4;
         default:
             return 0;
     }

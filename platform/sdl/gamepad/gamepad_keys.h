@@ -5,13 +5,13 @@
 // and the end of a match take only Space); B Esc; the shoulders W and S (previous and next weapon;
 // in the weapon shop S sells); Back F1, held like the key (the help screen); the left stick Z and X
 // across (barrel angle: the barrel turns the way the stick is pushed) and Q and A up and down
-// (power). X and Y are keys of their own (VK_GAMEPAD_X and VK_GAMEPAD_Y), which the game reads by
-// screen: on the player choice X moves the highlight from player to player and Y changes the
-// highlighted player's controller; aiming, X centres on a tank and Y holds the angle guide; at the
-// abandon and leave prompts Y answers Yes. The Guide button and a click of the right stick switch
-// between full screen and a window, as Alt+Enter does. A key goes down when the first pad starts to hold it
-// and up when the last lets go, so two pads, or A and Start on one, never press a key twice; the game repeats
-// a held key at its own pace, exactly as for the keyboard.
+// (power); a click of the left stick F4 (a network game's room card). X and Y are keys of their own
+// (VK_GAMEPAD_X and VK_GAMEPAD_Y), which the game reads by screen: on the player choice X moves the highlight
+// from player to player and Y changes the highlighted player's controller; aiming, X centres on a tank and Y
+// holds the angle guide; at the abandon and leave prompts Y answers Yes. The Guide button and a click of the
+// right stick switch between full screen and a window, as Alt+Enter does. A key goes down when the first pad
+// starts to hold it and up when the last lets go, so two pads, or A and Start on one, never press a key
+// twice; the game repeats a held key at its own pace, exactly as for the keyboard.
 #pragma once
 
 #include <SDL.h>
