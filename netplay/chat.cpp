@@ -176,7 +176,8 @@ void HostTakeSpectatorChat(net::PeerId peer, const std::string& name, const net:
 }
 
 void SpectatorChatHeard(const net::SpectatorChat& chat) {
-    if (chat.muted) return Notice(SpectatorLabel(chat.name) + " was muted for sending too much");
+    if (chat.muted)
+        return Notice(TrFormat("%s was muted for sending too much", SpectatorLabel(chat.name).c_str()));
     ShowLine(SpectatorLabel(chat.name) + ": " + chat.text);
 }
 
