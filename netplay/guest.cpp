@@ -207,7 +207,7 @@ void TakeCatchUp(const net::CatchUp& piece) {
 // What this machine says once it is in the game.
 std::string JoinedAs() {
     if (Watching()) return Tr("Watching the game (Esc leaves)");
-    return TrFormat("Joined the game as %s", MachineName(TheLink.me).c_str());
+    return TrFormat("Joined the game as %s", MachineNameShown(TheLink.me).c_str());
 }
 
 // The host's welcome: a spectator must be taken as one, and a machine that asked to play as a

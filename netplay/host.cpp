@@ -81,8 +81,8 @@ void MachineLeft(int machine, const std::string& why) {
             frame < ReplayFrameSteps() + INPUT_DELAY)
             orphans.push_back(frame);
     for (std::uint32_t frame : orphans) Stamp(frame, {});
-    Notice(
-        TrFormat("%s left (%s): the computer plays for it", MachineName(machine).c_str(), Tr(why.c_str())));
+    Notice(TrFormat("%s left (%s): the computer plays for it", MachineNameShown(machine).c_str(),
+                    Tr(why.c_str())));
 }
 
 // A token no one could guess, from the system's generator (never the game's).
@@ -116,7 +116,7 @@ void HoldAway(int machine) {
     m.connected = false;
     m.held = true;
     m.heldSince = NowMs();
-    Notice(TrFormat("%s is away and lost its connection", MachineName(machine).c_str()));
+    Notice(TrFormat("%s is away and lost its connection", MachineNameShown(machine).c_str()));
 }
 
 // A held machine back with its token: it takes the game so far again and goes on where its stamps
@@ -132,7 +132,7 @@ void WelcomeBack(net::PeerId peer, int machine, const net::Message& answer) {
     m.peer = peer;
     ForgetReports(machine);
     SendCatchUp(peer);
-    Notice(TrFormat("%s joined the game again", MachineName(machine).c_str()));
+    Notice(TrFormat("%s joined the game again", MachineNameShown(machine).c_str()));
 }
 
 }  // namespace
@@ -203,7 +203,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     if (place.returning && m.held) return WelcomeBack(peer, place.machine, answer);
     if (place.returning && m.connected) {
         TheLink.transport->Disconnect(m.peer, net::DisconnectReason::Closed);
-        MachineLeft(place.machine, "it joined again");
+        MachineLeft(place.machine, TrLater("it joined again"));
     }
     SendTo(peer, answer);
     Flush();
@@ -216,8 +216,8 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     m.peer = peer;
     TheStamps.unannounced.push_back({place.machine, true});
     SendCatchUp(peer);
-    Notice(place.returning ? TrFormat("%s joined the game again", MachineName(place.machine).c_str())
-                           : TrFormat("%s joined the game", MachineName(place.machine).c_str()));
+    Notice(place.returning ? TrFormat("%s joined the game again", MachineNameShown(place.machine).c_str())
+                           : TrFormat("%s joined the game", MachineNameShown(place.machine).c_str()));
 }
 
 // Whether a joined machine may stamp frames first to last: only after its last, not yet run and
@@ -316,7 +316,7 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
             Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
     } else if (std::holds_alternative<net::Goodbye>(message)) {
         // The connection closes too, so that it neither holds a place nor says hello again.
-        MachineLeft(machine, "it said goodbye");
+        MachineLeft(machine, TrLater("it said goodbye"));
         TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
     } else {
         Drop(machine, net::DisconnectReason::Malformed, "a message only the host sends");
@@ -341,7 +341,7 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
 void WatchHeld() {
     for (int m = 1; m < MAX_MACHINES; ++m)
         if (StreamOf(m).held && NowMs() - StreamOf(m).heldSince > AWAY_HOLD_MS)
-            MachineLeft(m, "away too long");
+            MachineLeft(m, TrLater("away too long"));
 }
 
 void HostMisunderstood(net::PeerId peer, const std::string& error) {

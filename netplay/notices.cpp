@@ -82,7 +82,7 @@ void GiveUpOn(int owner) {
     }
     const long seconds = static_cast<long>(StallLimit(owner) / 1000);
     GoOffline(TrFormat(TrPlural("No keys from %s for %ld second", "No keys from %s for %ld seconds", seconds),
-                       MachineName(owner).c_str(), seconds),
+                       MachineNameShown(owner).c_str(), seconds),
               true);
 }
 
@@ -137,8 +137,8 @@ void WaitOver() {
 
 void PresenceHeard(int machine, bool away) {
     StreamOf(machine).away = away;
-    Notice(away ? TrFormat("%s is away", MachineName(machine).c_str())
-                : TrFormat("%s is back", MachineName(machine).c_str()));
+    Notice(away ? TrFormat("%s is away", MachineNameShown(machine).c_str())
+                : TrFormat("%s is back", MachineNameShown(machine).c_str()));
     // Back, it has STALL_LIMIT_MS from now to be heard, as at the start of a wait.
     if (!away && TheNotices.waiting) {
         TheNotices.heldBefore += TheNotices.heldNow;
@@ -157,7 +157,7 @@ NetworkMessages Messages() {
     ChatOverlay(&messages);
     if (TheNotices.waiting && NowMs() - TheNotices.waitingSince >= WAIT_MESSAGE_MS) {
         const int owner = Awaited(static_cast<std::uint32_t>(ReplayFrameSteps()));
-        messages.waitingFor = MachineName(owner);
+        messages.waitingFor = MachineNameShown(owner);
         messages.away = owner > 0 && StreamOf(owner).away;
     }
     // At the title everyone waits in the waiting room, which says how to call up the room's code.

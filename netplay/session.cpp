@@ -83,6 +83,13 @@ std::string MachineName(int machine) {
     return machine == 0 ? "the host" : "Guest " + std::to_string(machine);
 }
 
+std::string MachineNameShown(int machine) {
+    if (machine < 0) return Tr("a spectator");
+    if (machine < MAX_MACHINES && !MachineNames[static_cast<std::size_t>(machine)].empty())
+        return MachineNames[static_cast<std::size_t>(machine)];
+    return machine == 0 ? Tr("the host") : TrFormat("Guest %d", machine);
+}
+
 void SendTo(net::PeerId peer, const net::Message& message) {
     std::vector<std::uint8_t> bytes;
     std::string error;

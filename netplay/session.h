@@ -56,8 +56,10 @@ extern Link TheLink;
 
 // A network game that goes on.
 bool Active();
-// A machine as messages name it: its person's name, else "the host" or "Guest N".
+// A machine as messages name it: its person's name, else "the host" or "Guest N"; as the notices
+// shown on this machine name it, in its language.
 std::string MachineName(int machine);
+std::string MachineNameShown(int machine);
 void SendTo(net::PeerId peer, const net::Message& message);
 // Host: to every joined machine but `except`, and to every spectator.
 void Broadcast(const net::Message& message, int except = -1);

@@ -49,11 +49,11 @@ std::string Padded(const std::string& text, std::size_t columns) {
 // the host's own).
 std::string MachineLine(const net::Person& person) {
     char line[64];
-    const std::string name = MachineName(person.machine).substr(0, net::kMaxNameLength);
+    const std::string name = Utf8Cut(MachineNameShown(person.machine), net::kMaxNameLength);
     const std::string trip = person.machine == 0   ? Tr("host")
                              : person.ping_ms == 0 ? "..."
                                                    : TrFormat("%d ms", static_cast<int>(person.ping_ms));
-    std::snprintf(line, sizeof line, "%-16s %s %s", name.c_str(),
+    std::snprintf(line, sizeof line, "%s %s %s", Padded(name, 16).c_str(),
                   Padded(person.kind == net::MachineKind::Page ? Tr("page") : Tr("game"), 4).c_str(),
                   trip.c_str());
     return line;
