@@ -137,11 +137,11 @@ void KeyLatency(const char* name, net::Transport& host, net::Transport& guest, i
 }
 
 int Latency(const std::string& broker, int keys) {
-    std::string error, code;
+    std::string error, code, watch;
     net::TransportOptions options;
     options.timeout_ms = 15000;
-    if (!net::MakeRoomCode(&code, &error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
-    auto room_host = net::MakeMqttHost(broker, code, options, &error);
+    if (!net::MakeRoomCodes(&code, &watch, &error)) return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+    auto room_host = net::MakeMqttHost(broker, code, watch, options, &error);
     auto room_guest = room_host ? net::MakeMqttClient(broker, code, options, &error) : nullptr;
     if (!room_guest) return std::fprintf(stderr, "the room: %s\n", error.c_str()), 1;
     KeyLatency("through the relay", *room_host, *room_guest, keys);
@@ -233,12 +233,12 @@ void Report(const std::vector<Room>& all, double ms) {
 }
 
 bool OpenRoom(Room& room, const std::string& broker, std::string* error) {
-    std::string code;
+    std::string code, watch;
     net::TransportOptions options;
     options.timeout_ms = 15000;
-    if (!net::MakeRoomCode(&code, error)) return false;
+    if (!net::MakeRoomCodes(&code, &watch, error)) return false;
     room.machines.resize(kMachines);
-    room.machines[0].end = net::MakeMqttHost(broker, code, options, error);
+    room.machines[0].end = net::MakeMqttHost(broker, code, watch, options, error);
     for (int m = 1; m < kMachines && room.machines[0].end; ++m)
         if (!(room.machines[m].end = net::MakeMqttClient(broker, code, options, error))) return false;
     return room.machines[0].end != nullptr;

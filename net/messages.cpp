@@ -3,6 +3,7 @@
 
 #include <type_traits>
 
+#include "net/room_code.h"
 #include "net/transport.h"
 
 namespace net {
@@ -88,8 +89,11 @@ bool CheckKind(MachineKind kind, std::string* error) {
 }
 
 bool Check(const Hello& m, std::string* error) {
-    if (m.protocol != kProtocolNumber && (!m.name.empty() || m.kind != MachineKind::Game))
-        return Fail(error, "a hello of another protocol has a name or a kind");
+    if (m.protocol != kProtocolNumber && !(m.name.empty() && m.kind == MachineKind::Game && m.code.empty()))
+        return Fail(error, "a hello of another protocol has a name, a kind or a code");
+    std::string code, ignored;
+    if (!m.code.empty() && !(ParseRoomCode(m.code, &code, &ignored) && code == m.code))
+        return Fail(error, "the join code is not a code");
     return CheckText(m.version, 1, kMaxVersionLength, "the version", error) &&
            CheckPeopleText(m.name, 0, kMaxNameLength, "the name", error) && CheckKind(m.kind, error);
 }
@@ -226,6 +230,7 @@ void Write(Writer& w, const Hello& m) {
     if (m.protocol != kProtocolNumber) return;
     w.Text(m.name);
     w.U8(static_cast<std::uint8_t>(m.kind));
+    w.Text(m.code);
 }
 void Write(Writer& w, const Ping& m) {
     w.U32(m.number);
@@ -398,6 +403,7 @@ void Read(Reader& r, Hello& m) {
     if (m.protocol != kProtocolNumber) return;
     m.name = r.Text();
     m.kind = static_cast<MachineKind>(r.U8());
+    m.code = r.Text();
 }
 void Read(Reader& r, Ping& m) {
     m.number = r.U32();

@@ -53,7 +53,8 @@ struct FrameInput {
 // the host gave it then, so that it gets its number (and its people's seats) back; 0 offers none.
 // A spectator asks to watch: it follows the game and plays no seat; it offers no token. The name is
 // its person's, clean (people_text.h); empty when none was given. The kind says what the sender
-// runs the game in, for the waiting room to show.
+// runs the game in, for the waiting room to show. A host that asks for a join code takes only
+// machines and spectators that give it (net/room_code.h's form).
 struct Hello {
     std::uint16_t protocol = kProtocolNumber;
     std::string version;  // the game's version, 1 to kMaxVersionLength characters
@@ -61,6 +62,7 @@ struct Hello {
     bool watch = false;
     std::string name{};  // 0 to kMaxNameLength characters; none in a hello of another protocol
     MachineKind kind = MachineKind::Game;  // none in a hello of another protocol
+    std::string code{};                    // "" or kRoomCodeLength characters of kCodeAlphabet; as name
     bool operator==(const Hello&) const = default;
 };
 

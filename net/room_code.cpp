@@ -72,8 +72,17 @@ bool ParseRoomCode(std::string_view text, std::string* code, std::string* error)
     return true;
 }
 
+bool MakeRoomCodes(std::string* code, std::string* watch_code, std::string* error) {
+    do {
+        if (!MakeRoomCode(code, error) || !MakeRoomCode(watch_code, error)) return false;
+    } while (*code == *watch_code);
+    return true;
+}
+
 std::string RoomLink(const std::string& page, const std::string& code) { return page + "#room=" + code; }
-std::string WatchLink(const std::string& page, const std::string& code) { return page + "#watch=" + code; }
+std::string WatchLink(const std::string& page, const std::string& watch_code) {
+    return page + "#watch=" + watch_code;
+}
 
 bool CheckRoomPage(const std::string& page, const std::string& source, std::string* error) {
     bool plain = !page.empty();

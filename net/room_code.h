@@ -30,16 +30,20 @@ bool MakeRandomCode(std::size_t length, std::string* code, std::string* error);
 // A fresh room code.
 bool MakeRoomCode(std::string* code, std::string* error);
 
+// A fresh room code and, apart from it, the room's watch code: drawn on their own, so that the one
+// spectators are given tells nothing of the one that lets a machine in to play.
+bool MakeRoomCodes(std::string* code, std::string* watch_code, std::string* error);
+
 // Reads a room code as a player types it: small letters count as capitals, and spaces and hyphens
 // are skipped ("abcd-efgh"). Returns false with a message for the player in
 // *error if what is left is not kRoomCodeLength characters of the alphabet.
 bool ParseRoomCode(std::string_view text, std::string* code, std::string* error);
 
 // The link that opens room `code` in the game's web page at `page` (its address without a
-// fragment, as "https://example.org/lobshot/"): PAGE#room=CODE.
+// fragment, as "https://example.org/lobshot/"): PAGE#room=CODE; and the link that watches it by its
+// watch code: PAGE#watch=WATCHCODE.
 std::string RoomLink(const std::string& page, const std::string& code);
-// The link that watches room `code` in that page: PAGE#watch=CODE.
-std::string WatchLink(const std::string& page, const std::string& code);
+std::string WatchLink(const std::string& page, const std::string& watch_code);
 // Whether `page` can be such an address: not empty, no '#', no spaces or control characters.
 // False with a message naming `source` (the option or variable it came from) in *error.
 bool CheckRoomPage(const std::string& page, const std::string& source, std::string* error);

@@ -31,6 +31,8 @@ const char* DescribeReason(DisconnectReason why) {
             return "messages were lost on the way";
         case DisconnectReason::RelayLost:
             return "the connection to the relay was lost";
+        case DisconnectReason::WrongCode:
+            return "the join code was not the game's";
     }
     return "unknown reason";
 }

@@ -45,6 +45,7 @@ enum class DisconnectReason : std::uint8_t {
     // Reported by this end, never sent: the relay between the machines went away, taking every
     // connection with it (an online room's broker stopped or could no longer be reached).
     RelayLost = 12,
+    WrongCode = 13,  // a host's refusal: the join code it asks for was not given (with a Refuse)
 };
 
 // A reason as a short English phrase for messages ("timed out").
@@ -136,6 +137,12 @@ public:
     // take what is sent to it loses its connection (Lost) rather than make the others wait.
     virtual bool Watch(PeerId) { return false; }
     virtual bool SendToWatchers(std::span<const std::uint8_t>) { return false; }
+
+    // What a host's peer came in to do, for a transport that keeps the two doors apart (the
+    // relay's: a room's code lets a machine in to play, its watch code lets one in to watch); the
+    // owner turns away a peer asking for the other. Either for the transports with one door.
+    enum class PeerRole { Either, Player, Spectator };
+    virtual PeerRole RoleOf(PeerId) const { return PeerRole::Either; }
 };
 
 }  // namespace net

@@ -1,5 +1,5 @@
-// The host's door: connections waiting to say hello, addresses that rejoin too often, and the
-// refusals that name why.
+// The host's door: connections waiting to say hello, joiners that rejoin too often, the join code,
+// and the refusals that name why.
 #include "netplay/admission.h"
 
 #include <algorithm>
@@ -32,16 +32,26 @@ std::vector<net::PeerId> Admission::Overdue(std::int64_t now) {
     return late;
 }
 
-std::int64_t Admission::Hello(net::PeerId peer, const std::string& address, std::int64_t now) {
+std::int64_t Admission::Hello(net::PeerId peer, const std::string& joiner, std::int64_t now) {
     waiting_.erase(peer);
+    const std::int64_t wait = Wait(joiner, now);
+    if (wait == 0) greeted_[peer] = joiner;
+    return wait;
+}
+
+std::int64_t Admission::Wait(const std::string& joiner, std::int64_t now) {
     ForgetOldDepartures(now);
-    // Over the allowance, the address may join once enough of its departures are out of the window.
-    const auto found = departures_.find(address);
+    // Over the allowance, the joiner may join once enough of its departures are out of the window.
+    const auto found = departures_.find(joiner);
     const std::size_t allowed = static_cast<std::size_t>(REJOINS_ALLOWED);
     if (found != departures_.end() && found->second.size() > allowed)
         return found->second[found->second.size() - allowed - 1] + REJOIN_WINDOW_MS - now;
-    greeted_[peer] = address;
     return 0;
+}
+
+void Admission::Missed(const std::string& joiner, std::int64_t now) {
+    ForgetOldDepartures(now);
+    departures_[joiner].push_back(now);
 }
 
 void Admission::Left(net::PeerId peer, std::int64_t now) {
@@ -72,6 +82,12 @@ namespace {
 
 Admission Door;
 
+// A wait in milliseconds as the player reads it, in whole seconds: "1 second", "60 seconds".
+std::string Seconds(std::int64_t ms) {
+    const std::int64_t seconds = (ms + 999) / 1000;
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 }  // namespace
 
 void RefuseAndClose(net::PeerId peer, const std::string& reason, net::DisconnectReason why) {
@@ -96,14 +112,33 @@ void WatchDoor() {
     Door.KeepOnly(TheLink.transport->Peers());
 }
 
-bool Admit(net::PeerId peer) {
-    const std::int64_t wait = Door.Hello(peer, TheLink.transport->Address(peer), NowMs());
+bool Admit(net::PeerId peer, const std::string& joiner) {
+    const std::int64_t wait = Door.Hello(peer, joiner, NowMs());
     if (wait == 0) return true;
-    const std::int64_t seconds = (wait + 999) / 1000;
-    RefuseAndClose(peer,
-                   "machines at this address left and rejoined too often: try again in " +
-                       std::to_string(seconds) + (seconds == 1 ? " second" : " seconds"),
+    RefuseAndClose(peer, "this machine left and rejoined too often: try again in " + Seconds(wait),
                    net::DisconnectReason::TooManyRejoins);
+    return false;
+}
+
+bool CodeMatches(net::PeerId peer, const net::Hello& hello) {
+    // An address that gave wrong join codes too often may guess again only once they are old.
+    const std::string guesser = "guesses " + TheLink.transport->Address(peer);
+    if (const std::int64_t wait = Door.Wait(guesser, NowMs()); wait > 0 && !TheLink.joinCode.empty()) {
+        RefuseAndClose(peer, "too many wrong codes from this address: try again in " + Seconds(wait),
+                       net::DisconnectReason::WrongCode);
+        return false;
+    }
+    const net::Transport::PeerRole door = TheLink.transport->RoleOf(peer);
+    const char* wrong = door == net::Transport::PeerRole::Player && hello.watch
+                            ? "that is the room's code: watch by its watch code"
+                        : door == net::Transport::PeerRole::Spectator && !hello.watch
+                            ? "that is a watch code: play by the room's code"
+                        : TheLink.joinCode.empty() || hello.code == TheLink.joinCode ? nullptr
+                        : hello.code.empty() ? "this game asks for its join code"
+                                             : "that is not this game's join code";
+    if (wrong == nullptr) return true;
+    if (!TheLink.joinCode.empty()) Door.Missed(guesser, NowMs());
+    RefuseAndClose(peer, wrong, net::DisconnectReason::WrongCode);
     return false;
 }
 

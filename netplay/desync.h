@@ -17,12 +17,11 @@ void CheckTurnStart(std::uint32_t steps);
 // Spectator: the host's hash of a turn's start, compared once this machine is there; a difference
 // ends its watching (its own failure: the players go on).
 void HostHashHeard(const net::StateHash& hash);
-// Host: a guest's hash; a guest alone in differing is told and dropped here, and a second one
-// differing at the same turn's start stops the game for all. False when the guest reports more than
-// it may (it is to be dropped).
+// Host: a guest's hash; a guest whose game differs from the host's is told and dropped here,
+// whoever else differs. False when the guest reports more than it may (it is to be dropped).
 bool HashReported(int machine, const net::StateHash& hash);
-// Host: the reports of frames not reached yet from a number that is given again: the machine
-// that comes back (or the stranger) reports those frames itself.
+// Host: the reports of frames not reached yet from a number that comes back: the machine reports
+// those frames itself.
 void ForgetReports(int machine);
 // The machines' games differ: a report beside the replays, and the network game stops.
 void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs);

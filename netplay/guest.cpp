@@ -277,7 +277,7 @@ void Join(void (*pump)()) {
 
 void GuestConnected(net::PeerId host) {
     SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion(), Watching() ? 0 : KeptToken(),
-                            Watching(), TheLink.name, OwnKind()});
+                            Watching(), TheLink.name, OwnKind(), TheLink.joinCode});
     Notice(TrFormat("Connected to %s: joining the game", TheLink.where.c_str()));
 }
 

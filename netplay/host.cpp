@@ -6,6 +6,7 @@
 #include <random>
 #include <utility>
 
+#include "core/globals.h"
 #include "diag/diag.h"
 #include "netplay/admission.h"
 #include "netplay/chat.h"
@@ -94,18 +95,22 @@ std::uint64_t NewToken() {
 }
 
 // A machine offering a number's token comes back as that number. Any other gets a number never
-// given if there is one, else the number of a machine that left (and whose news has reached the
-// game), which then leaves for good.
+// given if one is left. A number once given stays its machine's, with its seats, until the match
+// ends, so that a stranger can never take the place of a machine that crashed; between matches (at
+// the title or the player choice) the number of a machine that left (and whose news has reached the
+// game) may go to a stranger, announced after news of that number leaving for good.
 Place PlaceFor(const net::Hello& hello) {
     for (int m = 1; m < MAX_MACHINES; ++m)
         if (hello.token != 0 && Tokens[static_cast<std::size_t>(m)] == hello.token) return {m, true};
+    const bool betweenMatches = CurrentMode == Title || CurrentMode == PlayerChoice;
     int fresh = -1, reused = -1;
     for (int m = 1; m < MAX_MACHINES; ++m) {
-        if (StreamOf(m).connected || (MachinesPresent >> m & 1) != 0) continue;
+        const Stream& s = StreamOf(m);
+        if (s.connected || s.held || (MachinesPresent >> m & 1) != 0) continue;
         int& first = Tokens[static_cast<std::size_t>(m)] == 0 ? fresh : reused;
         if (first < 0) first = m;
     }
-    return {fresh >= 0 ? fresh : reused, false};
+    return {fresh >= 0 ? fresh : betweenMatches ? reused : -1, false};
 }
 
 // An away machine whose connection closed (a page's browser closes them as it freezes it) keeps its
@@ -177,7 +182,7 @@ namespace {
 // a machine that left is announced after news of that machine leaving for good, so that its seats
 // are not handed to the stranger.
 void Welcome(net::PeerId peer, const net::Hello& hello) {
-    if (!Admit(peer)) return;
+    if (!CodeMatches(peer, hello)) return;
     const Place place = PlaceFor(hello);
     if (place.machine < 0) {
         RefuseAndClose(peer, "the game is full: every machine's place is taken",
@@ -186,6 +191,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     }
     const auto slot = static_cast<std::size_t>(place.machine);
     const std::uint64_t token = place.returning ? Tokens[slot] : NewToken();
+    if (!Admit(peer, "machine " + std::to_string(token))) return;
     const net::Message answer =
         net::AnswerHello(hello, ReplayGameVersion(), static_cast<std::uint8_t>(place.machine), token);
     if (!std::holds_alternative<net::Welcome>(answer)) {
@@ -289,6 +295,7 @@ void HostStarts() {
     for (std::uint32_t f = 0; f <= INPUT_DELAY; ++f) Stamp(f, {});
     SetMachineName(0, TheLink.name);
     if (!TheLink.room.empty()) return Notice(RoomNotice());
+    if (!TheLink.joinCode.empty()) return Notice(JoinCodeNotice());
     Notice(TrFormat("Hosting a network game on port %u", static_cast<unsigned>(TheLink.transport->Port())));
 }
 

@@ -115,7 +115,9 @@ void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const
     if (TheLink.role == NetRole::Watch) TheLink.me = -1;
 }
 
-void NetSetRoomPage(const std::string& page) { SetRoomPage(page); }
+void NetSetRoomPage(const std::string& page, const std::string& watchCode) { SetRoomPage(page, watchCode); }
+
+void NetSetJoinCode(const std::string& code) { TheLink.joinCode = code; }
 
 void NetSetName(const std::string& name) { TheLink.name = net::CleanPeopleText(name, net::kMaxNameLength); }
 
@@ -135,6 +137,8 @@ NetWayIn NetWayInNow() {
     if (!Active()) return way;
     way.role = TheLink.role;
     way.room = TheLink.room;
+    way.watchCode = WatchCode();
+    way.joinCode = TheLink.joinCode;
     way.page = RoomPage();
     way.where = TheLink.where;
     if (TheLink.role == NetRole::Host && TheLink.room.empty() && TheLink.transport) {

@@ -69,8 +69,13 @@ net::TransportOptions NetTransportOptions(NetRole role);
 void NetConfigure(NetRole role, std::unique_ptr<net::Transport> transport, const std::string& where,
                   const std::string& room = "");
 // After NetConfigure, for a host's online room: the address of the page (without a fragment) whose
-// link PAGE#room=CODE opens the room in a browser; the host shows it after the code.
-void NetSetRoomPage(const std::string& page);
+// link PAGE#room=CODE opens the room in a browser, and the room's watch code, whose link
+// PAGE#watch=WATCHCODE watches it; the host shows them after the room's code ("" for none).
+void NetSetRoomPage(const std::string& page, const std::string& watchCode = "");
+// After NetConfigure, for a local network game: the join code (net/room_code.h's form) a host asks
+// of every machine and spectator, showing it beside its port while others may join, or the one a
+// guest gives. None (the default): anyone who finds the host may join, as ever.
+void NetSetJoinCode(const std::string& code);
 // After NetConfigure: this machine's person's name, cleaned (net/people_text.h) and cut to 16
 // characters; none (the default) leaves the machine called as ever ("the host", "Guest 2").
 void NetSetName(const std::string& name);
@@ -91,11 +96,14 @@ void NetLetPlayersHearSpectators(bool heard);
 // the player choice screen then follows as ever, and a machine that joins later catches up.
 std::vector<std::string> NetWaitingRoom();
 // The way into this machine's network game as it knows it, for the room card: its role, the online
-// room's code and the page's address (without a fragment; empty when not known), the host as the
-// player typed it, and for a host on a local network its port and the machine's addresses.
+// room's code, a host's watch code and the page's address (without a fragment; empty when not
+// known), the host as the player typed it, and for a host on a local network its port, its join
+// code (empty when it asks none) and the machine's addresses.
 struct NetWayIn {
     NetRole role = NetRole::Local;
     std::string room;
+    std::string watchCode;
+    std::string joinCode;
     std::string page;
     std::string where;
     std::uint16_t port = 0;

@@ -40,6 +40,7 @@ struct Notices {
     std::int64_t lastWaitDrawn = 0;
     std::int64_t longestWait = 0;  // milliseconds, for the trace at the end
     std::string roomPage;          // the page's address, without a fragment, or empty
+    std::string watchCode;         // a host's online room's watch code, or empty
     // The hold an away machine has had in its moment: whom, in which turn, and for how long so far
     // (the waits over before this one, and this one).
     int holdOwner = -1;
@@ -163,9 +164,11 @@ NetworkMessages Messages() {
     // At the title everyone waits in the waiting room, which says how to call up the room's code.
     if (Active() && CurrentMode == Title) messages.waitingRoom = WaitingRoomLines();
     if (NoticeShown()) messages.notice = TheNotices.notice;
-    // A host's room code stays up while others may still be joining, so that it can be read out.
-    else if (TheLink.role == NetRole::Host && !TheLink.room.empty() && CurrentMode == PlayerChoice)
-        messages.notice = RoomNotice();
+    // A host's room code or join code stays up while others may still be joining, so that it can
+    // be read out.
+    else if (TheLink.role == NetRole::Host && (!TheLink.room.empty() || !TheLink.joinCode.empty()) &&
+             CurrentMode == PlayerChoice)
+        messages.notice = TheLink.room.empty() ? JoinCodeNotice() : RoomNotice();
     return messages;
 }
 
@@ -183,11 +186,25 @@ bool LeavePromptYesRows(int* top, int* bottom) {
 void ResetNotices() { TheNotices = Notices{}; }
 
 std::string RoomNotice() {
-    const std::string code = TrFormat("Room code: %s", TheLink.room.c_str());
-    return TheNotices.roomPage.empty() ? code : code + " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
+    const bool watching = !TheNotices.watchCode.empty(), linked = !TheNotices.roomPage.empty();
+    std::string notice =
+        watching ? TrFormat("Room code: %s, watch: %s", TheLink.room.c_str(), TheNotices.watchCode.c_str())
+                 : TrFormat("Room code: %s", TheLink.room.c_str());
+    if (linked) notice += " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
+    if (linked && watching) notice += " " + net::WatchLink(TheNotices.roomPage, TheNotices.watchCode);
+    return notice;
 }
 
-void SetRoomPage(const std::string& page) { TheNotices.roomPage = page; }
+std::string JoinCodeNotice() {
+    return TrFormat("Hosting on port %u, code %s", static_cast<unsigned>(TheLink.transport->Port()),
+                    TheLink.joinCode.c_str());
+}
+
+void SetRoomPage(const std::string& page, const std::string& watchCode) {
+    TheNotices.roomPage = page;
+    TheNotices.watchCode = watchCode;
+}
 const std::string& RoomPage() { return TheNotices.roomPage; }
+const std::string& WatchCode() { return TheNotices.watchCode; }
 
 }  // namespace netplay

@@ -25,10 +25,14 @@ void DrawNotices(int device, int surface);
 // Whether the leave prompt is up; if so, the rows [top, bottom) of its "Shift+Y or pad Y for Yes" line.
 bool LeavePromptYesRows(int* top, int* bottom);
 void ResetNotices();
-// A host's online room as it is shown: "Room code: CODE", and after it the link that opens the room
-// in the page, when the page's address is known (SetRoomPage, kept until ResetNotices).
+// A host's online room as it is shown: "Room code: CODE", ", watch: WATCHCODE" when known, and after them
+// the links that open the room and watch it in the page, when the page's address is known
+// (SetRoomPage, kept until ResetNotices).
 std::string RoomNotice();
-void SetRoomPage(const std::string& page);
+// A local host's join code as it shows it: "Hosting on port PORT, code CODE".
+std::string JoinCodeNotice();
+void SetRoomPage(const std::string& page, const std::string& watchCode);
 const std::string& RoomPage();
+const std::string& WatchCode();
 
 }  // namespace netplay

@@ -40,8 +40,10 @@ struct Link {
     std::unique_ptr<net::Transport> transport;
     std::string where;  // the host as the player typed it, for messages
     std::string room;   // the online room's code, or "" when not in one
-    std::string name;   // this machine's person's name, clean; "" for none
-    int me = 0;         // this machine's number, 0 the host
+    // A local network game's join code: the one a host asks for, or the one a guest offers; "" none.
+    std::string joinCode;
+    std::string name;  // this machine's person's name, clean; "" for none
+    int me = 0;        // this machine's number, 0 the host
     std::string failure;
     // Over for this machine: the game goes back to the title at the next delivery, or ends there
     // for this machine to join again.

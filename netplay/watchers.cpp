@@ -74,7 +74,7 @@ bool IsWatcher(net::PeerId peer) { return TheSpectators.watchers.count(peer) != 
 // welcome, then the game so far. The stamps this host has not sent yet go first to those already
 // here, so that the catch-up (which holds them) and the stream after it meet without a gap.
 void WelcomeWatcher(net::PeerId peer, const net::Hello& hello) {
-    if (!Admit(peer)) return;
+    if (!CodeMatches(peer, hello) || !Admit(peer, "watcher " + TheLink.transport->Address(peer))) return;
     if (static_cast<int>(TheSpectators.watchers.size()) >= MAX_WATCHERS) {
         RefuseAndClose(peer,
                        "the game has all the spectators it takes (" + std::to_string(MAX_WATCHERS) + ")",

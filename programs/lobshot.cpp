@@ -29,7 +29,8 @@
 namespace {
 
 constexpr const char* USAGE =
-    "usage: lobshot [--help | --version | --seed N | --replay FILE | --host [PORT] | --join HOST[:PORT]\n"
+    "usage: lobshot [--help | --version | --seed N | --replay FILE | --host [PORT] [--code]\n"
+    "                | --join HOST[:PORT] [--code CODE]\n"
     "                | --online [CODE] [--relay ADDRESS:PORT] [--page URL] | --watch CODE [--relay "
     "ADDRESS:PORT]]\n"
     "               [--name NAME] [--windowed | --fullscreen] [--mute] [--nosound]\n"
@@ -52,6 +53,8 @@ constexpr const char* HELP =
     "  --host [PORT]         host a network game on UDP port PORT (26510 by default)\n"
     "  --join HOST[:PORT]    join the network game hosted at HOST, a name or an IPv4\n"
     "                          address (IPv6 ones are refused: see the manual page)\n"
+    "  --code [CODE]         with --host: ask joiners for a join code, shown on screen;\n"
+    "                          with --join: give the host's join code\n"
     "  --online [CODE]       host an online room on the relay, or join the room of CODE\n"
     "  --watch CODE          watch the game of that online room\n"
     "  --relay ADDRESS:PORT  the relay (MQTT broker) of --online and --watch\n"
@@ -108,6 +111,9 @@ struct NetworkChoice {
     bool host = false;
     std::uint16_t port = DEFAULT_NET_PORT;
     std::string joinHost;  // empty: not joining
+    // --code: a host asks for a join code (codeAsked), a guest gives the code (joinCode).
+    bool codeAsked = false;
+    std::string joinCode;
     // --online [CODE]: host a room on the relay (no code), or join the room of the code; --watch
     // CODE: watch that room's game as a spectator.
     bool online = false;
@@ -128,8 +134,9 @@ int BadCommandLine(const char* format, const char* value) {
 }
 
 bool IsOption(const char* arg) {
-    for (const char* name : {"--host", "--join", "--watch", "--online", "--relay", "--page", "--replay",
-                             "--seed", "--name", "--windowed", "--fullscreen", "--mute", "--nosound"})
+    for (const char* name :
+         {"--host", "--join", "--code", "--watch", "--online", "--relay", "--page", "--replay", "--seed",
+          "--name", "--windowed", "--fullscreen", "--mute", "--nosound"})
         if (std::strcmp(arg, name) == 0) return true;
     return false;
 }
@@ -189,6 +196,12 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
             if (!net::ParseHostOptionalPort(argv[++i], DEFAULT_NET_PORT, &network->joinHost, &network->port,
                                             &error))
                 return BadCommandLine("%s", error.c_str());
+        } else if (std::strcmp(arg, "--code") == 0) {
+            network->codeAsked = true;
+            std::string error;
+            if (i + 1 < argc && argv[i + 1][0] != '-' &&
+                !net::ParseRoomCode(argv[++i], &network->joinCode, &error))
+                return BadCommandLine("bad join code: %s", error.c_str());
         } else if (std::strcmp(arg, "--watch") == 0) {
             if (network->online)
                 return BadCommandLine("%s", "a machine either plays in a room or watches it");
@@ -236,6 +249,10 @@ int ReadCommandLine(int argc, char** argv, std::string* replayFile, NetworkChoic
     if (seedGiven && !replayFile->empty()) return BadCommandLine("%s brings its own seed", "--replay");
     if (network->host && !network->joinHost.empty())
         return BadCommandLine("%s", "a machine either hosts or joins a network game, not both");
+    const bool hostAsks = network->host && network->joinCode.empty();
+    const bool joinerGives = !network->joinHost.empty() && !network->joinCode.empty();
+    if (network->codeAsked && !hostAsks && !joinerGives)
+        return BadCommandLine("%s", "--code goes with --host alone, or with --join and the host's code");
     if (network->online && (network->host || !network->joinHost.empty()))
         return BadCommandLine("%s", "an online room is played through the relay, without --host or --join");
     if (network->relayOption && !network->online)
@@ -300,7 +317,7 @@ bool FindPage(const NetworkChoice& network, std::string* page, std::string* erro
 // bad, or 1 after saying why the room cannot be opened. A host says its room's code on standard
 // output too, and the page's link to it when there is a page.
 int StartOnline(const NetworkChoice& network) {
-    std::string relay, page, code = network.roomCode, error;
+    std::string relay, page, code = network.roomCode, watchCode, error;
     // The settings' relay comes after --relay and LOBSHOT_RELAY, before the older one-line file.
     net::RelaySources sources = net::RelaySourcesOfProcess(network.relayOption);
     if (sources.option == nullptr && (sources.environment == nullptr || sources.environment[0] == '\0') &&
@@ -311,8 +328,8 @@ int StartOnline(const NetworkChoice& network) {
     const bool hosting = code.empty();
     const NetRole role = hosting ? NetRole::Host : network.watch ? NetRole::Watch : NetRole::Join;
     std::unique_ptr<net::Transport> transport;
-    if (!hosting || net::MakeRoomCode(&code, &error))
-        transport = hosting         ? net::MakeMqttHost(relay, code, NetTransportOptions(role), &error)
+    if (!hosting || net::MakeRoomCodes(&code, &watchCode, &error))
+        transport = hosting ? net::MakeMqttHost(relay, code, watchCode, NetTransportOptions(role), &error)
                     : network.watch ? net::MakeMqttWatcher(relay, code, NetTransportOptions(role), &error)
                                     : net::MakeMqttClient(relay, code, NetTransportOptions(role), &error);
     if (!transport) {
@@ -324,12 +341,14 @@ int StartOnline(const NetworkChoice& network) {
         return 1;
     }
     if (hosting) {
-        std::printf("Room code: %s\n", code.c_str());
-        if (!page.empty()) std::printf("Room page: %s\n", net::RoomLink(page, code).c_str());
+        std::printf("Room code: %s\nWatch code: %s\n", code.c_str(), watchCode.c_str());
+        if (!page.empty())
+            std::printf("Room page: %s\nWatch page: %s\n", net::RoomLink(page, code).c_str(),
+                        net::WatchLink(page, watchCode).c_str());
         std::fflush(stdout);
     }
     NetConfigure(role, std::move(transport), hosting ? relay : "room " + code, code);
-    NetSetRoomPage(page);
+    NetSetRoomPage(page, watchCode);
     return 0;
 }
 
@@ -358,9 +377,19 @@ int OpenNetwork(const NetworkChoice& network) {
         std::fprintf(stderr, "lobshot: the network game cannot start: %s\n", error.c_str());
         return 1;
     }
+    std::string code = network.joinCode;
+    if (network.host && network.codeAsked && !net::MakeRoomCode(&code, &error)) {
+        std::fprintf(stderr, "lobshot: the network game cannot start: %s\n", error.c_str());
+        return 1;
+    }
     NetConfigure(
         network.host ? NetRole::Host : NetRole::Join, std::move(transport),
         network.host ? std::to_string(network.port) : network.joinHost + ":" + std::to_string(network.port));
+    NetSetJoinCode(code);
+    if (network.host && !code.empty()) {
+        std::printf("Join code: %s\n", code.c_str());
+        std::fflush(stdout);
+    }
     return 0;
 }
 

@@ -180,20 +180,20 @@ void ScriptDriver::BeforeQuit() {
 }
 
 // Opens an online room, or joins or watches one, on the relay; false with a message when it cannot.
-// A host says the room's code on standard output once the broker keeps the room, and with a page,
-// the page's link to it on the next row.
+// A host says the room's code and its watch code on standard output once the broker keeps the
+// room, and with a page, the page's links to play and to watch on the next rows.
 bool StartOnline(const RunnerOptions& options) {
     const bool hosting = options.onlineCode.empty();
     const NetRole role = hosting ? NetRole::Host : options.watch ? NetRole::Watch : NetRole::Join;
-    std::string code, error;
+    std::string code, watchCode, error;
     std::unique_ptr<net::Transport> transport;
-    const bool coded =
-        hosting ? net::MakeRoomCode(&code, &error) : net::ParseRoomCode(options.onlineCode, &code, &error);
+    const bool coded = hosting ? net::MakeRoomCodes(&code, &watchCode, &error)
+                               : net::ParseRoomCode(options.onlineCode, &code, &error);
     if (coded)
-        transport = hosting ? net::MakeMqttHost(options.relay, code, NetTransportOptions(role), &error)
-                    : options.watch
-                        ? net::MakeMqttWatcher(options.relay, code, NetTransportOptions(role), &error)
-                        : net::MakeMqttClient(options.relay, code, NetTransportOptions(role), &error);
+        transport =
+            hosting ? net::MakeMqttHost(options.relay, code, watchCode, NetTransportOptions(role), &error)
+            : options.watch ? net::MakeMqttWatcher(options.relay, code, NetTransportOptions(role), &error)
+                            : net::MakeMqttClient(options.relay, code, NetTransportOptions(role), &error);
     if (!transport) {
         std::cerr << "lobshot-headless: the online room cannot "
                   << (hosting         ? "open"
@@ -202,12 +202,13 @@ bool StartOnline(const RunnerOptions& options) {
                   << ": " << Escaped(error, 200) << "\n";
         return false;
     }
-    if (hosting) std::cout << "Room code: " << code << std::endl;
+    if (hosting) std::cout << "Room code: " << code << "\nWatch code: " << watchCode << std::endl;
     if (hosting && !options.page.empty())
-        std::cout << "Room page: " << net::RoomLink(options.page, code) << std::endl;
+        std::cout << "Room page: " << net::RoomLink(options.page, code)
+                  << "\nWatch page: " << net::WatchLink(options.page, watchCode) << std::endl;
     NetConfigure(role, std::move(transport), hosting ? options.relay : "room " + code, code);
     NetSetName(options.name);
-    NetSetRoomPage(options.page);
+    NetSetRoomPage(options.page, watchCode);
     NetTicksPaced(options.realtime);
     return true;
 }

@@ -24,9 +24,10 @@ void RoomLinks(const NetWayIn& way, const OnlineRoom& online, std::vector<std::s
     const std::string invite = started            ? online.inviteLink
                                : way.page.empty() ? ""
                                                   : net::RoomLink(way.page, way.room);
-    const std::string watch = started            ? online.watchLink
-                              : way.page.empty() ? ""
-                                                 : net::WatchLink(way.page, way.room);
+    const std::string watch = started ? online.watchLink
+                              : way.page.empty() || way.watchCode.empty()
+                                  ? ""
+                                  : net::WatchLink(way.page, way.watchCode);
     if (!invite.empty() && way.role != NetRole::Watch) lines->push_back(TrFormat("Join: %s", invite.c_str()));
     if (!watch.empty()) lines->push_back(TrFormat("Watch: %s", watch.c_str()));
 }
@@ -39,9 +40,13 @@ std::vector<std::string> ShellRoomCardLines(const NetWayIn& way, const OnlineRoo
     if (!way.room.empty()) {
         lines.push_back(way.role == NetRole::Watch ? TrFormat("Watch code: %s", way.room.c_str())
                                                    : TrFormat("Room code: %s", way.room.c_str()));
+        if (!way.watchCode.empty()) lines.push_back(TrFormat("Watch code: %s", way.watchCode.c_str()));
         RoomLinks(way, online, &lines);
     } else if (way.role == NetRole::Host) {
-        lines.push_back(TrFormat("Hosting on port %u", static_cast<unsigned>(way.port)));
+        lines.push_back(way.joinCode.empty()
+                            ? TrFormat("Hosting on port %u", static_cast<unsigned>(way.port))
+                            : TrFormat("Hosting on port %u, code %s", static_cast<unsigned>(way.port),
+                                       way.joinCode.c_str()));
         for (std::size_t i = 0; i < way.addresses.size() && i < ADDRESSES_SHOWN; ++i)
             lines.push_back(
                 TrFormat("Join: %s", (way.addresses[i] + ":" + std::to_string(way.port)).c_str()));

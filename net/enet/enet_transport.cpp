@@ -63,8 +63,9 @@ void ReleaseLibrary() {
 }
 
 DisconnectReason ReasonFromWire(enet_uint32 data) {
-    if (data >= static_cast<enet_uint32>(DisconnectReason::Closed) &&
-        data <= static_cast<enet_uint32>(DisconnectReason::Lost))
+    if ((data >= static_cast<enet_uint32>(DisconnectReason::Closed) &&
+         data <= static_cast<enet_uint32>(DisconnectReason::Lost)) ||
+        data == static_cast<enet_uint32>(DisconnectReason::WrongCode))
         return static_cast<DisconnectReason>(data);
     return data == 0 ? DisconnectReason::TimedOut : DisconnectReason::Closed;
 }

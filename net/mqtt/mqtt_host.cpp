@@ -1,4 +1,7 @@
-// The host's end of a room on the relay: its notice, guests saying hello, messages both ways.
+// The host's end of a room on the relay: its notice, guests saying hello, messages both ways; and
+// the room and its spectators' room kept together.
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <set>
 
@@ -14,9 +17,9 @@ class MqttHost final : public MqttEnd {
 public:
     using MqttEnd::MqttEnd;
 
-    // The will empties the room's notice: the guests learn the host vanished, joiners find no room.
+    // The will is an empty notice: the guests learn the host vanished.
     bool Start(const std::string& broker, std::string* error) {
-        return MakeId(error) && Open(broker, "host/" + id_, {}, true, error);
+        return MakeId(error) && Open(broker, "host/" + id_, {}, error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -34,6 +37,12 @@ public:
     }
 
     bool Settled() const override { return link_.AllPublished() || !link_.Open(); }
+
+    // Whether the broker has taken this end's subscriptions: joiners asking before then go unheard.
+    bool Listening() const {
+        return std::all_of(requests_.begin(), requests_.end(),
+                           [this](int r) { return link_.Acknowledged(r); });
+    }
 
     void HoldPeer(PeerId peer, int timeout_ms) override {
         const auto found = guests_.find(peer);
@@ -79,6 +88,7 @@ private:
     }
 
     bool opened_ = false;
+    std::vector<int> requests_{-1};  // the subscriptions asked for, once opened
     bool lost_ = false;
     PeerId next_id_ = 1;
     std::uint32_t watch_next_ = 1;  // the number of the next message on the spectators' topic
@@ -89,13 +99,12 @@ private:
 };
 
 void MqttHost::Process() {
-    // Once the broker takes this client: listen to what guests say to it and to their wills, then
-    // put up the room's notice.
+    // Once the broker takes this client: listen to what guests say to it, to their wills and to
+    // joiners asking who keeps the room.
     if (!opened_ && link_.Open()) {
         opened_ = true;
-        link_.Subscribe(Topic("to/" + id_ + "/+"));
-        link_.Subscribe(Topic("gone/+"));
-        Publish(Topic("host/" + id_), Greeting(EnvelopeKind::Room, 0), true);
+        requests_ = {link_.Subscribe(Topic("to/" + id_ + "/+")), link_.Subscribe(Topic("gone/+")),
+                     link_.Subscribe(Topic("host/+"))};
     }
     MqttLink::Incoming message;
     while (link_.TakeIncoming(&message)) {
@@ -104,6 +113,10 @@ void MqttHost::Process() {
         } else if (std::optional<std::string> gone = LevelAfter(message.topic, "gone/")) {
             if (message.payload == EncodeEnvelope(Goodbye(0, DisconnectReason::TimedOut)))
                 Receive(*gone, message.payload);
+        } else if (std::optional<std::string> joiner = LevelAfter(message.topic, "host/")) {
+            // A joiner asking who keeps the room is told, to it alone.
+            if (*joiner != id_ && message.payload == EncodeEnvelope(Greeting(EnvelopeKind::Seek, 0)))
+                Publish(Down(*joiner), Greeting(EnvelopeKind::Room, 0));
         }
     }
     KeepAlive();
@@ -201,15 +214,101 @@ void MqttHost::Drop(PeerId peer, DisconnectReason why, bool report) {
     if (report) events_.push_back(MakeEvent(NetEvent::Disconnected, peer, why));
 }
 
+// The spectators' peers are numbered from here on, the room's below.
+constexpr PeerId kFirstSpectator = 0x40000000;
+// A wait is cut into slices this long, each spent on one of the two ends.
+constexpr int kWaitSliceMs = 5;
+
+// A room and its spectators' room: the room's code lets machines in to play, the watch code lets
+// spectators in, each door a connection of its own under its own code. What comes in at either is
+// one stream of events; the spectators' room losing the broker loses only the spectators.
+class RoomAndWatchers final : public Transport {
+public:
+    RoomAndWatchers(std::unique_ptr<MqttHost> room, std::unique_ptr<MqttHost> watch)
+        : room_(std::move(room)), watch_(std::move(watch)) {}
+
+    bool Poll(NetEvent* event, int timeout_ms) override {
+        // Both ends are read at once, then in turns of a slice each until the time is up.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        for (int slice = 0;; slice = kWaitSliceMs) {
+            if (room_->Poll(event, slice) || FromWatchers(event, 0)) return true;
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+        }
+    }
+    bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override {
+        return IsSpectator(peer) ? watch_->Send(peer - kFirstSpectator, bytes) : room_->Send(peer, bytes);
+    }
+    void Disconnect(PeerId peer, DisconnectReason why) override {
+        if (IsSpectator(peer))
+            watch_->Disconnect(peer - kFirstSpectator, why);
+        else
+            room_->Disconnect(peer, why);
+    }
+    std::vector<PeerId> Peers() const override {
+        std::vector<PeerId> peers = room_->Peers();
+        for (PeerId peer : watch_->Peers()) peers.push_back(peer + kFirstSpectator);
+        return peers;
+    }
+    std::string Address(PeerId peer) const override {
+        return IsSpectator(peer) ? watch_->Address(peer - kFirstSpectator) : room_->Address(peer);
+    }
+    bool Settled() const override { return room_->Settled() && watch_->Settled(); }
+    void HoldPeer(PeerId peer, int timeout_ms) override {
+        if (!IsSpectator(peer)) room_->HoldPeer(peer, timeout_ms);
+    }
+    std::uint16_t Port() const override { return 0; }
+    bool Watch(PeerId peer) override { return IsSpectator(peer) && watch_->Watch(peer - kFirstSpectator); }
+    bool SendToWatchers(std::span<const std::uint8_t> bytes) override {
+        return watch_->SendToWatchers(bytes);
+    }
+    PeerRole RoleOf(PeerId peer) const override {
+        return IsSpectator(peer) ? PeerRole::Spectator : PeerRole::Player;
+    }
+
+private:
+    static bool IsSpectator(PeerId peer) { return peer >= kFirstSpectator; }
+
+    bool FromWatchers(NetEvent* event, int timeout_ms) {
+        if (!watch_->Poll(event, timeout_ms)) return false;
+        event->peer += kFirstSpectator;
+        if (event->reason == DisconnectReason::RelayLost) event->reason = DisconnectReason::Lost;
+        return true;
+    }
+
+    std::unique_ptr<MqttHost> room_;
+    std::unique_ptr<MqttHost> watch_;
+};
+
+// A room kept once the broker has taken the host and its subscriptions (within the timeout).
+std::unique_ptr<MqttHost> KeepRoom(const std::string& broker, const std::string& code,
+                                   const TransportOptions& options, std::string* error) {
+    auto host = std::make_unique<MqttHost>(std::make_unique<MosquittoLink>(), code, options);
+    if (!host->Start(broker, error) || !host->AwaitBroker(broker, error)) return nullptr;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
+    NetEvent ignored;
+    while (!host->Listening() && std::chrono::steady_clock::now() < end) host->Poll(&ignored, kWaitSliceMs);
+    if (host->Listening()) return host;
+    *error = "the relay at " + broker + " did not answer";
+    return nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
-                                        const TransportOptions& options, std::string* error) {
-    std::string room;
-    if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto host = std::make_unique<MqttHost>(std::make_unique<MosquittoLink>(), room, options);
-    if (!host->Start(broker, error) || !host->AwaitBroker(broker, error)) return nullptr;
-    return host;
+                                        const std::string& watch_code, const TransportOptions& options,
+                                        std::string* error) {
+    std::string room, watching;
+    if (!ParseRoomCode(code, &room, error) || !ParseRoomCode(watch_code, &watching, error)) return nullptr;
+    if (room == watching) {
+        *error = "a room's watch code is not its code";
+        return nullptr;
+    }
+    std::unique_ptr<MqttHost> host = KeepRoom(broker, room, options, error);
+    std::unique_ptr<MqttHost> spectators = host ? KeepRoom(broker, watching, options, error) : nullptr;
+    if (!spectators) return nullptr;
+    return std::make_unique<RoomAndWatchers>(std::move(host), std::move(spectators));
 }
 
 }  // namespace net

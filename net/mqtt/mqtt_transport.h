@@ -11,17 +11,22 @@
 namespace net {
 
 // Every machine makes one outgoing connection to the broker, under a fresh random client id and
-// with the room's code as its user name, and speaks in the room's topic tree (relay/acl has the
+// with its room's code as its user name, and speaks in the room's topic tree (relay/acl has the
 // access control):
-//   lobshot/CODE/host/HOST     the host's retained notice that it keeps the room; its last will
-//                              empties it, which tells the guests it vanished
+//   lobshot/CODE/host/CLIENT   a joiner's search for the room's host, and the host's last will
+//                              (an empty notice), which tells the guests it vanished
 //   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest
 //   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host it vanished
 //   lobshot/CODE/watch/HOST    what the host says to all its spectators at once
-// A guest reads the notices on joining (the broker hands retained ones over first) and takes the
-// one host they name; it says hello to it, and is connected when the host says hello back. Every
-// message is an envelope (net/relay/envelope.h) numbered per sender and receiver, so that the
-// broker's duplicates change nothing and its losses close the connection rather than leave a gap.
+// A host keeps two such rooms, each on a connection of its own: the room itself under the room's
+// code, where machines join to play, and its spectators' room under the watch code, a code drawn
+// apart (net::MakeRoomCodes), where spectators join to watch. A joiner asks who keeps the room, a
+// host answers it alone with its notice, and the joiner says hello to each host that answered (a
+// few at most); the first to say hello back is its host, and the others are let be. The broker
+// retains nothing (relay/mosquitto.conf): nothing a client says outlives it. A spectator
+// then reads the spectators' topic of that host alone. Every message is an envelope
+// (net/relay/envelope.h) numbered per sender and receiver, so that the broker's duplicates change
+// nothing and its losses close the connection rather than leave a gap.
 //
 // What the transport promises is net/transport.h's, with these differences: peers' addresses are
 // their client ids; Port() is 0; Settled means the broker has taken every message sent (it then
@@ -32,38 +37,47 @@ namespace net {
 // client; its will then follows). An end back from a while away (stopped, or too busy to poll)
 // reads what waited for it before it judges its peers' silence. An end that loses the broker
 // reports every peer Disconnected (RelayLost) at once: nothing said meanwhile can be known to have
-// arrived, so a room does not outlive its broker, even one started again.
+// arrived, so a room does not outlive its broker, even one started again. The spectators' room
+// losing it loses the spectators alone (Lost).
 //
 // What a hostile client can and cannot do. The broker lets a client read only the room named by
-// its user name, so no one can list the rooms or listen in on one whose code it does not know.
-// Within a room a client reads the host's notice, the guests' wills and what is said to it, and
-// writes only on topics that carry its own client id: it cannot speak for another machine while
-// that machine is connected, nor hear what others say to each other. Anyone who knows a room's
-// code can ask to join it and can put up a second host notice: guests joining then find two hosts
-// and refuse to join (Malformed) rather than guess, so a false host can spoil a room but not take
-// its guests. A guest learns the host's client id (it is in the topics it reads) and can connect
-// under it; the broker then drops the host, whose will tells every guest the host vanished, so the
-// room ends rather than go on under a false host. The host's id is fresh and random, never derived
-// from the code, so no one outside the room can do even that. Lockstep (netplay/) checks what the
-// messages say; this layer only vouches for who sent them.
+// its user name, so no one can list the rooms or listen in on one whose code it does not know, and
+// a spectator, knowing only the watch code, never reaches the room where the game is played: it
+// cannot learn the room's code or its host's client id, join, or speak to the machines. Within a
+// room a client reads the host's notice, the guests' wills and what is said to it, and writes only
+// on topics that carry its own client id: it cannot speak for another machine while that machine
+// is connected, nor hear what others say to each other. Anyone who knows a room's code can ask to
+// join it and can answer joiners with a notice of its own: they say hello to it too; while its
+// sender stays it may answer first and take a joiner into a game of its own, and once it is gone
+// nothing of it is left. What a client writes on the
+// spectators' topic under its own id reaches no spectator, each reading its host's alone. A guest
+// learns the room host's client id (it is in the topics it reads) and can connect under it; the
+// broker then drops the host, whose will tells every guest the host vanished, so the room ends
+// rather than go on under a false host; a spectator can do the same to the spectators' room, which
+// ends the watching and leaves the game alone. Lockstep (netplay/) checks what the messages say;
+// this layer only vouches for who sent them.
 
-// Keeps the room `code` (as net::MakeRoomCode makes and net::ParseRoomCode reads it) on the broker
-// at BROKER ("HOST:PORT"), waiting at most the timeout for the broker to take it. Returns null
-// with a message for the player in *error if the code or the address is not valid, or the broker
-// cannot be reached, refuses or does not answer. A host that loses the broker later reports every
-// guest Disconnected (RelayLost) and takes no more.
+// Keeps the room `code` and its spectators' room `watch_code` (two different codes, as
+// net::MakeRoomCodes makes and net::ParseRoomCode reads them) on the broker at BROKER
+// ("HOST:PORT"), waiting at most the timeout for the broker to take each. Peers that came in by
+// the watch code are Spectators (Transport::RoleOf), the others Players. Returns null with a
+// message for the player in *error if a code or the address is not valid, or the broker cannot be
+// reached, refuses or does not answer. A host that loses the broker later reports every guest
+// Disconnected (RelayLost) and takes no more.
 std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
-                                        const TransportOptions& options, std::string* error);
+                                        const std::string& watch_code, const TransportOptions& options,
+                                        std::string* error);
 
 // Joins the room `code` on the broker at BROKER. Polling then reports Connected, or Disconnected:
 // TimedOut if no host keeps the room or none answers within the timeout, HostFull if the host takes
-// no more, Malformed if the room names more than one host, RelayLost if the broker goes.
+// no more, RelayLost if the broker goes.
 std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
                                           const TransportOptions& options, std::string* error);
 
-// A spectator of the room: a guest (as MakeMqttClient makes) that reads the spectators' topic too,
-// from the number the host gives it once it makes it a spectator (Transport::Watch), and takes what
-// it reads there as its host's messages, in order with the rest. Messages on that topic before the
+// A spectator of the room whose watch code is `code`: a guest of the spectators' room (as
+// MakeMqttClient makes) that reads its host's spectators' topic too, from the number the host gives
+// it once it makes it a spectator (Transport::Watch), and takes what it reads there as its host's
+// messages, in order with the rest. Messages on that topic before the
 // host's word, or past a gap, close the connection (Lost): the broker lets messages go for a
 // client too slow to take them.
 std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,

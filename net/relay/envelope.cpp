@@ -8,7 +8,8 @@ constexpr std::size_t kHeaderBytes = 5;
 
 bool KnownReason(std::uint8_t value) {
     return value >= static_cast<std::uint8_t>(DisconnectReason::Closed) &&
-           value <= static_cast<std::uint8_t>(DisconnectReason::Lost);
+           (value <= static_cast<std::uint8_t>(DisconnectReason::Lost) ||
+            value == static_cast<std::uint8_t>(DisconnectReason::WrongCode));
 }
 
 EnvelopeFault Refuse(const char* why, std::string* error) {
@@ -22,12 +23,13 @@ EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_pay
     switch (envelope->kind) {
         case EnvelopeKind::Hello:
         case EnvelopeKind::Room:
+        case EnvelopeKind::Seek:
             if (body.size() != 1) return Refuse("a greeting holds one byte", error);
             if (body[0] != kEnvelopeVersion) return Refuse("another version of the envelope", error);
             if (envelope->kind == EnvelopeKind::Hello && envelope->sequence != 1)
                 return Refuse("a hello is numbered 1", error);
-            if (envelope->kind == EnvelopeKind::Room && envelope->sequence != 0)
-                return Refuse("a room notice is numbered 0", error);
+            if (envelope->kind != EnvelopeKind::Hello && envelope->sequence != 0)
+                return Refuse("a room notice or a search is numbered 0", error);
             return EnvelopeFault::None;
         case EnvelopeKind::Data:
             if (body.empty()) return Refuse("a message is empty", error);
@@ -65,6 +67,7 @@ std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope) {
     switch (envelope.kind) {
         case EnvelopeKind::Hello:
         case EnvelopeKind::Room:
+        case EnvelopeKind::Seek:
             bytes.push_back(kEnvelopeVersion);
             break;
         case EnvelopeKind::Data:
@@ -87,7 +90,7 @@ EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t ma
                              std::string* error) {
     if (bytes.size() < kHeaderBytes) return Refuse("an envelope is cut short", error);
     if (bytes[0] < static_cast<std::uint8_t>(EnvelopeKind::Hello) ||
-        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Follow))
+        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Seek))
         return Refuse("an envelope of an unknown kind", error);
     *envelope = Envelope{};
     envelope->kind = static_cast<EnvelopeKind>(bytes[0]);

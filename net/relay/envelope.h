@@ -12,7 +12,7 @@
 namespace net {
 
 // Raised whenever the envelope changes; machines with different numbers do not meet.
-constexpr std::uint8_t kEnvelopeVersion = 1;
+constexpr std::uint8_t kEnvelopeVersion = 2;
 
 // The form, all numbers little-endian:
 //   kind (1 byte) sequence (4 bytes) then by kind:
@@ -20,15 +20,24 @@ constexpr std::uint8_t kEnvelopeVersion = 1;
 //   Data   payload (1 byte or more)     a message of the transport
 //   Bye    reason (1 byte)              the sender closes; sequence 0 when it is a last will
 //   Room   version (1 byte)             a host's notice that it keeps the room; sequence 0
+//   Seek   version (1 byte)             a joiner asking who keeps the room; sequence 0
 //   Alive  nothing                      the sender is still there; sequence 0
 //   Follow first (4 bytes)              the host to a spectator: from here on it also reads the
 //                                       spectators' topic, from the number `first`
-// Each sender numbers what it sends to one receiver 1, 2, 3... (Alive and Room are outside the
+// Each sender numbers what it sends to one receiver 1, 2, 3... (Alive, Room and Seek are outside the
 // numbering): a receiver takes the next number, ignores a number it already had (the broker
 // delivers at least once) and closes the connection on a gap (the broker dropped something). What
 // the host says to all its spectators at once (Data only) has a numbering of its own, 1, 2, 3...,
 // read the same way.
-enum class EnvelopeKind : std::uint8_t { Hello = 1, Data = 2, Bye = 3, Room = 4, Alive = 5, Follow = 6 };
+enum class EnvelopeKind : std::uint8_t {
+    Hello = 1,
+    Data = 2,
+    Bye = 3,
+    Room = 4,
+    Alive = 5,
+    Follow = 6,
+    Seek = 7
+};
 
 struct Envelope {
     EnvelopeKind kind = EnvelopeKind::Data;

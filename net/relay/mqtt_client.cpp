@@ -1,4 +1,4 @@
-// A guest's end of a room on the relay: finding the one host, saying hello, messages both ways.
+// A guest's end of a room on the relay: finding its host, saying hello, messages both ways.
 #include <set>
 #include <vector>
 
@@ -11,6 +11,8 @@ namespace {
 
 // A guest's only peer, its host.
 constexpr PeerId kHostPeer = 1;
+// A joiner says hello to at most this many of the hosts the room's notices name.
+constexpr std::size_t kMostHostsAsked = 8;
 // A spectator holds at most this many messages from the spectators' topic before the host tells it
 // where it starts reading them (a few come between its hello and that word).
 constexpr std::size_t kMaxHeldBeforeFollowing = 1024;
@@ -25,7 +27,7 @@ public:
     bool Start(const std::string& broker, std::string* error) {
         const Envelope will = Goodbye(0, DisconnectReason::TimedOut);
         started_ = Clock::now();
-        return MakeId(error) && Open(broker, "gone/" + id_, EncodeEnvelope(will), false, error);
+        return MakeId(error) && Open(broker, "gone/" + id_, EncodeEnvelope(will), error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -43,8 +45,9 @@ public:
     bool Settled() const override { return phase_ != Phase::Ended || !link_.Open(); }
 
 private:
-    // Subscribing until the broker has answered both subscriptions (the retained notices come in
-    // between), Choosing the host among them, Joining once hello is said, Joined once answered.
+    // Subscribing until the broker has answered both subscriptions, Choosing once it has asked who
+    // keeps the room until a host's notice comes, Joining once hello is said to the hosts that
+    // answered, Joined once one of them said hello back: that one is the host.
     enum class Phase { Subscribing, Choosing, Joining, Joined, Ended };
 
     std::string Up() const { return Topic("to/" + host_ + "/" + id_); }
@@ -55,18 +58,19 @@ private:
 
     void Process() override;
     void Notice(const std::string& client, std::span<const std::uint8_t> bytes);
+    void Ask();
+    void Answered(const std::string& client, std::span<const std::uint8_t> bytes);
     void FromHost(std::span<const std::uint8_t> bytes);
     void FromSpectatorsTopic(std::span<const std::uint8_t> bytes);
     void Follow(std::uint32_t first);
     void TakeForSpectators(const Envelope& envelope);
-    void Choose();
     void End(DisconnectReason why, bool say_goodbye, bool report);
 
     Phase phase_ = Phase::Subscribing;
     Clock::time_point started_;
     int notices_request_ = -1;
     int down_request_ = -1;
-    int watch_request_ = -1;
+    int watch_request_ = -1;  // a spectator's subscription to its host's spectators' topic, until taken
     // A spectator: reads the spectators' topic, holding what comes there until the host's word
     // (following_), then taking it in its numbering (watch_next_in_).
     bool watching_ = false;
@@ -74,6 +78,7 @@ private:
     std::vector<Envelope> held_;
     std::uint32_t watch_next_in_ = 1;
     std::set<std::string> notices_;  // clients whose notice says they keep the room
+    std::set<std::string> asked_;    // those this joiner said hello to, until one answers
     std::string host_;
     std::uint32_t next_in_ = 1;
     std::uint32_t next_out_ = 1;
@@ -86,21 +91,34 @@ void MqttClient::Process() {
     if (phase_ == Phase::Subscribing && link_.Open() && down_request_ < 0) {
         notices_request_ = link_.Subscribe(Topic("host/+"));
         down_request_ = link_.Subscribe(Topic("to/" + id_ + "/+"));
-        if (watching_) watch_request_ = link_.Subscribe(Topic("watch/+"));
     }
     MqttLink::Incoming message;
     while (link_.TakeIncoming(&message)) {
         if (std::optional<std::string> client = LevelAfter(message.topic, "host/")) {
             Notice(*client, message.payload);
-        } else if (phase_ == Phase::Joining || phase_ == Phase::Joined) {
+        } else if (phase_ == Phase::Choosing || phase_ == Phase::Joining) {
+            if (std::optional<std::string> from = LevelAfter(message.topic, "to/" + id_ + "/"))
+                Answered(*from, message.payload);
+        } else if (phase_ == Phase::Joined) {
             if (message.topic == Topic("to/" + id_ + "/" + host_)) FromHost(message.payload);
             if (watching_ && message.topic == Topic("watch/" + host_)) FromSpectatorsTopic(message.payload);
         }
     }
     if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) &&
-        link_.Acknowledged(down_request_) && (!watching_ || link_.Acknowledged(watch_request_)))
+        link_.Acknowledged(down_request_))
         phase_ = Phase::Choosing;
-    if (phase_ == Phase::Choosing) Choose();
+    // Until a host answers, the search is made again now and then.
+    if (phase_ == Phase::Choosing && DueToSpeak(spoke_)) {
+        Publish(Topic("host/" + id_), Greeting(EnvelopeKind::Seek, 0));
+        spoke_ = Clock::now();
+    }
+    if (phase_ == Phase::Choosing || phase_ == Phase::Joining) Ask();
+    // A spectator is connected once the broker takes its subscription to the spectators' topic, so
+    // that nothing the host sends there after its word can pass it by.
+    if (phase_ == Phase::Joined && watch_request_ >= 0 && link_.Acknowledged(watch_request_)) {
+        watch_request_ = -1;
+        events_.push_front(MakeEvent(NetEvent::Connected, kHostPeer));
+    }
 
     // A host that never answers or falls silent, or the broker gone, ends the attempt or the
     // connection; while it lasts, this end says it is alive when it has had nothing to say.
@@ -113,12 +131,13 @@ void MqttClient::Process() {
     if (phase_ == Phase::Ended && link_.Open() && link_.AllPublished()) link_.Close();
 }
 
-// A notice put up counts while choosing; the chosen host's notice emptied means it vanished.
+// An empty notice is a host's will: passed over while choosing, and the host's means it vanished.
+// Any other notice counts while choosing (the hosts answer a joiner's search to it alone).
 void MqttClient::Notice(const std::string& client, std::span<const std::uint8_t> bytes) {
     if (bytes.empty()) {
         notices_.erase(client);
-        if (client == host_ && (phase_ == Phase::Joining || phase_ == Phase::Joined))
-            End(DisconnectReason::TimedOut, false, true);
+        asked_.erase(client);
+        if (client == host_ && phase_ == Phase::Joined) End(DisconnectReason::TimedOut, false, true);
         return;
     }
     Envelope envelope;
@@ -128,14 +147,43 @@ void MqttClient::Notice(const std::string& client, std::span<const std::uint8_t>
         notices_.insert(client);
 }
 
-// One notice: that is the host. More: someone put up a false one, and no guess is safe.
-void MqttClient::Choose() {
-    if (notices_.size() > 1) {
-        End(DisconnectReason::Malformed, false, true);
-    } else if (notices_.size() == 1) {
-        host_ = *notices_.begin();
-        Tell(Greeting(EnvelopeKind::Hello, next_out_++));
+// Hello to every host a notice names (a few at most): a notice left by someone gone is never
+// answered, and costs nothing.
+void MqttClient::Ask() {
+    for (const std::string& client : notices_) {
+        if (asked_.size() >= kMostHostsAsked) break;
+        if (!asked_.insert(client).second) continue;
+        Publish(Topic("to/" + client + "/" + id_), Greeting(EnvelopeKind::Hello, 1));
         phase_ = Phase::Joining;
+    }
+}
+
+// A host answers the search with its notice, and then the hello: the first hello back makes it this
+// joiner's host (a spectator then reads its spectators' topic); a refusal counts once every host
+// asked has refused.
+void MqttClient::Answered(const std::string& client, std::span<const std::uint8_t> bytes) {
+    Envelope envelope;
+    std::string error;
+    if (DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error) != EnvelopeFault::None) return;
+    if (envelope.kind == EnvelopeKind::Room) {
+        notices_.insert(client);
+        return;
+    }
+    if (asked_.count(client) == 0 || envelope.sequence != 1) return;
+    if (envelope.kind == EnvelopeKind::Hello) {
+        host_ = client;
+        next_in_ = 2;
+        next_out_ = 2;
+        heard_ = spoke_ = Clock::now();
+        phase_ = Phase::Joined;
+        if (watching_)
+            watch_request_ = link_.Subscribe(Topic("watch/" + host_));
+        else
+            events_.push_back(MakeEvent(NetEvent::Connected, kHostPeer));
+    } else if (envelope.kind == EnvelopeKind::Bye) {
+        notices_.erase(client);
+        if (asked_.size() == 1) return End(envelope.reason, false, true);
+        asked_.erase(client);
     }
 }
 
@@ -152,12 +200,10 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     if (envelope.kind == EnvelopeKind::Alive) return;
     const Order order = Place(envelope.sequence, next_in_);
     if (order == Order::Again) return;
-    // Hello answers a hello, messages follow it, and a goodbye (a refusal, say) may come at any time.
-    const bool expected =
-        envelope.kind == EnvelopeKind::Bye ||
-        (envelope.kind == EnvelopeKind::Hello && phase_ == Phase::Joining) ||
-        (envelope.kind == EnvelopeKind::Data && phase_ == Phase::Joined) ||
-        (envelope.kind == EnvelopeKind::Follow && phase_ == Phase::Joined && watching_ && !following_);
+    // Messages follow the host's hello (a second one being a duplicate), and a goodbye may come at
+    // any time.
+    const bool expected = envelope.kind == EnvelopeKind::Bye || envelope.kind == EnvelopeKind::Data ||
+                          (envelope.kind == EnvelopeKind::Follow && watching_ && !following_);
     if (order == Order::Gap || !expected) {
         End(order == Order::Gap ? DisconnectReason::Lost : DisconnectReason::Malformed, true, true);
         return;
@@ -165,9 +211,6 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     ++next_in_;
     if (envelope.kind == EnvelopeKind::Bye) {
         End(envelope.reason, false, true);
-    } else if (envelope.kind == EnvelopeKind::Hello) {
-        phase_ = Phase::Joined;
-        events_.push_back(MakeEvent(NetEvent::Connected, kHostPeer));
     } else if (envelope.kind == EnvelopeKind::Follow) {
         Follow(envelope.first);
     } else {
@@ -224,7 +267,7 @@ void MqttClient::Disconnect(PeerId peer, DisconnectReason why) {
 
 // Ends the connection or the attempt, telling the host if it may be listening.
 void MqttClient::End(DisconnectReason why, bool say_goodbye, bool report) {
-    if (say_goodbye && (phase_ == Phase::Joining || phase_ == Phase::Joined)) Tell(Goodbye(next_out_++, why));
+    if (say_goodbye && phase_ == Phase::Joined) Tell(Goodbye(next_out_++, why));
     phase_ = Phase::Ended;
     if (report) events_.push_back(MakeEvent(NetEvent::Disconnected, kHostPeer, why));
 }

@@ -59,11 +59,11 @@ MqttEnd::MqttEnd(std::unique_ptr<MqttLink> link, const std::string& code, const 
 bool MqttEnd::MakeId(std::string* error) { return MakeRandomCode(kClientIdLength, &id_, error); }
 
 bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
-                   const std::vector<std::uint8_t>& will, bool retain, std::string* error) {
+                   const std::vector<std::uint8_t>& will, std::string* error) {
     std::string host;
     std::uint16_t port = 0;
     if (!ParseHostPort(broker, &host, &port, error)) return false;
-    return link_.Open(host, port, id_, code_, options_.relay_keepalive_s, {Topic(will_topic), will, retain},
+    return link_.Open(host, port, id_, code_, options_.relay_keepalive_s, {Topic(will_topic), will, false},
                       error);
 }
 
@@ -106,8 +106,8 @@ std::optional<std::string> MqttEnd::LevelAfter(const std::string& topic, std::st
     return level;
 }
 
-bool MqttEnd::Publish(const std::string& topic, const Envelope& envelope, bool retain) {
-    return link_.Publish(topic, EncodeEnvelope(envelope), retain);
+bool MqttEnd::Publish(const std::string& topic, const Envelope& envelope) {
+    return link_.Publish(topic, EncodeEnvelope(envelope), false);
 }
 
 }  // namespace net

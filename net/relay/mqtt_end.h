@@ -37,10 +37,11 @@ public:
 
     // Makes this end's fresh client id (id_), then opens the link under it, with the room's code as
     // the user name (the broker lets a client read only its own room's topics) and a will on the
-    // given room topic. False with a message in *error if either cannot be done.
+    // given room topic. False with a message in *error if either cannot be done. Nothing is ever
+    // retained: the relay keeps nothing of a client once it is gone.
     bool MakeId(std::string* error);
     bool Open(const std::string& broker, const std::string& will_topic, const std::vector<std::uint8_t>& will,
-              bool retain, std::string* error);
+              std::string* error);
     // Waits (at most the timeout) until the broker takes this client. False with a message in
     // *error if it refuses or does not answer.
     bool AwaitBroker(const std::string& broker, std::string* error);
@@ -59,7 +60,7 @@ protected:
     // The one level after `prefix` (a room topic's beginning) in `topic`, if the topic is the
     // prefix followed by one level; otherwise nullopt.
     std::optional<std::string> LevelAfter(const std::string& topic, std::string_view prefix) const;
-    bool Publish(const std::string& topic, const Envelope& envelope, bool retain = false);
+    bool Publish(const std::string& topic, const Envelope& envelope);
 
     // An end that has said nothing to a peer for alive_every_ms says it is alive, and a peer heard from last
     // longer ago than the timeout is taken to be gone, its connection open or not (the broker's own

@@ -15,7 +15,7 @@ namespace net {
 // MakeMqttWatcher). Returns null with a message for the player in *error if the
 // code or the address is not valid or the link cannot be opened. Polling then reports Connected,
 // or Disconnected: TimedOut if no host keeps the room or none answers within the timeout, HostFull
-// if the host takes no more, Malformed if the room names more than one host.
+// if the host takes no more.
 std::unique_ptr<Transport> JoinRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
                                     const std::string& code, const TransportOptions& options, bool watching,
                                     std::string* error);

@@ -1,10 +1,13 @@
-// Tests of bitmaps and fonts beyond what the scene shows: damaged pictures refused, copies into
-// existing surfaces, text cut at its length limit, and a missing font.
+// Tests of bitmaps and fonts beyond what the scene shows: the game's own pictures, damaged pictures
+// refused, copies into existing surfaces, text cut at its length limit, and a missing font.
+#include <cstring>
 #include <string>
+#include <tuple>
 
 #include "display/context.h"
 #include "platform/resource.h"
 #include "tests/display/display_fixture.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -13,12 +16,46 @@ constexpr std::uint16_t GREY = 0x4208;
 
 using BitmapTest = DisplayTest;
 
+std::uint32_t Read(const std::uint8_t* bytes, std::size_t at, std::size_t size) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, bytes + at, size);
+    return value;
+}
+
 // Loads a picture into a new surface of its own size; the surface's number, or -1.
 int LoadNew(const char* name) {
     int number = -1;
     return GraphxBitmapToOSSurface(&number, 0, 2, nullptr, name, MEMORY_KIND_SYSTEM, 0, 0, true, true)
                ? number
                : -1;
+}
+
+// Every picture of the game (pictures.tsv) is an uncompressed bottom-up bitmap of its size and
+// depth that loads into a surface of that size.
+TEST_F(BitmapTest, EveryPictureOfTheGameLoadsAtItsSizeAndDepth) {
+    for (const auto& row : GoldenRows("display/pictures.tsv")) {
+        const char* name = row[0].c_str();
+        const std::uint32_t width = std::stoul(row[1]), height = std::stoul(row[2]),
+                            bits = std::stoul(row[3]);
+        const int number = LoadNew(name);
+        ASSERT_GE(number, 0) << name;
+        EXPECT_EQ(std::tuple(Resolve(OFFSCREEN, number)->width, Resolve(OFFSCREEN, number)->height),
+                  std::tuple(int(width), int(height)))
+            << name;
+        HRSRC found = FindResourceA(nullptr, name, RT_BITMAP);
+        ASSERT_NE(found, nullptr) << name;
+        const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
+        const std::size_t size = SizeofResource(nullptr, found);
+        ASSERT_GT(size, 54u) << name;
+        const std::size_t info = bytes[0] == 'B' && bytes[1] == 'M' ? 14 : 0;
+        // A positive height is bottom-up; compression 0 is none.
+        EXPECT_EQ(std::tuple(Read(bytes, info + 4, 4), Read(bytes, info + 8, 4), Read(bytes, info + 14, 2),
+                             Read(bytes, info + 16, 4)),
+                  std::tuple(width, height, bits, 0u))
+            << name;
+        EXPECT_GE(size, info + 40 + (width * bits + 31) / 32 * 4 * height) << name;
+    }
+    EXPECT_FALSE(Traced("ERROR:"));
 }
 
 TEST_F(BitmapTest, DamagedOrMissingPicturesMakeNoSurface) {
@@ -45,8 +82,7 @@ TEST_F(BitmapTest, CopiesIntoExistingSurfacesAreNeverScaled) {
     InstallPicture("IDB_LARGE", 400, 250, [](int, int) { return 0xFFFFFFu; });
     FillRaw(0, 2, GREY);
     EXPECT_TRUE(GraphxCopyBitmapToSurface(0, 2, nullptr, "IDB_SMALL"));
-    EXPECT_EQ(CountNot(0, 2, GREY), 12);
-    EXPECT_EQ(Pixel(0, 2, 3, 2), WHITE);
+    EXPECT_EQ(std::tuple(CountNot(0, 2, GREY), Pixel(0, 2, 3, 2)), std::tuple(12, WHITE));
     EXPECT_TRUE(GraphxCopyBitmapToSurface(0, 2, nullptr, "IDB_LARGE"));
     EXPECT_EQ(CountNot(0, 2, WHITE), 0);
     EXPECT_FALSE(GraphxCopyBitmapToSurface(0, 9, nullptr, "IDB_SMALL"));
@@ -71,10 +107,10 @@ TEST_F(DisplayTest, TextIsCutAtTwoHundredCharacters) {
             for (int x = left; x < right; ++x) grey += Pixel(OFFSCREEN, wide, x, y) == GREY;
         return grey;
     };
-    EXPECT_EQ(greyIn(1592, 1600, 0, 16), 0);  // the 200th cell of each font is painted
-    EXPECT_EQ(greyIn(1600, 1700, 0, 16), 100 * 16);
-    EXPECT_EQ(greyIn(796, 800, 16, 24), 0);
-    EXPECT_EQ(greyIn(800, 1700, 16, 24), 900 * 8);
+    // The 200th cell of each font is painted, and nothing after it.
+    EXPECT_EQ(std::tuple(greyIn(1592, 1600, 0, 16), greyIn(1600, 1700, 0, 16), greyIn(796, 800, 16, 24),
+                         greyIn(800, 1700, 16, 24)),
+              std::tuple(0, 100 * 16, 0, 900 * 8));
 }
 
 TEST_F(DisplayTest, AFontThatCannotBeLoadedLeavesTheOtherAndDrawsNothing) {
@@ -82,8 +118,7 @@ TEST_F(DisplayTest, AFontThatCannotBeLoadedLeavesTheOtherAndDrawsNothing) {
     InstallBitmap("IDB_SMALLCHARS", BuildFontBmp(4, 8, [](int, int) { return true; }));
     GraphxInitBitmappedFont(nullptr, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
     EXPECT_TRUE(Traced("ERROR:GraphxInitBitmappedFont: GraphxBitmapToOSSurface"));
-    EXPECT_EQ(NormalFontSurface, -1);
-    EXPECT_EQ(SmallFontSurface, 0);
+    EXPECT_EQ(std::tuple(NormalFontSurface, SmallFontSurface), std::tuple(-1, 0));
     HDC dc = nullptr;
     ASSERT_TRUE(GetHDC(&dc, 0, 2, -1));
     GraphxBitmapString(dc, 0, 0, false, false, "A");

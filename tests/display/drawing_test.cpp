@@ -1,5 +1,9 @@
 // Tests of drawing beyond what the scene shows: lending contexts, refused fills, flips, reading
-// pixels, and refused pens, operations, contexts, pictures, copies and screenshots.
+// pixels, and refused pens, operations, contexts, pictures, copies and screenshots; rectangle
+// copies wholly outside, refused, between off-screen surfaces, through contexts that cannot be
+// had, and failing.
+#include <tuple>
+
 #include "display/context.h"
 #include "display/device/dd_errors.h"
 #include "platform/headless/headless_platform.h"
@@ -64,13 +68,10 @@ TEST_F(FillTest, FlipShowsTheBackPageAndHandsItToThePlatform) {
     ClearScreen(0, 2, 0xF800, -1, 0, 0, 0);
     SetRaw(0, 1, 3, 4, 0x07E0);
     GraphxFlip(0);
-    EXPECT_EQ(CountNot(0, 1, 0xF800), 0);
-    EXPECT_EQ(Pixel(0, 2, 3, 4), 0x07E0);
+    EXPECT_EQ(std::tuple(CountNot(0, 1, 0xF800), Pixel(0, 2, 3, 4)), std::tuple(0, 0x07E0));
     const HeadlessFrame& frame = HeadlessLastFrame();
-    ASSERT_EQ(frame.width, 320);
-    ASSERT_EQ(frame.height, 200);
-    EXPECT_EQ(frame.pixels[4 * 320 + 3], 0xF800);
-    EXPECT_EQ(DisplayFaultPlan.presentCalls, 1);
+    ASSERT_EQ(std::tuple(frame.width, frame.height), std::tuple(320, 200));
+    EXPECT_EQ(std::tuple(frame.pixels[4 * 320 + 3], DisplayFaultPlan.presentCalls), std::tuple(0xF800, 1));
 }
 
 TEST_F(FillTest, FlipRecoversFromLossAndRefusalsButNotForeverAndCanFlipSaysWhenBusy) {
@@ -93,10 +94,11 @@ TEST_F(FillTest, FlipRecoversFromLossAndRefusalsButNotForeverAndCanFlipSaysWhenB
     EXPECT_EQ(Pixel(0, 1, 0, 0), 0);
 
     DisplayFaultPlan.flipBusy = 2;
-    EXPECT_EQ(GraphxCanFlip(0, 1), DDERR_WASSTILLDRAWING);
-    EXPECT_EQ(GraphxCanFlip(0, 2), DDERR_WASSTILLDRAWING);
-    EXPECT_EQ(GraphxCanFlip(0, 1), 0u);
-    EXPECT_EQ(GraphxCanFlip(9, 1), 0x80070057u);
+    for (const auto& [device, page, answer] : {std::tuple{0, 1, DDERR_WASSTILLDRAWING},
+                                               {0, 2, DDERR_WASSTILLDRAWING},
+                                               {0, 1, 0u},
+                                               {9, 1, 0x80070057u}})
+        EXPECT_EQ(GraphxCanFlip(device, page), answer) << device << " " << page;
 }
 
 using PixelTest = ContextTest;
@@ -104,10 +106,9 @@ using PixelTest = ContextTest;
 TEST_F(PixelTest, PixelsAreReadWidenedWithZerosAndNeverOutsideTheSurface) {
     EXPECT_EQ(SetPixel(dc_, 0, 0, 0xFFFFFF), 0xF8FCF8u);
     SetPixel(dc_, 4, 0, RGB(0x87, 0x43, 0x21));
-    EXPECT_EQ(GetPixel(dc_, 4, 0), RGB(0x80, 0x40, 0x20));
     SetRaw(0, 2, 5, 0, 0x0821);
-    EXPECT_EQ(GetPixel(dc_, 5, 0), RGB(8, 4, 8));
-    EXPECT_EQ(GetPixel(dc_, 319, 199), 0u);
+    EXPECT_EQ(std::tuple(GetPixel(dc_, 4, 0), GetPixel(dc_, 5, 0), GetPixel(dc_, 319, 199)),
+              std::tuple(RGB(0x80, 0x40, 0x20), RGB(8, 4, 8), 0u));
     const int outside[][2] = {{-1, 0}, {320, 0}, {0, -1}, {0, 200}, {-5000, 70000}};
     for (const auto& p : outside) {
         EXPECT_EQ(SetPixel(dc_, p[0], p[1], 0xFFFFFF), CLR_INVALID);
@@ -159,13 +160,110 @@ TEST_F(DrawingTest, APenInUseIsNotDeletedAndTheLineStartsWhereTheLastEnded) {
     HGDIOBJ previous = SelectObject(dc_, pen);
     ASSERT_NE(previous, nullptr);
     EXPECT_FALSE(DeleteObject(pen));
-    POINT before;
-    MoveToEx(dc_, 5, 5, &before);
-    EXPECT_EQ(before.x, 0);
-    MoveToEx(dc_, 9, 8, &before);
-    EXPECT_EQ(before.y, 5);
+    POINT first, second;
+    MoveToEx(dc_, 5, 5, &first);
+    MoveToEx(dc_, 9, 8, &second);
+    EXPECT_EQ(std::tuple(first.x, second.y), std::tuple(0, 5));
     EXPECT_EQ(SelectObject(dc_, previous), pen);
     EXPECT_TRUE(DeleteObject(pen));
+}
+
+constexpr std::uint16_t GREY = 0x4208;
+
+// A fixture with a 20x20 source surface whose pixels are all different (1 + x + 20y) and a back
+// page cleared to grey.
+class CopyTest : public DisplayTest {
+protected:
+    void SetUp() override {
+        DisplayTest::SetUp();
+        source_ = MakeSurface(20, 20);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 20; ++x) SetRaw(OFFSCREEN, source_, x, y, SourceValue(x, y));
+        FillRaw(0, 2, GREY);
+    }
+    static std::uint16_t SourceValue(int x, int y) { return static_cast<std::uint16_t>(1 + x + 20 * y); }
+    std::uint32_t CopyAt(int x, int y) {
+        return GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, x, y, 0, 0, 20, 20, true, false, false, nullptr);
+    }
+
+    int source_ = -1;
+};
+
+TEST_F(CopyTest, CopiesWhollyOutsideDrawNothingAndSucceed) {
+    const int outside[][2] = {{320, 0}, {-20, 50}, {0, 200}, {50, -20}, {-100000, -100000}};
+    for (const auto& at : outside) EXPECT_EQ(CopyAt(at[0], at[1]), GRAPHX_BLIT_OK);
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+    EXPECT_TRUE(Trace().empty()) << Trace();
+}
+
+TEST_F(CopyTest, RefusedRequestsDrawNothing) {
+    const int s = source_;
+    const struct {
+        int n, s, nDest, sDest, width;
+        const char* row;
+    } cases[] = {
+        {0, 2, 0, 2, 5, "Aborting because source isn't an offscreen surface"},
+        {9, 0, 0, 2, 5, "ERROR:GraphxBlitSurface: Silly params  9 0 0 2"},
+        {OFFSCREEN, 0, 0, -1, 5, "Silly params  8 0 0 -1"},
+        {OFFSCREEN, 5, 0, 2, 5, "ERROR:GraphxBlitSurface: srcSurface==NULL"},
+        {OFFSCREEN, s, 0, 5, 5, "ERROR:GraphxBlitSurface: getDD dest"},
+        {OFFSCREEN, s, 0, 2, 30, "ERROR:GraphxBlitSurface: INVALIDRECT"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GraphxBlitSurfaceAt(c.n, c.s, c.nDest, c.sDest, 0, 0, 0, 0, c.width, 5, false, false, false,
+                                      nullptr),
+                  GRAPHX_BLIT_FAILED);
+        EXPECT_TRUE(Traced(c.row)) << c.row << "\n" << Trace();
+    }
+    EXPECT_EQ(
+        GraphxBlitSurface(OFFSCREEN, s, 0, 2, 0, 0, 10, 10, 0, 0, 10, 11, true, false, false, nullptr, false),
+        GRAPHX_BLIT_FAILED);
+    ExpectTraced({"Rectangles differ in size", "source rect(x,y,w,h)=0,0,30,5 \r\n", "Source surface 20x20"});
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+}
+
+TEST_F(CopyTest, CopiesBetweenOffscreenSurfacesAreClippedToTheTarget) {
+    const int target = MakeSurface(40, 40);
+    FillRaw(OFFSCREEN, target, GREY);
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, OFFSCREEN, target, 30, 30, 0, 0, 20, 20, true, false,
+                                  false, nullptr),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(std::tuple(Pixel(OFFSCREEN, target, 39, 39), CountNot(OFFSCREEN, target, GREY)),
+              std::tuple(SourceValue(9, 9), 100));
+}
+
+TEST_F(CopyTest, DevicesThatDoNotBlitByPlatformTakeTheContextPath) {
+    GraphxEnableAdapter(0, 320, 200, false);
+    EXPECT_EQ(GraphxBlitSurface(OFFSCREEN, source_, 0, 2, 0, 0, 40, 40, 0, 0, 20, 20, true, false, false,
+                                nullptr, true),
+              GRAPHX_BLIT_OK);
+    EXPECT_EQ(Pixel(0, 2, 20, 5), 0xF800);
+}
+
+TEST_F(CopyTest, TheContextPathReportsContextsItCannotGet) {
+    HDC held = nullptr;
+    ASSERT_TRUE(GetHDC(&held, 0, 2, -1));
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 0, 0, 0, 0, 20, 20, true, true, false, nullptr),
+              GRAPHX_BLIT_OK);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Couldn't get dest HDC"));
+    EXPECT_FALSE(Resolve(OFFSCREEN, source_)->dcOut);
+    ReleaseHDC(held, 0, 2, -1);
+    ASSERT_TRUE(GetHDC(&held, OFFSCREEN, source_, -1));
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, 0, 2, 0, 0, 0, 0, 20, 20, true, true, false, nullptr),
+              GRAPHX_BLIT_OK);
+    EXPECT_TRUE(Traced("ERROR:GraphxBlitSurface: Couldn't get source HDC"));
+    ReleaseHDC(held, OFFSCREEN, source_, -1);
+    EXPECT_EQ(CountNot(0, 2, GREY), 0);
+}
+
+TEST_F(CopyTest, OtherFailuresAreNamedWithBothRectangles) {
+    DisplayFaultPlan.failBlits = 1;
+    DisplayFaultPlan.blitError = DDERR_NOTFLIPPABLE;
+    const int target = MakeSurface(40, 40);
+    EXPECT_EQ(GraphxBlitSurfaceAt(OFFSCREEN, source_, OFFSCREEN, target, -3, 4, 0, 0, 20, 20, true, false,
+                                  false, nullptr),
+              GRAPHX_BLIT_FAILED);
+    EXPECT_TRUE(Traced("destination: offscreen surface 1, (-3,4)to(17,24)"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "display/device/dd_errors.h"
 #include "tests/display/display_fixture.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -31,29 +32,17 @@ TEST_F(SurfaceTableTest, RefusedCreationHandsOutNoNumber) {
     EXPECT_EQ(Resolve(OFFSCREEN, 1)->width, 4);
 }
 
+// Each address that does not resolve to a surface (addresses.tsv) says why.
 TEST_F(SurfaceTableTest, EveryAddressMessage) {
     MakeSurface(4, 4);
-    const struct {
-        int n, s, nDest;
-        bool resolves;
-        const char* row;
-    } cases[] = {
-        {OFFSCREEN, 1, -1, false, "ERROR:getDD: off-screen surface number out of range (1)"},
-        {OFFSCREEN, 0, 9, false,
-         "ERROR:getDD: Must specify destination device to get DDraw object for an offscreen surface "
-         "(nDest=9)"},
-        {9, 1, -1, false, "ERROR:getDD: Display device out of range (9)"},
-        {1, 2, -1, false, "ERROR:getDD: Tried to access Direct Draw object that wasn't ready (1)"},
-        {0, 4, -1, false, "ERROR:getDD: Bad display number (4)"},
-        {0, 0, -1, false, "ERROR:getDD: Bad display number (0)"},
-        {0, 3, -1, true, "ERROR:getDD: *lplpDDS is null"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& row : GoldenRows("display/addresses.tsv")) {
         TraceCapture capture;
         Surface* surface = reinterpret_cast<Surface*>(1);
-        EXPECT_EQ(getDD(c.n, c.s, nullptr, &surface, nullptr, c.nDest), c.resolves) << c.row;
-        EXPECT_NE(capture.Text().find(c.row), std::string::npos) << capture.Text();
-        EXPECT_TRUE(!c.resolves || surface == nullptr) << c.row;
+        EXPECT_EQ(getDD(std::stoi(row[0]), std::stoi(row[1]), nullptr, &surface, nullptr, std::stoi(row[2])),
+                  row[3] == "yes")
+            << row[4];
+        EXPECT_NE(capture.Text().find(row[4]), std::string::npos) << capture.Text();
+        EXPECT_TRUE(row[3] == "no" || surface == nullptr) << row[4];
     }
 }
 
@@ -86,73 +75,34 @@ TEST_F(SurfaceTableTest, PagesFallBackToAnyMemoryAndTheirAbsenceStopsSurfaces) {
     EXPECT_FALSE(CreateOSSurface(&number, 0, 2, 8, 8, MEMORY_KIND_SYSTEM));
 }
 
-// What each operation does with a lost page or source: restores it and goes on, or gives up after
-// a bounded number of tries and says so. `plan` sets up the device's faults for the row.
+// What each operation does with a lost page or source (lost_surfaces.tsv): restores it and goes
+// on, or gives up after a bounded number of tries and says so.
 TEST_F(DisplayTest, LostSurfacesAreRestoredOrGivenUpAfterABound) {
-    enum Op { CONTEXT, CLEAR, COPY, RESTORE, RESTORE_ALL };
-    const struct {
-        Op op;
-        int lose;  // 1 the visible page, 2 the back page, 3 the copy's source
-        int failRestores;
-        bool keepsLost;
-        std::uint32_t restoreError;
-        bool succeeds;
-        int restoreCalls;
-        const char* row;
-    } cases[] = {
-        {CONTEXT, 2, 0, false, 0, true, 1, "GetHDC: restored surface"},
-        {CONTEXT, 1, 0, true, 0, false, 4,
-         "ERROR:GetHDC: Restores a few times but can't get a DC - giving up"},
-        {CONTEXT, 1, 1, false, DDERR_WRONGMODE, false, 1, "ERROR:GetHDC: restore error 106"},
-        {CLEAR, 2, 0, false, 0, true, 1, ""},
-        {CLEAR, 2, 1, false, 0, false, 1, "ERROR:ClearScreen: lpDDS->Blt, couldn't restore surface"},
-        {CLEAR, 2, 0, true, 0, false, -1, "surface still lost"},
-        {COPY, 2, 0, false, 0, true, 1, ""},
-        {COPY, 3, 0, false, 0, true, 1, ""},
-        {COPY, 2, 1, false, 0, false, 1, "Blt or BltFast returned Couldn't restore destination surface"},
-        {COPY, 2, 0, true, 0, false, -1, "Gave up after 8 restores of lost surfaces"},
-        {RESTORE, 1, 3, false, 0, true, 4, ""},
-        {RESTORE, 1, 1000, false, 0, false, 8, ""},
-        {RESTORE_ALL, 1, 0, false, 0, true, 1, "restored backbuffer surface 0. dimensions: 320x200"},
-        {RESTORE_ALL, 1, 100, false, DDERR_WRONGMODE, false, 1, "Couldn't restore primary surface 0"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "operation " << c.op << ", row " << c.row);
+    for (const auto& row : GoldenRows("display/lost_surfaces.tsv")) {
+        SCOPED_TRACE(row[0] + ", " + row[7]);
         StartDevices({0});
         TraceCapture capture;
         Diag.TraceLowSeverity = true;
         const int source = MakeSurface(20, 20);
         FillRaw(OFFSCREEN, source, 0xFFFF);
-        DisplayLoseSurface(c.lose == 3 ? Resolve(OFFSCREEN, source) : Resolve(0, c.lose));
-        DisplayFaultPlan.failRestores = c.failRestores;
-        DisplayFaultPlan.restoreKeepsLost = c.keepsLost;
-        if (c.restoreError) DisplayFaultPlan.restoreError = c.restoreError;
+        DisplayLoseSurface(row[1] == "3" ? Resolve(OFFSCREEN, source) : Resolve(0, std::stoi(row[1])));
+        DisplayFaultPlan.failRestores = std::stoi(row[2]);
+        DisplayFaultPlan.restoreKeepsLost = row[3] == "yes";
+        if (row[4] == "WRONGMODE") DisplayFaultPlan.restoreError = DDERR_WRONGMODE;
         HDC dc = nullptr;
         bool succeeded = false;
-        switch (c.op) {
-            case CONTEXT:
-                succeeded = GetHDC(&dc, 0, 2, -1);
-                if (succeeded) ReleaseHDC(dc, 0, 2, -1);
-                break;
-            case CLEAR:
-                succeeded = ClearScreen(0, 2, 0xFFFF, -1, 0, 0, 0);
-                break;
-            case COPY:
-                succeeded = GraphxBlitSurfaceAt(OFFSCREEN, source, 0, 2, 0, 0, 0, 0, 20, 20, true, false,
-                                                false, nullptr) == GRAPHX_BLIT_OK;
-                break;
-            case RESTORE:
-                succeeded = RestoreIfLost(Resolve(0, 1));
-                break;
-            case RESTORE_ALL:
-                succeeded = GraphxRestoreDisplays();
-                break;
-        }
-        EXPECT_EQ(succeeded, c.succeeds);
-        EXPECT_TRUE(c.restoreCalls < 0 || DisplayFaultPlan.restoreCalls == c.restoreCalls)
+        if (row[0] == "context" && (succeeded = GetHDC(&dc, 0, 2, -1))) ReleaseHDC(dc, 0, 2, -1);
+        if (row[0] == "clear") succeeded = ClearScreen(0, 2, 0xFFFF, -1, 0, 0, 0);
+        if (row[0] == "copy")
+            succeeded = GraphxBlitSurfaceAt(OFFSCREEN, source, 0, 2, 0, 0, 0, 0, 20, 20, true, false, false,
+                                            nullptr) == GRAPHX_BLIT_OK;
+        if (row[0] == "restore") succeeded = RestoreIfLost(Resolve(0, 1));
+        if (row[0] == "restore all") succeeded = GraphxRestoreDisplays();
+        EXPECT_EQ(succeeded, row[5] == "yes");
+        EXPECT_TRUE(row[6].empty() || DisplayFaultPlan.restoreCalls == std::stoi(row[6]))
             << DisplayFaultPlan.restoreCalls;
-        EXPECT_NE(capture.Text().find(c.row), std::string::npos) << capture.Text();
-        EXPECT_TRUE((c.op != CLEAR && c.op != COPY) || (CountNot(0, 2, 0) > 0) == c.succeeds);
+        EXPECT_NE(capture.Text().find(row[7]), std::string::npos) << capture.Text();
+        EXPECT_TRUE((row[0] != "clear" && row[0] != "copy") || (CountNot(0, 2, 0) > 0) == succeeded);
     }
 }
 

@@ -1,5 +1,6 @@
 // Tests of landscape generation: progress, the terrain kinds' heights and draws, the column styles, the sky.
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "core/globals.h"
@@ -56,9 +57,8 @@ TEST_F(LandscapeGenerateTest, EachKindKeepsItsHeightsWithinItsBounds) {
             }
             const int low = kind == 2 ? h / 6 : static_cast<int>(bounds[kind][0] * h) - 1;
             const int high = kind == 2 ? 5 * h / 6 : static_cast<int>(bounds[kind][1] * h);
-            EXPECT_GE(lowest, low) << "kind " << kind << ", seed " << seed;
-            EXPECT_LE(highest, high) << "kind " << kind << ", seed " << seed;
-            EXPECT_GT(highest - lowest, h / 20) << "kind " << kind << ", seed " << seed;
+            EXPECT_TRUE(lowest >= low && highest <= high && highest - lowest > h / 20)
+                << "kind " << kind << ", seed " << seed << ": " << lowest << " to " << highest;
             if (kind == 2) {
                 EXPECT_EQ(ColumnHeight(land, 0), h / 6 + r2 % (r1 % (4 * h / 6) + 1));
             }
@@ -122,9 +122,7 @@ TEST_F(LandscapeGenerateTest, ColumnStylesLayRockUnderEarthAndDrawPerPixel) {
                 const std::int32_t expected = i < rocks ? Rock : i <= c ? Earth : Air;
                 ASSERT_EQ(land->Cell(7, 299 - i), expected) << style << " " << asked << " " << i;
             }
-            if (c < 299) {
-                EXPECT_EQ(Picture(7, 298 - c), 0x0000F8u);
-            }
+            EXPECT_TRUE(c == 299 || Picture(7, 298 - c) == 0x0000F8u) << style << " " << asked;
         }
     }
 
@@ -147,9 +145,10 @@ TEST_F(LandscapeGenerateTest, BandedSkyLeavesItsLastRowsUnpainted) {
     for (int x = 0; x < land->skyWidth; ++x)
         ASSERT_EQ(PixelOf(OFFSCREEN, SkySurface, x, 300), 0x0000F8u) << x;
     const int middle = land->skyWidth / 2;
-    EXPECT_EQ(PixelOf(OFFSCREEN, SkySurface, middle, 0), AsStored(RGB(170, 170, 0)));
-    EXPECT_EQ(PixelOf(OFFSCREEN, SkySurface, middle, 100), AsStored(RGB(170, 0, 170)));
-    EXPECT_EQ(PixelOf(OFFSCREEN, SkySurface, middle, 299), AsStored(RGB(0, 2, 170)));
+    EXPECT_EQ(
+        std::tuple(PixelOf(OFFSCREEN, SkySurface, middle, 0), PixelOf(OFFSCREEN, SkySurface, middle, 100),
+                   PixelOf(OFFSCREEN, SkySurface, middle, 299)),
+        std::tuple(AsStored(RGB(170, 170, 0)), AsStored(RGB(170, 0, 170)), AsStored(RGB(0, 2, 170))));
 }
 
 }  // namespace

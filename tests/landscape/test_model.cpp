@@ -1,7 +1,9 @@
-// Tests of the landscape model: the disc tables, construction and wind, the view and the terrain queries.
+// Tests of the landscape model: the disc tables, construction and wind, the view and the terrain
+// queries; and craters, scorch marks and falling earth.
 #include <cmath>
 #include <set>
 #include <tuple>
+#include <utility>
 
 #include "core/globals.h"
 #include "core/random.h"
@@ -17,14 +19,11 @@ using LandscapeModelTest = LandscapeTest;
 
 int Squared(const DiscOffset& d) { return d.dx * d.dx + d.dy * d.dy; }
 
+// Every offset of the square of side 201 once, sorted by distance, then dx, then dy (the bits are
+// checked by the core's tests), and each ring's start.
 TEST_F(LandscapeModelTest, DiscTablesHoldEveryOffsetNearestFirst) {
     const DiscOffset* d = DiscOffsets;
-    const int quoted[9][2] = {{0, 0},       {-1, 0},     {0, -1},     {0, 1},    {1, 0},
-                              {-100, -100}, {-100, 100}, {100, -100}, {100, 100}};
-    for (int i = 0; i < 9; ++i) {
-        const int n = i < 5 ? i : DISC_RECORD_COUNT - 9 + i;
-        EXPECT_EQ(std::make_pair(d[n].dx, d[n].dy), std::make_pair(quoted[i][0], quoted[i][1])) << n;
-    }
+    EXPECT_EQ(std::tuple(d[1].dx, d[1].dy, d[DISC_RECORD_COUNT - 1].dx), std::tuple(-1, 0, 100));
     std::set<std::pair<int, int>> seen;
     for (int n = 0; n < DISC_RECORD_COUNT; ++n) {
         seen.insert({d[n].dx, d[n].dy});
@@ -37,10 +36,7 @@ TEST_F(LandscapeModelTest, DiscTablesHoldEveryOffsetNearestFirst) {
         }
     }
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(DISC_RECORD_COUNT));
-
-    const std::pair<int, int> starts[] = {{0, 0},  {1, 1},  {2, 9},       {3, 25},
-                                          {4, 45}, {5, 69}, {100, 31397}, {101, 32005}};
-    for (auto [r, start] : starts) EXPECT_EQ(RingStarts[r], start) << r;
+    EXPECT_EQ(std::tuple(RingStarts[0], RingStarts[2], RingStarts[101]), std::tuple(0, 9, 32005));
     for (int r = 1; r < RING_START_COUNT; ++r) {
         EXPECT_LT(Squared(d[RingStarts[r] - 1]), r * r) << r;
         EXPECT_GE(Squared(d[RingStarts[r]]), r * r) << r;
@@ -80,15 +76,17 @@ TEST_F(LandscapeModelTest, TheConstructorDrawsSizeThenWindByOption) {
             for (int& draw : draws) draw = game::rand();
             game::srand(before);
             Landscape land;
-            ASSERT_EQ(land.width, 640 + draws[0] % 561);
-            ASSERT_EQ(land.height, 300 + draws[1] % 201);
-            ASSERT_EQ(land.skyWidth, land.width / 4 + 320);
-            ASSERT_EQ(land.skyHeight, land.height / 4 + 200);
             const bool calm = option == 0 || (option == 3 && draws[2] % 3 == 0);
             const int windDraw = option == 3 ? draws[3] : draws[2];
-            ASSERT_EQ(land.wind, calm ? 0 : windDraw % 19 - 9);
-            ASSERT_EQ(land.windVaries, option == 2 || (option == 3 && !calm && draws[4] % 2 == 0));
-            ASSERT_EQ(DrawsSince(before, 6), option == 0 ? 2 : option == 3 && !calm ? 5 : 3);
+            ASSERT_EQ(std::tuple(land.width, land.height, land.skyWidth, land.skyHeight),
+                      std::tuple(640 + draws[0] % 561, 300 + draws[1] % 201, land.width / 4 + 320,
+                                 land.height / 4 + 200));
+            ASSERT_EQ(std::tuple(land.wind, land.windVaries, DrawsSince(before, 6)),
+                      std::tuple(calm ? 0 : windDraw % 19 - 9,
+                                 option == 2 || (option == 3 && !calm && draws[4] % 2 == 0),
+                                 option == 0            ? 2
+                                 : option == 3 && !calm ? 5
+                                                        : 3));
             winds.insert(land.wind);
             varying += land.windVaries;
         }
@@ -114,8 +112,7 @@ TEST_F(LandscapeModelTest, OnlyAVaryingWindChangesAndByAtMostFour) {
     for (int turn = 0; turn < 2000; ++turn) {
         const std::int32_t last = land.wind;
         land.VaryWind();
-        ASSERT_LE(std::abs(land.wind - last), 4);
-        ASSERT_LE(std::abs(land.wind), 9);
+        ASSERT_TRUE(std::abs(land.wind - last) <= 4 && std::abs(land.wind) <= 9) << last << " " << land.wind;
         seen.insert(land.wind);
     }
     EXPECT_EQ(seen.size(), 19u);
@@ -149,14 +146,11 @@ TEST_F(LandscapeModelTest, ColumnQueriesFindTheSurfaceAndTheLoosePieces) {
     Fill(*land, 0, 0, 1, 300, Earth, 0x00FF00);    // solid throughout
     Fill(*land, 1, 100, 2, 110, Rock, 0x808080);   // floating
     Fill(*land, 2, 250, 3, 300, Earth, 0x00FF00);  // settled
-    EXPECT_EQ(land->SurfaceY(0), -1);
-    EXPECT_EQ(land->SurfaceY(1), 99);
-    EXPECT_EQ(land->SurfaceY(639), 299);
+    EXPECT_EQ(std::tuple(land->SurfaceY(0), land->SurfaceY(1), land->SurfaceY(639)), std::tuple(-1, 99, 299));
     const int expected[4][2] = {{299, 0}, {299, 100}, {249, 250}, {299, 299}};
-    for (int x = 0; x < 4; ++x) {
-        EXPECT_EQ(land->lowestAir[x], expected[x][0]) << x;
-        EXPECT_EQ(land->topSolid[x], expected[x][1]) << x;
-    }
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(std::pair(land->lowestAir[x], land->topSolid[x]), std::pair(expected[x][0], expected[x][1]))
+            << x;
 
     // Scanning all columns at once gives what scanning each alone gives.
     for (int i = 0; i < 3000; ++i) land->Cell(game::rand() % 640, game::rand() % 300) = 1 + game::rand() % 3;
@@ -176,20 +170,17 @@ TEST_F(LandscapeModelTest, PointsWriteBothMaterialAndColour) {
     EXPECT_EQ(colour, 0x123456u);
     land->SetPoint(639, 299, 0x2080C0, Lava);
     land->SetPoint(640, 0, 0, Earth);
-    EXPECT_EQ(land->topSolid[639], 299);
     EXPECT_TRUE(land->GetPoint(639, 299, &colour));
-    EXPECT_EQ(colour, AsStored(0x2080C0));
+    EXPECT_EQ(std::tuple(land->topSolid[639], colour), std::tuple(299, AsStored(0x2080C0)));
     land->ReplaceMaterial(Lava, Rock);
-    EXPECT_EQ(land->Cell(639, 299), Rock);
-    EXPECT_EQ(Picture(639, 299), AsStored(0x2080C0));
+    EXPECT_EQ(std::tuple(land->Cell(639, 299), Picture(639, 299)), std::tuple(Rock, AsStored(0x2080C0)));
 
     // Without the picture's context nothing is written, and reads answer from the materials.
     LandscapeSurface = -1;
     land->SetPoint(5, 5, 0x0000FF, Rock);
-    EXPECT_EQ(land->Cell(5, 5), Air);
     colour = 0x123456;
     EXPECT_TRUE(land->GetPoint(639, 299, &colour));
-    EXPECT_EQ(colour, 0x123456u);
+    EXPECT_EQ(std::tuple(land->Cell(5, 5), colour), std::tuple(Air, 0x123456u));
 }
 
 // The sky runs from its first column to its last while the view crosses the landscape, and the
@@ -204,11 +195,10 @@ TEST_F(LandscapeModelTest, DrawShowsTheSkyBehindTheTerrainWithParallax) {
         return GetGValue(c) / 4 + 64 * (GetBValue(c) / 8);
     };
     EXPECT_TRUE(land->Draw(0, 2, 0, 0, 20));
-    EXPECT_EQ(skyColumnAt(0), 0);
-    EXPECT_EQ(PixelOf(0, 2, 100, 0), 0x0000F8u);
+    EXPECT_EQ(std::tuple(skyColumnAt(0), PixelOf(0, 2, 100, 0)), std::tuple(0, 0x0000F8u));
     land->Draw(0, 2, 800 - 320, 0, 20);
-    EXPECT_EQ(skyColumnAt(0), land->skyWidth - 320);
-    EXPECT_EQ(skyColumnAt(319), land->skyWidth - 1);
+    EXPECT_EQ(std::tuple(skyColumnAt(0), skyColumnAt(319)),
+              std::tuple(land->skyWidth - 320, land->skyWidth - 1));
 }
 
 // The replay runner's material map holds one byte a pixel (the snapshot's counts are checked by
@@ -226,9 +216,134 @@ TEST_F(LandscapeModelTest, TheRunnerWritesTheMaterialMap) {
     const std::string header = "P5\n640 300\n3\n";
     ASSERT_EQ(bytes.size(), header.size() + 640 * 300);
     EXPECT_EQ(bytes.substr(0, header.size()), header);
-    EXPECT_EQ(bytes[header.size() + 639], 3);
-    EXPECT_EQ(bytes[header.size() + 640 * 299], 2);
-    EXPECT_EQ(bytes[header.size() + 640 * 200 + 5], 1);
+    const char* map = bytes.data() + header.size();
+    EXPECT_EQ(std::tuple(map[639], map[640 * 299], map[640 * 200 + 5]), std::tuple(3, 2, 1));
+}
+
+// A 640x300 landscape whose rows 150 and below are earth of one colour.
+class LandscapeCraterTest : public LandscapeTest {
+protected:
+    void SetUp() override {
+        LandscapeTest::SetUp();
+        land_ = Make(640, 300);
+        land_->gravityOn = 1;
+        Fill(*land_, 0, 150, 640, 300, Earth, EARTH);
+    }
+    // One column of a material from row top, rows high.
+    void Column(int x, int top, int rows, std::int32_t material, COLORREF colour) {
+        Fill(*land_, x, top, x + 1, top + rows, material, colour);
+    }
+    static constexpr COLORREF EARTH = RGB(200, 160, 80);
+    std::unique_ptr<Landscape> land_;
+};
+
+TEST_F(LandscapeCraterTest, HoleRemovesTheClosedDiscAndRescansTheColumns) {
+    land_->Hole(100, 200, 10, false, 0.5f);
+    // The rim at distance 10 goes; (7, 7) is inside (98 < 100), (8, 7) outside (113 > 100).
+    EXPECT_EQ(std::tuple(land_->Cell(110, 200), Picture(110, 200), land_->Cell(110, 201),
+                         land_->Cell(107, 207), land_->Cell(108, 207)),
+              std::tuple(Air, AsStored(0xFFFFFF), Earth, Air, Earth));
+    EXPECT_EQ(std::make_pair(land_->topSolid[100], land_->lowestAir[100]), std::make_pair(150, 210));
+
+    // Pixels beyond the edges are skipped.
+    land_->Hole(0, 299, 20, false, 0.5f);
+    land_->Hole(639, 150, 5, false, 0.5f);
+    EXPECT_EQ(std::make_tuple(land_->Cell(20, 299), land_->Cell(21, 299), land_->Cell(639, 155)),
+              std::make_tuple(Air, Earth, Air));
+}
+
+// One draw per rock pixel of the disc: rockFactor 0 keeps all, above 1 removes all; keepTerrain
+// removes nothing and draws nothing but still rescans.
+TEST_F(LandscapeCraterTest, RockFactorDecidesWhetherRockSurvives) {
+    Fill(*land_, 200, 150, 400, 300, Rock, RGB(96, 96, 96));
+    int disc = 0;
+    while (DiscOffsets[disc].distance <= 30.0f) ++disc;
+    std::uint32_t before = game::RandState();
+    land_->Hole(300, 220, 30, false, 0.0f);
+    EXPECT_EQ(DrawsSince(before), disc);
+    for (int n = 0; n < disc; ++n)
+        ASSERT_EQ(land_->Cell(300 + DiscOffsets[n].dx, 220 + DiscOffsets[n].dy), Rock);
+    land_->Hole(300, 220, 30, false, 1.01f);
+    for (int n = 0; n < disc; ++n)
+        ASSERT_EQ(land_->Cell(300 + DiscOffsets[n].dx, 220 + DiscOffsets[n].dy), Air);
+
+    land_->Cell(620, 10) = Earth;
+    before = game::RandState();
+    land_->Hole(620, 200, 20, true, 2.0f);
+    EXPECT_EQ(std::tuple(land_->Cell(620, 200), land_->topSolid[620], game::RandState()),
+              std::tuple(Earth, 10, before));
+}
+
+TEST_F(LandscapeCraterTest, ShadingScalesTheCentreByFactorAndLeavesTheRimAlone) {
+    const COLORREF stored = AsStored(EARTH);
+    for (float factor : {0.3f, 0.4f, 0.8f}) {
+        for (int mode : {0, 1}) {
+            Fill(*land_, 0, 150, 640, 300, Earth, EARTH);
+            land_->ShadeDisc(320, 220, 20, 35, mode, factor);
+            auto scaled = [&](int channel) { return static_cast<int>(static_cast<float>(channel) * factor); };
+            EXPECT_EQ(Picture(320, 220), AsStored(RGB(scaled(GetRValue(stored)), scaled(GetGValue(stored)),
+                                                      scaled(GetBValue(stored)))));
+            EXPECT_EQ(Picture(320 + 35, 220), stored) << factor << " " << mode;
+            EXPECT_EQ(Picture(320, 220 - 35), stored) << factor << " " << mode;
+            EXPECT_GT(GetRValue(Picture(320 + 28, 220)), GetRValue(Picture(320, 220)));
+            EXPECT_LT(GetRValue(Picture(320 + 28, 220)), GetRValue(stored));
+        }
+    }
+    // Air keeps its white; another mode shades only the inner disc; a single point scales alone.
+    land_->ShadeDisc(100, 150, 10, 20, 1, 0.4f);
+    land_->ShadeDisc(400, 220, 10, 20, 2, 0.5f);
+    land_->ShadePoint(50, 150, 0.5f);
+    land_->ShadePoint(50, 149, 0.5f);
+    EXPECT_NE(Picture(400, 229), stored);
+    EXPECT_EQ(std::tuple(Picture(100, 149), Picture(400, 231), Picture(50, 150), Picture(50, 149)),
+              std::tuple(AsStored(0xFFFFFF), stored, AsStored(RGB(100, 80, 40)), AsStored(0xFFFFFF)));
+}
+
+// Earth falls only with gravity on and the landscape's picture there.
+TEST_F(LandscapeCraterTest, ASlabOverAFivePixelGapLandsInFiveCalls) {
+    Column(10, 145, 5, Air, 0xFFFFFF);
+    Column(10, 142, 1, Earth, RGB(248, 0, 0));
+    Column(10, 143, 1, Earth, RGB(0, 252, 0));
+    Column(10, 144, 1, Earth, RGB(0, 0, 248));
+    land_->gravityOn = 0;
+    EXPECT_FALSE(land_->DoGravity());
+    land_->gravityOn = 1;
+    const int surface = std::exchange(LandscapeSurface, -1);
+    EXPECT_FALSE(land_->DoGravity());
+    LandscapeSurface = surface;
+    EXPECT_EQ(land_->Cell(10, 145), Air);
+    for (int call = 1; call <= 5; ++call) {
+        ASSERT_TRUE(land_->DoGravity()) << call;
+        EXPECT_EQ(std::tuple(land_->topSolid[10], land_->Cell(10, 141 + call), Picture(10, 141 + call)),
+                  std::tuple(142 + call, Air, AsStored(0xFFFFFF)));
+    }
+    EXPECT_FALSE(land_->DoGravity());
+    EXPECT_EQ(std::make_tuple(Picture(10, 147), Picture(10, 148), Picture(10, 149)),
+              std::make_tuple(RGB(248, 0, 0), RGB(0, 252, 0), RGB(0, 0, 248)));
+    for (int y = 0; y < 300; ++y) ASSERT_EQ(land_->Cell(10, y), y < 147 ? Air : Earth) << y;
+}
+
+// Upper slab 100..103, gap 104..109, lower slab 110..119, gap 120..149, in the first and last
+// columns: the lower gap closes first, carrying the upper slab and its gap down with it.
+TEST_F(LandscapeCraterTest, StackedSlabsFallTogetherUntilTheLowerGapCloses) {
+    for (int x : {0, 639}) {
+        Column(x, 100, 4, Earth, RGB(248, 0, 0));
+        Column(x, 110, 10, Earth, RGB(0, 0, 248));
+    }
+    for (int call = 1; call <= 30; ++call) {
+        ASSERT_TRUE(land_->DoGravity()) << call;
+        for (int x : {0, 639}) {
+            ASSERT_EQ(std::make_tuple(land_->Cell(x, 103 + call), land_->Cell(x, 104 + call),
+                                      land_->Cell(x, 109 + call), land_->Cell(x, 110 + call)),
+                      std::make_tuple(Earth, Air, Air, Earth))
+                << call;
+        }
+    }
+    for (int call = 1; call <= 6; ++call) ASSERT_TRUE(land_->DoGravity()) << call;
+    EXPECT_FALSE(land_->DoGravity());
+    for (int y = 0; y < 300; ++y) ASSERT_EQ(land_->Cell(639, y), y < 136 ? Air : Earth) << y;
+    EXPECT_EQ(std::make_pair(Picture(0, 136), Picture(0, 140)),
+              std::make_pair(RGB(248, 0, 0), RGB(0, 0, 248)));
 }
 
 }  // namespace

@@ -30,12 +30,15 @@ World::World(Kind kind) : kind_(kind) {
     if (kind == Kind::InProcess) network_ = std::make_unique<net::InProcessNetwork>();
     if (kind == Kind::InProcessFaulty) network_ = std::make_unique<net::InProcessNetwork>(FaultyLink(7));
     std::string error;
-    EXPECT_TRUE(kind != Kind::Rooms || (broker.Start(&error) && net::MakeRoomCode(&code, &error))) << error;
+    EXPECT_TRUE(kind != Kind::Rooms ||
+                (broker.Start(&error) && net::MakeRoomCodes(&code, &watchCode, &error)))
+        << error;
 }
 
 int World::Listen(const net::TransportOptions& options) {
     std::string error;
-    if (kind_ == Kind::Rooms) return Add(net::MakeMqttHost(broker.Address(), code, options, &error), error);
+    if (kind_ == Kind::Rooms)
+        return Add(net::MakeMqttHost(broker.Address(), code, watchCode, options, &error), error);
     auto end =
         network_ ? network_->Listen(0, options, &error) : net::ListenEnet("127.0.0.1", 0, options, &error);
     return Add(std::move(end), error);

@@ -70,6 +70,7 @@ public:
 
     RelayBroker broker;
     std::string code;
+    std::string watchCode;
 
 private:
     void Drain(int index, int timeout_ms);

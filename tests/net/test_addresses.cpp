@@ -122,6 +122,8 @@ TEST(RoomCode, CodesAreReadAsPlayersTypeThem) {
 TEST(RoomCode, ThePagesLinkNamesTheRoomInItsFragment) {
     EXPECT_EQ(RoomLink("http://example.org/lobshot/", "ABCDEFGH"),
               "http://example.org/lobshot/#room=ABCDEFGH");
+    EXPECT_EQ(WatchLink("http://example.org/lobshot/", "ABCDEFGH"),
+              "http://example.org/lobshot/#watch=ABCDEFGH");
     std::string error;
     EXPECT_TRUE(CheckRoomPage("http://127.0.0.1:8000/", "--page", &error));
     EXPECT_TRUE(CheckRoomPage("https://example.org/index.html?x=1", "--page", &error));

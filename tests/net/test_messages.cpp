@@ -57,7 +57,8 @@ std::vector<Message> Samples() {
         Progress{kMaxFrame},
         Presence{7, true},
         Presence{1, false},
-        Hello{kProtocolNumber, "0.1", 5, false, std::string(kMaxNameLength, '}')},
+        Hello{kProtocolNumber, "0.1", 5, false, std::string(kMaxNameLength, '}'), MachineKind::Page,
+              "ABCDEFGH"},
         Names{{"Ann", ""}},
         Names{std::vector<std::string>(kMaxMachine + 1, std::string(kMaxNameLength, 'z'))},
         Chat{0, std::string(kMaxChatLength, 'x')},
@@ -156,12 +157,14 @@ TEST(NetMessages, EveryFaultIsRefusedWithItsReason) {
         {{4, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0}, "ends inside a text"},
         {Spelled({4, 0x61, 0xEA, 0, 0}, kMaxCatchUpChunk + 1, 'x', {0}), "a piece of 60001 characters"},
         // Names and chat lines as every machine cleans them (people_text.h), within their lengths; a
-        // hello of this protocol ends in its person's name.
-        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t', 0},
+        // hello of this protocol ends in its person's name, its kind and its join code.
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'A', '\t', 0, 0},
          "the name is not clean"},
         // What a machine runs the game in, and who is in the room: no machine twice, a spectator
         // without a machine and a machine without a name, round trips within what is shown.
-        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}, "kind 2 is unknown"},
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0}, "kind 2 is unknown"},
+        {{1, kProtocolNumber, 0, 1, 'v', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 'a', 'b', 'c'},
+         "the join code is not a code"},
         {{16, 0, 0}, "0 people"},
         {{16, 1, 0, 8, 0, 0, 0, 0, 0}, "machine 8"},
         {{16, 1, 1, 2, 0, 0, 0, 0, 0}, "a spectator has a machine"},

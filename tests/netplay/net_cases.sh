@@ -343,15 +343,16 @@ start_relay() {
     fail "the relay did not start: $(tail -3 "$work/relay.log")"
 }
 
-# room_code: the code the host's first row gives, waiting for it at most 10 s.
+# room_code [ROW]: the code the host's first ROW row gives ("Room code" unless named; "Watch code"),
+# waiting for it at most 10 s.
 room_code() {
-    local _ code
+    local _ code row=${1:-Room code}
     for _ in $(seq 100); do
-        code=$(sed -n 's/^Room code: \([2-9A-Z]\{8\}\)$/\1/p' "$work/host.out" 2>/dev/null | head -1)
+        code=$(sed -n "s/^$row: \\([2-9A-Z]\\{8\\}\\)\$/\\1/p" "$work/host.out" 2>/dev/null | head -1)
         [ -n "$code" ] && { echo "$code"; return; }
         sleep 0.1
     done
-    fail "the host never said its room's code"
+    fail "the host never said its ${row,}"
 }
 
 # restart_relay: kills the relay's broker (kill -9) and starts it again on the same port.
@@ -438,10 +439,11 @@ spectator_sees() {
         fail "$1's net state is wrong: $(grep '"net"' "$work/$1.json")"
 }
 
-# A match through a room while two spectators watch, one from the start and one joining under way:
-# each ends where the host ends, in its state, and every replay is the host's. The host said its
-# code once, the guest found it by the code as a player might type it (small letters, split by a
-# hyphen), and the host counted the first spectator apart from its two machines.
+# A match through a room while two spectators watch by the watch code, one from the start and one
+# joining under way: each ends where the host ends, in its state, and every replay is the host's.
+# The host said each code once, the guest found the room by its code as a player might type it
+# (small letters, split by a hyphen), and the host counted the first spectator apart from its two
+# machines. The room's code does not let a machine watch, nor the watch code one play.
 room_spectators_watch_match() {
     start_relay
     # Seat 1 Guest 1, seat 2 a computer.
@@ -450,9 +452,13 @@ room_spectators_watch_match() {
     guest_script guest1
     printf '%s\n' "until EndOfMatch 200000" "wait 300" | tee "$work/watch1.script" >"$work/watch2.script"
     machine host --seed 2024 --relay "$relay" --online
-    local code
+    local code watching
     code=$(room_code) || exit 1
-    watch watch1 "$code"
+    watching=$(room_code "Watch code") || exit 1
+    [ "$code" != "$watching" ] || fail "the watch code is the room's code"
+    refused watch_by_room_code "watch by its watch code" --relay "$relay" --watch "$code"
+    refused play_by_watch_code "play by the room's code" --relay "$relay" --online "$watching"
+    watch watch1 "$watching"
     sleep 1
     machine guest1 --relay "$relay" --online "$(echo "${code:0:4}-${code:4}" | tr '[:upper:]' '[:lower:]')"
     # The second comes once the match is under way, while Guest 1 is stopped for three seconds (so
@@ -464,12 +470,14 @@ room_spectators_watch_match() {
     guest=$(runner_of guest1)
     [ -n "$guest" ] || fail "guest1 is not running"
     kill -STOP "$guest"
-    watch watch2 "$code"
+    watch watch2 "$watching"
     sleep 3
     kill -CONT "$guest"
     finish
     grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
     [ "$(grep -c '^Room code: ' "$work/host.out")" = 1 ] || fail "the host did not say its code exactly once"
+    [ "$(grep -A1 '^Room code: ' "$work/host.out" | grep -c '^Watch code: ')" = 1 ] ||
+        fail "the host did not say its watch code once, after its room's code"
     grep -q '"role": "host", "machine": 0, "machines": 2, .*"watchers": 1,' "$work/host.start.json" ||
         fail "the host did not count the spectator apart: $(grep '"net"' "$work/host.start.json")"
     spectator_sees watch1 host

@@ -175,41 +175,84 @@ TEST_F(HostDoorTest, AFloodOfAbandonedConnectionsCannotKeepARealMachineOut) {
     EXPECT_NE(first.Refusal().find("too many"), std::string::npos) << first.Refusal();
 }
 
-// One address joining, saying goodbye and joining again in a loop: welcomed for the first join and
-// the rejoins allowed, then refused and closed, with nothing in the replay for the refusals; another
-// address still joins.
-TEST_F(HostDoorTest, RejoiningInALoopIsRefusedAfterAFewAndLeavesTheReplayAlone) {
-    FakeGuest* last = nullptr;
-    int attempts = 0;
+// From one address: a machine joins and crashes, strangers join and leave five times, and the
+// machine joins again with its token at once; then it leaves and rejoins with its token in a loop,
+// and is refused once it has rejoined the times allowed, with nothing in the replay for the
+// refusals. The rejoins count by token, so the strangers cost the machine nothing.
+TEST_F(HostDoorTest, RejoinsCountPerMachineNotPerAddress) {
+    constexpr std::size_t kStrangers = 5, kCalls = 1 + kStrangers + netplay::REJOINS_ALLOWED + 1;
+    std::vector<FakeGuest*> calls;
+    std::uint64_t token = 0;
     int idle = 0;
-    Run(1200, [&](int i) {
-        // The next attempt 10 frames after the last one ended, ten in all.
-        if (last && last->closedAt < 0) return;
-        if (attempts < 10 && ++idle >= 10) {
-            idle = 0;
-            ++attempts;
-            last = &Call("192.168.7.7");
-            last->passing = true;
+    Run(2000, [&](int) {
+        // The machine crashes once welcomed; each call after it comes 10 frames after the last ended.
+        if (calls.size() == 1 && calls[0]->welcomedAt >= 0 && token == 0) {
+            token = calls[0]->Token();
+            calls[0]->Drop();
         }
-        if (i == 1000) Call("192.168.7.8");
+        const bool ended = calls.empty() || calls.back()->closedAt >= 0 || (calls.size() == 1 && token != 0);
+        if (!ended || ++idle < 10 || calls.size() >= kCalls) return;
+        idle = 0;
+        FakeGuest& caller = NewGuest();
+        caller.passing = !calls.empty();
+        if (calls.size() > kStrangers) caller.first = Encoded(Hello(false, token));
+        caller.Connect(network, "192.168.7.7");
+        calls.push_back(&caller);
     });
-    ASSERT_EQ(attempts, 10);
-    int welcomed = 0;
-    for (std::size_t c = 0; c < 10; ++c) {
+    ASSERT_EQ(calls.size(), kCalls);
+    const FakeGuest& back = *calls[kStrangers + 1];
+    ASSERT_GE(back.welcomedAt, 0) << back.Refusal();
+    EXPECT_EQ(back.machine, 1);
+    EXPECT_LT(back.welcomedAt - back.connectedAt, 100);
+    for (std::size_t c = 0; c + 1 < kCalls; ++c) EXPECT_GE(calls[c]->welcomedAt, 0) << c;
+    const FakeGuest& refused = *calls.back();
+    EXPECT_EQ(refused.reason, net::DisconnectReason::TooManyRejoins);
+    EXPECT_NE(refused.Refusal().find("rejoined too often: try again in "), std::string::npos)
+        << refused.Refusal();
+    EXPECT_EQ(Count(ReplayEvent::Joined), static_cast<long>(kCalls - 1));
+}
+
+// A host asking for a join code takes only machines and spectators that give it; an address that
+// guessed wrong too often is refused even the right code for a while, and another is not.
+TEST_F(HostDoorTest, AJoinCodeIsAskedOfEveryJoiner) {
+    struct Case {
+        net::Hello hello;
+        const char* refusal;
+        const char* from = "";
+    };
+    const net::Hello wrong = Hello(false, 0, "ABCDEFGJ"), right = Hello(false, 0, "ABCDEFGH");
+    const std::vector<Case> cases = {
+        {Hello(), "asks for its join code"},
+        {wrong, "not this game's join code"},
+        {Hello(true, 0, "ABCDEFGJ"), "not this game's join code"},
+        {right, ""},
+        {Hello(true, 0, "ABCDEFGH"), ""},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {wrong, "not this game's join code", "10.9.9.9"},
+        {right, "too many wrong codes from this address: try again in 60 seconds", "10.9.9.9"},
+        {right, "", "10.9.9.8"},
+    };
+    Run(50, [&](int i) {
+        if (i == 0) NetSetJoinCode("ABCDEFGH");
+        // One a frame, in order.
+        if (i < 1 || i > static_cast<int>(cases.size())) return;
+        const Case& c = cases[static_cast<std::size_t>(i - 1)];
+        FakeGuest& caller = NewGuest();
+        caller.first = Encoded(c.hello);
+        caller.Connect(network, c.from);
+    });
+    for (std::size_t c = 0; c < cases.size(); ++c) {
         const FakeGuest& caller = guests[c];
-        if (caller.welcomedAt >= 0) {
-            ++welcomed;
-            EXPECT_EQ(welcomed, static_cast<int>(c) + 1) << "a refused address was welcomed later";
+        if (*cases[c].refusal == '\0') {
+            EXPECT_GE(caller.welcomedAt, 0) << c << " " << caller.Refusal();
             continue;
         }
-        EXPECT_EQ(caller.reason, net::DisconnectReason::TooManyRejoins) << c;
-        EXPECT_NE(caller.Refusal().find("rejoined too often: try again in 60 seconds"), std::string::npos)
-            << caller.Refusal();
+        EXPECT_EQ(caller.reason, net::DisconnectReason::WrongCode) << c;
+        EXPECT_NE(caller.Refusal().find(cases[c].refusal), std::string::npos) << caller.Refusal();
     }
-    EXPECT_EQ(welcomed, netplay::REJOINS_ALLOWED + 1);
-    EXPECT_GE(guests.back().welcomedAt, 0) << "another address";
-    EXPECT_EQ(Count(ReplayEvent::Joined), netplay::REJOINS_ALLOWED + 2);
-    EXPECT_EQ(Count(ReplayEvent::Left), netplay::REJOINS_ALLOWED + 1);
 }
 
 // The eighth machine to say hello is told the game is full, not kept out by connections.

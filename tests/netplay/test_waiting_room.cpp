@@ -166,26 +166,35 @@ TEST_F(WaitingRoomTest, TheRoomCardGivesTheWayInAndItsKeyStaysOnThisMachine) {
         EXPECT_NE(e.value, static_cast<std::uint32_t>(VK_F4));
 
     const std::string hide = "F4, pad L3 or the same tap hides this";
-    const OnlineRoom started{"ABCDEFGH", "https://a.b/#room=ABCDEFGH", "https://a.b/#watch=ABCDEFGH"};
+    const OnlineRoom started{"ABCDEFGH", "https://a.b/#room=ABCDEFGH", "https://a.b/#watch=WWWWWWWW"};
     const struct {
         NetWayIn way;
         OnlineRoom online;
         std::vector<std::string> lines;
     } kCases[] = {
-        {{NetRole::Host, "ABCDEFGH", "", "relay", 0, {}},
+        {{NetRole::Host, "ABCDEFGH", "WWWWWWWW", "", "", "relay", 0, {}},
          started,
-         {"Room code: ABCDEFGH", "Join: https://a.b/#room=ABCDEFGH", "Watch: https://a.b/#watch=ABCDEFGH",
-          hide}},
-        {{NetRole::Join, "ZZZZZZZZ", "https://p.q/", "room ZZZZZZZZ", 0, {}},
+         {"Room code: ABCDEFGH", "Watch code: WWWWWWWW", "Join: https://a.b/#room=ABCDEFGH",
+          "Watch: https://a.b/#watch=WWWWWWWW", hide}},
+        {{NetRole::Host, "ABCDEFGH", "WWWWWWWW", "", "https://p.q/", "relay", 0, {}},
+         {},
+         {"Room code: ABCDEFGH", "Watch code: WWWWWWWW", "Join: https://p.q/#room=ABCDEFGH",
+          "Watch: https://p.q/#watch=WWWWWWWW", hide}},
+        // A guest knows no watch code, so it can pass on only the way in to play.
+        {{NetRole::Join, "ZZZZZZZZ", "", "", "https://p.q/", "room ZZZZZZZZ", 0, {}},
          started,
-         {"Room code: ZZZZZZZZ", "Join: https://p.q/#room=ZZZZZZZZ", "Watch: https://p.q/#watch=ZZZZZZZZ",
-          hide}},
-        {{NetRole::Watch, "ZZZZZZZZ", "", "room ZZZZZZZZ", 0, {}}, {}, {"Watch code: ZZZZZZZZ", hide}},
-        {{NetRole::Host, "", "", "26510", 26510, {"10.0.0.2", "192.168.1.5"}},
+         {"Room code: ZZZZZZZZ", "Join: https://p.q/#room=ZZZZZZZZ", hide}},
+        {{NetRole::Watch, "ZZZZZZZZ", "", "", "", "room ZZZZZZZZ", 0, {}},
+         {},
+         {"Watch code: ZZZZZZZZ", hide}},
+        {{NetRole::Host, "", "", "", "", "26510", 26510, {"10.0.0.2", "192.168.1.5"}},
          {},
          {"Hosting on port 26510", "Join: 10.0.0.2:26510", "Join: 192.168.1.5:26510", hide}},
-        {{NetRole::Join, "", "", "10.0.0.2:26510", 0, {}}, {}, {"The host: 10.0.0.2:26510", hide}},
-        {{NetRole::Local, "", "", "", 0, {}}, started, {}},
+        {{NetRole::Host, "", "", "K7QX2M9P", "", "26510", 26510, {"10.0.0.2"}},
+         {},
+         {"Hosting on port 26510, code K7QX2M9P", "Join: 10.0.0.2:26510", hide}},
+        {{NetRole::Join, "", "", "", "", "10.0.0.2:26510", 0, {}}, {}, {"The host: 10.0.0.2:26510", hide}},
+        {{NetRole::Local, "", "", "", "", "", 0, {}}, started, {}},
     };
     for (const auto& c : kCases) EXPECT_EQ(ShellRoomCardLines(c.way, c.online), c.lines) << c.way.where;
 }

@@ -281,8 +281,8 @@ export async function startRelay(children) {
 }
 
 // Runs a lobshot-headless host of an online room with `args` (its seed and script), in `cwd`, whose
-// link names the page at `pageUrl`; resolves with the room's link (its second row) and code, and
-// later with its exit status and output. out() is its output so far.
+// link names the page at `pageUrl`; resolves with the room's link and code and the watch link and
+// code (its rows), and later with its exit status and output. out() is its output so far.
 export function startRoomHost(children, relayPort, pageUrl, args, cwd) {
   // (Its rows are read as they come: a line at a time.)
   const host = spawn('stdbuf', ['-oL', HEADLESS, '--relay', `127.0.0.1:${relayPort}`, '--online', '--page', pageUrl,
@@ -294,8 +294,11 @@ export function startRoomHost(children, relayPort, pageUrl, args, cwd) {
   const link = new Promise((resolve, reject) => {
     host.stdout.on('data', data => {
       out += data;
-      const row = /^Room page: (\S+)$/m.exec(out);
-      if (row) resolve({link: row[1], code: /^Room code: (\S+)$/m.exec(out)[1]});
+      const row = /^Room page: (\S+)\nWatch page: (\S+)$/m.exec(out);
+      if (row) {
+        resolve({link: row[1], code: /^Room code: (\S+)$/m.exec(out)[1], watchLink: row[2],
+                 watchCode: /^Watch code: (\S+)$/m.exec(out)[1]});
+      }
     });
     host.on('exit', () => reject(new Error(`the host ended without a link: ${out} ${err}`)));
   });

@@ -44,12 +44,13 @@ const shared = state => state.split('\n').filter(line => !line.includes('"net":'
 test('the page joins a room by the host\'s link and plays its seat through a match beside a native guest', async () => {
   const relayPort = await startRelay(s.children);
   const host = startRoomHost(s.children, relayPort, s.server.url, ['--seed', '11', '--script', HOST_SCRIPT], s.work);
-  const {link, code} = await host.link;
+  const {link, code, watchLink, watchCode} = await host.link;
   assert.equal(link, `${s.server.url}#room=${code}`);
+  assert.equal(watchLink, `${s.server.url}#watch=${watchCode}`);
 
   const page = await openPage(s.browser, link, `&relay=127.0.0.1:${relayPort + 1}&steps`);
   // A second page watches the room from the start, stepped beside the guest to the match's end.
-  const watcher = await openPage(s.browser, `${s.server.url}#watch=${code}`, `&relay=127.0.0.1:${relayPort + 1}&steps`);
+  const watcher = await openPage(s.browser, watchLink, `&relay=127.0.0.1:${relayPort + 1}&steps`);
   let guest;
   try {
     const watching = watcher.evaluate(() => Module.lobshotStepUntil(['EndOfMatch'], 200000));

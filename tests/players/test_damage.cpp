@@ -1,6 +1,10 @@
 // Tests of firing, damage and earnings: the shot's start and speed, stock and sounds, the armour
-// rules, who pays for a hit, the burst of a destroyed tank and the settling of a match.
+// rules, who pays for a hit, the burst of a destroyed tank and the settling of a match; and of
+// placing the tanks on a new landscape, and their falls and landing damage.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <tuple>
 
 #include "core/random.h"
 #include "tests/players/players_fixture.h"
@@ -19,21 +23,16 @@ TEST_F(PlayersTest, FireLeavesTheBarrelTipWithTheSpeedOfThePower) {
     ASSERT_EQ(shots.size(), 1u);
     const Projectile& shot = *shots[0];
     EXPECT_NEAR(shot.x, 100.0f, 1e-4);
-    EXPECT_FLOAT_EQ(shot.y, 188.0f);
     EXPECT_NEAR(shot.vx, 0.0f, 1e-5);
-    EXPECT_FLOAT_EQ(shot.vy, -5.0f);
-    EXPECT_EQ(shot.kind, KindShell);
-    EXPECT_EQ(shot.tracked, 1);
-    EXPECT_FLOAT_EQ(shot.gravity, 0.01f);
-
-    p.angle = 0;
+    EXPECT_EQ(std::tuple(shot.y, shot.vy, shot.kind, shot.tracked, shot.gravity),
+              std::tuple(188.0f, -5.0f, KindShell, 1, 0.01f));
     p.power = 50;
-    players->Fire(projectiles);
-    EXPECT_FLOAT_EQ(Members(*projectiles)[0]->x, 94.0f);
-    EXPECT_FLOAT_EQ(Members(*projectiles)[0]->vx, -2.5f);
-    p.angle = 180;
-    players->Fire(projectiles);
-    EXPECT_FLOAT_EQ(Members(*projectiles)[0]->vx, 2.5f);
+    for (const auto& [angle, x, vx] : {std::tuple{0, 94.0f, -2.5f}, {180, 106.0f, 2.5f}}) {
+        p.angle = angle;
+        players->Fire(projectiles);
+        EXPECT_FLOAT_EQ(Members(*projectiles)[0]->x, x);
+        EXPECT_FLOAT_EQ(Members(*projectiles)[0]->vx, vx);
+    }
 }
 
 TEST_F(PlayersTest, EachWeaponHasItsKindAndSoundAndUsesUpItsStock) {
@@ -57,18 +56,15 @@ TEST_F(PlayersTest, HittingAnEnemyPaysHalfTheDamageAndFiftyForTheKill) {
     Player& shooter = *players->Get(0);
     Player& enemy = *players->Get(1);
     players->DamagePlayer(21, 0, 1, projectiles);
-    EXPECT_EQ(enemy.armour, 79);
-    EXPECT_EQ(shooter.profit, 10);
+    EXPECT_EQ(std::tuple(enemy.armour, shooter.profit), std::tuple(79, 10));
     enemy.armour = 30;
     players->DamagePlayer(30, 0, 1, projectiles);
-    EXPECT_TRUE(enemy.alive);
-    EXPECT_EQ(enemy.armour, 0);
+    EXPECT_EQ(std::tuple(enemy.alive, enemy.armour), std::tuple(true, 0));
     Played();
     players->DamagePlayer(1, 0, 1, projectiles);
     EXPECT_FALSE(enemy.alive);
     EXPECT_EQ(Played(), std::vector<int>{9});
-    EXPECT_EQ(shooter.profit, 10 + 15 + 50);
-    EXPECT_EQ(enemy.turnDamage, 21 + 30);
+    EXPECT_EQ(std::tuple(shooter.profit, enemy.turnDamage), std::tuple(10 + 15 + 50, 21 + 30));
 }
 
 TEST_F(PlayersTest, DestroyingOnesOwnTankPaysTheOthersStillStanding) {
@@ -86,8 +82,7 @@ TEST_F(PlayersTest, DestroyingOnesOwnTankPaysTheOthersStillStanding) {
     Start(2);
     players->Get(1)->alive = false;
     players->DamagePlayer(500, 0, 0, projectiles);
-    EXPECT_EQ(players->Get(0)->profit, -50);
-    EXPECT_EQ(players->Get(1)->profit, 0);
+    EXPECT_EQ(std::tuple(players->Get(0)->profit, players->Get(1)->profit), std::tuple(-50, 0));
 }
 
 TEST_F(PlayersTest, SettlingAddsAQuarterOfTheArmourAndNeverGoesNegative) {
@@ -102,11 +97,7 @@ TEST_F(PlayersTest, SettlingAddsAQuarterOfTheArmourAndNeverGoesNegative) {
     c.cash = -20;
     c.armour = 0;
     players->SettleMatch();
-    EXPECT_EQ(a.profit, 0);
-    EXPECT_EQ(a.cash, 100);
-    EXPECT_EQ(b.profit, 43);
-    EXPECT_EQ(b.cash, 143);
-    EXPECT_EQ(c.cash, 0);
+    EXPECT_EQ(std::tuple(a.profit, a.cash, b.profit, b.cash, c.cash), std::tuple(0, 100, 43, 143, 0));
 }
 
 // Each piece draws direction, speed, its colour's draws (none, one, or two), row and column, and
@@ -143,10 +134,105 @@ TEST_F(PlayersTest, ADestroyedTankBurstsIntoAHundredUntrackedPieces) {
             GetBValue(colour) < 40)
             ++darkRed;
     }
-    EXPECT_EQ(debris, 5);
-    EXPECT_EQ(darkened, 55);
-    EXPECT_EQ(darkRed, 40);
-    EXPECT_FALSE(p.alive);
+    EXPECT_EQ(std::tuple(debris, darkened, darkRed, p.alive), std::tuple(5, 55, 40, false));
+}
+
+// The distance from column x to the nearest of the first `count` tanks.
+int Nearest(PlayerCollection& players, int count, int x) {
+    int nearest = 1 << 30;
+    for (int j = 0; j < count; ++j) nearest = std::min(nearest, std::abs(x - players.Get(j)->x));
+    return nearest;
+}
+
+// The smallest distance between two of the first `count` tanks.
+int ClosestPair(PlayerCollection& players, int count) {
+    int closest = 1 << 30;
+    for (int i = 1; i < count; ++i) closest = std::min(closest, Nearest(players, i, players.Get(i)->x));
+    return closest;
+}
+
+TEST_F(PlayersTest, TanksStandApartOnTheSurfaceAwayFromTheEdges) {
+    MakeLandscape(640, 300, 250);
+    for (std::uint32_t seed = 1; seed <= 50; ++seed) {
+        game::srand(seed);
+        Start(2);
+        players->PositionPlayers(landscape);
+        EXPECT_GE(ClosestPair(*players, 2), 157) << seed;
+        for (int i = 0; i < 2; ++i) {
+            const Player& p = *players->Get(i);
+            EXPECT_TRUE(p.x >= 6 && p.x < 640 - 6 && p.y == 249) << seed << ": " << p.x << "," << p.y;
+        }
+    }
+}
+
+// Eight tanks on narrow landscapes often leave no column with the full spacing for the last ones
+// (the case must come up here: it once made the search go on forever).
+// Placing must still end, with every tank inside the edges; a tank placed closer than the spacing
+// must have had no better column: none inside the edges is farther from the tanks before it.
+TEST_F(PlayersTest, EightTanksOnANarrowLandscapeAlwaysFindAPlace) {
+    int crowded = 0;
+    for (int width : {640, 700}) {
+        MakeLandscape(width, 300, 200);
+        const int spacing = (width - 12) / 10;
+        for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+            game::srand(seed);
+            Start(8);
+            players->PositionPlayers(landscape);
+            for (int i = 0; i < 8; ++i) {
+                const Player& p = *players->Get(i);
+                ASSERT_TRUE(p.x >= 6 && p.x < width - 6 && p.y == 199) << seed << ": " << p.x << "," << p.y;
+                const int room = Nearest(*players, i, p.x);
+                if (room >= spacing) continue;
+                ++crowded;
+                for (int x = 6; x < width - 6; ++x)
+                    ASSERT_LE(Nearest(*players, i, x), room) << seed << " " << i;
+            }
+        }
+    }
+    EXPECT_GT(crowded, 0);
+}
+
+// A fall of five pixels is free and one of 23 costs three, which the player whose turn it is earns;
+// a tank stands on a single pixel and lands on the bottom row; one with too little armour is
+// destroyed on landing, bursting, and its enemy earns the kill.
+TEST_F(PlayersTest, FallsCostArmourPastFivePixelsAndCanDestroyATank) {
+    MakeLandscape(640, 300, 250);
+    Start(2);
+    players->current = 1;
+    Player& p = *players->Get(0);
+    p.x = 100;
+    p.y = 249;
+    EXPECT_FALSE(players->DoGravity(landscape, projectiles));
+    for (int y = 250; y < 255; ++y) landscape->Cell(100, y) = Air;
+    int frames = 0;
+    while (players->DoGravity(landscape, projectiles)) ++frames;
+    EXPECT_EQ(std::tuple(frames, p.y, p.armour, p.fallDistance), std::tuple(5, 254, 100, 0));
+    EXPECT_EQ(Played(), std::vector<int>{15});
+
+    for (int y = 255; y < 278; ++y) landscape->Cell(100, y) = Air;
+    while (players->DoGravity(landscape, projectiles)) {
+    }
+    EXPECT_EQ(std::tuple(p.armour, p.turnDamage, players->Get(1)->profit), std::tuple(97, 3, 1));
+    for (int y = 279; y < 300; ++y) landscape->Cell(100, y) = Air;
+    landscape->Cell(100, 278) = Rock;
+    EXPECT_FALSE(players->DoGravity(landscape, projectiles));
+    landscape->Cell(100, 278) = Air;
+    while (players->DoGravity(landscape, projectiles)) {
+    }
+    EXPECT_EQ(p.y, 299);
+
+    players->current = 0;
+    Player& q = *players->Get(1);
+    q.x = 300;
+    q.y = 231;
+    q.armour = 2;
+    Played();
+    while (players->DoGravity(landscape, projectiles)) {
+    }
+    EXPECT_FALSE(q.alive);
+    EXPECT_EQ(Members(*projectiles).size(), 100u);
+    EXPECT_EQ(Played(), (std::vector<int>{9, 15}));
+    EXPECT_EQ(players->Get(0)->profit, 50 + 1);
 }
 
 }  // namespace

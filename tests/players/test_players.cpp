@@ -1,7 +1,13 @@
-// Tests of the player records and the turn order, the tank's box and drawing, and the view's glide.
+// Tests of the player records and the turn order, the tank's box and drawing, the view's glide, and
+// the two bars: the stock and the wind as the menu bar shows them, and the armour chart's lines of
+// damage.
+#include <tuple>
+
 #include "core/globals.h"
 #include "core/random.h"
 #include "core/rules.h"
+#include "display/graphx.h"
+#include "players/menu_bar.h"
 #include "tests/players/players_fixture.h"
 
 namespace {
@@ -15,10 +21,10 @@ TEST_F(PlayersTest, NextTurnSkipsTheDeadClearsDamageAndEndsWithOneLeft) {
     EXPECT_EQ(players->current, 2);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(players->Get(i)->turnDamage, 0);
     players->Get(3)->alive = false;
-    EXPECT_TRUE(players->NextTurn());
-    EXPECT_EQ(players->current, 0);
-    EXPECT_TRUE(players->NextTurn());
-    EXPECT_EQ(players->current, 2);
+    for (int expected : {0, 2}) {
+        EXPECT_TRUE(players->NextTurn());
+        EXPECT_EQ(players->current, expected);
+    }
     players->Get(0)->alive = false;
     EXPECT_FALSE(players->NextTurn());
 }
@@ -28,11 +34,9 @@ TEST_F(PlayersTest, ATankHoldsElevenColumnsAndSixRowsAboveItsFoot) {
     Player& p = *players->Get(1);
     p.x = 100;
     p.y = 200;
-    EXPECT_TRUE(p.Contains(95, 195));
-    EXPECT_TRUE(p.Contains(105, 200));
-    EXPECT_FALSE(p.Contains(94, 200));
-    EXPECT_FALSE(p.Contains(100, 194));
-    EXPECT_FALSE(p.Contains(100, 201));
+    EXPECT_EQ(std::tuple(p.Contains(95, 195), p.Contains(105, 200), p.Contains(94, 200), p.Contains(100, 194),
+                         p.Contains(100, 201)),
+              std::tuple(true, true, false, false, false));
     EXPECT_EQ(players->PlayerAt(100, 197), 1);
     p.alive = false;
     EXPECT_EQ(players->PlayerAt(100, 197), -1);
@@ -46,13 +50,11 @@ TEST_F(PlayersTest, TheTankIsDrawnOnItsFootUntilWhollyOffTheScreen) {
     p.angle = 90;
     p.Draw(0, 2, 100, 100, false);
     // The picture's black corner is left out; the red barrel rises six pixels from the row above.
-    EXPECT_EQ(BackPixel(95, 95), 0u);
-    EXPECT_NE(BackPixel(96, 95), 0u);
-    EXPECT_NE(BackPixel(105, 100), 0u);
-    EXPECT_EQ(BackPixel(100, 101), 0u);
-    EXPECT_EQ(BackPixel(100, 94), 0x0000F8u);
-    EXPECT_EQ(BackPixel(100, 88), 0x0000F8u);
-    EXPECT_EQ(BackPixel(100, 87), 0u);
+    EXPECT_EQ(
+        std::tuple(BackPixel(95, 95), BackPixel(96, 95) != 0, BackPixel(105, 100) != 0, BackPixel(100, 101)),
+        std::tuple(0u, true, true, 0u));
+    EXPECT_EQ(std::tuple(BackPixel(100, 94), BackPixel(100, 88), BackPixel(100, 87)),
+              std::tuple(0x0000F8u, 0x0000F8u, 0u));
     struct Case {
         int sx, sy, angle;
         bool drawn;
@@ -100,16 +102,45 @@ TEST_F(PlayersTest, AGlideStopsAtTheLandscapesEdges) {
     EXPECT_EQ(vx, 0);
     int frames = 1;
     while (!players->GlideToPlayer(0, &vx, &vy, 20, &land)) ++frames;
-    EXPECT_EQ(vx, 0);
-    EXPECT_EQ(vy, 300 + 20 - 200);
+    EXPECT_EQ(std::tuple(vx, vy), std::tuple(0, 300 + 20 - 200));
     EXPECT_LT(frames, 10);
     p.x = 790;
     p.y = 10;
     p.angle = 0;
     while (!players->GlideToBarrel(0, &vx, &vy, 20, &land)) {
     }
-    EXPECT_EQ(vx, 800 - 320);
-    EXPECT_EQ(vy, 0);
+    EXPECT_EQ(std::tuple(vx, vy), std::tuple(800 - 320, 0));
+}
+
+TEST_F(PlayersTest, StockShowsPlusForUnlimitedAndTwoPlusesPastNinetyNine) {
+    EXPECT_EQ(StockText(-1) + StockText(0) + StockText(99) + StockText(100), "+099++");
+}
+
+TEST_F(PlayersTest, TheWindSockHangsOnlyInCalmAndBlowsFullyFromFive) {
+    const int expected[] = {0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 3, 3, 3, 3, 4, 4, 4, 4, 4};
+    for (int wind = -9; wind <= 9; ++wind) EXPECT_EQ(WindSockIndex(wind), expected[wind + 9]) << wind;
+
+    // The fixture paints each sock in its own shade of blue: 40 for the first, 80 for the second...
+    Start(2);
+    for (int wind : {-5, 4, 0}) {
+        players->wind = wind;
+        players->UpdateMenu();
+        const COLORREF sock = PixelOf(OFFSCREEN, players->menuBarSurface, 134, 9);
+        EXPECT_EQ(GetBValue(sock) / 8, 40 * (WindSockIndex(wind) + 1) / 8) << wind;
+    }
+}
+
+TEST_F(PlayersTest, TheArmourChartShowsDamageOnlyForTanksHitThisTurn) {
+    Start(2);
+    players->DamagePlayer(7, 0, 1, projectiles);
+    const int chart = players->chartBarSurface;
+    auto inked = [chart](int x, int y) { return PixelOf(OFFSCREEN, chart, x, y) != 0; };
+    // The first tank's armour without damage below it; the second's armour, damage and tank.
+    EXPECT_EQ(std::tuple(inked(20, 3), inked(20, 11), inked(59, 3), inked(59, 11), inked(50, 12)),
+              std::tuple(true, false, true, true, true));
+    players->NextTurn();
+    players->UpdateArmourChart();
+    EXPECT_FALSE(inked(59, 11));
 }
 
 }  // namespace

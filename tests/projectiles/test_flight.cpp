@@ -2,10 +2,12 @@
 // projectiles added during an update, the Sod Salvo's scatter, the firework's splits, the Earth
 // Mover's boring, the view that follows the shell, and drawing.
 #include <algorithm>
+#include <tuple>
 
 #include "core/globals.h"
 #include "display/graphx.h"
 #include "tests/projectiles/projectiles_fixture.h"
+#include "tests/support/world.h"
 
 namespace {
 
@@ -16,15 +18,11 @@ TEST_F(ProjectilesTest, AMoveIsWalkedInUnitStepsEndingOnItsTarget) {
     Projectile* twoAndAHalf = Launch(10.0f, 60.0f, 2.5f, 0.0f, KindSodSalvo);
     Projectile* three = Launch(10.0f, 70.0f, 3.0f, 0.0f, KindSodSalvo);
     Tick();
-    EXPECT_EQ(one->param, 1 + 1);
-    EXPECT_FLOAT_EQ(one->prevX, 10.0f);
-    EXPECT_FLOAT_EQ(one->x, 11.0f);
-    EXPECT_EQ(twoAndAHalf->param, 1 + 3);  // at 0.5, 1.5 and 2.5
-    EXPECT_FLOAT_EQ(twoAndAHalf->prevX, 11.5f);
-    EXPECT_FLOAT_EQ(twoAndAHalf->x, 12.5f);
-    EXPECT_EQ(three->param, 1 + 4);  // at 0, 1, 2 and 3
-    EXPECT_FLOAT_EQ(three->prevX, 12.0f);
-    EXPECT_FLOAT_EQ(three->x, 13.0f);
+    // Two and a half samples at 0.5, 1.5 and 2.5; three at 0, 1, 2 and 3.
+    EXPECT_EQ(std::tuple(one->param, one->prevX, one->x), std::tuple(1 + 1, 10.0f, 11.0f));
+    EXPECT_EQ(std::tuple(twoAndAHalf->param, twoAndAHalf->prevX, twoAndAHalf->x),
+              std::tuple(1 + 3, 11.5f, 12.5f));
+    EXPECT_EQ(std::tuple(three->param, three->prevX, three->x), std::tuple(1 + 4, 12.0f, 13.0f));
 }
 
 // The move of a tick uses the speed from before that tick's gravity; wind shifts the position and
@@ -74,13 +72,10 @@ TEST_F(ProjectilesTest, AProjectileAddedDuringAnUpdateFirstMovesOnTheNextTick) {
     std::vector<Projectile*> pieces = Flying();
     ASSERT_EQ(pieces.size(), 2u);
     const Projectile& child = *pieces[0];
-    EXPECT_EQ(child.param, 80);
-    EXPECT_EQ(child.firstStep, 1);
-    EXPECT_FLOAT_EQ(child.x, 11.0f);
+    EXPECT_EQ(std::tuple(child.param, child.firstStep, child.x), std::tuple(80, 1, 11.0f));
     Tick();
-    EXPECT_GE(child.param, 80 + 2);
-    EXPECT_EQ(child.firstStep, 0);
-    EXPECT_GT(child.x, 11.5f);
+    EXPECT_TRUE(child.param >= 80 + 2 && child.firstStep == 0 && child.x > 11.5f)
+        << child.param << " " << child.x;
 }
 
 // Ten clods a sample from the 30th sample to the 159th, none where the ground already is.
@@ -99,8 +94,8 @@ TEST_F(ProjectilesTest, ASodSalvoScattersFromItsThirtiethSampleUpTo1300Clods) {
     EXPECT_EQ(salvo->param, 30);
     EXPECT_FALSE(Flying(KindEarth).empty());
     Tick(200);
-    EXPECT_EQ(Flying(KindEarth).size(), static_cast<std::size_t>(1300 - underground));
     EXPECT_GT(underground, 500);
+    EXPECT_EQ(Flying(KindEarth).size(), static_cast<std::size_t>(1300 - underground));
 
     // One that lands early, on a tank, scatters nothing, digs nothing and does no harm.
     Player& tank = PlaceTank(1, 100, 249);
@@ -108,11 +103,9 @@ TEST_F(ProjectilesTest, ASodSalvoScattersFromItsThirtiethSampleUpTo1300Clods) {
     const int earth = CountMaterial(Earth);
     Played();
     Tick(20);
-    EXPECT_EQ(Flying(KindSodSalvo).size(), 1u);
-    EXPECT_EQ(CountMaterial(Earth), earth);
-    EXPECT_EQ(tank.armour, 100);
-    EXPECT_EQ(Explosions(), 0);
-    EXPECT_TRUE(Played().empty());
+    EXPECT_EQ(
+        std::tuple(Flying(KindSodSalvo).size(), CountMaterial(Earth), tank.armour, Explosions(), Played()),
+        std::tuple(1u, earth, 100, 0, std::vector<int>{}));
 }
 
 // It slows by a tenth a sample through earth, darkening its trail, and explodes once slow, well
@@ -127,10 +120,10 @@ TEST_F(ProjectilesTest, AnEarthMoverBoresUntilItHasSlowedDown) {
     EXPECT_EQ(Picture(310, 101), RGB(trail(0xA0), trail(0x60), trail(0x30)) & 0xF8FCF8);
     for (int t = 0; t < 100 && !Flying(KindEarthMover).empty(); ++t) Tick();
     ASSERT_EQ(Explosions(), 1);
-    EXPECT_EQ(shots->explosions->type, ExplosionEarthMover);
     EXPECT_GT(shots->explosions->y, 110.0f);
-    EXPECT_EQ(tank.armour, 100);
-    EXPECT_EQ(landscape->Cell(310, static_cast<int>(shots->explosions->y)), Air);
+    EXPECT_EQ(std::tuple(shots->explosions->type, tank.armour,
+                         landscape->Cell(310, static_cast<int>(shots->explosions->y))),
+              std::tuple(ExplosionEarthMover, 100, Air));
 }
 
 // The view centres the tracked shell, kept inside the landscape with the bar's margin; it stays
@@ -163,13 +156,7 @@ TEST_F(ProjectilesTest, TheViewFollowsTheTrackedShellInsideTheLandscape) {
 
 // Pixels in the play area only, by kind; the A-Bomb's cross reaches past it.
 TEST_F(ProjectilesTest, ProjectilesDrawAsPixelsInThePlayArea) {
-    auto pixel = [](int x, int y) {
-        HDC dc = nullptr;
-        EXPECT_TRUE(GetHDC(&dc, 0, 2, -1));
-        const COLORREF colour = GetPixel(dc, x, y);
-        ReleaseHDC(dc, 0, 2, -1);
-        return colour;
-    };
+    auto pixel = [](int x, int y) { return PixelOf(0, 2, x, y); };
     ClearScreen(0, 2, 0, -1, 0, 0, 0);
     Launch(110.0f, 60.0f, 0.0f, 0.0f, KindShell);
     Launch(120.7f, 60.0f, 0.0f, 0.0f, KindEarth, static_cast<std::int32_t>(RGB(200, 100, 0)));
@@ -177,12 +164,10 @@ TEST_F(ProjectilesTest, ProjectilesDrawAsPixelsInThePlayArea) {
     Launch(140.0f, 229.0f, 0.0f, 0.0f, KindABomb, 3);
     Launch(150.0f, 230.0f, 0.0f, 0.0f, KindShell);
     shots->Draw(0, 2, 100, 50, 20);
-    EXPECT_EQ(pixel(10, 10), 0xF8FCF8u);
-    EXPECT_EQ(pixel(20, 10), RGB(200, 100, 0));
-    EXPECT_EQ(pixel(30, 10), RGB(127, 63, 0) & 0xF8FCF8);
-    EXPECT_EQ(pixel(40, 179), RGB(255, 200, 200) & 0xF8FCF8);
-    EXPECT_EQ(pixel(40, 180), RGB(160, 160, 160) & 0xF8FCF8);
-    EXPECT_EQ(pixel(50, 180), 0u);
+    EXPECT_EQ(std::tuple(pixel(10, 10), pixel(20, 10), pixel(30, 10), pixel(40, 179), pixel(40, 180),
+                         pixel(50, 180)),
+              std::tuple(0xF8FCF8u, RGB(200, 100, 0), RGB(127, 63, 0) & 0xF8FCF8,
+                         RGB(255, 200, 200) & 0xF8FCF8, RGB(160, 160, 160) & 0xF8FCF8, 0u));
     shots->Draw(0, 2, 100, 50, 0);
     EXPECT_EQ(pixel(50, 180), 0xF8FCF8u);
 }

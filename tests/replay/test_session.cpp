@@ -1,13 +1,27 @@
 // Tests of the run's replay session: what recording keeps, what playback lets through, and when
-// it delivers the recorded input and holds at the end.
+// it delivers the recorded input and holds at the end; and of the replay written as the game goes:
+// when it reaches the file, how a clean end finishes it, and how the next start keeps what a run
+// cut short left.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/globals.h"
 #include "platform/backend.h"
+#include "replay/journal.h"
+#include "replay/replay.h"
 #include "replay/session.h"
+#include "replay/store.h"
 #include "tests/support/capture.h"
+#include "tests/support/temp_folder.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -60,28 +74,23 @@ TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsInputWithTheStepsBefore) {
     EXPECT_FALSE(ReplayDeliverDue(Record));
 
     const ReplayRecord& r = ReplayRecorded();
-    EXPECT_EQ(r.seed, 1234u);
-    EXPECT_EQ(r.wind, 3);
-    EXPECT_EQ(r.controllers[1], ControllerEasy);
+    EXPECT_EQ(std::tuple(r.seed, r.wind, r.controllers[1], r.steps, ReplayFrameSteps()),
+              std::tuple(1234u, 3, ControllerEasy, 3u, 3u));
     EXPECT_EQ(r.events,
               (std::vector<ReplayEvent>{{0, ReplayEvent::KeyDown, 'A'}, {2, ReplayEvent::KeyUp, 'A'}}));
-    EXPECT_EQ(r.steps, 3u);
-    EXPECT_EQ(ReplayFrameSteps(), 3u);
 }
 
 TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose) {
     ReplayLoad(Recorded(), false);
     EXPECT_TRUE(ReplayTakeInput(InputEvent::AppActivation(true)));  // the window's first activation
     EXPECT_EQ(ReplayStart(5), 77u);
-    EXPECT_TRUE(ReplayPlaying());
-    EXPECT_EQ(WindOption, 2);
-    EXPECT_EQ(SeatControllers[3], ControllerHard);
+    EXPECT_EQ(std::tuple(ReplayPlaying(), WindOption, SeatControllers[3]),
+              std::tuple(true, 2, ControllerHard));
 
     // Real keys and activation never reach the game; the close does, and nothing is recorded.
-    EXPECT_FALSE(ReplayTakeInput(InputEvent::Down('X')));
-    EXPECT_FALSE(ReplayTakeInput(InputEvent::WindowActivation(WA_INACTIVE)));
-    EXPECT_FALSE(ReplayTakeInput(InputEvent::AppActivation(false)));
-    EXPECT_TRUE(ReplayTakeInput(InputEvent::CloseRequest()));
+    for (const InputEvent& input : {InputEvent::Down('X'), InputEvent::WindowActivation(WA_INACTIVE),
+                                    InputEvent::AppActivation(false), InputEvent::CloseRequest()})
+        EXPECT_EQ(ReplayTakeInput(input), input == InputEvent::CloseRequest()) << input.kind;
     ReplayRecordInput(InputEvent::Down('X'));
 
     EXPECT_TRUE(ReplayDeliverDue(Record));
@@ -98,8 +107,7 @@ TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose)
     EXPECT_FALSE(ReplayFinished());
     EXPECT_TRUE(ReplayDeliverDue(Record));
     ReplayFrameStepRun();
-    EXPECT_TRUE(ReplayFinished());
-    EXPECT_FALSE(ReplayHolding());
+    EXPECT_EQ(std::tuple(ReplayFinished(), ReplayHolding()), std::tuple(true, false));
     EXPECT_EQ(ReplayRecorded().events, Recorded().events) << "playback records nothing";
 }
 
@@ -162,6 +170,157 @@ TEST_F(ReplaySession, TheWindowedPlayerHoldsAtTheEndAndTakesSpaceAndEsc) {
     EXPECT_FALSE(ReplayTakeInput(InputEvent::Down(VK_ESCAPE)));
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_CLOSE);
+}
+
+class ReplayJournal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ReplayResetForTests();
+        ReplayJournalResetForTests();
+        GlobalsReset();
+        trace_.emplace();
+    }
+    void TearDown() override {
+        ReplayJournalResetForTests();
+        ReplayResetForTests();
+    }
+
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
+    static std::string Read(const std::string& path) { return TempFolder::Read(path); }
+    std::string Trace() const { return trace_->Text(); }
+
+    // Runs frame steps, the journal hearing of each; a turn starts at the last when asked.
+    static void Steps(int n, bool turnAtLast = false) {
+        for (int i = 0; i < n; ++i) {
+            ReplayFrameStepRun();
+            ReplayJournalAfterStep(turnAtLast && i == n - 1, false);
+        }
+    }
+
+    TempFolder folder_;
+    std::optional<TraceCapture> trace_;
+};
+
+// The head is written once recording has started; new events reach the file at a turn's start or
+// once the flush interval has passed since the last append, not before; the clean end adds the end
+// line and renames the file to the replay's name, holding exactly the replay recorded.
+TEST_F(ReplayJournal, ReachesTheFileAtTurnsAndIntervalsAndIsRenamedWhole) {
+    const std::string file = Path("run.lobshot-replay"), partial = file + ".partial";
+    ReplayJournalToFile(file);
+    Steps(1);
+    EXPECT_FALSE(fs::exists(partial)) << "recording has not started";
+    ReplayStart(31);
+    Steps(1);
+    const std::string head = Read(partial);
+    EXPECT_EQ(head, FormatReplayHead(ReplayRecorded()));
+
+    ReplayRecordInput(InputEvent::Down('Z'));
+    Steps(5);
+    EXPECT_EQ(Read(partial), head) << "nothing due yet";
+    Steps(1, true);
+    EXPECT_EQ(Read(partial), head + "1 down 90\n") << "a turn started";
+
+    ReplayRecordInput(InputEvent::Up('Z'));
+    Steps(JOURNAL_FLUSH_STEPS - 1);
+    EXPECT_EQ(Read(partial), head + "1 down 90\n");
+    Steps(1);
+    EXPECT_EQ(Read(partial), head + "1 down 90\n7 up 90\n") << "the interval passed";
+
+    ReplayRecordInput(InputEvent::CloseRequest());
+    std::string saved, error;
+    ASSERT_TRUE(ReplayJournalFinish(&saved, &error)) << error;
+    EXPECT_EQ(std::tuple(saved, fs::exists(partial), Read(file)),
+              std::tuple(file, false, FormatReplay(ReplayRecorded())));
+    EXPECT_EQ(ReplayRecorded().events.size(), 3u);
+}
+
+// The game's journal is named in its folder once the seed is known, and is held locked while it
+// is written: another game's start neither keeps it nor prunes it. A run that did not start
+// removes its journal, and finishing without one leaves the caller to write the replay whole.
+TEST_F(ReplayJournal, TheGamesJournalIsNamedForItsSeedAndHeldWhileWritten) {
+    ReplayJournalInFolder(Path("replays"));
+    ReplayStart(4242);
+    Steps(1);
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(Path("replays"))) files.push_back(entry.path());
+    ASSERT_EQ(files.size(), 1u);
+    const std::string partial = files[0].string();
+    EXPECT_TRUE(partial.ends_with("-seed4242.lobshot-replay.partial")) << partial;
+    fs::last_write_time(partial, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_TRUE(ReplayFileInUse(partial));
+    EXPECT_TRUE(ReplayKeepCutShort(Path("replays")).empty());
+    EXPECT_EQ(ReplayPrune(Path("replays"), KEPT_REPLAYS), 0u);
+    EXPECT_TRUE(fs::exists(partial));
+    ReplayJournalAbandon();
+    EXPECT_EQ(std::tuple(fs::exists(partial), ReplayFileInUse(partial)), std::tuple(false, false));
+    std::string saved, error;
+    EXPECT_FALSE(ReplayJournalFinish(&saved, &error));
+    EXPECT_EQ(error, "no replay was written");
+}
+
+// A journal that cannot be made is given up with one row, and the run is then saved whole.
+TEST_F(ReplayJournal, AJournalThatCannotBeMadeIsGivenUpOnce) {
+    ReplayJournalToFile(Path("missing/run.lobshot-replay"));
+    ReplayStart(1);
+    Steps(3, true);
+    const std::string trace = Trace();
+    EXPECT_NE(trace.find("ERROR:ReplayJournal: The replay cannot be written as the game goes (cannot make"),
+              std::string::npos)
+        << trace;
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 1) << trace;
+    std::string saved, error;
+    EXPECT_FALSE(ReplayJournalFinish(&saved, &error));
+    EXPECT_EQ(error, "the replay could not be written as the game went");
+}
+
+// At the next start, each leftover is kept, with one row each: a run cut short (its torn last line,
+// which would read as another key, left out) as NAME-cut-short.lobshot-replay ending in its cut
+// line; a whole replay whose rename never came under its own name; one without a whole head is
+// removed; one another game holds is left alone.
+TEST_F(ReplayJournal, TheNextStartKeepsWhatARunCutShortLeft) {
+    ReplayRecord run;
+    run.seed = 9;
+    run.events = {{3, ReplayEvent::KeyDown, 'Q'}, {5, ReplayEvent::KeyUp, 'Q'}, {8, ReplayEvent::Close, 0}};
+    run.steps = 8;
+    const std::string whole = FormatReplay(run);
+    const std::string torn = whole.substr(0, whole.find("5 up") + 6);
+    std::ofstream(Path("a.lobshot-replay.partial")) << torn;
+    std::ofstream(Path("b.lobshot-replay.partial")) << whole;
+    std::ofstream(Path("c.lobshot-replay.partial")) << "lobshot-replay 1\ngame";
+    std::ofstream(Path("d.lobshot-replay.partial")) << whole;
+    std::ofstream(Path("e.txt.partial")) << whole;
+    const int held = ::open(Path("d.lobshot-replay.partial").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    std::vector<std::string> kept = ReplayKeepCutShort(folder_.Dir().string());
+    std::sort(kept.begin(), kept.end());
+    ASSERT_EQ(kept, (std::vector<std::string>{Path("a-cut-short.lobshot-replay"), Path("b.lobshot-replay")}));
+    ReplayRecord parsed;
+    std::string error;
+    ASSERT_TRUE(ReplayReadFile(kept[0], &parsed, &error)) << error;
+    EXPECT_EQ(std::tuple(parsed.cutShort, parsed.steps, parsed.events),
+              std::tuple(true, 3u, std::vector<ReplayEvent>{run.events[0]}));
+    EXPECT_TRUE(Read(kept[0]).ends_with("\n3 down 81\ncut 3\n"));
+    EXPECT_EQ(Read(kept[1]), whole);
+    for (const char* name : {"a.lobshot-replay.partial", "b.lobshot-replay.partial",
+                             "c.lobshot-replay.partial", "d.lobshot-replay.partial", "e.txt.partial"})
+        EXPECT_EQ(fs::exists(Path(name)), name[0] >= 'd') << name;
+    const std::string trace = Trace();
+    EXPECT_NE(
+        trace.find("The replay of a run cut short was kept as " + kept[0] + ": 1 events, to frame step 3"),
+        std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find("without a whole head"), std::string::npos) << trace;
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 3) << trace;
+
+    // Kept again, nothing changes; once the other game lets go, its file is kept too, under a
+    // name of its own.
+    EXPECT_TRUE(ReplayKeepCutShort(folder_.Dir().string()).empty());
+    ::close(held);
+    std::ofstream(Path("b.lobshot-replay.partial")) << torn;
+    kept = ReplayKeepCutShort(folder_.Dir().string());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{Path("b-cut-short.lobshot-replay"), Path("d.lobshot-replay")}));
 }
 
 }  // namespace

@@ -10,14 +10,7 @@ clean() {
     if LC_ALL=C grep -q '[^ -~]' "$work/err"; then fail "raw bytes on standard error"; fi
 }
 
-script_unreadable() {
-    run 2 --script "$work"
-    says "$work:0: cannot read the script: Is a directory"
-    run 2 --script "$work/none.script"
-    says "$work/none.script:0: cannot read the script: No such file or directory"
-    run 2 --script /dev/zero
-    says "/dev/zero:0: cannot read the script: the script is longer than 64 MB"
-}
+script_unreadable() { table "$(dirname "$0")/runner_cases.tsv"; }
 
 empty_paths() {
     for option in --script --state --screenshot --materials; do
@@ -26,9 +19,14 @@ empty_paths() {
     done
 }
 
-# Every output, named on the command line or in the script, to a full device.
+# Every output, named on the command line or in the script, to a full device; and to a folder and
+# into a missing one from the command line.
 full_devices() {
     for option in --state --screenshot --materials; do
+        for path in "$work" "$work/missing/out"; do
+            run 1 --frames 1 "$option" "$path"
+            says "cannot write $path"
+        done
         run 1 --frames 1 "$option" /dev/full
         says "cannot write /dev/full"
         printf 'wait 1\n%s /dev/full\nwait 1\n' "${option#--}" >"$work/out.script"
@@ -71,8 +69,7 @@ materials_to_standard_output() {
 }
 
 state_in_missing_directory() {
-    run 1 --state "$work/no/such/dir/state.json"
-    says "cannot write $work/no/such/dir/state.json"
+    table "$(dirname "$0")/runner_cases.tsv"
     [ ! -e "$work/no" ] || fail "something was made"
 }
 
@@ -113,38 +110,8 @@ seed_garbage() {
     done
 }
 
-# Online rooms: options that cannot go together, bad addresses and codes, and no broker to be
-# found (port 1 of 127.0.0.1 refuses). "--online" followed by another option hosts: it takes no code.
-# A machine watching a room plays in none.
 online_options() {
-    run 2 --watch
-    says "missing value after --watch"
-    run 2 --watch --relay 127.0.0.1:1
-    says "missing value after --watch"
-    run 2 --online --watch ABCDEFGH
-    says "either plays in a room or watches it"
-    run 2 --watch ABCDEFGH --online
-    says "either plays in a room or watches it"
-    run 4 --watch ABCDEFGH --relay 127.0.0.1:1 --frames 1
-    says "the online room cannot be watched: cannot reach the relay at 127.0.0.1:1"
-    run 4 --watch ABCDEFGO --relay 127.0.0.1:1
-    says "room code"
-    for relay in nowhere "127.0.0.1:0" "127.0.0.1:65536" ":1883" "my host:1883"; do
-        run 2 --online --relay "$relay"
-        says "--relay: "
-    done
-    run 2 --online --host 26510
-    says "without --host or --join"
-    run 2 --join 127.0.0.1:26510 --online ABCDEFGH
-    says "without --host or --join"
-    run 2 --online --replay "$work/none.replay"
-    says "not in a network game"
-    run 4 --online --relay 127.0.0.1:1 --frames 1
-    says "cannot reach the relay at 127.0.0.1:1"
-    for code in ABC ABCDEFGH0 "ABCD EFG!" ; do
-        run 4 --online "$code" --relay 127.0.0.1:1
-        says "room code"
-    done
+    table "$(dirname "$0")/runner_cases.tsv"
     clean
 }
 

@@ -50,8 +50,9 @@ bool Decoded(std::span<const std::uint8_t> bytes, net::Message* m) {
 
 }  // namespace
 
-net::Hello Hello(bool watch, std::uint64_t token) {
-    return net::Hello{net::kProtocolNumber, ReplayGameVersion(), token, watch};
+net::Hello Hello(bool watch, std::uint64_t token, const std::string& code) {
+    return net::Hello{
+        net::kProtocolNumber, ReplayGameVersion(), token, watch, "", net::MachineKind::Game, code};
 }
 
 std::vector<net::KeyEvent> Press(std::uint8_t key) { return {{true, key, false}, {false, key, false}}; }

@@ -21,8 +21,9 @@
 
 constexpr std::uint16_t NET_PORT = 4100;
 
-// A machine's hello as this build says it, to play or to watch, offering a token or none.
-net::Hello Hello(bool watch = false, std::uint64_t token = 0);
+// A machine's hello as this build says it, to play or to watch, offering a token or none, and a
+// join code or none.
+net::Hello Hello(bool watch = false, std::uint64_t token = 0, const std::string& code = "");
 // One key pressed: down, then up.
 std::vector<net::KeyEvent> Press(std::uint8_t key);
 

@@ -29,3 +29,22 @@ run() {
 says() {
     grep -qF -- "$1" "$work/err" || fail "no \"$1\" on standard error"
 }
+
+# table FILE: runs the rows of FILE that belong to this case, each "CASE | STATUS | TEXT | ARGUMENTS"
+# with the text and the arguments as the shell reads them ($work is the case's folder): the runner
+# must exit with STATUS and say TEXT. Other rows, comments among them, are skipped; a case without
+# rows fails.
+table() {
+    rows=0
+    while IFS= read -r row; do
+        [ "${row%% | *}" = "$case_name" ] || continue
+        rows=$((rows + 1))
+        row=${row#* | }
+        status=${row%% | *}
+        row=${row#* | }
+        eval "text=\"${row%% | *}\"; set -- ${row#* | }"
+        run "$status" "$@"
+        says "$text"
+    done <"$1"
+    [ "$rows" -gt 0 ] || fail "no rows for $case_name in $1"
+}

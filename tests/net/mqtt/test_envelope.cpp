@@ -16,6 +16,8 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     Envelope refusal{EnvelopeKind::Bye, 0xFFFFFFFF, {}, DisconnectReason::TooManyRejoins};
     Envelope alive{EnvelopeKind::Alive, 0, {}, DisconnectReason::Closed};
     Envelope follow{EnvelopeKind::Follow, 3, {}, DisconnectReason::Closed, 0x0A0B0C0D};
+    Envelope seek{EnvelopeKind::Seek, 0, {}, DisconnectReason::Closed};
+    EXPECT_EQ(EncodeEnvelope(seek), (Bytes{7, 0, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(hello), (Bytes{1, 1, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(room), (Bytes{4, 0, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(data), (Bytes{2, 1, 2, 3, 4, 9, 8, 7}));
@@ -23,7 +25,7 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     EXPECT_EQ(EncodeEnvelope(refusal), (Bytes{3, 0xFF, 0xFF, 0xFF, 0xFF, 10}));
     EXPECT_EQ(EncodeEnvelope(alive), (Bytes{5, 0, 0, 0, 0}));
     EXPECT_EQ(EncodeEnvelope(follow), (Bytes{6, 3, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A}));
-    for (const Envelope& sent : {hello, room, data, will, refusal, alive, follow}) {
+    for (const Envelope& sent : {hello, room, data, will, refusal, alive, follow, seek}) {
         Envelope read;
         std::string error;
         ASSERT_EQ(DecodeEnvelope(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
@@ -49,7 +51,7 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
         {{}, "an envelope is cut short"},
         {{2, 1, 0, 0}, "an envelope is cut short"},
         {{0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind"},
-        {{7, 0, 0, 0, 0}, "an envelope of an unknown kind"},
+        {{8, 0, 0, 0, 0}, "an envelope of an unknown kind"},
         {{6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1"},
@@ -60,7 +62,8 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
         {{1, 1, 0, 0, 0, kEnvelopeVersion + 1}, "another version of the envelope"},
         {{1, 2, 0, 0, 0, kEnvelopeVersion}, "a hello is numbered 1"},
         {{1, 0, 0, 0, 1, kEnvelopeVersion}, "a hello is numbered 1"},
-        {{4, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice is numbered 0"},
+        {{4, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice or a search is numbered 0"},
+        {{7, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice or a search is numbered 0"},
         {{2, 1, 0, 0, 0}, "a message is empty"},
         {{2, 0, 0, 0, 0, 7}, "a message is numbered 0"},
         {{3, 1, 0, 0, 0}, "a goodbye without a reason"},

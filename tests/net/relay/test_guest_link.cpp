@@ -88,24 +88,27 @@ TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
     EXPECT_LE(broker.pumps, 2);
     EXPECT_TRUE(broker.filters.empty());
 
-    // Once the broker takes the client it asks for the notices and for what is said to it, then
-    // greets the one host the notices name.
+    // Once the broker takes the client it listens for the notices and for what is said to it, asks
+    // who keeps the room, and greets the host that answers.
     broker.open = true;
     EXPECT_FALSE(guest->Poll(&event, 0));
     EXPECT_FALSE(guest->Poll(&event, 0));
     ASSERT_EQ(broker.filters.size(), 2u);
     EXPECT_EQ(broker.filters[0], kRoom + std::string("host/+"));
     EXPECT_EQ(broker.filters[1], kRoom + std::string("to/") + broker.clientId + "/+");
-    broker.coming.push_back({kRoom + std::string("host/HOSTHOSTHOSTHOST"), Wrap(EnvelopeKind::Room, 0)});
-    EXPECT_FALSE(guest->Poll(&event, 0));
-    EXPECT_FALSE(guest->Poll(&event, 0));
     ASSERT_EQ(broker.published.size(), 1u);
+    EXPECT_EQ(broker.published[0].topic, kRoom + std::string("host/") + broker.clientId);
+    EXPECT_EQ(broker.published[0].payload, Wrap(EnvelopeKind::Seek, 0));
+    const std::string down = kRoom + std::string("to/") + broker.clientId + "/HOSTHOSTHOSTHOST";
+    broker.coming.push_back({down, Wrap(EnvelopeKind::Room, 0)});
+    EXPECT_FALSE(guest->Poll(&event, 0));
+    EXPECT_FALSE(guest->Poll(&event, 0));
+    ASSERT_EQ(broker.published.size(), 2u);
     const std::string up = kRoom + std::string("to/HOSTHOSTHOSTHOST/") + broker.clientId;
-    EXPECT_EQ(broker.published[0].topic, up);
-    EXPECT_EQ(broker.published[0].payload, Wrap(EnvelopeKind::Hello, 1));
+    EXPECT_EQ(broker.published[1].topic, up);
+    EXPECT_EQ(broker.published[1].payload, Wrap(EnvelopeKind::Hello, 1));
 
     // The host's hello connects it; messages go both ways numbered on from the hellos.
-    const std::string down = kRoom + std::string("to/") + broker.clientId + "/HOSTHOSTHOSTHOST";
     broker.coming.push_back({down, Wrap(EnvelopeKind::Hello, 1)});
     ASSERT_TRUE(guest->Poll(&event, 0));
     EXPECT_EQ(event.kind, NetEvent::Connected);

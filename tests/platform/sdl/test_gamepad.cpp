@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -85,17 +86,18 @@ TEST(UnknownGamepads, TheRowNamesThePadAndTheMappingToGive) {
 // A and Start both stand for Space, and any pad may press it: the key goes down once and up only
 // when nothing holds it any longer, so the game never sees it pressed twice.
 TEST_F(PadKeys, AKeyHeldFromSeveralPlacesIsPressedOnce) {
-    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_A, true), Down(VK_SPACE));
-    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_START, true), Keys{});
-    EXPECT_EQ(Button(2, SDL_CONTROLLER_BUTTON_A, true), Keys{});
-    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_A, false), Keys{});
-    EXPECT_EQ(Button(2, SDL_CONTROLLER_BUTTON_A, false), Keys{});
-    EXPECT_EQ(Button(1, SDL_CONTROLLER_BUTTON_START, false), Up(VK_SPACE));
-
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, -32768), Down('Z'));
-    EXPECT_EQ(Axis(2, SDL_CONTROLLER_AXIS_LEFTX, -20000), Keys{});
-    EXPECT_EQ(Axis(1, SDL_CONTROLLER_AXIS_LEFTX, 0), Keys{});
-    EXPECT_EQ(Axis(2, SDL_CONTROLLER_AXIS_LEFTX, 0), Up('Z'));
+    const int A = SDL_CONTROLLER_BUTTON_A, START = SDL_CONTROLLER_BUTTON_START;
+    const std::tuple<int, int, bool, Keys> presses[] = {{1, A, true, Down(VK_SPACE)},
+                                                        {1, START, true, {}},
+                                                        {2, A, true, {}},
+                                                        {1, A, false, {}},
+                                                        {2, A, false, {}},
+                                                        {1, START, false, Up(VK_SPACE)}};
+    for (const auto& [pad, button, pressed, keys] : presses) EXPECT_EQ(Button(pad, button, pressed), keys);
+    const int X = SDL_CONTROLLER_AXIS_LEFTX;
+    const std::tuple<int, int, Keys> pushes[] = {
+        {1, -32768, Down('Z')}, {2, -20000, {}}, {1, 0, {}}, {2, 0, Up('Z')}};
+    for (const auto& [pad, value, keys] : pushes) EXPECT_EQ(Axis(pad, X, value), keys) << pad << " " << value;
 }
 
 // Left turns the barrel towards angle 0 (pointing left), right towards 180; up is more power. A
@@ -173,10 +175,10 @@ TEST_F(VirtualPads, PadsComeAndGoWhileKeysAreHeld) {
     ASSERT_NE(first, nullptr);
     ASSERT_NE(SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(first)), nullptr)
         << "opened on arrival";
-    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_A, 1);
-    EXPECT_EQ(Pump(), Down(VK_SPACE));
-    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_A, 0);
-    EXPECT_EQ(Pump(), Up(VK_SPACE));
+    for (const auto& [held, keys] : {std::pair{1, Down(VK_SPACE)}, {0, Up(VK_SPACE)}}) {
+        SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_A, static_cast<Uint8>(held));
+        EXPECT_EQ(Pump(), keys);
+    }
     SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_LEFTX, 32767);
     EXPECT_EQ(Pump(), Down('X'));
 
@@ -193,12 +195,11 @@ TEST_F(VirtualPads, PadsComeAndGoWhileKeysAreHeld) {
     EXPECT_EQ(Pump(), Up(VK_ESCAPE));
 
     // The Guide button switches full screen as it goes down, and makes no key.
-    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_GUIDE, 1);
-    EXPECT_EQ(Pump(), Keys{});
-    EXPECT_TRUE(fullScreen_);
-    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_GUIDE, 0);
-    EXPECT_EQ(Pump(), Keys{});
-    EXPECT_FALSE(fullScreen_);
+    for (const bool held : {true, false}) {
+        SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_GUIDE, held);
+        EXPECT_EQ(Pump(), Keys{});
+        EXPECT_EQ(fullScreen_, held);
+    }
 }
 
 // A joystick that is no game controller SDL knows is named in one trace row as it arrives; a game

@@ -2,6 +2,7 @@
 // never raced through.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 #include "platform/web/web_pacing.h"
@@ -40,13 +41,11 @@ TEST(WebPacing, FiftyStepsASecondAtEveryRateOfFrameCalls) {
 TEST(WebPacing, AStallOwesAFewStepsAtMostAndThePaceGoesOnFromThere) {
     StepPacer pacer;
     pacer.Start(1000, 20);
-    EXPECT_FALSE(pacer.Due(1019.9));
-    EXPECT_TRUE(pacer.Due(1020));
+    EXPECT_EQ(std::tuple(pacer.Due(1019.9), pacer.Due(1020)), std::tuple(false, true));
     // A still picture sleeps until the next step, to the whole millisecond after it.
-    EXPECT_EQ(pacer.MillisecondsToNext(1000), 20);
-    EXPECT_EQ(pacer.MillisecondsToNext(1019.5), 1);
-    EXPECT_EQ(pacer.MillisecondsToNext(1020), 0);
-    EXPECT_EQ(pacer.MillisecondsToNext(1500), 0);
+    EXPECT_EQ(std::tuple(pacer.MillisecondsToNext(1000), pacer.MillisecondsToNext(1019.5),
+                         pacer.MillisecondsToNext(1020), pacer.MillisecondsToNext(1500)),
+              std::tuple(20, 1, 0, 0));
 
     // Two seconds in the background: MAX_STEPS_OWED steps, not a hundred.
     int steps = 0;
@@ -54,18 +53,12 @@ TEST(WebPacing, AStallOwesAFewStepsAtMostAndThePaceGoesOnFromThere) {
         pacer.Take(3000);
         ++steps;
     }
-    EXPECT_EQ(steps, MAX_STEPS_OWED);
-    EXPECT_FALSE(pacer.Due(3019.9));
-    EXPECT_TRUE(pacer.Due(3020));
-
+    EXPECT_EQ(std::tuple(steps, pacer.Due(3019.9), pacer.Due(3020)), std::tuple(MAX_STEPS_OWED, false, true));
     // A call a little late takes its one step, and the next is due on the old beat.
     pacer.Take(3025);
-    EXPECT_FALSE(pacer.Due(3039.9));
-    EXPECT_TRUE(pacer.Due(3040));
-
+    EXPECT_EQ(std::tuple(pacer.Due(3039.9), pacer.Due(3040)), std::tuple(false, true));
     pacer.Stop();
-    EXPECT_FALSE(pacer.Running());
-    EXPECT_FALSE(pacer.Due(5000));
+    EXPECT_EQ(std::tuple(pacer.Running(), pacer.Due(5000)), std::tuple(false, false));
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
-// Tests of the build-independent maths: the sine table's bits and the exponential's rounding.
+// Tests of the core: the random generator and its colour helpers, and the build-independent maths
+// (the sine table's bits and the exponential's rounding).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <type_traits>
+#include <vector>
 
 #include "core/data_resource.h"
 #include "core/exact_maths.h"
 #include "core/globals.h"
+#include "core/random.h"
 #include "shell/data_tables.h"
 #include "shell/shell.h"
 
@@ -84,6 +88,43 @@ TEST(ExactMaths, NearestFloatBreaksTiesByTheLowPart) {
     EXPECT_EQ(exact::NearestFloat({halfway, -0x1p-80}), 1.0f);
     EXPECT_EQ(exact::NearestFloat({-halfway, -0x1p-80}), -(1.0f + 0x1p-23f));
     EXPECT_EQ(exact::NearestFloat({0.75, 0x1p-90}), 0.75f);
+}
+
+// The generator's first draws from known seeds and the state they leave; draws stay within 0 to
+// 32767 for any seed.
+TEST(Random, FirstDrawsOfKnownSeedsStayInRange) {
+    for (const auto& [seed, draws] :
+         {std::pair{1u, std::vector{41, 18467, 6334, 26500, 19169}}, {7u, {61}}}) {
+        game::srand(seed);
+        for (int draw : draws) EXPECT_EQ(game::rand(), draw) << seed;
+    }
+    EXPECT_EQ(game::RandState(), 7u * 214013u + 2531011u);
+    game::srand(0xFFFFFFFFu);
+    for (int i = 0; i < 100000; ++i) {
+        const int r = game::rand();
+        ASSERT_TRUE(r >= 0 && r <= game::RAND_LIMIT) << r;
+    }
+}
+
+// A colour near another draws three times and stays within 20 of each channel; a shade moves all
+// channels together by one draw and clamps.
+TEST(Random, ColoursNearAndShadesDrawTheirShareAndStayInRange) {
+    for (std::uint32_t seed = 1; seed < 200; ++seed) {
+        game::srand(seed);
+        const std::uint32_t c = RandomColourNear(0, 128, 255);
+        const std::uint32_t afterOne = game::RandState();
+        game::srand(seed);
+        for (int i = 0; i < 3; ++i) game::rand();
+        ASSERT_EQ(afterOne, game::RandState());
+        const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+        ASSERT_TRUE(r <= 20 && g >= 108 && g <= 148 && b >= 235 && c >> 24 == 0) << std::hex << c;
+    }
+    game::srand(3);
+    const int d = game::rand() % 40 - 20;
+    game::srand(3);
+    EXPECT_EQ(RandomShade(100, 5, 250),
+              PackColour(100 + d, std::clamp(5 + d, 0, 255), std::clamp(250 + d, 0, 255)));
+    EXPECT_EQ(game::RandState(), 3u * 214013u + 2531011u);
 }
 
 }  // namespace
