@@ -1,7 +1,8 @@
 // The page's connections to the relay: MQTT 5 over WebSocket through the mqtt library's browser
 // build (mqtt.min.js beside the page, fetched only when a room is joined). The game's link
 // (platform/web/web_relay.cpp) opens, subscribes, publishes and closes through these calls, and
-// takes what each connection heard, in order, from its queue whenever it pumps.
+// takes what each connection heard, in order, from its queue whenever it pumps; the page's line of a
+// room it keeps hears whether the relay took the connection (Module.lobshotRelayHeard).
 (function() {
   const clients = [];
   let library = null;
@@ -20,14 +21,26 @@
     library.waiting.push(then);
   }
 
+  // The latest word of the relay, kept for the line that may come to hear it later.
+  function heard(open) {
+    Module.lobshotRelayOpen = open;
+    if (Module.lobshotRelayHeard) Module.lobshotRelayHeard(open);
+  }
+
   function connect(client, options) {
     client.mqtt = mqtt.connect(client.url, options);
-    client.mqtt.on('connect', function() { client.queue.push({kind: 'open'}); });
+    client.mqtt.on('connect', function() {
+      client.queue.push({kind: 'open'});
+      heard(true);
+    });
     client.mqtt.on('message', function(topic, payload) {
       client.queue.push({kind: 'message', topic: topic, payload: new Uint8Array(payload)});
     });
     const lost = function() {
-      if (!client.ended && !client.lost) client.queue.push({kind: 'lost'});
+      if (!client.ended && !client.lost) {
+        client.queue.push({kind: 'lost'});
+        heard(false);
+      }
       client.lost = true;
     };
     client.mqtt.on('close', lost);

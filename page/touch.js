@@ -12,7 +12,7 @@
   const prevent = event => { if (event.cancelable) event.preventDefault(); };
   for (const type of ['touchstart', 'touchmove', 'touchend', 'gesturestart', 'gesturechange', 'dblclick'])
     document.addEventListener(type, function(event) {
-      if (!event.target.closest || !event.target.closest('#news, #loading, #replay-news, #click-to-play')) prevent(event);
+      if (!event.target.closest || !event.target.closest('#news, #loading, #replay-news, #click-to-play, .room')) prevent(event);
     }, {passive: false});
   document.addEventListener('contextmenu', prevent);
 

@@ -1,5 +1,5 @@
-// Entry point of the game in a web page: the page's options, its replay or the online room it joins,
-// the program, and what the page's script may ask of the game (its state snapshot, mode and whether
+// Entry point of the game in a web page: the page's options, its replay or the online room it opens
+// or joins, the program, and what the page's script may ask of the game (its state snapshot, mode and whether
 // it waits for this machine, for the browser tests).
 #include <algorithm>
 #include <string>
@@ -8,11 +8,15 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
+#include "net/people_text.h"
+#include "net/room_code.h"
 #include "netplay/lockstep.h"
+#include "online/online_start.h"
 #include "platform/backend.h"
 #include "platform/resource.h"
 #include "platform/web/web_platform.h"
 #include "platform/web/web_relay.h"
+#include "platform/web/web_room.h"
 #include "platform/win.h"
 #include "pointer/pointer_screen.h"
 #include "programs/web_replay.h"
@@ -31,30 +35,103 @@ std::string FinalState;
 
 void KeepFinalState() { FinalState = StateSnapshotJson(); }
 
-// With a room in the page's address, the game joins it as a guest or watches it (the page never
-// hosts); a room
-// that cannot be joined leaves the game at one keyboard, saying why on the page's console. A replay
-// is played alone, not in a room.
-void JoinRoomOfPage() {
-    const WebPageOptions& options = WebOptions();
-    if (options.room.empty()) return;
-    std::string error;
-    if (!options.replay.empty()) {
-        DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "A replay is played alone, not in a room");
-        return;
-    }
-    const NetRole role = options.watch ? NetRole::Watch : NetRole::Join;
+// A room the starter opened, configured as its game starts: at once for the page's address, or
+// for the game after the one whose menus opened it.
+struct StartedRoom {
+    NetRole role = NetRole::Local;
+    std::unique_ptr<net::Transport> transport;
+    std::string code;
+    std::string watchCode;  // a host's, for its spectators
+    std::string relay;
+};
+StartedRoom PendingRoom;
+
+// A link to room `code` on this page ("room" joins it, "watch" watches it), naming its relay unless
+// it is the page's own.
+std::string PageLink(const char* what, const std::string& code, const std::string& relay) {
+    std::string link = WebPageAddress() + "#" + what + "=" + code;
+    if (!WebOptions().relay.empty() || relay != WebRelayAddress()) link += "&relay=" + relay;
+    return link;
+}
+
+// The page's starter of online rooms: the menus' Open keeps a room on the page's relay (made with a
+// fresh code, its links filled in); Join and Watch take a room by its code.
+bool StartWebRoom(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
+    const std::string relay = request.relay.empty() ? WebRelayAddress() : request.relay;
+    const bool hosting = request.action == OnlineAction::Open;
+    const NetRole role = hosting                                 ? NetRole::Host
+                         : request.action == OnlineAction::Watch ? NetRole::Watch
+                                                                 : NetRole::Join;
+    std::string code, watchCode;
+    if (hosting ? !net::MakeRoomCodes(&code, &watchCode, error)
+                : !net::ParseRoomCode(request.code, &code, error))
+        return false;
     std::unique_ptr<net::Transport> transport =
-        WebJoinRoom(WebRelayAddress(), options.room, options.watch, NetTransportOptions(role), &error);
-    if (!transport) {
-        DiagTrace(DIAG_ERROR, "main", __LINE__, "JoinRoomOfPage", "The room cannot be joined: %s",
-                  error.c_str());
-        return;
-    }
-    NetConfigure(role, std::move(transport), "room " + options.room, options.room);
+        hosting ? WebOpenRoom(relay, code, watchCode, NetTransportOptions(role), error)
+                : WebJoinRoom(relay, code, role == NetRole::Watch, NetTransportOptions(role), error);
+    if (!transport) return false;
+    PendingRoom = StartedRoom{role, std::move(transport), code, watchCode, relay};
+    *room = OnlineRoom{code, hosting ? PageLink("room", code, relay) : "",
+                       hosting ? PageLink("watch", watchCode, relay) : ""};
+    return true;
+}
+
+// This machine's person's name, asked once and kept by the page, cleaned as every name is.
+void NamePerson() {
+    const std::string name = net::CleanPeopleText(WebPersonName(), net::kMaxNameLength);
+    WebKeepPersonName(name);
+    NetSetName(name);
+}
+
+void SayFromPage(const std::string& line) { NetSay(line); }
+
+// Configures the room the starter opened for the game about to start: the host says on the page
+// that it keeps the room, and keeps stepping it from a background tab; people in the room have
+// their name and the chat field.
+void ConfigureStartedRoom() {
+    if (!PendingRoom.transport) return;
+    StartedRoom started = std::move(PendingRoom);
+    PendingRoom = StartedRoom{};
+    const bool hosting = started.role == NetRole::Host;
+    NetConfigure(started.role, std::move(started.transport), hosting ? started.relay : "room " + started.code,
+                 started.code);
     NetSetMachineKind(net::MachineKind::Page);
     // Stepped, the page's ticks come as its script asks, as a replay runner's do.
-    NetTicksPaced(!options.steps);
+    NetTicksPaced(!WebOptions().steps);
+    WebInRoom(hosting);
+    if (hosting) {
+        NetSetRoomPage(WebPageAddress(), started.watchCode);
+        const OnlineRoom& room = CurrentOnlineRoom();
+        WebShowHostedRoom(room.code, room.inviteLink, room.watchLink);
+    }
+    if (started.role != NetRole::Watch) {
+        NamePerson();
+        WebSetChat(SayFromPage);
+    }
+}
+
+// With a room in the page's address, the game opens it ("#host"), joins it as a guest or watches
+// it; a room that cannot be opened or joined leaves the game at one keyboard, saying why on the
+// page's console. A replay is played alone, not in a room.
+void StartRoomOfPage() {
+    const WebPageOptions& options = WebOptions();
+    if (options.room.empty() && !options.host) return;
+    if (!options.replay.empty()) {
+        DiagTrace(DIAG_ERROR, "main", __LINE__, "StartRoomOfPage", "A replay is played alone, not in a room");
+        return;
+    }
+    OnlineRequest request;
+    request.action = options.host    ? OnlineAction::Open
+                     : options.watch ? OnlineAction::Watch
+                                     : OnlineAction::Join;
+    request.code = options.room;
+    std::string error;
+    if (!StartOnline(request, nullptr, &error)) {
+        DiagTrace(DIAG_ERROR, "main", __LINE__, "StartRoomOfPage", "The room cannot be %s: %s",
+                  options.host ? "opened" : "joined", error.c_str());
+        return;
+    }
+    ConfigureStartedRoom();
 }
 
 // Everything of the game that lives for the process back as the program found it, so that another
@@ -163,21 +240,28 @@ int main() {
     WebSetBeforeQuit(KeepFinalState);
     WebSetPresence(SayPresence);
     NetRejoinAfterAbsence(true);
-    JoinRoomOfPage();
+    SetOnlineStarter(StartWebRoom);
+    StartRoomOfPage();
     int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-    // A room's page that lost its connection while away (frozen by the browser) joins again.
-    while (status == 0 && NetRejoinWanted()) {
+    // A room's page that lost its connection while away (frozen by the browser) joins again; a room
+    // opened from the menus is played in a game of its own.
+    for (;;) {
+        const bool rejoin = status == 0 && NetRejoinWanted();
+        if (!rejoin && (status != 0 || !PendingRoom.transport)) break;
         ResetForAnotherGame();
         WebReadyAnotherGame();
         GiveSeed();
-        JoinRoomOfPage();
+        if (rejoin)
+            StartRoomOfPage();
+        else
+            ConfigureStartedRoom();
         status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
     }
     WebGameEnded(status);
     WebRefuseStoppedReplay();
     // A game at one keyboard that ended as it should is followed by another when the player asks,
     // in place; a replay's page and a room's start anew from their address.
-    const bool another = WebOptions().replay.empty() && WebOptions().room.empty() && !ReplayPlaying();
+    const bool another = WebOptions().replay.empty() && CurrentOnlineRoom().code.empty() && !ReplayPlaying();
     while (status == 0 && another && WebWaitForAnotherGame()) {
         ResetForAnotherGame();
         GiveSeed();

@@ -1,6 +1,6 @@
 // The transport over the relay (an MQTT 5 broker): a host keeping a room, or a guest joining one.
 // The ends themselves are in net/relay/, over any client of the protocol; here they speak through
-// libmosquitto (the page's guest speaks through the browser's, platform/web/).
+// libmosquitto (the page's ends speak through the browser's, platform/web/).
 #pragma once
 
 #include <memory>

@@ -30,6 +30,12 @@ bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, s
         if (option.empty()) continue;
         if (option == "steps") {
             options->steps = true;
+        } else if (option == "host") {
+            if (options->host || !options->room.empty()) {
+                *error = "a page hosts, joins or watches one room only";
+                return false;
+            }
+            options->host = true;
         } else if (option.rfind("seed=", 0) == 0) {
             if (!ParseSeed(option.substr(5), &options->seed)) {
                 *error = "bad seed \"" + option.substr(5) + "\" (a number from 0 to 4294967295)";
@@ -44,8 +50,8 @@ bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, s
             options->replay = option.substr(7);
         } else if (option.rfind("room=", 0) == 0 || option.rfind("watch=", 0) == 0) {
             const bool watch = option[0] == 'w';
-            if (!options->room.empty()) {
-                *error = "a page joins or watches one room only";
+            if (options->host || !options->room.empty()) {
+                *error = "a page hosts, joins or watches one room only";
                 return false;
             }
             std::string why;

@@ -5,6 +5,7 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -25,7 +26,9 @@
 // The game's thread sleeps here and the browser runs until it is woken: at the next frame
 // callback or, with steps, when the page's script asks for steps. Without steps, a wait of
 // `fallback` milliseconds (0: none) also wakes it, as browsers hold frame callbacks back from a page
-// in the background. A picture standing still waits for no frame callback but `still` milliseconds
+// in the background. Timed waits go through the page's timer (page/room.js), which a page keeping a
+// room takes from a worker, as browsers slow a background page's own timers to one a second. A picture
+// standing still waits for no frame callback but `still` milliseconds
 // (-1: it moves), until the next step is due, so that a browser with nothing to show idles. The
 // time the thread was awake before it is kept as the script time of that frame (the last 3000
 // frames).
@@ -44,15 +47,18 @@ EM_JS(void, web_wait, (int steps, int fallback, int still), {
         const wake = function() {
             if (Module.lobshotWake) Module.lobshotWake();
         };
-        if (still >= 0) return setTimeout(wake, still);
+        if (still >= 0) return Module.lobshotTimer(wake, still);
         if (!steps) requestAnimationFrame(wake);
-        if (!steps && fallback > 0) setTimeout(wake, fallback);
+        if (!steps && fallback > 0) Module.lobshotTimer(wake, fallback);
     });
 });
 
 // The game's thread gives the browser a turn of at least `ms` (a network game waiting for news that
 // only comes in meanwhile).
-EM_JS(void, web_yield, (int ms), { Asyncify.handleSleep(function(wakeUp) { setTimeout(wakeUp, ms); }); });
+EM_JS(void, web_yield, (int ms),
+      { Asyncify.handleSleep(function(wakeUp) { Module.lobshotTimer(wakeUp, ms); }); });
+
+EM_JS(void, web_keep_awake, (), { Module.lobshotKeepAwake = true; });
 
 // Steps: every step asked for has run and the game waits for more.
 EM_JS(void, web_steps_done, (), {
@@ -169,6 +175,8 @@ struct WebState {
     std::array<bool, 256> heldBefore{};
     void (*beforeQuit)() = nullptr;
     void (*presence)(int presence) = nullptr;
+    bool inRoom = false;     // the page is in an online room (WebInRoom)
+    bool keepAwake = false;  // and keeps it
 };
 
 WebState Web;
@@ -263,6 +271,14 @@ void YieldWhenAwakeLong() {
     FlushInput();
 }
 
+// How long a wait lasts at most when frame callbacks stop (a page in the background): a page in a
+// room goes on hearing the others (and saying it is there), and the page keeping the room goes on
+// stepping its game at full pace for them.
+int FallbackWake() {
+    if (Web.keepAwake) return std::max(1, Web.pacer.MillisecondsToNext(emscripten_get_now()));
+    return Web.inRoom ? ROOM_WAKE_MILLISECONDS : 0;
+}
+
 // Steps: one tick a call while steps are owed, as the replay runner's `wait`; otherwise the page
 // hears that they have all run and the thread sleeps until it asks for more.
 void StepWait() {
@@ -354,6 +370,13 @@ void WebReadyAnotherGame() {
     Web.inFront = true;
 }
 
+void WebInRoom(bool keeps) {
+    Web.inRoom = true;
+    if (!keeps) return;
+    Web.keepAwake = true;
+    web_keep_awake();
+}
+
 void WebSetBeforeQuit(void (*beforeQuit)()) { Web.beforeQuit = beforeQuit; }
 void WebSetPresence(void (*presence)(int presence)) { Web.presence = presence; }
 
@@ -396,12 +419,10 @@ void PumpEvents(bool wait) {
     if (Web.options.steps) {
         StepWait();
     } else {
-        // In a room the page must go on hearing the others (and saying it is there) from the
-        // background too, where frame callbacks stop.
         if (!TimerDue(false)) {
             WebVideoShow();
             const int still = WebVideoStill() ? Web.pacer.MillisecondsToNext(emscripten_get_now()) : -1;
-            web_wait(0, Web.options.room.empty() ? 0 : ROOM_WAKE_MILLISECONDS, still);
+            web_wait(0, FallbackWake(), still);
         }
         FlushInput();
     }

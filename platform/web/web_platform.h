@@ -38,5 +38,11 @@ void WebSetBeforeQuit(void (*beforeQuit)());
 // or closed runs nothing after it.
 void WebSetPresence(void (*presence)(int presence));
 
+// The page is in an online room: it goes on hearing the others (and saying it is there) from a
+// background tab too, where the browser stops frame callbacks. A page that `keeps` the room steps
+// its game at full pace there, and hears the relay, though the browser slows the page's own timers
+// (its waits are timed by a worker's timer instead).
+void WebInRoom(bool keeps);
+
 // Timer ticks so far (20 ms each).
 std::uint32_t WebTickCount();

@@ -1,4 +1,4 @@
-// The page's link to the relay: the room's guest end drives the page's MQTT client through these
+// The page's link to the relay: the room's host or guest end drives the page's MQTT client through these
 // calls, and takes what the client heard from its queue whenever it pumps.
 #include "platform/web/web_relay.h"
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "net/relay/mqtt_guest.h"
+#include "net/relay/mqtt_host.h"
 #include "net/relay/mqtt_link.h"
 
 // The bodies of EM_JS are JavaScript.
@@ -122,14 +123,31 @@ private:
     int client_ = 0;
 };
 
+// A page frozen by its browser (a phone's, while its person answers a message elsewhere) sends the
+// broker nothing: the broker keeps it for one and a half keep-alives, longer than a host holds a
+// machine whose person is away.
+net::TransportOptions PageOptions(const net::TransportOptions& options) {
+    net::TransportOptions page = options;
+    page.relay_keepalive_s = 110;
+    return page;
+}
+
 }  // namespace
 
 std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code, bool watching,
                                             const net::TransportOptions& options, std::string* error) {
-    // A page frozen by its browser (a phone's, while its person answers a message elsewhere) sends
-    // the broker nothing: the broker keeps it for one and a half keep-alives, longer than a host
-    // holds a machine whose person is away.
-    net::TransportOptions page = options;
-    page.relay_keepalive_s = 110;
-    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, page, watching, error);
+    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, PageOptions(options), watching,
+                         error);
+}
+
+namespace {
+
+std::unique_ptr<net::MqttLink> NewWebRelayLink() { return std::make_unique<WebRelayLink>(); }
+
+}  // namespace
+
+std::unique_ptr<net::Transport> WebOpenRoom(const std::string& relay, const std::string& code,
+                                            const std::string& watch_code,
+                                            const net::TransportOptions& options, std::string* error) {
+    return net::OpenRoom(NewWebRelayLink, relay, code, watch_code, PageOptions(options), false, error);
 }

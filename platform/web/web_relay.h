@@ -1,5 +1,5 @@
-// The page's way into an online room: a guest's end of the room (net/relay/) over the page's own
-// MQTT client, which speaks to the relay's WebSocket listener (page/relay.js).
+// The page's ways into an online room: the host's or a guest's end of the room (net/relay/) over the
+// page's own MQTT client, which speaks to the relay's WebSocket listener (page/relay.js).
 #pragma once
 
 #include <memory>
@@ -14,4 +14,13 @@
 // browser a turn whenever it would wait). Null with a message for the player in *error for a bad
 // code or address.
 std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code, bool watching,
+                                            const net::TransportOptions& options, std::string* error);
+
+// Keeps the room `code` and its spectators' room `watch_code` (as net::MakeRoomCodes makes them) as their
+// host through the relay whose WebSocket listener is at RELAY; what the transport promises is net::OpenRoom's
+// without waiting for the broker (its answer comes in only while the page's thread is away): the room's
+// notice goes up once it answers, and a relay that cannot be reached leaves the host alone in its room. Null
+// with a message for the player in *error for a bad code or address.
+std::unique_ptr<net::Transport> WebOpenRoom(const std::string& relay, const std::string& code,
+                                            const std::string& watch_code,
                                             const net::TransportOptions& options, std::string* error);

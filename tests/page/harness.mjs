@@ -52,11 +52,16 @@ export async function servePage(extra = {}, {dir = PAGE_DIR, dated = false} = {}
   return {url: `http://127.0.0.1:${server.address().port}/`, faults, close: () => server.close()};
 }
 
-export async function launchBrowser() {
+// Chromium as puppeteer starts it: without the slowing of background tabs' timers and work, unless
+// `throttled`, where a page out of sight is slowed as a person's browser slows it.
+export async function launchBrowser(throttled = false) {
   const require = createRequire(path.join(WEB_BUILD_DIR, 'package.json'));
   const puppeteer = require('puppeteer-core');
+  const slowing = ['--disable-background-timer-throttling', '--disable-backgrounding-occluded-windows',
+                   '--disable-renderer-backgrounding'];
   return puppeteer.launch({executablePath: CHROMIUM, headless: true,
-                           args: ['--no-sandbox', '--autoplay-policy=user-gesture-required']});
+                           args: ['--no-sandbox', '--autoplay-policy=user-gesture-required'],
+                           ignoreDefaultArgs: throttled ? slowing : [], protocolTimeout: 900000});
 }
 
 // What a file's tests share, made before them and ended after them: a working folder, the server
@@ -82,15 +87,30 @@ export function device(name) {
   return createRequire(path.join(WEB_BUILD_DIR, 'package.json'))('puppeteer-core').KnownDevices[name];
 }
 
-// Opens the page with `fragment` (on a phone, given one) and waits until the game is ready: with
-// steps, until it waits for the first step. Errors on the page are collected in page.lobshotErrors.
-export async function openPage(browser, url, fragment, phone) {
+// Opens the page with `fragment` (on a phone, given one) in `browser` (or a browser context) and
+// waits until the game is ready: with steps, until it waits for the first step. Errors on the page
+// are collected in page.lobshotErrors. Its person has given no name before (the page asks the first
+// time it goes into a room); with `name` they type it into the page's question when it comes.
+export async function openPage(browser, url, fragment, phone, name) {
   const page = await browser.newPage();
   await watchPage(page);
   if (phone) await page.emulate(device(phone));
+  if (name === undefined)
+    await page.evaluateOnNewDocument(() => localStorage.getItem('lobshot-name') ?? localStorage.setItem('lobshot-name', ''));
   await page.goto(url + fragment);
+  if (name !== undefined) {
+    await page.waitForSelector('#name-text', {visible: true});
+    await typeInto(page, 'name', name);
+  }
   await waitForGame(page);
   return page;
+}
+
+// Taps the room's field `id` (name, chat) as a person would, types `text` and taps its button.
+export async function typeInto(page, id, text) {
+  await page.tap(`#${id}-text`);
+  await page.keyboard.type(text);
+  await page.tap(`#${id} button`);
 }
 
 // Runs `body` on the suite's page opened with `fragment`, then checks the page had no error and

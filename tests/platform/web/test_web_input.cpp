@@ -47,7 +47,8 @@ std::string Options(const std::string& fragment) {
     std::string error;
     if (!WebParsePageOptions(fragment, &options, &error)) {
         EXPECT_FALSE(options.seedGiven) << fragment;
-        EXPECT_TRUE(options.room.empty() || error == "a page joins or watches one room only") << fragment;
+        EXPECT_TRUE(options.room.empty() || error == "a page hosts, joins or watches one room only")
+            << fragment;
         EXPECT_EQ(options.relay + options.replay, "") << fragment;
         return "!" + error;
     }
@@ -55,6 +56,7 @@ std::string Options(const std::string& fragment) {
     if (options.steps) line += " steps";
     if (!options.replay.empty()) line += " replay " + options.replay;
     if (!options.room.empty()) line += (options.watch ? " watch " : " room ") + options.room;
+    if (options.host) line += " host";
     if (!options.relay.empty()) line += " relay " + options.relay;
     return line;
 }

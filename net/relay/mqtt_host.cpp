@@ -5,9 +5,8 @@
 #include <map>
 #include <set>
 
-#include "net/mqtt/mosquitto_link.h"
-#include "net/mqtt/mqtt_transport.h"
 #include "net/relay/mqtt_end.h"
+#include "net/relay/mqtt_host.h"
 #include "net/room_code.h"
 
 namespace net {
@@ -282,10 +281,14 @@ private:
 };
 
 // A room kept once the broker has taken the host and its subscriptions (within the timeout).
-std::unique_ptr<MqttHost> KeepRoom(const std::string& broker, const std::string& code,
-                                   const TransportOptions& options, std::string* error) {
-    auto host = std::make_unique<MqttHost>(std::make_unique<MosquittoLink>(), code, options);
-    if (!host->Start(broker, error) || !host->AwaitBroker(broker, error)) return nullptr;
+// A link that cannot wait (await_broker false) is kept at once; its news comes in later.
+std::unique_ptr<MqttHost> KeepRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
+                                   const std::string& code, const TransportOptions& options,
+                                   bool await_broker, std::string* error) {
+    auto host = std::make_unique<MqttHost>(std::move(link), code, options);
+    if (!host->Start(broker, error)) return nullptr;
+    if (!await_broker) return host;
+    if (!host->AwaitBroker(broker, error)) return nullptr;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
     NetEvent ignored;
     while (!host->Listening() && std::chrono::steady_clock::now() < end) host->Poll(&ignored, kWaitSliceMs);
@@ -296,17 +299,18 @@ std::unique_ptr<MqttHost> KeepRoom(const std::string& broker, const std::string&
 
 }  // namespace
 
-std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
-                                        const std::string& watch_code, const TransportOptions& options,
-                                        std::string* error) {
+std::unique_ptr<Transport> OpenRoom(MqttLinkMaker make_link, const std::string& broker,
+                                    const std::string& code, const std::string& watch_code,
+                                    const TransportOptions& options, bool await_broker, std::string* error) {
     std::string room, watching;
     if (!ParseRoomCode(code, &room, error) || !ParseRoomCode(watch_code, &watching, error)) return nullptr;
     if (room == watching) {
         *error = "a room's watch code is not its code";
         return nullptr;
     }
-    std::unique_ptr<MqttHost> host = KeepRoom(broker, room, options, error);
-    std::unique_ptr<MqttHost> spectators = host ? KeepRoom(broker, watching, options, error) : nullptr;
+    std::unique_ptr<MqttHost> host = KeepRoom(make_link(), broker, room, options, await_broker, error);
+    std::unique_ptr<MqttHost> spectators =
+        host ? KeepRoom(make_link(), broker, watching, options, await_broker, error) : nullptr;
     if (!spectators) return nullptr;
     return std::make_unique<RoomAndWatchers>(std::move(host), std::move(spectators));
 }

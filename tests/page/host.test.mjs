@@ -1,0 +1,151 @@
+// The page keeps an online room: a phone opens it ("#host"), its person names themselves once, a
+// second phone joins by the invite link the page shows, a native guest joins by the code, and a
+// third page watches; names and a chat line reach everyone, and every machine ends the match
+// alike. Then a room kept from a background tab for a minute goes on at full pace.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { test } from 'node:test';
+
+import { HEADLESS, launchBrowser, openPage, playScript, sleep, SOURCE_DIR, startRelay, state, step, suite, typeInto }
+  from './harness.mjs';
+
+const PHONE = 'Pixel 5 landscape';
+const GUEST_SCRIPT = fs.readFileSync(path.join(SOURCE_DIR, 'tests/page/room_guest.script'), 'utf8');
+// The host's person starts a match of three seats: the page's by the link (the first to join), the
+// native guest's and an Expert computer's; everyone is live in it from the shop on.
+const HOST_SETUP = `press Enter
+until PlayerChoice 20
+press Right
+press 1
+press 2 2
+press 3 3 3 3 3 3 3
+wait 5
+press Down Down Down Enter
+until WeaponShop 20
+`;
+const s = suite();
+
+// A page in a browser context of its own (its own storage: a person apart), on a phone.
+async function personPage(browser, url, name) {
+  return openPage(await browser.createBrowserContext(), url, '', PHONE, name);
+}
+
+// Steps a stepped host until `count` machines are in its room.
+async function untilMachines(page, count) {
+  for (let i = 0; i < 3000 && (await state(page)).net.machines < count; ++i) await step(page, 1);
+  assert.equal((await state(page)).net.machines, count);
+}
+
+// A native guest joining by the code as its person types it off the host's screen: it plays its seat as the pages do, writes its state a while
+// into the end of the match and stays until past the host's state.
+function startNativeGuest(relayPort, code) {
+  const script = path.join(s.work, 'guest.script');
+  fs.writeFileSync(script, GUEST_SCRIPT + 'wait 20\nstate guest.json\nwait 400\n');
+  const typed = `${code.slice(0, 4)}-${code.slice(4)}`.toLowerCase();
+  const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', typed, '--name', 'Nat',
+                                 '--script', script],
+                      {cwd: s.work, stdio: ['ignore', 'ignore', 'pipe'],
+                       env: {...process.env, XDG_DATA_HOME: path.join(s.work, 'guest-data')}});
+  s.children.push(guest);
+  let err = '';
+  guest.stderr.on('data', data => { err += data; });
+  return new Promise(resolve => guest.on('exit', status => resolve({status, err})));
+}
+
+// The state without the machine's own view of the network and its own sounds (a spectator that
+// came late played the game so far silently); and what every machine shares of the network's.
+const shared = text => text.split('\n').filter(line => !/"(net|sound)":/.test(line)).join('\n');
+const people = text => (({names, chat, desync}) => ({names, chat, desync}))(JSON.parse(text).net);
+
+test('a room kept by a page: friends join by link and code, one watches, and all end alike', async () => {
+  const relayPort = await startRelay(s.children);
+  const host = await personPage(s.browser, `${s.server.url}#host&relay=127.0.0.1:${relayPort + 1}&steps&seed=11`, 'Ann');
+  await host.waitForSelector('#invite-link');
+  const links = await host.evaluate(() => ({invite: document.getElementById('invite-link').href,
+                                            watch: document.getElementById('watch-link').href,
+                                            line: document.getElementById('hosting').textContent}));
+  const code = /#room=(\w{8})&relay=/.exec(links.invite)[1];
+  assert.match(links.line, new RegExp(`^Room ${code} .*Closing this page ends the room\\.$`));
+  assert.equal(links.watch, links.invite.replace('#room=', '#watch='));
+
+  // Her name is cleaned as every name is, and kept so as not to be asked again.
+  const friend = await personPage(s.browser, links.invite + '&steps', '  Bea ');
+  assert.equal(await friend.evaluate(() => localStorage.getItem('lobshot-name')), 'Bea');
+  await untilMachines(host, 2);
+  const watcher = await openPage(s.browser, links.watch, '&steps');
+  const guest = startNativeGuest(relayPort, code);
+  await untilMachines(host, 3);
+  // (LOBSHOT_SCREENSHOTS=docs/screenshots keeps the picture of the hosting phone.)
+  if (process.env.LOBSHOT_SCREENSHOTS)
+    await host.screenshot({path: path.join(process.env.LOBSHOT_SCREENSHOTS, 'page-host.png')});
+
+  const watching = watcher.evaluate(() => Module.lobshotStepUntil(['EndOfMatch'], 200000));
+  const befriended = playScript(friend, GUEST_SCRIPT);
+  for (const running of [watching, befriended]) running.catch(() => {});
+  assert.ok(await playScript(host, HOST_SETUP), 'the host could not start the match');
+  await typeInto(host, 'chat', 'Good luck, all!');
+  assert.ok(await playScript(host, 'until EndOfMatch 200000\nwait 400'), 'the host stopped short');
+  const expected = await host.evaluate(() => Module.lobshotState());
+  const ending = playScript(host, 'wait 600');
+  assert.ok(await befriended, 'the friend\'s page stopped short');
+  assert.ok(await watching, 'the spectator did not see the match end');
+  await ending;
+  const native = await guest;
+  assert.equal(native.status, 0, native.err);
+
+  // The pages follow the host to the frame of its state; the native guest wrote its own at the
+  // end too, and the same game at the last turn's start has the same hash everywhere.
+  const everyone = [];
+  for (const page of [friend, watcher]) {
+    await step(page, JSON.parse(expected).frame - await page.evaluate(() => Module._lobshot_frame()));
+    const got = await page.evaluate(() => Module.lobshotState());
+    assert.equal(shared(got), shared(expected));
+    everyone.push(got);
+  }
+  everyone.push(fs.readFileSync(path.join(s.work, 'guest.json'), 'utf8'));
+  const hash = JSON.parse(expected).net.stateHash;
+  for (const got of [expected, ...everyone]) {
+    assert.equal(JSON.parse(got).mode, 'EndOfMatch');
+    assert.equal(JSON.parse(got).net.stateHash, hash);
+    assert.deepEqual(people(got), {names: ['Ann', 'Bea', 'Nat'], chat: ['Ann: Good luck, all!'], desync: false});
+  }
+  for (const page of [host, friend, watcher]) assert.deepEqual(page.lobshotErrors, []);
+  // Closing the host's page, which ends the room, is asked about first.
+  const asked = new Promise(resolve => host.once('dialog', dialog => dialog.accept().then(() => resolve(dialog.type()))));
+  await host.close({runBeforeUnload: true});
+  assert.equal(await asked, 'beforeunload');
+});
+
+test('the page keeps its room playing from a background tab', async () => {
+  const relayPort = await startRelay(s.children);
+  // A browser that slows what is out of sight, as people's do.
+  const browser = await launchBrowser(true);
+  try {
+    const host = await personPage(browser, `${s.server.url}#host&relay=127.0.0.1:${relayPort + 1}`, 'Ann');
+    const invite = await (await host.waitForSelector('#invite-link')).evaluate(link => link.href);
+    const friend = await personPage(browser, invite, 'Bea');
+    await host.waitForFunction(() => JSON.parse(Module.lobshotState()).net.machines === 2, {polling: 50});
+
+    // Another tab in front of the host's: its timers are the browser's slowest from now on.
+    await (await host.browserContext().newPage()).bringToFront();
+    assert.ok(await host.evaluate(() => document.hidden), 'the host\'s page is still in sight');
+    assert.ok(!await friend.evaluate(() => document.hidden), 'the friend\'s page is out of sight');
+    const frames = () => Promise.all([host, friend].map(page => page.evaluate(() => Module._lobshot_frame())));
+    const before = await frames();
+    await sleep(60000);
+    const after = await frames();
+    // 50 steps a second, less what a loaded machine loses (a slowed timer would give 4).
+    for (const i of [0, 1]) assert.ok(after[i] - before[i] > 2400, `${before} to ${after} in a minute`);
+    for (const page of [host, friend]) assert.deepEqual(page.lobshotErrors, []);
+  } finally {
+    await browser.close();
+  }
+});
+
+test('a page whose relay cannot be reached says so rather than show a room', async () => {
+  const host = await personPage(s.browser, `${s.server.url}#host&relay=127.0.0.1:1`, 'Ann');
+  await host.waitForFunction(() => /^The relay cannot be reached/.test(document.getElementById('hosting').textContent));
+  assert.equal(await host.$('#invite-link'), null);
+});
