@@ -1,9 +1,9 @@
 # Installs the build into a scratch prefix and checks that everything arrives where it belongs.
 #
 # That is the game among the commands and the replay runner in RUNNERDIR, the desktop entry with
-# its keys, every icon as a PNG of its size and the manual page. Run by the install.layout test with
-# BUILD, PREFIX, ICON_SIZES, APP_ID (the application's id, the desktop entry's name), BINDIR,
-# RUNNERDIR, DATADIR and MANDIR set (the sizes separated by commas).
+# its keys, every icon as a PNG of its size and the manual page with its translations. Run by the
+# install.layout test with BUILD, PREFIX, ICON_SIZES, APP_ID (the application's id, the desktop
+# entry's name), BINDIR, RUNNERDIR, DATADIR and MANDIR set (the sizes separated by commas).
 
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${PREFIX}"
@@ -54,11 +54,13 @@ foreach(size IN LISTS ICON_SIZES)
   endif()
 endforeach()
 
-set(page "${PREFIX}/${MANDIR}/man6/lobshot.6")
-if(NOT EXISTS "${page}")
-  message(FATAL_ERROR "no manual page at ${page}")
-endif()
-file(STRINGS "${page}" title REGEX "^\\.TH LOBSHOT 6 ")
-if(NOT title)
-  message(FATAL_ERROR "the manual page has no title line for lobshot(6)")
-endif()
+foreach(folder man6 de/man6 fr/man6 es/man6)
+  set(page "${PREFIX}/${MANDIR}/${folder}/lobshot.6")
+  if(NOT EXISTS "${page}")
+    message(FATAL_ERROR "no manual page at ${page}")
+  endif()
+  file(STRINGS "${page}" title REGEX "^\\.TH LOBSHOT 6 ")
+  if(NOT title)
+    message(FATAL_ERROR "the manual page ${folder}/lobshot.6 has no title line for lobshot(6)")
+  endif()
+endforeach()

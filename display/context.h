@@ -46,6 +46,7 @@ void InitContext(DrawingContext* dc, Surface* surface, bool memory);
 // A free-standing bitmap object of the given size, pixels cleared to 0.
 HBITMAP MakeBitmap(int width, int height);
 
-// Glyph rows of the 8x16 fixed text font for code c (32 to 125): bit 7 is the leftmost pixel.
-// Null when the code has no glyph or the normal font was not loaded.
-const std::uint8_t* FixedFontGlyph(int c);
+// Glyph rows of the 8x16 fixed text font (or with small set of the 4x8 small font, 8 rows) for a
+// code point (display/glyph_codes.h): bit 7 is the leftmost pixel. Null when the fonts have no such
+// glyph or were not loaded.
+const std::uint8_t* FixedFontGlyph(char32_t code, bool small = false);

@@ -1,10 +1,12 @@
 // Lending drawing contexts on surfaces, whole-surface fills, page flips, and the three drawing
 // helpers (text, lines, filled rectangles) that the game's screens use.
 #include <cstdio>
+#include <cstring>
 
 #include "display/context.h"
 #include "display/devices.h"
 #include "display/graphx.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -190,6 +192,18 @@ void GraphxStringV(HDC dc, int x, int y, COLORREF textColour, COLORREF backColou
     const int wanted = std::vsnprintf(text, sizeof text, format, args);
     const int length = wanted < 0 ? 0 : (wanted > TEXT_LIMIT ? TEXT_LIMIT : wanted);
     if (!TextOutA(dc, x, y, text, length)) GRAPHX_ERROR("TextOut");
+}
+
+void GraphxShadowedLine(HDC dc, int y, bool small, COLORREF colour, COLORREF shadow, const char* text) {
+    GRAPHX_SCOPE_NAMED("GraphxShadowedLine", false);
+    if (!dc || !dc->surface || !text) return;
+    const int length = static_cast<int>(std::strlen(text));
+    const int x = (dc->surface->width - static_cast<int>(Utf8Columns(text)) * (small ? 4 : 8)) / 2;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, shadow);
+    TextOutInFont(dc, x + 1, y + 1, text, length, small);
+    SetTextColor(dc, colour);
+    TextOutInFont(dc, x, y, text, length, small);
 }
 
 void GraphxLine(HDC dc, int x1, int y1, int x2, int y2, COLORREF colour, int width, int penStyle) {

@@ -1,20 +1,18 @@
 // The two bitmapped fonts: loading them, drawing text with them, and the 8x16 fixed font that
 // plain text (TextOutA, GraphxString) draws with, taken from the normal font's glyphs.
 #include <cstdio>
-#include <cstring>
 
 #include "display/context.h"
 #include "display/devices.h"
+#include "display/glyph_codes.h"
 #include "display/graphx.h"
+#include "text/utf8.h"
 
 int NormalFontSurface = -1;
 int SmallFontSurface = -1;
 
 namespace {
 
-constexpr int FIRST_CODE = 32;
-constexpr int LAST_CODE = 125;
-constexpr int GLYPH_COUNT = LAST_CODE - FIRST_CODE + 1;
 constexpr int TEXT_LIMIT = 200;
 
 struct FontCell {
@@ -24,28 +22,33 @@ struct FontCell {
 constexpr FontCell NORMAL_CELL{8, 16};
 constexpr FontCell SMALL_CELL{4, 8};
 
-// The fixed font: one byte a row, bit 7 the leftmost pixel, for each code 32 to 125.
-std::uint8_t FixedGlyphs[GLYPH_COUNT][16];
-bool FixedGlyphsLoaded = false;
+// The fonts as bits for drawing in any colour: one byte a row, bit 7 the leftmost pixel, for each
+// cell of the strips; the fixed font is the normal font's, the small font's rows fill the first 8.
+struct GlyphBits {
+    std::uint8_t rows[GLYPH_COUNT][16];
+    bool loaded;
+};
+GlyphBits FixedGlyphs;
+GlyphBits SmallGlyphs;
 
-// Reads the fixed font from the normal font surface: the same 8x16 block that GraphxBitmapString
-// copies for each code, any non-black pixel being ink.
-void ReadFixedGlyphs() {
+// Reads a font's bits from its surface: the same block that GraphxBitmapString copies for each
+// code, any non-black pixel being ink.
+void ReadGlyphBits(int fontSurface, FontCell cell, GlyphBits* bits) {
     GRAPHX_SCOPE_NAMED("GraphxInitBitmappedFont", false);
     Surface* font = nullptr;
-    if (!getDD(OFFSCREEN, NormalFontSurface, nullptr, &font, nullptr, -1) || !font) return;
+    if (!getDD(OFFSCREEN, fontSurface, nullptr, &font, nullptr, -1) || !font) return;
     for (int glyph = 0; glyph < GLYPH_COUNT; ++glyph) {
-        for (int row = 0; row < NORMAL_CELL.height; ++row) {
-            std::uint8_t bits = 0;
-            for (int column = 0; column < NORMAL_CELL.width; ++column) {
-                const int x = glyph * NORMAL_CELL.width + 1 + column;
+        for (int row = 0; row < cell.height; ++row) {
+            std::uint8_t line = 0;
+            for (int column = 0; column < cell.width; ++column) {
+                const int x = glyph * cell.width + 1 + column;
                 const bool ink = x < font->width && row < font->height && font->Row(row)[x] != 0;
-                if (ink) bits |= static_cast<std::uint8_t>(0x80 >> column);
+                if (ink) line |= static_cast<std::uint8_t>(0x80 >> column);
             }
-            FixedGlyphs[glyph][row] = bits;
+            bits->rows[glyph][row] = line;
         }
     }
-    FixedGlyphsLoaded = true;
+    bits->loaded = true;
 }
 
 void LoadFont(int* surface, HINSTANCE instance, int n, int s, const char* name) {
@@ -57,16 +60,17 @@ void LoadFont(int* surface, HINSTANCE instance, int n, int s, const char* name) 
 
 }  // namespace
 
-const std::uint8_t* FixedFontGlyph(int c) {
-    if (!FixedGlyphsLoaded || c < FIRST_CODE || c > LAST_CODE) return nullptr;
-    return FixedGlyphs[c - FIRST_CODE];
+const std::uint8_t* FixedFontGlyph(char32_t code, bool small) {
+    const GlyphBits& bits = small ? SmallGlyphs : FixedGlyphs;
+    const int cell = GlyphCell(code);
+    return bits.loaded && cell >= 0 ? bits.rows[cell] : nullptr;
 }
 
 void GraphxResetFonts() {
     NormalFontSurface = -1;
     SmallFontSurface = -1;
-    FixedGlyphsLoaded = false;
-    std::memset(FixedGlyphs, 0, sizeof FixedGlyphs);
+    FixedGlyphs = {};
+    SmallGlyphs = {};
 }
 
 void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* normalName,
@@ -74,7 +78,8 @@ void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* norma
     GRAPHX_SCOPE();
     LoadFont(&NormalFontSurface, instance, n, s, normalName);
     LoadFont(&SmallFontSurface, instance, n, s, smallName);
-    ReadFixedGlyphs();
+    ReadGlyphBits(NormalFontSurface, NORMAL_CELL, &FixedGlyphs);
+    ReadGlyphBits(SmallFontSurface, SMALL_CELL, &SmallGlyphs);
 }
 
 void GraphxBitmapString(HDC dc, int x, int y, bool orMode, bool small, const char* format, ...) {
@@ -98,14 +103,17 @@ void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const ch
         GRAPHX_ERROR("get HDC");
         return;
     }
-    for (int i = 0; i < length; ++i) {
-        const int c = static_cast<signed char>(text[i]);
-        if (c < FIRST_CODE || c > LAST_CODE) {
-            GRAPHX_ERROR("Char out of range (%c)(%i)", c, c);
+    // One cell a character: a character the fonts lack leaves its cell as it was.
+    const std::string_view characters(text, static_cast<std::size_t>(length));
+    for (std::size_t at = 0, column = 0; at < characters.size(); ++column) {
+        const char32_t code = Utf8Next(characters, &at);
+        const int glyph = GlyphCell(code);
+        if (glyph < 0) {
+            GRAPHX_ERROR("Char out of range (U+%04X)", static_cast<unsigned>(code));
             continue;
         }
-        BitBlt(dc, x + i * cell.width, y, cell.width, cell.height, font, (c - FIRST_CODE) * cell.width + 1, 0,
-               rop);
+        BitBlt(dc, x + static_cast<int>(column) * cell.width, y, cell.width, cell.height, font,
+               glyph * cell.width + 1, 0, rop);
     }
     ReleaseHDC(font, OFFSCREEN, fontSurface, -1);
 }

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "display/context.h"
 #include "display/devices.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -264,15 +266,21 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
 }
 
 BOOL TextOutA(HDC dc, int x, int y, const char* text, int length) {
+    return TextOutInFont(dc, x, y, text, length, false);
+}
+
+BOOL TextOutInFont(HDC dc, int x, int y, const char* text, int length, bool small) {
     if (!Usable(dc) || !text) return 0;
     Surface* surface = dc->surface;
     const std::uint16_t ink = ColourToPixel(dc->textColour);
     const std::uint16_t paper = ColourToPixel(dc->backColour);
-    for (int i = 0; i < length; ++i, x += 8) {
-        const std::uint8_t* glyph = FixedFontGlyph(static_cast<signed char>(text[i]));
-        for (int row = 0; row < 16; ++row) {
+    const int width = small ? 4 : 8, height = small ? 8 : 16;
+    const std::string_view characters(text, static_cast<std::size_t>(std::max(length, 0)));
+    for (std::size_t at = 0; at < characters.size(); x += width) {
+        const std::uint8_t* glyph = FixedFontGlyph(Utf8Next(characters, &at), small);
+        for (int row = 0; row < height; ++row) {
             const int bits = glyph ? glyph[row] : 0;
-            for (int column = 0; column < 8; ++column) {
+            for (int column = 0; column < width; ++column) {
                 if (bits & (0x80 >> column)) {
                     Plot(surface, x + column, y + row, ink);
                 } else if (dc->backMode == OPAQUE) {

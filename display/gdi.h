@@ -108,6 +108,8 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 // Draws text in the 8x16 fixed font, top-left at (x, y), in the text colour, with the background
 // colour behind each cell when the mode is OPAQUE.
 BOOL TextOutA(HDC dc, int x, int y, const char* text, int length);
+// The same in the normal font (small false) or the 4x8 small font, of this game's own.
+BOOL TextOutInFont(HDC dc, int x, int y, const char* text, int length, bool small);
 
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 COLORREF SetBkColor(HDC dc, COLORREF colour);

@@ -69,6 +69,9 @@ void GraphxString(HDC dc, int x, int y, COLORREF textColour, COLORREF backColour
                   const char* format, ...) __attribute__((format(printf, 7, 8)));
 void GraphxStringV(HDC dc, int x, int y, COLORREF textColour, COLORREF backColour, bool transparent,
                    const char* format, std::va_list args);
+// A line of text centred across the surface with its shadow one pixel right and down, in the normal
+// or the small font: the words of the title and terraforming pictures.
+void GraphxShadowedLine(HDC dc, int y, bool small, COLORREF colour, COLORREF shadow, const char* text);
 // Pen styles of GraphxLine.
 constexpr int PEN_SOLID = 1;
 constexpr int PEN_DASHED = 2;
@@ -108,13 +111,13 @@ bool StretchBitmap(HDC source, int sourceWidth, int sourceHeight, HDC dest, int 
 // Copies a bitmap unscaled to (0, 0) of (n, s).
 bool GraphxCopyBitmapToSurface(int n, int s, HINSTANCE instance, const char* name);
 
-// The bitmapped fonts: one row of 94 cells for the codes 32 to 125, 8x16 (normal) and 4x8
-// (small), white glyphs on black with each glyph's first column empty.
+// The bitmapped fonts: one row of cells for the characters of display/glyph_codes.h, 8x16 (normal)
+// and 4x8 (small), white glyphs on black with each glyph's first column empty.
 extern int NormalFontSurface;
 extern int SmallFontSurface;
 void GraphxInitBitmappedFont(HINSTANCE instance, int n, int s, const char* normalName, const char* smallName);
-// Text of at most 200 characters in a bitmapped font; orMode draws glyphs over what is there,
-// otherwise whole cells replace it.
+// Text of at most 200 bytes of UTF-8 in a bitmapped font, one cell a character; orMode draws glyphs
+// over what is there, otherwise whole cells replace it.
 void GraphxBitmapString(HDC dc, int x, int y, bool orMode, bool small, const char* format, ...)
     __attribute__((format(printf, 6, 7)));
 void GraphxBitmapStringV(HDC dc, int x, int y, bool orMode, bool small, const char* format,

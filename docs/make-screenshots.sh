@@ -23,3 +23,11 @@ mkdir -p docs/screenshots
 for name in aiming lava_stream player_choice weapon_shop title options options_touch; do
   build/tools/docshots/scale_shot "docs/$name.png" 4 "docs/screenshots/$name.png"
 done
+# The first aiming turn in each language the game speaks besides English, chosen by the locale.
+shot=$(mktemp --suffix=.png)
+trap 'rm -f "$script" "$shot"' EXIT
+for language in de fr es; do
+  { cat tests/scenarios/first_aiming_turn.script; printf 'screenshot %s\n' "$shot"; } >"$script"
+  LANGUAGE= LC_ALL="${language}_${language^^}.UTF-8" $run --seed 7 --script "$script" >/dev/null
+  build/tools/docshots/scale_shot "$shot" 4 "docs/screenshots/lang-$language.png"
+done

@@ -16,6 +16,7 @@
 #include "netplay/watchers.h"
 #include "replay/session.h"
 #include "screens/screens.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -157,7 +158,8 @@ void HostTakeChat(int machine, const net::Chat& chat) {
 }
 
 void ChatHeard(const net::Chat& chat) {
-    if (chat.muted) return Notice(MachineLabel(chat.machine) + " was muted for sending too much");
+    if (chat.muted)
+        return Notice(TrFormat("%s was muted for sending too much", MachineLabel(chat.machine).c_str()));
     Show(chat.machine, chat.text);
 }
 
@@ -174,7 +176,8 @@ void HostTakeSpectatorChat(net::PeerId peer, const std::string& name, const net:
 }
 
 void SpectatorChatHeard(const net::SpectatorChat& chat) {
-    if (chat.muted) return Notice(SpectatorLabel(chat.name) + " was muted for sending too much");
+    if (chat.muted)
+        return Notice(TrFormat("%s was muted for sending too much", SpectatorLabel(chat.name).c_str()));
     ShowLine(SpectatorLabel(chat.name) + ": " + chat.text);
 }
 

@@ -24,6 +24,7 @@
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "replay/store.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -178,8 +179,8 @@ void Desync(std::uint32_t frame, std::uint64_t ours, std::uint64_t theirs) {
     if (TheDesyncChecks.desync) return;
     TheDesyncChecks.desync = true;
     WriteDesyncReport(frame, ours, theirs);
-    GoOffline(Watching() ? "This game differs from the host's: watching has stopped"
-                         : "The machines' games differ: the network game has stopped",
+    GoOffline(Watching() ? TrLater("This game differs from the host's: watching has stopped")
+                         : TrLater("The machines' games differ: the network game has stopped"),
               true);
 }
 

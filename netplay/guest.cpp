@@ -21,6 +21,7 @@
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "replay/store.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -57,7 +58,7 @@ void AwaitCatchUp(void (*pump)()) {
         Poll(10);
         if (pump) pump();
         if (NowMs() - start > STALL_LIMIT_MS + 5000)
-            GoOffline("Could not join " + TheLink.where + " (no answer)", true);
+            GoOffline(TrFormat("Could not join %s (no answer)", TheLink.where.c_str()), true);
     }
 }
 
@@ -115,13 +116,13 @@ std::size_t StampsHeld() {
 bool Keep(Stream& m, std::uint32_t frame, const std::vector<net::KeyEvent>& keys) {
     if (static_cast<std::int64_t>(frame) <= TheStamps.deliveredThrough) return true;
     if (frame > HeldFrom() + MAX_FRAMES_HELD) {
-        GoOffline("The host sent keys for frame " + std::to_string(frame) +
-                      ", too far ahead of this machine (at frame " + std::to_string(HeldFrom()) + ")",
+        GoOffline(TrFormat("The host sent keys for frame %u, too far ahead of this machine (at frame %u)",
+                           static_cast<unsigned>(frame), static_cast<unsigned>(HeldFrom())),
                   true);
         return false;
     }
     if (!m.stamps.count(frame) && StampsHeld() >= MAX_FRAMES_HELD) {
-        GoOffline("The host sent more keys ahead of this machine than a game can need", true);
+        GoOffline(TrLater("The host sent more keys ahead of this machine than a game can need"), true);
         return false;
     }
     m.stamps[frame] = keys;
@@ -166,7 +167,8 @@ void TakeStamps(const net::Input& input) {
 
 void TakeQuiet(const net::Quiet& quiet) {
     Stream& m = StreamOf(quiet.machine);
-    if (quiet.last - quiet.first > MAX_FRAMES_AHEAD) return GoOffline("The host sent nonsense", true);
+    if (quiet.last - quiet.first > MAX_FRAMES_AHEAD)
+        return GoOffline(TrLater("The host sent nonsense"), true);
     for (std::uint32_t f = quiet.first; f <= quiet.last; ++f)
         if (!Keep(m, f, {})) return;
 }
@@ -191,27 +193,28 @@ void TakeNews(const net::Roster& news) {
     std::size_t held = 0;
     for (const auto& [frame, items] : TheStamps.roster) held += items.size();
     if (news.frame > HeldFrom() + MAX_FRAMES_HELD || held >= MAX_NEWS_HELD)
-        return GoOffline("The host sent more news of machines than a game can have", true);
+        return GoOffline(TrLater("The host sent more news of machines than a game can have"), true);
     TheStamps.roster[news.frame].push_back({news.machine, news.joined});
 }
 
 void TakeCatchUp(const net::CatchUp& piece) {
     if (TheGuest.caughtUp || TheGuest.catchUp.size() + piece.text.size() > LARGEST_REPLAY_FILE)
-        return GoOffline("The host sent a game that makes no sense", true);
+        return GoOffline(TrLater("The host sent a game that makes no sense"), true);
     TheGuest.catchUp += piece.text;
     TheGuest.caughtUp = piece.last;
 }
 
 // What this machine says once it is in the game.
 std::string JoinedAs() {
-    if (Watching()) return "Watching the game (Esc leaves)";
-    return "Joined the game as " + MachineName(TheLink.me);
+    if (Watching()) return Tr("Watching the game (Esc leaves)");
+    return TrFormat("Joined the game as %s", MachineNameShown(TheLink.me).c_str());
 }
 
 // The host's welcome: a spectator must be taken as one, and a machine that asked to play as a
 // machine.
 void TakeWelcome(const net::Welcome& welcome) {
-    if (welcome.watch != Watching()) return GoOffline("The host sent a welcome that makes no sense", true);
+    if (welcome.watch != Watching())
+        return GoOffline(TrLater("The host sent a welcome that makes no sense"), true);
     TheGuest.welcomed = true;
     if (Watching()) return;
     TheLink.me = welcome.machine;
@@ -222,11 +225,11 @@ void TakeWelcome(const net::Welcome& welcome) {
 // unless this machine was away itself just before (stopped, or frozen by its browser) and the host
 // gave up on it.
 std::string HostEnded(net::DisconnectReason why) {
-    if (why == net::DisconnectReason::Closed) return "The host left the game";
+    if (why == net::DisconnectReason::Closed) return TrLater("The host left the game");
     if (why != net::DisconnectReason::TimedOut)
-        return std::string("The connection to the host failed (") + net::DescribeReason(why) + ")";
-    if (ReturnedFromAbsence()) return "The host dropped this machine (it was silent too long)";
-    return "The host stopped answering";
+        return TrFormat("The connection to the host failed (%s)", net::DescribeReason(why));
+    if (ReturnedFromAbsence()) return TrLater("The host dropped this machine (it was silent too long)");
+    return TrLater("The host stopped answering");
 }
 
 }  // namespace
@@ -240,7 +243,7 @@ void SayAway(bool away) {
 }
 
 void Join(void (*pump)()) {
-    Notice("Joining the game at " + TheLink.where + "...");
+    Notice(TrFormat("Joining the game at %s...", TheLink.where.c_str()));
     AwaitCatchUp(pump);
     if (TheLink.offlinePending) {
         // Never joined.
@@ -251,7 +254,7 @@ void Join(void (*pump)()) {
     long long delivered = -2;
     const std::string error = ReadCatchUp(&replay, &delivered);
     if (!error.empty()) {
-        GoOffline("The host's game could not be read (" + error + ")", true);
+        GoOffline(TrFormat("The host's game could not be read (%s)", error.c_str()), true);
         StayAtOneKeyboard();
         return;
     }
@@ -267,7 +270,7 @@ void Join(void (*pump)()) {
                                TheStamps.roster.upper_bound(static_cast<std::uint32_t>(delivered)));
     if (!TheGuest.catchingUp) return Notice(JoinedAs());
     // Nothing is shown while the game so far plays back: this stays on screen meanwhile.
-    Notice("Catching up with the game so far (Esc leaves)");
+    Notice(Tr("Catching up with the game so far (Esc leaves)"));
     DrawNotices(0, 1);
     GraphxPresentAgain(0);
 }
@@ -275,7 +278,7 @@ void Join(void (*pump)()) {
 void GuestConnected(net::PeerId host) {
     SendTo(host, net::Hello{net::kProtocolNumber, ReplayGameVersion(), Watching() ? 0 : KeptToken(),
                             Watching(), TheLink.name, OwnKind(), TheLink.joinCode});
-    Notice("Connected to " + TheLink.where + ": joining the game");
+    Notice(TrFormat("Connected to %s: joining the game", TheLink.where.c_str()));
 }
 
 void GuestDisconnected(net::DisconnectReason why) {
@@ -285,14 +288,15 @@ void GuestDisconnected(net::DisconnectReason why) {
         (StreamOf(TheLink.me).away || ReturnedFromAbsence())) {
         TheLink.rejoining = true;
         RejoinPending = true;
-        return GoOffline("Joining the game again...", false);
+        return GoOffline(TrLater("Joining the game again..."), false);
     }
     if (why == net::DisconnectReason::RelayLost)
-        GoOffline("Lost the connection to the relay: the network game ends", true);
+        GoOffline(TrLater("Lost the connection to the relay: the network game ends"), true);
     else if (!TheGuest.welcomed || !TheGuest.caughtUp)
-        GoOffline("Could not join " + TheLink.where + " (" + net::DescribeReason(why) + ")", true);
+        GoOffline(TrFormat("Could not join %s (%s)", TheLink.where.c_str(), net::DescribeReason(why)), true);
     else if (Watching() && why == net::DisconnectReason::Lost)
-        TheGuest.hostGone = "This spectator fell too far behind the game to watch on (messages were let go)";
+        TheGuest.hostGone =
+            TrLater("This spectator fell too far behind the game to watch on (messages were let go)");
     else if (TheGuest.hostGone.empty())
         TheGuest.hostGone = HostEnded(why);
 }
@@ -303,7 +307,7 @@ void GuestReceived(const net::Message& message) {
     } else if (const auto* hash = std::get_if<net::StateHash>(&message); hash && Watching()) {
         HostHashHeard(*hash);
     } else if (const auto* refuse = std::get_if<net::Refuse>(&message)) {
-        GoOffline("The host refused: " + refuse->reason, true);
+        GoOffline(TrFormat("The host refused: %s", refuse->reason.c_str()), true);
     } else if (const auto* piece = std::get_if<net::CatchUp>(&message)) {
         TakeCatchUp(*piece);
     } else if (const auto* input = std::get_if<net::Input>(&message)) {
@@ -331,9 +335,9 @@ void GuestReceived(const net::Message& message) {
     } else if (const auto* bye = std::get_if<net::Goodbye>(&message)) {
         // The frames already here are played out first. The host's word says why: it left, or it
         // dropped this machine.
-        TheGuest.hostGone = bye->reason.empty() ? "The host left the game" : bye->reason;
+        TheGuest.hostGone = bye->reason.empty() ? TrLater("The host left the game") : bye->reason;
     } else {
-        GoOffline("The host sent a message only a guest sends", true);
+        GoOffline(TrLater("The host sent a message only a guest sends"), true);
     }
 }
 

@@ -19,6 +19,7 @@
 #include "netplay/watchers.h"
 #include "replay/replay.h"
 #include "replay/session.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -81,7 +82,8 @@ void MachineLeft(int machine, const std::string& why) {
             frame < ReplayFrameSteps() + INPUT_DELAY)
             orphans.push_back(frame);
     for (std::uint32_t frame : orphans) Stamp(frame, {});
-    Notice(MachineName(machine) + " left (" + why + "): the computer plays for it");
+    Notice(TrFormat("%s left (%s): the computer plays for it", MachineNameShown(machine).c_str(),
+                    Tr(why.c_str())));
 }
 
 // A token no one could guess, from the system's generator (never the game's).
@@ -119,7 +121,7 @@ void HoldAway(int machine) {
     m.connected = false;
     m.held = true;
     m.heldSince = NowMs();
-    Notice(MachineName(machine) + " is away and lost its connection");
+    Notice(TrFormat("%s is away and lost its connection", MachineNameShown(machine).c_str()));
 }
 
 // A held machine back with its token: it takes the game so far again and goes on where its stamps
@@ -135,7 +137,7 @@ void WelcomeBack(net::PeerId peer, int machine, const net::Message& answer) {
     m.peer = peer;
     ForgetReports(machine);
     SendCatchUp(peer);
-    Notice(MachineName(machine) + " joined the game again");
+    Notice(TrFormat("%s joined the game again", MachineNameShown(machine).c_str()));
 }
 
 }  // namespace
@@ -207,7 +209,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     if (place.returning && m.held) return WelcomeBack(peer, place.machine, answer);
     if (place.returning && m.connected) {
         TheLink.transport->Disconnect(m.peer, net::DisconnectReason::Closed);
-        MachineLeft(place.machine, "it joined again");
+        MachineLeft(place.machine, TrLater("it joined again"));
     }
     SendTo(peer, answer);
     Flush();
@@ -220,7 +222,8 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     m.peer = peer;
     TheStamps.unannounced.push_back({place.machine, true});
     SendCatchUp(peer);
-    Notice(MachineName(place.machine) + (place.returning ? " joined the game again" : " joined the game"));
+    Notice(place.returning ? TrFormat("%s joined the game again", MachineNameShown(place.machine).c_str())
+                           : TrFormat("%s joined the game", MachineNameShown(place.machine).c_str()));
 }
 
 // Whether a joined machine may stamp frames first to last: only after its last, not yet run and
@@ -293,7 +296,7 @@ void HostStarts() {
     SetMachineName(0, TheLink.name);
     if (!TheLink.room.empty()) return Notice(RoomNotice());
     if (!TheLink.joinCode.empty()) return Notice(JoinCodeNotice());
-    Notice("Hosting a network game on port " + std::to_string(TheLink.transport->Port()));
+    Notice(TrFormat("Hosting a network game on port %u", static_cast<unsigned>(TheLink.transport->Port())));
 }
 
 void HostReceived(net::PeerId peer, const net::Message& message) {
@@ -320,7 +323,7 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
             Drop(machine, net::DisconnectReason::Malformed, "too many state hashes");
     } else if (std::holds_alternative<net::Goodbye>(message)) {
         // The connection closes too, so that it neither holds a place nor says hello again.
-        MachineLeft(machine, "it said goodbye");
+        MachineLeft(machine, TrLater("it said goodbye"));
         TheLink.transport->Disconnect(peer, net::DisconnectReason::Closed);
     } else {
         Drop(machine, net::DisconnectReason::Malformed, "a message only the host sends");
@@ -330,8 +333,9 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
 void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
     // Without the relay no machine can know what the others have: the game ends everywhere.
     if (why == net::DisconnectReason::RelayLost)
-        return GoOffline("Lost the connection to the relay at " + TheLink.where + ": the network game ends",
-                         true);
+        return GoOffline(
+            TrFormat("Lost the connection to the relay at %s: the network game ends", TheLink.where.c_str()),
+            true);
     const int machine = MachineOfPeer(peer);
     ForgetPings(peer);
     if (machine > 0 && StreamOf(machine).away)
@@ -344,7 +348,7 @@ void HostDisconnected(net::PeerId peer, net::DisconnectReason why) {
 void WatchHeld() {
     for (int m = 1; m < MAX_MACHINES; ++m)
         if (StreamOf(m).held && NowMs() - StreamOf(m).heldSince > AWAY_HOLD_MS)
-            MachineLeft(m, "away too long");
+            MachineLeft(m, TrLater("away too long"));
 }
 
 void HostMisunderstood(net::PeerId peer, const std::string& error) {

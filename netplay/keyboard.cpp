@@ -14,6 +14,7 @@
 #include "netplay/waiting_room.h"
 #include "replay/session.h"
 #include "sound/sound.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -50,16 +51,17 @@ bool FocusChange(const InputEvent& input) {
 // A key for this machine's stamps; beyond what it keeps, the person is told that keys were let go.
 void KeepOwnKey(const InputEvent& input) {
     if (TheKeyboard.ownKeys.size() < MAX_KEYS_KEPT) return TheKeyboard.ownKeys.push_back(WireKey(input));
-    if (!TheKeyboard.overflowed) Notice("Too many keys at once: some were ignored");
+    if (!TheKeyboard.overflowed) Notice(Tr("Too many keys at once: some were ignored"));
     TheKeyboard.overflowed = true;
 }
 
 // This machine leaves the network game; the host's leaving ends it for everyone.
 void Leave() {
     const bool host = TheLink.role == NetRole::Host;
-    if (Watching()) return GoOffline("You stopped watching the game", false, "A spectator left");
-    GoOffline(host ? "You ended the network game" : "You left the network game", false,
-              host ? "The host left the game" : MachineName(TheLink.me) + " left the game");
+    if (Watching())
+        return GoOffline(TrLater("You stopped watching the game"), false, TrLater("A spectator left"));
+    GoOffline(host ? TrLater("You ended the network game") : TrLater("You left the network game"), false,
+              host ? TrLater("The host left the game") : MachineName(TheLink.me) + " left the game");
 }
 
 // While the prompt is open, Shift+Y (or a gamepad's Y) leaves and any other key going down puts it

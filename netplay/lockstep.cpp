@@ -16,6 +16,7 @@
 #include "netplay/waiting_room.h"
 #include "netplay/watchers.h"
 #include "replay/session.h"
+#include "text/text.h"
 
 using namespace netplay;
 
@@ -255,7 +256,7 @@ void NetSayAway(bool away) { SayAway(away); }
 void NetRejoinAfterAbsence(bool on) { SetRejoin(on); }
 void NetLeaveNow() {
     if (TheLink.role == NetRole::Join && Active())
-        GoOffline("You left the network game", false, MachineName(TheLink.me) + " left the game");
+        GoOffline(TrLater("You left the network game"), false, MachineName(TheLink.me) + " left the game");
 }
 bool NetRejoinWanted() { return TakeRejoin(); }
 
@@ -264,9 +265,9 @@ void NetShutdown() {
         DiagTrace(DIAG_DEBUG, "net", __LINE__, "NetShutdown", "The longest wait for another machine: %lld ms",
                   static_cast<long long>(LongestWait()));
     if (TheLink.role == NetRole::Local || !TheLink.transport) return;
-    GoOffline(TheLink.role == NetRole::Host    ? "The host left the game"
-              : TheLink.role == NetRole::Watch ? "A spectator left"
-                                               : "A guest left",
+    GoOffline(TheLink.role == NetRole::Host    ? TrLater("The host left the game")
+              : TheLink.role == NetRole::Watch ? TrLater("A spectator left")
+                                               : TrLater("A guest left"),
               false);
     // The others get everything sent to them before the connections close.
     net::NetEvent ignored;

@@ -17,6 +17,7 @@
 #include "netplay/watchers.h"
 #include "replay/session.h"
 #include "screens/screens.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -80,8 +81,9 @@ void GiveUpOn(int owner) {
         WaitOver();
         return;
     }
-    GoOffline("No keys from " + MachineName(owner) + " for " + std::to_string(StallLimit(owner) / 1000) +
-                  " seconds",
+    const long seconds = static_cast<long>(StallLimit(owner) / 1000);
+    GoOffline(TrFormat(TrPlural("No keys from %s for %ld second", "No keys from %s for %ld seconds", seconds),
+                       MachineNameShown(owner).c_str(), seconds),
               true);
 }
 
@@ -136,7 +138,8 @@ void WaitOver() {
 
 void PresenceHeard(int machine, bool away) {
     StreamOf(machine).away = away;
-    Notice(MachineName(machine) + (away ? " is away" : " is back"));
+    Notice(away ? TrFormat("%s is away", MachineNameShown(machine).c_str())
+                : TrFormat("%s is back", MachineNameShown(machine).c_str()));
     // Back, it has STALL_LIMIT_MS from now to be heard, as at the start of a wait.
     if (!away && TheNotices.waiting) {
         TheNotices.heldBefore += TheNotices.heldNow;
@@ -155,7 +158,7 @@ NetworkMessages Messages() {
     ChatOverlay(&messages);
     if (TheNotices.waiting && NowMs() - TheNotices.waitingSince >= WAIT_MESSAGE_MS) {
         const int owner = Awaited(static_cast<std::uint32_t>(ReplayFrameSteps()));
-        messages.waitingFor = MachineName(owner);
+        messages.waitingFor = MachineNameShown(owner);
         messages.away = owner > 0 && StreamOf(owner).away;
     }
     // At the title everyone waits in the waiting room, which says how to call up the room's code.
@@ -184,14 +187,17 @@ void ResetNotices() { TheNotices = Notices{}; }
 
 std::string RoomNotice() {
     const bool watching = !TheNotices.watchCode.empty(), linked = !TheNotices.roomPage.empty();
-    std::string notice = "Room code: " + TheLink.room + (watching ? ", watch: " + TheNotices.watchCode : "");
+    std::string notice =
+        watching ? TrFormat("Room code: %s, watch: %s", TheLink.room.c_str(), TheNotices.watchCode.c_str())
+                 : TrFormat("Room code: %s", TheLink.room.c_str());
     if (linked) notice += " " + net::RoomLink(TheNotices.roomPage, TheLink.room);
     if (linked && watching) notice += " " + net::WatchLink(TheNotices.roomPage, TheNotices.watchCode);
     return notice;
 }
 
 std::string JoinCodeNotice() {
-    return "Hosting on port " + std::to_string(TheLink.transport->Port()) + ", code " + TheLink.joinCode;
+    return TrFormat("Hosting on port %u, code %s", static_cast<unsigned>(TheLink.transport->Port()),
+                    TheLink.joinCode.c_str());
 }
 
 void SetRoomPage(const std::string& page, const std::string& watchCode) {

@@ -14,6 +14,7 @@
 #include "netplay/waiting_room.h"
 #include "netplay/watchers.h"
 #include "platform/win.h"
+#include "text/text.h"
 
 namespace netplay {
 
@@ -46,7 +47,7 @@ void Handle(const net::NetEvent& event) {
         if (host)
             HostMisunderstood(event.peer, error);
         else
-            GoOffline("The host sent a message that makes no sense", true);
+            GoOffline(TrLater("The host sent a message that makes no sense"), true);
         return;
     }
     if (host)
@@ -82,6 +83,13 @@ std::string MachineName(int machine) {
     return machine == 0 ? "the host" : "Guest " + std::to_string(machine);
 }
 
+std::string MachineNameShown(int machine) {
+    if (machine < 0) return Tr("a spectator");
+    if (machine < MAX_MACHINES && !MachineNames[static_cast<std::size_t>(machine)].empty())
+        return MachineNames[static_cast<std::size_t>(machine)];
+    return machine == 0 ? Tr("the host") : TrFormat("Guest %d", machine);
+}
+
 void SendTo(net::PeerId peer, const net::Message& message) {
     std::vector<std::uint8_t> bytes;
     std::string error;
@@ -109,7 +117,7 @@ void SendOwn(const net::Message& message) {
 void GoOffline(const std::string& why, bool failed, const std::string& farewell) {
     if (TheLink.role == NetRole::Local || TheLink.offlinePending) return;
     if (failed && TheLink.failure.empty()) TheLink.failure = why;
-    Notice(why);
+    Notice(Tr(why.c_str()));
     if (TheLink.transport) {
         Flush();
         for (net::PeerId peer : TheLink.transport->Peers()) {

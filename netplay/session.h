@@ -58,8 +58,10 @@ extern Link TheLink;
 
 // A network game that goes on.
 bool Active();
-// A machine as messages name it: its person's name, else "the host" or "Guest N".
+// A machine as messages name it: its person's name, else "the host" or "Guest N"; as the notices
+// shown on this machine name it, in its language.
 std::string MachineName(int machine);
+std::string MachineNameShown(int machine);
 void SendTo(net::PeerId peer, const net::Message& message);
 // Host: to every joined machine but `except`, and to every spectator.
 void Broadcast(const net::Message& message, int except = -1);
@@ -68,7 +70,9 @@ void SendOwn(const net::Message& message);
 // A spectator: a client that watches the game.
 bool Watching();
 // The network game is over for this machine: the others are told (with `farewell`, or else `why`),
-// and the game goes back to the title at the next delivery. A failure is kept for NetFailure.
+// and the game goes back to the title at the next delivery. A failure is kept for NetFailure. `why`
+// is shown through Tr: a fixed text goes in English (the others read it in theirs), one made of parts
+// is translated by the caller.
 void GoOffline(const std::string& why, bool failed, const std::string& farewell = "");
 // Reads the network for at most ms and hands each event to the host's or the guest's side.
 void Poll(int ms);

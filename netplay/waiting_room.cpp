@@ -13,6 +13,8 @@
 #include "netplay/stamps.h"
 #include "netplay/watchers.h"
 #include "players/player_collection.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace netplay {
 
@@ -38,16 +40,22 @@ struct Room {
 
 Room TheRoom;
 
+// A text and spaces after it to `columns` columns (printf's padding counts bytes, not letters).
+std::string Padded(const std::string& text, std::size_t columns) {
+    return text + std::string(columns - std::min(columns, Utf8Columns(text)), ' ');
+}
+
 // A machine's line: its person's name, what it runs the game in and its round trip ("host" for
 // the host's own).
 std::string MachineLine(const net::Person& person) {
     char line[64];
-    const std::string name = MachineName(person.machine).substr(0, net::kMaxNameLength);
-    const std::string trip = person.machine == 0   ? "host"
+    const std::string name = Utf8Cut(MachineNameShown(person.machine), net::kMaxNameLength);
+    const std::string trip = person.machine == 0   ? Tr("host")
                              : person.ping_ms == 0 ? "..."
-                                                   : std::to_string(person.ping_ms) + " ms";
-    std::snprintf(line, sizeof line, "%-16s %-4s %s", name.c_str(),
-                  person.kind == net::MachineKind::Page ? "page" : "game", trip.c_str());
+                                                   : TrFormat("%d ms", static_cast<int>(person.ping_ms));
+    std::snprintf(line, sizeof line, "%s %s %s", Padded(name, 16).c_str(),
+                  Padded(person.kind == net::MachineKind::Page ? Tr("page") : Tr("game"), 4).c_str(),
+                  trip.c_str());
     return line;
 }
 
@@ -57,10 +65,11 @@ std::string SpectatorsLine(const net::People& people) {
     for (const net::Person& person : people.people)
         if (person.watching) names += (names.empty() ? "" : ", ") + (person.name.empty() ? "?" : person.name);
     if (names.empty()) return names;
-    std::string line = "Watching: " + names;
+    std::string line = TrFormat("Watching: %s", names.c_str());
     if (TheLink.role == NetRole::Host)
-        line = std::string("Watching, ") + (people.spectators_heard ? "heard" : "unheard") + " (W): " + names;
-    return line.size() > 39 ? line.substr(0, 36) + "..." : line;
+        line = people.spectators_heard ? TrFormat("Watching, heard (W): %s", names.c_str())
+                                       : TrFormat("Watching, unheard (W): %s", names.c_str());
+    return Utf8Columns(line) > 39 ? Utf8Cut(line, 36) + "..." : line;
 }
 
 int MachinesIn(const net::People& people) {
@@ -144,16 +153,16 @@ void PingAsked(const net::Ping& ping) {
 
 std::vector<std::string> WaitingRoomLines() {
     const net::People people = PeopleNow();
-    std::vector<std::string> lines = {"Waiting room   T: chat   F4: room code"};
+    std::vector<std::string> lines = {Tr("Waiting room   T: chat   F4: room code")};
     for (const net::Person& person : people.people)
         if (!person.watching) lines.push_back(MachineLine(person));
     if (const std::string watching = SpectatorsLine(people); !watching.empty()) lines.push_back(watching);
     const int seats = Seats();
-    lines.push_back(EverySeatFilled() ? "Every seat has a player"
-                                      : std::to_string(std::min(MachinesIn(people), seats)) + " of " +
-                                            std::to_string(seats) + " seats have a player");
-    lines.push_back(TheLink.role == NetRole::Host ? "Enter, pad A or a tap starts"
-                                                  : "The host starts the game");
+    lines.push_back(EverySeatFilled() ? Tr("Every seat has a player")
+                                      : TrFormat("%d of %d seats have a player",
+                                                 std::min(MachinesIn(people), seats), seats));
+    lines.push_back(TheLink.role == NetRole::Host ? Tr("Enter, pad A or a tap starts")
+                                                  : Tr("The host starts the game"));
     return lines;
 }
 

@@ -1,6 +1,8 @@
 // The registered starter of online rooms, and the room it last opened.
 #include "online/online_start.h"
 
+#include "text/text.h"
+
 namespace {
 
 OnlineStarter TheStarter = nullptr;
@@ -20,7 +22,7 @@ bool OnlineAvailable() { return TheStarter != nullptr && Offered; }
 
 bool StartOnline(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
     if (TheStarter == nullptr) {
-        *error = "Online play is not part of this build.";
+        *error = Tr("Online play is not part of this build.");
         return false;
     }
     OnlineRoom started;

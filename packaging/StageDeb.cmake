@@ -1,12 +1,13 @@
 # Puts CPack's staged files in the shape Debian wants, just before they are packed.
 #
-# The manual page and the changelog are compressed (gzip -9n, so the package is the same from build
+# The manual pages and the changelog are compressed (gzip -9n, so the package is the same from build
 # to build), the replay runner gets its manual page as a link to the game's, which describes both,
 # the programs (stripped by CPack) lose the compiler's notes as well, and every directory and file
 # gets the usual permissions whatever the builder's umask.
 
 file(GLOB_RECURSE staged_docs LIST_DIRECTORIES false
   "${CPACK_TEMPORARY_DIRECTORY}/*/share/man/man6/lobshot.6"
+  "${CPACK_TEMPORARY_DIRECTORY}/*/share/man/*/man6/lobshot.6"
   "${CPACK_TEMPORARY_DIRECTORY}/*/share/doc/lobshot/changelog")
 if(NOT staged_docs)
   message(FATAL_ERROR "StageDeb: no manual page or changelog under ${CPACK_TEMPORARY_DIRECTORY}")
@@ -17,7 +18,7 @@ foreach(doc IN LISTS staged_docs)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "StageDeb: gzip failed on ${doc}")
   endif()
-  if(doc MATCHES "/man6/lobshot\\.6$")
+  if(doc MATCHES "/share/man/man6/lobshot\\.6$")
     get_filename_component(man6 "${doc}" DIRECTORY)
     file(WRITE "${man6}/lobshot-headless.6" ".so man6/lobshot.6\n")
     execute_process(COMMAND "${GZIP}" -9nf "${man6}/lobshot-headless.6")

@@ -15,7 +15,7 @@
   const cover = document.createElement('button');
   cover.id = 'click-to-play';
   cover.type = 'button';
-  cover.textContent = 'Click to play';
+  cover.textContent = lobshotText('Click to play');
   document.body.appendChild(cover);
   function update() { cover.hidden = document.hasFocus(); }
   cover.addEventListener('click', function() {

@@ -8,9 +8,10 @@
   const retry = document.getElementById('loading-retry');
 
   // "How to" for a page opened from the disc: browsers fetch nothing beside such a page.
-  const SERVE = 'Lobshot must be served by a web server to run: run scripts/web.sh in its source folder, ' +
-                'or publish the folder build-web/site with any static web server (for instance ' +
-                '"python3 -m http.server" in that folder) and open the address it gives.';
+  const SERVE = lobshotText('Lobshot must be served by a web server to run: run scripts/web.sh in its ' +
+                            'source folder, or publish the folder build-web/site with any static web ' +
+                            'server (for instance "python3 -m http.server" in that folder) and open the ' +
+                            'address it gives.');
 
   function fail(message, canRetry) {
     box.classList.add('failed');
@@ -57,15 +58,15 @@
       bar.hidden = false;
       bar.removeAttribute('value');
       retry.hidden = true;
-      text.textContent = 'Loading Lobshot\u2026';
+      text.textContent = lobshotText('Loading Lobshot') + '\u2026';
       fetchWasm(locateFile('index.wasm'))
         .then(bytes => WebAssembly.instantiate(bytes, imports))
         .then(result => {
           box.hidden = true;
           receive(result.instance, result.module);
         }, error => {
-          fail('Lobshot could not be loaded (' + (error && error.message || error) +
-               '). Check the connection and try again.', true);
+          fail(lobshotText('Lobshot could not be loaded (%s). Check the connection and try again.',
+                           error && error.message || error), true);
         });
     };
     retry.onclick = attempt;

@@ -54,11 +54,11 @@
     setTimeout(another, 0);
   }
   Module.lobshotShowEnd = function(status) {
-    news.textContent = status === 0 ? 'The game has ended.' : 'The game could not start.';
+    news.textContent = status === 0 ? lobshotText('The game has ended.') : lobshotText('The game could not start.');
     const again = document.createElement('button');
     again.id = 'play-again';
     again.type = 'button';
-    again.textContent = status === 0 ? 'Play again' : 'Try again';
+    again.textContent = status === 0 ? lobshotText('Play again') : lobshotText('Try again');
     again.addEventListener('click', playAgain);
     news.append(document.createElement('br'), again);
     again.focus();

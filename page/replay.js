@@ -23,8 +23,8 @@
   const open = document.createElement('button');
   open.id = 'replay-open';
   open.type = 'button';
-  open.textContent = 'Open a replay';
-  open.title = 'Watch a replay file (.lobshot-replay), or drop one on the page';
+  open.textContent = lobshotText('Open a replay');
+  open.title = lobshotText('Watch a replay file (.lobshot-replay), or drop one on the page');
   const input = document.createElement('input');
   input.id = 'replay-file';
   input.type = 'file';
@@ -126,7 +126,7 @@
     try {
       url = new URL(decodeURIComponent(address), location.href);
     } catch (error) {
-      say('The replay\'s address "' + address + '" is not a web address.');
+      say(lobshotText('The replay\'s address "%s" is not a web address.', address));
       return;
     }
     const name = url.href;
@@ -136,19 +136,19 @@
       const {response, error} = await answered;
       let why;
       if (error) {
-        why = 'no answer came (is the address right, and does its server let other pages read it?)';
+        why = lobshotText('no answer came (is the address right, and does its server let other pages read it?)');
       } else if (!response.ok) {
-        why = 'the server answered ' + response.status + (response.statusText ? ' ' + response.statusText : '');
+        why = lobshotText('the server answered %s', response.status + (response.statusText ? ' ' + response.statusText : ''));
       } else {
         try {
           const bytes = await readAtMost(response, largest);
           playing = {name, bytes, fromFile: false};
           return bytes;
         } catch (failure) {
-          why = 'the download broke off';
+          why = lobshotText('the download broke off');
         }
       }
-      say('The replay at ' + name + ' could not be fetched: ' + why + '.');
+      say(lobshotText('The replay at %s could not be fetched: %s.', name, why));
       return null;
     };
   }
@@ -168,23 +168,24 @@
 
   Module.lobshotReplayRefused = function(reason) {
     playing = null;
-    say('This replay cannot be played: ' + reason);
+    say(lobshotText('This replay cannot be played: %s', reason));
   };
   Module.lobshotReplayPlaying = function() {
-    say('Watching ' + playing.name + ': Space switches fast-forward on and off, Esc leaves it.', [], 8);
+    say(lobshotText('Watching %s: Space switches fast-forward on and off, Esc leaves it.', playing.name), [], 8);
   };
 
   // The viewer left the replay (Esc): the page offers to play, or to watch it again.
   function watchAgain() {
     if (!playing.fromFile) return location.reload();
     if (keep(playing.name, playing.bytes)) return location.reload();
-    say('The replay is too long for the page to keep; open the file again.');
+    say(lobshotText('The replay is too long for the page to keep; open the file again.'));
   }
   const showEnd = Module.lobshotShowEnd;
   Module.lobshotShowEnd = function(status) {
     if (!playing || status !== 0) return showEnd(status);
     atEnd = true;
-    say('The replay has ended.', [['Play', () => restart(otherOptions())], ['Watch again', watchAgain]]);
+    say(lobshotText('The replay has ended.'),
+        [[lobshotText('Play'), () => restart(otherOptions())], [lobshotText('Watch again'), watchAgain]]);
   };
   window.addEventListener('keydown', function(event) {
     if (atEnd && event.code === 'Enter' && !event.repeat) restart(otherOptions());
@@ -206,16 +207,17 @@
   const openFile = async function(file) {
     const largest = Module.lobshotLargestReplay;
     if (!file) return;
-    if (largest === undefined) return say('The game is still loading: open the replay again in a moment.');
+    if (largest === undefined) return say(lobshotText('The game is still loading: open the replay again in a moment.'));
     let bytes;
     try {
       bytes = new Uint8Array(await file.slice(0, largest + 1).arrayBuffer());
     } catch (error) {
-      return say('The file ' + file.name + ' cannot be read.');
+      return say(lobshotText('The file %s cannot be read.', file.name));
     }
     const reason = check(file.name, bytes);
-    if (reason) return say('This replay cannot be played: ' + reason);
-    if (!keep(file.name, bytes)) return say('The replay is too long for the page to keep; share it by its link.');
+    if (reason) return say(lobshotText('This replay cannot be played: %s', reason));
+    if (!keep(file.name, bytes))
+      return say(lobshotText('The replay is too long for the page to keep; share it by its link.'));
     location.reload();
   };
 

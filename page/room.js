@@ -66,7 +66,7 @@
       if (!navigator.clipboard) return;
       const name = link.textContent;
       navigator.clipboard.writeText(link.href).then(function() {
-        link.textContent = 'Copied';
+        link.textContent = lobshotText('Copied');
         setTimeout(function() { link.textContent = name; }, 2000);
       }, function() {});
     });
@@ -81,7 +81,7 @@
     askName: function(done) {
       const kept = stored();
       if (kept !== null) return done(kept);
-      const asked = fieldForm('name', 'Your name for online games', 16, 'Play', function(text) {
+      const asked = fieldForm('name', lobshotText('Your name for online games'), 16, lobshotText('Play'), function(text) {
         asked.form.remove();
         done(text);
       });
@@ -92,7 +92,7 @@
     },
     showChat: function() {
       if (document.getElementById('chat')) return;
-      fieldForm('chat', 'Chat', 80, 'Send', function(text, input) {
+      fieldForm('chat', lobshotText('Chat'), 80, lobshotText('Send'), function(text, input) {
         if (!text.trim()) return;
         Module.ccall('web_chat', null, ['string'], [text]);
         input.value = '';
@@ -102,23 +102,23 @@
     // links; closing the page ends the room, so the browser asks first. A relay that cannot be
     // reached, or is lost, is said plainly.
     showHosting: function(code, invite, watch) {
-      const line = make('div', {id: 'hosting', className: 'room', textContent: 'Opening room ' + code + '\u2026'},
+      const line = make('div', {id: 'hosting', className: 'room', textContent: lobshotText('Opening room %s', code) + '\u2026'},
                         document.body);
       line.setAttribute('role', 'status');
       let opened = false;
       Module.lobshotRelayHeard = function(open) {
         if (!open) {
-          line.textContent = opened ? 'The relay was lost: the room has ended.'
-                                    : 'The relay cannot be reached: no one can join this room.';
+          line.textContent = opened ? lobshotText('The relay was lost: the room has ended.')
+                                    : lobshotText('The relay cannot be reached: no one can join this room.');
           return;
         }
         opened = true;
         line.replaceChildren();
-        make('span', {textContent: 'Room ' + code + ' \u00b7 '}, line);
-        offer(make('a', {id: 'invite-link', href: invite, textContent: 'Invite link'}, line));
+        make('span', {textContent: lobshotText('Room %s', code) + ' \u00b7 '}, line);
+        offer(make('a', {id: 'invite-link', href: invite, textContent: lobshotText('Invite link')}, line));
         make('span', {textContent: ' \u00b7 '}, line);
-        offer(make('a', {id: 'watch-link', href: watch, textContent: 'Watch link'}, line));
-        make('span', {textContent: ' \u00b7 Closing this page ends the room.'}, line);
+        offer(make('a', {id: 'watch-link', href: watch, textContent: lobshotText('Watch link')}, line));
+        make('span', {textContent: ' \u00b7 ' + lobshotText('Closing this page ends the room.')}, line);
       };
       if (Module.lobshotRelayOpen !== undefined) Module.lobshotRelayHeard(Module.lobshotRelayOpen);
       window.addEventListener('beforeunload', function(event) {

@@ -24,7 +24,7 @@
     notice = document.createElement('button');
     notice.id = 'new-version';
     notice.type = 'button';
-    notice.textContent = 'A new version is ready: reload';
+    notice.textContent = lobshotText('A new version is ready: reload');
     notice.style.cssText = 'position: fixed; top: 8px; left: 50%; transform: translateX(-50%); z-index: 20; ' +
                            'font: 14px sans-serif; color: #eee; background: #1c1a3a; border: 1px solid #55508a; ' +
                            'border-radius: 6px; padding: 6px 12px; cursor: pointer;';

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/win.h"
 
@@ -42,6 +43,10 @@ bool Present(const std::uint16_t* pixels, int width, int height, int pitchPixels
 int ScreenWidth();
 void Shutdown();
 int ScreenHeight();
+
+// The language the person's browser prefers ("de-AT"), which on the page stands for the
+// environment's locale; "" natively, where the language choice reads the environment itself.
+std::string SystemLanguage();
 
 }  // namespace backend
 

@@ -7,6 +7,7 @@
 #include "display/graphx.h"
 #include "players/player_collection.h"
 #include "players/weapon_table.h"
+#include "text/text.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ void PlayerCollection::UpdateMenu() {
         WeaponData weapon;
         GraphxFillRect(dc, 154, 2, 318, 18, BLACK);
         if (GetWeaponData(player.weapon, &weapon)) {
-            GraphxString(dc, 155, 2, WHITE, BLACK, false, "%s", weapon.name);
+            GraphxString(dc, 155, 2, WHITE, BLACK, false, "%s", Tr(weapon.name));
             GraphxString(dc, 300, 2, WHITE, BLACK, false, "%s",
                          StockText(player.stock[static_cast<std::size_t>(player.weapon)]).c_str());
         }

@@ -5,6 +5,7 @@
 
 #include "core/rules.h"
 #include "diag/diag.h"
+#include "text/text.h"
 
 std::array<WeaponData, WEAPON_COUNT> WeaponTable{};
 bool WeaponTableReady = false;
@@ -21,12 +22,12 @@ void SetWeaponData(int index, const char* name, std::int32_t buyPrice, std::int3
 
 void InitWeaponData() {
     DIAG_SCOPE_NAMED("InitWeaponData", "General");
-    SetWeaponData(WeaponShell, "Shell", 0, 0);
-    SetWeaponData(WeaponSodSalvo, "Sod Salvo", 10, 5);
-    SetWeaponData(WeaponFirework, "Firework", 20, 10);
-    SetWeaponData(WeaponEarthMover, "Earth Mover", 10, 5);
-    SetWeaponData(WeaponLava, "Lava", 20, 10);
-    SetWeaponData(WeaponABomb, "A-Bomb", 300, 100);
+    SetWeaponData(WeaponShell, TrLater("Shell"), 0, 0);
+    SetWeaponData(WeaponSodSalvo, TrLater("Sod Salvo"), 10, 5);
+    SetWeaponData(WeaponFirework, TrLater("Firework"), 20, 10);
+    SetWeaponData(WeaponEarthMover, TrLater("Earth Mover"), 10, 5);
+    SetWeaponData(WeaponLava, TrLater("Lava"), 20, 10);
+    SetWeaponData(WeaponABomb, TrLater("A-Bomb"), 300, 100);
     WeaponTableReady = true;
 }
 

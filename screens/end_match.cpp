@@ -1,5 +1,6 @@
 // The end-of-match table: every player's armour, profit and cash over the panning landscape, and in
 // a network game who played each person's seat.
+#include <algorithm>
 #include <string>
 
 #include "core/globals.h"
@@ -7,6 +8,8 @@
 #include "display/graphx.h"
 #include "players/player_collection.h"
 #include "screens/screens.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -31,11 +34,11 @@ void Number(HDC dc, int x, int y, int value) { GraphxString(dc, x, y, WHITE, 0, 
 void DrawTable(HDC dc, PlayerCollection* players) {
     HPEN white = CreatePen(PS_SOLID, 1, WHITE);
     HGDIOBJ previous = SelectObject(dc, white);
-    const std::string goOn = ScreenWords(ScreenText::EndMatchGoOn);
-    Say(dc, (SCREEN_WIDTH - static_cast<int>(goOn.size()) * 8) / 2 - 1, 180, goOn.c_str());
-    Say(dc, ARMOUR_X, 20, "Armour");
-    Say(dc, PROFIT_X, 20, "Profit");
-    Say(dc, CASH_X, 20, "Cash");
+    const char* press = Tr(ScreenWords(ScreenText::EndMatchGoOn));
+    Say(dc, std::min(115, (SCREEN_WIDTH - 8 * static_cast<int>(Utf8Columns(press))) / 2), 180, press);
+    Say(dc, ARMOUR_X, 20, Tr("Armour"));
+    Say(dc, PROFIT_X, 20, Tr("Profit"));
+    Say(dc, CASH_X, 20, Tr("Cash"));
     MoveToEx(dc, 40, 38, nullptr);
     LineTo(dc, 280, 38);
     for (int i = 0; i < players->numPlayers; ++i) {

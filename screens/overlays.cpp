@@ -1,5 +1,6 @@
 // The overlays drawn over play: the help screen, the ready message, the quit prompt, the network
 // game's messages, its waiting room and room card, and the sound's level.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "display/graphx.h"
 #include "players/player_collection.h"
 #include "screens/screens.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -23,15 +26,15 @@ struct HelpRow {
     const char* meaning;
 };
 constexpr HelpRow HELP_ROWS[] = {
-    {"F1", "Back", "Help"},
-    {"F2", "Y", "Angle Guide"},
-    {"1-8", "X again", "Centre on player"},
-    {"C", "X", "Centre on current player"},
-    {"Arrows", "D-pad", "Scroll Landscape"},
-    {"Z,X", "Stick LR", "Change Angle"},
-    {"Q,A", "Stick UD", "Change Power"},
-    {"W,S", "LB,RB", "Change Weapon"},
-    {"Space", "A,Start", "Fire"},
+    {"F1", TrLater("Back"), TrLater("Help")},
+    {"F2", "Y", TrLater("Angle Guide")},
+    {"1-8", TrLater("X again"), TrLater("Centre on player")},
+    {"C", "X", TrLater("Centre on current player")},
+    {TrLater("Arrows"), TrLater("D-pad"), TrLater("Scroll Landscape")},
+    {"Z,X", TrLater("Stick LR"), TrLater("Change Angle")},
+    {"Q,A", TrLater("Stick UD"), TrLater("Change Power")},
+    {"W,S", "LB,RB", TrLater("Change Weapon")},
+    {TrLater("Space"), TrLater("A,Start"), TrLater("Fire")},
 };
 
 // The row of the quit prompt's answer.
@@ -43,11 +46,17 @@ constexpr int SOUND_LINE_Y = 176;
 
 void Say(HDC dc, int x, int y, const char* text) { GraphxString(dc, x, y, WHITE, 0, true, "%s", text); }
 
+// A line at its English place x, or centred when a translation is too long for that.
+void SayAt(HDC dc, int x, int y, const char* text) {
+    const int width = static_cast<int>(Utf8Columns(text)) * 8;
+    Say(dc, std::min(x, (SCREEN_WIDTH - width) / 2), y, text);
+}
+
 // A network message line: centred at y on a black band across the screen, cut to the cells a line
 // holds.
 void SayOnBand(HDC dc, int y, const std::string& text) {
-    const std::string shown = text.substr(0, NETWORK_LINE_LENGTH);
-    const int x = (SCREEN_WIDTH - static_cast<int>(shown.size()) * 8) / 2;
+    const std::string shown = Utf8Cut(text, NETWORK_LINE_LENGTH);
+    const int x = (SCREEN_WIDTH - static_cast<int>(Utf8Columns(shown)) * 8) / 2;
     GraphxFillRect(dc, 0, y - 2, SCREEN_WIDTH, y + 18, RGB(0, 0, 0));
     GraphxString(dc, x, y, WHITE, 0, true, "%s", shown.c_str());
 }
@@ -61,9 +70,10 @@ constexpr int CHAT_ROW_STEP = 18;
 
 // A long text split at a space into lines the screen can hold; a word too long for a line is cut.
 void Wrap(std::string rest, std::vector<std::string>* lines) {
-    while (rest.size() > NETWORK_LINE_LENGTH) {
-        std::size_t cut = rest.rfind(' ', NETWORK_LINE_LENGTH);
-        if (cut == std::string::npos || cut == 0) cut = NETWORK_LINE_LENGTH;
+    while (Utf8Columns(rest) > NETWORK_LINE_LENGTH) {
+        const std::size_t end = Utf8Offset(rest, NETWORK_LINE_LENGTH);
+        std::size_t cut = rest.rfind(' ', end);
+        if (cut == std::string::npos || cut == 0) cut = end;
         lines->push_back(rest.substr(0, cut));
         rest = rest.substr(cut + (rest[cut] == ' ' ? 1 : 0));
     }
@@ -74,9 +84,9 @@ void Wrap(std::string rest, std::vector<std::string>* lines) {
 std::vector<std::string> ChatRows(const NetworkMessages& messages) {
     std::vector<std::string> rows;
     if (messages.chatLog)
-        rows.push_back(messages.chat.empty() ? "No chat yet (F3 hides)" : "Chat (F3 hides)");
+        rows.push_back(messages.chat.empty() ? Tr("No chat yet (F3 hides)") : Tr("Chat (F3 hides)"));
     for (const std::string& line : messages.chat) Wrap(line, &rows);
-    if (messages.typing) Wrap("Say: " + messages.typed + "_", &rows);
+    if (messages.typing) Wrap(TrFormat("Say: %s_", messages.typed.c_str()), &rows);
     if (rows.size() > CHAT_ROWS) rows.erase(rows.begin(), rows.end() - CHAT_ROWS);
     return rows;
 }
@@ -84,7 +94,7 @@ std::vector<std::string> ChatRows(const NetworkMessages& messages) {
 // A chat row: at y on a black band across the screen, from the left.
 void SayOnChatBand(HDC dc, int y, const std::string& text) {
     GraphxFillRect(dc, 0, y - 1, SCREEN_WIDTH, y + 17, RGB(0, 0, 0));
-    GraphxString(dc, 4, y, WHITE, 0, true, "%s", text.substr(0, NETWORK_LINE_LENGTH).c_str());
+    GraphxString(dc, 4, y, WHITE, 0, true, "%s", Utf8Cut(text, NETWORK_LINE_LENGTH).c_str());
 }
 
 // The waiting room's rows: from y 2, one under another over the darkened picture, at x 8; and the
@@ -126,9 +136,9 @@ void DrawHelpScreen(int device, int surface) {
         DrawShadeGrid(dc);
         int y = 0;
         for (const HelpRow& row : HELP_ROWS) {
-            Say(dc, 4, y, row.key);
-            Say(dc, 56, y, row.pad);
-            Say(dc, 128, y, row.meaning);
+            Say(dc, 4, y, Tr(row.key));
+            Say(dc, 56, y, Tr(row.pad));
+            Say(dc, 128, y, Tr(row.meaning));
             y += 16;
         }
     });
@@ -136,16 +146,16 @@ void DrawHelpScreen(int device, int surface) {
 
 void DrawReadyMessage(int device, int surface) {
     DIAG_SCOPE_NAMED("General|DrawReadyMessage", "General");
-    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, ScreenWords(ScreenText::ReadyHelp)); });
+    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, Tr(ScreenWords(ScreenText::ReadyHelp))); });
 }
 
 void DrawQuitPrompt(int device, int surface) {
     DIAG_SCOPE_NAMED("General|DrawQuitPrompt", "General");
     WithContext(device, surface, [](HDC dc) {
         DrawShadeGrid(dc);
-        Say(dc, 107, 60, "Abandon Game?");
-        const std::string yes = ScreenWords(ScreenText::PromptYes);
-        Say(dc, (SCREEN_WIDTH - static_cast<int>(yes.size()) * 8) / 2, QUIT_YES_Y, yes.c_str());
+        SayAt(dc, 107, 60, Tr("Abandon Game?"));
+        const char* yes = Tr(ScreenWords(ScreenText::PromptYes));
+        SayAt(dc, (SCREEN_WIDTH - static_cast<int>(Utf8Columns(yes)) * 8) / 2, QUIT_YES_Y, yes);
     });
 }
 
@@ -163,7 +173,7 @@ void DrawTankNumbers(int device, int surface, PlayerCollection& players, int vie
 
 void DrawSoundLine(int device, int surface, const std::string& line) {
     WithContext(device, surface, [&line](HDC dc) {
-        const int width = static_cast<int>(line.size()) * 8;
+        const int width = static_cast<int>(Utf8Columns(line)) * 8;
         const int x = (SCREEN_WIDTH - width) / 2;
         GraphxFillRect(dc, x - 4, SOUND_LINE_Y - 2, x + width + 4, SOUND_LINE_Y + 18, RGB(0, 0, 0));
         Say(dc, x, SOUND_LINE_Y, line.c_str());
@@ -178,13 +188,13 @@ void QuitPromptYesRows(int* top, int* bottom) {
 std::vector<std::string> NetworkMessageLines(const NetworkMessages& messages) {
     std::vector<std::string> lines;
     if (messages.leavePrompt) {
-        lines.push_back("Leave the network game?");
-        lines.push_back(ScreenWords(ScreenText::PromptYes));
+        lines.push_back(Tr("Leave the network game?"));
+        lines.push_back(Tr(ScreenWords(ScreenText::PromptYes)));
     }
     if (messages.away)
-        lines.push_back(messages.waitingFor + " is away");
+        lines.push_back(TrFormat("%s is away", messages.waitingFor.c_str()));
     else if (!messages.waitingFor.empty())
-        lines.push_back("Waiting for " + messages.waitingFor + "...");
+        lines.push_back(TrFormat("Waiting for %s...", messages.waitingFor.c_str()));
     if (!messages.notice.empty()) Wrap(messages.notice, &lines);
     return lines;
 }
@@ -198,7 +208,7 @@ void DrawNetworkMessages(int device, int surface, const NetworkMessages& message
         if (!room.empty()) DrawShadeGrid(dc);
         for (std::size_t i = 0; i < room.size(); ++i)
             Say(dc, 8, 2 + PANEL_ROW_STEP * static_cast<int>(i),
-                room[i].substr(0, NETWORK_LINE_LENGTH).c_str());
+                Utf8Cut(room[i], NETWORK_LINE_LENGTH).c_str());
         int y = FirstBandY(static_cast<int>(lines.size()));
         for (const std::string& line : lines) {
             SayOnBand(dc, y, line);

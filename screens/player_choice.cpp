@@ -3,8 +3,6 @@
 #include "screens/player_choice.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "core/globals.h"
@@ -15,6 +13,8 @@
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "sound/sound.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -28,8 +28,11 @@ constexpr int TEXT_X = 40;
 constexpr int CHAR_WIDTH = 8;
 constexpr int ROW_Y[] = {58, 81, 104, 160};
 
-const char* const GRAVITY_TEXTS[] = {"OFF >", "< ON"};
-const char* const WIND_TEXTS[] = {"NO >", "< CONSTANT >", "< VARIABLE >", "< RANDOM"};
+// A setting's row: its name, its value from this column on, the value's choices.
+const char* const GRAVITY_TEXTS[] = {TrLater("OFF"), TrLater("ON")};
+const char* const WIND_TEXTS[] = {TrLater("NO"), TrLater("CONSTANT"), TrLater("VARIABLE"), TrLater("RANDOM")};
+constexpr std::size_t VALUE_COLUMN = 23;
+constexpr std::size_t WIND_VALUE_COLUMN = 10;
 
 // The tanks stand in a row; under each a computer player's level, and a hint at the foot.
 constexpr int TANK_X = 45;
@@ -40,18 +43,17 @@ constexpr int SMALL_CHAR_WIDTH = 4;
 // A person's name under a tank is cut to the width of the longest computer's label, "Beginner".
 constexpr std::size_t SEAT_LABEL_LENGTH = 8;
 constexpr int HINT_Y = 186;
-const char* const CONTROLLER_LABELS[] = {"", "Beginner", "Easy", "Normal", "Hard", "Expert"};
-constexpr const char* PAD_CONTROLLER_HINT = "Pad X: next player   Pad Y: a player or the computer";
+const char* const CONTROLLER_LABELS[] = {
+    "", TrLater("Beginner"), TrLater("Easy"), TrLater("Normal"), TrLater("Hard"), TrLater("Expert")};
+constexpr const char* PAD_CONTROLLER_HINT = TrLater("Pad X: next player   Pad Y: a player or the computer");
 
-std::string PlayersText(int count) {
-    char line[64];
-    if (count <= MIN_PLAYERS)
-        std::snprintf(line, sizeof line, "Number of players      %i >", count);
-    else if (count >= MAX_PLAYERS)
-        std::snprintf(line, sizeof line, "Number of players      < %i", count);
-    else
-        std::snprintf(line, sizeof line, "Number of players      < %i >", count);
-    return line;
+// A setting's row: the name, spaces to the value's column (at least two, which the pointer's zones
+// look for), and the value between the arrows that say which way it can still change.
+std::string SettingText(const char* name, std::size_t column, const std::string& value, bool less,
+                        bool more) {
+    std::string line = Tr(name);
+    line.append(std::max<std::size_t>(2, column - std::min(column, Utf8Columns(line))), ' ');
+    return line + (less ? "< " : "") + value + (more ? " >" : "");
 }
 
 // Left (step -1) or right (step +1) on a setting's row; true when the value changed.
@@ -97,7 +99,7 @@ void DrawTexts(HDC dc, int numPlayers) {
 void DrawControllers(HDC dc, int numPlayers) {
     for (int i = 0; i < numPlayers && i < PLAYER_SEATS; ++i) {
         const std::string label = SeatLabel(i);
-        const int width = static_cast<int>(label.size()) * SMALL_CHAR_WIDTH;
+        const int width = static_cast<int>(Utf8Columns(label)) * SMALL_CHAR_WIDTH;
         if (width > 0)
             GraphxBitmapString(dc, TANK_X + TANK_SPACING * i - width / 2, LABEL_Y, true, true, "%s",
                                label.c_str());
@@ -114,14 +116,15 @@ void DrawControllers(HDC dc, int numPlayers) {
         GraphxLine(dc, right, top, right, bottom, WHITE, 1, PEN_SOLID);
         hint = PAD_CONTROLLER_HINT;
     }
-    const int hintWidth = static_cast<int>(std::strlen(hint)) * SMALL_CHAR_WIDTH;
+    hint = Tr(hint);
+    const int hintWidth = static_cast<int>(Utf8Columns(hint)) * SMALL_CHAR_WIDTH;
     GraphxBitmapString(dc, (SCREEN_WIDTH - hintWidth) / 2, HINT_Y, true, true, "%s", hint);
 }
 
 }  // namespace
 
 const char* ControllerLabel(Controller controller) {
-    return controller >= ControllerHuman && controller < CONTROLLER_COUNT ? CONTROLLER_LABELS[controller]
+    return controller >= ControllerHuman && controller < CONTROLLER_COUNT ? Tr(CONTROLLER_LABELS[controller])
                                                                           : "";
 }
 
@@ -164,15 +167,20 @@ std::string PlayerChoiceText(int row, int numPlayers) {
     DIAG_SCOPE_NAMED("PlayerChoiceText", "General");
     switch (row) {
         case CHOICE_PLAYERS_ROW:
-            return PlayersText(numPlayers);
-        case CHOICE_GRAVITY_ROW:
-            return std::string("Landscape Gravity      ") +
-                   GRAVITY_TEXTS[LandscapeGravityOption == GRAVITY_ON ? 1 : 0];
-        case CHOICE_WIND_ROW:
-            return std::string("Wind      ") +
-                   WIND_TEXTS[WindOption >= WIND_NO && WindOption <= WIND_RANDOM ? WindOption : 0];
+            return SettingText(TrLater("Number of players"), VALUE_COLUMN, std::to_string(numPlayers),
+                               numPlayers > MIN_PLAYERS, numPlayers < MAX_PLAYERS);
+        case CHOICE_GRAVITY_ROW: {
+            const bool on = LandscapeGravityOption == GRAVITY_ON;
+            return SettingText(TrLater("Landscape Gravity"), VALUE_COLUMN, Tr(GRAVITY_TEXTS[on ? 1 : 0]), on,
+                               !on);
+        }
+        case CHOICE_WIND_ROW: {
+            const int wind = WindOption >= WIND_NO && WindOption <= WIND_RANDOM ? WindOption : WIND_NO;
+            return SettingText(TrLater("Wind"), WIND_VALUE_COLUMN, Tr(WIND_TEXTS[wind]), wind > WIND_NO,
+                               wind < WIND_RANDOM);
+        }
         case CHOICE_START_ROW:
-            return "Start Game";
+            return Tr("Start Game");
         default:
             return "";
     }
@@ -236,8 +244,9 @@ void PlayerChoicePointerRows(PointerScreen* screen) {
         const std::string text = PlayerChoiceText(row, numPlayers);
         const std::size_t gap = text.find("  ");
         const std::size_t start = text.find_first_not_of(' ', gap == std::string::npos ? 0 : gap);
-        const int valueLeft = TEXT_X + CHAR_WIDTH * static_cast<int>(start == std::string::npos ? 0 : start);
-        const int middle = (valueLeft + TEXT_X + CHAR_WIDTH * static_cast<int>(text.size())) / 2;
+        const std::size_t column = start == std::string::npos ? 0 : Utf8Columns(text.substr(0, start));
+        const int valueLeft = TEXT_X + CHAR_WIDTH * static_cast<int>(column);
+        const int middle = (valueLeft + TEXT_X + CHAR_WIDTH * static_cast<int>(Utf8Columns(text))) / 2;
         pointerRow.zoneCount = 2;
         pointerRow.zones[0] = {valueLeft - CHAR_WIDTH, middle, VK_LEFT};
         pointerRow.zones[1] = {middle, SCREEN_WIDTH, VK_RIGHT};

@@ -8,6 +8,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "screens/screens.h"
+#include "text/text.h"
 
 int TerraDevice = 0;
 int TerraSurface = -1;
@@ -16,11 +17,34 @@ namespace {
 
 constexpr int BACK_PAGE = 2;
 
-// The rows and columns of the picture's line of keys, and the band that covers it.
-constexpr int KEYS_LINE_LEFT = 44;
-constexpr int KEYS_LINE_TOP = 72;
-constexpr int KEYS_LINE_BOTTOM = 93;
-constexpr COLORREF KEYS_BAND = RGB(46, 24, 78);
+// The words over a picture: centred lines in either font, each with its shadow.
+struct PictureLine {
+    int y;
+    bool small;
+    COLORREF colour, shadow;
+    const char* text;
+};
+constexpr PictureLine TITLE_LINES[] = {
+    {64, true, RGB(0xF0, 0xC8, 0xF0), RGB(0x1A, 0x0A, 0x28),
+     TrLater("Artillery duels for two to eight players")},
+};
+constexpr PictureLine TERRAFORMING_LINES[] = {
+    {70, false, RGB(0xFF, 0xFF, 0xFF), RGB(0x00, 0x00, 0x10), TrLater("Raising hills and carving valleys")},
+    {88, true, RGB(0x9C, 0xC8, 0xF0), RGB(0x00, 0x00, 0x10),
+     TrLater("Please wait while the new landscape is made")},
+};
+
+// Copies a picture to an off-screen surface and writes its words over it in the language of the moment.
+template <std::size_t N>
+void LoadPictureWithWords(int surface, HINSTANCE instance, const char* picture,
+                          const PictureLine (&lines)[N]) {
+    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, picture);
+    HDC dc = nullptr;
+    if (!GetHDC(&dc, OFFSCREEN, surface, -1)) return;
+    for (const PictureLine& line : lines)
+        GraphxShadowedLine(dc, line.y, line.small, line.colour, line.shadow, Tr(line.text));
+    ReleaseHDC(dc, OFFSCREEN, surface, -1);
+}
 
 // Copies the whole 320x200 picture of an off-screen surface to a page.
 void CopyPicture(int surface, int device, int page) {
@@ -29,13 +53,6 @@ void CopyPicture(int surface, int device, int page) {
 }
 
 // On a touch screen the picture's "Press Enter or Space to play" is covered by a band saying to tap.
-void CoverKeysLine(HDC dc) {
-    const std::string words = ScreenWords(ScreenText::TitlePlay);
-    GraphxFillRect(dc, KEYS_LINE_LEFT, KEYS_LINE_TOP, SCREEN_WIDTH - KEYS_LINE_LEFT, KEYS_LINE_BOTTOM,
-                   KEYS_BAND);
-    GraphxString(dc, (SCREEN_WIDTH - static_cast<int>(words.size()) * 8) / 2, KEYS_LINE_TOP + 3,
-                 RGB(255, 255, 255), 0, true, "%s", words.c_str());
-}
 
 }  // namespace
 
@@ -55,7 +72,7 @@ std::uint32_t ProgressBarColour(int column) {
 
 void InitTitleScreen(int surface, HINSTANCE instance) {
     DIAG_SCOPE_NAMED("General|InitTitleScreen", "General");
-    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, "IDB_TITLESCREEN");
+    LoadPictureWithWords(surface, instance, "IDB_TITLESCREEN", TITLE_LINES);
 }
 
 void UpdateTitleScreen(int device, int surface) {
@@ -63,8 +80,10 @@ void UpdateTitleScreen(int device, int surface) {
     CopyPicture(BackdropSurface, device, surface);
     HDC dc = nullptr;
     if (!GetHDC(&dc, device, surface, -1)) return;
-    GraphxBitmapString(dc, 275, 191, false, true, "version %i.%i", VERSION_MAJOR, VERSION_MINOR);
-    if (PointerTouch()) CoverKeysLine(dc);
+    GraphxBitmapString(dc, 275, 191, false, true, Tr("version %i.%i"), VERSION_MAJOR, VERSION_MINOR);
+    // How to start, in the words of the device: keys, or a tap on a touch screen.
+    GraphxShadowedLine(dc, 74, false, RGB(0xFF, 0xFF, 0xFF), RGB(0x2A, 0x0A, 0x30),
+                       Tr(ScreenWords(ScreenText::TitlePlay)));
     ReleaseHDC(dc, device, surface, -1);
 }
 
@@ -74,7 +93,7 @@ void InitTerraformingScreen(int device, int surface, HINSTANCE instance) {
     GraphxFlip(device);
     TerraDevice = device;
     TerraSurface = surface;
-    GraphxCopyBitmapToSurface(OFFSCREEN, surface, instance, "IDB_TERRASCREEN");
+    LoadPictureWithWords(surface, instance, "IDB_TERRASCREEN", TERRAFORMING_LINES);
 }
 
 void UpdateTerraformingScreen(float progress) {

@@ -3,6 +3,7 @@
 
 #include "pointer/pointer_screen.h"
 #include "screens/screens.h"
+#include "text/text.h"
 
 namespace {
 
@@ -11,16 +12,16 @@ struct Words {
     const char* touch;
 };
 
-// By ScreenText. The title names its keys in its picture; the shop's touch words keep the places of
-// "Space-Buy" and "S-Sell", which a press on them stands for.
+// By ScreenText, in English: the screens translate them as they draw them. The shop's touch words
+// keep the places of "Space-Buy" and "S-Sell", which a press on them stands for.
 constexpr std::array<Words, 6> WORDS = {{
-    {"", "Tap to play"},
-    {"Press F1 for help", "Tap the power box for help"},
-    {"Shift+Y or pad Y for Yes", "Tap here for Yes"},
-    {"Press Space", "Tap to go on"},
-    {"Keys 1 to 8: a player or the computer (Beginner to Expert)",
-     "Tap a tank: a player or the computer (Beginner to Expert)"},
-    {"Space-Buy   S-Sell", "Tap Buy     Tap Sell"},
+    {TrLater("Press Enter or Space to play"), TrLater("Tap to play")},
+    {TrLater("Press F1 for help"), TrLater("Tap the power box for help")},
+    {TrLater("Shift+Y or pad Y for Yes"), TrLater("Tap here for Yes")},
+    {TrLater("Press Space"), TrLater("Tap to go on")},
+    {TrLater("Keys 1 to 8: a player or the computer (Beginner to Expert)"),
+     TrLater("Tap a tank: a player or the computer (Beginner to Expert)")},
+    {TrLater("Space-Buy   S-Sell"), TrLater("Tap Buy     Tap Sell")},
 }};
 
 }  // namespace

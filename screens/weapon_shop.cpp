@@ -3,9 +3,12 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "players/player_collection.h"
+#include "pointer/pointer_screen.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
 #include "sound/sound.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -19,11 +22,15 @@ constexpr int BUY_X = 230;
 constexpr int SELL_X = 280;
 // A column's pointer zone starts this far left of its numbers.
 constexpr int COLUMN_LEAD = 10;
-// The hint line "Space-Buy   S-Sell": its row, the end of "Space-Buy" and the span of "S-Sell".
+// The hint line "Space-Buy   S-Sell": its row, and where "S-Sell" starts; a press within half a
+// character of either hint is one on it.
 constexpr int HINT_Y = 184;
-constexpr int HINT_BUY_END = 76;
-constexpr int HINT_SELL_X = 92;
-constexpr int HINT_SELL_END = 148;
+constexpr int HINT_SELL_X = 96;
+constexpr int HINT_MARGIN = 4;
+constexpr const char* HINT_BUY = TrLater("Space-Buy");
+constexpr const char* HINT_SELL = TrLater("S-Sell");
+
+int Columns(const char* text) { return static_cast<int>(Utf8Columns(text)); }
 
 COLORREF Darker(COLORREF colour) {
     auto dim = [](int channel) { return static_cast<int>(channel * 0.8); };
@@ -46,7 +53,7 @@ void WeaponRow(HDC dc, int index, const Player& player) {
     if (index == ShopRow) Highlight(dc, y, y + 14, player.colour);
     WeaponData weapon;
     if (!GetWeaponData(index, &weapon)) return;
-    Text(dc, 0, y, weapon.name);
+    Text(dc, 0, y, Tr(weapon.name));
     if (weapon.buyPrice > 0) {
         Number(dc, OWNED_X, y, player.stock[static_cast<std::size_t>(index)]);
         Number(dc, BUY_X, y, weapon.buyPrice);
@@ -59,15 +66,20 @@ void WeaponRow(HDC dc, int index, const Player& player) {
 void DrawList(HDC dc, const Player& player) {
     for (int i = 0; i < WEAPON_COUNT; ++i) WeaponRow(dc, i, player);
     GraphxLine(dc, 0, 38, SCREEN_WIDTH - 1, 38, WHITE, 1, PEN_SOLID);
-    Text(dc, 0, 20, "Weapon");
-    Text(dc, OWNED_X, 20, "Owned");
-    Text(dc, BUY_X, 20, "Buy");
-    Text(dc, SELL_X, 20, "Sell");
+    Text(dc, 0, 20, Tr("Weapon"));
+    Text(dc, OWNED_X, 20, Tr("Owned"));
+    Text(dc, BUY_X, 20, Tr("Buy"));
+    Text(dc, SELL_X, 20, Tr("Sell"));
     GraphxLine(dc, 0, 148, SCREEN_WIDTH - 1, 148, WHITE, 1, PEN_SOLID);
     if (ShopRow == SHOP_FINISH_ROW) Highlight(dc, FINISH_Y, FINISH_Y + 15, player.colour);
-    Text(dc, 0, FINISH_Y, "Finish");
-    GraphxString(dc, 220, 0, WHITE, 0, true, "Cash %i", player.cash);
-    Text(dc, 0, HINT_Y, ScreenWords(ScreenText::ShopBuySell));
+    Text(dc, 0, FINISH_Y, Tr("Finish"));
+    GraphxString(dc, 220, 0, WHITE, 0, true, Tr("Cash %i"), player.cash);
+    if (PointerTouch()) {
+        Text(dc, 0, HINT_Y, Tr(ScreenWords(ScreenText::ShopBuySell)));
+    } else {
+        Text(dc, 0, HINT_Y, Tr(HINT_BUY));
+        Text(dc, HINT_SELL_X, HINT_Y, Tr(HINT_SELL));
+    }
 }
 
 // One unit at a time; unlimited weapons are neither bought nor sold, and nothing sounds when
@@ -162,8 +174,8 @@ void WeaponShopPointerRows(PointerScreen* screen) {
     hint.top = HINT_Y - 4;
     hint.bottom = SCREEN_HEIGHT;
     hint.zoneCount = 2;
-    hint.zones[0] = {0, HINT_BUY_END, VK_SPACE};
-    hint.zones[1] = {HINT_SELL_X, HINT_SELL_END, 'S'};
+    hint.zones[0] = {0, Columns(Tr(HINT_BUY)) * 8 + HINT_MARGIN, VK_SPACE};
+    hint.zones[1] = {HINT_SELL_X - HINT_MARGIN, HINT_SELL_X + Columns(Tr(HINT_SELL)) * 8 + HINT_MARGIN, 'S'};
 }
 
 void DrawWeaponScreen(int device, int surface) {

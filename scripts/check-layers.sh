@@ -18,6 +18,7 @@ layers=(
   "net pointer"
   "platform/sdl platform/headless platform/web net/enet net/mqtt"
   "core"
+  "text"
   "display sound settings"
   "landscape"
   "players"

@@ -10,7 +10,8 @@ set -euo pipefail
 
 play_packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libenet-dev libmosquitto-dev)
 build_packages=("${play_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev mosquitto clang clang-format
-                libclang-rt-dev xvfb xauth xdotool x11-apps dpkg-dev lintian appstream desktop-file-utils)
+                libclang-rt-dev xvfb xauth xdotool x11-apps dpkg-dev lintian appstream desktop-file-utils
+                gettext)
 web_packages=(emscripten binaryen cmake make python3 brotli chromium nodejs npm)
 
 case "${1:-}" in

@@ -45,8 +45,11 @@ trap 'rm -f "$entry"' EXIT
   cat packaging/changelog.in
 } >"$entry"
 cp "$entry" packaging/changelog.in
-sed -i "s/^\.TH LOBSHOT 6 \"[^\"]*\" \"Lobshot [^\"]*\"/.TH LOBSHOT 6 \"$(LC_ALL=C date -u '+%B %Y')\" \"Lobshot $version\"/" \
-  docs/lobshot.6
+for page in docs/lobshot.6 docs/man/*/lobshot.6; do
+  [ -f "$page" ] || continue
+  sed -i "s/^\.TH LOBSHOT 6 \"[^\"]*\" \"Lobshot [^\"]*\"/.TH LOBSHOT 6 \"$(LC_ALL=C date -u '+%B %Y')\" \"Lobshot $version\"/" \
+    "$page"
+done
 echo "Lobshot $version: CMakeLists.txt, packaging/changelog.in and docs/lobshot.6 updated"
 
 if [ "$package" = 1 ]; then

@@ -28,6 +28,7 @@ metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
 for file in usr/games/lobshot usr/lib/games/lobshot/lobshot-headless usr/share/metainfo/"$app_id".metainfo.xml \
             usr/share/icons/hicolor/{64x64,128x128,256x256}/apps/lobshot.png \
             usr/share/man/man6/lobshot.6.gz usr/share/man/man6/lobshot-headless.6.gz \
+            usr/share/man/{de,fr,es}/man6/lobshot.6.gz \
             usr/share/doc/lobshot/copyright usr/share/doc/lobshot/changelog.gz; do
   [ -s "$root/$file" ] || fail "/$file is missing or empty"
 done

@@ -8,6 +8,7 @@
 #include "online/online_start.h"
 #include "screens/screens.h"
 #include "shell/shell.h"
+#include "text/text.h"
 
 namespace {
 
@@ -27,8 +28,8 @@ void RoomLinks(const NetWayIn& way, const OnlineRoom& online, std::vector<std::s
                               : way.page.empty() || way.watchCode.empty()
                                   ? ""
                                   : net::WatchLink(way.page, way.watchCode);
-    if (!invite.empty() && way.role != NetRole::Watch) lines->push_back("Join: " + invite);
-    if (!watch.empty()) lines->push_back("Watch: " + watch);
+    if (!invite.empty() && way.role != NetRole::Watch) lines->push_back(TrFormat("Join: %s", invite.c_str()));
+    if (!watch.empty()) lines->push_back(TrFormat("Watch: %s", watch.c_str()));
 }
 
 }  // namespace
@@ -37,18 +38,22 @@ std::vector<std::string> ShellRoomCardLines(const NetWayIn& way, const OnlineRoo
     std::vector<std::string> lines;
     if (way.role == NetRole::Local) return lines;
     if (!way.room.empty()) {
-        lines.push_back((way.role == NetRole::Watch ? "Watch code: " : "Room code: ") + way.room);
-        if (!way.watchCode.empty()) lines.push_back("Watch code: " + way.watchCode);
+        lines.push_back(way.role == NetRole::Watch ? TrFormat("Watch code: %s", way.room.c_str())
+                                                   : TrFormat("Room code: %s", way.room.c_str()));
+        if (!way.watchCode.empty()) lines.push_back(TrFormat("Watch code: %s", way.watchCode.c_str()));
         RoomLinks(way, online, &lines);
     } else if (way.role == NetRole::Host) {
-        lines.push_back("Hosting on port " + std::to_string(way.port) +
-                        (way.joinCode.empty() ? "" : ", code " + way.joinCode));
+        lines.push_back(way.joinCode.empty()
+                            ? TrFormat("Hosting on port %u", static_cast<unsigned>(way.port))
+                            : TrFormat("Hosting on port %u, code %s", static_cast<unsigned>(way.port),
+                                       way.joinCode.c_str()));
         for (std::size_t i = 0; i < way.addresses.size() && i < ADDRESSES_SHOWN; ++i)
-            lines.push_back("Join: " + way.addresses[i] + ":" + std::to_string(way.port));
+            lines.push_back(
+                TrFormat("Join: %s", (way.addresses[i] + ":" + std::to_string(way.port)).c_str()));
     } else {
-        lines.push_back("The host: " + way.where);
+        lines.push_back(TrFormat("The host: %s", way.where.c_str()));
     }
-    lines.push_back("F4, pad L3 or the same tap hides this");
+    lines.push_back(Tr("F4, pad L3 or the same tap hides this"));
     return lines;
 }
 

@@ -6,6 +6,7 @@
 #include "screens/screens.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
+#include "text/text.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ bool ShellTakeSoundKey(const InputEvent& input) {
 std::string ShellSoundLine() {
     if (TheSoundKeys.lineFrames == 0) return "";
     const ShellSound& sound = TheSoundKeys.sound;
-    return sound.mute || sound.volume == 0 ? "Sound off" : "Volume " + std::to_string(sound.volume) + "%";
+    return sound.mute || sound.volume == 0 ? Tr("Sound off") : TrFormat("Volume %d%%", sound.volume);
 }
 
 void ShellDrawSoundLine(int device, int surface) {

@@ -106,5 +106,6 @@ bool Present(const std::uint16_t* pixels, int width, int height, int pitchPixels
 int ScreenWidth() { return 320; }
 void Shutdown() {}
 int ScreenHeight() { return 200; }
+std::string SystemLanguage() { return ""; }
 
 }  // namespace backend

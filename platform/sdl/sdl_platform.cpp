@@ -217,6 +217,8 @@ int ScreenHeight() {
     return h;
 }
 
+std::string SystemLanguage() { return ""; }
+
 }  // namespace backend
 
 bool SdlParseSeed(const char* text, std::uint32_t* seed) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,15 @@ EM_JS(double, web_awake_ms, (),
 
 EM_JS(char*, web_host_name, (), {
     const text = location.hostname;
+    const size = lengthBytesUTF8(text) + 1;
+    const copy = _malloc(size);
+    stringToUTF8(text, copy, size);
+    return copy;
+});
+
+// The browser's preferred language ("de-AT"), in memory the caller frees.
+EM_JS(char*, web_browser_language, (), {
+    const text = navigator.language || "";
     const size = lengthBytesUTF8(text) + 1;
     const copy = _malloc(size);
     stringToUTF8(text, copy, size);
@@ -470,5 +480,12 @@ bool Present(const std::uint16_t* pixels, int width, int height, int pitchPixels
 int ScreenWidth() { return 320; }
 void Shutdown() {}
 int ScreenHeight() { return 200; }
+
+std::string SystemLanguage() {
+    char* language = web_browser_language();
+    std::string text = language ? language : "";
+    std::free(language);
+    return text;
+}
 
 }  // namespace backend

@@ -200,7 +200,7 @@ TEST_F(DisplayTest, TheSceneShowsEveryPrimitiveClippedAtEveryEdge) {
     ReleaseHDC(dc, 0, 2, -1);
     GraphxFlip(0);
     ExpectShownPageIs("scene");
-    EXPECT_EQ(Trace(), "ERROR:GraphxBitmapString: Char out of range (~)(126)\r\n");
+    EXPECT_EQ(Trace(), "ERROR:GraphxBitmapString: Char out of range (U+007E)\r\n");
 }
 
 }  // namespace

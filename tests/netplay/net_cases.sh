@@ -15,6 +15,8 @@ case_name=$4
 rm -rf "$work"
 mkdir -p "$work"
 export XDG_DATA_HOME=$work/data
+# The machines' notices, which the cases look for, in English whatever the machine's language.
+export LC_ALL=C.UTF-8
 # A port of this run's own, away from the ones the system hands out.
 port=$((20000 + ($$ % 2000) * 4))
 pids=()

@@ -1,6 +1,7 @@
 // Test support: pictures built in memory as BMP bytes and installed as bitmap resources.
 #include "tests/support/pictures.h"
 
+#include "display/glyph_codes.h"
 #include "platform/resource.h"
 
 namespace {
@@ -66,7 +67,7 @@ std::vector<std::uint8_t> BuildBmp(const BmpPicture& picture) {
 std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight,
                                        const std::function<bool(int x, int y)>& ink) {
     BmpPicture picture;
-    picture.width = 94 * cellWidth;
+    picture.width = GLYPH_COUNT * cellWidth;
     picture.height = cellHeight;
     picture.bits = 1;
     picture.palette = {0x000000, 0xFFFFFF};

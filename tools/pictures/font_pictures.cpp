@@ -1,4 +1,7 @@
 // Loading of all picture sources, and the two font strips with their checks.
+#include <algorithm>
+
+#include "display/glyph_codes.h"
 #include "pictures.h"
 
 namespace {
@@ -13,6 +16,16 @@ void checkDigitsFitTheirCells(const Font& font, const std::string& file) {
                                   "' uses the last column of its cell");
 }
 
+// Every character the fonts claim to draw, the space apart, must leave a mark: a glyph left blank in
+// a source would make its letter vanish from the texts that use it.
+void checkEveryGlyphHasInk(const Font& font, const std::string& file) {
+    for (int cell = 0; cell < GLYPH_COUNT; ++cell) {
+        const auto& glyph = font.glyphs[static_cast<std::size_t>(cell)];
+        if (GlyphCode(cell) != U' ' && std::find(glyph.begin(), glyph.end(), true) == glyph.end())
+            throw SourceError(file + ": glyph " + std::to_string(GlyphCode(cell)) + " is blank");
+    }
+}
+
 }  // namespace
 
 PictureSources readPictureSources(const std::filesystem::path& resourceDir) {
@@ -24,6 +37,8 @@ PictureSources readPictureSources(const std::filesystem::path& resourceDir) {
         readSourceFile(pictures / "menubars.txt"), readSourceFile(pictures / "explosions.txt"),
         readSourceFile(pictures / "title.txt"),    readSourceFile(pictures / "terraform.txt")};
     checkDigitsFitTheirCells(sources.normalFont, (fonts / "normal.txt").string());
+    checkEveryGlyphHasInk(sources.normalFont, (fonts / "normal.txt").string());
+    checkEveryGlyphHasInk(sources.smallFont, (fonts / "small.txt").string());
     return sources;
 }
 

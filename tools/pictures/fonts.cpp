@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "display/glyph_codes.h"
 #include "source_file.h"
 
 namespace {
@@ -58,16 +59,16 @@ std::vector<bool> readGlyphRows(LineReader& reader, int cellWidth, int cellHeigh
 }  // namespace
 
 bool Font::lit(int code, int x, int y) const {
-    if (code < kFirstCode || code > kLastCode) return false;
-    return glyphs[code - kFirstCode][static_cast<std::size_t>(y) * cellWidth + x];
+    const int cell = GlyphCell(static_cast<char32_t>(code));
+    return cell >= 0 && glyphs[cell][static_cast<std::size_t>(y) * cellWidth + x];
 }
 
 Font readFont(const std::filesystem::path& path, int cellWidth, int cellHeight) {
     LineReader reader{std::ifstream(path), path.string()};
     if (!reader.in) throw SourceError(path.string() + ": cannot be read");
     Font font{cellWidth, cellHeight, {}};
-    for (int code = Font::kFirstCode; code <= Font::kLastCode; ++code) {
-        readGlyphHeader(reader, code);
+    for (int cell = 0; cell < GLYPH_COUNT; ++cell) {
+        readGlyphHeader(reader, static_cast<int>(GlyphCode(cell)));
         font.glyphs.push_back(readGlyphRows(reader, cellWidth, cellHeight));
     }
     std::string extra;
@@ -76,13 +77,13 @@ Font readFont(const std::filesystem::path& path, int cellWidth, int cellHeight) 
 }
 
 BitImage fontStrip(const Font& font) {
-    BitImage strip{Font::kGlyphCount * font.cellWidth, font.cellHeight, {}};
+    BitImage strip{GLYPH_COUNT * font.cellWidth, font.cellHeight, {}};
     strip.bits.assign(static_cast<std::size_t>(strip.width) * strip.height, false);
-    for (int code = Font::kFirstCode; code <= Font::kLastCode; ++code)
+    for (int cell = 0; cell < GLYPH_COUNT; ++cell)
         for (int y = 0; y < font.cellHeight; ++y)
             for (int x = 0; x < font.cellWidth; ++x)
-                strip.bits[static_cast<std::size_t>(y) * strip.width +
-                           (code - Font::kFirstCode) * font.cellWidth + x] = font.lit(code, x, y);
+                strip.bits[static_cast<std::size_t>(y) * strip.width + cell * font.cellWidth + x] =
+                    font.glyphs[cell][static_cast<std::size_t>(y) * font.cellWidth + x];
     return strip;
 }
 

@@ -7,13 +7,9 @@
 
 #include "image.h"
 
-// 94 glyphs for the codes 32 to 125, each a cell of cellWidth x cellHeight pixels whose
-// first column is always dark.
+// A glyph for each character of display/glyph_codes.h, in its order, each a cell of
+// cellWidth x cellHeight pixels whose first column is always dark.
 struct Font {
-    static constexpr int kFirstCode = 32;
-    static constexpr int kLastCode = 125;
-    static constexpr int kGlyphCount = kLastCode - kFirstCode + 1;
-
     int cellWidth = 0;
     int cellHeight = 0;
     std::vector<std::vector<bool>> glyphs;  // row-major cells, true = lit
@@ -24,7 +20,7 @@ struct Font {
 // Reads a glyph file (see resources/fonts/normal.txt for the layout); throws SourceError.
 Font readFont(const std::filesystem::path& path, int cellWidth, int cellHeight);
 
-// The strip of all 94 cells in code order, as the game loads it.
+// The strip of all cells in the order of display/glyph_codes.h, as the game loads it.
 BitImage fontStrip(const Font& font);
 
 // Writes text with its top-left at (x, y), every pixel enlarged to scale x scale.

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "display/glyph_codes.h"
 #include "pictures.h"
 
 namespace {
@@ -22,16 +23,35 @@ struct Expected {
 
 // The pictures the game loads, with the shapes it relies on.
 constexpr Expected kExpected[] = {
-    {"IDB_TITLESCREEN", 320, 200, 8}, {"IDB_TERRASCREEN", 320, 200, 8}, {"IDB_MENUBAR", 320, 20, 24},
-    {"IDB_MENUBAR2", 320, 20, 24},    {"IDB_NORMALCHARS", 752, 16, 1},  {"IDB_SMALLCHARS", 376, 8, 1},
-    {"IDB_TANKRED", 11, 6, 24},       {"IDB_TANKBLUE", 11, 6, 24},      {"IDB_TANKYELLOW", 11, 6, 24},
-    {"IDB_TANKMAGENTA", 11, 6, 24},   {"IDB_TANKGREEN", 11, 6, 24},     {"IDB_TANKCYAN", 11, 6, 24},
-    {"IDB_TANKORANGE", 11, 6, 24},    {"IDB_TANKGREY", 11, 6, 24},      {"IDB_WINDSOCKL2", 15, 15, 24},
-    {"IDB_WINDSOCKL1", 15, 15, 24},   {"IDB_WINDSOCK0", 15, 15, 24},    {"IDB_WINDSOCKR1", 15, 15, 24},
-    {"IDB_WINDSOCKR2", 15, 15, 24},   {"IDB_SHELL", 33, 33, 24},        {"IDB_ABOMB", 171, 171, 24},
-    {"IDB_EARTHMOVER", 91, 91, 24},   {"IDB_FIREWORK1", 21, 21, 24},    {"IDB_FIREWORK2", 21, 21, 24},
-    {"IDB_FIREWORK3", 21, 21, 24},    {"IDB_FIREWORK4", 21, 21, 24},    {"IDB_FIREWORK5", 21, 21, 24},
-    {"IDB_FIREWORK6", 21, 21, 24},    {"IDB_FIREWORK7", 21, 21, 24},
+    {"IDB_TITLESCREEN", 320, 200, 8},
+    {"IDB_TERRASCREEN", 320, 200, 8},
+    {"IDB_MENUBAR", 320, 20, 24},
+    {"IDB_MENUBAR2", 320, 20, 24},
+    {"IDB_NORMALCHARS", 8 * GLYPH_COUNT, 16, 1},
+    {"IDB_SMALLCHARS", 4 * GLYPH_COUNT, 8, 1},
+    {"IDB_TANKRED", 11, 6, 24},
+    {"IDB_TANKBLUE", 11, 6, 24},
+    {"IDB_TANKYELLOW", 11, 6, 24},
+    {"IDB_TANKMAGENTA", 11, 6, 24},
+    {"IDB_TANKGREEN", 11, 6, 24},
+    {"IDB_TANKCYAN", 11, 6, 24},
+    {"IDB_TANKORANGE", 11, 6, 24},
+    {"IDB_TANKGREY", 11, 6, 24},
+    {"IDB_WINDSOCKL2", 15, 15, 24},
+    {"IDB_WINDSOCKL1", 15, 15, 24},
+    {"IDB_WINDSOCK0", 15, 15, 24},
+    {"IDB_WINDSOCKR1", 15, 15, 24},
+    {"IDB_WINDSOCKR2", 15, 15, 24},
+    {"IDB_SHELL", 33, 33, 24},
+    {"IDB_ABOMB", 171, 171, 24},
+    {"IDB_EARTHMOVER", 91, 91, 24},
+    {"IDB_FIREWORK1", 21, 21, 24},
+    {"IDB_FIREWORK2", 21, 21, 24},
+    {"IDB_FIREWORK3", 21, 21, 24},
+    {"IDB_FIREWORK4", 21, 21, 24},
+    {"IDB_FIREWORK5", 21, 21, 24},
+    {"IDB_FIREWORK6", 21, 21, 24},
+    {"IDB_FIREWORK7", 21, 21, 24},
 };
 
 std::vector<Picture> buildAll(const PictureSources& sources) {

@@ -171,14 +171,3 @@ void paintGrassland(RgbImage& image, const std::vector<double>& surface, int fro
         }
     }
 }
-
-void paintTextLines(RgbImage& image, const SourceBlock& block, const Font& normal, const Font& small) {
-    for (const Entry* e : block.all("text")) {
-        if (e->word(0) != "small" && e->word(0) != "normal") e->fail("text font must be 'small' or 'normal'");
-        const Font& font = e->word(0) == "small" ? small : normal;
-        std::string words = e->rest(4);
-        int x = (image.width() - textWidth(font, words)) / 2, y = e->integer(1, 0, image.height() - 1);
-        drawText(image, font, x + 1, y + 1, words, e->colour(3));
-        drawText(image, font, x, y, words, e->colour(2));
-    }
-}

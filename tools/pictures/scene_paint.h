@@ -50,7 +50,3 @@ void paintRidge(RgbImage& image, const std::vector<double>& surface, Rgb top, Rg
 
 // Grass-green earth on a rock base, lit by slope like the game's own landscapes.
 void paintGrassland(RgbImage& image, const std::vector<double>& surface, int fromX, int toX);
-
-// Every "text FONT ROW COLOUR SHADOW WORDS..." line of the block: the words centred on
-// the picture in the small or normal font, with a one-pixel shadow.
-void paintTextLines(RgbImage& image, const SourceBlock& block, const Font& normal, const Font& small);

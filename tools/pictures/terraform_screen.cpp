@@ -106,10 +106,9 @@ Picture buildTerraformPicture(const PictureSources& sources) {
     paintWireframe(image, ground, front, block.entry("wireframe"));
     paintBuildFront(image, ground, front, block.entry("front"));
 
-    // Heading, trough and words over it all.
+    // Heading and trough over it all; the game writes the words in the player's language.
     paintHeading(image, sources, block);
     paintBarTrough(image, block.entry("bar-frame"));
-    paintTextLines(image, block, sources.normalFont, sources.smallFont);
     checkBarIsClear(image);
     return encodeBmp("IDB_TERRASCREEN", quantise(image));
 }

@@ -155,8 +155,7 @@ Picture buildTitlePicture(const PictureSources& sources) {
     for (const TitleTank& t : tanks) paintTank(image, sources.tanks, t);
     paintShot(image, sources, tanks[shooter], targetX, targetY, shot);
 
-    // The name and the words on top of everything.
+    // The name on top of everything; the game writes the words in the player's language.
     paintLogo(image, block);
-    paintTextLines(image, block, sources.normalFont, sources.smallFont);
     return encodeBmp("IDB_TITLESCREEN", quantise(image));
 }
