@@ -236,40 +236,41 @@ void UseSettingsOfPage() {
     OptionsUse({&SettingsNow, &OptionsChanged, false});
     if (options.replay.empty() && options.room.empty() && !options.host && !options.seedGiven)
         ShellStartWithChoice(TheSettings.game);
+}
 
-    // One run of the game; a room started from its menus ends it, and the next run plays in the room.
-    int RunGame() {
-        RunGoing = true;
-        const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
-        RunGoing = false;
-        return status;
-    }
+// One run of the game; a room started from its menus ends it, and the next run plays in the room.
+int RunGame() {
+    RunGoing = true;
+    const int status = WinMain(PlatformModuleHandle(), nullptr, "", 1);
+    RunGoing = false;
+    return status;
+}
 
-    // Runs the game, and after it the runs it leads to: a room's page that lost its connection while
-    // away (frozen by the browser) joins again, and a room opened from the menus is played in a run of
-    // its own.
-    int RunInRooms() {
-        int status = RunGame();
-        for (;;) {
-            const bool rejoin = status == 0 && NetRejoinWanted();
-            if (!rejoin && (status != 0 || !PendingRoom.transport)) return status;
-            ResetForAnotherGame();
-            WebReadyAnotherGame();
-            UseSettingsOfPage();
-            GiveSeed();
-            if (rejoin)
-                StartRoomOfPage();
-            else
-                ConfigureStartedRoom();
-            status = RunGame();
-        }
+// Runs the game, and after it the runs it leads to: a room's page that lost its connection while
+// away (frozen by the browser) joins again, and a room opened from the menus is played in a run of
+// its own.
+int RunInRooms() {
+    int status = RunGame();
+    for (;;) {
+        const bool rejoin = status == 0 && NetRejoinWanted();
+        if (!rejoin && (status != 0 || !PendingRoom.transport)) return status;
+        ResetForAnotherGame();
+        WebReadyAnotherGame();
+        UseSettingsOfPage();
+        GiveSeed();
+        if (rejoin)
+            StartRoomOfPage();
+        else
+            ConfigureStartedRoom();
+        status = RunGame();
     }
+}
 
-    // A zone as JSON: [left, right, key].
-    std::string ZoneJson(const PointerZone& zone) {
-        return "[" + std::to_string(zone.left) + "," + std::to_string(zone.right) + "," +
-               std::to_string(zone.key) + "]";
-    }
+// A zone as JSON: [left, right, key].
+std::string ZoneJson(const PointerZone& zone) {
+    return "[" + std::to_string(zone.left) + "," + std::to_string(zone.right) + "," +
+           std::to_string(zone.key) + "]";
+}
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 // The page's settings in the browser's localStorage, and the page's kind of pointer.
 #include "platform/web/web_storage.h"
 
+#include "platform/clipboard.h"
+
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -27,8 +29,6 @@ EM_JS(void, web_storage_write, (const char* key, const char* text), {
     }
 });
 
-EM_JS(int, web_touch_screen, (),
-      { return window.matchMedia && matchMedia('(pointer: coarse)').matches ? 1 : 0; });
 // clang-format on
 
 }  // namespace
@@ -42,4 +42,5 @@ std::string WebStorageRead() {
 
 void WebStorageWrite(const std::string& text) { web_storage_write(WEB_SETTINGS_KEY, text.c_str()); }
 
-bool WebTouchScreen() { return web_touch_screen() != 0; }
+// The clipboard's backend asks the browser whether its pointer is a finger.
+bool WebTouchScreen() { return PlatformTouchScreen(); }

@@ -68,7 +68,10 @@ test('a room kept by a page: friends join by link and code, one watches, and all
                                             line: document.getElementById('hosting').textContent}));
   const code = /#room=(\w{8})&relay=/.exec(links.invite)[1];
   assert.match(links.line, new RegExp(`^Room ${code} .*Closing this page ends the room\\.$`));
-  assert.equal(links.watch, links.invite.replace('#room=', '#watch='));
+  // Spectators come in by a code of their own, which does not give the room's away.
+  const watchCode = /#watch=(\w{8})&relay=/.exec(links.watch)[1];
+  assert.notEqual(watchCode, code);
+  assert.equal(links.watch, links.invite.replace(`#room=${code}`, `#watch=${watchCode}`));
 
   // Her name is cleaned as every name is, and kept so as not to be asked again.
   const friend = await personPage(s.browser, links.invite + '&steps', '  Bea ');
@@ -77,6 +80,9 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   const watcher = await openPage(s.browser, links.watch, '&steps');
   const guest = startNativeGuest(relayPort, code);
   await untilMachines(host, 3);
+  // The spectator is in before anyone speaks, so that the chat line reaches it as it is said.
+  for (let i = 0; i < 3000 && (await state(host)).net.watchers < 1; ++i) await step(host, 1);
+  assert.equal((await state(host)).net.watchers, 1);
   // (LOBSHOT_SCREENSHOTS=docs/screenshots keeps the picture of the hosting phone.)
   if (process.env.LOBSHOT_SCREENSHOTS)
     await host.screenshot({path: path.join(process.env.LOBSHOT_SCREENSHOTS, 'page-host.png')});
@@ -106,10 +112,12 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   }
   everyone.push(fs.readFileSync(path.join(s.work, 'guest.json'), 'utf8'));
   const hash = JSON.parse(expected).net.stateHash;
-  for (const got of [expected, ...everyone]) {
-    assert.equal(JSON.parse(got).mode, 'EndOfMatch');
-    assert.equal(JSON.parse(got).net.stateHash, hash);
-    assert.deepEqual(people(got), {names: ['Ann', 'Bea', 'Nat'], chat: ['Ann: Good luck, all!'], desync: false});
+  for (const [who, got] of [['host', expected], ['friend', everyone[0]], ['spectator', everyone[1]],
+                            ['native guest', everyone[2]]]) {
+    assert.equal(JSON.parse(got).mode, 'EndOfMatch', who);
+    assert.equal(JSON.parse(got).net.stateHash, hash, who);
+    assert.deepEqual(people(got), {names: ['Ann', 'Bea', 'Nat'], chat: ['Ann: Good luck, all!'], desync: false},
+                     who);
   }
   for (const page of [host, friend, watcher]) assert.deepEqual(page.lobshotErrors, []);
   // Closing the host's page, which ends the room, is asked about first.

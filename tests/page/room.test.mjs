@@ -68,7 +68,7 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     const guestEnd = await guest;
     assert.equal(guestEnd.status, 0, guestEnd.err);
     // The host's screen shows the link beside the code.
-    assert.match(out, new RegExp(`^Notice: Room code: ${code} ${link.replace(/[.?*+^$()[\]{}|\\]/g, '\\$&')}$`, 'm'));
+    assert.match(out, new RegExp(`^Notice: Room code: ${code}, watch: ${watchCode} ${link.replace(/[.?*+^$()[\]{}|\\]/g, '\\$&')} `, 'm'));
 
     // The host wrote its state a while into the end of the match, its own moment, and ran on; the
     // page follows it there from the keys it holds.
@@ -99,7 +99,7 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
     assert.equal(shared(watched), shared(expected));
     const {net: watchedNet} = JSON.parse(watched);
     assert.deepEqual([watchedNet.role, watchedNet.machine, watchedNet.machines, watchedNet.room],
-                     ['watch', -1, 3, code]);
+                     ['watch', -1, 3, watchCode]);
     assert.deepEqual(watcher.lobshotErrors, []);
   } finally {
     await page.close();
