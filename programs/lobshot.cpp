@@ -28,6 +28,7 @@
 #include "replay/store.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "text/text.h"
 
 namespace {
 
@@ -191,6 +192,7 @@ void OptionsChanged(const Settings& settings, bool keep) {
     const ShellSound sound = ShellSoundNow();
     if (sound.volume != settings.volume || sound.mute != settings.mute)
         ShellSetSound({settings.volume, settings.mute});
+    if (settings.language != TheSettings.language) SetLanguage(settings.language);
     TheSettings = settings;
     TheSettings.fullscreen = FullscreenNow;
     if (keep) SaveSettings();
@@ -205,6 +207,7 @@ void ApplySettings(const SettingsOverrides& overrides, bool ownGame) {
     SdlStartFullscreen(run.fullscreen);
     if (overrides.nosound) SdlStartWithoutSound();
     ShellSetSound({run.volume, run.mute});
+    SetLanguage(run.language);
     SdlWatchFullscreen(&FullscreenSwitched);
     ShellWatchSound(&SoundChanged);
     if (ownGame) ShellStartWithChoice(TheSettings.game);

@@ -33,6 +33,7 @@
 #include "shell/shell.h"
 #include "snapshot/state_snapshot.h"
 #include "sound/sound.h"
+#include "text/text.h"
 
 namespace {
 
@@ -214,6 +215,7 @@ void OptionsChanged(const Settings& settings, bool keep) {
     const ShellSound sound = ShellSoundNow();
     if (sound.volume != settings.volume || sound.mute != settings.mute)
         ShellSetSound({settings.volume, settings.mute});
+    if (settings.language != TheSettings.language) SetLanguage(settings.language);
     TheSettings = settings;
     if (keep) SaveSettings();
 }
@@ -231,6 +233,7 @@ void UseSettingsOfPage() {
     for (const std::string& fault : faults)
         DiagTrace(DIAG_HIGH, "Settings", __LINE__, "UseSettingsOfPage", "%s", fault.c_str());
     ShellSetSound({TheSettings.volume, TheSettings.mute});
+    SetLanguage(TheSettings.language);
     ShellWatchSound(&SoundChanged);
     ShellWatchGameChoice(&GameChosen);
     OptionsUse({&SettingsNow, &OptionsChanged, false});
