@@ -152,7 +152,7 @@ for target in $targets; do
         bitmap) build bitmap "$source_dir/fuzz/bitmap_fuzz.cpp" $libs; max_len=8192 ;;
         script) build script "$source_dir/fuzz/script_fuzz.cpp" $libs; max_len=4096 ;;
         table) build table "$source_dir/fuzz/table_fuzz.cpp" $libs; max_len=256 ;;
-        net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp" \
+        net) build net "$source_dir/fuzz/net_fuzz.cpp" "$source_dir/net/messages.cpp" "$source_dir/net/room_code.cpp" \
                  "$source_dir/net/people_text.cpp"; max_len=2048 ;;
         relay) build relay "$source_dir/fuzz/relay_fuzz.cpp" "$source_dir/net/relay/envelope.cpp"; max_len=256 ;;
         replay) build replay "$source_dir/fuzz/replay_fuzz.cpp" "$source_dir/replay/replay.cpp" \
