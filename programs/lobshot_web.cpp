@@ -349,8 +349,9 @@ int main() {
     WebSetPresence(SayPresence);
     NetRejoinAfterAbsence(true);
     // A stepped page is the replay runner's twin, whose pictures the browser tests compare with the
-    // runner's: like the runner, its title offers no online play, though its address may name a room.
-    SetOnlineStarter(StartWebRoom, !WebOptions().steps);
+    // runner's: like the runner, its title offers no online play, unless its address names a relay
+    // (a room's page, stepped by its script, opens its room from the menu as a person would).
+    SetOnlineStarter(StartWebRoom, !WebOptions().steps || !WebOptions().relay.empty());
     SetOnlineRelay(&PageRelay, &KeepPageRelay);
     StartRoomOfPage();
     int status = RunInRooms();

@@ -2,7 +2,9 @@
 # The online menu in real windows of the game, in a virtual X display, through a real relay on
 # 127.0.0.1: one game opens a room by keys (O, O) and starts again in it; a second, with no relay
 # named, is asked for one, keeps the one typed in its settings and joins the room by its typed code;
-# a third watches it by clicks on the title's offer, the menu's line and its "Go" button.
+# a third watches it by clicks on the title's offer, the menu's line and its "Go" button. Each game
+# is named after its part, and the line the guest types (T, the words, Return) reaches everyone
+# under the guest's name.
 #
 # Usage: menu_window.sh GAME WORK-DIR   (exits 77, skipped, without xdotool or Mosquitto)
 set -u
@@ -36,13 +38,14 @@ timeout 120 "$source_dir/scripts/relay.sh" "$port" >"$work/relay.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
 
-# start NAME ENV...: a game in a window of its own, with folders of its own; sets window to it.
+# start NAME ENV...: a game in a window of its own, with folders of its own, named NAME with a
+# capital; sets window to it.
 start() {
   local name=$1
   shift
   mkdir -p "$work/$name"
   env XDG_CONFIG_HOME="$work/$name" XDG_DATA_HOME="$work/$name" "$@" \
-    timeout 90 "$game" --windowed >"$work/$name.out" 2>&1 &
+    timeout 90 "$game" --windowed --name "${name^}" >"$work/$name.out" 2>&1 &
   pids+=($!)
   await "$name" "First frame shown"
   window=$(xdotool search --pid "$(pgrep -P "${pids[-1]}")" | head -1)
@@ -75,6 +78,7 @@ keys Return j
 typed "$code"
 keys Return
 await guest "Joined the game as"
+guest_window=$window
 grep -qx "relay = 127.0.0.1:$port" "$work/guest/lobshot/settings" || fail "the typed relay was not kept"
 
 start watcher LOBSHOT_RELAY="127.0.0.1:$port"
@@ -83,4 +87,10 @@ click 160 88
 typed "$watch"
 click 280 134
 await watcher "Watching the game"
+
+window=$guest_window
+keys t
+typed "hi all"
+keys Return
+for name in host guest watcher; do await "$name" "Chat: Guest: hi all"; done
 exit 0

@@ -260,6 +260,19 @@ export async function assertSameAs(page, expected) {
                        `${[...got.rgb.subarray(3 * p, 3 * p + 3)]} against ${[...want.rgb.subarray(3 * p, 3 * p + 3)]}`);
 }
 
+// What the pointer knows of the screen shown (the game's rows and the places on them to tap).
+export const pointerScreen = async page =>
+  JSON.parse(await page.evaluate(() => Module.UTF8ToString(Module._lobshot_pointer_screen())));
+
+// A point of the picture (320 x 200) on the page, in the middle of its pixel.
+export async function onPage(page, x, y) {
+  const [left, top, width, height] = await page.$eval('#screen', canvas => {
+    const r = canvas.getBoundingClientRect();
+    return [r.left, r.top, r.width, r.height];
+  });
+  return [left + (x + 0.5) * width / 320, top + (y + 0.5) * height / 200];
+}
+
 export const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
 // Whether something answers on a TCP port of 127.0.0.1.

@@ -1,4 +1,5 @@
-// The page keeps an online room: a phone opens it ("#host"), its person names themselves once, a
+// The page keeps an online room: a phone opens it by taps on the title's offer of online play and
+// the online menu's "Open a room", its person names themselves once, a
 // second phone joins by the invite link the page shows, a native guest joins by the code, and a
 // third page watches; names and a chat line reach everyone, and every machine ends the match
 // alike. Then a room kept from a background tab for a minute goes on at full pace.
@@ -8,7 +9,8 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 
-import { HEADLESS, launchBrowser, openPage, playScript, sleep, SOURCE_DIR, startRelay, state, step, suite, typeInto }
+import { HEADLESS, launchBrowser, onPage, openPage, playScript, pointerScreen, sleep, SOURCE_DIR, startRelay, state, step,
+         suite, typeInto }
   from './harness.mjs';
 
 const PHONE = 'Pixel 5 landscape';
@@ -30,6 +32,17 @@ const s = suite();
 // A page in a browser context of its own (its own storage: a person apart), on a phone.
 async function personPage(browser, url, name) {
   return openPage(await browser.createBrowserContext(), url, '', PHONE, name);
+}
+
+// Taps, as a finger on a phone, the last line of the screen shown whose key is `key`; the screen's
+// mode (7 for the online menu).
+async function tapLine(page, key) {
+  await step(page, 2);
+  const {mode, rows} = await pointerScreen(page);
+  const row = rows.findLast(r => r.zones.some(zone => zone[2] === key.charCodeAt(0)));
+  assert.ok(row, `no line of ${key} in ${JSON.stringify(rows)}`);
+  await page.touchscreen.tap(...await onPage(page, 160, (row.top + row.bottom) >> 1));
+  return mode;
 }
 
 // Steps a stepped host until `count` machines are in its room.
@@ -61,7 +74,16 @@ const people = text => (({names, chat, desync}) => ({names, chat, desync}))(JSON
 
 test('a room kept by a page: friends join by link and code, one watches, and all end alike', async () => {
   const relayPort = await startRelay(s.children);
-  const host = await personPage(s.browser, `${s.server.url}#host&relay=127.0.0.1:${relayPort + 1}&steps&seed=11`, 'Ann');
+  // Her phone has not been in a room before: she is asked her name once her room opens.
+  const host = await openPage(await s.browser.createBrowserContext(),
+                              `${s.server.url}#relay=127.0.0.1:${relayPort + 1}&steps&seed=11`, '', PHONE);
+  await host.evaluate(() => localStorage.removeItem('lobshot-name'));
+  await tapLine(host, 'O');  // "Tap here to play online"
+  assert.equal(await tapLine(host, 'O'), 7, 'a tap on the title\'s offer opens the online menu');
+  const opening = step(host, 10);
+  await host.waitForSelector('#name-text', {visible: true});
+  await typeInto(host, 'name', 'Ann');
+  await opening;
   await host.waitForSelector('#invite-link');
   const links = await host.evaluate(() => ({invite: document.getElementById('invite-link').href,
                                             watch: document.getElementById('watch-link').href,

@@ -10,13 +10,12 @@ import os from 'node:os';
 import path from 'node:path';
 import { test } from 'node:test';
 
-import { assertSameAs, headless, mode, step, suite, withPage } from './harness.mjs';
+import { assertSameAs, headless, mode, onPage, pointerScreen, step, suite, withPage } from './harness.mjs';
 
 const s = suite();
 const SPACE = 32;
 const PHONE = 'Pixel 5 landscape';
 
-const screen = async page => JSON.parse(await page.evaluate(() => Module.UTF8ToString(Module._lobshot_pointer_screen())));
 const stepUntil = (page, modes, limit) => page.evaluate((m, n) => Module.lobshotStepUntil(m, n), modes, limit);
 const centre = element => {
   const r = element.getBoundingClientRect();
@@ -82,15 +81,6 @@ test('a desktop: the pointer visible over the picture, the controls once the mou
     await controlsBeside(page);
   }));
 
-// A point of the picture (320 x 200) on the page, in the middle of its pixel.
-async function onPage(page, x, y) {
-  const [left, top, width, height] = await page.$eval('#screen', canvas => {
-    const r = canvas.getBoundingClientRect();
-    return [r.left, r.top, r.width, r.height];
-  });
-  return [left + (x + 0.5) * width / 320, top + (y + 0.5) * height / 200];
-}
-
 // The finger: taps and drags on the picture, taps on the controls.
 const finger = {
   tap: async (page, x, y) => page.touchscreen.tap(...await onPage(page, x, y)),
@@ -120,7 +110,8 @@ const mouse = {
 
 // Taps a menu's full-width Space row ("Start Game", "Finish").
 async function tapSpaceRow(page, hand) {
-  const row = (await screen(page)).rows.find(r => r.zones.length === 1 && r.zones[0][0] === 0 && r.zones[0][2] === SPACE);
+  const row = (await pointerScreen(page)).rows.find(r => r.zones.length === 1 && r.zones[0][0] === 0 &&
+                                                        r.zones[0][2] === SPACE);
   await hand.tap(page, 160, (row.top + row.bottom) >> 1);
 }
 
@@ -141,14 +132,14 @@ async function playMatch(page, hand) {
   while (await stepUntil(page, ['Aiming', 'EndOfMatch'], 5000) && await mode(page) === 'Aiming') {
     assert.ok(++turns <= 40, 'the match ends');
     await step(page, 2);
-    let shown = await screen(page);
+    let shown = await pointerScreen(page);
     assert.ok(shown.mayAim, 'a person aims');
     // A tank out of sight is brought into it by the Centre control.
     const inSight = s => s.pivot[0] >= 20 && s.pivot[0] < 300 && s.pivot[1] >= 40 && s.pivot[1] < s.barTop;
     if (!inSight(shown)) await hand.control(page, 'centre');
     for (let i = 0; i < 100 && !inSight(shown); ++i) {
       await step(page, 1);
-      shown = await screen(page);
+      shown = await pointerScreen(page);
     }
     assert.ok(inSight(shown), `turn ${turns}: the tank is in sight at ${shown.pivot}`);
     const [x, y] = shown.pivot;
@@ -156,7 +147,7 @@ async function playMatch(page, hand) {
     await step(page, 1);
     await hand.control(page, 'fire');
     assert.ok(await stepUntil(page, ['ShotInProgress'], 200), `turn ${turns}: the shot is fired`);
-    const aim = await screen(page);
+    const aim = await pointerScreen(page);
     assert.deepEqual([aim.angle, aim.power], [90, 1], `turn ${turns}: the barrel was turned to the aim`);
   }
   assert.ok(turns >= 2);
