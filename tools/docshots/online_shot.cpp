@@ -21,7 +21,7 @@ bool OpenMadeUpRoom(const OnlineRequest& request, OnlineRoom* room, std::string*
         return false;
     }
     *room = {"K7QX2M9P", "https://play.example.org/#room=K7QX2M9P",
-             "https://play.example.org/#watch=K7QX2M9P"};
+             "https://play.example.org/#watch=W4RT8NZE", "W4RT8NZE"};
     return true;
 }
 
