@@ -23,6 +23,7 @@
 #include "platform/sdl/sdl_platform.h"
 #include "platform/win.h"
 #include "programs/another_run.h"
+#include "programs/kept_settings.h"
 #include "replay/journal.h"
 #include "replay/session.h"
 #include "replay/store.h"
@@ -149,53 +150,19 @@ bool IsOption(const char* arg) {
     return false;
 }
 
-// The player's settings as read at start-up. Switching the window or the sound in play, the Options
-// screen and starting a game change them and write them back; this run's command line never does.
-Settings TheSettings;
 // Whether the window is full screen now (the command line may have said otherwise this run).
 bool FullscreenNow = true;
 
-void SaveSettings() {
+void WriteSettingsFile(const Settings& settings) {
     const std::string path = SettingsPath();
-    if (!path.empty()) SettingsWrite(path, TheSettings);
+    if (!path.empty()) SettingsWrite(path, settings);
 }
+
+bool FullscreenIsNow() { return FullscreenNow; }
 
 void FullscreenSwitched(bool fullscreen) {
     TheSettings.fullscreen = FullscreenNow = fullscreen;
-    SaveSettings();
-}
-
-void SoundChanged(const ShellSound& sound) {
-    TheSettings.volume = sound.volume;
-    TheSettings.mute = sound.mute;
-    SaveSettings();
-}
-
-void GameChosen(const SettingsGame& game) {
-    TheSettings.game = game;
-    SaveSettings();
-}
-
-// The settings as the Options screen opens on them: the window and the sound as they are now.
-Settings SettingsNow() {
-    Settings settings = TheSettings;
-    settings.fullscreen = FullscreenNow;
-    settings.volume = ShellSoundNow().volume;
-    settings.mute = ShellSoundNow().mute;
-    return settings;
-}
-
-// A change on the Options screen: the window and the sound follow at once; the file is written as
-// the screen closes.
-void OptionsChanged(const Settings& settings, bool keep) {
-    if (settings.fullscreen != FullscreenNow) SdlSwitchFullscreen();
-    const ShellSound sound = ShellSoundNow();
-    if (sound.volume != settings.volume || sound.mute != settings.mute)
-        ShellSetSound({settings.volume, settings.mute});
-    if (settings.language != TheSettings.language) SetLanguage(settings.language);
-    TheSettings = settings;
-    TheSettings.fullscreen = FullscreenNow;
-    if (keep) SaveSettings();
+    SaveKeptSettings();
 }
 
 // Starts the window and the sound as the settings and this run's overrides say, and keeps what the
@@ -209,10 +176,8 @@ void ApplySettings(const SettingsOverrides& overrides, bool ownGame) {
     ShellSetSound({run.volume, run.mute});
     SetLanguage(run.language);
     SdlWatchFullscreen(&FullscreenSwitched);
-    ShellWatchSound(&SoundChanged);
     if (ownGame) ShellStartWithChoice(TheSettings.game);
-    ShellWatchGameChoice(&GameChosen);
-    OptionsUse({&SettingsNow, &OptionsChanged, true});
+    KeepSettingsWith({&WriteSettingsFile, &FullscreenIsNow, &SdlSwitchFullscreen});
 }
 
 // Takes up the options; 0 when they are all good, else the exit status. A replay's file name goes
@@ -374,7 +339,7 @@ bool KeepRelay(const std::string& relay, std::string* error) {
     if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
     TheSettings.relay = relay;
     RelayTyped = true;
-    SaveSettings();
+    SaveKeptSettings();
     return true;
 }
 

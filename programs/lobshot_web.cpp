@@ -24,6 +24,7 @@
 #include "platform/win.h"
 #include "pointer/pointer_screen.h"
 #include "programs/another_run.h"
+#include "programs/kept_settings.h"
 #include "programs/web_replay.h"
 #include "projectiles/projectile_collection.h"
 #include "replay/replay.h"
@@ -186,39 +187,9 @@ void GiveSeed() {
     if (WebOptions().seedGiven || WebOptions().steps) ShellStartWithSeed(WebOptions().seed);
 }
 
-// The player's settings on this page, kept in its storage (platform/web/web_storage.h) in the
+// The player's settings on this page are kept in its storage (platform/web/web_storage.h) in the
 // native game's format.
-Settings TheSettings;
-
-void SaveSettings() { WebStorageWrite(SettingsText(TheSettings)); }
-
-void SoundChanged(const ShellSound& sound) {
-    TheSettings.volume = sound.volume;
-    TheSettings.mute = sound.mute;
-    SaveSettings();
-}
-
-void GameChosen(const SettingsGame& game) {
-    TheSettings.game = game;
-    SaveSettings();
-}
-
-Settings SettingsNow() {
-    Settings settings = TheSettings;
-    settings.volume = ShellSoundNow().volume;
-    settings.mute = ShellSoundNow().mute;
-    return settings;
-}
-
-// A change on the Options screen: the sound follows at once; the storage is written as it closes.
-void OptionsChanged(const Settings& settings, bool keep) {
-    const ShellSound sound = ShellSoundNow();
-    if (sound.volume != settings.volume || sound.mute != settings.mute)
-        ShellSetSound({settings.volume, settings.mute});
-    if (settings.language != TheSettings.language) SetLanguage(settings.language);
-    TheSettings = settings;
-    if (keep) SaveSettings();
-}
+void WriteStoredSettings(const Settings& settings) { WebStorageWrite(SettingsText(settings)); }
 
 // Before each game of the page: the words for a touch screen, and the settings as stored: the
 // sound, the Options screen, and the player choice from the last game's unless the page plays a
@@ -234,9 +205,7 @@ void UseSettingsOfPage() {
         DiagTrace(DIAG_HIGH, "Settings", __LINE__, "UseSettingsOfPage", "%s", fault.c_str());
     ShellSetSound({TheSettings.volume, TheSettings.mute});
     SetLanguage(TheSettings.language);
-    ShellWatchSound(&SoundChanged);
-    ShellWatchGameChoice(&GameChosen);
-    OptionsUse({&SettingsNow, &OptionsChanged, false});
+    KeepSettingsWith({&WriteStoredSettings});
     if (options.replay.empty() && options.room.empty() && !options.host && !options.seedGiven)
         ShellStartWithChoice(TheSettings.game);
 }
