@@ -115,22 +115,24 @@ stage "Every subsystem depends only on those beneath it" -- scripts/check-layers
 
 stage "Build with Debian's flags (warnings are errors)" -- build_plain
 built="Build with Debian's flags (warnings are errors)"
+web_tools="Installing the web build's and browser tests' tools"
 # The smoke test counts frame steps a second in real time: it runs alone, before anything beside it.
 stage "The game in a real window" --after "$built" -- smoke_test
 stage_start "Tests" --after "$built" -- tests_plain
 stage_start "The Debian package from that build, unpacked into a scratch root and run, made again alike" --after "$built" -- package
+# The web page compiles beside the sanitized build: the longest chain is the sanitized build, its
+# tests and the fuzzers, and the browser tests, which mostly wait, run beside the sanitized tests.
+web="The web page, built with Emscripten"
+stage_start "$web" --after "$built" "$web_tools" -- scripts/web.sh --no-serve --tools build
 
 stage "Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer" -- build_sanitized
 sanitized="Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer"
 stage_start "Tests under the sanitizers" --after "$sanitized" -- tests_sanitized
 stage_start "The game under the sanitizers, with its sound, ended by SIGTERM" --after "$sanitized" -- game_sanitized
-
-web_tools="Installing the web build's and browser tests' tools"
-stage "The web page, built with Emscripten" --after "$built" "$web_tools" -- scripts/web.sh --no-serve --tools build
-# The fuzzers have a core each: the sanitizer tests end first; the browser, mostly waiting, runs beside.
-stage_wait "Tests under the sanitizers"
 stage_start "The web page plays the same game as the replay runner in headless Chromium" \
-  --after "The web page, built with Emscripten" -- tests/page/run.sh
+  --after "$web" -- tests/page/run.sh
+# The fuzzers have a core each: the sanitizer tests end first.
+stage_wait "Tests under the sanitizers"
 stage "Fuzzing the sound, picture, key-script, data-table, network message, replay and relay readers" \
   --after "$sanitized" -- fuzz
 
