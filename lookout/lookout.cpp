@@ -141,7 +141,7 @@ void LookoutDrawPlay(int device, int surface, int viewX, int viewY, bool hint) {
     DrawEdgeArrows(dc, viewX, viewY);
     if (turnLine) DrawTurnLine(dc);
     ReleaseHDC(dc, device, surface, -1);
-    if (hint && LookoutPersonHereAims()) DrawReadyMessage(device, surface, HINT_Y);
+    if (hint && CurrentMode == Aiming && LookoutPersonHereAims()) DrawReadyMessage(device, surface, HINT_Y);
 }
 
 void LookoutResetForTests() { TheLookout = Lookout{}; }
