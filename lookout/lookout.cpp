@@ -8,6 +8,7 @@
 #include "display/graphx.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
+#include "pointer/pointer_screen.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
 #include "text/utf8.h"
@@ -32,6 +33,9 @@ constexpr std::int32_t TURN_LINE_FRAMES = 100;
 struct Lookout {
     std::uint32_t turn = 0;
     std::int32_t turnFirstFrame = 0;
+    std::uint32_t lookTurn = 0;
+    std::uint32_t lookMode = Title;
+    int lookX = 0, lookY = 0;
 };
 Lookout TheLookout;
 
@@ -128,9 +132,25 @@ EdgeArrow EdgeArrowTowards(int x, int y, COLORREF colour, int viewX, int viewY, 
     return arrow;
 }
 
+// The look around lasts while the mode and the turn do: a shot is followed from its start, and a
+// new turn is seen from the game's view.
 void LookoutShownView(int* viewX, int* viewY) {
+    Lookout& look = TheLookout;
+    int dx = 0, dy = 0;
+    PointerTakeLook(&dx, &dy);
+    if (look.lookTurn != TurnsStarted || look.lookMode != CurrentMode) {
+        look.lookTurn = TurnsStarted;
+        look.lookMode = CurrentMode;
+        look.lookX = look.lookY = 0;
+    }
     *viewX = ViewX;
     *viewY = ViewY;
+    if (!TheLandscape || (CurrentMode != Aiming && CurrentMode != ShotInProgress)) return;
+    *viewX += look.lookX + dx;
+    *viewY += look.lookY + dy;
+    TheLandscape->ClampView(viewX, viewY, MENU_BAR_MARGIN);
+    look.lookX = *viewX - ViewX;
+    look.lookY = *viewY - ViewY;
 }
 
 void LookoutDrawPlay(int device, int surface, int viewX, int viewY, bool hint) {
@@ -144,4 +164,8 @@ void LookoutDrawPlay(int device, int surface, int viewX, int viewY, bool hint) {
     if (hint && CurrentMode == Aiming && LookoutPersonHereAims()) DrawReadyMessage(device, surface, HINT_Y);
 }
 
-void LookoutResetForTests() { TheLookout = Lookout{}; }
+void LookoutResetForTests() {
+    TheLookout = Lookout{};
+    int dx = 0, dy = 0;
+    PointerTakeLook(&dx, &dy);
+}

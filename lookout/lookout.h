@@ -35,7 +35,8 @@ std::string TurnLine(int seat);
 // Whether a person at this machine plays the current turn: the one who may press F1 for help.
 bool LookoutPersonHereAims();
 
-// The view play is drawn from this frame: the game's view, moved by the look around.
+// The view play is drawn from and the pointer sees: the game's view, moved while aiming and during
+// a shot by the look around (pointer/pointer_screen.h) as far as the landscape goes.
 void LookoutShownView(int* viewX, int* viewY);
 // Draws over play seen from (viewX, viewY): the arrows towards the tanks out of view (aiming and
 // during a shot), the arrow towards the shell above the top, and while aiming the turn's line for a

@@ -93,6 +93,12 @@ struct PointerScreen {
 void PointerSetTouch(bool touch);
 bool PointerTouch();
 
+// Looking around the landscape, for the display alone and never a key: a drag where the pointer
+// cannot aim (during a shot, at a turn another plays) moves the picture by (dx, dy) picture pixels,
+// and the display takes the sum of the moves since it last looked (both 0 when none).
+void PointerLookBy(int dx, int dy);
+void PointerTakeLook(int* dx, int* dy);
+
 // The shell, after each frame step (and once the game has started).
 void PointerShowScreen(const PointerScreen& screen);
 // The screen last shown (a default one, mode Other, before the first).

@@ -1,12 +1,15 @@
 // Tests of what play shows so that nobody gets lost: the first turn's line and arrows as the player
-// sees them, the arrows' sides, the turn's words, and the shell followed above the top.
+// sees them, the arrows' sides, the turn's words, the shell followed above the top, and looking
+// around.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "core/globals.h"
+#include "landscape/landscape.h"
 #include "lookout/lookout.h"
 #include "players/player_collection.h"
+#include "pointer/pointer_screen.h"
 #include "projectiles/projectile_collection.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
@@ -121,6 +124,36 @@ TEST_F(LookoutTest, AShellAboveTheTopIsFollowedByAnArrowOnTheTopEdge) {
     RunGame(7, steps);
     EXPECT_GT(above, 20);
     EXPECT_GT(inView, 20);
+}
+
+// Looking around moves the picture as far as the landscape goes and never the game's view; once the
+// shot starts the picture is the game's view again.
+TEST_F(LookoutTest, LookingAroundMovesOnlyThePictureUntilTheModeChanges) {
+    TraceCapture quiet;
+    auto steps = ToFirstTurn();
+    int gameX = 0, gameY = 0, x = 0, y = 0;
+    steps.push_back([&] {
+        gameX = ViewX, gameY = ViewY;
+        PointerLookBy(40, -100000);
+        LookoutShownView(&x, &y);
+        EXPECT_EQ(x, gameX + 40);
+        EXPECT_EQ(y, 0);
+        PointerLookBy(100000, 0);
+        LookoutShownView(&x, &y);
+        EXPECT_EQ(x, TheLandscape->width - 320);
+        EXPECT_EQ(ViewX, gameX);
+        EXPECT_EQ(ViewY, gameY);
+        return true;
+    });
+    steps.push_back(Keys({VK_SPACE}));
+    steps.push_back([&] {
+        EXPECT_EQ(CurrentMode, ShotInProgress);
+        LookoutShownView(&x, &y);
+        EXPECT_EQ(x, ViewX);
+        EXPECT_EQ(y, ViewY);
+        return false;
+    });
+    RunGame(7, steps);
 }
 
 }  // namespace

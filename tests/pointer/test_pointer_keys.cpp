@@ -1,5 +1,5 @@
 // Pointer input as keys: aiming by drag and its held-key steps, firing, the menu bar, the menus'
-// rows and the prompts.
+// rows and the prompts; and looking around, which sends no key.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -217,6 +217,31 @@ TEST_F(PointerKeysTest, TheMenuBarsTankLooksAtEachStandingTankInTurnFromTheCurre
     Click(100, 190);
     Click(100, 190);
     EXPECT_EQ(Note(out), "1 2");
+}
+
+// Where the pointer cannot aim, a drag on the picture moves it along with the pointer, and no key
+// goes with it; at one's own turn a drag aims and looks nowhere.
+TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOnly) {
+    const struct {
+        PointerScreen::Mode mode;
+        bool mayAim;
+        int lookX, lookY;
+    } cases[] = {{PointerScreen::Shot, true, 30, -20},
+                 {PointerScreen::Aiming, false, 30, -20},
+                 {PointerScreen::Aiming, true, 0, 0}};
+    for (const auto& c : cases) {
+        screen.mode = c.mode;
+        screen.mayAim = c.mayAim;
+        Click(200, 100);
+        keys.Move(screen, 170, 120, &out);
+        keys.Release(screen, &out);
+        keys.Move(screen, 100, 100, &out);
+        int dx = 0, dy = 0;
+        PointerTakeLook(&dx, &dy);
+        EXPECT_EQ(dx, c.lookX);
+        EXPECT_EQ(dy, c.lookY);
+        EXPECT_TRUE(out.empty());
+    }
 }
 
 PointerScreen ShopScreen() {
