@@ -73,19 +73,26 @@ void DrawArrow(HDC dc, const EdgeArrow& arrow) {
     }
 }
 
-// Arrows towards the standing tanks out of view, and towards the shell while one flies out of it.
-void DrawEdgeArrows(HDC dc, int viewX, int viewY) {
-    const int viewHeight = SCREEN_HEIGHT - MENU_BAR_MARGIN;
+constexpr int VIEW_HEIGHT = SCREEN_HEIGHT - MENU_BAR_MARGIN;
+
+// Each standing tank out of view from (viewX, viewY), with the arrow towards its middle.
+template <typename Visit>
+void ForEachTankOutOfView(int viewX, int viewY, Visit visit) {
     for (int seat = 0; seat < ThePlayers->numPlayers && seat < PLAYER_SEATS; ++seat) {
         const Player* player = ThePlayers->Get(seat);
         if (!player || !player->inGame || !player->alive) continue;
         const EdgeArrow arrow = EdgeArrowTowards(player->x, player->y - player->height / 2, player->colour,
-                                                 viewX, viewY, viewHeight);
-        if (arrow.side != LookoutSide::None) DrawArrow(dc, arrow);
+                                                 viewX, viewY, VIEW_HEIGHT);
+        if (arrow.side != LookoutSide::None) visit(arrow, *player);
     }
+}
+
+// Arrows towards the standing tanks out of view, and towards the shell while one flies out of it.
+void DrawEdgeArrows(HDC dc, int viewX, int viewY) {
+    ForEachTankOutOfView(viewX, viewY, [dc](const EdgeArrow& arrow, const Player&) { DrawArrow(dc, arrow); });
     if (CurrentMode != ShotInProgress || !TheProjectiles || !TheProjectiles->trackedAlive) return;
-    const EdgeArrow shell =
-        EdgeArrowTowards(TheProjectiles->trackedX, TheProjectiles->trackedY, WHITE, viewX, viewY, viewHeight);
+    const EdgeArrow shell = EdgeArrowTowards(TheProjectiles->trackedX, TheProjectiles->trackedY, WHITE, viewX,
+                                             viewY, VIEW_HEIGHT);
     if (shell.side != LookoutSide::None) DrawArrow(dc, shell);
 }
 
@@ -151,6 +158,18 @@ void LookoutShownView(int* viewX, int* viewY) {
     TheLandscape->ClampView(viewX, viewY, MENU_BAR_MARGIN);
     look.lookX = *viewX - ViewX;
     look.lookY = *viewY - ViewY;
+}
+
+void LookoutDescribeArrows(PointerScreen* screen) {
+    if (!ThePlayers || (CurrentMode != Aiming && CurrentMode != ShotInProgress)) return;
+    int viewX = 0, viewY = 0;
+    LookoutShownView(&viewX, &viewY);
+    screen->lookArrowCount = 0;
+    ForEachTankOutOfView(viewX, viewY, [&](const EdgeArrow& arrow, const Player& player) {
+        if (screen->lookArrowCount >= PointerScreen::SEATS) return;
+        screen->lookArrows[static_cast<std::size_t>(screen->lookArrowCount++)] = {
+            arrow.x, arrow.y, player.x - SCREEN_WIDTH / 2 - viewX, player.y - VIEW_HEIGHT / 2 - viewY};
+    });
 }
 
 void LookoutDrawPlay(int device, int surface, int viewX, int viewY, bool hint) {

@@ -38,6 +38,10 @@ bool LookoutPersonHereAims();
 // The view play is drawn from and the pointer sees: the game's view, moved while aiming and during
 // a shot by the look around (pointer/pointer_screen.h) as far as the landscape goes.
 void LookoutShownView(int* viewX, int* viewY);
+// The arrows towards the tanks out of view as pointer input sees them: a press on one looks around
+// to bring its tank to the middle of the picture.
+struct PointerScreen;
+void LookoutDescribeArrows(PointerScreen* screen);
 // Draws over play seen from (viewX, viewY): the arrows towards the tanks out of view (aiming and
 // during a shot), the arrow towards the shell above the top, and while aiming the turn's line for a
 // while at a person's turn and all along at a computer's or another machine's; the ready message's

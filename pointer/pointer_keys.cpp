@@ -94,10 +94,10 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
             if (button == ButtonMain) PressMenu(screen, x, y, out);
             break;
         case PointerScreen::Aiming:
-            PressAiming(screen, button, x, y, ms, out);
+            if (!PressLookArrow(screen, button, x, y)) PressAiming(screen, button, x, y, ms, out);
             break;
         case PointerScreen::Shot:
-            StartLook(button, x, y, screen.barTop);
+            if (!PressLookArrow(screen, button, x, y)) StartLook(button, x, y, screen.barTop);
             break;
         default:
             break;
@@ -295,6 +295,19 @@ void PointerKeys::LookAtNextTank(const PointerScreen& screen, std::vector<InputE
         Tap('1' + seat, out);
         return;
     }
+}
+
+bool PointerKeys::PressLookArrow(const PointerScreen& screen, Button button, int x, int y) {
+    if (button != ButtonMain) return false;
+    const int count = std::min(screen.lookArrowCount, PointerScreen::SEATS);
+    for (int i = 0; i < count; ++i) {
+        const PointerScreen::LookArrow& arrow = screen.lookArrows[static_cast<std::size_t>(i)];
+        const int reach = PointerScreen::LOOK_ARROW_REACH;
+        if (std::abs(x - arrow.x) > reach || std::abs(y - arrow.y) > reach) continue;
+        PointerLookBy(arrow.lookX, arrow.lookY);
+        return true;
+    }
+    return false;
 }
 
 void PointerKeys::StartLook(Button button, int x, int y, int barTop) {

@@ -74,6 +74,17 @@ struct PointerScreen {
     std::array<bool, SEATS> tankShown{};
     std::array<int, SEATS> tankX{}, tankY{};
 
+    // The arrows on the picture's edges towards the tanks out of view (aiming and during a shot):
+    // a press within LOOK_ARROW_REACH pixels of an arrow's tip looks around by (lookX, lookY) to
+    // bring its tank into view, and presses no key.
+    struct LookArrow {
+        int x = 0, y = 0;
+        int lookX = 0, lookY = 0;
+    };
+    static constexpr int LOOK_ARROW_REACH = 9;
+    int lookArrowCount = 0;
+    std::array<LookArrow, SEATS> lookArrows{};
+
     // The menu bar (aiming): rows [barTop, 200) and its items. F1 and F2 there are held until the
     // next press on them (F1: until any next press).
     int barTop = 200;

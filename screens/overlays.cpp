@@ -51,6 +51,7 @@ constexpr TouchRow TOUCH_ROWS[] = {
     {TrLater("Tank box"), TrLater("Centre on player")},
     {TrLater("Weapon box"), TrLater("Change Weapon")},
     {TrLater("Wind box"), TrLater("Abandon Game?")},
+    {TrLater("Edge arrow"), TrLater("Look at that tank")},
 };
 // Under either table, which way the angle counts.
 constexpr int HELP_ANGLE_Y = 152;

@@ -89,6 +89,7 @@ void DescribePlay(PointerScreen* screen) {
         if (current->stock[static_cast<std::size_t>(w)] != 0) screen->weaponsInStock |= std::uint32_t{1} << w;
     MenuBarPointerItems(screen);
     AddRoomCardZone(screen);
+    LookoutDescribeArrows(screen);
 }
 
 }  // namespace

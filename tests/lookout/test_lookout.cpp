@@ -80,6 +80,7 @@ TEST_F(LookoutTest, LookingAroundLastsUntilTheShotWhoseShellAnArrowFollowsAboveT
     int x = 0, y = 0, above = 0, inView = 0;
     steps.push_back([&] {
         const int gameX = ViewX, gameY = ViewY;
+        EXPECT_EQ(PointerScreenShown().lookArrowCount, 2);  // the pointer knows the arrows
         PointerLookBy(40, -100000);
         LookoutShownView(&x, &y);
         EXPECT_TRUE(x == gameX + 40 && y == 0);

@@ -236,6 +236,14 @@ TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOnly) {
         PointerTakeLook(&dx, &dy);
         EXPECT_TRUE(dx == 30 * look && dy == -20 * look && out.empty()) << dx << "," << dy;
     }
+    // A press on an arrow at the edge looks towards its tank; beside it, it aims.
+    screen.lookArrowCount = 1;
+    screen.lookArrows[0] = {0, 90, -200, 30};
+    Click(5, 95);
+    Click(20, 95);
+    int dx = 0, dy = 0;
+    PointerTakeLook(&dx, &dy);
+    EXPECT_TRUE(dx == -200 && dy == 30 && out.empty() && !RunFrames(&keys, &screen).empty());
 }
 
 PointerScreen ShopScreen() {
