@@ -3,6 +3,8 @@
 #include "lookout/lookout.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "core/globals.h"
 #include "display/graphx.h"
@@ -28,11 +30,16 @@ constexpr int TURN_TEXT_Y = 5;
 constexpr int SWATCH = 10;
 constexpr int HINT_Y = 25;
 constexpr std::int32_t TURN_LINE_FRAMES = 100;
+// The landing's mark: a ring of this radius around where the shell came down.
+constexpr int LANDING_RING = 6;
 
-// The display's own state: the turn whose line is timed, from which frame, and the look around.
+// The display's own state: the turn whose line is timed, from which frame, the shell's last place
+// and whether it has landed there, and the look around.
 struct Lookout {
     std::uint32_t turn = 0;
     std::int32_t turnFirstFrame = 0;
+    bool flying = false, landed = false;
+    int landX = 0, landY = 0;
     std::uint32_t lookTurn = 0;
     std::uint32_t lookMode = Title;
     int lookX = 0, lookY = 0;
@@ -94,6 +101,42 @@ void DrawEdgeArrows(HDC dc, int viewX, int viewY) {
     const EdgeArrow shell = EdgeArrowTowards(TheProjectiles->trackedX, TheProjectiles->trackedY, WHITE, viewX,
                                              viewY, VIEW_HEIGHT);
     if (shell.side != LookoutSide::None) DrawArrow(dc, shell);
+}
+
+// Follows the shell during a shot: where it was last seen and, once it has gone, that it landed.
+void FollowShell() {
+    Lookout& look = TheLookout;
+    if (CurrentMode != ShotInProgress || !TheProjectiles) {
+        look.flying = look.landed = false;
+    } else if (TheProjectiles->trackedAlive) {
+        look.flying = true;
+        look.landed = false;
+        look.landX = TheProjectiles->trackedX;
+        look.landY = TheProjectiles->trackedY;
+    } else if (look.flying) {
+        look.flying = false;
+        look.landed = true;
+    }
+}
+
+// Until the turn ends, a ring in the shooter's colour around the landing, or an arrow towards it
+// when it lies out of view.
+void DrawLanding(HDC dc, int viewX, int viewY) {
+    const Player* shooter = ThePlayers->Current();
+    if (!TheLookout.landed || !shooter) return;
+    const EdgeArrow arrow =
+        EdgeArrowTowards(TheLookout.landX, TheLookout.landY, shooter->colour, viewX, viewY, VIEW_HEIGHT);
+    if (arrow.side != LookoutSide::None) return DrawArrow(dc, arrow);
+    constexpr int R = LANDING_RING, D = LANDING_RING * 2 / 3;
+    static constexpr int RING[][2] = {{R, 0}, {D, D}, {0, R}, {-D, D}, {-R, 0}, {-D, -D}, {0, -R}, {D, -D}};
+    const int cx = TheLookout.landX - viewX, cy = TheLookout.landY - viewY;
+    for (const auto& [width, colour] : {std::pair{3, BLACK}, std::pair{1, shooter->colour}}) {
+        for (std::size_t i = 0; i < std::size(RING); ++i) {
+            const auto& from = RING[i];
+            const auto& to = RING[(i + 1) % std::size(RING)];
+            GraphxLine(dc, cx + from[0], cy + from[1], cx + to[0], cy + to[1], colour, width, PEN_SOLID);
+        }
+    }
 }
 
 // Whether the turn's line has something to say this frame: always at a turn the person here does
@@ -175,9 +218,11 @@ void LookoutDescribeArrows(PointerScreen* screen) {
 void LookoutDrawPlay(int device, int surface, int viewX, int viewY, bool hint) {
     if (!ThePlayers || (CurrentMode != Aiming && CurrentMode != ShotInProgress)) return;
     const bool turnLine = TurnLineWanted(hint);
+    FollowShell();
     HDC dc = nullptr;
     if (!GetHDC(&dc, device, surface, -1)) return;
     DrawEdgeArrows(dc, viewX, viewY);
+    DrawLanding(dc, viewX, viewY);
     if (turnLine) DrawTurnLine(dc);
     ReleaseHDC(dc, device, surface, -1);
     if (hint && CurrentMode == Aiming && LookoutPersonHereAims()) DrawReadyMessage(device, surface, HINT_Y);

@@ -1,6 +1,7 @@
 // What play shows so that nobody gets lost: whose turn it is, arrows at the screen's edges towards
-// the tanks out of view and towards a shell above the top, and a look around the landscape by finger
-// or mouse. Display only: it reads the game's state, never writes it, and no snapshot sees it.
+// the tanks out of view and towards a shell above the top, a mark where the shell landed, and a look
+// around the landscape by finger or mouse. Display only: it reads the game's state, never writes it, and no
+// snapshot sees it.
 //
 // The shell calls LookoutShownView before drawing a frame of play, draws the landscape, the tanks
 // and the shots from the view it gives, then LookoutDrawPlay over them (before the menus and the
@@ -43,9 +44,10 @@ void LookoutShownView(int* viewX, int* viewY);
 struct PointerScreen;
 void LookoutDescribeArrows(PointerScreen* screen);
 // Draws over play seen from (viewX, viewY): the arrows towards the tanks out of view (aiming and
-// during a shot), the arrow towards the shell above the top, and while aiming the turn's line for a
-// while at a person's turn and all along at a computer's or another machine's; the ready message's
-// hint under it when `hint` and a person here aims.
+// during a shot), the arrow towards the shell out of view, a ring where it landed (or an arrow
+// towards it) until the turn ends, and while aiming the turn's line for a while at a person's turn
+// and all along at a computer's or another machine's; the ready message's hint under it when `hint`
+// and a person here aims.
 void LookoutDrawPlay(int device, int surface, int viewX, int viewY, bool hint);
 
 // Puts the look around and the turn's timing back to the start.

@@ -72,12 +72,13 @@ TEST_F(LookoutTest, TheFirstTurnSaysWhoseItIsAndPointsAtTheTanksOutOfView) {
 
 // Looking around moves the picture as far as the landscape goes, never the game's view, until the
 // shot starts. The shell then flies above the top, where the view cannot follow it: a white arrow on
-// the top edge follows it across, and goes once it is back in view. Each frame step draws the shell
-// where the step before left it, and the frame is there to be seen at the next step.
-TEST_F(LookoutTest, LookingAroundLastsUntilTheShotWhoseShellAnArrowFollowsAboveTheTop) {
+// the top edge follows it across, and goes once it is back in view; where it lands a ring in the
+// shooter's colour (red) stays. Each frame step draws the shell where the step before left it, and
+// the frame is there to be seen at the next step.
+TEST_F(LookoutTest, LookingAroundLastsUntilTheShotWhoseShellIsFollowedToItsLanding) {
     TraceCapture quiet;
     auto steps = ToFirstTurn(false);
-    int x = 0, y = 0, above = 0, inView = 0;
+    int x = 0, y = 0, above = 0, inView = 0, ringed = 0;
     steps.push_back([&] {
         const int gameX = ViewX, gameY = ViewY;
         EXPECT_EQ(PointerScreenShown().lookArrowCount, 2);  // the pointer knows the arrows
@@ -88,23 +89,29 @@ TEST_F(LookoutTest, LookingAroundLastsUntilTheShotWhoseShellAnArrowFollowsAboveT
         LookoutShownView(&x, &y);
         EXPECT_TRUE(x == TheLandscape->width - 320 && ViewX == gameX && ViewY == gameY);
         ThePlayers->Current()->angle = 95;
-        ThePlayers->Current()->power = 100;
+        ThePlayers->Current()->power = 70;
         PressKey(VK_SPACE);
         return true;
     });
     struct {
-        bool flying = false, high = false;
-        int column = 0;
+        bool flying = false, high = false, landed = false;
+        int column = 0, ring = 0;
     } seen;
-    steps.insert(steps.end(), 600, [&] {
+    steps.insert(steps.end(), 2000, [&] {
         LookoutShownView(&x, &y);
         EXPECT_TRUE(x == ViewX && y == ViewY);
         if (seen.flying) {
-            const bool arrow =
-                HeadlessLastFrame().pixels[3 * 320 + static_cast<std::size_t>(seen.column)] == 0xFFFF;
+            // The arrow is five pixels wide three rows down from its tip, wider than the shell.
+            const auto* row = &HeadlessLastFrame().pixels[3 * 320 + static_cast<std::size_t>(seen.column)];
+            const bool arrow = row[-2] == 0xFFFF && row[2] == 0xFFFF;
             EXPECT_EQ(arrow, seen.high) << FrameCounter;
             (seen.high ? above : inView) += 1;
         }
+        if (seen.landed) ringed += HeadlessLastFrame().pixels[static_cast<std::size_t>(seen.ring)] == 0xF800;
+        seen.landed =
+            CurrentMode == ShotInProgress && !TheProjectiles->trackedAlive && (seen.flying || seen.landed);
+        if (TheProjectiles->trackedAlive)
+            seen.ring = (TheProjectiles->trackedY - ViewY) * 320 + TheProjectiles->trackedX - ViewX + 6;
         seen.flying = CurrentMode == ShotInProgress && TheProjectiles->trackedAlive;
         seen.high = TheProjectiles->trackedY < ViewY;
         seen.column = std::clamp(TheProjectiles->trackedX - ViewX, 7, 312);
@@ -114,6 +121,7 @@ TEST_F(LookoutTest, LookingAroundLastsUntilTheShotWhoseShellAnArrowFollowsAboveT
     RunGame(7, steps);
     EXPECT_GT(above, 20);
     EXPECT_GT(inView, 20);
+    EXPECT_GT(ringed, 20);
 }
 
 }  // namespace
