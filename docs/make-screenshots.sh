@@ -23,11 +23,18 @@ mkdir -p docs/screenshots
 for name in aiming lava_stream player_choice weapon_shop title options options_touch; do
   build/tools/docshots/scale_shot "docs/$name.png" 4 "docs/screenshots/$name.png"
 done
-# The first aiming turn in each language the game speaks besides English, chosen by the locale.
+# The first aiming turn and the Options screen in each language the game speaks, chosen by the
+# locale.
 shot=$(mktemp --suffix=.png)
 trap 'rm -f "$script" "$shot"' EXIT
-for language in de fr es; do
+for language in en de fr es; do
+  case $language in
+    en) locale=en_GB.UTF-8 ;;
+    *) locale="${language}_${language^^}.UTF-8" ;;
+  esac
   { cat tests/scenarios/first_aiming_turn.script; printf 'screenshot %s\n' "$shot"; } >"$script"
-  LANGUAGE= LC_ALL="${language}_${language^^}.UTF-8" $run --seed 7 --script "$script" >/dev/null
+  LANGUAGE= LC_ALL="$locale" $run --seed 7 --script "$script" >/dev/null
   build/tools/docshots/scale_shot "$shot" 4 "docs/screenshots/lang-$language.png"
+  LANGUAGE= LC_ALL="$locale" build/tools/docshots/options_shot "$shot" >/dev/null
+  build/tools/docshots/scale_shot "$shot" 4 "docs/screenshots/options-$language.png"
 done

@@ -13,6 +13,8 @@
 #include "online/text_entry.h"
 #include "platform/clipboard.h"
 #include "replay/session.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -83,21 +85,24 @@ std::vector<Button> Choices() {
     switch (TheMenu.page) {
         case Page::Main: {
             const std::string relay = OnlineRelayNow();
-            return {{0, SCREEN_WIDTH, "Open a room", 'O'},
-                    {0, SCREEN_WIDTH, "Join a room", 'J'},
-                    {0, SCREEN_WIDTH, "Watch a room", 'W'},
-                    {0, SCREEN_WIDTH, "Relay: " + (relay.empty() ? std::string("none yet") : relay), 'R'}};
+            return {{0, SCREEN_WIDTH, Tr("Open a room"), 'O'},
+                    {0, SCREEN_WIDTH, Tr("Join a room"), 'J'},
+                    {0, SCREEN_WIDTH, Tr("Watch a room"), 'W'},
+                    {0, SCREEN_WIDTH, TrFormat("Relay: %s", relay.empty() ? Tr("none yet") : relay.c_str()),
+                     'R'}};
         }
         case Page::Room: {
             std::vector<Button> choices;
             if (!room.inviteLink.empty()) {
-                choices.push_back({0, SCREEN_WIDTH, "Copy the invite link", 'C'});
-                if (!room.watchLink.empty()) choices.push_back({0, SCREEN_WIDTH, "Copy the watch link", 'W'});
-                if (PlatformCanShare()) choices.push_back({0, SCREEN_WIDTH, "Share the invite link", 'S'});
+                choices.push_back({0, SCREEN_WIDTH, Tr("Copy the invite link"), 'C'});
+                if (!room.watchLink.empty())
+                    choices.push_back({0, SCREEN_WIDTH, Tr("Copy the watch link"), 'W'});
+                if (PlatformCanShare())
+                    choices.push_back({0, SCREEN_WIDTH, Tr("Share the invite link"), 'S'});
             } else {
-                choices.push_back({0, SCREEN_WIDTH, "Copy the code", 'C'});
+                choices.push_back({0, SCREEN_WIDTH, Tr("Copy the code"), 'C'});
             }
-            choices.push_back({0, SCREEN_WIDTH, "Done", VK_ESCAPE});
+            choices.push_back({0, SCREEN_WIDTH, Tr("Done"), VK_ESCAPE});
             return choices;
         }
         default:
@@ -141,10 +146,10 @@ std::vector<Row> Rows() {
         }
         const int top = rows.back().top + GRID_ROW + 6;
         rows.push_back({top,
-                        {{0, 80, "Back", VK_ESCAPE},
-                         {80, 160, "Delete", VK_BACK},
-                         {160, 240, "Paste", VK_INSERT},
-                         {240, 320, TheMenu.page == Page::Relay ? "Keep" : "Go", VK_RETURN}}});
+                        {{0, 80, Tr("Go back"), VK_ESCAPE},
+                         {80, 160, Tr("Delete"), VK_BACK},
+                         {160, 240, Tr("Paste"), VK_INSERT},
+                         {240, 320, TheMenu.page == Page::Relay ? Tr("Keep") : Tr("Go"), VK_RETURN}}});
         return rows;
     }
     const std::vector<Button> choices = Choices();
@@ -153,7 +158,7 @@ std::vector<Row> Rows() {
         rows.push_back(
             {first + 20 * static_cast<int>(i), {choices[i]}, static_cast<int>(i) == TheMenu.cursor});
     if (TheMenu.page == Page::Main)
-        rows.push_back({first + 20 * 4 + 8, {{0, SCREEN_WIDTH, "Back", VK_ESCAPE}}});
+        rows.push_back({first + 20 * 4 + 8, {{0, SCREEN_WIDTH, Tr("Go back"), VK_ESCAPE}}});
     if (TheMenu.page == Page::Error) rows.push_back({0, {{0, SCREEN_WIDTH, "", VK_ESCAPE}}});
     return rows;
 }
@@ -176,7 +181,7 @@ void Ask(OnlineAction action) {
     // Without a relay there is nowhere to go: the player names one first.
     if (OnlineRelayNow().empty()) {
         Show(Page::Relay);
-        TheMenu.status = "Type the relay's address first.";
+        TheMenu.status = Tr("Type the relay's address first.");
         return;
     }
     if (action == OnlineAction::Open) {
@@ -198,7 +203,8 @@ void Choose(int key) {
             return Ask(OnlineAction::Join);
         case 'W':
             if (TheMenu.page == Page::Main) return Ask(OnlineAction::Watch);
-            TheMenu.status = PlatformCopyText(CurrentOnlineRoom().watchLink) ? "Copied." : "Could not copy.";
+            TheMenu.status =
+                PlatformCopyText(CurrentOnlineRoom().watchLink) ? Tr("Copied.") : Tr("Could not copy.");
             return;
         case 'R':
             TheMenu.relay.Set(OnlineRelayNow());
@@ -206,12 +212,12 @@ void Choose(int key) {
         case 'C': {
             const OnlineRoom& room = CurrentOnlineRoom();
             const bool copied = PlatformCopyText(room.inviteLink.empty() ? room.code : room.inviteLink);
-            TheMenu.status = copied ? "Copied." : "Could not copy.";
+            TheMenu.status = copied ? Tr("Copied.") : Tr("Could not copy.");
             return;
         }
         case 'S':
-            if (!PlatformShareLink("Play Lobshot with me", CurrentOnlineRoom().inviteLink))
-                TheMenu.status = "Could not share.";
+            if (!PlatformShareLink(Tr("Play Lobshot with me"), CurrentOnlineRoom().inviteLink))
+                TheMenu.status = Tr("Could not share.");
             return;
         case VK_ESCAPE:
             return Show(Page::Closed);
@@ -246,7 +252,7 @@ void Paste() {
     if (text.empty()) return;
     std::string code, error;
     if (TheMenu.page == Page::Relay) {
-        if (text.size() > LONGEST_RELAY) TheMenu.status = "That is too long for a relay's address.";
+        if (text.size() > LONGEST_RELAY) TheMenu.status = Tr("That is too long for a relay's address.");
         if (text.size() <= LONGEST_RELAY) TheMenu.relay.Set(text);
         return;
     }
@@ -270,7 +276,7 @@ void Submit() {
         return;
     }
     if (!TheMenu.code.Full()) {
-        TheMenu.status = "A room code has 8 characters.";
+        TheMenu.status = Tr("A room code has 8 characters.");
         return;
     }
     Show(Page::Busy);
@@ -281,7 +287,7 @@ void EntryKey(int key) {
     online::TextEntry& entry = Entry();
     if (key == VK_INSERT || (key == 'V' && TheMenu.controlHeld)) return Paste();
     if (const char c = CharOf(key); c != 0) {
-        if (!entry.Type(c)) TheMenu.status = entry.Full() ? "That is all of it: Enter to go on." : "";
+        if (!entry.Type(c)) TheMenu.status = entry.Full() ? Tr("That is all of it: Enter to go on.") : "";
         return;
     }
     switch (key) {
@@ -339,10 +345,11 @@ bool Opens(const InputEvent& input) {
 std::vector<std::string> Wrapped(const std::string& text, std::size_t columns) {
     std::vector<std::string> lines;
     std::string rest = text;
-    while (rest.size() > columns) {
-        const std::size_t space = rest.rfind(' ', columns);
+    while (Utf8Columns(rest) > columns) {
+        const std::size_t end = Utf8Offset(rest, columns);
+        const std::size_t space = rest.rfind(' ', end);
         const bool atSpace = space != std::string::npos && space > 0;
-        const std::size_t cut = atSpace ? space : columns;
+        const std::size_t cut = atSpace ? space : end;
         lines.push_back(rest.substr(0, cut));
         rest = rest.substr(atSpace ? cut + 1 : cut);
     }
@@ -351,7 +358,7 @@ std::vector<std::string> Wrapped(const std::string& text, std::size_t columns) {
 }
 
 void Centred(HDC dc, int y, bool small, const std::string& text) {
-    const int width = static_cast<int>(text.size()) * (small ? SMALL_GLYPH : GLYPH);
+    const int width = static_cast<int>(Utf8Columns(text)) * (small ? SMALL_GLYPH : GLYPH);
     if (small)
         GraphxBitmapString(dc, (SCREEN_WIDTH - width) / 2, y, true, true, "%s", text.c_str());
     else
@@ -361,15 +368,15 @@ void Centred(HDC dc, int y, bool small, const std::string& text) {
 const char* Heading() {
     switch (TheMenu.page) {
         case Page::Code:
-            return TheMenu.action == OnlineAction::Watch ? "Watch a room" : "Join a room";
+            return TheMenu.action == OnlineAction::Watch ? Tr("Watch a room") : Tr("Join a room");
         case Page::Relay:
-            return "The relay";
+            return Tr("The relay");
         case Page::Room:
-            return "Your room";
+            return Tr("Your room");
         case Page::Error:
-            return "That did not work";
+            return Tr("That did not work");
         default:
-            return "Play online";
+            return Tr("Play online");
     }
 }
 
@@ -377,16 +384,17 @@ const char* Hint() {
     const bool touch = Touch();
     switch (TheMenu.page) {
         case Page::Code:
-            return touch ? "Tap the letters, or paste an invite link"
-                         : "Type or paste the code (pad: arrows and A)";
+            return touch ? Tr("Tap the letters, or paste an invite link")
+                         : Tr("Type or paste the code (pad: arrows and A)");
         case Page::Relay:
-            return touch ? "Tap the letters: ADDRESS:PORT" : "Type it as ADDRESS:PORT, Enter keeps it";
+            return touch ? Tr("Tap the letters: ADDRESS:PORT")
+                         : Tr("Type it as ADDRESS:PORT, Enter keeps it");
         case Page::Error:
-            return touch ? "Tap to go back" : "Enter or Esc: back";
+            return touch ? Tr("Tap to go back") : Tr("Enter or Esc: back");
         case Page::Busy:
             return "";
         default:
-            return touch ? "Tap a line" : "Arrows and Enter choose, Esc goes back";
+            return touch ? Tr("Tap a line") : Tr("Arrows and Enter choose, Esc goes back");
     }
 }
 
@@ -408,21 +416,22 @@ void DrawEntry(HDC dc) {
 
 void DrawRoom(HDC dc) {
     const OnlineRoom& room = CurrentOnlineRoom();
-    Centred(dc, 28, false, "Code: " + room.code);
+    Centred(dc, 28, false, TrFormat("Code: %s", room.code.c_str()));
     if (room.inviteLink.empty()) {
-        Centred(dc, 52, true, "Friends join with this code in Play online.");
+        Centred(dc, 52, true, Tr("Friends join with this code in Play online."));
     } else {
-        Centred(dc, 52, true, "Invite: " + room.inviteLink.substr(0, SMALL_COLUMNS - 8));
-        Centred(dc, 64, true, "Watch: " + room.watchLink.substr(0, SMALL_COLUMNS - 7));
+        Centred(dc, 52, true, Utf8Cut(TrFormat("Invite: %s", room.inviteLink.c_str()), SMALL_COLUMNS));
+        Centred(dc, 64, true, Utf8Cut(TrFormat("Watch: %s", room.watchLink.c_str()), SMALL_COLUMNS));
     }
-    if (!room.watchCode.empty()) Centred(dc, 76, true, "Spectators watch with " + room.watchCode);
+    if (!room.watchCode.empty())
+        Centred(dc, 76, true, TrFormat("Spectators watch with %s", room.watchCode.c_str()));
 }
 
 void DrawRows(HDC dc) {
     for (const Row& row : Rows()) {
         if (row.chosen) GraphxFillRect(dc, 0, row.top - 2, SCREEN_WIDTH, row.top + 16, HIGHLIGHT);
         for (const Button& button : row.buttons) {
-            const int width = static_cast<int>(button.label.size()) * GLYPH;
+            const int width = static_cast<int>(Utf8Columns(button.label)) * GLYPH;
             const int x = row.buttons.size() == 1 ? 40 : (button.left + button.right - width) / 2;
             GraphxString(dc, x, row.top, row.buttons.size() > 4 ? GREY : WHITE, 0, true, "%s",
                          button.label.c_str());
@@ -437,7 +446,7 @@ void DrawPage(HDC dc) {
     if (TheMenu.page == Page::Room) DrawRoom(dc);
     if (TheMenu.page == Page::Busy)
         Centred(dc, 90, false,
-                TheMenu.action == OnlineAction::Open ? "Opening a room..." : "Joining the room...");
+                TheMenu.action == OnlineAction::Open ? Tr("Opening a room...") : Tr("Joining the room..."));
     if (TheMenu.page == Page::Error) {
         int y = 40;
         for (const std::string& line : Wrapped(TheMenu.error, SMALL_COLUMNS)) {
@@ -446,7 +455,7 @@ void DrawPage(HDC dc) {
         }
     }
     DrawRows(dc);
-    if (!TheMenu.status.empty()) Centred(dc, 176, true, TheMenu.status.substr(0, SMALL_COLUMNS));
+    if (!TheMenu.status.empty()) Centred(dc, 176, true, Utf8Cut(TheMenu.status, SMALL_COLUMNS));
     Centred(dc, HINT_Y, true, Hint());
 }
 
@@ -471,7 +480,7 @@ void OnlineMenuDraw(int device, int surface) {
     HDC dc = nullptr;
     if (!GetHDC(&dc, device, surface, -1)) return;
     if (TheMenu.page == Page::Closed)
-        Centred(dc, OFFER_Y, true, Touch() ? "Tap here to play online" : "O or pad X: Play online");
+        Centred(dc, OFFER_Y, true, Touch() ? Tr("Tap here to play online") : Tr("O or pad X: Play online"));
     else
         DrawPage(dc);
     ReleaseHDC(dc, device, surface, -1);
@@ -509,8 +518,8 @@ void OnlineMenuRunStarted() {
     if (!TheMenu.joining) return;
     TheMenu.joining = false;
     if (NetRoleNow() != NetRole::Local) return;
-    const std::string why = NetFailure().empty() ? "The room could not be joined." : NetFailure() + ".";
-    Fail(why + " Check the code, and that the room's host is still in it.");
+    const std::string why = NetFailure().empty() ? Tr("The room could not be joined.") : NetFailure() + ".";
+    Fail(why + " " + Tr("Check the code, and that the room's host is still in it."));
 }
 
 void OnlineMenuResetForTests() { TheMenu = Menu{}; }

@@ -43,7 +43,7 @@ std::string OnlineRelayNow() { return TheRelayReader != nullptr ? TheRelayReader
 
 bool OnlineKeepRelay(const std::string& relay, std::string* error) {
     if (TheRelayKeeper == nullptr) {
-        *error = "The relay cannot be changed here.";
+        *error = Tr("The relay cannot be changed here.");
         return false;
     }
     return TheRelayKeeper(relay, error);

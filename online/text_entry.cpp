@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "net/room_code.h"
+#include "text/text.h"
 
 namespace online {
 
@@ -24,7 +25,7 @@ std::string_view CodeOfLink(std::string_view text) {
 
 bool CodeFromPaste(std::string_view text, std::string* code, std::string* error) {
     if (text.size() > kLongestPaste) {
-        *error = "That is too long for a room code or a link.";
+        *error = Tr("That is too long for a room code or a link.");
         return false;
     }
     // Blanks and line ends around a copied code or link are dropped; inside one they are refused.
@@ -32,14 +33,14 @@ bool CodeFromPaste(std::string_view text, std::string* code, std::string* error)
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
     for (char c : text) {
         if (static_cast<unsigned char>(c) < ' ' || c == 0x7F) {
-            *error = "That is not a room code or a link.";
+            *error = Tr("That is not a room code or a link.");
             return false;
         }
     }
     const std::string_view link = CodeOfLink(text);
     std::string why;
     if (net::ParseRoomCode(link.empty() ? text : link, code, &why)) return true;
-    *error = "That is not a room code or a link.";
+    *error = Tr("That is not a room code or a link.");
     return false;
 }
 

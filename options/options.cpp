@@ -11,6 +11,8 @@
 #include "net/relay_address.h"
 #include "replay/session.h"
 #include "sound/sound.h"
+#include "text/text.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -26,9 +28,11 @@ enum Row {
     ROWS
 };
 
-constexpr const char* LABELS[ROWS] = {"Screen", "Volume",   "Sound",        "Name",
-                                      "Relay",  "Language", "Tank numbers", "Back"};
-constexpr const char* LANGUAGE_NAMES[] = {"Automatic", "English", "German", "French", "Spanish"};
+constexpr const char* LABELS[ROWS] = {TrLater("Screen"),       TrLater("Volume"), TrLater("Sound"),
+                                      TrLater("Name"),         TrLater("Relay"),  TrLater("Language"),
+                                      TrLater("Tank numbers"), TrLater("Go back")};
+constexpr const char* LANGUAGE_NAMES[] = {TrLater("Automatic"), TrLater("English"), TrLater("German"),
+                                          TrLater("French"), TrLater("Spanish")};
 
 // Rows 18 pixels apart under the heading; each value starts at column VALUE_X, so a value holds
 // VALUE_CELLS characters of the 8-pixel font.
@@ -61,7 +65,7 @@ Options TheOptions;
 
 bool RowShown(int row) { return row != SCREEN_ROW || TheOptions.door.fullscreenShown; }
 
-const char* Switch(bool on) { return on ? "On" : "Off"; }
+const char* Switch(bool on) { return on ? Tr("On") : Tr("Off"); }
 
 int LanguageIndex(const std::string& language) {
     for (std::size_t i = 0; i < SETTINGS_LANGUAGES.size(); ++i)
@@ -75,7 +79,7 @@ std::string Value(int row) {
     std::string value;
     switch (row) {
         case SCREEN_ROW:
-            value = s.fullscreen ? "Full screen" : "Window";
+            value = s.fullscreen ? Tr("Full screen") : Tr("Window");
             break;
         case VOLUME_ROW:
             value = "< " + std::to_string(s.volume) + "% >";
@@ -89,10 +93,10 @@ std::string Value(int row) {
             if (TheOptions.typing && TheOptions.row == row)
                 value = TheOptions.typed + "_";
             else if (value.empty())
-                value = "(none)";
+                value = Tr("(none)");
             break;
         case LANGUAGE_ROW:
-            value = LANGUAGE_NAMES[LanguageIndex(s.language)];
+            value = Tr(LANGUAGE_NAMES[LanguageIndex(s.language)]);
             break;
         case NUMBERS_ROW:
             value = Switch(s.tankNumbers);
@@ -100,7 +104,8 @@ std::string Value(int row) {
         default:
             break;
     }
-    return value.size() > VALUE_CELLS ? value.substr(value.size() - VALUE_CELLS) : value;
+    const std::size_t columns = Utf8Columns(value);
+    return columns > VALUE_CELLS ? value.substr(Utf8Offset(value, columns - VALUE_CELLS)) : value;
 }
 
 void Changed(bool keep) {
@@ -240,26 +245,28 @@ int RowY(int row) { return FIRST_ROW_Y + ROW_STEP * row; }
 
 std::string Hint() {
     if (!TheOptions.fault.empty()) return TheOptions.fault;
-    if (TheOptions.typing) return "Type, then Enter to keep it or Esc to drop it";
-    if (PointerTouch()) return "Tap a value to change it";
-    return "Arrows: choose and change   Enter: type   Esc: back";
+    if (TheOptions.typing) return Tr("Type, then Enter to keep it or Esc to drop it");
+    if (PointerTouch()) return Tr("Tap a value to change it");
+    return Tr("Arrows: choose and change   Enter: type   Esc: back");
 }
 
 void DrawSmallCentred(HDC dc, int y, const std::string& text) {
-    const int width = static_cast<int>(text.size()) * SMALL_CHAR_WIDTH;
+    const int width = static_cast<int>(Utf8Columns(text)) * SMALL_CHAR_WIDTH;
     GraphxBitmapString(dc, std::max(0, (SCREEN_WIDTH - width) / 2), y, true, true, "%s", text.c_str());
 }
 
 void DrawScreen(HDC dc) {
     GraphxFillRect(dc, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, RGB(0, 0, 0));
-    GraphxString(dc, (SCREEN_WIDTH - 7 * CHAR_WIDTH) / 2, HEADING_Y, WHITE, 0, true, "Options");
+    const char* heading = Tr("Options");
+    const int headingWidth = static_cast<int>(Utf8Columns(heading)) * CHAR_WIDTH;
+    GraphxString(dc, (SCREEN_WIDTH - headingWidth) / 2, HEADING_Y, WHITE, 0, true, "%s", heading);
     const int y = RowY(TheOptions.row);
     GraphxFillRect(dc, 0, y - 1, SCREEN_WIDTH, y + 16, HIGHLIGHT_FILL);
     GraphxLine(dc, 0, y - 1, SCREEN_WIDTH, y - 1, HIGHLIGHT_EDGE, 1, PEN_SOLID);
     GraphxLine(dc, 0, y + 15, SCREEN_WIDTH, y + 15, HIGHLIGHT_EDGE, 1, PEN_SOLID);
     for (int row = 0; row < ROWS; ++row) {
         if (!RowShown(row)) continue;
-        GraphxString(dc, LABEL_X, RowY(row), WHITE, 0, true, "%s", LABELS[row]);
+        GraphxString(dc, LABEL_X, RowY(row), WHITE, 0, true, "%s", Tr(LABELS[row]));
         GraphxString(dc, VALUE_X, RowY(row), WHITE, 0, true, "%s", Value(row).c_str());
     }
     DrawSmallCentred(dc, HINT_Y, Hint());
@@ -315,7 +322,7 @@ void OptionsSoundChanged(int volume, bool mute) {
 std::vector<std::string> OptionsLines() {
     std::vector<std::string> lines;
     for (int row = 0; row < ROWS; ++row)
-        if (RowShown(row)) lines.push_back(std::string(LABELS[row]) + "  " + Value(row));
+        if (RowShown(row)) lines.push_back(std::string(Tr(LABELS[row])) + "  " + Value(row));
     return lines;
 }
 
@@ -363,6 +370,6 @@ void OptionsTitleRows(PointerScreen* screen) {
     row.zones[0] = {0, SCREEN_WIDTH / 2, 'P'};
 }
 
-std::string OptionsTitleHint(bool touch) { return touch ? "Tap here: Options" : "P: Options"; }
+std::string OptionsTitleHint(bool touch) { return touch ? Tr("Tap here: Options") : Tr("P: Options"); }
 
 void OptionsResetForTests() { TheOptions = Options{}; }

@@ -94,7 +94,10 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
             if (button == ButtonMain) PressMenu(screen, x, y, out);
             break;
         case PointerScreen::Aiming:
-            PressAiming(screen, button, x, y, ms, out);
+            if (!PressLookArrow(screen, button, x, y)) PressAiming(screen, button, x, y, ms, out);
+            break;
+        case PointerScreen::Shot:
+            if (!PressLookArrow(screen, button, x, y)) StartLook(button, x, y, screen.barTop);
             break;
         default:
             break;
@@ -141,6 +144,12 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
 
 void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>*) {
     frame_ = screen.frame;
+    if (looking_) {
+        PointerLookBy(lookX_ - x, lookY_ - y);
+        lookX_ = x;
+        lookY_ = y;
+        return;
+    }
     if (!aiming_ || screen.mode != PointerScreen::Aiming || screen.seat != seat_) return;
     const PointerAim aim = AimAt(screen.pivotX, screen.pivotY, x, y);
     targetAngle_ = aim.angle;
@@ -149,7 +158,7 @@ void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<In
 
 void PointerKeys::Release(const PointerScreen& screen, std::vector<InputEvent>*) {
     frame_ = screen.frame;
-    aiming_ = false;
+    aiming_ = looking_ = false;
 }
 
 void PointerKeys::Wheel(const PointerScreen& screen, int notches, std::vector<InputEvent>*) {
@@ -189,7 +198,7 @@ void PointerKeys::LetGoAll(std::vector<InputEvent>* out) {
     if (helpHeld_) out->push_back(InputEvent::Up(VK_F1));
     if (guideHeld_) out->push_back(InputEvent::Up(VK_F2));
     helpHeld_ = guideHeld_ = false;
-    aiming_ = reaching_ = firePending_ = false;
+    aiming_ = reaching_ = firePending_ = looking_ = false;
     pressedBefore_ = false;
 }
 
@@ -204,7 +213,7 @@ void PointerKeys::PressAiming(const PointerScreen& screen, Button button, int x,
         Tap(seat >= 0 ? '1' + seat : 'C', out);
         return;
     }
-    if (!screen.mayAim) return;
+    if (!screen.mayAim) return StartLook(button, x, y, screen.barTop);
     if (button == ButtonFire) {
         if (!reaching_) StartAim(screen);
         firePending_ = true;
@@ -286,6 +295,25 @@ void PointerKeys::LookAtNextTank(const PointerScreen& screen, std::vector<InputE
         Tap('1' + seat, out);
         return;
     }
+}
+
+bool PointerKeys::PressLookArrow(const PointerScreen& screen, Button button, int x, int y) {
+    if (button != ButtonMain) return false;
+    const int count = std::min(screen.lookArrowCount, PointerScreen::SEATS);
+    for (int i = 0; i < count; ++i) {
+        const PointerScreen::LookArrow& arrow = screen.lookArrows[static_cast<std::size_t>(i)];
+        const int reach = PointerScreen::LOOK_ARROW_REACH;
+        if (std::abs(x - arrow.x) > reach || std::abs(y - arrow.y) > reach) continue;
+        PointerLookBy(arrow.lookX, arrow.lookY);
+        return true;
+    }
+    return false;
+}
+
+void PointerKeys::StartLook(Button button, int x, int y, int barTop) {
+    looking_ = button == ButtonMain && y < barTop;
+    lookX_ = x;
+    lookY_ = y;
 }
 
 // Yes is Shift+Y, no is Esc.

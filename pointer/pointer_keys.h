@@ -28,6 +28,10 @@
 //     tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current one), the
 //     wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a tank is its
 //     seat's key (look at it), elsewhere C (look at the current one).
+//   - During a shot, and while aiming at a turn the person here does not play, a drag with the
+//     main button or a finger looks around the landscape (PointerLookBy): the picture follows the
+//     pointer, and no key is sent. At any turn a press on an arrow at the picture's edge
+//     (PointerScreen::lookArrows) looks towards the tank it points at.
 //   - The on-screen controls a page shows beside the picture (PressControl) do what their places
 //     on the picture and the menu bar do; Yes and No answer a prompt.
 // A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
@@ -109,6 +113,8 @@ private:
     void LookAtNextTank(const PointerScreen& screen, std::vector<InputEvent>* out);
     void PressBarKey(const PointerScreen& screen, int key, std::vector<InputEvent>* out);
     void AnswerPrompt(bool yes, std::vector<InputEvent>* out);
+    bool PressLookArrow(const PointerScreen& screen, Button button, int x, int y);
+    void StartLook(Button button, int x, int y, int barTop);
     void StartAim(const PointerScreen& screen);
     void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
     void Tap(int key, std::vector<InputEvent>* out);
@@ -137,6 +143,9 @@ private:
     // The tank looked at last with the menu bar, and the seat whose turn it was.
     int lookedAt_ = -1;
     int lookTurn_ = -1;
+    // A drag looking around, and where the pointer was last.
+    bool looking_ = false;
+    int lookX_ = 0, lookY_ = 0;
     // F1 and F2 held by the pointer.
     bool helpHeld_ = false, guideHeld_ = false;
 };

@@ -74,6 +74,17 @@ struct PointerScreen {
     std::array<bool, SEATS> tankShown{};
     std::array<int, SEATS> tankX{}, tankY{};
 
+    // The arrows on the picture's edges towards the tanks out of view (aiming and during a shot):
+    // a press within LOOK_ARROW_REACH pixels of an arrow's tip looks around by (lookX, lookY) to
+    // bring its tank into view, and presses no key.
+    struct LookArrow {
+        int x = 0, y = 0;
+        int lookX = 0, lookY = 0;
+    };
+    static constexpr int LOOK_ARROW_REACH = 9;
+    int lookArrowCount = 0;
+    std::array<LookArrow, SEATS> lookArrows{};
+
     // The menu bar (aiming): rows [barTop, 200) and its items. F1 and F2 there are held until the
     // next press on them (F1: until any next press).
     int barTop = 200;
@@ -92,6 +103,12 @@ struct PointerScreen {
 // game at its first finger), read by the screens to say "Tap" rather than name keys.
 void PointerSetTouch(bool touch);
 bool PointerTouch();
+
+// Looking around the landscape, for the display alone and never a key: a drag where the pointer
+// cannot aim (during a shot, at a turn another plays) moves the picture by (dx, dy) picture pixels,
+// and the display takes the sum of the moves since it last looked (both 0 when none).
+void PointerLookBy(int dx, int dy);
+void PointerTakeLook(int* dx, int* dy);
 
 // The shell, after each frame step (and once the game has started).
 void PointerShowScreen(const PointerScreen& screen);

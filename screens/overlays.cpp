@@ -37,6 +37,25 @@ constexpr HelpRow HELP_ROWS[] = {
     {TrLater("Space"), TrLater("A,Start"), TrLater("Fire")},
 };
 
+// On a touch screen the help shows the places to touch instead: on the picture, then the menu bar's
+// boxes (pointer/pointer_keys.h), a place at x 4 and its meaning at x 128.
+struct TouchRow {
+    const char* place;
+    const char* meaning;
+};
+constexpr TouchRow TOUCH_ROWS[] = {
+    {TrLater("Drag"), TrLater("Aim: angle and power")},
+    {TrLater("Tap twice"), TrLater("Fire")},
+    {TrLater("Power box"), TrLater("Help")},
+    {TrLater("Angle box"), TrLater("Angle Guide")},
+    {TrLater("Tank box"), TrLater("Centre on player")},
+    {TrLater("Weapon box"), TrLater("Change Weapon")},
+    {TrLater("Wind box"), TrLater("Abandon Game?")},
+    {TrLater("Edge arrow"), TrLater("Look at that tank")},
+};
+// Under either table, which way the angle counts.
+constexpr int HELP_ANGLE_Y = 152;
+
 // The row of the quit prompt's answer.
 constexpr int QUIT_YES_Y = 85;
 // A tank's number stands this many rows above the tank's top, clear of its barrel's pivot.
@@ -135,18 +154,27 @@ void DrawHelpScreen(int device, int surface) {
     WithContext(device, surface, [](HDC dc) {
         DrawShadeGrid(dc);
         int y = 0;
-        for (const HelpRow& row : HELP_ROWS) {
-            Say(dc, 4, y, Tr(row.key));
-            Say(dc, 56, y, Tr(row.pad));
-            Say(dc, 128, y, Tr(row.meaning));
-            y += 16;
+        if (PointerTouch()) {
+            for (const TouchRow& row : TOUCH_ROWS) {
+                Say(dc, 4, y, Tr(row.place));
+                Say(dc, 128, y, Tr(row.meaning));
+                y += 16;
+            }
+        } else {
+            for (const HelpRow& row : HELP_ROWS) {
+                Say(dc, 4, y, Tr(row.key));
+                Say(dc, 56, y, Tr(row.pad));
+                Say(dc, 128, y, Tr(row.meaning));
+                y += 16;
+            }
         }
+        SayAt(dc, 4, HELP_ANGLE_Y, Tr("Angle: 0 left, 90 up, 180 right"));
     });
 }
 
-void DrawReadyMessage(int device, int surface) {
+void DrawReadyMessage(int device, int surface, int y) {
     DIAG_SCOPE_NAMED("General|DrawReadyMessage", "General");
-    WithContext(device, surface, [](HDC dc) { Say(dc, 6, 5, Tr(ScreenWords(ScreenText::ReadyHelp))); });
+    WithContext(device, surface, [y](HDC dc) { Say(dc, 6, y, Tr(ScreenWords(ScreenText::ReadyHelp))); });
 }
 
 void DrawQuitPrompt(int device, int surface) {

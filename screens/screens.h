@@ -76,7 +76,8 @@ std::string EndMatchRowName(int seat);
 // Darkens the frame in an open context: every pixel with an even x or an even y turns black.
 void DrawShadeGrid(HDC dc);
 void DrawHelpScreen(int device, int surface);
-void DrawReadyMessage(int device, int surface);
+// The ready message's hint ("Press F1 for help") from x 6, row y.
+void DrawReadyMessage(int device, int surface, int y);
 void DrawQuitPrompt(int device, int surface);
 // For eyes that tell colours apart poorly: each standing tank's number (1 to 8) in the small font
 // just above it, seen from the view at (viewX, viewY).

@@ -27,7 +27,7 @@ layers=(
   "computer"
   "replay"
   "netplay"
-  "online options"
+  "online options lookout"
   "shell"
   "snapshot"
   "runner"

@@ -12,6 +12,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
+#include "lookout/lookout.h"
 #include "netplay/lockstep.h"
 #include "online/online_menu.h"
 #include "options/options.h"
@@ -155,6 +156,7 @@ void ShellResetForTests() {
     PointerShowScreen(PointerScreen{});
     PointerSetTouch(false);
     OptionsResetForTests();
+    LookoutResetForTests();
     ShellSetSound(ShellSound{});
     ShellWatchSound(nullptr);
     ShellWatchGameChoice(nullptr);

@@ -6,6 +6,7 @@
 #include "diag/diag.h"
 #include "display/graphx.h"
 #include "landscape/landscape.h"
+#include "lookout/lookout.h"
 #include "netplay/lockstep.h"
 #include "online/online_menu.h"
 #include "options/options.h"
@@ -114,20 +115,21 @@ void GlideView() {
     if (arrived) ViewTarget = -1;
 }
 
+// Play as the display shows it: from the game's view, or where the person looks around.
 void DrawPlay(int margin, bool angleGuide) {
-    TheLandscape->Draw(DEVICE, BACK, ViewX, ViewY, margin);
-    ThePlayers->Draw(DEVICE, BACK, ViewX, ViewY, margin, angleGuide);
-    TheProjectiles->Draw(DEVICE, BACK, ViewX, ViewY, margin);
+    int x = ViewX, y = ViewY;
+    LookoutShownView(&x, &y);
+    TheLandscape->Draw(DEVICE, BACK, x, y, margin);
+    ThePlayers->Draw(DEVICE, BACK, x, y, margin, angleGuide);
+    TheProjectiles->Draw(DEVICE, BACK, x, y, margin);
+    LookoutDrawPlay(DEVICE, BACK, x, y, ReadyMessageTicks > 0);
 }
 
 void AimingFrame() {
     DrawPlay(MENU_BAR_MARGIN, AngleGuideShown);
     if (OptionsTankNumbers()) DrawTankNumbers(DEVICE, BACK, *ThePlayers, ViewX, ViewY);
     ThePlayers->DrawMenuBar(DEVICE, BACK);
-    if (ReadyMessageTicks > 0) {
-        DrawReadyMessage(DEVICE, BACK);
-        ReadyMessageTicks -= 1;
-    }
+    if (ReadyMessageTicks > 0) ReadyMessageTicks -= 1;
     if (QuitPromptShown)
         DrawQuitPrompt(DEVICE, BACK);
     else if (HelpShown)

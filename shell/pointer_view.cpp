@@ -1,6 +1,7 @@
 // The screen described for pointer input after each frame step: the mode, the prompt, the current
 // tank's aim and the places of the menus' rows and the menu bar's items.
 #include "core/globals.h"
+#include "lookout/lookout.h"
 #include "netplay/lockstep.h"
 #include "online/online_menu.h"
 #include "options/options.h"
@@ -60,20 +61,22 @@ void AddRoomCardZone(PointerScreen* screen) {
 // current seat is theirs.
 void DescribePlay(PointerScreen* screen) {
     if (!ThePlayers) return;
+    int viewX = 0, viewY = 0;
+    LookoutShownView(&viewX, &viewY);
     for (int seat = 0; seat < PointerScreen::SEATS && seat < ThePlayers->numPlayers; ++seat) {
         const Player* player = ThePlayers->Get(seat);
         if (!player || !player->inGame || !player->alive) continue;
         const auto s = static_cast<std::size_t>(seat);
         screen->tankShown[s] = true;
-        screen->tankX[s] = player->x - ViewX;
-        screen->tankY[s] = player->y - ViewY;
+        screen->tankX[s] = player->x - viewX;
+        screen->tankY[s] = player->y - viewY;
     }
     const int seat = ThePlayers->CurrentIndex();
     const Player* current = ThePlayers->Current();
     if (!current || seat < 0 || seat >= PLAYER_SEATS) return;
     screen->seat = seat;
-    screen->pivotX = current->x - ViewX;
-    screen->pivotY = current->y - ViewY - current->height;
+    screen->pivotX = current->x - viewX;
+    screen->pivotY = current->y - viewY - current->height;
     screen->angle = current->angle;
     screen->power = current->power;
     screen->mayAim = CurrentMode == Aiming && current->alive &&
@@ -86,6 +89,7 @@ void DescribePlay(PointerScreen* screen) {
         if (current->stock[static_cast<std::size_t>(w)] != 0) screen->weaponsInStock |= std::uint32_t{1} << w;
     MenuBarPointerItems(screen);
     AddRoomCardZone(screen);
+    LookoutDescribeArrows(screen);
 }
 
 }  // namespace

@@ -1,53 +1,13 @@
 // One scene that draws every primitive of the display layer across all four edges of the page
 // (pictures loaded and scaled, clipped and keyed copies, stretches, pixels, lines of each pen,
 // rectangles, block copies and text) and compares the shown page with the picture scene.png.
-#include <png.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
 #include "display/context.h"
 #include "tests/display/display_fixture.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
 constexpr std::uint16_t GREY = 0x4208;
-
-// A picture's pixels as RGB bytes; empty when it cannot be read.
-std::vector<png_byte> ReadPng(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
-    if (image.width != 320 || !png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    return pixels;
-}
-
-// Compares the visible page of device 0 with tests/display/<name>.png, saying how many pixels
-// differ and where the first is. With LOBSHOT_NEW_PICTURES set, writes the picture instead.
-void ExpectShownPageIs(const std::string& name) {
-    const std::string golden = std::string(LOBSHOT_SOURCE_DIR) + "/tests/display/" + name + ".png";
-    const std::string shown = ::testing::TempDir() + "lobshot_" + name + ".png";
-    ASSERT_TRUE(GraphxWriteVisiblePng(shown.c_str()));
-    if (std::getenv("LOBSHOT_NEW_PICTURES")) {
-        std::filesystem::copy_file(shown, golden, std::filesystem::copy_options::overwrite_existing);
-        return;
-    }
-    const std::vector<png_byte> expected = ReadPng(golden);
-    const std::vector<png_byte> actual = ReadPng(shown);
-    ASSERT_EQ(actual.size(), 320u * 200 * 3);
-    ASSERT_EQ(expected.size(), actual.size()) << "cannot read " << golden;
-    int differ = 0;
-    std::string first;
-    for (std::size_t i = 0; i < actual.size(); i += 3) {
-        if (std::equal(&actual[i], &actual[i] + 3, &expected[i])) continue;
-        if (differ++ == 0) first = std::to_string(i / 3 % 320) + "," + std::to_string(i / 3 / 320);
-    }
-    EXPECT_EQ(differ, 0) << "pixels differ, the first at (" << first << "); the page shown is " << shown;
-}
 
 // A 20x20 off-screen surface of distinct colours, black at (0, 0) and white at (1, 0).
 int MakeSource() {
@@ -199,7 +159,7 @@ TEST_F(DisplayTest, TheSceneShowsEveryPrimitiveClippedAtEveryEdge) {
     DrawWords(dc);
     ReleaseHDC(dc, 0, 2, -1);
     GraphxFlip(0);
-    ExpectShownPageIs("scene");
+    ExpectShownPageIs("display/scene");
     EXPECT_EQ(Trace(), "ERROR:GraphxBitmapString: Char out of range (U+007E)\r\n");
 }
 

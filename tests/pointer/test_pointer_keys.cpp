@@ -1,7 +1,8 @@
 // Pointer input as keys: aiming by drag and its held-key steps, firing, the menu bar, the menus'
-// rows and the prompts.
+// rows and the prompts; and looking around, which sends no key.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "platform/win.h"
@@ -217,6 +218,32 @@ TEST_F(PointerKeysTest, TheMenuBarsTankLooksAtEachStandingTankInTurnFromTheCurre
     Click(100, 190);
     Click(100, 190);
     EXPECT_EQ(Note(out), "1 2");
+}
+
+// Where the pointer cannot aim, a drag on the picture moves it along with the pointer, and no key
+// goes with it; at one's own turn a drag aims and looks nowhere.
+TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOnly) {
+    for (const auto& [mode, mayAim, look] : {std::tuple{PointerScreen::Shot, true, 1},
+                                             {PointerScreen::Aiming, false, 1},
+                                             {PointerScreen::Aiming, true, 0}}) {
+        screen.mode = mode;
+        screen.mayAim = mayAim;
+        Click(200, 100);
+        keys.Move(screen, 170, 120, &out);
+        keys.Release(screen, &out);
+        keys.Move(screen, 100, 100, &out);
+        int dx = 0, dy = 0;
+        PointerTakeLook(&dx, &dy);
+        EXPECT_TRUE(dx == 30 * look && dy == -20 * look && out.empty()) << dx << "," << dy;
+    }
+    // A press on an arrow at the edge looks towards its tank; beside it, it aims.
+    screen.lookArrowCount = 1;
+    screen.lookArrows[0] = {0, 90, -200, 30};
+    Click(5, 95);
+    Click(20, 95);
+    int dx = 0, dy = 0;
+    PointerTakeLook(&dx, &dy);
+    EXPECT_TRUE(dx == -200 && dy == 30 && out.empty() && !RunFrames(&keys, &screen).empty());
 }
 
 PointerScreen ShopScreen() {

@@ -53,22 +53,26 @@ TEST_F(OverlaysTest, QuitPromptWritesItsTwoLinesOverTheGrid) {
         for (int x = 0; x < 320; ++x) ASSERT_NE(Pixel(0, 2, x, y), WHITE);
 }
 
-// Nine rows of key, gamepad button and meaning: every key has its button.
-TEST_F(OverlaysTest, HelpScreenListsNineKeysWithTheirGamepadButtons) {
-    FillRaw(0, 2, 0);
-    DrawHelpScreen(0, 2);
-    for (int row = 0; row < 9; ++row) {
-        int y = 16 * row;
-        EXPECT_GT(Ink(4, y, 56, y + 16, 0), 0) << row;
-        EXPECT_GT(Ink(56, y, 128, y + 16, 0), 0) << row;
-        EXPECT_GT(Ink(128, y, 320, y + 16, 0), 0) << row;
+// Nine rows of key, gamepad button and meaning (every key has its button), or on a touch screen
+// eight of a place to touch and its meaning; under them, which way the angle counts.
+TEST_F(OverlaysTest, HelpScreenListsTheKeysOrThePlacesToTouchAndTheAnglesWay) {
+    for (const int rows : {9, 8}) {
+        PointerSetTouch(rows == 8);
+        FillRaw(0, 2, 0);
+        DrawHelpScreen(0, 2);
+        for (int y = 0; y < 16 * rows; y += 16) {
+            EXPECT_GT(Ink(4, y, 56, y + 16, 0) * Ink(128, y, 320, y + 16, 0), 0) << y;
+            EXPECT_TRUE(rows == 8 || Ink(56, y, 128, y + 16, 0) > 0) << y;
+        }
+        EXPECT_EQ(Ink(0, 16 * rows, 320, 152, 0) + Ink(0, 168, 320, 200, 0), 0);
+        EXPECT_GT(Ink(4, 152, 260, 168, 0), 0);
     }
-    EXPECT_EQ(Ink(0, 144, 320, 200, 0), 0);
+    PointerSetTouch(false);
 }
 
 TEST_F(OverlaysTest, ReadyMessageIsTextAloneWithoutAGrid) {
     FillRaw(0, 2, GREY);
-    DrawReadyMessage(0, 2);
+    DrawReadyMessage(0, 2, 5);
     EXPECT_GT(Ink(6, 5, 6 + 17 * 8, 21, GREY), 0);
     EXPECT_EQ(Ink(0, 21, 320, 200, GREY), 0);
     EXPECT_EQ(Ink(0, 0, 320, 5, GREY), 0);
@@ -80,7 +84,7 @@ TEST_F(OverlaysTest, NothingIsDrawnWhenNoContextCanBeHadOrNothingIsToBeSaid) {
     DisplayFaultPlan.getDCError = DDERR_GENERIC;
     DrawQuitPrompt(0, 2);
     DrawHelpScreen(0, 2);
-    DrawReadyMessage(0, 2);
+    DrawReadyMessage(0, 2, 5);
     NetworkMessages notice;
     notice.notice = "Hosting a network game on port 26510";
     DrawNetworkMessages(0, 2, notice);

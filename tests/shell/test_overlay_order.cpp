@@ -89,12 +89,12 @@ TEST_F(OverlayOrderTest, TheQuitPromptHidesTheHelpScreenButNotTheReadyMessage) {
         HeadlessTick();
         return true;
     });
-    steps.push_back(Do([&] { helpInk = WhiteIn(84, 32, 300, 48); }));  // "Centre on player"
+    steps.push_back(Do([&] { helpInk = WhiteIn(150, 32, 300, 48); }));  // "Centre on player"
     steps.push_back(Keys({VK_ESCAPE}));
     steps.push_back([&] {
         EXPECT_TRUE(HelpShown);
         EXPECT_TRUE(QuitPromptShown);
-        helpUnderPrompt = WhiteIn(84, 32, 300, 48);
+        helpUnderPrompt = WhiteIn(150, 32, 300, 48);
         promptInk = WhiteIn(107, 60, 211, 76);  // "Abandon Game?"
         readyUnderPrompt = WhiteIn(6, 5, 142, 21);
         return false;

@@ -1,10 +1,30 @@
-// Test support: pictures built in memory as BMP bytes and installed as bitmap resources.
+// Test support: pictures built in memory as BMP bytes and installed as bitmap resources, and the
+// shown page compared with a picture kept beside the tests.
 #include "tests/support/pictures.h"
 
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
 #include "display/glyph_codes.h"
+#include "display/graphx.h"
 #include "platform/resource.h"
 
 namespace {
+
+// A picture's pixels as RGB bytes; empty when it cannot be read.
+std::vector<png_byte> ReadPng(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+    if (image.width != 320 || !png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    return pixels;
+}
 
 void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
     out[at] = static_cast<std::uint8_t>(value);
@@ -82,4 +102,27 @@ void InstallBitmap(const char* name, const std::vector<std::uint8_t>& bytes) {
 void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel) {
     InstallBitmap(name,
                   BuildBmp({.width = width, .height = height, .bits = 24, .pixel = pixel, .palette = {}}));
+}
+
+void ExpectShownPageIs(const std::string& name) {
+    const std::string golden = std::string(LOBSHOT_SOURCE_DIR) + "/tests/" + name + ".png";
+    std::string flat = name;
+    std::replace(flat.begin(), flat.end(), '/', '_');
+    const std::string shown = ::testing::TempDir() + "lobshot_" + flat + ".png";
+    ASSERT_TRUE(GraphxWriteVisiblePng(shown.c_str()));
+    if (std::getenv("LOBSHOT_NEW_PICTURES")) {
+        std::filesystem::copy_file(shown, golden, std::filesystem::copy_options::overwrite_existing);
+        return;
+    }
+    const std::vector<png_byte> expected = ReadPng(golden);
+    const std::vector<png_byte> actual = ReadPng(shown);
+    ASSERT_EQ(actual.size(), 320u * 200 * 3);
+    ASSERT_EQ(expected.size(), actual.size()) << "cannot read " << golden;
+    int differ = 0;
+    std::string first;
+    for (std::size_t i = 0; i < actual.size(); i += 3) {
+        if (std::equal(&actual[i], &actual[i] + 3, &expected[i])) continue;
+        if (differ++ == 0) first = std::to_string(i / 3 % 320) + "," + std::to_string(i / 3 / 320);
+    }
+    EXPECT_EQ(differ, 0) << "pixels differ, the first at (" << first << "); the page shown is " << shown;
 }

@@ -1,8 +1,10 @@
-// Test support: pictures built in memory as BMP bytes and installed as bitmap resources.
+// Test support: pictures built in memory as BMP bytes and installed as bitmap resources, and the
+// shown page compared with a picture kept beside the tests.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "display/gdi.h"
@@ -29,3 +31,7 @@ std::vector<std::uint8_t> BuildFontBmp(int cellWidth, int cellHeight,
 void InstallBitmap(const char* name, const std::vector<std::uint8_t>& bytes);
 // The same for a 24-bit picture of width x height whose colours `pixel` gives.
 void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel);
+
+// Compares the visible page of device 0 with the picture tests/<name>.png ("display/scene"), saying
+// how many pixels differ and where the first is. With LOBSHOT_NEW_PICTURES set, writes it instead.
+void ExpectShownPageIs(const std::string& name);

@@ -67,13 +67,19 @@ const Room TIGHT_ROOMS[] = {
      {"Back", "X again", "D-pad", "Stick LR", "Stick UD", "A,Start", "Beginner", "Easy", "Normal", "Hard",
       "Expert", "Armour", "Profit", "Owned", "OFF", "ON", "Wind"}},
     {9, {"Cash %i"}},
+    {10, {"Go back", "Delete", "Paste", "Keep", "Go"}},  // the online menu's buttons, 80 pixels each
     {11, {"Space-Buy", "Cash"}},
-    {13, {"version %i.%i"}},  // "version 0.1"
+    {13, {"version %i.%i"}},                                                           // "version 0.1"
+    {13, {"Screen", "Volume", "Sound", "Name", "Relay", "Language", "Tank numbers"}},  // Options' labels
+    {15, {"Drag", "Tap twice", "Power box", "Angle box", "Tank box", "Weapon box", "Wind box", "Edge arrow"}},
     {18, {"Shell", "Sod Salvo", "Firework", "Earth Mover", "Lava", "A-Bomb", "Weapon", "Finish"}},
     {21, {"Number of players", "Landscape Gravity", "NO", "CONSTANT", "VARIABLE", "RANDOM"}},
     {24,
      {"Help", "Angle Guide", "Centre on player", "Centre on current player", "Scroll Landscape",
-      "Change Angle", "Change Power", "Change Weapon", "Fire"}},
+      "Change Angle", "Change Power", "Change Weapon", "Fire", "Aim: angle and power", "Abandon Game?",
+      "Look at that tank"}},
+    {25,
+     {"Full screen", "Window", "On", "Off", "(none)", "Automatic", "English", "German", "French", "Spanish"}},
     {80,
      {"Keys 1 to 8: a player or the computer (Beginner to Expert)",
       "Pad X: next player   Pad Y: a player or the computer"}},
