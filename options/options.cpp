@@ -11,6 +11,7 @@
 #include "net/relay_address.h"
 #include "replay/session.h"
 #include "sound/sound.h"
+#include "text/text.h"
 
 namespace {
 
@@ -241,6 +242,7 @@ int RowY(int row) { return FIRST_ROW_Y + ROW_STEP * row; }
 std::string Hint() {
     if (!TheOptions.fault.empty()) return TheOptions.fault;
     if (TheOptions.typing) return "Type, then Enter to keep it or Esc to drop it";
+    if (TheOptions.row == NUMBERS_ROW) return Tr("Each tank's number over it, for colour-blind eyes");
     if (PointerTouch()) return "Tap a value to change it";
     return "Arrows: choose and change   Enter: type   Esc: back";
 }

@@ -114,15 +114,16 @@ void GlideView() {
     if (arrived) ViewTarget = -1;
 }
 
+// The landscape, the tanks and the shots, with each tank's number over it when the player chose so.
 void DrawPlay(int margin, bool angleGuide) {
     TheLandscape->Draw(DEVICE, BACK, ViewX, ViewY, margin);
     ThePlayers->Draw(DEVICE, BACK, ViewX, ViewY, margin, angleGuide);
     TheProjectiles->Draw(DEVICE, BACK, ViewX, ViewY, margin);
+    if (OptionsTankNumbers()) DrawTankNumbers(DEVICE, BACK, *ThePlayers, ViewX, ViewY);
 }
 
 void AimingFrame() {
     DrawPlay(MENU_BAR_MARGIN, AngleGuideShown);
-    if (OptionsTankNumbers()) DrawTankNumbers(DEVICE, BACK, *ThePlayers, ViewX, ViewY);
     ThePlayers->DrawMenuBar(DEVICE, BACK);
     if (ReadyMessageTicks > 0) {
         DrawReadyMessage(DEVICE, BACK);
