@@ -240,9 +240,9 @@ void Open() {
 int RowY(int row) { return FIRST_ROW_Y + ROW_STEP * row; }
 
 std::string Hint() {
+    if (TheOptions.row == NUMBERS_ROW) return Tr("Each tank's number over it, for colour-blind eyes");
     if (!TheOptions.fault.empty()) return TheOptions.fault;
     if (TheOptions.typing) return "Type, then Enter to keep it or Esc to drop it";
-    if (TheOptions.row == NUMBERS_ROW) return Tr("Each tank's number over it, for colour-blind eyes");
     if (PointerTouch()) return "Tap a value to change it";
     return "Arrows: choose and change   Enter: type   Esc: back";
 }
