@@ -1,7 +1,8 @@
 // The page under a finger or a mouse: the browser kept from scrolling, zooming, going back on a
-// swipe or showing its menu over the game's picture and controls (the rest of the page zooms); the pointer's presses, drags and wheel over the picture
-// handed to the game in the picture's coordinates; and the on-screen controls beside the picture,
-// shown on a touch screen from the start and for a mouse once it is used on the picture.
+// swipe or showing its menu over the game's picture and controls (the rest of the page zooms as any
+// page does); the pointer's presses, drags and wheel over the picture handed to the game in the
+// picture's coordinates; and the on-screen controls beside the picture, shown on a touch screen
+// from the start and for a mouse once it is used on the picture.
 (function() {
   const page = document.getElementById('page');
   const canvas = document.getElementById('screen');
