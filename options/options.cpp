@@ -244,6 +244,7 @@ void Open() {
 int RowY(int row) { return FIRST_ROW_Y + ROW_STEP * row; }
 
 std::string Hint() {
+    if (TheOptions.row == NUMBERS_ROW) return Tr("Each tank's number over it, for colour-blind eyes");
     if (!TheOptions.fault.empty()) return TheOptions.fault;
     if (TheOptions.typing) return Tr("Type, then Enter to keep it or Esc to drop it");
     if (PointerTouch()) return Tr("Tap a value to change it");

@@ -25,7 +25,7 @@
     else if (page.requestFullscreen) page.requestFullscreen().catch(function() {});
   };
   button.addEventListener('click', function() {
-    button.blur();
+    if (!button.matches(':focus-visible')) button.blur();
     Module.lobshotToggleFullscreen();
   });
 

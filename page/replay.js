@@ -11,9 +11,9 @@
 
   const style = document.createElement('style');
   style.textContent = `
-    #replay-open { position: fixed; left: 8px; bottom: 8px; font: 13px sans-serif; color: #aaa; background: #222;
-                   border: 1px solid #444; border-radius: 4px; padding: 3px 8px; opacity: 0.6; }
-    #replay-open:hover, body.replay-dragging #replay-open { opacity: 1; }
+    #replay-open { position: fixed; left: 8px; bottom: 8px; font: 13px sans-serif; color: #999; background: #111;
+                   border: 1px solid #333; border-radius: 4px; padding: 3px 8px; }
+    #replay-open:hover, body.replay-dragging #replay-open { color: #ddd; }
     #replay-news { position: fixed; left: 50%; top: 8px; transform: translateX(-50%); max-width: 90%;
                    font: 14px sans-serif; color: #eee; background: rgba(32, 32, 32, 0.92); border: 1px solid #555;
                    border-radius: 4px; padding: 6px 10px; text-align: center; overflow-wrap: anywhere; }

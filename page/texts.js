@@ -27,4 +27,6 @@ function lobshotText(english, ...values) {
   words('fullscreen', lobshotText('Full screen'), lobshotText('Full screen (F11 or Alt+Enter)'));
   words('loading-text', lobshotText('Loading Lobshot') + '\u2026');
   words('loading-retry', lobshotText('Try again'));
+  const screen = document.getElementById('screen');
+  if (screen) screen.setAttribute('aria-label', lobshotText('Lobshot, played with the keyboard'));
 })();

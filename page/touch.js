@@ -1,7 +1,8 @@
 // The page under a finger or a mouse: the browser kept from scrolling, zooming, going back on a
-// swipe or showing its menu over the game; the pointer's presses, drags and wheel over the picture
-// handed to the game in the picture's coordinates; and the on-screen controls beside the picture,
-// shown on a touch screen from the start and for a mouse once it is used on the picture.
+// swipe or showing its menu over the game's picture and controls (the rest of the page zooms as any
+// page does); the pointer's presses, drags and wheel over the picture handed to the game in the
+// picture's coordinates; and the on-screen controls beside the picture, shown on a touch screen
+// from the start and for a mouse once it is used on the picture.
 (function() {
   const page = document.getElementById('page');
   const canvas = document.getElementById('screen');
@@ -12,7 +13,7 @@
   const prevent = event => { if (event.cancelable) event.preventDefault(); };
   for (const type of ['touchstart', 'touchmove', 'touchend', 'gesturestart', 'gesturechange', 'dblclick'])
     document.addEventListener(type, function(event) {
-      if (!event.target.closest || !event.target.closest('#news, #loading, #replay-news, #click-to-play, .room')) prevent(event);
+      if (event.target.closest && event.target.closest('#screen, #controls')) prevent(event);
     }, {passive: false});
   document.addEventListener('contextmenu', prevent);
 
@@ -77,22 +78,27 @@
     send(P.LET_GO, 0, null);
   });
 
-  // The controls that apply, as the game says: the aiming ones stand back while nobody here aims,
-  // and the answers show while a prompt asks.
+  // The controls that apply, as the game says: the aiming ones stand back (marked disabled) while
+  // nobody here aims, and the answers show while a prompt asks.
   Module.lobshotControls = function(aiming, prompt) {
-    controls.classList.toggle('aiming', aiming);
+    for (const button of controls.querySelectorAll('.aim')) button.setAttribute('aria-disabled', String(!aiming));
     document.getElementById('control-yes').hidden = !prompt;
     document.getElementById('control-no').hidden = !prompt;
   };
 
-  // The controls: each presses its own key of the game's through the same pointer handling.
+  // The controls: each presses its own key of the game's through the same pointer handling, from a
+  // pointer or from the keyboard (a click of no pointer: Enter or Space on the control).
   for (const button of controls.querySelectorAll('button')) {
-    button.addEventListener('pointerdown', function(event) {
-      event.preventDefault();
+    const press = function() {
       if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
       send(P.CONTROL, Number(button.dataset.control), null);
+    };
+    button.addEventListener('pointerdown', function(event) {
+      event.preventDefault();
+      press();
     });
-    // Keys stay the game's: a control never keeps the keyboard's focus.
-    button.addEventListener('focus', function() { button.blur(); });
+    button.addEventListener('click', function(event) { if (event.detail === 0) press(); });
+    // Keys stay the game's: a control keeps the keyboard's focus only when the keyboard gave it.
+    button.addEventListener('focus', function() { if (!button.matches(':focus-visible')) button.blur(); });
   }
 })();

@@ -115,19 +115,20 @@ void GlideView() {
     if (arrived) ViewTarget = -1;
 }
 
-// Play as the display shows it: from the game's view, or where the person looks around.
+// Play as the display shows it (from the game's view, or where the person looks around), with each
+// tank's number over it when the player chose so.
 void DrawPlay(int margin, bool angleGuide) {
     int x = ViewX, y = ViewY;
     LookoutShownView(&x, &y);
     TheLandscape->Draw(DEVICE, BACK, x, y, margin);
     ThePlayers->Draw(DEVICE, BACK, x, y, margin, angleGuide);
     TheProjectiles->Draw(DEVICE, BACK, x, y, margin);
+    if (OptionsTankNumbers()) DrawTankNumbers(DEVICE, BACK, *ThePlayers, x, y);
     LookoutDrawPlay(DEVICE, BACK, x, y, ReadyMessageTicks > 0);
 }
 
 void AimingFrame() {
     DrawPlay(MENU_BAR_MARGIN, AngleGuideShown);
-    if (OptionsTankNumbers()) DrawTankNumbers(DEVICE, BACK, *ThePlayers, ViewX, ViewY);
     ThePlayers->DrawMenuBar(DEVICE, BACK);
     if (ReadyMessageTicks > 0) ReadyMessageTicks -= 1;
     if (QuitPromptShown)

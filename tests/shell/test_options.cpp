@@ -1,8 +1,10 @@
 // Tests of the Options screen and the last game's choice, through the game loop: keys on the title
-// change the settings and never reach the game, and the choice of one run starts the next.
+// change the settings and never reach the game, the tanks' numbers are only drawn, and the choice of
+// one run starts the next.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 #include "core/globals.h"
 #include "options/options.h"
@@ -10,6 +12,7 @@
 #include "replay/replay.h"
 #include "replay/session.h"
 #include "shell/shell.h"
+#include "snapshot/state_snapshot.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
 
@@ -77,6 +80,62 @@ TEST_F(OptionsTest, KeysOnTheTitleChangeTheSettingsAndEscSavesThem) {
 TEST_F(OptionsTest, WithoutTheProgramsDoorTheTitleHasNoOptions) {
     RunGame(1, {Keys({'P'}), Keys()});
     EXPECT_FALSE(OptionsShown());
+}
+
+// The tanks' numbers of an eight-player game as it aims and as a shot settles: each tank in the
+// picture has its own number in the 4 by 8 cell a few rows above it, nothing else changes, and the
+// game's state is the same as without them.
+TEST_F(OptionsTest, TankNumbersMarkEveryTankAndNeverTheGame) {
+    std::vector<std::uint16_t> pixels[2][2];
+    std::string states[2][2];
+    std::vector<std::pair<int, int>> cells[2];  // where the numbers start, in the picture
+    for (const bool numbers : {false, true}) {
+        ResetEverything();
+        TraceCapture quiet;
+        Door::start = Settings{};
+        Door::start.tankNumbers = numbers;
+        OptionsUse({&Door::Current, &Door::Changed, true});
+        ShellStartWithChoice({true, 8});
+        const auto until = [](bool (*ready)()) -> StepDriver::Step {
+            return [ready] { return ready() || (HeadlessTick(), true); };
+        };
+        int looks = 0;
+        const auto look = Do([&] {
+            pixels[numbers][looks] = HeadlessLastFrame().pixels;
+            states[numbers][looks] = StateSnapshotJson();
+            cells[looks].clear();
+            for (int i = 0; i < ThePlayers->numPlayers; ++i)
+                if (const Player& p = ThePlayers->players[i]; p.alive)
+                    cells[looks].emplace_back(p.x - ViewX - 2, p.y - ViewY - p.height - 16);
+            ++looks;
+        });
+        const int D = VK_DOWN;
+        std::vector<StepDriver::Step> steps = {Keys(), Keys({VK_SPACE}), Keys({D, D, D, VK_SPACE})};
+        steps.insert(steps.end(), 8, Keys({D, D, D, D, D, D, VK_RETURN}));
+        steps.insert(steps.end(), 3000, until([] { return CurrentMode == Aiming && ViewTarget == -1; }));
+        steps.insert(steps.end(), {Keys(), look, Keys({VK_SPACE})});
+        steps.insert(steps.end(), 3000,
+                     until([] { return CurrentMode == ShotInProgress && SettleCountdown == 100; }));
+        steps.insert(steps.end(), {look, [] { return false; }});
+        RunGame(7, steps);
+    }
+    for (int look = 0; look < 2; ++look) {
+        EXPECT_EQ(states[0][look], states[1][look]);
+        std::vector<std::uint16_t> beside = pixels[1][look];
+        std::set<std::vector<std::uint16_t>> shown;
+        for (const auto& [left, top] : cells[look]) {
+            if (left < 0 || top < 0 || left + 4 > 320 || top + 8 > 180) continue;
+            std::vector<std::uint16_t> cell, under;
+            for (int y = top; y < top + 8; ++y)
+                for (int at = y * 320 + left; at < y * 320 + left + 4; ++at) {
+                    cell.push_back(pixels[1][look][at]);
+                    under.push_back(beside[at] = pixels[0][look][at]);
+                }
+            EXPECT_TRUE(cell != under && shown.insert(cell).second) << look << ": no number, or another's";
+        }
+        EXPECT_FALSE(shown.empty());
+        EXPECT_TRUE(beside == pixels[0][look]) << look;
+    }
 }
 
 TEST_F(OptionsTest, TheLastGamesChoiceStartsTheNextRunAndItsReplay) {
