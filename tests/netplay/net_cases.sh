@@ -279,20 +279,6 @@ refused() {
     [ $(($(date +%s) - start)) -lt 20 ] || fail "$name: took more than 20 s"
 }
 
-# Getting into a room fails cleanly: a code that is not one, a room no one keeps, no relay.
-room_refusals() {
-    start_relay
-    refused bad_code "room code has 8 characters" --relay "$relay" --online ABCDEFG
-    refused bad_letters "room code has only the letters" --relay "$relay" --online ABCDEFGO
-    refused nobody_there "Could not join room 22222222" --relay "$relay" --online 22222222
-    local gone=${relay##*:}
-    kill "$relay_pid"
-    wait "$relay_pid" 2>/dev/null
-    relay_pid=""
-    refused no_relay_host "cannot reach the relay" --relay "127.0.0.1:$gone" --online
-    refused no_relay_guest "cannot reach the relay" --relay "127.0.0.1:$gone" --online 22222222
-}
-
 # watch NAME CODE ARGS...: a spectator of the room; its script ends where the guest's does.
 watch() {
     local name=$1 code=$2
