@@ -56,6 +56,13 @@ finish() {
     done
 }
 
+# await_line NAME TEXT: waits at most 30 s for a line of a machine's output holding TEXT.
+await_line() {
+    local _
+    for _ in $(seq 300); do grep -qF "$2" "$work/$1.out" 2>/dev/null && return; sleep 0.1; done
+    fail "$1 never said \"$2\""
+}
+
 # The state without this machine's own view of the network.
 shared() { grep -v '"net":' "$1"; }
 
@@ -212,8 +219,7 @@ guest_rejoins_after_kill() {
     kill -9 "$victim"
     wait "$victim" 2>/dev/null
     join_at watcher "until EndOfMatch 20000" "until WeaponShop 20000" "until Aiming 20000" "wait 5"
-    for _ in $(seq 1200); do grep -q "Guest 1 left" "$work/host.out" && break; sleep 0.05; done
-    grep -q "Guest 1 left" "$work/host.out" || fail "the host did not notice the guest's loss"
+    await_line host "Guest 1 left"
     machine guest1 --join "127.0.0.1:$port"
     finish
     grep -q "Guest 1 joined the game again" "$work/host.out" || fail "the guest did not come back as Guest 1"
@@ -314,19 +320,18 @@ room_spectators_watch_match() {
     refused watch_by_room_code "watch by its watch code" --relay "$relay" --watch "$code"
     refused play_by_watch_code "play by the room's code" --relay "$relay" --online "$watching"
     watch watch1 "$watching"
-    sleep 1
+    await_line host "1 watching"
     machine guest1 --relay "$relay" --online "$(echo "${code:0:4}-${code:4}" | tr '[:upper:]' '[:lower:]')"
-    # The second comes once the match is under way, while Guest 1 is stopped for three seconds (so
-    # that the match, run at full speed, cannot end before it is in).
-    local _
-    for _ in $(seq 100); do grep -q "Guest 1 joined" "$work/host.out" && break; sleep 0.1; done
+    # The second comes once the match is under way, while Guest 1 is stopped until it has caught up
+    # (so that the match, run at full speed, cannot end before it is in).
+    await_line host "Guest 1 joined"
     sleep 0.3
     local guest
     guest=$(runner_of guest1)
     [ -n "$guest" ] || fail "guest1 is not running"
     kill -STOP "$guest"
     watch watch2 "$watching"
-    sleep 3
+    await_line watch2 "Caught up at frame step"
     kill -CONT "$guest"
     finish
     grep -q '"mode": "EndOfMatch"' "$work/guest1.json" || fail "the match did not end"
