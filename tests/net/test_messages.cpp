@@ -1,7 +1,9 @@
-// The network game's messages: round trips, exact binary form, and refusal of every fault.
+// The network game's messages: round trips, exact binary form, and refusal of every fault; and the
+// names and chat lines they carry, cleaned to what every machine can show.
 #include <gtest/gtest.h>
 
 #include "net/messages.h"
+#include "net/people_text.h"
 #include "net/transport.h"
 #include "tests/support/net_messages.h"
 
@@ -256,6 +258,37 @@ TEST(NetMessages, HostAnswersHelloWithWelcomeOrARefusalNamingBothVersions) {
     // The refusal is itself a valid message even for the longest versions.
     Encoded(AnswerHello(Hello{9, std::string(kMaxVersionLength, 'z')}, std::string(kMaxVersionLength, 'y'), 1,
                         1));
+}
+
+TEST(PeopleText, CleaningLeavesOnlyWhatTheFontDraws) {
+    const struct {
+        const char* given;
+        const char* clean;
+    } cases[] = {
+        {"Ann", "Ann"},
+        {"A\tn\x1B[31mn\x7F", "An[31mn"},  // control characters
+        {"\xE2\x80\xAE"
+         "nnA\xE2\x80\x8F\xEF\xBB\xBF",
+         "nnA"},                                     // a direction override, a mark, the BOM
+        {"Zo\xC3\xAB \xF0\x9F\x99\x82~", "Zo? ??"},  // letters and signs the font lacks
+        {"a\xFF\xC3", "a??"},                        // stray bytes, one each
+        {"  two   words  ", "two words"},
+        {"a\x01 \x01 b", "a b"},
+        {"\x01\x02", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(net::CleanPeopleText(c.given, 80), c.clean) << c.given;
+        EXPECT_TRUE(net::IsCleanPeopleText(c.clean, 80)) << c.clean;
+    }
+    EXPECT_FALSE(net::IsCleanPeopleText("a\xE2\x80\xAE", 80));
+}
+
+TEST(PeopleText, LongTextIsCutWithoutATrailingSpace) {
+    EXPECT_EQ(net::CleanPeopleText("Bartholomew Ainsworth", net::kMaxNameLength), "Bartholomew Ains");
+    EXPECT_EQ(net::CleanPeopleText("Bartholomew     Ainsworth", 12), "Bartholomew");
+    EXPECT_EQ(net::CleanPeopleText(std::string(10240, 'x'), net::kMaxChatLength),
+              std::string(net::kMaxChatLength, 'x'));
+    EXPECT_FALSE(net::IsCleanPeopleText(std::string(17, 'x'), net::kMaxNameLength));
 }
 
 }  // namespace

@@ -251,6 +251,95 @@ TEST_F(NetplayTest, KeysByTheHundredReachTheOtherMachinesInOrder) {
     EXPECT_EQ(heard.back().first, heard[200].first + 1) << "the 150 presses did not go on in the next frame";
 }
 
+// Machines joining under way at every kind of moment (the player choice, the shop, aiming, a shot
+// in flight, the end of the match), players and spectators in turn, over a link that loses, repeats,
+// reorders and delays its datagrams, while two computers play: each is given the game so far as the
+// host ran it, through the frame it says it delivered, and holds every stamp the host runs after it,
+// so that it plays on in the host's game.
+TEST_F(NetplayTest, MachinesJoiningUnderWayGetTheGameSoFarAndEveryStampAfter) {
+    network.SetFaults({0.10, 0.05, 0.10, 200});
+    Host();
+    // The title, both seats to the Expert computer, and "Start Game".
+    const std::vector<int> keys = {VK_RETURN, '1', '1', '1',     '1',     '1',     '2',      '2',
+                                   '2',       '2', '2', VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+    const GameMode moments[] = {PlayerChoice, WeaponShop, Aiming, ShotInProgress, EndOfMatch};
+    std::size_t next = 0, joined = 0;
+    int ended = 0;
+    std::vector<std::int64_t> missing;
+    RunHost(11, 40000, [&](int i) {
+        if (i > 10 && i % 6 == 0 && next < keys.size()) PressKey(keys[next++]);
+        if (joined < std::size(moments) && next > 11 && CurrentMode == moments[joined]) {
+            FakeGuest& joiner = NewGuest();
+            joiner.first = Encoded(Hello(joined++ % 2 == 1));
+            joiner.stamping = true;
+            joiner.Connect(network);
+        }
+        if (CurrentMode != EndOfMatch || ++ended < 200) return true;
+        // The host's last stamps reach the joiners, each asked which frame the host ran that it could not.
+        NetPoll(1);
+        network.Advance(1000);
+        for (FakeGuest& joiner : guests) {
+            joiner.Poll();
+            missing.push_back(joiner.closed ? -2 : joiner.FirstMissing(ReplayFrameSteps() - 1));
+        }
+        return false;
+    });
+    ASSERT_EQ(missing.size(), std::size(moments)) << "a moment never came";
+    const ReplayRecord& game = ReplayRecorded();
+    for (std::size_t j = 0; j < guests.size(); ++j) {
+        SCOPED_TRACE(GameModeName(moments[j]));
+        EXPECT_EQ(missing[j], -1) << "the joiner left (-2) or would wait there";
+        std::string text;
+        for (const net::Message& m : guests[j].heard)
+            if (const auto* piece = std::get_if<net::CatchUp>(&m)) text += piece->text;
+        const std::size_t head = text.find('\n');
+        ASSERT_EQ(text.rfind("delivered ", 0), 0u) << text.substr(0, 40);
+        ReplayRecord soFar;
+        std::string error;
+        ASSERT_TRUE(ParseReplay(text.substr(head + 1), &soFar, &error)) << error;
+        EXPECT_EQ(soFar.steps, std::stoul(text.substr(10, head - 10)) + 1);
+        ASSERT_LE(soFar.events.size(), game.events.size());
+        EXPECT_TRUE(std::equal(soFar.events.begin(), soFar.events.end(), game.events.begin()));
+    }
+}
+
+// The relay lost: no machine can know what the others received meanwhile, so the host and a joiner
+// alike end the network game at once, saying why, and go on at their own keyboards.
+TEST_F(NetplayTest, LosingTheRelayEndsTheNetworkGameAtOnce) {
+    for (const bool hosting : {true, false}) {
+        SCOPED_TRACE(hosting ? "the host" : "a joiner");
+        TearDown();
+        SetUp();
+        FakeHost host(network);
+        if (hosting) {
+            Host();
+            NewGuest().Connect(network);
+        } else {
+            host.Open(20, [] {});
+        }
+        std::uint32_t lostAt = 0, endedAt = 0;
+        TickDriver ticks(
+            [&] {
+                network.Advance(tickMs);
+                for (FakeGuest& g : guests) g.Poll();
+                if (lostAt == 0 && !ReplayPlaying() && ReplayFrameSteps() >= 40) {
+                    lostAt = ReplayFrameSteps();
+                    LoseTheRelay();
+                }
+                if (lostAt > 0 && endedAt == 0 && NetRoleNow() == NetRole::Local)
+                    endedAt = ReplayFrameSteps();
+                return true;
+            },
+            100);
+        ASSERT_EQ(PlayGame(3, &ticks), 0);
+        EXPECT_EQ(NetFailure().rfind("Lost the connection to the relay", 0), 0u) << NetFailure();
+        ASSERT_GT(endedAt, 0u) << "still in the network game";
+        EXPECT_LE(endedAt, lostAt + 2);
+        EXPECT_EQ(CurrentMode, Title);
+        EXPECT_EQ(ReplayRecorded().events.back().kind, ReplayEvent::Offline);
+    }
+}
+
 // The ticks of a host that has fallen behind a guest: the guest stamps its first moment (its turn in
 // the shop) AHEAD frames beyond the host at once, then one stamp a tick as at an even pace. For each
 // tick from the first stamp on: the steps run, the frames shown, and how far the guest's stamps reach
@@ -299,44 +388,35 @@ BehindTicks RunHostBehindAGuest(NetTest& test, FakeGuest& guest) {
 }
 
 // At the window's pace the host runs up to ten steps a tick, showing only the last, until it is
-// level; then one a tick again, however long the guest goes on stamping at an even pace.
+// level; then one a tick again, however long the guest goes on stamping at an even pace. A script's
+// ticks come as fast as it asks for them: one step each, behind or not.
 TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLast) {
-    Host();
-    FakeGuest& guest = NewGuest();
-    guest.Connect(network);
-    const BehindTicks ticks = RunHostBehindAGuest(*this, guest);
-    ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
-    EXPECT_EQ(*std::max_element(ticks.steps.begin(), ticks.steps.end()), 10u);
-    for (std::size_t t = 0; t < ticks.shown.size(); ++t) EXPECT_EQ(ticks.shown[t], 1) << "tick " << t;
-    EXPECT_GT(ticks.lag.front(), static_cast<std::int64_t>(AHEAD));
-    EXPECT_LE(ticks.lag[30], 12) << "still behind after 30 ticks";
-    for (std::size_t t = 40; t < ticks.steps.size(); ++t) {
-        EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
-        EXPECT_LE(ticks.lag[t], 12) << "tick " << t;
+    for (const bool paced : {true, false}) {
+        SCOPED_TRACE(paced ? "at the window's pace" : "a script's ticks");
+        TearDown();
+        SetUp();
+        Host();
+        NetTicksPaced(paced);
+        guests.clear();
+        FakeGuest& guest = NewGuest();
+        guest.Connect(network);
+        const BehindTicks ticks = RunHostBehindAGuest(*this, guest);
+        ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
+        if (!paced) {
+            for (std::size_t t = 0; t < ticks.steps.size(); ++t)
+                EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
+            EXPECT_GT(ticks.lag.back(), static_cast<std::int64_t>(AHEAD));
+            continue;
+        }
+        EXPECT_EQ(*std::max_element(ticks.steps.begin(), ticks.steps.end()), 10u);
+        for (std::size_t t = 0; t < ticks.shown.size(); ++t) EXPECT_EQ(ticks.shown[t], 1) << "tick " << t;
+        EXPECT_GT(ticks.lag.front(), static_cast<std::int64_t>(AHEAD));
+        EXPECT_LE(ticks.lag[30], 12) << "still behind after 30 ticks";
+        for (std::size_t t = 40; t < ticks.steps.size(); ++t) {
+            EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
+            EXPECT_LE(ticks.lag[t], 12) << "tick " << t;
+        }
     }
-}
-
-// A script's ticks come as fast as it asks for them: one step each, behind or not.
-TEST_F(NetplayTest, AScriptsTicksRunOneStepEachEvenBehind) {
-    Host();
-    NetTicksPaced(false);
-    FakeGuest& guest = NewGuest();
-    guest.Connect(network);
-    const BehindTicks ticks = RunHostBehindAGuest(*this, guest);
-    ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
-    for (std::size_t t = 0; t < ticks.steps.size(); ++t) EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
-    EXPECT_GT(ticks.lag.back(), static_cast<std::int64_t>(AHEAD));
-}
-
-TEST_F(NetplayTest, WithoutANetworkGameNothingChangesAndTheRunnerSeesOneMachine) {
-    EXPECT_EQ(NetRoleNow(), NetRole::Local);
-    EXPECT_TRUE(NetMayStep());
-    EXPECT_TRUE(NetMine());
-    EXPECT_TRUE(NetTakeInput(InputEvent::Down(VK_SPACE)));
-    EXPECT_TRUE(NetTakeInput(InputEvent::AppActivation(false)));
-    EXPECT_TRUE(NetTakeInput(InputEvent::WindowActivation(WA_INACTIVE)));
-    EXPECT_EQ(NetMachinesConnected(), 1);
-    EXPECT_TRUE(NetFailure().empty());
 }
 
 // A machine is in its room while its network game goes on, and in none once it is over or reset. A

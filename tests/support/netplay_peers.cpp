@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include "netplay/stamps.h"
 #include "replay/session.h"
@@ -19,21 +20,32 @@ void CloseWhenOverTime() {
     if (Clocked && Clocked->NowMs() > TIME_LIMIT_MS) PostInput(InputEvent::CloseRequest());
 }
 
-// The joining machine's end of the link: before each of its reads the test's host takes a turn, so
-// that the host acts while the game runs, its catch-up included.
+// Set by LoseTheRelay: the game's end reports each of its peers gone with the relay, once.
+bool RelayGone = false;
+
+// The game's end of the link: before each of its reads the test takes a turn, so that a test's host
+// acts while the game runs, its catch-up included.
 class HostedEnd final : public net::Transport {
 public:
     HostedEnd(std::unique_ptr<net::Transport> inner, std::function<void()> turn)
         : inner_(std::move(inner)), turn_(std::move(turn)) {}
     bool Poll(net::NetEvent* event, int ms) override {
         turn_();
-        return inner_->Poll(event, ms);
+        if (!RelayGone) return inner_->Poll(event, ms);
+        for (net::PeerId peer : inner_->Peers())
+            if (lost_.insert(peer).second) {
+                *event = {net::NetEvent::Disconnected, peer, {}, net::DisconnectReason::RelayLost};
+                return true;
+            }
+        return false;
     }
     bool Send(net::PeerId peer, std::span<const std::uint8_t> bytes) override {
-        return inner_->Send(peer, bytes);
+        return !RelayGone && inner_->Send(peer, bytes);
     }
     void Disconnect(net::PeerId peer, net::DisconnectReason why) override { inner_->Disconnect(peer, why); }
-    std::vector<net::PeerId> Peers() const override { return inner_->Peers(); }
+    std::vector<net::PeerId> Peers() const override {
+        return RelayGone ? std::vector<net::PeerId>{} : inner_->Peers();
+    }
     std::string Address(net::PeerId peer) const override { return inner_->Address(peer); }
     bool Settled() const override { return inner_->Settled(); }
     std::uint16_t Port() const override { return inner_->Port(); }
@@ -41,6 +53,7 @@ public:
 private:
     std::unique_ptr<net::Transport> inner_;
     std::function<void()> turn_;
+    std::set<net::PeerId> lost_;
 };
 
 bool Decoded(std::span<const std::uint8_t> bytes, net::Message* m) {
@@ -54,6 +67,8 @@ net::Hello Hello(bool watch, std::uint64_t token, const std::string& code) {
     return net::Hello{
         net::kProtocolNumber, ReplayGameVersion(), token, watch, "", net::MachineKind::Game, code};
 }
+
+void LoseTheRelay() { RelayGone = true; }
 
 std::vector<net::KeyEvent> Press(std::uint8_t key) { return {{true, key, false}, {false, key, false}}; }
 
@@ -89,7 +104,7 @@ void FakeGuest::Poll() {
 void FakeGuest::Hear(net::PeerId host, const net::Message& m) {
     heard.push_back(m);
     if (const auto* welcome = std::get_if<net::Welcome>(&m)) {
-        machine = welcome->machine;
+        machine = welcome->watch ? -1 : welcome->machine;
         welcomedAt = network_->NowMs();
         if (!then.empty()) end_->Send(host, then);
         if (passing) {
@@ -236,6 +251,7 @@ std::vector<StepDriver::Step> NetTest::Ticks(int count) {
 void NetTest::SetUp() {
     GameTest::SetUp();
     NetResetForTests();
+    RelayGone = false;
     Clocked = &network;
     NetClockForTests([] { return Clocked->NowMs(); });
 }

@@ -24,6 +24,8 @@ constexpr std::uint16_t NET_PORT = 4100;
 // A machine's hello as this build says it, to play or to watch, offering a token or none, and a
 // join code or none.
 net::Hello Hello(bool watch = false, std::uint64_t token = 0, const std::string& code = "");
+// The relay lost: the real game's end, host's or joiner's, hears every peer gone with it.
+void LoseTheRelay();
 // One key pressed: down, then up.
 std::vector<net::KeyEvent> Press(std::uint8_t key);
 
@@ -45,7 +47,7 @@ public:
     std::vector<std::vector<net::KeyEvent>> keys;
     std::function<bool(std::uint32_t frame)> takeOver;
 
-    int machine = -1;
+    int machine = -1;  // also for a spectator
     bool closed = false;
     net::DisconnectReason reason = net::DisconnectReason::Closed;
     std::int64_t connectedAt = -1, welcomedAt = -1, closedAt = -1;

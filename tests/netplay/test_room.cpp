@@ -1,0 +1,401 @@
+// The people in a network game with the real game as host over the in-process transport, against
+// guests and spectators played by the test: names and chat lines reach everyone within the host's
+// bound, typing keeps its keys from the game, the waiting room lists who is in, the room card gives
+// the way in, and spectators are heard, counted and limited apart from the machines that play.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "net/messages.h"
+#include "netplay/lockstep.h"
+#include "online/online_start.h"
+#include "players/player_collection.h"
+#include "pointer/pointer_screen.h"
+#include "replay/replay.h"
+#include "replay/session.h"
+#include "shell/shell.h"
+#include "snapshot/state_snapshot.h"
+#include "tests/support/netplay_peers.h"
+
+namespace {
+
+// The chat lines a machine heard, "MACHINE: TEXT", and "MACHINE muted".
+std::vector<std::string> Lines(const FakeGuest& guest) {
+    std::vector<std::string> lines;
+    for (const net::Message& m : guest.heard)
+        if (const auto* chat = std::get_if<net::Chat>(&m))
+            lines.push_back(std::to_string(chat->machine) + (chat->muted ? " muted" : ": " + chat->text));
+    return lines;
+}
+
+// The spectators' lines a machine heard, "NAME: TEXT", and "NAME muted".
+std::vector<std::string> SpectatorLines(const FakeGuest& guest) {
+    std::vector<std::string> said;
+    for (const net::Message& m : guest.heard)
+        if (const auto* chat = std::get_if<net::SpectatorChat>(&m))
+            said.push_back(chat->name + (chat->muted ? " muted" : ": " + chat->text));
+    return said;
+}
+
+// The last list of people a guest heard from the host.
+net::People LastPeople(const FakeGuest& guest) {
+    net::People last;
+    for (const net::Message& m : guest.heard)
+        if (const auto* people = std::get_if<net::People>(&m)) last = *people;
+    return last;
+}
+
+// The real game hosts, its person named Ann.
+class RoomTest : public NetTest {
+protected:
+    void SetUp() override {
+        NetTest::SetUp();
+        Host();
+        NetSetName("Ann");
+    }
+
+    // Runs the host from `seed` for `ticks` ticks, the guests made so far connecting one a tick from
+    // the first and `during` called before each tick.
+    void Run(std::uint32_t seed, int ticks, const std::function<void(int tick)>& during) {
+        const std::size_t callers = guests.size();
+        RunHost(seed, ticks, [&](int i) {
+            if (i < static_cast<int>(callers)) guests[static_cast<std::size_t>(i)].Connect(network);
+            during(i);
+            return true;
+        });
+    }
+
+    // A guest more, saying its name and kind in its hello.
+    FakeGuest& Named(const std::string& name, net::MachineKind kind = net::MachineKind::Game,
+                     bool watch = false) {
+        net::Hello hello = ::Hello(watch);
+        hello.name = name;
+        hello.kind = kind;
+        FakeGuest& guest = NewGuest();
+        guest.first = Encoded(hello);
+        return guest;
+    }
+
+    void SpectatorsChat(bool heard);
+};
+
+// A guest that sends 100 lines at once has five passed on and is muted, which everyone hears once;
+// the room goes on, and another guest's line and the host's pass after it. Names given in the hellos
+// (one of them a spectator's, which names no machine) reach the spectator and the host's snapshot.
+// A guest that speaks for another, or sends a line the game would never write (a control character),
+// is dropped. The replay keeps the names and lines, and reads back as it was written.
+TEST_F(RoomTest, NamesReachEveryoneAndLinesPassWithinTheHostsBound) {
+    NetSetName(
+        "\x01"
+        "Ann\xE2\x80\xAE");
+    Named("Spy", net::MachineKind::Game, true);
+    Named("Cy");
+    Named("Bob");
+    Named("Eve").then = Encoded(net::Chat{1, "not mine"});
+    std::vector<std::uint8_t> bell = Encoded(net::Chat{4, "ding"});
+    bell[4] = 0x07;
+    Named("Dan").then = bell;
+    std::string snapshot;
+    Run(9, 60, [this, &snapshot](int tick) {
+        if (tick == 20)
+            for (int i = 0; i < 100; ++i) guests[2].Send(net::Chat{2, "flood " + std::to_string(i)});
+        if (tick == 59) snapshot = StateSnapshotJson();
+        if (tick == 30) NetSay("hi  all\xE2\x80\xAE");
+        if (tick == 40) guests[1].Send(net::Chat{1, "still here"});
+    });
+
+    const std::vector<std::string> shown = {"Bob: flood 0", "Bob: flood 1", "Bob: flood 2",  "Bob: flood 3",
+                                            "Bob: flood 4", "Ann: hi all",  "Cy: still here"};
+    EXPECT_EQ(NetChat(), shown);
+    EXPECT_EQ(NetNames(), (std::vector<std::string>{"Ann", "Cy", "Bob", "Eve", "Dan"}));
+    const std::vector<std::string> heard = {"2: flood 0", "2: flood 1", "2: flood 2", "2: flood 3",
+                                            "2: flood 4", "2 muted",    "0: hi all",  "1: still here"};
+    EXPECT_EQ(Lines(guests[0]), heard) << "the spectator";
+    EXPECT_EQ(Lines(guests[1]), heard) << "a guest";
+    const auto names =
+        std::find_if(guests[0].heard.rbegin(), guests[0].heard.rend(),
+                     [](const net::Message& m) { return std::holds_alternative<net::Names>(m); });
+    ASSERT_NE(names, guests[0].heard.rend());
+    EXPECT_EQ(std::get<net::Names>(*names).names,
+              (std::vector<std::string>{"Ann", "Cy", "Bob", "Eve", "Dan", "", "", ""}));
+    EXPECT_FALSE(guests[2].closed) << "the flooding guest was dropped, not muted";
+    EXPECT_FALSE(guests[1].closed);
+    EXPECT_TRUE(guests[3].closed) << "a guest that spoke for another stayed";
+    EXPECT_TRUE(guests[4].closed) << "a guest that sent a bell stayed";
+    EXPECT_NE(snapshot.find(R"("names": ["Ann", "Cy", "Bob", "Eve", "Dan"], "chat": ["Bob: flood 0")"),
+              std::string::npos)
+        << snapshot;
+
+    const ReplayRecord& replay = ReplayRecorded();
+    std::vector<std::string> remarks;
+    for (const ReplayEvent& e : replay.events)
+        if (ReplayEventIsRemark(e))
+            remarks.push_back(FormatReplayEvent(e).substr(FormatReplayEvent(e).find(' ') + 1));
+    EXPECT_EQ(remarks.size(), 12u);
+    EXPECT_EQ(remarks.front(), "name 0 Ann\n");
+    EXPECT_NE(std::find(remarks.begin(), remarks.end(), "chat 1 still here\n"), remarks.end());
+    ReplayRecord back;
+    std::string error;
+    ASSERT_TRUE(ParseReplay(FormatReplay(replay), &back, &error)) << error;
+    EXPECT_EQ(back, replay);
+}
+
+// The chat key starts a line; its letters, Shift, Backspace and Enter never reach the game nor its
+// replay, and Esc puts a line away without opening the leave prompt. The log key keeps its key too.
+TEST_F(RoomTest, TypingALineKeepsItsKeysFromTheGame) {
+    const std::vector<int> keys = {'T', 'H',       VK_BACK, 'N', VK_SPACE,  VK_SHIFT,
+                                   'O', VK_RETURN, 'T',     'X', VK_ESCAPE, VK_F3};
+    Run(9, 40, [&keys](int tick) {
+        if (tick >= 5 && tick < 5 + static_cast<int>(keys.size())) {
+            const int key = keys[static_cast<std::size_t>(tick - 5)];
+            if (key == VK_SHIFT)
+                PostKey(WM_KEYDOWN, VK_SHIFT);
+            else
+                PressKey(key);
+            if (key == 'O') PostKey(WM_KEYUP, VK_SHIFT);
+        }
+    });
+    EXPECT_EQ(NetChat(), (std::vector<std::string>{"Ann: n O"}));
+    for (const ReplayEvent& e : ReplayRecorded().events)
+        EXPECT_FALSE(e.kind == ReplayEvent::KeyDown || e.kind == ReplayEvent::KeyUp) << FormatReplayEvent(e);
+    EXPECT_EQ(CurrentMode, Title);
+    int top = 0, bottom = 0;
+    EXPECT_FALSE(NetLeavePromptYesRows(&top, &bottom)) << "Esc opened the leave prompt";
+}
+
+// Everyone in the room is listed with what they run the game in and their round trip to the host,
+// the spectators apart; the seats filled follow the players' number, and the host's Enter starts: the
+// player choice follows, and a machine joining then still takes the game so far and the list.
+TEST_F(RoomTest, ListsWhoIsInAndTheHostStartsForAMachineToJoinLater) {
+    Named("Bob", net::MachineKind::Page);
+    Named("Spy", net::MachineKind::Page, true);
+    Named("Cy", net::MachineKind::Game);
+    FakeGuest* late = nullptr;
+    std::vector<std::string> four, three, afterStart;
+    Run(9, 400, [&](int tick) {
+        if (tick == 1) ThePlayers->SetNumPlayers(4);
+        if (tick == 200) four = NetWaitingRoom();
+        if (tick == 201) ThePlayers->SetNumPlayers(3);
+        if (tick == 202) three = NetWaitingRoom();
+        if (tick == 210) PressKey(VK_RETURN);
+        if (tick == 300) (late = &Named("Dee"))->Connect(network);
+        if (tick == 399) afterStart = NetWaitingRoom();
+    });
+
+    ASSERT_EQ(four.size(), 7u);
+    EXPECT_EQ(four[0], "Waiting room   T: chat   F4: room code");
+    EXPECT_EQ(four[1], "Ann              game host");
+    EXPECT_EQ(four[2].substr(0, 22), "Bob              page ") << four[2];
+    EXPECT_EQ(four[3].substr(0, 22), "Cy               game ") << four[3];
+    EXPECT_EQ(four[2].substr(four[2].size() - 3), " ms") << "no round trip measured";
+    EXPECT_EQ(four[4], "Watching, unheard (W): Spy");
+    EXPECT_EQ(four[5], "3 of 4 seats have a player");
+    EXPECT_EQ(four[6], "Enter, pad A or a tap starts");
+    EXPECT_EQ(three[5], "Every seat has a player");
+    EXPECT_EQ(CurrentMode, PlayerChoice);
+    EXPECT_TRUE(afterStart.empty()) << "the waiting room stayed up after the start";
+
+    // Everyone heard the host's list; the late machine with the game so far.
+    const net::People spectators = LastPeople(guests[1]);
+    ASSERT_EQ(spectators.people.size(), 5u);
+    EXPECT_EQ(spectators.people[1].kind, net::MachineKind::Page);
+    EXPECT_EQ(spectators.people[4],
+              (net::Person{true, 0, net::MachineKind::Page, spectators.people[4].ping_ms, "Spy"}));
+    EXPECT_GT(spectators.people[4].ping_ms, 0);
+    EXPECT_NE(late->Find<net::CatchUp>(), nullptr);
+    ASSERT_NE(late->Find<net::People>(), nullptr);
+    EXPECT_EQ(late->Find<net::People>()->people.size(), 5u);
+    for (const FakeGuest& guest : guests) EXPECT_FALSE(guest.closed);
+}
+
+// The spectators always hear each other; the players hear them only once the host lets them (its W
+// in the waiting room). A spectator that floods is muted, not the room, and everyone who hears it is
+// told once; one that names itself is dropped.
+void RoomTest::SpectatorsChat(bool heard) {
+    FakeGuest& player = Named("Bob");
+    FakeGuest& spy = Named("Spy", net::MachineKind::Game, true);
+    FakeGuest& eve = Named("Eve", net::MachineKind::Page, true);
+    FakeGuest& liar = Named("Max", net::MachineKind::Game, true);
+    Run(9, 80, [&](int tick) {
+        if (tick == 10 && heard) PressKey('W');
+        if (tick == 30) spy.Send(net::SpectatorChat{"", "hello"});
+        if (tick == 40)
+            for (int i = 0; i < 20; ++i) eve.Send(net::SpectatorChat{"", "spam " + std::to_string(i)});
+        if (tick == 50) liar.Send(net::SpectatorChat{"Spy", "I am Spy"});
+        if (tick == 60) spy.Send(net::SpectatorChat{"", "still here"});
+    });
+    const std::vector<std::string> all = {"Spy: hello",  "Eve: spam 0", "Eve: spam 1", "Eve: spam 2",
+                                          "Eve: spam 3", "Eve: spam 4", "Eve muted",   "Spy: still here"};
+    EXPECT_EQ(SpectatorLines(spy), all);
+    EXPECT_EQ(SpectatorLines(eve), all);
+    EXPECT_EQ(SpectatorLines(player), heard ? all : std::vector<std::string>{});
+    std::vector<std::string> shown;
+    for (const std::string& line : all)
+        if (heard && line != "Eve muted") shown.push_back(line.substr(0, 3) + " (watching)" + line.substr(3));
+    EXPECT_EQ(NetChat(), shown) << "the host's own";
+    EXPECT_FALSE(eve.closed) << "the flooding spectator was dropped, not muted";
+    EXPECT_TRUE(liar.closed) << "a spectator that named itself stayed";
+    EXPECT_EQ(LastPeople(player).spectators_heard, heard);
+}
+
+TEST_F(RoomTest, SpectatorsChatAmongThemselvesAtFirst) { SpectatorsChat(false); }
+TEST_F(RoomTest, SpectatorsChatToThePlayersOnceTheHostLetsThem) { SpectatorsChat(true); }
+
+// F4 in a network game shows and hides the room card and never reaches the game nor its replay; in
+// a match the menu bar's far right is F4 too. The card's lines give the way in for each kind of game:
+// an online room's code with the links its starter gave or the page's, a spectator's watch code, a
+// host's addresses, a guest's host.
+TEST_F(RoomTest, TheRoomCardGivesTheWayInAndItsKeyStaysOnThisMachine) {
+    const std::vector<std::vector<int>> keys = {
+        {VK_F4},
+        {},
+        {VK_F4},
+        {},
+        {VK_RETURN},
+        {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+        {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+        {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}};
+    std::vector<bool> shown;
+    RunHost(9, 100, [&](int tick) {
+        if (tick % 10 == 5 && tick / 10 < static_cast<int>(keys.size()))
+            for (int key : keys[static_cast<std::size_t>(tick / 10)]) PressKey(key);
+        if (tick == 10 || tick == 30) shown.push_back(ShellRoomCardShown());
+        return true;
+    });
+    EXPECT_EQ(shown, (std::vector<bool>{true, false}));
+    ASSERT_EQ(CurrentMode, Aiming);
+    const PointerScreen& screen = PointerScreenShown();
+    ASSERT_EQ(screen.barZoneCount, 6);
+    EXPECT_EQ(screen.barZones[5].key, VK_F4);
+    EXPECT_EQ(screen.barZones[4].right, screen.barZones[5].left) << "the weapon's box keeps the rest";
+    for (const ReplayEvent& e : ReplayRecorded().events)
+        EXPECT_NE(e.value, static_cast<std::uint32_t>(VK_F4));
+
+    const std::string hide = "F4, pad L3 or the same tap hides this";
+    const OnlineRoom started{"ABCDEFGH", "https://a.b/#room=ABCDEFGH", "https://a.b/#watch=WWWWWWWW",
+                             "WWWWWWWW"};
+    const struct {
+        NetWayIn way;
+        OnlineRoom online;
+        std::vector<std::string> lines;
+    } kCases[] = {
+        {{NetRole::Host, "ABCDEFGH", "WWWWWWWW", "", "", "relay", 0, {}},
+         started,
+         {"Room code: ABCDEFGH", "Watch code: WWWWWWWW", "Join: https://a.b/#room=ABCDEFGH",
+          "Watch: https://a.b/#watch=WWWWWWWW", hide}},
+        {{NetRole::Host, "ABCDEFGH", "WWWWWWWW", "", "https://p.q/", "relay", 0, {}},
+         {},
+         {"Room code: ABCDEFGH", "Watch code: WWWWWWWW", "Join: https://p.q/#room=ABCDEFGH",
+          "Watch: https://p.q/#watch=WWWWWWWW", hide}},
+        // A guest knows no watch code, so it can pass on only the way in to play.
+        {{NetRole::Join, "ZZZZZZZZ", "", "", "https://p.q/", "room ZZZZZZZZ", 0, {}},
+         started,
+         {"Room code: ZZZZZZZZ", "Join: https://p.q/#room=ZZZZZZZZ", hide}},
+        {{NetRole::Watch, "ZZZZZZZZ", "", "", "", "room ZZZZZZZZ", 0, {}},
+         {},
+         {"Watch code: ZZZZZZZZ", hide}},
+        {{NetRole::Host, "", "", "", "", "26510", 26510, {"10.0.0.2", "192.168.1.5"}},
+         {},
+         {"Hosting on port 26510", "Join: 10.0.0.2:26510", "Join: 192.168.1.5:26510", hide}},
+        {{NetRole::Host, "", "", "K7QX2M9P", "", "26510", 26510, {"10.0.0.2"}},
+         {},
+         {"Hosting on port 26510, code K7QX2M9P", "Join: 10.0.0.2:26510", hide}},
+        {{NetRole::Join, "", "", "", "", "10.0.0.2:26510", 0, {}}, {}, {"The host: 10.0.0.2:26510", hide}},
+        {{NetRole::Local, "", "", "", "", "", 0, {}}, started, {}},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(ShellRoomCardLines(c.way, c.online), c.lines) << c.way.where;
+}
+
+// Spectators that press keys (the Enter that would leave the title, as any machine's own stamp),
+// claim other games at every frame and say quiet frames far ahead are neither dropped nor heard: the
+// game stays at the title, hears no news, and its replay is the one it would have alone. One stops
+// reading altogether: the host never waits for it. Neither counts among the machines.
+TEST_F(RoomTest, TheHostIgnoresSpectatorsKeysAndHashesCountsThemApartAndNeverWaits) {
+    guests.resize(3);
+    std::deque<FakeGuest>& watchers = guests;
+    for (FakeGuest& w : watchers) w.first = Encoded(Hello(true));
+    for (std::uint32_t f = 5; f < 200; f += 5) {
+        watchers[0].later.push_back(Encoded(
+            net::Input{0, {net::FrameInput{f, {{true, VK_RETURN, false}, {false, VK_RETURN, false}}}}}));
+        watchers[0].later.push_back(
+            Encoded(net::Input{1, {net::FrameInput{f + 1, {{true, VK_RETURN, false}}}}}));
+        watchers[1].later.push_back(Encoded(net::StateHash{f, 12345}));
+    }
+    watchers[1].later.push_back(Encoded(net::Quiet{0, 100, 500000}));
+    int machines = 0, watching = 0;
+    Run(5, 300, [&](int i) {
+        // The third reads nothing once it is in: its messages pile up unread.
+        if (i == 20) watchers[2].paused = true;
+        machines = NetMachinesConnected();
+        watching = NetWatchers();
+    });
+
+    EXPECT_GE(FrameCounter, 290) << "the host waited for a spectator";
+    EXPECT_EQ(CurrentMode, Title) << "a spectator's Enter reached the game";
+    EXPECT_EQ(machines, 1);
+    EXPECT_EQ(watching, 3);
+    EXPECT_EQ(MachinesPresent, 1u);
+    const ReplayRecord& replay = ReplayRecorded();
+    EXPECT_TRUE(std::none_of(replay.events.begin(), replay.events.end(), [](const ReplayEvent& e) {
+        return e.kind == ReplayEvent::Joined || e.kind == ReplayEvent::Left;
+    }));
+    for (const FakeGuest& w : watchers) {
+        EXPECT_FALSE(w.closed) << "a spectator was dropped";
+        ASSERT_NE(w.Find<net::Welcome>(), nullptr);
+        EXPECT_EQ(*w.Find<net::Welcome>(), (net::Welcome{0, 0, true}));
+        ASSERT_NE(w.Find<net::CatchUp>(), nullptr);
+    }
+    // The ones reading hear the host's stamps as they come, and nothing of each other's.
+    for (int w : {0, 1}) {
+        EXPECT_GE(watchers[static_cast<std::size_t>(w)].FramesOf(0), 250u) << w;
+        EXPECT_EQ(watchers[static_cast<std::size_t>(w)].Count<net::Input>(), 0) << w;
+    }
+}
+
+// Spectators have places of their own: with 64 watching, the 65th is refused, naming the limit,
+// while machines joining to play still get their numbers; one that leaves makes room again.
+TEST_F(RoomTest, SpectatorsHaveTheirOwnLimitBesideTheSevenMachines) {
+    guests.resize(73);
+    const auto watcher = [&](std::size_t w) -> FakeGuest& { return guests[w]; };
+    const auto player = [&](std::size_t g) -> FakeGuest& { return guests[66 + g]; };
+    for (std::size_t w = 0; w < 66; ++w) watcher(w).first = Encoded(Hello(true));
+    int machines = 0, watching = 0, watchingBefore = 0;
+    RunHost(6, 160, [&](int i) {
+        // Two connections a step, a guest every tenth, until all but the last spectator are in.
+        const auto at = static_cast<std::size_t>(i);
+        if (i < 33) {
+            watcher(2 * at).Connect(network);
+            if (2 * i + 1 < 65) watcher(2 * at + 1).Connect(network);
+        }
+        if (i % 10 == 5 && i / 10 < 7) player(at / 10).Connect(network);
+        if (i == 100) {
+            watchingBefore = NetWatchers();
+            watcher(0).Send(net::Goodbye{"A spectator left"});
+        }
+        if (i == 110) watcher(65).Connect(network);
+        machines = NetMachinesConnected();
+        watching = NetWatchers();
+        return true;
+    });
+
+    EXPECT_EQ(watchingBefore, 64);
+    EXPECT_EQ(watching, 64) << "the one that left was not replaced";
+    EXPECT_EQ(machines, 8);
+    int refused = 0;
+    for (std::size_t w = 0; w < 66; ++w) {
+        if (watcher(w).Refusal().empty()) continue;
+        ++refused;
+        EXPECT_NE(watcher(w).Refusal().find("64"), std::string::npos) << watcher(w).Refusal();
+        EXPECT_EQ(watcher(w).reason, net::DisconnectReason::GameFull);
+    }
+    EXPECT_EQ(refused, 1);
+    EXPECT_FALSE(watcher(64).Refusal().empty()) << "the 65th was taken";
+    EXPECT_NE(watcher(65).Find<net::Welcome>(), nullptr) << "no room after one left";
+    for (std::size_t g = 0; g < 7; ++g) EXPECT_EQ(player(g).machine, static_cast<int>(g + 1));
+}
+
+}  // namespace
