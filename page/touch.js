@@ -85,13 +85,16 @@
     document.getElementById('control-no').hidden = !prompt;
   };
 
-  // The controls: each presses its own key of the game's through the same pointer handling.
+  // The controls: each presses its own key of the game's through the same pointer handling; Fast
+  // holds its key until let go.
   for (const button of controls.querySelectorAll('button')) {
     button.addEventListener('pointerdown', function(event) {
       event.preventDefault();
       if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
       send(P.CONTROL, Number(button.dataset.control), null);
     });
+    if (button.id === 'control-fast')
+      for (const type of ['pointerup', 'pointercancel', 'pointerleave']) button.addEventListener(type, () => send(P.RELEASE, 0, null));
     // Keys stay the game's: a control never keeps the keyboard's focus.
     button.addEventListener('focus', function() { button.blur(); });
   }

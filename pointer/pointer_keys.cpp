@@ -96,6 +96,9 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
         case PointerScreen::Aiming:
             PressAiming(screen, button, x, y, ms, out);
             break;
+        case PointerScreen::Shot:
+            if (button == ButtonMain) HoldFast(true, out);
+            break;
         default:
             break;
     }
@@ -113,6 +116,7 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
         Tap(control == ControlQuieter ? VK_F7 : control == ControlLouder ? VK_F8 : VK_F9, out);
         return;
     }
+    if (control == ControlFast) return HoldFast(true, out);
     if (screen.prompt) {
         if (control == ControlYes || control == ControlNo) AnswerPrompt(control == ControlYes, out);
         return;
@@ -147,9 +151,10 @@ void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<In
     targetPower_ = aim.power;
 }
 
-void PointerKeys::Release(const PointerScreen& screen, std::vector<InputEvent>*) {
+void PointerKeys::Release(const PointerScreen& screen, std::vector<InputEvent>* out) {
     frame_ = screen.frame;
     aiming_ = false;
+    HoldFast(false, out);
 }
 
 void PointerKeys::Wheel(const PointerScreen& screen, int notches, std::vector<InputEvent>*) {
@@ -188,6 +193,7 @@ void PointerKeys::Tick(const PointerScreen& screen, std::vector<InputEvent>* out
 void PointerKeys::LetGoAll(std::vector<InputEvent>* out) {
     if (helpHeld_) out->push_back(InputEvent::Up(VK_F1));
     if (guideHeld_) out->push_back(InputEvent::Up(VK_F2));
+    HoldFast(false, out);
     helpHeld_ = guideHeld_ = false;
     aiming_ = reaching_ = firePending_ = false;
     pressedBefore_ = false;
@@ -324,6 +330,13 @@ void PointerKeys::Tap(int key, std::vector<InputEvent>* out) {
     out->push_back(InputEvent::Up(key));
     lastKeyFrame_ = frame_;
     anyKey_ = true;
+}
+
+// The fast key goes down once and up once, whatever holds it.
+void PointerKeys::HoldFast(bool held, std::vector<InputEvent>* out) {
+    if (held == fastHeld_) return;
+    fastHeld_ = held;
+    out->push_back(held ? InputEvent::Down(VK_TAB) : InputEvent::Up(VK_TAB));
 }
 
 bool PointerKeys::Settled(const PointerScreen& screen) const {

@@ -28,8 +28,10 @@
 //     tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current one), the
 //     wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a tank is its
 //     seat's key (look at it), elsewhere C (look at the current one).
+//   - A shot: a press holds the fast key (Tab, shell/fast_forward.h) until its release.
 //   - The on-screen controls a page shows beside the picture (PressControl) do what their places
-//     on the picture and the menu bar do; Yes and No answer a prompt.
+//     on the picture and the menu bar do; Yes and No answer a prompt; Fast holds the fast key until
+//     the next Release, on every screen.
 // A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
 // in `out` with PostInput, in order: Press, Move and Release for the main button or the first
 // finger (other fingers are the backend's to ignore), Press with ButtonFire or ButtonCentre for
@@ -75,7 +77,8 @@ public:
         ControlNo,
         ControlQuieter,
         ControlLouder,
-        ControlSound
+        ControlSound,
+        ControlFast
     };
 
     // A button pressed or a finger put down at (x, y), `ms` milliseconds on any steady clock.
@@ -84,8 +87,9 @@ public:
     // An on-screen control pressed: what the fire button (Fire), ButtonCentre away from the tanks
     // (Centre) and the menu bar's weapon, angle and power boxes (Weapon, Guide, Help) do while
     // aiming (Weapon passing over the weapons out of stock), the sound's keys F7, F8 and F9 on
-    // every screen (Quieter, Louder, Sound), and the answers to a prompt (Yes, No); nothing
-    // elsewhere. As any press, it first lets go of the help screen the pointer holds.
+    // every screen (Quieter, Louder, Sound), the fast key held until the next Release (Fast), and
+    // the answers to a prompt (Yes, No); nothing elsewhere. As any press, it first lets go of the
+    // help screen the pointer holds.
     void PressControl(const PointerScreen& screen, Control control, std::uint32_t ms,
                       std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.
@@ -112,6 +116,7 @@ private:
     void StartAim(const PointerScreen& screen);
     void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
     void Tap(int key, std::vector<InputEvent>* out);
+    void HoldFast(bool held, std::vector<InputEvent>* out);
     bool Settled(const PointerScreen& screen) const;
 
     // The aim being reached: the values the keys sent so far make, and the ones to reach.
@@ -137,6 +142,6 @@ private:
     // The tank looked at last with the menu bar, and the seat whose turn it was.
     int lookedAt_ = -1;
     int lookTurn_ = -1;
-    // F1 and F2 held by the pointer.
-    bool helpHeld_ = false, guideHeld_ = false;
+    // F1, F2 and the fast key held by the pointer.
+    bool helpHeld_ = false, guideHeld_ = false, fastHeld_ = false;
 };

@@ -35,6 +35,7 @@ constexpr HelpRow HELP_ROWS[] = {
     {"Q,A", TrLater("Stick UD"), TrLater("Change Power")},
     {"W,S", "LB,RB", TrLater("Change Weapon")},
     {TrLater("Space"), TrLater("A,Start"), TrLater("Fire")},
+    {"Tab", TrLater("R stick"), TrLater("Hold: fast-forward")},
 };
 
 // The row of the quit prompt's answer.

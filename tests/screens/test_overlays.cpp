@@ -53,17 +53,17 @@ TEST_F(OverlaysTest, QuitPromptWritesItsTwoLinesOverTheGrid) {
         for (int x = 0; x < 320; ++x) ASSERT_NE(Pixel(0, 2, x, y), WHITE);
 }
 
-// Nine rows of key, gamepad button and meaning: every key has its button.
-TEST_F(OverlaysTest, HelpScreenListsNineKeysWithTheirGamepadButtons) {
+// Ten rows of key, gamepad button and meaning: every key has its button.
+TEST_F(OverlaysTest, HelpScreenListsTenKeysWithTheirGamepadButtons) {
     FillRaw(0, 2, 0);
     DrawHelpScreen(0, 2);
-    for (int row = 0; row < 9; ++row) {
+    for (int row = 0; row < 10; ++row) {
         int y = 16 * row;
         EXPECT_GT(Ink(4, y, 56, y + 16, 0), 0) << row;
         EXPECT_GT(Ink(56, y, 128, y + 16, 0), 0) << row;
         EXPECT_GT(Ink(128, y, 320, y + 16, 0), 0) << row;
     }
-    EXPECT_EQ(Ink(0, 144, 320, 200, 0), 0);
+    EXPECT_EQ(Ink(0, 160, 320, 200, 0), 0);
 }
 
 TEST_F(OverlaysTest, ReadyMessageIsTextAloneWithoutAGrid) {
