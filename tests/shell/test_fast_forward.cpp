@@ -8,6 +8,8 @@
 
 #include "core/globals.h"
 #include "platform/headless/headless_platform.h"
+#include "replay/replay.h"
+#include "replay/session.h"
 #include "shell/fast_forward.h"
 #include "snapshot/state_snapshot.h"
 #include "tests/support/capture.h"
@@ -25,8 +27,8 @@ struct TickRun {
     bool marked = false;
 };
 
-// The ticks, and the state reached but for the sounds: a fast tick mixes the sounds of several
-// steps in the time of one, and the mixer leaves out those it has no voice for.
+// The ticks; the state reached but for the sounds (a fast tick mixes the sounds of several steps in
+// the time of one, and the mixer leaves out those it has no voice for); and the replay recorded.
 struct Played {
     std::vector<TickRun> ticks;
     std::string state;
@@ -68,12 +70,12 @@ Played PlayFirstTurn(bool held, int letGoAfter) {
             return true;
         });
     RunGame(5, steps);
-    played->state = WithoutSounds(StateSnapshotJson());
+    played->state = WithoutSounds(StateSnapshotJson()) + FormatReplay(ReplayRecorded());
     return std::move(*played);
 }
 // Held, the key runs FAST_STEPS_PER_TICK steps in each tick of the shot, the last of them shown,
 // and one step in each tick of the menus and the aiming; let go, one again. The steps and the keys
-// they read being the same, the game reached is the same.
+// they read being the same, the game reached and its replay are the same.
 TEST(FastForward, RunsSeveralStepsATickOnlyDuringAShotAndReachesTheSameGame) {
     const Played plain = PlayFirstTurn(false, 0);
     const struct {
