@@ -1,8 +1,5 @@
 # Runs one scenario: NAME.script with the seed and options on its first line ("# args: ..."), the
-# state snapshot compared with NAME.json and the exit status with NAME.status (0 when absent). With
-# HOLD_FAST the script runs with the fast key (Tab) held from its start, to the same state but for
-# the sounds heard (a fast tick mixes several steps' sounds in one tick's time, and the mixer leaves
-# out those it has no voice for).
+# state snapshot compared with NAME.json and the exit status with NAME.status (0 when absent).
 get_filename_component(name ${SCRIPT} NAME_WE)
 get_filename_component(dir ${SCRIPT} DIRECTORY)
 file(MAKE_DIRECTORY ${WORK})
@@ -17,30 +14,13 @@ if(EXISTS ${dir}/${name}.status)
   string(STRIP "${expected_status}" expected_status)
 endif()
 set(actual ${WORK}/${name}.json)
-set(script ${SCRIPT})
-if(HOLD_FAST)
-  set(actual ${WORK}/${name}.fast.json)
-  set(script ${WORK}/${name}.fast.script)
-  file(READ ${SCRIPT} text)
-  file(WRITE ${script} "down Tab\n${text}")
-endif()
 file(REMOVE ${actual})
-execute_process(COMMAND ${RUNNER} ${args} --script ${script} --state ${actual}
+execute_process(COMMAND ${RUNNER} ${args} --script ${SCRIPT} --state ${actual}
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status STREQUAL expected_status)
   message(FATAL_ERROR "${name}: exit status ${status}, expected ${expected_status}\n${err}")
 endif()
-set(expected ${dir}/${name}.json)
-if(HOLD_FAST)
-  foreach(file expected actual)
-    file(STRINGS ${${file}} lines)
-    list(FILTER lines EXCLUDE REGEX "^  \"sound\": ")
-    string(JOIN "\n" text ${lines})
-    file(WRITE ${WORK}/${name}.fast.${file} "${text}")
-    set(${file} ${WORK}/${name}.fast.${file})
-  endforeach()
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${expected} ${actual} RESULT_VARIABLE differs)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${dir}/${name}.json ${actual} RESULT_VARIABLE differs)
 if(differs)
   file(READ ${actual} got)
   message(FATAL_ERROR "${name}: the state differs from ${name}.json; got:\n${got}")
