@@ -247,8 +247,8 @@ bool NetFastPace() { return FastPaceOn(); }
 
 bool NetRunsFast() {
     if (!FastPaceOn() || ReplayPlaying()) return false;
-    const std::uint32_t next = ReplayFrameSteps();
-    return Held(next) && EffectiveOwner(next) == TheLink.me;
+    const std::uint32_t following = ReplayFrameSteps() + 1;
+    return Held(following) && EffectiveOwner(following) == TheLink.me;
 }
 
 bool NetShowFrames() { return !(Active() && ReplayPlaying()) && !CatchUpRunsAnother(); }

@@ -151,9 +151,9 @@ bool NetRunAnother();
 bool NetShowFrames();
 // Fast-forward (netplay/fast_pace.h). Before each step: whether this machine's people hold the fast
 // key; a guest tells the host when that changes. NetFastPace: whether the match runs fast now, which
-// it does while the people of every machine hold the key (false at one keyboard). NetRunsFast: whether
-// this machine may run its next step at once, as the tick's steps of a fast match: only the machine
-// that stamps it, holding it; the others follow as a machine fallen behind catches up.
+// it does while the people of every machine hold the key (false at one keyboard). NetRunsFast, just
+// before a step: whether the step after it may follow at once, as a fast tick's: only on the machine
+// that stamps that frame, once it holds it; the others follow as a machine fallen behind catches up.
 void NetFastHeld(bool held);
 bool NetFastPace();
 bool NetRunsFast();
