@@ -117,12 +117,10 @@ TEST_F(LoopTest, SwitchToModeAboveSixChangesNothing) {
     EXPECT_EQ(CurrentMode, PlayerChoice);
 }
 
-// Two people play the first turn of seed 5, Red firing at once, to 30 ticks into the next, with the
-// fast key down from the title when `held` and up at the shot's `letGoAfter`th tick (0: never).
-// Outside the shot every tick runs one step, and each tick of it shows one frame. Kept: the steps of
-// each tick of the shot but its last, the ticks the fast mark showed, and the game reached: the state
-// but for its sounds (a fast tick mixes several steps' sounds in the time of one, and the mixer leaves
-// out those it has no voice for), and the replay.
+// Two people play seed 5's first turn to 30 ticks into the next, the fast key held from the title
+// if `held` until the shot's `letGoAfter`th tick (0: ever). Outside the shot a tick runs one step; in
+// it a tick shows one frame. Kept: each of its ticks' steps (but the last), the ticks marked fast, and
+// the replay and the state but for the sounds (a fast tick mixes several steps' in the time of one).
 struct FastTurn {
     std::vector<int> steps;
     int marked = 0;
@@ -132,8 +130,7 @@ FastTurn PlayFirstTurn(bool held, std::size_t letGoAfter) {
     ResetEverything();
     TraceCapture quiet;
     FastTurn played;
-    std::vector<int> finish(6, VK_DOWN);
-    finish.push_back(VK_RETURN);
+    const std::vector<int> finish = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
     std::vector<StepDriver::Step> steps = {
         Tick(), Keys({VK_RETURN}), Keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}), Keys(finish), Keys(finish)};
     std::uint32_t mode = Title;
