@@ -9,10 +9,10 @@
 namespace net {
 namespace {
 
-constexpr const char* kNames[] = {"hello",    "welcome",         "refuse", "catch-up", "input",
-                                  "quiet",    "state hash",      "roster", "goodbye",  "desync",
-                                  "progress", "presence",        "names",  "chat",     "ping",
-                                  "people",   "spectator's chat"};
+constexpr const char* kNames[] = {"hello",    "welcome",          "refuse",      "catch-up", "input",
+                                  "quiet",    "state hash",       "roster",      "goodbye",  "desync",
+                                  "progress", "presence",         "names",       "chat",     "ping",
+                                  "people",   "spectator's chat", "fast-forward"};
 static_assert(std::size(kNames) == std::variant_size_v<Message>);
 static_assert(kMaxPeopleListed == kMaxJoiningPeers + 1 + kMaxWatchingPeers, "every machine and spectator");
 
@@ -154,6 +154,7 @@ bool Check(const StateHash& m, std::string* error) { return CheckFrameNumber(m.f
 bool Check(const Desync& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 bool Check(const Progress& m, std::string* error) { return CheckFrameNumber(m.frame, error); }
 bool Check(const Presence& m, std::string* error) { return CheckMachine(m.machine, 1, error); }
+bool Check(const FastForward&, std::string*) { return true; }
 
 bool Check(const CatchUp& m, std::string* error) {
     if (m.text.empty() || m.text.size() > kMaxCatchUpChunk)
@@ -302,6 +303,7 @@ void Write(Writer& w, const Presence& m) {
     w.U8(m.machine);
     w.U8(m.away ? 1 : 0);
 }
+void Write(Writer& w, const FastForward& m) { w.U8(m.held ? 1 : 0); }
 
 // ---- Reading. Every read checks what is left first; the first fault is kept and later reads give
 // zeros, so a reader is written as straight-line code and asked once at the end.
@@ -476,6 +478,7 @@ void Read(Reader& r, Presence& m) {
     m.machine = r.U8();
     m.away = r.Flag();
 }
+void Read(Reader& r, FastForward& m) { m.held = r.Flag(); }
 
 // The alternative of the variant with index `type`, default-made, for reading into.
 template <std::size_t I = 0>

@@ -14,7 +14,7 @@ namespace net {
 
 // Raised whenever the meaning or the form of a message changes; machines with different numbers
 // do not play together.
-constexpr std::uint16_t kProtocolNumber = 7;
+constexpr std::uint16_t kProtocolNumber = 8;
 
 // Limits every message is checked against, sending and receiving.
 constexpr std::size_t kMaxVersionLength = 32;  // printable ASCII
@@ -214,8 +214,17 @@ struct SpectatorChat {
     bool operator==(const SpectatorChat&) const = default;
 };
 
-using Message = std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye,
-                             Desync, Progress, Presence, Names, Chat, Ping, People, SpectatorChat>;
+// Fast-forward, which only paces the steps and is no part of the game. A guest tells the host whether
+// its people hold the fast key now; the host tells every joined machine whether the match runs fast,
+// which it does only while the people of every machine hold it.
+struct FastForward {
+    bool held = false;
+    bool operator==(const FastForward&) const = default;
+};
+
+using Message =
+    std::variant<Hello, Welcome, Refuse, CatchUp, Input, Quiet, StateHash, Roster, Goodbye, Desync, Progress,
+                 Presence, Names, Chat, Ping, People, SpectatorChat, FastForward>;
 
 // Checks a message's meaning: lengths, counts, characters, ranges and order of frame numbers, key
 // codes and flags, and machine numbers. Returns false and says what is wrong in *error.

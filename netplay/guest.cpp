@@ -14,6 +14,7 @@
 #include "display/graphx.h"
 #include "netplay/chat.h"
 #include "netplay/desync.h"
+#include "netplay/fast_pace.h"
 #include "netplay/notices.h"
 #include "netplay/session.h"
 #include "netplay/stamps.h"
@@ -322,6 +323,8 @@ void GuestReceived(const net::Message& message) {
         Desync(desync->frame, desync->theirs, desync->ours);
     } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
         if (presence->machine != TheLink.me) PresenceHeard(presence->machine, presence->away);
+    } else if (const auto* fast = std::get_if<net::FastForward>(&message)) {
+        FastPaceHeard(*fast);
     } else if (const auto* names = std::get_if<net::Names>(&message)) {
         TakeNames(*names);
     } else if (const auto* chat = std::get_if<net::Chat>(&message)) {

@@ -11,6 +11,7 @@
 #include "netplay/admission.h"
 #include "netplay/chat.h"
 #include "netplay/desync.h"
+#include "netplay/fast_pace.h"
 #include "netplay/keyboard.h"
 #include "netplay/notices.h"
 #include "netplay/session.h"
@@ -314,6 +315,8 @@ void HostReceived(net::PeerId peer, const net::Message& message) {
         TakeQuiet(machine, *quiet, message);
     } else if (const auto* presence = std::get_if<net::Presence>(&message)) {
         TakePresence(machine, *presence, message);
+    } else if (const auto* fast = std::get_if<net::FastForward>(&message)) {
+        HostTakeFast(machine, *fast);
     } else if (const auto* chat = std::get_if<net::Chat>(&message)) {
         HostTakeChat(machine, *chat);
     } else if (const auto* ping = std::get_if<net::Ping>(&message); ping && ping->answer) {

@@ -7,6 +7,7 @@
 #include "netplay/catch_up.h"
 #include "netplay/chat.h"
 #include "netplay/desync.h"
+#include "netplay/fast_pace.h"
 #include "netplay/guest.h"
 #include "netplay/host.h"
 #include "netplay/keyboard.h"
@@ -42,6 +43,7 @@ void ResetSession() {
     ResetWatchers();
     ResetChat();
     ResetWaitingRoom();
+    ResetFastPace();
     MachineNames.fill("");
     DeliveryOwner = 0;
     DeliveredFrameOwner = 0;
@@ -230,11 +232,24 @@ void NetFrameStepRun() {
     if (!Active()) return;
     const std::uint32_t steps = ReplayFrameSteps();
     TheStamps.owners[steps + INPUT_DELAY] = OwnerNow();
-    if (TheLink.role == NetRole::Host) ReportProgress(steps);
+    if (TheLink.role == NetRole::Host) {
+        ReportProgress(steps);
+        HostCheckFastPace();
+    }
     CheckTurnStart(steps);
 }
 
 bool NetRunAnother() { return CatchUpRunsAnother(); }
+
+void NetFastHeld(bool held) { FastHeldHere(held); }
+
+bool NetFastPace() { return FastPaceOn(); }
+
+bool NetRunsFast() {
+    if (!FastPaceOn() || ReplayPlaying()) return false;
+    const std::uint32_t following = ReplayFrameSteps() + 1;
+    return Held(following) && EffectiveOwner(following) == TheLink.me;
+}
 
 bool NetShowFrames() { return !(Active() && ReplayPlaying()) && !CatchUpRunsAnother(); }
 

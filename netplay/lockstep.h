@@ -149,6 +149,14 @@ bool NetRunAnother();
 // False while a joining machine plays the game so far back, and for every step but the last of a
 // tick that catches up: those frames are not shown (their sounds play as ever).
 bool NetShowFrames();
+// Fast-forward (netplay/fast_pace.h). Before each step: whether this machine's people hold the fast
+// key; a guest tells the host when that changes. NetFastPace: whether the match runs fast now, which
+// it does while the people of every machine hold the key (false at one keyboard). NetRunsFast, just
+// before a step: whether the step after it may follow at once, as a fast tick's: only on the machine
+// that stamps that frame, once it holds it; the others follow as a machine fallen behind catches up.
+void NetFastHeld(bool held);
+bool NetFastPace();
+bool NetRunsFast();
 // Whether ticks come at the window's pace, 20 ms apart (the default, and the real game's); set
 // after NetConfigure. A headless script's ticks come as fast as it asks for them, one step each, so
 // it turns catching up off.

@@ -11,7 +11,8 @@
 // (watchers.h); keyboard.cpp, this machine's keys and the leave prompt (keyboard.h); notices.cpp,
 // what this machine says on screen and how long it has waited (notices.h); chat.cpp, the people's
 // names and chat lines (chat.h); waiting_room.cpp, who is in the room and the waiting room
-// (waiting_room.h); lockstep.cpp, the door the shell calls (lockstep.h). Each room
+// (waiting_room.h); fast_pace.cpp, who holds the fast key and the pace of a fast match
+// (fast_pace.h); lockstep.cpp, the door the shell calls (lockstep.h). Each room
 // includes the headers of the rooms it calls.
 //
 // Every room sends through the link; lockstep.cpp sets it up, reads the network through Poll each

@@ -23,6 +23,7 @@ function lobshotText(english, ...values) {
   words('control-yes', lobshotText('Yes'), lobshotText('Yes (Shift+Y)'));
   words('control-fire', lobshotText('Fire'), lobshotText('Fire (Space)'));
   words('control-centre', lobshotText('Centre'), lobshotText('Centre on the tank (C)'));
+  words('control-fast', lobshotText('Fast'), lobshotText('Fast-forward a shot while held (Tab)'));
   words('control-no', lobshotText('No'), lobshotText('No (Esc)'));
   words('fullscreen', lobshotText('Full screen'), lobshotText('Full screen (F11 or Alt+Enter)'));
   words('loading-text', lobshotText('Loading Lobshot') + '\u2026');

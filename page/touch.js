@@ -87,7 +87,8 @@
   };
 
   // The controls: each presses its own key of the game's through the same pointer handling, from a
-  // pointer or from the keyboard (a click of no pointer: Enter or Space on the control).
+  // pointer or from the keyboard (a click of no pointer: Enter or Space on the control); Fast holds
+  // its key until let go, the pointer's or the keyboard's.
   for (const button of controls.querySelectorAll('button')) {
     const press = function() {
       if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
@@ -97,7 +98,18 @@
       event.preventDefault();
       press();
     });
-    button.addEventListener('click', function(event) { if (event.detail === 0) press(); });
+    const release = () => send(P.RELEASE, 0, null);
+    if (button.id === 'control-fast') {
+      for (const type of ['pointerup', 'pointercancel', 'pointerleave']) button.addEventListener(type, release);
+      button.addEventListener('keydown', function(event) {
+        if (['Enter', 'NumpadEnter', 'Space'].includes(event.code) && !event.repeat) press();
+      });
+      button.addEventListener('keyup', function(event) {
+        if (['Enter', 'NumpadEnter', 'Space'].includes(event.code)) release();
+      });
+    } else {
+      button.addEventListener('click', function(event) { if (event.detail === 0) press(); });
+    }
     // Keys stay the game's: a control keeps the keyboard's focus only when the keyboard gave it.
     button.addEventListener('focus', function() { if (!button.matches(':focus-visible')) button.blur(); });
   }

@@ -97,7 +97,10 @@ void PointerKeys::Press(const PointerScreen& screen, Button button, int x, int y
             if (!PressLookArrow(screen, button, x, y)) PressAiming(screen, button, x, y, ms, out);
             break;
         case PointerScreen::Shot:
-            if (!PressLookArrow(screen, button, x, y)) StartLook(button, x, y, screen.barTop);
+            // A press held still hurries the shot; once it drags, it looks around instead.
+            if (PressLookArrow(screen, button, x, y)) break;
+            StartLook(button, x, y, screen.barTop);
+            if (button == ButtonMain) HoldFast(true, out);
             break;
         default:
             break;
@@ -116,6 +119,7 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
         Tap(control == ControlQuieter ? VK_F7 : control == ControlLouder ? VK_F8 : VK_F9, out);
         return;
     }
+    if (control == ControlFast) return HoldFast(true, out);
     if (screen.prompt) {
         if (control == ControlYes || control == ControlNo) AnswerPrompt(control == ControlYes, out);
         return;
@@ -142,9 +146,10 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
     }
 }
 
-void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>*) {
+void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out) {
     frame_ = screen.frame;
     if (looking_) {
+        if (std::abs(x - lookStartX_) + std::abs(y - lookStartY_) > LOOK_DRAG_PX) HoldFast(false, out);
         PointerLookBy(lookX_ - x, lookY_ - y);
         lookX_ = x;
         lookY_ = y;
@@ -156,9 +161,10 @@ void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<In
     targetPower_ = aim.power;
 }
 
-void PointerKeys::Release(const PointerScreen& screen, std::vector<InputEvent>*) {
+void PointerKeys::Release(const PointerScreen& screen, std::vector<InputEvent>* out) {
     frame_ = screen.frame;
     aiming_ = looking_ = false;
+    HoldFast(false, out);
 }
 
 void PointerKeys::Wheel(const PointerScreen& screen, int notches, std::vector<InputEvent>*) {
@@ -197,6 +203,7 @@ void PointerKeys::Tick(const PointerScreen& screen, std::vector<InputEvent>* out
 void PointerKeys::LetGoAll(std::vector<InputEvent>* out) {
     if (helpHeld_) out->push_back(InputEvent::Up(VK_F1));
     if (guideHeld_) out->push_back(InputEvent::Up(VK_F2));
+    HoldFast(false, out);
     helpHeld_ = guideHeld_ = false;
     aiming_ = reaching_ = firePending_ = looking_ = false;
     pressedBefore_ = false;
@@ -312,8 +319,8 @@ bool PointerKeys::PressLookArrow(const PointerScreen& screen, Button button, int
 
 void PointerKeys::StartLook(Button button, int x, int y, int barTop) {
     looking_ = button == ButtonMain && y < barTop;
-    lookX_ = x;
-    lookY_ = y;
+    lookX_ = lookStartX_ = x;
+    lookY_ = lookStartY_ = y;
 }
 
 // Yes is Shift+Y, no is Esc.
@@ -352,6 +359,13 @@ void PointerKeys::Tap(int key, std::vector<InputEvent>* out) {
     out->push_back(InputEvent::Up(key));
     lastKeyFrame_ = frame_;
     anyKey_ = true;
+}
+
+// The fast key goes down once and up once, whatever holds it.
+void PointerKeys::HoldFast(bool held, std::vector<InputEvent>* out) {
+    if (held == fastHeld_) return;
+    fastHeld_ = held;
+    out->push_back(held ? InputEvent::Down(VK_TAB) : InputEvent::Up(VK_TAB));
 }
 
 bool PointerKeys::Settled(const PointerScreen& screen) const {

@@ -30,10 +30,13 @@
 //     seat's key (look at it), elsewhere C (look at the current one).
 //   - During a shot, and while aiming at a turn the person here does not play, a drag with the
 //     main button or a finger looks around the landscape (PointerLookBy): the picture follows the
-//     pointer, and no key is sent. At any turn a press on an arrow at the picture's edge
-//     (PointerScreen::lookArrows) looks towards the tank it points at.
+//     pointer, and no key is sent. During a shot a press also holds the fast key (Tab,
+//     shell/fast_forward.h) until its release or until it drags further than LOOK_DRAG_PX. At any
+//     turn a press on an arrow at the picture's edge (PointerScreen::lookArrows) looks towards the
+//     tank it points at.
 //   - The on-screen controls a page shows beside the picture (PressControl) do what their places
-//     on the picture and the menu bar do; Yes and No answer a prompt.
+//     on the picture and the menu bar do; Yes and No answer a prompt; Fast holds the fast key until
+//     the next Release, on every screen.
 // A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
 // in `out` with PostInput, in order: Press, Move and Release for the main button or the first
 // finger (other fingers are the backend's to ignore), Press with ButtonFire or ButtonCentre for
@@ -58,6 +61,7 @@ constexpr std::uint32_t DOUBLE_PRESS_MS = 400;
 constexpr int DOUBLE_PRESS_PIXELS = 8;  // at most this far from the first press, across and down
 // The screen is taken again as the truth once this many frame steps have run since the last key.
 constexpr std::uint32_t SETTLE_FRAMES = 15;
+constexpr int LOOK_DRAG_PX = 4;  // a press during a shot moved further than this looks around
 
 // The angle (0 to 180) and power (0 to 100) that aim from the pivot at (x, y), picture pixels.
 struct PointerAim {
@@ -79,7 +83,8 @@ public:
         ControlNo,
         ControlQuieter,
         ControlLouder,
-        ControlSound
+        ControlSound,
+        ControlFast
     };
 
     // A button pressed or a finger put down at (x, y), `ms` milliseconds on any steady clock.
@@ -88,8 +93,9 @@ public:
     // An on-screen control pressed: what the fire button (Fire), ButtonCentre away from the tanks
     // (Centre) and the menu bar's weapon, angle and power boxes (Weapon, Guide, Help) do while
     // aiming (Weapon passing over the weapons out of stock), the sound's keys F7, F8 and F9 on
-    // every screen (Quieter, Louder, Sound), and the answers to a prompt (Yes, No); nothing
-    // elsewhere. As any press, it first lets go of the help screen the pointer holds.
+    // every screen (Quieter, Louder, Sound), the fast key held until the next Release (Fast), and
+    // the answers to a prompt (Yes, No); nothing elsewhere. As any press, it first lets go of the
+    // help screen the pointer holds.
     void PressControl(const PointerScreen& screen, Control control, std::uint32_t ms,
                       std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.
@@ -118,6 +124,7 @@ private:
     void StartAim(const PointerScreen& screen);
     void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
     void Tap(int key, std::vector<InputEvent>* out);
+    void HoldFast(bool held, std::vector<InputEvent>* out);
     bool Settled(const PointerScreen& screen) const;
 
     // The aim being reached: the values the keys sent so far make, and the ones to reach.
@@ -143,9 +150,9 @@ private:
     // The tank looked at last with the menu bar, and the seat whose turn it was.
     int lookedAt_ = -1;
     int lookTurn_ = -1;
-    // A drag looking around, and where the pointer was last.
+    // A drag looking around, where it started and where the pointer was last.
     bool looking_ = false;
-    int lookX_ = 0, lookY_ = 0;
-    // F1 and F2 held by the pointer.
-    bool helpHeld_ = false, guideHeld_ = false;
+    int lookStartX_ = 0, lookStartY_ = 0, lookX_ = 0, lookY_ = 0;
+    // F1, F2 and the fast key held by the pointer.
+    bool helpHeld_ = false, guideHeld_ = false, fastHeld_ = false;
 };

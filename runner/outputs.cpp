@@ -84,6 +84,7 @@ std::string TimingLine() {
     line << "frames " << ns.size() << "  mean_us "
          << (ns.empty() ? 0 : us(total / static_cast<std::int64_t>(ns.size()))) << "  p50_us "
          << us(Percentile(ns, 0.50)) << "  p99_us " << us(Percentile(ns, 0.99)) << "  max_us " << us(longest)
-         << "  terraform_ms " << (Timings.longestTerraformNanoseconds + 500000) / 1000000;
+         << "  terraform_ms " << (Timings.longestTerraformNanoseconds + 500000) / 1000000 << "  ticks "
+         << HeadlessTickCount();
     return line.str();
 }

@@ -159,9 +159,9 @@ int KeyCodeFromName(const std::string& name) {
     static const struct {
         const char* name;
         int code;
-    } named[] = {{"enter", VK_RETURN},   {"space", VK_SPACE},   {"esc", VK_ESCAPE},  {"shift", VK_SHIFT},
-                 {"left", VK_LEFT},      {"up", VK_UP},         {"right", VK_RIGHT}, {"down", VK_DOWN},
-                 {"padx", VK_GAMEPAD_X}, {"pady", VK_GAMEPAD_Y}};
+    } named[] = {{"enter", VK_RETURN},   {"space", VK_SPACE},    {"esc", VK_ESCAPE},  {"shift", VK_SHIFT},
+                 {"left", VK_LEFT},      {"up", VK_UP},          {"right", VK_RIGHT}, {"down", VK_DOWN},
+                 {"padx", VK_GAMEPAD_X}, {"pady", VK_GAMEPAD_Y}, {"tab", VK_TAB}};
     for (const auto& n : named)
         if (key == n.name) return n.code;
     if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0])))

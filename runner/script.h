@@ -46,6 +46,6 @@ bool ParseDecimal(const std::string& text, std::uint32_t* value);
 // there and ends in "...".
 std::string Escaped(const std::string& text, std::size_t longest = 60);
 
-// The virtual-key code of a key name (Enter, Space, Esc, Shift, arrows, F1-F12, 0-9, A-Z, and PadX
-// and PadY for a gamepad's X and Y; any case), or 0.
+// The virtual-key code of a key name (Enter, Space, Esc, Shift, Tab, arrows, F1-F12, 0-9, A-Z, and
+// PadX and PadY for a gamepad's X and Y; any case), or 0.
 int KeyCodeFromName(const std::string& name);

@@ -35,6 +35,7 @@ constexpr HelpRow HELP_ROWS[] = {
     {"Q,A", TrLater("Stick UD"), TrLater("Change Power")},
     {"W,S", "LB,RB", TrLater("Change Weapon")},
     {TrLater("Space"), TrLater("A,Start"), TrLater("Fire")},
+    {"Tab", TrLater("R stick"), TrLater("Hold: fast-forward")},
 };
 
 // On a touch screen the help shows the places to touch instead: on the picture, then the menu bar's
@@ -52,9 +53,10 @@ constexpr TouchRow TOUCH_ROWS[] = {
     {TrLater("Weapon box"), TrLater("Change Weapon")},
     {TrLater("Wind box"), TrLater("Abandon Game?")},
     {TrLater("Edge arrow"), TrLater("Look at that tank")},
+    {TrLater("Press and hold"), TrLater("Hold: fast-forward")},
 };
 // Under either table, which way the angle counts.
-constexpr int HELP_ANGLE_Y = 152;
+constexpr int HELP_ANGLE_Y = 168;
 
 // The row of the quit prompt's answer.
 constexpr int QUIT_YES_Y = 85;

@@ -1,11 +1,11 @@
 // Where the game's input goes, and whether the next frame step may run.
 //
 // A key pressed at this machine arrives as a window message; the window procedure turns it into an
-// event once and routes it here. The sound's keys and the online menu's are taken first: they are
-// this machine's business, never sent nor recorded. In a network game it goes to the network, which sends it
-// to every machine stamped with a frame; during replay playback it works the player, not the game; otherwise
-// it is applied at once. The network game hands back the stamped keys, its news and the key-ups of
-// an owner change, replay playback its recorded input, and the frame step the computer players'
+// event once and routes it here. The sound's keys, the fast key and the online menu's are taken
+// first: they are this machine's business, never sent nor recorded. In a network game it goes to the network,
+// which sends it to every machine stamped with a frame; during replay playback it works the player, not the
+// game; otherwise it is applied at once. The network game hands back the stamped keys, its news and the
+// key-ups of an owner change, replay playback its recorded input, and the frame step the computer players'
 // keys, straight to ApplyInput: each piece of input reaches the game through one door, where the
 // replay being recorded keeps it.
 #include "core/globals.h"
@@ -15,6 +15,7 @@
 #include "options/options.h"
 #include "players/seats.h"
 #include "replay/session.h"
+#include "shell/fast_forward.h"
 #include "shell/shell.h"
 
 namespace {
@@ -39,6 +40,7 @@ void Deliver(const InputEvent& input) { ApplyInput(input); }
 
 bool RouteInput(const InputEvent& input) {
     if (ShellTakeSoundKey(input)) return true;
+    if (ShellTakeFastKey(input)) return true;
     if (ShellTakeRoomCardKey(input)) return true;
     // The Options screen and the online menu each take the keys while up, so neither opens over the other.
     if (!OnlineMenuShown() && OptionsTakeInput(input)) return true;

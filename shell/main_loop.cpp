@@ -25,6 +25,7 @@
 #include "replay/session.h"
 #include "screens/screens.h"
 #include "shell/data_tables.h"
+#include "shell/fast_forward.h"
 #include "shell/shell.h"
 #include "sound/sound.h"
 
@@ -64,6 +65,7 @@ void RunFrameStep() {
     const std::uint32_t turnsBefore = TurnsStarted;
     const std::uint32_t modeBefore = CurrentMode;
     NetBeforeFrameStep();
+    ShellFastBeforeStep();
     if (!Timings.enabled) {
         doLoopProcessing();
     } else {
@@ -153,6 +155,7 @@ void ShellResetForTests() {
     ReplayResetForTests();
     NetResetForTests();
     ShellHideRoomCard();
+    ShellResetFastForward();
     PointerShowScreen(PointerScreen{});
     PointerSetTouch(false);
     OptionsResetForTests();
@@ -315,13 +318,13 @@ int WinMain(HINSTANCE instance, HINSTANCE, const char*, int showCommand) {
         for (;;) {
             // With the queue empty, the input due before the next step comes first. A replay
             // played fast, and a network game that has fallen behind the other machines, run the
-            // next step without waiting for the timer.
+            // next step without waiting for the timer, and so does a shot fast-forwarded.
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
                 const LoopAction next = NextLoopAction();
                 if (next == LoopAction::LookAgain) continue;
                 if (next == LoopAction::RunStep) {
                     RunFrameStep();
-                    TickPending = ReplayFastForward() || NetRunAnother();
+                    TickPending = ReplayFastForward() || NetRunAnother() || ShellFastRunsAnother();
                     if (TickPending) continue;
                 }
             }

@@ -13,6 +13,7 @@
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
 #include "screens/screens.h"
+#include "shell/fast_forward.h"
 #include "shell/shell.h"
 
 namespace {
@@ -214,14 +215,16 @@ void RepeatHeldKeys() {
     }
 }
 
-// Hands the finished back page to the screen once the display is ready for it.
+// Hands the finished back page to the screen once the display is ready for it; a step that another
+// follows at once, catching up or fast-forwarding, is not shown.
 void Present() {
-    if (!NetShowFrames()) return;
+    if (!NetShowFrames() || ShellFastRunsAnother()) return;
     OptionsDraw(DEVICE, BACK);
     NetDrawOverlay(DEVICE, BACK);
     ShellDrawRoomCard(DEVICE, BACK);
     OnlineMenuDraw(DEVICE, BACK);
     ShellDrawSoundLine(DEVICE, BACK);
+    ShellDrawFastMark(DEVICE, BACK);
     GdiFlush();
     for (int i = 0; i < FLIP_WAIT_LIMIT && GraphxCanFlip(DEVICE, 1) != 0; ++i) Sleep(1);
     for (int i = 0; i < FLIP_WAIT_LIMIT && GraphxCanFlip(DEVICE, 2) != 0; ++i) Sleep(1);

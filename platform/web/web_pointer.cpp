@@ -14,7 +14,7 @@ void Press(int value, int x, int y, std::uint32_t ms, std::vector<InputEvent>* o
 }
 
 void Control(int value, std::uint32_t ms, std::vector<InputEvent>* out) {
-    if (value < PointerKeys::ControlFire || value > PointerKeys::ControlSound) return;
+    if (value < PointerKeys::ControlFire || value > PointerKeys::ControlFast) return;
     Keys.PressControl(PointerScreenShown(), static_cast<PointerKeys::Control>(value), ms, out);
 }
 

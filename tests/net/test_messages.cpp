@@ -71,6 +71,8 @@ std::vector<Message> Samples() {
         People{std::vector<Person>(kMaxPeopleListed, Person{true, 0, MachineKind::Game, 1, "z"}), false},
         SpectatorChat{std::string(kMaxNameLength, 'n'), std::string(kMaxChatLength, 'x')},
         SpectatorChat{"", "", true},
+        FastForward{true},
+        FastForward{false},
     };
 }
 
@@ -152,6 +154,7 @@ TEST(NetMessages, EveryFaultIsRefusedWithItsReason) {
         {{12, 0, 1}, "machine 0 is not 1 to 7"},
         {{12, 8, 1}, "machine 8 is not 1 to 7"},
         {{12, 1, 2}, "a flag of 2"},
+        {{18, 2}, "a flag of 2"},
         // Catch-up pieces.
         {{4, 1, 0, 0, 0, 'a', 3}, "a flag of 3"},
         {{4, 0, 0, 0, 0, 1}, "a piece of 0 characters"},

@@ -16,6 +16,7 @@
 #include "replay/session.h"
 #include "screens/screens.h"
 #include "screens/setup_state.h"
+#include "shell/fast_forward.h"
 #include "shell/shell.h"
 #include "tests/support/match_fixture.h"
 #include "tests/support/netplay_peers.h"
@@ -417,6 +418,53 @@ TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLas
             EXPECT_LE(ticks.lag[t], 12) << "tick " << t;
         }
     }
+}
+
+// Fast-forward: the host's person (-1) and two guests (0, 1) take the key and let it go in turn, and
+// the second guest leaves (3); five ticks after each, the match runs fast only if all hold, and the
+// host, owning the title, runs its own frames fast with it. Each guest hears each change.
+TEST_F(NetplayTest, TheHostRunsAMatchFastOnlyWhileEveryMachineHoldsTheFastKey) {
+    Host();
+    guests.resize(2);
+    const struct {
+        int who;
+        bool held, fast;
+    } turns[] = {{-1, true, false},  {0, true, false}, {1, true, true},   {0, false, false}, {0, true, true},
+                 {-1, false, false}, {-1, true, true}, {1, false, false}, {3, false, true}};
+    RunHost(3, 10 * static_cast<int>(std::size(turns)) + 10, [&](int i) {
+        if (i == 0)
+            for (FakeGuest& g : guests) g.Connect(network);
+        if (i < 10) return true;
+        const auto& t = turns[i / 10 - 1];
+        if (i % 10 == 0 && t.who < 0) PostKey(t.held ? WM_KEYDOWN : WM_KEYUP, FAST_KEY);
+        if (i % 10 == 0 && t.who >= 0)
+            guests[static_cast<std::size_t>(t.who % 2)].Send(t.who == 3 ? net::Message{net::Goodbye{""}}
+                                                                        : net::FastForward{t.held});
+        EXPECT_TRUE(i % 10 != 5 || (NetFastPace() == t.fast && NetRunsFast() == t.fast)) << "tick " << i;
+        return true;
+    });
+    EXPECT_EQ(guests[0].Count<net::FastForward>(), 7);
+}
+
+// A guest says when its person holds the fast key or lets go, and goes by the host's pace.
+TEST_F(NetplayTest, AGuestSaysWhetherItsPersonHoldsTheFastKeyAndGoesByTheHostsPace) {
+    FakeHost host(network);
+    host.Open(50, [] {});
+    std::vector<StepDriver::Step> steps = Ticks(10);
+    for (const bool held : {true, false}) {
+        steps.push_back(Do([&host, held] {
+            PostKey(held ? WM_KEYDOWN : WM_KEYUP, FAST_KEY);
+            host.Send(net::FastForward{held});
+        }));
+        for (const StepDriver::Step& s : Ticks(5)) steps.push_back(s);
+        steps.push_back(Do([held] { EXPECT_EQ(NetFastPace(), held); }));
+    }
+    ASSERT_EQ(RunGame(3, steps), 0);
+    host.Listen();
+    EXPECT_EQ(
+        std::count_if(host.Heard().begin(), host.Heard().end(),
+                      [](const net::Message& m) { return std::holds_alternative<net::FastForward>(m); }),
+        2);
 }
 
 // A machine is in its room while its network game goes on, and in none once it is over or reset. A

@@ -35,7 +35,7 @@ const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bot
 // Every control shown, and none over the picture.
 async function controlsBeside(page) {
   const {picture, controls} = await boxes(page);
-  assert.deepEqual(controls.map(control => control.shown), Array(8).fill(true));
+  assert.deepEqual(controls.map(control => control.shown), Array(9).fill(true));
   for (const control of controls) assert.ok(!overlaps(control, picture), `over the picture: ${JSON.stringify(control)}`);
   return picture;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/win.h"
@@ -230,6 +231,10 @@ TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOnly) {
         screen.mayAim = mayAim;
         Click(200, 100);
         keys.Move(screen, 170, 120, &out);
+        // During a shot the press held the fast key, which the drag let go; no other key.
+        const std::vector<InputEvent> keysSent = std::exchange(out, {});
+        const std::vector<InputEvent> fastHeldAndLetGo = {InputEvent::Down(VK_TAB), InputEvent::Up(VK_TAB)};
+        EXPECT_EQ(keysSent, mode == PointerScreen::Shot ? fastHeldAndLetGo : std::vector<InputEvent>{});
         keys.Release(screen, &out);
         keys.Move(screen, 100, 100, &out);
         int dx = 0, dy = 0;
@@ -305,7 +310,11 @@ TEST_F(PointerKeysTest, PromptsTitleAndTableAnswerToAPress) {
         screen.mode = mode;
         Click(160, 90);
     }
-    EXPECT_EQ(Note(out), "Space Space");
+    // During a shot the press holds the fast key until its release.
+    EXPECT_EQ(Note(out), "Space Space +Tab");
+    keys.Release(screen, &out);
+    keys.Release(screen, &out);
+    EXPECT_EQ(Note(out), "Space Space Tab");
 }
 
 TEST_F(PointerKeysTest, TheControlsBesideThePictureDoWhatTheirPlacesInItDo) {
@@ -345,16 +354,19 @@ TEST_F(PointerKeysTest, TheControlsBesideThePictureDoWhatTheirPlacesInItDo) {
     EXPECT_TRUE(out.empty());
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
 
-    // The sound's controls act on every screen; Weapon passes over the weapons out of stock.
+    // The sound's controls and Fast act on every screen, Fast held until let go; Weapon passes over
+    // the weapons out of stock.
     for (PointerKeys::Control control :
-         {PointerKeys::ControlQuieter, PointerKeys::ControlLouder, PointerKeys::ControlSound})
+         {PointerKeys::ControlQuieter, PointerKeys::ControlLouder, PointerKeys::ControlSound,
+          PointerKeys::ControlFast, PointerKeys::ControlFast})
         keys.PressControl(screen, control, 0, &out);
     screen.mode = PointerScreen::Aiming;
     screen.weaponCount = 6;
     screen.weapon = 4;
     screen.weaponsInStock = 0b000011;
     keys.PressControl(screen, PointerKeys::ControlWeapon, 0, &out);
-    EXPECT_EQ(Note(out), "F7 F8 F9 S S");
+    keys.LetGoAll(&out);
+    EXPECT_EQ(Note(out), "F7 F8 F9 +Tab S S -Tab");
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ TEST(Script, KeyNamesInAnyCase) {
                                                 {"F0", 0},
                                                 {"F13", 0},
                                                 {"F01", 0},
-                                                {"Tab", 0},
+                                                {"tab", VK_TAB},
                                                 {"", 0},
                                                 {"ab", 0},
                                                 {"-", 0},

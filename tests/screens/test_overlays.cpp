@@ -53,19 +53,19 @@ TEST_F(OverlaysTest, QuitPromptWritesItsTwoLinesOverTheGrid) {
         for (int x = 0; x < 320; ++x) ASSERT_NE(Pixel(0, 2, x, y), WHITE);
 }
 
-// Nine rows of key, gamepad button and meaning (every key has its button), or on a touch screen
-// eight of a place to touch and its meaning; under them, which way the angle counts.
+// Ten rows of key, gamepad button and meaning (every key has its button), or on a touch screen
+// nine of a place to touch and its meaning; under them, which way the angle counts.
 TEST_F(OverlaysTest, HelpScreenListsTheKeysOrThePlacesToTouchAndTheAnglesWay) {
-    for (const int rows : {9, 8}) {
-        PointerSetTouch(rows == 8);
+    for (const int rows : {10, 9}) {
+        PointerSetTouch(rows == 9);
         FillRaw(0, 2, 0);
         DrawHelpScreen(0, 2);
         for (int y = 0; y < 16 * rows; y += 16) {
             EXPECT_GT(Ink(4, y, 56, y + 16, 0) * Ink(128, y, 320, y + 16, 0), 0) << y;
-            EXPECT_TRUE(rows == 8 || Ink(56, y, 128, y + 16, 0) > 0) << y;
+            EXPECT_TRUE(rows == 9 || Ink(56, y, 128, y + 16, 0) > 0) << y;
         }
-        EXPECT_EQ(Ink(0, 16 * rows, 320, 152, 0) + Ink(0, 168, 320, 200, 0), 0);
-        EXPECT_GT(Ink(4, 152, 260, 168, 0), 0);
+        EXPECT_EQ(Ink(0, 16 * rows, 320, 168, 0) + Ink(0, 184, 320, 200, 0), 0);
+        EXPECT_GT(Ink(4, 168, 260, 184, 0), 0);
     }
     PointerSetTouch(false);
 }

@@ -15,6 +15,8 @@ inline std::string KeyName(std::uint32_t key) {
             return "Esc";
         case VK_SHIFT:
             return "Shift";
+        case VK_TAB:
+            return "Tab";
         case VK_UP:
             return "Up";
         case VK_DOWN:

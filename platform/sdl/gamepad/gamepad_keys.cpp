@@ -49,14 +49,14 @@ int GamepadButtonKey(int button) {
             return VK_GAMEPAD_Y;
         case SDL_CONTROLLER_BUTTON_LEFTSTICK:
             return VK_F4;
+        case SDL_CONTROLLER_BUTTON_RIGHTSTICK:
+            return VK_TAB;
         default:
             return 0;
     }
 }
 
-bool GamepadButtonTogglesFullScreen(int button) {
-    return button == SDL_CONTROLLER_BUTTON_GUIDE || button == SDL_CONTROLLER_BUTTON_RIGHTSTICK;
-}
+bool GamepadButtonTogglesFullScreen(int button) { return button == SDL_CONTROLLER_BUTTON_GUIDE; }
 
 std::string UnknownGamepadAdvice(const char* name, const char* guid) {
     const std::string shown = name && *name ? name : "unnamed";

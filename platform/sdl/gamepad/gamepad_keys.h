@@ -5,11 +5,12 @@
 // and the end of a match take only Space); B Esc; the shoulders W and S (previous and next weapon;
 // in the weapon shop S sells); Back F1, held like the key (the help screen); the left stick Z and X
 // across (barrel angle: the barrel turns the way the stick is pushed) and Q and A up and down
-// (power); a click of the left stick F4 (a network game's room card). X and Y are keys of their own
+// (power); a click of the left stick F4 (a network game's room card); the right stick pressed Tab (held:
+// a shot fast-forwarded). X and Y are keys of their own
 // (VK_GAMEPAD_X and VK_GAMEPAD_Y), which the game reads by screen: on the player choice X moves the highlight
 // from player to player and Y changes the highlighted player's controller; aiming, X centres on a tank and Y
-// holds the angle guide; at the abandon and leave prompts Y answers Yes. The Guide button and a click of the
-// right stick switch between full screen and a window, as Alt+Enter does. The left trigger turns the sound
+// holds the angle guide; at the abandon and leave prompts Y answers Yes. The Guide button switches between
+// full screen and a window, as Alt+Enter does. The left trigger turns the sound
 // down (F7) and the right one up (F8); the second trigger pulled while the first is held turns it off or on
 // (F9). A key goes down when the first pad starts to hold it and up when the last lets go, so two pads, or A
 // and Start on one, never press a key twice; the game repeats a held key at its own pace, exactly as for the

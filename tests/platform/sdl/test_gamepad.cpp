@@ -54,7 +54,7 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
         {SDL_CONTROLLER_BUTTON_B, VK_ESCAPE},       {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, 'W'},
         {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 'S'}, {SDL_CONTROLLER_BUTTON_BACK, VK_F1},
         {SDL_CONTROLLER_BUTTON_X, VK_GAMEPAD_X},    {SDL_CONTROLLER_BUTTON_Y, VK_GAMEPAD_Y},
-        {SDL_CONTROLLER_BUTTON_LEFTSTICK, VK_F4},
+        {SDL_CONTROLLER_BUTTON_LEFTSTICK, VK_F4},   {SDL_CONTROLLER_BUTTON_RIGHTSTICK, VK_TAB},
     };
     for (const auto& [button, key] : mapped) {
         SCOPED_TRACE(SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button)));
@@ -64,13 +64,12 @@ TEST_F(PadKeys, EachButtonHoldsItsKeyUntilReleased) {
         EXPECT_EQ(Button(3, button, false), Keys{}) << "a release of a button not held";
         EXPECT_FALSE(GamepadButtonTogglesFullScreen(button));
     }
-    // Guide and the right stick's click switch full screen instead.
-    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_RIGHTSTICK,
-                                       SDL_CONTROLLER_BUTTON_MISC1, SDL_CONTROLLER_BUTTON_INVALID, 40}) {
+    // Guide switches full screen instead.
+    for (int button : std::vector<int>{SDL_CONTROLLER_BUTTON_GUIDE, SDL_CONTROLLER_BUTTON_MISC1,
+                                       SDL_CONTROLLER_BUTTON_INVALID, 40}) {
         EXPECT_EQ(Button(3, button, true), Keys{}) << "button " << button;
         EXPECT_EQ(Button(3, button, false), Keys{}) << "button " << button;
-        EXPECT_EQ(GamepadButtonTogglesFullScreen(button),
-                  button == SDL_CONTROLLER_BUTTON_GUIDE || button == SDL_CONTROLLER_BUTTON_RIGHTSTICK)
+        EXPECT_EQ(GamepadButtonTogglesFullScreen(button), button == SDL_CONTROLLER_BUTTON_GUIDE)
             << "button " << button;
     }
 }
