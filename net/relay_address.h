@@ -15,8 +15,8 @@ constexpr const char* kTlsRelayScheme = "mqtts://";
 bool TakeTlsScheme(std::string* address);
 
 // Checks a relay's address as the player gives it, "ADDRESS:PORT" or "mqtts://ADDRESS:PORT"
-// (net::ParseHostPort's rules, no control characters, and no spaces in the address). Returns false with a message for the player in
-// *error, naming `source` (where the value came from, "--relay" for instance).
+// (net::ParseHostPort's rules, no control characters, and no spaces in the address). Returns false with a
+// message for the player in *error, naming `source` (where the value came from, "--relay" for instance).
 bool CheckRelayAddress(const std::string& text, const std::string& source, std::string* error);
 
 // The places a relay's address may come from, first to last; a null or empty one is not given.

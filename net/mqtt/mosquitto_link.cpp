@@ -43,7 +43,6 @@ void ReleaseLibrary() {
     if (--library_users == 0) mosquitto_lib_cleanup();
 }
 
-
 }  // namespace
 
 // Every callback runs inside mosquitto_loop, called from Pump, on the owner's thread.

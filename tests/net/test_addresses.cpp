@@ -137,7 +137,8 @@ TEST(RoomCode, ThePagesLinkNamesTheRoomInItsFragment) {
 
 TEST(RelayAddress, GoodAddressesPassAndBadOnesSayWhereTheyCameFrom) {
     std::string error;
-    for (const char* good : {"127.0.0.1:1883", "relay.example.org:1", "localhost:65535", "mqtts://[::1]:8883"})
+    for (const char* good :
+         {"127.0.0.1:1883", "relay.example.org:1", "localhost:65535", "mqtts://[::1]:8883"})
         EXPECT_TRUE(CheckRelayAddress(good, "--relay", &error)) << good << ": " << error;
     for (const std::string& bad :
          {std::string(""), std::string("127.0.0.1"), std::string(":1883"), std::string("host:0"),
