@@ -25,7 +25,9 @@
 # (bench/measure_relay.sh measures 2.9 KiB a second for each guest). A guesser gets one code a
 # second: with 10,000 rooms open among the 2^40 codes, it finds one in 3.5 years on average. A
 # flooder's messages are bounded by its bytes: the smallest a room takes is 43 bytes where topic
-# aliases are refused (relay/deploy/), so some 3,000 a second after a first 48,000.
+# aliases are refused (relay/deploy/), so at most some 3,000 a second after a first 48,000 (the
+# sender's TCP, backing off as its bytes are dropped, gets fewer through: bench/measure_relay_limits.sh
+# measures what an attacker at one address is left with).
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
