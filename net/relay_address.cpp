@@ -57,8 +57,15 @@ bool ReadSettings(const std::string& path, bool* found, std::string* line, std::
 
 }  // namespace
 
-bool CheckRelayAddress(const std::string& text, const std::string& source, std::string* error) {
-    std::string host, problem;
+bool TakeTlsScheme(std::string* address) {
+    if (address->rfind(kTlsRelayScheme, 0) != 0) return false;
+    address->erase(0, std::strlen(kTlsRelayScheme));
+    return true;
+}
+
+bool CheckRelayAddress(const std::string& given, const std::string& source, std::string* error) {
+    std::string text = given, host, problem;
+    TakeTlsScheme(&text);
     std::uint16_t port = 0;
     if (text.size() > kLongestAddress) {
         *error = source + ": the relay's address is too long";
@@ -71,12 +78,13 @@ bool CheckRelayAddress(const std::string& text, const std::string& source, std::
         }
     }
     if (!ParseHostPort(text, &host, &port, &problem)) {
-        *error = source + ": " + problem + " (the relay is ADDRESS:PORT, as in " + kDefaultRelay + ")";
+        *error = source + ": " + problem + " (the relay is ADDRESS:PORT, as in " + kDefaultRelay +
+                 ", or mqtts://ADDRESS:PORT)";
         return false;
     }
     for (const char c : host) {
         if (c == ' ') {
-            *error = source + ": the relay's address \"" + text + "\" has a space";
+            *error = source + ": the relay's address \"" + given + "\" has a space";
             return false;
         }
     }

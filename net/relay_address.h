@@ -8,9 +8,15 @@ namespace net {
 // The broker a machine uses when nothing names another.
 constexpr const char* kDefaultRelay = "127.0.0.1:1883";
 
-// Checks a relay's address as the player gives it, "ADDRESS:PORT" (net::ParseHostPort's rules, no
-// control characters, and no spaces in the address). Returns false with a message for the player in
-// *error, naming `source` (where the value came from, "--relay" for instance).
+// A relay reached over TLS (a public one) is written with this in front: "mqtts://ADDRESS:PORT".
+constexpr const char* kTlsRelayScheme = "mqtts://";
+
+// Takes kTlsRelayScheme off the front of *address: true if it was there.
+bool TakeTlsScheme(std::string* address);
+
+// Checks a relay's address as the player gives it, "ADDRESS:PORT" or "mqtts://ADDRESS:PORT"
+// (net::ParseHostPort's rules, no control characters, and no spaces in the address). Returns false with a
+// message for the player in *error, naming `source` (where the value came from, "--relay" for instance).
 bool CheckRelayAddress(const std::string& text, const std::string& source, std::string* error);
 
 // The places a relay's address may come from, first to last; a null or empty one is not given.

@@ -20,7 +20,7 @@ namespace {
 
 enum class Page { Closed, Main, Code, Relay, Busy, Room, Error };
 
-constexpr std::string_view RELAY_ALPHABET = "abcdefghijklmnopqrstuvwxyz0123456789.:-";
+constexpr std::string_view RELAY_ALPHABET = "abcdefghijklmnopqrstuvwxyz0123456789.:-/";
 constexpr std::size_t LONGEST_RELAY = 64;
 
 constexpr COLORREF WHITE = RGB(255, 255, 255);
@@ -118,6 +118,7 @@ int KeyOf(char c) {
     if (c == '.') return VK_OEM_PERIOD;
     if (c == ':') return VK_OEM_1;
     if (c == '-') return VK_OEM_MINUS;
+    if (c == '/') return VK_OEM_2;
     return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
 }
 
@@ -128,6 +129,7 @@ char CharOf(int key) {
     if (key == VK_OEM_PERIOD) return '.';
     if (key == VK_OEM_1) return ':';
     if (key == VK_OEM_MINUS) return '-';
+    if (key == VK_OEM_2) return '/';
     return 0;
 }
 

@@ -158,12 +158,16 @@ void MoveCursor(int step) {
 }
 
 // The character a key types into the name (letters, digits, Space) or the relay (letters, digits,
-// '.', '-', ':'); 0 for none.
+// '.', '-', ':', '/'); 0 for none.
 char Typed(int key, bool shift, bool relay) {
     if (key >= 'A' && key <= 'Z') return static_cast<char>(shift ? key : key - 'A' + 'a');
     if (key >= '0' && key <= '9') return static_cast<char>(key);
     if (!relay) return key == VK_SPACE ? ' ' : 0;
-    return key == VK_OEM_PERIOD ? '.' : key == VK_OEM_MINUS ? '-' : key == VK_OEM_1 ? ':' : 0;
+    return key == VK_OEM_PERIOD  ? '.'
+           : key == VK_OEM_MINUS ? '-'
+           : key == VK_OEM_1     ? ':'
+           : key == VK_OEM_2     ? '/'
+                                 : 0;
 }
 
 // Enter on a typed line: the name is cleaned (nothing left: none), the relay checked.

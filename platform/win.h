@@ -71,6 +71,7 @@ constexpr int VK_F12 = 123;
 constexpr int VK_OEM_1 = 0xBA;
 constexpr int VK_OEM_MINUS = 0xBD;
 constexpr int VK_OEM_PERIOD = 0xBE;
+constexpr int VK_OEM_2 = 0xBF;  // the slash
 // A gamepad's X and Y buttons, keys of their own whose meaning depends on the screen.
 constexpr int VK_GAMEPAD_X = 0xC5;
 constexpr int VK_GAMEPAD_Y = 0xC6;

@@ -2,7 +2,7 @@
 # Installs the Debian/Ubuntu packages that building, playing and testing Lobshot need, and only
 # those that are missing; given package names, only those of them that are missing. `--play` names
 # only what building and playing the game need (no test kit), `--web` the web page's and the
-# browser tests' packages (Emscripten, brotli, Chromium, Node.js and npm). A node or
+# browser tests' packages (Emscripten, brotli, Chromium, Node.js and npm, nginx). A node or
 # npm already on the machine, from whatever package, is used as it is. The package lists are
 # fetched at most once an hour, so that several calls in a row update them once. Needs root or sudo
 # when something is missing.
@@ -12,7 +12,10 @@ play_packages=(g++ cmake ninja-build pkg-config libsdl2-dev libpng-dev libenet-d
 build_packages=("${play_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev mosquitto clang clang-format
                 libclang-rt-dev xvfb xauth xdotool x11-apps dpkg-dev lintian appstream desktop-file-utils
                 gettext)
-web_packages=(emscripten binaryen cmake make python3 brotli chromium nodejs npm)
+# The deployed relay's test serves the page with Debian's nginx and trusts its own authority in
+# Chromium's certificate store (certutil).
+web_packages=(emscripten binaryen cmake make python3 brotli chromium nodejs npm mosquitto openssl nginx
+              libnginx-mod-http-brotli-static libnginx-mod-http-brotli-filter libnss3-tools)
 
 case "${1:-}" in
   "") packages=("${build_packages[@]}") ;;

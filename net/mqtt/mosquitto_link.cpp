@@ -7,6 +7,7 @@
 #include <poll.h>
 
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -14,6 +15,10 @@ namespace net {
 namespace {
 
 constexpr int kAtLeastOnce = 1;
+// How long Open waits for a TLS handshake and the broker's answer.
+constexpr auto kTlsWait = std::chrono::seconds(5);
+// Open's waits are cut into slices this long.
+constexpr int kTlsSliceMs = 10;
 // Packets read in one round of the loop beyond libmosquitto's own.
 constexpr int kMostReadsPerPump = 1000;
 
@@ -70,9 +75,16 @@ struct MosquittoCallbacks {
         const auto* bytes = static_cast<const std::uint8_t*>(message->payload);
         Of(self).incoming_.push_back({message->topic, {bytes, bytes + message->payloadlen}});
     }
+
+    // libmosquitto tells why a TLS handshake failed only in its log, OpenSSL's words.
+    static void Log(mosquitto*, void* self, int level, const char* text) {
+        if (level != MOSQ_LOG_ERR || std::strncmp(text, "OpenSSL Error", 13) != 0) return;
+        Of(self).tls_failed_ = true;
+        if (std::strstr(text, "certificate verify failed") != nullptr) Of(self).certificate_refused_ = true;
+    }
 };
 
-MosquittoLink::MosquittoLink() { AcquireLibrary(); }
+MosquittoLink::MosquittoLink(RelayTls tls) : tls_(std::move(tls)) { AcquireLibrary(); }
 
 MosquittoLink::~MosquittoLink() {
     if (handle_ != nullptr) mosquitto_destroy(handle_);
@@ -99,12 +111,42 @@ bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std:
         *error = "the relay's client could not be given its will";
         return false;
     }
-    if (mosquitto_connect_bind_v5(handle_, host.c_str(), port, keepalive_s, nullptr, nullptr) !=
-        MOSQ_ERR_SUCCESS) {
-        *error = "cannot reach the relay at " + host + ":" + std::to_string(port);
-        return false;
-    }
-    return true;
+    if (tls_.on && !StartTls(error)) return false;
+    const std::string where = host + ":" + std::to_string(port);
+    // The handshake happens here or in the first rounds of the loop, as the system goes.
+    const int rc = mosquitto_connect_bind_v5(handle_, host.c_str(), port, keepalive_s, nullptr, nullptr);
+    if (rc == MOSQ_ERR_SUCCESS) return !tls_.on || AwaitTls(where, error);
+    *error = tls_failed_ || rc == MOSQ_ERR_TLS ? TlsRefused(where) : "cannot reach the relay at " + where;
+    return false;
+}
+
+bool MosquittoLink::StartTls(std::string* error) {
+    // The broker's certificate must verify and name the host (libmosquitto checks the name unless
+    // told to be insecure, which this link never is).
+    mosquitto_log_callback_set(handle_, MosquittoCallbacks::Log);
+    const int rc = tls_.ca_file.empty()
+                       ? mosquitto_int_option(handle_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                       : mosquitto_tls_set(handle_, tls_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (rc == MOSQ_ERR_SUCCESS) return true;
+    *error = tls_.ca_file.empty() ? "this machine's trusted authorities could not be loaded"
+                                  : "cannot read the relay's authority " + tls_.ca_file;
+    return false;
+}
+
+// Why a TLS connection failed, as the player reads it.
+std::string MosquittoLink::TlsRefused(const std::string& where) const {
+    if (certificate_refused_) return "the certificate of the relay at " + where + " is not trusted";
+    return "no TLS connection to the relay at " + where;
+}
+
+bool MosquittoLink::AwaitTls(const std::string& where, std::string* error) {
+    // A broker that answers, refuses or stays silent for some other reason is judged later, as any.
+    const auto end = std::chrono::steady_clock::now() + kTlsWait;
+    while (state_ == State::Connecting && !tls_failed_ && std::chrono::steady_clock::now() < end)
+        Pump(kTlsSliceMs);
+    if (!tls_failed_) return true;
+    *error = TlsRefused(where);
+    return false;
 }
 
 int MosquittoLink::Subscribe(const std::string& filter) {

@@ -299,7 +299,7 @@ std::unique_ptr<MqttHost> KeepRoom(std::unique_ptr<MqttLink> link, const std::st
 
 }  // namespace
 
-std::unique_ptr<Transport> OpenRoom(MqttLinkMaker make_link, const std::string& broker,
+std::unique_ptr<Transport> OpenRoom(const MqttLinkMaker& make_link, const std::string& broker,
                                     const std::string& code, const std::string& watch_code,
                                     const TransportOptions& options, bool await_broker, std::string* error) {
     std::string room, watching;

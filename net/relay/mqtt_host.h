@@ -1,6 +1,7 @@
 // The host's end of a room on the relay, over whichever link to the broker its program has.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,7 +11,7 @@
 namespace net {
 
 // Makes a fresh link to the broker: a room and its spectators' room each keep one.
-using MqttLinkMaker = std::unique_ptr<MqttLink> (*)();
+using MqttLinkMaker = std::function<std::unique_ptr<MqttLink>()>;
 
 // Keeps the room `code` and its spectators' room `watch_code` (two different codes as
 // net::MakeRoomCodes makes them) on the broker at BROKER ("HOST:PORT"), each through a link of its
@@ -21,7 +22,7 @@ using MqttLinkMaker = std::unique_ptr<MqttLink> (*)();
 // page's thread is away) is not awaited, and a broker it cannot reach ends its guests as one lost
 // later would. Returns null with a message for the player in *error if the code or the address is
 // not valid, or (awaited) the broker cannot be reached, refuses or does not answer.
-std::unique_ptr<Transport> OpenRoom(MqttLinkMaker make_link, const std::string& broker,
+std::unique_ptr<Transport> OpenRoom(const MqttLinkMaker& make_link, const std::string& broker,
                                     const std::string& code, const std::string& watch_code,
                                     const TransportOptions& options, bool await_broker, std::string* error);
 

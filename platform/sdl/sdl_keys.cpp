@@ -54,6 +54,9 @@ int VirtualKeyFromSdl(SDL_Keycode key) {
             return VK_OEM_1;
         case SDLK_MINUS:
             return VK_OEM_MINUS;
+        case SDLK_SLASH:
+        case SDLK_KP_DIVIDE:
+            return VK_OEM_2;
         case SDLK_PERIOD:
         case SDLK_KP_PERIOD:
             return VK_OEM_PERIOD;

@@ -3,8 +3,8 @@
 // step, as the replay runner does, and "replay=URL" plays the replay at that address (the page's
 // script fetches it; URL percent-encoded, so an '&' in it is "%26"). "room=CODE" joins that online
 // room as a guest ("watch=CODE" as a spectator) and "host" opens a room of its own, through the relay whose
-// WebSocket listener "relay=HOST:PORT" names (by default the page's own host name, port
-// DEFAULT_WEB_RELAY_PORT). Nothing here needs Emscripten, so the tests build it natively.
+// WebSocket listener "relay=HOST:PORT" names (by default the page's own origin over HTTPS, else its
+// host name and port DEFAULT_WEB_RELAY_PORT). Nothing here needs Emscripten, so the tests build it natively.
 #pragma once
 
 #include <cstdint>

@@ -105,8 +105,11 @@ EM_JS(char*, web_fragment, (), {
 EM_JS(double, web_awake_ms, (),
       { return Module.lobshotAwakeSince == undefined ? 0 : performance.now() - Module.lobshotAwakeSince; });
 
+// The page's host name, with its port when it came over HTTPS (443 unless the address names
+// another): a deployed page's relay is on its own origin.
 EM_JS(char*, web_host_name, (), {
-    const text = location.hostname;
+    const secure = location.protocol == 'https:';
+    const text = secure ? location.hostname + ':' + (location.port || '443') : location.hostname;
     const size = lengthBytesUTF8(text) + 1;
     const copy = _malloc(size);
     stringToUTF8(text, copy, size);
@@ -339,9 +342,10 @@ const WebPageOptions& WebOptions() { return Web.options; }
 std::string WebRelayAddress() {
     if (!Web.options.relay.empty()) return Web.options.relay;
     char* host = web_host_name();
-    std::string address =
-        std::string(host[0] != '\0' ? host : "127.0.0.1") + ":" + std::to_string(DEFAULT_WEB_RELAY_PORT);
+    std::string address = host[0] != '\0' ? host : "127.0.0.1";
     std::free(host);
+    if (address.back() == ']' || address.find(':') == std::string::npos)
+        address += ":" + std::to_string(DEFAULT_WEB_RELAY_PORT);
     return address;
 }
 

@@ -16,7 +16,8 @@
 void WebStartFromPage();
 // The options WebStartFromPage read (all unset before).
 const WebPageOptions& WebOptions();
-// The relay's WebSocket listener for the page's room ("HOST:PORT"): the page's option, else the
+// The relay's WebSocket listener for the page's room ("HOST:PORT"): the page's option, else for a
+// page over HTTPS its own origin (the web server passes the WebSocket on: relay/deploy/), else the
 // page's own host name (127.0.0.1 for a page opened from a file) and DEFAULT_WEB_RELAY_PORT.
 std::string WebRelayAddress();
 

@@ -137,12 +137,14 @@ TEST(RoomCode, ThePagesLinkNamesTheRoomInItsFragment) {
 
 TEST(RelayAddress, GoodAddressesPassAndBadOnesSayWhereTheyCameFrom) {
     std::string error;
-    for (const char* good : {"127.0.0.1:1883", "relay.example.org:1", "localhost:65535"})
+    for (const char* good :
+         {"127.0.0.1:1883", "relay.example.org:1", "localhost:65535", "mqtts://[::1]:8883"})
         EXPECT_TRUE(CheckRelayAddress(good, "--relay", &error)) << good << ": " << error;
     for (const std::string& bad :
          {std::string(""), std::string("127.0.0.1"), std::string(":1883"), std::string("host:0"),
           std::string("host:65536"), std::string("host:18x3"), std::string("my host:1883"),
-          std::string("host\t:1883"), std::string(400, 'a') + ":1883"}) {
+          std::string("host\t:1883"), std::string(400, 'a') + ":1883", std::string("mqtts://host"),
+          std::string("mqtt://host:1883"), std::string("MQTTS://host:8883")}) {
         error.clear();
         EXPECT_FALSE(CheckRelayAddress(bad, "LOBSHOT_RELAY", &error)) << bad;
         EXPECT_EQ(error.rfind("LOBSHOT_RELAY: ", 0), 0u) << error;

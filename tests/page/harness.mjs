@@ -276,7 +276,7 @@ export async function onPage(page, x, y) {
 export const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
 // Whether something answers on a TCP port of 127.0.0.1.
-function answers(port) {
+export function answers(port) {
   return new Promise(resolve => {
     const socket = net.connect(port, '127.0.0.1', () => { socket.destroy(); resolve(true); });
     socket.on('error', () => resolve(false));

@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 # A node and npm already on the machine are used as they are.
-scripts/install-deps.sh chromium nodejs npm
+scripts/install-deps.sh chromium nodejs npm nginx libnginx-mod-http-brotli-static libnginx-mod-http-brotli-filter \
+  libnss3-tools
 if [ ! -f build-web/node_modules/puppeteer-core/package.json ]; then
   npm install --prefix build-web --no-audit --no-fund --loglevel=error puppeteer-core@25 >/dev/null
 fi
