@@ -15,4 +15,6 @@ fi
 scripts/install-mqtt-client.sh
 [ "${1:-}" = --install ] && exit 0
 
-exec node --test tests/page/*.test.mjs
+# The files mostly wait on their pages and on real time, so four run side by side (node takes them
+# in the order of their names): the longest, the away and host cases, start at once.
+exec node --test --test-concurrency=4 tests/page/*.test.mjs
