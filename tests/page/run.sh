@@ -17,4 +17,5 @@ scripts/install-mqtt-client.sh
 
 # The files mostly wait on their pages and on real time, so four run side by side (node takes them
 # in the order of their names): the longest, the away and host cases, start at once.
-exec node --test --test-concurrency=4 tests/page/*.test.mjs
+# LOBSHOT_PAGE_JOBS=1 runs them one after another.
+exec node --test --test-concurrency="${LOBSHOT_PAGE_JOBS:-4}" tests/page/*.test.mjs
