@@ -22,7 +22,7 @@ int ColumnHeight(const Landscape& land, int x) { return land.height - 2 - land.S
 TEST_F(LandscapeGenerateTest, ProgressStartsAtZeroThenCountsEveryFifthColumn) {
     for (int kind = 0; kind < 3; ++kind) {
         for (int width : {1000, 1003}) {
-            auto land = Make(width, 300);
+            auto land = AirLandscape(width, 300);
             Reported.clear();
             land->Generate(kind, 0, Record);
             std::vector<float> expected = {0.0f};
@@ -70,7 +70,7 @@ TEST_F(LandscapeGenerateTest, EachKindKeepsItsHeightsWithinItsBounds) {
 // The first two columns follow from those draws.
 TEST_F(LandscapeGenerateTest, WavesTakeTheirDrawsInOrder) {
     for (int kind : {0, 1}) {
-        auto land = Make(800, 400);
+        auto land = AirLandscape(800, 400);
         const std::uint32_t before = game::RandState();
         int d[9];
         for (int& draw : d) draw = game::rand();
@@ -108,7 +108,7 @@ TEST_F(LandscapeGenerateTest, WavesTakeTheirDrawsInOrder) {
 // more and also draws two numbers for every earth pixel. Heights are clamped and the Air above
 // keeps its colour.
 TEST_F(LandscapeGenerateTest, ColumnStylesLayRockUnderEarthAndDrawPerPixel) {
-    auto land = Make(640, 300);
+    auto land = AirLandscape(640, 300);
     for (int style : {4, 5}) {
         for (int asked : {-3, 0, 4, 5, 123, 299, 400}) {
             const int c = std::clamp(asked, 0, 299);
@@ -138,7 +138,7 @@ TEST_F(LandscapeGenerateTest, ColumnStylesLayRockUnderEarthAndDrawPerPixel) {
 }
 
 TEST_F(LandscapeGenerateTest, BandedSkyLeavesItsLastRowsUnpainted) {
-    auto land = Make(800, 404);
+    auto land = AirLandscape(800, 404);
     ASSERT_EQ(land->skyHeight, 301);
     for (int x = 0; x < MAX_SKY_WIDTH; ++x) SetPixelOf(OFFSCREEN, SkySurface, x, 300, 0x0000F8);
     land->Generate(0, 2, nullptr);

@@ -119,7 +119,7 @@ TEST_F(LandscapeModelTest, OnlyAVaryingWindChangesAndByAtMostFour) {
 }
 
 TEST_F(LandscapeModelTest, TheViewStaysInsideAndPansBackFromTheEdges) {
-    auto land = Make(800, 400);
+    auto land = AirLandscape(800, 400);
     std::int32_t x = -5, y = 1000;
     land->ClampView(&x, &y, 20);
     EXPECT_EQ(std::make_pair(x, y), std::make_pair(0, 400 + 20 - 200));
@@ -142,7 +142,7 @@ TEST_F(LandscapeModelTest, TheViewStaysInsideAndPansBackFromTheEdges) {
 }
 
 TEST_F(LandscapeModelTest, ColumnQueriesFindTheSurfaceAndTheLoosePieces) {
-    auto land = Make(640, 300);
+    auto land = AirLandscape(640, 300);
     Fill(*land, 0, 0, 1, 300, Earth, 0x00FF00);    // solid throughout
     Fill(*land, 1, 100, 2, 110, Rock, 0x808080);   // floating
     Fill(*land, 2, 250, 3, 300, Earth, 0x00FF00);  // settled
@@ -163,7 +163,7 @@ TEST_F(LandscapeModelTest, ColumnQueriesFindTheSurfaceAndTheLoosePieces) {
 }
 
 TEST_F(LandscapeModelTest, PointsWriteBothMaterialAndColour) {
-    auto land = Make(640, 300);
+    auto land = AirLandscape(640, 300);
     COLORREF colour = 0x123456;
     for (auto [x, y] : {std::pair{-1, 10}, {640, 10}, {10, 300}, {10, 10}})
         EXPECT_FALSE(land->GetPoint(x, y, &colour));
@@ -186,7 +186,7 @@ TEST_F(LandscapeModelTest, PointsWriteBothMaterialAndColour) {
 // The sky runs from its first column to its last while the view crosses the landscape, and the
 // terrain covers it except where the picture is white.
 TEST_F(LandscapeModelTest, DrawShowsTheSkyBehindTheTerrainWithParallax) {
-    auto land = Make(800, 400);
+    auto land = AirLandscape(800, 400);
     for (int x = 0; x < land->skyWidth; ++x)
         SetPixelOf(OFFSCREEN, SkySurface, x, 0, RGB(0, x % 64 * 4, x / 64 * 8));
     Fill(*land, 100, 0, 101, 1, Earth, 0x0000F8);
@@ -207,7 +207,7 @@ TEST_F(LandscapeModelTest, TheRunnerWritesTheMaterialMap) {
     const TempFolder folder;
     const std::string path = folder.Path("materials.pgm");
     ASSERT_TRUE(WriteMaterialMap(path));
-    TheLandscape = Make(640, 300).release();
+    TheLandscape = AirLandscape(640, 300).release();
     Fill(*TheLandscape, 0, 200, 640, 300, Earth, 0);
     Fill(*TheLandscape, 0, 299, 3, 300, Rock, 0);
     TheLandscape->Cell(639, 0) = Lava;
@@ -225,7 +225,7 @@ class LandscapeCraterTest : public LandscapeTest {
 protected:
     void SetUp() override {
         LandscapeTest::SetUp();
-        land_ = Make(640, 300);
+        land_ = AirLandscape(640, 300);
         land_->gravityOn = 1;
         Fill(*land_, 0, 150, 640, 300, Earth, EARTH);
     }

@@ -110,40 +110,35 @@ test('installable, and a second visit starts offline from the cache of this vers
     assert.equal(await mode(page), 'Title');
   }));
 
-test('the WebAssembly missing: a message and a retry that starts the game once the server is mended', () =>
-  inFreshPage(true, {}, async (page, server) => {
-    server.faults['index.wasm'] = 404;
-    await page.goto(server.url + '#seed=1&steps');
-    await page.waitForFunction(() => !document.getElementById('loading-retry').hidden, {timeout: 10000});
-    assert.match(await page.$eval('#loading-text', element => element.textContent),
-                 /^Lobshot could not be loaded \(the server answered 404 for index\.wasm\)\. Check the connection/);
-    assert.equal(await visible(page, '#loading-bar'), false);
-
-    delete server.faults['index.wasm'];
-    await page.click('#loading-retry');
-    await waitForGame(page, 10000);
-    assert.equal(await visible(page, '#loading'), false);
-    assert.equal(await page.$eval('#loading-bar', bar => bar.value), 1, 'the bar was full when the game started');
-    await playScript(page, 'wait 2\n');
-    assert.equal(await mode(page), 'Title');
-  }));
-
-test('the script missing: a message and a retry; opened from a file, the page says it must be served', () =>
-  inFreshPage(true, {}, async (page, server) => {
-    server.faults['index.js'] = 404;
-    await page.goto(server.url + '#seed=1&steps');
-    await page.waitForFunction(() => !document.getElementById('loading-retry').hidden, {timeout: 10000});
-    assert.match(await page.$eval('#loading-text', element => element.textContent), /its script did not arrive/);
-    delete server.faults['index.js'];
-    await Promise.all([page.waitForNavigation(), page.click('#loading-retry')]);
-    await waitForGame(page, 10000);
-
+// The WebAssembly's retry fetches it again; the script's loads the page anew. Opened from a file, the
+// page says it must be served.
+test('a file of the page missing: a message and a retry that starts the game once the server is mended', async () => {
+  for (const [name, said] of [
+    ['index.wasm', /^Lobshot could not be loaded \(the server answered 404 for index\.wasm\)\. Check the connection/],
+    ['index.js', /its script did not arrive/]]) {
+    await inFreshPage(true, {}, async (page, server) => {
+      server.faults[name] = 404;
+      await page.goto(server.url + '#seed=1&steps');
+      await page.waitForFunction(() => !document.getElementById('loading-retry').hidden, {timeout: 10000});
+      assert.match(await page.$eval('#loading-text', element => element.textContent), said);
+      assert.equal(await visible(page, '#loading-bar'), false, name);
+      delete server.faults[name];
+      await Promise.all([name === 'index.js' && page.waitForNavigation(), page.click('#loading-retry')]);
+      await waitForGame(page, 10000);
+      assert.equal(await visible(page, '#loading'), false, name);
+      assert.equal(await page.$eval('#loading-bar', bar => bar.value), 1, 'the bar was full when the game started');
+      await playScript(page, 'wait 2\n');
+      assert.equal(await mode(page), 'Title');
+    });
+  }
+  await inFreshPage(true, {}, async page => {
     await page.goto('file://' + path.join(PAGE_DIR, 'index.html'));
     await page.waitForFunction(() => document.getElementById('loading').classList.contains('failed'), {timeout: 10000});
     assert.match(await page.$eval('#loading-text', element => element.textContent),
                  /must be served by a web server.*scripts\/web\.sh.*any static web server/);
     assert.equal(await visible(page, '#loading-retry'), false);
-  }));
+  });
+});
 
 test('in a frame of another page, "Click to play" until the game has the focus', async () => {
   const dir = fs.mkdtempSync(path.join(PAGE_DIR, '..', 'frame-'));

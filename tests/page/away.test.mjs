@@ -9,7 +9,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { before, test } from 'node:test';
 
-import { openPage, playScript, sleep, startRelay, startRoomHost, suite } from './harness.mjs';
+import { hostSays, openPage, playScript, sleep, startRelay, startRoomHost, suite } from './harness.mjs';
 
 // The host gives seat 2 to Guest 1 (whose turn comes first with this seed), shops for its own seat
 // 1, waits out Guest 1's turn and stops a while into its own.
@@ -70,12 +70,6 @@ async function firesAndKeepsItsSeat(game) {
   assert.deepEqual(page.lobshotErrors, []);
   await page.close();
   return out;
-}
-
-// Waits at most `ms` for a row of the host's output.
-async function hostSays(host, row, ms) {
-  for (const end = Date.now() + ms; Date.now() < end && !row.test(host.out());) await sleep(100);
-  assert.match(host.out(), row);
 }
 
 // The person who thinks does so while the other page is frozen, so that the two minutes pass

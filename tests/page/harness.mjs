@@ -184,7 +184,7 @@ export function scriptArgs(text) {
 }
 
 // Plays a script of the replay runner into the page: keys as keyboard events, ticks as steps. False
-// when an `until` was not reached or the game ended early.
+// when an `until` was not reached or the game ended early; page.lobshotStopped then names the line.
 export async function playScript(page, text) {
   for (const raw of text.split('\n')) {
     const words = raw.replace(/#.*/, '').trim().split(/\s+/).filter(Boolean);
@@ -203,8 +203,10 @@ export async function playScript(page, text) {
       await page.evaluate(count => Module.lobshotStep(count), Number(rest[0]));
     } else if (verb === 'until') {
       const limit = rest[1] ? Number(rest[1]) : 100000;
-      if (!await page.evaluate((modes, n) => Module.lobshotStepUntil(modes, n), rest[0].split('|'), limit))
+      if (!await page.evaluate((modes, n) => Module.lobshotStepUntil(modes, n), rest[0].split('|'), limit)) {
+        page.lobshotStopped = `${raw.trim()} (in ${await page.evaluate(() => Module.lobshotMode()).catch(() => '?')})`;
         return false;
+      }
     } else if (verb === 'activate') {
       await page.evaluate(active => Module.lobshotActivate(active), Number(rest[0]));
     } else {
@@ -275,6 +277,18 @@ export async function onPage(page, x, y) {
 
 export const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
+// Waits until a page running in real time has made `count` more frame steps.
+export async function framesPass(page, count) {
+  const frame = await page.evaluate(() => Module._lobshot_frame());
+  await page.waitForFunction((from, n) => Module._lobshot_frame() >= from + n, {polling: 20}, frame, count);
+}
+
+// Waits at most `ms` for a row of a host's output (startRoomHost) to match `row`.
+export async function hostSays(host, row, ms = 10000) {
+  for (const end = Date.now() + ms; Date.now() < end && !row.test(host.out());) await sleep(100);
+  assert.match(host.out(), row);
+}
+
 // Whether something answers on a TCP port of 127.0.0.1.
 export function answers(port) {
   return new Promise(resolve => {
@@ -311,6 +325,26 @@ export async function startRelay(children) {
     relay.kill();
   }
   throw new Error('the relay did not start');
+}
+
+// The script of a guest's person in the rooms of these tests: it plays its seat to the end of the match.
+export const GUEST_SCRIPT = fs.readFileSync(path.join(SOURCE_DIR, 'tests/page/room_guest.script'), 'utf8');
+
+// Runs a native guest of the suite's room, joined by `code` through the relay's TCP port, with a home
+// of its own (a machine apart) and `args`: it plays GUEST_SCRIPT, writes its state (guest.json in the
+// suite's folder) a while into the end of the match and stays until past the frame of the host's
+// state (the host's 400 frames into the end at least), so that the news of its leaving comes after
+// that frame. Resolves with its exit status and errors.
+export function startNativeGuest(s, relayPort, code, args = []) {
+  const script = path.join(s.work, 'guest.script');
+  fs.writeFileSync(script, GUEST_SCRIPT + 'wait 20\nstate guest.json\nwait 400\n');
+  const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', code, ...args, '--script', script],
+                      {cwd: s.work, stdio: ['ignore', 'ignore', 'pipe'],
+                       env: {...process.env, XDG_DATA_HOME: path.join(s.work, 'guest-data')}});
+  s.children.push(guest);
+  let err = '';
+  guest.stderr.on('data', data => { err += data; });
+  return new Promise(resolve => guest.on('exit', status => resolve({status, err})));
 }
 
 // Runs a lobshot-headless host of an online room with `args` (its seed and script), in `cwd`, whose

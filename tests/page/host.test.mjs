@@ -4,17 +4,14 @@
 // third page watches; names and a chat line reach everyone, and every machine ends the match
 // alike. Then a room kept from a background tab for 20 s goes on at full pace.
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 
-import { HEADLESS, launchBrowser, onPage, openPage, playScript, pointerScreen, sleep, SOURCE_DIR, startRelay, state, step,
-         suite, typeInto }
-  from './harness.mjs';
+import { GUEST_SCRIPT, launchBrowser, onPage, openPage, playScript, pointerScreen, sleep, startNativeGuest, startRelay,
+         state, step, suite, typeInto } from './harness.mjs';
 
 const PHONE = 'Pixel 5 landscape';
-const GUEST_SCRIPT = fs.readFileSync(path.join(SOURCE_DIR, 'tests/page/room_guest.script'), 'utf8');
 // The host's person starts a match of three seats: the page's by the link (the first to join), the
 // native guest's and an Expert computer's; everyone is live in it from the shop on.
 const HOST_SETUP = `press Enter
@@ -51,22 +48,6 @@ async function untilMachines(page, count) {
   assert.equal((await state(page)).net.machines, count);
 }
 
-// A native guest joining by the code as its person types it off the host's screen: it plays its seat as the pages do, writes its state a while
-// into the end of the match and stays until past the host's state.
-function startNativeGuest(relayPort, code) {
-  const script = path.join(s.work, 'guest.script');
-  fs.writeFileSync(script, GUEST_SCRIPT + 'wait 20\nstate guest.json\nwait 400\n');
-  const typed = `${code.slice(0, 4)}-${code.slice(4)}`.toLowerCase();
-  const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', typed, '--name', 'Nat',
-                                 '--script', script],
-                      {cwd: s.work, stdio: ['ignore', 'ignore', 'pipe'],
-                       env: {...process.env, XDG_DATA_HOME: path.join(s.work, 'guest-data')}});
-  s.children.push(guest);
-  let err = '';
-  guest.stderr.on('data', data => { err += data; });
-  return new Promise(resolve => guest.on('exit', status => resolve({status, err})));
-}
-
 // The state without the machine's own view of the network and its own sounds (a spectator that
 // came late played the game so far silently); and what every machine shares of the network's.
 const shared = text => text.split('\n').filter(line => !/"(net|sound)":/.test(line)).join('\n');
@@ -100,7 +81,8 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   assert.equal(await friend.evaluate(() => localStorage.getItem('lobshot-name')), 'Bea');
   await untilMachines(host, 2);
   const watcher = await openPage(s.browser, links.watch, '&steps');
-  const guest = startNativeGuest(relayPort, code);
+  // The native guest's person types the code off the host's screen.
+  const guest = startNativeGuest(s, relayPort, `${code.slice(0, 4)}-${code.slice(4)}`.toLowerCase(), ['--name', 'Nat']);
   await untilMachines(host, 3);
   // The spectator is in before anyone speaks, so that the chat line reaches it as it is said.
   for (let i = 0; i < 3000 && (await state(host)).net.watchers < 1; ++i) await step(host, 1);
@@ -117,7 +99,7 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   assert.ok(await playScript(host, 'until EndOfMatch 200000\nwait 400'), 'the host stopped short');
   const expected = await host.evaluate(() => Module.lobshotState());
   const ending = playScript(host, 'wait 600');
-  assert.ok(await befriended, 'the friend\'s page stopped short');
+  assert.ok(await befriended, `the friend's page stopped short at ${friend.lobshotStopped}`);
   assert.ok(await watching, 'the spectator did not see the match end');
   await ending;
   const native = await guest;

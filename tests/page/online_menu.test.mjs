@@ -6,7 +6,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 
-import { mode, openPage, playScript, sleep, startRelay, startRoomHost, suite } from './harness.mjs';
+import { framesPass, hostSays, mode, openPage, playScript, startRelay, startRoomHost, suite } from './harness.mjs';
 
 const s = suite();
 
@@ -21,10 +21,9 @@ test('the page joins a room by the code typed on its online menu', async () => {
   try {
     for (const keys of ['O', 'J', [...code].join(' ') + ' Enter']) {
       await playScript(page, `press ${keys}`);
-      await sleep(200);
+      await framesPass(page, 10);
     }
-    for (let i = 0; i < 100 && !/Guest 1 joined/.test(host.out()); ++i) await sleep(100);
-    assert.match(host.out(), /Guest 1 joined/);
+    await hostSays(host, /Guest 1 joined/);
     assert.equal(await mode(page), 'Title');
     assert.equal((await host.ended).status, 0);
     assert.deepEqual(page.lobshotErrors, []);

@@ -4,35 +4,15 @@
 // second page watches it. The host's game, the native guest's, the page's and the spectator's end
 // alike.
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 
-import { HEADLESS, openPage, playScript, sleep, SOURCE_DIR, startRelay, startRoomHost, step, suite }
+import { GUEST_SCRIPT, hostSays, openPage, playScript, SOURCE_DIR, startNativeGuest, startRelay, startRoomHost, step, suite }
   from './harness.mjs';
 
 const HOST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_host.script');
-const GUEST_SCRIPT = path.join(SOURCE_DIR, 'tests/page/room_guest.script');
 const s = suite();
-
-// Runs a native guest of the room (with a home of its own, so that it is a machine apart): the page's
-// person's script, and a while into the end of the match it writes its state. It then stays until
-// after the frame of the host's state (at most 600 frames into the end, the host's 400 at least), so
-// that however fast the host runs, the news of its leaving comes after that frame; the host stays
-// longer still.
-function startGuest(relayPort, code) {
-  const script = path.join(s.work, 'guest.script');
-  fs.writeFileSync(script, fs.readFileSync(GUEST_SCRIPT, 'utf8') + 'wait 20\nstate guest.json\nwait 400\n');
-  const guest = spawn(HEADLESS, ['--relay', `127.0.0.1:${relayPort}`, '--online', code, '--script', script],
-                      {cwd: s.work, stdio: ['ignore', 'pipe', 'pipe'],
-                       env: {...process.env, XDG_DATA_HOME: path.join(s.work, 'guest-data')}});
-  s.children.push(guest);
-  let out = '', err = '';
-  guest.stdout.on('data', data => { out += data; });
-  guest.stderr.on('data', data => { err += data; });
-  return new Promise(resolve => guest.on('exit', status => resolve({status, out, err})));
-}
 
 // What the match left each seat with, which stands still on the end-of-match screen.
 const outcome = state => JSON.parse(state).players.list.map(
@@ -55,13 +35,13 @@ test('the page joins a room by the host\'s link and plays its seat through a mat
   try {
     const watching = watcher.evaluate(() => Module.lobshotStepUntil(['EndOfMatch'], 200000));
     watching.catch(() => {});  // (awaited below; a failure before then closes the page under it)
-    const playing = playScript(page, fs.readFileSync(GUEST_SCRIPT, 'utf8'));
+    const playing = playScript(page, GUEST_SCRIPT);
     playing.catch(() => {});
     // The native guest joins once the page has (as it starts to run), so that the page is Guest 1.
-    for (let i = 0; i < 100 && !/Guest 1 joined/.test(host.out()); ++i) await sleep(100);
-    guest = startGuest(relayPort, code);
+    await hostSays(host, /Guest 1 joined/);
+    guest = startNativeGuest(s, relayPort, code);
     // What the host printed tells which machine stopped and why, should the page's play stop short.
-    assert.ok(await playing, `an \`until\` was not reached; the host printed:\n${host.out().slice(-2000)}`);
+    assert.ok(await playing, `${page.lobshotStopped} was not reached; the host printed:\n${host.out().slice(-2000)}`);
     assert.ok(await watching, 'the spectator did not see the match end');
     const {status, out, err} = await host.ended;
     assert.equal(status, 0, err);

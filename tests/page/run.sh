@@ -16,4 +16,7 @@ fi
 scripts/install-mqtt-client.sh
 [ "${1:-}" = --install ] && exit 0
 
-exec node --test tests/page/*.test.mjs
+# The files mostly wait on their pages and on real time, so four run side by side (node takes them
+# in the order of their names): the longest, the away and host cases, start at once.
+# LOBSHOT_PAGE_JOBS=1 runs them one after another.
+exec node --test --test-concurrency="${LOBSHOT_PAGE_JOBS:-4}" tests/page/*.test.mjs

@@ -2,14 +2,7 @@
 #include "tests/players/players_fixture.h"
 
 #include "core/globals.h"
-#include "display/graphx.h"
-#include "platform/headless/headless_audio.h"
 #include "players/weapon_table.h"
-#include "screens/screens.h"
-#include "screens/setup_state.h"
-#include "shell/shell.h"
-#include "sound/sound.h"
-#include "tests/support/world.h"
 
 namespace {
 
@@ -32,38 +25,18 @@ void InstallPictures() {
 }  // namespace
 
 void PlayersTest::SetUp() {
-    GameTest::SetUp();
-    trace.emplace();
-    SetupScreensResetForTests();
-    SoundResetForTests();
-    HeadlessAudioResetForTests();
-    InstallSounds(441);
-    SoundInit(nullptr);
+    WorldTest::SetUp();
     InstallPictures();
-    GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
-    GraphxInit(nullptr, nullptr, false);
     // Fonts whose every glyph is a solid block.
     InstallPicture("IDB_SMALLCHARS", 94 * 4, 8, [](int x, int) { return x % 4 ? TANK_INK : 0; });
     InstallPicture("IDB_NORMALCHARS", 94 * 8, 16, [](int x, int) { return x % 8 ? TANK_INK : 0; });
     GraphxInitBitmappedFont(nullptr, 0, 2, "IDB_NORMALCHARS", "IDB_SMALLCHARS");
-    FillSineTable();
     InitWeaponData();
     players = new PlayerCollection(nullptr, 0, 2);
     ThePlayers = players;
     projectiles = new ProjectileCollection(nullptr);
     TheProjectiles = projectiles;
 }
-
-// The shell's reset frees the players, the landscape and the projectiles.
-void PlayersTest::TearDown() {
-    SoundResetForTests();
-    HeadlessAudioResetForTests();
-    SetupScreensResetForTests();
-    GameTest::TearDown();
-    trace.reset();
-}
-
-std::vector<int> PlayersTest::Played() { return AudioTakePlayed(); }
 
 void PlayersTest::ClearBackPage() { ClearScreen(0, 2, 0, -1, 0, 0, 0); }
 

@@ -4,28 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <vector>
 
 #include "display/gdi.h"
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
-#include "tests/support/capture.h"
-#include "tests/support/game_fixture.h"
 #include "tests/support/pictures.h"
 #include "tests/support/world.h"
 
 // Tank pictures are this colour all over but for a black (transparent) top-left pixel.
 constexpr COLORREF TANK_INK = 0x00FFFFFF;
 
-class PlayersTest : public GameTest {
+// Two players ready for a match in the world, with their projectiles; the shell's reset at the end
+// of the test frees the players, the landscape and the projectiles.
+class PlayersTest : public WorldTest {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
-    // Sound numbers started since the last call.
-    static std::vector<int> Played();
     // The back page of device 0, cleared to black, and one of its pixels as a colour reference.
     static void ClearBackPage();
     static COLORREF BackPixel(int x, int y);
@@ -41,7 +37,6 @@ protected:
     PlayerCollection* players = nullptr;
     Landscape* landscape = nullptr;
     ProjectileCollection* projectiles = nullptr;
-    std::optional<TraceCapture> trace;
 };
 
 // The projectiles a collection holds, from the most recently added.

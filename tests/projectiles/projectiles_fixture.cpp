@@ -4,24 +4,10 @@
 #include <algorithm>
 
 #include "core/globals.h"
-#include "display/graphx.h"
 #include "platform/headless/headless_audio.h"
-#include "shell/shell.h"
-#include "sound/sound.h"
-#include "tests/support/world.h"
 
-// Every sound lasts one tick, so a one-buffer sound is free again by the next one.
 void ProjectilesTest::SetUp() {
-    GameTest::SetUp();
-    trace_ = std::make_unique<TraceCapture>();
-    LandscapeResetForTests();
-    ProjectilesResetForTests();
-    InstallSounds(441);
-    SoundInit(nullptr);
-    FillSineTable();
-    GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
-    GraphxInit(nullptr, nullptr, false);
-    Landscape::Init(0, 2);
+    WorldTest::SetUp();
     Explosion::Init(0, 2, nullptr);
     Projectile::Init();
     InitFireRamp();
@@ -34,22 +20,14 @@ void ProjectilesTest::SetUp() {
 void ProjectilesTest::TearDown() {
     shots.reset();
     landscape.reset();
-    LandscapeResetForTests();
-    ProjectilesResetForTests();
-    GameTest::TearDown();
-    trace_.reset();
+    WorldTest::TearDown();
 }
 
 void ProjectilesTest::MakeLandscape(int width, int height) {
     shots.reset();
-    landscape = std::make_unique<Landscape>();
-    landscape->width = width;
-    landscape->height = height;
-    landscape->lowestAir = std::make_unique<std::int32_t[]>(width);
-    landscape->topSolid = std::make_unique<std::int32_t[]>(width);
+    landscape = AirLandscape(width, height);
     landscape->gravityOn = 1;
     landscape->wind = 0;
-    Fill(0, 0, width, height, Air, 0xFFFFFF);
     shots = std::make_unique<ProjectileCollection>(landscape.get());
     Played();
 }
@@ -107,7 +85,4 @@ int ProjectilesTest::CountMaterial(std::int32_t material) const {
     return static_cast<int>(std::count(MaterialMap.begin(), end, material));
 }
 
-std::vector<int> ProjectilesTest::Played() { return AudioTakePlayed(); }
 std::vector<int> ProjectilesTest::Looping() { return AudioLooping(); }
-
-COLORREF ProjectilesTest::Picture(int x, int y) { return PixelOf(OFFSCREEN, LandscapeSurface, x, y); }

@@ -1,4 +1,4 @@
-// Test support for the weapons: start-up's display, landscape, sound and weapon tables, a landscape
+// Test support for the weapons: the world as start-up makes it with the weapons' tables, a landscape
 // of a chosen size, tanks put where a test wants them, and the collection under test.
 #pragma once
 
@@ -11,10 +11,9 @@
 #include "landscape/landscape.h"
 #include "players/player_collection.h"
 #include "projectiles/projectile_collection.h"
-#include "tests/support/capture.h"
-#include "tests/support/game_fixture.h"
+#include "tests/support/world.h"
 
-class ProjectilesTest : public GameTest {
+class ProjectilesTest : public WorldTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -39,16 +38,10 @@ protected:
     // How many pixels of the landscape hold the material.
     int CountMaterial(std::int32_t material) const;
 
-    // Sound numbers started since the last call, and those looping now.
-    static std::vector<int> Played();
+    // Sound numbers looping now.
     static std::vector<int> Looping();
-    // A pixel of the landscape picture.
-    static COLORREF Picture(int x, int y);
 
     std::unique_ptr<Landscape> landscape;
     std::unique_ptr<ProjectileCollection> shots;
     PlayerCollection* players = nullptr;
-
-private:
-    std::unique_ptr<TraceCapture> trace_;
 };

@@ -39,20 +39,9 @@ Settings WithGame(Settings settings) {
     return settings;
 }
 
+// The same settings: the same text in the file (which holds every one of them).
 void ExpectSame(const Settings& expected, const Settings& got) {
-    EXPECT_EQ(expected.fullscreen, got.fullscreen);
-    EXPECT_EQ(expected.volume, got.volume);
-    EXPECT_EQ(expected.mute, got.mute);
-    EXPECT_EQ(expected.name, got.name);
-    EXPECT_EQ(expected.relay, got.relay);
-    EXPECT_EQ(expected.unknown, got.unknown);
-    EXPECT_EQ(expected.language, got.language);
-    EXPECT_EQ(expected.tankNumbers, got.tankNumbers);
-    EXPECT_EQ(expected.game.kept, got.game.kept);
-    EXPECT_EQ(expected.game.players, got.game.players);
-    EXPECT_EQ(expected.game.seats, got.game.seats);
-    EXPECT_EQ(expected.game.gravity, got.game.gravity);
-    EXPECT_EQ(expected.game.wind, got.game.wind);
+    EXPECT_EQ(SettingsText(expected), SettingsText(got));
 }
 
 TEST(Settings, TextMakesSettingsAndReportsEachBadLine) {

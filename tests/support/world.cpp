@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "core/globals.h"
+#include "platform/headless/headless_audio.h"
 #include "platform/resource.h"
+#include "shell/shell.h"
+#include "sound/sound.h"
 #include "tests/sound/wave_images.h"
 
 void InstallSounds(std::size_t frames) {
@@ -38,3 +44,39 @@ void FillLand(Landscape& land, int left, int top, int right, int bottom, std::in
     ReleaseHDC(dc, OFFSCREEN, LandscapeSurface, -1);
     land.ScanAllColumns();
 }
+
+void WorldTest::SetUp() {
+    GameTest::SetUp();
+    trace_.emplace();
+    InstallSounds(441);
+    SoundInit(nullptr);
+    FillSineTable();
+    GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);
+    GraphxInit(nullptr, nullptr, false);
+    Landscape::Init(0, 2);
+}
+
+void WorldTest::TearDown() {
+    GameTest::TearDown();
+    trace_.reset();
+}
+
+std::unique_ptr<Landscape> WorldTest::AirLandscape(int width, int height) {
+    auto land = std::make_unique<Landscape>();
+    land->width = width;
+    land->height = height;
+    land->skyWidth = width / 4 + SCREEN_WIDTH;
+    land->skyHeight = height / 4 + SCREEN_HEIGHT;
+    land->lowestAir = std::make_unique<std::int32_t[]>(width);
+    land->topSolid = std::make_unique<std::int32_t[]>(width);
+    std::fill_n(MaterialMap.begin(), width * height, Air);
+    HDC dc = nullptr;
+    if (GetHDC(&dc, OFFSCREEN, LandscapeSurface, -1)) {
+        GraphxFillRect(dc, 0, 0, MAX_LANDSCAPE_WIDTH, MAX_LANDSCAPE_HEIGHT, 0xFFFFFF);
+        ReleaseHDC(dc, OFFSCREEN, LandscapeSurface, -1);
+    }
+    land->ScanAllColumns();
+    return land;
+}
+
+std::vector<int> WorldTest::Played() { return AudioTakePlayed(); }
