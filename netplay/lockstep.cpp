@@ -230,6 +230,7 @@ void NetFrameStepRun() {
     if (!Active()) return;
     const std::uint32_t steps = ReplayFrameSteps();
     TheStamps.owners[steps + INPUT_DELAY] = OwnerNow();
+    FlushHandingOver();
     if (TheLink.role == NetRole::Host) ReportProgress(steps);
     CheckTurnStart(steps);
 }

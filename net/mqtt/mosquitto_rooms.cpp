@@ -20,12 +20,12 @@ std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::st
 
 std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
                                           const TransportOptions& options, std::string* error) {
-    return JoinRoom(std::make_unique<MosquittoLink>(), broker, code, options, false, error);
+    return JoinRoom(std::make_unique<MosquittoLink>(), broker, code, options, error);
 }
 
 std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,
                                            const TransportOptions& options, std::string* error) {
-    return JoinRoom(std::make_unique<MosquittoLink>(), broker, code, options, true, error);
+    return JoinRoom(std::make_unique<MosquittoLink>(), broker, code, options, error);
 }
 
 }  // namespace net

@@ -134,10 +134,9 @@ net::TransportOptions PageOptions(const net::TransportOptions& options) {
 
 }  // namespace
 
-std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code, bool watching,
+std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code,
                                             const net::TransportOptions& options, std::string* error) {
-    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, PageOptions(options), watching,
-                         error);
+    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, PageOptions(options), error);
 }
 
 namespace {

@@ -51,7 +51,7 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
         {{}, "an envelope is cut short"},
         {{2, 1, 0, 0}, "an envelope is cut short"},
         {{0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind"},
-        {{8, 0, 0, 0, 0}, "an envelope of an unknown kind"},
+        {{9, 0, 0, 0, 0}, "an envelope of an unknown kind"},
         {{6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1"},

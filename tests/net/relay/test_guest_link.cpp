@@ -72,8 +72,8 @@ TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
     Broker broker;
     std::string error;
     net::TransportOptions options;
-    std::unique_ptr<net::Transport> guest = net::JoinRoom(
-        std::make_unique<ScriptedLink>(&broker), "127.0.0.1:1884", "2222-2222", options, false, &error);
+    std::unique_ptr<net::Transport> guest = net::JoinRoom(std::make_unique<ScriptedLink>(&broker),
+                                                          "127.0.0.1:1884", "2222-2222", options, &error);
     ASSERT_TRUE(guest) << error;
     EXPECT_EQ(broker.will.topic, kRoom + std::string("gone/") + broker.clientId);
     EXPECT_EQ(broker.will.payload,
@@ -114,6 +114,7 @@ TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
     EXPECT_EQ(event.kind, NetEvent::Connected);
     const Bytes hi{'h', 'i'};
     ASSERT_TRUE(guest->Send(event.peer, hi));
+    guest->Push();
     EXPECT_EQ(broker.published.back().topic, up);
     EXPECT_EQ(broker.published.back().payload, Wrap(EnvelopeKind::Data, 2, hi));
     broker.coming.push_back({down, Wrap(EnvelopeKind::Data, 2, {7, 0, 255})});
