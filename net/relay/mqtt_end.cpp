@@ -110,7 +110,7 @@ std::optional<std::string> MqttEnd::LevelAfter(const std::string& topic, std::st
 bool MqttEnd::Publish(const std::string& topic, const Envelope& envelope) {
     if (envelope.kind != EnvelopeKind::Data) {
         PushPending(true);
-        return link_.Publish(topic, EncodeEnvelope(envelope), false);
+        return link_.Publish(topic, EncodeEnvelope(envelope), false, envelope.kind == EnvelopeKind::Bye);
     }
     if (!link_.Open()) return false;
     // A message that would not fit in the batch gathering sends what waits first.
@@ -138,7 +138,7 @@ void MqttEnd::PushPending(bool all) {
     const std::string topic = std::move(pending_.front().topic);
     pending_.clear();
     pending_bytes_ = 0;
-    link_.Publish(topic, EncodeEnvelope(sent), false);
+    link_.Publish(topic, EncodeEnvelope(sent), false, false);
     if (topic == all_topic_) SpokeToAll();
 }
 

@@ -62,9 +62,10 @@ protected:
     // The one level after `prefix` (a room topic's beginning) in `topic`, if the topic is the
     // prefix followed by one level; otherwise nullopt.
     std::optional<std::string> LevelAfter(const std::string& topic, std::string_view prefix) const;
-    // Publishes an envelope. A Data waits (in order with everything else this end sends) for the
-    // next Push or poll, or for anything else sent, and the messages that wait in a row for one
-    // topic go then as one Batch: a tick's messages cost the broker one. Messages on a host's topic
+    // Publishes an envelope, at most once but for a goodbye (what comes before it has then reached
+    // the broker once the broker acknowledges it: Settled). A Data waits (in order with everything else this
+    // end sends) for the next Push or poll, or for anything else sent, and the messages that wait in a row
+    // for one topic go then as one Batch: a tick's messages cost the broker one. Messages on a host's topic
     // for all (all_topic_) may wait up to held_ms_ while nothing else waits.
     bool Publish(const std::string& topic, const Envelope& envelope);
     // Sends what waits: all of it, or (`all` false) unless only held messages wait, the oldest for

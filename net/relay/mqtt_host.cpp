@@ -239,7 +239,7 @@ constexpr PeerId kFirstSpectator = 0x40000000;
 constexpr int kWaitSliceMs = 5;
 // What the host says to all its spectators waits this long to go as one message: they play
 // seconds behind the game (netplay/watchers.cpp), so that costs them nothing.
-constexpr int kSpectatorsHeldMs = 250;
+constexpr int kSpectatorsHeldMs = 500;
 
 // A room and its spectators' room: the room's code lets machines in to play, the watch code lets
 // spectators in, each door a connection of its own under its own code. What comes in at either is

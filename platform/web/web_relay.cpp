@@ -76,7 +76,9 @@ public:
         return state_ == State::Open ? web_relay_subscribe(client_, filter.c_str()) : -1;
     }
 
-    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) override {
+    // The page's client confirms every message.
+    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain,
+                 bool /*confirmed*/) override {
         if (state_ != State::Open) return false;
         web_relay_publish(client_, topic.c_str(), payload.data(), static_cast<int>(payload.size()),
                           retain ? 1 : 0);

@@ -46,7 +46,7 @@ public:
         subscribed_.insert(static_cast<int>(broker_->filters.size()));
         return static_cast<int>(broker_->filters.size());
     }
-    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool) override {
+    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool, bool) override {
         if (state_ != State::Open) return false;
         broker_->published.push_back({topic, Bytes(payload.begin(), payload.end())});
         return true;
