@@ -12,8 +12,9 @@
 # machine's load meanwhile: on a busy machine, measure fewer rooms and scale by the CPU per room.
 #
 # Usage: bench/measure_rooms.sh [BUILD-DIR]   (default build; needs lobshot-bench-relay there)
-# Environment: ROOMS (100), LOAD_SECONDS (30), ROOMS_PER_PROCESS (50), BROKER_CORE (the last),
-#              LOAD_NICE (10), BENCH (another lobshot-bench-relay to make the load, e.g. an older
+# Environment: ROOMS (100), LOAD_SECONDS (30), ROOMS_PER_PROCESS (40: libmosquitto waits
+#              with select(), which takes descriptors below 1024, three a connection, seven a room), BROKER_CORE (the last),
+#              LOAD_NICE (10), BROKER_NICE (0: on a busy machine give both a higher priority), BENCH (another lobshot-bench-relay to make the load, e.g. an older
 #              build's: the count is always this build's).
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,7 +22,7 @@ build=$(realpath "${1:-build}")
 bench=$build/lobshot-bench-relay
 load_bench=${BENCH:-$bench}
 [ -x "$bench" ] && [ -x "$load_bench" ] || { echo "no lobshot-bench-relay in $build" >&2; exit 2; }
-rooms=${ROOMS:-100} seconds=${LOAD_SECONDS:-30} per_process=${ROOMS_PER_PROCESS:-50}
+rooms=${ROOMS:-100} seconds=${LOAD_SECONDS:-30} per_process=${ROOMS_PER_PROCESS:-40}
 core=${BROKER_CORE:-$(($(nproc) - 1))} load_nice=${LOAD_NICE:-10}
 work=$(mktemp -d)
 chmod 755 "$work"  # a broker started by root reads its files as the user mosquitto
@@ -42,7 +43,7 @@ sed -e "s|@PORT@|$port|g" -e "s|@WEBSOCKET_PORT@|$((port + 1))|g" -e "s|@ADDRESS
     -e "s|@RELAY_DIR@/acl|$work/acl|g" "$source_dir/relay/mosquitto.conf" >"$work/mosquitto.conf"
 echo "sys_interval 1" >>"$work/mosquitto.conf"
 PATH=$PATH:/usr/sbin
-taskset -c "$core" mosquitto -c "$work/mosquitto.conf" >"$work/broker.log" 2>&1 &
+nice -n "${BROKER_NICE:-0}" taskset -c "$core" mosquitto -c "$work/mosquitto.conf" >"$work/broker.log" 2>&1 &
 broker_pid=$!
 pids+=("$broker_pid")
 for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
