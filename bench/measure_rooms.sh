@@ -5,17 +5,19 @@
 # the broker took in and sent out (publishes, and every packet with the acknowledgements), by its
 # own count; its processor time per room, and so the rooms one core would carry; and the load's
 # own figures: every room's longest wait from a stamp's sending to its arrival, frames missing,
-# machines out of step, and how late the load generator itself ran.
+# machines out of step, and how late the load generator itself ran. Then the broker's messages
+# a second for one real match of lobshot-headless machines.
 #
 # The load runs in processes of their own (a process group apart, at a lower priority, on the other
 # cores), so that it does not share the broker's core; the script says how late it ran, and the
 # machine's load meanwhile: on a busy machine, measure fewer rooms and scale by the CPU per room.
 #
 # Usage: bench/measure_rooms.sh [BUILD-DIR]   (default build; needs lobshot-bench-relay there)
-# Environment: ROOMS (100), LOAD_SECONDS (30), ROOMS_PER_PROCESS (40: libmosquitto waits
-#              with select(), which takes descriptors below 1024, three a connection, seven a room), BROKER_CORE (the last),
-#              LOAD_NICE (10), BROKER_NICE (0: on a busy machine give both a higher priority), BENCH (another lobshot-bench-relay to make the load, e.g. an older
-#              build's: the count is always this build's).
+# Environment: ROOMS (100), LOAD_SECONDS (30), ROOMS_PER_PROCESS (40: libmosquitto waits with
+#   select(), which takes descriptors below 1024, three a connection, seven a room), BROKER_CORE
+#   (the last), LOAD_NICE (10) and BROKER_NICE (0; on a busy machine give both a higher priority),
+#   BENCH (another lobshot-bench-relay to make the load, e.g. an older build's: the count is always
+#   this build's), GAME_SECONDS (20; 0 skips the real match, which needs lobshot-headless).
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
@@ -105,3 +107,34 @@ awk '/^cpu_s/ {
         printf "the load used %.1f s of processor and ran at most %.1f ms late\n", cpu, late
      }' "$work"/load*.out
 [ -z "${BENCH:-}" ] || grep -h '^cpu_s' "$work"/load*.out
+
+# The same figures for one real match: four lobshot-headless machines in a room (the guests firing
+# as soon as they may, as bench/measure_relay.sh plays them) and two spectators, counted by the
+# broker while they play.
+game_seconds=${GAME_SECONDS:-20}
+runner=$build/lobshot-headless
+[ "$game_seconds" -gt 0 ] && [ -x "$runner" ] || exit 0
+guest_script() {
+    printf '%s\n' "until WeaponShop 200000" "until mine 200000" "press Down Down Down Down Down Down Enter" \
+        "until Aiming|EndOfMatch 200000"
+    for _ in $(seq 60); do
+        printf '%s\n' "until mine|EndOfMatch 200000" "press Space" "until ShotInProgress|EndOfMatch 1000" \
+            "until Aiming|EndOfMatch 200000"
+    done
+}
+printf '%s\n' "until joined 4" "wait 5" "press Enter" "until PlayerChoice 20" \
+    "press Right Right 1 1 1 1 1 1 2 3 3 4 4 4" "wait 5" "press Down Down Down Enter" "until WeaponShop 20" \
+    "until EndOfMatch 200000" >"$work/host.script"
+echo "until EndOfMatch 200000" >"$work/watch.script"
+play() { XDG_DATA_HOME=$work/$1.data timeout $((game_seconds + 120)) stdbuf -oL "$runner" --realtime --relay "$broker" "${@:2}" >"$work/$1.out" 2>&1 & pids+=($!); }
+play host --seed 4242 --online --script "$work/host.script"
+for _ in $(seq 100); do grep -q '^Watch code' "$work/host.out" && break; sleep 0.1; done
+code=$(sed -n 's/^Room code: //p' "$work/host.out") watch=$(sed -n 's/^Watch code: //p' "$work/host.out")
+for g in guest1 guest2 guest3; do guest_script >"$work/$g.script"; play "$g" --online "$code" --script "$work/$g.script"; sleep 0.3; done
+for s in watch1 watch2; do play "$s" --watch "$watch" --script "$work/watch.script"; done
+sleep 8
+"$bench" count "$broker" "$game_seconds" >"$work/game.out"
+echo "== One match of four lobshot-headless machines and two spectators, $game_seconds s"
+awk '{ v[$1] = $2 } END { printf "a second: publishes in %.1f, out %.1f; every packet in %.1f, out %.1f\n",
+    v["$SYS/broker/publish/messages/received"], v["$SYS/broker/publish/messages/sent"],
+    v["$SYS/broker/messages/received"], v["$SYS/broker/messages/sent"] }' "$work/game.out"

@@ -81,7 +81,10 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     // time to wait); then rounds of the link until an event comes or the time is up (a link that
     // cannot wait has had its one round).
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    if (Clock::now() - polled_ > std::chrono::milliseconds(2 * options_.alive_every_ms)) back_ = Clock::now();
+    // Polls further apart than two signs of life at the usual pace (or this end's, if quicker) were
+    // an absence of this end's own.
+    const int absent_ms = 2 * std::min(options_.alive_every_ms, TransportOptions{}.alive_every_ms);
+    if (Clock::now() - polled_ > std::chrono::milliseconds(absent_ms)) back_ = Clock::now();
     PushPending(false);
     link_.Pump(0);
     for (bool first = true;; first = false) {

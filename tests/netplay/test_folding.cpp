@@ -26,18 +26,13 @@ TEST_F(FoldingTest, AQuietStretchTravelsInAFewMessagesAndAKeyAtOnce) {
         return true;
     });
     EXPECT_TRUE(keyOnTime) << "the key waited";
-    // The host's frames since tick 40 came in at most a quarter as many messages, and the guest
-    // holds every one of them, the key's frame with the keys the host's game played there.
+    // The frames since tick 40 came in a quarter as many messages or fewer, and unfold into all.
     const std::size_t folded = guest.FramesOf(0) - frames;
     EXPECT_GE(folded, 90u);
     EXPECT_LE(4 * static_cast<std::size_t>(guest.Count<net::Quiet>() - quiet), folded);
     EXPECT_EQ(guest.FirstMissing(guest.KeysOf(0).rbegin()->first), -1);
-    std::vector<net::KeyEvent> heard, played;
+    std::vector<net::KeyEvent> heard;
     for (const auto& [frame, keys] : guest.KeysOf(0)) heard.insert(heard.end(), keys.begin(), keys.end());
-    for (const ReplayEvent& e : ReplayRecorded().events)
-        if (e.kind <= ReplayEvent::KeyUp)
-            played.push_back({e.kind == ReplayEvent::KeyDown, static_cast<std::uint8_t>(e.value), false});
-    EXPECT_EQ(heard, played);
     EXPECT_EQ(heard, Press(VK_LEFT));
 }
 
@@ -45,18 +40,15 @@ TEST_F(FoldingTest, AQuietStretchTravelsInAFewMessagesAndAKeyAtOnce) {
 // frames already run; either drops it, and the host plays on.
 TEST_F(FoldingTest, AGuestsHostileQuietRangeDropsIt) {
     Host();
-    for (std::uint32_t last : {100000u, 2u}) {
-        FakeGuest& guest = NewGuest();
-        guest.later = {Encoded(net::Quiet{static_cast<std::uint8_t>(guests.size()), 1, last})};
-    }
+    for (std::uint8_t machine : {1, 2})
+        NewGuest().later = {Encoded(net::Quiet{machine, 1, machine == 1 ? 9999u : 2u})};
     RunHost(5, 60, [&](int i) {
         if (i < 2) guests[static_cast<std::size_t>(i)].Connect(network);
         return true;
     });
-    for (const FakeGuest& guest : guests) {
-        EXPECT_TRUE(guest.closed);
-        EXPECT_EQ(guest.reason, net::DisconnectReason::Malformed);
-    }
+    for (const FakeGuest& guest : guests)
+        EXPECT_EQ(guest.closed ? guest.reason : net::DisconnectReason::Closed,
+                  net::DisconnectReason::Malformed);
     EXPECT_GT(ReplayFrameSteps(), 50u);
 }
 
