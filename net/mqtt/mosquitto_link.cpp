@@ -123,7 +123,7 @@ bool MosquittoLink::Publish(const std::string& topic, std::span<const std::uint8
         mosquitto_publish_v5(handle_, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
                              confirmed ? kAtLeastOnce : kAtMostOnce, retain, nullptr) != MOSQ_ERR_SUCCESS)
         return false;
-    unacknowledged_.insert(mid);
+    if (confirmed) unacknowledged_.insert(mid);
     return true;
 }
 

@@ -46,8 +46,8 @@ public:
     // the broker answered it), or -1 if the connection is not open.
     virtual int Subscribe(const std::string& filter) = 0;
     // Publishes a message, `confirmed` at least once with the broker's acknowledgement (AllPublished
-    // waits for it), else at most once (AllPublished waits for it to be written out); false if the
-    // connection is not open. Over one connection never resumed, at least once delivers nothing
+    // waits for it: the broker then has everything published before it too), else at most once;
+    // false if the connection is not open. Over one connection never resumed, at least once delivers nothing
     // more: it costs an acknowledgement a message, each way. A link may confirm every message.
     virtual bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain,
                          bool confirmed) = 0;
@@ -73,7 +73,7 @@ public:
     bool Open() const { return state_ == State::Open; }
     bool Lost() const { return state_ == State::Lost; }
     bool Acknowledged(int request) const { return subscribed_.count(request) != 0; }
-    // True when the broker has taken every message published so far.
+    // True when the broker has acknowledged every confirmed message published so far.
     bool AllPublished() const { return unacknowledged_.empty(); }
 
 protected:
