@@ -3,22 +3,30 @@
 //
 // Usage: lobshot-bench-relay latency BROKER [KEYS]
 //        lobshot-bench-relay load BROKER ROOMS SECONDS [FIRST-ROOM [GO-FILE]]
+//        lobshot-bench-relay count BROKER SECONDS
 // latency: a guest sends KEYS keys (default 500), one a frame (20 ms), each an Input message as the
 // game sends it; its host takes them. Printed: the milliseconds from Send to the host's Poll
 // returning the message, p50, p99 and the largest, through the room on BROKER and over ENet on
 // 127.0.0.1. The two ends are polled by two threads, as two machines would.
-// load: ROOMS rooms, each a host with three guests and two spectators (all six the transport's
-// ends), for SECONDS seconds. Each frame (every 20 ms, rooms spread over the frame) the owner of
-// the moment (the host, then each guest in turn, 5 s each) stamps the frame: a Quiet message, or
-// an Input with a key on one frame in eight, one message a frame as netplay's batching makes it at
-// this rate. A guest's stamps go to the host, which passes them on to the other five. Every
-// machine folds every frame's stamp (its own or received) in frame order into a running hash.
-// Printed, one line: stamps made, messages received, the longest wait between two stamps at any
-// receiver (and the median room's longest), messages out of order, frames missing, and machines
-// whose hash differs from the one the stamps make (a desync). Frame numbers and hashes are
-// per room; FIRST-ROOM numbers rooms of several such processes apart, and with GO-FILE a process
-// whose rooms are open waits (keeping them alive) until that file exists, so that several start
-// together.
+// load: ROOMS rooms, each a host with three guests and two spectators (in its spectators' room, all
+// six the transport's ends), for SECONDS seconds. Each frame (every 20 ms, rooms spread over the
+// frame) the owner of the moment (the host, then each guest in turn, 5 s each) stamps the frame, a
+// key on one frame in eight, and sends its stamps as netplay does: keys at once, quiet frames
+// folded into ranges once they have waited 100 ms, all when the moment passes on. A guest's stamps
+// go to the host, which passes them on once to all the guests and once to all the spectators, as
+// it does its own; while a guest owns the moment it says how far it has come every fifty frames;
+// guests and spectators say they are alive every 4 s, as the game's do.
+// Every machine unfolds the stamps it hears into frames and folds each frame in order into a
+// running hash. Printed, one line: the stamps made, the messages of stamps received, the longest
+// wait at a player's machine from a message's sending by its owner to its arrival (the largest
+// and the 99th percentile of the rooms' longest), the oldest a stamp was on arrival (the fold's
+// wait included), the longest wait at a spectator (the host holds what goes to all spectators up
+// to 500 ms), frames missing, machines whose hash differs from the one the stamps make (a desync),
+// and how late the generator itself stamped. FIRST-ROOM numbers rooms of several such processes
+// apart, and with GO-FILE a process whose rooms are open waits (keeping them alive) until that
+// file exists, so that several start together.
+// count: the broker's own count of the messages it took in and sent out meanwhile (its $SYS
+// topics, for the user lobshot-bench, which bench/measure_rooms.sh opens them to).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -35,6 +43,7 @@
 
 #include "net/enet/enet_transport.h"
 #include "net/messages.h"
+#include "net/mqtt/mosquitto_link.h"
 #include "net/mqtt/mqtt_transport.h"
 #include "net/room_code.h"
 
@@ -45,18 +54,6 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr auto kFrame = std::chrono::milliseconds(20);
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// The stamp of a room's frame, as its owner sends it: a key on one frame in eight.
-Bytes StampOf(std::uint32_t room, std::uint32_t frame, std::uint8_t owner) {
-    net::Message message = net::Quiet{owner, frame, frame};
-    if ((frame * 2654435761u + room * 40503u) % 8 == 0)
-        message = net::Input{owner, {net::FrameInput{frame, {net::KeyEvent{true, 0x20, false}}}}};
-    Bytes bytes;
-    std::string error;
-    if (!net::EncodeMessage(message, &bytes, &error))
-        std::fprintf(stderr, "not encoded: %s\n", error.c_str());
-    return bytes;
-}
 
 // A key pressed on a frame, as a guest sends it.
 Bytes KeyOf(std::uint32_t frame) {
@@ -122,6 +119,7 @@ void KeyLatency(const char* name, net::Transport& host, net::Transport& guest, i
         const Bytes bytes = KeyOf(static_cast<std::uint32_t>(k));
         sent[k] = Clock::now();
         guest.Send(1, bytes);
+        guest.Push();
         next += kFrame;
         while (Clock::now() < next) guest.Poll(&event, 1);
     }
@@ -152,84 +150,124 @@ int Latency(const std::string& broker, int keys) {
     return 0;
 }
 
-constexpr int kMachines = 6, kPlayers = 4;
+constexpr int kMachines = 6, kPlayers = 4, kSpectator = 4;
 constexpr std::uint32_t kFramesPerOwner = 250;
+// As netplay/ sends stamps: quiet ones wait this long for company, keys go at once; while a guest
+// owns the moment the host says how far it has come every this many frames.
+constexpr auto kFoldWait = std::chrono::milliseconds(100);
+constexpr std::uint32_t kProgressFrames = 50;
 
-// One machine of a room under load: its end, and what it has folded and received.
+int OwnerOf(std::uint32_t frame) { return static_cast<int>(frame / kFramesPerOwner % kPlayers); }
+
+// Whether a room's frame has a key: one frame in eight.
+bool Keyed(std::uint32_t room, std::uint32_t frame) { return (frame * 2654435761u + room * 40503u) % 8 == 0; }
+
+Bytes Encoded(const net::Message& message) {
+    Bytes bytes;
+    std::string error;
+    if (!net::EncodeMessage(message, &bytes, &error))
+        std::fprintf(stderr, "not encoded: %s\n", error.c_str());
+    return bytes;
+}
+
+// The frames a stamp message covers, and whether each has keys; none for another message.
+std::vector<std::pair<std::uint32_t, bool>> FramesIn(const Bytes& bytes) {
+    std::vector<std::pair<std::uint32_t, bool>> frames;
+    net::Message message;
+    std::string error;
+    if (!net::DecodeMessage(bytes, &message, &error)) return frames;
+    if (const auto* quiet = std::get_if<net::Quiet>(&message))
+        for (std::uint32_t f = quiet->first; f <= quiet->last; ++f) frames.emplace_back(f, false);
+    if (const auto* input = std::get_if<net::Input>(&message))
+        for (const net::FrameInput& f : input->frames) frames.emplace_back(f.frame, true);
+    return frames;
+}
+
+std::uint64_t FoldFrame(std::uint64_t hash, std::uint32_t frame, bool keyed) {
+    const Bytes bytes{static_cast<std::uint8_t>(frame), static_cast<std::uint8_t>(frame >> 8),
+                      static_cast<std::uint8_t>(keyed)};
+    return Fold(hash, bytes);
+}
+
+// One machine of a room under load: its end, and what it has folded and received, with the longest
+// time a stamp took from its sending (by its owner) to arriving here, and from its frame's time.
 struct Machine {
     std::unique_ptr<net::Transport> end;
     bool connected = false;
-    std::uint32_t next = 0;               // the next frame to fold
-    std::map<std::uint32_t, Bytes> held;  // frames here before the ones before them
+    std::uint32_t next = 0;  // the next frame to fold
+    std::map<std::uint32_t, bool> held;
     std::uint64_t hash = 14695981039346656037ull;
-    std::int64_t last_heard[4] = {-1, -1, -1, -1};  // the last frame received of each player machine
-    Clock::time_point heard{};
-    double longest_ms = 0;
-    long received = 0, out_of_order = 0, dropped = 0;
+    double longest_ms = 0, oldest_ms = 0;
+    long received = 0, dropped = 0, wrong = 0;
+    // The owner's stamps not sent yet, and when it last sent.
+    std::vector<std::uint32_t> unsent;
+    Clock::time_point flushed{};
 
-    void Take(std::uint32_t frame, Bytes bytes) {
-        held.emplace(frame, std::move(bytes));
+    void Take(std::uint32_t frame, bool keyed) {
+        if (frame < next || !held.emplace(frame, keyed).second) return;
         for (auto first = held.begin(); first != held.end() && first->first == next; first = held.begin()) {
-            hash = Fold(hash, first->second);
+            hash = FoldFrame(hash, first->first, first->second);
             ++next;
             held.erase(first);
         }
     }
-    // Stamps of one machine come in its order; those of two owners in turn may cross on the way.
-    void Heard(std::uint32_t frame, Bytes bytes, Clock::time_point now) {
-        if (heard != Clock::time_point{}) longest_ms = std::max(longest_ms, Ms(now - heard));
-        heard = now;
-        ++received;
-        std::int64_t& last = last_heard[frame / kFramesPerOwner % kPlayers];
-        if (static_cast<std::int64_t>(frame) <= last) ++out_of_order;
-        last = frame;
-        Take(frame, std::move(bytes));
-    }
 };
 
-// A host (machine 0), three guests (1 to 3) and two spectators (4 and 5).
+// A host (machine 0), three guests (1 to 3) and two spectators (4 and 5, in the spectators' room),
+// and when each message of stamps left its owner, by its first frame.
 struct Room {
     std::uint32_t number = 0;
     Clock::duration phase{};
     std::vector<Machine> machines;
     std::uint32_t made = 0;  // frames stamped so far
+    std::map<std::uint32_t, Clock::time_point> sent;
 };
 
 constexpr auto kPass = std::chrono::milliseconds(10);
 
+// The load generator's own lateness: how far behind its frames' times it stamped them.
+double GeneratorLateMs = 0;
+
 // What every room's machines saw: the figures of the whole run, one line.
 void Report(const std::vector<Room>& all, double ms) {
-    long made = 0, received = 0, out_of_order = 0, missing = 0, desynced = 0, dropped = 0;
-    double longest = 0;
-    std::vector<double> room_longest;
+    long made = 0, received = 0, missing = 0, desynced = 0, dropped = 0, wrong = 0;
+    std::vector<double> room_longest, room_oldest, watch_longest;
     for (const Room& room : all) {
         made += room.made;
         std::uint64_t expected = 14695981039346656037ull;
         for (std::uint32_t f = 0; f < room.made; ++f)
-            expected = Fold(
-                expected, StampOf(room.number, f, static_cast<std::uint8_t>(f / kFramesPerOwner % kPlayers)));
-        double worst = 0;
-        for (const Machine& machine : room.machines) {
+            expected = FoldFrame(expected, f, Keyed(room.number, f));
+        double longest = 0, oldest = 0, watching = 0;
+        for (std::size_t m = 0; m < room.machines.size(); ++m) {
+            const Machine& machine = room.machines[m];
             received += machine.received;
-            out_of_order += machine.out_of_order;
             dropped += machine.dropped;
+            wrong += machine.wrong;
             missing += room.made - machine.next;
             desynced += machine.hash != expected;
-            worst = std::max(worst, machine.longest_ms);
+            if (static_cast<int>(m) >= kSpectator) {
+                watching = std::max(watching, machine.longest_ms);
+            } else {
+                longest = std::max(longest, machine.longest_ms);
+                oldest = std::max(oldest, machine.oldest_ms);
+            }
         }
-        longest = std::max(longest, worst);
-        room_longest.push_back(worst);
+        room_longest.push_back(longest);
+        room_oldest.push_back(oldest);
+        watch_longest.push_back(watching);
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double cpu_s = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    std::printf("cpu_s %.1f expected %ld connections_lost %ld ", cpu_s, made * (kMachines - 1), dropped);
+    std::printf("cpu_s %.1f generator_late_ms %.1f connections_lost %ld wrong %ld ", cpu_s, GeneratorLateMs,
+                dropped, wrong);
     std::printf(
-        "rooms %zu seconds %.1f stamps %ld received %ld longest_wait_ms %.1f median_room_longest_ms %.1f "
-        "p99_room_longest_ms %.1f out_of_order %ld missing %ld desynced %ld\n",
-        all.size(), ms / 1000, made, received, longest, Quantile(room_longest, 0.5),
-        Quantile(room_longest, 0.99), out_of_order, missing, desynced);
+        "rooms %zu seconds %.1f stamps %ld messages_received %ld longest_wait_ms %.1f p99_room_longest_ms "
+        "%.1f "
+        "oldest_stamp_ms %.1f spectators_longest_wait_ms %.1f missing %ld desynced %ld\n",
+        all.size(), ms / 1000, made, received, Quantile(room_longest, 1.0), Quantile(room_longest, 0.99),
+        Quantile(room_oldest, 1.0), Quantile(watch_longest, 1.0), missing, desynced);
 }
 
 bool OpenRoom(Room& room, const std::string& broker, std::string* error) {
@@ -239,43 +277,92 @@ bool OpenRoom(Room& room, const std::string& broker, std::string* error) {
     if (!net::MakeRoomCodes(&code, &watch, error)) return false;
     room.machines.resize(kMachines);
     room.machines[0].end = net::MakeMqttHost(broker, code, watch, options, error);
+    options.alive_every_ms = 4000;
     for (int m = 1; m < kMachines && room.machines[0].end; ++m)
-        if (!(room.machines[m].end = net::MakeMqttClient(broker, code, options, error))) return false;
+        if (!(room.machines[m].end = m < kSpectator ? net::MakeMqttClient(broker, code, options, error)
+                                                    : net::MakeMqttWatcher(broker, watch, options, error)))
+            return false;
     return room.machines[0].end != nullptr;
 }
 
-// Polls every end once; the host passes a guest's stamps on to every other machine.
-void PollRoom(Room& room, Clock::time_point now) {
+// The host says a message to every guest and spectator at once, as netplay's Broadcast does.
+void Broadcast(Machine& host, const Bytes& bytes) {
+    host.end->SendToPlayers(bytes);
+    host.end->SendToWatchers(bytes);
+}
+
+// Polls every end once: the host makes each guest and spectator a follower as it comes, and passes
+// a guest's stamps on to all; every machine takes the stamps it hears (a guest's own coming back
+// counts for nothing), noting how long they took.
+void PollRoom(Room& room, Clock::time_point start) {
     net::NetEvent event;
     for (std::size_t m = 0; m < room.machines.size(); ++m) {
         Machine& machine = room.machines[m];
         while (machine.end->Poll(&event, 0)) {
-            if (event.kind == net::NetEvent::Connected) machine.connected = true;
+            if (event.kind == net::NetEvent::Connected)
+                machine.connected = m != 0 || machine.end->Watch(event.peer);
             if (event.kind == net::NetEvent::Disconnected) ++machine.dropped;
             if (event.kind != net::NetEvent::Received) continue;
-            const std::uint32_t frame = FrameOf(event.bytes);
-            if (m == 0)
-                for (net::PeerId peer : machine.end->Peers())
-                    if (peer != event.peer) machine.end->Send(peer, event.bytes);
-            machine.Heard(frame, std::move(event.bytes), now);
+            const auto frames = FramesIn(event.bytes);
+            if (frames.empty()) continue;
+            const Clock::time_point now = Clock::now();
+            if (m == 0) Broadcast(machine, event.bytes);
+            if (OwnerOf(frames.front().first) == static_cast<int>(m)) continue;
+            ++machine.received;
+            const auto sent = room.sent.find(frames.front().first);
+            if (sent != room.sent.end())
+                machine.longest_ms = std::max(machine.longest_ms, Ms(now - sent->second));
+            const Clock::time_point made = start + room.phase + frames.front().first * kFrame;
+            machine.oldest_ms = std::max(machine.oldest_ms, Ms(now - made));
+            for (const auto& [frame, keyed] : frames) {
+                machine.wrong += keyed != Keyed(room.number, frame);
+                machine.Take(frame, keyed);
+            }
         }
+        machine.end->Push();
     }
 }
 
-// The room's owner stamps the frames due by now.
+// The owner's unsent stamps go: runs of quiet frames as one range, keys as they are.
+void Flush(Room& room, int owner, Clock::time_point now) {
+    Machine& machine = room.machines[owner];
+    std::vector<std::uint32_t>& unsent = machine.unsent;
+    for (std::size_t i = 0, j = 0; i < unsent.size(); i = j) {
+        const bool keyed = Keyed(room.number, unsent[i]);
+        for (j = i + 1; !keyed && j < unsent.size() && !Keyed(room.number, unsent[j]); ++j) {
+        }
+        const auto o = static_cast<std::uint8_t>(owner);
+        const Bytes bytes =
+            keyed ? Encoded(net::Input{o, {net::FrameInput{unsent[i], {net::KeyEvent{true, 0x20, false}}}}})
+                  : Encoded(net::Quiet{o, unsent[i], unsent[j - 1]});
+        room.sent[unsent[i]] = now;
+        if (owner == 0)
+            Broadcast(machine, bytes);
+        else
+            machine.end->Send(1, bytes);
+    }
+    unsent.clear();
+    machine.flushed = now;
+    machine.end->Push();
+}
+
+// The room's owner stamps the frames due by now, and sends them as netplay does: keys at once,
+// quiet frames once they have waited long enough, all when the moment passes to another.
 void StampRoom(Room& room, Clock::time_point start, Clock::time_point now) {
     while (start + room.phase + room.made * kFrame <= now) {
         const std::uint32_t frame = room.made++;
-        const int owner = static_cast<int>(frame / kFramesPerOwner % kPlayers);
-        Bytes bytes = StampOf(room.number, frame, static_cast<std::uint8_t>(owner));
+        GeneratorLateMs = std::max(GeneratorLateMs, Ms(now - (start + room.phase + frame * kFrame)));
+        const int owner = OwnerOf(frame);
         Machine& machine = room.machines[owner];
-        if (owner == 0)
-            for (net::PeerId peer : machine.end->Peers()) machine.end->Send(peer, bytes);
-        else
-            machine.end->Send(1, bytes);
-        machine.Take(frame, std::move(bytes));
-        machine.heard = {};  // the owner waits for no one meanwhile
+        machine.unsent.push_back(frame);
+        machine.Take(frame, Keyed(room.number, frame));
+        if (Keyed(room.number, frame) || OwnerOf(frame + 1) != owner) Flush(room, owner, now);
+        if (owner != 0 && frame % kProgressFrames == 0)
+            room.machines[0].end->SendToPlayers(Encoded(net::Progress{frame}));
     }
+    const int owner = OwnerOf(room.made - 1);
+    if (room.made > 0 && now - room.machines[owner].flushed >= kFoldWait) Flush(room, owner, now);
+    room.sent.erase(room.sent.begin(), room.sent.lower_bound(room.made > 500 ? room.made - 500 : 0));
 }
 
 int Load(const std::string& broker, int rooms, int seconds, int first, const char* go) {
@@ -283,12 +370,13 @@ int Load(const std::string& broker, int rooms, int seconds, int first, const cha
     // waiting must be polled too, or their ends would take each other for gone).
     std::vector<Room> all(rooms);
     std::string error;
+    const Clock::time_point opening = Clock::now();
     for (int r = 0; r < rooms; ++r) {
         all[r].number = static_cast<std::uint32_t>(first + r);
         all[r].phase = kFrame * r / rooms;
         if (!OpenRoom(all[r], broker, &error))
             return std::fprintf(stderr, "room %d: %s\n", r, error.c_str()), 1;
-        for (Room& room : all) PollRoom(room, Clock::now());
+        for (Room& room : all) PollRoom(room, opening);
     }
     const auto joined = [&] {
         for (const Room& room : all)
@@ -298,12 +386,12 @@ int Load(const std::string& broker, int rooms, int seconds, int first, const cha
     };
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(60);
     while (!joined() && Clock::now() < deadline)
-        for (Room& room : all) PollRoom(room, Clock::now());
+        for (Room& room : all) PollRoom(room, opening);
     if (!joined()) return std::fprintf(stderr, "not every machine joined within a minute\n"), 1;
     std::printf("open: %d rooms, %d ends\n", rooms, rooms * kMachines);
     std::fflush(stdout);
     while (go != nullptr && access(go, F_OK) != 0) {
-        for (Room& room : all) PollRoom(room, Clock::now());
+        for (Room& room : all) PollRoom(room, opening);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
@@ -313,17 +401,55 @@ int Load(const std::string& broker, int rooms, int seconds, int first, const cha
     const Clock::time_point stop = start + std::chrono::seconds(seconds);
     for (Clock::time_point now = start; now < stop; now = Clock::now()) {
         for (Room& room : all) {
-            StampRoom(room, start, now);
-            PollRoom(room, now);
+            StampRoom(room, start, Clock::now());
+            PollRoom(room, start);
         }
         std::this_thread::sleep_for(kPass);
     }
+    for (Room& room : all)
+        for (int m = 0; m < kPlayers; ++m) Flush(room, m, Clock::now());
     const Clock::time_point drained = Clock::now() + std::chrono::seconds(3);
     while (Clock::now() < drained) {
-        for (Room& room : all) PollRoom(room, Clock::now());
+        for (Room& room : all) PollRoom(room, start);
         std::this_thread::sleep_for(kPass);
     }
     Report(all, Ms(Clock::now() - start));
+    return 0;
+}
+
+// The broker's own count of the messages it took in and sent out (its $SYS topics, which the
+// measuring script opens to the user lobshot-bench alone), as rates a second over SECONDS seconds:
+// the difference between the first and the last report, over the time between them.
+int Count(const std::string& broker, int seconds) {
+    std::string host, error;
+    std::uint16_t port = 0;
+    if (!net::ParseHostPort(broker, &host, &port, &error))
+        return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+    net::MosquittoLink link;
+    if (!link.Open(host, port, "lobshotbenchcount", "lobshot-bench", 60, {"lobshot-bench/gone", {}, false},
+                   &error))
+        return std::fprintf(stderr, "%s\n", error.c_str()), 1;
+    const char* kCounts[] = {"$SYS/broker/publish/messages/received", "$SYS/broker/publish/messages/sent",
+                             "$SYS/broker/messages/received", "$SYS/broker/messages/sent"};
+    std::map<std::string, std::vector<std::pair<Clock::time_point, double>>> seen;
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
+    bool subscribed = false;
+    while (Clock::now() < end) {
+        link.Pump(50);
+        for (const char* topic : kCounts)
+            if (!subscribed && link.Open()) link.Subscribe(topic);
+        subscribed = link.Open();
+        net::MqttLink::Incoming message;
+        while (link.TakeIncoming(&message))
+            seen[message.topic].emplace_back(
+                Clock::now(), std::atof(std::string(message.payload.begin(), message.payload.end()).c_str()));
+    }
+    for (const auto& [topic, values] : seen)
+        if (values.size() > 1)
+            std::printf(
+                "%s %.1f a second\n", topic.c_str(),
+                (values.back().second - values.front().second) /
+                    std::chrono::duration<double>(values.back().first - values.front().first).count());
     return 0;
 }
 
@@ -332,11 +458,13 @@ int Load(const std::string& broker, int rooms, int seconds, int first, const cha
 int main(int argc, char** argv) {
     const std::string mode = argc > 2 ? argv[1] : "";
     if (mode == "latency") return Latency(argv[2], argc > 3 ? std::atoi(argv[3]) : 500);
+    if (mode == "count" && argc > 3) return Count(argv[2], std::atoi(argv[3]));
     if (mode == "load" && argc > 4)
         return Load(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argc > 5 ? std::atoi(argv[5]) : 0,
                     argc > 6 ? argv[6] : nullptr);
     std::fprintf(stderr,
                  "usage: lobshot-bench-relay latency BROKER [KEYS]\n"
-                 "       lobshot-bench-relay load BROKER ROOMS SECONDS [FIRST-ROOM [GO-FILE]]\n");
+                 "       lobshot-bench-relay load BROKER ROOMS SECONDS [FIRST-ROOM [GO-FILE]]\n"
+                 "       lobshot-bench-relay count BROKER SECONDS\n");
     return 2;
 }

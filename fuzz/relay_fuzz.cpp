@@ -18,19 +18,22 @@ void Require(bool holds) {
 
 }  // namespace
 
-// An envelope accepted has exactly the bytes it was read from as its one form and a payload within
-// the limit; one refused says why in printable text, and is oversized only for a message.
+// An envelope accepted has exactly the bytes it was read from as its one form and carries messages
+// within the limit together; one refused says why in printable text, and is oversized only for a message.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     net::Envelope envelope;
     std::string error;
     const net::EnvelopeFault fault = net::DecodeEnvelope(std::span(data, size), kLimit, &envelope, &error);
     if (fault == net::EnvelopeFault::None) {
-        Require(envelope.payload.size() <= kLimit);
+        std::size_t carried = 0;
+        for (const net::Envelope& message : net::Unbatch(envelope)) carried += message.payload.size();
+        Require(carried <= kLimit);
         Require(net::EncodeEnvelope(envelope) == std::vector<std::uint8_t>(data, data + size));
     } else {
         Require(!error.empty());
         for (unsigned char c : error) Require(c >= 0x20 && c < 0x7F);
-        Require(fault == net::EnvelopeFault::Malformed || (size > 0 && data[0] == 2 && size - 5 > kLimit));
+        Require(fault == net::EnvelopeFault::Malformed ||
+                (size > 0 && (data[0] == 2 || data[0] == 8) && size - 5 > kLimit));
     }
     return 0;
 }

@@ -137,6 +137,15 @@ public:
     // take what is sent to it loses its connection (Lost) rather than make the others wait.
     virtual bool Watch(PeerId) { return false; }
     virtual bool SendToWatchers(std::span<const std::uint8_t>) { return false; }
+    // The same for the joined machines (the relay's again): Watch on a machine's peer makes it read
+    // what SendToPlayers sends once to every machine so made, in order with the rest.
+    virtual bool SendToPlayers(std::span<const std::uint8_t>) { return false; }
+
+    // Sends what Send and the calls above have queued. A transport may gather what is sent in a row
+    // to go as one (the relay's does, a tick's messages at a time) until Push or the next Poll;
+    // what is sent to all spectators at once may wait a little longer still, as they play seconds
+    // behind. The others send at once, and ignore it.
+    virtual void Push() {}
 
     // What a host's peer came in to do, for a transport that keeps the two doors apart (the
     // relay's: a room's code lets a machine in to play, its watch code lets one in to watch); the

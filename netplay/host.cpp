@@ -65,6 +65,7 @@ void MachineLeft(int machine, const std::string& why) {
     Flush();
     m.lastInput = SettledLastInput(machine);
     m.connected = false;
+    m.follows = false;
     m.gone = true;
     m.back = NEVER;
     m.away = false;
@@ -120,6 +121,7 @@ Place PlaceFor(const net::Hello& hello) {
 void HoldAway(int machine) {
     Stream& m = StreamOf(machine);
     m.connected = false;
+    m.follows = false;
     m.held = true;
     m.heldSince = NowMs();
     Notice(TrFormat("%s is away and lost its connection", MachineNameShown(machine).c_str()));
@@ -138,6 +140,7 @@ void WelcomeBack(net::PeerId peer, int machine, const net::Message& answer) {
     m.peer = peer;
     ForgetReports(machine);
     SendCatchUp(peer);
+    m.follows = TheLink.transport->Watch(peer);
     Notice(TrFormat("%s joined the game again", MachineNameShown(machine).c_str()));
 }
 
@@ -223,6 +226,7 @@ void Welcome(net::PeerId peer, const net::Hello& hello) {
     m.peer = peer;
     TheStamps.unannounced.push_back({place.machine, true});
     SendCatchUp(peer);
+    m.follows = TheLink.transport->Watch(peer);
     Notice(place.returning ? TrFormat("%s joined the game again", MachineNameShown(place.machine).c_str())
                            : TrFormat("%s joined the game", MachineNameShown(place.machine).c_str()));
 }
@@ -288,8 +292,7 @@ void ResetHost() { Tokens.fill(0); }
 
 void ReportProgress(std::uint32_t steps) {
     if (steps % PROGRESS_FRAMES != 0 || OwnerNow() == 0) return;
-    for (int m = 1; m < MAX_MACHINES; ++m)
-        if (StreamOf(m).connected) SendTo(StreamOf(m).peer, net::Progress{steps});
+    SendToMachines(net::Progress{steps});
 }
 
 void HostStarts() {

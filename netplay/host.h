@@ -15,8 +15,8 @@
 namespace netplay {
 
 // While a joined machine owns the moment, the host tells the joined machines how far it has come
-// every this many of its steps.
-constexpr std::uint32_t PROGRESS_FRAMES = 10;
+// every this many of its steps (a second's worth: the owner may run OWNER_AHEAD_LIMIT frames ahead).
+constexpr std::uint32_t PROGRESS_FRAMES = 50;
 
 // The first frames, before anyone could have owned them: the host's, quiet.
 void HostStarts();

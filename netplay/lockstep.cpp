@@ -104,6 +104,9 @@ bool StampOwn(std::uint32_t through) { return HostGone().empty() && StampOwnFram
 net::TransportOptions NetTransportOptions(NetRole role) {
     net::TransportOptions options;
     if (role == NetRole::Host) options.timeout_ms = STALL_LIMIT_MS + 10000;
+    // A guest or spectator with nothing to say tells the host it is alive less often: the host waits
+    // for it far longer than for a tick, and each sign costs the relay two messages.
+    if (role == NetRole::Join || role == NetRole::Watch) options.alive_every_ms = 4000;
     return options;
 }
 
@@ -232,6 +235,7 @@ void NetFrameStepRun() {
     if (!Active()) return;
     const std::uint32_t steps = ReplayFrameSteps();
     TheStamps.owners[steps + INPUT_DELAY] = OwnerNow();
+    FlushHandingOver();
     if (TheLink.role == NetRole::Host) {
         ReportProgress(steps);
         HostCheckFastPace();

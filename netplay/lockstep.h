@@ -60,7 +60,8 @@ constexpr int AWAY_HOLD_MS = 150000;
 // STALL_LIMIT_MS and ten seconds more of silence, whatever the moment: a machine paused or busy for
 // less (a laptop's lid closed for a quarter of a minute) catches up, and in its own moment the host
 // gives up on it after STALL_LIMIT_MS anyway. A guest keeps the transport's few seconds, so that a
-// host gone silent ends its game promptly.
+// host gone silent ends its game promptly, and says it is alive every 4 s when it has nothing else
+// to say (well inside the host's patience).
 net::TransportOptions NetTransportOptions(NetRole role);
 
 // Before start-up, by the runner: a host's listening transport, or a client's that is joining the

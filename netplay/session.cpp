@@ -100,9 +100,25 @@ void SendTo(net::PeerId peer, const net::Message& message) {
     TheLink.transport->Send(peer, bytes);
 }
 
+void SendToMachines(const net::Message& message, int except) {
+    bool once = false;
+    for (int m = 1; m < MAX_MACHINES; ++m) {
+        const Stream& other = StreamOf(m);
+        if (other.connected && other.follows)
+            once = true;
+        else if (m != except && other.connected)
+            SendTo(other.peer, message);
+    }
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!once) return;
+    if (!net::EncodeMessage(message, &bytes, &error))
+        return DiagTrace(DIAG_ERROR, "net", __LINE__, "SendToMachines", "Not sent: %s", error.c_str());
+    TheLink.transport->SendToPlayers(bytes);
+}
+
 void Broadcast(const net::Message& message, int except) {
-    for (int m = 1; m < MAX_MACHINES; ++m)
-        if (m != except && StreamOf(m).connected) SendTo(StreamOf(m).peer, message);
+    SendToMachines(message, except);
     SendToWatchers(message);
 }
 
@@ -159,6 +175,8 @@ void Poll(int ms) {
         WatchHeld();
         KeepPeopleKnown();
     }
+    // What the events called for goes now, a tick's worth together.
+    if (TheLink.transport) TheLink.transport->Push();
     // A transport that cannot wait (the page's) hears news only while this thread lets the system
     // run: a poll that may wait gives it a turn.
     if (ms > 0) Sleep(0);

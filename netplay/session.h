@@ -64,8 +64,11 @@ bool Active();
 std::string MachineName(int machine);
 std::string MachineNameShown(int machine);
 void SendTo(net::PeerId peer, const net::Message& message);
-// Host: to every joined machine but `except`, and to every spectator.
+// Host: to every joined machine but `except`, and to every spectator. Machines that read the
+// transport's message for all (Stream::follows) get it that way, `except` too, which then takes
+// it as its own again.
 void Broadcast(const net::Message& message, int except = -1);
+void SendToMachines(const net::Message& message, int except = -1);
 // This machine's own stamps: the host's to every joined machine, a guest's to the host.
 void SendOwn(const net::Message& message);
 // A spectator: a client that watches the game.

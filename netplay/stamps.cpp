@@ -17,8 +17,10 @@ Stamps TheStamps;
 
 namespace {
 
-// Quiet stamps wait at most this long to be sent together.
-constexpr std::int64_t FLUSH_INTERVAL_MS = 5;
+// Quiet stamps wait at most this long to be sent together (five frames fold into one message); keys
+// never wait, and take the quiet frames before them along. The owner's own game never waits for its
+// stamps to arrive anywhere, and the others keep a lead that covers how late they come.
+constexpr std::int64_t FLUSH_INTERVAL_MS = 100;
 
 // Host: the news not yet announced goes out, given the frame of the stamp about to be sent.
 void Announce(std::uint32_t frame) {
@@ -116,6 +118,11 @@ void Flush() {
         i = j;
     }
     unsent.clear();
+    if (TheLink.transport) TheLink.transport->Push();
+}
+
+void FlushHandingOver() {
+    if (!TheStamps.unsent.empty() && OwnerNow() != TheLink.me) Flush();
 }
 
 void FlushWhenDue(int ms) {

@@ -35,6 +35,7 @@ constexpr std::uint32_t NEVER = 0xFFFFFFFF;
 struct Stream {
     bool connected = false;  // host: a joined machine's connection is open
     net::PeerId peer = 0;
+    bool follows = false;      // host: it reads what the transport sends to all machines at once
     std::int64_t latest = -1;  // the highest frame stamped
     // Left: its frames after lastInput are the host's to stamp, quiet, up to `back`, the first frame
     // it stamps again once it has come back (INPUT_DELAY after the frame its joining reaches the
@@ -68,7 +69,8 @@ struct Stamps {
     std::vector<RosterNews> unannounced;
     // The news for the game, by the frame it reaches the game before.
     std::map<std::uint32_t, std::vector<RosterNews>> roster;
-    // This machine's stamps not sent yet: quiet ones go out together, a few milliseconds' worth.
+    // This machine's stamps not sent yet: quiet ones go out together, a tenth of a second's worth at
+    // most, and with the next keys.
     std::vector<std::pair<std::uint32_t, std::vector<net::KeyEvent>>> unsent;
     std::int64_t lastFlush = 0;
 };
@@ -102,6 +104,9 @@ bool StampOwnFrames(std::uint32_t through);
 int Awaited(std::uint32_t frame);
 // Sends this machine's unsent stamps now.
 void Flush();
+// After a step: sends them now if this machine owns the moment no more, so that the next owner
+// need not wait for the last of them.
+void FlushHandingOver();
 // Sends them if any have waited long enough, or at once for a poll that waits (ms > 0).
 void FlushWhenDue(int ms);
 

@@ -90,7 +90,7 @@ bool StartWebRoom(const OnlineRequest& request, OnlineRoom* room, std::string* e
         return false;
     std::unique_ptr<net::Transport> transport =
         hosting ? WebOpenRoom(relay, code, watchCode, NetTransportOptions(role), error)
-                : WebJoinRoom(relay, code, role == NetRole::Watch, NetTransportOptions(role), error);
+                : WebJoinRoom(relay, code, NetTransportOptions(role), error);
     if (!transport) return false;
     PendingRoom = StartedRoom{role, std::move(transport), code, watchCode, relay};
     *room = OnlineRoom{code, hosting ? PageLink("room", code, relay) : "",

@@ -14,6 +14,7 @@
 namespace net {
 namespace {
 
+constexpr int kAtMostOnce = 0;
 constexpr int kAtLeastOnce = 1;
 // How long Open waits for a TLS handshake and the broker's answer.
 constexpr auto kTlsWait = std::chrono::seconds(5);
@@ -157,13 +158,14 @@ int MosquittoLink::Subscribe(const std::string& filter) {
     return mid;
 }
 
-bool MosquittoLink::Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) {
+bool MosquittoLink::Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain,
+                            bool confirmed) {
     int mid = 0;
     if (state_ != State::Open ||
         mosquitto_publish_v5(handle_, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
-                             kAtLeastOnce, retain, nullptr) != MOSQ_ERR_SUCCESS)
+                             confirmed ? kAtLeastOnce : kAtMostOnce, retain, nullptr) != MOSQ_ERR_SUCCESS)
         return false;
-    unacknowledged_.insert(mid);
+    if (confirmed) unacknowledged_.insert(mid);
     return true;
 }
 

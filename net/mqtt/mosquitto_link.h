@@ -26,7 +26,8 @@ public:
     bool Open(const std::string& host, std::uint16_t port, const std::string& client_id,
               const std::string& username, int keepalive_s, const Will& will, std::string* error) override;
     int Subscribe(const std::string& filter) override;
-    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) override;
+    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain,
+                 bool confirmed) override;
     void Close() override;
     void Pump(int timeout_ms) override;
 

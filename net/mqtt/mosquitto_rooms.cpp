@@ -38,14 +38,14 @@ std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::
                                           const TransportOptions& options, std::string* error) {
     std::string address = broker;
     const RelayTls tls = TlsOf(&address);
-    return JoinRoom(std::make_unique<MosquittoLink>(tls), address, code, options, false, error);
+    return JoinRoom(std::make_unique<MosquittoLink>(tls), address, code, options, error);
 }
 
 std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,
                                            const TransportOptions& options, std::string* error) {
     std::string address = broker;
     const RelayTls tls = TlsOf(&address);
-    return JoinRoom(std::make_unique<MosquittoLink>(tls), address, code, options, true, error);
+    return JoinRoom(std::make_unique<MosquittoLink>(tls), address, code, options, error);
 }
 
 }  // namespace net

@@ -17,16 +17,19 @@ namespace net {
 //                              (an empty notice), which tells the guests it vanished
 //   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest
 //   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host it vanished
-//   lobshot/CODE/watch/HOST    what the host says to all its spectators at once
+//   lobshot/CODE/watch/HOST    what the host says to all its guests (or, in the spectators' room,
+//                              all its spectators) at once
 // A host keeps two such rooms, each on a connection of its own: the room itself under the room's
 // code, where machines join to play, and its spectators' room under the watch code, a code drawn
 // apart (net::MakeRoomCodes), where spectators join to watch. A joiner asks who keeps the room, a
 // host answers it alone with its notice, and the joiner says hello to each host that answered (a
 // few at most); the first to say hello back is its host, and the others are let be. The broker
-// retains nothing (relay/mosquitto.conf): nothing a client says outlives it. A spectator
-// then reads the spectators' topic of that host alone. Every message is an envelope
+// retains nothing (relay/mosquitto.conf): nothing a client says outlives it. A joiner then
+// reads that host's topic for all too (and no other's). Every message is an envelope
 // (net/relay/envelope.h) numbered per sender and receiver, so that the broker's duplicates change
-// nothing and its losses close the connection rather than leave a gap.
+// nothing and its losses close the connection rather than leave a gap. What an end says in a row
+// to one topic goes as one envelope, a tick's worth at a time (Transport::Push): the broker's work
+// is counted in messages far more than in bytes.
 //
 // What the transport promises is net/transport.h's, with these differences: peers' addresses are
 // their client ids; Port() is 0; Settled means the broker has taken every message sent (it then
@@ -74,12 +77,11 @@ std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::st
 std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
                                           const TransportOptions& options, std::string* error);
 
-// A spectator of the room whose watch code is `code`: a guest of the spectators' room (as
-// MakeMqttClient makes) that reads its host's spectators' topic too, from the number the host gives
-// it once it makes it a spectator (Transport::Watch), and takes what it reads there as its host's
-// messages, in order with the rest. Messages on that topic before the
-// host's word, or past a gap, close the connection (Lost): the broker lets messages go for a
-// client too slow to take them.
+// A spectator of the room whose watch code is `code`: a guest of the spectators' room. Every guest
+// reads its host's topic for all from the number the host gives it once it makes it a follower
+// (Transport::Watch), and takes what it reads there as its host's messages, in order with the
+// rest. Messages on that topic past a gap close the connection (Lost): the broker lets messages go
+// for a client too slow to take them.
 std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,
                                            const TransportOptions& options, std::string* error);
 

@@ -17,6 +17,33 @@ EnvelopeFault Refuse(const char* why, std::string* error) {
     return EnvelopeFault::Malformed;
 }
 
+// A Batch's body: its count, then each message after its length, nothing left over; its numbers
+// must not run past the last.
+EnvelopeFault DecodeBatch(std::span<const std::uint8_t> body, std::size_t max_payload, Envelope* envelope,
+                          std::string* error) {
+    if (body.empty() || body[0] < 2) return Refuse("a batch holds two messages or more", error);
+    if (envelope->sequence == 0 || body[0] - 1u > 0xFFFFFFFFu - envelope->sequence)
+        return Refuse("a batch's numbers run out", error);
+    std::size_t at = 1, total = 0;
+    for (std::size_t i = 0; i < body[0]; ++i) {
+        if (body.size() - at < 2) return Refuse("a batch is cut short", error);
+        const std::size_t length = body[at] | static_cast<std::size_t>(body[at + 1]) << 8;
+        at += 2;
+        if (length == 0) return Refuse("a message is empty", error);
+        if (body.size() - at < length) return Refuse("a batch is cut short", error);
+        total += length;
+        if (total > max_payload) {
+            *error = "a message exceeds the size limit";
+            return EnvelopeFault::Oversized;
+        }
+        envelope->batch.emplace_back(body.begin() + static_cast<std::ptrdiff_t>(at),
+                                     body.begin() + static_cast<std::ptrdiff_t>(at + length));
+        at += length;
+    }
+    if (at != body.size()) return Refuse("a batch has bytes left over", error);
+    return EnvelopeFault::None;
+}
+
 // The body after the header, by kind; the header is already in *envelope.
 EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_payload, Envelope* envelope,
                          std::string* error) {
@@ -54,6 +81,8 @@ EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_pay
             for (int i = 0; i < 4; ++i) envelope->first |= static_cast<std::uint32_t>(body[i]) << (8 * i);
             if (envelope->first == 0) return Refuse("the spectators' numbers start at 1", error);
             return EnvelopeFault::None;
+        case EnvelopeKind::Batch:
+            return DecodeBatch(body, max_payload, envelope, error);
     }
     return Refuse("an envelope of an unknown kind", error);
 }
@@ -82,15 +111,36 @@ std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope) {
             for (int shift = 0; shift < 32; shift += 8)
                 bytes.push_back(static_cast<std::uint8_t>(envelope.first >> shift));
             break;
+        case EnvelopeKind::Batch:
+            bytes.push_back(static_cast<std::uint8_t>(envelope.batch.size()));
+            for (const std::vector<std::uint8_t>& message : envelope.batch) {
+                bytes.push_back(static_cast<std::uint8_t>(message.size()));
+                bytes.push_back(static_cast<std::uint8_t>(message.size() >> 8));
+                bytes.insert(bytes.end(), message.begin(), message.end());
+            }
+            break;
     }
     return bytes;
+}
+
+std::vector<Envelope> Unbatch(const Envelope& envelope) {
+    if (envelope.kind == EnvelopeKind::Data) return {envelope};
+    std::vector<Envelope> messages;
+    if (envelope.kind != EnvelopeKind::Batch) return messages;
+    for (std::size_t i = 0; i < envelope.batch.size(); ++i) {
+        Envelope message;
+        message.sequence = envelope.sequence + static_cast<std::uint32_t>(i);
+        message.payload = envelope.batch[i];
+        messages.push_back(std::move(message));
+    }
+    return messages;
 }
 
 EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t max_payload, Envelope* envelope,
                              std::string* error) {
     if (bytes.size() < kHeaderBytes) return Refuse("an envelope is cut short", error);
     if (bytes[0] < static_cast<std::uint8_t>(EnvelopeKind::Hello) ||
-        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Seek))
+        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Batch))
         return Refuse("an envelope of an unknown kind", error);
     *envelope = Envelope{};
     envelope->kind = static_cast<EnvelopeKind>(bytes[0]);

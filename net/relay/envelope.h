@@ -22,13 +22,17 @@ constexpr std::uint8_t kEnvelopeVersion = 2;
 //   Room   version (1 byte)             a host's notice that it keeps the room; sequence 0
 //   Seek   version (1 byte)             a joiner asking who keeps the room; sequence 0
 //   Alive  nothing                      the sender is still there; sequence 0
-//   Follow first (4 bytes)              the host to a spectator: from here on it also reads the
-//                                       spectators' topic, from the number `first`
+//   Follow first (4 bytes)              the host to a guest or a spectator: from here on it also
+//                                       reads the host's topic for all, from the number `first`
+//   Batch  count (1 byte) then count times length (2 bytes) and message (that many bytes)
+//                                       2 to kMaxBatch messages of the transport, numbered
+//                                       sequence, sequence + 1...: what one sender said to one
+//                                       topic in a row, sent as one
 // Each sender numbers what it sends to one receiver 1, 2, 3... (Alive, Room and Seek are outside the
 // numbering): a receiver takes the next number, ignores a number it already had (the broker
 // delivers at least once) and closes the connection on a gap (the broker dropped something). What
 // the host says to all its spectators at once (Data only) has a numbering of its own, 1, 2, 3...,
-// read the same way.
+// read the same way. A receiver takes a Batch as its messages one after another, each a Data.
 enum class EnvelopeKind : std::uint8_t {
     Hello = 1,
     Data = 2,
@@ -36,8 +40,13 @@ enum class EnvelopeKind : std::uint8_t {
     Room = 4,
     Alive = 5,
     Follow = 6,
-    Seek = 7
+    Seek = 7,
+    Batch = 8
 };
+
+// A Batch holds at most this many messages, and its messages together at most the largest one
+// (the receiver's max_payload).
+constexpr std::size_t kMaxBatch = 255;
 
 struct Envelope {
     EnvelopeKind kind = EnvelopeKind::Data;
@@ -45,6 +54,7 @@ struct Envelope {
     std::vector<std::uint8_t> payload;                   // Data only
     DisconnectReason reason = DisconnectReason::Closed;  // Bye only
     std::uint32_t first = 0;                             // Follow only
+    std::vector<std::vector<std::uint8_t>> batch{};      // Batch only: 2 to kMaxBatch messages
     bool operator==(const Envelope&) const = default;
 };
 
@@ -55,7 +65,12 @@ enum class EnvelopeFault { None, Oversized, Malformed };
 // envelopes.
 std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope);
 
-// Reads an envelope whose Data payload may hold at most max_payload bytes. On a fault, returns it
+// The messages of a Data or a Batch envelope, each as a Data envelope with its number; none for
+// another kind.
+std::vector<Envelope> Unbatch(const Envelope& envelope);
+
+// Reads an envelope whose Data payload (a Batch's messages together) may hold at most max_payload
+// bytes. On a fault, returns it
 // with a printable message in *error and leaves *envelope unspecified.
 EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t max_payload, Envelope* envelope,
                              std::string* error);

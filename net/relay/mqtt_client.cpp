@@ -13,15 +13,13 @@ namespace {
 constexpr PeerId kHostPeer = 1;
 // A joiner says hello to at most this many of the hosts the room's notices name.
 constexpr std::size_t kMostHostsAsked = 8;
-// A spectator holds at most this many messages from the spectators' topic before the host tells it
+// A guest holds at most this many messages from its host's topic for all before the host tells it
 // where it starts reading them (a few come between its hello and that word).
 constexpr std::size_t kMaxHeldBeforeFollowing = 1024;
 
 class MqttClient final : public MqttEnd {
 public:
-    MqttClient(std::unique_ptr<MqttLink> link, const std::string& code, const TransportOptions& options,
-               bool watching)
-        : MqttEnd(std::move(link), code, options), watching_(watching) {}
+    using MqttEnd::MqttEnd;
 
     // The will is a goodbye numbered 0 saying this guest timed out.
     bool Start(const std::string& broker, std::string* error) {
@@ -61,19 +59,19 @@ private:
     void Ask();
     void Answered(const std::string& client, std::span<const std::uint8_t> bytes);
     void FromHost(std::span<const std::uint8_t> bytes);
-    void FromSpectatorsTopic(std::span<const std::uint8_t> bytes);
+    void FromHostAlone(const Envelope& envelope);
+    void FromTopicForAll(std::span<const std::uint8_t> bytes);
     void Follow(std::uint32_t first);
-    void TakeForSpectators(const Envelope& envelope);
+    void TakeForAll(const Envelope& envelope);
     void End(DisconnectReason why, bool say_goodbye, bool report);
 
     Phase phase_ = Phase::Subscribing;
     Clock::time_point started_;
     int notices_request_ = -1;
     int down_request_ = -1;
-    int watch_request_ = -1;  // a spectator's subscription to its host's spectators' topic, until taken
-    // A spectator: reads the spectators' topic, holding what comes there until the host's word
-    // (following_), then taking it in its numbering (watch_next_in_).
-    bool watching_ = false;
+    int watch_request_ = -1;  // the subscription to its host's topic for all, until taken
+    // Reads the host's topic for all, holding what comes there until the host's word (following_),
+    // then taking it in its numbering (watch_next_in_).
     bool following_ = false;
     std::vector<Envelope> held_;
     std::uint32_t watch_next_in_ = 1;
@@ -101,7 +99,7 @@ void MqttClient::Process() {
                 Answered(*from, message.payload);
         } else if (phase_ == Phase::Joined) {
             if (message.topic == Topic("to/" + id_ + "/" + host_)) FromHost(message.payload);
-            if (watching_ && message.topic == Topic("watch/" + host_)) FromSpectatorsTopic(message.payload);
+            if (message.topic == Topic("watch/" + host_)) FromTopicForAll(message.payload);
         }
     }
     if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) &&
@@ -113,7 +111,7 @@ void MqttClient::Process() {
         spoke_ = Clock::now();
     }
     if (phase_ == Phase::Choosing || phase_ == Phase::Joining) Ask();
-    // A spectator is connected once the broker takes its subscription to the spectators' topic, so
+    // A guest is connected once the broker takes its subscription to the host's topic for all, so
     // that nothing the host sends there after its word can pass it by.
     if (phase_ == Phase::Joined && watch_request_ >= 0 && link_.Acknowledged(watch_request_)) {
         watch_request_ = -1;
@@ -159,8 +157,8 @@ void MqttClient::Ask() {
 }
 
 // A host answers the search with its notice, and then the hello: the first hello back makes it this
-// joiner's host (a spectator then reads its spectators' topic); a refusal counts once every host
-// asked has refused.
+// joiner's host (whose topic for all it then reads too); a refusal counts once every host asked has
+// refused.
 void MqttClient::Answered(const std::string& client, std::span<const std::uint8_t> bytes) {
     Envelope envelope;
     std::string error;
@@ -176,10 +174,7 @@ void MqttClient::Answered(const std::string& client, std::span<const std::uint8_
         next_out_ = 2;
         heard_ = spoke_ = Clock::now();
         phase_ = Phase::Joined;
-        if (watching_)
-            watch_request_ = link_.Subscribe(Topic("watch/" + host_));
-        else
-            events_.push_back(MakeEvent(NetEvent::Connected, kHostPeer));
+        watch_request_ = link_.Subscribe(Topic("watch/" + host_));
     } else if (envelope.kind == EnvelopeKind::Bye) {
         notices_.erase(client);
         if (asked_.size() == 1) return End(envelope.reason, false, true);
@@ -198,12 +193,19 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     }
     heard_ = Clock::now();
     if (envelope.kind == EnvelopeKind::Alive) return;
+    if (envelope.kind != EnvelopeKind::Batch) return FromHostAlone(envelope);
+    for (const Envelope& message : Unbatch(envelope))
+        if (phase_ == Phase::Joined) FromHostAlone(message);
+}
+
+// One envelope of what the host says to this guest alone, in its numbering.
+void MqttClient::FromHostAlone(const Envelope& envelope) {
     const Order order = Place(envelope.sequence, next_in_);
     if (order == Order::Again) return;
     // Messages follow the host's hello (a second one being a duplicate), and a goodbye may come at
     // any time.
     const bool expected = envelope.kind == EnvelopeKind::Bye || envelope.kind == EnvelopeKind::Data ||
-                          (envelope.kind == EnvelopeKind::Follow && watching_ && !following_);
+                          (envelope.kind == EnvelopeKind::Follow && !following_);
     if (order == Order::Gap || !expected) {
         End(order == Order::Gap ? DisconnectReason::Lost : DisconnectReason::Malformed, true, true);
         return;
@@ -219,21 +221,29 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     }
 }
 
-// What the host says to all its spectators: held until it says where this one starts, then taken
-// in order like what it says here alone.
-void MqttClient::FromSpectatorsTopic(std::span<const std::uint8_t> bytes) {
+// What the host says to all its guests (or spectators): held until it says where this one starts,
+// then taken in order like what it says here alone.
+void MqttClient::FromTopicForAll(std::span<const std::uint8_t> bytes) {
     Envelope envelope;
     std::string error;
     const EnvelopeFault fault = DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error);
-    if (fault != EnvelopeFault::None || envelope.kind != EnvelopeKind::Data) {
+    if (fault != EnvelopeFault::None ||
+        (envelope.kind != EnvelopeKind::Data && envelope.kind != EnvelopeKind::Batch)) {
         End(fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
             true, true);
         return;
     }
     heard_ = Clock::now();
-    if (following_) return TakeForSpectators(envelope);
-    if (held_.size() >= kMaxHeldBeforeFollowing) return End(DisconnectReason::Lost, true, true);
-    held_.push_back(std::move(envelope));
+    for (Envelope& message : Unbatch(envelope)) {
+        if (phase_ != Phase::Joined) return;
+        if (following_) {
+            TakeForAll(message);
+        } else if (held_.size() >= kMaxHeldBeforeFollowing) {
+            return End(DisconnectReason::Lost, true, true);
+        } else {
+            held_.push_back(std::move(message));
+        }
+    }
 }
 
 // The host's word: the messages held from before `first` were said before this spectator came.
@@ -243,10 +253,10 @@ void MqttClient::Follow(std::uint32_t first) {
     std::vector<Envelope> held = std::move(held_);
     held_.clear();
     for (const Envelope& envelope : held)
-        if (envelope.sequence >= first && phase_ == Phase::Joined) TakeForSpectators(envelope);
+        if (envelope.sequence >= first && phase_ == Phase::Joined) TakeForAll(envelope);
 }
 
-void MqttClient::TakeForSpectators(const Envelope& envelope) {
+void MqttClient::TakeForAll(const Envelope& envelope) {
     const Order order = Place(envelope.sequence, watch_next_in_);
     if (order == Order::Again) return;
     if (order == Order::Gap) return End(DisconnectReason::Lost, true, true);
@@ -275,11 +285,11 @@ void MqttClient::End(DisconnectReason why, bool say_goodbye, bool report) {
 }  // namespace
 
 std::unique_ptr<Transport> JoinRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
-                                    const std::string& code, const TransportOptions& options, bool watching,
+                                    const std::string& code, const TransportOptions& options,
                                     std::string* error) {
     std::string room;
     if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto client = std::make_unique<MqttClient>(std::move(link), room, options, watching);
+    auto client = std::make_unique<MqttClient>(std::move(link), room, options);
     if (!client->Start(broker, error)) return nullptr;
     return client;
 }

@@ -81,7 +81,11 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     // time to wait); then rounds of the link until an event comes or the time is up (a link that
     // cannot wait has had its one round).
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    if (Clock::now() - polled_ > std::chrono::milliseconds(2 * options_.alive_every_ms)) back_ = Clock::now();
+    // Polls further apart than two signs of life at the usual pace (or this end's, if quicker) were
+    // an absence of this end's own.
+    const int absent_ms = 2 * std::min(options_.alive_every_ms, TransportOptions{}.alive_every_ms);
+    if (Clock::now() - polled_ > std::chrono::milliseconds(absent_ms)) back_ = Clock::now();
+    PushPending(false);
     link_.Pump(0);
     for (bool first = true;; first = false) {
         Process();
@@ -107,7 +111,38 @@ std::optional<std::string> MqttEnd::LevelAfter(const std::string& topic, std::st
 }
 
 bool MqttEnd::Publish(const std::string& topic, const Envelope& envelope) {
-    return link_.Publish(topic, EncodeEnvelope(envelope), false);
+    if (envelope.kind != EnvelopeKind::Data) {
+        PushPending(true);
+        return link_.Publish(topic, EncodeEnvelope(envelope), false, envelope.kind == EnvelopeKind::Bye);
+    }
+    if (!link_.Open()) return false;
+    // A message that would not fit in the batch gathering sends what waits first.
+    if (!pending_.empty() && (pending_.back().topic != topic || pending_.size() >= kMaxBatch ||
+                              pending_bytes_ + envelope.payload.size() > options_.max_message_bytes))
+        PushPending(true);
+    if (pending_.empty()) pending_since_ = Clock::now();
+    pending_.push_back({topic, envelope});
+    pending_bytes_ += envelope.payload.size();
+    return true;
+}
+
+void MqttEnd::PushPending(bool all) {
+    if (pending_.empty()) return;
+    if (!all && pending_.front().topic == all_topic_ &&
+        Clock::now() - pending_since_ < std::chrono::milliseconds(held_ms_))
+        return;
+    // Every message waiting is for one topic and numbered in turn (a sender's numbering per topic).
+    Envelope sent = pending_.front().envelope;
+    if (pending_.size() > 1) {
+        sent.kind = EnvelopeKind::Batch;
+        sent.payload.clear();
+        for (Queued& queued : pending_) sent.batch.push_back(std::move(queued.envelope.payload));
+    }
+    const std::string topic = std::move(pending_.front().topic);
+    pending_.clear();
+    pending_bytes_ = 0;
+    link_.Publish(topic, EncodeEnvelope(sent), false, false);
+    if (topic == all_topic_) SpokeToAll();
 }
 
 }  // namespace net

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/relay/envelope.h"
 #include "net/relay/mqtt_link.h"
@@ -48,6 +49,7 @@ public:
 
     bool Poll(NetEvent* event, int timeout_ms) override;
     std::uint16_t Port() const override { return 0; }
+    void Push() override { PushPending(false); }
 
 protected:
     using Clock = std::chrono::steady_clock;
@@ -60,7 +62,19 @@ protected:
     // The one level after `prefix` (a room topic's beginning) in `topic`, if the topic is the
     // prefix followed by one level; otherwise nullopt.
     std::optional<std::string> LevelAfter(const std::string& topic, std::string_view prefix) const;
+    // Publishes an envelope, at most once but for a goodbye (what comes before it has then reached
+    // the broker once the broker acknowledges it: Settled). A Data waits (in order with everything else this
+    // end sends) for the next Push or poll, or for anything else sent, and the messages that wait in a row
+    // for one topic go then as one Batch: a tick's messages cost the broker one. Messages on a host's topic
+    // for all (all_topic_) may wait up to held_ms_ while nothing else waits.
     bool Publish(const std::string& topic, const Envelope& envelope);
+    // Sends what waits: all of it, or (`all` false) unless only held messages wait, the oldest for
+    // less than held_ms.
+    void PushPending(bool all);
+    bool Unsent() const { return !pending_.empty(); }
+    // Called for each message published on the topic for all, for the host to count it as said to
+    // every peer that reads it.
+    virtual void SpokeToAll() {}
 
     // An end that has said nothing to a peer for alive_every_ms says it is alive, and a peer heard from last
     // longer ago than the timeout is taken to be gone, its connection open or not (the broker's own
@@ -87,7 +101,17 @@ protected:
     std::string id_;
     std::deque<NetEvent> events_;
 
+    std::string all_topic_;
+    int held_ms_ = 0;
+
 private:
+    struct Queued {
+        std::string topic;
+        Envelope envelope;
+    };
+    std::vector<Queued> pending_;
+    std::size_t pending_bytes_ = 0;
+    Clock::time_point pending_since_{};
     Clock::time_point polled_ = Clock::now();
     Clock::time_point back_{};
 };

@@ -18,7 +18,9 @@ public:
 
     // The will is an empty notice: the guests learn the host vanished.
     bool Start(const std::string& broker, std::string* error) {
-        return MakeId(error) && Open(broker, "host/" + id_, {}, error);
+        if (!MakeId(error)) return false;
+        all_topic_ = Topic("watch/" + id_);
+        return Open(broker, "host/" + id_, {}, error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -35,7 +37,7 @@ public:
         return found == guests_.end() ? "" : found->second.client;
     }
 
-    bool Settled() const override { return link_.AllPublished() || !link_.Open(); }
+    bool Settled() const override { return (link_.AllPublished() && !Unsent()) || !link_.Open(); }
 
     // Whether the broker has taken this end's subscriptions: joiners asking before then go unheard.
     bool Listening() const {
@@ -48,19 +50,23 @@ public:
         if (found != guests_.end()) found->second.timeout_ms = timeout_ms;
     }
 
-    // A spectator is told the number the spectators' topic has reached; from there on it reads
-    // that topic too, where everything for the spectators goes once.
+    // A guest or spectator is told the number the host's topic for all has reached; from there on
+    // it reads that topic too, where everything for all of them goes once.
     bool Watch(PeerId peer) override {
         const auto found = guests_.find(peer);
         if (found == guests_.end()) return false;
         Envelope follow = Greeting(EnvelopeKind::Follow, found->second.next_out++);
         follow.first = watch_next_;
+        found->second.follows = true;
         return Tell(found->second, follow);
     }
     bool SendToWatchers(std::span<const std::uint8_t> bytes) override {
         if (bytes.empty() || bytes.size() > options_.max_message_bytes || !link_.Open()) return false;
-        return Publish(Topic("watch/" + id_), Carrying(watch_next_++, bytes));
+        return Publish(all_topic_, Carrying(watch_next_++, bytes));
     }
+
+    // What goes to the topic for all may wait `held_ms` (spectators, who play seconds behind).
+    void HoldForAll(int held_ms) { held_ms_ = held_ms; }
 
 private:
     // A guest connected; both ways the hellos were number 1.
@@ -70,8 +76,15 @@ private:
         std::uint32_t next_out = 2;
         Clock::time_point heard = Clock::now();
         Clock::time_point spoke = Clock::now();
-        int timeout_ms = 0;  // held (HoldPeer): its own timeout; 0 the options'
+        int timeout_ms = 0;    // held (HoldPeer): its own timeout; 0 the options'
+        bool follows = false;  // it reads the topic for all (Watch)
     };
+
+    // What is said on the topic for all is said to every guest that reads it.
+    void SpokeToAll() override {
+        for (auto& [peer, guest] : guests_)
+            if (guest.follows) guest.spoke = Clock::now();
+    }
 
     std::string Down(const std::string& client) const { return Topic("to/" + client + "/" + id_); }
 
@@ -132,7 +145,14 @@ void MqttHost::Receive(const std::string& client, std::span<const std::uint8_t> 
     std::string error;
     const EnvelopeFault fault = DecodeEnvelope(bytes, options_.max_message_bytes, &envelope, &error);
     const auto known = by_client_.find(client);
-    if (known != by_client_.end()) {
+    if (known != by_client_.end() && fault == EnvelopeFault::None && envelope.kind == EnvelopeKind::Batch) {
+        // Each message in turn, while the guest lasts (one may end it).
+        for (const Envelope& message : Unbatch(envelope)) {
+            const auto still = by_client_.find(client);
+            if (still == by_client_.end()) return;
+            FromGuest(still->second, guests_.at(still->second), fault, message);
+        }
+    } else if (known != by_client_.end()) {
         FromGuest(known->second, guests_.at(known->second), fault, envelope);
     } else if (fault == EnvelopeFault::None && envelope.kind == EnvelopeKind::Hello) {
         Admit(client);
@@ -217,6 +237,9 @@ void MqttHost::Drop(PeerId peer, DisconnectReason why, bool report) {
 constexpr PeerId kFirstSpectator = 0x40000000;
 // A wait is cut into slices this long, each spent on one of the two ends.
 constexpr int kWaitSliceMs = 5;
+// What the host says to all its spectators waits this long to go as one message: they play
+// seconds behind the game (netplay/watchers.cpp), so that costs them nothing.
+constexpr int kSpectatorsHeldMs = 500;
 
 // A room and its spectators' room: the room's code lets machines in to play, the watch code lets
 // spectators in, each door a connection of its own under its own code. What comes in at either is
@@ -258,9 +281,16 @@ public:
         if (!IsSpectator(peer)) room_->HoldPeer(peer, timeout_ms);
     }
     std::uint16_t Port() const override { return 0; }
-    bool Watch(PeerId peer) override { return IsSpectator(peer) && watch_->Watch(peer - kFirstSpectator); }
+    bool Watch(PeerId peer) override {
+        return IsSpectator(peer) ? watch_->Watch(peer - kFirstSpectator) : room_->Watch(peer);
+    }
     bool SendToWatchers(std::span<const std::uint8_t> bytes) override {
         return watch_->SendToWatchers(bytes);
+    }
+    bool SendToPlayers(std::span<const std::uint8_t> bytes) override { return room_->SendToWatchers(bytes); }
+    void Push() override {
+        room_->Push();
+        watch_->Push();
     }
     PeerRole RoleOf(PeerId peer) const override {
         return IsSpectator(peer) ? PeerRole::Spectator : PeerRole::Player;
@@ -312,6 +342,7 @@ std::unique_ptr<Transport> OpenRoom(const MqttLinkMaker& make_link, const std::s
     std::unique_ptr<MqttHost> spectators =
         host ? KeepRoom(make_link(), broker, watching, options, await_broker, error) : nullptr;
     if (!spectators) return nullptr;
+    spectators->HoldForAll(kSpectatorsHeldMs);
     return std::make_unique<RoomAndWatchers>(std::move(host), std::move(spectators));
 }
 

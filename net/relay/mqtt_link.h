@@ -13,8 +13,9 @@
 
 namespace net {
 
-// A connection to the broker as the transports need it: every message at least once (QoS 1), a
-// last will fixed when connecting, and no thread of its own: whatever came in is taken up inside
+// A connection to the broker as the transports need it: messages at most once (QoS 0) or, when
+// the sender must know the broker took them, at least once (QoS 1), a last will fixed when
+// connecting, and no thread of its own: whatever came in is taken up inside
 // Pump, so every call comes from the owner's thread. Nothing is ever retried; a lost connection
 // stays lost. An implementation reports into the protected members below as its client tells it.
 class MqttLink {
@@ -44,8 +45,12 @@ public:
     // Subscribes to a topic filter and returns the number of the request (Acknowledged tells when
     // the broker answered it), or -1 if the connection is not open.
     virtual int Subscribe(const std::string& filter) = 0;
-    // Publishes a message; false if the connection is not open.
-    virtual bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) = 0;
+    // Publishes a message, `confirmed` at least once with the broker's acknowledgement (AllPublished
+    // waits for it: the broker then has everything published before it too), else at most once;
+    // false if the connection is not open. Over one connection never resumed, at least once delivers nothing
+    // more: it costs an acknowledgement a message, each way. A link may confirm every message.
+    virtual bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain,
+                         bool confirmed) = 0;
     // Says goodbye to the broker, which then drops the will. Nothing more is sent or received.
     virtual void Close() = 0;
 
@@ -68,7 +73,7 @@ public:
     bool Open() const { return state_ == State::Open; }
     bool Lost() const { return state_ == State::Lost; }
     bool Acknowledged(int request) const { return subscribed_.count(request) != 0; }
-    // True when the broker has taken every message published so far.
+    // True when the broker has acknowledged every confirmed message published so far.
     bool AllPublished() const { return unacknowledged_.empty(); }
 
 protected:

@@ -76,7 +76,9 @@ public:
         return state_ == State::Open ? web_relay_subscribe(client_, filter.c_str()) : -1;
     }
 
-    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain) override {
+    // The page's client confirms every message.
+    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool retain,
+                 bool /*confirmed*/) override {
         if (state_ != State::Open) return false;
         web_relay_publish(client_, topic.c_str(), payload.data(), static_cast<int>(payload.size()),
                           retain ? 1 : 0);
@@ -134,10 +136,9 @@ net::TransportOptions PageOptions(const net::TransportOptions& options) {
 
 }  // namespace
 
-std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code, bool watching,
+std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code,
                                             const net::TransportOptions& options, std::string* error) {
-    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, PageOptions(options), watching,
-                         error);
+    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, PageOptions(options), error);
 }
 
 namespace {

@@ -7,13 +7,13 @@
 
 #include "net/transport.h"
 
-// Joins the room `code` as a guest, or as a spectator when `watching`, through the relay whose WebSocket
-// listener is at RELAY
+// Joins the room `code` as a guest, or the spectators' room whose watch code it is as a spectator,
+// through the relay whose WebSocket listener is at RELAY
 // ("HOST:PORT"); what the transport promises is net::JoinRoom's, except that Poll never waits: what
 // the page's client hears comes in only while the page's thread is away (the network game gives the
 // browser a turn whenever it would wait). Null with a message for the player in *error for a bad
 // code or address.
-std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code, bool watching,
+std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code,
                                             const net::TransportOptions& options, std::string* error);
 
 // Keeps the room `code` and its spectators' room `watch_code` (as net::MakeRoomCodes makes them) as their

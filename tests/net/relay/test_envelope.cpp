@@ -59,7 +59,7 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
         {{}, "an envelope is cut short"},
         {{2, 1, 0, 0}, "an envelope is cut short"},
         {{0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind"},
-        {{8, 0, 0, 0, 0}, "an envelope of an unknown kind"},
+        {{9, 0, 0, 0, 0}, "an envelope of an unknown kind"},
         {{6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1"},
@@ -117,7 +117,7 @@ public:
         subscribed_.insert(static_cast<int>(broker_->filters.size()));
         return static_cast<int>(broker_->filters.size());
     }
-    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool) override {
+    bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool, bool) override {
         if (state_ != State::Open) return false;
         broker_->published.push_back({topic, Bytes(payload.begin(), payload.end())});
         return true;
@@ -143,8 +143,8 @@ TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
     Broker broker;
     std::string error;
     net::TransportOptions options;
-    std::unique_ptr<net::Transport> guest = net::JoinRoom(
-        std::make_unique<ScriptedLink>(&broker), "127.0.0.1:1884", "2222-2222", options, false, &error);
+    std::unique_ptr<net::Transport> guest = net::JoinRoom(std::make_unique<ScriptedLink>(&broker),
+                                                          "127.0.0.1:1884", "2222-2222", options, &error);
     ASSERT_TRUE(guest) << error;
     EXPECT_EQ(broker.will.topic, kRoom + std::string("gone/") + broker.clientId);
     EXPECT_EQ(broker.will.payload,
@@ -185,6 +185,7 @@ TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
     EXPECT_EQ(event.kind, NetEvent::Connected);
     const Bytes hi{'h', 'i'};
     ASSERT_TRUE(guest->Send(event.peer, hi));
+    guest->Push();
     EXPECT_EQ(broker.published.back().topic, up);
     EXPECT_EQ(broker.published.back().payload, Wrap(EnvelopeKind::Data, 2, hi));
     broker.coming.push_back({down, Wrap(EnvelopeKind::Data, 2, {7, 0, 255})});
