@@ -51,7 +51,8 @@ public:
 
     static constexpr int STALEMATE_TURNS = 30;
 
-    // The stages of a turn's thinking (see brain.cpp).
+    // The stages of a turn's thinking (see brain.cpp; the stages' work is split by concern among
+    // weapon_choice.cpp, digging.cpp and aiming.cpp).
     enum class Stage { Shells, Special, Clear, Aim, Done };
     // Which result a search feeds.
     enum Slot { SlotShell, SlotSpecial, SlotClear, SlotAim, SLOT_COUNT };
@@ -69,12 +70,19 @@ private:
                std::int32_t shift = 0);
     void QueueFan(const AimGoal& goal, Preference preference, Slot slot, int first, int step, int last);
     AimGoal GoalAt(int target, std::int32_t weapon, float offset) const;
+    void Reset(int shooter, Controller level, ComputerRandom* random, int quietTurns);
+    void QueueShells();
+    void Keep(const PowerSearch& search);
     void Advance();
     void AfterShells();
+    void ChooseSpecial(bool hits);  // computer/weapon_choice.cpp
     void AfterSpecial();
+    void ClearTheWay();  // computer/digging.cpp
     void AfterClear();
-    void StartAim(const Candidate& best, std::int32_t weapon, int target);
+    void StartAim(const Candidate& best, std::int32_t weapon, int target);  // computer/aiming.cpp
+    void AfterAim();
     void AimByEye(const Candidate& best, std::int32_t weapon, int target);
+    Candidate Unrepeated(const Candidate& shot, std::int32_t weapon, int target);
     void Finish(const Candidate& shot, std::int32_t weapon, int target);
     void FinishLeastHarm();
     bool Repeats(const Candidate& shot, std::int32_t weapon) const;
