@@ -9,8 +9,9 @@
 // stands in the way (computer/digging.cpp). Aim: the level's errors (computer/aiming.cpp). No shot
 // predicted to hurt the shooter is taken unless it also kills the target and leaves the shooter
 // standing; when every shot would hurt, the least harmful one is fired. After STALEMATE_TURNS turns
-// in which nobody lost armour, or after a few digging shots that led nowhere, a level searches the
-// whole range of elevations and takes the digging and lobbing shots, without errors.
+// in which nobody lost armour, LONG_MATCH_TURNS turns into a match, or after a few digging shots
+// that led nowhere, a level searches the whole range of elevations and takes the digging and
+// lobbing shots, without errors.
 #include "computer/brain.h"
 
 #include <algorithm>
@@ -45,7 +46,8 @@ constexpr int DIGS_BEFORE_ANOTHER_WAY = 3;
 
 // 1. The game as it stands. 2. The opponents in the order the level looks at them: Beginner one at
 // random, the others the most worth shooting first. 3. The shell fan at the first of them.
-void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns) {
+void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns,
+                        int matchTurns) {
     Reset(shooter, level, random, quietTurns);
     if (!TheLandscape || !ThePlayers || shooter < 0 || shooter >= MAX_PLAYERS) {
         ready_ = true;
@@ -53,7 +55,8 @@ void TurnPlanner::Begin(int shooter, Controller level, ComputerRandom* random, i
     }
     const float gravity = TheProjectiles ? TheProjectiles->gravity : GRAVITY;
     sim_.Capture(TheLandscape, ThePlayers, gravity);
-    stalemate_ = quietTurns >= STALEMATE_TURNS || MemoryOf(shooter).digs >= DIGS_BEFORE_ANOTHER_WAY;
+    stalemate_ = quietTurns >= STALEMATE_TURNS || matchTurns >= LONG_MATCH_TURNS ||
+                 MemoryOf(shooter).digs >= DIGS_BEFORE_ANOTHER_WAY;
     const Player& me = ThePlayers->players[static_cast<std::size_t>(shooter)];
     decision_.angle = std::clamp(me.angle, 0, MAX_ANGLE);
     decision_.power = std::clamp(me.power, 0, MAX_POWER);

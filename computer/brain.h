@@ -40,8 +40,10 @@ public:
     // Starts planning the shot of player `shooter` from the game as it stands now (TheLandscape,
     // ThePlayers and the gravity of TheProjectiles); nothing of it changes while the turn is
     // planned. `quietTurns` is the number of turns in a row no tank has lost armour: from
-    // STALEMATE_TURNS on, every level digs and lobs rather than fire what has failed.
-    void Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns = 0);
+    // STALEMATE_TURNS on, every level digs and lobs rather than fire what has failed. `matchTurns`
+    // is the number of turns begun on this landscape: from LONG_MATCH_TURNS on, every level does the
+    // same, grazes or not, so that a match between two tanks that only scratch each other ends.
+    void Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns = 0, int matchTurns = 0);
     // One slice of the search, well under a millisecond; true once the decision is made.
     bool Think();
     const ShotDecision& Decision() const { return decision_; }
@@ -50,6 +52,7 @@ public:
     std::int64_t MostSliceSamples() const { return mostSliceSamples_; }
 
     static constexpr int STALEMATE_TURNS = 30;
+    static constexpr int LONG_MATCH_TURNS = 150;
 
     // The stages of a turn's thinking (see brain.cpp; the stages' work is split by concern among
     // weapon_choice.cpp, digging.cpp and aiming.cpp).

@@ -10,9 +10,9 @@
 #include "computer/targeting.h"
 #include "core/rules.h"
 
-// Where the shell that came nearest was stopped short of the target, or else the highest ground
-// between the shooter and the target, outside the shell's blast of the shooter; shells there wear
-// the obstacle down.
+// The ground between where the shell that came nearest was stopped, short of the target or beyond
+// it, and the target (FirstWallTowards), or else the highest ground between the shooter and the
+// target, outside the shell's blast of the shooter; shells there wear the obstacle down.
 void TurnPlanner::ClearTheWay() {
     const Candidate& shell = results_[SlotShell];
     const int target = targets_.front();
@@ -24,9 +24,10 @@ void TurnPlanner::ClearTheWay() {
     const FlightResult& stopped = shell.flight;
     const int stopX = static_cast<int>(stopped.x);
     if (shell.tried && stopped.Landed() && std::abs(stopX - me.x) >= keep &&
-        dir * (them.x - stopX) > them.width) {
+        std::abs(them.x - stopX) > them.width) {
         column = stopX;
         row = static_cast<int>(stopped.y);
+        FirstWallTowards(*sim_.landscape(), them, &column, &row);
     } else {
         Highest(*sim_.landscape(), me.x + dir * keep, them.x - dir * (them.width / 2 + 2), &column, &row);
     }

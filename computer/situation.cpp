@@ -2,6 +2,7 @@
 #include "computer/situation.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/rules.h"
@@ -59,4 +60,26 @@ bool InValley(const Landscape& land, const TankBox& t) {
     Highest(land, t.x - VALLEY_REACH, t.x - t.width, &column, &left);
     Highest(land, t.x + t.width, t.x + VALLEY_REACH, &column, &right);
     return t.y - left >= VALLEY_DEPTH && t.y - right >= VALLEY_DEPTH;
+}
+
+void FirstWallTowards(const Landscape& land, const TankBox& them, int* column, int* row) {
+    const float dx = static_cast<float>(them.x - *column);
+    const float dy = static_cast<float>(them.y - them.height / 2 - *row);
+    const int steps = static_cast<int>(std::max(std::abs(dx), std::abs(dy)));
+    bool air = false;
+    std::uint32_t colour = 0;
+    for (int i = 1; i < steps; ++i) {
+        const int x =
+            *column + static_cast<int>(std::lround(dx * static_cast<float>(i) / static_cast<float>(steps)));
+        const int y =
+            *row + static_cast<int>(std::lround(dy * static_cast<float>(i) / static_cast<float>(steps)));
+        if (them.Contains(x, y)) return;
+        if (!land.GetPoint(x, y, &colour)) {
+            air = true;
+        } else if (air) {
+            *column = x;
+            *row = y;
+            return;
+        }
+    }
 }

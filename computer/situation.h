@@ -1,5 +1,6 @@
 // What the computer players read off the game as it stands: who is standing, what is in stock, who
-// is worth a shot, tanks close together, the highest ground between two columns and valleys.
+// is worth a shot, tanks close together, the highest ground between two columns, valleys, and the
+// ground that stands between a shell's stop and its target.
 #pragma once
 
 #include <cstdint>
@@ -30,3 +31,7 @@ int ClusterMate(const FlightSim& sim, int shooter, int target);
 void Highest(const Landscape& land, int from, int to, int* column, int* row);
 // Whether the tank sits in a valley.
 bool InValley(const Landscape& land, const TankBox& t);
+// The ground that stands between where a shell was stopped (*column, *row) and the tank `them`:
+// along the straight line from the one to the other, the first solid pixel past open air, written
+// back. The stop stays when the line never leaves the ground or comes to the tank first.
+void FirstWallTowards(const Landscape& land, const TankBox& them, int* column, int* row);
