@@ -4,7 +4,7 @@
 namespace {
 
 constexpr LevelStyle BEGINNER_STYLE{
-    45, 15, 75, 1, 52, 6, 68, 19, 60, false, 0, true, {0, 50, 30, 300, 4, false, 100}};
+    45, 15, 75, 1, 52, 6, 68, 19, 60, false, 0, true, {0, 55, 30, 300, 5, false, 100}};
 constexpr LevelStyle EASY_STYLE{
     35, 10, 75, 2, 39, 4, 66, 19, 35, true, 8, true, {10, 45, 40, 210, 3, false, 96}};
 constexpr LevelStyle NORMAL_STYLE{
