@@ -111,8 +111,8 @@ same_hash() {
     done
 }
 
-# A guest: shops for its seat, then fires whenever it is its turn, until the match ends; with
-# "leave" it goes away once the match has begun.
+# A guest: shops for its seat, then fires whenever it is its turn, until the match ends or it has
+# fired $shots times (60 unless set); with "leave" it goes away once the match has begun.
 guest_script() {
     {
         echo "until WeaponShop 200000"
@@ -123,7 +123,7 @@ guest_script() {
             echo "wait 30"
             return
         fi
-        for _ in $(seq 60); do
+        for _ in $(seq "${shots:-60}"); do
             echo "until mine|EndOfMatch 200000"
             echo "press Space"
             echo "until ShotInProgress|EndOfMatch 1000"
@@ -293,11 +293,13 @@ guest_rejoins_after_kill() {
 # order they join, which the system's timing decides, so any of the three may be the one that
 # leaves.)
 four_machines_faulty_relay() {
-    # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3.
-    { host_start 4 "Right Right 1 1 1 1 1 1 1 2 3 3 4 4 4"; printf '%s\n' "until EndOfMatch 200000" "wait 300"; } \
+    # Four players: the computer at Hard, Guest 1, Guest 2 and Guest 3. The computers may need many
+    # turns to finish the guests off, and a guest's shots left over when the match ends take a few
+    # steps each, so the host stays a while after the end.
+    { host_start 4 "Right Right 1 1 1 1 1 1 1 2 3 3 4 4 4"; printf '%s\n' "until EndOfMatch 200000" "wait 1000"; } \
         >"$work/host.script"
-    guest_script guest1
-    guest_script guest2
+    shots=150 guest_script guest1
+    shots=150 guest_script guest2
     guest_script guest3 leave
     exec 3> >(exec "$tool" relay "$port" 0.10 0.05 0.10 200 230 >"$work/relay.port" 2>"$work/relay.err")
     for _ in $(seq 50); do [ -s "$work/relay.port" ] && break; sleep 0.1; done
