@@ -40,8 +40,10 @@ public:
     // Starts planning the shot of player `shooter` from the game as it stands now (TheLandscape,
     // ThePlayers and the gravity of TheProjectiles); nothing of it changes while the turn is
     // planned. `quietTurns` is the number of turns in a row no tank has lost armour: from
-    // STALEMATE_TURNS on, every level digs and lobs rather than fire what has failed.
-    void Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns = 0);
+    // STALEMATE_TURNS on, every level digs and lobs rather than fire what has failed. `matchTurns`
+    // is the number of turns begun on this landscape: from LONG_MATCH_TURNS on, every level does the
+    // same, grazes or not, so that a match between two tanks that only scratch each other ends.
+    void Begin(int shooter, Controller level, ComputerRandom* random, int quietTurns = 0, int matchTurns = 0);
     // One slice of the search, well under a millisecond; true once the decision is made.
     bool Think();
     const ShotDecision& Decision() const { return decision_; }
@@ -50,8 +52,10 @@ public:
     std::int64_t MostSliceSamples() const { return mostSliceSamples_; }
 
     static constexpr int STALEMATE_TURNS = 30;
+    static constexpr int LONG_MATCH_TURNS = 150;
 
-    // The stages of a turn's thinking (see brain.cpp).
+    // The stages of a turn's thinking (see brain.cpp; the stages' work is split by concern among
+    // weapon_choice.cpp, digging.cpp and aiming.cpp).
     enum class Stage { Shells, Special, Clear, Aim, Done };
     // Which result a search feeds.
     enum Slot { SlotShell, SlotSpecial, SlotClear, SlotAim, SLOT_COUNT };
@@ -69,12 +73,19 @@ private:
                std::int32_t shift = 0);
     void QueueFan(const AimGoal& goal, Preference preference, Slot slot, int first, int step, int last);
     AimGoal GoalAt(int target, std::int32_t weapon, float offset) const;
+    void Reset(int shooter, Controller level, ComputerRandom* random, int quietTurns);
+    void QueueShells();
+    void Keep(const PowerSearch& search);
     void Advance();
     void AfterShells();
+    void ChooseSpecial(bool hits);  // computer/weapon_choice.cpp
     void AfterSpecial();
+    void ClearTheWay();  // computer/digging.cpp
     void AfterClear();
-    void StartAim(const Candidate& best, std::int32_t weapon, int target);
+    void StartAim(const Candidate& best, std::int32_t weapon, int target);  // computer/aiming.cpp
+    void AfterAim();
     void AimByEye(const Candidate& best, std::int32_t weapon, int target);
+    Candidate Unrepeated(const Candidate& shot, std::int32_t weapon, int target);
     void Finish(const Candidate& shot, std::int32_t weapon, int target);
     void FinishLeastHarm();
     bool Repeats(const Candidate& shot, std::int32_t weapon) const;

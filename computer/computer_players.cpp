@@ -32,6 +32,8 @@ struct Driver {
     // the armour of all at the last turn's start (-1 before the match's first).
     int quietTurns = 0;
     std::int32_t lastArmour = -1;
+    // Turns begun on this landscape.
+    int matchTurns = 0;
     // The opponents' armour when the shot was fired.
     std::int32_t armourAtFire = 0;
 
@@ -83,7 +85,8 @@ void StartTurn(int seat) {
     TheComputers.phaseFrames = 0;
     TheComputers.weaponWait = 0;
     TheComputers.plan = ShotDecision{};
-    TheComputers.planner.Begin(seat, ControllerOf(seat), &TheComputers.random, TheComputers.quietTurns);
+    TheComputers.planner.Begin(seat, ControllerOf(seat), &TheComputers.random, TheComputers.quietTurns,
+                               TheComputers.matchTurns);
 }
 
 // Turns the barrel, sets the power and picks the weapon, a step at a time; then, after a pause,
@@ -151,12 +154,13 @@ void EndWatching() {
     TheComputers.watching = false;
 }
 
-// At each turn's start: whether any tank lost armour since the last one.
+// At each turn's start: whether any tank lost armour since the last one, and one more turn begun.
 void CountQuietTurn() {
     const std::int32_t armour = ArmourOfAll(-1);
     TheComputers.quietTurns =
         TheComputers.lastArmour >= 0 && armour == TheComputers.lastArmour ? TheComputers.quietTurns + 1 : 0;
     TheComputers.lastArmour = armour;
+    TheComputers.matchTurns += 1;
 }
 
 // One move every few frames: toward the row of the weapon the brain wants next (or "Finish"),
@@ -220,6 +224,7 @@ ComputerKeys ComputerPlayersFrame() {
         ForgetShots();
         TheComputers.quietTurns = 0;
         TheComputers.lastArmour = -1;
+        TheComputers.matchTurns = 0;
     }
     if (modeChanged && mode == EndOfMatch) TheComputers.tableFrames = 0;
     if (modeChanged && mode == WeaponShop) TheComputers.shopper = -1;

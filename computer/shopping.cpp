@@ -1,8 +1,9 @@
-// What a computer player buys in the weapon shop: the specials it fires, up to the stock its level
-// likes to carry, never spending the cash it keeps in reserve. Beginner and Easy pick at random
-// among the cheap ones and spend what they win; the higher levels carry lava first, as that is
-// what they fire most, and Hard and Expert save for an A-Bomb over the matches while they are
-// ahead on cash, buying nothing cheap that would put it out of reach.
+// What a computer player buys in the weapon shop: only the specials its play fires, up to the stock
+// its level likes to carry (so that it buys again what it fired), never spending the cash it keeps
+// in reserve. Beginner buys the fireworks it fires on a whim, Easy picks at random between the Earth
+// Mover and lava; the higher levels carry lava first, as that is what they fire most, and Hard and
+// Expert save for an A-Bomb over the matches while they are ahead on cash, buying nothing cheap
+// that would put it out of reach. Nobody carries Sod Salvos: they bury too seldom.
 #include <array>
 
 #include "computer/brain.h"
@@ -26,29 +27,29 @@ struct ShoppingPlan {
 
 constexpr ShoppingPlan BEGINNER_PLAN{
     20,
-    {0, 0, 3, 0, 0, 0},
+    {0, 0, 2, 0, 0, 0},
     {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
     true,
     false};
 constexpr ShoppingPlan EASY_PLAN{10,
-                                 {0, 2, 0, 2, 3, 0},
+                                 {0, 0, 0, 1, 2, 0},
                                  {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
                                  true,
                                  false};
 constexpr ShoppingPlan NORMAL_PLAN{
     30,
-    {0, 1, 0, 1, 2, 1},
+    {0, 0, 0, 1, 1, 1},
     {WeaponLava, WeaponEarthMover, WeaponABomb, WeaponSodSalvo, WeaponFirework},
     false,
     false};
 constexpr ShoppingPlan HARD_PLAN{20,
-                                 {0, 1, 0, 1, 2, 2},
+                                 {0, 0, 0, 1, 1, 2},
                                  {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
                                  false,
                                  true};
 constexpr ShoppingPlan EXPERT_PLAN{
     0,
-    {0, 1, 0, 1, 3, 2},
+    {0, 0, 0, 1, 2, 2},
     {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
     false,
     true};

@@ -89,19 +89,19 @@ RealShot ComputerTest::Fire(int shooter, std::int32_t angle, std::int32_t power,
 }
 
 int ComputerTest::Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random,
-                       int quietTurns) {
-    planner.Begin(shooter, level, &random, quietTurns);
+                       int quietTurns, int matchTurns) {
+    planner.Begin(shooter, level, &random, quietTurns, matchTurns);
     int slices = 0;
     while (!planner.Think() && slices < 1000) ++slices;
     return slices + 1;
 }
 
 bool ComputerTest::PlayTurn(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random,
-                            int quietTurns, const std::vector<std::int32_t>& terrain) {
+                            int quietTurns, const std::vector<std::int32_t>& terrain, int matchTurns) {
     std::int32_t before = 0;
     for (int i = 0; i < players->numPlayers; ++i)
         if (i != shooter) before += players->players[i].armour;
-    Plan(planner, shooter, level, random, quietTurns);
+    Plan(planner, shooter, level, random, quietTurns, matchTurns);
     const ShotDecision& d = planner.Decision();
     const RealShot real = Fire(shooter, d.angle, d.power, d.weapon);
     std::int32_t after = 0;
@@ -113,11 +113,12 @@ bool ComputerTest::PlayTurn(TurnPlanner& planner, int shooter, Controller level,
     return after < before;
 }
 
-bool ComputerTest::HitWithin(int turns, bool stalemate, TurnPlanner& planner, Controller level,
+bool ComputerTest::HitWithin(int turns, Going going, TurnPlanner& planner, Controller level,
                              ComputerRandom& random, const std::vector<std::int32_t>& terrain) {
     for (int turn = 0; turn < turns; ++turn) {
-        const int quiet = stalemate ? TurnPlanner::STALEMATE_TURNS + 2 * turn : 0;
-        const bool hit = PlayTurn(planner, 0, level, random, quiet, terrain);
+        const int quiet = going == Going::Quiet ? TurnPlanner::STALEMATE_TURNS + 2 * turn : 0;
+        const int turnsIn = going == Going::Long ? TurnPlanner::LONG_MATCH_TURNS + 2 * turn : 2 * turn;
+        const bool hit = PlayTurn(planner, 0, level, random, quiet, terrain, turnsIn);
         if (hit) return true;
     }
     return false;

@@ -18,6 +18,10 @@ struct RealShot {
     std::int32_t lastY = 0;
 };
 
+// How a match has gone when a turn is planned: just begun, quiet for STALEMATE_TURNS turns and more,
+// or LONG_MATCH_TURNS turns long and more, with tanks scratched now and then.
+enum class Going { Fresh, Quiet, Long };
+
 class ComputerTest : public ProjectilesTest {
 protected:
     void SetUp() override;
@@ -38,17 +42,18 @@ protected:
     void Heal();
     // The decision of a fresh planner drawing from a generator seeded with `seed`.
     ShotDecision Decide(int shooter, Controller level, std::uint32_t seed);
-    // Runs the planner to its decision, `quietTurns` into a match in which nobody has been hurt;
-    // returns the slices it took.
-    int Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random, int quietTurns = 0);
+    // Runs the planner to its decision, `quietTurns` into a match in which nobody has been hurt and
+    // `matchTurns` into the match; returns the slices it took.
+    int Plan(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random, int quietTurns = 0,
+             int matchTurns = 0);
     // A whole turn: the decision, fired for real, where it landed and whether it hurt an opponent
     // told to the brain, and the terrain put back; true when it hurt an opponent.
     bool PlayTurn(TurnPlanner& planner, int shooter, Controller level, ComputerRandom& random, int quietTurns,
-                  const std::vector<std::int32_t>& terrain);
-    // Seat 0 plays at most `turns` whole turns until one hurts an opponent: out of a stalemate (the
-    // quiet turns growing by two a turn, as in a match of two) or else in a match just begun. Every
-    // shot must be one the planner checked. True when one hurt.
-    bool HitWithin(int turns, bool stalemate, TurnPlanner& planner, Controller level, ComputerRandom& random,
+                  const std::vector<std::int32_t>& terrain, int matchTurns = 0);
+    // Seat 0 plays at most `turns` whole turns until one hurts an opponent, the match going as given
+    // (quiet or long, the turns growing by two a turn, as in a match of two). Every shot must be one
+    // the planner checked. True when one hurt.
+    bool HitWithin(int turns, Going going, TurnPlanner& planner, Controller level, ComputerRandom& random,
                    const std::vector<std::int32_t>& terrain);
 
     // The materials of the landscape, to put back after a real shot and to compare.

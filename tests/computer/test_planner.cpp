@@ -9,6 +9,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "computer/situation.h"
 #include "core/random.h"
 #include "core/rules.h"
 #include "tests/computer/computer_fixture.h"
@@ -194,6 +195,34 @@ TEST_F(ComputerTest, AnEarthMoverForATargetUnderARoof) {
     EXPECT_EQ(Decide(0, ControllerExpert, 4).weapon, WeaponShell);
 }
 
+// Digging when nothing reaches: the ground to wear down is the wall between where the nearest shell
+// came down and the target, not the floor it came down on; with no wall in between, or the line
+// never out of the ground, it is where the shell came down.
+TEST_F(ComputerTest, TheGroundToDigIsTheWallBeforeTheTarget) {
+    const struct {
+        int wallLeft;  // an Earth wall from row 100 to the floor, 10 columns wide; 0 for none
+        int stopY;     // where the shell came down in column 300
+        int column;    // the column expected, -1 for anywhere in the wall
+    } cases[] = {{350, 219, -1}, {0, 219, 300}, {350, 240, 300}};
+    for (const auto& c : cases) {
+        Hills(220, 0, 900, 280);
+        if (c.wallLeft > 0) Block(c.wallLeft, c.wallLeft + 10, 100, 220, Earth);
+        TankBox them;
+        them.x = 450;
+        them.y = 219;
+        int column = 300, row = c.stopY;
+        FirstWallTowards(*landscape, them, &column, &row);
+        if (c.column >= 0) {
+            EXPECT_EQ(column, c.column) << c.wallLeft << " " << c.stopY;
+            EXPECT_EQ(row, c.stopY);
+        } else {
+            EXPECT_GE(column, c.wallLeft);
+            EXPECT_LT(column, c.wallLeft + 10);
+            EXPECT_LT(row, 220) << "on the wall above the floor";
+        }
+    }
+}
+
 // A person's correction: the levels that aim by eye fire again at the same angle with more power
 // after a shot noted short of the target and less after one beyond it (but for the odd correction
 // that would hurt the shooter, where the search's shot is taken); Hard brackets with its aim point;
@@ -327,8 +356,8 @@ TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
 
 // The target stands on a ledge of rock hanging in the air (earth does not fall here), with the
 // ground far below it: most shots that pass the ledge come down far beneath it. Once the match has
-// gone quiet, every level reaches the tank on the ledge within a few turns, in still air and in a
-// wind; every shot it fires is one it checked. Once it has hit, the narrow way is found again.
+// gone quiet (in still air), or long (in a wind), every level reaches the tank on the ledge within
+// a few turns; every shot it fires is one it checked. Once it has hit, the narrow way is found again.
 TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
     Hills(300, 6, 900, 330);
     landscape->gravityOn = 0;
@@ -344,13 +373,15 @@ TEST_F(ComputerTest, OutOfAStalemateEveryLevelReachesATankOnALedge) {
             ComputerRandom random;
             random.Seed(3);
             TurnPlanner planner;
-            EXPECT_TRUE(HitWithin(STALEMATE_TEST_TURNS, true, planner, level, random, terrain))
+            EXPECT_TRUE(HitWithin(STALEMATE_TEST_TURNS, wind == 0 ? Going::Quiet : Going::Long, planner,
+                                  level, random, terrain))
                 << level << " wind " << wind;
             EXPECT_EQ(players->players[0].armour, 100) << level << " wind " << wind;
             // The match is no longer quiet: from Normal up, the levels that err least find the
             // way again within a few turns.
             if (level < ControllerNormal) continue;
-            EXPECT_TRUE(HitWithin(4, false, planner, level, random, terrain)) << level << " wind " << wind;
+            EXPECT_TRUE(HitWithin(4, Going::Fresh, planner, level, random, terrain))
+                << level << " wind " << wind;
         }
     }
 }
@@ -402,8 +433,10 @@ TEST_F(ComputerTest, WhatHitFromHereIsTriedAgain) {
         ComputerRandom random;
         random.Seed(7);
         TurnPlanner planner;
-        ASSERT_TRUE(HitWithin(16, true, planner, ControllerExpert, random, terrain)) << "wind " << wind;
-        EXPECT_TRUE(HitWithin(3, false, planner, ControllerExpert, random, terrain)) << "wind " << wind;
+        ASSERT_TRUE(HitWithin(16, Going::Quiet, planner, ControllerExpert, random, terrain))
+            << "wind " << wind;
+        EXPECT_TRUE(HitWithin(3, Going::Fresh, planner, ControllerExpert, random, terrain))
+            << "wind " << wind;
     }
 }
 

@@ -51,10 +51,10 @@ TEST_F(ComputerTest, ShoppingEndsAndKeepsAReserve) {
     }
 }
 
-// Hard and Expert buy an A-Bomb first when they can and the Earth Mover and lava with it, save for
-// one while ahead on cash, and do not sit on a fortune; Beginner never buys the big ones; nobody is
-// asked to buy for a person.
-TEST_F(ComputerTest, TheHigherLevelsSpendOnTheBigWeapons) {
+// Every level buys only what it fires; Hard and Expert buy an A-Bomb first when they can and the Earth Mover
+// and lava with it, save for one while ahead on cash, and do not sit on a fortune; nobody is asked to buy for
+// a person.
+TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
     Player& player = players->players[1];
     ComputerRandom random;
     random.Seed(5);
@@ -80,11 +80,20 @@ TEST_F(ComputerTest, TheHigherLevelsSpendOnTheBigWeapons) {
             EXPECT_EQ(Shop(player, 1, level, random).empty(), theirs == 0) << level << " against " << theirs;
         }
     }
-    player.stock = {-1, 0, 0, 0, 0, 0};
-    player.cash = 5000;
-    for (int weapon : Shop(player, 1, ControllerBeginner, random)) {
-        EXPECT_NE(weapon, WeaponABomb);
-        EXPECT_NE(weapon, WeaponLava);
+    // However rich, a level buys only what its play fires: Beginner fireworks on a whim, the others
+    // the Earth Mover and lava, and the A-Bomb from Normal up; Sod Salvos bury too seldom to carry.
+    const struct {
+        Controller level;
+        std::vector<int> fires;
+    } fired[] = {{ControllerBeginner, {WeaponFirework}},
+                 {ControllerEasy, {WeaponEarthMover, WeaponLava}},
+                 {ControllerNormal, {WeaponEarthMover, WeaponLava, WeaponABomb}},
+                 {ControllerExpert, {WeaponEarthMover, WeaponLava, WeaponABomb}}};
+    for (const auto& f : fired) {
+        player.stock = {-1, 0, 0, 0, 0, 0};
+        player.cash = 5000;
+        for (int weapon : Shop(player, 1, f.level, random))
+            EXPECT_NE(std::count(f.fires.begin(), f.fires.end(), weapon), 0) << f.level << " buys " << weapon;
     }
     player.cash = 1000;
     EXPECT_EQ(NextPurchase(1, ControllerHuman, &random), -1);

@@ -1,0 +1,82 @@
+// When no shell reaches a target: shots at the ground in the way, and the choice among them, the
+// nearest shell and a special weapon.
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+#include "computer/brain.h"
+#include "computer/shot_memory.h"
+#include "computer/situation.h"
+#include "computer/targeting.h"
+#include "core/rules.h"
+
+// The ground between where the shell that came nearest was stopped, short of the target or beyond
+// it, and the target (FirstWallTowards), or else the highest ground between the shooter and the
+// target, outside the shell's blast of the shooter; shells there wear the obstacle down.
+void TurnPlanner::ClearTheWay() {
+    const Candidate& shell = results_[SlotShell];
+    const int target = targets_.front();
+    const TankBox& me = sim_.tanks()[shooter_];
+    const TankBox& them = sim_.tanks()[target];
+    const int dir = them.x >= me.x ? 1 : -1;
+    const int keep = ReachOf(WeaponShell).keepAway + 6;
+    int column = 0, row = 0;
+    const FlightResult& stopped = shell.flight;
+    const int stopX = static_cast<int>(stopped.x);
+    if (shell.tried && stopped.Landed() && std::abs(stopX - me.x) >= keep &&
+        std::abs(them.x - stopX) > them.width) {
+        column = stopX;
+        row = static_cast<int>(stopped.y);
+        FirstWallTowards(*sim_.landscape(), them, &column, &row);
+    } else {
+        Highest(*sim_.landscape(), me.x + dir * keep, them.x - dir * (them.width / 2 + 2), &column, &row);
+    }
+    if (std::abs(column - me.x) >= keep && std::abs(column - them.x) > 0) {
+        AimGoal goal = GoalAt(target, WeaponShell, 0.0f);
+        goal.x = static_cast<float>(column);
+        goal.y = static_cast<float>(row);
+        QueueFan(goal, Preference::Nearest, SlotClear, 10, 8, 88);
+        stage_ = Stage::Clear;
+        return;
+    }
+    AfterClear();
+}
+
+// Nothing reaches a target. In turn: a special weapon that was searched and lands safely, the shot
+// at the ground in the way, the shell that comes nearest; a shot that missed from here before is
+// passed over while there is another. Out of a stalemate the shell nearest the target comes
+// first, then the digging; in a stalemate the three take turns at coming first.
+void TurnPlanner::AfterClear() {
+    const Candidate& shell = results_[SlotShell];
+    const Candidate& special = results_[SlotSpecial];
+    const Candidate& clear = results_[SlotClear];
+    struct Choice {
+        const Candidate* shot;
+        std::int32_t weapon;
+        int target;
+    };
+    std::array<Choice, 3> choices{{{&special, specialWeapon_, resultTargets_[SlotSpecial]},
+                                   {&clear, WeaponShell, resultTargets_[SlotClear]},
+                                   {&shell, WeaponShell, resultTargets_[SlotShell]}}};
+    if (!stalemate_) std::rotate(choices.begin(), choices.begin() + 2, choices.end());
+    if (stalemate_) std::rotate(choices.begin(), choices.begin() + quietTurns_ % 3, choices.end());
+    const Choice* pick = nullptr;
+    for (const Choice& c : choices) {
+        if (!c.shot->tried || !c.shot->safe || c.weapon < 0) continue;
+        if (!pick) pick = &c;
+        if (!Repeats(*c.shot, c.weapon)) {
+            pick = &c;
+            break;
+        }
+    }
+    if (!pick) {
+        FinishLeastHarm();
+        return;
+    }
+    if (pick->shot == &shell || pick->shot == &special) {
+        StartAim(*pick->shot, pick->weapon, pick->target);
+    } else {
+        Finish(*pick->shot, pick->weapon, pick->target);
+        MemoryOf(shooter_).digs += 1;
+    }
+}
