@@ -78,7 +78,7 @@ build_sanitized() {
 tests_sanitized() {
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS="$lsan_options" \
-    ctest --test-dir build-asan --output-on-failure -j$((jobs * 2)) -LE '^plain_build_only$'
+    nice -n 10 ctest --test-dir build-asan --output-on-failure -j$((jobs * 2)) -LE '^plain_build_only$'
 }
 
 # Its virtual display is sought from :200 up, clear of those of the tests beside it (from :99 up):
@@ -101,6 +101,14 @@ fuzz() {
   return "$status"
 }
 
+# The browser tests run only on a page built whole; the build's time is printed apart.
+web_page() {
+  local start=$SECONDS
+  scripts/web.sh --no-serve --tools build
+  echo "The web page was built in $((SECONDS - start)) s."
+  tests/page/run.sh
+}
+
 install_web() {
   scripts/install-deps.sh --web
   tests/page/run.sh --install
@@ -120,17 +128,15 @@ web_tools="Installing the web build's and browser tests' tools"
 stage "The game in a real window" --after "$built" -- smoke_test
 stage_start "Tests" --after "$built" -- tests_plain
 stage_start "The Debian package from that build, unpacked into a scratch root and run, made again alike" --after "$built" -- package
-# The web page compiles beside the sanitized build: the longest chain is the sanitized build, its
-# tests and the fuzzers, and the browser tests, which mostly wait, run beside the sanitized tests.
-web="The web page, built with Emscripten"
-stage_start "$web" --after "$built" "$web_tools" -- scripts/web.sh --no-serve --tools build
+# The web page compiles beside the sanitized build and its browser tests, which mostly wait on real
+# time, follow at once, at the ordinary priority: the sanitized build and tests compute at a lower.
+web="The web page, built with Emscripten, then played in headless Chromium against the replay runner"
+stage_start "$web" --after "$built" "$web_tools" -- web_page
 
 stage "Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer" -- build_sanitized
 sanitized="Build with clang, AddressSanitizer and UndefinedBehaviorSanitizer"
 stage_start "Tests under the sanitizers" --after "$sanitized" -- tests_sanitized
 stage_start "The game under the sanitizers, with its sound, ended by SIGTERM" --after "$sanitized" -- game_sanitized
-stage_start "The web page plays the same game as the replay runner in headless Chromium" \
-  --after "$web" -- tests/page/run.sh
 # The fuzzers have a core each: the sanitizer tests end first.
 stage_wait "Tests under the sanitizers"
 stage "Fuzzing the sound, picture, key-script, data-table, network message, replay and relay readers" \
