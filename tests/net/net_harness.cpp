@@ -10,6 +10,21 @@
 #include "net/room_code.h"
 
 namespace net_test {
+namespace {
+
+// What End gives in place of an end that is not there.
+class MissingEnd final : public net::Transport {
+public:
+    bool Poll(net::NetEvent*, int) override { return false; }
+    bool Send(net::PeerId, std::span<const std::uint8_t>) override { return false; }
+    void Disconnect(net::PeerId, net::DisconnectReason) override {}
+    std::vector<net::PeerId> Peers() const override { return {}; }
+    std::string Address(net::PeerId) const override { return ""; }
+    bool Settled() const override { return true; }
+    std::uint16_t Port() const override { return 0; }
+};
+
+}  // namespace
 
 net::LinkFaults FaultyLink(std::uint32_t seed) {
     net::LinkFaults faults;
@@ -64,6 +79,13 @@ int World::Add(std::unique_ptr<net::Transport> end, const std::string& error) {
     logs_.emplace_back();
     silent_.push_back(false);
     return static_cast<int>(ends_.size()) - 1;
+}
+
+net::Transport& World::End(int index) {
+    static MissingEnd missing;
+    if (ends_[index]) return *ends_[index];
+    ADD_FAILURE() << "end " << index << " is not there: it could not be made, or it vanished";
+    return missing;
 }
 
 void World::Vanish(int index) {

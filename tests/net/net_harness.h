@@ -36,7 +36,10 @@ public:
     // An end the test made; returns its index.
     int Add(std::unique_ptr<net::Transport> end, const std::string& error = "");
 
-    net::Transport& End(int index) { return *ends_[index]; }
+    // An end the world holds. One that could not be made or has vanished fails the test and stands
+    // in as an end with no peers that hears nothing and sends nothing, so that a test whose setup
+    // failed goes on to fail its checks rather than crash.
+    net::Transport& End(int index);
     const std::vector<net::NetEvent>& Log(int index) const { return logs_[index]; }
 
     // Makes an end vanish without a word: cut off on the in-process link, destroyed elsewhere.

@@ -2,6 +2,7 @@
 // the relay's rooms; and ENet's own edges: addresses and ports, datagrams that are not ENet at all,
 // and attempts to connect that are abandoned halfway.
 #include <arpa/inet.h>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -340,6 +341,19 @@ TEST(EnetTransport, AFloodOfAbandonedAttemptsLeavesARealMachineRoomToJoin) {
     host->Poll(&e, 5);
     EXPECT_TRUE(BothConnect(*host, "127.0.0.1", std::chrono::seconds(1), [&] { abandon(5); }));
     EXPECT_EQ(host->Peers().size(), 1u);
+}
+
+// An end that is not there (it could not be made, or vanished) fails the test where it is used, as a
+// host the broker was too busy to take would, rather than crash it.
+TEST(World, AnEndThatIsNotThereFailsTheTestWithoutCrashingIt) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            World world(Kind::Enet);
+            const int host = world.Listen();
+            world.Vanish(host);
+            EXPECT_TRUE(world.End(host).Peers().empty());
+        },
+        "is not there");
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, TransportTest,
