@@ -8,7 +8,7 @@
 #include "computer/flight_sim.h"
 #include "players/player.h"
 
-struct Landscape;
+class Landscape;
 
 // A tank this close to the target shares an A-Bomb with it; a target this far below the ground on
 // both sides within VALLEY_REACH sits in a valley that lava runs into.
