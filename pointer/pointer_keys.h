@@ -23,17 +23,18 @@
 //     turns, and keeps going after the release until it is there. A second press within
 //     DOUBLE_PRESS_MS at about the same place, or a press of the fire button (ButtonFire), fires
 //     (Space) once the barrel is there. The wheel changes the power a step a notch. A press on the
-//     menu bar presses the item's key: the power box F1 (help, held until the next press), the
-//     angle box F2 (the angle guide, held until the angle box is pressed again), the tank the next
-//     tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current one), the
-//     wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a tank is its
-//     seat's key (look at it), elsewhere C (look at the current one).
+//     menu bar let go within LOOK_DRAG_PX of where it went down presses the item's key (one that
+//     drags further looks around instead, as below): the power box F1 (help, held until the next
+//     press), the angle box F2 (the angle guide, held until the angle box is pressed again), the
+//     tank the next tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current
+//     one), the wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a
+//     tank is its seat's key (look at it), elsewhere C (look at the current one).
 //   - During a shot, and while aiming at a turn the person here does not play, a drag with the
 //     main button or a finger looks around the landscape (PointerLookBy): the picture follows the
-//     pointer, and no key is sent. During a shot a press also holds the fast key (Tab,
-//     shell/fast_forward.h) until its release or until it drags further than LOOK_DRAG_PX. At any
-//     turn a press on an arrow at the picture's edge (PointerScreen::lookArrows) looks towards the
-//     tank it points at.
+//     pointer, and no key is sent; so does a drag that starts on the menu bar, at any turn. During
+//     a shot a press also holds the fast key (Tab, shell/fast_forward.h) until its release or until
+//     it drags further than LOOK_DRAG_PX. At any turn a press on an arrow at the picture's edge
+//     (PointerScreen::lookArrows) looks towards the tank it points at.
 //   - The on-screen controls a page shows beside the picture (PressControl) do what their places
 //     on the picture and the menu bar do; Yes and No answer a prompt; Fast holds the fast key until
 //     the next Release, on every screen.
@@ -61,7 +62,7 @@ constexpr std::uint32_t DOUBLE_PRESS_MS = 400;
 constexpr int DOUBLE_PRESS_PIXELS = 8;  // at most this far from the first press, across and down
 // The screen is taken again as the truth once this many frame steps have run since the last key.
 constexpr std::uint32_t SETTLE_FRAMES = 15;
-constexpr int LOOK_DRAG_PX = 4;  // a press during a shot moved further than this looks around
+constexpr int LOOK_DRAG_PX = 4;  // a press during a shot or on the menu bar dragged further looks around
 
 // The angle (0 to 180) and power (0 to 100) that aim from the pivot at (x, y), picture pixels.
 struct PointerAim {
@@ -121,6 +122,7 @@ private:
     void AnswerPrompt(bool yes, std::vector<InputEvent>* out);
     bool PressLookArrow(const PointerScreen& screen, Button button, int x, int y);
     void StartLook(Button button, int x, int y, int barTop);
+    void StartBarPress(int x, int y);
     void StartAim(const PointerScreen& screen);
     void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
     void Tap(int key, std::vector<InputEvent>* out);
@@ -150,8 +152,10 @@ private:
     // The tank looked at last with the menu bar, and the seat whose turn it was.
     int lookedAt_ = -1;
     int lookTurn_ = -1;
-    // A drag looking around, where it started and where the pointer was last.
+    // A drag looking around, where it started and where the pointer was last; a press on the menu
+    // bar not yet let go nor dragged.
     bool looking_ = false;
+    bool barPressed_ = false;
     int lookStartX_ = 0, lookStartY_ = 0, lookX_ = 0, lookY_ = 0;
     // F1, F2 and the fast key held by the pointer.
     bool helpHeld_ = false, guideHeld_ = false, fastHeld_ = false;

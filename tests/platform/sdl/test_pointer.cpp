@@ -162,6 +162,7 @@ TEST_F(SdlPointerEvents, TheMenusTakeATapAndLosingTheFocusLetsGoOfTheHelp) {
     screen.barZones[0] = {0, 44, VK_F1};
     PointerShowScreen(screen);
     Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 190, 0);
+    Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 10, 190, 0);
     Inputs out = Take();
     SdlPointerLetGo(&out);
     EXPECT_EQ(Note(out), "F1");
