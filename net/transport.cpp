@@ -8,33 +8,33 @@ namespace net {
 const char* DescribeReason(DisconnectReason why) {
     switch (why) {
         case DisconnectReason::Closed:
-            return "closed by the other machine";
+            return NetText("closed by the other machine");
         case DisconnectReason::TimedOut:
-            return "timed out";
+            return NetText("timed out");
         case DisconnectReason::HostFull:
-            return "the host has no room for another connection";
+            return NetText("the host has no room for another connection");
         case DisconnectReason::Oversized:
-            return "a message was too large";
+            return NetText("a message was too large");
         case DisconnectReason::Malformed:
-            return "a message made no sense";
+            return NetText("a message made no sense");
         case DisconnectReason::GameFull:
-            return "the game already has eight machines";
+            return NetText("the game already has eight machines");
         case DisconnectReason::Busy:
-            return "too many machines were trying to join at once";
+            return NetText("too many machines were trying to join at once");
         case DisconnectReason::Silent:
-            return "no greeting came in time";
+            return NetText("no greeting came in time");
         case DisconnectReason::VersionDiffers:
-            return "the versions of the game differ";
+            return NetText("the versions of the game differ");
         case DisconnectReason::TooManyRejoins:
-            return "too many rejoins from one address";
+            return NetText("too many rejoins from one address");
         case DisconnectReason::Lost:
-            return "messages were lost on the way";
+            return NetText("messages were lost on the way");
         case DisconnectReason::RelayLost:
-            return "the connection to the relay was lost";
+            return NetText("the connection to the relay was lost");
         case DisconnectReason::WrongCode:
-            return "the join code was not the game's";
+            return NetText("the join code was not the game's");
     }
-    return "unknown reason";
+    return NetText("unknown reason");
 }
 
 namespace {

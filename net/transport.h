@@ -48,7 +48,13 @@ enum class DisconnectReason : std::uint8_t {
     WrongCode = 13,  // a host's refusal: the join code it asks for was not given (with a Refuse)
 };
 
-// A reason as a short English phrase for messages ("timed out").
+// Marks a text for the player, in English, as one to translate: it does nothing here, beneath the
+// languages (text/), but scripts/update-pot.sh extracts its argument, and the layer that shows the
+// text passes it through Tr.
+constexpr const char* NetText(const char* english) { return english; }
+
+// A reason as a short English phrase for messages ("timed out"), marked with NetText: whoever shows
+// it passes it through Tr.
 const char* DescribeReason(DisconnectReason why);
 
 // Splits "HOST:PORT" as a player types it: a name, a numeric IPv4 address or an IPv6 one in
