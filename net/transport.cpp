@@ -37,6 +37,20 @@ const char* DescribeReason(DisconnectReason why) {
     return NetText("unknown reason");
 }
 
+std::string Compose(const char* format, std::initializer_list<std::string_view> blanks) {
+    std::string text;
+    auto blank = blanks.begin();
+    for (const char* c = format; *c != '\0'; ++c) {
+        if (c[0] == '%' && c[1] == 's' && blank != blanks.end()) {
+            text += *blank++;
+            ++c;
+        } else {
+            text += *c;
+        }
+    }
+    return text;
+}
+
 namespace {
 
 // The port after HOST: as typed: a decimal number from 1 to 65535.
@@ -44,7 +58,7 @@ bool ParsePort(const std::string& text, const std::string& digits, std::uint16_t
     const bool allDigits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
     const unsigned long value = allDigits && digits.size() <= 5 ? std::stoul(digits) : 0;
     if (value == 0 || value > 65535) {
-        *error = "the port in \"" + text + "\" is not a number from 1 to 65535";
+        *error = Compose(says::kPortNotNumber, {text});
         return false;
     }
     *port = static_cast<std::uint16_t>(value);
@@ -58,11 +72,11 @@ bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* po
     if (!text.empty() && text[0] == '[') {
         const std::size_t close = text.find(']');
         if (close == std::string::npos || close == 1 || text.find(':', 1) > close) {
-            *error = "\"" + text + "\" is not [IPv6 ADDRESS]:PORT";
+            *error = Compose(says::kNotBracketed, {text});
             return false;
         }
         if (close + 1 >= text.size() || text[close + 1] != ':') {
-            *error = "\"" + text + "\" is not HOST:PORT (the port is missing after the address)";
+            *error = Compose(says::kPortMissing, {text});
             return false;
         }
         if (!ParsePort(text, text.substr(close + 2), port, error)) return false;
@@ -71,10 +85,8 @@ bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* po
     }
     const std::size_t colon = text.rfind(':');
     if (colon == std::string::npos || colon == 0 || text.find(':') != colon) {
-        *error = "\"" + text + "\" is not HOST:PORT" +
-                 (colon != std::string::npos && text.find(':') != colon
-                      ? " (an IPv6 address with a port goes in brackets: [ADDRESS]:PORT)"
-                      : "");
+        const bool ipv6 = colon != std::string::npos && text.find(':') != colon;
+        *error = Compose(ipv6 ? says::kBracketsForPort : says::kNotHostPort, {text});
         return false;
     }
     if (!ParsePort(text, text.substr(colon + 1), port, error)) return false;
@@ -90,8 +102,7 @@ bool ParseHostOptionalPort(const std::string& text, std::uint16_t defaultPort, s
     const bool bracketed = !text.empty() && text[0] == '[' && text.back() == ']';
     if (colons >= 2 && text[0] != '[') {
         if (text.find_first_not_of("0123456789abcdefABCDEF:.") != std::string::npos) {
-            *error =
-                "\"" + text + "\" is not an IPv6 address (one with a port goes in brackets: [ADDRESS]:PORT)";
+            *error = Compose(says::kNotIpv6, {text});
             return false;
         }
         *host = text;
@@ -102,7 +113,7 @@ bool ParseHostOptionalPort(const std::string& text, std::uint16_t defaultPort, s
         *host = bracketed ? text.substr(1, text.size() - 2) : text;
         *port = defaultPort;
         if (host->empty()) {
-            *error = "\"" + text + "\" names no host";
+            *error = Compose(says::kNoHost, {text});
             return false;
         }
         return true;
