@@ -167,6 +167,12 @@ void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<In
     targetPower_ = aim.power;
 }
 
+void PointerKeys::LookWithTwo(int dx, int dy, std::vector<InputEvent>* out) {
+    aiming_ = reaching_ = firePending_ = looking_ = barPressed_ = pressedBefore_ = false;
+    HoldFast(false, out);
+    PointerLookBy(-dx, -dy);
+}
+
 void PointerKeys::Release(const PointerScreen& screen, std::vector<InputEvent>* out) {
     frame_ = screen.frame;
     if (barPressed_ && screen.mode == PointerScreen::Aiming && !screen.prompt)

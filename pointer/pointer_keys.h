@@ -101,6 +101,10 @@ public:
                       std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.
     void Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
+    // Two fingers moved together by (dx, dy) picture pixels: the picture follows them, on every
+    // screen that looks around, and what the first finger was doing (an aim not yet reached, a
+    // press on the menu bar, holding the fast key) stops without another key.
+    void LookWithTwo(int dx, int dy, std::vector<InputEvent>* out);
     // The main button let go, or the finger lifted.
     void Release(const PointerScreen& screen, std::vector<InputEvent>* out);
     // The wheel turned `notches` (positive away from the person: more power).

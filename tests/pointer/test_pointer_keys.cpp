@@ -248,6 +248,12 @@ TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOrFromTheMenuB
         PointerTakeLook(&dx, &dy);
         EXPECT_TRUE(dx == 30 * look && dy == -20 * look && out.empty()) << dx << "," << dy;
     }
+    // A second finger makes a look around of the first's aim, before it turns the barrel at all.
+    Click(260, 120);
+    keys.LookWithTwo(10, -5, &out);
+    int twoX = 0, twoY = 0;
+    PointerTakeLook(&twoX, &twoY);
+    EXPECT_TRUE(twoX == -10 && twoY == 5 && out.empty() && RunFrames(&keys, &screen).empty());
     // A press on an arrow at the edge looks towards its tank; beside it, it aims.
     screen.lookArrowCount = 1;
     screen.lookArrows[0] = {0, 90, -200, 30};
