@@ -40,9 +40,9 @@
 //     the next Release, on every screen.
 // A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
 // in `out` with PostInput, in order: Press, Move and Release for the main button or the first
-// finger (other fingers are the backend's to ignore), Press with ButtonFire or ButtonCentre for
-// the other buttons, Wheel in notches, Tick after each batch of events (as often as it likes:
-// only a new frame step sends anything) and LetGoAll when the window loses the focus. Times are
+// finger (a second finger is LookWithTwo's, others the backend's to ignore), Press with ButtonFire or
+// ButtonCentre for the other buttons, Wheel in notches, Tick after each batch of events (as often as it
+// likes: only a new frame step sends anything) and LetGoAll when the window loses the focus. Times are
 // milliseconds of any clock that does not go back; points may lie outside the picture.
 //
 // The aim is counted from the screen's angle and power when a drag starts, and from the steps sent
@@ -101,8 +101,8 @@ public:
                       std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.
     void Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
-    // Two fingers moved together by (dx, dy) picture pixels: the picture follows them, on every
-    // screen that looks around, and what the first finger was doing (an aim not yet reached, a
+    // Two fingers moved together by (dx, dy) picture pixels: the picture follows them (in play,
+    // where it looks around), and what the first finger was doing (an aim not yet reached, a
     // press on the menu bar, holding the fast key) stops without another key.
     void LookWithTwo(int dx, int dy, std::vector<InputEvent>* out);
     // The main button let go, or the finger lifted.
