@@ -57,8 +57,9 @@ enum class DisconnectReason : std::uint8_t {
 constexpr const char* NetText(const char* english) { return english; }
 
 // The faults of addresses (ParseHostPort, ParseHostOptionalPort, CheckRelayAddress and FindRelay
-// in net/relay_address.h) as formats with %s for each blank, marked with NetText. Compose fills
-// one; the layer that shows the message translates it by these with TrComposed (text/text.h).
+// in net/relay_address.h) and of a relay that cannot be reached (net/relay/) as formats with %s for each
+// blank, marked with NetText. Compose fills one; the layer that shows the message translates it by these with
+// TrComposed (text/text.h).
 namespace says {
 inline constexpr const char* kPortNotNumber = NetText("the port in \"%s\" is not a number from 1 to 65535");
 inline constexpr const char* kNotBracketed = NetText("\"%s\" is not [IPv6 ADDRESS]:PORT");
@@ -76,6 +77,8 @@ inline constexpr const char* kRelayNotAddress =
     NetText("%s: %s (the relay is ADDRESS:PORT, as in %s, or mqtts://ADDRESS:PORT)");
 inline constexpr const char* kRelaySpace = NetText("%s: the relay's address \"%s\" has a space");
 inline constexpr const char* kRelayNotOneLine = NetText("%s: not one line ADDRESS:PORT");
+inline constexpr const char* kRelayRefused = NetText("the relay at %s refused the connection");
+inline constexpr const char* kRelaySilent = NetText("the relay at %s did not answer");
 inline constexpr std::array kAll = {kPortNotNumber,   kNotBracketed,    kPortMissing, kNotHostPort,
                                     kBracketsForPort, kNotIpv6,         kNoHost,      kRelayTooLong,
                                     kRelayControl,    kRelayNotAddress, kRelaySpace,  kRelayNotOneLine};
