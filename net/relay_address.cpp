@@ -48,7 +48,7 @@ bool ReadSettings(const std::string& path, bool* found, std::string* line, std::
     text << file.rdbuf();
     const std::string whole = text.str();
     if (whole.size() > kLongestAddress) {
-        *error = path + ": not one line ADDRESS:PORT";
+        *error = Compose(says::kRelayNotOneLine, {path});
         return false;
     }
     *line = Trimmed(whole);
@@ -68,23 +68,22 @@ bool CheckRelayAddress(const std::string& given, const std::string& source, std:
     TakeTlsScheme(&text);
     std::uint16_t port = 0;
     if (text.size() > kLongestAddress) {
-        *error = source + ": the relay's address is too long";
+        *error = Compose(says::kRelayTooLong, {source});
         return false;
     }
     for (const char c : text) {
         if (static_cast<unsigned char>(c) < ' ' || c == 0x7F) {
-            *error = source + ": the relay's address has a control character";
+            *error = Compose(says::kRelayControl, {source});
             return false;
         }
     }
     if (!ParseHostPort(text, &host, &port, &problem)) {
-        *error = source + ": " + problem + " (the relay is ADDRESS:PORT, as in " + kDefaultRelay +
-                 ", or mqtts://ADDRESS:PORT)";
+        *error = Compose(says::kRelayNotAddress, {source, problem, kDefaultRelay});
         return false;
     }
     for (const char c : host) {
         if (c == ' ') {
-            *error = source + ": the relay's address \"" + given + "\" has a space";
+            *error = Compose(says::kRelaySpace, {source, given});
             return false;
         }
     }

@@ -8,33 +8,47 @@ namespace net {
 const char* DescribeReason(DisconnectReason why) {
     switch (why) {
         case DisconnectReason::Closed:
-            return "closed by the other machine";
+            return NetText("closed by the other machine");
         case DisconnectReason::TimedOut:
-            return "timed out";
+            return NetText("timed out");
         case DisconnectReason::HostFull:
-            return "the host has no room for another connection";
+            return NetText("the host has no room for another connection");
         case DisconnectReason::Oversized:
-            return "a message was too large";
+            return NetText("a message was too large");
         case DisconnectReason::Malformed:
-            return "a message made no sense";
+            return NetText("a message made no sense");
         case DisconnectReason::GameFull:
-            return "the game already has eight machines";
+            return NetText("the game already has eight machines");
         case DisconnectReason::Busy:
-            return "too many machines were trying to join at once";
+            return NetText("too many machines were trying to join at once");
         case DisconnectReason::Silent:
-            return "no greeting came in time";
+            return NetText("no greeting came in time");
         case DisconnectReason::VersionDiffers:
-            return "the versions of the game differ";
+            return NetText("the versions of the game differ");
         case DisconnectReason::TooManyRejoins:
-            return "too many rejoins from one address";
+            return NetText("too many rejoins from one address");
         case DisconnectReason::Lost:
-            return "messages were lost on the way";
+            return NetText("messages were lost on the way");
         case DisconnectReason::RelayLost:
-            return "the connection to the relay was lost";
+            return NetText("the connection to the relay was lost");
         case DisconnectReason::WrongCode:
-            return "the join code was not the game's";
+            return NetText("the join code was not the game's");
     }
-    return "unknown reason";
+    return NetText("unknown reason");
+}
+
+std::string Compose(const char* format, std::initializer_list<std::string_view> blanks) {
+    std::string text;
+    auto blank = blanks.begin();
+    for (const char* c = format; *c != '\0'; ++c) {
+        if (c[0] == '%' && c[1] == 's' && blank != blanks.end()) {
+            text += *blank++;
+            ++c;
+        } else {
+            text += *c;
+        }
+    }
+    return text;
 }
 
 namespace {
@@ -44,7 +58,7 @@ bool ParsePort(const std::string& text, const std::string& digits, std::uint16_t
     const bool allDigits = !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos;
     const unsigned long value = allDigits && digits.size() <= 5 ? std::stoul(digits) : 0;
     if (value == 0 || value > 65535) {
-        *error = "the port in \"" + text + "\" is not a number from 1 to 65535";
+        *error = Compose(says::kPortNotNumber, {text});
         return false;
     }
     *port = static_cast<std::uint16_t>(value);
@@ -58,11 +72,11 @@ bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* po
     if (!text.empty() && text[0] == '[') {
         const std::size_t close = text.find(']');
         if (close == std::string::npos || close == 1 || text.find(':', 1) > close) {
-            *error = "\"" + text + "\" is not [IPv6 ADDRESS]:PORT";
+            *error = Compose(says::kNotBracketed, {text});
             return false;
         }
         if (close + 1 >= text.size() || text[close + 1] != ':') {
-            *error = "\"" + text + "\" is not HOST:PORT (the port is missing after the address)";
+            *error = Compose(says::kPortMissing, {text});
             return false;
         }
         if (!ParsePort(text, text.substr(close + 2), port, error)) return false;
@@ -71,10 +85,8 @@ bool ParseHostPort(const std::string& text, std::string* host, std::uint16_t* po
     }
     const std::size_t colon = text.rfind(':');
     if (colon == std::string::npos || colon == 0 || text.find(':') != colon) {
-        *error = "\"" + text + "\" is not HOST:PORT" +
-                 (colon != std::string::npos && text.find(':') != colon
-                      ? " (an IPv6 address with a port goes in brackets: [ADDRESS]:PORT)"
-                      : "");
+        const bool ipv6 = colon != std::string::npos && text.find(':') != colon;
+        *error = Compose(ipv6 ? says::kBracketsForPort : says::kNotHostPort, {text});
         return false;
     }
     if (!ParsePort(text, text.substr(colon + 1), port, error)) return false;
@@ -90,8 +102,7 @@ bool ParseHostOptionalPort(const std::string& text, std::uint16_t defaultPort, s
     const bool bracketed = !text.empty() && text[0] == '[' && text.back() == ']';
     if (colons >= 2 && text[0] != '[') {
         if (text.find_first_not_of("0123456789abcdefABCDEF:.") != std::string::npos) {
-            *error =
-                "\"" + text + "\" is not an IPv6 address (one with a port goes in brackets: [ADDRESS]:PORT)";
+            *error = Compose(says::kNotIpv6, {text});
             return false;
         }
         *host = text;
@@ -102,7 +113,7 @@ bool ParseHostOptionalPort(const std::string& text, std::uint16_t defaultPort, s
         *host = bracketed ? text.substr(1, text.size() - 2) : text;
         *port = defaultPort;
         if (host->empty()) {
-            *error = "\"" + text + "\" names no host";
+            *error = Compose(says::kNoHost, {text});
             return false;
         }
         return true;

@@ -1,10 +1,13 @@
 // The transport beneath network play: reliable, ordered byte messages between a host and its peers.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace net {
@@ -48,7 +51,44 @@ enum class DisconnectReason : std::uint8_t {
     WrongCode = 13,  // a host's refusal: the join code it asks for was not given (with a Refuse)
 };
 
-// A reason as a short English phrase for messages ("timed out").
+// Marks a text for the player, in English, as one to translate: it does nothing here, beneath the
+// languages (text/), but scripts/update-pot.sh extracts its argument, and the layer that shows the
+// text passes it through Tr.
+constexpr const char* NetText(const char* english) { return english; }
+
+// The faults of addresses (ParseHostPort, ParseHostOptionalPort, CheckRelayAddress and FindRelay
+// in net/relay_address.h) and of a relay that cannot be reached (net/relay/) as formats with %s for each
+// blank, marked with NetText. Compose fills one; the layer that shows the message translates it by these with
+// TrComposed (text/text.h).
+namespace says {
+inline constexpr const char* kPortNotNumber = NetText("the port in \"%s\" is not a number from 1 to 65535");
+inline constexpr const char* kNotBracketed = NetText("\"%s\" is not [IPv6 ADDRESS]:PORT");
+inline constexpr const char* kPortMissing =
+    NetText("\"%s\" is not HOST:PORT (the port is missing after the address)");
+inline constexpr const char* kNotHostPort = NetText("\"%s\" is not HOST:PORT");
+inline constexpr const char* kBracketsForPort =
+    NetText("\"%s\" is not HOST:PORT (an IPv6 address with a port goes in brackets: [ADDRESS]:PORT)");
+inline constexpr const char* kNotIpv6 =
+    NetText("\"%s\" is not an IPv6 address (one with a port goes in brackets: [ADDRESS]:PORT)");
+inline constexpr const char* kNoHost = NetText("\"%s\" names no host");
+inline constexpr const char* kRelayTooLong = NetText("%s: the relay's address is too long");
+inline constexpr const char* kRelayControl = NetText("%s: the relay's address has a control character");
+inline constexpr const char* kRelayNotAddress =
+    NetText("%s: %s (the relay is ADDRESS:PORT, as in %s, or mqtts://ADDRESS:PORT)");
+inline constexpr const char* kRelaySpace = NetText("%s: the relay's address \"%s\" has a space");
+inline constexpr const char* kRelayNotOneLine = NetText("%s: not one line ADDRESS:PORT");
+inline constexpr const char* kRelayRefused = NetText("the relay at %s refused the connection");
+inline constexpr const char* kRelaySilent = NetText("the relay at %s did not answer");
+inline constexpr std::array kAll = {kPortNotNumber,   kNotBracketed,    kPortMissing, kNotHostPort,
+                                    kBracketsForPort, kNotIpv6,         kNoHost,      kRelayTooLong,
+                                    kRelayControl,    kRelayNotAddress, kRelaySpace,  kRelayNotOneLine};
+}  // namespace says
+
+// `format` with each %s replaced by the next of `blanks`, in order.
+std::string Compose(const char* format, std::initializer_list<std::string_view> blanks);
+
+// A reason as a short English phrase for messages ("timed out"), marked with NetText: whoever shows
+// it passes it through Tr.
 const char* DescribeReason(DisconnectReason why);
 
 // Splits "HOST:PORT" as a player types it: a name, a numeric IPv4 address or an IPv6 one in

@@ -228,7 +228,7 @@ void TakeWelcome(const net::Welcome& welcome) {
 std::string HostEnded(net::DisconnectReason why) {
     if (why == net::DisconnectReason::Closed) return TrLater("The host left the game");
     if (why != net::DisconnectReason::TimedOut)
-        return TrFormat("The connection to the host failed (%s)", net::DescribeReason(why));
+        return TrFormat("The connection to the host failed (%s)", Tr(net::DescribeReason(why)));
     if (ReturnedFromAbsence()) return TrLater("The host dropped this machine (it was silent too long)");
     return TrLater("The host stopped answering");
 }
@@ -294,7 +294,8 @@ void GuestDisconnected(net::DisconnectReason why) {
     if (why == net::DisconnectReason::RelayLost)
         GoOffline(TrLater("Lost the connection to the relay: the network game ends"), true);
     else if (!TheGuest.welcomed || !TheGuest.caughtUp)
-        GoOffline(TrFormat("Could not join %s (%s)", TheLink.where.c_str(), net::DescribeReason(why)), true);
+        GoOffline(TrFormat("Could not join %s (%s)", TheLink.where.c_str(), Tr(net::DescribeReason(why))),
+                  true);
     else if (Watching() && why == net::DisconnectReason::Lost)
         TheGuest.hostGone =
             TrLater("This spectator fell too far behind the game to watch on (messages were let go)");

@@ -8,6 +8,7 @@
 #include "display/gdi.h"
 #include "display/graphx.h"
 #include "net/room_code.h"
+#include "net/transport.h"
 #include "netplay/lockstep.h"
 #include "online/online_start.h"
 #include "online/text_entry.h"
@@ -75,7 +76,7 @@ void Show(Page page) {
 }
 
 void Fail(const std::string& error) {
-    TheMenu.error = error;
+    TheMenu.error = TrComposed(error, net::says::kAll);
     Show(Page::Error);
 }
 
@@ -270,7 +271,7 @@ void Submit() {
     if (TheMenu.page == Page::Relay) {
         std::string error;
         if (!OnlineKeepRelay(TheMenu.relay.Text(), &error)) {
-            TheMenu.status = error;
+            TheMenu.status = TrComposed(error, net::says::kAll);
             return;
         }
         Show(Page::Main);

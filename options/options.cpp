@@ -9,6 +9,7 @@
 #include "display/graphx.h"
 #include "net/people_text.h"
 #include "net/relay_address.h"
+#include "net/transport.h"
 #include "replay/session.h"
 #include "sound/sound.h"
 #include "text/text.h"
@@ -175,8 +176,8 @@ void KeepTyped() {
     Settings& s = TheOptions.settings;
     if (TheOptions.row == NAME_ROW) {
         s.name = net::CleanPeopleText(TheOptions.typed, net::kMaxNameLength);
-    } else if (std::string error;
-               TheOptions.typed.empty() || net::CheckRelayAddress(TheOptions.typed, "The relay", &error)) {
+    } else if (std::string error; TheOptions.typed.empty() ||
+                                  net::CheckRelayAddress(TheOptions.typed, TrLater("The relay"), &error)) {
         s.relay = TheOptions.typed;
     } else {
         TheOptions.fault = error;
@@ -249,7 +250,7 @@ int RowY(int row) { return FIRST_ROW_Y + ROW_STEP * row; }
 
 std::string Hint() {
     if (TheOptions.row == NUMBERS_ROW) return Tr("Each tank's number over it, for colour-blind eyes");
-    if (!TheOptions.fault.empty()) return TheOptions.fault;
+    if (!TheOptions.fault.empty()) return TrComposed(TheOptions.fault, net::says::kAll);
     if (TheOptions.typing) return Tr("Type, then Enter to keep it or Esc to drop it");
     if (PointerTouch()) return Tr("Tap a value to change it");
     return Tr("Arrows: choose and change   Enter: type   Esc: back");

@@ -36,20 +36,44 @@
     const [x, y] = event ? picture(event) : [0, 0];
     Module._web_pointer(kind, button, x, y);
   };
-  Module.lobshotPointer = {PRESS: 0, MOVE: 1, RELEASE: 2, WHEEL: 3, LET_GO: 4, CONTROL: 5};
+  Module.lobshotPointer = {PRESS: 0, MOVE: 1, RELEASE: 2, WHEEL: 3, LET_GO: 4, CONTROL: 5, LOOK: 6};
   const P = Module.lobshotPointer;
 
   // One pointer at a time works the game: the first finger down, or the mouse. The mouse's right
-  // button fires and its middle one centres, as in the native game.
+  // button fires and its middle one centres, as in the native game. A second finger down makes the
+  // two a look around: the picture follows the point between them, and the first finger points no
+  // more until it is lifted.
   const OTHER_BUTTONS = {1: 2, 2: 1};
-  let active = null;
+  let active = null, activeAt = null;
+  let two = null;  // a look around: the fingers' points, and the middle last sent
+  const middle = ([a, b]) => [(a[0] + b[0]) / 2, (a[1] + b[1]) / 2];
+  function look(dx, dy) {
+    if (Module.lobshotFirstFrameAt !== undefined && Module.lobshotEnded === undefined)
+      Module._web_pointer(P.LOOK, 0, dx, dy);
+  }
+  function lookWithTwo(event) {
+    if (!two || !(event.pointerId in two.points)) return false;
+    two.points[event.pointerId] = picture(event);
+    const points = Object.values(two.points);
+    if (points.length < 2) return true;
+    const [x, y] = middle(points), dx = Math.round(x - two.sent[0]), dy = Math.round(y - two.sent[1]);
+    if (dx || dy) look(dx, dy);
+    two.sent = [two.sent[0] + dx, two.sent[1] + dy];
+    return true;
+  }
   // The press is placed on the picture before the controls, coming with a first press, move it.
   canvas.addEventListener('pointerdown', function(event) {
     event.preventDefault();
     if (event.pointerType === 'mouse' && event.button !== 0) {
       if (OTHER_BUTTONS[event.button]) send(P.PRESS, OTHER_BUTTONS[event.button], event);
+    } else if (active !== null && event.pointerType === 'touch' && !two) {
+      two = {points: {[active]: activeAt, [event.pointerId]: picture(event)}};
+      two.sent = middle(Object.values(two.points));
+      canvas.setPointerCapture(event.pointerId);
+      look(0, 0);  // the first finger's aim or press stops
     } else if (active === null) {
       active = event.pointerId;
+      activeAt = picture(event);
       canvas.setPointerCapture(event.pointerId);
       if (Module.lobshotUnlockAudio) Module.lobshotUnlockAudio();
       send(P.PRESS, 0, event);
@@ -57,11 +81,15 @@
     showControls();
   });
   canvas.addEventListener('pointermove', function(event) {
+    if (lookWithTwo(event)) return;
+    if (event.pointerId === active) activeAt = picture(event);
     if (active === null ? event.pointerType === 'mouse' : event.pointerId === active) send(P.MOVE, 0, event);
   });
   const release = function(event) {
+    if (two && event.pointerId in two.points) delete two.points[event.pointerId];
     if (event.pointerId !== active) return;
     active = null;
+    two = null;
     send(P.RELEASE, 0, event);
   };
   canvas.addEventListener('pointerup', release);

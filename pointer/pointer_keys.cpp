@@ -148,6 +148,12 @@ void PointerKeys::PressControl(const PointerScreen& screen, Control control, std
 
 void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out) {
     frame_ = screen.frame;
+    if (barPressed_) {
+        // A press on the menu bar that drags becomes a look around; held still, it acts on release.
+        if (std::abs(x - lookStartX_) + std::abs(y - lookStartY_) <= LOOK_DRAG_PX) return;
+        barPressed_ = false;
+        looking_ = true;
+    }
     if (looking_) {
         if (std::abs(x - lookStartX_) + std::abs(y - lookStartY_) > LOOK_DRAG_PX) HoldFast(false, out);
         PointerLookBy(lookX_ - x, lookY_ - y);
@@ -161,9 +167,17 @@ void PointerKeys::Move(const PointerScreen& screen, int x, int y, std::vector<In
     targetPower_ = aim.power;
 }
 
+void PointerKeys::LookWithTwo(int dx, int dy, std::vector<InputEvent>* out) {
+    aiming_ = reaching_ = firePending_ = looking_ = barPressed_ = pressedBefore_ = false;
+    HoldFast(false, out);
+    PointerLookBy(-dx, -dy);
+}
+
 void PointerKeys::Release(const PointerScreen& screen, std::vector<InputEvent>* out) {
     frame_ = screen.frame;
-    aiming_ = looking_ = false;
+    if (barPressed_ && screen.mode == PointerScreen::Aiming && !screen.prompt)
+        PressBar(screen, lookStartX_, out);
+    aiming_ = looking_ = barPressed_ = false;
     HoldFast(false, out);
 }
 
@@ -205,14 +219,14 @@ void PointerKeys::LetGoAll(std::vector<InputEvent>* out) {
     if (guideHeld_) out->push_back(InputEvent::Up(VK_F2));
     HoldFast(false, out);
     helpHeld_ = guideHeld_ = false;
-    aiming_ = reaching_ = firePending_ = looking_ = false;
+    aiming_ = reaching_ = firePending_ = looking_ = barPressed_ = false;
     pressedBefore_ = false;
 }
 
 void PointerKeys::PressAiming(const PointerScreen& screen, Button button, int x, int y, std::uint32_t ms,
                               std::vector<InputEvent>* out) {
     if (y >= screen.barTop) {
-        if (button == ButtonMain) PressBar(screen, x, out);
+        if (button == ButtonMain) StartBarPress(x, y);
         return;
     }
     if (button == ButtonCentre) {
@@ -319,6 +333,12 @@ bool PointerKeys::PressLookArrow(const PointerScreen& screen, Button button, int
 
 void PointerKeys::StartLook(Button button, int x, int y, int barTop) {
     looking_ = button == ButtonMain && y < barTop;
+    lookX_ = lookStartX_ = x;
+    lookY_ = lookStartY_ = y;
+}
+
+void PointerKeys::StartBarPress(int x, int y) {
+    barPressed_ = true;
     lookX_ = lookStartX_ = x;
     lookY_ = lookStartY_ = y;
 }

@@ -23,25 +23,26 @@
 //     turns, and keeps going after the release until it is there. A second press within
 //     DOUBLE_PRESS_MS at about the same place, or a press of the fire button (ButtonFire), fires
 //     (Space) once the barrel is there. The wheel changes the power a step a notch. A press on the
-//     menu bar presses the item's key: the power box F1 (help, held until the next press), the
-//     angle box F2 (the angle guide, held until the angle box is pressed again), the tank the next
-//     tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current one), the
-//     wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a tank is its
-//     seat's key (look at it), elsewhere C (look at the current one).
+//     menu bar let go within LOOK_DRAG_PX of where it went down presses the item's key (one that
+//     drags further looks around instead, as below): the power box F1 (help, held until the next
+//     press), the angle box F2 (the angle guide, held until the angle box is pressed again), the
+//     tank the next tank's seat key, 1 to 8 (look at the tanks in turn, starting after the current
+//     one), the wind Esc (the abandon prompt), the weapon S (the next weapon). ButtonCentre on a
+//     tank is its seat's key (look at it), elsewhere C (look at the current one).
 //   - During a shot, and while aiming at a turn the person here does not play, a drag with the
 //     main button or a finger looks around the landscape (PointerLookBy): the picture follows the
-//     pointer, and no key is sent. During a shot a press also holds the fast key (Tab,
-//     shell/fast_forward.h) until its release or until it drags further than LOOK_DRAG_PX. At any
-//     turn a press on an arrow at the picture's edge (PointerScreen::lookArrows) looks towards the
-//     tank it points at.
+//     pointer, and no key is sent; so does a drag that starts on the menu bar, at any turn. During
+//     a shot a press also holds the fast key (Tab, shell/fast_forward.h) until its release or until
+//     it drags further than LOOK_DRAG_PX. At any turn a press on an arrow at the picture's edge
+//     (PointerScreen::lookArrows) looks towards the tank it points at.
 //   - The on-screen controls a page shows beside the picture (PressControl) do what their places
 //     on the picture and the menu bar do; Yes and No answer a prompt; Fast holds the fast key until
 //     the next Release, on every screen.
 // A backend keeps one PointerKeys, hands each call PointerScreenShown() and posts what comes back
 // in `out` with PostInput, in order: Press, Move and Release for the main button or the first
-// finger (other fingers are the backend's to ignore), Press with ButtonFire or ButtonCentre for
-// the other buttons, Wheel in notches, Tick after each batch of events (as often as it likes:
-// only a new frame step sends anything) and LetGoAll when the window loses the focus. Times are
+// finger (a second finger is LookWithTwo's, others the backend's to ignore), Press with ButtonFire or
+// ButtonCentre for the other buttons, Wheel in notches, Tick after each batch of events (as often as it
+// likes: only a new frame step sends anything) and LetGoAll when the window loses the focus. Times are
 // milliseconds of any clock that does not go back; points may lie outside the picture.
 //
 // The aim is counted from the screen's angle and power when a drag starts, and from the steps sent
@@ -61,7 +62,7 @@ constexpr std::uint32_t DOUBLE_PRESS_MS = 400;
 constexpr int DOUBLE_PRESS_PIXELS = 8;  // at most this far from the first press, across and down
 // The screen is taken again as the truth once this many frame steps have run since the last key.
 constexpr std::uint32_t SETTLE_FRAMES = 15;
-constexpr int LOOK_DRAG_PX = 4;  // a press during a shot moved further than this looks around
+constexpr int LOOK_DRAG_PX = 4;  // a press during a shot or on the menu bar dragged further looks around
 
 // The angle (0 to 180) and power (0 to 100) that aim from the pivot at (x, y), picture pixels.
 struct PointerAim {
@@ -100,6 +101,10 @@ public:
                       std::vector<InputEvent>* out);
     // The pointer moved to (x, y), pressed or not.
     void Move(const PointerScreen& screen, int x, int y, std::vector<InputEvent>* out);
+    // Two fingers moved together by (dx, dy) picture pixels: the picture follows them (in play,
+    // where it looks around), and what the first finger was doing (an aim not yet reached, a
+    // press on the menu bar, holding the fast key) stops without another key.
+    void LookWithTwo(int dx, int dy, std::vector<InputEvent>* out);
     // The main button let go, or the finger lifted.
     void Release(const PointerScreen& screen, std::vector<InputEvent>* out);
     // The wheel turned `notches` (positive away from the person: more power).
@@ -121,6 +126,7 @@ private:
     void AnswerPrompt(bool yes, std::vector<InputEvent>* out);
     bool PressLookArrow(const PointerScreen& screen, Button button, int x, int y);
     void StartLook(Button button, int x, int y, int barTop);
+    void StartBarPress(int x, int y);
     void StartAim(const PointerScreen& screen);
     void StepAim(int* value, int target, int downKey, int upKey, std::vector<InputEvent>* out);
     void Tap(int key, std::vector<InputEvent>* out);
@@ -150,8 +156,10 @@ private:
     // The tank looked at last with the menu bar, and the seat whose turn it was.
     int lookedAt_ = -1;
     int lookTurn_ = -1;
-    // A drag looking around, where it started and where the pointer was last.
+    // A drag looking around, where it started and where the pointer was last; a press on the menu
+    // bar not yet let go nor dragged.
     bool looking_ = false;
+    bool barPressed_ = false;
     int lookStartX_ = 0, lookStartY_ = 0, lookX_ = 0, lookY_ = 0;
     // F1, F2 and the fast key held by the pointer.
     bool helpHeld_ = false, guideHeld_ = false, fastHeld_ = false;

@@ -336,7 +336,7 @@ std::string MenuRelay() {
 }
 
 bool KeepRelay(const std::string& relay, std::string* error) {
-    if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
+    if (!net::CheckRelayAddress(relay, TrLater("The relay"), error)) return false;
     TheSettings.relay = relay;
     RelayTyped = true;
     SaveKeptSettings();
@@ -363,7 +363,7 @@ bool StartRoom(const OnlineRequest& request, OnlineRoom* room, std::string* erro
         return false;
     }
     std::string code = request.code, page, watchCode;
-    if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
+    if (!net::CheckRelayAddress(relay, TrLater("The relay"), error)) return false;
     const bool hosting = request.action == OnlineAction::Open;
     if (hosting && (!FindPage(&page, error) || !net::MakeRoomCodes(&code, &watchCode, error))) return false;
     const NetRole role = hosting                                 ? NetRole::Host

@@ -63,7 +63,7 @@ std::string MenuRelayGiven;
 std::string PageRelay() { return MenuRelayGiven.empty() ? WebRelayAddress() : MenuRelayGiven; }
 
 bool KeepPageRelay(const std::string& relay, std::string* error) {
-    if (!net::CheckRelayAddress(relay, "The relay", error)) return false;
+    if (!net::CheckRelayAddress(relay, TrLater("The relay"), error)) return false;
     MenuRelayGiven = relay;
     return true;
 }

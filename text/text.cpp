@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/backend.h"
 #include "text/catalogue.h"
@@ -78,6 +80,52 @@ const char* TrPlural(const char* one, const char* many, long n) {
     if (!entry || !entry->englishMany || std::strcmp(entry->englishMany, many) != 0)
         return n == 1 ? one : many;
     return single ? entry->text : entry->textMany;
+}
+
+namespace {
+
+// The blanks of `text` if it is `format` with each %s filled: each literal piece of the format is
+// found in turn, the last at the end.
+bool Matches(std::string_view format, std::string_view text, std::vector<std::string>* blanks) {
+    const std::size_t first = format.find("%s");
+    if (first == std::string_view::npos) return format == text;
+    if (text.substr(0, first) != format.substr(0, first)) return false;
+    std::size_t at = first;
+    for (std::size_t start = first + 2;;) {
+        const std::size_t next = format.find("%s", start);
+        const std::string_view piece =
+            format.substr(start, next == std::string_view::npos ? next : next - start);
+        const std::size_t found =
+            next == std::string_view::npos
+                ? (text.size() >= at + piece.size() ? text.size() - piece.size() : text.npos)
+                : text.find(piece, at);
+        if (found == text.npos || found < at || text.substr(found, piece.size()) != piece) return false;
+        blanks->emplace_back(text.substr(at, found - at));
+        if (next == std::string_view::npos) return true;
+        at = found + piece.size();
+        start = next + 2;
+    }
+}
+
+}  // namespace
+
+std::string TrComposed(const std::string& english, std::span<const char* const> formats) {
+    for (const char* format : formats) {
+        std::vector<std::string> blanks;
+        if (!Matches(format, english, &blanks)) continue;
+        std::string text;
+        std::size_t blank = 0;
+        for (const char* c = Tr(format); *c != '\0'; ++c) {
+            if (c[0] == '%' && c[1] == 's' && blank < blanks.size()) {
+                text += TrComposed(blanks[blank++], formats);
+                ++c;
+            } else {
+                text += *c;
+            }
+        }
+        return text;
+    }
+    return Tr(english.c_str());
 }
 
 std::string TrFormat(const char* english, ...) {

@@ -8,6 +8,7 @@
 // Options screen choose it with SetLanguage. Called from the game's thread only.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,12 @@ __attribute__((format_arg(2)));
 
 // printf into a string with the translation of `english` as the format.
 std::string TrFormat(const char* english, ...) __attribute__((format(printf, 1, 2)));
+
+// The translation of a message made of a format and its blanks by a lower layer that cannot call
+// Tr (net::Compose): the first of `formats`, each with %s for a blank, that the message matches is
+// translated, and so is each blank, as a message of its own. A message none matches is passed
+// through Tr whole.
+std::string TrComposed(const std::string& english, std::span<const char* const> formats);
 
 // Chooses the language: "auto" (the system's), "en", "de", "fr" or "es". False for any other code,
 // which leaves the language as it was.

@@ -71,8 +71,7 @@ bool MqttEnd::AwaitBroker(const std::string& broker, std::string* error) {
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(options_.timeout_ms);
     while (!link_.Open() && !link_.Lost() && Clock::now() < end) link_.Pump(kPumpSliceMs);
     if (link_.Open()) return true;
-    *error = link_.Lost() ? "the relay at " + broker + " refused the connection"
-                          : "the relay at " + broker + " did not answer";
+    *error = Compose(link_.Lost() ? says::kRelayRefused : says::kRelaySilent, {broker});
     return false;
 }
 

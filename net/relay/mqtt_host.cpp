@@ -323,7 +323,7 @@ std::unique_ptr<MqttHost> KeepRoom(std::unique_ptr<MqttLink> link, const std::st
     NetEvent ignored;
     while (!host->Listening() && std::chrono::steady_clock::now() < end) host->Poll(&ignored, kWaitSliceMs);
     if (host->Listening()) return host;
-    *error = "the relay at " + broker + " did not answer";
+    *error = Compose(says::kRelaySilent, {broker});
     return nullptr;
 }
 
@@ -335,7 +335,7 @@ std::unique_ptr<Transport> OpenRoom(const MqttLinkMaker& make_link, const std::s
     std::string room, watching;
     if (!ParseRoomCode(code, &room, error) || !ParseRoomCode(watch_code, &watching, error)) return nullptr;
     if (room == watching) {
-        *error = "a room's watch code is not its code";
+        *error = NetText("a room's watch code is not its code");
         return nullptr;
     }
     std::unique_ptr<MqttHost> host = KeepRoom(make_link(), broker, room, options, await_broker, error);

@@ -17,6 +17,12 @@ struct Pointer {
     PointerKeys keys;
     bool fingerDown = false;
     SDL_FingerID finger = 0;
+    int fingerX = 0, fingerY = 0;
+    // A second finger down makes the two a look around until the first is lifted: the second's
+    // point while it is down, and the sum of the two points as the last look left it.
+    bool looking = false, secondDown = false;
+    SDL_FingerID second = 0;
+    int secondX = 0, secondY = 0, sumX = 0, sumY = 0;
 };
 
 Pointer TheSdlPointer;
@@ -72,27 +78,66 @@ bool MouseButton(const SDL_MouseButtonEvent& button, std::vector<InputEvent>* ou
     return true;
 }
 
+// The picture follows the middle of the two fingers, in whole pixels.
+void LookWithTwo(std::vector<InputEvent>* out) {
+    Pointer& p = TheSdlPointer;
+    const int dx = (p.fingerX + p.secondX - p.sumX) / 2, dy = (p.fingerY + p.secondY - p.sumY) / 2;
+    p.sumX += 2 * dx;
+    p.sumY += 2 * dy;
+    p.keys.LookWithTwo(dx, dy, out);
+}
+
+// A second finger: down, it starts a look around; moved, it looks; lifted, the first points no more.
+void SecondFinger(const SDL_TouchFingerEvent& finger, int x, int y, std::vector<InputEvent>* out) {
+    Pointer& p = TheSdlPointer;
+    if (finger.type == SDL_FINGERDOWN && !p.looking) {
+        p.looking = p.secondDown = true;
+        p.second = finger.fingerId;
+        p.secondX = x;
+        p.secondY = y;
+        p.sumX = p.fingerX + x;
+        p.sumY = p.fingerY + y;
+        p.keys.LookWithTwo(0, 0, out);
+    } else if (p.secondDown && finger.fingerId == p.second) {
+        p.secondX = x;
+        p.secondY = y;
+        if (finger.type == SDL_FINGERMOTION) LookWithTwo(out);
+        p.secondDown = finger.type != SDL_FINGERUP;
+    }
+}
+
 bool Finger(const SDL_TouchFingerEvent& finger, std::vector<InputEvent>* out) {
     const PointerScreen& screen = PointerScreenShown();
+    Pointer& p = TheSdlPointer;
     int x = 0, y = 0;
     FingerPoint(finger, &x, &y);
     // A finger says the screen is a touch screen, whose screens speak of taps from then on.
     PointerSetTouch(true);
-    // Only the first finger down points; the others are ignored until it is lifted.
-    if (finger.type == SDL_FINGERDOWN) {
-        if (TheSdlPointer.fingerDown) return true;
-        TheSdlPointer.fingerDown = true;
-        TheSdlPointer.finger = finger.fingerId;
+    // The first finger down points; a second makes the two a look around.
+    if (finger.type == SDL_FINGERDOWN && !p.fingerDown) {
+        p.fingerDown = true;
+        p.finger = finger.fingerId;
+        p.fingerX = x;
+        p.fingerY = y;
         TracePress(screen, 0, x, y);
-        TheSdlPointer.keys.Press(screen, PointerKeys::ButtonMain, x, y, finger.timestamp, out);
+        p.keys.Press(screen, PointerKeys::ButtonMain, x, y, finger.timestamp, out);
         return true;
     }
-    if (!TheSdlPointer.fingerDown || finger.fingerId != TheSdlPointer.finger) return true;
+    if (!p.fingerDown) return true;
+    if (finger.fingerId != p.finger) {
+        SecondFinger(finger, x, y, out);
+        return true;
+    }
+    p.fingerX = x;
+    p.fingerY = y;
     if (finger.type == SDL_FINGERMOTION) {
-        TheSdlPointer.keys.Move(screen, x, y, out);
-    } else {
-        TheSdlPointer.fingerDown = false;
-        TheSdlPointer.keys.Release(screen, out);
+        if (!p.looking)
+            p.keys.Move(screen, x, y, out);
+        else if (p.secondDown)
+            LookWithTwo(out);
+    } else if (finger.type == SDL_FINGERUP) {
+        p.fingerDown = p.looking = p.secondDown = false;
+        p.keys.Release(screen, out);
     }
     return true;
 }
@@ -140,6 +185,6 @@ bool SdlPointerEvent(const SDL_Event& event, std::vector<InputEvent>* out) {
 void SdlPointerTick(std::vector<InputEvent>* out) { TheSdlPointer.keys.Tick(PointerScreenShown(), out); }
 
 void SdlPointerLetGo(std::vector<InputEvent>* out) {
-    TheSdlPointer.fingerDown = false;
+    TheSdlPointer.fingerDown = TheSdlPointer.looking = TheSdlPointer.secondDown = false;
     TheSdlPointer.keys.LetGoAll(out);
 }

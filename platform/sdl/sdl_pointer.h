@@ -1,7 +1,8 @@
 // The mouse and the touch screen through SDL, as the game's keys (pointer/pointer_keys.h).
 //
 // The left button, or the first finger on a touch screen, presses, drags and lets go; the right
-// button fires; the middle button centres on a tank; the wheel changes the power. SDL's mouse
+// button fires; the middle button centres on a tank; the wheel changes the power; a second finger
+// makes the two a look around (PointerKeys::LookWithTwo) until the first is lifted. SDL's mouse
 // events made from touches are left aside, as the fingers arrive as themselves. Window points are
 // taken to the game picture's (320 x 200) through the 4:3 box the picture is shown in.
 #pragma once

@@ -41,6 +41,9 @@ void WebPointerEvent(int kind, int value, int x, int y, std::uint32_t ms, std::v
         case WEB_POINTER_CONTROL:
             Control(value, ms, out);
             break;
+        case WEB_POINTER_LOOK:
+            Keys.LookWithTwo(x, y, out);
+            break;
         default:
             break;
     }

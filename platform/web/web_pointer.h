@@ -18,6 +18,7 @@ enum WebPointerKind {
     WEB_POINTER_WHEEL,    // the wheel turned `value` notches (positive: away from the person)
     WEB_POINTER_LET_GO,   // the page lost the focus: whatever the pointer holds is let go
     WEB_POINTER_CONTROL,  // an on-screen control: a PointerKeys::Control
+    WEB_POINTER_LOOK,     // two fingers moved together by (x, y)
 };
 
 // One event of the page's pointer at `ms` milliseconds of a steady clock. Unknown kinds and values

@@ -114,9 +114,8 @@ async function tapSpaceRow(page, hand) {
   await hand.tap(page, 160, (row.top + row.bottom) >> 1);
 }
 
-// A two-player match of two people from the title to its end, every input `hand`'s: each turn the
-// player aims straight up with the least power by a drag and fires, and so drops a shell on itself.
-async function playMatch(page, hand) {
+// From the title to the first turn's aiming, by `hand`.
+async function toTheFirstTurn(page, hand) {
   await step(page, 2);
   await hand.tap(page, 160, 100);  // the title
   assert.ok(await stepUntil(page, ['PlayerChoice'], 5), 'a tap on the title plays');
@@ -127,6 +126,12 @@ async function playMatch(page, hand) {
     await tapSpaceRow(page, hand);
     await step(page, 1);
   }
+}
+
+// A two-player match of two people from the title to its end, every input `hand`'s: each turn the
+// player aims straight up with the least power by a drag and fires, and so drops a shell on itself.
+async function playMatch(page, hand) {
+  await toTheFirstTurn(page, hand);
   let turns = 0;
   while (await stepUntil(page, ['Aiming', 'EndOfMatch'], 5000) && await mode(page) === 'Aiming') {
     assert.ok(++turns <= 40, 'the match ends');
@@ -164,6 +169,25 @@ async function assertSameAsReplayed(page) {
     fs.rmSync(dir, {recursive: true});
   }
 }
+
+test('two fingers dragged look around, and neither aim nor fire', () => withPage(s, '#seed=11&steps', async page => {
+  await toTheFirstTurn(page, finger);
+  assert.ok(await stepUntil(page, ['Aiming'], 5000));
+  await step(page, 2);
+  const before = await pointerScreen(page);
+  const [x0, y0] = await onPage(page, 100, 60), [x1, y1] = await onPage(page, 140, 60);
+  const one = await page.touchscreen.touchStart(x0, y0), two = await page.touchscreen.touchStart(x1, y1);
+  for (let i = 1; i <= 4; ++i) {
+    await one.move(x0 + 15 * i, y0 + 8 * i);
+    await two.move(x1 + 15 * i, y1 + 8 * i);
+  }
+  await two.end();
+  await one.end();
+  await step(page, 20);
+  const after = await pointerScreen(page);
+  assert.deepEqual([await mode(page), after.angle, after.power], ['Aiming', before.angle, before.power]);
+  assert.notDeepEqual(after.pivot, before.pivot, 'the picture followed the fingers');
+}, PHONE));
 
 test('a whole match by pointer alone', async t => {
   for (const [name, hand, phone] of [['by taps and drags on a phone held sideways', finger, PHONE],

@@ -56,6 +56,11 @@ protected:
     std::vector<InputEvent> out;
     // A press of the main button at (x, y), no time after the last.
     void Click(int x, int y) { keys.Press(screen, PointerKeys::ButtonMain, x, y, 0, &out); }
+    // A press and its release at (x, y): the menu bar acts on the release.
+    void Tap(int x, int y) {
+        Click(x, y);
+        keys.Release(screen, &out);
+    }
 };
 
 // Around the pivot (100, 100): left, up, up and right, up and left, right; below the pivot the
@@ -164,7 +169,7 @@ TEST_F(PointerKeysTest, NothingIsAimedForAnotherAndWhatWasUnderWayEndsWithTheTur
     keys.Wheel(screen, 3, &out);
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
     // Looking around stays: the menu bar's tank, and the centre button on a tank or beside one.
-    Click(100, 190);
+    Tap(100, 190);
     keys.Press(screen, PointerKeys::ButtonCentre, 42, 145, 0, &out);
     keys.Press(screen, PointerKeys::ButtonCentre, 100, 50, 0, &out);
     EXPECT_EQ(Note(out), "2 2 C");
@@ -189,48 +194,50 @@ TEST_F(PointerKeysTest, TheWheelStepsThePowerAndTheMenuBarsItemsPressTheirKeys) 
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());  // full power already
 
     // F1 is held until the next press, which does nothing else; F2 until the angle box again.
-    Click(20, 185);
+    Tap(20, 185);
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Down(VK_F1)});
     out.clear();
     Click(260, 100);
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Up(VK_F1)});
     EXPECT_TRUE(RunFrames(&keys, &screen).empty());
     out.clear();
-    for (int x : {86, 127, 154, 319}) Click(x, 199);  // each item's left edge, and the last column
+    for (int x : {86, 127, 154, 319}) Tap(x, 199);  // each item's left edge, and the last column
     EXPECT_EQ(Note(out), "2 Esc S S");
     out.clear();
-    Click(60, 185);
+    Tap(60, 185);
     EXPECT_EQ(out, std::vector<InputEvent>{InputEvent::Down(VK_F2)});
     Click(260, 100);  // aims, F2 still held
-    Click(60, 185);
+    Tap(60, 185);
     EXPECT_EQ(out.back(), InputEvent::Up(VK_F2));
     out.clear();
-    Click(60, 185);
+    Tap(60, 185);
     keys.LetGoAll(&out);
     EXPECT_EQ(out, (std::vector<InputEvent>{InputEvent::Down(VK_F2), InputEvent::Up(VK_F2)}));
 }
 
 TEST_F(PointerKeysTest, TheMenuBarsTankLooksAtEachStandingTankInTurnFromTheCurrentOnesNext) {
     screen.tankShown = {true, true, false, true};
-    for (int i = 0; i < 4; ++i) Click(100, 190);
+    for (int i = 0; i < 4; ++i) Tap(100, 190);
     EXPECT_EQ(Note(out), "2 4 1 2");
     out.clear();
     screen.seat = 3;  // the next turn
-    Click(100, 190);
-    Click(100, 190);
+    Tap(100, 190);
+    Tap(100, 190);
     EXPECT_EQ(Note(out), "1 2");
 }
 
 // Where the pointer cannot aim, a drag on the picture moves it along with the pointer, and no key
-// goes with it; at one's own turn a drag aims and looks nowhere.
-TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOnly) {
-    for (const auto& [mode, mayAim, look] : {std::tuple{PointerScreen::Shot, true, 1},
-                                             {PointerScreen::Aiming, false, 1},
-                                             {PointerScreen::Aiming, true, 0}}) {
+// goes with it; at one's own turn a drag aims and looks nowhere, unless it starts on the menu bar.
+TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOrFromTheMenuBar) {
+    for (const auto& [mode, mayAim, fromY, look] : {std::tuple{PointerScreen::Shot, true, 100, 1},
+                                                    {PointerScreen::Aiming, false, 100, 1},
+                                                    {PointerScreen::Aiming, true, 100, 0},
+                                                    {PointerScreen::Aiming, true, 190, 1}}) {
         screen.mode = mode;
         screen.mayAim = mayAim;
-        Click(200, 100);
-        keys.Move(screen, 170, 120, &out);
+        Click(200, fromY);
+        keys.Move(screen, 198, fromY + 2, &out);  // not yet a drag
+        keys.Move(screen, 170, fromY + 20, &out);
         // During a shot the press held the fast key, which the drag let go; no other key.
         const std::vector<InputEvent> keysSent = std::exchange(out, {});
         const std::vector<InputEvent> fastHeldAndLetGo = {InputEvent::Down(VK_TAB), InputEvent::Up(VK_TAB)};
@@ -241,6 +248,12 @@ TEST_F(PointerKeysTest, ADragLooksAroundDuringAShotAndAnothersTurnOnly) {
         PointerTakeLook(&dx, &dy);
         EXPECT_TRUE(dx == 30 * look && dy == -20 * look && out.empty()) << dx << "," << dy;
     }
+    // A second finger makes a look around of the first's aim, before it turns the barrel at all.
+    Click(260, 120);
+    keys.LookWithTwo(10, -5, &out);
+    int twoX = 0, twoY = 0;
+    PointerTakeLook(&twoX, &twoY);
+    EXPECT_TRUE(twoX == -10 && twoY == 5 && out.empty() && RunFrames(&keys, &screen).empty());
     // A press on an arrow at the edge looks towards its tank; beside it, it aims.
     screen.lookArrowCount = 1;
     screen.lookArrows[0] = {0, 90, -200, 30};

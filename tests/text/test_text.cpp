@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "display/glyph_codes.h"
+#include "net/relay_address.h"
+#include "net/transport.h"
 #include "text/catalogue.h"
 #include "text/text.h"
 #include "text/utf8.h"
@@ -50,6 +53,25 @@ TEST(Languages, TextsComeInTheChosenLanguageAndCountedOnesByItsRule) {
     ASSERT_TRUE(SetLanguage("en"));
     EXPECT_STREQ(Tr("Fire"), "Fire");
     EXPECT_STREQ(TrPlural(ONE, MANY, 0), MANY);
+}
+
+// A message net/ composes below the languages is translated where it is shown, blank by blank: a
+// blank may be a marked text, or a composed message of its own.
+TEST(Languages, ComposedMessagesAreTranslatedBlankByBlank) {
+    std::string spaced, notAnAddress;
+    net::CheckRelayAddress("a b:1", TrLater("The relay"), &spaced);
+    net::CheckRelayAddress("nope", TrLater("The relay"), &notAnAddress);
+    ASSERT_TRUE(SetLanguage("de"));
+    for (const auto& [english, german] :
+         {std::pair{spaced, "Das Relais: die Relais-Adresse \"a b:1\" hat ein Leerzeichen"},
+          {notAnAddress,
+           "Das Relais: \"nope\" ist nicht HOST:PORT (das Relais ist ADRESSE:PORT, wie "
+           "127.0.0.1:1883, oder mqtts://ADRESSE:PORT)"},
+          {std::string(net::DescribeReason(net::DisconnectReason::TimedOut)), "Zeit überschritten"},
+          {std::string("Not a text of the game"), "Not a text of the game"}})
+        EXPECT_EQ(TrComposed(english, net::says::kAll), german);
+    ASSERT_TRUE(SetLanguage("en"));
+    EXPECT_EQ(TrComposed(notAnAddress, net::says::kAll), notAnAddress);
 }
 
 // The texts with less room than a line of the screen, by the columns the screens give them. Any

@@ -1,8 +1,10 @@
 // Tests of the SDL backend's pointer: window points to the picture's, and mouse and touch events
-// through SDL's own event queue to the game's keys (a second finger and SDL's mouse made from
-// touches left aside).
+// through SDL's own event queue to the game's keys (SDL's mouse made from touches left aside), and
+// two fingers looking around.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/sdl/sdl_pointer.h"
@@ -93,12 +95,9 @@ protected:
     PointerScreen screen;
 };
 
-TEST_F(SdlPointerEvents, AFingerAimsAndASecondFingerIsIgnored) {
-    Finger(SDL_FINGERDOWN, 7, 100, 50);  // straight up, power 50
-    Finger(SDL_FINGERDOWN, 8, 200, 100);
-    Finger(SDL_FINGERMOTION, 8, 200, 100);
+TEST_F(SdlPointerEvents, AFingerAimsAndTwoLookAround) {
+    Finger(SDL_FINGERDOWN, 7, 100, 50);   // straight up, power 50
     Finger(SDL_FINGERMOTION, 7, 70, 60);  // up and left: 53 degrees, power 50
-    Finger(SDL_FINGERUP, 8, 200, 100);
     Inputs out = Take();
     Finger(SDL_FINGERUP, 7, 70, 60);
     const Inputs rest = TakeAndSettle();
@@ -106,6 +105,19 @@ TEST_F(SdlPointerEvents, AFingerAimsAndASecondFingerIsIgnored) {
     EXPECT_EQ(Count(out, 'Z'), 90 - 53);
     EXPECT_EQ(Count(out, 'X'), 0);
     EXPECT_EQ(Count(out, 'Q'), 50);
+    // Two fingers move the picture with their middle and aim nowhere; nor does the first, left alone.
+    for (const auto& [type, finger, x, y] : {std::tuple{SDL_FINGERDOWN, 8, 120, 120},
+                                             {SDL_FINGERDOWN, 9, 160, 120},
+                                             {SDL_FINGERMOTION, 8, 150, 140},
+                                             {SDL_FINGERMOTION, 9, 190, 140},
+                                             {SDL_FINGERUP, 9, 190, 140},
+                                             {SDL_FINGERMOTION, 8, 0, 0},
+                                             {SDL_FINGERUP, 8, 0, 0}})
+        Finger(type, finger, static_cast<float>(x), static_cast<float>(y));
+    EXPECT_TRUE(TakeAndSettle().empty());
+    int lookX = 0, lookY = 0;
+    PointerTakeLook(&lookX, &lookY);
+    EXPECT_EQ(std::make_pair(lookX, lookY), std::make_pair(-30, -20));
     // A double tap fires once the aim is there; the lifted finger no longer drags.
     Finger(SDL_FINGERDOWN, 9, 120, 120);
     Finger(SDL_FINGERUP, 9, 120, 120);
@@ -162,6 +174,7 @@ TEST_F(SdlPointerEvents, TheMenusTakeATapAndLosingTheFocusLetsGoOfTheHelp) {
     screen.barZones[0] = {0, 44, VK_F1};
     PointerShowScreen(screen);
     Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 190, 0);
+    Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 10, 190, 0);
     Inputs out = Take();
     SdlPointerLetGo(&out);
     EXPECT_EQ(Note(out), "F1");
