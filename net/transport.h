@@ -79,9 +79,36 @@ inline constexpr const char* kRelaySpace = NetText("%s: the relay's address \"%s
 inline constexpr const char* kRelayNotOneLine = NetText("%s: not one line ADDRESS:PORT");
 inline constexpr const char* kRelayRefused = NetText("the relay at %s refused the connection");
 inline constexpr const char* kRelaySilent = NetText("the relay at %s did not answer");
-inline constexpr std::array kAll = {kPortNotNumber,   kNotBracketed,    kPortMissing, kNotHostPort,
-                                    kBracketsForPort, kNotIpv6,         kNoHost,      kRelayTooLong,
-                                    kRelayControl,    kRelayNotAddress, kRelaySpace,  kRelayNotOneLine};
+inline constexpr const char* kRelayUnreachable = NetText("cannot reach the relay at %s");
+inline constexpr const char* kRelayClientNotMade = NetText("the relay's client could not be made");
+inline constexpr const char* kRelayNoWill = NetText("the relay's client could not be given its will");
+inline constexpr const char* kNoAuthorities =
+    NetText("this machine's trusted authorities could not be loaded");
+inline constexpr const char* kAuthorityUnreadable = NetText("cannot read the relay's authority %s");
+inline constexpr const char* kCertificateRefused =
+    NetText("the certificate of the relay at %s is not trusted");
+inline constexpr const char* kNoTls = NetText("no TLS connection to the relay at %s");
+inline constexpr std::array kAll = {kPortNotNumber,
+                                    kNotBracketed,
+                                    kPortMissing,
+                                    kNotHostPort,
+                                    kBracketsForPort,
+                                    kNotIpv6,
+                                    kNoHost,
+                                    kRelayTooLong,
+                                    kRelayControl,
+                                    kRelayNotAddress,
+                                    kRelaySpace,
+                                    kRelayNotOneLine,
+                                    kRelayRefused,
+                                    kRelaySilent,
+                                    kRelayUnreachable,
+                                    kRelayClientNotMade,
+                                    kRelayNoWill,
+                                    kNoAuthorities,
+                                    kAuthorityUnreadable,
+                                    kCertificateRefused,
+                                    kNoTls};
 }  // namespace says
 
 // `format` with each %s replaced by the next of `blanks`, in order.

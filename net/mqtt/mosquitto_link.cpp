@@ -11,6 +11,8 @@
 #include <mutex>
 #include <thread>
 
+#include "net/transport.h"
+
 namespace net {
 namespace {
 
@@ -97,7 +99,7 @@ bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std:
     // A clean session each time: nothing is kept for this client id after it goes.
     handle_ = mosquitto_new(client_id.c_str(), true, this);
     if (handle_ == nullptr) {
-        *error = "the relay's client could not be made";
+        *error = says::kRelayClientNotMade;
         return false;
     }
     mosquitto_int_option(handle_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
@@ -109,7 +111,7 @@ bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std:
     mosquitto_message_v5_callback_set(handle_, MosquittoCallbacks::Message);
     if (mosquitto_will_set_v5(handle_, will.topic.c_str(), static_cast<int>(will.payload.size()),
                               will.payload.data(), kAtLeastOnce, will.retain, nullptr) != MOSQ_ERR_SUCCESS) {
-        *error = "the relay's client could not be given its will";
+        *error = says::kRelayNoWill;
         return false;
     }
     if (tls_.on && !StartTls(error)) return false;
@@ -117,7 +119,8 @@ bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std:
     // The handshake happens here or in the first rounds of the loop, as the system goes.
     const int rc = mosquitto_connect_bind_v5(handle_, host.c_str(), port, keepalive_s, nullptr, nullptr);
     if (rc == MOSQ_ERR_SUCCESS) return !tls_.on || AwaitTls(where, error);
-    *error = tls_failed_ || rc == MOSQ_ERR_TLS ? TlsRefused(where) : "cannot reach the relay at " + where;
+    *error =
+        tls_failed_ || rc == MOSQ_ERR_TLS ? TlsRefused(where) : Compose(says::kRelayUnreachable, {where});
     return false;
 }
 
@@ -129,15 +132,14 @@ bool MosquittoLink::StartTls(std::string* error) {
                        ? mosquitto_int_option(handle_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
                        : mosquitto_tls_set(handle_, tls_.ca_file.c_str(), nullptr, nullptr, nullptr, nullptr);
     if (rc == MOSQ_ERR_SUCCESS) return true;
-    *error = tls_.ca_file.empty() ? "this machine's trusted authorities could not be loaded"
-                                  : "cannot read the relay's authority " + tls_.ca_file;
+    *error = tls_.ca_file.empty() ? std::string(says::kNoAuthorities)
+                                  : Compose(says::kAuthorityUnreadable, {tls_.ca_file});
     return false;
 }
 
 // Why a TLS connection failed, as the player reads it.
 std::string MosquittoLink::TlsRefused(const std::string& where) const {
-    if (certificate_refused_) return "the certificate of the relay at " + where + " is not trusted";
-    return "no TLS connection to the relay at " + where;
+    return Compose(certificate_refused_ ? says::kCertificateRefused : says::kNoTls, {where});
 }
 
 bool MosquittoLink::AwaitTls(const std::string& where, std::string* error) {

@@ -68,6 +68,10 @@ TEST(Languages, ComposedMessagesAreTranslatedBlankByBlank) {
            "Das Relais: \"nope\" ist nicht HOST:PORT (das Relais ist ADRESSE:PORT, wie "
            "127.0.0.1:1883, oder mqtts://ADRESSE:PORT)"},
           {std::string(net::DescribeReason(net::DisconnectReason::TimedOut)), "Zeit überschritten"},
+          {net::Compose(net::says::kRelaySilent, {"r.example:1883"}),
+           "das Relais unter r.example:1883 antwortete nicht"},
+          {net::Compose(net::says::kCertificateRefused, {"r.example:8883"}),
+           "dem Zertifikat des Relais unter r.example:8883 wird nicht vertraut"},
           {std::string("Not a text of the game"), "Not a text of the game"}})
         EXPECT_EQ(TrComposed(english, net::says::kAll), german);
     ASSERT_TRUE(SetLanguage("en"));
