@@ -43,6 +43,16 @@ TEST_F(KeysTest, EachModeTakesItsOwnKeysAndLeavesTheRest) {
     }
 }
 
+TEST_F(KeysTest, DigitsGlideOnlyToTanksInPlay) {
+    Press('5');
+    EXPECT_EQ(ViewTarget, -1);
+    ThePlayers->Get(1)->alive = false;
+    Press('2');
+    EXPECT_EQ(ViewTarget, -1);
+    Press('1');
+    EXPECT_EQ(ViewTarget, 0);
+}
+
 TEST_F(KeysTest, OutOfRangeKeysAndOtherEventsAreNotHandled) {
     TraceCapture out;
     EXPECT_FALSE(ProcessKeyEvent(InputEvent::Down(300)));

@@ -1,6 +1,7 @@
-// Tests of the message loop, activation, a failed start-up and fast-forward (start-up, shutdown,
-// activation messages and the title's keys are played by the scenarios title_wait, esc_on_title,
-// activation and title_choice_and_back; the data tables start-up refuses are their own tests).
+// Tests of the message loop, activation, start-up that fails, shutdown and fast-forward. Start-up,
+// Esc on the title, activation messages and the title's keys are played by the scenarios
+// title_wait, esc_on_title, activation and title_choice_and_back; the data tables start-up refuses
+// are their own tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,6 +46,14 @@ TEST_F(LoopTest, WindowDeactivationClearsActivityButReactivationNeedsTheAppMessa
                     EXPECT_FALSE(AppActive);
                     EXPECT_EQ(FrameCounter, 1);
                 })});
+}
+
+// Esc on the title closes the game (the esc_on_title scenario); what start-up made is undone.
+TEST_F(LoopTest, ShutdownUndoesStartUp) {
+    EXPECT_EQ(RunGame(1, {Tick(), Keys({VK_ESCAPE})}), 0);
+    EXPECT_EQ(PlatformMainWindow(), nullptr);
+    EXPECT_EQ(ThePlayers, nullptr);
+    EXPECT_FALSE(AppActive);
 }
 
 TEST_F(LoopTest, NoWindowMeansAFailedStartWithAReason) {
