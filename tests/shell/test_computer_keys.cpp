@@ -1,7 +1,7 @@
 // Tests of the pace of computer players' turns through the game loop. Choosing them, a person's keys
 // during their turns and whole games of computers are played by the scenarios choice_controllers,
 // computer_shop_keys, computer_turn_keys, computer_mixed_three, computer_hard_vs_hard and
-// computers_play_on; what they choose to fire is the planner's own tests.
+// computer_play_on; what they choose to fire is the planner's own tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>

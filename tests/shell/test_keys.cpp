@@ -1,6 +1,6 @@
 // Tests of what the keyboard commands tell the window procedure: whether each mode takes a key.
 // What the keys do is played by the scenarios (aim_keys_limits_and_repeat, keys_during_a_shot,
-// view_keys, quit_prompt_in_the_shop, end_of_match_keys, abandon_and_start_again).
+// view_keys, quit_prompt_in_the_shop, computer_match_end_keys, abandon_and_start_again).
 #include <gtest/gtest.h>
 
 #include "tests/support/capture.h"
