@@ -1,29 +1,19 @@
-// Tests of flight: the unit-step walk of a tick's move, gravity and wind, leaving the play area,
-// projectiles added during an update, the Sod Salvo's scatter, the firework's splits, the Earth
-// Mover's boring, the view that follows the shell, and drawing.
+// Tests of the weapons: gravity and wind, the Sod Salvo's scatter, the Earth Mover's boring, the
+// view that follows the shell, drawing, lava filling a basin and spreading on a flat, and the earth
+// thrown out of a crater; and the cases of cases.tsv (a move's unit steps, leaving the play area,
+// pieces added during an update, sparks, flames and wrecks, lava that cannot flow or is blown away,
+// damage by distance, debris and settling earth, how long an explosion lasts and what it clears).
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 
 #include "core/globals.h"
 #include "display/graphx.h"
 #include "tests/projectiles/projectiles_fixture.h"
+#include "tests/support/golden.h"
 #include "tests/support/world.h"
 
 namespace {
-
-// A Sod Salvo's step counter counts the samples of its path; the first tick also tests the start.
-TEST_F(ProjectilesTest, AMoveIsWalkedInUnitStepsEndingOnItsTarget) {
-    shots->gravity = 0.0f;
-    Projectile* one = Launch(10.0f, 50.0f, 1.0f, 0.0f, KindSodSalvo);
-    Projectile* twoAndAHalf = Launch(10.0f, 60.0f, 2.5f, 0.0f, KindSodSalvo);
-    Projectile* three = Launch(10.0f, 70.0f, 3.0f, 0.0f, KindSodSalvo);
-    Tick();
-    // Two and a half samples at 0.5, 1.5 and 2.5; three at 0, 1, 2 and 3.
-    EXPECT_EQ(std::tuple(one->param, one->prevX, one->x), std::tuple(1 + 1, 10.0f, 11.0f));
-    EXPECT_EQ(std::tuple(twoAndAHalf->param, twoAndAHalf->prevX, twoAndAHalf->x),
-              std::tuple(1 + 3, 11.5f, 12.5f));
-    EXPECT_EQ(std::tuple(three->param, three->prevX, three->x), std::tuple(1 + 4, 12.0f, 13.0f));
-}
 
 // The move of a tick uses the speed from before that tick's gravity; wind shifts the position and
 // never enters the velocity.
@@ -43,39 +33,6 @@ TEST_F(ProjectilesTest, GravityAddsAfterTheMoveAndWindOnlyDisplaces) {
     Tick(10);
     EXPECT_NEAR(p->x, 100.5f - 10 * 0.2f, 1e-4);
     EXPECT_EQ(p->vx, 0.0f);
-}
-
-// Beside the landscape a projectile lives while it stays above the edge column's lowest Air and
-// within 200 pixels; above the top there is no limit. Only earth is lost silently.
-TEST_F(ProjectilesTest, ProjectilesAreLostOffTheSidesButNotAboveTheTop) {
-    Fill(0, 250, 640, 300, Earth);
-    shots->gravity = 0.0f;
-    Launch(-150.0f, 100.0f, 0.0f, 0.0f, KindShell);
-    Launch(839.0f, 249.0f, 0.0f, 0.0f, KindShell);
-    Launch(320.0f, -5000.0f, 0.0f, 0.0f, KindShell);
-    Launch(-150.0f, 251.0f, 0.0f, 0.0f, KindShell);
-    Launch(-201.0f, 100.0f, 0.0f, 0.0f, KindFirework);
-    Launch(840.0f, 100.0f, 0.0f, 0.0f, KindShell);
-    Launch(-300.0f, 100.0f, 0.0f, 0.0f, KindEarth);
-    Tick();
-    EXPECT_EQ(Flying().size(), 3u);
-    EXPECT_EQ(Played(), (std::vector<int>{11, 11, 11}));
-    EXPECT_EQ(Explosions(), 0);
-}
-
-// A firework piece split off during a pass is linked before its parent: it is first tested, at the
-// point where it was made, on the next tick.
-TEST_F(ProjectilesTest, AProjectileAddedDuringAnUpdateFirstMovesOnTheNextTick) {
-    shots->gravity = 0.0f;
-    Launch(10.0f, 50.0f, 1.0f, 0.0f, KindFirework, 78);
-    Tick();
-    std::vector<Projectile*> pieces = Flying();
-    ASSERT_EQ(pieces.size(), 2u);
-    const Projectile& child = *pieces[0];
-    EXPECT_EQ(std::tuple(child.param, child.firstStep, child.x), std::tuple(80, 1, 11.0f));
-    Tick();
-    EXPECT_TRUE(child.param >= 80 + 2 && child.firstStep == 0 && child.x > 11.5f)
-        << child.param << " " << child.x;
 }
 
 // Ten clods a sample from the 30th sample to the 159th, none where the ground already is.
@@ -170,6 +127,92 @@ TEST_F(ProjectilesTest, ProjectilesDrawAsPixelsInThePlayArea) {
                          RGB(255, 200, 200) & 0xF8FCF8, RGB(160, 160, 160) & 0xF8FCF8, 0u));
     shots->Draw(0, 2, 100, 50, 0);
     EXPECT_EQ(pixel(50, 180), 0xF8FCF8u);
+}
+
+// Pours the stream at (x, y) and records the row of every pixel it places until it ends.
+std::vector<int> Pour(ProjectileCollection* shots, PlayerCollection* players, int x, int y, int ticks) {
+    shots->AddFragment(
+        new Fragment(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f, FragLavaStream, 300));
+    std::vector<int> rows;
+    for (int t = 0; t < ticks && shots->Update(players); ++t) {
+        for (const Fragment* f = shots->fragments; f; f = f->next) {
+            if (f->type == FragLavaPixel) {
+                rows.push_back(static_cast<int>(f->y));
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+// In a closed basin lava fills the bottom row before it rises; when it has nowhere left to go the
+// stream ends, its sound stops, and the lava cools into dark grey rock.
+TEST_F(ProjectilesTest, LavaFillsABasinFromTheBottomAndSetsIntoRock) {
+    Fill(0, 0, 640, 300, Rock, RGB(200, 200, 200));
+    Fill(100, 200, 109, 206, Air, 0xFFFFFF);
+    const std::vector<int> rows = Pour(shots.get(), players, 104, 205, 1000);
+    EXPECT_TRUE(Looping().empty());
+    ASSERT_EQ(rows.size(), 54u);
+    for (int row = 205, i = 0; row >= 200; --row)
+        for (int n = 0; n < 9; ++n, ++i) EXPECT_EQ(rows[static_cast<std::size_t>(i)], row) << i;
+    EXPECT_EQ(CountMaterial(Lava), 0);
+    EXPECT_TRUE(Fragments(FragLavaPixel).empty());
+    for (int y = 200; y < 206; ++y) {
+        for (int x = 100; x < 109; ++x) {
+            ASSERT_EQ(landscape->Cell(x, y), Rock);
+            const COLORREF c = Picture(x, y);
+            EXPECT_TRUE(GetRValue(c) >= (30 & 0xF8) && GetRValue(c) <= 69 && GetRValue(c) == GetBValue(c) &&
+                        std::abs(GetGValue(c) - GetRValue(c)) <= 7)
+                << std::hex << c;
+        }
+    }
+}
+
+// On a flat the lava runs sideways and does not pile up; every pixel placed in a tank costs it 1.
+TEST_F(ProjectilesTest, LavaSpreadsOnAFlatAndBurnsTanksPerPixel) {
+    Fill(0, 200, 640, 300, Earth);
+    landscape->gravityOn = 0;
+    Player& tank = PlaceTank(1, 310, 199);
+    const std::vector<int> rows = Pour(shots.get(), players, 300, 199, 60);
+    EXPECT_EQ(rows, std::vector<int>(60, 199));
+    EXPECT_EQ(Looping(), std::vector<int>{17});
+    int burnt = 0;
+    for (int x = 305; x <= 315; ++x) burnt += landscape->Cell(x, 199) == Lava ? 1 : 0;
+    EXPECT_GT(burnt, 0);
+    EXPECT_EQ(tank.armour, 100 - burnt);
+}
+
+// Clods fly straight out of the ground at the type's speeds, darkened: a clod straight above or
+// below the centre flies vertically.
+TEST_F(ProjectilesTest, DebrisIsThrownStraightAwayFromTheCrater) {
+    Fill(0, 0, 640, 300, Earth);
+    Explosion(300.0f, 150.0f, ExplosionEarthMover, 0).ThrowDebris(shots.get(), landscape.get());
+    const std::vector<Projectile*> clods = Flying(KindEarth);
+    ASSERT_EQ(clods.size(), 150u);
+    int vertical = 0;
+    for (const Projectile* c : clods) {
+        const float dx = c->x - 300.0f;
+        const float dy = c->y - 150.0f;
+        EXPECT_LE(std::hypot(dx, dy), 25.0f);
+        EXPECT_NEAR(std::hypot(c->vx, c->vy), 0.4f, 0.3f + 1e-5f);
+        EXPECT_NEAR(c->vx * dy - c->vy * dx, 0.0f, 1e-4f);
+        EXPECT_GT(c->vx * dx + c->vy * dy, 0.0f);
+        EXPECT_EQ(static_cast<COLORREF>(c->param), RGB(128, 76, 38));
+        if (dx != 0.0f) continue;
+        EXPECT_EQ(c->vx, 0.0f);
+        ++vertical;
+    }
+    EXPECT_GT(vertical, 0);
+}
+
+// The cases of cases.tsv, each in a fresh world.
+TEST_F(ProjectilesTest, PlaysTheWrittenCases) {
+    for (const std::vector<std::string>& row : GoldenRows("projectiles/cases.tsv")) {
+        SCOPED_TRACE(row.at(0));
+        TearDown();
+        SetUp();
+        Play(row.at(1));
+    }
 }
 
 }  // namespace
