@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/globals.h"
+#include "players/menu_bar.h"
 #include "players/weapon_table.h"
 #include "tests/support/commands.h"
 
@@ -107,9 +108,34 @@ std::int32_t& Field(Player& player, const std::string& name) {
 }  // namespace
 
 void PlayersTest::Play(const std::string& commands) {
-    std::string outcome;  // what the last turn change or fall said
+    std::string outcome;        // what the last turn change, glide or fall said
+    std::int32_t view[2] = {};  // the view's top-left corner
     auto player = [&](std::istream& in) -> Player& { return *players->Get(Next<int>(in)); };
     const CommandVerbs verbs = {
+        {"view", [&](std::istream& in) { view[0] = Next<int>(in), view[1] = Next<int>(in); }},
+        {"glide",
+         [&](std::istream& in) {
+             const std::string to = Next<std::string>(in);
+             const int a = Next<int>(in), b = to == "view" ? Next<int>(in) : 0;
+             Landscape land;
+             land.width = Next<int>(in);
+             land.height = Next<int>(in);
+             outcome.clear();
+             for (int n = Next<int>(in), arrived = 0; n > 0 && !arrived; --n) {
+                 const int before = view[0];
+                 arrived = to == "view"     ? PlayerCollection::GlideView(a, b, &view[0], &view[1], 20, &land)
+                           : to == "player" ? players->GlideToPlayer(a, &view[0], &view[1], 20, &land)
+                                            : players->GlideToBarrel(a, &view[0], &view[1], 20, &land);
+                 outcome +=
+                     (outcome.empty() ? "" : ",") + std::to_string(view[0] - before) + (arrived ? "" : "+");
+             }
+         }},
+        {"wind",
+         [&](std::istream& in) {
+             players->wind = Next<int>(in);
+             players->UpdateMenu();
+         }},
+        {"chart", [&](std::istream&) { players->UpdateArmourChart(); }},
         {"start", [&](std::istream& in) { Start(Next<int>(in)); }},
         {"land",
          [&](std::istream& in) {
@@ -153,7 +179,16 @@ void PlayersTest::Play(const std::string& commands) {
     RunCommands(commands, verbs, [&](const std::vector<std::string>& p) -> std::string {
         if (p[0] == "outcome") return outcome;
         if (p[0] == "played") return Listed(Played());
+        auto at = [&](std::size_t i) { return std::stoi(p.at(i)); };
         if (p[0] == "current") return std::to_string(players->current);
+        if (p[0] == "view") return Listed(std::vector<int>{view[0], view[1]});
+        if (p[0] == "at") return std::to_string(players->PlayerAt(at(1), at(2)));
+        if (p[0] == "contains") return std::to_string(players->Get(at(1))->Contains(at(2), at(3)));
+        if (p[0] == "sock") return std::to_string(WindSockIndex(at(1)));
+        if (p[0] == "sockshade")
+            return std::to_string(GetBValue(PixelOf(OFFSCREEN, players->menuBarSurface, 134, 9)));
+        if (p[0] == "chart")
+            return std::to_string(PixelOf(OFFSCREEN, players->chartBarSurface, at(1), at(2)) != 0);
         if (p[0] == "pieces") return std::to_string(Members(*projectiles).size());
         if (p[0] == "shot") {
             // The newest projectile, its numbers to four places.

@@ -113,13 +113,19 @@ std::string Text(T value, bool hex = false) {
 }  // namespace
 
 void ProjectilesTest::Play(const std::string& commands) {
-    std::string outcome;  // what the last tick, run or blast said
+    std::string outcome;        // what the last tick, run or blast said
+    std::int32_t view[2] = {};  // the view's top-left corner
     auto floats = [](std::istream& in, int n) {
         std::vector<float> f;
         for (int i = 0; i < n; ++i) f.push_back(Next<float>(in));
         return f;
     };
     const CommandVerbs verbs = {
+        {"land",
+         [&](std::istream& in) {
+             const int width = Next<int>(in);
+             MakeLandscape(width, Next<int>(in));
+         }},
         {"fill",
          [&](std::istream& in) {
              const std::vector<float> r = floats(in, 4);
@@ -153,6 +159,31 @@ void ProjectilesTest::Play(const std::string& commands) {
              outcome = Text(Explosion(at[0], at[1], type, 0).InflictDamage(players, shots.get()));
          }},
         {"tick", [&](std::istream& in) { outcome = Text(Tick(Next<int>(in, 1))); }},
+        {"gone",
+         [&](std::istream& in) {
+             const int kind = NameIndex(KINDS, Next<std::string>(in));
+             for (int t = 0; t < 1000 && !Flying(kind).empty(); ++t) Tick();
+         }},
+        {"tracked",
+         [&](std::istream& in) {
+             const std::vector<float> at = floats(in, 2);
+             shots->Add(new Projectile(at[0], at[1], 0.0f, 0.0f, KindShell, 0, true));
+         }},
+        {"view", [&](std::istream& in) { view[0] = Next<int>(in), view[1] = Next<int>(in); }},
+        {"follow",
+         [&](std::istream& in) {
+             Projectile& newest = *Flying().at(0);
+             newest.x = Next<float>(in);
+             newest.y = Next<float>(in);
+             Tick();
+             shots->FollowView(&view[0], &view[1], 20, landscape.get());
+         }},
+        {"clear", [&](std::istream&) { ClearScreen(0, 2, 0, -1, 0, 0, 0); }},
+        {"draw",
+         [&](std::istream& in) {
+             const int x = Next<int>(in), y = Next<int>(in);
+             shots->Draw(0, 2, x, y, Next<int>(in));
+         }},
         {"run",
          [&](std::istream&) {
              int ticks = 0;
@@ -166,6 +197,10 @@ void ProjectilesTest::Play(const std::string& commands) {
         auto oldest = [](const auto& list, std::size_t i) { return list.at(list.size() - 1 - i); };
         const std::string& what = p[0];
         if (what == "outcome") return outcome;
+        if (what == "view") return Listed(std::vector<int>{view[0], view[1]});
+        if (what == "tracked") return Text(shots->trackedAlive);
+        if (what == "screen") return Text(PixelOf(0, 2, at(1), at(2)), true);
+        if (what == "explosion") return Text(shots->explosions->type) + "," + Text(shots->explosions->y);
         if (what == "flying") return Text(Flying(p.size() > 1 ? NameIndex(KINDS, p[1]) : -1).size());
         if (what == "fragments")
             return Text(Fragments(p.size() > 1 ? NameIndex(FRAGMENTS, p[1]) : -1).size());
@@ -183,6 +218,7 @@ void ProjectilesTest::Play(const std::string& commands) {
             return field == "x"       ? Text(s.x)
                    : field == "prevx" ? Text(s.prevX)
                    : field == "param" ? Text(s.param)
+                   : field == "vy"    ? Text(s.vy)
                                       : Text(static_cast<int>(s.firstStep));
         }
         const Fragment& f =
