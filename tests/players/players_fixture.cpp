@@ -136,6 +136,13 @@ void PlayersTest::Play(const std::string& commands) {
              players->UpdateMenu();
          }},
         {"chart", [&](std::istream&) { players->UpdateArmourChart(); }},
+        {"draw",
+         [&](std::istream& in) {
+             Player& p = player(in);
+             const int x = Next<int>(in), y = Next<int>(in);
+             ClearBackPage();
+             p.Draw(0, 2, x, y, Next<std::string>(in) == "guide");
+         }},
         {"start", [&](std::istream& in) { Start(Next<int>(in)); }},
         {"land",
          [&](std::istream& in) {
@@ -182,6 +189,8 @@ void PlayersTest::Play(const std::string& commands) {
         auto at = [&](std::size_t i) { return std::stoi(p.at(i)); };
         if (p[0] == "current") return std::to_string(players->current);
         if (p[0] == "view") return Listed(std::vector<int>{view[0], view[1]});
+        if (p[0] == "back") return Listed(std::vector<COLORREF>{BackPixel(at(1), at(2))});
+        if (p[0] == "ink") return std::to_string(InkIn(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) > 0);
         if (p[0] == "at") return std::to_string(players->PlayerAt(at(1), at(2)));
         if (p[0] == "contains") return std::to_string(players->Get(at(1))->Contains(at(2), at(3)));
         if (p[0] == "sock") return std::to_string(WindSockIndex(at(1)));

@@ -19,34 +19,6 @@
 
 namespace {
 
-// The tank and its barrel stand on the foot; drawing stops only when the tank is wholly off the
-// screen.
-TEST_F(PlayersTest, TheTankIsDrawnOnItsFootUntilWhollyOffTheScreen) {
-    Player& p = Start(2);
-    ClearBackPage();
-    p.angle = 90;
-    p.Draw(0, 2, 100, 100, false);
-    // The picture's black corner is left out; the red barrel rises six pixels from the row above.
-    EXPECT_EQ(
-        std::tuple(BackPixel(95, 95), BackPixel(96, 95) != 0, BackPixel(105, 100) != 0, BackPixel(100, 101)),
-        std::tuple(0u, true, true, 0u));
-    EXPECT_EQ(std::tuple(BackPixel(100, 94), BackPixel(100, 88), BackPixel(100, 87)),
-              std::tuple(0x0000F8u, 0x0000F8u, 0u));
-    struct Case {
-        int sx, sy, angle;
-        bool drawn;
-    };
-    // Angle 0 points the long guide barrel left, 180 right, so a tank just beyond an edge still
-    // shows its barrel.
-    for (Case c : {Case{325, 100, 0, true}, Case{326, 100, 0, false}, Case{-5, 100, 180, true},
-                   Case{-6, 100, 180, false}, Case{160, 200, 90, true}, Case{160, 201, 90, false}}) {
-        ClearBackPage();
-        p.angle = c.angle;
-        p.Draw(0, 2, c.sx, c.sy, true);
-        EXPECT_EQ(InkIn(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) > 0, c.drawn) << c.sx << "," << c.sy;
-    }
-}
-
 TEST_F(PlayersTest, StockShowsPlusForUnlimitedAndTwoPlusesPastNinetyNine) {
     EXPECT_EQ(StockText(-1) + StockText(0) + StockText(99) + StockText(100), "+099++");
 }

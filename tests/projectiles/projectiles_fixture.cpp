@@ -159,6 +159,22 @@ void ProjectilesTest::Play(const std::string& commands) {
              outcome = Text(Explosion(at[0], at[1], type, 0).InflictDamage(players, shots.get()));
          }},
         {"tick", [&](std::istream& in) { outcome = Text(Tick(Next<int>(in, 1))); }},
+        {"pour",  // the row of each pixel placed, in runs of one row: ROW*PIXELS
+         [&](std::istream& in) {
+             const std::vector<float> at = floats(in, 3);
+             shots->AddFragment(new Fragment(at[0] + 0.5f, at[1] + 0.5f, FragLavaStream, 300));
+             std::vector<std::pair<int, int>> runs;
+             for (int t = 0; t < int(at[2]) && Tick(); ++t) {
+                 const std::vector<Fragment*> pixels = Fragments(FragLavaPixel);
+                 if (pixels.empty()) continue;
+                 const int row = static_cast<int>(pixels[0]->y);
+                 if (!runs.empty() && runs.back().first == row) ++runs.back().second;
+                 if (runs.empty() || runs.back().first != row) runs.emplace_back(row, 1);
+             }
+             outcome.clear();
+             for (const auto& [row, pixels] : runs)
+                 outcome += (outcome.empty() ? "" : ",") + Text(row) + "*" + Text(pixels);
+         }},
         {"gone",
          [&](std::istream& in) {
              const int kind = NameIndex(KINDS, Next<std::string>(in));

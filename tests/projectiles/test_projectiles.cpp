@@ -55,59 +55,6 @@ TEST_F(ProjectilesTest, ASodSalvoScattersFromItsThirtiethSampleUpTo1300Clods) {
     EXPECT_EQ(Flying(KindEarth).size(), static_cast<std::size_t>(1300 - underground));
 }
 
-// Pours the stream at (x, y) and records the row of every pixel it places until it ends.
-std::vector<int> Pour(ProjectileCollection* shots, PlayerCollection* players, int x, int y, int ticks) {
-    shots->AddFragment(
-        new Fragment(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f, FragLavaStream, 300));
-    std::vector<int> rows;
-    for (int t = 0; t < ticks && shots->Update(players); ++t) {
-        for (const Fragment* f = shots->fragments; f; f = f->next) {
-            if (f->type == FragLavaPixel) {
-                rows.push_back(static_cast<int>(f->y));
-                break;
-            }
-        }
-    }
-    return rows;
-}
-
-// In a closed basin lava fills the bottom row before it rises; when it has nowhere left to go the
-// stream ends, its sound stops, and the lava cools into dark grey rock.
-TEST_F(ProjectilesTest, LavaFillsABasinFromTheBottomAndSetsIntoRock) {
-    Fill(0, 0, 640, 300, Rock, RGB(200, 200, 200));
-    Fill(100, 200, 109, 206, Air, 0xFFFFFF);
-    const std::vector<int> rows = Pour(shots.get(), players, 104, 205, 1000);
-    EXPECT_TRUE(Looping().empty());
-    ASSERT_EQ(rows.size(), 54u);
-    for (int row = 205, i = 0; row >= 200; --row)
-        for (int n = 0; n < 9; ++n, ++i) EXPECT_EQ(rows[static_cast<std::size_t>(i)], row) << i;
-    EXPECT_EQ(CountMaterial(Lava), 0);
-    EXPECT_TRUE(Fragments(FragLavaPixel).empty());
-    for (int y = 200; y < 206; ++y) {
-        for (int x = 100; x < 109; ++x) {
-            ASSERT_EQ(landscape->Cell(x, y), Rock);
-            const COLORREF c = Picture(x, y);
-            EXPECT_TRUE(GetRValue(c) >= (30 & 0xF8) && GetRValue(c) <= 69 && GetRValue(c) == GetBValue(c) &&
-                        std::abs(GetGValue(c) - GetRValue(c)) <= 7)
-                << std::hex << c;
-        }
-    }
-}
-
-// On a flat the lava runs sideways and does not pile up; every pixel placed in a tank costs it 1.
-TEST_F(ProjectilesTest, LavaSpreadsOnAFlatAndBurnsTanksPerPixel) {
-    Fill(0, 200, 640, 300, Earth);
-    landscape->gravityOn = 0;
-    Player& tank = PlaceTank(1, 310, 199);
-    const std::vector<int> rows = Pour(shots.get(), players, 300, 199, 60);
-    EXPECT_EQ(rows, std::vector<int>(60, 199));
-    EXPECT_EQ(Looping(), std::vector<int>{17});
-    int burnt = 0;
-    for (int x = 305; x <= 315; ++x) burnt += landscape->Cell(x, 199) == Lava ? 1 : 0;
-    EXPECT_GT(burnt, 0);
-    EXPECT_EQ(tank.armour, 100 - burnt);
-}
-
 // Clods fly straight out of the ground at the type's speeds, darkened: a clod straight above or
 // below the centre flies vertically.
 TEST_F(ProjectilesTest, DebrisIsThrownStraightAwayFromTheCrater) {
