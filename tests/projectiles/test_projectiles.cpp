@@ -35,26 +35,6 @@ TEST_F(ProjectilesTest, GravityAddsAfterTheMoveAndWindOnlyDisplaces) {
     EXPECT_EQ(p->vx, 0.0f);
 }
 
-// Ten clods a sample from the 30th sample to the 159th, none where the ground already is.
-TEST_F(ProjectilesTest, ASodSalvoScattersFromItsThirtiethSampleUpTo1300Clods) {
-    MakeLandscape(1200, 500);
-    Fill(0, 250, 1200, 500, Earth);
-    shots->gravity = 0.0f;
-    Projectile* salvo = Launch(400.0f, 249.5f, 1.0f, 0.0f, KindSodSalvo);
-    int underground = 0;
-    for (int i = 0; i < 1300; ++i) underground += Weapons.ScatterTable[i].dy > 0 ? 1 : 0;
-    while (salvo->param < 29) {
-        Tick();
-        ASSERT_TRUE(Flying(KindEarth).empty()) << salvo->param;
-    }
-    Tick();
-    EXPECT_EQ(salvo->param, 30);
-    EXPECT_FALSE(Flying(KindEarth).empty());
-    Tick(200);
-    EXPECT_GT(underground, 500);
-    EXPECT_EQ(Flying(KindEarth).size(), static_cast<std::size_t>(1300 - underground));
-}
-
 // Clods fly straight out of the ground at the type's speeds, darkened: a clod straight above or
 // below the centre flies vertically.
 TEST_F(ProjectilesTest, DebrisIsThrownStraightAwayFromTheCrater) {
