@@ -1,7 +1,8 @@
-// Tests of the players: the tank's box and drawing, the view's glide, the menu bar's stock and wind
-// and the armour chart, the burst of a destroyed tank and placing the tanks on a new landscape; and
-// the cases of cases.tsv (firing, the turn order, the armour rules, who pays for a hit, the settling
-// of a match, falls) and of seats.tsv (the seats across a network game's machines).
+// Tests of the players: the stock as the menu bar shows it, the burst of a destroyed tank and placing
+// the tanks on a new landscape; and the cases of cases.tsv (the tank's box and drawing, the view's
+// glide, the wind sock and the armour chart, firing, the turn order, the armour rules, who pays for
+// a hit, the settling of a match, falls) and of seats.tsv (the seats across a network game's
+// machines).
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -9,8 +10,6 @@
 
 #include "core/globals.h"
 #include "core/random.h"
-#include "core/rules.h"
-#include "display/graphx.h"
 #include "players/menu_bar.h"
 #include "players/seats.h"
 #include "tests/players/players_fixture.h"

@@ -1,14 +1,10 @@
-// Tests of the weapons: gravity and wind, the Sod Salvo's scatter, the Earth Mover's boring, the
-// view that follows the shell, drawing, lava filling a basin and spreading on a flat, and the earth
-// thrown out of a crater; and the cases of cases.tsv (a move's unit steps, leaving the play area,
-// pieces added during an update, sparks, flames and wrecks, lava that cannot flow or is blown away,
-// damage by distance, debris and settling earth, how long an explosion lasts and what it clears).
-#include <algorithm>
+// Tests of the weapons: gravity and wind in flight and the earth thrown out of a crater; and the
+// cases of cases.tsv (a move's unit steps, leaving the play area, pieces added during an update, the
+// Sod Salvo's scatter, the Earth Mover's boring, the followed view and drawing, sparks, flames and
+// wrecks, lava, damage by distance, debris and settling earth, how long an explosion lasts and what
+// it clears).
 #include <cmath>
-#include <tuple>
 
-#include "core/globals.h"
-#include "display/graphx.h"
 #include "tests/projectiles/projectiles_fixture.h"
 #include "tests/support/golden.h"
 #include "tests/support/world.h"
