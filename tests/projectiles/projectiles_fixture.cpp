@@ -139,6 +139,7 @@ void ProjectilesTest::Play(const std::string& commands) {
          }},
         {"gravity", [&](std::istream& in) { shots->gravity = Next<float>(in); }},
         {"landgravity", [&](std::istream& in) { landscape->gravityOn = Next<int>(in); }},
+        {"wind", [&](std::istream& in) { landscape->wind = Next<int>(in); }},
         {"launch",
          [&](std::istream& in) {
              const int kind = NameIndex(KINDS, Next<std::string>(in));
@@ -234,6 +235,8 @@ void ProjectilesTest::Play(const std::string& commands) {
             return field == "x"       ? Text(s.x)
                    : field == "prevx" ? Text(s.prevX)
                    : field == "param" ? Text(s.param)
+                   : field == "y"     ? Text(s.y)
+                   : field == "vx"    ? Text(s.vx)
                    : field == "vy"    ? Text(s.vy)
                                       : Text(static_cast<int>(s.firstStep));
         }

@@ -1,5 +1,5 @@
-// Tests of the weapons: gravity and wind in flight and the earth thrown out of a crater; and the
-// cases of cases.tsv (a move's unit steps, leaving the play area, pieces added during an update, the
+// Tests of the weapons: the earth thrown out of a crater; and the cases of cases.tsv (gravity and
+// wind in flight, a move's unit steps, leaving the play area, pieces added during an update, the
 // Sod Salvo's scatter, the Earth Mover's boring, the followed view and drawing, sparks, flames and
 // wrecks, lava, damage by distance, debris and settling earth, how long an explosion lasts and what
 // it clears).
@@ -10,26 +10,6 @@
 #include "tests/support/world.h"
 
 namespace {
-
-// The move of a tick uses the speed from before that tick's gravity; wind shifts the position and
-// never enters the velocity.
-TEST_F(ProjectilesTest, GravityAddsAfterTheMoveAndWindOnlyDisplaces) {
-    Projectile* p = Launch(100.5f, 10.0f, 0.0f, 0.0f, KindShell);
-    float y = 10.0f;
-    float v = 0.0f;
-    for (int t = 0; t < 100; ++t) {
-        Tick();
-        y += v;
-        v += 0.01f;
-        ASSERT_FLOAT_EQ(p->y, y) << t;
-        ASSERT_FLOAT_EQ(p->vy, v) << t;
-        ASSERT_EQ(p->x, 100.5f);
-    }
-    landscape->wind = -4;
-    Tick(10);
-    EXPECT_NEAR(p->x, 100.5f - 10 * 0.2f, 1e-4);
-    EXPECT_EQ(p->vx, 0.0f);
-}
 
 // Clods fly straight out of the ground at the type's speeds, darkened: a clod straight above or
 // below the centre flies vertically.
