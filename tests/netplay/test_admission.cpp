@@ -111,12 +111,6 @@ protected:
             return true;
         });
     }
-
-    static long Count(ReplayEvent::Kind kind) {
-        const auto& events = ReplayRecorded().events;
-        return std::count_if(events.begin(), events.end(),
-                             [kind](const ReplayEvent& e) { return e.kind == kind; });
-    }
 };
 
 // Seven connections that never say a word (two of them vanish) neither fill the game nor stay past
@@ -209,7 +203,7 @@ TEST_F(HostDoorTest, RejoinsCountPerMachineNotPerAddress) {
     EXPECT_EQ(refused.reason, net::DisconnectReason::TooManyRejoins);
     EXPECT_NE(refused.Refusal().find("rejoined too often: try again in "), std::string::npos)
         << refused.Refusal();
-    EXPECT_EQ(Count(ReplayEvent::Joined), static_cast<long>(kCalls - 1));
+    EXPECT_EQ(ReplayEventsOf(ReplayEvent::Joined), static_cast<long>(kCalls - 1));
 }
 
 // A host asking for a join code takes only machines and spectators that give it; an address that

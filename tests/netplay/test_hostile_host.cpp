@@ -1,6 +1,6 @@
-// Tests of a joining machine against a host that breaks the rules, played by the test in-process: a
-// flood of stamps or news, a game so far that claims to run longer than any game, and leaving with Esc
-// while the game so far plays back.
+// Tests of a joining machine against a host that breaks the rules or goes, played by the test
+// in-process: a flood of stamps or news, a game so far that claims to run longer than any game, a host
+// or relay gone, and leaving with Esc while the game so far plays back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -250,37 +250,61 @@ TEST_F(HostileHostTest, ASpectatorSendsNothingThatCountsAndStopsAloneWhenItsGame
     EXPECT_TRUE(host.Left());
 }
 
-// The host leaving, by its goodbye or by vanishing, while the joiner follows it: the joiner plays
-// out the frames it holds and then ends its network game within a few seconds, saying which, and
-// goes on at its own keyboard from the title.
-TEST_F(HostileHostTest, AJoinerWhoseHostLeavesEndsItsGameSayingWhy) {
-    for (const bool vanishes : {false, true}) {
-        SCOPED_TRACE(vanishes ? "vanishes" : "says goodbye");
+// The host leaving, by its goodbye or by vanishing, while the joiner follows it: the joiner plays out
+// the frames it holds and then ends its network game within a few seconds, saying which. The relay
+// lost: no machine can know what the others received meanwhile, so the host and a joiner alike end
+// the network game at once. Each goes on at its own keyboard from the title.
+TEST_F(HostileHostTest, AMachineWhoseHostOrRelayIsGoneEndsItsGameSayingWhy) {
+    enum class Gone { Goodbye, Vanished, Relay, HostsRelay };
+    const struct {
+        Gone gone;
+        const char* failure;  // how it begins
+        std::int64_t withinMs, withinSteps;
+    } cases[] = {
+        {Gone::Goodbye, "The host left the game", 8000, 1 << 30},
+        {Gone::Vanished, "The host stopped answering", 8000, 1 << 30},
+        {Gone::Relay, "Lost the connection to the relay", 1 << 30, 2},
+        {Gone::HostsRelay, "Lost the connection to the relay", 1 << 30, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.gone));
         TearDown();
         SetUp();
         FakeHost host(network);
-        std::int64_t leftAt = -1, endedAt = -1;
+        if (c.gone == Gone::HostsRelay) {
+            Host();
+            NewGuest().Connect(network);
+        } else {
+            host.Open(20, [] {});
+        }
+        std::int64_t goneAt = -1, endedAt = -1, goneStep = 0, endedStep = 0;
         std::uint32_t heldThrough = 0;
-        host.Open(20, [&] {
-            if (leftAt >= 0 || ReplayPlaying() || ReplayFrameSteps() < 40) return;
-            leftAt = network.NowMs();
-            heldThrough = host.Stamped();
-            if (vanishes)
-                network.Sever(host.End());
-            else
-                host.Leave("The host left the game");
-        });
         TickDriver ticks(
             [&] {
-                if (endedAt < 0 && leftAt >= 0 && NetRoleNow() == NetRole::Local) endedAt = network.NowMs();
+                network.Advance(tickMs);
+                for (FakeGuest& g : guests) g.Poll();
+                if (goneAt < 0 && !ReplayPlaying() && ReplayFrameSteps() >= 40) {
+                    goneAt = network.NowMs();
+                    goneStep = ReplayFrameSteps();
+                    heldThrough = c.gone < Gone::Relay ? host.Stamped() : 0;
+                    if (c.gone == Gone::Goodbye) host.Leave("The host left the game");
+                    if (c.gone == Gone::Vanished) network.Sever(host.End());
+                    if (c.gone >= Gone::Relay) LoseTheRelay();
+                }
+                if (goneAt >= 0 && endedAt < 0 && NetRoleNow() == NetRole::Local) {
+                    endedAt = network.NowMs();
+                    endedStep = ReplayFrameSteps();
+                }
                 return true;
             },
             600);
         ASSERT_EQ(PlayGame(3, &ticks), 0);
-        EXPECT_EQ(NetFailure(), vanishes ? "The host stopped answering" : "The host left the game");
-        ASSERT_GE(endedAt, 0) << "the joiner is still in the network game";
-        EXPECT_LT(endedAt - leftAt, 8000);
+        EXPECT_EQ(NetFailure().rfind(c.failure, 0), 0u) << NetFailure();
+        ASSERT_GE(endedAt, 0) << "still in the network game";
+        EXPECT_LT(endedAt - goneAt, c.withinMs);
+        EXPECT_LE(endedStep - goneStep, c.withinSteps);
         EXPECT_EQ(CurrentMode, Title);
+        EXPECT_EQ(ReplayRecorded().events.back().kind, ReplayEvent::Offline);
         EXPECT_GE(ReplayRecorded().events.back().step, heldThrough) << "the frames held were not played out";
     }
 }

@@ -156,9 +156,7 @@ TEST(StampLateness, ALostPacketCountsAsLateAndTheWholeStreamMovingDoesNot) {
     }
     for (std::int64_t l : moved.Lateness()) EXPECT_EQ(l, 0);
     EXPECT_EQ(moved.LeadFrames(), 0);
-}
-
-TEST(StampLateness, TheLeadNeverPassesHalfASecond) {
+    // Never more than half a second, however wild the link.
     StampLateness wild;
     for (std::uint32_t f = 0; f < 250; ++f) wild.Arrived(f, f * TICK_MS + (f % 4 == 0 ? 2000 : 0));
     EXPECT_EQ(wild.LeadFrames(), netplay::MAX_LEAD_FRAMES);
@@ -166,97 +164,76 @@ TEST(StampLateness, TheLeadNeverPassesHalfASecond) {
 
 // ---- The steps of a tick.
 
-TEST(FollowPacer, TheOwnerIsNeverHeldAndAFollowerAboutToOwnOrStandingStillRunsWhatItHolds) {
-    FollowPacer pacer;
-    TickView owner;
-    owner.depth = 0;
-    owner.fresh = true;
-    owner.lead = 12;
-    for (int i = 0; i < 30; ++i) EXPECT_EQ(pacer.StepsThisTick(owner), 1) << i;
+// Ticks shown to one pacer: `times` ticks of one view, each to run `steps` (-1: any).
+struct PacerTicks {
+    int times;
+    std::int64_t depth;
+    int lead;
+    unsigned view;  // FOLLOWS, FRESH, STILL
+    int ownIn;
+    int steps;
+};
+constexpr unsigned FOLLOWS = 1, FRESH = 2, STILL = 4;
+constexpr int RECENT = static_cast<int>(FollowPacer::RECENT_TICKS);
 
-    // A follower with a lead of 12 holding 10 frames, its own frame coming after the next three: it
-    // runs three now, however little it holds against its lead.
-    FollowPacer handover;
-    TickView next;
-    next.follows = true;
-    next.fresh = true;
-    next.lead = 12;
-    next.depth = 10;
-    for (int i = 0; i < 5; ++i) handover.StepsThisTick(next);
-    next.ownIn = 3;
-    EXPECT_EQ(handover.StepsThisTick(next), 3);
-    next.ownIn = 1;
-    next.depth = 0;
-    EXPECT_EQ(handover.StepsThisTick(next), 1);
-
-    // While the picture stands still (the turn about to pass, a shop) a follower runs all it holds
-    // but INPUT_DELAY frames, up to a tick's worth; the owner one step, as ever.
-    FollowPacer still;
-    next.ownIn = 0;
-    next.still = true;
-    next.depth = 8;
-    EXPECT_EQ(still.StepsThisTick(next), 5);
-    next.depth = 3;
-    EXPECT_EQ(still.StepsThisTick(next), 1);
-    next.depth = 30;
-    EXPECT_EQ(still.StepsThisTick(next), netplay::MAX_STEPS_PER_TICK);
-    owner.still = true;
-    EXPECT_EQ(pacer.StepsThisTick(owner), 1);
-}
-
-TEST(FollowPacer, AFollowerWellBehindCatchesUpAtOnceAndOneALittleBehindDrainsGently) {
-    // A lead within INPUT_DELAY: level at 5 frames beyond the next, as a machine always was; 9 held
-    // is caught up in one tick.
-    FollowPacer lan;
-    TickView view;
-    view.follows = true;
-    view.depth = 9;
-    EXPECT_EQ(lan.StepsThisTick(view), 4);
-    view.depth = 6;
-    EXPECT_EQ(lan.StepsThisTick(view), 1);
-    view.depth = 40;
-    EXPECT_EQ(lan.StepsThisTick(view), 10);
-
-    // A lead of 8: level at 10. Two frames over it for a moment is let be; for half a second, it
-    // runs two steps a tick; far over, it catches up at once.
-    FollowPacer far;
-    view.lead = 8;
-    view.depth = 10;
-    for (std::size_t i = 0; i < FollowPacer::RECENT_TICKS; ++i) EXPECT_EQ(far.StepsThisTick(view), 1);
-    view.depth = 13;
-    EXPECT_EQ(far.StepsThisTick(view), 1);
-    for (std::size_t i = 1; i < FollowPacer::RECENT_TICKS; ++i) far.StepsThisTick(view);
-    EXPECT_EQ(far.StepsThisTick(view), 2);
-    view.depth = 20;
-    EXPECT_EQ(far.StepsThisTick(view), 10);
-}
-
-TEST(FollowPacer, AFollowerLetsTicksPassForItsLeadOnlyWhileStampsCome) {
-    TickView view;
-    view.follows = true;
-    view.lead = 5;
-    view.fresh = true;
-    // Stamps coming: the ticks pass, one stop, until it holds its lead.
-    FollowPacer building;
-    std::vector<int> steps;
-    for (int depth = 1; depth <= 6; ++depth) {
-        view.depth = depth;
-        steps.push_back(building.StepsThisTick(view));
+TEST(FollowPacer, StepsEachTickAsTheMomentAndWhatItHoldsAsk) {
+    const struct {
+        const char* name;
+        std::vector<PacerTicks> ticks;
+    } cases[] = {
+        {"the owner is never held", {{30, 0, 12, FRESH, 0, 1}, {1, 0, 12, FRESH | STILL, 0, 1}}},
+        // Its own frame coming after the next three: it runs three now, however little it holds.
+        {"a follower about to own",
+         {{5, 10, 12, FOLLOWS | FRESH, 0, -1},
+          {1, 10, 12, FOLLOWS | FRESH, 3, 3},
+          {1, 0, 12, FOLLOWS | FRESH, 1, 1}}},
+        // All it holds but INPUT_DELAY frames, up to a tick's worth.
+        {"the picture standing still",
+         {{1, 8, 12, FOLLOWS | FRESH | STILL, 0, 5},
+          {1, 3, 12, FOLLOWS | FRESH | STILL, 0, 1},
+          {1, 30, 12, FOLLOWS | FRESH | STILL, 0, netplay::MAX_STEPS_PER_TICK}}},
+        // A lead within INPUT_DELAY: level at 5 frames beyond the next; 9 held is caught up at once.
+        {"no lead", {{1, 9, 0, FOLLOWS, 0, 4}, {1, 6, 0, FOLLOWS, 0, 1}, {1, 40, 0, FOLLOWS, 0, 10}}},
+        // A lead of 8: level at 10. Two over it for a moment is let be; for half a second, it runs two
+        // steps a tick; far over, it catches up at once.
+        {"a lead of 8",
+         {{RECENT, 10, 8, FOLLOWS, 0, 1},
+          {1, 13, 8, FOLLOWS, 0, 1},
+          {RECENT - 1, 13, 8, FOLLOWS, 0, -1},
+          {1, 13, 8, FOLLOWS, 0, 2},
+          {1, 20, 8, FOLLOWS, 0, 10}}},
+        // Stamps coming: the ticks pass, one a stop, until it holds its lead.
+        {"building its lead",
+         {{1, 1, 5, FOLLOWS | FRESH, 0, 0},
+          {1, 2, 5, FOLLOWS | FRESH, 0, 0},
+          {1, 3, 5, FOLLOWS | FRESH, 0, 0},
+          {1, 4, 5, FOLLOWS | FRESH, 0, 0},
+          {2, 5, 5, FOLLOWS | FRESH, 0, 1}}},
+        // No stamp since the last tick (its owner stopped, or one is late): it steps on.
+        {"no stamp lately", {{6, 1, 5, FOLLOWS, 0, 1}}},
+        // Having held its lead within the last half second, a dip is what the lead is for.
+        {"a dip",
+         {{1, 6, 5, FOLLOWS | FRESH, 0, -1},
+          {RECENT - 1, 2, 5, FOLLOWS | FRESH, 0, 1},
+          {1, 2, 5, FOLLOWS | FRESH, 0, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FollowPacer pacer;
+        int tick = 0;
+        for (const PacerTicks& t : c.ticks)
+            for (int i = 0; i < t.times; ++i, ++tick) {
+                TickView view;
+                view.depth = t.depth;
+                view.lead = t.lead;
+                view.ownIn = t.ownIn;
+                view.follows = (t.view & FOLLOWS) != 0;
+                view.fresh = (t.view & FRESH) != 0;
+                view.still = (t.view & STILL) != 0;
+                const int steps = pacer.StepsThisTick(view);
+                EXPECT_TRUE(t.steps < 0 || steps == t.steps) << "tick " << tick << ": " << steps;
+            }
     }
-    EXPECT_EQ(steps, (std::vector<int>{0, 0, 0, 0, 1, 1}));
-    // No stamp since the last tick (its owner stopped, or one is late): it steps on.
-    FollowPacer quiet;
-    view.fresh = false;
-    view.depth = 1;
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(quiet.StepsThisTick(view), 1) << i;
-    // Having held its lead within the last half second, a dip is what the lead is for: it steps.
-    FollowPacer dipped;
-    view.fresh = true;
-    view.depth = 6;
-    dipped.StepsThisTick(view);
-    view.depth = 2;
-    for (std::size_t i = 1; i < FollowPacer::RECENT_TICKS; ++i) EXPECT_EQ(dipped.StepsThisTick(view), 1) << i;
-    EXPECT_EQ(dipped.StepsThisTick(view), 0);
 }
 
 // ---- A follower against made-up arrivals.

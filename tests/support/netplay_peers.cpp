@@ -72,6 +72,12 @@ void LoseTheRelay() { RelayGone = true; }
 
 std::vector<net::KeyEvent> Press(std::uint8_t key) { return {{true, key, false}, {false, key, false}}; }
 
+long ReplayEventsOf(ReplayEvent::Kind kind) {
+    const std::vector<ReplayEvent>& events = ReplayRecorded().events;
+    return std::count_if(events.begin(), events.end(),
+                         [kind](const ReplayEvent& e) { return e.kind == kind; });
+}
+
 void FakeGuest::Connect(net::InProcessNetwork& network, const std::string& from) {
     network_ = &network;
     end_ = network.Connect(NET_PORT, {}, from);

@@ -28,6 +28,8 @@ net::Hello Hello(bool watch = false, std::uint64_t token = 0, const std::string&
 void LoseTheRelay();
 // One key pressed: down, then up.
 std::vector<net::KeyEvent> Press(std::uint8_t key);
+// The events of a kind in the replay the game records.
+long ReplayEventsOf(ReplayEvent::Kind kind);
 
 // A machine joining the real game as host, played by the test. Once connected it says `first`, once
 // welcomed `then` (unless empty), and one of `later` at each poll after; it keeps what it hears, and
