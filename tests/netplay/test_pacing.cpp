@@ -1,6 +1,6 @@
-// Tests of the pace of a following machine: the lateness of stamps and the lead it asks for, a
-// follower ticking against made-up arrivals, paced and stepping as soon as it can, and the real game
-// following a host over a slow, jittery link inside one process on a simulated clock.
+// Tests of the pace of a following machine: the lateness of stamps and the lead it asks for, the
+// steps of its ticks, and the real game following a host over links fast and slow, calm and jittery,
+// inside one process on a simulated clock, keeping a lead and stepping as soon as it can.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,95 +19,32 @@ using netplay::StampLateness;
 using netplay::TICK_MS;
 using netplay::TickView;
 
-constexpr int INPUT_DELAY_FRAMES = 3;
+// A link: each stamp reaches the follower `delay` ms after it was sent, give or take up to `jitter`
+// (drawn from its frame), the jitter gone from frame `calmFrom` on.
+struct Link {
+    int delay, jitter;
+    std::uint32_t calmFrom = 1u << 30;
 
-// The owner steps frame f at f * TICK_MS and stamps frame f + INPUT_DELAY_FRAMES as it does; each
-// stamp takes `delay` ms plus or minus up to `jitter`, and arrives in order (the transport holds a
-// stamp overtaking another back), drawn from `seed`. From frame `calmFrom` on the jitter is gone.
-std::vector<std::int64_t> Arrivals(int frames, int delay, int jitter, std::uint32_t seed,
-                                   int calmFrom = 1 << 30) {
-    std::vector<std::int64_t> at(static_cast<std::size_t>(frames));
-    std::uint32_t state = seed;
-    std::int64_t last = 0;
-    for (int f = 0; f < frames; ++f) {
-        state = state * 1664525u + 1013904223u;
-        const int spread = f >= calmFrom ? 0 : jitter;
-        const int drawn =
-            spread == 0
-                ? 0
-                : static_cast<int>((state >> 8) % static_cast<std::uint32_t>(2 * spread + 1)) - spread;
-        const std::int64_t sent = std::max(0, f - INPUT_DELAY_FRAMES) * TICK_MS;
-        last = std::max(last, sent + delay + drawn);
-        at[static_cast<std::size_t>(f)] = last;
-    }
-    return at;
-}
-
-struct FollowRun {
-    std::vector<std::int64_t> steps;  // the wall time of each frame step, in frame order
-    std::vector<int> stepsPerTick;
-    int lead = 0;                                        // at the end
-    std::int64_t depth = 0;                              // held at the last tick
-    std::int64_t lowestLead = 1 << 30, highestLead = 0;  // over the run after the first two seconds
-
-    // Stops after the first two seconds: times a tick went by with no step, the picture standing
-    // still for more than a tick.
-    int Stops() const {
-        int stops = 0;
-        for (std::size_t i = 1; i < steps.size(); ++i)
-            if (steps[i - 1] >= 2000 && steps[i] - steps[i - 1] > TICK_MS + 5) ++stops;
-        return stops;
+    int Spread(std::uint32_t frame) const {
+        if (jitter == 0 || frame >= calmFrom) return 0;
+        std::uint32_t h = frame * 2654435761u;
+        h ^= h >> 15;
+        h *= 2246822519u;
+        h ^= h >> 13;
+        return static_cast<int>(h % static_cast<std::uint32_t>(2 * jitter + 1)) - jitter;
     }
 };
 
-// A follower's ticks, 20 ms apart unless a step was late (then the next comes at once, as the
-// window's timer does), seeing the stamps that have arrived. With `paced` the pacer decides each
-// tick's steps; otherwise a tick steps as soon as the next stamp is here, and a machine that has
-// fallen well behind catches up, as a machine did before it kept a lead. A stamp not here is waited
-// for, looking every 5 ms.
-FollowRun Follow(const std::vector<std::int64_t>& arrivals, bool paced, int phase = 7) {
-    FollowRun run;
-    StampLateness lateness;
-    FollowPacer pacer;
-    std::int64_t seen = -1, next = 0, tick = phase;
-    bool fresh = false;
-    const auto look = [&](std::int64_t now) {
-        while (seen + 1 < static_cast<std::int64_t>(arrivals.size()) &&
-               arrivals[static_cast<std::size_t>(seen + 1)] <= now) {
-            lateness.Arrived(static_cast<std::uint32_t>(++seen), now);
-            fresh = true;
-        }
-    };
-    const std::int64_t last = static_cast<std::int64_t>(arrivals.size()) - 40;
-    while (next < last) {
-        std::int64_t now = tick;
-        look(now);
-        while (seen < next) {  // the lambda moves `seen` on
-            now += 5;
-            look(now);
-        }
-        TickView view;
-        view.depth = seen - next;
-        view.follows = true;
-        view.fresh = fresh;
-        view.lead = paced ? lateness.LeadFrames() : 0;
-        fresh = false;
-        int steps = 1;
-        if (paced)
-            steps = pacer.StepsThisTick(view);
-        else if (view.depth >= INPUT_DELAY_FRAMES + 4)
-            steps = static_cast<int>(std::min<std::int64_t>(view.depth - INPUT_DELAY_FRAMES - 2, 10));
-        for (int s = 0; s < steps; ++s, ++next) run.steps.push_back(now);
-        run.stepsPerTick.push_back(steps);
-        run.depth = view.depth;
-        run.lead = view.lead;
-        if (now >= 2000) {
-            run.lowestLead = std::min<std::int64_t>(run.lowestLead, view.lead);
-            run.highestLead = std::max<std::int64_t>(run.highestLead, view.lead);
-        }
-        tick = std::max(tick + TICK_MS, now);
+// The owner steps frame f at f * TICK_MS and stamps frame f + INPUT_DELAY as it does; the stamps
+// arrive over the link in order (the transport holds a stamp overtaking another back).
+std::vector<std::int64_t> Arrivals(int frames, const Link& link) {
+    std::vector<std::int64_t> at;
+    std::int64_t last = 0;
+    for (std::uint32_t f = 0; f < static_cast<std::uint32_t>(frames); ++f) {
+        const std::int64_t sent = (f < INPUT_DELAY ? 0 : f - INPUT_DELAY) * TICK_MS;
+        at.push_back(last = std::max(last, sent + link.delay + link.Spread(f)));
     }
-    return run;
+    return at;
 }
 
 // ---- How late stamps come, and the lead.
@@ -115,8 +52,8 @@ FollowRun Follow(const std::vector<std::int64_t>& arrivals, bool paced, int phas
 TEST(StampLateness, StampsOnTimeAskForNoLeadAndAJitteredLinkForOneCoveringIt) {
     StampLateness steady, jittered, early;
     EXPECT_EQ(steady.LeadFrames(), 0);
-    const std::vector<std::int64_t> calm = Arrivals(300, 40, 0, 1);
-    const std::vector<std::int64_t> rough = Arrivals(300, 100, 40, 2);
+    const std::vector<std::int64_t> calm = Arrivals(300, {40, 0});
+    const std::vector<std::int64_t> rough = Arrivals(300, {100, 40});
     for (std::uint32_t f = 0; f < 300; ++f) {
         steady.Arrived(f, calm[f]);
         jittered.Arrived(f, rough[f]);
@@ -236,64 +173,25 @@ TEST(FollowPacer, StepsEachTickAsTheMomentAndWhatItHoldsAsk) {
     }
 }
 
-// ---- A follower against made-up arrivals.
-
-TEST(FollowPacer, OnALocalNetworkAFollowerStepsExactlyAsOneSteppingAtOnce) {
-    for (std::uint32_t seed : {1u, 2u, 3u}) {
-        const std::vector<std::int64_t> arrivals = Arrivals(1500, 1, 1, seed);
-        for (int phase : {0, 7, 19}) {
-            const FollowRun paced = Follow(arrivals, true, phase), atOnce = Follow(arrivals, false, phase);
-            EXPECT_EQ(paced.steps, atOnce.steps) << seed << " " << phase;
-            EXPECT_LE(paced.highestLead, 1) << seed << " " << phase;
-            EXPECT_EQ(atOnce.Stops(), 0);
-        }
-    }
-}
-
-TEST(FollowPacer, TheLeadGrowsWithJitterAndFallsBackWhenItGoes) {
-    // Twenty seconds of 100 +- 40 ms, then twenty of a calm 100 ms.
-    const std::vector<std::int64_t> arrivals = Arrivals(2200, 100, 40, 9, 1000);
-    const FollowRun run = Follow(arrivals, true);
-    EXPECT_GE(run.highestLead, 3);
-    EXPECT_EQ(run.lead, 0);
-    // The frames held beyond the lead are run off: it ends level, one step a tick.
-    EXPECT_LE(run.depth, 5);
-    const std::vector<int> lastTicks(run.stepsPerTick.end() - 100, run.stepsPerTick.end());
-    for (int steps : lastTicks) EXPECT_EQ(steps, 1);
-}
-
-// ---- The real game following a host: with its lead it stops far less often than stepping as soon
-// as each stamp is here.
+// ---- The real game following a host.
 
 // The game so far that the joiner plays back before it follows.
 constexpr std::uint32_t SO_FAR = 10;
-// The link: each stamp reaches the joiner DELAY ms after it was sent, give or take up to JITTER.
-constexpr int DELAY = 100;
-constexpr int JITTER = 40;
-
-// How far a frame's stamp strays from the link's delay, drawn from the frame.
-int Spread(std::uint32_t frame) {
-    std::uint32_t h = frame * 2654435761u;
-    h ^= h >> 15;
-    h *= 2246822519u;
-    h ^= h >> 13;
-    return static_cast<int>(h % static_cast<std::uint32_t>(2 * JITTER + 1)) - JITTER;
-}
 
 struct Following {
     int stops = 0;  // ticks that ran no step, or waited half a tick for one
     int steps = 0;
-    int lead = 0;
+    int lead = 0, highestLead = 0;  // at the end, and the highest after the first 150 ticks
+    std::vector<std::uint32_t> stepsPerTick;
 };
 
 class FollowTest : public NetTest {
 protected:
-    // The joiner follows a host played by the test for `ticks` ticks at the window's pace; the stops
-    // are counted after the first 150 (three seconds to measure the link). The host owns every frame
-    // (the game stays at the title): it steps a frame every TICK_MS ms from when the joiner is welcomed,
-    // stamping each quiet INPUT_DELAY frames ahead, each stamp arriving after the link's delay and
-    // never before the one stamped earlier.
-    Following Follow(bool withLead, int ticks) {
+    // The joiner follows a host played by the test for `ticks` ticks at the window's pace, over `link`;
+    // the stops are counted after the first 150 (three seconds to measure the link). The host owns
+    // every frame (the game stays at the title): it steps a frame every TICK_MS ms from when the joiner
+    // is welcomed, stamping each quiet INPUT_DELAY frames ahead.
+    Following Follow(bool withLead, int ticks, const Link& link) {
         FakeHost host(network);
         host.stamping = false;
         std::int64_t start = 0, lastDue = 0;
@@ -302,7 +200,7 @@ protected:
                 const std::uint32_t frame = host.Stamped() + 1;
                 const std::int64_t sent =
                     start + static_cast<std::int64_t>(frame - INPUT_DELAY - SO_FAR) * TICK_MS;
-                const std::int64_t due = std::max(lastDue, sent + DELAY + Spread(frame));
+                const std::int64_t due = std::max(lastDue, sent + link.delay + link.Spread(frame));
                 if (network.NowMs() + 1 < due) return;
                 lastDue = due;
                 host.SendQuiet(0, frame, frame);
@@ -322,7 +220,11 @@ protected:
                 // stood still.
                 const bool stood =
                     ReplayFrameSteps() == lastSteps || network.NowMs() - lastTick >= TICK_MS / 2;
-                if (i > 150 && !ReplayPlaying() && stood) ++seen.stops;
+                if (i > 150 && !ReplayPlaying()) {
+                    seen.stops += stood ? 1 : 0;
+                    seen.stepsPerTick.push_back(ReplayFrameSteps() - lastSteps);
+                    seen.highestLead = std::max(seen.highestLead, NetFollowLead());
+                }
                 lastSteps = ReplayFrameSteps();
                 // A late tick comes at once; the ones missed are not made up.
                 tick = std::max(tick + TICK_MS, network.NowMs());
@@ -335,7 +237,8 @@ protected:
         EXPECT_TRUE(NetFailure().empty()) << NetFailure();
         seen.steps = static_cast<int>(ReplayFrameSteps());
         seen.lead = NetFollowLead();
-        NetResetForTests();
+        TearDown();
+        SetUp();
         return seen;
     }
 };
@@ -343,10 +246,7 @@ protected:
 // At 100 ms and up to 40 ms either way, a joiner stepping as soon as each stamp is here stops again
 // and again; keeping its lead it stops a few times while it builds it, and rarely after.
 TEST_F(FollowTest, AFollowerOnAJitteryLinkStopsFarLessOftenWithItsLead) {
-    const Following atOnce = Follow(false, 450);
-    TearDown();
-    SetUp();
-    const Following paced = Follow(true, 450);
+    const Following atOnce = Follow(false, 450, {100, 40}), paced = Follow(true, 450, {100, 40});
     EXPECT_GT(atOnce.stops, 30);
     EXPECT_LT(paced.stops * 4, atOnce.stops)
         << paced.stops << " stops with the lead, " << atOnce.stops << " without";
@@ -355,6 +255,26 @@ TEST_F(FollowTest, AFollowerOnAJitteryLinkStopsFarLessOftenWithItsLead) {
     EXPECT_LE(paced.lead, 6);
     // It keeps up with the host all the same: within its lead and the link's delay.
     EXPECT_GE(paced.steps, atOnce.steps - 12);
+}
+
+// On a local network a follower keeping its lead steps exactly as one stepping at once, and never
+// stops.
+TEST_F(FollowTest, OnALocalNetworkAFollowerStepsExactlyAsOneSteppingAtOnce) {
+    const Following atOnce = Follow(false, 450, {1, 1}), paced = Follow(true, 450, {1, 1});
+    EXPECT_EQ(paced.stepsPerTick, atOnce.stepsPerTick);
+    EXPECT_LE(paced.highestLead, 1);
+    EXPECT_EQ(atOnce.stops, 0);
+}
+
+// The lead grows with the jitter and falls back when it goes: twenty seconds of 100 +- 40 ms, then
+// twenty of a calm 100 ms. The frames held beyond the lead are run off: it ends level, one step a tick.
+TEST_F(FollowTest, TheLeadGrowsWithJitterAndFallsBackWhenItGoes) {
+    const Following run = Follow(true, 2200, {100, 40, 1000});
+    EXPECT_GE(run.highestLead, 3);
+    EXPECT_EQ(run.lead, 0);
+    ASSERT_GE(run.stepsPerTick.size(), 100u);
+    for (auto t = run.stepsPerTick.size() - 100; t < run.stepsPerTick.size(); ++t)
+        EXPECT_EQ(run.stepsPerTick[t], 1u) << "tick " << t;
 }
 
 }  // namespace
