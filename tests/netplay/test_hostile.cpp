@@ -48,9 +48,6 @@ protected:
     // calling eachTick before each. The run ends early if the host's network game ends; at its end
     // the watcher hears the host's last stamps.
     void Play(const std::function<void()>& turn, int after = 300) {
-        // The title, seat 1 to Guest 1, "Start Game", and seat 0's "Finish" in the shop.
-        const std::vector<int> hostKeys = {VK_RETURN, '2',     VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN,
-                                           VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
         std::size_t next = 0;
         int left = after;
         RunHost(17, 3000, [&](int i) {
@@ -62,8 +59,8 @@ protected:
             if (i == 10) watcher.Connect(network);
             const bool bothHere = (MachinesPresent & 0b110u) == 0b110u;
             if (bothHere && i % 6 == 0 && NetMine()) {
-                if (next < hostKeys.size())
-                    PressKey(hostKeys[next++]);
+                if (next < TO_GUEST_SHOP.size())
+                    PressKey(TO_GUEST_SHOP[next++]);
                 else if (CurrentMode == Aiming)
                     PressKey(VK_SPACE);
             }

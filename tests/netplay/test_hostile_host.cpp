@@ -316,8 +316,7 @@ TEST_F(HostileHostTest, AJoinerInItsOwnMomentPlaysOutWhatItStampedWhenItsHostLea
     // Guest 1 here; the title, seat 2 to Guest 1, "Start Game", and seat 1's "Finish" in the shop.
     host.keys = {{2, ReplayEvent::Joined, 1}};
     std::uint32_t step = 5;
-    for (int key : {VK_RETURN, int{'2'}, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN, VK_DOWN, VK_DOWN,
-                    VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
+    for (int key : TO_GUEST_SHOP) {
         host.keys.push_back({step, ReplayEvent::KeyDown, static_cast<std::uint32_t>(key)});
         host.keys.push_back({step, ReplayEvent::KeyUp, static_cast<std::uint32_t>(key)});
         step += 10;

@@ -316,81 +316,65 @@ TEST_F(NetplayTest, MachinesJoiningUnderWayGetTheGameSoFarAndEveryStampAfter) {
     }
 }
 
-// The ticks of a host that has fallen behind a guest: the guest stamps its first moment (its turn in
-// the shop) AHEAD frames beyond the host at once, then one stamp a tick as at an even pace. For each
-// tick from the first stamp on: the steps run, the frames shown, and how far the guest's stamps reach
-// beyond the host's steps.
-struct BehindTicks {
-    std::vector<std::uint32_t> steps;
-    std::vector<int> shown;
-    std::vector<std::int64_t> lag;
-};
-constexpr std::uint32_t AHEAD = 200;
-
-BehindTicks RunHostBehindAGuest(NetTest& test, FakeGuest& guest) {
-    // The title, seat 2 to Guest 1, "Start Game", and the host's seat done shopping: the guest's turn
-    // in the shop comes next.
-    const std::vector<int> keys = {VK_RETURN, '2',     VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN,
-                                   VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
-    std::size_t next = 0;
-    std::int64_t stamped = -1;  // the guest's last stamp
-    BehindTicks ticks;
-    std::uint32_t steps = 0;
-    int shown = 0;
-    const auto stamp = [&](std::uint32_t first, std::uint32_t last) {
-        guest.Send(net::Quiet{1, first, last});
-        stamped = last;
-    };
-    test.RunHost(17, 400, [&](int i) {
-        if (stamped >= 0) {
-            ticks.steps.push_back(ReplayFrameSteps() - steps);
-            ticks.shown.push_back(HeadlessLastFrame().presents - shown);
-            ticks.lag.push_back(stamped - static_cast<std::int64_t>(ReplayFrameSteps()));
-            stamp(static_cast<std::uint32_t>(stamped) + 1, static_cast<std::uint32_t>(stamped) + 1);
-        } else if (CurrentMode == WeaponShop && ShopPlayer == 1) {
-            // The guest's moment starts with the frame whose owner the last step found.
-            const std::uint32_t first = ReplayFrameSteps() + INPUT_DELAY;
-            stamp(first, first + AHEAD);
-        }
-        steps = ReplayFrameSteps();
-        shown = HeadlessLastFrame().presents;
-        const bool guestPresent = (MachinesPresent & 2u) != 0;
-        if (i > 10 && i % 6 == 0 && next < keys.size() && (next != 1 || guestPresent)) PressKey(keys[next++]);
-        return true;
-    });
-    EXPECT_EQ(CurrentMode, WeaponShop);
-    EXPECT_FALSE(guest.closed);
-    return ticks;
-}
-
-// At the window's pace the host runs up to ten steps a tick, showing only the last, until it is
-// level; then one a tick again, however long the guest goes on stamping at an even pace. A script's
-// ticks come as fast as it asks for them: one step each, behind or not.
+// A host fallen behind a guest: the guest stamps its first moment (its turn in the shop) AHEAD
+// frames beyond the host at once, then one stamp a tick as at an even pace. At the window's pace the
+// host runs up to ten steps a tick, showing only the last, until it is level; then one a tick again.
+// A script's ticks come as fast as it asks for them: one step each, behind or not.
 TEST_F(NetplayTest, AMachineFallenBehindCatchesUpAFewStepsATickShowingOnlyTheLast) {
+    constexpr std::int64_t AHEAD = 200;
     for (const bool paced : {true, false}) {
         SCOPED_TRACE(paced ? "at the window's pace" : "a script's ticks");
         TearDown();
         SetUp();
         Host();
         NetTicksPaced(paced);
-        guests.clear();
         FakeGuest& guest = NewGuest();
         guest.Connect(network);
-        const BehindTicks ticks = RunHostBehindAGuest(*this, guest);
-        ASSERT_GE(ticks.steps.size(), 150u) << "the guest's moment never came";
+        // For each tick from the first stamp on: the steps run, the frames shown, and how far the
+        // guest's stamps reach beyond the host's steps.
+        std::vector<std::uint32_t> steps;
+        std::vector<int> shown;
+        std::vector<std::int64_t> lag;
+        std::size_t next = 0;
+        std::int64_t stamped = -1;  // the guest's last stamp
+        std::uint32_t stepsBefore = 0;
+        int shownBefore = 0;
+        const auto stamp = [&](std::int64_t first, std::int64_t last) {
+            guest.Send(net::Quiet{1, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(last)});
+            stamped = last;
+        };
+        RunHost(17, 400, [&](int i) {
+            if (stamped >= 0) {
+                steps.push_back(ReplayFrameSteps() - stepsBefore);
+                shown.push_back(HeadlessLastFrame().presents - shownBefore);
+                lag.push_back(stamped - static_cast<std::int64_t>(ReplayFrameSteps()));
+                stamp(stamped + 1, stamped + 1);
+            } else if (CurrentMode == WeaponShop && ShopPlayer == 1) {
+                // The guest's moment starts with the frame whose owner the last step found.
+                stamp(ReplayFrameSteps() + INPUT_DELAY, ReplayFrameSteps() + INPUT_DELAY + AHEAD);
+            }
+            stepsBefore = ReplayFrameSteps();
+            shownBefore = HeadlessLastFrame().presents;
+            const bool guestPresent = (MachinesPresent & 2u) != 0;
+            if (i > 10 && i % 6 == 0 && next < TO_GUEST_SHOP.size() && (next != 1 || guestPresent))
+                PressKey(TO_GUEST_SHOP[next++]);
+            return true;
+        });
+        EXPECT_EQ(CurrentMode, WeaponShop);
+        EXPECT_FALSE(guest.closed);
+        ASSERT_GE(steps.size(), 150u) << "the guest's moment never came";
         if (!paced) {
-            for (std::size_t t = 0; t < ticks.steps.size(); ++t)
-                EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
-            EXPECT_GT(ticks.lag.back(), static_cast<std::int64_t>(AHEAD));
+            for (std::size_t t = 0; t < steps.size(); ++t) EXPECT_EQ(steps[t], 1u) << "tick " << t;
+            EXPECT_GT(lag.back(), AHEAD);
             continue;
         }
-        EXPECT_EQ(*std::max_element(ticks.steps.begin(), ticks.steps.end()), 10u);
-        for (std::size_t t = 0; t < ticks.shown.size(); ++t) EXPECT_EQ(ticks.shown[t], 1) << "tick " << t;
-        EXPECT_GT(ticks.lag.front(), static_cast<std::int64_t>(AHEAD));
-        EXPECT_LE(ticks.lag[30], 12) << "still behind after 30 ticks";
-        for (std::size_t t = 40; t < ticks.steps.size(); ++t) {
-            EXPECT_EQ(ticks.steps[t], 1u) << "tick " << t;
-            EXPECT_LE(ticks.lag[t], 12) << "tick " << t;
+        EXPECT_EQ(*std::max_element(steps.begin(), steps.end()), 10u);
+        for (std::size_t t = 0; t < shown.size(); ++t) EXPECT_EQ(shown[t], 1) << "tick " << t;
+        EXPECT_GT(lag.front(), AHEAD);
+        EXPECT_LE(lag[30], 12) << "still behind after 30 ticks";
+        for (std::size_t t = 40; t < steps.size(); ++t) {
+            EXPECT_EQ(steps[t], 1u) << "tick " << t;
+            EXPECT_LE(lag[t], 12) << "tick " << t;
         }
     }
 }

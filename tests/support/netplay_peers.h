@@ -26,6 +26,9 @@ constexpr std::uint16_t NET_PORT = 4100;
 net::Hello Hello(bool watch = false, std::uint64_t token = 0, const std::string& code = "");
 // The relay lost: the real game's end, host's or joiner's, hears every peer gone with it.
 void LoseTheRelay();
+// The host's keys from the title to Guest 1's turn in the shop: seat 2 to Guest 1, "Start Game", and
+// seat 1's "Finish" in the shop.
+extern const std::vector<int> TO_GUEST_SHOP;
 // One key pressed: down, then up.
 std::vector<net::KeyEvent> Press(std::uint8_t key);
 // The events of a kind in the replay the game records.
