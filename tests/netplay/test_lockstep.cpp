@@ -169,10 +169,7 @@ TEST_F(NetplayTest, AnAwayMachineThatLosesItsConnectionComesBackToItsPlace) {
     EXPECT_NE(guests[3].Find<net::CatchUp>(), nullptr);
     EXPECT_FALSE(guests[3].closed);
     EXPECT_EQ(guests[2].Find<net::Welcome>()->machine, 3) << "a stranger took the away machine's number";
-    std::vector<net::Presence> heard;
-    for (const net::Message& m : guests[1].heard)
-        if (const auto* p = std::get_if<net::Presence>(&m)) heard.push_back(*p);
-    EXPECT_EQ(heard, (std::vector<net::Presence>{{1, true}, {1, false}}));
+    EXPECT_EQ(guests[1].All<net::Presence>(), (std::vector<net::Presence>{{1, true}, {1, false}}));
     for (const ReplayEvent& e : ReplayRecorded().events)
         EXPECT_FALSE(e.kind == ReplayEvent::Left) << "machine " << e.value << " left at " << e.step;
 }
@@ -303,8 +300,7 @@ TEST_F(NetplayTest, MachinesJoiningUnderWayGetTheGameSoFarAndEveryStampAfter) {
         SCOPED_TRACE(GameModeName(moments[j]));
         EXPECT_EQ(missing[j], -1) << "the joiner left (-2) or would wait there";
         std::string text;
-        for (const net::Message& m : guests[j].heard)
-            if (const auto* piece = std::get_if<net::CatchUp>(&m)) text += piece->text;
+        for (const net::CatchUp& piece : guests[j].All<net::CatchUp>()) text += piece.text;
         const std::size_t head = text.find('\n');
         ASSERT_EQ(text.rfind("delivered ", 0), 0u) << text.substr(0, 40);
         ReplayRecord soFar;

@@ -73,6 +73,13 @@ public:
         return nullptr;
     }
     template <typename T>
+    std::vector<T> All() const {
+        std::vector<T> all;
+        for (const net::Message& m : heard)
+            if (const T* found = std::get_if<T>(&m)) all.push_back(*found);
+        return all;
+    }
+    template <typename T>
     int Count() const {
         int count = 0;
         for (const net::Message& m : heard) count += std::holds_alternative<T>(m) ? 1 : 0;
