@@ -82,14 +82,19 @@ TEST_F(NetplayTest, TheHostTurnsAwayStrangersDropsRuleBreakersAndPlaysOnWithTheR
 // The host's numbers and tokens: a machine offering its number's token gets that number back (the
 // old connection, still open, is closed) and its person's seat with it; any other gets a number never
 // given while there is one, and then the number of a machine that left, which is said to leave for
-// good first, so that the stranger gets none of its seats.
+// good first, so that the stranger gets none of its seats. A machine that said its person is away
+// and then lost its connection (a page frozen by its browser) keeps its place: the game never hears
+// it leave, and coming back with its token it is the same machine. The others hear it away and back.
 TEST_F(NetplayTest, AMachineOfferingItsTokenGetsItsNumberAndSeatBackAndAStrangerDoesNot) {
     Host();
     // Guests 0 to 5 take numbers 1 to 6; guest 6 comes back as 1 with guest 0's token while guest
-    // 0's connection is open; guest 7, a stranger, takes 7, the last number never given; guest 5
-    // leaves, and guest 8, a stranger with a token of its own making, gets its number.
-    guests.resize(9);
+    // 0's connection is open; guest 7, a stranger, takes 7, the last number never given; guests 4
+    // (away) and 5 leave, and guest 8, a stranger with a token of its own making, gets 5's number;
+    // guest 9 comes back as 4 with its token and stamps at once.
+    guests.resize(10);
     guests[8].first = Encoded(Hello(false, 12345));
+    guests[4].then = Encoded(net::Presence{5, true});
+    guests[9].then = Encoded(net::Quiet{5, 1000, 1000});
     // Guest 0 reports a turn's start the host has not reached; coming back, it reports it again.
     guests[0].then = guests[6].then = Encoded(net::StateHash{100000, 77});
     const auto token = [&](int g) { return guests[static_cast<std::size_t>(g)].Token(); };
@@ -104,8 +109,13 @@ TEST_F(NetplayTest, AMachineOfferingItsTokenGetsItsNumberAndSeatBackAndAStranger
             guests[6].Connect(network);
         }
         if (i == 80) guests[7].Connect(network);
+        if (i == 100) guests[4].Drop();
         if (i == 100) guests[5].Drop();
         if (i == 150) guests[8].Connect(network);
+        if (i == 170) {
+            guests[9].first = Encoded(Hello(false, token(4)));
+            guests[9].Connect(network);
+        }
         if (i == 100) network.Advance(6000);
         return true;
     });
@@ -121,6 +131,10 @@ TEST_F(NetplayTest, AMachineOfferingItsTokenGetsItsNumberAndSeatBackAndAStranger
     EXPECT_EQ(number(7), 7) << "a stranger took a number given before";
     EXPECT_EQ(number(8), 6) << "the stranger was not given the number that left";
     EXPECT_NE(token(8), token(5));
+    EXPECT_EQ(number(9), 5) << "the away machine's number";
+    EXPECT_NE(guests[9].Find<net::CatchUp>(), nullptr);
+    EXPECT_FALSE(guests[9].closed);
+    EXPECT_EQ(guests[1].All<net::Presence>(), (std::vector<net::Presence>{{5, true}, {5, false}}));
 
     // The game heard Guest 1 leave and join again at once, its person playing seat 1 again; and
     // Guest 6 leave, then leave for good before the stranger joined: seat 2 stays the computer's.
@@ -141,37 +155,6 @@ TEST_F(NetplayTest, AMachineOfferingItsTokenGetsItsNumberAndSeatBackAndAStranger
         EXPECT_EQ(news[6 + i].value, tail[i].second) << i;
     }
     EXPECT_EQ(news[6].step, news[7].step) << "Guest 1 was away for frames";
-}
-
-// A guest that said its person is away and then lost its connection (a page frozen by its browser)
-// keeps its place: coming back with its token it is the same machine, and the game never hears it
-// leave; a stranger meanwhile gets another number. Another guest hears it away and back.
-TEST_F(NetplayTest, AnAwayMachineThatLosesItsConnectionComesBackToItsPlace) {
-    Host();
-    guests.resize(4);
-    guests[0].then = Encoded(net::Presence{1, true});
-    // Back, it stamps at once.
-    guests[3].then = Encoded(net::Quiet{1, 1000, 1000});
-    RunHost(3, 150, [&](int i) {
-        if (i == 0) guests[0].Connect(network);
-        if (i == 10) guests[1].Connect(network);
-        if (i == 40) guests[0].Drop();
-        if (i == 80) guests[2].Connect(network);
-        if (i == 100) {
-            guests[3].first = Encoded(Hello(false, guests[0].Token()));
-            guests[3].Connect(network);
-        }
-        if (i == 40) network.Advance(6000);
-        return true;
-    });
-    ASSERT_NE(guests[3].Find<net::Welcome>(), nullptr);
-    EXPECT_EQ(guests[3].Find<net::Welcome>()->machine, 1);
-    EXPECT_NE(guests[3].Find<net::CatchUp>(), nullptr);
-    EXPECT_FALSE(guests[3].closed);
-    EXPECT_EQ(guests[2].Find<net::Welcome>()->machine, 3) << "a stranger took the away machine's number";
-    EXPECT_EQ(guests[1].All<net::Presence>(), (std::vector<net::Presence>{{1, true}, {1, false}}));
-    for (const ReplayEvent& e : ReplayRecorded().events)
-        EXPECT_FALSE(e.kind == ReplayEvent::Left) << "machine " << e.value << " left at " << e.step;
 }
 
 // Esc is this machine's own: it offers to leave, any other key puts the offer away, and Shift+Y or a
