@@ -237,14 +237,6 @@ refused() {
     grep -qE "$pattern" "$work/$name.err" || fail "$name: no \"$pattern\" on standard error"
 }
 
-# spectator_sees NAME PLAYER: the spectator ended where the player did, in the player's state, as a
-# spectator (machine -1; of two machines, or one if the game has heard the guest leave by then).
-spectator_sees() {
-    cmp -s <(shared_game "$work/$2.json") <(shared_game "$work/$1.json") || fail "$1's state is not $2's"
-    grep -qE '"role": "watch", "machine": -1, "machines": [12], .*"watchers": 0,' "$work/$1.json" ||
-        fail "$1's net state is wrong: $(grep '"net"' "$work/$1.json")"
-}
-
 # A match through a room while two spectators watch by the watch code, one from the start and one
 # joining under way: each ends where the host ends, in its state, and every replay is the host's.
 # The host said each code once, the guest found the room by its code as a player might type it
@@ -285,8 +277,13 @@ room_spectators_watch_match() {
         fail "the host did not say its watch code once, after its room's code"
     grep -q '"role": "host", "machine": 0, "machines": 2, .*"watchers": 1,' "$work/host.start.json" ||
         fail "the host did not count the spectator apart: $(grep '"net"' "$work/host.start.json")"
-    spectator_sees watch1 host
-    spectator_sees watch2 host
+    # Each spectator ended where the host did, in its state, as a spectator (machine -1; of two
+    # machines, or one if the game has heard the guest leave by then).
+    for name in watch1 watch2; do
+        cmp -s <(shared_game "$work/host.json") <(shared_game "$work/$name.json") || fail "$name's state is not the host's"
+        grep -qE '"role": "watch", "machine": -1, "machines": [12], .*"watchers": 0,' "$work/$name.json" ||
+            fail "$name's net state is wrong: $(grep '"net"' "$work/$name.json")"
+    done
     # The same hash of the last turn's start on every machine, which all stopped in the same turn.
     for name in guest1 watch1 watch2; do
         [ "$(grep -o '"stateHash": [0-9]*' "$work/$name.json")" = "$(grep -o '"stateHash": [0-9]*' "$work/host.json")" ] ||
