@@ -304,60 +304,92 @@ std::size_t NewsHeld() {
     return held;
 }
 
-// Stamps far ahead of the joiner, stamps of every machine within reach that together are more than
-// a game can need, and news of machines for frame after frame: each ends the network game with a
-// message naming the host while the joiner holds no more than its limits, and the joiner goes on
-// alone.
-TEST_F(JoinerTest, AJoinerHoldsNoMoreOfTheHostsStampsAndNewsThanAGameCanNeed) {
+// A host that would have the joiner hold more than any game can need ends the network game with a
+// message naming it, while the joiner holds no more than its limits and goes on alone at its own
+// keyboard from the title: stamps far ahead of the joiner, stamps of every machine within reach that
+// together are more than a game can need, and news of machines for frame after frame, each a flood
+// once the joiner has caught up; and a game so far that claims a run longer than any game, refused
+// before it plays a step: one that goes on for ever after its keys, one with a key every 1,000,000
+// frame steps (each gap shorter than a quiet spell may be) and one with a key near step 2^31.
+TEST_F(JoinerTest, AJoinerHoldsNoMoreOfTheHostsStampsNewsAndGameThanAGameCanNeed) {
+    std::vector<ReplayEvent> everyMillion;
+    for (std::uint32_t step = 1000000; step <= 5000000; step += 1000000)
+        everyMillion.push_back({step, ReplayEvent::KeyDown, VK_SPACE});
     const struct {
-        const char* name;
-        std::function<net::Message(int n)> message;  // the flood's n-th message
-        int cap;  // well past the limits the flood stops, so that a joiner that holds it all fails
-                  // the test rather than filling the machine
         const char* failure;
+        std::function<net::Message(int n)> flood;  // its n-th message, if any
+        // Well past the limits a flood stops, so that a joiner that holds it all fails the test
+        // rather than filling the machine.
+        int cap;
+        std::uint32_t steps = 20;  // of the game so far
+        std::vector<ReplayEvent> keys = {};
+        const char* why = "";  // what the failure says further on
     } cases[] = {
-        {"quiet far ahead",
+        {"The host sent keys for frame 5000000, too far ahead of this machine (at frame ",
          [](int) {
              return net::Quiet{0, 5000000, 5000000};
          },
-         10, "The host sent keys for frame 5000000, too far ahead of this machine (at frame "},
-        {"keys far ahead",
+         10},
+        {"The host sent keys for frame 1500000000, too far ahead",
          [](int) {
              return net::Input{2, {net::FrameInput{1500000000, {{true, 'A', false}}}}};
          },
-         10, "The host sent keys for frame 1500000000, too far ahead"},
-        {"quiet runs of every machine",
+         10},
+        {"The host sent more keys ahead of this machine than a game can need",
          [](int n) {
              const auto first = static_cast<std::uint32_t>(100 + 3001 * (n / 7));
              return net::Quiet{static_cast<std::uint8_t>(1 + n % 7), first, first + 3000};
          },
-         200, "The host sent more keys ahead of this machine than a game can need"},
-        {"news",
+         200},
+        {"The host sent more news of machines than a game can have",
          [](int n) {
              return net::Roster{static_cast<std::uint32_t>(1000 + n), 2, n % 2 == 0, 0};
          },
-         1000, "The host sent more news of machines than a game can have"},
+         1000},
+        {"The host's game could not be read", {}, 0, 2147483647, {}, "frame steps after its last event"},
+        {"The host's game could not be read",
+         {},
+         0,
+         5000000,
+         everyMillion,
+         "the run reaches frame step 5000000; a replay runs at most 4320000"},
+        {"The host's game could not be read",
+         {},
+         0,
+         2147480000,
+         {{2147480000, ReplayEvent::KeyDown, VK_SPACE}},
+         "the run reaches frame step 2147480000"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.failure) + c.why);
         TearDown();
         SetUp();
         FakeHost host(network);
+        host.keys = c.keys;
         int sent = 0;
         std::size_t mostStamps = 0, mostNews = 0;
-        host.Open(20, [&] {
+        host.Open(c.steps, [&] {
             mostStamps = std::max(mostStamps, StampsHeld());
             mostNews = std::max(mostNews, NewsHeld());
-            // The flood starts once the joiner has caught up.
-            if (ReplayPlaying() || ReplayFrameSteps() < 20 || !NetFailure().empty() || sent >= c.cap) return;
-            host.Send(c.message(sent++));
+            // A joiner that took a game claiming hours would play it: the window closes it instead.
+            if (ReplayFrameSteps() > 200000) PostInput(InputEvent::CloseRequest());
+            if (!c.flood || ReplayPlaying() || ReplayFrameSteps() < 20 || !NetFailure().empty() ||
+                sent >= c.cap)
+                return;
+            host.Send(c.flood(sent++));
         });
-        ASSERT_EQ(RunGame(3, Ticks(300)), 0);
+        ASSERT_EQ(RunGame(3, Ticks(c.flood ? 300 : 10)), 0);
         EXPECT_EQ(NetFailure().rfind(c.failure, 0), 0u) << NetFailure();
+        EXPECT_NE(NetFailure().find(c.why), std::string::npos) << NetFailure();
+        EXPECT_EQ(NetRoleNow(), NetRole::Local);
+        EXPECT_FALSE(ReplayPlaying());
         EXPECT_LE(std::max(mostStamps, StampsHeld()), MAX_FRAMES_HELD);
         EXPECT_LE(std::max(mostNews, NewsHeld()), MAX_NEWS_HELD);
         EXPECT_EQ(CurrentMode, Title);
-        EXPECT_GT(ReplayFrameSteps(), 250u) << "the joiner stopped instead of going on alone";
+        if (c.flood)
+            EXPECT_GT(ReplayFrameSteps(), 250u) << "the joiner stopped instead of going on alone";
+        else
+            EXPECT_LE(ReplayFrameSteps(), 10u) << "the joiner played the game so far";
     }
 }
 
@@ -394,43 +426,6 @@ TEST_F(JoinerTest, AnHonestHostsGameSoFarAndStampsWithinTheLimitsAreKept) {
     const std::vector<ReplayEvent>& events = ReplayRecorded().events;
     ASSERT_GE(events.size(), 2u);
     EXPECT_EQ(std::vector<ReplayEvent>(events.begin(), events.begin() + 2), host.keys);
-}
-
-// A game so far that claims a run longer than any game is refused before it plays a step, saying
-// why: one that goes on for ever after its keys, one with a key every 1,000,000 frame steps (each
-// gap shorter than a quiet spell may be) and one with a key near step 2^31. The machine stays at its
-// own keyboard.
-TEST_F(JoinerTest, ACatchUpClaimingARunLongerThanAnyGameIsRefusedAtOnce) {
-    std::vector<ReplayEvent> everyMillion;
-    for (std::uint32_t step = 1000000; step <= 5000000; step += 1000000)
-        everyMillion.push_back({step, ReplayEvent::KeyDown, VK_SPACE});
-    const struct {
-        std::uint32_t steps;
-        std::vector<ReplayEvent> keys;
-        const char* why;
-    } cases[] = {
-        {2147483647, {}, "frame steps after its last event"},
-        {5000000, everyMillion, "the run reaches frame step 5000000; a replay runs at most 4320000"},
-        {2147480000, {{2147480000, ReplayEvent::KeyDown, VK_SPACE}}, "the run reaches frame step 2147480000"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.steps);
-        TearDown();
-        SetUp();
-        FakeHost host(network);
-        host.keys = c.keys;
-        host.Open(c.steps, [] {
-            // A joiner that took the game would play it for hours: the window closes it instead.
-            if (ReplayFrameSteps() > 200000) PostInput(InputEvent::CloseRequest());
-        });
-        ASSERT_EQ(RunGame(3, Ticks(10)), 0);
-        EXPECT_EQ(NetRoleNow(), NetRole::Local);
-        EXPECT_NE(NetFailure().find("The host's game could not be read"), std::string::npos) << NetFailure();
-        EXPECT_NE(NetFailure().find(c.why), std::string::npos) << NetFailure();
-        EXPECT_FALSE(ReplayPlaying());
-        EXPECT_LE(ReplayFrameSteps(), 10u);
-        EXPECT_EQ(CurrentMode, Title);
-    }
 }
 
 // While the game so far plays back at full speed the window's keys are still read, and Esc alone
