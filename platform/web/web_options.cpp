@@ -1,6 +1,7 @@
 // The page's options, read from the address's fragment.
 #include "platform/web/web_options.h"
 
+#include "net/relay_address.h"
 #include "net/room_code.h"
 #include "net/transport.h"
 
@@ -61,9 +62,13 @@ bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, s
             }
             options->watch = watch;
         } else if (option.rfind("relay=", 0) == 0) {
+            std::vector<std::string> relays;
             std::string host, why;
             std::uint16_t port = 0;
-            if (!net::ParseHostPort(option.substr(6), &host, &port, &why)) {
+            bool good = net::SplitRelays(option.substr(6), "relay", &relays, &why);
+            for (const std::string& relay : relays)
+                good = good && net::ParseHostPort(relay, &host, &port, &why);
+            if (!good) {
                 *error = "bad relay: " + why;
                 return false;
             }

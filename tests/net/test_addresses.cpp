@@ -1,5 +1,5 @@
 // What players type to meet: host and port, room codes and the page's link, and the relay's address
-// with the order of the places it is taken from.
+// with the order of the places it is taken from, and which of a relay's brokers keeps a room.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,8 +8,10 @@
 #include <set>
 
 #include "net/relay_address.h"
+#include "net/relay_rooms.h"
 #include "net/room_code.h"
 #include "net/transport.h"
+#include "testkit/in_process.h"
 
 namespace {
 
@@ -148,6 +150,55 @@ TEST(RelayAddress, GoodAddressesPassAndBadOnesSayWhereTheyCameFrom) {
         error.clear();
         EXPECT_FALSE(CheckRelayAddress(bad, "LOBSHOT_RELAY", &error)) << bad;
         EXPECT_EQ(error.rfind("LOBSHOT_RELAY: ", 0), 0u) << error;
+    }
+}
+
+// A room's code read as a number names its broker, whatever the list's length; a list is checked
+// address by address and names where it came from.
+TEST(RelayAddress, ARoomsCodeNamesItsBrokerInTheList) {
+    struct Case {
+        const char* setting;
+        const char* code;
+        const char* relay;
+    };
+    for (const Case& c :
+         {Case{"a:1", "ZZZZZZZZ", "a:1"}, Case{"a:1,b:2", "22222222", "a:1"},
+          Case{"a:1,b:2", "22222223", "b:2"}, Case{"a:1,b:2,c:3", "22222232", "c:3"},
+          Case{"a:1,b:2,c:3", "ZZZZZZZZ", "a:1"}, Case{"a:1,mqtts://b:2", "9AAAAAAB", "mqtts://b:2"}}) {
+        std::string relay, error;
+        EXPECT_TRUE(RelayForCode(c.setting, c.code, &relay, &error)) << error;
+        EXPECT_EQ(relay, c.relay) << c.setting << " " << c.code;
+    }
+    std::string error, many = "a:1";
+    for (int i = 0; i < 16; ++i) many += ",a:1";
+    for (const std::string& bad :
+         {std::string("a:1,"), std::string(",a:1"), std::string("a:1,,b:2"), std::string("a:1;b:2"), many}) {
+        EXPECT_FALSE(CheckRelays(bad, "--relay", &error)) << bad;
+        EXPECT_EQ(error.rfind("--relay: ", 0), 0u) << error;
+    }
+}
+
+// A host opens its room on the broker its fresh codes name; one that fails gives way to the next,
+// with codes drawn afresh to name it, and when all fail the last one's message is the host's.
+TEST(RelayAddress, AHostTriesEachBrokerOnceWithCodesNamingIt) {
+    InProcessNetwork network;
+    for (const int answering : {0, 1, 2, -1}) {
+        std::vector<std::string> tried;
+        const auto open = [&](const std::string& relay, const std::string& code, const std::string& watch,
+                              std::string* error) -> std::unique_ptr<Transport> {
+            const std::size_t at = static_cast<std::size_t>(relay[0] - 'a');
+            EXPECT_TRUE(RelayOfCode(code, 3) == at && RelayOfCode(watch, 3) == at && code != watch);
+            tried.push_back(relay);
+            *error = "no " + relay;
+            return static_cast<int>(at) == answering ? network.Listen(0, {}, error) : nullptr;
+        };
+        std::string code, watch, relay, error;
+        const bool opened =
+            OpenRoomOnSomeRelay("a:1,b:2,c:3", open, &code, &watch, &relay, &error) != nullptr;
+        EXPECT_EQ(opened, answering >= 0);
+        EXPECT_EQ(std::set<std::string>(tried.begin(), tried.end()).size(), tried.size());
+        EXPECT_EQ(answering >= 0 ? relay : error, answering >= 0 ? tried.back() : "no " + tried.back());
+        EXPECT_TRUE(answering >= 0 || tried.size() == 3);
     }
 }
 
