@@ -84,6 +84,10 @@ bool MakeRoomCodes(std::string* code, std::string* watch_code, std::string* erro
 
 bool MakeRoomCodesOn(std::size_t relay, std::size_t count, std::string* code, std::string* watch_code,
                      std::string* error) {
+    if (relay >= count) {
+        *error = "no broker " + std::to_string(relay) + " among " + std::to_string(count);
+        return false;
+    }
     const auto drawOn = [&](std::string* drawn) {
         do {
             if (!MakeRoomCode(drawn, error)) return false;

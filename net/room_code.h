@@ -41,7 +41,8 @@ bool MakeRoomCodes(std::string* code, std::string* watch_code, std::string* erro
 std::size_t RelayOfCode(std::string_view code, std::size_t count);
 
 // A fresh room code and watch code as MakeRoomCodes draws them, both naming broker `relay` of
-// `count`: each is drawn afresh until it does, so it is as random as any code of that broker.
+// `count` (below it): each is drawn afresh until it does, so it is as random as any code of that
+// broker.
 bool MakeRoomCodesOn(std::size_t relay, std::size_t count, std::string* code, std::string* watch_code,
                      std::string* error);
 
