@@ -2,12 +2,14 @@
 // pixels, and refused pens, operations, contexts, pictures, copies and screenshots; rectangle
 // copies wholly outside, refused, between off-screen surfaces, through contexts that cannot be
 // had, and failing.
+#include <string>
 #include <tuple>
 
 #include "display/context.h"
 #include "display/device/dd_errors.h"
 #include "platform/headless/headless_platform.h"
 #include "tests/display/display_fixture.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -196,24 +198,15 @@ TEST_F(CopyTest, CopiesWhollyOutsideDrawNothingAndSucceed) {
     EXPECT_TRUE(Trace().empty()) << Trace();
 }
 
+// Each copy of refused_copies.tsv draws nothing and says why.
 TEST_F(CopyTest, RefusedRequestsDrawNothing) {
     const int s = source_;
-    const struct {
-        int n, s, nDest, sDest, width;
-        const char* row;
-    } cases[] = {
-        {0, 2, 0, 2, 5, "Aborting because source isn't an offscreen surface"},
-        {9, 0, 0, 2, 5, "ERROR:GraphxBlitSurface: Silly params  9 0 0 2"},
-        {OFFSCREEN, 0, 0, -1, 5, "Silly params  8 0 0 -1"},
-        {OFFSCREEN, 5, 0, 2, 5, "ERROR:GraphxBlitSurface: srcSurface==NULL"},
-        {OFFSCREEN, s, 0, 5, 5, "ERROR:GraphxBlitSurface: getDD dest"},
-        {OFFSCREEN, s, 0, 2, 30, "ERROR:GraphxBlitSurface: INVALIDRECT"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(GraphxBlitSurfaceAt(c.n, c.s, c.nDest, c.sDest, 0, 0, 0, 0, c.width, 5, false, false, false,
-                                      nullptr),
+    for (const auto& row : GoldenRows("display/refused_copies.tsv")) {
+        const int from = row[1] == "s" ? s : std::stoi(row[1]);
+        EXPECT_EQ(GraphxBlitSurfaceAt(std::stoi(row[0]), from, std::stoi(row[2]), std::stoi(row[3]), 0, 0, 0,
+                                      0, std::stoi(row[4]), 5, false, false, false, nullptr),
                   GRAPHX_BLIT_FAILED);
-        EXPECT_TRUE(Traced(c.row)) << c.row << "\n" << Trace();
+        EXPECT_TRUE(Traced(row[5])) << row[5] << "\n" << Trace();
     }
     EXPECT_EQ(
         GraphxBlitSurface(OFFSCREEN, s, 0, 2, 0, 0, 10, 10, 0, 0, 10, 11, true, false, false, nullptr, false),

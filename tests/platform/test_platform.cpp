@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <set>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "shell/shell.h"
 #include "tests/support/capture.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/pointer_notes.h"
 
 namespace {
 
@@ -91,9 +94,6 @@ TEST_F(PlatformTest, FailingCallsLeaveAnErrorCodeAndTheClockMovesOnlyWithTicks) 
     EXPECT_EQ(std::tuple(timeGetTime(), HeadlessTickCount()), std::tuple(1020u, 1u));
 }
 
-// Bit 30 says the key was already down; a press with bit 31 counts as a repeat too, and a release
-// is never a repeat, however marked. Of an activation only the low word counts, and anything but
-// the two active states deactivates.
 // Another run of the program takes up the window the run before left on the screen, and only that.
 TEST_F(PlatformTest, AnotherRunTakesUpTheWindowKept) {
     HWND window = MakeWindow();
@@ -105,61 +105,43 @@ TEST_F(PlatformTest, AnotherRunTakesUpTheWindowKept) {
     EXPECT_EQ(MakeWindow(), nullptr);
 }
 
-TEST(InputEventFromMessage, ReadsKeysActivationsAndTheCloseAsWindowsMarksThem) {
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        InputEvent event;
-    } cases[] = {{WM_KEYDOWN, 'Q', 1, InputEvent::Down('Q')},
-                 {WM_KEYDOWN, 'Q', 0, InputEvent::Down('Q')},
-                 {WM_KEYDOWN, 'Q', (LPARAM{1} << 30) | 1, InputEvent::Down('Q', true)},
-                 {WM_KEYDOWN, 'Q', LPARAM{1} << 31, InputEvent::Down('Q', true)},
-                 {WM_KEYDOWN, 'Q', 0x00FF0001, InputEvent::Down('Q')},
-                 {WM_KEYUP, VK_F1, (LPARAM{3} << 30) | 1, InputEvent::Up(VK_F1)},
-                 {WM_KEYUP, VK_F1, 0, InputEvent::Up(VK_F1)},
-                 {WM_KEYDOWN, 300, 0, InputEvent::Down(300)},  // kept for the game to refuse
-                 {WM_ACTIVATEAPP, 7, 0, InputEvent::AppActivation(true)},
-                 {WM_ACTIVATEAPP, 0, 0, InputEvent::AppActivation(false)},
-                 {WM_ACTIVATE, 0x00050002, 0, InputEvent::WindowActivation(WA_CLICKACTIVE)},
-                 {WM_ACTIVATE, WA_ACTIVE, 0, InputEvent::WindowActivation(WA_ACTIVE)},
-                 {WM_ACTIVATE, 9, 0, InputEvent::WindowActivation(WA_INACTIVE)},
-                 {WM_ACTIVATE, 0x00010000, 0, InputEvent::WindowActivation(WA_INACTIVE)},
-                 {WM_CLOSE, 4, 5, InputEvent::CloseRequest()}};
-    for (const auto& c : cases)
-        EXPECT_EQ(From(c.message, c.wParam, c.lParam), c.event) << c.message << " " << c.wParam;
-    if constexpr (sizeof(WPARAM) > 4) {
-        EXPECT_EQ(From(WM_KEYDOWN, WPARAM{1} << 32 | 'A', 0).value, 0xFFFFFFFFu);
-    }
-    InputEvent untouched = InputEvent::Down('Z');
-    for (UINT other :
-         {WM_TIMER, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_SETCURSOR, WM_DESTROY, WM_QUIT, WM_APP + 1}) {
-        EXPECT_FALSE(InputEventFromMessage(other, 1, 0, &untouched)) << other;
-        EXPECT_EQ(untouched, InputEvent::Down('Z'));
-    }
+// A field of messages.tsv: a number in hex, or a key's name.
+WPARAM Field(const std::string& text) {
+    return text.starts_with("0x") ? std::stoull(text, nullptr, 16) : static_cast<WPARAM>(KeyFromName(text));
 }
 
-// Presses, repeats and releases are marked as Windows marks them; every event of the window comes
-// back from its message; the network game's news never travels as one.
-TEST(InputEventMessage, MarksKeysAsWindowsDoesAndComesBack) {
-    const std::pair<InputEvent, LPARAM> keys[] = {{InputEvent::Down('Q'), 1},
-                                                  {InputEvent::Down(VK_SPACE, true), (LPARAM{1} << 30) | 1},
-                                                  {InputEvent::Up(VK_DOWN), (LPARAM{3} << 30) | 1}};
-    for (const auto& [event, lParam] : keys) {
-        MSG m;
+// Every message of messages.tsv reads as its event, and the events of the window come back from
+// their messages; the network game's news never travels as one.
+TEST(InputEventMessages, EveryMessageOfTheTableReadsAsItsEventAndBack) {
+    static const std::pair<const char*, UINT> names[] = {{"WM_KEYDOWN", WM_KEYDOWN},
+                                                         {"WM_KEYUP", WM_KEYUP},
+                                                         {"WM_ACTIVATEAPP", WM_ACTIVATEAPP},
+                                                         {"WM_ACTIVATE", WM_ACTIVATE},
+                                                         {"WM_CLOSE", WM_CLOSE},
+                                                         {"WM_TIMER", WM_TIMER},
+                                                         {"WM_MOUSEMOVE", WM_MOUSEMOVE},
+                                                         {"WM_LBUTTONDOWN", WM_LBUTTONDOWN},
+                                                         {"WM_SETCURSOR", WM_SETCURSOR},
+                                                         {"WM_DESTROY", WM_DESTROY},
+                                                         {"WM_QUIT", WM_QUIT},
+                                                         {"WM_APP+1", WM_APP + 1}};
+    for (const auto& row : GoldenRows("platform/messages.tsv")) {
+        SCOPED_TRACE(row[0] + " " + row[1] + " " + row[2]);
+        UINT message = 0;
+        for (const auto& [name, number] : names) message = row[0] == name ? number : message;
+        InputEvent event = InputEvent::OffNetwork(), back = event;
+        const bool read = InputEventFromMessage(message, Field(row[1]), LPARAM(Field(row[2])), &event);
+        EXPECT_EQ(read ? Note({event}) : "", row[3]);
+        EXPECT_TRUE(read || event == InputEvent::OffNetwork()) << "an event changed by another message";
+        MSG m{};
+        if (row[4].empty()) continue;
         ASSERT_TRUE(InputEventMessage(event, &m));
-        EXPECT_EQ(
-            std::tuple(m.message, m.wParam, m.lParam),
-            std::tuple(event.kind == InputEvent::KeyUp ? WM_KEYUP : WM_KEYDOWN, WPARAM{event.value}, lParam));
+        EXPECT_TRUE(InputEventFromMessage(m.message, m.wParam, m.lParam, &back) && back == event);
+        EXPECT_TRUE(row[4] == "back" || std::tuple(m.message, m.wParam, m.lParam) ==
+                                            std::tuple(message, Field(row[1]), LPARAM(Field(row[2]))));
     }
-    for (const InputEvent& event :
-         {InputEvent::Down('A'), InputEvent::Down(VK_LEFT, true), InputEvent::Up(VK_ESCAPE),
-          InputEvent::Down(0), InputEvent::AppActivation(false), InputEvent::AppActivation(true),
-          InputEvent::WindowActivation(WA_INACTIVE), InputEvent::WindowActivation(WA_ACTIVE),
-          InputEvent::WindowActivation(WA_CLICKACTIVE), InputEvent::CloseRequest()}) {
-        MSG m;
-        ASSERT_TRUE(InputEventMessage(event, &m)) << event.kind;
-        EXPECT_EQ(From(m.message, m.wParam, m.lParam), event) << event.kind << " " << event.value;
+    if constexpr (sizeof(WPARAM) > 4) {
+        EXPECT_EQ(From(WM_KEYDOWN, WPARAM{1} << 32 | 'A', 0).value, 0xFFFFFFFFu);
     }
     MSG none;
     for (const InputEvent& news :

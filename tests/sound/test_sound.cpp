@@ -1,78 +1,104 @@
 // Tests of the sound effects on the headless device, each a plain wave of a known length: pools
-// taken over in turn, ends, stops and lost buffers, the one-buffer rules, numbers outside the
-// table, calls outside the set-up's lifetime, a missing device and waves that cannot be played;
-// and the output device beneath them: silent and not pulled while the game is in the background or
-// the device is gone, and the shell's activation messages reaching the device.
+// taken over in turn, ends, stops and lost buffers, the one-buffer rules, a pause and a lost device,
+// by the scripts of sound_effects.tsv; numbers outside the table, calls outside the set-up's
+// lifetime, a missing device and waves that cannot be played; and the shell's activation messages
+// reaching the device.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
+#include <vector>
 
-#include "core/globals.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_platform.h"
 #include "platform/resource.h"
 #include "sound/sound.h"
 #include "sound/sound_effect.h"
-#include "tests/sound/sound_fixture.h"
+#include "tests/sound/wave_images.h"
 #include "tests/support/capture.h"
+#include "tests/support/game_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/world.h"
 
 namespace {
 
-TEST_F(SoundTest, ABusyPoolTakesOverItsBuffersInTurn) {
-    SoundInit(nullptr);
-    for (int i = 0; i < 10; ++i) {
-        SoundPlay(SOUND_FIREWORK);
-        Ticks(1);
+constexpr std::uint64_t TICK = 441;  // frames a tick
+
+class SoundTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        SoundResetForTests();
+        HeadlessAudioResetForTests();
+        // Every effect lasts 20 ticks, except sound 12 (three and a half).
+        for (int number = 0; number < SOUND_COUNT; ++number)
+            Replace(number, SimpleWave(number == 12 ? TICK * 7 / 2 : TICK * 20));
     }
-    EXPECT_EQ(Playing(14), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    void TearDown() override {
+        SoundResetForTests();
+        HeadlessAudioResetForTests();
+        GameTest::TearDown();
+    }
+    static void Replace(int number, const Bytes& image, bool hide = false) {
+        ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(SOUND_RESOURCES[number]), image, hide);
+    }
+    static void Ticks(int count) {
+        for (int i = 0; i < count; ++i) HeadlessTick();
+        AudioCatchUp();
+    }
+    static std::string Listed(const std::vector<int>& numbers) {
+        std::string list;
+        for (int n : numbers) list += (list.empty() ? "" : " ") + std::to_string(n);
+        return list;
+    }
+    static std::string Playing(int number) {
+        std::vector<int> playing;
+        for (int i = 0; i < SoundTable.slots[number]->bufferCount; ++i)
+            if (SoundTable.slots[number]->buffers[i]->Status() & VOICE_PLAYING) playing.push_back(i);
+        return Listed(playing);
+    }
+    // A check of a script: played and looping (the effects), pulled (in ticks), starts (how many),
+    // start N (its tick) and voice N (its first buffer's state).
+    static std::string Checked(const std::string& word, int number) {
+        const std::uint64_t pulled = HeadlessAudioFramesPulled();
+        const unsigned status = word == "voice" ? SoundTable.slots[number]->buffers[0]->Status() : 0;
+        return word == "played"    ? Listed(AudioTakePlayed())
+               : word == "looping" ? Listed(AudioLooping())
+               : word == "pulled"  ? std::to_string(pulled / TICK) + (pulled % TICK ? "+" : "")
+               : word == "starts"  ? std::to_string(HeadlessSoundEvents().size())
+               : word == "start"   ? std::to_string(HeadlessSoundEvents().at(number).tick)
+                                   : std::string(status & VOICE_PLAYING ? "playing" : "") +
+                                       (status & VOICE_LOOPING ? " looping" : "");
+    }
+    // One line of a script of sound_effects.tsv: a step or a check.
+    void Step(const std::vector<std::string>& row) {
+        const std::string word = row[0].substr(0, row[0].find(' '));
+        if (word == "case") SetUp();
+        if (word == "init") SoundInit(nullptr);
+        if (row.size() == 2) {
+            EXPECT_EQ(Checked(word, std::atoi(row[0].c_str() + word.size())), row[1]);
+        }
+        if (row.size() < 4) return;
+        const int effect = std::stoi(row[0]);
+        const std::string& call = row[1];
+        if (call == "play" || call == "loop" || call == "stop")
+            (call == "play" ? SoundPlay : call == "loop" ? SoundLoop : SoundStop)(effect);
+        if (call == "pause" || call == "resume") SoundPause(call == "pause");
+        if (call == "lose") SoundTable.device->LoseAll();
+        if (call == "remove") HeadlessAudioRemoveDevice();
+        if (call == "add") HeadlessAudioAddDevice(true);
+        Ticks(std::stoi(row[2]));
+        EXPECT_EQ(Playing(effect), row[3]);
+    }
+};
 
-    // The eleventh cuts off the first, the twelfth the second: both restart from the top, so they
-    // outlast buffers 2 to 5, which run out on their own.
-    Run(SOUND_FIREWORK,
-        {{SoundPlay, 1, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}}, {SoundPlay, 14, {0, 1, 6, 7, 8, 9}}});
-    EXPECT_EQ(AudioTakePlayed(), std::vector<int>(12, 14));
-    EXPECT_EQ(HeadlessSoundEvents()[10].tick, 10u);
-    EXPECT_TRUE(AudioTakePlayed().empty());
-}
-
-// An idle buffer is used again before the next; a stop ends every buffer and the next play starts
-// from the top; a lost buffer is restored when played.
-TEST_F(SoundTest, EffectsEndOnTheirOwnOrWhenStoppedAndPlayAgainFromTheTop) {
-    SoundInit(nullptr);
-    auto lose = [](int) { SoundTable.device->LoseAll(); };
-    Run(SOUND_SHELL_LAUNCH, {{SoundPlay, 20, {}},
-                             {SoundPlay, 0, {0}},
-                             {SoundPlay, 15, {0, 1}},
-                             {SoundStop, 0, {}},
-                             {SoundPlay, 19, {1}},
-                             {nullptr, 1, {}},
-                             {SoundStop, 0, {}},
-                             {SoundPlay, 0, {1}},
-                             {lose, 0, {}},
-                             {SoundPlay, 19, {1}},
-                             {nullptr, 1, {}}});
-    EXPECT_EQ(AudioTakePlayed(), std::vector<int>(6, 0));
-}
-
-// A one-buffer effect does not restart while it plays (sound 12 lasts three and a half ticks), and
-// only one-buffer effects loop; looping or playing again while it loops does nothing.
-TEST_F(SoundTest, OneBufferEffectsDoNotRestartAndAloneLoop) {
-    SoundInit(nullptr);
-    Run(SOUND_THUD, {{SoundPlay, 0, {0}},
-                     {SoundPlay, 0, {0}},
-                     {SoundStop, 0, {}},
-                     {SoundPlay, 3, {0}},
-                     {SoundPlay, 1, {}},
-                     {SoundPlay, 0, {0}}});
-    EXPECT_EQ(AudioTakePlayed(), std::vector<int>(3, 12));
-    Run(SOUND_FIREWORK, {{SoundLoop, 0, {}}});
-    EXPECT_TRUE(AudioTakePlayed().empty());
-    Run(SOUND_LAVA_FLOW, {{SoundLoop, 500, {0}}, {SoundLoop, 0, {0}}, {SoundPlay, 0, {0}}});
-    EXPECT_EQ(Status(17, 0), VOICE_PLAYING | VOICE_LOOPING);
-    EXPECT_EQ(AudioLooping(), std::vector<int>{17});
-    EXPECT_EQ(AudioTakePlayed(), std::vector<int>{17});
-    Run(SOUND_LAVA_FLOW, {{SoundStop, 0, {}}});
-    EXPECT_TRUE(AudioLooping().empty());
+TEST_F(SoundTest, EveryScriptOfTheEffects) {
+    TraceCapture rows;
+    for (const auto& row : GoldenRows("sound/sound_effects.tsv")) {
+        SCOPED_TRACE(row[0] + (row.size() > 1 ? " | " + row[1] : ""));
+        Step(row);
+    }
 }
 
 // Numbers outside the table, and calls before the set-up or after the finish, do nothing.
@@ -148,22 +174,6 @@ TEST_F(SoundTest, MalformedWavesLeaveTheirSlotEmpty) {
     EXPECT_TRUE(AudioTakePlayed().empty());
 }
 
-constexpr std::uint64_t TICK = FRAMES_PER_TICK;
-
-void Pause(int) { SoundPause(true); }
-void Resume(int) { SoundPause(false); }
-
-// Nothing is pulled however long a pause lasts, so nothing runs out meanwhile: back in front, a
-// one-shot has its ticks left, not one more, and a loop was neither stopped nor started again.
-TEST_F(SoundTest, APauseStopsPullingAndSoundsCarryOnFromWhereTheyWere) {
-    SoundInit(nullptr);
-    SoundLoop(12);
-    Run(0, {{SoundPlay, 5, {0}}, {Pause, 300, {0}}, {Resume, 14, {0}}, {nullptr, 1, {}}});
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 20 * TICK);
-    EXPECT_EQ(Status(12, 0), VOICE_PLAYING | VOICE_LOOPING);
-    EXPECT_EQ(HeadlessSoundEvents().size(), 2u);
-}
-
 TEST_F(SoundTest, ThePauseIsTakenAtTheMomentItIsAskedAndHoldsFromBeforeSetUp) {
     // Ticks due when the pause comes are still played; repeating either call changes nothing.
     SoundInit(nullptr);
@@ -183,28 +193,10 @@ TEST_F(SoundTest, ThePauseIsTakenAtTheMomentItIsAskedAndHoldsFromBeforeSetUp) {
     HeadlessAudioResetForTests();
     SoundPause(true);
     SoundInit(nullptr);
-    Run(0, {{SoundPlay, 40, {0}}});
+    SoundPlay(0);
+    Ticks(40);
+    EXPECT_EQ(Playing(0), "0");
     EXPECT_EQ(HeadlessAudioFramesPulled(), 0u);
-}
-
-// While the device is gone the game plays on silent: starts are made and recorded, nothing is
-// pulled, and once a device is back the voices are as they were. A pause outlasts a loss.
-TEST_F(SoundTest, ALostDeviceLeavesTheMixWhereItWasUntilOneIsBack) {
-    TraceCapture rows;
-    SoundInit(nullptr);
-    auto remove = [](int) { HeadlessAudioRemoveDevice(); };
-    auto add = [](int) { HeadlessAudioAddDevice(true); };
-    Run(0, {{SoundPlay, 5, {0}}, {remove, 60, {0}}});
-    SoundPlay(3);
-    EXPECT_EQ(AudioTakePlayed(), (std::vector<int>{0, 3}));
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-    Run(0, {{add, 1, {0}}});
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 5 * TICK);
-    Run(0, {{nullptr, 14, {0}}, {nullptr, 1, {}}, {Pause, 0, {}}, {remove, 3, {}}, {add, 3, {}}});
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 20 * TICK);
-    SoundPause(false);
-    Ticks(4);
-    EXPECT_EQ(HeadlessAudioFramesPulled(), 24 * TICK);
 }
 
 // The real loop: the shell pauses the device whenever the game leaves the front.

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
+#include <string>
 
 #include "sound/mixer.h"
 #include "sound/wave.h"
 #include "tests/sound/wave_images.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -124,8 +127,6 @@ TEST(WaveConversion, RefusesResultsTooLargeToHold) {
     EXPECT_EQ(ConvertedSampleCount(slow, 2 * 100, {22050, 3}), 0u);
 }
 
-using Samples = std::vector<std::int16_t>;
-
 class MixerTest : public ::testing::Test {
 protected:
     Voice* Make(std::initializer_list<int> samples, Mixer* into = nullptr) {
@@ -146,44 +147,30 @@ protected:
     Mixer mixer{AudioFormat{22050, 1}};
 };
 
-// A script of calls on three voices (a one-shot of 1 to 4, a loop of 10, 20, 30, and a duplicate
-// of the first), each followed by the samples the mix then gives. A one-shot stops at its end, even
-// at the end of a block, and plays again from the top; a stop keeps the place and a rewind goes
-// back; a loop wraps without a gap; a duplicate shares its samples but not its place and outlives
-// its original; lost voices are silent until restored and written again.
+// The script of mixer_script.tsv: calls on three voices, each followed by the samples the mix then
+// gives.
 TEST_F(MixerTest, AScriptOfVoicesMixesToItsSamples) {
     Voice* v[3] = {Make({1, 2, 3, 4}), Make({10, 20, 30}), nullptr};
     v[2] = mixer.DuplicateVoice(v[0]);
     ASSERT_NE(v[2], nullptr);
-    const struct {
-        char call;  // Play, Loop, Stop, Rewind, Dropped, all lost (X), Found again, Written
-        int voice;
-        Samples out;
-    } script[] = {
-        {' ', 0, {0, 0}},       {'P', 0, {1, 2, 3, 4, 0, 0}},
-        {'P', 0, {1, 2, 3, 4}}, {'P', 0, {1, 2}},
-        {'S', 0, {0, 0}},       {'P', 0, {3}},
-        {'S', 0, {}},           {'R', 0, {}},
-        {'P', 0, {1, 2}},       {'L', 1, {13, 24, 30, 10, 20, 30, 10, 20}},
-        {'P', 2, {31, 12}},     {'D', 0, {23, 34, 10}},
-        {'L', 1, {20, 30, 10}}, {'X', 0, {0, 0}},
-        {'L', 1, {0}},          {'F', 1, {0}},
-        {'W', 1, {0}},          {'R', 1, {}},
-        {'P', 1, {5, 6, 0}},
-    };
-    for (const auto& s : script) {
-        Voice* voice = v[s.voice];
-        const bool done = s.call == 'P'   ? voice->Play(false)
-                          : s.call == 'L' ? voice->Play(true)
-                          : s.call == 'W' ? voice->Write(Pcm16({5, 6}))
-                                          : true;
-        if (s.call == 'S') voice->Stop();
-        if (s.call == 'R') voice->Rewind();
-        if (s.call == 'D') voice->Release();
-        if (s.call == 'X') mixer.LoseAll();
-        if (s.call == 'F') voice->Restore();
-        EXPECT_EQ(done, &s != &script[14]) << "step " << &s - script;
-        EXPECT_EQ(Render(static_cast<int>(s.out.size())), s.out) << "step " << &s - script;
+    for (const auto& row : GoldenRows("sound/mixer_script.tsv")) {
+        SCOPED_TRACE(row[0] + " | " + row[1] + " | " + row[3]);
+        Voice* voice = v[std::stoi(row[0])];
+        const std::string& call = row[1];
+        const bool done = call == "play"    ? voice->Play(false)
+                          : call == "loop"  ? voice->Play(true)
+                          : call == "write" ? voice->Write(Pcm16({5, 6}))
+                                            : true;
+        if (call == "stop") voice->Stop();
+        if (call == "rewind") voice->Rewind();
+        if (call == "release") voice->Release();
+        if (call == "lose") mixer.LoseAll();
+        if (call == "restore") voice->Restore();
+        EXPECT_EQ(done, row[2] == "yes");
+        Samples expected;
+        std::istringstream samples(row[3]);
+        for (int sample = 0; samples >> sample;) expected.push_back(static_cast<std::int16_t>(sample));
+        EXPECT_EQ(Render(static_cast<int>(expected.size())), expected);
     }
 }
 

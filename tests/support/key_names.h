@@ -1,41 +1,29 @@
-// Test support: a key's name as the scripts and the tests' notes write it.
+// Test support: a key's name as the scripts and the tests' notes write it, and back.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/win.h"
 
-// Letters and digits are themselves; the other keys the tests press have names.
+// Letters and digits are themselves, F1 to F12 their names, and the other keys the tests press have
+// names of their own; any other key is # and its number.
 inline std::string KeyName(std::uint32_t key) {
-    switch (key) {
-        case VK_SPACE:
-            return "Space";
-        case VK_ESCAPE:
-            return "Esc";
-        case VK_SHIFT:
-            return "Shift";
-        case VK_TAB:
-            return "Tab";
-        case VK_UP:
-            return "Up";
-        case VK_DOWN:
-            return "Down";
-        case VK_LEFT:
-            return "Left";
-        case VK_RIGHT:
-            return "Right";
-        case VK_F1:
-            return "F1";
-        case VK_F2:
-            return "F2";
-        case VK_F7:
-            return "F7";
-        case VK_F8:
-            return "F8";
-        case VK_F9:
-            return "F9";
-        default:
-            return std::string(1, static_cast<char>(key));
-    }
+    static const std::pair<std::uint32_t, const char*> named[] = {
+        {VK_SPACE, "Space"},  {VK_ESCAPE, "Esc"},     {VK_SHIFT, "Shift"},   {VK_TAB, "Tab"},
+        {VK_UP, "Up"},        {VK_DOWN, "Down"},      {VK_LEFT, "Left"},     {VK_RIGHT, "Right"},
+        {VK_RETURN, "Enter"}, {VK_GAMEPAD_X, "PadX"}, {VK_GAMEPAD_Y, "PadY"}};
+    for (const auto& [code, name] : named)
+        if (key == code) return name;
+    if (key >= VK_F1 && key <= VK_F12) return "F" + std::to_string(key - VK_F1 + 1);
+    return key > ' ' && key < 127 ? std::string(1, static_cast<char>(key)) : "#" + std::to_string(key);
+}
+
+// The key a name stands for (as KeyName writes it); 0 for none.
+inline int KeyFromName(const std::string& name) {
+    if (name.starts_with("#")) return std::stoi(name.substr(1));
+    for (int key = 1; key < 256; ++key)
+        if (KeyName(key) == name) return key;
+    return 0;
 }

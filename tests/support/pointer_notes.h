@@ -1,4 +1,4 @@
-// Test support: the keys a pointer made, counted or written as a short note.
+// Test support: the inputs a pointer, a pad or a backend made, counted or written as a short note.
 #pragma once
 
 #include <string>
@@ -14,15 +14,33 @@ inline int Count(const std::vector<InputEvent>& events, int key) {
     return count;
 }
 
-// The events as a note: a key pressed and let go at once is its name, otherwise +name and -name.
+// An input as a word of a note: +name and -name a key going down (+name* a repeat) and up, app1 and
+// app0 the application's activation, window and its state, close the close.
+inline std::string NoteWord(const InputEvent& e) {
+    switch (e.kind) {
+        case InputEvent::KeyDown:
+            return "+" + KeyName(e.value) + (e.repeat ? "*" : "");
+        case InputEvent::KeyUp:
+            return "-" + KeyName(e.value);
+        case InputEvent::ActivateApp:
+            return "app" + std::to_string(e.value);
+        case InputEvent::Activate:
+            return "window" + std::to_string(e.value);
+        case InputEvent::Close:
+            return "close";
+        default:
+            return "other" + std::to_string(e.kind);
+    }
+}
+
+// The inputs as a note, a word each, but a key pressed and let go at once is its name alone.
 inline std::string Note(const std::vector<InputEvent>& events) {
     std::string note;
     for (std::size_t i = 0; i < events.size(); ++i) {
-        const InputEvent& e = events[i];
-        std::string word = (e.kind == InputEvent::KeyDown ? "+" : "-") + KeyName(e.value);
-        if (e.kind == InputEvent::KeyDown && i + 1 < events.size() &&
-            events[i + 1] == InputEvent::Up(static_cast<int>(e.value))) {
-            word = KeyName(e.value);
+        std::string word = NoteWord(events[i]);
+        if (events[i] == InputEvent::Down(static_cast<int>(events[i].value)) && i + 1 < events.size() &&
+            events[i + 1] == InputEvent::Up(static_cast<int>(events[i].value))) {
+            word = KeyName(events[i].value);
             ++i;
         }
         note += (note.empty() ? "" : " ") + word;

@@ -1,10 +1,11 @@
-// Tests of the SDL backend's translations: key codes to virtual keys, key events to the game's keys
-// (Alt+Enter kept back), focus events to activation changes, which video drivers may run or are
-// asked for, and whether the session has a message bus.
+// Tests of the SDL backend's translations, by the table sdl_events.tsv: key codes to virtual keys,
+// key events to the game's keys (Alt+Enter kept back), focus events to activation changes, and which
+// video drivers may run or are asked for, and the compose table; and whether the session has a message bus.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <tuple>
@@ -13,114 +14,76 @@
 #include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_video.h"
+#include "tests/support/golden.h"
+#include "tests/support/pointer_notes.h"
 
 namespace {
 
-using Inputs = std::vector<InputEvent>;
+std::string Noted(const EventInputs& inputs) { return Note({inputs.items, inputs.items + inputs.count}); }
 
-SDL_KeyboardEvent Key(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
+// A name of the table, or null for "null".
+const char* Named(const std::string& name) { return name == "null" ? nullptr : name.c_str(); }
+
+// The key event of a row: SDL's key, its modifiers and its repeat.
+SDL_KeyboardEvent Key(const std::vector<std::string>& row) {
+    static const std::pair<const char*, Uint16> modifiers[] = {{"lalt", KMOD_LALT},
+                                                               {"ralt", KMOD_RALT},
+                                                               {"num", KMOD_NUM},
+                                                               {"lctrl", KMOD_LCTRL},
+                                                               {"lshift", KMOD_LSHIFT}};
     SDL_KeyboardEvent key{};
-    key.type = type;
-    key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    key.repeat = repeat;
-    key.keysym.sym = sym;
-    key.keysym.mod = mod;
+    key.type = row[0] == "press" ? SDL_KEYDOWN : SDL_KEYUP;
+    key.state = row[0] == "press" ? SDL_PRESSED : SDL_RELEASED;
+    key.repeat = static_cast<Uint8>(std::stoi(row[3]));
+    key.keysym.sym = SDL_GetKeyFromName(row[1].c_str());
+    for (const auto& [name, bit] : modifiers)
+        if (row[2].find(name) != std::string::npos) key.keysym.mod |= bit;
     return key;
 }
 
-Inputs Listed(const EventInputs& inputs) { return Inputs(inputs.items, inputs.items + inputs.count); }
+TEST(SdlTranslations, EveryRowOfTheTable) {
+    static const std::pair<const char*, Uint8> windowEvents[] = {
+        {"focus gained", SDL_WINDOWEVENT_FOCUS_GAINED},
+        {"focus lost", SDL_WINDOWEVENT_FOCUS_LOST},
+        {"close", SDL_WINDOWEVENT_CLOSE},
+        {"exposed", SDL_WINDOWEVENT_EXPOSED},
+        {"size changed", SDL_WINDOWEVENT_SIZE_CHANGED},
+        {"moved", SDL_WINDOWEVENT_MOVED},
+        {"shown", SDL_WINDOWEVENT_SHOWN}};
+    for (const auto& row : GoldenRows("platform/sdl/sdl_events.tsv")) {
+        SCOPED_TRACE(row[0] + " | " + row[1] + " | " + row[2]);
+        if (row[0] == "key") {
+            const int key = SDL_GetKeyFromName(row[1].c_str());
+            EXPECT_EQ(VirtualKeyFromSdl(key),
+                      std::isdigit(row[2][0]) ? std::stoi(row[2]) : KeyFromName(row[2]));
+        } else if (row[0] == "press" || row[0] == "release") {
+            const EventInputs inputs = InputsForKey(Key(row));
+            EXPECT_EQ(Noted(inputs), row[5]);
+            EXPECT_EQ(inputs.toggleFullscreen, row[4] == "yes");
+        } else if (row[0] == "window") {
+            SDL_WindowEvent window{};
+            window.type = SDL_WINDOWEVENT;
+            for (const auto& [name, event] : windowEvents)
+                if (row[1] == name) window.event = event;
+            EXPECT_EQ(Noted(InputsForWindowEvent(window)), row[2]);
+        } else if (row[0] == "driver") {
+            EXPECT_EQ(SdlVideoDriverAllowed(Named(row[1]), Named(row[2])), row[3] == "yes");
+        } else {
+            EXPECT_STREQ(SdlVideoDriverToAsk(Named(row[1]), Named(row[2]), Named(row[3])) ?: "none",
+                         row[4].c_str());
+        }
+    }
+    // An empty compose table unless the player named one.
+    EXPECT_EQ(std::string(SdlComposeTableToSet(nullptr)) + SdlComposeTableToSet(""), "/dev/null/dev/null");
+    EXPECT_EQ(SdlComposeTableToSet("/home/player/.XCompose"), nullptr);
+}
 
-// Letters, digits and F1 to F12 each in a run; the keypad's digits as Windows numbers them; keys
-// the game has no use for (F13, Caps Lock, unknown ones) are 0.
-TEST(VirtualKeyFromSdl, TranslatesTheKeysTheGameReads) {
+// Letters, digits and F1 to F12 each in a run; the keypad's digits as Windows numbers them.
+TEST(VirtualKeyFromSdl, TranslatesTheRunsOfKeys) {
     for (int i = 0; i < 26; ++i) EXPECT_EQ(VirtualKeyFromSdl(SDLK_a + i), 'A' + i) << i;
     for (int i = 0; i < 10; ++i) EXPECT_EQ(VirtualKeyFromSdl(SDLK_0 + i), '0' + i) << i;
     for (int i = 0; i < 12; ++i) EXPECT_EQ(VirtualKeyFromSdl(SDLK_F1 + i), VK_F1 + i) << i;
     for (int i = 1; i < 10; ++i) EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_1 + i - 1), 0x60 + i) << i;
-    const std::pair<SDL_Keycode, int> named[] = {
-        {SDLK_LEFT, VK_LEFT},    {SDLK_UP, VK_UP},         {SDLK_RIGHT, VK_RIGHT},
-        {SDLK_DOWN, VK_DOWN},    {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN},
-        {SDLK_SPACE, VK_SPACE},  {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_LSHIFT, VK_SHIFT},
-        {SDLK_RSHIFT, VK_SHIFT}, {SDLK_KP_0, 0x60},        {SDLK_F13, 0},
-        {SDLK_CAPSLOCK, 0},      {SDLK_UNKNOWN, 0},
-    };
-    for (const auto& [sym, key] : named) EXPECT_EQ(VirtualKeyFromSdl(sym), key) << SDL_GetKeyName(sym);
-}
-
-// Presses, repeats and releases are told apart. Alt+Enter switches the display once however long
-// it is held, and never reaches the game; Enter alone or with another modifier is the game's, as
-// Alt is with another key.
-TEST(InputsForKey, TellsPressesRepeatsAndReleasesApartAndKeepsAltEnterBack) {
-    EXPECT_EQ(Listed(InputsForKey(Key(SDL_KEYUP, SDLK_DOWN))), Inputs{InputEvent::Up(VK_DOWN)});
-    const struct {
-        SDL_Keycode sym;
-        Uint16 mod;
-        Uint8 repeat;
-        bool toggles;
-        Inputs inputs;
-    } cases[] = {{SDLK_q, KMOD_NONE, 0, false, {InputEvent::Down('Q')}},
-                 {SDLK_SPACE, KMOD_NONE, 1, false, {InputEvent::Down(VK_SPACE, true)}},
-                 {SDLK_CAPSLOCK, KMOD_NONE, 0, false, {}},
-                 {SDLK_RETURN, KMOD_LALT, 0, true, {}},
-                 {SDLK_RETURN, KMOD_RALT | KMOD_NUM, 0, true, {}},
-                 {SDLK_RETURN, KMOD_LALT, 1, false, {}},
-                 {SDLK_RETURN, KMOD_NONE, 0, false, {InputEvent::Down(VK_RETURN)}},
-                 {SDLK_RETURN, KMOD_LCTRL, 0, false, {InputEvent::Down(VK_RETURN)}},
-                 {SDLK_RETURN, KMOD_LSHIFT, 0, false, {InputEvent::Down(VK_RETURN)}},
-                 {SDLK_a, KMOD_LALT, 0, false, {InputEvent::Down('A')}}};
-    for (const auto& c : cases) {
-        const EventInputs inputs = InputsForKey(Key(SDL_KEYDOWN, c.sym, c.mod, c.repeat));
-        EXPECT_EQ(Listed(inputs), c.inputs) << c.sym << " " << c.mod << " " << int{c.repeat};
-        EXPECT_EQ(inputs.toggleFullscreen, c.toggles) << c.sym << " " << c.mod << " " << int{c.repeat};
-    }
-}
-
-TEST(InputsForWindowEvent, ActivatesTheApplicationBeforeTheWindowAndDeactivatesAfter) {
-    const std::pair<Uint8, Inputs> cases[] = {
-        {SDL_WINDOWEVENT_FOCUS_GAINED,
-         {InputEvent::AppActivation(true), InputEvent::WindowActivation(WA_ACTIVE)}},
-        {SDL_WINDOWEVENT_FOCUS_LOST,
-         {InputEvent::WindowActivation(WA_INACTIVE), InputEvent::AppActivation(false)}},
-        {SDL_WINDOWEVENT_CLOSE, {InputEvent::CloseRequest()}},
-        {SDL_WINDOWEVENT_EXPOSED, {}},
-        {SDL_WINDOWEVENT_SIZE_CHANGED, {}},
-        {SDL_WINDOWEVENT_MOVED, {}},
-        {SDL_WINDOWEVENT_SHOWN, {}}};
-    for (const auto& [event, inputs] : cases) {
-        SDL_WindowEvent window{};
-        window.type = SDL_WINDOWEVENT;
-        window.event = event;
-        EXPECT_EQ(Listed(InputsForWindowEvent(window)), inputs) << int{event};
-    }
-}
-
-TEST(SdlVideoDrivers, InvisibleOnesOnlyByNameAndX11ForAnXDisplayAlone) {
-    const struct {
-        const char *driver, *asked;
-        bool allowed;
-    } allowed[] = {
-        {"x11", nullptr, true},        {"wayland", "x11", true},           {"offscreen", nullptr, false},
-        {"dummy", nullptr, false},     {"offscreen", "", false},           {"offscreen", "x11", false},
-        {"dummy", "offscreen", false}, {"offscreen", "offscreenx", false}, {"offscreen", "offscreen", true},
-        {"dummy", "DUMMY", true},      {"dummy", "x11,dummy", true},       {nullptr, nullptr, false}};
-    for (const auto& c : allowed)
-        EXPECT_EQ(SdlVideoDriverAllowed(c.driver, c.asked), c.allowed)
-            << (c.driver ? c.driver : "null") << " asked " << (c.asked ? c.asked : "null");
-
-    const struct {
-        const char *display, *wayland, *asked;
-        bool x11;
-    } asks[] = {{":0", nullptr, nullptr, true},      {"host:1.0", "", "", true},
-                {nullptr, nullptr, nullptr, false},  {"", nullptr, nullptr, false},
-                {":0", "wayland-0", nullptr, false}, {":0", nullptr, "wayland", false},
-                {":0", nullptr, "offscreen", false}};
-    for (const auto& a : asks)
-        EXPECT_EQ(std::string(SdlVideoDriverToAsk(a.display, a.wayland, a.asked) ?: "none"),
-                  a.x11 ? "x11" : "none")
-            << (a.display ? a.display : "null");
-    // An empty compose table unless the player named one.
-    EXPECT_EQ(std::string(SdlComposeTableToSet(nullptr)) + SdlComposeTableToSet(""), "/dev/null/dev/null");
-    EXPECT_EQ(SdlComposeTableToSet("/home/player/.XCompose"), nullptr);
 }
 
 TEST(SdlNoSessionBus, OnlyWithoutAnAddressAndWithoutABusSocket) {

@@ -1,11 +1,15 @@
-// Tests of the presenter's arithmetic: the 4:3 fit, the nearest-neighbour scaler, the widening of
-// RGB565, finding what a frame changed and gathering Alt+Enter presses.
+// Tests of the presenter's arithmetic: the 4:3 fit and the widening of RGB565 (by the table
+// scaler.tsv), the nearest-neighbour scaler, finding what a frame changed and gathering Alt+Enter
+// presses.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "tests/platform/sdl/test_page.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -31,33 +35,22 @@ std::uint16_t Nearest(const std::vector<std::uint16_t>& page, int pitch, const P
     return page[static_cast<std::size_t>(sy) * pitch + sx];
 }
 
-TEST(FitFourByThree, CentresTheLargest4By3Rectangle) {
-    const struct {
-        int w, h;
-        PixelRect expected;
-    } cases[] = {{1920, 1080, {240, 0, 1440, 1080}},
-                 {1024, 768, {0, 0, 1024, 768}},
-                 {960, 720, {0, 0, 960, 720}},
-                 {800, 600, {0, 0, 800, 600}},
-                 {1280, 1024, {0, 32, 1280, 960}},
-                 {768, 1024, {0, 224, 768, 576}},
-                 {3, 2, {0, 0, 3, 2}},
-                 {1921, 1080, {240, 0, 1440, 1080}}};
-    for (const auto& c : cases) EXPECT_EQ(FitFourByThree(c.w, c.h), c.expected) << c.w << "x" << c.h;
-    EXPECT_TRUE(FitFourByThree(0, 0).Empty());
-    EXPECT_TRUE(FitFourByThree(-5, 100).Empty());
-}
-
-TEST(ConvertRgb565, WidensEachChannelToFullRange) {
-    // Red 16 of 31, green 32 of 63, blue 1 of 31: the top bits repeat below.
-    const std::pair<std::uint32_t, std::uint32_t> widened[] = {
-        {0xFFFF, 0xFFFFFF}, {0x0000, 0x000000}, {0xF800, 0xFF0000},
-        {0x07E0, 0x00FF00}, {0x001F, 0x0000FF}, {(16 << 11) | (32 << 5) | 1, 0x848208}};
-    for (const auto& [pixel, wide] : widened) EXPECT_EQ(ConvertRgb565(pixel, XRGB8888), wide) << pixel;
-    EXPECT_EQ(ConvertRgb565(0x0000, ARGB8888), 0xFF000000u);
-    // Into a 16-bit RGB565 output the pixel comes back unchanged.
-    for (std::uint32_t p : {0x0000u, 0xFFFFu, 0x1234u, 0xF81Fu, 0x07E0u})
-        EXPECT_EQ(ConvertRgb565(p, RGB565), p);
+// Each row of scaler.tsv: the 4:3 box of a window, or a page pixel widened for an output.
+TEST(ScalerArithmetic, EveryRowOfTheTable) {
+    for (const auto& row : GoldenRows("platform/sdl/scaler.tsv")) {
+        SCOPED_TRACE(row[0] + " | " + row[1] + " | " + row[2]);
+        if (row[0] == "fit") {
+            const PixelRect box = FitFourByThree(std::stoi(row[1]), std::stoi(row[2]));
+            PixelRect expected;
+            std::istringstream(row[3]) >> expected.x >> expected.y >> expected.w >> expected.h;
+            EXPECT_TRUE(row[3].empty() ? box.Empty() : box == expected)
+                << box.x << " " << box.y << " " << box.w;
+        } else {
+            const PixelLayout& layout = row[0] == "xrgb" ? XRGB8888 : row[0] == "argb" ? ARGB8888 : RGB565;
+            EXPECT_EQ(ConvertRgb565(std::stoul(row[1], nullptr, 16), layout),
+                      std::stoul(row[2], nullptr, 16));
+        }
+    }
 }
 
 // The scale map samples the page pixel under each output pixel's centre: checked whole through
