@@ -1,9 +1,9 @@
 # Measures how smoothly a machine follows another's moment over a slow link: two lobshot-headless
 # machines at the window's pace (--realtime), a host and a guest over ENet, each in a network
 # namespace of its own joined by a veth pair whose two ends delay, jitter and lose packets (netem).
-# A kernel without netem gets the faulty UDP relay of the tests instead (lobshot-net-tool relay, on
-# 127.0.0.1, with the same delay, jitter and loss each way). Each link is played twice: with the
-# follower's lead (the game as it is) and without (LOBSHOT_FOLLOW_LEAD=0, stepping as soon as each
+# A kernel without netem gets the faulty UDP relay of bench/net_tool.cpp instead (lobshot-net-tool
+# relay, on 127.0.0.1, with the same delay, jitter and loss each way). Each link is played twice:
+# with the follower's lead (the game as it is) and without (LOBSHOT_FOLLOW_LEAD=0, stepping as soon as each
 # stamp is here).
 #
 # The match: the host shops for seat 1 while the guest follows, the guest shops for seat 2 while the
@@ -31,7 +31,7 @@ shop_ticks=$((${2:-10} * 50))
 LINKS=("${@:3}")
 [ ${#LINKS[@]} -gt 0 ] || LINKS=("50 10 2" "150 30 2")
 runner=$build/lobshot-headless
-tool=$build/tests/netplay/lobshot-net-tool
+tool=$build/lobshot-net-tool
 [ -x "$runner" ] || { echo "no lobshot-headless in $build" >&2; exit 2; }
 [ "$(id -u)" = 0 ] || { echo "measure_follow.sh needs root for its network namespaces" >&2; exit 2; }
 if ! command -v ip >/dev/null || ! command -v tc >/dev/null; then

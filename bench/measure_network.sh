@@ -11,7 +11,7 @@
 set -euo pipefail
 build=$(realpath "${1:-build}")
 game=$build/lobshot
-tool=$build/tests/netplay/lobshot-net-tool
+tool=$build/lobshot-net-tool
 [ -x "$game" ] && [ -x "$tool" ] || { echo "no game or net tool in $build" >&2; exit 2; }
 work=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT

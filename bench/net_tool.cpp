@@ -1,4 +1,4 @@
-// Test tool for network games between headless runners: a faulty UDP relay between them.
+// A tool for measuring network games between headless runners: a faulty UDP relay between them.
 //
 //   lobshot-net-tool relay HOST_PORT LOSS DUPLICATION REORDERING MAX_DELAY_MS SECONDS [MIN_DELAY_MS]
 //       prints the relay's port on 127.0.0.1, then forwards until standard input closes or the
