@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <functional>
-#include <set>
 
 #include "net/enet/enet_transport.h"
 #include "net/messages.h"
@@ -20,38 +19,17 @@ namespace {
 
 using net::DisconnectReason;
 using net::NetEvent;
+using net_test::ExchangeManyMessages;
+using net_test::HostWithClients;
+using net_test::kBudgetMs;
 using net_test::Kind;
+using net_test::Payload;
 using net_test::World;
 using Bytes = std::vector<std::uint8_t>;
 
-// Budgets: generous for the faulty link's simulated time; real time over ENet stays a few seconds.
 // ENet backs off its resends on a lossy link, so a stream through the faulty relay on a busy machine
 // may pause for many seconds before it recovers; it is given longer to finish.
-constexpr int kBudgetMs = 20000;
 constexpr int kFaultyRelayBudgetMs = 90000;
-
-// A message whose length and every byte depend on its sender and number, so that a message that
-// is cut, mixed up with another or out of place does not compare equal.
-Bytes Payload(int sender, int number) {
-    Bytes bytes(1 + (number * 37) % 3000);
-    for (std::size_t j = 0; j < bytes.size(); ++j)
-        bytes[j] = static_cast<std::uint8_t>(sender * 31 + number + j);
-    return bytes;
-}
-
-// A host (end 0) and n clients, all with the same options and connected.
-int HostWithClients(World& world, int n, const net::TransportOptions& options = {}) {
-    const int host = world.Listen(options);
-    for (int i = 0; i < n; ++i) world.Connect(host, options);
-    EXPECT_TRUE(world.RunUntil(
-        [&] {
-            int clients = 0;
-            for (int c = 1; c <= n; ++c) clients += world.Connected(c);
-            return clients == n && world.Connected(host, n);
-        },
-        kBudgetMs));
-    return host;
-}
 
 class TransportTest : public ::testing::TestWithParam<Kind> {
 protected:
@@ -72,42 +50,6 @@ protected:
         return id;
     }
 };
-
-// A host and three clients, each client sending `count` messages to the host and the host `count`
-// to each client, interleaved; every stream must arrive whole and in order.
-void ExchangeManyMessages(World& world, int host, int count, int budgetMs = kBudgetMs) {
-    for (int n = 0; n < count; ++n) {
-        for (int c = 1; c <= 3; ++c) {
-            ASSERT_TRUE(world.End(c).Send(world.ConnectedPeer(c), Payload(c, n)));
-            ASSERT_TRUE(world.End(host).Send(world.ConnectedPeer(host, c - 1), Payload(10 + c, n)));
-        }
-        if (n % 10 == 0) world.Run(1);
-    }
-    ASSERT_TRUE(world.RunUntil(
-        [&] {
-            for (int c = 1; c <= 3; ++c)
-                if (world.Count(c, NetEvent::Received) < count) return false;
-            return world.Count(host, NetEvent::Received) >= 3 * count;
-        },
-        budgetMs));
-
-    // Which stream reached which end is told by the first message: under faults the clients need
-    // not join in the order they were made.
-    std::set<int> senders;
-    const auto check_stream = [&](const std::vector<Bytes>& got, int first, int last) {
-        ASSERT_EQ(got.size(), static_cast<std::size_t>(count));
-        int sender = first;
-        while (sender <= last && got[0] != Payload(sender, 0)) ++sender;
-        senders.insert(sender);
-        for (int n = 0; n < count; ++n) ASSERT_EQ(got[n], Payload(sender, n)) << "message " << n;
-    };
-    for (int c = 1; c <= 3; ++c) {
-        check_stream(world.Received(c, world.ConnectedPeer(c)), 11, 13);
-        check_stream(world.Received(host, world.ConnectedPeer(host, c - 1)), 1, 3);
-    }
-    EXPECT_EQ(senders, (std::set<int>{1, 2, 3, 11, 12, 13}));
-    EXPECT_EQ(world.Count(host, NetEvent::Disconnected), 0);
-}
 
 TEST_P(TransportTest, ThreeClientsExchangeManyMessagesIntactAndInOrder) {
     ExchangeManyMessages(world, HostWithClients(world, 3), 150);
