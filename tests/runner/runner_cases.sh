@@ -12,12 +12,7 @@ clean() {
 
 script_unreadable() { table "$(dirname "$0")/runner_cases.tsv"; }
 
-empty_paths() {
-    for option in --script --state --screenshot --materials; do
-        run 2 "$option" ""
-        says "$option needs a file name"
-    done
-}
+empty_paths() { table "$(dirname "$0")/runner_cases.tsv"; }
 
 # Every output, named on the command line or in the script, to a full device; and to a folder and
 # into a missing one from the command line.
@@ -103,12 +98,7 @@ seed_with_leading_zeros() {
     run 0 --seed 000000000004294967295 --frames 0
 }
 
-seed_garbage() {
-    for seed in "" 7x x7 +7 -1 " 7" "7 " 0x10 4294967296 99999999999 1e3; do
-        run 2 --seed "$seed"
-        says "bad seed"
-    done
-}
+seed_garbage() { table "$(dirname "$0")/runner_cases.tsv"; }
 
 online_options() {
     table "$(dirname "$0")/runner_cases.tsv"
