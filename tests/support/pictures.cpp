@@ -26,14 +26,9 @@ std::vector<png_byte> ReadPng(const std::string& path) {
     return pixels;
 }
 
-void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    out[at] = static_cast<std::uint8_t>(value);
-    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    PutU16(out, at, value & 0xFFFF);
-    PutU16(out, at + 2, value >> 16);
+// `value` little-endian in `size` bytes from `at`.
+void Put(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int size = 4) {
+    for (int i = 0; i < size; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 void PutPixel(std::vector<std::uint8_t>& row, int bits, int x, std::uint32_t value) {
@@ -59,15 +54,15 @@ std::vector<std::uint8_t> BuildBmp(const BmpPicture& picture) {
     if (picture.fileHeader) {
         out[0] = 'B';
         out[1] = 'M';
-        PutU32(out, 2, static_cast<std::uint32_t>(out.size()));
-        PutU32(out, 10, static_cast<std::uint32_t>(pixelsAt));
+        Put(out, 2, static_cast<std::uint32_t>(out.size()));
+        Put(out, 10, static_cast<std::uint32_t>(pixelsAt));
     }
-    PutU32(out, header, 40);
-    PutU32(out, header + 4, static_cast<std::uint32_t>(picture.width));
-    PutU32(out, header + 8, static_cast<std::uint32_t>(picture.topDown ? -picture.height : picture.height));
-    PutU16(out, header + 12, 1);
-    PutU16(out, header + 14, static_cast<std::uint32_t>(picture.bits));
-    PutU32(out, header + 32, static_cast<std::uint32_t>(picture.palette.size()));
+    Put(out, header, 40);
+    Put(out, header + 4, static_cast<std::uint32_t>(picture.width));
+    Put(out, header + 8, static_cast<std::uint32_t>(picture.topDown ? -picture.height : picture.height));
+    Put(out, header + 12, 1, 2);
+    Put(out, header + 14, static_cast<std::uint32_t>(picture.bits), 2);
+    Put(out, header + 32, static_cast<std::uint32_t>(picture.palette.size()));
     for (std::size_t i = 0; i < picture.palette.size(); ++i) {
         const COLORREF c = picture.palette[i];
         out[header + 40 + 4 * i] = static_cast<std::uint8_t>(GetBValue(c));
