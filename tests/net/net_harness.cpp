@@ -28,13 +28,7 @@ public:
 }  // namespace
 
 net::LinkFaults FaultyLink(std::uint32_t seed) {
-    net::LinkFaults faults;
-    faults.loss = 0.10;
-    faults.duplication = 0.05;
-    faults.reordering = 0.10;
-    faults.max_delay_ms = 200;
-    faults.seed = seed;
-    return faults;
+    return {.loss = 0.10, .duplication = 0.05, .reordering = 0.10, .max_delay_ms = 200, .seed = seed};
 }
 
 std::string KindName(Kind kind) {

@@ -76,50 +76,43 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
 
 constexpr const char* kRoom = "lobshot/22222222/";
 
-// The test plays the broker: it decides when the link opens and what comes in, and keeps what the
-// end publishes and asks for.
-struct Broker {
-    bool open = false;
-    std::vector<std::string> filters;
-    std::vector<net::MqttLink::Incoming> published;
-    std::vector<net::MqttLink::Incoming> coming;
-    net::MqttLink::Will will;
-    std::string clientId;
-    int pumps = 0;
-};
-
+// The test plays the broker through the link: it decides when the link opens and what comes in, and
+// keeps what the end publishes and asks for.
 class ScriptedLink final : public net::MqttLink {
 public:
-    explicit ScriptedLink(Broker* broker) : broker_(broker) {}
+    bool open = false;
+    std::vector<std::string> filters;
+    std::vector<Incoming> published;
+    std::vector<Incoming> coming;
+    Will will;
+    std::string clientId;
+    int pumps = 0;
 
     bool Open(const std::string&, std::uint16_t, const std::string& client_id, const std::string&, int,
-              const Will& will, std::string*) override {
-        broker_->will = will;
-        broker_->clientId = client_id;
+              const Will& given, std::string*) override {
+        will = given;
+        clientId = client_id;
         return true;
     }
     int Subscribe(const std::string& filter) override {
         if (state_ != State::Open) return -1;
-        broker_->filters.push_back(filter);
-        subscribed_.insert(static_cast<int>(broker_->filters.size()));
-        return static_cast<int>(broker_->filters.size());
+        filters.push_back(filter);
+        subscribed_.insert(static_cast<int>(filters.size()));
+        return static_cast<int>(filters.size());
     }
     bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool, bool) override {
         if (state_ != State::Open) return false;
-        broker_->published.push_back({topic, Bytes(payload.begin(), payload.end())});
+        published.push_back({topic, Bytes(payload.begin(), payload.end())});
         return true;
     }
     void Close() override { state_ = State::Closed; }
     void Pump(int) override {
-        ++broker_->pumps;
-        if (broker_->open && state_ == State::Connecting) state_ = State::Open;
-        for (Incoming& message : broker_->coming) incoming_.push_back(std::move(message));
-        broker_->coming.clear();
+        ++pumps;
+        if (open && state_ == State::Connecting) state_ = State::Open;
+        for (Incoming& message : coming) incoming_.push_back(std::move(message));
+        coming.clear();
     }
     bool Waits() const override { return false; }
-
-private:
-    Broker* broker_;
 };
 
 Bytes Wrap(EnvelopeKind kind, std::uint32_t sequence, Bytes payload = {}) {
@@ -127,11 +120,11 @@ Bytes Wrap(EnvelopeKind kind, std::uint32_t sequence, Bytes payload = {}) {
 }
 
 TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
-    Broker broker;
+    auto owned = std::make_unique<ScriptedLink>();
+    ScriptedLink& broker = *owned;
     std::string error;
-    net::TransportOptions options;
-    std::unique_ptr<net::Transport> guest = net::JoinRoom(std::make_unique<ScriptedLink>(&broker),
-                                                          "127.0.0.1:1884", "2222-2222", options, &error);
+    std::unique_ptr<net::Transport> guest =
+        net::JoinRoom(std::move(owned), "127.0.0.1:1884", "2222-2222", net::TransportOptions{}, &error);
     ASSERT_TRUE(guest) << error;
     EXPECT_EQ(broker.will.topic, kRoom + std::string("gone/") + broker.clientId);
     EXPECT_EQ(broker.will.payload,
