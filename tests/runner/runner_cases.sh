@@ -17,14 +17,9 @@ empty_paths() { table "$(dirname "$0")/runner_cases.tsv"; }
 # Every output, named on the command line or in the script, to a full device; and to a folder and
 # into a missing one from the command line.
 full_devices() {
-    for option in --state --screenshot --materials; do
-        for path in "$work" "$work/missing/out"; do
-            run 1 --frames 1 "$option" "$path"
-            says "cannot write $path"
-        done
-        run 1 --frames 1 "$option" /dev/full
-        says "cannot write /dev/full"
-        printf 'wait 1\n%s /dev/full\nwait 1\n' "${option#--}" >"$work/out.script"
+    table "$(dirname "$0")/runner_cases.tsv"
+    for output in state screenshot materials; do
+        printf 'wait 1\n%s /dev/full\nwait 1\n' "$output" >"$work/out.script"
         run 1 --script "$work/out.script"
         says "cannot write /dev/full"
     done
