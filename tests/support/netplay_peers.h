@@ -3,6 +3,7 @@
 // the network game's clock, so that its waits of seconds take no time.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -69,9 +70,8 @@ public:
     }
     template <typename T>
     int Count() const {
-        int count = 0;
-        for (const net::Message& m : heard) count += std::holds_alternative<T>(m) ? 1 : 0;
-        return count;
+        return static_cast<int>(std::count_if(
+            heard.begin(), heard.end(), [](const net::Message& m) { return std::holds_alternative<T>(m); }));
     }
     std::string Refusal() const { return Find<net::Refuse>() ? Find<net::Refuse>()->reason : ""; }
     std::uint64_t Token() const { return Find<net::Welcome>() ? Find<net::Welcome>()->token : 0; }
