@@ -125,7 +125,6 @@ TEST_F(TraceTest, TheStopwatchMeasuresOnlyWithTheCounter) {
         "ERROR:DiagStartTiming: Timer is not available.\r\nERROR:DiagStopTiming: Timer is not available.\r\n"
         "ERROR:DiagGetTime: Timer is not available.\r\n");
     DiagEnableTimer();
-    ASSERT_EQ(DiagTimer.TimerAvailable, 1);
     EXPECT_GT(DiagStopTiming(), 0.0);
     DiagStartTiming();
     const double interval = DiagStopTiming();

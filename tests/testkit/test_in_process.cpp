@@ -79,8 +79,7 @@ TEST(InProcessNetwork, PortsAreTakenOnceAndChosenFreely) {
     EXPECT_EQ(error, "port 5000 is already in use");
     std::unique_ptr<net::Transport> any = network.Listen(0, {}, &error);
     std::unique_ptr<net::Transport> another = network.Listen(0, {}, &error);
-    ASSERT_NE(any, nullptr);
-    ASSERT_NE(another, nullptr);
+    ASSERT_TRUE(any && another);
     EXPECT_NE(any->Port(), another->Port());
     EXPECT_NE(any->Port(), 0);
     // A port is free again once its host is gone.
