@@ -58,7 +58,8 @@ inline std::vector<std::uint8_t> GoldenBytes(const std::string& field) {
         const std::size_t star = word.find('*');
         const std::size_t count = star == std::string::npos ? 1 : std::stoul(word.substr(star + 1));
         const bool number = std::isdigit(static_cast<unsigned char>(word[0]));
-        bytes.insert(bytes.end(), count, static_cast<std::uint8_t>(number ? std::stoul(word, nullptr, 0) : word[0]));
+        bytes.insert(bytes.end(), count,
+                     static_cast<std::uint8_t>(number ? std::stoul(word, nullptr, 0) : word[0]));
     }
     return bytes;
 }
