@@ -111,7 +111,9 @@ public:
 
     // Joins it: everything up to the catch-up is on its way before the game starts.
     void Open(std::uint32_t steps, std::function<void()> act, bool watching = false);
-    void Send(const net::Message& m);
+    void Send(const net::Message& m) {
+        if (!left_) end_->Send(guest_, Encoded(m));
+    }
     // Quiet stamps of one machine for frames first to last, in messages the joiner takes.
     void SendQuiet(std::uint8_t machine, std::uint32_t first, std::uint32_t last);
     // Leaves as a host does: a goodbye saying why, and the connection closed.
@@ -124,7 +126,10 @@ public:
     bool Left() const { return left_; }
     const std::vector<net::Message>& Heard() const { return heard_; }
     // What the joiner sent, once the network has run a while longer.
-    void Listen();
+    void Listen() {
+        network_.Advance(100);
+        Poll();
+    }
 
 private:
     void Poll();
