@@ -61,9 +61,8 @@ TEST_P(TransportTest, SendRefusesEmptyOversizedAndUnknownPeersAndTakesTheLargest
 // An oversized or malformed message costs its sender alone the connection; the others carry on.
 TEST_P(TransportTest, OversizedOrMalformedMessageDisconnectsOnlyItsSender) {
     const int host = HostWithClients(world, 2);
-    net::TransportOptions loose;  // a client built with a larger limit than the host's
-    loose.max_message_bytes = 2 * net::kMaxMessageBytes;
-    const int big = world.Connect(host, loose);
+    // A client built with a larger limit than the host's.
+    const int big = world.Connect(host, {.max_message_bytes = 2 * net::kMaxMessageBytes});
     ASSERT_TRUE(world.RunUntil([&] { return world.Connected(big) && world.Connected(host, 3); }, kBudgetMs));
     ASSERT_TRUE(world.End(big).Send(world.ConnectedPeer(big), Bytes(net::kMaxMessageBytes + 1)));
     ASSERT_TRUE(
@@ -85,9 +84,7 @@ TEST_P(TransportTest, OversizedOrMalformedMessageDisconnectsOnlyItsSender) {
 }
 
 TEST_P(TransportTest, VanishedClientIsDetectedByTimeoutAndTheOthersStay) {
-    net::TransportOptions quick;
-    quick.timeout_ms = 1000;
-    quick.alive_every_ms = 250;
+    const net::TransportOptions quick{.timeout_ms = 1000, .alive_every_ms = 250};
     const int host = HostWithClients(world, 3, quick);
     world.Vanish(2);
     ASSERT_TRUE(world.RunUntil([&] { return world.Ended(host); }, 4000));
@@ -164,8 +161,7 @@ TEST_P(TransportTest, AttemptsGivenUpOrUnansweredEndQuietly) {
     EXPECT_TRUE(world.Log(given_up).empty());
     EXPECT_TRUE(world.End(given_up).Peers().empty());
 
-    net::TransportOptions quick;
-    quick.timeout_ms = 500;
+    const net::TransportOptions quick{.timeout_ms = 500};
     const int unanswered = world.Connect(host, quick);
     world.Vanish(host);
     ASSERT_TRUE(world.RunUntil([&] { return world.Ended(unanswered); }, 3000));
