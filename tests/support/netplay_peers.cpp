@@ -70,6 +70,13 @@ net::Hello Hello(bool watch, std::uint64_t token, const std::string& code) {
 
 void LoseTheRelay() { RelayGone = true; }
 
+std::vector<net::KeyEvent> Press(std::uint8_t key) { return {{true, key, false}, {false, key, false}}; }
+
+void FakeGuest::Connect(net::InProcessNetwork& network, const std::string& from) {
+    network_ = &network;
+    end_ = network.Connect(NET_PORT, {}, from);
+}
+
 void FakeGuest::Send(const net::Message& message) {
     if (end_ && !end_->Peers().empty()) end_->Send(end_->Peers().front(), Encoded(message));
 }

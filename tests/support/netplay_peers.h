@@ -28,9 +28,7 @@ net::Hello Hello(bool watch = false, std::uint64_t token = 0, const std::string&
 // The relay lost: the real game's end, host's or joiner's, hears every peer gone with it.
 void LoseTheRelay();
 // One key pressed: down, then up.
-inline std::vector<net::KeyEvent> Press(std::uint8_t key) {
-    return {{true, key, false}, {false, key, false}};
-}
+std::vector<net::KeyEvent> Press(std::uint8_t key);
 
 // A machine joining the real game as host, played by the test. Once connected it says `first`, once
 // welcomed `then` (unless empty), and one of `later` at each poll after; it keeps what it hears, and
@@ -56,10 +54,7 @@ public:
     std::int64_t connectedAt = -1, welcomedAt = -1, closedAt = -1;
     std::vector<net::Message> heard;
 
-    void Connect(net::InProcessNetwork& network, const std::string& from = "") {
-        network_ = &network;
-        end_ = network.Connect(NET_PORT, {}, from);
-    }
+    void Connect(net::InProcessNetwork& network, const std::string& from = "");
     void Drop() { end_.reset(); }
     void Send(const net::Message& message);
     void Poll();
