@@ -1,4 +1,4 @@
-// Where the relay of online rooms is: checking an address and finding the one to use.
+// Where the relay of online rooms is: checking addresses, finding the ones to use, and the broker of a room.
 #include "net/relay_address.h"
 
 #include <cerrno>
@@ -8,14 +8,16 @@
 #include <fstream>
 #include <sstream>
 
+#include "net/room_code.h"
 #include "net/transport.h"
 
 namespace net {
 
 namespace {
 
-// Longer than any address a player means: a settings file this long is not one.
+// Longer than any address a player means; a settings file longer than a full list of them is not one.
 constexpr std::size_t kLongestAddress = 300;
+constexpr std::size_t kLongestSetting = kLongestAddress * kMostRelayBrokers;
 
 bool Given(const char* value) { return value != nullptr && *value != '\0'; }
 
@@ -47,7 +49,7 @@ bool ReadSettings(const std::string& path, bool* found, std::string* line, std::
     std::ostringstream text;
     text << file.rdbuf();
     const std::string whole = text.str();
-    if (whole.size() > kLongestAddress) {
+    if (whole.size() > kLongestSetting) {
         *error = Compose(says::kRelayNotOneLine, {path});
         return false;
     }
@@ -90,19 +92,50 @@ bool CheckRelayAddress(const std::string& given, const std::string& source, std:
     return true;
 }
 
+bool SplitRelays(const std::string& setting, const std::string& source, std::vector<std::string>* relays,
+                 std::string* error) {
+    relays->clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = setting.find(kRelaySeparator, start);
+        relays->push_back(setting.substr(start, end == std::string::npos ? end : end - start));
+        if (!CheckRelayAddress(relays->back(), source, error)) return false;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (relays->size() > kMostRelayBrokers) {
+        *error = Compose(says::kRelayTooLong, {source});
+        return false;
+    }
+    return true;
+}
+
+bool CheckRelays(const std::string& setting, const std::string& source, std::string* error) {
+    std::vector<std::string> relays;
+    return SplitRelays(setting, source, &relays, error);
+}
+
+bool RelayForCode(const std::string& setting, const std::string& code, std::string* relay,
+                  std::string* error) {
+    std::vector<std::string> relays;
+    if (!SplitRelays(setting, "the relay", &relays, error)) return false;
+    *relay = relays[RelayOfCode(code, relays.size())];
+    return true;
+}
+
 bool FindRelay(const RelaySources& sources, std::string* address, std::string* error) {
     if (Given(sources.option)) {
         *address = sources.option;
-        return CheckRelayAddress(*address, "--relay", error);
+        return CheckRelays(*address, "--relay", error);
     }
     if (Given(sources.environment)) {
         *address = sources.environment;
-        return CheckRelayAddress(*address, "LOBSHOT_RELAY", error);
+        return CheckRelays(*address, "LOBSHOT_RELAY", error);
     }
     const std::string path = SettingsPath(sources);
     bool found = false;
     if (!path.empty() && !ReadSettings(path, &found, address, error)) return false;
-    if (found) return CheckRelayAddress(*address, path, error);
+    if (found) return CheckRelays(*address, path, error);
     *address = kDefaultRelay;
     return true;
 }

@@ -72,9 +72,30 @@ bool ParseRoomCode(std::string_view text, std::string* code, std::string* error)
     return true;
 }
 
+std::size_t RelayOfCode(std::string_view code, std::size_t count) {
+    std::uint64_t value = 0;
+    for (const char c : code) value = value * kCodeAlphabet.size() + kCodeAlphabet.find(c);
+    return count <= 1 ? 0 : static_cast<std::size_t>(value % count);
+}
+
 bool MakeRoomCodes(std::string* code, std::string* watch_code, std::string* error) {
+    return MakeRoomCodesOn(0, 1, code, watch_code, error);
+}
+
+bool MakeRoomCodesOn(std::size_t relay, std::size_t count, std::string* code, std::string* watch_code,
+                     std::string* error) {
+    if (relay >= count) {
+        *error = "no broker " + std::to_string(relay) + " among " + std::to_string(count);
+        return false;
+    }
+    const auto drawOn = [&](std::string* drawn) {
+        do {
+            if (!MakeRoomCode(drawn, error)) return false;
+        } while (RelayOfCode(*drawn, count) != relay);
+        return true;
+    };
     do {
-        if (!MakeRoomCode(code, error) || !MakeRoomCode(watch_code, error)) return false;
+        if (!drawOn(code) || !drawOn(watch_code)) return false;
     } while (*code == *watch_code);
     return true;
 }

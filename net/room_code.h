@@ -34,6 +34,18 @@ bool MakeRoomCode(std::string* code, std::string* error);
 // spectators are given tells nothing of the one that lets a machine in to play.
 bool MakeRoomCodes(std::string* code, std::string* watch_code, std::string* error);
 
+// Which of `count` brokers (1 or more) keeps the room or spectators' room `code`, a code as
+// ParseRoomCode reads it (a relay of several brokers: net/relay_address.h): the code read as a
+// number, first character most significant, each character its place in kCodeAlphabet, modulo
+// `count`. Codes are drawn evenly, so rooms spread evenly over the brokers.
+std::size_t RelayOfCode(std::string_view code, std::size_t count);
+
+// A fresh room code and watch code as MakeRoomCodes draws them, both naming broker `relay` of
+// `count` (below it): each is drawn afresh until it does, so it is as random as any code of that
+// broker.
+bool MakeRoomCodesOn(std::size_t relay, std::size_t count, std::string* code, std::string* watch_code,
+                     std::string* error);
+
 // Reads a room code as a player types it: small letters count as capitals, and spaces and hyphens
 // are skipped ("abcd-efgh"). Returns false with a message for the player in
 // *error if what is left is not kRoomCodeLength characters of the alphabet.

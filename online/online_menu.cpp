@@ -21,8 +21,9 @@ namespace {
 
 enum class Page { Closed, Main, Code, Relay, Busy, Room, Error };
 
-constexpr std::string_view RELAY_ALPHABET = "abcdefghijklmnopqrstuvwxyz0123456789.:-/";
-constexpr std::size_t LONGEST_RELAY = 64;
+// A relay's address, or the addresses of a relay of several brokers, comma apart.
+constexpr std::string_view RELAY_ALPHABET = "abcdefghijklmnopqrstuvwxyz0123456789.:-/,";
+constexpr std::size_t LONGEST_RELAY = 160;
 
 constexpr COLORREF WHITE = RGB(255, 255, 255);
 constexpr COLORREF GREY = RGB(170, 170, 170);

@@ -15,6 +15,7 @@
 #include "net/mqtt/mqtt_transport.h"
 #include "net/people_text.h"
 #include "net/relay_address.h"
+#include "net/relay_rooms.h"
 #include "net/room_code.h"
 #include "net/transport.h"
 #include "netplay/lockstep.h"
@@ -336,7 +337,7 @@ std::string MenuRelay() {
 }
 
 bool KeepRelay(const std::string& relay, std::string* error) {
-    if (!net::CheckRelayAddress(relay, TrLater("The relay"), error)) return false;
+    if (!net::CheckRelays(relay, TrLater("The relay"), error)) return false;
     TheSettings.relay = relay;
     RelayTyped = true;
     SaveKeptSettings();
@@ -357,23 +358,29 @@ bool RunGoing = false;
 // relay (a fresh code for a room opened), kept for the next run, which the current one ends to
 // start.
 bool StartRoom(const OnlineRequest& request, OnlineRoom* room, std::string* error) {
-    const std::string relay = request.relay.empty() ? MenuRelay() : request.relay;
-    if (relay.empty()) {
+    const std::string setting = request.relay.empty() ? MenuRelay() : request.relay;
+    if (setting.empty()) {
         *error = "No relay is named: type its address first.";
         return false;
     }
-    std::string code = request.code, page, watchCode;
-    if (!net::CheckRelayAddress(relay, TrLater("The relay"), error)) return false;
+    std::string code = request.code, page, watchCode, relay;
+    if (!net::CheckRelays(setting, TrLater("The relay"), error)) return false;
     const bool hosting = request.action == OnlineAction::Open;
-    if (hosting && (!FindPage(&page, error) || !net::MakeRoomCodes(&code, &watchCode, error))) return false;
+    if (hosting && !FindPage(&page, error)) return false;
     const NetRole role = hosting                                 ? NetRole::Host
                          : request.action == OnlineAction::Watch ? NetRole::Watch
                                                                  : NetRole::Join;
     const net::TransportOptions options = NetTransportOptions(role);
-    std::unique_ptr<net::Transport> transport =
-        hosting                  ? net::MakeMqttHost(relay, code, watchCode, options, error)
-        : role == NetRole::Watch ? net::MakeMqttWatcher(relay, code, options, error)
-                                 : net::MakeMqttClient(relay, code, options, error);
+    const auto open = [&](const std::string& at, const std::string& room, const std::string& watch,
+                          std::string* problem) {
+        return net::MakeMqttHost(at, room, watch, options, problem);
+    };
+    std::unique_ptr<net::Transport> transport;
+    if (hosting)
+        transport = net::OpenRoomOnSomeRelay(setting, open, &code, &watchCode, &relay, error);
+    else if (net::RelayForCode(setting, code, &relay, error))
+        transport = role == NetRole::Watch ? net::MakeMqttWatcher(relay, code, options, error)
+                                           : net::MakeMqttClient(relay, code, options, error);
     if (!transport) return false;
     room->code = code;
     room->inviteLink = page.empty() ? "" : net::RoomLink(page, code);

@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
                 return BadCommandLine(Escaped(problem, 200));
             options.joinAddress = value;
         } else if (arg == "--relay") {
-            if (!net::CheckRelayAddress(value, "--relay", &problem)) return BadCommandLine(problem);
+            if (!net::CheckRelays(value, "--relay", &problem)) return BadCommandLine(problem);
             options.relay = value;
         } else if (arg == "--page") {
             if (!net::CheckRoomPage(value, "--page", &problem)) return BadCommandLine(Escaped(problem, 200));

@@ -11,6 +11,7 @@
 #include "landscape/landscape.h"
 #include "net/people_text.h"
 #include "net/relay_address.h"
+#include "net/relay_rooms.h"
 #include "net/room_code.h"
 #include "netplay/lockstep.h"
 #include "online/online_start.h"
@@ -63,7 +64,7 @@ std::string MenuRelayGiven;
 std::string PageRelay() { return MenuRelayGiven.empty() ? WebRelayAddress() : MenuRelayGiven; }
 
 bool KeepPageRelay(const std::string& relay, std::string* error) {
-    if (!net::CheckRelayAddress(relay, TrLater("The relay"), error)) return false;
+    if (!net::CheckRelays(relay, TrLater("The relay"), error)) return false;
     MenuRelayGiven = relay;
     return true;
 }
@@ -84,15 +85,18 @@ bool StartWebRoom(const OnlineRequest& request, OnlineRoom* room, std::string* e
     const NetRole role = hosting                                 ? NetRole::Host
                          : request.action == OnlineAction::Watch ? NetRole::Watch
                                                                  : NetRole::Join;
-    std::string code, watchCode;
-    if (hosting ? !net::MakeRoomCodes(&code, &watchCode, error)
-                : !net::ParseRoomCode(request.code, &code, error))
-        return false;
-    std::unique_ptr<net::Transport> transport =
-        hosting ? WebOpenRoom(relay, code, watchCode, NetTransportOptions(role), error)
-                : WebJoinRoom(relay, code, NetTransportOptions(role), error);
+    std::string code, watchCode, broker;
+    const auto open = [&](const std::string& at, const std::string& room, const std::string& watch,
+                          std::string* problem) {
+        return WebOpenRoom(at, room, watch, NetTransportOptions(role), problem);
+    };
+    std::unique_ptr<net::Transport> transport;
+    if (hosting)
+        transport = net::OpenRoomOnSomeRelay(relay, open, &code, &watchCode, &broker, error);
+    else if (net::ParseRoomCode(request.code, &code, error) && net::RelayForCode(relay, code, &broker, error))
+        transport = WebJoinRoom(broker, code, NetTransportOptions(role), error);
     if (!transport) return false;
-    PendingRoom = StartedRoom{role, std::move(transport), code, watchCode, relay};
+    PendingRoom = StartedRoom{role, std::move(transport), code, watchCode, broker};
     *room = OnlineRoom{code, hosting ? PageLink("room", code, relay) : "",
                        hosting ? PageLink("watch", watchCode, relay) : "", watchCode};
     if (!hosting) RoomJoined = OnlineRequest{request.action, code, relay};

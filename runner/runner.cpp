@@ -10,6 +10,7 @@
 #include "diag/diag.h"
 #include "net/enet/enet_transport.h"
 #include "net/mqtt/mqtt_transport.h"
+#include "net/relay_rooms.h"
 #include "net/room_code.h"
 #include "netplay/lockstep.h"
 #include "platform/input.h"
@@ -185,15 +186,19 @@ void ScriptDriver::BeforeQuit() {
 bool StartOnline(const RunnerOptions& options) {
     const bool hosting = options.onlineCode.empty();
     const NetRole role = hosting ? NetRole::Host : options.watch ? NetRole::Watch : NetRole::Join;
-    std::string code, watchCode, error;
+    std::string code, watchCode, relay, error;
+    const net::TransportOptions transportOptions = NetTransportOptions(role);
+    const auto open = [&](const std::string& at, const std::string& room, const std::string& watch,
+                          std::string* problem) {
+        return net::MakeMqttHost(at, room, watch, transportOptions, problem);
+    };
     std::unique_ptr<net::Transport> transport;
-    const bool coded = hosting ? net::MakeRoomCodes(&code, &watchCode, &error)
-                               : net::ParseRoomCode(options.onlineCode, &code, &error);
-    if (coded)
-        transport =
-            hosting ? net::MakeMqttHost(options.relay, code, watchCode, NetTransportOptions(role), &error)
-            : options.watch ? net::MakeMqttWatcher(options.relay, code, NetTransportOptions(role), &error)
-                            : net::MakeMqttClient(options.relay, code, NetTransportOptions(role), &error);
+    if (hosting)
+        transport = net::OpenRoomOnSomeRelay(options.relay, open, &code, &watchCode, &relay, &error);
+    else if (net::ParseRoomCode(options.onlineCode, &code, &error) &&
+             net::RelayForCode(options.relay, code, &relay, &error))
+        transport = options.watch ? net::MakeMqttWatcher(relay, code, transportOptions, &error)
+                                  : net::MakeMqttClient(relay, code, transportOptions, &error);
     if (!transport) {
         std::cerr << "lobshot-headless: the online room cannot "
                   << (hosting         ? "open"
@@ -206,7 +211,7 @@ bool StartOnline(const RunnerOptions& options) {
     if (hosting && !options.page.empty())
         std::cout << "Room page: " << net::RoomLink(options.page, code)
                   << "\nWatch page: " << net::WatchLink(options.page, watchCode) << std::endl;
-    NetConfigure(role, std::move(transport), hosting ? options.relay : "room " + code, code);
+    NetConfigure(role, std::move(transport), hosting ? relay : "room " + code, code);
     NetSetName(options.name);
     NetSetRoomPage(options.page, watchCode);
     NetTicksPaced(options.realtime);

@@ -27,8 +27,9 @@ struct RunnerOptions {
     // --host PORT / --join ADDRESS:PORT.
     std::uint16_t hostPort = 0;
     std::string joinAddress;
-    // --relay ADDRESS:PORT, --online [CODE]: host an online room on that broker (an empty code), or
-    // join the room of that code (as the player typed it).
+    // --relay ADDRESS:PORT[,ADDRESS:PORT...], --online [CODE]: host an online room on one of those
+    // brokers (an empty code), or join the room of that code (as the player typed it) on the broker
+    // the code names.
     std::string relay = net::kDefaultRelay;
     // --watch CODE: watch the room of that code (online with a code, as a spectator).
     bool online = false;

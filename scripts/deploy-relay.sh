@@ -7,6 +7,8 @@
 # (scripts/relay-limits.sh) in front of ports 443, 8883 and 8884. Players then give the native game
 # the relay mqtts://HOST:8883 and open the page at https://HOST/. Running it again with a renewed
 # certificate puts the new one in place and has both servers read it, rooms going on. Needs root.
+# A relay of several brokers is several such machines, each set up by this under a name of its own;
+# players are then given the list of them all, in one order (README, net/relay_address.h).
 #
 # Usage: scripts/deploy-relay.sh HOST CERTIFICATE KEY [SITE]
 #        scripts/deploy-relay.sh --stage DIR HOST CERTIFICATE KEY [SITE]

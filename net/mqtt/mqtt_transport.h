@@ -10,9 +10,10 @@
 
 namespace net {
 
-// Every machine makes one outgoing connection to the broker, under a fresh random client id and
-// with its room's code as its user name, and speaks in the room's topic tree (relay/acl has the
-// access control):
+// A relay of several brokers keeps each room wholly on the broker its code names
+// (net/relay_address.h, net/relay_rooms.h); the ends here speak to that one broker. Every machine
+// makes one outgoing connection to the broker, under a fresh random client id and with its room's
+// code as its user name, and speaks in the room's topic tree (relay/acl has the access control):
 //   lobshot/CODE/host/CLIENT   a joiner's search for the room's host, and the host's last will
 //                              (an empty notice), which tells the guests it vanished
 //   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest

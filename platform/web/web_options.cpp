@@ -1,6 +1,9 @@
 // The page's options, read from the address's fragment.
 #include "platform/web/web_options.h"
 
+#include <algorithm>
+
+#include "net/relay_address.h"
 #include "net/room_code.h"
 #include "net/transport.h"
 
@@ -61,9 +64,17 @@ bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, s
             }
             options->watch = watch;
         } else if (option.rfind("relay=", 0) == 0) {
-            std::string host, why;
+            // One listener, or those of a relay of several brokers comma apart.
+            const std::string list = option.substr(6);
+            std::string host, why = "too many brokers";
             std::uint16_t port = 0;
-            if (!net::ParseHostPort(option.substr(6), &host, &port, &why)) {
+            bool good = static_cast<std::size_t>(std::count(list.begin(), list.end(), net::kRelaySeparator)) <
+                        net::kMostRelayBrokers;
+            for (std::size_t start = 0, end = 0; good && end != std::string::npos; start = end + 1) {
+                end = list.find(net::kRelaySeparator, start);
+                good = net::ParseHostPort(list.substr(start, end - start), &host, &port, &why);
+            }
+            if (!good) {
                 *error = "bad relay: " + why;
                 return false;
             }

@@ -4,7 +4,9 @@
 // script fetches it; URL percent-encoded, so an '&' in it is "%26"). "room=CODE" joins that online
 // room as a guest ("watch=CODE" as a spectator) and "host" opens a room of its own, through the relay whose
 // WebSocket listener "relay=HOST:PORT" names (by default the page's own origin over HTTPS, else its
-// host name and port DEFAULT_WEB_RELAY_PORT). Nothing here needs Emscripten, so the tests build it natively.
+// host name and port DEFAULT_WEB_RELAY_PORT); a relay of several brokers is their listeners in a
+// fixed order, comma apart, "relay=HOST:PORT,HOST:PORT" (net/relay_address.h). Nothing here needs Emscripten,
+// so the tests build it natively.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +24,12 @@ struct WebPageOptions {
     std::string room;    // the room's code as net::ParseRoomCode gives it; empty: no room
     bool watch = false;  // the page watches the room rather than joining it
     bool host = false;   // the page opens a room and keeps it
-    std::string relay;   // "HOST:PORT" as given; empty: the page's host
+    std::string relay;   // "HOST:PORT[,HOST:PORT...]" as given; empty: the page's host
 };
 
 // Reads a fragment such as "#seed=7&steps" (the leading '#' optional, options joined by '&').
 // False, with the reason in *error, for an option it does not know, a seed that is not a decimal
 // number from 0 to 4294967295, a room code that is not one, a second room (hosting counts as one) or
-// a relay that is not HOST:PORT; the
+// a relay that is not a list of HOST:PORT; the
 // options read before the fault are kept.
 bool WebParsePageOptions(const std::string& fragment, WebPageOptions* options, std::string* error);

@@ -1,14 +1,17 @@
 // What players type to meet: host and port, room codes and the page's link, and the relay's address
-// with the order of the places it is taken from.
+// with the order of the places it is taken from, and which of a relay's brokers keeps a room.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "net/relay_address.h"
+#include "net/relay_rooms.h"
 #include "net/room_code.h"
 #include "net/transport.h"
+#include "testkit/in_process.h"
 #include "tests/support/golden.h"
 #include "tests/support/temp_folder.h"
 
@@ -73,6 +76,34 @@ TEST(RoomCode, FreshCodesUseTheWholeAlphabetAndDoNotRepeat) {
     EXPECT_EQ(code.size(), 64u);
     EXPECT_FALSE(MakeRandomCode(0, &code, &error));
     EXPECT_FALSE(MakeRandomCode(65, &code, &error));
+}
+
+// A room's code read as a number names its broker in the list; a host whose broker fails draws
+// codes naming the next, each broker once, and fails with the last one's message.
+TEST(RelayAddress, ARoomsCodeNamesItsBrokerAndAHostTriesEachOnce) {
+    using Case = std::array<const char*, 3>;  // the setting, a code, the broker it names
+    for (const auto& [setting, code, named] :
+         {Case{"a:1", "ZZZZZZZZ", "a:1"}, Case{"a:1,mqtts://b:2", "9AAAAAAB", "mqtts://b:2"},
+          Case{"a:1,b:2,c:3", "22222232", "c:3"}, Case{"a:1,b:2,c:3", "ZZZZZZZZ", "a:1"}}) {
+        std::string relay, error;
+        EXPECT_TRUE(RelayForCode(setting, code, &relay, &error) && relay == named) << setting << " " << code;
+    }
+    InProcessNetwork network;
+    for (const char answering : {'a', 'c', '-'}) {
+        std::set<std::string> tried;
+        const auto open = [&](const std::string& at, const std::string& code, const std::string& watch,
+                              std::string* error) -> std::unique_ptr<Transport> {
+            const std::size_t named = RelayOfCode(code, 3);
+            EXPECT_TRUE(named == RelayOfCode(watch, 3) && static_cast<std::size_t>(at[0] - 'a') == named);
+            EXPECT_TRUE(tried.insert(at).second) << at;
+            *error = "no " + at;
+            return at[0] == answering ? network.Listen(0, {}, error) : nullptr;
+        };
+        std::string code, watch, relay, error;
+        EXPECT_EQ(OpenRoomOnSomeRelay("a:1,b:2,c:3", open, &code, &watch, &relay, &error) != nullptr,
+                  answering != '-');
+        EXPECT_TRUE(answering != '-' ? relay[0] == answering : tried.size() == 3 && error.starts_with("no "));
+    }
 }
 
 // A settings folder of its own; Write puts a relay file in it.

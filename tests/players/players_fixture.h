@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "display/gdi.h"
@@ -33,6 +34,9 @@ protected:
     // A flat landscape of the given size: Earth from row `ground` down, with every tank of the
     // game standing on it.
     void MakeLandscape(int width, int height, int ground);
+    // Plays one row of cases.tsv, which says what its commands and probes are; each expectation
+    // that does not hold fails the test.
+    void Play(const std::string& commands);
 
     PlayerCollection* players = nullptr;
     Landscape* landscape = nullptr;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "display/gdi.h"
@@ -40,6 +41,10 @@ protected:
 
     // Sound numbers looping now.
     static std::vector<int> Looping();
+
+    // Plays one row of cases.tsv, which says what its commands and probes are; each expectation
+    // that does not hold fails the test.
+    void Play(const std::string& commands);
 
     std::unique_ptr<Landscape> landscape;
     std::unique_ptr<ProjectileCollection> shots;

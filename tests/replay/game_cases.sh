@@ -41,11 +41,7 @@ while [ "$1" != "--" ]; do args+=("$1"); shift; done
 shift
 "$game" "${args[@]}" >"$out" 2>&1 &
 pid=$!
-for _ in $(seq 50); do
-  window=$(xdotool search --name Lobshot 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
+window=$(timeout 10 xdotool search --sync --name Lobshot 2>/dev/null | head -1)
 sleep 0.8
 for key in "$@"; do
   case $key in
@@ -117,16 +113,11 @@ killed_runs() {
 
   # Kill runs at random moments, all at once, each recording into the replay folder.
   mkdir -p "$folder"
-  pids=()
   for run in 1 2 3 4; do
     "$runner" --seed 11 --script "$work/game.script" --realtime \
       --record "$folder/run$run.lobshot-replay" >/dev/null &
-    pids+=($!)
     delays[run]=$(((RANDOM % 4700) + 500))
-  done
-  for run in 1 2 3 4; do
-    (sleep "$(printf '%d.%03d' $((delays[run] / 1000)) $((delays[run] % 1000)))" &&
-      kill -9 "${pids[run - 1]}" 2>/dev/null) &
+    (sleep "$(printf '%d.%03d' $((delays[run] / 1000)) $((delays[run] % 1000)))" && kill -9 $! 2>/dev/null) &
   done
   wait
   for run in 1 2 3 4; do

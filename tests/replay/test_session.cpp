@@ -29,16 +29,18 @@ std::vector<InputEvent> Delivered;
 
 void Record(const InputEvent& input) { Delivered.push_back(input); }
 
-class ReplaySession : public ::testing::Test {
+// Every replay part back to its start, a folder and the trace for the test, and the run's input
+// as the game received it.
+class ReplayRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        ReplayResetForTests();
-        PlatformResetForTests();
-        GlobalsReset();
+        TearDown();
         Delivered.clear();
+        trace_.emplace();
     }
     void TearDown() override {
         ReplayResetForTests();
+        ReplayJournalResetForTests();
         PlatformResetForTests();
         GlobalsReset();
     }
@@ -56,9 +58,24 @@ protected:
         r.steps = 3;
         return r;
     }
+
+    std::string Path(const std::string& name) const { return folder_.Path(name); }
+    static std::string Read(const std::string& path) { return TempFolder::Read(path); }
+    std::string Trace() const { return trace_->Text(); }
+
+    // Runs frame steps, the journal hearing of each; a turn starts at the last when asked.
+    static void Steps(int n, bool turnAtLast = false) {
+        for (int i = 0; i < n; ++i) {
+            ReplayFrameStepRun();
+            ReplayJournalAfterStep(turnAtLast && i == n - 1, false);
+        }
+    }
+
+    TempFolder folder_;
+    std::optional<TraceCapture> trace_;
 };
 
-TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsInputWithTheStepsBefore) {
+TEST_F(ReplayRun, RecordingKeepsTheStartAndStampsInputWithTheStepsBefore) {
     WindOption = WIND_RANDOM;
     SeatControllers[1] = ControllerEasy;
     ReplayRecordInput(InputEvent::Down('A'));  // before start-up chose the seed: not kept
@@ -80,7 +97,7 @@ TEST_F(ReplaySession, RecordingKeepsTheStartAndStampsInputWithTheStepsBefore) {
               (std::vector<ReplayEvent>{{0, ReplayEvent::KeyDown, 'A'}, {2, ReplayEvent::KeyUp, 'A'}}));
 }
 
-TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose) {
+TEST_F(ReplayRun, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose) {
     ReplayLoad(Recorded(), false);
     EXPECT_TRUE(ReplayTakeInput(InputEvent::AppActivation(true)));  // the window's first activation
     EXPECT_EQ(ReplayStart(5), 77u);
@@ -114,7 +131,7 @@ TEST_F(ReplaySession, PlaybackSetsTheStartAndDeliversEachStepsInputUpToTheClose)
 // A step's computer keys come in the step, after the input due before it: in playback, from the
 // replay; in a catch-up the computers' own (here none, with no game) and the recorded ones passed
 // over, the difference traced and the recorded ones kept by the recording that carries on.
-TEST_F(ReplaySession, ComputerKeysComeInTheirStepFromTheReplayOrInACatchUpFromTheComputers) {
+TEST_F(ReplayRun, ComputerKeysComeInTheirStepFromTheReplayOrInACatchUpFromTheComputers) {
     ReplayRecord r;
     r.events = {{0, ReplayEvent::KeyDown, 'Q'},
                 {0, ReplayEvent::Computer, 'X'},
@@ -125,7 +142,6 @@ TEST_F(ReplaySession, ComputerKeysComeInTheirStepFromTheReplayOrInACatchUpFromTh
         Delivered.clear();
         ReplayLoad(r, false, catchUp);
         ReplayStart(1);
-        TraceCapture trace;
         EXPECT_TRUE(ReplayDeliverDue(Record));
         EXPECT_FALSE(ReplayDeliverDue(Record)) << "the computers' keys wait for the step";
         ReplayComputerKeys(Record);
@@ -136,7 +152,7 @@ TEST_F(ReplaySession, ComputerKeysComeInTheirStepFromTheReplayOrInACatchUpFromTh
                                                 InputEvent::Computer('Z'), InputEvent::Up('Q')};
         const std::vector<InputEvent> caughtUp = {played[0], played[3]};
         EXPECT_EQ(Delivered, catchUp ? caughtUp : played);
-        EXPECT_EQ(trace.Text().find("pressed other keys at frame step 0") != std::string::npos, catchUp);
+        EXPECT_EQ(Trace().find("pressed other keys at frame step 0") != std::string::npos, catchUp);
         EXPECT_EQ(ReplayRecording(), catchUp);
     }
     EXPECT_EQ(ReplayRecorded().events, r.events);
@@ -144,7 +160,7 @@ TEST_F(ReplaySession, ComputerKeysComeInTheirStepFromTheReplayOrInACatchUpFromTh
 
 // The windowed player keeps the last picture: no close is delivered and no step runs at the end;
 // Space and Esc work the player, not the game.
-TEST_F(ReplaySession, TheWindowedPlayerHoldsAtTheEndAndTakesSpaceAndEsc) {
+TEST_F(ReplayRun, TheWindowedPlayerHoldsAtTheEndAndTakesSpaceAndEsc) {
     ReplayLoad(Recorded(), true);
     ReplayStart(5);
     // Space toggles fast-forward; held, it does not toggle again.
@@ -172,39 +188,10 @@ TEST_F(ReplaySession, TheWindowedPlayerHoldsAtTheEndAndTakesSpaceAndEsc) {
     EXPECT_EQ(msg.message, WM_CLOSE);
 }
 
-class ReplayJournal : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ReplayResetForTests();
-        ReplayJournalResetForTests();
-        GlobalsReset();
-        trace_.emplace();
-    }
-    void TearDown() override {
-        ReplayJournalResetForTests();
-        ReplayResetForTests();
-    }
-
-    std::string Path(const std::string& name) const { return folder_.Path(name); }
-    static std::string Read(const std::string& path) { return TempFolder::Read(path); }
-    std::string Trace() const { return trace_->Text(); }
-
-    // Runs frame steps, the journal hearing of each; a turn starts at the last when asked.
-    static void Steps(int n, bool turnAtLast = false) {
-        for (int i = 0; i < n; ++i) {
-            ReplayFrameStepRun();
-            ReplayJournalAfterStep(turnAtLast && i == n - 1, false);
-        }
-    }
-
-    TempFolder folder_;
-    std::optional<TraceCapture> trace_;
-};
-
 // The head is written once recording has started; new events reach the file at a turn's start or
 // once the flush interval has passed since the last append, not before; the clean end adds the end
 // line and renames the file to the replay's name, holding exactly the replay recorded.
-TEST_F(ReplayJournal, ReachesTheFileAtTurnsAndIntervalsAndIsRenamedWhole) {
+TEST_F(ReplayRun, ReachesTheFileAtTurnsAndIntervalsAndIsRenamedWhole) {
     const std::string file = Path("run.lobshot-replay"), partial = file + ".partial";
     ReplayJournalToFile(file);
     Steps(1);
@@ -237,7 +224,7 @@ TEST_F(ReplayJournal, ReachesTheFileAtTurnsAndIntervalsAndIsRenamedWhole) {
 // The game's journal is named in its folder once the seed is known, and is held locked while it
 // is written: another game's start neither keeps it nor prunes it. A run that did not start
 // removes its journal, and finishing without one leaves the caller to write the replay whole.
-TEST_F(ReplayJournal, TheGamesJournalIsNamedForItsSeedAndHeldWhileWritten) {
+TEST_F(ReplayRun, TheGamesJournalIsNamedForItsSeedAndHeldWhileWritten) {
     ReplayJournalInFolder(Path("replays"));
     ReplayStart(4242);
     Steps(1);
@@ -259,7 +246,7 @@ TEST_F(ReplayJournal, TheGamesJournalIsNamedForItsSeedAndHeldWhileWritten) {
 }
 
 // A journal that cannot be made is given up with one row, and the run is then saved whole.
-TEST_F(ReplayJournal, AJournalThatCannotBeMadeIsGivenUpOnce) {
+TEST_F(ReplayRun, AJournalThatCannotBeMadeIsGivenUpOnce) {
     ReplayJournalToFile(Path("missing/run.lobshot-replay"));
     ReplayStart(1);
     Steps(3, true);
@@ -277,7 +264,7 @@ TEST_F(ReplayJournal, AJournalThatCannotBeMadeIsGivenUpOnce) {
 // which would read as another key, left out) as NAME-cut-short.lobshot-replay ending in its cut
 // line; a whole replay whose rename never came under its own name; one without a whole head is
 // removed; one another game holds is left alone.
-TEST_F(ReplayJournal, TheNextStartKeepsWhatARunCutShortLeft) {
+TEST_F(ReplayRun, TheNextStartKeepsWhatARunCutShortLeft) {
     ReplayRecord run;
     run.seed = 9;
     run.events = {{3, ReplayEvent::KeyDown, 'Q'}, {5, ReplayEvent::KeyUp, 'Q'}, {8, ReplayEvent::Close, 0}};

@@ -1,5 +1,7 @@
-// Tests of start-up, the message loop, activation, shutdown, the mode transitions keys make and
-// fast-forward (the data tables start-up refuses are the data tables' own tests).
+// Tests of the message loop, activation, start-up that fails, shutdown and fast-forward. Start-up,
+// Esc on the title, activation messages and the title's keys are played by the scenarios
+// title_wait, esc_on_title, activation and title_choice_and_back; the data tables start-up refuses
+// are their own tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "core/random.h"
 #include "diag/diag.h"
 #include "platform/backend.h"
 #include "replay/replay.h"
@@ -25,16 +26,6 @@ class LoopTest : public GameTest {};
 
 StepDriver::Step Tick() { return Keys(); }
 
-TEST_F(LoopTest, StartsOnTheTitleActiveAndSeededFromTheClock) {
-    std::uint32_t stateAfterStart = 0;
-    int status = RunGame(7, {Do([&] { stateAfterStart = game::RandState(); }), Tick(), Tick(), Tick(),
-                             Do([] { EXPECT_EQ(FrameCounter, 3); })});
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(stateAfterStart, 7u);
-    EXPECT_EQ(CurrentMode, Title);
-    EXPECT_TRUE(NewGamePending);
-}
-
 TEST_F(LoopTest, TicksThatQueueUpTogetherMakeOneFrameStep) {
     RunGame(1, {Tick(), Do([] {
                     HeadlessTick();
@@ -43,51 +34,6 @@ TEST_F(LoopTest, TicksThatQueueUpTogetherMakeOneFrameStep) {
                 }),
                 Do([] { EXPECT_EQ(FrameCounter, 2); })});
     EXPECT_EQ(FrameCounter, 2);
-}
-
-TEST_F(LoopTest, KeysBeforeTheFirstFrameStepAreOnlyCounted) {
-    RunGame(1, {Do([] { PostKey(WM_KEYDOWN, VK_RETURN); }), Do([] {
-                    EXPECT_TRUE(InputSuspended);
-                    EXPECT_EQ(KeyHeld[VK_RETURN], 1);
-                    EXPECT_EQ(CurrentMode, Title);
-                    HeadlessTick();
-                }),
-                Do([] {
-                    EXPECT_FALSE(InputSuspended);
-                    PressKey(VK_RETURN);
-                    HeadlessTick();
-                }),
-                Do([] { EXPECT_EQ(CurrentMode, PlayerChoice); })});
-}
-
-TEST_F(LoopTest, TitleToPlayerChoiceAndBackWithEnterSpaceAndEsc) {
-    std::vector<std::uint32_t> modes;
-    auto record = Do([&] { modes.push_back(CurrentMode); });
-    RunGame(1, {Tick(), Do([] { PressKey(VK_RETURN); }), Tick(), record, Do([] { PressKey(VK_ESCAPE); }),
-                Tick(), record, Do([] { PressKey(VK_SPACE); }), Tick(), record});
-    EXPECT_EQ(modes, (std::vector<std::uint32_t>{PlayerChoice, Title, PlayerChoice}));
-}
-
-TEST_F(LoopTest, EscOnTheTitleShutsDownInOrderAndEndsNormally) {
-    bool reachedAfterEsc = false;
-    int status = RunGame(1, {Tick(), Do([] { PressKey(VK_ESCAPE); }), Do([&] { reachedAfterEsc = true; })});
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(reachedAfterEsc);
-    EXPECT_EQ(PlatformMainWindow(), nullptr);
-    EXPECT_EQ(ThePlayers, nullptr);
-    EXPECT_FALSE(AppActive);
-}
-
-TEST_F(LoopTest, AnInactiveGameNeitherStepsNorTakesKeys) {
-    RunGame(1, {Tick(), Do([] { PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, 0, 0); }), Tick(),
-                Do([] { PressKey(VK_RETURN); }), Tick(), Do([] {
-                    EXPECT_EQ(FrameCounter, 1);
-                    EXPECT_EQ(CurrentMode, Title);
-                    EXPECT_FALSE(InputSuspended);
-                    PostMessageA(PlatformMainWindow(), WM_ACTIVATEAPP, 1, 0);
-                    HeadlessTick();
-                }),
-                Do([] { EXPECT_EQ(FrameCounter, 2); })});
 }
 
 TEST_F(LoopTest, WindowDeactivationClearsActivityButReactivationNeedsTheAppMessage) {
@@ -100,6 +46,14 @@ TEST_F(LoopTest, WindowDeactivationClearsActivityButReactivationNeedsTheAppMessa
                     EXPECT_FALSE(AppActive);
                     EXPECT_EQ(FrameCounter, 1);
                 })});
+}
+
+// Esc on the title closes the game (the esc_on_title scenario); what start-up made is undone.
+TEST_F(LoopTest, ShutdownUndoesStartUp) {
+    EXPECT_EQ(RunGame(1, {Tick(), Keys({VK_ESCAPE})}), 0);
+    EXPECT_EQ(PlatformMainWindow(), nullptr);
+    EXPECT_EQ(ThePlayers, nullptr);
+    EXPECT_FALSE(AppActive);
 }
 
 TEST_F(LoopTest, NoWindowMeansAFailedStartWithAReason) {

@@ -339,10 +339,7 @@ TEST_F(ComputerPaceGame, AComputerThatCannotFireIsReported) {
         failure = checker.Check(ObservePace());
         if (!failure.empty()) return false;
         if (CurrentMode == Title) SeatControllers.fill(ControllerHard);
-        if (CurrentMode == Title || CurrentMode == PlayerChoice) {
-            for (int i = 0; i < (CurrentMode == Title ? 0 : 6); ++i) PressKey(VK_DOWN);
-            PressKey(VK_RETURN);
-        }
+        if (CurrentMode == Title || CurrentMode == PlayerChoice) PressOnToAiming();
         shotSeen = shotSeen || CurrentMode == ShotInProgress;
         if (CurrentMode != Aiming || !shotSeen) return true;
         if (++stuckFrames == 1) {

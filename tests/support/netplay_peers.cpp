@@ -70,7 +70,16 @@ net::Hello Hello(bool watch, std::uint64_t token, const std::string& code) {
 
 void LoseTheRelay() { RelayGone = true; }
 
+const std::vector<int> TO_GUEST_SHOP = {VK_RETURN, '2',     VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN, VK_DOWN,
+                                        VK_DOWN,   VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+
 std::vector<net::KeyEvent> Press(std::uint8_t key) { return {{true, key, false}, {false, key, false}}; }
+
+long ReplayEventsOf(ReplayEvent::Kind kind) {
+    const std::vector<ReplayEvent>& events = ReplayRecorded().events;
+    return std::count_if(events.begin(), events.end(),
+                         [kind](const ReplayEvent& e) { return e.kind == kind; });
+}
 
 void FakeGuest::Connect(net::InProcessNetwork& network, const std::string& from) {
     network_ = &network;

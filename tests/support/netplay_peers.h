@@ -27,8 +27,13 @@ constexpr std::uint16_t NET_PORT = 4100;
 net::Hello Hello(bool watch = false, std::uint64_t token = 0, const std::string& code = "");
 // The relay lost: the real game's end, host's or joiner's, hears every peer gone with it.
 void LoseTheRelay();
+// The host's keys from the title to Guest 1's turn in the shop: seat 2 to Guest 1, "Start Game", and
+// seat 1's "Finish" in the shop.
+extern const std::vector<int> TO_GUEST_SHOP;
 // One key pressed: down, then up.
 std::vector<net::KeyEvent> Press(std::uint8_t key);
+// The events of a kind in the replay the game records.
+long ReplayEventsOf(ReplayEvent::Kind kind);
 
 // A machine joining the real game as host, played by the test. Once connected it says `first`, once
 // welcomed `then` (unless empty), and one of `later` at each poll after; it keeps what it hears, and
@@ -67,6 +72,13 @@ public:
         for (const net::Message& m : heard)
             if (const T* found = std::get_if<T>(&m)) return found;
         return nullptr;
+    }
+    template <typename T>
+    std::vector<T> All() const {
+        std::vector<T> all;
+        for (const net::Message& m : heard)
+            if (const T* found = std::get_if<T>(&m)) all.push_back(*found);
+        return all;
     }
     template <typename T>
     int Count() const {

@@ -92,12 +92,12 @@ void InstallPicture(const char* name, int width, int height, const std::function
                   BuildBmp({.width = width, .height = height, .bits = 24, .pixel = pixel, .palette = {}}));
 }
 
-void ExpectShownPageIs(const std::string& name) {
+void ExpectShownPageIs(const std::string& name, int surface) {
     const std::string golden = std::string(LOBSHOT_SOURCE_DIR) + "/tests/" + name + ".png";
     std::string flat = name;
     std::replace(flat.begin(), flat.end(), '/', '_');
     const std::string shown = ::testing::TempDir() + "lobshot_" + flat + ".png";
-    ASSERT_TRUE(GraphxWriteVisiblePng(shown.c_str()));
+    ASSERT_TRUE(GraphxWritePng(shown.c_str(), 0, surface));
     if (std::getenv("LOBSHOT_NEW_PICTURES")) {
         std::filesystem::copy_file(shown, golden, std::filesystem::copy_options::overwrite_existing);
         return;

@@ -32,6 +32,7 @@ void InstallBitmap(const char* name, const std::vector<std::uint8_t>& bytes);
 // The same for a 24-bit picture of width x height whose colours `pixel` gives.
 void InstallPicture(const char* name, int width, int height, const std::function<COLORREF(int, int)>& pixel);
 
-// Compares the visible page of device 0 with the picture tests/<name>.png ("display/scene"), saying
-// how many pixels differ and where the first is. With LOBSHOT_NEW_PICTURES set, writes it instead.
-void ExpectShownPageIs(const std::string& name);
+// Compares the visible page of device 0 (or its page `surface`) with the picture tests/<name>.png
+// ("display/scene"), saying how many pixels differ and where the first is. With LOBSHOT_NEW_PICTURES
+// set, writes it instead.
+void ExpectShownPageIs(const std::string& name, int surface = 1);
