@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <type_traits>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "core/random.h"
 #include "shell/data_tables.h"
 #include "shell/shell.h"
+#include "tests/support/golden.h"
 
 namespace {
 
@@ -31,63 +33,39 @@ std::uint32_t Fnv1a(const unsigned char* bytes, std::size_t size) {
     return hash;
 }
 
-// The table the game has always played with: a few entries by their bits, and all of them by a
-// checksum (FNV-1a over the little-endian bytes).
-TEST(SineTable, HoldsTheGamesBitsExactly) {
+// The sine table and the disc table hold the bits the game has always had: all of them by a checksum
+// (FNV-1a over the little-endian bytes).
+TEST(SineAndDiscTables, HoldTheGamesBitsExactly) {
     ASSERT_TRUE(FillSineTable());
-    EXPECT_EQ(Bits(SineTable[0]), 0x00000000u);
-    EXPECT_EQ(Bits(SineTable[1]), 0x3ae4c381u);
-    EXPECT_EQ(Bits(SineTable[300]), 0x3f000000u);   // 30 degrees: 0.5
-    EXPECT_EQ(Bits(SineTable[450]), 0x3f3504f3u);   // 45 degrees
-    EXPECT_EQ(Bits(SineTable[900]), 0x3f800000u);   // 90 degrees: 1
-    EXPECT_EQ(Bits(SineTable[1800]), 0x9f6ce676u);  // a hair past 180 degrees: tiny, negative
-    EXPECT_EQ(Bits(SineTable[2700]), 0xbf800000u);
-    EXPECT_EQ(Bits(SineTable[3599]), 0xbae4c381u);
     EXPECT_EQ(
         Fnv1a(reinterpret_cast<const unsigned char*>(SineTable.data()), sizeof(float) * SineTable.size()),
         0x0e7580c8u);
-}
-
-// The disc table's angles come from our own atan2 with the bits the game has always had: the
-// whole table by its checksum, and the angles at the axes and diagonals.
-TEST(DiscTable, HoldsTheGamesBitsExactly) {
     const void* disc = nullptr;
     ASSERT_TRUE(LoadDataResource(130, DISC_TABLE_SIZE, &disc));
     EXPECT_EQ(Fnv1a(static_cast<const unsigned char*>(disc), DISC_TABLE_SIZE), 0xe6693531u);
-    auto angle = [](int y, int x) {
-        const exact::Double2 a = exact::Atan2(y, x);
-        return static_cast<float>(a.hi + a.lo);
-    };
-    EXPECT_EQ(angle(0, 0), 0.0f);
-    EXPECT_EQ(angle(0, 5), 0.0f);
-    EXPECT_EQ(Bits(angle(0, -5)), 0x40490fdbu);       // pi
-    EXPECT_EQ(Bits(angle(7, 0)), 0x3fc90fdbu);        // pi / 2
-    EXPECT_EQ(Bits(angle(-7, 0)), 0xbfc90fdbu);       // -pi / 2
-    EXPECT_EQ(Bits(angle(3, 3)), 0x3f490fdbu);        // pi / 4
-    EXPECT_EQ(Bits(angle(-100, -100)), 0xc016cbe4u);  // -3 pi / 4
 }
 
-// Values the C library of one machine rounds the other way; the exponential must give the nearest
-// double every time.
-TEST(ExactMaths, ExponentialRoundsToTheNearestDouble) {
-    EXPECT_EQ(exact::Exp(0.0), 1.0);
-    EXPECT_EQ(Bits(exact::Exp(-0.6 * -0x1.738ap+0)), Bits(0x1.31c479869a19dp+1));
-    EXPECT_EQ(Bits(exact::Exp(-0.6 * -0x1.e256eep-1)), Bits(0x1.c2870a7dfa8a7p+0));
-    EXPECT_EQ(Bits(exact::Exp(-0.6 * 0x1.006c12p-8)), Bits(0x1.fecca781ec1cbp-1));
-    EXPECT_EQ(Bits(exact::Exp(1.0)), Bits(0x1.5bf0a8b145769p+1));  // e
-    EXPECT_EQ(Bits(exact::Exp(-1.0)), Bits(0x1.78b56362cef38p-2));
-    EXPECT_EQ(exact::Exp(-800.0), 0.0);
-    EXPECT_EQ(exact::Exp(800.0), INFINITY);
-}
-
-// Halfway between two floats, the low part decides; exactly halfway, the even float wins.
-TEST(ExactMaths, NearestFloatBreaksTiesByTheLowPart) {
-    const double halfway = 1.0 + 0x1p-24;  // between 1 and 1 + 2^-23
-    EXPECT_EQ(exact::NearestFloat({halfway, 0.0}), 1.0f);
-    EXPECT_EQ(exact::NearestFloat({halfway, 0x1p-80}), 1.0f + 0x1p-23f);
-    EXPECT_EQ(exact::NearestFloat({halfway, -0x1p-80}), 1.0f);
-    EXPECT_EQ(exact::NearestFloat({-halfway, -0x1p-80}), -(1.0f + 0x1p-23f));
-    EXPECT_EQ(exact::NearestFloat({0.75, 0x1p-90}), 0.75f);
+// Entries of the sine table, the angles of our own atan2, the exponential and the nearest float, as
+// kept in core/exact_bits.tsv.
+TEST(ExactMaths, EntriesAnglesAndExponentialsAreExactlyTheGames) {
+    ASSERT_TRUE(FillSineTable());
+    for (const auto& row : GoldenRows("core/exact_bits.tsv")) {
+        char* rest = nullptr;
+        const double x = std::strtod(row[1].c_str(), &rest), y = std::strtod(rest, nullptr);
+        if (row[0] == "nearest") {
+            EXPECT_EQ(Bits(exact::NearestFloat({x, y})), Bits(std::strtof(row[2].c_str(), nullptr)))
+                << row[1];
+            continue;
+        }
+        if (row[0] == "exp") {
+            EXPECT_EQ(Bits(exact::Exp(x)), Bits(std::strtod(row[2].c_str(), nullptr))) << row[1];
+            continue;
+        }
+        const exact::Double2 angle = exact::Atan2(static_cast<int>(x), static_cast<int>(y));
+        const float value = row[0] == "sine" ? SineTable[static_cast<std::size_t>(x)]
+                                             : static_cast<float>(angle.hi + angle.lo);
+        EXPECT_EQ(Bits(value), std::stoul(row[2], nullptr, 16)) << row[0] << " " << row[1];
+    }
 }
 
 // The generator's first draws from known seeds and the state they leave; draws stay within 0 to

@@ -32,7 +32,7 @@ TEST_F(TraceTest, PlainRowsGoToStandardOutputCutAt299Characters) {
                   std::string(299, 'a') + "\r\n");
 }
 
-TEST_F(TraceTest, HtmlRowsCarryTheirClassAndErrorsAreCopiedWithoutOne) {
+TEST_F(TraceTest, HtmlRowsCarryTheirClassAndErrorsAreCopiedWithoutOneOrThePrefix) {
     std::FILE* trace = std::tmpfile();
     std::FILE* errors = std::tmpfile();
     Diag.TraceHtml = Diag.TraceToFile = Diag.TraceLowSeverity = true;
@@ -54,15 +54,12 @@ TEST_F(TraceTest, HtmlRowsCarryTheirClassAndErrorsAreCopiedWithoutOne) {
         "<TD>X</TD><TD>1</TD><TD>Odd</TD><TD><PRE>row</PRE></TD></TR>\r\n");
     EXPECT_EQ(TraceCapture::ReadAll(errors),
               "<TR><TD>Sound</TD><TD>76</TD><TD>SoundInit</TD><TD><PRE>bad <4></PRE></TD></TR>\r\n");
-}
 
-TEST_F(TraceTest, APlainErrorCopyHasNoPrefix) {
-    Diag.TraceToFile = true;
-    Diag.TraceFile = std::tmpfile();
-    Diag.ErrorFile = std::tmpfile();
+    // Plain, the error copy has no prefix.
+    Diag.TraceHtml = false;
     DiagTrace(DIAG_ERROR, "main", 1, "F", "gone");
-    EXPECT_EQ(TraceCapture::ReadAll(Diag.TraceFile) + TraceCapture::ReadAll(Diag.ErrorFile),
-              "ERROR:F: gone\r\nF: gone\r\n");
+    EXPECT_TRUE(TraceCapture::ReadAll(trace).ends_with("</TR>\r\nERROR:F: gone\r\n"));
+    EXPECT_TRUE(TraceCapture::ReadAll(errors).ends_with("</TR>\r\nF: gone\r\n"));
 }
 
 TEST_F(TraceTest, AFullFileEndsWithTheNoticeAndNothingIsWrittenAnywhereAfterwards) {
@@ -99,21 +96,21 @@ void Outer() {
     Middle();
 }
 
-TEST_F(TraceTest, ExceptionTrailWritesOneRowPerOperationInnermostFirst) {
+TEST_F(TraceTest, ExceptionTrailWritesOneRowPerOperationInnermostFirstAndOnlyThen) {
     TraceCapture out;
     Diag.TraceLowSeverity = true;
     EXPECT_THROW(Outer(), std::runtime_error);
-    EXPECT_EQ(out.Text(),
-              "Outer: ->\r\nInnermost: <- EXCEPTION\r\nMiddle: <- EXCEPTION\r\nOuter: <- EXCEPTION\r\n");
-}
+    const std::string trail =
+        "Outer: ->\r\nInnermost: <- EXCEPTION\r\nMiddle: <- EXCEPTION\r\nOuter: <- EXCEPTION\r\n";
+    EXPECT_EQ(out.Text(), trail);
 
-TEST_F(TraceTest, ScopesWriteNothingWhenLowRowsAreOffOrTheOperationEndsNormally) {
-    TraceCapture out;
+    // Without low rows, or when the operation ends normally, scopes write nothing more.
+    Diag.TraceLowSeverity = false;
     EXPECT_THROW(Outer(), std::runtime_error);
     { DiagScope quiet("Quiet", "main", 1); }
     Diag.TraceLowSeverity = true;
     { DiagScope traced("Traced", "Graphx", 9, true); }
-    EXPECT_EQ(out.Text(), "Traced: ->\r\nTraced: <-\r\n");
+    EXPECT_EQ(out.Text(), trail + "Traced: ->\r\nTraced: <-\r\n");
 }
 
 // Without the counter the stopwatch reports and yields zero; with it, it measures from the last
@@ -128,7 +125,6 @@ TEST_F(TraceTest, TheStopwatchMeasuresOnlyWithTheCounter) {
         "ERROR:DiagStartTiming: Timer is not available.\r\nERROR:DiagStopTiming: Timer is not available.\r\n"
         "ERROR:DiagGetTime: Timer is not available.\r\n");
     DiagEnableTimer();
-    ASSERT_EQ(DiagTimer.TimerAvailable, 1);
     EXPECT_GT(DiagStopTiming(), 0.0);
     DiagStartTiming();
     const double interval = DiagStopTiming();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 
 #include "net/enet/enet_transport.h"
 #include "net/mqtt/mqtt_transport.h"
@@ -27,13 +28,7 @@ public:
 }  // namespace
 
 net::LinkFaults FaultyLink(std::uint32_t seed) {
-    net::LinkFaults faults;
-    faults.loss = 0.10;
-    faults.duplication = 0.05;
-    faults.reordering = 0.10;
-    faults.max_delay_ms = 200;
-    faults.seed = seed;
-    return faults;
+    return {.loss = 0.10, .duplication = 0.05, .reordering = 0.10, .max_delay_ms = 200, .seed = seed};
 }
 
 std::string KindName(Kind kind) {
@@ -41,9 +36,9 @@ std::string KindName(Kind kind) {
     return kNames[static_cast<int>(kind)];
 }
 
-World::World(Kind kind) : kind_(kind) {
+World::World(Kind kind, std::uint32_t seed) : kind_(kind), seed_(seed) {
     if (kind == Kind::InProcess) network_ = std::make_unique<net::InProcessNetwork>();
-    if (kind == Kind::InProcessFaulty) network_ = std::make_unique<net::InProcessNetwork>(FaultyLink(7));
+    if (kind == Kind::InProcessFaulty) network_ = std::make_unique<net::InProcessNetwork>(FaultyLink(seed));
     std::string error;
     EXPECT_TRUE(kind != Kind::Rooms ||
                 (broker.Start(&error) && net::MakeRoomCodes(&code, &watchCode, &error)))
@@ -64,7 +59,7 @@ int World::Connect(int host, const net::TransportOptions& options) {
     if (kind_ == Kind::Rooms) return Add(net::MakeMqttClient(broker.Address(), code, options, &error), error);
     std::uint16_t port = ends_[host]->Port();
     if (kind_ == Kind::EnetFaulty) {
-        if (!relay_) relay_ = net::UdpRelay::Start(port, FaultyLink(7), &error);
+        if (!relay_) relay_ = net::UdpRelay::Start(port, FaultyLink(seed_), &error);
         EXPECT_NE(relay_, nullptr) << error;
         port = relay_->Port();
     }
@@ -152,6 +147,60 @@ std::vector<std::vector<std::uint8_t>> World::Received(int index, net::PeerId fr
     for (const net::NetEvent& e : logs_[index])
         if (e.kind == net::NetEvent::Received && e.peer == from) all.push_back(e.bytes);
     return all;
+}
+
+std::vector<std::uint8_t> Payload(int sender, int number) {
+    std::vector<std::uint8_t> bytes(1 + (number * 37) % 3000);
+    for (std::size_t j = 0; j < bytes.size(); ++j)
+        bytes[j] = static_cast<std::uint8_t>(sender * 31 + number + j);
+    return bytes;
+}
+
+int HostWithClients(World& world, int n, const net::TransportOptions& options) {
+    const int host = world.Listen(options);
+    for (int i = 0; i < n; ++i) world.Connect(host, options);
+    EXPECT_TRUE(world.RunUntil(
+        [&] {
+            int clients = 0;
+            for (int c = 1; c <= n; ++c) clients += world.Connected(c);
+            return clients == n && world.Connected(host, n);
+        },
+        kBudgetMs));
+    return host;
+}
+
+void ExchangeManyMessages(World& world, int host, int count, int budget_ms) {
+    for (int n = 0; n < count; ++n) {
+        for (int c = 1; c <= 3; ++c) {
+            ASSERT_TRUE(world.End(c).Send(world.ConnectedPeer(c), Payload(c, n)));
+            ASSERT_TRUE(world.End(host).Send(world.ConnectedPeer(host, c - 1), Payload(10 + c, n)));
+        }
+        if (n % 10 == 0) world.Run(1);
+    }
+    ASSERT_TRUE(world.RunUntil(
+        [&] {
+            for (int c = 1; c <= 3; ++c)
+                if (world.Count(c, net::NetEvent::Received) < count) return false;
+            return world.Count(host, net::NetEvent::Received) >= 3 * count;
+        },
+        budget_ms));
+
+    // Which stream reached which end is told by the first message: under faults the clients need
+    // not join in the order they were made.
+    std::set<int> senders;
+    const auto check_stream = [&](const std::vector<std::vector<std::uint8_t>>& got, int first, int last) {
+        ASSERT_EQ(got.size(), static_cast<std::size_t>(count));
+        int sender = first;
+        while (sender <= last && got[0] != Payload(sender, 0)) ++sender;
+        senders.insert(sender);
+        for (int n = 0; n < count; ++n) ASSERT_EQ(got[n], Payload(sender, n)) << "message " << n;
+    };
+    for (int c = 1; c <= 3; ++c) {
+        check_stream(world.Received(c, world.ConnectedPeer(c)), 11, 13);
+        check_stream(world.Received(host, world.ConnectedPeer(host, c - 1)), 1, 3);
+    }
+    EXPECT_EQ(senders, (std::set<int>{1, 2, 3, 11, 12, 13}));
+    EXPECT_EQ(world.Count(host, net::NetEvent::Disconnected), 0);
 }
 
 }  // namespace net_test

@@ -26,7 +26,8 @@ net::LinkFaults FaultyLink(std::uint32_t seed);
 
 class World {
 public:
-    explicit World(Kind kind);
+    // The faulty links' dice are thrown from `seed`.
+    explicit World(Kind kind, std::uint32_t seed = 7);
 
     // A host (end 0 when made first); returns its index among the ends. A room's host is at
     // the broker under the code, a client joins it there.
@@ -69,6 +70,7 @@ public:
     std::vector<std::vector<std::uint8_t>> Received(int index, net::PeerId from) const;
 
     net::UdpRelay* Relay() { return relay_.get(); }
+    net::InProcessNetwork* Network() { return network_.get(); }
     Kind kind() const { return kind_; }
 
     RelayBroker broker;
@@ -79,11 +81,24 @@ private:
     void Drain(int index, int timeout_ms);
 
     Kind kind_;
+    std::uint32_t seed_;
     std::unique_ptr<net::InProcessNetwork> network_;
     std::unique_ptr<net::UdpRelay> relay_;  // made when the first client joins
     std::vector<std::unique_ptr<net::Transport>> ends_;
     std::vector<std::vector<net::NetEvent>> logs_;
     std::vector<bool> silent_;
 };
+
+// Budgets: generous for the faulty link's simulated time; real time over ENet stays a few seconds.
+constexpr int kBudgetMs = 20000;
+
+// A message whose length and every byte depend on its sender and number, so that a message that
+// is cut, mixed up with another or out of place does not compare equal.
+std::vector<std::uint8_t> Payload(int sender, int number);
+// A host (end 0) and n clients, all with the same options and connected; returns the host's index.
+int HostWithClients(World& world, int n, const net::TransportOptions& options = {});
+// A host and three clients, each client sending `count` messages to the host and the host `count`
+// to each client, interleaved; every stream must arrive whole and in order.
+void ExchangeManyMessages(World& world, int host, int count, int budget_ms = kBudgetMs);
 
 }  // namespace net_test

@@ -1,7 +1,6 @@
 // What players type to meet: host and port, room codes and the page's link, and the relay's address
 // with the order of the places it is taken from, and which of a relay's brokers keeps a room.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <filesystem>
@@ -13,50 +12,38 @@
 #include "net/room_code.h"
 #include "net/transport.h"
 #include "testkit/in_process.h"
+#include "tests/support/golden.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 using namespace net;
 
-// An IPv6 address goes in brackets before a port, or stands bare without one; the host comes out
-// without the brackets.
-TEST(NetAddresses, HostAndPortAreSplitAndCheckedAsTyped) {
-    struct Case {
-        const char* text;
-        const char* host = nullptr;  // refused
-        std::uint16_t port = 0;
-    };
-    for (const Case& c :
-         {Case{"127.0.0.1:1", "127.0.0.1", 1}, Case{"game.example:65535", "game.example", 65535},
-          Case{"[::1]:26510", "::1", 26510}}) {
-        std::string host, error;
-        std::uint16_t port = 0;
-        EXPECT_TRUE(ParseHostPort(c.text, &host, &port, &error)) << c.text << ": " << error;
-        EXPECT_EQ(std::pair(host, port), std::pair(std::string(c.host), c.port)) << c.text;
-    }
-    std::string host, error;
+// How `text` is read as `what` (a row's first field): its host and port, its room code or "fine",
+// or the error; or the page's link to a room of that code. A room code refused leaves the code as it was.
+std::string Reading(const std::string& what, const std::string& text) {
+    std::string host, code = "unchanged", error;
     std::uint16_t port = 0;
-    const std::pair<const char*, std::string> kMessages[] = {
-        {"host: 40", "the port in \"host: 40\" is not a number from 1 to 65535"},
-        {"localhost", "\"localhost\" is not HOST:PORT"},
-        {"::1:26510", "goes in brackets"}};
-    for (const auto& [text, message] : kMessages) {
-        EXPECT_FALSE(ParseHostPort(text, &host, &port, &error));
-        EXPECT_NE(error.find(message), std::string::npos) << error;
-    }
-    for (const char* bad :
-         {"", "127.0.0.1", ":4000", "host:", "host:0", "host:65536", "host:99999999999999999999", "host:40a",
-          "host:-1", "[::1]", "[::1]26510", "[::1]:", "[::1]:0", "[]:5", "[::1", "[a]:5"})
-        EXPECT_FALSE(ParseHostPort(bad, &host, &port, &error)) << bad;
-    for (const Case& c : {Case{"::1", "::1", 7}, Case{"[::1]", "::1", 7}, Case{"[fe80::1]:9", "fe80::1", 9},
-                          Case{"2001:db8::2", "2001:db8::2", 7}, Case{"localhost", "localhost", 7},
-                          Case{"10.0.0.1:8", "10.0.0.1", 8}, Case{"::ffff:10.0.0.1", "::ffff:10.0.0.1", 7},
-                          Case{""}, Case{"[]"}, Case{"::1:2x"}, Case{"host:"}, Case{"[::1]:x"}, Case{":5"}}) {
-        EXPECT_EQ(ParseHostOptionalPort(c.text, 7, &host, &port, &error), c.host != nullptr) << c.text;
-        if (c.host) {
-            EXPECT_EQ(std::pair(host, port), std::pair(std::string(c.host), c.port)) << c.text;
-        }
-    }
+    if (what == "room link" || what == "watch link")
+        return (what == "room link" ? RoomLink : WatchLink)("http://example.org/lobshot/", text);
+    if (what == "room code")
+        return ParseRoomCode(text, &code, &error) ? code
+               : code == "unchanged"              ? "error: " + error
+                                                  : "changed";
+    const bool fine = what == "host:port"     ? ParseHostPort(text, &host, &port, &error)
+                      : what == "host[:port]" ? ParseHostOptionalPort(text, 7, &host, &port, &error)
+                      : what == "relay"       ? CheckRelayAddress(text, "LOBSHOT_RELAY", &error)
+                                              : CheckRoomPage(text, "LOBSHOT_PAGE", &error);
+    if (!fine) return "error: " + error;
+    return host.empty() ? "fine" : host + " " + std::to_string(port);
+}
+
+// The cases are kept in net/addresses.tsv.
+TEST(NetAddresses, WhatPlayersTypeIsReadOrRefusedWithItsReason) {
+    for (const auto& row : GoldenRows("net/addresses.tsv"))
+        EXPECT_EQ(Reading(row[0], row[1]), row[2]) << row[1];
+    EXPECT_EQ(Reading("relay", std::string(400, 'a') + ":1883"),
+              "error: LOBSHOT_RELAY: the relay's address is too long");
 }
 
 // 32 characters without look-alikes, five bits a character, the first byte's highest bit first:
@@ -91,69 +78,6 @@ TEST(RoomCode, FreshCodesUseTheWholeAlphabetAndDoNotRepeat) {
     EXPECT_FALSE(MakeRandomCode(65, &code, &error));
 }
 
-// Small letters and separators as players type them; the look-alikes, other characters, and codes
-// a character short or long are refused and leave the code as it was.
-TEST(RoomCode, CodesAreReadAsPlayersTypeThem) {
-    const std::string kLetters =
-        "a room code has only the letters A to Z without I and O, and the digits 2 to 9";
-    const std::string kLength = "a room code has 8 characters";
-    const std::pair<const char*, std::string> kCases[] = {{"abcd-efgh", "ABCDEFGH"},
-                                                          {" 2345 6789 ", "23456789"},
-                                                          {"zZzZ-zZzZ", "ZZZZZZZZ"},
-                                                          {"ABCDEFG0", kLetters},
-                                                          {"ABCDEFGO", kLetters},
-                                                          {"ABCDEFG1", kLetters},
-                                                          {"ABCDEFGI", kLetters},
-                                                          {"abcdefgi", kLetters},
-                                                          {"ABCD_EFG", kLetters},
-                                                          {"ABCDEFG\xC3\x89", kLetters},
-                                                          {"", kLength},
-                                                          {"ABCDEFG", kLength},
-                                                          {"ABCDEFGHJ", kLength},
-                                                          {"----", kLength}};
-    for (const auto& [text, expected] : kCases) {
-        std::string code = "unchanged", error;
-        const bool read = ParseRoomCode(text, &code, &error);
-        EXPECT_EQ(read ? code : error, expected) << text;
-        if (!read) {
-            EXPECT_EQ(code, "unchanged") << text;
-        }
-    }
-}
-
-// The page's link to a room, and the addresses a host may give for the page.
-TEST(RoomCode, ThePagesLinkNamesTheRoomInItsFragment) {
-    EXPECT_EQ(RoomLink("http://example.org/lobshot/", "ABCDEFGH"),
-              "http://example.org/lobshot/#room=ABCDEFGH");
-    EXPECT_EQ(WatchLink("http://example.org/lobshot/", "ABCDEFGH"),
-              "http://example.org/lobshot/#watch=ABCDEFGH");
-    std::string error;
-    EXPECT_TRUE(CheckRoomPage("http://127.0.0.1:8000/", "--page", &error));
-    EXPECT_TRUE(CheckRoomPage("https://example.org/index.html?x=1", "--page", &error));
-    for (const char* bad :
-         {"", "http://example.org/#room=X", "http://example.org/a b", "http://x/\t", "\x7F"}) {
-        error.clear();
-        EXPECT_FALSE(CheckRoomPage(bad, "LOBSHOT_PAGE", &error)) << bad;
-        EXPECT_EQ(error.rfind("LOBSHOT_PAGE: ", 0), 0u) << bad;
-    }
-}
-
-TEST(RelayAddress, GoodAddressesPassAndBadOnesSayWhereTheyCameFrom) {
-    std::string error;
-    for (const char* good :
-         {"127.0.0.1:1883", "relay.example.org:1", "localhost:65535", "mqtts://[::1]:8883"})
-        EXPECT_TRUE(CheckRelayAddress(good, "--relay", &error)) << good << ": " << error;
-    for (const std::string& bad :
-         {std::string(""), std::string("127.0.0.1"), std::string(":1883"), std::string("host:0"),
-          std::string("host:65536"), std::string("host:18x3"), std::string("my host:1883"),
-          std::string("host\t:1883"), std::string(400, 'a') + ":1883", std::string("mqtts://host"),
-          std::string("mqtt://host:1883"), std::string("MQTTS://host:8883")}) {
-        error.clear();
-        EXPECT_FALSE(CheckRelayAddress(bad, "LOBSHOT_RELAY", &error)) << bad;
-        EXPECT_EQ(error.rfind("LOBSHOT_RELAY: ", 0), 0u) << error;
-    }
-}
-
 // A room's code read as a number names its broker in the list; a host whose broker fails draws
 // codes naming the next, each broker once, and fails with the last one's message.
 TEST(RelayAddress, ARoomsCodeNamesItsBrokerAndAHostTriesEachOnce) {
@@ -182,16 +106,12 @@ TEST(RelayAddress, ARoomsCodeNamesItsBrokerAndAHostTriesEachOnce) {
     }
 }
 
-// A settings folder of its own, removed afterwards; Write puts a relay file in it.
+// A settings folder of its own; Write puts a relay file in it.
 class RelaySettings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_ / "lobshot");
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     void Write(const std::string& text) {
-        std::ofstream(dir_ / "lobshot" / "relay", std::ios::binary) << text;
+        std::filesystem::create_directories(folder_.Dir() / "lobshot");
+        std::ofstream(folder_.Path("lobshot/relay"), std::ios::binary) << text;
     }
     RelaySources Sources(const char* option, const char* environment) {
         RelaySources sources;
@@ -202,10 +122,8 @@ protected:
         return sources;
     }
 
-    std::filesystem::path dir_ = std::filesystem::temp_directory_path() /
-                                 ("lobshot-relay-" + std::to_string(::getpid()) + "-" +
-                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::string config_ = dir_.string();
+    TempFolder folder_;
+    std::string config_ = folder_.Dir().string();
 };
 
 TEST_F(RelaySettings, TheOptionComesFirstThenTheEnvironmentThenTheFileThenTheDefault) {
@@ -217,13 +135,13 @@ TEST_F(RelaySettings, TheOptionComesFirstThenTheEnvironmentThenTheFileThenTheDef
     EXPECT_EQ(address, "env.example:2000");
     ASSERT_TRUE(FindRelay(Sources("", ""), &address, &error)) << error;
     EXPECT_EQ(address, "file.example:3000");
-    std::filesystem::remove(dir_ / "lobshot" / "relay");
+    std::filesystem::remove(folder_.Path("lobshot/relay"));
     ASSERT_TRUE(FindRelay(Sources(nullptr, nullptr), &address, &error)) << error;
     EXPECT_EQ(address, kDefaultRelay);
 
     // Without XDG_CONFIG_HOME, or with a relative one, the file is looked for under HOME/.config.
-    std::filesystem::create_directories(dir_ / ".config" / "lobshot");
-    std::ofstream(dir_ / ".config" / "lobshot" / "relay") << "  home.example:4000\r\n";
+    std::filesystem::create_directories(folder_.Dir() / ".config" / "lobshot");
+    std::ofstream(folder_.Path(".config/lobshot/relay")) << "  home.example:4000\r\n";
     for (const char* configHome : {static_cast<const char*>(nullptr), "", "relative"}) {
         RelaySources sources;
         sources.configHome = configHome;

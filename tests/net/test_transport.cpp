@@ -8,50 +8,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <functional>
-#include <set>
-
 #include "net/enet/enet_transport.h"
-#include "net/messages.h"
 #include "net_harness.h"
 
 namespace {
 
 using net::DisconnectReason;
 using net::NetEvent;
-using net_test::Kind;
-using net_test::World;
+using namespace net_test;
 using Bytes = std::vector<std::uint8_t>;
 
-// Budgets: generous for the faulty link's simulated time; real time over ENet stays a few seconds.
 // ENet backs off its resends on a lossy link, so a stream through the faulty relay on a busy machine
 // may pause for many seconds before it recovers; it is given longer to finish.
-constexpr int kBudgetMs = 20000;
 constexpr int kFaultyRelayBudgetMs = 90000;
-
-// A message whose length and every byte depend on its sender and number, so that a message that
-// is cut, mixed up with another or out of place does not compare equal.
-Bytes Payload(int sender, int number) {
-    Bytes bytes(1 + (number * 37) % 3000);
-    for (std::size_t j = 0; j < bytes.size(); ++j)
-        bytes[j] = static_cast<std::uint8_t>(sender * 31 + number + j);
-    return bytes;
-}
-
-// A host (end 0) and n clients, all with the same options and connected.
-int HostWithClients(World& world, int n, const net::TransportOptions& options = {}) {
-    const int host = world.Listen(options);
-    for (int i = 0; i < n; ++i) world.Connect(host, options);
-    EXPECT_TRUE(world.RunUntil(
-        [&] {
-            int clients = 0;
-            for (int c = 1; c <= n; ++c) clients += world.Connected(c);
-            return clients == n && world.Connected(host, n);
-        },
-        kBudgetMs));
-    return host;
-}
 
 class TransportTest : public ::testing::TestWithParam<Kind> {
 protected:
@@ -73,42 +42,6 @@ protected:
     }
 };
 
-// A host and three clients, each client sending `count` messages to the host and the host `count`
-// to each client, interleaved; every stream must arrive whole and in order.
-void ExchangeManyMessages(World& world, int host, int count, int budgetMs = kBudgetMs) {
-    for (int n = 0; n < count; ++n) {
-        for (int c = 1; c <= 3; ++c) {
-            ASSERT_TRUE(world.End(c).Send(world.ConnectedPeer(c), Payload(c, n)));
-            ASSERT_TRUE(world.End(host).Send(world.ConnectedPeer(host, c - 1), Payload(10 + c, n)));
-        }
-        if (n % 10 == 0) world.Run(1);
-    }
-    ASSERT_TRUE(world.RunUntil(
-        [&] {
-            for (int c = 1; c <= 3; ++c)
-                if (world.Count(c, NetEvent::Received) < count) return false;
-            return world.Count(host, NetEvent::Received) >= 3 * count;
-        },
-        budgetMs));
-
-    // Which stream reached which end is told by the first message: under faults the clients need
-    // not join in the order they were made.
-    std::set<int> senders;
-    const auto check_stream = [&](const std::vector<Bytes>& got, int first, int last) {
-        ASSERT_EQ(got.size(), static_cast<std::size_t>(count));
-        int sender = first;
-        while (sender <= last && got[0] != Payload(sender, 0)) ++sender;
-        senders.insert(sender);
-        for (int n = 0; n < count; ++n) ASSERT_EQ(got[n], Payload(sender, n)) << "message " << n;
-    };
-    for (int c = 1; c <= 3; ++c) {
-        check_stream(world.Received(c, world.ConnectedPeer(c)), 11, 13);
-        check_stream(world.Received(host, world.ConnectedPeer(host, c - 1)), 1, 3);
-    }
-    EXPECT_EQ(senders, (std::set<int>{1, 2, 3, 11, 12, 13}));
-    EXPECT_EQ(world.Count(host, NetEvent::Disconnected), 0);
-}
-
 TEST_P(TransportTest, ThreeClientsExchangeManyMessagesIntactAndInOrder) {
     ExchangeManyMessages(world, HostWithClients(world, 3), 150);
 }
@@ -128,9 +61,8 @@ TEST_P(TransportTest, SendRefusesEmptyOversizedAndUnknownPeersAndTakesTheLargest
 // An oversized or malformed message costs its sender alone the connection; the others carry on.
 TEST_P(TransportTest, OversizedOrMalformedMessageDisconnectsOnlyItsSender) {
     const int host = HostWithClients(world, 2);
-    net::TransportOptions loose;  // a client built with a larger limit than the host's
-    loose.max_message_bytes = 2 * net::kMaxMessageBytes;
-    const int big = world.Connect(host, loose);
+    // A client built with a larger limit than the host's.
+    const int big = world.Connect(host, {.max_message_bytes = 2 * net::kMaxMessageBytes});
     ASSERT_TRUE(world.RunUntil([&] { return world.Connected(big) && world.Connected(host, 3); }, kBudgetMs));
     ASSERT_TRUE(world.End(big).Send(world.ConnectedPeer(big), Bytes(net::kMaxMessageBytes + 1)));
     ASSERT_TRUE(
@@ -142,9 +74,6 @@ TEST_P(TransportTest, OversizedOrMalformedMessageDisconnectsOnlyItsSender) {
     // Client 1 sends garbage; the host's decoder refuses it and the host drops that client.
     const Bytes garbage{0xEE, 1, 2, 3};
     const net::PeerId first = HostHears(1, garbage);
-    net::Message message;
-    std::string error;
-    ASSERT_FALSE(net::DecodeMessage(garbage, &message, &error));
     world.End(host).Disconnect(first, DisconnectReason::Malformed);
     EXPECT_TRUE(
         world.RunUntil([&] { return world.HasDisconnected(1, DisconnectReason::Malformed); }, kBudgetMs));
@@ -155,9 +84,7 @@ TEST_P(TransportTest, OversizedOrMalformedMessageDisconnectsOnlyItsSender) {
 }
 
 TEST_P(TransportTest, VanishedClientIsDetectedByTimeoutAndTheOthersStay) {
-    net::TransportOptions quick;
-    quick.timeout_ms = 1000;
-    quick.alive_every_ms = 250;
+    const net::TransportOptions quick{.timeout_ms = 1000, .alive_every_ms = 250};
     const int host = HostWithClients(world, 3, quick);
     world.Vanish(2);
     ASSERT_TRUE(world.RunUntil([&] { return world.Ended(host); }, 4000));
@@ -234,8 +161,7 @@ TEST_P(TransportTest, AttemptsGivenUpOrUnansweredEndQuietly) {
     EXPECT_TRUE(world.Log(given_up).empty());
     EXPECT_TRUE(world.End(given_up).Peers().empty());
 
-    net::TransportOptions quick;
-    quick.timeout_ms = 500;
+    const net::TransportOptions quick{.timeout_ms = 500};
     const int unanswered = world.Connect(host, quick);
     world.Vanish(host);
     ASSERT_TRUE(world.RunUntil([&] { return world.Ended(unanswered); }, 3000));
@@ -259,59 +185,37 @@ TEST(EnetOverFaultyRelay, ThreeClientsExchangeMessagesIntactAndInOrder) {
 
 // ---- ENet's own edges.
 
-using Clock = std::chrono::steady_clock;
-
-std::unique_ptr<net::Transport> Listening(const char* address) {
-    std::string error;
-    std::unique_ptr<net::Transport> host = net::ListenEnet(address, 0, {}, &error);
-    EXPECT_NE(host, nullptr) << error;
-    return host;
-}
-
-// Polls both ends, running `between` each round, until each has seen its connection; false after
-// `budget`.
-bool BothConnect(
-    net::Transport& host, const char* address, std::chrono::milliseconds budget,
-    const std::function<void()>& between = [] {}) {
-    std::string error;
-    std::unique_ptr<net::Transport> client = net::ConnectEnet(address, host.Port(), {}, &error);
-    EXPECT_NE(client, nullptr) << error;
-    if (!client) return false;
-    NetEvent e;
-    bool host_saw = false, client_saw = false;
-    for (const auto end = Clock::now() + budget; !(host_saw && client_saw) && Clock::now() < end;) {
-        between();
-        if (host.Poll(&e, 1)) host_saw |= e.kind == NetEvent::Connected;
-        if (client->Poll(&e, 1)) client_saw |= e.kind == NetEvent::Connected;
-    }
-    return host_saw && client_saw;
-}
-
-TEST(EnetTransport, ListenRefusesNamesAndPortsInUse) {
+TEST(EnetTransport, ListenRefusesNamesAndPortsInUseAndTakesEveryAddress) {
+    World world(Kind::Enet);
+    const int first = world.Listen();
+    const std::uint16_t port = world.End(first).Port();
+    ASSERT_NE(port, 0);
     std::string error;
     EXPECT_EQ(net::ListenEnet("localhost", 0, {}, &error), nullptr);
     EXPECT_EQ(error, "\"localhost\" is not a numeric address");
-    std::unique_ptr<net::Transport> first = Listening("127.0.0.1");
-    ASSERT_NE(first->Port(), 0);
-    EXPECT_EQ(net::ListenEnet("127.0.0.1", first->Port(), {}, &error), nullptr);
-    EXPECT_NE(error.find("cannot listen on port " + std::to_string(first->Port())), std::string::npos)
-        << error;
+    EXPECT_EQ(net::ListenEnet("127.0.0.1", port, {}, &error), nullptr);
+    EXPECT_NE(error.find("cannot listen on port " + std::to_string(port)), std::string::npos) << error;
+
+    // A host on every address is reached on the loopback by name.
+    const int every = world.Add(net::ListenEnet("", 0, {}, &error), error);
+    const int client = world.Add(net::ConnectEnet("localhost", world.End(every).Port(), {}, &error), error);
+    EXPECT_TRUE(world.RunUntil([&] { return world.Connected(every) && world.Connected(client); }, 2000));
 }
 
-TEST(EnetTransport, HostOnEveryAddressIsReachedOnLoopbackByName) {
-    std::unique_ptr<net::Transport> host = Listening("");
-    EXPECT_TRUE(BothConnect(*host, "localhost", std::chrono::seconds(2)));
-}
-
-TEST(EnetTransport, GarbageDatagramsAreIgnoredAndTheHostStillTakesPlayers) {
-    std::unique_ptr<net::Transport> host = Listening("127.0.0.1");
+// Datagrams that are not ENet are ignored. Attempts that send their first datagram and vanish never
+// finish their handshake; a flood of them, before and while a real machine joins, must leave it a
+// slot: it is connected within a second.
+TEST(EnetTransport, GarbageAndAFloodOfAbandonedAttemptsLeaveARealMachineRoomToJoin) {
+    World world(Kind::Enet);
+    const int host = world.Listen();
+    const std::uint16_t port = world.End(host).Port();
 
     // Datagrams of every small size and pattern, and a large one, straight at the host's port.
     const int sock = socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_GE(sock, 0);
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    to.sin_port = htons(host->Port());
+    to.sin_port = htons(port);
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     std::vector<std::uint8_t> junk(1400);
     for (std::size_t size = 1; size <= junk.size(); size += size < 64 ? 1 : 97) {
@@ -319,28 +223,21 @@ TEST(EnetTransport, GarbageDatagramsAreIgnoredAndTheHostStillTakesPlayers) {
         sendto(sock, junk.data(), size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
     close(sock);
-    NetEvent e;
-    for (int i = 0; i < 20; ++i) EXPECT_FALSE(host->Poll(&e, 5));
-    EXPECT_TRUE(BothConnect(*host, "127.0.0.1", std::chrono::seconds(2)));
-}
+    world.Run(100);
+    EXPECT_TRUE(world.Log(host).empty());
 
-// Attempts that send their first datagram and vanish never finish their handshake; a flood of them,
-// before and while a real machine joins, must leave it a slot: it is connected within a second.
-TEST(EnetTransport, AFloodOfAbandonedAttemptsLeavesARealMachineRoomToJoin) {
-    std::unique_ptr<net::Transport> host = Listening("127.0.0.1");
-    const auto abandon = [&](int attempts) {
-        for (int i = 0; i < attempts; ++i) {
+    world.beside = [&] {
+        for (int i = 0; i < 5; ++i) {
             std::string error;
             NetEvent e;
-            std::unique_ptr<net::Transport> attempt = net::ConnectEnet("127.0.0.1", host->Port(), {}, &error);
+            std::unique_ptr<net::Transport> attempt = net::ConnectEnet("127.0.0.1", port, {}, &error);
             if (attempt) attempt->Poll(&e, 0);  // the attempt goes out; the end goes with it
         }
     };
-    abandon(200);
-    NetEvent e;
-    host->Poll(&e, 5);
-    EXPECT_TRUE(BothConnect(*host, "127.0.0.1", std::chrono::seconds(1), [&] { abandon(5); }));
-    EXPECT_EQ(host->Peers().size(), 1u);
+    for (int i = 0; i < 40; ++i) world.beside();
+    const int real = world.Connect(host);
+    EXPECT_TRUE(world.RunUntil([&] { return world.Connected(real) && world.Connected(host); }, 1000));
+    EXPECT_EQ(world.End(host).Peers().size(), 1u);
 }
 
 // An end that is not there (it could not be made, or vanished) fails the test where it is used, as a

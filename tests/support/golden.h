@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdint>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,4 +47,19 @@ inline std::vector<std::vector<std::string>> GoldenRows(const std::string& name)
     }
     EXPECT_FALSE(rows.empty()) << "no rows in tests/" << name;
     return rows;
+}
+
+// A field of bytes as the tables write them, apart by spaces: numbers (hexadecimal after 0x) and
+// small letters, each repeated N times when followed by *N ("5 0 x*81 0xFF").
+inline std::vector<std::uint8_t> GoldenBytes(const std::string& field) {
+    std::vector<std::uint8_t> bytes;
+    std::istringstream words(field);
+    for (std::string word; words >> word;) {
+        const std::size_t star = word.find('*');
+        const std::size_t count = star == std::string::npos ? 1 : std::stoul(word.substr(star + 1));
+        const bool number = std::isdigit(static_cast<unsigned char>(word[0]));
+        bytes.insert(bytes.end(), count,
+                     static_cast<std::uint8_t>(number ? std::stoul(word, nullptr, 0) : word[0]));
+    }
+    return bytes;
 }

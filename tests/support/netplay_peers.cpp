@@ -204,10 +204,6 @@ void FakeHost::Open(std::uint32_t steps, std::function<void()> act, bool watchin
                  "127.0.0.1:" + std::to_string(NET_PORT));
 }
 
-void FakeHost::Send(const net::Message& m) {
-    if (!left_) end_->Send(guest_, Encoded(m));
-}
-
 void FakeHost::SendQuiet(std::uint8_t machine, std::uint32_t first, std::uint32_t last) {
     for (std::uint32_t f = first; f <= last; f += netplay::MAX_FRAMES_AHEAD + 1)
         Send(net::Quiet{machine, f, std::min(last, f + netplay::MAX_FRAMES_AHEAD)});
@@ -218,11 +214,6 @@ void FakeHost::Leave(const std::string& why) {
     Send(net::Goodbye{why});
     end_->Disconnect(guest_, net::DisconnectReason::Closed);
     stamping = false;
-}
-
-void FakeHost::Listen() {
-    network_.Advance(100);
-    Poll();
 }
 
 void FakeHost::Poll() {

@@ -3,6 +3,7 @@
 // the network game's clock, so that its waits of seconds take no time.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -81,9 +82,8 @@ public:
     }
     template <typename T>
     int Count() const {
-        int count = 0;
-        for (const net::Message& m : heard) count += std::holds_alternative<T>(m) ? 1 : 0;
-        return count;
+        return static_cast<int>(std::count_if(
+            heard.begin(), heard.end(), [](const net::Message& m) { return std::holds_alternative<T>(m); }));
     }
     std::string Refusal() const { return Find<net::Refuse>() ? Find<net::Refuse>()->reason : ""; }
     std::uint64_t Token() const { return Find<net::Welcome>() ? Find<net::Welcome>()->token : 0; }
@@ -123,7 +123,9 @@ public:
 
     // Joins it: everything up to the catch-up is on its way before the game starts.
     void Open(std::uint32_t steps, std::function<void()> act, bool watching = false);
-    void Send(const net::Message& m);
+    void Send(const net::Message& m) {
+        if (!left_) end_->Send(guest_, Encoded(m));
+    }
     // Quiet stamps of one machine for frames first to last, in messages the joiner takes.
     void SendQuiet(std::uint8_t machine, std::uint32_t first, std::uint32_t last);
     // Leaves as a host does: a goodbye saying why, and the connection closed.
@@ -136,7 +138,10 @@ public:
     bool Left() const { return left_; }
     const std::vector<net::Message>& Heard() const { return heard_; }
     // What the joiner sent, once the network has run a while longer.
-    void Listen();
+    void Listen() {
+        network_.Advance(100);
+        Poll();
+    }
 
 private:
     void Poll();

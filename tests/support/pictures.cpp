@@ -26,26 +26,18 @@ std::vector<png_byte> ReadPng(const std::string& path) {
     return pixels;
 }
 
-void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    out[at] = static_cast<std::uint8_t>(value);
-    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+// `value` little-endian in `size` bytes from `at`.
+void Put(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int size = 4) {
+    for (int i = 0; i < size; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    PutU16(out, at, value & 0xFFFF);
-    PutU16(out, at + 2, value >> 16);
-}
+// A colour reference as a BMP keeps it, blue first.
+std::uint32_t Bgr(COLORREF c) { return RGB(GetBValue(c), GetGValue(c), GetRValue(c)); }
 
 void PutPixel(std::vector<std::uint8_t>& row, int bits, int x, std::uint32_t value) {
-    if (bits == 1) {
-        if (value & 1) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-    } else if (bits == 8) {
-        row[x] = static_cast<std::uint8_t>(value);
-    } else {
-        row[3 * x] = static_cast<std::uint8_t>(value >> 16);
-        row[3 * x + 1] = static_cast<std::uint8_t>(value >> 8);
-        row[3 * x + 2] = static_cast<std::uint8_t>(value);
-    }
+    if (bits == 1 && (value & 1)) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    if (bits == 8) row[x] = static_cast<std::uint8_t>(value);
+    if (bits == 24) Put(row, 3 * x, Bgr(value), 3);
 }
 
 }  // namespace
@@ -59,21 +51,17 @@ std::vector<std::uint8_t> BuildBmp(const BmpPicture& picture) {
     if (picture.fileHeader) {
         out[0] = 'B';
         out[1] = 'M';
-        PutU32(out, 2, static_cast<std::uint32_t>(out.size()));
-        PutU32(out, 10, static_cast<std::uint32_t>(pixelsAt));
+        Put(out, 2, static_cast<std::uint32_t>(out.size()));
+        Put(out, 10, static_cast<std::uint32_t>(pixelsAt));
     }
-    PutU32(out, header, 40);
-    PutU32(out, header + 4, static_cast<std::uint32_t>(picture.width));
-    PutU32(out, header + 8, static_cast<std::uint32_t>(picture.topDown ? -picture.height : picture.height));
-    PutU16(out, header + 12, 1);
-    PutU16(out, header + 14, static_cast<std::uint32_t>(picture.bits));
-    PutU32(out, header + 32, static_cast<std::uint32_t>(picture.palette.size()));
-    for (std::size_t i = 0; i < picture.palette.size(); ++i) {
-        const COLORREF c = picture.palette[i];
-        out[header + 40 + 4 * i] = static_cast<std::uint8_t>(GetBValue(c));
-        out[header + 41 + 4 * i] = static_cast<std::uint8_t>(GetGValue(c));
-        out[header + 42 + 4 * i] = static_cast<std::uint8_t>(GetRValue(c));
-    }
+    Put(out, header, 40);
+    Put(out, header + 4, static_cast<std::uint32_t>(picture.width));
+    Put(out, header + 8, static_cast<std::uint32_t>(picture.topDown ? -picture.height : picture.height));
+    Put(out, header + 12, 1, 2);
+    Put(out, header + 14, static_cast<std::uint32_t>(picture.bits), 2);
+    Put(out, header + 32, static_cast<std::uint32_t>(picture.palette.size()));
+    for (std::size_t i = 0; i < picture.palette.size(); ++i)
+        Put(out, header + 40 + 4 * i, Bgr(picture.palette[i]));
     for (int y = 0; y < picture.height; ++y) {
         std::vector<std::uint8_t> row(stride, 0);
         for (int x = 0; x < picture.width; ++x) PutPixel(row, picture.bits, x, picture.pixel(x, y));

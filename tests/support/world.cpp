@@ -12,10 +12,6 @@
 #include "sound/sound.h"
 #include "tests/sound/wave_images.h"
 
-void InstallSounds(std::size_t frames) {
-    for (int id : SOUND_RESOURCES) ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(id), SimpleWave(frames));
-}
-
 COLORREF PixelOf(int n, int s, int x, int y) {
     HDC dc = nullptr;
     if (!GetHDC(&dc, n, s, -1)) return CLR_INVALID;
@@ -48,7 +44,7 @@ void FillLand(Landscape& land, int left, int top, int right, int bottom, std::in
 void WorldTest::SetUp() {
     GameTest::SetUp();
     trace_.emplace();
-    InstallSounds(441);
+    for (int id : SOUND_RESOURCES) ResourceOverride(RT_WAVE, MAKEINTRESOURCEA(id), SimpleWave(441));
     SoundInit(nullptr);
     FillSineTable();
     GraphxEnableAdapter(0, SCREEN_WIDTH, SCREEN_HEIGHT, true);

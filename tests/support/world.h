@@ -17,8 +17,6 @@
 // The wave resources of the game's sounds, in sound-number order.
 inline constexpr int SOUND_RESOURCES[SOUND_COUNT] = {189, 190, 191, 155, 156, 157, 158, 159, 161,
                                                      160, 162, 163, 167, 165, 166, 192, 174, 193};
-// Every sound of the game as a plain wave of `frames` frames.
-void InstallSounds(std::size_t frames);
 
 // A pixel of an off-screen surface, or of a device page when n is a device; CLR_INVALID when no
 // context is lent.

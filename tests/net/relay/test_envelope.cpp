@@ -1,6 +1,6 @@
-// The relay's envelope (exact form, round trips of every kind, refusal of every fault), and a room's
-// guest end over a link that cannot wait, as the page's is: the end never waits on it, asks for its
-// topics once the broker takes it, and speaks and hears in envelopes numbered in turn.
+// The relay's envelope (exact form, round trips of every kind, batches, refusal of every fault), and a
+// room's guest end over a link that cannot wait, as the page's is: the end never waits on it, asks for
+// its topics once the broker takes it, and speaks and hears in envelopes numbered in turn.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,37 +10,44 @@
 #include "net/relay/envelope.h"
 #include "net/relay/mqtt_guest.h"
 #include "net/relay/mqtt_link.h"
+#include "tests/support/golden.h"
 
 namespace {
 
 using namespace net;
 using Bytes = std::vector<std::uint8_t>;
 
+// Messages said in a row to one topic travel as one batch and unfold into the same messages,
+// numbered on.
 TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
-    Envelope hello{EnvelopeKind::Hello, 1, {}, DisconnectReason::Closed};
-    Envelope room{EnvelopeKind::Room, 0, {}, DisconnectReason::Closed};
-    Envelope data{EnvelopeKind::Data, 0x04030201, {9, 8, 7}, DisconnectReason::Closed};
-    Envelope will{EnvelopeKind::Bye, 0, {}, DisconnectReason::TimedOut};
-    Envelope refusal{EnvelopeKind::Bye, 0xFFFFFFFF, {}, DisconnectReason::TooManyRejoins};
-    Envelope alive{EnvelopeKind::Alive, 0, {}, DisconnectReason::Closed};
-    Envelope follow{EnvelopeKind::Follow, 3, {}, DisconnectReason::Closed, 0x0A0B0C0D};
-    Envelope seek{EnvelopeKind::Seek, 0, {}, DisconnectReason::Closed};
-    EXPECT_EQ(EncodeEnvelope(seek), (Bytes{7, 0, 0, 0, 0, kEnvelopeVersion}));
-    EXPECT_EQ(EncodeEnvelope(hello), (Bytes{1, 1, 0, 0, 0, kEnvelopeVersion}));
-    EXPECT_EQ(EncodeEnvelope(room), (Bytes{4, 0, 0, 0, 0, kEnvelopeVersion}));
-    EXPECT_EQ(EncodeEnvelope(data), (Bytes{2, 1, 2, 3, 4, 9, 8, 7}));
-    EXPECT_EQ(EncodeEnvelope(will), (Bytes{3, 0, 0, 0, 0, 2}));
-    EXPECT_EQ(EncodeEnvelope(refusal), (Bytes{3, 0xFF, 0xFF, 0xFF, 0xFF, 10}));
-    EXPECT_EQ(EncodeEnvelope(alive), (Bytes{5, 0, 0, 0, 0}));
-    EXPECT_EQ(EncodeEnvelope(follow), (Bytes{6, 3, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A}));
-    for (const Envelope& sent : {hello, room, data, will, refusal, alive, follow, seek}) {
+    constexpr DisconnectReason kClosed = DisconnectReason::Closed;
+    const std::pair<Envelope, Bytes> kForms[] = {
+        {{EnvelopeKind::Seek, 0, {}, kClosed}, {7, 0, 0, 0, 0, kEnvelopeVersion}},
+        {{EnvelopeKind::Hello, 1, {}, kClosed}, {1, 1, 0, 0, 0, kEnvelopeVersion}},
+        {{EnvelopeKind::Room, 0, {}, kClosed}, {4, 0, 0, 0, 0, kEnvelopeVersion}},
+        {{EnvelopeKind::Data, 0x04030201, {9, 8, 7}, kClosed}, {2, 1, 2, 3, 4, 9, 8, 7}},
+        {{EnvelopeKind::Bye, 0, {}, DisconnectReason::TimedOut}, {3, 0, 0, 0, 0, 2}},
+        {{EnvelopeKind::Bye, 0xFFFFFFFF, {}, DisconnectReason::TooManyRejoins},
+         {3, 0xFF, 0xFF, 0xFF, 0xFF, 10}},
+        {{EnvelopeKind::Alive, 0, {}, kClosed}, {5, 0, 0, 0, 0}},
+        {{EnvelopeKind::Follow, 3, {}, kClosed, 0x0A0B0C0D}, {6, 3, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A}},
+        {{EnvelopeKind::Batch, 41, {}, kClosed, 0, {{1}, {2, 3}, {4, 5, 6}}},
+         {8, 41, 0, 0, 0, 3, 1, 0, 1, 2, 0, 2, 3, 3, 0, 4, 5, 6}},
+    };
+    for (const auto& [sent, bytes] : kForms) {
+        EXPECT_EQ(EncodeEnvelope(sent), bytes);
         Envelope read;
         std::string error;
-        ASSERT_EQ(DecodeEnvelope(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
+        ASSERT_EQ(DecodeEnvelope(bytes, 6, &read, &error), EnvelopeFault::None) << error;
         EXPECT_EQ(read, sent);
     }
+    const Envelope batch = kForms[std::size(kForms) - 1].first;
+    const std::vector<Envelope> unfolded{
+        {EnvelopeKind::Data, 41, {1}}, {EnvelopeKind::Data, 42, {2, 3}}, {EnvelopeKind::Data, 43, {4, 5, 6}}};
+    EXPECT_EQ(Unbatch(batch), unfolded);
 }
 
+// A message, or a batch's messages together, up to the limit pass; larger ones are oversized.
 TEST(Envelope, MessagesUpToTheLimitPassAndLargerOnesAreOversized) {
     Envelope read;
     std::string error;
@@ -52,87 +59,60 @@ TEST(Envelope, MessagesUpToTheLimitPassAndLargerOnesAreOversized) {
     EXPECT_EQ(DecodeEnvelope(EncodeEnvelope(over), kMaxMessageBytes, &read, &error),
               EnvelopeFault::Oversized);
     EXPECT_EQ(error, "a message exceeds the size limit");
+    const Envelope batch{EnvelopeKind::Batch, 1, {}, DisconnectReason::Closed, 0, {{1, 2}, {3, 4, 5, 6}}};
+    EXPECT_EQ(DecodeEnvelope(EncodeEnvelope(batch), 5, &read, &error), EnvelopeFault::Oversized);
 }
 
+// The faults are kept in net/envelope_faults.tsv.
 TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
-    const std::pair<Bytes, std::string> kFaults[] = {
-        {{}, "an envelope is cut short"},
-        {{2, 1, 0, 0}, "an envelope is cut short"},
-        {{0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind"},
-        {{9, 0, 0, 0, 0}, "an envelope of an unknown kind"},
-        {{6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered"},
-        {{6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered"},
-        {{6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1"},
-        {{5, 0, 0, 0, 0, 1}, "a sign of life holds nothing"},
-        {{5, 1, 0, 0, 0}, "a sign of life holds nothing"},
-        {{1, 1, 0, 0, 0}, "a greeting holds one byte"},
-        {{4, 0, 0, 0, 0, 1, 1}, "a greeting holds one byte"},
-        {{1, 1, 0, 0, 0, kEnvelopeVersion + 1}, "another version of the envelope"},
-        {{1, 2, 0, 0, 0, kEnvelopeVersion}, "a hello is numbered 1"},
-        {{1, 0, 0, 0, 1, kEnvelopeVersion}, "a hello is numbered 1"},
-        {{4, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice or a search is numbered 0"},
-        {{7, 1, 0, 0, 0, kEnvelopeVersion}, "a room notice or a search is numbered 0"},
-        {{2, 1, 0, 0, 0}, "a message is empty"},
-        {{2, 0, 0, 0, 0, 7}, "a message is numbered 0"},
-        {{3, 1, 0, 0, 0}, "a goodbye without a reason"},
-        {{3, 1, 0, 0, 0, 0}, "a goodbye without a reason"},
-        {{3, 1, 0, 0, 0, 12}, "a goodbye without a reason"},
-        {{3, 1, 0, 0, 0, 1, 1}, "a goodbye without a reason"},
-    };
-    for (const auto& [bytes, expected] : kFaults) {
+    for (const auto& row : GoldenRows("net/envelope_faults.tsv")) {
         Envelope envelope;
         std::string error;
-        EXPECT_EQ(DecodeEnvelope(bytes, 8, &envelope, &error), EnvelopeFault::Malformed) << expected;
-        EXPECT_EQ(error, expected);
+        EXPECT_EQ(DecodeEnvelope(GoldenBytes(row[0]), 8, &envelope, &error), EnvelopeFault::Malformed)
+            << row[1];
+        EXPECT_EQ(error, row[1]);
     }
 }
 
 constexpr const char* kRoom = "lobshot/22222222/";
 
-// The test plays the broker: it decides when the link opens and what comes in, and keeps what the
-// end publishes and asks for.
-struct Broker {
-    bool open = false;
-    std::vector<std::string> filters;
-    std::vector<net::MqttLink::Incoming> published;
-    std::vector<net::MqttLink::Incoming> coming;
-    net::MqttLink::Will will;
-    std::string clientId;
-    int pumps = 0;
-};
-
+// The test plays the broker through the link: it decides when the link opens and what comes in, and
+// keeps what the end publishes and asks for.
 class ScriptedLink final : public net::MqttLink {
 public:
-    explicit ScriptedLink(Broker* broker) : broker_(broker) {}
+    bool open = false;
+    std::vector<std::string> filters;
+    std::vector<Incoming> published;
+    std::vector<Incoming> coming;
+    Will will;
+    std::string clientId;
+    int pumps = 0;
 
     bool Open(const std::string&, std::uint16_t, const std::string& client_id, const std::string&, int,
-              const Will& will, std::string*) override {
-        broker_->will = will;
-        broker_->clientId = client_id;
+              const Will& given, std::string*) override {
+        will = given;
+        clientId = client_id;
         return true;
     }
     int Subscribe(const std::string& filter) override {
         if (state_ != State::Open) return -1;
-        broker_->filters.push_back(filter);
-        subscribed_.insert(static_cast<int>(broker_->filters.size()));
-        return static_cast<int>(broker_->filters.size());
+        filters.push_back(filter);
+        subscribed_.insert(static_cast<int>(filters.size()));
+        return static_cast<int>(filters.size());
     }
     bool Publish(const std::string& topic, std::span<const std::uint8_t> payload, bool, bool) override {
         if (state_ != State::Open) return false;
-        broker_->published.push_back({topic, Bytes(payload.begin(), payload.end())});
+        published.push_back({topic, Bytes(payload.begin(), payload.end())});
         return true;
     }
     void Close() override { state_ = State::Closed; }
     void Pump(int) override {
-        ++broker_->pumps;
-        if (broker_->open && state_ == State::Connecting) state_ = State::Open;
-        for (Incoming& message : broker_->coming) incoming_.push_back(std::move(message));
-        broker_->coming.clear();
+        ++pumps;
+        if (open && state_ == State::Connecting) state_ = State::Open;
+        for (Incoming& message : coming) incoming_.push_back(std::move(message));
+        coming.clear();
     }
     bool Waits() const override { return false; }
-
-private:
-    Broker* broker_;
 };
 
 Bytes Wrap(EnvelopeKind kind, std::uint32_t sequence, Bytes payload = {}) {
@@ -140,11 +120,11 @@ Bytes Wrap(EnvelopeKind kind, std::uint32_t sequence, Bytes payload = {}) {
 }
 
 TEST(GuestOverALinkThatCannotWait, JoinsTheOneHostAndTalksInNumberedEnvelopes) {
-    Broker broker;
+    auto owned = std::make_unique<ScriptedLink>();
+    ScriptedLink& broker = *owned;
     std::string error;
-    net::TransportOptions options;
-    std::unique_ptr<net::Transport> guest = net::JoinRoom(std::make_unique<ScriptedLink>(&broker),
-                                                          "127.0.0.1:1884", "2222-2222", options, &error);
+    std::unique_ptr<net::Transport> guest =
+        net::JoinRoom(std::move(owned), "127.0.0.1:1884", "2222-2222", net::TransportOptions{}, &error);
     ASSERT_TRUE(guest) << error;
     EXPECT_EQ(broker.will.topic, kRoom + std::string("gone/") + broker.clientId);
     EXPECT_EQ(broker.will.payload,
