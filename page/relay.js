@@ -64,7 +64,7 @@
         }
         connect(client, {clientId: clientId, username: username, keepalive: keepalive, clean: true,
                          protocolVersion: 5, reconnectPeriod: 0, connectTimeout: 10000,
-                         will: {topic: willTopic, payload: will, qos: 1, retain: willRetain}});
+                         will: {topic: willTopic, payload: will, qos: 0, retain: willRetain}});
       });
       return clients.length;
     },

@@ -110,7 +110,7 @@ bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std:
     mosquitto_subscribe_v5_callback_set(handle_, MosquittoCallbacks::Subscribe);
     mosquitto_message_v5_callback_set(handle_, MosquittoCallbacks::Message);
     if (mosquitto_will_set_v5(handle_, will.topic.c_str(), static_cast<int>(will.payload.size()),
-                              will.payload.data(), kAtLeastOnce, will.retain, nullptr) != MOSQ_ERR_SUCCESS) {
+                              will.payload.data(), kAtMostOnce, will.retain, nullptr) != MOSQ_ERR_SUCCESS) {
         *error = says::kRelayNoWill;
         return false;
     }

@@ -24,7 +24,9 @@ public:
         std::string topic;
         std::vector<std::uint8_t> payload;
     };
-    // What the broker publishes for this client if its connection ends without a goodbye.
+    // What the broker publishes for this client if its connection ends without a goodbye, at most
+    // once: it then reaches each subscriber in order with the messages at most once around it, so
+    // that whatever a client that took this one's id over says comes after it.
     struct Will {
         std::string topic;
         std::vector<std::uint8_t> payload;
