@@ -178,7 +178,8 @@ TEST_F(Relay, AVanishingHostEndsTheRoom) {
 
 // A guest connects under each id of the host it can learn in turn (the host's, then the one it
 // moved to) and says what the host would under it: the room plays on. Each guest takes all the
-// host says to it and to all, in order, and nothing of the taker's; the host all they say.
+// host says to it and to all, in order, and nothing of the taker's; the host all they say. A guest
+// taking another's id costs that one its seat and no one else anything.
 TEST_F(Relay, AGuestTakingTheHostsIdCostsTheRoomNothing) {
     const auto [host, first, second] = HostAndTwoGuests();
     ASSERT_FALSE(HasFailure());
@@ -224,6 +225,13 @@ TEST_F(Relay, AGuestTakingTheHostsIdCostsTheRoomNothing) {
     EXPECT_EQ(world.Received(second, 1), down);
     EXPECT_EQ(world.Received(host, 1), up);
     EXPECT_EQ(Disconnections({host, first, second}), 0);
+
+    // Taking a guest's id (in its search and its will) ends that guest's seat alone.
+    takers.push_back(Raw(end.Address(2)));
+    ASSERT_TRUE(world.RunUntil(
+        [&, b = second] { return world.Ended(b) && world.End(host).Peers().size() == 1; }, 3000));
+    world.Run(300);
+    EXPECT_EQ(Disconnections({first}), 0);
 }
 
 // An end that falls silent, its connection still open, is taken to be gone after the timeout (the
