@@ -45,8 +45,8 @@ namespace net {
 // its broker, even one started again. The spectators' room losing it loses the spectators alone
 // (Lost).
 //
-// A host whose connection is lost while the broker is there (another client took its id over, or
-// the network failed it) moves: it connects again under a fresh id and tells each guest so with
+// A host whose connection the broker drops (as it does when another client connects under the
+// host's id) moves: it connects again under a fresh id and tells each guest so with
 // the key it gave that guest in its hello, then says again what it said over the last timeout's
 // length, which the guests take once; until a guest says it reads the host's new topic for all,
 // the host sends it what it says to all alone as well. Its old id's will (an empty notice) has

@@ -156,9 +156,9 @@ void MqttHost::Process() {
         }
     }
     KeepAlive();
-    // A connection lost once the broker had taken it is made again under a fresh id (another client
-    // may have taken this one over); without the broker every guest is gone.
-    if (link_->Lost() && (moving_ || !opened_)) LoseAll();
+    // A connection the broker dropped once it had taken it is made again under a fresh id (another
+    // client may have taken this one over); without the broker every guest is gone.
+    if (link_->Lost() && (moving_ || !opened_ || !link_->Dropped())) LoseAll();
     if (link_->Lost() && !lost_) Move();
 }
 
