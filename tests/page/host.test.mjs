@@ -59,8 +59,7 @@ const people = text => (({names, chat, desync}) => ({names, chat, desync}))(JSON
 // (the stepped host answers as it steps). Returns its connections, to end.
 async function takeHostsId(host, relayPort, code) {
   const mqtt = createRequire(import.meta.url)(path.join(WEB_BUILD_DIR, 'node_modules/mqtt'));
-  const connect = clientId => mqtt.connectAsync(`mqtt://127.0.0.1:${relayPort}`,
-                                                {clientId, username: code, protocolVersion: 5, reconnectPeriod: 0});
+  const connect = clientId => mqtt.connectAsync(`mqtt://127.0.0.1:${relayPort}`, {clientId, username: code});
   const room = `lobshot/${code}/`, seeker = await connect('SEEKER2345678923');
   let hostId = null;
   seeker.on('message', topic => { hostId = topic.split('/').pop(); });

@@ -25,9 +25,8 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     Envelope alive{EnvelopeKind::Alive, 0, {}, DisconnectReason::Closed};
     Envelope follow{EnvelopeKind::Follow, 3, {}, DisconnectReason::Closed, 0x0A0B0C0D};
     Envelope seek{EnvelopeKind::Seek, 0, {}, DisconnectReason::Closed};
-    const Bytes key(kKeyBytes, 'K');
-    Envelope keyed{EnvelopeKind::Hello, 1, key, DisconnectReason::Closed};
-    Envelope moved{EnvelopeKind::Moved, 0, key, DisconnectReason::Closed};
+    Envelope keyed{EnvelopeKind::Hello, 1, Bytes(kKeyBytes, 'K'), DisconnectReason::Closed};
+    Envelope moved{EnvelopeKind::Moved, 0, keyed.payload, DisconnectReason::Closed};
     Envelope for_all{EnvelopeKind::ForAll, 9, {1, 2}, DisconnectReason::Closed};
     EXPECT_EQ(EncodeEnvelope(seek), (Bytes{7, 0, 0, 0, 0, kEnvelopeVersion}));
     EXPECT_EQ(EncodeEnvelope(hello), (Bytes{1, 1, 0, 0, 0, kEnvelopeVersion}));
@@ -38,7 +37,6 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
     EXPECT_EQ(EncodeEnvelope(alive), (Bytes{5, 0, 0, 0, 0}));
     EXPECT_EQ(EncodeEnvelope(follow), (Bytes{6, 3, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A}));
     EXPECT_EQ(EncodeEnvelope(for_all), (Bytes{10, 9, 0, 0, 0, 1, 2}));
-    EXPECT_EQ(EncodeEnvelope(moved).size(), 5 + kKeyBytes);
     for (const Envelope& sent :
          {hello, room, data, will, refusal, alive, follow, seek, keyed, moved, for_all}) {
         Envelope read;
@@ -68,7 +66,6 @@ TEST(Envelope, FaultsOfFormAndNumberingAreRefused) {
         {{0, 1, 0, 0, 0, 1}, "an envelope of an unknown kind"},
         {{11, 0, 0, 0, 0}, "an envelope of an unknown kind"},
         {{9, 0, 0, 0, 0, 1}, "a move holds a key and is numbered 0"},
-        {{10, 1, 0, 0, 0}, "a message is empty"},
         {{6, 1, 0, 0, 0, 1, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 0, 0, 0, 0, 1, 0, 0, 0}, "a call to follow holds a number and is numbered"},
         {{6, 1, 0, 0, 0, 0, 0, 0, 0}, "the spectators' numbers start at 1"},
