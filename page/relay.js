@@ -30,16 +30,20 @@
   function connect(client, options) {
     client.mqtt = mqtt.connect(client.url, options);
     client.mqtt.on('connect', function() {
+      client.open = true;
       client.queue.push({kind: 'open'});
       heard(true);
     });
     client.mqtt.on('message', function(topic, payload) {
       client.queue.push({kind: 'message', topic: topic, payload: new Uint8Array(payload)});
     });
+    // The relay is lost once no connection stands: a host that loses one connection while its
+    // other stands connects again (its id may have been taken over) and goes on.
     const lost = function() {
       if (!client.ended && !client.lost) {
+        client.lost = true;
         client.queue.push({kind: 'lost'});
-        heard(false);
+        if (!clients.some(function(c) { return c.open && !c.lost && !c.ended; })) heard(false);
       }
       client.lost = true;
     };
@@ -53,7 +57,7 @@
     // when the page itself came so; the connection's number.
     open: function(address, clientId, username, keepalive, willTopic, will, willRetain) {
       const scheme = location.protocol === 'https:' ? 'wss://' : 'ws://';
-      const client = {url: scheme + address, queue: [], mid: 0, ended: false, lost: false, mqtt: null};
+      const client = {url: scheme + address, queue: [], mid: 0, ended: false, lost: false, open: false, mqtt: null};
       clients.push(client);
       withLibrary(function(failure) {
         if (client.ended) return;
@@ -64,7 +68,7 @@
         }
         connect(client, {clientId: clientId, username: username, keepalive: keepalive, clean: true,
                          protocolVersion: 5, reconnectPeriod: 0, connectTimeout: 10000,
-                         will: {topic: willTopic, payload: will, qos: 1, retain: willRetain}});
+                         will: {topic: willTopic, payload: will, qos: 0, retain: willRetain}});
       });
       return clients.length;
     },

@@ -56,9 +56,15 @@ struct MosquittoCallbacks {
         Of(self).state_ = rc == 0 ? MosquittoLink::State::Open : MosquittoLink::State::Lost;
     }
 
-    static void Disconnect(mosquitto*, void* self, int, const mosquitto_property*) {
+    // A connection the broker closed (another client took its id, say) reads as lost, reset or
+    // taken over; one that fell silent, as a keep-alive missed.
+    static void Disconnect(mosquitto*, void* self, int reason, const mosquitto_property*) {
         MosquittoLink& link = Of(self);
-        if (link.state_ != MosquittoLink::State::Closed) link.state_ = MosquittoLink::State::Lost;
+        if (link.state_ == MosquittoLink::State::Closed) return;
+        if (link.state_ == MosquittoLink::State::Open)
+            link.dropped_ = reason == MOSQ_ERR_CONN_LOST || reason == MOSQ_ERR_ERRNO ||
+                            reason == MQTT_RC_SESSION_TAKEN_OVER;
+        link.state_ = MosquittoLink::State::Lost;
     }
 
     // The broker took a message; a refusal (not authorised, say) means this end is misbehaving or
@@ -110,7 +116,7 @@ bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std:
     mosquitto_subscribe_v5_callback_set(handle_, MosquittoCallbacks::Subscribe);
     mosquitto_message_v5_callback_set(handle_, MosquittoCallbacks::Message);
     if (mosquitto_will_set_v5(handle_, will.topic.c_str(), static_cast<int>(will.payload.size()),
-                              will.payload.data(), kAtLeastOnce, will.retain, nullptr) != MOSQ_ERR_SUCCESS) {
+                              will.payload.data(), kAtMostOnce, will.retain, nullptr) != MOSQ_ERR_SUCCESS) {
         *error = says::kRelayNoWill;
         return false;
     }

@@ -28,7 +28,7 @@ std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::st
                                         std::string* error) {
     std::string address = broker;
     const RelayTls tls = TlsOf(&address);
-    const auto new_link = [&tls]() -> std::unique_ptr<MqttLink> {
+    const auto new_link = [tls]() -> std::unique_ptr<MqttLink> {
         return std::make_unique<MosquittoLink>(tls);
     };
     return OpenRoom(new_link, address, code, watch_code, options, true, error);

@@ -15,7 +15,8 @@ namespace net {
 // makes one outgoing connection to the broker, under a fresh random client id and with its room's
 // code as its user name, and speaks in the room's topic tree (relay/acl has the access control):
 //   lobshot/CODE/host/CLIENT   a joiner's search for the room's host, and the host's last will
-//                              (an empty notice), which tells the guests it vanished
+//                              (an empty notice), which tells the guests its id is no longer its
+//                              own
 //   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest
 //   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host it vanished
 //   lobshot/CODE/watch/HOST    what the host says to all its guests (or, in the spectators' room,
@@ -40,9 +41,19 @@ namespace net {
 // that silence means the peer is gone (the broker's own keep-alive takes 30 s to drop a silent
 // client; its will then follows). An end back from a while away (stopped, or too busy to poll)
 // reads what waited for it before it judges its peers' silence. An end that loses the broker
-// reports every peer Disconnected (RelayLost) at once: nothing said meanwhile can be known to have
-// arrived, so a room does not outlive its broker, even one started again. The spectators' room
-// losing it loses the spectators alone (Lost).
+// reports every peer Disconnected (RelayLost) at once, a guest at once and a host once it cannot
+// connect again: nothing said meanwhile can be known to have arrived, so a room does not outlive
+// its broker, even one started again. The spectators' room losing it loses the spectators alone
+// (Lost).
+//
+// A host whose connection the broker drops (as it does when another client connects under the
+// host's id) moves: it connects again under a fresh id and tells each guest so with
+// the key it gave that guest in its hello, then says again what it said over the last timeout's
+// length, which the guests take once; until a guest says it reads the host's new topic for all,
+// the host sends it what it says to all alone as well. Its old id's will (an empty notice) has
+// told the guests to believe nothing more under that id, and reached each before anything a
+// client taking the id over could say there (a will goes at most once, in order with such
+// messages). A guest whose host does not come back within the timeout takes it to be gone.
 //
 // What a hostile client can and cannot do. The broker lets a client read only the room named by
 // its user name, so no one can list the rooms or listen in on one whose code it does not know, and
@@ -50,16 +61,18 @@ namespace net {
 // cannot learn the room's code or its host's client id, join, or speak to the machines. Within a
 // room a client reads the host's notice, the guests' wills and what is said to it, and writes only
 // on topics that carry its own client id: it cannot speak for another machine while that machine
-// is connected, nor hear what others say to each other. Anyone who knows a room's code can ask to
+// is connected, nor hear what others say to each other. A guest learns the ids its host speaks
+// from (they are in the topics it reads) and can connect under one: the host moves, the room
+// pauses for a moment and plays on, and what the taker says under that id reaches no guest as the
+// host's; nor can it forge a move, which takes a guest's own key. A spectator can do the same to
+// the spectators' room, with the same outcome. A guest can take another guest's id, learnt from
+// its search or will: that guest then leaves the room (its will tells the host), and the room
+// plays on without it. Anyone who knows a room's code can ask to
 // join it and can answer joiners with a notice of its own: they say hello to it too; while its
 // sender stays it may answer first and take a joiner into a game of its own, and once it is gone
 // nothing of it is left. What a client writes on the
-// spectators' topic under its own id reaches no spectator, each reading its host's alone. A guest
-// learns the room host's client id (it is in the topics it reads) and can connect under it; the
-// broker then drops the host, whose will tells every guest the host vanished, so the room ends
-// rather than go on under a false host; a spectator can do the same to the spectators' room, which
-// ends the watching and leaves the game alone. Lockstep (netplay/) checks what the messages say;
-// this layer only vouches for who sent them.
+// spectators' topic under its own id reaches no spectator, each reading its host's alone.
+// Lockstep (netplay/) checks what the messages say; this layer only vouches for who sent them.
 
 // Keeps the room `code` and its spectators' room `watch_code` (two different codes, as
 // net::MakeRoomCodes makes and net::ParseRoomCode reads them) on the broker at BROKER

@@ -51,14 +51,23 @@ EnvelopeFault DecodeBody(std::span<const std::uint8_t> body, std::size_t max_pay
         case EnvelopeKind::Hello:
         case EnvelopeKind::Room:
         case EnvelopeKind::Seek:
-            if (body.size() != 1) return Refuse("a greeting holds one byte", error);
-            if (body[0] != kEnvelopeVersion) return Refuse("another version of the envelope", error);
+            if (body.empty() || body[0] != kEnvelopeVersion)
+                return Refuse("another version of the envelope", error);
+            if (body.size() != 1 && (envelope->kind != EnvelopeKind::Hello || body.size() != 1 + kKeyBytes))
+                return Refuse("a greeting holds its version and a hello perhaps a key", error);
+            envelope->payload.assign(body.begin() + 1, body.end());
             if (envelope->kind == EnvelopeKind::Hello && envelope->sequence != 1)
                 return Refuse("a hello is numbered 1", error);
             if (envelope->kind != EnvelopeKind::Hello && envelope->sequence != 0)
                 return Refuse("a room notice or a search is numbered 0", error);
             return EnvelopeFault::None;
+        case EnvelopeKind::Moved:
+            if (body.size() != kKeyBytes || envelope->sequence != 0)
+                return Refuse("a move holds a key and is numbered 0", error);
+            envelope->payload.assign(body.begin(), body.end());
+            return EnvelopeFault::None;
         case EnvelopeKind::Data:
+        case EnvelopeKind::ForAll:
             if (body.empty()) return Refuse("a message is empty", error);
             if (body.size() > max_payload) {
                 *error = "a message exceeds the size limit";
@@ -98,8 +107,11 @@ std::vector<std::uint8_t> EncodeEnvelope(const Envelope& envelope) {
         case EnvelopeKind::Room:
         case EnvelopeKind::Seek:
             bytes.push_back(kEnvelopeVersion);
+            bytes.insert(bytes.end(), envelope.payload.begin(), envelope.payload.end());
             break;
         case EnvelopeKind::Data:
+        case EnvelopeKind::ForAll:
+        case EnvelopeKind::Moved:
             bytes.insert(bytes.end(), envelope.payload.begin(), envelope.payload.end());
             break;
         case EnvelopeKind::Bye:
@@ -140,7 +152,7 @@ EnvelopeFault DecodeEnvelope(std::span<const std::uint8_t> bytes, std::size_t ma
                              std::string* error) {
     if (bytes.size() < kHeaderBytes) return Refuse("an envelope is cut short", error);
     if (bytes[0] < static_cast<std::uint8_t>(EnvelopeKind::Hello) ||
-        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::Batch))
+        bytes[0] > static_cast<std::uint8_t>(EnvelopeKind::ForAll))
         return Refuse("an envelope of an unknown kind", error);
     *envelope = Envelope{};
     envelope->kind = static_cast<EnvelopeKind>(bytes[0]);

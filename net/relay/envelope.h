@@ -12,11 +12,13 @@
 namespace net {
 
 // Raised whenever the envelope changes; machines with different numbers do not meet.
-constexpr std::uint8_t kEnvelopeVersion = 2;
+constexpr std::uint8_t kEnvelopeVersion = 3;
 
 // The form, all numbers little-endian:
 //   kind (1 byte) sequence (4 bytes) then by kind:
-//   Hello  version (1 byte)             a guest asking to join, or the host taking it; sequence 1
+//   Hello  version (1 byte) [key]       a guest asking to join, or the host taking it; sequence 1.
+//                                       The host's carries the guest's key (kKeyBytes), which
+//                                       proves the host to it if the host moves
 //   Data   payload (1 byte or more)     a message of the transport
 //   Bye    reason (1 byte)              the sender closes; sequence 0 when it is a last will
 //   Room   version (1 byte)             a host's notice that it keeps the room; sequence 0
@@ -28,6 +30,10 @@ constexpr std::uint8_t kEnvelopeVersion = 2;
 //                                       2 to kMaxBatch messages of the transport, numbered
 //                                       sequence, sequence + 1...: what one sender said to one
 //                                       topic in a row, sent as one
+//   Moved  key (kKeyBytes)              the host to a guest: it speaks from the sender's id from
+//                                       here on (its old id was taken over); sequence 0
+//   ForAll payload (1 byte or more)     a message of the host's topic for all, numbered there, sent
+//                                       to one guest alone (while it moves to the host's new topic)
 // Each sender numbers what it sends to one receiver 1, 2, 3... (Alive, Room and Seek are outside the
 // numbering): a receiver takes the next number, ignores a number it already had (the broker
 // delivers at least once) and closes the connection on a gap (the broker dropped something). What
@@ -41,8 +47,13 @@ enum class EnvelopeKind : std::uint8_t {
     Alive = 5,
     Follow = 6,
     Seek = 7,
-    Batch = 8
+    Batch = 8,
+    Moved = 9,
+    ForAll = 10
 };
+
+// A guest's key, as its host's hello and Moved carry it.
+constexpr std::size_t kKeyBytes = 16;
 
 // A Batch holds at most this many messages, and its messages together at most the largest one
 // (the receiver's max_payload).
@@ -51,7 +62,7 @@ constexpr std::size_t kMaxBatch = 255;
 struct Envelope {
     EnvelopeKind kind = EnvelopeKind::Data;
     std::uint32_t sequence = 0;
-    std::vector<std::uint8_t> payload;                   // Data only
+    std::vector<std::uint8_t> payload;                   // Data and ForAll; the key of Hello and Moved
     DisconnectReason reason = DisconnectReason::Closed;  // Bye only
     std::uint32_t first = 0;                             // Follow only
     std::vector<std::vector<std::uint8_t>> batch{};      // Batch only: 2 to kMaxBatch messages

@@ -40,7 +40,7 @@ public:
         return phase_ == Phase::Joined && peer == kHostPeer ? host_ : "";
     }
 
-    bool Settled() const override { return phase_ != Phase::Ended || !link_.Open(); }
+    bool Settled() const override { return phase_ != Phase::Ended || !link_->Open(); }
 
 private:
     // Subscribing until the broker has answered both subscriptions, Choosing once it has asked who
@@ -49,9 +49,11 @@ private:
     enum class Phase { Subscribing, Choosing, Joining, Joined, Ended };
 
     std::string Up() const { return Topic("to/" + host_ + "/" + id_); }
+    // What this guest says in its numbering is kept, and waits while its host moves.
     bool Tell(const Envelope& envelope) {
         spoke_ = Clock::now();
-        return Publish(Up(), envelope);
+        if (envelope.sequence != 0) Keep("", envelope);
+        return moving_ || resuming_ || Publish(Up(), envelope);
     }
 
     void Process() override;
@@ -61,6 +63,9 @@ private:
     void FromHost(std::span<const std::uint8_t> bytes);
     void FromHostAlone(const Envelope& envelope);
     void FromTopicForAll(std::span<const std::uint8_t> bytes);
+    void ForAll(Envelope message);
+    void Moved(const std::string& client, std::span<const std::uint8_t> bytes);
+    void Resume();
     void Follow(std::uint32_t first);
     void TakeForAll(const Envelope& envelope);
     void End(DisconnectReason why, bool say_goodbye, bool report);
@@ -78,6 +83,14 @@ private:
     std::set<std::string> notices_;  // clients whose notice says they keep the room
     std::set<std::string> asked_;    // those this joiner said hello to, until one answers
     std::string host_;
+    // Given by the host in its hello: a move that carries it is the host's.
+    std::vector<std::uint8_t> key_;
+    // The host's id was taken over (its will came): nothing under it counts, and what this guest
+    // says waits, until the host says where it moved (resuming_: until this guest reads the
+    // host's new topic for all, resume_request_).
+    bool moving_ = false;
+    bool resuming_ = false;
+    int resume_request_ = -1;
     std::uint32_t next_in_ = 1;
     std::uint32_t next_out_ = 1;
     Clock::time_point heard_;
@@ -86,24 +99,30 @@ private:
 
 void MqttClient::Process() {
     // Once the broker takes this client: the room's notices first, then what the host says here.
-    if (phase_ == Phase::Subscribing && link_.Open() && down_request_ < 0) {
-        notices_request_ = link_.Subscribe(Topic("host/+"));
-        down_request_ = link_.Subscribe(Topic("to/" + id_ + "/+"));
+    if (phase_ == Phase::Subscribing && link_->Open() && down_request_ < 0) {
+        notices_request_ = link_->Subscribe(Topic("host/+"));
+        down_request_ = link_->Subscribe(Topic("to/" + id_ + "/+"));
     }
     MqttLink::Incoming message;
-    while (link_.TakeIncoming(&message)) {
+    while (link_->TakeIncoming(&message)) {
         if (std::optional<std::string> client = LevelAfter(message.topic, "host/")) {
             Notice(*client, message.payload);
         } else if (phase_ == Phase::Choosing || phase_ == Phase::Joining) {
             if (std::optional<std::string> from = LevelAfter(message.topic, "to/" + id_ + "/"))
                 Answered(*from, message.payload);
         } else if (phase_ == Phase::Joined) {
-            if (message.topic == Topic("to/" + id_ + "/" + host_)) FromHost(message.payload);
-            if (message.topic == Topic("watch/" + host_)) FromTopicForAll(message.payload);
+            const std::optional<std::string> from = LevelAfter(message.topic, "to/" + id_ + "/");
+            if (from && *from == host_ && !moving_)
+                FromHost(message.payload);
+            else if (from)
+                Moved(*from, message.payload);
+            else if (message.topic == Topic("watch/" + host_) && !moving_)
+                FromTopicForAll(message.payload);
         }
     }
-    if (phase_ == Phase::Subscribing && link_.Acknowledged(notices_request_) &&
-        link_.Acknowledged(down_request_))
+    if (resuming_ && link_->Acknowledged(resume_request_)) Resume();
+    if (phase_ == Phase::Subscribing && link_->Acknowledged(notices_request_) &&
+        link_->Acknowledged(down_request_))
         phase_ = Phase::Choosing;
     // Until a host answers, the search is made again now and then.
     if (phase_ == Phase::Choosing && DueToSpeak(spoke_)) {
@@ -113,7 +132,7 @@ void MqttClient::Process() {
     if (phase_ == Phase::Choosing || phase_ == Phase::Joining) Ask();
     // A guest is connected once the broker takes its subscription to the host's topic for all, so
     // that nothing the host sends there after its word can pass it by.
-    if (phase_ == Phase::Joined && watch_request_ >= 0 && link_.Acknowledged(watch_request_)) {
+    if (phase_ == Phase::Joined && watch_request_ >= 0 && link_->Acknowledged(watch_request_)) {
         watch_request_ = -1;
         events_.push_front(MakeEvent(NetEvent::Connected, kHostPeer));
     }
@@ -124,18 +143,22 @@ void MqttClient::Process() {
     if ((joining && Overdue(started_)) || (phase_ == Phase::Joined && Overdue(heard_)))
         End(DisconnectReason::TimedOut, true, true);
     if (phase_ == Phase::Joined && DueToSpeak(spoke_)) Tell(Greeting(EnvelopeKind::Alive, 0));
-    if (link_.Lost() && phase_ != Phase::Ended) End(DisconnectReason::RelayLost, false, true);
+    if (link_->Lost() && phase_ != Phase::Ended) End(DisconnectReason::RelayLost, false, true);
     // An end that has said all it had to say leaves the broker politely, so no will follows.
-    if (phase_ == Phase::Ended && link_.Open() && link_.AllPublished()) link_.Close();
+    if (phase_ == Phase::Ended && link_->Open() && link_->AllPublished()) link_->Close();
 }
 
-// An empty notice is a host's will: passed over while choosing, and the host's means it vanished.
-// Any other notice counts while choosing (the hosts answer a joiner's search to it alone).
+// An empty notice is a host's will: passed over while choosing; the host's means its id is no
+// longer its own (it vanished, or another client took it over), and the host has the timeout to
+// say where it moved. Any other notice counts while choosing (the hosts answer a joiner's search
+// to it alone).
 void MqttClient::Notice(const std::string& client, std::span<const std::uint8_t> bytes) {
     if (bytes.empty()) {
         notices_.erase(client);
         asked_.erase(client);
-        if (client == host_ && phase_ == Phase::Joined) End(DisconnectReason::TimedOut, false, true);
+        if (client == host_ && phase_ == Phase::Joined && key_.empty())
+            End(DisconnectReason::TimedOut, false, true);
+        if (client == host_) moving_ = true;
         return;
     }
     Envelope envelope;
@@ -170,11 +193,12 @@ void MqttClient::Answered(const std::string& client, std::span<const std::uint8_
     if (asked_.count(client) == 0 || envelope.sequence != 1) return;
     if (envelope.kind == EnvelopeKind::Hello) {
         host_ = client;
+        key_ = envelope.payload;
         next_in_ = 2;
         next_out_ = 2;
         heard_ = spoke_ = Clock::now();
         phase_ = Phase::Joined;
-        watch_request_ = link_.Subscribe(Topic("watch/" + host_));
+        watch_request_ = link_->Subscribe(Topic("watch/" + host_));
     } else if (envelope.kind == EnvelopeKind::Bye) {
         notices_.erase(client);
         if (asked_.size() == 1) return End(envelope.reason, false, true);
@@ -193,6 +217,10 @@ void MqttClient::FromHost(std::span<const std::uint8_t> bytes) {
     }
     heard_ = Clock::now();
     if (envelope.kind == EnvelopeKind::Alive) return;
+    if (envelope.kind == EnvelopeKind::ForAll) {
+        envelope.kind = EnvelopeKind::Data;
+        return ForAll(std::move(envelope));
+    }
     if (envelope.kind != EnvelopeKind::Batch) return FromHostAlone(envelope);
     for (const Envelope& message : Unbatch(envelope))
         if (phase_ == Phase::Joined) FromHostAlone(message);
@@ -234,16 +262,42 @@ void MqttClient::FromTopicForAll(std::span<const std::uint8_t> bytes) {
         return;
     }
     heard_ = Clock::now();
-    for (Envelope& message : Unbatch(envelope)) {
-        if (phase_ != Phase::Joined) return;
-        if (following_) {
-            TakeForAll(message);
-        } else if (held_.size() >= kMaxHeldBeforeFollowing) {
-            return End(DisconnectReason::Lost, true, true);
-        } else {
-            held_.push_back(std::move(message));
-        }
+    for (Envelope& message : Unbatch(envelope)) ForAll(std::move(message));
+}
+
+void MqttClient::ForAll(Envelope message) {
+    if (phase_ != Phase::Joined) return;
+    if (following_) {
+        TakeForAll(message);
+    } else if (held_.size() >= kMaxHeldBeforeFollowing) {
+        End(DisconnectReason::Lost, true, true);
+    } else {
+        held_.push_back(std::move(message));
     }
+}
+
+// A move carrying this guest's key is its host's, whoever else may hold the old id: the host is
+// believed under its new id, whose topic for all this guest reads from now on.
+void MqttClient::Moved(const std::string& client, std::span<const std::uint8_t> bytes) {
+    Envelope envelope;
+    std::string error;
+    if (key_.empty() || DecodeEnvelope(bytes, 0, &envelope, &error) != EnvelopeFault::None ||
+        envelope.kind != EnvelopeKind::Moved || envelope.payload != key_)
+        return;
+    host_ = client;
+    moving_ = false;
+    heard_ = Clock::now();
+    resuming_ = true;
+    resume_request_ = link_->Subscribe(Topic("watch/" + host_));
+}
+
+// Once this guest reads the host's new topic for all, it says again what the host may have
+// missed, and from then on speaks to the host as before; the host, hearing it, stops sending it
+// what it sends to all.
+void MqttClient::Resume() {
+    resuming_ = false;
+    for (const Kept& kept : kept_) Publish(Up(), kept.envelope);
+    Tell(Greeting(EnvelopeKind::Alive, 0));
 }
 
 // The host's word: the messages held from before `first` were said before this spectator came.

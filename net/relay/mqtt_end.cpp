@@ -50,28 +50,37 @@ Order Place(std::uint32_t sequence, std::uint32_t expected) {
 }
 
 MqttEnd::MqttEnd(std::unique_ptr<MqttLink> link, const std::string& code, const TransportOptions& options)
-    : own_link_(std::move(link)),
-      link_(*own_link_),
-      options_(options),
-      code_(code),
-      room_("lobshot/" + code + "/") {}
+    : link_(std::move(link)), options_(options), code_(code), room_("lobshot/" + code + "/") {}
 
 bool MqttEnd::MakeId(std::string* error) { return MakeRandomCode(kClientIdLength, &id_, error); }
+
+void MqttEnd::ReplaceLink(std::unique_ptr<MqttLink> link) {
+    link_ = std::move(link);
+    pending_.clear();
+    pending_bytes_ = 0;
+}
+
+void MqttEnd::Keep(const std::string& to, const Envelope& envelope) {
+    const Clock::time_point now = Clock::now();
+    while (!kept_.empty() && now - kept_.front().at > std::chrono::milliseconds(options_.timeout_ms))
+        kept_.pop_front();
+    kept_.push_back({to, envelope, now});
+}
 
 bool MqttEnd::Open(const std::string& broker, const std::string& will_topic,
                    const std::vector<std::uint8_t>& will, std::string* error) {
     std::string host;
     std::uint16_t port = 0;
     if (!ParseHostPort(broker, &host, &port, error)) return false;
-    return link_.Open(host, port, id_, code_, options_.relay_keepalive_s, {Topic(will_topic), will, false},
-                      error);
+    return link_->Open(host, port, id_, code_, options_.relay_keepalive_s, {Topic(will_topic), will, false},
+                       error);
 }
 
 bool MqttEnd::AwaitBroker(const std::string& broker, std::string* error) {
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(options_.timeout_ms);
-    while (!link_.Open() && !link_.Lost() && Clock::now() < end) link_.Pump(kPumpSliceMs);
-    if (link_.Open()) return true;
-    *error = Compose(link_.Lost() ? says::kRelayRefused : says::kRelaySilent, {broker});
+    while (!link_->Open() && !link_->Lost() && Clock::now() < end) link_->Pump(kPumpSliceMs);
+    if (link_->Open()) return true;
+    *error = Compose(link_->Lost() ? says::kRelayRefused : says::kRelaySilent, {broker});
     return false;
 }
 
@@ -85,7 +94,7 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
     const int absent_ms = 2 * std::min(options_.alive_every_ms, TransportOptions{}.alive_every_ms);
     if (Clock::now() - polled_ > std::chrono::milliseconds(absent_ms)) back_ = Clock::now();
     PushPending(false);
-    link_.Pump(0);
+    link_->Pump(0);
     for (bool first = true;; first = false) {
         Process();
         polled_ = Clock::now();
@@ -95,9 +104,9 @@ bool MqttEnd::Poll(NetEvent* event, int timeout_ms) {
             return true;
         }
         const Clock::duration left = end - Clock::now();
-        if (!first && (left <= Clock::duration::zero() || !link_.Waits())) return false;
+        if (!first && (left <= Clock::duration::zero() || !link_->Waits())) return false;
         const long long wait_ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        link_.Pump(static_cast<int>(std::clamp<long long>(wait_ms, 0, kPumpSliceMs)));
+        link_->Pump(static_cast<int>(std::clamp<long long>(wait_ms, 0, kPumpSliceMs)));
     }
 }
 
@@ -112,9 +121,9 @@ std::optional<std::string> MqttEnd::LevelAfter(const std::string& topic, std::st
 bool MqttEnd::Publish(const std::string& topic, const Envelope& envelope) {
     if (envelope.kind != EnvelopeKind::Data) {
         PushPending(true);
-        return link_.Publish(topic, EncodeEnvelope(envelope), false, envelope.kind == EnvelopeKind::Bye);
+        return link_->Publish(topic, EncodeEnvelope(envelope), false, envelope.kind == EnvelopeKind::Bye);
     }
-    if (!link_.Open()) return false;
+    if (!link_->Open()) return false;
     // A message that would not fit in the batch gathering sends what waits first.
     if (!pending_.empty() && (pending_.back().topic != topic || pending_.size() >= kMaxBatch ||
                               pending_bytes_ + envelope.payload.size() > options_.max_message_bytes))
@@ -140,7 +149,7 @@ void MqttEnd::PushPending(bool all) {
     const std::string topic = std::move(pending_.front().topic);
     pending_.clear();
     pending_bytes_ = 0;
-    link_.Publish(topic, EncodeEnvelope(sent), false, false);
+    link_->Publish(topic, EncodeEnvelope(sent), false, false);
     if (topic == all_topic_) SpokeToAll();
 }
 

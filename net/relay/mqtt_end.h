@@ -93,8 +93,22 @@ protected:
                std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : options_.timeout_ms);
     }
 
-    std::unique_ptr<MqttLink> own_link_;
-    MqttLink& link_;
+    // The link to use from now on (not yet open) in place of one lost; what waited to be sent on
+    // the old one is let go (Keep has it).
+    void ReplaceLink(std::unique_ptr<MqttLink> link);
+
+    // What this end said in its numberings for the timeout's length (`to`: whom it was for), so
+    // that it can say it again after its host moves: the broker may never have taken the last of
+    // it from a connection lost, and a peer ignores a number it already had.
+    struct Kept {
+        std::string to;
+        Envelope envelope;
+        Clock::time_point at;
+    };
+    void Keep(const std::string& to, const Envelope& envelope);
+    std::deque<Kept> kept_;
+
+    std::unique_ptr<MqttLink> link_;
     TransportOptions options_;
     std::string code_;
     std::string room_;

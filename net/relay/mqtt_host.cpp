@@ -16,11 +16,12 @@ class MqttHost final : public MqttEnd {
 public:
     using MqttEnd::MqttEnd;
 
-    // The will is an empty notice: the guests learn the host vanished.
-    bool Start(const std::string& broker, std::string* error) {
-        if (!MakeId(error)) return false;
-        all_topic_ = Topic("watch/" + id_);
-        return Open(broker, "host/" + id_, {}, error);
+    // The will is an empty notice: the guests learn the host's id is no longer its own (it vanished,
+    // or its connection was taken over and it moves). `make_link` makes the link of a move.
+    bool Start(const std::string& broker, MqttLinkMaker make_link, std::string* error) {
+        broker_ = broker;
+        make_link_ = std::move(make_link);
+        return Connect(error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -37,12 +38,12 @@ public:
         return found == guests_.end() ? "" : found->second.client;
     }
 
-    bool Settled() const override { return (link_.AllPublished() && !Unsent()) || !link_.Open(); }
+    bool Settled() const override { return (link_->AllPublished() && !Unsent()) || !link_->Open(); }
 
     // Whether the broker has taken this end's subscriptions: joiners asking before then go unheard.
     bool Listening() const {
         return std::all_of(requests_.begin(), requests_.end(),
-                           [this](int r) { return link_.Acknowledged(r); });
+                           [this](int r) { return link_->Acknowledged(r); });
     }
 
     void HoldPeer(PeerId peer, int timeout_ms) override {
@@ -60,9 +61,15 @@ public:
         found->second.follows = true;
         return Tell(found->second, follow);
     }
+    // Guests not yet reading the host's topic for all since its move get each message alone too.
     bool SendToWatchers(std::span<const std::uint8_t> bytes) override {
-        if (bytes.empty() || bytes.size() > options_.max_message_bytes || !link_.Open()) return false;
-        return Publish(all_topic_, Carrying(watch_next_++, bytes));
+        if (bytes.empty() || bytes.size() > options_.max_message_bytes || (!link_->Open() && !moving_))
+            return false;
+        const Envelope envelope = Carrying(watch_next_++, bytes);
+        Keep("", envelope);
+        for (auto& [peer, guest] : guests_)
+            if (guest.mirrored && guest.follows) Publish(Down(guest.client), AsForAll(envelope));
+        return Publish(all_topic_, envelope) || moving_;
     }
 
     // What goes to the topic for all may wait `held_ms` (spectators, who play seconds behind).
@@ -76,9 +83,17 @@ private:
         std::uint32_t next_out = 2;
         Clock::time_point heard = Clock::now();
         Clock::time_point spoke = Clock::now();
-        int timeout_ms = 0;    // held (HoldPeer): its own timeout; 0 the options'
-        bool follows = false;  // it reads the topic for all (Watch)
+        std::vector<std::uint8_t> key{};  // proves the host to it after a move
+        int timeout_ms = 0;               // held (HoldPeer): its own timeout; 0 the options'
+        bool follows = false;             // it reads the topic for all (Watch)
+        bool mirrored = false;            // moved to, and not heard from since: may not read it yet
     };
+
+    static Envelope AsForAll(const Envelope& envelope) {
+        Envelope alone = envelope;
+        alone.kind = EnvelopeKind::ForAll;
+        return alone;
+    }
 
     // What is said on the topic for all is said to every guest that reads it.
     void SpokeToAll() override {
@@ -94,11 +109,19 @@ private:
     void FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope);
     void Drop(PeerId peer, DisconnectReason why, bool report);
     void KeepAlive();
+    bool Connect(std::string* error);
+    void Move();
+    void TellMoved();
+    void LoseAll();
     bool Tell(Guest& guest, const Envelope& envelope) {
         guest.spoke = Clock::now();
-        return Publish(Down(guest.client), envelope);
+        if (envelope.sequence != 0) Keep(guest.client, envelope);
+        return Publish(Down(guest.client), envelope) || moving_;
     }
 
+    std::string broker_;
+    MqttLinkMaker make_link_;
+    bool moving_ = false;  // connecting under a fresh id, the last connection lost
     bool opened_ = false;
     std::vector<int> requests_{-1};  // the subscriptions asked for, once opened
     bool lost_ = false;
@@ -113,13 +136,14 @@ private:
 void MqttHost::Process() {
     // Once the broker takes this client: listen to what guests say to it, to their wills and to
     // joiners asking who keeps the room.
-    if (!opened_ && link_.Open()) {
+    if (!opened_ && link_->Open()) {
         opened_ = true;
-        requests_ = {link_.Subscribe(Topic("to/" + id_ + "/+")), link_.Subscribe(Topic("gone/+")),
-                     link_.Subscribe(Topic("host/+"))};
+        requests_ = {link_->Subscribe(Topic("to/" + id_ + "/+")), link_->Subscribe(Topic("gone/+")),
+                     link_->Subscribe(Topic("host/+"))};
     }
+    if (moving_ && Listening()) TellMoved();
     MqttLink::Incoming message;
-    while (link_.TakeIncoming(&message)) {
+    while (link_->TakeIncoming(&message)) {
         if (std::optional<std::string> client = LevelAfter(message.topic, "to/" + id_ + "/")) {
             Receive(*client, message.payload);
         } else if (std::optional<std::string> gone = LevelAfter(message.topic, "gone/")) {
@@ -132,10 +156,49 @@ void MqttHost::Process() {
         }
     }
     KeepAlive();
-    // Without the broker every guest is gone.
-    if (link_.Lost() && !lost_) {
-        lost_ = true;
-        while (!guests_.empty()) Drop(guests_.begin()->first, DisconnectReason::RelayLost, true);
+    // A connection the broker dropped once it had taken it is made again under a fresh id (another
+    // client may have taken this one over); without the broker every guest is gone.
+    if (link_->Lost() && (moving_ || !opened_ || !link_->Dropped())) LoseAll();
+    if (link_->Lost() && !lost_) Move();
+}
+
+void MqttHost::LoseAll() {
+    if (lost_) return;
+    lost_ = true;
+    while (!guests_.empty()) Drop(guests_.begin()->first, DisconnectReason::RelayLost, true);
+}
+
+bool MqttHost::Connect(std::string* error) {
+    if (!MakeId(error)) return false;
+    all_topic_ = Topic("watch/" + id_);
+    opened_ = false;
+    requests_ = {-1};
+    return Open(broker_, "host/" + id_, {}, error);
+}
+
+// The host connects again under a fresh id and, once the broker takes it, tells its guests
+// (Moved); its old id's will has told them that nothing said under it counts any more.
+void MqttHost::Move() {
+    std::string error;
+    ReplaceLink(make_link_());
+    moving_ = Connect(&error);
+    if (!moving_) LoseAll();
+}
+
+// Each guest hears where the host speaks from now, with its key, then again what it may have
+// missed, in order: the broker may not have taken the last of it from the old connection.
+void MqttHost::TellMoved() {
+    moving_ = false;
+    for (auto& [peer, guest] : guests_) {
+        Envelope moved = Greeting(EnvelopeKind::Moved, 0);
+        moved.payload = guest.key;
+        Publish(Down(guest.client), moved);
+        for (const Kept& kept : kept_) {
+            if (kept.to == guest.client) Publish(Down(guest.client), kept.envelope);
+            if (kept.to.empty() && guest.follows) Publish(Down(guest.client), AsForAll(kept.envelope));
+        }
+        guest.mirrored = true;
+        guest.spoke = Clock::now();
     }
 }
 
@@ -166,15 +229,21 @@ void MqttHost::Admit(const std::string& client) {
         ended_.insert(client);
         return;
     }
+    std::string key, error;
+    if (!MakeRandomCode(kKeyBytes, &key, &error)) return;
     const PeerId peer = next_id_++;
     guests_[peer] = Guest{client};
+    guests_[peer].key.assign(key.begin(), key.end());
     by_client_[client] = peer;
-    Publish(Down(client), Greeting(EnvelopeKind::Hello, 1));
+    Envelope hello = Greeting(EnvelopeKind::Hello, 1);
+    hello.payload = guests_[peer].key;
+    Publish(Down(client), hello);
     events_.push_back(MakeEvent(NetEvent::Connected, peer));
 }
 
 void MqttHost::FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope) {
     guest.heard = Clock::now();
+    guest.mirrored = false;
     if (fault != EnvelopeFault::None) {
         Drop(peer,
              fault == EnvelopeFault::Oversized ? DisconnectReason::Oversized : DisconnectReason::Malformed,
@@ -312,11 +381,11 @@ private:
 
 // A room kept once the broker has taken the host and its subscriptions (within the timeout).
 // A link that cannot wait (await_broker false) is kept at once; its news comes in later.
-std::unique_ptr<MqttHost> KeepRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
+std::unique_ptr<MqttHost> KeepRoom(const MqttLinkMaker& make_link, const std::string& broker,
                                    const std::string& code, const TransportOptions& options,
                                    bool await_broker, std::string* error) {
-    auto host = std::make_unique<MqttHost>(std::move(link), code, options);
-    if (!host->Start(broker, error)) return nullptr;
+    auto host = std::make_unique<MqttHost>(make_link(), code, options);
+    if (!host->Start(broker, make_link, error)) return nullptr;
     if (!await_broker) return host;
     if (!host->AwaitBroker(broker, error)) return nullptr;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
@@ -338,9 +407,9 @@ std::unique_ptr<Transport> OpenRoom(const MqttLinkMaker& make_link, const std::s
         *error = NetText("a room's watch code is not its code");
         return nullptr;
     }
-    std::unique_ptr<MqttHost> host = KeepRoom(make_link(), broker, room, options, await_broker, error);
+    std::unique_ptr<MqttHost> host = KeepRoom(make_link, broker, room, options, await_broker, error);
     std::unique_ptr<MqttHost> spectators =
-        host ? KeepRoom(make_link(), broker, watching, options, await_broker, error) : nullptr;
+        host ? KeepRoom(make_link, broker, watching, options, await_broker, error) : nullptr;
     if (!spectators) return nullptr;
     spectators->HoldForAll(kSpectatorsHeldMs);
     return std::make_unique<RoomAndWatchers>(std::move(host), std::move(spectators));

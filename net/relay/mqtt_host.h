@@ -10,7 +10,8 @@
 
 namespace net {
 
-// Makes a fresh link to the broker: a room and its spectators' room each keep one.
+// Makes a fresh link to the broker: a room and its spectators' room each keep one, and make
+// another each time theirs is lost while the broker is there (the host moves).
 using MqttLinkMaker = std::function<std::unique_ptr<MqttLink>()>;
 
 // Keeps the room `code` and its spectators' room `watch_code` (two different codes as

@@ -24,7 +24,9 @@ public:
         std::string topic;
         std::vector<std::uint8_t> payload;
     };
-    // What the broker publishes for this client if its connection ends without a goodbye.
+    // What the broker publishes for this client if its connection ends without a goodbye, at most
+    // once: it then reaches each subscriber in order with the messages at most once around it, so
+    // that whatever a client that took this one's id over says comes after it.
     struct Will {
         std::string topic;
         std::vector<std::uint8_t> payload;
@@ -72,6 +74,10 @@ public:
 
     bool Open() const { return state_ == State::Open; }
     bool Lost() const { return state_ == State::Lost; }
+    // Lost because the broker closed the connection (as it does when another client connects under
+    // this one's id), not because it fell silent or the network failed: connecting again is worth
+    // a try, and costs no long wait.
+    bool Dropped() const { return dropped_; }
     bool Acknowledged(int request) const { return subscribed_.count(request) != 0; }
     // True when the broker has acknowledged every confirmed message published so far.
     bool AllPublished() const { return unacknowledged_.empty(); }
@@ -83,6 +89,7 @@ protected:
     std::deque<Incoming> incoming_;
     std::set<int> subscribed_;
     std::set<int> unacknowledged_;
+    bool dropped_ = false;
 };
 
 }  // namespace net

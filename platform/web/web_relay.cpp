@@ -110,6 +110,9 @@ private:
         if (kind == News::Opened && state_ == State::Connecting) {
             state_ = State::Open;
         } else if (kind == News::Lost) {
+            // The page's client connects again without waiting on the page, so any connection
+            // that was open is worth making again.
+            dropped_ = state_ == State::Open;
             state_ = State::Lost;
         } else if (kind == News::Subscribed) {
             subscribed_.insert(request);

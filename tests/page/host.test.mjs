@@ -1,15 +1,17 @@
 // The page keeps an online room: a phone opens it by taps on the title's offer of online play and
 // the online menu's "Open a room", its person names themselves once, a
 // second phone joins by the invite link the page shows, a native guest joins by the code, and a
-// third page watches; names and a chat line reach everyone, and every machine ends the match
-// alike. Then a room kept from a background tab for 20 s goes on at full pace.
+// third page watches; a guest connecting under the host's id costs the room nothing; names and a
+// chat line reach everyone, and every machine ends the match alike. Then a room kept from a
+// background tab for 20 s goes on at full pace.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
+import { createRequire } from 'node:module';
 import path from 'node:path';
 import { test } from 'node:test';
 
 import { GUEST_SCRIPT, launchBrowser, onPage, openPage, playScript, pointerScreen, sleep, startNativeGuest, startRelay,
-         state, step, suite, typeInto } from './harness.mjs';
+         state, step, suite, typeInto, WEB_BUILD_DIR } from './harness.mjs';
 
 const PHONE = 'Pixel 5 landscape';
 // The host's person starts a match of three seats: the page's by the link (the first to join), the
@@ -53,6 +55,20 @@ async function untilMachines(page, count) {
 const shared = text => text.split('\n').filter(line => !/"(net|sound)":/.test(line)).join('\n');
 const people = text => (({names, chat, desync}) => ({names, chat, desync}))(JSON.parse(text).net);
 
+// A guest of room `code` connects under its host's id, learnt from the host's answer to its search
+// (the stepped host answers as it steps). Returns its connections, to end.
+async function takeHostsId(host, relayPort, code) {
+  const mqtt = createRequire(import.meta.url)(path.join(WEB_BUILD_DIR, 'node_modules/mqtt'));
+  const connect = clientId => mqtt.connectAsync(`mqtt://127.0.0.1:${relayPort}`, {clientId, username: code});
+  const room = `lobshot/${code}/`, seeker = await connect('SEEKER2345678923');
+  let hostId = null;
+  seeker.on('message', topic => { hostId = topic.split('/').pop(); });
+  await seeker.subscribeAsync(`${room}to/SEEKER2345678923/+`);
+  await seeker.publishAsync(`${room}host/SEEKER2345678923`, Buffer.from([7, 0, 0, 0, 0, 3]));
+  for (let i = 0; i < 500 && !hostId; ++i) await step(host, 1);
+  return [seeker, await connect(hostId)];
+}
+
 test('a room kept by a page: friends join by link and code, one watches, and all end alike', async () => {
   const relayPort = await startRelay(s.children);
   // Her phone has not been in a room before: she is asked her name once her room opens.
@@ -87,6 +103,9 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   // The spectator is in before anyone speaks, so that the chat line reaches it as it is said.
   for (let i = 0; i < 3000 && (await state(host)).net.watchers < 1; ++i) await step(host, 1);
   assert.equal((await state(host)).net.watchers, 1);
+  const takers = await takeHostsId(host, relayPort, code);
+  for (let i = 0; i < 50; ++i) await step(host, 1);
+  assert.match(await host.evaluate(() => document.getElementById('hosting').textContent), new RegExp(`^Room ${code} `));
   // (LOBSHOT_SCREENSHOTS=docs/screenshots keeps the picture of the hosting phone.)
   if (process.env.LOBSHOT_SCREENSHOTS)
     await host.screenshot({path: path.join(process.env.LOBSHOT_SCREENSHOTS, 'page-host.png')});
@@ -124,6 +143,7 @@ test('a room kept by a page: friends join by link and code, one watches, and all
                      who);
   }
   for (const page of [host, friend, watcher]) assert.deepEqual(page.lobshotErrors, []);
+  for (const taker of takers) taker.end(true);
   // Closing the host's page, which ends the room, is asked about first.
   const asked = new Promise(resolve => host.once('dialog', dialog => dialog.accept().then(() => resolve(dialog.type()))));
   await host.close({runBeforeUnload: true});

@@ -31,6 +31,7 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
          {3, 0xFF, 0xFF, 0xFF, 0xFF, 10}},
         {{EnvelopeKind::Alive, 0, {}, kClosed}, {5, 0, 0, 0, 0}},
         {{EnvelopeKind::Follow, 3, {}, kClosed, 0x0A0B0C0D}, {6, 3, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A}},
+        {{EnvelopeKind::ForAll, 9, {1, 2}, kClosed}, {10, 9, 0, 0, 0, 1, 2}},
         {{EnvelopeKind::Batch, 41, {}, kClosed, 0, {{1}, {2, 3}, {4, 5, 6}}},
          {8, 41, 0, 0, 0, 3, 1, 0, 1, 2, 0, 2, 3, 3, 0, 4, 5, 6}},
     };
@@ -39,6 +40,14 @@ TEST(Envelope, EveryKindHasItsExactFormAndReadsBack) {
         Envelope read;
         std::string error;
         ASSERT_EQ(DecodeEnvelope(bytes, 6, &read, &error), EnvelopeFault::None) << error;
+        EXPECT_EQ(read, sent);
+    }
+    const Bytes key(kKeyBytes, 'K');
+    for (const Envelope& sent :
+         {Envelope{EnvelopeKind::Hello, 1, key, kClosed}, Envelope{EnvelopeKind::Moved, 0, key, kClosed}}) {
+        Envelope read;
+        std::string error;
+        ASSERT_EQ(DecodeEnvelope(EncodeEnvelope(sent), 3, &read, &error), EnvelopeFault::None) << error;
         EXPECT_EQ(read, sent);
     }
     const Envelope batch = kForms[std::size(kForms) - 1].first;
