@@ -15,6 +15,8 @@ namespace {
 
 // An offset never sends a shot further than this from the target.
 constexpr float MAX_OFFSET = 400.0f;
+// Boxed in, the way out is sought among angles this many degrees apart.
+constexpr std::int32_t ESCAPE_STEP = 2;
 
 // spread * percent^shots / 100^shots.
 int Shrunk(int spread, int percent, int shots) {
@@ -195,12 +197,24 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
 }
 
 // No safe shot: one that kills the target and leaves the shooter standing, else the one that would
-// hurt the shooter least of all predicted. Boxed in, a weapon without a blast of its own (or a
-// small one) fired the same way hurts less than a shell, and may dig the tank out.
+// hurt the shooter least of all predicted. Before settling for harm, the way out of a hole that
+// the level's fan stepped over: every angle both ways, ESCAPE_STEP degrees apart. Boxed in, a
+// weapon without a blast of its own (or a small one) fired the same way hurts less than a shell,
+// and may dig the tank out.
 void TurnPlanner::FinishLeastHarm() {
     const std::int32_t armour = sim_.armour()[static_cast<std::size_t>(shooter_)];
     if (bestKill_.tried && bestKill_.selfDamage < armour) {
         Finish(bestKill_, bestKillWeapon_, bestKillTarget_);
+        return;
+    }
+    if (!escapeSought_ && leastHarm_.tried && leastHarm_.selfDamage > 0 && leastHarmTarget_ >= 0) {
+        escapeSought_ = true;
+        const AimGoal goal = GoalAt(leastHarmTarget_, WeaponShell, 0.0f);
+        searches_.clear();
+        nextSearch_ = 0;
+        for (std::int32_t angle = 1; angle < MAX_ANGLE; angle += ESCAPE_STEP)
+            Queue(goal, angle, Preference::Nearest, SlotClear);
+        stage_ = Stage::Escape;
         return;
     }
     if (!leastHarm_.tried) {

@@ -91,6 +91,7 @@ void TurnPlanner::Reset(int shooter, Controller level, ComputerRandom* random, i
     quietTurns_ = quietTurns;
     stalemate_ = false;
     refined_ = false;
+    escapeSought_ = false;
     searches_.clear();
     nextSearch_ = 0;
     searching_ = false;
@@ -170,6 +171,7 @@ bool TurnPlanner::Think() {
     }
     mostSliceSamples_ = std::max(mostSliceSamples_, samples);
     if (!ready_ && slices_ >= THINK_SLICES) {
+        escapeSought_ = true;
         const Candidate& shell = results_[SlotShell];
         if (Hits(shell)) {
             Finish(shell, resultWeapons_[SlotShell], resultTargets_[SlotShell]);
@@ -258,6 +260,9 @@ void TurnPlanner::Advance() {
             return;
         case Stage::Aim:
             AfterAim();
+            return;
+        case Stage::Escape:
+            FinishLeastHarm();
             return;
         case Stage::Done:
             ready_ = true;
