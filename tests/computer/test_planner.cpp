@@ -161,12 +161,13 @@ TEST_F(ComputerTest, ThinkingEndsWithinItsSlices) {
 }
 
 // Two opponents side by side far away: Expert spends its A-Bomb on both, and the real blast hurts
-// both and not the shooter. Hard, with the same stock, also takes the A-Bomb.
+// both and not the shooter. Hard, in the same place with the same stock, also takes the A-Bomb.
 TEST_F(ComputerTest, AnABombForTwoTanksTogether) {
     Hills(200, 20, 700, 260);
     Stand(0, 80).stock = {-1, 0, 0, 0, 0, 1};
     Stand(1, 480);
     Stand(2, 530);
+    const std::vector<std::int32_t> terrain = Materials();
     const ShotDecision d = Decide(0, ControllerExpert, 9);
     EXPECT_EQ(d.weapon, WeaponABomb);
     Fire(0, d.angle, d.power, d.weapon);
@@ -174,6 +175,10 @@ TEST_F(ComputerTest, AnABombForTwoTanksTogether) {
     EXPECT_LT(players->players[2].armour, 100);
     EXPECT_EQ(players->players[0].armour, 100);
     EXPECT_EQ(players->players[0].stock[WeaponABomb], 0);
+    RestoreMaterials(terrain);
+    Heal();
+    Stand(1, 480);
+    Stand(2, 530);
     players->players[0].stock[WeaponABomb] = 1;
     EXPECT_EQ(Decide(0, ControllerHard, 9).weapon, WeaponABomb);
 }

@@ -81,13 +81,14 @@ TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
         }
     }
     // However rich, a level buys only what its play fires: Beginner fireworks on a whim, the others
-    // the Earth Mover and lava, and the A-Bomb from Normal up; Sod Salvos bury too seldom to carry.
+    // lava, Hard and Expert the Earth Mover too, and the A-Bomb from Normal up; Sod Salvos bury too
+    // seldom to carry.
     const struct {
         Controller level;
         std::vector<int> fires;
     } fired[] = {{ControllerBeginner, {WeaponFirework}},
-                 {ControllerEasy, {WeaponEarthMover, WeaponLava}},
-                 {ControllerNormal, {WeaponEarthMover, WeaponLava, WeaponABomb}},
+                 {ControllerEasy, {WeaponLava}},
+                 {ControllerNormal, {WeaponLava, WeaponABomb}},
                  {ControllerExpert, {WeaponEarthMover, WeaponLava, WeaponABomb}}};
     for (const auto& f : fired) {
         player.stock = {-1, 0, 0, 0, 0, 0};
