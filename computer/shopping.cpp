@@ -1,9 +1,9 @@
 // What a computer player buys in the weapon shop: only the specials its play fires, up to the stock
 // its level likes to carry (so that it buys again what it fired), never spending the cash it keeps
-// in reserve. Beginner buys the fireworks it fires on a whim, Easy and Normal the lava they pour
-// into valleys (Normal an A-Bomb too, were it ever rich enough); Hard and Expert carry the Earth
-// Mover as well, and save for an A-Bomb over the matches while they are ahead on cash, buying
-// nothing cheap that would put it out of reach. Nobody carries Sod Salvos: they bury too seldom.
+// in reserve. Beginner buys the fireworks it fires on a whim, the others the lava they pour into
+// valleys, and Normal up the A-Bomb: Hard and Expert save for one over the matches while they are
+// ahead on cash, buying nothing cheap that would put it out of reach. Nobody carries Earth Movers
+// or Sod Salvos: the shells nearly always find a way, and a digger bought is seldom fired.
 #include <array>
 
 #include "computer/brain.h"
@@ -43,13 +43,13 @@ constexpr ShoppingPlan NORMAL_PLAN{
     false,
     false};
 constexpr ShoppingPlan HARD_PLAN{20,
-                                 {0, 0, 0, 1, 1, 2},
+                                 {0, 0, 0, 0, 1, 2},
                                  {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
                                  false,
                                  true};
 constexpr ShoppingPlan EXPERT_PLAN{
     0,
-    {0, 0, 0, 1, 2, 2},
+    {0, 0, 0, 0, 1, 2},
     {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
     false,
     true};
