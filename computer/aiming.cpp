@@ -196,15 +196,19 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     stage_ = Stage::Done;
 }
 
-// No safe shot: one that kills the target and leaves the shooter standing, else the one that would
-// hurt the shooter least of all predicted. Before settling for harm, the way out of a hole that
-// the level's fan stepped over: every angle both ways, ESCAPE_STEP degrees apart. Boxed in, a
-// weapon without a blast of its own (or a small one) fired the same way hurts less than a shell,
-// and may dig the tank out.
+// No safe shot: one that kills the target and leaves the shooter standing, else a safe way out of
+// a hole that the level's fan stepped over, sought at every angle both ways ESCAPE_STEP degrees
+// apart (a shot there merely predicted to hurt a little may dig the tank deeper), else the one
+// that would hurt the shooter least of all predicted. Boxed in, a weapon without a blast of its
+// own (or a small one) fired the same way hurts less than a shell, and may dig the tank out.
 void TurnPlanner::FinishLeastHarm() {
     const std::int32_t armour = sim_.armour()[static_cast<std::size_t>(shooter_)];
     if (bestKill_.tried && bestKill_.selfDamage < armour) {
         Finish(bestKill_, bestKillWeapon_, bestKillTarget_);
+        return;
+    }
+    if (stage_ == Stage::Escape && results_[SlotClear].safe) {
+        Finish(results_[SlotClear], WeaponShell, resultTargets_[SlotClear]);
         return;
     }
     if (!escapeSought_ && leastHarm_.tried && leastHarm_.selfDamage > 0 && leastHarmTarget_ >= 0) {
@@ -212,6 +216,7 @@ void TurnPlanner::FinishLeastHarm() {
         const AimGoal goal = GoalAt(leastHarmTarget_, WeaponShell, 0.0f);
         searches_.clear();
         nextSearch_ = 0;
+        results_[SlotClear] = Candidate{};
         for (std::int32_t angle = 1; angle < MAX_ANGLE; angle += ESCAPE_STEP)
             Queue(goal, angle, Preference::Nearest, SlotClear);
         stage_ = Stage::Escape;

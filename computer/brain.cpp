@@ -184,7 +184,7 @@ bool TurnPlanner::Think() {
 
 // What a finished search found: the best of its slot, the least harmful shot so far (what would be
 // fired were the thinking cut short: never worse than this) and the least harmful of the shots
-// that kill the target but hurt the shooter.
+// that kill the target but hurt the shooter; a search for a way out only ever offers a safe shot.
 void TurnPlanner::Keep(const PowerSearch& search) {
     const AimGoal& goal = search.Goal();
     Candidate& best = results_[currentSlot_];
@@ -193,6 +193,7 @@ void TurnPlanner::Keep(const PowerSearch& search) {
         resultTargets_[currentSlot_] = goal.target;
         resultWeapons_[currentSlot_] = goal.weapon;
     }
+    if (stage_ == Stage::Escape) return;
     const Candidate& harm = search.LeastHarm();
     if (harm.tried && (!leastHarm_.tried || LessHarm(harm, leastHarm_))) {
         leastHarm_ = harm;
