@@ -88,6 +88,7 @@ private:
     Candidate Unrepeated(const Candidate& shot, std::int32_t weapon, int target);
     void Finish(const Candidate& shot, std::int32_t weapon, int target);
     void FinishLeastHarm();
+    AimGoal EscapeGoal(int dir) const;
     bool Repeats(const Candidate& shot, std::int32_t weapon) const;
     bool Hits(const Candidate& c) const;
     bool PoursOnto(const Candidate& c, int target) const;

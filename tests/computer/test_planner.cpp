@@ -231,7 +231,7 @@ TEST_F(ComputerTest, TheGroundToDigIsTheWallBeforeTheTarget) {
 // A person's correction: the levels that aim by eye fire again at the same angle with more power
 // after a shot noted short of the target and less after one beyond it (but for the odd correction
 // that would hurt the shooter, where the search's shot is taken); Hard brackets with its aim point;
-// Expert errs by a few pixels at most.
+// Expert's first shot errs by no more than a couple of tank widths.
 TEST_F(ComputerTest, TheLowerLevelsCorrectFromWhereTheLastShotLanded) {
     Hills(220, 10, 900, 270);
     Stand(0, 100);
@@ -264,7 +264,7 @@ TEST_F(ComputerTest, TheLowerLevelsCorrectFromWhereTheLastShotLanded) {
     ComputerRandom random;
     TurnPlanner planner;
     Plan(planner, 0, ControllerExpert, random);
-    EXPECT_LE(std::abs(RememberedShot(0).meantOffset), 14.0f);
+    EXPECT_LE(std::abs(RememberedShot(0).meantOffset), 25.0f);
     // A note about another target, or after the memory is forgotten, is ignored.
     NoteShotLanded(0, 2, 10, 10);
     EXPECT_FALSE(RememberedShot(0).landed);
