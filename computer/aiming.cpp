@@ -19,6 +19,10 @@ constexpr float MAX_OFFSET = 400.0f;
 // this many pixels to either side: a crater nearer may undermine the tank and drop it deeper.
 constexpr std::int32_t ESCAPE_STEP = 2;
 constexpr float ESCAPE_CLEARANCE = 48.0f;
+// A shot that kills the target but hurts the shooter is fired only when the shooter would keep at
+// least this much armour more than the blast is predicted to take: the ground it stands on may go
+// too, and the fall hurt it further.
+constexpr std::int32_t KILL_MARGIN = 10;
 
 // spread * percent^shots / 100^shots.
 int Shrunk(int spread, int percent, int shots) {
@@ -210,14 +214,14 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     stage_ = Stage::Done;
 }
 
-// No safe shot: one that kills the target and leaves the shooter standing, else a safe way out of
+// No safe shot: one that kills the target and leaves the shooter well standing, else a safe way out of
 // a hole that the level's fan stepped over, sought at every angle both ways ESCAPE_STEP degrees
 // apart (a shot merely predicted to hurt a little may dig the tank deeper), else the one
 // that would hurt the shooter least of all predicted. Boxed in, a weapon without a blast of its
 // own (or a small one) fired the same way hurts less than a shell, and may dig the tank out.
 void TurnPlanner::FinishLeastHarm() {
     const std::int32_t armour = sim_.armour()[static_cast<std::size_t>(shooter_)];
-    if (bestKill_.tried && bestKill_.selfDamage < armour) {
+    if (bestKill_.tried && bestKill_.selfDamage + KILL_MARGIN < armour) {
         Finish(bestKill_, bestKillWeapon_, bestKillTarget_);
         return;
     }
