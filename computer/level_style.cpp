@@ -9,7 +9,7 @@ constexpr LevelStyle EASY_STYLE{35, 10, 75, 2, 39, 4, 66, 19, 25, true, true, {5
 constexpr LevelStyle NORMAL_STYLE{12, 6,  84, 2,    30,   3,
                                   62, 16, 55, true, true, {20, 40, 50, 180, 2, true, 92}};
 constexpr LevelStyle HARD_STYLE{8, 5, 88, 3, 33, 2, 63, 20, 12, true, false, {}};
-constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 25, 2, 72, 13, 0, true, false, {}};
+constexpr LevelStyle EXPERT_STYLE{4, 4, 88, 3, 25, 2, 72, 15, 0, true, false, {}};
 
 }  // namespace
 
