@@ -15,6 +15,14 @@ namespace {
 
 // An offset never sends a shot further than this from the target.
 constexpr float MAX_OFFSET = 400.0f;
+// Boxed in, the way out is sought among angles this many degrees apart, and it comes down at least
+// this many pixels to either side: a crater nearer may undermine the tank and drop it deeper.
+constexpr std::int32_t ESCAPE_STEP = 2;
+constexpr float ESCAPE_CLEARANCE = 48.0f;
+// A shot that kills the target but hurts the shooter is fired only when the shooter would keep at
+// least this much armour more than the blast is predicted to take: the ground it stands on may go
+// too, and the fall hurt it further.
+constexpr std::int32_t KILL_MARGIN = 10;
 
 // spread * percent^shots / 100^shots.
 int Shrunk(int spread, int percent, int shots) {
@@ -23,6 +31,18 @@ int Shrunk(int spread, int percent, int shots) {
 }
 
 }  // namespace
+
+// Where a way out of a hole should come down: on the ground twice the clearance off to one side.
+AimGoal TurnPlanner::EscapeGoal(int dir) const {
+    AimGoal goal = GoalAt(leastHarmTarget_, WeaponShell, 0.0f);
+    const Landscape& land = *sim_.landscape();
+    const int column = std::clamp(sim_.tanks()[shooter_].x + dir * static_cast<int>(2 * ESCAPE_CLEARANCE), 0,
+                                  land.width - 1);
+    goal.dir = dir;
+    goal.x = static_cast<float>(column);
+    goal.y = static_cast<float>(land.SurfaceY(column));
+    return goal;
+}
 
 // The level's errors, by eye (AimByEye) or else these: the angle strays from the best by up to its
 // spread and the shot is meant for a point off the target by up to its spread, both shrinking with
@@ -194,13 +214,31 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
     stage_ = Stage::Done;
 }
 
-// No safe shot: one that kills the target and leaves the shooter standing, else the one that would
-// hurt the shooter least of all predicted. Boxed in, a weapon without a blast of its own (or a
-// small one) fired the same way hurts less than a shell, and may dig the tank out.
+// No safe shot: one that kills the target and leaves the shooter well standing, else a safe way out of
+// a hole that the level's fan stepped over, sought at every angle both ways ESCAPE_STEP degrees
+// apart (a shot merely predicted to hurt a little may dig the tank deeper), else the one
+// that would hurt the shooter least of all predicted. Boxed in, a weapon without a blast of its
+// own (or a small one) fired the same way hurts less than a shell, and may dig the tank out.
 void TurnPlanner::FinishLeastHarm() {
     const std::int32_t armour = sim_.armour()[static_cast<std::size_t>(shooter_)];
-    if (bestKill_.tried && bestKill_.selfDamage < armour) {
+    if (bestKill_.tried && bestKill_.selfDamage + KILL_MARGIN < armour) {
         Finish(bestKill_, bestKillWeapon_, bestKillTarget_);
+        return;
+    }
+    const Candidate& way = results_[SlotClear];
+    if (stage_ == Stage::Escape && way.safe &&
+        std::abs(way.flight.x - static_cast<float>(sim_.tanks()[shooter_].x)) > ESCAPE_CLEARANCE) {
+        Finish(way, WeaponShell, resultTargets_[SlotClear]);
+        return;
+    }
+    if (!escapeSought_ && leastHarm_.tried && leastHarm_.selfDamage > 0 && leastHarmTarget_ >= 0) {
+        escapeSought_ = true;
+        searches_.clear();
+        nextSearch_ = 0;
+        results_[SlotClear] = Candidate{};
+        for (std::int32_t angle = 1; angle < MAX_ANGLE; angle += ESCAPE_STEP)
+            Queue(EscapeGoal(angle > 90 ? 1 : -1), angle, Preference::Nearest, SlotClear);
+        stage_ = Stage::Escape;
         return;
     }
     if (!leastHarm_.tried) {

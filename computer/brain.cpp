@@ -91,6 +91,7 @@ void TurnPlanner::Reset(int shooter, Controller level, ComputerRandom* random, i
     quietTurns_ = quietTurns;
     stalemate_ = false;
     refined_ = false;
+    escapeSought_ = false;
     searches_.clear();
     nextSearch_ = 0;
     searching_ = false;
@@ -170,6 +171,7 @@ bool TurnPlanner::Think() {
     }
     mostSliceSamples_ = std::max(mostSliceSamples_, samples);
     if (!ready_ && slices_ >= THINK_SLICES) {
+        escapeSought_ = true;
         const Candidate& shell = results_[SlotShell];
         if (Hits(shell)) {
             Finish(shell, resultWeapons_[SlotShell], resultTargets_[SlotShell]);
@@ -182,7 +184,7 @@ bool TurnPlanner::Think() {
 
 // What a finished search found: the best of its slot, the least harmful shot so far (what would be
 // fired were the thinking cut short: never worse than this) and the least harmful of the shots
-// that kill the target but hurt the shooter.
+// that kill the target but hurt the shooter; a search for a way out only ever offers a safe shot.
 void TurnPlanner::Keep(const PowerSearch& search) {
     const AimGoal& goal = search.Goal();
     Candidate& best = results_[currentSlot_];
@@ -191,6 +193,7 @@ void TurnPlanner::Keep(const PowerSearch& search) {
         resultTargets_[currentSlot_] = goal.target;
         resultWeapons_[currentSlot_] = goal.weapon;
     }
+    if (stage_ == Stage::Escape) return;
     const Candidate& harm = search.LeastHarm();
     if (harm.tried && (!leastHarm_.tried || LessHarm(harm, leastHarm_))) {
         leastHarm_ = harm;
@@ -258,6 +261,9 @@ void TurnPlanner::Advance() {
             return;
         case Stage::Aim:
             AfterAim();
+            return;
+        case Stage::Escape:
+            FinishLeastHarm();
             return;
         case Stage::Done:
             ready_ = true;

@@ -56,7 +56,7 @@ public:
 
     // The stages of a turn's thinking (see brain.cpp; the stages' work is split by concern among
     // weapon_choice.cpp, digging.cpp and aiming.cpp).
-    enum class Stage { Shells, Special, Clear, Aim, Done };
+    enum class Stage { Shells, Special, Clear, Aim, Escape, Done };
     // Which result a search feeds.
     enum Slot { SlotShell, SlotSpecial, SlotClear, SlotAim, SLOT_COUNT };
 
@@ -88,6 +88,7 @@ private:
     Candidate Unrepeated(const Candidate& shot, std::int32_t weapon, int target);
     void Finish(const Candidate& shot, std::int32_t weapon, int target);
     void FinishLeastHarm();
+    AimGoal EscapeGoal(int dir) const;
     bool Repeats(const Candidate& shot, std::int32_t weapon) const;
     bool Hits(const Candidate& c) const;
     bool PoursOnto(const Candidate& c, int target) const;
@@ -98,7 +99,8 @@ private:
     ShotDecision decision_;
     bool ready_ = false;
     bool stalemate_ = false;
-    bool refined_ = false;  // the angles around the nearest shell have been searched
+    bool refined_ = false;       // the angles around the nearest shell have been searched
+    bool escapeSought_ = false;  // boxed in, every angle both ways has been searched for a way out
     int quietTurns_ = 0;
 
     FlightSim sim_;

@@ -9,9 +9,8 @@
 // the spread of its first shot at a target along the line of fire (pixels) and of its barrel
 // (degrees), the percent of that spread left after each shot at the same target from the same
 // place and the spread it never gets below; the percent of turns it takes a shell where a special
-// would serve better; whether it uses the specials at all beyond a whim, and one turn in how many
-// it pours lava into a valley. The lower levels aim by eye (computer/eye_aim.h) with the habits
-// given instead of erring around the shot found.
+// would serve better; and whether it uses the specials at all beyond a whim. The lower levels aim by eye
+// (computer/eye_aim.h) with the habits given instead of erring around the shot found.
 struct LevelStyle {
     int firstElevation;
     int elevationStep;
@@ -23,7 +22,6 @@ struct LevelStyle {
     int aimFloor;
     int plainChance;
     bool specials;
-    int lavaChance;
     bool byEye;
     EyeHabits eye;
 };

@@ -1,9 +1,9 @@
 // What a computer player buys in the weapon shop: only the specials its play fires, up to the stock
 // its level likes to carry (so that it buys again what it fired), never spending the cash it keeps
-// in reserve. Beginner buys the fireworks it fires on a whim, Easy picks at random between the Earth
-// Mover and lava; the higher levels carry lava first, as that is what they fire most, and Hard and
-// Expert save for an A-Bomb over the matches while they are ahead on cash, buying nothing cheap
-// that would put it out of reach. Nobody carries Sod Salvos: they bury too seldom.
+// in reserve. Beginner buys the fireworks it fires on a whim, the others the lava they pour into
+// valleys, and Normal up the A-Bomb: Hard and Expert save for one over the matches while they are
+// ahead on cash, buying nothing cheap that would put it out of reach. Nobody carries Earth Movers
+// or Sod Salvos: the shells nearly always find a way, and a digger bought is seldom fired.
 #include <array>
 
 #include "computer/brain.h"
@@ -32,24 +32,24 @@ constexpr ShoppingPlan BEGINNER_PLAN{
     true,
     false};
 constexpr ShoppingPlan EASY_PLAN{10,
-                                 {0, 0, 0, 1, 2, 0},
+                                 {0, 0, 0, 0, 1, 0},
                                  {WeaponSodSalvo, WeaponFirework, WeaponEarthMover, WeaponLava, WeaponABomb},
                                  true,
                                  false};
 constexpr ShoppingPlan NORMAL_PLAN{
     30,
-    {0, 0, 0, 1, 1, 1},
+    {0, 0, 0, 0, 1, 1},
     {WeaponLava, WeaponEarthMover, WeaponABomb, WeaponSodSalvo, WeaponFirework},
     false,
     false};
 constexpr ShoppingPlan HARD_PLAN{20,
-                                 {0, 0, 0, 1, 1, 2},
+                                 {0, 0, 0, 0, 1, 2},
                                  {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
                                  false,
                                  true};
 constexpr ShoppingPlan EXPERT_PLAN{
     0,
-    {0, 0, 0, 1, 2, 2},
+    {0, 0, 0, 0, 1, 2},
     {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
     false,
     true};

@@ -25,7 +25,7 @@ constexpr std::int32_t A_BOMB_ARMOUR = 40;
 
 // The weapon the situation calls for: an A-Bomb for two tanks close together, a target well
 // armoured or one out of a shell's reach; an Earth Mover to bore through to a target the shells
-// cannot reach or a Sod Salvo to bury a near one; now and then lava into a valley. A level may take
+// cannot reach or a Sod Salvo to bury a near one; lava into a valley. A level may take
 // the shell all the same. Then a search of the special weapon.
 void TurnPlanner::ChooseSpecial(bool hits) {
     const LevelStyle& style = StyleOf(level_);
@@ -42,11 +42,9 @@ void TurnPlanner::ChooseSpecial(bool hits) {
             specialWeapon_ = WeaponEarthMover;
         } else if (!hits && near && InStock(me, WeaponSodSalvo)) {
             specialWeapon_ = WeaponSodSalvo;
-        } else if (InStock(me, WeaponLava) && InValley(*sim_.landscape(), sim_.tanks()[target]) &&
-                   (hits ? style.lavaChance > 0 && random_->Below(style.lavaChance) == 0
-                         : style.lavaChance > 0 || stalemate_)) {
-            // Lava runs down into a valley: now and then for a target a shell can reach, and
-            // whenever no shell reaches one.
+        } else if (InStock(me, WeaponLava) && InValley(*sim_.landscape(), sim_.tanks()[target])) {
+            // Lava runs down into a valley, onto a target a shell can reach or not: what a level
+            // carries it pours at the first valley it sees.
             specialWeapon_ = WeaponLava;
         }
         if (specialWeapon_ >= 0 && !stalemate_ && random_->Below(100) < style.plainChance)

@@ -161,12 +161,13 @@ TEST_F(ComputerTest, ThinkingEndsWithinItsSlices) {
 }
 
 // Two opponents side by side far away: Expert spends its A-Bomb on both, and the real blast hurts
-// both and not the shooter. Hard, with the same stock, also takes the A-Bomb.
+// both and not the shooter. Hard, in the same place with the same stock, also takes the A-Bomb.
 TEST_F(ComputerTest, AnABombForTwoTanksTogether) {
     Hills(200, 20, 700, 260);
     Stand(0, 80).stock = {-1, 0, 0, 0, 0, 1};
     Stand(1, 480);
     Stand(2, 530);
+    const std::vector<std::int32_t> terrain = Materials();
     const ShotDecision d = Decide(0, ControllerExpert, 9);
     EXPECT_EQ(d.weapon, WeaponABomb);
     Fire(0, d.angle, d.power, d.weapon);
@@ -174,6 +175,10 @@ TEST_F(ComputerTest, AnABombForTwoTanksTogether) {
     EXPECT_LT(players->players[2].armour, 100);
     EXPECT_EQ(players->players[0].armour, 100);
     EXPECT_EQ(players->players[0].stock[WeaponABomb], 0);
+    RestoreMaterials(terrain);
+    Heal();
+    Stand(1, 480);
+    Stand(2, 530);
     players->players[0].stock[WeaponABomb] = 1;
     EXPECT_EQ(Decide(0, ControllerHard, 9).weapon, WeaponABomb);
 }
@@ -226,7 +231,7 @@ TEST_F(ComputerTest, TheGroundToDigIsTheWallBeforeTheTarget) {
 // A person's correction: the levels that aim by eye fire again at the same angle with more power
 // after a shot noted short of the target and less after one beyond it (but for the odd correction
 // that would hurt the shooter, where the search's shot is taken); Hard brackets with its aim point;
-// Expert errs by a few pixels at most.
+// Expert's first shot errs by no more than a couple of tank widths.
 TEST_F(ComputerTest, TheLowerLevelsCorrectFromWhereTheLastShotLanded) {
     Hills(220, 10, 900, 270);
     Stand(0, 100);
@@ -259,7 +264,7 @@ TEST_F(ComputerTest, TheLowerLevelsCorrectFromWhereTheLastShotLanded) {
     ComputerRandom random;
     TurnPlanner planner;
     Plan(planner, 0, ControllerExpert, random);
-    EXPECT_LE(std::abs(RememberedShot(0).meantOffset), 14.0f);
+    EXPECT_LE(std::abs(RememberedShot(0).meantOffset), 25.0f);
     // A note about another target, or after the memory is forgotten, is ignored.
     NoteShotLanded(0, 2, 10, 10);
     EXPECT_FALSE(RememberedShot(0).landed);
@@ -332,24 +337,32 @@ TEST_F(ComputerTest, AShotsKeyChangesWithWhatTheShotMeetsOnly) {
 
 // Deep in a narrow rock well with the target far off, every shot comes down close: whatever the
 // level, the shot fired is one that was predicted (never a shot nobody checked), and it does not
-// destroy the shooter.
+// destroy the shooter. Under a low roof and beside a wall on the target's side, with the only way
+// out on the other side (no angle of the level's fan), every level finds that way and is not hurt.
 TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
-    Hills(220, 10, 900, 280);
-    Stand(0, 100);
-    Stand(1, 600);
-    Block(84, 88, 60, 280);
-    Block(113, 117, 60, 280);
-    Block(84, 97, 40, 60);
-    Block(104, 117, 40, 60);
-    const std::vector<std::int32_t> terrain = Materials();
-    for (Controller level : LEVELS) {
-        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-            BrainResetForTests();
-            Heal();
-            const ShotDecision d = Decide(0, level, seed);
-            Fire(0, d.angle, d.power, d.weapon);
-            RestoreMaterials(terrain);
-            EXPECT_GT(players->players[0].armour, 0) << level << " seed " << seed;
+    struct Box {
+        std::vector<std::array<int, 4>> blocks;  // rock: left, right, top, bottom
+        bool untouched;
+    };
+    const Box boxes[] = {
+        {{{84, 88, 60, 280}, {113, 117, 60, 280}, {84, 97, 40, 60}, {104, 117, 40, 60}}, false},
+        {{{108, 112, 196, 280}, {88, 112, 196, 200}}, true},
+    };
+    for (const Box& box : boxes) {
+        Hills(220, 10, 900, 280);
+        Stand(0, 100);
+        Stand(1, 600);
+        for (const auto& b : box.blocks) Block(b[0], b[1], b[2], b[3]);
+        const std::vector<std::int32_t> terrain = Materials();
+        for (Controller level : LEVELS) {
+            for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+                BrainResetForTests();
+                Heal();
+                const ShotDecision d = Decide(0, level, seed);
+                Fire(0, d.angle, d.power, d.weapon);
+                RestoreMaterials(terrain);
+                EXPECT_GT(players->players[0].armour, box.untouched ? 99 : 0) << level << " seed " << seed;
+            }
         }
     }
 }

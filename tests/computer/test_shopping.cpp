@@ -51,9 +51,8 @@ TEST_F(ComputerTest, ShoppingEndsAndKeepsAReserve) {
     }
 }
 
-// Every level buys only what it fires; Hard and Expert buy an A-Bomb first when they can and the Earth Mover
-// and lava with it, save for one while ahead on cash, and do not sit on a fortune; nobody is asked to buy for
-// a person.
+// Every level buys only what it fires; Hard and Expert buy an A-Bomb first when they can and lava with
+// it, save for one while ahead on cash, and do not sit on a fortune; nobody is asked to buy for a person.
 TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
     Player& player = players->players[1];
     ComputerRandom random;
@@ -64,7 +63,6 @@ TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
         const std::vector<int> bought = Shop(player, 1, level, random);
         ASSERT_FALSE(bought.empty());
         EXPECT_EQ(bought.front(), WeaponABomb) << level;
-        EXPECT_NE(std::count(bought.begin(), bought.end(), WeaponEarthMover), 0) << level;
         EXPECT_NE(std::count(bought.begin(), bought.end(), WeaponLava), 0) << level;
         player.cash = 5000;
         Shop(player, 1, level, random);
@@ -81,14 +79,15 @@ TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
         }
     }
     // However rich, a level buys only what its play fires: Beginner fireworks on a whim, the others
-    // the Earth Mover and lava, and the A-Bomb from Normal up; Sod Salvos bury too seldom to carry.
+    // lava, and the A-Bomb from Normal up; Earth Movers and Sod Salvos are too seldom fired to carry.
     const struct {
         Controller level;
         std::vector<int> fires;
     } fired[] = {{ControllerBeginner, {WeaponFirework}},
-                 {ControllerEasy, {WeaponEarthMover, WeaponLava}},
-                 {ControllerNormal, {WeaponEarthMover, WeaponLava, WeaponABomb}},
-                 {ControllerExpert, {WeaponEarthMover, WeaponLava, WeaponABomb}}};
+                 {ControllerEasy, {WeaponLava}},
+                 {ControllerNormal, {WeaponLava, WeaponABomb}},
+                 {ControllerHard, {WeaponLava, WeaponABomb}},
+                 {ControllerExpert, {WeaponLava, WeaponABomb}}};
     for (const auto& f : fired) {
         player.stock = {-1, 0, 0, 0, 0, 0};
         player.cash = 5000;

@@ -158,7 +158,7 @@ guest_rejoins_after_kill() {
     } >"$work/host.script"
     # The first run shops and fires once; the second plays on.
     { guest_plays_matches 1 | sed -n 1,9p; echo "until EndOfMatch 200000"; } >"$work/guest1.first.script"
-    { guest_plays_matches 1 | sed 1,5d; guest_plays_matches 1 | sed -n 1,4p; echo "until Aiming 20000"; echo "wait 5"; } \
+    { guest_plays_matches 1 30 | sed 1,5d; guest_plays_matches 1 | sed -n 1,4p; echo "until Aiming 20000"; echo "wait 5"; } \
         >"$work/guest1.script"
     machine host --seed 7 --host "$port"
     sleep 0.2
