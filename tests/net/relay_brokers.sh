@@ -11,7 +11,7 @@ if [ "${2:-}" != --inside ]; then
   exec timeout 150 unshare -rn bash "$0" "$1" --inside
 fi
 ip link set lo up
-work=$(mktemp -d) ports=(18830 18832) pids=()
+work=$(mktemp -d) ports=(18830 18832) pids=() listen=() strangers=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*" >&2; tail -n 3 "$work"/*.err >&2; exit 1; }
 said() { for _ in $(seq 200); do grep -qsF "$2" "$work/$1".{out,err} && return; sleep 0.1; done; fail "$1: no $2"; }
@@ -53,10 +53,15 @@ for room in a:0:1 b:1:0; do
   machine "host_$room" --seed 7 --online
   said "host_$room" "Watch code: " && nft delete table inet t
   code=$(sed -n 's/^Room code: //p' "$work/host_$room.out") watching=$(sed -n 's/^Watch code: //p' "$work/host_$room.out")
-  stranger "${ports[on]}" "$code" >"$work/stranger_$room" & strangers+=($!)
   machine "guest_$room" --online "$code" --realtime
   machine "watch_$room" --watch "$watching"
   said "host_$room" "1 watching" && said "host_$room" "Guest 1 joined"
+  listen+=("${ports[on]} $code $room")
+done
+# The strangers listen once both rooms are open, when no broker is refused any more.
+for entry in "${listen[@]}"; do
+  read -r port code room <<<"$entry"
+  stranger "$port" "$code" >"$work/stranger_$room" & strangers+=($!)
 done
 wait "${strangers[@]}"
 for room in a b; do [ "$(cat "$work/stranger_$room")" = quiet ] || fail "a stranger heard room $room"; done
