@@ -22,15 +22,13 @@
 // and the 99th percentile of the rooms' longest), the oldest a stamp was on arrival (the fold's
 // wait included), the longest wait at a spectator (the host holds what goes to all spectators up
 // to 500 ms), frames missing, machines whose hash differs from the one the stamps make (a desync),
-// how late the generator itself stamped and the share of a core it used meanwhile. The last stamps,
-// sent by every room at once when the time is up, are not timed. FIRST-ROOM numbers rooms of
-// several such processes apart, and with GO-FILE a process whose rooms are open waits (keeping them
-// alive) until that file exists, so that several start together.
-// The load is light enough for one thread to keep up with thousands of ends: they speak through
-// links of bench/epoll_link.h, plain sockets that one epoll waits on, and an end is polled when its
-// link hears something (and now and then besides, for its timers), not in turn with all the others.
-// count: the broker's own count of the messages it took in and sent out meanwhile (its $SYS
-// topics, for the user lobshot-bench, which bench/measure_rooms.sh opens them to).
+// how late the generator itself stamped and the share of a core it used meanwhile. FIRST-ROOM numbers rooms
+// of several such processes apart, and with GO-FILE a process whose rooms are open waits (keeping them alive)
+// until that file exists, so that several start together. The load is light enough for one thread to keep up
+// with thousands of ends: they speak through links of bench/epoll_link.h, plain sockets that one epoll waits
+// on, and an end is polled when its link hears something (and now and then besides, for its timers), not in
+// turn with all the others. count: the broker's own count of the messages it took in and sent out meanwhile
+// (its $SYS topics, for the user lobshot-bench, which bench/measure_rooms.sh opens them to).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -238,6 +236,7 @@ struct Room {
     Clock::duration phase{};
     std::vector<Machine> machines;
     std::uint32_t made = 0;  // frames stamped so far
+    bool closed = false;     // its stamping over
     std::map<std::uint32_t, Clock::time_point> sent;
 };
 
@@ -368,10 +367,8 @@ void PollRoom(Room& room, Clock::time_point start) {
     for (int m = 0; m < static_cast<int>(room.machines.size()); ++m) PollMachine(room, m, start);
 }
 
-// The owner's unsent stamps go: runs of quiet frames as one range, keys as they are. Their waits
-// are timed unless `timed` is false (the last stamps of every room at once, when the stamping ends:
-// a burst no game makes).
-void Flush(Room& room, int owner, Clock::time_point now, bool timed = true) {
+// The owner's unsent stamps go: runs of quiet frames as one range, keys as they are.
+void Flush(Room& room, int owner, Clock::time_point now) {
     Machine& machine = room.machines[owner];
     std::vector<std::uint32_t>& unsent = machine.unsent;
     for (std::size_t i = 0, j = 0; i < unsent.size(); i = j) {
@@ -382,7 +379,7 @@ void Flush(Room& room, int owner, Clock::time_point now, bool timed = true) {
         const Bytes bytes =
             keyed ? Encoded(net::Input{o, {net::FrameInput{unsent[i], {net::KeyEvent{true, 0x20, false}}}}})
                   : Encoded(net::Quiet{o, unsent[i], unsent[j - 1]});
-        if (timed) room.sent[unsent[i]] = now;
+        room.sent[unsent[i]] = now;
         if (owner == 0)
             Broadcast(machine, bytes);
         else
@@ -468,27 +465,32 @@ int Load(const std::string& broker, int rooms, int seconds, int first, const cha
         KeepRooms(hub, all, opening, Clock::time_point::max(), [go] { return access(go, F_OK) == 0; });
 
     // Stamp for the time given, each room once a frame at its own moment of it (the rooms take
-    // turns in the order of their moments), serving news as it comes between; then let what is on
-    // the way arrive. A room's host is polled every frame, so that what it holds for its
-    // spectators goes on time; the other ends hear their news as it comes, and are polled every
-    // kQuietPoll besides, often enough for their signs of life.
+    // turns in the order of their moments), serving news as it comes between. Every end hears its
+    // news as it comes, and is polled every kQuietPoll besides, often enough for its signs of life;
+    // a room's host pushes every frame, so that what it holds for its spectators goes on time. At
+    // its first moment past the time, a room's owner sends what it has left, as when the moment
+    // passes on; then what is on the way arrives.
     const Clock::time_point start = Clock::now();
     const Clock::time_point stop = start + std::chrono::seconds(seconds);
     const double cpu_before = CpuSeconds();
-    std::size_t turn = 0;
-    for (Clock::time_point now = start; now < stop; now = Clock::now()) {
-        for (; start + all[turn].phase + all[turn].made * kFrame <= now; turn = (turn + 1) % all.size()) {
-            Room& room = all[turn];
-            StampRoom(room, start, Clock::now());
-            PollMachine(room, 0, start);
-            if (room.made % kQuietPollFrames == 0) PollRoom(room, start);
+    const auto due = [start](const Room& room) { return start + room.phase + room.made * kFrame; };
+    for (std::size_t turn = 0, closed = 0; closed < all.size();) {
+        const Clock::time_point now = Clock::now();
+        for (Room* room = &all[turn]; !room->closed && due(*room) <= now; room = &all[turn]) {
+            if (due(*room) < stop) {
+                StampRoom(*room, start, Clock::now());
+                room->machines[0].end->Push();
+                if (room->made % kQuietPollFrames == 0) PollRoom(*room, start);
+            } else {
+                for (int m = 0; m < kPlayers; ++m) Flush(*room, m, Clock::now());
+                room->closed = true;
+                ++closed;
+            }
+            turn = (turn + 1) % all.size();
         }
         Serve(hub, all, start, 1);
     }
     const double stamping_cpu_pct = (CpuSeconds() - cpu_before) * 100 / Ms(Clock::now() - start) * 1000;
-    for (Room& room : all)
-        for (int m = 0; m < kPlayers; ++m) Flush(room, m, Clock::now(), false);
-    hub.Flush();
     KeepRooms(hub, all, start, Clock::now() + std::chrono::seconds(3), never);
     Report(all, Ms(Clock::now() - start), stamping_cpu_pct);
     return 0;

@@ -6,10 +6,10 @@
 # exchanges with the broker.
 #
 # The load comes from lobshot-bench-relay (bench/bench_relay.cpp) over the game's MQTT transport,
-# not from game processes: a process of it keeps ROOMS_PER_PROCESS rooms, and several run side by
-# side, because libmosquitto waits on its socket with select(), which takes only descriptors below
-# 1024, and holds three a client (its socket and a pair for waking its loop). The real game's bytes come from lobshot-headless machines playing in a room, counted by
-# the kernel's TCP counters (ss) on their connections to the broker.
+# not from game processes: a process of it keeps ROOMS_PER_PROCESS rooms (its ends wait on their
+# sockets together with epoll, so one process could keep them all). The real game's bytes come from
+# lobshot-headless machines playing in a room, counted by the kernel's TCP counters (ss) on their
+# connections to the broker.
 #
 # Usage: bench/measure_relay.sh [BUILD-DIR]   (default build; nothing is built: it needs
 #        lobshot-bench-relay and lobshot-headless there)

@@ -63,8 +63,11 @@ for i in $(seq 0 $((processes - 1))); do
     pids+=($!)
 done
 for i in $(seq 0 $((processes - 1))); do
-    for _ in $(seq 1200); do grep -qs '^open' "$work/load$i.out" && break; sleep 0.1; done
-    grep -q '^open' "$work/load$i.out" || { echo "load process $i did not open its rooms:" >&2; cat "$work/load$i.out" >&2; exit 1; }
+    for _ in $(seq 1200); do
+        grep -qs '^open' "$work/load$i.out" || ! kill -0 "${pids[$((i + 1))]}" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q '^open' "$work/load$i.out" || { echo "load process $i did not open its rooms:" >&2; cat "$work/load$i.out" "$work/broker.log" >&2; exit 1; }
 done
 
 # The broker's processor time and its counts over the measured stretch (the middle of the run).
