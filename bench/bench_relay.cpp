@@ -10,8 +10,9 @@
 // 127.0.0.1. The two ends are polled by two threads, as two machines would.
 // load: ROOMS rooms, each a host with three guests and two spectators (in its spectators' room, all
 // six the game's own ends of net/relay/), for SECONDS seconds. Each frame (every 20 ms, rooms spread
-// over the frame) the owner of the moment (the host, then each guest in turn, 5 s each) stamps the
-// frame, a key on one frame in eight, and sends its stamps as netplay does: keys at once, quiet
+// over the frame) the owner of the moment (the host, then each guest in turn, 5 s each, each room's
+// turns shifted by its number) stamps the frame, a key on one frame in eight, and sends its stamps
+// as netplay does: keys at once, quiet
 // frames folded into ranges once they have waited 100 ms, all when the moment passes on. A guest's
 // stamps go to the host, which passes them on once to all the guests and once to all the
 // spectators, as it does its own; while a guest owns the moment it says how far it has come every
@@ -166,7 +167,11 @@ constexpr std::uint32_t kProgressFrames = 50;
 constexpr std::uint32_t kQuietPollFrames = 5;
 constexpr auto kQuietPoll = kFrame * kQuietPollFrames;
 
-int OwnerOf(std::uint32_t frame) { return static_cast<int>(frame / kFramesPerOwner % kPlayers); }
+// Who owns a room's frame. Rooms pass the moment on at frames of their own (a room's number
+// shifts its turns), as games do: every room at once would be a burst no set of games makes.
+int OwnerOf(std::uint32_t room, std::uint32_t frame) {
+    return static_cast<int>((frame + room % kFramesPerOwner) / kFramesPerOwner % kPlayers);
+}
 
 // Whether a room's frame has a key: one frame in eight.
 bool Keyed(std::uint32_t room, std::uint32_t frame) { return (frame * 2654435761u + room * 40503u) % 8 == 0; }
@@ -346,7 +351,7 @@ void PollMachine(Room& room, int m, Clock::time_point start) {
         if (frames.empty()) continue;
         const Clock::time_point now = Clock::now();
         if (m == 0) Broadcast(machine, event.bytes);
-        if (OwnerOf(frames.front().first) == m) continue;
+        if (OwnerOf(room.number, frames.front().first) == m) continue;
         ++machine.received;
         const auto sent = room.sent.find(frames.front().first);
         if (sent != room.sent.end()) {
@@ -396,15 +401,15 @@ void StampRoom(Room& room, Clock::time_point start, Clock::time_point now) {
     while (start + room.phase + room.made * kFrame <= now) {
         const std::uint32_t frame = room.made++;
         GeneratorLateMs = std::max(GeneratorLateMs, Ms(now - (start + room.phase + frame * kFrame)));
-        const int owner = OwnerOf(frame);
+        const int owner = OwnerOf(room.number, frame);
         Machine& machine = room.machines[owner];
         machine.unsent.push_back(frame);
         machine.Take(frame, Keyed(room.number, frame));
-        if (Keyed(room.number, frame) || OwnerOf(frame + 1) != owner) Flush(room, owner, now);
+        if (Keyed(room.number, frame) || OwnerOf(room.number, frame + 1) != owner) Flush(room, owner, now);
         if (owner != 0 && frame % kProgressFrames == 0)
             room.machines[0].end->SendToPlayers(Encoded(net::Progress{frame}));
     }
-    const int owner = OwnerOf(room.made - 1);
+    const int owner = OwnerOf(room.number, room.made - 1);
     if (room.made > 0 && now - room.machines[owner].flushed >= kFoldWait) Flush(room, owner, now);
     room.sent.erase(room.sent.begin(), room.sent.lower_bound(room.made > 500 ? room.made - 500 : 0));
 }
