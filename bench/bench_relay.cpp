@@ -12,24 +12,24 @@
 // six the game's own ends of net/relay/), for SECONDS seconds. Each frame (every 20 ms, rooms spread
 // over the frame) the owner of the moment (the host, then each guest in turn, 5 s each, each room's
 // turns shifted by its number) stamps the frame, a key on one frame in eight, and sends its stamps
-// as netplay does: keys at once, quiet
-// frames folded into ranges once they have waited 100 ms, all when the moment passes on. A guest's
-// stamps go to the host, which passes them on once to all the guests and once to all the
-// spectators, as it does its own; while a guest owns the moment it says how far it has come every
-// fifty frames; guests and spectators say they are alive every 4 s, as the game's do.
-// Every machine unfolds the stamps it hears into frames and folds each frame in order into a
-// running hash. Printed, one line: the stamps made, the messages of stamps received, the longest
-// wait at a player's machine from a message's sending by its owner to its arrival (the largest
-// and the 99th percentile of the rooms' longest), the oldest a stamp was on arrival (the fold's
-// wait included), the longest wait at a spectator (the host holds what goes to all spectators up
-// to 500 ms), frames missing, machines whose hash differs from the one the stamps make (a desync),
-// how late the generator itself stamped and the share of a core it used meanwhile. FIRST-ROOM numbers rooms
-// of several such processes apart, and with GO-FILE a process whose rooms are open waits (keeping them alive)
-// until that file exists, so that several start together. The load is light enough for one thread to keep up
-// with thousands of ends: they speak through links of bench/epoll_link.h, plain sockets that one epoll waits
-// on, and an end is polled when its link hears something (and now and then besides, for its timers), not in
-// turn with all the others. count: the broker's own count of the messages it took in and sent out meanwhile
-// (its $SYS topics, for the user lobshot-bench, which bench/measure_rooms.sh opens them to).
+// as netplay does: keys at once, quiet frames folded into ranges once they have waited 100 ms, all
+// when the moment passes on. A guest's stamps go to the host, which passes them on once to all the
+// guests and once to all the spectators, as it does its own; while a guest owns the moment it says
+// how far it has come every fifty frames; guests and spectators say they are alive every 4 s, as
+// the game's do. Every machine unfolds the stamps it hears into frames and folds each frame in
+// order into a running hash. Printed, one line: the stamps made, the messages of stamps received,
+// the longest wait at a player's machine from a message's sending by its owner to its arrival (the
+// largest and the 99th percentile of the rooms' longest), the oldest a stamp was on arrival (the
+// fold's wait included), the longest wait at a spectator (the host holds what goes to all
+// spectators up to 500 ms), frames missing, machines whose hash differs from the one the stamps
+// make (a desync), how late the generator itself stamped and the share of a core it used
+// meanwhile. FIRST-ROOM numbers rooms of several such processes apart, and with GO-FILE a process
+// whose rooms are open waits (keeping them alive) until that file exists, so that several start
+// together. One thread keeps up with thousands of ends: they speak through links of
+// bench/epoll_link.h, plain sockets that one epoll waits on, and an end is polled when its link
+// hears something (and now and then besides, for its timers), not in turn with all the others.
+// count: the broker's own count of the messages it took in and sent out meanwhile (its $SYS
+// topics, for the user lobshot-bench, which bench/measure_rooms.sh opens them to).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -39,7 +39,6 @@
 #include <memory>
 #include <string>
 #include <thread>
-
 #include <vector>
 
 #include <sys/resource.h>
