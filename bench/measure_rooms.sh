@@ -12,6 +12,8 @@
 # cores), so that it does not share the broker's core: one thread waiting on all its connections
 # with epoll carries 500 rooms in about half a core. The script says how late it ran, and the
 # machine's load meanwhile: on a busy machine, measure fewer rooms and scale by the CPU per room.
+# A room is seven connections, and the relay's listener takes 4,096 (relay/mosquitto.conf): at most
+# 585 rooms open on one broker here.
 #
 # Usage: bench/measure_rooms.sh [BUILD-DIR]   (default build; needs lobshot-bench-relay there)
 # Environment: ROOMS (100), LOAD_SECONDS (30), ROOMS_PER_PROCESS (1000: the load spread over
