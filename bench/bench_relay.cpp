@@ -9,22 +9,25 @@
 // returning the message, p50, p99 and the largest, through the room on BROKER and over ENet on
 // 127.0.0.1. The two ends are polled by two threads, as two machines would.
 // load: ROOMS rooms, each a host with three guests and two spectators (in its spectators' room, all
-// six the transport's ends), for SECONDS seconds. Each frame (every 20 ms, rooms spread over the
-// frame) the owner of the moment (the host, then each guest in turn, 5 s each) stamps the frame, a
-// key on one frame in eight, and sends its stamps as netplay does: keys at once, quiet frames
-// folded into ranges once they have waited 100 ms, all when the moment passes on. A guest's stamps
-// go to the host, which passes them on once to all the guests and once to all the spectators, as
-// it does its own; while a guest owns the moment it says how far it has come every fifty frames;
-// guests and spectators say they are alive every 4 s, as the game's do.
-// Every machine unfolds the stamps it hears into frames and folds each frame in order into a
-// running hash. Printed, one line: the stamps made, the messages of stamps received, the longest
-// wait at a player's machine from a message's sending by its owner to its arrival (the largest
-// and the 99th percentile of the rooms' longest), the oldest a stamp was on arrival (the fold's
-// wait included), the longest wait at a spectator (the host holds what goes to all spectators up
-// to 500 ms), frames missing, machines whose hash differs from the one the stamps make (a desync),
-// and how late the generator itself stamped. FIRST-ROOM numbers rooms of several such processes
-// apart, and with GO-FILE a process whose rooms are open waits (keeping them alive) until that
-// file exists, so that several start together.
+// six the game's own ends of net/relay/), for SECONDS seconds. Each frame (every 20 ms, rooms spread
+// over the frame) the owner of the moment (the host, then each guest in turn, 5 s each, each room's
+// turns shifted by its number) stamps the frame, a key on one frame in eight, and sends its stamps
+// as netplay does: keys at once, quiet frames folded into ranges once they have waited 100 ms, all
+// when the moment passes on. A guest's stamps go to the host, which passes them on once to all the
+// guests and once to all the spectators, as it does its own; while a guest owns the moment it says
+// how far it has come every fifty frames; guests and spectators say they are alive every 4 s, as
+// the game's do. Every machine unfolds the stamps it hears into frames and folds each frame in
+// order into a running hash. Printed, one line: the stamps made, the messages of stamps received,
+// the longest wait at a player's machine from a message's sending by its owner to its arrival (the
+// largest and the 99th percentile of the rooms' longest), the oldest a stamp was on arrival (the
+// fold's wait included), the longest wait at a spectator (the host holds what goes to all
+// spectators up to 500 ms), frames missing, machines whose hash differs from the one the stamps
+// make (a desync), how late the generator itself stamped and the share of a core it used
+// meanwhile. FIRST-ROOM numbers rooms of several such processes apart, and with GO-FILE a process
+// whose rooms are open waits (keeping them alive) until that file exists, so that several start
+// together. One thread keeps up with thousands of ends: they speak through links of
+// bench/epoll_link.h, plain sockets that one epoll waits on, and an end is polled when its link
+// hears something (and now and then besides, for its timers), not in turn with all the others.
 // count: the broker's own count of the messages it took in and sent out meanwhile (its $SYS
 // topics, for the user lobshot-bench, which bench/measure_rooms.sh opens them to).
 #include <algorithm>
@@ -36,15 +39,18 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <sys/resource.h>
 #include <unistd.h>
-#include <vector>
 
+#include "bench/epoll_link.h"
 #include "net/enet/enet_transport.h"
 #include "net/messages.h"
 #include "net/mqtt/mosquitto_link.h"
 #include "net/mqtt/mqtt_transport.h"
+#include "net/relay/mqtt_guest.h"
+#include "net/relay/mqtt_host.h"
 #include "net/room_code.h"
 
 namespace {
@@ -156,8 +162,15 @@ constexpr std::uint32_t kFramesPerOwner = 250;
 // owns the moment the host says how far it has come every this many frames.
 constexpr auto kFoldWait = std::chrono::milliseconds(100);
 constexpr std::uint32_t kProgressFrames = 50;
+// The generator polls an end with no news this often (the game, every frame).
+constexpr std::uint32_t kQuietPollFrames = 5;
+constexpr auto kQuietPoll = kFrame * kQuietPollFrames;
 
-int OwnerOf(std::uint32_t frame) { return static_cast<int>(frame / kFramesPerOwner % kPlayers); }
+// Who owns a room's frame. Rooms pass the moment on at frames of their own (a room's number
+// shifts its turns), as games do: every room at once would be a burst no set of games makes.
+int OwnerOf(std::uint32_t room, std::uint32_t frame) {
+    return static_cast<int>((frame + room % kFramesPerOwner) / kFramesPerOwner % kPlayers);
+}
 
 // Whether a room's frame has a key: one frame in eight.
 bool Keyed(std::uint32_t room, std::uint32_t frame) { return (frame * 2654435761u + room * 40503u) % 8 == 0; }
@@ -203,7 +216,13 @@ struct Machine {
     std::vector<std::uint32_t> unsent;
     Clock::time_point flushed{};
 
+    // Folds the frame if it is the next, else holds it until the frames before it come.
     void Take(std::uint32_t frame, bool keyed) {
+        if (frame == next && held.empty()) {
+            hash = FoldFrame(hash, frame, keyed);
+            ++next;
+            return;
+        }
         if (frame < next || !held.emplace(frame, keyed).second) return;
         for (auto first = held.begin(); first != held.end() && first->first == next; first = held.begin()) {
             hash = FoldFrame(hash, first->first, first->second);
@@ -214,22 +233,31 @@ struct Machine {
 };
 
 // A host (machine 0), three guests (1 to 3) and two spectators (4 and 5, in the spectators' room),
-// and when each message of stamps left its owner, by its first frame.
+// its codes, and when each message of stamps left its owner, by its first frame.
 struct Room {
     std::uint32_t number = 0;
+    std::string code, watch;
     Clock::duration phase{};
     std::vector<Machine> machines;
     std::uint32_t made = 0;  // frames stamped so far
+    bool closed = false;     // its stamping over
     std::map<std::uint32_t, Clock::time_point> sent;
 };
-
-constexpr auto kPass = std::chrono::milliseconds(10);
 
 // The load generator's own lateness: how far behind its frames' times it stamped them.
 double GeneratorLateMs = 0;
 
-// What every room's machines saw: the figures of the whole run, one line.
-void Report(const std::vector<Room>& all, double ms) {
+// The processor time this process has used so far, in seconds.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// What every room's machines saw: the figures of the whole run, one line, with the share of a core
+// the generator used while it stamped.
+void Report(const std::vector<Room>& all, double ms, double stamping_cpu_pct) {
     long made = 0, received = 0, missing = 0, desynced = 0, dropped = 0, wrong = 0;
     std::vector<double> room_longest, room_oldest, watch_longest;
     for (const Room& room : all) {
@@ -256,12 +284,8 @@ void Report(const std::vector<Room>& all, double ms) {
         room_oldest.push_back(oldest);
         watch_longest.push_back(watching);
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const double cpu_s = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    std::printf("cpu_s %.1f generator_late_ms %.1f connections_lost %ld wrong %ld ", cpu_s, GeneratorLateMs,
-                dropped, wrong);
+    std::printf("cpu_s %.1f stamping_cpu_pct %.1f generator_late_ms %.1f connections_lost %ld wrong %ld ",
+                CpuSeconds(), stamping_cpu_pct, GeneratorLateMs, dropped, wrong);
     std::printf(
         "rooms %zu seconds %.1f stamps %ld messages_received %ld longest_wait_ms %.1f p99_room_longest_ms "
         "%.1f "
@@ -270,19 +294,38 @@ void Report(const std::vector<Room>& all, double ms) {
         Quantile(room_oldest, 1.0), Quantile(watch_longest, 1.0), missing, desynced);
 }
 
-bool OpenRoom(Room& room, const std::string& broker, std::string* error) {
-    std::string code, watch;
+// The links of a room's machine name it to the hub: its room's index and its number there.
+std::uint32_t TagOf(std::size_t room, int machine) {
+    return static_cast<std::uint32_t>(room * kMachines + machine);
+}
+
+// A room's host, the game's own end over links of the hub.
+bool OpenHost(Room& room, std::size_t index, bench::LinkHub& hub, const std::string& broker,
+              std::string* error) {
     net::TransportOptions options;
     options.timeout_ms = 15000;
-    if (!net::MakeRoomCodes(&code, &watch, error)) return false;
+    if (!net::MakeRoomCodes(&room.code, &room.watch, error)) return false;
     room.machines.resize(kMachines);
-    room.machines[0].end = net::MakeMqttHost(broker, code, watch, options, error);
-    options.alive_every_ms = 4000;
-    for (int m = 1; m < kMachines && room.machines[0].end; ++m)
-        if (!(room.machines[m].end = m < kSpectator ? net::MakeMqttClient(broker, code, options, error)
-                                                    : net::MakeMqttWatcher(broker, watch, options, error)))
-            return false;
+    const std::uint32_t tag = TagOf(index, 0);
+    const auto link = [&hub, tag]() -> std::unique_ptr<net::MqttLink> {
+        return std::make_unique<bench::EpollLink>(hub, tag);
+    };
+    room.machines[0].end = net::OpenRoom(link, broker, room.code, room.watch, options, false, error);
     return room.machines[0].end != nullptr;
+}
+
+// The room's guests and spectators, the game's own ends over links of the hub.
+bool OpenGuests(Room& room, std::size_t index, bench::LinkHub& hub, const std::string& broker,
+                std::string* error) {
+    net::TransportOptions options;
+    options.timeout_ms = 15000;
+    options.alive_every_ms = 4000;
+    for (int m = 1; m < kMachines; ++m)
+        if (!(room.machines[m].end =
+                  net::JoinRoom(std::make_unique<bench::EpollLink>(hub, TagOf(index, m)), broker,
+                                m < kSpectator ? room.code : room.watch, options, error)))
+            return false;
+    return true;
 }
 
 // The host says a message to every guest and spectator at once, as netplay's Broadcast does.
@@ -291,36 +334,41 @@ void Broadcast(Machine& host, const Bytes& bytes) {
     host.end->SendToWatchers(bytes);
 }
 
-// Polls every end once: the host makes each guest and spectator a follower as it comes, and passes
-// a guest's stamps on to all; every machine takes the stamps it hears (a guest's own coming back
-// counts for nothing), noting how long they took.
-void PollRoom(Room& room, Clock::time_point start) {
+// Polls one end until it has no more news: the host makes each guest and spectator a follower as
+// it comes, and passes a guest's stamps on to all; every machine takes the stamps it hears (a
+// guest's own coming back counts for nothing), noting how long they took.
+void PollMachine(Room& room, int m, Clock::time_point start) {
+    Machine& machine = room.machines[m];
+    if (!machine.end) return;
     net::NetEvent event;
-    for (std::size_t m = 0; m < room.machines.size(); ++m) {
-        Machine& machine = room.machines[m];
-        while (machine.end->Poll(&event, 0)) {
-            if (event.kind == net::NetEvent::Connected)
-                machine.connected = m != 0 || machine.end->Watch(event.peer);
-            if (event.kind == net::NetEvent::Disconnected) ++machine.dropped;
-            if (event.kind != net::NetEvent::Received) continue;
-            const auto frames = FramesIn(event.bytes);
-            if (frames.empty()) continue;
-            const Clock::time_point now = Clock::now();
-            if (m == 0) Broadcast(machine, event.bytes);
-            if (OwnerOf(frames.front().first) == static_cast<int>(m)) continue;
-            ++machine.received;
-            const auto sent = room.sent.find(frames.front().first);
-            if (sent != room.sent.end())
-                machine.longest_ms = std::max(machine.longest_ms, Ms(now - sent->second));
+    while (machine.end->Poll(&event, 0)) {
+        if (event.kind == net::NetEvent::Connected)
+            machine.connected = m != 0 || machine.end->Watch(event.peer);
+        if (event.kind == net::NetEvent::Disconnected) ++machine.dropped;
+        if (event.kind != net::NetEvent::Received) continue;
+        const auto frames = FramesIn(event.bytes);
+        if (frames.empty()) continue;
+        const Clock::time_point now = Clock::now();
+        if (m == 0) Broadcast(machine, event.bytes);
+        if (OwnerOf(room.number, frames.front().first) == m) continue;
+        ++machine.received;
+        const auto sent = room.sent.find(frames.front().first);
+        if (sent != room.sent.end()) {
             const Clock::time_point made = start + room.phase + frames.front().first * kFrame;
+            machine.longest_ms = std::max(machine.longest_ms, Ms(now - sent->second));
             machine.oldest_ms = std::max(machine.oldest_ms, Ms(now - made));
-            for (const auto& [frame, keyed] : frames) {
-                machine.wrong += keyed != Keyed(room.number, frame);
-                machine.Take(frame, keyed);
-            }
         }
-        machine.end->Push();
+        for (const auto& [frame, keyed] : frames) {
+            machine.wrong += keyed != Keyed(room.number, frame);
+            machine.Take(frame, keyed);
+        }
     }
+    machine.end->Push();
+}
+
+// Every end of the room once.
+void PollRoom(Room& room, Clock::time_point start) {
+    for (int m = 0; m < static_cast<int>(room.machines.size()); ++m) PollMachine(room, m, start);
 }
 
 // The owner's unsent stamps go: runs of quiet frames as one range, keys as they are.
@@ -352,31 +400,60 @@ void StampRoom(Room& room, Clock::time_point start, Clock::time_point now) {
     while (start + room.phase + room.made * kFrame <= now) {
         const std::uint32_t frame = room.made++;
         GeneratorLateMs = std::max(GeneratorLateMs, Ms(now - (start + room.phase + frame * kFrame)));
-        const int owner = OwnerOf(frame);
+        const int owner = OwnerOf(room.number, frame);
         Machine& machine = room.machines[owner];
         machine.unsent.push_back(frame);
         machine.Take(frame, Keyed(room.number, frame));
-        if (Keyed(room.number, frame) || OwnerOf(frame + 1) != owner) Flush(room, owner, now);
+        if (Keyed(room.number, frame) || OwnerOf(room.number, frame + 1) != owner) Flush(room, owner, now);
         if (owner != 0 && frame % kProgressFrames == 0)
             room.machines[0].end->SendToPlayers(Encoded(net::Progress{frame}));
     }
-    const int owner = OwnerOf(room.made - 1);
+    const int owner = OwnerOf(room.number, room.made - 1);
     if (room.made > 0 && now - room.machines[owner].flushed >= kFoldWait) Flush(room, owner, now);
     room.sent.erase(room.sent.begin(), room.sent.lower_bound(room.made > 500 ? room.made - 500 : 0));
 }
 
+// Waits at most timeout_ms for news, polls each end that heard some, and sends what that made.
+void Serve(bench::LinkHub& hub, std::vector<Room>& all, Clock::time_point start, int timeout_ms) {
+    for (std::uint32_t tag : hub.Wait(timeout_ms))
+        PollMachine(all[tag / kMachines], static_cast<int>(tag % kMachines), start);
+    hub.Flush();
+}
+
+// Serves the rooms until `until` or until `done` says so, polling every end every kQuietPoll besides.
+template <typename Done>
+void KeepRooms(bench::LinkHub& hub, std::vector<Room>& all, Clock::time_point start, Clock::time_point until,
+               Done done) {
+    for (Clock::time_point polled{}; Clock::now() < until && !done();) {
+        if (Clock::now() - polled >= kQuietPoll) {
+            polled = Clock::now();
+            for (Room& room : all) PollRoom(room, start);
+        }
+        Serve(hub, all, start, 1);
+    }
+}
+
 int Load(const std::string& broker, int rooms, int seconds, int first, const char* go) {
-    // Open every room, then poll them all until every guest and spectator has joined (rooms
-    // waiting must be polled too, or their ends would take each other for gone).
+    // Open every room's host, give them a moment to listen, then its guests and spectators, and
+    // serve them all until every guest and spectator has joined (rooms waiting must be served
+    // too, or their ends would take each other for gone).
+    bench::LinkHub hub;
     std::vector<Room> all(rooms);
     std::string error;
     const Clock::time_point opening = Clock::now();
-    for (int r = 0; r < rooms; ++r) {
-        all[r].number = static_cast<std::uint32_t>(first + r);
-        all[r].phase = kFrame * r / rooms;
-        if (!OpenRoom(all[r], broker, &error))
-            return std::fprintf(stderr, "room %d: %s\n", r, error.c_str()), 1;
-        for (Room& room : all) PollRoom(room, opening);
+    const auto never = [] { return false; };
+    for (std::size_t r = 0; r < all.size(); ++r) {
+        all[r].number = static_cast<std::uint32_t>(first) + static_cast<std::uint32_t>(r);
+        all[r].phase = kFrame * static_cast<int>(r) / rooms;
+        if (!OpenHost(all[r], r, hub, broker, &error))
+            return std::fprintf(stderr, "room %zu: %s\n", r, error.c_str()), 1;
+        Serve(hub, all, opening, 0);
+    }
+    KeepRooms(hub, all, opening, Clock::now() + std::chrono::seconds(1), never);
+    for (std::size_t r = 0; r < all.size(); ++r) {
+        if (!OpenGuests(all[r], r, hub, broker, &error))
+            return std::fprintf(stderr, "room %zu: %s\n", r, error.c_str()), 1;
+        Serve(hub, all, opening, 0);
     }
     const auto joined = [&] {
         for (const Room& room : all)
@@ -384,36 +461,42 @@ int Load(const std::string& broker, int rooms, int seconds, int first, const cha
                 if (!room.machines[m].connected) return false;
         return true;
     };
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(60);
-    while (!joined() && Clock::now() < deadline)
-        for (Room& room : all) PollRoom(room, opening);
+    KeepRooms(hub, all, opening, Clock::now() + std::chrono::seconds(60), joined);
     if (!joined()) return std::fprintf(stderr, "not every machine joined within a minute\n"), 1;
     std::printf("open: %d rooms, %d ends\n", rooms, rooms * kMachines);
     std::fflush(stdout);
-    while (go != nullptr && access(go, F_OK) != 0) {
-        for (Room& room : all) PollRoom(room, opening);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    if (go != nullptr)
+        KeepRooms(hub, all, opening, Clock::time_point::max(), [go] { return access(go, F_OK) == 0; });
 
-    // Stamp for the time given, then let what is on the way arrive. A pass over the rooms every
-    // kPass leaves the processor to the broker meanwhile (the game polls once a frame).
+    // Stamp for the time given, each room once a frame at its own moment of it (the rooms take
+    // turns in the order of their moments), serving news as it comes between. Every end hears its
+    // news as it comes, and is polled every kQuietPoll besides, often enough for its signs of life;
+    // a room's host pushes every frame, so that what it holds for its spectators goes on time. At
+    // its first moment past the time, a room's owner sends what it has left, as when the moment
+    // passes on; then what is on the way arrives.
     const Clock::time_point start = Clock::now();
     const Clock::time_point stop = start + std::chrono::seconds(seconds);
-    for (Clock::time_point now = start; now < stop; now = Clock::now()) {
-        for (Room& room : all) {
-            StampRoom(room, start, Clock::now());
-            PollRoom(room, start);
+    const double cpu_before = CpuSeconds();
+    const auto due = [start](const Room& room) { return start + room.phase + room.made * kFrame; };
+    for (std::size_t turn = 0, closed = 0; closed < all.size();) {
+        const Clock::time_point now = Clock::now();
+        for (Room* room = &all[turn]; !room->closed && due(*room) <= now; room = &all[turn]) {
+            if (due(*room) < stop) {
+                StampRoom(*room, start, Clock::now());
+                room->machines[0].end->Push();
+                if (room->made % kQuietPollFrames == 0) PollRoom(*room, start);
+            } else {
+                for (int m = 0; m < kPlayers; ++m) Flush(*room, m, Clock::now());
+                room->closed = true;
+                ++closed;
+            }
+            turn = (turn + 1) % all.size();
         }
-        std::this_thread::sleep_for(kPass);
+        Serve(hub, all, start, 1);
     }
-    for (Room& room : all)
-        for (int m = 0; m < kPlayers; ++m) Flush(room, m, Clock::now());
-    const Clock::time_point drained = Clock::now() + std::chrono::seconds(3);
-    while (Clock::now() < drained) {
-        for (Room& room : all) PollRoom(room, start);
-        std::this_thread::sleep_for(kPass);
-    }
-    Report(all, Ms(Clock::now() - start));
+    const double stamping_cpu_pct = (CpuSeconds() - cpu_before) * 100 / Ms(Clock::now() - start) * 1000;
+    KeepRooms(hub, all, start, Clock::now() + std::chrono::seconds(3), never);
+    Report(all, Ms(Clock::now() - start), stamping_cpu_pct);
     return 0;
 }
 

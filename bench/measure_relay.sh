@@ -6,14 +6,14 @@
 # exchanges with the broker.
 #
 # The load comes from lobshot-bench-relay (bench/bench_relay.cpp) over the game's MQTT transport,
-# not from game processes: a process of it keeps ROOMS_PER_PROCESS rooms, and several run side by
-# side, because libmosquitto waits on its socket with select(), which takes only descriptors below
-# 1024, and holds three a client (its socket and a pair for waking its loop). The real game's bytes come from lobshot-headless machines playing in a room, counted by
-# the kernel's TCP counters (ss) on their connections to the broker.
+# not from game processes: a process of it keeps up to ROOMS_PER_PROCESS rooms (its ends wait on
+# their sockets together, with epoll, so that one process keeps them all). The real game's bytes come from
+# lobshot-headless machines playing in a room, counted by the kernel's TCP counters (ss) on their
+# connections to the broker.
 #
 # Usage: bench/measure_relay.sh [BUILD-DIR]   (default build; nothing is built: it needs
 #        lobshot-bench-relay and lobshot-headless there)
-# Environment: ROOMS (200), LOAD_SECONDS (30), ROOMS_PER_PROCESS (40), KEYS (1000), PLAY_SECONDS (20).
+# Environment: ROOMS (200), LOAD_SECONDS (30), ROOMS_PER_PROCESS (1000), KEYS (1000), PLAY_SECONDS (20).
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-build}")
@@ -23,7 +23,7 @@ if [ ! -x "$bench" ] || [ ! -x "$runner" ]; then
     echo "no lobshot-bench-relay or lobshot-headless in $build" >&2
     exit 2
 fi
-rooms=${ROOMS:-200} load_seconds=${LOAD_SECONDS:-30} per_process=${ROOMS_PER_PROCESS:-40}
+rooms=${ROOMS:-200} load_seconds=${LOAD_SECONDS:-30} per_process=${ROOMS_PER_PROCESS:-1000}
 keys=${KEYS:-1000} play_seconds=${PLAY_SECONDS:-20}
 work=$(mktemp -d)
 pids=()

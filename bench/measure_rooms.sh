@@ -5,16 +5,19 @@
 # the broker took in and sent out (publishes, and every packet with the acknowledgements), by its
 # own count; its processor time per room, and so the rooms one core would carry; and the load's
 # own figures: every room's longest wait from a stamp's sending to its arrival, frames missing,
-# machines out of step, and how late the load generator itself ran. Then the broker's messages
-# a second for one real match of lobshot-headless machines.
+# machines out of step, how late the load generator itself ran and the share of a core it used.
+# Then the broker's messages a second for one real match of lobshot-headless machines.
 #
-# The load runs in processes of their own (a process group apart, at a lower priority, on the other
-# cores), so that it does not share the broker's core; the script says how late it ran, and the
+# The load runs in a process of its own (a process group apart, at a lower priority, on the other
+# cores), so that it does not share the broker's core: one thread waiting on all its connections
+# with epoll carries 500 rooms in about half a core. The script says how late it ran, and the
 # machine's load meanwhile: on a busy machine, measure fewer rooms and scale by the CPU per room.
+# A room is seven connections, and the relay's listener takes 4,096 (relay/mosquitto.conf): at most
+# 585 rooms open on one broker here.
 #
 # Usage: bench/measure_rooms.sh [BUILD-DIR]   (default build; needs lobshot-bench-relay there)
-# Environment: ROOMS (100), LOAD_SECONDS (30), ROOMS_PER_PROCESS (40: libmosquitto waits with
-#   select(), which takes descriptors below 1024, three a connection, seven a room), BROKER_CORE
+# Environment: ROOMS (100), LOAD_SECONDS (30), ROOMS_PER_PROCESS (1000: the load spread over
+#   several processes if more), BROKER_CORE
 #   (the last), LOAD_NICE (10) and BROKER_NICE (0; on a busy machine give both a higher priority),
 #   BENCH (another lobshot-bench-relay to make the load, e.g. an older build's: the count is always
 #   this build's), GAME_SECONDS (20; 0 skips the real match, which needs lobshot-headless).
@@ -24,7 +27,7 @@ build=$(realpath "${1:-build}")
 bench=$build/lobshot-bench-relay
 load_bench=${BENCH:-$bench}
 [ -x "$bench" ] && [ -x "$load_bench" ] || { echo "no lobshot-bench-relay in $build" >&2; exit 2; }
-rooms=${ROOMS:-100} seconds=${LOAD_SECONDS:-30} per_process=${ROOMS_PER_PROCESS:-40}
+rooms=${ROOMS:-100} seconds=${LOAD_SECONDS:-30} per_process=${ROOMS_PER_PROCESS:-1000}
 core=${BROKER_CORE:-$(($(nproc) - 1))} load_nice=${LOAD_NICE:-10}
 work=$(mktemp -d)
 chmod 755 "$work"  # a broker started by root reads its files as the user mosquitto
@@ -62,8 +65,11 @@ for i in $(seq 0 $((processes - 1))); do
     pids+=($!)
 done
 for i in $(seq 0 $((processes - 1))); do
-    for _ in $(seq 1200); do grep -q '^open' "$work/load$i.out" && break; sleep 0.1; done
-    grep -q '^open' "$work/load$i.out" || { echo "load process $i did not open its rooms:" >&2; cat "$work/load$i.out" >&2; exit 1; }
+    for _ in $(seq 1200); do
+        grep -qs '^open' "$work/load$i.out" || ! kill -0 "${pids[$((i + 1))]}" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q '^open' "$work/load$i.out" || { echo "load process $i did not open its rooms:" >&2; cat "$work/load$i.out" "$work/broker.log" >&2; exit 1; }
 done
 
 # The broker's processor time and its counts over the measured stretch (the middle of the run).
@@ -93,6 +99,7 @@ echo "broker on core $core: $cpu% of the core, $(echo "scale=4; $cpu / $rooms" |
 awk '/^cpu_s/ {
         for (i = 1; i < NF; i += 2) v[$i] = $(i + 1)
         rooms += v["rooms"]; stamps += v["stamps"]; lost += v["connections_lost"]; cpu += v["cpu_s"]
+        stamping += v["stamping_cpu_pct"]
         missing += v["missing"]; desynced += v["desynced"]; wrong += v["wrong"]
         if (v["longest_wait_ms"] > longest) longest = v["longest_wait_ms"]
         if (v["p99_room_longest_ms"] > p99) p99 = v["p99_room_longest_ms"]
@@ -104,7 +111,8 @@ awk '/^cpu_s/ {
         printf "rooms %d: %d stamps; every room'\''s longest wait from sending to arrival at a player %.1f ms ", rooms, stamps, longest
         printf "(99th percentile room %.1f ms), oldest stamp on arrival %.1f ms, at a spectator %.1f ms; ", p99, oldest, watching
         printf "missing %d, out of step %d, wrong %d, connections lost %d; ", missing, desynced, wrong, lost
-        printf "the load used %.1f s of processor and ran at most %.1f ms late\n", cpu, late
+        printf "the load used %.1f s of processor (%.1f%% of a core while stamping) ", cpu, stamping
+        printf "and ran at most %.1f ms late\n", late
      }' "$work"/load*.out
 [ -z "${BENCH:-}" ] || grep -h '^cpu_s' "$work"/load*.out
 
