@@ -109,6 +109,8 @@ bool MosquittoLink::Open(const std::string& host, std::uint16_t port, const std:
         return false;
     }
     mosquitto_int_option(handle_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
+    // A key is one small message: it goes at once, not held back to gather more (Nagle's delay).
+    mosquitto_int_option(handle_, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_username_pw_set(handle_, username.c_str(), nullptr);
     mosquitto_connect_v5_callback_set(handle_, MosquittoCallbacks::Connect);
     mosquitto_disconnect_v5_callback_set(handle_, MosquittoCallbacks::Disconnect);
