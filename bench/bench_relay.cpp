@@ -320,15 +320,11 @@ bool OpenGuests(Room& room, std::size_t index, bench::LinkHub& hub, const std::s
     net::TransportOptions options;
     options.timeout_ms = 15000;
     options.alive_every_ms = 4000;
-    for (int m = 1; m < kMachines; ++m) {
-        const std::uint32_t tag = TagOf(index, m);
-        const auto link = [&hub, tag]() -> std::unique_ptr<net::MqttLink> {
-            return std::make_unique<bench::EpollLink>(hub, tag);
-        };
+    for (int m = 1; m < kMachines; ++m)
         if (!(room.machines[m].end =
-                  net::JoinRoom(link, broker, m < kSpectator ? room.code : room.watch, options, error)))
+                  net::JoinRoom(std::make_unique<bench::EpollLink>(hub, TagOf(index, m)), broker,
+                                m < kSpectator ? room.code : room.watch, options, error)))
             return false;
-    }
     return true;
 }
 

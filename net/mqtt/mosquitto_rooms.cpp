@@ -21,32 +21,31 @@ RelayTls TlsOf(std::string* address) {
     return tls;
 }
 
-// Links to the broker at *address, whose scheme it loses.
-MqttLinkMaker LinksTo(std::string* address) {
-    const RelayTls tls = TlsOf(address);
-    return [tls]() -> std::unique_ptr<MqttLink> { return std::make_unique<MosquittoLink>(tls); };
-}
-
 }  // namespace
 
 std::unique_ptr<Transport> MakeMqttHost(const std::string& broker, const std::string& code,
                                         const std::string& watch_code, const TransportOptions& options,
                                         std::string* error) {
     std::string address = broker;
-    const MqttLinkMaker new_link = LinksTo(&address);
+    const RelayTls tls = TlsOf(&address);
+    const auto new_link = [tls]() -> std::unique_ptr<MqttLink> {
+        return std::make_unique<MosquittoLink>(tls);
+    };
     return OpenRoom(new_link, address, code, watch_code, options, true, error);
 }
 
 std::unique_ptr<Transport> MakeMqttClient(const std::string& broker, const std::string& code,
                                           const TransportOptions& options, std::string* error) {
     std::string address = broker;
-    const MqttLinkMaker new_link = LinksTo(&address);
-    return JoinRoom(new_link, address, code, options, error);
+    const RelayTls tls = TlsOf(&address);
+    return JoinRoom(std::make_unique<MosquittoLink>(tls), address, code, options, error);
 }
 
 std::unique_ptr<Transport> MakeMqttWatcher(const std::string& broker, const std::string& code,
                                            const TransportOptions& options, std::string* error) {
-    return MakeMqttClient(broker, code, options, error);
+    std::string address = broker;
+    const RelayTls tls = TlsOf(&address);
+    return JoinRoom(std::make_unique<MosquittoLink>(tls), address, code, options, error);
 }
 
 }  // namespace net

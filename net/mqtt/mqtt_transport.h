@@ -18,8 +18,7 @@ namespace net {
 //                              (an empty notice), which tells the guests its id is no longer its
 //                              own
 //   lobshot/CODE/to/TO/FROM    what FROM says to TO: a guest to the host, the host to a guest
-//   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host nothing more
-//                              under its id is the guest's
+//   lobshot/CODE/gone/GUEST    a guest's last will, a goodbye that tells the host it vanished
 //   lobshot/CODE/watch/HOST    what the host says to all its guests (or, in the spectators' room,
 //                              all its spectators) at once
 // A host keeps two such rooms, each on a connection of its own: the room itself under the room's
@@ -36,15 +35,16 @@ namespace net {
 //
 // What the transport promises is net/transport.h's, with these differences: peers' addresses are
 // their client ids; Port() is 0; Settled means the broker has taken every message sent (it then
-// delivers them to whoever is still connected). A peer that vanishes is reported after the
-// timeout, whether its connection closed (the broker publishes its will, after which nothing more
-// under its id counts, but it may be moving) or it fell silent: each end that has said nothing to a peer for
-// a quarter of the timeout sends it a sign of life, so that silence means the peer is gone (the broker's own
-// keep-alive takes 30 s to drop a silent client; its will then follows). An end back from a while away
-// (stopped, or too busy to poll) reads what waited for it before it judges its peers' silence. An end that
-// loses the broker reports every peer Disconnected (RelayLost) at once, a guest at once and a host once it
-// cannot connect again: nothing said meanwhile can be known to have arrived, so a room does not outlive its
-// broker, even one started again. The spectators' room losing it loses the spectators alone (Lost).
+// delivers them to whoever is still connected). A peer that vanishes is reported at once if its
+// connection closed (the broker publishes its will), and after the timeout if it fell silent: each
+// end that has said nothing to a peer for a quarter of the timeout sends it a sign of life, so
+// that silence means the peer is gone (the broker's own keep-alive takes 30 s to drop a silent
+// client; its will then follows). An end back from a while away (stopped, or too busy to poll)
+// reads what waited for it before it judges its peers' silence. An end that loses the broker
+// reports every peer Disconnected (RelayLost) at once, a guest at once and a host once it cannot
+// connect again: nothing said meanwhile can be known to have arrived, so a room does not outlive
+// its broker, even one started again. The spectators' room losing it loses the spectators alone
+// (Lost).
 //
 // A host whose connection the broker drops (as it does when another client connects under the
 // host's id) moves: it connects again under a fresh id and tells each guest so with
@@ -54,11 +54,6 @@ namespace net {
 // told the guests to believe nothing more under that id, and reached each before anything a
 // client taking the id over could say there (a will goes at most once, in order with such
 // messages). A guest whose host does not come back within the timeout takes it to be gone.
-// A guest whose connection the broker drops moves the same way: under a fresh id, once the broker
-// takes its subscriptions there, it tells the host so with the key it gave the host in its hello;
-// the host moves its seat there and answers as after a move of its own. Its old id's will has
-// told the host to believe nothing more under that id and to send nothing there; a guest not
-// back within the timeout is gone.
 //
 // What a hostile client can and cannot do. The broker lets a client read only the room named by
 // its user name, so no one can list the rooms or listen in on one whose code it does not know, and
@@ -69,15 +64,14 @@ namespace net {
 // is connected, nor hear what others say to each other. A guest learns the ids its host speaks
 // from (they are in the topics it reads) and can connect under one: the host moves, the room
 // pauses for a moment and plays on, and what the taker says under that id reaches no guest as the
-// host's; nor can it forge a move, which takes a key given in a hello. A guest can take another
-// guest's id too, learnt from its search or will: that guest moves in the same way, and what the
-// taker says under the old id reaches the host as no one's; at most it hears what the host said
-// to that guest before the will reached the host. A spectator can do the same to the spectators'
-// room, with the same outcome. Anyone who knows a room's code can ask to join it and can answer
-// joiners with a notice of its own: they say hello to it too (each hello with a key of its own);
-// while its sender stays it may answer first and take a joiner into a game of its own, and once
-// it is gone nothing of it is left. What a client writes on the spectators' topic under its own
-// id reaches no spectator, each reading its host's alone.
+// host's; nor can it forge a move, which takes a guest's own key. A spectator can do the same to
+// the spectators' room, with the same outcome. A guest can take another guest's id, learnt from
+// its search or will: that guest then leaves the room (its will tells the host), and the room
+// plays on without it. Anyone who knows a room's code can ask to
+// join it and can answer joiners with a notice of its own: they say hello to it too; while its
+// sender stays it may answer first and take a joiner into a game of its own, and once it is gone
+// nothing of it is left. What a client writes on the
+// spectators' topic under its own id reaches no spectator, each reading its host's alone.
 // Lockstep (netplay/) checks what the messages say; this layer only vouches for who sent them.
 
 // Keeps the room `code` and its spectators' room `watch_code` (two different codes, as

@@ -17,9 +17,8 @@ constexpr std::uint8_t kEnvelopeVersion = 3;
 // The form, all numbers little-endian:
 //   kind (1 byte) sequence (4 bytes) then by kind:
 //   Hello  version (1 byte) [key]       a guest asking to join, or the host taking it; sequence 1.
-//                                       Each carries a key (kKeyBytes) for the other to keep,
-//                                       which proves its sender if that one moves (a guest's is
-//                                       its own for each host it asks)
+//                                       The host's carries the guest's key (kKeyBytes), which
+//                                       proves the host to it if the host moves
 //   Data   payload (1 byte or more)     a message of the transport
 //   Bye    reason (1 byte)              the sender closes; sequence 0 when it is a last will
 //   Room   version (1 byte)             a host's notice that it keeps the room; sequence 0
@@ -31,9 +30,8 @@ constexpr std::uint8_t kEnvelopeVersion = 3;
 //                                       2 to kMaxBatch messages of the transport, numbered
 //                                       sequence, sequence + 1...: what one sender said to one
 //                                       topic in a row, sent as one
-//   Moved  key (kKeyBytes)              the sender speaks from its id from here on (its old one
-//                                       was taken over), proved by the key its hello gave the
-//                                       receiver; sequence 0. A host answers a guest's with its own
+//   Moved  key (kKeyBytes)              the host to a guest: it speaks from the sender's id from
+//                                       here on (its old id was taken over); sequence 0
 //   ForAll payload (1 byte or more)     a message of the host's topic for all, numbered there, sent
 //                                       to one guest alone (while it moves to the host's new topic)
 // Each sender numbers what it sends to one receiver 1, 2, 3... (Alive, Room and Seek are outside the
@@ -54,7 +52,7 @@ enum class EnvelopeKind : std::uint8_t {
     ForAll = 10
 };
 
-// The length of the keys that hellos and moves carry.
+// A guest's key, as its host's hello and Moved carry it.
 constexpr std::size_t kKeyBytes = 16;
 
 // A Batch holds at most this many messages, and its messages together at most the largest one

@@ -1,5 +1,4 @@
 // A guest's end of a room on the relay: finding its host, saying hello, messages both ways.
-#include <map>
 #include <set>
 #include <vector>
 
@@ -22,12 +21,11 @@ class MqttClient final : public MqttEnd {
 public:
     using MqttEnd::MqttEnd;
 
-    // `make_link` makes the link of a move.
-    bool Start(const std::string& broker, MqttLinkMaker make_link, std::string* error) {
-        broker_ = broker;
-        make_link_ = std::move(make_link);
+    // The will is a goodbye numbered 0 saying this guest timed out.
+    bool Start(const std::string& broker, std::string* error) {
+        const Envelope will = Goodbye(0, DisconnectReason::TimedOut);
         started_ = Clock::now();
-        return Connect(error);
+        return MakeId(error) && Open(broker, "gone/" + id_, EncodeEnvelope(will), error);
     }
 
     bool Send(PeerId peer, std::span<const std::uint8_t> bytes) override;
@@ -58,15 +56,7 @@ private:
         return moving_ || resuming_ || Publish(Up(), envelope);
     }
 
-    // Under a fresh id, with a will that is a goodbye numbered 0 saying this guest timed out.
-    bool Connect(std::string* error) {
-        const Envelope will = Goodbye(0, DisconnectReason::TimedOut);
-        return MakeId(error) && Open(broker_, "gone/" + id_, EncodeEnvelope(will), error);
-    }
-
     void Process() override;
-    void Relink();
-    void SayMoved();
     void Notice(const std::string& client, std::span<const std::uint8_t> bytes);
     void Ask();
     void Answered(const std::string& client, std::span<const std::uint8_t> bytes);
@@ -91,21 +81,14 @@ private:
     std::vector<Envelope> held_;
     std::uint32_t watch_next_in_ = 1;
     std::set<std::string> notices_;  // clients whose notice says they keep the room
-    // Those this joiner said hello to, until one answers, with the key it gave each in its hello.
-    std::map<std::string, std::vector<std::uint8_t>> asked_;
+    std::set<std::string> asked_;    // those this joiner said hello to, until one answers
     std::string host_;
     // Given by the host in its hello: a move that carries it is the host's.
     std::vector<std::uint8_t> key_;
-    // Given to the host in this guest's hello: a move that carries it is this guest's.
-    std::vector<std::uint8_t> own_key_;
-    std::string broker_;
-    MqttLinkMaker make_link_;
-    // The host's id was taken over (its will came), or this guest's was and it connects again
-    // (relinking_, until it says so to its host): nothing under the host's id counts, and what
-    // this guest says waits, until the host says where it is (resuming_: until this guest reads
-    // the host's topic for all, resume_request_).
+    // The host's id was taken over (its will came): nothing under it counts, and what this guest
+    // says waits, until the host says where it moved (resuming_: until this guest reads the
+    // host's new topic for all, resume_request_).
     bool moving_ = false;
-    bool relinking_ = false;
     bool resuming_ = false;
     int resume_request_ = -1;
     std::uint32_t next_in_ = 1;
@@ -116,7 +99,7 @@ private:
 
 void MqttClient::Process() {
     // Once the broker takes this client: the room's notices first, then what the host says here.
-    if ((phase_ == Phase::Subscribing || relinking_) && link_->Open() && down_request_ < 0) {
+    if (phase_ == Phase::Subscribing && link_->Open() && down_request_ < 0) {
         notices_request_ = link_->Subscribe(Topic("host/+"));
         down_request_ = link_->Subscribe(Topic("to/" + id_ + "/+"));
     }
@@ -137,7 +120,6 @@ void MqttClient::Process() {
                 FromTopicForAll(message.payload);
         }
     }
-    if (relinking_ && link_->Acknowledged(notices_request_) && link_->Acknowledged(down_request_)) SayMoved();
     if (resuming_ && link_->Acknowledged(resume_request_)) Resume();
     if (phase_ == Phase::Subscribing && link_->Acknowledged(notices_request_) &&
         link_->Acknowledged(down_request_))
@@ -161,11 +143,6 @@ void MqttClient::Process() {
     if ((joining && Overdue(started_)) || (phase_ == Phase::Joined && Overdue(heard_)))
         End(DisconnectReason::TimedOut, true, true);
     if (phase_ == Phase::Joined && DueToSpeak(spoke_)) Tell(Greeting(EnvelopeKind::Alive, 0));
-    // A connection the broker dropped once the guest was in is made again under a fresh id
-    // (another client may have taken this one over); without the broker the host is gone.
-    if (link_->Lost() && phase_ == Phase::Joined && watch_request_ < 0 && link_->Dropped() &&
-        !own_key_.empty())
-        Relink();
     if (link_->Lost() && phase_ != Phase::Ended) End(DisconnectReason::RelayLost, false, true);
     // An end that has said all it had to say leaves the broker politely, so no will follows.
     if (phase_ == Phase::Ended && link_->Open() && link_->AllPublished()) link_->Close();
@@ -192,17 +169,12 @@ void MqttClient::Notice(const std::string& client, std::span<const std::uint8_t>
 }
 
 // Hello to every host a notice names (a few at most): a notice left by someone gone is never
-// answered, and costs nothing. Each hello carries a key of its own, so that one host cannot prove
-// itself this guest to another (a random source that fails leaves it out: this guest cannot move).
+// answered, and costs nothing.
 void MqttClient::Ask() {
     for (const std::string& client : notices_) {
         if (asked_.size() >= kMostHostsAsked) break;
-        if (asked_.count(client) != 0) continue;
-        Envelope hello = Greeting(EnvelopeKind::Hello, 1);
-        std::string key, error;
-        if (MakeRandomCode(kKeyBytes, &key, &error)) hello.payload.assign(key.begin(), key.end());
-        asked_[client] = hello.payload;
-        Publish(Topic("to/" + client + "/" + id_), hello);
+        if (!asked_.insert(client).second) continue;
+        Publish(Topic("to/" + client + "/" + id_), Greeting(EnvelopeKind::Hello, 1));
         phase_ = Phase::Joining;
     }
 }
@@ -222,7 +194,6 @@ void MqttClient::Answered(const std::string& client, std::span<const std::uint8_
     if (envelope.kind == EnvelopeKind::Hello) {
         host_ = client;
         key_ = envelope.payload;
-        own_key_ = asked_[client];
         next_in_ = 2;
         next_out_ = 2;
         heard_ = spoke_ = Clock::now();
@@ -320,26 +291,6 @@ void MqttClient::Moved(const std::string& client, std::span<const std::uint8_t> 
     resume_request_ = link_->Subscribe(Topic("watch/" + host_));
 }
 
-// The broker dropped this guest's connection: it connects again under a fresh id, its old one's
-// will telling the host to believe nothing more under that, and waits for the host's word.
-void MqttClient::Relink() {
-    std::string error;
-    ReplaceLink(make_link_());
-    moving_ = relinking_ = true;
-    resuming_ = false;
-    notices_request_ = down_request_ = -1;
-    if (!Connect(&error)) End(DisconnectReason::RelayLost, false, true);
-}
-
-// Once the broker takes the new id's subscriptions, the guest proves itself to its host with its
-// key; the host answers as after a move of its own (Moved, then again what it said).
-void MqttClient::SayMoved() {
-    relinking_ = false;
-    Envelope moved = Greeting(EnvelopeKind::Moved, 0);
-    moved.payload = own_key_;
-    Publish(Up(), moved);
-}
-
 // Once this guest reads the host's new topic for all, it says again what the host may have
 // missed, and from then on speaks to the host as before; the host, hearing it, stops sending it
 // what it sends to all.
@@ -387,13 +338,13 @@ void MqttClient::End(DisconnectReason why, bool say_goodbye, bool report) {
 
 }  // namespace
 
-std::unique_ptr<Transport> JoinRoom(const MqttLinkMaker& make_link, const std::string& broker,
+std::unique_ptr<Transport> JoinRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
                                     const std::string& code, const TransportOptions& options,
                                     std::string* error) {
     std::string room;
     if (!ParseRoomCode(code, &room, error)) return nullptr;
-    auto client = std::make_unique<MqttClient>(make_link(), room, options);
-    if (!client->Start(broker, make_link, error)) return nullptr;
+    auto client = std::make_unique<MqttClient>(std::move(link), room, options);
+    if (!client->Start(broker, error)) return nullptr;
     return client;
 }
 

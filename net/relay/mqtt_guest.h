@@ -10,13 +10,13 @@
 namespace net {
 
 // Joins the room `code` (as net::ParseRoomCode reads it) on the broker at BROKER ("HOST:PORT")
-// through a link `make_link` makes (and makes again when the guest moves), as a guest (of the
-// spectators' room: a spectator); the topics, the envelope and what the transport promises are
-// those net/mqtt/mqtt_transport.h describes (MakeMqttClient, MakeMqttWatcher). Returns null with
-// a message for the player in *error if the code or the address is not valid or the link cannot
-// be opened. Polling then reports Connected, or Disconnected: TimedOut if no host keeps the room
-// or none answers within the timeout, HostFull if the host takes no more.
-std::unique_ptr<Transport> JoinRoom(const MqttLinkMaker& make_link, const std::string& broker,
+// through `link`, not yet open, as a guest (of the spectators' room: a spectator); the topics, the envelope
+// and what the transport promises are those net/mqtt/mqtt_transport.h describes (MakeMqttClient,
+// MakeMqttWatcher). Returns null with a message for the player in *error if the
+// code or the address is not valid or the link cannot be opened. Polling then reports Connected,
+// or Disconnected: TimedOut if no host keeps the room or none answers within the timeout, HostFull
+// if the host takes no more.
+std::unique_ptr<Transport> JoinRoom(std::unique_ptr<MqttLink> link, const std::string& broker,
                                     const std::string& code, const TransportOptions& options,
                                     std::string* error);
 

@@ -68,8 +68,7 @@ public:
         const Envelope envelope = Carrying(watch_next_++, bytes);
         Keep("", envelope);
         for (auto& [peer, guest] : guests_)
-            if (guest.mirrored && guest.follows && !guest.moving)
-                Publish(Down(guest.client), AsForAll(envelope));
+            if (guest.mirrored && guest.follows) Publish(Down(guest.client), AsForAll(envelope));
         return Publish(all_topic_, envelope) || moving_;
     }
 
@@ -84,12 +83,10 @@ private:
         std::uint32_t next_out = 2;
         Clock::time_point heard = Clock::now();
         Clock::time_point spoke = Clock::now();
-        std::vector<std::uint8_t> key{};     // proves the host to it after a move
-        std::vector<std::uint8_t> theirs{};  // from its hello: proves it after a move of its own
-        int timeout_ms = 0;                  // held (HoldPeer): its own timeout; 0 the options'
-        bool follows = false;                // it reads the topic for all (Watch)
-        bool mirrored = false;               // moved to, and not heard from since: may not read it yet
-        bool moving = false;                 // its id's will came: nothing goes there; it may move
+        std::vector<std::uint8_t> key{};  // proves the host to it after a move
+        int timeout_ms = 0;               // held (HoldPeer): its own timeout; 0 the options'
+        bool follows = false;             // it reads the topic for all (Watch)
+        bool mirrored = false;            // moved to, and not heard from since: may not read it yet
     };
 
     static Envelope AsForAll(const Envelope& envelope) {
@@ -108,20 +105,18 @@ private:
 
     void Process() override;
     void Receive(const std::string& client, std::span<const std::uint8_t> bytes);
-    void Admit(const std::string& client, const std::vector<std::uint8_t>& theirs);
-    void WillCame(const std::string& client, std::span<const std::uint8_t> bytes);
-    void GuestMoved(const std::string& client, const std::vector<std::uint8_t>& theirs);
+    void Admit(const std::string& client);
     void FromGuest(PeerId peer, Guest& guest, EnvelopeFault fault, const Envelope& envelope);
     void Drop(PeerId peer, DisconnectReason why, bool report);
     void KeepAlive();
     bool Connect(std::string* error);
     void Move();
-    void TellMoved(Guest& guest);
+    void TellMoved();
     void LoseAll();
     bool Tell(Guest& guest, const Envelope& envelope) {
         guest.spoke = Clock::now();
         if (envelope.sequence != 0) Keep(guest.client, envelope);
-        return guest.moving || Publish(Down(guest.client), envelope) || moving_;
+        return Publish(Down(guest.client), envelope) || moving_;
     }
 
     std::string broker_;
@@ -146,18 +141,14 @@ void MqttHost::Process() {
         requests_ = {link_->Subscribe(Topic("to/" + id_ + "/+")), link_->Subscribe(Topic("gone/+")),
                      link_->Subscribe(Topic("host/+"))};
     }
-    if (moving_ && Listening()) {
-        moving_ = false;
-        for (auto& [peer, guest] : guests_)
-            if (!guest.moving) TellMoved(guest);
-    }
+    if (moving_ && Listening()) TellMoved();
     MqttLink::Incoming message;
     while (link_->TakeIncoming(&message)) {
         if (std::optional<std::string> client = LevelAfter(message.topic, "to/" + id_ + "/")) {
             Receive(*client, message.payload);
         } else if (std::optional<std::string> gone = LevelAfter(message.topic, "gone/")) {
             if (message.payload == EncodeEnvelope(Goodbye(0, DisconnectReason::TimedOut)))
-                WillCame(*gone, message.payload);
+                Receive(*gone, message.payload);
         } else if (std::optional<std::string> joiner = LevelAfter(message.topic, "host/")) {
             // A joiner asking who keeps the room is told, to it alone.
             if (*joiner != id_ && message.payload == EncodeEnvelope(Greeting(EnvelopeKind::Seek, 0)))
@@ -194,47 +185,21 @@ void MqttHost::Move() {
     if (!moving_) LoseAll();
 }
 
-// A guest hears where the host speaks from now (after a move of either), with its key, then again
-// what it may have missed, in order: the broker may not have taken the last of it from the
-// connection lost; what is for all goes to it alone too until it is heard from.
-void MqttHost::TellMoved(Guest& guest) {
-    Envelope moved = Greeting(EnvelopeKind::Moved, 0);
-    moved.payload = guest.key;
-    Publish(Down(guest.client), moved);
-    for (const Kept& kept : kept_) {
-        if (kept.to == guest.client) Publish(Down(guest.client), kept.envelope);
-        if (kept.to.empty() && guest.follows) Publish(Down(guest.client), AsForAll(kept.envelope));
+// Each guest hears where the host speaks from now, with its key, then again what it may have
+// missed, in order: the broker may not have taken the last of it from the old connection.
+void MqttHost::TellMoved() {
+    moving_ = false;
+    for (auto& [peer, guest] : guests_) {
+        Envelope moved = Greeting(EnvelopeKind::Moved, 0);
+        moved.payload = guest.key;
+        Publish(Down(guest.client), moved);
+        for (const Kept& kept : kept_) {
+            if (kept.to == guest.client) Publish(Down(guest.client), kept.envelope);
+            if (kept.to.empty() && guest.follows) Publish(Down(guest.client), AsForAll(kept.envelope));
+        }
+        guest.mirrored = true;
+        guest.spoke = Clock::now();
     }
-    guest.mirrored = true;
-    guest.spoke = Clock::now();
-}
-
-// A guest's will: one that can prove itself may be moving (the broker dropped it), so its seat
-// waits for its word until its timeout, nothing from or to its old id meanwhile; any other is gone.
-void MqttHost::WillCame(const std::string& client, std::span<const std::uint8_t> bytes) {
-    const auto known = by_client_.find(client);
-    if (known == by_client_.end() || guests_.at(known->second).theirs.empty()) return Receive(client, bytes);
-    guests_.at(known->second).moving = true;
-    ended_.insert(client);
-    by_client_.erase(known);
-}
-
-// A guest that proves itself with the key of its hello speaks from `client` from here on, nothing
-// more under its old id counting; it is told so as after a move of the host's.
-void MqttHost::GuestMoved(const std::string& client, const std::vector<std::uint8_t>& theirs) {
-    const auto seat = std::find_if(guests_.begin(), guests_.end(),
-                                   [&theirs](const auto& guest) { return guest.second.theirs == theirs; });
-    if (seat == guests_.end() || theirs.empty()) return;
-    Guest& guest = seat->second;
-    ended_.insert(guest.client);
-    by_client_.erase(guest.client);
-    for (Kept& kept : kept_)
-        if (kept.to == guest.client) kept.to = client;
-    guest.client = client;
-    guest.moving = false;
-    guest.heard = Clock::now();
-    by_client_[client] = seat->first;
-    TellMoved(guest);
 }
 
 void MqttHost::Receive(const std::string& client, std::span<const std::uint8_t> bytes) {
@@ -253,15 +218,12 @@ void MqttHost::Receive(const std::string& client, std::span<const std::uint8_t> 
     } else if (known != by_client_.end()) {
         FromGuest(known->second, guests_.at(known->second), fault, envelope);
     } else if (fault == EnvelopeFault::None && envelope.kind == EnvelopeKind::Hello) {
-        Admit(client, envelope.payload);
-    } else if (fault == EnvelopeFault::None && envelope.kind == EnvelopeKind::Moved) {
-        GuestMoved(client, envelope.payload);
+        Admit(client);
     }
 }
 
-// A new guest is taken while there is room, and turned away for good otherwise; the key its hello
-// may carry (`theirs`) proves it if it moves.
-void MqttHost::Admit(const std::string& client, const std::vector<std::uint8_t>& theirs) {
+// A new guest is taken while there is room, and turned away for good otherwise.
+void MqttHost::Admit(const std::string& client) {
     if (static_cast<int>(guests_.size()) >= options_.max_peers) {
         Publish(Down(client), Goodbye(1, DisconnectReason::HostFull));
         ended_.insert(client);
@@ -272,7 +234,6 @@ void MqttHost::Admit(const std::string& client, const std::vector<std::uint8_t>&
     const PeerId peer = next_id_++;
     guests_[peer] = Guest{client};
     guests_[peer].key.assign(key.begin(), key.end());
-    guests_[peer].theirs = theirs;
     by_client_[client] = peer;
     Envelope hello = Greeting(EnvelopeKind::Hello, 1);
     hello.payload = guests_[peer].key;
@@ -334,7 +295,7 @@ void MqttHost::Drop(PeerId peer, DisconnectReason why, bool report) {
     const auto found = guests_.find(peer);
     if (found == guests_.end()) return;
     Guest& guest = found->second;
-    if (!guest.moving) Publish(Down(guest.client), Goodbye(guest.next_out++, why));
+    Publish(Down(guest.client), Goodbye(guest.next_out++, why));
     ended_.insert(guest.client);
     by_client_.erase(guest.client);
     guests_.erase(found);

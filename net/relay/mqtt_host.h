@@ -1,6 +1,7 @@
 // The host's end of a room on the relay, over whichever link to the broker its program has.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,9 +10,13 @@
 
 namespace net {
 
+// Makes a fresh link to the broker: a room and its spectators' room each keep one, and make
+// another each time theirs is lost while the broker is there (the host moves).
+using MqttLinkMaker = std::function<std::unique_ptr<MqttLink>()>;
+
 // Keeps the room `code` and its spectators' room `watch_code` (two different codes as
 // net::MakeRoomCodes makes them) on the broker at BROKER ("HOST:PORT"), each through a link of its
-// own that `make_link` makes (and makes again when the host moves); the topics, the envelope and what the
+// own, not yet open; the topics, the envelope and what the
 // transport promises are those net/mqtt/mqtt_transport.h describes (MakeMqttHost). The room's notice
 // goes up once the broker takes the link. With `await_broker` this waits for that, at most the
 // timeout, pumping the link; a link that cannot wait (the page's, whose news comes in only while the

@@ -5,8 +5,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
-#include <memory>
 #include <set>
 #include <span>
 #include <string>
@@ -93,9 +91,5 @@ protected:
     std::set<int> unacknowledged_;
     bool dropped_ = false;
 };
-
-// Makes a fresh link to the broker, not yet open: an end makes another each time the broker drops
-// its connection (another client took its id, say) and it connects again under a fresh id.
-using MqttLinkMaker = std::function<std::unique_ptr<MqttLink>()>;
 
 }  // namespace net

@@ -137,14 +137,18 @@ net::TransportOptions PageOptions(const net::TransportOptions& options) {
     return page;
 }
 
-std::unique_ptr<net::MqttLink> NewWebRelayLink() { return std::make_unique<WebRelayLink>(); }
-
 }  // namespace
 
 std::unique_ptr<net::Transport> WebJoinRoom(const std::string& relay, const std::string& code,
                                             const net::TransportOptions& options, std::string* error) {
-    return net::JoinRoom(NewWebRelayLink, relay, code, PageOptions(options), error);
+    return net::JoinRoom(std::make_unique<WebRelayLink>(), relay, code, PageOptions(options), error);
 }
+
+namespace {
+
+std::unique_ptr<net::MqttLink> NewWebRelayLink() { return std::make_unique<WebRelayLink>(); }
+
+}  // namespace
 
 std::unique_ptr<net::Transport> WebOpenRoom(const std::string& relay, const std::string& code,
                                             const std::string& watch_code,
