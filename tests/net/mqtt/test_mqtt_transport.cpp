@@ -217,7 +217,7 @@ TEST_F(Relay, AGuestTakingTheHostsIdCostsTheRoomNothing) {
     EXPECT_EQ(Disconnections({host, first, second}), 0);
     takers.push_back(Raw(end.Address(2)));
     ASSERT_TRUE(world.RunUntil(
-        [&, b = second] { return world.Ended(b) && world.End(host).Peers().size() == 1; }, 3000));
+        [&, b = second, h = host] { return world.Ended(b) && world.End(h).Peers().size() == 1; }, 3000));
     world.Run(300);
     EXPECT_EQ(Disconnections({first}), 0);
 }
