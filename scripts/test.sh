@@ -94,8 +94,8 @@ game_sanitized() {
 fuzz() {
   local logs status=0
   logs=$(mktemp -d)
-  fuzz/run.sh --libraries build-asan build-fuzz 15 wave bitmap script relay >"$logs/1" 2>&1 & local first=$!
-  fuzz/run.sh --libraries build-asan build-fuzz 15 table net replay >"$logs/2" 2>&1 & local second=$!
+  fuzz/run.sh --libraries build-asan build-fuzz 10 wave bitmap script relay >"$logs/1" 2>&1 & local first=$!
+  fuzz/run.sh --libraries build-asan build-fuzz 10 table net replay >"$logs/2" 2>&1 & local second=$!
   wait "$first" || status=1
   wait "$second" || status=1
   cat "$logs/1" "$logs/2"
