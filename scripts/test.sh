@@ -25,6 +25,18 @@ trap 'rm -rf "$XDG_DATA_HOME"' EXIT
 # of ours still fails.
 lsan_options=suppressions="$PWD/scripts/lsan.supp":print_suppressions=0
 
+# Nothing may hang the test command: a command still running after its limit is ended, with every
+# process it started, and fails with a line that says so. The limits are several times the usual.
+within() {
+  local seconds=$1 status=0
+  shift
+  timeout --kill-after=20 "$seconds" "$@" || status=$?
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "Ended after $seconds s, its limit: $*" >&2
+  fi
+  return "$status"
+}
+
 check_backends() {
   local library folders
   while read -r library folders; do
@@ -52,17 +64,17 @@ build_plain() {
 
 # Many tests wait on timers, processes and virtual displays: more of them run than there are cores.
 tests_plain() {
-  ctest --test-dir build --output-on-failure -j$((jobs * 2))
+  within 900 ctest --test-dir build --output-on-failure --timeout 600 -j$((jobs * 2))
 }
 
 smoke_test() {
-  scripts/smoke-test.sh build/lobshot
+  within 300 scripts/smoke-test.sh build/lobshot
 }
 
 package() {
   local deb
-  deb=$(scripts/package.sh --from build | tail -n 1)
-  scripts/test-package.sh "$deb" build
+  deb=$(within 600 scripts/package.sh --from build | tail -n 1)
+  within 600 scripts/test-package.sh "$deb" build
 }
 
 # The game's code at -O1 with libFuzzer's coverage (the fuzz targets link it), the tests' own at -O0.
@@ -79,7 +91,8 @@ build_sanitized() {
 tests_sanitized() {
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS="$lsan_options" \
-    nice -n 10 ctest --test-dir build-asan --output-on-failure -j$((jobs * 2)) -LE '^plain_build_only$' \
+    within 900 nice -n 10 ctest --test-dir build-asan --output-on-failure --timeout 600 -j$((jobs * 2)) \
+      -LE '^plain_build_only$' \
       -E '^ComputerGameTest\.MatchesOfComputersAlone'
 }
 
@@ -87,15 +100,17 @@ tests_sanitized() {
 # xvfb-run -a can give two started at once the same display.
 game_sanitized() {
   env -u SDL_AUDIODRIVER ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="$lsan_options" \
-    xvfb-run -a -n 200 bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
+    within 120 xvfb-run -a -n 200 bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
 }
 
 # Two fuzz targets at a time, one a core, each for its 15 s.
 fuzz() {
   local logs status=0
   logs=$(mktemp -d)
-  fuzz/run.sh --libraries build-asan build-fuzz 10 wave bitmap script relay >"$logs/1" 2>&1 & local first=$!
-  fuzz/run.sh --libraries build-asan build-fuzz 10 table net replay >"$logs/2" 2>&1 & local second=$!
+  within 600 fuzz/run.sh --libraries build-asan build-fuzz 10 wave bitmap script relay >"$logs/1" 2>&1 &
+  local first=$!
+  within 600 fuzz/run.sh --libraries build-asan build-fuzz 10 table net replay >"$logs/2" 2>&1 &
+  local second=$!
   wait "$first" || status=1
   wait "$second" || status=1
   cat "$logs/1" "$logs/2"
@@ -106,14 +121,14 @@ fuzz() {
 # The browser tests run only on a page built whole; the build's time is printed apart.
 web_page() {
   local start=$SECONDS
-  scripts/web.sh --no-serve --tools build
+  within 900 scripts/web.sh --no-serve --tools build
   echo "The web page was built in $((SECONDS - start)) s."
-  tests/page/run.sh
+  within 900 tests/page/run.sh
 }
 
 install_web() {
-  scripts/install-deps.sh --web
-  tests/page/run.sh --install
+  within 900 scripts/install-deps.sh --web
+  within 600 tests/page/run.sh --install
 }
 
 stage "Installing what is missing" -- scripts/install-deps.sh

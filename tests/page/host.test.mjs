@@ -56,20 +56,27 @@ const shared = text => text.split('\n').filter(line => !/"(net|sound)":/.test(li
 const people = text => (({names, chat, desync}) => ({names, chat, desync}))(JSON.parse(text).net);
 
 // A guest of room `code` connects under its host's id, learnt from the host's answer to its search
-// (the stepped host answers as it steps). Returns its connections, to end.
+// (the stepped host answers as it steps). Returns its connections, to end; the seeker's is ended
+// here if the second fails.
 async function takeHostsId(host, relayPort, code) {
   const mqtt = createRequire(import.meta.url)(path.join(WEB_BUILD_DIR, 'node_modules/mqtt'));
-  const connect = clientId => mqtt.connectAsync(`mqtt://127.0.0.1:${relayPort}`, {clientId, username: code});
+  const connect = clientId => mqtt.connectAsync(`mqtt://127.0.0.1:${relayPort}`, {clientId, username: code}, false);
   const room = `lobshot/${code}/`, seeker = await connect('SEEKER2345678923');
   let hostId = null;
   seeker.on('message', topic => { hostId = topic.split('/').pop(); });
   await seeker.subscribeAsync(`${room}to/SEEKER2345678923/+`);
   await seeker.publishAsync(`${room}host/SEEKER2345678923`, Buffer.from([7, 0, 0, 0, 0, 3]));
   for (let i = 0; i < 500 && !hostId; ++i) await step(host, 1);
-  return [seeker, await connect(hostId)];
+  try {
+    assert.ok(hostId, 'the host did not answer the search');
+    return [seeker, await connect(hostId)];
+  } catch (error) {
+    seeker.end(true);
+    throw error;
+  }
 }
 
-test('a room kept by a page: friends join by link and code, one watches, and all end alike', async () => {
+test('a room kept by a page: friends join by link and code, one watches, and all end alike', async t => {
   const relayPort = await startRelay(s.children);
   // Her phone has not been in a room before: she is asked her name once her room opens.
   const host = await openPage(await s.browser.createBrowserContext(),
@@ -104,6 +111,7 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   for (let i = 0; i < 3000 && (await state(host)).net.watchers < 1; ++i) await step(host, 1);
   assert.equal((await state(host)).net.watchers, 1);
   const takers = await takeHostsId(host, relayPort, code);
+  t.after(() => { for (const taker of takers) taker.end(true); });
   for (let i = 0; i < 50; ++i) await step(host, 1);
   assert.match(await host.evaluate(() => document.getElementById('hosting').textContent), new RegExp(`^Room ${code} `));
   // (LOBSHOT_SCREENSHOTS=docs/screenshots keeps the picture of the hosting phone.)
@@ -143,7 +151,6 @@ test('a room kept by a page: friends join by link and code, one watches, and all
                      who);
   }
   for (const page of [host, friend, watcher]) assert.deepEqual(page.lobshotErrors, []);
-  for (const taker of takers) taker.end(true);
   // Closing the host's page, which ends the room, is asked about first.
   const asked = new Promise(resolve => host.once('dialog', dialog => dialog.accept().then(() => resolve(dialog.type()))));
   await host.close({runBeforeUnload: true});

@@ -18,5 +18,7 @@ scripts/install-mqtt-client.sh
 
 # The files mostly wait on their pages and on real time, so four run side by side (node takes them
 # in the order of their names): the longest, the away and host cases, start at once.
-# LOBSHOT_PAGE_JOBS=1 runs them one after another.
-exec node --test --test-concurrency="${LOBSHOT_PAGE_JOBS:-4}" tests/page/*.test.mjs
+# LOBSHOT_PAGE_JOBS=1 runs them one after another. A test that hangs fails after 8 minutes, and a
+# file whose tests have ended exits even if a connection or timer of a failed test is still open.
+exec node --test --test-concurrency="${LOBSHOT_PAGE_JOBS:-4}" --test-timeout=480000 --test-force-exit \
+  tests/page/*.test.mjs
