@@ -42,8 +42,8 @@ constexpr int FIRST_ROW_Y = 28;
 constexpr int ROW_STEP = 18;
 constexpr int LABEL_X = 8;
 constexpr int VALUE_X = 120;
-constexpr int CHAR_WIDTH = 8;
-constexpr std::size_t VALUE_CELLS = (SCREEN_WIDTH - VALUE_X) / CHAR_WIDTH;
+constexpr int GLYPH_WIDTH = 8;
+constexpr std::size_t VALUE_CELLS = (SCREEN_WIDTH - VALUE_X) / GLYPH_WIDTH;
 constexpr int HINT_Y = 186;
 constexpr int SMALL_CHAR_WIDTH = 4;
 constexpr COLORREF WHITE = RGB(255, 255, 255);
@@ -264,7 +264,7 @@ void DrawSmallCentred(HDC dc, int y, const std::string& text) {
 void DrawScreen(HDC dc) {
     GraphxFillRect(dc, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, RGB(0, 0, 0));
     const char* heading = Tr("Options");
-    const int headingWidth = static_cast<int>(Utf8Columns(heading)) * CHAR_WIDTH;
+    const int headingWidth = static_cast<int>(Utf8Columns(heading)) * GLYPH_WIDTH;
     GraphxString(dc, (SCREEN_WIDTH - headingWidth) / 2, HEADING_Y, WHITE, 0, true, "%s", heading);
     const int y = RowY(TheOptions.row);
     GraphxFillRect(dc, 0, y - 1, SCREEN_WIDTH, y + 16, HIGHLIGHT_FILL);
@@ -362,7 +362,7 @@ void OptionsPointerRows(PointerScreen* screen) {
         }
         const int middle = (VALUE_X + SCREEN_WIDTH) / 2;
         pointerRow.zoneCount = 2;
-        pointerRow.zones[0] = {VALUE_X - CHAR_WIDTH, middle, VK_LEFT};
+        pointerRow.zones[0] = {VALUE_X - GLYPH_WIDTH, middle, VK_LEFT};
         pointerRow.zones[1] = {middle, SCREEN_WIDTH, VK_RIGHT};
     }
 }

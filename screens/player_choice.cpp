@@ -25,7 +25,7 @@ constexpr COLORREF HIGHLIGHT_FILL = RGB(108, 0, 88);
 constexpr COLORREF HIGHLIGHT_EDGE = RGB(135, 0, 110);
 
 constexpr int TEXT_X = 40;
-constexpr int CHAR_WIDTH = 8;
+constexpr int GLYPH_WIDTH = 8;
 constexpr int ROW_Y[] = {58, 81, 104, 160};
 
 // A setting's row: its name, its value from this column on, the value's choices.
@@ -245,10 +245,10 @@ void PlayerChoicePointerRows(PointerScreen* screen) {
         const std::size_t gap = text.find("  ");
         const std::size_t start = text.find_first_not_of(' ', gap == std::string::npos ? 0 : gap);
         const std::size_t column = start == std::string::npos ? 0 : Utf8Columns(text.substr(0, start));
-        const int valueLeft = TEXT_X + CHAR_WIDTH * static_cast<int>(column);
-        const int middle = (valueLeft + TEXT_X + CHAR_WIDTH * static_cast<int>(Utf8Columns(text))) / 2;
+        const int valueLeft = TEXT_X + GLYPH_WIDTH * static_cast<int>(column);
+        const int middle = (valueLeft + TEXT_X + GLYPH_WIDTH * static_cast<int>(Utf8Columns(text))) / 2;
         pointerRow.zoneCount = 2;
-        pointerRow.zones[0] = {valueLeft - CHAR_WIDTH, middle, VK_LEFT};
+        pointerRow.zones[0] = {valueLeft - GLYPH_WIDTH, middle, VK_LEFT};
         pointerRow.zones[1] = {middle, SCREEN_WIDTH, VK_RIGHT};
     }
     PointerRow& tanks = screen->rows[static_cast<std::size_t>(screen->rowCount++)];

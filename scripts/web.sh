@@ -33,7 +33,7 @@ scripts/install-deps.sh emscripten binaryen cmake make python3 brotli
 export NODE_PATH=/usr/share/nodejs
 cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
-  -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" -DLOBSHOT_HOST_TOOLS="$tools" >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node)" -DLOBSHOT_HOST_TOOLS="$tools" -DLOBSHOT_PCH=ON >/dev/null
 nice -n 10 cmake --build build-web -j"$(nproc)"
 scripts/install-mqtt-client.sh
 cp build-web/node_modules/mqtt/dist/mqtt.min.js build-web/mqtt.min.js
