@@ -99,8 +99,8 @@ tests_sanitized() {
 # Its virtual display is sought from :200 up, clear of those of the tests beside it (from :99 up):
 # xvfb-run -a can give two started at once the same display.
 game_sanitized() {
-  env -u SDL_AUDIODRIVER ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="$lsan_options" \
-    within 120 xvfb-run -a -n 200 bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
+  within 120 env -u SDL_AUDIODRIVER ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="$lsan_options" \
+    xvfb-run -a -n 200 bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
 }
 
 # Two fuzz targets at a time, one a core, each for its 15 s.
