@@ -12,7 +12,8 @@
 // shooter itself (apart from turns that began with lava or flames burning beside it), the seats
 // that kept one angle through a match of ten turns or more, the longest run of shots alike from
 // one place, the time from a turn's start to its shot, the weapons bought and fired, the cash
-// held at the end of a match (and of a game's third) and the A-Bombs held then. Every game runs in
+// held at the end of a match (and of a game's third) and the A-Bombs held then, and the
+// eight-player matches each level won, against the share its seats would win by chance. Every game runs in
 // a process of its own, at most JOBS at a time. Run it by hand, with nice:
 //   lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]]
 // (pairings 0 to 4 the ladder, 5 the eight-player games, 6 to 11 the people; a seed plays its
@@ -294,6 +295,8 @@ private:
             pair_->unfinished += 1;
         } else if (standing == 1 && players_ == 2) {
             (alive == seatA_ ? pair_->winsA : pair_->winsB) += 1;
+        } else if (standing == 1) {
+            Levels[static_cast<std::size_t>(seats_[static_cast<std::size_t>(alive)])].mixedWins += 1;
         } else if (standing == 0) {
             pair_->draws += 1;
         }
@@ -312,6 +315,7 @@ private:
             t.endSeats += 1;
             t.endCash += ThePlayers->players[i].cash;
             t.endBombs += ThePlayers->players[i].stock[WeaponABomb] > 0;
+            t.mixedSeats += players_ > 2 && !unfinished;
             if (played_ == 2) {
                 t.thirdSeats += 1;
                 t.thirdCash += ThePlayers->players[i].cash;
@@ -417,6 +421,8 @@ void Collect(Running& r) {
         to.endBombs += from.endBombs;
         to.thirdSeats += from.thirdSeats;
         to.thirdCash += from.thirdCash;
+        to.mixedSeats += from.mixedSeats;
+        to.mixedWins += from.mixedWins;
     }
 }
 

@@ -90,4 +90,13 @@ void PrintLevels(const std::array<LevelTally, LEVELS>& levels) {
         std::printf(" %7.0f %7.0f %7.1f\n", PerSeat(t.endCash, t.endSeats),
                     PerSeat(t.thirdCash, t.thirdSeats), Percent(t.endBombs, t.endSeats));
     }
+    // The eight-player matches: each level's seats, the matches won from them and the share of its
+    // seats that won (one in eight by chance).
+    std::printf("\n%-9s %12s %6s %7s\n", "8-player", "seats", "wins", "win%");
+    for (int level = ControllerBeginner; level < LEVELS; ++level) {
+        const LevelTally& t = levels[static_cast<std::size_t>(level)];
+        if (t.mixedSeats == 0) continue;
+        std::printf("%-9s %12ld %6ld %7.1f\n", LEVEL_NAMES[level], t.mixedSeats, t.mixedWins,
+                    Percent(t.mixedWins, t.mixedSeats));
+    }
 }

@@ -61,6 +61,8 @@ struct LevelTally {
     long endBombs = 0;
     long thirdSeats = 0;  // the same at the end of a game's third match
     long thirdCash = 0;
+    long mixedSeats = 0;  // seats in eight-player matches that ended, and the matches won from them
+    long mixedWins = 0;
 };
 
 struct PairTally {

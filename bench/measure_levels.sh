@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The computer levels as people meet them: the ladder between the levels and the person-like
-# players against them, over whole matches of the real game, with what each level bought and fired.
+# players against them, over whole matches of the real game, with what each level bought and fired
+# and the eight-player matches each level won.
 # Usage: bench/measure_levels.sh [build-dir [seeds [matches-per-game [jobs]]]]
 # (defaults: build, 12 seeds, 3 matches a game, 2 jobs): some 800 matches, about half an hour on
 # two idle cores.

@@ -15,8 +15,9 @@ namespace {
 
 // An offset never sends a shot further than this from the target.
 constexpr float MAX_OFFSET = 400.0f;
-// Boxed in, the way out is sought among angles this many degrees apart, and it comes down at least
-// this many pixels to either side: a crater nearer may undermine the tank and drop it deeper.
+// Boxed in, the way out is sought among angles this many degrees apart, and it is meant to come
+// down at least this many pixels to either side: a crater nearer may undermine the tank and drop
+// it deeper.
 constexpr std::int32_t ESCAPE_STEP = 2;
 constexpr float ESCAPE_CLEARANCE = 48.0f;
 // A shot that kills the target but hurts the shooter is fired only when the shooter would keep at
@@ -216,19 +217,16 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
 
 // No safe shot: one that kills the target and leaves the shooter well standing, else a safe way out of
 // a hole that the level's fan stepped over, sought at every angle both ways ESCAPE_STEP degrees
-// apart (a shot merely predicted to hurt a little may dig the tank deeper), else the one
-// that would hurt the shooter least of all predicted. Boxed in, a weapon without a blast of its
-// own (or a small one) fired the same way hurts less than a shell, and may dig the tank out.
+// apart (a shot merely predicted to hurt a little may dig the tank deeper), else the one that
+// would hurt the shooter least of all predicted. Boxed in, a weapon without a blast of its own (or
+// a small one) fired the same way hurts less than a shell, and may dig the tank out. A safe way
+// that comes down short of the clearance is taken before a blast on the tank unless it missed from
+// here before and the blast leaves armour to spare; with none to spare, a shot lost off a side,
+// which hurts nobody, is taken rather than the blast.
 void TurnPlanner::FinishLeastHarm() {
     const std::int32_t armour = sim_.armour()[static_cast<std::size_t>(shooter_)];
     if (bestKill_.tried && bestKill_.selfDamage + KILL_MARGIN < armour) {
         Finish(bestKill_, bestKillWeapon_, bestKillTarget_);
-        return;
-    }
-    const Candidate& way = results_[SlotClear];
-    if (stage_ == Stage::Escape && way.safe &&
-        std::abs(way.flight.x - static_cast<float>(sim_.tanks()[shooter_].x)) > ESCAPE_CLEARANCE) {
-        Finish(way, WeaponShell, resultTargets_[SlotClear]);
         return;
     }
     if (!escapeSought_ && leastHarm_.tried && leastHarm_.selfDamage > 0 && leastHarmTarget_ >= 0) {
@@ -259,6 +257,18 @@ void TurnPlanner::FinishLeastHarm() {
                 weapon = gentle;
             }
         }
+    }
+    const bool spare = shot.selfDamage + KILL_MARGIN < armour;
+    const Candidate& way = results_[SlotClear];
+    const bool clear =
+        std::abs(way.flight.x - static_cast<float>(sim_.tanks()[shooter_].x)) > ESCAPE_CLEARANCE;
+    if (stage_ == Stage::Escape && way.safe && (clear || !spare || !Repeats(way, WeaponShell))) {
+        Finish(way, WeaponShell, resultTargets_[SlotClear]);
+        return;
+    }
+    if (!spare && harmless_.tried) {
+        shot = harmless_;
+        weapon = WeaponShell;
     }
     Finish(shot, weapon, leastHarmTarget_);
 }

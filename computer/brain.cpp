@@ -104,6 +104,7 @@ void TurnPlanner::Reset(int shooter, Controller level, ComputerRandom* random, i
     leastHarmTarget_ = -1;
     leastHarmWeapon_ = WeaponShell;
     bestKill_ = Candidate{};
+    harmless_ = Candidate{};
     bestKillTarget_ = -1;
     bestKillWeapon_ = WeaponShell;
     specialWeapon_ = -1;
@@ -184,7 +185,8 @@ bool TurnPlanner::Think() {
 
 // What a finished search found: the best of its slot, the least harmful shot so far (what would be
 // fired were the thinking cut short: never worse than this) and the least harmful of the shots
-// that kill the target but hurt the shooter; a search for a way out only ever offers a safe shot.
+// that kill the target but hurt the shooter; a search for a way out offers a safe shot, or one lost
+// off a side that hurts nobody.
 void TurnPlanner::Keep(const PowerSearch& search) {
     const AimGoal& goal = search.Goal();
     Candidate& best = results_[currentSlot_];
@@ -193,8 +195,11 @@ void TurnPlanner::Keep(const PowerSearch& search) {
         resultTargets_[currentSlot_] = goal.target;
         resultWeapons_[currentSlot_] = goal.weapon;
     }
-    if (stage_ == Stage::Escape) return;
     const Candidate& harm = search.LeastHarm();
+    if (stage_ == Stage::Escape) {
+        if (!harmless_.tried && harm.tried && harm.selfDamage == 0 && !harm.flight.Landed()) harmless_ = harm;
+        return;
+    }
     if (harm.tried && (!leastHarm_.tried || LessHarm(harm, leastHarm_))) {
         leastHarm_ = harm;
         leastHarmTarget_ = goal.target;

@@ -119,6 +119,7 @@ private:
     Candidate bestKill_;  // the best shot that kills the target but hurts the shooter
     std::int32_t bestKillWeapon_ = 0;
     int bestKillTarget_ = -1;
+    Candidate harmless_;  // a way out that hurts nobody, lost off a side
     std::int32_t specialWeapon_ = -1;
     // The shot the aim errs from, and how far from its aim point an erring shot may land.
     Candidate aimBest_;

@@ -1,9 +1,11 @@
 // What a computer player buys in the weapon shop: only the specials its play fires, up to the stock
 // its level likes to carry (so that it buys again what it fired), never spending the cash it keeps
-// in reserve. Beginner buys the fireworks it fires on a whim, the others the lava they pour into
-// valleys, and Normal up the A-Bomb: Hard and Expert save for one over the matches while they are
-// ahead on cash, buying nothing cheap that would put it out of reach. Nobody carries Earth Movers
-// or Sod Salvos: the shells nearly always find a way, and a digger bought is seldom fired.
+// in reserve. Beginner buys the fireworks it fires on a whim, Easy to Hard the lava they pour into
+// valleys (Hard down any slope), and Normal up the A-Bomb: Hard and Expert save for one over the
+// matches while they hold at least their opponents' average cash, Hard buying nothing cheap that
+// would put it out of reach. Expert, whose shells seldom leave lava a better shot, buys no lava.
+// Nobody carries Earth Movers or Sod Salvos: the shells nearly always find a way, and a digger
+// bought is seldom fired.
 #include <array>
 
 #include "computer/brain.h"
@@ -15,7 +17,7 @@ namespace {
 
 // Per level: the cash never spent, the stock of each weapon it buys up to (the Shell is unlimited
 // and never bought), and the order it looks at them in; whether it picks at random among what it
-// may still buy; whether, while it has no A-Bomb and no opponent has more cash, it buys nothing
+// may still buy; whether, while it has no A-Bomb and is ahead on cash (AheadOnCash), it buys nothing
 // cheap unless the A-Bomb's price stays in hand.
 struct ShoppingPlan {
     std::int32_t reserve;
@@ -49,7 +51,7 @@ constexpr ShoppingPlan HARD_PLAN{20,
                                  true};
 constexpr ShoppingPlan EXPERT_PLAN{
     0,
-    {0, 0, 0, 0, 1, 2},
+    {0, 0, 0, 0, 0, 2},
     {WeaponABomb, WeaponLava, WeaponEarthMover, WeaponSodSalvo, WeaponFirework},
     false,
     true};
@@ -69,13 +71,18 @@ const ShoppingPlan& PlanOf(Controller level) {
     }
 }
 
-// Whether no opponent in the game has more cash than the player.
+// Whether the player holds at least the average cash of its opponents in the game: in a game of
+// many, the richer half saves.
 bool AheadOnCash(const Player& player) {
+    std::int64_t theirs = 0;
+    std::int64_t opponents = 0;
     for (int i = 0; i < ThePlayers->numPlayers; ++i) {
         const Player& other = ThePlayers->players[static_cast<std::size_t>(i)];
-        if (&other != &player && other.inGame && other.cash > player.cash) return false;
+        if (&other == &player || !other.inGame) continue;
+        theirs += other.cash;
+        opponents += 1;
     }
-    return true;
+    return static_cast<std::int64_t>(player.cash) * opponents >= theirs;
 }
 
 // Whether the weapon is one to buy now: below the stock wanted, bought one at a time by the shop,

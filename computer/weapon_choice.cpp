@@ -25,8 +25,8 @@ constexpr std::int32_t A_BOMB_ARMOUR = 40;
 
 // The weapon the situation calls for: an A-Bomb for two tanks close together, a target well
 // armoured or one out of a shell's reach; an Earth Mover to bore through to a target the shells
-// cannot reach or a Sod Salvo to bury a near one; lava into a valley. A level may take
-// the shell all the same. Then a search of the special weapon.
+// cannot reach or a Sod Salvo to bury a near one; lava into a valley (or down any slope at Hard
+// and Expert). A level may take the shell all the same. Then a search of the special weapon.
 void TurnPlanner::ChooseSpecial(bool hits) {
     const LevelStyle& style = StyleOf(level_);
     const int target = hits ? resultTargets_[SlotShell] : targets_.front();
@@ -42,9 +42,10 @@ void TurnPlanner::ChooseSpecial(bool hits) {
             specialWeapon_ = WeaponEarthMover;
         } else if (!hits && near && InStock(me, WeaponSodSalvo)) {
             specialWeapon_ = WeaponSodSalvo;
-        } else if (InStock(me, WeaponLava) && InValley(*sim_.landscape(), sim_.tanks()[target])) {
+        } else if (InStock(me, WeaponLava) && (strong || InValley(*sim_.landscape(), sim_.tanks()[target]))) {
             // Lava runs down into a valley, onto a target a shell can reach or not: what a level
-            // carries it pours at the first valley it sees.
+            // carries it pours at the first valley it sees. Hard and Expert look for any slope
+            // that runs down to the target, so that the lava they buy is poured in the match.
             specialWeapon_ = WeaponLava;
         }
         if (specialWeapon_ >= 0 && !stalemate_ && random_->Below(100) < style.plainChance)

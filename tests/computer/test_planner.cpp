@@ -347,6 +347,7 @@ TEST_F(ComputerTest, BoxedInTheLeastHarmfulCheckedShot) {
     const Box boxes[] = {
         {{{84, 88, 60, 280}, {113, 117, 60, 280}, {84, 97, 40, 60}, {104, 117, 40, 60}}, false},
         {{{108, 112, 196, 280}, {88, 112, 196, 200}}, true},
+        {{{108, 112, 198, 280}, {56, 112, 198, 202}, {56, 60, 198, 280}}, true},
     };
     for (const Box& box : boxes) {
         Hills(220, 10, 900, 280);

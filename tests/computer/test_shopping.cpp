@@ -1,6 +1,7 @@
 // Tests of the computer players' shopping: every purchase asked for is one the shop makes, the
 // reserve stays in hand, shopping always ends, and the higher levels spend on the big weapons.
 #include <algorithm>
+#include <array>
 
 #include "players/weapon_table.h"
 #include "tests/computer/computer_fixture.h"
@@ -51,8 +52,9 @@ TEST_F(ComputerTest, ShoppingEndsAndKeepsAReserve) {
     }
 }
 
-// Every level buys only what it fires; Hard and Expert buy an A-Bomb first when they can and lava with
-// it, save for one while ahead on cash, and do not sit on a fortune; nobody is asked to buy for a person.
+// Every level buys only what it fires; Hard and Expert buy an A-Bomb first when they can (Hard lava
+// with it), save for one while ahead on cash, and do not sit on a fortune; nobody is asked to buy
+// for a person.
 TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
     Player& player = players->players[1];
     ComputerRandom random;
@@ -63,23 +65,33 @@ TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
         const std::vector<int> bought = Shop(player, 1, level, random);
         ASSERT_FALSE(bought.empty());
         EXPECT_EQ(bought.front(), WeaponABomb) << level;
-        EXPECT_NE(std::count(bought.begin(), bought.end(), WeaponLava), 0) << level;
+        EXPECT_EQ(std::count(bought.begin(), bought.end(), WeaponLava) != 0, level == ControllerHard)
+            << level;
         player.cash = 5000;
         Shop(player, 1, level, random);
         EXPECT_LT(player.cash, 5000) << level << " keeps a fortune";
     }
-    // Ahead on cash without an A-Bomb, they save for one; behind, they spend.
-    for (Controller level : {ControllerHard, ControllerExpert}) {
-        for (std::int32_t theirs : {0, 400}) {
-            player.stock = {-1, 0, 0, 0, 0, 0};
-            player.cash = 250;
-            players->players[0].cash = theirs;
-            players->players[0].inGame = true;
-            EXPECT_EQ(Shop(player, 1, level, random).empty(), theirs == 0) << level << " against " << theirs;
+    // Without an A-Bomb, Hard saves for one while it holds at least its opponents' average cash (in
+    // a game of four, one rich opponent among poor ones); behind, it spends.
+    const struct {
+        std::array<std::int32_t, 3> theirs;  // the cash of seats 0, 2 and 3; -1 for out of the game
+        bool saves;
+    } savings[] = {{{0, -1, -1}, true}, {{400, -1, -1}, false}, {{400, 0, 0}, true}};
+    for (const auto& row : savings) {
+        player.stock = {-1, 0, 0, 0, 0, 0};
+        player.cash = 250;
+        for (std::size_t i = 0; i < 3; ++i) {
+            Player& other = players->players[i == 0 ? 0 : i + 1];
+            other.cash = std::max(0, row.theirs[i]);
+            other.inGame = row.theirs[i] >= 0;
         }
+        players->numPlayers = 4;
+        EXPECT_EQ(Shop(player, 1, ControllerHard, random).empty(), row.saves)
+            << row.theirs[0] << " " << row.theirs[1];
     }
     // However rich, a level buys only what its play fires: Beginner fireworks on a whim, the others
-    // lava, and the A-Bomb from Normal up; Earth Movers and Sod Salvos are too seldom fired to carry.
+    // lava (but Expert, which seldom pours it), and the A-Bomb from Normal up; Earth Movers and Sod
+    // Salvos are too seldom fired to carry.
     const struct {
         Controller level;
         std::vector<int> fires;
@@ -87,7 +99,7 @@ TEST_F(ComputerTest, LevelsBuyWhatTheyFireTheHigherOnesTheBigWeapons) {
                  {ControllerEasy, {WeaponLava}},
                  {ControllerNormal, {WeaponLava, WeaponABomb}},
                  {ControllerHard, {WeaponLava, WeaponABomb}},
-                 {ControllerExpert, {WeaponLava, WeaponABomb}}};
+                 {ControllerExpert, {WeaponABomb}}};
     for (const auto& f : fired) {
         player.stock = {-1, 0, 0, 0, 0, 0};
         player.cash = 5000;
