@@ -151,6 +151,11 @@ stage_summary() {
   # the end of the output finds it (ctest, for one, ends with the list of the tests that failed).
   for name in "${stage_names[@]}"; do
     if [ "${stage_result[$name]}" = FAILED ] && [ -f "$(stage_file "$name" log)" ]; then
+      # A test runner that reports in TAP names its failures mid-stream: they come first.
+      if grep -q '^ *not ok ' "$(stage_file "$name" log)"; then
+        printf '\n=== The failures "%s" reported\n' "$name"
+        grep -A 30 '^ *not ok ' "$(stage_file "$name" log)" | head -n 200
+      fi
       printf '\n=== The end of what "%s" printed\n' "$name"
       tail -n 40 "$(stage_file "$name" log)"
     fi
