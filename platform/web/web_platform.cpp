@@ -157,6 +157,8 @@ namespace {
 constexpr DWORD TICK_MILLISECONDS = 20;
 // A page in a room wakes at least this often, frame callbacks or not.
 constexpr int ROOM_WAKE_MILLISECONDS = 250;
+// A page in a room that is stepped gives the browser a turn at least this often.
+constexpr double ROOM_STEP_TURN_MILLISECONDS = 20.0;
 
 struct WebState {
     WebPageOptions options;
@@ -180,6 +182,7 @@ struct WebState {
     void (*presence)(int presence) = nullptr;
     bool inRoom = false;     // the page is in an online room (WebInRoom)
     bool keepAwake = false;  // and keeps it
+    double lastTurn = 0.0;   // when a stepped page in a room last gave the browser a turn
 };
 
 WebState Web;
@@ -283,12 +286,19 @@ int FallbackWake() {
 }
 
 // Steps: one tick a call while steps are owed, as the replay runner's `wait`; otherwise the page
-// hears that they have all run and the thread sleeps until it asks for more.
+// hears that they have all run and the thread sleeps until it asks for more. Steps asked for one
+// after another never leave the page's own thread, where the news of a room comes in: in a room,
+// the browser gets a turn between them as often as a paced page gives it one, or the others there
+// would hear nothing from it, nor it from them, for as long as it steps on its own.
 void StepWait() {
     if (Web.stepsPending == 0) {
         WebVideoShow();
         web_steps_done();
         web_wait(1, 0, -1);
+    }
+    if (Web.inRoom && emscripten_get_now() - Web.lastTurn >= ROOM_STEP_TURN_MILLISECONDS) {
+        web_yield(0);
+        Web.lastTurn = emscripten_get_now();
     }
     FlushInput();
     if (Web.stepsPending > 0) {

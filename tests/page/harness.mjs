@@ -131,11 +131,16 @@ export const mode = page => page.evaluate(() => Module.lobshotMode());
 export const step = (page, count) => page.evaluate(n => Module.lobshotStep(n), count);
 export const news = page => page.$eval('#news', element => element.textContent);
 
-// Collects the page's errors in page.lobshotErrors and gives it the tests' window size.
+// Collects the page's errors in page.lobshotErrors, and the last of all it logged in page.lobshotLog
+// (for a failure's message), and gives it the tests' window size.
 export async function watchPage(page) {
   page.lobshotErrors = [];
+  page.lobshotLog = [];
   page.on('pageerror', error => page.lobshotErrors.push(error.message));
-  page.on('console', message => { if (message.text().startsWith('ERROR')) page.lobshotErrors.push(message.text()); });
+  page.on('console', message => {
+    if (message.text().startsWith('ERROR')) page.lobshotErrors.push(message.text());
+    page.lobshotLog = [...page.lobshotLog.slice(-19), message.text()];
+  });
   await page.setViewport({width: 960, height: 720});
 }
 

@@ -135,7 +135,8 @@ test('a room kept by a page: friends join by link and code, one watches, and all
   assert.ok(await playScript(host, 'until EndOfMatch 200000\nwait 400'), 'the host stopped short');
   const expected = await host.evaluate(() => Module.lobshotState());
   const ending = playScript(host, 'wait 600');
-  assert.ok(await befriended, `the friend's page stopped short at ${friend.lobshotStopped}`);
+  assert.ok(await befriended, `the friend's page stopped short at ${friend.lobshotStopped}, having logged\n` +
+            `${friend.lobshotLog.join('\n')}\nwhen the host had logged\n${host.lobshotLog.join('\n')}`);
   assert.ok(await watching, 'the spectator did not see the match end');
   await ending;
   const native = await guest;
