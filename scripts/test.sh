@@ -77,10 +77,12 @@ package() {
   within 600 scripts/test-package.sh "$deb" build
 }
 
-# The game's code at -O1 with libFuzzer's coverage (the fuzz targets link it), the tests' own at -O0;
-# the resources are made by the first build's generators, as for the web page.
+# The game's code at -O1 with libFuzzer's coverage (the fuzz targets link it), the tests' own at -O0,
+# with the line tables that the sanitizers' reports need and no more debugging information; the
+# resources are made by the first build's generators, as for the web page.
 build_sanitized() {
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_C_FLAGS_DEBUG=-gline-tables-only -DCMAKE_CXX_FLAGS_DEBUG=-gline-tables-only \
         -DCMAKE_CXX_COMPILER=clang++ -DLOBSHOT_WERROR=ON -DLOBSHOT_SANITIZE=ON -DLOBSHOT_FUZZ_LIBRARIES=ON \
         -DLOBSHOT_PCH=ON -DLOBSHOT_BUILD_BENCH=OFF -DLOBSHOT_HOST_TOOLS="$PWD/build" >/dev/null
   nice -n 10 cmake --build build-asan -j"$jobs"
@@ -103,13 +105,13 @@ game_sanitized() {
     xvfb-run -a -n 200 bash -c '"$0" >/dev/null & pid=$!; sleep 2; kill -TERM $pid; wait $pid' build-asan/lobshot
 }
 
-# Two fuzz targets at a time, one a core, each for its 15 s.
+# Two fuzz targets at a time, one a core, each for its 8 s.
 fuzz() {
   local logs status=0
   logs=$(mktemp -d)
-  within 600 fuzz/run.sh --libraries build-asan build-fuzz 10 wave bitmap script relay >"$logs/1" 2>&1 &
+  within 600 fuzz/run.sh --libraries build-asan build-fuzz 8 wave bitmap script relay >"$logs/1" 2>&1 &
   local first=$!
-  within 600 fuzz/run.sh --libraries build-asan build-fuzz 10 table net replay >"$logs/2" 2>&1 &
+  within 600 fuzz/run.sh --libraries build-asan build-fuzz 8 table net replay >"$logs/2" 2>&1 &
   local second=$!
   wait "$first" || status=1
   wait "$second" || status=1
