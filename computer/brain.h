@@ -81,6 +81,7 @@ private:
     void ChooseSpecial(bool hits);  // computer/weapon_choice.cpp
     void AfterSpecial();
     void ClearTheWay();  // computer/digging.cpp
+    bool SteepOnly(int target, int keep, int* column, int* row) const;
     void AfterClear();
     void StartAim(const Candidate& best, std::int32_t weapon, int target);  // computer/aiming.cpp
     void AfterAim();
