@@ -22,7 +22,7 @@ constexpr int LOWEST_ELEVATION = 20;
 
 // Whether the ground near the shooter keeps its shots steep, out of reach of the target: the shell
 // that came nearest took full power and came down short, and a flatter shot at full power is
-// stopped nearer, no nearer the shooter than `keep`. Where the steepest such shot is stopped (the
+// stopped before it, `keep` or more from the shooter. Where the steepest such shot is stopped (the
 // crest that keeps the shots steep), written back.
 bool TurnPlanner::SteepOnly(int target, int keep, int* column, int* row) const {
     const Candidate& shell = results_[SlotShell];
