@@ -11,15 +11,16 @@
 // (the seat's first shot of the match, and its fourth on), the turns that hurt or destroyed the
 // shooter itself (apart from turns that began with lava or flames burning beside it), the seats
 // that kept one angle through a match of ten turns or more, the longest run of shots alike from
-// one place, the time from a turn's start to its shot, the weapons bought and fired, the cash
-// held at the end of a match (and of a game's third) and the A-Bombs held then, and the
-// eight-player matches each level won, against the share its seats would win by chance. Every game runs in
-// a process of its own, at most JOBS at a time. Run it by hand, with nice:
+// one place (and of those that took no armour off an opponent), the time from a turn's start to
+// its shot, the weapons bought and fired, the cash held at the end of a match (and of a game's
+// third) and the A-Bombs held then, and the eight-player matches each level won, against the share
+// its seats would win by chance. Every game runs in a process of its own, at most JOBS at a time. Run it by
+// hand, with nice:
 //   lobshot-bench-ladder [seeds [matches-per-game [first-pairing last-pairing [jobs [seed]]]]]
 // (pairings 0 to 4 the ladder, 5 the eight-player games, 6 to 11 the people; a seed plays its
 // games alone); bench/measure_levels.sh runs the lot. For a match that does not end,
 // LADDER_SURFACE=1 draws its ground, LADDER_SHOT=FILE.png saves the screen, and LADDER_TRACE=N
-// writes every shot from turn N on.
+// writes every shot from turn N on; LADDER_RUNS=N writes the runs of N shots alike and more.
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -175,6 +176,12 @@ private:
         lastShot_[s] = shot;
         int& longest = Levels[static_cast<std::size_t>(seats_[s])].longestSameRun;
         longest = std::max(longest, sameRun_[s]);
+        if (sameRun_[s] >= runsFrom_)
+            std::fprintf(
+                stderr,
+                "run %d: seed %u match %d turn %d %s x %d y %d armour %d angle %d power %d weapon %d\n",
+                sameRun_[s], seed_, played_ + 1, matchTurns_, LEVEL_NAMES[seats_[s]], p.x, p.y, p.armour,
+                p.angle, p.power, p.weapon);
     }
 
     // What each seat bought: any stock that grew in the shop since the last frame step.
@@ -274,6 +281,8 @@ private:
         (burning_ ? t.burntHurts : t.selfHurts) += hurt;
         (burning_ ? t.burntKills : t.selfKills) += killed;
         if (fireFrame_ >= 0) {
+            missRun_[s] = opponentLoss > 0 ? 0 : (sameRun_[s] > 1 && missRun_[s] > 0 ? missRun_[s] + 1 : 1);
+            t.longestMissRun = std::max(t.longestMissRun, missRun_[s]);
             const int wait = static_cast<int>(fireFrame_ - startFrame_);
             t.fireFrames += wait;
             t.fired += 1;
@@ -330,6 +339,8 @@ public:
     // Turns of a match past this one are written to standard error as they are fired.
     int traceFrom_ =
         std::getenv("LADDER_TRACE") ? std::atoi(std::getenv("LADDER_TRACE")) : MATCH_TURN_LIMIT + 1;
+    // Runs of this many shots alike and more are written to standard error, shot by shot.
+    int runsFrom_ = std::getenv("LADDER_RUNS") ? std::atoi(std::getenv("LADDER_RUNS")) : MATCH_TURN_LIMIT + 1;
 
 private:
     std::array<int, PLAYER_SEATS> seats_;
@@ -337,6 +348,7 @@ private:
     std::array<std::array<std::int32_t, WEAPON_COUNT>, MAX_PLAYERS> stock_{};
     std::array<std::array<std::int32_t, 5>, MAX_PLAYERS> lastShot_{};
     std::array<int, MAX_PLAYERS> sameRun_{};
+    std::array<int, MAX_PLAYERS> missRun_{};  // the shots of the run that hurt no opponent
     int players_;
     int gravity_;
     int wind_;
@@ -409,6 +421,7 @@ void Collect(Running& r) {
         to.fired += from.fired;
         to.longestToFire = std::max(to.longestToFire, from.longestToFire);
         to.longestSameRun = std::max(to.longestSameRun, from.longestSameRun);
+        to.longestMissRun = std::max(to.longestMissRun, from.longestMissRun);
         to.longSeats += from.longSeats;
         to.oneAngleSeats += from.oneAngleSeats;
         to.longestAimingStepUs = std::max(to.longestAimingStepUs, from.longestAimingStepUs);

@@ -52,21 +52,21 @@ void PrintPairing(int p, const PairTally& pair) {
 }
 
 void PrintLevels(const std::array<LevelTally, LEVELS>& levels) {
-    std::printf("\n%-9s %7s %9s %9s %11s %11s %9s %9s %10s %10s %8s\n", "level", "turns", "1st hit%",
+    std::printf("\n%-9s %7s %9s %9s %11s %11s %9s %9s %10s %10s %8s %8s\n", "level", "turns", "1st hit%",
                 "4th+ hit%", "self-hurt/k", "self-kill/k", "1-angle%", "fire s", "longest s", "step max us",
-                "same run");
+                "same run", "miss run");
     for (int level = ControllerBeginner; level < LEVELS; ++level) {
         const LevelTally& t = levels[static_cast<std::size_t>(level)];
         if (t.turns == 0) continue;
-        std::printf("%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f %8d\n", LEVEL_NAMES[level],
-                    t.turns, Percent(t.firstHits, t.firstShots), Percent(t.laterHits, t.laterShots),
-                    1000.0 * static_cast<double>(t.selfHurts) / static_cast<double>(std::max(1L, t.turns)),
-                    1000.0 * static_cast<double>(t.selfKills) / static_cast<double>(std::max(1L, t.turns)),
-                    Percent(t.oneAngleSeats, t.longSeats),
-                    t.fired > 0
-                        ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired)
+        std::printf(
+            "%-9s %7ld %9.1f %9.1f %11.2f %11.2f %9.1f %9.2f %10.2f %10.0f %8d %8d\n", LEVEL_NAMES[level],
+            t.turns, Percent(t.firstHits, t.firstShots), Percent(t.laterHits, t.laterShots),
+            1000.0 * static_cast<double>(t.selfHurts) / static_cast<double>(std::max(1L, t.turns)),
+            1000.0 * static_cast<double>(t.selfKills) / static_cast<double>(std::max(1L, t.turns)),
+            Percent(t.oneAngleSeats, t.longSeats),
+            t.fired > 0 ? static_cast<double>(t.fireFrames) * FRAME_MS / 1000.0 / static_cast<double>(t.fired)
                         : 0.0,
-                    t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs, t.longestSameRun);
+            t.longestToFire * FRAME_MS / 1000.0, t.longestAimingStepUs, t.longestSameRun, t.longestMissRun);
     }
     std::printf("\n%-9s %14s %14s\n", "level", "burnt-hurt/k", "burnt-kill/k");
     for (int level = ControllerBeginner; level < LEVELS; ++level) {

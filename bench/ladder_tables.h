@@ -51,6 +51,7 @@ struct LevelTally {
     long fired = 0;
     int longestToFire = 0;
     int longestSameRun = 0;  // the most shots in a row alike from one place
+    int longestMissRun = 0;  // ... of those that took no armour off an opponent
     long longSeats = 0;
     long oneAngleSeats = 0;
     double longestAimingStepUs = 0.0;

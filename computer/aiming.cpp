@@ -147,8 +147,9 @@ void TurnPlanner::AimByEye(const Candidate& best, std::int32_t weapon, int targe
 }
 
 // Whether the shot is one that hurt nobody from this place, fired in the same wind into ground that
-// is the same along its path (in a stalemate, in any).
+// is the same along its path (in a stalemate, in any), or one worn out from here in any.
 bool TurnPlanner::Repeats(const Candidate& shot, std::int32_t weapon) const {
+    if (Worn(shot, weapon)) return true;
     const Misses& misses = MemoryOf(shooter_).misses;
     const TankBox& me = sim_.tanks()[shooter_];
     std::optional<std::uint32_t> key;
@@ -163,6 +164,12 @@ bool TurnPlanner::Repeats(const Candidate& shot, std::int32_t weapon) const {
         if (m.key == *key) return true;
     }
     return false;
+}
+
+// Whether the shot has come down from here a few times no nearer its target (WornOut).
+bool TurnPlanner::Worn(const Candidate& shot, std::int32_t weapon) const {
+    const TankBox& me = sim_.tanks()[shooter_];
+    return WornOut(MemoryOf(shooter_).misses, FiredShot{shot.angle, shot.power, weapon, 0, 0, me.x, me.y});
 }
 
 // The shot itself, nudged a little in power or angle while it stays safe when it missed here before.
@@ -222,7 +229,7 @@ void TurnPlanner::Finish(const Candidate& shot, std::int32_t weapon, int target)
 // a small one) fired the same way hurts less than a shell, and may dig the tank out. A safe way
 // that comes down short of the clearance is taken before a blast on the tank unless it missed from
 // here before and the blast leaves armour to spare; with none to spare, a shot lost off a side,
-// which hurts nobody, is taken rather than the blast.
+// which hurts nobody, is taken rather than the blast, else a way worn out from here.
 void TurnPlanner::FinishLeastHarm() {
     const std::int32_t armour = sim_.armour()[static_cast<std::size_t>(shooter_)];
     if (bestKill_.tried && bestKill_.selfDamage + KILL_MARGIN < armour) {
@@ -234,6 +241,7 @@ void TurnPlanner::FinishLeastHarm() {
         searches_.clear();
         nextSearch_ = 0;
         results_[SlotClear] = Candidate{};
+        wornWay_ = Candidate{};
         for (std::int32_t angle = 1; angle < MAX_ANGLE; angle += ESCAPE_STEP)
             Queue(EscapeGoal(angle > 90 ? 1 : -1), angle, Preference::Nearest, SlotClear);
         stage_ = Stage::Escape;
@@ -268,6 +276,9 @@ void TurnPlanner::FinishLeastHarm() {
     }
     if (!spare && harmless_.tried) {
         shot = harmless_;
+        weapon = WeaponShell;
+    } else if (!spare && stage_ == Stage::Escape && wornWay_.safe) {
+        shot = wornWay_;
         weapon = WeaponShell;
     }
     Finish(shot, weapon, leastHarmTarget_);

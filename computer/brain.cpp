@@ -105,6 +105,7 @@ void TurnPlanner::Reset(int shooter, Controller level, ComputerRandom* random, i
     leastHarmWeapon_ = WeaponShell;
     bestKill_ = Candidate{};
     harmless_ = Candidate{};
+    wornWay_ = Candidate{};
     bestKillTarget_ = -1;
     bestKillWeapon_ = WeaponShell;
     specialWeapon_ = -1;
@@ -185,19 +186,25 @@ bool TurnPlanner::Think() {
 
 // What a finished search found: the best of its slot, the least harmful shot so far (what would be
 // fired were the thinking cut short: never worse than this) and the least harmful of the shots
-// that kill the target but hurt the shooter; a search for a way out offers a safe shot, or one lost
-// off a side that hurts nobody.
+// that kill the target but hurt the shooter. A search for a way out offers a safe shot, or one lost
+// off a side that hurts nobody: one worn out from here only for want of any other.
 void TurnPlanner::Keep(const PowerSearch& search) {
     const AimGoal& goal = search.Goal();
-    Candidate& best = results_[currentSlot_];
-    if (!best.tried || Better(search.Best(), best, search.preference())) {
-        best = search.Best();
-        resultTargets_[currentSlot_] = goal.target;
-        resultWeapons_[currentSlot_] = goal.weapon;
+    const Candidate& top = search.Best();
+    const bool wornWay = stage_ == Stage::Escape && Worn(top, goal.weapon);
+    Candidate& best = wornWay ? wornWay_ : results_[currentSlot_];
+    if (!best.tried || Better(top, best, search.preference())) {
+        best = top;
+        if (!wornWay) {
+            resultTargets_[currentSlot_] = goal.target;
+            resultWeapons_[currentSlot_] = goal.weapon;
+        }
     }
     const Candidate& harm = search.LeastHarm();
     if (stage_ == Stage::Escape) {
-        if (!harmless_.tried && harm.tried && harm.selfDamage == 0 && !harm.flight.Landed()) harmless_ = harm;
+        if (!harmless_.tried && harm.tried && harm.selfDamage == 0 && !harm.flight.Landed() &&
+            !Worn(harm, goal.weapon))
+            harmless_ = harm;
         return;
     }
     if (harm.tried && (!leastHarm_.tried || LessHarm(harm, leastHarm_))) {
@@ -209,7 +216,6 @@ void TurnPlanner::Keep(const PowerSearch& search) {
         decision_.weapon = goal.weapon;
         decision_.target = goal.target;
     }
-    const Candidate& top = search.Best();
     if (!top.safe && top.kills && (!bestKill_.tried || top.selfDamage < bestKill_.selfDamage)) {
         bestKill_ = top;
         bestKillTarget_ = goal.target;

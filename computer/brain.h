@@ -81,6 +81,7 @@ private:
     void ChooseSpecial(bool hits);  // computer/weapon_choice.cpp
     void AfterSpecial();
     void ClearTheWay();  // computer/digging.cpp
+    bool SteepOnly(int target, int keep, int* column, int* row) const;
     void AfterClear();
     void StartAim(const Candidate& best, std::int32_t weapon, int target);  // computer/aiming.cpp
     void AfterAim();
@@ -90,6 +91,7 @@ private:
     void FinishLeastHarm();
     AimGoal EscapeGoal(int dir) const;
     bool Repeats(const Candidate& shot, std::int32_t weapon) const;
+    bool Worn(const Candidate& shot, std::int32_t weapon) const;
     bool Hits(const Candidate& c) const;
     bool PoursOnto(const Candidate& c, int target) const;
 
@@ -120,6 +122,7 @@ private:
     std::int32_t bestKillWeapon_ = 0;
     int bestKillTarget_ = -1;
     Candidate harmless_;  // a way out that hurts nobody, lost off a side
+    Candidate wornWay_;   // the best way out that is worn out from here
     std::int32_t specialWeapon_ = -1;
     // The shot the aim errs from, and how far from its aim point an erring shot may land.
     Candidate aimBest_;
@@ -170,9 +173,12 @@ struct ShotMemory {
     std::int32_t previousPower = 0;
     std::int32_t previousMiss = 0;
 };
-// A shot as it was fired: the wind and place it was fired in, and its key (ShotKey) in the ground as
-// it left it. One that took no armour off anyone is not fired again while its key stays the same;
-// one that did is tried first from the same place.
+// A shot as it was fired: the wind and place it was fired in, its key (ShotKey) in the ground as
+// it left it, and how far from its target it came down (pixels across or down, whichever is more;
+// NEVER_NEAR when it was never seen or had no target). One that took no armour off anyone is not
+// fired again while its key stays the same, nor at all once it has come down a few times from the
+// same place no nearer its target; one that did is tried first from the same place.
+constexpr std::int32_t NEVER_NEAR = 1 << 20;
 struct FiredShot {
     std::int32_t angle;
     std::int32_t power;
@@ -181,6 +187,7 @@ struct FiredShot {
     std::int32_t wind;
     std::int32_t x;
     std::int32_t y;
+    std::int32_t miss = NEVER_NEAR;
 };
 // What decides where a shot goes, as one number: the shooter's place, the wind and the end of the
 // shot's flight predicted in the ground and among the tanks as `sim` holds them, an end that follows

@@ -10,9 +10,45 @@
 #include "computer/targeting.h"
 #include "core/rules.h"
 
-// The ground between where the shell that came nearest was stopped, short of the target or beyond
-// it, and the target (FirstWallTowards), or else the highest ground between the shooter and the
-// target, outside the shell's blast of the shooter; shells there wear the obstacle down.
+namespace {
+
+// A shell that came down short at this power or more is out of reach: only a flatter shot carries
+// further. The flatter shots looked at are this many degrees apart, down to the lowest elevation.
+constexpr std::int32_t FULL_POWER = MAX_POWER - 4;
+constexpr int FLATTER_STEP = 5;
+constexpr int LOWEST_ELEVATION = 20;
+
+}  // namespace
+
+// Whether the ground near the shooter keeps its shots steep, out of reach of the target: the shell
+// that came nearest took full power and came down short, and a flatter shot at full power is
+// stopped before it, `keep` or more from the shooter. Where the steepest such shot is stopped (the
+// crest that keeps the shots steep), written back.
+bool TurnPlanner::SteepOnly(int target, int keep, int* column, int* row) const {
+    const Candidate& shell = results_[SlotShell];
+    const TankBox& me = sim_.tanks()[shooter_];
+    const TankBox& them = sim_.tanks()[target];
+    const int dir = them.x >= me.x ? 1 : -1;
+    const int reach = dir * (static_cast<int>(shell.flight.x) - me.x);
+    if (!shell.tried || !shell.flight.Landed() || shell.power < FULL_POWER ||
+        reach >= std::abs(them.x - me.x) - them.width)
+        return false;
+    const int steepest = dir > 0 ? MAX_ANGLE - shell.angle : shell.angle;
+    for (int elevation = steepest - FLATTER_STEP; elevation >= LOWEST_ELEVATION; elevation -= FLATTER_STEP) {
+        const FlightResult flat = sim_.Shot(shooter_, AngleFor(elevation, dir), MAX_POWER, WeaponShell);
+        const int along = dir * (static_cast<int>(flat.x) - me.x);
+        if (!flat.Landed() || along < keep || along >= reach) continue;
+        *column = static_cast<int>(flat.x);
+        *row = static_cast<int>(flat.y);
+        return true;
+    }
+    return false;
+}
+
+// Out of reach behind near ground (SteepOnly), where a flatter shot is stopped; else the ground
+// between where the shell that came nearest was stopped, short of the target or beyond it, and
+// the target (FirstWallTowards), or else the highest ground between the shooter and the target,
+// outside the shell's blast of the shooter; shells there wear the obstacle down.
 void TurnPlanner::ClearTheWay() {
     const Candidate& shell = results_[SlotShell];
     const int target = targets_.front();
@@ -23,8 +59,10 @@ void TurnPlanner::ClearTheWay() {
     int column = 0, row = 0;
     const FlightResult& stopped = shell.flight;
     const int stopX = static_cast<int>(stopped.x);
-    if (shell.tried && stopped.Landed() && std::abs(stopX - me.x) >= keep &&
-        std::abs(them.x - stopX) > them.width) {
+    if (SteepOnly(target, keep, &column, &row)) {
+        // The near ground is dug where the flatter shot is stopped.
+    } else if (shell.tried && stopped.Landed() && std::abs(stopX - me.x) >= keep &&
+               std::abs(them.x - stopX) > them.width) {
         column = stopX;
         row = static_cast<int>(stopped.y);
         FirstWallTowards(*sim_.landscape(), them, &column, &row);

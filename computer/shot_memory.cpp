@@ -2,6 +2,7 @@
 #include "computer/shot_memory.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/rules.h"
@@ -38,6 +39,13 @@ FiredShot AsLeft(int shooter, FiredShot shot) {
     sim.SetWind(shot.wind);
     shot.key = ShotKey(sim, shooter, shot.angle, shot.power, shot.weapon);
     return shot;
+}
+
+// How far the shot noted last came down from its target: across or down, whichever is more.
+std::int32_t MissOf(const ShotMemory& shot) {
+    if (!ThePlayers || !shot.landed || shot.target < 0 || shot.target >= MAX_PLAYERS) return NEVER_NEAR;
+    const Player& them = ThePlayers->players[static_cast<std::size_t>(shot.target)];
+    return std::max(std::abs(shot.landX - them.x), std::abs(shot.landY - them.y));
 }
 
 }  // namespace
@@ -85,10 +93,28 @@ void NoteShotOutcome(int shooter, bool hurtOpponent) {
         m.lastHitSet = true;
         return;
     }
+    FiredShot missed = m.pending;
+    missed.miss = MissOf(m.shot);
     Misses& misses = m.misses;
-    misses.shots[misses.next] = AsLeft(shooter, m.pending);
+    misses.shots[misses.next] = AsLeft(shooter, missed);
     misses.next = (misses.next + 1) % MISSES_KEPT;
     misses.count = std::min(misses.count + 1, MISSES_KEPT);
+}
+
+// The misses of the same shot from the same place, oldest first: the count starts again after one
+// that came down nearer its target than all before it.
+bool WornOut(const Misses& misses, const FiredShot& shot) {
+    int times = 0;
+    std::int32_t nearest = NEVER_NEAR;
+    for (std::size_t i = 0; i < misses.count; ++i) {
+        const FiredShot& m = misses.shots[(misses.next + MISSES_KEPT - misses.count + i) % MISSES_KEPT];
+        if (m.angle != shot.angle || m.power != shot.power || m.weapon != shot.weapon || m.x != shot.x ||
+            m.y != shot.y)
+            continue;
+        times = times == 0 || m.miss + WORN_PROGRESS <= nearest ? 1 : times + 1;
+        nearest = std::min(nearest, m.miss);
+    }
+    return times >= WORN_TIMES;
 }
 
 void ForgetShots() { Memories.fill(ShooterMemory{}); }

@@ -16,6 +16,13 @@ struct Misses {
     std::size_t next = 0;
 };
 
+// A shot that missed this many times from one place, none of them coming down at least
+// WORN_PROGRESS pixels nearer its target than those before it, changes nothing: it is worn out.
+constexpr int WORN_TIMES = 3;
+constexpr std::int32_t WORN_PROGRESS = 4;
+// Whether `shot` (its angle, power and weapon from its place) is worn out among the misses.
+bool WornOut(const Misses& misses, const FiredShot& shot);
+
 // One seat's memory: the last shot (what the next corrects from), the missed shots; the digging
 // shots at the ground in the way since it last hurt an opponent; its sense, this match, of how far a
 // step of power carries a shot (percent of the truth, 0 until drawn); its last shot that took armour

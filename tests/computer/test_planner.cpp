@@ -3,7 +3,7 @@
 // ends in bounded slices, the lower levels bracket the way a person would, a missed shot is not
 // fired again from the same place, a computer boxed in fires a checked, least harmful shot (with a
 // weapon that has no blast when it has one), out of a stalemate every level finds the narrow way to
-// a tank on a ledge, and what hit is tried again.
+// a tank on a ledge, what hit is tried again, and out of reach behind a crest the crest is dug.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -475,3 +475,32 @@ TEST_F(ComputerTest, ShutInAWeaponWithoutABlast) {
 }
 
 }  // namespace
+
+// Behind a tall crest beside it, with the target beyond the reach of the steep lobs that clear it
+// and every flatter shot coming down on the crest: once the match is quiet and digging comes first,
+// a level digs the crest down rather than lob short of the target again.
+TEST_F(ComputerTest, OutOfReachBehindACrestTheCrestIsDug) {
+    MakeLandscape(MAX_LANDSCAPE_WIDTH, 400);
+    TheLandscape = landscape.get();
+    TheProjectiles = shots.get();
+    Hills(350, 0, 900, 390);
+    Stand(0, 1140);
+    Stand(1, 60);
+    Block(1080, 1110, 200, 350, Earth);
+    const std::vector<std::int32_t> terrain = Materials();
+    for (int wind : {0, -5}) {
+        landscape->wind = wind;
+        for (Controller level : {ControllerEasy, ControllerNormal, ControllerHard}) {
+            BrainResetForTests();
+            ComputerRandom random;
+            random.Seed(3);
+            TurnPlanner planner;
+            Plan(planner, 0, level, random, TurnPlanner::STALEMATE_TURNS + 1);
+            const ShotDecision d = planner.Decision();
+            const RealShot real = Fire(0, d.angle, d.power, d.weapon);
+            RestoreMaterials(terrain);
+            EXPECT_TRUE(real.exploded && real.x >= 1075.0f && real.x <= 1115.0f)
+                << "wind " << wind << " level " << level << " came down at " << real.x;
+        }
+    }
+}
