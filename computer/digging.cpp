@@ -59,15 +59,15 @@ void TurnPlanner::ClearTheWay() {
     int column = 0, row = 0;
     const FlightResult& stopped = shell.flight;
     const int stopX = static_cast<int>(stopped.x);
-    if (SteepOnly(target, keep, &column, &row)) {
-        // The near ground is dug where the flatter shot is stopped.
-    } else if (shell.tried && stopped.Landed() && std::abs(stopX - me.x) >= keep &&
-               std::abs(them.x - stopX) > them.width) {
-        column = stopX;
-        row = static_cast<int>(stopped.y);
-        FirstWallTowards(*sim_.landscape(), them, &column, &row);
-    } else {
-        Highest(*sim_.landscape(), me.x + dir * keep, them.x - dir * (them.width / 2 + 2), &column, &row);
+    if (!SteepOnly(target, keep, &column, &row)) {
+        if (shell.tried && stopped.Landed() && std::abs(stopX - me.x) >= keep &&
+            std::abs(them.x - stopX) > them.width) {
+            column = stopX;
+            row = static_cast<int>(stopped.y);
+            FirstWallTowards(*sim_.landscape(), them, &column, &row);
+        } else {
+            Highest(*sim_.landscape(), me.x + dir * keep, them.x - dir * (them.width / 2 + 2), &column, &row);
+        }
     }
     if (std::abs(column - me.x) >= keep && std::abs(column - them.x) > 0) {
         AimGoal goal = GoalAt(target, WeaponShell, 0.0f);

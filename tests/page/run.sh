@@ -25,9 +25,9 @@ run() {
 }
 
 # The rooms' tests hold real-time peers (a native game at 50 frames a second, the relay's 5 s
-# silence) beside pages stepped as fast as the machine lets them, and four files at once can starve
-# one of them for seconds. A file that fails runs again alone, once, after its failure is printed:
-# a fault fails both times, and the second run's result is the command's.
+# silence) beside pages stepped as fast as the machine lets them: on a machine loaded by more than
+# these tests, a timing failure stays possible. A file that fails runs again alone, once, after its
+# failure is printed: a fault fails both times, and the second run's result is the command's.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if run "${LOBSHOT_PAGE_JOBS:-4}" tests/page/*.test.mjs | tee "$log"; then exit 0; fi
